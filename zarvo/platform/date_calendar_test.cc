@@ -1,0 +1,109 @@
+#include "zarvo/platform/date_calendar.h"
+
+#include <gtest/gtest.h>
+
+namespace zarvo::platform {
+namespace {
+
+class ZoneGuard {
+ public:
+  explicit ZoneGuard(std::string_view zone) : previous_(DateCalendar::processTimeZone()) {
+    EXPECT_TRUE(DateCalendar::setProcessTimeZone(zone));
+  }
+  ~ZoneGuard() { DateCalendar::setProcessTimeZone(previous_); }
+
+ private:
+  std::string previous_;
+};
+
+Date at(const char* zone, int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
+  return DateCalendar::inZone(zone)->date({.year = y, .month = mo, .day = d, .hour = h, .minute = mi, .second = s});
+}
+
+TEST(DateCalendarTest, UnknownZoneIsRefused) {
+  EXPECT_FALSE(DateCalendar::setProcessTimeZone("Mars/Olympus"));
+  EXPECT_FALSE(DateCalendar::inZone("nowhere"));
+  EXPECT_TRUE(DateCalendar::isKnownTimeZone("Europe/Berlin"));
+}
+
+TEST(DateCalendarTest, CurrentFollowsProcessZoneSetLater) {
+  DateCalendar cal = DateCalendar::current();
+  const Date instant = at("UTC", 2024, 3, 10, 23, 30);
+  {
+    ZoneGuard g("Asia/Tokyo");
+    EXPECT_EQ(cal.component(CalendarUnit::day, instant), 11);
+    EXPECT_EQ(cal.component(CalendarUnit::hour, instant), 8);
+  }
+  {
+    ZoneGuard g("America/New_York");
+    EXPECT_EQ(cal.component(CalendarUnit::day, instant), 10);
+  }
+}
+
+TEST(DateCalendarTest, LenientComponentsCarryOver) {
+  ZoneGuard g("Europe/Berlin");
+  auto cal = DateCalendar::current();
+  auto c = cal.components(cal.date({.year = 2023, .month = 2, .day = 30, .hour = 12}));
+  EXPECT_EQ(*c.month, 3);
+  EXPECT_EQ(*c.day, 2);
+  c = cal.components(cal.date({.year = 2024, .month = 3, .day = 12, .hour = 24}));
+  EXPECT_EQ(*c.day, 13);
+  EXPECT_EQ(*c.hour, 0);
+  c = cal.components(cal.date({.year = 2024, .month = 13, .day = 1}));
+  EXPECT_EQ(*c.year, 2025);
+  EXPECT_EQ(*c.month, 1);
+}
+
+TEST(DateCalendarTest, NanosecondsSurviveComponentsAndArithmetic) {
+  auto cal = DateCalendar::gregorianUTC();
+  Date d = cal.date({.year = 2024, .month = 1, .day = 1, .nanosecond = 5'123'456});
+  EXPECT_EQ(*cal.components(d).nanosecond, 5'123'456);
+  EXPECT_EQ(*cal.components(cal.adding(CalendarUnit::day, 1, d)).nanosecond, 5'123'456);
+}
+
+TEST(DateCalendarTest, DayArithmeticKeepsWallClockAcrossDst) {
+  ZoneGuard g("Europe/Berlin");
+  auto cal = DateCalendar::current();
+  // 2024-03-31 is the spring-forward day in Berlin (23 hours long).
+  Date before = cal.date({.year = 2024, .month = 3, .day = 30, .hour = 12});
+  Date after = cal.adding(CalendarUnit::day, 1, before);
+  EXPECT_EQ(cal.component(CalendarUnit::hour, after), 12);
+  EXPECT_EQ(after - before, std::chrono::hours(23));
+  EXPECT_EQ(cal.utcOffsetSeconds(before), 3600);
+  EXPECT_EQ(cal.utcOffsetSeconds(after), 7200);
+  EXPECT_EQ(cal.adding(CalendarUnit::minute, 90, before) - before, std::chrono::minutes(90));
+}
+
+TEST(DateCalendarTest, StartOfDayAndToday) {
+  ZoneGuard g("America/Sao_Paulo");
+  auto cal = DateCalendar::current();
+  Date noon = cal.date({.year = 2024, .month = 6, .day = 15, .hour = 12});
+  Date start = cal.startOfDay(noon);
+  EXPECT_EQ(cal.component(CalendarUnit::hour, start), 0);
+  EXPECT_EQ(noon - start, std::chrono::hours(12));
+  EXPECT_TRUE(cal.isDateInToday(start, noon));
+  EXPECT_FALSE(cal.isDateInToday(start - std::chrono::seconds(1), noon));
+  EXPECT_TRUE(cal.isDateInYesterday(start - std::chrono::seconds(1), noon));
+  EXPECT_TRUE(cal.isDateInTomorrow(start + std::chrono::hours(24), noon));
+  EXPECT_EQ(cal.daysBetween(noon, cal.date({.year = 2024, .month = 7, .day = 1})), 16);
+}
+
+TEST(DateCalendarTest, WeekdayAndMonthLength) {
+  auto cal = DateCalendar::gregorianUTC();
+  EXPECT_EQ(cal.weekday(at("UTC", 2024, 3, 10)), 1);  // a Sunday
+  EXPECT_EQ(cal.daysInMonth(at("UTC", 2024, 2, 10)), 29);
+  EXPECT_EQ(cal.daysInMonth(at("UTC", 2023, 2, 10)), 28);
+}
+
+TEST(DateCalendarTest, IsoStringHasMillisecondsAndOffset) {
+  auto berlin = *DateCalendar::inZone("Europe/Berlin");
+  Date d = berlin.date({.year = 2024, .month = 3, .day = 11, .hour = 17, .nanosecond = 7'000'000});
+  EXPECT_EQ(isoString(d, berlin), "2024-03-11T17:00:00.007+01:00");
+  auto kolkata = *DateCalendar::inZone("Asia/Kolkata");
+  EXPECT_EQ(isoString(d, kolkata), "2024-03-11T21:30:00.007+05:30");
+  auto ny = *DateCalendar::inZone("America/New_York");
+  EXPECT_EQ(isoString(d, ny), "2024-03-11T12:00:00.007-04:00");
+}
+
+}  // namespace
+}  // namespace zarvo::platform

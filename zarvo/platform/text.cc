@@ -1,0 +1,160 @@
+#include "zarvo/platform/text.h"
+
+#include <unicode/locid.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+#include <unicode/ustring.h>
+#include <unicode/utf16.h>
+#include <unicode/utf8.h>
+
+#include <charconv>
+#include <limits>
+
+namespace zarvo::platform {
+
+namespace {
+
+icu::UnicodeString alias(std::u16string_view text) {
+  return icu::UnicodeString(false, text.data(), static_cast<int32_t>(text.size()));
+}
+
+std::u16string fromUnicode(const icu::UnicodeString& s) {
+  return std::u16string(s.getBuffer(), static_cast<size_t>(s.length()));
+}
+
+}  // namespace
+
+std::optional<std::u16string> toUtf16(std::string_view utf8) {
+  std::u16string out;
+  out.reserve(utf8.size());
+  const auto* bytes = reinterpret_cast<const uint8_t*>(utf8.data());
+  const int32_t length = static_cast<int32_t>(utf8.size());
+  int32_t i = 0;
+  while (i < length) {
+    UChar32 c;
+    U8_NEXT(bytes, i, length, c);
+    if (c < 0) return std::nullopt;
+    if (U_IS_BMP(c)) {
+      out.push_back(static_cast<char16_t>(c));
+    } else {
+      out.push_back(static_cast<char16_t>(U16_LEAD(c)));
+      out.push_back(static_cast<char16_t>(U16_TRAIL(c)));
+    }
+  }
+  return out;
+}
+
+std::u16string utf16(std::string_view utf8) {
+  return fromUnicode(icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size()))));
+}
+
+std::string toUtf8(std::u16string_view utf16Text) {
+  std::string out;
+  alias(utf16Text).toUTF8String(out);
+  return out;
+}
+
+std::u16string lowercased(std::u16string_view text) {
+  icu::UnicodeString s(text.data(), static_cast<int32_t>(text.size()));
+  s.toLower(icu::Locale::getRoot());
+  return fromUnicode(s);
+}
+
+std::string lowercased(std::string_view utf8) { return toUtf8(lowercased(utf16(utf8))); }
+
+std::u16string trimmed(std::u16string_view text) {
+  size_t begin = 0;
+  size_t end = text.size();
+  auto isSpaceAt = [&](size_t i) { return u_isUWhiteSpace(text[i]) != 0; };
+  while (begin < end && isSpaceAt(begin)) ++begin;
+  while (end > begin && isSpaceAt(end - 1)) --end;
+  return std::u16string(text.substr(begin, end - begin));
+}
+
+std::string trimmed(std::string_view utf8) { return toUtf8(trimmed(utf16(utf8))); }
+
+std::u16string withoutWhitespace(std::u16string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (char16_t c : text) {
+    if (!u_isUWhiteSpace(c)) out.push_back(c);
+  }
+  return out;
+}
+
+namespace {
+
+template <typename Char>
+std::optional<int64_t> parseInt(const Char* data, size_t size) {
+  if (size == 0) return std::nullopt;
+  size_t i = 0;
+  bool negative = false;
+  if (data[0] == '+' || data[0] == '-') {
+    negative = data[0] == '-';
+    i = 1;
+  }
+  if (i == size) return std::nullopt;
+  // Accumulate as a negative number so INT64_MIN is representable.
+  int64_t value = 0;
+  for (; i < size; ++i) {
+    const Char c = data[i];
+    if (c < '0' || c > '9') return std::nullopt;
+    const int digit = static_cast<int>(c - '0');
+    if (value < (std::numeric_limits<int64_t>::min() + digit) / 10) return std::nullopt;
+    value = value * 10 - digit;
+  }
+  if (!negative) {
+    if (value == std::numeric_limits<int64_t>::min()) return std::nullopt;
+    value = -value;
+  }
+  return value;
+}
+
+}  // namespace
+
+std::optional<int64_t> toInt(std::u16string_view text) { return parseInt(text.data(), text.size()); }
+std::optional<int64_t> toInt(std::string_view text) { return parseInt(text.data(), text.size()); }
+
+std::optional<double> toDouble(std::u16string_view text) {
+  if (text.empty() || text.size() > 64) return std::nullopt;
+  std::string ascii;
+  bool dot = false;
+  bool digit = false;
+  for (char16_t c : text) {
+    if (c == u'.') {
+      if (dot) return std::nullopt;
+      dot = true;
+    } else if (c >= u'0' && c <= u'9') {
+      digit = true;
+    } else {
+      return std::nullopt;
+    }
+    ascii.push_back(static_cast<char>(c));
+  }
+  if (!digit) return std::nullopt;
+  double value = 0;
+  auto [ptr, ec] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+  if (ec != std::errc() || ptr != ascii.data() + ascii.size()) return std::nullopt;
+  return value;
+}
+
+std::u16string_view substring(std::u16string_view text, int64_t location, int64_t length) {
+  const int64_t size = static_cast<int64_t>(text.size());
+  if (location < 0) {
+    length += location;
+    location = 0;
+  }
+  if (location >= size || length <= 0) return {};
+  if (length > size - location) length = size - location;
+  return text.substr(static_cast<size_t>(location), static_cast<size_t>(length));
+}
+
+bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) {
+  return alias(a).caseCompare(alias(b), U_FOLD_CASE_DEFAULT) == 0;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+  return equalsIgnoringCase(std::u16string_view(utf16(a)), std::u16string_view(utf16(b)));
+}
+
+}  // namespace zarvo::platform

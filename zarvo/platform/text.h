@@ -1,0 +1,49 @@
+// Text helpers shared by the date engine, quick entry and the records.
+//
+// The date engine and quick entry count positions in UTF-16 code units, so their text is
+// std::u16string; records keep UTF-8 std::string. These functions convert between the two and do the
+// small operations the parsers need. All are pure and thread-safe.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zarvo::platform {
+
+// UTF-8 -> UTF-16. Nothing when `utf8` is not well-formed UTF-8.
+std::optional<std::u16string> toUtf16(std::string_view utf8);
+// UTF-8 -> UTF-16, ill-formed sequences replaced by U+FFFD. For text already known to be valid.
+std::u16string utf16(std::string_view utf8);
+// UTF-16 -> UTF-8; unpaired surrogates become U+FFFD.
+std::string toUtf8(std::u16string_view utf16);
+
+// Full Unicode lower-casing, locale-independent (root locale).
+std::u16string lowercased(std::u16string_view text);
+std::string lowercased(std::string_view utf8);
+
+// `text` without leading and trailing white space (Unicode White_Space).
+std::u16string trimmed(std::u16string_view text);
+std::string trimmed(std::string_view utf8);
+
+// `text` with every white-space character removed.
+std::u16string withoutWhitespace(std::u16string_view text);
+
+// Reads a whole string as a decimal integer: an optional '+' or '-' followed by ASCII digits only,
+// nothing else. Digits of other scripts, blanks, an empty string or a value that does not fit in 64
+// bits give nothing; this is the rule for text that does not convert.
+std::optional<int64_t> toInt(std::u16string_view text);
+std::optional<int64_t> toInt(std::string_view text);
+
+// Reads a decimal number such as "1.5" or "3": ASCII digits with at most one '.'. Nothing otherwise.
+std::optional<double> toDouble(std::u16string_view text);
+
+// The part of `text` from `location` for `length` code units, clipped to the text.
+std::u16string_view substring(std::u16string_view text, int64_t location, int64_t length);
+
+// Case-insensitive equality by full Unicode case folding.
+bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b);
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+
+}  // namespace zarvo::platform
