@@ -1,0 +1,106 @@
+#include "zarvo/chrono/mode_option.h"
+
+#include <memory>
+
+namespace zarvo::chrono {
+
+// The lists below are the complete configurations in their fixed order. A parser or refiner that does
+// not exist yet stands as a comment at its place; adding one means replacing its comment line.
+
+namespace {
+
+template <typename T>
+void addParser(ModeOptio& mode, bool strictMode) {
+  mode.parsers.push_back(std::make_shared<const T>(strictMode));
+}
+
+template <typename T>
+void addRefiner(ModeOptio& mode) {
+  mode.refiners.push_back(std::make_shared<const T>());
+}
+
+}  // namespace
+
+ModeOptio baseModeOption(bool strictMode) {
+  ModeOptio mode;
+  [[maybe_unused]] const bool s = strictMode;
+  // English
+  // addParser<ENISOFormatParser>(mode, s);
+  // addParser<ENDeadlineFormatParser>(mode, s);
+  // addParser<ENMonthNameLittleEndianParser>(mode, s);
+  // addParser<ENMonthNameMiddleEndianParser>(mode, s);
+  // addParser<ENMonthNameParser>(mode, s);
+  // addParser<ENSlashDateFormatParser>(mode, s);
+  // addParser<ENSlashDateFormatStartWithYearParser>(mode, s);
+  // addParser<ENSlashMonthFormatParser>(mode, s);
+  // addParser<ENTimeAgoFormatParser>(mode, s);
+  // addParser<ENTimeExpressionParser>(mode, s);
+  // Japanese
+  // addParser<JPStandardParser>(mode, s);
+  // Spanish
+  // addParser<ESTimeAgoFormatParser>(mode, s);
+  // addParser<ESDeadlineFormatParser>(mode, s);
+  // addParser<ESTimeExpressionParser>(mode, s);
+  // addParser<ESMonthNameLittleEndianParser>(mode, s);
+  // addParser<ESSlashDateFormatParser>(mode, s);
+  // French
+  // addParser<FRDeadlineFormatParser>(mode, s);
+  // addParser<FRMonthNameLittleEndianParser>(mode, s);
+  // addParser<FRSlashDateFormatParser>(mode, s);
+  // addParser<FRTimeAgoFormatParser>(mode, s);
+  // addParser<FRTimeExpressionParser>(mode, s);
+  // German
+  // addParser<DEDeadlineFormatParser>(mode, s);
+  // addParser<DEMonthNameLittleEndianParser>(mode, s);
+  // addParser<DESlashDateFormatParser>(mode, s);
+  // addParser<DETimeAgoFormatParser>(mode, s);
+  // addParser<DETimeExpressionParser>(mode, s);
+  // Chinese
+  // addParser<ZHCasualDateParser>(mode, s);
+  // addParser<ZHDateParser>(mode, s);
+  // addParser<ZHDeadlineFormatParser>(mode, s);
+  // addParser<ZHTimeExpressionParser>(mode, s);
+  // addParser<ZHWeekdayParser>(mode, s);
+
+  // The same thirteen refiners in both modes.
+  // addRefiner<OverlapRemovalRefiner>(mode);
+  // addRefiner<ForwardDateRefiner>(mode);
+  // addRefiner<ENMergeDateTimeRefiner>(mode);
+  // addRefiner<ENMergeDateRangeRefiner>(mode);
+  // addRefiner<ENPrioritizeSpecificDateRefiner>(mode);
+  // addRefiner<FRMergeDateRangeRefiner>(mode);
+  // addRefiner<FRMergeDateTimeRefiner>(mode);
+  // addRefiner<JPMergeDateRangeRefiner>(mode);
+  // addRefiner<DEMergeDateTimeRefiner>(mode);
+  // addRefiner<DEMergeDateRangeRefiner>(mode);
+  // addRefiner<ExtractTimezoneOffsetRefiner>(mode);
+  // addRefiner<ExtractTimezoneAbbrRefiner>(mode);
+  // addRefiner<UnlikelyFormatFilter>(mode);
+  return mode;
+}
+
+ModeOptio casualModeOption() {
+  ModeOptio casual;
+  // The casual parsers go in front of the formal ones, all non-strict.
+  [[maybe_unused]] const bool s = false;
+  // addParser<ENCasualTimeParser>(casual, s);
+  // addParser<ENCasualDateParser>(casual, s);
+  // addParser<ENWeekdayParser>(casual, s);
+  // addParser<ENRelativeDateFormatParser>(casual, s);
+  // addParser<JPCasualDateParser>(casual, s);
+  // addParser<ESCasualDateParser>(casual, s);
+  // addParser<ESWeekdayParser>(casual, s);
+  // addParser<FRCasualDateParser>(casual, s);
+  // addParser<FRWeekdayParser>(casual, s);
+  // addParser<DECasualTimeParser>(casual, s);
+  // addParser<DECasualDateParser>(casual, s);
+  // addParser<DEWeekdayParser>(casual, s);
+  // addParser<DEMorgenTimeParser>(casual, s);
+
+  ModeOptio base = baseModeOption(false);
+  casual.parsers.insert(casual.parsers.end(), base.parsers.begin(), base.parsers.end());
+  casual.refiners = std::move(base.refiners);
+  return casual;
+}
+
+}  // namespace zarvo::chrono

@@ -1,0 +1,64 @@
+#include "zarvo/chrono/parser.h"
+
+#include <algorithm>
+
+#include "zarvo/chrono/pattern_cache.h"
+#include "zarvo/platform/text.h"
+
+namespace zarvo::chrono {
+
+using platform::Range;
+
+std::u16string_view Parser::pattern() const { return {}; }
+
+Language Parser::language() const { return Language::english; }
+
+std::optional<ParsedResult> Parser::extract(std::u16string_view, Date, const platform::Match&,
+                                            const Options&) const {
+  return std::nullopt;
+}
+
+std::vector<ParsedResult> Parser::execute(std::u16string_view text, Date ref, const Options& opt) const {
+  std::vector<ParsedResult> results;
+  const platform::Regex* regex = compiledPattern(pattern());
+  if (regex == nullptr) return results;
+
+  const int64_t size = static_cast<int64_t>(text.size());
+  std::optional<platform::Match> match = regex->firstMatch(text, Range{0, size});
+  while (match) {
+    int64_t resume;
+    std::optional<ParsedResult> result = extract(text, ref, *match, opt);
+    if (!result) {
+      resume = match->range().location + 1;
+    } else if (result->isMoveIndexMode()) {
+      resume = result->index();
+    } else {
+      resume = result->endPosition();
+      const bool possible = !strictMode_ || (result->start().isPossibleDate() &&
+                                             (!result->end() || result->end()->isPossibleDate()));
+      if (possible) results.push_back(std::move(*result));
+    }
+    // The scan always moves forward, even for a result that ends where its match began (an empty
+    // phrase, or a move-index result pointing back), so no parser can make it loop.
+    resume = std::max(resume, match->range().location + 1);
+    if (resume >= size) break;
+    match = regex->firstMatch(text, Range{resume, size - resume});
+  }
+  return results;
+}
+
+ParsedResult Parser::commonOpening(std::u16string_view text, Date ref, const platform::Match& match) {
+  const Range whole = match.range(0);
+  const int64_t lead = match.range(1).length;
+  const std::u16string_view matched = platform::substring(text, whole.location, whole.length);
+  std::u16string phrase(platform::substring(matched, lead, static_cast<int64_t>(matched.size()) - lead));
+  return ParsedResult(ref, whole.location + lead, std::move(phrase));
+}
+
+std::u16string_view Parser::groupText(std::u16string_view text, const platform::Match& match, size_t group) {
+  const Range r = match.range(group);
+  if (!r.found()) return {};
+  return platform::substring(text, r.location, r.length);
+}
+
+}  // namespace zarvo::chrono
