@@ -130,3 +130,23 @@ inline void checkFirstResult(const PhraseRow& row, const std::vector<ParsedResul
 }
 
 }  // namespace zarvo::chrono::testing
+
+namespace zarvo::chrono::testing {
+
+// A result for the first occurrence of `phrase` in `input`, stating `known` (everything else implied
+// from `ref`), with `tags`, and an end stating `endKnown` when given.
+inline ParsedResult resultFor(std::u16string_view input, std::u16string_view phrase, Date ref, ComponentMap known,
+                              TagSet tags = {}, std::optional<ComponentMap> endKnown = std::nullopt) {
+  const size_t at = input.find(phrase);
+  EXPECT_NE(at, std::u16string_view::npos) << platform::toUtf8(phrase);
+  return ParsedResult(ref, static_cast<int64_t>(at), std::u16string(phrase), tags, std::move(known),
+                      std::move(endKnown));
+}
+
+inline std::vector<std::u16string> texts(const std::vector<ParsedResult>& results) {
+  std::vector<std::u16string> out;
+  for (const auto& r : results) out.push_back(r.text());
+  return out;
+}
+
+}  // namespace zarvo::chrono::testing
