@@ -89,6 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
                   .known = {{U::hour, 10}, {U::minute, 0}, {U::meridiem, 0}, {U::timeZoneOffset, 120}}},
         PhraseRow{.text = u"call 10am -0800", .ref = kMonday, .index = 5, .phrase = u"10am -0800",
                   .known = {{U::hour, 10}, {U::minute, 0}, {U::meridiem, 0}, {U::timeZoneOffset, -480}}},
+        // An abbreviation is read even where a numeric offset without minutes is not.
         PhraseRow{.text = u"call 10am GMT+2", .ref = kMonday, .index = 5, .phrase = u"10am GMT",
                   .known = {{U::hour, 10}, {U::minute, 0}, {U::meridiem, 0}, {U::timeZoneOffset, 0}}},
         PhraseRow{.text = u"7 - 9pm EST", .ref = kMonday, .index = 0, .phrase = u"7 - 9pm EST",
@@ -97,7 +98,6 @@ INSTANTIATE_TEST_SUITE_P(
         // Both the casual-time and the time-expression parser read "noon"; overlap removal keeps the
         // first parser's, which only implies the hour.
         PhraseRow{.text = u"noon", .ref = kMonday, .index = 0, .phrase = u"noon", .implied = day(11, {{U::hour, 12}})},
-        // An abbreviation is read even where a numeric offset without minutes is not.
         PhraseRow{.text = u"buy milk", .ref = kMonday, .found = false},
         PhraseRow{.text = u"read 1984 and room 101", .ref = kMonday, .found = false},
         PhraseRow{.text = u"", .ref = kMonday, .found = false}));
