@@ -24,14 +24,14 @@ constexpr std::u16string_view kBareNumber = u"^\\d+$";
 
 // Hour and minute of a clock written without a minute group: "5" is 5:00, "930" and "0930" are 9:30.
 // Nothing when the digits name no time of day (25 to 100, or a split beyond 24:59).
-struct Clock {
+struct ClockTime {
   int64_t hour;
   int64_t minute;
 };
-std::optional<Clock> clockWithoutMinute(int64_t value) {
-  if (value < 25) return Clock{value, 0};
+std::optional<ClockTime> clockWithoutMinute(int64_t value) {
+  if (value < 25) return ClockTime{value, 0};
   if (value <= 100) return std::nullopt;
-  const Clock clock{value / 100, value % 100};
+  const ClockTime clock{value / 100, value % 100};
   if (clock.hour >= 25 || clock.minute >= 60) return std::nullopt;
   return clock;
 }
@@ -50,7 +50,9 @@ std::optional<ParsedResult> ENTimeExpressionParser::extract(std::u16string_view 
                                                             const platform::Match& match, const Options&) const {
   const int64_t matchStart = match.range().location;
   // Digits glued to a word (and the "T" of an ISO timestamp, which follows a digit) are not a time.
-  if (matchStart > 0 && patternMatches(kWordCharacter, platform::substring(text, matchStart - 1, 1))) return std::nullopt;
+  if (matchStart > 0 && patternMatches(kWordCharacter, platform::substring(text, matchStart - 1, 1))) {
+    return std::nullopt;
+  }
 
   ParsedResult result = commonOpening(text, ref, match);
   result.tags().set(TagUnit::enTimeExpressionParser);
@@ -62,7 +64,7 @@ std::optional<ParsedResult> ENTimeExpressionParser::extract(std::u16string_view 
     start.imply(U::year, day.year);
   }
 
-  // Digits of other scripts match "\d" but do not convert; such a match is rejected.
+  // A second that does not convert (digits of other scripts match "\d") is left unread.
   if (match.took(4)) {
     if (auto second = platform::toInt(groupText(text, match, 4))) {
       if (*second >= 60) return std::nullopt;
@@ -81,6 +83,7 @@ std::optional<ParsedResult> ENTimeExpressionParser::extract(std::u16string_view 
     hour = 0;
     meridiem = 0;
   } else {
+    // Digits of other scripts match "\d" but do not convert; such an hour rejects the match.
     auto value = platform::toInt(hourText);
     if (!value) return std::nullopt;
     hour = *value;
