@@ -67,7 +67,8 @@ class Calendar {
   // be saved (StoreErrorCode::invalid).
   static std::shared_ptr<Calendar> calendarForEntityType(EntityType type, EventStore& store);
 
-  // "<source folder>/<collection folder>"; stable for the calendar's lifetime.
+  // "<source folder>/<collection folder>". A new calendar's identifier gains its source folder when
+  // it is first saved; from then on it never changes.
   const std::string& calendarIdentifier() const { return identifier_; }
   const std::string& title() const { return title_; }
   void setTitle(std::string title) { title_ = std::move(title); }
