@@ -100,6 +100,21 @@ TEST_F(RecordsTest, DueDateNeedsYearMonthAndDay) {
   EXPECT_EQ(t->dueDate(), at(2024, 3, 14, 0, 0));
 }
 
+TEST_F(RecordsTest, FloatingDueDateFollowsTheProcessZoneAfterItWasRead) {
+  auto t = task("floating");
+  platform::DateComponents c;
+  c.year = 2024;
+  c.month = 3;
+  c.day = 12;
+  c.hour = 9;
+  t->reminder()->setDueDateComponents(c);  // no zone: 09:00 wherever the user is
+  EXPECT_EQ(t->dueDate(), at(2024, 3, 12, 9, 0));
+  platform::DateCalendar::setProcessTimeZone("America/New_York");
+  EXPECT_EQ(t->dueDate(), at(2024, 3, 12, 9, 0));  // `at` reads the new zone too
+  // 09:00 in New York (UTC-4 after its DST change) is 14:00 in Berlin (UTC+1).
+  EXPECT_EQ(*t->dueDate(), platform::DateCalendar::inZone("Europe/Berlin")->date(c) + std::chrono::hours(5));
+}
+
 TEST_F(RecordsTest, CompletionNeedsFlagAndDateAndClearsAlarms) {
   auto t = task("done");
   auto r = t->reminder();

@@ -112,8 +112,20 @@ std::optional<Date> Task::dueDate() const {
   if (!r || !r->dueDateComponents()) return std::nullopt;
   const platform::DateComponents& c = *r->dueDateComponents();
   if (!c.year || !c.month || !c.day) return std::nullopt;
-  if (c.timeZone && !platform::DateCalendar::isKnownTimeZone(*c.timeZone)) return std::nullopt;
-  return platform::DateCalendar::current().date(c);
+  // Sorters and filters ask for the due date of the same tasks over and over; the instant depends
+  // only on the components and the process zone, so the last answer is kept.
+  std::string zone = platform::DateCalendar::processTimeZone();
+  {
+    std::lock_guard lock(linkMu_);
+    if (dueCache_.components == c && dueCache_.zone == zone) return dueCache_.date;
+  }
+  std::optional<Date> date;
+  if (!c.timeZone || platform::DateCalendar::isKnownTimeZone(*c.timeZone)) {
+    date = platform::DateCalendar::current().date(c);
+  }
+  std::lock_guard lock(linkMu_);
+  dueCache_ = {c, std::move(zone), date};
+  return date;
 }
 
 void Task::setDueDate(std::optional<Date> dueDate) {
@@ -194,7 +206,8 @@ bool Task::isDueTodayOrEarlier() const {
   auto due = dueDate();
   if (!due) return false;
   const Date now = platform::Clock::currentNow();
-  return platform::DateCalendar::current().isDateInToday(*due, now) || *due < now;
+  // The cheap comparison first: most tasks a today filter meets are overdue or far ahead.
+  return *due < now || platform::DateCalendar::current().isDateInToday(*due, now);
 }
 
 std::string Task::calendarId() const {

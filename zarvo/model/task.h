@@ -20,6 +20,7 @@
 
 #include "zarvo/model/item.h"
 #include "zarvo/platform/colour.h"
+#include "zarvo/platform/date_calendar.h"
 #include "zarvo/sync/reminders/records.h"
 
 namespace zarvo {
@@ -150,6 +151,12 @@ class Task : public Item {
  private:
   mutable std::mutex linkMu_;
   std::shared_ptr<reminders::Reminder> reminder_;
+  struct DueCache {
+    std::optional<platform::DateComponents> components;
+    std::string zone;
+    std::optional<Date> date;
+  };
+  mutable DueCache dueCache_;  // guarded by linkMu_
 };
 
 // `tasks` in the order of `sorter`: a stable merge sort that stays in bounds whatever the sorter

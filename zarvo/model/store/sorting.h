@@ -35,6 +35,7 @@ std::vector<T> stableSorted(std::vector<T> items, GoesBefore goesBefore) {
       while (i < mid && j < hi) {
         const T& left = (*from)[i];
         const T& right = (*from)[j];
+        // (Evaluated in this order, the second call is needed only when the first answers true.)
         const bool rightFirst = goesBefore(right, left) && !goesBefore(left, right);
         (*to)[k++] = std::move(rightFirst ? (*from)[j++] : (*from)[i++]);
       }
