@@ -246,6 +246,10 @@ void FaultInjectingFileSystem::failRenames(bool fail) {
   std::lock_guard lock(mu_);
   failRenames_ = fail;
 }
+void FaultInjectingFileSystem::failRenamesAfter(std::optional<int> successes) {
+  std::lock_guard lock(mu_);
+  renamesLeft_ = successes;
+}
 void FaultInjectingFileSystem::failSyncs(bool fail) {
   std::lock_guard lock(mu_);
   failSyncs_ = fail;
@@ -258,6 +262,7 @@ void FaultInjectingFileSystem::clearFaults() {
   std::lock_guard lock(mu_);
   writeLimit_.reset();
   diskFull_ = failRenames_ = failSyncs_ = false;
+  renamesLeft_.reset();
   readOnly_.clear();
 }
 uint64_t FaultInjectingFileSystem::bytesWritten() const {
@@ -322,6 +327,10 @@ std::error_code FaultInjectingFileSystem::rename(const fs::path& from, const fs:
   {
     std::lock_guard lock(mu_);
     if (failRenames_) return errc(EIO);
+    if (renamesLeft_ && (*renamesLeft_)-- == 0) {
+      renamesLeft_.reset();
+      return errc(EIO);
+    }
     ++renames_;
   }
   return base_->rename(from, to);

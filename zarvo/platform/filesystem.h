@@ -100,7 +100,8 @@ bool isTemporaryFileName(std::string_view name);
 // - failWritesAfter(n): the write that would take the total bytes written past n writes only up to
 //   n and fails with ENOSPC, as does every later write (a disk filling up half-way through a file);
 // - setDiskFull(true): every append, and every creation of a file, fails with ENOSPC;
-// - failRenames / failSyncs: those calls fail with EIO;
+// - failRenames / failSyncs: those calls fail with EIO; failRenamesAfter(n): after n more renames
+//   succeed, the next one fails with EIO (once; later renames succeed again);
 // - setReadOnly(dir): creating, renaming into, or removing anything inside `dir` fails with EROFS
 //   (and isReadableAndWritable answers false), as on a read-only mount.
 class FaultInjectingFileSystem final : public FileSystem {
@@ -110,6 +111,7 @@ class FaultInjectingFileSystem final : public FileSystem {
   void failWritesAfter(std::optional<uint64_t> bytes);
   void setDiskFull(bool full);
   void failRenames(bool fail);
+  void failRenamesAfter(std::optional<int> successes);
   void failSyncs(bool fail);
   void setReadOnly(const std::filesystem::path& dir);
   void clearFaults();
@@ -140,6 +142,7 @@ class FaultInjectingFileSystem final : public FileSystem {
   std::optional<uint64_t> writeLimit_;
   bool diskFull_ = false;
   bool failRenames_ = false;
+  std::optional<int> renamesLeft_;
   bool failSyncs_ = false;
   std::vector<std::filesystem::path> readOnly_;
   uint64_t written_ = 0;

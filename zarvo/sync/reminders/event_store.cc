@@ -610,14 +610,23 @@ struct EventStore::Impl {
     if (pending.empty()) return;
     std::vector<Plan> plans;
     std::set<fs::path> written;
-    for (const Op& op : pending) {
+    const std::vector<Op> ops = pending;  // a conflict drops its op from `pending` below
+    for (const Op& op : ops) {
       Plan plan;
       plan.reminder = op.reminder;
       plan.remove = op.remove;
       plan.origin = Backend::origin(*op.reminder);
       const Reminder& r = *op.reminder;
       if (plan.origin) {
-        checkUnchanged(*plan.origin);
+        try {
+          checkUnchanged(*plan.origin);
+        } catch (const StoreError& e) {
+          // Retrying cannot succeed: the write is dropped, the caller re-reads the reminder.
+          if (e.code() == StoreErrorCode::conflict) {
+            std::erase_if(pending, [&](const Op& o) { return o.reminder == op.reminder; });
+          }
+          throw;
+        }
         plan.mode = plan.origin->info.mode;
       }
       if (op.remove) {

@@ -329,12 +329,17 @@ std::shared_ptr<const TodoFile> parseTodoFile(std::filesystem::path path, std::s
       error = "libical cannot read the VTODO";
       return nullptr;
     }
-    if (int errors = icalcomponent_count_errors(component.get()); errors > 0) {
-      icalproperty* e = icalcomponent_get_first_property(component.get(), ICAL_XLICERROR_PROPERTY);
-      error = std::string("libical: ") + (e != nullptr ? icalproperty_get_xlicerror(e) : "malformed value");
+    // A property with an empty value ("DESCRIPTION:") is legal text that libical drops with an
+    // error; every other error means a value we cannot trust.
+    for (icalproperty* e = icalcomponent_get_first_property(component.get(), ICAL_XLICERROR_PROPERTY);
+         e != nullptr; e = icalcomponent_get_next_property(component.get(), ICAL_XLICERROR_PROPERTY)) {
+      const char* message = icalproperty_get_xlicerror(e);
+      if (message != nullptr && std::strncmp(message, "No value for ", 13) == 0) continue;
+      error = std::string("libical: ") + (message != nullptr ? message : "malformed value");
       return nullptr;
     }
     readFields(component.get(), text, entry);
+    if (!entry.fields.notes && entry.find("DESCRIPTION")) entry.fields.notes = std::string();
   }
   return file;
 }
