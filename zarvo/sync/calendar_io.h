@@ -167,19 +167,33 @@ class CalendarIO {
   void purgeCompleted(Completion completion);
 
  private:
+  // Only CalendarIO and the test seam can make a Key, so only they can make instances.
+  class Key {
+    friend class CalendarIO;
+    friend class CalendarIOTestAccess;
+    explicit Key() = default;
+  };
+
+ public:
+  CalendarIO(Key, reminders::EventStoreOptions options);
+
+ private:
   friend class CalendarIOTestAccess;
   struct State;
+  // Held by every piece of background work; the destructor waits until none is left.
+  using WorkToken = std::shared_ptr<const void>;
 
-  explicit CalendarIO(reminders::EventStoreOptions options);
-
+  WorkToken beginWork();
   void startRefresh(bool force, std::optional<ListArray> lists, bool completedOnly, Completion completion);
-  void runRefresh(std::optional<ListArray> lists, bool completedOnly, Completion completion);
+  void runRefresh(WorkToken token, std::optional<ListArray> lists, bool completedOnly, Completion completion);
   void finishRefresh(std::vector<std::shared_ptr<reminders::Reminder>> reminders,
-                     std::optional<ListArray> lists, bool completedOnly, Completion completion);
+                     const std::shared_ptr<store::ObjectContext>& context, std::optional<ListArray> lists,
+                     bool completedOnly, const Completion& completion);
   std::shared_ptr<List> storeDefaultList();
   std::shared_ptr<reminders::Source> defaultSource();
 
-  const reminders::EventStoreOptions options_;
+  // The store's file system (null: POSIX), for the separate handle that removes calendars.
+  const std::shared_ptr<platform::FileSystem> fileSystem_;
   std::unique_ptr<reminders::EventStore> eventStore_;
   std::unique_ptr<State> state_;
   platform::NotificationCenter::Registration storeObserver_;
