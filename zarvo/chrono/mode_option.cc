@@ -2,6 +2,18 @@
 
 #include <memory>
 
+#include "zarvo/chrono/en/en_deadline_format_parser.h"
+#include "zarvo/chrono/en/en_iso_format_parser.h"
+#include "zarvo/chrono/en/en_month_name_little_endian_parser.h"
+#include "zarvo/chrono/en/en_month_name_middle_endian_parser.h"
+#include "zarvo/chrono/en/en_month_name_parser.h"
+#include "zarvo/chrono/en/en_relative_date_format_parser.h"
+#include "zarvo/chrono/en/en_slash_date_format_parser.h"
+#include "zarvo/chrono/en/en_slash_date_format_start_with_year_parser.h"
+#include "zarvo/chrono/en/en_slash_month_format_parser.h"
+#include "zarvo/chrono/en/en_time_ago_format_parser.h"
+#include "zarvo/chrono/en/en_weekday_parser.h"
+
 namespace zarvo::chrono {
 
 // The lists below are the complete configurations in their fixed order. A parser or refiner that does
@@ -25,15 +37,15 @@ ModeOptio baseModeOption(bool strictMode) {
   ModeOptio mode;
   [[maybe_unused]] const bool s = strictMode;
   // English
-  // addParser<ENISOFormatParser>(mode, s);
-  // addParser<ENDeadlineFormatParser>(mode, s);
-  // addParser<ENMonthNameLittleEndianParser>(mode, s);
-  // addParser<ENMonthNameMiddleEndianParser>(mode, s);
-  // addParser<ENMonthNameParser>(mode, s);
-  // addParser<ENSlashDateFormatParser>(mode, s);
-  // addParser<ENSlashDateFormatStartWithYearParser>(mode, s);
-  // addParser<ENSlashMonthFormatParser>(mode, s);
-  // addParser<ENTimeAgoFormatParser>(mode, s);
+  addParser<ENISOFormatParser>(mode, s);
+  addParser<ENDeadlineFormatParser>(mode, s);
+  addParser<ENMonthNameLittleEndianParser>(mode, s);
+  addParser<ENMonthNameMiddleEndianParser>(mode, s);
+  addParser<ENMonthNameParser>(mode, s);
+  addParser<ENSlashDateFormatParser>(mode, s);
+  addParser<ENSlashDateFormatStartWithYearParser>(mode, s);
+  addParser<ENSlashMonthFormatParser>(mode, s);
+  addParser<ENTimeAgoFormatParser>(mode, s);
   // addParser<ENTimeExpressionParser>(mode, s);
   // Japanese
   // addParser<JPStandardParser>(mode, s);
@@ -85,8 +97,8 @@ ModeOptio casualModeOption() {
   [[maybe_unused]] const bool s = false;
   // addParser<ENCasualTimeParser>(casual, s);
   // addParser<ENCasualDateParser>(casual, s);
-  // addParser<ENWeekdayParser>(casual, s);
-  // addParser<ENRelativeDateFormatParser>(casual, s);
+  addParser<ENWeekdayParser>(casual, s);
+  addParser<ENRelativeDateFormatParser>(casual, s);
   // addParser<JPCasualDateParser>(casual, s);
   // addParser<ESCasualDateParser>(casual, s);
   // addParser<ESWeekdayParser>(casual, s);
