@@ -17,5 +17,9 @@ function(zarvo_add_test name)
   target_link_libraries(${name} PRIVATE zarvokit GTest::gmock GTest::gtest_main zarvo_warnings ${ARG_LIBS})
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 120
-    PROPERTIES ENVIRONMENT "ZARVO_SOURCE_DIR=${PROJECT_SOURCE_DIR};ZARVO_BINARY_DIR=${PROJECT_BINARY_DIR}")
+    # Two properties rather than one ";"-separated ENVIRONMENT value: the discovery script splits
+    # lists, which left ZARVO_BINARY_DIR unset.
+    PROPERTIES
+      ENVIRONMENT "ZARVO_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+      ENVIRONMENT_MODIFICATION "ZARVO_BINARY_DIR=set:${PROJECT_BINARY_DIR}")
 endfunction()

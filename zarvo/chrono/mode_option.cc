@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "zarvo/chrono/en/en_casual_date_parser.h"
+#include "zarvo/chrono/en/en_casual_time_parser.h"
 #include "zarvo/chrono/en/en_deadline_format_parser.h"
 #include "zarvo/chrono/en/en_iso_format_parser.h"
 #include "zarvo/chrono/en/en_month_name_little_endian_parser.h"
@@ -12,7 +14,21 @@
 #include "zarvo/chrono/en/en_slash_date_format_start_with_year_parser.h"
 #include "zarvo/chrono/en/en_slash_month_format_parser.h"
 #include "zarvo/chrono/en/en_time_ago_format_parser.h"
+#include "zarvo/chrono/en/en_time_expression_parser.h"
 #include "zarvo/chrono/en/en_weekday_parser.h"
+#include "zarvo/chrono/refiners/de_merge_date_range_refiner.h"
+#include "zarvo/chrono/refiners/de_merge_date_time_refiner.h"
+#include "zarvo/chrono/refiners/en_merge_date_range_refiner.h"
+#include "zarvo/chrono/refiners/en_merge_date_time_refiner.h"
+#include "zarvo/chrono/refiners/en_prioritize_specific_date_refiner.h"
+#include "zarvo/chrono/refiners/extract_timezone_abbr_refiner.h"
+#include "zarvo/chrono/refiners/extract_timezone_offset_refiner.h"
+#include "zarvo/chrono/refiners/forward_date_refiner.h"
+#include "zarvo/chrono/refiners/fr_merge_date_range_refiner.h"
+#include "zarvo/chrono/refiners/fr_merge_date_time_refiner.h"
+#include "zarvo/chrono/refiners/jp_merge_date_range_refiner.h"
+#include "zarvo/chrono/refiners/overlap_removal_refiner.h"
+#include "zarvo/chrono/refiners/unlikely_format_filter.h"
 
 namespace zarvo::chrono {
 
@@ -35,7 +51,7 @@ void addRefiner(ModeOptio& mode) {
 
 ModeOptio baseModeOption(bool strictMode) {
   ModeOptio mode;
-  [[maybe_unused]] const bool s = strictMode;
+  const bool s = strictMode;
   // English
   addParser<ENISOFormatParser>(mode, s);
   addParser<ENDeadlineFormatParser>(mode, s);
@@ -46,7 +62,7 @@ ModeOptio baseModeOption(bool strictMode) {
   addParser<ENSlashDateFormatStartWithYearParser>(mode, s);
   addParser<ENSlashMonthFormatParser>(mode, s);
   addParser<ENTimeAgoFormatParser>(mode, s);
-  // addParser<ENTimeExpressionParser>(mode, s);
+  addParser<ENTimeExpressionParser>(mode, s);
   // Japanese
   // addParser<JPStandardParser>(mode, s);
   // Spanish
@@ -75,28 +91,28 @@ ModeOptio baseModeOption(bool strictMode) {
   // addParser<ZHWeekdayParser>(mode, s);
 
   // The same thirteen refiners in both modes.
-  // addRefiner<OverlapRemovalRefiner>(mode);
-  // addRefiner<ForwardDateRefiner>(mode);
-  // addRefiner<ENMergeDateTimeRefiner>(mode);
-  // addRefiner<ENMergeDateRangeRefiner>(mode);
-  // addRefiner<ENPrioritizeSpecificDateRefiner>(mode);
-  // addRefiner<FRMergeDateRangeRefiner>(mode);
-  // addRefiner<FRMergeDateTimeRefiner>(mode);
-  // addRefiner<JPMergeDateRangeRefiner>(mode);
-  // addRefiner<DEMergeDateTimeRefiner>(mode);
-  // addRefiner<DEMergeDateRangeRefiner>(mode);
-  // addRefiner<ExtractTimezoneOffsetRefiner>(mode);
-  // addRefiner<ExtractTimezoneAbbrRefiner>(mode);
-  // addRefiner<UnlikelyFormatFilter>(mode);
+  addRefiner<OverlapRemovalRefiner>(mode);
+  addRefiner<ForwardDateRefiner>(mode);
+  addRefiner<ENMergeDateTimeRefiner>(mode);
+  addRefiner<ENMergeDateRangeRefiner>(mode);
+  addRefiner<ENPrioritizeSpecificDateRefiner>(mode);
+  addRefiner<FRMergeDateRangeRefiner>(mode);
+  addRefiner<FRMergeDateTimeRefiner>(mode);
+  addRefiner<JPMergeDateRangeRefiner>(mode);
+  addRefiner<DEMergeDateTimeRefiner>(mode);
+  addRefiner<DEMergeDateRangeRefiner>(mode);
+  addRefiner<ExtractTimezoneOffsetRefiner>(mode);
+  addRefiner<ExtractTimezoneAbbrRefiner>(mode);
+  addRefiner<UnlikelyFormatFilter>(mode);
   return mode;
 }
 
 ModeOptio casualModeOption() {
   ModeOptio casual;
   // The casual parsers go in front of the formal ones, all non-strict.
-  [[maybe_unused]] const bool s = false;
-  // addParser<ENCasualTimeParser>(casual, s);
-  // addParser<ENCasualDateParser>(casual, s);
+  const bool s = false;
+  addParser<ENCasualTimeParser>(casual, s);
+  addParser<ENCasualDateParser>(casual, s);
   addParser<ENWeekdayParser>(casual, s);
   addParser<ENRelativeDateFormatParser>(casual, s);
   // addParser<JPCasualDateParser>(casual, s);

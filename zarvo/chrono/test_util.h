@@ -7,7 +7,10 @@
 #include <string>
 
 #include "zarvo/chrono/parsed_components.h"
+#include "zarvo/chrono/options.h"
+#include "zarvo/chrono/parsed_result.h"
 #include "zarvo/platform/date_calendar.h"
+#include "zarvo/platform/text.h"
 
 namespace zarvo::chrono::testing {
 
@@ -58,8 +61,91 @@ inline std::string describe(const ComponentMap& m) {
   std::string out;
   m.forEach([&](ComponentUnit u, int64_t v) {
     if (!out.empty()) out += ' ';
-    out += std::string(name(u)) + "=" + std::to_string(v);
+    out += name(u);
+    out += '=';
+    out += std::to_string(v);
   });
+  return out;
+}
+
+}  // namespace zarvo::chrono::testing
+
+namespace zarvo::chrono::testing {
+
+// Checks that `c` knows exactly `known` and has at least the values of `impliedSubset` implied.
+inline void expectComponents(const ParsedComponents& c, const ComponentMap& known, const ComponentMap& impliedSubset,
+                             const std::string& context) {
+  EXPECT_EQ(describe(c.knownValues()), describe(known)) << context;
+  impliedSubset.forEach([&](ComponentUnit unit, int64_t value) {
+    EXPECT_EQ(c.impliedValues().get(unit), value) << context << ": implied " << name(unit);
+  });
+}
+
+}  // namespace zarvo::chrono::testing
+
+namespace zarvo::chrono::testing {
+
+struct LocalTime {
+  int64_t year, month, day, hour = 0, minute = 0, second = 0, millisecond = 0;
+  Date in() const { return localDate(year, month, day, hour, minute, second, millisecond); }
+};
+
+// One row of a phrase table: a text read against a reference in a zone, and the first result expected
+// (or none). `known` must match exactly; `implied` lists the implied values worth checking.
+struct PhraseRow {
+  std::u16string text = {};
+  LocalTime ref = {2024, 1, 1};
+  bool found = true;
+  int64_t index = 0;
+  std::u16string phrase = {};
+  ComponentMap known = {};
+  ComponentMap implied = {};
+  std::optional<ComponentMap> endKnown = std::nullopt;
+  ComponentMap endImplied = {};
+  Options opt = {};
+  const char* zone = "UTC";
+};
+
+inline std::string context(const PhraseRow& row) {
+  std::string out(1, '"');
+  out += platform::toUtf8(row.text);
+  out += '"';
+  return out;
+}
+inline void PrintTo(const PhraseRow& row, std::ostream* os) { *os << context(row); }
+
+inline void checkFirstResult(const PhraseRow& row, const std::vector<ParsedResult>& results) {
+  const std::string where = context(row);
+  if (!row.found) {
+    EXPECT_TRUE(results.empty()) << where << " gave \"" << platform::toUtf8(results.front().text()) << "\"";
+    return;
+  }
+  ASSERT_FALSE(results.empty()) << where;
+  const ParsedResult& r = results.front();
+  EXPECT_EQ(r.index(), row.index) << where;
+  EXPECT_EQ(platform::toUtf8(r.text()), platform::toUtf8(row.phrase)) << where;
+  expectComponents(r.start(), row.known, row.implied, where + " start");
+  EXPECT_EQ(r.end().has_value(), row.endKnown.has_value()) << where;
+  if (r.end() && row.endKnown) expectComponents(*r.end(), *row.endKnown, row.endImplied, where + " end");
+}
+
+}  // namespace zarvo::chrono::testing
+
+namespace zarvo::chrono::testing {
+
+// A result for the first occurrence of `phrase` in `input`, stating `known` (everything else implied
+// from `ref`), with `tags`, and an end stating `endKnown` when given.
+inline ParsedResult resultFor(std::u16string_view input, std::u16string_view phrase, Date ref, ComponentMap known,
+                              TagSet tags = {}, std::optional<ComponentMap> endKnown = std::nullopt) {
+  const size_t at = input.find(phrase);
+  EXPECT_NE(at, std::u16string_view::npos) << platform::toUtf8(phrase);
+  return ParsedResult(ref, static_cast<int64_t>(at), std::u16string(phrase), tags, std::move(known),
+                      std::move(endKnown));
+}
+
+inline std::vector<std::u16string> texts(const std::vector<ParsedResult>& results) {
+  std::vector<std::u16string> out;
+  for (const auto& r : results) out.push_back(r.text());
   return out;
 }
 

@@ -21,7 +21,7 @@ struct Wall {
   int64_t year, month, day, hour, minute, second;
 };
 
-struct PhraseRow {
+struct PhraseCase {
   std::string text;      // the whole input
   Wall ref;              // read against this
   std::string phrase;    // text of the first result; empty when the parser must find nothing
@@ -29,7 +29,7 @@ struct PhraseRow {
   ComponentMap implied;  // these implied values of the start (other implied units are not checked)
 };
 
-struct RangeRow {
+struct RangeCase {
   std::string text;
   Wall ref;
   std::string phrase;
@@ -46,8 +46,8 @@ inline void expectImplied(const ParsedComponents& actual, const ComponentMap& im
 }
 
 // Runs `parser` over each row's text and checks its first result.
-inline void expectPhrases(const Parser& parser, const std::vector<PhraseRow>& rows) {
-  for (const PhraseRow& row : rows) {
+inline void expectPhrases(const Parser& parser, const std::vector<PhraseCase>& rows) {
+  for (const PhraseCase& row : rows) {
     SCOPED_TRACE("\"" + row.text + "\"");
     const auto results = parser.execute(platform::utf16(row.text), row.ref.date(), {});
     if (row.phrase.empty()) {
@@ -63,8 +63,8 @@ inline void expectPhrases(const Parser& parser, const std::vector<PhraseRow>& ro
   }
 }
 
-inline void expectRanges(const Parser& parser, const std::vector<RangeRow>& rows) {
-  for (const RangeRow& row : rows) {
+inline void expectRanges(const Parser& parser, const std::vector<RangeCase>& rows) {
+  for (const RangeCase& row : rows) {
     SCOPED_TRACE("\"" + row.text + "\"");
     const auto results = parser.execute(platform::utf16(row.text), row.ref.date(), {});
     ASSERT_FALSE(results.empty());

@@ -1,0 +1,26 @@
+// `zarvo parse`: runs the date engine on a text and prints what it found.
+//
+//   zarvo parse [--ref T] [--tz ZONE] [--strict] [--lang L] [--option NAME=INT]... [--json] TEXT
+//   zarvo parse --batch [same options]      one text per stdin line -> one JSON document per line
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "zarvo/chrono/parsed_result.h"
+
+namespace zarvo::app {
+
+// Registers the command on `app`. When it runs, its exit status is stored in `exitCode`; bad input
+// raises UsageError.
+void registerParseCommand(CLI::App& app, int& exitCode);
+
+// The JSON document of one parse: {"ref", "results": [{"index", "text", "tags", "start", "end"}]}.
+// Keys keep this order; units and tags appear in declaration order; dates are ISO 8601 with
+// milliseconds and the current zone's offset.
+nlohmann::ordered_json parseResultsJson(Date ref, const std::vector<chrono::ParsedResult>& results);
+
+}  // namespace zarvo::app

@@ -1,0 +1,227 @@
+// End to end: runs the built `zarvo parse` and checks its output, its JSON contract and its exit codes.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using json = nlohmann::ordered_json;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string quoted(const std::string& arg) {
+  std::string out = "'";
+  for (char c : arg) {
+    if (c == '\'') {
+      out += "'\\''";
+    } else {
+      out += c;
+    }
+  }
+  out += '\'';
+  return out;
+}
+
+std::string slurp(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class ParseCliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* dir = std::getenv("ZARVO_BINARY_DIR");
+    ASSERT_NE(dir, nullptr) << "ZARVO_BINARY_DIR is not set";
+    binary_ = std::filesystem::path(dir) / "app" / "zarvo";
+    ASSERT_TRUE(std::filesystem::exists(binary_)) << binary_;
+    std::string name = "zarvo-cli-";
+    name += std::to_string(::getpid());
+    name += '-';
+    name += ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    work_ = std::filesystem::temp_directory_path() / name;
+    std::filesystem::create_directories(work_);
+  }
+  void TearDown() override { std::filesystem::remove_all(work_); }
+
+  // Runs zarvo with `args`, feeding `input` on stdin, with TZ unset so only --tz decides the zone.
+  Outcome zarvo(const std::vector<std::string>& args, const std::string& input = "") {
+    {
+      std::ofstream in(work_ / "in", std::ios::binary);
+      in << input;
+    }
+    std::string command = "env -u TZ ";
+    command += quoted(binary_.string());
+    for (const auto& a : args) {
+      command += ' ';
+      command += quoted(a);
+    }
+    command += " <";
+    command += quoted((work_ / "in").string());
+    command += " >";
+    command += quoted((work_ / "out").string());
+    command += " 2>";
+    command += quoted((work_ / "err").string());
+    Outcome run;
+    const int raw = std::system(command.c_str());
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = slurp(work_ / "out");
+    run.err = slurp(work_ / "err");
+    return run;
+  }
+
+  static const std::vector<std::string>& berlin() {
+    static const std::vector<std::string> args = {"parse", "--json", "--tz", "Europe/Berlin", "--ref",
+                                                  "2024-03-11T10:00"};
+    return args;
+  }
+  static std::vector<std::string> with(std::vector<std::string> base, std::initializer_list<std::string> more) {
+    base.insert(base.end(), more);
+    return base;
+  }
+
+  std::filesystem::path binary_;
+  std::filesystem::path work_;
+};
+
+TEST_F(ParseCliTest, JsonContract) {
+  const Outcome run = zarvo(with(berlin(), {"call mom tomorrow at 5pm"}));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(run.err.empty());
+  const json doc = json::parse(run.out);
+  EXPECT_EQ(doc["ref"], "2024-03-11T10:00:00.000+01:00");
+  ASSERT_EQ(doc["results"].size(), 1u);
+  const json& r = doc["results"][0];
+  // Keys in contract order.
+  std::vector<std::string> keys;
+  for (const auto& [k, v] : r.items()) keys.push_back(k);
+  EXPECT_EQ(keys, (std::vector<std::string>{"index", "text", "tags", "start", "end"}));
+  EXPECT_EQ(r["index"], 9);
+  EXPECT_EQ(r["text"], "tomorrow at 5pm");
+  EXPECT_EQ(r["tags"], json::parse(R"(["enCasualDateParser","enTimeExpressionParser","enMergeDateAndTimeRefiner"])"));
+  EXPECT_EQ(r["start"]["known"].dump(),
+            R"({"year":2024,"month":3,"day":12,"hour":17,"minute":0,"second":0,"meridiem":1})");
+  EXPECT_EQ(r["start"]["implied"].dump(), R"({"millisecond":0})");
+  EXPECT_EQ(r["start"]["date"], "2024-03-12T17:00:00.000+01:00");
+  EXPECT_TRUE(r["end"].is_null());
+}
+
+TEST_F(ParseCliTest, RangeOffsetAndUtf16Index) {
+  // U+1F600 counts two UTF-16 units, "é" one.
+  const Outcome run = zarvo(with(berlin(), {"caf\xC3\xA9 \xF0\x9F\x98\x80 7 - 9pm EST"}));
+  ASSERT_EQ(run.status, 0) << run.err;
+  const json r = json::parse(run.out)["results"][0];
+  EXPECT_EQ(r["index"], 8);
+  EXPECT_EQ(r["text"], "7 - 9pm EST");
+  EXPECT_EQ(r["start"]["known"]["timeZoneOffset"], -300);
+  EXPECT_EQ(r["end"]["known"]["hour"], 21);
+  EXPECT_EQ(r["end"]["known"]["timeZoneOffset"], -300);
+  // 21:00 at UTC-5 is 03:00 the next day in Berlin.
+  EXPECT_EQ(r["end"]["date"], "2024-03-12T03:00:00.000+01:00");
+}
+
+TEST_F(ParseCliTest, ReferenceIsWallClockInTheZoneAcrossDst) {
+  const Outcome run = zarvo({"parse", "--json", "--tz", "America/New_York", "--ref", "2024-03-09 12:00",
+                         "tomorrow at 9am"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const json doc = json::parse(run.out);
+  EXPECT_EQ(doc["ref"], "2024-03-09T12:00:00.000-05:00");
+  EXPECT_EQ(doc["results"][0]["start"]["date"], "2024-03-10T09:00:00.000-04:00");
+}
+
+TEST_F(ParseCliTest, StrictOptionsAndLanguage) {
+  EXPECT_EQ(json::parse(zarvo(with(berlin(), {"at 2400"})).out)["results"].size(), 1u);
+  EXPECT_EQ(json::parse(zarvo(with(berlin(), {"--strict", "at 2400"})).out)["results"].size(), 0u);
+  EXPECT_EQ(json::parse(zarvo(with(berlin(), {"--strict", "tomorrow"})).out)["results"].size(), 0u);
+
+  const json evening = json::parse(zarvo(with(berlin(), {"--option", "evening=20", "this evening"})).out);
+  EXPECT_EQ(evening["results"][0]["start"]["implied"]["hour"], 20);
+  const Outcome lang = zarvo(with(berlin(), {"--lang", "english", "today"}));
+  EXPECT_EQ(lang.status, 0) << lang.err;
+}
+
+TEST_F(ParseCliTest, ReadableSummaryHasOneLinePerResult) {
+  const Outcome run = zarvo({"parse", "--tz", "UTC", "--ref", "2024-03-11", "lunch at noon, gym 6pm"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("\"at noon\""), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("2024-03-11T18:00:00.000+00:00"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("stated:"), std::string::npos);
+  EXPECT_NE(run.out.find("implied:"), std::string::npos);
+  // The reference line plus two results.
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 3);
+}
+
+TEST_F(ParseCliTest, BatchPrintsOneDocumentPerLineInOrder) {
+  const Outcome run = zarvo({"parse", "--batch", "--tz", "UTC", "--ref", "2024-03-11T08:00"},
+                        "call mom tomorrow at 5pm\nbuy milk\r\n\nstandup 9:15\n");
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::istringstream lines(run.out);
+  std::vector<json> docs;
+  for (std::string line; std::getline(lines, line);) docs.push_back(json::parse(line));
+  ASSERT_EQ(docs.size(), 4u);
+  EXPECT_EQ(docs[0]["results"][0]["start"]["date"], "2024-03-12T17:00:00.000+00:00");
+  EXPECT_TRUE(docs[1]["results"].empty());
+  EXPECT_TRUE(docs[2]["results"].empty());
+  EXPECT_EQ(docs[3]["results"][0]["text"], "9:15");
+  for (const json& d : docs) EXPECT_EQ(d["ref"], "2024-03-11T08:00:00.000+00:00");
+}
+
+struct BadInput {
+  std::vector<std::string> args;
+  std::string input;
+};
+
+TEST_F(ParseCliTest, BadInputIsOneLineOnStderrAndExitTwo) {
+  for (const BadInput& bad : std::vector<BadInput>{
+           {{"parse", "--bogus", "x"}, ""},
+           {{"parse", "--tz", "Mars/Olympus_Mons", "x"}, ""},
+           {{"parse", "--ref", "2024-13-01", "x"}, ""},
+           {{"parse", "--ref", "2024-02-30T10:00", "x"}, ""},
+           {{"parse", "--ref", "2024-03-11T25:00", "x"}, ""},
+           {{"parse", "--ref", "next tuesday", "x"}, ""},
+           {{"parse", "--option", "Morning=7", "x"}, ""},
+           {{"parse", "--option", "morning=seven", "x"}, ""},
+           {{"parse", "--option", "morning", "x"}, ""},
+           {{"parse", "--lang", "klingon", "x"}, ""},
+           {{"parse", "\xff\xfe at 5pm"}, ""},
+           {{"parse", "--batch"}, "fine at 5\n\xc3\x28\n"},
+           {{"parse"}, ""},
+           {{"frobnicate"}, ""},
+           {{}, ""},
+       }) {
+    std::string shown;
+    for (const auto& a : bad.args) {
+      shown += a;
+      shown += ' ';
+    }
+    const Outcome run = zarvo(bad.args, bad.input);
+    EXPECT_EQ(run.status, 2) << shown;
+    EXPECT_EQ(run.err.rfind("zarvo: ", 0), 0u) << shown << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << shown << run.err;
+  }
+}
+
+TEST_F(ParseCliTest, HelpExitsZero) {
+  for (const auto& args : std::vector<std::vector<std::string>>{{"--help"}, {"parse", "--help"}}) {
+    const Outcome run = zarvo(args);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("Usage"), std::string::npos);
+  }
+}
+
+}  // namespace

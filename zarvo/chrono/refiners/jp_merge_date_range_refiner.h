@@ -1,0 +1,13 @@
+// Japanese range merge: "月曜日から金曜日". It adds the English range tag.
+#pragma once
+
+#include "zarvo/chrono/refiners/en_merge_date_range_refiner.h"
+
+namespace zarvo::chrono {
+
+class JPMergeDateRangeRefiner : public ENMergeDateRangeRefiner {
+ public:
+  std::u16string_view pattern() const override { return u"^\\s*(から|ー)\\s*$"; }
+};
+
+}  // namespace zarvo::chrono
