@@ -3,11 +3,23 @@
 
 #include <thread>
 #include <typeinfo>
+#include <vector>
 
 #include "zarvo/chrono/chrono.h"
 #include "zarvo/chrono/en/en_casual_date_parser.h"
 #include "zarvo/chrono/en/en_casual_time_parser.h"
+#include "zarvo/chrono/en/en_deadline_format_parser.h"
+#include "zarvo/chrono/en/en_iso_format_parser.h"
+#include "zarvo/chrono/en/en_month_name_little_endian_parser.h"
+#include "zarvo/chrono/en/en_month_name_middle_endian_parser.h"
+#include "zarvo/chrono/en/en_month_name_parser.h"
+#include "zarvo/chrono/en/en_relative_date_format_parser.h"
+#include "zarvo/chrono/en/en_slash_date_format_parser.h"
+#include "zarvo/chrono/en/en_slash_date_format_start_with_year_parser.h"
+#include "zarvo/chrono/en/en_slash_month_format_parser.h"
+#include "zarvo/chrono/en/en_time_ago_format_parser.h"
 #include "zarvo/chrono/en/en_time_expression_parser.h"
+#include "zarvo/chrono/en/en_weekday_parser.h"
 #include "zarvo/chrono/refiners/extract_timezone_abbr_refiner.h"
 #include "zarvo/chrono/refiners/overlap_removal_refiner.h"
 #include "zarvo/chrono/refiners/unlikely_format_filter.h"
@@ -20,16 +32,31 @@ using namespace testing;
 using U = ComponentUnit;
 
 TEST(ConfigurationTest, ParsersAndRefinersInTheirOrder) {
+  // The formal English parsers, in both configurations.
+  const std::vector<const std::type_info*> formal = {
+      &typeid(ENISOFormatParser),        &typeid(ENDeadlineFormatParser),
+      &typeid(ENMonthNameLittleEndianParser), &typeid(ENMonthNameMiddleEndianParser),
+      &typeid(ENMonthNameParser),        &typeid(ENSlashDateFormatParser),
+      &typeid(ENSlashDateFormatStartWithYearParser), &typeid(ENSlashMonthFormatParser),
+      &typeid(ENTimeAgoFormatParser),    &typeid(ENTimeExpressionParser),
+  };
+  std::vector<const std::type_info*> casualOrder = {&typeid(ENCasualTimeParser), &typeid(ENCasualDateParser),
+                                                    &typeid(ENWeekdayParser), &typeid(ENRelativeDateFormatParser)};
+  casualOrder.insert(casualOrder.end(), formal.begin(), formal.end());
+
   const ModeOptio casual = casualModeOption();
-  ASSERT_EQ(casual.parsers.size(), 3u);
-  EXPECT_EQ(typeid(*casual.parsers[0]), typeid(ENCasualTimeParser));
-  EXPECT_EQ(typeid(*casual.parsers[1]), typeid(ENCasualDateParser));
-  EXPECT_EQ(typeid(*casual.parsers[2]), typeid(ENTimeExpressionParser));
-  for (const auto& p : casual.parsers) EXPECT_FALSE(p->strictMode());
+  ASSERT_EQ(casual.parsers.size(), casualOrder.size());
+  for (size_t i = 0; i < casualOrder.size(); ++i) {
+    EXPECT_EQ(typeid(*casual.parsers[i]), *casualOrder[i]) << i;
+    EXPECT_FALSE(casual.parsers[i]->strictMode());
+  }
 
   const ModeOptio strict = baseModeOption(true);
-  ASSERT_EQ(strict.parsers.size(), 1u);
-  EXPECT_TRUE(strict.parsers[0]->strictMode());
+  ASSERT_EQ(strict.parsers.size(), formal.size());
+  for (size_t i = 0; i < formal.size(); ++i) {
+    EXPECT_EQ(typeid(*strict.parsers[i]), *formal[i]) << i;
+    EXPECT_TRUE(strict.parsers[i]->strictMode());
+  }
 
   for (const ModeOptio* mode : {&casual, &strict}) {
     ASSERT_EQ(mode->refiners.size(), 13u);
