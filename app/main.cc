@@ -1,12 +1,20 @@
-// The zarvo command-line program: one subcommand per file, registered here.
+// The zarvo command-line program: global options and one subcommand per file, registered here.
 #include <CLI/CLI.hpp>
+#include <unicode/locid.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <string>
+#include <string_view>
 
 #include "app/command_error.h"
+#include "app/commands.h"
 #include "app/parse_command.h"
+#include "zarvo/model/store/store_error.h"
+#include "zarvo/model/task.h"
+#include "zarvo/platform/log.h"
+#include "zarvo/sync/reminders/store_error.h"
 
 namespace {
 
@@ -19,18 +27,63 @@ std::string oneLine(std::string message) {
   return message;
 }
 
-int fail(const std::string& message) {
+int fail(const std::string& message, int status) {
+  std::fflush(stdout);
   std::fprintf(stderr, "zarvo: %s\n", oneLine(message).c_str());
-  return zarvo::app::kExitUsage;
+  return status;
 }
+
+// The library's diagnostics stay out of a command's output unless asked for with ZARVO_LOG_LEVEL:
+// an error is the one line main prints.
+class QuietLogSink final : public zarvo::platform::LogSink {
+ public:
+  void write(const zarvo::platform::LogRecord&) override {}
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"zarvo: to-dos on the command line, with natural-language dates"};
+  using namespace zarvo::app;
+  if (const char* level = std::getenv("ZARVO_LOG_LEVEL"); level == nullptr || *level == '\0') {
+    zarvo::platform::Log::setSink(std::make_shared<QuietLogSink>());
+  }
+
+  // The C locale makes ICU collate like strcmp, case and accents included; searching tasks is meant
+  // to ignore both, so without a chosen language compare as English does.
+  if (std::string_view(icu::Locale::getDefault().getName()) == "en_US_POSIX") {
+    UErrorCode status = U_ZERO_ERROR;
+    icu::Locale::setDefault(icu::Locale::getEnglish(), status);
+  }
+  // Open tasks are coloured by urgency (painting itself is decided per command by --color).
+  zarvo::Task::setColorizeTitles(true);
+
+  CLI::App app{"zarvo: to-dos on the command line, kept as iCalendar files, with natural-language dates"};
   app.require_subcommand(1);
-  int exitCode = 0;
-  zarvo::app::registerParseCommand(app, exitCode);
+  app.footer(
+      "Home: --home DIR, else $ZARVO_HOME, else $XDG_DATA_HOME/zarvo (~/.local/share/zarvo); made on first use.\n"
+      "Exit status: 0 success, 1 the home or the store refused the operation, 2 bad usage.\n"
+      "Run 'zarvo COMMAND --help' for a command's options.");
+  Program program;
+  app.add_option("--home", program.globals.home, "The home folder (must come before the command)");
+  app.add_option("--color", program.globals.color, "Colours: auto (on a terminal, without NO_COLOR), always, never");
+
+  registerAddCommand(app, program);
+  registerLsCommand(app, program);
+  registerShowCommand(app, program);
+  registerDoneCommand(app, program);
+  registerUndoCommand(app, program);
+  registerEditCommand(app, program);
+  registerMvCommand(app, program);
+  registerRmCommand(app, program);
+  registerTagCommand(app, program);
+  registerPurgeCommand(app, program);
+  registerListsCommand(app, program);
+  registerListAddCommand(app, program);
+  registerListRmCommand(app, program);
+  registerListMvCommand(app, program);
+  registerListDefaultCommand(app, program);
+  registerQuickCommand(app, program);
+  registerParseCommand(app, program.exitCode);
 
   try {
     app.parse(argc, argv);
@@ -39,11 +92,17 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForAllHelp& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    return fail(e.what());
-  } catch (const zarvo::app::UsageError& e) {
-    return fail(e.what());
+    return fail(std::string(e.what()) + " (see zarvo --help)", kExitUsage);
+  } catch (const UsageError& e) {
+    return fail(e.what(), kExitUsage);
+  } catch (const RefusedError& e) {
+    return fail(e.what(), kExitRefused);
+  } catch (const zarvo::reminders::StoreError& e) {
+    return fail(std::string("the reminders store refused: ") + e.what(), kExitRefused);
+  } catch (const zarvo::store::StoreError& e) {
+    return fail(std::string("the records database refused: ") + e.what(), kExitRefused);
   } catch (const std::exception& e) {
-    return fail(e.what());
+    return fail(e.what(), kExitRefused);
   }
-  return exitCode;
+  return program.exitCode;
 }

@@ -2,11 +2,23 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <vector>
 
 #include "zarvo/chrono/chrono.h"
 #include "zarvo/chrono/en/en_casual_date_parser.h"
 #include "zarvo/chrono/en/en_casual_time_parser.h"
+#include "zarvo/chrono/en/en_deadline_format_parser.h"
+#include "zarvo/chrono/en/en_iso_format_parser.h"
+#include "zarvo/chrono/en/en_month_name_little_endian_parser.h"
+#include "zarvo/chrono/en/en_month_name_middle_endian_parser.h"
+#include "zarvo/chrono/en/en_month_name_parser.h"
+#include "zarvo/chrono/en/en_relative_date_format_parser.h"
+#include "zarvo/chrono/en/en_slash_date_format_parser.h"
+#include "zarvo/chrono/en/en_slash_date_format_start_with_year_parser.h"
+#include "zarvo/chrono/en/en_slash_month_format_parser.h"
+#include "zarvo/chrono/en/en_time_ago_format_parser.h"
 #include "zarvo/chrono/en/en_time_expression_parser.h"
+#include "zarvo/chrono/en/en_weekday_parser.h"
 #include "zarvo/chrono/refiners/extract_timezone_abbr_refiner.h"
 #include "zarvo/chrono/refiners/overlap_removal_refiner.h"
 #include "zarvo/chrono/refiners/unlikely_format_filter.h"
@@ -24,16 +36,32 @@ bool is(const std::shared_ptr<P>& object) {
 }
 
 TEST(ConfigurationTest, ParsersAndRefinersInTheirOrder) {
+  using ParserCheck = bool (*)(const std::shared_ptr<const Parser>&);
+  // The formal English parsers, in both configurations.
+  const std::vector<ParserCheck> formal = {
+      is<ENISOFormatParser>,        is<ENDeadlineFormatParser>,
+      is<ENMonthNameLittleEndianParser>, is<ENMonthNameMiddleEndianParser>,
+      is<ENMonthNameParser>,        is<ENSlashDateFormatParser>,
+      is<ENSlashDateFormatStartWithYearParser>, is<ENSlashMonthFormatParser>,
+      is<ENTimeAgoFormatParser>,    is<ENTimeExpressionParser>,
+  };
+  std::vector<ParserCheck> casualOrder = {is<ENCasualTimeParser>, is<ENCasualDateParser>, is<ENWeekdayParser>,
+                                          is<ENRelativeDateFormatParser>};
+  casualOrder.insert(casualOrder.end(), formal.begin(), formal.end());
+
   const ModeOptio casual = casualModeOption();
-  ASSERT_EQ(casual.parsers.size(), 3u);
-  EXPECT_TRUE(is<ENCasualTimeParser>(casual.parsers[0]));
-  EXPECT_TRUE(is<ENCasualDateParser>(casual.parsers[1]));
-  EXPECT_TRUE(is<ENTimeExpressionParser>(casual.parsers[2]));
-  for (const auto& p : casual.parsers) EXPECT_FALSE(p->strictMode());
+  ASSERT_EQ(casual.parsers.size(), casualOrder.size());
+  for (size_t i = 0; i < casualOrder.size(); ++i) {
+    EXPECT_TRUE(casualOrder[i](casual.parsers[i])) << i;
+    EXPECT_FALSE(casual.parsers[i]->strictMode());
+  }
 
   const ModeOptio strict = baseModeOption(true);
-  ASSERT_EQ(strict.parsers.size(), 1u);
-  EXPECT_TRUE(strict.parsers[0]->strictMode());
+  ASSERT_EQ(strict.parsers.size(), formal.size());
+  for (size_t i = 0; i < formal.size(); ++i) {
+    EXPECT_TRUE(formal[i](strict.parsers[i])) << i;
+    EXPECT_TRUE(strict.parsers[i]->strictMode());
+  }
 
   for (const ModeOptio* mode : {&casual, &strict}) {
     ASSERT_EQ(mode->refiners.size(), 13u);

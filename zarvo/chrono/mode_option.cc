@@ -4,7 +4,18 @@
 
 #include "zarvo/chrono/en/en_casual_date_parser.h"
 #include "zarvo/chrono/en/en_casual_time_parser.h"
+#include "zarvo/chrono/en/en_deadline_format_parser.h"
+#include "zarvo/chrono/en/en_iso_format_parser.h"
+#include "zarvo/chrono/en/en_month_name_little_endian_parser.h"
+#include "zarvo/chrono/en/en_month_name_middle_endian_parser.h"
+#include "zarvo/chrono/en/en_month_name_parser.h"
+#include "zarvo/chrono/en/en_relative_date_format_parser.h"
+#include "zarvo/chrono/en/en_slash_date_format_parser.h"
+#include "zarvo/chrono/en/en_slash_date_format_start_with_year_parser.h"
+#include "zarvo/chrono/en/en_slash_month_format_parser.h"
+#include "zarvo/chrono/en/en_time_ago_format_parser.h"
 #include "zarvo/chrono/en/en_time_expression_parser.h"
+#include "zarvo/chrono/en/en_weekday_parser.h"
 #include "zarvo/chrono/refiners/de_merge_date_range_refiner.h"
 #include "zarvo/chrono/refiners/de_merge_date_time_refiner.h"
 #include "zarvo/chrono/refiners/en_merge_date_range_refiner.h"
@@ -42,15 +53,15 @@ ModeOptio baseModeOption(bool strictMode) {
   ModeOptio mode;
   const bool s = strictMode;
   // English
-  // addParser<ENISOFormatParser>(mode, s);
-  // addParser<ENDeadlineFormatParser>(mode, s);
-  // addParser<ENMonthNameLittleEndianParser>(mode, s);
-  // addParser<ENMonthNameMiddleEndianParser>(mode, s);
-  // addParser<ENMonthNameParser>(mode, s);
-  // addParser<ENSlashDateFormatParser>(mode, s);
-  // addParser<ENSlashDateFormatStartWithYearParser>(mode, s);
-  // addParser<ENSlashMonthFormatParser>(mode, s);
-  // addParser<ENTimeAgoFormatParser>(mode, s);
+  addParser<ENISOFormatParser>(mode, s);
+  addParser<ENDeadlineFormatParser>(mode, s);
+  addParser<ENMonthNameLittleEndianParser>(mode, s);
+  addParser<ENMonthNameMiddleEndianParser>(mode, s);
+  addParser<ENMonthNameParser>(mode, s);
+  addParser<ENSlashDateFormatParser>(mode, s);
+  addParser<ENSlashDateFormatStartWithYearParser>(mode, s);
+  addParser<ENSlashMonthFormatParser>(mode, s);
+  addParser<ENTimeAgoFormatParser>(mode, s);
   addParser<ENTimeExpressionParser>(mode, s);
   // Japanese
   // addParser<JPStandardParser>(mode, s);
@@ -102,8 +113,8 @@ ModeOptio casualModeOption() {
   const bool s = false;
   addParser<ENCasualTimeParser>(casual, s);
   addParser<ENCasualDateParser>(casual, s);
-  // addParser<ENWeekdayParser>(casual, s);
-  // addParser<ENRelativeDateFormatParser>(casual, s);
+  addParser<ENWeekdayParser>(casual, s);
+  addParser<ENRelativeDateFormatParser>(casual, s);
   // addParser<JPCasualDateParser>(casual, s);
   // addParser<ESCasualDateParser>(casual, s);
   // addParser<ESWeekdayParser>(casual, s);

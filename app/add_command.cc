@@ -1,0 +1,79 @@
+// `zarvo add TEXT`: quick entry with the home's lists, then a new task with the line's title, list,
+// flag and due date. Prints the line with its date phrase highlighted, then the task as stored.
+#include <fmt/format.h>
+
+#include "app/command_error.h"
+#include "app/commands.h"
+#include "app/date_options.h"
+#include "app/task_ids.h"
+#include "app/task_view.h"
+#include "zarvo/platform/text.h"
+#include "zarvo/quickentry/quick_task_parser.h"
+
+namespace zarvo::app {
+
+namespace {
+
+struct AddOptions {
+  DateOptions date;
+  bool json = false;
+  std::vector<std::string> words;
+};
+
+// The line with the date phrase marked. The helper cut out the engine's last phrase, which is the
+// last occurrence of that text.
+std::string echo(const std::string& line, const TaskDescription& d, bool colour) {
+  if (!d.chronoItem) return line;
+  const std::string phrase = platform::toUtf8(d.chronoItem->parsedDateString());
+  const size_t at = line.rfind(phrase);
+  if (phrase.empty() || at == std::string::npos) return line;
+  return line.substr(0, at) + highlight(phrase, colour) + line.substr(at + phrase.size());
+}
+
+int run(const AddOptions& o, const Program& program) {
+  const std::string line = joinedText(o.words);
+  const bool colour = useColour(program.globals.color);
+  const Date ref = applyDateOptions(o.date);
+  std::shared_ptr<const platform::Clock> clock;
+  if (o.date.ref) clock = std::make_shared<platform::FixedClock>(ref);
+
+  Session session(program.globals);
+  const QuickTaskParser parser(clock);
+  const TaskDescription d = parser.parse(std::string_view(line), session.lists());
+  const std::string title = platform::toUtf8(d.title);
+  if (platform::trimmed(std::string_view(title)).empty()) {
+    throw UsageError("nothing left for a title in '" + line + "'");
+  }
+
+  auto task = session.io().createTask(title, d.list, std::nullopt, d.flagged, 0, d.dueDate());
+  if (!task) throw RefusedError("there is no list to add the task to; create one with 'zarvo list-add TITLE'");
+  session.finish();
+
+  if (o.json) {
+    printJson(tasksJson({task}, session));
+    return 0;
+  }
+  std::cout << echo(line, d, colour) << '\n';
+  if (d.parsedList && !d.list) {
+    std::cout << fmt::format("no list named '{}'; added to {}\n", platform::toUtf8(*d.parsedList),
+                             session.listTitle(*task).value_or("the default list"));
+  }
+  const Date now = o.date.ref ? ref : platform::Clock::currentNow();
+  std::cout << taskDetails(*task, ShortIds({task}).of(*task), session.listTitle(*task), now, colour);
+  return 0;
+}
+
+}  // namespace
+
+void registerAddCommand(CLI::App& app, Program& program) {
+  auto o = std::make_shared<AddOptions>();
+  CLI::App* command = app.add_subcommand(
+      "add", "Add a task from one line: a date phrase, #List or {List Name}, and !! to flag it");
+  addDateOptions(*command, o->date);
+  command->add_flag("--json", o->json, "Print the new task as JSON");
+  command->add_option("TEXT", o->words, "The line, e.g. \"Call mom tomorrow at 5pm #Family !!\"")->required();
+  command->footer("Example: zarvo add \"Call mom tomorrow at 5pm #Family !!\"");
+  command->callback([o, &program] { program.exitCode = run(*o, program); });
+}
+
+}  // namespace zarvo::app

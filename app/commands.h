@@ -1,0 +1,67 @@
+// The commands of the zarvo program, one file each. Every register function adds its subcommand to
+// `app`; the subcommand's callback runs the command with the program's global options and stores
+// its exit status in `program.exitCode`. Commands raise UsageError or RefusedError (command_error.h)
+// and let store errors through; main turns them into one line on stderr and the exit status.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "app/session.h"
+
+namespace zarvo::app {
+
+struct Program {
+  GlobalOptions globals;
+  int exitCode = 0;
+};
+
+void registerAddCommand(CLI::App& app, Program& program);
+void registerLsCommand(CLI::App& app, Program& program);
+void registerShowCommand(CLI::App& app, Program& program);
+void registerDoneCommand(CLI::App& app, Program& program);
+void registerUndoCommand(CLI::App& app, Program& program);
+void registerRmCommand(CLI::App& app, Program& program);
+void registerMvCommand(CLI::App& app, Program& program);
+void registerEditCommand(CLI::App& app, Program& program);
+void registerTagCommand(CLI::App& app, Program& program);
+void registerPurgeCommand(CLI::App& app, Program& program);
+void registerListsCommand(CLI::App& app, Program& program);
+void registerListAddCommand(CLI::App& app, Program& program);
+void registerListRmCommand(CLI::App& app, Program& program);
+void registerListMvCommand(CLI::App& app, Program& program);
+void registerListDefaultCommand(CLI::App& app, Program& program);
+void registerQuickCommand(CLI::App& app, Program& program);
+
+// ---- Helpers shared by the commands ----
+
+// The words of a TEXT argument joined by single spaces. UsageError when it is not valid UTF-8.
+std::string joinedText(const std::vector<std::string>& words, const std::string& what = "TEXT");
+
+// Prints a JSON document on standard output (indented, invalid UTF-8 replaced).
+void printJson(const nlohmann::ordered_json& document);
+
+// The tasks named by `ids` among every task of the session, each at most once, in argument order.
+// Every id is resolved before the caller changes anything, so one bad id changes nothing.
+std::vector<std::shared_ptr<Task>> resolveTasks(Session& session, const std::vector<std::string>& ids);
+
+// Options of done and undo.
+struct CompletionOptions {
+  std::vector<std::string> ids;
+  bool json = false;
+};
+// Sets the completion of the tasks named by `ids` (those already so are reported and left alone),
+// commits, saves and prints them.
+int setCompletion(Program& program, const std::vector<std::string>& ids, bool completed, bool json);
+
+// JSON array of task objects, ids as `ids` shows them.
+nlohmann::ordered_json tasksJson(const std::vector<std::shared_ptr<Task>>& tasks, const Session& session);
+
+}  // namespace zarvo::app

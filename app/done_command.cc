@@ -1,0 +1,45 @@
+// `zarvo done ID...`: marks tasks completed.
+#include <fmt/format.h>
+
+#include "app/commands.h"
+#include "app/task_ids.h"
+#include "app/task_view.h"
+
+namespace zarvo::app {
+
+// Shared by done and undo: sets the completion of the named tasks, skipping those already so.
+int setCompletion(Program& program, const std::vector<std::string>& ids, bool completed, bool json) {
+  Session session(program.globals);
+  const auto tasks = resolveTasks(session, ids);
+  std::vector<std::string> lines;
+  for (const auto& task : tasks) {
+    const std::string title = task->title().value_or("");
+    // The reminder's own flag: a completed reminder without a completion date (another client's)
+    // is still done and can be reopened.
+    const auto reminder = task->reminder();
+    if ((reminder ? reminder->isCompleted() : task->completed()) == completed) {
+      lines.push_back(fmt::format("{} is already {}: {}", ShortIds({task}).of(*task), completed ? "done" : "open", title));
+      continue;
+    }
+    task->setIsCompleted(completed);
+    session.io().save(task, true);
+    lines.push_back(fmt::format("{} {}: {}", completed ? "Done" : "Reopened", ShortIds({task}).of(*task), title));
+  }
+  session.finish();
+  if (json) {
+    printJson(tasksJson(tasks, session));
+  } else {
+    for (const auto& line : lines) std::cout << line << '\n';
+  }
+  return 0;
+}
+
+void registerDoneCommand(CLI::App& app, Program& program) {
+  auto o = std::make_shared<CompletionOptions>();
+  CLI::App* command = app.add_subcommand("done", "Mark tasks completed");
+  command->add_option("ID", o->ids, "Task ids (a unique prefix is enough)")->required();
+  command->add_flag("--json", o->json, "Print the tasks as JSON");
+  command->callback([o, &program] { program.exitCode = setCompletion(program, o->ids, true, o->json); });
+}
+
+}  // namespace zarvo::app

@@ -1,0 +1,43 @@
+// `zarvo list-add TITLE`: creates a list at the end of the order.
+#include <fmt/format.h>
+
+#include <algorithm>
+
+#include "app/command_error.h"
+#include "app/commands.h"
+#include "zarvo/platform/text.h"
+
+namespace zarvo::app {
+
+namespace {
+
+struct ListAddOptions {
+  std::vector<std::string> words;
+};
+
+int run(const ListAddOptions& o, Program& program) {
+  const std::string title = platform::trimmed(std::string_view(joinedText(o.words, "TITLE")));
+  if (title.empty()) throw UsageError("a list needs a title");
+  if (title.find_first_of("\r\n") != std::string::npos) throw UsageError("a list title is one line");
+  Session session(program.globals);
+  if (session.io().list(title)) throw UsageError("a list named '" + title + "' exists already");
+  int16_t last = -1;
+  for (const auto& list : session.lists()) last = std::max(last, list->order());
+  auto list = session.io().createList(title);
+  // The application keeps the order: a new list goes last rather than where its folder sorts.
+  list->setOrder(static_cast<int16_t>(last + 1));
+  session.finish();
+  std::cout << fmt::format("Created list {}\n", list->title());
+  return 0;
+}
+
+}  // namespace
+
+void registerListAddCommand(CLI::App& app, Program& program) {
+  auto o = std::make_shared<ListAddOptions>();
+  CLI::App* command = app.add_subcommand("list-add", "Create a list");
+  command->add_option("TITLE", o->words, "The list's title")->required();
+  command->callback([o, &program] { program.exitCode = run(*o, program); });
+}
+
+}  // namespace zarvo::app

@@ -1,0 +1,34 @@
+// `zarvo list-default TITLE`: the list that receives tasks whose line names none.
+#include <fmt/format.h>
+
+#include "app/commands.h"
+
+namespace zarvo::app {
+
+namespace {
+
+struct ListDefaultOptions {
+  std::string title;
+};
+
+int run(const ListDefaultOptions& o, Program& program) {
+  Session session(program.globals);
+  auto list = session.requireList(o.title);
+  // Kept in the reminders store, where other sessions (and the store's own fallback) find it.
+  session.io().eventStore().setDefaultCalendarForNewReminders(list->calendar());
+  session.io().setDefaultList(list);
+  session.finish();
+  std::cout << fmt::format("New tasks go to {}\n", list->title());
+  return 0;
+}
+
+}  // namespace
+
+void registerListDefaultCommand(CLI::App& app, Program& program) {
+  auto o = std::make_shared<ListDefaultOptions>();
+  CLI::App* command = app.add_subcommand("list-default", "Choose the list that receives tasks naming none");
+  command->add_option("TITLE", o->title, "The list's title (any letter case)")->required();
+  command->callback([o, &program] { program.exitCode = run(*o, program); });
+}
+
+}  // namespace zarvo::app

@@ -1,0 +1,43 @@
+// `zarvo list-rm TITLE`: deletes a list and its tasks.
+#include <fmt/format.h>
+
+#include "app/command_error.h"
+#include "app/commands.h"
+
+namespace zarvo::app {
+
+namespace {
+
+struct ListRmOptions {
+  std::string title;
+  bool force = false;
+};
+
+int run(const ListRmOptions& o, Program& program) {
+  Session session(program.globals);
+  auto list = session.requireList(o.title);
+  const size_t completed = session.fetch(std::vector<std::shared_ptr<List>>{list}, true).size();
+  // Read last, so the cache the removal clears holds this list's open tasks.
+  const size_t open = session.fetch(std::vector<std::shared_ptr<List>>{list}, false).size();
+  if (open + completed > 0 && !o.force) {
+    throw UsageError(fmt::format("list '{}' holds {} task{}; pass --force to delete them with it", list->title(),
+                                 open + completed, open + completed == 1 ? "" : "s"));
+  }
+  const std::string title = list->title();
+  session.io().remove(list);
+  session.finish();
+  std::cout << fmt::format("Deleted list {} ({} task{})\n", title, open + completed, open + completed == 1 ? "" : "s");
+  return 0;
+}
+
+}  // namespace
+
+void registerListRmCommand(CLI::App& app, Program& program) {
+  auto o = std::make_shared<ListRmOptions>();
+  CLI::App* command = app.add_subcommand("list-rm", "Delete a list with its tasks");
+  command->add_option("TITLE", o->title, "The list's title (any letter case)")->required();
+  command->add_flag("-f,--force", o->force, "Delete the list even when it holds tasks");
+  command->callback([o, &program] { program.exitCode = run(*o, program); });
+}
+
+}  // namespace zarvo::app

@@ -1,0 +1,72 @@
+// `zarvo lists`: the lists in their order, with their open tasks and the default list marked.
+#include <fmt/format.h>
+
+#include <map>
+
+#include "app/commands.h"
+#include "app/task_view.h"
+
+namespace zarvo::app {
+
+namespace {
+
+struct ListsOptions {
+  bool json = false;
+};
+
+int run(const ListsOptions& o, Program& program) {
+  const bool colour = useColour(program.globals.color);
+  Session session(program.globals);
+  std::map<std::string, size_t> open;  // by calendar identifier
+  for (const auto& task : session.fetch(std::nullopt, false)) ++open[task->calendarId()];
+  const auto lists = session.lists();
+  const auto defaultList = session.io().defaultList();
+  session.finish();
+
+  if (o.json) {
+    nlohmann::ordered_json out = nlohmann::ordered_json::array();
+    for (const auto& list : lists) {
+      auto calendar = list->calendar();
+      nlohmann::ordered_json item;
+      item["title"] = list->title();
+      item["id"] = calendar ? calendar->calendarIdentifier() : std::string();
+      item["color"] = calendar && calendar->color() ? nlohmann::ordered_json(calendar->color()->hex())
+                                                    : nlohmann::ordered_json(nullptr);
+      item["default"] = list == defaultList;
+      item["openTasks"] = calendar ? open[calendar->calendarIdentifier()] : 0;
+      out.push_back(std::move(item));
+    }
+    printJson(out);
+    return 0;
+  }
+  if (lists.empty()) {
+    std::cout << "No lists. Create one with: zarvo list-add TITLE\n";
+    return 0;
+  }
+  size_t width = 0;
+  for (const auto& list : lists) width = std::max(width, displayWidth(list->title()));
+  for (const auto& list : lists) {
+    auto calendar = list->calendar();
+    std::string swatch = "●";
+    if (colour && calendar && calendar->color()) {
+      const auto c = *calendar->color();
+      swatch = fmt::format("\x1b[38;2;{};{};{}m●\x1b[0m", c.red, c.green, c.blue);
+    }
+    const std::string title = list->title();
+    const size_t count = calendar ? open[calendar->calendarIdentifier()] : 0;
+    std::cout << fmt::format("{} {}{}  {:>4} open{}\n", swatch, title, std::string(width - displayWidth(title), ' '),
+                             count, list == defaultList ? "  (default)" : "");
+  }
+  return 0;
+}
+
+}  // namespace
+
+void registerListsCommand(CLI::App& app, Program& program) {
+  auto o = std::make_shared<ListsOptions>();
+  CLI::App* command = app.add_subcommand("lists", "Show the lists in their order, with their open tasks");
+  command->add_flag("--json", o->json, "Print the lists as JSON");
+  command->callback([o, &program] { program.exitCode = run(*o, program); });
+}
+
+}  // namespace zarvo::app

@@ -1,0 +1,121 @@
+// `zarvo ls`: the tasks of some lists (or all), filtered and sorted, as a table or JSON.
+#include "app/command_error.h"
+#include "app/commands.h"
+#include "app/date_options.h"
+#include "app/task_ids.h"
+#include "app/task_view.h"
+#include "zarvo/platform/text.h"
+
+namespace zarvo::app {
+
+namespace {
+
+struct LsOptions {
+  DateOptions date;
+  std::vector<std::string> lists;
+  bool today = false, upcoming = false, flagged = false, top = false, completed = false, desc = false, json = false;
+  std::vector<std::string> priority;
+  std::optional<std::string> search;
+  std::optional<std::string> sort;
+};
+
+// "--priority OP N" (also "OPN" as one word, or "N" for equality) -> a priority filter.
+Task::Filter priorityFilter(const std::vector<std::string>& args) {
+  std::string op, number;
+  if (args.size() == 2) {
+    op = args[0];
+    number = args[1];
+  } else if (args.size() == 1) {
+    const size_t digits = args[0].find_first_of("0123456789");
+    op = args[0].substr(0, digits == std::string::npos ? args[0].size() : digits);
+    number = digits == std::string::npos ? "" : args[0].substr(digits);
+    if (op.empty()) op = "=";
+  }
+  const auto value = platform::toInt(std::string_view(number));
+  if (!value || *value < 0 || *value > 3) {
+    throw UsageError("--priority expects an operator and a priority from 0 to 3, e.g. --priority '>=' 2");
+  }
+  std::function<bool(int, int)> comparison;
+  if (op == "<") comparison = std::less<int>();
+  else if (op == "<=") comparison = std::less_equal<int>();
+  else if (op == "=" || op == "==") comparison = std::equal_to<int>();
+  else if (op == "!=") comparison = std::not_equal_to<int>();
+  else if (op == ">=") comparison = std::greater_equal<int>();
+  else if (op == ">") comparison = std::greater<int>();
+  else throw UsageError("unknown --priority operator '" + op + "' (use <, <=, =, !=, >=, >)");
+  return Task::filterForTasksBy(static_cast<int>(*value), comparison);
+}
+
+int run(const LsOptions& o, const Program& program) {
+  const bool colour = useColour(program.globals.color);
+  const Date ref = applyDateOptions(o.date);
+  // --ref stands in for "now" everywhere: filters, sorters and relative dates read the process clock.
+  std::optional<platform::ScopedClock> fixedNow;
+  if (o.date.ref) fixedNow.emplace(std::make_shared<platform::FixedClock>(ref));
+
+  std::vector<std::optional<Task::Filter>> filters;
+  if (o.today) filters.emplace_back(Task::filterForTodayTasks());
+  if (o.upcoming) filters.emplace_back(Task::filterForUpcomingTasks());
+  if (o.flagged) filters.emplace_back(Task::filterForFlaggedTasks());
+  if (o.top) filters.emplace_back(Task::filterForTopTasks());
+  if (!o.priority.empty()) filters.emplace_back(priorityFilter(o.priority));
+  if (o.search) {
+    if (!platform::toUtf16(*o.search)) throw UsageError("--search is not valid UTF-8");
+    filters.emplace_back(Task::filterForSearch(*o.search));
+  }
+  const Task::CompoundFilter filter(std::move(filters));
+
+  Session session(program.globals);
+  std::optional<std::vector<std::shared_ptr<List>>> lists;
+  if (!o.lists.empty()) {
+    lists.emplace();
+    for (const auto& title : o.lists) lists->push_back(session.requireList(title));
+  }
+  std::vector<std::shared_ptr<Task>> tasks = session.fetch(lists, o.completed);
+  std::erase_if(tasks, [&](const std::shared_ptr<Task>& task) { return !filter.evaluate(*task); });
+
+  const std::string key = o.sort.value_or("due");
+  Task::Sorter sorter;
+  bool reverse = false;
+  if (key == "priority") sorter = Task::sorterForPriority(!o.desc);
+  else if (key == "due") sorter = Task::sorterForDueDate(!o.desc);
+  else if (key == "created") sorter = Task::sorterForCreationDate(!o.desc);
+  else if (key == "title") sorter = Task::sorterForTitle(), reverse = o.desc;
+  else sorter = Task::sorterForOverdueOnTop(), reverse = o.desc;
+  tasks = sorted(std::move(tasks), sorter);
+  if (reverse) std::reverse(tasks.begin(), tasks.end());
+
+  session.finish();
+  if (o.json) {
+    printJson(tasksJson(tasks, session));
+  } else {
+    std::cout << taskTable(tasks, ShortIds(tasks), session, platform::Clock::currentNow(), colour);
+  }
+  return 0;
+}
+
+}  // namespace
+
+void registerLsCommand(CLI::App& app, Program& program) {
+  auto o = std::make_shared<LsOptions>();
+  CLI::App* command = app.add_subcommand("ls", "List tasks, of some lists or of all");
+  command->add_option("LIST", o->lists, "Titles of the lists to show (default: every list)");
+  command->add_flag("--today", o->today, "Only tasks due today or earlier");
+  command->add_flag("--upcoming", o->upcoming, "Only tasks due tomorrow or later");
+  command->add_flag("--flagged", o->flagged, "Only flagged tasks");
+  command->add_flag("--top", o->top, "Only tasks of the highest priority (3)");
+  command->add_option("--priority", o->priority, "Only tasks whose priority compares so: OP N, e.g. '>=' 2")
+      ->expected(1, 2)
+      ->allow_extra_args(false);
+  command->add_option("--search", o->search, "Only tasks whose title or notes contain the text (any case, any accents)");
+  command->add_flag("--completed", o->completed, "Completed tasks instead of open ones");
+  command->add_option("--sort", o->sort, "Order: priority, due (default), created, title or overdue (overdue on top)")
+      ->check(CLI::IsMember({"priority", "due", "created", "title", "overdue"}));
+  command->add_flag("--desc", o->desc, "Reverse the order");
+  command->add_flag("--json", o->json, "Print the tasks as JSON");
+  command->add_option("--ref", o->date.ref, "Take this local time as now (2024-03-11T17:00; default: now)");
+  command->add_option("--tz", o->date.tz, "Time zone, an IANA name such as Europe/Berlin (default: the system's)");
+  command->callback([o, &program] { program.exitCode = run(*o, program); });
+}
+
+}  // namespace zarvo::app

@@ -1,0 +1,100 @@
+// `zarvo quick TEXT`: what quick entry reads in a line, without creating anything.
+#include <fmt/format.h>
+
+#include "app/commands.h"
+#include "app/date_options.h"
+#include "zarvo/platform/date_calendar.h"
+#include "zarvo/platform/text.h"
+#include "zarvo/quickentry/quick_task_parser.h"
+
+namespace zarvo::app {
+
+namespace {
+
+using json = nlohmann::ordered_json;
+
+struct QuickOptions {
+  DateOptions date;
+  std::vector<std::string> lists;
+  bool json = false;
+  std::vector<std::string> words;
+};
+
+json rangeJson(const std::optional<platform::Range>& range) {
+  if (!range) return nullptr;
+  return json{{"location", range->location}, {"length", range->length}};
+}
+
+json textOrNull(const std::optional<std::u16string>& text) {
+  return text ? json(platform::toUtf8(*text)) : json(nullptr);
+}
+
+// Lists named on the command line exist only for this parse: calendars that are never saved.
+std::vector<std::shared_ptr<List>> listsTitled(const std::vector<std::string>& titles) {
+  std::vector<std::shared_ptr<List>> lists;
+  for (size_t i = 0; i < titles.size(); ++i) {
+    auto calendar = std::make_shared<reminders::Calendar>("quick/" + std::to_string(i), reminders::EntityType::reminder);
+    calendar->setTitle(titles[i]);
+    lists.push_back(List::create(calendar, nullptr));
+  }
+  return lists;
+}
+
+int run(const QuickOptions& o, const Program& program) {
+  const std::string line = joinedText(o.words);
+  const Date ref = applyDateOptions(o.date);
+  std::shared_ptr<const platform::Clock> clock;
+  if (o.date.ref) clock = std::make_shared<platform::FixedClock>(ref);
+
+  // Without --list, the home's lists when there is a home; quick creates nothing, not even a home.
+  std::optional<Session> session;
+  std::vector<std::shared_ptr<List>> lists;
+  if (!o.lists.empty()) {
+    lists = listsTitled(o.lists);
+  } else if (Session::exists(program.globals)) {
+    session.emplace(program.globals);
+    lists = session->lists();
+  }
+
+  const TaskDescription d = QuickTaskParser(clock).parse(std::string_view(line), lists);
+  const auto due = d.dueDate();
+  json out = json::object();
+  out["string"] = platform::toUtf8(d.string);
+  out["title"] = platform::toUtf8(d.title);
+  out["flagged"] = d.flagged;
+  out["parsedList"] = textOrNull(d.parsedList);
+  out["parsedListRange"] = rangeJson(d.parsedListRange);
+  out["listTitleRange"] = rangeJson(d.listTitleRange);
+  out["list"] = d.list ? json(d.list->title()) : json(nullptr);
+  out["dueDate"] = due ? json(platform::isoString(*due)) : json(nullptr);
+  out["parsedDateString"] = d.chronoItem ? json(platform::toUtf8(d.chronoItem->parsedDateString())) : json(nullptr);
+  if (o.json) {
+    printJson(out);
+    return 0;
+  }
+  std::cout << fmt::format("title    {}\n", platform::toUtf8(d.title));
+  if (due) std::cout << fmt::format("due      {}  (\"{}\")\n", platform::isoString(*due),
+                                    platform::toUtf8(d.chronoItem->parsedDateString()));
+  if (d.list) {
+    std::cout << fmt::format("list     {}\n", d.list->title());
+  } else if (d.parsedList) {
+    std::cout << fmt::format("list     none named {}\n", platform::toUtf8(*d.parsedList));
+  }
+  if (d.flagged) std::cout << "flagged  yes\n";
+  return 0;
+}
+
+}  // namespace
+
+void registerQuickCommand(CLI::App& app, Program& program) {
+  auto o = std::make_shared<QuickOptions>();
+  CLI::App* command = app.add_subcommand("quick", "Show what quick entry reads in a line; creates nothing");
+  addDateOptions(*command, o->date);
+  command->add_option("--list", o->lists, "A list title to try (repeatable; default: the home's lists)")
+      ->allow_extra_args(false);
+  command->add_flag("--json", o->json, "Print the description as JSON");
+  command->add_option("TEXT", o->words, "The line")->required();
+  command->callback([o, &program] { program.exitCode = run(*o, program); });
+}
+
+}  // namespace zarvo::app

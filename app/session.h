@@ -1,0 +1,76 @@
+// Session: one command's use of the home — the reminders store (through CalendarIO) and the object
+// store of records — from opening to the final save.
+//
+// The home holds `reminders/` (the vdir tree of VTODO files, the master copy), `records.sqlite` (the
+// object store) and `lock`. It is $ZARVO_HOME, else $XDG_DATA_HOME/zarvo, else ~/.local/share/zarvo,
+// unless --home names one. A session takes an exclusive lock on the home for its whole life, so
+// concurrent zarvo processes run one after the other and never overwrite each other's records.
+//
+// The application owns the object context: a session saves it in finish(), after committing the
+// reminders store, and drains the main queue. A session that is destroyed without finish() saves
+// nothing (the reminders store keeps only what was already committed).
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "zarvo/model/list.h"
+#include "zarvo/model/task.h"
+#include "zarvo/sync/calendar_io.h"
+
+namespace zarvo::app {
+
+struct GlobalOptions {
+  std::optional<std::string> home;  // --home
+  std::string color = "auto";       // --color auto|always|never
+};
+
+// The home to use: --home, else $ZARVO_HOME, else $XDG_DATA_HOME/zarvo, else ~/.local/share/zarvo.
+std::filesystem::path homePath(const GlobalOptions& options);
+
+class Session {
+ public:
+  // Opens the home, creating it on first use by asking the reminders store for access (a local
+  // source and a "Reminders" list) and opening the object store, then loads the lists.
+  // Throws RefusedError when the home cannot be used, store errors unchanged.
+  explicit Session(const GlobalOptions& options);
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // Whether a usable home exists at `options`' path, without creating anything.
+  static bool exists(const GlobalOptions& options);
+
+  CalendarIO& io() { return io_; }
+  const std::filesystem::path& home() const { return home_; }
+  std::shared_ptr<store::ObjectContext> context() const { return context_; }
+  std::vector<std::shared_ptr<List>> lists() const { return io_.lists(); }
+
+  // The list titled `title` ignoring case; UsageError when there is none.
+  std::shared_ptr<List> requireList(const std::string& title) const;
+
+  // The tasks of `lists` (none: every list), incomplete or completed, read fresh from the store.
+  std::vector<std::shared_ptr<Task>> fetch(const std::optional<std::vector<std::shared_ptr<List>>>& lists,
+                                           bool completedOnly);
+  // Incomplete tasks, then completed ones. Fetch everything before changing anything: a fetch
+  // reloads the store and drops writes that were not committed yet.
+  std::vector<std::shared_ptr<Task>> allTasks();
+
+  // The title of the list holding `task`, or nothing when its calendar is not among the lists.
+  std::optional<std::string> listTitle(const Task& task) const;
+
+  // Commits the reminders store, saves the object context, then drains the main queue.
+  void finish();
+
+ private:
+  std::filesystem::path home_;
+  class Lock;
+  std::unique_ptr<Lock> lock_;
+  CalendarIO& io_;
+  std::shared_ptr<store::ObjectContext> context_;
+};
+
+}  // namespace zarvo::app

@@ -1,0 +1,74 @@
+// `zarvo tag ID TAG...`: adds tags to a task, or removes them with --remove.
+#include <fmt/format.h>
+
+#include <algorithm>
+
+#include "app/command_error.h"
+#include "app/commands.h"
+#include "app/task_ids.h"
+#include "zarvo/model/tag.h"
+#include "zarvo/platform/text.h"
+
+namespace zarvo::app {
+
+namespace {
+
+struct TagOptions {
+  std::string id;
+  std::vector<std::string> tags;
+  bool remove = false, json = false;
+};
+
+int run(const TagOptions& o, Program& program) {
+  std::vector<std::string> titles;
+  for (const auto& tag : o.tags) {
+    std::string title = platform::trimmed(std::string_view(tag));
+    if (!title.empty() && title.front() == '+') title.erase(0, 1);
+    // Tags are looked up with a LIKE pattern, where "*" and "?" are wildcards: such a title would
+    // name other tags.
+    if (title.empty() || title.find_first_of("*?") != std::string::npos || !platform::toUtf16(title)) {
+      throw UsageError("invalid tag '" + tag + "' (needs text, without * or ?)");
+    }
+    titles.push_back(std::move(title));
+  }
+
+  Session session(program.globals);
+  auto task = resolveTasks(session, {o.id}).front();
+  std::vector<std::shared_ptr<Tag>> tags = task->tags();
+  for (const auto& title : titles) {
+    if (o.remove) {
+      std::erase_if(tags, [&](const std::shared_ptr<Tag>& tag) {
+        return platform::equalsIgnoringCase(std::string_view(tag->title().value_or("")), std::string_view(title));
+      });
+    } else if (auto tag = Tag::fetchOrCreate(title, session.context());
+               std::find(tags.begin(), tags.end(), tag) == tags.end()) {
+      tags.push_back(std::move(tag));
+    }
+  }
+  task->setTags(tags);
+  session.finish();
+
+  if (o.json) {
+    printJson(tasksJson({task}, session));
+  } else {
+    std::string shown;
+    for (const auto& tag : task->tags()) shown += " +" + tag->title().value_or("");
+    std::cout << fmt::format("Tagged {}: {}{}\n", ShortIds({task}).of(*task), task->title().value_or(""),
+                             shown.empty() ? " (no tags)" : shown);
+  }
+  return 0;
+}
+
+}  // namespace
+
+void registerTagCommand(CLI::App& app, Program& program) {
+  auto o = std::make_shared<TagOptions>();
+  CLI::App* command = app.add_subcommand("tag", "Add tags to a task (or remove them with --remove)");
+  command->add_option("ID", o->id, "Task id (a unique prefix is enough)")->required();
+  command->add_option("TAG", o->tags, "Tags (any letter case finds an existing tag)")->required();
+  command->add_flag("--remove", o->remove, "Remove the tags instead");
+  command->add_flag("--json", o->json, "Print the task as JSON");
+  command->callback([o, &program] { program.exitCode = run(*o, program); });
+}
+
+}  // namespace zarvo::app

@@ -1,0 +1,213 @@
+#include "app/task_view.h"
+
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+#include <unistd.h>
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "app/command_error.h"
+#include "zarvo/model/tag.h"
+#include "zarvo/platform/date_calendar.h"
+
+namespace zarvo::app {
+
+using json = nlohmann::ordered_json;
+using platform::Colour;
+using platform::DateCalendar;
+using platform::SemanticColour;
+
+bool useColour(const std::string& when) {
+  if (when == "always") return true;
+  if (when == "never") return false;
+  if (when != "auto") throw UsageError("--color expects auto, always or never, not '" + when + "'");
+  if (const char* noColour = std::getenv("NO_COLOR"); noColour != nullptr && *noColour != '\0') return false;
+  if (const char* term = std::getenv("TERM"); term != nullptr && std::string_view(term) == "dumb") return false;
+  return ::isatty(STDOUT_FILENO) == 1;
+}
+
+std::string paint(std::string_view text, const Colour& colour, bool enabled) {
+  if (!enabled || text.empty()) return std::string(text);
+  const char* code = nullptr;
+  switch (colour.semantic().value_or(SemanticColour::label)) {
+    case SemanticColour::label: return std::string(text);
+    case SemanticColour::secondaryLabel: code = "2"; break;
+    case SemanticColour::tertiaryLabel: code = "90"; break;
+    case SemanticColour::systemOrange: code = "38;5;208"; break;
+    case SemanticColour::systemRed: code = "31"; break;
+  }
+  return fmt::format("\x1b[{}m{}\x1b[0m", code, text);
+}
+
+std::string highlight(std::string_view text, bool enabled) {
+  return enabled ? fmt::format("\x1b[1;4m{}\x1b[0m", text) : fmt::format("[{}]", text);
+}
+
+namespace {
+
+std::optional<std::string> isoOrNone(const std::optional<Date>& date) {
+  return date ? std::optional<std::string>(platform::isoString(*date)) : std::nullopt;
+}
+
+json nullable(const std::optional<std::string>& s) { return s ? json(*s) : json(nullptr); }
+
+bool dueHasTime(const Task& task) {
+  auto reminder = task.reminder();
+  return reminder && reminder->dueDateComponents() && reminder->dueDateComponents()->hour.has_value();
+}
+
+std::vector<std::string> tagTitles(const Task& task) {
+  std::vector<std::string> titles;
+  for (const auto& tag : task.tags()) {
+    if (auto title = tag->title()) titles.push_back(*title);
+  }
+  std::sort(titles.begin(), titles.end());
+  return titles;
+}
+
+std::string padded(const std::string& text, size_t width) {
+  const size_t w = displayWidth(text);
+  return w >= width ? text : text + std::string(width - w, ' ');
+}
+
+// The title line's decorations: priority marks before, flag and tags after.
+std::string decoratedTitle(const Task& task, bool colour) {
+  std::string out;
+  if (task.isCompleted()) out += "✓ ";
+  if (const int p = task.priority(); p > 0) out += std::string(static_cast<size_t>(p), '!') + ' ';
+  out += paint(task.title().value_or(""), task.titleColor(), colour);
+  if (task.flagged()) out += paint(" ⚑", Colour::systemOrange(), colour);
+  for (const auto& tag : tagTitles(task)) out += paint(" +" + tag, Colour::secondaryLabel(), colour);
+  return out;
+}
+
+}  // namespace
+
+std::string relativeDue(const Task& task, Date now) {
+  const std::optional<Date> due = task.dueDate();
+  if (!due) return "";
+  const DateCalendar calendar = DateCalendar::current();
+  const platform::DateComponents c = calendar.components(*due);
+  const std::string time = dueHasTime(task) ? fmt::format(" {:02}:{:02}", *c.hour, *c.minute) : std::string();
+  const int64_t days = calendar.daysBetween(now, *due);
+  if (days == 0) return "today" + time;
+  if (days == 1) return "tomorrow" + time;
+  if (days == -1) return "yesterday" + time;
+  if (days < 0) return fmt::format("{} days overdue", -days);
+  if (days < 7) {
+    static constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    return kWeekdays[(calendar.weekday(*due) + 6) % 7] + time;
+  }
+  return fmt::format("{:04}-{:02}-{:02}{}", *c.year, *c.month, *c.day, time);
+}
+
+json taskJson(const Task& task, const std::string& id, const std::optional<std::string>& list) {
+  json out = json::object();
+  out["id"] = id;
+  out["uid"] = uidOf(task);
+  out["title"] = nullable(task.title());
+  out["notes"] = nullable(task.notes());
+  out["list"] = nullable(list);
+  out["priority"] = task.priority();
+  out["dueDate"] = nullable(isoOrNone(task.dueDate()));
+  out["isCompleted"] = task.isCompleted();
+  out["completionDate"] = nullable(isoOrNone(task.completionDate()));
+  out["creationDate"] = nullable(isoOrNone(task.creationDate()));
+  out["flagged"] = task.flagged();
+  out["tags"] = tagTitles(task);
+  return out;
+}
+
+std::string taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const ShortIds& ids, const Session& session,
+                      Date now, bool colour) {
+  if (tasks.empty()) return "No tasks.\n";
+  struct Row {
+    std::string id, due, list, title;
+    Colour dueColour;
+  };
+  std::vector<Row> rows;
+  rows.reserve(tasks.size());
+  size_t idWidth = 2, dueWidth = 3, listWidth = 4;
+  for (const auto& task : tasks) {
+    Row row{ids.of(*task), relativeDue(*task, now), session.listTitle(*task).value_or("?"), decoratedTitle(*task, colour),
+            task->isCompleted() ? Colour::tertiaryLabel() : task->titleColor()};
+    idWidth = std::max(idWidth, displayWidth(row.id));
+    dueWidth = std::max(dueWidth, displayWidth(row.due));
+    listWidth = std::max(listWidth, displayWidth(row.list));
+    rows.push_back(std::move(row));
+  }
+  std::string out = paint(fmt::format("{}  {}  {}  TITLE", padded("ID", idWidth), padded("DUE", dueWidth),
+                                      padded("LIST", listWidth)),
+                          Colour::secondaryLabel(), colour);
+  out += '\n';
+  for (const Row& row : rows) {
+    out += paint(padded(row.id, idWidth), Colour::tertiaryLabel(), colour);
+    out += "  ";
+    out += paint(padded(row.due, dueWidth), row.dueColour, colour);
+    out += "  ";
+    out += padded(row.list, listWidth);
+    out += "  ";
+    out += row.title;
+    out += '\n';
+  }
+  return out;
+}
+
+std::string taskDetails(const Task& task, const std::string& id, const std::optional<std::string>& list, Date now,
+                        bool colour) {
+  std::string out = fmt::format("{}  {}\n", paint(id, Colour::tertiaryLabel(), colour), decoratedTitle(task, colour));
+  auto line = [&](std::string_view label, const std::string& value) {
+    if (!value.empty()) out += fmt::format("  {:<10} {}\n", label, value);
+  };
+  line("list", list.value_or("?"));
+  if (auto due = task.dueDate()) {
+    line("due", paint(relativeDue(task, now), task.titleColor(), colour) + "  (" + platform::isoString(*due) + ")");
+  }
+  static constexpr const char* kPriorities[] = {"none", "low", "medium", "high"};
+  line("priority", kPriorities[std::clamp(task.priority(), 0, 3)]);
+  line("flagged", task.flagged() ? "yes" : "");
+  std::string tags;
+  for (const auto& tag : tagTitles(task)) tags += (tags.empty() ? "" : ", ") + tag;
+  line("tags", tags);
+  if (auto completion = task.completionDate(); task.isCompleted() && completion) {
+    line("completed", platform::isoString(*completion));
+  }
+  if (auto created = task.creationDate()) line("created", platform::isoString(*created));
+  line("uid", uidOf(task));
+  if (auto notes = task.notes(); notes && !notes->empty()) {
+    out += "  notes\n";
+    size_t start = 0;
+    while (start <= notes->size()) {
+      const size_t end = notes->find('\n', start);
+      out += "    " + paint(notes->substr(start, end == std::string::npos ? std::string::npos : end - start),
+                            task.notesColor(), colour) + '\n';
+      if (end == std::string::npos) break;
+      start = end + 1;
+    }
+  }
+  return out;
+}
+
+size_t displayWidth(std::string_view utf8) {
+  size_t width = 0;
+  int32_t i = 0;
+  const int32_t length = static_cast<int32_t>(utf8.size());
+  while (i < length) {
+    UChar32 c;
+    U8_NEXT(reinterpret_cast<const uint8_t*>(utf8.data()), i, length, c);
+    if (c < 0) {
+      ++width;
+      continue;
+    }
+    const int8_t type = u_charType(c);
+    if (type == U_NON_SPACING_MARK || type == U_ENCLOSING_MARK || type == U_FORMAT_CHAR) continue;
+    const int ea = u_getIntPropertyValue(c, UCHAR_EAST_ASIAN_WIDTH);
+    width += (ea == U_EA_WIDE || ea == U_EA_FULLWIDTH) ? 2 : 1;
+  }
+  return width;
+}
+
+}  // namespace zarvo::app

@@ -1,0 +1,49 @@
+// How the program shows tasks: the JSON objects of `ls` and `show`, relative due dates, colours and
+// the readable table.
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/session.h"
+#include "app/task_ids.h"
+#include "zarvo/model/task.h"
+#include "zarvo/platform/colour.h"
+
+namespace zarvo::app {
+
+// Whether to paint with ANSI colours: "always", "never", or "auto" — only when standard output is a
+// terminal, NO_COLOR is unset or empty, and TERM is not "dumb". UsageError for another value.
+bool useColour(const std::string& when);
+
+// `text` wrapped in the ANSI sequence of `colour` when `enabled` (the label colour paints nothing).
+std::string paint(std::string_view text, const platform::Colour& colour, bool enabled);
+// `text` in bold and underlined when `enabled`, else between brackets, so the mark survives a pipe.
+std::string highlight(std::string_view text, bool enabled);
+
+// The due date relative to `now`: "today 17:00", "tomorrow 17:00", "Fri 09:30", "2024-04-02 08:00",
+// "yesterday 17:00", "3 days overdue"; no time for a due date without one. "" without a due date.
+std::string relativeDue(const Task& task, Date now);
+
+// The object of one task: {"id", "uid", "title", "notes", "list", "priority", "dueDate",
+// "isCompleted", "completionDate", "creationDate", "flagged", "tags"}, keys in that order, absent
+// values null, dates ISO 8601 with milliseconds and the current zone's offset.
+nlohmann::ordered_json taskJson(const Task& task, const std::string& id, const std::optional<std::string>& list);
+
+// The readable table of `tasks`, one line per task under a header line; "No tasks." when empty.
+std::string taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const ShortIds& ids, const Session& session,
+                      Date now, bool colour);
+
+// A few lines describing one task in full.
+std::string taskDetails(const Task& task, const std::string& id, const std::optional<std::string>& list, Date now,
+                        bool colour);
+
+// Columns a UTF-8 text takes on a terminal (wide East Asian characters count two, combining marks none).
+size_t displayWidth(std::string_view utf8);
+
+}  // namespace zarvo::app

@@ -1,0 +1,567 @@
+// End to end: the built `zarvo` on a temporary home — adding, listing with every filter and sort,
+// completing, editing, moving, deleting, purging; bad input of every command; todoman reading and
+// writing the same home; two processes adding at once.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using json = nlohmann::ordered_json;  // key order is part of the contract
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string quoted(const std::string& arg) {
+  std::string out = "'";
+  for (char c : arg) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+std::string slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Every file of the reminders tree with its contents: what "the store is unchanged" compares.
+std::map<std::string, std::string> snapshot(const fs::path& root) {
+  std::map<std::string, std::string> files;
+  if (!fs::exists(root)) return files;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    if (entry.is_regular_file()) files[fs::relative(entry.path(), root).string()] = slurp(entry.path());
+  }
+  return files;
+}
+
+class ZarvoCliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* dir = std::getenv("ZARVO_BINARY_DIR");
+    ASSERT_NE(dir, nullptr) << "ZARVO_BINARY_DIR is not set";
+    binary_ = fs::path(dir) / "app" / "zarvo";
+    ASSERT_TRUE(fs::exists(binary_)) << binary_;
+    std::string templ = (fs::temp_directory_path() / "zarvo-e2e-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(templ.data()), nullptr);
+    work_ = templ;
+    home_ = work_ / "home";
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::permissions(home_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(work_, ec);
+  }
+
+  // Runs a shell command line with zarvo's output captured; TZ unset, so only --tz decides.
+  Outcome shell(const std::string& commandLine, const std::string& input = "") {
+    {
+      std::ofstream in(work_ / "in", std::ios::binary);
+      in << input;
+    }
+    const std::string command = "env -u TZ -u NO_COLOR -u ZARVO_HOME -u ZARVO_LOG_LEVEL " + commandLine + " <" +
+                                quoted((work_ / "in").string()) + " >" + quoted((work_ / "out").string()) + " 2>" +
+                                quoted((work_ / "err").string());
+    Outcome run;
+    const int raw = std::system(command.c_str());
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = slurp(work_ / "out");
+    run.err = slurp(work_ / "err");
+    return run;
+  }
+
+  std::string commandLine(const std::vector<std::string>& args) const {
+    std::string line = quoted(binary_.string());
+    line += " --home ";
+    line += quoted(home_.string());
+    line += " --color never";
+    for (const auto& a : args) {
+      line += ' ';
+      line += quoted(a);
+    }
+    return line;
+  }
+
+  Outcome zarvo(const std::vector<std::string>& args) { return shell(commandLine(args)); }
+
+  // Runs a command that must succeed.
+  std::string ok(const std::vector<std::string>& args) {
+    const Outcome run = zarvo(args);
+    EXPECT_EQ(run.status, 0) << join(args) << "\n" << run.err;
+    EXPECT_EQ(run.err, "") << join(args);
+    return run.out;
+  }
+
+  // Adds a task with a fixed reference and zone; returns its short id.
+  std::string add(const std::string& line, const std::string& ref = kRef) {
+    const json added = json::parse(ok({"add", "--json", "--tz", kZone, "--ref", ref, line}));
+    EXPECT_EQ(added.size(), 1u);
+    return added[0]["id"];
+  }
+
+  json ls(std::vector<std::string> args = {}) {
+    std::vector<std::string> all = {"ls", "--json", "--tz", kZone, "--ref", kRef};
+    all.insert(all.end(), args.begin(), args.end());
+    return json::parse(ok(all));
+  }
+
+  json show(const std::string& id) { return json::parse(ok({"show", "--json", "--tz", kZone, "--ref", kRef, id})); }
+
+  static std::vector<std::string> titles(const json& tasks) {
+    std::vector<std::string> out;
+    for (const auto& t : tasks) out.push_back(t["title"]);
+    return out;
+  }
+  static std::set<std::string> titleSet(const json& tasks) {
+    const auto v = titles(tasks);
+    return {v.begin(), v.end()};
+  }
+  static std::string join(const std::vector<std::string>& args) {
+    std::string s;
+    for (const auto& a : args) s += a + " ";
+    return s;
+  }
+
+  // A todoman configuration reading every list of the home.
+  fs::path todomanConfig() {
+    const fs::path config = work_ / "todoman.py";
+    std::ofstream(config) << "path = \"" << (home_ / "reminders" / "*" / "*").string() << "\"\n"
+                          << "cache_path = \"" << (work_ / "todoman-cache.sqlite3").string() << "\"\n"
+                          << "date_format = \"%Y-%m-%d\"\ntime_format = \"%H:%M\"\n"
+                          << "default_list = \"Reminders\"\n";
+    return config;
+  }
+  Outcome todoman(const std::string& arguments) {
+    return shell("TZ=Europe/Berlin todoman --color never -c " + quoted(todomanConfig().string()) + " " + arguments);
+  }
+
+  static constexpr const char* kZone = "Europe/Berlin";
+  static constexpr const char* kRef = "2024-03-11T10:00";
+
+  fs::path binary_, work_, home_;
+};
+
+TEST_F(ZarvoCliTest, FirstUseCreatesTheHomeWithAReminderList) {
+  const json lists = json::parse(ok({"lists", "--json"}));
+  ASSERT_EQ(lists.size(), 1u);
+  EXPECT_EQ(lists[0]["title"], "Reminders");
+  EXPECT_EQ(lists[0]["default"], true);
+  EXPECT_TRUE(fs::is_directory(home_ / "reminders"));
+  EXPECT_TRUE(fs::exists(home_ / "records.sqlite"));
+
+  // Without --home: ZARVO_HOME, else XDG_DATA_HOME/zarvo.
+  const fs::path xdg = work_ / "xdg";
+  EXPECT_EQ(shell("XDG_DATA_HOME=" + quoted(xdg.string()) + " " + quoted(binary_.string()) + " lists").status, 0);
+  EXPECT_TRUE(fs::is_directory(xdg / "zarvo" / "reminders"));
+  const fs::path own = work_ / "own";
+  EXPECT_EQ(shell("XDG_DATA_HOME=" + quoted(xdg.string()) + " ZARVO_HOME=" + quoted(own.string()) + " " +
+                  quoted(binary_.string()) + " lists")
+                .status,
+            0);
+  EXPECT_TRUE(fs::exists(own / "records.sqlite"));
+}
+
+TEST_F(ZarvoCliTest, AddReadsDateListAndFlagAndEchoesThePhrase) {
+  ok({"list-add", "Family"});
+  const Outcome run = zarvo({"add", "--tz", kZone, "--ref", kRef, "Call mom tomorrow at 5pm #family !!"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("Call mom [tomorrow at 5pm] #family !!\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("tomorrow 17:00"), std::string::npos) << run.out;
+
+  const json tasks = ls();
+  ASSERT_EQ(tasks.size(), 1u);
+  const json& t = tasks[0];
+  std::vector<std::string> keys;
+  for (const auto& [k, v] : t.items()) keys.push_back(k);
+  EXPECT_EQ(keys, (std::vector<std::string>{"id", "uid", "title", "notes", "list", "priority", "dueDate",
+                                            "isCompleted", "completionDate", "creationDate", "flagged", "tags"}));
+  EXPECT_EQ(t["title"], "Call mom");
+  EXPECT_EQ(t["list"], "Family");
+  EXPECT_EQ(t["flagged"], true);
+  EXPECT_EQ(t["dueDate"], "2024-03-12T17:00:00.000+01:00");
+  EXPECT_EQ(t["priority"], 0);
+  EXPECT_TRUE(t["notes"].is_null());
+  EXPECT_TRUE(t["completionDate"].is_null());
+  EXPECT_EQ(t["id"].get<std::string>().size(), 7u);
+
+  // show prints the same object; a prefix of the id or of the uid names the task.
+  const std::string id = t["id"];
+  EXPECT_EQ(show(id.substr(0, 4)), json::array({t}));
+  EXPECT_EQ(show(t["uid"].get<std::string>().substr(0, 12))[0]["id"], id);
+
+  // An unknown list reference goes to the default list, said so, and leaves the title.
+  const Outcome unknown = zarvo({"add", "--tz", kZone, "--ref", kRef, "Water plants #garden"});
+  EXPECT_NE(unknown.out.find("no list named '#garden'; added to Reminders"), std::string::npos) << unknown.out;
+  EXPECT_EQ(titleSet(ls({"Reminders"})), (std::set<std::string>{"Water plants"}));
+}
+
+TEST_F(ZarvoCliTest, FiltersAndSorts) {
+  ok({"list-add", "Work"});
+  // Reference: Monday 2024-03-11 10:00 in Berlin.
+  const std::string overdue = add("File taxes today at 9am #work", "2024-03-08T08:00");
+  add("Standup today at 9:30 #work");
+  add("Dentist tomorrow at 8am !!");
+  add("Read a book");
+  const std::string report = add("Quarterly report today at noon #work", "2024-03-25T08:00");
+  ok({"edit", report, "--priority", "3"});
+  ok({"edit", overdue, "--priority", "2", "--notes", "Zürich office café receipts"});
+
+  EXPECT_EQ(titleSet(ls({"--today"})), (std::set<std::string>{"File taxes", "Standup"}));
+  EXPECT_EQ(titleSet(ls({"--upcoming"})), (std::set<std::string>{"Dentist", "Quarterly report"}));
+  EXPECT_EQ(titleSet(ls({"--flagged"})), (std::set<std::string>{"Dentist"}));
+  EXPECT_EQ(titleSet(ls({"--top"})), (std::set<std::string>{"Quarterly report"}));
+  EXPECT_EQ(titleSet(ls({"--priority", ">=", "2"})), (std::set<std::string>{"File taxes", "Quarterly report"}));
+  EXPECT_EQ(titleSet(ls({"--priority", "<1"})), (std::set<std::string>{"Standup", "Dentist", "Read a book"}));
+  EXPECT_EQ(titleSet(ls({"--search", "CAFE"})), (std::set<std::string>{"File taxes"}));
+  EXPECT_EQ(titleSet(ls({"--search", "report"})), (std::set<std::string>{"Quarterly report"}));
+  EXPECT_EQ(titleSet(ls({"work", "--today"})), (std::set<std::string>{"File taxes", "Standup"}));
+  EXPECT_EQ(titleSet(ls({"Reminders"})), (std::set<std::string>{"Dentist", "Read a book"}));
+
+  EXPECT_EQ(titles(ls({"--sort", "title"})),
+            (std::vector<std::string>{"Dentist", "File taxes", "Quarterly report", "Read a book", "Standup"}));
+  EXPECT_EQ(titles(ls({"--sort", "title", "--desc"})),
+            (std::vector<std::string>{"Standup", "Read a book", "Quarterly report", "File taxes", "Dentist"}));
+  // A task without due date sorts as if due now (10:00 on the 11th).
+  EXPECT_EQ(titles(ls({"--sort", "due"})),
+            (std::vector<std::string>{"File taxes", "Standup", "Read a book", "Dentist", "Quarterly report"}));
+  EXPECT_EQ(titles(ls({"--sort", "priority", "--desc"}))[0], "Quarterly report");
+  EXPECT_EQ(titles(ls({"--sort", "priority", "--desc"}))[1], "File taxes");
+  const auto overdueFirst = titles(ls({"--sort", "overdue"}));
+  EXPECT_EQ(std::set<std::string>(overdueFirst.begin(), overdueFirst.begin() + 2),
+            (std::set<std::string>{"File taxes", "Standup"}));
+
+  // The readable table: relative due dates, no colour when asked for none.
+  const std::string table = ok({"ls", "--tz", kZone, "--ref", kRef, "--sort", "due"});
+  EXPECT_NE(table.find("3 days overdue"), std::string::npos) << table;
+  EXPECT_NE(table.find("today 09:30"), std::string::npos) << table;
+  EXPECT_NE(table.find("tomorrow 08:00"), std::string::npos) << table;
+  EXPECT_NE(table.find("2024-03-25 12:00"), std::string::npos) << table;
+  EXPECT_EQ(table.find('\x1b'), std::string::npos);
+}
+
+// Creation dates have whole seconds in the files, hence the pauses.
+TEST_F(ZarvoCliTest, SortByCreationDate) {
+  for (const char* title : {"First", "Second", "Third"}) {
+    add(title);
+    ::usleep(1'100'000);
+  }
+  EXPECT_EQ(titles(ls({"--sort", "created"})), (std::vector<std::string>{"First", "Second", "Third"}));
+  EXPECT_EQ(titles(ls({"--sort", "created", "--desc"})), (std::vector<std::string>{"Third", "Second", "First"}));
+}
+
+TEST_F(ZarvoCliTest, ColoursFollowTheTitleColourRules) {
+  add("Three days late today at 9am", "2024-03-08T08:00");
+  add("Eight days late today at 9am", "2024-03-03T08:00");
+  add("Later today at 9am", "2024-03-20T08:00");
+  const std::string done = add("Finished today at 9am", "2024-03-08T08:00");
+  ok({"done", done});
+  const auto painted = [&](std::vector<std::string> extra) {
+    std::vector<std::string> args = {"ls", "--tz", kZone, "--ref", kRef};
+    args.insert(args.end(), extra.begin(), extra.end());
+    Outcome run = shell(quoted(binary_.string()) + " --home " + quoted(home_.string()) + " --color always " +
+                        [&] {
+                          std::string s;
+                          for (const auto& a : args) s += quoted(a) + " ";
+                          return s;
+                        }());
+    EXPECT_EQ(run.status, 0) << run.err;
+    return run.out;
+  };
+  const std::string open = painted({});
+  EXPECT_NE(open.find("\x1b[38;5;208mThree days late\x1b[0m"), std::string::npos) << open;
+  EXPECT_NE(open.find("\x1b[31mEight days late\x1b[0m"), std::string::npos) << open;
+  EXPECT_NE(open.find(" Later\n"), std::string::npos) << open;  // label colour: unpainted
+  EXPECT_NE(painted({"--completed"}).find("\x1b[90mFinished\x1b[0m"), std::string::npos);
+
+  // NO_COLOR wins over a terminal; piped output is never painted.
+  const Outcome plain = shell("NO_COLOR=1 " + quoted(binary_.string()) + " --home " + quoted(home_.string()) + " ls");
+  EXPECT_EQ(plain.out.find('\x1b'), std::string::npos);
+}
+
+TEST_F(ZarvoCliTest, CompleteEditMoveDeletePurge) {
+  ok({"list-add", "Home Office"});
+  const std::string a = add("Print slides tomorrow");
+  const std::string b = add("Order toner");
+  const std::string c = add("Call plumber");
+
+  ok({"done", a, b});
+  EXPECT_EQ(titleSet(ls()), (std::set<std::string>{"Call plumber"}));
+  const json completed = ls({"--completed"});
+  EXPECT_EQ(titleSet(completed), (std::set<std::string>{"Print slides", "Order toner"}));
+  for (const auto& t : completed) EXPECT_FALSE(t["completionDate"].is_null());
+  EXPECT_NE(ok({"done", a}).find("already done"), std::string::npos);
+
+  ok({"undo", b});
+  EXPECT_EQ(titleSet(ls()), (std::set<std::string>{"Call plumber", "Order toner"}));
+
+  ok({"edit", c, "--title", "Call the plumber", "--notes", "Leaking tap", "--priority", "1", "--flag", "--tz", kZone,
+      "--ref", kRef, "--due", "tomorrow at 7pm"});
+  json edited = show(c)[0];
+  EXPECT_EQ(edited["title"], "Call the plumber");
+  EXPECT_EQ(edited["notes"], "Leaking tap");
+  EXPECT_EQ(edited["priority"], 1);
+  EXPECT_EQ(edited["flagged"], true);
+  EXPECT_EQ(edited["dueDate"], "2024-03-12T19:00:00.000+01:00");
+  ok({"edit", c, "--no-due", "--unflag"});
+  edited = show(c)[0];
+  EXPECT_TRUE(edited["dueDate"].is_null());
+  EXPECT_EQ(edited["flagged"], false);
+  EXPECT_EQ(edited["title"], "Call the plumber");
+
+  ok({"tag", c, "urgent", "House"});
+  ok({"tag", b, "URGENT"});
+  EXPECT_EQ(show(c)[0]["tags"], json::parse(R"(["House","urgent"])"));
+  EXPECT_EQ(show(b)[0]["tags"], json::parse(R"(["urgent"])"));
+  ok({"tag", "--remove", c, "house"});
+  EXPECT_EQ(show(c)[0]["tags"], json::parse(R"(["urgent"])"));
+
+  ok({"mv", c, "home office"});
+  EXPECT_EQ(show(c)[0]["list"], "Home Office");
+  EXPECT_EQ(titleSet(ls({"Home Office"})), (std::set<std::string>{"Call the plumber"}));
+  // Flags and tags live in the records and survive the move.
+  EXPECT_EQ(show(c)[0]["tags"], json::parse(R"(["urgent"])"));
+
+  ok({"rm", b});
+  EXPECT_EQ(titleSet(ls()), (std::set<std::string>{"Call the plumber"}));
+  EXPECT_EQ(zarvo({"show", b}).status, 2);
+
+  EXPECT_EQ(json::parse(ok({"purge", "--json"}))["purged"], 1);
+  EXPECT_TRUE(ls({"--completed"}).empty());
+  EXPECT_EQ(titleSet(ls()), (std::set<std::string>{"Call the plumber"}));
+  EXPECT_EQ(json::parse(ok({"purge", "--json"}))["purged"], 0);
+}
+
+TEST_F(ZarvoCliTest, ListCommands) {
+  ok({"list-add", "Work"});
+  ok({"list-add", "Groceries & Co (2024)"});
+  ok({"list-add", "Family"});
+  auto order = [&] {
+    std::vector<std::string> out;
+    for (const auto& l : json::parse(ok({"lists", "--json"}))) out.push_back(l["title"]);
+    return out;
+  };
+  EXPECT_EQ(order(), (std::vector<std::string>{"Reminders", "Work", "Groceries & Co (2024)", "Family"}));
+  ok({"list-mv", "family", "--above", "work"});
+  EXPECT_EQ(order(), (std::vector<std::string>{"Reminders", "Family", "Work", "Groceries & Co (2024)"}));
+  ok({"list-mv", "Reminders", "--above", "Groceries & Co (2024)"});
+  EXPECT_EQ(order(), (std::vector<std::string>{"Family", "Work", "Groceries & Co (2024)", "Reminders"}));
+
+  ok({"list-default", "work"});
+  add("Prepare demo");
+  EXPECT_EQ(ls()[0]["list"], "Work");
+  const json lists = json::parse(ok({"lists", "--json"}));
+  for (const auto& l : lists) EXPECT_EQ(l["default"], l["title"] == "Work") << l.dump();
+
+  // A list with tasks goes only with --force, and its tasks with it.
+  EXPECT_EQ(zarvo({"list-rm", "Work"}).status, 2);
+  EXPECT_EQ(ls().size(), 1u);
+  ok({"list-rm", "--force", "Work"});
+  EXPECT_TRUE(ls().empty());
+  ok({"list-rm", "Family"});
+  EXPECT_EQ(order(), (std::vector<std::string>{"Groceries & Co (2024)", "Reminders"}));
+  // With the default list gone, new tasks go to a list that exists.
+  add("Buy milk");
+  EXPECT_EQ(ls().size(), 1u);
+}
+
+TEST_F(ZarvoCliTest, QuickPrintsTheContractAndCreatesNothing) {
+  const Outcome run = zarvo({"quick", "--json", "--tz", kZone, "--ref", kRef, "--list", "Work", "--list", "work",
+                             "tomorrow at 5pm call #WORK !!"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const json q = json::parse(run.out);
+  EXPECT_EQ(q.dump(),
+            R"({"string":"call #WORK !!","title":"call","flagged":true,"parsedList":"#WORK",)"
+            R"("parsedListRange":{"location":5,"length":5},"listTitleRange":{"location":21,"length":5},)"
+            R"("list":"Work","dueDate":"2024-03-12T17:00:00.000+01:00","parsedDateString":"tomorrow at 5pm"})");
+  const json none = json::parse(ok({"quick", "--json", "plain words"}));
+  EXPECT_TRUE(none["parsedListRange"].is_null());
+  EXPECT_TRUE(none["list"].is_null());
+  EXPECT_TRUE(none["dueDate"].is_null());
+  EXPECT_TRUE(none["parsedDateString"].is_null());
+  EXPECT_FALSE(fs::exists(home_));
+
+  // With a home, its lists are tried.
+  ok({"list-add", "Errands"});
+  EXPECT_EQ(json::parse(ok({"quick", "--json", "stamps #errands"}))["list"], "Errands");
+  EXPECT_TRUE(ls().empty());
+}
+
+TEST_F(ZarvoCliTest, BadInputChangesNothing) {
+  ok({"list-add", "Work"});
+  const std::string id = add("Keep me tomorrow #work !!");
+  ok({"tag", id, "kept"});
+  const auto before = snapshot(home_ / "reminders");
+  const json tasksBefore = ls();
+
+  struct Bad {
+    std::vector<std::string> args;
+    int status;
+  };
+  for (const Bad& bad : std::vector<Bad>{
+           {{"show", "zzzzzzz"}, 2},
+           {{"done", id, "zzzzzzz"}, 2},  // one bad id: nothing is completed
+           {{"undo", "zzzzzzz"}, 2},
+           {{"rm", id, "zzzzzzz"}, 2},
+           {{"mv", id, "Nowhere"}, 2},
+           {{"mv", "zzzzzzz", "Work"}, 2},
+           {{"edit", "zzzzzzz", "--title", "x"}, 2},
+           {{"edit", id, "--priority", "4"}, 2},
+           {{"edit", id, "--priority", "high"}, 2},
+           {{"edit", id, "--title", "  "}, 2},
+           {{"edit", id}, 2},
+           {{"edit", id, "--due", "whenever"}, 2},
+           {{"edit", id, "--due", "tomorrow", "--no-due"}, 2},
+           {{"edit", id, "--flag", "--unflag"}, 2},
+           {{"edit", id, "--ref", "yesterday-ish", "--due", "tomorrow"}, 2},
+           {{"tag", "zzzzzzz", "x"}, 2},
+           {{"tag", id, "wild*"}, 2},
+           {{"add", "--ref", "2024-02-30", "Something"}, 2},
+           {{"add", "--tz", "Mars/Base", "Something"}, 2},
+           {{"add", "tomorrow !!"}, 2},
+           {{"add"}, 2},
+           {{"ls", "Nowhere"}, 2},
+           {{"ls", "--ref", "soon"}, 2},
+           {{"ls", "--sort", "colour"}, 2},
+           {{"ls", "--priority", "~", "2"}, 2},
+           {{"ls", "--priority", ">", "9"}, 2},
+           {{"quick", "--ref", "13:00", "x"}, 2},
+           {{"list-add", "work"}, 2},
+           {{"list-add", " "}, 2},
+           {{"list-rm", "Nowhere"}, 2},
+           {{"list-rm", "Work"}, 2},
+           {{"list-mv", "Work", "--above", "Nowhere"}, 2},
+           {{"list-mv", "Work"}, 2},
+           {{"list-default", "Nowhere"}, 2},
+           {{"frobnicate"}, 2},
+           {{"ls", "--home", "/tmp"}, 2},  // --home belongs before the command
+       }) {
+    const Outcome run = zarvo(bad.args);
+    EXPECT_EQ(run.status, bad.status) << join(bad.args) << "\n" << run.err;
+    EXPECT_EQ(run.err.rfind("zarvo: ", 0), 0u) << join(bad.args) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << join(bad.args) << run.err;
+  }
+  EXPECT_EQ(snapshot(home_ / "reminders"), before);
+  EXPECT_EQ(ls(), tasksBefore);
+}
+
+TEST_F(ZarvoCliTest, AmbiguousIdIsAnError) {
+  std::map<char, int> firsts;
+  std::vector<std::string> ids;
+  for (int i = 0; i < 40; ++i) ids.push_back(add("Task " + std::to_string(i)));
+  for (const auto& id : ids) ++firsts[id[0]];
+  const auto shared = std::find_if(firsts.begin(), firsts.end(), [](const auto& f) { return f.second > 1; });
+  ASSERT_NE(shared, firsts.end());  // 40 ids over 32 first characters
+  const Outcome run = zarvo({"done", std::string(1, shared->first)});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("ambiguous"), std::string::npos) << run.err;
+  EXPECT_TRUE(ls({"--completed"}).empty());
+}
+
+TEST_F(ZarvoCliTest, UnusableHomeIsRefused) {
+  fs::create_directories(work_);
+  std::ofstream(work_ / "file") << "not a folder";
+  Outcome run = shell(quoted(binary_.string()) + " --home " + quoted((work_ / "file").string()) + " ls");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("is not a folder"), std::string::npos) << run.err;
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+
+  // A records database that is not ours is refused and left alone.
+  ok({"lists"});
+  fs::remove(home_ / "records.sqlite-wal");
+  fs::remove(home_ / "records.sqlite-shm");
+  std::ofstream(home_ / "records.sqlite", std::ios::trunc) << "garbage, not SQLite";
+  run = zarvo({"add", "Something"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  EXPECT_EQ(slurp(home_ / "records.sqlite"), "garbage, not SQLite");
+
+  if (::geteuid() != 0) {  // root reads any folder
+    fs::permissions(home_, fs::perms::none);
+    run = zarvo({"ls"});
+    EXPECT_EQ(run.status, 1) << run.err;
+  }
+}
+
+TEST_F(ZarvoCliTest, HelpForEveryCommand) {
+  for (const char* command : {"add", "ls", "show", "done", "undo", "rm", "mv", "edit", "tag", "purge", "lists",
+                              "list-add", "list-rm", "list-mv", "list-default", "quick", "parse"}) {
+    const Outcome run = zarvo({command, "--help"});
+    EXPECT_EQ(run.status, 0) << command;
+    EXPECT_NE(run.out.find("Usage"), std::string::npos) << command;
+  }
+  EXPECT_NE(zarvo({"--help"}).out.find("list-default"), std::string::npos);
+}
+
+TEST_F(ZarvoCliTest, TwoProcessesAddingAtOnceLoseNothing) {
+  ok({"lists"});
+  std::string script;
+  for (const char* who : {"a", "b"}) {
+    script += "( for i in 1 2 3 4 5 6 7 8 9 10; do " + commandLine({"add"}) + " \"" + who +
+              " $i\" >/dev/null || exit 1; done ) & ";
+  }
+  const Outcome run = shell("sh -c " + quoted(script + "wait %1 && wait %2"));
+  ASSERT_EQ(run.status, 0) << run.err;
+  const json tasks = ls();
+  EXPECT_EQ(tasks.size(), 20u);
+  std::set<std::string> expected;
+  for (const char* who : {"a", "b"}) {
+    for (int i = 1; i <= 10; ++i) expected.insert(std::string(who) + " " + std::to_string(i));
+  }
+  EXPECT_EQ(titleSet(tasks), expected);
+}
+
+TEST_F(ZarvoCliTest, TodomanSeesOurTasksAndWeSeeTodomans) {
+  if (std::system("command -v todoman >/dev/null 2>&1") != 0) GTEST_SKIP() << "todoman is not installed";
+  ok({"list-add", "Work"});
+  add("Call mom tomorrow at 5pm");
+  add("Send invoice #work");
+  const std::string done = add("Water plants");
+  ok({"done", done});
+
+  const Outcome listed = todoman("--porcelain list --status ANY");
+  ASSERT_EQ(listed.status, 0) << listed.err;
+  std::map<std::string, json> theirs;
+  for (const auto& t : json::parse(listed.out)) theirs[t["summary"]] = t;
+  ASSERT_EQ(theirs.size(), 3u) << listed.out;
+  EXPECT_EQ(theirs["Call mom"]["list"], "Reminders");
+  EXPECT_EQ(theirs["Call mom"]["due"], 1710259200);  // 2024-03-12 17:00 in Berlin
+  EXPECT_EQ(theirs["Send invoice"]["list"], "Work");
+  EXPECT_TRUE(theirs["Water plants"]["completed"].get<bool>());
+
+  const Outcome created = todoman("new -l Work -d '2024-03-13 09:00' --priority high 'Book flights'");
+  ASSERT_EQ(created.status, 0) << created.err;
+  const json ours = ls({"work"});
+  ASSERT_EQ(titleSet(ours), (std::set<std::string>{"Send invoice", "Book flights"}));
+  for (const auto& t : ours) {
+    if (t["title"] == "Book flights") {
+      EXPECT_EQ(t["dueDate"], "2024-03-13T09:00:00.000+01:00");
+      EXPECT_EQ(t["priority"], 2);  // todoman writes "high" as 4 of the store's 1...9
+      // Our ids work on their tasks.
+      ok({"done", t["id"]});
+    }
+  }
+  const Outcome after = todoman("--porcelain list --status ANY");
+  for (const auto& t : json::parse(after.out)) {
+    if (t["summary"] == "Book flights") {
+      EXPECT_TRUE(t["completed"].get<bool>());
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,86 @@
+// Table-driven checks for single parsers: one row per phrase, with the reference as wall-clock time
+// in the test's zone and the expected known and implied values of the first result.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "zarvo/chrono/parser.h"
+#include "zarvo/chrono/test_util.h"
+#include "zarvo/platform/text.h"
+
+namespace zarvo::chrono::testing {
+
+// Wall-clock reference time in the process zone.
+struct Wall {
+  Wall(int64_t y, int64_t mo, int64_t d, int64_t h = 12, int64_t mi = 0, int64_t s = 0)
+      : year(y), month(mo), day(d), hour(h), minute(mi), second(s) {}
+  Date date() const { return localDate(year, month, day, hour, minute, second); }
+  int64_t year, month, day, hour, minute, second;
+};
+
+struct PhraseCase {
+  std::string text;      // the whole input
+  Wall ref;              // read against this
+  std::string phrase;    // text of the first result; empty when the parser must find nothing
+  ComponentMap known;    // exactly the start's known values
+  ComponentMap implied;  // these implied values of the start (other implied units are not checked)
+};
+
+struct RangeCase {
+  std::string text;
+  Wall ref;
+  std::string phrase;
+  ComponentMap known;     // exactly the start's known values
+  ComponentMap endKnown;  // exactly the end's known values
+};
+
+inline std::string utf8(std::u16string_view s) { return platform::toUtf8(s); }
+
+inline void expectImplied(const ParsedComponents& actual, const ComponentMap& implied) {
+  implied.forEach([&](ComponentUnit unit, int64_t value) {
+    EXPECT_EQ(actual.impliedValues().get(unit), value) << "implied " << name(unit);
+  });
+}
+
+// Runs `parser` over each row's text and checks its first result.
+inline void expectPhrases(const Parser& parser, const std::vector<PhraseCase>& rows) {
+  for (const PhraseCase& row : rows) {
+    SCOPED_TRACE("\"" + row.text + "\"");
+    const auto results = parser.execute(platform::utf16(row.text), row.ref.date(), {});
+    if (row.phrase.empty()) {
+      EXPECT_TRUE(results.empty()) << "found \"" << (results.empty() ? "" : utf8(results[0].text())) << "\"";
+      continue;
+    }
+    ASSERT_FALSE(results.empty());
+    const ParsedResult& r = results[0];
+    EXPECT_EQ(utf8(r.text()), row.phrase);
+    EXPECT_EQ(describe(r.start().knownValues()), describe(row.known));
+    expectImplied(r.start(), row.implied);
+    EXPECT_FALSE(r.end().has_value());
+  }
+}
+
+inline void expectRanges(const Parser& parser, const std::vector<RangeCase>& rows) {
+  for (const RangeCase& row : rows) {
+    SCOPED_TRACE("\"" + row.text + "\"");
+    const auto results = parser.execute(platform::utf16(row.text), row.ref.date(), {});
+    ASSERT_FALSE(results.empty());
+    const ParsedResult& r = results[0];
+    EXPECT_EQ(utf8(r.text()), row.phrase);
+    EXPECT_EQ(describe(r.start().knownValues()), describe(row.known));
+    ASSERT_TRUE(r.end().has_value());
+    EXPECT_EQ(describe(r.end()->knownValues()), describe(row.endKnown));
+  }
+}
+
+// Texts of every result, in order.
+inline std::vector<std::string> phrases(const std::vector<ParsedResult>& results) {
+  std::vector<std::string> out;
+  for (const auto& r : results) out.push_back(utf8(r.text()));
+  return out;
+}
+
+}  // namespace zarvo::chrono::testing

@@ -1,0 +1,292 @@
+#include "zarvo/model/task.h"
+
+#include <atomic>
+
+#include "zarvo/model/store/sorting.h"
+#include "zarvo/model/tag.h"
+#include "zarvo/platform/date_calendar.h"
+
+namespace zarvo {
+
+using store::Value;
+
+namespace {
+
+std::atomic<bool> gColorizeTitles{false};
+
+bool boolValue(const Value& v) {
+  const auto* b = std::get_if<bool>(&v);
+  return b && *b;
+}
+
+// The reminders store ranks 1 (highest) to 9 (lowest), 0 for none; the library 3 (highest) to 0.
+int fromReminderPriority(int p) {
+  switch (p) {
+    case 1: case 2: return 3;
+    case 3: case 4: case 5: return 2;
+    case 6: case 7: case 8: case 9: return 1;
+    default: return 0;
+  }
+}
+
+int toReminderPriority(int p) {
+  switch (p) {
+    case 1: return 9;
+    case 2: return 5;
+    case 3: return 1;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+const store::EntityDescription& Task::entityDescription() { return *managedObjectModel().entity("Task"); }
+
+std::optional<std::string> Task::reminderId() const { return detail::optionalString(value("reminderId")); }
+void Task::setReminderId(std::optional<std::string> id) { setValue("reminderId", detail::toValue(id)); }
+bool Task::completed() const { return boolValue(value("completed")); }
+void Task::setCompleted(bool completed) { setValue("completed", completed); }
+bool Task::flagged() const { return boolValue(value("flagged")); }
+void Task::setFlagged(bool flagged) { setValue("flagged", flagged); }
+bool Task::important() const { return boolValue(value("important")); }
+void Task::setImportant(bool important) { setValue("important", important); }
+std::optional<std::string> Task::hexColor() const { return detail::optionalString(value("hexColor")); }
+void Task::setHexColor(std::optional<std::string> hex) { setValue("hexColor", detail::toValue(hex)); }
+
+int16_t Task::order() const {
+  const Value v = value("order");
+  const auto* i = std::get_if<int64_t>(&v);
+  return i ? static_cast<int16_t>(*i) : 0;
+}
+void Task::setOrder(int16_t order) { setValue("order", int64_t{order}); }
+
+std::vector<std::shared_ptr<Tag>> Task::tags() const {
+  std::vector<std::shared_ptr<Tag>> out;
+  for (auto& o : relatedObjects("tags")) out.push_back(std::static_pointer_cast<Tag>(o));
+  return out;
+}
+
+void Task::setTags(const std::vector<std::shared_ptr<Tag>>& tags) {
+  setRelatedObjects("tags", std::vector<std::shared_ptr<store::ManagedObject>>(tags.begin(), tags.end()));
+}
+
+std::shared_ptr<reminders::Reminder> Task::reminder() const {
+  std::lock_guard lock(linkMu_);
+  return reminder_;
+}
+
+void Task::setReminder(std::shared_ptr<reminders::Reminder> reminder) {
+  std::lock_guard lock(linkMu_);
+  reminder_ = std::move(reminder);
+}
+
+std::optional<std::string> Task::title() const {
+  auto r = reminder();
+  return r ? std::optional<std::string>(r->title()) : std::nullopt;
+}
+
+void Task::setTitle(std::optional<std::string> title) {
+  if (auto r = reminder()) r->setTitle(title.value_or(""));
+}
+
+std::optional<std::string> Task::notes() const {
+  auto r = reminder();
+  return r ? r->notes() : std::nullopt;
+}
+
+void Task::setNotes(std::optional<std::string> notes) {
+  if (auto r = reminder()) r->setNotes(std::move(notes));
+}
+
+int Task::priority() const {
+  auto r = reminder();
+  return r ? fromReminderPriority(r->priority()) : 0;
+}
+
+void Task::setPriority(int priority) {
+  if (auto r = reminder()) r->setPriority(toReminderPriority(priority));
+}
+
+std::optional<Date> Task::dueDate() const {
+  auto r = reminder();
+  if (!r || !r->dueDateComponents()) return std::nullopt;
+  const platform::DateComponents& c = *r->dueDateComponents();
+  if (!c.year || !c.month || !c.day) return std::nullopt;
+  // Sorters and filters ask for the due date of the same tasks over and over; the instant depends
+  // only on the components and the process zone, so the last answer is kept.
+  std::string zone = platform::DateCalendar::processTimeZone();
+  {
+    std::lock_guard lock(linkMu_);
+    if (dueCache_.components == c && dueCache_.zone == zone) return dueCache_.date;
+  }
+  std::optional<Date> date;
+  if (!c.timeZone || platform::DateCalendar::isKnownTimeZone(*c.timeZone)) {
+    date = platform::DateCalendar::current().date(c);
+  }
+  std::lock_guard lock(linkMu_);
+  dueCache_ = {c, std::move(zone), date};
+  return date;
+}
+
+void Task::setDueDate(std::optional<Date> dueDate) {
+  auto r = reminder();
+  if (!r) return;
+  if (dueDate) {
+    const auto calendar = platform::DateCalendar::current();
+    const platform::DateComponents all = calendar.components(*dueDate);
+    platform::DateComponents due;
+    due.timeZone = calendar.timeZone();
+    due.year = all.year;
+    due.month = all.month;
+    due.day = all.day;
+    due.hour = all.hour;
+    due.minute = all.minute;
+    due.second = all.second;
+    r->setDueDateComponents(due);
+  } else {
+    r->setDueDateComponents(std::nullopt);
+  }
+  const auto alarms = r->alarms();  // a snapshot: removing changes the reminder's own list
+  for (const auto& alarm : alarms) r->removeAlarm(alarm);
+  if (dueDate) r->addAlarm(reminders::Alarm::alarmWithAbsoluteDate(*dueDate));
+}
+
+std::optional<Date> Task::creationDate() const {
+  auto r = reminder();
+  return r ? r->creationDate() : std::nullopt;
+}
+
+std::optional<Date> Task::completionDate() const {
+  auto r = reminder();
+  return r ? r->completionDate() : std::nullopt;
+}
+
+bool Task::isCompleted() const {
+  auto r = reminder();
+  return r && r->isCompleted() && r->completionDate().has_value();
+}
+
+void Task::setIsCompleted(bool completed) {
+  auto r = reminder();
+  if (r) r->setCompleted(completed);
+  setCompleted(completed);
+  if (r && completed) {
+    const auto alarms = r->alarms();
+    for (const auto& alarm : alarms) r->removeAlarm(alarm);
+  }
+  didChangeValue("isCompleted");
+}
+
+std::vector<std::string> Task::keyPathsAffected(const std::string& key) const {
+  if (key == "isCompleted") return {"titleColor", "notesColor"};
+  return {};
+}
+
+bool Task::isPastDue() const {
+  auto due = dueDate();
+  return due && *due <= platform::Clock::currentNow();
+}
+
+int64_t Task::dueDays() const {
+  auto due = dueDate();
+  if (!due) return 0;
+  const Date now = platform::Clock::currentNow();
+  const auto calendar = platform::DateCalendar::current();
+  // Whole days: the calendar-day difference, less one when the last day is not complete yet.
+  int64_t days = calendar.daysBetween(*due, now);
+  if (days > 0 && calendar.adding(platform::CalendarUnit::day, days, *due) > now) {
+    --days;
+  } else if (days < 0 && calendar.adding(platform::CalendarUnit::day, days, *due) < now) {
+    ++days;
+  }
+  return days;
+}
+
+bool Task::isDueTodayOrEarlier() const {
+  auto due = dueDate();
+  if (!due) return false;
+  const Date now = platform::Clock::currentNow();
+  // The cheap comparison first: most tasks a today filter meets are overdue or far ahead.
+  return *due < now || platform::DateCalendar::current().isDateInToday(*due, now);
+}
+
+std::string Task::calendarId() const {
+  auto r = reminder();
+  if (!r || !r->calendar()) return "NO CALENDAR";
+  return r->calendar()->calendarIdentifier();
+}
+
+int Task::nextPriority() const { return std::min(priority() + 1, 3); }
+int Task::previousPriority() const { return std::max(priority() - 1, 0); }
+
+platform::Colour Task::titleColor() const {
+  const platform::Colour urgent = dueDays() < 7 ? platform::Colour::systemOrange() : platform::Colour::systemRed();
+  const platform::Colour candidate = isDueTodayOrEarlier() ? urgent : platform::Colour::label();
+  // The completion flag alone decides here, not isCompleted (which also needs a completion date).
+  auto r = reminder();
+  if (r && r->isCompleted()) return platform::Colour::tertiaryLabel();
+  return colorizeTitles() ? candidate : platform::Colour::label();
+}
+
+platform::Colour Task::notesColor() const {
+  auto r = reminder();
+  return r && r->isCompleted() ? platform::Colour::tertiaryLabel() : platform::Colour::secondaryLabel();
+}
+
+bool Task::colorizeTitles() { return gColorizeTitles.load(); }
+void Task::setColorizeTitles(bool colorize) { gColorizeTitles.store(colorize); }
+
+std::vector<std::shared_ptr<Task>> sorted(std::vector<std::shared_ptr<Task>> tasks, const Task::Sorter& sorter) {
+  return store::stableSorted(std::move(tasks), [&](const std::shared_ptr<Task>& a, const std::shared_ptr<Task>& b) {
+    return sorter(*a, *b);
+  });
+}
+
+// ---- Look-up and creation ----
+
+store::FetchRequest Task::fetchRequest() { return store::FetchRequest("Task"); }
+
+std::shared_ptr<Task> Task::fetch(const std::shared_ptr<reminders::Reminder>& from,
+                                  const std::shared_ptr<store::ObjectContext>& managedContext) {
+  if (!from || !managedContext) return nullptr;
+  const std::string& externalId = from->calendarItemExternalIdentifier();
+  // A reminder without calendar or source (not one the store hands out) looks for records stored
+  // without a source.
+  Value sourceIdentifier, sourceTitle;
+  if (from->calendar() && from->calendar()->source()) {
+    sourceIdentifier = from->calendar()->source()->sourceIdentifier();
+    sourceTitle = from->calendar()->source()->title();
+  }
+  auto request = fetchRequest();
+  request.predicate = store::Predicate::format("reminderId = %@ AND (sourceId = %@ OR sourceId = %@)",
+                                               {externalId, sourceIdentifier, sourceTitle});
+  request.sortDescriptors = {{"timestamp", true}};
+  request.returnsObjectsAsFaults = false;
+
+  return managedContext->performAndWait([&]() -> std::shared_ptr<Task> {
+    auto results = managedContext->fetch<Task>(request);
+    if (results.empty()) {
+      classLog<Task>().debug("Task with reminderId '%{public}@' not found in database", externalId);
+      return nullptr;
+    }
+    results.front()->setReminder(from);
+    for (size_t i = 1; i < results.size(); ++i) managedContext->deleteObject(results[i]);
+    return results.front();
+  });
+}
+
+std::shared_ptr<Task> Task::create(const std::shared_ptr<reminders::Reminder>& from,
+                                   const std::shared_ptr<store::ObjectContext>& managedContext) {
+  return store::createObject<Task>(managedContext, [&](Task& task) {
+    task.setReminder(from);
+    if (!from) return;
+    task.setCompleted(from->isCompleted());
+    const std::string& externalId = from->calendarItemExternalIdentifier();
+    task.setReminderId(externalId.empty() ? std::nullopt : std::optional<std::string>(externalId));
+    if (from->calendar() && from->calendar()->source()) {
+      task.setSourceId(from->calendar()->source()->title());
+    }
+  });
+}
+
+}  // namespace zarvo

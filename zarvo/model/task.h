@@ -1,0 +1,166 @@
+// Task: the record mirroring one reminder of the reminders store.
+//
+// Stored attributes keep what the reminders store cannot hold (flag, tags, order ...) plus the keys to
+// find the reminder again. Everything else (title, notes, priority, dates, completion) is read from and
+// written to the linked reminder on every access; without a reminder the getters answer the documented
+// fallback and the setters leave the reminders store alone.
+//
+// Threads: the stored attributes may be used from any thread. The reminder is not synchronised (see
+// reminders::Reminder): use a task's derived properties from one thread at a time.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "zarvo/model/item.h"
+#include "zarvo/platform/colour.h"
+#include "zarvo/platform/date_calendar.h"
+#include "zarvo/sync/reminders/records.h"
+
+namespace zarvo {
+
+class Tag;
+
+class Task : public Item {
+ public:
+  static constexpr const char* kClassName = "Task";
+  static const store::EntityDescription& entityDescription();
+  explicit Task(const store::EntityDescription& entity) : Item(entity) {}
+
+  // ---- Stored attributes ----
+  std::optional<std::string> reminderId() const;
+  void setReminderId(std::optional<std::string> reminderId);
+  // Copy of the reminder's completion, written at creation and by setIsCompleted.
+  bool completed() const;
+  void setCompleted(bool completed);
+  bool flagged() const;
+  void setFlagged(bool flagged);
+  bool important() const;
+  void setImportant(bool important);
+  std::optional<std::string> hexColor() const;
+  void setHexColor(std::optional<std::string> hexColor);
+  int16_t order() const;
+  void setOrder(int16_t order);
+  // The task's tags; the inverse (Tag::tasks) follows. REQUIRES for setTags: the task and the tags are
+  // in the same context.
+  std::vector<std::shared_ptr<Tag>> tags() const;
+  void setTags(const std::vector<std::shared_ptr<Tag>>& tags);
+
+  // ---- Transient link (never stored) ----
+  std::shared_ptr<reminders::Reminder> reminder() const;
+  void setReminder(std::shared_ptr<reminders::Reminder> reminder);
+
+  // ---- Derived properties, through the reminder ----
+  std::optional<std::string> title() const;  // none without a reminder
+  void setTitle(std::optional<std::string> title);
+  std::optional<std::string> notes() const;
+  void setNotes(std::optional<std::string> notes);
+  // 0 (none) to 3 (highest); see the scale in task.cc.
+  int priority() const;
+  void setPriority(int priority);
+  // The instant of the reminder's due-date components; none without a reminder, without components,
+  // or when they lack a year, month or day. Writing also replaces the reminder's alarms by one alarm
+  // at the new date (or removes them all for none).
+  std::optional<Date> dueDate() const;
+  void setDueDate(std::optional<Date> dueDate);
+  std::optional<Date> creationDate() const;
+  std::optional<Date> completionDate() const;
+  // True only when a reminder is attached, completed, and has a completion date. Writing sets the
+  // reminder's flag, then the stored `completed`, then (for true) removes the reminder's alarms.
+  bool isCompleted() const;
+  void setIsCompleted(bool completed);
+  // Due date at or before now. False without a due date.
+  bool isPastDue() const;
+  // Whole days from the due date to now in the current calendar (positive once past); 0 without one.
+  int64_t dueDays() const;
+  // Due today (current calendar) or before now. False without a due date.
+  bool isDueTodayOrEarlier() const;
+  // The reminder's calendar identifier, or "NO CALENDAR".
+  std::string calendarId() const;
+  int nextPriority() const;
+  int previousPriority() const;
+  platform::Colour titleColor() const;
+  platform::Colour notesColor() const;
+
+  // Whether titleColor colours open tasks by urgency. Process-wide, default false, thread-safe.
+  static bool colorizeTitles();
+  static void setColorizeTitles(bool colorize);
+
+  // ---- Filters and sorters ----
+  // A filter answers whether a task is kept; a sorter whether its first task goes before its second.
+  // Several sorters are not strict orderings: sort with zarvo::sorted (or store::stableSorted), never
+  // with std::sort or std::stable_sort.
+  using Filter = std::function<bool(const Task&)>;
+  using Sorter = std::function<bool(const Task&, const Task&)>;
+
+  // Joins filters: true when every present filter answers true, asking them in order and stopping at
+  // the first false. Absent entries are dropped; no filters at all answers true.
+  class CompoundFilter {
+   public:
+    CompoundFilter() = default;
+    explicit CompoundFilter(std::vector<std::optional<Filter>> filters);
+    bool evaluate(const Task& task) const;
+
+   private:
+    std::vector<Filter> filters_;
+  };
+
+  static Filter filterForFlaggedTasks();
+  // Reads the clock at each call.
+  static Filter filterForTodayTasks();
+  // Due no earlier than exactly 86,400 s after the start of today. Reads the clock at each call.
+  static Filter filterForUpcomingTasks();
+  static Filter filterForTopTasks();
+  // True when comparison(task's priority, priority).
+  static Filter filterForTasksBy(int priority, std::function<bool(int, int)> comparison);
+  // Title, else notes, contains `string` ignoring case and diacritics in the current locale. No filter
+  // for an empty string.
+  static std::optional<Filter> filterForSearch(std::string_view string);
+
+  // Ascending sorters answer true for equal keys; descending ones false.
+  static Sorter sorterForPriority(bool ascending);
+  // A task without the date sorts as if due (created) at the moment the sorter is made.
+  static Sorter sorterForDueDate(bool ascending);
+  static Sorter sorterForCreationDate(bool ascending);
+  // Code-point order of canonically normalized titles (missing title = empty); equal titles answer true.
+  static Sorter sorterForTitle();
+  // a first when a is due today or earlier and b is not past due.
+  static Sorter sorterForOverdueOnTop();
+
+  // ---- Look-up and creation ----
+  static store::FetchRequest fetchRequest();
+  // The oldest record mirroring `from` (same external identifier, sourceId holding the source's
+  // identifier or title), with the reminder attached; younger duplicates are deleted from the context
+  // (not saved). None when there is no record or no context. Runs on the context's queue
+  // (performAndWait); throws the store's fetch error, having then changed nothing.
+  static std::shared_ptr<Task> fetch(const std::shared_ptr<reminders::Reminder>& from,
+                                     const std::shared_ptr<store::ObjectContext>& managedContext);
+  // A new record for `from`, inserted into `managedContext` when there is one (see createObject).
+  static std::shared_ptr<Task> create(const std::shared_ptr<reminders::Reminder>& from,
+                                      const std::shared_ptr<store::ObjectContext>& managedContext);
+
+ protected:
+  std::vector<std::string> keyPathsAffected(const std::string& key) const override;
+
+ private:
+  mutable std::mutex linkMu_;
+  std::shared_ptr<reminders::Reminder> reminder_;
+  struct DueCache {
+    std::optional<platform::DateComponents> components;
+    std::string zone;
+    std::optional<Date> date;
+  };
+  mutable DueCache dueCache_;  // guarded by linkMu_
+};
+
+// `tasks` in the order of `sorter`: a stable merge sort that stays in bounds whatever the sorter
+// answers (see store/sorting.h).
+std::vector<std::shared_ptr<Task>> sorted(std::vector<std::shared_ptr<Task>> tasks, const Task::Sorter& sorter);
+
+}  // namespace zarvo

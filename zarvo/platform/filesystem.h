@@ -1,0 +1,152 @@
+// The file-system seam of the stores: a POSIX implementation, and a wrapper that injects faults.
+//
+// Every operation reports failure as a std::error_code (std::generic_category errno values) and
+// never throws; callers turn codes into their own errors. Paths are absolute or relative to the
+// process's working directory. Implementations are thread-safe.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace zarvo::platform {
+
+struct FileInfo {
+  bool exists = false;
+  bool isDirectory = false;
+  bool isRegular = false;
+  uint64_t size = 0;
+  int64_t modifiedNs = 0;  // st_mtim
+  int64_t changedNs = 0;   // st_ctim: also moves on rename-over and chmod
+  uint64_t inode = 0;
+  uint64_t device = 0;
+  uint32_t mode = 0;  // permission bits
+
+  // Same file with the same contents as far as the metadata tells.
+  bool sameVersion(const FileInfo& o) const {
+    return exists == o.exists && size == o.size && modifiedNs == o.modifiedNs &&
+           changedNs == o.changedNs && inode == o.inode && device == o.device;
+  }
+};
+
+struct DirectoryEntry {
+  std::string name;
+  bool isDirectory = false;
+  bool isRegular = false;
+};
+
+// A file being written. Closing is part of writing: a close error means the data may be lost.
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;
+  virtual std::error_code append(std::string_view data) = 0;
+  virtual std::error_code sync() = 0;  // data and metadata reach the disk (fsync)
+  virtual std::error_code close() = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // The process-wide POSIX file system.
+  static std::shared_ptr<FileSystem> posix();
+
+  virtual std::error_code readFile(const std::filesystem::path& path, std::string& contents) = 0;
+  // A missing path is not an error: `info.exists` is false.
+  virtual std::error_code stat(const std::filesystem::path& path, FileInfo& info) = 0;
+  // Entries other than "." and "..", in no particular order.
+  virtual std::error_code listDirectory(const std::filesystem::path& path,
+                                        std::vector<DirectoryEntry>& entries) = 0;
+  // Creates `path`, which must not exist, with permission bits `mode` (before the umask).
+  virtual std::error_code newWritableFile(const std::filesystem::path& path, uint32_t mode,
+                                          std::unique_ptr<WritableFile>& file) = 0;
+  // Replaces `to` atomically when it exists.
+  virtual std::error_code rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+  virtual std::error_code removeFile(const std::filesystem::path& path) = 0;
+  // An existing directory is not an error.
+  virtual std::error_code createDirectory(const std::filesystem::path& path) = 0;
+  // Only an empty directory.
+  virtual std::error_code removeDirectory(const std::filesystem::path& path) = 0;
+  // Makes renames and removals inside `path` durable.
+  virtual std::error_code syncDirectory(const std::filesystem::path& path) = 0;
+  // Whether this process may read and write (create files in) `path`.
+  virtual bool isReadableAndWritable(const std::filesystem::path& path) = 0;
+};
+
+// Creates `path` and every missing parent.
+std::error_code createDirectories(FileSystem& fs, const std::filesystem::path& path);
+
+// Replaces (or creates) `path` with `data` so that a reader sees the old or the new contents, never
+// a mix: writes a temporary file in the same folder, syncs it, renames it over `path` and syncs the
+// folder. On failure the temporary file is removed and `path` is as it was. `mode` defaults to 0644.
+std::error_code writeFileAtomically(FileSystem& fs, const std::filesystem::path& path,
+                                    std::string_view data, std::optional<uint32_t> mode = std::nullopt);
+
+// The two steps of writeFileAtomically, for callers that write several files and rename them only
+// when every one was written: `prepareAtomicWrite` returns the synced temporary file's path.
+std::error_code prepareAtomicWrite(FileSystem& fs, const std::filesystem::path& path,
+                                   std::string_view data, std::optional<uint32_t> mode,
+                                   std::filesystem::path& temporary);
+// True for the names prepareAtomicWrite gives its temporary files (readers skip them).
+bool isTemporaryFileName(std::string_view name);
+
+// Passes every call to a base file system, failing the ones a test asks to fail. Faults:
+// - failWritesAfter(n): the write that would take the total bytes written past n writes only up to
+//   n and fails with ENOSPC, as does every later write (a disk filling up half-way through a file);
+// - setDiskFull(true): every append, and every creation of a file, fails with ENOSPC;
+// - failRenames / failSyncs: those calls fail with EIO; failRenamesAfter(n): after n more renames
+//   succeed, the next one fails with EIO (once; later renames succeed again);
+// - setReadOnly(dir): creating, renaming into, or removing anything inside `dir` fails with EROFS
+//   (and isReadableAndWritable answers false), as on a read-only mount.
+class FaultInjectingFileSystem final : public FileSystem {
+ public:
+  explicit FaultInjectingFileSystem(std::shared_ptr<FileSystem> base);
+
+  void failWritesAfter(std::optional<uint64_t> bytes);
+  void setDiskFull(bool full);
+  void failRenames(bool fail);
+  void failRenamesAfter(std::optional<int> successes);
+  void failSyncs(bool fail);
+  void setReadOnly(const std::filesystem::path& dir);
+  void clearFaults();
+  uint64_t bytesWritten() const;
+  int renames() const;
+
+  std::error_code readFile(const std::filesystem::path& path, std::string& contents) override;
+  std::error_code stat(const std::filesystem::path& path, FileInfo& info) override;
+  std::error_code listDirectory(const std::filesystem::path& path,
+                                std::vector<DirectoryEntry>& entries) override;
+  std::error_code newWritableFile(const std::filesystem::path& path, uint32_t mode,
+                                  std::unique_ptr<WritableFile>& file) override;
+  std::error_code rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
+  std::error_code removeFile(const std::filesystem::path& path) override;
+  std::error_code createDirectory(const std::filesystem::path& path) override;
+  std::error_code removeDirectory(const std::filesystem::path& path) override;
+  std::error_code syncDirectory(const std::filesystem::path& path) override;
+  bool isReadableAndWritable(const std::filesystem::path& path) override;
+
+ private:
+  class FaultyFile;
+  bool readOnlyPath(const std::filesystem::path& path) const;
+  // Bytes of `size` that may still be written, or nullopt for all of them.
+  std::optional<uint64_t> admit(uint64_t size);
+
+  std::shared_ptr<FileSystem> base_;
+  mutable std::mutex mu_;
+  std::optional<uint64_t> writeLimit_;
+  bool diskFull_ = false;
+  bool failRenames_ = false;
+  std::optional<int> renamesLeft_;
+  bool failSyncs_ = false;
+  std::vector<std::filesystem::path> readOnly_;
+  uint64_t written_ = 0;
+  int renames_ = 0;
+};
+
+}  // namespace zarvo::platform

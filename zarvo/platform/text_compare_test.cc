@@ -1,0 +1,60 @@
+#include "zarvo/platform/text_compare.h"
+
+#include <gtest/gtest.h>
+#include <unicode/locid.h>
+
+
+namespace zarvo::platform {
+namespace {
+
+// Sets the ICU default locale for one test.
+class ScopedLocale {
+ public:
+  explicit ScopedLocale(const char* name) : previous_(icu::Locale::getDefault()) {
+    UErrorCode status = U_ZERO_ERROR;
+    icu::Locale::setDefault(icu::Locale(name), status);
+  }
+  ~ScopedLocale() {
+    UErrorCode status = U_ZERO_ERROR;
+    icu::Locale::setDefault(previous_, status);
+  }
+
+ private:
+  icu::Locale previous_;
+};
+
+TEST(LocalizedContainsTest, IgnoresCaseAndDiacritics) {
+  ScopedLocale locale("en_US");
+  EXPECT_TRUE(localizedStandardContains("Un CAFÉ crème", "cafe"));
+  EXPECT_TRUE(localizedStandardContains("cafe", "CAFÉ"));
+  EXPECT_TRUE(localizedStandardContains("Cafe\u0301 au lait", "café"));  // decomposed accent
+  EXPECT_TRUE(localizedStandardContains("Straße", "STRASSE"));
+  EXPECT_TRUE(localizedStandardContains("call mom", " "));
+  EXPECT_FALSE(localizedStandardContains("cafeteria", "cafes"));
+  EXPECT_FALSE(localizedStandardContains("anything", ""));
+  EXPECT_FALSE(localizedStandardContains("", "a"));
+}
+
+TEST(LocalizedContainsTest, FollowsTheCurrentLocale) {
+  // Swedish sorts "ä" as a letter of its own, so it does not match "a" there, but it does in English.
+  {
+    ScopedLocale locale("en_US");
+    EXPECT_TRUE(localizedStandardContains("Bär", "bar"));
+  }
+  {
+    ScopedLocale locale("sv_SE");
+    EXPECT_FALSE(localizedStandardContains("Bär", "bar"));
+  }
+}
+
+TEST(CanonicalCompareTest, CodePointOrderAfterNormalization) {
+  EXPECT_EQ(compareCanonically("Caf\u00e9", "Cafe\u0301"), 0);  // canonically equivalent
+  EXPECT_LT(compareCanonically("B", "a"), 0);                     // case-sensitive: 'B' < 'a'
+  EXPECT_LT(compareCanonically("", "a"), 0);
+  EXPECT_LT(compareCanonically("z", "\u00e9"), 0);               // not localized: é after z
+  EXPECT_GT(compareCanonically("\U0001F600", "\uFFFD"), 0);      // scalar order, not UTF-16 order
+  EXPECT_EQ(compareCanonically("same", "same"), 0);
+}
+
+}  // namespace
+}  // namespace zarvo::platform

@@ -1,0 +1,67 @@
+// ChronoParseHelper: quick entry's adapter to the date engine. It reads one line with the casual
+// configuration, cuts the last date phrase out of it and hands back the rest as a title, with the
+// phrase's date and the phrase itself.
+//
+// Positions are UTF-16 code units throughout, so the phrase cut out is exactly the engine's `text`,
+// also after characters outside the Basic Multilingual Plane.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "zarvo/chrono/chrono.h"
+#include "zarvo/platform/clock.h"
+
+namespace zarvo {
+
+// What the helper found in a line. Shared, mutable (all three fields are settable).
+class ChronoParseItem {
+ public:
+  ChronoParseItem(std::u16string title, Date dueDate, std::u16string parsedDateString)
+      : title_(std::move(title)), dueDate_(dueDate), parsedDateString_(std::move(parsedDateString)) {}
+
+  // The line without the date phrase: both sides trimmed of spaces and tabs, joined by one space,
+  // trimmed again.
+  const std::u16string& title() const { return title_; }
+  void setTitle(std::u16string title) { title_ = std::move(title); }
+  // The instant of the phrase's start.
+  Date dueDate() const { return dueDate_; }
+  void setDueDate(Date dueDate) { dueDate_ = dueDate; }
+  // The phrase exactly as it stood in the line.
+  const std::u16string& parsedDateString() const { return parsedDateString_; }
+  void setParsedDateString(std::u16string text) { parsedDateString_ = std::move(text); }
+
+ private:
+  std::u16string title_;
+  Date dueDate_;
+  std::u16string parsedDateString_;
+};
+
+class ChronoParseHelper {
+ public:
+  // Builds a casual-configuration Chrono and sets the engine-wide preferred language to English
+  // (again, for every user of the engine, on every construction).
+  //
+  // `clock` supplies the reference date of each parse; null (the default) reads the process clock
+  // (platform::Clock::current()) at each call, so a clock installed later is seen.
+  explicit ChronoParseHelper(std::shared_ptr<const platform::Clock> clock = nullptr);
+
+  // The last date phrase of `text` and the text without it; null when the engine finds no date.
+  // Never throws. Keeps no state between calls: may be called from several threads at once.
+  std::shared_ptr<ChronoParseItem> parse(std::u16string_view text) const;
+  // UTF-8 convenience; ill-formed bytes become U+FFFD before parsing.
+  std::shared_ptr<ChronoParseItem> parse(std::string_view utf8Text) const;
+
+ private:
+  chrono::Chrono chrono_;
+  std::shared_ptr<const platform::Clock> clock_;
+};
+
+namespace quickentry {
+// `text` without the spaces and tabs at both ends (Unicode space separators and U+0009). Line
+// breaks are not trimmed: a title may end in one.
+std::u16string trimmedSpacesAndTabs(std::u16string_view text);
+}  // namespace quickentry
+
+}  // namespace zarvo

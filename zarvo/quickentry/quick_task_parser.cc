@@ -1,0 +1,85 @@
+#include "zarvo/quickentry/quick_task_parser.h"
+
+#include "zarvo/platform/text.h"
+
+namespace zarvo {
+
+namespace {
+
+using platform::Range;
+using platform::Regex;
+
+// Removes every occurrence of `what` from `text`, literally and case-sensitively.
+std::u16string removingAll(std::u16string text, std::u16string_view what) {
+  if (what.empty()) return text;
+  std::u16string out;
+  out.reserve(text.size());
+  size_t from = 0;
+  for (size_t at = text.find(what); at != std::u16string::npos; at = text.find(what, from)) {
+    out.append(text, from, at - from);
+    from = at + what.size();
+  }
+  out.append(text, from, std::u16string::npos);
+  return out;
+}
+
+std::u16string removingAll(std::u16string text, char16_t what) {
+  std::erase(text, what);
+  return text;
+}
+
+bool endsWithTwoBangs(std::u16string_view s) { return s.size() >= 2 && s.substr(s.size() - 2) == u"!!"; }
+
+// Where the chosen list's reference stands in the input. The title goes into the pattern unescaped,
+// exactly as typed, so in the brace alternative its characters join a character class; a title that
+// breaks the pattern finds nothing.
+Range listTitleRange(std::u16string_view input, const std::u16string& title) {
+  std::u16string pattern = u"(#";
+  pattern += title;
+  pattern += u")|(\\{[";
+  pattern += title;
+  pattern += u"|\\s]+\\}?)";
+  const auto regex = Regex::compile(std::u16string_view(pattern));
+  if (!regex) return Range{};
+  const auto match = regex->firstMatch(input);
+  return match ? match->range() : Range{};
+}
+
+}  // namespace
+
+TaskDescription QuickTaskParser::parse(std::u16string_view text, const std::vector<std::shared_ptr<List>>& lists) const {
+  static const platform::LazyRegex kListReference(u"(#\\w+)|(\\{[\\w|\\s]+\\}?)");
+
+  TaskDescription d;
+  d.chronoItem = chrono_.parse(text);
+  d.string = quickentry::trimmedSpacesAndTabs(d.chronoItem ? std::u16string_view(d.chronoItem->title()) : text);
+  d.flagged = endsWithTwoBangs(d.string);
+
+  if (const auto match = kListReference ? kListReference->firstMatch(d.string) : std::nullopt) {
+    const Range range = match->range();
+    d.parsedListRange = range;
+    d.parsedList = std::u16string(platform::substring(d.string, range.location, range.length));
+
+    const std::u16string name = removingAll(removingAll(removingAll(*d.parsedList, u'{'), u'}'), u'#');
+    const std::string utf8Name = platform::toUtf8(name);
+    for (const auto& list : lists) {
+      if (list && platform::equalsIgnoringCase(std::string_view(list->title()), std::string_view(utf8Name))) {
+        d.list = list;
+        break;
+      }
+    }
+    if (d.list) d.listTitleRange = listTitleRange(text, platform::utf16(d.list->title()));
+  }
+
+  std::u16string title = d.string;
+  if (d.parsedList) title = removingAll(std::move(title), *d.parsedList);
+  if (d.flagged && endsWithTwoBangs(title)) title.resize(title.size() - 2);
+  d.title = quickentry::trimmedSpacesAndTabs(title);
+  return d;
+}
+
+TaskDescription QuickTaskParser::parse(std::string_view utf8Text, const std::vector<std::shared_ptr<List>>& lists) const {
+  return parse(std::u16string_view(platform::utf16(utf8Text)), lists);
+}
+
+}  // namespace zarvo

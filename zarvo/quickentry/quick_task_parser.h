@@ -1,0 +1,68 @@
+// QuickTaskParser: turns one typed line into a TaskDescription — title, due date, list and flag.
+//
+// The syntax, read in this order:
+//   - a date phrase anywhere (the last one the date engine finds is taken out of the line);
+//   - a list reference: "#" followed by word characters, or "{" followed by word characters, white
+//     space or "|" with an optional "}" (for titles with spaces); only the first one counts;
+//   - a flag: "!!" at the very end of the line once the date phrase is out.
+//
+// The parser only reads: it creates nothing and changes no record. Every input yields a description.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "zarvo/model/list.h"
+#include "zarvo/platform/regex.h"
+#include "zarvo/quickentry/chrono_parse_helper.h"
+
+namespace zarvo {
+
+class QuickTaskParser {
+ public:
+  struct TaskDescription {
+    // The line without the date phrase, trimmed of spaces and tabs; the list reference and the flag
+    // marks are still in it.
+    std::u16string string;
+    // `string` without every occurrence of the list reference and without one final "!!", trimmed.
+    std::u16string title;
+    // The list reference as matched, with its "#" or braces; present whenever the line holds one,
+    // even when no list has that title.
+    std::optional<std::u16string> parsedList;
+    // Where `parsedList` stands in `string` (not in the input).
+    std::optional<platform::Range> parsedListRange;
+    // Where the chosen list's reference stands in the input line (before the date phrase was taken
+    // out). Present exactly when `list` is; its location is Range::kNotFound when the list's title,
+    // read as a pattern, finds nothing (or does not compile).
+    std::optional<platform::Range> listTitleRange;
+    // The first list, in the order given, whose title equals the reference's name ignoring case.
+    std::shared_ptr<List> list;
+    // The date engine's finding; null when the line holds no date phrase.
+    std::shared_ptr<ChronoParseItem> chronoItem;
+    // `string` ends with "!!".
+    bool flagged = false;
+
+    std::optional<Date> dueDate() const {
+      return chronoItem ? std::optional<Date>(chronoItem->dueDate()) : std::nullopt;
+    }
+  };
+
+  // `clock` supplies the reference date of the date engine (see ChronoParseHelper); null reads the
+  // process clock at each parse.
+  explicit QuickTaskParser(std::shared_ptr<const platform::Clock> clock = nullptr) : chrono_(std::move(clock)) {}
+
+  // `lists` in the order in which they are tried. Reads each list's title (through its calendar), so
+  // call it on a thread that may use those lists. Never fails.
+  TaskDescription parse(std::u16string_view text, const std::vector<std::shared_ptr<List>>& lists) const;
+  TaskDescription parse(std::string_view utf8Text, const std::vector<std::shared_ptr<List>>& lists) const;
+
+ private:
+  ChronoParseHelper chrono_;
+};
+
+using TaskDescription = QuickTaskParser::TaskDescription;
+
+}  // namespace zarvo

@@ -1,0 +1,189 @@
+// The records of the reminders store: Source (an account), Calendar (a reminder list), Reminder (a
+// task) and Alarm.
+//
+// Records are shared reference types (std::shared_ptr); identity comparisons compare pointers. Within
+// one EventStore handle the same calendar is the same object until reset(). Setters change only the
+// object in memory; nothing reaches the disk before EventStore::save...() and commit().
+//
+// Threads: a record is not synchronised. Use each record from one thread at a time (handing it to
+// another thread through a queue is fine). EventStore reads a record only inside the call it is
+// passed to.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "zarvo/platform/clock.h"
+#include "zarvo/platform/date_calendar.h"
+
+namespace zarvo::reminders {
+
+class EventStore;
+namespace detail {
+struct TodoFile;
+struct AlarmOrigin;
+class Backend;
+}  // namespace detail
+
+// Every call names its entity type; this store holds reminders only.
+enum class EntityType { event = 0, reminder = 1 };
+enum class SourceType { local = 0, exchange = 1, calDAV = 2 };
+
+// An account: a top-level folder of the store. Immutable.
+class Source {
+ public:
+  Source(std::string sourceIdentifier, std::string title, SourceType type)
+      : identifier_(std::move(sourceIdentifier)), title_(std::move(title)), type_(type) {}
+  const std::string& sourceIdentifier() const { return identifier_; }
+  const std::string& title() const { return title_; }
+  SourceType sourceType() const { return type_; }
+
+ private:
+  std::string identifier_;
+  std::string title_;
+  SourceType type_;
+};
+
+// An sRGB colour with alpha, 0...255 per channel.
+struct Color {
+  uint8_t red = 0, green = 0, blue = 0, alpha = 255;
+  // "#RRGGBB" or "#RRGGBBAA" (case-insensitive); nothing for anything else.
+  static std::optional<Color> fromHex(std::string_view text);
+  // "#RRGGBB", or "#RRGGBBAA" when alpha is not 255.
+  std::string hex() const;
+  friend bool operator==(const Color&, const Color&) = default;
+};
+
+// A reminder list: one collection folder `<source>/<collection>` holding one file per task.
+class Calendar {
+ public:
+  // A new, unsaved calendar of `store` (its calendarIdentifier is assigned now, its folder is made
+  // when it is saved). Only EntityType::reminder is supported; `event` yields a calendar that cannot
+  // be saved (StoreErrorCode::invalid).
+  static std::shared_ptr<Calendar> calendarForEntityType(EntityType type, EventStore& store);
+
+  // "<source folder>/<collection folder>". A new calendar's identifier gains its source folder when
+  // it is first saved; from then on it never changes.
+  const std::string& calendarIdentifier() const { return identifier_; }
+  const std::string& title() const { return title_; }
+  void setTitle(std::string title) { title_ = std::move(title); }
+  const std::optional<Color>& color() const { return color_; }
+  void setColor(std::optional<Color> color) { color_ = color; }
+  const std::shared_ptr<Source>& source() const { return source_; }
+  // Only before the first save: a saved calendar stays in its source's folder.
+  void setSource(std::shared_ptr<Source> source) { source_ = std::move(source); }
+  // False when the collection's folder cannot be written.
+  bool allowsContentModifications() const { return writable_; }
+  EntityType entityType() const { return type_; }
+
+  // Internal: made by the store.
+  Calendar(std::string identifier, EntityType type) : identifier_(std::move(identifier)), type_(type) {}
+
+ private:
+  friend class detail::Backend;
+  std::string identifier_;
+  EntityType type_;
+  std::string title_;
+  std::optional<Color> color_;
+  std::shared_ptr<Source> source_;
+  bool writable_ = true;
+  bool saved_ = false;
+  // What the folder's metadata said when read, so saving rewrites only what changed.
+  std::string savedTitle_;
+  std::optional<Color> savedColor_;
+};
+
+// An alarm at a moment (absolute) or at an offset from the due date (relative, read from other
+// clients' files). Immutable: to move an alarm, remove it and add a new one.
+class Alarm {
+ public:
+  static std::shared_ptr<Alarm> alarmWithAbsoluteDate(Date date);
+
+  const std::optional<Date>& absoluteDate() const { return absoluteDate_; }
+  // Seconds relative to the due date (negative: before), for alarms read from other clients.
+  const std::optional<std::chrono::seconds>& relativeOffset() const { return relativeOffset_; }
+
+  // Internal.
+  Alarm() = default;
+
+ private:
+  friend class detail::Backend;
+  std::optional<Date> absoluteDate_;
+  std::optional<std::chrono::seconds> relativeOffset_;
+  // The VALARM's lines in the file it was read from; such an alarm is written back byte for byte.
+  std::shared_ptr<const detail::AlarmOrigin> origin_;
+};
+
+// A task: one VTODO in a file of its calendar's folder.
+class Reminder {
+ public:
+  // A new, unsaved reminder of `store` with a fresh external identifier. Set its calendar before
+  // saving it.
+  static std::shared_ptr<Reminder> reminderWithEventStore(EventStore& store);
+
+  // The iCalendar UID: the task's identity across machines. Present on every reminder.
+  const std::string& calendarItemExternalIdentifier() const { return uid_; }
+
+  const std::shared_ptr<Calendar>& calendar() const { return calendar_; }
+  // Moving to another calendar takes effect when the reminder is saved.
+  void setCalendar(std::shared_ptr<Calendar> calendar) { calendar_ = std::move(calendar); }
+
+  const std::string& title() const { return title_; }
+  void setTitle(std::string title) { title_ = std::move(title); }
+  const std::optional<std::string>& notes() const { return notes_; }
+  void setNotes(std::optional<std::string> notes) { notes_ = std::move(notes); }
+
+  // 0 none, 1 highest ... 9 lowest. Saving a value outside 0...9 fails with StoreErrorCode::invalid.
+  int priority() const { return priority_; }
+  void setPriority(int priority) { priority_ = priority; }
+
+  // Civil components: a zone (an instant in that zone), no zone (floating wall-clock time), or no
+  // hour (a date-only due). Saving needs year, month and day; an unknown zone fails as invalid.
+  const std::optional<platform::DateComponents>& dueDateComponents() const { return due_; }
+  void setDueDateComponents(std::optional<platform::DateComponents> due) { due_ = std::move(due); }
+
+  bool isCompleted() const { return completed_; }
+  // Setting true stamps completionDate with the current moment (platform::Clock) unless one is set;
+  // setting false clears it.
+  void setCompleted(bool completed);
+  const std::optional<Date>& completionDate() const { return completionDate_; }
+  void setCompletionDate(std::optional<Date> date) { completionDate_ = date; }
+
+  // Set when the reminder is first saved (CREATED), never changed afterwards.
+  const std::optional<Date>& creationDate() const { return creationDate_; }
+  const std::optional<Date>& lastModifiedDate() const { return lastModified_; }
+
+  const std::vector<std::shared_ptr<Alarm>>& alarms() const { return alarms_; }
+  bool hasAlarms() const { return !alarms_.empty(); }
+  void addAlarm(std::shared_ptr<Alarm> alarm);
+  // Removes `alarm` (the same object); nothing when it is not one of this reminder's.
+  void removeAlarm(const std::shared_ptr<Alarm>& alarm);
+
+  // Internal.
+  explicit Reminder(std::string uid) : uid_(std::move(uid)) {}
+
+ private:
+  friend class detail::Backend;
+  std::string uid_;
+  std::shared_ptr<Calendar> calendar_;
+  std::string title_;
+  std::optional<std::string> notes_;
+  int priority_ = 0;
+  std::optional<platform::DateComponents> due_;
+  bool completed_ = false;
+  std::optional<Date> completionDate_;
+  std::optional<Date> creationDate_;
+  std::optional<Date> lastModified_;
+  std::vector<std::shared_ptr<Alarm>> alarms_;
+  // The file version this reminder was read from (null for a new reminder): saving edits it and
+  // refuses to overwrite a file that no longer has these contents.
+  std::shared_ptr<const detail::TodoFile> origin_;
+  size_t originTodo_ = 0;  // which VTODO of that file
+};
+
+}  // namespace zarvo::reminders
