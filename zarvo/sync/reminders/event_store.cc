@@ -475,6 +475,7 @@ struct EventStore::Impl {
         if (entry.isRegular && isTaskFileName(entry.name)) jobs.push_back(Job{dir / entry.name, entry.info, &calendar, nullptr});
       }
     }
+    detail::prepareParser();
     // Cold reads parse on several threads; warm ones are a cache look-up per file.
     auto load = [&](size_t from, size_t to) {
       std::vector<size_t> misses;
@@ -612,7 +613,11 @@ struct EventStore::Impl {
   }
 
   void addPending(Op op) {
-    std::erase_if(pending, [&](const Op& o) { return o.reminder == op.reminder; });
+    // The latest write of a task wins, whichever object (fetched once or twice) it came through.
+    const std::string& uid = op.reminder->calendarItemExternalIdentifier();
+    std::erase_if(pending, [&](const Op& o) {
+      return o.reminder == op.reminder || o.reminder->calendarItemExternalIdentifier() == uid;
+    });
     if (op.remove && !Backend::origin(*op.reminder)) return;  // never written: nothing to remove
     pending.push_back(std::move(op));
   }
@@ -683,8 +688,10 @@ struct EventStore::Impl {
         }
       }
       if (!plan.writePath.empty() && !written.insert(plan.writePath).second) {
+        std::erase_if(pending, [&](const Op& o) { return o.reminder == op.reminder; });
         throw StoreError(StoreErrorCode::conflict,
-                         "Several pending changes rewrite " + plan.writePath.string() + "; commit them one by one");
+                         "Several pending changes rewrite " + plan.writePath.string() +
+                             "; the later one was dropped, commit it on its own");
       }
       plans.push_back(std::move(plan));
     }

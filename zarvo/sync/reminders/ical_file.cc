@@ -200,6 +200,11 @@ const PropertyLine* TodoEntry::find(std::string_view name) const {
   return nullptr;
 }
 
+void prepareParser() {
+  static std::once_flag once;
+  std::call_once(once, [] { icaltimezone_get_utc_timezone(); });
+}
+
 Date utcDate(int year, int month, int day, int hour, int minute, int second) {
   sys_days d = std::chrono::year_month_day(std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)),
                                            std::chrono::day(static_cast<unsigned>(day)));
@@ -208,6 +213,7 @@ Date utcDate(int year, int month, int day, int hour, int minute, int second) {
 
 std::shared_ptr<const TodoFile> parseTodoFile(std::filesystem::path path, std::string content,
                                               platform::FileInfo info, std::string& error) {
+  prepareParser();
   auto file = std::make_shared<TodoFile>();
   file->path = std::move(path);
   file->content = std::move(content);
