@@ -10,6 +10,7 @@
 #include <map>
 #include <mutex>
 #include <random>
+#include <tuple>
 #include <unordered_map>
 
 #include "zarvo/platform/log.h"
@@ -360,7 +361,9 @@ class Editor {
   void insert(size_t at, std::string text) { replace(at, at, std::move(text)); }
   std::string apply() const {
     auto edits = edits_;
-    std::stable_sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.begin < b.begin; });
+    // An insertion at the start of a replaced range goes first; equal edits keep their order.
+    std::stable_sort(edits.begin(), edits.end(),
+                     [](const Edit& a, const Edit& b) { return std::tie(a.begin, a.end) < std::tie(b.begin, b.end); });
     std::string out;
     out.reserve(file_.content.size() + 512);
     size_t pos = 0;

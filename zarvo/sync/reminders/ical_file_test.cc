@@ -196,6 +196,21 @@ TEST(RemindersIcalFile, OwnedLinesAreReplacedInsertedAndRemovedInPlace) {
             "LAST-MODIFIED:20261205T000000Z\nEND:VTODO\nEND:VCALENDAR\n");
 }
 
+// A line inserted where a removed VALARM began must land before the removal, not corrupt it.
+TEST(RemindersIcalFile, InsertionAtARemovedAlarmKeepsTheFileWellFormed) {
+  const std::string text =
+      "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:u\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:-PT5M\r\n"
+      "END:VALARM\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
+  std::string error;
+  auto file = detail::parseTodoFile("x.ics", text, {}, error);
+  ASSERT_NE(file, nullptr) << error;
+  detail::DesiredTodo want{.uid = "u", .title = "Titled", .notes = {}, .priority = 2, .due = {},
+                           .completed = false, .completionDate = {}, .alarms = {}, .now = utc(2026, 12, 5)};
+  EXPECT_EQ(detail::editTodo(*file, 0, want),
+            "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:u\r\nSUMMARY:Titled\r\nPRIORITY:2\r\n"
+            "DTSTAMP:20261205T000000Z\r\nLAST-MODIFIED:20261205T000000Z\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
+}
+
 TEST(RemindersIcalFile, TzidsResolveThroughPrefixesWindowsNamesAndVtimezones) {
   EXPECT_EQ(detail::resolveTzid("Europe/Berlin"), "Europe/Berlin");
   EXPECT_EQ(detail::resolveTzid("/mozilla.org/20050126_1/America/New_York"), "America/New_York");
