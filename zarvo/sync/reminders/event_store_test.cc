@@ -475,20 +475,22 @@ class Announcements {
 };
 
 TEST_F(RemindersStoreTest, ChangeByAnotherProcessIsAnnouncedOncePerBurst) {
-  EventStore watching(testing::optionsFor(dir_.path(), /*watch=*/true));
+  auto options = testing::optionsFor(dir_.path(), /*watch=*/true);
+  options.coalescingDelay = std::chrono::milliseconds(400);  // generous: a loaded machine is slow
+  EventStore watching(options);
   Announcements seen(watching);
   const fs::path dir = dir_.path() / calendar_->calendarIdentifier();
   const std::string command = "cd '" + dir.string() +
                               "' && for i in 1 2 3 4 5 6 7 8 9 10; do printf 'BEGIN:VCALENDAR\\r\\nBEGIN:VTODO\\r\\n"
                               "UID:ext-'$i'\\r\\nSUMMARY:External\\r\\nEND:VTODO\\r\\nEND:VCALENDAR\\r\\n' > ext-$i.ics; done";
   ASSERT_EQ(std::system(command.c_str()), 0);
-  EXPECT_EQ(seen.waitFor(1), 1);
+  EXPECT_EQ(seen.waitFor(1, std::chrono::milliseconds(1500)), 1);
   EXPECT_EQ(watching.remindersMatchingPredicate(watching.predicateForIncompleteReminders({}, {}, {})).size(), 10u);
 
   // This process's own commit (through another handle) is announced to the watching handle too,
   // and to the committing handle when it watches.
   store_->saveReminder(newReminder("Own"), true);
-  EXPECT_EQ(seen.waitFor(2), 2);
+  EXPECT_EQ(seen.waitFor(2, std::chrono::milliseconds(1500)), 2);
 }
 
 TEST_F(RemindersStoreTest, OwnCommitIsAnnouncedByANonWatchingHandle) {
