@@ -454,67 +454,70 @@ struct EventStore::Impl {
       }
     }
 
+    std::set<std::string> pendingUids;
+    for (const Op& op : pending) pendingUids.insert(op.reminder->calendarItemExternalIdentifier());
+
+    // One calendar folder: list it with each file's metadata, look every file up in the cache
+    // (one lock for the folder), read and parse the files that changed, make the reminders.
     struct Job {
       fs::path path;
       FileInfo info;
-      const std::shared_ptr<Calendar>* calendar;
       std::shared_ptr<const TodoFile> file;
     };
-    std::vector<Job> jobs;
-    for (const auto& calendar : selected) {
+    auto loadCalendar = [&](const std::shared_ptr<Calendar>& calendar, std::vector<std::shared_ptr<Reminder>>& out) {
       const fs::path dir = root() / calendar->calendarIdentifier();
       std::vector<platform::DirectoryEntry> entries;
       if (auto e = fs->listDirectoryWithInfo(dir, entries)) {
         if (e != std::errc::no_such_file_or_directory) {
           log().error("Cannot list %{public}@: %{public}@", dir.string(), e.message());
         }
-        continue;
+        return;
       }
       std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+      std::vector<Job> jobs;
+      jobs.reserve(entries.size());
       for (auto& entry : entries) {
-        if (entry.isRegular && isTaskFileName(entry.name)) jobs.push_back(Job{dir / entry.name, entry.info, &calendar, nullptr});
+        if (entry.isRegular && isTaskFileName(entry.name)) jobs.push_back(Job{dir / entry.name, entry.info, nullptr});
       }
-    }
-    detail::prepareParser();
-    // Cold reads parse on several threads; warm ones are a cache look-up per file.
-    auto load = [&](size_t from, size_t to) {
       std::vector<size_t> misses;
-      fileCache().withLock([&](auto& find) {  // one lock per chunk, not per file
-        for (size_t i = from; i < to; ++i) {
+      fileCache().withLock([&](auto& find) {
+        for (size_t i = 0; i < jobs.size(); ++i) {
           if (!find(jobs[i].path.native(), jobs[i].info, jobs[i].file)) misses.push_back(i);
         }
       });
       for (size_t i : misses) jobs[i].file = loadFile(*fs, jobs[i].path, jobs[i].info);
-    };
-    const size_t threads = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 4);
-    if (jobs.size() >= 512 && threads > 1) {
-      std::vector<std::thread> workers;
-      const size_t chunk = (jobs.size() + threads - 1) / threads;
-      for (size_t t = 1; t < threads; ++t) {
-        workers.emplace_back(load, std::min(jobs.size(), t * chunk), std::min(jobs.size(), (t + 1) * chunk));
-      }
-      load(0, std::min(jobs.size(), chunk));
-      for (auto& w : workers) w.join();
-    } else {
-      load(0, jobs.size());
-    }
-
-    std::set<std::string> pendingUids;
-    for (const Op& op : pending) pendingUids.insert(op.reminder->calendarItemExternalIdentifier());
-
-    std::vector<std::shared_ptr<Reminder>> found;
-    found.reserve(jobs.size());
-    for (const Job& job : jobs) {
-      if (!job.file) continue;
-      for (size_t i = 0; i < job.file->todos.size(); ++i) {
-        const auto& todo = job.file->todos[i];
-        if (todo.recurrenceOverride || (completed && todo.fields.completed != *completed)) continue;
-        if (!pendingUids.empty()) {
-          const std::string uid = todo.fields.hasUid ? todo.fields.uid : job.path.stem().string();
-          if (pendingUids.contains(uid)) continue;
+      out.reserve(jobs.size());
+      for (const Job& job : jobs) {
+        if (!job.file) continue;
+        for (size_t i = 0; i < job.file->todos.size(); ++i) {
+          const auto& todo = job.file->todos[i];
+          if (todo.recurrenceOverride || (completed && todo.fields.completed != *completed)) continue;
+          if (!pendingUids.empty()) {
+            const std::string uid = todo.fields.hasUid ? todo.fields.uid : job.path.stem().string();
+            if (pendingUids.contains(uid)) continue;
+          }
+          out.push_back(Backend::makeReminder(job.file, i, calendar));
         }
-        found.push_back(Backend::makeReminder(job.file, i, *job.calendar));
       }
+    };
+
+    // Calendars load on up to four threads (cold reads parse in parallel; warm ones stat in
+    // parallel); their results join in identifier order.
+    detail::prepareParser();
+    std::vector<std::vector<std::shared_ptr<Reminder>>> parts(selected.size());
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+      for (size_t c; (c = next.fetch_add(1)) < selected.size();) loadCalendar(selected[c], parts[c]);
+    };
+    const size_t threads = std::min<size_t>({std::max(1u, std::thread::hardware_concurrency()), 4, selected.size()});
+    {
+      std::vector<std::jthread> workers;
+      for (size_t t = 1; t < threads; ++t) workers.emplace_back(work);
+      work();
+    }
+    std::vector<std::shared_ptr<Reminder>> found;
+    for (auto& part : parts) {
+      found.insert(found.end(), std::make_move_iterator(part.begin()), std::make_move_iterator(part.end()));
     }
     if (pending.empty()) return found;
 
