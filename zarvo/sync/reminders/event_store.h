@@ -18,9 +18,11 @@
 // by its own fetches, and reach the disk only at commit(); other handles and processes see committed
 // files only. A commit that fails leaves every file as it was.
 //
-// Threads: every member may be called from any thread. Completions run on a store thread (never
-// the caller's), one at a time. The store-changed notification is posted on a store thread.
-// The handle must not be destroyed from inside one of its own completions or notifications.
+// Threads: every member may be called from any thread; calls on one handle are serialised by its
+// lock. Completions run on the process's store thread (never the caller's), one at a time. The
+// store-changed notification is posted on the handle's watcher thread, or, for a handle made with
+// watchForChanges = false, on the thread whose commit caused it, after the commit has returned its
+// lock. The handle must not be destroyed from inside one of its own completions or notifications.
 #pragma once
 
 #include <chrono>
