@@ -734,10 +734,10 @@ void ObjectContext::postObjectsDidChange(std::map<std::string, std::any> userInf
 void ObjectContext::perform(std::function<void()> work) {
   // The item holds the context alive until it has run.
   queue_->async([self = shared_from_this(), work = std::move(work)] {
-    {
-      std::lock_guard<std::recursive_mutex> hold(self->queueHold_);
-      work();
-    }
+    // The changes are announced while the queue is still held, so observers run on the context's
+    // queue before any later item.
+    std::lock_guard<std::recursive_mutex> hold(self->queueHold_);
+    work();
     self->processPendingChanges();
   });
 }
