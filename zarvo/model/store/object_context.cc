@@ -697,6 +697,39 @@ void ObjectContext::save() {
   deleted_.clear();
 }
 
+void ObjectContext::refresh(const std::shared_ptr<ManagedObject>& object) {
+  std::lock_guard lock(mu_);
+  if (object->managedObjectContext().get() != this) return;
+  const auto row = object->rowID();
+  if (!row) return;  // never saved: nothing to read
+  auto& state = entities_[entityIndex(object->entity())];
+  auto& stmt = database().cached(state.selectByRowSql);
+  stmt.bind(1, *row);
+  const bool exists = stmt.step();
+  updated_.erase(object.get());
+  deleted_.erase(object.get());
+  eventUpdated_.erase(object.get());
+  if (!exists) {
+    stmt.reset();
+    state.registered.erase(*row);
+    forget(object);
+    return;
+  }
+  {
+    std::lock_guard objectLock(object->mu_);
+    object->rowVersion_ = stmt.integer(1);
+    const EntityDescription& e = object->entity();
+    for (size_t i = 0; i < e.attributes.size(); ++i) {
+      object->values_[i] = readValue(stmt, static_cast<int>(i + 2), e.attributes[i].type);
+      object->saved_[i].reset();
+      object->event_[i].reset();
+    }
+    for (auto& r : object->related_) r.reset();
+    for (auto& r : object->savedRelated_) r.reset();
+  }
+  stmt.reset();
+}
+
 void ObjectContext::rollback() {
   std::lock_guard lock(mu_);
   std::vector<std::shared_ptr<ManagedObject>> restore;

@@ -240,6 +240,21 @@ TEST_F(ContextTest, ConflictingSaveWritesNothing) {
   mine->deleteObject(myShared);
   EXPECT_THROW(mine->save(), StoreError);
   EXPECT_EQ(open()->fetch(notes()).size(), 2u);
+
+  // Refreshing takes the other side's row; saving works again.
+  mine->rollback();
+  mine->refresh(myShared);
+  EXPECT_EQ(std::get<int64_t>(myShared->value("count")), 1);
+  myShared->setValue("count", int64_t{3});
+  mine->save();
+  EXPECT_EQ(std::get<int64_t>(open()->fetch(notes())[0]->value("count")), 3);
+
+  // A row removed elsewhere takes the object out of the context.
+  theirs->deleteObject(theirs->fetch(notes("title = %@", {std::string("other")}))[0]);
+  theirs->save();
+  mine->refresh(myOther);
+  EXPECT_EQ(myOther->managedObjectContext(), nullptr);
+  EXPECT_EQ(mine->fetch(notes()).size(), 1u);
 }
 
 TEST_F(ContextTest, ForeignAndNewerFilesAreRefusedUntouched) {
