@@ -39,6 +39,7 @@ struct DirectoryEntry {
   std::string name;
   bool isDirectory = false;
   bool isRegular = false;
+  FileInfo info;  // filled by listDirectoryWithInfo only
 };
 
 // A file being written. Closing is part of writing: a close error means the data may be lost.
@@ -63,6 +64,13 @@ class FileSystem {
   // Entries other than "." and "..", in no particular order.
   virtual std::error_code listDirectory(const std::filesystem::path& path,
                                         std::vector<DirectoryEntry>& entries) = 0;
+  // listDirectory plus each entry's stat (following symbolic links). Implementations may do this
+  // faster than a stat by full path per entry; the default does exactly that.
+  virtual std::error_code listDirectoryWithInfo(const std::filesystem::path& path,
+                                                std::vector<DirectoryEntry>& entries);
+  // readFile plus the file's metadata as of the end of the read (the default stats after reading).
+  virtual std::error_code readFileWithInfo(const std::filesystem::path& path, std::string& contents,
+                                           FileInfo& info);
   // Creates `path`, which must not exist, with permission bits `mode` (before the umask).
   virtual std::error_code newWritableFile(const std::filesystem::path& path, uint32_t mode,
                                           std::unique_ptr<WritableFile>& file) = 0;
@@ -100,7 +108,8 @@ bool isTemporaryFileName(std::string_view name);
 // - failWritesAfter(n): the write that would take the total bytes written past n writes only up to
 //   n and fails with ENOSPC, as does every later write (a disk filling up half-way through a file);
 // - setDiskFull(true): every append, and every creation of a file, fails with ENOSPC;
-// - failRenames / failSyncs: those calls fail with EIO;
+// - failRenames / failSyncs: those calls fail with EIO; failRenamesAfter(n): after n more renames
+//   succeed, the next one fails with EIO (once; later renames succeed again);
 // - setReadOnly(dir): creating, renaming into, or removing anything inside `dir` fails with EROFS
 //   (and isReadableAndWritable answers false), as on a read-only mount.
 class FaultInjectingFileSystem final : public FileSystem {
@@ -110,6 +119,7 @@ class FaultInjectingFileSystem final : public FileSystem {
   void failWritesAfter(std::optional<uint64_t> bytes);
   void setDiskFull(bool full);
   void failRenames(bool fail);
+  void failRenamesAfter(std::optional<int> successes);
   void failSyncs(bool fail);
   void setReadOnly(const std::filesystem::path& dir);
   void clearFaults();
@@ -120,6 +130,10 @@ class FaultInjectingFileSystem final : public FileSystem {
   std::error_code stat(const std::filesystem::path& path, FileInfo& info) override;
   std::error_code listDirectory(const std::filesystem::path& path,
                                 std::vector<DirectoryEntry>& entries) override;
+  std::error_code listDirectoryWithInfo(const std::filesystem::path& path,
+                                        std::vector<DirectoryEntry>& entries) override;
+  std::error_code readFileWithInfo(const std::filesystem::path& path, std::string& contents,
+                                   FileInfo& info) override;
   std::error_code newWritableFile(const std::filesystem::path& path, uint32_t mode,
                                   std::unique_ptr<WritableFile>& file) override;
   std::error_code rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
@@ -140,6 +154,7 @@ class FaultInjectingFileSystem final : public FileSystem {
   std::optional<uint64_t> writeLimit_;
   bool diskFull_ = false;
   bool failRenames_ = false;
+  std::optional<int> renamesLeft_;
   bool failSyncs_ = false;
   std::vector<std::filesystem::path> readOnly_;
   uint64_t written_ = 0;

@@ -109,7 +109,8 @@ class EventStore {
   void saveReminder(const std::shared_ptr<Reminder>& reminder, bool commit);
   void removeReminder(const std::shared_ptr<Reminder>& reminder, bool commit);
   // Applies the pending writes in order. Throws StoreError (conflict, io, readOnly, notFound);
-  // then no file has changed and the writes stay pending (reset() drops them).
+  // then no file has changed and the writes stay pending (reset() drops them), except a write that
+  // met a conflict: it is dropped, since only re-reading the reminder can resolve it.
   void commit();
 
   // Picks up sources and calendars added, removed or changed on disk by others.
