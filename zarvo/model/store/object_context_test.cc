@@ -7,6 +7,8 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <set>
 #include <future>
 #include <thread>
 
@@ -454,6 +456,74 @@ TEST_F(ContextTest, ManyThreadsInsertChangeAndFetchAtOnce) {
   ctx->save();
   EXPECT_EQ(open()->fetch(notes("done = %@", {true})).size(), 100u);
   EXPECT_GT(announced.load(), 0);
+}
+
+// Random inserts, changes, deletions, saves and rollbacks against a plain model of what the context
+// should show (pending view) and what the file should hold (saved view).
+TEST_F(ContextTest, RandomOperationsAgreeWithASimpleModel) {
+  struct Row {
+    std::string title;
+    int64_t count;
+    bool operator<(const Row& o) const { return std::tie(title, count) < std::tie(o.title, o.count); }
+    bool operator==(const Row& o) const { return title == o.title && count == o.count; }
+  };
+  for (unsigned seed : {1u, 2u, 3u}) {
+    std::filesystem::remove(dir_.file("db.sqlite"));
+    std::filesystem::remove(dir_.file("db.sqlite-wal"));
+    std::filesystem::remove(dir_.file("db.sqlite-shm"));
+    std::mt19937 random(seed);
+    auto pick = [&](size_t n) { return static_cast<size_t>(random() % n); };
+    const std::string titles[] = {"a", "b", "c", "d"};
+    auto ctx = open();
+    std::map<std::shared_ptr<ManagedObject>, Row> pending, saved;
+    auto any = [&](std::map<std::shared_ptr<ManagedObject>, Row>& m) {
+      auto it = m.begin();
+      std::advance(it, static_cast<long>(pick(m.size())));
+      return it->first;
+    };
+    for (int step = 0; step < 300; ++step) {
+      const size_t op = pick(20);
+      if (op < 7 || pending.empty()) {
+        Row row{titles[pick(4)], static_cast<int64_t>(pick(100))};
+        auto o = insert(*ctx, row.title);
+        o->setValue("count", row.count);
+        pending[o] = row;
+      } else if (op < 12) {
+        auto o = any(pending);
+        Row row{titles[pick(4)], static_cast<int64_t>(pick(100))};
+        o->setValue("title", row.title);
+        o->setValue("count", row.count);
+        pending[o] = row;
+      } else if (op < 15) {
+        auto o = any(pending);
+        ctx->deleteObject(o);
+        pending.erase(o);
+      } else if (op < 16) {
+        ctx->save();
+        saved = pending;
+      } else if (op < 17) {
+        ctx->rollback();
+        pending = saved;
+      } else {
+        const std::string& title = titles[pick(4)];
+        std::set<std::shared_ptr<ManagedObject>> expected, got;
+        for (auto& [o, row] : pending) {
+          if (row.title == title) expected.insert(o);
+        }
+        for (auto& o : ctx->fetch(notes("title = %@", {title}))) got.insert(o);
+        ASSERT_EQ(got, expected) << "seed " << seed << " step " << step;
+      }
+      for (auto& [o, row] : pending) {
+        ASSERT_EQ((Row{static_cast<Note&>(*o).title(), std::get<int64_t>(o->value("count"))}), row)
+            << "seed " << seed << " step " << step;
+      }
+    }
+    ctx->save();
+    std::multiset<Row> expected, got;
+    for (auto& [o, row] : pending) expected.insert(row);
+    for (auto& o : open()->fetch(notes())) got.insert({static_cast<Note&>(*o).title(), std::get<int64_t>(o->value("count"))});
+    EXPECT_EQ(got, expected) << "seed " << seed;
+  }
 }
 
 TEST_F(ContextTest, ContextDroppedByItsOwnQueueItemDoesNotDeadlock) {
