@@ -7,6 +7,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <thread>
 
 #include "zarvo/platform/notifications.h"
@@ -239,6 +240,21 @@ TEST_F(ContextTest, ConflictingSaveWritesNothing) {
   mine->deleteObject(myShared);
   EXPECT_THROW(mine->save(), StoreError);
   EXPECT_EQ(open()->fetch(notes()).size(), 2u);
+
+  // Refreshing takes the other side's row; saving works again.
+  mine->rollback();
+  mine->refresh(myShared);
+  EXPECT_EQ(std::get<int64_t>(myShared->value("count")), 1);
+  myShared->setValue("count", int64_t{3});
+  mine->save();
+  EXPECT_EQ(std::get<int64_t>(open()->fetch(notes())[0]->value("count")), 3);
+
+  // A row removed elsewhere takes the object out of the context.
+  theirs->deleteObject(theirs->fetch(notes("title = %@", {std::string("other")}))[0]);
+  theirs->save();
+  mine->refresh(myOther);
+  EXPECT_EQ(myOther->managedObjectContext(), nullptr);
+  EXPECT_EQ(mine->fetch(notes()).size(), 1u);
 }
 
 TEST_F(ContextTest, ForeignAndNewerFilesAreRefusedUntouched) {
@@ -404,6 +420,40 @@ TEST_F(ContextTest, QueueRunsItemsInOrderAndPerformAndWaitIsReentrant) {
   EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4}));
   EXPECT_TRUE(onOtherThread);
   EXPECT_EQ(announced.load(), 1);
+}
+
+TEST_F(ContextTest, ManyThreadsInsertChangeAndFetchAtOnce) {
+  auto ctx = open();
+  std::atomic<int> announced{0};
+  auto registration = platform::NotificationCenter::defaultCenter().addObserver(
+      kObjectsDidChangeNotification, ctx.get(), [&](const platform::Notification& n) {
+        // Observers read the objects while other threads change them.
+        if (auto it = n.userInfo.find(kUpdatedObjectsKey); it != n.userInfo.end()) {
+          for (auto& o : std::any_cast<ObjectList>(it->second)) o->changedValuesForCurrentEvent();
+        }
+        ++announced;
+      });
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < 25; ++i) {
+        const std::string title = std::to_string(t) + "/" + std::to_string(i);
+        auto o = insert(*ctx, title);
+        o->setValue("count", int64_t{i});
+        auto found = ctx->performAndWait([&] { return ctx->fetch(notes("title = %@", {title})); });
+        EXPECT_EQ(found, ObjectList{o});
+        ctx->perform([o] { o->setValue("done", true); });
+        if (i % 10 == 0) ctx->processPendingChanges();
+      }
+    });
+  }
+  for (auto& th : threads) th.join();
+  std::promise<void> drained;  // items run in order: once this one runs, all earlier ones have
+  ctx->perform([&] { drained.set_value(); });
+  drained.get_future().wait();
+  ctx->save();
+  EXPECT_EQ(open()->fetch(notes("done = %@", {true})).size(), 100u);
+  EXPECT_GT(announced.load(), 0);
 }
 
 TEST_F(ContextTest, ContextDroppedByItsOwnQueueItemDoesNotDeadlock) {

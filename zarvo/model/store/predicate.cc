@@ -81,7 +81,7 @@ class Parser {
   }
 
   std::shared_ptr<const Predicate> parseUnary() {
-    if (accept("NOT", true) || (peekBang() && accept("!"))) {
+    if (accept("NOT", true) || accept("!")) {
       auto p = std::make_shared<Predicate>(Predicate::Kind::negation);
       p->children_.push_back(parseUnary());
       return p;
@@ -94,11 +94,6 @@ class Parser {
     if (accept("TRUEPREDICATE", true)) return std::make_shared<Predicate>(Predicate::Kind::truePredicate);
     if (accept("FALSEPREDICATE", true)) return std::make_shared<Predicate>(Predicate::Kind::falsePredicate);
     return parseComparison();
-  }
-
-  bool peekBang() {
-    skipSpace();
-    return pos_ + 1 < format_.size() ? format_[pos_] == '!' && format_[pos_ + 1] != '=' : pos_ < format_.size() && format_[pos_] == '!';
   }
 
   std::shared_ptr<const Predicate> parseComparison() {
