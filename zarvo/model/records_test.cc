@@ -30,6 +30,27 @@ TEST_F(RecordsTest, TaskWithoutReminderFallsBack) {
   EXPECT_FALSE(t->isCompleted());
 }
 
+TEST_F(RecordsTest, TextAndDatesReadAndWriteThroughTheReminder) {
+  auto t = task("first");
+  auto r = t->reminder();
+  EXPECT_EQ(t->title(), "first");
+  t->setTitle("second");
+  EXPECT_EQ(r->title(), "second");
+  EXPECT_FALSE(t->notes());
+  t->setNotes("some notes");
+  EXPECT_EQ(r->notes(), "some notes");
+  t->setNotes(std::nullopt);
+  EXPECT_FALSE(r->notes());
+  ASSERT_TRUE(r->creationDate());  // stamped by the store's first save
+  EXPECT_EQ(t->creationDate(), r->creationDate());
+  EXPECT_FALSE(t->completionDate());
+  r->setCompleted(true);
+  EXPECT_EQ(t->completionDate(), clock_->now());
+  EXPECT_EQ(t->calendarId(), calendar_->calendarIdentifier());
+  r->setCalendar(nullptr);
+  EXPECT_EQ(t->calendarId(), "NO CALENDAR");
+}
+
 TEST_F(RecordsTest, PriorityScaleBothWays) {
   auto t = task("p");
   const std::pair<int, int> reads[] = {{0, 0}, {1, 3}, {2, 3}, {3, 2}, {4, 2}, {5, 2}, {6, 1},

@@ -14,6 +14,17 @@ namespace zarvo::platform {
 
 namespace fs = std::filesystem;
 
+std::error_code FileSystem::listDirectoryWithInfo(const fs::path& path, std::vector<DirectoryEntry>& entries) {
+  if (auto e = listDirectory(path, entries)) return e;
+  for (auto& entry : entries) stat(path / entry.name, entry.info);
+  return {};
+}
+
+std::error_code FileSystem::readFileWithInfo(const fs::path& path, std::string& contents, FileInfo& info) {
+  if (auto e = readFile(path, contents)) return e;
+  return stat(path, info);
+}
+
 namespace {
 
 std::error_code lastError() { return std::error_code(errno, std::generic_category()); }
@@ -47,8 +58,68 @@ class PosixFile final : public WritableFile {
   int fd_;
 };
 
+void fillInfo(const struct stat& st, FileInfo& info) {
+  info.exists = true;
+  info.isDirectory = S_ISDIR(st.st_mode);
+  info.isRegular = S_ISREG(st.st_mode);
+  info.size = static_cast<uint64_t>(st.st_size);
+  info.modifiedNs = int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec;
+  info.changedNs = int64_t{st.st_ctim.tv_sec} * 1'000'000'000 + st.st_ctim.tv_nsec;
+  info.inode = st.st_ino;
+  info.device = st.st_dev;
+  info.mode = st.st_mode & 07777;
+}
+
 class PosixFileSystem final : public FileSystem {
  public:
+  // One open directory and one relative fstatat per entry: no path resolution from the root.
+  std::error_code listDirectoryWithInfo(const fs::path& path, std::vector<DirectoryEntry>& entries) override {
+    entries.clear();
+    DIR* dir = ::opendir(path.c_str());
+    if (dir == nullptr) return lastError();
+    const int fd = ::dirfd(dir);
+    while (dirent* e = ::readdir(dir)) {
+      std::string_view name(e->d_name);
+      if (name == "." || name == "..") continue;
+      DirectoryEntry entry{std::string(name), false, false, {}};
+      struct stat st {};
+      if (::fstatat(fd, e->d_name, &st, 0) == 0) {
+        fillInfo(st, entry.info);
+        entry.isDirectory = entry.info.isDirectory;
+        entry.isRegular = entry.info.isRegular;
+      }
+      entries.push_back(std::move(entry));
+    }
+    ::closedir(dir);
+    return {};
+  }
+
+  std::error_code readFileWithInfo(const fs::path& path, std::string& contents, FileInfo& info) override {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return lastError();
+    std::error_code e = readAll(fd, contents);
+    struct stat st {};
+    if (!e && ::fstat(fd, &st) == 0) fillInfo(st, info);
+    ::close(fd);
+    return e;
+  }
+
+  static std::error_code readAll(int fd, std::string& contents) {
+    contents.clear();
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && st.st_size > 0) contents.reserve(static_cast<size_t>(st.st_size));
+    char buffer[16384];
+    while (true) {
+      ssize_t n = ::read(fd, buffer, sizeof buffer);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return lastError();
+      }
+      if (n == 0) return {};
+      contents.append(buffer, static_cast<size_t>(n));
+    }
+  }
+
   std::error_code readFile(const fs::path& path, std::string& contents) override {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return lastError();
@@ -78,15 +149,7 @@ class PosixFileSystem final : public FileSystem {
       if (errno == ENOENT || errno == ENOTDIR) return {};
       return lastError();
     }
-    info.exists = true;
-    info.isDirectory = S_ISDIR(st.st_mode);
-    info.isRegular = S_ISREG(st.st_mode);
-    info.size = static_cast<uint64_t>(st.st_size);
-    info.modifiedNs = int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec;
-    info.changedNs = int64_t{st.st_ctim.tv_sec} * 1'000'000'000 + st.st_ctim.tv_nsec;
-    info.inode = st.st_ino;
-    info.device = st.st_dev;
-    info.mode = st.st_mode & 07777;
+    fillInfo(st, info);
     return {};
   }
 
@@ -97,7 +160,7 @@ class PosixFileSystem final : public FileSystem {
     while (dirent* e = ::readdir(dir)) {
       std::string_view name(e->d_name);
       if (name == "." || name == "..") continue;
-      DirectoryEntry entry{std::string(name), e->d_type == DT_DIR, e->d_type == DT_REG};
+      DirectoryEntry entry{std::string(name), e->d_type == DT_DIR, e->d_type == DT_REG, {}};
       if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
         struct stat st {};
         if (::stat((path / entry.name).c_str(), &st) == 0) {
@@ -305,6 +368,14 @@ std::error_code FaultInjectingFileSystem::readFile(const fs::path& path, std::st
 }
 std::error_code FaultInjectingFileSystem::stat(const fs::path& path, FileInfo& info) {
   return base_->stat(path, info);
+}
+std::error_code FaultInjectingFileSystem::listDirectoryWithInfo(const fs::path& path,
+                                                                std::vector<DirectoryEntry>& entries) {
+  return base_->listDirectoryWithInfo(path, entries);
+}
+std::error_code FaultInjectingFileSystem::readFileWithInfo(const fs::path& path, std::string& contents,
+                                                           FileInfo& info) {
+  return base_->readFileWithInfo(path, contents, info);
 }
 std::error_code FaultInjectingFileSystem::listDirectory(const fs::path& path,
                                                         std::vector<DirectoryEntry>& entries) {

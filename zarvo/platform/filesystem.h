@@ -39,6 +39,7 @@ struct DirectoryEntry {
   std::string name;
   bool isDirectory = false;
   bool isRegular = false;
+  FileInfo info;  // filled by listDirectoryWithInfo only
 };
 
 // A file being written. Closing is part of writing: a close error means the data may be lost.
@@ -63,6 +64,13 @@ class FileSystem {
   // Entries other than "." and "..", in no particular order.
   virtual std::error_code listDirectory(const std::filesystem::path& path,
                                         std::vector<DirectoryEntry>& entries) = 0;
+  // listDirectory plus each entry's stat (following symbolic links). Implementations may do this
+  // faster than a stat by full path per entry; the default does exactly that.
+  virtual std::error_code listDirectoryWithInfo(const std::filesystem::path& path,
+                                                std::vector<DirectoryEntry>& entries);
+  // readFile plus the file's metadata as of the end of the read (the default stats after reading).
+  virtual std::error_code readFileWithInfo(const std::filesystem::path& path, std::string& contents,
+                                           FileInfo& info);
   // Creates `path`, which must not exist, with permission bits `mode` (before the umask).
   virtual std::error_code newWritableFile(const std::filesystem::path& path, uint32_t mode,
                                           std::unique_ptr<WritableFile>& file) = 0;
@@ -122,6 +130,10 @@ class FaultInjectingFileSystem final : public FileSystem {
   std::error_code stat(const std::filesystem::path& path, FileInfo& info) override;
   std::error_code listDirectory(const std::filesystem::path& path,
                                 std::vector<DirectoryEntry>& entries) override;
+  std::error_code listDirectoryWithInfo(const std::filesystem::path& path,
+                                        std::vector<DirectoryEntry>& entries) override;
+  std::error_code readFileWithInfo(const std::filesystem::path& path, std::string& contents,
+                                   FileInfo& info) override;
   std::error_code newWritableFile(const std::filesystem::path& path, uint32_t mode,
                                   std::unique_ptr<WritableFile>& file) override;
   std::error_code rename(const std::filesystem::path& from, const std::filesystem::path& to) override;

@@ -697,6 +697,39 @@ void ObjectContext::save() {
   deleted_.clear();
 }
 
+void ObjectContext::refresh(const std::shared_ptr<ManagedObject>& object) {
+  std::lock_guard lock(mu_);
+  if (object->managedObjectContext().get() != this) return;
+  const auto row = object->rowID();
+  if (!row) return;  // never saved: nothing to read
+  auto& state = entities_[entityIndex(object->entity())];
+  auto& stmt = database().cached(state.selectByRowSql);
+  stmt.bind(1, *row);
+  const bool exists = stmt.step();
+  updated_.erase(object.get());
+  deleted_.erase(object.get());
+  eventUpdated_.erase(object.get());
+  if (!exists) {
+    stmt.reset();
+    state.registered.erase(*row);
+    forget(object);
+    return;
+  }
+  {
+    std::lock_guard objectLock(object->mu_);
+    object->rowVersion_ = stmt.integer(1);
+    const EntityDescription& e = object->entity();
+    for (size_t i = 0; i < e.attributes.size(); ++i) {
+      object->values_[i] = readValue(stmt, static_cast<int>(i + 2), e.attributes[i].type);
+      object->saved_[i].reset();
+      object->event_[i].reset();
+    }
+    for (auto& r : object->related_) r.reset();
+    for (auto& r : object->savedRelated_) r.reset();
+  }
+  stmt.reset();
+}
+
 void ObjectContext::rollback() {
   std::lock_guard lock(mu_);
   std::vector<std::shared_ptr<ManagedObject>> restore;
@@ -734,10 +767,10 @@ void ObjectContext::postObjectsDidChange(std::map<std::string, std::any> userInf
 void ObjectContext::perform(std::function<void()> work) {
   // The item holds the context alive until it has run.
   queue_->async([self = shared_from_this(), work = std::move(work)] {
-    {
-      std::lock_guard<std::recursive_mutex> hold(self->queueHold_);
-      work();
-    }
+    // The changes are announced while the queue is still held, so observers run on the context's
+    // queue before any later item.
+    std::lock_guard<std::recursive_mutex> hold(self->queueHold_);
+    work();
     self->processPendingChanges();
   });
 }

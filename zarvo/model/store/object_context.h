@@ -128,6 +128,12 @@ class ObjectContext : public std::enable_shared_from_this<ObjectContext> {
   // the values of the last save. Posts nothing.
   void rollback();
 
+  // Re-reads a saved object's row, dropping the object's pending changes: the way out of a conflict
+  // (save() refuses an object whose row someone else changed until it is refreshed). An object whose
+  // row is gone leaves the context. Its relationships are read again on next use; the other sides'
+  // already loaded relationships are not. Throws StoreError(io) when the database cannot be read.
+  void refresh(const std::shared_ptr<ManagedObject>& object);
+
   // Closes the database. Registered objects stay usable in memory; later fetches and saves throw
   // StoreError(io).
   void close();

@@ -7,6 +7,9 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <set>
+#include <future>
 #include <thread>
 
 #include "zarvo/platform/notifications.h"
@@ -239,6 +242,21 @@ TEST_F(ContextTest, ConflictingSaveWritesNothing) {
   mine->deleteObject(myShared);
   EXPECT_THROW(mine->save(), StoreError);
   EXPECT_EQ(open()->fetch(notes()).size(), 2u);
+
+  // Refreshing takes the other side's row; saving works again.
+  mine->rollback();
+  mine->refresh(myShared);
+  EXPECT_EQ(std::get<int64_t>(myShared->value("count")), 1);
+  myShared->setValue("count", int64_t{3});
+  mine->save();
+  EXPECT_EQ(std::get<int64_t>(open()->fetch(notes())[0]->value("count")), 3);
+
+  // A row removed elsewhere takes the object out of the context.
+  theirs->deleteObject(theirs->fetch(notes("title = %@", {std::string("other")}))[0]);
+  theirs->save();
+  mine->refresh(myOther);
+  EXPECT_EQ(myOther->managedObjectContext(), nullptr);
+  EXPECT_EQ(mine->fetch(notes()).size(), 1u);
 }
 
 TEST_F(ContextTest, ForeignAndNewerFilesAreRefusedUntouched) {
@@ -404,6 +422,108 @@ TEST_F(ContextTest, QueueRunsItemsInOrderAndPerformAndWaitIsReentrant) {
   EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4}));
   EXPECT_TRUE(onOtherThread);
   EXPECT_EQ(announced.load(), 1);
+}
+
+TEST_F(ContextTest, ManyThreadsInsertChangeAndFetchAtOnce) {
+  auto ctx = open();
+  std::atomic<int> announced{0};
+  auto registration = platform::NotificationCenter::defaultCenter().addObserver(
+      kObjectsDidChangeNotification, ctx.get(), [&](const platform::Notification& n) {
+        // Observers read the objects while other threads change them.
+        if (auto it = n.userInfo.find(kUpdatedObjectsKey); it != n.userInfo.end()) {
+          for (auto& o : std::any_cast<ObjectList>(it->second)) o->changedValuesForCurrentEvent();
+        }
+        ++announced;
+      });
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < 25; ++i) {
+        const std::string title = std::to_string(t) + "/" + std::to_string(i);
+        auto o = insert(*ctx, title);
+        o->setValue("count", int64_t{i});
+        auto found = ctx->performAndWait([&] { return ctx->fetch(notes("title = %@", {title})); });
+        EXPECT_EQ(found, ObjectList{o});
+        ctx->perform([o] { o->setValue("done", true); });
+        if (i % 10 == 0) ctx->processPendingChanges();
+      }
+    });
+  }
+  for (auto& th : threads) th.join();
+  std::promise<void> drained;  // items run in order: once this one runs, all earlier ones have
+  ctx->perform([&] { drained.set_value(); });
+  drained.get_future().wait();
+  ctx->save();
+  EXPECT_EQ(open()->fetch(notes("done = %@", {true})).size(), 100u);
+  EXPECT_GT(announced.load(), 0);
+}
+
+// Random inserts, changes, deletions, saves and rollbacks against a plain model of what the context
+// should show (pending view) and what the file should hold (saved view).
+TEST_F(ContextTest, RandomOperationsAgreeWithASimpleModel) {
+  struct Row {
+    std::string title;
+    int64_t count;
+    bool operator<(const Row& o) const { return std::tie(title, count) < std::tie(o.title, o.count); }
+    bool operator==(const Row& o) const { return title == o.title && count == o.count; }
+  };
+  for (unsigned seed : {1u, 2u, 3u}) {
+    std::filesystem::remove(dir_.file("db.sqlite"));
+    std::filesystem::remove(dir_.file("db.sqlite-wal"));
+    std::filesystem::remove(dir_.file("db.sqlite-shm"));
+    std::mt19937 random(seed);
+    auto pick = [&](size_t n) { return static_cast<size_t>(random() % n); };
+    const std::string titles[] = {"a", "b", "c", "d"};
+    auto ctx = open();
+    std::map<std::shared_ptr<ManagedObject>, Row> pending, saved;
+    auto any = [&](std::map<std::shared_ptr<ManagedObject>, Row>& m) {
+      auto it = m.begin();
+      std::advance(it, static_cast<long>(pick(m.size())));
+      return it->first;
+    };
+    for (int step = 0; step < 300; ++step) {
+      const size_t op = pick(20);
+      if (op < 7 || pending.empty()) {
+        Row row{titles[pick(4)], static_cast<int64_t>(pick(100))};
+        auto o = insert(*ctx, row.title);
+        o->setValue("count", row.count);
+        pending[o] = row;
+      } else if (op < 12) {
+        auto o = any(pending);
+        Row row{titles[pick(4)], static_cast<int64_t>(pick(100))};
+        o->setValue("title", row.title);
+        o->setValue("count", row.count);
+        pending[o] = row;
+      } else if (op < 15) {
+        auto o = any(pending);
+        ctx->deleteObject(o);
+        pending.erase(o);
+      } else if (op < 16) {
+        ctx->save();
+        saved = pending;
+      } else if (op < 17) {
+        ctx->rollback();
+        pending = saved;
+      } else {
+        const std::string& title = titles[pick(4)];
+        std::set<std::shared_ptr<ManagedObject>> expected, got;
+        for (auto& [o, row] : pending) {
+          if (row.title == title) expected.insert(o);
+        }
+        for (auto& o : ctx->fetch(notes("title = %@", {title}))) got.insert(o);
+        ASSERT_EQ(got, expected) << "seed " << seed << " step " << step;
+      }
+      for (auto& [o, row] : pending) {
+        ASSERT_EQ((Row{static_cast<Note&>(*o).title(), std::get<int64_t>(o->value("count"))}), row)
+            << "seed " << seed << " step " << step;
+      }
+    }
+    ctx->save();
+    std::multiset<Row> expected, got;
+    for (auto& [o, row] : pending) expected.insert(row);
+    for (auto& o : open()->fetch(notes())) got.insert({static_cast<Note&>(*o).title(), std::get<int64_t>(o->value("count"))});
+    EXPECT_EQ(got, expected) << "seed " << seed;
+  }
 }
 
 TEST_F(ContextTest, ContextDroppedByItsOwnQueueItemDoesNotDeadlock) {

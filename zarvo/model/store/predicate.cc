@@ -26,9 +26,12 @@ bool iequals(std::string_view a, std::string_view b) {
   return true;
 }
 
-class Parser {
+}  // namespace
+
+// Recursive descent over the grammar in predicate.h.
+class PredicateParser {
  public:
-  Parser(std::string_view format, std::vector<Value> arguments)
+  PredicateParser(std::string_view format, std::vector<Value> arguments)
       : format_(format), arguments_(std::move(arguments)) {}
 
   std::shared_ptr<const Predicate> parse() {
@@ -65,7 +68,7 @@ class Parser {
     std::vector<std::shared_ptr<const Predicate>> items{first};
     while (accept("OR", true) || accept("||")) items.push_back(parseAnd());
     if (items.size() == 1) return first;
-    auto p = std::make_shared<Predicate>(Predicate::Kind::disjunction);
+    auto p = make(Predicate::Kind::disjunction);
     p->children_ = std::move(items);
     return p;
   }
@@ -75,14 +78,14 @@ class Parser {
     std::vector<std::shared_ptr<const Predicate>> items{first};
     while (accept("AND", true) || accept("&&")) items.push_back(parseUnary());
     if (items.size() == 1) return first;
-    auto p = std::make_shared<Predicate>(Predicate::Kind::conjunction);
+    auto p = make(Predicate::Kind::conjunction);
     p->children_ = std::move(items);
     return p;
   }
 
   std::shared_ptr<const Predicate> parseUnary() {
-    if (accept("NOT", true) || (peekBang() && accept("!"))) {
-      auto p = std::make_shared<Predicate>(Predicate::Kind::negation);
+    if (accept("NOT", true) || accept("!")) {
+      auto p = make(Predicate::Kind::negation);
       p->children_.push_back(parseUnary());
       return p;
     }
@@ -91,14 +94,9 @@ class Parser {
       if (!accept(")")) invalid(format_, "missing )");
       return inner;
     }
-    if (accept("TRUEPREDICATE", true)) return std::make_shared<Predicate>(Predicate::Kind::truePredicate);
-    if (accept("FALSEPREDICATE", true)) return std::make_shared<Predicate>(Predicate::Kind::falsePredicate);
+    if (accept("TRUEPREDICATE", true)) return make(Predicate::Kind::truePredicate);
+    if (accept("FALSEPREDICATE", true)) return make(Predicate::Kind::falsePredicate);
     return parseComparison();
-  }
-
-  bool peekBang() {
-    skipSpace();
-    return pos_ + 1 < format_.size() ? format_[pos_] == '!' && format_[pos_ + 1] != '=' : pos_ < format_.size() && format_[pos_] == '!';
   }
 
   std::shared_ptr<const Predicate> parseComparison() {
@@ -111,7 +109,7 @@ class Parser {
       }
     }
     if (pos_ == start) invalid(format_, "expected an attribute name at offset " + std::to_string(start));
-    auto p = std::make_shared<Predicate>(Predicate::Kind::comparison);
+    auto p = make(Predicate::Kind::comparison);
     p->key_ = std::string(format_.substr(start, pos_ - start));
 
     using Op = Predicate::Operator;
@@ -146,11 +144,17 @@ class Parser {
     return p;
   }
 
+  static std::shared_ptr<Predicate> make(Predicate::Kind kind) {
+    return std::shared_ptr<Predicate>(new Predicate(kind));
+  }
+
   std::string_view format_;
   std::vector<Value> arguments_;
   size_t pos_ = 0;
   size_t nextArgument_ = 0;
 };
+
+namespace {
 
 // Code points of `text`, case-folded when asked.
 std::u32string codePoints(std::string_view utf8, bool fold) {
@@ -169,7 +173,7 @@ std::u32string codePoints(std::string_view utf8, bool fold) {
 }  // namespace
 
 std::shared_ptr<const Predicate> Predicate::format(std::string_view format, std::vector<Value> arguments) {
-  return Parser(format, std::move(arguments)).parse();
+  return PredicateParser(format, std::move(arguments)).parse();
 }
 
 bool likeMatches(std::string_view pattern, std::string_view value, bool caseInsensitive) {

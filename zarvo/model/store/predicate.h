@@ -47,16 +47,16 @@ class Predicate {
 
   Kind kind() const { return kind_; }
 
-  // Construction for the parser; use format().
-  Predicate(Kind kind) : kind_(kind) {}
+ private:
+  friend class PredicateParser;
+  explicit Predicate(Kind kind) : kind_(kind) {}
+  bool compare(const Value& value) const;
 
   Kind kind_;
-  Operator op_ = Operator::equal;
-  std::string key_;
-  Value argument_;
-  std::vector<std::shared_ptr<const Predicate>> children_;
-
-  bool compare(const Value& value) const;
+  Operator op_ = Operator::equal;                          // comparisons
+  std::string key_;                                        // comparisons
+  Value argument_;                                         // comparisons
+  std::vector<std::shared_ptr<const Predicate>> children_; // conjunction, disjunction, negation
 };
 
 // True when `value` matches the LIKE `pattern` (wildcards as above). UTF-8 in both.

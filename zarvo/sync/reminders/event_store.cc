@@ -160,9 +160,22 @@ class FileCache {
     if (it == entries_.end() || !it->second.info.sameVersion(info)) return std::nullopt;
     return it->second;
   }
-  void store(const std::string& path, Entry entry) {
+  void store(std::string path, Entry entry) {
     std::lock_guard lock(mu_);
-    entries_[path] = std::move(entry);
+    entries_[std::move(path)] = std::move(entry);
+  }
+  // Runs `f(find)` under the cache's lock, where find(path, info, file) sets `file` and answers
+  // true when `path` is cached at version `info`.
+  template <typename F>
+  void withLock(F&& f) {
+    std::lock_guard lock(mu_);
+    auto find = [&](const std::string& path, const FileInfo& info, std::shared_ptr<const TodoFile>& file) {
+      auto it = entries_.find(path);
+      if (it == entries_.end() || !it->second.info.sameVersion(info)) return false;
+      file = it->second.file;
+      return true;
+    };
+    f(find);
   }
   void erase(const std::string& path) {
     std::lock_guard lock(mu_);
@@ -183,25 +196,30 @@ FileCache& fileCache() {
   return cache;
 }
 
-// Reads one task file through the cache. Null when missing or unparsable (logged once per version).
-std::shared_ptr<const TodoFile> loadFile(FileSystem& fs, const fs::path& path) {
-  FileInfo before;
-  if (fs.stat(path, before) || !before.exists) return nullptr;
-  const std::string key = path.string();
+// Reads one task file through the cache. `before` is the file's metadata as just listed. Null when
+// missing or unparsable (logged once per version).
+std::shared_ptr<const TodoFile> loadFile(FileSystem& fs, const fs::path& path, const FileInfo& before) {
+  if (!before.exists) return nullptr;
+  std::string key = path.string();
   if (auto hit = fileCache().find(key, before)) return hit->file;
   std::string content;
-  if (auto e = fs.readFile(path, content)) {
+  FileInfo after;
+  if (auto e = fs.readFileWithInfo(path, content, after)) {
     log().error("Cannot read %{public}@: %{public}@", key, e.message());
     return nullptr;
   }
-  FileInfo after;
-  fs.stat(path, after);
   std::string error;
   auto file = detail::parseTodoFile(path, std::move(content), after, error);
   if (!file) log().error("Skipping %{public}@, which does not parse: %{public}@", key, error);
   // Cache only a version whose metadata did not move while it was read.
-  if (before.sameVersion(after)) fileCache().store(key, FileCache::Entry{after, file});
+  if (before.sameVersion(after)) fileCache().store(std::move(key), FileCache::Entry{after, file});
   return file;
+}
+
+std::shared_ptr<const TodoFile> loadFile(FileSystem& fs, const fs::path& path) {
+  FileInfo before;
+  if (fs.stat(path, before)) return nullptr;
+  return loadFile(fs, path, before);
 }
 
 bool isTaskFileName(std::string_view name) {
@@ -420,50 +438,53 @@ struct EventStore::Impl {
     if (!scanned) scanLocked();
   }
 
-  struct Found {
-    std::string calendarId;
-    std::string fileName;
-    size_t index;
-    std::shared_ptr<Reminder> reminder;
-  };
-
-  // The reminders of this handle's view (disk plus pending writes) in the given calendars
-  // (empty: all), optionally only completed or only incomplete ones.
-  std::vector<Found> collectLocked(const std::vector<std::string>& calendarIds, std::optional<bool> completed) {
+  // The reminders of this handle's view (disk plus pending writes) in the given calendars (empty:
+  // all), optionally only completed or only incomplete ones; ordered by calendar identifier, then
+  // file name, then position in the file.
+  std::vector<std::shared_ptr<Reminder>> collectLocked(const std::vector<std::string>& calendarIds,
+                                                       std::optional<bool> completed) {
     ensureScannedLocked();
-    std::vector<std::shared_ptr<Calendar>> selected;
+    std::vector<std::shared_ptr<Calendar>> selected;  // in identifier order
     if (calendarIds.empty()) {
       for (const auto& [id, c] : calendars) selected.push_back(c);
     } else {
-      for (const auto& id : calendarIds) {
+      std::set<std::string> wanted(calendarIds.begin(), calendarIds.end());
+      for (const auto& id : wanted) {
         if (auto it = calendars.find(id); it != calendars.end()) selected.push_back(it->second);
       }
     }
-    std::set<std::string> selectedIds;
-    for (const auto& c : selected) selectedIds.insert(c->calendarIdentifier());
 
     struct Job {
       fs::path path;
-      std::shared_ptr<Calendar> calendar;
+      FileInfo info;
+      const std::shared_ptr<Calendar>* calendar;
       std::shared_ptr<const TodoFile> file;
     };
     std::vector<Job> jobs;
     for (const auto& calendar : selected) {
       const fs::path dir = root() / calendar->calendarIdentifier();
       std::vector<platform::DirectoryEntry> entries;
-      if (auto e = fs->listDirectory(dir, entries)) {
+      if (auto e = fs->listDirectoryWithInfo(dir, entries)) {
         if (e != std::errc::no_such_file_or_directory) {
           log().error("Cannot list %{public}@: %{public}@", dir.string(), e.message());
         }
         continue;
       }
+      std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
       for (auto& entry : entries) {
-        if (!entry.isDirectory && isTaskFileName(entry.name)) jobs.push_back(Job{dir / entry.name, calendar, nullptr});
+        if (entry.isRegular && isTaskFileName(entry.name)) jobs.push_back(Job{dir / entry.name, entry.info, &calendar, nullptr});
       }
     }
-    // Cold reads parse on several threads; warm ones are a stat per file.
+    detail::prepareParser();
+    // Cold reads parse on several threads; warm ones are a cache look-up per file.
     auto load = [&](size_t from, size_t to) {
-      for (size_t i = from; i < to; ++i) jobs[i].file = loadFile(*fs, jobs[i].path);
+      std::vector<size_t> misses;
+      fileCache().withLock([&](auto& find) {  // one lock per chunk, not per file
+        for (size_t i = from; i < to; ++i) {
+          if (!find(jobs[i].path.native(), jobs[i].info, jobs[i].file)) misses.push_back(i);
+        }
+      });
+      for (size_t i : misses) jobs[i].file = loadFile(*fs, jobs[i].path, jobs[i].info);
     };
     const size_t threads = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 4);
     if (jobs.size() >= 512 && threads > 1) {
@@ -478,58 +499,63 @@ struct EventStore::Impl {
       load(0, jobs.size());
     }
 
-    std::map<std::string, const Op*> pendingByUid;
-    for (const Op& op : pending) pendingByUid[op.reminder->calendarItemExternalIdentifier()] = &op;
+    std::set<std::string> pendingUids;
+    for (const Op& op : pending) pendingUids.insert(op.reminder->calendarItemExternalIdentifier());
 
-    std::vector<Found> found;
+    std::vector<std::shared_ptr<Reminder>> found;
+    found.reserve(jobs.size());
     for (const Job& job : jobs) {
       if (!job.file) continue;
       for (size_t i = 0; i < job.file->todos.size(); ++i) {
-        if (job.file->todos[i].recurrenceOverride) continue;
-        const auto& f = job.file->todos[i].fields;
-        const std::string uid = f.hasUid ? f.uid : job.path.stem().string();
-        if (pendingByUid.contains(uid)) continue;
-        if (completed && f.completed != *completed) continue;
-        found.push_back(Found{job.calendar->calendarIdentifier(), job.path.filename().string(), i,
-                              Backend::makeReminder(job.file, i, job.calendar)});
+        const auto& todo = job.file->todos[i];
+        if (todo.recurrenceOverride || (completed && todo.fields.completed != *completed)) continue;
+        if (!pendingUids.empty()) {
+          const std::string uid = todo.fields.hasUid ? todo.fields.uid : job.path.stem().string();
+          if (pendingUids.contains(uid)) continue;
+        }
+        found.push_back(Backend::makeReminder(job.file, i, *job.calendar));
       }
     }
-    for (const auto& [uid, op] : pendingByUid) {
+    if (pending.empty()) return found;
+
+    std::set<std::string> selectedIds;
+    for (const auto& c : selected) selectedIds.insert(c->calendarIdentifier());
+    std::map<std::string, const Op*> latest;
+    for (const Op& op : pending) latest[op.reminder->calendarItemExternalIdentifier()] = &op;
+    for (const auto& [uid, op] : latest) {
       const auto& r = op->reminder;
       if (op->remove || !r->calendar() || !selectedIds.contains(r->calendar()->calendarIdentifier())) continue;
       if (completed && r->isCompleted() != *completed) continue;
-      const auto& origin = Backend::origin(*r);
-      found.push_back(Found{r->calendar()->calendarIdentifier(),
-                            origin ? origin->path.filename().string() : detail::fileNameForUid(uid),
-                            Backend::originTodo(*r), r});
+      found.push_back(r);
     }
-    std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
-      return std::tie(a.calendarId, a.fileName, a.index) < std::tie(b.calendarId, b.fileName, b.index);
-    });
+    auto key = [](const std::shared_ptr<Reminder>& r) {
+      const auto& origin = Backend::origin(*r);
+      return std::make_tuple(r->calendar()->calendarIdentifier(),
+                             origin ? origin->path.filename().string()
+                                    : detail::fileNameForUid(r->calendarItemExternalIdentifier()),
+                             Backend::originTodo(*r));
+    };
+    std::stable_sort(found.begin(), found.end(), [&](const auto& a, const auto& b) { return key(a) < key(b); });
     return found;
   }
 
   std::vector<std::shared_ptr<Reminder>> matching(const Predicate& p) {
-    std::vector<Found> found;
+    std::vector<std::shared_ptr<Reminder>> found;
     {
       std::lock_guard lock(mu);
       found = collectLocked(p.calendarIdentifiers, p.completed);
     }
-    std::vector<std::shared_ptr<Reminder>> out;
-    out.reserve(found.size());
-    for (auto& f : found) {
-      if (p.starting || p.ending) {
-        std::optional<Date> when;
-        if (p.completed) {
-          when = f.reminder->completionDate();
-        } else if (f.reminder->dueDateComponents()) {
-          when = dueInstant(*f.reminder->dueDateComponents());
-        }
-        if (!when || (p.starting && *when < *p.starting) || (p.ending && *when > *p.ending)) continue;
+    if (!p.starting && !p.ending) return found;
+    std::erase_if(found, [&](const std::shared_ptr<Reminder>& r) {
+      std::optional<Date> when;
+      if (p.completed) {
+        when = r->completionDate();
+      } else if (r->dueDateComponents()) {
+        when = dueInstant(*r->dueDateComponents());
       }
-      out.push_back(std::move(f.reminder));
-    }
-    return out;
+      return !when || (p.starting && *when < *p.starting) || (p.ending && *when > *p.ending);
+    });
+    return found;
   }
 
   void checkUnchanged(const TodoFile& origin) {
@@ -587,7 +613,11 @@ struct EventStore::Impl {
   }
 
   void addPending(Op op) {
-    std::erase_if(pending, [&](const Op& o) { return o.reminder == op.reminder; });
+    // The latest write of a task wins, whichever object (fetched once or twice) it came through.
+    const std::string& uid = op.reminder->calendarItemExternalIdentifier();
+    std::erase_if(pending, [&](const Op& o) {
+      return o.reminder == op.reminder || o.reminder->calendarItemExternalIdentifier() == uid;
+    });
     if (op.remove && !Backend::origin(*op.reminder)) return;  // never written: nothing to remove
     pending.push_back(std::move(op));
   }
@@ -658,8 +688,10 @@ struct EventStore::Impl {
         }
       }
       if (!plan.writePath.empty() && !written.insert(plan.writePath).second) {
+        std::erase_if(pending, [&](const Op& o) { return o.reminder == op.reminder; });
         throw StoreError(StoreErrorCode::conflict,
-                         "Several pending changes rewrite " + plan.writePath.string() + "; commit them one by one");
+                         "Several pending changes rewrite " + plan.writePath.string() +
+                             "; the later one was dropped, commit it on its own");
       }
       plans.push_back(std::move(plan));
     }
@@ -1059,8 +1091,8 @@ std::vector<std::shared_ptr<Reminder>> EventStore::remindersMatchingPredicate(co
 
 std::shared_ptr<Reminder> EventStore::reminderWithExternalIdentifier(std::string_view uid) {
   std::lock_guard lock(impl_->mu);
-  for (auto& found : impl_->collectLocked({}, std::nullopt)) {
-    if (found.reminder->calendarItemExternalIdentifier() == uid) return found.reminder;
+  for (auto& r : impl_->collectLocked({}, std::nullopt)) {
+    if (r->calendarItemExternalIdentifier() == uid) return r;
   }
   return nullptr;
 }

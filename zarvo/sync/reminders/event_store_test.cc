@@ -29,7 +29,7 @@ Date utc(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
          std::chrono::hours(h) + std::chrono::minutes(mi) + std::chrono::seconds(s);
 }
 
-class StoreTest : public ::testing::Test {
+class RemindersStoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
     store_ = std::make_unique<EventStore>(testing::optionsFor(dir_.path()));
@@ -77,7 +77,7 @@ class StoreTest : public ::testing::Test {
   std::shared_ptr<Calendar> calendar_;
 };
 
-TEST_F(StoreTest, RequestAccessMakesLocalSourceAndDefaultCalendar) {
+TEST_F(RemindersStoreTest, RequestAccessMakesLocalSourceAndDefaultCalendar) {
   TempDir other;
   const fs::path root = other.path() / "nested" / "root";
   EXPECT_EQ(EventStore::authorizationStatusForEntityType(EntityType::reminder, root),
@@ -101,7 +101,7 @@ TEST_F(StoreTest, RequestAccessMakesLocalSourceAndDefaultCalendar) {
   EXPECT_TRUE(store.calendarsForEntityType(EntityType::event).empty());
 }
 
-TEST_F(StoreTest, EveryMappedFieldRoundTrips) {
+TEST_F(RemindersStoreTest, EveryMappedFieldRoundTrips) {
   const std::string longTitle =
       "Ünïcödé títle that is long enough to be folded more than once: ä ö ü € 😀 日本語のテキスト, "
       "commas; semicolons \\ backslashes and more text to pass one hundred and fifty octets";
@@ -151,7 +151,7 @@ TEST_F(StoreTest, EveryMappedFieldRoundTrips) {
   EXPECT_NE(berlin.find("BEGIN:VTIMEZONE"), berlin.rfind("BEGIN:VTIMEZONE") + 1);
 }
 
-TEST_F(StoreTest, CompletionRoundTripsAndUndoClearsIt) {
+TEST_F(RemindersStoreTest, CompletionRoundTripsAndUndoClearsIt) {
   platform::ScopedClock clock(std::make_shared<platform::FixedClock>(utc(2026, 12, 5, 10, 0, 0)));
   auto r = newReminder("Finish");
   r->addAlarm(Alarm::alarmWithAbsoluteDate(utc(2027, 1, 1)));
@@ -178,7 +178,7 @@ TEST_F(StoreTest, CompletionRoundTripsAndUndoClearsIt) {
   EXPECT_EQ(readBack(false).size(), 1u);
 }
 
-TEST_F(StoreTest, PendingWritesStayInTheirHandleUntilCommit) {
+TEST_F(RemindersStoreTest, PendingWritesStayInTheirHandleUntilCommit) {
   EventStore second(testing::optionsFor(dir_.path()));
   auto all = [](EventStore& s) { return s.remindersMatchingPredicate(s.predicateForIncompleteReminders({}, {}, {})); };
   for (int i = 0; i < 5; ++i) store_->saveReminder(newReminder("Batch " + std::to_string(i)), false);
@@ -197,7 +197,7 @@ TEST_F(StoreTest, PendingWritesStayInTheirHandleUntilCommit) {
   EXPECT_EQ(all(second).size(), 5u);
 }
 
-TEST_F(StoreTest, FetchAnswersOnAStoreThreadInStableOrderFilteredByCalendarAndDates) {
+TEST_F(RemindersStoreTest, FetchAnswersOnAStoreThreadInStableOrderFilteredByCalendarAndDates) {
   auto other = Calendar::calendarForEntityType(EntityType::reminder, *store_);
   other->setTitle("Other");
   store_->saveCalendar(other, true);
@@ -228,7 +228,7 @@ TEST_F(StoreTest, FetchAnswersOnAStoreThreadInStableOrderFilteredByCalendarAndDa
   ASSERT_EQ(ranged.size(), 2u);
 }
 
-TEST_F(StoreTest, CalendarsAreCreatedRenamedColouredAndRemoved) {
+TEST_F(RemindersStoreTest, CalendarsAreCreatedRenamedColouredAndRemoved) {
   auto work = Calendar::calendarForEntityType(EntityType::reminder, *store_);
   work->setTitle("Work");
   work->setColor(Color{0x11, 0x22, 0x33, 0x80});
@@ -267,7 +267,7 @@ TEST_F(StoreTest, CalendarsAreCreatedRenamedColouredAndRemoved) {
   EXPECT_NE(store_->calendarWithIdentifier("local/shopping"), shopping);  // fresh objects after reset
 }
 
-TEST_F(StoreTest, MovingToAnotherCalendarKeepsTheFileNameAndContents) {
+TEST_F(RemindersStoreTest, MovingToAnotherCalendarKeepsTheFileNameAndContents) {
   auto other = Calendar::calendarForEntityType(EntityType::reminder, *store_);
   other->setTitle("Other");
   store_->saveCalendar(other, true);
@@ -286,7 +286,7 @@ TEST_F(StoreTest, MovingToAnotherCalendarKeepsTheFileNameAndContents) {
 
 // --- Faults: each gives its error and leaves every file as it was. ---
 
-class FaultTest : public StoreTest {
+class RemindersFaultTest : public RemindersStoreTest {
  protected:
   void SetUp() override {
     faulty_ = std::make_shared<platform::FaultInjectingFileSystem>(platform::FileSystem::posix());
@@ -324,7 +324,7 @@ class FaultTest : public StoreTest {
   std::string message_;
 };
 
-TEST_F(FaultTest, WriteFailingHalfWayOrFullDiskChangesNothing) {
+TEST_F(RemindersFaultTest, WriteFailingHalfWayOrFullDiskChangesNothing) {
   saved_[0]->setTitle("Renamed");
   faulty_->failWritesAfter(40);
   EXPECT_EQ(failureOf([&] { store_->saveReminder(saved_[0], true); }), StoreErrorCode::io);
@@ -339,7 +339,7 @@ TEST_F(FaultTest, WriteFailingHalfWayOrFullDiskChangesNothing) {
   EXPECT_EQ(readBackOne(saved_[0]->calendarItemExternalIdentifier())->title(), "Renamed");
 }
 
-TEST_F(FaultTest, BatchWhoseLaterFileFailsLeavesEarlierFilesAsTheyWere) {
+TEST_F(RemindersFaultTest, BatchWhoseLaterFileFailsLeavesEarlierFilesAsTheyWere) {
   for (auto& r : saved_) {
     r->setTitle(r->title() + " edited");
     store_->saveReminder(r, false);
@@ -359,7 +359,7 @@ TEST_F(FaultTest, BatchWhoseLaterFileFailsLeavesEarlierFilesAsTheyWere) {
   EXPECT_EQ(readBack().size(), 2u);
 }
 
-TEST_F(FaultTest, ReadOnlyCollectionRefusesWrites) {
+TEST_F(RemindersFaultTest, ReadOnlyCollectionRefusesWrites) {
   const fs::path dir = dir_.path() / calendar_->calendarIdentifier();
   faulty_->setReadOnly(dir);
   store_->refreshSourcesIfNecessary();
@@ -372,7 +372,7 @@ TEST_F(FaultTest, ReadOnlyCollectionRefusesWrites) {
   expectUnchanged();
 }
 
-TEST_F(FaultTest, FileChangedByAnotherProgramIsNotOverwritten) {
+TEST_F(RemindersFaultTest, FileChangedByAnotherProgramIsNotOverwritten) {
   const fs::path file = fileOf(saved_[0]);
   std::string theirs = readFile(file);
   theirs.insert(theirs.find("END:VTODO"), "X-THEIR-EDIT:yes\r\n");
@@ -394,7 +394,7 @@ TEST_F(FaultTest, FileChangedByAnotherProgramIsNotOverwritten) {
   EXPECT_NE(readFile(file).find("SUMMARY:Mine"), std::string::npos);
 }
 
-TEST_F(FaultTest, MalformedFileIsSkippedLoggedAndNeverTouched) {
+TEST_F(RemindersFaultTest, MalformedFileIsSkippedLoggedAndNeverTouched) {
   const fs::path dir = dir_.path() / calendar_->calendarIdentifier();
   const std::map<std::string, std::string> broken = {
       {"unclosed.ics", "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:unclosed\r\nSUMMARY:x\r\n"},
@@ -417,7 +417,7 @@ TEST_F(FaultTest, MalformedFileIsSkippedLoggedAndNeverTouched) {
   for (const auto& [name, text] : broken) EXPECT_EQ(readFile(dir / name), text) << name;
 }
 
-TEST_F(FaultTest, UidCannotNameAPathOutsideItsCollection) {
+TEST_F(RemindersFaultTest, UidCannotNameAPathOutsideItsCollection) {
   const fs::path dir = dir_.path() / calendar_->calendarIdentifier();
   writeFile(dir / "evil.ics",
             "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:../../x\r\nSUMMARY:Evil\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
@@ -474,24 +474,26 @@ class Announcements {
   platform::NotificationCenter::Registration registration_;
 };
 
-TEST_F(StoreTest, ChangeByAnotherProcessIsAnnouncedOncePerBurst) {
-  EventStore watching(testing::optionsFor(dir_.path(), /*watch=*/true));
+TEST_F(RemindersStoreTest, ChangeByAnotherProcessIsAnnouncedOncePerBurst) {
+  auto options = testing::optionsFor(dir_.path(), /*watch=*/true);
+  options.coalescingDelay = std::chrono::milliseconds(400);  // generous: a loaded machine is slow
+  EventStore watching(options);
   Announcements seen(watching);
   const fs::path dir = dir_.path() / calendar_->calendarIdentifier();
   const std::string command = "cd '" + dir.string() +
                               "' && for i in 1 2 3 4 5 6 7 8 9 10; do printf 'BEGIN:VCALENDAR\\r\\nBEGIN:VTODO\\r\\n"
                               "UID:ext-'$i'\\r\\nSUMMARY:External\\r\\nEND:VTODO\\r\\nEND:VCALENDAR\\r\\n' > ext-$i.ics; done";
   ASSERT_EQ(std::system(command.c_str()), 0);
-  EXPECT_EQ(seen.waitFor(1), 1);
+  EXPECT_EQ(seen.waitFor(1, std::chrono::milliseconds(1500)), 1);
   EXPECT_EQ(watching.remindersMatchingPredicate(watching.predicateForIncompleteReminders({}, {}, {})).size(), 10u);
 
   // This process's own commit (through another handle) is announced to the watching handle too,
   // and to the committing handle when it watches.
   store_->saveReminder(newReminder("Own"), true);
-  EXPECT_EQ(seen.waitFor(2), 2);
+  EXPECT_EQ(seen.waitFor(2, std::chrono::milliseconds(1500)), 2);
 }
 
-TEST_F(StoreTest, OwnCommitIsAnnouncedByANonWatchingHandle) {
+TEST_F(RemindersStoreTest, OwnCommitIsAnnouncedByANonWatchingHandle) {
   Announcements seen(*store_);
   store_->saveReminder(newReminder("Own"), false);
   EXPECT_EQ(seen.waitFor(0, std::chrono::milliseconds(0)), 0);  // nothing before the commit
@@ -501,7 +503,7 @@ TEST_F(StoreTest, OwnCommitIsAnnouncedByANonWatchingHandle) {
 
 // --- Random operations against the store and a model, then the files are read back. ---
 
-TEST_F(StoreTest, RandomOperationsMatchAModel) {
+TEST_F(RemindersStoreTest, RandomOperationsMatchAModel) {
   struct Model {
     std::string title;
     int priority;

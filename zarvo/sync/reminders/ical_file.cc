@@ -10,6 +10,7 @@
 #include <map>
 #include <mutex>
 #include <random>
+#include <tuple>
 #include <unordered_map>
 
 #include "zarvo/platform/log.h"
@@ -200,6 +201,11 @@ const PropertyLine* TodoEntry::find(std::string_view name) const {
   return nullptr;
 }
 
+void prepareParser() {
+  static std::once_flag once;
+  std::call_once(once, [] { icaltimezone_get_utc_timezone(); });
+}
+
 Date utcDate(int year, int month, int day, int hour, int minute, int second) {
   sys_days d = std::chrono::year_month_day(std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)),
                                            std::chrono::day(static_cast<unsigned>(day)));
@@ -208,6 +214,7 @@ Date utcDate(int year, int month, int day, int hour, int minute, int second) {
 
 std::shared_ptr<const TodoFile> parseTodoFile(std::filesystem::path path, std::string content,
                                               platform::FileInfo info, std::string& error) {
+  prepareParser();
   auto file = std::make_shared<TodoFile>();
   file->path = std::move(path);
   file->content = std::move(content);
@@ -354,7 +361,9 @@ class Editor {
   void insert(size_t at, std::string text) { replace(at, at, std::move(text)); }
   std::string apply() const {
     auto edits = edits_;
-    std::stable_sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.begin < b.begin; });
+    // An insertion at the start of a replaced range goes first; equal edits keep their order.
+    std::stable_sort(edits.begin(), edits.end(),
+                     [](const Edit& a, const Edit& b) { return std::tie(a.begin, a.end) < std::tie(b.begin, b.end); });
     std::string out;
     out.reserve(file_.content.size() + 512);
     size_t pos = 0;

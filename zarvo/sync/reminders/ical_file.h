@@ -112,6 +112,9 @@ std::string newUid();
 // VTIMEZONE), resolved once per process per TZID. Nothing for a zone no rule recognises.
 std::optional<std::string> resolveTzid(std::string_view tzid, std::string_view vtimezoneText = {});
 
+// Initialises libical's process-wide state (its UTC zone) once, before threads parse concurrently.
+void prepareParser();
+
 // civil <-> instant in UTC
 Date utcDate(int year, int month, int day, int hour, int minute, int second);
 

@@ -21,7 +21,7 @@ Date utc(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) { return detail
 fs::path fixtures() { return fs::path(std::getenv("ZARVO_SOURCE_DIR")) / "tests" / "fixtures" / "vtodo"; }
 
 // The fixture collections laid out as a store: <root>/todoman/{personal,work}, <root>/other/{...}.
-class FixtureStore : public ::testing::Test {
+class RemindersFixtureStore : public ::testing::Test {
  protected:
   void SetUp() override {
     for (const auto& [from, to] : std::map<std::string, std::string>{{"todoman/personal", "todoman/personal"},
@@ -50,7 +50,7 @@ class FixtureStore : public ::testing::Test {
   std::map<std::string, std::shared_ptr<Reminder>> byUid_;
 };
 
-TEST_F(FixtureStore, EveryFixtureReadsAsItsReadmeSays) {
+TEST_F(RemindersFixtureStore, EveryFixtureReadsAsItsReadmeSays) {
   EXPECT_EQ(byUid_.size(), 22u);  // every VTODO, both of the two-VTODO file; no event
   EXPECT_EQ(get("event-0005@example"), nullptr);
   EXPECT_EQ(store_->calendarWithIdentifier("other/reminders")->title(), "Reminders");
@@ -115,7 +115,7 @@ TEST_F(FixtureStore, EveryFixtureReadsAsItsReadmeSays) {
             (DateComponents{.year = 2027, .month = 1, .day = 10, .hour = 17, .minute = 0, .second = 0}));
 }
 
-TEST_F(FixtureStore, EditingATitleKeepsEveryOtherLineByteForByte) {
+TEST_F(RemindersFixtureStore, EditingATitleKeepsEveryOtherLineByteForByte) {
   auto before = testing::snapshot(dir_.path());
   for (auto& [uid, r] : byUid_) {
     if (uid == "edge-two-b") continue;
@@ -148,7 +148,7 @@ TEST_F(FixtureStore, EditingATitleKeepsEveryOtherLineByteForByte) {
   EXPECT_NE(both.find("SUMMARY:Second\r\n"), std::string::npos);
 }
 
-TEST(IcalFile, TitleEditPreservesUnownedLinesOfEveryFixture) {
+TEST(RemindersIcalFile, TitleEditPreservesUnownedLinesOfEveryFixture) {
   for (const auto& entry : fs::recursive_directory_iterator(fixtures())) {
     if (entry.path().extension() != ".ics") continue;
     SCOPED_TRACE(entry.path().string());
@@ -177,7 +177,7 @@ TEST(IcalFile, TitleEditPreservesUnownedLinesOfEveryFixture) {
   }
 }
 
-TEST(IcalFile, OwnedLinesAreReplacedInsertedAndRemovedInPlace) {
+TEST(RemindersIcalFile, OwnedLinesAreReplacedInsertedAndRemovedInPlace) {
   const std::string text =
       "BEGIN:VCALENDAR\nVERSION:2.0\nBEGIN:VTODO\nUID:u\nX-A:1\nSUMMARY:Old\nPRIORITY:5\nX-B;P=\"q\":a\\,b\n"
       "PERCENT-COMPLETE:100\nSTATUS:COMPLETED\nCOMPLETED:20261201T000000Z\nBEGIN:VALARM\nACTION:DISPLAY\n"
@@ -196,7 +196,22 @@ TEST(IcalFile, OwnedLinesAreReplacedInsertedAndRemovedInPlace) {
             "LAST-MODIFIED:20261205T000000Z\nEND:VTODO\nEND:VCALENDAR\n");
 }
 
-TEST(IcalFile, TzidsResolveThroughPrefixesWindowsNamesAndVtimezones) {
+// A line inserted where a removed VALARM began must land before the removal, not corrupt it.
+TEST(RemindersIcalFile, InsertionAtARemovedAlarmKeepsTheFileWellFormed) {
+  const std::string text =
+      "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:u\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:-PT5M\r\n"
+      "END:VALARM\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
+  std::string error;
+  auto file = detail::parseTodoFile("x.ics", text, {}, error);
+  ASSERT_NE(file, nullptr) << error;
+  detail::DesiredTodo want{.uid = "u", .title = "Titled", .notes = {}, .priority = 2, .due = {},
+                           .completed = false, .completionDate = {}, .alarms = {}, .now = utc(2026, 12, 5)};
+  EXPECT_EQ(detail::editTodo(*file, 0, want),
+            "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:u\r\nSUMMARY:Titled\r\nPRIORITY:2\r\n"
+            "DTSTAMP:20261205T000000Z\r\nLAST-MODIFIED:20261205T000000Z\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
+}
+
+TEST(RemindersIcalFile, TzidsResolveThroughPrefixesWindowsNamesAndVtimezones) {
   EXPECT_EQ(detail::resolveTzid("Europe/Berlin"), "Europe/Berlin");
   EXPECT_EQ(detail::resolveTzid("/mozilla.org/20050126_1/America/New_York"), "America/New_York");
   EXPECT_EQ(detail::resolveTzid("/freeassociation.sourceforge.net/Tzfile/Europe/Paris"), "Europe/Paris");
