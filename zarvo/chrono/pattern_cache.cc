@@ -45,4 +45,9 @@ const platform::Regex* compiledPattern(std::u16string_view pattern) {
   return it->second.get();
 }
 
+bool patternMatches(std::u16string_view pattern, std::u16string_view text) {
+  const platform::Regex* regex = compiledPattern(pattern);
+  return regex != nullptr && regex->search(text);
+}
+
 }  // namespace zarvo::chrono

@@ -14,4 +14,8 @@ namespace zarvo::chrono {
 // The pointer stays valid until the process ends.
 const platform::Regex* compiledPattern(std::u16string_view pattern);
 
+// True when `pattern` (compiled once, case-insensitively) matches anywhere in `text`. A pattern that
+// does not compile never matches.
+bool patternMatches(std::u16string_view pattern, std::u16string_view text);
+
 }  // namespace zarvo::chrono

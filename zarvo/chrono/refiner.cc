@@ -33,10 +33,7 @@ std::u16string_view gapText(std::u16string_view text, const ParsedResult& a, con
   return platform::substring(text, lo, hi - lo);
 }
 
-bool gapMatches(std::u16string_view pattern, std::u16string_view gap) {
-  const platform::Regex* regex = compiledPattern(pattern);
-  return regex != nullptr && regex->search(gap);
-}
+bool gapMatches(std::u16string_view pattern, std::u16string_view gap) { return patternMatches(pattern, gap); }
 
 void setSpan(ParsedResult& target, std::u16string_view text, const ParsedResult& a, const ParsedResult& b) {
   const int64_t from = std::min(a.index(), b.index());

@@ -17,11 +17,6 @@ namespace {
 constexpr std::u16string_view kPattern =
     u"(\\W|^)(now|today|tonight|last\\s*night|(?:tomorrow|tmr|yesterday)\\s*|tomorrow|tmr|yesterday)(?=\\W|$)";
 
-bool matches(std::u16string_view pattern, std::u16string_view text) {
-  const platform::Regex* regex = compiledPattern(pattern);
-  return regex != nullptr && regex->search(text);
-}
-
 }  // namespace
 
 std::u16string_view ENCasualDateParser::pattern() const { return kPattern; }
@@ -37,15 +32,15 @@ std::optional<ParsedResult> ENCasualDateParser::extract(std::u16string_view text
   if (lower == u"tonight") {
     start.imply(U::hour, 22);
     start.imply(U::meridiem, 1);
-  } else if (matches(u"^tomorrow|^tmr", lower)) {
+  } else if (patternMatches(u"^tomorrow|^tmr", lower)) {
     // Between midnight and 02:00 "tomorrow" still means the day that has just begun.
     if (calendar.component(CalendarUnit::hour, ref) > 1) day = calendar.adding(CalendarUnit::day, 1, ref);
-  } else if (matches(u"^yesterday", lower)) {
+  } else if (patternMatches(u"^yesterday", lower)) {
     day = calendar.adding(CalendarUnit::day, -1, ref);
-  } else if (matches(u"last\\s*night", lower)) {
+  } else if (patternMatches(u"last\\s*night", lower)) {
     start.imply(U::hour, 0);
     if (calendar.component(CalendarUnit::hour, ref) > 6) day = calendar.adding(CalendarUnit::day, -1, ref);
-  } else if (matches(u"now", lower)) {
+  } else if (patternMatches(u"now", lower)) {
     const platform::DateComponents now = calendar.components(ref);
     start.imply(U::hour, now.hour);
     start.imply(U::minute, now.minute);

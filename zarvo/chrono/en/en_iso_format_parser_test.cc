@@ -44,6 +44,9 @@ TEST_F(ENISOFormatParserTest, DatesAndTimestamps) {
       {"2024-03-12", {2023, 1, 1}, "2024-03-12", {{U::year, 2024}, {U::month, 3}, {U::day, 12}},
        {{U::hour, 12}, {U::minute, 0}}},
       {"2024-13-01", {2023, 1, 1}, "", {}, {}},
+      // The fraction admits digits of any script; one that does not read as a number rejects the whole
+      // timestamp rather than dropping its milliseconds.
+      {"2024-03-12T10:30:00.٥", {2023, 1, 1}, "", {}, {}},
       {"2024-12-32", {2023, 1, 1}, "", {}, {}},
   });
 }

@@ -2,6 +2,7 @@
 
 #include "zarvo/chrono/calendar_fields.h"
 #include "zarvo/chrono/en/en_words.h"
+#include "zarvo/chrono/pattern_cache.h"
 #include "zarvo/platform/text.h"
 
 namespace zarvo::chrono {
@@ -24,12 +25,11 @@ std::u16string_view ENRelativeDateFormatParser::pattern() const { return relativ
 std::optional<ParsedResult> ENRelativeDateFormatParser::extract(std::u16string_view text, Date ref,
                                                                 const platform::Match& match,
                                                                 const Options&) const {
-  static const platform::LazyRegex kForward(u"^next");
   ParsedResult result = commonOpening(text, ref, match);
   result.tags().set(TagUnit::enRelativeDateFormatParser);
 
   const std::u16string modifier = platform::lowercased(groupText(text, match, 2));
-  const int sign = (kForward && kForward->search(modifier)) ? +1 : -1;
+  const int sign = patternMatches(u"^next", modifier) ? +1 : -1;
   const std::optional<Amount> amount = en::readAmount(groupText(text, match, 3), en::AmountWords::optionalNumber);
   const std::optional<RelativeUnit> unit = en::readUnit(groupText(text, match, 4));
   if (!amount || !unit) return std::nullopt;

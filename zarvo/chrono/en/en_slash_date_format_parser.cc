@@ -2,6 +2,7 @@
 
 #include "zarvo/chrono/calendar_fields.h"
 #include "zarvo/chrono/en/en_words.h"
+#include "zarvo/chrono/pattern_cache.h"
 #include "zarvo/platform/text.h"
 
 namespace zarvo::chrono {
@@ -21,9 +22,6 @@ std::u16string_view ENSlashDateFormatParser::pattern() const { return kPattern; 
 
 std::optional<ParsedResult> ENSlashDateFormatParser::extract(std::u16string_view text, Date ref,
                                                              const platform::Match& match, const Options&) const {
-  static const platform::LazyRegex kVersion(u"^\\d\\.\\d$");
-  static const platform::LazyRegex kLongVersion(u"^\\d\\.\\d{1,2}\\.\\d{1,2}$");
-
   // A slash on either side means this pair is a piece of a longer run ("1/2/3/4"); skip past the
   // whole match so the run is not read as overlapping dates.
   const platform::Range whole = match.range();
@@ -34,7 +32,9 @@ std::optional<ParsedResult> ENSlashDateFormatParser::extract(std::u16string_view
   const int64_t lead = match.range(kLeading).length;
   const int64_t trail = match.range(kTrailing).length;
   const std::u16string_view phrase = platform::substring(text, whole.location + lead, whole.length - lead - trail);
-  if ((kVersion && kVersion->search(phrase)) || (kLongVersion && kLongVersion->search(phrase))) return std::nullopt;
+  if (patternMatches(uR"re(^\d\.\d$)re", phrase) || patternMatches(uR"re(^\d\.\d{1,2}\.\d{1,2}$)re", phrase)) {
+    return std::nullopt;
+  }
   if (!match.took(kYear) && phrase.find(u'/') == std::u16string_view::npos) return std::nullopt;
 
   ParsedResult result(ref, whole.location + lead, std::u16string(phrase));

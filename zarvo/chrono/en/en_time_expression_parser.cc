@@ -22,26 +22,16 @@ constexpr std::u16string_view kWordCharacter = u"\\w";
 constexpr std::u16string_view kOffsetPattern = u"^\\s*(\\+|\\-)\\s*\\d{3,4}$";
 constexpr std::u16string_view kBareNumber = u"^\\d+$";
 
-bool matches(std::u16string_view pattern, std::u16string_view text) {
-  const platform::Regex* regex = compiledPattern(pattern);
-  return regex != nullptr && regex->search(text);
-}
-
-std::u16string_view group(std::u16string_view text, const platform::Match& match, size_t g) {
-  const platform::Range r = match.range(g);
-  return r.found() ? platform::substring(text, r.location, r.length) : std::u16string_view{};
-}
-
 // Hour and minute of a clock written without a minute group: "5" is 5:00, "930" and "0930" are 9:30.
 // Nothing when the digits name no time of day (25 to 100, or a split beyond 24:59).
-struct Clock {
+struct ClockTime {
   int64_t hour;
   int64_t minute;
 };
-std::optional<Clock> clockWithoutMinute(int64_t value) {
-  if (value < 25) return Clock{value, 0};
+std::optional<ClockTime> clockWithoutMinute(int64_t value) {
+  if (value < 25) return ClockTime{value, 0};
   if (value <= 100) return std::nullopt;
-  const Clock clock{value / 100, value % 100};
+  const ClockTime clock{value / 100, value % 100};
   if (clock.hour >= 25 || clock.minute >= 60) return std::nullopt;
   return clock;
 }
@@ -60,7 +50,9 @@ std::optional<ParsedResult> ENTimeExpressionParser::extract(std::u16string_view 
                                                             const platform::Match& match, const Options&) const {
   const int64_t matchStart = match.range().location;
   // Digits glued to a word (and the "T" of an ISO timestamp, which follows a digit) are not a time.
-  if (matchStart > 0 && matches(kWordCharacter, platform::substring(text, matchStart - 1, 1))) return std::nullopt;
+  if (matchStart > 0 && patternMatches(kWordCharacter, platform::substring(text, matchStart - 1, 1))) {
+    return std::nullopt;
+  }
 
   ParsedResult result = commonOpening(text, ref, match);
   result.tags().set(TagUnit::enTimeExpressionParser);
@@ -72,9 +64,9 @@ std::optional<ParsedResult> ENTimeExpressionParser::extract(std::u16string_view 
     start.imply(U::year, day.year);
   }
 
-  // Digits of other scripts match "\d" but do not convert; such a match is rejected.
+  // A second that does not convert (digits of other scripts match "\d") is left unread.
   if (match.took(4)) {
-    if (auto second = platform::toInt(group(text, match, 4))) {
+    if (auto second = platform::toInt(groupText(text, match, 4))) {
       if (*second >= 60) return std::nullopt;
       start.assign(U::second, *second);
     }
@@ -83,7 +75,7 @@ std::optional<ParsedResult> ENTimeExpressionParser::extract(std::u16string_view 
   int64_t hour;
   int64_t minute;
   std::optional<int64_t> meridiem;
-  const std::u16string hourText = platform::lowercased(group(text, match, 2));
+  const std::u16string hourText = platform::lowercased(groupText(text, match, 2));
   if (hourText == u"noon") {
     hour = 12;
     meridiem = 1;
@@ -91,13 +83,14 @@ std::optional<ParsedResult> ENTimeExpressionParser::extract(std::u16string_view 
     hour = 0;
     meridiem = 0;
   } else {
+    // Digits of other scripts match "\d" but do not convert; such an hour rejects the match.
     auto value = platform::toInt(hourText);
     if (!value) return std::nullopt;
     hour = *value;
   }
 
   if (match.took(3)) {
-    auto value = platform::toInt(group(text, match, 3));
+    auto value = platform::toInt(groupText(text, match, 3));
     if (!value) return std::nullopt;
     minute = *value;
     if (hour >= 25 || minute >= 60) return std::nullopt;
@@ -112,7 +105,7 @@ std::optional<ParsedResult> ENTimeExpressionParser::extract(std::u16string_view 
 
   if (match.took(5)) {
     if (hour > 12) return std::nullopt;
-    const char16_t letter = markerLetter(group(text, match, 5));
+    const char16_t letter = markerLetter(groupText(text, match, 5));
     if (letter == u'a') {
       meridiem = 0;
       if (hour == 12) hour = 0;
@@ -136,29 +129,29 @@ std::optional<ParsedResult> ENTimeExpressionParser::extract(std::u16string_view 
   const std::optional<platform::Match> endMatch = rangeEnd ? rangeEnd->firstMatch(following) : std::nullopt;
   if (!endMatch) {
     // A bare number ("1230") is not a time on its own.
-    if (matches(kBareNumber, result.text())) return std::nullopt;
+    if (patternMatches(kBareNumber, result.text())) return std::nullopt;
     return result;
   }
-  const std::u16string_view endText = group(following, *endMatch, 0);
+  const std::u16string_view endText = groupText(following, *endMatch, 0);
   // "5pm -0800": a time-zone offset, left to the offset refiner.
-  if (matches(kOffsetPattern, endText)) return result;
+  if (patternMatches(kOffsetPattern, endText)) return result;
 
   if (!result.end()) result.setEnd(ParsedComponents(std::nullopt, start.moment()));
   ParsedComponents& end = *result.end();
 
   if (endMatch->took(4)) {
-    if (auto second = platform::toInt(group(following, *endMatch, 4))) {
+    if (auto second = platform::toInt(groupText(following, *endMatch, 4))) {
       if (*second >= 60) return std::nullopt;
       end.assign(U::second, *second);
     }
   }
 
-  auto endValue = platform::toInt(group(following, *endMatch, 2));
+  auto endValue = platform::toInt(groupText(following, *endMatch, 2));
   if (!endValue) return std::nullopt;
   int64_t endHour = *endValue;
   int64_t endMinute;
   if (endMatch->took(3)) {
-    auto value = platform::toInt(group(following, *endMatch, 3));
+    auto value = platform::toInt(groupText(following, *endMatch, 3));
     if (!value) return std::nullopt;
     // An unreadable end minute keeps the start as read, without extending the phrase.
     if (*value >= 60) return result;
@@ -175,7 +168,7 @@ std::optional<ParsedResult> ENTimeExpressionParser::extract(std::u16string_view 
   if (endHour >= 12) endMeridiem = 1;
   if (endMatch->took(5)) {
     if (endHour > 12) return std::nullopt;
-    const char16_t letter = markerLetter(group(following, *endMatch, 5));
+    const char16_t letter = markerLetter(groupText(following, *endMatch, 5));
     if (letter == u'a') {
       if (endHour == 12) {
         if (auto day = end[U::day]) end.imply(U::day, *day + 1);

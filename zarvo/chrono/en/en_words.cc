@@ -1,10 +1,9 @@
 #include "zarvo/chrono/en/en_words.h"
 
+#include "zarvo/chrono/pattern_cache.h"
 #include "zarvo/platform/text.h"
 
 namespace zarvo::chrono::en {
-
-using platform::LazyRegex;
 
 const WordTable& integerWords() {
   static const WordTable table{
@@ -63,33 +62,24 @@ const std::u16string& weekdayPiece() { return weekdays().alternation(); }
 const std::u16string& ordinalPiece() { return ordinals().alternation(); }
 
 std::optional<Amount> readAmount(std::u16string_view numberText, AmountWords words) {
-  static const LazyRegex kFew(u"few");
-  static const LazyRegex kHalf(u"half");
   const std::u16string lower = platform::lowercased(numberText);
   if (auto value = integerWords().find(lower)) return Amount{*value, false};
   if (words == AmountWords::article && (lower == u"a" || lower == u"an")) return Amount{1, false};
   if (words == AmountWords::optionalNumber && lower.empty()) return Amount{1, false};
-  if (kFew && kFew->search(lower)) return Amount{3, false};
-  if (kHalf && kHalf->search(lower)) return Amount{1, true};
+  if (patternMatches(u"few", lower)) return Amount{3, false};
+  if (patternMatches(u"half", lower)) return Amount{1, true};
   if (auto value = platform::toInt(lower)) return Amount{*value, false};
   return std::nullopt;
 }
 
 std::optional<RelativeUnit> readUnit(std::u16string_view unitText) {
-  static const LazyRegex kDay(u"day");
-  static const LazyRegex kWeek(u"week");
-  static const LazyRegex kMonth(u"month");
-  static const LazyRegex kYear(u"year");
-  static const LazyRegex kHour(u"hour");
-  static const LazyRegex kMinute(u"min");
-  static const LazyRegex kSecond(u"second");
-  static const std::pair<const LazyRegex*, RelativeUnit> kTests[] = {
-      {&kDay, RelativeUnit::day},   {&kWeek, RelativeUnit::week},     {&kMonth, RelativeUnit::month},
-      {&kYear, RelativeUnit::year}, {&kHour, RelativeUnit::hour},     {&kMinute, RelativeUnit::minute},
-      {&kSecond, RelativeUnit::second},
+  static constexpr std::pair<std::u16string_view, RelativeUnit> kTests[] = {
+      {u"day", RelativeUnit::day},   {u"week", RelativeUnit::week},     {u"month", RelativeUnit::month},
+      {u"year", RelativeUnit::year}, {u"hour", RelativeUnit::hour},     {u"min", RelativeUnit::minute},
+      {u"second", RelativeUnit::second},
   };
-  for (const auto& [regex, unit] : kTests) {
-    if (*regex && (*regex)->search(unitText)) return unit;
+  for (const auto& [pattern, unit] : kTests) {
+    if (patternMatches(pattern, unitText)) return unit;
   }
   return std::nullopt;
 }
@@ -108,17 +98,14 @@ std::optional<int64_t> readDay(std::u16string_view text, const platform::Match& 
 }
 
 std::optional<int64_t> yearWithEra(int64_t year, std::u16string_view era, bool rejectSmallYearWithoutEra) {
-  static const LazyRegex kBuddhist(u"BE");
-  static const LazyRegex kBeforeChrist(u"BC");
-  if (kBuddhist && kBuddhist->search(era)) return year - 543;
-  if (kBeforeChrist && kBeforeChrist->search(era)) return -year;
+  if (patternMatches(u"BE", era)) return year - 543;
+  if (patternMatches(u"BC", era)) return -year;
   if (era.empty() && rejectSmallYearWithoutEra && year < 10) return std::nullopt;
   if (year >= 0 && year <= 99) return year + 2000;
   return year;
 }
 
 bool followsWordCharacter(std::u16string_view text, int64_t position) {
-  static const LazyRegex kWordCharacter(u"\\w");
   if (position <= 0 || position > static_cast<int64_t>(text.size())) return false;
   // The whole character before `position`: a supplementary-plane letter is two UTF-16 units.
   int64_t from = position - 1;
@@ -126,7 +113,7 @@ bool followsWordCharacter(std::u16string_view text, int64_t position) {
   if (from > 0 && unit(from) >= 0xDC00 && unit(from) <= 0xDFFF && unit(from - 1) >= 0xD800 && unit(from - 1) <= 0xDBFF) {
     --from;
   }
-  return kWordCharacter && kWordCharacter->search(platform::substring(text, from, position - from));
+  return patternMatches(u"\\w", platform::substring(text, from, position - from));
 }
 
 }  // namespace zarvo::chrono::en
