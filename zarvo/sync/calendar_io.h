@@ -15,9 +15,12 @@
 // on which thread they run. kCalendarIORefreshed and the purge completion go through
 // platform::MainQueue, which the application drains.
 //
-// Errors: write operations throw reminders::StoreError unchanged (and store::StoreError from record
-// look-ups, where noted). A task without reminder, or a list without calendar, makes save, remove and
-// move a logged no-op. Nothing a refresh meets reaches the caller.
+// The records handed out follow their own rules: a Task's or List's derived properties go through an
+// unsynchronised reminder or calendar, so use each record from one thread at a time.
+//
+// Errors: write operations throw reminders::StoreError unchanged. A task without reminder, or a list
+// without calendar, makes save, remove and move a logged no-op. Nothing a refresh or a purge meets
+// reaches the caller.
 #pragma once
 
 #include <cstddef>
@@ -39,12 +42,13 @@ namespace zarvo {
 // no operation of CalendarIO throws it.
 enum class CalendarIOError { notAuthorized = 0 };
 
-// Posted with the CalendarIO as object and no user info:
-// - after every refresh, on the main queue (platform::MainQueue);
-// - when an object context announces Tasks whose completion flipped, or (once a managed context is
-//   set) inserted or deleted Tasks, on the thread that announced the change. The application then
-//   fetches again.
+// Both are posted on platform::NotificationCenter::defaultCenter() with the CalendarIO as object and
+// no user info.
+// After every refresh that mirrored reminders, on the main queue (platform::MainQueue).
 inline constexpr std::string_view kCalendarIORefreshed = "CalendarIO.Refreshed";
+// When an object context announces Tasks whose completion flipped, or (once a managed context is set)
+// inserted or deleted Tasks, on the thread that announced the change; the application then fetches
+// again.
 inline constexpr std::string_view kCalendarIOStoreChanged = "CalendarIO.StoreChanged";
 
 class CalendarIOTestAccess;

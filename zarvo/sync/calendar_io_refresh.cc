@@ -4,6 +4,7 @@
 // gate, reloads the lists, asks the store), a store thread (receives the reminders) and the object
 // context's queue (finds or creates the records, fills the cache, calls the completion, releases the
 // gate). The gate stays held across the hops, so refreshes never interleave.
+#include <map>
 #include <unordered_set>
 
 #include "zarvo/platform/date_calendar.h"
@@ -128,23 +129,40 @@ void CalendarIO::finishRefresh(std::vector<std::shared_ptr<reminders::Reminder>>
                                const std::shared_ptr<store::ObjectContext>& context, std::optional<ListArray> lists,
                                bool completedOnly, const Completion& completion) {
   const auto& log = calendarIOLog();
-  auto tasks = std::make_shared<TaskArray>();
-  tasks->reserve(reminders.size());
-  for (const auto& reminder : reminders) {
-    std::shared_ptr<Task> task;
+  // Every reminder is looked up before any record is made: while new records are pending in the
+  // context, each look-up must also scan them, which would make a first refresh quadratic. Records
+  // made here are remembered by identity, so a reminder met twice gets one record, as a look-up
+  // would have found it.
+  std::vector<std::shared_ptr<Task>> found(reminders.size());
+  for (size_t i = 0; i < reminders.size(); ++i) {
     try {
-      task = Task::fetch(reminder, context);
+      found[i] = Task::fetch(reminders[i], context);
     } catch (const store::StoreError&) {
       // A failed look-up is treated as a missing record: the task gets a new one.
     }
+  }
+  std::map<std::pair<std::string, std::string>, std::shared_ptr<Task>> created;
+  auto tasks = std::make_shared<TaskArray>();
+  tasks->reserve(reminders.size());
+  for (size_t i = 0; i < reminders.size(); ++i) {
+    const auto& reminder = reminders[i];
+    auto task = std::move(found[i]);
     if (!task) {
       const auto& id = reminder->calendarItemExternalIdentifier();
       const auto& calendar = reminder->calendar();
       const auto source = calendar ? calendar->source() : nullptr;
-      log.debug("Task for reminder with id '%{public}@' and source '%{public}@ did not exist. Creating it now.",
-                id.empty() ? std::string("No reminder identifier") : id,
-                source ? source->title() : std::string("No source"));
-      task = Task::create(reminder, context);
+      const std::string sourceTitle = source ? source->title() : std::string();
+      auto& made = created[{id, sourceTitle}];
+      if (made) {
+        made->setReminder(reminder);
+        task = made;
+      } else {
+        log.debug("Task for reminder with id '%{public}@' and source '%{public}@ did not exist. Creating it now.",
+                  id.empty() ? std::string("No reminder identifier") : id,
+                  source ? sourceTitle : std::string("No source"));
+        task = Task::create(reminder, context);
+        made = task;
+      }
     }
     tasks->push_back(std::move(task));
   }

@@ -86,20 +86,6 @@ TEST_F(CalendarIOTest, WithoutAuthorizationNothingRefreshes) {
   EXPECT_EQ(io->authorizationStatus(), reminders::AuthorizationStatus::notDetermined);
 }
 
-TEST_F(CalendarIOTest, RequestAccessAnswersOnAStoreThreadAndAuthorizes) {
-  auto options = options_;
-  options.root = tmp_.path() / "fresh";
-  auto io = Access::make(options);
-  std::promise<std::pair<bool, std::thread::id>> answer;
-  io->requestAccess([&](bool granted, std::optional<reminders::StoreError>) {
-    answer.set_value({granted, std::this_thread::get_id()});
-  });
-  auto [granted, thread] = answer.get_future().get();
-  EXPECT_TRUE(granted);
-  EXPECT_NE(thread, std::this_thread::get_id());
-  EXPECT_TRUE(io->isAuthorized());
-}
-
 // Calendars A, B and C with one open and one completed task each.
 class Cache : public CalendarIOTest {
  protected:

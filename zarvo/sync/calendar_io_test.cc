@@ -87,12 +87,6 @@ TEST_F(ContextHandler, InsertionsCountOnlyWithAContextButFlipsAlways) {
   EXPECT_THAT(titles(Access::cachedTasks(*io_)), UnorderedElementsAre("two", "three"));
 }
 
-TEST_F(ContextHandler, AnnouncementsWithoutUserInfoAreIgnored) {
-  NotificationCounter changed(kCalendarIOStoreChanged, io_.get());
-  io_->mocDidChangeNotification(platform::Notification{std::string(store::kObjectsDidChangeNotification), nullptr, {}});
-  EXPECT_EQ(changed.count(), 0);
-}
-
 // ---- Lists ----
 
 TEST_F(CalendarIOTest, LoadListsWithoutContextStaysEmptyAndOnlySaysSo) {
