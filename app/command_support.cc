@@ -36,7 +36,7 @@ std::vector<std::shared_ptr<Task>> resolveTasks(Session& session, const std::vec
 nlohmann::ordered_json tasksJson(const std::vector<std::shared_ptr<Task>>& tasks, const Session& session) {
   const ShortIds ids(tasks);
   nlohmann::ordered_json out = nlohmann::ordered_json::array();
-  for (const auto& task : tasks) out.push_back(taskJson(*task, ids.of(*task), session.listTitle(*task)));
+  for (const auto& task : tasks) out.push_back(taskJson(*task, ids.of(*task), session.listTitle(*task), &session));
   return out;
 }
 

@@ -12,6 +12,7 @@
 #include <future>
 
 #include "app/command_error.h"
+#include "zarvo/model/tag.h"
 #include "zarvo/platform/dispatch.h"
 
 namespace zarvo::app {
@@ -201,6 +202,21 @@ std::optional<std::string> Session::listTitle(const Task& task) const {
   }
   if (auto reminder = task.reminder(); reminder && reminder->calendar()) return reminder->calendar()->title();
   return std::nullopt;
+}
+
+std::vector<std::string> Session::tagTitles(const Task& task) const {
+  // Loading each task's tags is a query per task; there are few tags, so read them from the tags.
+  if (!tagIndex_) {
+    tagIndex_.emplace();
+    for (const auto& tag : context_->fetch<Tag>(Tag::fetchRequest())) {
+      const auto title = tag->title();
+      if (!title) continue;
+      for (const auto& tagged : tag->tasks()) (*tagIndex_)[tagged.get()].push_back(*title);
+    }
+    for (auto& [_, titles] : *tagIndex_) std::sort(titles.begin(), titles.end());
+  }
+  const auto it = tagIndex_->find(&task);
+  return it == tagIndex_->end() ? std::vector<std::string>() : it->second;
 }
 
 void Session::finish() {

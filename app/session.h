@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "zarvo/model/list.h"
@@ -62,6 +63,10 @@ class Session {
   // The title of the list holding `task`, or nothing when its calendar is not among the lists.
   std::optional<std::string> listTitle(const Task& task) const;
 
+  // The titles of `task`'s tags, sorted. The first call reads every tag once; call it only after the
+  // command's own tag changes.
+  std::vector<std::string> tagTitles(const Task& task) const;
+
   // Commits the reminders store, saves the object context, then drains the main queue.
   void finish();
 
@@ -71,6 +76,7 @@ class Session {
   std::unique_ptr<Lock> lock_;
   CalendarIO& io_;
   std::shared_ptr<store::ObjectContext> context_;
+  mutable std::optional<std::unordered_map<const Task*, std::vector<std::string>>> tagIndex_;
 };
 
 }  // namespace zarvo::app

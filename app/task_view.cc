@@ -68,19 +68,23 @@ std::vector<std::string> tagTitles(const Task& task) {
   return titles;
 }
 
+std::vector<std::string> tagTitles(const Task& task, const Session* session) {
+  return session ? session->tagTitles(task) : tagTitles(task);
+}
+
 std::string padded(const std::string& text, size_t width) {
   const size_t w = displayWidth(text);
   return w >= width ? text : text + std::string(width - w, ' ');
 }
 
 // The title line's decorations: priority marks before, flag and tags after.
-std::string decoratedTitle(const Task& task, bool colour) {
+std::string decoratedTitle(const Task& task, bool colour, const Session* session) {
   std::string out;
   if (task.isCompleted()) out += "✓ ";
   if (const int p = task.priority(); p > 0) out += std::string(static_cast<size_t>(p), '!') + ' ';
   out += paint(task.title().value_or(""), task.titleColor(), colour);
   if (task.flagged()) out += paint(" ⚑", Colour::systemOrange(), colour);
-  for (const auto& tag : tagTitles(task)) out += paint(" +" + tag, Colour::secondaryLabel(), colour);
+  for (const auto& tag : tagTitles(task, session)) out += paint(" +" + tag, Colour::secondaryLabel(), colour);
   return out;
 }
 
@@ -104,7 +108,8 @@ std::string relativeDue(const Task& task, Date now) {
   return fmt::format("{:04}-{:02}-{:02}{}", *c.year, *c.month, *c.day, time);
 }
 
-json taskJson(const Task& task, const std::string& id, const std::optional<std::string>& list) {
+json taskJson(const Task& task, const std::string& id, const std::optional<std::string>& list,
+              const Session* session) {
   json out = json::object();
   out["id"] = id;
   out["uid"] = uidOf(task);
@@ -117,7 +122,7 @@ json taskJson(const Task& task, const std::string& id, const std::optional<std::
   out["completionDate"] = nullable(isoOrNone(task.completionDate()));
   out["creationDate"] = nullable(isoOrNone(task.creationDate()));
   out["flagged"] = task.flagged();
-  out["tags"] = tagTitles(task);
+  out["tags"] = tagTitles(task, session);
   return out;
 }
 
@@ -132,7 +137,7 @@ std::string taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const Sho
   rows.reserve(tasks.size());
   size_t idWidth = 2, dueWidth = 3, listWidth = 4;
   for (const auto& task : tasks) {
-    Row row{ids.of(*task), relativeDue(*task, now), session.listTitle(*task).value_or("?"), decoratedTitle(*task, colour),
+    Row row{ids.of(*task), relativeDue(*task, now), session.listTitle(*task).value_or("?"), decoratedTitle(*task, colour, &session),
             task->isCompleted() ? Colour::tertiaryLabel() : task->titleColor()};
     idWidth = std::max(idWidth, displayWidth(row.id));
     dueWidth = std::max(dueWidth, displayWidth(row.due));
@@ -158,7 +163,7 @@ std::string taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const Sho
 
 std::string taskDetails(const Task& task, const std::string& id, const std::optional<std::string>& list, Date now,
                         bool colour) {
-  std::string out = fmt::format("{}  {}\n", paint(id, Colour::tertiaryLabel(), colour), decoratedTitle(task, colour));
+  std::string out = fmt::format("{}  {}\n", paint(id, Colour::tertiaryLabel(), colour), decoratedTitle(task, colour, nullptr));
   auto line = [&](std::string_view label, const std::string& value) {
     if (!value.empty()) out += fmt::format("  {:<10} {}\n", label, value);
   };

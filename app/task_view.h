@@ -32,8 +32,10 @@ std::string relativeDue(const Task& task, Date now);
 
 // The object of one task: {"id", "uid", "title", "notes", "list", "priority", "dueDate",
 // "isCompleted", "completionDate", "creationDate", "flagged", "tags"}, keys in that order, absent
-// values null, dates ISO 8601 with milliseconds and the current zone's offset.
-nlohmann::ordered_json taskJson(const Task& task, const std::string& id, const std::optional<std::string>& list);
+// values null, dates ISO 8601 with milliseconds and the current zone's offset. Tags come from
+// `session`'s index when given (one look-up for all tasks), else from the task.
+nlohmann::ordered_json taskJson(const Task& task, const std::string& id, const std::optional<std::string>& list,
+                                const Session* session = nullptr);
 
 // The readable table of `tasks`, one line per task under a header line; "No tasks." when empty.
 std::string taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const ShortIds& ids, const Session& session,
