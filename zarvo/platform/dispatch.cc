@@ -5,6 +5,8 @@
 #include <future>
 #include <optional>
 
+#include "zarvo/platform/no_destructor.h"
+
 namespace zarvo::platform {
 
 void DispatchQueue::sync(Work work) {
@@ -169,9 +171,10 @@ class MainQueueImpl final : public DispatchQueue {
   bool stopRequested_ = false;
 };
 
+// Never destroyed: refresh workers and store threads may still post to it while the process exits.
 MainQueueImpl& mainQueue() {
-  static MainQueueImpl queue;
-  return queue;
+  static NoDestructor<MainQueueImpl> queue;
+  return queue.get();
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <thread>
 #include <vector>
 
+#include "zarvo/platform/no_destructor.h"
+
 namespace zarvo::platform {
 
 struct NotificationCenter::Registration::Entry {
@@ -29,9 +31,10 @@ struct NotificationCenter::State {
 NotificationCenter::NotificationCenter() : state_(std::make_shared<State>()) {}
 NotificationCenter::~NotificationCenter() = default;
 
+// Never destroyed: store threads may still post while the process exits.
 NotificationCenter& NotificationCenter::defaultCenter() {
-  static NotificationCenter center;
-  return center;
+  static NoDestructor<NotificationCenter> center;
+  return center.get();
 }
 
 NotificationCenter::Registration NotificationCenter::addObserver(std::string name, const void* object,

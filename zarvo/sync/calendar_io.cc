@@ -7,6 +7,7 @@
 
 #include "zarvo/model/item.h"
 #include "zarvo/model/store/sorting.h"
+#include "zarvo/platform/no_destructor.h"
 #include "zarvo/platform/text.h"
 #include "zarvo/platform/text_compare.h"
 #include "zarvo/sync/calendar_io_internal.h"
@@ -21,21 +22,6 @@ const platform::Log& calendarIOLog() {
 
 namespace {
 
-// Storage for an object that is built on first use and never destroyed: the shared instance must
-// outlive every queue and thread that may still reach it while the process exits.
-template <class T>
-class NoDestructor {
- public:
-  template <class... Args>
-  explicit NoDestructor(Args&&... args) {
-    std::construct_at(reinterpret_cast<T*>(storage_), std::forward<Args>(args)...);
-  }
-  T& get() { return *std::launder(reinterpret_cast<T*>(storage_)); }
-
- private:
-  alignas(T) unsigned char storage_[sizeof(T)];
-};
-
 struct SharedConfiguration {
   std::mutex mu;
   reminders::EventStoreOptions options;
@@ -43,7 +29,7 @@ struct SharedConfiguration {
 };
 
 SharedConfiguration& sharedConfiguration() {
-  static NoDestructor<SharedConfiguration> configuration;
+  static platform::NoDestructor<SharedConfiguration> configuration;
   return configuration.get();
 }
 
@@ -53,7 +39,7 @@ SharedConfiguration& sharedConfiguration() {
 
 CalendarIO& CalendarIO::shared() {
   // A function-local static is made exactly once even when several threads ask at the same time.
-  static NoDestructor<CalendarIO> instance(Key{}, [] {
+  static platform::NoDestructor<CalendarIO> instance(Key{}, [] {
     auto& configuration = sharedConfiguration();
     std::lock_guard lock(configuration.mu);
     configuration.made = true;
