@@ -8,6 +8,7 @@
 
 #include "zarvo/sync/reminders/event_store.h"
 #include "zarvo/sync/reminders/store_test_util.h"
+#include "tests/todoman_util.h"
 
 namespace zarvo::reminders {
 namespace {
@@ -42,22 +43,11 @@ class TodomanInterop : public ::testing::Test {
 
   // Runs todoman with the test's configuration in UTC; returns its standard output.
   std::string todoman(const std::string& arguments) {
-    const std::string command = "TZ=UTC todoman --color never -c '" + config_.string() + "' " + arguments;
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return out;
-    std::array<char, 4096> buffer;
-    while (size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe)) out.append(buffer.data(), n);
-    EXPECT_EQ(::pclose(pipe), 0) << command << "\n" << out;
-    return out;
+    return testing_util::runTodoman(config_, arguments);
   }
 
   std::map<std::string, nlohmann::json> listedBySummary() {
-    std::map<std::string, nlohmann::json> out;
-    for (auto& task : nlohmann::json::parse(todoman("--porcelain list --status ANY"))) {
-      out[task["summary"].get<std::string>()] = task;
-    }
-    return out;
+    return testing_util::todomanTasksBySummary(config_);
   }
 
   testing::TempDir tmp_;
