@@ -18,6 +18,7 @@
 #include "zarvo/platform/dispatch.h"
 #include "zarvo/platform/log.h"
 #include "zarvo/platform/notifications.h"
+#include "zarvo/sync/reminders/file_cache.h"
 #include "zarvo/sync/reminders/ical_file.h"
 
 namespace zarvo::reminders {
@@ -146,62 +147,16 @@ std::string trimmedLine(const std::string& text) {
   return start == std::string::npos ? std::string() : line.substr(start);
 }
 
-// Parsed files of the whole process, keyed by path and checked against the file's metadata, so that
-// a warm fetch (or a second handle) reads only files that changed.
-class FileCache {
- public:
-  struct Entry {
-    FileInfo info;
-    std::shared_ptr<const TodoFile> file;  // null: the file does not parse
-  };
-  std::optional<Entry> find(const std::string& path, const FileInfo& info) {
-    std::lock_guard lock(mu_);
-    auto it = entries_.find(path);
-    if (it == entries_.end() || !it->second.info.sameVersion(info)) return std::nullopt;
-    return it->second;
-  }
-  void store(std::string path, Entry entry) {
-    std::lock_guard lock(mu_);
-    entries_[std::move(path)] = std::move(entry);
-  }
-  // Runs `f(find)` under the cache's lock, where find(path, info, file) sets `file` and answers
-  // true when `path` is cached at version `info`.
-  template <typename F>
-  void withLock(F&& f) {
-    std::lock_guard lock(mu_);
-    auto find = [&](const std::string& path, const FileInfo& info, std::shared_ptr<const TodoFile>& file) {
-      auto it = entries_.find(path);
-      if (it == entries_.end() || !it->second.info.sameVersion(info)) return false;
-      file = it->second.file;
-      return true;
-    };
-    f(find);
-  }
-  void erase(const std::string& path) {
-    std::lock_guard lock(mu_);
-    entries_.erase(path);
-  }
-  void clear() {
-    std::lock_guard lock(mu_);
-    entries_.clear();
-  }
+using detail::FileCache;
 
- private:
-  std::mutex mu_;
-  std::unordered_map<std::string, Entry> entries_;
-};
-
-FileCache& fileCache() {
-  static FileCache cache;
-  return cache;
-}
+FileCache& fileCache() { return FileCache::shared(); }
 
 // Reads one task file through the cache. `before` is the file's metadata as just listed. Null when
 // missing or unparsable (logged once per version).
 std::shared_ptr<const TodoFile> loadFile(FileSystem& fs, const fs::path& path, const FileInfo& before) {
   if (!before.exists) return nullptr;
-  std::string key = path.string();
-  if (auto hit = fileCache().find(key, before)) return hit->file;
+  const std::string key = path.string();
+  if (auto hit = fileCache().find(path, before)) return hit->file;
   std::string content;
   FileInfo after;
   if (auto e = fs.readFileWithInfo(path, content, after)) {
@@ -212,7 +167,7 @@ std::shared_ptr<const TodoFile> loadFile(FileSystem& fs, const fs::path& path, c
   auto file = detail::parseTodoFile(path, std::move(content), after, error);
   if (!file) log().error("Skipping %{public}@, which does not parse: %{public}@", key, error);
   // Cache only a version whose metadata did not move while it was read.
-  if (before.sameVersion(after)) fileCache().store(std::move(key), FileCache::Entry{after, file});
+  if (before.sameVersion(after)) fileCache().store(path, FileCache::Entry{after, file});
   return file;
 }
 
@@ -346,6 +301,7 @@ struct EventStore::Impl {
 
   std::mutex mu;
   bool scanned = false;
+  bool fileCacheLoaded = false;
   std::map<std::string, std::shared_ptr<Source>> sources;      // by folder name
   std::map<std::string, std::shared_ptr<Calendar>> calendars;  // by identifier
   struct Op {
@@ -438,12 +394,22 @@ struct EventStore::Impl {
     if (!scanned) scanLocked();
   }
 
+  void loadFileCacheLocked() {
+    if (fileCacheLoaded || options.fileCachePath.empty()) return;
+    fileCacheLoaded = true;
+    std::string why;
+    if (!fileCache().load(*fs, options.fileCachePath, root(), why)) {
+      log().debug("Not using the file cache %{public}@: %{public}@", options.fileCachePath.string(), why);
+    }
+  }
+
   // The reminders of this handle's view (disk plus pending writes) in the given calendars (empty:
   // all), optionally only completed or only incomplete ones; ordered by calendar identifier, then
   // file name, then position in the file.
   std::vector<std::shared_ptr<Reminder>> collectLocked(const std::vector<std::string>& calendarIds,
                                                        std::optional<bool> completed) {
     ensureScannedLocked();
+    loadFileCacheLocked();
     std::vector<std::shared_ptr<Calendar>> selected;  // in identifier order
     if (calendarIds.empty()) {
       for (const auto& [id, c] : calendars) selected.push_back(c);
@@ -476,15 +442,18 @@ struct EventStore::Impl {
       std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
       std::vector<Job> jobs;
       jobs.reserve(entries.size());
+      std::vector<std::string> names;
+      std::vector<FileInfo> infos;
       for (auto& entry : entries) {
-        if (entry.isRegular && isTaskFileName(entry.name)) jobs.push_back(Job{dir / entry.name, entry.info, nullptr});
+        if (!entry.isRegular || !isTaskFileName(entry.name)) continue;
+        jobs.push_back(Job{dir / entry.name, entry.info, nullptr});
+        names.push_back(std::move(entry.name));
+        infos.push_back(entry.info);
       }
+      std::vector<std::shared_ptr<const TodoFile>> files(jobs.size());
       std::vector<size_t> misses;
-      fileCache().withLock([&](auto& find) {
-        for (size_t i = 0; i < jobs.size(); ++i) {
-          if (!find(jobs[i].path.native(), jobs[i].info, jobs[i].file)) misses.push_back(i);
-        }
-      });
+      fileCache().lookUpFolder(dir, names, infos, files, misses);
+      for (size_t i = 0; i < jobs.size(); ++i) jobs[i].file = std::move(files[i]);
       for (size_t i : misses) jobs[i].file = loadFile(*fs, jobs[i].path, jobs[i].info);
       out.reserve(jobs.size());
       for (const Job& job : jobs) {
@@ -743,7 +712,7 @@ struct EventStore::Impl {
     for (const auto& d : dirs) fs->syncDirectory(d);
 
     for (Plan& p : plans) {
-      if (!p.removePath.empty()) fileCache().erase(p.removePath.string());
+      if (!p.removePath.empty()) fileCache().erase(p.removePath);
       if (p.writePath.empty()) {
         Backend::forgetOrigin(*p.reminder);
         continue;
@@ -756,7 +725,7 @@ struct EventStore::Impl {
         log().error("Wrote %{public}@ but cannot read it back: %{public}@", p.writePath.string(), error);
         continue;
       }
-      fileCache().store(p.writePath.string(), FileCache::Entry{info, file});
+      fileCache().store(p.writePath, FileCache::Entry{info, file});
       if (p.remove) {
         Backend::forgetOrigin(*p.reminder);
       } else {
@@ -862,7 +831,7 @@ struct EventStore::Impl {
       auto file = loadFile(*fs, dir / entry.name);
       if (!file || file->todos.empty()) continue;  // not ours to delete: events, unreadable files
       if (auto e = fs->removeFile(dir / entry.name)) throw fileError(e, "remove", dir / entry.name);
-      fileCache().erase((dir / entry.name).string());
+      fileCache().erase(dir / entry.name);
     }
     writeMetadata(dir / "displayname", std::nullopt);
     writeMetadata(dir / "color", std::nullopt);
@@ -1090,6 +1059,14 @@ void EventStore::fetchRemindersMatchingPredicate(
 
 std::vector<std::shared_ptr<Reminder>> EventStore::remindersMatchingPredicate(const Predicate& predicate) {
   return impl_->matching(predicate);
+}
+
+void EventStore::saveFileCache() {
+  const fs::path& path = impl_->options.fileCachePath;
+  if (path.empty()) return;
+  if (auto e = fileCache().save(*impl_->fs, path, impl_->root())) {
+    log().error("Cannot save the file cache %{public}@: %{public}@", path.string(), e.message());
+  }
 }
 
 std::shared_ptr<Reminder> EventStore::reminderWithExternalIdentifier(std::string_view uid) {

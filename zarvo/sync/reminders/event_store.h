@@ -57,6 +57,11 @@ struct EventStoreOptions {
   bool watchForChanges = true;
   // How long the tree must stay quiet before a burst of changes is announced. Default 100 ms.
   std::chrono::milliseconds coalescingDelay{100};
+  // Where to keep what was read from the task files between processes (empty: nowhere). A process
+  // that starts often, such as a command-line program, then reads and parses only the files that
+  // changed since the last saveFileCache(); each file is still checked against its metadata, so a
+  // change by another program is always seen. Deleting the file is always safe.
+  std::filesystem::path fileCachePath;
 };
 
 // Which reminders a fetch answers. Made by the predicateFor... members.
@@ -132,6 +137,11 @@ class EventStore {
       const Predicate& predicate, std::function<void(std::vector<std::shared_ptr<Reminder>>)> completion);
   // The same answer, synchronously on the caller's thread.
   std::vector<std::shared_ptr<Reminder>> remindersMatchingPredicate(const Predicate& predicate);
+
+  // Writes what the process has read from this store's files to options.fileCachePath, when one is
+  // set and anything changed since it was loaded or saved. Never throws: a copy that cannot be written
+  // is logged, and the next process reads the files instead.
+  void saveFileCache();
 
   // The reminder with this UID in this handle's view, or null.
   std::shared_ptr<Reminder> reminderWithExternalIdentifier(std::string_view uid);
