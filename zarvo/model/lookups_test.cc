@@ -68,6 +68,66 @@ TEST_F(LookupTest, TaskFoundBySourceIdentifierOrTitle) {
                                       "' not found in database"));
 }
 
+// Many reminders are looked up with one read of the records; the answers and their effects are
+// those of one look-up per reminder, in order.
+TEST_F(LookupTest, LookingUpManyAnswersAsOneAtATime) {
+  const auto& source = *calendar_->source();
+  std::vector<std::shared_ptr<reminders::Reminder>> rs;
+  std::vector<std::shared_ptr<Task>> expected;
+  for (int i = 0; i < 40; ++i) {
+    rs.push_back(reminder(std::to_string(i)));
+    expected.push_back(i < 7 ? nullptr : record(rs.back(), source.title()));
+  }
+  // 0: three duplicates; the oldest by timestamp, not by row, wins and the others go.
+  std::vector<std::shared_ptr<Task>> dups;
+  for (int i = 0; i < 3; ++i) {
+    dups.push_back(record(rs[0], source.title()));
+    clock_->advance(1s);
+  }
+  dups[2]->setTimestamp(clock_->now() - 24h);
+  expected[0] = dups[2];
+  // 1: stored under the source's identifier; 2: only another account's; 3: none at all.
+  expected[1] = record(rs[1], source.sourceIdentifier());
+  record(rs[2], "Someone else's account");
+  context_->save();
+  // 4: inserted and not saved yet; 5: its record deleted and not saved yet.
+  expected[4] = record(rs[4], source.title());
+  auto gone = record(rs[5], source.title());
+  context_->save();
+  context_->deleteObject(gone);
+  auto pending = record(rs[4], source.title());
+  pending->setTimestamp(clock_->now() + 1h);  // a younger unsaved duplicate of 4
+  // 6: asked for twice; a null reminder finds nothing.
+  expected[6] = record(rs[6], source.title());
+  context_->save();
+  rs.push_back(rs[6]);
+  expected.push_back(expected[6]);
+  rs.push_back(nullptr);
+  expected.push_back(nullptr);
+
+  platform::ScopedLogCapture log;
+  const auto found = Task::fetch(rs, context_);
+  ASSERT_EQ(found.size(), rs.size());
+  for (size_t i = 0; i < rs.size(); ++i) {
+    EXPECT_EQ(found[i], expected[i]) << "reminder " << i;
+    if (found[i]) {
+      EXPECT_EQ(found[i]->reminder(), rs[i]) << "reminder " << i;
+    }
+  }
+  EXPECT_TRUE(dups[0]->isDeleted());
+  EXPECT_TRUE(dups[1]->isDeleted());
+  EXPECT_FALSE(dups[2]->isDeleted());
+  EXPECT_TRUE(pending->isDeleted());
+  for (int i : {2, 3, 5}) {
+    EXPECT_TRUE(log.sink().contains(platform::LogLevel::debug, "Task with reminderId '" +
+                                                                   rs[i]->calendarItemExternalIdentifier() +
+                                                                   "' not found in database"))
+        << i;
+  }
+  // Without a context there is nothing to find.
+  EXPECT_EQ(Task::fetch(rs, nullptr), std::vector<std::shared_ptr<Task>>(rs.size()));
+}
+
 TEST_F(LookupTest, TaskCreationCopiesTheReminder) {
   auto r = reminder("new");
   r->setCompleted(true);

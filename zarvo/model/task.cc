@@ -1,6 +1,8 @@
 #include "zarvo/model/task.h"
 
 #include <atomic>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "zarvo/model/store/sorting.h"
 #include "zarvo/model/tag.h"
@@ -273,6 +275,62 @@ std::shared_ptr<Task> Task::fetch(const std::shared_ptr<reminders::Reminder>& fr
     for (size_t i = 1; i < results.size(); ++i) managedContext->deleteObject(results[i]);
     return results.front();
   });
+}
+
+std::vector<std::shared_ptr<Task>> Task::fetch(const std::vector<std::shared_ptr<reminders::Reminder>>& from,
+                                              const std::shared_ptr<store::ObjectContext>& managedContext) {
+  std::vector<std::shared_ptr<Task>> found(from.size());
+  if (!managedContext) return found;
+  // Below this many reminders, a query each is cheaper than reading every record.
+  constexpr size_t kBatchFrom = 32;
+  if (from.size() < kBatchFrom) {
+    for (size_t i = 0; i < from.size(); ++i) found[i] = fetch(from[i], managedContext);
+    return found;
+  }
+  auto request = fetchRequest();
+  request.predicate = store::Predicate::format("reminderId != %@", {Value()});
+  // The same order as a single look-up's, so the same record counts as the oldest.
+  request.sortDescriptors = {{"timestamp", true}};
+  request.returnsObjectsAsFaults = false;
+
+  managedContext->performAndWait([&] {
+    std::unordered_map<std::string, std::vector<std::shared_ptr<Task>>> byReminderId;
+    for (auto& task : managedContext->fetch<Task>(request)) {
+      if (auto id = task->reminderId()) byReminderId[*id].push_back(std::move(task));
+    }
+    // A duplicate deleted for one reminder is no longer there for the next, as with single look-ups.
+    std::unordered_set<const Task*> deleted;
+    std::vector<std::shared_ptr<Task>> matches;
+    for (size_t i = 0; i < from.size(); ++i) {
+      const auto& reminder = from[i];
+      if (!reminder) continue;
+      const std::string& externalId = reminder->calendarItemExternalIdentifier();
+      std::optional<std::string> sourceIdentifier, sourceTitle;
+      if (reminder->calendar() && reminder->calendar()->source()) {
+        sourceIdentifier = reminder->calendar()->source()->sourceIdentifier();
+        sourceTitle = reminder->calendar()->source()->title();
+      }
+      matches.clear();
+      if (auto it = byReminderId.find(externalId); it != byReminderId.end()) {
+        for (const auto& task : it->second) {
+          if (deleted.contains(task.get())) continue;
+          const auto sourceId = task->sourceId();
+          if (sourceId == sourceIdentifier || sourceId == sourceTitle) matches.push_back(task);
+        }
+      }
+      if (matches.empty()) {
+        classLog<Task>().debug("Task with reminderId '%{public}@' not found in database", externalId);
+        continue;
+      }
+      matches.front()->setReminder(reminder);
+      for (size_t k = 1; k < matches.size(); ++k) {
+        managedContext->deleteObject(matches[k]);
+        deleted.insert(matches[k].get());
+      }
+      found[i] = matches.front();
+    }
+  });
+  return found;
 }
 
 std::shared_ptr<Task> Task::create(const std::shared_ptr<reminders::Reminder>& from,

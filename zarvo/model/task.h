@@ -141,6 +141,11 @@ class Task : public Item {
   // (performAndWait); throws the store's fetch error, having then changed nothing.
   static std::shared_ptr<Task> fetch(const std::shared_ptr<reminders::Reminder>& from,
                                      const std::shared_ptr<store::ObjectContext>& managedContext);
+  // fetch(from[i], managedContext) for every i, in that order and with the same effects, but reading
+  // the records once rather than once per reminder when there are many. Null where fetch answers none
+  // (all of them without a context); throws as fetch does, having then changed nothing.
+  static std::vector<std::shared_ptr<Task>> fetch(const std::vector<std::shared_ptr<reminders::Reminder>>& from,
+                                                  const std::shared_ptr<store::ObjectContext>& managedContext);
   // A new record for `from`, inserted into `managedContext` when there is one (see createObject).
   static std::shared_ptr<Task> create(const std::shared_ptr<reminders::Reminder>& from,
                                       const std::shared_ptr<store::ObjectContext>& managedContext);

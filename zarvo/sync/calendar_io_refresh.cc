@@ -133,13 +133,12 @@ void CalendarIO::finishRefresh(std::vector<std::shared_ptr<reminders::Reminder>>
   // context, each look-up must also scan them, which would make a first refresh quadratic. Records
   // made here are remembered by identity, so a reminder met twice gets one record, as a look-up
   // would have found it.
-  std::vector<std::shared_ptr<Task>> found(reminders.size());
-  for (size_t i = 0; i < reminders.size(); ++i) {
-    try {
-      found[i] = Task::fetch(reminders[i], context);
-    } catch (const store::StoreError&) {
-      // A failed look-up is treated as a missing record: the task gets a new one.
-    }
+  std::vector<std::shared_ptr<Task>> found;
+  try {
+    found = Task::fetch(reminders, context);
+  } catch (const store::StoreError&) {
+    // A failed look-up is treated as missing records: the tasks get new ones.
+    found.assign(reminders.size(), nullptr);
   }
   std::map<std::pair<std::string, std::string>, std::shared_ptr<Task>> created;
   auto tasks = std::make_shared<TaskArray>();
