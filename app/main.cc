@@ -10,6 +10,7 @@
 
 #include "app/command_error.h"
 #include "app/commands.h"
+#include "app/heap.h"
 #include "app/parse_command.h"
 #include "zarvo/model/store/store_error.h"
 #include "zarvo/model/task.h"
@@ -44,6 +45,7 @@ class QuietLogSink final : public zarvo::platform::LogSink {
 
 int main(int argc, char** argv) {
   using namespace zarvo::app;
+  tuneHeapForOneCommand();
   if (const char* level = std::getenv("ZARVO_LOG_LEVEL"); level == nullptr || *level == '\0') {
     zarvo::platform::Log::setSink(std::make_shared<QuietLogSink>());
   }

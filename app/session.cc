@@ -91,9 +91,12 @@ bool Session::exists(const GlobalOptions& options) {
 
 namespace {
 
-CalendarIO& configuredCalendarIO(const fs::path& root) {
+CalendarIO& configuredCalendarIO(const fs::path& home) {
   reminders::EventStoreOptions options;
-  options.root = root;
+  options.root = home / "reminders";
+  // Each command is a new process: without this copy of the parsed task files, every command would
+  // read and parse all of them again.
+  options.fileCachePath = home / "reminders.cache";
   // A command lives for a moment and holds the home's lock: nobody else of ours writes meanwhile,
   // and a change by another program is seen by the next command.
   options.watchForChanges = false;
@@ -112,7 +115,7 @@ Session::Session(const GlobalOptions& options)
         if (ec) throw RefusedError("cannot create home '" + home_.string() + "': " + ec.message());
         return std::make_unique<Lock>(home_ / "lock");
       }()),
-      io_(configuredCalendarIO(home_ / "reminders")) {
+      io_(configuredCalendarIO(home_)) {
   using reminders::AuthorizationStatus;
   if (io_.eventStore().root() != home_ / "reminders") {
     throw RefusedError("the reminders store is already open elsewhere in this process");
@@ -223,6 +226,7 @@ void Session::finish() {
   io_.commit();
   if (context_->hasChanges()) context_->save();
   platform::MainQueue::drain();
+  io_.eventStore().saveFileCache();
 }
 
 }  // namespace zarvo::app

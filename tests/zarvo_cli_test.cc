@@ -508,6 +508,47 @@ TEST_F(ZarvoCliTest, HelpForEveryCommand) {
   EXPECT_NE(zarvo({"--help"}).out.find("list-default"), std::string::npos);
 }
 
+// The home keeps a copy of the parsed task files for the next command; whatever happens to the copy
+// or to the files behind its back, a command shows what the files say.
+TEST_F(ZarvoCliTest, FileCacheNeverHidesWhatTheFilesSay) {
+  add("Alpha");
+  add("Bravo");
+  ls();
+  const fs::path cache = home_ / "reminders.cache";
+  ASSERT_TRUE(fs::exists(cache));
+
+  // Another program rewrites a file with the same length: only its metadata tells.
+  fs::path alpha;
+  for (const auto& entry : fs::recursive_directory_iterator(home_ / "reminders")) {
+    if (entry.path().extension() == ".ics" && slurp(entry.path()).find("SUMMARY:Alpha") != std::string::npos) {
+      alpha = entry.path();
+    }
+  }
+  ASSERT_FALSE(alpha.empty());
+  std::string text = slurp(alpha);
+  text.replace(text.find("SUMMARY:Alpha"), 13, "SUMMARY:Omega");
+  std::ofstream(alpha, std::ios::binary) << text;
+  EXPECT_EQ(titleSet(ls()), (std::set<std::string>{"Omega", "Bravo"}));
+
+  // A damaged or missing copy is read around.
+  std::string bytes = slurp(cache);
+  bytes[bytes.size() / 2] = static_cast<char>(bytes[bytes.size() / 2] ^ 0x55);
+  std::ofstream(cache, std::ios::binary | std::ios::trunc) << bytes;
+  EXPECT_EQ(titleSet(ls()), (std::set<std::string>{"Omega", "Bravo"}));
+  std::ofstream(cache, std::ios::binary | std::ios::trunc) << "";
+  EXPECT_EQ(titleSet(ls()), (std::set<std::string>{"Omega", "Bravo"}));
+  fs::remove(cache);
+  EXPECT_EQ(titleSet(ls()), (std::set<std::string>{"Omega", "Bravo"}));
+
+  // A task file removed behind its back is gone from the next listing, and edits through the copy
+  // still land on the file.
+  fs::remove(alpha);
+  const json left = ls();
+  ASSERT_EQ(titleSet(left), (std::set<std::string>{"Bravo"}));
+  ok({"edit", left[0]["id"], "--title", "Charlie"});
+  EXPECT_EQ(titleSet(ls()), (std::set<std::string>{"Charlie"}));
+}
+
 TEST_F(ZarvoCliTest, TwoProcessesAddingAtOnceLoseNothing) {
   ok({"lists"});
   std::string script;
