@@ -116,17 +116,17 @@ std::optional<Date> Task::dueDate() const {
   if (!c.year || !c.month || !c.day) return std::nullopt;
   // Sorters and filters ask for the due date of the same tasks over and over; the instant depends
   // only on the components and the process zone, so the last answer is kept.
-  std::string zone = platform::DateCalendar::processTimeZone();
+  const uint64_t zone = platform::DateCalendar::processTimeZoneGeneration();
   {
     std::lock_guard lock(linkMu_);
-    if (dueCache_.components == c && dueCache_.zone == zone) return dueCache_.date;
+    if (dueCache_.zone == zone && dueCache_.components == c) return dueCache_.date;
   }
   std::optional<Date> date;
   if (!c.timeZone || platform::DateCalendar::isKnownTimeZone(*c.timeZone)) {
     date = platform::DateCalendar::current().date(c);
   }
   std::lock_guard lock(linkMu_);
-  dueCache_ = {c, std::move(zone), date};
+  dueCache_ = {c, zone, date};
   return date;
 }
 
@@ -222,12 +222,12 @@ int Task::nextPriority() const { return std::min(priority() + 1, 3); }
 int Task::previousPriority() const { return std::max(priority() - 1, 0); }
 
 platform::Colour Task::titleColor() const {
-  const platform::Colour urgent = dueDays() < 7 ? platform::Colour::systemOrange() : platform::Colour::systemRed();
-  const platform::Colour candidate = isDueTodayOrEarlier() ? urgent : platform::Colour::label();
   // The completion flag alone decides here, not isCompleted (which also needs a completion date).
   auto r = reminder();
   if (r && r->isCompleted()) return platform::Colour::tertiaryLabel();
-  return colorizeTitles() ? candidate : platform::Colour::label();
+  // Counting days is the costly part; only a task due today or earlier needs it.
+  if (!colorizeTitles() || !isDueTodayOrEarlier()) return platform::Colour::label();
+  return dueDays() < 7 ? platform::Colour::systemOrange() : platform::Colour::systemRed();
 }
 
 platform::Colour Task::notesColor() const {

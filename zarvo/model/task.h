@@ -158,7 +158,7 @@ class Task : public Item {
   std::shared_ptr<reminders::Reminder> reminder_;
   struct DueCache {
     std::optional<platform::DateComponents> components;
-    std::string zone;
+    uint64_t zone = 0;  // the process zone's generation
     std::optional<Date> date;
   };
   mutable DueCache dueCache_;  // guarded by linkMu_

@@ -46,6 +46,9 @@ class DateCalendar {
   // nothing when `zoneId` is not a known IANA zone or fixed offset ("GMT+05:30").
   static bool setProcessTimeZone(std::string_view zoneId);
   static std::string processTimeZone();
+  // Moves whenever the process time zone is set: a cheap way to tell that values computed in the
+  // process zone may be stale.
+  static uint64_t processTimeZoneGeneration();
   static bool isKnownTimeZone(std::string_view zoneId);
 
   // The zone this calendar computes in (the process zone now, for `current()`).
