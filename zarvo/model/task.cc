@@ -110,23 +110,25 @@ void Task::setPriority(int priority) {
 }
 
 std::optional<Date> Task::dueDate() const {
-  auto r = reminder();
-  if (!r || !r->dueDateComponents()) return std::nullopt;
-  const platform::DateComponents& c = *r->dueDateComponents();
-  if (!c.year || !c.month || !c.day) return std::nullopt;
   // Sorters and filters ask for the due date of the same tasks over and over; the instant depends
-  // only on the components and the process zone, so the last answer is kept.
+  // only on the components and the process zone, so the last answer is kept. One lock covers both
+  // the link and the kept answer: sorting ten thousand tasks asks a quarter of a million times.
   const uint64_t zone = platform::DateCalendar::processTimeZoneGeneration();
+  platform::DateComponents c;
   {
     std::lock_guard lock(linkMu_);
-    if (dueCache_.zone == zone && dueCache_.components == c) return dueCache_.date;
+    if (!reminder_ || !reminder_->dueDateComponents()) return std::nullopt;
+    const platform::DateComponents& due = *reminder_->dueDateComponents();
+    if (!due.year || !due.month || !due.day) return std::nullopt;
+    if (dueCache_.zone == zone && dueCache_.components == due) return dueCache_.date;
+    c = due;
   }
   std::optional<Date> date;
   if (!c.timeZone || platform::DateCalendar::isKnownTimeZone(*c.timeZone)) {
     date = platform::DateCalendar::current().date(c);
   }
   std::lock_guard lock(linkMu_);
-  dueCache_ = {c, zone, date};
+  dueCache_ = {std::move(c), zone, date};
   return date;
 }
 
