@@ -1,4 +1,4 @@
-// `zarvo list-rm TITLE`: deletes a list and its tasks.
+// `zarvo list-rm TITLE`: deletes a list and its tasks, open and completed, with their records.
 #include <fmt/format.h>
 
 #include "app/command_error.h"
@@ -16,17 +16,22 @@ struct ListRmOptions {
 int run(const ListRmOptions& o, Program& program) {
   Session session(program.globals);
   auto list = session.requireList(o.title);
-  const size_t completed = session.fetch(std::vector<std::shared_ptr<List>>{list}, true).size();
+  const auto completed = session.fetch(std::vector<std::shared_ptr<List>>{list}, true);
   // Read last, so the cache the removal clears holds this list's open tasks.
   const size_t open = session.fetch(std::vector<std::shared_ptr<List>>{list}, false).size();
-  if (open + completed > 0 && !o.force) {
+  const size_t total = open + completed.size();
+  if (total > 0 && !o.force) {
     throw UsageError(fmt::format("list '{}' holds {} task{}; pass --force to delete them with it", list->title(),
-                                 open + completed, open + completed == 1 ? "" : "s"));
+                                 total, total == 1 ? "" : "s"));
   }
   const std::string title = list->title();
+  // Removing the list deletes the records of the tasks in the cache only, which holds the open ones;
+  // the completed ones' records would outlive their reminders. Their deletion is saved by finish(),
+  // so it happens only together with the list's removal.
+  for (const auto& task : completed) session.context()->deleteObject(task);
   session.io().remove(list);
   session.finish();
-  std::cout << fmt::format("Deleted list {} ({} task{})\n", title, open + completed, open + completed == 1 ? "" : "s");
+  std::cout << fmt::format("Deleted list {} ({} task{})\n", title, total, total == 1 ? "" : "s");
   return 0;
 }
 

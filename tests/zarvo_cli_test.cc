@@ -17,6 +17,9 @@
 #include <string>
 #include <vector>
 
+#include "zarvo/model/item.h"
+#include "zarvo/model/task.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -378,6 +381,31 @@ TEST_F(ZarvoCliTest, ListCommands) {
   // With the default list gone, new tasks go to a list that exists.
   add("Buy milk");
   EXPECT_EQ(ls().size(), 1u);
+}
+
+// Removing a list takes the records of all its tasks along, completed ones included: what stays in
+// the records database is exactly the tasks still in the store.
+TEST_F(ZarvoCliTest, ListRmLeavesNoRecordsOfItsTasks) {
+  ok({"list-add", "Work"});
+  add("Send invoice #work");
+  ok({"done", add("Book room #work"), add("Archive mail #work")});
+  add("Keep me");
+  ok({"done", add("Keep me too")});
+  ok({"tag", ls({"--completed", "Work"})[0]["id"], "office"});
+
+  ok({"list-rm", "--force", "Work"});
+
+  std::multiset<std::string> stored;
+  for (const auto& t : ls()) stored.insert(t["uid"]);
+  for (const auto& t : ls({"--completed"})) stored.insert(t["uid"]);
+  EXPECT_EQ(stored.size(), 2u);
+  std::multiset<std::string> recorded;
+  const auto context = zarvo::openObjectContext((home_ / "records.sqlite").string());
+  for (const auto& task : context->fetch<zarvo::Task>(zarvo::Task::fetchRequest())) {
+    recorded.insert(task->reminderId().value_or(""));
+  }
+  context->close();
+  EXPECT_EQ(recorded, stored);
 }
 
 TEST_F(ZarvoCliTest, QuickPrintsTheContractAndCreatesNothing) {
