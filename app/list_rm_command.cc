@@ -1,4 +1,5 @@
-// `zarvo list-rm TITLE`: deletes a list and its tasks, open and completed, with their records.
+// `zarvo list-rm TITLE`: deletes a list and its tasks, open and completed, with their records. With
+// --json it prints {"deleted": the list's object as `lists --json` showed it, "tasks": N}.
 #include <fmt/format.h>
 
 #include "app/command_error.h"
@@ -11,6 +12,7 @@ namespace {
 struct ListRmOptions {
   std::string title;
   bool force = false;
+  bool json = false;
 };
 
 int run(const ListRmOptions& o, Program& program) {
@@ -24,6 +26,7 @@ int run(const ListRmOptions& o, Program& program) {
     throw UsageError(fmt::format("list '{}' holds {} task{}; pass --force to delete them with it", list->title(),
                                  total, total == 1 ? "" : "s"));
   }
+  const nlohmann::ordered_json deleted = listJson(*list, list == session.io().defaultList(), open);
   const std::string title = list->title();
   // Removing the list deletes the records of the tasks in the cache only, which holds the open ones;
   // the completed ones' records would outlive their reminders. Their deletion is saved by finish(),
@@ -31,7 +34,11 @@ int run(const ListRmOptions& o, Program& program) {
   for (const auto& task : completed) session.context()->deleteObject(task);
   session.io().remove(list);
   session.finish();
-  std::cout << fmt::format("Deleted list {} ({} task{})\n", title, total, total == 1 ? "" : "s");
+  if (o.json) {
+    printJson(nlohmann::ordered_json{{"deleted", deleted}, {"tasks", total}});
+  } else {
+    std::cout << fmt::format("Deleted list {} ({} task{})\n", title, total, total == 1 ? "" : "s");
+  }
   return 0;
 }
 
@@ -42,6 +49,9 @@ void registerListRmCommand(CLI::App& app, Program& program) {
   CLI::App* command = app.add_subcommand("list-rm", "Delete a list with its tasks");
   command->add_option("TITLE", o->title, "The list's title (any letter case)")->required();
   command->add_flag("-f,--force", o->force, "Delete the list even when it holds tasks");
+  command->add_flag("--json", o->json,
+                    "Print {\"deleted\": the list as lists showed it, \"tasks\": open and completed tasks deleted "
+                    "with it}");
   command->callback([o, &program] { program.exitCode = run(*o, program); });
 }
 
