@@ -40,4 +40,36 @@ nlohmann::ordered_json tasksJson(const std::vector<std::shared_ptr<Task>>& tasks
   return out;
 }
 
+std::map<std::string, size_t> openTaskCounts(Session& session) {
+  std::map<std::string, size_t> open;
+  for (const auto& task : session.fetch(std::nullopt, false)) ++open[task->calendarId()];
+  return open;
+}
+
+nlohmann::ordered_json listJson(const List& list, bool isDefault, size_t openTasks) {
+  const auto calendar = list.calendar();
+  nlohmann::ordered_json item;
+  item["title"] = list.title();
+  item["id"] = calendar ? calendar->calendarIdentifier() : std::string();
+  item["color"] = calendar && calendar->color() ? nlohmann::ordered_json(calendar->color()->hex())
+                                                : nlohmann::ordered_json(nullptr);
+  item["default"] = isDefault;
+  item["openTasks"] = openTasks;
+  return item;
+}
+
+nlohmann::ordered_json listsJson(const std::vector<std::shared_ptr<List>>& lists,
+                                 const std::shared_ptr<List>& defaultList,
+                                 const std::map<std::string, size_t>& openTasks) {
+  nlohmann::ordered_json out = nlohmann::ordered_json::array();
+  for (const auto& list : lists) {
+    size_t open = 0;
+    if (const auto calendar = list->calendar()) {
+      if (const auto it = openTasks.find(calendar->calendarIdentifier()); it != openTasks.end()) open = it->second;
+    }
+    out.push_back(listJson(*list, list == defaultList, open));
+  }
+  return out;
+}
+
 }  // namespace zarvo::app

@@ -6,7 +6,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cstddef>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -63,5 +65,19 @@ int setCompletion(Program& program, const std::vector<std::string>& ids, bool co
 
 // JSON array of task objects, ids as `ids` shows them.
 nlohmann::ordered_json tasksJson(const std::vector<std::shared_ptr<Task>>& tasks, const Session& session);
+
+// The open tasks of every list, counted by calendar identifier. Reads the store: call it before the
+// command changes anything.
+std::map<std::string, size_t> openTaskCounts(Session& session);
+
+// The object of one list, as `lists --json` and the list commands print it: {"title", "id", "color",
+// "default", "openTasks"}, keys in that order. "id" is the calendar identifier ("" for a list without
+// calendar), "color" "#RRGGBB" ("#RRGGBBAA" when not opaque) or null.
+nlohmann::ordered_json listJson(const List& list, bool isDefault, size_t openTasks);
+
+// JSON array of `lists` in their order; `openTasks` counts by calendar identifier (missing: 0).
+nlohmann::ordered_json listsJson(const std::vector<std::shared_ptr<List>>& lists,
+                                 const std::shared_ptr<List>& defaultList,
+                                 const std::map<std::string, size_t>& openTasks);
 
 }  // namespace zarvo::app

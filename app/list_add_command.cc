@@ -1,4 +1,5 @@
-// `zarvo list-add TITLE`: creates a list at the end of the order.
+// `zarvo list-add TITLE`: creates a list at the end of the order. With --json it prints the new list's
+// object, as `lists --json` shows it.
 #include <fmt/format.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@ namespace {
 
 struct ListAddOptions {
   std::vector<std::string> words;
+  bool json = false;
 };
 
 int run(const ListAddOptions& o, Program& program) {
@@ -26,8 +28,13 @@ int run(const ListAddOptions& o, Program& program) {
   auto list = session.io().createList(title);
   // The application keeps the order: a new list goes last rather than where its folder sorts.
   list->setOrder(static_cast<int16_t>(last + 1));
+  const bool isDefault = list == session.io().defaultList();
   session.finish();
-  std::cout << fmt::format("Created list {}\n", list->title());
+  if (o.json) {
+    printJson(listJson(*list, isDefault, 0));  // a new list holds no tasks
+  } else {
+    std::cout << fmt::format("Created list {}\n", list->title());
+  }
   return 0;
 }
 
@@ -37,6 +44,9 @@ void registerListAddCommand(CLI::App& app, Program& program) {
   auto o = std::make_shared<ListAddOptions>();
   CLI::App* command = app.add_subcommand("list-add", "Create a list");
   command->add_option("TITLE", o->words, "The list's title")->required();
+  command->add_flag("--json", o->json,
+                    "Print the new list as JSON, as lists does: "
+                    "{\"title\", \"id\", \"color\", \"default\", \"openTasks\"}");
   command->callback([o, &program] { program.exitCode = run(*o, program); });
 }
 

@@ -1,4 +1,5 @@
-// `zarvo list-mv TITLE --above TITLE`: moves a list to another list's place in the order.
+// `zarvo list-mv TITLE --above TITLE`: moves a list to another list's place in the order. With --json
+// it prints every list in the new order, as `lists --json` does.
 #include <fmt/format.h>
 
 #include "app/commands.h"
@@ -10,14 +11,21 @@ namespace {
 struct ListMvOptions {
   std::string title;
   std::string above;
+  bool json = false;
 };
 
 int run(const ListMvOptions& o, Program& program) {
   Session session(program.globals);
   auto list = session.requireList(o.title);
   auto above = session.requireList(o.above);
+  // Counted before the move: a read of the store drops changes not yet saved.
+  const auto open = o.json ? openTaskCounts(session) : std::map<std::string, size_t>();
   session.io().reorder(list, above);
   session.finish();
+  if (o.json) {
+    printJson(listsJson(session.lists(), session.io().defaultList(), open));
+    return 0;
+  }
   std::string order;
   for (const auto& l : session.lists()) order += (order.empty() ? "" : ", ") + l->title();
   std::cout << "Lists: " << order << '\n';
@@ -32,6 +40,7 @@ void registerListMvCommand(CLI::App& app, Program& program) {
       "list-mv", "Move a list to another list's place (before it when moving up, after it when moving down)");
   command->add_option("TITLE", o->title, "The list to move")->required();
   command->add_option("--above", o->above, "The list whose place it takes")->required();
+  command->add_flag("--json", o->json, "Print the lists in their new order as JSON, as lists does");
   command->callback([o, &program] { program.exitCode = run(*o, program); });
 }
 

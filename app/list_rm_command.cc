@@ -1,4 +1,5 @@
-// `zarvo list-rm TITLE`: deletes a list and its tasks.
+// `zarvo list-rm TITLE`: deletes a list and its tasks, open and completed, with their records. With
+// --json it prints {"deleted": the list's object as `lists --json` showed it, "tasks": N}.
 #include <fmt/format.h>
 
 #include "app/command_error.h"
@@ -11,22 +12,33 @@ namespace {
 struct ListRmOptions {
   std::string title;
   bool force = false;
+  bool json = false;
 };
 
 int run(const ListRmOptions& o, Program& program) {
   Session session(program.globals);
   auto list = session.requireList(o.title);
-  const size_t completed = session.fetch(std::vector<std::shared_ptr<List>>{list}, true).size();
+  const auto completed = session.fetch(std::vector<std::shared_ptr<List>>{list}, true);
   // Read last, so the cache the removal clears holds this list's open tasks.
   const size_t open = session.fetch(std::vector<std::shared_ptr<List>>{list}, false).size();
-  if (open + completed > 0 && !o.force) {
+  const size_t total = open + completed.size();
+  if (total > 0 && !o.force) {
     throw UsageError(fmt::format("list '{}' holds {} task{}; pass --force to delete them with it", list->title(),
-                                 open + completed, open + completed == 1 ? "" : "s"));
+                                 total, total == 1 ? "" : "s"));
   }
+  const nlohmann::ordered_json deleted = listJson(*list, list == session.io().defaultList(), open);
   const std::string title = list->title();
+  // Removing the list deletes the records of the tasks in the cache only, which holds the open ones;
+  // the completed ones' records would outlive their reminders. Their deletion is saved by finish(),
+  // so it happens only together with the list's removal.
+  for (const auto& task : completed) session.context()->deleteObject(task);
   session.io().remove(list);
   session.finish();
-  std::cout << fmt::format("Deleted list {} ({} task{})\n", title, open + completed, open + completed == 1 ? "" : "s");
+  if (o.json) {
+    printJson(nlohmann::ordered_json{{"deleted", deleted}, {"tasks", total}});
+  } else {
+    std::cout << fmt::format("Deleted list {} ({} task{})\n", title, total, total == 1 ? "" : "s");
+  }
   return 0;
 }
 
@@ -37,6 +49,9 @@ void registerListRmCommand(CLI::App& app, Program& program) {
   CLI::App* command = app.add_subcommand("list-rm", "Delete a list with its tasks");
   command->add_option("TITLE", o->title, "The list's title (any letter case)")->required();
   command->add_flag("-f,--force", o->force, "Delete the list even when it holds tasks");
+  command->add_flag("--json", o->json,
+                    "Print {\"deleted\": the list as lists showed it, \"tasks\": open and completed tasks deleted "
+                    "with it}");
   command->callback([o, &program] { program.exitCode = run(*o, program); });
 }
 

@@ -17,26 +17,13 @@ struct ListsOptions {
 int run(const ListsOptions& o, Program& program) {
   const bool colour = useColour(program.globals.color);
   Session session(program.globals);
-  std::map<std::string, size_t> open;  // by calendar identifier
-  for (const auto& task : session.fetch(std::nullopt, false)) ++open[task->calendarId()];
+  std::map<std::string, size_t> open = openTaskCounts(session);  // by calendar identifier
   const auto lists = session.lists();
   const auto defaultList = session.io().defaultList();
   session.finish();
 
   if (o.json) {
-    nlohmann::ordered_json out = nlohmann::ordered_json::array();
-    for (const auto& list : lists) {
-      auto calendar = list->calendar();
-      nlohmann::ordered_json item;
-      item["title"] = list->title();
-      item["id"] = calendar ? calendar->calendarIdentifier() : std::string();
-      item["color"] = calendar && calendar->color() ? nlohmann::ordered_json(calendar->color()->hex())
-                                                    : nlohmann::ordered_json(nullptr);
-      item["default"] = list == defaultList;
-      item["openTasks"] = calendar ? open[calendar->calendarIdentifier()] : 0;
-      out.push_back(std::move(item));
-    }
-    printJson(out);
+    printJson(listsJson(lists, defaultList, open));
     return 0;
   }
   if (lists.empty()) {

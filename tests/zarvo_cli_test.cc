@@ -17,6 +17,9 @@
 #include <string>
 #include <vector>
 
+#include "zarvo/model/item.h"
+#include "zarvo/model/task.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -380,6 +383,71 @@ TEST_F(ZarvoCliTest, ListCommands) {
   EXPECT_EQ(ls().size(), 1u);
 }
 
+TEST_F(ZarvoCliTest, ListCommandsPrintTheObjectsListsPrints) {
+  const auto listsJson = [&] { return json::parse(ok({"lists", "--json"})); };
+  const auto entry = [](const json& lists, const std::string& title) {
+    for (const auto& l : lists) {
+      if (l["title"] == title) return l;
+    }
+    return json();
+  };
+
+  const json added = json::parse(ok({"list-add", "--json", "Work"}));
+  std::vector<std::string> keys;
+  for (const auto& [k, v] : added.items()) keys.push_back(k);
+  EXPECT_EQ(keys, (std::vector<std::string>{"title", "id", "color", "default", "openTasks"}));
+  EXPECT_FALSE(added["id"].get<std::string>().empty());
+  EXPECT_EQ(added, entry(listsJson(), "Work"));
+  EXPECT_EQ(added["default"], false);
+  EXPECT_EQ(added["openTasks"], 0);
+
+  add("Send invoice #work");
+  ok({"done", add("Book room #work")});
+  const json chosen = json::parse(ok({"list-default", "--json", "work"}));
+  EXPECT_EQ(chosen, entry(listsJson(), "Work"));
+  EXPECT_EQ(chosen["default"], true);
+  EXPECT_EQ(chosen["openTasks"], 1);  // the completed task is not counted
+
+  ok({"list-add", "Family"});
+  const json moved = json::parse(ok({"list-mv", "--json", "Family", "--above", "Reminders"}));
+  EXPECT_EQ(moved, listsJson());
+  std::vector<std::string> order;
+  for (const auto& l : moved) order.push_back(l["title"]);
+  EXPECT_EQ(order, (std::vector<std::string>{"Family", "Reminders", "Work"}));
+
+  const json before = entry(listsJson(), "Work");
+  const json removed = json::parse(ok({"list-rm", "--force", "--json", "Work"}));
+  EXPECT_EQ(removed, (json{{"deleted", before}, {"tasks", 2}}));
+  EXPECT_TRUE(entry(listsJson(), "Work").is_null());
+  EXPECT_EQ(json::parse(ok({"list-rm", "--json", "Family"})),
+            (json{{"deleted", entry(moved, "Family")}, {"tasks", 0}}));
+}
+
+// Removing a list takes the records of all its tasks along, completed ones included: what stays in
+// the records database is exactly the tasks still in the store.
+TEST_F(ZarvoCliTest, ListRmLeavesNoRecordsOfItsTasks) {
+  ok({"list-add", "Work"});
+  add("Send invoice #work");
+  ok({"done", add("Book room #work"), add("Archive mail #work")});
+  add("Keep me");
+  ok({"done", add("Keep me too")});
+  ok({"tag", ls({"--completed", "Work"})[0]["id"], "office"});
+
+  ok({"list-rm", "--force", "Work"});
+
+  std::multiset<std::string> stored;
+  for (const auto& t : ls()) stored.insert(t["uid"]);
+  for (const auto& t : ls({"--completed"})) stored.insert(t["uid"]);
+  EXPECT_EQ(stored.size(), 2u);
+  std::multiset<std::string> recorded;
+  const auto context = zarvo::openObjectContext((home_ / "records.sqlite").string());
+  for (const auto& task : context->fetch<zarvo::Task>(zarvo::Task::fetchRequest())) {
+    recorded.insert(task->reminderId().value_or(""));
+  }
+  context->close();
+  EXPECT_EQ(recorded, stored);
+}
+
 TEST_F(ZarvoCliTest, QuickPrintsTheContractAndCreatesNothing) {
   const Outcome run = zarvo({"quick", "--json", "--tz", kZone, "--ref", kRef, "--list", "Work", "--list", "work",
                              "tomorrow at 5pm call #WORK !!"});
@@ -448,6 +516,14 @@ TEST_F(ZarvoCliTest, BadInputChangesNothing) {
            {{"list-mv", "Work", "--above", "Nowhere"}, 2},
            {{"list-mv", "Work"}, 2},
            {{"list-default", "Nowhere"}, 2},
+           // With --json a refusal prints no document, only the error.
+           {{"list-add", "--json", "work"}, 2},
+           {{"list-rm", "--json", "Nowhere"}, 2},
+           {{"list-rm", "--json", "Work"}, 2},
+           {{"list-mv", "--json", "Work", "--above", "Nowhere"}, 2},
+           {{"list-mv", "--json", "Nowhere", "--above", "Work"}, 2},
+           {{"list-default", "--json", "Nowhere"}, 2},
+           {{"done", "--json", "zzzzzzz"}, 2},
            {{"frobnicate"}, 2},
            {{"ls", "--home", "/tmp"}, 2},  // --home belongs before the command
        }) {
@@ -455,6 +531,7 @@ TEST_F(ZarvoCliTest, BadInputChangesNothing) {
     EXPECT_EQ(run.status, bad.status) << join(bad.args) << "\n" << run.err;
     EXPECT_EQ(run.err.rfind("zarvo: ", 0), 0u) << join(bad.args) << run.err;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << join(bad.args) << run.err;
+    EXPECT_EQ(run.out, "") << join(bad.args);
   }
   EXPECT_EQ(snapshot(home_ / "reminders"), before);
   EXPECT_EQ(ls(), tasksBefore);
