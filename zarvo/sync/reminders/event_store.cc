@@ -1064,6 +1064,12 @@ std::vector<std::shared_ptr<Reminder>> EventStore::remindersMatchingPredicate(co
 void EventStore::saveFileCache() {
   const fs::path& path = impl_->options.fileCachePath;
   if (path.empty()) return;
+  {
+    // A handle that never fetched has not merged the saved copy into memory; writing now would
+    // replace that copy with the few files it wrote. The copy on disk stays valid without them.
+    std::lock_guard lock(impl_->mu);
+    if (!impl_->fileCacheLoaded) return;
+  }
   if (auto e = fileCache().save(*impl_->fs, path, impl_->root())) {
     log().error("Cannot save the file cache %{public}@: %{public}@", path.string(), e.message());
   }

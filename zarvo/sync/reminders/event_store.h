@@ -139,7 +139,7 @@ class EventStore {
   std::vector<std::shared_ptr<Reminder>> remindersMatchingPredicate(const Predicate& predicate);
 
   // Writes what the process has read from this store's files to options.fileCachePath, when one is
-  // set and anything changed since it was loaded or saved. Never throws: a copy that cannot be written
+  // set, this handle has fetched (and so merged the saved copy), and anything changed since. Never throws: a copy that cannot be written
   // is logged, and the next process reads the files instead.
   void saveFileCache();
 

@@ -295,6 +295,24 @@ TEST_F(StoreFileCacheTest, UnchangedCacheIsNotRewritten) {
   EXPECT_EQ(fs_->creations, 0);
 }
 
+// A process that only writes (adds a task without listing) keeps the saved copy whole: the next one
+// reads just the new file.
+TEST_F(StoreFileCacheTest, WritingWithoutFetchingKeepsTheCopy) {
+  titlesInNewProcess();
+  clearSharedFileCache();
+  {
+    EventStore store(options());
+    auto r = Reminder::reminderWithEventStore(store);
+    r->setCalendar(store.defaultCalendarForNewReminders());
+    r->setTitle("Added");
+    store.saveReminder(r, true);
+    store.saveFileCache();
+  }
+  fs_->reads = 0;
+  EXPECT_EQ(titlesInNewProcess().size(), 6u);
+  EXPECT_EQ(fs_->reads, 1);
+}
+
 TEST_F(StoreFileCacheTest, DamagedCopyFallsBackToTheFiles) {
   titlesInNewProcess();
   std::string bytes = readFile(dir_.path() / "files.cache");
