@@ -413,13 +413,19 @@ std::optional<std::vector<std::pair<fs::path, FileCache::Entry>>> FileCache::dec
 }
 
 bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const fs::path& root, std::string& why) {
+  auto forget = [&] {
+    // Whatever was saved there before is gone or unusable: the next save must write.
+    std::lock_guard lock(mu_);
+    savedAt_.erase(cachePath.native());
+    return false;
+  };
   std::string bytes;
   if (auto e = fs.readFile(cachePath, bytes)) {
     why = e.message();
-    return false;
+    return forget();
   }
   auto entries = decode(bytes, root, why);
-  if (!entries) return false;
+  if (!entries) return forget();
   std::lock_guard lock(mu_);
   for (auto& [path, entry] : *entries) {
     // What this process read itself is at least as fresh.

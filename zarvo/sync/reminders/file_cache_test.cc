@@ -288,11 +288,19 @@ TEST_F(StoreFileCacheTest, DeletedFilesLeaveTheCopy) {
   EXPECT_EQ(decoded->size(), 4u);
 }
 
-TEST_F(StoreFileCacheTest, UnchangedCacheIsNotRewritten) {
+TEST_F(StoreFileCacheTest, UnchangedCacheIsNotRewrittenUnlessItWentMissing) {
   titlesInNewProcess();
   fs_->creations = 0;
   titlesInNewProcess();
   EXPECT_EQ(fs_->creations, 0);
+  // Deleted while this process still holds everything in memory: the next handle writes it again.
+  fs::remove(dir_.path() / "files.cache");
+  {
+    EventStore store(options());
+    store.remindersMatchingPredicate(store.predicateForIncompleteReminders({}, {}, {}));
+    store.saveFileCache();
+  }
+  EXPECT_TRUE(fs::exists(dir_.path() / "files.cache"));
 }
 
 // A process that only writes (adds a task without listing) keeps the saved copy whole: the next one
