@@ -257,6 +257,16 @@ Date DateCalendar::adding(CalendarUnit unit, int64_t value, Date date) const {
     case CalendarUnit::nanosecond: return addingExactly(date, value, 1);
     default: break;
   }
+  // A Date spans under 600 years, so a longer move ends past its end from any start. Answering that
+  // here keeps huge counts away from ICU, whose field arithmetic wraps (a billion months forward
+  // came out in the past).
+  constexpr int64_t kSpanYears = 600;
+  int64_t limit = kSpanYears * 366;  // days
+  if (unit == CalendarUnit::era || unit == CalendarUnit::year) limit = kSpanYears;
+  if (unit == CalendarUnit::month) limit = kSpanYears * 12;
+  if (unit == CalendarUnit::weekOfYear) limit = kSpanYears * 53;
+  if (value > limit) return Date::max();
+  if (value < -limit) return Date::min();
   icu::Calendar& cal = calendarFor(timeZone());
   const SplitDate d = split(date);
   UErrorCode status = U_ZERO_ERROR;

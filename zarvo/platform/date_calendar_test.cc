@@ -146,7 +146,11 @@ TEST(DateCalendarTest, InstantsBeyondADateSaturate) {
       {CalendarUnit::nanosecond, 1, Date::max() - std::chrono::nanoseconds(1), Date::max()},
       {CalendarUnit::day, 1, Date::max(), Date::max()},
       {CalendarUnit::year, 1000, ref, Date::max()},
+      {CalendarUnit::year, 200, ref, utc.date({.year = 2224, .month = 3, .day = 11, .hour = 10})},
       {CalendarUnit::year, -1000, ref, Date::min()},
+      {CalendarUnit::month, 999'999'999'999, ref, Date::max()},
+      {CalendarUnit::weekOfYear, std::numeric_limits<int64_t>::max(), ref, Date::max()},
+      {CalendarUnit::day, -9'999'999'999, ref, Date::min()},
   };
   for (const MoveRow& row : moveRows) {
     SCOPED_TRACE(row.value);
