@@ -75,7 +75,8 @@ bool ParsedComponents::isPossibleDate() const {
   Date instant = moment();
   DateComponents readBack;
   if (auto offset = known_.get(ComponentUnit::timeZoneOffset)) {
-    instant += std::chrono::seconds(*offset * 60);
+    // Through the calendar, which saturates at Date's ends rather than overflowing.
+    instant = DateCalendar::gregorianUTC().adding(CalendarUnit::minute, *offset, instant);
     readBack = DateCalendar::gregorianUTC().components(instant);
   } else {
     readBack = DateCalendar::current().components(instant);

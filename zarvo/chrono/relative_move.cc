@@ -16,7 +16,8 @@ Date moveBy(Date ref, RelativeUnit unit, Amount amount, int sign) {
       case RelativeUnit::minute: return calendar.adding(CalendarUnit::minute, n, ref);
       case RelativeUnit::hour: return calendar.adding(CalendarUnit::hour, n, ref);
       case RelativeUnit::day: return calendar.adding(CalendarUnit::day, n, ref);
-      case RelativeUnit::week: return calendar.adding(CalendarUnit::day, 7 * n, ref);
+      // Weeks of 7 days, counted by the calendar: `7 * n` overflows for a long enough phrase.
+      case RelativeUnit::week: return calendar.adding(CalendarUnit::weekOfYear, n, ref);
       case RelativeUnit::month: return calendar.adding(CalendarUnit::month, n, ref);
       case RelativeUnit::year: return calendar.adding(CalendarUnit::year, n, ref);
     }

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <type_traits>
 
 #include "zarvo/platform/text.h"
 
@@ -103,10 +104,32 @@ SplitDate split(Date date) {
   return {static_cast<UDate>(ms), rest};
 }
 
+// A Date counts nanoseconds in 64 bits, so it holds about 1677-09-21 to 2262-04-11. Instants beyond
+// (a phrase's year 4048, a far move) saturate at those ends instead of wrapping into an unrelated date.
+// `extraNanos` is below one millisecond in magnitude.
+static_assert(std::is_same_v<Date::duration, std::chrono::nanoseconds>, "a Date counts nanoseconds");
+
 Date fromMillis(UDate millis, int64_t extraNanos = 0) {
-  using namespace std::chrono;
-  const auto ms = static_cast<int64_t>(std::floor(millis));
-  return Date(duration_cast<Date::duration>(milliseconds(ms) + nanoseconds(extraNanos)));
+  constexpr int64_t kNanosPerMilli = 1'000'000;
+  constexpr auto kMaxMillis = static_cast<double>(Date::duration::max().count() / kNanosPerMilli);
+  constexpr auto kMinMillis = static_cast<double>(Date::duration::min().count() / kNanosPerMilli);
+  const double floored = std::floor(millis);
+  // Strictly inside, so a sub-millisecond remainder cannot carry past the end either.
+  if (!(floored < kMaxMillis)) return Date::max();
+  if (!(floored > kMinMillis)) return Date::min();
+  const auto ms = static_cast<int64_t>(floored);
+  return Date(Date::duration(ms * kNanosPerMilli + extraNanos));
+}
+
+// `date` moved by `value` units of `nanosPerUnit` nanoseconds, saturating at Date's ends.
+Date addingExactly(Date date, int64_t value, int64_t nanosPerUnit) {
+  int64_t delta = 0;
+  int64_t moved = 0;
+  if (__builtin_mul_overflow(value, nanosPerUnit, &delta) ||
+      __builtin_add_overflow(date.time_since_epoch().count(), delta, &moved)) {
+    return value < 0 ? Date::min() : Date::max();
+  }
+  return Date(Date::duration(moved));
 }
 
 int32_t clampField(int64_t v) {
@@ -228,12 +251,22 @@ Date DateCalendar::date(const DateComponents& c) const {
 Date DateCalendar::adding(CalendarUnit unit, int64_t value, Date date) const {
   using namespace std::chrono;
   switch (unit) {
-    case CalendarUnit::hour: return date + duration_cast<Date::duration>(hours(value));
-    case CalendarUnit::minute: return date + duration_cast<Date::duration>(minutes(value));
-    case CalendarUnit::second: return date + duration_cast<Date::duration>(seconds(value));
-    case CalendarUnit::nanosecond: return date + duration_cast<Date::duration>(nanoseconds(value));
+    case CalendarUnit::hour: return addingExactly(date, value, nanoseconds(hours(1)).count());
+    case CalendarUnit::minute: return addingExactly(date, value, nanoseconds(minutes(1)).count());
+    case CalendarUnit::second: return addingExactly(date, value, nanoseconds(seconds(1)).count());
+    case CalendarUnit::nanosecond: return addingExactly(date, value, 1);
     default: break;
   }
+  // A Date spans under 600 years, so a longer move ends past its end from any start. Answering that
+  // here keeps huge counts away from ICU, whose field arithmetic wraps (a billion months forward
+  // came out in the past).
+  constexpr int64_t kSpanYears = 600;
+  int64_t limit = kSpanYears * 366;  // days
+  if (unit == CalendarUnit::era || unit == CalendarUnit::year) limit = kSpanYears;
+  if (unit == CalendarUnit::month) limit = kSpanYears * 12;
+  if (unit == CalendarUnit::weekOfYear) limit = kSpanYears * 53;
+  if (value > limit) return Date::max();
+  if (value < -limit) return Date::min();
   icu::Calendar& cal = calendarFor(timeZone());
   const SplitDate d = split(date);
   UErrorCode status = U_ZERO_ERROR;

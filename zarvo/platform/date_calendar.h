@@ -66,6 +66,9 @@ class DateCalendar {
 
   // `date` moved by `value` units. Day and larger units keep the wall-clock time across DST changes;
   // hour and smaller units are exact durations.
+  //
+  // Here and in `date`, an instant beyond what a Date holds (about 1677-09-21 to 2262-04-11) comes
+  // out as Date::min() or Date::max(), never as a wrapped-around date.
   Date adding(CalendarUnit unit, int64_t value, Date date) const;
 
   Date startOfDay(Date date) const;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace zarvo::platform {
 namespace {
 
@@ -103,6 +105,57 @@ TEST(DateCalendarTest, IsoStringHasMillisecondsAndOffset) {
   EXPECT_EQ(isoString(d, kolkata), "2024-03-11T21:30:00.007+05:30");
   auto ny = *DateCalendar::inZone("America/New_York");
   EXPECT_EQ(isoString(d, ny), "2024-03-11T12:00:00.007-04:00");
+}
+
+// A Date counts nanoseconds in 64 bits: 1677-09-21T00:12:43.145Z to 2262-04-11T23:47:16.854Z. Fields
+// and moves beyond that come out as its ends; the last whole seconds inside stay exact. (Year 4048 and
+// 1414 come from date phrases the fuzzer found; they used to wrap around into an unrelated date.)
+TEST(DateCalendarTest, InstantsBeyondADateSaturate) {
+  using std::chrono::seconds;
+  const auto utc = DateCalendar::gregorianUTC();
+  struct FieldsRow {
+    DateComponents fields;
+    Date expected;
+  };
+  const FieldsRow fieldRows[] = {
+      {{.year = 4048, .month = 4, .day = 1}, Date::max()},
+      {{.year = 1414, .month = 1, .day = 1}, Date::min()},
+      {{.year = 2262, .month = 4, .day = 11, .hour = 23, .minute = 47, .second = 17}, Date::max()},
+      {{.year = 2262, .month = 4, .day = 11, .hour = 23, .minute = 47, .second = 16}, Date(seconds(9'223'372'036))},
+      {{.year = 1677, .month = 9, .day = 21, .hour = 0, .minute = 12, .second = 43}, Date::min()},
+      {{.year = 1677, .month = 9, .day = 21, .hour = 0, .minute = 12, .second = 44}, Date(seconds(-9'223'372'036))},
+  };
+  for (const FieldsRow& row : fieldRows) {
+    SCOPED_TRACE(*row.fields.year);
+    EXPECT_EQ(utc.date(row.fields), row.expected);
+  }
+
+  const Date ref = utc.date({.year = 2024, .month = 3, .day = 11, .hour = 10});
+  struct MoveRow {
+    CalendarUnit unit;
+    int64_t value;
+    Date from;
+    Date expected;
+  };
+  const MoveRow moveRows[] = {
+      {CalendarUnit::hour, 9'999'999'999, ref, Date::max()},
+      {CalendarUnit::hour, -9'999'999'999, ref, Date::min()},
+      {CalendarUnit::second, std::numeric_limits<int64_t>::min(), ref, Date::min()},
+      {CalendarUnit::minute, 1, Date::max(), Date::max()},
+      {CalendarUnit::nanosecond, -1, Date::min(), Date::min()},
+      {CalendarUnit::nanosecond, 1, Date::max() - std::chrono::nanoseconds(1), Date::max()},
+      {CalendarUnit::day, 1, Date::max(), Date::max()},
+      {CalendarUnit::year, 1000, ref, Date::max()},
+      {CalendarUnit::year, 200, ref, utc.date({.year = 2224, .month = 3, .day = 11, .hour = 10})},
+      {CalendarUnit::year, -1000, ref, Date::min()},
+      {CalendarUnit::month, 999'999'999'999, ref, Date::max()},
+      {CalendarUnit::weekOfYear, std::numeric_limits<int64_t>::max(), ref, Date::max()},
+      {CalendarUnit::day, -9'999'999'999, ref, Date::min()},
+  };
+  for (const MoveRow& row : moveRows) {
+    SCOPED_TRACE(row.value);
+    EXPECT_EQ(utc.adding(row.unit, row.value, row.from), row.expected);
+  }
 }
 
 }  // namespace

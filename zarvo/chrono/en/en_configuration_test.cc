@@ -148,5 +148,45 @@ TEST(ENDatesConfigurationTest, AMergedTimeInTheSpringForwardGapMovesLater) {
   }
 }
 
+// A Date holds about 1677-09-21 to 2262-04-11. Phrases beyond it (inputs the fuzzer found) must give a
+// date at the near end of that range, never one wrapped around into it, and strict, which checks that
+// the stated fields read back, must not take them for real dates.
+TEST(ENDatesConfigurationTest, DatesBeyondTheRepresentableRangeSaturate) {
+  struct Row {
+    const char16_t* text;
+    bool future;      // beyond the upper end (else the lower)
+    bool strictFinds; // a relative phrase states only what it computed from the saturated date
+  };
+  const Row rows[] = {
+      {u"rwa 4048-04-01", true, false},
+      {u"1/1414", false, false},
+      {u"3/12/2300", true, false},
+      // With a zone offset, reading the fields back moves the saturated instant once more.
+      {u"2424-03-11T11:30:00+01:00", true, false},
+      {u"in 9999999 hours", true, true},
+      {u"9999999 days ago", false, true},
+      {u"in 8888888888888888888 weeks", true, false},
+      {u"8888888888888888888 weeks ago", false, false},
+      // ICU's month arithmetic wrapped this into the past.
+      {u"in 999999999999 months", true, false},
+  };
+  ScopedTimeZone zone("Europe/Berlin");
+  const Date ref = localDate(2024, 3, 11, 10, 0);
+  const Date lateBound = utcDate(2262, 1, 1);
+  const Date earlyBound = utcDate(1678, 1, 1);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(platform::toUtf8(row.text));
+    const auto casual = Chrono::casual().parse(std::u16string_view(row.text), ref);
+    ASSERT_EQ(casual.size(), 1u);
+    const Date date = casual[0].start().date();
+    if (row.future) {
+      EXPECT_GE(date, lateBound) << iso(date);
+    } else {
+      EXPECT_LE(date, earlyBound) << iso(date);
+    }
+    EXPECT_EQ(Chrono::strict().parse(std::u16string_view(row.text), ref).size(), row.strictFinds ? 1u : 0u);
+  }
+}
+
 }  // namespace
 }  // namespace zarvo::chrono

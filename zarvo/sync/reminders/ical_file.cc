@@ -207,9 +207,15 @@ void prepareParser() {
 }
 
 Date utcDate(int year, int month, int day, int hour, int minute, int second) {
+  using std::chrono::seconds;
   sys_days d = std::chrono::year_month_day(std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)),
                                            std::chrono::day(static_cast<unsigned>(day)));
-  return Date(d) + std::chrono::hours(hour) + std::chrono::minutes(minute) + std::chrono::seconds(second);
+  // Whole seconds hold any int year; a Date's nanoseconds only about 1677-09-21 to 2262-04-11.
+  const std::chrono::sys_seconds at = d + std::chrono::hours(hour) + std::chrono::minutes(minute) + seconds(second);
+  constexpr seconds kLimit = std::chrono::duration_cast<seconds>(Date::duration::max());
+  if (at.time_since_epoch() >= kLimit) return Date::max();
+  if (at.time_since_epoch() <= -kLimit) return Date::min();
+  return Date(at);
 }
 
 std::shared_ptr<const TodoFile> parseTodoFile(std::filesystem::path path, std::string content,

@@ -115,7 +115,8 @@ std::optional<std::string> resolveTzid(std::string_view tzid, std::string_view v
 // Initialises libical's process-wide state (its UTC zone) once, before threads parse concurrently.
 void prepareParser();
 
-// civil <-> instant in UTC
+// The instant of a civil time in UTC; times beyond what a Date holds (about 1677-09-21 to
+// 2262-04-11, as a year 6161 in a damaged file) give Date::max() or Date::min().
 Date utcDate(int year, int month, int day, int hour, int minute, int second);
 
 }  // namespace zarvo::reminders::detail

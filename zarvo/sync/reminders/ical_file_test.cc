@@ -211,6 +211,31 @@ TEST(RemindersIcalFile, InsertionAtARemovedAlarmKeepsTheFileWellFormed) {
             "DTSTAMP:20261205T000000Z\r\nLAST-MODIFIED:20261205T000000Z\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
 }
 
+// Times a Date cannot hold (it spans about 1677 to 2262) read as its ends instead of wrapping around;
+// the file stays editable. LAST-MODIFIED is the line of a damaged file the fuzzer found.
+TEST(RemindersIcalFile, TimesBeyondWhatADateHoldsSaturate) {
+  const std::string text =
+      "BEGIN:VCALENDAR\nBEGIN:VTODO\nUID:far\nCREATED:00010101T000000Z\nLAST-MODIFIED:61611149T150500Z\n"
+      "STATUS:COMPLETED\nCOMPLETED:99991231T235959Z\nBEGIN:VALARM\nACTION:DISPLAY\n"
+      "TRIGGER;VALUE=DATE-TIME:30000101T000000Z\nEND:VALARM\nEND:VTODO\nEND:VCALENDAR\n";
+  std::string error;
+  auto file = detail::parseTodoFile("x.ics", text, {}, error);
+  ASSERT_NE(file, nullptr) << error;
+  const detail::TodoFields& f = file->todos.at(0).fields;
+  EXPECT_EQ(f.creationDate, Date::min());
+  EXPECT_EQ(f.lastModified, Date::max());
+  EXPECT_EQ(f.completionDate, Date::max());
+  ASSERT_EQ(file->todos[0].alarms.size(), 1u);
+  EXPECT_EQ(file->todos[0].alarms[0].absolute, Date::max());
+
+  detail::DesiredTodo want{.uid = "far", .title = "Renamed", .notes = {}, .priority = 0, .due = {},
+                           .completed = true, .completionDate = f.completionDate,
+                           .alarms = file->todos[0].alarms, .now = utc(2026, 12, 5)};
+  auto edited = detail::parseTodoFile("x.ics", detail::editTodo(*file, 0, want), {}, error);
+  ASSERT_NE(edited, nullptr) << error;
+  EXPECT_EQ(edited->todos.at(0).fields.title, "Renamed");
+}
+
 TEST(RemindersIcalFile, TzidsResolveThroughPrefixesWindowsNamesAndVtimezones) {
   EXPECT_EQ(detail::resolveTzid("Europe/Berlin"), "Europe/Berlin");
   EXPECT_EQ(detail::resolveTzid("/mozilla.org/20050126_1/America/New_York"), "America/New_York");

@@ -1,0 +1,82 @@
+// The date engine on arbitrary text: the casual and the strict configuration, English preferred
+// (as quick entry and `zarvo parse` run it), against one fixed reference date.
+//
+// Every result must stand where it says: its index and length lie within the UTF-16 input and its
+// text is exactly the input there. Results come ordered by index (quick entry takes the last one as
+// the phrase to cut out). Dates of every result must be computable.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fuzz_support.h"
+#include "zarvo/chrono/chrono.h"
+#include "zarvo/platform/text.h"
+
+namespace {
+
+using zarvo::Date;
+using zarvo::chrono::Chrono;
+using zarvo::chrono::OptionType;
+using zarvo::chrono::Options;
+using zarvo::chrono::ParsedResult;
+using zarvo::fuzz::check;
+
+Date gReference;
+
+void checkResults(std::u16string_view text, const std::vector<ParsedResult>& results) {
+  const auto size = static_cast<int64_t>(text.size());
+  int64_t previous = 0;
+  for (const ParsedResult& r : results) {
+    check(!r.isMoveIndexMode(), "a move-index marker reached the caller");
+    check(!r.text().empty(), "a result with empty text");
+    check(r.index() >= 0 && r.index() <= size, "result index outside the input");
+    check(r.endPosition() <= size, "result text runs past the end of the input");
+    check(text.substr(static_cast<size_t>(r.index()), r.text().size()) == r.text(),
+          "result text differs from the input at its index");
+    check(r.index() >= previous, "results are not ordered by index");
+    previous = r.index();
+    // Computing the instants must neither crash nor trip a sanitizer.
+    (void)r.start().date();
+    (void)r.start().isPossibleDate();
+    if (r.end()) (void)r.end()->date();
+  }
+}
+
+// Options from the last five bytes: which keys are present, and small hour values (out-of-range
+// hours included), as `zarvo parse --option NAME=INT` passes them.
+Options optionsFromTail(const uint8_t* data, size_t size) {
+  Options opt;
+  if (size < 5) return opt;
+  const uint8_t* tail = data + size - 5;
+  const uint8_t present = tail[0];
+  const OptionType hours[] = {OptionType::morning, OptionType::afternoon, OptionType::evening, OptionType::noon};
+  for (size_t i = 0; i < 4; ++i) {
+    if (present & (1u << i)) opt[hours[i]] = static_cast<int8_t>(tail[1 + i]);
+  }
+  if (present & 0x10) opt[OptionType::forwardDate] = 1;
+  return opt;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  zarvo::fuzz::setUpProcess();
+  Chrono::setPreferredLanguage(zarvo::chrono::Language::english);
+  gReference = zarvo::fuzz::referenceDate();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view utf8(reinterpret_cast<const char*>(data), size);
+  // The engine's own UTF-8 overloads convert the same way (ill-formed bytes become U+FFFD).
+  const std::u16string text = zarvo::platform::utf16(utf8);
+
+  checkResults(text, Chrono::casual().parse(std::u16string_view(text), gReference));
+  checkResults(text, Chrono::strict().parse(std::u16string_view(text), gReference));
+  if (const Options opt = optionsFromTail(data, size); !opt.empty()) {
+    checkResults(text, Chrono::casual().parse(std::u16string_view(text), gReference, opt));
+  }
+  return 0;
+}
