@@ -240,11 +240,14 @@ bool readFile(Reader& r, const fs::path& root, std::pair<fs::path, FileCache::En
     todo.recurrenceOverride = r.flag();
     consistent = consistent && todo.begin <= todo.endLineBegin && todo.endLineBegin <= todo.end && todo.end <= size;
     todo.lines.resize(r.count());
+    // Edits splice by these offsets: each line lies inside its VTODO, after the one before it.
+    size_t previousEnd = todo.begin;
     for (PropertyLine& line : todo.lines) {
       line.name = r.str();
       line.begin = r.u();
       line.end = r.u();
-      consistent = consistent && line.begin <= line.end && line.end <= size;
+      consistent = consistent && previousEnd <= line.begin && line.begin <= line.end && line.end <= todo.endLineBegin;
+      previousEnd = line.end;
     }
     const size_t origins = r.count();
     todo.alarmOrigins.reserve(origins);
