@@ -12,7 +12,6 @@
 #include <iterator>
 #include <string>
 
-#include "file_cache_framing.h"
 #include "fuzz_support.h"
 #include "zarvo/sync/reminders/file_cache.h"
 #include "zarvo/sync/reminders/ical_file.h"
@@ -64,9 +63,10 @@ int main(int argc, char** argv) {
     cache.store(path, {info, std::move(file)});
   }
   const std::string encoded = cache.encode(root);
-  zarvo::fuzz::verifyFraming(encoded);
+  std::string why;
+  const auto payload = zarvo::reminders::detail::FileCache::payloadOf(encoded, why);
   const std::string prefix = argv[1];
-  if (!writeBytes(prefix + ".cache", encoded) || !writeBytes(prefix + ".payload", zarvo::fuzz::cachePayload(encoded))) {
+  if (!payload || !writeBytes(prefix + ".cache", encoded) || !writeBytes(prefix + ".payload", *payload)) {
     std::fprintf(stderr, "cannot write %s.*\n", prefix.c_str());
     return 1;
   }

@@ -373,12 +373,16 @@ std::string FileCache::encode(const fs::path& root) {
   std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   w.u(entries.size());
   for (const auto& [relative, entry] : entries) writeFile(w, relative, entry->info, *entry->file);
-  return header(w.out.size(), checksum(w.out)) + w.out;
+  return frame(w.out);
 }
 
-std::optional<std::vector<std::pair<fs::path, FileCache::Entry>>> FileCache::decode(std::string_view bytes,
-                                                                                    const fs::path& root,
-                                                                                    std::string& why) {
+std::string FileCache::frame(std::string_view payload) {
+  std::string out = header(payload.size(), checksum(payload));
+  out.append(payload);
+  return out;
+}
+
+std::optional<std::string_view> FileCache::payloadOf(std::string_view bytes, std::string& why) {
   if (!bytes.starts_with(kMagic)) {
     why = "not a file cache";
     return std::nullopt;
@@ -403,7 +407,15 @@ std::optional<std::vector<std::pair<fs::path, FileCache::Entry>>> FileCache::dec
     why = "the checksum does not match";
     return std::nullopt;
   }
-  Reader r(payload);
+  return payload;
+}
+
+std::optional<std::vector<std::pair<fs::path, FileCache::Entry>>> FileCache::decode(std::string_view bytes,
+                                                                                    const fs::path& root,
+                                                                                    std::string& why) {
+  const auto payload = payloadOf(bytes, why);
+  if (!payload) return std::nullopt;
+  Reader r(*payload);
   std::vector<std::pair<fs::path, Entry>> entries(r.count());
   for (auto& entry : entries) {
     if (!readFile(r, root, entry, why)) return std::nullopt;

@@ -58,6 +58,12 @@ class FileCache {
   std::error_code save(platform::FileSystem& fs, const std::filesystem::path& cachePath,
                        const std::filesystem::path& root);
 
+  // The layout of a saved copy: a header (format version, reader versions, payload length and
+  // checksum) followed by the payload. `frame` wraps a payload so that it passes every header check;
+  // `payloadOf` answers the payload of a copy whose header checks pass, or nothing with the reason.
+  static std::string frame(std::string_view payload);
+  static std::optional<std::string_view> payloadOf(std::string_view bytes, std::string& why);
+
   // The serialised form, exposed for tests of damaged copies. `encode` takes the entries under `root`
   // with their paths relative to it; `decode` rebuilds them under `root`, or answers nothing.
   std::string encode(const std::filesystem::path& root);
