@@ -1,5 +1,6 @@
 #include "zarvo/chrono/relative_move.h"
 
+#include "zarvo/chrono/calendar_fields.h"
 #include "zarvo/platform/date_calendar.h"
 
 namespace zarvo::chrono {
@@ -38,6 +39,26 @@ Date moveBy(Date ref, RelativeUnit unit, Amount amount, int sign) {
     case RelativeUnit::year: return calendar.adding(CalendarUnit::month, sign * 6, ref);
   }
   return ref;
+}
+
+void setDeadline(ParsedComponents& start, RelativeUnit unit, Date target) {
+  const CalendarFields fields = calendarFields(target);
+  switch (unit) {
+    case RelativeUnit::day:
+    case RelativeUnit::week:
+    case RelativeUnit::month:
+    case RelativeUnit::year:
+      assignDate(start, fields);
+      break;
+    case RelativeUnit::hour:
+    case RelativeUnit::minute:
+    case RelativeUnit::second:
+      implyDate(start, fields);
+      start.assign(ComponentUnit::hour, fields.hour);
+      start.assign(ComponentUnit::minute, fields.minute);
+      start.assign(ComponentUnit::second, fields.second);
+      break;
+  }
 }
 
 }  // namespace zarvo::chrono

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "zarvo/chrono/parsed_components.h"
 #include "zarvo/platform/clock.h"
 
 namespace zarvo::chrono {
@@ -23,5 +24,10 @@ struct Amount {
 // day 12 h, week 3 days then 12 h, month half the days of `ref`'s month (integer division; 30 days
 // when the calendar gives no length), year 6 months.
 Date moveBy(Date ref, RelativeUnit unit, Amount amount, int sign);
+
+// Writes a deadline ("in 3 days", "三天之後") that lands on `target` onto `start`: for days and longer
+// units the target's year, month and day become known; for hours and shorter they are implied and the
+// target's hour, minute and second become known.
+void setDeadline(ParsedComponents& start, RelativeUnit unit, Date target);
 
 }  // namespace zarvo::chrono

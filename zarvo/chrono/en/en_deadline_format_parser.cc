@@ -1,6 +1,5 @@
 #include "zarvo/chrono/en/en_deadline_format_parser.h"
 
-#include "zarvo/chrono/calendar_fields.h"
 #include "zarvo/chrono/en/en_words.h"
 
 namespace zarvo::chrono {
@@ -38,24 +37,7 @@ std::optional<ParsedResult> ENDeadlineFormatParser::extract(std::u16string_view 
   const std::optional<RelativeUnit> unit = en::readUnit(groupText(text, match, 4));
   if (!amount || !unit) return std::nullopt;
 
-  const CalendarFields target = calendarFields(moveBy(ref, *unit, *amount, +1));
-  ParsedComponents& start = result.start();
-  switch (*unit) {
-    case RelativeUnit::day:
-    case RelativeUnit::week:
-    case RelativeUnit::month:
-    case RelativeUnit::year:
-      assignDate(start, target);
-      break;
-    case RelativeUnit::hour:
-    case RelativeUnit::minute:
-    case RelativeUnit::second:
-      implyDate(start, target);
-      start.assign(ComponentUnit::hour, target.hour);
-      start.assign(ComponentUnit::minute, target.minute);
-      start.assign(ComponentUnit::second, target.second);
-      break;
-  }
+  setDeadline(result.start(), *unit, moveBy(ref, *unit, *amount, +1));
   return result;
 }
 

@@ -1,5 +1,6 @@
 #include "zarvo/chrono/en/en_time_expression_parser.h"
 
+#include "zarvo/chrono/clock_range.h"
 #include "zarvo/chrono/pattern_cache.h"
 #include "zarvo/platform/date_calendar.h"
 #include "zarvo/platform/text.h"
@@ -34,12 +35,6 @@ std::optional<ClockTime> clockWithoutMinute(int64_t value) {
   const ClockTime clock{value / 100, value % 100};
   if (clock.hour >= 25 || clock.minute >= 60) return std::nullopt;
   return clock;
-}
-
-// First character of an am/pm marker, lower-cased: 'a' or 'p'.
-char16_t markerLetter(std::u16string_view marker) {
-  const char16_t c = marker.empty() ? u'\0' : marker.front();
-  return (c == u'A' || c == u'a') ? u'a' : (c == u'P' || c == u'p') ? u'p' : c;
 }
 
 }  // namespace
@@ -104,14 +99,11 @@ std::optional<ParsedResult> ENTimeExpressionParser::extract(std::u16string_view 
   if (hour > 11) meridiem = 1;
 
   if (match.took(5)) {
-    if (hour > 12) return std::nullopt;
-    const char16_t letter = markerLetter(groupText(text, match, 5));
-    if (letter == u'a') {
-      meridiem = 0;
-      if (hour == 12) hour = 0;
-    } else if (letter == u'p') {
-      meridiem = 1;
-      if (hour != 12) hour += 12;
+    if (auto letter = markerLetter(groupText(text, match, 5))) {
+      const std::optional<MarkedHour> marked = applyMarker(hour, *letter);
+      if (!marked) return std::nullopt;
+      hour = marked->hour;
+      meridiem = marked->meridiem;
     }
   }
 
@@ -136,8 +128,7 @@ std::optional<ParsedResult> ENTimeExpressionParser::extract(std::u16string_view 
   // "5pm -0800": a time-zone offset, left to the offset refiner.
   if (patternMatches(kOffsetPattern, endText)) return result;
 
-  if (!result.end()) result.setEnd(ParsedComponents(std::nullopt, start.moment()));
-  ParsedComponents& end = *result.end();
+  ParsedComponents& end = openRangeEnd(result);
 
   if (endMatch->took(4)) {
     if (auto second = platform::toInt(groupText(following, *endMatch, 4))) {
@@ -164,47 +155,9 @@ std::optional<ParsedResult> ENTimeExpressionParser::extract(std::u16string_view 
   }
   if (endHour >= 25) return std::nullopt;
 
-  std::optional<int64_t> endMeridiem;
-  if (endHour >= 12) endMeridiem = 1;
-  if (endMatch->took(5)) {
-    if (endHour > 12) return std::nullopt;
-    const char16_t letter = markerLetter(groupText(following, *endMatch, 5));
-    if (letter == u'a') {
-      if (endHour == 12) {
-        if (auto day = end[U::day]) end.imply(U::day, *day + 1);
-        endHour = 0;
-      }
-      endMeridiem = 0;
-    } else if (letter == u'p') {
-      if (endHour != 12) endHour += 12;
-      endMeridiem = 1;
-    }
-    // The end's marker also tells the start's half of the day when the start stated none.
-    if (!start.isCertain(U::meridiem)) {
-      const int64_t startHour = start[U::hour].value_or(0);
-      if (letter == u'a') {
-        start.imply(U::meridiem, 0);
-        if (startHour == 12) start.assign(U::hour, 0);
-      } else if (letter == u'p') {
-        start.imply(U::meridiem, 1);
-        if (startHour != 12) start.assign(U::hour, startHour + 12);
-      }
-    }
-  }
-
-  result.setText(result.text() + std::u16string(endText));
-  end.assign(U::hour, endHour);
-  end.assign(U::minute, endMinute);
-
-  if (endMeridiem) {
-    end.assign(U::meridiem, *endMeridiem);
-  } else if (start.knownValues().get(U::meridiem) == 1 && start[U::hour].value_or(0) > endHour) {
-    end.imply(U::meridiem, 0);
-  }
-
-  if (end.moment() < start.moment()) {
-    if (auto day = end[U::day]) end.imply(U::day, *day + 1);
-  }
+  RangeEndClock clock{.hour = endHour, .minute = endMinute, .meridiem = std::nullopt, .marker = std::nullopt};
+  if (endMatch->took(5)) clock.marker = markerLetter(groupText(following, *endMatch, 5));
+  if (!completeRangeEnd(result, clock, endText)) return std::nullopt;
   return result;
 }
 
