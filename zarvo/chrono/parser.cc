@@ -55,6 +55,11 @@ ParsedResult Parser::commonOpening(std::u16string_view text, Date ref, const pla
   return ParsedResult(ref, whole.location + lead, std::move(phrase));
 }
 
+ParsedResult Parser::wholeMatchOpening(std::u16string_view text, Date ref, const platform::Match& match) {
+  const Range whole = match.range(0);
+  return ParsedResult(ref, whole.location, std::u16string(platform::substring(text, whole.location, whole.length)));
+}
+
 std::u16string_view Parser::groupText(std::u16string_view text, const platform::Match& match, size_t group) {
   const Range r = match.range(group);
   if (!r.found()) return {};

@@ -55,6 +55,10 @@ class Parser {
   // No tags are set; the caller sets its own.
   static ParsedResult commonOpening(std::u16string_view text, Date ref, const platform::Match& match);
 
+  // The opening for patterns without a leading-context group, as for scripts written without spaces
+  // between words: the result's index is the match's start and its text the whole match. No tags.
+  static ParsedResult wholeMatchOpening(std::u16string_view text, Date ref, const platform::Match& match);
+
   // The text of group `group` of `match` (empty when the group did not take part).
   static std::u16string_view groupText(std::u16string_view text, const platform::Match& match, size_t group);
 
