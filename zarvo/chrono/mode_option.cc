@@ -16,6 +16,8 @@
 #include "zarvo/chrono/en/en_time_ago_format_parser.h"
 #include "zarvo/chrono/en/en_time_expression_parser.h"
 #include "zarvo/chrono/en/en_weekday_parser.h"
+#include "zarvo/chrono/ja/jp_casual_date_parser.h"
+#include "zarvo/chrono/ja/jp_standard_parser.h"
 #include "zarvo/chrono/refiners/de_merge_date_range_refiner.h"
 #include "zarvo/chrono/refiners/de_merge_date_time_refiner.h"
 #include "zarvo/chrono/refiners/en_merge_date_range_refiner.h"
@@ -29,6 +31,11 @@
 #include "zarvo/chrono/refiners/jp_merge_date_range_refiner.h"
 #include "zarvo/chrono/refiners/overlap_removal_refiner.h"
 #include "zarvo/chrono/refiners/unlikely_format_filter.h"
+#include "zarvo/chrono/zh/zh_casual_date_parser.h"
+#include "zarvo/chrono/zh/zh_date_parser.h"
+#include "zarvo/chrono/zh/zh_deadline_format_parser.h"
+#include "zarvo/chrono/zh/zh_time_expression_parser.h"
+#include "zarvo/chrono/zh/zh_weekday_parser.h"
 
 namespace zarvo::chrono {
 
@@ -64,7 +71,7 @@ ModeOptio baseModeOption(bool strictMode) {
   addParser<ENTimeAgoFormatParser>(mode, s);
   addParser<ENTimeExpressionParser>(mode, s);
   // Japanese
-  // addParser<JPStandardParser>(mode, s);
+  addParser<JPStandardParser>(mode, s);
   // Spanish
   // addParser<ESTimeAgoFormatParser>(mode, s);
   // addParser<ESDeadlineFormatParser>(mode, s);
@@ -84,11 +91,11 @@ ModeOptio baseModeOption(bool strictMode) {
   // addParser<DETimeAgoFormatParser>(mode, s);
   // addParser<DETimeExpressionParser>(mode, s);
   // Chinese
-  // addParser<ZHCasualDateParser>(mode, s);
-  // addParser<ZHDateParser>(mode, s);
-  // addParser<ZHDeadlineFormatParser>(mode, s);
-  // addParser<ZHTimeExpressionParser>(mode, s);
-  // addParser<ZHWeekdayParser>(mode, s);
+  addParser<ZHCasualDateParser>(mode, s);
+  addParser<ZHDateParser>(mode, s);
+  addParser<ZHDeadlineFormatParser>(mode, s);
+  addParser<ZHTimeExpressionParser>(mode, s);
+  addParser<ZHWeekdayParser>(mode, s);
 
   // The same thirteen refiners in both modes.
   addRefiner<OverlapRemovalRefiner>(mode);
@@ -115,7 +122,7 @@ ModeOptio casualModeOption() {
   addParser<ENCasualDateParser>(casual, s);
   addParser<ENWeekdayParser>(casual, s);
   addParser<ENRelativeDateFormatParser>(casual, s);
-  // addParser<JPCasualDateParser>(casual, s);
+  addParser<JPCasualDateParser>(casual, s);
   // addParser<ESCasualDateParser>(casual, s);
   // addParser<ESWeekdayParser>(casual, s);
   // addParser<FRCasualDateParser>(casual, s);

@@ -184,7 +184,13 @@ TEST(ENDatesConfigurationTest, DatesBeyondTheRepresentableRangeSaturate) {
     } else {
       EXPECT_LE(date, earlyBound) << iso(date);
     }
-    EXPECT_EQ(Chrono::strict().parse(std::u16string_view(row.text), ref).size(), row.strictFinds ? 1u : 0u);
+    // Strict may still read a clock inside the phrase (the Chinese time parser needs no blank before
+    // one); what it must not keep is the phrase itself.
+    size_t samePhrase = 0;
+    for (const ParsedResult& r : Chrono::strict().parse(std::u16string_view(row.text), ref)) {
+      samePhrase += r.text() == casual[0].text() ? 1 : 0;
+    }
+    EXPECT_EQ(samePhrase, row.strictFinds ? 1u : 0u);
   }
 }
 
