@@ -58,7 +58,13 @@ INSTANTIATE_TEST_SUITE_P(
         Cut{"emoji before the phrase", u"\U0001F389 party tomorrow at 8pm!", u"\U0001F389 party !",
             u"tomorrow at 8pm", 12, 20},
         Cut{"two emoji and a phrase in the middle", u"\U0001F4DE\U0001F4DE call today mom", u"\U0001F4DE\U0001F4DE call mom",
-            u"today", 11, 12}),
+            u"today", 11, 12},
+        // Japanese and Chinese lines have no leading context: the phrase is cut where it stands, with
+        // the blanks the Chinese reading of 明日 takes after it.
+        Cut{"japanese tomorrow before the title", u"明日 歯医者", u"歯医者", u"明日 ", 12, 12},
+        Cut{"chinese weekday before the title", u"下星期一 交報告", u"交報告", u"下星期一", 18, 12},
+        Cut{"chinese day and time after the title", u"交報告 明天下午三點", u"交報告", u"明天下午三點", 12, 15},
+        Cut{"emoji, kanji and a japanese date", u"\U0001F9B7 明日 歯医者", u"\U0001F9B7 歯医者", u"明日 ", 12, 12}),
     [](const auto& info) {
       std::string name;
       for (const char* p = info.param.name; *p; ++p) name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';

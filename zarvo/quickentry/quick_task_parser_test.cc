@@ -99,7 +99,8 @@ INSTANTIATE_TEST_SUITE_P(
         // The date phrase leaves first; the flag and the reference are read on what is left.
         Line{u"Call mom tomorrow at 5pm #Family !!", u"Call mom #Family !!", u"Call mom", "Family", u"#Family", true},
         Line{u"Pay rent !! tomorrow", u"Pay rent !!", u"Pay rent", "(none)", nullptr, true},
-        Line{u"tomorrow", u"", u"", "(none)", nullptr, false}));
+        Line{u"tomorrow", u"", u"", "(none)", nullptr, false},
+        Line{u"下星期一 交報告 #work !!", u"交報告 #work !!", u"交報告", "Work", u"#work", true}));
 
 TEST_F(QuickTaskParserTest, DueDateComesFromTheDateEngine) {
   const TaskDescription d = parser_.parse(std::string_view("Call mom tomorrow at 5pm #family !!"), lists_);
