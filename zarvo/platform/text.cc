@@ -1,5 +1,6 @@
 #include "zarvo/platform/text.h"
 
+#include <unicode/brkiter.h>
 #include <unicode/locid.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
@@ -9,6 +10,7 @@
 
 #include <charconv>
 #include <limits>
+#include <memory>
 
 namespace zarvo::platform {
 
@@ -147,6 +149,60 @@ std::u16string_view substring(std::u16string_view text, int64_t location, int64_
   if (location >= size || length <= 0) return {};
   if (length > size - location) length = size - location;
   return text.substr(static_cast<size_t>(location), static_cast<size_t>(length));
+}
+
+namespace {
+
+size_t clusterWidth(const icu::UnicodeString& text, int32_t start, int32_t end) {
+  const UChar32 base = text.char32At(start);
+  bool emojiSelector = false;
+  bool textSelector = false;
+  for (int32_t i = start; i < end; i = text.moveIndex32(i, 1)) {
+    const UChar32 c = text.char32At(i);
+    emojiSelector = emojiSelector || c == 0xFE0F;
+    textSelector = textSelector || c == 0xFE0E;
+  }
+  if (!textSelector && (emojiSelector || u_hasBinaryProperty(base, UCHAR_EMOJI_PRESENTATION) ||
+                        u_hasBinaryProperty(base, UCHAR_REGIONAL_INDICATOR))) {
+    return 2;
+  }
+  switch (u_charType(base)) {
+    case U_CONTROL_CHAR:
+    case U_FORMAT_CHAR:
+    case U_NON_SPACING_MARK:
+    case U_ENCLOSING_MARK:
+      return 0;
+    default:
+      break;
+  }
+  const int ea = u_getIntPropertyValue(base, UCHAR_EAST_ASIAN_WIDTH);
+  return (ea == U_EA_WIDE || ea == U_EA_FULLWIDTH) ? 2 : 1;
+}
+
+}  // namespace
+
+size_t displayWidth(std::string_view utf8) {
+  // Ill-formed sequences become U+FFFD, one column each.
+  const icu::UnicodeString text =
+      icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
+  // One grapheme iterator per thread, made on first use: creating one loads ICU's break rules.
+  thread_local std::unique_ptr<icu::BreakIterator> clusters = [] {
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::BreakIterator> it(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    return U_SUCCESS(status) ? std::move(it) : nullptr;
+  }();
+  size_t width = 0;
+  if (!clusters) {
+    // Without the break rules (ICU data missing), every code point is its own cluster.
+    for (int32_t i = 0; i < text.length(); i = text.moveIndex32(i, 1)) width += clusterWidth(text, i, text.moveIndex32(i, 1));
+    return width;
+  }
+  clusters->setText(text);
+  for (int32_t start = clusters->first(), end = clusters->next(); end != icu::BreakIterator::DONE;
+       start = end, end = clusters->next()) {
+    width += clusterWidth(text, start, end);
+  }
+  return width;
 }
 
 bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) {

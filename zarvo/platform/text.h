@@ -5,6 +5,7 @@
 // small operations the parsers need. All are pure and thread-safe.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -41,6 +42,19 @@ std::optional<double> toDouble(std::u16string_view text);
 
 // The part of `text` from `location` for `length` code units, clipped to the text.
 std::u16string_view substring(std::u16string_view text, int64_t location, int64_t length);
+
+// Columns `utf8` takes on a terminal, counted per grapheme cluster (what a terminal draws as one
+// character), so a base letter with its combining marks, an emoji with its modifiers and a ZWJ family
+// each count once:
+//   2 for a cluster shown as an emoji: an emoji-presentation character, a character followed by the
+//     emoji selector U+FE0F (keycaps, "❤️"), a flag (regional indicators), ZWJ sequences built on these;
+//   2 for a cluster whose first character is East Asian Wide or Fullwidth (kanji, kana, hangul, "Ａ");
+//   0 for a cluster of combining marks alone, format characters (zero-width space, joiners, U+FEFF)
+//     or control characters;
+//   1 otherwise, East Asian Ambiguous characters included (narrow, as terminals outside CJK locales
+//     draw them), and a character followed by the text selector U+FE0E.
+// Ill-formed UTF-8 counts one column per replaced sequence. Thread-safe.
+size_t displayWidth(std::string_view utf8);
 
 // Case-insensitive equality by full Unicode case folding.
 bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b);
