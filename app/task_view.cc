@@ -1,7 +1,5 @@
 #include "app/task_view.h"
 
-#include <unicode/uchar.h>
-#include <unicode/utf8.h>
 #include <unistd.h>
 
 #include <fmt/format.h>
@@ -194,25 +192,6 @@ std::string taskDetails(const Task& task, const std::string& id, const std::opti
     }
   }
   return out;
-}
-
-size_t displayWidth(std::string_view utf8) {
-  size_t width = 0;
-  int32_t i = 0;
-  const int32_t length = static_cast<int32_t>(utf8.size());
-  while (i < length) {
-    UChar32 c;
-    U8_NEXT(reinterpret_cast<const uint8_t*>(utf8.data()), i, length, c);
-    if (c < 0) {
-      ++width;
-      continue;
-    }
-    const int8_t type = u_charType(c);
-    if (type == U_NON_SPACING_MARK || type == U_ENCLOSING_MARK || type == U_FORMAT_CHAR) continue;
-    const int ea = u_getIntPropertyValue(c, UCHAR_EAST_ASIAN_WIDTH);
-    width += (ea == U_EA_WIDE || ea == U_EA_FULLWIDTH) ? 2 : 1;
-  }
-  return width;
 }
 
 }  // namespace zarvo::app

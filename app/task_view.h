@@ -14,6 +14,7 @@
 #include "app/task_ids.h"
 #include "zarvo/model/task.h"
 #include "zarvo/platform/colour.h"
+#include "zarvo/platform/text.h"
 
 namespace zarvo::app {
 
@@ -45,7 +46,8 @@ std::string taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const Sho
 std::string taskDetails(const Task& task, const std::string& id, const std::optional<std::string>& list, Date now,
                         bool colour);
 
-// Columns a UTF-8 text takes on a terminal (wide East Asian characters count two, combining marks none).
-size_t displayWidth(std::string_view utf8);
+// Columns a UTF-8 text takes on a terminal, by grapheme cluster (wide East Asian characters and emoji
+// count two, combining marks none).
+using platform::displayWidth;
 
 }  // namespace zarvo::app

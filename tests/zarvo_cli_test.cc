@@ -19,6 +19,7 @@
 
 #include "zarvo/model/item.h"
 #include "zarvo/model/task.h"
+#include "zarvo/platform/text.h"
 
 namespace {
 
@@ -381,6 +382,33 @@ TEST_F(ZarvoCliTest, ListCommands) {
   // With the default list gone, new tasks go to a list that exists.
   add("Buy milk");
   EXPECT_EQ(ls().size(), 1u);
+}
+
+// The table pads its columns by terminal columns, so list titles in any script line the titles up.
+TEST_F(ZarvoCliTest, TableLinesUpTitlesAfterListsInAnyScript) {
+  ok({"list-add", "仕事"});
+  ok({"list-add", "Cafe\u0301"});
+  ok({"list-add", "👨‍👩‍👧 家族"});
+  add("歯医者 #仕事 明日");
+  add("Beans #Cafe\u0301 tomorrow at 9");
+  ok({"mv", add("下星期一 交報告"), "👨‍👩‍👧 家族"});
+  add("Read a book");
+  EXPECT_EQ(titleSet(ls({"仕事"})), (std::set<std::string>{"歯医者"}));
+  EXPECT_EQ(titleSet(ls({"Cafe\u0301"})), (std::set<std::string>{"Beans"}));
+  EXPECT_EQ(titleSet(ls({"👨‍👩‍👧 家族"})), (std::set<std::string>{"交報告"}));
+  const std::string table = ok({"ls", "--tz", kZone, "--ref", kRef});
+  std::istringstream lines(table);
+  std::vector<size_t> titleColumns;
+  for (std::string line; std::getline(lines, line);) {
+    size_t at = std::string::npos;
+    for (const char* title : {"TITLE", "歯医者", "Beans", "交報告", "Read a book"}) {
+      if (const size_t found = line.find(title); found != std::string::npos) at = found;
+    }
+    ASSERT_NE(at, std::string::npos) << line;
+    titleColumns.push_back(zarvo::platform::displayWidth(line.substr(0, at)));
+  }
+  ASSERT_EQ(titleColumns.size(), 5u) << table;
+  for (size_t column : titleColumns) EXPECT_EQ(column, titleColumns.front()) << table;
 }
 
 TEST_F(ZarvoCliTest, ListCommandsPrintTheObjectsListsPrints) {
