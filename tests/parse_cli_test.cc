@@ -155,6 +155,32 @@ TEST_F(ParseCliTest, StrictOptionsAndLanguage) {
   EXPECT_EQ(lang.status, 0) << lang.err;
 }
 
+TEST_F(ParseCliTest, JapaneseAndChineseLanguages) {
+  // --lang ja: Japanese parsers run in the first pass and read the era year.
+  const Outcome ja = zarvo(with(berlin(), {"--lang", "ja", "平成28年12月25日"}));
+  ASSERT_EQ(ja.status, 0) << ja.err;
+  const json jr = json::parse(ja.out)["results"];
+  ASSERT_EQ(jr.size(), 1u);
+  EXPECT_EQ(jr[0]["text"], "平成28年12月25日");
+  EXPECT_EQ(jr[0]["tags"], json::parse(R"(["jpStandardParser"])"));
+  EXPECT_EQ(jr[0]["start"]["date"], "2016-12-25T12:00:00.000+01:00");
+
+  // --lang zh: the Japanese parsers wait for a second pass that never comes, so the Chinese date
+  // reader alone reads the same text, from the digits before 年.
+  const json zr = json::parse(zarvo(with(berlin(), {"--lang", "zh", "平成28年12月25日"})).out)["results"];
+  ASSERT_EQ(zr.size(), 1u);
+  EXPECT_EQ(zr[0]["index"], 2);
+  EXPECT_EQ(zr[0]["tags"], json::parse(R"(["zhHantDateParser"])"));
+  EXPECT_EQ(zr[0]["start"]["known"]["year"], 28);
+
+  // Indexes are UTF-16 code units: the emoji counts two.
+  const json tr = json::parse(zarvo(with(berlin(), {"--lang", "chinese", "\xF0\x9F\x93\x9D交報告 明天下午3點"})).out)["results"];
+  ASSERT_EQ(tr.size(), 1u);
+  EXPECT_EQ(tr[0]["index"], 6);
+  EXPECT_EQ(tr[0]["text"], "明天下午3點");
+  EXPECT_EQ(tr[0]["start"]["date"], "2024-03-12T15:00:00.000+01:00");
+}
+
 TEST_F(ParseCliTest, ReadableSummaryHasOneLinePerResult) {
   const Outcome run = zarvo({"parse", "--tz", "UTC", "--ref", "2024-03-11", "lunch at noon, gym 6pm"});
   ASSERT_EQ(run.status, 0) << run.err;
