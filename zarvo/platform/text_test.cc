@@ -52,3 +52,47 @@ TEST(TextTest, SubstringClips) {
 
 }  // namespace
 }  // namespace zarvo::platform
+
+namespace zarvo::platform {
+namespace {
+
+TEST(TextTest, DisplayWidthCountsTerminalColumnsPerGraphemeCluster) {
+  struct Row {
+    const char* text;
+    size_t columns;
+  };
+  const Row rows[] = {
+      {"", 0},
+      {"Buy milk", 8},
+      {"明日 歯医者", 11},             // kanji and kana are wide
+      {"下星期一 交報告", 15},
+      {"한국어", 6},                    // precomposed hangul
+      {"\u1100\u1161\u11A8", 2},        // the same syllable as conjoining jamo: one cluster
+      {"ｱｲｳ", 3},                       // half-width katakana
+      {"ＡＢ", 4},                      // full-width Latin
+      {"Cafe\u0301", 4},                // e + combining acute: one cluster
+      {"\u0301", 0},                    // a combining mark alone
+      {"a\u200Bb", 2},                  // zero-width space
+      {"\uFEFFx", 1},                   // byte-order mark
+      {"tab\there", 7},                 // a control character takes no column of its own
+      {"😀", 2},
+      {"👍🏽", 2},                      // emoji with a skin-tone modifier
+      {"👨‍👩‍👧", 2},                     // ZWJ family
+      {"🏳️‍🌈", 2},                      // flag built with U+FE0F and ZWJ
+      {"🇯🇵", 2},                       // regional-indicator pair
+      {"❤️", 2},                        // text-default heart with the emoji selector
+      {"❤", 1},                         // ...and without it
+      {"☎\uFE0E", 1},                   // text selector
+      {"1️⃣", 2},                       // keycap
+      {"✓ ⚑", 3},                       // narrow symbols the task table uses
+      {"±", 1},                         // East Asian Ambiguous counts narrow
+      {"Call 媽媽 明天 5pm 👍", 21},
+      {"\xff" "a", 2},                  // ill-formed UTF-8: one column per replaced sequence
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(displayWidth(row.text), row.columns) << '"' << row.text << '"';
+  }
+}
+
+}  // namespace
+}  // namespace zarvo::platform
