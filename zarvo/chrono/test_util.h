@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "zarvo/chrono/chrono.h"
 #include "zarvo/chrono/parsed_components.h"
 #include "zarvo/chrono/options.h"
 #include "zarvo/chrono/parsed_result.h"
@@ -147,6 +148,41 @@ inline std::vector<std::u16string> texts(const std::vector<ParsedResult>& result
   std::vector<std::u16string> out;
   for (const auto& r : results) out.push_back(r.text());
   return out;
+}
+
+}  // namespace zarvo::chrono::testing
+
+namespace zarvo::chrono::testing {
+
+// A known or implied date: {year, month, day}.
+inline ComponentMap ymd(int64_t year, int64_t month, int64_t day) {
+  return {{ComponentUnit::year, year}, {ComponentUnit::month, month}, {ComponentUnit::day, day}};
+}
+
+// Runs a parser of type `P` (non-strict) over the row in the row's zone, checks its first result
+// against the row and that the result carries `tag`. Returns every result.
+template <typename P>
+std::vector<ParsedResult> expectParserReads(const PhraseRow& row, TagUnit tag) {
+  ScopedTimeZone zone(row.zone);
+  std::vector<ParsedResult> results = P(false).execute(row.text, row.ref.in(), row.opt);
+  checkFirstResult(row, results);
+  if (!results.empty()) {
+    EXPECT_TRUE(results[0].tags().isTrue(tag)) << context(row);
+  }
+  return results;
+}
+
+}  // namespace zarvo::chrono::testing
+
+namespace zarvo::chrono::testing {
+
+// The casual configuration over the row's text in the row's zone: the first result matches the row,
+// and there is no other.
+inline void expectCasualReadsOnly(const PhraseRow& row) {
+  ScopedTimeZone zone(row.zone);
+  const auto results = Chrono::casual().parse(std::u16string_view(row.text), row.ref.in(), row.opt);
+  checkFirstResult(row, results);
+  EXPECT_LE(results.size(), 1u) << context(row);
 }
 
 }  // namespace zarvo::chrono::testing

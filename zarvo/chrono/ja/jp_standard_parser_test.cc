@@ -15,11 +15,7 @@ class JPStandardParserTest : public ::testing::TestWithParam<PhraseRow> {};
 TEST_P(JPStandardParserTest, Reads) {
   const PhraseRow& row = GetParam();
   ScopedTimeZone zone(row.zone);
-  const auto results = JPStandardParser(false).execute(row.text, row.ref.in(), row.opt);
-  checkFirstResult(row, results);
-  if (!results.empty()) {
-    EXPECT_TRUE(results[0].tags().isTrue(TagUnit::jpStandardParser));
-  }
+  const auto results = expectParserReads<JPStandardParser>(row, TagUnit::jpStandardParser);
   // Strict mode reads the same: month and day are carried into a real date before they are assigned.
   EXPECT_EQ(JPStandardParser(true).execute(row.text, row.ref.in(), row.opt).size(), results.size());
 }
@@ -27,24 +23,23 @@ TEST_P(JPStandardParserTest, Reads) {
 const LocalTime kMarch{2024, 3, 11, 10, 0};
 const LocalTime kDecember{2024, 12, 20, 10, 0};
 
-ComponentMap date(int64_t y, int64_t m, int64_t d) { return {{U::year, y}, {U::month, m}, {U::day, d}}; }
 ComponentMap monthDay(int64_t m, int64_t d) { return {{U::month, m}, {U::day, d}}; }
 
 INSTANTIATE_TEST_SUITE_P(
     Dates, JPStandardParserTest,
     ::testing::Values(
         PhraseRow{.text = u"2016年12月25日", .ref = kMarch, .index = 0, .phrase = u"2016年12月25日",
-                  .known = date(2016, 12, 25), .implied = {{U::hour, 12}}},
+                  .known = ymd(2016, 12, 25), .implied = {{U::hour, 12}}},
         PhraseRow{.text = u"平成28年12月25日", .ref = kMarch, .index = 0, .phrase = u"平成28年12月25日",
-                  .known = date(2016, 12, 25)},
+                  .known = ymd(2016, 12, 25)},
         PhraseRow{.text = u"昭和64年1月7日", .ref = kMarch, .index = 0, .phrase = u"昭和64年1月7日",
-                  .known = date(1989, 1, 7)},
+                  .known = ymd(1989, 1, 7)},
         PhraseRow{.text = u"２０１６年１２月２５日", .ref = kMarch, .index = 0, .phrase = u"２０１６年１２月２５日",
-                  .known = date(2016, 12, 25)},
+                  .known = ymd(2016, 12, 25)},
         PhraseRow{.text = u"平成２８年1２月２5日", .ref = kMarch, .index = 0, .phrase = u"平成２８年1２月２5日",
-                  .known = date(2016, 12, 25)},
+                  .known = ymd(2016, 12, 25)},
         PhraseRow{.text = u"締切 2016年 3月 5日 まで", .ref = kMarch, .index = 3, .phrase = u"2016年 3月 5日",
-                  .known = date(2016, 3, 5)},
+                  .known = ymd(2016, 3, 5)},
         // Without a year, the occurrence nearest to the reference: Christmas read in March is last
         // year's, read in December this year's.
         PhraseRow{.text = u"12月25日", .ref = kMarch, .index = 0, .phrase = u"12月25日", .known = monthDay(12, 25),

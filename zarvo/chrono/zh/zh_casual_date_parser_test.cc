@@ -14,53 +14,47 @@ class ZHCasualDateParserTest : public ::testing::TestWithParam<PhraseRow> {};
 
 TEST_P(ZHCasualDateParserTest, Reads) {
   const PhraseRow& row = GetParam();
-  ScopedTimeZone zone(row.zone);
-  const auto results = ZHCasualDateParser(false).execute(row.text, row.ref.in(), row.opt);
-  checkFirstResult(row, results);
-  if (!results.empty()) {
-    EXPECT_TRUE(results[0].tags().isTrue(TagUnit::zhHantCasualDateParser));
-  }
+  const auto results = expectParserReads<ZHCasualDateParser>(row, TagUnit::zhHantCasualDateParser);
 }
 
 // Monday 11 March 2024, 10:00.
 const LocalTime kMonday{2024, 3, 11, 10, 0};
 
-ComponentMap date(int64_t y, int64_t m, int64_t d) { return {{U::year, y}, {U::month, m}, {U::day, d}}; }
 
 INSTANTIATE_TEST_SUITE_P(
     Phrases, ZHCasualDateParserTest,
     ::testing::Values(
-        PhraseRow{.text = u"今天", .ref = kMonday, .index = 0, .phrase = u"今天", .known = date(2024, 3, 11),
+        PhraseRow{.text = u"今天", .ref = kMonday, .index = 0, .phrase = u"今天", .known = ymd(2024, 3, 11),
                   .implied = {{U::hour, 12}}},
         PhraseRow{.text = u"交報告 明天下午", .ref = kMonday, .index = 4, .phrase = u"明天下午",
-                  .known = date(2024, 3, 12), .implied = {{U::hour, 15}, {U::meridiem, 1}}},
-        PhraseRow{.text = u"明天，上午", .ref = kMonday, .index = 0, .phrase = u"明天，上午", .known = date(2024, 3, 12),
+                  .known = ymd(2024, 3, 12), .implied = {{U::hour, 15}, {U::meridiem, 1}}},
+        PhraseRow{.text = u"明天，上午", .ref = kMonday, .index = 0, .phrase = u"明天，上午", .known = ymd(2024, 3, 12),
                   .implied = {{U::hour, 6}}},
-        PhraseRow{.text = u"今晚", .ref = kMonday, .index = 0, .phrase = u"今晚", .known = date(2024, 3, 11),
+        PhraseRow{.text = u"今晚", .ref = kMonday, .index = 0, .phrase = u"今晚", .known = ymd(2024, 3, 11),
                   .implied = {{U::hour, 22}, {U::meridiem, 1}}},
-        PhraseRow{.text = u"明早", .ref = kMonday, .index = 0, .phrase = u"明早", .known = date(2024, 3, 12),
+        PhraseRow{.text = u"明早", .ref = kMonday, .index = 0, .phrase = u"明早", .known = ymd(2024, 3, 12),
                   .implied = {{U::hour, 6}}},
-        PhraseRow{.text = u"昨日", .ref = {2024, 3, 1, 9, 0}, .index = 0, .phrase = u"昨日", .known = date(2024, 2, 29)},
-        PhraseRow{.text = u"尋日", .ref = kMonday, .index = 0, .phrase = u"尋日", .known = date(2024, 3, 10)},
-        PhraseRow{.text = u"聽日", .ref = kMonday, .index = 0, .phrase = u"聽日", .known = date(2024, 3, 12)},
+        PhraseRow{.text = u"昨日", .ref = {2024, 3, 1, 9, 0}, .index = 0, .phrase = u"昨日", .known = ymd(2024, 2, 29)},
+        PhraseRow{.text = u"尋日", .ref = kMonday, .index = 0, .phrase = u"尋日", .known = ymd(2024, 3, 10)},
+        PhraseRow{.text = u"聽日", .ref = kMonday, .index = 0, .phrase = u"聽日", .known = ymd(2024, 3, 12)},
         // Until 02:00 "tomorrow" is the day that has just begun.
-        PhraseRow{.text = u"明天", .ref = {2024, 3, 11, 1, 59}, .index = 0, .phrase = u"明天", .known = date(2024, 3, 11)},
-        PhraseRow{.text = u"明天", .ref = {2024, 3, 11, 2, 0}, .index = 0, .phrase = u"明天", .known = date(2024, 3, 12)},
+        PhraseRow{.text = u"明天", .ref = {2024, 3, 11, 1, 59}, .index = 0, .phrase = u"明天", .known = ymd(2024, 3, 11)},
+        PhraseRow{.text = u"明天", .ref = {2024, 3, 11, 2, 0}, .index = 0, .phrase = u"明天", .known = ymd(2024, 3, 12)},
         // A part of the day alone is today.
-        PhraseRow{.text = u"下午開會", .ref = kMonday, .index = 0, .phrase = u"下午", .known = date(2024, 3, 11),
+        PhraseRow{.text = u"下午開會", .ref = kMonday, .index = 0, .phrase = u"下午", .known = ymd(2024, 3, 11),
                   .implied = {{U::hour, 15}, {U::meridiem, 1}}},
-        PhraseRow{.text = u"中午", .ref = kMonday, .index = 0, .phrase = u"中午", .known = date(2024, 3, 11),
+        PhraseRow{.text = u"中午", .ref = kMonday, .index = 0, .phrase = u"中午", .known = ymd(2024, 3, 11),
                   .implied = {{U::hour, 12}, {U::meridiem, 1}}},
-        PhraseRow{.text = u"夜晚", .ref = kMonday, .index = 0, .phrase = u"夜晚", .known = date(2024, 3, 11),
+        PhraseRow{.text = u"夜晚", .ref = kMonday, .index = 0, .phrase = u"夜晚", .known = ymd(2024, 3, 11),
                   .implied = {{U::hour, 22}, {U::meridiem, 1}}},
-        PhraseRow{.text = u"凌晨", .ref = kMonday, .index = 0, .phrase = u"凌晨", .known = date(2024, 3, 11),
+        PhraseRow{.text = u"凌晨", .ref = kMonday, .index = 0, .phrase = u"凌晨", .known = ymd(2024, 3, 11),
                   .implied = {{U::hour, 0}}},
-        PhraseRow{.text = u"晏晝", .ref = kMonday, .index = 0, .phrase = u"晏晝", .known = date(2024, 3, 11),
+        PhraseRow{.text = u"晏晝", .ref = kMonday, .index = 0, .phrase = u"晏晝", .known = ymd(2024, 3, 11),
                   .implied = {{U::hour, 15}, {U::meridiem, 1}}},
         PhraseRow{.text = u"而家", .ref = {2024, 3, 11, 10, 15, 30, 250}, .index = 0, .phrase = u"而家",
-                  .known = date(2024, 3, 11),
+                  .known = ymd(2024, 3, 11),
                   .implied = {{U::hour, 10}, {U::minute, 15}, {U::second, 30}, {U::millisecond, 250}}},
-        PhraseRow{.text = u"📞 立即", .ref = kMonday, .index = 3, .phrase = u"立即", .known = date(2024, 3, 11),
+        PhraseRow{.text = u"📞 立即", .ref = kMonday, .index = 3, .phrase = u"立即", .known = ymd(2024, 3, 11),
                   .implied = {{U::hour, 10}, {U::minute, 0}}},
         // 明白 ("understood") is not tomorrow.
         PhraseRow{.text = u"明白", .ref = kMonday, .found = false}));

@@ -14,27 +14,21 @@ class ZHDateParserTest : public ::testing::TestWithParam<PhraseRow> {};
 
 TEST_P(ZHDateParserTest, Reads) {
   const PhraseRow& row = GetParam();
-  ScopedTimeZone zone(row.zone);
-  const auto results = ZHDateParser(false).execute(row.text, row.ref.in(), row.opt);
-  checkFirstResult(row, results);
-  if (!results.empty()) {
-    EXPECT_TRUE(results[0].tags().isTrue(TagUnit::zhHantDateParser));
-  }
+  const auto results = expectParserReads<ZHDateParser>(row, TagUnit::zhHantDateParser);
 }
 
 const LocalTime kMonday{2024, 3, 11, 10, 0};
 
-ComponentMap date(int64_t y, int64_t m, int64_t d) { return {{U::year, y}, {U::month, m}, {U::day, d}}; }
 
 INSTANTIATE_TEST_SUITE_P(
     Dates, ZHDateParserTest,
     ::testing::Values(
         PhraseRow{.text = u"二零一六年十二月二十日", .ref = kMonday, .index = 0, .phrase = u"二零一六年十二月二十日",
-                  .known = date(2016, 12, 20)},
+                  .known = ymd(2016, 12, 20)},
         PhraseRow{.text = u"2016年12月25日", .ref = kMonday, .index = 0, .phrase = u"2016年12月25日",
-                  .known = date(2016, 12, 25)},
+                  .known = ymd(2016, 12, 25)},
         PhraseRow{.text = u"2016 年 3 月 5 日", .ref = kMonday, .index = 0, .phrase = u"2016 年 3 月 5 日",
-                  .known = date(2016, 3, 5)},
+                  .known = ymd(2016, 3, 5)},
         // Without a year the reference's year is implied (not the nearest one).
         PhraseRow{.text = u"十二月三日", .ref = kMonday, .index = 0, .phrase = u"十二月三日",
                   .known = {{U::month, 12}, {U::day, 3}}, .implied = {{U::year, 2024}}},

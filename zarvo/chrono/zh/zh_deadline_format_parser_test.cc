@@ -14,42 +14,36 @@ class ZHDeadlineFormatParserTest : public ::testing::TestWithParam<PhraseRow> {}
 
 TEST_P(ZHDeadlineFormatParserTest, Reads) {
   const PhraseRow& row = GetParam();
-  ScopedTimeZone zone(row.zone);
-  const auto results = ZHDeadlineFormatParser(false).execute(row.text, row.ref.in(), row.opt);
-  checkFirstResult(row, results);
-  if (!results.empty()) {
-    EXPECT_TRUE(results[0].tags().isTrue(TagUnit::zhHantDeadlineFormatParser));
-  }
+  const auto results = expectParserReads<ZHDeadlineFormatParser>(row, TagUnit::zhHantDeadlineFormatParser);
 }
 
 // Monday 11 March 2024, 10:00.
 const LocalTime kMonday{2024, 3, 11, 10, 0};
 
-ComponentMap date(int64_t y, int64_t m, int64_t d) { return {{U::year, y}, {U::month, m}, {U::day, d}}; }
 ComponentMap clock(int64_t h, int64_t m, int64_t s) { return {{U::hour, h}, {U::minute, m}, {U::second, s}}; }
 
 INSTANTIATE_TEST_SUITE_P(
     Deadlines, ZHDeadlineFormatParserTest,
     ::testing::Values(
-        PhraseRow{.text = u"三天之後", .ref = kMonday, .index = 0, .phrase = u"三天之後", .known = date(2024, 3, 14),
+        PhraseRow{.text = u"三天之後", .ref = kMonday, .index = 0, .phrase = u"三天之後", .known = ymd(2024, 3, 14),
                   .implied = {{U::hour, 12}}},
-        PhraseRow{.text = u"交報告 3日后", .ref = kMonday, .index = 4, .phrase = u"3日后", .known = date(2024, 3, 14)},
-        PhraseRow{.text = u"幾天内", .ref = kMonday, .index = 0, .phrase = u"幾天内", .known = date(2024, 3, 14)},
-        PhraseRow{.text = u"兩個星期後", .ref = kMonday, .index = 0, .phrase = u"兩個星期後", .known = date(2024, 3, 25)},
-        PhraseRow{.text = u"一個禮拜內", .ref = kMonday, .index = 0, .phrase = u"一個禮拜內", .known = date(2024, 3, 18)},
-        PhraseRow{.text = u"3個月內", .ref = kMonday, .index = 0, .phrase = u"3個月內", .known = date(2024, 6, 11)},
+        PhraseRow{.text = u"交報告 3日后", .ref = kMonday, .index = 4, .phrase = u"3日后", .known = ymd(2024, 3, 14)},
+        PhraseRow{.text = u"幾天内", .ref = kMonday, .index = 0, .phrase = u"幾天内", .known = ymd(2024, 3, 14)},
+        PhraseRow{.text = u"兩個星期後", .ref = kMonday, .index = 0, .phrase = u"兩個星期後", .known = ymd(2024, 3, 25)},
+        PhraseRow{.text = u"一個禮拜內", .ref = kMonday, .index = 0, .phrase = u"一個禮拜內", .known = ymd(2024, 3, 18)},
+        PhraseRow{.text = u"3個月內", .ref = kMonday, .index = 0, .phrase = u"3個月內", .known = ymd(2024, 6, 11)},
         // Half a month is half the days of the reference's month: 31 / 2 = 15 in March.
-        PhraseRow{.text = u"半個月後", .ref = kMonday, .index = 0, .phrase = u"半個月後", .known = date(2024, 3, 26)},
-        PhraseRow{.text = u"一年后", .ref = kMonday, .index = 0, .phrase = u"一年后", .known = date(2025, 3, 11)},
+        PhraseRow{.text = u"半個月後", .ref = kMonday, .index = 0, .phrase = u"半個月後", .known = ymd(2024, 3, 26)},
+        PhraseRow{.text = u"一年后", .ref = kMonday, .index = 0, .phrase = u"一年后", .known = ymd(2025, 3, 11)},
         // Hours and shorter state the clock; the date stays implied.
         PhraseRow{.text = u"半小時內", .ref = kMonday, .index = 0, .phrase = u"半小時內", .known = clock(10, 30, 0),
-                  .implied = date(2024, 3, 11)},
+                  .implied = ymd(2024, 3, 11)},
         PhraseRow{.text = u"5分鐘後", .ref = kMonday, .index = 0, .phrase = u"5分鐘後", .known = clock(10, 5, 0)},
         PhraseRow{.text = u"十五分钟后", .ref = kMonday, .index = 0, .phrase = u"十五分钟后", .known = clock(10, 15, 0)},
         PhraseRow{.text = u"十秒鐘後", .ref = kMonday, .index = 0, .phrase = u"十秒鐘後", .known = clock(10, 0, 10)},
         PhraseRow{.text = u"兩個鐘後", .ref = kMonday, .index = 0, .phrase = u"兩個鐘後", .known = clock(12, 0, 0)},
         PhraseRow{.text = u"十四小时后", .ref = kMonday, .index = 0, .phrase = u"十四小时后", .known = clock(0, 0, 0),
-                  .implied = date(2024, 3, 12)},
+                  .implied = ymd(2024, 3, 12)},
         // A distance without "after" or "within" is not a deadline.
         PhraseRow{.text = u"三天", .ref = kMonday, .found = false},
         // Digits of other scripts match "\d" but are not read.

@@ -15,11 +15,7 @@ class ZHTimeExpressionParserTest : public ::testing::TestWithParam<PhraseRow> {}
 TEST_P(ZHTimeExpressionParserTest, Reads) {
   const PhraseRow& row = GetParam();
   ScopedTimeZone zone(row.zone);
-  const auto results = ZHTimeExpressionParser(false).execute(row.text, row.ref.in(), row.opt);
-  checkFirstResult(row, results);
-  if (!results.empty()) {
-    EXPECT_TRUE(results[0].tags().isTrue(TagUnit::zhHantTimeExpressionParser));
-  }
+  const auto results = expectParserReads<ZHTimeExpressionParser>(row, TagUnit::zhHantTimeExpressionParser);
   // Strict mode reads the same and only drops what is not a possible date.
   size_t possible = 0;
   for (const auto& r : results) {

@@ -14,12 +14,7 @@ class ZHWeekdayParserTest : public ::testing::TestWithParam<PhraseRow> {};
 
 TEST_P(ZHWeekdayParserTest, Reads) {
   const PhraseRow& row = GetParam();
-  ScopedTimeZone zone(row.zone);
-  const auto results = ZHWeekdayParser(false).execute(row.text, row.ref.in(), row.opt);
-  checkFirstResult(row, results);
-  if (!results.empty()) {
-    EXPECT_TRUE(results[0].tags().isTrue(TagUnit::zhHantWeekdayParser));
-  }
+  const auto results = expectParserReads<ZHWeekdayParser>(row, TagUnit::zhHantWeekdayParser);
 }
 
 // Monday 11 March 2024, 10:00.
