@@ -155,16 +155,11 @@ namespace {
 
 size_t clusterWidth(const icu::UnicodeString& text, int32_t start, int32_t end) {
   const UChar32 base = text.char32At(start);
-  bool emojiSelector = false;
-  bool textSelector = false;
+  // Emoji shown as emoji by default are East Asian Wide (below); flags, and text-default emoji that
+  // U+FE0F turns into emoji, are not.
+  if (u_hasBinaryProperty(base, UCHAR_REGIONAL_INDICATOR)) return 2;
   for (int32_t i = start; i < end; i = text.moveIndex32(i, 1)) {
-    const UChar32 c = text.char32At(i);
-    emojiSelector = emojiSelector || c == 0xFE0F;
-    textSelector = textSelector || c == 0xFE0E;
-  }
-  if (!textSelector && (emojiSelector || u_hasBinaryProperty(base, UCHAR_EMOJI_PRESENTATION) ||
-                        u_hasBinaryProperty(base, UCHAR_REGIONAL_INDICATOR))) {
-    return 2;
+    if (text.char32At(i) == 0xFE0F) return 2;
   }
   switch (u_charType(base)) {
     case U_CONTROL_CHAR:

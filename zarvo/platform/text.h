@@ -52,7 +52,7 @@ std::u16string_view substring(std::u16string_view text, int64_t location, int64_
 //   0 for a cluster of combining marks alone, format characters (zero-width space, joiners, U+FEFF)
 //     or control characters;
 //   1 otherwise, East Asian Ambiguous characters included (narrow, as terminals outside CJK locales
-//     draw them), and a character followed by the text selector U+FE0E.
+//     draw them). The text selector U+FE0E changes nothing: its character counts as above.
 // Ill-formed UTF-8 counts one column per replaced sequence. Thread-safe.
 size_t displayWidth(std::string_view utf8);
 
