@@ -1,4 +1,4 @@
-// Japanese range merge: "月曜日から金曜日". It adds the English range tag.
+// Japanese range merge: "12月25日から12月27日", "今日から明日". It adds the English range tag.
 #pragma once
 
 #include "zarvo/chrono/refiners/en_merge_date_range_refiner.h"
