@@ -1,5 +1,6 @@
 #include "zarvo/chrono/en/en_words.h"
 
+#include "zarvo/chrono/month_name_date.h"
 #include "zarvo/chrono/pattern_cache.h"
 #include "zarvo/platform/text.h"
 
@@ -50,12 +51,7 @@ const WordTable& ordinals() {
   return table;
 }
 
-std::optional<int64_t> monthNumber(std::u16string_view word) {
-  const std::u16string lower = platform::lowercased(word);
-  if (auto month = months().find(lower)) return month;
-  if (!lower.empty() && lower.back() == u'.') return months().find(std::u16string_view(lower).substr(0, lower.size() - 1));
-  return std::nullopt;
-}
+std::optional<int64_t> monthNumber(std::u16string_view word) { return chrono::monthNumber(months(), word); }
 
 const std::u16string& integerWordPiece() { return integerWords().alternation(); }
 const std::u16string& weekdayPiece() { return weekdays().alternation(); }
