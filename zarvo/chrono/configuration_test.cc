@@ -5,6 +5,15 @@
 #include <vector>
 
 #include "zarvo/chrono/chrono.h"
+#include "zarvo/chrono/de/de_casual_date_parser.h"
+#include "zarvo/chrono/de/de_casual_time_parser.h"
+#include "zarvo/chrono/de/de_deadline_format_parser.h"
+#include "zarvo/chrono/de/de_month_name_little_endian_parser.h"
+#include "zarvo/chrono/de/de_morgen_time_parser.h"
+#include "zarvo/chrono/de/de_slash_date_format_parser.h"
+#include "zarvo/chrono/de/de_time_ago_format_parser.h"
+#include "zarvo/chrono/de/de_time_expression_parser.h"
+#include "zarvo/chrono/de/de_weekday_parser.h"
 #include "zarvo/chrono/en/en_casual_date_parser.h"
 #include "zarvo/chrono/en/en_casual_time_parser.h"
 #include "zarvo/chrono/en/en_deadline_format_parser.h"
@@ -37,16 +46,21 @@ bool is(const std::shared_ptr<P>& object) {
 
 TEST(ConfigurationTest, ParsersAndRefinersInTheirOrder) {
   using ParserCheck = bool (*)(const std::shared_ptr<const Parser>&);
-  // The formal English parsers, in both configurations.
+  // The formal parsers, in both configurations.
   const std::vector<ParserCheck> formal = {
       is<ENISOFormatParser>,        is<ENDeadlineFormatParser>,
       is<ENMonthNameLittleEndianParser>, is<ENMonthNameMiddleEndianParser>,
       is<ENMonthNameParser>,        is<ENSlashDateFormatParser>,
       is<ENSlashDateFormatStartWithYearParser>, is<ENSlashMonthFormatParser>,
       is<ENTimeAgoFormatParser>,    is<ENTimeExpressionParser>,
+      is<DEDeadlineFormatParser>,   is<DEMonthNameLittleEndianParser>,
+      is<DESlashDateFormatParser>,  is<DETimeAgoFormatParser>,
+      is<DETimeExpressionParser>,
   };
   std::vector<ParserCheck> casualOrder = {is<ENCasualTimeParser>, is<ENCasualDateParser>, is<ENWeekdayParser>,
-                                          is<ENRelativeDateFormatParser>};
+                                          is<ENRelativeDateFormatParser>,
+                                          is<DECasualTimeParser>, is<DECasualDateParser>, is<DEWeekdayParser>,
+                                          is<DEMorgenTimeParser>};
   casualOrder.insert(casualOrder.end(), formal.begin(), formal.end());
 
   const ModeOptio casual = casualModeOption();

@@ -2,6 +2,15 @@
 
 #include <memory>
 
+#include "zarvo/chrono/de/de_casual_date_parser.h"
+#include "zarvo/chrono/de/de_casual_time_parser.h"
+#include "zarvo/chrono/de/de_deadline_format_parser.h"
+#include "zarvo/chrono/de/de_month_name_little_endian_parser.h"
+#include "zarvo/chrono/de/de_morgen_time_parser.h"
+#include "zarvo/chrono/de/de_slash_date_format_parser.h"
+#include "zarvo/chrono/de/de_time_ago_format_parser.h"
+#include "zarvo/chrono/de/de_time_expression_parser.h"
+#include "zarvo/chrono/de/de_weekday_parser.h"
 #include "zarvo/chrono/en/en_casual_date_parser.h"
 #include "zarvo/chrono/en/en_casual_time_parser.h"
 #include "zarvo/chrono/en/en_deadline_format_parser.h"
@@ -78,11 +87,11 @@ ModeOptio baseModeOption(bool strictMode) {
   // addParser<FRTimeAgoFormatParser>(mode, s);
   // addParser<FRTimeExpressionParser>(mode, s);
   // German
-  // addParser<DEDeadlineFormatParser>(mode, s);
-  // addParser<DEMonthNameLittleEndianParser>(mode, s);
-  // addParser<DESlashDateFormatParser>(mode, s);
-  // addParser<DETimeAgoFormatParser>(mode, s);
-  // addParser<DETimeExpressionParser>(mode, s);
+  addParser<DEDeadlineFormatParser>(mode, s);
+  addParser<DEMonthNameLittleEndianParser>(mode, s);
+  addParser<DESlashDateFormatParser>(mode, s);
+  addParser<DETimeAgoFormatParser>(mode, s);
+  addParser<DETimeExpressionParser>(mode, s);
   // Chinese
   // addParser<ZHCasualDateParser>(mode, s);
   // addParser<ZHDateParser>(mode, s);
@@ -120,10 +129,10 @@ ModeOptio casualModeOption() {
   // addParser<ESWeekdayParser>(casual, s);
   // addParser<FRCasualDateParser>(casual, s);
   // addParser<FRWeekdayParser>(casual, s);
-  // addParser<DECasualTimeParser>(casual, s);
-  // addParser<DECasualDateParser>(casual, s);
-  // addParser<DEWeekdayParser>(casual, s);
-  // addParser<DEMorgenTimeParser>(casual, s);
+  addParser<DECasualTimeParser>(casual, s);
+  addParser<DECasualDateParser>(casual, s);
+  addParser<DEWeekdayParser>(casual, s);
+  addParser<DEMorgenTimeParser>(casual, s);
 
   ModeOptio base = baseModeOption(false);
   casual.parsers.insert(casual.parsers.end(), base.parsers.begin(), base.parsers.end());
