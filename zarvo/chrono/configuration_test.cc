@@ -28,6 +28,13 @@
 #include "zarvo/chrono/en/en_time_ago_format_parser.h"
 #include "zarvo/chrono/en/en_time_expression_parser.h"
 #include "zarvo/chrono/en/en_weekday_parser.h"
+#include "zarvo/chrono/es/es_casual_date_parser.h"
+#include "zarvo/chrono/es/es_deadline_format_parser.h"
+#include "zarvo/chrono/es/es_month_name_little_endian_parser.h"
+#include "zarvo/chrono/es/es_slash_date_format_parser.h"
+#include "zarvo/chrono/es/es_time_ago_format_parser.h"
+#include "zarvo/chrono/es/es_time_expression_parser.h"
+#include "zarvo/chrono/es/es_weekday_parser.h"
 #include "zarvo/chrono/refiners/extract_timezone_abbr_refiner.h"
 #include "zarvo/chrono/refiners/overlap_removal_refiner.h"
 #include "zarvo/chrono/refiners/unlikely_format_filter.h"
@@ -53,12 +60,16 @@ TEST(ConfigurationTest, ParsersAndRefinersInTheirOrder) {
       is<ENMonthNameParser>,        is<ENSlashDateFormatParser>,
       is<ENSlashDateFormatStartWithYearParser>, is<ENSlashMonthFormatParser>,
       is<ENTimeAgoFormatParser>,    is<ENTimeExpressionParser>,
+      is<ESTimeAgoFormatParser>,    is<ESDeadlineFormatParser>,
+      is<ESTimeExpressionParser>,   is<ESMonthNameLittleEndianParser>,
+      is<ESSlashDateFormatParser>,
       is<DEDeadlineFormatParser>,   is<DEMonthNameLittleEndianParser>,
       is<DESlashDateFormatParser>,  is<DETimeAgoFormatParser>,
       is<DETimeExpressionParser>,
   };
   std::vector<ParserCheck> casualOrder = {is<ENCasualTimeParser>, is<ENCasualDateParser>, is<ENWeekdayParser>,
                                           is<ENRelativeDateFormatParser>,
+                                          is<ESCasualDateParser>, is<ESWeekdayParser>,
                                           is<DECasualTimeParser>, is<DECasualDateParser>, is<DEWeekdayParser>,
                                           is<DEMorgenTimeParser>};
   casualOrder.insert(casualOrder.end(), formal.begin(), formal.end());

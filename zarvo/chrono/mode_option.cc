@@ -25,6 +25,13 @@
 #include "zarvo/chrono/en/en_time_ago_format_parser.h"
 #include "zarvo/chrono/en/en_time_expression_parser.h"
 #include "zarvo/chrono/en/en_weekday_parser.h"
+#include "zarvo/chrono/es/es_casual_date_parser.h"
+#include "zarvo/chrono/es/es_deadline_format_parser.h"
+#include "zarvo/chrono/es/es_month_name_little_endian_parser.h"
+#include "zarvo/chrono/es/es_slash_date_format_parser.h"
+#include "zarvo/chrono/es/es_time_ago_format_parser.h"
+#include "zarvo/chrono/es/es_time_expression_parser.h"
+#include "zarvo/chrono/es/es_weekday_parser.h"
 #include "zarvo/chrono/refiners/de_merge_date_range_refiner.h"
 #include "zarvo/chrono/refiners/de_merge_date_time_refiner.h"
 #include "zarvo/chrono/refiners/en_merge_date_range_refiner.h"
@@ -75,11 +82,11 @@ ModeOptio baseModeOption(bool strictMode) {
   // Japanese
   // addParser<JPStandardParser>(mode, s);
   // Spanish
-  // addParser<ESTimeAgoFormatParser>(mode, s);
-  // addParser<ESDeadlineFormatParser>(mode, s);
-  // addParser<ESTimeExpressionParser>(mode, s);
-  // addParser<ESMonthNameLittleEndianParser>(mode, s);
-  // addParser<ESSlashDateFormatParser>(mode, s);
+  addParser<ESTimeAgoFormatParser>(mode, s);
+  addParser<ESDeadlineFormatParser>(mode, s);
+  addParser<ESTimeExpressionParser>(mode, s);
+  addParser<ESMonthNameLittleEndianParser>(mode, s);
+  addParser<ESSlashDateFormatParser>(mode, s);
   // French
   // addParser<FRDeadlineFormatParser>(mode, s);
   // addParser<FRMonthNameLittleEndianParser>(mode, s);
@@ -125,8 +132,8 @@ ModeOptio casualModeOption() {
   addParser<ENWeekdayParser>(casual, s);
   addParser<ENRelativeDateFormatParser>(casual, s);
   // addParser<JPCasualDateParser>(casual, s);
-  // addParser<ESCasualDateParser>(casual, s);
-  // addParser<ESWeekdayParser>(casual, s);
+  addParser<ESCasualDateParser>(casual, s);
+  addParser<ESWeekdayParser>(casual, s);
   // addParser<FRCasualDateParser>(casual, s);
   // addParser<FRWeekdayParser>(casual, s);
   addParser<DECasualTimeParser>(casual, s);

@@ -11,7 +11,13 @@ namespace {
 using namespace testing;
 using U = ComponentUnit;
 
-class ENDatesCasualTest : public ::testing::TestWithParam<PhraseRow> {};
+// Read with English preferred, as quick entry reads: the other languages run only where English finds
+// nothing (their day-first numeric dates would otherwise take "3/12 10:30").
+class ENDatesCasualTest : public ::testing::TestWithParam<PhraseRow> {
+ protected:
+  void SetUp() override { Chrono::setPreferredLanguage(Language::english); }
+  void TearDown() override { Chrono::setPreferredLanguage(std::nullopt); }
+};
 
 TEST_P(ENDatesCasualTest, ReadsOneResult) {
   const PhraseRow& row = GetParam();
@@ -184,7 +190,12 @@ TEST(ENDatesConfigurationTest, DatesBeyondTheRepresentableRangeSaturate) {
     } else {
       EXPECT_LE(date, earlyBound) << iso(date);
     }
-    EXPECT_EQ(Chrono::strict().parse(std::u16string_view(row.text), ref).size(), row.strictFinds ? 1u : 0u);
+    // Strict may still find a shorter phrase inside (a day-first "04-01"), never the whole one.
+    bool strictFindsWhole = false;
+    for (const ParsedResult& r : Chrono::strict().parse(std::u16string_view(row.text), ref)) {
+      strictFindsWhole = strictFindsWhole || r.text() == casual[0].text();
+    }
+    EXPECT_EQ(strictFindsWhole, row.strictFinds);
   }
 }
 
