@@ -35,6 +35,13 @@
 #include "zarvo/chrono/es/es_time_ago_format_parser.h"
 #include "zarvo/chrono/es/es_time_expression_parser.h"
 #include "zarvo/chrono/es/es_weekday_parser.h"
+#include "zarvo/chrono/fr/fr_casual_date_parser.h"
+#include "zarvo/chrono/fr/fr_deadline_format_parser.h"
+#include "zarvo/chrono/fr/fr_month_name_little_endian_parser.h"
+#include "zarvo/chrono/fr/fr_slash_date_format_parser.h"
+#include "zarvo/chrono/fr/fr_time_ago_format_parser.h"
+#include "zarvo/chrono/fr/fr_time_expression_parser.h"
+#include "zarvo/chrono/fr/fr_weekday_parser.h"
 #include "zarvo/chrono/refiners/extract_timezone_abbr_refiner.h"
 #include "zarvo/chrono/refiners/overlap_removal_refiner.h"
 #include "zarvo/chrono/refiners/unlikely_format_filter.h"
@@ -63,6 +70,9 @@ TEST(ConfigurationTest, ParsersAndRefinersInTheirOrder) {
       is<ESTimeAgoFormatParser>,    is<ESDeadlineFormatParser>,
       is<ESTimeExpressionParser>,   is<ESMonthNameLittleEndianParser>,
       is<ESSlashDateFormatParser>,
+      is<FRDeadlineFormatParser>,   is<FRMonthNameLittleEndianParser>,
+      is<FRSlashDateFormatParser>,  is<FRTimeAgoFormatParser>,
+      is<FRTimeExpressionParser>,
       is<DEDeadlineFormatParser>,   is<DEMonthNameLittleEndianParser>,
       is<DESlashDateFormatParser>,  is<DETimeAgoFormatParser>,
       is<DETimeExpressionParser>,
@@ -70,6 +80,7 @@ TEST(ConfigurationTest, ParsersAndRefinersInTheirOrder) {
   std::vector<ParserCheck> casualOrder = {is<ENCasualTimeParser>, is<ENCasualDateParser>, is<ENWeekdayParser>,
                                           is<ENRelativeDateFormatParser>,
                                           is<ESCasualDateParser>, is<ESWeekdayParser>,
+                                          is<FRCasualDateParser>, is<FRWeekdayParser>,
                                           is<DECasualTimeParser>, is<DECasualDateParser>, is<DEWeekdayParser>,
                                           is<DEMorgenTimeParser>};
   casualOrder.insert(casualOrder.end(), formal.begin(), formal.end());

@@ -32,6 +32,13 @@
 #include "zarvo/chrono/es/es_time_ago_format_parser.h"
 #include "zarvo/chrono/es/es_time_expression_parser.h"
 #include "zarvo/chrono/es/es_weekday_parser.h"
+#include "zarvo/chrono/fr/fr_casual_date_parser.h"
+#include "zarvo/chrono/fr/fr_deadline_format_parser.h"
+#include "zarvo/chrono/fr/fr_month_name_little_endian_parser.h"
+#include "zarvo/chrono/fr/fr_slash_date_format_parser.h"
+#include "zarvo/chrono/fr/fr_time_ago_format_parser.h"
+#include "zarvo/chrono/fr/fr_time_expression_parser.h"
+#include "zarvo/chrono/fr/fr_weekday_parser.h"
 #include "zarvo/chrono/refiners/de_merge_date_range_refiner.h"
 #include "zarvo/chrono/refiners/de_merge_date_time_refiner.h"
 #include "zarvo/chrono/refiners/en_merge_date_range_refiner.h"
@@ -88,11 +95,11 @@ ModeOptio baseModeOption(bool strictMode) {
   addParser<ESMonthNameLittleEndianParser>(mode, s);
   addParser<ESSlashDateFormatParser>(mode, s);
   // French
-  // addParser<FRDeadlineFormatParser>(mode, s);
-  // addParser<FRMonthNameLittleEndianParser>(mode, s);
-  // addParser<FRSlashDateFormatParser>(mode, s);
-  // addParser<FRTimeAgoFormatParser>(mode, s);
-  // addParser<FRTimeExpressionParser>(mode, s);
+  addParser<FRDeadlineFormatParser>(mode, s);
+  addParser<FRMonthNameLittleEndianParser>(mode, s);
+  addParser<FRSlashDateFormatParser>(mode, s);
+  addParser<FRTimeAgoFormatParser>(mode, s);
+  addParser<FRTimeExpressionParser>(mode, s);
   // German
   addParser<DEDeadlineFormatParser>(mode, s);
   addParser<DEMonthNameLittleEndianParser>(mode, s);
@@ -134,8 +141,8 @@ ModeOptio casualModeOption() {
   // addParser<JPCasualDateParser>(casual, s);
   addParser<ESCasualDateParser>(casual, s);
   addParser<ESWeekdayParser>(casual, s);
-  // addParser<FRCasualDateParser>(casual, s);
-  // addParser<FRWeekdayParser>(casual, s);
+  addParser<FRCasualDateParser>(casual, s);
+  addParser<FRWeekdayParser>(casual, s);
   addParser<DECasualTimeParser>(casual, s);
   addParser<DECasualDateParser>(casual, s);
   addParser<DEWeekdayParser>(casual, s);
