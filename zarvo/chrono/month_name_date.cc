@@ -22,6 +22,13 @@ void setMonthNameDate(ParsedResult& result, Date ref, const MonthNameDate& date)
   }
 }
 
+std::optional<int64_t> yearWithOptionalEra(std::u16string_view yearText, bool hasEra, bool beforeChrist) {
+  const std::optional<int64_t> written = platform::toInt(platform::trimmed(yearText));
+  if (!written) return std::nullopt;
+  if (!hasEra) return *written <= 99 ? *written + 2000 : *written;
+  return beforeChrist ? -*written : *written;
+}
+
 std::optional<int64_t> monthNumber(const WordTable& months, std::u16string_view word) {
   const std::u16string lower = platform::lowercased(word);
   if (auto month = months.find(lower)) return month;

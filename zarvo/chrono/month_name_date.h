@@ -31,6 +31,11 @@ struct MonthNameDate {
 // assigned. With an end day, the result's end becomes a copy of the start that knows that day instead.
 void setMonthNameDate(ParsedResult& result, Date ref, const MonthNameDate& date);
 
+// The year a year group writes (blanks around the digits ignored) beside an optional era: without an
+// era, a year of 99 or less means 2000 to 2099 and larger years stay as written; with one, the year is
+// as written, negated when `beforeChrist`. Nothing when the digits do not convert.
+std::optional<int64_t> yearWithOptionalEra(std::u16string_view yearText, bool hasEra, bool beforeChrist);
+
 // The month number `months` gives `word` (any case). A word the table lacks is read once more without
 // a final ".", since the patterns admit a dot after forms the tables list without one ("May.",
 // "juil."). Nothing otherwise.

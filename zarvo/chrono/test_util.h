@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "zarvo/chrono/chrono.h"
 #include "zarvo/chrono/parsed_components.h"
 #include "zarvo/chrono/options.h"
 #include "zarvo/chrono/parsed_result.h"
@@ -127,6 +128,23 @@ inline void checkFirstResult(const PhraseRow& row, const std::vector<ParsedResul
   expectComponents(r.start(), row.known, row.implied, where + " start");
   EXPECT_EQ(r.end().has_value(), row.endKnown.has_value()) << where;
   if (r.end() && row.endKnown) expectComponents(*r.end(), *row.endKnown, row.endImplied, where + " end");
+}
+
+// Reads the row's text with the casual configuration in the row's zone and checks the first result,
+// and that no other result is left.
+inline void checkCasualRow(const PhraseRow& row) {
+  ScopedTimeZone zone(row.zone);
+  const auto results = Chrono::casual().parse(std::u16string_view(row.text), row.ref.in(), row.opt);
+  checkFirstResult(row, results);
+  EXPECT_LE(results.size(), 1u) << context(row);
+}
+
+// The year, month and day of a date, with `extra` values beside them.
+inline ComponentMap dayWith(int64_t year, int64_t month, int64_t day,
+                            std::initializer_list<std::pair<ComponentUnit, int64_t>> extra = {}) {
+  ComponentMap m{{ComponentUnit::year, year}, {ComponentUnit::month, month}, {ComponentUnit::day, day}};
+  for (const auto& [unit, value] : extra) m.set(unit, value);
+  return m;
 }
 
 }  // namespace zarvo::chrono::testing

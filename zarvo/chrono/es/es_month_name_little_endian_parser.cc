@@ -34,13 +34,10 @@ std::optional<ParsedResult> ESMonthNameLittleEndianParser::extract(std::u16strin
   date.day = *day;
   date.month = *month;
   if (match.took(kYear)) {
-    const std::optional<int64_t> written = platform::toInt(platform::trimmed(groupText(text, match, kYear)));
-    if (!written) return std::nullopt;
-    if (!match.took(kEra)) {
-      date.year = *written <= 99 ? *written + 2000 : *written;
-    } else {
-      date.year = patternMatches(uR"re(a\.?\s*c)re", groupText(text, match, kEra)) ? -*written : *written;
-    }
+    const std::u16string_view era = groupText(text, match, kEra);
+    date.year = yearWithOptionalEra(groupText(text, match, kYear), match.took(kEra),
+                                    patternMatches(uR"re(a\.?\s*c)re", era));
+    if (!date.year) return std::nullopt;
   }
   date.weekday = es::weekdays().lookup(groupText(text, match, kWeekday));
   if (match.took(kEndDay)) {

@@ -38,14 +38,11 @@ std::optional<ParsedResult> FRMonthNameLittleEndianParser::extract(std::u16strin
   date.day = *day;
   date.month = *month;
   if (match.took(kYear)) {
-    const std::optional<int64_t> written = platform::toInt(platform::trimmed(groupText(text, match, kYear)));
-    if (!written) return std::nullopt;
-    if (!match.took(kEra)) {
-      date.year = *written <= 99 ? *written + 2000 : *written;
-    } else {
-      const std::u16string era = platform::lowercased(groupText(text, match, kEra));
-      date.year = era.find(u'a') != std::u16string::npos ? -*written : *written;
-    }
+    // "AC" and "a.c.n." (before Christ) have an "a"; "p.c.n." has none.
+    const std::u16string era = platform::lowercased(groupText(text, match, kEra));
+    date.year = yearWithOptionalEra(groupText(text, match, kYear), match.took(kEra),
+                                    era.find(u'a') != std::u16string::npos);
+    if (!date.year) return std::nullopt;
   }
   date.weekday = fr::weekdays().lookup(groupText(text, match, kWeekday));
   if (match.took(kEndDay)) {
