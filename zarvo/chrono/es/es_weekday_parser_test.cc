@@ -39,10 +39,7 @@ TEST_F(ESWeekdayParserTest, Modifiers) {
 TEST_F(ESWeekdayParserTest, NamesAndAbbreviations) {
   expectPhrases(parser_, {
       {"el miércoles", kWednesday, "miércoles", {{U::weekday, 3}}, {{U::day, 13}}},
-      {"miercoles", kWednesday, "miercoles", {{U::weekday, 3}}, {}},
       {"pago (vie)", kWednesday, "(vie)", {{U::weekday, 5}}, {{U::day, 15}}},
-      {"vier", kWednesday, "vier", {{U::weekday, 5}}, {}},
-      {"Sabado", kWednesday, "Sabado", {{U::weekday, 6}}, {}},
       {"domingos", kWednesday, "", {}, {}},
       {"marte", kWednesday, "", {}, {}},
   });

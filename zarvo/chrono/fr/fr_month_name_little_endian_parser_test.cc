@@ -27,8 +27,6 @@ TEST_F(FRMonthNameLittleEndianParserTest, DayAndMonthWithAndWithoutYear) {
                      {{U::year, 2024}, {U::month, 2}, {U::day, 5}, {U::weekday, 1}}, {}},
                     {"14 juil. 2024", kRef, "14 juil. 2024", {{U::year, 2024}, {U::month, 7}, {U::day, 14}}, {}},
                     {"15 août", kRef, "15 août", {{U::month, 8}, {U::day, 15}}, {{U::year, 2024}}},
-                    {"15 aout", kRef, "15 aout", {{U::month, 8}, {U::day, 15}}, {{U::year, 2024}}},
-                    {"3 fév.", kRef, "3 fév.", {{U::month, 2}, {U::day, 3}}, {{U::year, 2024}}},
                     // The pattern admits "déc" with its accent; the table spells the abbreviation "dec".
                     {"3 déc", kRef, "3 déc", {{U::month, 12}, {U::day, 3}}, {{U::year, 2023}}},
                     {"3 déc. 2024", kRef, "3 déc. 2024", {{U::year, 2024}, {U::month, 12}, {U::day, 3}}, {}},
