@@ -1,5 +1,6 @@
 // The date engine on arbitrary text: the casual and the strict configuration, English preferred
-// (as quick entry and `zarvo parse` run it), against one fixed reference date.
+// (as quick entry runs it) and with no preferred language (as `zarvo parse` runs it without --lang,
+// so every language's parsers meet every input), against one fixed reference date.
 //
 // Every result must stand where it says: its index and length lie within the UTF-16 input and its
 // text is exactly the input there. Results come ordered by index (quick entry takes the last one as
@@ -75,6 +76,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   checkResults(text, Chrono::casual().parse(std::u16string_view(text), gReference));
   checkResults(text, Chrono::strict().parse(std::u16string_view(text), gReference));
+  Chrono::setPreferredLanguage(std::nullopt);
+  checkResults(text, Chrono::casual().parse(std::u16string_view(text), gReference));
+  Chrono::setPreferredLanguage(zarvo::chrono::Language::english);
   if (const Options opt = optionsFromTail(data, size); !opt.empty()) {
     checkResults(text, Chrono::casual().parse(std::u16string_view(text), gReference, opt));
   }

@@ -2,6 +2,15 @@
 
 #include <memory>
 
+#include "zarvo/chrono/de/de_casual_date_parser.h"
+#include "zarvo/chrono/de/de_casual_time_parser.h"
+#include "zarvo/chrono/de/de_deadline_format_parser.h"
+#include "zarvo/chrono/de/de_month_name_little_endian_parser.h"
+#include "zarvo/chrono/de/de_morgen_time_parser.h"
+#include "zarvo/chrono/de/de_slash_date_format_parser.h"
+#include "zarvo/chrono/de/de_time_ago_format_parser.h"
+#include "zarvo/chrono/de/de_time_expression_parser.h"
+#include "zarvo/chrono/de/de_weekday_parser.h"
 #include "zarvo/chrono/en/en_casual_date_parser.h"
 #include "zarvo/chrono/en/en_casual_time_parser.h"
 #include "zarvo/chrono/en/en_deadline_format_parser.h"
@@ -16,6 +25,20 @@
 #include "zarvo/chrono/en/en_time_ago_format_parser.h"
 #include "zarvo/chrono/en/en_time_expression_parser.h"
 #include "zarvo/chrono/en/en_weekday_parser.h"
+#include "zarvo/chrono/es/es_casual_date_parser.h"
+#include "zarvo/chrono/es/es_deadline_format_parser.h"
+#include "zarvo/chrono/es/es_month_name_little_endian_parser.h"
+#include "zarvo/chrono/es/es_slash_date_format_parser.h"
+#include "zarvo/chrono/es/es_time_ago_format_parser.h"
+#include "zarvo/chrono/es/es_time_expression_parser.h"
+#include "zarvo/chrono/es/es_weekday_parser.h"
+#include "zarvo/chrono/fr/fr_casual_date_parser.h"
+#include "zarvo/chrono/fr/fr_deadline_format_parser.h"
+#include "zarvo/chrono/fr/fr_month_name_little_endian_parser.h"
+#include "zarvo/chrono/fr/fr_slash_date_format_parser.h"
+#include "zarvo/chrono/fr/fr_time_ago_format_parser.h"
+#include "zarvo/chrono/fr/fr_time_expression_parser.h"
+#include "zarvo/chrono/fr/fr_weekday_parser.h"
 #include "zarvo/chrono/ja/jp_casual_date_parser.h"
 #include "zarvo/chrono/ja/jp_standard_parser.h"
 #include "zarvo/chrono/refiners/de_merge_date_range_refiner.h"
@@ -39,8 +62,8 @@
 
 namespace zarvo::chrono {
 
-// The lists below are the complete configurations in their fixed order. A parser or refiner that does
-// not exist yet stands as a comment at its place; adding one means replacing its comment line.
+// The lists below are the complete configurations in their fixed order: the front end's stable sort
+// keeps parser order among results at the same index, so moving a line changes what is read.
 
 namespace {
 
@@ -73,23 +96,23 @@ ModeOptio baseModeOption(bool strictMode) {
   // Japanese
   addParser<JPStandardParser>(mode, s);
   // Spanish
-  // addParser<ESTimeAgoFormatParser>(mode, s);
-  // addParser<ESDeadlineFormatParser>(mode, s);
-  // addParser<ESTimeExpressionParser>(mode, s);
-  // addParser<ESMonthNameLittleEndianParser>(mode, s);
-  // addParser<ESSlashDateFormatParser>(mode, s);
+  addParser<ESTimeAgoFormatParser>(mode, s);
+  addParser<ESDeadlineFormatParser>(mode, s);
+  addParser<ESTimeExpressionParser>(mode, s);
+  addParser<ESMonthNameLittleEndianParser>(mode, s);
+  addParser<ESSlashDateFormatParser>(mode, s);
   // French
-  // addParser<FRDeadlineFormatParser>(mode, s);
-  // addParser<FRMonthNameLittleEndianParser>(mode, s);
-  // addParser<FRSlashDateFormatParser>(mode, s);
-  // addParser<FRTimeAgoFormatParser>(mode, s);
-  // addParser<FRTimeExpressionParser>(mode, s);
+  addParser<FRDeadlineFormatParser>(mode, s);
+  addParser<FRMonthNameLittleEndianParser>(mode, s);
+  addParser<FRSlashDateFormatParser>(mode, s);
+  addParser<FRTimeAgoFormatParser>(mode, s);
+  addParser<FRTimeExpressionParser>(mode, s);
   // German
-  // addParser<DEDeadlineFormatParser>(mode, s);
-  // addParser<DEMonthNameLittleEndianParser>(mode, s);
-  // addParser<DESlashDateFormatParser>(mode, s);
-  // addParser<DETimeAgoFormatParser>(mode, s);
-  // addParser<DETimeExpressionParser>(mode, s);
+  addParser<DEDeadlineFormatParser>(mode, s);
+  addParser<DEMonthNameLittleEndianParser>(mode, s);
+  addParser<DESlashDateFormatParser>(mode, s);
+  addParser<DETimeAgoFormatParser>(mode, s);
+  addParser<DETimeExpressionParser>(mode, s);
   // Chinese
   addParser<ZHCasualDateParser>(mode, s);
   addParser<ZHDateParser>(mode, s);
@@ -123,14 +146,14 @@ ModeOptio casualModeOption() {
   addParser<ENWeekdayParser>(casual, s);
   addParser<ENRelativeDateFormatParser>(casual, s);
   addParser<JPCasualDateParser>(casual, s);
-  // addParser<ESCasualDateParser>(casual, s);
-  // addParser<ESWeekdayParser>(casual, s);
-  // addParser<FRCasualDateParser>(casual, s);
-  // addParser<FRWeekdayParser>(casual, s);
-  // addParser<DECasualTimeParser>(casual, s);
-  // addParser<DECasualDateParser>(casual, s);
-  // addParser<DEWeekdayParser>(casual, s);
-  // addParser<DEMorgenTimeParser>(casual, s);
+  addParser<ESCasualDateParser>(casual, s);
+  addParser<ESWeekdayParser>(casual, s);
+  addParser<FRCasualDateParser>(casual, s);
+  addParser<FRWeekdayParser>(casual, s);
+  addParser<DECasualTimeParser>(casual, s);
+  addParser<DECasualDateParser>(casual, s);
+  addParser<DEWeekdayParser>(casual, s);
+  addParser<DEMorgenTimeParser>(casual, s);
 
   ModeOptio base = baseModeOption(false);
   casual.parsers.insert(casual.parsers.end(), base.parsers.begin(), base.parsers.end());

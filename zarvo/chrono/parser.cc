@@ -66,4 +66,14 @@ std::u16string_view Parser::groupText(std::u16string_view text, const platform::
   return platform::substring(text, r.location, r.length);
 }
 
+bool Parser::followsWordCharacter(std::u16string_view text, int64_t position) {
+  if (position <= 0 || position > static_cast<int64_t>(text.size())) return false;
+  int64_t from = position - 1;
+  const auto unit = [&](int64_t i) { return text[static_cast<size_t>(i)]; };
+  if (from > 0 && unit(from) >= 0xDC00 && unit(from) <= 0xDFFF && unit(from - 1) >= 0xD800 && unit(from - 1) <= 0xDBFF) {
+    --from;
+  }
+  return patternMatches(u"\\w", platform::substring(text, from, position - from));
+}
+
 }  // namespace zarvo::chrono

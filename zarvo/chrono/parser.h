@@ -62,6 +62,11 @@ class Parser {
   // The text of group `group` of `match` (empty when the group did not take part).
   static std::u16string_view groupText(std::u16string_view text, const platform::Match& match, size_t group);
 
+  // True when `position` is not 0 and the whole character just before it (a surrogate pair counts as
+  // one) is a word character ("\w"). Patterns whose leading context may be the start of a resumed
+  // search use it to reject a match glued to a word.
+  static bool followsWordCharacter(std::u16string_view text, int64_t position);
+
  private:
   bool strictMode_;
 };

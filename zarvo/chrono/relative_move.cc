@@ -1,12 +1,37 @@
 #include "zarvo/chrono/relative_move.h"
 
-#include "zarvo/chrono/calendar_fields.h"
+#include "zarvo/chrono/pattern_cache.h"
 #include "zarvo/platform/date_calendar.h"
+#include "zarvo/platform/text.h"
 
 namespace zarvo::chrono {
 
 using platform::CalendarUnit;
 using platform::DateCalendar;
+
+std::optional<Amount> readAmount(std::u16string_view numberText, const AmountWords& words) {
+  const std::u16string lower = platform::lowercased(numberText);
+  for (const WordTable* table : {words.numbers, words.articles}) {
+    if (table == nullptr) continue;
+    if (auto value = table->find(lower)) return Amount{*value, false};
+  }
+  if (words.emptyMeansOne && lower.empty()) return Amount{1, false};
+  if (!words.few.empty() && patternMatches(words.few, lower)) return Amount{3, false};
+  if (!words.half.empty() && patternMatches(words.half, lower)) return Amount{1, true};
+  if (auto value = platform::toInt(lower)) return Amount{*value, false};
+  if (words.numeral != nullptr) {
+    if (auto value = words.numeral(lower)) return Amount{*value, false};
+  }
+  return std::nullopt;
+}
+
+std::optional<RelativeUnit> readUnit(std::u16string_view unitText, std::span<const UnitWord> words,
+                                     std::optional<RelativeUnit> otherwise) {
+  for (const UnitWord& word : words) {
+    if (patternMatches(word.pattern, unitText)) return word.unit;
+  }
+  return otherwise;
+}
 
 Date moveBy(Date ref, RelativeUnit unit, Amount amount, int sign) {
   const DateCalendar calendar = DateCalendar::current();
@@ -39,26 +64,6 @@ Date moveBy(Date ref, RelativeUnit unit, Amount amount, int sign) {
     case RelativeUnit::year: return calendar.adding(CalendarUnit::month, sign * 6, ref);
   }
   return ref;
-}
-
-void setDeadline(ParsedComponents& start, RelativeUnit unit, Date target) {
-  const CalendarFields fields = calendarFields(target);
-  switch (unit) {
-    case RelativeUnit::day:
-    case RelativeUnit::week:
-    case RelativeUnit::month:
-    case RelativeUnit::year:
-      assignDate(start, fields);
-      break;
-    case RelativeUnit::hour:
-    case RelativeUnit::minute:
-    case RelativeUnit::second:
-      implyDate(start, fields);
-      start.assign(ComponentUnit::hour, fields.hour);
-      start.assign(ComponentUnit::minute, fields.minute);
-      start.assign(ComponentUnit::second, fields.second);
-      break;
-  }
 }
 
 }  // namespace zarvo::chrono

@@ -130,6 +130,23 @@ inline void checkFirstResult(const PhraseRow& row, const std::vector<ParsedResul
   if (r.end() && row.endKnown) expectComponents(*r.end(), *row.endKnown, row.endImplied, where + " end");
 }
 
+// Reads the row's text with the casual configuration in the row's zone and checks the first result,
+// and that no other result is left.
+inline void checkCasualRow(const PhraseRow& row) {
+  ScopedTimeZone zone(row.zone);
+  const auto results = Chrono::casual().parse(std::u16string_view(row.text), row.ref.in(), row.opt);
+  checkFirstResult(row, results);
+  EXPECT_LE(results.size(), 1u) << context(row);
+}
+
+// The year, month and day of a date, with `extra` values beside them.
+inline ComponentMap dayWith(int64_t year, int64_t month, int64_t day,
+                            std::initializer_list<std::pair<ComponentUnit, int64_t>> extra = {}) {
+  ComponentMap m{{ComponentUnit::year, year}, {ComponentUnit::month, month}, {ComponentUnit::day, day}};
+  for (const auto& [unit, value] : extra) m.set(unit, value);
+  return m;
+}
+
 }  // namespace zarvo::chrono::testing
 
 namespace zarvo::chrono::testing {
@@ -154,11 +171,6 @@ inline std::vector<std::u16string> texts(const std::vector<ParsedResult>& result
 
 namespace zarvo::chrono::testing {
 
-// A known or implied date: {year, month, day}.
-inline ComponentMap ymd(int64_t year, int64_t month, int64_t day) {
-  return {{ComponentUnit::year, year}, {ComponentUnit::month, month}, {ComponentUnit::day, day}};
-}
-
 // Runs a parser of type `P` (non-strict) over the row in the row's zone, checks its first result
 // against the row and that the result carries `tag`. Returns every result.
 template <typename P>
@@ -170,19 +182,6 @@ std::vector<ParsedResult> expectParserReads(const PhraseRow& row, TagUnit tag) {
     EXPECT_TRUE(results[0].tags().isTrue(tag)) << context(row);
   }
   return results;
-}
-
-}  // namespace zarvo::chrono::testing
-
-namespace zarvo::chrono::testing {
-
-// The casual configuration over the row's text in the row's zone: the first result matches the row,
-// and there is no other.
-inline void expectCasualReadsOnly(const PhraseRow& row) {
-  ScopedTimeZone zone(row.zone);
-  const auto results = Chrono::casual().parse(std::u16string_view(row.text), row.ref.in(), row.opt);
-  checkFirstResult(row, results);
-  EXPECT_LE(results.size(), 1u) << context(row);
 }
 
 }  // namespace zarvo::chrono::testing

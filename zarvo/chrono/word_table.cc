@@ -31,6 +31,18 @@ std::optional<int64_t> WordTable::find(std::u16string_view lowerCaseWord) const 
   return entries_[*it].second;
 }
 
+std::optional<int64_t> WordTable::findAtStart(std::u16string_view lowerCaseText) const {
+  std::optional<int64_t> value;
+  size_t longest = 0;
+  for (const auto& [word, v] : entries_) {
+    if (word.size() > longest && lowerCaseText.starts_with(word)) {
+      longest = word.size();
+      value = v;
+    }
+  }
+  return value;
+}
+
 std::optional<int64_t> WordTable::lookup(std::u16string_view word) const {
   return find(platform::lowercased(word));
 }

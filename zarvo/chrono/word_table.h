@@ -42,6 +42,10 @@ class WordTable {
   // The value of a word already in lower case; nothing when absent. No allocation.
   std::optional<int64_t> find(std::u16string_view lowerCaseWord) const;
 
+  // The value of the longest word that `lowerCaseText` begins with ("montag, den" gives montag's);
+  // nothing when it begins with none.
+  std::optional<int64_t> findAtStart(std::u16string_view lowerCaseText) const;
+
   // "(?:w1|w2|...)", built once at construction with the table's style. Longer words come first, so
   // where one word is a prefix of another ("so" and "sonntag") the longer is tried first; words of
   // equal length keep their declaration order.

@@ -114,6 +114,28 @@ TEST_F(QuickTaskParserTest, DueDateComesFromTheDateEngine) {
   EXPECT_FALSE(none.dueDate());
 }
 
+TEST_F(QuickTaskParserTest, OtherLanguagesAreReadWhereEnglishFindsNothing) {
+  struct Row {
+    const char* line;
+    const char* title;
+    Date due;
+  };
+  const Row rows[] = {
+      {"Arzt anrufen morgen um 5", "Arzt anrufen", localDate(2024, 3, 12, 5, 0)},
+      {"Zahnarzt #work nächsten Dienstag um 17 Uhr", "Zahnarzt", localDate(2024, 3, 19, 17, 0)},
+      {"Llamar a mamá mañana a las 5", "Llamar a mamá", localDate(2024, 3, 12, 5, 0)},
+      {"Appeler le garage demain à 17h", "Appeler le garage", localDate(2024, 3, 12, 17, 0)},
+      // Faithful to the engine: with nothing English in the line, "do" is read as a German Thursday.
+      {"do laundry", "laundry", localDate(2024, 3, 14, 12, 0)},
+  };
+  for (const Row& row : rows) {
+    const TaskDescription d = parser_.parse(std::string_view(row.line), lists_);
+    EXPECT_EQ(toUtf8(d.title), row.title) << row.line;
+    ASSERT_TRUE(d.dueDate()) << row.line;
+    EXPECT_EQ(iso(*d.dueDate()), iso(row.due)) << row.line;
+  }
+}
+
 TEST_F(QuickTaskParserTest, RangesReferToStringAndToInputWhenADatePrecedesTheReference) {
   const TaskDescription d = parser_.parse(std::u16string_view(u"tomorrow call #work"), lists_);
   EXPECT_EQ(toUtf8(d.string), "call #work");

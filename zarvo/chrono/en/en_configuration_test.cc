@@ -11,9 +11,15 @@ namespace {
 using namespace testing;
 using U = ComponentUnit;
 
-class ENDatesCasualTest : public ::testing::TestWithParam<PhraseRow> {};
+// Read with English preferred, as quick entry reads: the other languages run only where English finds
+// nothing (their day-first numeric dates would otherwise take "3/12 10:30").
+class ENDatesCasualTest : public ::testing::TestWithParam<PhraseRow> {
+ protected:
+  void SetUp() override { Chrono::setPreferredLanguage(Language::english); }
+  void TearDown() override { Chrono::setPreferredLanguage(std::nullopt); }
+};
 
-TEST_P(ENDatesCasualTest, ReadsOneResult) { expectCasualReadsOnly(GetParam()); }
+TEST_P(ENDatesCasualTest, ReadsOneResult) { checkCasualRow(GetParam()); }
 
 // Monday 11 March 2024, 10:00.
 const LocalTime kMonday{2024, 3, 11, 10, 0};
@@ -178,13 +184,13 @@ TEST(ENDatesConfigurationTest, DatesBeyondTheRepresentableRangeSaturate) {
     } else {
       EXPECT_LE(date, earlyBound) << iso(date);
     }
-    // Strict may still read a clock inside the phrase (the Chinese time parser needs no blank before
-    // one); what it must not keep is the phrase itself.
-    size_t samePhrase = 0;
+    // Strict may still find a shorter phrase inside (a day-first "04-01", or a clock the Chinese time
+    // parser reads without a blank before it), never the whole one.
+    bool strictFindsWhole = false;
     for (const ParsedResult& r : Chrono::strict().parse(std::u16string_view(row.text), ref)) {
-      samePhrase += r.text() == casual[0].text() ? 1 : 0;
+      strictFindsWhole = strictFindsWhole || r.text() == casual[0].text();
     }
-    EXPECT_EQ(samePhrase, row.strictFinds ? 1u : 0u);
+    EXPECT_EQ(strictFindsWhole, row.strictFinds);
   }
 }
 

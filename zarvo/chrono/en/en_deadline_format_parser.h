@@ -5,16 +5,18 @@
 // seconds, minutes, hours and days (no "few", "half", weeks, months or years).
 #pragma once
 
-#include "zarvo/chrono/parser.h"
+#include "zarvo/chrono/distance_format_parser.h"
 
 namespace zarvo::chrono {
 
-class ENDeadlineFormatParser : public Parser {
+class ENDeadlineFormatParser : public DeadlineFormatParser {
  public:
-  using Parser::Parser;
+  using DeadlineFormatParser::DeadlineFormatParser;
   std::u16string_view pattern() const override;
-  std::optional<ParsedResult> extract(std::u16string_view text, Date ref, const platform::Match& match,
-                                      const Options& opt) const override;
+
+ protected:
+  TagUnit tag() const override { return TagUnit::enDeadlineFormatParser; }
+  const DistanceWords& words() const override;
 };
 
 }  // namespace zarvo::chrono

@@ -1,7 +1,7 @@
 #include "zarvo/chrono/en/en_month_name_little_endian_parser.h"
 
-#include "zarvo/chrono/calendar_fields.h"
 #include "zarvo/chrono/en/en_words.h"
+#include "zarvo/chrono/month_name_date.h"
 #include "zarvo/platform/text.h"
 
 namespace zarvo::chrono {
@@ -31,38 +31,27 @@ std::u16string_view ENMonthNameLittleEndianParser::pattern() const { return litt
 std::optional<ParsedResult> ENMonthNameLittleEndianParser::extract(std::u16string_view text, Date ref,
                                                                    const platform::Match& match,
                                                                    const Options&) const {
-  ParsedResult result = commonOpening(text, ref, match);
   const std::optional<int64_t> month = en::monthNumber(groupText(text, match, kMonth));
   const std::optional<int64_t> day = en::readDay(text, match, kDay, kDayDigits);
   if (!month || !day) return std::nullopt;
 
-  ParsedComponents& start = result.start();
-  if (!match.took(kYear)) {
-    start.assign(ComponentUnit::day, *day);
-    start.assign(ComponentUnit::month, *month);
-    start.imply(ComponentUnit::year, nearestYear(ref, *month, *day));
-  } else {
+  MonthNameDate date;
+  date.day = *day;
+  date.month = *month;
+  if (match.took(kYear)) {
     const std::optional<int64_t> written = platform::toInt(groupText(text, match, kYear));
     if (!written) return std::nullopt;
-    const std::optional<int64_t> year = en::yearWithEra(*written, groupText(text, match, kEra), true);
-    if (!year) return std::nullopt;
-    start.assign(ComponentUnit::day, *day);
-    start.assign(ComponentUnit::month, *month);
-    start.assign(ComponentUnit::year, *year);
+    date.year = en::yearWithEra(*written, groupText(text, match, kEra), true);
+    if (!date.year) return std::nullopt;
   }
-
-  if (auto weekday = en::weekdays().lookup(groupText(text, match, kWeekday))) {
-    start.assign(ComponentUnit::weekday, *weekday);
-  }
-
+  date.weekday = en::weekdays().lookup(groupText(text, match, kWeekday));
   if (match.took(kEndDay)) {
-    const std::optional<int64_t> endDay = en::readDay(text, match, kEndDay, kEndDayDigits);
-    if (!endDay) return std::nullopt;
-    ParsedComponents end = start.clone();
-    end.assign(ComponentUnit::day, *endDay);
-    result.setEnd(std::move(end));
+    date.endDay = en::readDay(text, match, kEndDay, kEndDayDigits);
+    if (!date.endDay) return std::nullopt;
   }
 
+  ParsedResult result = commonOpening(text, ref, match);
+  setMonthNameDate(result, ref, date);
   result.tags().set(TagUnit::enMonthNameLittleEndianParser);
   return result;
 }

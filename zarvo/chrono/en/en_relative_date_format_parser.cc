@@ -30,8 +30,11 @@ std::optional<ParsedResult> ENRelativeDateFormatParser::extract(std::u16string_v
 
   const std::u16string modifier = platform::lowercased(groupText(text, match, 2));
   const int sign = patternMatches(u"^next", modifier) ? +1 : -1;
-  const std::optional<Amount> amount = en::readAmount(groupText(text, match, 3), en::AmountWords::optionalNumber);
-  const std::optional<RelativeUnit> unit = en::readUnit(groupText(text, match, 4));
+  // The number is optional here: "next week" is one week.
+  static const AmountWords kAmount{
+      .numbers = &en::integerWords(), .articles = nullptr, .emptyMeansOne = true, .few = u"few", .half = u"half"};
+  const std::optional<Amount> amount = readAmount(groupText(text, match, 3), kAmount);
+  const std::optional<RelativeUnit> unit = readUnit(groupText(text, match, 4), en::unitWords());
   if (!amount || !unit) return std::nullopt;
 
   const CalendarFields t = calendarFields(moveBy(ref, *unit, *amount, sign));

@@ -2,7 +2,7 @@
 
 #include "zarvo/chrono/calendar_fields.h"
 #include "zarvo/chrono/en/en_words.h"
-#include "zarvo/chrono/pattern_cache.h"
+#include "zarvo/chrono/slash_date.h"
 #include "zarvo/platform/text.h"
 
 namespace zarvo::chrono {
@@ -32,36 +32,20 @@ std::optional<ParsedResult> ENSlashDateFormatParser::extract(std::u16string_view
   const int64_t lead = match.range(kLeading).length;
   const int64_t trail = match.range(kTrailing).length;
   const std::u16string_view phrase = platform::substring(text, whole.location + lead, whole.length - lead - trail);
-  if (patternMatches(uR"re(^\d\.\d$)re", phrase) || patternMatches(uR"re(^\d\.\d{1,2}\.\d{1,2}$)re", phrase)) {
-    return std::nullopt;
-  }
+  if (looksLikeVersionNumber(phrase)) return std::nullopt;
   if (!match.took(kYear) && phrase.find(u'/') == std::u16string_view::npos) return std::nullopt;
 
-  ParsedResult result(ref, whole.location + lead, std::u16string(phrase));
+  // Month first; dayAndMonth turns the pair round where only day first makes a date ("25/12").
+  const std::optional<DayAndMonth> date = dayAndMonth(platform::toInt(groupText(text, match, kSecond)).value_or(0),
+                                                      platform::toInt(groupText(text, match, kFirst)).value_or(0));
+  if (!date) return std::nullopt;
   const std::optional<int64_t> writtenYear = platform::toInt(groupText(text, match, kYear));
-  int64_t year = writtenYear ? *writtenYear : calendarFields(ref).year;
-  int64_t month = platform::toInt(groupText(text, match, kFirst)).value_or(0);
-  int64_t day = platform::toInt(groupText(text, match, kSecond)).value_or(0);
 
-  if (month >= 13) {
-    // Day first, as in "25/12", when the numbers allow no other reading.
-    if (month < 32 && day >= 1 && day <= 12) {
-      std::swap(month, day);
-    } else {
-      return std::nullopt;
-    }
-  }
-  if (day < 1 || day > 31) return std::nullopt;
-
-  if (year < 51) {
-    year += 2000;
-  } else if (year < 100) {
-    year += 1900;
-  }
+  ParsedResult result(ref, whole.location + lead, std::u16string(phrase));
   ParsedComponents& start = result.start();
-  start.assign(ComponentUnit::day, day);
-  start.assign(ComponentUnit::month, month);
-  start.assign(ComponentUnit::year, year);
+  start.assign(ComponentUnit::day, date->day);
+  start.assign(ComponentUnit::month, date->month);
+  start.assign(ComponentUnit::year, writtenYear ? fullYear(*writtenYear) : calendarFields(ref).year);
 
   if (auto weekday = en::weekdays().lookup(groupText(text, match, kWeekday))) {
     start.assign(ComponentUnit::weekday, *weekday);

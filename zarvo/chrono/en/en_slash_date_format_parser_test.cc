@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "zarvo/chrono/en/en_test_util.h"
+#include "zarvo/chrono/phrase_test_util.h"
 
 namespace zarvo::chrono {
 namespace {

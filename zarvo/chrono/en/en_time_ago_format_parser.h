@@ -6,16 +6,18 @@
 // digits and "a"/"an" with seconds, minutes, hours and days, followed by "ago".
 #pragma once
 
-#include "zarvo/chrono/parser.h"
+#include "zarvo/chrono/distance_format_parser.h"
 
 namespace zarvo::chrono {
 
-class ENTimeAgoFormatParser : public Parser {
+class ENTimeAgoFormatParser : public TimeAgoFormatParser {
  public:
-  using Parser::Parser;
+  using TimeAgoFormatParser::TimeAgoFormatParser;
   std::u16string_view pattern() const override;
-  std::optional<ParsedResult> extract(std::u16string_view text, Date ref, const platform::Match& match,
-                                      const Options& opt) const override;
+
+ protected:
+  TagUnit tag() const override { return TagUnit::enTimeAgoFormatParser; }
+  const DistanceWords& words() const override;
 };
 
 }  // namespace zarvo::chrono

@@ -1,8 +1,6 @@
 #include "zarvo/chrono/en/en_weekday_parser.h"
 
 #include "zarvo/chrono/en/en_words.h"
-#include "zarvo/chrono/weekday_rule.h"
-#include "zarvo/platform/text.h"
 
 namespace zarvo::chrono {
 
@@ -21,15 +19,6 @@ const std::u16string& weekdayPattern() {
 
 std::u16string_view ENWeekdayParser::pattern() const { return weekdayPattern(); }
 
-std::optional<ParsedResult> ENWeekdayParser::extract(std::u16string_view text, Date ref,
-                                                     const platform::Match& match, const Options&) const {
-  const std::optional<int64_t> offset = en::weekdays().lookup(groupText(text, match, 3));
-  if (!offset) return std::nullopt;
-  const std::u16string_view modifier = match.took(2) ? groupText(text, match, 2) : groupText(text, match, 4);
-  ParsedResult result =
-      updateParsedComponent(commonOpening(text, ref, match), ref, *offset, platform::lowercased(modifier));
-  result.tags().set(TagUnit::enWeekdayParser);
-  return result;
-}
+const WordTable& ENWeekdayParser::weekdays() const { return en::weekdays(); }
 
 }  // namespace zarvo::chrono

@@ -2,19 +2,22 @@
 // "Friday next week", "(on last tue)".
 //
 // The date follows updateParsedComponent: with "next", "last" or "past" it is known, otherwise
-// the nearest such weekday is implied.
+// the nearest such weekday is implied. Tag: enWeekdayParser.
 #pragma once
 
-#include "zarvo/chrono/parser.h"
+#include "zarvo/chrono/weekday_parser.h"
 
 namespace zarvo::chrono {
 
-class ENWeekdayParser : public Parser {
+class ENWeekdayParser : public WeekdayParser {
  public:
-  using Parser::Parser;
+  using WeekdayParser::WeekdayParser;
   std::u16string_view pattern() const override;
-  std::optional<ParsedResult> extract(std::u16string_view text, Date ref, const platform::Match& match,
-                                      const Options& opt) const override;
+
+ protected:
+  TagUnit tag() const override { return TagUnit::enWeekdayParser; }
+  const WordTable& weekdays() const override;
+  std::u16string_view modifier(std::u16string_view word) const override { return word; }
 };
 
 }  // namespace zarvo::chrono

@@ -1,5 +1,6 @@
 #include "zarvo/chrono/en/en_words.h"
 
+#include "zarvo/chrono/month_name_date.h"
 #include "zarvo/chrono/pattern_cache.h"
 #include "zarvo/platform/text.h"
 
@@ -50,38 +51,42 @@ const WordTable& ordinals() {
   return table;
 }
 
-std::optional<int64_t> monthNumber(std::u16string_view word) {
-  const std::u16string lower = platform::lowercased(word);
-  if (auto month = months().find(lower)) return month;
-  if (!lower.empty() && lower.back() == u'.') return months().find(std::u16string_view(lower).substr(0, lower.size() - 1));
-  return std::nullopt;
-}
+std::optional<int64_t> monthNumber(std::u16string_view word) { return chrono::monthNumber(months(), word); }
 
 const std::u16string& integerWordPiece() { return integerWords().alternation(); }
 const std::u16string& weekdayPiece() { return weekdays().alternation(); }
 const std::u16string& ordinalPiece() { return ordinals().alternation(); }
 
-std::optional<Amount> readAmount(std::u16string_view numberText, AmountWords words) {
-  const std::u16string lower = platform::lowercased(numberText);
-  if (auto value = integerWords().find(lower)) return Amount{*value, false};
-  if (words == AmountWords::article && (lower == u"a" || lower == u"an")) return Amount{1, false};
-  if (words == AmountWords::optionalNumber && lower.empty()) return Amount{1, false};
-  if (patternMatches(u"few", lower)) return Amount{3, false};
-  if (patternMatches(u"half", lower)) return Amount{1, true};
-  if (auto value = platform::toInt(lower)) return Amount{*value, false};
-  return std::nullopt;
+const WordTable& articles() {
+  static const WordTable table{{u"a", 1}, {u"an", 1}};
+  return table;
 }
 
-std::optional<RelativeUnit> readUnit(std::u16string_view unitText) {
-  static constexpr std::pair<std::u16string_view, RelativeUnit> kTests[] = {
-      {u"day", RelativeUnit::day},   {u"week", RelativeUnit::week},     {u"month", RelativeUnit::month},
-      {u"year", RelativeUnit::year}, {u"hour", RelativeUnit::hour},     {u"min", RelativeUnit::minute},
+std::span<const UnitWord> unitWords() {
+  static constexpr UnitWord kWords[] = {
+      {u"day", RelativeUnit::day},   {u"week", RelativeUnit::week}, {u"month", RelativeUnit::month},
+      {u"year", RelativeUnit::year}, {u"hour", RelativeUnit::hour}, {u"min", RelativeUnit::minute},
       {u"second", RelativeUnit::second},
   };
-  for (const auto& [pattern, unit] : kTests) {
-    if (patternMatches(pattern, unitText)) return unit;
-  }
-  return std::nullopt;
+  return kWords;
+}
+
+const DistanceWords& distanceWords() {
+  static const DistanceWords words{
+      .amount = {.numbers = &integerWords(), .articles = &articles(), .emptyMeansOne = false, .few = u"few",
+                 .half = u"half"},
+      .units = unitWords(),
+      .otherwise = std::nullopt,
+  };
+  return words;
+}
+
+std::u16string amountAndUnitPiece(std::u16string_view units) {
+  std::u16string piece = u"(" + integerWordPiece() + uR"re(|[0-9]+|an?(?:\s*few)?|half(?:\s*an?)?)\s*)re";
+  piece += u'(';
+  piece += units;
+  piece += u')';
+  return piece;
 }
 
 std::optional<int64_t> readDay(std::u16string_view text, const platform::Match& match, size_t dayGroup,
@@ -103,17 +108,6 @@ std::optional<int64_t> yearWithEra(int64_t year, std::u16string_view era, bool r
   if (era.empty() && rejectSmallYearWithoutEra && year < 10) return std::nullopt;
   if (year >= 0 && year <= 99) return year + 2000;
   return year;
-}
-
-bool followsWordCharacter(std::u16string_view text, int64_t position) {
-  if (position <= 0 || position > static_cast<int64_t>(text.size())) return false;
-  // The whole character before `position`: a supplementary-plane letter is two UTF-16 units.
-  int64_t from = position - 1;
-  const auto unit = [&](int64_t i) { return text[static_cast<size_t>(i)]; };
-  if (from > 0 && unit(from) >= 0xDC00 && unit(from) <= 0xDFFF && unit(from - 1) >= 0xD800 && unit(from - 1) <= 0xDBFF) {
-    --from;
-  }
-  return patternMatches(u"\\w", platform::substring(text, from, position - from));
 }
 
 }  // namespace zarvo::chrono::en

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -34,20 +35,20 @@ const std::u16string& integerWordPiece();
 const std::u16string& weekdayPiece();
 const std::u16string& ordinalPiece();
 
-// Which amount words a pattern admits besides numbers, "few" and "half".
-enum class AmountWords {
-  article,         // "a" and "an" mean one (deadline and time-ago phrases)
-  optionalNumber,  // no number at all means one (relative phrases: "next week")
-};
+// "a" 1, "an" 1: the article that counts one in deadline and time-ago phrases.
+const WordTable& articles();
 
-// The amount a number group states, first rule that applies: an integer word; "a"/"an" or nothing
-// (as `words` allows) for one; text containing "few" for three; text containing "half" for half a
-// unit; otherwise the decimal value. Nothing when the text is none of these (digits too large).
-std::optional<Amount> readAmount(std::u16string_view numberText, AmountWords words);
+// The unit words of every English distance: "day", "week", "month", "year", "hour", "min" (minutes,
+// mins), "second", found anywhere in the unit group, in that order.
+std::span<const UnitWord> unitWords();
 
-// The unit a unit group names, by the first of "day", "week", "month", "year", "hour", "min",
-// "second" found anywhere in it (case-insensitive). Nothing when none is found.
-std::optional<RelativeUnit> readUnit(std::u16string_view unitText);
+// Deadline and time-ago phrases: integer words, "a"/"an" for one, text with "few" for three, with
+// "half" for half a unit, else digits; units as unitWords().
+const DistanceWords& distanceWords();
+
+// "(" + integer words + "|[0-9]+|an?(?:\s*few)?|half(?:\s*an?)?)\s*(" + `units` + ")": the number and
+// unit groups the casual deadline and time-ago patterns share.
+std::u16string amountAndUnitPiece(std::u16string_view units);
 
 // A day of the month from a day group: the decimal value of its digits group when that took part,
 // else the ordinal word of the day group (lower-cased, "-" read as a blank). Nothing when neither
@@ -59,8 +60,5 @@ std::optional<int64_t> readDay(std::u16string_view text, const platform::Match& 
 // (no era, "AD") a year from 0 to 99 means 2000 to 2099. With `rejectSmallYearWithoutEra`, a year
 // below 10 written without any era is not a year and gives nothing.
 std::optional<int64_t> yearWithEra(int64_t year, std::u16string_view era, bool rejectSmallYearWithoutEra);
-
-// True when `position` is not 0 and the character just before it is a word character ("\w").
-bool followsWordCharacter(std::u16string_view text, int64_t position);
 
 }  // namespace zarvo::chrono::en

@@ -29,15 +29,15 @@ INSTANTIATE_TEST_SUITE_P(
     Dates, JPStandardParserTest,
     ::testing::Values(
         PhraseRow{.text = u"2016年12月25日", .ref = kMarch, .index = 0, .phrase = u"2016年12月25日",
-                  .known = ymd(2016, 12, 25), .implied = {{U::hour, 12}}},
+                  .known = dayWith(2016, 12, 25), .implied = {{U::hour, 12}}},
         PhraseRow{.text = u"平成28年12月25日", .ref = kMarch, .index = 0, .phrase = u"平成28年12月25日",
-                  .known = ymd(2016, 12, 25)},
+                  .known = dayWith(2016, 12, 25)},
         PhraseRow{.text = u"昭和64年1月7日", .ref = kMarch, .index = 0, .phrase = u"昭和64年1月7日",
-                  .known = ymd(1989, 1, 7)},
+                  .known = dayWith(1989, 1, 7)},
         PhraseRow{.text = u"２０１６年１２月２５日", .ref = kMarch, .index = 0, .phrase = u"２０１６年１２月２５日",
-                  .known = ymd(2016, 12, 25)},
+                  .known = dayWith(2016, 12, 25)},
         PhraseRow{.text = u"締切 2016年 3月 5日 まで", .ref = kMarch, .index = 3, .phrase = u"2016年 3月 5日",
-                  .known = ymd(2016, 3, 5)},
+                  .known = dayWith(2016, 3, 5)},
         // Without a year, the occurrence nearest to the reference: Christmas read in March is last
         // year's, 5 January read in December next year's.
         PhraseRow{.text = u"12月25日", .ref = kMarch, .index = 0, .phrase = u"12月25日", .known = monthDay(12, 25),

@@ -24,11 +24,11 @@ INSTANTIATE_TEST_SUITE_P(
     Dates, ZHDateParserTest,
     ::testing::Values(
         PhraseRow{.text = u"二零一六年十二月二十日", .ref = kMonday, .index = 0, .phrase = u"二零一六年十二月二十日",
-                  .known = ymd(2016, 12, 20)},
+                  .known = dayWith(2016, 12, 20)},
         PhraseRow{.text = u"2016年12月25日", .ref = kMonday, .index = 0, .phrase = u"2016年12月25日",
-                  .known = ymd(2016, 12, 25)},
+                  .known = dayWith(2016, 12, 25)},
         PhraseRow{.text = u"2016 年 3 月 5 日", .ref = kMonday, .index = 0, .phrase = u"2016 年 3 月 5 日",
-                  .known = ymd(2016, 3, 5)},
+                  .known = dayWith(2016, 3, 5)},
         // Without a year the reference's year is implied (not the nearest one).
         PhraseRow{.text = u"十二月三日", .ref = kMonday, .index = 0, .phrase = u"十二月三日",
                   .known = {{U::month, 12}, {U::day, 3}}, .implied = {{U::year, 2024}}},

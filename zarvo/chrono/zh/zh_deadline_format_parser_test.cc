@@ -25,22 +25,22 @@ ComponentMap clock(int64_t h, int64_t m, int64_t s) { return {{U::hour, h}, {U::
 INSTANTIATE_TEST_SUITE_P(
     Deadlines, ZHDeadlineFormatParserTest,
     ::testing::Values(
-        PhraseRow{.text = u"三天之後", .ref = kMonday, .index = 0, .phrase = u"三天之後", .known = ymd(2024, 3, 14),
+        PhraseRow{.text = u"三天之後", .ref = kMonday, .index = 0, .phrase = u"三天之後", .known = dayWith(2024, 3, 14),
                   .implied = {{U::hour, 12}}},
-        PhraseRow{.text = u"交報告 3日后", .ref = kMonday, .index = 4, .phrase = u"3日后", .known = ymd(2024, 3, 14)},
-        PhraseRow{.text = u"幾天内", .ref = kMonday, .index = 0, .phrase = u"幾天内", .known = ymd(2024, 3, 14)},
-        PhraseRow{.text = u"兩個星期後", .ref = kMonday, .index = 0, .phrase = u"兩個星期後", .known = ymd(2024, 3, 25)},
-        PhraseRow{.text = u"3個月內", .ref = kMonday, .index = 0, .phrase = u"3個月內", .known = ymd(2024, 6, 11)},
+        PhraseRow{.text = u"交報告 3日后", .ref = kMonday, .index = 4, .phrase = u"3日后", .known = dayWith(2024, 3, 14)},
+        PhraseRow{.text = u"幾天内", .ref = kMonday, .index = 0, .phrase = u"幾天内", .known = dayWith(2024, 3, 14)},
+        PhraseRow{.text = u"兩個星期後", .ref = kMonday, .index = 0, .phrase = u"兩個星期後", .known = dayWith(2024, 3, 25)},
+        PhraseRow{.text = u"3個月內", .ref = kMonday, .index = 0, .phrase = u"3個月內", .known = dayWith(2024, 6, 11)},
         // Half a month is half the days of the reference's month: 31 / 2 = 15 in March.
-        PhraseRow{.text = u"半個月後", .ref = kMonday, .index = 0, .phrase = u"半個月後", .known = ymd(2024, 3, 26)},
-        PhraseRow{.text = u"一年后", .ref = kMonday, .index = 0, .phrase = u"一年后", .known = ymd(2025, 3, 11)},
+        PhraseRow{.text = u"半個月後", .ref = kMonday, .index = 0, .phrase = u"半個月後", .known = dayWith(2024, 3, 26)},
+        PhraseRow{.text = u"一年后", .ref = kMonday, .index = 0, .phrase = u"一年后", .known = dayWith(2025, 3, 11)},
         // Hours and shorter state the clock; the date stays implied.
         PhraseRow{.text = u"半小時內", .ref = kMonday, .index = 0, .phrase = u"半小時內", .known = clock(10, 30, 0),
-                  .implied = ymd(2024, 3, 11)},
+                  .implied = dayWith(2024, 3, 11)},
         PhraseRow{.text = u"5分鐘後", .ref = kMonday, .index = 0, .phrase = u"5分鐘後", .known = clock(10, 5, 0)},
         PhraseRow{.text = u"十秒鐘後", .ref = kMonday, .index = 0, .phrase = u"十秒鐘後", .known = clock(10, 0, 10)},
         PhraseRow{.text = u"十四小时后", .ref = kMonday, .index = 0, .phrase = u"十四小时后", .known = clock(0, 0, 0),
-                  .implied = ymd(2024, 3, 12)},
+                  .implied = dayWith(2024, 3, 12)},
         // A distance without "after" or "within" is not a deadline.
         PhraseRow{.text = u"三天", .ref = kMonday, .found = false},
         // Digits of other scripts match "\d" but are not read.

@@ -40,11 +40,13 @@ struct RangeCase {
 
 inline std::string utf8(std::u16string_view s) { return platform::toUtf8(s); }
 
-// Runs `parser` over each row's text and checks its first result.
-inline void expectPhrases(const Parser& parser, const std::vector<PhraseCase>& rows) {
+// Runs `parser` over each row's text and checks its first result (and that it carries `tag`, when
+// given).
+inline void expectPhrases(const Parser& parser, const std::vector<PhraseCase>& rows,
+                          std::optional<TagUnit> tag = std::nullopt, const Options& opt = {}) {
   for (const PhraseCase& row : rows) {
     SCOPED_TRACE("\"" + row.text + "\"");
-    const auto results = parser.execute(platform::utf16(row.text), row.ref.date(), {});
+    const auto results = parser.execute(platform::utf16(row.text), row.ref.date(), opt);
     if (row.phrase.empty()) {
       EXPECT_TRUE(results.empty()) << "found \"" << (results.empty() ? "" : utf8(results[0].text())) << "\"";
       continue;
@@ -54,6 +56,9 @@ inline void expectPhrases(const Parser& parser, const std::vector<PhraseCase>& r
     EXPECT_EQ(utf8(r.text()), row.phrase);
     expectComponents(r.start(), row.known, row.implied, "start");
     EXPECT_FALSE(r.end().has_value());
+    if (tag) {
+      EXPECT_TRUE(r.tags().isTrue(*tag));
+    }
   }
 }
 
