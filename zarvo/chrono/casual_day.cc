@@ -18,12 +18,12 @@ Date lastNight(ParsedComponents& start, Date ref) {
   return DateCalendar::current().component(CalendarUnit::hour, ref) > 6 ? daysFrom(ref, -1) : ref;
 }
 
-void implyNow(ParsedComponents& start, Date ref) {
+void implyNow(ParsedComponents& start, Date ref, bool roundUp) {
   const platform::DateComponents now = DateCalendar::current().components(ref);
   start.imply(ComponentUnit::hour, now.hour);
   start.imply(ComponentUnit::minute, now.minute);
   start.imply(ComponentUnit::second, now.second);
-  start.imply(ComponentUnit::millisecond, (now.nanosecond.value_or(0) + 999'999) / 1'000'000);
+  start.imply(ComponentUnit::millisecond, (now.nanosecond.value_or(0) + (roundUp ? 999'999 : 0)) / 1'000'000);
 }
 
 void assignDay(ParsedComponents& start, Date day) {

@@ -26,8 +26,10 @@ Date tomorrowFrom(Date ref);
 // past 06:59 and `ref`'s own day until then.
 Date lastNight(ParsedComponents& start, Date ref);
 
-// "now": implies the hour, minute, second and millisecond (rounded up) of `ref`.
-void implyNow(ParsedComponents& start, Date ref);
+// "now": implies the hour, minute, second and millisecond of `ref`. The millisecond is the nanoseconds
+// of `ref` rounded up to whole milliseconds, or cut to them when `roundUp` is false (a language whose
+// "now" names the reference's millisecond as it stands).
+void implyNow(ParsedComponents& start, Date ref, bool roundUp = true);
 
 // Assigns the day, month and year of `day`.
 void assignDay(ParsedComponents& start, Date day);

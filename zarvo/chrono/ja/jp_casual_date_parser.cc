@@ -1,6 +1,6 @@
 #include "zarvo/chrono/ja/jp_casual_date_parser.h"
 
-#include "zarvo/chrono/calendar_fields.h"
+#include "zarvo/chrono/casual_day.h"
 #include "zarvo/platform/date_calendar.h"
 
 namespace zarvo::chrono {
@@ -14,7 +14,6 @@ std::u16string_view JPCasualDateParser::pattern() const { return u"今日|当日
 std::optional<ParsedResult> JPCasualDateParser::extract(std::u16string_view text, Date ref,
                                                         const platform::Match& match, const Options&) const {
   ParsedResult result = wholeMatchOpening(text, ref, match);
-  const DateCalendar calendar = DateCalendar::current();
   const std::u16string& word = result.text();
   ParsedComponents& start = result.start();
   Date day = ref;
@@ -23,14 +22,14 @@ std::optional<ParsedResult> JPCasualDateParser::extract(std::u16string_view text
     start.imply(U::meridiem, 1);
   } else if (word == u"明日") {
     // Before 05:00 "tomorrow" is still the day that has just begun.
-    if (calendar.component(CalendarUnit::hour, ref) >= 5) day = calendar.adding(CalendarUnit::day, 1, ref);
+    if (DateCalendar::current().component(CalendarUnit::hour, ref) >= 5) day = daysFrom(ref, 1);
   } else if (word == u"昨日") {
-    day = calendar.adding(CalendarUnit::day, -1, ref);
+    day = daysFrom(ref, -1);
   } else if (word == u"今朝") {
     start.imply(U::hour, 6);
     start.imply(U::meridiem, 0);
   }
-  assignDate(start, calendarFields(day));
+  assignDay(start, day);
   result.tags().set(TagUnit::jpCasualDateParser);
   return result;
 }

@@ -1,6 +1,6 @@
 #include "zarvo/chrono/zh/zh_casual_date_parser.h"
 
-#include "zarvo/chrono/calendar_fields.h"
+#include "zarvo/chrono/casual_day.h"
 #include "zarvo/chrono/zh/zh_words.h"
 
 namespace zarvo::chrono {
@@ -31,11 +31,8 @@ std::optional<ParsedResult> ZHCasualDateParser::extract(std::u16string_view text
   Date day = ref;
 
   if (match.took(1)) {
-    const CalendarFields now = calendarFields(ref);
-    start.imply(U::hour, now.hour);
-    start.imply(U::minute, now.minute);
-    start.imply(U::second, now.second);
-    start.imply(U::millisecond, now.nanosecond / 1'000'000);
+    // The millisecond of the reference as it stands, not rounded up.
+    implyNow(start, ref, false);
   }
   for (size_t dayGroup : {size_t{2}, size_t{5}}) {
     if (match.took(dayGroup)) day = zh::dayNamed(groupText(text, match, dayGroup), ref).value_or(ref);
@@ -47,7 +44,7 @@ std::optional<ParsedResult> ZHCasualDateParser::extract(std::u16string_view text
     }
   }
 
-  assignDate(start, calendarFields(day));
+  assignDay(start, day);
   result.tags().set(TagUnit::zhHantCasualDateParser);
   return result;
 }

@@ -12,14 +12,10 @@ using U = ComponentUnit;
 
 class ZHCasualDateParserTest : public ::testing::TestWithParam<PhraseRow> {};
 
-TEST_P(ZHCasualDateParserTest, Reads) {
-  const PhraseRow& row = GetParam();
-  const auto results = expectParserReads<ZHCasualDateParser>(row, TagUnit::zhHantCasualDateParser);
-}
+TEST_P(ZHCasualDateParserTest, Reads) { expectParserReads<ZHCasualDateParser>(GetParam(), TagUnit::zhHantCasualDateParser); }
 
 // Monday 11 March 2024, 10:00.
 const LocalTime kMonday{2024, 3, 11, 10, 0};
-
 
 INSTANTIATE_TEST_SUITE_P(
     Phrases, ZHCasualDateParserTest,
@@ -51,6 +47,15 @@ INSTANTIATE_TEST_SUITE_P(
                   .implied = {{U::hour, 10}, {U::minute, 0}}},
         // 明白 ("understood") is not tomorrow.
         PhraseRow{.text = u"明白", .ref = kMonday, .found = false}));
+
+// "Now" takes the reference's millisecond as it stands: 10:15:30.250999 implies 250, not 251.
+TEST(ZHCasualDateParserNowTest, KeepsTheReferenceMillisecond) {
+  ScopedTimeZone zone("UTC");
+  const Date ref = localDate(2024, 3, 11, 10, 15, 30, 250) + std::chrono::microseconds(999);
+  const auto results = ZHCasualDateParser(false).execute(u"即刻", ref, {});
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0].start().impliedValues().get(U::millisecond), 250);
+}
 
 }  // namespace
 }  // namespace zarvo::chrono

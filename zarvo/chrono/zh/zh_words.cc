@@ -2,13 +2,10 @@
 
 #include <string>
 
-#include "zarvo/platform/date_calendar.h"
+#include "zarvo/chrono/casual_day.h"
 #include "zarvo/platform/text.h"
 
 namespace zarvo::chrono::zh {
-
-using platform::CalendarUnit;
-using platform::DateCalendar;
 
 namespace {
 
@@ -101,10 +98,8 @@ std::optional<Date> dayNamed(std::u16string_view dayCharacter, Date ref) {
   static const WordTable kDayShift{{u"今", 0}, {u"明", 1}, {u"聽", 1}, {u"昨", -1}, {u"尋", -1}, {u"琴", -1}};
   const std::optional<int64_t> shift = kDayShift.find(dayCharacter);
   if (!shift) return std::nullopt;
-  const DateCalendar calendar = DateCalendar::current();
-  // Until 02:00 "tomorrow" still means the day that has just begun.
-  if (*shift == 1 && calendar.component(CalendarUnit::hour, ref) <= 1) return ref;
-  return *shift == 0 ? ref : calendar.adding(CalendarUnit::day, *shift, ref);
+  if (*shift == 1) return tomorrowFrom(ref);
+  return daysFrom(ref, *shift);
 }
 
 std::optional<int64_t> partOfDayHour(std::u16string_view part) {
