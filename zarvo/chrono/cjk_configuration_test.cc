@@ -21,9 +21,7 @@ const LocalTime kMonday{2024, 3, 11, 10, 0};
 const LocalTime kDecember{2024, 12, 2, 10, 0};
 
 ComponentMap march(int64_t d, std::initializer_list<std::pair<ComponentUnit, int64_t>> extra = {}) {
-  ComponentMap m = dayWith(2024, 3, d);
-  for (const auto& [u, v] : extra) m.set(u, v);
-  return m;
+  return dayWith(2024, 3, d, extra);
 }
 // `m` with a clock as the Chinese time parser states it (no second), and as a merge states it.
 ComponentMap clock(ComponentMap m, int64_t hour, int64_t minute, std::optional<int64_t> meridiem = std::nullopt) {
