@@ -650,8 +650,10 @@ std::string editTodo(const TodoFile& file, size_t index, const DesiredTodo& want
     // Other clients read PERCENT-COMPLETE:100 as done; an undone task must not keep it.
     if (!want.completed && had.percentComplete == 100) owned.set("PERCENT-COMPLETE", "");
   }
+  // The completion time goes with completing and reopening; an open task keeps whatever its file says
+  // (another client's completion time under a STATUS that is not COMPLETED) until then.
   const std::optional<Date> completion = want.completed ? want.completionDate : std::nullopt;
-  if (completionChanged || !sameAbsolute(completion, had.completionDate)) {
+  if (completionChanged || (want.completed && !sameAbsolute(completion, had.completionDate))) {
     owned.set("COMPLETED",
               completion ? serialize(PropertyPtr(icalproperty_new_completed(utcTime(*completion))), nl) : "");
   }

@@ -212,6 +212,39 @@ TEST(RemindersIcalFile, InsertionAtARemovedAlarmKeepsTheFileWellFormed) {
             "DTSTAMP:20261205T000000Z\r\nLAST-MODIFIED:20261205T000000Z\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
 }
 
+// Another client's open task may still carry a completion time (STATUS wins: the task is open). An
+// edit that leaves completion alone keeps it; completing and reopening write and remove it.
+TEST(RemindersIcalFile, CompletionTimeOfAnOpenTaskStaysUntilCompletionChanges) {
+  const std::string text =
+      "BEGIN:VCALENDAR\nBEGIN:VTODO\nUID:u\nSUMMARY:Old\nSTATUS:IN-PROCESS\nCOMPLETED:20261201T100000Z\n"
+      "END:VTODO\nEND:VCALENDAR\n";
+  std::string error;
+  auto file = detail::parseTodoFile("x.ics", text, {}, error);
+  ASSERT_NE(file, nullptr) << error;
+  const detail::TodoFields& had = file->todos.at(0).fields;
+  ASSERT_FALSE(had.completed);
+  ASSERT_EQ(had.completionDate, utc(2026, 12, 1, 10));
+  detail::DesiredTodo want{.uid = "u", .title = "New", .notes = {}, .priority = 0, .due = {}, .completed = false,
+                           .completionDate = had.completionDate, .alarms = {}, .now = utc(2026, 12, 5)};
+  auto retitled = detail::parseTodoFile("x.ics", detail::editTodo(*file, 0, want), {}, error);
+  ASSERT_NE(retitled, nullptr) << error;
+  EXPECT_EQ(retitled->todos.at(0).fields.completionDate, utc(2026, 12, 1, 10));
+  EXPECT_EQ(retitled->todos.at(0).fields.status, "IN-PROCESS");
+
+  want.completed = true;
+  want.completionDate = utc(2026, 12, 5);
+  auto completed = detail::parseTodoFile("x.ics", detail::editTodo(*retitled, 0, want), {}, error);
+  ASSERT_NE(completed, nullptr) << error;
+  EXPECT_TRUE(completed->todos.at(0).fields.completed);
+  EXPECT_EQ(completed->todos.at(0).fields.completionDate, utc(2026, 12, 5));
+
+  want.completed = false;
+  auto reopened = detail::parseTodoFile("x.ics", detail::editTodo(*completed, 0, want), {}, error);
+  ASSERT_NE(reopened, nullptr) << error;
+  EXPECT_FALSE(reopened->todos.at(0).fields.completed);
+  EXPECT_FALSE(reopened->todos.at(0).fields.completionDate.has_value());
+}
+
 // Times a Date cannot hold (it spans about 1677 to 2262) read as its ends instead of wrapping around;
 // the file stays editable. LAST-MODIFIED is the line of a damaged file the fuzzer found.
 TEST(RemindersIcalFile, TimesBeyondWhatADateHoldsSaturate) {
