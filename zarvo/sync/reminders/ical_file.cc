@@ -5,6 +5,7 @@
 #include <unicode/vtzone.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -28,8 +29,7 @@ const platform::Log& log() {
   return instance;
 }
 
-std::string upper(std::string_view s) {
-  std::string out(s);
+std::string upper(std::string out) {
   for (char& c : out) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
@@ -51,11 +51,15 @@ size_t foldAt(std::string_view text, size_t i) {
 // and the terminator dropped.
 std::string unfold(std::string_view raw) {
   std::string out;
-  for (size_t i = 0; i < raw.size(); ++i) {
-    if (const size_t fold = foldAt(raw, i)) {
-      i += fold - 1;
-    } else {
-      out += raw[i];
+  if (raw.find('\n') + 1 >= raw.size()) {  // one physical line
+    out = raw;
+  } else {
+    for (size_t i = 0; i < raw.size(); ++i) {
+      if (const size_t fold = foldAt(raw, i)) {
+        i += fold - 1;
+      } else {
+        out += raw[i];
+      }
     }
   }
   while (!out.empty() && isBlank(out.back())) out.pop_back();
@@ -68,28 +72,54 @@ std::string unfold(std::string_view raw) {
 // of the separator in `raw`, npos when there is none.
 std::string nameOf(std::string_view raw, size_t& separator) {
   std::string name;
-  separator = std::string_view::npos;
-  for (size_t i = 0; i < raw.size(); ++i) {
-    if (raw[i] == ';' || raw[i] == ':') {
-      separator = i;
-      break;
-    }
-    if (const size_t fold = foldAt(raw, i)) {
-      i += fold - 1;
-    } else {
-      name += raw[i];
+  separator = raw.find_first_of(";:\n");
+  if (separator != std::string_view::npos && raw[separator] != '\n') {  // no fold before the separator
+    name.assign(raw, 0, separator);
+  } else {
+    separator = std::string_view::npos;
+    for (size_t i = 0; i < raw.size(); ++i) {
+      if (raw[i] == ';' || raw[i] == ':') {
+        separator = i;
+        break;
+      }
+      if (const size_t fold = foldAt(raw, i)) {
+        i += fold - 1;
+      } else {
+        name += raw[i];
+      }
     }
   }
   while (!name.empty() && isBlank(name.back())) name.pop_back();
-  return upper(name);
+  return upper(std::move(name));
 }
 
-// The properties the store owns. iCalendar allows each once in a VTODO.
-constexpr icalproperty_kind kOwnedKinds[] = {
-    ICAL_UID_PROPERTY,       ICAL_SUMMARY_PROPERTY,     ICAL_DESCRIPTION_PROPERTY, ICAL_PRIORITY_PROPERTY,
-    ICAL_DUE_PROPERTY,       ICAL_STATUS_PROPERTY,      ICAL_COMPLETED_PROPERTY,   ICAL_PERCENTCOMPLETE_PROPERTY,
-    ICAL_CREATED_PROPERTY,   ICAL_DTSTAMP_PROPERTY,     ICAL_LASTMODIFIED_PROPERTY,
+// The properties the store owns, by libical's kind and name. iCalendar allows each once in a VTODO.
+struct OwnedProperty {
+  icalproperty_kind kind;
+  std::string_view name;
 };
+constexpr OwnedProperty kOwned[] = {
+    {ICAL_UID_PROPERTY, "UID"},
+    {ICAL_SUMMARY_PROPERTY, "SUMMARY"},
+    {ICAL_DESCRIPTION_PROPERTY, "DESCRIPTION"},
+    {ICAL_PRIORITY_PROPERTY, "PRIORITY"},
+    {ICAL_DUE_PROPERTY, "DUE"},
+    {ICAL_STATUS_PROPERTY, "STATUS"},
+    {ICAL_COMPLETED_PROPERTY, "COMPLETED"},
+    {ICAL_PERCENTCOMPLETE_PROPERTY, "PERCENT-COMPLETE"},
+    {ICAL_CREATED_PROPERTY, "CREATED"},
+    {ICAL_DTSTAMP_PROPERTY, "DTSTAMP"},
+    {ICAL_LASTMODIFIED_PROPERTY, "LAST-MODIFIED"},
+};
+constexpr size_t kOwnedCount = std::size(kOwned);
+
+// The index in kOwned of a property name, or kOwnedCount.
+size_t ownedIndex(std::string_view name) {
+  for (size_t i = 0; i < kOwnedCount; ++i) {
+    if (kOwned[i].name == name) return i;
+  }
+  return kOwnedCount;
+}
 
 bool isUtcZone(std::string_view zone) {
   return zone == "UTC" || zone == "GMT" || zone == "Etc/UTC" || zone == "Etc/GMT" || zone == "Z" ||
@@ -247,32 +277,41 @@ struct RawLine {
 };
 
 // Marks the owned lines of `entry` that libical dropped, and checks that libical read the same
-// lines of each owned property, and as many VALARMs, as the line scan found.
+// lines of each owned property, and as many VALARMs, as the line scan found. libical keeps the file's
+// order and, for an owned property, reads one line as one property, or drops it with a "No value
+// for NAME property" error in its place.
 bool matchLibical(icalcomponent* todo, TodoEntry& entry, std::string& error) {
-  for (const icalproperty_kind kind : kOwnedKinds) {
-    const std::string name = icalproperty_kind_to_string(kind);
-    const std::string droppedMessage = "No value for " + name + " property";
-    auto line = entry.lines.begin();
-    auto nextLine = [&] {
-      while (line != entry.lines.end() && line->name != name) ++line;
-      return line != entry.lines.end();
-    };
-    for (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_ANY_PROPERTY); p != nullptr;
-         p = icalcomponent_get_next_property(todo, ICAL_ANY_PROPERTY)) {
-      const icalproperty_kind isa = icalproperty_isa(p);
-      const char* message = isa == ICAL_XLICERROR_PROPERTY ? icalproperty_get_xlicerror(p) : nullptr;
-      const bool kept = isa == kind;
-      const bool dropped = message != nullptr && std::string_view(message).starts_with(droppedMessage);
-      if (!kept && !dropped) continue;
-      if (!nextLine()) {
-        error = "libical reads more " + name + " lines than there are";
-        return false;
-      }
-      line->dropped = dropped;
-      ++line;
+  std::vector<uint8_t> owner(entry.lines.size());  // each line's index in kOwned
+  for (size_t l = 0; l < entry.lines.size(); ++l) owner[l] = static_cast<uint8_t>(ownedIndex(entry.lines[l].name));
+  std::array<size_t, kOwnedCount> next{};  // per owned property: where its next line is looked for
+  for (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_ANY_PROPERTY); p != nullptr;
+       p = icalcomponent_get_next_property(todo, ICAL_ANY_PROPERTY)) {
+    const icalproperty_kind kind = icalproperty_isa(p);
+    size_t i = 0;
+    bool dropped = false;
+    if (kind == ICAL_XLICERROR_PROPERTY) {
+      constexpr std::string_view kPrefix = "No value for ", kSuffix = " property";
+      const char* message = icalproperty_get_xlicerror(p);
+      std::string_view m = message != nullptr ? message : "";
+      if (!m.starts_with(kPrefix)) continue;
+      m.remove_prefix(kPrefix.size());
+      i = ownedIndex(m.substr(0, m.find(kSuffix)));
+      dropped = true;
+    } else {
+      while (i < kOwnedCount && kOwned[i].kind != kind) ++i;
     }
-    if (nextLine()) {
-      error = "libical does not read every " + name + " line";
+    if (i == kOwnedCount) continue;
+    size_t& l = next[i];
+    while (l < owner.size() && owner[l] != i) ++l;
+    if (l == owner.size()) {
+      error = "libical reads more " + std::string(kOwned[i].name) + " lines than there are";
+      return false;
+    }
+    entry.lines[l++].dropped = dropped;
+  }
+  for (size_t i = 0; i < kOwnedCount; ++i) {
+    if (std::find(owner.begin() + static_cast<std::ptrdiff_t>(next[i]), owner.end(), i) != owner.end()) {
+      error = "libical does not read every " + std::string(kOwned[i].name) + " line";
       return false;
     }
   }
@@ -510,9 +549,8 @@ class OwnedLines {
   }
 
   void finish() {
-    for (const icalproperty_kind kind : kOwnedKinds) {
-      const std::string_view name = icalproperty_kind_to_string(kind);
-      if (std::find(done_.begin(), done_.end(), name) == done_.end()) removeOthers(name);
+    for (const OwnedProperty& owned : kOwned) {
+      if (std::find(done_.begin(), done_.end(), owned.name) == done_.end()) removeOthers(owned.name);
     }
   }
 
@@ -528,7 +566,7 @@ class OwnedLines {
 
   Editor& editor_;
   const TodoEntry& entry_;
-  std::vector<std::string> done_;
+  std::vector<std::string_view> done_;
 };
 
 std::string vtimezoneFor(const std::string& zone, std::string_view newline) {
