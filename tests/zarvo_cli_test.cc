@@ -585,6 +585,55 @@ TEST_F(ZarvoCliTest, HelpForEveryCommand) {
   EXPECT_NE(zarvo({"--help"}).out.find("list-default"), std::string::npos);
 }
 
+// A task file written by another program, with its owned lines spelled as readers accept them (the
+// first spelling is how the lost title edit was found) and a stale second title line.
+TEST_F(ZarvoCliTest, EditDoneAndMvLandOnLinesAsOtherProgramsSpellThem) {
+  ok({"list-add", "Elsewhere"});
+  const std::string defaultList = slurp(home_ / "reminders" / ".default-calendar");
+  const fs::path folder = home_ / "reminders" / defaultList.substr(0, defaultList.find_first_of("\r\n"));
+  ASSERT_TRUE(fs::is_directory(folder)) << folder;
+  const std::pair<const char*, std::string> files[] = {
+      {"a blank before the colon", "SUMMARY :Old title\r\nDESCRIPTION :Old notes\r\nSTATUS :NEEDS-ACTION\r\n"},
+      {"lower case and parameters",
+       "summary;language=en:Old title\r\nSUMMARY:Stale title\r\ndescription;X-A=1:Old notes\r\nstatus:NEEDS-ACTION\r\n"},
+      {"folded names",
+       "SUM\r\n MARY:Old title\r\nSUMMARY:Stale title\r\nDESCRIP\r\n TION:Old notes\r\nSTATUS\r\n\t:NEEDS-ACTION\r\n"},
+  };
+  for (const auto& [what, lines] : files) {
+    SCOPED_TRACE(what);
+    const fs::path file = folder / "sp-1.ics";
+    std::ofstream(file, std::ios::binary)
+        << "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//x//EN\r\nBEGIN:VTODO\r\nUID:sp-1\r\n" << lines
+        << "X-OTHER:kept\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
+    json tasks = ls();
+    ASSERT_EQ(tasks.size(), 1u);
+    EXPECT_EQ(tasks[0]["title"], "Old title");
+    EXPECT_EQ(tasks[0]["notes"], "Old notes");
+    const std::string id = tasks[0]["id"];
+
+    ok({"edit", id, "--title", "New title", "--notes", "New notes"});
+    const json edited = show(id)[0];
+    EXPECT_EQ(edited["title"], "New title");
+    EXPECT_EQ(edited["notes"], "New notes");
+    std::string text = slurp(file);
+    for (const char* gone : {"Old title", "Stale title", "Old notes"}) {
+      EXPECT_EQ(text.find(gone), std::string::npos) << gone << " in\n" << text;
+    }
+
+    ok({"done", id});
+    EXPECT_TRUE(ls().empty());
+    EXPECT_EQ(titles(ls({"--completed"})), (std::vector<std::string>{"New title"}));
+    EXPECT_EQ(slurp(file).find("NEEDS-ACTION"), std::string::npos) << slurp(file);
+
+    ok({"mv", id, "elsewhere"});
+    const json moved = show(id)[0];
+    EXPECT_EQ(moved["list"], "Elsewhere");
+    EXPECT_EQ(moved["title"], "New title");
+    EXPECT_EQ(moved["isCompleted"], true);
+    ok({"rm", id});
+  }
+}
+
 // The home keeps a copy of the parsed task files for the next command; whatever happens to the copy
 // or to the files behind its back, a command shows what the files say.
 TEST_F(ZarvoCliTest, FileCacheNeverHidesWhatTheFilesSay) {

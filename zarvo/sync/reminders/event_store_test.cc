@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <condition_variable>
 #include <cstdlib>
 #include <random>
@@ -284,6 +285,99 @@ TEST_F(RemindersStoreTest, MovingToAnotherCalendarKeepsTheFileNameAndContents) {
   EXPECT_EQ(readBackOne("move-me")->calendar()->calendarIdentifier(), other->calendarIdentifier());
 }
 
+// A task as another program may have written it: every owned line spelled in one of the ways
+// readers accept, and a stale second title that readers taking the first line never show.
+std::string taskFileSpelled(std::string (*spell)(const std::string& name, const std::string& rest)) {
+  return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//x//EN\r\nBEGIN:VTODO\r\n" + spell("UID", ":spelled") +
+         spell("SUMMARY", ":Old title") + "SUMMARY:Stale title\r\n" + spell("DESCRIPTION", ":Old notes") +
+         spell("PRIORITY", ":5") + spell("DUE", ";VALUE=DATE:20270101") + spell("STATUS", ":NEEDS-ACTION") +
+         "X-KEEP:1\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
+}
+
+// Each change the store makes lands on the lines the reader reads, whatever their spelling: it
+// reads back from the files, nothing else changes, and no old or stale value is left in the file.
+TEST_F(RemindersStoreTest, ChangesLandOnOwnedLinesHoweverTheyAreSpelled) {
+  using Spelling = std::string (*)(const std::string&, const std::string&);
+  const std::pair<const char*, Spelling> spellings[] = {
+      {"a blank before the separator", [](const std::string& n, const std::string& r) { return n + " " + r + "\r\n"; }},
+      {"lower case",
+       [](const std::string& n, const std::string& r) {
+         std::string lower = n;
+         for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+         return lower + r + "\r\n";
+       }},
+      {"a parameter", [](const std::string& n, const std::string& r) { return n + ";X-FROM=x" + r + "\r\n"; }},
+      {"a folded name",
+       [](const std::string& n, const std::string& r) { return n.substr(0, 2) + "\r\n " + n.substr(2) + r + "\r\n"; }},
+      {"a fold before the separator", [](const std::string& n, const std::string& r) { return n + "\r\n\t" + r + "\r\n"; }},
+  };
+  struct Fields {
+    std::string title;
+    std::optional<std::string> notes;
+    int priority = 0;
+    std::optional<DateComponents> due;
+    bool completed = false;
+    std::string calendar;
+    bool operator==(const Fields&) const = default;
+  };
+  auto fieldsOf = [](const Reminder& r) {
+    return Fields{r.title(), r.notes(), r.priority(), r.dueDateComponents(), r.isCompleted(),
+                  r.calendar()->calendarIdentifier()};
+  };
+  auto other = Calendar::calendarForEntityType(EntityType::reminder, *store_);
+  other->setTitle("Other");
+  store_->saveCalendar(other, true);
+  struct Change {
+    const char* what;
+    void (*apply)(Reminder&, const std::shared_ptr<Calendar>& other, Fields& expected);
+    std::vector<std::string> gone;  // values no line may hold afterwards
+  };
+  const Change changes[] = {
+      {"title", [](Reminder& r, const auto&, Fields& e) { r.setTitle(e.title = "New title"); }, {"Old title"}},
+      {"notes", [](Reminder& r, const auto&, Fields& e) { r.setNotes(e.notes = "New notes"); }, {"Old notes"}},
+      {"no notes", [](Reminder& r, const auto&, Fields& e) { r.setNotes(e.notes = std::nullopt); }, {"Old notes"}},
+      {"priority", [](Reminder& r, const auto&, Fields& e) { r.setPriority(e.priority = 1); }, {":5"}},
+      {"due",
+       [](Reminder& r, const auto&, Fields& e) {
+         r.setDueDateComponents(e.due = DateComponents{.year = 2027, .month = 2, .day = 3});
+       },
+       {"20270101"}},
+      {"done", [](Reminder& r, const auto&, Fields& e) { r.setCompleted(e.completed = true); }, {"NEEDS-ACTION"}},
+      {"move",
+       [](Reminder& r, const auto& to, Fields& e) {
+         r.setCalendar(to);
+         e.calendar = to->calendarIdentifier();
+       },
+       {}},
+  };
+  const fs::path file = dir_.path() / calendar_->calendarIdentifier() / "spelled.ics";
+  for (const auto& [spelling, spell] : spellings) {
+    for (const Change& change : changes) {
+      SCOPED_TRACE(std::string(spelling) + ", " + change.what);
+      for (const auto& e : fs::recursive_directory_iterator(dir_.path())) {
+        if (e.path().extension() == ".ics") fs::remove(e.path());
+      }
+      writeFile(file, taskFileSpelled(spell));
+      store_->reset();
+      auto r = store_->reminderWithExternalIdentifier("spelled");
+      ASSERT_NE(r, nullptr);
+      Fields expected = fieldsOf(*r);
+      ASSERT_EQ(expected, (Fields{"Old title", "Old notes", 5, DateComponents{.year = 2027, .month = 1, .day = 1}, false,
+                                  calendar_->calendarIdentifier()}));
+      change.apply(*r, other, expected);
+      store_->saveReminder(r, true);
+
+      auto back = readBackOne("spelled");
+      ASSERT_NE(back, nullptr);
+      EXPECT_EQ(fieldsOf(*back), expected);
+      const std::string text = readFile(fileOf(back));
+      EXPECT_NE(text.find("X-KEEP:1\r\n"), std::string::npos);
+      EXPECT_EQ(text.find("Stale title"), std::string::npos) << text;
+      for (const std::string& old : change.gone) EXPECT_EQ(text.find(old), std::string::npos) << text;
+    }
+  }
+}
+
 // --- Faults: each gives its error and leaves every file as it was. ---
 
 class RemindersFaultTest : public RemindersStoreTest {
@@ -395,11 +489,15 @@ TEST_F(RemindersFaultTest, FileChangedByAnotherProgramIsNotOverwritten) {
 }
 
 TEST_F(RemindersFaultTest, MalformedFileIsSkippedLoggedAndNeverTouched) {
+  using namespace std::string_literals;
   const fs::path dir = dir_.path() / calendar_->calendarIdentifier();
   const std::map<std::string, std::string> broken = {
       {"unclosed.ics", "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:unclosed\r\nSUMMARY:x\r\n"},
       {"garbage.ics", "this is not iCalendar at all\r\n"},
       {"bad-due.ics", "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:bad-due\r\nDUE:tomorrow\r\nEND:VTODO\r\nEND:VCALENDAR\r\n"},
+      // libical reads no further than a NUL byte: the lines after it would be edited unread.
+      {"nul.ics", "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:nul\r\nSUMMARY:a\0b\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\n"
+                  "TRIGGER:-PT5M\r\nEND:VALARM\r\nEND:VTODO\r\nEND:VCALENDAR\r\n"s},
   };
   for (const auto& [name, text] : broken) writeFile(dir / name, text);
   platform::ScopedLogCapture capture;

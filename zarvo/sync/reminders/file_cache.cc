@@ -16,7 +16,7 @@ namespace {
 
 // Bump whenever the layout below or what parseTodoFile extracts from a file changes: a copy written
 // by another version is then ignored rather than misread.
-constexpr uint32_t kFormatVersion = 1;
+constexpr uint32_t kFormatVersion = 2;
 constexpr std::string_view kMagic = "ZARVO FILE CACHE";
 // The readers whose results are stored: a copy made with other versions of them is not trusted.
 constexpr std::string_view kReaders = "libical " ICAL_VERSION ", ICU " U_ICU_VERSION;
@@ -179,6 +179,7 @@ void writeFile(Writer& w, const std::string& relativePath, const FileInfo& info,
       w.str(line.name);
       w.u(line.begin);
       w.u(line.end);
+      w.u(line.dropped ? 1 : 0);
     }
     w.u(todo.alarmOrigins.size());
     for (const auto& origin : todo.alarmOrigins) {
@@ -246,6 +247,7 @@ bool readFile(Reader& r, const fs::path& root, std::pair<fs::path, FileCache::En
       line.name = r.str();
       line.begin = r.u();
       line.end = r.u();
+      line.dropped = r.flag();
       consistent = consistent && previousEnd <= line.begin && line.begin <= line.end && line.end <= todo.endLineBegin;
       previousEnd = line.end;
     }

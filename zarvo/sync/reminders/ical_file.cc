@@ -5,6 +5,7 @@
 #include <unicode/vtzone.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -28,12 +29,96 @@ const platform::Log& log() {
   return instance;
 }
 
-std::string upper(std::string_view s) {
-  std::string out(s);
+std::string upper(std::string out) {
   for (char& c : out) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
   return out;
+}
+
+// The blanks libical trims from the end of a line and of a property name (C's isspace).
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+// The length of the fold at text[i] (CRLF or LF, then a space or tab, which readers remove), or 0.
+size_t foldAt(std::string_view text, size_t i) {
+  const size_t lineBreak = text.compare(i, 2, "\r\n") == 0 ? 2 : text[i] == '\n' ? 1 : 0;
+  if (lineBreak == 0 || i + lineBreak >= text.size()) return 0;
+  const char next = text[i + lineBreak];
+  return next == ' ' || next == '\t' ? lineBreak + 1 : 0;
+}
+
+// A content line (folds and terminator included) as a reader sees it: folds undone, trailing blanks
+// and the terminator dropped.
+std::string unfold(std::string_view raw) {
+  std::string out;
+  if (raw.find('\n') + 1 >= raw.size()) {  // one physical line
+    out = raw;
+  } else {
+    for (size_t i = 0; i < raw.size(); ++i) {
+      if (const size_t fold = foldAt(raw, i)) {
+        i += fold - 1;
+      } else {
+        out += raw[i];
+      }
+    }
+  }
+  while (!out.empty() && isBlank(out.back())) out.pop_back();
+  return out;
+}
+
+// The name of a content line as libical reads it, upper-case: the text before the first ';' or ':'
+// once folds are undone, without the blanks before the separator. libical compares names regardless
+// of case and ignores those blanks, so "summary :x" is a SUMMARY line. `separator` gets the offset
+// of the separator in `raw`, npos when there is none.
+std::string nameOf(std::string_view raw, size_t& separator) {
+  std::string name;
+  separator = raw.find_first_of(";:\n");
+  if (separator != std::string_view::npos && raw[separator] != '\n') {  // no fold before the separator
+    name.assign(raw, 0, separator);
+  } else {
+    separator = std::string_view::npos;
+    for (size_t i = 0; i < raw.size(); ++i) {
+      if (raw[i] == ';' || raw[i] == ':') {
+        separator = i;
+        break;
+      }
+      if (const size_t fold = foldAt(raw, i)) {
+        i += fold - 1;
+      } else {
+        name += raw[i];
+      }
+    }
+  }
+  while (!name.empty() && isBlank(name.back())) name.pop_back();
+  return upper(std::move(name));
+}
+
+// The properties the store owns, by libical's kind and name. iCalendar allows each once in a VTODO.
+struct OwnedProperty {
+  icalproperty_kind kind;
+  std::string_view name;
+};
+constexpr OwnedProperty kOwned[] = {
+    {ICAL_UID_PROPERTY, "UID"},
+    {ICAL_SUMMARY_PROPERTY, "SUMMARY"},
+    {ICAL_DESCRIPTION_PROPERTY, "DESCRIPTION"},
+    {ICAL_PRIORITY_PROPERTY, "PRIORITY"},
+    {ICAL_DUE_PROPERTY, "DUE"},
+    {ICAL_STATUS_PROPERTY, "STATUS"},
+    {ICAL_COMPLETED_PROPERTY, "COMPLETED"},
+    {ICAL_PERCENTCOMPLETE_PROPERTY, "PERCENT-COMPLETE"},
+    {ICAL_CREATED_PROPERTY, "CREATED"},
+    {ICAL_DTSTAMP_PROPERTY, "DTSTAMP"},
+    {ICAL_LASTMODIFIED_PROPERTY, "LAST-MODIFIED"},
+};
+constexpr size_t kOwnedCount = std::size(kOwned);
+
+// The index in kOwned of a property name, or kOwnedCount.
+size_t ownedIndex(std::string_view name) {
+  for (size_t i = 0; i < kOwnedCount; ++i) {
+    if (kOwned[i].name == name) return i;
+  }
+  return kOwnedCount;
 }
 
 bool isUtcZone(std::string_view zone) {
@@ -187,18 +272,66 @@ void readFields(icalcomponent* todo, std::string_view fileText, TodoEntry& entry
 
 struct RawLine {
   size_t begin, end;
-  std::string_view text;  // the first physical line without terminator (enough for BEGIN/END)
   std::string name;
   std::string value;  // only for BEGIN/END
 };
 
+// Marks the owned lines of `entry` that libical dropped, and checks that libical read the same
+// lines of each owned property, and as many VALARMs, as the line scan found. libical keeps the file's
+// order and, for an owned property, reads one line as one property, or drops it with a "No value
+// for NAME property" error in its place.
+bool matchLibical(icalcomponent* todo, TodoEntry& entry, std::string& error) {
+  std::vector<uint8_t> owner(entry.lines.size());  // each line's index in kOwned
+  for (size_t l = 0; l < entry.lines.size(); ++l) owner[l] = static_cast<uint8_t>(ownedIndex(entry.lines[l].name));
+  std::array<size_t, kOwnedCount> next{};  // per owned property: where its next line is looked for
+  for (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_ANY_PROPERTY); p != nullptr;
+       p = icalcomponent_get_next_property(todo, ICAL_ANY_PROPERTY)) {
+    const icalproperty_kind kind = icalproperty_isa(p);
+    size_t i = 0;
+    bool dropped = false;
+    if (kind == ICAL_XLICERROR_PROPERTY) {
+      constexpr std::string_view kPrefix = "No value for ", kSuffix = " property";
+      const char* message = icalproperty_get_xlicerror(p);
+      std::string_view m = message != nullptr ? message : "";
+      if (!m.starts_with(kPrefix)) continue;
+      m.remove_prefix(kPrefix.size());
+      i = ownedIndex(m.substr(0, m.find(kSuffix)));
+      dropped = true;
+    } else {
+      while (i < kOwnedCount && kOwned[i].kind != kind) ++i;
+    }
+    if (i == kOwnedCount) continue;
+    size_t& l = next[i];
+    while (l < owner.size() && owner[l] != i) ++l;
+    if (l == owner.size()) {
+      error = "libical reads more " + std::string(kOwned[i].name) + " lines than there are";
+      return false;
+    }
+    entry.lines[l++].dropped = dropped;
+  }
+  for (size_t i = 0; i < kOwnedCount; ++i) {
+    if (std::find(owner.begin() + static_cast<std::ptrdiff_t>(next[i]), owner.end(), i) != owner.end()) {
+      error = "libical does not read every " + std::string(kOwned[i].name) + " line";
+      return false;
+    }
+  }
+  if (static_cast<size_t>(icalcomponent_count_components(todo, ICAL_VALARM_COMPONENT)) != entry.alarmOrigins.size()) {
+    error = "libical reads other VALARMs than there are";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 const PropertyLine* TodoEntry::find(std::string_view name) const {
+  const PropertyLine* first = nullptr;
   for (const auto& l : lines) {
-    if (l.name == name) return &l;
+    if (l.name != name) continue;
+    if (!l.dropped) return &l;
+    if (first == nullptr) first = &l;
   }
-  return nullptr;
+  return first;
 }
 
 void prepareParser() {
@@ -247,21 +380,24 @@ std::shared_ptr<const TodoFile> parseTodoFile(std::filesystem::path path, std::s
         return nullptr;
       }
       lines.back().end = next;
-    } else if (physical.empty()) {
-      // Blank lines carry nothing; they stay in place as bytes between content lines.
-    } else {
-      size_t nameEnd = physical.find_first_of(";:");
-      if (nameEnd == std::string_view::npos || nameEnd == 0) {
-        error = "not a content line: \"" + std::string(physical.substr(0, 40)) + "\"";
-        return nullptr;
-      }
-      RawLine line{pos, next, physical, upper(physical.substr(0, nameEnd)), {}};
-      if ((line.name == "BEGIN" || line.name == "END") && physical[nameEnd] == ':') {
-        line.value = upper(physical.substr(nameEnd + 1));
-      }
-      lines.push_back(std::move(line));
+    } else if (!physical.empty()) {  // blank lines carry nothing; they stay as bytes between content lines
+      lines.push_back(RawLine{pos, next, {}, {}});
     }
     pos = next;
+  }
+  // Names are read once the lines are whole: a fold may fall inside a name or before its separator.
+  for (RawLine& line : lines) {
+    const std::string_view raw(text.data() + line.begin, line.end - line.begin);
+    size_t separator = 0;
+    line.name = nameOf(raw, separator);
+    if (separator == std::string_view::npos || line.name.empty()) {
+      const size_t shown = std::min<size_t>(raw.find_first_of("\r\n"), 40);
+      error = "not a content line: \"" + std::string(raw.substr(0, shown)) + "\"";
+      return nullptr;
+    }
+    if ((line.name == "BEGIN" || line.name == "END") && raw[separator] == ':') {
+      line.value = upper(unfold(raw.substr(separator + 1)));
+    }
   }
 
   // Walk the component tree.
@@ -351,6 +487,7 @@ std::shared_ptr<const TodoFile> parseTodoFile(std::filesystem::path path, std::s
       error = std::string("libical: ") + (message != nullptr ? message : "malformed value");
       return nullptr;
     }
+    if (!matchLibical(component.get(), entry, error)) return nullptr;
     readFields(component.get(), text, entry);
     if (!entry.fields.notes && entry.find("DESCRIPTION")) entry.fields.notes = std::string();
   }
@@ -391,16 +528,46 @@ class Editor {
   std::vector<Edit> edits_;
 };
 
-// Sets (or with an empty `text`, removes) the first `name` line of `entry`; a new line goes before
-// the first VALARM, or before END:VTODO.
-void setLine(Editor& editor, const TodoEntry& entry, std::string_view name, std::string text) {
-  if (const PropertyLine* line = entry.find(name)) {
-    editor.replace(line->begin, line->end, std::move(text));
-  } else if (!text.empty()) {
-    size_t at = entry.alarmOrigins.empty() ? entry.endLineBegin : entry.alarmOrigins.front()->begin;
-    editor.insert(at, std::move(text));
+// The owned lines of one VTODO being rewritten. Each owned property ends with one line: setting it
+// replaces the line its value was read from and removes the others of its name, and finish() removes
+// the others of every property left alone, keeping the line read.
+class OwnedLines {
+ public:
+  OwnedLines(Editor& editor, const TodoEntry& entry) : editor_(editor), entry_(entry) {}
+
+  // Sets (or with an empty `text`, removes) property `name`, at most once per name; a new line goes
+  // before the first VALARM, or before END:VTODO.
+  void set(std::string_view name, std::string text) {
+    done_.emplace_back(name);
+    const PropertyLine* read = removeOthers(name);
+    if (read != nullptr) {
+      editor_.replace(read->begin, read->end, std::move(text));
+    } else if (!text.empty()) {
+      size_t at = entry_.alarmOrigins.empty() ? entry_.endLineBegin : entry_.alarmOrigins.front()->begin;
+      editor_.insert(at, std::move(text));
+    }
   }
-}
+
+  void finish() {
+    for (const OwnedProperty& owned : kOwned) {
+      if (std::find(done_.begin(), done_.end(), owned.name) == done_.end()) removeOthers(owned.name);
+    }
+  }
+
+ private:
+  // Removes the lines of `name` but the one read; answers that one.
+  const PropertyLine* removeOthers(std::string_view name) {
+    const PropertyLine* read = entry_.find(name);
+    for (const PropertyLine& line : entry_.lines) {
+      if (line.name == name && &line != read) editor_.replace(line.begin, line.end, "");
+    }
+    return read;
+  }
+
+  Editor& editor_;
+  const TodoEntry& entry_;
+  std::vector<std::string_view> done_;
+};
 
 std::string vtimezoneFor(const std::string& zone, std::string_view newline) {
   static std::mutex mu;
@@ -482,27 +649,28 @@ std::string editTodo(const TodoFile& file, size_t index, const DesiredTodo& want
   const TodoFields& had = entry.fields;
   const std::string& nl = file.newline;
   Editor editor(file);
+  OwnedLines owned(editor, entry);
 
-  if (!had.hasUid) setLine(editor, entry, "UID", serialize(PropertyPtr(icalproperty_new_uid(want.uid.c_str())), nl));
+  if (!had.hasUid) owned.set("UID", serialize(PropertyPtr(icalproperty_new_uid(want.uid.c_str())), nl));
   if (want.title != had.title || (!entry.find("SUMMARY") && !want.title.empty())) {
-    setLine(editor, entry, "SUMMARY",
-            want.title.empty() ? "" : serialize(PropertyPtr(icalproperty_new_summary(want.title.c_str())), nl));
+    owned.set("SUMMARY",
+              want.title.empty() ? "" : serialize(PropertyPtr(icalproperty_new_summary(want.title.c_str())), nl));
   }
   if (want.notes != had.notes) {
-    setLine(editor, entry, "DESCRIPTION",
-            want.notes ? serialize(PropertyPtr(icalproperty_new_description(want.notes->c_str())), nl) : "");
+    owned.set("DESCRIPTION",
+              want.notes ? serialize(PropertyPtr(icalproperty_new_description(want.notes->c_str())), nl) : "");
   }
   if (want.priority != had.priority) {
     if (want.priority < 0 || want.priority > 9) {
       throw StoreError(StoreErrorCode::invalid, "priority " + std::to_string(want.priority) + " is outside 0...9");
     }
-    setLine(editor, entry, "PRIORITY",
-            want.priority == 0 ? "" : serialize(PropertyPtr(icalproperty_new_priority(want.priority)), nl));
+    owned.set("PRIORITY",
+              want.priority == 0 ? "" : serialize(PropertyPtr(icalproperty_new_priority(want.priority)), nl));
   }
   if (want.due != had.due) {
     std::string zone;
     std::string line = want.due ? serialize(dueProperty(*want.due, &zone), nl) : "";
-    setLine(editor, entry, "DUE", std::move(line));
+    owned.set("DUE", std::move(line));
     if (!zone.empty() &&
         std::find(file.timezoneIds.begin(), file.timezoneIds.end(), zone) == file.timezoneIds.end()) {
       std::string vtimezone = vtimezoneFor(zone, nl);
@@ -514,21 +682,23 @@ std::string editTodo(const TodoFile& file, size_t index, const DesiredTodo& want
   }
   const bool completionChanged = want.completed != had.completed;
   if (completionChanged) {
-    setLine(editor, entry, "STATUS",
-            serialize(PropertyPtr(icalproperty_new_status(want.completed ? ICAL_STATUS_COMPLETED
-                                                                         : ICAL_STATUS_NEEDSACTION)),
-                      nl));
+    owned.set("STATUS", serialize(PropertyPtr(icalproperty_new_status(want.completed ? ICAL_STATUS_COMPLETED
+                                                                                     : ICAL_STATUS_NEEDSACTION)),
+                                  nl));
     // Other clients read PERCENT-COMPLETE:100 as done; an undone task must not keep it.
-    if (!want.completed && had.percentComplete == 100) setLine(editor, entry, "PERCENT-COMPLETE", "");
+    if (!want.completed && had.percentComplete == 100) owned.set("PERCENT-COMPLETE", "");
   }
+  // The completion time goes with completing and reopening; an open task keeps whatever its file says
+  // (another client's completion time under a STATUS that is not COMPLETED) until then.
   const std::optional<Date> completion = want.completed ? want.completionDate : std::nullopt;
-  if (completionChanged || !sameAbsolute(completion, had.completionDate)) {
-    setLine(editor, entry, "COMPLETED",
-            completion ? serialize(PropertyPtr(icalproperty_new_completed(utcTime(*completion))), nl) : "");
+  if (completionChanged || (want.completed && !sameAbsolute(completion, had.completionDate))) {
+    owned.set("COMPLETED",
+              completion ? serialize(PropertyPtr(icalproperty_new_completed(utcTime(*completion))), nl) : "");
   }
-  setLine(editor, entry, "DTSTAMP", serialize(PropertyPtr(icalproperty_new_dtstamp(utcTime(want.now))), nl));
-  setLine(editor, entry, "LAST-MODIFIED",
-          serialize(PropertyPtr(icalproperty_new_lastmodified(utcTime(want.now))), nl));
+  owned.set("DTSTAMP", serialize(PropertyPtr(icalproperty_new_dtstamp(utcTime(want.now))), nl));
+  owned.set("LAST-MODIFIED", serialize(PropertyPtr(icalproperty_new_lastmodified(utcTime(want.now))), nl));
+
+  owned.finish();
 
   // Alarms: the blocks of removed alarms go, kept ones stay byte for byte, new ones are appended.
   for (const auto& origin : entry.alarmOrigins) {

@@ -30,9 +30,10 @@ struct AlarmValue {
 
 // One content line (with its folded continuations and line terminators): bytes [begin, end).
 struct PropertyLine {
-  std::string name;  // upper-case
+  std::string name;  // as libical reads it: folds undone, blanks before the separator dropped, upper-case
   size_t begin = 0;
   size_t end = 0;
+  bool dropped = false;  // a line of an owned property that libical drops (an empty value)
 };
 
 // The values the store owns, as read.
@@ -61,6 +62,8 @@ struct TodoEntry {
   TodoFields fields;
   bool recurrenceOverride = false;  // has RECURRENCE-ID: part of another task, not a task itself
 
+  // The line of `name` the reader takes its value from: the first one libical keeps, else the first
+  // one; null when there is none.
   const PropertyLine* find(std::string_view name) const;
 };
 
@@ -76,7 +79,10 @@ struct TodoFile {
 };
 
 // Parses `content`. Null with `error` set when the file is not well-formed iCalendar (unbalanced
-// BEGIN/END, a line that is not a content line, a value libical rejects).
+// BEGIN/END, a line that is not a content line, a value libical rejects, a VTODO libical cannot read
+// to its end as one with a NUL byte), or when libical finds other lines of an owned property or
+// other VALARMs in a VTODO than the line scan does: edits go by the scanned lines, so they must be
+// the lines the values were read from.
 std::shared_ptr<const TodoFile> parseTodoFile(std::filesystem::path path, std::string content,
                                               platform::FileInfo info, std::string& error);
 
@@ -94,8 +100,10 @@ struct DesiredTodo {
 };
 
 // The contents of `file` with VTODO `index` changed to `want`: only owned lines whose value changed
-// are replaced, inserted or removed; DTSTAMP and LAST-MODIFIED are stamped. Throws StoreError
-// (invalid) for due components that cannot be written.
+// are replaced, inserted or removed; DTSTAMP and LAST-MODIFIED are stamped. An owned property keeps
+// one line: the one written, or of one left alone, the line its value was read from (iCalendar allows
+// each once in a VTODO, and readers that take another line would see another value). Throws
+// StoreError (invalid) for due components that cannot be written.
 std::string editTodo(const TodoFile& file, size_t index, const DesiredTodo& want);
 // A new file holding one VTODO as `want` says, CREATED stamped.
 std::string newTodoFile(const DesiredTodo& want);

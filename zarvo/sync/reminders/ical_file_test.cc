@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <map>
 
@@ -211,6 +212,39 @@ TEST(RemindersIcalFile, InsertionAtARemovedAlarmKeepsTheFileWellFormed) {
             "DTSTAMP:20261205T000000Z\r\nLAST-MODIFIED:20261205T000000Z\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
 }
 
+// Another client's open task may still carry a completion time (STATUS wins: the task is open). An
+// edit that leaves completion alone keeps it; completing and reopening write and remove it.
+TEST(RemindersIcalFile, CompletionTimeOfAnOpenTaskStaysUntilCompletionChanges) {
+  const std::string text =
+      "BEGIN:VCALENDAR\nBEGIN:VTODO\nUID:u\nSUMMARY:Old\nSTATUS:IN-PROCESS\nCOMPLETED:20261201T100000Z\n"
+      "END:VTODO\nEND:VCALENDAR\n";
+  std::string error;
+  auto file = detail::parseTodoFile("x.ics", text, {}, error);
+  ASSERT_NE(file, nullptr) << error;
+  const detail::TodoFields& had = file->todos.at(0).fields;
+  ASSERT_FALSE(had.completed);
+  ASSERT_EQ(had.completionDate, utc(2026, 12, 1, 10));
+  detail::DesiredTodo want{.uid = "u", .title = "New", .notes = {}, .priority = 0, .due = {}, .completed = false,
+                           .completionDate = had.completionDate, .alarms = {}, .now = utc(2026, 12, 5)};
+  auto retitled = detail::parseTodoFile("x.ics", detail::editTodo(*file, 0, want), {}, error);
+  ASSERT_NE(retitled, nullptr) << error;
+  EXPECT_EQ(retitled->todos.at(0).fields.completionDate, utc(2026, 12, 1, 10));
+  EXPECT_EQ(retitled->todos.at(0).fields.status, "IN-PROCESS");
+
+  want.completed = true;
+  want.completionDate = utc(2026, 12, 5);
+  auto completed = detail::parseTodoFile("x.ics", detail::editTodo(*retitled, 0, want), {}, error);
+  ASSERT_NE(completed, nullptr) << error;
+  EXPECT_TRUE(completed->todos.at(0).fields.completed);
+  EXPECT_EQ(completed->todos.at(0).fields.completionDate, utc(2026, 12, 5));
+
+  want.completed = false;
+  auto reopened = detail::parseTodoFile("x.ics", detail::editTodo(*completed, 0, want), {}, error);
+  ASSERT_NE(reopened, nullptr) << error;
+  EXPECT_FALSE(reopened->todos.at(0).fields.completed);
+  EXPECT_FALSE(reopened->todos.at(0).fields.completionDate.has_value());
+}
+
 // Times a Date cannot hold (it spans about 1677 to 2262) read as its ends instead of wrapping around;
 // the file stays editable. LAST-MODIFIED is the line of a damaged file the fuzzer found.
 TEST(RemindersIcalFile, TimesBeyondWhatADateHoldsSaturate) {
@@ -234,6 +268,185 @@ TEST(RemindersIcalFile, TimesBeyondWhatADateHoldsSaturate) {
   auto edited = detail::parseTodoFile("x.ics", detail::editTodo(*file, 0, want), {}, error);
   ASSERT_NE(edited, nullptr) << error;
   EXPECT_EQ(edited->todos.at(0).fields.title, "Renamed");
+}
+
+// --- Owned lines as other programs write them ---
+
+// The spellings of a content line's name that iCalendar readers accept, applied to NAME + REST
+// (REST starts at the separator).
+struct NameShape {
+  const char* what;
+  std::string (*line)(const std::string& name, const std::string& rest);
+};
+const NameShape kNameShapes[] = {
+    {"plain", [](const std::string& n, const std::string& r) { return n + r; }},
+    {"a blank before the separator", [](const std::string& n, const std::string& r) { return n + " " + r; }},
+    {"blanks and a tab before the separator", [](const std::string& n, const std::string& r) { return n + " \t " + r; }},
+    {"a stray carriage return before the separator", [](const std::string& n, const std::string& r) { return n + "\r" + r; }},
+    {"lower case",
+     [](const std::string& n, const std::string& r) {
+       std::string lower = n;
+       for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+       return lower + r;
+     }},
+    {"mixed case and a parameter",
+     [](const std::string& n, const std::string& r) {
+       std::string mixed = n;
+       for (size_t i = 1; i < mixed.size(); i += 2) mixed[i] = static_cast<char>(std::tolower(mixed[i]));
+       return mixed + ";X-FROM=\"a:b;c\"" + r;
+     }},
+    {"a blank before a parameter", [](const std::string& n, const std::string& r) { return n + " ;X-FROM=other" + r; }},
+    {"a folded name", [](const std::string& n, const std::string& r) { return n.substr(0, 2) + "\r\n " + n.substr(2) + r; }},
+    {"a name folded twice", [](const std::string& n, const std::string& r) {
+       return n.substr(0, 1) + "\r\n\t" + n.substr(1, 1) + "\r\n " + n.substr(2) + r;
+     }},
+    {"a fold before the separator", [](const std::string& n, const std::string& r) { return n + "\r\n\t" + r; }},
+    {"a blank and a fold before the separator", [](const std::string& n, const std::string& r) { return n + " \r\n " + r; }},
+};
+
+// How many content lines of `text` are named `name`, as a reader sees them: folds undone, carriage
+// returns dropped, letter case and blanks before the separator ignored.
+size_t linesNamed(const std::string& text, std::string_view name) {
+  std::string unfolded;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') continue;
+    if (text[i] == '\n' && i + 1 < text.size() && (text[i + 1] == ' ' || text[i + 1] == '\t')) {
+      ++i;
+      continue;
+    }
+    unfolded += static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
+  }
+  size_t count = 0;
+  for (size_t pos = 0; pos < unfolded.size();) {
+    const size_t eol = std::min(unfolded.find('\n', pos), unfolded.size());
+    std::string head = unfolded.substr(pos, std::min(unfolded.find_first_of(";:", pos), eol) - pos);
+    while (!head.empty() && (head.back() == ' ' || head.back() == '\t')) head.pop_back();
+    count += head == name;
+    pos = eol + 1;
+  }
+  return count;
+}
+
+// An instant as the reader gives it, to whole seconds.
+std::string instant(const std::optional<Date>& d) {
+  return d ? std::to_string(std::chrono::floor<std::chrono::seconds>(*d).time_since_epoch().count()) : "(none)";
+}
+
+// One owned property: its line in a file, a second line of it that a reader takes for nothing, the
+// value the reader shows, and the edit of that value (none: the edit leaves the property alone).
+struct OwnedProperty {
+  const char* name;
+  const char* rest;
+  const char* stale;
+  std::string (*read)(const detail::TodoFields&);
+  std::string before;
+  void (*change)(detail::DesiredTodo&);
+  std::string after;
+};
+
+const Date kEditTime = detail::utcDate(2026, 12, 5, 12, 0, 0);
+
+const OwnedProperty kOwnedProperties[] = {
+    {"SUMMARY", ":Old title", ":Stale title", [](const detail::TodoFields& f) { return f.title; }, "Old title",
+     [](detail::DesiredTodo& w) { w.title = "New title"; }, "New title"},
+    {"DESCRIPTION", ":Old notes", ":Stale notes",
+     [](const detail::TodoFields& f) { return f.notes.value_or("(none)"); }, "Old notes",
+     [](detail::DesiredTodo& w) { w.notes = "New notes"; }, "New notes"},
+    {"DESCRIPTION", ":Old notes", ":Stale notes",
+     [](const detail::TodoFields& f) { return f.notes.value_or("(none)"); }, "Old notes",
+     [](detail::DesiredTodo& w) { w.notes.reset(); }, "(none)"},
+    {"PRIORITY", ":5", ":7", [](const detail::TodoFields& f) { return std::to_string(f.priority); }, "5",
+     [](detail::DesiredTodo& w) { w.priority = 2; }, "2"},
+    {"DUE", ";VALUE=DATE:20270101", ";VALUE=DATE:20300101",
+     [](const detail::TodoFields& f) {
+       return f.due ? std::to_string(*f.due->year) + "-" + std::to_string(*f.due->month) + "-" +
+                          std::to_string(*f.due->day)
+                    : "(none)";
+     },
+     "2027-1-1", [](detail::DesiredTodo& w) { w.due = DateComponents{.year = 2027, .month = 2, .day = 3}; },
+     "2027-2-3"},
+    {"STATUS", ":NEEDS-ACTION", ":IN-PROCESS",
+     [](const detail::TodoFields& f) { return std::string(f.completed ? "done" : "open"); }, "open",
+     [](detail::DesiredTodo& w) {
+       w.completed = true;
+       w.completionDate = kEditTime;
+     },
+     "done"},
+    {"COMPLETED", ":20261201T100000Z", ":20200101T000000Z",
+     [](const detail::TodoFields& f) { return instant(f.completionDate); }, instant(utc(2026, 12, 1, 10)),
+     [](detail::DesiredTodo& w) { w.completionDate = kEditTime; }, instant(kEditTime)},
+    {"PERCENT-COMPLETE", ":100", ":90",
+     [](const detail::TodoFields& f) { return f.percentComplete ? std::to_string(*f.percentComplete) : "(none)"; },
+     "100", [](detail::DesiredTodo& w) { w.completed = false; }, "(none)"},
+    {"LAST-MODIFIED", ":20200101T000000Z", ":20190101T000000Z",
+     [](const detail::TodoFields& f) { return instant(f.lastModified); }, instant(utc(2020, 1, 1)), nullptr,
+     instant(kEditTime)},
+    {"DTSTAMP", ":20200101T000000Z", ":20190101T000000Z", nullptr, "", nullptr, ""},
+    {"UID", ":the-uid", ":stale-uid", [](const detail::TodoFields& f) { return f.uid; }, "the-uid", nullptr,
+     "the-uid"},
+    {"CREATED", ":20200101T000000Z", ":20190101T000000Z",
+     [](const detail::TodoFields& f) { return instant(f.creationDate); }, instant(utc(2020, 1, 1)), nullptr,
+     instant(utc(2020, 1, 1))},
+};
+
+// A task file with `lines` among the VTODO's other lines; COMPLETED and PERCENT-COMPLETE belong to a
+// completed task.
+std::string taskFileWith(const OwnedProperty& p, const std::string& lines) {
+  const std::string name = p.name;
+  std::string todo = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//x//EN\r\nBEGIN:VTODO\r\n";
+  if (name != "UID") todo += "UID:the-uid\r\n";
+  todo += "X-BEFORE:kept\r\n" + lines;
+  if (name == "COMPLETED" || name == "PERCENT-COMPLETE") todo += "STATUS:COMPLETED\r\n";
+  if (name != "SUMMARY") todo += "SUMMARY:Title\r\n";
+  return todo + "X-AFTER:kept\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
+}
+
+// Reads a file holding `lines` of property `p`, edits it as `p` says and reads it again.
+void editAndReadBack(const OwnedProperty& p, const std::string& lines) {
+  std::string error;
+  const auto file = detail::parseTodoFile("x.ics", taskFileWith(p, lines), {}, error);
+  ASSERT_NE(file, nullptr) << error;
+  ASSERT_EQ(file->todos.size(), 1u);
+  const detail::TodoFields& had = file->todos[0].fields;
+  if (p.read) {
+    EXPECT_EQ(p.read(had), p.before);
+  }
+  detail::DesiredTodo want{.uid = had.uid, .title = had.title, .notes = had.notes, .priority = had.priority,
+                           .due = had.due, .completed = had.completed, .completionDate = had.completionDate,
+                           .alarms = {}, .now = kEditTime};
+  if (p.change) p.change(want);
+  const std::string edited = detail::editTodo(*file, 0, want);
+  const auto again = detail::parseTodoFile("x.ics", edited, {}, error);
+  ASSERT_NE(again, nullptr) << error << "\n" << edited;
+  if (p.read) {
+    EXPECT_EQ(p.read(again->todos.at(0).fields), p.after) << edited;
+  }
+  EXPECT_EQ(linesNamed(edited, p.name), p.after == "(none)" ? 0u : 1u) << edited;
+  EXPECT_EQ(linesNamed(edited, "X-BEFORE") + linesNamed(edited, "X-AFTER"), 2u) << edited;
+}
+
+// Every owned property, in every spelling of its name, alone, followed by a stale second line, or
+// after an empty line of the same name: the reader takes the value shown, an edit reads back, and the
+// file keeps exactly one line of the property (none when the edit removes it).
+TEST(RemindersIcalFile, OwnedLinesAreFoundAsTheReaderFindsThem) {
+  for (const OwnedProperty& p : kOwnedProperties) {
+    for (const NameShape& shape : kNameShapes) {
+      const std::string line = shape.line(p.name, p.rest) + "\r\n";
+      SCOPED_TRACE(std::string(p.name) + ", " + shape.what);
+      {
+        SCOPED_TRACE("alone");
+        editAndReadBack(p, line);
+      }
+      {
+        SCOPED_TRACE("before a stale line");
+        editAndReadBack(p, line + p.name + p.stale + "\r\n");
+      }
+      {
+        SCOPED_TRACE("after an empty line");
+        editAndReadBack(p, std::string(p.name) + ":\r\n" + line);
+      }
+    }
+  }
 }
 
 TEST(RemindersIcalFile, TzidsResolveThroughPrefixesWindowsNamesAndVtimezones) {
