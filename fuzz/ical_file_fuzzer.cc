@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "fuzz_support.h"
-#include "zarvo/sync/reminders/ical_file.h"
+#include "zarvo/reminders/internal/ical_file.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "zarvo/sync/reminders/file_cache.h"
+#include "zarvo/reminders/internal/file_cache.h"
 
 #include <libical/ical.h>
 #include <unicode/uvernum.h>

@@ -1,12 +1,12 @@
-#include "zarvo/sync/reminders/file_cache.h"
+#include "zarvo/reminders/internal/file_cache.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdlib>
 
-#include "zarvo/sync/reminders/event_store.h"
-#include "zarvo/sync/reminders/store_test_util.h"
+#include "zarvo/reminders/event_store.h"
+#include "zarvo/testing/reminders_store.h"
 
 namespace zarvo::reminders::detail {
 namespace {

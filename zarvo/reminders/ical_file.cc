@@ -1,4 +1,4 @@
-#include "zarvo/sync/reminders/ical_file.h"
+#include "zarvo/reminders/internal/ical_file.h"
 
 #include <libical/ical.h>
 #include <unicode/timezone.h>
@@ -14,7 +14,7 @@
 #include <unordered_map>
 
 #include "zarvo/platform/log.h"
-#include "zarvo/sync/reminders/store_error.h"
+#include "zarvo/reminders/store_error.h"
 
 namespace zarvo::reminders::detail {
 

@@ -1,4 +1,4 @@
-#include "zarvo/sync/reminders/ical_file.h"
+#include "zarvo/reminders/internal/ical_file.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <map>
 
-#include "zarvo/sync/reminders/event_store.h"
-#include "zarvo/sync/reminders/store_test_util.h"
+#include "zarvo/reminders/event_store.h"
+#include "zarvo/testing/reminders_store.h"
 
 namespace zarvo::reminders {
 namespace {

@@ -1,10 +1,10 @@
-#include "zarvo/sync/reminders/records.h"
+#include "zarvo/reminders/records.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "zarvo/sync/reminders/event_store.h"
-#include "zarvo/sync/reminders/ical_file.h"
+#include "zarvo/reminders/event_store.h"
+#include "zarvo/reminders/internal/ical_file.h"
 
 namespace zarvo::reminders {
 

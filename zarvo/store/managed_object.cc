@@ -1,9 +1,9 @@
-#include "zarvo/model/store/managed_object.h"
+#include "zarvo/store/managed_object.h"
 
 #include <algorithm>
 
-#include "zarvo/model/store/object_context.h"
-#include "zarvo/model/store/store_error.h"
+#include "zarvo/store/object_context.h"
+#include "zarvo/store/store_error.h"
 
 namespace zarvo::store {
 

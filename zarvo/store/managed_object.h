@@ -20,7 +20,7 @@
 #include <utility>
 #include <vector>
 
-#include "zarvo/model/store/model.h"
+#include "zarvo/store/model.h"
 
 namespace zarvo::store {
 

@@ -1,4 +1,4 @@
-#include "zarvo/model/store/model.h"
+#include "zarvo/store/model.h"
 
 #include <stdexcept>
 

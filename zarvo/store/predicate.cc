@@ -1,11 +1,11 @@
-#include "zarvo/model/store/predicate.h"
+#include "zarvo/store/predicate.h"
 
 #include <unicode/unistr.h>
 #include <unicode/utf16.h>
 
 #include <cctype>
 
-#include "zarvo/model/store/store_error.h"
+#include "zarvo/store/store_error.h"
 
 namespace zarvo::store {
 

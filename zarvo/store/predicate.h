@@ -21,7 +21,7 @@
 #include <string_view>
 #include <vector>
 
-#include "zarvo/model/store/model.h"
+#include "zarvo/store/model.h"
 
 namespace zarvo::store {
 

@@ -1,10 +1,10 @@
-#include "zarvo/model/store/predicate.h"
+#include "zarvo/store/predicate.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 
-#include "zarvo/model/store/store_error.h"
+#include "zarvo/store/store_error.h"
 
 namespace zarvo::store {
 namespace {

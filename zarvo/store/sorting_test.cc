@@ -1,4 +1,4 @@
-#include "zarvo/model/store/sorting.h"
+#include "zarvo/store/sorting.h"
 
 #include <gtest/gtest.h>
 

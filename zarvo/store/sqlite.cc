@@ -1,4 +1,4 @@
-#include "zarvo/model/store/sqlite.h"
+#include "zarvo/store/internal/sqlite.h"
 
 namespace zarvo::store::sqlite {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "zarvo/model/store/store_error.h"
+#include "zarvo/store/store_error.h"
 
 namespace zarvo::store::sqlite {
 
