@@ -1,4 +1,4 @@
-#include "zarvo/model/store/object_context.h"
+#include "zarvo/store/object_context.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -13,11 +13,13 @@
 #include <thread>
 
 #include "zarvo/platform/notifications.h"
+#include "zarvo/testing/temp_dir.h"
 
 namespace zarvo::store {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::TempDir;
 
 class Note : public ManagedObject {
  public:
@@ -53,19 +55,6 @@ const ManagedObjectModel& testModel(int32_t version = 1) {
   static const ManagedObjectModel newer(2, model.entities());
   return version == 1 ? model : newer;
 }
-
-class TempDir {
- public:
-  TempDir() {
-    std::string templ = (std::filesystem::temp_directory_path() / "zarvo-store-XXXXXX").string();
-    path_ = mkdtemp(templ.data());
-  }
-  ~TempDir() { std::filesystem::remove_all(path_); }
-  std::string file(const char* name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
-};
 
 class ContextTest : public ::testing::Test {
  protected:

@@ -15,8 +15,9 @@
 #include "zarvo/platform/filesystem.h"
 #include "zarvo/platform/log.h"
 #include "zarvo/sync/calendar_io.h"
-#include "zarvo/sync/calendar_io_testing.h"
-#include "zarvo/sync/reminders/store_test_util.h"
+#include "zarvo/sync/internal/calendar_io_testing.h"
+#include "zarvo/testing/reminders_store.h"
+#include "zarvo/testing/temp_dir.h"
 
 namespace zarvo::testing {
 
@@ -141,7 +142,7 @@ class CalendarIOTest : public ::testing::Test {
     return out;
   }
 
-  reminders::testing::TempDir tmp_;
+  TempDir tmp_{"zarvo-io"};
   std::filesystem::path root_;
   std::shared_ptr<platform::FaultInjectingFileSystem> fs_;
   reminders::EventStoreOptions options_;

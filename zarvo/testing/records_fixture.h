@@ -12,27 +12,24 @@
 #include "zarvo/model/tag.h"
 #include "zarvo/model/task.h"
 #include "zarvo/platform/date_calendar.h"
-#include "zarvo/sync/reminders/event_store.h"
+#include "zarvo/reminders/event_store.h"
+#include "zarvo/testing/dates.h"
+#include "zarvo/testing/reminders_store.h"
+#include "zarvo/testing/temp_dir.h"
 
 namespace zarvo::testing {
 
 class RecordsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string templ = (std::filesystem::temp_directory_path() / "zarvo-model-XXXXXX").string();
-    dir_ = mkdtemp(templ.data());
-    previousZone_ = platform::DateCalendar::processTimeZone();
-    platform::DateCalendar::setProcessTimeZone("Europe/Berlin");
     clock_->set(at(2024, 3, 11, 15, 0));
 
     reminders::EventStoreOptions options;
     options.root = dir_ / "reminders";
     options.watchForChanges = false;
     store_ = std::make_unique<reminders::EventStore>(options);
-    std::promise<bool> granted;
-    store_->requestAccessToEntityType(reminders::EntityType::reminder,
-                                      [&](bool ok, std::optional<reminders::StoreError>) { granted.set_value(ok); });
-    ASSERT_TRUE(granted.get_future().get());
+    reminders::testing::createStore(*store_);
+    if (HasFatalFailure()) return;
     auto calendars = store_->calendarsForEntityType(reminders::EntityType::reminder);
     ASSERT_FALSE(calendars.empty());
     calendar_ = calendars.front();
@@ -43,20 +40,11 @@ class RecordsTest : public ::testing::Test {
   void TearDown() override {
     context_.reset();
     store_.reset();
-    platform::DateCalendar::setProcessTimeZone(previousZone_);
-    std::filesystem::remove_all(dir_);
   }
 
   // A wall-clock time in the process zone (Europe/Berlin).
   static Date at(int year, int month, int day, int hour, int minute, int second = 0) {
-    platform::DateComponents c;
-    c.year = year;
-    c.month = month;
-    c.day = day;
-    c.hour = hour;
-    c.minute = minute;
-    c.second = second;
-    return platform::DateCalendar::current().date(c);
+    return localDate(year, month, day, hour, minute, second);
   }
 
   // A reminder saved in the store's calendar.
@@ -75,8 +63,9 @@ class RecordsTest : public ::testing::Test {
     return t;
   }
 
-  std::filesystem::path dir_;
-  std::string previousZone_;
+  TempDir tmp_{"zarvo-model"};
+  std::filesystem::path dir_ = tmp_.path();
+  ScopedTimeZone zone_{"Europe/Berlin"};
   std::shared_ptr<platform::FixedClock> clock_ = std::make_shared<platform::FixedClock>(Date{});
   platform::ScopedClock scopedClock_{clock_};
   std::unique_ptr<reminders::EventStore> store_;

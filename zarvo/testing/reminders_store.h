@@ -1,59 +1,25 @@
-// Helpers shared by the reminders store's tests.
+// Helpers shared by the tests of the reminders store and of the layers on it.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
 #include <future>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "zarvo/sync/reminders/event_store.h"
+#include "zarvo/reminders/event_store.h"
+#include "zarvo/reminders/internal/file_cache.h"
+#include "zarvo/testing/files.h"
+#include "zarvo/testing/temp_dir.h"
 
 namespace zarvo::reminders::testing {
 
-// A fresh folder, removed with everything in it at the end of the test.
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "zarvo-store-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~TempDir() {
-    std::error_code e;
-    std::filesystem::remove_all(path_, e);
-  }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
-inline std::string readFile(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-inline void writeFile(const std::filesystem::path& p, const std::string& text) {
-  std::filesystem::create_directories(p.parent_path());
-  std::ofstream(p, std::ios::binary) << text;
-}
-
-// Every regular file below `dir`, as path relative to it -> contents.
-inline std::map<std::string, std::string> snapshot(const std::filesystem::path& dir) {
-  std::map<std::string, std::string> out;
-  for (const auto& e : std::filesystem::recursive_directory_iterator(dir)) {
-    if (e.is_regular_file()) out[std::filesystem::relative(e.path(), dir).string()] = readFile(e.path());
-  }
-  return out;
-}
+using zarvo::testing::readFile;
+using zarvo::testing::snapshot;
+using zarvo::testing::TempDir;
+using zarvo::testing::writeFile;
 
 // The content lines of `text` (folded continuations and terminators included, byte for byte),
 // leaving out the lines whose property name is in `owned`.

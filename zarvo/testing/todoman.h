@@ -6,11 +6,26 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <filesystem>
 #include <map>
 #include <string>
 
-namespace zarvo::testing_util {
+namespace zarvo::testing {
+
+// Whether the todoman program is installed; tests that need it skip themselves without it.
+inline bool todomanInstalled() { return std::system("command -v todoman >/dev/null 2>&1") == 0; }
+
+// Writes a todoman configuration at `config` that reads every list below `root` (<root>/<source>/<list>),
+// keeps its cache at `cache`, and shows dates as zarvo's tests expect. todoman loads it as Python.
+inline void writeTodomanConfig(const std::filesystem::path& config, const std::filesystem::path& root,
+                               const std::filesystem::path& cache) {
+  std::ofstream(config) << "path = \"" << (root / "*" / "*").string() << "\"\n"
+                        << "cache_path = \"" << cache.string() << "\"\n"
+                        << "date_format = \"%Y-%m-%d\"\ntime_format = \"%H:%M\"\n"
+                        << "default_list = \"Reminders\"\n";
+}
 
 // Runs todoman in UTC with configuration `config`; returns its standard output. A non-zero exit fails
 // the calling test.
@@ -34,4 +49,4 @@ inline std::map<std::string, nlohmann::json> todomanTasksBySummary(const std::fi
   return out;
 }
 
-}  // namespace zarvo::testing_util
+}  // namespace zarvo::testing
