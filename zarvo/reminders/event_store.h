@@ -35,8 +35,9 @@
 #include <vector>
 
 #include "zarvo/platform/filesystem.h"
-#include "zarvo/sync/reminders/records.h"
-#include "zarvo/sync/reminders/store_error.h"
+#include "zarvo/reminders/file_watcher.h"
+#include "zarvo/reminders/records.h"
+#include "zarvo/reminders/store_error.h"
 
 namespace zarvo::reminders {
 
@@ -52,9 +53,12 @@ struct EventStoreOptions {
   std::filesystem::path root;
   // Default (null): platform::FileSystem::posix(). Tests pass a FaultInjectingFileSystem.
   std::shared_ptr<platform::FileSystem> fileSystem;
-  // Watch the tree with inotify and post the store-changed notification for other programs'
-  // changes. Default true; without it only this handle's own commits are announced.
+  // Watch the tree and post the store-changed notification for other programs' changes. Default
+  // true; without it only this handle's own commits are announced.
   bool watchForChanges = true;
+  // What watches the tree when watchForChanges is set. Default (empty): makeInotifyWatcher. Tests
+  // pass a fake that announces changes when told to.
+  FileWatcherFactory fileWatcher;
   // How long the tree must stay quiet before a burst of changes is announced. Default 100 ms.
   std::chrono::milliseconds coalescingDelay{100};
   // Where to keep what was read from the task files between processes (empty: nowhere). A process
@@ -146,14 +150,9 @@ class EventStore {
   // The reminder with this UID in this handle's view, or null.
   std::shared_ptr<Reminder> reminderWithExternalIdentifier(std::string_view uid);
 
-  struct Impl;
-
  private:
+  struct Impl;
   std::shared_ptr<Impl> impl_;
 };
-
-// Drops the process-wide cache of parsed files (the next fetch reads every file again). For
-// benchmarks and tests of cold reads.
-void clearSharedFileCache();
 
 }  // namespace zarvo::reminders

@@ -1,4 +1,4 @@
-#include "zarvo/sync/reminders/event_store.h"
+#include "zarvo/reminders/event_store.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,9 @@
 
 #include "zarvo/platform/log.h"
 #include "zarvo/platform/notifications.h"
-#include "zarvo/sync/reminders/ical_file.h"
-#include "zarvo/sync/reminders/store_test_util.h"
+#include "zarvo/reminders/internal/ical_file.h"
+#include "zarvo/testing/fake_file_watcher.h"
+#include "zarvo/testing/reminders_store.h"
 
 namespace zarvo::reminders {
 namespace {
@@ -499,6 +500,47 @@ TEST_F(RemindersStoreTest, OwnCommitIsAnnouncedByANonWatchingHandle) {
   EXPECT_EQ(seen.waitFor(0, std::chrono::milliseconds(0)), 0);  // nothing before the commit
   store_->commit();
   EXPECT_EQ(seen.waitFor(1, std::chrono::milliseconds(0)), 1);
+}
+
+TEST_F(RemindersStoreTest, WatchingHandleAnnouncesThroughItsWatcherOnly) {
+  zarvo::testing::FakeFileWatcher watcher;
+  auto options = testing::optionsFor(dir_.path(), /*watch=*/true);
+  options.fileWatcher = watcher.factory();
+  auto watching = std::make_unique<EventStore>(options);
+  ASSERT_EQ(watcher.watchersMade(), 1);
+  Announcements seen(*watching);
+
+  // Its own writes go to the watcher (which coalesces them with the file events they cause), not
+  // straight to observers; pending ones only at commit.
+  auto r = Reminder::reminderWithEventStore(*watching);
+  r->setCalendar(watching->defaultCalendarForNewReminders());
+  r->setTitle("Own");
+  watching->saveReminder(r, false);
+  EXPECT_EQ(watcher.triggers(), 0);
+  watching->commit();
+  EXPECT_EQ(watcher.triggers(), 1);
+  watching->setDefaultCalendarForNewReminders(watching->defaultCalendarForNewReminders());
+  EXPECT_EQ(watcher.triggers(), 2);
+  EXPECT_EQ(seen.waitFor(0, std::chrono::milliseconds(0)), 0);
+
+  // What the watcher announces reaches observers of this handle, once per announcement.
+  watcher.announce();
+  watcher.announce();
+  EXPECT_EQ(seen.waitFor(2, std::chrono::milliseconds(0)), 2);
+
+  // The watcher goes with the handle: nothing can name the handle after it is gone.
+  watching.reset();
+  EXPECT_FALSE(watcher.watching());
+  watcher.announce();
+  EXPECT_EQ(seen.waitFor(2, std::chrono::milliseconds(0)), 2);
+}
+
+TEST_F(RemindersStoreTest, NonWatchingHandleMakesNoWatcher) {
+  zarvo::testing::FakeFileWatcher watcher;
+  auto options = testing::optionsFor(dir_.path(), /*watch=*/false);
+  options.fileWatcher = watcher.factory();
+  EventStore quiet(options);
+  EXPECT_EQ(watcher.watchersMade(), 0);
 }
 
 // --- Random operations against the store and a model, then the files are read back. ---

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "zarvo/platform/filesystem.h"
-#include "zarvo/sync/reminders/ical_file.h"
+#include "zarvo/reminders/internal/ical_file.h"
 
 namespace zarvo::reminders::detail {
 
@@ -79,3 +79,11 @@ class FileCache {
 };
 
 }  // namespace zarvo::reminders::detail
+
+namespace zarvo::reminders {
+
+// Drops the process-wide cache of parsed files (the next fetch reads every file again). For
+// benchmarks and tests of cold reads.
+void clearSharedFileCache();
+
+}  // namespace zarvo::reminders
