@@ -1,11 +1,12 @@
-#include "zarvo/model/store/object_context.h"
+#include "zarvo/store/object_context.h"
 
 #include <algorithm>
 #include <chrono>
 #include <thread>
 #include <unordered_map>
 
-#include "zarvo/model/store/sqlite.h"
+#include "zarvo/store/internal/object_context_steps.h"
+#include "zarvo/store/internal/sqlite.h"
 #include "zarvo/platform/dispatch.h"
 #include "zarvo/platform/notifications.h"
 
@@ -16,14 +17,18 @@ namespace {
 // "ZRVO": marks files of this application, so that another program's SQLite file is refused.
 constexpr int32_t kApplicationID = 0x5A52564F;
 
+int64_t nanoseconds(Date d) {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(d.time_since_epoch()).count();
+}
+
+}  // namespace
+
+namespace detail {
+
 std::string quoted(std::string_view name) { return "\"" + std::string(name) + "\""; }
 
 std::string joinTable(const EntityDescription& owner, const RelationshipDescription& rel) {
   return quoted(owner.name + "_" + rel.name);
-}
-
-int64_t nanoseconds(Date d) {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(d.time_since_epoch()).count();
 }
 
 void bindValue(sqlite::Statement& stmt, int index, const Value& v) {
@@ -44,6 +49,14 @@ void bindValue(sqlite::Statement& stmt, int index, const Value& v) {
       },
       v);
 }
+
+}  // namespace detail
+
+namespace {
+
+using detail::bindValue;
+using detail::joinTable;
+using detail::quoted;
 
 Value readValue(const sqlite::Statement& stmt, int column, AttributeType type) {
   if (stmt.isNull(column)) return std::monostate{};
@@ -85,13 +98,6 @@ void likeFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
 }
 
 }  // namespace
-
-struct ObjectContext::EntityState {
-  const EntityDescription* entity = nullptr;
-  std::unordered_map<int64_t, std::shared_ptr<ManagedObject>> registered;
-  std::string columns;  // z_pk, z_opt, then every attribute
-  std::string insertSql, updateSql, deleteSql, selectByRowSql;
-};
 
 ObjectContext::ObjectContext(std::string path, const ManagedObjectModel& model)
     : path_(std::move(path)), model_(model), queue_(std::make_unique<platform::SerialQueue>("zarvo.store.context")) {
@@ -382,116 +388,6 @@ void ObjectContext::loadRelationship(const std::shared_ptr<ManagedObject>& objec
   if (!object->related_[relationship]) object->related_[relationship] = std::move(targets);
 }
 
-ObjectList ObjectContext::fetch(const FetchRequest& request) {
-  std::lock_guard lock(mu_);
-  const EntityDescription* entity = model_.entity(request.entityName);
-  if (!entity) throw StoreError(StoreError::Code::invalidRequest, "unknown entity '" + request.entityName + "'");
-  const size_t ei = entityIndex(*entity);
-  std::vector<std::string> keys;
-  if (request.predicate) request.predicate->collectKeys(keys);
-  for (const auto& s : request.sortDescriptors) keys.push_back(s.key);
-  for (const auto& k : keys) {
-    if (!entity->attributeIndex(k)) {
-      throw StoreError(StoreError::Code::invalidRequest, "entity " + entity->name + " has no attribute '" + k + "'");
-    }
-  }
-  auto& db = database();
-
-  auto ofEntity = [&](ManagedObject* o) { return &o->entity() == entity; };
-  bool pending = false;
-  for (auto& [p, o] : insertedHold_) pending = pending || ofEntity(p);
-  for (auto* p : updated_) pending = pending || ofEntity(p);
-  for (auto* p : deleted_) pending = pending || ofEntity(p);
-
-  auto matches = [&](ManagedObject& o) {
-    if (!request.predicate) return true;
-    std::lock_guard objectLock(o.mu_);
-    return request.predicate->evaluate([&](const std::string& key) -> const Value& {
-      return o.values_[*entity->attributeIndex(key)];
-    });
-  };
-
-  std::string sql = "SELECT " + entities_[ei].columns + " FROM " + quoted(entity->name);
-  std::vector<Value> parameters;
-  if (request.predicate) {
-    sql += " WHERE ";
-    request.predicate->appendSql(sql, parameters);
-  }
-  sql += " ORDER BY ";
-  for (const auto& s : request.sortDescriptors) sql += quoted(s.key) + (s.ascending ? " ASC, " : " DESC, ");
-  sql += "z_pk";
-  // With pending changes of this entity the database's first rows may not be the answer, so the
-  // limit is applied after merging them.
-  if (request.fetchLimit && !pending) sql += " LIMIT " + std::to_string(*request.fetchLimit);
-
-  ObjectList results;
-  {
-    auto& stmt = db.cached(sql);
-    for (size_t i = 0; i < parameters.size(); ++i) bindValue(stmt, static_cast<int>(i + 1), parameters[i]);
-    try {
-      while (stmt.step()) {
-        auto object = materialize(ei, stmt.integer(0), stmt);
-        if (deleted_.count(object.get())) continue;
-        if (updated_.count(object.get()) && !matches(*object)) continue;
-        results.push_back(std::move(object));
-      }
-    } catch (...) {
-      stmt.reset();
-      throw;
-    }
-    stmt.reset();
-  }
-  if (!pending) return results;
-
-  std::unordered_set<ManagedObject*> seen;
-  for (auto& o : results) seen.insert(o.get());
-  for (auto* p : updated_) {
-    if (ofEntity(p) && !seen.count(p)) {
-      auto& reg = entities_[ei].registered;
-      auto object = reg.at(*p->rowID());
-      if (matches(*object)) results.push_back(object);
-    }
-  }
-  std::vector<std::shared_ptr<ManagedObject>> fresh;
-  for (auto& [p, o] : insertedHold_) {
-    if (ofEntity(p) && matches(*o)) fresh.push_back(o);
-  }
-  std::sort(fresh.begin(), fresh.end(), [&](const auto& a, const auto& b) {
-    return insertionOrder_.at(a.get()) < insertionOrder_.at(b.get());
-  });
-  results.insert(results.end(), fresh.begin(), fresh.end());
-
-  // Sort by the objects' current values; ties keep row order, unsaved objects after saved ones.
-  struct Keyed {
-    std::vector<Value> keys;
-    int64_t row;
-    uint64_t insertion;
-    std::shared_ptr<ManagedObject> object;
-  };
-  std::vector<Keyed> keyed;
-  keyed.reserve(results.size());
-  for (auto& o : results) {
-    Keyed k{{}, INT64_MAX, 0, o};
-    std::lock_guard objectLock(o->mu_);
-    for (const auto& s : request.sortDescriptors) k.keys.push_back(o->values_[*entity->attributeIndex(s.key)]);
-    if (o->rowID_) k.row = *o->rowID_;
-    if (auto it = insertionOrder_.find(o.get()); it != insertionOrder_.end()) k.insertion = it->second;
-    keyed.push_back(std::move(k));
-  }
-  std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
-    for (size_t i = 0; i < request.sortDescriptors.size(); ++i) {
-      const int c = compareValues(a.keys[i], b.keys[i]);
-      if (c != 0) return request.sortDescriptors[i].ascending ? c < 0 : c > 0;
-    }
-    if (a.row != b.row) return a.row < b.row;
-    return a.insertion < b.insertion;
-  });
-  results.clear();
-  for (auto& k : keyed) results.push_back(std::move(k.object));
-  if (request.fetchLimit && results.size() > *request.fetchLimit) results.resize(*request.fetchLimit);
-  return results;
-}
-
 bool ObjectContext::hasChanges() const {
   std::lock_guard lock(mu_);
   return !insertedHold_.empty() || !updated_.empty() || !deleted_.empty();
@@ -552,149 +448,6 @@ void ObjectContext::processPendingChanges() {
     std::lock_guard objectLock(o->mu_);
     o->announced_.clear();
   }
-}
-
-void ObjectContext::save() {
-  processPendingChanges();
-  std::lock_guard lock(mu_);
-  if (insertedHold_.empty() && updated_.empty() && deleted_.empty()) return;
-  auto& db = database();
-
-  // Snapshot what is to be written, so that a failure leaves every object as it was.
-  std::vector<std::shared_ptr<ManagedObject>> inserts;
-  for (auto& [p, o] : insertedHold_) inserts.push_back(o);
-  std::sort(inserts.begin(), inserts.end(), [&](const auto& a, const auto& b) {
-    return insertionOrder_.at(a.get()) < insertionOrder_.at(b.get());
-  });
-  std::vector<std::shared_ptr<ManagedObject>> updates, deletes;
-  for (auto* p : updated_) updates.push_back(p->shared_from_this());
-  for (auto* p : deleted_) deletes.push_back(p->shared_from_this());
-
-  std::unordered_map<ManagedObject*, int64_t> newRows;
-  auto rowOf = [&](ManagedObject* o) -> int64_t {
-    if (auto it = newRows.find(o); it != newRows.end()) return it->second;
-    std::lock_guard objectLock(o->mu_);
-    return o->rowID_.value_or(0);
-  };
-  auto conflict = [&](const ManagedObject& o, int64_t row) {
-    return StoreError(StoreError::Code::conflict,
-                      o.entity().name + " row " + std::to_string(row) +
-                          " was changed or removed by another context since it was read; nothing was saved");
-  };
-
-  db.exec("BEGIN IMMEDIATE");
-  try {
-    for (auto& o : inserts) {
-      auto& stmt = db.cached(entities_[entityIndex(o->entity())].insertSql);
-      {
-        std::lock_guard objectLock(o->mu_);
-        for (size_t i = 0; i < o->values_.size(); ++i) bindValue(stmt, static_cast<int>(i + 1), o->values_[i]);
-      }
-      stmt.run();
-      newRows.emplace(o.get(), db.lastInsertRowid());
-    }
-    for (auto& o : updates) {
-      auto& stmt = db.cached(entities_[entityIndex(o->entity())].updateSql);
-      int64_t row, version;
-      {
-        std::lock_guard objectLock(o->mu_);
-        const int n = static_cast<int>(o->values_.size());
-        for (int i = 0; i < n; ++i) bindValue(stmt, i + 1, o->values_[static_cast<size_t>(i)]);
-        row = *o->rowID_;
-        version = o->rowVersion_;
-        stmt.bind(n + 1, row);
-        stmt.bind(n + 2, version);
-      }
-      stmt.run();
-      if (db.changes() != 1) throw conflict(*o, row);
-    }
-    for (auto& o : deletes) {
-      const EntityDescription& e = o->entity();
-      int64_t row, version;
-      {
-        std::lock_guard objectLock(o->mu_);
-        row = *o->rowID_;
-        version = o->rowVersion_;
-      }
-      for (const auto& rel : e.relationships) {
-        const EntityDescription* dest = model_.entity(rel.destinationEntity);
-        std::string sql;
-        if (rel.owner) {
-          sql = "DELETE FROM " + joinTable(e, rel) + " WHERE owner = ?";
-        } else if (auto inv = dest ? dest->relationshipIndex(rel.inverseName) : std::nullopt) {
-          sql = "DELETE FROM " + joinTable(*dest, dest->relationships[*inv]) + " WHERE target = ?";
-        } else {
-          continue;
-        }
-        auto& stmt = db.cached(sql);
-        stmt.bind(1, row);
-        stmt.run();
-      }
-      auto& stmt = db.cached(entities_[entityIndex(e)].deleteSql);
-      stmt.bind(1, row);
-      stmt.bind(2, version);
-      stmt.run();
-      if (db.changes() != 1) throw conflict(*o, row);
-    }
-    // Owner sides of changed relationships are rewritten whole.
-    std::vector<std::shared_ptr<ManagedObject>> touched = inserts;
-    touched.insert(touched.end(), updates.begin(), updates.end());
-    for (auto& o : touched) {
-      const EntityDescription& e = o->entity();
-      for (size_t r = 0; r < e.relationships.size(); ++r) {
-        const auto& rel = e.relationships[r];
-        if (!rel.owner) continue;
-        std::vector<std::shared_ptr<ManagedObject>> targets;
-        {
-          std::lock_guard objectLock(o->mu_);
-          if (!o->savedRelated_[r] || !o->related_[r]) continue;
-          targets = *o->related_[r];
-        }
-        const int64_t owner = rowOf(o.get());
-        auto& clear = db.cached("DELETE FROM " + joinTable(e, rel) + " WHERE owner = ?");
-        clear.bind(1, owner);
-        clear.run();
-        auto& add = db.cached("INSERT INTO " + joinTable(e, rel) + " (owner, target) VALUES (?, ?)");
-        for (auto& t : targets) {
-          add.reset();
-          add.bind(1, owner);
-          add.bind(2, rowOf(t.get()));
-          add.run();
-        }
-      }
-    }
-    db.exec("COMMIT");
-  } catch (...) {
-    sqlite3_exec(db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-    throw;
-  }
-
-  // Committed: make the objects agree with the file.
-  for (auto& o : inserts) {
-    const int64_t row = newRows.at(o.get());
-    {
-      std::lock_guard objectLock(o->mu_);
-      o->rowID_ = row;
-      o->rowVersion_ = 1;
-      std::fill(o->saved_.begin(), o->saved_.end(), std::nullopt);
-      for (auto& r : o->savedRelated_) r.reset();
-    }
-    entities_[entityIndex(o->entity())].registered.emplace(row, o);
-  }
-  for (auto& o : updates) {
-    std::lock_guard objectLock(o->mu_);
-    o->rowVersion_ += 1;
-    std::fill(o->saved_.begin(), o->saved_.end(), std::nullopt);
-    for (auto& r : o->savedRelated_) r.reset();
-  }
-  for (auto& o : deletes) {
-    entities_[entityIndex(o->entity())].registered.erase(*o->rowID());
-    forget(o);
-  }
-  insertedHold_.clear();
-  insertionOrder_.clear();
-  updated_.clear();
-  deleted_.clear();
 }
 
 void ObjectContext::refresh(const std::shared_ptr<ManagedObject>& object) {

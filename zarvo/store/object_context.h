@@ -31,10 +31,10 @@
 #include <unordered_set>
 #include <vector>
 
-#include "zarvo/model/store/managed_object.h"
-#include "zarvo/model/store/model.h"
-#include "zarvo/model/store/predicate.h"
-#include "zarvo/model/store/store_error.h"
+#include "zarvo/store/managed_object.h"
+#include "zarvo/store/model.h"
+#include "zarvo/store/predicate.h"
+#include "zarvo/store/store_error.h"
 
 namespace zarvo::platform {
 class SerialQueue;
@@ -187,6 +187,21 @@ class ObjectContext : public std::enable_shared_from_this<ObjectContext> {
   void nullifyRelationships(const std::shared_ptr<ManagedObject>& object);
   void forget(const std::shared_ptr<ManagedObject>& object);
   void postObjectsDidChange(std::map<std::string, std::any> userInfo);
+
+  // The steps of fetch() (object_context_fetch.cc) and save() (object_context_save.cc); `mu_` held.
+  struct SaveBatch;
+  const EntityDescription& checkedEntity(const FetchRequest& request) const;
+  bool hasPendingChanges(const EntityDescription& entity) const;
+  static bool matches(const FetchRequest& request, const EntityDescription& entity, ManagedObject& object);
+  ObjectList fetchRows(const EntityDescription& entity, const FetchRequest& request, bool pending);
+  void mergePendingChanges(const EntityDescription& entity, const FetchRequest& request, ObjectList& results);
+  void sortByCurrentValues(const EntityDescription& entity, const FetchRequest& request, ObjectList& results);
+  SaveBatch snapshotChanges();
+  void insertRows(SaveBatch& batch);
+  void updateRows(const SaveBatch& batch);
+  void deleteRows(const SaveBatch& batch);
+  void writeOwnedRelationships(const SaveBatch& batch);
+  void adoptSavedState(const SaveBatch& batch);
 
   const std::string path_;
   const ManagedObjectModel& model_;
