@@ -10,6 +10,8 @@ endif()
 # layers it declares: its include root holds nothing but a link to its own folder, so an include of a
 # layer it does not depend on (a lower layer reaching up) finds no file and fails to build.
 set(ZARVO_LAYER_ROOTS "${PROJECT_BINARY_DIR}/include-roots")
+# Generated headers (zarvo/version.h).
+set(ZARVO_GENERATED_ROOT "${ZARVO_LAYER_ROOTS}/generated")
 
 # zarvo_include_root(NAME SOURCE_FOLDER INCLUDE_PATH) -> ${NAME}_ROOT in the caller's scope: a folder
 # whose only entry, INCLUDE_PATH, links to SOURCE_FOLDER.
