@@ -29,14 +29,6 @@ std::pair<std::string, std::string> collidingUids() {
   }
 }
 
-TEST(TaskIdsTest, ShortIdIsThirteenCrockfordCharactersOfTheUidAlone) {
-  const std::string id = fullShortId("6F0E2C1A-0001");
-  EXPECT_EQ(id.size(), 13u);
-  EXPECT_EQ(id.find_first_not_of("0123456789abcdefghjkmnpqrstvwxyz"), std::string::npos) << id;
-  EXPECT_EQ(fullShortId("6F0E2C1A-0001"), id);
-  EXPECT_NE(fullShortId("6F0E2C1A-0002"), id);
-}
-
 TEST(TaskIdsTest, DisplayIdsGrowOnlyWhereTheyWouldCollide) {
   const auto [a, b] = collidingUids();
   const auto first = taskWithUid(a), second = taskWithUid(b), other = taskWithUid("someone-else");

@@ -18,14 +18,10 @@ using json = nlohmann::ordered_json;
 using zarvo::testing::CliHarness;
 using zarvo::testing::Outcome;
 using zarvo::testing::TempDir;
-using zarvo::testing::zarvoProgram;
 
 class ParseCliTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_FALSE(zarvoProgram().empty()) << "ZARVO_BINARY_DIR is not set";
-    ASSERT_TRUE(std::filesystem::exists(zarvoProgram())) << zarvoProgram();
-  }
+  void SetUp() override { CliHarness::expectProgram(); }
 
   // Runs zarvo with `args`, feeding `input` on stdin, with TZ unset so only --tz decides the zone.
   Outcome zarvo(const std::vector<std::string>& args, const std::string& input = "") {

@@ -20,28 +20,18 @@ using testing::readFile;
 using testing::TempDir;
 using testing::writeFile;
 
-// Sets an environment variable for one scope (unset when `value` is null), then restores it.
+// Sets an environment variable for one scope (unsets it for a null `value`), then restores it.
 class ScopedEnv {
  public:
   ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) previous_ = old;
-    if (value) {
-      ::setenv(name, value, 1);
-    } else {
-      ::unsetenv(name);
-    }
+    if (const char* old = std::getenv(name)) old_ = old;
+    value ? ::setenv(name, value, 1) : ::unsetenv(name);
   }
-  ~ScopedEnv() {
-    if (previous_) {
-      ::setenv(name_, previous_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
+  ~ScopedEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
 
  private:
   const char* name_;
-  std::optional<std::string> previous_;
+  std::optional<std::string> old_;
 };
 
 TEST(HomeTest, DefaultPathPrefersZarvoHomeThenXdgThenHome) {

@@ -3,6 +3,7 @@
 // and the variables that would make the outcome depend on the caller's environment unset.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -37,6 +38,12 @@ inline std::filesystem::path zarvoProgram() {
 
 class CliHarness {
  public:
+  // Fails the calling test unless the program of this build is there to run.
+  static void expectProgram() {
+    ASSERT_FALSE(zarvoProgram().empty()) << "ZARVO_BINARY_DIR is not set";
+    ASSERT_TRUE(std::filesystem::exists(zarvoProgram())) << zarvoProgram();
+  }
+
   // Keeps the input and the captured output as files in `scratch`, an existing folder.
   explicit CliHarness(std::filesystem::path scratch) : scratch_(std::move(scratch)) {}
 
