@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "fuzz_support.h"
-#include "zarvo/sync/reminders/ical_file.h"
+#include "zarvo/reminders/internal/ical_file.h"
 
 namespace {
 
