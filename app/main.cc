@@ -12,10 +12,11 @@
 #include "app/commands.h"
 #include "app/heap.h"
 #include "app/parse_command.h"
-#include "zarvo/model/store/store_error.h"
+#include "zarvo/store/store_error.h"
 #include "zarvo/model/task.h"
 #include "zarvo/platform/log.h"
-#include "zarvo/sync/reminders/store_error.h"
+#include "zarvo/reminders/store_error.h"
+#include "zarvo/version.h"
 
 namespace {
 
@@ -68,6 +69,7 @@ int main(int argc, char** argv) {
   Program program;
   app.add_option("--home", program.globals.home, "The home folder (must come before the command)");
   app.add_option("--color", program.globals.color, "Colours: auto (on a terminal, without NO_COLOR), always, never");
+  app.set_version_flag("--version", std::string("zarvo ") + ZARVO_VERSION_STRING, "Print the version and exit");
 
   registerAddCommand(app, program);
   registerLsCommand(app, program);
@@ -92,6 +94,8 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     return fail(std::string(e.what()) + " (see zarvo --help)", kExitUsage);

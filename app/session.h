@@ -1,10 +1,10 @@
-// Session: one command's use of the home — the reminders store (through CalendarIO) and the object
-// store of records — from opening to the final save.
+// Session: one command's use of the home (zarvo::Home, which owns the home's layout, lock and
+// stores) and the command-line glue around it: where the home is, list look-ups that fail with a usage
+// error, the titles a task is shown with.
 //
-// The home holds `reminders/` (the vdir tree of VTODO files, the master copy), `records.sqlite` (the
-// object store) and `lock`. It is $ZARVO_HOME, else $XDG_DATA_HOME/zarvo, else ~/.local/share/zarvo,
-// unless --home names one. A session takes an exclusive lock on the home for its whole life, so
-// concurrent zarvo processes run one after the other and never overwrite each other's records.
+// The home is --home, else $ZARVO_HOME, else $XDG_DATA_HOME/zarvo, else ~/.local/share/zarvo. A session
+// holds the home (and so its exclusive lock) for its whole life, so concurrent zarvo processes run one
+// after the other and never overwrite each other's records.
 //
 // The application owns the object context: a session saves it in finish(), after committing the
 // reminders store, and drains the main queue. A session that is destroyed without finish() saves
@@ -18,6 +18,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "zarvo/home/home.h"
 #include "zarvo/model/list.h"
 #include "zarvo/model/task.h"
 #include "zarvo/sync/calendar_io.h"
@@ -34,9 +35,8 @@ std::filesystem::path homePath(const GlobalOptions& options);
 
 class Session {
  public:
-  // Opens the home, creating it on first use by asking the reminders store for access (a local
-  // source and a "Reminders" list) and opening the object store, then loads the lists.
-  // Throws RefusedError when the home cannot be used, store errors unchanged.
+  // Opens the home, creating it on first use (see zarvo::Home). Throws RefusedError when the home
+  // cannot be used, store errors unchanged.
   explicit Session(const GlobalOptions& options);
   ~Session();
   Session(const Session&) = delete;
@@ -45,10 +45,10 @@ class Session {
   // Whether a usable home exists at `options`' path, without creating anything.
   static bool exists(const GlobalOptions& options);
 
-  CalendarIO& io() { return io_; }
-  const std::filesystem::path& home() const { return home_; }
-  std::shared_ptr<store::ObjectContext> context() const { return context_; }
-  std::vector<std::shared_ptr<List>> lists() const { return io_.lists(); }
+  CalendarIO& io() { return home_.io(); }
+  const std::filesystem::path& home() const { return home_.path(); }
+  std::shared_ptr<store::ObjectContext> context() const { return home_.context(); }
+  std::vector<std::shared_ptr<List>> lists() const { return home_.io().lists(); }
 
   // The list titled `title` ignoring case; UsageError when there is none.
   std::shared_ptr<List> requireList(const std::string& title) const;
@@ -71,11 +71,9 @@ class Session {
   void finish();
 
  private:
-  std::filesystem::path home_;
-  class Lock;
-  std::unique_ptr<Lock> lock_;
-  CalendarIO& io_;
-  std::shared_ptr<store::ObjectContext> context_;
+  static Home open(const GlobalOptions& options);
+
+  Home home_;
   mutable std::optional<std::unordered_map<const Task*, std::vector<std::string>>> tagIndex_;
 };
 

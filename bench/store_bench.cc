@@ -9,8 +9,9 @@
 #include <map>
 #include <memory>
 
-#include "zarvo/sync/reminders/event_store.h"
-#include "zarvo/sync/reminders/ical_file.h"
+#include "zarvo/reminders/event_store.h"
+#include "zarvo/reminders/internal/file_cache.h"
+#include "zarvo/reminders/internal/ical_file.h"
 
 namespace {
 

@@ -10,8 +10,9 @@
 
 #include "zarvo/model/item.h"
 #include "zarvo/platform/dispatch.h"
+#include "zarvo/reminders/internal/file_cache.h"
 #include "zarvo/sync/calendar_io.h"
-#include "zarvo/sync/calendar_io_testing.h"
+#include "zarvo/sync/internal/calendar_io_testing.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "zarvo/sync/reminders/file_cache.h"
-#include "zarvo/sync/reminders/ical_file.h"
+#include "zarvo/reminders/internal/file_cache.h"
+#include "zarvo/reminders/internal/ical_file.h"
 
 namespace fs = std::filesystem;
 using zarvo::reminders::detail::FileCache;

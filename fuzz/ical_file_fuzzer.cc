@@ -1,9 +1,11 @@
-// The task-file reader on arbitrary bytes, and the title edit on whatever it accepts.
+// The task-file reader on arbitrary bytes, and edits on whatever it accepts.
 //
 // A file that parses must describe itself truthfully: every stored offset lies within its content,
 // each VTODO starts at its BEGIN line and ends after its END line, its property lines and alarm
-// blocks lie inside it in file order. Changing the title of any VTODO must give a file that parses
-// again, with as many VTODOs, and reads back the new title.
+// blocks lie inside it in file order, each line starting with the name it is filed under. Two edits
+// of every VTODO must give a file that parses again with as many VTODOs: changing the title changes
+// nothing else a reader sees, and changing every owned value reads back as written. After an edit
+// each owned property has at most one line.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -11,20 +13,41 @@
 #include <string_view>
 
 #include "fuzz_support.h"
-#include "zarvo/sync/reminders/ical_file.h"
+#include "zarvo/reminders/internal/ical_file.h"
 
 namespace {
 
 using namespace zarvo::reminders::detail;
+using zarvo::Date;
 using zarvo::fuzz::check;
+using zarvo::platform::DateComponents;
 
-zarvo::Date gNow;
+Date gNow;
 
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  return std::equal(prefix.begin(), prefix.end(), text.begin(), [](char p, char t) {
-    return p == ((t >= 'a' && t <= 'z') ? static_cast<char>(t - 'a' + 'A') : t);
-  });
+// The content line at `at` as a reader sees it, upper-case: folds (a line break and a space or tab)
+// undone, up to its own line break.
+std::string logicalLine(std::string_view content, size_t at) {
+  std::string out;
+  for (size_t i = at; i < content.size(); ++i) {
+    const char c = content[i];
+    if (c == '\r' || c == '\n') {
+      const size_t next = content.compare(i, 2, "\r\n") == 0 ? i + 2 : i + 1;
+      if (next < content.size() && (content[next] == ' ' || content[next] == '\t')) {
+        i = next;
+        continue;
+      }
+      if (c == '\n' || next == i + 2) break;
+    }
+    out += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  }
+  return out;
+}
+
+// Whether `line` is `name`, blanks, then a separator in `separators`.
+bool named(std::string_view line, std::string_view name, std::string_view separators = ";:") {
+  if (!line.starts_with(name)) return false;
+  const size_t after = line.find_first_not_of(" \t\r\v\f", name.size());
+  return after != std::string_view::npos && separators.find(line[after]) != std::string_view::npos;
 }
 
 void checkOffsets(const TodoFile& file) {
@@ -37,16 +60,17 @@ void checkOffsets(const TodoFile& file) {
     check(todo.begin >= previousEnd, "VTODOs overlap or are out of order");
     check(todo.begin < todo.endLineBegin && todo.endLineBegin < todo.end && todo.end <= size,
           "a VTODO's offsets are out of order or past the end");
-    check(startsWithIgnoringCase(std::string_view(content).substr(todo.begin), "BEGIN:VTODO"),
+    const std::string begin = logicalLine(content, todo.begin);
+    check(named(begin, "BEGIN", ":") && begin.substr(begin.find(':') + 1).starts_with("VTODO"),
           "a VTODO does not start at its BEGIN line");
-    check(startsWithIgnoringCase(std::string_view(content).substr(todo.endLineBegin), "END:VTODO"),
+    const std::string end = logicalLine(content, todo.endLineBegin);
+    check(named(end, "END", ":") && end.substr(end.find(':') + 1).starts_with("VTODO"),
           "a VTODO's END line is not where it says");
     size_t at = todo.begin;
     for (const PropertyLine& line : todo.lines) {
       check(line.begin >= at && line.begin < line.end && line.end <= todo.endLineBegin,
             "a property line lies outside its VTODO or out of order");
-      check(startsWithIgnoringCase(std::string_view(content).substr(line.begin), line.name),
-            "a property line does not start with its name");
+      check(named(logicalLine(content, line.begin), line.name), "a property line does not start with its name");
       at = line.end;
     }
     at = todo.begin;
@@ -65,12 +89,12 @@ void checkOffsets(const TodoFile& file) {
   }
 }
 
-// The store's title edit: everything as read, only the title new.
-DesiredTodo titleChange(const TodoEntry& entry, std::string title) {
+// Everything as read: an edit from this changes only the time stamps.
+DesiredTodo asRead(const TodoEntry& entry) {
   const TodoFields& f = entry.fields;
   DesiredTodo want;
   want.uid = f.hasUid ? f.uid : "fuzz-uid";
-  want.title = std::move(title);
+  want.title = f.title;
   want.notes = f.notes;
   want.priority = f.priority;
   want.due = f.due;
@@ -79,6 +103,42 @@ DesiredTodo titleChange(const TodoEntry& entry, std::string title) {
   want.alarms = entry.alarms;
   want.now = gNow;
   return want;
+}
+
+// What a reader sees of a VTODO, but the time stamps an edit moves.
+bool sameSeen(const TodoEntry& a, const TodoEntry& b) {
+  const TodoFields& f = a.fields;
+  const TodoFields& g = b.fields;
+  if (a.alarms.size() != b.alarms.size()) return false;
+  for (size_t i = 0; i < a.alarms.size(); ++i) {
+    if (a.alarms[i].absolute != b.alarms[i].absolute || a.alarms[i].relative != b.alarms[i].relative) return false;
+  }
+  return f.uid == g.uid && f.hasUid == g.hasUid && f.title == g.title && f.notes == g.notes &&
+         f.priority == g.priority && f.due == g.due && f.completed == g.completed && f.status == g.status &&
+         f.completionDate == g.completionDate && f.creationDate == g.creationDate &&
+         f.percentComplete == g.percentComplete && a.recurrenceOverride == b.recurrenceOverride;
+}
+
+// Edits VTODO `index` of `file` to `want`; the result must parse, keep every other VTODO as it was
+// seen and leave each owned property of the edited one at most one line.
+std::shared_ptr<const TodoFile> edit(const TodoFile& file, size_t index, const DesiredTodo& want) {
+  std::string error;
+  auto edited = parseTodoFile("fuzz.ics", editTodo(file, index, want), {}, error);
+  check(edited != nullptr, "an edit gives a file that does not parse");
+  check(edited->todos.size() == file.todos.size(), "an edit changes the number of VTODOs");
+  checkOffsets(*edited);
+  for (size_t i = 0; i < file.todos.size(); ++i) {
+    if (i != index) check(sameSeen(edited->todos[i], file.todos[i]), "an edit changes another VTODO");
+  }
+  static constexpr std::string_view kOwned[] = {"UID",     "SUMMARY",   "DESCRIPTION", "PRIORITY",
+                                                "DUE",     "STATUS",    "COMPLETED",   "PERCENT-COMPLETE",
+                                                "CREATED", "DTSTAMP",   "LAST-MODIFIED"};
+  for (std::string_view name : kOwned) {
+    const auto& lines = edited->todos[index].lines;
+    check(std::count_if(lines.begin(), lines.end(), [&](const PropertyLine& l) { return l.name == name; }) <= 1,
+          "an edit leaves two lines of an owned property");
+  }
+  return edited;
 }
 
 }  // namespace
@@ -100,16 +160,43 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   checkOffsets(*file);
 
-  // A title that needs escaping, with a comma, semicolon, backslash, line break and non-ASCII text.
+  // Values that need escaping, with a comma, semicolon, backslash, line break and non-ASCII text.
+  // (iCalendar text has no carriage returns: a line break is a line feed.)
   static const std::string kTitle = "Fuzz, title; with \\ a\nbreak \xC3\xA4";
+  static const std::string kNotes = "Notes; with, \\ and\nlines \xE2\x82\xAC";
   for (size_t i = 0; i < file->todos.size(); ++i) {
-    const std::string edited = editTodo(*file, i, titleChange(file->todos[i], kTitle));
-    std::string again;
-    const auto reparsed = parseTodoFile("fuzz.ics", edited, {}, again);
-    check(reparsed != nullptr, "a title edit gives a file that does not parse");
-    check(reparsed->todos.size() == file->todos.size(), "a title edit changes the number of VTODOs");
-    checkOffsets(*reparsed);
-    check(reparsed->todos[i].fields.title == kTitle, "a title edit does not read back");
+    const TodoEntry& todo = file->todos[i];
+
+    DesiredTodo titled = asRead(todo);
+    titled.title = kTitle;
+    const auto retitled = edit(*file, i, titled);
+    TodoEntry expected = todo;
+    expected.fields.title = kTitle;
+    if (!todo.fields.hasUid) {
+      expected.fields.uid = titled.uid;
+      expected.fields.hasUid = true;
+    }
+    check(sameSeen(retitled->todos[i], expected), "a title edit does not read back, or changes more");
+
+    // Every owned value changed; the alarms replaced by one new alarm.
+    DesiredTodo changed = titled;
+    changed.notes = todo.fields.notes == kNotes ? std::nullopt : std::optional<std::string>(kNotes);
+    changed.priority = todo.fields.priority == 9 ? 1 : 9;
+    changed.due = DateComponents{.timeZone = "Europe/Berlin", .year = 2027, .month = 3, .day = 28, .hour = 2,
+                                 .minute = 30, .second = 0};
+    if (todo.fields.due == changed.due) changed.due.reset();
+    changed.completed = !todo.fields.completed;
+    changed.completionDate = changed.completed ? std::optional<Date>(gNow) : std::nullopt;
+    changed.alarms = {AlarmValue{gNow + std::chrono::hours(24), std::nullopt, nullptr}};
+    const auto edited = edit(*file, i, changed);
+    const TodoFields& back = edited->todos[i].fields;
+    check(back.title == kTitle && back.notes == changed.notes && back.priority == changed.priority &&
+              back.due == changed.due && back.completed == changed.completed,
+          "an edit of every value does not read back");
+    check(back.completionDate == changed.completionDate, "a completion edit does not read back");
+    const auto& alarms = edited->todos[i].alarms;
+    check(alarms.size() == 1 && alarms[0].absolute == changed.alarms[0].absolute,
+          "the alarms of an edit do not read back");
   }
   return 0;
 }

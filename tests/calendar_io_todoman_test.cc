@@ -11,9 +11,9 @@
 #include "zarvo/model/item.h"
 #include "zarvo/platform/dispatch.h"
 #include "zarvo/sync/calendar_io.h"
-#include "zarvo/sync/calendar_io_testing.h"
-#include "zarvo/sync/reminders/store_test_util.h"
-#include "tests/todoman_util.h"
+#include "zarvo/sync/internal/calendar_io_testing.h"
+#include "zarvo/testing/reminders_store.h"
+#include "zarvo/testing/todoman.h"
 
 namespace zarvo {
 namespace {
@@ -35,13 +35,10 @@ bool eventually(Condition condition) {
 class CalendarIOWithTodoman : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (std::system("command -v todoman >/dev/null 2>&1") != 0) GTEST_SKIP() << "todoman is not installed";
+    if (!zarvo::testing::todomanInstalled()) GTEST_SKIP() << "todoman is not installed";
     root_ = tmp_.path() / "store";
     config_ = tmp_.path() / "todoman_config.py";
-    reminders::testing::writeFile(config_, "path = \"" + (root_ / "*" / "*").string() + "\"\n" + "cache_path = \"" +
-                                               (tmp_.path() / "cache.sqlite3").string() + "\"\n" +
-                                               "date_format = \"%Y-%m-%d\"\ntime_format = \"%H:%M\"\n"
-                                               "default_list = \"Reminders\"\n");
+    zarvo::testing::writeTodomanConfig(config_, root_, tmp_.path() / "cache.sqlite3");
     reminders::EventStoreOptions options;
     options.root = root_;
     options.coalescingDelay = std::chrono::milliseconds(20);
@@ -60,11 +57,11 @@ class CalendarIOWithTodoman : public ::testing::Test {
   }
 
   std::string todoman(const std::string& arguments) {
-    return testing_util::runTodoman(config_, arguments);
+    return zarvo::testing::runTodoman(config_, arguments);
   }
 
   std::map<std::string, nlohmann::json> todomanTasks() {
-    return testing_util::todomanTasksBySummary(config_);
+    return zarvo::testing::todomanTasksBySummary(config_);
   }
 
   TaskArray fetch(bool completedOnly) {

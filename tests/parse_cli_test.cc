@@ -4,85 +4,28 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
+
+#include "zarvo/testing/cli.h"
+#include "zarvo/testing/temp_dir.h"
 
 namespace {
 
 using json = nlohmann::ordered_json;
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string quoted(const std::string& arg) {
-  std::string out = "'";
-  for (char c : arg) {
-    if (c == '\'') {
-      out += "'\\''";
-    } else {
-      out += c;
-    }
-  }
-  out += '\'';
-  return out;
-}
-
-std::string slurp(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using zarvo::testing::CliHarness;
+using zarvo::testing::Outcome;
+using zarvo::testing::TempDir;
 
 class ParseCliTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const char* dir = std::getenv("ZARVO_BINARY_DIR");
-    ASSERT_NE(dir, nullptr) << "ZARVO_BINARY_DIR is not set";
-    binary_ = std::filesystem::path(dir) / "app" / "zarvo";
-    ASSERT_TRUE(std::filesystem::exists(binary_)) << binary_;
-    std::string name = "zarvo-cli-";
-    name += std::to_string(::getpid());
-    name += '-';
-    name += ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    work_ = std::filesystem::temp_directory_path() / name;
-    std::filesystem::create_directories(work_);
-  }
-  void TearDown() override { std::filesystem::remove_all(work_); }
+  void SetUp() override { CliHarness::expectProgram(); }
 
   // Runs zarvo with `args`, feeding `input` on stdin, with TZ unset so only --tz decides the zone.
   Outcome zarvo(const std::vector<std::string>& args, const std::string& input = "") {
-    {
-      std::ofstream in(work_ / "in", std::ios::binary);
-      in << input;
-    }
-    std::string command = "env -u TZ ";
-    command += quoted(binary_.string());
-    for (const auto& a : args) {
-      command += ' ';
-      command += quoted(a);
-    }
-    command += " <";
-    command += quoted((work_ / "in").string());
-    command += " >";
-    command += quoted((work_ / "out").string());
-    command += " 2>";
-    command += quoted((work_ / "err").string());
-    Outcome run;
-    const int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = slurp(work_ / "out");
-    run.err = slurp(work_ / "err");
-    return run;
+    return cli_.zarvo(args, input);
   }
 
   static const std::vector<std::string>& berlin() {
@@ -95,8 +38,8 @@ class ParseCliTest : public ::testing::Test {
     return base;
   }
 
-  std::filesystem::path binary_;
-  std::filesystem::path work_;
+  TempDir work_{"zarvo-cli"};
+  CliHarness cli_{work_.path()};
 };
 
 TEST_F(ParseCliTest, JsonContract) {

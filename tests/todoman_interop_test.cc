@@ -6,9 +6,9 @@
 #include <array>
 #include <nlohmann/json.hpp>
 
-#include "zarvo/sync/reminders/event_store.h"
-#include "zarvo/sync/reminders/store_test_util.h"
-#include "tests/todoman_util.h"
+#include "zarvo/reminders/event_store.h"
+#include "zarvo/testing/reminders_store.h"
+#include "zarvo/testing/todoman.h"
 
 namespace zarvo::reminders {
 namespace {
@@ -28,14 +28,11 @@ int64_t epoch(int y, int mo, int d, int h = 0, int mi = 0) {
 class TodomanInterop : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (std::system("command -v todoman >/dev/null 2>&1") != 0) GTEST_SKIP() << "todoman is not installed";
+    if (!zarvo::testing::todomanInstalled()) GTEST_SKIP() << "todoman is not installed";
     root_ = tmp_.path() / "store";
     config_ = tmp_.path() / "todoman_config.py";  // todoman loads its configuration as a Python module
     // todoman's configuration is Python-like "key = value"; the glob makes every collection a list.
-    testing::writeFile(config_, "path = \"" + (root_ / "*" / "*").string() + "\"\n" + "cache_path = \"" +
-                                    (tmp_.path() / "cache.sqlite3").string() + "\"\n" +
-                                    "date_format = \"%Y-%m-%d\"\ntime_format = \"%H:%M\"\n"
-                                    "default_list = \"Reminders\"\n");
+    zarvo::testing::writeTodomanConfig(config_, root_, tmp_.path() / "cache.sqlite3");
     store_ = std::make_unique<EventStore>(testing::optionsFor(root_));
     testing::createStore(*store_);
     calendar_ = store_->defaultCalendarForNewReminders();
@@ -43,11 +40,11 @@ class TodomanInterop : public ::testing::Test {
 
   // Runs todoman with the test's configuration in UTC; returns its standard output.
   std::string todoman(const std::string& arguments) {
-    return testing_util::runTodoman(config_, arguments);
+    return zarvo::testing::runTodoman(config_, arguments);
   }
 
   std::map<std::string, nlohmann::json> listedBySummary() {
-    return testing_util::todomanTasksBySummary(config_);
+    return zarvo::testing::todomanTasksBySummary(config_);
   }
 
   testing::TempDir tmp_;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <unicode/locid.h>
 
-#include "zarvo/model/records_test_support.h"
+#include "zarvo/testing/records_fixture.h"
 
 namespace zarvo::testing {
 namespace {

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "zarvo/model/store/object_context.h"
+#include "zarvo/store/object_context.h"
 #include "zarvo/platform/clock.h"
 #include "zarvo/platform/log.h"
 

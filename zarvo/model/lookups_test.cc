@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include "zarvo/model/records_test_support.h"
+#include "zarvo/testing/records_fixture.h"
 #include "zarvo/platform/log.h"
 
 namespace zarvo::testing {

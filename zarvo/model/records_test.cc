@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "zarvo/model/records_test_support.h"
+#include "zarvo/testing/records_fixture.h"
 
 namespace zarvo::testing {
 namespace {

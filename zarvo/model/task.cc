@@ -4,7 +4,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "zarvo/model/store/sorting.h"
+#include "zarvo/store/sorting.h"
 #include "zarvo/model/tag.h"
 #include "zarvo/platform/date_calendar.h"
 

@@ -21,7 +21,7 @@
 #include "zarvo/model/item.h"
 #include "zarvo/platform/colour.h"
 #include "zarvo/platform/date_calendar.h"
-#include "zarvo/sync/reminders/records.h"
+#include "zarvo/reminders/records.h"
 
 namespace zarvo {
 

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <set>
 
+#include "zarvo/testing/temp_dir.h"
+
 namespace zarvo::platform {
 namespace {
 
@@ -13,12 +15,8 @@ namespace fs = std::filesystem;
 class FileSystemTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "zarvo-fs-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
     faulty_ = std::make_shared<FaultInjectingFileSystem>(FileSystem::posix());
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   std::string read(const fs::path& p) {
     std::string s;
@@ -33,7 +31,8 @@ class FileSystemTest : public ::testing::Test {
     return out;
   }
 
-  fs::path dir_;
+  testing::TempDir tmp_{"zarvo-fs"};
+  fs::path dir_ = tmp_.path();
   std::shared_ptr<FaultInjectingFileSystem> faulty_;
 };
 

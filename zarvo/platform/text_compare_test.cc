@@ -1,27 +1,13 @@
 #include "zarvo/platform/text_compare.h"
 
 #include <gtest/gtest.h>
-#include <unicode/locid.h>
 
+#include "zarvo/testing/scoped_locale.h"
 
 namespace zarvo::platform {
 namespace {
 
-// Sets the ICU default locale for one test.
-class ScopedLocale {
- public:
-  explicit ScopedLocale(const char* name) : previous_(icu::Locale::getDefault()) {
-    UErrorCode status = U_ZERO_ERROR;
-    icu::Locale::setDefault(icu::Locale(name), status);
-  }
-  ~ScopedLocale() {
-    UErrorCode status = U_ZERO_ERROR;
-    icu::Locale::setDefault(previous_, status);
-  }
-
- private:
-  icu::Locale previous_;
-};
+using testing::ScopedLocale;
 
 TEST(LocalizedContainsTest, IgnoresCaseAndDiacritics) {
   ScopedLocale locale("en_US");

@@ -6,12 +6,12 @@
 #include <unordered_set>
 
 #include "zarvo/model/item.h"
-#include "zarvo/model/store/sorting.h"
+#include "zarvo/store/sorting.h"
 #include "zarvo/platform/no_destructor.h"
 #include "zarvo/platform/text.h"
 #include "zarvo/platform/text_compare.h"
-#include "zarvo/sync/calendar_io_internal.h"
-#include "zarvo/sync/calendar_io_testing.h"
+#include "zarvo/sync/internal/calendar_io_internal.h"
+#include "zarvo/sync/internal/calendar_io_testing.h"
 
 namespace zarvo {
 

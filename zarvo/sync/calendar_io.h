@@ -34,7 +34,7 @@
 #include "zarvo/model/list.h"
 #include "zarvo/model/task.h"
 #include "zarvo/platform/notifications.h"
-#include "zarvo/sync/reminders/event_store.h"
+#include "zarvo/reminders/event_store.h"
 
 namespace zarvo {
 

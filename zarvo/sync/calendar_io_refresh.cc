@@ -9,7 +9,7 @@
 
 #include "zarvo/platform/date_calendar.h"
 #include "zarvo/platform/dispatch.h"
-#include "zarvo/sync/calendar_io_internal.h"
+#include "zarvo/sync/internal/calendar_io_internal.h"
 
 namespace zarvo {
 

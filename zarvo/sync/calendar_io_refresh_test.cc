@@ -2,7 +2,7 @@
 #include <gmock/gmock.h>
 
 #include "zarvo/platform/date_calendar.h"
-#include "zarvo/sync/calendar_io_test_support.h"
+#include "zarvo/testing/calendar_io_fixture.h"
 
 namespace zarvo::testing {
 namespace {

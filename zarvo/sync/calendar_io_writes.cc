@@ -3,7 +3,7 @@
 #include <unordered_set>
 
 #include "zarvo/platform/dispatch.h"
-#include "zarvo/sync/calendar_io_internal.h"
+#include "zarvo/sync/internal/calendar_io_internal.h"
 
 namespace zarvo {
 

@@ -1,7 +1,7 @@
 // CalendarIO: writes, their fallbacks, and what stays done when the reminders store throws.
 #include <gmock/gmock.h>
 
-#include "zarvo/sync/calendar_io_test_support.h"
+#include "zarvo/testing/calendar_io_fixture.h"
 
 namespace zarvo::testing {
 namespace {

@@ -1,0 +1,84 @@
+#include "app/task_view.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+#include "app/command_error.h"
+#include "zarvo/reminders/records.h"
+#include "zarvo/testing/dates.h"
+
+namespace zarvo::app {
+namespace {
+
+using testing::localDate;
+using testing::ScopedTimeZone;
+
+// A task due at a wall-clock time; `withTime` false leaves the hour out (a date-only due).
+std::shared_ptr<Task> taskDue(Date due, bool withTime = true) {
+  auto task = Task::create(std::make_shared<reminders::Reminder>("uid"), nullptr);
+  task->setDueDate(due);
+  if (!withTime) {
+    auto components = *task->reminder()->dueDateComponents();
+    components.hour.reset();
+    components.minute.reset();
+    components.second.reset();
+    task->reminder()->setDueDateComponents(components);
+  }
+  return task;
+}
+
+struct Due {
+  const char* expected;
+  int month, day, hour, minute;
+  bool withTime = true;
+};
+
+std::ostream& operator<<(std::ostream& out, const Due& d) { return out << '"' << d.expected << '"'; }
+
+class RelativeDueTest : public ::testing::TestWithParam<Due> {};
+
+// "Now" is Monday 2024-03-11 10:00 in Berlin.
+TEST_P(RelativeDueTest, CountsCalendarDaysNotHours) {
+  ScopedTimeZone zone("Europe/Berlin");
+  const Due& c = GetParam();
+  const auto task = taskDue(localDate(2024, c.month, c.day, c.hour, c.minute), c.withTime);
+  EXPECT_EQ(relativeDue(*task, localDate(2024, 3, 11, 10, 0)), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, RelativeDueTest,
+    ::testing::Values(Due{"today 09:00", 3, 11, 9, 0},        // earlier today is still today
+                      Due{"today 23:59", 3, 11, 23, 59},
+                      Due{"tomorrow 00:05", 3, 12, 0, 5},     // less than a day away, but tomorrow
+                      Due{"yesterday 17:00", 3, 10, 17, 0},
+                      Due{"2 days overdue", 3, 9, 23, 0},
+                      Due{"Wed 08:30", 3, 13, 8, 30},
+                      Due{"Sun 12:00", 3, 17, 12, 0},
+                      Due{"2024-03-18 12:00", 3, 18, 12, 0},  // a week away: the date
+                      Due{"2024-04-01 09:00", 4, 1, 9, 0},    // across the change to summer time
+                      Due{"tomorrow", 3, 12, 0, 0, false},    // no time for a date-only due
+                      Due{"Fri", 3, 15, 0, 0, false}));
+
+TEST(RelativeDueTest, NoDueDateIsEmpty) {
+  const auto task = Task::create(std::make_shared<reminders::Reminder>("uid"), nullptr);
+  EXPECT_EQ(relativeDue(*task, localDate(2024, 3, 11)), "");
+}
+
+TEST(TaskViewTest, DisplayWidthCountsTerminalColumns) {
+  EXPECT_EQ(displayWidth("Call mom"), 8u);
+  EXPECT_EQ(displayWidth("caf\xC3\xA9"), 4u);          // é precomposed
+  EXPECT_EQ(displayWidth("cafe\xCC\x81"), 4u);         // e + combining acute
+  EXPECT_EQ(displayWidth("\xE6\x97\xA5\xE6\x9C\xAC"), 4u);  // 日本: two wide characters
+  EXPECT_EQ(displayWidth("\xEF\xBC\xA1"), 2u);         // fullwidth A
+  EXPECT_EQ(displayWidth("a\xFF" "b"), 3u);            // an invalid byte still takes a column
+}
+
+TEST(TaskViewTest, WithoutColourMarksSurviveAPipe) {
+  EXPECT_EQ(paint("late", platform::Colour::systemRed(), false), "late");
+  EXPECT_EQ(highlight("tomorrow", false), "[tomorrow]");
+  EXPECT_THROW(useColour("sometimes"), UsageError);
+}
+
+}  // namespace
+}  // namespace zarvo::app

@@ -1,0 +1,47 @@
+# bash completion for zarvo: commands, and the options of the command being typed.
+_zarvo() {
+  local cur prev words cword
+  _init_completion || return
+
+  local commands="add ls show done undo edit mv rm tag purge lists list-add list-rm list-mv list-default quick parse"
+  local command="" i
+  for ((i = 1; i < cword; i++)); do
+    case "${words[i]}" in
+      --home|--color) ((i++)) ;;
+      -*) ;;
+      *) command="${words[i]}"; break ;;
+    esac
+  done
+
+  case "$prev" in
+    --home) _filedir -d; return ;;
+    --color) COMPREPLY=($(compgen -W "auto always never" -- "$cur")); return ;;
+    --sort) COMPREPLY=($(compgen -W "priority due created title overdue" -- "$cur")); return ;;
+    --lang) COMPREPLY=($(compgen -W "english spanish french japanese german chinese en es fr ja de zh" -- "$cur")); return ;;
+    --priority|--ref|--tz|--title|--notes|--due|--search|--above|--list|--option) return ;;
+  esac
+
+  if [[ -z "$command" ]]; then
+    if [[ "$cur" == -* ]]; then
+      COMPREPLY=($(compgen -W "--home --color --version --help" -- "$cur"))
+    else
+      COMPREPLY=($(compgen -W "$commands" -- "$cur"))
+    fi
+    return
+  fi
+
+  local options="--help --json"
+  case "$command" in
+    add) options+=" --ref --tz" ;;
+    ls) options+=" --today --upcoming --flagged --top --priority --search --completed --sort --desc --ref --tz" ;;
+    show) options+=" --ref --tz" ;;
+    edit) options+=" --title --notes --priority --due --no-due --flag --unflag --ref --tz" ;;
+    tag) options+=" --remove" ;;
+    list-rm) options+=" --force" ;;
+    list-mv) options+=" --above" ;;
+    quick) options+=" --ref --tz --list" ;;
+    parse) options+=" --ref --tz --strict --lang --option --batch" ;;
+  esac
+  [[ "$cur" == -* ]] && COMPREPLY=($(compgen -W "$options" -- "$cur"))
+}
+complete -F _zarvo zarvo

@@ -1,0 +1,49 @@
+// A program that uses an installed ZarvoKit the way an application would: opens a home, adds a task
+// from a quick-entry line, and lists the home's open tasks.
+//
+//   zarvokit_consumer HOME LINE
+//
+// Prints "zarvokit VERSION", then one line per open task: "TITLE | LIST | DUE (ISO) | flagged".
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <string_view>
+
+#include "zarvo/home/home.h"
+#include "zarvo/platform/date_calendar.h"
+#include "zarvo/platform/text.h"
+#include "zarvo/quickentry/quick_task_parser.h"
+#include "zarvo/version.h"
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::cerr << "usage: zarvokit_consumer HOME LINE\n";
+    return 2;
+  }
+  try {
+    zarvo::Home home(argv[1]);
+    const zarvo::QuickTaskParser parser;
+    const zarvo::QuickTaskParser::TaskDescription d = parser.parse(std::string_view(argv[2]), home.io().lists());
+    if (!home.io().createTask(zarvo::platform::toUtf8(d.title), d.list, std::nullopt, d.flagged, 0, d.dueDate())) {
+      std::cerr << "no list to add the task to\n";
+      return 1;
+    }
+    home.save();
+
+    std::cout << "zarvokit " << zarvo::kVersionString << '\n';
+    for (const auto& task : home.fetchTasks(std::nullopt, false)) {
+      std::string list = "?";
+      for (const auto& l : home.io().lists()) {
+        if (l->calendar() && l->calendar()->calendarIdentifier() == task->calendarId()) list = l->title();
+      }
+      const auto due = task->dueDate();
+      std::cout << task->title().value_or("") << " | " << list << " | "
+                << (due ? zarvo::platform::isoString(*due) : std::string("-")) << " | "
+                << (task->flagged() ? "flagged" : "-") << '\n';
+    }
+  } catch (const std::exception& e) {
+    std::cerr << "zarvokit_consumer: " << e.what() << '\n';
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,159 @@
+#include "zarvo/home/home.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <future>
+#include <utility>
+
+#include "zarvo/home/internal/home_lock.h"
+#include "zarvo/platform/dispatch.h"
+#include "zarvo/reminders/event_store.h"
+#include "zarvo/store/store_error.h"
+
+namespace zarvo {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0' ? value : nullptr;
+}
+
+// Refuses a home that exists but cannot be read, written and searched, before anything touches it.
+void checkUsable(const fs::path& home) {
+  std::error_code ec;
+  const fs::file_status status = fs::status(home, ec);
+  if (ec && ec != std::errc::no_such_file_or_directory) {
+    throw HomeError("cannot use home '" + home.string() + "': " + ec.message());
+  }
+  if (!fs::exists(status)) return;
+  if (!fs::is_directory(status)) throw HomeError("home '" + home.string() + "' is not a folder");
+  if (::access(home.c_str(), R_OK | W_OK | X_OK) != 0) {
+    throw HomeError("cannot use home '" + home.string() + "': " + std::strerror(errno));
+  }
+}
+
+// Creates the folder when missing and takes its lock.
+std::unique_ptr<detail::HomeLock> createAndLock(const fs::path& home) {
+  checkUsable(home);
+  std::error_code ec;
+  fs::create_directories(home, ec);
+  if (ec) throw HomeError("cannot create home '" + home.string() + "': " + ec.message());
+  return std::make_unique<detail::HomeLock>(home / "lock");
+}
+
+CalendarIO& configuredCalendarIO(const fs::path& home) {
+  reminders::EventStoreOptions options;
+  options.root = home / "reminders";
+  // A program that opens a home often (a command-line one, a process per command) would otherwise
+  // read and parse every task file each time.
+  options.fileCachePath = home / "reminders.cache";
+  // The home's lock keeps other users of the home out while it is open, and a change by another
+  // program is seen when the home is next opened.
+  options.watchForChanges = false;
+  CalendarIO::configureShared(options);
+  return CalendarIO::shared();
+}
+
+// Waits for an answer the reminders store gives on its own thread.
+template <class T>
+T awaitAnswer(std::future<T> future, std::chrono::seconds limit, const std::string& silence) {
+  if (future.wait_for(limit) != std::future_status::ready) throw HomeError(silence);
+  return future.get();
+}
+
+}  // namespace
+
+std::optional<fs::path> Home::defaultPath() {
+  if (const char* home = environment("ZARVO_HOME")) return fs::path(home);
+  if (const char* xdg = environment("XDG_DATA_HOME")) return fs::path(xdg) / "zarvo";
+  if (const char* home = environment("HOME")) return fs::path(home) / ".local" / "share" / "zarvo";
+  return std::nullopt;
+}
+
+bool Home::exists(const fs::path& path) {
+  std::error_code ec;
+  return fs::is_directory(path / "reminders", ec) && fs::exists(path / "records.sqlite", ec) &&
+         reminders::EventStore::authorizationStatusForEntityType(reminders::EntityType::reminder,
+                                                                 path / "reminders") ==
+             reminders::AuthorizationStatus::authorized;
+}
+
+Home::Home(fs::path path, HomeOptions options)
+    : path_(std::move(path)), options_(options), lock_(createAndLock(path_)), io_(configuredCalendarIO(path_)) {
+  using reminders::AuthorizationStatus;
+  if (io_.eventStore().root() != path_ / "reminders") {
+    throw HomeError("the reminders store is already open elsewhere in this process");
+  }
+  if (io_.authorizationStatus() == AuthorizationStatus::notDetermined) {
+    auto answer = std::make_shared<std::promise<std::pair<bool, std::string>>>();
+    io_.requestAccess([answer](bool granted, std::optional<reminders::StoreError> error) {
+      answer->set_value({granted, error ? error->localizedDescription() : std::string()});
+    });
+    const auto [granted, message] = awaitAnswer(answer->get_future(), options_.storeAnswerLimit,
+                                                "the reminders store did not answer the access request");
+    if (!granted) {
+      throw HomeError("access to the reminders store in '" + path_.string() + "' was refused" +
+                      (message.empty() ? std::string() : ": " + message));
+    }
+  }
+  if (!io_.isAuthorized()) {
+    throw HomeError("access to the reminders store in '" + (path_ / "reminders").string() + "' is denied");
+  }
+  try {
+    context_ = openObjectContext((path_ / "records.sqlite").string());
+  } catch (const store::StoreError& e) {
+    throw HomeError(std::string("cannot open the records database: ") + e.what());
+  }
+  io_.setManagedContext(context_);
+  io_.loadLists();
+  if (auto calendar = io_.eventStore().defaultCalendarForNewReminders()) {
+    io_.setDefaultList(calendar->calendarIdentifier(), std::nullopt);
+  }
+}
+
+Home::~Home() {
+  // Work queued for the main thread (refresh announcements) refers to the shared CalendarIO only;
+  // running it here keeps nothing pending when the home closes.
+  platform::MainQueue::drain();
+  // Closing the database folds its write-ahead log back into the file while the home is still
+  // locked; unsaved changes (after an error) are dropped with it.
+  if (context_) {
+    io_.setManagedContext(nullptr);
+    context_->close();
+  }
+}
+
+std::vector<std::shared_ptr<Task>> Home::fetchTasks(const std::optional<std::vector<std::shared_ptr<List>>>& lists,
+                                                    bool completedOnly) {
+  auto answer = std::make_shared<std::promise<std::vector<std::shared_ptr<Task>>>>();
+  io_.fetch(lists, completedOnly, [answer](const CalendarIO::TaskArray& tasks) { answer->set_value(tasks); });
+  std::vector<std::shared_ptr<Task>> tasks =
+      awaitAnswer(answer->get_future(), options_.storeAnswerLimit, "the reminders store did not answer");
+  // A fresh cache answers with every task it holds; keep only the lists asked for.
+  if (lists) {
+    std::vector<std::string> ids;
+    for (const auto& list : *lists) {
+      if (auto calendar = list->calendar()) ids.push_back(calendar->calendarIdentifier());
+    }
+    std::erase_if(tasks, [&](const std::shared_ptr<Task>& task) {
+      return std::find(ids.begin(), ids.end(), task->calendarId()) == ids.end();
+    });
+  }
+  return tasks;
+}
+
+void Home::save() {
+  io_.commit();
+  if (context_->hasChanges()) context_->save();
+  platform::MainQueue::drain();
+  io_.eventStore().saveFileCache();
+}
+
+}  // namespace zarvo

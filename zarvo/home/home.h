@@ -1,0 +1,104 @@
+// Home: the folder that holds one person's tasks, and the one place that knows its shape.
+//
+//   <home>/reminders/        the reminders store: lists and tasks as iCalendar files, the master copy
+//   <home>/records.sqlite    the object store of records (list order, visibility, flags, tags)
+//   <home>/reminders.cache   what was read from the task files, so the next process re-reads only the
+//                            files that changed (every file is still checked; deleting it is safe)
+//   <home>/lock              taken by every process that opens the home, so they take turns
+//
+// Opening a home, by case:
+// - Missing folder: created (with its parents), then the reminders store (a local source and a
+//   "Reminders" list, the default) and the records database. A usable home is never rewritten.
+// - Not a folder, or a folder this user cannot read, write and search: HomeError, before anything in
+//   it is touched. A reminders folder that cannot be read and written: HomeError.
+// - Locked by another process: the constructor waits until that process closes the home. The lock is
+//   exclusive and held for the Home's whole life; it goes with the process if the process dies.
+// - Records database of a newer format (written by a newer ZarvoKit) or not a database of ours:
+//   HomeError, and the file is left exactly as it was. A file cache of another format is ignored
+//   and replaced on the next save; the task files themselves carry no format version.
+//
+// The reminders store is the process's shared CalendarIO (CalendarIO::shared()), which the first home a
+// process opens sets up for the rest of the process's life: a process may close and open that home
+// again, but opening a home at another path throws HomeError.
+//
+// Threads: a Home is used from one thread at a time (the one that opened it, in a command-line
+// program). Fetch answers arrive on a store thread and are handed back to the caller.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "zarvo/model/list.h"
+#include "zarvo/model/task.h"
+#include "zarvo/store/object_context.h"
+#include "zarvo/sync/calendar_io.h"
+
+namespace zarvo {
+
+namespace detail {
+class HomeLock;
+}
+
+// The home cannot be used: the message says which file and why, on one line.
+class HomeError : public std::runtime_error {
+ public:
+  explicit HomeError(const std::string& message) : std::runtime_error(message) {}
+};
+
+struct HomeOptions {
+  // How long to wait for the reminders store to answer an access request or a fetch. It answers in
+  // well under a second for ten thousand tasks; the limit only turns a hang into a HomeError.
+  // Default 120 s.
+  std::chrono::seconds storeAnswerLimit{120};
+};
+
+class Home {
+ public:
+  // $ZARVO_HOME, else $XDG_DATA_HOME/zarvo, else $HOME/.local/share/zarvo (empty variables count as
+  // unset); nothing when none of them is set.
+  static std::optional<std::filesystem::path> defaultPath();
+
+  // Whether `path` holds a usable home (a reminders store this user may use and a records database),
+  // without creating, locking or changing anything.
+  static bool exists(const std::filesystem::path& path);
+
+  // Finds or creates, locks and opens the home at `path` (see above), then loads its lists and the
+  // default list. Throws HomeError when the home cannot be used; errors of the reminders store and
+  // of the object store otherwise reach the caller unchanged.
+  explicit Home(std::filesystem::path path, HomeOptions options = {});
+  // Runs the main queue's pending work, closes the records database (dropping what save() did not
+  // save) and releases the lock.
+  ~Home();
+  Home(const Home&) = delete;
+  Home& operator=(const Home&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  // The process's shared CalendarIO, set up on this home's reminders store and records.
+  CalendarIO& io() const { return io_; }
+  // The object store; the application owns it and saves it through save().
+  std::shared_ptr<store::ObjectContext> context() const { return context_; }
+
+  // The tasks of `lists` (none: every list), incomplete or completed (`completedOnly`), read fresh from
+  // the reminders store and waited for. Fetch everything before changing anything: a fetch reloads
+  // the store and drops writes that were not committed yet. HomeError when the store does not answer.
+  std::vector<std::shared_ptr<Task>> fetchTasks(const std::optional<std::vector<std::shared_ptr<List>>>& lists,
+                                                bool completedOnly);
+
+  // Commits the reminders store, saves the records, runs the main queue's pending work, then writes
+  // the file cache for the next process. Store errors reach the caller; what was committed stays.
+  void save();
+
+ private:
+  std::filesystem::path path_;
+  HomeOptions options_;
+  std::unique_ptr<detail::HomeLock> lock_;
+  CalendarIO& io_;
+  std::shared_ptr<store::ObjectContext> context_;
+};
+
+}  // namespace zarvo

@@ -1,0 +1,520 @@
+#include "zarvo/reminders/event_store.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <mutex>
+#include <set>
+#include <tuple>
+
+#include "zarvo/platform/dispatch.h"
+#include "zarvo/platform/notifications.h"
+#include "zarvo/reminders/internal/backend.h"
+#include "zarvo/reminders/internal/commit_plan.h"
+#include "zarvo/reminders/internal/file_cache.h"
+#include "zarvo/reminders/internal/ical_file.h"
+#include "zarvo/reminders/internal/parallel.h"
+#include "zarvo/reminders/internal/vdir.h"
+
+namespace zarvo::reminders {
+
+namespace fs = std::filesystem;
+using platform::FileInfo;
+using platform::FileSystem;
+
+namespace {
+
+using detail::Backend;
+using detail::fileError;
+using detail::PendingWrite;
+using detail::readSmallFile;
+using detail::trimmedLine;
+
+const platform::Log& log() { return detail::storeLog(); }
+
+platform::SerialQueue& storeQueue() {
+  static platform::SerialQueue queue("org.zarvo.reminders.store");
+  return queue;
+}
+
+std::optional<Date> dueInstant(const platform::DateComponents& c) {
+  if (c.timeZone) {
+    if (auto cal = platform::DateCalendar::inZone(*c.timeZone)) return cal->date(c);
+  }
+  return platform::DateCalendar::current().date(c);
+}
+
+}  // namespace
+
+void clearSharedFileCache() { detail::FileCache::shared().clear(); }
+
+struct EventStore::Impl {
+  EventStore* owner = nullptr;
+  EventStoreOptions options;
+  std::shared_ptr<FileSystem> fs;
+
+  std::mutex mu;
+  bool scanned = false;
+  bool fileCacheLoaded = false;
+  std::map<std::string, std::shared_ptr<Source>> sources;      // by folder name
+  std::map<std::string, std::shared_ptr<Calendar>> calendars;  // by identifier
+  std::vector<PendingWrite> pending;
+
+  std::unique_ptr<FileWatcher> watcher;
+
+  const fs::path& root() const { return options.root; }
+
+  // Posts the store-changed notification (through the watcher, which coalesces it with the file
+  // events of the same change). Never called with `mu` held.
+  void changed() {
+    if (watcher) {
+      watcher->trigger();
+    } else {
+      platform::NotificationCenter::defaultCenter().post(std::string(kEventStoreChangedNotification), owner);
+    }
+  }
+
+  std::string folderOf(const std::shared_ptr<Source>& source) {
+    for (const auto& [folder, s] : sources) {
+      if (s == source) return folder;
+    }
+    return {};
+  }
+
+  void scanLocked() {
+    detail::scanTree(*fs, root(), sources, calendars);
+    scanned = true;
+  }
+
+  void ensureScannedLocked() {
+    if (!scanned) scanLocked();
+  }
+
+  void loadFileCacheLocked() {
+    if (fileCacheLoaded || options.fileCachePath.empty()) return;
+    fileCacheLoaded = true;
+    std::string why;
+    if (!detail::FileCache::shared().load(*fs, options.fileCachePath, root(), why)) {
+      log().debug("Not using the file cache %{public}@: %{public}@", options.fileCachePath.string(), why);
+    }
+  }
+
+  // The reminders of this handle's view (disk plus pending writes) in the given calendars (empty:
+  // all), optionally only completed or only incomplete ones; ordered by calendar identifier, then
+  // file name, then position in the file.
+  std::vector<std::shared_ptr<Reminder>> collectLocked(const std::vector<std::string>& calendarIds,
+                                                       std::optional<bool> completed) {
+    ensureScannedLocked();
+    loadFileCacheLocked();
+    std::vector<std::shared_ptr<Calendar>> selected;  // in identifier order
+    if (calendarIds.empty()) {
+      for (const auto& [id, c] : calendars) selected.push_back(c);
+    } else {
+      std::set<std::string> wanted(calendarIds.begin(), calendarIds.end());
+      for (const auto& id : wanted) {
+        if (auto it = calendars.find(id); it != calendars.end()) selected.push_back(it->second);
+      }
+    }
+
+    std::set<std::string> pendingUids;
+    for (const PendingWrite& op : pending) pendingUids.insert(op.reminder->calendarItemExternalIdentifier());
+
+    // Calendars load on up to four threads (cold reads parse in parallel; warm ones stat in
+    // parallel); their results join in identifier order.
+    detail::prepareParser();
+    std::vector<std::vector<std::shared_ptr<Reminder>>> parts(selected.size());
+    detail::forEachIndexInParallel(selected.size(), 4, [&](size_t c) {
+      detail::loadCalendarFolder(*fs, root(), selected[c], completed, pendingUids, parts[c]);
+    });
+    std::vector<std::shared_ptr<Reminder>> found;
+    for (auto& part : parts) {
+      found.insert(found.end(), std::make_move_iterator(part.begin()), std::make_move_iterator(part.end()));
+    }
+    if (pending.empty()) return found;
+
+    std::set<std::string> selectedIds;
+    for (const auto& c : selected) selectedIds.insert(c->calendarIdentifier());
+    std::map<std::string, const PendingWrite*> latest;
+    for (const PendingWrite& op : pending) latest[op.reminder->calendarItemExternalIdentifier()] = &op;
+    for (const auto& [uid, op] : latest) {
+      const auto& r = op->reminder;
+      if (op->remove || !r->calendar() || !selectedIds.contains(r->calendar()->calendarIdentifier())) continue;
+      if (completed && r->isCompleted() != *completed) continue;
+      found.push_back(r);
+    }
+    auto key = [](const std::shared_ptr<Reminder>& r) {
+      const auto& origin = Backend::origin(*r);
+      return std::make_tuple(r->calendar()->calendarIdentifier(),
+                             origin ? origin->path.filename().string()
+                                    : detail::fileNameForUid(r->calendarItemExternalIdentifier()),
+                             Backend::originTodo(*r));
+    };
+    std::stable_sort(found.begin(), found.end(), [&](const auto& a, const auto& b) { return key(a) < key(b); });
+    return found;
+  }
+
+  std::vector<std::shared_ptr<Reminder>> matching(const Predicate& p) {
+    std::vector<std::shared_ptr<Reminder>> found;
+    {
+      std::lock_guard lock(mu);
+      found = collectLocked(p.calendarIdentifiers, p.completed);
+    }
+    if (!p.starting && !p.ending) return found;
+    std::erase_if(found, [&](const std::shared_ptr<Reminder>& r) {
+      std::optional<Date> when;
+      if (p.completed) {
+        when = r->completionDate();
+      } else if (r->dueDateComponents()) {
+        when = dueInstant(*r->dueDateComponents());
+      }
+      return !when || (p.starting && *when < *p.starting) || (p.ending && *when > *p.ending);
+    });
+    return found;
+  }
+
+  void addPending(PendingWrite op) {
+    // The latest write of a task wins, whichever object (fetched once or twice) it came through.
+    const std::string& uid = op.reminder->calendarItemExternalIdentifier();
+    std::erase_if(pending, [&](const PendingWrite& o) {
+      return o.reminder == op.reminder || o.reminder->calendarItemExternalIdentifier() == uid;
+    });
+    if (op.remove && !Backend::origin(*op.reminder)) return;  // never written: nothing to remove
+    pending.push_back(std::move(op));
+  }
+
+  void commitLocked() { detail::commitPending(*fs, root(), pending); }
+
+  void writeMetadata(const fs::path& path, const std::optional<std::string>& value) {
+    if (!value) {
+      if (auto e = fs->removeFile(path); e && e != std::errc::no_such_file_or_directory) {
+        throw fileError(e, "remove", path);
+      }
+      return;
+    }
+    if (auto e = platform::writeFileAtomically(*fs, path, *value + "\n")) throw fileError(e, "write", path);
+  }
+
+  std::shared_ptr<Source> localSourceLocked() {
+    for (const auto& [folder, s] : sources) {
+      if (s->sourceType() == SourceType::local) return s;
+    }
+    if (!sources.empty()) return sources.begin()->second;
+    const fs::path dir = root() / "local";
+    if (auto e = platform::createDirectories(*fs, dir)) throw fileError(e, "create", dir);
+    writeMetadata(dir / ".source", "identifier=local\ntitle=On My Computer\ntype=0");
+    auto source = std::make_shared<Source>("local", "On My Computer", SourceType::local);
+    sources["local"] = source;
+    return source;
+  }
+
+  void saveCalendarLocked(const std::shared_ptr<Calendar>& calendar) {
+    ensureScannedLocked();
+    if (calendar->entityType() != EntityType::reminder) {
+      throw StoreError(StoreErrorCode::invalid, "Calendar '" + calendar->title() + "' is not a reminder calendar");
+    }
+    if (!Backend::saved(*calendar)) {
+      auto source = calendar->source() ? calendar->source() : localSourceLocked();
+      const std::string folder = folderOf(source);
+      if (folder.empty()) {
+        throw StoreError(StoreErrorCode::notFound, "Source '" + source->title() + "' of calendar '" +
+                                                       calendar->title() + "' is not in the store");
+      }
+      std::string& identifier = Backend::identifier(*calendar);
+      const fs::path dir = root() / folder / identifier;
+      if (auto e = platform::createDirectories(*fs, dir)) throw fileError(e, "create", dir);
+      writeMetadata(dir / "displayname", calendar->title());
+      if (calendar->color()) writeMetadata(dir / "color", calendar->color()->hex());
+      identifier = folder + "/" + identifier;
+      calendar->setSource(source);
+      Backend::markSaved(*calendar);
+      calendars[identifier] = calendar;
+      return;
+    }
+    const fs::path dir = root() / calendar->calendarIdentifier();
+    if (!calendar->allowsContentModifications() || !fs->isReadableAndWritable(dir)) {
+      throw StoreError(StoreErrorCode::readOnly, "Calendar '" + calendar->title() + "' (" +
+                                                     calendar->calendarIdentifier() + ") is read-only");
+    }
+    if (Backend::titleChanged(*calendar)) writeMetadata(dir / "displayname", calendar->title());
+    if (Backend::colorChanged(*calendar)) {
+      writeMetadata(dir / "color", calendar->color() ? std::optional(calendar->color()->hex()) : std::nullopt);
+    }
+    Backend::markSaved(*calendar);
+  }
+
+  void removeCalendarLocked(const std::shared_ptr<Calendar>& calendar) {
+    if (!Backend::saved(*calendar)) {
+      throw StoreError(StoreErrorCode::notFound, "Calendar '" + calendar->title() + "' was never saved");
+    }
+    const fs::path dir = root() / calendar->calendarIdentifier();
+    FileInfo info;
+    fs->stat(dir, info);
+    if (!info.exists) {
+      throw StoreError(StoreErrorCode::notFound, "Calendar '" + calendar->title() + "' (" +
+                                                     calendar->calendarIdentifier() + ") no longer exists");
+    }
+    if (!fs->isReadableAndWritable(dir)) {
+      throw StoreError(StoreErrorCode::readOnly, "Calendar '" + calendar->title() + "' (" +
+                                                     calendar->calendarIdentifier() + ") is read-only");
+    }
+    std::vector<platform::DirectoryEntry> entries;
+    if (auto e = fs->listDirectory(dir, entries)) throw fileError(e, "list", dir);
+    for (const auto& entry : entries) {
+      if (entry.isDirectory || !detail::isTaskFileName(entry.name)) continue;
+      auto file = detail::loadFile(*fs, dir / entry.name);
+      if (!file || file->todos.empty()) continue;  // not ours to delete: events, unreadable files
+      if (auto e = fs->removeFile(dir / entry.name)) throw fileError(e, "remove", dir / entry.name);
+      detail::FileCache::shared().erase(dir / entry.name);
+    }
+    writeMetadata(dir / "displayname", std::nullopt);
+    writeMetadata(dir / "color", std::nullopt);
+    if (auto e = fs->removeDirectory(dir)) {
+      log().notice("Calendar folder %{public}@ keeps files that are not tasks", dir.string());
+    }
+    fs->syncDirectory(dir.parent_path());
+    calendars.erase(calendar->calendarIdentifier());
+    std::erase_if(pending, [&](const PendingWrite& op) { return op.reminder->calendar() == calendar; });
+    if (trimmedLine(readSmallFile(*fs, root() / ".default-calendar")) == calendar->calendarIdentifier()) {
+      fs->removeFile(root() / ".default-calendar");
+    }
+  }
+
+  // Makes the root with a local source and a default calendar "Reminders".
+  void createRoot() {
+    std::lock_guard lock(mu);
+    if (auto e = platform::createDirectories(*fs, root())) throw fileError(e, "create", root());
+    scanLocked();
+    auto calendar = std::make_shared<Calendar>(detail::newUid(), EntityType::reminder);
+    calendar->setTitle("Reminders");
+    calendar->setSource(localSourceLocked());
+    saveCalendarLocked(calendar);
+    writeMetadata(root() / ".default-calendar", calendar->calendarIdentifier());
+  }
+};
+
+fs::path EventStore::defaultRoot() {
+  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && *xdg != '\0') {
+    return fs::path(xdg) / "zarvo" / "reminders";
+  }
+  const char* home = std::getenv("HOME");
+  return fs::path(home != nullptr ? home : ".") / ".local" / "share" / "zarvo" / "reminders";
+}
+
+namespace {
+AuthorizationStatus statusOf(FileSystem& fs, EntityType type, const fs::path& root) {
+  if (type != EntityType::reminder) return AuthorizationStatus::denied;
+  FileInfo info;
+  if (fs.stat(root, info) || !info.exists) return AuthorizationStatus::notDetermined;
+  return info.isDirectory && fs.isReadableAndWritable(root) ? AuthorizationStatus::authorized
+                                                            : AuthorizationStatus::denied;
+}
+}  // namespace
+
+EventStore::EventStore(EventStoreOptions options) : impl_(std::make_shared<Impl>()) {
+  impl_->owner = this;
+  if (options.root.empty()) options.root = defaultRoot();
+  impl_->fs = options.fileSystem ? options.fileSystem : FileSystem::posix();
+  impl_->options = std::move(options);
+  if (impl_->options.watchForChanges) {
+    const FileWatcherFactory& make = impl_->options.fileWatcher ? impl_->options.fileWatcher : makeInotifyWatcher;
+    impl_->watcher = make(impl_->options.root, impl_->options.coalescingDelay, [this] {
+      platform::NotificationCenter::defaultCenter().post(std::string(kEventStoreChangedNotification), this);
+    });
+  }
+}
+
+EventStore::~EventStore() {
+  impl_->watcher.reset();  // no announcement names this handle after it is gone
+  impl_->owner = nullptr;
+}
+
+AuthorizationStatus EventStore::authorizationStatusForEntityType(EntityType type, const fs::path& root) {
+  return statusOf(*FileSystem::posix(), type, root);
+}
+
+AuthorizationStatus EventStore::authorizationStatus(EntityType type) const {
+  return statusOf(*impl_->fs, type, impl_->root());
+}
+
+void EventStore::requestAccessToEntityType(EntityType type,
+                                           std::function<void(bool, std::optional<StoreError>)> completion) {
+  storeQueue().async([impl = impl_, type, completion = std::move(completion)] {
+    if (type != EntityType::reminder) {
+      completion(false, std::nullopt);
+      return;
+    }
+    if (statusOf(*impl->fs, type, impl->root()) == AuthorizationStatus::notDetermined) {
+      try {
+        impl->createRoot();
+      } catch (const StoreError& e) {
+        log().error("Cannot create the reminders store: %{public}@", e.localizedDescription());
+        completion(false, e);
+        return;
+      }
+    }
+    completion(statusOf(*impl->fs, type, impl->root()) == AuthorizationStatus::authorized, std::nullopt);
+  });
+}
+
+const fs::path& EventStore::root() const { return impl_->root(); }
+
+std::vector<std::shared_ptr<Source>> EventStore::sources() {
+  std::lock_guard lock(impl_->mu);
+  impl_->ensureScannedLocked();
+  std::vector<std::shared_ptr<Source>> out;
+  for (const auto& [folder, s] : impl_->sources) out.push_back(s);
+  return out;
+}
+
+std::vector<std::shared_ptr<Calendar>> EventStore::calendarsForEntityType(EntityType type) {
+  if (type != EntityType::reminder) return {};
+  std::lock_guard lock(impl_->mu);
+  impl_->ensureScannedLocked();
+  std::vector<std::shared_ptr<Calendar>> out;
+  for (const auto& [id, c] : impl_->calendars) out.push_back(c);
+  return out;
+}
+
+std::shared_ptr<Calendar> EventStore::calendarWithIdentifier(std::string_view identifier) {
+  std::lock_guard lock(impl_->mu);
+  impl_->ensureScannedLocked();
+  auto it = impl_->calendars.find(std::string(identifier));
+  return it == impl_->calendars.end() ? nullptr : it->second;
+}
+
+std::shared_ptr<Calendar> EventStore::defaultCalendarForNewReminders() {
+  std::lock_guard lock(impl_->mu);
+  impl_->ensureScannedLocked();
+  auto it = impl_->calendars.find(trimmedLine(readSmallFile(*impl_->fs, impl_->root() / ".default-calendar")));
+  return it == impl_->calendars.end() ? nullptr : it->second;
+}
+
+void EventStore::setDefaultCalendarForNewReminders(const std::shared_ptr<Calendar>& calendar) {
+  {
+    std::lock_guard lock(impl_->mu);
+    if (!calendar || !Backend::saved(*calendar)) {
+      throw StoreError(StoreErrorCode::invalid, "Only a saved calendar can be the default");
+    }
+    impl_->writeMetadata(impl_->root() / ".default-calendar", calendar->calendarIdentifier());
+  }
+  impl_->changed();
+}
+
+void EventStore::saveCalendar(const std::shared_ptr<Calendar>& calendar, bool) {
+  {
+    std::lock_guard lock(impl_->mu);
+    impl_->saveCalendarLocked(calendar);
+  }
+  impl_->changed();
+}
+
+void EventStore::removeCalendar(const std::shared_ptr<Calendar>& calendar, bool) {
+  {
+    std::lock_guard lock(impl_->mu);
+    impl_->removeCalendarLocked(calendar);
+  }
+  impl_->changed();
+}
+
+void EventStore::saveReminder(const std::shared_ptr<Reminder>& reminder, bool commit) {
+  {
+    std::lock_guard lock(impl_->mu);
+    detail::validateForSave(*reminder);
+    impl_->addPending(PendingWrite{false, reminder});
+    if (!commit) return;
+    impl_->commitLocked();
+  }
+  impl_->changed();
+}
+
+void EventStore::removeReminder(const std::shared_ptr<Reminder>& reminder, bool commit) {
+  {
+    std::lock_guard lock(impl_->mu);
+    if (reminder->calendar() && !reminder->calendar()->allowsContentModifications()) {
+      throw StoreError(StoreErrorCode::readOnly, "Calendar '" + reminder->calendar()->title() + "' (" +
+                                                     reminder->calendar()->calendarIdentifier() + ") is read-only");
+    }
+    impl_->addPending(PendingWrite{true, reminder});
+    if (!commit) return;
+    impl_->commitLocked();
+  }
+  impl_->changed();
+}
+
+void EventStore::commit() {
+  {
+    std::lock_guard lock(impl_->mu);
+    if (impl_->pending.empty()) return;
+    impl_->commitLocked();
+  }
+  impl_->changed();
+}
+
+void EventStore::refreshSourcesIfNecessary() {
+  std::lock_guard lock(impl_->mu);
+  impl_->scanLocked();
+}
+
+void EventStore::reset() {
+  std::lock_guard lock(impl_->mu);
+  impl_->calendars.clear();
+  impl_->sources.clear();
+  impl_->pending.clear();
+  impl_->scanned = false;
+}
+
+namespace {
+std::vector<std::string> identifiersOf(const std::vector<std::shared_ptr<Calendar>>& calendars) {
+  std::vector<std::string> ids;
+  for (const auto& c : calendars) {
+    if (c) ids.push_back(c->calendarIdentifier());
+  }
+  return ids;
+}
+}  // namespace
+
+Predicate EventStore::predicateForIncompleteReminders(std::optional<Date> dueStarting, std::optional<Date> dueEnding,
+                                                      const std::vector<std::shared_ptr<Calendar>>& calendars) const {
+  return Predicate{false, dueStarting, dueEnding, identifiersOf(calendars)};
+}
+
+Predicate EventStore::predicateForCompletedReminders(std::optional<Date> completionStarting,
+                                                     std::optional<Date> completionEnding,
+                                                     const std::vector<std::shared_ptr<Calendar>>& calendars) const {
+  return Predicate{true, completionStarting, completionEnding, identifiersOf(calendars)};
+}
+
+void EventStore::fetchRemindersMatchingPredicate(
+    const Predicate& predicate, std::function<void(std::vector<std::shared_ptr<Reminder>>)> completion) {
+  storeQueue().async([impl = impl_, predicate, completion = std::move(completion)] {
+    completion(impl->matching(predicate));
+  });
+}
+
+std::vector<std::shared_ptr<Reminder>> EventStore::remindersMatchingPredicate(const Predicate& predicate) {
+  return impl_->matching(predicate);
+}
+
+void EventStore::saveFileCache() {
+  const fs::path& path = impl_->options.fileCachePath;
+  if (path.empty()) return;
+  {
+    // A handle that never fetched has not merged the saved copy into memory; writing now would
+    // replace that copy with the few files it wrote. The copy on disk stays valid without them.
+    std::lock_guard lock(impl_->mu);
+    if (!impl_->fileCacheLoaded) return;
+  }
+  if (auto e = detail::FileCache::shared().save(*impl_->fs, path, impl_->root())) {
+    log().error("Cannot save the file cache %{public}@: %{public}@", path.string(), e.message());
+  }
+}
+
+std::shared_ptr<Reminder> EventStore::reminderWithExternalIdentifier(std::string_view uid) {
+  std::lock_guard lock(impl_->mu);
+  for (auto& r : impl_->collectLocked({}, std::nullopt)) {
+    if (r->calendarItemExternalIdentifier() == uid) return r;
+  }
+  return nullptr;
+}
+
+}  // namespace zarvo::reminders

@@ -1,0 +1,158 @@
+// EventStore: a handle on the reminders store, a vdir tree of iCalendar files shared with other
+// programs (todoman, khal, vdirsyncer):
+//
+//   <root>/.default-calendar              identifier of the default calendar for new reminders
+//   <root>/<source>/.source               identifier=, title=, type= (0 local, 2 CalDAV)
+//   <root>/<source>/<collection>/displayname, color, <name>.ics (one VCALENDAR, one VTODO)
+//
+// Guarantees about the user's files:
+// - A rewrite changes only the lines of the properties this store owns (SUMMARY, DESCRIPTION,
+//   PRIORITY, DUE, STATUS, COMPLETED, CREATED, DTSTAMP, LAST-MODIFIED, UID when missing, and the
+//   VALARMs that were removed or added); every other line stays byte for byte.
+// - Files are replaced atomically (temporary file, fsync, rename). A file whose contents changed
+//   since it was read is never overwritten (StoreErrorCode::conflict).
+// - A file that does not parse is skipped, logged at error level, and never rewritten or deleted.
+// - File names of new tasks derive from the UID but can never leave their collection's folder.
+//
+// Handles: saves and removals made with commit = false are pending in the handle that made them, seen
+// by its own fetches, and reach the disk only at commit(); other handles and processes see committed
+// files only. A commit that fails leaves every file as it was.
+//
+// Threads: every member may be called from any thread; calls on one handle are serialised by its
+// lock. Completions run on the process's store thread (never the caller's), one at a time. The
+// store-changed notification is posted on the handle's watcher thread, or, for a handle made with
+// watchForChanges = false, on the thread whose commit caused it, after the commit has returned its
+// lock. The handle must not be destroyed from inside one of its own completions or notifications.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "zarvo/platform/filesystem.h"
+#include "zarvo/reminders/file_watcher.h"
+#include "zarvo/reminders/records.h"
+#include "zarvo/reminders/store_error.h"
+
+namespace zarvo::reminders {
+
+enum class AuthorizationStatus { notDetermined = 0, restricted = 1, denied = 2, authorized = 3 };
+
+// Posted on platform::NotificationCenter::defaultCenter() with the EventStore as object, after this
+// handle's commits and when another program changes the files, coalesced: one burst, one post.
+inline constexpr std::string_view kEventStoreChangedNotification = "EKEventStoreChangedNotification";
+
+struct EventStoreOptions {
+  // The store's root. Default (empty): $XDG_DATA_HOME/zarvo/reminders, or
+  // ~/.local/share/zarvo/reminders when XDG_DATA_HOME is unset.
+  std::filesystem::path root;
+  // Default (null): platform::FileSystem::posix(). Tests pass a FaultInjectingFileSystem.
+  std::shared_ptr<platform::FileSystem> fileSystem;
+  // Watch the tree and post the store-changed notification for other programs' changes. Default
+  // true; without it only this handle's own commits are announced.
+  bool watchForChanges = true;
+  // What watches the tree when watchForChanges is set. Default (empty): makeInotifyWatcher. Tests
+  // pass a fake that announces changes when told to.
+  FileWatcherFactory fileWatcher;
+  // How long the tree must stay quiet before a burst of changes is announced. Default 100 ms.
+  std::chrono::milliseconds coalescingDelay{100};
+  // Where to keep what was read from the task files between processes (empty: nowhere). A process
+  // that starts often, such as a command-line program, then reads and parses only the files that
+  // changed since the last saveFileCache(); each file is still checked against its metadata, so a
+  // change by another program is always seen. Deleting the file is always safe.
+  std::filesystem::path fileCachePath;
+};
+
+// Which reminders a fetch answers. Made by the predicateFor... members.
+struct Predicate {
+  bool completed = false;  // completed reminders rather than incomplete ones
+  // Due-date range (incomplete) or completion-date range (completed); absent ends are open.
+  std::optional<Date> starting;
+  std::optional<Date> ending;
+  // Calendar identifiers; empty: every calendar.
+  std::vector<std::string> calendarIdentifiers;
+};
+
+class EventStore {
+ public:
+  explicit EventStore(EventStoreOptions options = {});
+  ~EventStore();
+  EventStore(const EventStore&) = delete;
+  EventStore& operator=(const EventStore&) = delete;
+
+  static std::filesystem::path defaultRoot();
+  // notDetermined while `root` does not exist; denied when it cannot be read and written;
+  // authorized otherwise. Only EntityType::reminder can be authorized.
+  static AuthorizationStatus authorizationStatusForEntityType(
+      EntityType type, const std::filesystem::path& root = defaultRoot());
+  AuthorizationStatus authorizationStatus(EntityType type) const;
+  // Creates the root with a local source and a calendar "Reminders" (the default) when it does not
+  // exist, then answers (granted, error) once on a store thread.
+  void requestAccessToEntityType(EntityType type,
+                                 std::function<void(bool granted, std::optional<StoreError> error)> completion);
+
+  const std::filesystem::path& root() const;
+
+  std::vector<std::shared_ptr<Source>> sources();
+  // Every reminder calendar, ordered by identifier. Never fails: an unreadable tree gives none.
+  std::vector<std::shared_ptr<Calendar>> calendarsForEntityType(EntityType type);
+  std::shared_ptr<Calendar> calendarWithIdentifier(std::string_view identifier);
+  // The calendar named in <root>/.default-calendar, when it exists.
+  std::shared_ptr<Calendar> defaultCalendarForNewReminders();
+  // Records `calendar` (a saved one) as the default. Throws StoreError.
+  void setDefaultCalendarForNewReminders(const std::shared_ptr<Calendar>& calendar);
+
+  // Calendars are written at once; `commit` is accepted for symmetry with reminders.
+  // saveCalendar creates the folder (in the calendar's source, or the first local source) and writes
+  // displayname and color. removeCalendar deletes the calendar's task files and metadata, then its
+  // folder when nothing else is left in it. Both throw StoreError.
+  void saveCalendar(const std::shared_ptr<Calendar>& calendar, bool commit);
+  void removeCalendar(const std::shared_ptr<Calendar>& calendar, bool commit);
+
+  // With commit = true the write, and every pending one of this handle, reaches the disk before the
+  // call returns; with false it waits for commit(). Validation (calendar present and writable,
+  // priority, due components) happens here; conflicts and I/O failures may surface at commit.
+  void saveReminder(const std::shared_ptr<Reminder>& reminder, bool commit);
+  void removeReminder(const std::shared_ptr<Reminder>& reminder, bool commit);
+  // Applies the pending writes in order. Throws StoreError (conflict, io, readOnly, notFound);
+  // then no file has changed and the writes stay pending (reset() drops them), except a write that
+  // met a conflict: it is dropped, since only re-reading the reminder can resolve it.
+  void commit();
+
+  // Picks up sources and calendars added, removed or changed on disk by others.
+  void refreshSourcesIfNecessary();
+  // Forgets handed-out calendars and pending writes; the next look-ups return fresh objects.
+  void reset();
+
+  Predicate predicateForIncompleteReminders(std::optional<Date> dueStarting, std::optional<Date> dueEnding,
+                                            const std::vector<std::shared_ptr<Calendar>>& calendars) const;
+  Predicate predicateForCompletedReminders(std::optional<Date> completionStarting,
+                                           std::optional<Date> completionEnding,
+                                           const std::vector<std::shared_ptr<Calendar>>& calendars) const;
+
+  // Answers once, on a store thread, with the matching reminders ordered by calendar identifier,
+  // then file name. Files that do not parse are left out (and logged). Returns at once.
+  void fetchRemindersMatchingPredicate(
+      const Predicate& predicate, std::function<void(std::vector<std::shared_ptr<Reminder>>)> completion);
+  // The same answer, synchronously on the caller's thread.
+  std::vector<std::shared_ptr<Reminder>> remindersMatchingPredicate(const Predicate& predicate);
+
+  // Writes what the process has read from this store's files to options.fileCachePath, when one is
+  // set, this handle has fetched (and so merged the saved copy), and anything changed since. Never throws: a copy that cannot be written
+  // is logged, and the next process reads the files instead.
+  void saveFileCache();
+
+  // The reminder with this UID in this handle's view, or null.
+  std::shared_ptr<Reminder> reminderWithExternalIdentifier(std::string_view uid);
+
+ private:
+  struct Impl;
+  std::shared_ptr<Impl> impl_;
+};
+
+}  // namespace zarvo::reminders

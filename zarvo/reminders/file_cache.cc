@@ -1,0 +1,482 @@
+#include "zarvo/reminders/internal/file_cache.h"
+
+#include <libical/ical.h>
+#include <unicode/uvernum.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace zarvo::reminders::detail {
+
+namespace fs = std::filesystem;
+using platform::FileInfo;
+
+namespace {
+
+// Bump whenever the layout below or what parseTodoFile extracts from a file changes: a copy written
+// by another version is then ignored rather than misread.
+constexpr uint32_t kFormatVersion = 2;
+constexpr std::string_view kMagic = "ZARVO FILE CACHE";
+// The readers whose results are stored: a copy made with other versions of them is not trusted.
+constexpr std::string_view kReaders = "libical " ICAL_VERSION ", ICU " U_ICU_VERSION;
+
+// A 64-bit checksum of the payload, eight bytes at a step: it only has to catch a torn or damaged
+// copy, not an adversary.
+uint64_t checksum(std::string_view bytes) {
+  uint64_t h = 0x9E3779B97F4A7C15ull ^ bytes.size();
+  auto mix = [&h](uint64_t word) {
+    h ^= word;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 32;
+  };
+  size_t i = 0;
+  for (; i + 8 <= bytes.size(); i += 8) {
+    uint64_t word;
+    std::memcpy(&word, bytes.data() + i, 8);
+    mix(word);
+  }
+  uint64_t tail = 0;
+  std::memcpy(&tail, bytes.data() + i, bytes.size() - i);
+  mix(tail);
+  return h;
+}
+
+class Writer {
+ public:
+  std::string out;
+
+  void u(uint64_t v) {
+    while (v >= 0x80) {
+      out.push_back(static_cast<char>((v & 0x7F) | 0x80));
+      v >>= 7;
+    }
+    out.push_back(static_cast<char>(v));
+  }
+  void s(int64_t v) { u((static_cast<uint64_t>(v) << 1) ^ static_cast<uint64_t>(v >> 63)); }
+  void str(std::string_view text) {
+    u(text.size());
+    out.append(text);
+  }
+  void optStr(const std::optional<std::string>& text) {
+    u(text ? 1 : 0);
+    if (text) str(*text);
+  }
+  void optInt(const std::optional<int64_t>& v) {
+    u(v ? 1 : 0);
+    if (v) s(*v);
+  }
+  void optDate(const std::optional<Date>& d) { optInt(d ? std::optional<int64_t>(d->time_since_epoch().count()) : std::nullopt); }
+  void components(const std::optional<platform::DateComponents>& c) {
+    u(c ? 1 : 0);
+    if (!c) return;
+    optStr(c->timeZone);
+    for (const auto* field : {&c->era, &c->year, &c->month, &c->day, &c->hour, &c->minute, &c->second,
+                              &c->nanosecond, &c->weekday}) {
+      optInt(*field);
+    }
+  }
+  void info(const FileInfo& i) {
+    u(i.size);
+    s(i.modifiedNs);
+    s(i.changedNs);
+    u(i.inode);
+    u(i.device);
+    u(i.mode);
+  }
+};
+
+// Reads what Writer wrote. Any read past the end, or a count larger than what is left, marks the
+// whole input bad; the caller checks `ok` once at the end.
+class Reader {
+ public:
+  explicit Reader(std::string_view in) : in_(in) {}
+  bool ok = true;
+
+  bool atEnd() const { return at_ == in_.size(); }
+  uint64_t u() {
+    uint64_t v = 0;
+    for (int shift = 0; shift < 64; shift += 7) {
+      if (at_ >= in_.size()) return fail();
+      const auto byte = static_cast<uint8_t>(in_[at_++]);
+      v |= static_cast<uint64_t>(byte & 0x7F) << shift;
+      if (!(byte & 0x80)) return v;
+    }
+    return fail();
+  }
+  int64_t s() {
+    const uint64_t v = u();
+    return static_cast<int64_t>(v >> 1) ^ -static_cast<int64_t>(v & 1);
+  }
+  // A count of items that take at least one byte each.
+  size_t count() {
+    const uint64_t n = u();
+    if (n > in_.size() - at_) return static_cast<size_t>(fail());
+    return static_cast<size_t>(n);
+  }
+  std::string str() {
+    const size_t n = count();
+    if (!ok) return {};
+    std::string text(in_.substr(at_, n));
+    at_ += n;
+    return text;
+  }
+  bool flag() { return u() != 0; }
+  std::optional<std::string> optStr() { return flag() ? std::optional<std::string>(str()) : std::nullopt; }
+  std::optional<int64_t> optInt() { return flag() ? std::optional<int64_t>(s()) : std::nullopt; }
+  std::optional<Date> optDate() {
+    const auto v = optInt();
+    return v ? std::optional<Date>(Date(Date::duration(*v))) : std::nullopt;
+  }
+  std::optional<platform::DateComponents> components() {
+    if (!flag()) return std::nullopt;
+    platform::DateComponents c;
+    c.timeZone = optStr();
+    for (auto* field : {&c.era, &c.year, &c.month, &c.day, &c.hour, &c.minute, &c.second, &c.nanosecond, &c.weekday}) {
+      *field = optInt();
+    }
+    return c;
+  }
+  FileInfo info() {
+    FileInfo i;
+    i.exists = true;
+    i.isRegular = true;
+    i.size = u();
+    i.modifiedNs = s();
+    i.changedNs = s();
+    i.inode = u();
+    i.device = u();
+    i.mode = static_cast<uint32_t>(u());
+    return i;
+  }
+
+ private:
+  uint64_t fail() {
+    ok = false;
+    at_ = in_.size();
+    return 0;
+  }
+  std::string_view in_;
+  size_t at_ = 0;
+};
+
+void writeFile(Writer& w, const std::string& relativePath, const FileInfo& info, const TodoFile& file) {
+  w.str(relativePath);
+  w.info(info);
+  w.str(file.content);
+  w.str(file.newline);
+  w.u(file.firstComponentBegin);
+  w.u(file.timezoneIds.size());
+  for (const auto& id : file.timezoneIds) w.str(id);
+  w.u(file.todos.size());
+  for (const TodoEntry& todo : file.todos) {
+    w.u(todo.begin);
+    w.u(todo.end);
+    w.u(todo.endLineBegin);
+    w.u(todo.recurrenceOverride ? 1 : 0);
+    w.u(todo.lines.size());
+    for (const PropertyLine& line : todo.lines) {
+      w.str(line.name);
+      w.u(line.begin);
+      w.u(line.end);
+      w.u(line.dropped ? 1 : 0);
+    }
+    w.u(todo.alarmOrigins.size());
+    for (const auto& origin : todo.alarmOrigins) {
+      w.u(origin->begin);
+      w.u(origin->end);
+    }
+    w.u(todo.alarms.size());
+    for (const AlarmValue& alarm : todo.alarms) {
+      w.optDate(alarm.absolute);
+      w.optInt(alarm.relative ? std::optional<int64_t>(alarm.relative->count()) : std::nullopt);
+      // The origin as an index into alarmOrigins, + 1; 0 for none.
+      const auto it = std::find(todo.alarmOrigins.begin(), todo.alarmOrigins.end(), alarm.origin);
+      w.u(alarm.origin && it != todo.alarmOrigins.end() ? static_cast<uint64_t>(it - todo.alarmOrigins.begin()) + 1 : 0);
+    }
+    const TodoFields& f = todo.fields;
+    w.str(f.uid);
+    w.u(f.hasUid ? 1 : 0);
+    w.str(f.title);
+    w.optStr(f.notes);
+    w.s(f.priority);
+    w.components(f.due);
+    w.u(f.completed ? 1 : 0);
+    w.str(f.status);
+    w.optDate(f.completionDate);
+    w.optDate(f.creationDate);
+    w.optDate(f.lastModified);
+    w.optInt(f.percentComplete);
+  }
+}
+
+// A relative path of plain names ("<source>/<collection>/<file>.ics"): nothing that could lead
+// outside the root.
+bool safeRelativePath(const fs::path& path) {
+  if (path.empty() || path.is_absolute()) return false;
+  for (const auto& part : path) {
+    if (part.empty() || part == "." || part == "..") return false;
+  }
+  return true;
+}
+
+bool readFile(Reader& r, const fs::path& root, std::pair<fs::path, FileCache::Entry>& out, std::string& why) {
+  const fs::path relative(r.str());
+  auto file = std::make_shared<TodoFile>();
+  out.second.info = r.info();
+  file->info = out.second.info;
+  file->content = r.str();
+  file->newline = r.str();
+  file->firstComponentBegin = r.u();
+  file->timezoneIds.resize(r.count());
+  for (auto& id : file->timezoneIds) id = r.str();
+  file->todos.resize(r.count());
+  const size_t size = file->content.size();
+  bool consistent = r.ok && safeRelativePath(relative) && file->info.size == size && file->firstComponentBegin <= size;
+  for (TodoEntry& todo : file->todos) {
+    if (!r.ok) break;
+    todo.begin = r.u();
+    todo.end = r.u();
+    todo.endLineBegin = r.u();
+    todo.recurrenceOverride = r.flag();
+    consistent = consistent && todo.begin <= todo.endLineBegin && todo.endLineBegin <= todo.end && todo.end <= size;
+    todo.lines.resize(r.count());
+    // Edits splice by these offsets: each line lies inside its VTODO, after the one before it.
+    size_t previousEnd = todo.begin;
+    for (PropertyLine& line : todo.lines) {
+      line.name = r.str();
+      line.begin = r.u();
+      line.end = r.u();
+      line.dropped = r.flag();
+      consistent = consistent && previousEnd <= line.begin && line.begin <= line.end && line.end <= todo.endLineBegin;
+      previousEnd = line.end;
+    }
+    const size_t origins = r.count();
+    todo.alarmOrigins.reserve(origins);
+    for (size_t i = 0; i < origins && r.ok; ++i) {
+      auto origin = std::make_shared<AlarmOrigin>();
+      origin->begin = r.u();
+      origin->end = r.u();
+      consistent = consistent && origin->begin <= origin->end && origin->end <= size;
+      todo.alarmOrigins.push_back(std::move(origin));
+    }
+    todo.alarms.resize(r.count());
+    for (AlarmValue& alarm : todo.alarms) {
+      alarm.absolute = r.optDate();
+      if (auto seconds = r.optInt()) alarm.relative = std::chrono::seconds(*seconds);
+      const uint64_t origin = r.u();
+      consistent = consistent && origin <= todo.alarmOrigins.size();
+      if (consistent && origin > 0) alarm.origin = todo.alarmOrigins[origin - 1];
+    }
+    TodoFields& f = todo.fields;
+    f.uid = r.str();
+    f.hasUid = r.flag();
+    f.title = r.str();
+    f.notes = r.optStr();
+    f.priority = static_cast<int>(r.s());
+    f.due = r.components();
+    f.completed = r.flag();
+    f.status = r.str();
+    f.completionDate = r.optDate();
+    f.creationDate = r.optDate();
+    f.lastModified = r.optDate();
+    if (auto percent = r.optInt()) f.percentComplete = static_cast<int>(*percent);
+  }
+  if (!r.ok) {
+    why = "the copy ends early";
+    return false;
+  }
+  if (!consistent) {
+    why = "an entry does not fit its file (" + relative.string() + ")";
+    return false;
+  }
+  file->path = root / relative;
+  out.first = file->path;
+  out.second.file = std::move(file);
+  return true;
+}
+
+std::string header(uint64_t payloadSize, uint64_t sum) {
+  Writer w;
+  w.out.append(kMagic);
+  w.u(kFormatVersion);
+  w.str(kReaders);
+  w.u(payloadSize);
+  w.u(sum);
+  return std::move(w.out);
+}
+
+}  // namespace
+
+FileCache& FileCache::shared() {
+  static FileCache cache;
+  return cache;
+}
+
+std::optional<FileCache::Entry> FileCache::find(const fs::path& path, const FileInfo& info) {
+  std::lock_guard lock(mu_);
+  auto folder = folders_.find(path.parent_path().native());
+  if (folder == folders_.end()) return std::nullopt;
+  auto it = folder->second.find(path.filename().native());
+  if (it == folder->second.end() || !it->second.info.sameVersion(info)) return std::nullopt;
+  return it->second;
+}
+
+void FileCache::store(const fs::path& path, Entry entry) {
+  std::lock_guard lock(mu_);
+  folders_[path.parent_path().native()][path.filename().native()] = std::move(entry);
+  ++generation_;
+}
+
+void FileCache::erase(const fs::path& path) {
+  std::lock_guard lock(mu_);
+  auto folder = folders_.find(path.parent_path().native());
+  if (folder != folders_.end() && folder->second.erase(path.filename().native()) > 0) ++generation_;
+}
+
+void FileCache::clear() {
+  std::lock_guard lock(mu_);
+  folders_.clear();
+  ++generation_;
+}
+
+void FileCache::lookUpFolder(const fs::path& folderPath, const std::vector<std::string>& names,
+                             const std::vector<FileInfo>& infos, std::vector<std::shared_ptr<const TodoFile>>& files,
+                             std::vector<size_t>& misses) {
+  std::lock_guard lock(mu_);
+  Folder& folder = folders_[folderPath.native()];
+  for (size_t i = 0; i < names.size(); ++i) {
+    auto it = folder.find(names[i]);
+    if (it != folder.end() && it->second.info.sameVersion(infos[i])) {
+      files[i] = it->second.file;
+    } else {
+      misses.push_back(i);
+    }
+  }
+  if (folder.size() > names.size() - misses.size()) {
+    // Some cached files were not listed: forget them. `names` is sorted.
+    const size_t before = folder.size();
+    std::erase_if(folder, [&](const auto& kv) { return !std::binary_search(names.begin(), names.end(), kv.first); });
+    if (folder.size() != before) ++generation_;
+  }
+}
+
+std::string FileCache::encode(const fs::path& root) {
+  Writer w;
+  std::lock_guard lock(mu_);
+  std::vector<std::pair<std::string, const Entry*>> entries;
+  for (const auto& [folder, files] : folders_) {
+    const fs::path relativeFolder = fs::path(folder).lexically_relative(root);
+    if (relativeFolder.empty() || !safeRelativePath(relativeFolder)) continue;
+    for (const auto& [name, entry] : files) {
+      if (entry.file) entries.emplace_back((relativeFolder / name).string(), &entry);
+    }
+  }
+  std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  w.u(entries.size());
+  for (const auto& [relative, entry] : entries) writeFile(w, relative, entry->info, *entry->file);
+  return frame(w.out);
+}
+
+std::string FileCache::frame(std::string_view payload) {
+  std::string out = header(payload.size(), checksum(payload));
+  out.append(payload);
+  return out;
+}
+
+std::optional<std::string_view> FileCache::payloadOf(std::string_view bytes, std::string& why) {
+  if (!bytes.starts_with(kMagic)) {
+    why = "not a file cache";
+    return std::nullopt;
+  }
+  Reader head(bytes.substr(kMagic.size()));
+  const uint64_t version = head.u();
+  const std::string readers = head.str();
+  const uint64_t payloadSize = head.u();
+  const uint64_t sum = head.u();
+  if (!head.ok || version != kFormatVersion || readers != kReaders) {
+    why = "written by another version";
+    return std::nullopt;
+  }
+  // The payload is what follows the header, which is as long as a header with these values.
+  const size_t headerSize = header(payloadSize, sum).size();
+  if (bytes.size() != headerSize + payloadSize) {
+    why = "the copy has the wrong length";
+    return std::nullopt;
+  }
+  const std::string_view payload = bytes.substr(headerSize);
+  if (checksum(payload) != sum) {
+    why = "the checksum does not match";
+    return std::nullopt;
+  }
+  return payload;
+}
+
+std::optional<std::vector<std::pair<fs::path, FileCache::Entry>>> FileCache::decode(std::string_view bytes,
+                                                                                    const fs::path& root,
+                                                                                    std::string& why) {
+  const auto payload = payloadOf(bytes, why);
+  if (!payload) return std::nullopt;
+  Reader r(*payload);
+  std::vector<std::pair<fs::path, Entry>> entries(r.count());
+  for (auto& entry : entries) {
+    if (!readFile(r, root, entry, why)) return std::nullopt;
+  }
+  if (!r.ok || !r.atEnd()) {
+    why = "the copy does not end where it should";
+    return std::nullopt;
+  }
+  return entries;
+}
+
+bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const fs::path& root, std::string& why) {
+  auto forget = [&] {
+    // Whatever was saved there before is gone or unusable: the next save must write.
+    std::lock_guard lock(mu_);
+    savedAt_.erase(cachePath.native());
+    return false;
+  };
+  std::string bytes;
+  if (auto e = fs.readFile(cachePath, bytes)) {
+    why = e.message();
+    return forget();
+  }
+  auto entries = decode(bytes, root, why);
+  if (!entries) return forget();
+  std::lock_guard lock(mu_);
+  for (auto& [path, entry] : *entries) {
+    // What this process read itself is at least as fresh.
+    folders_[path.parent_path().native()].try_emplace(path.filename().native(), std::move(entry));
+  }
+  savedAt_[cachePath.native()] = generation_;
+  return true;
+}
+
+std::error_code FileCache::save(platform::FileSystem& fs, const fs::path& cachePath, const fs::path& root) {
+  uint64_t generation;
+  {
+    std::lock_guard lock(mu_);
+    generation = generation_;
+    auto it = savedAt_.find(cachePath.native());
+    if (it != savedAt_.end() && it->second == generation) return {};
+  }
+  const std::string bytes = encode(root);
+  fs::path temporary = cachePath;
+  temporary += ".tmp-" + std::to_string(::getpid());
+  std::unique_ptr<platform::WritableFile> file;
+  fs.removeFile(temporary);  // a leftover of a process that died with our pid
+  if (auto e = fs.newWritableFile(temporary, 0600, file)) return e;
+  std::error_code e = file->append(bytes);
+  if (auto closed = file->close(); !e) e = closed;
+  if (!e) e = fs.rename(temporary, cachePath);
+  if (e) {
+    fs.removeFile(temporary);
+    return e;
+  }
+  std::lock_guard lock(mu_);
+  // Changes made while writing are not in the copy: leave them to the next save.
+  savedAt_[cachePath.native()] = generation;
+  return {};
+}
+
+}  // namespace zarvo::reminders::detail

@@ -1,0 +1,371 @@
+#include "zarvo/reminders/internal/file_cache.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+
+#include "zarvo/reminders/event_store.h"
+#include "zarvo/testing/reminders_store.h"
+
+namespace zarvo::reminders::detail {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::readFile;
+using testing::TempDir;
+using testing::writeFile;
+
+fs::path fixtures() { return fs::path(std::getenv("ZARVO_SOURCE_DIR")) / "tests" / "fixtures" / "vtodo"; }
+
+// Counts the task files read and the files created, to tell a cache hit from a read.
+class CountingFileSystem final : public platform::FileSystem {
+ public:
+  std::atomic<int> reads{0};
+  std::atomic<int> creations{0};
+
+  std::error_code readFile(const fs::path& p, std::string& c) override {
+    if (p.extension() == ".ics") ++reads;
+    return base_->readFile(p, c);
+  }
+  std::error_code readFileWithInfo(const fs::path& p, std::string& c, platform::FileInfo& i) override {
+    if (p.extension() == ".ics") ++reads;
+    return base_->readFileWithInfo(p, c, i);
+  }
+  std::error_code stat(const fs::path& p, platform::FileInfo& i) override { return base_->stat(p, i); }
+  std::error_code listDirectory(const fs::path& p, std::vector<platform::DirectoryEntry>& e) override {
+    return base_->listDirectory(p, e);
+  }
+  std::error_code listDirectoryWithInfo(const fs::path& p, std::vector<platform::DirectoryEntry>& e) override {
+    return base_->listDirectoryWithInfo(p, e);
+  }
+  std::error_code newWritableFile(const fs::path& p, uint32_t m, std::unique_ptr<platform::WritableFile>& f) override {
+    ++creations;
+    return base_->newWritableFile(p, m, f);
+  }
+  std::error_code rename(const fs::path& a, const fs::path& b) override { return base_->rename(a, b); }
+  std::error_code removeFile(const fs::path& p) override { return base_->removeFile(p); }
+  std::error_code createDirectory(const fs::path& p) override { return base_->createDirectory(p); }
+  std::error_code removeDirectory(const fs::path& p) override { return base_->removeDirectory(p); }
+  std::error_code syncDirectory(const fs::path& p) override { return base_->syncDirectory(p); }
+  bool isReadableAndWritable(const fs::path& p) override { return base_->isReadableAndWritable(p); }
+
+ private:
+  std::shared_ptr<platform::FileSystem> base_ = platform::FileSystem::posix();
+};
+
+std::shared_ptr<const TodoFile> parsed(const fs::path& path) {
+  platform::FileInfo info;
+  std::string content;
+  EXPECT_FALSE(platform::FileSystem::posix()->readFileWithInfo(path, content, info)) << path;
+  std::string error;
+  auto file = parseTodoFile(path, std::move(content), info, error);
+  EXPECT_NE(file, nullptr) << path << ": " << error;
+  return file;
+}
+
+void expectSameFile(const TodoFile& a, const TodoFile& b) {
+  EXPECT_EQ(a.path, b.path);
+  EXPECT_EQ(a.content, b.content);
+  EXPECT_TRUE(a.info.sameVersion(b.info));
+  EXPECT_EQ(a.info.mode, b.info.mode);
+  EXPECT_EQ(a.newline, b.newline);
+  EXPECT_EQ(a.timezoneIds, b.timezoneIds);
+  EXPECT_EQ(a.firstComponentBegin, b.firstComponentBegin);
+  ASSERT_EQ(a.todos.size(), b.todos.size());
+  for (size_t i = 0; i < a.todos.size(); ++i) {
+    const TodoEntry& x = a.todos[i];
+    const TodoEntry& y = b.todos[i];
+    EXPECT_EQ(std::tie(x.begin, x.end, x.endLineBegin, x.recurrenceOverride),
+              std::tie(y.begin, y.end, y.endLineBegin, y.recurrenceOverride));
+    ASSERT_EQ(x.lines.size(), y.lines.size());
+    for (size_t l = 0; l < x.lines.size(); ++l) {
+      EXPECT_EQ(std::tie(x.lines[l].name, x.lines[l].begin, x.lines[l].end, x.lines[l].dropped),
+                std::tie(y.lines[l].name, y.lines[l].begin, y.lines[l].end, y.lines[l].dropped));
+    }
+    ASSERT_EQ(x.alarms.size(), y.alarms.size());
+    ASSERT_EQ(x.alarmOrigins.size(), y.alarmOrigins.size());
+    for (size_t k = 0; k < x.alarms.size(); ++k) {
+      EXPECT_EQ(x.alarms[k].absolute, y.alarms[k].absolute);
+      EXPECT_EQ(x.alarms[k].relative, y.alarms[k].relative);
+      ASSERT_EQ(x.alarms[k].origin == nullptr, y.alarms[k].origin == nullptr);
+      if (x.alarms[k].origin) {
+        EXPECT_EQ(x.alarms[k].origin->begin, y.alarms[k].origin->begin);
+        // The alarm still shares its origin with the entry's list, as a parsed one does.
+        EXPECT_EQ(y.alarms[k].origin, y.alarmOrigins[k]);
+      }
+    }
+    const TodoFields& f = x.fields;
+    const TodoFields& g = y.fields;
+    EXPECT_EQ(std::tie(f.uid, f.hasUid, f.title, f.notes, f.priority, f.due, f.completed, f.status),
+              std::tie(g.uid, g.hasUid, g.title, g.notes, g.priority, g.due, g.completed, g.status));
+    EXPECT_EQ(std::tie(f.completionDate, f.creationDate, f.lastModified, f.percentComplete),
+              std::tie(g.completionDate, g.creationDate, g.lastModified, g.percentComplete));
+  }
+}
+
+// Every fixture, from every client, survives the trip through the saved form unchanged, and an
+// edit made from the copy is the edit made from the original.
+TEST(FileCache, EveryFixtureRoundTrips) {
+  TempDir dir;
+  const fs::path root = dir.path() / "reminders";
+  fs::create_directories(root / "src");
+  fs::copy(fixtures(), root / "src", fs::copy_options::recursive);
+  // Lines libical drops (empty values) ahead of the lines read: edits depend on knowing which is which.
+  writeFile(root / "src" / "dropped.ics",
+            "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:\r\nUID:dropped\r\nSUMMARY:\r\nsummary :Read\r\n"
+            "DESCRIPTION;LANGUAGE=en:\r\nDESCRIPTION:Notes\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
+  FileCache cache;
+  std::map<fs::path, std::shared_ptr<const TodoFile>> originals;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    if (entry.path().extension() != ".ics") continue;
+    auto file = parsed(entry.path());
+    if (!file) continue;
+    originals[entry.path()] = file;
+    cache.store(entry.path(), FileCache::Entry{file->info, file});
+  }
+  ASSERT_GT(originals.size(), 10u);
+
+  std::string why;
+  auto decoded = FileCache::decode(cache.encode(root), root, why);
+  ASSERT_TRUE(decoded) << why;
+  ASSERT_EQ(decoded->size(), originals.size());
+  size_t alarms = 0, timezones = 0;
+  for (const auto& [path, entry] : *decoded) {
+    SCOPED_TRACE(path.string());
+    ASSERT_TRUE(originals.contains(path));
+    const TodoFile& original = *originals[path];
+    expectSameFile(original, *entry.file);
+    for (size_t i = 0; i < original.todos.size(); ++i) {
+      alarms += original.todos[i].alarms.size();
+      if (original.todos[i].recurrenceOverride) continue;
+      DesiredTodo want;
+      want.uid = original.todos[i].fields.uid;
+      want.title = "Edited";
+      want.alarms = entry.file->todos[i].alarms;
+      want.now = Date(std::chrono::seconds(1'700'000'000));
+      DesiredTodo same = want;
+      same.alarms = original.todos[i].alarms;
+      EXPECT_EQ(editTodo(*entry.file, i, want), editTodo(original, i, same));
+    }
+    timezones += original.timezoneIds.size();
+  }
+  // The fixtures exercise the parts that carry offsets and shared origins.
+  EXPECT_GT(alarms, 0u);
+  EXPECT_GT(timezones, 0u);
+}
+
+// A torn, truncated or damaged copy is refused as a whole, never partly trusted.
+TEST(FileCache, DamagedCopiesAreRefused) {
+  TempDir dir;
+  const fs::path root = dir.path();
+  fs::create_directories(root / "local" / "list");
+  fs::copy(fixtures() / "todoman" / "personal", root / "local" / "list", fs::copy_options::recursive);
+  FileCache cache;
+  for (const auto& entry : fs::directory_iterator(root / "local" / "list")) {
+    if (entry.path().extension() == ".ics") {
+      auto parsedFile = parsed(entry.path());
+      cache.store(entry.path(), FileCache::Entry{parsedFile->info, parsedFile});
+    }
+  }
+  const std::string good = cache.encode(root);
+  std::string why;
+  ASSERT_TRUE(FileCache::decode(good, root, why)) << why;
+
+  for (size_t length = 0; length < good.size(); length += std::max<size_t>(1, good.size() / 97)) {
+    EXPECT_FALSE(FileCache::decode(std::string_view(good).substr(0, length), root, why)) << length;
+  }
+  for (size_t at = 0; at < good.size(); at += std::max<size_t>(1, good.size() / 211)) {
+    std::string damaged = good;
+    damaged[at] = static_cast<char>(damaged[at] ^ 0x20);
+    EXPECT_FALSE(FileCache::decode(damaged, root, why)) << "byte " << at;
+  }
+  EXPECT_FALSE(FileCache::decode(good + "x", root, why));
+  EXPECT_FALSE(FileCache::decode("", root, why));
+}
+
+// Only files under the store's root are written, and only with paths relative to it.
+TEST(FileCache, KeepsOnlyTheRootsFiles) {
+  TempDir dir;
+  for (const char* root : {"a", "b"}) {
+    fs::create_directories(dir.path() / root / "local" / "work");
+    fs::copy(fixtures() / "todoman" / "work", dir.path() / root / "local" / "work", fs::copy_options::recursive);
+  }
+  FileCache cache;
+  size_t perRoot = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
+    if (entry.path().extension() != ".ics") continue;
+    auto file = parsed(entry.path());
+    cache.store(entry.path(), FileCache::Entry{file->info, file});
+    if (entry.path().string().starts_with((dir.path() / "a").string())) ++perRoot;
+  }
+  const std::string bytes = cache.encode(dir.path() / "a");
+  EXPECT_EQ(bytes.find((dir.path() / "a").string()), std::string::npos) << "absolute paths are not kept";
+  std::string why;
+  // Decoded under another root, the same relative paths land there.
+  auto decoded = FileCache::decode(bytes, dir.path() / "c", why);
+  ASSERT_TRUE(decoded) << why;
+  EXPECT_EQ(decoded->size(), perRoot);
+  for (const auto& [path, entry] : *decoded) {
+    EXPECT_TRUE(path.string().starts_with((dir.path() / "c" / "local" / "work").string())) << path;
+    EXPECT_EQ(entry.file->path, path);
+  }
+}
+
+class StoreFileCacheTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    clearSharedFileCache();
+    EventStore store(options());
+    testing::createStore(store);
+    calendar_ = store.defaultCalendarForNewReminders()->calendarIdentifier();
+    for (int i = 0; i < 5; ++i) {
+      auto r = Reminder::reminderWithEventStore(store);
+      r->setCalendar(store.defaultCalendarForNewReminders());
+      r->setTitle("Task " + std::to_string(i));
+      store.saveReminder(r, true);
+    }
+  }
+  void TearDown() override { clearSharedFileCache(); }
+
+  EventStoreOptions options() {
+    EventStoreOptions o = testing::optionsFor(dir_.path() / "reminders");
+    o.fileCachePath = dir_.path() / "files.cache";
+    o.fileSystem = fs_;
+    return o;
+  }
+
+  // What a new process sees: nothing in memory, a fresh handle.
+  std::vector<std::string> titlesInNewProcess() {
+    clearSharedFileCache();
+    EventStore store(options());
+    std::vector<std::string> titles;
+    for (const auto& r : store.remindersMatchingPredicate(store.predicateForIncompleteReminders({}, {}, {}))) {
+      titles.push_back(r->title());
+    }
+    store.saveFileCache();
+    return titles;
+  }
+
+  fs::path folder() const { return dir_.path() / "reminders" / calendar_; }
+
+  TempDir dir_;
+  std::shared_ptr<CountingFileSystem> fs_ = std::make_shared<CountingFileSystem>();
+  std::string calendar_;
+};
+
+TEST_F(StoreFileCacheTest, NextProcessReadsOnlyChangedFiles) {
+  EXPECT_EQ(titlesInNewProcess().size(), 5u);
+  fs_->reads = 0;
+  EXPECT_EQ(titlesInNewProcess().size(), 5u);
+  EXPECT_EQ(fs_->reads, 0) << "unchanged files come from the saved copy";
+
+  // Another program rewrites one file, keeping its size: its metadata still tells.
+  fs::path changed;
+  for (const auto& entry : fs::directory_iterator(folder())) {
+    if (entry.path().extension() == ".ics" && readFile(entry.path()).find("Task 3") != std::string::npos) {
+      changed = entry.path();
+    }
+  }
+  std::string text = readFile(changed);
+  text.replace(text.find("Task 3"), 6, "Task X");
+  writeFile(changed, text);
+  fs_->reads = 0;
+  auto titles = titlesInNewProcess();
+  EXPECT_EQ(fs_->reads, 1);
+  EXPECT_NE(std::find(titles.begin(), titles.end(), "Task X"), titles.end());
+  EXPECT_EQ(std::find(titles.begin(), titles.end(), "Task 3"), titles.end());
+}
+
+TEST_F(StoreFileCacheTest, DeletedFilesLeaveTheCopy) {
+  titlesInNewProcess();
+  for (const auto& entry : fs::directory_iterator(folder())) {
+    if (entry.path().extension() == ".ics") {
+      fs::remove(entry.path());
+      break;
+    }
+  }
+  EXPECT_EQ(titlesInNewProcess().size(), 4u);
+  std::string why;
+  auto decoded = FileCache::decode(readFile(dir_.path() / "files.cache"), dir_.path() / "reminders", why);
+  ASSERT_TRUE(decoded) << why;
+  EXPECT_EQ(decoded->size(), 4u);
+}
+
+TEST_F(StoreFileCacheTest, UnchangedCacheIsNotRewrittenUnlessItWentMissing) {
+  titlesInNewProcess();
+  fs_->creations = 0;
+  titlesInNewProcess();
+  EXPECT_EQ(fs_->creations, 0);
+  // Deleted while this process still holds everything in memory: the next handle writes it again.
+  fs::remove(dir_.path() / "files.cache");
+  {
+    EventStore store(options());
+    store.remindersMatchingPredicate(store.predicateForIncompleteReminders({}, {}, {}));
+    store.saveFileCache();
+  }
+  EXPECT_TRUE(fs::exists(dir_.path() / "files.cache"));
+}
+
+// A process that only writes (adds a task without listing) keeps the saved copy whole: the next one
+// reads just the new file.
+TEST_F(StoreFileCacheTest, WritingWithoutFetchingKeepsTheCopy) {
+  titlesInNewProcess();
+  clearSharedFileCache();
+  {
+    EventStore store(options());
+    auto r = Reminder::reminderWithEventStore(store);
+    r->setCalendar(store.defaultCalendarForNewReminders());
+    r->setTitle("Added");
+    store.saveReminder(r, true);
+    store.saveFileCache();
+  }
+  fs_->reads = 0;
+  EXPECT_EQ(titlesInNewProcess().size(), 6u);
+  EXPECT_EQ(fs_->reads, 1);
+}
+
+TEST_F(StoreFileCacheTest, DamagedCopyFallsBackToTheFiles) {
+  titlesInNewProcess();
+  std::string bytes = readFile(dir_.path() / "files.cache");
+  bytes[bytes.size() / 2] = static_cast<char>(bytes[bytes.size() / 2] ^ 1);
+  writeFile(dir_.path() / "files.cache", bytes);
+  fs_->reads = 0;
+  EXPECT_EQ(titlesInNewProcess().size(), 5u);
+  EXPECT_EQ(fs_->reads, 5);
+  // ...and the copy is whole again afterwards.
+  fs_->reads = 0;
+  EXPECT_EQ(titlesInNewProcess().size(), 5u);
+  EXPECT_EQ(fs_->reads, 0);
+}
+
+TEST_F(StoreFileCacheTest, EditingFromTheCopyKeepsConflictDetection) {
+  titlesInNewProcess();
+  clearSharedFileCache();
+  fs_->reads = 0;
+  EventStore store(options());
+  auto reminders = store.remindersMatchingPredicate(store.predicateForIncompleteReminders({}, {}, {}));
+  ASSERT_EQ(reminders.size(), 5u);
+  EXPECT_EQ(fs_->reads, 0);
+  // The file changes behind the copy's back after it was loaded: the save must refuse.
+  const auto& r = reminders.front();
+  fs::path path;
+  for (const auto& entry : fs::directory_iterator(folder())) {
+    if (readFile(entry.path()).find(r->calendarItemExternalIdentifier()) != std::string::npos) path = entry.path();
+  }
+  writeFile(path, readFile(path) + "\r\n");
+  r->setTitle("Mine");
+  try {
+    store.saveReminder(r, true);
+    FAIL() << "expected a conflict";
+  } catch (const StoreError& e) {
+    EXPECT_EQ(e.code(), StoreErrorCode::conflict);
+  }
+  // An unchanged one saves, from the copy, exactly as from the file.
+  reminders[1]->setTitle("Renamed");
+  store.saveReminder(reminders[1], true);
+  EXPECT_EQ(titlesInNewProcess().size(), 5u);
+}
+
+}  // namespace
+}  // namespace zarvo::reminders::detail

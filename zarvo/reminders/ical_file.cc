@@ -1,0 +1,798 @@
+#include "zarvo/reminders/internal/ical_file.h"
+
+#include <libical/ical.h>
+#include <unicode/timezone.h>
+#include <unicode/vtzone.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <random>
+#include <tuple>
+#include <unordered_map>
+
+#include "zarvo/platform/log.h"
+#include "zarvo/reminders/store_error.h"
+
+namespace zarvo::reminders::detail {
+
+namespace {
+
+using std::chrono::days;
+using std::chrono::sys_days;
+
+const platform::Log& log() {
+  static const platform::Log instance("org.zarvo.ZarvoKit", "reminders");
+  return instance;
+}
+
+std::string upper(std::string out) {
+  for (char& c : out) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return out;
+}
+
+// The blanks libical trims from the end of a line and of a property name (C's isspace).
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+// The length of the fold at text[i] (CRLF or LF, then a space or tab, which readers remove), or 0.
+size_t foldAt(std::string_view text, size_t i) {
+  const size_t lineBreak = text.compare(i, 2, "\r\n") == 0 ? 2 : text[i] == '\n' ? 1 : 0;
+  if (lineBreak == 0 || i + lineBreak >= text.size()) return 0;
+  const char next = text[i + lineBreak];
+  return next == ' ' || next == '\t' ? lineBreak + 1 : 0;
+}
+
+// A content line (folds and terminator included) as a reader sees it: folds undone, trailing blanks
+// and the terminator dropped.
+std::string unfold(std::string_view raw) {
+  std::string out;
+  if (raw.find('\n') + 1 >= raw.size()) {  // one physical line
+    out = raw;
+  } else {
+    for (size_t i = 0; i < raw.size(); ++i) {
+      if (const size_t fold = foldAt(raw, i)) {
+        i += fold - 1;
+      } else {
+        out += raw[i];
+      }
+    }
+  }
+  while (!out.empty() && isBlank(out.back())) out.pop_back();
+  return out;
+}
+
+// The name of a content line as libical reads it, upper-case: the text before the first ';' or ':'
+// once folds are undone, without the blanks before the separator. libical compares names regardless
+// of case and ignores those blanks, so "summary :x" is a SUMMARY line. `separator` gets the offset
+// of the separator in `raw`, npos when there is none.
+std::string nameOf(std::string_view raw, size_t& separator) {
+  std::string name;
+  separator = raw.find_first_of(";:\n");
+  if (separator != std::string_view::npos && raw[separator] != '\n') {  // no fold before the separator
+    name.assign(raw, 0, separator);
+  } else {
+    separator = std::string_view::npos;
+    for (size_t i = 0; i < raw.size(); ++i) {
+      if (raw[i] == ';' || raw[i] == ':') {
+        separator = i;
+        break;
+      }
+      if (const size_t fold = foldAt(raw, i)) {
+        i += fold - 1;
+      } else {
+        name += raw[i];
+      }
+    }
+  }
+  while (!name.empty() && isBlank(name.back())) name.pop_back();
+  return upper(std::move(name));
+}
+
+// The properties the store owns, by libical's kind and name. iCalendar allows each once in a VTODO.
+struct OwnedProperty {
+  icalproperty_kind kind;
+  std::string_view name;
+};
+constexpr OwnedProperty kOwned[] = {
+    {ICAL_UID_PROPERTY, "UID"},
+    {ICAL_SUMMARY_PROPERTY, "SUMMARY"},
+    {ICAL_DESCRIPTION_PROPERTY, "DESCRIPTION"},
+    {ICAL_PRIORITY_PROPERTY, "PRIORITY"},
+    {ICAL_DUE_PROPERTY, "DUE"},
+    {ICAL_STATUS_PROPERTY, "STATUS"},
+    {ICAL_COMPLETED_PROPERTY, "COMPLETED"},
+    {ICAL_PERCENTCOMPLETE_PROPERTY, "PERCENT-COMPLETE"},
+    {ICAL_CREATED_PROPERTY, "CREATED"},
+    {ICAL_DTSTAMP_PROPERTY, "DTSTAMP"},
+    {ICAL_LASTMODIFIED_PROPERTY, "LAST-MODIFIED"},
+};
+constexpr size_t kOwnedCount = std::size(kOwned);
+
+// The index in kOwned of a property name, or kOwnedCount.
+size_t ownedIndex(std::string_view name) {
+  for (size_t i = 0; i < kOwnedCount; ++i) {
+    if (kOwned[i].name == name) return i;
+  }
+  return kOwnedCount;
+}
+
+bool isUtcZone(std::string_view zone) {
+  return zone == "UTC" || zone == "GMT" || zone == "Etc/UTC" || zone == "Etc/GMT" || zone == "Z" ||
+         zone == "Etc/Universal" || zone == "Universal" || zone == "Zulu" || zone == "Etc/Zulu";
+}
+
+// Frees what libical allocates, when it goes out of scope.
+struct ComponentDeleter {
+  void operator()(icalcomponent* c) const { icalcomponent_free(c); }
+};
+struct PropertyDeleter {
+  void operator()(icalproperty* p) const { icalproperty_free(p); }
+};
+using ComponentPtr = std::unique_ptr<icalcomponent, ComponentDeleter>;
+using PropertyPtr = std::unique_ptr<icalproperty, PropertyDeleter>;
+
+std::string takeString(char* s) {
+  std::string out = s != nullptr ? s : "";
+  std::free(s);
+  return out;
+}
+
+// libical writes "\r\n"; lines we add follow the file's own terminator.
+std::string withNewline(std::string text, std::string_view newline) {
+  if (newline == "\r\n") return text;
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    out += text[i];
+  }
+  return out;
+}
+
+std::string serialize(PropertyPtr p, std::string_view newline) {
+  return withNewline(takeString(icalproperty_as_ical_string_r(p.get())), newline);
+}
+
+struct icaltimetype utcTime(Date date) {
+  auto secs = std::chrono::floor<std::chrono::seconds>(date);
+  auto day = std::chrono::floor<days>(secs);
+  std::chrono::year_month_day ymd(day);
+  std::chrono::hh_mm_ss hms(secs - day);
+  struct icaltimetype t = icaltime_null_time();
+  t.year = static_cast<int>(ymd.year());
+  t.month = static_cast<int>(static_cast<unsigned>(ymd.month()));
+  t.day = static_cast<int>(static_cast<unsigned>(ymd.day()));
+  t.hour = static_cast<int>(hms.hours().count());
+  t.minute = static_cast<int>(hms.minutes().count());
+  t.second = static_cast<int>(hms.seconds().count());
+  t.zone = icaltimezone_get_utc_timezone();
+  return t;
+}
+
+std::optional<std::string> tzidOf(icalproperty* p) {
+  icalparameter* param = icalproperty_get_first_parameter(p, ICAL_TZID_PARAMETER);
+  if (param == nullptr) return std::nullopt;
+  const char* tzid = icalparameter_get_tzid(param);
+  if (tzid == nullptr) return std::nullopt;
+  return std::string(tzid);
+}
+
+std::optional<Date> instantOf(icalproperty* p, struct icaltimetype t) {
+  if (icaltime_is_null_time(t) || t.year <= 0) return std::nullopt;
+  if (t.is_date) return utcDate(t.year, t.month, t.day, 0, 0, 0);
+  if (icaltime_is_utc(t)) return utcDate(t.year, t.month, t.day, t.hour, t.minute, t.second);
+  platform::DateComponents c{.year = t.year, .month = t.month, .day = t.day, .hour = t.hour,
+                             .minute = t.minute, .second = t.second};
+  if (auto tzid = tzidOf(p)) {
+    if (auto zone = resolveTzid(*tzid)) {
+      if (auto cal = platform::DateCalendar::inZone(*zone)) return cal->date(c);
+    }
+  }
+  return platform::DateCalendar::current().date(c);
+}
+
+// Reads the owned values of a VTODO parsed by libical.
+void readFields(icalcomponent* todo, std::string_view fileText, TodoEntry& entry) {
+  TodoFields& f = entry.fields;
+  if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_UID_PROPERTY)) {
+    if (const char* uid = icalproperty_get_uid(p); uid != nullptr && *uid != '\0') {
+      f.uid = uid;
+      f.hasUid = true;
+    }
+  }
+  if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_SUMMARY_PROPERTY)) {
+    if (const char* s = icalproperty_get_summary(p)) f.title = s;
+  }
+  if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_DESCRIPTION_PROPERTY)) {
+    if (const char* s = icalproperty_get_description(p)) f.notes = std::string(s);
+  }
+  if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_PRIORITY_PROPERTY)) {
+    int priority = icalproperty_get_priority(p);
+    f.priority = priority >= 0 && priority <= 9 ? priority : 0;
+  }
+  if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_DUE_PROPERTY)) {
+    struct icaltimetype t = icalproperty_get_due(p);
+    if (!icaltime_is_null_time(t) && t.year > 0) {
+      platform::DateComponents c{.year = t.year, .month = t.month, .day = t.day};
+      if (!t.is_date) {
+        c.hour = t.hour;
+        c.minute = t.minute;
+        c.second = t.second;
+        if (icaltime_is_utc(t)) {
+          c.timeZone = "UTC";
+        } else if (auto tzid = tzidOf(p)) {
+          // An unknown zone reads as floating wall-clock time; the DUE line itself stays as written
+          // until the due date is changed.
+          c.timeZone = resolveTzid(*tzid, fileText);
+        }
+      }
+      f.due = c;
+    }
+  }
+  if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_STATUS_PROPERTY)) {
+    if (const char* s = icalproperty_get_value_as_string(p)) f.status = upper(s);
+  }
+  if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_COMPLETED_PROPERTY)) {
+    f.completionDate = instantOf(p, icalproperty_get_completed(p));
+  }
+  f.completed = f.status == "COMPLETED" || (f.status.empty() && f.completionDate.has_value());
+  if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_CREATED_PROPERTY)) {
+    f.creationDate = instantOf(p, icalproperty_get_created(p));
+  }
+  if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_LASTMODIFIED_PROPERTY)) {
+    f.lastModified = instantOf(p, icalproperty_get_lastmodified(p));
+  }
+  if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_PERCENTCOMPLETE_PROPERTY)) {
+    f.percentComplete = icalproperty_get_percentcomplete(p);
+  }
+  entry.recurrenceOverride = icalcomponent_get_first_property(todo, ICAL_RECURRENCEID_PROPERTY) != nullptr;
+
+  size_t i = 0;
+  for (icalcomponent* a = icalcomponent_get_first_component(todo, ICAL_VALARM_COMPONENT);
+       a != nullptr && i < entry.alarmOrigins.size();
+       a = icalcomponent_get_next_component(todo, ICAL_VALARM_COMPONENT), ++i) {
+    AlarmValue v;
+    v.origin = entry.alarmOrigins[i];
+    if (icalproperty* p = icalcomponent_get_first_property(a, ICAL_TRIGGER_PROPERTY)) {
+      struct icaltriggertype trigger = icalproperty_get_trigger(p);
+      if (!icaltime_is_null_time(trigger.time)) {
+        v.absolute = instantOf(p, trigger.time);
+      } else {
+        v.relative = std::chrono::seconds(icaldurationtype_as_int(trigger.duration));
+      }
+    }
+    entry.alarms.push_back(std::move(v));
+  }
+}
+
+struct RawLine {
+  size_t begin, end;
+  std::string name;
+  std::string value;  // only for BEGIN/END
+};
+
+// Marks the owned lines of `entry` that libical dropped, and checks that libical read the same
+// lines of each owned property, and as many VALARMs, as the line scan found. libical keeps the file's
+// order and, for an owned property, reads one line as one property, or drops it with a "No value
+// for NAME property" error in its place.
+bool matchLibical(icalcomponent* todo, TodoEntry& entry, std::string& error) {
+  std::vector<uint8_t> owner(entry.lines.size());  // each line's index in kOwned
+  for (size_t l = 0; l < entry.lines.size(); ++l) owner[l] = static_cast<uint8_t>(ownedIndex(entry.lines[l].name));
+  std::array<size_t, kOwnedCount> next{};  // per owned property: where its next line is looked for
+  for (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_ANY_PROPERTY); p != nullptr;
+       p = icalcomponent_get_next_property(todo, ICAL_ANY_PROPERTY)) {
+    const icalproperty_kind kind = icalproperty_isa(p);
+    size_t i = 0;
+    bool dropped = false;
+    if (kind == ICAL_XLICERROR_PROPERTY) {
+      constexpr std::string_view kPrefix = "No value for ", kSuffix = " property";
+      const char* message = icalproperty_get_xlicerror(p);
+      std::string_view m = message != nullptr ? message : "";
+      if (!m.starts_with(kPrefix)) continue;
+      m.remove_prefix(kPrefix.size());
+      i = ownedIndex(m.substr(0, m.find(kSuffix)));
+      dropped = true;
+    } else {
+      while (i < kOwnedCount && kOwned[i].kind != kind) ++i;
+    }
+    if (i == kOwnedCount) continue;
+    size_t& l = next[i];
+    while (l < owner.size() && owner[l] != i) ++l;
+    if (l == owner.size()) {
+      error = "libical reads more " + std::string(kOwned[i].name) + " lines than there are";
+      return false;
+    }
+    entry.lines[l++].dropped = dropped;
+  }
+  for (size_t i = 0; i < kOwnedCount; ++i) {
+    if (std::find(owner.begin() + static_cast<std::ptrdiff_t>(next[i]), owner.end(), i) != owner.end()) {
+      error = "libical does not read every " + std::string(kOwned[i].name) + " line";
+      return false;
+    }
+  }
+  if (static_cast<size_t>(icalcomponent_count_components(todo, ICAL_VALARM_COMPONENT)) != entry.alarmOrigins.size()) {
+    error = "libical reads other VALARMs than there are";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+const PropertyLine* TodoEntry::find(std::string_view name) const {
+  const PropertyLine* first = nullptr;
+  for (const auto& l : lines) {
+    if (l.name != name) continue;
+    if (!l.dropped) return &l;
+    if (first == nullptr) first = &l;
+  }
+  return first;
+}
+
+void prepareParser() {
+  static std::once_flag once;
+  std::call_once(once, [] { icaltimezone_get_utc_timezone(); });
+}
+
+Date utcDate(int year, int month, int day, int hour, int minute, int second) {
+  using std::chrono::seconds;
+  sys_days d = std::chrono::year_month_day(std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)),
+                                           std::chrono::day(static_cast<unsigned>(day)));
+  // Whole seconds hold any int year; a Date's nanoseconds only about 1677-09-21 to 2262-04-11.
+  const std::chrono::sys_seconds at = d + std::chrono::hours(hour) + std::chrono::minutes(minute) + seconds(second);
+  constexpr seconds kLimit = std::chrono::duration_cast<seconds>(Date::duration::max());
+  if (at.time_since_epoch() >= kLimit) return Date::max();
+  if (at.time_since_epoch() <= -kLimit) return Date::min();
+  return Date(at);
+}
+
+std::shared_ptr<const TodoFile> parseTodoFile(std::filesystem::path path, std::string content,
+                                              platform::FileInfo info, std::string& error) {
+  prepareParser();
+  auto file = std::make_shared<TodoFile>();
+  file->path = std::move(path);
+  file->content = std::move(content);
+  file->info = info;
+  const std::string& text = file->content;
+
+  // Split into logical lines (a line starting with a space or tab continues the previous one).
+  std::vector<RawLine> lines;
+  size_t pos = 0;
+  bool newlineKnown = false;
+  while (pos < text.size()) {
+    size_t eol = text.find('\n', pos);
+    size_t next = eol == std::string::npos ? text.size() : eol + 1;
+    size_t contentEnd = eol == std::string::npos ? text.size() : eol;
+    if (contentEnd > pos && text[contentEnd - 1] == '\r') --contentEnd;
+    if (!newlineKnown && eol != std::string::npos) {
+      file->newline = (eol > 0 && text[eol - 1] == '\r') ? "\r\n" : "\n";
+      newlineKnown = true;
+    }
+    std::string_view physical(text.data() + pos, contentEnd - pos);
+    if (!physical.empty() && (physical[0] == ' ' || physical[0] == '\t')) {
+      if (lines.empty()) {
+        error = "a continuation line opens the file";
+        return nullptr;
+      }
+      lines.back().end = next;
+    } else if (!physical.empty()) {  // blank lines carry nothing; they stay as bytes between content lines
+      lines.push_back(RawLine{pos, next, {}, {}});
+    }
+    pos = next;
+  }
+  // Names are read once the lines are whole: a fold may fall inside a name or before its separator.
+  for (RawLine& line : lines) {
+    const std::string_view raw(text.data() + line.begin, line.end - line.begin);
+    size_t separator = 0;
+    line.name = nameOf(raw, separator);
+    if (separator == std::string_view::npos || line.name.empty()) {
+      const size_t shown = std::min<size_t>(raw.find_first_of("\r\n"), 40);
+      error = "not a content line: \"" + std::string(raw.substr(0, shown)) + "\"";
+      return nullptr;
+    }
+    if ((line.name == "BEGIN" || line.name == "END") && raw[separator] == ':') {
+      line.value = upper(unfold(raw.substr(separator + 1)));
+    }
+  }
+
+  // Walk the component tree.
+  std::vector<std::string> stack;
+  TodoEntry* todo = nullptr;
+  size_t alarmBegin = 0;
+  bool sawCalendar = false;
+  size_t vtimezoneBegin = 0;
+  for (const RawLine& line : lines) {
+    if (line.name == "BEGIN") {
+      if (line.value.empty()) {
+        error = "BEGIN without a component name";
+        return nullptr;
+      }
+      if (stack.empty()) {
+        if (line.value != "VCALENDAR" || sawCalendar) {
+          error = "the file does not hold exactly one VCALENDAR";
+          return nullptr;
+        }
+        sawCalendar = true;
+      } else if (stack.size() == 1) {
+        if (file->firstComponentBegin == 0) file->firstComponentBegin = line.begin;
+        if (line.value == "VTODO") {
+          file->todos.emplace_back();
+          todo = &file->todos.back();
+          todo->begin = line.begin;
+        } else if (line.value == "VTIMEZONE") {
+          vtimezoneBegin = line.begin;
+        }
+      } else if (todo != nullptr && stack.size() == 2 && line.value == "VALARM") {
+        alarmBegin = line.begin;
+      }
+      stack.push_back(line.value);
+      continue;
+    }
+    if (line.name == "END") {
+      if (stack.empty() || stack.back() != line.value) {
+        error = "END:" + line.value + " does not close " + (stack.empty() ? "anything" : "BEGIN:" + stack.back());
+        return nullptr;
+      }
+      stack.pop_back();
+      if (stack.size() == 1 && line.value == "VTODO" && todo != nullptr) {
+        todo->endLineBegin = line.begin;
+        todo->end = line.end;
+        todo = nullptr;
+      } else if (todo != nullptr && stack.size() == 2 && line.value == "VALARM") {
+        todo->alarmOrigins.push_back(std::make_shared<AlarmOrigin>(AlarmOrigin{alarmBegin, line.end}));
+      } else if (stack.size() == 1 && line.value == "VTIMEZONE") {
+        // Record the TZID of this VTIMEZONE (found among its lines below).
+        std::string_view block(text.data() + vtimezoneBegin, line.end - vtimezoneBegin);
+        size_t at = block.find("TZID");
+        while (at != std::string_view::npos && at > 0 && block[at - 1] != '\n') at = block.find("TZID", at + 1);
+        if (at != std::string_view::npos) {
+          size_t colon = block.find(':', at);
+          size_t eol = block.find_first_of("\r\n", colon);
+          if (colon != std::string_view::npos) file->timezoneIds.emplace_back(block.substr(colon + 1, eol - colon - 1));
+        }
+      }
+      continue;
+    }
+    if (stack.empty()) {
+      error = "a property outside VCALENDAR";
+      return nullptr;
+    }
+    if (todo != nullptr && stack.size() == 2) {
+      todo->lines.push_back(PropertyLine{line.name, line.begin, line.end});
+    }
+  }
+  if (!stack.empty() || !sawCalendar) {
+    error = stack.empty() ? "no VCALENDAR" : "BEGIN:" + stack.back() + " is never closed";
+    return nullptr;
+  }
+
+  for (TodoEntry& entry : file->todos) {
+    std::string slice(text, entry.begin, entry.end - entry.begin);
+    ComponentPtr component(icalparser_parse_string(slice.c_str()));
+    if (!component || icalcomponent_isa(component.get()) != ICAL_VTODO_COMPONENT) {
+      error = "libical cannot read the VTODO";
+      return nullptr;
+    }
+    // A property with an empty value ("DESCRIPTION:") is legal text that libical drops with an
+    // error; every other error means a value we cannot trust.
+    for (icalproperty* e = icalcomponent_get_first_property(component.get(), ICAL_XLICERROR_PROPERTY);
+         e != nullptr; e = icalcomponent_get_next_property(component.get(), ICAL_XLICERROR_PROPERTY)) {
+      const char* message = icalproperty_get_xlicerror(e);
+      if (message != nullptr && std::strncmp(message, "No value for ", 13) == 0) continue;
+      error = std::string("libical: ") + (message != nullptr ? message : "malformed value");
+      return nullptr;
+    }
+    if (!matchLibical(component.get(), entry, error)) return nullptr;
+    readFields(component.get(), text, entry);
+    if (!entry.fields.notes && entry.find("DESCRIPTION")) entry.fields.notes = std::string();
+  }
+  return file;
+}
+
+namespace {
+
+// Line edits on one file version: replacements of byte ranges, applied from the back.
+class Editor {
+ public:
+  explicit Editor(const TodoFile& file) : file_(file) {}
+  void replace(size_t begin, size_t end, std::string text) { edits_.push_back({begin, end, std::move(text)}); }
+  void insert(size_t at, std::string text) { replace(at, at, std::move(text)); }
+  std::string apply() const {
+    auto edits = edits_;
+    // An insertion at the start of a replaced range goes first; equal edits keep their order.
+    std::stable_sort(edits.begin(), edits.end(),
+                     [](const Edit& a, const Edit& b) { return std::tie(a.begin, a.end) < std::tie(b.begin, b.end); });
+    std::string out;
+    out.reserve(file_.content.size() + 512);
+    size_t pos = 0;
+    for (const Edit& e : edits) {
+      out.append(file_.content, pos, e.begin - pos);
+      out += e.text;
+      pos = e.end;
+    }
+    out.append(file_.content, pos, std::string::npos);
+    return out;
+  }
+
+ private:
+  struct Edit {
+    size_t begin, end;
+    std::string text;
+  };
+  const TodoFile& file_;
+  std::vector<Edit> edits_;
+};
+
+// The owned lines of one VTODO being rewritten. Each owned property ends with one line: setting it
+// replaces the line its value was read from and removes the others of its name, and finish() removes
+// the others of every property left alone, keeping the line read.
+class OwnedLines {
+ public:
+  OwnedLines(Editor& editor, const TodoEntry& entry) : editor_(editor), entry_(entry) {}
+
+  // Sets (or with an empty `text`, removes) property `name`, at most once per name; a new line goes
+  // before the first VALARM, or before END:VTODO.
+  void set(std::string_view name, std::string text) {
+    done_.emplace_back(name);
+    const PropertyLine* read = removeOthers(name);
+    if (read != nullptr) {
+      editor_.replace(read->begin, read->end, std::move(text));
+    } else if (!text.empty()) {
+      size_t at = entry_.alarmOrigins.empty() ? entry_.endLineBegin : entry_.alarmOrigins.front()->begin;
+      editor_.insert(at, std::move(text));
+    }
+  }
+
+  void finish() {
+    for (const OwnedProperty& owned : kOwned) {
+      if (std::find(done_.begin(), done_.end(), owned.name) == done_.end()) removeOthers(owned.name);
+    }
+  }
+
+ private:
+  // Removes the lines of `name` but the one read; answers that one.
+  const PropertyLine* removeOthers(std::string_view name) {
+    const PropertyLine* read = entry_.find(name);
+    for (const PropertyLine& line : entry_.lines) {
+      if (line.name == name && &line != read) editor_.replace(line.begin, line.end, "");
+    }
+    return read;
+  }
+
+  Editor& editor_;
+  const TodoEntry& entry_;
+  std::vector<std::string_view> done_;
+};
+
+std::string vtimezoneFor(const std::string& zone, std::string_view newline) {
+  static std::mutex mu;
+  static std::map<std::string, std::string> cache;
+  std::lock_guard lock(mu);
+  auto it = cache.find(zone);
+  if (it == cache.end()) {
+    std::string text;
+    std::unique_ptr<icu::VTimeZone> vtz(icu::VTimeZone::createVTimeZoneByID(icu::UnicodeString::fromUTF8(zone)));
+    if (vtz) {
+      icu::UnicodeString out;
+      UErrorCode status = U_ZERO_ERROR;
+      vtz->write(946684800000.0 /* 2000-01-01 */, out, status);
+      if (U_SUCCESS(status)) out.toUTF8String(text);
+    }
+    if (!text.empty() && text.back() != '\n') text += "\r\n";
+    it = cache.emplace(zone, std::move(text)).first;
+  }
+  return withNewline(it->second, newline);
+}
+
+PropertyPtr dueProperty(const platform::DateComponents& c, std::string* zoneOut) {
+  if (!c.year || !c.month || !c.day) {
+    throw StoreError(StoreErrorCode::invalid, "a due date needs a year, a month and a day");
+  }
+  struct icaltimetype t = icaltime_null_time();
+  t.year = static_cast<int>(*c.year);
+  t.month = static_cast<int>(*c.month);
+  t.day = static_cast<int>(*c.day);
+  if (!c.hour) {
+    t.is_date = 1;
+    return PropertyPtr(icalproperty_new_due(t));
+  }
+  t.hour = static_cast<int>(*c.hour);
+  t.minute = static_cast<int>(c.minute.value_or(0));
+  t.second = static_cast<int>(c.second.value_or(0));
+  if (!c.timeZone) return PropertyPtr(icalproperty_new_due(t));
+  if (isUtcZone(*c.timeZone)) {
+    t.zone = icaltimezone_get_utc_timezone();
+    return PropertyPtr(icalproperty_new_due(t));
+  }
+  if (!platform::DateCalendar::isKnownTimeZone(*c.timeZone)) {
+    throw StoreError(StoreErrorCode::invalid, "unknown time zone \"" + *c.timeZone + "\" in a due date");
+  }
+  PropertyPtr p(icalproperty_new_due(t));
+  icalproperty_add_parameter(p.get(), icalparameter_new_tzid(c.timeZone->c_str()));
+  *zoneOut = *c.timeZone;
+  return p;
+}
+
+std::string valarmText(const AlarmValue& alarm, std::string_view newline) {
+  ComponentPtr a(icalcomponent_new(ICAL_VALARM_COMPONENT));
+  icalcomponent_add_property(a.get(), icalproperty_new_action(ICAL_ACTION_DISPLAY));
+  icalcomponent_add_property(a.get(), icalproperty_new_description("Reminder"));
+  struct icaltriggertype trigger{};
+  trigger.time = icaltime_null_time();
+  trigger.duration = icaldurationtype_null_duration();
+  if (alarm.absolute) {
+    trigger.time = utcTime(*alarm.absolute);
+  } else {
+    trigger.duration = icaldurationtype_from_int(static_cast<int>(alarm.relative.value_or(std::chrono::seconds(0)).count()));
+  }
+  icalproperty* p = icalproperty_new_trigger(trigger);
+  if (alarm.absolute) icalproperty_add_parameter(p, icalparameter_new_value(ICAL_VALUE_DATETIME));
+  icalcomponent_add_property(a.get(), p);
+  return withNewline(takeString(icalcomponent_as_ical_string_r(a.get())), newline);
+}
+
+bool sameAbsolute(const std::optional<Date>& a, const std::optional<Date>& b) {
+  if (a.has_value() != b.has_value()) return false;
+  if (!a) return true;
+  return std::chrono::floor<std::chrono::seconds>(*a) == std::chrono::floor<std::chrono::seconds>(*b);
+}
+
+}  // namespace
+
+std::string editTodo(const TodoFile& file, size_t index, const DesiredTodo& want) {
+  const TodoEntry& entry = file.todos.at(index);
+  const TodoFields& had = entry.fields;
+  const std::string& nl = file.newline;
+  Editor editor(file);
+  OwnedLines owned(editor, entry);
+
+  if (!had.hasUid) owned.set("UID", serialize(PropertyPtr(icalproperty_new_uid(want.uid.c_str())), nl));
+  if (want.title != had.title || (!entry.find("SUMMARY") && !want.title.empty())) {
+    owned.set("SUMMARY",
+              want.title.empty() ? "" : serialize(PropertyPtr(icalproperty_new_summary(want.title.c_str())), nl));
+  }
+  if (want.notes != had.notes) {
+    owned.set("DESCRIPTION",
+              want.notes ? serialize(PropertyPtr(icalproperty_new_description(want.notes->c_str())), nl) : "");
+  }
+  if (want.priority != had.priority) {
+    if (want.priority < 0 || want.priority > 9) {
+      throw StoreError(StoreErrorCode::invalid, "priority " + std::to_string(want.priority) + " is outside 0...9");
+    }
+    owned.set("PRIORITY",
+              want.priority == 0 ? "" : serialize(PropertyPtr(icalproperty_new_priority(want.priority)), nl));
+  }
+  if (want.due != had.due) {
+    std::string zone;
+    std::string line = want.due ? serialize(dueProperty(*want.due, &zone), nl) : "";
+    owned.set("DUE", std::move(line));
+    if (!zone.empty() &&
+        std::find(file.timezoneIds.begin(), file.timezoneIds.end(), zone) == file.timezoneIds.end()) {
+      std::string vtimezone = vtimezoneFor(zone, nl);
+      if (vtimezone.empty()) {
+        throw StoreError(StoreErrorCode::invalid, "no time zone definition for \"" + zone + "\"");
+      }
+      editor.insert(file.firstComponentBegin, std::move(vtimezone));
+    }
+  }
+  const bool completionChanged = want.completed != had.completed;
+  if (completionChanged) {
+    owned.set("STATUS", serialize(PropertyPtr(icalproperty_new_status(want.completed ? ICAL_STATUS_COMPLETED
+                                                                                     : ICAL_STATUS_NEEDSACTION)),
+                                  nl));
+    // Other clients read PERCENT-COMPLETE:100 as done; an undone task must not keep it.
+    if (!want.completed && had.percentComplete == 100) owned.set("PERCENT-COMPLETE", "");
+  }
+  // The completion time goes with completing and reopening; an open task keeps whatever its file says
+  // (another client's completion time under a STATUS that is not COMPLETED) until then.
+  const std::optional<Date> completion = want.completed ? want.completionDate : std::nullopt;
+  if (completionChanged || (want.completed && !sameAbsolute(completion, had.completionDate))) {
+    owned.set("COMPLETED",
+              completion ? serialize(PropertyPtr(icalproperty_new_completed(utcTime(*completion))), nl) : "");
+  }
+  owned.set("DTSTAMP", serialize(PropertyPtr(icalproperty_new_dtstamp(utcTime(want.now))), nl));
+  owned.set("LAST-MODIFIED", serialize(PropertyPtr(icalproperty_new_lastmodified(utcTime(want.now))), nl));
+
+  owned.finish();
+
+  // Alarms: the blocks of removed alarms go, kept ones stay byte for byte, new ones are appended.
+  for (const auto& origin : entry.alarmOrigins) {
+    bool kept = std::any_of(want.alarms.begin(), want.alarms.end(),
+                            [&](const AlarmValue& a) { return a.origin == origin; });
+    if (!kept) editor.replace(origin->begin, origin->end, "");
+  }
+  for (const AlarmValue& alarm : want.alarms) {
+    if (!alarm.origin) editor.insert(entry.endLineBegin, valarmText(alarm, nl));
+  }
+  return editor.apply();
+}
+
+std::string newTodoFile(const DesiredTodo& want) {
+  std::string skeleton =
+      "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//ZarvoKit//ZarvoKit//EN\r\nBEGIN:VTODO\r\n" +
+      serialize(PropertyPtr(icalproperty_new_uid(want.uid.c_str())), "\r\n") +
+      serialize(PropertyPtr(icalproperty_new_created(utcTime(want.now))), "\r\n") +
+      "END:VTODO\r\nEND:VCALENDAR\r\n";
+  std::string error;
+  auto file = parseTodoFile({}, std::move(skeleton), {}, error);
+  return editTodo(*file, 0, want);
+}
+
+std::string removeTodo(const TodoFile& file, size_t index) {
+  const TodoEntry& entry = file.todos.at(index);
+  return file.content.substr(0, entry.begin) + file.content.substr(entry.end);
+}
+
+std::string fileNameForUid(std::string_view uid) {
+  std::string name;
+  for (char c : uid) {
+    const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                      c == '@' || c == '.' || c == '_' || c == '+' || c == '-';
+    name += safe ? c : '_';
+    if (name.size() >= 200) break;
+  }
+  if (name.empty()) name = newUid();
+  if (name.front() == '.') name.insert(name.begin(), '_');
+  return name + ".ics";
+}
+
+std::string newUid() {
+  thread_local std::mt19937_64 random{std::random_device{}()};
+  static constexpr char hex[] = "0123456789ABCDEF";
+  std::string out;
+  for (int i = 0; i < 32; ++i) {
+    if (i == 8 || i == 12 || i == 16 || i == 20) out += '-';
+    out += hex[random() % 16];
+  }
+  return out;
+}
+
+std::optional<std::string> resolveTzid(std::string_view tzid, std::string_view vtimezoneText) {
+  static std::mutex mu;
+  static std::unordered_map<std::string, std::optional<std::string>> cache;
+  {
+    std::lock_guard lock(mu);
+    if (auto it = cache.find(std::string(tzid)); it != cache.end()) return it->second;
+  }
+  std::optional<std::string> zone;
+  auto known = [](std::string_view z) { return !z.empty() && platform::DateCalendar::isKnownTimeZone(z); };
+  std::string id(tzid);
+  if (known(id)) {
+    zone = id;
+  } else {
+    // Prefixed names: try the last two, then three, path segments.
+    for (int segments = 2; segments <= 3 && !zone; ++segments) {
+      size_t at = id.size();
+      for (int s = 0; s < segments && at != std::string::npos && at > 0; ++s) at = id.rfind('/', at - 1);
+      if (at != std::string::npos && at + 1 < id.size() && known(id.substr(at + 1))) zone = id.substr(at + 1);
+    }
+    if (!zone) {
+      icu::UnicodeString windows;
+      UErrorCode status = U_ZERO_ERROR;
+      icu::TimeZone::getIDForWindowsID(icu::UnicodeString::fromUTF8(id), nullptr, windows, status);
+      if (U_SUCCESS(status) && !windows.isEmpty()) {
+        std::string s;
+        windows.toUTF8String(s);
+        zone = s;
+      }
+    }
+    if (!zone && !vtimezoneText.empty()) {
+      size_t at = vtimezoneText.find("X-LIC-LOCATION:");
+      if (at != std::string_view::npos) {
+        size_t eol = vtimezoneText.find_first_of("\r\n", at);
+        std::string location(vtimezoneText.substr(at + 15, eol - at - 15));
+        if (known(location)) zone = location;
+      }
+    }
+    if (!zone) log().notice("Unknown time zone '%{public}@': its times read as floating", id);
+  }
+  std::lock_guard lock(mu);
+  return cache.emplace(id, zone).first->second;
+}
+
+}  // namespace zarvo::reminders::detail

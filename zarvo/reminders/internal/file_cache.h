@@ -1,0 +1,89 @@
+// Internal: the parsed task files of the whole process, and their copy on disk that lets the next
+// process skip reading and parsing files that did not change. Not part of the public interface.
+//
+// An entry is a file version: its metadata as listed (size, mtime, ctime, inode, device) and what was
+// parsed from it. A look-up hits only when the file's current metadata is the same version, so a file
+// changed by any program is read again; the saved copy is checked the same way after loading, so it
+// can be out of date but never wrong about a file that changed.
+//
+// Threads: every member may be called from any thread.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "zarvo/platform/filesystem.h"
+#include "zarvo/reminders/internal/ical_file.h"
+
+namespace zarvo::reminders::detail {
+
+class FileCache {
+ public:
+  struct Entry {
+    platform::FileInfo info;
+    std::shared_ptr<const TodoFile> file;  // null: the file does not parse
+  };
+
+  // The process's cache.
+  static FileCache& shared();
+
+  std::optional<Entry> find(const std::filesystem::path& path, const platform::FileInfo& info);
+  void store(const std::filesystem::path& path, Entry entry);
+  void erase(const std::filesystem::path& path);
+  void clear();
+
+  // Looks up many files of one folder under a single lock: sets files[i] and answers true for each
+  // name cached at version infos[i]; the indices of the misses are appended to `misses`. Entries of
+  // the folder whose names are not listed are dropped, as the files are gone.
+  void lookUpFolder(const std::filesystem::path& folder, const std::vector<std::string>& names,
+                    const std::vector<platform::FileInfo>& infos,
+                    std::vector<std::shared_ptr<const TodoFile>>& files, std::vector<size_t>& misses);
+
+  // Adds the entries saved in `cachePath` for files under `root` that are not cached yet. A missing
+  // file, one written by another format version or one that fails its checksum or consistency checks
+  // adds nothing and answers false; the reason goes to `why`.
+  bool load(platform::FileSystem& fs, const std::filesystem::path& cachePath, const std::filesystem::path& root,
+            std::string& why);
+  // Writes the parsed files under `root` to `cachePath` (temporary file, then rename), unless nothing
+  // changed since this cache last loaded or saved that path. No fsync: a copy lost in a crash costs
+  // one slower start and is detected by its checksum.
+  std::error_code save(platform::FileSystem& fs, const std::filesystem::path& cachePath,
+                       const std::filesystem::path& root);
+
+  // The layout of a saved copy: a header (format version, reader versions, payload length and
+  // checksum) followed by the payload. `frame` wraps a payload so that it passes every header check;
+  // `payloadOf` answers the payload of a copy whose header checks pass, or nothing with the reason.
+  static std::string frame(std::string_view payload);
+  static std::optional<std::string_view> payloadOf(std::string_view bytes, std::string& why);
+
+  // The serialised form, exposed for tests of damaged copies. `encode` takes the entries under `root`
+  // with their paths relative to it; `decode` rebuilds them under `root`, or answers nothing.
+  std::string encode(const std::filesystem::path& root);
+  static std::optional<std::vector<std::pair<std::filesystem::path, Entry>>> decode(
+      std::string_view bytes, const std::filesystem::path& root, std::string& why);
+
+ private:
+  using Folder = std::unordered_map<std::string, Entry>;  // by file name
+  std::mutex mu_;
+  std::unordered_map<std::string, Folder> folders_;  // by folder path
+  uint64_t generation_ = 0;                           // moves with every change
+  std::unordered_map<std::string, uint64_t> savedAt_;  // cache path -> generation last loaded or saved
+};
+
+}  // namespace zarvo::reminders::detail
+
+namespace zarvo::reminders {
+
+// Drops the process-wide cache of parsed files (the next fetch reads every file again). For
+// benchmarks and tests of cold reads.
+void clearSharedFileCache();
+
+}  // namespace zarvo::reminders

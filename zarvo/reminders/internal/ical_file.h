@@ -1,0 +1,130 @@
+// Internal: one task file as text plus what libical read from it, and the line edits that rewrite
+// only what the store owns. Not part of the public interface.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "zarvo/platform/clock.h"
+#include "zarvo/platform/date_calendar.h"
+#include "zarvo/platform/filesystem.h"
+
+namespace zarvo::reminders::detail {
+
+// A VALARM block of a file version: bytes [begin, end) of TodoFile::content.
+struct AlarmOrigin {
+  size_t begin = 0;
+  size_t end = 0;
+};
+
+struct AlarmValue {
+  std::optional<Date> absolute;
+  std::optional<std::chrono::seconds> relative;
+  std::shared_ptr<const AlarmOrigin> origin;  // null for an alarm not yet written
+};
+
+// One content line (with its folded continuations and line terminators): bytes [begin, end).
+struct PropertyLine {
+  std::string name;  // as libical reads it: folds undone, blanks before the separator dropped, upper-case
+  size_t begin = 0;
+  size_t end = 0;
+  bool dropped = false;  // a line of an owned property that libical drops (an empty value)
+};
+
+// The values the store owns, as read.
+struct TodoFields {
+  std::string uid;
+  bool hasUid = false;
+  std::string title;
+  std::optional<std::string> notes;
+  int priority = 0;
+  std::optional<platform::DateComponents> due;
+  bool completed = false;
+  std::string status;  // upper-case STATUS value, empty when absent
+  std::optional<Date> completionDate;
+  std::optional<Date> creationDate;
+  std::optional<Date> lastModified;
+  std::optional<int> percentComplete;
+};
+
+struct TodoEntry {
+  size_t begin = 0;           // start of BEGIN:VTODO
+  size_t end = 0;             // end of END:VTODO (terminator included)
+  size_t endLineBegin = 0;    // start of END:VTODO
+  std::vector<PropertyLine> lines;  // the VTODO's own properties, in file order
+  std::vector<std::shared_ptr<const AlarmOrigin>> alarmOrigins;
+  std::vector<AlarmValue> alarms;   // same order as alarmOrigins
+  TodoFields fields;
+  bool recurrenceOverride = false;  // has RECURRENCE-ID: part of another task, not a task itself
+
+  // The line of `name` the reader takes its value from: the first one libical keeps, else the first
+  // one; null when there is none.
+  const PropertyLine* find(std::string_view name) const;
+};
+
+// One version of a file: its bytes, its metadata when read, and what it holds.
+struct TodoFile {
+  std::filesystem::path path;
+  std::string content;
+  platform::FileInfo info;
+  std::string newline = "\r\n";     // the file's own line terminator, used for lines we add
+  std::vector<TodoEntry> todos;     // empty: not a task file (an event, a journal)
+  std::vector<std::string> timezoneIds;  // TZIDs of the file's VTIMEZONEs
+  size_t firstComponentBegin = 0;   // where a new VTIMEZONE goes
+};
+
+// Parses `content`. Null with `error` set when the file is not well-formed iCalendar (unbalanced
+// BEGIN/END, a line that is not a content line, a value libical rejects, a VTODO libical cannot read
+// to its end as one with a NUL byte), or when libical finds other lines of an owned property or
+// other VALARMs in a VTODO than the line scan does: edits go by the scanned lines, so they must be
+// the lines the values were read from.
+std::shared_ptr<const TodoFile> parseTodoFile(std::filesystem::path path, std::string content,
+                                              platform::FileInfo info, std::string& error);
+
+// What a VTODO should say after a save.
+struct DesiredTodo {
+  std::string uid;
+  std::string title;
+  std::optional<std::string> notes;
+  int priority = 0;
+  std::optional<platform::DateComponents> due;
+  bool completed = false;
+  std::optional<Date> completionDate;
+  std::vector<AlarmValue> alarms;  // kept alarms carry their origin; new ones have none
+  Date now{};
+};
+
+// The contents of `file` with VTODO `index` changed to `want`: only owned lines whose value changed
+// are replaced, inserted or removed; DTSTAMP and LAST-MODIFIED are stamped. An owned property keeps
+// one line: the one written, or of one left alone, the line its value was read from (iCalendar allows
+// each once in a VTODO, and readers that take another line would see another value). Throws
+// StoreError (invalid) for due components that cannot be written.
+std::string editTodo(const TodoFile& file, size_t index, const DesiredTodo& want);
+// A new file holding one VTODO as `want` says, CREATED stamped.
+std::string newTodoFile(const DesiredTodo& want);
+// The contents of `file` without VTODO `index`.
+std::string removeTodo(const TodoFile& file, size_t index);
+
+// A file name for a new task, made from its UID, that stays inside its folder: only letters,
+// digits and "@._+-" survive, a leading dot is prefixed, and the length is bounded.
+std::string fileNameForUid(std::string_view uid);
+std::string newUid();
+
+// An IANA zone for an iCalendar TZID (an IANA name, a prefixed one such as
+// "/mozilla.org/20050126_1/America/New_York", a Windows name, or the X-LIC-LOCATION of the file's
+// VTIMEZONE), resolved once per process per TZID. Nothing for a zone no rule recognises.
+std::optional<std::string> resolveTzid(std::string_view tzid, std::string_view vtimezoneText = {});
+
+// Initialises libical's process-wide state (its UTC zone) once, before threads parse concurrently.
+void prepareParser();
+
+// The instant of a civil time in UTC; times beyond what a Date holds (about 1677-09-21 to
+// 2262-04-11, as a year 6161 in a damaged file) give Date::max() or Date::min().
+Date utcDate(int year, int month, int day, int hour, int minute, int second);
+
+}  // namespace zarvo::reminders::detail

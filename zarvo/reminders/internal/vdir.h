@@ -1,0 +1,74 @@
+// Internal: reading the vdir tree — sources (account folders and their .source files), calendars
+// (collection folders with displayname and color), and the task files of a calendar folder through
+// the process's file cache. Not part of the public interface.
+//
+// Layout: <root>/<source>/.source, <root>/<source>/<collection>/{displayname,color,*.ics}.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "zarvo/platform/filesystem.h"
+#include "zarvo/platform/log.h"
+#include "zarvo/reminders/internal/ical_file.h"
+#include "zarvo/reminders/records.h"
+#include "zarvo/reminders/store_error.h"
+
+namespace zarvo::reminders::detail {
+
+// The reminders store's log.
+const platform::Log& storeLog();
+
+// A StoreError for a failed file operation: readOnly for permission errors, notFound for a missing
+// file, io otherwise; the message names the operation (`what`: "write", "remove", ...) and the path.
+StoreError fileError(std::error_code e, const std::string& what, const std::filesystem::path& path);
+
+// The first line of `text` without its line end and surrounding blanks.
+std::string trimmedLine(const std::string& text);
+
+// The contents of a small metadata file; "" when it is missing or cannot be read.
+std::string readSmallFile(platform::FileSystem& fs, const std::filesystem::path& path);
+
+// Whether a directory entry named `name` is a task file (*.ics, not one of our temporary files).
+bool isTaskFileName(std::string_view name);
+
+// Reads one task file through the process's file cache. `before` is the file's metadata as just
+// listed. Null when missing or unparsable (logged once per version).
+std::shared_ptr<const TodoFile> loadFile(platform::FileSystem& fs, const std::filesystem::path& path,
+                                         const platform::FileInfo& before);
+// The same, asking the file system for the metadata first.
+std::shared_ptr<const TodoFile> loadFile(platform::FileSystem& fs, const std::filesystem::path& path);
+
+// A source as its .source file describes it (identifier=, title=, type=; one per line); the folder
+// name stands in for a missing identifier or title, and the type is local unless it says 1 or 2.
+struct SourceDescription {
+  std::string identifier;
+  std::string title;
+  SourceType type = SourceType::local;
+};
+SourceDescription readSourceFile(const std::string& folder, const std::string& text);
+
+// Scans <root> for sources and calendars. `sources` (by folder name) is replaced by what is on disk,
+// keeping the objects whose description did not change; `calendars` (by identifier) keeps its objects
+// for folders still there, updated from disk (titles and colours changed in memory and not saved stay),
+// gains new ones and loses those whose folder is gone. Never fails: an unreadable tree gives none.
+void scanTree(platform::FileSystem& fs, const std::filesystem::path& root,
+              std::map<std::string, std::shared_ptr<Source>>& sources,
+              std::map<std::string, std::shared_ptr<Calendar>>& calendars);
+
+// The reminders of one calendar folder, in file-name order, then position in the file, appended to
+// `out`: all of them, or only the completed (`completed` true) or incomplete ones. Recurrence
+// overrides are left out, and so are the reminders whose UID is in `skipUids` (they have pending
+// writes in the handle). Files that do not parse are left out (and logged).
+void loadCalendarFolder(platform::FileSystem& fs, const std::filesystem::path& root,
+                        const std::shared_ptr<Calendar>& calendar, std::optional<bool> completed,
+                        const std::set<std::string>& skipUids, std::vector<std::shared_ptr<Reminder>>& out);
+
+}  // namespace zarvo::reminders::detail

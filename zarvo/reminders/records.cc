@@ -1,0 +1,68 @@
+#include "zarvo/reminders/records.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "zarvo/reminders/event_store.h"
+#include "zarvo/reminders/internal/ical_file.h"
+
+namespace zarvo::reminders {
+
+std::optional<Color> Color::fromHex(std::string_view text) {
+  if (text.empty() || text.front() != '#' || (text.size() != 7 && text.size() != 9)) return std::nullopt;
+  auto digit = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  uint8_t channels[4] = {0, 0, 0, 255};
+  for (size_t i = 0; i * 2 + 1 < text.size(); ++i) {
+    int hi = digit(text[1 + i * 2]), lo = digit(text[2 + i * 2]);
+    if (hi < 0 || lo < 0) return std::nullopt;
+    channels[i] = static_cast<uint8_t>(hi * 16 + lo);
+  }
+  return Color{channels[0], channels[1], channels[2], channels[3]};
+}
+
+std::string Color::hex() const {
+  char buffer[10];
+  if (alpha == 255) {
+    std::snprintf(buffer, sizeof buffer, "#%02X%02X%02X", red, green, blue);
+  } else {
+    std::snprintf(buffer, sizeof buffer, "#%02X%02X%02X%02X", red, green, blue, alpha);
+  }
+  return buffer;
+}
+
+std::shared_ptr<Calendar> Calendar::calendarForEntityType(EntityType type, EventStore&) {
+  // The collection folder's name; the source folder is prefixed when the calendar is first saved.
+  return std::make_shared<Calendar>(detail::newUid(), type);
+}
+
+std::shared_ptr<Alarm> Alarm::alarmWithAbsoluteDate(Date date) {
+  auto alarm = std::make_shared<Alarm>();
+  alarm->absoluteDate_ = date;
+  return alarm;
+}
+
+std::shared_ptr<Reminder> Reminder::reminderWithEventStore(EventStore&) {
+  return std::make_shared<Reminder>(detail::newUid());
+}
+
+void Reminder::setCompleted(bool completed) {
+  completed_ = completed;
+  if (!completed) {
+    completionDate_.reset();
+  } else if (!completionDate_) {
+    completionDate_ = platform::Clock::currentNow();
+  }
+}
+
+void Reminder::addAlarm(std::shared_ptr<Alarm> alarm) {
+  if (alarm) alarms_.push_back(std::move(alarm));
+}
+
+void Reminder::removeAlarm(const std::shared_ptr<Alarm>& alarm) { std::erase(alarms_, alarm); }
+
+}  // namespace zarvo::reminders

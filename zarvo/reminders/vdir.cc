@@ -1,0 +1,180 @@
+#include "zarvo/reminders/internal/vdir.h"
+
+#include <algorithm>
+
+#include "zarvo/reminders/internal/backend.h"
+#include "zarvo/reminders/internal/file_cache.h"
+
+namespace zarvo::reminders::detail {
+
+namespace fs = std::filesystem;
+using platform::FileInfo;
+using platform::FileSystem;
+
+const platform::Log& storeLog() {
+  static const platform::Log instance("org.zarvo.ZarvoKit", "reminders");
+  return instance;
+}
+
+StoreError fileError(std::error_code e, const std::string& what, const fs::path& path) {
+  StoreErrorCode code = StoreErrorCode::io;
+  if (e == std::errc::read_only_file_system || e == std::errc::permission_denied ||
+      e == std::errc::operation_not_permitted) {
+    code = StoreErrorCode::readOnly;
+  } else if (e == std::errc::no_such_file_or_directory) {
+    code = StoreErrorCode::notFound;
+  }
+  return StoreError(code, "Cannot " + what + " " + path.string() + ": " + e.message());
+}
+
+std::string trimmedLine(const std::string& text) {
+  size_t end = text.find_first_of("\r\n");
+  std::string line = text.substr(0, end);
+  while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.pop_back();
+  size_t start = line.find_first_not_of(" \t");
+  return start == std::string::npos ? std::string() : line.substr(start);
+}
+
+std::string readSmallFile(FileSystem& fs, const fs::path& path) {
+  std::string text;
+  if (fs.readFile(path, text)) return {};
+  return text;
+}
+
+bool isTaskFileName(std::string_view name) {
+  return name.size() > 4 && name.ends_with(".ics") && !platform::isTemporaryFileName(name);
+}
+
+std::shared_ptr<const TodoFile> loadFile(FileSystem& fs, const fs::path& path, const FileInfo& before) {
+  if (!before.exists) return nullptr;
+  FileCache& cache = FileCache::shared();
+  const std::string key = path.string();
+  if (auto hit = cache.find(path, before)) return hit->file;
+  std::string content;
+  FileInfo after;
+  if (auto e = fs.readFileWithInfo(path, content, after)) {
+    storeLog().error("Cannot read %{public}@: %{public}@", key, e.message());
+    return nullptr;
+  }
+  std::string error;
+  auto file = parseTodoFile(path, std::move(content), after, error);
+  if (!file) storeLog().error("Skipping %{public}@, which does not parse: %{public}@", key, error);
+  // Cache only a version whose metadata did not move while it was read.
+  if (before.sameVersion(after)) cache.store(path, FileCache::Entry{after, file});
+  return file;
+}
+
+std::shared_ptr<const TodoFile> loadFile(FileSystem& fs, const fs::path& path) {
+  FileInfo before;
+  if (fs.stat(path, before)) return nullptr;
+  return loadFile(fs, path, before);
+}
+
+SourceDescription readSourceFile(const std::string& folder, const std::string& text) {
+  SourceDescription source{folder, folder, SourceType::local};
+  for (size_t pos = 0; pos < text.size();) {
+    size_t eol = text.find('\n', pos);
+    std::string line = trimmedLine(text.substr(pos, eol == std::string::npos ? std::string::npos : eol - pos));
+    pos = eol == std::string::npos ? text.size() : eol + 1;
+    size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    std::string key = line.substr(0, eq), value = line.substr(eq + 1);
+    if (key == "identifier" && !value.empty()) source.identifier = value;
+    if (key == "title" && !value.empty()) source.title = value;
+    if (key == "type") {
+      source.type = value == "2" ? SourceType::calDAV : value == "1" ? SourceType::exchange : SourceType::local;
+    }
+  }
+  return source;
+}
+
+void scanTree(FileSystem& fs, const fs::path& root, std::map<std::string, std::shared_ptr<Source>>& sources,
+              std::map<std::string, std::shared_ptr<Calendar>>& calendars) {
+  std::vector<platform::DirectoryEntry> top;
+  std::set<std::string> seenCalendars;
+  std::map<std::string, std::shared_ptr<Source>> freshSources;
+  if (auto e = fs.listDirectory(root, top); e && e != std::errc::no_such_file_or_directory) {
+    storeLog().error("Cannot list %{public}@: %{public}@", root.string(), e.message());
+  }
+  std::sort(top.begin(), top.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+  for (const auto& s : top) {
+    if (!s.isDirectory || s.name.starts_with('.')) continue;
+    const fs::path sourceDir = root / s.name;
+    const SourceDescription described = readSourceFile(s.name, readSmallFile(fs, sourceDir / ".source"));
+    auto existing = sources.find(s.name);
+    std::shared_ptr<Source> source =
+        existing != sources.end() && existing->second->sourceIdentifier() == described.identifier &&
+                existing->second->title() == described.title && existing->second->sourceType() == described.type
+            ? existing->second
+            : std::make_shared<Source>(described.identifier, described.title, described.type);
+    freshSources[s.name] = source;
+
+    std::vector<platform::DirectoryEntry> collections;
+    fs.listDirectory(sourceDir, collections);
+    for (const auto& c : collections) {
+      if (!c.isDirectory || c.name.starts_with('.')) continue;
+      const fs::path dir = sourceDir / c.name;
+      const std::string id = s.name + "/" + c.name;
+      std::string displayName = trimmedLine(readSmallFile(fs, dir / "displayname"));
+      auto color = Color::fromHex(trimmedLine(readSmallFile(fs, dir / "color")));
+      auto& calendar = calendars[id];
+      if (!calendar) calendar = std::make_shared<Calendar>(id, EntityType::reminder);
+      Backend::setFromDisk(*calendar, displayName.empty() ? c.name : displayName, color, source,
+                           fs.isReadableAndWritable(dir));
+      seenCalendars.insert(id);
+    }
+  }
+  sources = std::move(freshSources);
+  std::erase_if(calendars, [&](const auto& kv) { return !seenCalendars.contains(kv.first); });
+}
+
+void loadCalendarFolder(FileSystem& fs, const fs::path& root, const std::shared_ptr<Calendar>& calendar,
+                        std::optional<bool> completed, const std::set<std::string>& skipUids,
+                        std::vector<std::shared_ptr<Reminder>>& out) {
+  // List the folder with each file's metadata, look every file up in the cache (one lock for the
+  // folder), read and parse the files that changed, make the reminders.
+  struct Job {
+    fs::path path;
+    FileInfo info;
+    std::shared_ptr<const TodoFile> file;
+  };
+  const fs::path dir = root / calendar->calendarIdentifier();
+  std::vector<platform::DirectoryEntry> entries;
+  if (auto e = fs.listDirectoryWithInfo(dir, entries)) {
+    if (e != std::errc::no_such_file_or_directory) {
+      storeLog().error("Cannot list %{public}@: %{public}@", dir.string(), e.message());
+    }
+    return;
+  }
+  std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+  std::vector<Job> jobs;
+  jobs.reserve(entries.size());
+  std::vector<std::string> names;
+  std::vector<FileInfo> infos;
+  for (auto& entry : entries) {
+    if (!entry.isRegular || !isTaskFileName(entry.name)) continue;
+    jobs.push_back(Job{dir / entry.name, entry.info, nullptr});
+    names.push_back(std::move(entry.name));
+    infos.push_back(entry.info);
+  }
+  std::vector<std::shared_ptr<const TodoFile>> files(jobs.size());
+  std::vector<size_t> misses;
+  FileCache::shared().lookUpFolder(dir, names, infos, files, misses);
+  for (size_t i = 0; i < jobs.size(); ++i) jobs[i].file = std::move(files[i]);
+  for (size_t i : misses) jobs[i].file = loadFile(fs, jobs[i].path, jobs[i].info);
+  out.reserve(jobs.size());
+  for (const Job& job : jobs) {
+    if (!job.file) continue;
+    for (size_t i = 0; i < job.file->todos.size(); ++i) {
+      const auto& todo = job.file->todos[i];
+      if (todo.recurrenceOverride || (completed && todo.fields.completed != *completed)) continue;
+      if (!skipUids.empty()) {
+        const std::string uid = todo.fields.hasUid ? todo.fields.uid : job.path.stem().string();
+        if (skipUids.contains(uid)) continue;
+      }
+      out.push_back(Backend::makeReminder(job.file, i, calendar));
+    }
+  }
+}
+
+}  // namespace zarvo::reminders::detail

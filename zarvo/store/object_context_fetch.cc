@@ -1,0 +1,146 @@
+// ObjectContext::fetch: the rows the database answers, corrected by this context's unsaved changes.
+#include <algorithm>
+#include <climits>
+#include <unordered_set>
+
+#include "zarvo/store/internal/object_context_steps.h"
+#include "zarvo/store/object_context.h"
+
+namespace zarvo::store {
+
+using detail::bindValue;
+using detail::quoted;
+
+ObjectList ObjectContext::fetch(const FetchRequest& request) {
+  std::lock_guard lock(mu_);
+  const EntityDescription& entity = checkedEntity(request);
+  const bool pending = hasPendingChanges(entity);
+  ObjectList results = fetchRows(entity, request, pending);
+  if (!pending) return results;
+  mergePendingChanges(entity, request, results);
+  sortByCurrentValues(entity, request, results);
+  if (request.fetchLimit && results.size() > *request.fetchLimit) results.resize(*request.fetchLimit);
+  return results;
+}
+
+// The request's entity, once every key its predicate and sort name is one of its attributes.
+const EntityDescription& ObjectContext::checkedEntity(const FetchRequest& request) const {
+  const EntityDescription* entity = model_.entity(request.entityName);
+  if (!entity) throw StoreError(StoreError::Code::invalidRequest, "unknown entity '" + request.entityName + "'");
+  std::vector<std::string> keys;
+  if (request.predicate) request.predicate->collectKeys(keys);
+  for (const auto& s : request.sortDescriptors) keys.push_back(s.key);
+  for (const auto& k : keys) {
+    if (!entity->attributeIndex(k)) {
+      throw StoreError(StoreError::Code::invalidRequest, "entity " + entity->name + " has no attribute '" + k + "'");
+    }
+  }
+  return *entity;
+}
+
+// Whether objects of `entity` were inserted, changed or deleted since the last save.
+bool ObjectContext::hasPendingChanges(const EntityDescription& entity) const {
+  auto ofEntity = [&](ManagedObject* o) { return &o->entity() == &entity; };
+  return std::any_of(insertedHold_.begin(), insertedHold_.end(), [&](const auto& kv) { return ofEntity(kv.first); }) ||
+         std::any_of(updated_.begin(), updated_.end(), ofEntity) ||
+         std::any_of(deleted_.begin(), deleted_.end(), ofEntity);
+}
+
+// Whether `object`'s current values satisfy the request's predicate.
+bool ObjectContext::matches(const FetchRequest& request, const EntityDescription& entity, ManagedObject& object) {
+  if (!request.predicate) return true;
+  std::lock_guard objectLock(object.mu_);
+  return request.predicate->evaluate(
+      [&](const std::string& key) -> const Value& { return object.values_[*entity.attributeIndex(key)]; });
+}
+
+// The saved rows that answer the request, in its order, as this context's objects: deleted ones left
+// out, changed ones only when their current values still match. With pending changes of the entity
+// the database's first rows may not be the answer, so the limit is left to the caller then.
+ObjectList ObjectContext::fetchRows(const EntityDescription& entity, const FetchRequest& request, bool pending) {
+  const size_t ei = entityIndex(entity);
+  std::string sql = "SELECT " + entities_[ei].columns + " FROM " + quoted(entity.name);
+  std::vector<Value> parameters;
+  if (request.predicate) {
+    sql += " WHERE ";
+    request.predicate->appendSql(sql, parameters);
+  }
+  sql += " ORDER BY ";
+  for (const auto& s : request.sortDescriptors) sql += quoted(s.key) + (s.ascending ? " ASC, " : " DESC, ");
+  sql += "z_pk";
+  if (request.fetchLimit && !pending) sql += " LIMIT " + std::to_string(*request.fetchLimit);
+
+  ObjectList results;
+  auto& stmt = database().cached(sql);
+  for (size_t i = 0; i < parameters.size(); ++i) bindValue(stmt, static_cast<int>(i + 1), parameters[i]);
+  try {
+    while (stmt.step()) {
+      auto object = materialize(ei, stmt.integer(0), stmt);
+      if (deleted_.count(object.get())) continue;
+      if (updated_.count(object.get()) && !matches(request, entity, *object)) continue;
+      results.push_back(std::move(object));
+    }
+  } catch (...) {
+    stmt.reset();
+    throw;
+  }
+  stmt.reset();
+  return results;
+}
+
+// Adds the changed objects that match now but did not in the database, then the unsaved inserted
+// ones that match, in insertion order.
+void ObjectContext::mergePendingChanges(const EntityDescription& entity, const FetchRequest& request,
+                                        ObjectList& results) {
+  auto ofEntity = [&](ManagedObject* o) { return &o->entity() == &entity; };
+  std::unordered_set<ManagedObject*> seen;
+  for (auto& o : results) seen.insert(o.get());
+  auto& registered = entities_[entityIndex(entity)].registered;
+  for (auto* p : updated_) {
+    if (ofEntity(p) && !seen.count(p)) {
+      auto object = registered.at(*p->rowID());
+      if (matches(request, entity, *object)) results.push_back(object);
+    }
+  }
+  std::vector<std::shared_ptr<ManagedObject>> fresh;
+  for (auto& [p, o] : insertedHold_) {
+    if (ofEntity(p) && matches(request, entity, *o)) fresh.push_back(o);
+  }
+  std::sort(fresh.begin(), fresh.end(), [&](const auto& a, const auto& b) {
+    return insertionOrder_.at(a.get()) < insertionOrder_.at(b.get());
+  });
+  results.insert(results.end(), fresh.begin(), fresh.end());
+}
+
+// Sorts by the objects' current values; ties keep row order, unsaved objects after saved ones.
+void ObjectContext::sortByCurrentValues(const EntityDescription& entity, const FetchRequest& request,
+                                        ObjectList& results) {
+  struct Keyed {
+    std::vector<Value> keys;
+    int64_t row;
+    uint64_t insertion;
+    std::shared_ptr<ManagedObject> object;
+  };
+  std::vector<Keyed> keyed;
+  keyed.reserve(results.size());
+  for (auto& o : results) {
+    Keyed k{{}, INT64_MAX, 0, o};
+    std::lock_guard objectLock(o->mu_);
+    for (const auto& s : request.sortDescriptors) k.keys.push_back(o->values_[*entity.attributeIndex(s.key)]);
+    if (o->rowID_) k.row = *o->rowID_;
+    if (auto it = insertionOrder_.find(o.get()); it != insertionOrder_.end()) k.insertion = it->second;
+    keyed.push_back(std::move(k));
+  }
+  std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
+    for (size_t i = 0; i < request.sortDescriptors.size(); ++i) {
+      const int c = compareValues(a.keys[i], b.keys[i]);
+      if (c != 0) return request.sortDescriptors[i].ascending ? c < 0 : c > 0;
+    }
+    if (a.row != b.row) return a.row < b.row;
+    return a.insertion < b.insertion;
+  });
+  results.clear();
+  for (auto& k : keyed) results.push_back(std::move(k.object));
+}
+
+}  // namespace zarvo::store

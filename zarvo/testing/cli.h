@@ -1,0 +1,88 @@
+// Runs the zarvo program of this build as a separate process, the way a person or a script does:
+// arguments quoted for the shell, standard input from a string, standard output and error captured,
+// and the variables that would make the outcome depend on the caller's environment unset.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "zarvo/testing/files.h"
+
+namespace zarvo::testing {
+
+struct Outcome {
+  int status = -1;  // the exit status; -1 when the process did not exit normally
+  std::string out;
+  std::string err;
+};
+
+// `arg` as one word for the shell, whatever it holds.
+inline std::string shellQuoted(const std::string& arg) {
+  std::string out = "'";
+  for (char c : arg) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+// The program of this build: $ZARVO_BINARY_DIR/app/zarvo (CTest sets ZARVO_BINARY_DIR); empty when the
+// variable is unset.
+inline std::filesystem::path zarvoProgram() {
+  const char* dir = std::getenv("ZARVO_BINARY_DIR");
+  return dir == nullptr ? std::filesystem::path() : std::filesystem::path(dir) / "app" / "zarvo";
+}
+
+class CliHarness {
+ public:
+  // Fails the calling test unless the program of this build is there to run.
+  static void expectProgram() {
+    ASSERT_FALSE(zarvoProgram().empty()) << "ZARVO_BINARY_DIR is not set";
+    ASSERT_TRUE(std::filesystem::exists(zarvoProgram())) << zarvoProgram();
+  }
+
+  // Keeps the input and the captured output as files in `scratch`, an existing folder.
+  explicit CliHarness(std::filesystem::path scratch) : scratch_(std::move(scratch)) {}
+
+  // Runs a shell command line with `input` on standard input. TZ (so only --tz decides the zone),
+  // NO_COLOR, ZARVO_HOME and ZARVO_LOG_LEVEL are unset first; the command line may set its own.
+  Outcome shell(const std::string& commandLine, const std::string& input = "") const {
+    {
+      std::ofstream in(scratch_ / "in", std::ios::binary);
+      in << input;
+    }
+    const std::string command = "env -u TZ -u NO_COLOR -u ZARVO_HOME -u ZARVO_LOG_LEVEL " + commandLine + " <" +
+                                shellQuoted((scratch_ / "in").string()) + " >" +
+                                shellQuoted((scratch_ / "out").string()) + " 2>" +
+                                shellQuoted((scratch_ / "err").string());
+    Outcome run;
+    const int raw = std::system(command.c_str());
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = readFile(scratch_ / "out");
+    run.err = readFile(scratch_ / "err");
+    return run;
+  }
+
+  // The command line that runs `program` with `args`, each quoted.
+  static std::string commandLine(const std::filesystem::path& program, const std::vector<std::string>& args) {
+    std::string line = shellQuoted(program.string());
+    for (const auto& a : args) {
+      line += ' ';
+      line += shellQuoted(a);
+    }
+    return line;
+  }
+
+  // Runs the program of this build with `args`.
+  Outcome zarvo(const std::vector<std::string>& args, const std::string& input = "") const {
+    return shell(commandLine(zarvoProgram(), args), input);
+  }
+
+ private:
+  std::filesystem::path scratch_;
+};
+
+}  // namespace zarvo::testing
