@@ -43,7 +43,8 @@ std::optional<ParsedResult> FRCasualDateParser::extract(std::u16string_view text
   } else if (patternMatches(u"matin", phrase)) {
     start.imply(U::hour, 8);
   } else if (patternMatches(u"maintenant", phrase)) {
-    implyNow(start, ref);
+    // French "now" names the reference's millisecond as it stands; unlike English it is not rounded up.
+    implyNow(start, ref, false);
   }
 
   assignDay(start, day);

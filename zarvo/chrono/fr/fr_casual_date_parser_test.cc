@@ -55,5 +55,14 @@ TEST_F(FRCasualDateParserTest, WordsInsideOtherWordsAreNotRead) {
   });
 }
 
+// "Maintenant" takes the reference's millisecond as it stands: 10:15:30.250999 implies 250, not 251.
+TEST(FRCasualDateParserNowTest, KeepsTheReferenceMillisecond) {
+  ScopedTimeZone zone("UTC");
+  const Date ref = localDate(2024, 3, 11, 10, 15, 30, 250) + std::chrono::microseconds(999);
+  const auto results = FRCasualDateParser(false).execute(u"maintenant", ref, {});
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0].start().impliedValues().get(U::millisecond), 250);
+}
+
 }  // namespace
 }  // namespace zarvo::chrono
