@@ -434,6 +434,32 @@ TEST_F(RemindersFaultTest, WriteFailingHalfWayOrFullDiskChangesNothing) {
   EXPECT_EQ(readBackOne(saved_[0]->calendarItemExternalIdentifier())->title(), "Renamed");
 }
 
+// A new file must reach the disk before it replaces the old one: after a power loss a renamed but
+// unsynced file can come back empty. So a failing sync fails the save before any rename.
+TEST_F(RemindersFaultTest, SyncFailingBeforeTheRenameChangesNothing) {
+  saved_[0]->setTitle("Renamed");
+  store_->saveReminder(saved_[0], false);
+  store_->saveReminder(newReminder("New"), false);
+  store_->removeReminder(saved_[1], false);
+  const int renamesBefore = faulty_->renames();
+  faulty_->failSyncs(true);
+  EXPECT_EQ(failureOf([&] { store_->commit(); }), StoreErrorCode::io);
+  EXPECT_EQ(faulty_->renames(), renamesBefore);
+  expectUnchanged();
+
+  auto list = Calendar::calendarForEntityType(EntityType::reminder, *store_);
+  list->setTitle("Errands");
+  EXPECT_EQ(failureOf([&] { store_->saveCalendar(list, true); }), StoreErrorCode::io);
+  EXPECT_EQ(faulty_->renames(), renamesBefore);
+  expectUnchanged();
+  EXPECT_EQ(store_->calendarsForEntityType(EntityType::reminder).size(), 1u);
+
+  faulty_->clearFaults();
+  store_->commit();
+  EXPECT_EQ(readBackOne(saved_[0]->calendarItemExternalIdentifier())->title(), "Renamed");
+  EXPECT_EQ(readBack().size(), 3u);
+}
+
 TEST_F(RemindersFaultTest, BatchWhoseLaterFileFailsLeavesEarlierFilesAsTheyWere) {
   for (auto& r : saved_) {
     r->setTitle(r->title() + " edited");
