@@ -12,6 +12,7 @@
 #include "zarvo/platform/notifications.h"
 #include "zarvo/reminders/internal/ical_file.h"
 #include "zarvo/testing/fake_file_watcher.h"
+#include "zarvo/testing/paths.h"
 #include "zarvo/testing/reminders_store.h"
 
 namespace zarvo::reminders {
@@ -259,8 +260,8 @@ TEST_F(RemindersStoreTest, CalendarsAreCreatedRenamedColouredAndRemoved) {
   auto r = newReminder("In work");
   r->setCalendar(work);
   store_->saveReminder(r, true);
-  writeFile(dir / "event.ics", readFile(fs::path(std::getenv("ZARVO_SOURCE_DIR")) /
-                                        "tests/fixtures/vtodo/other-clients/reminders/event-0005.ics"));
+  writeFile(dir / "event.ics",
+            readFile(zarvo::testing::fixtures("vtodo") / "other-clients/reminders/event-0005.ics"));
   store_->removeCalendar(work, true);
   EXPECT_EQ(snapshot(dir), (std::map<std::string, std::string>{{"event.ics", readFile(dir / "event.ics")}}));
   EXPECT_EQ(store_->calendarWithIdentifier(work->calendarIdentifier()), nullptr);

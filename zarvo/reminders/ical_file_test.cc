@@ -8,6 +8,7 @@
 #include <map>
 
 #include "zarvo/reminders/event_store.h"
+#include "zarvo/testing/paths.h"
 #include "zarvo/testing/reminders_store.h"
 
 namespace zarvo::reminders {
@@ -19,7 +20,7 @@ using testing::readFile;
 
 Date utc(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) { return detail::utcDate(y, mo, d, h, mi, s); }
 
-fs::path fixtures() { return fs::path(std::getenv("ZARVO_SOURCE_DIR")) / "tests" / "fixtures" / "vtodo"; }
+fs::path fixtures() { return zarvo::testing::fixtures("vtodo"); }
 
 // The fixture collections laid out as a store: <root>/todoman/{personal,work}, <root>/other/{...}.
 class RemindersFixtureStore : public ::testing::Test {
