@@ -197,8 +197,6 @@ TEST(UnitsTest, NamesRoundTripInDeclarationOrder) {
   }
   EXPECT_EQ(name(TagUnit::zhHantWeekdayParser), "zhHantWeekdayParser");
   EXPECT_EQ(name(TagUnit::extractTimezoneAbbrRefiner), "extractTimezoneAbbrRefiner");
-  EXPECT_EQ(static_cast<int>(TagUnit::deMergeDateRangeRefiner), 54);
-  EXPECT_EQ(static_cast<int>(TagUnit::jpStandardParser), 30);
   EXPECT_EQ(name(ComponentUnit::timeZoneOffset), "timeZoneOffset");
 }
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
-#include <unicode/locid.h>
 
 #include "zarvo/testing/records_fixture.h"
+#include "zarvo/testing/scoped_locale.h"
 
 namespace zarvo::testing {
 namespace {
@@ -26,9 +26,7 @@ TEST_F(FiltersTest, CompoundFilterDropsAbsentFiltersAndStopsAtFirstFalse) {
 }
 
 TEST_F(FiltersTest, SearchIgnoresCaseAndAccentsAndFallsBackToNotes) {
-  UErrorCode status = U_ZERO_ERROR;
-  const icu::Locale previous = icu::Locale::getDefault();
-  icu::Locale::setDefault(icu::Locale("fr_FR"), status);
+  ScopedLocale french("fr_FR");  // restored even when an assertion below ends the test early
   EXPECT_FALSE(Task::filterForSearch(""));
   ASSERT_TRUE(Task::filterForSearch(" "));
   auto search = *Task::filterForSearch("creme brulee");
@@ -42,7 +40,6 @@ TEST_F(FiltersTest, SearchIgnoresCaseAndAccentsAndFallsBackToNotes) {
   EXPECT_FALSE(search(*neither));
   EXPECT_FALSE(search(*noReminder));
   EXPECT_TRUE((*Task::filterForSearch(" "))(*title));
-  icu::Locale::setDefault(previous, status);
 }
 
 TEST_F(FiltersTest, TodayAndUpcomingAtTheEdgesOfTheDay) {

@@ -96,24 +96,5 @@ TEST(MainQueue, RunReturnsAfterStopOnceEarlierItemsRan) {
   EXPECT_EQ(ran.load(), 5);
 }
 
-TEST(Semaphore, GateAdmitsOneAtATime) {
-  Semaphore gate(1);
-  std::atomic<int> inside{0}, maxInside{0};
-  std::vector<std::thread> threads;
-  for (int t = 0; t < 4; ++t) {
-    threads.emplace_back([&] {
-      for (int i = 0; i < 200; ++i) {
-        gate.acquire();
-        int now = ++inside;
-        maxInside = std::max(maxInside.load(), now);
-        --inside;
-        gate.release();
-      }
-    });
-  }
-  for (auto& t : threads) t.join();
-  EXPECT_EQ(maxInside.load(), 1);
-}
-
 }  // namespace
 }  // namespace zarvo::platform

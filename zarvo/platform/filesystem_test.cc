@@ -58,7 +58,7 @@ TEST_F(FileSystemTest, WriteFailingHalfWayLeavesOldContentsAndNoTemporary) {
   EXPECT_EQ(names(), std::set<std::string>{"a.ics"});
 }
 
-TEST_F(FileSystemTest, DiskFullRenameFailureAndReadOnlyFolderChangeNothing) {
+TEST_F(FileSystemTest, DiskFullFailedRenameOrSyncAndReadOnlyFolderChangeNothing) {
   auto target = dir_ / "a.ics";
   ASSERT_FALSE(writeFileAtomically(*faulty_, target, "original"));
 
@@ -68,6 +68,12 @@ TEST_F(FileSystemTest, DiskFullRenameFailureAndReadOnlyFolderChangeNothing) {
 
   faulty_->failRenames(true);
   EXPECT_EQ(writeFileAtomically(*faulty_, target, "x"), std::errc::io_error);
+  faulty_->clearFaults();
+
+  // Unsynced data must never replace the old file: a crash could leave it empty.
+  faulty_->failSyncs(true);
+  EXPECT_EQ(writeFileAtomically(*faulty_, target, "x"), std::errc::io_error);
+  EXPECT_EQ(faulty_->renames(), 1);  // the first write's only
   faulty_->clearFaults();
 
   faulty_->setReadOnly(dir_);

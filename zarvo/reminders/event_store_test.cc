@@ -12,6 +12,7 @@
 #include "zarvo/platform/notifications.h"
 #include "zarvo/reminders/internal/ical_file.h"
 #include "zarvo/testing/fake_file_watcher.h"
+#include "zarvo/testing/paths.h"
 #include "zarvo/testing/reminders_store.h"
 
 namespace zarvo::reminders {
@@ -259,8 +260,8 @@ TEST_F(RemindersStoreTest, CalendarsAreCreatedRenamedColouredAndRemoved) {
   auto r = newReminder("In work");
   r->setCalendar(work);
   store_->saveReminder(r, true);
-  writeFile(dir / "event.ics", readFile(fs::path(std::getenv("ZARVO_SOURCE_DIR")) /
-                                        "tests/fixtures/vtodo/other-clients/reminders/event-0005.ics"));
+  writeFile(dir / "event.ics",
+            readFile(zarvo::testing::fixtures("vtodo") / "other-clients/reminders/event-0005.ics"));
   store_->removeCalendar(work, true);
   EXPECT_EQ(snapshot(dir), (std::map<std::string, std::string>{{"event.ics", readFile(dir / "event.ics")}}));
   EXPECT_EQ(store_->calendarWithIdentifier(work->calendarIdentifier()), nullptr);
@@ -432,6 +433,32 @@ TEST_F(RemindersFaultTest, WriteFailingHalfWayOrFullDiskChangesNothing) {
   faulty_->clearFaults();
   store_->commit();  // the write stayed pending and goes through once the disk has room
   EXPECT_EQ(readBackOne(saved_[0]->calendarItemExternalIdentifier())->title(), "Renamed");
+}
+
+// A new file must reach the disk before it replaces the old one: after a power loss a renamed but
+// unsynced file can come back empty. So a failing sync fails the save before any rename.
+TEST_F(RemindersFaultTest, SyncFailingBeforeTheRenameChangesNothing) {
+  saved_[0]->setTitle("Renamed");
+  store_->saveReminder(saved_[0], false);
+  store_->saveReminder(newReminder("New"), false);
+  store_->removeReminder(saved_[1], false);
+  const int renamesBefore = faulty_->renames();
+  faulty_->failSyncs(true);
+  EXPECT_EQ(failureOf([&] { store_->commit(); }), StoreErrorCode::io);
+  EXPECT_EQ(faulty_->renames(), renamesBefore);
+  expectUnchanged();
+
+  auto list = Calendar::calendarForEntityType(EntityType::reminder, *store_);
+  list->setTitle("Errands");
+  EXPECT_EQ(failureOf([&] { store_->saveCalendar(list, true); }), StoreErrorCode::io);
+  EXPECT_EQ(faulty_->renames(), renamesBefore);
+  expectUnchanged();
+  EXPECT_EQ(store_->calendarsForEntityType(EntityType::reminder).size(), 1u);
+
+  faulty_->clearFaults();
+  store_->commit();
+  EXPECT_EQ(readBackOne(saved_[0]->calendarItemExternalIdentifier())->title(), "Renamed");
+  EXPECT_EQ(readBack().size(), 3u);
 }
 
 TEST_F(RemindersFaultTest, BatchWhoseLaterFileFailsLeavesEarlierFilesAsTheyWere) {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "zarvo/reminders/event_store.h"
+#include "zarvo/testing/paths.h"
 #include "zarvo/testing/reminders_store.h"
 
 namespace zarvo::reminders::detail {
@@ -16,7 +17,7 @@ using testing::readFile;
 using testing::TempDir;
 using testing::writeFile;
 
-fs::path fixtures() { return fs::path(std::getenv("ZARVO_SOURCE_DIR")) / "tests" / "fixtures" / "vtodo"; }
+fs::path fixtures() { return zarvo::testing::fixtures("vtodo"); }
 
 // Counts the task files read and the files created, to tell a cache hit from a read.
 class CountingFileSystem final : public platform::FileSystem {

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "zarvo/reminders/event_store.h"
+#include "zarvo/testing/paths.h"
 #include "zarvo/testing/reminders_store.h"
 
 namespace zarvo::reminders {
@@ -19,7 +20,7 @@ using testing::readFile;
 
 Date utc(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) { return detail::utcDate(y, mo, d, h, mi, s); }
 
-fs::path fixtures() { return fs::path(std::getenv("ZARVO_SOURCE_DIR")) / "tests" / "fixtures" / "vtodo"; }
+fs::path fixtures() { return zarvo::testing::fixtures("vtodo"); }
 
 // The fixture collections laid out as a store: <root>/todoman/{personal,work}, <root>/other/{...}.
 class RemindersFixtureStore : public ::testing::Test {
@@ -195,6 +196,30 @@ TEST(RemindersIcalFile, OwnedLinesAreReplacedInsertedAndRemovedInPlace) {
             "BEGIN:VCALENDAR\nVERSION:2.0\nBEGIN:VTODO\nUID:u\nX-A:1\nSUMMARY:Old\nX-B;P=\"q\":a\\,b\n"
             "STATUS:NEEDS-ACTION\nDUE;VALUE=DATE:20270102\nDTSTAMP:20261205T000000Z\n"
             "LAST-MODIFIED:20261205T000000Z\nEND:VTODO\nEND:VCALENDAR\n");
+}
+
+// Properties a save adds go before the task's alarms, which stay byte for byte: other clients expect
+// a component's own properties ahead of its subcomponents.
+TEST(RemindersIcalFile, AddedPropertiesGoBeforeKeptAlarms) {
+  const std::string alarm =
+      "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:alarm\r\nTRIGGER;VALUE=DATE-TIME:20270101T090000Z\r\n"
+      "END:VALARM\r\n";
+  const std::string text =
+      "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VTODO\r\nUID:u\r\nSUMMARY:Old\r\n" + alarm + "END:VTODO\r\nEND:VCALENDAR\r\n";
+  std::string error;
+  auto file = detail::parseTodoFile("x.ics", text, {}, error);
+  ASSERT_NE(file, nullptr) << error;
+  detail::DesiredTodo want{.uid = "u", .title = "Old", .notes = "notes", .priority = 1,
+                           .due = DateComponents{.year = 2027, .month = 1, .day = 2}, .completed = false,
+                           .completionDate = {}, .alarms = file->todos[0].alarms, .now = utc(2026, 12, 5)};
+  const std::string out = detail::editTodo(*file, 0, want);
+  const size_t alarmAt = out.find(alarm);
+  ASSERT_NE(alarmAt, std::string::npos) << out;
+  EXPECT_EQ(out.substr(alarmAt + alarm.size()), "END:VTODO\r\nEND:VCALENDAR\r\n");
+  for (const char* line : {"\r\nDESCRIPTION:notes\r\n", "\r\nPRIORITY:1\r\n", "\r\nDUE;VALUE=DATE:20270102\r\n",
+                           "\r\nDTSTAMP:", "\r\nLAST-MODIFIED:"}) {
+    EXPECT_LT(out.find(line), alarmAt) << line << " in\n" << out;
+  }
 }
 
 // A line inserted where a removed VALARM began must land before the removal, not corrupt it.

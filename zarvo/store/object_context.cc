@@ -85,6 +85,11 @@ const char* sqlType(AttributeType type) {
 }
 
 void likeFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  // Only text matches, as in memory: SQLite would otherwise compare a number's or a date's digits.
+  if (sqlite3_value_type(argv[1]) != SQLITE_TEXT) {
+    sqlite3_result_int(ctx, 0);
+    return;
+  }
   const auto* pattern = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
   const auto* value = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
   if (!pattern || !value) {

@@ -153,6 +153,42 @@ TEST_F(ContextTest, OneObjectPerRowAndFetchesSeePendingChanges) {
   EXPECT_EQ(d->managedObjectContext(), ctx);
 }
 
+// Records made in the same clock tick share a timestamp: their order must still be the same on every
+// fetch (row order, then unsaved ones in insertion order), with or without unsaved changes, and after
+// a later key decides where the first ties. Enough ties that an unstable sort would reorder them.
+TEST_F(ContextTest, TiesKeepRowOrderThenInsertionOrderAndLaterKeysDecideFirst) {
+  auto ctx = open();
+  std::vector<std::string> expected;
+  auto name = [](int i) { return std::to_string(1000 + i); };
+  for (int i = 0; i < 40; ++i) {
+    insert(*ctx, name(i))->setValue("count", int64_t{i % 3});
+    expected.push_back(name(i));
+  }
+  ctx->save();
+  EXPECT_EQ(titles(ctx->fetch(notes())), expected);
+  EXPECT_EQ(titles(open()->fetch(notes())), expected);
+
+  for (int i = 40; i < 80; ++i) {
+    insert(*ctx, name(i))->setValue("count", int64_t{i % 3});
+    expected.push_back(name(i));
+  }
+  ctx->fetch(notes())[5]->setValue("weight", 1.0);  // a pending change among the saved rows
+  EXPECT_EQ(titles(ctx->fetch(notes())), expected);
+
+  // A second key orders within the first one's ties; its own ties keep the same order as above.
+  auto byCount = notes();
+  byCount.sortDescriptors.push_back({"count", false});
+  std::vector<std::string> byCountExpected;
+  for (int64_t count : {2, 1, 0}) {
+    for (int i = 0; i < 80; ++i) {
+      if (i % 3 == count) byCountExpected.push_back(name(i));
+    }
+  }
+  EXPECT_EQ(titles(ctx->fetch(byCount)), byCountExpected);
+  ctx->save();
+  EXPECT_EQ(titles(open()->fetch(byCount)), byCountExpected);
+}
+
 TEST_F(ContextTest, UnknownEntityOrKeyIsAnInvalidRequest) {
   auto ctx = open();
   try {

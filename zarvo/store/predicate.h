@@ -10,10 +10,10 @@
 //   op         := "=" | "==" | "!=" | "<>" | "<" | "<=" | ">" | ">=" | "LIKE" [ "[c]" ]
 //
 // Semantics: "=" is exact equality (an absent argument matches an absent value); ordering operators
-// are false when either side is absent; LIKE matches the whole value against a pattern in which "*"
-// stands for any run of characters, "?" for exactly one character (a Unicode scalar value) and "\"
-// makes the next character literal; "[c]" compares after full Unicode case folding. A comparison
-// with an absent value is false, so NOT of it is true.
+// are false when either side is absent; LIKE matches a whole text value (a value of another type
+// never matches) against a pattern in which "*" stands for any run of characters, "?" for exactly
+// one character (a Unicode scalar value) and "\" makes the next character literal; "[c]" compares
+// after full Unicode case folding. A comparison with an absent value is false, so NOT of it is true.
 #pragma once
 
 #include <memory>

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "zarvo/testing/files.h"
+#include "zarvo/testing/paths.h"
 
 namespace zarvo::testing {
 
@@ -29,19 +30,15 @@ inline std::string shellQuoted(const std::string& arg) {
   return out + "'";
 }
 
-// The program of this build: $ZARVO_BINARY_DIR/app/zarvo (CTest sets ZARVO_BINARY_DIR); empty when the
-// variable is unset.
-inline std::filesystem::path zarvoProgram() {
-  const char* dir = std::getenv("ZARVO_BINARY_DIR");
-  return dir == nullptr ? std::filesystem::path() : std::filesystem::path(dir) / "app" / "zarvo";
-}
+// The program of this build: app/zarvo in the build tree (paths.h).
+inline std::filesystem::path zarvoProgram() { return binaryDir() / "app" / "zarvo"; }
 
 class CliHarness {
  public:
   // Fails the calling test unless the program of this build is there to run.
   static void expectProgram() {
-    ASSERT_FALSE(zarvoProgram().empty()) << "ZARVO_BINARY_DIR is not set";
-    ASSERT_TRUE(std::filesystem::exists(zarvoProgram())) << zarvoProgram();
+    ASSERT_TRUE(std::filesystem::exists(zarvoProgram()))
+        << "the zarvo program is not at " << zarvoProgram() << "; build it, or set ZARVO_BINARY_DIR to its build tree";
   }
 
   // Keeps the input and the captured output as files in `scratch`, an existing folder.

@@ -108,6 +108,18 @@ TEST_F(MergeRefinerTest, MeridiemOfTheTimeMovesTheHour) {
   ASSERT_EQ(out.size(), 1u);
   EXPECT_EQ(out[0].start().knownValues().get(U::hour), 17);
 
+  // "12pm" is noon on that day, not midnight at its end; "12:30pm" half past noon.
+  for (int64_t minute : {0, 30}) {
+    const std::u16string noon = minute ? u"tomorrow at 12:30pm" : u"tomorrow at 12pm";
+    ParsedResult twelve = resultFor(noon, minute ? u"12:30pm" : u"12pm", ref_,
+                                    {{U::hour, 12}, {U::minute, minute}, {U::meridiem, 1}});
+    const auto merged = kEnDateTime.refine(noon, {resultFor(noon, u"tomorrow", ref_, kMarch12), twelve}, {});
+    ASSERT_EQ(merged.size(), 1u);
+    EXPECT_EQ(merged[0].start().knownValues(), (ComponentMap{{U::year, 2024}, {U::month, 3}, {U::day, 12}, {U::hour, 12},
+                                                             {U::minute, minute}, {U::second, 0}, {U::meridiem, 1}}));
+    EXPECT_EQ(merged[0].start().moment(), utcDate(2024, 3, 12, 12, static_cast<int>(minute)));
+  }
+
   // "tonight at 9": the date's implied PM wins over the time's implied AM.
   ParsedResult tonight = resultFor(u"tonight at 9", u"tonight", ref_, kMarch12);
   tonight.start().imply(U::hour, 22);
