@@ -255,14 +255,12 @@ TEST_F(RemindersStoreTest, CalendarsAreCreatedRenamedColouredAndRemoved) {
   EXPECT_EQ(shopping->color(), (Color{0xFF, 0x29, 0x68, 0xFF}));
   EXPECT_EQ(store_->calendarWithIdentifier(work->calendarIdentifier()), work);
 
-  // Removing a calendar deletes its tasks but leaves files that are not tasks.
+  // Removing a calendar deletes its tasks, metadata and folder.
   auto r = newReminder("In work");
   r->setCalendar(work);
   store_->saveReminder(r, true);
-  writeFile(dir / "event.ics", readFile(fs::path(std::getenv("ZARVO_SOURCE_DIR")) /
-                                        "tests/fixtures/vtodo/other-clients/reminders/event-0005.ics"));
   store_->removeCalendar(work, true);
-  EXPECT_EQ(snapshot(dir), (std::map<std::string, std::string>{{"event.ics", readFile(dir / "event.ics")}}));
+  EXPECT_FALSE(fs::exists(dir));
   EXPECT_EQ(store_->calendarWithIdentifier(work->calendarIdentifier()), nullptr);
 
   store_->reset();
@@ -512,7 +510,10 @@ TEST_F(RemindersFaultTest, MalformedFileIsSkippedLoggedAndNeverTouched) {
     store_->saveReminder(r, false);
   }
   store_->commit();
-  store_->removeCalendar(calendar_, true);
+  // Removing the calendar would leave them behind as a list without its title: refused, whole.
+  EXPECT_EQ(failureOf([&] { store_->removeCalendar(calendar_, true); }), StoreErrorCode::conflict);
+  EXPECT_NE(message_.find("4 files"), std::string::npos) << message_;
+  EXPECT_EQ(store_->remindersMatchingPredicate(store_->predicateForIncompleteReminders({}, {}, {})).size(), 3u);
   for (const auto& [name, text] : broken) EXPECT_EQ(readFile(dir / name), text) << name;
 }
 
