@@ -42,7 +42,8 @@ std::optional<double> toDouble(std::u16string_view text);
 // The part of `text` from `location` for `length` code units, clipped to the text.
 std::u16string_view substring(std::u16string_view text, int64_t location, int64_t length);
 
-// Case-insensitive equality by full Unicode case folding.
+// Case-insensitive equality by full Unicode case folding; canonically equivalent texts (composed and
+// decomposed accents) are equal.
 bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b);
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
 

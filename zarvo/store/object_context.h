@@ -124,6 +124,28 @@ class ObjectContext : public std::enable_shared_from_this<ObjectContext> {
   // conflict, io. The library itself never calls it.
   void save();
 
+  // save() in two steps, for an owner that changes another store in the same unit of work and wants
+  // both changed or neither: prepareSave() writes every change inside a transaction it leaves open
+  // (holding the database's write lock, and this context's lock, until it ends) and throws as save()
+  // does, writing nothing; commit() on the result ends the transaction as save() would. Destroying it
+  // without commit() rolls the transaction back and leaves the pending changes as they were.
+  // REQUIRES: the result ends on the thread that made it.
+  class PreparedSave {
+   public:
+    ~PreparedSave();
+    PreparedSave(const PreparedSave&) = delete;
+    PreparedSave& operator=(const PreparedSave&) = delete;
+    // Throws StoreError(io) when the transaction cannot be committed; it is then rolled back.
+    void commit();
+
+   private:
+    friend class ObjectContext;
+    struct State;
+    explicit PreparedSave(std::unique_ptr<State> state);
+    std::unique_ptr<State> state_;
+  };
+  std::unique_ptr<PreparedSave> prepareSave();
+
   // Drops every pending change: inserted objects leave the context, changed and deleted ones get back
   // the values of the last save. Posts nothing.
   void rollback();
