@@ -60,7 +60,7 @@ std::string HomeLock::describeHolder(int fd, Kind wanted) {
   probe.l_type = wanted == Kind::exclusive ? F_WRLCK : F_RDLCK;
   probe.l_whence = SEEK_SET;
   probe.l_len = 1;
-  if (::fcntl(fd, F_GETLK, &probe) != 0 || probe.l_type == F_UNLCK) return "another user in this process";
+  if (::fcntl(fd, F_GETLK, &probe) != 0 || probe.l_type == F_UNLCK) return "another holder";
   const std::string command = commandOf(probe.l_pid);
   return "pid " + std::to_string(probe.l_pid) + (command.empty() ? std::string() : " (" + command + ")");
 }

@@ -28,8 +28,8 @@ class HomeLock {
   HomeLock(const HomeLock&) = delete;
   HomeLock& operator=(const HomeLock&) = delete;
 
-  // "pid 1234 (zarvo edit)" for a process of another holder, "another user in this process" when
-  // the holder is this process, "" when nothing holds a conflicting lock.
+  // "pid 1234 (zarvo edit)" for the process of a holder that keeps `wanted` out; "another holder"
+  // when none can be named (one in this process, or one that took the lock without naming itself).
   static std::string describeHolder(int fd, Kind wanted);
 
  private:
