@@ -225,9 +225,12 @@ struct EventStore::Impl {
     pending.push_back(std::move(op));
   }
 
-  // With holdCommits, only commitWith() writes.
-  void commitLocked() {
-    if (!options.holdCommits) detail::commitPending(*fs, root(), pending);
+  // With holdCommits, only commitWith() writes. Answers whether anything reached the disk, so that a
+  // commit that wrote nothing announces nothing.
+  bool commitLocked() {
+    if (options.holdCommits || pending.empty()) return false;
+    detail::commitPending(*fs, root(), pending);
+    return true;
   }
 
   void writeMetadata(const fs::path& path, const std::optional<std::string>& value) {
@@ -490,8 +493,7 @@ void EventStore::saveReminder(const std::shared_ptr<Reminder>& reminder, bool co
     std::lock_guard lock(impl_->mu);
     detail::validateForSave(*reminder);
     impl_->addPending(PendingWrite{false, reminder});
-    if (!commit) return;
-    impl_->commitLocked();
+    if (!commit || !impl_->commitLocked()) return;
   }
   impl_->changed();
 }
@@ -504,8 +506,7 @@ void EventStore::removeReminder(const std::shared_ptr<Reminder>& reminder, bool 
                                                      reminder->calendar()->calendarIdentifier() + ") is read-only");
     }
     impl_->addPending(PendingWrite{true, reminder});
-    if (!commit) return;
-    impl_->commitLocked();
+    if (!commit || !impl_->commitLocked()) return;
   }
   impl_->changed();
 }
@@ -513,8 +514,7 @@ void EventStore::removeReminder(const std::shared_ptr<Reminder>& reminder, bool 
 void EventStore::commit() {
   {
     std::lock_guard lock(impl_->mu);
-    if (impl_->pending.empty()) return;
-    impl_->commitLocked();
+    if (!impl_->commitLocked()) return;
   }
   impl_->changed();
 }

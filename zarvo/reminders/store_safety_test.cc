@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "zarvo/platform/notifications.h"
 #include "zarvo/reminders/event_store.h"
 #include "zarvo/testing/reminders_store.h"
 
@@ -215,6 +216,23 @@ TEST_F(StoreSafetyTest, HeldCommitsReachTheDiskOnlyWithWhatGoesAlongside) {
   std::set<std::string> titles;
   for (const auto& r : readBack()) titles.insert(r->title());
   EXPECT_EQ(titles, (std::set<std::string>{"After", "Added"}));
+}
+
+TEST_F(StoreSafetyTest, AHeldCommitAnnouncesOnlyWhatReachedTheDisk) {
+  auto held = open(/*hold=*/true);
+  int announced = 0;
+  auto registration = platform::NotificationCenter::defaultCenter().addObserver(
+      std::string(kEventStoreChangedNotification), held.get(), [&](const platform::Notification&) { ++announced; });
+  auto added = Reminder::reminderWithEventStore(*held);
+  added->setCalendar(held->calendarWithIdentifier(calendar_->calendarIdentifier()));
+  added->setTitle("Added");
+  held->saveReminder(added, true);
+  held->commit();
+  EXPECT_EQ(announced, 0);  // held: nothing on disk, nothing to announce
+  held->commitWith([] {});
+  EXPECT_EQ(announced, 1);
+  held->commitWith([] {});
+  EXPECT_EQ(announced, 1);  // nothing was pending
 }
 
 TEST_F(StoreSafetyTest, FilesThatNeverEndAreNotRead) {
