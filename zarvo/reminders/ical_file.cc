@@ -360,9 +360,12 @@ std::shared_ptr<const TodoFile> parseTodoFile(std::filesystem::path path, std::s
   file->info = info;
   const std::string& text = file->content;
 
-  // Split into logical lines (a line starting with a space or tab continues the previous one).
+  // Split into logical lines (a line starting with a space or tab continues the previous one). A
+  // UTF-8 byte order mark, as some Windows programs write, is no part of the first line: the scan
+  // starts after it, and since edits splice by offset, a rewrite keeps it as it was.
   std::vector<RawLine> lines;
-  size_t pos = 0;
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  size_t pos = text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
   bool newlineKnown = false;
   while (pos < text.size()) {
     size_t eol = text.find('\n', pos);
