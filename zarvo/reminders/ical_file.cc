@@ -531,18 +531,107 @@ class Editor {
   std::vector<Edit> edits_;
 };
 
+// The parameters of a content line, each as written ("LANGUAGE=de", "X-FOO=\"a;b\""), folds undone.
+std::vector<std::string> parametersOf(std::string_view raw) {
+  std::string line;
+  for (size_t i = 0; i < raw.size(); ++i) {
+    if (const size_t fold = foldAt(raw, i)) {
+      i += fold - 1;
+    } else if (raw[i] != '\r' && raw[i] != '\n') {
+      line += raw[i];
+    }
+  }
+  std::vector<std::string> out;
+  size_t i = line.find_first_of(";:");
+  while (i < line.size() && line[i] == ';') {
+    std::string parameter;
+    bool quoted = false;
+    for (++i; i < line.size() && (quoted || (line[i] != ';' && line[i] != ':')); ++i) {
+      if (line[i] == '"') quoted = !quoted;
+      parameter += line[i];
+    }
+    out.push_back(std::move(parameter));
+  }
+  return out;
+}
+
+// Whether a parameter of the line an owned property was read from still applies to a new value of
+// it. VALUE and TZID describe the value, and the new value brings its own; ALTREP points to another
+// form of the old text. Everything else (LANGUAGE, other clients' X- parameters) is about the
+// property and stays, byte for byte.
+bool parameterStillApplies(std::string_view property, std::string_view parameter) {
+  const std::string name = upper(std::string(parameter.substr(0, parameter.find('='))));
+  if (name == "VALUE" || name == "TZID") return false;
+  return name != "ALTREP" || (property != "SUMMARY" && property != "DESCRIPTION");
+}
+
+// One logical line folded as iCalendar asks: at most 75 octets a line, never inside a UTF-8
+// sequence; continuation lines start with a space.
+std::string fold(std::string_view line) {
+  std::string out;
+  size_t width = 0;
+  for (size_t i = 0; i < line.size();) {
+    size_t length = 1;
+    while (i + length < line.size() && (static_cast<unsigned char>(line[i + length]) & 0xC0) == 0x80) ++length;
+    if (width + length > 75) {
+      out += "\r\n ";
+      width = 1;
+    }
+    out.append(line, i, length);
+    width += length;
+    i += length;
+  }
+  return out + "\r\n";
+}
+
+// `serialized` (one line as libical writes it) with `parameters` added after its own.
+std::string withParameters(std::string_view serialized, const std::vector<std::string>& parameters) {
+  std::string line;
+  for (size_t i = 0; i < serialized.size(); ++i) {
+    if (serialized.compare(i, 3, "\r\n ") == 0) {
+      i += 2;
+    } else if (serialized[i] != '\r' && serialized[i] != '\n') {
+      line += serialized[i];
+    }
+  }
+  bool quoted = false;
+  size_t valueSeparator = 0;
+  while (valueSeparator < line.size() && (quoted || line[valueSeparator] != ':')) {
+    if (line[valueSeparator] == '"') quoted = !quoted;
+    ++valueSeparator;
+  }
+  std::string added;
+  for (const auto& p : parameters) added += ";" + p;
+  line.insert(valueSeparator, added);
+  return fold(line);
+}
+
 // The owned lines of one VTODO being rewritten. Each owned property ends with one line: setting it
 // replaces the line its value was read from and removes the others of its name, and finish() removes
 // the others of every property left alone, keeping the line read.
 class OwnedLines {
  public:
-  OwnedLines(Editor& editor, const TodoEntry& entry) : editor_(editor), entry_(entry) {}
+  OwnedLines(Editor& editor, const TodoFile& file, const TodoEntry& entry)
+      : editor_(editor), file_(file), entry_(entry) {}
 
-  // Sets (or with an empty `text`, removes) property `name`, at most once per name; a new line goes
-  // before the first VALARM, or before END:VTODO.
-  void set(std::string_view name, std::string text) {
+  // Sets property `name` to `p` (null: removes it), at most once per name. The new line keeps the
+  // parameters of the line it replaces that still apply to the new value; a new line goes before the
+  // first VALARM, or before END:VTODO.
+  void set(std::string_view name, PropertyPtr p) {
     done_.emplace_back(name);
     const PropertyLine* read = removeOthers(name);
+    std::string text;
+    if (p) {
+      text = takeString(icalproperty_as_ical_string_r(p.get()));
+      if (read != nullptr) {
+        std::vector<std::string> kept;
+        for (auto& parameter : parametersOf(std::string_view(file_.content).substr(read->begin, read->end - read->begin))) {
+          if (parameterStillApplies(name, parameter)) kept.push_back(std::move(parameter));
+        }
+        if (!kept.empty()) text = withParameters(text, kept);
+      }
+      text = withNewline(std::move(text), file_.newline);
+    }
     if (read != nullptr) {
       editor_.replace(read->begin, read->end, std::move(text));
     } else if (!text.empty()) {
@@ -568,6 +657,7 @@ class OwnedLines {
   }
 
   Editor& editor_;
+  const TodoFile& file_;
   const TodoEntry& entry_;
   std::vector<std::string_view> done_;
 };
@@ -652,28 +742,24 @@ std::string editTodo(const TodoFile& file, size_t index, const DesiredTodo& want
   const TodoFields& had = entry.fields;
   const std::string& nl = file.newline;
   Editor editor(file);
-  OwnedLines owned(editor, entry);
+  OwnedLines owned(editor, file, entry);
 
-  if (!had.hasUid) owned.set("UID", serialize(PropertyPtr(icalproperty_new_uid(want.uid.c_str())), nl));
+  if (!had.hasUid) owned.set("UID", PropertyPtr(icalproperty_new_uid(want.uid.c_str())));
   if (want.title != had.title || (!entry.find("SUMMARY") && !want.title.empty())) {
-    owned.set("SUMMARY",
-              want.title.empty() ? "" : serialize(PropertyPtr(icalproperty_new_summary(want.title.c_str())), nl));
+    owned.set("SUMMARY", want.title.empty() ? nullptr : PropertyPtr(icalproperty_new_summary(want.title.c_str())));
   }
   if (want.notes != had.notes) {
-    owned.set("DESCRIPTION",
-              want.notes ? serialize(PropertyPtr(icalproperty_new_description(want.notes->c_str())), nl) : "");
+    owned.set("DESCRIPTION", want.notes ? PropertyPtr(icalproperty_new_description(want.notes->c_str())) : nullptr);
   }
   if (want.priority != had.priority) {
     if (want.priority < 0 || want.priority > 9) {
       throw StoreError(StoreErrorCode::invalid, "priority " + std::to_string(want.priority) + " is outside 0...9");
     }
-    owned.set("PRIORITY",
-              want.priority == 0 ? "" : serialize(PropertyPtr(icalproperty_new_priority(want.priority)), nl));
+    owned.set("PRIORITY", want.priority == 0 ? nullptr : PropertyPtr(icalproperty_new_priority(want.priority)));
   }
   if (want.due != had.due) {
     std::string zone;
-    std::string line = want.due ? serialize(dueProperty(*want.due, &zone), nl) : "";
-    owned.set("DUE", std::move(line));
+    owned.set("DUE", want.due ? dueProperty(*want.due, &zone) : nullptr);
     if (!zone.empty() &&
         std::find(file.timezoneIds.begin(), file.timezoneIds.end(), zone) == file.timezoneIds.end()) {
       std::string vtimezone = vtimezoneFor(zone, nl);
@@ -685,21 +771,19 @@ std::string editTodo(const TodoFile& file, size_t index, const DesiredTodo& want
   }
   const bool completionChanged = want.completed != had.completed;
   if (completionChanged) {
-    owned.set("STATUS", serialize(PropertyPtr(icalproperty_new_status(want.completed ? ICAL_STATUS_COMPLETED
-                                                                                     : ICAL_STATUS_NEEDSACTION)),
-                                  nl));
+    owned.set("STATUS",
+              PropertyPtr(icalproperty_new_status(want.completed ? ICAL_STATUS_COMPLETED : ICAL_STATUS_NEEDSACTION)));
     // Other clients read PERCENT-COMPLETE:100 as done; an undone task must not keep it.
-    if (!want.completed && had.percentComplete == 100) owned.set("PERCENT-COMPLETE", "");
+    if (!want.completed && had.percentComplete == 100) owned.set("PERCENT-COMPLETE", nullptr);
   }
   // The completion time goes with completing and reopening; an open task keeps whatever its file says
   // (another client's completion time under a STATUS that is not COMPLETED) until then.
   const std::optional<Date> completion = want.completed ? want.completionDate : std::nullopt;
   if (completionChanged || (want.completed && !sameAbsolute(completion, had.completionDate))) {
-    owned.set("COMPLETED",
-              completion ? serialize(PropertyPtr(icalproperty_new_completed(utcTime(*completion))), nl) : "");
+    owned.set("COMPLETED", completion ? PropertyPtr(icalproperty_new_completed(utcTime(*completion))) : nullptr);
   }
-  owned.set("DTSTAMP", serialize(PropertyPtr(icalproperty_new_dtstamp(utcTime(want.now))), nl));
-  owned.set("LAST-MODIFIED", serialize(PropertyPtr(icalproperty_new_lastmodified(utcTime(want.now))), nl));
+  owned.set("DTSTAMP", PropertyPtr(icalproperty_new_dtstamp(utcTime(want.now))));
+  owned.set("LAST-MODIFIED", PropertyPtr(icalproperty_new_lastmodified(utcTime(want.now))));
 
   owned.finish();
 

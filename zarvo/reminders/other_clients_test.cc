@@ -50,5 +50,55 @@ TEST(OtherClientsFiles, AByteOrderMarkIsReadPastAndKeptOnRewrite) {
   EXPECT_EQ(again->todos[0].fields.title, "Kaufen");
 }
 
+// A rewrite of an owned property keeps the parameters that are about the property (its language,
+// other clients' own) and drops those that describe the old value.
+TEST(OtherClientsFiles, RewritingAnOwnedPropertyKeepsTheParametersThatStillApply) {
+  auto file = parse(vtodo(
+      "SUMMARY;LANGUAGE=de;X-FOO=bar:Alt\r\n"
+      "DESCRIPTION;ALTREP=\"cid:part1@example.org\";X-QUOTED=\"a;b:c\":Old notes\r\n"
+      "PRIORITY;X-RANK=7:5\r\n"
+      "DUE;VALUE=DATE;X-SOURCE=mail:20240101\r\n"
+      "STATUS;X-ORIGIN=web:NEEDS-ACTION\r\n"));
+  ASSERT_TRUE(file);
+  auto want = asRead(*file);
+  want.title = "Neu und mit einem Titel der so lang ist dass die Zeile gefaltet werden muss: äöü ÄÖÜ ß";
+  want.notes = "New notes";
+  want.priority = 1;
+  want.due = DateComponents{.timeZone = "Europe/Berlin", .year = 2024, .month = 2, .day = 3, .hour = 9, .minute = 30};
+  want.completed = true;
+  want.completionDate = utc(2024, 2, 3, 12);
+  const std::string out = detail::editTodo(*file, 0, want);
+
+  // The lines as a reader sees them once folds are undone.
+  std::string unfolded;
+  for (size_t i = 0; i < out.size(); ++i) {
+    if (out.compare(i, 3, "\r\n ") == 0) {
+      i += 2;
+    } else {
+      unfolded += out[i];
+    }
+  }
+  EXPECT_NE(unfolded.find("\r\nSUMMARY;LANGUAGE=de;X-FOO=bar:" + want.title + "\r\n"), std::string::npos) << out;
+  EXPECT_NE(unfolded.find("\r\nDESCRIPTION;X-QUOTED=\"a;b:c\":New notes\r\n"), std::string::npos) << out;
+  EXPECT_NE(unfolded.find("\r\nPRIORITY;X-RANK=7:1\r\n"), std::string::npos) << out;
+  EXPECT_NE(unfolded.find("\r\nDUE;TZID=Europe/Berlin;X-SOURCE=mail:20240203T093000\r\n"), std::string::npos) << out;
+  EXPECT_NE(unfolded.find("\r\nSTATUS;X-ORIGIN=web:COMPLETED\r\n"), std::string::npos) << out;
+  for (size_t start = 0, end; (end = out.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    EXPECT_LE(end - start, 75u) << out.substr(start, end - start);
+  }
+
+  auto again = parse(out);
+  ASSERT_TRUE(again);
+  const auto& f = again->todos[0].fields;
+  EXPECT_EQ(f.title, want.title);
+  EXPECT_EQ(f.notes, "New notes");
+  EXPECT_EQ(f.priority, 1);
+  ASSERT_TRUE(f.due.has_value());
+  EXPECT_EQ(f.due->timeZone, "Europe/Berlin");
+  EXPECT_EQ(f.due->day, 3);
+  EXPECT_EQ(f.due->hour, 9);
+  EXPECT_EQ(f.due->minute, 30);
+  EXPECT_TRUE(f.completed);
+}
 }  // namespace
 }  // namespace zarvo::reminders
