@@ -182,22 +182,145 @@ std::optional<std::string> tzidOf(icalproperty* p) {
   return std::string(tzid);
 }
 
-std::optional<Date> instantOf(icalproperty* p, struct icaltimetype t) {
+// A time the reader refuses: one outside what a Date holds. Moving it to the nearest date a Date
+// holds would show, and on a rewrite store, another date than the file says; the file is skipped
+// instead, with this as the reason, and stays as it is.
+struct OutOfRange : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// The seconds from the epoch of a civil time read as UTC, in whole seconds (which hold any int year).
+std::chrono::sys_seconds civilSeconds(int year, int month, int day, int hour, int minute, int second) {
+  const sys_days d = std::chrono::year_month_day(std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)),
+                                                 std::chrono::day(static_cast<unsigned>(day)));
+  return d + std::chrono::hours(hour) + std::chrono::minutes(minute) + std::chrono::seconds(second);
+}
+
+// Whether a wall-clock time, in any zone (offsets stay within a day), is an instant a Date holds.
+bool civilInRange(const struct icaltimetype& t) {
+  constexpr auto kLimit = std::chrono::duration_cast<std::chrono::seconds>(Date::duration::max()) - days(1);
+  const auto at = civilSeconds(t.year, t.month, t.day, t.hour, t.minute, t.second).time_since_epoch();
+  return at < kLimit && at > -kLimit;
+}
+
+void requireInRange(const char* property, const struct icaltimetype& t) {
+  if (civilInRange(t)) return;
+  throw OutOfRange(std::string(property) + " " + std::to_string(t.year) +
+                   " is outside the dates the store can hold (1678 to 2261)");
+}
+
+// The VTIMEZONE of `fileText` whose TZID is `tzid`, as text; empty when the file defines none.
+std::string_view vtimezoneBlock(std::string_view fileText, std::string_view tzid) {
+  for (size_t begin = fileText.find("BEGIN:VTIMEZONE"); begin != std::string_view::npos;
+       begin = fileText.find("BEGIN:VTIMEZONE", begin + 1)) {
+    size_t end = fileText.find("END:VTIMEZONE", begin);
+    if (end == std::string_view::npos) return {};
+    end = fileText.find('\n', end);
+    const std::string_view block = fileText.substr(begin, end == std::string_view::npos ? end : end + 1 - begin);
+    for (size_t at = block.find("\nTZID"); at != std::string_view::npos; at = block.find("\nTZID", at + 1)) {
+      const size_t colon = block.find(':', at);
+      const size_t eol = block.find_first_of("\r\n", at + 1);
+      if (colon < eol && block.substr(colon + 1, eol - colon - 1) == tzid) return block;
+    }
+  }
+  return {};
+}
+
+// The zones files define for themselves (as Exchange and Outlook write them, with a TZID no zone
+// database knows), read by libical from the VTIMEZONE's STANDARD and DAYLIGHT rules. Kept per
+// definition text for the process, so each is read once; libical expands a zone's transitions
+// lazily, so every use holds the lock.
+class FileZones {
+ public:
+  // Seconds to add to UTC to get `local` in the zone `definition` describes; nothing when libical
+  // cannot read it.
+  static std::optional<int> utcOffset(std::string_view definition, struct icaltimetype local) {
+    static FileZones zones;
+    std::lock_guard lock(zones.mu_);
+    auto it = zones.zones_.find(std::string(definition));
+    if (it == zones.zones_.end()) {
+      if (zones.zones_.size() >= 256) zones.zones_.clear();  // many distinct definitions: start over
+      it = zones.zones_.emplace(std::string(definition), read(definition)).first;
+    }
+    if (!it->second) return std::nullopt;
+    local.zone = nullptr;
+    local.is_date = 0;
+    int daylight = 0;
+    return icaltimezone_get_utc_offset(it->second.get(), &local, &daylight);
+  }
+
+ private:
+  struct ZoneDeleter {
+    void operator()(icaltimezone* z) const { icaltimezone_free(z, 1); }
+  };
+  using ZonePtr = std::unique_ptr<icaltimezone, ZoneDeleter>;
+
+  static ZonePtr read(std::string_view definition) {
+    ComponentPtr component(icalparser_parse_string(std::string(definition).c_str()));
+    if (!component || icalcomponent_isa(component.get()) != ICAL_VTIMEZONE_COMPONENT ||
+        icalcomponent_get_first_component(component.get(), ICAL_ANY_COMPONENT) == nullptr) {
+      return nullptr;
+    }
+    ZonePtr zone(icaltimezone_new());
+    if (!icaltimezone_set_component(zone.get(), component.get())) return nullptr;
+    component.release();  // the zone owns it now
+    return zone;
+  }
+
+  std::mutex mu_;
+  std::map<std::string, ZonePtr> zones_;
+};
+
+// How a file's TZID reads: as a zone the zone database knows (by its name, or the X-LIC-LOCATION of
+// the file's definition), or by the offset rules of the file's own definition.
+struct ZoneOfFile {
+  std::optional<std::string> known;
+  std::string_view definition;  // the file's VTIMEZONE, when the zone is none the database knows
+};
+
+ZoneOfFile zoneOfFile(const std::string& tzid, std::string_view fileText) {
+  ZoneOfFile zone;
+  const std::string_view definition = vtimezoneBlock(fileText, tzid);
+  zone.known = resolveTzid(tzid, definition);
+  if (!zone.known) zone.definition = definition;
+  return zone;
+}
+
+// The UTC time of a wall-clock time in a zone the file defines; nothing when its definition is unreadable.
+std::optional<struct icaltimetype> inFileZone(std::string_view definition, struct icaltimetype t) {
+  if (definition.empty()) return std::nullopt;
+  const std::optional<int> offset = FileZones::utcOffset(definition, t);
+  if (!offset) return std::nullopt;
+  const auto at = civilSeconds(t.year, t.month, t.day, t.hour, t.minute, t.second) - std::chrono::seconds(*offset);
+  return utcTime(Date(at));
+}
+
+void warnFloating(const std::string& tzid, const char* property, const std::filesystem::path& path) {
+  log().notice("Unknown time zone '%{public}@' in %{public}@ of %{public}@: its time reads as floating", tzid,
+               property, path.string());
+}
+
+std::optional<Date> instantOf(icalproperty* p, struct icaltimetype t, const char* property, std::string_view fileText,
+                              const std::filesystem::path& path) {
   if (icaltime_is_null_time(t) || t.year <= 0) return std::nullopt;
+  requireInRange(property, t);
   if (t.is_date) return utcDate(t.year, t.month, t.day, 0, 0, 0);
   if (icaltime_is_utc(t)) return utcDate(t.year, t.month, t.day, t.hour, t.minute, t.second);
   platform::DateComponents c{.year = t.year, .month = t.month, .day = t.day, .hour = t.hour,
                              .minute = t.minute, .second = t.second};
   if (auto tzid = tzidOf(p)) {
-    if (auto zone = resolveTzid(*tzid)) {
-      if (auto cal = platform::DateCalendar::inZone(*zone)) return cal->date(c);
+    const ZoneOfFile zone = zoneOfFile(*tzid, fileText);
+    if (zone.known) {
+      if (auto cal = platform::DateCalendar::inZone(*zone.known)) return cal->date(c);
     }
+    if (auto u = inFileZone(zone.definition, t)) return utcDate(u->year, u->month, u->day, u->hour, u->minute, u->second);
+    warnFloating(*tzid, property, path);
   }
   return platform::DateCalendar::current().date(c);
 }
 
-// Reads the owned values of a VTODO parsed by libical.
-void readFields(icalcomponent* todo, std::string_view fileText, TodoEntry& entry) {
+// Reads the owned values of a VTODO parsed by libical. Throws OutOfRange.
+void readFields(icalcomponent* todo, std::string_view fileText, const std::filesystem::path& path, TodoEntry& entry) {
   TodoFields& f = entry.fields;
   if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_UID_PROPERTY)) {
     if (const char* uid = icalproperty_get_uid(p); uid != nullptr && *uid != '\0') {
@@ -218,6 +341,7 @@ void readFields(icalcomponent* todo, std::string_view fileText, TodoEntry& entry
   if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_DUE_PROPERTY)) {
     struct icaltimetype t = icalproperty_get_due(p);
     if (!icaltime_is_null_time(t) && t.year > 0) {
+      requireInRange("DUE", t);
       platform::DateComponents c{.year = t.year, .month = t.month, .day = t.day};
       if (!t.is_date) {
         c.hour = t.hour;
@@ -226,9 +350,18 @@ void readFields(icalcomponent* todo, std::string_view fileText, TodoEntry& entry
         if (icaltime_is_utc(t)) {
           c.timeZone = "UTC";
         } else if (auto tzid = tzidOf(p)) {
-          // An unknown zone reads as floating wall-clock time; the DUE line itself stays as written
-          // until the due date is changed.
-          c.timeZone = resolveTzid(*tzid, fileText);
+          // A zone the file defines for itself reads as the same instant in UTC; one nobody defines,
+          // as floating wall-clock time. Either way the DUE line stays as written until the due date
+          // is changed.
+          const ZoneOfFile zone = zoneOfFile(*tzid, fileText);
+          if (zone.known) {
+            c.timeZone = zone.known;
+          } else if (auto u = inFileZone(zone.definition, t)) {
+            c = platform::DateComponents{.timeZone = "UTC", .year = u->year, .month = u->month, .day = u->day,
+                                         .hour = u->hour, .minute = u->minute, .second = u->second};
+          } else {
+            warnFloating(*tzid, "DUE", path);
+          }
         }
       }
       f.due = c;
@@ -238,14 +371,14 @@ void readFields(icalcomponent* todo, std::string_view fileText, TodoEntry& entry
     if (const char* s = icalproperty_get_value_as_string(p)) f.status = upper(s);
   }
   if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_COMPLETED_PROPERTY)) {
-    f.completionDate = instantOf(p, icalproperty_get_completed(p));
+    f.completionDate = instantOf(p, icalproperty_get_completed(p), "COMPLETED", fileText, path);
   }
   f.completed = f.status == "COMPLETED" || (f.status.empty() && f.completionDate.has_value());
   if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_CREATED_PROPERTY)) {
-    f.creationDate = instantOf(p, icalproperty_get_created(p));
+    f.creationDate = instantOf(p, icalproperty_get_created(p), "CREATED", fileText, path);
   }
   if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_LASTMODIFIED_PROPERTY)) {
-    f.lastModified = instantOf(p, icalproperty_get_lastmodified(p));
+    f.lastModified = instantOf(p, icalproperty_get_lastmodified(p), "LAST-MODIFIED", fileText, path);
   }
   if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_PERCENTCOMPLETE_PROPERTY)) {
     f.percentComplete = icalproperty_get_percentcomplete(p);
@@ -261,7 +394,7 @@ void readFields(icalcomponent* todo, std::string_view fileText, TodoEntry& entry
     if (icalproperty* p = icalcomponent_get_first_property(a, ICAL_TRIGGER_PROPERTY)) {
       struct icaltriggertype trigger = icalproperty_get_trigger(p);
       if (!icaltime_is_null_time(trigger.time)) {
-        v.absolute = instantOf(p, trigger.time);
+        v.absolute = instantOf(p, trigger.time, "TRIGGER", fileText, path);
       } else {
         v.relative = std::chrono::seconds(icaldurationtype_as_int(trigger.duration));
       }
@@ -339,15 +472,10 @@ void prepareParser() {
   std::call_once(once, [] { icaltimezone_get_utc_timezone(); });
 }
 
-Date utcDate(int year, int month, int day, int hour, int minute, int second) {
-  using std::chrono::seconds;
-  sys_days d = std::chrono::year_month_day(std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)),
-                                           std::chrono::day(static_cast<unsigned>(day)));
-  // Whole seconds hold any int year; a Date's nanoseconds only about 1677-09-21 to 2262-04-11.
-  const std::chrono::sys_seconds at = d + std::chrono::hours(hour) + std::chrono::minutes(minute) + seconds(second);
-  constexpr seconds kLimit = std::chrono::duration_cast<seconds>(Date::duration::max());
-  if (at.time_since_epoch() >= kLimit) return Date::max();
-  if (at.time_since_epoch() <= -kLimit) return Date::min();
+std::optional<Date> utcDate(int year, int month, int day, int hour, int minute, int second) {
+  const std::chrono::sys_seconds at = civilSeconds(year, month, day, hour, minute, second);
+  constexpr auto kLimit = std::chrono::duration_cast<std::chrono::seconds>(Date::duration::max());
+  if (at.time_since_epoch() >= kLimit || at.time_since_epoch() <= -kLimit) return std::nullopt;
   return Date(at);
 }
 
@@ -491,7 +619,12 @@ std::shared_ptr<const TodoFile> parseTodoFile(std::filesystem::path path, std::s
       return nullptr;
     }
     if (!matchLibical(component.get(), entry, error)) return nullptr;
-    readFields(component.get(), text, entry);
+    try {
+      readFields(component.get(), text, file->path, entry);
+    } catch (const OutOfRange& e) {
+      error = e.what();
+      return nullptr;
+    }
     if (!entry.fields.notes && entry.find("DESCRIPTION")) entry.fields.notes = std::string();
   }
   return file;
@@ -840,46 +973,53 @@ std::string newUid() {
 }
 
 std::optional<std::string> resolveTzid(std::string_view tzid, std::string_view vtimezoneText) {
+  auto known = [](std::string_view z) { return !z.empty() && platform::DateCalendar::isKnownTimeZone(z); };
+  // What the name alone says is the same for every file, so it is worked out once per process; what a
+  // file's definition says is that file's, so an unknown name never hides a zone a later file defines.
   static std::mutex mu;
-  static std::unordered_map<std::string, std::optional<std::string>> cache;
+  static std::unordered_map<std::string, std::optional<std::string>> byName;
+  const std::string id(tzid);
+  std::optional<std::string> zone;
+  bool cached = false;
   {
     std::lock_guard lock(mu);
-    if (auto it = cache.find(std::string(tzid)); it != cache.end()) return it->second;
-  }
-  std::optional<std::string> zone;
-  auto known = [](std::string_view z) { return !z.empty() && platform::DateCalendar::isKnownTimeZone(z); };
-  std::string id(tzid);
-  if (known(id)) {
-    zone = id;
-  } else {
-    // Prefixed names: try the last two, then three, path segments.
-    for (int segments = 2; segments <= 3 && !zone; ++segments) {
-      size_t at = id.size();
-      for (int s = 0; s < segments && at != std::string::npos && at > 0; ++s) at = id.rfind('/', at - 1);
-      if (at != std::string::npos && at + 1 < id.size() && known(id.substr(at + 1))) zone = id.substr(at + 1);
+    if (auto it = byName.find(id); it != byName.end()) {
+      zone = it->second;
+      cached = true;
     }
-    if (!zone) {
-      icu::UnicodeString windows;
-      UErrorCode status = U_ZERO_ERROR;
-      icu::TimeZone::getIDForWindowsID(icu::UnicodeString::fromUTF8(id), nullptr, windows, status);
-      if (U_SUCCESS(status) && !windows.isEmpty()) {
-        std::string s;
-        windows.toUTF8String(s);
-        zone = s;
+  }
+  if (!cached) {
+    if (known(id)) {
+      zone = id;
+    } else {
+      // Prefixed names: try the last two, then three, path segments.
+      for (int segments = 2; segments <= 3 && !zone; ++segments) {
+        size_t at = id.size();
+        for (int s = 0; s < segments && at != std::string::npos && at > 0; ++s) at = id.rfind('/', at - 1);
+        if (at != std::string::npos && at + 1 < id.size() && known(id.substr(at + 1))) zone = id.substr(at + 1);
+      }
+      if (!zone) {
+        icu::UnicodeString windows;
+        UErrorCode status = U_ZERO_ERROR;
+        icu::TimeZone::getIDForWindowsID(icu::UnicodeString::fromUTF8(id), nullptr, windows, status);
+        if (U_SUCCESS(status) && !windows.isEmpty()) {
+          std::string s;
+          windows.toUTF8String(s);
+          zone = s;
+        }
       }
     }
-    if (!zone && !vtimezoneText.empty()) {
-      size_t at = vtimezoneText.find("X-LIC-LOCATION:");
-      if (at != std::string_view::npos) {
-        size_t eol = vtimezoneText.find_first_of("\r\n", at);
-        std::string location(vtimezoneText.substr(at + 15, eol - at - 15));
-        if (known(location)) zone = location;
-      }
-    }
-    if (!zone) log().notice("Unknown time zone '%{public}@': its times read as floating", id);
+    std::lock_guard lock(mu);
+    byName.emplace(id, zone);
   }
-  std::lock_guard lock(mu);
-  return cache.emplace(id, zone).first->second;
+  if (!zone && !vtimezoneText.empty()) {
+    if (size_t at = vtimezoneText.find("X-LIC-LOCATION:"); at != std::string_view::npos) {
+      const size_t eol = vtimezoneText.find_first_of("\r\n", at);
+      std::string location(vtimezoneText.substr(at + 15, eol - at - 15));
+      if (known(location)) zone = location;
+    }
+  }
+  return zone;
 }
 
 }  // namespace zarvo::reminders::detail

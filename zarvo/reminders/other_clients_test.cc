@@ -100,5 +100,95 @@ TEST(OtherClientsFiles, RewritingAnOwnedPropertyKeepsTheParametersThatStillApply
   EXPECT_EQ(f.due->minute, 30);
   EXPECT_TRUE(f.completed);
 }
+
+// Exchange and Outlook name zones no zone database knows and define them in the file itself.
+const std::string kOutlookZone =
+    "BEGIN:VTIMEZONE\r\nTZID:Customized Time Zone\r\nBEGIN:STANDARD\r\nDTSTART:16010101T030000\r\n"
+    "TZOFFSETFROM:+0200\r\nTZOFFSETTO:+0100\r\nRRULE:FREQ=YEARLY;INTERVAL=1;BYDAY=-1SU;BYMONTH=10\r\n"
+    "END:STANDARD\r\nBEGIN:DAYLIGHT\r\nDTSTART:16010101T020000\r\nTZOFFSETFROM:+0100\r\n"
+    "TZOFFSETTO:+0200\r\nRRULE:FREQ=YEARLY;INTERVAL=1;BYDAY=-1SU;BYMONTH=3\r\nEND:DAYLIGHT\r\n"
+    "END:VTIMEZONE\r\n";
+
+std::string withZone(const std::string& zone, const std::string& body) {
+  return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + zone + "BEGIN:VTODO\r\nUID:u\r\n" + body +
+         "END:VTODO\r\nEND:VCALENDAR\r\n";
+}
+
+TEST(OtherClientsFiles, TimesInAZoneTheFileDefinesReadAsTheRightInstant) {
+  struct Row {
+    const char* due;
+    Date at;
+  };
+  const Row rows[] = {
+      {"DUE;TZID=Customized Time Zone:20240110T090000\r\n", utc(2024, 1, 10, 8)},     // standard time
+      {"DUE;TZID=\"Customized Time Zone\":20240710T090000\r\n", utc(2024, 7, 10, 7)},  // daylight time
+      {"DUE;TZID=Customized Time Zone:20241027T033000\r\n", utc(2024, 10, 27, 2, 30)},  // just after the change
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.due);
+    auto file = parse(withZone(kOutlookZone, std::string(row.due) +
+                                                 "COMPLETED;TZID=Customized Time Zone:20240110T090000\r\n"));
+    ASSERT_TRUE(file);
+    const auto& f = file->todos[0].fields;
+    ASSERT_TRUE(f.due && f.due->timeZone);
+    EXPECT_EQ(*f.due->timeZone, "UTC");
+    EXPECT_EQ(platform::DateCalendar::inZone("UTC")->date(*f.due), row.at);
+    EXPECT_EQ(f.completionDate, utc(2024, 1, 10, 8));
+  }
+}
+
+// A TZID that one file leaves undefined is no verdict on the next file, which may define it; a zone
+// nobody defines reads as floating, and says so at the default log level.
+TEST(OtherClientsFiles, AZoneUnknownInOneFileIsStillReadWhereAnotherDefinesIt) {
+  platform::ScopedLogCapture log;
+  auto undefined = parse(vtodo("DUE;TZID=Office Zone:20240110T090000\r\n"));
+  ASSERT_TRUE(undefined);
+  EXPECT_FALSE(undefined->todos[0].fields.due->timeZone.has_value());
+  EXPECT_TRUE(log.sink().contains(platform::LogLevel::defaultLevel, "Unknown time zone 'Office Zone'"));
+
+  auto named = parse(withZone("BEGIN:VTIMEZONE\r\nTZID:Office Zone\r\nX-LIC-LOCATION:Asia/Tokyo\r\n"
+                              "BEGIN:STANDARD\r\nDTSTART:19700101T000000\r\nTZOFFSETFROM:+0900\r\n"
+                              "TZOFFSETTO:+0900\r\nEND:STANDARD\r\nEND:VTIMEZONE\r\n",
+                              "DUE;TZID=Office Zone:20240110T090000\r\n"));
+  ASSERT_TRUE(named);
+  EXPECT_EQ(named->todos[0].fields.due->timeZone, "Asia/Tokyo");
+
+  std::string outlook = kOutlookZone;
+  outlook.replace(outlook.find("Customized Time Zone"), 20, "Office Zone");
+  auto defined = parse(withZone(outlook, "DUE;TZID=Office Zone:20240110T090000\r\n"));
+  ASSERT_TRUE(defined);
+  EXPECT_EQ(defined->todos[0].fields.due->timeZone, "UTC");
+  EXPECT_EQ(defined->todos[0].fields.due->hour, 8);
+}
+
+// A time a Date cannot hold (it spans about 1677 to 2262) is not moved to the nearest one it can:
+// the file is refused, with the reason, and so never shown or saved back with another date.
+TEST(OtherClientsFiles, TimesBeyondWhatADateHoldsAreRefusedNotMoved) {
+  struct Row {
+    const char* line;
+    const char* property;  // named in the reason; empty: the file reads
+  };
+  const Row rows[] = {
+      {"CREATED:00010101T000000Z\r\n", "CREATED"},
+      {"LAST-MODIFIED:61611149T150500Z\r\n", "LAST-MODIFIED"},  // a damaged file the fuzzer found
+      {"STATUS:COMPLETED\r\nCOMPLETED:99991231T235959Z\r\n", "COMPLETED"},
+      {"DUE;VALUE=DATE:45010101\r\n", "DUE"},
+      {"DUE;TZID=Europe/Berlin:16000101T090000\r\n", "DUE"},
+      {"BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER;VALUE=DATE-TIME:30000101T000000Z\r\nEND:VALARM\r\n", "TRIGGER"},
+      {"CREATED:16790101T000000Z\r\nDUE:22610101T000000Z\r\n", ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    std::string error;
+    auto file = detail::parseTodoFile("x.ics", vtodo(row.line), {}, error);
+    if (*row.property == '\0') {
+      EXPECT_NE(file, nullptr) << error;
+    } else {
+      EXPECT_EQ(file, nullptr);
+      EXPECT_TRUE(error.starts_with(row.property)) << error;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace zarvo::reminders
