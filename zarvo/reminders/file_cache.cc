@@ -369,7 +369,9 @@ std::string FileCache::encode(const fs::path& root) {
     const fs::path relativeFolder = fs::path(folder).lexically_relative(root);
     if (relativeFolder.empty() || !safeRelativePath(relativeFolder)) continue;
     for (const auto& [name, entry] : files) {
-      if (entry.file) entries.emplace_back((relativeFolder / name).string(), &entry);
+      if (entry.file && entry.file->content.size() <= kMaxSavedFileBytes) {
+        entries.emplace_back((relativeFolder / name).string(), &entry);
+      }
     }
   }
   std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
