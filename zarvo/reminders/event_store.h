@@ -77,6 +77,11 @@ struct EventStoreOptions {
   // commit = false) and only commitWith() puts them on disk: for an owner that changes another store
   // in the same unit of work and wants both changed or neither (zarvo::Home, with the records).
   bool holdCommits = false;
+  // Open the store only to read it. Default false. When set, a root that can be read but not
+  // written (a read-only mount, a folder without write permission) is authorized, as it would
+  // otherwise be denied; every calendar is read-only, so every write fails with
+  // StoreErrorCode::readOnly; requestAccess never creates the root; nothing on disk is cleaned up.
+  bool readOnly = false;
 };
 
 // A file the store found but does not show, and why (it does not parse, it is unreadable, it holds a
@@ -104,8 +109,9 @@ class EventStore {
   EventStore& operator=(const EventStore&) = delete;
 
   static std::filesystem::path defaultRoot();
-  // notDetermined while `root` does not exist; denied when it cannot be read and written;
-  // authorized otherwise. Only EntityType::reminder can be authorized.
+  // notDetermined while `root` does not exist; denied when it cannot be read and written (for a
+  // handle opened with readOnly: when it cannot be read); authorized otherwise. Only
+  // EntityType::reminder can be authorized.
   static AuthorizationStatus authorizationStatusForEntityType(
       EntityType type, const std::filesystem::path& root = defaultRoot());
   AuthorizationStatus authorizationStatus(EntityType type) const;

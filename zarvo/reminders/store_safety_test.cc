@@ -236,7 +236,7 @@ TEST_F(StoreSafetyTest, AHeldCommitAnnouncesOnlyWhatReachedTheDisk) {
 }
 
 TEST_F(StoreSafetyTest, AHugeTaskFileDoesNotMakeTheSavedCacheHuge) {
-  writeFile(dir_ / "huge.ics", task("huge", "Long notes", "DESCRIPTION:" + std::string(3 << 20, 'x') + "\r\n"));
+  writeFile(dir_ / "huge.ics", task("huge", "Long notes", "DESCRIPTION:" + std::string(3 << 19, 'x') + "\r\n"));
   writeFile(dir_ / "small.ics", task("small", "Short"));
   auto options = testing::optionsFor(root_);
   options.fileCachePath = tmp_.path() / "cache";
