@@ -85,4 +85,33 @@ TEST_F(HomeSafetyCli, AHomeThatCannotBeWrittenIsStillReadAndWritersSayWhy) {
   }
 }
 
+// Another client's recurring task: done completes today's occurrence and the task comes back due at
+// the next one, still a single task with its rule and alarm.
+TEST_F(HomeSafetyCli, DoneOnARecurringTaskCompletesOneOccurrence) {
+  ASSERT_EQ(zarvo({"lists"}).status, 0);  // makes the home
+  fs::path list;
+  for (const auto& entry : fs::recursive_directory_iterator(home_ / "reminders")) {
+    if (entry.path().filename() == "displayname") list = entry.path().parent_path();
+  }
+  ASSERT_FALSE(list.empty());
+  zarvo::testing::writeFile(list / "plants.ics",
+                            "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\nBEGIN:VTODO\r\nUID:plants\r\n"
+                            "SUMMARY:Water the plants\r\nDUE;TZID=Europe/Berlin:20240311T090000\r\n"
+                            "RRULE:FREQ=WEEKLY;COUNT=10\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:-PT15M\r\n"
+                            "END:VALARM\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
+  const json before = json::parse(zarvo({"ls", "--json", "--tz", "Europe/Berlin"}).out);
+  ASSERT_EQ(before.size(), 1u);
+  const Outcome done = zarvo({"done", "--json", before[0]["id"].get<std::string>()});
+  ASSERT_EQ(done.status, 0) << done.err;
+  EXPECT_FALSE(json::parse(done.out)[0]["isCompleted"].get<bool>()) << done.out;
+
+  const json after = json::parse(zarvo({"ls", "--json", "--tz", "Europe/Berlin"}).out);
+  ASSERT_EQ(after.size(), 1u);
+  EXPECT_EQ(after[0]["dueDate"], "2024-03-18T09:00:00.000+01:00");
+  EXPECT_TRUE(json::parse(zarvo({"ls", "--json", "--completed"}).out).empty());
+  const std::string file = zarvo::testing::readFile(list / "plants.ics");
+  EXPECT_NE(file.find("RRULE:FREQ=WEEKLY;COUNT=9\r\n"), std::string::npos) << file;
+  EXPECT_NE(file.find("TRIGGER:-PT15M"), std::string::npos) << file;
+}
+
 }  // namespace

@@ -19,6 +19,9 @@
 // - Temporary files never end in ".ics"; those a crashed process left are cleaned up when a handle
 //   first reads the tree (a task whose move a crash interrupted goes back where it was).
 // - File names of new tasks derive from the UID but can never leave their collection's folder.
+// - A recurring task (RRULE) saved as completed completes its current occurrence only: the file moves
+//   to the next occurrence and stays open, and after the commit the reminder says so (open, due at
+//   the next occurrence, with the series' alarms). With no next occurrence it completes as a whole.
 //
 // Handles: saves and removals made with commit = false are pending in the handle that made them, seen
 // by its own fetches, and reach the disk only at commit(); other handles and processes see committed

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -751,8 +752,7 @@ class OwnedLines {
   // parameters of the line it replaces that still apply to the new value; a new line goes before the
   // first VALARM, or before END:VTODO.
   void set(std::string_view name, PropertyPtr p) {
-    done_.emplace_back(name);
-    const PropertyLine* read = removeOthers(name);
+    const PropertyLine* read = entry_.find(name);
     std::string text;
     if (p) {
       text = takeString(icalproperty_as_ical_string_r(p.get()));
@@ -765,6 +765,13 @@ class OwnedLines {
       }
       text = withNewline(std::move(text), file_.newline);
     }
+    setLine(name, std::move(text));
+  }
+
+  // Sets property `name` to the content line `text` as it is (empty: removes it).
+  void setLine(std::string_view name, std::string text) {
+    done_.emplace_back(name);
+    const PropertyLine* read = removeOthers(name);
     if (read != nullptr) {
       editor_.replace(read->begin, read->end, std::move(text));
     } else if (!text.empty()) {
@@ -868,6 +875,160 @@ bool sameAbsolute(const std::optional<Date>& a, const std::optional<Date>& b) {
   return std::chrono::floor<std::chrono::seconds>(*a) == std::chrono::floor<std::chrono::seconds>(*b);
 }
 
+// ---- Completing one occurrence of a recurring task ----
+//
+// A task with an RRULE stands for a series. Completing it completes the current occurrence only:
+// its DTSTART (or, without one, its DUE, which CalDAV task clients anchor a task's series on) moves
+// to the next occurrence of the rule, DUE moves with it by the same wall-clock amount, COUNT shrinks
+// by the occurrences passed, and the task stays open. That is how the CalDAV task clients other
+// programs share these files with complete a recurring task, and it keeps one file one task: no copy
+// is made that other clients would show as a second task, and every client reading the file sees
+// the next occurrence as the open task. The series' alarms stay. When the rule has no occurrence
+// after the current one (COUNT or UNTIL reached), or it cannot be read, the task completes as a
+// whole.
+
+struct IteratorDeleter {
+  void operator()(icalrecur_iterator* it) const { icalrecur_iterator_free(it); }
+};
+
+// A wall-clock time as iCalendar writes a value of its kind: a date, a floating or zoned time, or UTC.
+std::string icalValue(const struct icaltimetype& t) {
+  char text[32];
+  if (t.is_date) {
+    std::snprintf(text, sizeof text, "%04d%02d%02d", t.year, t.month, t.day);
+  } else {
+    std::snprintf(text, sizeof text, "%04d%02d%02dT%02d%02d%02d%s", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second, icaltime_is_utc(t) ? "Z" : "");
+  }
+  return text;
+}
+
+// The content line `raw` with its value replaced by `value`: the name and every parameter stay as written.
+std::string withValue(std::string_view raw, std::string_view value, std::string_view newline) {
+  std::string line;
+  for (size_t i = 0; i < raw.size(); ++i) {
+    if (const size_t fold = foldAt(raw, i)) {
+      i += fold - 1;
+    } else if (raw[i] != '\r' && raw[i] != '\n') {
+      line += raw[i];
+    }
+  }
+  bool quoted = false;
+  size_t separator = 0;
+  while (separator < line.size() && (quoted || line[separator] != ':')) {
+    if (line[separator] == '"') quoted = !quoted;
+    ++separator;
+  }
+  line.resize(std::min(separator + 1, line.size()));
+  line += value;
+  return withNewline(fold(line), newline);
+}
+
+// `t` moved by `by` on the wall clock, keeping its kind.
+struct icaltimetype shifted(struct icaltimetype t, std::chrono::seconds by) {
+  const auto at = civilSeconds(t.year, t.month, t.day, t.hour, t.minute, t.second) + by;
+  const auto day = std::chrono::floor<days>(at);
+  const std::chrono::year_month_day ymd(day);
+  const std::chrono::hh_mm_ss hms(at - day);
+  t.year = static_cast<int>(ymd.year());
+  t.month = static_cast<int>(static_cast<unsigned>(ymd.month()));
+  t.day = static_cast<int>(static_cast<unsigned>(ymd.day()));
+  if (!t.is_date) {
+    t.hour = static_cast<int>(hms.hours().count());
+    t.minute = static_cast<int>(hms.minutes().count());
+    t.second = static_cast<int>(hms.seconds().count());
+  }
+  return t;
+}
+
+std::chrono::seconds wallClockBetween(const struct icaltimetype& from, const struct icaltimetype& to) {
+  return civilSeconds(to.year, to.month, to.day, to.hour, to.minute, to.second) -
+         civilSeconds(from.year, from.month, from.day, from.hour, from.minute, from.second);
+}
+
+// The RRULE line with COUNT set to `count`, the rest as written.
+std::string withCount(std::string_view raw, int count, std::string_view newline) {
+  std::string line;
+  for (size_t i = 0; i < raw.size(); ++i) {
+    if (const size_t fold = foldAt(raw, i)) {
+      i += fold - 1;
+    } else if (raw[i] != '\r' && raw[i] != '\n') {
+      line += raw[i];
+    }
+  }
+  const std::string upperLine = upper(line);
+  for (size_t at = upperLine.find("COUNT="); at != std::string::npos; at = upperLine.find("COUNT=", at + 1)) {
+    if (at == 0 || (line[at - 1] != ':' && line[at - 1] != ';')) continue;
+    size_t end = at + 6;
+    while (end < line.size() && line[end] >= '0' && line[end] <= '9') ++end;
+    line.replace(at + 6, end - at - 6, std::to_string(count));
+    break;
+  }
+  return withNewline(fold(line), newline);
+}
+
+// The new lines (by the line they replace) that complete the current occurrence of `entry`'s series
+// and make the next one current; nothing when the task does not recur or has no next occurrence.
+std::optional<std::vector<std::pair<const PropertyLine*, std::string>>> nextOccurrence(const TodoFile& file,
+                                                                                        const TodoEntry& entry) {
+  const PropertyLine* ruleLine = entry.find("RRULE");
+  if (ruleLine == nullptr) return std::nullopt;
+  const std::string slice(file.content, entry.begin, entry.end - entry.begin);
+  ComponentPtr todo(icalparser_parse_string(slice.c_str()));
+  if (!todo || icalcomponent_count_properties(todo.get(), ICAL_RRULE_PROPERTY) != 1 ||
+      icalcomponent_count_properties(todo.get(), ICAL_DTSTART_PROPERTY) > 1) {
+    return std::nullopt;
+  }
+  icalproperty* dtstart = icalcomponent_get_first_property(todo.get(), ICAL_DTSTART_PROPERTY);
+  icalproperty* due = icalcomponent_get_first_property(todo.get(), ICAL_DUE_PROPERTY);
+  const struct icalrecurrencetype rule =
+      icalproperty_get_rrule(icalcomponent_get_first_property(todo.get(), ICAL_RRULE_PROPERTY));
+  if (rule.freq == ICAL_NO_RECURRENCE || (dtstart == nullptr && due == nullptr)) return std::nullopt;
+  const struct icaltimetype anchor = dtstart != nullptr ? icalproperty_get_dtstart(dtstart) : icalproperty_get_due(due);
+  if (icaltime_is_null_time(anchor) || anchor.year <= 0 || !civilInRange(anchor)) return std::nullopt;
+
+  std::vector<struct icaltimetype> excluded;
+  for (icalproperty* p = icalcomponent_get_first_property(todo.get(), ICAL_EXDATE_PROPERTY); p != nullptr;
+       p = icalcomponent_get_next_property(todo.get(), ICAL_EXDATE_PROPERTY)) {
+    excluded.push_back(icalproperty_get_exdate(p));
+  }
+  auto isExcluded = [&](const struct icaltimetype& t) {
+    return std::any_of(excluded.begin(), excluded.end(), [&](const struct icaltimetype& x) {
+      return x.is_date || t.is_date ? icaltime_compare_date_only(x, t) == 0 : icaltime_compare(x, t) == 0;
+    });
+  };
+  std::unique_ptr<icalrecur_iterator, IteratorDeleter> it(icalrecur_iterator_new(rule, anchor));
+  if (!it) return std::nullopt;
+  std::optional<struct icaltimetype> next;
+  int passed = 0;  // occurrences of the rule after the current one, up to the next one kept
+  for (int step = 0; step < 10'000 && !next; ++step) {
+    const struct icaltimetype t = icalrecur_iterator_next(it.get());
+    if (icaltime_is_null_time(t)) break;
+    if (icaltime_compare(t, anchor) <= 0) continue;
+    ++passed;
+    if (!isExcluded(t)) next = t;
+  }
+  if (!next || !civilInRange(*next)) return std::nullopt;
+
+  std::vector<std::pair<const PropertyLine*, std::string>> lines;
+  auto replace = [&](std::string_view name, const struct icaltimetype& t) {
+    if (const PropertyLine* line = entry.find(name)) {
+      const std::string_view raw(file.content.data() + line->begin, line->end - line->begin);
+      lines.emplace_back(line, withValue(raw, icalValue(t), file.newline));
+    }
+  };
+  if (dtstart != nullptr) replace("DTSTART", *next);
+  if (due != nullptr) {
+    const struct icaltimetype dueTime = icalproperty_get_due(due);
+    replace("DUE", dtstart != nullptr ? shifted(dueTime, wallClockBetween(anchor, *next)) : *next);
+  }
+  if (rule.count > 0) {
+    const std::string_view raw(file.content.data() + ruleLine->begin, ruleLine->end - ruleLine->begin);
+    lines.emplace_back(ruleLine, withCount(raw, rule.count - passed, file.newline));
+  }
+  return lines;
+}
+
 }  // namespace
 
 std::string editTodo(const TodoFile& file, size_t index, const DesiredTodo& want) {
@@ -890,7 +1051,17 @@ std::string editTodo(const TodoFile& file, size_t index, const DesiredTodo& want
     }
     owned.set("PRIORITY", want.priority == 0 ? nullptr : PropertyPtr(icalproperty_new_priority(want.priority)));
   }
-  if (want.due != had.due) {
+  // Completing a recurring task moves it to its next occurrence instead (see nextOccurrence).
+  const auto advanced = want.completed && !had.completed ? nextOccurrence(file, entry) : std::nullopt;
+  if (advanced) {
+    for (const auto& [line, text] : *advanced) {
+      if (line->name == "DUE") {
+        owned.setLine("DUE", text);
+      } else {
+        editor.replace(line->begin, line->end, text);
+      }
+    }
+  } else if (want.due != had.due) {
     std::string zone;
     owned.set("DUE", want.due ? dueProperty(*want.due, &zone) : nullptr);
     if (!zone.empty() &&
@@ -902,7 +1073,7 @@ std::string editTodo(const TodoFile& file, size_t index, const DesiredTodo& want
       editor.insert(file.firstComponentBegin, std::move(vtimezone));
     }
   }
-  const bool completionChanged = want.completed != had.completed;
+  const bool completionChanged = !advanced && want.completed != had.completed;
   if (completionChanged) {
     owned.set("STATUS",
               PropertyPtr(icalproperty_new_status(want.completed ? ICAL_STATUS_COMPLETED : ICAL_STATUS_NEEDSACTION)));
@@ -912,7 +1083,7 @@ std::string editTodo(const TodoFile& file, size_t index, const DesiredTodo& want
   // The completion time goes with completing and reopening; an open task keeps whatever its file says
   // (another client's completion time under a STATUS that is not COMPLETED) until then.
   const std::optional<Date> completion = want.completed ? want.completionDate : std::nullopt;
-  if (completionChanged || (want.completed && !sameAbsolute(completion, had.completionDate))) {
+  if (completionChanged || (!advanced && want.completed && !sameAbsolute(completion, had.completionDate))) {
     owned.set("COMPLETED", completion ? PropertyPtr(icalproperty_new_completed(utcTime(*completion))) : nullptr);
   }
   owned.set("DTSTAMP", PropertyPtr(icalproperty_new_dtstamp(utcTime(want.now))));
@@ -920,10 +1091,11 @@ std::string editTodo(const TodoFile& file, size_t index, const DesiredTodo& want
 
   owned.finish();
 
-  // Alarms: the blocks of removed alarms go, kept ones stay byte for byte, new ones are appended.
+  // Alarms: the blocks of removed alarms go, kept ones stay byte for byte, new ones are appended. A
+  // series moved on keeps its alarms: they belong to every occurrence.
   for (const auto& origin : entry.alarmOrigins) {
-    bool kept = std::any_of(want.alarms.begin(), want.alarms.end(),
-                            [&](const AlarmValue& a) { return a.origin == origin; });
+    bool kept = advanced || std::any_of(want.alarms.begin(), want.alarms.end(),
+                                        [&](const AlarmValue& a) { return a.origin == origin; });
     if (!kept) editor.replace(origin->begin, origin->end, "");
   }
   for (const AlarmValue& alarm : want.alarms) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "zarvo/platform/log.h"
 #include "zarvo/reminders/internal/ical_file.h"
@@ -159,6 +160,53 @@ TEST(OtherClientsFiles, AZoneUnknownInOneFileIsStillReadWhereAnotherDefinesIt) {
   ASSERT_TRUE(defined);
   EXPECT_EQ(defined->todos[0].fields.due->timeZone, "UTC");
   EXPECT_EQ(defined->todos[0].fields.due->hour, 8);
+}
+
+// Completing a recurring task completes its current occurrence: the task moves to the next one and
+// stays open; a series with no next occurrence completes.
+TEST(OtherClientsFiles, CompletingARecurringTaskMovesItToItsNextOccurrence) {
+  struct Row {
+    const char* what;
+    const char* lines;
+    std::vector<std::string> expected;  // lines of the result ("" items: the task is completed instead)
+  };
+  const Row rows[] = {
+      {"daily, due only", "DUE;TZID=Europe/Berlin;X-KEEP=1:20240110T090000\r\nRRULE:FREQ=DAILY\r\n",
+       {"DUE;TZID=Europe/Berlin;X-KEEP=1:20240111T090000\r\n", "STATUS:NEEDS-ACTION\r\n"}},
+      {"weekly with a start and a count",
+       "DTSTART;VALUE=DATE:20240101\r\nDUE;VALUE=DATE:20240103\r\nRRULE:FREQ=WEEKLY;COUNT=3;BYDAY=MO\r\n",
+       {"DTSTART;VALUE=DATE:20240108\r\n", "DUE;VALUE=DATE:20240110\r\n", "RRULE:FREQ=WEEKLY;COUNT=2;BYDAY=MO\r\n"}},
+      {"an excluded day is skipped and counted",
+       "DUE:20240110T090000Z\r\nRRULE:FREQ=DAILY;COUNT=5\r\nEXDATE:20240111T090000Z\r\n",
+       {"DUE:20240112T090000Z\r\n", "RRULE:FREQ=DAILY;COUNT=3\r\n"}},
+      {"monthly across a year end", "DUE:20241130T180000\r\nRRULE:FREQ=MONTHLY;INTERVAL=2\r\n",
+       {"DUE:20250130T180000\r\n"}},
+      {"the last of a count", "DUE:20240110T090000Z\r\nRRULE:FREQ=DAILY;COUNT=1\r\n", {"", "STATUS:COMPLETED\r\n"}},
+      {"until reached", "DUE:20240110T090000Z\r\nRRULE:FREQ=DAILY;UNTIL=20240110T090000Z\r\n",
+       {"", "STATUS:COMPLETED\r\n"}},
+      {"no date to anchor the series on", "RRULE:FREQ=DAILY\r\n", {"", "STATUS:COMPLETED\r\n"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    auto file = parse(vtodo(std::string("SUMMARY:Water the plants\r\nSTATUS:NEEDS-ACTION\r\n") + row.lines +
+                            "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:-PT15M\r\nEND:VALARM\r\n"));
+    ASSERT_TRUE(file);
+    auto want = asRead(*file);
+    want.completed = true;
+    want.completionDate = utc(2024, 1, 10, 10);
+    want.alarms.clear();  // completing a task takes its alarms away
+    const std::string out = detail::editTodo(*file, 0, want);
+    auto again = parse(out);
+    ASSERT_TRUE(again);
+    const bool completes = row.expected.front().empty();
+    EXPECT_EQ(again->todos[0].fields.completed, completes) << out;
+    EXPECT_EQ(again->todos[0].alarms.size(), completes ? 0u : 1u) << out;
+    for (const auto& line : row.expected) {
+      if (!line.empty()) {
+        EXPECT_NE(out.find("\r\n" + line), std::string::npos) << line << "\n" << out;
+      }
+    }
+  }
 }
 
 // A time a Date cannot hold (it spans about 1677 to 2262) is not moved to the nearest one it can:
