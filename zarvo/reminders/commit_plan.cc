@@ -445,12 +445,17 @@ void commitPending(FileSystem& fs, const fs::path& root, std::vector<PendingWrit
       throw;
     }
   }
-  // Committed: the previous versions go.
+  // Committed: the previous versions go (a folder sync only when there were some: one fsync less
+  // for a commit that only creates files).
+  bool removedPrevious = false;
   for (Plan& p : plans) {
-    if (!p.replacedOld.empty()) fs.removeFile(p.replacedOld);
-    if (!p.removedOld.empty()) fs.removeFile(p.removedOld);
+    for (const fs::path* previous : {&p.replacedOld, &p.removedOld}) {
+      if (previous->empty()) continue;
+      fs.removeFile(*previous);
+      removedPrevious = true;
+    }
   }
-  syncFolders(fs, plans);
+  if (removedPrevious) syncFolders(fs, plans);
   adoptWrittenVersions(fs, plans);
   pending.clear();
 }
