@@ -52,7 +52,7 @@ int run(const QuickOptions& o, const Program& program) {
   if (!o.lists.empty()) {
     lists = listsTitled(o.lists);
   } else if (Session::exists(program.globals)) {
-    session.emplace(program.globals);
+    session.emplace(program.globals, HomeAccess::read);
     lists = session->lists();
   }
 

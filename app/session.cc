@@ -1,6 +1,7 @@
 #include "app/session.h"
 
 #include <algorithm>
+#include <iostream>
 
 #include "app/command_error.h"
 #include "zarvo/model/tag.h"
@@ -21,18 +22,30 @@ fs::path homePath(const GlobalOptions& options) {
 bool Session::exists(const GlobalOptions& options) { return Home::exists(homePath(options)); }
 
 // A home that cannot be used is the command's refusal (exit status 1), with the home's own words.
-Home Session::open(const GlobalOptions& options) {
+Home Session::open(const GlobalOptions& options, HomeAccess access) {
   const fs::path path = homePath(options);
+  HomeOptions homeOptions;
+  homeOptions.access = access;
+  homeOptions.whileWaiting = [](const std::string& holder) {
+    std::cerr << "zarvo: waiting for " << holder << " to finish with the home..." << std::endl;
+  };
   try {
-    return Home(path);
+    return Home(path, std::move(homeOptions));
   } catch (const HomeError& e) {
     throw RefusedError(e.what());
   }
 }
 
-Session::Session(const GlobalOptions& options) : home_(open(options)) {}
+Session::Session(const GlobalOptions& options, HomeAccess access) : home_(open(options, access)) {}
 
-Session::~Session() = default;
+// Files the store could not show are never passed over in silence: one line, and where the details are.
+Session::~Session() {
+  const size_t skipped = home_.skippedFiles().size();
+  if (skipped == 0) return;
+  std::cerr << "zarvo: " << skipped << " task file" << (skipped == 1 ? "" : "s")
+            << " skipped (unreadable, or a second file of one task); ZARVO_LOG_LEVEL=error shows which and why"
+            << std::endl;
+}
 
 std::shared_ptr<List> Session::requireList(const std::string& title) const {
   if (auto list = home_.io().list(title)) return list;

@@ -35,9 +35,10 @@ std::filesystem::path homePath(const GlobalOptions& options);
 
 class Session {
  public:
-  // Opens the home, creating it on first use (see zarvo::Home). Throws RefusedError when the home
-  // cannot be used, store errors unchanged.
-  explicit Session(const GlobalOptions& options);
+  // Opens the home, creating it on first use (see zarvo::Home), to write or (`access` read: ls, show,
+  // lists, quick) to read, sharing the home's lock with other readers. Says on stderr when it has to
+  // wait for another process. Throws RefusedError when the home cannot be used, store errors unchanged.
+  explicit Session(const GlobalOptions& options, HomeAccess access = HomeAccess::write);
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
@@ -71,7 +72,7 @@ class Session {
   void finish();
 
  private:
-  static Home open(const GlobalOptions& options);
+  static Home open(const GlobalOptions& options, HomeAccess access);
 
   Home home_;
   mutable std::optional<std::unordered_map<const Task*, std::vector<std::string>>> tagIndex_;

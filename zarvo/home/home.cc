@@ -11,6 +11,9 @@
 
 #include "zarvo/home/internal/home_lock.h"
 #include "zarvo/platform/dispatch.h"
+#include "zarvo/platform/filesystem.h"
+#include "zarvo/platform/log.h"
+#include "zarvo/platform/text.h"
 #include "zarvo/reminders/event_store.h"
 #include "zarvo/store/store_error.h"
 
@@ -20,13 +23,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
+const platform::Log& storeLog() {
+  static const platform::Log instance("org.zarvo.ZarvoKit", "home");
+  return instance;
+}
+
 const char* environment(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr && *value != '\0' ? value : nullptr;
 }
 
-// Refuses a home that exists but cannot be read, written and searched, before anything touches it.
-void checkUsable(const fs::path& home) {
+// Refuses a home that exists but cannot be read, written (when opened to write) and searched, before
+// anything touches it.
+void checkUsable(const fs::path& home, HomeAccess access) {
   std::error_code ec;
   const fs::file_status status = fs::status(home, ec);
   if (ec && ec != std::errc::no_such_file_or_directory) {
@@ -34,29 +43,53 @@ void checkUsable(const fs::path& home) {
   }
   if (!fs::exists(status)) return;
   if (!fs::is_directory(status)) throw HomeError("home '" + home.string() + "' is not a folder");
-  if (::access(home.c_str(), R_OK | W_OK | X_OK) != 0) {
+  if (::access(home.c_str(), access == HomeAccess::write ? R_OK | W_OK | X_OK : R_OK | X_OK) != 0) {
     throw HomeError("cannot use home '" + home.string() + "': " + std::strerror(errno));
   }
 }
 
 // Creates the folder when missing and takes its lock.
-std::unique_ptr<detail::HomeLock> createAndLock(const fs::path& home) {
-  checkUsable(home);
+std::unique_ptr<detail::HomeLock> createAndLock(const fs::path& home, const HomeOptions& options) {
+  checkUsable(home, options.access);
   std::error_code ec;
-  fs::create_directories(home, ec);
-  if (ec) throw HomeError("cannot create home '" + home.string() + "': " + ec.message());
-  return std::make_unique<detail::HomeLock>(home / "lock");
+  if (!fs::is_directory(home, ec)) {
+    fs::create_directories(home, ec);
+    if (ec) throw HomeError("cannot create home '" + home.string() + "': " + ec.message());
+  }
+  return std::make_unique<detail::HomeLock>(
+      home / "lock",
+      options.access == HomeAccess::write ? detail::HomeLock::Kind::exclusive : detail::HomeLock::Kind::shared,
+      options.lockPatience, options.whileWaiting);
 }
 
-CalendarIO& configuredCalendarIO(const fs::path& home) {
+// The file cache's temporary copies of processes that died before renaming them.
+void removeStaleCacheCopies(const fs::path& home) {
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(home, ec)) {
+    const std::string name = entry.path().filename().string();
+    const std::string prefix = "reminders.cache.tmp-";
+    if (!name.starts_with(prefix)) continue;
+    const auto pid = platform::toInt(std::string_view(name).substr(prefix.size()));
+    if (pid && !platform::processIsAlive(static_cast<long>(*pid))) fs::remove(entry.path(), ec);
+  }
+}
+
+// Whether this process cannot write `path` (a read-only mount, a folder without write permission).
+bool unwritable(const fs::path& path) { return ::access(path.c_str(), W_OK) != 0 && (errno == EROFS || errno == EACCES); }
+
+CalendarIO& configuredCalendarIO(const fs::path& home, HomeAccess access) {
   reminders::EventStoreOptions options;
   options.root = home / "reminders";
+  // Reading needs no write access: a reader of a home it cannot change opens the store read-only.
+  options.readOnly = access == HomeAccess::read && unwritable(options.root);
   // A program that opens a home often (a command-line one, a process per command) would otherwise
   // read and parse every task file each time.
   options.fileCachePath = home / "reminders.cache";
   // The home's lock keeps other users of the home out while it is open, and a change by another
   // program is seen when the home is next opened.
   options.watchForChanges = false;
+  // The task files change only in save(), together with the records.
+  options.holdCommits = true;
   CalendarIO::configureShared(options);
   return CalendarIO::shared();
 }
@@ -86,7 +119,8 @@ bool Home::exists(const fs::path& path) {
 }
 
 Home::Home(fs::path path, HomeOptions options)
-    : path_(std::move(path)), options_(options), lock_(createAndLock(path_)), io_(configuredCalendarIO(path_)) {
+    : path_(std::move(path)), options_(std::move(options)), lock_(createAndLock(path_, options_)),
+      io_(configuredCalendarIO(path_, options_.access)) {
   using reminders::AuthorizationStatus;
   if (io_.eventStore().root() != path_ / "reminders") {
     throw HomeError("the reminders store is already open elsewhere in this process");
@@ -106,8 +140,14 @@ Home::Home(fs::path path, HomeOptions options)
   if (!io_.isAuthorized()) {
     throw HomeError("access to the reminders store in '" + (path_ / "reminders").string() + "' is denied");
   }
+  if (options_.access == HomeAccess::write) removeStaleCacheCopies(path_);
   try {
-    context_ = openObjectContext((path_ / "records.sqlite").string());
+    const fs::path records = path_ / "records.sqlite";
+    // A reader of a home it cannot write reads the records as they are; its own (a refresh's) are
+    // dropped at save, and the next process that can write makes them.
+    const bool readOnly = options_.access == HomeAccess::read && fs::exists(records) &&
+                          (unwritable(path_) || unwritable(records));
+    context_ = openObjectContext(records.string(), readOnly);
   } catch (const store::StoreError& e) {
     throw HomeError(std::string("cannot open the records database: ") + e.what());
   }
@@ -149,11 +189,36 @@ std::vector<std::shared_ptr<Task>> Home::fetchTasks(const std::optional<std::vec
   return tasks;
 }
 
+// Records and files change together. The order:
+// 1. The records' transaction opens and takes their rows (prepareSave): a records database that is
+//    locked by another process, full, or in conflict fails here, before any task file changes.
+// 2. The task files are put in place, their previous versions kept aside (commitWith).
+// 3. The records commit, inside commitWith: when that fails, every task file gets its previous
+//    version back; when step 2 fails, the records' transaction rolls back.
+// 4. The previous versions go.
+// Files before records, because the files are the master copy and the side a refresh repairs: a crash
+// between 2 and 3 leaves task files ahead of their records, and the next refresh gives a file without
+// a record a new one (and a record whose file is gone is pruned), never a task shown twice or lost.
 void Home::save() {
-  io_.commit();
-  if (context_->hasChanges()) context_->save();
+  try {
+    // Pruning reads every task and record, so it runs only in a process whose reads found task
+    // files gone (a reader's prune is as best effort as the rest of its save).
+    if (io_.eventStore().foundFilesGone()) io_.pruneOrphanedTasks();
+    auto records = context_->prepareSave();
+    io_.eventStore().commitWith([&] { records->commit(); });
+  } catch (const store::StoreError& e) {
+    if (options_.access == HomeAccess::write) throw;
+    // A reader's records are only those its refresh made; the next process makes them again.
+    storeLog().error("Cannot save the records while reading: %{public}@", e.what());
+    context_->rollback();
+  } catch (const reminders::StoreError& e) {
+    if (options_.access == HomeAccess::write) throw;
+    storeLog().error("Cannot save while reading: %{public}@", e.what());
+  }
   platform::MainQueue::drain();
   io_.eventStore().saveFileCache();
 }
+
+std::vector<reminders::SkippedFile> Home::skippedFiles() const { return io_.eventStore().skippedFiles(); }
 
 }  // namespace zarvo

@@ -4,15 +4,23 @@
 //   <home>/records.sqlite    the object store of records (list order, visibility, flags, tags)
 //   <home>/reminders.cache   what was read from the task files, so the next process re-reads only the
 //                            files that changed (every file is still checked; deleting it is safe)
-//   <home>/lock              taken by every process that opens the home, so they take turns
+//   <home>/lock              taken by every process that opens the home: readers share it, a writer
+//                            holds it alone
 //
 // Opening a home, by case:
 // - Missing folder: created (with its parents), then the reminders store (a local source and a
 //   "Reminders" list, the default) and the records database. A usable home is never rewritten.
 // - Not a folder, or a folder this user cannot read, write and search: HomeError, before anything in
-//   it is touched. A reminders folder that cannot be read and written: HomeError.
-// - Locked by another process: the constructor waits until that process closes the home. The lock is
-//   exclusive and held for the Home's whole life; it goes with the process if the process dies.
+//   it is touched. A reminders folder that cannot be read and written (opened to read: that cannot be
+//   read): HomeError.
+// - Locked by another process: the constructor waits until that process closes the home, at most
+//   HomeOptions::lockPatience, then throws HomeError naming the holder (pid and command). A home
+//   opened to read shares the lock with other readers; one opened to write holds it alone. The lock
+//   is held for the Home's whole life and goes with the process if the process dies.
+// - Opened to read: a home that cannot be written (a read-only mount, a folder without write
+//   permission, a full disk) still opens and reads, with its reminders store and records opened
+//   read-only when they cannot be written; what save() cannot write is dropped, logged, and not an
+//   error. Opened to write, such a home fails with HomeError or the stores' readOnly errors.
 // - Records database of a newer format (written by a newer ZarvoKit) or not a database of ours:
 //   HomeError, and the file is left exactly as it was. A file cache of another format is ignored
 //   and replaced on the next save; the task files themselves carry no format version.
@@ -27,6 +35,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -50,7 +59,19 @@ class HomeError : public std::runtime_error {
   explicit HomeError(const std::string& message) : std::runtime_error(message) {}
 };
 
+enum class HomeAccess { read, write };
+
 struct HomeOptions {
+  // What the home is opened for. Default write: the lock is exclusive. read: the lock is shared with
+  // other readers, and save() is best effort (records made while reading may be dropped).
+  HomeAccess access = HomeAccess::write;
+  // How long to wait for other processes to close the home. Default 10 s: far longer than any
+  // command holds it, short enough that a suspended process does not hang the next one for good.
+  std::chrono::milliseconds lockPatience{10'000};
+  // Called once, with the holder's description ("pid 1234 (zarvo edit)"), when opening has to wait
+  // for another process. Default: nothing.
+  std::function<void(const std::string& holder)> whileWaiting;
+
   // How long to wait for the reminders store to answer an access request or a fetch. It answers in
   // well under a second for ten thousand tasks; the limit only turns a hang into a HomeError.
   // Default 120 s.
@@ -89,9 +110,15 @@ class Home {
   std::vector<std::shared_ptr<Task>> fetchTasks(const std::optional<std::vector<std::shared_ptr<List>>>& lists,
                                                 bool completedOnly);
 
-  // Commits the reminders store, saves the records, runs the main queue's pending work, then writes
-  // the file cache for the next process. Store errors reach the caller; what was committed stays.
+  // Saves the task files and the records together: both change or neither does (see home.cc for
+  // the order), then runs the main queue's pending work and writes the file cache for the next
+  // process. Store errors reach the caller with nothing changed; a home opened to read drops (and
+  // logs) what it cannot save instead.
   void save();
+
+  // The task files the reminders store has left out so far (unreadable, or a second file of one
+  // task), with why.
+  std::vector<reminders::SkippedFile> skippedFiles() const;
 
  private:
   std::filesystem::path path_;

@@ -294,8 +294,13 @@ Date DateCalendar::startOfDay(Date date) const {
   cal.set(UCAL_MONTH, month);
   cal.set(UCAL_DATE, day);
   // In zones whose DST change happens at midnight, 00:00 does not exist; ICU then moves forward to
-  // the first valid instant of the day, which is the day's start.
-  return fromMillis(cal.getTime(status));
+  // the first valid instant of the day, which is the day's start. Where midnight repeats (clocks go
+  // back from 01:00 to 00:00) the day starts at the first of the two.
+  const UCalendarWallTimeOption repeated = cal.getRepeatedWallTimeOption();
+  cal.setRepeatedWallTimeOption(UCAL_WALLTIME_FIRST);
+  const UDate start = cal.getTime(status);
+  cal.setRepeatedWallTimeOption(repeated);
+  return fromMillis(start);
 }
 
 int64_t DateCalendar::daysBetween(Date from, Date to) const {

@@ -2,12 +2,15 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <random>
 
 namespace zarvo::platform {
@@ -17,6 +20,18 @@ namespace fs = std::filesystem;
 std::error_code FileSystem::listDirectoryWithInfo(const fs::path& path, std::vector<DirectoryEntry>& entries) {
   if (auto e = listDirectory(path, entries)) return e;
   for (auto& entry : entries) stat(path / entry.name, entry.info);
+  return {};
+}
+
+std::error_code FileSystem::renameNoReplace(const fs::path&, const fs::path&) {
+  return std::make_error_code(std::errc::not_supported);
+}
+std::error_code FileSystem::exchange(const fs::path&, const fs::path&) {
+  return std::make_error_code(std::errc::not_supported);
+}
+std::error_code FileSystem::setPermissions(const fs::path&, uint32_t) { return {}; }
+std::error_code FileSystem::resolveLinks(const fs::path& path, fs::path& resolved) {
+  resolved = path;
   return {};
 }
 
@@ -95,19 +110,33 @@ class PosixFileSystem final : public FileSystem {
   }
 
   std::error_code readFileWithInfo(const fs::path& path, std::string& contents, FileInfo& info) override {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    return readRegular(path, contents, &info);
+  }
+
+  std::error_code readFile(const fs::path& path, std::string& contents) override {
+    return readRegular(path, contents, nullptr);
+  }
+
+  // O_NONBLOCK: opening a FIFO must not wait for a writer; the type check then refuses it.
+  static std::error_code readRegular(const fs::path& path, std::string& contents, FileInfo* info) {
+    contents.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return lastError();
     std::error_code e = readAll(fd, contents);
     struct stat st {};
-    if (!e && ::fstat(fd, &st) == 0) fillInfo(st, info);
+    if (!e && info != nullptr && ::fstat(fd, &st) == 0) fillInfo(st, *info);
     ::close(fd);
+    if (e) contents.clear();
     return e;
   }
 
   static std::error_code readAll(int fd, std::string& contents) {
-    contents.clear();
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && st.st_size > 0) contents.reserve(static_cast<size_t>(st.st_size));
+    if (::fstat(fd, &st) != 0) return lastError();
+    if (S_ISDIR(st.st_mode)) return errc(EISDIR);
+    if (!S_ISREG(st.st_mode)) return errc(EINVAL);
+    if (static_cast<uint64_t>(st.st_size) > kMaxReadBytes) return errc(EFBIG);
+    if (st.st_size > 0) contents.reserve(static_cast<size_t>(st.st_size));
     char buffer[16384];
     while (true) {
       ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -116,30 +145,10 @@ class PosixFileSystem final : public FileSystem {
         return lastError();
       }
       if (n == 0) return {};
+      // The file may grow while it is read.
+      if (contents.size() + static_cast<size_t>(n) > kMaxReadBytes) return errc(EFBIG);
       contents.append(buffer, static_cast<size_t>(n));
     }
-  }
-
-  std::error_code readFile(const fs::path& path, std::string& contents) override {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return lastError();
-    contents.clear();
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && st.st_size > 0) contents.reserve(static_cast<size_t>(st.st_size));
-    char buffer[16384];
-    while (true) {
-      ssize_t n = ::read(fd, buffer, sizeof buffer);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        auto e = lastError();
-        ::close(fd);
-        return e;
-      }
-      if (n == 0) break;
-      contents.append(buffer, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    return {};
   }
 
   std::error_code stat(const fs::path& path, FileInfo& info) override {
@@ -185,6 +194,34 @@ class PosixFileSystem final : public FileSystem {
   std::error_code rename(const fs::path& from, const fs::path& to) override {
     return ::rename(from.c_str(), to.c_str()) == 0 ? std::error_code() : lastError();
   }
+  std::error_code renameNoReplace(const fs::path& from, const fs::path& to) override {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};
+    if (errno != EINVAL && errno != ENOSYS) return lastError();
+    // A file system without the flag: a hard link fails on an existing name just as atomically.
+    if (::link(from.c_str(), to.c_str()) != 0) return errno == EPERM ? errc(ENOTSUP) : lastError();
+    ::unlink(from.c_str());
+    return {};
+  }
+  std::error_code exchange(const fs::path& a, const fs::path& b) override {
+    if (::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0) return {};
+    return errno == ENOSYS ? errc(ENOTSUP) : lastError();
+  }
+  std::error_code setPermissions(const fs::path& path, uint32_t mode) override {
+    return ::chmod(path.c_str(), static_cast<mode_t>(mode)) == 0 ? std::error_code() : lastError();
+  }
+  std::error_code resolveLinks(const fs::path& path, fs::path& resolved) override {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return lastError();
+    if (!S_ISLNK(st.st_mode)) {
+      resolved = path;
+      return {};
+    }
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (real == nullptr) return lastError();
+    resolved = real;
+    std::free(real);
+    return {};
+  }
   std::error_code removeFile(const fs::path& path) override {
     return ::unlink(path.c_str()) == 0 ? std::error_code() : lastError();
   }
@@ -213,16 +250,34 @@ class PosixFileSystem final : public FileSystem {
 };
 
 constexpr std::string_view kTemporaryPrefix = ".zarvo-tmp-";
-
-std::string temporaryName(const fs::path& target) {
-  static std::atomic<uint64_t> counter{0};
-  thread_local std::mt19937_64 random{std::random_device{}()};
-  return std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-" +
-         std::to_string(counter.fetch_add(1)) + "-" + std::to_string(random() % 1000000) + "-" +
-         target.filename().string();
-}
+constexpr std::string_view kTemporarySuffix = ".tmp";
 
 }  // namespace
+
+fs::path temporaryPathFor(const fs::path& target) {
+  static std::atomic<uint64_t> counter{0};
+  thread_local std::mt19937_64 random{std::random_device{}()};
+  std::string stem = target.stem().string();
+  if (stem.size() > 180) stem.resize(180);
+  return target.parent_path() / (std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-" +
+                                 std::to_string(counter.fetch_add(1)) + "-" + std::to_string(random() % 1000000) +
+                                 "-" + stem + std::string(kTemporarySuffix));
+}
+
+std::optional<long> temporaryFileOwner(std::string_view name) {
+  if (!name.starts_with(kTemporaryPrefix)) return std::nullopt;
+  name.remove_prefix(kTemporaryPrefix.size());
+  long pid = 0;
+  size_t i = 0;
+  for (; i < name.size() && i < 10 && name[i] >= '0' && name[i] <= '9'; ++i) pid = pid * 10 + (name[i] - '0');
+  if (i == 0 || i >= name.size() || name[i] != '-') return std::nullopt;
+  return pid;
+}
+
+bool processIsAlive(long pid) {
+  if (pid <= 0) return false;
+  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
 
 std::shared_ptr<FileSystem> FileSystem::posix() {
   static const std::shared_ptr<FileSystem> instance = std::make_shared<PosixFileSystem>();
@@ -243,10 +298,11 @@ bool isTemporaryFileName(std::string_view name) { return name.starts_with(kTempo
 
 std::error_code prepareAtomicWrite(FileSystem& fs, const fs::path& path, std::string_view data,
                                    std::optional<uint32_t> mode, fs::path& temporary) {
-  temporary = path.parent_path() / temporaryName(path);
+  temporary = temporaryPathFor(path);
   std::unique_ptr<WritableFile> file;
   if (auto e = fs.newWritableFile(temporary, mode.value_or(0644), file)) return e;
-  std::error_code e = file->append(data);
+  std::error_code e = mode ? fs.setPermissions(temporary, *mode) : std::error_code();
+  if (!e) e = file->append(data);
   if (!e) e = file->sync();
   std::error_code closed = file->close();
   if (!e) e = closed;
@@ -395,16 +451,50 @@ std::error_code FaultInjectingFileSystem::newWritableFile(const fs::path& path, 
 }
 std::error_code FaultInjectingFileSystem::rename(const fs::path& from, const fs::path& to) {
   if (readOnlyPath(to) || readOnlyPath(from)) return errc(EROFS);
+  if (auto e = countRename()) return e;
+  return base_->rename(from, to);
+}
+std::error_code FaultInjectingFileSystem::countRename() {
+  std::lock_guard lock(mu_);
+  if (failRenames_) return errc(EIO);
+  if (renamesLeft_ && (*renamesLeft_)-- == 0) {
+    renamesLeft_.reset();
+    return errc(EIO);
+  }
+  ++renames_;
+  return {};
+}
+void FaultInjectingFileSystem::beforeNextReplace(std::function<void()> hook) {
+  std::lock_guard lock(mu_);
+  replaceHook_ = std::move(hook);
+}
+void FaultInjectingFileSystem::runReplaceHook() {
+  std::function<void()> hook;
   {
     std::lock_guard lock(mu_);
-    if (failRenames_) return errc(EIO);
-    if (renamesLeft_ && (*renamesLeft_)-- == 0) {
-      renamesLeft_.reset();
-      return errc(EIO);
-    }
-    ++renames_;
+    hook.swap(replaceHook_);
   }
-  return base_->rename(from, to);
+  if (hook) hook();
+}
+// Both count as renames: failRenames and failRenamesAfter apply to them.
+std::error_code FaultInjectingFileSystem::renameNoReplace(const fs::path& from, const fs::path& to) {
+  if (readOnlyPath(to) || readOnlyPath(from)) return errc(EROFS);
+  runReplaceHook();
+  if (auto e = countRename()) return e;
+  return base_->renameNoReplace(from, to);
+}
+std::error_code FaultInjectingFileSystem::exchange(const fs::path& a, const fs::path& b) {
+  if (readOnlyPath(a) || readOnlyPath(b)) return errc(EROFS);
+  runReplaceHook();
+  if (auto e = countRename()) return e;
+  return base_->exchange(a, b);
+}
+std::error_code FaultInjectingFileSystem::setPermissions(const fs::path& path, uint32_t mode) {
+  if (readOnlyPath(path)) return errc(EROFS);
+  return base_->setPermissions(path, mode);
+}
+std::error_code FaultInjectingFileSystem::resolveLinks(const fs::path& path, fs::path& resolved) {
+  return base_->resolveLinks(path, resolved);
 }
 std::error_code FaultInjectingFileSystem::removeFile(const fs::path& path) {
   if (readOnlyPath(path)) return errc(EROFS);

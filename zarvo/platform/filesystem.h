@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -58,6 +59,12 @@ class FileSystem {
   // The process-wide POSIX file system.
   static std::shared_ptr<FileSystem> posix();
 
+  // The most a read takes: a larger file fails with EFBIG, so no input can make a reader's memory
+  // grow without bound.
+  static constexpr uint64_t kMaxReadBytes = uint64_t{256} << 20;
+
+  // Reads a regular file (following symbolic links) of at most kMaxReadBytes. Anything else fails at
+  // once, without blocking (a FIFO, a device such as /dev/zero: EINVAL; a folder: EISDIR).
   virtual std::error_code readFile(const std::filesystem::path& path, std::string& contents) = 0;
   // A missing path is not an error: `info.exists` is false.
   virtual std::error_code stat(const std::filesystem::path& path, FileInfo& info) = 0;
@@ -76,6 +83,18 @@ class FileSystem {
                                           std::unique_ptr<WritableFile>& file) = 0;
   // Replaces `to` atomically when it exists.
   virtual std::error_code rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+  // Renames `from` to `to` only when `to` does not exist (EEXIST otherwise), in one atomic step, so a
+  // file another program made meanwhile is never replaced. ENOTSUP where the file system cannot.
+  virtual std::error_code renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to);
+  // Swaps the files at `a` and `b` (both must exist: ENOENT otherwise) in one atomic step: afterwards
+  // `b` holds what `a` held and `a` what `b` held a moment before, whatever another program wrote
+  // there in between. ENOTSUP (or EINVAL) where the file system cannot.
+  virtual std::error_code exchange(const std::filesystem::path& a, const std::filesystem::path& b);
+  // Sets the permission bits of `path` to exactly `mode` (the umask does not apply).
+  virtual std::error_code setPermissions(const std::filesystem::path& path, uint32_t mode);
+  // The file a chain of symbolic links at `path` ends at, as an absolute path; `path` itself when it
+  // is no link. A dangling or looping link is an error.
+  virtual std::error_code resolveLinks(const std::filesystem::path& path, std::filesystem::path& resolved);
   virtual std::error_code removeFile(const std::filesystem::path& path) = 0;
   // An existing directory is not an error.
   virtual std::error_code createDirectory(const std::filesystem::path& path) = 0;
@@ -92,7 +111,8 @@ std::error_code createDirectories(FileSystem& fs, const std::filesystem::path& p
 
 // Replaces (or creates) `path` with `data` so that a reader sees the old or the new contents, never
 // a mix: writes a temporary file in the same folder, syncs it, renames it over `path` and syncs the
-// folder. On failure the temporary file is removed and `path` is as it was. `mode` defaults to 0644.
+// folder. On failure the temporary file is removed and `path` is as it was. `mode` defaults to 0644
+// less the umask; a mode given is set exactly (a rewritten file keeps the bits it had).
 std::error_code writeFileAtomically(FileSystem& fs, const std::filesystem::path& path,
                                     std::string_view data, std::optional<uint32_t> mode = std::nullopt);
 
@@ -101,8 +121,16 @@ std::error_code writeFileAtomically(FileSystem& fs, const std::filesystem::path&
 std::error_code prepareAtomicWrite(FileSystem& fs, const std::filesystem::path& path,
                                    std::string_view data, std::optional<uint32_t> mode,
                                    std::filesystem::path& temporary);
-// True for the names prepareAtomicWrite gives its temporary files (readers skip them).
+// True for the names prepareAtomicWrite gives its temporary files (readers skip them). Those names
+// start with ".zarvo-tmp-<pid>-" and end in ".tmp", never in a task file's extension, so that no
+// other program takes a temporary file (or one a crash left behind) for a file of its own.
 bool isTemporaryFileName(std::string_view name);
+// The process that made a temporary file, from its name; nothing for other names.
+std::optional<long> temporaryFileOwner(std::string_view name);
+// A fresh temporary name for a file beside `target` (as prepareAtomicWrite uses).
+std::filesystem::path temporaryPathFor(const std::filesystem::path& target);
+// Whether process `pid` is running (a temporary file of a process that is not is left over by a crash).
+bool processIsAlive(long pid);
 
 // Passes every call to a base file system, failing the ones a test asks to fail. Faults:
 // - failWritesAfter(n): the write that would take the total bytes written past n writes only up to
@@ -137,14 +165,24 @@ class FaultInjectingFileSystem final : public FileSystem {
   std::error_code newWritableFile(const std::filesystem::path& path, uint32_t mode,
                                   std::unique_ptr<WritableFile>& file) override;
   std::error_code rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
+  std::error_code renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) override;
+  std::error_code exchange(const std::filesystem::path& a, const std::filesystem::path& b) override;
+  std::error_code setPermissions(const std::filesystem::path& path, uint32_t mode) override;
+  std::error_code resolveLinks(const std::filesystem::path& path, std::filesystem::path& resolved) override;
   std::error_code removeFile(const std::filesystem::path& path) override;
   std::error_code createDirectory(const std::filesystem::path& path) override;
   std::error_code removeDirectory(const std::filesystem::path& path) override;
   std::error_code syncDirectory(const std::filesystem::path& path) override;
   bool isReadableAndWritable(const std::filesystem::path& path) override;
 
+  // Runs `hook` just before the next exchange, renameNoReplace or removal of a task's file, once: a
+  // test's stand-in for another program writing in the instant between a check and a rename.
+  void beforeNextReplace(std::function<void()> hook);
+
  private:
   class FaultyFile;
+  void runReplaceHook();
+  std::error_code countRename();
   bool readOnlyPath(const std::filesystem::path& path) const;
   // Bytes of `size` that may still be written, or nullopt for all of them.
   std::optional<uint64_t> admit(uint64_t size);
@@ -159,6 +197,7 @@ class FaultInjectingFileSystem final : public FileSystem {
   std::vector<std::filesystem::path> readOnly_;
   uint64_t written_ = 0;
   int renames_ = 0;
+  std::function<void()> replaceHook_;
 };
 
 }  // namespace zarvo::platform

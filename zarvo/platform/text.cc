@@ -2,6 +2,7 @@
 
 #include <unicode/brkiter.h>
 #include <unicode/locid.h>
+#include <unicode/normlzr.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 #include <unicode/ustring.h>
@@ -201,7 +202,11 @@ size_t displayWidth(std::string_view utf8) {
 }
 
 bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) {
-  return alias(a).caseCompare(alias(b), U_FOLD_CASE_DEFAULT) == 0;
+  if (alias(a).caseCompare(alias(b), U_FOLD_CASE_DEFAULT) == 0) return true;
+  // Canonically equivalent spellings ("Café" composed and decomposed) are the same text.
+  UErrorCode status = U_ZERO_ERROR;
+  const int32_t order = icu::Normalizer::compare(alias(a), alias(b), U_COMPARE_IGNORE_CASE, status);
+  return U_SUCCESS(status) && order == 0;
 }
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {

@@ -56,7 +56,8 @@ std::u16string_view substring(std::u16string_view text, int64_t location, int64_
 // Ill-formed UTF-8 counts one column per replaced sequence. Thread-safe.
 size_t displayWidth(std::string_view utf8);
 
-// Case-insensitive equality by full Unicode case folding.
+// Case-insensitive equality by full Unicode case folding; canonically equivalent texts (composed and
+// decomposed accents) are equal.
 bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b);
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
 

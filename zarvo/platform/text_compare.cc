@@ -1,6 +1,7 @@
 #include "zarvo/platform/text_compare.h"
 
 #include <unicode/coll.h>
+#include <unicode/uchar.h>
 #include <unicode/locid.h>
 #include <unicode/normalizer2.h>
 #include <unicode/stsearch.h>
@@ -9,6 +10,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace zarvo::platform {
 
@@ -22,7 +24,12 @@ icu::UnicodeString fromUtf8(std::string_view s) {
 icu::RuleBasedCollator* primaryCollator() {
   thread_local std::string localeName;
   thread_local std::unique_ptr<icu::Collator> collator;
-  const icu::Locale locale = icu::Locale::getDefault();
+  icu::Locale locale = icu::Locale::getDefault();
+  // The POSIX locale collates byte-wise, case included: searching there ignores case as the root
+  // collation does.
+  if (std::string_view(locale.getName()) == "en_US_POSIX" || std::string_view(locale.getLanguage()) == "c") {
+    locale = icu::Locale::getRoot();
+  }
   if (!collator || localeName != locale.getName()) {
     UErrorCode status = U_ZERO_ERROR;
     collator.reset(icu::Collator::createInstance(locale, status));
@@ -36,11 +43,29 @@ icu::RuleBasedCollator* primaryCollator() {
 
 }  // namespace
 
+// `s` without its diacritics: decomposed, combining marks dropped. Languages whose collation counts
+// an accented letter as a letter of its own ("ö" in Swedish, Finnish and Turkish) would otherwise
+// tell "Köp" from "kop"; a search ignores diacritics in every language.
+icu::UnicodeString withoutDiacritics(const icu::UnicodeString& s) {
+  UErrorCode status = U_ZERO_ERROR;
+  const icu::Normalizer2* nfd = icu::Normalizer2::getNFDInstance(status);
+  if (U_FAILURE(status)) return s;
+  const icu::UnicodeString decomposed = nfd->normalize(s, status);
+  if (U_FAILURE(status)) return s;
+  icu::UnicodeString out;
+  for (int32_t i = 0; i < decomposed.length();) {
+    const UChar32 c = decomposed.char32At(i);
+    if (u_charType(c) != U_NON_SPACING_MARK) out.append(c);
+    i += U16_LENGTH(c);
+  }
+  return out;
+}
+
 bool localizedStandardContains(std::string_view text, std::string_view search) {
   if (search.empty() || text.empty()) return false;
   icu::RuleBasedCollator* collator = primaryCollator();
-  const icu::UnicodeString haystack = fromUtf8(text);
-  const icu::UnicodeString needle = fromUtf8(search);
+  const icu::UnicodeString haystack = withoutDiacritics(fromUtf8(text));
+  const icu::UnicodeString needle = withoutDiacritics(fromUtf8(search));
   if (!collator) return haystack.indexOf(needle) >= 0;
   UErrorCode status = U_ZERO_ERROR;
   icu::StringSearch searcher(needle, haystack, collator, nullptr, status);

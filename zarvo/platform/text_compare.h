@@ -8,8 +8,8 @@
 namespace zarvo::platform {
 
 // True when `text` contains `search` under the collation of the current ICU default locale at primary
-// strength: case and diacritics are ignored ("cafe" is found in "Un CAFÉ"). An empty `search` is
-// never contained.
+// strength, case and diacritics ignored in every locale ("cafe" is found in "Un CAFÉ", "kop" in "Köp"
+// also in Swedish or Turkish, and under the POSIX locale). An empty `search` is never contained.
 bool localizedStandardContains(std::string_view text, std::string_view search);
 
 // Orders two texts by Unicode scalar values after canonical normalization (NFC), so canonically

@@ -1,5 +1,8 @@
 #include "zarvo/reminders/internal/commit_plan.h"
 
+#include <unistd.h>
+
+#include <atomic>
 #include <optional>
 #include <set>
 #include <string>
@@ -16,7 +19,39 @@ namespace fs = std::filesystem;
 using platform::FileInfo;
 using platform::FileSystem;
 
+// How a commit replaces and removes files without ever losing another program's bytes:
+//
+// - A file is replaced by swapping the new version in (FileSystem::exchange): the bytes it held an
+//   instant before come out at the temporary name, whatever another program wrote in between. They
+//   are compared with the version the reminder was read from; when they differ the swap is undone
+//   and the commit fails as a conflict, so the other program's version is what stays in place.
+// - A file is removed by renaming it aside first and comparing what was renamed, the same way.
+// - A new file is put in place only under a name that is still free (renameNoReplace).
+// - The previous versions stay aside until the commit is finished, so that undoing it (a later step
+//   failed, or the caller's own change failed) puts each one back by the same kind of swap.
+// - A previous version that can be neither kept in place nor put back (a third write raced the undo)
+//   is kept beside its file as a conflict copy, "<name>.conflict-<pid>-<n>", which no program takes
+//   for a task file and nothing removes.
+//
+// Crash leftovers: new versions not yet in place and previous versions aside carry temporary names
+// (".zarvo-tmp-<pid>-...tmp"); the previous version of a task that moves to another list waits under
+// ".zarvo-old-<pid>-...-<name>.tmp" until the moved copy is in place. recoverLeftovers() handles both
+// once their process is gone.
+
 namespace {
+
+constexpr std::string_view kOldPrefix = ".zarvo-old-";
+
+bool unsupported(std::error_code e) {
+  return e == std::errc::not_supported || e == std::errc::invalid_argument || e == std::errc::function_not_supported ||
+         e == std::errc::operation_not_supported;
+}
+
+std::string readOrEmpty(FileSystem& fs, const fs::path& path) {
+  std::string bytes;
+  fs.readFile(path, bytes);
+  return bytes;
+}
 
 void checkUnchanged(FileSystem& fs, const TodoFile& origin) {
   std::string current;
@@ -31,6 +66,22 @@ void checkUnchanged(FileSystem& fs, const TodoFile& origin) {
     throw StoreError(StoreErrorCode::conflict,
                      origin.path.string() + " was changed by another program since it was read");
   }
+}
+
+StoreError changedMeanwhile(const fs::path& path) {
+  return StoreError(StoreErrorCode::conflict,
+                    path.string() + " was changed by another program while it was being saved; its version was kept");
+}
+
+// Keeps the bytes at `aside` as a conflict copy of `path`; answers the copy's path.
+fs::path keepAsConflictCopy(FileSystem& fs, const fs::path& aside, const fs::path& path) {
+  static std::atomic<int> counter{0};
+  const fs::path copy = path.parent_path() / (path.filename().string() + ".conflict-" + std::to_string(::getpid()) +
+                                              "-" + std::to_string(counter.fetch_add(1)));
+  if (fs.rename(aside, copy)) return aside;
+  storeLog().error("Another program changed %{public}@ while it was being saved; its version is kept in %{public}@",
+                   path.string(), copy.string());
+  return copy;
 }
 
 fs::path freePath(FileSystem& fs, const fs::path& dir, const std::string& name, const std::set<fs::path>& taken) {
@@ -52,25 +103,17 @@ struct Plan {
   std::string content;
   std::optional<uint32_t> mode;
   fs::path removePath;  // empty: nothing to remove
-  fs::path temporary;
-  bool done = false;
-};
+  fs::path temporary;   // the new version, written beside writePath's final target
 
-// Undoes plans [0, failedAt) (and the half-done one) so every file has its old contents again.
-void rollback(FileSystem& fs, std::vector<Plan>& plans, size_t failedAt) {
-  for (size_t i = 0; i < failedAt; ++i) {
-    Plan& p = plans[i];
-    if (p.origin) {
-      if (!p.writePath.empty() && p.writePath != p.origin->path) fs.removeFile(p.writePath);
-      if (auto e = platform::writeFileAtomically(fs, p.origin->path, p.origin->content, p.origin->info.mode)) {
-        storeLog().error("Could not restore %{public}@ after a failed commit: %{public}@", p.origin->path.string(),
-                         e.message());
-      }
-    } else if (!p.writePath.empty()) {
-      fs.removeFile(p.writePath);
-    }
-  }
-}
+  // What applying did, for finishing and undoing.
+  fs::path replaced;     // the file the new version was swapped into (symbolic links followed)
+  fs::path replacedOld;  // the previous version of `replaced`, aside
+  bool blindReplace = false;  // replaced by a plain rename: the previous version is gone
+  bool created = false;       // writePath is a new file
+  fs::path removedOld;        // the removed file, aside
+  bool applied = false;
+  bool conflicted = false;  // another program changed the file meanwhile
+};
 
 // What committing `op` does to the files. `written` holds the paths earlier plans write, so two new
 // files never take the same name. Throws with `pending` trimmed as commitPending describes.
@@ -146,15 +189,24 @@ std::vector<Plan> planWrites(FileSystem& fs, const fs::path& root, std::vector<P
 // Removes the temporary files of the plans not applied yet.
 void discardTemporaries(FileSystem& fs, std::vector<Plan>& plans) {
   for (Plan& p : plans) {
-    if (!p.temporary.empty() && !p.done) fs.removeFile(p.temporary);
+    if (!p.temporary.empty() && !p.applied) fs.removeFile(p.temporary);
   }
+}
+
+// The file an in-place rewrite replaces: the end of a chain of symbolic links, so that a task file
+// that is a link stays a link and its target gets the new version.
+fs::path replacedFile(FileSystem& fs, const fs::path& path) {
+  fs::path resolved;
+  if (fs.resolveLinks(path, resolved)) return path;
+  return resolved;
 }
 
 // Writes (and syncs) the new contents of every file beside it; nothing is visible yet.
 void writeTemporaries(FileSystem& fs, std::vector<Plan>& plans) {
   for (Plan& p : plans) {
     if (p.writePath.empty()) continue;
-    if (auto e = platform::prepareAtomicWrite(fs, p.writePath, p.content, p.mode, p.temporary)) {
+    p.replaced = p.origin && p.writePath == p.origin->path ? replacedFile(fs, p.writePath) : p.writePath;
+    if (auto e = platform::prepareAtomicWrite(fs, p.replaced, p.content, p.mode, p.temporary)) {
       p.temporary.clear();
       discardTemporaries(fs, plans);
       throw fileError(e, "write", p.writePath);
@@ -162,42 +214,153 @@ void writeTemporaries(FileSystem& fs, std::vector<Plan>& plans) {
   }
 }
 
-// Renames the temporary files into place and removes the files that go; when one step fails, undoes
-// the steps before it and throws.
-void applyPlans(FileSystem& fs, std::vector<Plan>& plans) {
-  for (size_t i = 0; i < plans.size(); ++i) {
-    Plan& p = plans[i];
-    std::error_code e;
-    fs::path failed;
-    if (!p.writePath.empty()) {
-      e = fs.rename(p.temporary, p.writePath);
-      failed = p.writePath;
+// Swaps the version aside back into place. What comes out is the new version, which goes, unless a
+// third program wrote meanwhile: then its bytes are kept as a conflict copy.
+void swapBack(FileSystem& fs, Plan& p) {
+  fs.exchange(p.replacedOld, p.replaced);
+  if (readOrEmpty(fs, p.replacedOld) == p.content) {
+    fs.removeFile(p.replacedOld);
+  } else {
+    keepAsConflictCopy(fs, p.replacedOld, p.replaced);
+  }
+  p.replacedOld.clear();
+}
+
+// Swaps the new version into an existing file and checks what came out. Throws, with the file as it
+// was (or as the other program left it), when it fails or another program wrote meanwhile.
+void replaceInPlace(FileSystem& fs, Plan& p) {
+  if (auto e = fs.exchange(p.temporary, p.replaced)) {
+    if (e == std::errc::no_such_file_or_directory) {
+      p.conflicted = true;
+      throw StoreError(StoreErrorCode::conflict,
+                       p.writePath.string() + " was removed by another program since it was read");
     }
-    if (!e && !p.removePath.empty()) {
-      e = fs.removeFile(p.removePath);
-      failed = p.removePath;
-      if (e && !p.writePath.empty()) {
-        // The moved copy exists but the original could not go: take the copy back.
-        fs.removeFile(p.writePath);
+    if (!unsupported(e)) throw fileError(e, "write", p.writePath);
+    // No atomic swap here: the check made when planning has to do.
+    if (auto r = fs.rename(p.temporary, p.replaced)) throw fileError(r, "write", p.writePath);
+    p.blindReplace = true;
+    return;
+  }
+  p.replacedOld = p.temporary;
+  if (readOrEmpty(fs, p.replacedOld) == p.origin->content) return;
+  // Another program wrote in the instant before the swap: give its version back.
+  swapBack(fs, p);
+  p.temporary.clear();
+  p.conflicted = true;
+  throw changedMeanwhile(p.writePath);
+}
+
+// Puts a new file in place under a name nobody took meanwhile.
+void createFile(FileSystem& fs, Plan& p, const std::set<fs::path>& taken) {
+  for (int attempt = 0;; ++attempt) {
+    std::error_code e = fs.renameNoReplace(p.temporary, p.writePath);
+    if (!e) break;
+    if (unsupported(e)) {
+      FileInfo info;
+      fs.stat(p.writePath, info);
+      if (info.exists) {
+        e = std::make_error_code(std::errc::file_exists);
+      } else if (!(e = fs.rename(p.temporary, p.writePath))) {
+        break;
       }
     }
-    if (e) {
-      rollback(fs, plans, i);
-      discardTemporaries(fs, plans);
-      throw fileError(e, p.remove ? "remove" : "write", failed);
-    }
-    p.done = true;
+    if (e != std::errc::file_exists || attempt == 100) throw fileError(e, "write", p.writePath);
+    p.writePath = freePath(fs, p.writePath.parent_path(), p.writePath.filename().string(), taken);
   }
+  p.created = true;
+}
+
+// Renames a file aside before it goes, and checks that it still is the version read.
+void removeFile(FileSystem& fs, Plan& p) {
+  const bool moving = !p.writePath.empty();
+  // The previous version of a moved task waits under a name that says what to do with it after a crash.
+  fs::path aside = platform::temporaryPathFor(p.removePath);
+  if (moving) {
+    static std::atomic<int> counter{0};
+    aside = p.removePath.parent_path() / (std::string(kOldPrefix) + std::to_string(::getpid()) + "-" +
+                                          std::to_string(counter.fetch_add(1)) + "-" +
+                                          p.removePath.filename().string().substr(0, 200) + ".tmp");
+  }
+  std::error_code e = fs.renameNoReplace(p.removePath, aside);
+  if (unsupported(e)) e = fs.rename(p.removePath, aside);
+  if (e == std::errc::no_such_file_or_directory) {
+    p.conflicted = true;
+    throw StoreError(StoreErrorCode::conflict,
+                     p.removePath.string() + " was removed by another program since it was read");
+  }
+  if (e) throw fileError(e, "remove", p.removePath);
+  p.removedOld = aside;
+  if (readOrEmpty(fs, aside) == p.origin->content) return;
+  if (fs.renameNoReplace(aside, p.removePath)) keepAsConflictCopy(fs, aside, p.removePath);
+  p.removedOld.clear();
+  p.conflicted = true;
+  throw changedMeanwhile(p.removePath);
+}
+
+// Undoes one applied plan: every previous version back in place, the new files gone.
+void undo(FileSystem& fs, Plan& p) {
+  if (!p.removedOld.empty()) {
+    if (fs.renameNoReplace(p.removedOld, p.removePath)) keepAsConflictCopy(fs, p.removedOld, p.removePath);
+    p.removedOld.clear();
+  }
+  if (p.created) {
+    if (readOrEmpty(fs, p.writePath) == p.content) fs.removeFile(p.writePath);
+    p.created = false;
+  }
+  if (!p.replacedOld.empty()) {
+    swapBack(fs, p);
+  } else if (p.blindReplace) {
+    if (auto e = platform::writeFileAtomically(fs, p.replaced, p.origin->content, p.origin->info.mode)) {
+      storeLog().error("Could not restore %{public}@ after a failed commit: %{public}@", p.replaced.string(),
+                       e.message());
+    }
+  }
+  p.applied = false;
 }
 
 // Makes the renames and removals durable: each folder that changed is synced once.
 void syncFolders(FileSystem& fs, const std::vector<Plan>& plans) {
   std::set<fs::path> dirs;
   for (const Plan& p : plans) {
-    if (!p.writePath.empty()) dirs.insert(p.writePath.parent_path());
+    if (!p.writePath.empty()) dirs.insert(p.replaced.empty() ? p.writePath.parent_path() : p.replaced.parent_path());
     if (!p.removePath.empty()) dirs.insert(p.removePath.parent_path());
   }
   for (const auto& d : dirs) fs.syncDirectory(d);
+}
+
+// Puts every plan in place, in order; when one fails, undoes those before it and throws.
+void applyPlans(FileSystem& fs, std::vector<Plan>& plans) {
+  std::set<fs::path> taken;
+  for (const Plan& p : plans) taken.insert(p.writePath);
+  for (size_t i = 0; i < plans.size(); ++i) {
+    Plan& p = plans[i];
+    try {
+      const bool inPlace = p.origin && p.writePath == p.origin->path;
+      const bool moving = !inPlace && !p.writePath.empty() && !p.removePath.empty();
+      if (moving) {
+        // A move takes the previous version aside, durably, before the copy appears in the new list:
+        // then no crash can leave the task in both lists. A previous version whose copy never
+        // arrived is put back by the next reader (recoverLeftovers).
+        removeFile(fs, p);
+        p.applied = true;
+        fs.syncDirectory(p.removePath.parent_path());
+      }
+      if (inPlace) {
+        replaceInPlace(fs, p);
+      } else if (!p.writePath.empty()) {
+        createFile(fs, p, taken);
+        taken.insert(p.writePath);
+      }
+      p.applied = true;
+      if (!p.removePath.empty() && !moving) removeFile(fs, p);
+    } catch (...) {
+      if (p.applied) undo(fs, p);
+      for (size_t j = i; j-- > 0;) undo(fs, plans[j]);
+      discardTemporaries(fs, plans);
+      syncFolders(fs, plans);
+      throw;
+    }
+  }
 }
 
 // The reminders now stand for the versions just written, and the file cache holds those versions.
@@ -255,14 +418,126 @@ void validateForSave(const Reminder& r) {
   }
 }
 
-void commitPending(FileSystem& fs, const fs::path& root, std::vector<PendingWrite>& pending) {
-  if (pending.empty()) return;
+void commitPending(FileSystem& fs, const fs::path& root, std::vector<PendingWrite>& pending,
+                   const std::function<void()>& alongside) {
+  if (pending.empty()) {
+    if (alongside) alongside();
+    return;
+  }
   std::vector<Plan> plans = planWrites(fs, root, pending);
   writeTemporaries(fs, plans);
-  applyPlans(fs, plans);
+  try {
+    applyPlans(fs, plans);
+  } catch (const StoreError&) {
+    // As for a conflict found when planning: retrying cannot succeed, the write is dropped.
+    for (const Plan& p : plans) {
+      if (p.conflicted) std::erase_if(pending, [&](const PendingWrite& o) { return o.reminder == p.reminder; });
+    }
+    throw;
+  }
   syncFolders(fs, plans);
+  if (alongside) {
+    try {
+      alongside();
+    } catch (...) {
+      for (size_t j = plans.size(); j-- > 0;) undo(fs, plans[j]);
+      syncFolders(fs, plans);
+      throw;
+    }
+  }
+  // Committed: the previous versions go (a folder sync only when there were some: one fsync less
+  // for a commit that only creates files).
+  bool removedPrevious = false;
+  for (Plan& p : plans) {
+    for (const fs::path* previous : {&p.replacedOld, &p.removedOld}) {
+      if (previous->empty()) continue;
+      fs.removeFile(*previous);
+      removedPrevious = true;
+    }
+  }
+  if (removedPrevious) syncFolders(fs, plans);
   adoptWrittenVersions(fs, plans);
   pending.clear();
+}
+
+bool isOldVersionName(std::string_view name) { return name.starts_with(kOldPrefix); }
+
+std::optional<long> oldVersionOwner(std::string_view name) {
+  if (!isOldVersionName(name)) return std::nullopt;
+  // ".zarvo-old-<pid>-..." reads as a temporary name once the prefixes agree.
+  std::string asTemporary = ".zarvo-tmp-" + std::string(name.substr(kOldPrefix.size()));
+  return platform::temporaryFileOwner(asTemporary);
+}
+
+std::string oldVersionOriginalName(std::string_view name) {
+  // ".zarvo-old-<pid>-<n>-<name>.tmp"
+  name.remove_prefix(kOldPrefix.size());
+  for (int dashes = 0; dashes < 2 && !name.empty(); name.remove_prefix(1)) {
+    if (name.front() == '-') ++dashes;
+  }
+  if (name.ends_with(".tmp")) name.remove_suffix(4);
+  return std::string(name);
+}
+
+void recoverLeftovers(FileSystem& fs, const fs::path& root) {
+  std::vector<fs::path> folders;
+  std::vector<platform::DirectoryEntry> sources;
+  if (fs.listDirectory(root, sources)) return;
+  for (const auto& s : sources) {
+    if (!s.isDirectory || s.name.starts_with('.')) continue;
+    std::vector<platform::DirectoryEntry> collections;
+    fs.listDirectory(root / s.name, collections);
+    for (const auto& c : collections) {
+      if (c.isDirectory && !c.name.starts_with('.')) folders.push_back(root / s.name / c.name);
+    }
+  }
+  std::vector<fs::path> olds;
+  std::set<fs::path> touched;
+  for (const auto& dir : folders) {
+    std::vector<platform::DirectoryEntry> entries;
+    fs.listDirectory(dir, entries);
+    for (const auto& e : entries) {
+      if (auto owner = platform::temporaryFileOwner(e.name); owner && !platform::processIsAlive(*owner)) {
+        // A new version never put in place, or a previous one its commit was done with.
+        fs.removeFile(dir / e.name);
+        touched.insert(dir);
+      } else if (auto oldOwner = oldVersionOwner(e.name); oldOwner && !platform::processIsAlive(*oldOwner)) {
+        olds.push_back(dir / e.name);
+      }
+    }
+  }
+  if (!olds.empty()) {
+    auto uidsOf = [&](const fs::path& path) {
+      std::vector<std::string> uids;
+      if (auto file = loadFile(fs, path)) {
+        for (const auto& todo : file->todos) uids.push_back(todo.fields.hasUid ? todo.fields.uid : path.stem().string());
+      }
+      return uids;
+    };
+    std::set<std::string> inPlace;  // the UIDs of every task file
+    for (const auto& dir : folders) {
+      std::vector<platform::DirectoryEntry> entries;
+      fs.listDirectory(dir, entries);
+      for (const auto& e : entries) {
+        if (!isTaskFileName(e.name)) continue;
+        for (auto& uid : uidsOf(dir / e.name)) inPlace.insert(std::move(uid));
+      }
+    }
+    for (const auto& old : olds) {
+      const auto uids = uidsOf(old);
+      // The moved copy made it into its new list: the move is complete. Otherwise it never did, and
+      // the task goes back where it was.
+      if (!uids.empty() && inPlace.contains(uids.front())) {
+        fs.removeFile(old);
+      } else {
+        const fs::path back = freePath(fs, old.parent_path(), oldVersionOriginalName(old.filename().string()), {});
+        if (auto e = fs.renameNoReplace(old, back); unsupported(e)) fs.rename(old, back);
+        storeLog().notice("Put back %{public}@, which a move interrupted by a crash had taken aside", back.string());
+      }
+      touched.insert(old.parent_path());
+    }
+  }
+  for (const auto& dir : touched) fs.syncDirectory(dir);
 }
 
 }  // namespace zarvo::reminders::detail

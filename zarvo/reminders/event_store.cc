@@ -59,6 +59,8 @@ struct EventStore::Impl {
   std::map<std::string, std::shared_ptr<Source>> sources;      // by folder name
   std::map<std::string, std::shared_ptr<Calendar>> calendars;  // by identifier
   std::vector<PendingWrite> pending;
+  bool recovered = false;
+  std::map<fs::path, std::string> skipped;  // files fetches left out, and why
 
   std::unique_ptr<FileWatcher> watcher;
 
@@ -82,11 +84,16 @@ struct EventStore::Impl {
   }
 
   void scanLocked() {
-    detail::scanTree(*fs, root(), sources, calendars);
+    detail::scanTree(*fs, root(), sources, calendars, options.readOnly);
     scanned = true;
   }
 
   void ensureScannedLocked() {
+    if (!recovered) {
+      // Once per handle, before anything is read: what crashed processes left behind.
+      recovered = true;
+      if (!options.readOnly && fs->isReadableAndWritable(root())) detail::recoverLeftovers(*fs, root());
+    }
     if (!scanned) scanLocked();
   }
 
@@ -123,13 +130,15 @@ struct EventStore::Impl {
     // parallel); their results join in identifier order.
     detail::prepareParser();
     std::vector<std::vector<std::shared_ptr<Reminder>>> parts(selected.size());
+    std::vector<detail::FolderReport> reports(selected.size());
     detail::forEachIndexInParallel(selected.size(), 4, [&](size_t c) {
-      detail::loadCalendarFolder(*fs, root(), selected[c], completed, pendingUids, parts[c]);
+      detail::loadCalendarFolder(*fs, root(), selected[c], completed, pendingUids, parts[c], reports[c]);
     });
     std::vector<std::shared_ptr<Reminder>> found;
     for (auto& part : parts) {
       found.insert(found.end(), std::make_move_iterator(part.begin()), std::make_move_iterator(part.end()));
     }
+    dropDuplicatesLocked(selected, reports, found);
     if (pending.empty()) return found;
 
     std::set<std::string> selectedIds;
@@ -151,6 +160,40 @@ struct EventStore::Impl {
     };
     std::stable_sort(found.begin(), found.end(), [&](const auto& a, const auto& b) { return key(a) < key(b); });
     return found;
+  }
+
+  // One task, one file: of the files of one account that hold the same UID, the first read (calendar
+  // identifier, then file name) is the task; the others are left out and reported. Records find
+  // tasks by UID and account, so two files would otherwise be two rows of one record, and a change
+  // meant for one would land on the other.
+  void dropDuplicatesLocked(const std::vector<std::shared_ptr<Calendar>>& selected,
+                            const std::vector<detail::FolderReport>& reports,
+                            std::vector<std::shared_ptr<Reminder>>& found) {
+    std::map<std::pair<const Source*, std::string>, fs::path> first;
+    std::set<fs::path> losers;
+    for (size_t c = 0; c < selected.size(); ++c) {
+      for (const auto& [file, why] : reports[c].unreadable) noteSkippedLocked(file, why);
+      for (const auto& [uid, file] : reports[c].uids) {
+        auto [it, inserted] = first.try_emplace({selected[c]->source().get(), uid}, file);
+        if (!inserted && it->second != file) {
+          losers.insert(file);
+          noteSkippedLocked(file, "holds the task " + uid + " that " + it->second.filename().string() +
+                                      " holds already");
+        }
+      }
+    }
+    if (losers.empty()) return;
+    std::erase_if(found, [&](const std::shared_ptr<Reminder>& r) {
+      const auto& origin = Backend::origin(*r);
+      return origin && losers.contains(origin->path);
+    });
+  }
+
+  void noteSkippedLocked(const fs::path& file, const std::string& why) {
+    auto [it, inserted] = skipped.try_emplace(file, why);
+    if (inserted && why.starts_with("holds")) {
+      log().error("Skipping %{public}@, which %{public}@", file.string(), why);
+    }
   }
 
   std::vector<std::shared_ptr<Reminder>> matching(const Predicate& p) {
@@ -182,7 +225,13 @@ struct EventStore::Impl {
     pending.push_back(std::move(op));
   }
 
-  void commitLocked() { detail::commitPending(*fs, root(), pending); }
+  // With holdCommits, only commitWith() writes. Answers whether anything reached the disk, so that a
+  // commit that wrote nothing announces nothing.
+  bool commitLocked() {
+    if (options.holdCommits || pending.empty()) return false;
+    detail::commitPending(*fs, root(), pending);
+    return true;
+  }
 
   void writeMetadata(const fs::path& path, const std::optional<std::string>& value) {
     if (!value) {
@@ -259,17 +308,40 @@ struct EventStore::Impl {
     }
     std::vector<platform::DirectoryEntry> entries;
     if (auto e = fs->listDirectory(dir, entries)) throw fileError(e, "list", dir);
+    // Everything is checked before anything goes: a folder that also holds files that are not
+    // readable tasks (damaged task files, events, anything else) would stay behind without its
+    // title and come back as a list named after the folder, so the removal is refused whole.
+    std::vector<fs::path> tasks;
+    std::vector<std::string> others;
     for (const auto& entry : entries) {
-      if (entry.isDirectory || !detail::isTaskFileName(entry.name)) continue;
-      auto file = detail::loadFile(*fs, dir / entry.name);
-      if (!file || file->todos.empty()) continue;  // not ours to delete: events, unreadable files
-      if (auto e = fs->removeFile(dir / entry.name)) throw fileError(e, "remove", dir / entry.name);
-      detail::FileCache::shared().erase(dir / entry.name);
+      if (entry.name == "displayname" || entry.name == "color") continue;
+      std::shared_ptr<const detail::TodoFile> file;
+      if (!entry.isDirectory && detail::isTaskFileName(entry.name)) file = detail::loadFile(*fs, dir / entry.name);
+      if (file && !file->todos.empty()) {
+        tasks.push_back(dir / entry.name);
+      } else {
+        others.push_back(entry.name);
+      }
+    }
+    if (!others.empty()) {
+      std::sort(others.begin(), others.end());
+      std::string names;
+      for (size_t i = 0; i < others.size() && i < 3; ++i) names += (i > 0 ? ", " : "") + others[i];
+      if (others.size() > 3) names += ", ...";
+      throw StoreError(StoreErrorCode::conflict,
+                       "Calendar '" + calendar->title() + "' (" + calendar->calendarIdentifier() + ") also holds " +
+                           std::to_string(others.size()) + (others.size() == 1 ? " file" : " files") +
+                           " that " + (others.size() == 1 ? "is" : "are") + " not a readable task (" + names +
+                           "); nothing was removed");
+    }
+    for (const auto& task : tasks) {
+      if (auto e = fs->removeFile(task)) throw fileError(e, "remove", task);
+      detail::FileCache::shared().erase(task);
     }
     writeMetadata(dir / "displayname", std::nullopt);
     writeMetadata(dir / "color", std::nullopt);
     if (auto e = fs->removeDirectory(dir)) {
-      log().notice("Calendar folder %{public}@ keeps files that are not tasks", dir.string());
+      log().error("Calendar folder %{public}@ could not be removed: %{public}@", dir.string(), e.message());
     }
     fs->syncDirectory(dir.parent_path());
     calendars.erase(calendar->calendarIdentifier());
@@ -301,12 +373,14 @@ fs::path EventStore::defaultRoot() {
 }
 
 namespace {
-AuthorizationStatus statusOf(FileSystem& fs, EntityType type, const fs::path& root) {
+AuthorizationStatus statusOf(FileSystem& fs, EntityType type, const fs::path& root, bool readOnly = false) {
   if (type != EntityType::reminder) return AuthorizationStatus::denied;
   FileInfo info;
   if (fs.stat(root, info) || !info.exists) return AuthorizationStatus::notDetermined;
-  return info.isDirectory && fs.isReadableAndWritable(root) ? AuthorizationStatus::authorized
-                                                            : AuthorizationStatus::denied;
+  if (!info.isDirectory) return AuthorizationStatus::denied;
+  if (fs.isReadableAndWritable(root)) return AuthorizationStatus::authorized;
+  std::vector<platform::DirectoryEntry> entries;
+  return readOnly && !fs.listDirectory(root, entries) ? AuthorizationStatus::authorized : AuthorizationStatus::denied;
 }
 }  // namespace
 
@@ -333,7 +407,7 @@ AuthorizationStatus EventStore::authorizationStatusForEntityType(EntityType type
 }
 
 AuthorizationStatus EventStore::authorizationStatus(EntityType type) const {
-  return statusOf(*impl_->fs, type, impl_->root());
+  return statusOf(*impl_->fs, type, impl_->root(), impl_->options.readOnly);
 }
 
 void EventStore::requestAccessToEntityType(EntityType type,
@@ -343,7 +417,8 @@ void EventStore::requestAccessToEntityType(EntityType type,
       completion(false, std::nullopt);
       return;
     }
-    if (statusOf(*impl->fs, type, impl->root()) == AuthorizationStatus::notDetermined) {
+    const bool readOnly = impl->options.readOnly;
+    if (!readOnly && statusOf(*impl->fs, type, impl->root()) == AuthorizationStatus::notDetermined) {
       try {
         impl->createRoot();
       } catch (const StoreError& e) {
@@ -352,7 +427,7 @@ void EventStore::requestAccessToEntityType(EntityType type,
         return;
       }
     }
-    completion(statusOf(*impl->fs, type, impl->root()) == AuthorizationStatus::authorized, std::nullopt);
+    completion(statusOf(*impl->fs, type, impl->root(), readOnly) == AuthorizationStatus::authorized, std::nullopt);
   });
 }
 
@@ -421,8 +496,7 @@ void EventStore::saveReminder(const std::shared_ptr<Reminder>& reminder, bool co
     std::lock_guard lock(impl_->mu);
     detail::validateForSave(*reminder);
     impl_->addPending(PendingWrite{false, reminder});
-    if (!commit) return;
-    impl_->commitLocked();
+    if (!commit || !impl_->commitLocked()) return;
   }
   impl_->changed();
 }
@@ -435,8 +509,7 @@ void EventStore::removeReminder(const std::shared_ptr<Reminder>& reminder, bool 
                                                      reminder->calendar()->calendarIdentifier() + ") is read-only");
     }
     impl_->addPending(PendingWrite{true, reminder});
-    if (!commit) return;
-    impl_->commitLocked();
+    if (!commit || !impl_->commitLocked()) return;
   }
   impl_->changed();
 }
@@ -444,11 +517,29 @@ void EventStore::removeReminder(const std::shared_ptr<Reminder>& reminder, bool 
 void EventStore::commit() {
   {
     std::lock_guard lock(impl_->mu);
-    if (impl_->pending.empty()) return;
-    impl_->commitLocked();
+    if (!impl_->commitLocked()) return;
   }
   impl_->changed();
 }
+
+void EventStore::commitWith(const std::function<void()>& alongside) {
+  bool wrote = false;
+  {
+    std::lock_guard lock(impl_->mu);
+    wrote = !impl_->pending.empty();
+    detail::commitPending(*impl_->fs, impl_->root(), impl_->pending, alongside);
+  }
+  if (wrote) impl_->changed();
+}
+
+std::vector<SkippedFile> EventStore::skippedFiles() const {
+  std::lock_guard lock(impl_->mu);
+  std::vector<SkippedFile> out;
+  for (const auto& [path, why] : impl_->skipped) out.push_back(SkippedFile{path, why});
+  return out;
+}
+
+bool EventStore::foundFilesGone() const { return detail::FileCache::shared().filesFoundGone() > 0; }
 
 void EventStore::refreshSourcesIfNecessary() {
   std::lock_guard lock(impl_->mu);

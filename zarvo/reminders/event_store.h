@@ -11,8 +11,17 @@
 //   VALARMs that were removed or added); every other line stays byte for byte.
 // - Files are replaced atomically (temporary file, fsync, rename). A file whose contents changed
 //   since it was read is never overwritten (StoreErrorCode::conflict).
-// - A file that does not parse is skipped, logged at error level, and never rewritten or deleted.
+// - A file that does not parse is skipped, logged at error level, and never rewritten or deleted;
+//   skippedFiles() lists it. So is a second file holding a UID that another file of the same account
+//   already holds: one task, one file (the one read first: calendar identifier, then file name).
+// - No interleaving with another program's writes loses its bytes: a replaced or removed file is
+//   checked after an atomic swap and given back when it changed (see commit_plan.cc).
+// - Temporary files never end in ".ics"; those a crashed process left are cleaned up when a handle
+//   first reads the tree (a task whose move a crash interrupted goes back where it was).
 // - File names of new tasks derive from the UID but can never leave their collection's folder.
+// - A recurring task (RRULE) saved as completed completes its current occurrence only: the file moves
+//   to the next occurrence and stays open, and after the commit the reminder says so (open, due at
+//   the next occurrence, with the series' alarms). With no next occurrence it completes as a whole.
 //
 // Handles: saves and removals made with commit = false are pending in the handle that made them, seen
 // by its own fetches, and reach the disk only at commit(); other handles and processes see committed
@@ -66,6 +75,23 @@ struct EventStoreOptions {
   // changed since the last saveFileCache(); each file is still checked against its metadata, so a
   // change by another program is always seen. Deleting the file is always safe.
   std::filesystem::path fileCachePath;
+  // Hold every commit for commitWith(). Default false. When set, a save or removal with commit = true
+  // and commit() leave the writes pending in the handle (its own fetches see them, as for
+  // commit = false) and only commitWith() puts them on disk: for an owner that changes another store
+  // in the same unit of work and wants both changed or neither (zarvo::Home, with the records).
+  bool holdCommits = false;
+  // Open the store only to read it. Default false. When set, a root that can be read but not
+  // written (a read-only mount, a folder without write permission) is authorized, as it would
+  // otherwise be denied; every calendar is read-only, so every write fails with
+  // StoreErrorCode::readOnly; requestAccess never creates the root; nothing on disk is cleaned up.
+  bool readOnly = false;
+};
+
+// A file the store found but does not show, and why (it does not parse, it is unreadable, it holds a
+// task whose UID another file of the same account already holds).
+struct SkippedFile {
+  std::filesystem::path path;
+  std::string reason;
 };
 
 // Which reminders a fetch answers. Made by the predicateFor... members.
@@ -86,8 +112,9 @@ class EventStore {
   EventStore& operator=(const EventStore&) = delete;
 
   static std::filesystem::path defaultRoot();
-  // notDetermined while `root` does not exist; denied when it cannot be read and written;
-  // authorized otherwise. Only EntityType::reminder can be authorized.
+  // notDetermined while `root` does not exist; denied when it cannot be read and written (for a
+  // handle opened with readOnly: when it cannot be read); authorized otherwise. Only
+  // EntityType::reminder can be authorized.
   static AuthorizationStatus authorizationStatusForEntityType(
       EntityType type, const std::filesystem::path& root = defaultRoot());
   AuthorizationStatus authorizationStatus(EntityType type) const;
@@ -123,6 +150,11 @@ class EventStore {
   // then no file has changed and the writes stay pending (reset() drops them), except a write that
   // met a conflict: it is dropped, since only re-reading the reminder can resolve it.
   void commit();
+  // Applies the pending writes as commit() does (also with holdCommits), then calls `alongside` while
+  // the files' previous versions are still kept: when it throws, every file gets its previous version
+  // back and the exception reaches the caller; when it returns, the commit is final. With nothing
+  // pending it just calls `alongside`.
+  void commitWith(const std::function<void()>& alongside);
 
   // Picks up sources and calendars added, removed or changed on disk by others.
   void refreshSourcesIfNecessary();
@@ -146,6 +178,16 @@ class EventStore {
   // set, this handle has fetched (and so merged the saved copy), and anything changed since. Never throws: a copy that cannot be written
   // is logged, and the next process reads the files instead.
   void saveFileCache();
+
+  // The files the fetches of this handle have left out since it was made (each once, by path), with
+  // the reason; they are also logged at error level when first met.
+  std::vector<SkippedFile> skippedFiles() const;
+
+  // Whether a read of the tree in this process found task files gone that it, or the file cache it
+  // started from, had seen (another program removed them), or read a folder of task files without
+  // any earlier view of it (a removal there cannot be ruled out). This process's own removals do
+  // not count. For an owner of records kept per task, which need pruning only then.
+  bool foundFilesGone() const;
 
   // The reminder with this UID in this handle's view, or null.
   std::shared_ptr<Reminder> reminderWithExternalIdentifier(std::string_view uid);

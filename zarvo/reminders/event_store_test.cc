@@ -256,7 +256,7 @@ TEST_F(RemindersStoreTest, CalendarsAreCreatedRenamedColouredAndRemoved) {
   EXPECT_EQ(shopping->color(), (Color{0xFF, 0x29, 0x68, 0xFF}));
   EXPECT_EQ(store_->calendarWithIdentifier(work->calendarIdentifier()), work);
 
-  // Removing a calendar deletes its tasks but leaves files that are not tasks.
+  // Removing a calendar deletes its tasks, metadata and folder.
   auto r = newReminder("In work");
   r->setCalendar(work);
   store_->saveReminder(r, true);
@@ -404,14 +404,7 @@ class RemindersFaultTest : public RemindersStoreTest {
 
   template <typename F>
   StoreErrorCode failureOf(F&& f) {
-    try {
-      f();
-    } catch (const StoreError& e) {
-      message_ = e.what();
-      return e.code();
-    }
-    ADD_FAILURE() << "no StoreError";
-    return StoreErrorCode::invalid;
+    return testing::failureOf(std::forward<F>(f), message_);
   }
 
   std::shared_ptr<platform::FaultInjectingFileSystem> faulty_;
@@ -539,7 +532,10 @@ TEST_F(RemindersFaultTest, MalformedFileIsSkippedLoggedAndNeverTouched) {
     store_->saveReminder(r, false);
   }
   store_->commit();
-  store_->removeCalendar(calendar_, true);
+  // Removing the calendar would leave them behind as a list without its title: refused, whole.
+  EXPECT_EQ(failureOf([&] { store_->removeCalendar(calendar_, true); }), StoreErrorCode::conflict);
+  EXPECT_NE(message_.find("4 files"), std::string::npos) << message_;
+  EXPECT_EQ(store_->remindersMatchingPredicate(store_->predicateForIncompleteReminders({}, {}, {})).size(), 3u);
   for (const auto& [name, text] : broken) EXPECT_EQ(readFile(dir / name), text) << name;
 }
 

@@ -16,7 +16,7 @@ namespace {
 
 // Bump whenever the layout below or what parseTodoFile extracts from a file changes: a copy written
 // by another version is then ignored rather than misread.
-constexpr uint32_t kFormatVersion = 2;
+constexpr uint32_t kFormatVersion = 3;
 constexpr std::string_view kMagic = "ZARVO FILE CACHE";
 // The readers whose results are stored: a copy made with other versions of them is not trusted.
 constexpr std::string_view kReaders = "libical " ICAL_VERSION ", ICU " U_ICU_VERSION;
@@ -344,7 +344,9 @@ void FileCache::lookUpFolder(const fs::path& folderPath, const std::vector<std::
                              const std::vector<FileInfo>& infos, std::vector<std::shared_ptr<const TodoFile>>& files,
                              std::vector<size_t>& misses) {
   std::lock_guard lock(mu_);
-  Folder& folder = folders_[folderPath.native()];
+  auto [known, unknown] = folders_.try_emplace(folderPath.native());
+  if (unknown && !names.empty()) ++filesFoundGone_;
+  Folder& folder = known->second;
   for (size_t i = 0; i < names.size(); ++i) {
     auto it = folder.find(names[i]);
     if (it != folder.end() && it->second.info.sameVersion(infos[i])) {
@@ -357,8 +359,16 @@ void FileCache::lookUpFolder(const fs::path& folderPath, const std::vector<std::
     // Some cached files were not listed: forget them. `names` is sorted.
     const size_t before = folder.size();
     std::erase_if(folder, [&](const auto& kv) { return !std::binary_search(names.begin(), names.end(), kv.first); });
-    if (folder.size() != before) ++generation_;
+    if (folder.size() != before) {
+      ++generation_;
+      ++filesFoundGone_;
+    }
   }
+}
+
+uint64_t FileCache::filesFoundGone() const {
+  std::lock_guard lock(mu_);
+  return filesFoundGone_;
 }
 
 std::string FileCache::encode(const fs::path& root) {
@@ -369,7 +379,9 @@ std::string FileCache::encode(const fs::path& root) {
     const fs::path relativeFolder = fs::path(folder).lexically_relative(root);
     if (relativeFolder.empty() || !safeRelativePath(relativeFolder)) continue;
     for (const auto& [name, entry] : files) {
-      if (entry.file) entries.emplace_back((relativeFolder / name).string(), &entry);
+      if (entry.file && entry.file->content.size() <= kMaxSavedFileBytes) {
+        entries.emplace_back((relativeFolder / name).string(), &entry);
+      }
     }
   }
   std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first < b.first; });

@@ -89,7 +89,7 @@ SourceDescription readSourceFile(const std::string& folder, const std::string& t
 }
 
 void scanTree(FileSystem& fs, const fs::path& root, std::map<std::string, std::shared_ptr<Source>>& sources,
-              std::map<std::string, std::shared_ptr<Calendar>>& calendars) {
+              std::map<std::string, std::shared_ptr<Calendar>>& calendars, bool readOnly) {
   std::vector<platform::DirectoryEntry> top;
   std::set<std::string> seenCalendars;
   std::map<std::string, std::shared_ptr<Source>> freshSources;
@@ -120,7 +120,7 @@ void scanTree(FileSystem& fs, const fs::path& root, std::map<std::string, std::s
       auto& calendar = calendars[id];
       if (!calendar) calendar = std::make_shared<Calendar>(id, EntityType::reminder);
       Backend::setFromDisk(*calendar, displayName.empty() ? c.name : displayName, color, source,
-                           fs.isReadableAndWritable(dir));
+                           !readOnly && fs.isReadableAndWritable(dir));
       seenCalendars.insert(id);
     }
   }
@@ -130,7 +130,7 @@ void scanTree(FileSystem& fs, const fs::path& root, std::map<std::string, std::s
 
 void loadCalendarFolder(FileSystem& fs, const fs::path& root, const std::shared_ptr<Calendar>& calendar,
                         std::optional<bool> completed, const std::set<std::string>& skipUids,
-                        std::vector<std::shared_ptr<Reminder>>& out) {
+                        std::vector<std::shared_ptr<Reminder>>& out, FolderReport& report) {
   // List the folder with each file's metadata, look every file up in the cache (one lock for the
   // folder), read and parse the files that changed, make the reminders.
   struct Job {
@@ -164,14 +164,17 @@ void loadCalendarFolder(FileSystem& fs, const fs::path& root, const std::shared_
   for (size_t i : misses) jobs[i].file = loadFile(fs, jobs[i].path, jobs[i].info);
   out.reserve(jobs.size());
   for (const Job& job : jobs) {
-    if (!job.file) continue;
+    if (!job.file) {
+      report.unreadable.emplace_back(job.path, "cannot be read or does not parse");
+      continue;
+    }
     for (size_t i = 0; i < job.file->todos.size(); ++i) {
       const auto& todo = job.file->todos[i];
-      if (todo.recurrenceOverride || (completed && todo.fields.completed != *completed)) continue;
-      if (!skipUids.empty()) {
-        const std::string uid = todo.fields.hasUid ? todo.fields.uid : job.path.stem().string();
-        if (skipUids.contains(uid)) continue;
-      }
+      if (todo.recurrenceOverride) continue;
+      const std::string uid = todo.fields.hasUid ? todo.fields.uid : job.path.stem().string();
+      report.uids.emplace_back(uid, job.path);
+      if (completed && todo.fields.completed != *completed) continue;
+      if (!skipUids.empty() && skipUids.contains(uid)) continue;
       out.push_back(Backend::makeReminder(job.file, i, calendar));
     }
   }

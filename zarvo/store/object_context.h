@@ -79,7 +79,12 @@ class ObjectContext : public std::enable_shared_from_this<ObjectContext> {
  public:
   // Opens or creates the database at `path` for `model`, which must outlive the context.
   // Throws StoreError: cannotOpen, notOurs (not a database of this application), newerVersion.
-  static std::shared_ptr<ObjectContext> open(const std::string& path, const ManagedObjectModel& model);
+  // With `readOnly`, opens an existing database that cannot be written (a read-only folder or mount)
+  // only to read it: fetches work, save() fails, and nothing of the file changes. It takes no locks
+  // on the file, so the caller must keep writers out while it is open (zarvo::Home's lock does).
+  // A database that needs its schema made or upgraded throws cannotOpen.
+  static std::shared_ptr<ObjectContext> open(const std::string& path, const ManagedObjectModel& model,
+                                             bool readOnly = false);
 
   ~ObjectContext();
   ObjectContext(const ObjectContext&) = delete;
@@ -123,6 +128,28 @@ class ObjectContext : public std::enable_shared_from_this<ObjectContext> {
   // the pending changes stay as they were, so the owner may retry or roll back. Throws StoreError:
   // conflict, io. The library itself never calls it.
   void save();
+
+  // save() in two steps, for an owner that changes another store in the same unit of work and wants
+  // both changed or neither: prepareSave() writes every change inside a transaction it leaves open
+  // (holding the database's write lock, and this context's lock, until it ends) and throws as save()
+  // does, writing nothing; commit() on the result ends the transaction as save() would. Destroying it
+  // without commit() rolls the transaction back and leaves the pending changes as they were.
+  // REQUIRES: the result ends on the thread that made it.
+  class PreparedSave {
+   public:
+    ~PreparedSave();
+    PreparedSave(const PreparedSave&) = delete;
+    PreparedSave& operator=(const PreparedSave&) = delete;
+    // Throws StoreError(io) when the transaction cannot be committed; it is then rolled back.
+    void commit();
+
+   private:
+    friend class ObjectContext;
+    struct State;
+    explicit PreparedSave(std::unique_ptr<State> state);
+    std::unique_ptr<State> state_;
+  };
+  std::unique_ptr<PreparedSave> prepareSave();
 
   // Drops every pending change: inserted objects leave the context, changed and deleted ones get back
   // the values of the last save. Posts nothing.
@@ -172,7 +199,7 @@ class ObjectContext : public std::enable_shared_from_this<ObjectContext> {
   struct PendingEvent;
 
   ObjectContext(std::string path, const ManagedObjectModel& model);
-  void openDatabase();
+  void openDatabase(bool readOnly);
   void createSchema();
 
   // Called by objects (never while they hold their own lock).

@@ -1,5 +1,6 @@
 // ObjectContext::save: every unsaved change in one transaction, then the objects agree with the file.
 #include <algorithm>
+#include <optional>
 #include <unordered_map>
 
 #include "zarvo/store/internal/object_context_steps.h"
@@ -36,10 +37,46 @@ StoreError conflict(const ManagedObject& o, int64_t row) {
 
 }  // namespace
 
-void ObjectContext::save() {
+// One save is a prepared save committed at once: the same transaction, the same rollback on failure.
+void ObjectContext::save() { prepareSave()->commit(); }
+
+struct ObjectContext::PreparedSave::State {
+  ObjectContext* context = nullptr;
+  std::unique_lock<std::recursive_mutex> lock;
+  std::optional<SaveBatch> batch;  // none: nothing to save
+  bool ended = false;
+};
+
+ObjectContext::PreparedSave::PreparedSave(std::unique_ptr<State> state) : state_(std::move(state)) {}
+
+ObjectContext::PreparedSave::~PreparedSave() {
+  if (!state_->ended && state_->batch) {
+    sqlite3_exec(state_->context->database().handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+}
+
+void ObjectContext::PreparedSave::commit() {
+  if (state_->ended) return;
+  state_->ended = true;
+  if (!state_->batch) return;
+  auto& db = state_->context->database();
+  try {
+    db.exec("COMMIT");
+  } catch (...) {
+    sqlite3_exec(db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+  state_->context->adoptSavedState(*state_->batch);
+}
+
+std::unique_ptr<ObjectContext::PreparedSave> ObjectContext::prepareSave() {
   processPendingChanges();
-  std::lock_guard lock(mu_);
-  if (insertedHold_.empty() && updated_.empty() && deleted_.empty()) return;
+  auto state = std::make_unique<PreparedSave::State>();
+  state->context = this;
+  state->lock = std::unique_lock<std::recursive_mutex>(mu_);
+  if (insertedHold_.empty() && updated_.empty() && deleted_.empty()) {
+    return std::unique_ptr<PreparedSave>(new PreparedSave(std::move(state)));
+  }
   SaveBatch batch = snapshotChanges();
   auto& db = database();
   db.exec("BEGIN IMMEDIATE");
@@ -48,12 +85,12 @@ void ObjectContext::save() {
     updateRows(batch);
     deleteRows(batch);
     writeOwnedRelationships(batch);
-    db.exec("COMMIT");
   } catch (...) {
     sqlite3_exec(db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
     throw;
   }
-  adoptSavedState(batch);
+  state->batch = std::move(batch);
+  return std::unique_ptr<PreparedSave>(new PreparedSave(std::move(state)));
 }
 
 ObjectContext::SaveBatch ObjectContext::snapshotChanges() {

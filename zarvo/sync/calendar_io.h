@@ -169,6 +169,16 @@ class CalendarIO {
   // the purge (logged, nothing committed). `completion` runs once on the main queue when there was
   // something to purge and a context, never otherwise. Returns at once.
   void purgeCompleted(Completion completion);
+  // The same, and when there is nothing to purge (or no context) `nothingToPurge` runs once on the main
+  // queue instead, so that a caller waiting for the purge to end always hears of it.
+  void purgeCompleted(Completion completion, Completion nothingToPurge);
+
+  // Deletes (without saving) the Task records of the store's accounts whose reminders no file holds
+  // any more: tasks another program deleted. A refresh deletes no record, so without this they stay in
+  // the records for good. Reads the store on the caller's thread; returns how many went. Records of an
+  // account the store no longer has are left alone, and so is everything while some
+  // task file cannot be read (it may hold the task a record waits for).
+  size_t pruneOrphanedTasks();
 
  private:
   // Only CalendarIO and the test seam can make a Key, so only they can make instances.

@@ -107,10 +107,10 @@ void CalendarIO::runRefresh(WorkToken token, std::optional<ListArray> lists, boo
         auto context = managedContext();
         if (!context) {
           // Records can only be found or made in a context. Finish all the same, so that the gate
-          // opens and later refreshes run once the application has set one.
+          // opens and later refreshes run once the application has set one; the cache mirrored
+          // nothing, so it stays stale.
           {
             std::lock_guard lock(state_->mu);
-            state_->needsRefresh = false;
             state_->isRefreshing = false;
           }
           calendarIOLog().error("Refresh received %{public}@ reminders but no object context is set; they are not mirrored",

@@ -178,10 +178,10 @@ TEST_F(CalendarIOTest, RefreshWithoutContextFinishesSoLaterRefreshesRun) {
   bool completed = false;
   io_->fetch(std::nullopt, false, [&](const CalendarIO::TaskArray&) { completed = true; });
   ASSERT_TRUE(eventually([&] { return logs_.sink().contains(LogLevel::error, "no object context is set"); }));
-  ASSERT_TRUE(eventually([&] { return stateOf(*io_) == Refresh::fresh; }));
+  ASSERT_TRUE(eventually([&] { return stateOf(*io_) == Refresh::stale; }));
   EXPECT_FALSE(completed);
 
-  // The cache was left as it was, and counts as fresh: a forced refresh fills it.
+  // The cache was left as it was, and stays stale: the next refresh fills it.
   EXPECT_TRUE(Access::cachedTasks(*io_).empty());
   io_->setManagedContext(context_);
   std::atomic<bool> refreshed{false};

@@ -1,5 +1,6 @@
 // CalendarIO: writes. Every change goes to the reminders store first; the records, lists() and the
 // cache follow as each operation describes, including when the store throws part-way.
+#include <set>
 #include <unordered_set>
 
 #include "zarvo/platform/dispatch.h"
@@ -175,7 +176,42 @@ void CalendarIO::move(const std::shared_ptr<Task>& task, const std::shared_ptr<L
   save(task, false);
 }
 
-void CalendarIO::purgeCompleted(Completion completion) {
+void CalendarIO::purgeCompleted(Completion completion) { purgeCompleted(std::move(completion), nullptr); }
+
+size_t CalendarIO::pruneOrphanedTasks() {
+  auto context = managedContext();
+  if (!context) return 0;
+  std::set<std::pair<std::string, std::string>> present;  // (UID, source title)
+  std::set<std::string> sources;
+  for (const auto& source : eventStore_->sources()) sources.insert(source->title());
+  for (bool completed : {false, true}) {
+    const auto predicate = completed ? eventStore_->predicateForCompletedReminders(std::nullopt, std::nullopt, {})
+                                     : eventStore_->predicateForIncompleteReminders(std::nullopt, std::nullopt, {});
+    for (const auto& r : eventStore_->remindersMatchingPredicate(predicate)) {
+      const auto& calendar = r->calendar();
+      present.emplace(r->calendarItemExternalIdentifier(),
+                      calendar && calendar->source() ? calendar->source()->title() : std::string());
+    }
+  }
+  // A file that cannot be read may still hold a task: its record (flag, tags) waits for it.
+  if (!eventStore_->skippedFiles().empty()) return 0;
+  size_t pruned = 0;
+  for (const auto& task : context->fetch<Task>(Task::fetchRequest())) {
+    const auto id = task->reminderId();
+    const auto source = task->sourceId();
+    if (!id || !source || !sources.contains(*source) || present.contains({*id, *source})) continue;
+    {
+      std::lock_guard lock(state_->mu);
+      state_->removeCachedLocked(task.get());
+    }
+    context->deleteObject(task);
+    ++pruned;
+  }
+  if (pruned > 0) calendarIOLog().info("Pruned %{public}@ task records whose reminders are gone", pruned);
+  return pruned;
+}
+
+void CalendarIO::purgeCompleted(Completion completion, Completion nothingToPurge) {
   std::vector<std::shared_ptr<reminders::Calendar>> calendars;
   std::unordered_set<const reminders::Calendar*> seen;
   for (const auto& list : lists()) {
@@ -184,10 +220,13 @@ void CalendarIO::purgeCompleted(Completion completion) {
   }
   const auto predicate = eventStore_->predicateForCompletedReminders(std::nullopt, std::nullopt, calendars);
   eventStore_->fetchRemindersMatchingPredicate(
-      predicate, [this, token = beginWork(),
-                  completion = std::move(completion)](std::vector<std::shared_ptr<reminders::Reminder>> reminders) mutable {
+      predicate, [this, token = beginWork(), completion = std::move(completion),
+                  nothingToPurge = std::move(nothingToPurge)](std::vector<std::shared_ptr<reminders::Reminder>> reminders) mutable {
         auto context = managedContext();
-        if (!context || reminders.empty()) return;
+        if (!context || reminders.empty()) {
+          if (nothingToPurge) platform::MainQueue::async(std::move(nothingToPurge));
+          return;
+        }
         context->perform([this, token, context, reminders = std::move(reminders), completion = std::move(completion)] {
           auto failed = [](const std::string& description) {
             calendarIOLog().error("Failed to purge reminder with error: %{public}@", description);

@@ -4,6 +4,10 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <memory>
 #include <vector>
 
@@ -22,12 +26,26 @@ struct PendingWrite {
 // calendar, a priority in 0...9, and due components (if any) with a year, month, day and known zone.
 void validateForSave(const Reminder& r);
 
-// Applies `pending`, in order, to the files under `root`: all temporary files first, then the renames
-// and removals, undone if one of them fails. Afterwards every reminder stands for the file version
-// written, the process's file cache holds those versions, and `pending` is empty.
-// Throws StoreError (conflict, io, readOnly, notFound, invalid) with every file as it was; the writes
-// stay pending, except one that met a conflict: it is dropped, since only re-reading the reminder can
-// resolve it.
-void commitPending(platform::FileSystem& fs, const std::filesystem::path& root, std::vector<PendingWrite>& pending);
+// Applies `pending`, in order, to the files under `root`: all temporary files first, then the swaps,
+// creations and removals, undone if one of them fails; then runs `alongside` (when set) while every
+// previous version is still kept aside, and undoes the files when it throws. Afterwards every
+// reminder stands for the file version written, the process's file cache holds those versions, and
+// `pending` is empty. No other program's write is ever overwritten, even one made in the instant
+// before a swap (see commit_plan.cc).
+// Throws StoreError (conflict, io, readOnly, notFound, invalid), or what `alongside` threw, with every
+// file as it was; the writes stay pending, except one that met a conflict: it is dropped, since only
+// re-reading the reminder can resolve it.
+void commitPending(platform::FileSystem& fs, const std::filesystem::path& root, std::vector<PendingWrite>& pending,
+                   const std::function<void()>& alongside = {});
+
+// Crash leftovers of commits whose process is gone, under `root`: new versions never put in place and
+// previous versions no longer needed are removed; the previous version of a task whose move to
+// another list did not finish goes back in place (when no task file holds its UID). Never fails.
+void recoverLeftovers(platform::FileSystem& fs, const std::filesystem::path& root);
+
+// The names a move gives the previous version of a task while its copy is put in place.
+bool isOldVersionName(std::string_view name);
+std::optional<long> oldVersionOwner(std::string_view name);
+std::string oldVersionOriginalName(std::string_view name);
 
 }  // namespace zarvo::reminders::detail

@@ -59,16 +59,26 @@ SourceDescription readSourceFile(const std::string& folder, const std::string& t
 // keeping the objects whose description did not change; `calendars` (by identifier) keeps its objects
 // for folders still there, updated from disk (titles and colours changed in memory and not saved stay),
 // gains new ones and loses those whose folder is gone. Never fails: an unreadable tree gives none.
+// With `readOnly`, every calendar is read-only whatever its folder's permissions.
 void scanTree(platform::FileSystem& fs, const std::filesystem::path& root,
               std::map<std::string, std::shared_ptr<Source>>& sources,
-              std::map<std::string, std::shared_ptr<Calendar>>& calendars);
+              std::map<std::string, std::shared_ptr<Calendar>>& calendars, bool readOnly = false);
+
+// What loadCalendarFolder found besides the reminders it made.
+struct FolderReport {
+  // Every task of the folder (whatever the completion asked for), in the order read: UID and file.
+  std::vector<std::pair<std::string, std::filesystem::path>> uids;
+  // Files that cannot be read or do not parse, with why.
+  std::vector<std::pair<std::filesystem::path, std::string>> unreadable;
+};
 
 // The reminders of one calendar folder, in file-name order, then position in the file, appended to
 // `out`: all of them, or only the completed (`completed` true) or incomplete ones. Recurrence
 // overrides are left out, and so are the reminders whose UID is in `skipUids` (they have pending
-// writes in the handle). Files that do not parse are left out (and logged).
+// writes in the handle). Files that do not parse are left out (logged, and listed in `report`).
 void loadCalendarFolder(platform::FileSystem& fs, const std::filesystem::path& root,
                         const std::shared_ptr<Calendar>& calendar, std::optional<bool> completed,
-                        const std::set<std::string>& skipUids, std::vector<std::shared_ptr<Reminder>>& out);
+                        const std::set<std::string>& skipUids, std::vector<std::shared_ptr<Reminder>>& out,
+                        FolderReport& report);
 
 }  // namespace zarvo::reminders::detail

@@ -1,0 +1,264 @@
+// Regression tests: what the store must never do to the files it shares with other programs.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "zarvo/platform/notifications.h"
+#include "zarvo/reminders/event_store.h"
+#include "zarvo/testing/reminders_store.h"
+
+namespace zarvo::reminders {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::readFile;
+using testing::snapshot;
+using testing::TempDir;
+using testing::writeFile;
+
+// A pid no process has: one of a child that has exited and been reaped.
+long deadPid() {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);
+  return child;
+}
+
+std::string task(const std::string& uid, const std::string& title, const std::string& extra = "") {
+  return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\nBEGIN:VTODO\r\nUID:" + uid + "\r\nSUMMARY:" + title +
+         "\r\n" + extra + "END:VTODO\r\nEND:VCALENDAR\r\n";
+}
+
+class StoreSafetyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    faulty_ = std::make_shared<platform::FaultInjectingFileSystem>(platform::FileSystem::posix());
+    store_ = open();
+    testing::createStore(*store_);
+    calendar_ = store_->defaultCalendarForNewReminders();
+    ASSERT_NE(calendar_, nullptr);
+    dir_ = root_ / calendar_->calendarIdentifier();
+  }
+
+  std::unique_ptr<EventStore> open(bool hold = false) {
+    auto options = testing::optionsFor(root_);
+    options.fileSystem = faulty_;
+    options.holdCommits = hold;
+    return std::make_unique<EventStore>(options);
+  }
+
+  // Every task a fresh handle reads from the files alone.
+  std::vector<std::shared_ptr<Reminder>> readBack() {
+    clearSharedFileCache();
+    auto other = open();
+    auto all = other->remindersMatchingPredicate(other->predicateForIncompleteReminders({}, {}, {}));
+    auto done = other->remindersMatchingPredicate(other->predicateForCompletedReminders({}, {}, {}));
+    all.insert(all.end(), done.begin(), done.end());
+    return all;
+  }
+
+  std::shared_ptr<Reminder> reread(const std::string& uid) {
+    clearSharedFileCache();
+    store_->reset();
+    return store_->reminderWithExternalIdentifier(uid);
+  }
+
+  template <typename F>
+  StoreErrorCode failureOf(F&& f) {
+    return testing::failureOf(std::forward<F>(f), message_);
+  }
+
+  TempDir tmp_;
+  fs::path root_ = tmp_.path() / "store";
+  fs::path dir_;
+  std::shared_ptr<platform::FaultInjectingFileSystem> faulty_;
+  std::unique_ptr<EventStore> store_;
+  std::shared_ptr<Calendar> calendar_;
+  std::string message_;
+};
+
+TEST_F(StoreSafetyTest, AWriteOfAnotherProgramInTheInstantBeforeTheSwapIsKept) {
+  writeFile(dir_ / "a.ics", task("a", "Theirs before"));
+  writeFile(dir_ / "b.ics", task("b", "To remove"));
+  auto a = reread("a");
+  auto b = store_->reminderWithExternalIdentifier("b");
+  ASSERT_TRUE(a && b);
+
+  // The other program replaces the file after our check, just before our rename.
+  const std::string theirs = task("a", "Theirs after", "X-THEIRS:1\r\n");
+  faulty_->beforeNextReplace([&] { writeFile(dir_ / "a.ics", theirs); });
+  a->setTitle("Mine");
+  EXPECT_EQ(failureOf([&] { store_->saveReminder(a, true); }), StoreErrorCode::conflict);
+  EXPECT_EQ(readFile(dir_ / "a.ics"), theirs);
+
+  // The same for a removal.
+  const std::string theirsB = task("b", "Edited meanwhile");
+  faulty_->beforeNextReplace([&] { writeFile(dir_ / "b.ics", theirsB); });
+  EXPECT_EQ(failureOf([&] { store_->removeReminder(b, true); }), StoreErrorCode::conflict);
+  EXPECT_EQ(readFile(dir_ / "b.ics"), theirsB);
+
+  // A new file never takes the name of one made meanwhile.
+  auto fresh = Reminder::reminderWithEventStore(*store_);
+  fresh->setCalendar(calendar_);
+  fresh->setTitle("New");
+  const std::string name = fresh->calendarItemExternalIdentifier() + ".ics";
+  const std::string squatter = task("someone-else", "Squatter");
+  faulty_->beforeNextReplace([&] { writeFile(dir_ / name, squatter); });
+  store_->saveReminder(fresh, true);
+  EXPECT_EQ(readFile(dir_ / name), squatter);
+  EXPECT_EQ(readBack().size(), 4u);  // a, b, the squatter and the new task
+  for (const auto& [path, bytes] : snapshot(dir_)) EXPECT_EQ(path.find(".zarvo-"), std::string::npos) << path;
+}
+
+TEST_F(StoreSafetyTest, CrashLeftoversAreNeverTaskFilesAndAreCleanedUpOnceTheirProcessIsGone) {
+  const long dead = deadPid();
+  const std::string gone = std::to_string(dead);
+  const std::string alive = std::to_string(::getpid());
+  // A temporary file as an older version named them (ending in .ics), one of today, one of a live
+  // process, and the previous versions of two moves a crash interrupted: one whose copy made it to
+  // its new list, one whose copy did not.
+  writeFile(dir_ / (".zarvo-tmp-" + gone + "-0-1-x.ics"), task("x", "Half"));
+  writeFile(dir_ / (".zarvo-tmp-" + gone + "-1-2-y.tmp"), task("y", "Half"));
+  writeFile(dir_ / (".zarvo-tmp-" + alive + "-2-3-z.tmp"), task("z", "Being written"));
+  writeFile(dir_ / (".zarvo-old-" + gone + "-3-moved.ics.tmp"), task("moved", "Old copy"));
+  writeFile(root_ / "local" / "other" / "moved.ics", task("moved", "New copy"));
+  writeFile(dir_ / (".zarvo-old-" + gone + "-4-stuck.ics.tmp"), task("stuck", "Only copy"));
+
+  auto fresh = open();
+  auto all = fresh->remindersMatchingPredicate(fresh->predicateForIncompleteReminders({}, {}, {}));
+  std::map<std::string, std::string> titles;
+  for (const auto& r : all) titles[r->calendarItemExternalIdentifier()] = r->title();
+  EXPECT_EQ(titles, (std::map<std::string, std::string>{{"moved", "New copy"}, {"stuck", "Only copy"}}));
+  EXPECT_EQ(snapshot(dir_).size(), 3u);  // displayname, stuck.ics, the live process's file
+  EXPECT_EQ(readFile(dir_ / "stuck.ics"), task("stuck", "Only copy"));
+  EXPECT_TRUE(fs::exists(dir_ / (".zarvo-tmp-" + alive + "-2-3-z.tmp")));
+
+  // What the store writes itself never ends in .ics before it is in place.
+  fs::path temporary;
+  ASSERT_FALSE(platform::prepareAtomicWrite(*faulty_, dir_ / "t.ics", "x", std::nullopt, temporary));
+  EXPECT_NE(temporary.extension(), ".ics");
+  EXPECT_TRUE(platform::isTemporaryFileName(temporary.filename().string()));
+}
+
+TEST_F(StoreSafetyTest, TwoFilesWithOneUidAreOneTaskAndTheOtherIsReported) {
+  writeFile(dir_ / "1.ics", task("same", "First"));
+  writeFile(dir_ / "2.ics", task("same", "Second"));
+  writeFile(dir_ / "bad.ics", "\xEF\xBB\xBFnot a calendar\r\n");
+  auto all = store_->remindersMatchingPredicate(store_->predicateForIncompleteReminders({}, {}, {}));
+  ASSERT_EQ(all.size(), 1u);
+  EXPECT_EQ(all[0]->title(), "First");
+  const auto skipped = store_->skippedFiles();
+  ASSERT_EQ(skipped.size(), 2u);
+  EXPECT_EQ(skipped[0].path.filename(), "2.ics");
+  EXPECT_NE(skipped[0].reason.find("1.ics"), std::string::npos) << skipped[0].reason;
+  EXPECT_EQ(skipped[1].path.filename(), "bad.ics");
+
+  // A change and a removal both land on the file shown.
+  all[0]->setTitle("Changed");
+  store_->saveReminder(all[0], true);
+  EXPECT_NE(readFile(dir_ / "1.ics").find("SUMMARY:Changed"), std::string::npos);
+  EXPECT_EQ(readFile(dir_ / "2.ics"), task("same", "Second"));
+}
+
+TEST_F(StoreSafetyTest, RewritingKeepsPermissionsAndSymbolicLinks) {
+  const mode_t mask = ::umask(022);
+  writeFile(dir_ / "shared.ics", task("shared", "Group writable"));
+  fs::permissions(dir_ / "shared.ics", fs::perms(0664));
+  writeFile(tmp_.path() / "elsewhere" / "real.ics", task("linked", "Linked"));
+  fs::create_symlink(tmp_.path() / "elsewhere" / "real.ics", dir_ / "linked.ics");
+  for (const std::string uid : {"shared", "linked"}) {
+    auto r = reread(uid);
+    ASSERT_NE(r, nullptr) << uid;
+    r->setTitle("Edited");
+    store_->saveReminder(r, true);
+  }
+  ::umask(mask);
+  struct stat st {};
+  ASSERT_EQ(::stat((dir_ / "shared.ics").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0664u);
+  EXPECT_TRUE(fs::is_symlink(dir_ / "linked.ics"));
+  EXPECT_NE(readFile(tmp_.path() / "elsewhere" / "real.ics").find("SUMMARY:Edited"), std::string::npos);
+}
+
+TEST_F(StoreSafetyTest, HeldCommitsReachTheDiskOnlyWithWhatGoesAlongside) {
+  writeFile(dir_ / "edit.ics", task("edit", "Before"));
+  writeFile(dir_ / "gone.ics", task("gone", "Doomed"));
+  auto held = open(/*hold=*/true);
+  auto edit = held->reminderWithExternalIdentifier("edit");
+  auto gone = held->reminderWithExternalIdentifier("gone");
+  ASSERT_TRUE(edit && gone);
+  edit->setTitle("After");
+  held->saveReminder(edit, true);
+  held->removeReminder(gone, true);
+  auto added = Reminder::reminderWithEventStore(*held);
+  added->setCalendar(held->calendarWithIdentifier(calendar_->calendarIdentifier()));
+  added->setTitle("Added");
+  held->saveReminder(added, true);
+  held->commit();
+  const auto before = snapshot(root_);
+  EXPECT_EQ(readBack().size(), 2u);  // nothing on disk yet
+
+  // The change alongside fails: every file as it was.
+  EXPECT_THROW(held->commitWith([] { throw std::runtime_error("records refused"); }), std::runtime_error);
+  EXPECT_EQ(snapshot(root_), before);
+  // It succeeds: all of it is there.
+  bool ran = false;
+  held->commitWith([&] { ran = true; });
+  EXPECT_TRUE(ran);
+  std::set<std::string> titles;
+  for (const auto& r : readBack()) titles.insert(r->title());
+  EXPECT_EQ(titles, (std::set<std::string>{"After", "Added"}));
+}
+
+TEST_F(StoreSafetyTest, AHeldCommitAnnouncesOnlyWhatReachedTheDisk) {
+  auto held = open(/*hold=*/true);
+  int announced = 0;
+  auto registration = platform::NotificationCenter::defaultCenter().addObserver(
+      std::string(kEventStoreChangedNotification), held.get(), [&](const platform::Notification&) { ++announced; });
+  auto added = Reminder::reminderWithEventStore(*held);
+  added->setCalendar(held->calendarWithIdentifier(calendar_->calendarIdentifier()));
+  added->setTitle("Added");
+  held->saveReminder(added, true);
+  held->commit();
+  EXPECT_EQ(announced, 0);  // held: nothing on disk, nothing to announce
+  held->commitWith([] {});
+  EXPECT_EQ(announced, 1);
+  held->commitWith([] {});
+  EXPECT_EQ(announced, 1);  // nothing was pending
+}
+
+TEST_F(StoreSafetyTest, AHugeTaskFileDoesNotMakeTheSavedCacheHuge) {
+  writeFile(dir_ / "huge.ics", task("huge", "Long notes", "DESCRIPTION:" + std::string(3 << 19, 'x') + "\r\n"));
+  writeFile(dir_ / "small.ics", task("small", "Short"));
+  auto options = testing::optionsFor(root_);
+  options.fileCachePath = tmp_.path() / "cache";
+  for (int process = 0; process < 2; ++process) {
+    clearSharedFileCache();
+    EventStore store(options);
+    auto all = store.remindersMatchingPredicate(store.predicateForIncompleteReminders({}, {}, {}));
+    std::set<std::string> titles;
+    for (const auto& r : all) titles.insert(r->title());
+    EXPECT_EQ(titles, (std::set<std::string>{"Long notes", "Short"})) << "process " << process;
+    store.saveFileCache();
+    EXPECT_LT(fs::file_size(options.fileCachePath), 64u << 10) << "process " << process;
+  }
+}
+
+TEST_F(StoreSafetyTest, FilesThatNeverEndAreNotRead) {
+  std::string bytes;
+  EXPECT_EQ(faulty_->readFile("/dev/zero", bytes), std::errc::invalid_argument);
+  ASSERT_EQ(::mkfifo((tmp_.path() / "fifo").c_str(), 0600), 0);
+  EXPECT_EQ(faulty_->readFile(tmp_.path() / "fifo", bytes), std::errc::invalid_argument);  // does not wait
+  // Named as task files they are skipped; as the file cache, ignored.
+  fs::create_symlink("/dev/zero", dir_ / "zero.ics");
+  fs::create_symlink(tmp_.path() / "fifo", dir_ / "fifo.ics");
+  auto options = testing::optionsFor(root_);
+  options.fileCachePath = tmp_.path() / "cache";
+  fs::create_symlink("/dev/zero", options.fileCachePath);
+  EventStore cached(options);
+  EXPECT_TRUE(cached.remindersMatchingPredicate(cached.predicateForIncompleteReminders({}, {}, {})).empty());
+}
+
+}  // namespace
+}  // namespace zarvo::reminders
