@@ -32,7 +32,7 @@ using caldav::Vdirsyncer;
 
 struct SyncOptions {
   std::vector<std::string> accounts;
-  bool discover = false, json = false;
+  bool discover = false, forceDelete = false, json = false;
 };
 
 constexpr int kLocal = static_cast<int>(Side::local), kServer = static_cast<int>(Side::server);
@@ -114,7 +114,7 @@ std::string failureMessage(const caldav::SyncReport& report, const platform::Pro
       return "cannot reach the server (" + who + ")" + kept + "; sync again when it can be reached";
     case SyncFailure::needsDiscovery:
     case SyncFailure::other:
-      return "vdirsyncer failed: " + (report.errors.empty() ? std::string("see above") : report.errors.front()) + kept;
+      return (report.errors.empty() ? std::string("vdirsyncer failed (see above)") : report.errors.front()) + kept;
     case SyncFailure::none: break;
   }
   if (process.startError) return "cannot run vdirsyncer: " + *process.startError;
@@ -217,8 +217,42 @@ int run(const SyncOptions& o, Program& program) {
       }
     }
     printer.finishList();
-    if (rediscovered) {
+    // A list emptied here was emptied by the person (its folder is here): vdirsyncer is told to
+    // empty it on the server too. One emptied on the server is emptied here only when asked.
+    std::vector<std::string> emptiedHere;
+    std::string emptiedThere;
+    for (const auto& e : reader.report().emptied) {
+      if (e.side == Side::local || o.forceDelete) {
+        emptiedHere.push_back(e.account + "/" + e.collection);
+      } else if (emptiedThere.empty()) {
+        emptiedThere = printer.title(e.account, e.collection);
+      }
+    }
+    if (rediscovered && !emptiedHere.empty()) {
+      SyncOutputReader forced(chosen);
+      process = v.sync(emptiedHere, forced, onEvent, true);
+      printer.finishList();
+      caldav::SyncReport merged = reader.report();
+      for (const auto& c : forced.report().lists) {
+        auto same = std::find_if(merged.lists.begin(), merged.lists.end(), [&](const ListChanges& m) {
+          return m.account == c.account && m.collection == c.collection;
+        });
+        if (same != merged.lists.end()) *same = c;
+      }
+      merged.errors.insert(merged.errors.end(), forced.report().errors.begin(), forced.report().errors.end());
+      if (merged.failure == SyncFailure::none) merged.failure = forced.report().failure;
+      reader = SyncOutputReader(chosen);
+      report = merged;
+    } else {
       report = reader.report();
+    }
+    if (!emptiedThere.empty() && report.failure == SyncFailure::none) {
+      report.failure = SyncFailure::other;
+      report.errors.insert(report.errors.begin(),
+                           "the list '" + emptiedThere + "' has no task left on the server, so nothing of it was synced; "
+                           "if it was emptied on purpose, 'zarvo sync --force-delete' empties it here too");
+    }
+    if (rediscovered) {
       for (const auto& error : metaReader.report().errors) report.errors.push_back(error);
       if (report.failure == SyncFailure::none) report.failure = metaReader.report().failure;
     } else {
@@ -311,6 +345,7 @@ void registerSyncCommand(CLI::App& app, Program& program) {
   CLI::App* sync = app.add_subcommand("sync", "Sync the CalDAV accounts (all, or those named) through vdirsyncer");
   sync->add_option("ACCOUNT", o->accounts, "Accounts to sync (default: every account)");
   sync->add_flag("--discover", o->discover, "Look for lists added or removed on the server first");
+  sync->add_flag("--force-delete", o->forceDelete, "Empty here the lists that were emptied on the server");
   sync->add_flag("--json", o->json, "Print what changed as JSON");
   sync->callback([o, &program] { program.exitCode = run(*o, program); });
 

@@ -141,6 +141,16 @@ SyncEvent SyncOutputReader::read(std::string_view line) {
     const std::string_view message = rest ? *rest : line.substr(std::string_view("critical: ").size());
     // vdirsyncer's advice about its own debugging flag means nothing to a zarvo user.
     if (message.starts_with("Use `-vdebug`")) return event;
+    // "work/3f2a: Storage "work_local/3f2a" was completely emptied. ..."
+    if (const size_t at = message.find(": Storage \""); at != std::string_view::npos && contains(message, "was completely emptied")) {
+      const std::string_view storage = message.substr(at + 11);
+      Side side = Side::local;
+      if (ListChanges* emptied = list(storage.substr(0, storage.find('"')), side)) {
+        report_.emptied.push_back(EmptiedList{emptied->account, emptied->collection, side});
+        event.kind = SyncEvent::Kind::note;
+        return event;
+      }
+    }
     event.kind = SyncEvent::Kind::error;
     event.text = std::string(message);
     report_.errors.emplace_back(message);
@@ -194,8 +204,10 @@ platform::ProcessResult Vdirsyncer::discover(const std::vector<std::string>& pai
 }
 
 platform::ProcessResult Vdirsyncer::sync(const std::vector<std::string>& pairs, SyncOutputReader& reader,
-                                         const std::function<void(const SyncEvent&)>& onEvent) const {
-  return run("sync", pairs, "", reader, onEvent);
+                                         const std::function<void(const SyncEvent&)>& onEvent, bool forceDelete) const {
+  std::vector<std::string> arguments = pairs;
+  if (forceDelete) arguments.insert(arguments.begin(), "--force-delete");
+  return run("sync", arguments, "", reader, onEvent);
 }
 
 platform::ProcessResult Vdirsyncer::metasync(const std::vector<std::string>& pairs, SyncOutputReader& reader,

@@ -51,8 +51,17 @@ struct ListChanges {
   int total() const;
 };
 
+// A list that has no task left on one side while it had some at the last sync. vdirsyncer then syncs
+// nothing of it, in case the side was emptied by mistake (a server reset, a folder not mounted).
+struct EmptiedList {
+  std::string account;
+  std::string collection;
+  Side side = Side::local;
+};
+
 struct SyncReport {
   std::vector<ListChanges> lists;  // in the order vdirsyncer synced them
+  std::vector<EmptiedList> emptied;  // not errors: the caller decides
   std::vector<ConflictNote> conflictNotes;
   std::vector<std::string> errors;  // vdirsyncer's error lines, without their "error: " prefix
   SyncFailure failure = SyncFailure::none;  // the first kind of failure met
@@ -99,8 +108,9 @@ class Vdirsyncer {
   platform::ProcessResult discover(const std::vector<std::string>& pairs, SyncOutputReader& reader,
                                    const std::function<void(const SyncEvent&)>& onEvent) const;
   // `vdirsyncer sync PAIRS` and `vdirsyncer metasync PAIRS`.
+  // With `forceDelete`, a list emptied on one side is emptied on the other too.
   platform::ProcessResult sync(const std::vector<std::string>& pairs, SyncOutputReader& reader,
-                               const std::function<void(const SyncEvent&)>& onEvent) const;
+                               const std::function<void(const SyncEvent&)>& onEvent, bool forceDelete = false) const;
   platform::ProcessResult metasync(const std::vector<std::string>& pairs, SyncOutputReader& reader,
                                    const std::function<void(const SyncEvent&)>& onEvent) const;
 

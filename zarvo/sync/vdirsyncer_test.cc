@@ -65,7 +65,7 @@ TEST(SyncOutputTest, ErrorsSayWhatKindOfFailureTheyAre) {
        SyncFailure::unreachable},
       {"critical: Detected change in config file, please run `vdirsyncer discover work`.", SyncFailure::needsDiscovery},
       {"critical: Please run `vdirsyncer discover work`  before synchronization.", SyncFailure::needsDiscovery},
-      {"error: work/l: Storage \"work_local\" was completely emptied.", SyncFailure::other},
+      {"error: Unknown error occurred for work/l: something else", SyncFailure::other},
   };
   for (const auto& c : cases) {
     SyncOutputReader reader(twoAccounts());
@@ -89,6 +89,25 @@ TEST(SyncOutputTest, AFailedListIsMarkedAndAdviceAboutDebuggingIsDropped) {
   EXPECT_EQ(report.errors.size(), 2u);
   // A later failure of another kind does not hide the first one's meaning.
   EXPECT_EQ(report.failure, SyncFailure::unauthorized);
+}
+
+TEST(SyncOutputTest, AnEmptiedListIsNoErrorButSaysWhichSideWasEmptied) {
+  const SyncReport report = readAll({
+      "Syncing work/a",
+      "error: work/a: Storage \"work_local/a\" was completely emptied. If you want to delete ALL entries on BOTH "
+      "sides, then use `vdirsyncer sync --force-delete work/a`. Otherwise delete the files for work/a in your status "
+      "directory.",
+      "Syncing work-2/b",
+      "error: work-2/b: Storage \"work-2_remote/b\" was completely emptied. If you want to delete ALL entries on "
+      "BOTH sides, then use `vdirsyncer sync --force-delete work-2/b`.",
+  });
+  EXPECT_TRUE(report.errors.empty());
+  EXPECT_EQ(report.failure, SyncFailure::none);
+  ASSERT_EQ(report.emptied.size(), 2u);
+  EXPECT_EQ(report.emptied[0].collection, "a");
+  EXPECT_EQ(report.emptied[0].side, Side::local);
+  EXPECT_EQ(report.emptied[1].account, "work-2");
+  EXPECT_EQ(report.emptied[1].side, Side::server);
 }
 
 TEST(SyncOutputTest, ResolverNotesComeBackAsTheyWereWrittenEvenWithTabsInTitles) {
