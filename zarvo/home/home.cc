@@ -74,9 +74,14 @@ void removeStaleCacheCopies(const fs::path& home) {
   }
 }
 
-CalendarIO& configuredCalendarIO(const fs::path& home) {
+// Whether this process cannot write `path` (a read-only mount, a folder without write permission).
+bool unwritable(const fs::path& path) { return ::access(path.c_str(), W_OK) != 0 && (errno == EROFS || errno == EACCES); }
+
+CalendarIO& configuredCalendarIO(const fs::path& home, HomeAccess access) {
   reminders::EventStoreOptions options;
   options.root = home / "reminders";
+  // Reading needs no write access: a reader of a home it cannot change opens the store read-only.
+  options.readOnly = access == HomeAccess::read && unwritable(options.root);
   // A program that opens a home often (a command-line one, a process per command) would otherwise
   // read and parse every task file each time.
   options.fileCachePath = home / "reminders.cache";
@@ -115,7 +120,7 @@ bool Home::exists(const fs::path& path) {
 
 Home::Home(fs::path path, HomeOptions options)
     : path_(std::move(path)), options_(std::move(options)), lock_(createAndLock(path_, options_)),
-      io_(configuredCalendarIO(path_)) {
+      io_(configuredCalendarIO(path_, options_.access)) {
   using reminders::AuthorizationStatus;
   if (io_.eventStore().root() != path_ / "reminders") {
     throw HomeError("the reminders store is already open elsewhere in this process");
@@ -137,7 +142,12 @@ Home::Home(fs::path path, HomeOptions options)
   }
   if (options_.access == HomeAccess::write) removeStaleCacheCopies(path_);
   try {
-    context_ = openObjectContext((path_ / "records.sqlite").string());
+    const fs::path records = path_ / "records.sqlite";
+    // A reader of a home it cannot write reads the records as they are; its own (a refresh's) are
+    // dropped at save, and the next process that can write makes them.
+    const bool readOnly = options_.access == HomeAccess::read && fs::exists(records) &&
+                          (unwritable(path_) || unwritable(records));
+    context_ = openObjectContext(records.string(), readOnly);
   } catch (const store::StoreError& e) {
     throw HomeError(std::string("cannot open the records database: ") + e.what());
   }

@@ -11,13 +11,16 @@
 // - Missing folder: created (with its parents), then the reminders store (a local source and a
 //   "Reminders" list, the default) and the records database. A usable home is never rewritten.
 // - Not a folder, or a folder this user cannot read, write and search: HomeError, before anything in
-//   it is touched. A reminders folder that cannot be read and written: HomeError.
+//   it is touched. A reminders folder that cannot be read and written (opened to read: that cannot be
+//   read): HomeError.
 // - Locked by another process: the constructor waits until that process closes the home, at most
 //   HomeOptions::lockPatience, then throws HomeError naming the holder (pid and command). A home
 //   opened to read shares the lock with other readers; one opened to write holds it alone. The lock
 //   is held for the Home's whole life and goes with the process if the process dies.
-// - Opened to read: a home that cannot be written (a read-only mount, a full disk) still opens and
-//   reads; what save() cannot write is dropped, logged, and not an error.
+// - Opened to read: a home that cannot be written (a read-only mount, a folder without write
+//   permission, a full disk) still opens and reads, with its reminders store and records opened
+//   read-only when they cannot be written; what save() cannot write is dropped, logged, and not an
+//   error. Opened to write, such a home fails with HomeError or the stores' readOnly errors.
 // - Records database of a newer format (written by a newer ZarvoKit) or not a database of ours:
 //   HomeError, and the file is left exactly as it was. A file cache of another format is ignored
 //   and replaced on the next save; the task files themselves carry no format version.

@@ -83,8 +83,8 @@ const store::ManagedObjectModel& managedObjectModel() {
   return model;
 }
 
-std::shared_ptr<store::ObjectContext> openObjectContext(const std::string& path) {
-  return store::ObjectContext::open(path, managedObjectModel());
+std::shared_ptr<store::ObjectContext> openObjectContext(const std::string& path, bool readOnly) {
+  return store::ObjectContext::open(path, managedObjectModel(), readOnly);
 }
 
 std::optional<Date> Item::timestamp() const {

@@ -18,8 +18,9 @@ namespace zarvo {
 // The model of the "Task", "List" and "Tag" entities. Lives for the whole process.
 const store::ManagedObjectModel& managedObjectModel();
 
-// Opens (creating when absent) the records database at `path`. Throws store::StoreError.
-std::shared_ptr<store::ObjectContext> openObjectContext(const std::string& path);
+// Opens (creating when absent) the records database at `path`; with `readOnly`, an existing one only
+// to read it (see store::ObjectContext::open). Throws store::StoreError.
+std::shared_ptr<store::ObjectContext> openObjectContext(const std::string& path, bool readOnly = false);
 
 // The class-level log handle of record class T: the program's name as subsystem, the class name as
 // category. Made on first use, shared afterwards.

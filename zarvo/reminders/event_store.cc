@@ -84,7 +84,7 @@ struct EventStore::Impl {
   }
 
   void scanLocked() {
-    detail::scanTree(*fs, root(), sources, calendars);
+    detail::scanTree(*fs, root(), sources, calendars, options.readOnly);
     scanned = true;
   }
 
@@ -92,7 +92,7 @@ struct EventStore::Impl {
     if (!recovered) {
       // Once per handle, before anything is read: what crashed processes left behind.
       recovered = true;
-      if (fs->isReadableAndWritable(root())) detail::recoverLeftovers(*fs, root());
+      if (!options.readOnly && fs->isReadableAndWritable(root())) detail::recoverLeftovers(*fs, root());
     }
     if (!scanned) scanLocked();
   }
@@ -373,12 +373,14 @@ fs::path EventStore::defaultRoot() {
 }
 
 namespace {
-AuthorizationStatus statusOf(FileSystem& fs, EntityType type, const fs::path& root) {
+AuthorizationStatus statusOf(FileSystem& fs, EntityType type, const fs::path& root, bool readOnly = false) {
   if (type != EntityType::reminder) return AuthorizationStatus::denied;
   FileInfo info;
   if (fs.stat(root, info) || !info.exists) return AuthorizationStatus::notDetermined;
-  return info.isDirectory && fs.isReadableAndWritable(root) ? AuthorizationStatus::authorized
-                                                            : AuthorizationStatus::denied;
+  if (!info.isDirectory) return AuthorizationStatus::denied;
+  if (fs.isReadableAndWritable(root)) return AuthorizationStatus::authorized;
+  std::vector<platform::DirectoryEntry> entries;
+  return readOnly && !fs.listDirectory(root, entries) ? AuthorizationStatus::authorized : AuthorizationStatus::denied;
 }
 }  // namespace
 
@@ -405,7 +407,7 @@ AuthorizationStatus EventStore::authorizationStatusForEntityType(EntityType type
 }
 
 AuthorizationStatus EventStore::authorizationStatus(EntityType type) const {
-  return statusOf(*impl_->fs, type, impl_->root());
+  return statusOf(*impl_->fs, type, impl_->root(), impl_->options.readOnly);
 }
 
 void EventStore::requestAccessToEntityType(EntityType type,
@@ -415,7 +417,8 @@ void EventStore::requestAccessToEntityType(EntityType type,
       completion(false, std::nullopt);
       return;
     }
-    if (statusOf(*impl->fs, type, impl->root()) == AuthorizationStatus::notDetermined) {
+    const bool readOnly = impl->options.readOnly;
+    if (!readOnly && statusOf(*impl->fs, type, impl->root()) == AuthorizationStatus::notDetermined) {
       try {
         impl->createRoot();
       } catch (const StoreError& e) {
@@ -424,7 +427,7 @@ void EventStore::requestAccessToEntityType(EntityType type,
         return;
       }
     }
-    completion(statusOf(*impl->fs, type, impl->root()) == AuthorizationStatus::authorized, std::nullopt);
+    completion(statusOf(*impl->fs, type, impl->root(), readOnly) == AuthorizationStatus::authorized, std::nullopt);
   });
 }
 

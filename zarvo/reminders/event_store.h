@@ -19,6 +19,9 @@
 // - Temporary files never end in ".ics"; those a crashed process left are cleaned up when a handle
 //   first reads the tree (a task whose move a crash interrupted goes back where it was).
 // - File names of new tasks derive from the UID but can never leave their collection's folder.
+// - A recurring task (RRULE) saved as completed completes its current occurrence only: the file moves
+//   to the next occurrence and stays open, and after the commit the reminder says so (open, due at
+//   the next occurrence, with the series' alarms). With no next occurrence it completes as a whole.
 //
 // Handles: saves and removals made with commit = false are pending in the handle that made them, seen
 // by its own fetches, and reach the disk only at commit(); other handles and processes see committed
@@ -77,6 +80,11 @@ struct EventStoreOptions {
   // commit = false) and only commitWith() puts them on disk: for an owner that changes another store
   // in the same unit of work and wants both changed or neither (zarvo::Home, with the records).
   bool holdCommits = false;
+  // Open the store only to read it. Default false. When set, a root that can be read but not
+  // written (a read-only mount, a folder without write permission) is authorized, as it would
+  // otherwise be denied; every calendar is read-only, so every write fails with
+  // StoreErrorCode::readOnly; requestAccess never creates the root; nothing on disk is cleaned up.
+  bool readOnly = false;
 };
 
 // A file the store found but does not show, and why (it does not parse, it is unreadable, it holds a
@@ -104,8 +112,9 @@ class EventStore {
   EventStore& operator=(const EventStore&) = delete;
 
   static std::filesystem::path defaultRoot();
-  // notDetermined while `root` does not exist; denied when it cannot be read and written;
-  // authorized otherwise. Only EntityType::reminder can be authorized.
+  // notDetermined while `root` does not exist; denied when it cannot be read and written (for a
+  // handle opened with readOnly: when it cannot be read); authorized otherwise. Only
+  // EntityType::reminder can be authorized.
   static AuthorizationStatus authorizationStatusForEntityType(
       EntityType type, const std::filesystem::path& root = defaultRoot());
   AuthorizationStatus authorizationStatus(EntityType type) const;

@@ -16,7 +16,7 @@ namespace {
 
 // Bump whenever the layout below or what parseTodoFile extracts from a file changes: a copy written
 // by another version is then ignored rather than misread.
-constexpr uint32_t kFormatVersion = 2;
+constexpr uint32_t kFormatVersion = 3;
 constexpr std::string_view kMagic = "ZARVO FILE CACHE";
 // The readers whose results are stored: a copy made with other versions of them is not trusted.
 constexpr std::string_view kReaders = "libical " ICAL_VERSION ", ICU " U_ICU_VERSION;
@@ -369,7 +369,9 @@ std::string FileCache::encode(const fs::path& root) {
     const fs::path relativeFolder = fs::path(folder).lexically_relative(root);
     if (relativeFolder.empty() || !safeRelativePath(relativeFolder)) continue;
     for (const auto& [name, entry] : files) {
-      if (entry.file) entries.emplace_back((relativeFolder / name).string(), &entry);
+      if (entry.file && entry.file->content.size() <= kMaxSavedFileBytes) {
+        entries.emplace_back((relativeFolder / name).string(), &entry);
+      }
     }
   }
   std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first < b.first; });

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -182,22 +183,145 @@ std::optional<std::string> tzidOf(icalproperty* p) {
   return std::string(tzid);
 }
 
-std::optional<Date> instantOf(icalproperty* p, struct icaltimetype t) {
+// A time the reader refuses: one outside what a Date holds. Moving it to the nearest date a Date
+// holds would show, and on a rewrite store, another date than the file says; the file is skipped
+// instead, with this as the reason, and stays as it is.
+struct OutOfRange : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// The seconds from the epoch of a civil time read as UTC, in whole seconds (which hold any int year).
+std::chrono::sys_seconds civilSeconds(int year, int month, int day, int hour, int minute, int second) {
+  const sys_days d = std::chrono::year_month_day(std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)),
+                                                 std::chrono::day(static_cast<unsigned>(day)));
+  return d + std::chrono::hours(hour) + std::chrono::minutes(minute) + std::chrono::seconds(second);
+}
+
+// Whether a wall-clock time, in any zone (offsets stay within a day), is an instant a Date holds.
+bool civilInRange(const struct icaltimetype& t) {
+  constexpr auto kLimit = std::chrono::duration_cast<std::chrono::seconds>(Date::duration::max()) - days(1);
+  const auto at = civilSeconds(t.year, t.month, t.day, t.hour, t.minute, t.second).time_since_epoch();
+  return at < kLimit && at > -kLimit;
+}
+
+void requireInRange(const char* property, const struct icaltimetype& t) {
+  if (civilInRange(t)) return;
+  throw OutOfRange(std::string(property) + " " + std::to_string(t.year) +
+                   " is outside the dates the store can hold (1678 to 2261)");
+}
+
+// The VTIMEZONE of `fileText` whose TZID is `tzid`, as text; empty when the file defines none.
+std::string_view vtimezoneBlock(std::string_view fileText, std::string_view tzid) {
+  for (size_t begin = fileText.find("BEGIN:VTIMEZONE"); begin != std::string_view::npos;
+       begin = fileText.find("BEGIN:VTIMEZONE", begin + 1)) {
+    size_t end = fileText.find("END:VTIMEZONE", begin);
+    if (end == std::string_view::npos) return {};
+    end = fileText.find('\n', end);
+    const std::string_view block = fileText.substr(begin, end == std::string_view::npos ? end : end + 1 - begin);
+    for (size_t at = block.find("\nTZID"); at != std::string_view::npos; at = block.find("\nTZID", at + 1)) {
+      const size_t colon = block.find(':', at);
+      const size_t eol = block.find_first_of("\r\n", at + 1);
+      if (colon < eol && block.substr(colon + 1, eol - colon - 1) == tzid) return block;
+    }
+  }
+  return {};
+}
+
+// The zones files define for themselves (as Exchange and Outlook write them, with a TZID no zone
+// database knows), read by libical from the VTIMEZONE's STANDARD and DAYLIGHT rules. Kept per
+// definition text for the process, so each is read once; libical expands a zone's transitions
+// lazily, so every use holds the lock.
+class FileZones {
+ public:
+  // Seconds to add to UTC to get `local` in the zone `definition` describes; nothing when libical
+  // cannot read it.
+  static std::optional<int> utcOffset(std::string_view definition, struct icaltimetype local) {
+    static FileZones zones;
+    std::lock_guard lock(zones.mu_);
+    auto it = zones.zones_.find(std::string(definition));
+    if (it == zones.zones_.end()) {
+      if (zones.zones_.size() >= 256) zones.zones_.clear();  // many distinct definitions: start over
+      it = zones.zones_.emplace(std::string(definition), read(definition)).first;
+    }
+    if (!it->second) return std::nullopt;
+    local.zone = nullptr;
+    local.is_date = 0;
+    int daylight = 0;
+    return icaltimezone_get_utc_offset(it->second.get(), &local, &daylight);
+  }
+
+ private:
+  struct ZoneDeleter {
+    void operator()(icaltimezone* z) const { icaltimezone_free(z, 1); }
+  };
+  using ZonePtr = std::unique_ptr<icaltimezone, ZoneDeleter>;
+
+  static ZonePtr read(std::string_view definition) {
+    ComponentPtr component(icalparser_parse_string(std::string(definition).c_str()));
+    if (!component || icalcomponent_isa(component.get()) != ICAL_VTIMEZONE_COMPONENT ||
+        icalcomponent_get_first_component(component.get(), ICAL_ANY_COMPONENT) == nullptr) {
+      return nullptr;
+    }
+    ZonePtr zone(icaltimezone_new());
+    if (!icaltimezone_set_component(zone.get(), component.get())) return nullptr;
+    component.release();  // the zone owns it now
+    return zone;
+  }
+
+  std::mutex mu_;
+  std::map<std::string, ZonePtr> zones_;
+};
+
+// How a file's TZID reads: as a zone the zone database knows (by its name, or the X-LIC-LOCATION of
+// the file's definition), or by the offset rules of the file's own definition.
+struct ZoneOfFile {
+  std::optional<std::string> known;
+  std::string_view definition;  // the file's VTIMEZONE, when the zone is none the database knows
+};
+
+ZoneOfFile zoneOfFile(const std::string& tzid, std::string_view fileText) {
+  ZoneOfFile zone;
+  const std::string_view definition = vtimezoneBlock(fileText, tzid);
+  zone.known = resolveTzid(tzid, definition);
+  if (!zone.known) zone.definition = definition;
+  return zone;
+}
+
+// The UTC time of a wall-clock time in a zone the file defines; nothing when its definition is unreadable.
+std::optional<struct icaltimetype> inFileZone(std::string_view definition, struct icaltimetype t) {
+  if (definition.empty()) return std::nullopt;
+  const std::optional<int> offset = FileZones::utcOffset(definition, t);
+  if (!offset) return std::nullopt;
+  const auto at = civilSeconds(t.year, t.month, t.day, t.hour, t.minute, t.second) - std::chrono::seconds(*offset);
+  return utcTime(Date(at));
+}
+
+void warnFloating(const std::string& tzid, const char* property, const std::filesystem::path& path) {
+  log().notice("Unknown time zone '%{public}@' in %{public}@ of %{public}@: its time reads as floating", tzid,
+               property, path.string());
+}
+
+std::optional<Date> instantOf(icalproperty* p, struct icaltimetype t, const char* property, std::string_view fileText,
+                              const std::filesystem::path& path) {
   if (icaltime_is_null_time(t) || t.year <= 0) return std::nullopt;
+  requireInRange(property, t);
   if (t.is_date) return utcDate(t.year, t.month, t.day, 0, 0, 0);
   if (icaltime_is_utc(t)) return utcDate(t.year, t.month, t.day, t.hour, t.minute, t.second);
   platform::DateComponents c{.year = t.year, .month = t.month, .day = t.day, .hour = t.hour,
                              .minute = t.minute, .second = t.second};
   if (auto tzid = tzidOf(p)) {
-    if (auto zone = resolveTzid(*tzid)) {
-      if (auto cal = platform::DateCalendar::inZone(*zone)) return cal->date(c);
+    const ZoneOfFile zone = zoneOfFile(*tzid, fileText);
+    if (zone.known) {
+      if (auto cal = platform::DateCalendar::inZone(*zone.known)) return cal->date(c);
     }
+    if (auto u = inFileZone(zone.definition, t)) return utcDate(u->year, u->month, u->day, u->hour, u->minute, u->second);
+    warnFloating(*tzid, property, path);
   }
   return platform::DateCalendar::current().date(c);
 }
 
-// Reads the owned values of a VTODO parsed by libical.
-void readFields(icalcomponent* todo, std::string_view fileText, TodoEntry& entry) {
+// Reads the owned values of a VTODO parsed by libical. Throws OutOfRange.
+void readFields(icalcomponent* todo, std::string_view fileText, const std::filesystem::path& path, TodoEntry& entry) {
   TodoFields& f = entry.fields;
   if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_UID_PROPERTY)) {
     if (const char* uid = icalproperty_get_uid(p); uid != nullptr && *uid != '\0') {
@@ -218,6 +342,7 @@ void readFields(icalcomponent* todo, std::string_view fileText, TodoEntry& entry
   if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_DUE_PROPERTY)) {
     struct icaltimetype t = icalproperty_get_due(p);
     if (!icaltime_is_null_time(t) && t.year > 0) {
+      requireInRange("DUE", t);
       platform::DateComponents c{.year = t.year, .month = t.month, .day = t.day};
       if (!t.is_date) {
         c.hour = t.hour;
@@ -226,9 +351,18 @@ void readFields(icalcomponent* todo, std::string_view fileText, TodoEntry& entry
         if (icaltime_is_utc(t)) {
           c.timeZone = "UTC";
         } else if (auto tzid = tzidOf(p)) {
-          // An unknown zone reads as floating wall-clock time; the DUE line itself stays as written
-          // until the due date is changed.
-          c.timeZone = resolveTzid(*tzid, fileText);
+          // A zone the file defines for itself reads as the same instant in UTC; one nobody defines,
+          // as floating wall-clock time. Either way the DUE line stays as written until the due date
+          // is changed.
+          const ZoneOfFile zone = zoneOfFile(*tzid, fileText);
+          if (zone.known) {
+            c.timeZone = zone.known;
+          } else if (auto u = inFileZone(zone.definition, t)) {
+            c = platform::DateComponents{.timeZone = "UTC", .year = u->year, .month = u->month, .day = u->day,
+                                         .hour = u->hour, .minute = u->minute, .second = u->second};
+          } else {
+            warnFloating(*tzid, "DUE", path);
+          }
         }
       }
       f.due = c;
@@ -238,14 +372,14 @@ void readFields(icalcomponent* todo, std::string_view fileText, TodoEntry& entry
     if (const char* s = icalproperty_get_value_as_string(p)) f.status = upper(s);
   }
   if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_COMPLETED_PROPERTY)) {
-    f.completionDate = instantOf(p, icalproperty_get_completed(p));
+    f.completionDate = instantOf(p, icalproperty_get_completed(p), "COMPLETED", fileText, path);
   }
   f.completed = f.status == "COMPLETED" || (f.status.empty() && f.completionDate.has_value());
   if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_CREATED_PROPERTY)) {
-    f.creationDate = instantOf(p, icalproperty_get_created(p));
+    f.creationDate = instantOf(p, icalproperty_get_created(p), "CREATED", fileText, path);
   }
   if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_LASTMODIFIED_PROPERTY)) {
-    f.lastModified = instantOf(p, icalproperty_get_lastmodified(p));
+    f.lastModified = instantOf(p, icalproperty_get_lastmodified(p), "LAST-MODIFIED", fileText, path);
   }
   if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_PERCENTCOMPLETE_PROPERTY)) {
     f.percentComplete = icalproperty_get_percentcomplete(p);
@@ -261,7 +395,7 @@ void readFields(icalcomponent* todo, std::string_view fileText, TodoEntry& entry
     if (icalproperty* p = icalcomponent_get_first_property(a, ICAL_TRIGGER_PROPERTY)) {
       struct icaltriggertype trigger = icalproperty_get_trigger(p);
       if (!icaltime_is_null_time(trigger.time)) {
-        v.absolute = instantOf(p, trigger.time);
+        v.absolute = instantOf(p, trigger.time, "TRIGGER", fileText, path);
       } else {
         v.relative = std::chrono::seconds(icaldurationtype_as_int(trigger.duration));
       }
@@ -339,15 +473,10 @@ void prepareParser() {
   std::call_once(once, [] { icaltimezone_get_utc_timezone(); });
 }
 
-Date utcDate(int year, int month, int day, int hour, int minute, int second) {
-  using std::chrono::seconds;
-  sys_days d = std::chrono::year_month_day(std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)),
-                                           std::chrono::day(static_cast<unsigned>(day)));
-  // Whole seconds hold any int year; a Date's nanoseconds only about 1677-09-21 to 2262-04-11.
-  const std::chrono::sys_seconds at = d + std::chrono::hours(hour) + std::chrono::minutes(minute) + seconds(second);
-  constexpr seconds kLimit = std::chrono::duration_cast<seconds>(Date::duration::max());
-  if (at.time_since_epoch() >= kLimit) return Date::max();
-  if (at.time_since_epoch() <= -kLimit) return Date::min();
+std::optional<Date> utcDate(int year, int month, int day, int hour, int minute, int second) {
+  const std::chrono::sys_seconds at = civilSeconds(year, month, day, hour, minute, second);
+  constexpr auto kLimit = std::chrono::duration_cast<std::chrono::seconds>(Date::duration::max());
+  if (at.time_since_epoch() >= kLimit || at.time_since_epoch() <= -kLimit) return std::nullopt;
   return Date(at);
 }
 
@@ -360,9 +489,12 @@ std::shared_ptr<const TodoFile> parseTodoFile(std::filesystem::path path, std::s
   file->info = info;
   const std::string& text = file->content;
 
-  // Split into logical lines (a line starting with a space or tab continues the previous one).
+  // Split into logical lines (a line starting with a space or tab continues the previous one). A
+  // UTF-8 byte order mark, as some Windows programs write, is no part of the first line: the scan
+  // starts after it, and since edits splice by offset, a rewrite keeps it as it was.
   std::vector<RawLine> lines;
-  size_t pos = 0;
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  size_t pos = text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
   bool newlineKnown = false;
   while (pos < text.size()) {
     size_t eol = text.find('\n', pos);
@@ -488,7 +620,12 @@ std::shared_ptr<const TodoFile> parseTodoFile(std::filesystem::path path, std::s
       return nullptr;
     }
     if (!matchLibical(component.get(), entry, error)) return nullptr;
-    readFields(component.get(), text, entry);
+    try {
+      readFields(component.get(), text, file->path, entry);
+    } catch (const OutOfRange& e) {
+      error = e.what();
+      return nullptr;
+    }
     if (!entry.fields.notes && entry.find("DESCRIPTION")) entry.fields.notes = std::string();
   }
   return file;
@@ -528,16 +665,111 @@ class Editor {
   std::vector<Edit> edits_;
 };
 
+// The parameters of a content line, each as written ("LANGUAGE=de", "X-FOO=\"a;b\""), folds undone.
+std::vector<std::string> parametersOf(std::string_view raw) {
+  std::string line;
+  for (size_t i = 0; i < raw.size(); ++i) {
+    if (const size_t fold = foldAt(raw, i)) {
+      i += fold - 1;
+    } else if (raw[i] != '\r' && raw[i] != '\n') {
+      line += raw[i];
+    }
+  }
+  std::vector<std::string> out;
+  size_t i = line.find_first_of(";:");
+  while (i < line.size() && line[i] == ';') {
+    std::string parameter;
+    bool quoted = false;
+    for (++i; i < line.size() && (quoted || (line[i] != ';' && line[i] != ':')); ++i) {
+      if (line[i] == '"') quoted = !quoted;
+      parameter += line[i];
+    }
+    out.push_back(std::move(parameter));
+  }
+  return out;
+}
+
+// Whether a parameter of the line an owned property was read from still applies to a new value of
+// it. VALUE and TZID describe the value, and the new value brings its own; ALTREP points to another
+// form of the old text. Everything else (LANGUAGE, other clients' X- parameters) is about the
+// property and stays, byte for byte.
+bool parameterStillApplies(std::string_view property, std::string_view parameter) {
+  const std::string name = upper(std::string(parameter.substr(0, parameter.find('='))));
+  if (name == "VALUE" || name == "TZID") return false;
+  return name != "ALTREP" || (property != "SUMMARY" && property != "DESCRIPTION");
+}
+
+// One logical line folded as iCalendar asks: at most 75 octets a line, never inside a UTF-8
+// sequence; continuation lines start with a space.
+std::string fold(std::string_view line) {
+  std::string out;
+  size_t width = 0;
+  for (size_t i = 0; i < line.size();) {
+    size_t length = 1;
+    while (i + length < line.size() && (static_cast<unsigned char>(line[i + length]) & 0xC0) == 0x80) ++length;
+    if (width + length > 75) {
+      out += "\r\n ";
+      width = 1;
+    }
+    out.append(line, i, length);
+    width += length;
+    i += length;
+  }
+  return out + "\r\n";
+}
+
+// `serialized` (one line as libical writes it) with `parameters` added after its own.
+std::string withParameters(std::string_view serialized, const std::vector<std::string>& parameters) {
+  std::string line;
+  for (size_t i = 0; i < serialized.size(); ++i) {
+    if (serialized.compare(i, 3, "\r\n ") == 0) {
+      i += 2;
+    } else if (serialized[i] != '\r' && serialized[i] != '\n') {
+      line += serialized[i];
+    }
+  }
+  bool quoted = false;
+  size_t valueSeparator = 0;
+  while (valueSeparator < line.size() && (quoted || line[valueSeparator] != ':')) {
+    if (line[valueSeparator] == '"') quoted = !quoted;
+    ++valueSeparator;
+  }
+  std::string added;
+  for (const auto& p : parameters) added += ";" + p;
+  line.insert(valueSeparator, added);
+  return fold(line);
+}
+
 // The owned lines of one VTODO being rewritten. Each owned property ends with one line: setting it
 // replaces the line its value was read from and removes the others of its name, and finish() removes
 // the others of every property left alone, keeping the line read.
 class OwnedLines {
  public:
-  OwnedLines(Editor& editor, const TodoEntry& entry) : editor_(editor), entry_(entry) {}
+  OwnedLines(Editor& editor, const TodoFile& file, const TodoEntry& entry)
+      : editor_(editor), file_(file), entry_(entry) {}
 
-  // Sets (or with an empty `text`, removes) property `name`, at most once per name; a new line goes
-  // before the first VALARM, or before END:VTODO.
-  void set(std::string_view name, std::string text) {
+  // Sets property `name` to `p` (null: removes it), at most once per name. The new line keeps the
+  // parameters of the line it replaces that still apply to the new value; a new line goes before the
+  // first VALARM, or before END:VTODO.
+  void set(std::string_view name, PropertyPtr p) {
+    const PropertyLine* read = entry_.find(name);
+    std::string text;
+    if (p) {
+      text = takeString(icalproperty_as_ical_string_r(p.get()));
+      if (read != nullptr) {
+        std::vector<std::string> kept;
+        for (auto& parameter : parametersOf(std::string_view(file_.content).substr(read->begin, read->end - read->begin))) {
+          if (parameterStillApplies(name, parameter)) kept.push_back(std::move(parameter));
+        }
+        if (!kept.empty()) text = withParameters(text, kept);
+      }
+      text = withNewline(std::move(text), file_.newline);
+    }
+    setLine(name, std::move(text));
+  }
+
+  // Sets property `name` to the content line `text` as it is (empty: removes it).
+  void setLine(std::string_view name, std::string text) {
     done_.emplace_back(name);
     const PropertyLine* read = removeOthers(name);
     if (read != nullptr) {
@@ -565,6 +797,7 @@ class OwnedLines {
   }
 
   Editor& editor_;
+  const TodoFile& file_;
   const TodoEntry& entry_;
   std::vector<std::string_view> done_;
 };
@@ -642,6 +875,160 @@ bool sameAbsolute(const std::optional<Date>& a, const std::optional<Date>& b) {
   return std::chrono::floor<std::chrono::seconds>(*a) == std::chrono::floor<std::chrono::seconds>(*b);
 }
 
+// ---- Completing one occurrence of a recurring task ----
+//
+// A task with an RRULE stands for a series. Completing it completes the current occurrence only:
+// its DTSTART (or, without one, its DUE, which CalDAV task clients anchor a task's series on) moves
+// to the next occurrence of the rule, DUE moves with it by the same wall-clock amount, COUNT shrinks
+// by the occurrences passed, and the task stays open. That is how the CalDAV task clients other
+// programs share these files with complete a recurring task, and it keeps one file one task: no copy
+// is made that other clients would show as a second task, and every client reading the file sees
+// the next occurrence as the open task. The series' alarms stay. When the rule has no occurrence
+// after the current one (COUNT or UNTIL reached), or it cannot be read, the task completes as a
+// whole.
+
+struct IteratorDeleter {
+  void operator()(icalrecur_iterator* it) const { icalrecur_iterator_free(it); }
+};
+
+// A wall-clock time as iCalendar writes a value of its kind: a date, a floating or zoned time, or UTC.
+std::string icalValue(const struct icaltimetype& t) {
+  char text[32];
+  if (t.is_date) {
+    std::snprintf(text, sizeof text, "%04d%02d%02d", t.year, t.month, t.day);
+  } else {
+    std::snprintf(text, sizeof text, "%04d%02d%02dT%02d%02d%02d%s", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second, icaltime_is_utc(t) ? "Z" : "");
+  }
+  return text;
+}
+
+// The content line `raw` with its value replaced by `value`: the name and every parameter stay as written.
+std::string withValue(std::string_view raw, std::string_view value, std::string_view newline) {
+  std::string line;
+  for (size_t i = 0; i < raw.size(); ++i) {
+    if (const size_t fold = foldAt(raw, i)) {
+      i += fold - 1;
+    } else if (raw[i] != '\r' && raw[i] != '\n') {
+      line += raw[i];
+    }
+  }
+  bool quoted = false;
+  size_t separator = 0;
+  while (separator < line.size() && (quoted || line[separator] != ':')) {
+    if (line[separator] == '"') quoted = !quoted;
+    ++separator;
+  }
+  line.resize(std::min(separator + 1, line.size()));
+  line += value;
+  return withNewline(fold(line), newline);
+}
+
+// `t` moved by `by` on the wall clock, keeping its kind.
+struct icaltimetype shifted(struct icaltimetype t, std::chrono::seconds by) {
+  const auto at = civilSeconds(t.year, t.month, t.day, t.hour, t.minute, t.second) + by;
+  const auto day = std::chrono::floor<days>(at);
+  const std::chrono::year_month_day ymd(day);
+  const std::chrono::hh_mm_ss hms(at - day);
+  t.year = static_cast<int>(ymd.year());
+  t.month = static_cast<int>(static_cast<unsigned>(ymd.month()));
+  t.day = static_cast<int>(static_cast<unsigned>(ymd.day()));
+  if (!t.is_date) {
+    t.hour = static_cast<int>(hms.hours().count());
+    t.minute = static_cast<int>(hms.minutes().count());
+    t.second = static_cast<int>(hms.seconds().count());
+  }
+  return t;
+}
+
+std::chrono::seconds wallClockBetween(const struct icaltimetype& from, const struct icaltimetype& to) {
+  return civilSeconds(to.year, to.month, to.day, to.hour, to.minute, to.second) -
+         civilSeconds(from.year, from.month, from.day, from.hour, from.minute, from.second);
+}
+
+// The RRULE line with COUNT set to `count`, the rest as written.
+std::string withCount(std::string_view raw, int count, std::string_view newline) {
+  std::string line;
+  for (size_t i = 0; i < raw.size(); ++i) {
+    if (const size_t fold = foldAt(raw, i)) {
+      i += fold - 1;
+    } else if (raw[i] != '\r' && raw[i] != '\n') {
+      line += raw[i];
+    }
+  }
+  const std::string upperLine = upper(line);
+  for (size_t at = upperLine.find("COUNT="); at != std::string::npos; at = upperLine.find("COUNT=", at + 1)) {
+    if (at == 0 || (line[at - 1] != ':' && line[at - 1] != ';')) continue;
+    size_t end = at + 6;
+    while (end < line.size() && line[end] >= '0' && line[end] <= '9') ++end;
+    line.replace(at + 6, end - at - 6, std::to_string(count));
+    break;
+  }
+  return withNewline(fold(line), newline);
+}
+
+// The new lines (by the line they replace) that complete the current occurrence of `entry`'s series
+// and make the next one current; nothing when the task does not recur or has no next occurrence.
+std::optional<std::vector<std::pair<const PropertyLine*, std::string>>> nextOccurrence(const TodoFile& file,
+                                                                                        const TodoEntry& entry) {
+  const PropertyLine* ruleLine = entry.find("RRULE");
+  if (ruleLine == nullptr) return std::nullopt;
+  const std::string slice(file.content, entry.begin, entry.end - entry.begin);
+  ComponentPtr todo(icalparser_parse_string(slice.c_str()));
+  if (!todo || icalcomponent_count_properties(todo.get(), ICAL_RRULE_PROPERTY) != 1 ||
+      icalcomponent_count_properties(todo.get(), ICAL_DTSTART_PROPERTY) > 1) {
+    return std::nullopt;
+  }
+  icalproperty* dtstart = icalcomponent_get_first_property(todo.get(), ICAL_DTSTART_PROPERTY);
+  icalproperty* due = icalcomponent_get_first_property(todo.get(), ICAL_DUE_PROPERTY);
+  const struct icalrecurrencetype rule =
+      icalproperty_get_rrule(icalcomponent_get_first_property(todo.get(), ICAL_RRULE_PROPERTY));
+  if (rule.freq == ICAL_NO_RECURRENCE || (dtstart == nullptr && due == nullptr)) return std::nullopt;
+  const struct icaltimetype anchor = dtstart != nullptr ? icalproperty_get_dtstart(dtstart) : icalproperty_get_due(due);
+  if (icaltime_is_null_time(anchor) || anchor.year <= 0 || !civilInRange(anchor)) return std::nullopt;
+
+  std::vector<struct icaltimetype> excluded;
+  for (icalproperty* p = icalcomponent_get_first_property(todo.get(), ICAL_EXDATE_PROPERTY); p != nullptr;
+       p = icalcomponent_get_next_property(todo.get(), ICAL_EXDATE_PROPERTY)) {
+    excluded.push_back(icalproperty_get_exdate(p));
+  }
+  auto isExcluded = [&](const struct icaltimetype& t) {
+    return std::any_of(excluded.begin(), excluded.end(), [&](const struct icaltimetype& x) {
+      return x.is_date || t.is_date ? icaltime_compare_date_only(x, t) == 0 : icaltime_compare(x, t) == 0;
+    });
+  };
+  std::unique_ptr<icalrecur_iterator, IteratorDeleter> it(icalrecur_iterator_new(rule, anchor));
+  if (!it) return std::nullopt;
+  std::optional<struct icaltimetype> next;
+  int passed = 0;  // occurrences of the rule after the current one, up to the next one kept
+  for (int step = 0; step < 10'000 && !next; ++step) {
+    const struct icaltimetype t = icalrecur_iterator_next(it.get());
+    if (icaltime_is_null_time(t)) break;
+    if (icaltime_compare(t, anchor) <= 0) continue;
+    ++passed;
+    if (!isExcluded(t)) next = t;
+  }
+  if (!next || !civilInRange(*next)) return std::nullopt;
+
+  std::vector<std::pair<const PropertyLine*, std::string>> lines;
+  auto replace = [&](std::string_view name, const struct icaltimetype& t) {
+    if (const PropertyLine* line = entry.find(name)) {
+      const std::string_view raw(file.content.data() + line->begin, line->end - line->begin);
+      lines.emplace_back(line, withValue(raw, icalValue(t), file.newline));
+    }
+  };
+  if (dtstart != nullptr) replace("DTSTART", *next);
+  if (due != nullptr) {
+    const struct icaltimetype dueTime = icalproperty_get_due(due);
+    replace("DUE", dtstart != nullptr ? shifted(dueTime, wallClockBetween(anchor, *next)) : *next);
+  }
+  if (rule.count > 0) {
+    const std::string_view raw(file.content.data() + ruleLine->begin, ruleLine->end - ruleLine->begin);
+    lines.emplace_back(ruleLine, withCount(raw, rule.count - passed, file.newline));
+  }
+  return lines;
+}
+
 }  // namespace
 
 std::string editTodo(const TodoFile& file, size_t index, const DesiredTodo& want) {
@@ -649,28 +1036,34 @@ std::string editTodo(const TodoFile& file, size_t index, const DesiredTodo& want
   const TodoFields& had = entry.fields;
   const std::string& nl = file.newline;
   Editor editor(file);
-  OwnedLines owned(editor, entry);
+  OwnedLines owned(editor, file, entry);
 
-  if (!had.hasUid) owned.set("UID", serialize(PropertyPtr(icalproperty_new_uid(want.uid.c_str())), nl));
+  if (!had.hasUid) owned.set("UID", PropertyPtr(icalproperty_new_uid(want.uid.c_str())));
   if (want.title != had.title || (!entry.find("SUMMARY") && !want.title.empty())) {
-    owned.set("SUMMARY",
-              want.title.empty() ? "" : serialize(PropertyPtr(icalproperty_new_summary(want.title.c_str())), nl));
+    owned.set("SUMMARY", want.title.empty() ? nullptr : PropertyPtr(icalproperty_new_summary(want.title.c_str())));
   }
   if (want.notes != had.notes) {
-    owned.set("DESCRIPTION",
-              want.notes ? serialize(PropertyPtr(icalproperty_new_description(want.notes->c_str())), nl) : "");
+    owned.set("DESCRIPTION", want.notes ? PropertyPtr(icalproperty_new_description(want.notes->c_str())) : nullptr);
   }
   if (want.priority != had.priority) {
     if (want.priority < 0 || want.priority > 9) {
       throw StoreError(StoreErrorCode::invalid, "priority " + std::to_string(want.priority) + " is outside 0...9");
     }
-    owned.set("PRIORITY",
-              want.priority == 0 ? "" : serialize(PropertyPtr(icalproperty_new_priority(want.priority)), nl));
+    owned.set("PRIORITY", want.priority == 0 ? nullptr : PropertyPtr(icalproperty_new_priority(want.priority)));
   }
-  if (want.due != had.due) {
+  // Completing a recurring task moves it to its next occurrence instead (see nextOccurrence).
+  const auto advanced = want.completed && !had.completed ? nextOccurrence(file, entry) : std::nullopt;
+  if (advanced) {
+    for (const auto& [line, text] : *advanced) {
+      if (line->name == "DUE") {
+        owned.setLine("DUE", text);
+      } else {
+        editor.replace(line->begin, line->end, text);
+      }
+    }
+  } else if (want.due != had.due) {
     std::string zone;
-    std::string line = want.due ? serialize(dueProperty(*want.due, &zone), nl) : "";
-    owned.set("DUE", std::move(line));
+    owned.set("DUE", want.due ? dueProperty(*want.due, &zone) : nullptr);
     if (!zone.empty() &&
         std::find(file.timezoneIds.begin(), file.timezoneIds.end(), zone) == file.timezoneIds.end()) {
       std::string vtimezone = vtimezoneFor(zone, nl);
@@ -680,30 +1073,29 @@ std::string editTodo(const TodoFile& file, size_t index, const DesiredTodo& want
       editor.insert(file.firstComponentBegin, std::move(vtimezone));
     }
   }
-  const bool completionChanged = want.completed != had.completed;
+  const bool completionChanged = !advanced && want.completed != had.completed;
   if (completionChanged) {
-    owned.set("STATUS", serialize(PropertyPtr(icalproperty_new_status(want.completed ? ICAL_STATUS_COMPLETED
-                                                                                     : ICAL_STATUS_NEEDSACTION)),
-                                  nl));
+    owned.set("STATUS",
+              PropertyPtr(icalproperty_new_status(want.completed ? ICAL_STATUS_COMPLETED : ICAL_STATUS_NEEDSACTION)));
     // Other clients read PERCENT-COMPLETE:100 as done; an undone task must not keep it.
-    if (!want.completed && had.percentComplete == 100) owned.set("PERCENT-COMPLETE", "");
+    if (!want.completed && had.percentComplete == 100) owned.set("PERCENT-COMPLETE", nullptr);
   }
   // The completion time goes with completing and reopening; an open task keeps whatever its file says
   // (another client's completion time under a STATUS that is not COMPLETED) until then.
   const std::optional<Date> completion = want.completed ? want.completionDate : std::nullopt;
-  if (completionChanged || (want.completed && !sameAbsolute(completion, had.completionDate))) {
-    owned.set("COMPLETED",
-              completion ? serialize(PropertyPtr(icalproperty_new_completed(utcTime(*completion))), nl) : "");
+  if (completionChanged || (!advanced && want.completed && !sameAbsolute(completion, had.completionDate))) {
+    owned.set("COMPLETED", completion ? PropertyPtr(icalproperty_new_completed(utcTime(*completion))) : nullptr);
   }
-  owned.set("DTSTAMP", serialize(PropertyPtr(icalproperty_new_dtstamp(utcTime(want.now))), nl));
-  owned.set("LAST-MODIFIED", serialize(PropertyPtr(icalproperty_new_lastmodified(utcTime(want.now))), nl));
+  owned.set("DTSTAMP", PropertyPtr(icalproperty_new_dtstamp(utcTime(want.now))));
+  owned.set("LAST-MODIFIED", PropertyPtr(icalproperty_new_lastmodified(utcTime(want.now))));
 
   owned.finish();
 
-  // Alarms: the blocks of removed alarms go, kept ones stay byte for byte, new ones are appended.
+  // Alarms: the blocks of removed alarms go, kept ones stay byte for byte, new ones are appended. A
+  // series moved on keeps its alarms: they belong to every occurrence.
   for (const auto& origin : entry.alarmOrigins) {
-    bool kept = std::any_of(want.alarms.begin(), want.alarms.end(),
-                            [&](const AlarmValue& a) { return a.origin == origin; });
+    bool kept = advanced || std::any_of(want.alarms.begin(), want.alarms.end(),
+                                        [&](const AlarmValue& a) { return a.origin == origin; });
     if (!kept) editor.replace(origin->begin, origin->end, "");
   }
   for (const AlarmValue& alarm : want.alarms) {
@@ -753,46 +1145,53 @@ std::string newUid() {
 }
 
 std::optional<std::string> resolveTzid(std::string_view tzid, std::string_view vtimezoneText) {
+  auto known = [](std::string_view z) { return !z.empty() && platform::DateCalendar::isKnownTimeZone(z); };
+  // What the name alone says is the same for every file, so it is worked out once per process; what a
+  // file's definition says is that file's, so an unknown name never hides a zone a later file defines.
   static std::mutex mu;
-  static std::unordered_map<std::string, std::optional<std::string>> cache;
+  static std::unordered_map<std::string, std::optional<std::string>> byName;
+  const std::string id(tzid);
+  std::optional<std::string> zone;
+  bool cached = false;
   {
     std::lock_guard lock(mu);
-    if (auto it = cache.find(std::string(tzid)); it != cache.end()) return it->second;
-  }
-  std::optional<std::string> zone;
-  auto known = [](std::string_view z) { return !z.empty() && platform::DateCalendar::isKnownTimeZone(z); };
-  std::string id(tzid);
-  if (known(id)) {
-    zone = id;
-  } else {
-    // Prefixed names: try the last two, then three, path segments.
-    for (int segments = 2; segments <= 3 && !zone; ++segments) {
-      size_t at = id.size();
-      for (int s = 0; s < segments && at != std::string::npos && at > 0; ++s) at = id.rfind('/', at - 1);
-      if (at != std::string::npos && at + 1 < id.size() && known(id.substr(at + 1))) zone = id.substr(at + 1);
+    if (auto it = byName.find(id); it != byName.end()) {
+      zone = it->second;
+      cached = true;
     }
-    if (!zone) {
-      icu::UnicodeString windows;
-      UErrorCode status = U_ZERO_ERROR;
-      icu::TimeZone::getIDForWindowsID(icu::UnicodeString::fromUTF8(id), nullptr, windows, status);
-      if (U_SUCCESS(status) && !windows.isEmpty()) {
-        std::string s;
-        windows.toUTF8String(s);
-        zone = s;
+  }
+  if (!cached) {
+    if (known(id)) {
+      zone = id;
+    } else {
+      // Prefixed names: try the last two, then three, path segments.
+      for (int segments = 2; segments <= 3 && !zone; ++segments) {
+        size_t at = id.size();
+        for (int s = 0; s < segments && at != std::string::npos && at > 0; ++s) at = id.rfind('/', at - 1);
+        if (at != std::string::npos && at + 1 < id.size() && known(id.substr(at + 1))) zone = id.substr(at + 1);
+      }
+      if (!zone) {
+        icu::UnicodeString windows;
+        UErrorCode status = U_ZERO_ERROR;
+        icu::TimeZone::getIDForWindowsID(icu::UnicodeString::fromUTF8(id), nullptr, windows, status);
+        if (U_SUCCESS(status) && !windows.isEmpty()) {
+          std::string s;
+          windows.toUTF8String(s);
+          zone = s;
+        }
       }
     }
-    if (!zone && !vtimezoneText.empty()) {
-      size_t at = vtimezoneText.find("X-LIC-LOCATION:");
-      if (at != std::string_view::npos) {
-        size_t eol = vtimezoneText.find_first_of("\r\n", at);
-        std::string location(vtimezoneText.substr(at + 15, eol - at - 15));
-        if (known(location)) zone = location;
-      }
-    }
-    if (!zone) log().notice("Unknown time zone '%{public}@': its times read as floating", id);
+    std::lock_guard lock(mu);
+    byName.emplace(id, zone);
   }
-  std::lock_guard lock(mu);
-  return cache.emplace(id, zone).first->second;
+  if (!zone && !vtimezoneText.empty()) {
+    if (size_t at = vtimezoneText.find("X-LIC-LOCATION:"); at != std::string_view::npos) {
+      const size_t eol = vtimezoneText.find_first_of("\r\n", at);
+      std::string location(vtimezoneText.substr(at + 15, eol - at - 15));
+      if (known(location)) zone = location;
+    }
+  }
+  return zone;
 }
 
 }  // namespace zarvo::reminders::detail

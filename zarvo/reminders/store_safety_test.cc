@@ -235,6 +235,23 @@ TEST_F(StoreSafetyTest, AHeldCommitAnnouncesOnlyWhatReachedTheDisk) {
   EXPECT_EQ(announced, 1);  // nothing was pending
 }
 
+TEST_F(StoreSafetyTest, AHugeTaskFileDoesNotMakeTheSavedCacheHuge) {
+  writeFile(dir_ / "huge.ics", task("huge", "Long notes", "DESCRIPTION:" + std::string(3 << 19, 'x') + "\r\n"));
+  writeFile(dir_ / "small.ics", task("small", "Short"));
+  auto options = testing::optionsFor(root_);
+  options.fileCachePath = tmp_.path() / "cache";
+  for (int process = 0; process < 2; ++process) {
+    clearSharedFileCache();
+    EventStore store(options);
+    auto all = store.remindersMatchingPredicate(store.predicateForIncompleteReminders({}, {}, {}));
+    std::set<std::string> titles;
+    for (const auto& r : all) titles.insert(r->title());
+    EXPECT_EQ(titles, (std::set<std::string>{"Long notes", "Short"})) << "process " << process;
+    store.saveFileCache();
+    EXPECT_LT(fs::file_size(options.fileCachePath), 64u << 10) << "process " << process;
+  }
+}
+
 TEST_F(StoreSafetyTest, FilesThatNeverEndAreNotRead) {
   std::string bytes;
   EXPECT_EQ(faulty_->readFile("/dev/zero", bytes), std::errc::invalid_argument);

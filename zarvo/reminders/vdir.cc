@@ -89,7 +89,7 @@ SourceDescription readSourceFile(const std::string& folder, const std::string& t
 }
 
 void scanTree(FileSystem& fs, const fs::path& root, std::map<std::string, std::shared_ptr<Source>>& sources,
-              std::map<std::string, std::shared_ptr<Calendar>>& calendars) {
+              std::map<std::string, std::shared_ptr<Calendar>>& calendars, bool readOnly) {
   std::vector<platform::DirectoryEntry> top;
   std::set<std::string> seenCalendars;
   std::map<std::string, std::shared_ptr<Source>> freshSources;
@@ -120,7 +120,7 @@ void scanTree(FileSystem& fs, const fs::path& root, std::map<std::string, std::s
       auto& calendar = calendars[id];
       if (!calendar) calendar = std::make_shared<Calendar>(id, EntityType::reminder);
       Backend::setFromDisk(*calendar, displayName.empty() ? c.name : displayName, color, source,
-                           fs.isReadableAndWritable(dir));
+                           !readOnly && fs.isReadableAndWritable(dir));
       seenCalendars.insert(id);
     }
   }

@@ -122,9 +122,10 @@ ObjectContext::ObjectContext(std::string path, const ManagedObjectModel& model)
   }
 }
 
-std::shared_ptr<ObjectContext> ObjectContext::open(const std::string& path, const ManagedObjectModel& model) {
+std::shared_ptr<ObjectContext> ObjectContext::open(const std::string& path, const ManagedObjectModel& model,
+                                                   bool readOnly) {
   std::shared_ptr<ObjectContext> context(new ObjectContext(path, model));
-  context->openDatabase();
+  context->openDatabase(readOnly);
   return context;
 }
 
@@ -150,8 +151,8 @@ ObjectContext::~ObjectContext() {
   }
 }
 
-void ObjectContext::openDatabase() {
-  db_ = std::make_unique<sqlite::Database>(path_);
+void ObjectContext::openDatabase(bool readOnly) {
+  db_ = std::make_unique<sqlite::Database>(path_, readOnly);
   auto& db = *db_;
   sqlite3_busy_timeout(db.handle(), 5000);
   sqlite3_create_function_v2(db.handle(), "zarvo_like", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
@@ -175,6 +176,13 @@ void ObjectContext::openDatabase() {
                      "'" + path_ + "' was written by a newer version of ZarvoKit (schema " +
                          std::to_string(version) + ", this version reads up to " +
                          std::to_string(model_.version()) + ")");
+  }
+  if (readOnly) {
+    if (version < model_.version()) {
+      throw StoreError(StoreError::Code::cannotOpen,
+                       "'" + path_ + "' needs its schema made or upgraded, and it cannot be written");
+    }
+    return;
   }
   {
     auto& stmt = db.cached("PRAGMA journal_mode = WAL");

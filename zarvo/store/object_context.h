@@ -79,7 +79,12 @@ class ObjectContext : public std::enable_shared_from_this<ObjectContext> {
  public:
   // Opens or creates the database at `path` for `model`, which must outlive the context.
   // Throws StoreError: cannotOpen, notOurs (not a database of this application), newerVersion.
-  static std::shared_ptr<ObjectContext> open(const std::string& path, const ManagedObjectModel& model);
+  // With `readOnly`, opens an existing database that cannot be written (a read-only folder or mount)
+  // only to read it: fetches work, save() fails, and nothing of the file changes. It takes no locks
+  // on the file, so the caller must keep writers out while it is open (zarvo::Home's lock does).
+  // A database that needs its schema made or upgraded throws cannotOpen.
+  static std::shared_ptr<ObjectContext> open(const std::string& path, const ManagedObjectModel& model,
+                                             bool readOnly = false);
 
   ~ObjectContext();
   ObjectContext(const ObjectContext&) = delete;
@@ -194,7 +199,7 @@ class ObjectContext : public std::enable_shared_from_this<ObjectContext> {
   struct PendingEvent;
 
   ObjectContext(std::string path, const ManagedObjectModel& model);
-  void openDatabase();
+  void openDatabase(bool readOnly);
   void createSchema();
 
   // Called by objects (never while they hold their own lock).

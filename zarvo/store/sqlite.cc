@@ -2,9 +2,32 @@
 
 namespace zarvo::store::sqlite {
 
-Database::Database(const std::string& path) {
-  const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
-  const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
+namespace {
+
+// A file: URI for `path` with `query`; every byte a URI treats specially is percent-encoded.
+std::string fileUri(const std::string& path, const std::string& query) {
+  std::string uri = "file:";
+  for (const char c : path) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '/' ||
+                       c == '-' || c == '_' || c == '.' || c == '~';
+    if (plain) {
+      uri += c;
+    } else {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      const auto byte = static_cast<unsigned char>(c);
+      uri += {'%', kHex[byte >> 4], kHex[byte & 15]};
+    }
+  }
+  return uri + "?" + query;
+}
+
+}  // namespace
+
+Database::Database(const std::string& path, bool readOnly) {
+  const int flags = readOnly ? SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX
+                             : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+  const std::string name = readOnly ? fileUri(path, "immutable=1") : path;
+  const int rc = sqlite3_open_v2(name.c_str(), &db_, flags, nullptr);
   if (rc != SQLITE_OK) {
     std::string message = "cannot open the database '" + path + "': " +
                           (db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc));

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "zarvo/platform/clock.h"
 #include "zarvo/reminders/internal/ical_file.h"
@@ -51,13 +52,7 @@ class Backend {
     r->completionDate_ = f.completionDate;
     r->creationDate_ = f.creationDate;
     r->lastModified_ = f.lastModified;
-    for (const AlarmValue& v : entry.alarms) {
-      auto alarm = std::make_shared<Alarm>();
-      alarm->absoluteDate_ = v.absolute;
-      alarm->relativeOffset_ = v.relative;
-      alarm->origin_ = v.origin;
-      r->alarms_.push_back(std::move(alarm));
-    }
+    r->alarms_ = alarmsOf(entry);
     r->origin_ = file;
     r->originTodo_ = index;
     return r;
@@ -82,6 +77,14 @@ class Backend {
     const TodoEntry& entry = file->todos.at(index);
     r.creationDate_ = entry.fields.creationDate;
     r.lastModified_ = entry.fields.lastModified;
+    if (r.completed_ && !entry.fields.completed) {
+      // A recurring task completed one occurrence: it is open again, due at the next one, with the
+      // series' alarms (see editTodo).
+      r.completed_ = false;
+      r.completionDate_.reset();
+      r.due_ = entry.fields.due;
+      r.alarms_ = alarmsOf(entry);
+    }
     for (size_t i = 0; i < r.alarms_.size() && i < entry.alarmOrigins.size(); ++i) {
       r.alarms_[i]->origin_ = entry.alarmOrigins[i];
     }
@@ -89,6 +92,18 @@ class Backend {
     r.originTodo_ = index;
   }
   static void forgetOrigin(Reminder& r) { r.origin_.reset(); }
+
+  static std::vector<std::shared_ptr<Alarm>> alarmsOf(const TodoEntry& entry) {
+    std::vector<std::shared_ptr<Alarm>> alarms;
+    for (const AlarmValue& v : entry.alarms) {
+      auto alarm = std::make_shared<Alarm>();
+      alarm->absoluteDate_ = v.absolute;
+      alarm->relativeOffset_ = v.relative;
+      alarm->origin_ = v.origin;
+      alarms.push_back(std::move(alarm));
+    }
+    return alarms;
+  }
 
   static const std::shared_ptr<const TodoFile>& origin(const Reminder& r) { return r.origin_; }
   static size_t originTodo(const Reminder& r) { return r.originTodo_; }

@@ -52,6 +52,11 @@ class FileCache {
   // adds nothing and answers false; the reason goes to `why`.
   bool load(platform::FileSystem& fs, const std::filesystem::path& cachePath, const std::filesystem::path& root,
             std::string& why);
+  // The largest task file whose entry a saved copy holds. An entry holds the file's bytes and the
+  // values read from them (a long DESCRIPTION twice over), so one huge file would make the copy about
+  // twice its size and slow every start; such a file is read again by each process instead.
+  static constexpr size_t kMaxSavedFileBytes = size_t{1} << 20;
+
   // Writes the parsed files under `root` to `cachePath` (temporary file, then rename), unless nothing
   // changed since this cache last loaded or saved that path. No fsync: a copy lost in a crash costs
   // one slower start and is detected by its checksum.

@@ -82,7 +82,12 @@ struct TodoFile {
 // BEGIN/END, a line that is not a content line, a value libical rejects, a VTODO libical cannot read
 // to its end as one with a NUL byte), or when libical finds other lines of an owned property or
 // other VALARMs in a VTODO than the line scan does: edits go by the scanned lines, so they must be
-// the lines the values were read from.
+// the lines the values were read from. Also null when an owned time (DUE, COMPLETED, CREATED,
+// LAST-MODIFIED, an alarm's TRIGGER) lies outside what a Date holds: such a file is skipped with
+// that reason and never rewritten, rather than shown (and saved back) with another date.
+// A UTF-8 byte order mark before BEGIN:VCALENDAR is read past and kept. A time in a zone that only
+// the file's own VTIMEZONE defines reads as the same instant in UTC; one in a zone nobody defines
+// reads as floating, with a warning.
 std::shared_ptr<const TodoFile> parseTodoFile(std::filesystem::path path, std::string content,
                                               platform::FileInfo info, std::string& error);
 
@@ -115,16 +120,18 @@ std::string removeTodo(const TodoFile& file, size_t index);
 std::string fileNameForUid(std::string_view uid);
 std::string newUid();
 
-// An IANA zone for an iCalendar TZID (an IANA name, a prefixed one such as
-// "/mozilla.org/20050126_1/America/New_York", a Windows name, or the X-LIC-LOCATION of the file's
-// VTIMEZONE), resolved once per process per TZID. Nothing for a zone no rule recognises.
+// An IANA zone for an iCalendar TZID: an IANA name, a prefixed one such as
+// "/mozilla.org/20050126_1/America/New_York", a Windows name, or the X-LIC-LOCATION of
+// `vtimezoneText` (the file's VTIMEZONE of that TZID). Nothing for a zone no rule recognises. What the
+// name alone resolves to is worked out once per process; the definition is consulted on every call,
+// so a TZID that one file leaves unknown still resolves in a file that defines it.
 std::optional<std::string> resolveTzid(std::string_view tzid, std::string_view vtimezoneText = {});
 
 // Initialises libical's process-wide state (its UTC zone) once, before threads parse concurrently.
 void prepareParser();
 
-// The instant of a civil time in UTC; times beyond what a Date holds (about 1677-09-21 to
-// 2262-04-11, as a year 6161 in a damaged file) give Date::max() or Date::min().
-Date utcDate(int year, int month, int day, int hour, int minute, int second);
+// The instant of a civil time in UTC; nothing for a time beyond what a Date holds (about 1677-09-21 to
+// 2262-04-11, as a year 6161 in a damaged file).
+std::optional<Date> utcDate(int year, int month, int day, int hour, int minute, int second);
 
 }  // namespace zarvo::reminders::detail

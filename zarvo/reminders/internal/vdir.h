@@ -59,9 +59,10 @@ SourceDescription readSourceFile(const std::string& folder, const std::string& t
 // keeping the objects whose description did not change; `calendars` (by identifier) keeps its objects
 // for folders still there, updated from disk (titles and colours changed in memory and not saved stay),
 // gains new ones and loses those whose folder is gone. Never fails: an unreadable tree gives none.
+// With `readOnly`, every calendar is read-only whatever its folder's permissions.
 void scanTree(platform::FileSystem& fs, const std::filesystem::path& root,
               std::map<std::string, std::shared_ptr<Source>>& sources,
-              std::map<std::string, std::shared_ptr<Calendar>>& calendars);
+              std::map<std::string, std::shared_ptr<Calendar>>& calendars, bool readOnly = false);
 
 // What loadCalendarFolder found besides the reminders it made.
 struct FolderReport {

@@ -22,8 +22,11 @@ class Statement;
 
 class Database {
  public:
-  // Opens (creating when absent) the database file at `path`. Throws cannotOpen.
-  explicit Database(const std::string& path);
+  // Opens (creating when absent) the database file at `path`. With `readOnly`, opens an existing file
+  // only to read it, as immutable: SQLite then takes no locks and needs no -wal or -shm file, which
+  // is what a folder nobody may write allows; the caller guarantees that nothing writes the file
+  // meanwhile. Throws cannotOpen.
+  explicit Database(const std::string& path, bool readOnly = false);
   ~Database();
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
