@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <set>
+#include <sstream>
 #include <thread>
 #include <chrono>
 #include <string>
@@ -119,6 +120,29 @@ TEST_F(CalDAVSyncTest, ATaskAddedInAReachesBAndItsCompletionInBComesBack) {
   EXPECT_EQ(task("A", "Buy milk", true)["uid"], inB["uid"]);
 }
 
+// The flag and the tags travel in the task file; the home that last changed them wins.
+TEST_F(CalDAVSyncTest, AFlagAndATagMadeInAReachBAndTheirRemovalInBComesBack) {
+  sync("A");
+  add("A", "Submit report");
+  const std::string id = task("A", "Submit report")["id"];
+  ok("A", {"edit", id, "--flag"});
+  ok("A", {"tag", id, "work"});
+  sync("A");
+  sync("B");
+  const json inB = task("B", "Submit report");
+  EXPECT_EQ(inB["flagged"], true);
+  EXPECT_EQ(inB["tags"], json::array({"work"}));
+
+  ok("B", {"edit", inB["id"], "--unflag"});
+  ok("B", {"tag", inB["id"], "--remove", "work"});
+  ok("B", {"tag", inB["id"], "Q3"});
+  sync("B");
+  sync("A");
+  const json inA = task("A", "Submit report");
+  EXPECT_EQ(inA["flagged"], false);
+  EXPECT_EQ(inA["tags"], json::array({"Q3"}));
+}
+
 TEST_F(CalDAVSyncTest, NothingChangedSyncsNothing) {
   sync("A");
   add("A", "Water plants");
@@ -189,6 +213,52 @@ TEST_F(CalDAVSyncTest, FailuresSayWhyAndChangeNothingHere) {
 
   EXPECT_EQ(snapshot(home("A") / "reminders"), before);
   EXPECT_EQ(tasks("A"), listed);
+}
+
+// Without a server: how a task file another program wrote is read back into the records.
+TEST(RecordFieldsInFilesTest, AFileWithoutZarvosFlagOnlyAddsTagsAndOneWithItWins) {
+  CliHarness::expectProgram();
+  TempDir scratch;
+  const CliHarness cli(scratch.path());
+  const std::string home = (scratch.path() / "h").string();
+  const auto run = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {"--home", home, "--color", "never"});
+    const Outcome o = cli.zarvo(args);
+    EXPECT_EQ(o.status, 0) << o.out << o.err;
+    return o.out;
+  };
+  const std::string id = json::parse(run({"add", "--json", "Plan trip"}))[0]["id"];
+  run({"edit", id, "--flag"});
+  run({"tag", id, "travel"});
+  fs::path file;
+  for (const auto& entry : fs::recursive_directory_iterator(scratch.path() / "h" / "reminders")) {
+    if (entry.path().extension() == ".ics") file = entry.path();
+  }
+  ASSERT_FALSE(file.empty());
+  const std::string written = zarvo::testing::readFile(file);
+  ASSERT_NE(written.find("X-ZARVO-FLAGGED:TRUE\r\n"), std::string::npos) << written;
+  ASSERT_NE(written.find("CATEGORIES:travel\r\n"), std::string::npos) << written;
+  const auto rewritten = [&](const std::string& ownLines) {
+    const size_t end = written.find("END:VTODO");
+    std::string text;
+    std::istringstream lines(written.substr(0, end));
+    for (std::string line; std::getline(lines, line);) {
+      if (!line.starts_with("X-ZARVO-") && !line.starts_with("CATEGORIES")) text += line + "\n";
+    }
+    zarvo::testing::writeFile(file, text + ownLines + written.substr(end));
+  };
+
+  // Another client's file: no flag line, its own category. Nothing is taken away.
+  rewritten("CATEGORIES:Family\r\n");
+  json task = json::parse(run({"ls", "--json"}))[0];
+  EXPECT_EQ(task["flagged"], true);
+  EXPECT_EQ(task["tags"], json::array({"Family", "travel"}));
+
+  // A file zarvo wrote elsewhere: its flag and categories are the truth.
+  rewritten("X-ZARVO-FLAGGED:FALSE\r\nCATEGORIES:Family\r\n");
+  task = json::parse(run({"ls", "--json"}))[0];
+  EXPECT_EQ(task["flagged"], false);
+  EXPECT_EQ(task["tags"], json::array({"Family"}));
 }
 
 }  // namespace
