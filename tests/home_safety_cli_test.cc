@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <nlohmann/json.hpp>
+#include <sqlite3.h>
 
 #include <filesystem>
 #include <set>
@@ -112,6 +113,36 @@ TEST_F(HomeSafetyCli, DoneOnARecurringTaskCompletesOneOccurrence) {
   const std::string file = zarvo::testing::readFile(list / "plants.ics");
   EXPECT_NE(file.find("RRULE:FREQ=WEEKLY;COUNT=9\r\n"), std::string::npos) << file;
   EXPECT_NE(file.find("TRIGGER:-PT15M"), std::string::npos) << file;
+}
+
+// The records of tasks another program deleted go once a command reads the lists and finds the
+// files gone, whether it changes anything or only reads.
+TEST_F(HomeSafetyCli, RecordsOfTasksDeletedElsewhereGoWhenAReadFindsThemGone) {
+  ASSERT_EQ(zarvo({"add", "Keep"}).status, 0);
+  ASSERT_EQ(zarvo({"add", "Doomed"}).status, 0);
+  ASSERT_EQ(zarvo({"ls"}).status, 0);  // the file cache now knows both files
+  auto taskRecords = [&] {
+    sqlite3* db = nullptr;
+    int count = -1;
+    if (sqlite3_open_v2((home_ / "records.sqlite").c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+      sqlite3_exec(db, "SELECT count(*) FROM \"Task\"", [](void* out, int, char** values, char**) {
+        *static_cast<int*>(out) = std::atoi(values[0]);
+        return 0;
+      }, &count, nullptr);
+    }
+    sqlite3_close(db);
+    return count;
+  };
+  ASSERT_EQ(taskRecords(), 2);
+  for (const auto& entry : fs::recursive_directory_iterator(home_ / "reminders")) {
+    if (entry.path().extension() == ".ics" && zarvo::testing::readFile(entry.path()).find("Doomed") != std::string::npos) {
+      fs::remove(entry.path());
+      break;
+    }
+  }
+  const Outcome ls = zarvo({"ls"});
+  ASSERT_EQ(ls.status, 0) << ls.err;
+  EXPECT_EQ(taskRecords(), 1);
 }
 
 }  // namespace

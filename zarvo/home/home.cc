@@ -202,7 +202,9 @@ std::vector<std::shared_ptr<Task>> Home::fetchTasks(const std::optional<std::vec
 // a record a new one (and a record whose file is gone is pruned), never a task shown twice or lost.
 void Home::save() {
   try {
-    if (options_.access == HomeAccess::write) io_.pruneOrphanedTasks();
+    // Pruning reads every task and record, so it runs only in a process whose reads found task
+    // files gone (a reader's prune is as best effort as the rest of its save).
+    if (io_.eventStore().foundFilesGone()) io_.pruneOrphanedTasks();
     auto records = context_->prepareSave();
     io_.eventStore().commitWith([&] { records->commit(); });
   } catch (const store::StoreError& e) {

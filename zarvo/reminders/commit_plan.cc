@@ -336,6 +336,15 @@ void applyPlans(FileSystem& fs, std::vector<Plan>& plans) {
     Plan& p = plans[i];
     try {
       const bool inPlace = p.origin && p.writePath == p.origin->path;
+      const bool moving = !inPlace && !p.writePath.empty() && !p.removePath.empty();
+      if (moving) {
+        // A move takes the previous version aside, durably, before the copy appears in the new list:
+        // then no crash can leave the task in both lists. A previous version whose copy never
+        // arrived is put back by the next reader (recoverLeftovers).
+        removeFile(fs, p);
+        p.applied = true;
+        fs.syncDirectory(p.removePath.parent_path());
+      }
       if (inPlace) {
         replaceInPlace(fs, p);
       } else if (!p.writePath.empty()) {
@@ -343,7 +352,7 @@ void applyPlans(FileSystem& fs, std::vector<Plan>& plans) {
         taken.insert(p.writePath);
       }
       p.applied = true;
-      if (!p.removePath.empty()) removeFile(fs, p);
+      if (!p.removePath.empty() && !moving) removeFile(fs, p);
     } catch (...) {
       if (p.applied) undo(fs, p);
       for (size_t j = i; j-- > 0;) undo(fs, plans[j]);
@@ -436,12 +445,17 @@ void commitPending(FileSystem& fs, const fs::path& root, std::vector<PendingWrit
       throw;
     }
   }
-  // Committed: the previous versions go.
+  // Committed: the previous versions go (a folder sync only when there were some: one fsync less
+  // for a commit that only creates files).
+  bool removedPrevious = false;
   for (Plan& p : plans) {
-    if (!p.replacedOld.empty()) fs.removeFile(p.replacedOld);
-    if (!p.removedOld.empty()) fs.removeFile(p.removedOld);
+    for (const fs::path* previous : {&p.replacedOld, &p.removedOld}) {
+      if (previous->empty()) continue;
+      fs.removeFile(*previous);
+      removedPrevious = true;
+    }
   }
-  syncFolders(fs, plans);
+  if (removedPrevious) syncFolders(fs, plans);
   adoptWrittenVersions(fs, plans);
   pending.clear();
 }

@@ -539,6 +539,8 @@ std::vector<SkippedFile> EventStore::skippedFiles() const {
   return out;
 }
 
+bool EventStore::foundFilesGone() const { return detail::FileCache::shared().filesFoundGone() > 0; }
+
 void EventStore::refreshSourcesIfNecessary() {
   std::lock_guard lock(impl_->mu);
   impl_->scanLocked();

@@ -183,6 +183,12 @@ class EventStore {
   // the reason; they are also logged at error level when first met.
   std::vector<SkippedFile> skippedFiles() const;
 
+  // Whether a read of the tree in this process found task files gone that it, or the file cache it
+  // started from, had seen (another program removed them), or read a folder of task files without
+  // any earlier view of it (a removal there cannot be ruled out). This process's own removals do
+  // not count. For an owner of records kept per task, which need pruning only then.
+  bool foundFilesGone() const;
+
   // The reminder with this UID in this handle's view, or null.
   std::shared_ptr<Reminder> reminderWithExternalIdentifier(std::string_view uid);
 

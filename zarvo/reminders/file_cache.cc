@@ -352,7 +352,9 @@ void FileCache::lookUpFolder(const fs::path& folderPath, const std::vector<std::
                              const std::vector<FileInfo>& infos, std::vector<std::shared_ptr<const TodoFile>>& files,
                              std::vector<size_t>& misses) {
   std::lock_guard lock(mu_);
-  Folder& folder = folders_[folderPath.native()];
+  auto [known, unknown] = folders_.try_emplace(folderPath.native());
+  if (unknown && !names.empty()) ++filesFoundGone_;
+  Folder& folder = known->second;
   for (size_t i = 0; i < names.size(); ++i) {
     auto it = folder.find(names[i]);
     if (it != folder.end() && it->second.info.sameVersion(infos[i])) {
@@ -365,8 +367,16 @@ void FileCache::lookUpFolder(const fs::path& folderPath, const std::vector<std::
     // Some cached files were not listed: forget them. `names` is sorted.
     const size_t before = folder.size();
     std::erase_if(folder, [&](const auto& kv) { return !std::binary_search(names.begin(), names.end(), kv.first); });
-    if (folder.size() != before) ++generation_;
+    if (folder.size() != before) {
+      ++generation_;
+      ++filesFoundGone_;
+    }
   }
+}
+
+uint64_t FileCache::filesFoundGone() const {
+  std::lock_guard lock(mu_);
+  return filesFoundGone_;
 }
 
 std::string FileCache::encode(const fs::path& root) {

@@ -42,10 +42,16 @@ class FileCache {
 
   // Looks up many files of one folder under a single lock: sets files[i] and answers true for each
   // name cached at version infos[i]; the indices of the misses are appended to `misses`. Entries of
-  // the folder whose names are not listed are dropped, as the files are gone.
+  // the folder whose names are not listed are dropped, as the files are gone, and counted in
+  // filesFoundGone().
   void lookUpFolder(const std::filesystem::path& folder, const std::vector<std::string>& names,
                     const std::vector<platform::FileInfo>& infos,
                     std::vector<std::shared_ptr<const TodoFile>>& files, std::vector<size_t>& misses);
+
+  // How many times a folder look-up found cached files gone (another program removed them; this
+  // process's own removals erase their entries first), or met a folder of files it knew nothing of
+  // (a removal there cannot be ruled out).
+  uint64_t filesFoundGone() const;
 
   // Adds the entries saved in `cachePath` for files under `root` that are not cached yet. A missing
   // file, one written by another format version or one that fails its checksum or consistency checks
@@ -77,9 +83,10 @@ class FileCache {
 
  private:
   using Folder = std::unordered_map<std::string, Entry>;  // by file name
-  std::mutex mu_;
+  mutable std::mutex mu_;
   std::unordered_map<std::string, Folder> folders_;  // by folder path
   uint64_t generation_ = 0;                           // moves with every change
+  uint64_t filesFoundGone_ = 0;
   std::unordered_map<std::string, uint64_t> savedAt_;  // cache path -> generation last loaded or saved
 };
 
