@@ -41,6 +41,8 @@ void registerListRmCommand(CLI::App& app, Program& program);
 void registerListMvCommand(CLI::App& app, Program& program);
 void registerListDefaultCommand(CLI::App& app, Program& program);
 void registerQuickCommand(CLI::App& app, Program& program);
+void registerAccountCommand(CLI::App& app, Program& program);
+void registerSyncCommand(CLI::App& app, Program& program);
 
 // ---- Helpers shared by the commands ----
 

@@ -87,6 +87,8 @@ int main(int argc, char** argv) {
   registerListMvCommand(app, program);
   registerListDefaultCommand(app, program);
   registerQuickCommand(app, program);
+  registerAccountCommand(app, program);
+  registerSyncCommand(app, program);
   registerParseCommand(app, program.exitCode);
 
   try {

@@ -46,6 +46,7 @@ int run(const TagOptions& o, Program& program) {
     }
   }
   task->setTags(tags);
+  session.io().save(task, true);  // the tags travel in the task's file
   session.finish();
 
   if (o.json) {

@@ -3,7 +3,7 @@ _zarvo() {
   local cur prev words cword
   _init_completion || return
 
-  local commands="add ls show done undo edit mv rm tag purge lists list-add list-rm list-mv list-default quick parse"
+  local commands="add ls show done undo edit mv rm tag purge lists list-add list-rm list-mv list-default quick parse account sync"
   local command="" i
   for ((i = 1; i < cword; i++)); do
     case "${words[i]}" in
@@ -18,7 +18,8 @@ _zarvo() {
     --color) COMPREPLY=($(compgen -W "auto always never" -- "$cur")); return ;;
     --sort) COMPREPLY=($(compgen -W "priority due created title overdue" -- "$cur")); return ;;
     --lang) COMPREPLY=($(compgen -W "english spanish french japanese german chinese en es fr ja de zh" -- "$cur")); return ;;
-    --priority|--ref|--tz|--title|--notes|--due|--search|--above|--list|--option) return ;;
+    --password-file) _filedir; return ;;
+    --priority|--ref|--tz|--title|--notes|--due|--search|--above|--list|--option|--user|--password-command|--password-env) return ;;
   esac
 
   if [[ -z "$command" ]]; then
@@ -41,6 +42,9 @@ _zarvo() {
     list-mv) options+=" --above" ;;
     quick) options+=" --ref --tz --list" ;;
     parse) options+=" --ref --tz --strict --lang --option --batch" ;;
+    account) [[ "$cur" != -* ]] && { COMPREPLY=($(compgen -W "add ls rm" -- "$cur")); return; }
+             options+=" --user --password-file --password-command --password-env --delete-local" ;;
+    sync) options+=" --discover --force-delete" ;;
   esac
   [[ "$cur" == -* ]] && COMPREPLY=($(compgen -W "$options" -- "$cur"))
 }

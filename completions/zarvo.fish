@@ -1,5 +1,5 @@
 # fish completion for zarvo: commands and their options.
-set -l commands add ls show done undo edit mv rm tag purge lists list-add list-rm list-mv list-default quick parse
+set -l commands add ls show done undo edit mv rm tag purge lists list-add list-rm list-mv list-default quick parse account sync
 
 complete -c zarvo -f
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -l home -r -a '(__fish_complete_directories)' -d 'The home folder'
@@ -51,3 +51,13 @@ complete -c zarvo -n "__fish_seen_subcommand_from parse" -l strict -d 'Strict co
 complete -c zarvo -n "__fish_seen_subcommand_from parse" -l lang -x -a 'english spanish french japanese german chinese en es fr ja de zh' -d 'Preferred language'
 complete -c zarvo -n "__fish_seen_subcommand_from parse" -l option -x -d 'NAME=INT'
 complete -c zarvo -n "__fish_seen_subcommand_from parse" -l batch -d 'One text per line of stdin'
+complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a account -d 'CalDAV accounts'
+complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a sync -d 'Sync the CalDAV accounts'
+complete -c zarvo -n "__fish_seen_subcommand_from account; and not __fish_seen_subcommand_from add ls rm" -a 'add ls rm'
+complete -c zarvo -n "__fish_seen_subcommand_from account" -l user -x -d 'User name on the server'
+complete -c zarvo -n "__fish_seen_subcommand_from account" -l password-file -r -F -d 'Read the password from a file'
+complete -c zarvo -n "__fish_seen_subcommand_from account" -l password-command -x -d 'Command that prints the password'
+complete -c zarvo -n "__fish_seen_subcommand_from account" -l password-env -x -d 'Variable holding the password'
+complete -c zarvo -n "__fish_seen_subcommand_from account" -l delete-local -d 'Also delete its lists here'
+complete -c zarvo -n "__fish_seen_subcommand_from sync" -l discover -d 'Look for new or removed lists first'
+complete -c zarvo -n "__fish_seen_subcommand_from sync" -l force-delete -d 'Empty lists emptied on the server'

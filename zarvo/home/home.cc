@@ -152,6 +152,7 @@ Home::Home(fs::path path, HomeOptions options)
     throw HomeError(std::string("cannot open the records database: ") + e.what());
   }
   io_.setManagedContext(context_);
+  io_.setCarriesRecordFields(true);
   io_.loadLists();
   if (auto calendar = io_.eventStore().defaultCalendarForNewReminders()) {
     io_.setDefaultList(calendar->calendarIdentifier(), std::nullopt);

@@ -25,6 +25,9 @@
 //   HomeError, and the file is left exactly as it was. A file cache of another format is ignored
 //   and replaced on the next save; the task files themselves carry no format version.
 //
+// Task files carry what the records hold (flag, order, tags) so that a home synced with another
+// machine sees them: a Home turns CalendarIO::setCarriesRecordFields on (see record_fields.h).
+//
 // The reminders store is the process's shared CalendarIO (CalendarIO::shared()), which the first home a
 // process opens sets up for the rest of the process's life: a process may close and open that home
 // again, but opening a home at another path throws HomeError.

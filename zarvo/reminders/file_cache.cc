@@ -16,7 +16,7 @@ namespace {
 
 // Bump whenever the layout below or what parseTodoFile extracts from a file changes: a copy written
 // by another version is then ignored rather than misread.
-constexpr uint32_t kFormatVersion = 3;
+constexpr uint32_t kFormatVersion = 4;
 constexpr std::string_view kMagic = "ZARVO FILE CACHE";
 // The readers whose results are stored: a copy made with other versions of them is not trusted.
 constexpr std::string_view kReaders = "libical " ICAL_VERSION ", ICU " U_ICU_VERSION;
@@ -207,6 +207,10 @@ void writeFile(Writer& w, const std::string& relativePath, const FileInfo& info,
     w.optDate(f.creationDate);
     w.optDate(f.lastModified);
     w.optInt(f.percentComplete);
+    w.optInt(f.flagged ? std::optional<int64_t>(*f.flagged ? 1 : 0) : std::nullopt);
+    w.optInt(f.order);
+    w.u(f.categories.size());
+    for (const auto& category : f.categories) w.str(category);
   }
 }
 
@@ -281,6 +285,10 @@ bool readFile(Reader& r, const fs::path& root, std::pair<fs::path, FileCache::En
     f.creationDate = r.optDate();
     f.lastModified = r.optDate();
     if (auto percent = r.optInt()) f.percentComplete = static_cast<int>(*percent);
+    if (auto flagged = r.optInt()) f.flagged = *flagged != 0;
+    if (auto order = r.optInt()) f.order = static_cast<int>(*order);
+    f.categories.resize(r.count());
+    for (auto& category : f.categories) category = r.str();
   }
   if (!r.ok) {
     why = "the copy ends early";

@@ -6,12 +6,14 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <mutex>
 #include <random>
+#include <set>
 #include <tuple>
 #include <unordered_map>
 
@@ -430,6 +432,74 @@ void readFields(icalcomponent* todo, std::string_view fileText, const std::files
   }
 }
 
+// ---- The lines the records own: flag, order and CATEGORIES ----
+
+constexpr std::string_view kFlaggedName = "X-ZARVO-FLAGGED", kOrderName = "X-ZARVO-ORDER";
+
+// The value of a content line as written (folds undone): the text after the first ':' outside quotes.
+std::string valueOf(std::string_view raw) {
+  const std::string line = unfold(raw);
+  bool quoted = false;
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '"') quoted = !quoted;
+    if (line[i] == ':' && !quoted) return line.substr(i + 1);
+  }
+  return {};
+}
+
+// The texts of a list value ("a,b\,c"): split at unescaped commas, escapes undone, empty ones dropped.
+std::vector<std::string> textList(std::string_view value) {
+  std::vector<std::string> out(1);
+  for (size_t i = 0; i < value.size(); ++i) {
+    if (value[i] == '\\' && i + 1 < value.size()) {
+      const char c = value[++i];
+      out.back() += (c == 'n' || c == 'N') ? '\n' : c;
+    } else if (value[i] == ',') {
+      out.emplace_back();
+    } else {
+      out.back() += value[i];
+    }
+  }
+  std::erase_if(out, [](const std::string& s) { return s.empty(); });
+  return out;
+}
+
+std::string escapedList(const std::vector<std::string>& texts) {
+  std::string out;
+  for (const auto& text : texts) {
+    if (!out.empty()) out += ',';
+    for (char c : text) {
+      if (c == '\\' || c == ',' || c == ';') out += '\\';
+      if (c == '\n') {
+        out += "\\n";
+      } else if (c != '\r') {
+        out += c;
+      }
+    }
+  }
+  return out;
+}
+
+// Reads the record-owned lines of a VTODO. A flag or order line whose value is not one this store
+// writes reads as absent (and stays as written until the record sets it).
+void readRecordLines(std::string_view fileText, TodoEntry& entry) {
+  TodoFields& f = entry.fields;
+  for (const PropertyLine& line : entry.lines) {
+    const std::string_view raw = fileText.substr(line.begin, line.end - line.begin);
+    if (line.name == "CATEGORIES") {
+      for (auto& category : textList(valueOf(raw))) f.categories.push_back(std::move(category));
+    } else if (line.name == kFlaggedName && !f.flagged) {
+      const std::string value = upper(valueOf(raw));
+      if (value == "TRUE" || value == "FALSE") f.flagged = value == "TRUE";
+    } else if (line.name == kOrderName && !f.order) {
+      const std::string value = valueOf(raw);
+      int order = 0;
+      const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), order);
+      if (ec == std::errc() && end == value.data() + value.size() && order >= -32768 && order <= 32767) f.order = order;
+    }
+  }
+}
+
 struct RawLine {
   size_t begin, end;
   std::string name;
@@ -648,6 +718,7 @@ std::shared_ptr<const TodoFile> parseTodoFile(std::filesystem::path path, std::s
     if (!matchLibical(component.get(), entry, error)) return nullptr;
     try {
       readFields(component.get(), text, file->path, entry);
+      readRecordLines(text, entry);
     } catch (const OutOfRange& e) {
       error = e.what();
       return nullptr;
@@ -1017,6 +1088,37 @@ std::optional<std::vector<std::pair<const PropertyLine*, std::string>>> nextOccu
 
 }  // namespace
 
+namespace {
+
+// Rewrites the CATEGORIES lines of `entry` so that together they hold the set `want`: a line whose
+// values all stay is kept byte for byte, one that loses values is rewritten (name and parameters as
+// written) or removed, and the values no line holds go on one new line.
+void editCategories(Editor& editor, const TodoFile& file, const TodoEntry& entry, const std::vector<std::string>& want) {
+  const std::set<std::string> had(entry.fields.categories.begin(), entry.fields.categories.end());
+  const std::set<std::string> wanted(want.begin(), want.end());
+  if (had == wanted) return;
+  std::set<std::string> held;
+  size_t insertAt = entry.alarmOrigins.empty() ? entry.endLineBegin : entry.alarmOrigins.front()->begin;
+  for (const PropertyLine& line : entry.lines) {
+    if (line.name != "CATEGORIES") continue;
+    const std::string_view raw = std::string_view(file.content).substr(line.begin, line.end - line.begin);
+    const std::vector<std::string> values = textList(valueOf(raw));
+    std::vector<std::string> kept;
+    for (const auto& v : values) {
+      if (wanted.count(v) != 0 && held.insert(v).second) kept.push_back(v);
+    }
+    if (kept.size() == values.size()) continue;
+    editor.replace(line.begin, line.end, kept.empty() ? std::string() : withValue(raw, escapedList(kept), file.newline));
+  }
+  std::vector<std::string> added;
+  for (const auto& v : want) {
+    if (held.insert(v).second) added.push_back(v);
+  }
+  if (!added.empty()) editor.insert(insertAt, withNewline(fold("CATEGORIES:" + escapedList(added)), file.newline));
+}
+
+}  // namespace
+
 std::string editTodo(const TodoFile& file, size_t index, const DesiredTodo& want) {
   const TodoEntry& entry = file.todos.at(index);
   const TodoFields& had = entry.fields;
@@ -1072,6 +1174,14 @@ std::string editTodo(const TodoFile& file, size_t index, const DesiredTodo& want
   if (completionChanged || (!advanced && want.completed && !sameAbsolute(completion, had.completionDate))) {
     owned.set("COMPLETED", completion ? PropertyPtr(icalproperty_new_completed(utcTime(*completion))) : nullptr);
   }
+  const auto recordLine = [&](std::string_view name, std::optional<std::string> value, bool changed) {
+    if (value && changed) owned.setLine(name, withNewline(fold(std::string(name) + ":" + *value), nl));
+  };
+  recordLine(kFlaggedName, want.flagged ? std::optional<std::string>(*want.flagged ? "TRUE" : "FALSE") : std::nullopt,
+             want.flagged != had.flagged);
+  recordLine(kOrderName, want.order ? std::optional<std::string>(std::to_string(*want.order)) : std::nullopt,
+             want.order != had.order);
+  if (want.categories) editCategories(editor, file, entry, *want.categories);
   owned.set("DTSTAMP", PropertyPtr(icalproperty_new_dtstamp(utcTime(want.now))));
   owned.set("LAST-MODIFIED", PropertyPtr(icalproperty_new_lastmodified(utcTime(want.now))));
 

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <filesystem>
 #include <map>
+#include <set>
 
 #include "zarvo/reminders/event_store.h"
 #include "zarvo/testing/paths.h"
@@ -219,6 +220,58 @@ TEST(RemindersIcalFile, AddedPropertiesGoBeforeKeptAlarms) {
   for (const char* line : {"\r\nDESCRIPTION:notes\r\n", "\r\nPRIORITY:1\r\n", "\r\nDUE;VALUE=DATE:20270102\r\n",
                            "\r\nDTSTAMP:", "\r\nLAST-MODIFIED:"}) {
     EXPECT_LT(out.find(line), alarmAt) << line << " in\n" << out;
+  }
+}
+
+// The record's lines: CATEGORIES lines change only as far as the set of values changes (a line whose
+// values all stay is kept as written, parameters and escapes included), and the flag and order lines
+// only when their value changes. Every output reads back as what was asked.
+TEST(RemindersIcalFile, CategoriesFlagAndOrderLinesChangeOnlyWhatChanged) {
+  const std::string text =
+      "BEGIN:VCALENDAR\nBEGIN:VTODO\nUID:u\nSUMMARY:T\nCATEGORIES;LANGUAGE=de:Arbeit,x\\,y\nX-OTHER:1\n"
+      "CATEGORIES:home\nX-ZARVO-FLAGGED:false\nEND:VTODO\nEND:VCALENDAR\n";
+  std::string error;
+  auto file = detail::parseTodoFile("x.ics", text, {}, error);
+  ASSERT_NE(file, nullptr) << error;
+  const detail::TodoFields& had = file->todos.at(0).fields;
+  EXPECT_EQ(had.categories, (std::vector<std::string>{"Arbeit", "x,y", "home"}));
+  EXPECT_EQ(had.flagged, false);
+  EXPECT_EQ(had.order, std::nullopt);
+
+  const std::string head = "BEGIN:VCALENDAR\nBEGIN:VTODO\nUID:u\nSUMMARY:T\n";
+  const std::string stamps = "DTSTAMP:20261205T000000Z\nLAST-MODIFIED:20261205T000000Z\n";
+  struct Case {
+    const char* what;
+    std::vector<std::string> categories;
+    std::optional<bool> flagged;
+    std::optional<int> order;
+    std::string body;  // between SUMMARY and END:VTODO
+  };
+  const Case cases[] = {
+      {"same set in another order", {"home", "x,y", "Arbeit"}, false, {},
+       "CATEGORIES;LANGUAGE=de:Arbeit,x\\,y\nX-OTHER:1\nCATEGORIES:home\nX-ZARVO-FLAGGED:false\n" + stamps},
+      {"one value of a line goes", {"Arbeit", "home"}, std::nullopt, {},
+       "CATEGORIES;LANGUAGE=de:Arbeit\nX-OTHER:1\nCATEGORIES:home\nX-ZARVO-FLAGGED:false\n" + stamps},
+      {"a line's only value goes, a new one comes", {"Arbeit", "x,y", "new;tag"}, false, {},
+       "CATEGORIES;LANGUAGE=de:Arbeit,x\\,y\nX-OTHER:1\nX-ZARVO-FLAGGED:false\nCATEGORIES:new\\;tag\n" + stamps},
+      {"flag and order set", {"Arbeit", "x,y", "home"}, true, 3,
+       "CATEGORIES;LANGUAGE=de:Arbeit,x\\,y\nX-OTHER:1\nCATEGORIES:home\nX-ZARVO-FLAGGED:TRUE\nX-ZARVO-ORDER:3\n" +
+           stamps},
+  };
+  for (const Case& c : cases) {
+    detail::DesiredTodo want{.uid = "u", .title = "T", .notes = {}, .priority = 0, .due = {}, .completed = false,
+                             .completionDate = {}, .alarms = {}, .flagged = c.flagged, .order = c.order,
+                             .categories = c.categories, .now = utc(2026, 12, 5)};
+    const std::string out = detail::editTodo(*file, 0, want);
+    EXPECT_EQ(out, head + c.body + "END:VTODO\nEND:VCALENDAR\n") << c.what;
+    auto again = detail::parseTodoFile("x.ics", out, {}, error);
+    ASSERT_NE(again, nullptr) << c.what << ": " << error;
+    const auto& read = again->todos.at(0).fields;
+    EXPECT_EQ(std::set<std::string>(read.categories.begin(), read.categories.end()),
+              std::set<std::string>(c.categories.begin(), c.categories.end()))
+        << c.what;
+    EXPECT_EQ(read.flagged, c.flagged.value_or(false)) << c.what;
+    EXPECT_EQ(read.order, c.order) << c.what;
   }
 }
 

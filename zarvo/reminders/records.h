@@ -158,6 +158,19 @@ class Reminder {
   const std::optional<Date>& creationDate() const { return creationDate_; }
   const std::optional<Date>& lastModifiedDate() const { return lastModified_; }
 
+  // What the task's record holds, carried in its file so that other machines see it: the flag
+  // ("X-ZARVO-FLAGGED:TRUE" or "FALSE"), the place in its list ("X-ZARVO-ORDER:<n>") and the tags
+  // (CATEGORIES, shared with other clients' categories). The flag and the order are none when the
+  // file has no such line, and a save leaves the file without one until they are set.
+  const std::optional<bool>& flagged() const { return flagged_; }
+  void setFlagged(std::optional<bool> flagged) { flagged_ = flagged; }
+  const std::optional<int>& order() const { return order_; }
+  void setOrder(std::optional<int> order) { order_ = order; }
+  // Every CATEGORIES value of the file, in file order. Saving compares them as a set: only a change
+  // of the set rewrites CATEGORIES lines.
+  const std::vector<std::string>& categories() const { return categories_; }
+  void setCategories(std::vector<std::string> categories) { categories_ = std::move(categories); }
+
   const std::vector<std::shared_ptr<Alarm>>& alarms() const { return alarms_; }
   bool hasAlarms() const { return !alarms_.empty(); }
   void addAlarm(std::shared_ptr<Alarm> alarm);
@@ -180,6 +193,9 @@ class Reminder {
   std::optional<Date> creationDate_;
   std::optional<Date> lastModified_;
   std::vector<std::shared_ptr<Alarm>> alarms_;
+  std::optional<bool> flagged_;
+  std::optional<int> order_;
+  std::vector<std::string> categories_;
   // The file version this reminder was read from (null for a new reminder): saving edits it and
   // refuses to overwrite a file that no longer has these contents.
   std::shared_ptr<const detail::TodoFile> origin_;

@@ -93,6 +93,16 @@ CalendarIO::WorkToken CalendarIO::beginWork() {
 
 // ---- Settings ----
 
+bool CalendarIO::carriesRecordFields() const {
+  std::lock_guard lock(state_->mu);
+  return state_->carriesRecordFields;
+}
+
+void CalendarIO::setCarriesRecordFields(bool carries) {
+  std::lock_guard lock(state_->mu);
+  state_->carriesRecordFields = carries;
+}
+
 std::function<bool()> CalendarIO::shouldRefreshOnStoreChanged() const {
   std::lock_guard lock(state_->mu);
   return state_->shouldRefreshOnStoreChanged;

@@ -89,6 +89,11 @@ class CalendarIO {
   // The context in which List and Task records live; set it before the first load or refresh.
   std::shared_ptr<store::ObjectContext> managedContext() const;
   void setManagedContext(std::shared_ptr<store::ObjectContext> context);
+  // Whether task files carry what the records hold (flag, order, tags), written on every save and
+  // read back by every refresh (see record_fields.h for which side wins). Default: false, so files
+  // hold only what the reminders store owns.
+  bool carriesRecordFields() const;
+  void setCarriesRecordFields(bool carries);
   // The library's store handle, for the instance's whole life.
   reminders::EventStore& eventStore() const { return *eventStore_; }
 

@@ -10,6 +10,7 @@
 #include "zarvo/platform/date_calendar.h"
 #include "zarvo/platform/dispatch.h"
 #include "zarvo/sync/internal/calendar_io_internal.h"
+#include "zarvo/sync/record_fields.h"
 
 namespace zarvo {
 
@@ -141,6 +142,7 @@ void CalendarIO::finishRefresh(std::vector<std::shared_ptr<reminders::Reminder>>
     found.assign(reminders.size(), nullptr);
   }
   std::map<std::pair<std::string, std::string>, std::shared_ptr<Task>> created;
+  const bool carries = carriesRecordFields();
   auto tasks = std::make_shared<TaskArray>();
   tasks->reserve(reminders.size());
   for (size_t i = 0; i < reminders.size(); ++i) {
@@ -163,6 +165,7 @@ void CalendarIO::finishRefresh(std::vector<std::shared_ptr<reminders::Reminder>>
         made = task;
       }
     }
+    if (carries) readRecordFields(*task, context);
     tasks->push_back(std::move(task));
   }
   {

@@ -5,6 +5,7 @@
 
 #include "zarvo/platform/dispatch.h"
 #include "zarvo/sync/internal/calendar_io_internal.h"
+#include "zarvo/sync/record_fields.h"
 
 namespace zarvo {
 
@@ -26,6 +27,7 @@ void CalendarIO::save(const std::shared_ptr<Task>& task, bool batch) {
     logNoReminder(*task);
     return;
   }
+  if (carriesRecordFields()) writeRecordFields(*task);
   eventStore_->saveReminder(reminder, !batch);
 }
 
@@ -103,6 +105,7 @@ std::shared_ptr<Task> CalendarIO::createTask(std::string title, std::shared_ptr<
   task->setFlagged(flagged);
   task->setPriority(priority);
   task->setDueDate(dueDate);
+  if (carriesRecordFields()) writeRecordFields(*task);
   eventStore_->saveReminder(reminder, true);
   std::lock_guard lock(state_->mu);
   state_->mutableTasksLocked().push_back(task);

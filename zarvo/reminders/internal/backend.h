@@ -53,6 +53,9 @@ class Backend {
     r->creationDate_ = f.creationDate;
     r->lastModified_ = f.lastModified;
     r->alarms_ = alarmsOf(entry);
+    r->flagged_ = f.flagged;
+    r->order_ = f.order;
+    r->categories_ = f.categories;
     r->origin_ = file;
     r->originTodo_ = index;
     return r;
@@ -67,6 +70,9 @@ class Backend {
     want.due = r.due_;
     want.completed = r.completed_;
     want.completionDate = r.completionDate_;
+    want.flagged = r.flagged_;
+    want.order = r.order_;
+    want.categories = r.categories_;
     for (const auto& a : r.alarms_) want.alarms.push_back(AlarmValue{a->absoluteDate_, a->relativeOffset_, a->origin_});
     want.now = platform::Clock::currentNow();
     return want;

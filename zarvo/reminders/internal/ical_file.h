@@ -50,6 +50,11 @@ struct TodoFields {
   std::optional<Date> creationDate;
   std::optional<Date> lastModified;
   std::optional<int> percentComplete;
+  // Lines the records own: the flag and the order (X-ZARVO-FLAGGED, X-ZARVO-ORDER; none without
+  // their line) and the values of every CATEGORIES line, in file order.
+  std::optional<bool> flagged;
+  std::optional<int> order;
+  std::vector<std::string> categories;
 };
 
 struct TodoEntry {
@@ -101,6 +106,10 @@ struct DesiredTodo {
   bool completed = false;
   std::optional<Date> completionDate;
   std::vector<AlarmValue> alarms;  // kept alarms carry their origin; new ones have none
+  std::optional<bool> flagged;     // none: the line is left as it is
+  std::optional<int> order;        // none: the line is left as it is
+  // Compared as a set with what the file holds; none: the lines are left as they are.
+  std::optional<std::vector<std::string>> categories;
   Date now{};
 };
 
@@ -108,7 +117,9 @@ struct DesiredTodo {
 // are replaced, inserted or removed; DTSTAMP and LAST-MODIFIED are stamped. An owned property keeps
 // one line: the one written, or of one left alone, the line its value was read from (iCalendar allows
 // each once in a VTODO, and readers that take another line would see another value). Throws
-// StoreError (invalid) for due components that cannot be written.
+// StoreError (invalid) for due components that cannot be written. CATEGORIES lines whose values all
+// stay are kept as written, a line losing values is rewritten without them (removed when none is
+// left), and values no line holds go on one new CATEGORIES line.
 std::string editTodo(const TodoFile& file, size_t index, const DesiredTodo& want);
 // A new file holding one VTODO as `want` says, CREATED stamped.
 std::string newTodoFile(const DesiredTodo& want);

@@ -33,6 +33,7 @@ struct CalendarIO::State {
   std::shared_ptr<store::ObjectContext> managedContext;
   bool needsRefresh = true;
   bool isRefreshing = false;
+  bool carriesRecordFields = false;
   FetchResults cachedResults;
 
   // The refresh gate: at most one refresh worker between taking it and finishing.

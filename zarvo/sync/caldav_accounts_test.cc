@@ -1,0 +1,160 @@
+#include "zarvo/sync/caldav_accounts.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <map>
+#include <string>
+
+#include "zarvo/reminders/event_store.h"
+#include "zarvo/testing/files.h"
+#include "zarvo/testing/temp_dir.h"
+
+namespace zarvo::caldav {
+namespace {
+
+using testing::readFile;
+using testing::snapshot;
+using testing::TempDir;
+using testing::writeFile;
+
+class AccountsTest : public ::testing::Test {
+ protected:
+  Account account(std::string name = "work") {
+    return Account{std::move(name), "https://dav.example.com/", "me", {PasswordKind::environment, "DAV_PASSWORD"}};
+  }
+  TempDir home_;
+  Accounts accounts_{AccountsLayout::forHome(home_.path())};
+};
+
+// vdirsyncer reads every value as JSON: `key = value` lines of the configuration, by section.
+std::map<std::string, nlohmann::json> configValues(const std::string& text) {
+  std::map<std::string, nlohmann::json> out;
+  std::string section;
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t end = text.find('\n', start);
+    const std::string line = text.substr(start, end - start);
+    start = end + 1;
+    if (line.starts_with("[")) section = line.substr(1, line.size() - 2);
+    const size_t eq = line.find(" = ");
+    if (line.starts_with("#") || eq == std::string::npos) continue;
+    out[section + "." + line.substr(0, eq)] = nlohmann::json::parse(line.substr(eq + 3));
+  }
+  return out;
+}
+
+TEST_F(AccountsTest, AnAccountIsASyncedSourceOfTheRemindersTree) {
+  accounts_.add(account());
+  reminders::EventStoreOptions options;
+  options.root = home_.path() / "reminders";
+  options.watchForChanges = false;
+  reminders::EventStore store(options);
+  ASSERT_EQ(store.sources().size(), 1u);
+  EXPECT_EQ(store.sources()[0]->title(), "work");
+  EXPECT_EQ(store.sources()[0]->sourceType(), reminders::SourceType::calDAV);
+  ASSERT_TRUE(accounts_.find("work"));
+  EXPECT_EQ(accounts_.find("work")->password.value, "DAV_PASSWORD");
+}
+
+TEST_F(AccountsTest, ConfigurationValuesSurviveQuotesAndBackslashesAndNeverHoldThePassword) {
+  TempDir odd("zarvo \"quoted\" back\\slash");
+  Accounts accounts(AccountsLayout::forHome(odd.path()));
+  writeFile(odd.path() / "pw", "s3cret\n");
+  Account a = account();
+  a.user = "me \"the\" user";
+  a.password = {PasswordKind::file, (odd.path() / "pw").string()};
+  accounts.add(a);
+  Account b = account("home");
+  b.password = {PasswordKind::command, "pass show \"dav\" | head -n1"};
+  accounts.add(b);
+
+  const std::string text = accounts.configText(accounts.list(), {"/opt/zarvo \"x\"", "--home", "h", "sync-conflict"});
+  EXPECT_EQ(text.find("s3cret"), std::string::npos);
+  const auto values = configValues(text);
+  EXPECT_EQ(values.at("storage work_local.path"), (odd.path() / "reminders" / "work").string() + "/");
+  EXPECT_EQ(values.at("storage work_remote.username"), a.user);
+  EXPECT_EQ(values.at("storage work_remote.password.fetch"), nlohmann::json({"command", "cat", a.password.value}));
+  EXPECT_EQ(values.at("storage home_remote.password.fetch"), nlohmann::json({"shell", b.password.value}));
+  EXPECT_EQ(values.at("general.status_path"), (odd.path() / "vdirsyncer" / "status").string() + "/");
+  EXPECT_EQ(values.at("pair work.conflict_resolution"),
+            nlohmann::json({"command", "/opt/zarvo \"x\"", "--home", "h", "sync-conflict"}));
+  EXPECT_EQ(values.at("pair home_meta.metadata"), nlohmann::json({"displayname", "color"}));
+}
+
+TEST_F(AccountsTest, RefusedAccountsWriteNothing) {
+  writeFile(home_.path() / "reminders" / "local" / ".source", "identifier=local\ntitle=Local\ntype=0\n");
+  accounts_.add(account("taken"));
+  const auto before = snapshot(home_.path());
+  struct Case {
+    const char* why;
+    Account account;
+  };
+  Account relativeFile = account("x1");
+  relativeFile.password = {PasswordKind::file, "pw.txt"};
+  Account ftp = account("x2");
+  ftp.url = "ftp://dav.example.com/";
+  Account noUser = account("x3");
+  noUser.user = "";
+  Account twoLines = account("x4");
+  twoLines.url = "https://a/\n[storage evil]";
+  Account badVariable = account("x5");
+  badVariable.password = {PasswordKind::environment, "A=B"};
+  const Case cases[] = {
+      {"empty name", account("")},        {"a path", account("../up")},       {"a slash", account("a/b")},
+      {"hidden", account(".x")},          {"dash first", account("-x")},      {"meta suffix", account("x_meta")},
+      {"too long", account(std::string(41, 'a'))}, {"an existing folder", account("local")},
+      {"an existing account", account("taken")},    {"relative password file", relativeFile},
+      {"not http", ftp},                  {"no user", noUser},                {"line break", twoLines},
+      {"not a variable", badVariable},
+  };
+  for (const auto& c : cases) {
+    EXPECT_THROW(accounts_.add(c.account), AccountError) << c.why;
+  }
+  EXPECT_EQ(snapshot(home_.path()), before);
+}
+
+TEST_F(AccountsTest, RemovingAnAccountKeepsItsTasksAsALocalSource) {
+  accounts_.add(account());
+  const auto folder = accounts_.layout().sourceFolder("work");
+  writeFile(folder / "list" / "displayname", "Work");
+  writeFile(folder / "list" / "a.ics", "BEGIN:VCALENDAR\r\nEND:VCALENDAR\r\n");
+  writeFile(accounts_.layout().statusDirectory() / "work.collections", "{}");
+  writeFile(accounts_.layout().statusDirectory() / "work" / "list.items", "x");
+  accounts_.setDiscoveredCollections("work", {"list"});
+
+  accounts_.remove("work");
+  EXPECT_FALSE(accounts_.find("work"));
+  EXPECT_FALSE(accounts_.discoveredCollections("work"));
+  EXPECT_FALSE(std::filesystem::exists(accounts_.layout().statusDirectory() / "work.collections"));
+  EXPECT_FALSE(std::filesystem::exists(accounts_.layout().statusDirectory() / "work"));
+  EXPECT_EQ(readFile(folder / "list" / "a.ics"), "BEGIN:VCALENDAR\r\nEND:VCALENDAR\r\n");
+  EXPECT_NE(readFile(folder / ".source").find("type=0"), std::string::npos);
+  EXPECT_THROW(accounts_.remove("work"), AccountError);
+}
+
+TEST_F(AccountsTest, PasswordProblemsAreFoundBeforeSyncing) {
+  ::unsetenv("ZARVO_TEST_UNSET_PASSWORD");
+  EXPECT_TRUE(passwordProblem({PasswordKind::environment, "ZARVO_TEST_UNSET_PASSWORD"}));
+  ::setenv("ZARVO_TEST_SET_PASSWORD", "x", 1);
+  EXPECT_FALSE(passwordProblem({PasswordKind::environment, "ZARVO_TEST_SET_PASSWORD"}));
+  EXPECT_TRUE(passwordProblem({PasswordKind::file, home_.file("missing")}));
+  writeFile(home_.path() / "pw", "x");
+  EXPECT_FALSE(passwordProblem({PasswordKind::file, home_.file("pw")}));
+}
+
+TEST_F(AccountsTest, LocalListsAreTheAccountsFoldersOnly) {
+  accounts_.add(account());
+  const auto folder = accounts_.layout().sourceFolder("work");
+  writeFile(folder / "b" / "displayname", "B");
+  writeFile(folder / "a" / "displayname", "A");
+  writeFile(folder / ".hidden" / "x", "");
+  EXPECT_EQ(accounts_.localCollections("work"), (std::vector<std::string>{"a", "b"}));
+  EXPECT_FALSE(accounts_.discoveredCollections("work"));
+  accounts_.setDiscoveredCollections("work", {"a", "b"});
+  EXPECT_EQ(accounts_.discoveredCollections("work"), accounts_.localCollections("work"));
+}
+
+}  // namespace
+}  // namespace zarvo::caldav
