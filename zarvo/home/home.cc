@@ -39,9 +39,12 @@ void checkUsable(const fs::path& home) {
   }
 }
 
-// Creates the folder when missing and takes its lock.
-std::unique_ptr<detail::HomeLock> createAndLock(const fs::path& home) {
+// Creates the folder when missing (if allowed) and takes its lock.
+std::unique_ptr<detail::HomeLock> createAndLock(const fs::path& home, const HomeOptions& options) {
   checkUsable(home);
+  if (!options.createIfMissing && !Home::exists(home)) {
+    throw HomeError("no home at '" + home.string() + "' (a command that adds something makes it)");
+  }
   std::error_code ec;
   fs::create_directories(home, ec);
   if (ec) throw HomeError("cannot create home '" + home.string() + "': " + ec.message());
@@ -86,7 +89,7 @@ bool Home::exists(const fs::path& path) {
 }
 
 Home::Home(fs::path path, HomeOptions options)
-    : path_(std::move(path)), options_(options), lock_(createAndLock(path_)), io_(configuredCalendarIO(path_)) {
+    : path_(std::move(path)), options_(options), lock_(createAndLock(path_, options_)), io_(configuredCalendarIO(path_)) {
   using reminders::AuthorizationStatus;
   if (io_.eventStore().root() != path_ / "reminders") {
     throw HomeError("the reminders store is already open elsewhere in this process");
