@@ -37,7 +37,7 @@ int run(const EditOptions& o, Program& program) {
     if (!platform::toUtf16(*o.due)) throw UsageError("--due is not valid UTF-8");
     std::shared_ptr<const platform::Clock> clock;
     if (o.date.ref) clock = std::make_shared<platform::FixedClock>(ref);
-    const auto item = ChronoParseHelper(clock).parse(std::string_view(*o.due));
+    const auto item = ChronoParseHelper(clock, program.settings().quickEntry).parse(std::string_view(*o.due));
     if (!item) throw UsageError("no date found in --due '" + *o.due + "'");
     due = item->dueDate();
   }

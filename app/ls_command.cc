@@ -65,7 +65,7 @@ int run(const LsOptions& o, const Program& program) {
   }
   const Task::CompoundFilter filter(std::move(filters));
 
-  Session session(program.globals);
+  Session session(program.globals, HomeUse::readOnly);
   std::optional<std::vector<std::shared_ptr<List>>> lists;
   if (!o.lists.empty()) {
     lists.emplace();

@@ -21,16 +21,18 @@ fs::path homePath(const GlobalOptions& options) {
 bool Session::exists(const GlobalOptions& options) { return Home::exists(homePath(options)); }
 
 // A home that cannot be used is the command's refusal (exit status 1), with the home's own words.
-Home Session::open(const GlobalOptions& options) {
+Home Session::open(const GlobalOptions& options, HomeUse use) {
   const fs::path path = homePath(options);
+  HomeOptions homeOptions;
+  homeOptions.createIfMissing = use == HomeUse::change;
   try {
-    return Home(path);
+    return Home(path, homeOptions);
   } catch (const HomeError& e) {
     throw RefusedError(e.what());
   }
 }
 
-Session::Session(const GlobalOptions& options) : home_(open(options)) {}
+Session::Session(const GlobalOptions& options, HomeUse use) : home_(open(options, use)) {}
 
 Session::~Session() = default;
 

@@ -26,18 +26,23 @@
 namespace zarvo::app {
 
 struct GlobalOptions {
-  std::optional<std::string> home;  // --home
-  std::string color = "auto";       // --color auto|always|never
+  std::optional<std::string> home;    // --home
+  std::string color = "auto";         // --color auto|always|never
+  std::optional<std::string> config;  // --config
 };
+
+// How a command opens the home: commands that change something make a missing home; commands that
+// only read refuse a path that holds none and leave nothing behind.
+enum class HomeUse { change, readOnly };
 
 // The home to use: --home, else $ZARVO_HOME, else $XDG_DATA_HOME/zarvo, else ~/.local/share/zarvo.
 std::filesystem::path homePath(const GlobalOptions& options);
 
 class Session {
  public:
-  // Opens the home, creating it on first use (see zarvo::Home). Throws RefusedError when the home
-  // cannot be used, store errors unchanged.
-  explicit Session(const GlobalOptions& options);
+  // Opens the home, creating it on first use when `use` is HomeUse::change (see zarvo::Home). Throws
+  // RefusedError when the home cannot be used (or, read-only, does not exist), store errors unchanged.
+  explicit Session(const GlobalOptions& options, HomeUse use = HomeUse::change);
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
@@ -71,7 +76,7 @@ class Session {
   void finish();
 
  private:
-  static Home open(const GlobalOptions& options);
+  static Home open(const GlobalOptions& options, HomeUse use);
 
   Home home_;
   mutable std::optional<std::unordered_map<const Task*, std::vector<std::string>>> tagIndex_;

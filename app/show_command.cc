@@ -20,7 +20,7 @@ int run(const ShowOptions& o, const Program& program) {
   std::optional<platform::ScopedClock> fixedNow;
   if (o.date.ref) fixedNow.emplace(std::make_shared<platform::FixedClock>(ref));
 
-  Session session(program.globals);
+  Session session(program.globals, HomeUse::readOnly);
   const auto tasks = resolveTasks(session, o.ids);
   session.finish();
   if (o.json) {

@@ -21,16 +21,7 @@ struct TagOptions {
 
 int run(const TagOptions& o, Program& program) {
   std::vector<std::string> titles;
-  for (const auto& tag : o.tags) {
-    std::string title = platform::trimmed(std::string_view(tag));
-    if (!title.empty() && title.front() == '+') title.erase(0, 1);
-    // Tags are looked up with a LIKE pattern, where "*" and "?" are wildcards: such a title would
-    // name other tags.
-    if (title.empty() || title.find_first_of("*?") != std::string::npos || !platform::toUtf16(title)) {
-      throw UsageError("invalid tag '" + tag + "' (needs text, without * or ?)");
-    }
-    titles.push_back(std::move(title));
-  }
+  for (const auto& tag : o.tags) titles.push_back(checkedTagTitle(tag));
 
   Session session(program.globals);
   auto task = resolveTasks(session, {o.id}).front();
