@@ -27,11 +27,12 @@ struct AddOptions {
 // The line with the date phrase marked. The helper cut out the engine's last phrase, which is the
 // last occurrence of that text.
 std::string echo(const std::string& line, const TaskDescription& d, bool colour) {
-  if (!d.chronoItem) return line;
+  if (!d.chronoItem) return shownText(line);
   const std::string phrase = platform::toUtf8(d.chronoItem->parsedDateString());
   const size_t at = line.rfind(phrase);
-  if (phrase.empty() || at == std::string::npos) return line;
-  return line.substr(0, at) + highlight(phrase, colour) + line.substr(at + phrase.size());
+  if (phrase.empty() || at == std::string::npos) return shownText(line);
+  return shownText(line.substr(0, at)) + highlight(shownText(phrase), colour) +
+         shownText(line.substr(at + phrase.size()));
 }
 
 int run(const AddOptions& o, Program& program) {
@@ -86,7 +87,8 @@ int run(const AddOptions& o, Program& program) {
                              session.listTitle(*task).value_or("the default list"));
   }
   const Date now = o.date.ref ? ref : platform::Clock::currentNow();
-  std::cout << taskDetails(*task, ShortIds({task}).of(*task), session.listTitle(*task), now, colour);
+  std::cout << taskDetails(*task, ShortIds({task}).of(*task), session.listTitle(*task), now, colour,
+                           DateStyle{program.settings().dateFormat, program.settings().firstWeekday});
   return 0;
 }
 

@@ -14,12 +14,25 @@ namespace zarvo::app {
 namespace {
 
 struct PurgeOptions {
-  bool json = false;
+  bool json = false, yes = false, dryRun = false;
 };
 
 int run(const PurgeOptions& o, Program& program) {
   Session session(program.globals);
   const size_t completed = session.fetch(std::nullopt, true).size();
+  if (o.dryRun) {
+    if (o.json) {
+      printJson(nlohmann::ordered_json{{"wouldPurge", completed}});
+    } else {
+      std::cout << fmt::format("Would purge {} completed task{}.\n", completed, completed == 1 ? "" : "s");
+    }
+    return 0;
+  }
+  if (completed > 0 &&
+      !confirmed(fmt::format("Delete {} completed task{}", completed, completed == 1 ? "" : "s"), o.yes)) {
+    std::cout << "Nothing purged.\n";
+    return 0;
+  }
   if (completed > 0) {
     // The purge answers on the main queue, and only when there was something to purge (there is).
     auto finished = std::make_shared<std::atomic<bool>>(false);
@@ -63,6 +76,8 @@ int run(const PurgeOptions& o, Program& program) {
 void registerPurgeCommand(CLI::App& app, Program& program) {
   auto o = std::make_shared<PurgeOptions>();
   CLI::App* command = app.add_subcommand("purge", "Delete every completed task");
+  command->add_flag("-y,--yes", o->yes, "Purge without asking (needed when not on a terminal)");
+  command->add_flag("--dry-run", o->dryRun, "Only count what would be purged ({\"wouldPurge\": N} with --json)");
   command->add_flag("--json", o->json, "Print {\"purged\": N}");
   command->callback([o, &program] { program.exitCode = run(*o, program); });
 }

@@ -28,9 +28,12 @@ int run(const TagOptions& o, Program& program) {
   std::vector<std::shared_ptr<Tag>> tags = task->tags();
   for (const auto& title : titles) {
     if (o.remove) {
-      std::erase_if(tags, [&](const std::shared_ptr<Tag>& tag) {
-        return platform::equalsIgnoringCase(std::string_view(tag->title().value_or("")), std::string_view(title));
-      });
+      // A tag the task lacks is a mistake (a typo, the wrong task): nothing changes.
+      if (std::erase_if(tags, [&](const std::shared_ptr<Tag>& tag) {
+            return platform::equalsIgnoringCase(std::string_view(tag->title().value_or("")), std::string_view(title));
+          }) == 0) {
+        throw UsageError(fmt::format("task {} has no tag '{}'", ShortIds({task}).of(*task), title));
+      }
     } else if (auto tag = Tag::fetchOrCreate(title, session.context());
                std::find(tags.begin(), tags.end(), tag) == tags.end()) {
       tags.push_back(std::move(tag));
