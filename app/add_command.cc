@@ -4,6 +4,7 @@
 
 #include "app/command_error.h"
 #include "app/commands.h"
+#include "app/journal.h"
 #include "app/date_options.h"
 #include "app/task_ids.h"
 #include "app/task_view.h"
@@ -65,6 +66,10 @@ int run(const AddOptions& o, Program& program) {
     }
   }
 
+  ChangeRecorder change(session, "add '" + title + "'");
+  if (const auto target = list ? list : session.io().defaultList(); target && target->calendar()) {
+    change.watchFolder(target->calendar()->calendarIdentifier());
+  }
   auto task = session.io().createTask(title, list, o.notes, d.flagged || o.flag, o.priority.value_or(0), d.dueDate());
   if (!task) throw RefusedError("there is no list to add the task to; create one with 'zarvo list-add TITLE'");
   if (!tagTitles.empty()) {
@@ -76,6 +81,8 @@ int run(const AddOptions& o, Program& program) {
     task->setTags(tags);
   }
   session.finish();
+  change.added(task);
+  change.commit();
 
   if (o.json) {
     printJson(tasksJson({task}, session));

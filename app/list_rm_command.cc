@@ -4,6 +4,7 @@
 
 #include "app/command_error.h"
 #include "app/commands.h"
+#include "app/journal.h"
 
 namespace zarvo::app {
 
@@ -20,7 +21,8 @@ int run(const ListRmOptions& o, Program& program) {
   auto list = session.requireList(o.title);
   const auto completed = session.fetch(std::vector<std::shared_ptr<List>>{list}, true);
   // Read last, so the cache the removal clears holds this list's open tasks.
-  const size_t open = session.fetch(std::vector<std::shared_ptr<List>>{list}, false).size();
+  const auto openTasks = session.fetch(std::vector<std::shared_ptr<List>>{list}, false);
+  const size_t open = openTasks.size();
   const size_t total = open + completed.size();
   const nlohmann::ordered_json deleted = listJson(*list, list == session.io().defaultList(), open);
   const std::string title = list->title();
@@ -44,9 +46,15 @@ int run(const ListRmOptions& o, Program& program) {
   // Removing the list deletes the records of the tasks in the cache only, which holds the open ones;
   // the completed ones' records would outlive their reminders. Their deletion is saved by finish(),
   // so it happens only together with the list's removal.
+  ChangeRecorder change(session, "list-rm '" + title + "'");
+  change.listOrder();
+  if (auto calendar = list->calendar()) change.listFolder(calendar->calendarIdentifier());
+  for (const auto& task : completed) change.task(task);
+  for (const auto& task : openTasks) change.task(task);
   for (const auto& task : completed) session.context()->deleteObject(task);
   session.io().remove(list);
   session.finish();
+  change.commit();
   if (o.json) {
     printJson(nlohmann::ordered_json{{"deleted", deleted}, {"tasks", total}});
   } else {

@@ -7,6 +7,7 @@
 
 #include "app/command_error.h"
 #include "app/commands.h"
+#include "app/journal.h"
 #include "zarvo/platform/dispatch.h"
 
 namespace zarvo::app {
@@ -19,7 +20,8 @@ struct PurgeOptions {
 
 int run(const PurgeOptions& o, Program& program) {
   Session session(program.globals);
-  const size_t completed = session.fetch(std::nullopt, true).size();
+  const auto completedTasks = session.fetch(std::nullopt, true);
+  const size_t completed = completedTasks.size();
   if (o.dryRun) {
     if (o.json) {
       printJson(nlohmann::ordered_json{{"wouldPurge", completed}});
@@ -33,6 +35,8 @@ int run(const PurgeOptions& o, Program& program) {
     std::cout << "Nothing purged.\n";
     return 0;
   }
+  ChangeRecorder change(session, fmt::format("purge ({} task{})", completed, completed == 1 ? "" : "s"));
+  for (const auto& task : completedTasks) change.task(task);
   if (completed > 0) {
     // The purge answers on the main queue, and only when there was something to purge (there is).
     auto finished = std::make_shared<std::atomic<bool>>(false);
@@ -61,6 +65,7 @@ int run(const PurgeOptions& o, Program& program) {
     }
   }
   session.finish();
+  if (completed > 0) change.commit();
   if (o.json) {
     printJson(nlohmann::ordered_json{{"purged", completed}});
   } else {

@@ -276,4 +276,77 @@ TEST_F(EverydayCliTest, CommandsAndGlobalOptionsWhereAPersonTypesThem) {
   EXPECT_FALSE(fs::exists(typo));
 }
 
+// Each kind of change made through zarvo is undone, newest first; files come back byte for byte,
+// flags and tags and the list order with them.
+TEST_F(EverydayCliTest, UndoRevertsEveryKindOfChangeNewestFirst) {
+  ok({"list-add", "Work"});
+  const auto empty = snapshot(home_ / "reminders");
+  const std::string id = json::parse(ok({"add", "--json", "--flag", "--tag", "t1", "Buy milk #work"}))[0]["id"];
+  const auto added = snapshot(home_ / "reminders");
+  const json shown = json::parse(ok({"show", "--json", id}));
+
+  const auto undo = [&](const std::string& what) {
+    const std::string out = ok({"undo"});
+    EXPECT_EQ(out.rfind("Undid: " + what, 0), 0u) << out;
+  };
+  const std::vector<std::pair<std::vector<std::string>, std::string>> changes = {
+      {{"tag", id, "t2"}, "tag"},
+      {{"tag", "--remove", id, "t1"}, "tag --remove"},
+      {{"edit", id, "--title", "Buy oat milk", "--priority", "2", "--unflag", "--due", "tomorrow"}, "edit"},
+      {{"done", id}, "done"},
+      {{"mv", id, "Reminders"}, "mv"},
+      {{"rm", "--yes", id}, "rm"},
+      {{"list-mv", "Work", "--above", "Reminders"}, "list-mv"},
+      {{"list-default", "Work"}, "list-default"},
+      {{"list-rm", "--force", "--yes", "Work"}, "list-rm"},
+  };
+  for (const auto& [args, what] : changes) {
+    ok(args);
+    undo(what);
+    EXPECT_EQ(snapshot(home_ / "reminders"), added) << what;
+    EXPECT_EQ(json::parse(ok({"show", "--json", id})), shown) << what;
+    EXPECT_EQ(json::parse(ok({"lists", "--json"}))[0]["title"], "Reminders") << what;
+  }
+
+  // Several in a row come back in reverse order, purge included.
+  ok({"done", id});
+  ok({"purge", "--yes"});
+  ok({"list-add", "Later"});
+  undo("list-add 'Later'");
+  undo("purge (1 task)");
+  undo("done");
+  EXPECT_EQ(snapshot(home_ / "reminders"), added);
+  undo("add 'Buy milk'");
+  EXPECT_EQ(snapshot(home_ / "reminders"), empty);
+  undo("list-add 'Work'");
+  EXPECT_EQ(json::parse(ok({"lists", "--json"})).size(), 1u);
+  const Outcome nothing = zarvo({"undo"});
+  EXPECT_EQ(nothing.status, 2);
+  EXPECT_NE(nothing.err.find("nothing to undo"), std::string::npos) << nothing.err;
+}
+
+TEST_F(EverydayCliTest, UndoOfAChangeAnotherProgramOverwroteIsRefused) {
+  const std::string id = add("Call plumber");
+  ok({"edit", id, "--title", "Call the plumber"});
+  fs::path file;
+  for (const auto& entry : fs::recursive_directory_iterator(home_ / "reminders")) {
+    if (entry.path().extension() == ".ics") file = entry.path();
+  }
+  ASSERT_FALSE(file.empty());
+  // Another program rewrites the task after our edit.
+  std::string text = zarvo::testing::readFile(file);
+  text.insert(text.find("END:VTODO"), "X-OTHER:theirs\r\n");
+  writeFile(file, text);
+  const auto before = snapshot(home_);
+
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const Outcome refused = zarvo({"undo"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("cannot undo 'edit " + id + "'"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find(file.string() + " was changed by another program since"), std::string::npos)
+        << refused.err;
+    EXPECT_EQ(snapshot(home_), before);
+  }
+}
+
 }  // namespace
