@@ -12,7 +12,7 @@ namespace zarvo::app {
 int setCompletion(Program& program, const std::vector<std::string>& ids, bool completed, bool json) {
   Session session(program.globals);
   const auto tasks = resolveTasks(session, ids);
-  std::string description = completed ? "done" : "undo";
+  std::string description = completed ? "done" : "reopen";
   for (const auto& task : tasks) description += " " + ShortIds({task}).of(*task);
   ChangeRecorder change(session, description);
   std::vector<std::string> lines;

@@ -32,8 +32,10 @@ struct GlobalOptions {
 };
 
 // How a command opens the home: commands that change something make a missing home; commands that
-// only read refuse a path that holds none and leave nothing behind.
-enum class HomeUse { change, readOnly };
+// only read refuse a path that holds none and leave nothing behind. changeExisting writes (it holds
+// the home as a changing command does) but, like a reader, refuses a path that holds no home: undo
+// has nothing to revert there and must not make one.
+enum class HomeUse { change, changeExisting, readOnly };
 
 // The home to use: --home, else $ZARVO_HOME, else $XDG_DATA_HOME/zarvo, else ~/.local/share/zarvo.
 std::filesystem::path homePath(const GlobalOptions& options);

@@ -18,7 +18,7 @@ void registerUndoCommand(CLI::App& app, Program& program) {
       program.exitCode = setCompletion(program, o->ids, false, o->json);
       return;
     }
-    Session session(program.globals, HomeUse::readOnly);
+    Session session(program.globals, HomeUse::changeExisting);
     const std::string undone = undoLastChange(session);
     if (o->json) {
       printJson(nlohmann::ordered_json{{"undone", undone}});

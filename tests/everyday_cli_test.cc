@@ -308,8 +308,14 @@ TEST_F(EverydayCliTest, UndoRevertsEveryKindOfChangeNewestFirst) {
     EXPECT_EQ(json::parse(ok({"lists", "--json"}))[0]["title"], "Reminders") << what;
   }
 
-  // Several in a row come back in reverse order, purge included.
+  // `undo ID` still reopens a task, and is itself a change that `undo` reverts.
   ok({"done", id});
+  ok({"undo", id});
+  EXPECT_FALSE(json::parse(ok({"show", "--json", id}))[0]["isCompleted"].get<bool>());
+  undo("reopen " + id);
+  EXPECT_TRUE(json::parse(ok({"show", "--json", id}))[0]["isCompleted"].get<bool>());
+
+  // Several in a row come back in reverse order, purge included.
   ok({"purge", "--yes"});
   ok({"list-add", "Later"});
   undo("list-add 'Later'");
@@ -325,28 +331,65 @@ TEST_F(EverydayCliTest, UndoRevertsEveryKindOfChangeNewestFirst) {
   EXPECT_NE(nothing.err.find("nothing to undo"), std::string::npos) << nothing.err;
 }
 
+// An undo that would overwrite or remove what another program has written since the change is
+// refused, names the file, and leaves the home as it was (journal included), however often it is tried.
 TEST_F(EverydayCliTest, UndoOfAChangeAnotherProgramOverwroteIsRefused) {
-  const std::string id = add("Call plumber");
-  ok({"edit", id, "--title", "Call the plumber"});
-  fs::path file;
-  for (const auto& entry : fs::recursive_directory_iterator(home_ / "reminders")) {
-    if (entry.path().extension() == ".ics") file = entry.path();
-  }
-  ASSERT_FALSE(file.empty());
-  // Another program rewrites the task after our edit.
-  std::string text = zarvo::testing::readFile(file);
-  text.insert(text.find("END:VTODO"), "X-OTHER:theirs\r\n");
-  writeFile(file, text);
-  const auto before = snapshot(home_);
+  const auto taskFile = [&] {
+    for (const auto& entry : fs::recursive_directory_iterator(home_ / "reminders")) {
+      if (entry.path().extension() == ".ics") return entry.path();
+    }
+    return fs::path();
+  };
+  struct Case {
+    const char* name;
+    std::vector<std::string> change;  // {} : the add itself is the change to undo
+    std::string undone;
+    void (*interfere)(const fs::path& file, const std::string& before);
+  };
+  const std::vector<Case> cases = {
+      {"the task rewritten after an edit", {"edit", "ID", "--title", "Call the plumber"}, "edit ID",
+       [](const fs::path& file, const std::string&) {
+         std::string text = zarvo::testing::readFile(file);
+         text.insert(text.find("END:VTODO"), "X-OTHER:theirs\r\n");
+         writeFile(file, text);
+       }},
+      {"the added task deleted", {}, "add 'Call plumber'",
+       [](const fs::path& file, const std::string&) { fs::remove(file); }},
+      {"a file written where the deleted task was", {"rm", "--yes", "ID"}, "rm ID",
+       [](const fs::path& file, const std::string& before) { writeFile(file, before + "\r\n"); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(home_);
+    const std::string id = add("Call plumber");
+    const fs::path file = taskFile();
+    ASSERT_FALSE(file.empty());
+    const std::string before = zarvo::testing::readFile(file);
+    std::vector<std::string> change = c.change;
+    for (auto& arg : change) {
+      if (arg == "ID") arg = id;
+    }
+    if (!change.empty()) ok(change);
+    c.interfere(file, before);
+    const auto interfered = snapshot(home_);
 
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    const Outcome refused = zarvo({"undo"});
-    EXPECT_EQ(refused.status, 1);
-    EXPECT_NE(refused.err.find("cannot undo 'edit " + id + "'"), std::string::npos) << refused.err;
-    EXPECT_NE(refused.err.find(file.string() + " was changed by another program since"), std::string::npos)
-        << refused.err;
-    EXPECT_EQ(snapshot(home_), before);
+    std::string undone = c.undone;
+    if (const auto at = undone.find("ID"); at != std::string::npos) undone.replace(at, 2, id);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      const Outcome refused = zarvo({"undo"});
+      EXPECT_EQ(refused.status, 1);
+      EXPECT_NE(refused.err.find("cannot undo '" + undone + "'"), std::string::npos) << refused.err;
+      EXPECT_NE(refused.err.find(file.string() + " was changed by another program since"), std::string::npos)
+          << refused.err;
+      EXPECT_EQ(snapshot(home_), interfered);
+    }
   }
+
+  // Where there is no home there is nothing to undo, and none is made.
+  const fs::path typo = work_ / "hoem";
+  const Outcome none = cli_.shell(CliHarness::commandLine(zarvo::testing::zarvoProgram(), {"undo", "--home", typo.string()}));
+  EXPECT_EQ(none.status, 1);
+  EXPECT_FALSE(fs::exists(typo));
 }
 
 }  // namespace
