@@ -67,9 +67,6 @@ int run(const AddOptions& o, Program& program) {
   }
 
   ChangeRecorder change(session, "add '" + title + "'");
-  if (const auto target = list ? list : session.io().defaultList(); target && target->calendar()) {
-    change.watchFolder(target->calendar()->calendarIdentifier());
-  }
   auto task = session.io().createTask(title, list, o.notes, d.flagged || o.flag, o.priority.value_or(0), d.dueDate());
   if (!task) throw RefusedError("there is no list to add the task to; create one with 'zarvo list-add TITLE'");
   if (!tagTitles.empty()) {

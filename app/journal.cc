@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
@@ -170,23 +171,22 @@ ChangeRecorder::ChangeRecorder(Session& session, std::string description) : sess
   entry_.description = std::move(description);
 }
 
-void ChangeRecorder::file(const fs::path& path) {
+void ChangeRecorder::keep(const fs::path& path, const std::function<std::optional<std::string>()>& before) {
   const std::string relative = path.lexically_relative(remindersRoot(session_)).string();
   for (const auto& f : entry_.files) {
-    if (f.path == relative) return;
+    if (f.path == relative) return;  // the first look is the one before the change
   }
-  entry_.files.push_back({relative, readIfPresent(path), std::nullopt});
+  entry_.files.push_back({relative, before(), std::nullopt});
+}
+
+void ChangeRecorder::file(const fs::path& path) {
+  keep(path, [&] { return readIfPresent(path); });
 }
 
 void ChangeRecorder::task(const std::shared_ptr<Task>& task) {
   if (auto reminder = task->reminder()) {
-    if (auto version = reminder->fileVersion()) {
-      // The bytes as read: saving refuses to overwrite a file that no longer holds them.
-      const std::string relative = version->path.lexically_relative(remindersRoot(session_)).string();
-      if (std::none_of(entry_.files.begin(), entry_.files.end(), [&](const auto& f) { return f.path == relative; })) {
-        entry_.files.push_back({relative, version->content, std::nullopt});
-      }
-    }
+    // The bytes as read: saving refuses to overwrite a file that no longer holds them.
+    if (auto version = reminder->fileVersion()) keep(version->path, [&] { return version->content; });
   }
   entry_.records.push_back({uidOf(*task), stateOf(*task), std::nullopt});
   tasks_.push_back(task);
@@ -225,20 +225,18 @@ std::set<std::string> fileNames(const fs::path& folder) {
 
 }  // namespace
 
-void ChangeRecorder::watchFolder(const std::string& calendarIdentifier) {
-  watched_.emplace(calendarIdentifier, fileNames(remindersRoot(session_) / calendarIdentifier));
-}
-
 void ChangeRecorder::addedListFolder(const std::string& calendarIdentifier) {
   entry_.createdFolders.push_back(calendarIdentifier);
   watched_[calendarIdentifier];  // it held nothing before
 }
 
 void ChangeRecorder::commit() {
-  // Where the tasks are now: an edit rewrites in place, a move writes into another folder.
+  // Where the tasks are now: an edit rewrites in place, a move or an add writes a file the change
+  // made. The store never writes a task over another file, so a path first seen here held nothing
+  // before, and the folder need not be listed before and after to find it.
   for (const auto& task : tasks_) {
     if (auto reminder = task->reminder()) {
-      if (auto version = reminder->fileVersion()) file(version->path);
+      if (auto version = reminder->fileVersion()) keep(version->path, [] { return std::nullopt; });
     }
   }
   const fs::path root = remindersRoot(session_);

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -62,9 +63,7 @@ class ChangeRecorder {
   void listOrder();
   // Before the change: which list new tasks go to.
   void defaultList();
-  // Before the change: a list folder that files may appear in (a new task's, a moved task's).
-  void watchFolder(const std::string& calendarIdentifier);
-  // After the change: a task it made (in a watched folder).
+  // After the change: a task it made.
   void added(const std::shared_ptr<Task>& task);
   // After the change: a list folder it made.
   void addedListFolder(const std::string& calendarIdentifier);
@@ -73,12 +72,14 @@ class ChangeRecorder {
   void commit();
 
  private:
+  // Keeps `path` with what it held before the change (asked of `before` only the first time).
+  void keep(const std::filesystem::path& path, const std::function<std::optional<std::string>()>& before);
   void file(const std::filesystem::path& path);
 
   Session& session_;
   JournalEntry entry_;
   std::vector<std::shared_ptr<Task>> tasks_;
-  std::map<std::string, std::set<std::string>> watched_;  // calendar identifier -> file names before
+  std::map<std::string, std::set<std::string>> watched_;  // list folders the change made -> names before (none)
   bool order_ = false;
 };
 

@@ -21,7 +21,6 @@ int run(const MvOptions& o, Program& program) {
   auto task = resolveTasks(session, {o.id}).front();
   ChangeRecorder change(session, "mv " + ShortIds({task}).of(*task) + " '" + list->title() + "'");
   change.task(task);
-  if (auto calendar = list->calendar()) change.watchFolder(calendar->calendarIdentifier());
   session.io().move(task, list);
   session.finish();
   change.commit();

@@ -137,7 +137,7 @@ std::string relativeDue(const Task& task, Date now, const DateStyle& style) {
   if (days == -1) return "yesterday" + time;
   if (days < 0 && !task.isCompleted()) return fmt::format("{} days overdue", -days);
   static constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-  const int dueWeekday = calendar.weekday(*due);
+  const int dueWeekday = *c.weekday;
   if (days > 0) {
     // Days from the first day of this week to the due day.
     const int64_t fromWeekStart = (calendar.weekday(now) - style.firstWeekday + 7) % 7 + days;
@@ -216,8 +216,11 @@ std::string taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const Sho
   rows.reserve(tasks.size());
   size_t idWidth = 2, dueWidth = 3, listWidth = 4;
   for (const auto& task : tasks) {
+    TitleCell title = titleCell(*task, &session);
+    // The due date takes the title's colour, which costs a count of days: ask for it once.
+    const Colour dueColour = task->isCompleted() ? Colour::tertiaryLabel() : title.titleColour;
     Row row{ids.of(*task), relativeDue(*task, now, style), shownText(session.listTitle(*task).value_or("?")),
-            titleCell(*task, &session), task->isCompleted() ? Colour::tertiaryLabel() : task->titleColor()};
+            std::move(title), dueColour};
     idWidth = std::max(idWidth, displayWidth(row.id));
     dueWidth = std::max(dueWidth, displayWidth(row.due));
     listWidth = std::max(listWidth, displayWidth(row.list));

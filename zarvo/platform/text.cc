@@ -8,6 +8,7 @@
 #include <unicode/utf16.h>
 #include <unicode/utf8.h>
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 #include <memory>
@@ -209,6 +210,11 @@ icu::UnicodeString fromUtf8(std::string_view utf8) {
 }  // namespace
 
 size_t displayWidth(std::string_view utf8) {
+  // In text of printable ASCII alone every character is a cluster of its own, one column wide: only
+  // a combining mark or a joiner could join two, and none of those is ASCII. Most titles are such
+  // text, and for them the break iterator is all cost.
+  const auto printableAscii = [](char c) { return c >= 0x20 && c < 0x7F; };
+  if (std::all_of(utf8.begin(), utf8.end(), printableAscii)) return utf8.size();
   const icu::UnicodeString text = fromUtf8(utf8);
   size_t width = 0;
   forEachCluster(text, [&](int32_t start, int32_t end) {
