@@ -4,9 +4,11 @@
 
 #include "app/command_error.h"
 #include "app/commands.h"
+#include "app/journal.h"
 #include "app/date_options.h"
 #include "app/task_ids.h"
 #include "app/task_view.h"
+#include "zarvo/model/tag.h"
 #include "zarvo/platform/text.h"
 #include "zarvo/quickentry/quick_task_parser.h"
 
@@ -16,50 +18,81 @@ namespace {
 
 struct AddOptions {
   DateOptions date;
-  bool json = false;
+  bool json = false, literal = false, flag = false;
+  std::optional<std::string> list, notes;
+  std::optional<int> priority;
+  std::vector<std::string> tags;
   std::vector<std::string> words;
 };
 
 // The line with the date phrase marked. The helper cut out the engine's last phrase, which is the
 // last occurrence of that text.
 std::string echo(const std::string& line, const TaskDescription& d, bool colour) {
-  if (!d.chronoItem) return line;
+  if (!d.chronoItem) return shownText(line);
   const std::string phrase = platform::toUtf8(d.chronoItem->parsedDateString());
   const size_t at = line.rfind(phrase);
-  if (phrase.empty() || at == std::string::npos) return line;
-  return line.substr(0, at) + highlight(phrase, colour) + line.substr(at + phrase.size());
+  if (phrase.empty() || at == std::string::npos) return shownText(line);
+  return shownText(line.substr(0, at)) + highlight(shownText(phrase), colour) +
+         shownText(line.substr(at + phrase.size()));
 }
 
-int run(const AddOptions& o, const Program& program) {
+int run(const AddOptions& o, Program& program) {
   const std::string line = joinedText(o.words);
+  if (o.notes && !platform::toUtf16(*o.notes)) throw UsageError("--notes is not valid UTF-8");
+  std::vector<std::string> tagTitles;
+  for (const auto& tag : o.tags) tagTitles.push_back(checkedTagTitle(tag));
   const bool colour = useColour(program.globals.color);
+  const QuickEntryOptions options = o.literal ? QuickEntryOptions{} : program.settings().quickEntry;
   const Date ref = applyDateOptions(o.date);
   std::shared_ptr<const platform::Clock> clock;
   if (o.date.ref) clock = std::make_shared<platform::FixedClock>(ref);
 
   Session session(program.globals);
-  const QuickTaskParser parser(clock);
+  const QuickTaskParser parser(clock, options);
   const TaskDescription d = parser.parse(std::string_view(line), session.lists());
   const std::string title = platform::toUtf8(d.title);
   if (platform::trimmed(std::string_view(title)).empty()) {
     throw UsageError("nothing left for a title in '" + line + "'");
   }
+  // --list wins over the line; the settings' default list stands in for the home's.
+  std::shared_ptr<List> list = o.list ? session.requireList(*o.list) : d.list;
+  if (!list && !o.list) {
+    if (const auto& fallback = program.settings().defaultList) {
+      list = session.io().list(*fallback);
+      if (!list) {
+        throw UsageError("the default list '" + *fallback + "' of " + program.settings().file.string() +
+                         " does not exist");
+      }
+    }
+  }
 
-  auto task = session.io().createTask(title, d.list, std::nullopt, d.flagged, 0, d.dueDate());
+  ChangeRecorder change(session, "add '" + title + "'");
+  auto task = session.io().createTask(title, list, o.notes, d.flagged || o.flag, o.priority.value_or(0), d.dueDate());
   if (!task) throw RefusedError("there is no list to add the task to; create one with 'zarvo list-add TITLE'");
+  if (!tagTitles.empty()) {
+    std::vector<std::shared_ptr<Tag>> tags;
+    for (const auto& tagTitle : tagTitles) {
+      auto tag = Tag::fetchOrCreate(tagTitle, session.context());
+      if (std::find(tags.begin(), tags.end(), tag) == tags.end()) tags.push_back(std::move(tag));
+    }
+    task->setTags(tags);
+  }
   session.finish();
+  change.added(task);
+  change.commit();
 
   if (o.json) {
     printJson(tasksJson({task}, session));
     return 0;
   }
   std::cout << echo(line, d, colour) << '\n';
-  if (d.parsedList && !d.list) {
+  if (d.parsedList && !d.list && !o.list) {
     std::cout << fmt::format("no list named '{}'; added to {}\n", platform::toUtf8(*d.parsedList),
                              session.listTitle(*task).value_or("the default list"));
   }
   const Date now = o.date.ref ? ref : platform::Clock::currentNow();
-  std::cout << taskDetails(*task, ShortIds({task}).of(*task), session.listTitle(*task), now, colour);
+  std::cout << taskDetails(*task, ShortIds({task}).of(*task), session.listTitle(*task), now, colour,
+                           DateStyle{program.settings().dateFormat, program.settings().firstWeekday});
   return 0;
 }
 
@@ -70,9 +103,16 @@ void registerAddCommand(CLI::App& app, Program& program) {
   CLI::App* command = app.add_subcommand(
       "add", "Add a task from one line: a date phrase, #List or {List Name}, and !! to flag it");
   addDateOptions(*command, o->date);
+  command->add_option("--list", o->list, "The list (instead of one named in the line or the default list)");
+  command->add_option("--priority", o->priority, "Priority: 0 none, 1 low, 2 medium, 3 high")->check(CLI::Range(0, 3));
+  command->add_option("--notes", o->notes, "Notes");
+  command->add_option("--tag", o->tags, "A tag (repeatable)")->allow_extra_args(false);
+  command->add_flag("--flag", o->flag, "Flag the task (as !! at the end of the line does)");
+  command->add_flag("--literal", o->literal,
+                    "Read the line as the library does by default, without the corrections of the settings");
   command->add_flag("--json", o->json, "Print the new task as JSON");
-  command->add_option("TEXT", o->words, "The line, e.g. \"Call mom tomorrow at 5pm #Family !!\"")->required();
-  command->footer("Example: zarvo add \"Call mom tomorrow at 5pm #Family !!\"");
+  command->add_option("TEXT", o->words, "The line, e.g. 'Call mom tomorrow at 5pm #Family'")->required();
+  command->footer("Example: zarvo add --flag 'Call mom tomorrow at 5pm #Family'");
   command->callback([o, &program] { program.exitCode = run(*o, program); });
 }
 

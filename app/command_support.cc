@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "app/command_error.h"
@@ -16,6 +18,29 @@ std::string joinedText(const std::vector<std::string>& words, const std::string&
   }
   if (!platform::toUtf16(joined)) throw UsageError(what + " is not valid UTF-8");
   return joined;
+}
+
+std::string checkedTagTitle(const std::string& tag) {
+  std::string title = platform::trimmed(std::string_view(tag));
+  if (!title.empty() && title.front() == '+') title.erase(0, 1);
+  // Tags are looked up with a LIKE pattern, where "*" and "?" are wildcards: such a title would
+  // name other tags.
+  if (title.empty() || title.find_first_of("*?") != std::string::npos || !platform::toUtf16(title)) {
+    throw UsageError("invalid tag '" + tag + "' (needs text, without * or ?)");
+  }
+  return title;
+}
+
+bool confirmed(const std::string& what, bool yes) {
+  if (yes) return true;
+  if (::isatty(STDIN_FILENO) != 1) {
+    throw UsageError(what + " needs --yes when not asked on a terminal (or --dry-run to see what it would do)");
+  }
+  std::cerr << what << "? [y/N] " << std::flush;
+  std::string answer;
+  if (!std::getline(std::cin, answer)) return false;
+  answer = platform::lowercased(platform::trimmed(std::string_view(answer)));
+  return answer == "y" || answer == "yes";
 }
 
 void printJson(const nlohmann::ordered_json& document) {

@@ -17,12 +17,22 @@
 #include <nlohmann/json.hpp>
 
 #include "app/session.h"
+#include "app/settings.h"
 
 namespace zarvo::app {
 
 struct Program {
   GlobalOptions globals;
   int exitCode = 0;
+
+  // The settings (settings.h), read on first use from --config, $ZARVO_CONFIG or the default file.
+  const Settings& settings() {
+    if (!settings_) settings_ = loadSettings(globals.config);
+    return *settings_;
+  }
+
+ private:
+  std::optional<Settings> settings_;
 };
 
 void registerAddCommand(CLI::App& app, Program& program);
@@ -48,6 +58,16 @@ void registerSyncCommand(CLI::App& app, Program& program);
 
 // The words of a TEXT argument joined by single spaces. UsageError when it is not valid UTF-8.
 std::string joinedText(const std::vector<std::string>& words, const std::string& what = "TEXT");
+
+// A tag as typed ("urgent", "+urgent") made a tag title; UsageError for one without text or with the
+// wildcards "*" or "?".
+std::string checkedTagTitle(const std::string& tag);
+
+// Asks before a command deletes something: `what` ("Delete 3 tasks") is asked on the terminal when
+// standard input is one, and answered yes only by "y" or "yes". Without a terminal the answer is
+// `yes` (--yes); UsageError when it is missing, so a script never deletes by accident. Returns
+// whether to go on (false: the person said no).
+bool confirmed(const std::string& what, bool yes);
 
 // Prints a JSON document on standard output (indented, invalid UTF-8 replaced).
 void printJson(const nlohmann::ordered_json& document);

@@ -3,6 +3,7 @@
 
 #include "app/command_error.h"
 #include "app/commands.h"
+#include "app/journal.h"
 #include "app/date_options.h"
 #include "app/task_ids.h"
 #include "app/task_view.h"
@@ -37,13 +38,15 @@ int run(const EditOptions& o, Program& program) {
     if (!platform::toUtf16(*o.due)) throw UsageError("--due is not valid UTF-8");
     std::shared_ptr<const platform::Clock> clock;
     if (o.date.ref) clock = std::make_shared<platform::FixedClock>(ref);
-    const auto item = ChronoParseHelper(clock).parse(std::string_view(*o.due));
+    const auto item = ChronoParseHelper(clock, program.settings().quickEntry).parse(std::string_view(*o.due));
     if (!item) throw UsageError("no date found in --due '" + *o.due + "'");
     due = item->dueDate();
   }
 
   Session session(program.globals);
   auto task = resolveTasks(session, {o.id}).front();
+  ChangeRecorder change(session, "edit " + ShortIds({task}).of(*task));
+  change.task(task);
   if (o.title) task->setTitle(platform::trimmed(std::string_view(*o.title)));
   if (o.notes) task->setNotes(o.notes->empty() ? std::nullopt : o.notes);
   if (o.priority) task->setPriority(*o.priority);
@@ -53,6 +56,7 @@ int run(const EditOptions& o, Program& program) {
   if (o.unflag) task->setFlagged(false);
   session.io().save(task, true);
   session.finish();
+  change.commit();
 
   if (o.json) {
     printJson(tasksJson({task}, session));

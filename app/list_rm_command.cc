@@ -4,6 +4,7 @@
 
 #include "app/command_error.h"
 #include "app/commands.h"
+#include "app/journal.h"
 
 namespace zarvo::app {
 
@@ -11,7 +12,7 @@ namespace {
 
 struct ListRmOptions {
   std::string title;
-  bool force = false;
+  bool force = false, yes = false, dryRun = false;
   bool json = false;
 };
 
@@ -20,20 +21,40 @@ int run(const ListRmOptions& o, Program& program) {
   auto list = session.requireList(o.title);
   const auto completed = session.fetch(std::vector<std::shared_ptr<List>>{list}, true);
   // Read last, so the cache the removal clears holds this list's open tasks.
-  const size_t open = session.fetch(std::vector<std::shared_ptr<List>>{list}, false).size();
+  const auto openTasks = session.fetch(std::vector<std::shared_ptr<List>>{list}, false);
+  const size_t open = openTasks.size();
   const size_t total = open + completed.size();
+  const nlohmann::ordered_json deleted = listJson(*list, list == session.io().defaultList(), open);
+  const std::string title = list->title();
+  if (o.dryRun) {
+    if (o.json) {
+      printJson(nlohmann::ordered_json{{"wouldDelete", deleted}, {"tasks", total}});
+    } else {
+      std::cout << fmt::format("Would delete list {} ({} task{})\n", title, total, total == 1 ? "" : "s");
+    }
+    return 0;
+  }
   if (total > 0 && !o.force) {
     throw UsageError(fmt::format("list '{}' holds {} task{}; pass --force to delete them with it", list->title(),
                                  total, total == 1 ? "" : "s"));
   }
-  const nlohmann::ordered_json deleted = listJson(*list, list == session.io().defaultList(), open);
-  const std::string title = list->title();
+  if (total > 0 && !confirmed(fmt::format("Delete list '{}' with its {} task{}", title, total, total == 1 ? "" : "s"),
+                              o.yes)) {
+    std::cout << "Nothing deleted.\n";
+    return 0;
+  }
   // Removing the list deletes the records of the tasks in the cache only, which holds the open ones;
   // the completed ones' records would outlive their reminders. Their deletion is saved by finish(),
   // so it happens only together with the list's removal.
+  ChangeRecorder change(session, "list-rm '" + title + "'");
+  change.listOrder();
+  if (auto calendar = list->calendar()) change.listFolder(calendar->calendarIdentifier());
+  for (const auto& task : completed) change.task(task);
+  for (const auto& task : openTasks) change.task(task);
   for (const auto& task : completed) session.context()->deleteObject(task);
   session.io().remove(list);
   session.finish();
+  change.commit();
   if (o.json) {
     printJson(nlohmann::ordered_json{{"deleted", deleted}, {"tasks", total}});
   } else {
@@ -49,6 +70,8 @@ void registerListRmCommand(CLI::App& app, Program& program) {
   CLI::App* command = app.add_subcommand("list-rm", "Delete a list with its tasks");
   command->add_option("TITLE", o->title, "The list's title (any letter case)")->required();
   command->add_flag("-f,--force", o->force, "Delete the list even when it holds tasks");
+  command->add_flag("-y,--yes", o->yes, "Delete its tasks without asking (needed when not on a terminal)");
+  command->add_flag("--dry-run", o->dryRun, "Only show what would be deleted");
   command->add_flag("--json", o->json,
                     "Print {\"deleted\": the list as lists showed it, \"tasks\": open and completed tasks deleted "
                     "with it}");

@@ -16,7 +16,7 @@ struct ListsOptions {
 
 int run(const ListsOptions& o, Program& program) {
   const bool colour = useColour(program.globals.color);
-  Session session(program.globals, HomeAccess::read);
+  Session session(program.globals, HomeUse::readOnly);
   std::map<std::string, size_t> open = openTaskCounts(session);  // by calendar identifier
   const auto lists = session.lists();
   const auto defaultList = session.io().defaultList();

@@ -16,6 +16,7 @@ struct LsOptions {
   bool today = false, upcoming = false, flagged = false, top = false, completed = false, desc = false, json = false;
   std::vector<std::string> priority;
   std::optional<std::string> search;
+  std::vector<std::string> tags;
   std::optional<std::string> sort;
 };
 
@@ -46,7 +47,7 @@ Task::Filter priorityFilter(const std::vector<std::string>& args) {
   return Task::filterForTasksBy(static_cast<int>(*value), comparison);
 }
 
-int run(const LsOptions& o, const Program& program) {
+int run(const LsOptions& o, Program& program) {
   const bool colour = useColour(program.globals.color);
   const Date ref = applyDateOptions(o.date);
   // --ref stands in for "now" everywhere: filters, sorters and relative dates read the process clock.
@@ -63,9 +64,12 @@ int run(const LsOptions& o, const Program& program) {
     if (!platform::toUtf16(*o.search)) throw UsageError("--search is not valid UTF-8");
     filters.emplace_back(Task::filterForSearch(*o.search));
   }
+  std::vector<std::string> tagTitles;
+  for (const auto& tag : o.tags) tagTitles.push_back(checkedTagTitle(tag));
   const Task::CompoundFilter filter(std::move(filters));
+  const Settings& settings = program.settings();
 
-  Session session(program.globals, HomeAccess::read);
+  Session session(program.globals, HomeUse::readOnly);
   std::optional<std::vector<std::shared_ptr<List>>> lists;
   if (!o.lists.empty()) {
     lists.emplace();
@@ -73,6 +77,15 @@ int run(const LsOptions& o, const Program& program) {
   }
   std::vector<std::shared_ptr<Task>> tasks = session.fetch(lists, o.completed);
   std::erase_if(tasks, [&](const std::shared_ptr<Task>& task) { return !filter.evaluate(*task); });
+  // --tag: every tag named, in any letter case.
+  std::erase_if(tasks, [&](const std::shared_ptr<Task>& task) {
+    const std::vector<std::string> carried = session.tagTitles(*task);
+    return !std::all_of(tagTitles.begin(), tagTitles.end(), [&](const std::string& wanted) {
+      return std::any_of(carried.begin(), carried.end(), [&](const std::string& title) {
+        return platform::equalsIgnoringCase(std::string_view(title), std::string_view(wanted));
+      });
+    });
+  });
 
   const std::string key = o.sort.value_or("due");
   Task::Sorter sorter;
@@ -89,7 +102,8 @@ int run(const LsOptions& o, const Program& program) {
   if (o.json) {
     printJson(tasksJson(tasks, session));
   } else {
-    std::cout << taskTable(tasks, ShortIds(tasks), session, platform::Clock::currentNow(), colour);
+    std::cout << taskTable(tasks, ShortIds(tasks), session, platform::Clock::currentNow(), colour,
+                           DateStyle{settings.dateFormat, settings.firstWeekday}, terminalWidth());
   }
   return 0;
 }
@@ -108,6 +122,8 @@ void registerLsCommand(CLI::App& app, Program& program) {
       ->expected(1, 2)
       ->allow_extra_args(false);
   command->add_option("--search", o->search, "Only tasks whose title or notes contain the text (any case, any accents)");
+  command->add_option("--tag", o->tags, "Only tasks with this tag (repeatable: with every one given)")
+      ->allow_extra_args(false);
   command->add_flag("--completed", o->completed, "Completed tasks instead of open ones");
   command->add_option("--sort", o->sort, "Order: priority, due (default), created, title or overdue (overdue on top)")
       ->check(CLI::IsMember({"priority", "due", "created", "title", "overdue"}));

@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 #include <unicode/locid.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -27,6 +28,22 @@ std::string oneLine(std::string message) {
   }
   while (!message.empty() && message.back() == ' ') message.pop_back();
   return message;
+}
+
+// The command word of `argv`: the first argument that is neither a global option nor its value.
+// Empty when there is none.
+std::string commandWord(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--home" || arg == "--color" || arg == "--config") {
+      ++i;
+    } else if (arg.empty() || arg.front() != '-') {
+      return std::string(arg);
+    } else if (arg == "--") {
+      return i + 1 < argc ? argv[i + 1] : "";
+    }
+  }
+  return "";
 }
 
 int fail(const std::string& message, int status) {
@@ -62,12 +79,17 @@ int main(int argc, char** argv) {
 
   CLI::App app{"zarvo: to-dos on the command line, kept as iCalendar files, with natural-language dates"};
   app.require_subcommand(1);
+  // Global options may also follow the command ("zarvo ls --home DIR").
+  app.fallthrough();
   app.footer(
-      "Home: --home DIR, else $ZARVO_HOME, else $XDG_DATA_HOME/zarvo (~/.local/share/zarvo); made on first use.\n"
+      "Home: --home DIR, else $ZARVO_HOME, else $XDG_DATA_HOME/zarvo (~/.local/share/zarvo); made by the first\n"
+      "command that changes something. Settings: --config FILE, else $ZARVO_CONFIG, else\n"
+      "$XDG_CONFIG_HOME/zarvo/config.toml (~/.config/zarvo/config.toml).\n"
       "Exit status: 0 success, 1 the home or the store refused the operation, 2 bad usage.\n"
       "Run 'zarvo COMMAND --help' for a command's options.");
   Program program;
-  app.add_option("--home", program.globals.home, "The home folder (must come before the command)");
+  app.add_option("--home", program.globals.home, "The home folder");
+  app.add_option("--config", program.globals.config, "The settings file");
   app.add_option("--color", program.globals.color, "Colours: auto (on a terminal, without NO_COLOR), always, never");
   app.set_version_flag("--version", std::string("zarvo ") + ZARVO_VERSION_STRING, "Print the version and exit");
 
@@ -92,6 +114,19 @@ int main(int argc, char** argv) {
   registerParseCommand(app, program.exitCode);
 
   try {
+    // CLI11 would call an unknown word a missing command; name it instead.
+    const std::string word = commandWord(argc, argv);
+    const bool asksForHelp = std::any_of(argv + 1, argv + argc, [](const char* a) {
+      return std::string_view(a) == "--help" || std::string_view(a) == "-h" || std::string_view(a) == "--version";
+    });
+    if (word.empty() && !asksForHelp) throw UsageError("missing command (see zarvo --help)");
+    if (!word.empty()) {
+      try {
+        app.get_subcommand(word);
+      } catch (const CLI::OptionNotFound&) {
+        throw UsageError("unknown command '" + word + "' (see zarvo --help)");
+      }
+    }
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);

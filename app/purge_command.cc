@@ -7,6 +7,7 @@
 
 #include "app/command_error.h"
 #include "app/commands.h"
+#include "app/journal.h"
 #include "zarvo/platform/dispatch.h"
 
 namespace zarvo::app {
@@ -14,12 +15,28 @@ namespace zarvo::app {
 namespace {
 
 struct PurgeOptions {
-  bool json = false;
+  bool json = false, yes = false, dryRun = false;
 };
 
 int run(const PurgeOptions& o, Program& program) {
   Session session(program.globals);
-  const size_t completed = session.fetch(std::nullopt, true).size();
+  const auto completedTasks = session.fetch(std::nullopt, true);
+  const size_t completed = completedTasks.size();
+  if (o.dryRun) {
+    if (o.json) {
+      printJson(nlohmann::ordered_json{{"wouldPurge", completed}});
+    } else {
+      std::cout << fmt::format("Would purge {} completed task{}.\n", completed, completed == 1 ? "" : "s");
+    }
+    return 0;
+  }
+  if (completed > 0 &&
+      !confirmed(fmt::format("Delete {} completed task{}", completed, completed == 1 ? "" : "s"), o.yes)) {
+    std::cout << "Nothing purged.\n";
+    return 0;
+  }
+  ChangeRecorder change(session, fmt::format("purge ({} task{})", completed, completed == 1 ? "" : "s"));
+  for (const auto& task : completedTasks) change.task(task);
   if (completed > 0) {
     // The purge answers on the main queue: that it purged, or (the tasks went meanwhile) that there
     // was nothing to purge. Its removals reach the files with the records, in finish().
@@ -33,6 +50,7 @@ int run(const PurgeOptions& o, Program& program) {
     }
   }
   session.finish();
+  if (completed > 0) change.commit();
   if (o.json) {
     printJson(nlohmann::ordered_json{{"purged", completed}});
   } else {
@@ -48,6 +66,8 @@ int run(const PurgeOptions& o, Program& program) {
 void registerPurgeCommand(CLI::App& app, Program& program) {
   auto o = std::make_shared<PurgeOptions>();
   CLI::App* command = app.add_subcommand("purge", "Delete every completed task");
+  command->add_flag("-y,--yes", o->yes, "Purge without asking (needed when not on a terminal)");
+  command->add_flag("--dry-run", o->dryRun, "Only count what would be purged ({\"wouldPurge\": N} with --json)");
   command->add_flag("--json", o->json, "Print {\"purged\": N}");
   command->callback([o, &program] { program.exitCode = run(*o, program); });
 }

@@ -16,7 +16,7 @@ using json = nlohmann::ordered_json;
 struct QuickOptions {
   DateOptions date;
   std::vector<std::string> lists;
-  bool json = false;
+  bool json = false, literal = false;
   std::vector<std::string> words;
 };
 
@@ -40,8 +40,9 @@ std::vector<std::shared_ptr<List>> listsTitled(const std::vector<std::string>& t
   return lists;
 }
 
-int run(const QuickOptions& o, const Program& program) {
+int run(const QuickOptions& o, Program& program) {
   const std::string line = joinedText(o.words);
+  const QuickEntryOptions options = o.literal ? QuickEntryOptions{} : program.settings().quickEntry;
   const Date ref = applyDateOptions(o.date);
   std::shared_ptr<const platform::Clock> clock;
   if (o.date.ref) clock = std::make_shared<platform::FixedClock>(ref);
@@ -52,11 +53,11 @@ int run(const QuickOptions& o, const Program& program) {
   if (!o.lists.empty()) {
     lists = listsTitled(o.lists);
   } else if (Session::exists(program.globals)) {
-    session.emplace(program.globals, HomeAccess::read);
+    session.emplace(program.globals, HomeUse::readOnly);
     lists = session->lists();
   }
 
-  const TaskDescription d = QuickTaskParser(clock).parse(std::string_view(line), lists);
+  const TaskDescription d = QuickTaskParser(clock, options).parse(std::string_view(line), lists);
   const auto due = d.dueDate();
   json out = json::object();
   out["string"] = platform::toUtf8(d.string);
@@ -88,10 +89,12 @@ int run(const QuickOptions& o, const Program& program) {
 
 void registerQuickCommand(CLI::App& app, Program& program) {
   auto o = std::make_shared<QuickOptions>();
-  CLI::App* command = app.add_subcommand("quick", "Show what quick entry reads in a line; creates nothing");
+  CLI::App* command = app.add_subcommand("quick", "Show what quick entry (and so add) reads in a line; creates nothing");
   addDateOptions(*command, o->date);
   command->add_option("--list", o->lists, "A list title to try (repeatable; default: the home's lists)")
       ->allow_extra_args(false);
+  command->add_flag("--literal", o->literal,
+                    "Read the line as the library does by default, without the corrections of the settings");
   command->add_flag("--json", o->json, "Print the description as JSON");
   command->add_option("TEXT", o->words, "The line")->required();
   command->callback([o, &program] { program.exitCode = run(*o, program); });

@@ -2,7 +2,9 @@
 #include <fmt/format.h>
 
 #include "app/commands.h"
+#include "app/journal.h"
 #include "app/task_ids.h"
+#include "app/task_view.h"
 
 namespace zarvo::app {
 
@@ -10,7 +12,7 @@ namespace {
 
 struct RmOptions {
   std::vector<std::string> ids;
-  bool json = false;
+  bool json = false, yes = false, dryRun = false;
 };
 
 int run(const RmOptions& o, Program& program) {
@@ -19,12 +21,33 @@ int run(const RmOptions& o, Program& program) {
   // Described before removal: afterwards the records are gone.
   const nlohmann::ordered_json described = tasksJson(tasks, session);
   const ShortIds ids(tasks);
+  if (o.dryRun) {
+    if (o.json) {
+      printJson(described);
+    } else {
+      for (const auto& task : tasks) {
+        std::cout << fmt::format("Would delete {}: {}\n", ids.of(*task), shownText(task->title().value_or("")));
+      }
+    }
+    return 0;
+  }
+  if (!confirmed(tasks.size() == 1 ? fmt::format("Delete '{}'", shownText(tasks[0]->title().value_or("")))
+                                   : fmt::format("Delete {} tasks", tasks.size()),
+                 o.yes)) {
+    std::cout << "Nothing deleted.\n";
+    return 0;
+  }
+  std::string description = "rm";
+  for (const auto& task : tasks) description += " " + ids.of(*task);
+  ChangeRecorder change(session, description);
+  for (const auto& task : tasks) change.task(task);
   std::vector<std::string> lines;
   for (const auto& task : tasks) {
-    lines.push_back(fmt::format("Deleted {}: {}", ids.of(*task), task->title().value_or("")));
+    lines.push_back(fmt::format("Deleted {}: {}", ids.of(*task), shownText(task->title().value_or(""))));
     session.io().remove(task, false);
   }
   session.finish();
+  change.commit();
   if (o.json) {
     printJson(described);
   } else {
@@ -39,6 +62,8 @@ void registerRmCommand(CLI::App& app, Program& program) {
   auto o = std::make_shared<RmOptions>();
   CLI::App* command = app.add_subcommand("rm", "Delete tasks");
   command->add_option("ID", o->ids, "Task ids (a unique prefix is enough)")->required();
+  command->add_flag("-y,--yes", o->yes, "Delete without asking (needed when not on a terminal)");
+  command->add_flag("--dry-run", o->dryRun, "Only show what would be deleted");
   command->add_flag("--json", o->json, "Print the deleted tasks as JSON");
   command->callback([o, &program] { program.exitCode = run(*o, program); });
 }

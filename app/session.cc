@@ -22,10 +22,11 @@ fs::path homePath(const GlobalOptions& options) {
 bool Session::exists(const GlobalOptions& options) { return Home::exists(homePath(options)); }
 
 // A home that cannot be used is the command's refusal (exit status 1), with the home's own words.
-Home Session::open(const GlobalOptions& options, HomeAccess access) {
+Home Session::open(const GlobalOptions& options, HomeUse use) {
   const fs::path path = homePath(options);
   HomeOptions homeOptions;
-  homeOptions.access = access;
+  homeOptions.access = use == HomeUse::readOnly ? HomeAccess::read : HomeAccess::write;
+  homeOptions.createIfMissing = use == HomeUse::change;
   homeOptions.whileWaiting = [](const std::string& holder) {
     std::cerr << "zarvo: waiting for " << holder << " to finish with the home..." << std::endl;
   };
@@ -36,7 +37,7 @@ Home Session::open(const GlobalOptions& options, HomeAccess access) {
   }
 }
 
-Session::Session(const GlobalOptions& options, HomeAccess access) : home_(open(options, access)) {}
+Session::Session(const GlobalOptions& options, HomeUse use) : home_(open(options, use)) {}
 
 // Files the store could not show are never passed over in silence: one line, and where the details are.
 Session::~Session() {

@@ -26,19 +26,27 @@
 namespace zarvo::app {
 
 struct GlobalOptions {
-  std::optional<std::string> home;  // --home
-  std::string color = "auto";       // --color auto|always|never
+  std::optional<std::string> home;    // --home
+  std::string color = "auto";         // --color auto|always|never
+  std::optional<std::string> config;  // --config
 };
+
+// How a command opens the home: commands that change something make a missing home; commands that
+// only read refuse a path that holds none and leave nothing behind. changeExisting writes (it holds
+// the home as a changing command does) but, like a reader, refuses a path that holds no home: undo
+// has nothing to revert there and must not make one.
+enum class HomeUse { change, changeExisting, readOnly };
 
 // The home to use: --home, else $ZARVO_HOME, else $XDG_DATA_HOME/zarvo, else ~/.local/share/zarvo.
 std::filesystem::path homePath(const GlobalOptions& options);
 
 class Session {
  public:
-  // Opens the home, creating it on first use (see zarvo::Home), to write or (`access` read: ls, show,
-  // lists, quick) to read, sharing the home's lock with other readers. Says on stderr when it has to
-  // wait for another process. Throws RefusedError when the home cannot be used, store errors unchanged.
-  explicit Session(const GlobalOptions& options, HomeAccess access = HomeAccess::write);
+  // Opens the home, creating it on first use when `use` is HomeUse::change (see zarvo::Home); a reader
+  // (HomeUse::readOnly) shares the home's lock with other readers, a writer holds it alone. Says on
+  // stderr when it has to wait for another process. Throws RefusedError when the home cannot be used
+  // (or, without HomeUse::change, does not exist), store errors unchanged.
+  explicit Session(const GlobalOptions& options, HomeUse use = HomeUse::change);
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
@@ -72,7 +80,7 @@ class Session {
   void finish();
 
  private:
-  static Home open(const GlobalOptions& options, HomeAccess access);
+  static Home open(const GlobalOptions& options, HomeUse use);
 
   Home home_;
   mutable std::optional<std::unordered_map<const Task*, std::vector<std::string>>> tagIndex_;

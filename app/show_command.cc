@@ -14,13 +14,14 @@ struct ShowOptions {
   bool json = false;
 };
 
-int run(const ShowOptions& o, const Program& program) {
+int run(const ShowOptions& o, Program& program) {
+  const Settings& settings = program.settings();
   const bool colour = useColour(program.globals.color);
   const Date ref = applyDateOptions(o.date);
   std::optional<platform::ScopedClock> fixedNow;
   if (o.date.ref) fixedNow.emplace(std::make_shared<platform::FixedClock>(ref));
 
-  Session session(program.globals, HomeAccess::read);
+  Session session(program.globals, HomeUse::readOnly);
   const auto tasks = resolveTasks(session, o.ids);
   session.finish();
   if (o.json) {
@@ -29,7 +30,8 @@ int run(const ShowOptions& o, const Program& program) {
   }
   const ShortIds ids(tasks);
   for (const auto& task : tasks) {
-    std::cout << taskDetails(*task, ids.of(*task), session.listTitle(*task), platform::Clock::currentNow(), colour);
+    std::cout << taskDetails(*task, ids.of(*task), session.listTitle(*task), platform::Clock::currentNow(), colour,
+                             DateStyle{settings.dateFormat, settings.firstWeekday});
   }
   return 0;
 }

@@ -5,6 +5,7 @@
 
 #include "app/command_error.h"
 #include "app/commands.h"
+#include "app/journal.h"
 #include "app/task_ids.h"
 #include "zarvo/model/tag.h"
 #include "zarvo/platform/text.h"
@@ -21,25 +22,21 @@ struct TagOptions {
 
 int run(const TagOptions& o, Program& program) {
   std::vector<std::string> titles;
-  for (const auto& tag : o.tags) {
-    std::string title = platform::trimmed(std::string_view(tag));
-    if (!title.empty() && title.front() == '+') title.erase(0, 1);
-    // Tags are looked up with a LIKE pattern, where "*" and "?" are wildcards: such a title would
-    // name other tags.
-    if (title.empty() || title.find_first_of("*?") != std::string::npos || !platform::toUtf16(title)) {
-      throw UsageError("invalid tag '" + tag + "' (needs text, without * or ?)");
-    }
-    titles.push_back(std::move(title));
-  }
+  for (const auto& tag : o.tags) titles.push_back(checkedTagTitle(tag));
 
   Session session(program.globals);
   auto task = resolveTasks(session, {o.id}).front();
+  ChangeRecorder change(session, (o.remove ? "tag --remove " : "tag ") + ShortIds({task}).of(*task));
+  change.task(task);
   std::vector<std::shared_ptr<Tag>> tags = task->tags();
   for (const auto& title : titles) {
     if (o.remove) {
-      std::erase_if(tags, [&](const std::shared_ptr<Tag>& tag) {
-        return platform::equalsIgnoringCase(std::string_view(tag->title().value_or("")), std::string_view(title));
-      });
+      // A tag the task lacks is a mistake (a typo, the wrong task): nothing changes.
+      if (std::erase_if(tags, [&](const std::shared_ptr<Tag>& tag) {
+            return platform::equalsIgnoringCase(std::string_view(tag->title().value_or("")), std::string_view(title));
+          }) == 0) {
+        throw UsageError(fmt::format("task {} has no tag '{}'", ShortIds({task}).of(*task), title));
+      }
     } else if (auto tag = Tag::fetchOrCreate(title, session.context());
                std::find(tags.begin(), tags.end(), tag) == tags.end()) {
       tags.push_back(std::move(tag));
@@ -48,6 +45,7 @@ int run(const TagOptions& o, Program& program) {
   task->setTags(tags);
   session.io().save(task, true);  // the tags travel in the task's file
   session.finish();
+  change.commit();
 
   if (o.json) {
     printJson(tasksJson({task}, session));

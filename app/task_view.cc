@@ -1,5 +1,6 @@
 #include "app/task_view.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <fmt/format.h>
@@ -8,6 +9,7 @@
 #include <cstdlib>
 
 #include "app/command_error.h"
+#include "app/settings.h"
 #include "zarvo/model/tag.h"
 #include "zarvo/platform/date_calendar.h"
 
@@ -75,20 +77,55 @@ std::string padded(const std::string& text, size_t width) {
   return w >= width ? text : text + std::string(width - w, ' ');
 }
 
-// The title line's decorations: priority marks before, flag and tags after.
+// The title cell: priority marks before the title, flag and tags after it.
+struct TitleCell {
+  std::string prefix, title, flag;
+  std::vector<std::string> tags;
+  Colour titleColour;
+
+  std::string plain() const {
+    std::string out = prefix + title + flag;
+    for (const auto& tag : tags) out += " +" + tag;
+    return out;
+  }
+  std::string painted(bool colour) const {
+    std::string out = prefix + paint(title, titleColour, colour);
+    if (!flag.empty()) out += paint(flag, Colour::systemOrange(), colour);
+    for (const auto& tag : tags) out += paint(" +" + tag, Colour::secondaryLabel(), colour);
+    return out;
+  }
+  // The cell in at most `width` columns: the title is cut first, then the whole cell.
+  std::string fitted(size_t width, bool colour) const {
+    if (width == 0 || displayWidth(plain()) <= width) return painted(colour);
+    TitleCell cut = *this;
+    cut.title.clear();
+    const size_t decorations = displayWidth(cut.plain());
+    if (decorations + 2 <= width) {
+      cut.title = platform::truncatedToWidth(title, width - decorations);
+      return cut.painted(colour);
+    }
+    return platform::truncatedToWidth(plain(), width);
+  }
+};
+
+TitleCell titleCell(const Task& task, const Session* session) {
+  TitleCell cell;
+  if (task.isCompleted()) cell.prefix += "✓ ";
+  if (const int p = task.priority(); p > 0) cell.prefix += std::string(static_cast<size_t>(p), '!') + ' ';
+  cell.title = shownText(task.title().value_or(""));
+  cell.titleColour = task.titleColor();
+  if (task.flagged()) cell.flag = " ⚑";
+  for (const auto& tag : tagTitles(task, session)) cell.tags.push_back(shownText(tag));
+  return cell;
+}
+
 std::string decoratedTitle(const Task& task, bool colour, const Session* session) {
-  std::string out;
-  if (task.isCompleted()) out += "✓ ";
-  if (const int p = task.priority(); p > 0) out += std::string(static_cast<size_t>(p), '!') + ' ';
-  out += paint(task.title().value_or(""), task.titleColor(), colour);
-  if (task.flagged()) out += paint(" ⚑", Colour::systemOrange(), colour);
-  for (const auto& tag : tagTitles(task, session)) out += paint(" +" + tag, Colour::secondaryLabel(), colour);
-  return out;
+  return titleCell(task, session).painted(colour);
 }
 
 }  // namespace
 
-std::string relativeDue(const Task& task, Date now) {
+std::string relativeDue(const Task& task, Date now, const DateStyle& style) {
   const std::optional<Date> due = task.dueDate();
   if (!due) return "";
   const DateCalendar calendar = DateCalendar::current();
@@ -98,12 +135,55 @@ std::string relativeDue(const Task& task, Date now) {
   if (days == 0) return "today" + time;
   if (days == 1) return "tomorrow" + time;
   if (days == -1) return "yesterday" + time;
-  if (days < 0) return fmt::format("{} days overdue", -days);
-  if (days < 7) {
-    static constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    return kWeekdays[(calendar.weekday(*due) + 6) % 7] + time;
+  if (days < 0 && !task.isCompleted()) return fmt::format("{} days overdue", -days);
+  static constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  const int dueWeekday = *c.weekday;
+  if (days > 0) {
+    // Days from the first day of this week to the due day.
+    const int64_t fromWeekStart = (calendar.weekday(now) - style.firstWeekday + 7) % 7 + days;
+    if (fromWeekStart < 7) return kWeekdays[dueWeekday - 1] + time;
+    if (fromWeekStart < 14) return std::string("next ") + kWeekdays[dueWeekday - 1] + time;
   }
-  return fmt::format("{:04}-{:02}-{:02}{}", *c.year, *c.month, *c.day, time);
+  return formatDate(style.dateFormat, *c.year, *c.month, *c.day, dueWeekday) + time;
+}
+
+std::string shownText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte == '\n') {
+      out += "\\n";
+    } else if (byte == '\t') {
+      out += "\\t";
+    } else if (byte == '\r') {
+      out += "\\r";
+    } else if (byte < 0x20 || byte == 0x7F) {
+      out += fmt::format("\\x{:02X}", byte);
+    } else if (byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+               static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+      out += fmt::format("\\u{:04X}", static_cast<unsigned char>(text[++i]));
+    } else if (text.substr(i, 3) == "\u2028" || text.substr(i, 3) == "\u2029") {
+      out += text.substr(i, 3) == "\u2028" ? "\\u2028" : "\\u2029";
+      i += 2;
+    } else {
+      out += static_cast<char>(byte);
+    }
+  }
+  return out;
+}
+
+size_t terminalWidth() {
+  winsize size{};
+  if (::isatty(STDOUT_FILENO) == 1 && ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
+    return size.ws_col;
+  }
+  if (const char* columns = std::getenv("COLUMNS")) {
+    if (const auto value = platform::toInt(std::string_view(columns)); value && *value > 0) {
+      return static_cast<size_t>(*value);
+    }
+  }
+  return 0;
 }
 
 json taskJson(const Task& task, const std::string& id, const std::optional<std::string>& list,
@@ -125,23 +205,30 @@ json taskJson(const Task& task, const std::string& id, const std::optional<std::
 }
 
 std::string taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const ShortIds& ids, const Session& session,
-                      Date now, bool colour) {
+                      Date now, bool colour, const DateStyle& style, size_t width) {
   if (tasks.empty()) return "No tasks.\n";
   struct Row {
-    std::string id, due, list, title;
+    std::string id, due, list;
+    TitleCell title;
     Colour dueColour;
   };
   std::vector<Row> rows;
   rows.reserve(tasks.size());
   size_t idWidth = 2, dueWidth = 3, listWidth = 4;
   for (const auto& task : tasks) {
-    Row row{ids.of(*task), relativeDue(*task, now), session.listTitle(*task).value_or("?"), decoratedTitle(*task, colour, &session),
-            task->isCompleted() ? Colour::tertiaryLabel() : task->titleColor()};
+    TitleCell title = titleCell(*task, &session);
+    // The due date takes the title's colour, which costs a count of days: ask for it once.
+    const Colour dueColour = task->isCompleted() ? Colour::tertiaryLabel() : title.titleColour;
+    Row row{ids.of(*task), relativeDue(*task, now, style), shownText(session.listTitle(*task).value_or("?")),
+            std::move(title), dueColour};
     idWidth = std::max(idWidth, displayWidth(row.id));
     dueWidth = std::max(dueWidth, displayWidth(row.due));
     listWidth = std::max(listWidth, displayWidth(row.list));
     rows.push_back(std::move(row));
   }
+  // The title gets what the other columns leave, but never fewer than 10 columns.
+  const size_t used = idWidth + dueWidth + listWidth + 6;
+  const size_t titleWidth = width == 0 ? 0 : std::max<size_t>(width > used ? width - used : 0, 10);
   std::string out = paint(fmt::format("{}  {}  {}  TITLE", padded("ID", idWidth), padded("DUE", dueWidth),
                                       padded("LIST", listWidth)),
                           Colour::secondaryLabel(), colour);
@@ -153,27 +240,27 @@ std::string taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const Sho
     out += "  ";
     out += padded(row.list, listWidth);
     out += "  ";
-    out += row.title;
+    out += row.title.fitted(titleWidth, colour);
     out += '\n';
   }
   return out;
 }
 
 std::string taskDetails(const Task& task, const std::string& id, const std::optional<std::string>& list, Date now,
-                        bool colour) {
+                        bool colour, const DateStyle& style) {
   std::string out = fmt::format("{}  {}\n", paint(id, Colour::tertiaryLabel(), colour), decoratedTitle(task, colour, nullptr));
   auto line = [&](std::string_view label, const std::string& value) {
     if (!value.empty()) out += fmt::format("  {:<10} {}\n", label, value);
   };
-  line("list", list.value_or("?"));
+  line("list", shownText(list.value_or("?")));
   if (auto due = task.dueDate()) {
-    line("due", paint(relativeDue(task, now), task.titleColor(), colour) + "  (" + platform::isoString(*due) + ")");
+    line("due", paint(relativeDue(task, now, style), task.titleColor(), colour) + "  (" + platform::isoString(*due) + ")");
   }
   static constexpr const char* kPriorities[] = {"none", "low", "medium", "high"};
   line("priority", kPriorities[std::clamp(task.priority(), 0, 3)]);
   line("flagged", task.flagged() ? "yes" : "");
   std::string tags;
-  for (const auto& tag : tagTitles(task)) tags += (tags.empty() ? "" : ", ") + tag;
+  for (const auto& tag : tagTitles(task)) tags += (tags.empty() ? "" : ", ") + shownText(tag);
   line("tags", tags);
   if (auto completion = task.completionDate(); task.isCompleted() && completion) {
     line("completed", platform::isoString(*completion));
@@ -185,7 +272,7 @@ std::string taskDetails(const Task& task, const std::string& id, const std::opti
     size_t start = 0;
     while (start <= notes->size()) {
       const size_t end = notes->find('\n', start);
-      out += "    " + paint(notes->substr(start, end == std::string::npos ? std::string::npos : end - start),
+      out += "    " + paint(shownText(notes->substr(start, end == std::string::npos ? std::string::npos : end - start)),
                             task.notesColor(), colour) + '\n';
       if (end == std::string::npos) break;
       start = end + 1;

@@ -55,10 +55,42 @@ INSTANTIATE_TEST_SUITE_P(
                       Due{"2 days overdue", 3, 9, 23, 0},
                       Due{"Wed 08:30", 3, 13, 8, 30},
                       Due{"Sun 12:00", 3, 17, 12, 0},
-                      Due{"2024-03-18 12:00", 3, 18, 12, 0},  // a week away: the date
+                      Due{"next Mon 12:00", 3, 18, 12, 0},    // the week after this one
+                      Due{"next Sun 12:00", 3, 24, 12, 0},
+                      Due{"2024-03-25 12:00", 3, 25, 12, 0},  // later: the date
                       Due{"2024-04-01 09:00", 4, 1, 9, 0},    // across the change to summer time
                       Due{"tomorrow", 3, 12, 0, 0, false},    // no time for a date-only due
                       Due{"Fri", 3, 15, 0, 0, false}));
+
+// The first day of the week decides where "next" begins; the date format writes the rest.
+TEST(RelativeDueTest, FollowsTheDateStyle) {
+  ScopedTimeZone zone("Europe/Berlin");
+  const Date saturday = localDate(2024, 3, 16, 10, 0);
+  const DateStyle monday{"%d.%m.%Y", 2}, sunday{"%a %e %b", 1};
+  EXPECT_EQ(relativeDue(*taskDue(localDate(2024, 3, 17, 9, 0), false), saturday, monday), "tomorrow");
+  EXPECT_EQ(relativeDue(*taskDue(localDate(2024, 3, 18, 9, 0)), saturday, monday), "next Mon 09:00");
+  EXPECT_EQ(relativeDue(*taskDue(localDate(2024, 3, 24, 9, 0)), saturday, monday), "next Sun 09:00");
+  EXPECT_EQ(relativeDue(*taskDue(localDate(2024, 3, 25, 9, 0)), saturday, monday), "25.03.2024 09:00");
+  EXPECT_EQ(relativeDue(*taskDue(localDate(2024, 3, 18, 9, 0)), saturday, sunday), "next Mon 09:00");
+  EXPECT_EQ(relativeDue(*taskDue(localDate(2024, 3, 23, 9, 0)), saturday, sunday), "next Sat 09:00");
+  EXPECT_EQ(relativeDue(*taskDue(localDate(2024, 3, 24, 9, 0)), saturday, sunday), "Sun 24 Mar 09:00");
+}
+
+TEST(RelativeDueTest, ACompletedTaskIsNeverOverdue) {
+  ScopedTimeZone zone("Europe/Berlin");
+  const auto task = taskDue(localDate(2024, 3, 8, 9, 0));
+  EXPECT_EQ(relativeDue(*task, localDate(2024, 3, 11, 10, 0)), "3 days overdue");
+  task->setIsCompleted(true);
+  EXPECT_EQ(relativeDue(*task, localDate(2024, 3, 11, 10, 0)), "2024-03-08 09:00");
+  EXPECT_EQ(relativeDue(*task, localDate(2024, 3, 9, 10, 0)), "yesterday 09:00");
+}
+
+TEST(TaskViewTest, ControlCharactersAreShownEscaped) {
+  EXPECT_EQ(shownText("Buy\nmilk\tnow\r"), "Buy\\nmilk\\tnow\\r");
+  EXPECT_EQ(shownText("\x1b[31mred\x7f"), "\\x1B[31mred\\x7F");
+  EXPECT_EQ(shownText("next\xC2\x85line\u2028sep"), "next\\u0085line\\u2028sep");
+  EXPECT_EQ(shownText("Café 明日 👍 ✓"), "Café 明日 👍 ✓");
+}
 
 TEST(RelativeDueTest, NoDueDateIsEmpty) {
   const auto task = Task::create(std::make_shared<reminders::Reminder>("uid"), nullptr);

@@ -78,7 +78,7 @@ def main():
     home = args.home or tempfile.mkdtemp(prefix="zarvo-bench-")
     try:
         if not os.path.exists(os.path.join(home, "records.sqlite")):
-            run(args.zarvo, home, "lists")
+            run(args.zarvo, home, "list-default", "Reminders")  # a changing command makes the home
             write_tasks(home, args.tasks)
             t0 = time.perf_counter()
             run(args.zarvo, home, "ls")  # mirrors every task into the object store once

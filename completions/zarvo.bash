@@ -7,7 +7,7 @@ _zarvo() {
   local command="" i
   for ((i = 1; i < cword; i++)); do
     case "${words[i]}" in
-      --home|--color) ((i++)) ;;
+      --home|--color|--config) ((i++)) ;;
       -*) ;;
       *) command="${words[i]}"; break ;;
     esac
@@ -15,32 +15,36 @@ _zarvo() {
 
   case "$prev" in
     --home) _filedir -d; return ;;
+    --config) _filedir toml; return ;;
     --color) COMPREPLY=($(compgen -W "auto always never" -- "$cur")); return ;;
     --sort) COMPREPLY=($(compgen -W "priority due created title overdue" -- "$cur")); return ;;
     --lang) COMPREPLY=($(compgen -W "english spanish french japanese german chinese en es fr ja de zh" -- "$cur")); return ;;
     --password-file) _filedir; return ;;
-    --priority|--ref|--tz|--title|--notes|--due|--search|--above|--list|--option|--user|--password-command|--password-env) return ;;
+    --priority|--ref|--tz|--title|--notes|--due|--search|--above|--list|--option|--tag|--user|--password-command|--password-env) return ;;
   esac
 
+  local globals="--home --color --config"
   if [[ -z "$command" ]]; then
     if [[ "$cur" == -* ]]; then
-      COMPREPLY=($(compgen -W "--home --color --version --help" -- "$cur"))
+      COMPREPLY=($(compgen -W "$globals --version --help" -- "$cur"))
     else
       COMPREPLY=($(compgen -W "$commands" -- "$cur"))
     fi
     return
   fi
 
-  local options="--help --json"
+  # Global options work after the command too.
+  local options="--help --json $globals"
   case "$command" in
-    add) options+=" --ref --tz" ;;
-    ls) options+=" --today --upcoming --flagged --top --priority --search --completed --sort --desc --ref --tz" ;;
+    add) options+=" --ref --tz --list --priority --notes --tag --flag --literal" ;;
+    ls) options+=" --today --upcoming --flagged --top --priority --search --tag --completed --sort --desc --ref --tz" ;;
     show) options+=" --ref --tz" ;;
     edit) options+=" --title --notes --priority --due --no-due --flag --unflag --ref --tz" ;;
     tag) options+=" --remove" ;;
-    list-rm) options+=" --force" ;;
+    rm|purge) options+=" --yes --dry-run" ;;
+    list-rm) options+=" --force --yes --dry-run" ;;
     list-mv) options+=" --above" ;;
-    quick) options+=" --ref --tz --list" ;;
+    quick) options+=" --ref --tz --list --literal" ;;
     parse) options+=" --ref --tz --strict --lang --option --batch" ;;
     account) [[ "$cur" != -* ]] && { COMPREPLY=($(compgen -W "add ls rm" -- "$cur")); return; }
              options+=" --user --password-file --password-command --password-env --delete-local" ;;

@@ -48,9 +48,12 @@ void checkUsable(const fs::path& home, HomeAccess access) {
   }
 }
 
-// Creates the folder when missing and takes its lock.
+// Creates the folder when missing (if allowed) and takes its lock.
 std::unique_ptr<detail::HomeLock> createAndLock(const fs::path& home, const HomeOptions& options) {
   checkUsable(home, options.access);
+  if (!options.createIfMissing && !Home::exists(home)) {
+    throw HomeError("no home at '" + home.string() + "' (a command that adds something makes it)");
+  }
   std::error_code ec;
   if (!fs::is_directory(home, ec)) {
     fs::create_directories(home, ec);

@@ -10,6 +10,8 @@
 // Opening a home, by case:
 // - Missing folder: created (with its parents), then the reminders store (a local source and a
 //   "Reminders" list, the default) and the records database. A usable home is never rewritten.
+//   With HomeOptions::createIfMissing false, a path that holds no usable home is a HomeError and
+//   nothing is created.
 // - Not a folder, or a folder this user cannot read, write and search: HomeError, before anything in
 //   it is touched. A reminders folder that cannot be read and written (opened to read: that cannot be
 //   read): HomeError.
@@ -79,6 +81,9 @@ struct HomeOptions {
   // well under a second for ten thousand tasks; the limit only turns a hang into a HomeError.
   // Default 120 s.
   std::chrono::seconds storeAnswerLimit{120};
+  // Whether a missing home is made (true, the default) or refused with a HomeError (false), for
+  // programs that only read and must not leave a folder behind at a mistyped path.
+  bool createIfMissing = true;
 };
 
 class Home {

@@ -51,6 +51,18 @@ TEST(HomeTest, DefaultPathPrefersZarvoHomeThenXdgThenHome) {
   }
 }
 
+TEST(HomeTest, WithoutCreationAMissingHomeIsRefusedAndNothingIsMade) {
+  TempDir tmp("zarvo-home");
+  HomeOptions options;
+  options.createIfMissing = false;
+  EXPECT_THROW(Home(tmp.path() / "typo" / "home", options), HomeError);
+  EXPECT_FALSE(fs::exists(tmp.path() / "typo"));
+  // An empty folder is no home either, and stays empty.
+  fs::create_directories(tmp.path() / "empty");
+  EXPECT_THROW(Home(tmp.path() / "empty", options), HomeError);
+  EXPECT_TRUE(fs::is_empty(tmp.path() / "empty"));
+}
+
 TEST(HomeTest, UnusableFolderIsRefusedBeforeAnythingIsTouched) {
   TempDir tmp("zarvo-home");
   const fs::path file = tmp.path() / "file";

@@ -165,7 +165,14 @@ std::optional<DateCalendar> DateCalendar::inZone(std::string_view zoneId) {
 }
 
 bool DateCalendar::isKnownTimeZone(std::string_view zoneId) {
-  return !zoneId.empty() && makeZone(zoneId) != nullptr;
+  if (zoneId.empty()) return false;
+  // Asked for the zone of every due date read, and answering means building an ICU zone. The answer
+  // depends only on the zone data loaded into the process, so each thread keeps its answers.
+  thread_local std::map<std::string, bool, std::less<>> known;
+  if (auto it = known.find(zoneId); it != known.end()) return it->second;
+  const bool isKnown = makeZone(zoneId) != nullptr;
+  if (known.size() < 1024) known.emplace(std::string(zoneId), isKnown);  // bounded: ids may come from files
+  return isKnown;
 }
 
 bool DateCalendar::setProcessTimeZone(std::string_view zoneId) {

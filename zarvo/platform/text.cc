@@ -9,6 +9,7 @@
 #include <unicode/utf16.h>
 #include <unicode/utf8.h>
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 #include <memory>
@@ -177,28 +178,69 @@ size_t clusterWidth(const icu::UnicodeString& text, int32_t start, int32_t end) 
 
 }  // namespace
 
-size_t displayWidth(std::string_view utf8) {
-  // Ill-formed sequences become U+FFFD, one column each.
-  const icu::UnicodeString text =
-      icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
+namespace {
+
+// Calls `f(start, end)` for each grapheme cluster of `text`, in order.
+template <class F>
+void forEachCluster(const icu::UnicodeString& text, F&& f) {
   // One grapheme iterator per thread, made on first use: creating one loads ICU's break rules.
   thread_local std::unique_ptr<icu::BreakIterator> clusters = [] {
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<icu::BreakIterator> it(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
     return U_SUCCESS(status) ? std::move(it) : nullptr;
   }();
-  size_t width = 0;
   if (!clusters) {
     // Without the break rules (ICU data missing), every code point is its own cluster.
-    for (int32_t i = 0; i < text.length(); i = text.moveIndex32(i, 1)) width += clusterWidth(text, i, text.moveIndex32(i, 1));
-    return width;
+    for (int32_t i = 0; i < text.length(); i = text.moveIndex32(i, 1)) {
+      if (!f(i, text.moveIndex32(i, 1))) return;
+    }
+    return;
   }
   clusters->setText(text);
   for (int32_t start = clusters->first(), end = clusters->next(); end != icu::BreakIterator::DONE;
        start = end, end = clusters->next()) {
-    width += clusterWidth(text, start, end);
+    if (!f(start, end)) return;
   }
+}
+
+icu::UnicodeString fromUtf8(std::string_view utf8) {
+  // Ill-formed sequences become U+FFFD, one column each.
+  return icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
+}
+
+}  // namespace
+
+size_t displayWidth(std::string_view utf8) {
+  // In text of printable ASCII alone every character is a cluster of its own, one column wide: only
+  // a combining mark or a joiner could join two, and none of those is ASCII. Most titles are such
+  // text, and for them the break iterator is all cost.
+  const auto printableAscii = [](char c) { return c >= 0x20 && c < 0x7F; };
+  if (std::all_of(utf8.begin(), utf8.end(), printableAscii)) return utf8.size();
+  const icu::UnicodeString text = fromUtf8(utf8);
+  size_t width = 0;
+  forEachCluster(text, [&](int32_t start, int32_t end) {
+    width += clusterWidth(text, start, end);
+    return true;
+  });
   return width;
+}
+
+std::string truncatedToWidth(std::string_view utf8, size_t width) {
+  if (displayWidth(utf8) <= width) return std::string(utf8);
+  if (width == 0) return std::string();
+  const icu::UnicodeString text = fromUtf8(utf8);
+  size_t used = 0;
+  int32_t cut = 0;
+  forEachCluster(text, [&](int32_t start, int32_t end) {
+    const size_t w = clusterWidth(text, start, end);
+    if (used + w > width - 1) return false;  // one column stays for the ellipsis
+    used += w;
+    cut = end;
+    return true;
+  });
+  std::string out;
+  text.tempSubString(0, cut).toUTF8String(out);
+  return out + "\u2026";
 }
 
 bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) {

@@ -56,6 +56,10 @@ std::u16string_view substring(std::u16string_view text, int64_t location, int64_
 // Ill-formed UTF-8 counts one column per replaced sequence. Thread-safe.
 size_t displayWidth(std::string_view utf8);
 
+// `utf8` when it takes at most `width` columns (displayWidth); otherwise its longest beginning of whole
+// grapheme clusters that leaves one column for "…", followed by "…". Empty for a width of 0.
+std::string truncatedToWidth(std::string_view utf8, size_t width);
+
 // Case-insensitive equality by full Unicode case folding; canonically equivalent texts (composed and
 // decomposed accents) are equal.
 bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b);

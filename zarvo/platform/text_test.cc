@@ -94,5 +94,30 @@ TEST(TextTest, DisplayWidthCountsTerminalColumnsPerGraphemeCluster) {
   }
 }
 
+// Cuts never split a cluster, and the result with its ellipsis never exceeds the width.
+TEST(TextTest, TruncatedToWidthCutsWholeClusters) {
+  struct Row {
+    const char* text;
+    size_t width;
+    const char* cut;
+  };
+  for (const Row& row : {
+           Row{"Buy milk", 8, "Buy milk"},
+           Row{"Buy milk", 7, "Buy mi…"},
+           Row{"明日 歯医者", 6, "明日 …"},
+           Row{"明日 歯医者", 5, "明日…"},
+           Row{"明日歯医者", 4, "明…"},  // a wide character that would end past the width goes
+           Row{"Cafe\u0301 au lait", 5, "Cafe\u0301…"},
+           Row{"👨‍👩‍👧 family", 4, "👨‍👩‍👧 …"},
+           Row{"👨‍👩‍👧 family", 2, "…"},
+           Row{"abc", 1, "…"},
+           Row{"abc", 0, ""},
+       }) {
+    const std::string cut = truncatedToWidth(row.text, row.width);
+    EXPECT_EQ(cut, row.cut) << row.text << " in " << row.width;
+    EXPECT_LE(displayWidth(cut), row.width) << row.text;
+  }
+}
+
 }  // namespace
 }  // namespace zarvo::platform

@@ -12,6 +12,7 @@
 
 #include "zarvo/chrono/chrono.h"
 #include "zarvo/platform/clock.h"
+#include "zarvo/quickentry/quick_entry_options.h"
 
 namespace zarvo {
 
@@ -44,8 +45,9 @@ class ChronoParseHelper {
   // (again, for every user of the engine, on every construction).
   //
   // `clock` supplies the reference date of each parse; null (the default) reads the process clock
-  // (platform::Clock::current()) at each call, so a clock installed later is seen.
-  explicit ChronoParseHelper(std::shared_ptr<const platform::Clock> clock = nullptr);
+  // (platform::Clock::current()) at each call, so a clock installed later is seen. `options` turns on
+  // the corrections of quick_entry_options.h; the default reads every line exactly as the engine does.
+  explicit ChronoParseHelper(std::shared_ptr<const platform::Clock> clock = nullptr, QuickEntryOptions options = {});
 
   // The last date phrase of `text` and the text without it; null when the engine finds no date.
   // Never throws. Keeps no state between calls: may be called from several threads at once.
@@ -53,8 +55,17 @@ class ChronoParseHelper {
   // UTF-8 convenience; ill-formed bytes become U+FFFD before parsing.
   std::shared_ptr<ChronoParseItem> parse(std::string_view utf8Text) const;
 
+  const QuickEntryOptions& options() const { return options_; }
+
  private:
+  // What the engine reads in `text` with the options' languages, guards and corrections.
+  std::vector<chrono::ParsedResult> read(std::u16string_view text, Date ref) const;
+
+  QuickEntryOptions options_;
   chrono::Chrono chrono_;
+  // The languages other than English alone, for a second pass after the guard dropped every
+  // reading of the first; null without the guard or without other languages.
+  std::optional<chrono::Chrono> otherLanguages_;
   std::shared_ptr<const platform::Clock> clock_;
 };
 

@@ -1,6 +1,7 @@
 #include "zarvo/quickentry/quick_task_parser.h"
 
 #include "zarvo/platform/text.h"
+#include "zarvo/quickentry/reading_corrections.h"
 
 namespace zarvo {
 
@@ -75,6 +76,7 @@ TaskDescription QuickTaskParser::parse(std::u16string_view text, const std::vect
   if (d.parsedList) title = removingAll(std::move(title), *d.parsedList);
   if (d.flagged && endsWithTwoBangs(title)) title.resize(title.size() - 2);
   d.title = quickentry::trimmedSpacesAndTabs(title);
+  if (chrono_.options().cleanTitles) d.title = quickentry::withSingleBlanks(d.title);
   return d;
 }
 

@@ -51,8 +51,10 @@ class QuickTaskParser {
   };
 
   // `clock` supplies the reference date of the date engine (see ChronoParseHelper); null reads the
-  // process clock at each parse.
-  explicit QuickTaskParser(std::shared_ptr<const platform::Clock> clock = nullptr) : chrono_(std::move(clock)) {}
+  // process clock at each parse. `options` (quick_entry_options.h) default to the engine's own reading;
+  // with `cleanTitles` the title also loses the doubled blanks a removed list reference leaves.
+  explicit QuickTaskParser(std::shared_ptr<const platform::Clock> clock = nullptr, QuickEntryOptions options = {})
+      : chrono_(std::move(clock), std::move(options)) {}
 
   // `lists` in the order in which they are tried. Reads each list's title (through its calendar), so
   // call it on a thread that may use those lists. Never fails.

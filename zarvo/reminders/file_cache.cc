@@ -216,16 +216,23 @@ void writeFile(Writer& w, const std::string& relativePath, const FileInfo& info,
 
 // A relative path of plain names ("<source>/<collection>/<file>.ics"): nothing that could lead
 // outside the root.
-bool safeRelativePath(const fs::path& path) {
-  if (path.empty() || path.is_absolute()) return false;
-  for (const auto& part : path) {
+// Checked on the text, as written: a copy holds ten thousand of them, and splitting each into a
+// path's parts costs more than reading the rest of its entry. Stricter than the path's own view of
+// its parts (an empty part, as in "a//b", is refused), which a copy we wrote never holds.
+bool safeRelativePath(std::string_view path) {
+  if (path.empty() || path.front() == '/') return false;
+  for (size_t begin = 0; begin <= path.size();) {
+    const size_t end = std::min(path.find('/', begin), path.size());
+    const std::string_view part = path.substr(begin, end - begin);
     if (part.empty() || part == "." || part == "..") return false;
+    begin = end + 1;
   }
   return true;
 }
+bool safeRelativePath(const fs::path& path) { return safeRelativePath(std::string_view(path.native())); }
 
 bool readFile(Reader& r, const fs::path& root, std::pair<fs::path, FileCache::Entry>& out, std::string& why) {
-  const fs::path relative(r.str());
+  const std::string relative = r.str();
   auto file = std::make_shared<TodoFile>();
   out.second.info = r.info();
   file->info = out.second.info;
@@ -236,7 +243,7 @@ bool readFile(Reader& r, const fs::path& root, std::pair<fs::path, FileCache::En
   for (auto& id : file->timezoneIds) id = r.str();
   file->todos.resize(r.count());
   const size_t size = file->content.size();
-  bool consistent = r.ok && safeRelativePath(relative) && file->info.size == size && file->firstComponentBegin <= size;
+  bool consistent = r.ok && safeRelativePath(std::string_view(relative)) && file->info.size == size && file->firstComponentBegin <= size;
   for (TodoEntry& todo : file->todos) {
     if (!r.ok) break;
     todo.begin = r.u();
@@ -295,10 +302,13 @@ bool readFile(Reader& r, const fs::path& root, std::pair<fs::path, FileCache::En
     return false;
   }
   if (!consistent) {
-    why = "an entry does not fit its file (" + relative.string() + ")";
+    why = "an entry does not fit its file (" + relative + ")";
     return false;
   }
-  file->path = root / relative;
+  // One path built from text rather than root / relative: the same path, made once.
+  std::string full = root.native();
+  if (!full.empty() && full.back() != '/') full += '/';
+  file->path = fs::path(std::move(full += relative));
   out.first = file->path;
   out.second.file = std::move(file);
   return true;
@@ -465,8 +475,11 @@ bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const 
   if (!entries) return forget();
   std::lock_guard lock(mu_);
   for (auto& [path, entry] : *entries) {
-    // What this process read itself is at least as fresh.
-    folders_[path.parent_path().native()].try_emplace(path.filename().native(), std::move(entry));
+    // What this process read itself is at least as fresh. decode built each path from the root and
+    // a relative path of plain names, so its last '/' parts folder from name.
+    const std::string& text = path.native();
+    const size_t slash = text.rfind('/');
+    folders_[text.substr(0, slash)].try_emplace(text.substr(slash + 1), std::move(entry));
   }
   savedAt_[cachePath.native()] = generation_;
   return true;

@@ -185,6 +185,35 @@ TEST(FileCache, DamagedCopiesAreRefused) {
   EXPECT_FALSE(FileCache::decode("", root, why));
 }
 
+// A copy whose checksum holds but whose paths could lead out of the root, or are not plain names, is
+// refused: decode never builds a path outside the root it is given.
+TEST(FileCache, PathsThatLeaveTheRootAreRefused) {
+  TempDir dir;
+  const fs::path root = dir.path() / "root";
+  fs::create_directories(root / "local" / "list");
+  fs::copy(fixtures() / "todoman" / "personal", root / "local" / "list", fs::copy_options::recursive);
+  FileCache cache;
+  for (const auto& entry : fs::directory_iterator(root / "local" / "list")) {
+    if (entry.path().extension() != ".ics") continue;
+    auto parsedFile = parsed(entry.path());
+    cache.store(entry.path(), FileCache::Entry{parsedFile->info, parsedFile});
+  }
+  std::string why;
+  const std::string good = cache.encode(root);
+  const auto payload = FileCache::payloadOf(good, why);
+  ASSERT_TRUE(payload) << why;
+  ASSERT_NE(payload->find("local/list/"), std::string::npos);
+  // Each replaces "local/" at the start of every path, keeping the lengths the copy records.
+  for (const char* path : {"../../", "/ocal/", "./cal/", "loca//"}) {
+    std::string forged(*payload);
+    for (size_t at = forged.find("local/list/"); at != std::string::npos; at = forged.find("local/list/", at)) {
+      forged.replace(at, 6, path);
+    }
+    EXPECT_FALSE(FileCache::decode(FileCache::frame(forged), root, why)) << path;
+  }
+  ASSERT_TRUE(FileCache::decode(FileCache::frame(*payload), root, why)) << why;
+}
+
 // Only files under the store's root are written, and only with paths relative to it.
 TEST(FileCache, KeepsOnlyTheRootsFiles) {
   TempDir dir;

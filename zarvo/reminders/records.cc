@@ -66,3 +66,12 @@ void Reminder::addAlarm(std::shared_ptr<Alarm> alarm) {
 void Reminder::removeAlarm(const std::shared_ptr<Alarm>& alarm) { std::erase(alarms_, alarm); }
 
 }  // namespace zarvo::reminders
+
+namespace zarvo::reminders {
+
+std::optional<Reminder::FileVersion> Reminder::fileVersion() const {
+  if (!origin_) return std::nullopt;
+  return FileVersion{origin_->path, origin_->content};
+}
+
+}  // namespace zarvo::reminders

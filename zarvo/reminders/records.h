@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -176,6 +177,14 @@ class Reminder {
   void addAlarm(std::shared_ptr<Alarm> alarm);
   // Removes `alarm` (the same object); nothing when it is not one of this reminder's.
   void removeAlarm(const std::shared_ptr<Alarm>& alarm);
+
+  // The file this reminder was last read from or written to, and its contents then; nothing for a
+  // reminder never saved. For callers that keep copies of what they change (an undo journal).
+  struct FileVersion {
+    std::filesystem::path path;
+    std::string content;
+  };
+  std::optional<FileVersion> fileVersion() const;
 
   // Internal.
   explicit Reminder(std::string uid) : uid_(std::move(uid)) {}

@@ -39,8 +39,10 @@ std::vector<ParsedResult> ExtractTimezoneAbbrRefiner::refine(std::u16string_view
     const platform::Range letters = match->range(1);
     // The table's keys are ASCII capitals; case-insensitive "[A-Z]" may also take a few non-ASCII
     // letters that fold to them (the Kelvin sign), which then find no entry.
-    const std::u16string abbreviation =
-        letters.found() ? upperAscii(platform::substring(following, letters.location, letters.length)) : u"";
+    const std::u16string_view written =
+        letters.found() ? platform::substring(following, letters.location, letters.length) : std::u16string_view();
+    const std::u16string abbreviation = upperAscii(written);
+    if (capitalsOnly_ && abbreviation != written) continue;
     const std::optional<int64_t> offset = timezoneAbbreviationOffset(abbreviation);
     if (!offset) continue;
 

@@ -9,8 +9,16 @@ namespace zarvo::chrono {
 
 class ExtractTimezoneAbbrRefiner : public Refiner {
  public:
+  // `capitalsOnly` false (the default): the abbreviation may be written in any letter case, as the
+  // configurations read it. True: only an abbreviation written in capitals ("PST", not "pst" or
+  // "get") is read, for callers whose text is everyday prose.
+  explicit ExtractTimezoneAbbrRefiner(bool capitalsOnly = false) : capitalsOnly_(capitalsOnly) {}
+
   std::vector<ParsedResult> refine(std::u16string_view text, std::vector<ParsedResult> results,
                                    const Options& opt) const override;
+
+ private:
+  bool capitalsOnly_;
 };
 
 }  // namespace zarvo::chrono

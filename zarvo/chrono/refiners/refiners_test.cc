@@ -201,6 +201,23 @@ TEST_F(RefinerTest, ExtractTimezoneAbbreviation) {
   EXPECT_EQ(out[0].text(), u"5pm EST");
 }
 
+// Opt-in: prose such as "at 5pm get milk" keeps its words; only capitals name a zone.
+TEST_F(RefinerTest, ExtractTimezoneAbbreviationInCapitalsOnly) {
+  const ExtractTimezoneAbbrRefiner refiner(/*capitalsOnly=*/true);
+  for (const AbbrRow& row : {
+           AbbrRow{u"5pm PST", TagUnit::enTimeExpressionParser, -480, u"5pm PST"},
+           AbbrRow{u"5pm (CET)", TagUnit::enTimeExpressionParser, 60, u"5pm (CET)"},
+           AbbrRow{u"5pm get milk", TagUnit::enTimeExpressionParser, std::nullopt, u"5pm"},
+           AbbrRow{u"5pm pst", TagUnit::enTimeExpressionParser, std::nullopt, u"5pm"},
+           AbbrRow{u"5pm Pst", TagUnit::enTimeExpressionParser, std::nullopt, u"5pm"},
+       }) {
+    ParsedResult time = resultFor(row.input, u"5pm", ref_, {{U::hour, 17}}, {row.tag});
+    auto out = refiner.refine(row.input, {time}, {});
+    EXPECT_EQ(out[0].start().knownValues().get(U::timeZoneOffset), row.offset) << platform::toUtf8(row.input);
+    EXPECT_EQ(out[0].text(), row.text) << platform::toUtf8(row.input);
+  }
+}
+
 TEST(TimezoneAbbreviationsTest, OffsetsInMinutesForUpperCaseAbbreviations) {
   EXPECT_EQ(timezoneAbbreviationOffset(u"ACDT"), 630);
   EXPECT_EQ(timezoneAbbreviationOffset(u"NPT"), 345);

@@ -1,0 +1,395 @@
+// End to end, the things a person meets every day: quick entry read with the settings (and as the
+// library reads it with --literal) on real to-do lines, the settings file, confirmations before
+// deleting, tag filters, titles that would break the table, and commands and options where a person
+// types them.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "zarvo/platform/text.h"
+#include "zarvo/testing/cli.h"
+#include "zarvo/testing/files.h"
+#include "zarvo/testing/quick_entry_lines.h"
+#include "zarvo/testing/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using json = nlohmann::ordered_json;
+using zarvo::testing::CliHarness;
+using zarvo::testing::Outcome;
+using zarvo::testing::shellQuoted;
+using zarvo::testing::snapshot;
+using zarvo::testing::TempDir;
+using zarvo::testing::writeFile;
+
+class EverydayCliTest : public ::testing::Test {
+ protected:
+  void SetUp() override { CliHarness::expectProgram(); }
+
+  // zarvo with the test's home, no colour, after `environment` (assignments such as "LANG=de_DE").
+  Outcome zarvo(const std::vector<std::string>& args, const std::string& environment = "", const std::string& input = "") {
+    std::vector<std::string> all = {"--home", home_.string(), "--color", "never"};
+    all.insert(all.end(), args.begin(), args.end());
+    return cli_.shell(environment + " " + CliHarness::commandLine(zarvo::testing::zarvoProgram(), all), input);
+  }
+  std::string ok(const std::vector<std::string>& args, const std::string& environment = "") {
+    const Outcome run = zarvo(args, environment);
+    EXPECT_EQ(run.status, 0) << join(args) << "\n" << run.err;
+    EXPECT_EQ(run.err, "") << join(args);
+    return run.out;
+  }
+  // Runs zarvo on a terminal (a pseudo-terminal made by script(1)) answering `answer` to its question.
+  Outcome onTerminal(const std::vector<std::string>& args, const std::string& answer) {
+    std::vector<std::string> all = {"--home", home_.string(), "--color", "never"};
+    all.insert(all.end(), args.begin(), args.end());
+    return cli_.shell("script -qec " + shellQuoted(CliHarness::commandLine(zarvo::testing::zarvoProgram(), all)) +
+                          " /dev/null",
+                      answer + "\n");
+  }
+  std::string add(const std::string& line) {
+    return json::parse(ok({"add", "--json", "--tz", kZone, "--ref", kRef, line}))[0]["id"];
+  }
+  json ls(std::vector<std::string> args = {}) {
+    args.insert(args.begin(), {"ls", "--json", "--tz", kZone, "--ref", kRef});
+    return json::parse(ok(args));
+  }
+  static std::set<std::string> titles(const json& tasks) {
+    std::set<std::string> out;
+    for (const auto& t : tasks) out.insert(t["title"]);
+    return out;
+  }
+  static std::string join(const std::vector<std::string>& args) {
+    std::string s;
+    for (const auto& a : args) s += a + " ";
+    return s;
+  }
+  // The default settings file of the harness's environment.
+  void writeSettings(const std::string& toml) { writeFile(work_ / "config" / "zarvo" / "config.toml", toml); }
+
+  static constexpr const char* kZone = "Europe/Berlin";
+  static constexpr const char* kRef = "2024-03-11T10:00";
+
+  TempDir tmp_{"zarvo-everyday"};
+  fs::path work_ = tmp_.path();
+  fs::path home_ = work_ / "home";
+  CliHarness cli_{work_};
+};
+
+// The real to-do lines: `quick` reads them as a person means them with the settings' defaults (every
+// correction, the line's language beside English) and as the library does with --literal.
+TEST_F(EverydayCliTest, QuickReadsTheToDoLinesWithTheSettingsAndLiterally) {
+  for (const char* language : {"en", "de", "es", "fr", "ja", "zh"}) {
+    writeFile(work_ / (std::string(language) + ".toml"),
+              std::string("[quick-entry]\nlanguages = [\"") + language + "\"]\n");
+  }
+  for (const auto& row : zarvo::testing::kQuickEntryLines) {
+    const std::string config = (work_ / (std::string(row.language) + ".toml")).string();
+    for (const bool literal : {false, true}) {
+      std::vector<std::string> args = {"--config", config, "quick", "--json", "--tz",
+                                       zarvo::testing::kQuickEntryLinesZone, "--ref", zarvo::testing::kQuickEntryLinesRef};
+      if (literal) args.push_back("--literal");
+      args.push_back(row.line);
+      const json read = json::parse(ok(args));
+      const char* title = literal ? row.literalTitle : row.title;
+      const char* due = literal ? row.literalDue : row.due;
+      EXPECT_EQ(read["title"], title) << row.line << (literal ? " (literal)" : "");
+      EXPECT_EQ(read["dueDate"], due ? json(due) : json(nullptr)) << row.line << (literal ? " (literal)" : "");
+    }
+  }
+  EXPECT_FALSE(fs::exists(home_));
+}
+
+TEST_F(EverydayCliTest, SettingsDefaultsFollowTheLocaleAndAddReadsWithThem) {
+  // No settings file: every correction on, English and the locale's language.
+  const auto quick = [&](const std::string& line, const std::string& environment) {
+    return json::parse(ok({"quick", "--json", "--tz", kZone, "--ref", kRef, line}, environment));
+  };
+  EXPECT_EQ(quick("Zahnarzt morgen um 17 Uhr", "LANG=de_DE.UTF-8")["dueDate"], "2024-03-12T17:00:00.000+01:00");
+  EXPECT_TRUE(quick("Zahnarzt morgen um 17 Uhr", "LANG=en_US.UTF-8")["dueDate"].is_null());
+  EXPECT_TRUE(quick("do laundry", "LANG=de_DE.UTF-8")["dueDate"].is_null());
+  EXPECT_EQ(quick("Report by Friday", "")["dueDate"], "2024-03-15T12:00:00.000+01:00");
+
+  // add reads as quick does, and as the library does with --literal.
+  const json added = json::parse(ok({"add", "--json", "--tz", kZone, "--ref", kRef, "Report by Friday"}));
+  EXPECT_EQ(added[0]["title"], "Report");
+  EXPECT_EQ(added[0]["dueDate"], "2024-03-15T12:00:00.000+01:00");
+  const json literal = json::parse(ok({"add", "--literal", "--json", "--tz", kZone, "--ref", kRef, "Report by Friday"}));
+  EXPECT_EQ(literal[0]["title"], "Report by");
+  EXPECT_EQ(literal[0]["dueDate"], "2024-03-08T12:00:00.000+01:00");
+}
+
+TEST_F(EverydayCliTest, SettingsFileOverrides) {
+  ok({"list-add", "Work"});
+  ok({"list-add", "Home"});
+  writeSettings("[quick-entry]\nforward-dates = false\n[tasks]\ndefault-list = \"work\"\n");
+  const fs::path named = work_ / "named.toml";
+  writeFile(named, "[tasks]\ndefault-list = \"Home\"\n[display]\ndate-format = \"%d.%m.%Y\"\n");
+  const fs::path option = work_ / "option.toml";
+  writeFile(option, "[tasks]\ndefault-list = \"Reminders\"\n");
+
+  // The default file: forward dates off, new tasks to Work.
+  json task = json::parse(ok({"add", "--json", "--tz", kZone, "--ref", kRef, "Report by Friday"}))[0];
+  EXPECT_EQ(task["dueDate"], "2024-03-08T12:00:00.000+01:00");
+  EXPECT_EQ(task["list"], "Work");
+  // $ZARVO_CONFIG replaces it (its own defaults for the rest), --config replaces both.
+  const std::string env = "ZARVO_CONFIG=" + shellQuoted(named.string());
+  task = json::parse(ok({"add", "--json", "--tz", kZone, "--ref", kRef, "Report by Friday"}, env))[0];
+  EXPECT_EQ(task["dueDate"], "2024-03-15T12:00:00.000+01:00");
+  EXPECT_EQ(task["list"], "Home");
+  task = json::parse(ok({"add", "--json", "--config", option.string(), "Plain"}, env))[0];
+  EXPECT_EQ(task["list"], "Reminders");
+  // A list named in the line or by --list wins over the setting.
+  EXPECT_EQ(json::parse(ok({"add", "--json", "Plain #home"}))[0]["list"], "Home");
+  EXPECT_EQ(json::parse(ok({"add", "--json", "--list", "home", "Plain"}))[0]["list"], "Home");
+
+  // The date format writes dates beyond next week.
+  ok({"add", "--tz", kZone, "--ref", kRef, "Far away 2024-05-02 9:00 #Work"});
+  const std::string table = ok({"ls", "--tz", kZone, "--ref", kRef, "Work"}, env);
+  EXPECT_NE(table.find("02.05.2024 09:00"), std::string::npos) << table;
+
+  // A default list that does not exist is named with its file.
+  writeSettings("[tasks]\ndefault-list = \"Gone\"\n");
+  const Outcome gone = zarvo({"add", "Plain"});
+  EXPECT_EQ(gone.status, 2);
+  EXPECT_NE(gone.err.find("'Gone'"), std::string::npos) << gone.err;
+}
+
+TEST_F(EverydayCliTest, BrokenSettingsAreOneErrorNamingFileAndLine) {
+  writeSettings("[quick-entry]\nforward-dates = true\nlanguages = [\"en\", \"xx\"]\n");
+  const fs::path file = work_ / "config" / "zarvo" / "config.toml";
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"add", "Something"}, {"quick", "Something"}, {"ls"}, {"show", "abc"}}) {
+    const Outcome run = zarvo(args);
+    EXPECT_EQ(run.status, 2) << join(args);
+    EXPECT_EQ(run.err.rfind("zarvo: " + file.string() + ":3: ", 0), 0u) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_EQ(run.out, "");
+  }
+  EXPECT_FALSE(fs::exists(home_));
+  // A file named by --config must exist.
+  const Outcome missing = zarvo({"--config", (work_ / "nowhere.toml").string(), "quick", "x"});
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_NE(missing.err.find("nowhere.toml"), std::string::npos) << missing.err;
+}
+
+TEST_F(EverydayCliTest, DeletingAsksOnATerminalAndNeedsYesOtherwise) {
+  ok({"list-add", "Work"});
+  const std::string a = add("Keep me #work");
+  const std::string b = add("Keep me too");
+  ok({"done", b});
+  const auto before = snapshot(home_ / "reminders");
+
+  // Without a terminal and without --yes nothing goes; --dry-run only tells.
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"rm", a}, {"purge"}, {"list-rm", "--force", "Work"}}) {
+    const Outcome refused = zarvo(args);
+    EXPECT_EQ(refused.status, 2) << join(args);
+    EXPECT_NE(refused.err.find("--yes"), std::string::npos) << refused.err;
+    std::vector<std::string> dry = args;
+    dry.push_back("--dry-run");
+    const Outcome told = zarvo(dry);
+    EXPECT_EQ(told.status, 0) << join(dry) << told.err;
+    EXPECT_NE(told.out.find("Would "), std::string::npos) << told.out;
+  }
+  EXPECT_EQ(json::parse(ok({"purge", "--dry-run", "--json"}))["wouldPurge"], 1);
+  EXPECT_EQ(snapshot(home_ / "reminders"), before);
+
+  // On a terminal: "n" keeps, "y" deletes.
+  Outcome asked = onTerminal({"rm", a}, "n");
+  EXPECT_NE(asked.out.find("Delete 'Keep me'? [y/N]"), std::string::npos) << asked.out;
+  EXPECT_EQ(snapshot(home_ / "reminders"), before);
+  asked = onTerminal({"purge"}, "y");
+  EXPECT_NE(asked.out.find("Purged 1 completed task."), std::string::npos) << asked.out;
+  EXPECT_TRUE(ls({"--completed"}).empty());
+  ok({"list-rm", "--force", "--yes", "Work"});
+  EXPECT_EQ(titles(ls()), std::set<std::string>{});
+}
+
+TEST_F(EverydayCliTest, TagsFilterAndRemovingAMissingTagIsRefused) {
+  const std::string a = add("Call plumber");
+  const std::string b = add("Call electrician");
+  ok({"add", "--tag", "house", "--tag", "Urgent", "Fix roof"});
+  ok({"tag", a, "House"});
+  ok({"tag", b, "urgent"});
+  EXPECT_EQ(titles(ls({"--tag", "HOUSE"})), (std::set<std::string>{"Call plumber", "Fix roof"}));
+  EXPECT_EQ(titles(ls({"--tag", "house", "--tag", "urgent"})), (std::set<std::string>{"Fix roof"}));
+  EXPECT_TRUE(ls({"--tag", "garden"}).empty());
+
+  const auto before = snapshot(home_ / "reminders");
+  const Outcome missing = zarvo({"tag", "--remove", a, "house", "garden"});
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_NE(missing.err.find("has no tag 'garden'"), std::string::npos) << missing.err;
+  EXPECT_EQ(snapshot(home_ / "reminders"), before);
+  EXPECT_EQ(titles(ls({"--tag", "house"})), (std::set<std::string>{"Call plumber", "Fix roof"}));
+}
+
+TEST_F(EverydayCliTest, TheTableShowsTitlesSafelyAndFitsTheTerminal) {
+  ok({"add", "--tz", kZone, "--ref", kRef, "--notes", "x", "Finished yesterday at 9am"});
+  ok({"done", ls()[0]["id"]});
+  add("Line one\nline two\x1b[31m");
+  add("A very long title that will not fit into a narrow terminal at all 明日の会議の準備");
+
+  // Completed tasks are never overdue.
+  const std::string completed = ok({"ls", "--completed", "--tz", kZone, "--ref", kRef});
+  EXPECT_EQ(completed.find("overdue"), std::string::npos) << completed;
+  EXPECT_NE(completed.find("yesterday 09:00"), std::string::npos) << completed;
+
+  const std::string wide = ok({"ls", "--tz", kZone, "--ref", kRef});
+  EXPECT_NE(wide.find("Line one\\nline two\\x1B[31m"), std::string::npos) << wide;
+  EXPECT_EQ(std::count(wide.begin(), wide.end(), '\n'), 3) << wide;
+  EXPECT_NE(wide.find("明日の会議の準備"), std::string::npos) << wide;  // no terminal, no limit
+
+  const std::string narrow = ok({"ls", "--tz", kZone, "--ref", kRef}, "COLUMNS=40");
+  std::istringstream lines(narrow);
+  for (std::string line; std::getline(lines, line);) {
+    EXPECT_LE(zarvo::platform::displayWidth(line), 40u) << line;
+  }
+  EXPECT_NE(narrow.find("A very long"), std::string::npos) << narrow;
+  EXPECT_NE(narrow.find("…"), std::string::npos) << narrow;
+}
+
+TEST_F(EverydayCliTest, CommandsAndGlobalOptionsWhereAPersonTypesThem) {
+  const Outcome unknown = zarvo({"frobnicate", "now"});
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_EQ(unknown.err, "zarvo: unknown command 'frobnicate' (see zarvo --help)\n");
+  const Outcome none = cli_.shell(CliHarness::commandLine(zarvo::testing::zarvoProgram(), {}));
+  EXPECT_EQ(none.status, 2);
+  EXPECT_NE(none.err.find("missing command"), std::string::npos) << none.err;
+
+  // Global options after the command.
+  const Outcome after = cli_.shell(CliHarness::commandLine(
+      zarvo::testing::zarvoProgram(), {"add", "Late options", "--home", home_.string(), "--color", "never"}));
+  EXPECT_EQ(after.status, 0) << after.err;
+  EXPECT_EQ(titles(ls()), (std::set<std::string>{"Late options"}));
+
+  // A read-only command at a mistyped home says so and leaves nothing behind.
+  const fs::path typo = work_ / "hoem";
+  const Outcome read = cli_.shell(CliHarness::commandLine(zarvo::testing::zarvoProgram(), {"ls", "--home", typo.string()}));
+  EXPECT_EQ(read.status, 1);
+  EXPECT_NE(read.err.find("no home at '" + typo.string() + "'"), std::string::npos) << read.err;
+  EXPECT_FALSE(fs::exists(typo));
+}
+
+// Each kind of change made through zarvo is undone, newest first; files come back byte for byte,
+// flags and tags and the list order with them.
+TEST_F(EverydayCliTest, UndoRevertsEveryKindOfChangeNewestFirst) {
+  ok({"list-add", "Work"});
+  const auto empty = snapshot(home_ / "reminders");
+  const std::string id = json::parse(ok({"add", "--json", "--flag", "--tag", "t1", "Buy milk #work"}))[0]["id"];
+  const auto added = snapshot(home_ / "reminders");
+  const json shown = json::parse(ok({"show", "--json", id}));
+
+  const auto undo = [&](const std::string& what) {
+    const std::string out = ok({"undo"});
+    EXPECT_EQ(out.rfind("Undid: " + what, 0), 0u) << out;
+  };
+  const std::vector<std::pair<std::vector<std::string>, std::string>> changes = {
+      {{"tag", id, "t2"}, "tag"},
+      {{"tag", "--remove", id, "t1"}, "tag --remove"},
+      {{"edit", id, "--title", "Buy oat milk", "--priority", "2", "--unflag", "--due", "tomorrow"}, "edit"},
+      {{"done", id}, "done"},
+      {{"mv", id, "Reminders"}, "mv"},
+      {{"rm", "--yes", id}, "rm"},
+      {{"list-mv", "Work", "--above", "Reminders"}, "list-mv"},
+      {{"list-default", "Work"}, "list-default"},
+      {{"list-rm", "--force", "--yes", "Work"}, "list-rm"},
+  };
+  for (const auto& [args, what] : changes) {
+    ok(args);
+    undo(what);
+    EXPECT_EQ(snapshot(home_ / "reminders"), added) << what;
+    EXPECT_EQ(json::parse(ok({"show", "--json", id})), shown) << what;
+    EXPECT_EQ(json::parse(ok({"lists", "--json"}))[0]["title"], "Reminders") << what;
+  }
+
+  // `undo ID` still reopens a task, and is itself a change that `undo` reverts.
+  ok({"done", id});
+  ok({"undo", id});
+  EXPECT_FALSE(json::parse(ok({"show", "--json", id}))[0]["isCompleted"].get<bool>());
+  undo("reopen " + id);
+  EXPECT_TRUE(json::parse(ok({"show", "--json", id}))[0]["isCompleted"].get<bool>());
+
+  // Several in a row come back in reverse order, purge included.
+  ok({"purge", "--yes"});
+  ok({"list-add", "Later"});
+  undo("list-add 'Later'");
+  undo("purge (1 task)");
+  undo("done");
+  EXPECT_EQ(snapshot(home_ / "reminders"), added);
+  undo("add 'Buy milk'");
+  EXPECT_EQ(snapshot(home_ / "reminders"), empty);
+  undo("list-add 'Work'");
+  EXPECT_EQ(json::parse(ok({"lists", "--json"})).size(), 1u);
+  const Outcome nothing = zarvo({"undo"});
+  EXPECT_EQ(nothing.status, 2);
+  EXPECT_NE(nothing.err.find("nothing to undo"), std::string::npos) << nothing.err;
+}
+
+// An undo that would overwrite or remove what another program has written since the change is
+// refused, names the file, and leaves the home as it was (journal included), however often it is tried.
+TEST_F(EverydayCliTest, UndoOfAChangeAnotherProgramOverwroteIsRefused) {
+  const auto taskFile = [&] {
+    for (const auto& entry : fs::recursive_directory_iterator(home_ / "reminders")) {
+      if (entry.path().extension() == ".ics") return entry.path();
+    }
+    return fs::path();
+  };
+  struct Case {
+    const char* name;
+    std::vector<std::string> change;  // {} : the add itself is the change to undo
+    std::string undone;
+    void (*interfere)(const fs::path& file, const std::string& before);
+  };
+  const std::vector<Case> cases = {
+      {"the task rewritten after an edit", {"edit", "ID", "--title", "Call the plumber"}, "edit ID",
+       [](const fs::path& file, const std::string&) {
+         std::string text = zarvo::testing::readFile(file);
+         text.insert(text.find("END:VTODO"), "X-OTHER:theirs\r\n");
+         writeFile(file, text);
+       }},
+      {"the added task deleted", {}, "add 'Call plumber'",
+       [](const fs::path& file, const std::string&) { fs::remove(file); }},
+      {"a file written where the deleted task was", {"rm", "--yes", "ID"}, "rm ID",
+       [](const fs::path& file, const std::string& before) { writeFile(file, before + "\r\n"); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(home_);
+    const std::string id = add("Call plumber");
+    const fs::path file = taskFile();
+    ASSERT_FALSE(file.empty());
+    const std::string before = zarvo::testing::readFile(file);
+    std::vector<std::string> change = c.change;
+    for (auto& arg : change) {
+      if (arg == "ID") arg = id;
+    }
+    if (!change.empty()) ok(change);
+    c.interfere(file, before);
+    const auto interfered = snapshot(home_);
+
+    std::string undone = c.undone;
+    if (const auto at = undone.find("ID"); at != std::string::npos) undone.replace(at, 2, id);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      const Outcome refused = zarvo({"undo"});
+      EXPECT_EQ(refused.status, 1);
+      EXPECT_NE(refused.err.find("cannot undo '" + undone + "'"), std::string::npos) << refused.err;
+      EXPECT_NE(refused.err.find(file.string() + " was changed by another program since"), std::string::npos)
+          << refused.err;
+      EXPECT_EQ(snapshot(home_), interfered);
+    }
+  }
+
+  // Where there is no home there is nothing to undo, and none is made.
+  const fs::path typo = work_ / "hoem";
+  const Outcome none = cli_.shell(CliHarness::commandLine(zarvo::testing::zarvoProgram(), {"undo", "--home", typo.string()}));
+  EXPECT_EQ(none.status, 1);
+  EXPECT_FALSE(fs::exists(typo));
+}
+
+}  // namespace

@@ -1,0 +1,182 @@
+// The quick-entry options judged on real to-do lines in six languages (zarvo/testing/quick_entry_lines.h),
+// and each correction's rule on its own.
+#include <gtest/gtest.h>
+
+#include "zarvo/chrono/test_util.h"
+#include "zarvo/platform/text.h"
+#include "zarvo/quickentry/quick_task_parser.h"
+#include "zarvo/quickentry/reading_corrections.h"
+#include "zarvo/testing/quick_entry_lines.h"
+
+namespace zarvo {
+namespace {
+
+using chrono::Language;
+using chrono::testing::localDate;
+using platform::toUtf8;
+using testing::QuickEntryLine;
+
+Language languageOf(std::string_view code) {
+  if (code == "de") return Language::german;
+  if (code == "es") return Language::spanish;
+  if (code == "fr") return Language::french;
+  if (code == "ja") return Language::japanese;
+  if (code == "zh") return Language::chinese;
+  return Language::english;
+}
+
+std::string dueOf(const TaskDescription& d) { return d.dueDate() ? platform::isoString(*d.dueDate()) : "none"; }
+
+class QuickEntryLinesTest : public ::testing::TestWithParam<QuickEntryLine> {
+ protected:
+  chrono::testing::ScopedTimeZone zone_{testing::kQuickEntryLinesZone};
+  std::shared_ptr<platform::FixedClock> clock_ =
+      std::make_shared<platform::FixedClock>(localDate(2024, 3, 10, 18, 45));
+};
+
+TEST_P(QuickEntryLinesTest, EveryCorrectionReadsWhatAPersonMeans) {
+  const QuickEntryLine& row = GetParam();
+  const QuickTaskParser parser(clock_, QuickEntryOptions::everyCorrection({languageOf(row.language)}));
+  const TaskDescription d = parser.parse(std::string_view(row.line), {});
+  EXPECT_EQ(toUtf8(d.title), row.title) << row.line;
+  EXPECT_EQ(dueOf(d), row.due ? row.due : "none") << row.line;
+}
+
+TEST_P(QuickEntryLinesTest, DefaultOptionsReadAsTheEngineDoes) {
+  const QuickEntryLine& row = GetParam();
+  const TaskDescription d = QuickTaskParser(clock_).parse(std::string_view(row.line), {});
+  EXPECT_EQ(toUtf8(d.title), row.literalTitle) << row.line;
+  EXPECT_EQ(dueOf(d), row.literalDue ? row.literalDue : "none") << row.line;
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, QuickEntryLinesTest, ::testing::ValuesIn(testing::kQuickEntryLines));
+
+class QuickEntryOptionsTest : public ::testing::Test {
+ protected:
+  TaskDescription read(std::string_view line, QuickEntryOptions options) {
+    return QuickTaskParser(clock_, std::move(options)).parse(line, {});
+  }
+  chrono::testing::ScopedTimeZone zone_{"Europe/Berlin"};
+  std::shared_ptr<platform::FixedClock> clock_ =
+      std::make_shared<platform::FixedClock>(localDate(2024, 3, 10, 18, 45));
+};
+
+// The second pass reads only the languages asked for; English is always read.
+TEST_F(QuickEntryOptionsTest, LanguagesNarrowTheSecondPass) {
+  QuickEntryOptions english;
+  english.languages.emplace();
+  EXPECT_EQ(dueOf(read("do laundry", english)), "none");
+  EXPECT_EQ(dueOf(read("Lunch with Sam", english)), "none");
+  EXPECT_EQ(dueOf(read("Dentist tomorrow", english)), "2024-03-11T12:00:00.000+01:00");
+
+  QuickEntryOptions german;
+  german.languages = std::set<Language>{Language::german};
+  EXPECT_EQ(dueOf(read("do laundry", german)), "2024-03-07T12:00:00.000+01:00");
+  EXPECT_EQ(dueOf(read("Lunch with Sam", german)), "none");
+  EXPECT_EQ(dueOf(read("明日 歯医者", german)), "none");
+}
+
+// Each option alone does only its own correction.
+TEST_F(QuickEntryOptionsTest, EachOptionAloneCorrectsOnlyItsOwnCase) {
+  QuickEntryOptions forward;
+  forward.forwardDates = true;
+  EXPECT_EQ(dueOf(read("Report by Friday", forward)), "2024-03-15T12:00:00.000+01:00");
+  EXPECT_EQ(toUtf8(read("Report by Friday", forward).title), "Report by");
+  EXPECT_EQ(dueOf(read("Meet at 5", forward)), "2024-03-10T05:00:00.000+01:00");
+
+  QuickEntryOptions capitals;
+  capitals.capitalTimeZonesOnly = true;
+  EXPECT_EQ(dueOf(read("at 5pm get milk", capitals)), "2024-03-10T17:00:00.000+01:00");
+  EXPECT_EQ(dueOf(read("Read chapter 3-4", capitals)), "2024-03-10T03:00:00.000+01:00");
+
+  QuickEntryOptions guard;
+  guard.falseDateGuard = true;
+  EXPECT_EQ(dueOf(read("Read chapter 3-4", guard)), "none");
+  EXPECT_EQ(dueOf(read("at 5pm get milk", guard)), "2024-03-10T14:00:00.000+01:00");
+
+  QuickEntryOptions afternoon;
+  afternoon.afternoonSmallHours = true;
+  EXPECT_EQ(dueOf(read("Meet at 5", afternoon)), "2024-03-10T17:00:00.000+01:00");
+  EXPECT_EQ(dueOf(read("Report by Friday", afternoon)), "2024-03-08T12:00:00.000+01:00");
+
+  QuickEntryOptions clean;
+  clean.cleanTitles = true;
+  EXPECT_EQ(toUtf8(read("Report by Friday", clean).title), "Report");
+  EXPECT_EQ(dueOf(read("Report by Friday", clean)), "2024-03-08T12:00:00.000+01:00");
+}
+
+TEST_F(QuickEntryOptionsTest, CleanTitlesJoinBlanksLeftByTheListReference) {
+  QuickEntryOptions clean;
+  clean.cleanTitles = true;
+  auto list = List::create(std::make_shared<reminders::Calendar>("local/w", reminders::EntityType::reminder), nullptr);
+  list->calendar()->setTitle("Work");
+  const TaskDescription d = QuickTaskParser(clock_, clean).parse(std::string_view("Email #work  about\tQ4 !!"), {list});
+  EXPECT_EQ(toUtf8(d.title), "Email about Q4");
+  EXPECT_TRUE(d.flagged);
+  EXPECT_EQ(d.list, list);
+  // A line break is the writer's: kept.
+  EXPECT_EQ(toUtf8(read("Pack\n  bags tomorrow", clean).title), "Pack\n bags");
+  // A title that would be nothing but the connector keeps it.
+  EXPECT_EQ(toUtf8(read("by Friday", clean).title), "by");
+  EXPECT_EQ(toUtf8(read("On Friday call mom", clean).title), "call mom");
+}
+
+struct GuardRow {
+  const char16_t* line;
+  const char16_t* phrase;  // where the reading stands in the line
+  bool falseDate;
+  chrono::TagUnit tag = chrono::TagUnit::enTimeExpressionParser;
+  bool meridiem = false;
+};
+
+TEST(ReadingCorrections, FalseDateRule) {
+  for (const GuardRow& row : {
+           GuardRow{u"Call 555-1234", u"555-1234", true},
+           GuardRow{u"chapters 3 - 4 today", u"3 - 4", true},
+           GuardRow{u"invoice 2024-03-12", u"2024-03-12", false},
+           GuardRow{u"invoice 24-03-12", u"24-03-12", true},
+           GuardRow{u"at 10:30 sharp", u"10:30", false},
+           GuardRow{u"room 12/5", u"12/5", false},
+           GuardRow{u"ISBN 978-3/16", u"3/16", true},
+           GuardRow{u"tel +49 5pm", u"49 5pm", false},
+           GuardRow{u"call 0301 5pm", u"1 5pm", true},
+           GuardRow{u"v2.5pm", u"5pm", true},
+           GuardRow{u"at 5pm-6", u"5pm", true},
+           GuardRow{u"at 5pm.", u"5pm", false},
+           GuardRow{u"de 9 a 11", u"9 a", true, chrono::TagUnit::enTimeExpressionParser, true},
+           GuardRow{u"at 9 P", u"9 P", true, chrono::TagUnit::enTimeExpressionParser, true},
+           GuardRow{u"at 9 am", u"9 am", false, chrono::TagUnit::enTimeExpressionParser, true},
+           GuardRow{u"do laundry", u"do", true, chrono::TagUnit::deWeekdayParser},
+           GuardRow{u"Lunch with Sam.", u"Sam.", true, chrono::TagUnit::frWeekdayParser},
+           GuardRow{u"llamar mié", u"mié", true, chrono::TagUnit::esWeekdayParser},
+           GuardRow{u"am Donnerstag", u"Donnerstag", false, chrono::TagUnit::deWeekdayParser},
+           GuardRow{u"Do 14 Uhr", u"Do 14 Uhr", false, chrono::TagUnit::deWeekdayParser},
+           GuardRow{u"Fri", u"Fri", false, chrono::TagUnit::enWeekdayParser},
+       }) {
+    const std::u16string line(row.line);
+    const auto at = static_cast<int64_t>(line.find(row.phrase));
+    chrono::ParsedResult result(localDate(2024, 3, 10, 18, 45), at, row.phrase, chrono::TagSet{row.tag});
+    if (row.meridiem) result.start().assign(chrono::ComponentUnit::meridiem, 0);
+    EXPECT_EQ(quickentry::isFalseDate(line, result), row.falseDate) << toUtf8(line);
+  }
+}
+
+TEST(ReadingCorrections, DanglingConnectors) {
+  struct Row {
+    std::u16string_view before, kept;
+  };
+  for (const Row& row : {Row{u"Submit report by ", u"Submit report "}, Row{u"Tax return due on", u"Tax return "},
+                         Row{u"Log in BY", u"Log in "}, Row{u"Turn on the light ", u"Turn on the light "},
+                         Row{u"Termin bis", u"Termin "}, Row{u"informe para el ", u"informe "},
+                         Row{u"Rapport jusqu'au", u"Rapport "}, Row{u"Standby", u"Standby"},
+                         Row{u"Pack\nby", u"Pack\n"}, Row{u"", u""}}) {
+    EXPECT_EQ(toUtf8(quickentry::withoutDanglingConnector(row.before)), toUtf8(row.kept)) << toUtf8(row.before);
+  }
+  EXPECT_EQ(toUtf8(quickentry::withoutLeadingParticle(u"までに提出")), "提出");
+  EXPECT_EQ(toUtf8(quickentry::withoutLeadingParticle(u" 之前交報告")), "交報告");
+  EXPECT_EQ(toUtf8(quickentry::withoutLeadingParticle(u"前回")), "前回");
+  EXPECT_EQ(toUtf8(quickentry::withSingleBlanks(u"a  b\t\tc\u3000 d\n\ne")), "a b c d\n\ne");
+}
+
+}  // namespace
+}  // namespace zarvo
