@@ -15,7 +15,10 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
+#include "zarvo/platform/regex_inventory.h"
 #include "zarvo/platform/text.h"
 
 #ifndef ZARVO_DEFAULT_REGEX_BACKEND_ICU
@@ -218,7 +221,10 @@ namespace {
 
 // ICU's classes, spelt out so that PCRE2's differing built-in ones are never used.
 constexpr std::u16string_view kWordSet = u"\\p{Alphabetic}\\p{M}\\p{Nd}\\p{Pc}\\x{200c}\\x{200d}";
-constexpr std::u16string_view kSpaceSet = u"\\t\\n\\f\\r\\p{Z}";
+// \s is the White_Space property (a stable list): beside \p{Z} it takes U+000B and U+0085, which ICU
+// counts and a set built from \p{Z} alone would miss.
+constexpr std::u16string_view kSpaceSet =
+    u"\\t\\n\\x{0b}\\f\\r\\x{20}\\x{85}\\x{a0}\\x{1680}\\x{2000}-\\x{200a}\\x{2028}\\x{2029}\\x{202f}\\x{205f}\\x{3000}";
 constexpr std::u16string_view kDigitSet = u"\\p{Nd}";
 // ICU's line terminators: what "." does not match and what "$" may stand before at the end.
 constexpr std::u16string_view kLineEndSet = u"\\n\\x{0b}\\f\\r\\x{85}\\x{2028}\\x{2029}";
@@ -446,7 +452,35 @@ struct Regex::Impl {
 Regex::Regex(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 Regex::~Regex() = default;
 
+namespace {
+
+struct Inventory {
+  std::mutex mutex;
+  std::unordered_set<std::u16string> seen;
+  std::vector<std::u16string> ordered;
+};
+
+Inventory& inventory() {
+  static Inventory instance;
+  return instance;
+}
+
+void recordPattern(std::u16string_view pattern) {
+  Inventory& inv = inventory();
+  const std::lock_guard lock(inv.mutex);
+  if (inv.seen.emplace(pattern).second) inv.ordered.emplace_back(pattern);
+}
+
+}  // namespace
+
+std::vector<std::u16string> compiledRegexPatterns() {
+  Inventory& inv = inventory();
+  const std::lock_guard lock(inv.mutex);
+  return inv.ordered;
+}
+
 std::shared_ptr<const Regex> Regex::compile(std::u16string_view pattern, std::optional<RegexBackend> pinned) {
+  if (!pinned) recordPattern(pattern);
   auto impl = std::make_unique<Impl>();
   impl->source.assign(pattern);
   impl->pinned = pinned;
