@@ -2,16 +2,35 @@
 
 #include <algorithm>
 
+#include "zarvo/chrono/prefilter.h"
+#include "zarvo/platform/regex.h"
 #include "zarvo/platform/text.h"
 
 namespace zarvo::chrono {
 
-std::vector<ParsedResult> Chrono::parse(std::u16string_view text, Date refDate, const Options& opt) const {
+namespace {
+
+std::u16string_view withinInputLimit(std::u16string_view text) {
+  if (text.size() <= Chrono::kMaxInputLength) return text;
+  size_t cut = Chrono::kMaxInputLength;
+  if (text[cut - 1] >= 0xD800 && text[cut - 1] <= 0xDBFF) --cut;  // keep a pair whole
+  return text.substr(0, cut);
+}
+
+}  // namespace
+
+std::vector<ParsedResult> Chrono::parse(std::u16string_view input, Date refDate, const Options& opt) const {
   std::vector<ParsedResult> results;
-  if (text.empty()) return results;
+  if (input.empty()) return results;
+  const std::u16string_view text = withinInputLimit(input);
+
+  // Worked out once for all the parsers' searches.
+  const platform::RegexSubjectScope subject(text);
+  std::optional<PrefilterText> summary;
+  if (prefilterEnabled()) summary.emplace(text);
 
   auto run = [&](const Parser& parser) {
-    std::vector<ParsedResult> found = parser.execute(text, refDate, opt);
+    std::vector<ParsedResult> found = parser.execute(text, refDate, opt, summary ? &*summary : nullptr);
     results.insert(results.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
   };
 

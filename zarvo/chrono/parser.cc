@@ -18,10 +18,27 @@ std::optional<ParsedResult> Parser::extract(std::u16string_view, Date, const pla
   return std::nullopt;
 }
 
+Prefilter Parser::prefilter() const { return Prefilter::fromPattern(pattern()); }
+
+const Parser::Compiled& Parser::compiled() const {
+  std::call_once(compileOnce_, [this] {
+    compiled_.regex = platform::Regex::compile(pattern());
+    if (compiled_.regex) compiled_.prefilter = prefilter();
+  });
+  return compiled_;
+}
+
 std::vector<ParsedResult> Parser::execute(std::u16string_view text, Date ref, const Options& opt) const {
+  return execute(text, ref, opt, nullptr);
+}
+
+std::vector<ParsedResult> Parser::execute(std::u16string_view text, Date ref, const Options& opt,
+                                          const PrefilterText* summary) const {
   std::vector<ParsedResult> results;
-  const platform::Regex* regex = compiledPattern(pattern());
+  const Compiled& c = compiled();
+  const platform::Regex* regex = c.regex.get();
   if (regex == nullptr) return results;
+  if (summary != nullptr && !c.prefilter.admits(*summary)) return results;
 
   const int64_t size = static_cast<int64_t>(text.size());
   std::optional<platform::Match> match = regex->firstMatch(text, Range{0, size});
