@@ -387,6 +387,7 @@ constexpr int kUselessClauseScore = 40;
 }  // namespace
 
 PrefilterText::PrefilterText(std::u16string_view text) : folded_(folded(text)) {
+  for (size_t i = 0; i + 1 < folded_.size(); ++i) pairs_.set(pairSlot(folded_[i], folded_[i + 1]));
   for (size_t i = 0; i < text.size();) {
     UChar32 c;
     U16_NEXT(text.data(), i, text.size(), c);
@@ -399,7 +400,12 @@ PrefilterText::PrefilterText(std::u16string_view text) : folded_(folded(text)) {
   }
 }
 
-bool PrefilterText::contains(std::u16string_view word) const { return folded_.find(word) != std::u16string::npos; }
+bool PrefilterText::contains(std::u16string_view word) const {
+  for (size_t i = 0; i + 1 < word.size(); ++i) {
+    if (!pairs_.test(pairSlot(word[i], word[i + 1]))) return false;
+  }
+  return folded_.find(word) != std::u16string::npos;
+}
 
 Prefilter Prefilter::fromPattern(std::u16string_view pattern) {
   std::optional<Condition> read = Reader(pattern).read();

@@ -11,6 +11,8 @@
 // has no match in the text (nor in any range of it).
 #pragma once
 
+#include <bitset>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -29,9 +31,17 @@ class PrefilterText {
   bool contains(std::u16string_view folded) const;
 
  private:
+  // Which pairs of adjacent folded code units occur (hashed into slots): a word with a pair the text
+  // lacks cannot occur in it, so most words are turned away without searching the text.
+  static constexpr size_t kPairSlots = 4096;
+  static size_t pairSlot(char16_t first, char16_t second) {
+    return (static_cast<size_t>(first) * 0x9E37u ^ static_cast<size_t>(second) * 0x85EBu) & (kPairSlots - 1);
+  }
+
   bool hasDigit_ = false;
   bool hasCjk_ = false;
   std::u16string folded_;
+  std::bitset<kPairSlots> pairs_;
 };
 
 class Prefilter {
