@@ -124,7 +124,7 @@ void BM_StrictLineTimes(benchmark::State& state) {
 }
 
 // One text of state.range(1) characters of the kind state.range(0) names.
-enum LongKind { kRealistic, kRepeatedDigits, kSpacedOnes, kMonthNames };
+enum LongKind { kRealistic, kRepeatedDigits, kSpacedOnes, kMonthNames, kSlashedOnes, kTimes };
 
 std::u16string longText(int64_t kind, int64_t length) {
   std::u16string unit;
@@ -134,6 +134,8 @@ std::u16string longText(int64_t kind, int64_t length) {
       break;
     case kRepeatedDigits: unit = u"1"; break;
     case kSpacedOnes: unit = u"1 "; break;
+    case kSlashedOnes: unit = u"1/"; break;
+    case kTimes: unit = u"at 10:30 tomorrow "; break;
     default: unit = u"January February March April May June July August September October November December "; break;
   }
   std::u16string text;
@@ -162,7 +164,7 @@ BENCHMARK(BM_CasualLineTimes)->Apply(engineArguments)->Unit(benchmark::kMillisec
 BENCHMARK(BM_StrictLineTimes)->Apply(engineArguments)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LongInput)
     ->ArgNames({"kind", "chars"})
-    ->ArgsProduct({{kRealistic, kRepeatedDigits, kSpacedOnes, kMonthNames}, {1'000, 10'000, 100'000}})
+    ->ArgsProduct({{kRealistic, kRepeatedDigits, kSpacedOnes, kMonthNames, kSlashedOnes, kTimes}, {1'000, 10'000, 100'000}})
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

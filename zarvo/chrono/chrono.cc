@@ -1,6 +1,7 @@
 #include "zarvo/chrono/chrono.h"
 
 #include <algorithm>
+#include <numeric>
 
 #include "zarvo/chrono/prefilter.h"
 #include "zarvo/platform/regex.h"
@@ -15,6 +16,20 @@ std::u16string_view withinInputLimit(std::u16string_view text) {
   size_t cut = Chrono::kMaxInputLength;
   if (text[cut - 1] >= 0xD800 && text[cut - 1] <= 0xDBFF) --cut;  // keep a pair whole
   return text.substr(0, cut);
+}
+
+// Stable by index. A result is a large object: the order is worked out on positions and each result
+// is moved once, so a long text with thousands of results does not pay a sort's moves per result.
+std::vector<ParsedResult> orderedByIndex(std::vector<ParsedResult> results) {
+  const auto byIndex = [](const ParsedResult& a, const ParsedResult& b) { return a.index() < b.index(); };
+  if (std::is_sorted(results.begin(), results.end(), byIndex)) return results;
+  std::vector<size_t> order(results.size());
+  std::iota(order.begin(), order.end(), size_t{0});
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return byIndex(results[a], results[b]); });
+  std::vector<ParsedResult> sorted;
+  sorted.reserve(results.size());
+  for (const size_t i : order) sorted.push_back(std::move(results[i]));
+  return sorted;
 }
 
 }  // namespace
@@ -50,8 +65,7 @@ std::vector<ParsedResult> Chrono::parse(std::u16string_view input, Date refDate,
     }
   }
 
-  std::stable_sort(results.begin(), results.end(),
-                   [](const ParsedResult& a, const ParsedResult& b) { return a.index() < b.index(); });
+  results = orderedByIndex(std::move(results));
 
   for (const auto& refiner : modeOption_.refiners) {
     results = refiner->refine(text, std::move(results), opt);
