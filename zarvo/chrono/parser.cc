@@ -1,11 +1,33 @@
 #include "zarvo/chrono/parser.h"
 
+#include <unicode/uchar.h>
+#include <unicode/utf16.h>
+
 #include <algorithm>
 
 #include "zarvo/chrono/pattern_cache.h"
 #include "zarvo/platform/text.h"
 
 namespace zarvo::chrono {
+
+namespace {
+
+bool isWordCharacter(char32_t c) {
+  // What \w matches in the patterns: alphabetic characters, marks, decimal digits, connector
+  // punctuation, and the zero-width (non-)joiners. Read from the properties directly: this runs for
+  // most matches, where a search was ten times the cost.
+  const auto cp = static_cast<UChar32>(c);
+  if (cp < 0x80) {
+    return (cp >= u'a' && cp <= u'z') || (cp >= u'A' && cp <= u'Z') || (cp >= u'0' && cp <= u'9') || cp == u'_';
+  }
+  if (cp == 0x200C || cp == 0x200D) return true;
+  if (u_hasBinaryProperty(cp, UCHAR_ALPHABETIC)) return true;
+  const int8_t type = u_charType(cp);
+  return type == U_NON_SPACING_MARK || type == U_ENCLOSING_MARK || type == U_COMBINING_SPACING_MARK ||
+         type == U_DECIMAL_DIGIT_NUMBER || type == U_CONNECTOR_PUNCTUATION;
+}
+
+}  // namespace
 
 using platform::Range;
 
@@ -90,7 +112,10 @@ bool Parser::followsWordCharacter(std::u16string_view text, int64_t position) {
   if (from > 0 && unit(from) >= 0xDC00 && unit(from) <= 0xDFFF && unit(from - 1) >= 0xD800 && unit(from - 1) <= 0xDBFF) {
     --from;
   }
-  return patternMatches(u"\\w", platform::substring(text, from, position - from));
+  UChar32 c = unit(from);
+  if (position - from == 2) c = U16_GET_SUPPLEMENTARY(unit(from), unit(from + 1));
+  return isWordCharacter(c);
 }
+
 
 }  // namespace zarvo::chrono

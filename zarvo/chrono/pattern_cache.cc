@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -52,7 +53,10 @@ RecentEntry& recentSlot(std::u16string_view pattern) {
 
 const platform::Regex* compiledPattern(std::u16string_view pattern) {
   RecentEntry& recent = recentSlot(pattern);
-  if (recent.callerText == pattern.data() && recent.key == pattern) return recent.regex;
+  if (recent.callerText == pattern.data() && recent.key.size() == pattern.size() &&
+      std::memcmp(recent.key.data(), pattern.data(), pattern.size() * sizeof(char16_t)) == 0) {
+    return recent.regex;
+  }
   Cache& c = cache();
   const std::u16string* key = nullptr;
   const platform::Regex* regex = nullptr;

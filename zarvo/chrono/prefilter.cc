@@ -382,7 +382,7 @@ class Reader {
 
 // The most a condition keeps: the rarest few clauses, cheap features first.
 constexpr size_t kMaxClauses = 3;
-constexpr int kUselessClauseScore = 40;
+constexpr int kUselessClauseScore = 60;
 
 }  // namespace
 
