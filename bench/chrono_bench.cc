@@ -1,5 +1,8 @@
 // Time per line of the date engine over a corpus of one-line to-dos (bench/data/todos.txt): the casual
-// configuration (quick entry) and the strict one. Patterns are compiled before timing starts.
+// configuration (quick entry) and the strict one, under each regular-expression engine (pcre2:0 is
+// ICU, pcre2:1 PCRE2) with the prefilter off and on. Patterns are compiled before timing starts.
+// BM_LongInput: time per character of one long text (realistic to-dos, or adversarial repetitions) of
+// 1,000 to 100,000 characters, casual configuration, PCRE2 and prefilter as the library defaults.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -10,6 +13,7 @@
 
 #include "zarvo/chrono/chrono.h"
 #include "zarvo/platform/date_calendar.h"
+#include "zarvo/platform/regex.h"
 #include "zarvo/platform/text.h"
 
 namespace {
@@ -56,8 +60,35 @@ void parseLines(benchmark::State& state, const Chrono& chrono) {
       benchmark::Counter(static_cast<double>(results) / static_cast<double>(state.iterations()));
 }
 
-void BM_CasualParsePerLine(benchmark::State& state) { parseLines(state, Chrono::casual()); }
-void BM_StrictParsePerLine(benchmark::State& state) { parseLines(state, Chrono::strict()); }
+// Applies the benchmark's engine and prefilter arguments for the run, and restores the defaults.
+class Setting {
+ public:
+  explicit Setting(const benchmark::State& state)
+      : backend_(zarvo::platform::regexBackend()), prefilter_(Chrono::prefilterEnabled()) {
+    zarvo::platform::setRegexBackend(state.range(0) ? zarvo::platform::RegexBackend::pcre2
+                                                    : zarvo::platform::RegexBackend::icu);
+    Chrono::setPrefilterEnabled(state.range(1) != 0);
+  }
+  ~Setting() {
+    zarvo::platform::setRegexBackend(backend_);
+    Chrono::setPrefilterEnabled(prefilter_);
+  }
+  Setting(const Setting&) = delete;
+  Setting& operator=(const Setting&) = delete;
+
+ private:
+  zarvo::platform::RegexBackend backend_;
+  bool prefilter_;
+};
+
+void BM_CasualParsePerLine(benchmark::State& state) {
+  const Setting setting(state);
+  parseLines(state, Chrono::casual());
+}
+void BM_StrictParsePerLine(benchmark::State& state) {
+  const Setting setting(state);
+  parseLines(state, Chrono::strict());
+}
 
 // The whole corpus per iteration, each line timed on its own: reports the median and the 90th
 // percentile of the time per line (in microseconds) as counters, so short lines do not hide slow ones.
@@ -68,6 +99,7 @@ void lineTimes(benchmark::State& state, const Chrono& chrono) {
     return;
   }
   const zarvo::Date ref = reference();
+  for (const auto& line : lines) benchmark::DoNotOptimize(chrono.parse(line, ref));  // warm-up: compile patterns
   std::vector<double> micros;
   for (auto _ : state) {
     for (const auto& line : lines) {
@@ -82,13 +114,58 @@ void lineTimes(benchmark::State& state, const Chrono& chrono) {
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(lines.size()));
 }
 
-void BM_CasualLineTimes(benchmark::State& state) { lineTimes(state, Chrono::casual()); }
-void BM_StrictLineTimes(benchmark::State& state) { lineTimes(state, Chrono::strict()); }
+void BM_CasualLineTimes(benchmark::State& state) {
+  const Setting setting(state);
+  lineTimes(state, Chrono::casual());
+}
+void BM_StrictLineTimes(benchmark::State& state) {
+  const Setting setting(state);
+  lineTimes(state, Chrono::strict());
+}
 
-BENCHMARK(BM_CasualParsePerLine)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_StrictParsePerLine)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_CasualLineTimes)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_StrictLineTimes)->Unit(benchmark::kMillisecond);
+// One text of state.range(1) characters of the kind state.range(0) names.
+enum LongKind { kRealistic, kRepeatedDigits, kSpacedOnes, kMonthNames, kSlashedOnes, kTimes };
+
+std::u16string longText(int64_t kind, int64_t length) {
+  std::u16string unit;
+  switch (kind) {
+    case kRealistic:
+      for (const auto& line : corpus()) unit += line + u". ";
+      break;
+    case kRepeatedDigits: unit = u"1"; break;
+    case kSpacedOnes: unit = u"1 "; break;
+    case kSlashedOnes: unit = u"1/"; break;
+    case kTimes: unit = u"at 10:30 tomorrow "; break;
+    default: unit = u"January February March April May June July August September October November December "; break;
+  }
+  std::u16string text;
+  while (static_cast<int64_t>(text.size()) < length) text += unit;
+  text.resize(static_cast<size_t>(length));
+  return text;
+}
+
+void BM_LongInput(benchmark::State& state) {
+  const std::u16string text = longText(state.range(0), state.range(1));
+  const zarvo::Date ref = reference();
+  benchmark::DoNotOptimize(Chrono::casual().parse(text, ref));  // warm-up: compile patterns
+  for (auto _ : state) benchmark::DoNotOptimize(Chrono::casual().parse(text, ref));
+  state.counters["ns_per_char"] = benchmark::Counter(static_cast<double>(text.size()) * 1e-9,
+                                                     benchmark::Counter::kIsIterationInvariantRate |
+                                                         benchmark::Counter::kInvert);
+}
+
+void engineArguments(benchmark::internal::Benchmark* b) {
+  b->ArgNames({"pcre2", "prefilter"})->ArgsProduct({{0, 1}, {0, 1}});
+}
+
+BENCHMARK(BM_CasualParsePerLine)->Apply(engineArguments)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StrictParsePerLine)->Apply(engineArguments)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CasualLineTimes)->Apply(engineArguments)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StrictLineTimes)->Apply(engineArguments)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LongInput)
+    ->ArgNames({"kind", "chars"})
+    ->ArgsProduct({{kRealistic, kRepeatedDigits, kSpacedOnes, kMonthNames, kSlashedOnes, kTimes}, {1'000, 10'000, 100'000}})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -41,7 +41,7 @@ if(BUILD_SHARED_LIBS)
   set(ZARVO_PC_LIBS_PRIVATE "")
 else()
   # A static library hands what it uses to the program's link.
-  set(ZARVO_PC_REQUIRES_PRIVATE "icu-uc icu-i18n libical sqlite3")
+  set(ZARVO_PC_REQUIRES_PRIVATE "icu-uc icu-i18n libpcre2-16 libical sqlite3")
   set(ZARVO_PC_LIBS_PRIVATE "-pthread")
 endif()
 configure_file(cmake/zarvokit.pc.in "${PROJECT_BINARY_DIR}/zarvokit.pc" @ONLY)

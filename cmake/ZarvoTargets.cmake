@@ -52,15 +52,16 @@ function(zarvo_add_layer name)
   set(ZARVO_LAYER ${name} PARENT_SCOPE)
 endfunction()
 
-# zarvo_add_test(NAME SOURCES... [LIBS ...])
+# zarvo_add_test(NAME SOURCES... [LIBS ...] [BOTH_REGEX_BACKENDS])
 # Builds one GoogleTest executable and registers each of its tests with CTest. In a layer's folder the
 # test links that layer and the ones below it (so a test cannot reach up either); elsewhere the whole
-# library.
+# library. BOTH_REGEX_BACKENDS also runs the whole executable once under the regular-expression engine
+# that is not the build's default (test NAME.regex_<engine>), so results are checked under both.
 function(zarvo_add_test name)
   if(NOT ZARVO_BUILD_TESTS)
     return()
   endif()
-  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "BOTH_REGEX_BACKENDS" "" "LIBS" ${ARGN})
   add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
   if(ZARVO_LAYER)
     get_target_property(library zarvo_${ZARVO_LAYER} ZARVO_LAYER_CLOSURE)
@@ -76,4 +77,14 @@ function(zarvo_add_test name)
     PROPERTIES
       ENVIRONMENT "ZARVO_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
       ENVIRONMENT_MODIFICATION "ZARVO_BINARY_DIR=set:${PROJECT_BINARY_DIR}")
+  if(ARG_BOTH_REGEX_BACKENDS)
+    if(ZARVO_REGEX_BACKEND STREQUAL "icu")
+      set(other pcre2)
+    else()
+      set(other icu)
+    endif()
+    add_test(NAME ${name}.regex_${other} COMMAND ${name})
+    set_tests_properties(${name}.regex_${other} PROPERTIES
+      ENVIRONMENT "ZARVO_REGEX_BACKEND=${other};ZARVO_SOURCE_DIR=${PROJECT_SOURCE_DIR};ZARVO_BINARY_DIR=${PROJECT_BINARY_DIR}")
+  endif()
 endfunction()

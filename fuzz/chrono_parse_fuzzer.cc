@@ -2,8 +2,8 @@
 // (as quick entry runs it) and with no preferred language (as `zarvo parse` runs it without --lang,
 // so every language's parsers meet every input), against one fixed reference date.
 //
-// Every result must stand where it says: its index and length lie within the UTF-16 input and its
-// text is exactly the input there. Results come ordered by index (quick entry takes the last one as
+// The casual results under PCRE2 must equal those under ICU. Every result must stand where it says:
+// its index and length lie within the UTF-16 input and its text is exactly the input there. Results come ordered by index (quick entry takes the last one as
 // the phrase to cut out). Dates of every result must be computable.
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +13,7 @@
 
 #include "fuzz_support.h"
 #include "zarvo/chrono/chrono.h"
+#include "zarvo/platform/regex.h"
 #include "zarvo/platform/text.h"
 
 namespace {
@@ -45,6 +46,22 @@ void checkResults(std::u16string_view text, const std::vector<ParsedResult>& res
   }
 }
 
+// The two regular-expression engines must read the text alike (the PCRE2 one is the default, ICU the
+// reference), with the engine's prefilter on.
+void checkEnginesAgree(std::u16string_view text, const std::vector<ParsedResult>& fast) {
+  zarvo::platform::setRegexBackend(zarvo::platform::RegexBackend::icu);
+  const std::vector<ParsedResult> reference = Chrono::casual().parse(text, gReference);
+  zarvo::platform::setRegexBackend(zarvo::platform::RegexBackend::pcre2);
+  check(reference.size() == fast.size(), "the regex engines find different numbers of results");
+  for (size_t i = 0; i < reference.size() && i < fast.size(); ++i) {
+    const ParsedResult& a = reference[i];
+    const ParsedResult& b = fast[i];
+    check(a.index() == b.index() && a.text() == b.text() && a.tags() == b.tags() && a.start() == b.start() &&
+              a.end() == b.end(),
+          "the regex engines read a result differently");
+  }
+}
+
 // Options from the last five bytes: which keys are present, and small hour values (out-of-range
 // hours included), as `zarvo parse --option NAME=INT` passes them.
 Options optionsFromTail(const uint8_t* data, size_t size) {
@@ -64,6 +81,7 @@ Options optionsFromTail(const uint8_t* data, size_t size) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   zarvo::fuzz::setUpProcess();
+  zarvo::platform::setRegexBackend(zarvo::platform::RegexBackend::pcre2);
   Chrono::setPreferredLanguage(zarvo::chrono::Language::english);
   gReference = zarvo::fuzz::referenceDate();
   return 0;
@@ -74,7 +92,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The engine's own UTF-8 overloads convert the same way (ill-formed bytes become U+FFFD).
   const std::u16string text = zarvo::platform::utf16(utf8);
 
-  checkResults(text, Chrono::casual().parse(std::u16string_view(text), gReference));
+  const std::vector<ParsedResult> casual = Chrono::casual().parse(std::u16string_view(text), gReference);
+  checkResults(text, casual);
+  checkEnginesAgree(text, casual);
   checkResults(text, Chrono::strict().parse(std::u16string_view(text), gReference));
   Chrono::setPreferredLanguage(std::nullopt);
   checkResults(text, Chrono::casual().parse(std::u16string_view(text), gReference));

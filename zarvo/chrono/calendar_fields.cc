@@ -1,5 +1,6 @@
 #include "zarvo/chrono/calendar_fields.h"
 
+#include <array>
 #include <chrono>
 
 #include "zarvo/platform/date_calendar.h"
@@ -9,8 +10,27 @@ namespace zarvo::chrono {
 using platform::DateCalendar;
 using platform::DateComponents;
 
+DateComponents currentComponents(Date date) {
+  struct Entry {
+    Date date;
+    uint64_t zoneGeneration = 0;  // 0: empty (generations start at 1)
+    DateComponents components;
+  };
+  thread_local std::array<Entry, 4> recent{};
+  thread_local size_t next = 0;
+  // Read before computing: a zone change during the computation leaves the entry stale, not wrong.
+  const uint64_t generation = DateCalendar::processTimeZoneGeneration();
+  for (const Entry& e : recent) {
+    if (e.zoneGeneration == generation && e.date == date) return e.components;
+  }
+  Entry& slot = recent[next];
+  next = (next + 1) % recent.size();
+  slot = Entry{date, generation, DateCalendar::current().components(date)};
+  return slot.components;
+}
+
 CalendarFields calendarFields(Date date) {
-  const DateComponents c = DateCalendar::current().components(date);
+  const DateComponents c = currentComponents(date);
   CalendarFields f;
   // The calendar counts years within an era; era 0 is BC, whose year 1 is the proleptic year 0.
   f.year = (c.era && *c.era == 0) ? 1 - c.year.value_or(0) : c.year.value_or(0);

@@ -9,6 +9,7 @@
 
 #include "zarvo/chrono/parsed_components.h"
 #include "zarvo/platform/clock.h"
+#include "zarvo/platform/date_calendar.h"
 
 namespace zarvo::chrono {
 
@@ -26,6 +27,10 @@ struct CalendarFields {
 };
 
 CalendarFields calendarFields(Date date);
+
+// DateCalendar::current().components(date). A parse reads the same reference instant many times, so
+// each thread remembers its last few answers (until the process time zone changes).
+platform::DateComponents currentComponents(Date date);
 
 // Writes `fields`' year, month and day (in that order) onto `components`, as known or as implied.
 void assignDate(ParsedComponents& components, const CalendarFields& fields);

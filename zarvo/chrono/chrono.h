@@ -7,6 +7,11 @@
 //
 // Positions (`index`, lengths of `text`) are UTF-16 code units of the input; the UTF-8 overloads
 // convert first (ill-formed bytes become U+FFFD), so positions still count UTF-16 units.
+//
+// Bounded work: `parse` reads at most kMaxInputLength code units of its input (the rest is ignored, as
+// if the text ended there, so a phrase running across that point is read only up to it) and the cost
+// per character stays flat up to that length; every single search also has a work limit (regex.h).
+// Pasting a whole document into quick entry therefore costs a bounded, predictable time.
 #pragma once
 
 #include <optional>
@@ -23,6 +28,10 @@ namespace zarvo::chrono {
 
 class Chrono : public ChronoSettings {
  public:
+  // The most UTF-16 code units of one input `parse` reads (a surrogate pair is never split: the cut
+  // falls before it).
+  static constexpr size_t kMaxInputLength = 100'000;
+
   explicit Chrono(ModeOptio modeOption) : modeOption_(std::move(modeOption)) {}
 
   const ModeOptio& modeOption() const { return modeOption_; }

@@ -125,6 +125,24 @@ TEST_F(ChronoFrontEndTest, Utf8EntryPointCountsUtf16Units) {
   EXPECT_EQ(results[0].index(), 5);
 }
 
+// Past kMaxInputLength the text is not read: a phrase wholly beyond it is not found, one cut by it is
+// read up to the cut, one before it is found as usual.
+TEST_F(ChronoFrontEndTest, TextBeyondTheInputLimitIsNotRead) {
+  ModeOptio mode;
+  mode.parsers.push_back(
+      std::make_shared<WordParser>(u"(\\W|^)(eng\\w*)", Language::english, TagUnit::enCasualDateParser));
+  const Chrono chrono(std::move(mode));
+  const size_t limit = Chrono::kMaxInputLength;
+
+  std::u16string text(limit - 10, u' ');
+  text += u"eng1 eng2345";  // "eng2345" runs across the limit
+  text += u" eng3";
+  const auto results = chrono.parse(std::u16string_view(text), ref_);
+  EXPECT_EQ(texts(results), (std::vector<std::u16string>{u"eng1", u"eng23"}));
+  for (const auto& r : results) EXPECT_LE(static_cast<size_t>(r.endPosition()), limit);
+
+}
+
 TEST(OptionsTest, RawValuesAreMatchedExactly) {
   EXPECT_EQ(optionTypeFromRaw("morning"), OptionType::morning);
   EXPECT_EQ(optionTypeFromRaw("forwardDate"), OptionType::forwardDate);

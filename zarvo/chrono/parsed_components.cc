@@ -1,5 +1,6 @@
 #include "zarvo/chrono/parsed_components.h"
 
+#include "zarvo/chrono/calendar_fields.h"
 #include "zarvo/chrono/settings.h"
 #include "zarvo/platform/date_calendar.h"
 
@@ -20,7 +21,7 @@ size_t ComponentMap::size() const {
 ParsedComponents::ParsedComponents(std::optional<ComponentMap> components, std::optional<Date> ref) {
   if (components) known_ = std::move(*components);
   if (ref) {
-    const DateComponents c = DateCalendar::current().components(*ref);
+    const DateComponents c = currentComponents(*ref);
     imply(ComponentUnit::day, c.day);
     imply(ComponentUnit::month, c.month);
     imply(ComponentUnit::year, c.year);

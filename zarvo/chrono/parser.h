@@ -6,12 +6,15 @@
 // `extract` must be safe to call concurrently (they are pure).
 #pragma once
 
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string_view>
 #include <vector>
 
 #include "zarvo/chrono/options.h"
 #include "zarvo/chrono/parsed_result.h"
+#include "zarvo/chrono/prefilter.h"
 #include "zarvo/platform/clock.h"
 #include "zarvo/platform/regex.h"
 
@@ -26,10 +29,15 @@ class Parser {
 
   bool strictMode() const { return strictMode_; }
 
-  // The regular expression searched for, compiled case-insensitively. The text must stay valid for the
-  // life of the process (a literal or a pattern assembled once into a static); it is compiled once per
-  // distinct text. The base returns the empty string.
+  // The regular expression searched for, compiled case-insensitively. It must be the same text at
+  // every call: it is read and compiled once per parser, on the first scan. The base returns the empty
+  // string.
   virtual std::u16string_view pattern() const;
+
+  // A cheap condition the engine checks before searching a text: when it is false, `pattern()` has no
+  // match in the text and the scan is skipped. The base reads it off `pattern()` (see prefilter.h); an
+  // override must stay necessary, or results would change with the prefilter on and off.
+  virtual Prefilter prefilter() const;
 
   // The language of the phrases the parser reads; the base answers english.
   virtual Language language() const;
@@ -47,6 +55,12 @@ class Parser {
   // resume position is never at or before the start of the last match, so the scan always ends.
   // A pattern that does not compile yields an empty list.
   std::vector<ParsedResult> execute(std::u16string_view text, Date ref, const Options& opt) const;
+
+  // The scan loop as the engine runs it: when `summary` (the same text's, made once per parse for
+  // every parser) fails `prefilter()`, there can be no match and the list is empty without a search.
+  // A null `summary` scans unconditionally.
+  std::vector<ParsedResult> execute(std::u16string_view text, Date ref, const Options& opt,
+                                    const PrefilterText* summary) const;
 
  protected:
   // The opening most `extract` implementations share, for patterns whose group 1 is leading context
@@ -68,7 +82,16 @@ class Parser {
   static bool followsWordCharacter(std::u16string_view text, int64_t position);
 
  private:
+  struct Compiled {
+    std::shared_ptr<const platform::Regex> regex;  // null when the pattern does not compile
+    Prefilter prefilter;
+  };
+  // Compiles the pattern and reads the prefilter on first use; later calls only read.
+  const Compiled& compiled() const;
+
   bool strictMode_;
+  mutable std::once_flag compileOnce_;
+  mutable Compiled compiled_;
 };
 
 }  // namespace zarvo::chrono

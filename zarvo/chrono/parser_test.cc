@@ -130,5 +130,28 @@ TEST_F(ParserScanTest, StrictModeDropsImpossibleStartsAndEnds) {
   EXPECT_EQ(spans(strict.execute(text, ref_, {})), (Spans{{0, u"d2"}, {6, u"d1-2"}}));
 }
 
+// followsWordCharacter must agree with the patterns' own \w on every character: every BMP code point,
+// a sample of the supplementary planes, a surrogate pair counting as one character.
+TEST(ParserWordCharacterTest, AgreesWithTheWordClassOfThePatterns) {
+  struct Probe : Parser {
+    Probe() : Parser(false) {}
+    static bool follows(std::u16string_view text, int64_t position) { return followsWordCharacter(text, position); }
+  };
+  const auto word = platform::Regex::compile(u"^\\w$", platform::RegexBackend::icu);
+  ASSERT_NE(word, nullptr);
+  for (char32_t c = 0; c <= 0x10FFFF; c += (c < 0x10000 ? 1 : 7)) {
+    std::u16string text = u"a";
+    if (c < 0x10000) {
+      text += static_cast<char16_t>(c);
+    } else {
+      text += static_cast<char16_t>(0xD7C0 + (c >> 10));
+      text += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+    }
+    const std::u16string_view character = std::u16string_view(text).substr(1);
+    ASSERT_EQ(Probe::follows(text, static_cast<int64_t>(text.size())), word->search(character))
+        << "U+" << std::hex << static_cast<uint32_t>(c);
+  }
+}
+
 }  // namespace
 }  // namespace zarvo::chrono

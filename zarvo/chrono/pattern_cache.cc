@@ -1,5 +1,8 @@
 #include "zarvo/chrono/pattern_cache.h"
 
+#include <array>
+#include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -29,20 +32,51 @@ Cache& cache() {
   return instance;
 }
 
+// The callers pass the same few static pattern texts again and again: each thread remembers, by the
+// address of the caller's text, which entry it found last, so a repeat costs a comparison of the text
+// instead of a hash of it and a lock. The comparison keeps a reused address with other contents from
+// a stale hit.
+struct RecentEntry {
+  const char16_t* callerText = nullptr;
+  std::u16string_view key;  // the cache's own key: stable, entries are never erased
+  const platform::Regex* regex = nullptr;
+};
+constexpr size_t kRecentSlots = 64;
+
+RecentEntry& recentSlot(std::u16string_view pattern) {
+  thread_local std::array<RecentEntry, kRecentSlots> recent{};
+  const auto address = reinterpret_cast<uintptr_t>(pattern.data());
+  return recent[((address >> 4) ^ pattern.size()) & (kRecentSlots - 1)];
+}
+
 }  // namespace
 
 const platform::Regex* compiledPattern(std::u16string_view pattern) {
+  RecentEntry& recent = recentSlot(pattern);
+  if (recent.callerText == pattern.data() && recent.key.size() == pattern.size() &&
+      std::memcmp(recent.key.data(), pattern.data(), pattern.size() * sizeof(char16_t)) == 0) {
+    return recent.regex;
+  }
   Cache& c = cache();
+  const std::u16string* key = nullptr;
+  const platform::Regex* regex = nullptr;
   {
     std::shared_lock lock(c.mutex);
-    auto it = c.byPattern.find(pattern);
-    if (it != c.byPattern.end()) return it->second.get();
+    if (auto it = c.byPattern.find(pattern); it != c.byPattern.end()) {
+      key = &it->first;
+      regex = it->second.get();
+    }
   }
-  // Compile outside the lock; when two threads race, the first insertion wins and both use it.
-  std::shared_ptr<const platform::Regex> compiled = platform::Regex::compile(pattern);
-  std::unique_lock lock(c.mutex);
-  auto it = c.byPattern.try_emplace(std::u16string(pattern), std::move(compiled)).first;
-  return it->second.get();
+  if (key == nullptr) {
+    // Compile outside the lock; when two threads race, the first insertion wins and both use it.
+    std::shared_ptr<const platform::Regex> compiled = platform::Regex::compile(pattern);
+    std::unique_lock lock(c.mutex);
+    auto it = c.byPattern.try_emplace(std::u16string(pattern), std::move(compiled)).first;
+    key = &it->first;
+    regex = it->second.get();
+  }
+  recent = RecentEntry{pattern.data(), std::u16string_view(*key), regex};
+  return regex;
 }
 
 bool patternMatches(std::u16string_view pattern, std::u16string_view text) {

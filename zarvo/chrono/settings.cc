@@ -12,6 +12,7 @@ std::atomic<int64_t> gImpliedMillisecond{0};
 std::atomic<bool> gSixMinutesFix{false};
 // -1 stands for "absent"; otherwise the Language's ordinal.
 std::atomic<int> gPreferredLanguage{-1};
+std::atomic<bool> gPrefilter{true};
 }  // namespace
 
 int64_t ChronoSettings::defaultImpliedHour() { return gImpliedHour.load(std::memory_order_relaxed); }
@@ -37,5 +38,8 @@ std::optional<Language> ChronoSettings::preferredLanguage() {
 void ChronoSettings::setPreferredLanguage(std::optional<Language> language) {
   gPreferredLanguage.store(language ? static_cast<int>(*language) : -1, std::memory_order_relaxed);
 }
+
+bool ChronoSettings::prefilterEnabled() { return gPrefilter.load(std::memory_order_relaxed); }
+void ChronoSettings::setPrefilterEnabled(bool on) { gPrefilter.store(on, std::memory_order_relaxed); }
 
 }  // namespace zarvo::chrono

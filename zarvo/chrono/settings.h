@@ -31,6 +31,11 @@ class ChronoSettings {
   // Narrows the first parsing pass to English and this language. Initially absent.
   static std::optional<Language> preferredLanguage();
   static void setPreferredLanguage(std::optional<Language> language);
+
+  // When true (initially), each parser first checks its prefilter (prefilter.h) and skips texts its
+  // pattern cannot match. Results are the same either way; off is for measuring and for tests.
+  static bool prefilterEnabled();
+  static void setPrefilterEnabled(bool on);
 };
 
 }  // namespace zarvo::chrono

@@ -4,6 +4,8 @@
 
 #include <thread>
 
+#include "zarvo/platform/text.h"
+
 namespace zarvo::platform {
 namespace {
 
@@ -88,6 +90,31 @@ TEST(RegexTest, AllMatchesHandlesEmptyMatches) {
   auto re = Regex::compile(u"x*");
   EXPECT_EQ(re->allMatches(u"ab").size(), 3u);
   EXPECT_EQ(Regex::compile(u"\\d+")->allMatches(u"1 22 333").size(), 3u);
+}
+
+// Where the engines' own built-in classes and case folding part ways; CTest runs this binary under
+// each engine, and both must answer as the reference does.
+TEST(RegexTest, ClassesAndCaseFoldingFollowTheReferenceEngine) {
+  struct Row {
+    std::u16string_view pattern;
+    std::u16string_view text;
+    bool matches;
+  };
+  const Row rows[] = {
+      {u"^\\s$", u"\u0085", true},   {u"^\\s$", u"\u000B", true},   {u"^\\s$", u"\u00A0", true},
+      {u"^\\s$", u"\u3000", true},   {u"^\\s$", u"\u200B", false},  {u"^\\d$", u"\u0663", true},
+      {u"^\\d$", u"\u00BD", false},  {u"^\\w$", u"\u0301", true},   {u"^\\w$", u"\u200D", true},
+      {u"^\\w$", u"_", true},         {u"^\\W$", u"\u00B2", true},   {u"^.$", u"\u2028", false},
+      {u"^a$", u"a\u2029", true},      {u"^stra(ss|ß)e$", u"STRASSE", true},
+      {u"^straße$", u"STRASSE", true},  {u"^strasse$", u"Straße", true},  {u"^fin$", u"\uFB01n", true},
+      {u"^k$", u"\u212A", true},       {u"^i$", u"\u0130", false},      {u"^σ$", u"ς", true},
+  };
+  for (const Row& row : rows) {
+    const auto re = Regex::compile(row.pattern);
+    ASSERT_NE(re, nullptr);
+    EXPECT_EQ(re->firstMatch(row.text).has_value(), row.matches)
+        << toUtf8(row.pattern) << " on " << toUtf8(row.text) << " (" << regexBackendName(regexBackend()) << ")";
+  }
 }
 
 }  // namespace

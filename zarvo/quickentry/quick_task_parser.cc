@@ -33,14 +33,15 @@ bool endsWithTwoBangs(std::u16string_view s) { return s.size() >= 2 && s.substr(
 
 // Where the chosen list's reference stands in the input. The title goes into the pattern unescaped,
 // exactly as typed, so in the brace alternative its characters join a character class; a title that
-// breaks the pattern finds nothing.
+// breaks the pattern finds nothing. Being user text, the pattern is searched by the reference engine
+// alone, so which titles break it does not depend on the engine the process runs.
 Range listTitleRange(std::u16string_view input, const std::u16string& title) {
   std::u16string pattern = u"(#";
   pattern += title;
   pattern += u")|(\\{[";
   pattern += title;
   pattern += u"|\\s]+\\}?)";
-  const auto regex = Regex::compile(std::u16string_view(pattern));
+  const auto regex = Regex::compile(std::u16string_view(pattern), platform::RegexBackend::icu);
   if (!regex) return Range{};
   const auto match = regex->firstMatch(input);
   return match ? match->range() : Range{};

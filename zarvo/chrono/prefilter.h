@@ -1,0 +1,80 @@
+// A cheap necessary condition for a parser's pattern to match a text, so that the scan can skip
+// patterns that cannot match the line at all (a line without a digit holds no slash date; a line
+// without a CJK character no Japanese phrase).
+//
+// The condition is read off the pattern itself: the literal words it requires (case-folded, so they
+// are the words of the parser's own tables), a digit where it requires \d or [0-9], a CJK character
+// where it requires one of a set of CJK characters. It is a conjunction of clauses, each satisfied by
+// any one of its atoms; an alternation contributes one clause joining its branches. Anything the
+// reader does not understand, or may match without consuming anything, adds no clause, so the
+// condition can only be weaker than the pattern: when `admits` is false, the case-insensitive pattern
+// has no match in the text (nor in any range of it).
+#pragma once
+
+#include <bitset>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zarvo::chrono {
+
+// What the conditions ask of one text, worked out once per parse.
+class PrefilterText {
+ public:
+  explicit PrefilterText(std::u16string_view text);
+
+  bool hasDigit() const { return hasDigit_; }  // a character \d matches (any decimal digit)
+  bool hasCjk() const { return hasCjk_; }      // a Han, kana or CJK/full-width punctuation character
+  // True when the text, fully case-folded, contains `folded` (itself fully case-folded).
+  bool contains(std::u16string_view folded) const;
+
+ private:
+  // Which pairs of adjacent folded code units occur (hashed into slots): a word with a pair the text
+  // lacks cannot occur in it, so most words are turned away without searching the text.
+  static constexpr size_t kPairSlots = 4096;
+  static size_t pairSlot(char16_t first, char16_t second) {
+    return (static_cast<size_t>(first) * 0x9E37u ^ static_cast<size_t>(second) * 0x85EBu) & (kPairSlots - 1);
+  }
+
+  bool hasDigit_ = false;
+  bool hasCjk_ = false;
+  std::u16string folded_;
+  std::bitset<kPairSlots> pairs_;
+};
+
+class Prefilter {
+ public:
+  // The condition that admits every text.
+  Prefilter() = default;
+
+  // The condition read off `pattern` (ICU syntax, matched case-insensitively).
+  static Prefilter fromPattern(std::u16string_view pattern);
+
+  // False only when `pattern` cannot match the text.
+  bool admits(const PrefilterText& text) const;
+
+  // True when the condition admits every text.
+  bool admitsEverything() const { return clauses_.empty(); }
+
+  // The condition as text, for tests and diagnostics: clauses joined by " & ", atoms by " | ",
+  // features as <digit> and <cjk>, words folded.
+  std::u16string describe() const;
+
+  struct Atom {
+    enum class Kind : uint8_t { digit, cjk, word } kind = Kind::word;
+    std::u16string word;  // fully case-folded, for Kind::word
+    friend bool operator==(const Atom&, const Atom&) = default;
+  };
+  using Clause = std::vector<Atom>;  // satisfied by any one atom
+
+ private:
+  explicit Prefilter(std::vector<Clause> clauses) : clauses_(std::move(clauses)) {}
+  std::vector<Clause> clauses_;  // all must be satisfied; cheapest first
+};
+
+// True for the characters PrefilterText::hasCjk looks for. None of them has a case variant.
+bool isCjkCharacter(char32_t c);
+
+}  // namespace zarvo::chrono
