@@ -76,6 +76,7 @@ int run(const AddOptions& o, Program& program) {
       if (std::find(tags.begin(), tags.end(), tag) == tags.end()) tags.push_back(std::move(tag));
     }
     task->setTags(tags);
+    session.io().save(task, true);  // the tags travel in the task's file
   }
   session.finish();
   change.added(task);

@@ -182,7 +182,7 @@ TEST_F(CalDAVSyncTest, ADeletionOnOneSideAndAnEditOnTheOtherKeepsTheEdit) {
   // A second task keeps the list from being emptied, which a sync treats on its own.
   add("A", "Book dentist");
   syncBoth();
-  ok("A", {"rm", task("A", "Renew passport")["id"]});
+  ok("A", {"rm", "--yes", task("A", "Renew passport")["id"]});
   ok("B", {"edit", task("B", "Renew passport")["id"], "--title", "Renew passport by May"});
   sync("A");
   sync("B");

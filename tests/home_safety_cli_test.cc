@@ -89,7 +89,7 @@ TEST_F(HomeSafetyCli, AHomeThatCannotBeWrittenIsStillReadAndWritersSayWhy) {
 // Another client's recurring task: done completes today's occurrence and the task comes back due at
 // the next one, still a single task with its rule and alarm.
 TEST_F(HomeSafetyCli, DoneOnARecurringTaskCompletesOneOccurrence) {
-  ASSERT_EQ(zarvo({"lists"}).status, 0);  // makes the home
+  ASSERT_EQ(zarvo({"list-default", "Reminders"}).status, 0);  // makes the home
   fs::path list;
   for (const auto& entry : fs::recursive_directory_iterator(home_ / "reminders")) {
     if (entry.path().filename() == "displayname") list = entry.path().parent_path();

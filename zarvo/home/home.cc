@@ -115,10 +115,13 @@ std::optional<fs::path> Home::defaultPath() {
 
 bool Home::exists(const fs::path& path) {
   std::error_code ec;
-  return fs::is_directory(path / "reminders", ec) && fs::exists(path / "records.sqlite", ec) &&
-         reminders::EventStore::authorizationStatusForEntityType(reminders::EntityType::reminder,
+  if (!fs::is_directory(path / "reminders", ec) || !fs::exists(path / "records.sqlite", ec)) return false;
+  // A home this user may only read is still a home: readers open it read-only, writers are refused
+  // when they open it, naming the home.
+  return reminders::EventStore::authorizationStatusForEntityType(reminders::EntityType::reminder,
                                                                  path / "reminders") ==
-             reminders::AuthorizationStatus::authorized;
+             reminders::AuthorizationStatus::authorized ||
+         ::access((path / "reminders").c_str(), R_OK | X_OK) == 0;
 }
 
 Home::Home(fs::path path, HomeOptions options)

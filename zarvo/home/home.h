@@ -92,8 +92,8 @@ class Home {
   // unset); nothing when none of them is set.
   static std::optional<std::filesystem::path> defaultPath();
 
-  // Whether `path` holds a usable home (a reminders store this user may use and a records database),
-  // without creating, locking or changing anything.
+  // Whether `path` holds a usable home (a reminders store this user may at least read and a records
+  // database), without creating, locking or changing anything.
   static bool exists(const std::filesystem::path& path);
 
   // Finds or creates, locks and opens the home at `path` (see above), then loads its lists and the
