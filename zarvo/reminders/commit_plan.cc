@@ -214,6 +214,18 @@ void writeTemporaries(FileSystem& fs, std::vector<Plan>& plans) {
   }
 }
 
+// Swaps the version aside back into place. What comes out is the new version, which goes, unless a
+// third program wrote meanwhile: then its bytes are kept as a conflict copy.
+void swapBack(FileSystem& fs, Plan& p) {
+  fs.exchange(p.replacedOld, p.replaced);
+  if (readOrEmpty(fs, p.replacedOld) == p.content) {
+    fs.removeFile(p.replacedOld);
+  } else {
+    keepAsConflictCopy(fs, p.replacedOld, p.replaced);
+  }
+  p.replacedOld.clear();
+}
+
 // Swaps the new version into an existing file and checks what came out. Throws, with the file as it
 // was (or as the other program left it), when it fails or another program wrote meanwhile.
 void replaceInPlace(FileSystem& fs, Plan& p) {
@@ -232,13 +244,7 @@ void replaceInPlace(FileSystem& fs, Plan& p) {
   p.replacedOld = p.temporary;
   if (readOrEmpty(fs, p.replacedOld) == p.origin->content) return;
   // Another program wrote in the instant before the swap: give its version back.
-  fs.exchange(p.replacedOld, p.replaced);
-  if (readOrEmpty(fs, p.replacedOld) == p.content) {
-    fs.removeFile(p.replacedOld);
-  } else {
-    keepAsConflictCopy(fs, p.replacedOld, p.replaced);
-  }
-  p.replacedOld.clear();
+  swapBack(fs, p);
   p.temporary.clear();
   p.conflicted = true;
   throw changedMeanwhile(p.writePath);
@@ -302,13 +308,7 @@ void undo(FileSystem& fs, Plan& p) {
     p.created = false;
   }
   if (!p.replacedOld.empty()) {
-    fs.exchange(p.replacedOld, p.replaced);
-    if (readOrEmpty(fs, p.replacedOld) == p.content) {
-      fs.removeFile(p.replacedOld);
-    } else {
-      keepAsConflictCopy(fs, p.replacedOld, p.replaced);
-    }
-    p.replacedOld.clear();
+    swapBack(fs, p);
   } else if (p.blindReplace) {
     if (auto e = platform::writeFileAtomically(fs, p.replaced, p.origin->content, p.origin->info.mode)) {
       storeLog().error("Could not restore %{public}@ after a failed commit: %{public}@", p.replaced.string(),

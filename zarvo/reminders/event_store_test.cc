@@ -401,14 +401,7 @@ class RemindersFaultTest : public RemindersStoreTest {
 
   template <typename F>
   StoreErrorCode failureOf(F&& f) {
-    try {
-      f();
-    } catch (const StoreError& e) {
-      message_ = e.what();
-      return e.code();
-    }
-    ADD_FAILURE() << "no StoreError";
-    return StoreErrorCode::invalid;
+    return testing::failureOf(std::forward<F>(f), message_);
   }
 
   std::shared_ptr<platform::FaultInjectingFileSystem> faulty_;

@@ -69,6 +69,32 @@ std::string unfold(std::string_view raw) {
   return out;
 }
 
+// A content line (folds and terminator included) as one logical line: folds undone, line
+// terminators dropped, everything else (trailing blanks too) as written.
+std::string logicalLine(std::string_view raw) {
+  std::string line;
+  for (size_t i = 0; i < raw.size(); ++i) {
+    if (const size_t fold = foldAt(raw, i)) {
+      i += fold - 1;
+    } else if (raw[i] != '\r' && raw[i] != '\n') {
+      line += raw[i];
+    }
+  }
+  return line;
+}
+
+// Where a logical line's value starts, less one: its first ':' outside a quoted parameter value;
+// the line's length when there is none.
+size_t valueSeparator(std::string_view line) {
+  bool quoted = false;
+  size_t at = 0;
+  while (at < line.size() && (quoted || line[at] != ':')) {
+    if (line[at] == '"') quoted = !quoted;
+    ++at;
+  }
+  return at;
+}
+
 // The name of a content line as libical reads it, upper-case: the text before the first ';' or ':'
 // once folds are undone, without the blanks before the separator. libical compares names regardless
 // of case and ignores those blanks, so "summary :x" is a SUMMARY line. `separator` gets the offset
@@ -738,14 +764,7 @@ class Editor {
 
 // The parameters of a content line, each as written ("LANGUAGE=de", "X-FOO=\"a;b\""), folds undone.
 std::vector<std::string> parametersOf(std::string_view raw) {
-  std::string line;
-  for (size_t i = 0; i < raw.size(); ++i) {
-    if (const size_t fold = foldAt(raw, i)) {
-      i += fold - 1;
-    } else if (raw[i] != '\r' && raw[i] != '\n') {
-      line += raw[i];
-    }
-  }
+  std::string line = logicalLine(raw);
   std::vector<std::string> out;
   size_t i = line.find_first_of(";:");
   while (i < line.size() && line[i] == ';') {
@@ -791,23 +810,10 @@ std::string fold(std::string_view line) {
 
 // `serialized` (one line as libical writes it) with `parameters` added after its own.
 std::string withParameters(std::string_view serialized, const std::vector<std::string>& parameters) {
-  std::string line;
-  for (size_t i = 0; i < serialized.size(); ++i) {
-    if (serialized.compare(i, 3, "\r\n ") == 0) {
-      i += 2;
-    } else if (serialized[i] != '\r' && serialized[i] != '\n') {
-      line += serialized[i];
-    }
-  }
-  bool quoted = false;
-  size_t valueSeparator = 0;
-  while (valueSeparator < line.size() && (quoted || line[valueSeparator] != ':')) {
-    if (line[valueSeparator] == '"') quoted = !quoted;
-    ++valueSeparator;
-  }
+  std::string line = logicalLine(serialized);
   std::string added;
   for (const auto& p : parameters) added += ";" + p;
-  line.insert(valueSeparator, added);
+  line.insert(valueSeparator(line), added);
   return fold(line);
 }
 
@@ -976,21 +982,8 @@ std::string icalValue(const struct icaltimetype& t) {
 
 // The content line `raw` with its value replaced by `value`: the name and every parameter stay as written.
 std::string withValue(std::string_view raw, std::string_view value, std::string_view newline) {
-  std::string line;
-  for (size_t i = 0; i < raw.size(); ++i) {
-    if (const size_t fold = foldAt(raw, i)) {
-      i += fold - 1;
-    } else if (raw[i] != '\r' && raw[i] != '\n') {
-      line += raw[i];
-    }
-  }
-  bool quoted = false;
-  size_t separator = 0;
-  while (separator < line.size() && (quoted || line[separator] != ':')) {
-    if (line[separator] == '"') quoted = !quoted;
-    ++separator;
-  }
-  line.resize(std::min(separator + 1, line.size()));
+  std::string line = logicalLine(raw);
+  line.resize(std::min(valueSeparator(line) + 1, line.size()));
   line += value;
   return withNewline(fold(line), newline);
 }
@@ -1019,14 +1012,7 @@ std::chrono::seconds wallClockBetween(const struct icaltimetype& from, const str
 
 // The RRULE line with COUNT set to `count`, the rest as written.
 std::string withCount(std::string_view raw, int count, std::string_view newline) {
-  std::string line;
-  for (size_t i = 0; i < raw.size(); ++i) {
-    if (const size_t fold = foldAt(raw, i)) {
-      i += fold - 1;
-    } else if (raw[i] != '\r' && raw[i] != '\n') {
-      line += raw[i];
-    }
-  }
+  std::string line = logicalLine(raw);
   const std::string upperLine = upper(line);
   for (size_t at = upperLine.find("COUNT="); at != std::string::npos; at = upperLine.find("COUNT=", at + 1)) {
     if (at == 0 || (line[at - 1] != ':' && line[at - 1] != ';')) continue;

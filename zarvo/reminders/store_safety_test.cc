@@ -66,14 +66,7 @@ class StoreSafetyTest : public ::testing::Test {
 
   template <typename F>
   StoreErrorCode failureOf(F&& f) {
-    try {
-      f();
-    } catch (const StoreError& e) {
-      message_ = e.what();
-      return e.code();
-    }
-    ADD_FAILURE() << "no StoreError";
-    return StoreErrorCode::invalid;
+    return testing::failureOf(std::forward<F>(f), message_);
   }
 
   TempDir tmp_;

@@ -37,25 +37,8 @@ StoreError conflict(const ManagedObject& o, int64_t row) {
 
 }  // namespace
 
-void ObjectContext::save() {
-  processPendingChanges();
-  std::lock_guard lock(mu_);
-  if (insertedHold_.empty() && updated_.empty() && deleted_.empty()) return;
-  SaveBatch batch = snapshotChanges();
-  auto& db = database();
-  db.exec("BEGIN IMMEDIATE");
-  try {
-    insertRows(batch);
-    updateRows(batch);
-    deleteRows(batch);
-    writeOwnedRelationships(batch);
-    db.exec("COMMIT");
-  } catch (...) {
-    sqlite3_exec(db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-    throw;
-  }
-  adoptSavedState(batch);
-}
+// One save is a prepared save committed at once: the same transaction, the same rollback on failure.
+void ObjectContext::save() { prepareSave()->commit(); }
 
 struct ObjectContext::PreparedSave::State {
   ObjectContext* context = nullptr;

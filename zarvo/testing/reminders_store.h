@@ -60,4 +60,17 @@ inline void createStore(EventStore& store) {
   ASSERT_TRUE(granted.get_future().get());
 }
 
+// The code of the StoreError `f` throws, its message in `message`; a test failure when it throws none.
+template <typename F>
+StoreErrorCode failureOf(F&& f, std::string& message) {
+  try {
+    f();
+  } catch (const StoreError& e) {
+    message = e.what();
+    return e.code();
+  }
+  ADD_FAILURE() << "no StoreError";
+  return StoreErrorCode::invalid;
+}
+
 }  // namespace zarvo::reminders::testing
