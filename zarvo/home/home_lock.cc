@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -18,9 +17,19 @@ namespace zarvo::detail {
 namespace {
 
 // The first words of a process's command line: "zarvo edit", not its arguments (which may be private).
+// Best effort and never throws: the holder may exit while it is read (the read then fails with
+// ESRCH), and a waiter must not fail for want of a name.
 std::string commandOf(pid_t pid) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline", std::ios::binary);
-  std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string all;
+  const int fd = ::open(("/proc/" + std::to_string(pid) + "/cmdline").c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd >= 0) {
+    char buffer[4096];
+    ssize_t n = 0;
+    while (all.size() < 64 * 1024 && (n = ::read(fd, buffer, sizeof buffer)) > 0) {
+      all.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(fd);
+  }
   std::vector<std::string> words;
   std::string word;
   for (char c : all) {
