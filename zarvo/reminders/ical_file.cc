@@ -439,12 +439,8 @@ constexpr std::string_view kFlaggedName = "X-ZARVO-FLAGGED", kOrderName = "X-ZAR
 // The value of a content line as written (folds undone): the text after the first ':' outside quotes.
 std::string valueOf(std::string_view raw) {
   const std::string line = unfold(raw);
-  bool quoted = false;
-  for (size_t i = 0; i < line.size(); ++i) {
-    if (line[i] == '"') quoted = !quoted;
-    if (line[i] == ':' && !quoted) return line.substr(i + 1);
-  }
-  return {};
+  const size_t separator = valueSeparator(line);
+  return separator < line.size() ? line.substr(separator + 1) : std::string();
 }
 
 // The texts of a list value ("a,b\,c"): split at unescaped commas, escapes undone, empty ones dropped.

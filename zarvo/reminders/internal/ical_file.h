@@ -106,10 +106,10 @@ struct DesiredTodo {
   bool completed = false;
   std::optional<Date> completionDate;
   std::vector<AlarmValue> alarms;  // kept alarms carry their origin; new ones have none
-  std::optional<bool> flagged;     // none: the line is left as it is
-  std::optional<int> order;        // none: the line is left as it is
+  std::optional<bool> flagged = std::nullopt;  // none: the line is left as it is
+  std::optional<int> order = std::nullopt;     // none: the line is left as it is
   // Compared as a set with what the file holds; none: the lines are left as they are.
-  std::optional<std::vector<std::string>> categories;
+  std::optional<std::vector<std::string>> categories = std::nullopt;
   Date now{};
 };
 
