@@ -759,6 +759,8 @@ class Editor {
 };
 
 // The parameters of a content line, each as written ("LANGUAGE=de", "X-FOO=\"a;b\""), folds undone.
+// None when the parameters do not end at a colon outside quotes (an unclosed quote): such a line's
+// parameters cannot be told from its value, and carried onto a new line they would swallow it.
 std::vector<std::string> parametersOf(std::string_view raw) {
   std::string line = logicalLine(raw);
   std::vector<std::string> out;
@@ -772,6 +774,7 @@ std::vector<std::string> parametersOf(std::string_view raw) {
     }
     out.push_back(std::move(parameter));
   }
+  if (i >= line.size()) return {};
   return out;
 }
 
