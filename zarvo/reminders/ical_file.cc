@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -758,9 +759,18 @@ class Editor {
   std::vector<Edit> edits_;
 };
 
-// The parameters of a content line, each as written ("LANGUAGE=de", "X-FOO=\"a;b\""), folds undone.
-// None when the parameters do not end at a colon outside quotes (an unclosed quote): such a line's
-// parameters cannot be told from its value, and carried onto a new line they would swallow it.
+// Whether `parameter` has the form NAME=VALUE with a name of letters, digits and dashes.
+bool wellFormedParameter(std::string_view parameter) {
+  const size_t equals = parameter.find('=');
+  if (equals == 0 || equals == std::string_view::npos) return false;
+  return std::all_of(parameter.begin(), parameter.begin() + static_cast<std::ptrdiff_t>(equals),
+                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '-'; });
+}
+
+// The well-formed parameters of a content line, each as written ("LANGUAGE=de", "X-FOO=\"a;b\""),
+// folds undone; malformed ones (";;", "X-A") are left behind with the old line. None when the
+// parameters do not end at a colon outside quotes (an unclosed quote): such a line's parameters cannot
+// be told from its value, and carried onto a new line they would swallow it.
 std::vector<std::string> parametersOf(std::string_view raw) {
   std::string line = logicalLine(raw);
   std::vector<std::string> out;
@@ -772,7 +782,7 @@ std::vector<std::string> parametersOf(std::string_view raw) {
       if (line[i] == '"') quoted = !quoted;
       parameter += line[i];
     }
-    out.push_back(std::move(parameter));
+    if (wellFormedParameter(parameter)) out.push_back(std::move(parameter));
   }
   if (i >= line.size()) return {};
   return out;

@@ -102,6 +102,30 @@ TEST(OtherClientsFiles, RewritingAnOwnedPropertyKeepsTheParametersThatStillApply
   EXPECT_TRUE(f.completed);
 }
 
+// Parameters that cannot be told apart from the value, or that are not NAME=VALUE, stay behind with
+// the old line: carried over, they would swallow or spoil the new value.
+TEST(OtherClientsFiles, MalformedParametersAreNotCarriedOntoTheNewLine) {
+  struct Row {
+    std::string line, expected;
+  };
+  for (const Row& row : {Row{"PRIORITY;:5\r\n", "\r\nPRIORITY:1\r\n"},
+                         Row{"PRIORITY;;X-OK=1:5\r\n", "\r\nPRIORITY;X-OK=1:1\r\n"},
+                         Row{"STATUS;X-A=\"open:NEEDS-ACTION\r\nPRIORITY:5\r\n", "\r\nSTATUS:COMPLETED\r\n"}}) {
+    auto file = parse(vtodo("SUMMARY:T\r\n" + row.line));
+    ASSERT_TRUE(file) << row.line;
+    auto want = asRead(*file);
+    want.priority = 1;
+    want.completed = true;
+    want.completionDate = utc(2024, 2, 3, 12);
+    const std::string out = detail::editTodo(*file, 0, want);
+    EXPECT_NE(out.find(row.expected), std::string::npos) << out;
+    auto again = parse(out);
+    ASSERT_TRUE(again) << out;
+    EXPECT_EQ(again->todos[0].fields.priority, 1) << out;
+    EXPECT_TRUE(again->todos[0].fields.completed) << out;
+  }
+}
+
 // Exchange and Outlook name zones no zone database knows and define them in the file itself.
 const std::string kOutlookZone =
     "BEGIN:VTIMEZONE\r\nTZID:Customized Time Zone\r\nBEGIN:STANDARD\r\nDTSTART:16010101T030000\r\n"
