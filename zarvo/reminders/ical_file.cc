@@ -798,6 +798,14 @@ bool parameterStillApplies(std::string_view property, std::string_view parameter
   return name != "ALTREP" || (property != "SUMMARY" && property != "DESCRIPTION");
 }
 
+// The value of one content line as libical reads it; nothing when it cannot read the line.
+std::optional<std::string> readValue(std::string_view line) {
+  PropertyPtr p(icalproperty_new_from_string(logicalLine(line).c_str()));
+  if (!p) return std::nullopt;
+  const char* value = icalproperty_get_value_as_string(p.get());
+  return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+}
+
 // One logical line folded as iCalendar asks: at most 75 octets a line, never inside a UTF-8
 // sequence; continuation lines start with a space.
 std::string fold(std::string_view line) {
@@ -847,7 +855,12 @@ class OwnedLines {
         for (auto& parameter : parametersOf(std::string_view(file_.content).substr(read->begin, read->end - read->begin))) {
           if (parameterStillApplies(name, parameter)) kept.push_back(std::move(parameter));
         }
-        if (!kept.empty()) text = withParameters(text, kept);
+        if (!kept.empty()) {
+          // Parameter texts libical reads otherwise than written (a backslash before a quote) could move
+          // where the value starts: the kept parameters go only where the value still reads the same.
+          std::string withKept = withParameters(text, kept);
+          if (readValue(withKept) == readValue(text)) text = std::move(withKept);
+        }
       }
       text = withNewline(std::move(text), file_.newline);
     }

@@ -110,7 +110,8 @@ TEST(OtherClientsFiles, MalformedParametersAreNotCarriedOntoTheNewLine) {
   };
   for (const Row& row : {Row{"PRIORITY;:5\r\n", "\r\nPRIORITY:1\r\n"},
                          Row{"PRIORITY;;X-OK=1:5\r\n", "\r\nPRIORITY;X-OK=1:1\r\n"},
-                         Row{"STATUS;X-A=\"open:NEEDS-ACTION\r\nPRIORITY:5\r\n", "\r\nSTATUS:COMPLETED\r\n"}}) {
+                         Row{"STATUS;X-A=\"open:NEEDS-ACTION\r\nPRIORITY:5\r\n", "\r\nSTATUS:COMPLETED\r\n"},
+                         Row{"STATUS;X-A=\"a:\\\"b\\:NEEDS-ACTION\r\nPRIORITY:5\r\n", "\r\nSTATUS:COMPLETED\r\n"}}) {
     auto file = parse(vtodo("SUMMARY:T\r\n" + row.line));
     ASSERT_TRUE(file) << row.line;
     auto want = asRead(*file);
