@@ -30,7 +30,8 @@ std::string logicalLine(std::string_view content, size_t at) {
   std::string out;
   for (size_t i = at; i < content.size(); ++i) {
     const char c = content[i];
-    if (c == '\r' || c == '\n') {
+    // Lines end at CRLF or LF; a carriage return alone is part of the line, as the reader takes it.
+    if (c == '\n' || content.compare(i, 2, "\r\n") == 0) {
       const size_t next = content.compare(i, 2, "\r\n") == 0 ? i + 2 : i + 1;
       if (next < content.size() && (content[next] == ' ' || content[next] == '\t')) {
         i = next;
