@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <charconv>
 #include <iostream>
 #include <memory>
 
@@ -94,12 +95,93 @@ std::string summaryLine(const ParsedResult& r) {
   return line;
 }
 
-std::string dump(const json& doc) { return doc.dump(-1, ' ', false, json::error_handler_t::replace); }
-
 std::u16string requireUtf16(const std::string& text, const std::string& where) {
   auto utf16 = platform::toUtf16(text);
   if (!utf16) throw UsageError(where + " is not valid UTF-8");
   return std::move(*utf16);
+}
+
+// Appends `text` as a JSON string, spelt exactly as the JSON library prints it: quote, backslash and
+// the control characters below U+0020 escaped (the short forms where JSON has one, else \u00xx),
+// everything else written as UTF-8. A lone surrogate, which UTF-8 cannot carry, becomes U+FFFD, as in
+// the UTF-8 copy of a result's text.
+void appendJsonString(std::string& out, std::u16string_view text) {
+  out += '"';
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char32_t unit = text[i];
+    if (unit < 0x80) {
+      switch (unit) {
+        case u'"': out += "\\\""; break;
+        case u'\\': out += "\\\\"; break;
+        case u'\b': out += "\\b"; break;
+        case u'\f': out += "\\f"; break;
+        case u'\n': out += "\\n"; break;
+        case u'\r': out += "\\r"; break;
+        case u'\t': out += "\\t"; break;
+        default:
+          if (unit < 0x20) {
+            static constexpr char kHex[] = "0123456789abcdef";
+            out += "\\u00";
+            out += kHex[unit >> 4];
+            out += kHex[unit & 0xF];
+          } else {
+            out += static_cast<char>(unit);
+          }
+      }
+      continue;
+    }
+    char32_t c = unit;
+    if (unit >= 0xD800 && unit <= 0xDFFF) {
+      const bool pair = unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+      if (pair) {
+        c = 0x10000 + ((unit - 0xD800) << 10) + (text[++i] - 0xDC00);
+      } else {
+        c = 0xFFFD;
+      }
+    }
+    if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    }
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+  out += '"';
+}
+
+void appendInteger(std::string& out, int64_t value) {
+  char buf[24];
+  const auto end = std::to_chars(buf, buf + sizeof buf, value).ptr;
+  out.append(buf, end);
+}
+
+void appendValues(std::string& out, const chrono::ComponentMap& values) {
+  out += '{';
+  bool first = true;
+  values.forEach([&](chrono::ComponentUnit u, int64_t v) {
+    if (!first) out += ',';
+    first = false;
+    out += '"';
+    out += chrono::name(u);
+    out += "\":";
+    appendInteger(out, v);
+  });
+  out += '}';
+}
+
+void appendComponents(std::string& out, const ParsedComponents& c) {
+  out += "{\"known\":";
+  appendValues(out, c.knownValues());
+  out += ",\"implied\":";
+  appendValues(out, c.impliedValues());
+  out += ",\"date\":\"";
+  out += platform::isoString(c.date());
+  out += "\"}";
 }
 
 int run(const ParseOptions& o) {
@@ -116,13 +198,19 @@ int run(const ParseOptions& o) {
   const Chrono& engine = o.strict ? Chrono::strict() : Chrono::casual();
 
   if (o.batch) {
+    // The reference is the same for every line, and so is its string.
+    const std::string refString = platform::isoString(ref);
     std::string line;
+    std::string document;
     size_t number = 0;
     while (std::getline(std::cin, line)) {
       ++number;
       if (!line.empty() && line.back() == '\r') line.pop_back();
       const std::u16string text = requireUtf16(line, fmt::format("line {}", number));
-      std::cout << dump(parseResultsJson(ref, engine.parse(text, ref, opt))) << '\n';
+      document.clear();
+      appendParseResultsJsonLine(document, refString, engine.parse(text, ref, opt));
+      document += '\n';
+      std::cout.write(document.data(), static_cast<std::streamsize>(document.size()));
     }
     std::cout.flush();
     return 0;
@@ -166,6 +254,42 @@ json parseResultsJson(Date ref, const std::vector<ParsedResult>& results) {
   doc["ref"] = platform::isoString(ref);
   doc["results"] = std::move(list);
   return doc;
+}
+
+void appendParseResultsJsonLine(std::string& out, std::string_view refString,
+                                const std::vector<ParsedResult>& results) {
+  out += "{\"ref\":\"";
+  out += refString;
+  out += "\",\"results\":[";
+  bool firstResult = true;
+  for (const ParsedResult& r : results) {
+    if (!firstResult) out += ',';
+    firstResult = false;
+    out += "{\"index\":";
+    appendInteger(out, r.index());
+    out += ",\"text\":";
+    appendJsonString(out, r.text());
+    out += ",\"tags\":[";
+    bool firstTag = true;
+    r.tags().forEach([&](chrono::TagUnit tag, bool value) {
+      if (!value) return;
+      if (!firstTag) out += ',';
+      firstTag = false;
+      out += '"';
+      out += chrono::name(tag);
+      out += '"';
+    });
+    out += "],\"start\":";
+    appendComponents(out, r.start());
+    out += ",\"end\":";
+    if (r.end()) {
+      appendComponents(out, *r.end());
+    } else {
+      out += "null";
+    }
+    out += '}';
+  }
+  out += "]}";
 }
 
 void registerParseCommand(CLI::App& app, int& exitCode) {

@@ -7,6 +7,8 @@
 #include <CLI/CLI.hpp>
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -22,5 +24,12 @@ void registerParseCommand(CLI::App& app, int& exitCode);
 // Keys keep this order; units and tags appear in declaration order; dates are ISO 8601 with
 // milliseconds and the current zone's offset.
 nlohmann::ordered_json parseResultsJson(Date ref, const std::vector<chrono::ParsedResult>& results);
+
+// Appends the same document, compact, as `parseResultsJson(ref, results).dump()` with invalid UTF-8
+// replaced would print it, byte for byte (non-ASCII as UTF-8, never \u-escaped), without building the
+// JSON value: the per-line path of --batch. `refString` is `platform::isoString(ref)`, computed once
+// by the caller.
+void appendParseResultsJsonLine(std::string& out, std::string_view refString,
+                                const std::vector<chrono::ParsedResult>& results);
 
 }  // namespace zarvo::app

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <limits>
 
 namespace zarvo::platform {
@@ -105,6 +106,50 @@ TEST(DateCalendarTest, IsoStringHasMillisecondsAndOffset) {
   EXPECT_EQ(isoString(d, kolkata), "2024-03-11T21:30:00.007+05:30");
   auto ny = *DateCalendar::inZone("America/New_York");
   EXPECT_EQ(isoString(d, ny), "2024-03-11T12:00:00.007-04:00");
+}
+
+// The ISO string must say what the calendar's own fields say about the instant, in every zone: a
+// local mean time whose offset has seconds (Kolkata and Lord Howe before 1900s standard time), half-
+// and quarter-hour zones, DST edges, instants before 1970 and around a Date's ends, and the
+// sub-millisecond rest that must round down, also before 1970.
+TEST(DateCalendarTest, IsoStringAgreesWithTheCalendarFields) {
+  using std::chrono::milliseconds;
+  using std::chrono::nanoseconds;
+  const char* zones[] = {"UTC", "Europe/Berlin", "America/St_Johns", "Asia/Kolkata", "Australia/Lord_Howe",
+                         "Asia/Kathmandu", "Pacific/Kiritimati", "America/Adak", "Europe/Dublin"};
+  const Date instants[] = {
+      Date{},
+      Date{} - nanoseconds(1),
+      Date{} - milliseconds(1) - nanoseconds(999'999),
+      at("UTC", 1900, 1, 1),
+      at("UTC", 1899, 12, 31, 23, 59, 59) + nanoseconds(999'999'999),
+      at("UTC", 1960, 2, 29, 6, 7, 8) + milliseconds(9),
+      at("UTC", 2000, 2, 29, 23, 30),
+      at("Europe/Berlin", 2024, 3, 31, 1, 59, 59) + milliseconds(999),
+      at("Europe/Berlin", 2024, 3, 31, 3),
+      at("Europe/Berlin", 2024, 10, 27, 2, 30),
+      at("Australia/Lord_Howe", 2024, 4, 7, 1, 45),
+      at("UTC", 2100, 3, 1) - nanoseconds(1),
+      Date::min() + std::chrono::hours(24),
+      Date::max() - std::chrono::hours(24),
+  };
+  for (const char* name : zones) {
+    const DateCalendar calendar = *DateCalendar::inZone(name);
+    for (const Date d : instants) {
+      const DateComponents c = calendar.components(d);
+      const int64_t offset = calendar.utcOffsetSeconds(d);
+      const int64_t absOffset = offset < 0 ? -offset : offset;
+      char expected[64];
+      std::snprintf(expected, sizeof expected, "%04lld-%02lld-%02lldT%02lld:%02lld:%02lld.%03lld%c%02lld:%02lld",
+                    static_cast<long long>(*c.year), static_cast<long long>(*c.month),
+                    static_cast<long long>(*c.day), static_cast<long long>(*c.hour),
+                    static_cast<long long>(*c.minute), static_cast<long long>(*c.second),
+                    static_cast<long long>(*c.nanosecond / 1'000'000), offset < 0 ? '-' : '+',
+                    static_cast<long long>(absOffset / 3600), static_cast<long long>(absOffset % 3600 / 60));
+      EXPECT_EQ(isoString(d, calendar), expected)
+          << name << " at " << std::chrono::duration_cast<nanoseconds>(d.time_since_epoch()).count();
+    }
+  }
 }
 
 // A Date counts nanoseconds in 64 bits: 1677-09-21T00:12:43.145Z to 2262-04-11T23:47:16.854Z. Fields
