@@ -414,6 +414,7 @@ struct Regex::Impl {
   std::unique_ptr<pcre2_code, Pcre2CodeDeleter> pcre2;
   bool sharpSSensitive = false;
   uint32_t pcre2Pairs = 0;
+  std::once_flag jitOnce;
 
   const icu::RegexPattern* icuPattern() {
     std::call_once(icuOnce, [this] {
@@ -437,8 +438,6 @@ struct Regex::Impl {
                                        translated->pattern.size(), PCRE2_UTF | PCRE2_UCP | PCRE2_CASELESS,
                                        &error, &offset, nullptr);
       if (code == nullptr) return;
-      // Without JIT (an unsupported machine) the interpreter runs the same pattern, only slower.
-      pcre2_jit_compile(code, PCRE2_JIT_COMPLETE);
       uint32_t captures = 0;
       pcre2_pattern_info(code, PCRE2_INFO_CAPTURECOUNT, &captures);
       pcre2Pairs = captures + 1;
@@ -446,6 +445,19 @@ struct Regex::Impl {
       pcre2.reset(code);
     });
     return pcre2.get();
+  }
+
+  // The PCRE2 code, JIT-compiled before it is first handed out. Machine code is made on a pattern's
+  // first search, not when it is compiled: most patterns of a configuration never search a given
+  // text (the prefilter skips them), and a short-lived process that reads a few lines should not pay
+  // for all of them. `call_once` makes every thread wait for the one compilation and see its result,
+  // so the code is never searched while the JIT writes to it. Without JIT (an unsupported machine)
+  // the interpreter runs the same pattern, only slower.
+  const pcre2_code* pcre2Searchable() {
+    const pcre2_code* code = pcre2Code();
+    if (code == nullptr) return nullptr;
+    std::call_once(jitOnce, [this] { pcre2_jit_compile(pcre2.get(), PCRE2_JIT_COMPLETE); });
+    return code;
   }
 };
 
@@ -542,7 +554,7 @@ std::optional<Match> Regex::firstMatch(std::u16string_view text, std::optional<R
     to = std::min<int64_t>(size, range->location + range->length);
   }
   const RegexBackend backend = impl_->pinned.value_or(regexBackend());
-  const pcre2_code* code = backend == RegexBackend::pcre2 ? impl_->pcre2Code() : nullptr;
+  const pcre2_code* code = backend == RegexBackend::pcre2 ? impl_->pcre2Searchable() : nullptr;
   if (code == nullptr ||
       needsReference(text, static_cast<size_t>(from), static_cast<size_t>(to), impl_->sharpSSensitive)) {
     return icuSearch(impl_->icuPattern(), text, from, to);

@@ -80,7 +80,9 @@ class Regex {
   // (`pinned` absent), the pattern is compiled for the current backend now and for the other on its
   // first search there; it counts as compiling when the current backend (or, failing PCRE2, ICU)
   // accepts it. Pinned, it compiles and always searches with that engine alone: use `icu` for
-  // patterns assembled from user text, whose meaning must not depend on the backend.
+  // patterns assembled from user text, whose meaning must not depend on the backend. PCRE2's machine
+  // code is made on the pattern's first PCRE2 search (once, whichever thread comes first; the others
+  // wait for it), so patterns that never search cost only their compilation.
   static std::shared_ptr<const Regex> compile(std::u16string_view pattern,
                                               std::optional<RegexBackend> pinned = {});
   static std::shared_ptr<const Regex> compile(std::string_view utf8Pattern,
