@@ -1,5 +1,6 @@
 #include "zarvo/platform/date_calendar.h"
 
+#include <unicode/basictz.h>
 #include <unicode/calendar.h>
 #include <unicode/gregocal.h>
 #include <unicode/timezone.h>
@@ -155,6 +156,83 @@ UCalendarDateFields icuField(CalendarUnit unit) {
   return UCAL_DATE;
 }
 
+// ---- Civil time by arithmetic --------------------------------------------------------------------
+//
+// Every instant a Date holds lies in 1677 to 2262, long after the Gregorian changeover, where ICU's
+// Gregorian calendar is the proleptic Gregorian calendar: its fields follow from the zone's offset at
+// the instant by plain arithmetic. That is what ICU's field computation does too, and at a fraction of
+// its cost, which counts for the date engine (several conversions per result).
+
+constexpr int64_t kMillisPerDay = 86'400'000;
+
+int32_t offsetMillisAt(const icu::TimeZone& zone, UDate millis) {
+  int32_t raw = 0, dst = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  zone.getOffset(millis, false, raw, dst, status);
+  return raw + dst;
+}
+
+// Wall-clock time of an instant in a zone.
+struct LocalTime {
+  int64_t days;          // since 1970-01-01 in local time
+  int64_t millisInDay;   // 0 .. kMillisPerDay - 1
+  int64_t subMillisNanos;
+  int32_t offsetMillis;  // zone offset at the instant, DST included
+};
+
+LocalTime localTime(const icu::TimeZone& zone, Date date) {
+  const SplitDate s = split(date);
+  const int32_t offset = offsetMillisAt(zone, s.millis);
+  const int64_t local = static_cast<int64_t>(s.millis) + offset;
+  int64_t days = local / kMillisPerDay;
+  int64_t inDay = local % kMillisPerDay;
+  if (inDay < 0) {
+    inDay += kMillisPerDay;
+    days -= 1;
+  }
+  return {days, inDay, s.subMillisNanos, offset};
+}
+
+std::chrono::year_month_day civilDay(int64_t days) {
+  return std::chrono::year_month_day{std::chrono::sys_days{std::chrono::days{days}}};
+}
+
+DateComponents componentsOf(const LocalTime& t) {
+  const auto ymd = civilDay(t.days);
+  DateComponents c;
+  c.era = 1;  // AD: every year a Date holds
+  c.year = static_cast<int>(ymd.year());
+  c.month = static_cast<unsigned>(ymd.month());
+  c.day = static_cast<unsigned>(ymd.day());
+  c.hour = t.millisInDay / 3'600'000;
+  c.minute = t.millisInDay / 60'000 % 60;
+  c.second = t.millisInDay / 1000 % 60;
+  c.nanosecond = t.millisInDay % 1000 * 1'000'000 + t.subMillisNanos;
+  // 1970-01-01 was a Thursday (5 counting Sunday as 1).
+  c.weekday = (t.days % 7 + 7 + 4) % 7 + 1;
+  return c;
+}
+
+// The local milliseconds `c` names, when every field is present or absent below the day and within
+// its ordinary range in a year well inside a Date's span; otherwise nothing, and ICU reads the fields
+// leniently. Years stay clear of a Date's ends so that no result needs saturating.
+std::optional<int64_t> plainLocalMillis(const DateComponents& c) {
+  auto within = [](const std::optional<int64_t>& v, int64_t low, int64_t high) {
+    return !v || (*v >= low && *v <= high);
+  };
+  if (c.era || !c.year || !c.month || !c.day) return std::nullopt;
+  if (!within(c.year, 1700, 2200) || !within(c.month, 1, 12) || !within(c.day, 1, 31) ||
+      !within(c.hour, 0, 23) || !within(c.minute, 0, 59) || !within(c.second, 0, 59) ||
+      !within(c.nanosecond, 0, 999'999'999)) {
+    return std::nullopt;
+  }
+  using namespace std::chrono;
+  const year_month_day first{year{static_cast<int>(*c.year)}, month{static_cast<unsigned>(*c.month)}, day{1}};
+  const int64_t days = sys_days{first}.time_since_epoch().count() + *c.day - 1;  // 31 April is 1 May
+  return days * kMillisPerDay + c.hour.value_or(0) * 3'600'000 + c.minute.value_or(0) * 60'000 +
+         c.second.value_or(0) * 1000 + c.nanosecond.value_or(0) / 1'000'000;
+}
+
 }  // namespace
 
 DateCalendar DateCalendar::current() { return DateCalendar(Kind::processZone, {}); }
@@ -198,41 +276,50 @@ std::string DateCalendar::timeZone() const {
 }
 
 DateComponents DateCalendar::components(Date date) const {
-  const std::string zone = timeZone();
-  icu::Calendar& cal = calendarFor(zone);
-  const SplitDate d = split(date);
-  UErrorCode status = U_ZERO_ERROR;
-  cal.setTime(d.millis, status);
-  DateComponents c;
-  c.timeZone = zone;
-  c.era = cal.get(UCAL_ERA, status);
-  c.year = cal.get(UCAL_YEAR, status);
-  c.month = cal.get(UCAL_MONTH, status) + 1;
-  c.day = cal.get(UCAL_DATE, status);
-  c.hour = cal.get(UCAL_HOUR_OF_DAY, status);
-  c.minute = cal.get(UCAL_MINUTE, status);
-  c.second = cal.get(UCAL_SECOND, status);
-  c.nanosecond = static_cast<int64_t>(cal.get(UCAL_MILLISECOND, status)) * 1'000'000 + d.subMillisNanos;
-  c.weekday = cal.get(UCAL_DAY_OF_WEEK, status);
+  std::string zone = timeZone();
+  DateComponents c = componentsOf(localTime(calendarFor(zone).getTimeZone(), date));
+  c.timeZone = std::move(zone);
   return c;
 }
 
 int64_t DateCalendar::component(CalendarUnit unit, Date date) const {
   icu::Calendar& cal = calendarFor(timeZone());
-  const SplitDate d = split(date);
-  UErrorCode status = U_ZERO_ERROR;
-  cal.setTime(d.millis, status);
-  switch (unit) {
-    case CalendarUnit::year: return cal.get(UCAL_YEAR, status);
-    case CalendarUnit::month: return cal.get(UCAL_MONTH, status) + 1;
-    case CalendarUnit::nanosecond:
-      return static_cast<int64_t>(cal.get(UCAL_MILLISECOND, status)) * 1'000'000 + d.subMillisNanos;
-    default: return cal.get(icuField(unit), status);
+  if (unit != CalendarUnit::weekOfYear) {
+    const DateComponents c = componentsOf(localTime(cal.getTimeZone(), date));
+    switch (unit) {
+      case CalendarUnit::era: return *c.era;
+      case CalendarUnit::year: return *c.year;
+      case CalendarUnit::month: return *c.month;
+      case CalendarUnit::day: return *c.day;
+      case CalendarUnit::hour: return *c.hour;
+      case CalendarUnit::minute: return *c.minute;
+      case CalendarUnit::second: return *c.second;
+      case CalendarUnit::nanosecond: return *c.nanosecond;
+      case CalendarUnit::weekday: return *c.weekday;
+      case CalendarUnit::weekOfYear: break;
+    }
   }
+  UErrorCode status = U_ZERO_ERROR;
+  cal.setTime(split(date).millis, status);
+  return cal.get(UCAL_WEEK_OF_YEAR, status);
 }
 
 Date DateCalendar::date(const DateComponents& c) const {
   icu::Calendar& cal = calendarFor(c.timeZone ? *c.timeZone : timeZone());
+  if (const auto local = plainLocalMillis(c)) {
+    // A wall-clock time the clocks skip reads with the offset before the change (so 02:30 on a spring-
+    // forward night comes out an hour later); one they repeat, with the offset after it. Those are the
+    // calendar's own defaults, which the lenient path below keeps.
+    if (const auto* zone = dynamic_cast<const icu::BasicTimeZone*>(&cal.getTimeZone())) {
+      int32_t raw = 0, dst = 0;
+      UErrorCode status = U_ZERO_ERROR;
+      zone->getOffsetFromLocal(static_cast<UDate>(*local), UCAL_TZ_LOCAL_FORMER, UCAL_TZ_LOCAL_LATTER, raw, dst,
+                               status);
+      if (U_SUCCESS(status)) {
+        return fromMillis(static_cast<UDate>(*local - raw - dst), c.nanosecond.value_or(0) % 1'000'000);
+      }
+    }
+  }
   cal.clear();
   // A year below 1 is read as an extended (astronomical) year; with an era, as a year of that era.
   if (c.era && c.year) {
@@ -316,16 +403,7 @@ int64_t DateCalendar::daysBetween(Date from, Date to) const {
   // at each moment means a DST change cannot make a day 23 or 25 hours long; it is also far cheaper
   // than splitting both moments into fields.
   const icu::TimeZone& zone = calendarFor(timeZone()).getTimeZone();
-  auto civil = [&](Date d) {
-    const SplitDate s = split(d);
-    int32_t raw = 0, dst = 0;
-    UErrorCode status = U_ZERO_ERROR;
-    zone.getOffset(s.millis, false, raw, dst, status);
-    const int64_t local = static_cast<int64_t>(s.millis) + raw + dst;
-    constexpr int64_t kDay = 86'400'000;
-    return local / kDay - (local % kDay < 0 ? 1 : 0);
-  };
-  return civil(to) - civil(from);
+  return localTime(zone, to).days - localTime(zone, from).days;
 }
 
 bool DateCalendar::isDateInToday(Date date, Date now) const { return daysBetween(now, date) == 0; }
@@ -344,42 +422,21 @@ int DateCalendar::daysInMonth(Date date) const {
 }
 
 int64_t DateCalendar::utcOffsetSeconds(Date date) const {
-  icu::Calendar& cal = calendarFor(timeZone());
-  UErrorCode status = U_ZERO_ERROR;
-  cal.setTime(split(date).millis, status);
-  const int64_t ms = static_cast<int64_t>(cal.get(UCAL_ZONE_OFFSET, status)) + cal.get(UCAL_DST_OFFSET, status);
-  return ms / 1000;
+  return offsetMillisAt(calendarFor(timeZone()).getTimeZone(), split(date).millis) / 1000;
 }
 
 std::string isoString(Date date, const DateCalendar& calendar) {
-  // Plain arithmetic on the zone's offset at that instant: the same fields ICU's calendar would give
-  // (a Date lies far after the Gregorian changeover, in years 1677 to 2262, so the proleptic Gregorian
-  // days below are the calendar's days), at a fraction of the cost of a full field computation, which
-  // matters to callers that format one timestamp per result.
-  const icu::TimeZone& zone = calendarFor(calendar.timeZone()).getTimeZone();
-  const SplitDate s = split(date);
-  int32_t raw = 0, dst = 0;
-  UErrorCode status = U_ZERO_ERROR;
-  zone.getOffset(s.millis, false, raw, dst, status);
-  const int64_t offsetMillis = static_cast<int64_t>(raw) + dst;
-  const int64_t local = static_cast<int64_t>(s.millis) + offsetMillis;
-  constexpr int64_t kDay = 86'400'000;
-  int64_t days = local / kDay;
-  int64_t inDay = local % kDay;
-  if (inDay < 0) {
-    inDay += kDay;
-    days -= 1;
-  }
-  const std::chrono::year_month_day ymd{std::chrono::sys_days{std::chrono::days{days}}};
+  const LocalTime t = localTime(calendarFor(calendar.timeZone()).getTimeZone(), date);
+  const auto ymd = civilDay(t.days);
   // The printed offset keeps whole minutes of the offset's whole seconds (a local mean time such as
-  // +05:21:10 prints +05:21), while the wall-clock fields above include every second of it.
-  const int64_t offset = offsetMillis / 1000;
+  // +05:21:10 prints +05:21), while the wall-clock fields include every second of it.
+  const int64_t offset = t.offsetMillis / 1000;
   const int64_t absOffset = offset < 0 ? -offset : offset;
   char buf[64];
   std::snprintf(buf, sizeof buf, "%04d-%02u-%02uT%02lld:%02lld:%02lld.%03lld%c%02lld:%02lld",
                 static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()),
-                static_cast<long long>(inDay / 3'600'000), static_cast<long long>(inDay / 60'000 % 60),
-                static_cast<long long>(inDay / 1000 % 60), static_cast<long long>(inDay % 1000),
+                static_cast<long long>(t.millisInDay / 3'600'000), static_cast<long long>(t.millisInDay / 60'000 % 60),
+                static_cast<long long>(t.millisInDay / 1000 % 60), static_cast<long long>(t.millisInDay % 1000),
                 offset < 0 ? '-' : '+', static_cast<long long>(absOffset / 3600),
                 static_cast<long long>((absOffset % 3600) / 60));
   return buf;

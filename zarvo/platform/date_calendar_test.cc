@@ -1,9 +1,17 @@
 #include "zarvo/platform/date_calendar.h"
 
 #include <gtest/gtest.h>
+#include <unicode/basictz.h>
+#include <unicode/gregocal.h>
+#include <unicode/tztrans.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
 
 namespace zarvo::platform {
 namespace {
@@ -108,46 +116,149 @@ TEST(DateCalendarTest, IsoStringHasMillisecondsAndOffset) {
   EXPECT_EQ(isoString(d, ny), "2024-03-11T12:00:00.007-04:00");
 }
 
-// The ISO string must say what the calendar's own fields say about the instant, in every zone: a
-// local mean time whose offset has seconds (Kolkata and Lord Howe before 1900s standard time), half-
-// and quarter-hour zones, DST edges, instants before 1970 and around a Date's ends, and the
-// sub-millisecond rest that must round down, also before 1970.
-TEST(DateCalendarTest, IsoStringAgreesWithTheCalendarFields) {
-  using std::chrono::milliseconds;
-  using std::chrono::nanoseconds;
-  const char* zones[] = {"UTC", "Europe/Berlin", "America/St_Johns", "Asia/Kolkata", "Australia/Lord_Howe",
-                         "Asia/Kathmandu", "Pacific/Kiritimati", "America/Adak", "Europe/Dublin"};
-  const Date instants[] = {
-      Date{},
-      Date{} - nanoseconds(1),
-      Date{} - milliseconds(1) - nanoseconds(999'999),
-      at("UTC", 1900, 1, 1),
-      at("UTC", 1899, 12, 31, 23, 59, 59) + nanoseconds(999'999'999),
-      at("UTC", 1960, 2, 29, 6, 7, 8) + milliseconds(9),
-      at("UTC", 2000, 2, 29, 23, 30),
-      at("Europe/Berlin", 2024, 3, 31, 1, 59, 59) + milliseconds(999),
-      at("Europe/Berlin", 2024, 3, 31, 3),
-      at("Europe/Berlin", 2024, 10, 27, 2, 30),
-      at("Australia/Lord_Howe", 2024, 4, 7, 1, 45),
-      at("UTC", 2100, 3, 1) - nanoseconds(1),
-      Date::min() + std::chrono::hours(24),
-      Date::max() - std::chrono::hours(24),
-  };
-  for (const char* name : zones) {
+// ---- Agreement with ICU's own calendar ------------------------------------------------------------
+//
+// Fields, offsets and instants are worked out by arithmetic on the zone's offsets; ICU's Gregorian
+// calendar, asked directly, is the reference. The zones have local mean times whose offsets have
+// seconds (Kolkata, Lord Howe before standard time), half- and quarter-hour offsets, a half-hour DST
+// (Lord Howe), a day skipped (Apia, end of 2011), double summer time (London in the 1940s), and
+// transitions at midnight (Sao Paulo).
+
+const char* const kZones[] = {"UTC",           "Europe/Berlin",    "America/St_Johns", "Asia/Kolkata",
+                              "Australia/Lord_Howe", "Asia/Kathmandu", "Pacific/Apia",  "America/Sao_Paulo",
+                              "Europe/London", "America/New_York", "Pacific/Kiritimati", "America/Adak"};
+
+std::unique_ptr<icu::Calendar> icuCalendar(const char* zone) {
+  UErrorCode status = U_ZERO_ERROR;
+  auto cal = std::make_unique<icu::GregorianCalendar>(
+      icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(zone)), status);
+  EXPECT_TRUE(U_SUCCESS(status));
+  cal->setLenient(true);
+  return cal;
+}
+
+int64_t millisOf(Date d) {
+  const int64_t ns = d.time_since_epoch().count();
+  return ns / 1'000'000 - (ns % 1'000'000 < 0 ? 1 : 0);
+}
+
+// Instants to compare at: every transition of the zone between 1850 and 2100 and an hour and a
+// minute around each, plus seeded random instants over all a Date holds.
+std::vector<Date> instantsFor(const icu::Calendar& cal) {
+  std::vector<Date> out;
+  const auto* zone = dynamic_cast<const icu::BasicTimeZone*>(&cal.getTimeZone());
+  icu::TimeZoneTransition transition;
+  UDate t = -3'786'825'600'000.0;  // 1850
+  while (zone != nullptr && zone->getNextTransition(t, false, transition) && transition.getTime() < 4'102'444'800'000.0) {
+    t = transition.getTime();
+    for (const int64_t delta : {-3'600'000LL, -60'000LL, -1LL, 0LL, 60'000LL, 3'600'000LL}) {
+      out.push_back(Date(std::chrono::milliseconds(static_cast<int64_t>(t) + delta)));
+    }
+  }
+  std::mt19937_64 random(20241206);
+  std::uniform_int_distribution<int64_t> nanos(Date::min().time_since_epoch().count() / 2 * 2 + 1,
+                                               Date::max().time_since_epoch().count());
+  for (int i = 0; i < 500; ++i) out.push_back(Date(Date::duration(nanos(random))));
+  out.push_back(Date{});
+  out.push_back(Date{} - std::chrono::nanoseconds(1));
+  out.push_back(Date::min() + std::chrono::hours(24));
+  out.push_back(Date::max() - std::chrono::hours(24));
+  return out;
+}
+
+TEST(DateCalendarTest, FieldsAndOffsetsAgreeWithIcu) {
+  for (const char* name : kZones) {
     const DateCalendar calendar = *DateCalendar::inZone(name);
-    for (const Date d : instants) {
+    auto cal = icuCalendar(name);
+    int compared = 0;
+    for (const Date d : instantsFor(*cal)) {
+      UErrorCode status = U_ZERO_ERROR;
+      cal->setTime(static_cast<UDate>(millisOf(d)), status);
+      const int64_t subMillis = d.time_since_epoch().count() - millisOf(d) * 1'000'000;
       const DateComponents c = calendar.components(d);
-      const int64_t offset = calendar.utcOffsetSeconds(d);
-      const int64_t absOffset = offset < 0 ? -offset : offset;
-      char expected[64];
-      std::snprintf(expected, sizeof expected, "%04lld-%02lld-%02lldT%02lld:%02lld:%02lld.%03lld%c%02lld:%02lld",
+      const int64_t offset = (cal->get(UCAL_ZONE_OFFSET, status) + cal->get(UCAL_DST_OFFSET, status)) / 1000;
+      const DateComponents expected{.timeZone = name,
+                                    .era = cal->get(UCAL_ERA, status),
+                                    .year = cal->get(UCAL_YEAR, status),
+                                    .month = cal->get(UCAL_MONTH, status) + 1,
+                                    .day = cal->get(UCAL_DATE, status),
+                                    .hour = cal->get(UCAL_HOUR_OF_DAY, status),
+                                    .minute = cal->get(UCAL_MINUTE, status),
+                                    .second = cal->get(UCAL_SECOND, status),
+                                    .nanosecond = cal->get(UCAL_MILLISECOND, status) * 1'000'000LL + subMillis,
+                                    .weekday = cal->get(UCAL_DAY_OF_WEEK, status)};
+      ASSERT_TRUE(U_SUCCESS(status));
+      const auto at = [&] { return std::string(name) + " at " + std::to_string(d.time_since_epoch().count()); };
+      ASSERT_EQ(c, expected) << at();
+      EXPECT_EQ(calendar.component(CalendarUnit::year, d), *expected.year) << at();
+      EXPECT_EQ(calendar.component(CalendarUnit::weekday, d), *expected.weekday) << at();
+      EXPECT_EQ(calendar.component(CalendarUnit::nanosecond, d), *expected.nanosecond) << at();
+      EXPECT_EQ(calendar.utcOffsetSeconds(d), offset) << at();
+      char iso[64];
+      std::snprintf(iso, sizeof iso, "%04lld-%02lld-%02lldT%02lld:%02lld:%02lld.%03lld%c%02lld:%02lld",
                     static_cast<long long>(*c.year), static_cast<long long>(*c.month),
                     static_cast<long long>(*c.day), static_cast<long long>(*c.hour),
                     static_cast<long long>(*c.minute), static_cast<long long>(*c.second),
                     static_cast<long long>(*c.nanosecond / 1'000'000), offset < 0 ? '-' : '+',
-                    static_cast<long long>(absOffset / 3600), static_cast<long long>(absOffset % 3600 / 60));
-      EXPECT_EQ(isoString(d, calendar), expected)
-          << name << " at " << std::chrono::duration_cast<nanoseconds>(d.time_since_epoch()).count();
+                    static_cast<long long>(std::abs(offset) / 3600), static_cast<long long>(std::abs(offset) % 3600 / 60));
+      EXPECT_EQ(isoString(d, calendar), iso) << at();
+      ++compared;
+    }
+    EXPECT_GT(compared, 500) << name;
+  }
+}
+
+// Wall-clock fields to instants: every field set of the hours around each transition (skipped and
+// repeated wall-clock times included), random ordinary ones, and lenient ones (31 April, hour 24,
+// minute -1) that carry over.
+TEST(DateCalendarTest, InstantsFromFieldsAgreeWithIcu) {
+  std::mt19937_64 random(7);
+  for (const char* name : kZones) {
+    const DateCalendar calendar = *DateCalendar::inZone(name);
+    auto cal = icuCalendar(name);
+    std::vector<DateComponents> cases;
+    for (const Date d : instantsFor(*cal)) {
+      DateComponents c = calendar.components(d);
+      c.timeZone.reset();
+      c.era.reset();
+      c.weekday.reset();
+      for (int minutes : {-90, -30, 0, 30, 90}) {
+        DateComponents moved = c;
+        moved.minute = (*c.minute + minutes % 60 + 60) % 60;
+        moved.hour = ((*c.hour + minutes / 60) % 24 + 24) % 24;
+        cases.push_back(moved);
+      }
+    }
+    for (int i = 0; i < 300; ++i) {
+      cases.push_back({.year = std::uniform_int_distribution<int64_t>(1690, 2250)(random),
+                       .month = std::uniform_int_distribution<int64_t>(1, 12)(random),
+                       .day = std::uniform_int_distribution<int64_t>(1, 31)(random),
+                       .hour = std::uniform_int_distribution<int64_t>(0, 23)(random),
+                       .minute = std::uniform_int_distribution<int64_t>(0, 59)(random),
+                       .second = std::uniform_int_distribution<int64_t>(0, 59)(random),
+                       .nanosecond = std::uniform_int_distribution<int64_t>(0, 999'999'999)(random)});
+    }
+    cases.push_back({.year = 2024, .month = 4, .day = 31});
+    cases.push_back({.year = 2024, .month = 2, .day = 29, .hour = 24});
+    cases.push_back({.year = 2024, .month = 3, .day = 1, .minute = -1});
+    cases.push_back({.year = 2024, .month = 13, .day = 1});
+    cases.push_back({.year = 2024, .month = 1});
+    for (const DateComponents& c : cases) {
+      cal->clear();
+      if (c.year) cal->set(UCAL_EXTENDED_YEAR, static_cast<int32_t>(*c.year));
+      if (c.month) cal->set(UCAL_MONTH, static_cast<int32_t>(*c.month - 1));
+      if (c.day) cal->set(UCAL_DATE, static_cast<int32_t>(*c.day));
+      if (c.hour) cal->set(UCAL_HOUR_OF_DAY, static_cast<int32_t>(*c.hour));
+      if (c.minute) cal->set(UCAL_MINUTE, static_cast<int32_t>(*c.minute));
+      if (c.second) cal->set(UCAL_SECOND, static_cast<int32_t>(*c.second));
+      if (c.nanosecond) cal->set(UCAL_MILLISECOND, static_cast<int32_t>(*c.nanosecond / 1'000'000));
+      UErrorCode status = U_ZERO_ERROR;
+      const auto millis = static_cast<int64_t>(cal->getTime(status));
+      ASSERT_TRUE(U_SUCCESS(status));
+      const int64_t expected = millis * 1'000'000 + c.nanosecond.value_or(0) % 1'000'000;
+      EXPECT_EQ(calendar.date(c).time_since_epoch().count(), expected)
+          << name << ' ' << c.year.value_or(-1) << '-' << c.month.value_or(-1) << '-' << c.day.value_or(-1) << ' '
+          << c.hour.value_or(-1) << ':' << c.minute.value_or(-1);
     }
   }
 }
