@@ -4,7 +4,9 @@
 #include <unicode/calendar.h>
 #include <unicode/gregocal.h>
 #include <unicode/timezone.h>
+#include <unicode/tztrans.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -52,15 +54,34 @@ std::unique_ptr<icu::TimeZone> makeZone(std::string_view id) {
 
 // ---- Per-thread calendars ------------------------------------------------------------------------
 
-// ICU calendars are not thread-safe and costly to create, so each thread keeps one per zone.
-struct ThreadCalendars {
-  uint64_t generation = 0;
-  std::string processZone;
-  std::map<std::string, std::unique_ptr<icu::Calendar>, std::less<>> byZone;
+// A stretch of time over which a zone's offset does not change: from one of its transitions to the
+// next. Reading the offset from a span the thread already knows skips ICU's rule arithmetic, which
+// dominated converting an instant once fields came from plain arithmetic.
+struct OffsetSpan {
+  double from = 0;  // first instant of the span, UTC milliseconds
+  double to = 0;    // first instant after it
+  int32_t offsetMillis = 0;
 };
 
-icu::Calendar& calendarFor(std::string_view zone) {
+// ICU calendars are not thread-safe and costly to create, so each thread keeps one per zone, with
+// the offset spans it met last in that zone.
+struct ZoneState {
+  std::unique_ptr<icu::Calendar> calendar;
+  const icu::BasicTimeZone* transitions = nullptr;  // the calendar's zone, when it can list its transitions
+  std::array<OffsetSpan, 4> spans{};
+  size_t nextSpan = 0;  // the slot the next span replaces
+};
+
+struct ThreadCalendars {
+  std::map<std::string, ZoneState, std::less<>> byZone;
+  // The zone of the last look-up: nearly every call names the same one.
+  const std::string* lastZone = nullptr;
+  ZoneState* lastState = nullptr;
+};
+
+ZoneState& zoneState(std::string_view zone) {
   thread_local ThreadCalendars cache;
+  if (cache.lastZone != nullptr && *cache.lastZone == zone) return *cache.lastState;
   auto it = cache.byZone.find(zone);
   if (it == cache.byZone.end()) {
     auto tz = makeZone(zone);
@@ -70,10 +91,18 @@ icu::Calendar& calendarFor(std::string_view zone) {
     if (U_FAILURE(status)) cal.reset(new icu::GregorianCalendar(status));
     cal->setLenient(true);
     // ISO-like week settings are not needed; keep Gregorian defaults, Sunday first.
-    it = cache.byZone.emplace(std::string(zone), std::move(cal)).first;
+    ZoneState state;
+    state.transitions = dynamic_cast<const icu::BasicTimeZone*>(&cal->getTimeZone());
+    state.calendar = std::move(cal);
+    it = cache.byZone.emplace(std::string(zone), std::move(state)).first;
   }
-  return *it->second;
+  // Entries are never erased, so both pointers stay valid for the thread's life.
+  cache.lastZone = &it->first;
+  cache.lastState = &it->second;
+  return it->second;
 }
+
+icu::Calendar& calendarFor(std::string_view zone) { return *zoneState(zone).calendar; }
 
 std::string currentProcessZone() {
   thread_local uint64_t seen = 0;
@@ -165,11 +194,39 @@ UCalendarDateFields icuField(CalendarUnit unit) {
 
 constexpr int64_t kMillisPerDay = 86'400'000;
 
-int32_t offsetMillisAt(const icu::TimeZone& zone, UDate millis) {
+constexpr double kForever = 1e300;
+
+// The zone's offset at `millis`, DST included.
+int32_t offsetMillisAt(ZoneState& zone, UDate millis) {
+  for (const OffsetSpan& span : zone.spans) {
+    if (millis >= span.from && millis < span.to) return span.offsetMillis;
+  }
   int32_t raw = 0, dst = 0;
   UErrorCode status = U_ZERO_ERROR;
-  zone.getOffset(millis, false, raw, dst, status);
+  zone.calendar->getTimeZone().getOffset(millis, false, raw, dst, status);
+  if (zone.transitions != nullptr && U_SUCCESS(status)) {
+    OffsetSpan span{-kForever, kForever, raw + dst};
+    icu::TimeZoneTransition transition;
+    if (zone.transitions->getPreviousTransition(millis, true, transition)) span.from = transition.getTime();
+    if (zone.transitions->getNextTransition(millis, false, transition)) span.to = transition.getTime();
+    if (millis >= span.from && millis < span.to) {
+      zone.spans[zone.nextSpan] = span;
+      zone.nextSpan = (zone.nextSpan + 1) % zone.spans.size();
+    }
+  }
   return raw + dst;
+}
+
+// The instant whose wall-clock time in the zone is `local`, when a known span settles it: the
+// candidate lies in the span and at least two days from its ends, which no other offset (they differ
+// by less than that) can reach, so the wall-clock time is neither skipped nor repeated.
+std::optional<double> instantFromKnownSpan(const ZoneState& zone, double local) {
+  constexpr double kMargin = 2.0 * 86'400'000;
+  for (const OffsetSpan& span : zone.spans) {
+    const double candidate = local - span.offsetMillis;
+    if (candidate - kMargin >= span.from && candidate + kMargin < span.to) return candidate;
+  }
+  return std::nullopt;
 }
 
 // Wall-clock time of an instant in a zone.
@@ -180,7 +237,7 @@ struct LocalTime {
   int32_t offsetMillis;  // zone offset at the instant, DST included
 };
 
-LocalTime localTime(const icu::TimeZone& zone, Date date) {
+LocalTime localTime(ZoneState& zone, Date date) {
   const SplitDate s = split(date);
   const int32_t offset = offsetMillisAt(zone, s.millis);
   const int64_t local = static_cast<int64_t>(s.millis) + offset;
@@ -277,15 +334,15 @@ std::string DateCalendar::timeZone() const {
 
 DateComponents DateCalendar::components(Date date) const {
   std::string zone = timeZone();
-  DateComponents c = componentsOf(localTime(calendarFor(zone).getTimeZone(), date));
+  DateComponents c = componentsOf(localTime(zoneState(zone), date));
   c.timeZone = std::move(zone);
   return c;
 }
 
 int64_t DateCalendar::component(CalendarUnit unit, Date date) const {
-  icu::Calendar& cal = calendarFor(timeZone());
+  ZoneState& zone = zoneState(timeZone());
   if (unit != CalendarUnit::weekOfYear) {
-    const DateComponents c = componentsOf(localTime(cal.getTimeZone(), date));
+    const DateComponents c = componentsOf(localTime(zone, date));
     switch (unit) {
       case CalendarUnit::era: return *c.era;
       case CalendarUnit::year: return *c.year;
@@ -300,23 +357,28 @@ int64_t DateCalendar::component(CalendarUnit unit, Date date) const {
     }
   }
   UErrorCode status = U_ZERO_ERROR;
-  cal.setTime(split(date).millis, status);
-  return cal.get(UCAL_WEEK_OF_YEAR, status);
+  zone.calendar->setTime(split(date).millis, status);
+  return zone.calendar->get(UCAL_WEEK_OF_YEAR, status);
 }
 
 Date DateCalendar::date(const DateComponents& c) const {
-  icu::Calendar& cal = calendarFor(c.timeZone ? *c.timeZone : timeZone());
+  ZoneState& zone = zoneState(c.timeZone ? *c.timeZone : timeZone());
+  icu::Calendar& cal = *zone.calendar;
   if (const auto local = plainLocalMillis(c)) {
+    const int64_t extraNanos = c.nanosecond.value_or(0) % 1'000'000;
+    if (const auto known = instantFromKnownSpan(zone, static_cast<double>(*local))) return fromMillis(*known, extraNanos);
     // A wall-clock time the clocks skip reads with the offset before the change (so 02:30 on a spring-
     // forward night comes out an hour later); one they repeat, with the offset after it. Those are the
     // calendar's own defaults, which the lenient path below keeps.
-    if (const auto* zone = dynamic_cast<const icu::BasicTimeZone*>(&cal.getTimeZone())) {
+    if (zone.transitions != nullptr) {
       int32_t raw = 0, dst = 0;
       UErrorCode status = U_ZERO_ERROR;
-      zone->getOffsetFromLocal(static_cast<UDate>(*local), UCAL_TZ_LOCAL_FORMER, UCAL_TZ_LOCAL_LATTER, raw, dst,
-                               status);
+      zone.transitions->getOffsetFromLocal(static_cast<UDate>(*local), UCAL_TZ_LOCAL_FORMER, UCAL_TZ_LOCAL_LATTER,
+                                           raw, dst, status);
       if (U_SUCCESS(status)) {
-        return fromMillis(static_cast<UDate>(*local - raw - dst), c.nanosecond.value_or(0) % 1'000'000);
+        const auto instant = static_cast<UDate>(*local - raw - dst);
+        offsetMillisAt(zone, instant);  // learns the span, for the next wall-clock time in it
+        return fromMillis(instant, extraNanos);
       }
     }
   }
@@ -402,7 +464,7 @@ int64_t DateCalendar::daysBetween(Date from, Date to) const {
   // A moment's civil day is its local time in whole days since the epoch. Taking the zone's offset
   // at each moment means a DST change cannot make a day 23 or 25 hours long; it is also far cheaper
   // than splitting both moments into fields.
-  const icu::TimeZone& zone = calendarFor(timeZone()).getTimeZone();
+  ZoneState& zone = zoneState(timeZone());
   return localTime(zone, to).days - localTime(zone, from).days;
 }
 
@@ -422,11 +484,11 @@ int DateCalendar::daysInMonth(Date date) const {
 }
 
 int64_t DateCalendar::utcOffsetSeconds(Date date) const {
-  return offsetMillisAt(calendarFor(timeZone()).getTimeZone(), split(date).millis) / 1000;
+  return offsetMillisAt(zoneState(timeZone()), split(date).millis) / 1000;
 }
 
 std::string isoString(Date date, const DateCalendar& calendar) {
-  const LocalTime t = localTime(calendarFor(calendar.timeZone()).getTimeZone(), date);
+  const LocalTime t = localTime(zoneState(calendar.timeZone()), date);
   const auto ymd = civilDay(t.days);
   // The printed offset keeps whole minutes of the offset's whole seconds (a local mean time such as
   // +05:21:10 prints +05:21), while the wall-clock fields include every second of it.
