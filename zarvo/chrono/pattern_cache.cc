@@ -41,12 +41,14 @@ struct RecentEntry {
   std::u16string_view key;  // the cache's own key: stable, entries are never erased
   const platform::Regex* regex = nullptr;
 };
-constexpr size_t kRecentSlots = 64;
+// Far more slots than the patterns one parse uses, and the address mixed well: two patterns that
+// share a slot evict each other on every line, and each miss hashes a pattern hundreds of units long.
+constexpr size_t kRecentSlots = 256;
 
 RecentEntry& recentSlot(std::u16string_view pattern) {
   thread_local std::array<RecentEntry, kRecentSlots> recent{};
-  const auto address = reinterpret_cast<uintptr_t>(pattern.data());
-  return recent[((address >> 4) ^ pattern.size()) & (kRecentSlots - 1)];
+  const uint64_t key = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(pattern.data())) ^ pattern.size();
+  return recent[(key * 0x9E3779B97F4A7C15ULL) >> 56];
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
-#include <cstdio>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -494,14 +493,23 @@ std::string isoString(Date date, const DateCalendar& calendar) {
   // +05:21:10 prints +05:21), while the wall-clock fields include every second of it.
   const int64_t offset = t.offsetMillis / 1000;
   const int64_t absOffset = offset < 0 ? -offset : offset;
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%04d-%02u-%02uT%02lld:%02lld:%02lld.%03lld%c%02lld:%02lld",
-                static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()),
-                static_cast<long long>(t.millisInDay / 3'600'000), static_cast<long long>(t.millisInDay / 60'000 % 60),
-                static_cast<long long>(t.millisInDay / 1000 % 60), static_cast<long long>(t.millisInDay % 1000),
-                offset < 0 ? '-' : '+', static_cast<long long>(absOffset / 3600),
-                static_cast<long long>((absOffset % 3600) / 60));
-  return buf;
+  // Written digit by digit: this runs once per date printed, and a formatted print cost as much as
+  // working the date out. Every field has a fixed width; a Date's years have four digits.
+  std::string out = "0000-00-00T00:00:00.000+00:00";
+  const auto put = [&out](size_t end, int64_t value, int digits) {
+    for (int i = 0; i < digits; ++i, value /= 10) out[end - static_cast<size_t>(i)] = static_cast<char>('0' + value % 10);
+  };
+  put(3, static_cast<int>(ymd.year()), 4);
+  put(6, static_cast<unsigned>(ymd.month()), 2);
+  put(9, static_cast<unsigned>(ymd.day()), 2);
+  put(12, t.millisInDay / 3'600'000, 2);
+  put(15, t.millisInDay / 60'000 % 60, 2);
+  put(18, t.millisInDay / 1000 % 60, 2);
+  put(22, t.millisInDay % 1000, 3);
+  out[23] = offset < 0 ? '-' : '+';
+  put(25, absOffset / 3600, 2);
+  put(28, absOffset % 3600 / 60, 2);
+  return out;
 }
 
 }  // namespace zarvo::platform
