@@ -1,5 +1,7 @@
 #include "zarvo/chrono/parsed_components.h"
 
+#include <bit>
+
 #include "zarvo/chrono/calendar_fields.h"
 #include "zarvo/chrono/settings.h"
 #include "zarvo/platform/date_calendar.h"
@@ -10,13 +12,7 @@ using platform::CalendarUnit;
 using platform::DateCalendar;
 using platform::DateComponents;
 
-bool ComponentMap::empty() const { return size() == 0; }
-
-size_t ComponentMap::size() const {
-  size_t n = 0;
-  for (const auto& v : values_) n += v.has_value() ? 1 : 0;
-  return n;
-}
+size_t ComponentMap::size() const { return static_cast<size_t>(std::popcount(present_)); }
 
 ParsedComponents::ParsedComponents(std::optional<ComponentMap> components, std::optional<Date> ref) {
   if (components) known_ = std::move(*components);

@@ -16,7 +16,9 @@
 
 namespace zarvo::chrono {
 
-// A map from ComponentUnit to a 64-bit value, iterated in declaration order.
+// A map from ComponentUnit to a 64-bit value, iterated in declaration order. Stored as the values
+// and a bit per unit that has one (absent units hold 0), so a result stays small: long texts make
+// thousands of results, and refiners copy them.
 class ComponentMap {
  public:
   ComponentMap() = default;
@@ -24,26 +26,37 @@ class ComponentMap {
     for (const auto& [unit, value] : values) set(unit, value);
   }
 
-  std::optional<int64_t> get(ComponentUnit unit) const { return values_[index(unit)]; }
-  bool contains(ComponentUnit unit) const { return values_[index(unit)].has_value(); }
-  void set(ComponentUnit unit, int64_t value) { values_[index(unit)] = value; }
-  void erase(ComponentUnit unit) { values_[index(unit)].reset(); }
-  bool empty() const;
+  std::optional<int64_t> get(ComponentUnit unit) const {
+    return contains(unit) ? std::optional<int64_t>(values_[index(unit)]) : std::nullopt;
+  }
+  bool contains(ComponentUnit unit) const { return (present_ & bit(unit)) != 0; }
+  void set(ComponentUnit unit, int64_t value) {
+    values_[index(unit)] = value;
+    present_ |= bit(unit);
+  }
+  void erase(ComponentUnit unit) {
+    values_[index(unit)] = 0;
+    present_ &= ~bit(unit);
+  }
+  bool empty() const { return present_ == 0; }
   size_t size() const;
 
   // Calls f(unit, value) for every present unit, in declaration order.
   template <typename F>
   void forEach(F&& f) const {
     for (size_t i = 0; i < kComponentUnitCount; ++i) {
-      if (values_[i]) f(static_cast<ComponentUnit>(i), *values_[i]);
+      if ((present_ >> i) & 1u) f(static_cast<ComponentUnit>(i), values_[i]);
     }
   }
 
   friend bool operator==(const ComponentMap&, const ComponentMap&) = default;
 
  private:
+  static_assert(kComponentUnitCount <= 32, "one presence bit per unit");
   static size_t index(ComponentUnit unit) { return static_cast<size_t>(unit); }
-  std::array<std::optional<int64_t>, kComponentUnitCount> values_{};
+  static uint32_t bit(ComponentUnit unit) { return uint32_t{1} << index(unit); }
+  std::array<int64_t, kComponentUnitCount> values_{};
+  uint32_t present_ = 0;
 };
 
 class ParsedComponents {

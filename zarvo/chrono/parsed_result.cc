@@ -2,19 +2,6 @@
 
 namespace zarvo::chrono {
 
-bool TagSet::empty() const {
-  for (const auto& v : values_) {
-    if (v) return false;
-  }
-  return true;
-}
-
-void TagSet::addAll(const TagSet& other) {
-  for (size_t i = 0; i < kTagUnitCount; ++i) {
-    if (other.values_[i]) values_[i] = other.values_[i];
-  }
-}
-
 ParsedResult::ParsedResult(Date ref, int64_t index, std::u16string text, TagSet tags,
                            std::optional<ComponentMap> start, std::optional<ComponentMap> end, bool isMoveIndexMode)
     : ref_(ref),

@@ -16,7 +16,8 @@
 namespace zarvo::chrono {
 
 // A map from TagUnit to a boolean. A tag is present when some parser or refiner set it; all of them set
-// true, so presence and value differ only for callers that write false themselves.
+// true, so presence and value differ only for callers that write false themselves. Stored as two bit
+// sets (present, and true), keeping a result small.
 class TagSet {
  public:
   TagSet() = default;
@@ -24,28 +25,42 @@ class TagSet {
     for (TagUnit t : tags) set(t);
   }
 
-  void set(TagUnit tag, bool value = true) { values_[index(tag)] = value; }
-  bool contains(TagUnit tag) const { return values_[index(tag)].has_value(); }
+  void set(TagUnit tag, bool value = true) {
+    present_ |= bit(tag);
+    if (value) {
+      true_ |= bit(tag);
+    } else {
+      true_ &= ~bit(tag);
+    }
+  }
+  bool contains(TagUnit tag) const { return (present_ & bit(tag)) != 0; }
   // True only when present with value true.
-  bool isTrue(TagUnit tag) const { return values_[index(tag)].value_or(false); }
-  std::optional<bool> value(TagUnit tag) const { return values_[index(tag)]; }
-  bool empty() const;
+  bool isTrue(TagUnit tag) const { return (true_ & bit(tag)) != 0; }
+  std::optional<bool> value(TagUnit tag) const {
+    return contains(tag) ? std::optional<bool>(isTrue(tag)) : std::nullopt;
+  }
+  bool empty() const { return present_ == 0; }
   // Copies every entry of `other` in, overwriting equal keys.
-  void addAll(const TagSet& other);
+  void addAll(const TagSet& other) {
+    present_ |= other.present_;
+    true_ = (true_ & ~other.present_) | other.true_;
+  }
 
   // Calls f(tag, value) for every present tag, in declaration order.
   template <typename F>
   void forEach(F&& f) const {
     for (size_t i = 0; i < kTagUnitCount; ++i) {
-      if (values_[i]) f(static_cast<TagUnit>(i), *values_[i]);
+      if ((present_ >> i) & 1u) f(static_cast<TagUnit>(i), ((true_ >> i) & 1u) != 0);
     }
   }
 
   friend bool operator==(const TagSet&, const TagSet&) = default;
 
  private:
-  static size_t index(TagUnit tag) { return static_cast<size_t>(tag); }
-  std::array<std::optional<bool>, kTagUnitCount> values_{};
+  static_assert(kTagUnitCount <= 64, "one bit per tag");
+  static uint64_t bit(TagUnit tag) { return uint64_t{1} << static_cast<size_t>(tag); }
+  uint64_t present_ = 0;
+  uint64_t true_ = 0;  // a subset of present_
 };
 
 class ParsedResult {
