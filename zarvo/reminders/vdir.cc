@@ -132,12 +132,8 @@ void loadCalendarFolder(FileSystem& fs, const fs::path& root, const std::shared_
                         std::optional<bool> completed, const std::set<std::string>& skipUids,
                         std::vector<std::shared_ptr<Reminder>>& out, FolderReport& report) {
   // List the folder with each file's metadata, look every file up in the cache (one lock for the
-  // folder), read and parse the files that changed, make the reminders.
-  struct Job {
-    fs::path path;
-    FileInfo info;
-    std::shared_ptr<const TodoFile> file;
-  };
+  // folder), read and parse the files that changed, make the reminders. A path is built only for a
+  // file that has to be read or reported: ten thousand of them cost more than the look-ups.
   const fs::path dir = root / calendar->calendarIdentifier();
   std::vector<platform::DirectoryEntry> entries;
   if (auto e = fs.listDirectoryWithInfo(dir, entries)) {
@@ -147,35 +143,34 @@ void loadCalendarFolder(FileSystem& fs, const fs::path& root, const std::shared_
     return;
   }
   std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
-  std::vector<Job> jobs;
-  jobs.reserve(entries.size());
   std::vector<std::string> names;
   std::vector<FileInfo> infos;
+  names.reserve(entries.size());
+  infos.reserve(entries.size());
   for (auto& entry : entries) {
     if (!entry.isRegular || !isTaskFileName(entry.name)) continue;
-    jobs.push_back(Job{dir / entry.name, entry.info, nullptr});
     names.push_back(std::move(entry.name));
     infos.push_back(entry.info);
   }
-  std::vector<std::shared_ptr<const TodoFile>> files(jobs.size());
+  std::vector<std::shared_ptr<const TodoFile>> files(names.size());
   std::vector<size_t> misses;
   FileCache::shared().lookUpFolder(dir, names, infos, files, misses);
-  for (size_t i = 0; i < jobs.size(); ++i) jobs[i].file = std::move(files[i]);
-  for (size_t i : misses) jobs[i].file = loadFile(fs, jobs[i].path, jobs[i].info);
-  out.reserve(jobs.size());
-  for (const Job& job : jobs) {
-    if (!job.file) {
-      report.unreadable.emplace_back(job.path, "cannot be read or does not parse");
+  for (size_t i : misses) files[i] = loadFile(fs, dir / names[i], infos[i]);
+  out.reserve(files.size());
+  for (size_t f = 0; f < files.size(); ++f) {
+    const std::shared_ptr<const TodoFile>& file = files[f];
+    if (!file) {
+      report.unreadable.emplace_back(dir / names[f], "cannot be read or does not parse");
       continue;
     }
-    for (size_t i = 0; i < job.file->todos.size(); ++i) {
-      const auto& todo = job.file->todos[i];
+    for (size_t i = 0; i < file->todos.size(); ++i) {
+      const auto& todo = file->todos[i];
       if (todo.recurrenceOverride) continue;
-      const std::string uid = todo.fields.hasUid ? todo.fields.uid : job.path.stem().string();
-      report.uids.emplace_back(uid, job.path);
-      if (completed && todo.fields.completed != *completed) continue;
-      if (!skipUids.empty() && skipUids.contains(uid)) continue;
-      out.push_back(Backend::makeReminder(job.file, i, calendar));
+      std::string uid = todo.fields.hasUid ? todo.fields.uid : fs::path(names[f]).stem().string();
+      if ((!completed || todo.fields.completed == *completed) && (skipUids.empty() || !skipUids.contains(uid))) {
+        out.push_back(Backend::makeReminder(file, i, calendar));
+      }
+      report.uids.emplace_back(std::move(uid), file);
     }
   }
 }
