@@ -231,11 +231,12 @@ bool safeRelativePath(std::string_view path) {
 }
 bool safeRelativePath(const fs::path& path) { return safeRelativePath(std::string_view(path.native())); }
 
-bool readFile(Reader& r, const fs::path& root, std::pair<fs::path, FileCache::Entry>& out, std::string& why) {
+// Reads one entry into `out`; the file's path (out.file->path) is built under `root`.
+bool readFile(Reader& r, const fs::path& root, FileCache::Entry& out, std::string& why) {
   const std::string relative = r.str();
   auto file = std::make_shared<TodoFile>();
-  out.second.info = r.info();
-  file->info = out.second.info;
+  out.info = r.info();
+  file->info = out.info;
   file->content = r.str();
   file->newline = r.str();
   file->firstComponentBegin = r.u();
@@ -306,12 +307,29 @@ bool readFile(Reader& r, const fs::path& root, std::pair<fs::path, FileCache::En
     return false;
   }
   // One path built from text rather than root / relative: the same path, made once.
-  std::string full = root.native();
+  const std::string& base = root.native();
+  std::string full;
+  full.reserve(base.size() + 1 + relative.size());
+  full += base;
   if (!full.empty() && full.back() != '/') full += '/';
   file->path = fs::path(std::move(full += relative));
-  out.first = file->path;
-  out.second.file = std::move(file);
+  out.file = std::move(file);
   return true;
+}
+
+// The entries of a copy, in its order (sorted by relative path, so a folder's files are adjacent).
+std::optional<std::vector<FileCache::Entry>> decodeEntries(std::string_view payload, const fs::path& root,
+                                                           std::string& why) {
+  Reader r(payload);
+  std::vector<FileCache::Entry> entries(r.count());
+  for (auto& entry : entries) {
+    if (!readFile(r, root, entry, why)) return std::nullopt;
+  }
+  if (!r.ok || !r.atEnd()) {
+    why = "the copy does not end where it should";
+    return std::nullopt;
+  }
+  return entries;
 }
 
 std::string header(uint64_t payloadSize, uint64_t sum) {
@@ -447,16 +465,12 @@ std::optional<std::vector<std::pair<fs::path, FileCache::Entry>>> FileCache::dec
                                                                                     std::string& why) {
   const auto payload = payloadOf(bytes, why);
   if (!payload) return std::nullopt;
-  Reader r(*payload);
-  std::vector<std::pair<fs::path, Entry>> entries(r.count());
-  for (auto& entry : entries) {
-    if (!readFile(r, root, entry, why)) return std::nullopt;
-  }
-  if (!r.ok || !r.atEnd()) {
-    why = "the copy does not end where it should";
-    return std::nullopt;
-  }
-  return entries;
+  auto entries = decodeEntries(*payload, root, why);
+  if (!entries) return std::nullopt;
+  std::vector<std::pair<fs::path, Entry>> out;
+  out.reserve(entries->size());
+  for (auto& entry : *entries) out.emplace_back(entry.file->path, std::move(entry));
+  return out;
 }
 
 bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const fs::path& root, std::string& why) {
@@ -471,15 +485,25 @@ bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const 
     why = e.message();
     return forget();
   }
-  auto entries = decode(bytes, root, why);
+  const auto payload = payloadOf(bytes, why);
+  if (!payload) return forget();
+  auto entries = decodeEntries(*payload, root, why);
   if (!entries) return forget();
   std::lock_guard lock(mu_);
-  for (auto& [path, entry] : *entries) {
-    // What this process read itself is at least as fresh. decode built each path from the root and
-    // a relative path of plain names, so its last '/' parts folder from name.
-    const std::string& text = path.native();
+  Folder* folder = nullptr;
+  std::string_view folderPath;
+  for (auto& entry : *entries) {
+    // What this process read itself is at least as fresh. Each path was built from the root and a
+    // relative path of plain names, so its last '/' parts folder from name; a folder's entries are
+    // adjacent, so the folder is looked up once per run of them.
+    const std::string& text = entry.file->path.native();
     const size_t slash = text.rfind('/');
-    folders_[text.substr(0, slash)].try_emplace(text.substr(slash + 1), std::move(entry));
+    const std::string_view parent = std::string_view(text).substr(0, slash);
+    if (!folder || parent != folderPath) {
+      folder = &folders_[std::string(parent)];
+      folderPath = parent;
+    }
+    folder->try_emplace(text.substr(slash + 1), std::move(entry));
   }
   savedAt_[cachePath.native()] = generation_;
   return true;
