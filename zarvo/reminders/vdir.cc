@@ -142,15 +142,20 @@ void loadCalendarFolder(FileSystem& fs, const fs::path& root, const std::shared_
     }
     return;
   }
-  std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+  // In file-name order. Positions are sorted rather than the entries, which are costlier to move.
+  std::vector<size_t> order;
+  order.reserve(entries.size());
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i].isRegular && isTaskFileName(entries[i].name)) order.push_back(i);
+  }
+  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return entries[a].name < entries[b].name; });
   std::vector<std::string> names;
   std::vector<FileInfo> infos;
-  names.reserve(entries.size());
-  infos.reserve(entries.size());
-  for (auto& entry : entries) {
-    if (!entry.isRegular || !isTaskFileName(entry.name)) continue;
-    names.push_back(std::move(entry.name));
-    infos.push_back(entry.info);
+  names.reserve(order.size());
+  infos.reserve(order.size());
+  for (size_t i : order) {
+    names.push_back(std::move(entries[i].name));
+    infos.push_back(entries[i].info);
   }
   std::vector<std::shared_ptr<const TodoFile>> files(names.size());
   std::vector<size_t> misses;
