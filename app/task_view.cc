@@ -141,9 +141,9 @@ class DueWriter {
     std::string time;
     if (dueHasTime(task)) {
       time = " ";
-      appendTwoDigits(time, *c.hour);
+      appendZeroPadded(time, *c.hour, 2);
       time += ':';
-      appendTwoDigits(time, *c.minute);
+      appendZeroPadded(time, *c.minute, 2);
     }
     const int64_t days = calendar_.daysBetween(now_, *due);
     if (days == 0) return "today" + time;
@@ -162,16 +162,6 @@ class DueWriter {
   }
 
  private:
-  // An hour or a minute, as "{:02}" writes it.
-  static void appendTwoDigits(std::string& out, int64_t value) {
-    if (value < 0 || value > 99) {
-      out += fmt::format("{:02}", value);
-      return;
-    }
-    out += static_cast<char>('0' + value / 10);
-    out += static_cast<char>('0' + value % 10);
-  }
-
   Date now_;
   const DateStyle& style_;
   DateCalendar calendar_;
