@@ -114,10 +114,13 @@ class Reader {
     if (n > in_.size() - at_) return static_cast<size_t>(fail());
     return static_cast<size_t>(n);
   }
-  std::string str() {
+  std::string str() { return std::string(view()); }
+  // The next string in place: valid while the input is. Assigning it to a field reuses the field's
+  // storage instead of building a string and moving it there.
+  std::string_view view() {
     const size_t n = count();
     if (!ok) return {};
-    std::string text(in_.substr(at_, n));
+    const std::string_view text = in_.substr(at_, n);
     at_ += n;
     return text;
   }
@@ -233,18 +236,18 @@ bool safeRelativePath(const fs::path& path) { return safeRelativePath(std::strin
 
 // Reads one entry into `out`; the file's path (out.file->path) is built under `root`.
 bool readFile(Reader& r, const fs::path& root, FileCache::Entry& out, std::string& why) {
-  const std::string relative = r.str();
+  const std::string_view relative = r.view();
   auto file = std::make_shared<TodoFile>();
   out.info = r.info();
   file->info = out.info;
-  file->content = r.str();
-  file->newline = r.str();
+  file->content.assign(r.view());
+  file->newline.assign(r.view());
   file->firstComponentBegin = r.u();
   file->timezoneIds.resize(r.count());
-  for (auto& id : file->timezoneIds) id = r.str();
+  for (auto& id : file->timezoneIds) id.assign(r.view());
   file->todos.resize(r.count());
   const size_t size = file->content.size();
-  bool consistent = r.ok && safeRelativePath(std::string_view(relative)) && file->info.size == size && file->firstComponentBegin <= size;
+  bool consistent = r.ok && safeRelativePath(relative) && file->info.size == size && file->firstComponentBegin <= size;
   for (TodoEntry& todo : file->todos) {
     if (!r.ok) break;
     todo.begin = r.u();
@@ -256,7 +259,7 @@ bool readFile(Reader& r, const fs::path& root, FileCache::Entry& out, std::strin
     // Edits splice by these offsets: each line lies inside its VTODO, after the one before it.
     size_t previousEnd = todo.begin;
     for (PropertyLine& line : todo.lines) {
-      line.name = r.str();
+      line.name.assign(r.view());
       line.begin = r.u();
       line.end = r.u();
       line.dropped = r.flag();
@@ -281,14 +284,14 @@ bool readFile(Reader& r, const fs::path& root, FileCache::Entry& out, std::strin
       if (consistent && origin > 0) alarm.origin = todo.alarmOrigins[origin - 1];
     }
     TodoFields& f = todo.fields;
-    f.uid = r.str();
+    f.uid.assign(r.view());
     f.hasUid = r.flag();
-    f.title = r.str();
+    f.title.assign(r.view());
     f.notes = r.optStr();
     f.priority = static_cast<int>(r.s());
     f.due = r.components();
     f.completed = r.flag();
-    f.status = r.str();
+    f.status.assign(r.view());
     f.completionDate = r.optDate();
     f.creationDate = r.optDate();
     f.lastModified = r.optDate();
@@ -296,14 +299,14 @@ bool readFile(Reader& r, const fs::path& root, FileCache::Entry& out, std::strin
     if (auto flagged = r.optInt()) f.flagged = *flagged != 0;
     if (auto order = r.optInt()) f.order = static_cast<int>(*order);
     f.categories.resize(r.count());
-    for (auto& category : f.categories) category = r.str();
+    for (auto& category : f.categories) category.assign(r.view());
   }
   if (!r.ok) {
     why = "the copy ends early";
     return false;
   }
   if (!consistent) {
-    why = "an entry does not fit its file (" + relative + ")";
+    why = "an entry does not fit its file (" + std::string(relative) + ")";
     return false;
   }
   // One path built from text rather than root / relative: the same path, made once.
