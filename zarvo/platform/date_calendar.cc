@@ -356,14 +356,43 @@ std::string isoString(Date date, const DateCalendar& calendar) {
   if (c.era && *c.era == 0) year = 1 - year;
   const int64_t offset = calendar.utcOffsetSeconds(date);
   const int64_t absOffset = offset < 0 ? -offset : offset;
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%04lld-%02lld-%02lldT%02lld:%02lld:%02lld.%03lld%c%02lld:%02lld",
-                static_cast<long long>(year), static_cast<long long>(*c.month), static_cast<long long>(*c.day),
-                static_cast<long long>(*c.hour), static_cast<long long>(*c.minute),
-                static_cast<long long>(*c.second), static_cast<long long>(*c.nanosecond / 1'000'000),
-                offset < 0 ? '-' : '+', static_cast<long long>(absOffset / 3600),
-                static_cast<long long>((absOffset % 3600) / 60));
-  return buf;
+  const int64_t millis = *c.nanosecond / 1'000'000;
+  if (year < 0 || year > 9999) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%04lld-%02lld-%02lldT%02lld:%02lld:%02lld.%03lld%c%02lld:%02lld",
+                  static_cast<long long>(year), static_cast<long long>(*c.month), static_cast<long long>(*c.day),
+                  static_cast<long long>(*c.hour), static_cast<long long>(*c.minute),
+                  static_cast<long long>(*c.second), static_cast<long long>(millis), offset < 0 ? '-' : '+',
+                  static_cast<long long>(absOffset / 3600), static_cast<long long>((absOffset % 3600) / 60));
+    return buf;
+  }
+  // Every field has a fixed width here: written digit by digit, as a list of ten thousand tasks
+  // writes three dates each and a formatted print costs more than the calendar.
+  std::string out(29, '0');
+  auto put = [&out](size_t at, int64_t value, int digits) {
+    for (int i = digits - 1; i >= 0; --i) {
+      out[at + static_cast<size_t>(i)] = static_cast<char>('0' + value % 10);
+      value /= 10;
+    }
+  };
+  put(0, year, 4);
+  out[4] = '-';
+  put(5, *c.month, 2);
+  out[7] = '-';
+  put(8, *c.day, 2);
+  out[10] = 'T';
+  put(11, *c.hour, 2);
+  out[13] = ':';
+  put(14, *c.minute, 2);
+  out[16] = ':';
+  put(17, *c.second, 2);
+  out[19] = '.';
+  put(20, millis, 3);
+  out[23] = offset < 0 ? '-' : '+';
+  put(24, absOffset / 3600, 2);
+  out[26] = ':';
+  put(27, (absOffset % 3600) / 60, 2);
+  return out;
 }
 
 }  // namespace zarvo::platform
