@@ -5,7 +5,6 @@
 #include <map>
 #include <mutex>
 #include <set>
-#include <thread>
 #include <tuple>
 #include <unordered_map>
 #include <unordered_set>
@@ -100,7 +99,6 @@ struct EventStore::Impl {
     if (!scanned) scanLocked();
   }
 
-  // Called with `mu` held, by the holder or by a thread the holder waits for.
   void loadFileCacheLocked() {
     if (fileCacheLoaded || options.fileCachePath.empty()) return;
     fileCacheLoaded = true;
@@ -116,6 +114,7 @@ struct EventStore::Impl {
   std::vector<std::shared_ptr<Reminder>> collectLocked(const std::vector<std::string>& calendarIds,
                                                        std::optional<bool> completed) {
     ensureScannedLocked();
+    loadFileCacheLocked();
     std::vector<std::shared_ptr<Calendar>> selected;  // in identifier order
     if (calendarIds.empty()) {
       for (const auto& [id, c] : calendars) selected.push_back(c);
@@ -129,25 +128,13 @@ struct EventStore::Impl {
     std::set<std::string> pendingUids;
     for (const PendingWrite& op : pending) pendingUids.insert(op.reminder->calendarItemExternalIdentifier());
 
-    // Folders are listed on up to four threads (a stat per file) while the saved file cache, needed
-    // only once the listings are looked up in it, loads on another: the first fetch of a process
-    // waits for the longer of the two rather than for both.
-    std::vector<detail::FolderListing> listings(selected.size());
-    {
-      std::jthread cacheLoader;
-      if (!fileCacheLoaded && !options.fileCachePath.empty()) cacheLoader = std::jthread([this] { loadFileCacheLocked(); });
-      detail::forEachIndexInParallel(selected.size(), 4, [&](size_t c) {
-        listings[c] = detail::listCalendarFolder(*fs, root(), *selected[c]);
-      });
-    }
-    // Calendars then load on up to four threads (cold reads parse in parallel); their results join
-    // in identifier order.
+    // Calendars load on up to four threads (cold reads parse in parallel; warm ones stat in
+    // parallel); their results join in identifier order.
     detail::prepareParser();
     std::vector<std::vector<std::shared_ptr<Reminder>>> parts(selected.size());
     std::vector<detail::FolderReport> reports(selected.size());
     detail::forEachIndexInParallel(selected.size(), 4, [&](size_t c) {
-      detail::loadCalendarFolder(*fs, std::move(listings[c]), selected[c], completed, pendingUids, parts[c],
-                                 reports[c]);
+      detail::loadCalendarFolder(*fs, root(), selected[c], completed, pendingUids, parts[c], reports[c]);
     });
     std::vector<std::shared_ptr<Reminder>> found;
     for (auto& part : parts) {

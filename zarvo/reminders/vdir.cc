@@ -128,15 +128,19 @@ void scanTree(FileSystem& fs, const fs::path& root, std::map<std::string, std::s
   std::erase_if(calendars, [&](const auto& kv) { return !seenCalendars.contains(kv.first); });
 }
 
-FolderListing listCalendarFolder(FileSystem& fs, const fs::path& root, const Calendar& calendar) {
-  FolderListing listing;
-  listing.dir = root / calendar.calendarIdentifier();
+void loadCalendarFolder(FileSystem& fs, const fs::path& root, const std::shared_ptr<Calendar>& calendar,
+                        std::optional<bool> completed, const std::set<std::string>& skipUids,
+                        std::vector<std::shared_ptr<Reminder>>& out, FolderReport& report) {
+  // List the folder with each file's metadata, look every file up in the cache (one lock for the
+  // folder), read and parse the files that changed, make the reminders. A path is built only for a
+  // file that has to be read or reported: ten thousand of them cost more than the look-ups.
+  const fs::path dir = root / calendar->calendarIdentifier();
   std::vector<platform::DirectoryEntry> entries;
-  if (auto e = fs.listDirectoryWithInfo(listing.dir, entries)) {
+  if (auto e = fs.listDirectoryWithInfo(dir, entries)) {
     if (e != std::errc::no_such_file_or_directory) {
-      storeLog().error("Cannot list %{public}@: %{public}@", listing.dir.string(), e.message());
+      storeLog().error("Cannot list %{public}@: %{public}@", dir.string(), e.message());
     }
-    return listing;
+    return;
   }
   // In file-name order. Positions are sorted rather than the entries, which are costlier to move.
   std::vector<size_t> order;
@@ -145,24 +149,14 @@ FolderListing listCalendarFolder(FileSystem& fs, const fs::path& root, const Cal
     if (entries[i].isRegular && isTaskFileName(entries[i].name)) order.push_back(i);
   }
   std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return entries[a].name < entries[b].name; });
-  listing.names.reserve(order.size());
-  listing.infos.reserve(order.size());
+  std::vector<std::string> names;
+  std::vector<FileInfo> infos;
+  names.reserve(order.size());
+  infos.reserve(order.size());
   for (size_t i : order) {
-    listing.names.push_back(std::move(entries[i].name));
-    listing.infos.push_back(entries[i].info);
+    names.push_back(std::move(entries[i].name));
+    infos.push_back(entries[i].info);
   }
-  return listing;
-}
-
-void loadCalendarFolder(FileSystem& fs, FolderListing listing, const std::shared_ptr<Calendar>& calendar,
-                        std::optional<bool> completed, const std::set<std::string>& skipUids,
-                        std::vector<std::shared_ptr<Reminder>>& out, FolderReport& report) {
-  // Look every file up in the cache (one lock for the folder), read and parse the files that changed,
-  // make the reminders. A path is built only for a file that has to be read or reported: ten thousand
-  // of them cost more than the look-ups.
-  const fs::path& dir = listing.dir;
-  const std::vector<std::string>& names = listing.names;
-  const std::vector<FileInfo>& infos = listing.infos;
   std::vector<std::shared_ptr<const TodoFile>> files(names.size());
   std::vector<size_t> misses;
   FileCache::shared().lookUpFolder(dir, names, infos, files, misses);

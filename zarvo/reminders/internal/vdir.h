@@ -73,25 +73,13 @@ struct FolderReport {
   std::vector<std::pair<std::filesystem::path, std::string>> unreadable;
 };
 
-// A calendar folder's task files as listed, in file-name order, with each file's metadata then.
-struct FolderListing {
-  std::filesystem::path dir;
-  std::vector<std::string> names;
-  std::vector<platform::FileInfo> infos;
-};
-
-// Lists the task files of `calendar`'s folder. A folder that cannot be listed has no files (logged
-// unless it is missing).
-FolderListing listCalendarFolder(platform::FileSystem& fs, const std::filesystem::path& root,
-                                 const Calendar& calendar);
-
-// The reminders of one listed calendar folder, in file-name order, then position in the file, appended
-// to `out`: all of them, or only the completed (`completed` true) or incomplete ones. Files are taken
-// from the process's file cache where it holds their listed version, else read and parsed. Recurrence
+// The reminders of one calendar folder, in file-name order, then position in the file, appended to
+// `out`: all of them, or only the completed (`completed` true) or incomplete ones. Recurrence
 // overrides are left out, and so are the reminders whose UID is in `skipUids` (they have pending
 // writes in the handle). Files that do not parse are left out (logged, and listed in `report`).
-void loadCalendarFolder(platform::FileSystem& fs, FolderListing listing, const std::shared_ptr<Calendar>& calendar,
-                        std::optional<bool> completed, const std::set<std::string>& skipUids,
-                        std::vector<std::shared_ptr<Reminder>>& out, FolderReport& report);
+void loadCalendarFolder(platform::FileSystem& fs, const std::filesystem::path& root,
+                        const std::shared_ptr<Calendar>& calendar, std::optional<bool> completed,
+                        const std::set<std::string>& skipUids, std::vector<std::shared_ptr<Reminder>>& out,
+                        FolderReport& report);
 
 }  // namespace zarvo::reminders::detail
