@@ -3,6 +3,7 @@
 #include "app/commands.h"
 #include "app/date_options.h"
 #include "app/task_ids.h"
+#include "app/task_order.h"
 #include "app/task_view.h"
 #include "zarvo/platform/text.h"
 
@@ -88,15 +89,16 @@ int run(const LsOptions& o, Program& program) {
   });
 
   const std::string key = o.sort.value_or("due");
-  Task::Sorter sorter;
-  bool reverse = false;
-  if (key == "priority") sorter = Task::sorterForPriority(!o.desc);
-  else if (key == "due") sorter = Task::sorterForDueDate(!o.desc);
-  else if (key == "created") sorter = Task::sorterForCreationDate(!o.desc);
-  else if (key == "title") sorter = Task::sorterForTitle(), reverse = o.desc;
-  else sorter = Task::sorterForOverdueOnTop(), reverse = o.desc;
-  tasks = sorted(std::move(tasks), sorter);
-  if (reverse) std::reverse(tasks.begin(), tasks.end());
+  // Title and overdue-on-top have no direction of their own: --desc reverses them.
+  if (key == "title" || key == "overdue") {
+    tasks = sortedTasks(std::move(tasks), key == "title" ? TaskOrder::title : TaskOrder::overdueOnTop, true);
+    if (o.desc) std::reverse(tasks.begin(), tasks.end());
+  } else {
+    const TaskOrder order = key == "priority" ? TaskOrder::priority
+                            : key == "created" ? TaskOrder::creationDate
+                                               : TaskOrder::dueDate;
+    tasks = sortedTasks(std::move(tasks), order, !o.desc);
+  }
 
   session.finish();
   if (o.json) {

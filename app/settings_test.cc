@@ -2,9 +2,11 @@
 // anything it gets wrong.
 #include "app/settings.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iterator>
 
 #include "app/command_error.h"
 
@@ -123,6 +125,21 @@ TEST(SettingsTest, DateFormats) {
   EXPECT_EQ(formatDate("%Y-%m-%d", 2024, 3, 5, 3), "2024-03-05");
   EXPECT_EQ(formatDate("%a %e %b %y, 100%%", 2024, 12, 5, 5), "Thu 5 Dec 24, 100%");
   EXPECT_EQ(formatDate("%d.%m.", 2024, 1, 31, 4), "31.01.");
+  EXPECT_EQ(formatDate("%Y/%y", 5, 1, 1, 1), "0005/05");
+  EXPECT_EQ(formatDate("%Y/%y", 12345, 1, 1, 1), "12345/45");
+}
+
+// Padding writes what fmt's "{:0N}" writes, for every width and sign of value.
+TEST(SettingsTest, ZeroPaddingAgreesWithFmt) {
+  for (const int64_t value : {int64_t{0}, int64_t{7}, int64_t{10}, int64_t{99}, int64_t{100}, int64_t{2024},
+                              int64_t{123456789}, INT64_MAX, int64_t{-3}, int64_t{-2024}, INT64_MIN}) {
+    for (const int digits : {1, 2, 4}) {
+      std::string out = "x", expected = "x";
+      appendZeroPadded(out, value, digits);
+      fmt::format_to(std::back_inserter(expected), "{:0{}}", value, digits);
+      EXPECT_EQ(out, expected) << value << " in " << digits;
+    }
+  }
 }
 
 }  // namespace

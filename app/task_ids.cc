@@ -8,12 +8,19 @@
 
 namespace zarvo::app {
 
-std::string fullShortId(std::string_view uid) {
+namespace {
+
+uint64_t uidHash(std::string_view uid) {
   uint64_t hash = 0xcbf29ce484222325ULL;
   for (unsigned char c : uid) {
     hash ^= c;
     hash *= 0x100000001b3ULL;
   }
+  return hash;
+}
+
+// The hash in lower-case Crockford base32, most significant bits first: ids sort as their hashes do.
+std::string hashId(uint64_t hash) {
   // Crockford's alphabet has no i, l, o or u: ids read back without confusion.
   static constexpr char kAlphabet[] = "0123456789abcdefghjkmnpqrstvwxyz";
   std::string id(13, '0');
@@ -24,38 +31,58 @@ std::string fullShortId(std::string_view uid) {
   return id;
 }
 
+}  // namespace
+
+std::string fullShortId(std::string_view uid) { return hashId(uidHash(uid)); }
+
 std::string uidOf(const Task& task) {
   if (auto reminder = task.reminder()) return reminder->calendarItemExternalIdentifier();
   return task.reminderId().value_or("");
 }
 
 ShortIds::ShortIds(const std::vector<std::shared_ptr<Task>>& tasks) {
-  std::vector<std::pair<std::string, std::string>> ids;  // full id, uid
+  struct Id {
+    uint64_t hash;
+    std::string uid;
+    const Task* task;
+  };
+  std::vector<Id> ids;
   ids.reserve(tasks.size());
   for (const auto& task : tasks) {
     std::string uid = uidOf(*task);
-    ids.emplace_back(fullShortId(uid), std::move(uid));
+    ids.push_back(Id{uidHash(uid), std::move(uid), task.get()});
   }
-  std::sort(ids.begin(), ids.end());
-  // After sorting, a task's longest common prefix with any other is with a neighbour.
+  // Ids sort as their hashes do (fixed width, alphabet in ASCII order), so integers are sorted here.
+  std::sort(ids.begin(), ids.end(), [](const Id& a, const Id& b) {
+    return a.hash != b.hash ? a.hash < b.hash : a.uid < b.uid;
+  });
   auto common = [](const std::string& a, const std::string& b) {
     size_t n = 0;
     while (n < a.size() && n < b.size() && a[n] == b[n]) ++n;
     return n;
   };
-  for (size_t i = 0; i < ids.size(); ++i) {
-    size_t shared = 0;
-    if (i > 0 && ids[i - 1].second != ids[i].second) shared = std::max(shared, common(ids[i - 1].first, ids[i].first));
-    if (i + 1 < ids.size() && ids[i + 1].second != ids[i].second) {
-      shared = std::max(shared, common(ids[i + 1].first, ids[i].first));
-    }
-    byUid_[ids[i].second] = ids[i].first.substr(0, std::max(kShortIdLength, std::min(shared + 1, ids[i].first.size())));
+  byTask_.reserve(ids.size());
+  // Objects of one UID (one task fetched twice) are adjacent and share one id; after sorting, the
+  // longest prefix a task shares with another is with the nearest other UID on either side.
+  std::string before;  // the full id of the UID before this run; "" at the start
+  for (size_t i = 0; i < ids.size();) {
+    size_t end = i + 1;
+    while (end < ids.size() && ids[end].uid == ids[i].uid) ++end;
+    std::string full = hashId(ids[i].hash);
+    size_t shared = before.empty() ? 0 : common(before, full);
+    if (end < ids.size()) shared = std::max(shared, common(hashId(ids[end].hash), full));
+    std::string id = full.substr(0, std::max(kShortIdLength, std::min(shared + 1, full.size())));
+    if (id.size() > kShortIdLength) longerByUid_[ids[i].uid] = id;
+    for (size_t k = i; k < end; ++k) byTask_[ids[k].task] = id;
+    before = std::move(full);
+    i = end;
   }
 }
 
 std::string ShortIds::of(const Task& task) const {
+  if (auto it = byTask_.find(&task); it != byTask_.end()) return it->second;
   const std::string uid = uidOf(task);
-  if (auto it = byUid_.find(uid); it != byUid_.end()) return it->second;
+  if (auto it = longerByUid_.find(uid); it != longerByUid_.end()) return it->second;
   return fullShortId(uid).substr(0, kShortIdLength);
 }
 

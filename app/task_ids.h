@@ -29,14 +29,17 @@ std::string fullShortId(std::string_view uid);
 std::string uidOf(const Task& task);
 
 // Display ids for `tasks`: kShortIdLength characters, longer for tasks whose first characters collide.
+// Made in one sort of the ids' hashes: a task's longest shared prefix is with a neighbour.
 class ShortIds {
  public:
   explicit ShortIds(const std::vector<std::shared_ptr<Task>>& tasks);
-  // The display id of `task`; its first kShortIdLength characters when it was not among the tasks.
+  // The display id of `task` (the object given, or another of the same UID); its first
+  // kShortIdLength characters when it was not among the tasks.
   std::string of(const Task& task) const;
 
  private:
-  std::unordered_map<std::string, std::string> byUid_;
+  std::unordered_map<const Task*, std::string> byTask_;
+  std::unordered_map<std::string, std::string> longerByUid_;  // the ids longer than kShortIdLength
 };
 
 // The one task `argument` names among `tasks`. Throws UsageError for an empty argument, none or

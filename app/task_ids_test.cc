@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
+#include <random>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -35,6 +37,36 @@ TEST(TaskIdsTest, DisplayIdsGrowOnlyWhereTheyWouldCollide) {
   EXPECT_EQ(ids.of(*again), ids.of(*other));
   // A task that was not among them gets the plain length.
   EXPECT_EQ(ids.of(*taskWithUid("stranger")).size(), kShortIdLength);
+}
+
+// Against the definition, pair by pair: every id is the shortest beginning (at least
+// kShortIdLength) of its full id that no task of another UID shares; objects of one UID share one id,
+// in whatever order the tasks come.
+TEST(TaskIdsTest, DisplayIdsMatchThePairwiseDefinition) {
+  const auto [a, b] = collidingUids();
+  std::vector<std::shared_ptr<Task>> tasks = {taskWithUid(a), taskWithUid(b), taskWithUid(a)};
+  for (int i = 0; i < 300; ++i) tasks.push_back(taskWithUid("task-" + std::to_string(i * 7919)));
+  tasks.push_back(taskWithUid("task-0"));
+  for (unsigned seed = 0; seed < 5; ++seed) {
+    std::mt19937 random(seed);
+    std::shuffle(tasks.begin(), tasks.end(), random);
+    const ShortIds ids(tasks);
+    for (const auto& task : tasks) {
+      const std::string uid = uidOf(*task), full = fullShortId(uid);
+      size_t shared = 0;
+      for (const auto& other : tasks) {
+        const std::string otherFull = fullShortId(uidOf(*other));
+        if (uidOf(*other) == uid) continue;
+        size_t n = 0;
+        while (n < full.size() && full[n] == otherFull[n]) ++n;
+        shared = std::max(shared, n);
+      }
+      const size_t length = std::max(kShortIdLength, std::min(shared + 1, full.size()));
+      ASSERT_EQ(ids.of(*task), full.substr(0, length)) << uid << ", seed " << seed;
+      // Another object of the same task, not among them, gets the same id.
+      ASSERT_EQ(ids.of(*taskWithUid(uid)), ids.of(*task)) << uid;
+    }
+  }
 }
 
 struct Resolution {

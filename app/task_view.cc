@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <unordered_map>
 
 #include "app/command_error.h"
 #include "app/settings.h"
@@ -125,29 +126,64 @@ std::string decoratedTitle(const Task& task, bool colour, const Session* session
 
 }  // namespace
 
-std::string relativeDue(const Task& task, Date now, const DateStyle& style) {
-  const std::optional<Date> due = task.dueDate();
-  if (!due) return "";
-  const DateCalendar calendar = DateCalendar::current();
-  const platform::DateComponents c = calendar.components(*due);
-  const std::string time = dueHasTime(task) ? fmt::format(" {:02}:{:02}", *c.hour, *c.minute) : std::string();
-  const int64_t days = calendar.daysBetween(now, *due);
-  if (days == 0) return "today" + time;
-  if (days == 1) return "tomorrow" + time;
-  if (days == -1) return "yesterday" + time;
-  if (days < 0 && !task.isCompleted()) return fmt::format("{} days overdue", -days);
-  static constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-  const int dueWeekday = *c.weekday;
-  if (days > 0) {
-    // Days from the first day of this week to the due day.
-    const int64_t fromWeekStart = (calendar.weekday(now) - style.firstWeekday + 7) % 7 + days;
-    if (fromWeekStart < 7) return kWeekdays[dueWeekday - 1] + time;
-    if (fromWeekStart < 14) return std::string("next ") + kWeekdays[dueWeekday - 1] + time;
+namespace {
+
+// What writing due dates relative to one moment needs, computed once for all of them.
+class DueWriter {
+ public:
+  DueWriter(Date now, const DateStyle& style)
+      : now_(now), style_(style), calendar_(DateCalendar::current()), nowWeekday_(calendar_.weekday(now)) {}
+
+  std::string operator()(const Task& task) const {
+    const std::optional<Date> due = task.dueDate();
+    if (!due) return "";
+    const platform::DateComponents c = calendar_.components(*due);
+    std::string time;
+    if (dueHasTime(task)) {
+      time = " ";
+      appendZeroPadded(time, *c.hour, 2);
+      time += ':';
+      appendZeroPadded(time, *c.minute, 2);
+    }
+    const int64_t days = calendar_.daysBetween(now_, *due);
+    if (days == 0) return "today" + time;
+    if (days == 1) return "tomorrow" + time;
+    if (days == -1) return "yesterday" + time;
+    if (days < 0 && !task.isCompleted()) return fmt::format("{} days overdue", -days);
+    static constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    const int dueWeekday = *c.weekday;
+    if (days > 0) {
+      // Days from the first day of this week to the due day.
+      const int64_t fromWeekStart = (nowWeekday_ - style_.firstWeekday + 7) % 7 + days;
+      if (fromWeekStart < 7) return kWeekdays[dueWeekday - 1] + time;
+      if (fromWeekStart < 14) return std::string("next ") + kWeekdays[dueWeekday - 1] + time;
+    }
+    return formatDate(style_.dateFormat, *c.year, *c.month, *c.day, dueWeekday) + time;
   }
-  return formatDate(style.dateFormat, *c.year, *c.month, *c.day, dueWeekday) + time;
+
+ private:
+  Date now_;
+  const DateStyle& style_;
+  DateCalendar calendar_;
+  int nowWeekday_;
+};
+
+// Whether shownText would change anything in `text`: a control character, DEL, or the lead byte of
+// a C1 control or of U+2028/U+2029. Most titles have none and are shown as they are.
+bool mayNeedEscaping(std::string_view text) {
+  for (const char ch : text) {
+    const auto byte = static_cast<unsigned char>(ch);
+    if (byte < 0x20 || byte == 0x7F || byte == 0xC2 || byte == 0xE2) return true;
+  }
+  return false;
 }
 
+}  // namespace
+
+std::string relativeDue(const Task& task, Date now, const DateStyle& style) { return DueWriter(now, style)(task); }
+
 std::string shownText(std::string_view text) {
+  if (!mayNeedEscaping(text)) return std::string(text);
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
@@ -209,8 +245,20 @@ std::string taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const Sho
   if (tasks.empty()) return "No tasks.\n";
   struct Row {
     std::string id, due, list;
+    size_t idWidth, dueWidth, listWidth;  // measured once, for the column widths and the padding
     TitleCell title;
     Colour dueColour;
+  };
+  const DueWriter dueOf(now, style);
+  // Tasks of one list share its title: look it up once per calendar.
+  std::unordered_map<const reminders::Calendar*, std::string> listTitles;
+  auto listOf = [&](const Task& task) {
+    const auto reminder = task.reminder();
+    const reminders::Calendar* calendar = reminder ? reminder->calendar().get() : nullptr;
+    if (!calendar) return shownText(session.listTitle(task).value_or("?"));
+    auto [it, inserted] = listTitles.try_emplace(calendar);
+    if (inserted) it->second = shownText(session.listTitle(task).value_or("?"));
+    return it->second;
   };
   std::vector<Row> rows;
   rows.reserve(tasks.size());
@@ -219,11 +267,13 @@ std::string taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const Sho
     TitleCell title = titleCell(*task, &session);
     // The due date takes the title's colour, which costs a count of days: ask for it once.
     const Colour dueColour = task->isCompleted() ? Colour::tertiaryLabel() : title.titleColour;
-    Row row{ids.of(*task), relativeDue(*task, now, style), shownText(session.listTitle(*task).value_or("?")),
-            std::move(title), dueColour};
-    idWidth = std::max(idWidth, displayWidth(row.id));
-    dueWidth = std::max(dueWidth, displayWidth(row.due));
-    listWidth = std::max(listWidth, displayWidth(row.list));
+    Row row{ids.of(*task), dueOf(*task), listOf(*task), 0, 0, 0, std::move(title), dueColour};
+    row.idWidth = displayWidth(row.id);
+    row.dueWidth = displayWidth(row.due);
+    row.listWidth = displayWidth(row.list);
+    idWidth = std::max(idWidth, row.idWidth);
+    dueWidth = std::max(dueWidth, row.dueWidth);
+    listWidth = std::max(listWidth, row.listWidth);
     rows.push_back(std::move(row));
   }
   // The title gets what the other columns leave, but never fewer than 10 columns.
@@ -233,12 +283,21 @@ std::string taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const Sho
                                       padded("LIST", listWidth)),
                           Colour::secondaryLabel(), colour);
   out += '\n';
+  // A cell followed by the blanks that fill its column; colour, when painted, covers both.
+  auto cell = [&](const std::string& text, size_t textWidth, size_t columnWidth, const Colour& paintWith) {
+    if (colour) {
+      out += paint(padded(text, columnWidth), paintWith, true);
+    } else {
+      out += text;
+      if (textWidth < columnWidth) out.append(columnWidth - textWidth, ' ');
+    }
+  };
   for (const Row& row : rows) {
-    out += paint(padded(row.id, idWidth), Colour::tertiaryLabel(), colour);
+    cell(row.id, row.idWidth, idWidth, Colour::tertiaryLabel());
     out += "  ";
-    out += paint(padded(row.due, dueWidth), row.dueColour, colour);
+    cell(row.due, row.dueWidth, dueWidth, row.dueColour);
     out += "  ";
-    out += padded(row.list, listWidth);
+    cell(row.list, row.listWidth, listWidth, Colour::label());
     out += "  ";
     out += row.title.fitted(titleWidth, colour);
     out += '\n';

@@ -90,6 +90,10 @@ TEST(TaskViewTest, ControlCharactersAreShownEscaped) {
   EXPECT_EQ(shownText("\x1b[31mred\x7f"), "\\x1B[31mred\\x7F");
   EXPECT_EQ(shownText("next\xC2\x85line\u2028sep"), "next\\u0085line\\u2028sep");
   EXPECT_EQ(shownText("Café 明日 👍 ✓"), "Café 明日 👍 ✓");
+  // Each kind alone in a title, so none hides behind another.
+  EXPECT_EQ(shownText("a\u2029b"), "a\\u2029b");
+  EXPECT_EQ(shownText("a\xC2\x9B" "b"), "a\\u009Bb");
+  EXPECT_EQ(shownText("a\x7F"), "a\\x7F");
 }
 
 TEST(RelativeDueTest, NoDueDateIsEmpty) {

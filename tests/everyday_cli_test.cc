@@ -252,6 +252,24 @@ TEST_F(EverydayCliTest, TheTableShowsTitlesSafelyAndFitsTheTerminal) {
   }
   EXPECT_NE(narrow.find("A very long"), std::string::npos) << narrow;
   EXPECT_NE(narrow.find("…"), std::string::npos) << narrow;
+
+  // Columns line up by display width, wide list titles and due dates of every length included.
+  ok({"list-add", "買い物リスト"});
+  ok({"add", "--list", "買い物リスト", "--tz", kZone, "--ref", kRef, "Milk tomorrow 8am"});
+  ok({"list-add", "Café"});
+  ok({"add", "--list", "Café", "--tz", kZone, "--ref", kRef, "Bread"});
+  const std::string aligned = ok({"ls", "--tz", kZone, "--ref", kRef});
+  std::istringstream rows(aligned);
+  std::vector<size_t> titleColumns;
+  for (std::string line; std::getline(rows, line);) {
+    for (const char* title : {"TITLE", "Line one", "A very long", "Milk", "Bread"}) {
+      if (const size_t at = line.find(title); at != std::string::npos) {
+        titleColumns.push_back(zarvo::platform::displayWidth(std::string_view(line).substr(0, at)));
+      }
+    }
+  }
+  ASSERT_EQ(titleColumns.size(), 5u) << aligned;
+  EXPECT_EQ(std::count(titleColumns.begin(), titleColumns.end(), titleColumns[0]), 5) << aligned;
 }
 
 TEST_F(EverydayCliTest, CommandsAndGlobalOptionsWhereAPersonTypesThem) {

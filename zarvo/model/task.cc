@@ -1,5 +1,6 @@
 #include "zarvo/model/task.h"
 
+#include <algorithm>
 #include <atomic>
 #include <unordered_map>
 #include <unordered_set>
@@ -291,14 +292,23 @@ std::vector<std::shared_ptr<Task>> Task::fetch(const std::vector<std::shared_ptr
   }
   auto request = fetchRequest();
   request.predicate = store::Predicate::format("reminderId != %@", {Value()});
-  // The same order as a single look-up's, so the same record counts as the oldest.
-  request.sortDescriptors = {{"timestamp", true}};
+  // In row order (saved rows, then unsaved ones as inserted): the database need not sort every record
+  // by timestamp when only the records of one reminder are ever compared.
   request.returnsObjectsAsFaults = false;
 
   managedContext->performAndWait([&] {
     std::unordered_map<std::string, std::vector<std::shared_ptr<Task>>> byReminderId;
     for (auto& task : managedContext->fetch<Task>(request)) {
       if (auto id = task->reminderId()) byReminderId[*id].push_back(std::move(task));
+    }
+    // The order of a single look-up's (timestamp, then row), so the same record counts as the oldest;
+    // no timestamp sorts first, as the database sorts a missing value.
+    for (auto& [_, tasks] : byReminderId) {
+      if (tasks.size() < 2) continue;
+      std::vector<std::pair<std::optional<Date>, std::shared_ptr<Task>>> keyed;
+      for (auto& task : tasks) keyed.emplace_back(task->timestamp(), std::move(task));
+      std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+      for (size_t k = 0; k < keyed.size(); ++k) tasks[k] = std::move(keyed[k].second);
     }
     // A duplicate deleted for one reminder is no longer there for the next, as with single look-ups.
     std::unordered_set<const Task*> deleted;

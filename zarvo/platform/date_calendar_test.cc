@@ -114,6 +114,14 @@ TEST(DateCalendarTest, IsoStringHasMillisecondsAndOffset) {
   EXPECT_EQ(isoString(d, kolkata), "2024-03-11T21:30:00.007+05:30");
   auto ny = *DateCalendar::inZone("America/New_York");
   EXPECT_EQ(isoString(d, ny), "2024-03-11T12:00:00.007-04:00");
+  // Every field at both ends of its width, and an offset with minutes west of UTC.
+  auto stJohns = *DateCalendar::inZone("America/St_Johns");
+  const Date early = stJohns.date({.year = 2024, .month = 1, .day = 2, .hour = 3, .minute = 4, .second = 5,
+                                   .nanosecond = 987'654'321});
+  EXPECT_EQ(isoString(early, stJohns), "2024-01-02T03:04:05.987-03:30");
+  const Date late = berlin.date({.year = 2024, .month = 12, .day = 31, .hour = 23, .minute = 59, .second = 59});
+  EXPECT_EQ(isoString(late, berlin), "2024-12-31T23:59:59.000+01:00");
+  EXPECT_EQ(isoString(Date::min(), DateCalendar::gregorianUTC()), "1677-09-21T00:12:43.145+00:00");
 }
 
 // ---- Agreement with ICU's own calendar ------------------------------------------------------------

@@ -6,6 +6,8 @@
 #include <mutex>
 #include <set>
 #include <tuple>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "zarvo/platform/dispatch.h"
 #include "zarvo/platform/notifications.h"
@@ -169,24 +171,23 @@ struct EventStore::Impl {
   void dropDuplicatesLocked(const std::vector<std::shared_ptr<Calendar>>& selected,
                             const std::vector<detail::FolderReport>& reports,
                             std::vector<std::shared_ptr<Reminder>>& found) {
-    std::map<std::pair<const Source*, std::string>, fs::path> first;
-    std::set<fs::path> losers;
+    // By account, then UID: the file that holds it first. The UIDs stay in `reports` meanwhile.
+    std::unordered_map<const Source*, std::unordered_map<std::string_view, const detail::TodoFile*>> first;
+    std::unordered_set<const detail::TodoFile*> losers;
     for (size_t c = 0; c < selected.size(); ++c) {
       for (const auto& [file, why] : reports[c].unreadable) noteSkippedLocked(file, why);
+      auto& firstOfSource = first[selected[c]->source().get()];
       for (const auto& [uid, file] : reports[c].uids) {
-        auto [it, inserted] = first.try_emplace({selected[c]->source().get(), uid}, file);
-        if (!inserted && it->second != file) {
-          losers.insert(file);
-          noteSkippedLocked(file, "holds the task " + uid + " that " + it->second.filename().string() +
-                                      " holds already");
+        auto [it, inserted] = firstOfSource.try_emplace(uid, file.get());
+        if (!inserted && it->second != file.get()) {
+          losers.insert(file.get());
+          noteSkippedLocked(file->path, "holds the task " + uid + " that " + it->second->path.filename().string() +
+                                            " holds already");
         }
       }
     }
     if (losers.empty()) return;
-    std::erase_if(found, [&](const std::shared_ptr<Reminder>& r) {
-      const auto& origin = Backend::origin(*r);
-      return origin && losers.contains(origin->path);
-    });
+    std::erase_if(found, [&](const std::shared_ptr<Reminder>& r) { return losers.contains(Backend::origin(*r).get()); });
   }
 
   void noteSkippedLocked(const fs::path& file, const std::string& why) {

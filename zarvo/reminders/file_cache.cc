@@ -114,10 +114,13 @@ class Reader {
     if (n > in_.size() - at_) return static_cast<size_t>(fail());
     return static_cast<size_t>(n);
   }
-  std::string str() {
+  std::string str() { return std::string(view()); }
+  // The next string in place: valid while the input is. Assigning it to a field reuses the field's
+  // storage instead of building a string and moving it there.
+  std::string_view view() {
     const size_t n = count();
     if (!ok) return {};
-    std::string text(in_.substr(at_, n));
+    const std::string_view text = in_.substr(at_, n);
     at_ += n;
     return text;
   }
@@ -231,19 +234,20 @@ bool safeRelativePath(std::string_view path) {
 }
 bool safeRelativePath(const fs::path& path) { return safeRelativePath(std::string_view(path.native())); }
 
-bool readFile(Reader& r, const fs::path& root, std::pair<fs::path, FileCache::Entry>& out, std::string& why) {
-  const std::string relative = r.str();
+// Reads one entry into `out`; the file's path (out.file->path) is built under `root`.
+bool readFile(Reader& r, const fs::path& root, FileCache::Entry& out, std::string& why) {
+  const std::string_view relative = r.view();
   auto file = std::make_shared<TodoFile>();
-  out.second.info = r.info();
-  file->info = out.second.info;
-  file->content = r.str();
-  file->newline = r.str();
+  out.info = r.info();
+  file->info = out.info;
+  file->content.assign(r.view());
+  file->newline.assign(r.view());
   file->firstComponentBegin = r.u();
   file->timezoneIds.resize(r.count());
-  for (auto& id : file->timezoneIds) id = r.str();
+  for (auto& id : file->timezoneIds) id.assign(r.view());
   file->todos.resize(r.count());
   const size_t size = file->content.size();
-  bool consistent = r.ok && safeRelativePath(std::string_view(relative)) && file->info.size == size && file->firstComponentBegin <= size;
+  bool consistent = r.ok && safeRelativePath(relative) && file->info.size == size && file->firstComponentBegin <= size;
   for (TodoEntry& todo : file->todos) {
     if (!r.ok) break;
     todo.begin = r.u();
@@ -255,7 +259,7 @@ bool readFile(Reader& r, const fs::path& root, std::pair<fs::path, FileCache::En
     // Edits splice by these offsets: each line lies inside its VTODO, after the one before it.
     size_t previousEnd = todo.begin;
     for (PropertyLine& line : todo.lines) {
-      line.name = r.str();
+      line.name.assign(r.view());
       line.begin = r.u();
       line.end = r.u();
       line.dropped = r.flag();
@@ -280,14 +284,14 @@ bool readFile(Reader& r, const fs::path& root, std::pair<fs::path, FileCache::En
       if (consistent && origin > 0) alarm.origin = todo.alarmOrigins[origin - 1];
     }
     TodoFields& f = todo.fields;
-    f.uid = r.str();
+    f.uid.assign(r.view());
     f.hasUid = r.flag();
-    f.title = r.str();
+    f.title.assign(r.view());
     f.notes = r.optStr();
     f.priority = static_cast<int>(r.s());
     f.due = r.components();
     f.completed = r.flag();
-    f.status = r.str();
+    f.status.assign(r.view());
     f.completionDate = r.optDate();
     f.creationDate = r.optDate();
     f.lastModified = r.optDate();
@@ -295,23 +299,40 @@ bool readFile(Reader& r, const fs::path& root, std::pair<fs::path, FileCache::En
     if (auto flagged = r.optInt()) f.flagged = *flagged != 0;
     if (auto order = r.optInt()) f.order = static_cast<int>(*order);
     f.categories.resize(r.count());
-    for (auto& category : f.categories) category = r.str();
+    for (auto& category : f.categories) category.assign(r.view());
   }
   if (!r.ok) {
     why = "the copy ends early";
     return false;
   }
   if (!consistent) {
-    why = "an entry does not fit its file (" + relative + ")";
+    why = "an entry does not fit its file (" + std::string(relative) + ")";
     return false;
   }
   // One path built from text rather than root / relative: the same path, made once.
-  std::string full = root.native();
+  const std::string& base = root.native();
+  std::string full;
+  full.reserve(base.size() + 1 + relative.size());
+  full += base;
   if (!full.empty() && full.back() != '/') full += '/';
   file->path = fs::path(std::move(full += relative));
-  out.first = file->path;
-  out.second.file = std::move(file);
+  out.file = std::move(file);
   return true;
+}
+
+// The entries of a copy, in its order (sorted by relative path, so a folder's files are adjacent).
+std::optional<std::vector<FileCache::Entry>> decodeEntries(std::string_view payload, const fs::path& root,
+                                                           std::string& why) {
+  Reader r(payload);
+  std::vector<FileCache::Entry> entries(r.count());
+  for (auto& entry : entries) {
+    if (!readFile(r, root, entry, why)) return std::nullopt;
+  }
+  if (!r.ok || !r.atEnd()) {
+    why = "the copy does not end where it should";
+    return std::nullopt;
+  }
+  return entries;
 }
 
 std::string header(uint64_t payloadSize, uint64_t sum) {
@@ -447,16 +468,12 @@ std::optional<std::vector<std::pair<fs::path, FileCache::Entry>>> FileCache::dec
                                                                                     std::string& why) {
   const auto payload = payloadOf(bytes, why);
   if (!payload) return std::nullopt;
-  Reader r(*payload);
-  std::vector<std::pair<fs::path, Entry>> entries(r.count());
-  for (auto& entry : entries) {
-    if (!readFile(r, root, entry, why)) return std::nullopt;
-  }
-  if (!r.ok || !r.atEnd()) {
-    why = "the copy does not end where it should";
-    return std::nullopt;
-  }
-  return entries;
+  auto entries = decodeEntries(*payload, root, why);
+  if (!entries) return std::nullopt;
+  std::vector<std::pair<fs::path, Entry>> out;
+  out.reserve(entries->size());
+  for (auto& entry : *entries) out.emplace_back(entry.file->path, std::move(entry));
+  return out;
 }
 
 bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const fs::path& root, std::string& why) {
@@ -471,15 +488,25 @@ bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const 
     why = e.message();
     return forget();
   }
-  auto entries = decode(bytes, root, why);
+  const auto payload = payloadOf(bytes, why);
+  if (!payload) return forget();
+  auto entries = decodeEntries(*payload, root, why);
   if (!entries) return forget();
   std::lock_guard lock(mu_);
-  for (auto& [path, entry] : *entries) {
-    // What this process read itself is at least as fresh. decode built each path from the root and
-    // a relative path of plain names, so its last '/' parts folder from name.
-    const std::string& text = path.native();
+  Folder* folder = nullptr;
+  std::string_view folderPath;
+  for (auto& entry : *entries) {
+    // What this process read itself is at least as fresh. Each path was built from the root and a
+    // relative path of plain names, so its last '/' parts folder from name; a folder's entries are
+    // adjacent, so the folder is looked up once per run of them.
+    const std::string& text = entry.file->path.native();
     const size_t slash = text.rfind('/');
-    folders_[text.substr(0, slash)].try_emplace(text.substr(slash + 1), std::move(entry));
+    const std::string_view parent = std::string_view(text).substr(0, slash);
+    if (!folder || parent != folderPath) {
+      folder = &folders_[std::string(parent)];
+      folderPath = parent;
+    }
+    folder->try_emplace(text.substr(slash + 1), std::move(entry));
   }
   savedAt_[cachePath.native()] = generation_;
   return true;

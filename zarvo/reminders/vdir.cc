@@ -132,12 +132,8 @@ void loadCalendarFolder(FileSystem& fs, const fs::path& root, const std::shared_
                         std::optional<bool> completed, const std::set<std::string>& skipUids,
                         std::vector<std::shared_ptr<Reminder>>& out, FolderReport& report) {
   // List the folder with each file's metadata, look every file up in the cache (one lock for the
-  // folder), read and parse the files that changed, make the reminders.
-  struct Job {
-    fs::path path;
-    FileInfo info;
-    std::shared_ptr<const TodoFile> file;
-  };
+  // folder), read and parse the files that changed, make the reminders. A path is built only for a
+  // file that has to be read or reported: ten thousand of them cost more than the look-ups.
   const fs::path dir = root / calendar->calendarIdentifier();
   std::vector<platform::DirectoryEntry> entries;
   if (auto e = fs.listDirectoryWithInfo(dir, entries)) {
@@ -146,36 +142,40 @@ void loadCalendarFolder(FileSystem& fs, const fs::path& root, const std::shared_
     }
     return;
   }
-  std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
-  std::vector<Job> jobs;
-  jobs.reserve(entries.size());
+  // In file-name order. Positions are sorted rather than the entries, which are costlier to move.
+  std::vector<size_t> order;
+  order.reserve(entries.size());
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i].isRegular && isTaskFileName(entries[i].name)) order.push_back(i);
+  }
+  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return entries[a].name < entries[b].name; });
   std::vector<std::string> names;
   std::vector<FileInfo> infos;
-  for (auto& entry : entries) {
-    if (!entry.isRegular || !isTaskFileName(entry.name)) continue;
-    jobs.push_back(Job{dir / entry.name, entry.info, nullptr});
-    names.push_back(std::move(entry.name));
-    infos.push_back(entry.info);
+  names.reserve(order.size());
+  infos.reserve(order.size());
+  for (size_t i : order) {
+    names.push_back(std::move(entries[i].name));
+    infos.push_back(entries[i].info);
   }
-  std::vector<std::shared_ptr<const TodoFile>> files(jobs.size());
+  std::vector<std::shared_ptr<const TodoFile>> files(names.size());
   std::vector<size_t> misses;
   FileCache::shared().lookUpFolder(dir, names, infos, files, misses);
-  for (size_t i = 0; i < jobs.size(); ++i) jobs[i].file = std::move(files[i]);
-  for (size_t i : misses) jobs[i].file = loadFile(fs, jobs[i].path, jobs[i].info);
-  out.reserve(jobs.size());
-  for (const Job& job : jobs) {
-    if (!job.file) {
-      report.unreadable.emplace_back(job.path, "cannot be read or does not parse");
+  for (size_t i : misses) files[i] = loadFile(fs, dir / names[i], infos[i]);
+  out.reserve(files.size());
+  for (size_t f = 0; f < files.size(); ++f) {
+    const std::shared_ptr<const TodoFile>& file = files[f];
+    if (!file) {
+      report.unreadable.emplace_back(dir / names[f], "cannot be read or does not parse");
       continue;
     }
-    for (size_t i = 0; i < job.file->todos.size(); ++i) {
-      const auto& todo = job.file->todos[i];
+    for (size_t i = 0; i < file->todos.size(); ++i) {
+      const auto& todo = file->todos[i];
       if (todo.recurrenceOverride) continue;
-      const std::string uid = todo.fields.hasUid ? todo.fields.uid : job.path.stem().string();
-      report.uids.emplace_back(uid, job.path);
-      if (completed && todo.fields.completed != *completed) continue;
-      if (!skipUids.empty() && skipUids.contains(uid)) continue;
-      out.push_back(Backend::makeReminder(job.file, i, calendar));
+      std::string uid = todo.fields.hasUid ? todo.fields.uid : fs::path(names[f]).stem().string();
+      if ((!completed || todo.fields.completed == *completed) && (skipUids.empty() || !skipUids.contains(uid))) {
+        out.push_back(Backend::makeReminder(file, i, calendar));
+      }
+      report.uids.emplace_back(std::move(uid), file);
     }
   }
 }

@@ -66,8 +66,9 @@ void scanTree(platform::FileSystem& fs, const std::filesystem::path& root,
 
 // What loadCalendarFolder found besides the reminders it made.
 struct FolderReport {
-  // Every task of the folder (whatever the completion asked for), in the order read: UID and file.
-  std::vector<std::pair<std::string, std::filesystem::path>> uids;
+  // Every task of the folder (whatever the completion asked for), in the order read: UID and the
+  // file it was read from. A folder's files are distinct objects, so files compare by identity.
+  std::vector<std::pair<std::string, std::shared_ptr<const TodoFile>>> uids;
   // Files that cannot be read or do not parse, with why.
   std::vector<std::pair<std::filesystem::path, std::string>> unreadable;
 };
