@@ -400,11 +400,38 @@ PrefilterText::PrefilterText(std::u16string_view text) : folded_(folded(text)) {
   }
 }
 
-bool PrefilterText::contains(std::u16string_view word) const {
-  for (size_t i = 0; i + 1 < word.size(); ++i) {
-    if (!pairs_.test(pairSlot(word[i], word[i + 1]))) return false;
+bool PrefilterText::contains(std::u16string_view word) const { return contains(word, pairSlotsOf(word)); }
+
+bool PrefilterText::contains(std::u16string_view word, std::span<const uint16_t> slots) const {
+  for (const uint16_t slot : slots) {
+    if (!pairs_.test(slot)) return false;
   }
   return folded_.find(word) != std::u16string::npos;
+}
+
+std::vector<uint16_t> PrefilterText::pairSlotsOf(std::u16string_view word) {
+  std::vector<uint16_t> slots;
+  for (size_t i = 0; i + 1 < word.size(); ++i) slots.push_back(pairSlot(word[i], word[i + 1]));
+  return slots;
+}
+
+Prefilter::Prefilter(std::vector<Clause> clauses) : clauses_(std::move(clauses)) {
+  for (const Clause& clause : clauses_) {
+    Probe probe;
+    for (const Atom& a : clause) {
+      switch (a.kind) {
+        case Atom::Kind::digit: probe.digit = true; break;
+        case Atom::Kind::cjk: probe.cjk = true; break;
+        case Atom::Kind::word: {
+          Word word{a.word, PrefilterText::pairSlotsOf(a.word)};
+          probe.firstSlots.push_back(word.slots.empty() ? kNoPair : word.slots.front());
+          probe.words.push_back(std::move(word));
+          break;
+        }
+      }
+    }
+    probes_.push_back(std::move(probe));
+  }
 }
 
 Prefilter Prefilter::fromPattern(std::u16string_view pattern) {
@@ -425,15 +452,14 @@ Prefilter Prefilter::fromPattern(std::u16string_view pattern) {
 }
 
 bool Prefilter::admits(const PrefilterText& text) const {
-  for (const Clause& clause : clauses_) {
-    const bool any = std::any_of(clause.begin(), clause.end(), [&](const Atom& a) {
-      switch (a.kind) {
-        case Atom::Kind::digit: return text.hasDigit();
-        case Atom::Kind::cjk: return text.hasCjk();
-        case Atom::Kind::word: return text.contains(a.word);
-      }
-      return true;
-    });
+  for (const Probe& clause : probes_) {
+    if ((clause.digit && text.hasDigit()) || (clause.cjk && text.hasCjk())) continue;
+    bool any = false;
+    for (size_t i = 0; i < clause.firstSlots.size() && !any; ++i) {
+      const uint16_t first = clause.firstSlots[i];
+      if (first != kNoPair && !text.hasPair(first)) continue;
+      any = text.contains(clause.words[i].folded, clause.words[i].slots);
+    }
     if (!any) return false;
   }
   return true;

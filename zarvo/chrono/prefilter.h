@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -29,13 +30,20 @@ class PrefilterText {
   bool hasCjk() const { return hasCjk_; }      // a Han, kana or CJK/full-width punctuation character
   // True when the text, fully case-folded, contains `folded` (itself fully case-folded).
   bool contains(std::u16string_view folded) const;
+  // The same, given pairSlotsOf(folded) worked out beforehand: a word is tested once per line and
+  // its pairs would otherwise be hashed again every time.
+  bool contains(std::u16string_view folded, std::span<const uint16_t> slots) const;
+  static std::vector<uint16_t> pairSlotsOf(std::u16string_view folded);
+  // Whether a pair of adjacent folded code units hashing to `slot` may occur in the text.
+  bool hasPair(uint16_t slot) const { return pairs_.test(slot); }
 
  private:
   // Which pairs of adjacent folded code units occur (hashed into slots): a word with a pair the text
   // lacks cannot occur in it, so most words are turned away without searching the text.
   static constexpr size_t kPairSlots = 4096;
-  static size_t pairSlot(char16_t first, char16_t second) {
-    return (static_cast<size_t>(first) * 0x9E37u ^ static_cast<size_t>(second) * 0x85EBu) & (kPairSlots - 1);
+  static uint16_t pairSlot(char16_t first, char16_t second) {
+    return static_cast<uint16_t>((static_cast<size_t>(first) * 0x9E37u ^ static_cast<size_t>(second) * 0x85EBu) &
+                                 (kPairSlots - 1));
   }
 
   bool hasDigit_ = false;
@@ -70,8 +78,25 @@ class Prefilter {
   using Clause = std::vector<Atom>;  // satisfied by any one atom
 
  private:
-  explicit Prefilter(std::vector<Clause> clauses) : clauses_(std::move(clauses)) {}
+  explicit Prefilter(std::vector<Clause> clauses);
+
+  // A clause made ready to test. Its features are two flags; each word carries its pair slots, and
+  // the first slots sit side by side so that the words a line lacks, nearly all of them, are turned
+  // away by one bit test each.
+  struct Word {
+    std::u16string folded;
+    std::vector<uint16_t> slots;
+  };
+  struct Probe {
+    bool digit = false;
+    bool cjk = false;
+    std::vector<uint16_t> firstSlots;  // per word; kNoPair for a word of one code unit
+    std::vector<Word> words;
+  };
+  static constexpr uint16_t kNoPair = 0xFFFF;
+
   std::vector<Clause> clauses_;  // all must be satisfied; cheapest first
+  std::vector<Probe> probes_;    // clauses_ as tested
 };
 
 // True for the characters PrefilterText::hasCjk looks for. None of them has a case variant.

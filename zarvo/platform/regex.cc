@@ -415,6 +415,7 @@ struct Regex::Impl {
   bool sharpSSensitive = false;
   uint32_t pcre2Pairs = 0;
   std::once_flag jitOnce;
+  bool jitted = false;  // written once under jitOnce, read after it
 
   const icu::RegexPattern* icuPattern() {
     std::call_once(icuOnce, [this] {
@@ -456,7 +457,7 @@ struct Regex::Impl {
   const pcre2_code* pcre2Searchable() {
     const pcre2_code* code = pcre2Code();
     if (code == nullptr) return nullptr;
-    std::call_once(jitOnce, [this] { pcre2_jit_compile(pcre2.get(), PCRE2_JIT_COMPLETE); });
+    std::call_once(jitOnce, [this] { jitted = pcre2_jit_compile(pcre2.get(), PCRE2_JIT_COMPLETE) == 0; });
     return code;
   }
 };
@@ -562,8 +563,12 @@ std::optional<Match> Regex::firstMatch(std::u16string_view text, std::optional<R
   // The range is searched as its own subject: "^", look-behind and \w at its start see nothing before
   // it, "$" and look-ahead nothing after it.
   pcre2_match_data* data = matchData(impl_->pcre2Pairs);
-  const int rc = pcre2_match(code, reinterpret_cast<PCRE2_SPTR>(text.data() + from), static_cast<PCRE2_SIZE>(to - from),
-                             0, PCRE2_NO_UTF_CHECK, data, const_cast<pcre2_match_context*>(matchContext()));
+  // Machine code is entered directly: pcre2_match would only check the arguments again first.
+  const auto subject = reinterpret_cast<PCRE2_SPTR>(text.data() + from);
+  const auto length = static_cast<PCRE2_SIZE>(to - from);
+  auto* context = const_cast<pcre2_match_context*>(matchContext());
+  const int rc = impl_->jitted ? pcre2_jit_match(code, subject, length, 0, PCRE2_NO_UTF_CHECK, data, context)
+                               : pcre2_match(code, subject, length, 0, PCRE2_NO_UTF_CHECK, data, context);
   if (rc == PCRE2_ERROR_NOMATCH) return std::nullopt;
   if (rc < 0) return icuSearch(impl_->icuPattern(), text, from, to);  // match limit, JIT stack, ...
   const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data);
