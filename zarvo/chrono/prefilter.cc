@@ -75,16 +75,22 @@ int score(const Clause& clause) {
   return sum;
 }
 
+// The most a condition keeps: the rarest few clauses, cheap features first.
+constexpr size_t kMaxClauses = 3;
+constexpr int kUselessClauseScore = 60;
+
 // Removes atoms another atom of the clause already implies.
 void simplify(Clause& clause) {
   const auto has = [&](Atom::Kind kind) {
     return std::any_of(clause.begin(), clause.end(), [&](const Atom& a) { return a.kind == kind; });
   };
-  // Many CJK words: any CJK character is nearly as selective and far cheaper to test.
+  // So many CJK words that the clause would be dropped as useless: any CJK character is then the
+  // better condition. Fewer are kept as words, since nearly every line a CJK parser sees has some
+  // CJK character, and its words (one character, mostly) cost one bit test each.
   const auto cjkWords = std::count_if(clause.begin(), clause.end(), [](const Atom& a) {
     return a.kind == Atom::Kind::word && allOf(a.word, isCjkCharacter);
   });
-  if (cjkWords > 4) clause.push_back(Atom{Atom::Kind::cjk, {}});
+  if (cjkWords > 4 && score(clause) > kUselessClauseScore) clause.push_back(Atom{Atom::Kind::cjk, {}});
   const bool digit = has(Atom::Kind::digit);
   const bool cjk = has(Atom::Kind::cjk);
   Clause kept;
@@ -380,14 +386,12 @@ class Reader {
   bool failed_ = false;
 };
 
-// The most a condition keeps: the rarest few clauses, cheap features first.
-constexpr size_t kMaxClauses = 3;
-constexpr int kUselessClauseScore = 60;
 
 }  // namespace
 
 PrefilterText::PrefilterText(std::u16string_view text) : folded_(folded(text)) {
   for (size_t i = 0; i + 1 < folded_.size(); ++i) pairs_.set(pairSlot(folded_[i], folded_[i + 1]));
+  for (const char16_t unit : folded_) units_.set(unitSlot(unit));
   for (size_t i = 0; i < text.size();) {
     UChar32 c;
     U16_NEXT(text.data(), i, text.size(), c);
@@ -424,7 +428,11 @@ Prefilter::Prefilter(std::vector<Clause> clauses) : clauses_(std::move(clauses))
         case Atom::Kind::cjk: probe.cjk = true; break;
         case Atom::Kind::word: {
           Word word{a.word, PrefilterText::pairSlotsOf(a.word)};
-          probe.firstSlots.push_back(word.slots.empty() ? kNoPair : word.slots.front());
+          if (!word.slots.empty()) {
+            probe.firstSlots.push_back(word.slots.front());
+          } else {
+            probe.firstSlots.push_back(word.folded.empty() ? kNoSlot : kUnitSlot | PrefilterText::unitSlot(word.folded[0]));
+          }
           probe.words.push_back(std::move(word));
           break;
         }
@@ -457,7 +465,10 @@ bool Prefilter::admits(const PrefilterText& text) const {
     bool any = false;
     for (size_t i = 0; i < clause.firstSlots.size() && !any; ++i) {
       const uint16_t first = clause.firstSlots[i];
-      if (first != kNoPair && !text.hasPair(first)) continue;
+      if (first != kNoSlot) {
+        const bool present = (first & kUnitSlot) != 0 ? text.hasUnit(first & ~kUnitSlot) : text.hasPair(first);
+        if (!present) continue;
+      }
       any = text.contains(clause.words[i].folded, clause.words[i].slots);
     }
     if (!any) return false;

@@ -36,6 +36,9 @@ class PrefilterText {
   static std::vector<uint16_t> pairSlotsOf(std::u16string_view folded);
   // Whether a pair of adjacent folded code units hashing to `slot` may occur in the text.
   bool hasPair(uint16_t slot) const { return pairs_.test(slot); }
+  // Whether a folded code unit hashing to `slot` may occur in the text.
+  bool hasUnit(uint16_t slot) const { return units_.test(slot); }
+  static uint16_t unitSlot(char16_t unit) { return static_cast<uint16_t>((unit * 0x9E37u >> 4) & (kPairSlots - 1)); }
 
  private:
   // Which pairs of adjacent folded code units occur (hashed into slots): a word with a pair the text
@@ -50,6 +53,7 @@ class PrefilterText {
   bool hasCjk_ = false;
   std::u16string folded_;
   std::bitset<kPairSlots> pairs_;
+  std::bitset<kPairSlots> units_;  // the same for single code units
 };
 
 class Prefilter {
@@ -90,10 +94,11 @@ class Prefilter {
   struct Probe {
     bool digit = false;
     bool cjk = false;
-    std::vector<uint16_t> firstSlots;  // per word; kNoPair for a word of one code unit
+    std::vector<uint16_t> firstSlots;  // per word: its first pair, or kUnitSlot | its one unit's slot
     std::vector<Word> words;
   };
-  static constexpr uint16_t kNoPair = 0xFFFF;
+  static constexpr uint16_t kUnitSlot = 0x8000;
+  static constexpr uint16_t kNoSlot = 0xFFFF;  // an empty word: always searched
 
   std::vector<Clause> clauses_;  // all must be satisfied; cheapest first
   std::vector<Probe> probes_;    // clauses_ as tested
