@@ -107,49 +107,25 @@ std::u16string requireUtf16(const std::string& text, const std::string& where) {
 // the UTF-8 copy of a result's text.
 void appendJsonString(std::string& out, std::u16string_view text) {
   out += '"';
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char32_t unit = text[i];
-    if (unit < 0x80) {
-      switch (unit) {
-        case u'"': out += "\\\""; break;
-        case u'\\': out += "\\\\"; break;
-        case u'\b': out += "\\b"; break;
-        case u'\f': out += "\\f"; break;
-        case u'\n': out += "\\n"; break;
-        case u'\r': out += "\\r"; break;
-        case u'\t': out += "\\t"; break;
-        default:
-          if (unit < 0x20) {
-            static constexpr char kHex[] = "0123456789abcdef";
-            out += "\\u00";
-            out += kHex[unit >> 4];
-            out += kHex[unit & 0xF];
-          } else {
-            out += static_cast<char>(unit);
-          }
-      }
-      continue;
+  for (const char ch : platform::toUtf8(text)) {
+    switch (ch) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\b': out += "\\b"; break;
+      case '\f': out += "\\f"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (static_cast<unsigned char>(ch) < 0x20) {
+          static constexpr char kHex[] = "0123456789abcdef";
+          out += "\\u00";
+          out += kHex[ch >> 4];
+          out += kHex[ch & 0xF];
+        } else {
+          out += ch;  // ASCII, or a byte of a UTF-8 sequence
+        }
     }
-    char32_t c = unit;
-    if (unit >= 0xD800 && unit <= 0xDFFF) {
-      const bool pair = unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
-      if (pair) {
-        c = 0x10000 + ((unit - 0xD800) << 10) + (text[++i] - 0xDC00);
-      } else {
-        c = 0xFFFD;
-      }
-    }
-    if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    }
-    out += static_cast<char>(0x80 | (c & 0x3F));
   }
   out += '"';
 }

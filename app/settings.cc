@@ -10,6 +10,7 @@
 #include <toml++/toml.h>
 
 #include "app/command_error.h"
+#include "zarvo/platform/text.h"
 
 namespace zarvo::app {
 
@@ -205,10 +206,10 @@ std::string formatDate(std::string_view format, int64_t year, int64_t month, int
       continue;
     }
     switch (format[++i]) {
-      case 'Y': appendZeroPadded(out, year, 4); break;
-      case 'y': appendZeroPadded(out, ((year % 100) + 100) % 100, 2); break;
-      case 'm': appendZeroPadded(out, month, 2); break;
-      case 'd': appendZeroPadded(out, day, 2); break;
+      case 'Y': platform::appendZeroPadded(out, year, 4); break;
+      case 'y': platform::appendZeroPadded(out, ((year % 100) + 100) % 100, 2); break;
+      case 'm': platform::appendZeroPadded(out, month, 2); break;
+      case 'd': platform::appendZeroPadded(out, day, 2); break;
       case 'e': out += std::to_string(day); break;
       case 'b': out += kMonths[(month + 11) % 12]; break;
       case 'a': out += kWeekdays[((weekday - 1) % 7 + 7) % 7]; break;
@@ -217,21 +218,6 @@ std::string formatDate(std::string_view format, int64_t year, int64_t month, int
     }
   }
   return out;
-}
-
-void appendZeroPadded(std::string& out, int64_t value, int digits) {
-  if (value < 0) {
-    out += fmt::format("{:0{}}", value, digits);
-    return;
-  }
-  char reversed[20];
-  int n = 0;
-  do {
-    reversed[n++] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value > 0);
-  if (n < digits) out.append(static_cast<size_t>(digits - n), '0');
-  while (n > 0) out += reversed[--n];
 }
 
 }  // namespace zarvo::app

@@ -70,8 +70,5 @@ std::set<chrono::Language> localeLanguages();
 // sign. The format is checked when the settings are read.
 std::string formatDate(std::string_view format, int64_t year, int64_t month, int64_t day, int weekday);
 
-// Appends `value` in at least `digits` digits, zero-padded as fmt's "{:0N}" pads it (a minus sign
-// counts as a digit). For dates and times written many times over in a table.
-void appendZeroPadded(std::string& out, int64_t value, int digits);
 
 }  // namespace zarvo::app

@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "app/command_error.h"
+#include "zarvo/platform/text.h"
 
 namespace zarvo::app {
 namespace {
@@ -135,7 +136,7 @@ TEST(SettingsTest, ZeroPaddingAgreesWithFmt) {
                               int64_t{123456789}, INT64_MAX, int64_t{-3}, int64_t{-2024}, INT64_MIN}) {
     for (const int digits : {1, 2, 4}) {
       std::string out = "x", expected = "x";
-      appendZeroPadded(out, value, digits);
+      platform::appendZeroPadded(out, value, digits);
       fmt::format_to(std::back_inserter(expected), "{:0{}}", value, digits);
       EXPECT_EQ(out, expected) << value << " in " << digits;
     }

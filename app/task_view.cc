@@ -13,6 +13,7 @@
 #include "app/settings.h"
 #include "zarvo/model/tag.h"
 #include "zarvo/platform/date_calendar.h"
+#include "zarvo/platform/text.h"
 
 namespace zarvo::app {
 
@@ -141,9 +142,9 @@ class DueWriter {
     std::string time;
     if (dueHasTime(task)) {
       time = " ";
-      appendZeroPadded(time, *c.hour, 2);
+      platform::appendZeroPadded(time, *c.hour, 2);
       time += ':';
-      appendZeroPadded(time, *c.minute, 2);
+      platform::appendZeroPadded(time, *c.minute, 2);
     }
     const int64_t days = calendar_.daysBetween(now_, *due);
     if (days == 0) return "today" + time;

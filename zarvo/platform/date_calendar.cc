@@ -494,21 +494,26 @@ std::string isoString(Date date, const DateCalendar& calendar) {
   const int64_t offset = t.offsetMillis / 1000;
   const int64_t absOffset = offset < 0 ? -offset : offset;
   // Written digit by digit: this runs once per date printed, and a formatted print cost as much as
-  // working the date out. Every field has a fixed width; a Date's years have four digits.
-  std::string out = "0000-00-00T00:00:00.000+00:00";
-  const auto put = [&out](size_t end, int64_t value, int digits) {
-    for (int i = 0; i < digits; ++i, value /= 10) out[end - static_cast<size_t>(i)] = static_cast<char>('0' + value % 10);
-  };
-  put(3, static_cast<int>(ymd.year()), 4);
-  put(6, static_cast<unsigned>(ymd.month()), 2);
-  put(9, static_cast<unsigned>(ymd.day()), 2);
-  put(12, t.millisInDay / 3'600'000, 2);
-  put(15, t.millisInDay / 60'000 % 60, 2);
-  put(18, t.millisInDay / 1000 % 60, 2);
-  put(22, t.millisInDay % 1000, 3);
-  out[23] = offset < 0 ? '-' : '+';
-  put(25, absOffset / 3600, 2);
-  put(28, absOffset % 3600 / 60, 2);
+  // working the date out. A Date's years have four digits.
+  std::string out;
+  out.reserve(29);
+  appendZeroPadded(out, static_cast<int>(ymd.year()), 4);
+  out += '-';
+  appendZeroPadded(out, static_cast<unsigned>(ymd.month()), 2);
+  out += '-';
+  appendZeroPadded(out, static_cast<unsigned>(ymd.day()), 2);
+  out += 'T';
+  appendZeroPadded(out, t.millisInDay / 3'600'000, 2);
+  out += ':';
+  appendZeroPadded(out, t.millisInDay / 60'000 % 60, 2);
+  out += ':';
+  appendZeroPadded(out, t.millisInDay / 1000 % 60, 2);
+  out += '.';
+  appendZeroPadded(out, t.millisInDay % 1000, 3);
+  out += offset < 0 ? '-' : '+';
+  appendZeroPadded(out, absOffset / 3600, 2);
+  out += ':';
+  appendZeroPadded(out, absOffset % 3600 / 60, 2);
   return out;
 }
 

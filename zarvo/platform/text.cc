@@ -58,6 +58,22 @@ std::string toUtf8(std::u16string_view utf16Text) {
   return out;
 }
 
+void appendZeroPadded(std::string& out, int64_t value, int digits) {
+  const bool negative = value < 0;
+  // Unsigned, so that the magnitude of the smallest int64_t is representable.
+  uint64_t magnitude = negative ? uint64_t{0} - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  char reversed[20];
+  int n = 0;
+  do {
+    reversed[n++] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude > 0);
+  if (negative) out += '-';
+  const int width = n + (negative ? 1 : 0);
+  if (width < digits) out.append(static_cast<size_t>(digits - width), '0');
+  while (n > 0) out += reversed[--n];
+}
+
 std::u16string lowercased(std::u16string_view text) {
   icu::UnicodeString s(text.data(), static_cast<int32_t>(text.size()));
   s.toLower(icu::Locale::getRoot());

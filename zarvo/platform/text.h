@@ -20,6 +20,11 @@ std::u16string utf16(std::string_view utf8);
 // UTF-16 -> UTF-8; unpaired surrogates become U+FFFD.
 std::string toUtf8(std::u16string_view utf16);
 
+// Appends `value` in at least `digits` digits, zero-padded as printf's "%0*lld" pads it (a minus
+// sign counts as a digit). For dates and times written many times over (tables, ISO timestamps),
+// where a formatted print costs more than working the value out.
+void appendZeroPadded(std::string& out, int64_t value, int digits);
+
 // Full Unicode lower-casing, locale-independent (root locale).
 std::u16string lowercased(std::u16string_view text);
 std::string lowercased(std::string_view utf8);
