@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "zarvo/platform/error.h"
+
 namespace zarvo::reminders {
 
 enum class StoreErrorCode {
@@ -15,10 +17,11 @@ enum class StoreErrorCode {
 };
 
 // Thrown by every store operation that fails. what() names the file or calendar concerned.
-class StoreError : public std::runtime_error {
+class StoreError : public ::zarvo::StoreError {
  public:
   StoreError(StoreErrorCode code, const std::string& message)
-      : std::runtime_error(message), code_(code) {}
+      : ::zarvo::StoreError(message), code_(code) {}
+  const char* domain() const noexcept override { return "reminders"; }
   StoreErrorCode code() const { return code_; }
   // The human-readable description (the same text as what()).
   std::string localizedDescription() const { return what(); }

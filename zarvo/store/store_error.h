@@ -4,9 +4,11 @@
 #include <stdexcept>
 #include <string>
 
+#include "zarvo/platform/error.h"
+
 namespace zarvo::store {
 
-class StoreError : public std::runtime_error {
+class StoreError : public ::zarvo::StoreError {
  public:
   enum class Code {
     // The file could not be opened or created (permissions, missing folder, I/O).
@@ -24,7 +26,8 @@ class StoreError : public std::runtime_error {
     invalidRequest,
   };
 
-  StoreError(Code code, std::string message) : std::runtime_error(message), code_(code) {}
+  StoreError(Code code, std::string message) : ::zarvo::StoreError(message), code_(code) {}
+  const char* domain() const noexcept override { return "records"; }
 
   Code code() const noexcept { return code_; }
   // The human message (same as what()).
