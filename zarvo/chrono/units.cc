@@ -66,10 +66,46 @@ constexpr std::array<std::string_view, kTagUnitCount> kTagUnitNames = {
     "frMergeDateAndTimeRefiner",
     "deMergeDateAndTimeRefiner",
     "deMergeDateRangeRefiner",
+    "enRelativeDayParser",
+    "enDayOfMonthParser",
+    "enPeriodEndParser",
+    "enFromNowParser",
+    "enTimeOfDayParser",
+    "deRelativeDayParser",
+    "deDayOfMonthParser",
+    "dePeriodEndParser",
+    "deClockWordParser",
+    "deTimeOfDayParser",
+    "deDayMonthParser",
+    "esRelativeDayParser",
+    "esDayOfMonthParser",
+    "esPeriodEndParser",
+    "esTimeOfDayParser",
+    "esPartOfDayParser",
+    "esDistanceParser",
+    "frRelativeDayParser",
+    "frDayOfMonthParser",
+    "frPeriodEndParser",
+    "frTimeOfDayParser",
+    "frPartOfDayParser",
+    "jpRelativeDayParser",
+    "jpWeekdayParser",
+    "jpRelativeWeekParser",
+    "jpPeriodEndParser",
+    "jpDeadlineParser",
+    "jpTimeExpressionParser",
+    "jpPartOfDayParser",
+    "zhRelativeDayParser",
+    "zhWeekdayPhraseParser",
+    "zhWeekDeadlineParser",
+    "zhPeriodEndParser",
+    "jpMergeDateAndTimeRefiner",
+    "comingTimeRefiner",
+    "numericDateOrderRefiner",
 };
 
 static_assert(static_cast<size_t>(ComponentUnit::meridiem) + 1 == kComponentUnitCount);
-static_assert(static_cast<size_t>(TagUnit::deMergeDateRangeRefiner) + 1 == kTagUnitCount);
+static_assert(static_cast<size_t>(TagUnit::numericDateOrderRefiner) + 1 == kTagUnitCount);
 
 }  // namespace
 

@@ -81,8 +81,46 @@ enum class TagUnit {
   frMergeDateAndTimeRefiner,
   deMergeDateAndTimeRefiner,
   deMergeDateRangeRefiner,
+  // The parsers and refiners of the extended configuration and of the reader options
+  // (extendedCasualModeOption(), ReaderOptions), which the configurations above never produce.
+  enRelativeDayParser,
+  enDayOfMonthParser,
+  enPeriodEndParser,
+  enFromNowParser,
+  enTimeOfDayParser,
+  deRelativeDayParser,
+  deDayOfMonthParser,
+  dePeriodEndParser,
+  deClockWordParser,
+  deTimeOfDayParser,
+  deDayMonthParser,
+  esRelativeDayParser,
+  esDayOfMonthParser,
+  esPeriodEndParser,
+  esTimeOfDayParser,
+  esPartOfDayParser,
+  esDistanceParser,
+  frRelativeDayParser,
+  frDayOfMonthParser,
+  frPeriodEndParser,
+  frTimeOfDayParser,
+  frPartOfDayParser,
+  jpRelativeDayParser,
+  jpWeekdayParser,
+  jpRelativeWeekParser,
+  jpPeriodEndParser,
+  jpDeadlineParser,
+  jpTimeExpressionParser,
+  jpPartOfDayParser,
+  zhRelativeDayParser,
+  zhWeekdayPhraseParser,
+  zhWeekDeadlineParser,
+  zhPeriodEndParser,
+  jpMergeDateAndTimeRefiner,
+  comingTimeRefiner,
+  numericDateOrderRefiner,
 };
-inline constexpr size_t kTagUnitCount = 55;
+inline constexpr size_t kTagUnitCount = 91;
 
 // The case name as written above ("timeZoneOffset", "enCasualDateParser").
 std::string_view name(ComponentUnit unit);

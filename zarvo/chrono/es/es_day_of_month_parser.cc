@@ -1,0 +1,16 @@
+#include "zarvo/chrono/es/es_day_of_month_parser.h"
+
+#include "zarvo/platform/text.h"
+
+namespace zarvo::chrono {
+
+std::u16string_view ESDayOfMonthParser::pattern() const {
+  // Groups: 1 leading context, 2 the day.
+  return u"(\\W|^)(?:el\\s+(?:d[ií]a\\s+)?|d[ií]a\\s+)([0-9]{1,2})(?:º|ª|°)?(?=\\W|$)";
+}
+
+std::optional<int64_t> ESDayOfMonthParser::readDay(std::u16string_view text, const platform::Match& match) const {
+  return platform::toInt(groupText(text, match, 2));
+}
+
+}  // namespace zarvo::chrono
