@@ -163,6 +163,8 @@ TEST_F(QuickEntryOptionsTest, EachReadingAloneDoesOnlyItsOwn) {
   const TaskDescription review = QuickTaskParser(clock_, whole).parse(std::string_view("Review PR #123 #Work"), {list});
   EXPECT_EQ(review.list, list);
   EXPECT_EQ(toUtf8(review.title), "Review PR #123");
+  // A number is no list reference: nothing to warn about.
+  EXPECT_FALSE(read("Fix bug #123", whole).parsedList);
   const TaskDescription paper = QuickTaskParser(clock_, whole).parse(std::string_view("Buy paper #xmas"), {list});
   EXPECT_EQ(toUtf8(paper.title), "Buy paper #xmas");
   EXPECT_EQ(paper.parsedList, u"#xmas");
