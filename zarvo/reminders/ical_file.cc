@@ -414,6 +414,14 @@ void readFields(icalcomponent* todo, std::string_view fileText, const std::files
     f.percentComplete = icalproperty_get_percentcomplete(p);
   }
   entry.recurrenceOverride = icalcomponent_get_first_property(todo, ICAL_RECURRENCEID_PROPERTY) != nullptr;
+  if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_DTSTART_PROPERTY)) {
+    const char* value = icalproperty_get_value_as_string(p);
+    const auto tzid = tzidOf(p);
+    f.start = (tzid ? *tzid + ":" : std::string()) + (value != nullptr ? value : "");
+  }
+  if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_RRULE_PROPERTY)) {
+    if (const char* value = icalproperty_get_value_as_string(p)) f.recurrence = value;
+  }
 
   size_t i = 0;
   for (icalcomponent* a = icalcomponent_get_first_component(todo, ICAL_VALARM_COMPONENT);
@@ -438,10 +446,14 @@ void readFields(icalcomponent* todo, std::string_view fileText, const std::files
 constexpr std::string_view kFlaggedName = "X-ZARVO-FLAGGED", kOrderName = "X-ZARVO-ORDER";
 
 // The value of a content line as written (folds undone): the text after the first ':' outside quotes.
+// A line without one ("CATEGORIES;a,b") reads as libical, and so every client on it, reads it: the
+// text after the name and its ';'.
 std::string valueOf(std::string_view raw) {
   const std::string line = unfold(raw);
   const size_t separator = valueSeparator(line);
-  return separator < line.size() ? line.substr(separator + 1) : std::string();
+  if (separator < line.size()) return line.substr(separator + 1);
+  const size_t semicolon = line.find(';');
+  return semicolon < line.size() ? line.substr(semicolon + 1) : std::string();
 }
 
 // The texts of a list value ("a,b\,c"): split at unescaped commas, escapes undone, empty ones dropped.
@@ -573,7 +585,7 @@ std::optional<Date> utcDate(int year, int month, int day, int hour, int minute, 
   return Date(at);
 }
 
-std::shared_ptr<const TodoFile> parseTodoFile(std::filesystem::path path, std::string content,
+std::shared_ptr<TodoFile> parseTodoFile(std::filesystem::path path, std::string content,
                                               platform::FileInfo info, std::string& error) {
   prepareParser();
   auto file = std::make_shared<TodoFile>();
@@ -1003,11 +1015,37 @@ std::string icalValue(const struct icaltimetype& t) {
 }
 
 // The content line `raw` with its value replaced by `value`: the name and every parameter stay as written.
+// A line without a value separator ("DTSTART;20270104T080000Z") has nothing that reads as a parameter:
+// libical takes what follows the name as the value. Splicing the new value onto it would run the two
+// together, so such a line is written anew as a proper line of its name.
 std::string withValue(std::string_view raw, std::string_view value, std::string_view newline) {
   std::string line = logicalLine(raw);
-  line.resize(std::min(valueSeparator(line) + 1, line.size()));
+  const size_t separator = valueSeparator(line);
+  if (separator < line.size()) {
+    line.resize(separator + 1);
+  } else {
+    size_t nameEnd = 0;
+    line = nameOf(raw, nameEnd) + ":";
+  }
   line += value;
   return withNewline(fold(line), newline);
+}
+
+// The line of `name` libical read `property` from: among the lines of that name, the one alone that
+// reads with the same value (dropped lines, such as an empty "DTSTART:", read with none). Null when
+// no line, or more than one, does: then no line can be edited as the property.
+const PropertyLine* lineReadAs(const TodoFile& file, const TodoEntry& entry, std::string_view name,
+                               icalproperty* property) {
+  const char* wanted = icalproperty_get_value_as_string(property);
+  if (wanted == nullptr) return nullptr;
+  const PropertyLine* found = nullptr;
+  for (const PropertyLine& line : entry.lines) {
+    if (line.name != name) continue;
+    if (readValue(std::string_view(file.content).substr(line.begin, line.end - line.begin)) != wanted) continue;
+    if (found != nullptr) return nullptr;
+    found = &line;
+  }
+  return found;
 }
 
 // `t` moved by `by` on the wall clock, keeping its kind.
@@ -1063,6 +1101,11 @@ std::optional<std::vector<std::pair<const PropertyLine*, std::string>>> nextOccu
   const struct icalrecurrencetype rule =
       icalproperty_get_rrule(icalcomponent_get_first_property(todo.get(), ICAL_RRULE_PROPERTY));
   if (rule.freq == ICAL_NO_RECURRENCE || (dtstart == nullptr && due == nullptr)) return std::nullopt;
+  // The lines the rule and the start were read from; a series whose lines cannot be told is completed
+  // as a whole rather than edited at a line libical did not read.
+  ruleLine = lineReadAs(file, entry, "RRULE", icalcomponent_get_first_property(todo.get(), ICAL_RRULE_PROPERTY));
+  const PropertyLine* startLine = dtstart != nullptr ? lineReadAs(file, entry, "DTSTART", dtstart) : nullptr;
+  if (ruleLine == nullptr || (dtstart != nullptr && startLine == nullptr)) return std::nullopt;
   const struct icaltimetype anchor = dtstart != nullptr ? icalproperty_get_dtstart(dtstart) : icalproperty_get_due(due);
   if (icaltime_is_null_time(anchor) || anchor.year <= 0 || !civilInRange(anchor)) return std::nullopt;
 
@@ -1090,16 +1133,16 @@ std::optional<std::vector<std::pair<const PropertyLine*, std::string>>> nextOccu
   if (!next || !civilInRange(*next)) return std::nullopt;
 
   std::vector<std::pair<const PropertyLine*, std::string>> lines;
-  auto replace = [&](std::string_view name, const struct icaltimetype& t) {
-    if (const PropertyLine* line = entry.find(name)) {
+  auto replace = [&](const PropertyLine* line, const struct icaltimetype& t) {
+    if (line != nullptr) {
       const std::string_view raw(file.content.data() + line->begin, line->end - line->begin);
       lines.emplace_back(line, withValue(raw, icalValue(t), file.newline));
     }
   };
-  if (dtstart != nullptr) replace("DTSTART", *next);
+  if (dtstart != nullptr) replace(startLine, *next);
   if (due != nullptr) {
     const struct icaltimetype dueTime = icalproperty_get_due(due);
-    replace("DUE", dtstart != nullptr ? shifted(dueTime, wallClockBetween(anchor, *next)) : *next);
+    replace(entry.find("DUE"), dtstart != nullptr ? shifted(dueTime, wallClockBetween(anchor, *next)) : *next);
   }
   if (rule.count > 0) {
     const std::string_view raw(file.content.data() + ruleLine->begin, ruleLine->end - ruleLine->begin);
