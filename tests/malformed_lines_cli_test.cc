@@ -76,7 +76,7 @@ class MalformedLinesCli : public ::testing::Test {
     CliHarness::expectProgram();
     ASSERT_EQ(zarvo({"list-add", "Errands"}).status, 0);
     for (const auto& entry : fs::recursive_directory_iterator(home_)) {
-      if (entry.path().filename() == "displayname" && readFile(entry.path()) == "Reminders") {
+      if (entry.path().filename() == "displayname" && readFile(entry.path()).starts_with("Reminders")) {
         reminders_ = entry.path().parent_path();
       }
     }
@@ -89,15 +89,19 @@ class MalformedLinesCli : public ::testing::Test {
     return cli_.zarvo(all);
   }
 
-  // Every task, open and done, by UID; fails the test when a task file is skipped.
-  std::map<std::string, json> tasks(const std::string& when) {
+  // Every task, open and done, by UID; `skipped` gets how many task files the reader passed over.
+  std::map<std::string, json> tasks(const std::string& when, size_t* skipped = nullptr) {
     std::map<std::string, json> out;
-    for (const auto& args : {std::vector<std::string>{"ls", "--json"}, {"ls", "--completed", "--json"}}) {
-      const Outcome run = zarvo(args);
-      EXPECT_EQ(run.status, 0) << when << ": " << run.err;
-      EXPECT_EQ(run.err.find("skipped"), std::string::npos) << when << ": " << run.err;
-      if (run.status != 0) continue;
-      for (const auto& t : json::parse(run.out)) out[t["uid"].get<std::string>()] = t;
+    const Outcome run = zarvo({"ls", "--json"});
+    const Outcome done = zarvo({"ls", "--completed", "--json"});
+    for (const Outcome* o : {&run, &done}) {
+      EXPECT_EQ(o->status, 0) << when << ": " << o->err;
+      if (o->status != 0) continue;
+      for (const auto& t : json::parse(o->out)) out[t["uid"].get<std::string>()] = t;
+    }
+    if (skipped != nullptr) {
+      const size_t at = run.err.find(" task file");
+      *skipped = at == std::string::npos ? 0 : std::stoul(run.err.substr(run.err.rfind(' ', at - 1) + 1));
     }
     return out;
   }
@@ -143,7 +147,8 @@ TEST_F(MalformedLinesCli, EveryCommandLeavesATaskWithAMalformedOwnedLineReadable
       }
     }
   }
-  const auto before = tasks("before");
+  size_t unreadable = 0;  // files the reader refuses from the start
+  const auto before = tasks("before", &unreadable);
 
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -168,7 +173,9 @@ TEST_F(MalformedLinesCli, EveryCommandLeavesATaskWithAMalformedOwnedLineReadable
       EXPECT_EQ(readFile(c.file), c.bytes);
       continue;
     }
-    const auto after = tasks(c.label);
+    size_t skipped = 0;
+    const auto after = tasks(c.label, &skipped);
+    EXPECT_EQ(skipped, unreadable) << "a command left a file the reader skips";
     const auto it = after.find(c.uid);
     ASSERT_NE(it, after.end()) << "the task is gone after a command that succeeded: " << run.out << run.err;
     const json& task = it->second;
@@ -176,10 +183,13 @@ TEST_F(MalformedLinesCli, EveryCommandLeavesATaskWithAMalformedOwnedLineReadable
     switch (c.command) {
       case Command::donePlain:
       case Command::doneRecurring:
-        // Completed, or (a series) open at a later occurrence.
+        // Completed, or (a series: the RRULE rows make every task one) open at a later occurrence: due
+        // later, or still without a due date.
         if (!task["isCompleted"].get<bool>()) {
-          ASSERT_TRUE(task["dueDate"].is_string() && was["dueDate"].is_string()) << task.dump();
-          EXPECT_GT(task["dueDate"].get<std::string>(), was["dueDate"].get<std::string>());
+          ASSERT_EQ(task["dueDate"].is_string(), was["dueDate"].is_string()) << task.dump();
+          if (was["dueDate"].is_string()) {
+            EXPECT_GT(task["dueDate"].get<std::string>(), was["dueDate"].get<std::string>());
+          }
         }
         break;
       case Command::edit:
@@ -205,11 +215,14 @@ TEST_F(MalformedLinesCli, CompletingASeriesWhoseStartLineHasASemicolonForAColonM
             "BEGIN:VCALENDAR\r\nVERSINO:2.0\r\nPRODID:-//x/@/EN\r\nBEGIN:VTODO\r\nUID:edge-rrule\r\n"
             "SUMMARY:Edge: recurring weekly task\r\nDTSTARt;20270104T080000Z\r\nDUE:20270104T090000Z\r\n"
             "RRULE:FREQ=WEEKLY;COUNT=10\r\nDTSTAMP:20261201T000000Z\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
-  ASSERT_EQ(tasks("before").count("edge-rrule"), 1u);
+  size_t skipped = 0;
+  ASSERT_EQ(tasks("before", &skipped).count("edge-rrule"), 1u);
+  ASSERT_EQ(skipped, 0u);
   const Outcome done = zarvo({"done", "edge-rrule"});
   ASSERT_EQ(done.status, 0) << done.err;
-  const auto after = tasks("after");
+  const auto after = tasks("after", &skipped);
   ASSERT_EQ(after.count("edge-rrule"), 1u);
+  EXPECT_EQ(skipped, 0u);
   EXPECT_FALSE(after.at("edge-rrule")["isCompleted"].get<bool>());
   const std::string text = readFile(file);
   EXPECT_NE(text.find("\r\nDTSTART:20270111T080000Z\r\n"), std::string::npos) << text;
