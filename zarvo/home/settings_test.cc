@@ -22,7 +22,7 @@ TEST(SettingsTest, AnEmptyFileMeansEveryCorrectionWithTheLocaleLanguage) {
   ScopedEnv all("LC_ALL", nullptr), messages("LC_MESSAGES", nullptr), lang("LANG", "fr_CA.UTF-8");
   const auto s = parseSettings("", "config.toml");
   ASSERT_TRUE(s) << s.error().message();
-  EXPECT_EQ(s->quickEntry, QuickEntryOptions::everyCorrection({Language::french}));
+  EXPECT_EQ(s->quickEntry, QuickEntryOptions::recommended({Language::french}, Language::french));
   EXPECT_FALSE(s->defaultList);
   EXPECT_EQ(s->dateFormat, "%Y-%m-%d");
   EXPECT_EQ(s->firstWeekday, 2);
@@ -52,6 +52,15 @@ capital-time-zones = false
 false-date-guard = false
 afternoon-hours = false
 clean-titles = false
+best-reading = false
+more-phrases = false
+join-date-and-time = false
+times-ahead = false
+all-day = false
+repetitions = false
+whole-titles = false
+date-order = "day-first"
+default-time = "08:30"
 
 [tasks]
 default-list = "Arbeit"
@@ -64,10 +73,38 @@ week-starts-on = "sunday"
   ASSERT_TRUE(s) << s.error().message();
   QuickEntryOptions literal;
   literal.languages = std::set<Language>{Language::german, Language::japanese};
+  literal.numericDateOrder = chrono::ReaderOptions::NumericDateOrder::dayFirst;
+  literal.defaultTime = QuickEntryOptions::TimeOfDay{8, 30};
+  literal.tieLanguage = s->quickEntry.tieLanguage;  // the locale's
+  literal.setsEngineLanguage = false;
   EXPECT_EQ(s->quickEntry, literal);
   EXPECT_EQ(s->defaultList, "Arbeit");
   EXPECT_EQ(s->dateFormat, "%d.%m.%Y");
   EXPECT_EQ(s->firstWeekday, 1);
+}
+
+// Each true/false key of [quick-entry] turns off its own option and no other.
+TEST(SettingsTest, EachQuickEntryKeySwitchesItsOwnOption) {
+  using Field = bool QuickEntryOptions::*;
+  for (const auto& [key, field] : {std::pair<const char*, Field>{"forward-dates", &QuickEntryOptions::forwardDates},
+                                   {"capital-time-zones", &QuickEntryOptions::capitalTimeZonesOnly},
+                                   {"false-date-guard", &QuickEntryOptions::falseDateGuard},
+                                   {"afternoon-hours", &QuickEntryOptions::afternoonSmallHours},
+                                   {"clean-titles", &QuickEntryOptions::cleanTitles},
+                                   {"best-reading", &QuickEntryOptions::chooseLanguageByEvidence},
+                                   {"more-phrases", &QuickEntryOptions::extraPhrases},
+                                   {"join-date-and-time", &QuickEntryOptions::joinDateAndTime},
+                                   {"times-ahead", &QuickEntryOptions::timesAhead},
+                                   {"all-day", &QuickEntryOptions::allDayDates},
+                                   {"repetitions", &QuickEntryOptions::repetitions},
+                                   {"whole-titles", &QuickEntryOptions::wholeTitles}}) {
+    const auto s = parseSettings(std::string("[quick-entry]\n") + key + " = false\n", "config.toml");
+    ASSERT_TRUE(s) << s.error().message();
+    QuickEntryOptions expected = Settings::defaults().quickEntry;
+    EXPECT_TRUE(expected.*field) << key;
+    expected.*field = false;
+    EXPECT_EQ(s->quickEntry, expected) << key;
+  }
 }
 
 TEST(SettingsTest, MistakesNameTheFileAndLine) {
@@ -88,6 +125,10 @@ TEST(SettingsTest, MistakesNameTheFileAndLine) {
            Row{"[display]\ndate-format = \"%Y-%Q\"\n", "/etc/z.toml:2: 'display.date-format' may use only"},
            Row{"[display]\nweek-starts-on = \"mon\"\n", "/etc/z.toml:2: 'display.week-starts-on' must be a day"},
            Row{"[tasks]\n[tasks]\n", "/etc/z.toml:2:"},
+           Row{"[quick-entry]\ndate-order = \"dmy\"\n", "/etc/z.toml:2: 'quick-entry.date-order' must be"},
+           Row{"[quick-entry]\n\ndefault-time = \"9:00\"\n", "/etc/z.toml:3: 'quick-entry.default-time' must be a time"},
+           Row{"[quick-entry]\ndefault-time = \"24:00\"\n", "/etc/z.toml:2: 'quick-entry.default-time' must be a time"},
+           Row{"[quick-entry]\nall-day = 1\n", "/etc/z.toml:2: 'quick-entry.all-day' must be true or false"},
        }) {
     const auto s = parseSettings(row.toml, "/etc/z.toml");
     ASSERT_FALSE(s) << "accepted: " << row.toml;

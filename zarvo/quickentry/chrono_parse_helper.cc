@@ -223,9 +223,14 @@ std::vector<ParsedResult> ChronoParseHelper::corrected(std::u16string_view text,
   return results;
 }
 
-std::vector<ParsedResult> ChronoParseHelper::read(std::u16string_view text, Date ref) const {
-  chrono::Options opt;
+std::vector<ParsedResult> ChronoParseHelper::results(std::u16string_view text, Date ref,
+                                                     const chrono::Options& extra) const {
+  chrono::Options opt = extra;
   if (options_.forwardDates) opt[chrono::OptionType::forwardDate] = 1;
+  return options_.chooseLanguageByEvidence ? readBest(text, ref, opt) : read(text, ref, opt);
+}
+
+std::vector<ParsedResult> ChronoParseHelper::read(std::u16string_view text, Date ref, const chrono::Options& opt) const {
   std::vector<ParsedResult> results = chrono_.parse(text, ref, opt);
   const bool found = !results.empty();
   results = corrected(text, std::move(results), ref);
@@ -237,9 +242,8 @@ std::vector<ParsedResult> ChronoParseHelper::read(std::u16string_view text, Date
   return results;
 }
 
-std::vector<ParsedResult> ChronoParseHelper::readBest(std::u16string_view text, Date ref) const {
-  chrono::Options opt;
-  if (options_.forwardDates) opt[chrono::OptionType::forwardDate] = 1;
+std::vector<ParsedResult> ChronoParseHelper::readBest(std::u16string_view text, Date ref,
+                                                      const chrono::Options& opt) const {
   std::vector<chrono::Chrono::LanguageReading> readings = chrono_.readEachLanguage(text, ref, opt);
   for (auto& reading : readings) reading.results = corrected(text, std::move(reading.results), ref);
   const std::optional<size_t> best = chrono::Chrono::bestReading(readings, text, options_.tieLanguage);
@@ -262,8 +266,7 @@ std::shared_ptr<ChronoParseItem> ChronoParseHelper::parse(std::u16string_view te
     reading = masked;
   }
 
-  const std::vector<ParsedResult> results =
-      options_.chooseLanguageByEvidence ? readBest(reading, ref) : read(reading, ref);
+  const std::vector<ParsedResult> results = this->results(reading, ref);
   std::optional<Due> due;
   if (options_.joinDateAndTime) due = joined(results);
   // Results come ordered by position; only the last phrase leaves the title.

@@ -80,12 +80,18 @@ class ChronoParseHelper {
 
   const QuickEntryOptions& options() const { return options_; }
 
+  // What the helper reads in `text` against `ref`: the engine's results with the options' languages,
+  // guards and corrections, in position order (repetition phrases are not taken out). `opt` adds to
+  // the engine options the helper passes itself (forwardDate with `forwardDates`). parse() takes its
+  // date from these. Thread-safe, as parse().
+  std::vector<chrono::ParsedResult> results(std::u16string_view text, Date ref, const chrono::Options& opt = {}) const;
+
  private:
   // What the engine reads in `text` with the options' languages, guards and corrections.
-  std::vector<chrono::ParsedResult> read(std::u16string_view text, Date ref) const;
+  std::vector<chrono::ParsedResult> read(std::u16string_view text, Date ref, const chrono::Options& opt) const;
   // The same, each language reading on its own (chooseLanguageByEvidence): the best reading once
   // guarded and corrected.
-  std::vector<chrono::ParsedResult> readBest(std::u16string_view text, Date ref) const;
+  std::vector<chrono::ParsedResult> readBest(std::u16string_view text, Date ref, const chrono::Options& opt) const;
   // `results` with the options' guards and corrections applied.
   std::vector<chrono::ParsedResult> corrected(std::u16string_view text, std::vector<chrono::ParsedResult> results,
                                               Date ref) const;

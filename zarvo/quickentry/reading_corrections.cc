@@ -216,6 +216,8 @@ bool isLoneMonthName(std::u16string_view text, const chrono::ParsedResult& resul
 }
 
 bool phraseInsideTitle(std::u16string_view before, std::u16string_view after) {
+  // "明日の会議", "明天的会议": the phrase names what follows it.
+  if (after.size() > 1 && (after[0] == u'の' || after[0] == u'的') && holdsWords(after.substr(1))) return true;
   return withoutDanglingConnector(before).size() != before.size() && holdsWords(after);
 }
 

@@ -58,7 +58,8 @@ bool holdsWords(std::u16string_view text);
 
 // Whether the phrase cut out between `before` and `after` belongs to the title: `before` ends with a
 // connector (as withoutDanglingConnector reads them) and `after` holdsWords ("Prepare slides for
-// [Monday] meeting").
+// [Monday] meeting"), or `after` begins with the Japanese の or the Chinese 的 that make the phrase
+// name what follows ("[明日]の会議の準備", "[明天]的会议").
 bool phraseInsideTitle(std::u16string_view before, std::u16string_view after);
 
 // `text` with every run of spaces and tabs (Unicode space separators, U+0009) inside it made one
