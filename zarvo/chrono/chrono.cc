@@ -40,6 +40,10 @@ bool hasKana(std::u16string_view text) {
   return std::any_of(text.begin(), text.end(), [](char16_t c) { return c >= 0x3040 && c <= 0x30FF; });
 }
 
+bool hasCjk(std::u16string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char16_t c) { return isCjkCharacter(c); });
+}
+
 // What a reading explains of its line: the characters its phrases cover (blanks not counted), then
 // the values they state.
 struct Evidence {
@@ -59,11 +63,14 @@ Evidence evidenceOf(const std::vector<ParsedResult>& results) {
   return e;
 }
 
-// The rank of `language` among readings that explain as much (lower wins).
-int tieRank(Language language, std::optional<Language> preferred, bool kana) {
+// The rank of `language` among readings that explain as much (lower wins). Japanese and Chinese go
+// before English only in a line of their script: "standup 9:15" is English, though the Chinese clock
+// reader reads it too.
+int tieRank(Language language, std::optional<Language> preferred, bool cjk, bool kana) {
   if (language == preferred) return 0;
-  if (language == Language::japanese) return kana ? 1 : 2;
-  if (language == Language::chinese) return kana ? 2 : 1;
+  const int cjkRank = cjk ? 1 : 10;
+  if (language == Language::japanese) return cjkRank + (kana ? 0 : 1);
+  if (language == Language::chinese) return cjkRank + (kana ? 1 : 0);
   if (language == Language::english) return 3;
   return 4 + static_cast<int>(language);
 }
@@ -87,9 +94,7 @@ struct Chrono::Run {
       : text(withinInputLimit(input)), ref(ref), opt(opt), subject(text) {
     if (prefilter) summary.emplace(text);
   }
-  bool hasCjk() const {
-    return summary ? summary->hasCjk() : std::any_of(text.begin(), text.end(), [](char16_t c) { return isCjkCharacter(c); });
-  }
+  bool hasCjk() const { return summary ? summary->hasCjk() : zarvo::chrono::hasCjk(text); }
 
   std::u16string_view text;
   Date ref;
@@ -99,7 +104,9 @@ struct Chrono::Run {
 };
 
 Chrono::Chrono(ModeOptio modeOption, ReaderOptions options)
-    : modeOption_(std::move(modeOption)), options_(std::move(options)) {}
+    : modeOption_(std::move(modeOption)), options_(std::move(options)) {
+  for (const auto& parser : modeOption_.parsers) languages_.push_back(parser->language());
+}
 
 bool Chrono::allows(Language language, const Run& run) const {
   if (!options_.languages || options_.languages->contains(language)) return true;
@@ -109,10 +116,10 @@ bool Chrono::allows(Language language, const Run& run) const {
 template <typename Admits>
 std::vector<ParsedResult> Chrono::read(const Run& run, Admits&& admits) const {
   std::vector<ParsedResult> results;
-  for (const auto& parser : modeOption_.parsers) {
-    if (!admits(parser->language())) continue;
+  for (size_t i = 0; i < modeOption_.parsers.size(); ++i) {
+    if (!admits(languages_[i])) continue;
     std::vector<ParsedResult> found =
-        parser->execute(run.text, run.ref, run.opt, run.summary ? &*run.summary : nullptr);
+        modeOption_.parsers[i]->execute(run.text, run.ref, run.opt, run.summary ? &*run.summary : nullptr);
     results.insert(results.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
   }
   return results;
@@ -175,6 +182,7 @@ std::vector<Chrono::LanguageReading> Chrono::readEachLanguage(std::u16string_vie
 std::optional<size_t> Chrono::bestReading(std::span<const LanguageReading> readings, std::u16string_view text,
                                           std::optional<Language> preferred) {
   const bool kana = hasKana(text);
+  const bool cjk = hasCjk(text);
   std::optional<size_t> best;
   Evidence bestEvidence;
   for (size_t i = 0; i < readings.size(); ++i) {
@@ -182,7 +190,7 @@ std::optional<size_t> Chrono::bestReading(std::span<const LanguageReading> readi
     const Evidence e = evidenceOf(readings[i].results);
     if (!best || e > bestEvidence ||
         (e == bestEvidence &&
-         tieRank(readings[i].language, preferred, kana) < tieRank(readings[*best].language, preferred, kana))) {
+         tieRank(readings[i].language, preferred, cjk, kana) < tieRank(readings[*best].language, preferred, cjk, kana))) {
       best = i;
       bestEvidence = e;
     }

@@ -84,6 +84,7 @@ class Chrono : public ChronoSettings {
 
   ModeOptio modeOption_;
   ReaderOptions options_;
+  std::vector<Language> languages_;  // of each parser, in list order
 };
 
 }  // namespace zarvo::chrono

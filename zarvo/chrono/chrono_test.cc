@@ -182,6 +182,9 @@ TEST_F(ChronoFrontEndTest, ByEvidenceKeepsTheReadingThatExplainsMost) {
       std::make_shared<WordParser>(u"(\\W|^)(eng)", Language::english, TagUnit::enCasualDateParser));
   mode.parsers.push_back(std::make_shared<WordParser>(u"()(日)", Language::japanese, TagUnit::jpCasualDateParser));
   mode.parsers.push_back(std::make_shared<WordParser>(u"()(日)", Language::chinese, TagUnit::zhHantCasualDateParser));
+  // Like the Chinese clock reader, which also reads "9:15" in a line of Latin letters.
+  mode.parsers.push_back(
+      std::make_shared<WordParser>(u"(\\W|^)(eng)", Language::chinese, TagUnit::zhHantCasualDateParser));
   const Chrono byEvidence(mode, reading(Choice::byEvidence));
   EXPECT_EQ(texts(byEvidence.parse(u"gerxx eng", ref_)), (V{u"gerxx"}));
   EXPECT_EQ(texts(byEvidence.parse(u"ger eng", ref_)), (V{u"eng"}));
@@ -194,6 +197,7 @@ TEST_F(ChronoFrontEndTest, ByEvidenceKeepsTheReadingThatExplainsMost) {
   };
   EXPECT_EQ(winner(u"日"), Language::chinese);
   EXPECT_EQ(winner(u"日の"), Language::japanese);
+  EXPECT_EQ(winner(u"eng"), Language::english);  // Chinese goes first only in a line of its script
   EXPECT_EQ(byEvidence.readEachLanguage(u"eng 日", ref_).size(), 3u);
 
   // A line of CJK script is read in Japanese and Chinese whatever the languages are.

@@ -24,9 +24,10 @@ struct ReaderOptions {
     preferred,
     // Each language reads the whole line on its own, with its parsers alone and every refiner; the
     // reading that explains most of the line wins (Chrono::bestReading): the longest text covered by
-    // its phrases, then the most values the phrases state. Ties go to `preferredLanguage`, then to
-    // Japanese over Chinese in a line with kana and Chinese over Japanese in one without, then to
-    // English, then to the others in Language order. So "Zahnarzt morgen um 17:00" is German even
+    // its phrases, then the most values the phrases state. Ties go to `preferredLanguage`; then, in a
+    // line with Han or kana, to Japanese over Chinese when it has kana and Chinese over Japanese when
+    // it has none; then to English, then to the others in Language order (Japanese and Chinese last in
+    // a line without their script). So "Zahnarzt morgen um 17:00" is German even
     // though English reads "17:00", and "Payer la facture 3/1" is read day first by a French reader.
     byEvidence,
   };
