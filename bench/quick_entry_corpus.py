@@ -124,6 +124,7 @@ def report(name, rows, results, verbose):
     total = collections.Counter()
     right = collections.Counter()
     dateless = collections.Counter()
+    misdated = collections.Counter()  # given a date, and not the meant one (or none was meant)
     for row, got in zip(rows, results):
         total[row["lang"]] += 1
         wrong = ["error " + got["error"]] if "error" in got else judge(row, got)
@@ -133,6 +134,8 @@ def report(name, rows, results, verbose):
             print(f"  {row['lang']}  {row['line']}  ->  " + "; ".join(wrong))
         if row["due"] != "-" and ("error" in got or got.get("dueDate") is None):
             dateless[row["lang"]] += 1
+        elif "error" not in got and got.get("dueDate") is not None and due_of(got) != row["due"]:
+            misdated[row["lang"]] += 1
     cells = []
     for lang in LANGUAGES:
         if total[lang]:
@@ -141,6 +144,8 @@ def report(name, rows, results, verbose):
     print(f"{name}: " + ", ".join(cells) + f"; all {all_right}/{all_total} ({100 * all_right / all_total:.0f}%)")
     print(f"{name}: lines with a date read without one: {sum(dateless.values())} "
           + " ".join(f"{l}:{dateless[l]}" for l in LANGUAGES if dateless[l]))
+    print(f"{name}: lines given a wrong date: {sum(misdated.values())} "
+          + " ".join(f"{l}:{misdated[l]}" for l in LANGUAGES if misdated[l]))
 
 
 def main():

@@ -21,6 +21,7 @@ std::optional<ParsedResult> DayOfMonthParser::extract(std::u16string_view text, 
     result.start().assign(U::day, *day);
     result.start().imply(U::month, *first.month);
     result.start().imply(U::year, *first.year);
+    if (!readTime(text, match, result.start())) return std::nullopt;
     result.tags().set(tag());
     return result;
   }

@@ -23,6 +23,9 @@ class DayOfMonthParser : public Parser {
   virtual TagUnit tag() const = 0;
   // The day `match` names; nothing rejects the match.
   virtual std::optional<int64_t> readDay(std::u16string_view text, const platform::Match& match) const = 0;
+  // Adds to `start` the clock time the match names with the day, if the language's pattern reads one
+  // ("le 3 à 10h"); false rejects the match. The base reads none.
+  virtual bool readTime(std::u16string_view, const platform::Match&, ParsedComponents&) const { return true; }
 };
 
 }  // namespace zarvo::chrono

@@ -9,6 +9,7 @@
 #include "zarvo/chrono/de/de_day_of_month_parser.h"
 #include "zarvo/chrono/de/de_period_end_parser.h"
 #include "zarvo/chrono/de/de_relative_day_parser.h"
+#include "zarvo/chrono/de/de_relative_period_parser.h"
 #include "zarvo/chrono/de/de_time_of_day_parser.h"
 #include "zarvo/chrono/de/de_casual_time_parser.h"
 #include "zarvo/chrono/de/de_deadline_format_parser.h"
@@ -45,6 +46,7 @@
 #include "zarvo/chrono/es/es_part_of_day_parser.h"
 #include "zarvo/chrono/es/es_period_end_parser.h"
 #include "zarvo/chrono/es/es_relative_day_parser.h"
+#include "zarvo/chrono/es/es_relative_period_parser.h"
 #include "zarvo/chrono/es/es_slash_date_format_parser.h"
 #include "zarvo/chrono/es/es_time_ago_format_parser.h"
 #include "zarvo/chrono/es/es_time_expression_parser.h"
@@ -57,6 +59,7 @@
 #include "zarvo/chrono/fr/fr_part_of_day_parser.h"
 #include "zarvo/chrono/fr/fr_period_end_parser.h"
 #include "zarvo/chrono/fr/fr_relative_day_parser.h"
+#include "zarvo/chrono/fr/fr_relative_period_parser.h"
 #include "zarvo/chrono/fr/fr_slash_date_format_parser.h"
 #include "zarvo/chrono/fr/fr_time_ago_format_parser.h"
 #include "zarvo/chrono/fr/fr_time_expression_parser.h"
@@ -66,6 +69,7 @@
 #include "zarvo/chrono/ja/jp_deadline_parser.h"
 #include "zarvo/chrono/ja/jp_part_of_day_parser.h"
 #include "zarvo/chrono/ja/jp_period_end_parser.h"
+#include "zarvo/chrono/ja/jp_day_of_month_parser.h"
 #include "zarvo/chrono/ja/jp_relative_day_parser.h"
 #include "zarvo/chrono/ja/jp_relative_week_parser.h"
 #include "zarvo/chrono/ja/jp_standard_parser.h"
@@ -89,7 +93,9 @@
 #include "zarvo/chrono/zh/zh_date_parser.h"
 #include "zarvo/chrono/zh/zh_deadline_format_parser.h"
 #include "zarvo/chrono/zh/zh_period_end_parser.h"
+#include "zarvo/chrono/zh/zh_day_of_month_parser.h"
 #include "zarvo/chrono/zh/zh_relative_day_parser.h"
+#include "zarvo/chrono/zh/zh_relative_period_parser.h"
 #include "zarvo/chrono/zh/zh_weekday_phrase_parser.h"
 #include "zarvo/chrono/zh/zh_time_expression_parser.h"
 #include "zarvo/chrono/zh/zh_week_deadline_parser.h"
@@ -207,12 +213,14 @@ ModeOptio extendedCasualModeOption() {
   addParser<ENTimeOfDayParser>(mode, s);
   // German
   addParser<DERelativeDayParser>(mode, s);
+  addParser<DERelativePeriodParser>(mode, s);
   addParser<DEDayOfMonthParser>(mode, s);
   addParser<DEPeriodEndParser>(mode, s);
   addParser<DEClockWordParser>(mode, s);
   addParser<DETimeOfDayParser>(mode, s);
   // Spanish
   addParser<ESRelativeDayParser>(mode, s);
+  addParser<ESRelativePeriodParser>(mode, s);
   addParser<ESDayOfMonthParser>(mode, s);
   addParser<ESPeriodEndParser>(mode, s);
   addParser<ESTimeOfDayParser>(mode, s);
@@ -220,12 +228,14 @@ ModeOptio extendedCasualModeOption() {
   addParser<ESDistanceParser>(mode, s);
   // French
   addParser<FRRelativeDayParser>(mode, s);
+  addParser<FRRelativePeriodParser>(mode, s);
   addParser<FRDayOfMonthParser>(mode, s);
   addParser<FRPeriodEndParser>(mode, s);
   addParser<FRTimeOfDayParser>(mode, s);
   addParser<FRPartOfDayParser>(mode, s);
   // Japanese
   addParser<JPRelativeDayParser>(mode, s);
+  addParser<JPDayOfMonthParser>(mode, s);
   addParser<JPWeekdayParser>(mode, s);
   addParser<JPRelativeWeekParser>(mode, s);
   addParser<JPPeriodEndParser>(mode, s);
@@ -234,6 +244,8 @@ ModeOptio extendedCasualModeOption() {
   addParser<JPPartOfDayParser>(mode, s);
   // Chinese
   addParser<ZHRelativeDayParser>(mode, s);
+  addParser<ZHDayOfMonthParser>(mode, s);
+  addParser<ZHRelativePeriodParser>(mode, s);
   addParser<ZHWeekdayPhraseParser>(mode, s);
   addParser<ZHWeekDeadlineParser>(mode, s);
   addParser<ZHPeriodEndParser>(mode, s);

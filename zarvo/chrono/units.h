@@ -116,11 +116,17 @@ enum class TagUnit {
   zhWeekdayPhraseParser,
   zhWeekDeadlineParser,
   zhPeriodEndParser,
+  deRelativePeriodParser,
+  esRelativePeriodParser,
+  frRelativePeriodParser,
+  zhRelativePeriodParser,
+  jpDayOfMonthParser,
+  zhDayOfMonthParser,
   jpMergeDateAndTimeRefiner,
   comingTimeRefiner,
   numericDateOrderRefiner,
 };
-inline constexpr size_t kTagUnitCount = 91;
+inline constexpr size_t kTagUnitCount = 97;
 
 // The case name as written above ("timeZoneOffset", "enCasualDateParser").
 std::string_view name(ComponentUnit unit);

@@ -263,6 +263,8 @@ TEST(ReadingCorrections, DanglingConnectors) {
   EXPECT_EQ(toUtf8(quickentry::withoutLeadingParticle(u"までに提出")), "提出");
   EXPECT_EQ(toUtf8(quickentry::withoutLeadingParticle(u" 之前交報告")), "交報告");
   EXPECT_EQ(toUtf8(quickentry::withoutLeadingParticle(u"前回")), "前回");
+  EXPECT_EQ(toUtf8(quickentry::withoutLeadingParticle(u"にカードの支払い")), "カードの支払い");
+  EXPECT_EQ(toUtf8(quickentry::withoutLeadingParticle(u"にんじんを買う")), "にんじんを買う");
   EXPECT_EQ(toUtf8(quickentry::withSingleBlanks(u"a  b\t\tc\u3000 d\n\ne")), "a b c d\n\ne");
 }
 

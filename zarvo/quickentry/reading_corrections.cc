@@ -164,8 +164,9 @@ std::u16string_view withoutLeadingParticle(std::u16string_view after) {
   for (std::u16string_view particle : {u"までに", u"まで", u"之前", u"以前"}) {
     if (trimmed.substr(0, particle.size()) == particle) return trimmed.substr(particle.size());
   }
-  const auto isKana = [](char16_t c) { return c >= 0x3040 && c <= 0x30FF; };
-  if (trimmed.size() >= 2 && trimmed[0] == u'に' && !isKana(trimmed[1])) return trimmed.substr(1);
+  // "に" before hiragana may begin a word ("にんじん"); before katakana or kanji it is the particle.
+  const auto isHiragana = [](char16_t c) { return c >= 0x3040 && c <= 0x309F; };
+  if (trimmed.size() >= 2 && trimmed[0] == u'に' && !isHiragana(trimmed[1])) return trimmed.substr(1);
   return after;
 }
 

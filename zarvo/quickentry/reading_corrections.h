@@ -38,7 +38,7 @@ chrono::ParsedResult inTheAfternoon(chrono::ParsedResult result);
 // "bis", "am", "um", "ab", "vor", "zum", "fällig", "spätestens" (German), "para", "el", "antes",
 // "hasta", "del" (Spanish), "pour", "le", "avant", "à", "au", "jusqu'au", "d'ici" (French); at most two,
 // matched as whole words in any letter case. `after` (the part behind the phrase) without a leading
-// "までに", "まで" (Japanese) or "之前", "以前" (Chinese).
+// "までに", "まで", "に" before anything but hiragana (Japanese) or "之前", "以前" (Chinese).
 std::u16string_view withoutDanglingConnector(std::u16string_view before);
 std::u16string_view withoutLeadingParticle(std::u16string_view after);
 

@@ -21,24 +21,28 @@ enum Frequency : int64_t { kDaily, kWeekdays, kWeekly, kBiweekly, kMonthly, kYea
 const WordTable& units() {
   static const WordTable table{
       // English
-      {u"day", kDaily}, {u"days", kDaily}, {u"daily", kDaily}, {u"weekday", kWeekdays}, {u"weekdays", kWeekdays},
+      {u"day", kDaily}, {u"days", kDaily}, {u"daily", kDaily}, {u"morning", kDaily}, {u"mornings", kDaily},
+      {u"evening", kDaily}, {u"evenings", kDaily}, {u"night", kDaily}, {u"nights", kDaily}, {u"weekday", kWeekdays}, {u"weekdays", kWeekdays},
       {u"workday", kWeekdays}, {u"workdays", kWeekdays}, {u"business day", kWeekdays},
       {u"business days", kWeekdays}, {u"week", kWeekly}, {u"weeks", kWeekly}, {u"weekly", kWeekly},
       {u"biweekly", kBiweekly}, {u"fortnightly", kBiweekly}, {u"month", kMonthly}, {u"months", kMonthly},
       {u"monthly", kMonthly}, {u"year", kYearly}, {u"years", kYearly}, {u"yearly", kYearly}, {u"annually", kYearly},
       // German
-      {u"tag", kDaily}, {u"tage", kDaily}, {u"täglich", kDaily}, {u"werktag", kWeekdays}, {u"werktage", kWeekdays},
+      {u"tag", kDaily}, {u"tage", kDaily}, {u"täglich", kDaily}, {u"morgen", kDaily}, {u"abend", kDaily}, {u"werktag", kWeekdays}, {u"werktage", kWeekdays},
       {u"werktags", kWeekdays}, {u"woche", kWeekly}, {u"wochen", kWeekly}, {u"wöchentlich", kWeekly},
       {u"monat", kMonthly}, {u"monate", kMonthly}, {u"monatlich", kMonthly}, {u"jahr", kYearly},
       {u"jahre", kYearly}, {u"jährlich", kYearly},
       // Spanish
       {u"día", kDaily}, {u"días", kDaily}, {u"dia", kDaily}, {u"dias", kDaily}, {u"diariamente", kDaily},
+      {u"mañana", kDaily}, {u"mañanas", kDaily}, {u"tarde", kDaily}, {u"tardes", kDaily}, {u"noche", kDaily},
+      {u"noches", kDaily},
       {u"a diario", kDaily}, {u"días laborables", kWeekdays}, {u"dias laborables", kWeekdays},
       {u"días hábiles", kWeekdays}, {u"dias habiles", kWeekdays}, {u"semana", kWeekly}, {u"semanas", kWeekly},
       {u"semanalmente", kWeekly}, {u"mes", kMonthly}, {u"meses", kMonthly}, {u"mensualmente", kMonthly},
       {u"año", kYearly}, {u"años", kYearly}, {u"anualmente", kYearly},
       // French
-      {u"jour", kDaily}, {u"jours", kDaily}, {u"quotidiennement", kDaily}, {u"jours ouvrables", kWeekdays},
+      {u"jour", kDaily}, {u"jours", kDaily}, {u"quotidiennement", kDaily}, {u"matin", kDaily}, {u"matins", kDaily},
+      {u"soir", kDaily}, {u"soirs", kDaily}, {u"jours ouvrables", kWeekdays},
       {u"jours ouvrés", kWeekdays}, {u"semaine", kWeekly}, {u"semaines", kWeekly}, {u"mois", kMonthly},
       {u"mensuellement", kMonthly}, {u"an", kYearly}, {u"ans", kYearly}, {u"année", kYearly},
       {u"années", kYearly}, {u"annuellement", kYearly},
@@ -124,7 +128,7 @@ const std::vector<Writing>& writings() {
     std::vector<Writing> w;
     // English
     w.push_back({b + u"(?:every|each)\\s+(?:(other|second|[0-9]+|two|three|four|five|six)\\s+)?(days?|weekdays?|"
-                     u"workdays?|business\\s+days?|weeks?|months?|years?)" + e,
+                     u"workdays?|business\\s+days?|weeks?|months?|years?|mornings?|evenings?|nights?)" + e,
                  1, 2});
     w.push_back({b + u"(daily|weekly|biweekly|fortnightly|monthly|yearly|annually)" + e, 0, 1});
     w.push_back({b + u"(?:every|each)\\s+(?:(other|second)\\s+)?" + latinDayList(u"and|&") + e, 1, 0, 2,
@@ -134,7 +138,7 @@ const std::vector<Writing>& writings() {
                  0, 0, 1, DayWords::latin});
     // German
     w.push_back({b + u"(?:jeden|jede|jedes|alle)\\s+(?:(zweiten?|dritten|[0-9]+|zwei|drei|vier|fünf|sechs)\\s+)?"
-                     u"(tage?|werktage?|wochen?|monate?|jahre?)" + e,
+                     u"(tage?|werktage?|wochen?|monate?|jahre?|morgen|abend)" + e,
                  1, 2});
     w.push_back({b + u"(täglich|werktags|wöchentlich|monatlich|jährlich)" + e, 0, 1});
     w.push_back({b + u"(?:jeden|jede)\\s+(?:(zweiten)\\s+)?" + latinDayList(u"und") + e, 1, 0, 2, DayWords::latin});
@@ -143,7 +147,7 @@ const std::vector<Writing>& writings() {
                  0, 0, 1, DayWords::latin});
     // Spanish
     w.push_back({b + u"(?:cada|todos\\s+los|todas\\s+las)\\s+(?:([0-9]+|dos|tres|cuatro|cinco|seis)\\s+)?"
-                     u"(d[ií]as\\s+(?:laborables|h[áa]biles)|d[ií]as?|semanas?|mes(?:es)?|años?)" + e,
+                     u"(d[ií]as\\s+(?:laborables|h[áa]biles)|d[ií]as?|semanas?|mes(?:es)?|años?|mañanas?|tardes?|noches?)" + e,
                  1, 2});
     w.push_back({b + u"(diariamente|a\\s+diario|semanalmente|mensualmente|anualmente)" + e, 0, 1});
     w.push_back({b + u"(?:cada|todos\\s+los)\\s+" + latinDayList(u"y") + e, 0, 0, 1, DayWords::latin});
@@ -152,7 +156,7 @@ const std::vector<Writing>& writings() {
                  0, 0, 1, DayWords::latin});
     // French
     w.push_back({b + u"(?:tous\\s+les|toutes\\s+les|chaque)\\s+(?:([0-9]+|deux|trois|quatre|cinq|six)\\s+)?"
-                     u"(jours\\s+ouvr(?:ables|[ée]s)|jours?|semaines?|mois|ans|ann[ée]es?)" + e,
+                     u"(jours\\s+ouvr(?:ables|[ée]s)|jours?|semaines?|mois|ans|ann[ée]es?|matins?|soirs?)" + e,
                  1, 2});
     w.push_back({b + u"(quotidiennement|mensuellement|annuellement)" + e, 0, 1});
     w.push_back({b + u"(?:tous\\s+les|chaque)\\s+" + latinDayList(u"et") + e, 0, 0, 1, DayWords::latin});

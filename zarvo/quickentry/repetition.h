@@ -1,6 +1,7 @@
 // Repetition phrases of a quick-entry line, in the six languages quick entry reads, as an iCalendar
 // recurrence rule: "every day", "every weekday", "every 2 weeks", "every Monday and Thursday",
-// "jeden Montag", "alle zwei Wochen", "täglich", "cada lunes", "todos los días", "tous les lundis",
+// "every morning", "jeden Montag", "alle zwei Wochen", "täglich", "jeden Abend", "cada lunes",
+// "todos los días", "todas las mañanas", "tous les lundis", "chaque soir",
 // "toutes les semaines", "毎週月曜日", "毎日", "隔週", "每周一", "每天", "每两周", "工作日".
 //
 // Pure functions over tables built once per process; thread-safe.

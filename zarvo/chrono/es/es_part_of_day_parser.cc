@@ -16,6 +16,8 @@ constexpr PartOfDay kPartsOfDay[] = {
 
 }  // namespace
 
+std::span<const PartOfDay> es::partsOfDay() { return kPartsOfDay; }
+
 std::u16string_view ESPartOfDayParser::pattern() const {
   // Groups: 1 leading context, 2 the part of the day.
   return u"(\\W|^)por\\s+la\\s+(mañana|tarde|noche)(?=\\W|$)";

@@ -1,6 +1,9 @@
 // A part of the day after a day: "el lunes por la mañana", "el viernes por la tarde", "por la noche".
 #pragma once
 
+#include <span>
+
+#include "zarvo/chrono/casual_day.h"
 #include "zarvo/chrono/parser.h"
 
 namespace zarvo::chrono {
@@ -16,5 +19,11 @@ class ESPartOfDayParser : public Parser {
   std::optional<ParsedResult> extract(std::u16string_view text, Date ref, const platform::Match& match,
                                       const Options& opt) const override;
 };
+
+namespace es {
+// The parts of the day of "por la mañana/tarde/noche" with the hours above, for every Spanish parser
+// that reads one.
+std::span<const PartOfDay> partsOfDay();
+}  // namespace es
 
 }  // namespace zarvo::chrono

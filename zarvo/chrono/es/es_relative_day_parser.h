@@ -1,4 +1,5 @@
-// Days two away: "pasado mañana", "anteayer", "antier", "antes de ayer".
+// Days two away: "pasado mañana", "anteayer", "antier", "antes de ayer", also with a part of the day
+// ("pasado mañana por la tarde").
 #pragma once
 
 #include "zarvo/chrono/relative_day_parser.h"
@@ -16,6 +17,8 @@ class ESRelativeDayParser : public RelativeDayParser {
  protected:
   TagUnit tag() const override { return TagUnit::esRelativeDayParser; }
   const WordTable& days() const override;
+  size_t partOfDayGroup() const override { return 3; }
+  const PartOfDay* partOfDay(std::u16string_view word) const override;
 };
 
 }  // namespace zarvo::chrono

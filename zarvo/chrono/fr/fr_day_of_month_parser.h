@@ -5,8 +5,9 @@
 
 namespace zarvo::chrono {
 
-// "le" and the day's digits, or "1er": the next such day (DayOfMonthParser). Part of the extended
-// configuration. Tag: frDayOfMonthParser.
+// "le" and the day's digits, or "1er": the next such day (DayOfMonthParser), with the hour when one
+// follows with "à" ("le 3 à 10h", "le 15 à 14h30"), which would otherwise be read as a range of hours
+// ("3 à 10h"). Part of the extended configuration. Tag: frDayOfMonthParser.
 class FRDayOfMonthParser : public DayOfMonthParser {
  public:
   using DayOfMonthParser::DayOfMonthParser;
@@ -16,6 +17,7 @@ class FRDayOfMonthParser : public DayOfMonthParser {
  protected:
   TagUnit tag() const override { return TagUnit::frDayOfMonthParser; }
   std::optional<int64_t> readDay(std::u16string_view text, const platform::Match& match) const override;
+  bool readTime(std::u16string_view text, const platform::Match& match, ParsedComponents& start) const override;
 };
 
 }  // namespace zarvo::chrono

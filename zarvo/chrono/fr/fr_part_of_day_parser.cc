@@ -16,6 +16,8 @@ constexpr PartOfDay kPartsOfDay[] = {
 
 }  // namespace
 
+std::span<const PartOfDay> fr::partsOfDay() { return kPartsOfDay; }
+
 std::u16string_view FRPartOfDayParser::pattern() const {
   // Groups: 1 leading context, 2 the part of the day.
   return u"(\\W|^)(matin|apr[èe]s-midi|aprem|soir)(?=\\W|$)";

@@ -1,6 +1,9 @@
 // A part of the day after a day: "samedi matin", "lundi soir", "vendredi après-midi".
 #pragma once
 
+#include <span>
+
+#include "zarvo/chrono/casual_day.h"
 #include "zarvo/chrono/parser.h"
 
 namespace zarvo::chrono {
@@ -16,5 +19,10 @@ class FRPartOfDayParser : public Parser {
   std::optional<ParsedResult> extract(std::u16string_view text, Date ref, const platform::Match& match,
                                       const Options& opt) const override;
 };
+
+namespace fr {
+// The parts of the day above with their hours, for every French parser that reads one.
+std::span<const PartOfDay> partsOfDay();
+}  // namespace fr
 
 }  // namespace zarvo::chrono

@@ -1,4 +1,5 @@
-// Days two away: "après-demain", "après demain", "avant-hier".
+// Days two away: "après-demain", "après demain", "avant-hier", also with a part of the day
+// ("après-demain après-midi").
 #pragma once
 
 #include "zarvo/chrono/relative_day_parser.h"
@@ -16,6 +17,8 @@ class FRRelativeDayParser : public RelativeDayParser {
  protected:
   TagUnit tag() const override { return TagUnit::frRelativeDayParser; }
   const WordTable& days() const override;
+  size_t partOfDayGroup() const override { return 3; }
+  const PartOfDay* partOfDay(std::u16string_view word) const override;
 };
 
 }  // namespace zarvo::chrono

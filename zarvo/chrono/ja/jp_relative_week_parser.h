@@ -2,20 +2,24 @@
 // month), "再来月".
 #pragma once
 
-#include "zarvo/chrono/parser.h"
+#include "zarvo/chrono/relative_period_parser.h"
 
 namespace zarvo::chrono {
 
-// As the English "next week" and "next month" read: weeks move the reference 7 (14) days on with the
-// date only implied; months move it one (two) months on with the month and year known and the day
-// implied. Part of the extended configuration. Tag: jpRelativeWeekParser.
-class JPRelativeWeekParser : public Parser {
+// As RelativePeriodParser reads them, as the English "next week" and "next month" read; the phrase is
+// the word alone. Part of the extended configuration. Tag: jpRelativeWeekParser.
+class JPRelativeWeekParser : public RelativePeriodParser {
  public:
-  using Parser::Parser;
+  using RelativePeriodParser::RelativePeriodParser;
   std::u16string_view pattern() const override;
   Language language() const override { return Language::japanese; }
-  std::optional<ParsedResult> extract(std::u16string_view text, Date ref, const platform::Match& match,
-                                      const Options& opt) const override;
+
+ protected:
+  TagUnit tag() const override { return TagUnit::jpRelativeWeekParser; }
+  const WordTable& weeks() const override;
+  const WordTable& months() const override;
+  size_t wordGroup() const override { return 1; }
+  bool hasLeadingContext() const override { return false; }
 };
 
 }  // namespace zarvo::chrono
