@@ -25,30 +25,30 @@ class CountingFileSystem final : public platform::FileSystem {
   std::atomic<int> reads{0};
   std::atomic<int> creations{0};
 
-  std::error_code readFile(const fs::path& p, std::string& c) override {
+  Error readFile(const fs::path& p, std::string& c) override {
     if (p.extension() == ".ics") ++reads;
     return base_->readFile(p, c);
   }
-  std::error_code readFileWithInfo(const fs::path& p, std::string& c, platform::FileInfo& i) override {
+  Error readFileWithInfo(const fs::path& p, std::string& c, platform::FileInfo& i) override {
     if (p.extension() == ".ics") ++reads;
     return base_->readFileWithInfo(p, c, i);
   }
-  std::error_code stat(const fs::path& p, platform::FileInfo& i) override { return base_->stat(p, i); }
-  std::error_code listDirectory(const fs::path& p, std::vector<platform::DirectoryEntry>& e) override {
+  Error stat(const fs::path& p, platform::FileInfo& i) override { return base_->stat(p, i); }
+  Error listDirectory(const fs::path& p, std::vector<platform::DirectoryEntry>& e) override {
     return base_->listDirectory(p, e);
   }
-  std::error_code listDirectoryWithInfo(const fs::path& p, std::vector<platform::DirectoryEntry>& e) override {
+  Error listDirectoryWithInfo(const fs::path& p, std::vector<platform::DirectoryEntry>& e) override {
     return base_->listDirectoryWithInfo(p, e);
   }
-  std::error_code newWritableFile(const fs::path& p, uint32_t m, std::unique_ptr<platform::WritableFile>& f) override {
+  Error newWritableFile(const fs::path& p, uint32_t m, std::unique_ptr<platform::WritableFile>& f) override {
     ++creations;
     return base_->newWritableFile(p, m, f);
   }
-  std::error_code rename(const fs::path& a, const fs::path& b) override { return base_->rename(a, b); }
-  std::error_code removeFile(const fs::path& p) override { return base_->removeFile(p); }
-  std::error_code createDirectory(const fs::path& p) override { return base_->createDirectory(p); }
-  std::error_code removeDirectory(const fs::path& p) override { return base_->removeDirectory(p); }
-  std::error_code syncDirectory(const fs::path& p) override { return base_->syncDirectory(p); }
+  Error rename(const fs::path& a, const fs::path& b) override { return base_->rename(a, b); }
+  Error removeFile(const fs::path& p) override { return base_->removeFile(p); }
+  Error createDirectory(const fs::path& p) override { return base_->createDirectory(p); }
+  Error removeDirectory(const fs::path& p) override { return base_->removeDirectory(p); }
+  Error syncDirectory(const fs::path& p) override { return base_->syncDirectory(p); }
   bool isReadableAndWritable(const fs::path& p) override { return base_->isReadableAndWritable(p); }
 
  private:
