@@ -155,7 +155,7 @@ TEST_F(StoreSafetyTest, LeftoversOfACrashedProcessWhosePidWasReusedAreCleaned) {
   writeFile(dir_ / (".zarvo-tmp-" + live + "-2-3-z.tmp"), task("z", "Being written"));
   const fs::path cache = tmp_.path() / "reminders.cache";
   writeFile(fs::path(cache.string() + ".tmp-" + reused), "stale");
-  writeFile(fs::path(cache.string() + ".tmp-1@1"), "stale");  // pid 1 never started at tick 1
+  writeFile(fs::path(cache.string() + ".tmp-" + platform::ownerTag({deadPid(), 5})), "stale");
 
   auto options = testing::optionsFor(root_);
   options.fileSystem = faulty_;
