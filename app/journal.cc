@@ -364,7 +364,11 @@ std::string undoLastChange(Session& session) {
   }
   session.finish();
   session.io().loadLists();
-  platform::FileSystem::posix()->removeFile(last);
+  // The change is undone; an entry left behind would be undone a second time by the next undo.
+  if (auto e = platform::FileSystem::posix()->removeFile(last)) {
+    throw RefusedError("undid \"" + entry.description + "\", but cannot remove its journal entry " + last.string() +
+                       ": " + e.message() + "; remove it before the next undo");
+  }
   return entry.description;
 }
 
