@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <functional>
 
 #include "zarvo/testing/files.h"
 #include "zarvo/testing/scoped_env.h"
@@ -43,44 +44,41 @@ TEST(SettingsTest, LocaleLanguage) {
   }
 }
 
-TEST(SettingsTest, EveryKeyIsRead) {
-  const auto s = parseSettings(R"(
-[quick-entry]
-languages = ["de", "japanese", "en"]
-forward-dates = false
-capital-time-zones = false
-false-date-guard = false
-afternoon-hours = false
-clean-titles = false
-best-reading = false
-more-phrases = false
-join-date-and-time = false
-times-ahead = false
-all-day = false
-repetitions = false
-whole-titles = false
-date-order = "day-first"
-default-time = "08:30"
-
-[tasks]
-default-list = "Arbeit"
-
-[display]
-date-format = "%d.%m.%Y"
-week-starts-on = "sunday"
-)",
-                               "config.toml");
-  ASSERT_TRUE(s) << s.error().message();
-  QuickEntryOptions literal;
-  literal.languages = std::set<Language>{Language::german, Language::japanese};
-  literal.numericDateOrder = chrono::ReaderOptions::NumericDateOrder::dayFirst;
-  literal.defaultTime = QuickEntryOptions::TimeOfDay{8, 30};
-  literal.tieLanguage = s->quickEntry.tieLanguage;  // the locale's
-  literal.setsEngineLanguage = false;
-  EXPECT_EQ(s->quickEntry, literal);
-  EXPECT_EQ(s->defaultList, "Arbeit");
-  EXPECT_EQ(s->dateFormat, "%d.%m.%Y");
-  EXPECT_EQ(s->firstWeekday, 1);
+// Each key written alone switches its own option and nothing else.
+TEST(SettingsTest, EveryKeySwitchesItsOwnOption) {
+  ScopedEnv all("LC_ALL", nullptr), messages("LC_MESSAGES", nullptr), lang("LANG", "C");
+  const Settings defaults = Settings::defaults();
+  struct Row {
+    const char* toml;
+    std::function<void(Settings&)> expected;  // the defaults with this key's change
+  };
+  const Row rows[] = {
+      {"[quick-entry]\nforward-dates = false", [](Settings& s) { s.quickEntry.forwardDates = false; }},
+      {"[quick-entry]\ncapital-time-zones = false", [](Settings& s) { s.quickEntry.capitalTimeZonesOnly = false; }},
+      {"[quick-entry]\nfalse-date-guard = false", [](Settings& s) { s.quickEntry.falseDateGuard = false; }},
+      {"[quick-entry]\nafternoon-hours = false", [](Settings& s) { s.quickEntry.afternoonSmallHours = false; }},
+      {"[quick-entry]\nclean-titles = false", [](Settings& s) { s.quickEntry.cleanTitles = false; }},
+      {"[quick-entry]\nlanguages = [\"de\", \"japanese\", \"en\"]",
+       [](Settings& s) { s.quickEntry.languages = std::set<Language>{Language::german, Language::japanese}; }},
+      {"[tasks]\ndefault-list = \"Arbeit\"", [](Settings& s) { s.defaultList = "Arbeit"; }},
+      {"[display]\ndate-format = \"%d.%m.%Y\"", [](Settings& s) { s.dateFormat = "%d.%m.%Y"; }},
+      {"[display]\nweek-starts-on = \"sunday\"", [](Settings& s) { s.firstWeekday = 1; }},
+      {"[display]\nweek-starts-on = \"saturday\"", [](Settings& s) { s.firstWeekday = 7; }},
+      {"[quick-entry]\ndate-order = \"day-first\"",
+       [](Settings& s) { s.quickEntry.numericDateOrder = chrono::ReaderOptions::NumericDateOrder::dayFirst; }},
+      {"[quick-entry]\ndefault-time = \"08:30\"",
+       [](Settings& s) { s.quickEntry.defaultTime = QuickEntryOptions::TimeOfDay{8, 30}; }},
+  };
+  for (const Row& row : rows) {
+    Settings expected = defaults;
+    row.expected(expected);
+    const auto s = parseSettings(row.toml, "config.toml");
+    ASSERT_TRUE(s) << s.error().message();
+    EXPECT_EQ(s->quickEntry, expected.quickEntry) << row.toml;
+    EXPECT_EQ(s->defaultList, expected.defaultList) << row.toml;
+    EXPECT_EQ(s->dateFormat, expected.dateFormat) << row.toml;
+    EXPECT_EQ(s->firstWeekday, expected.firstWeekday) << row.toml;
+  }
 }
 
 // Each true/false key of [quick-entry] turns off its own option and no other.
