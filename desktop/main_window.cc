@@ -58,6 +58,17 @@ MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry
   quickEntry_->field()->setFocus();
 }
 
+void MainWindow::select(const QString& name) {
+  static const char* const kNames[] = {"today", "upcoming", "flagged", "top", "all"};
+  for (int i = 0; i < int(std::size(kSmartLists)); ++i) {
+    if (name.compare(QLatin1String(kNames[i]), Qt::CaseInsensitive) == 0) return sidebar_->select(kSmartLists[i]);
+  }
+  if (!snapshot_) return;
+  for (const auto& list : snapshot_->lists) {
+    if (list.title.compare(name, Qt::CaseInsensitive) == 0) return sidebar_->select(list.id);
+  }
+}
+
 void MainWindow::setDark(bool dark) {
   model_->setDark(dark);
   sidebar_->setDark(dark);

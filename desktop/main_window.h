@@ -24,6 +24,9 @@ class MainWindow : public QMainWindow {
  public:
   MainWindow(StoreController& controller, QuickEntryOptions quickEntry, QWidget* parent = nullptr);
 
+  // Chooses the sidebar entry named `name`: a list's title (ignoring case), or a smart list by its
+  // English name (today, upcoming, flagged, top, all). Nothing for another name.
+  void select(const QString& name);
   // Colours for a dark palette (semantic colours resolve to their dark values).
   void setDark(bool dark);
 
