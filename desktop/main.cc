@@ -64,7 +64,9 @@ int main(int argc, char** argv) {
                                       QStringLiteral("NAME"));
   const QCommandLineOption textOption(QStringLiteral("quick-text"), QStringLiteral("Start with TEXT in quick entry."),
                                       QStringLiteral("TEXT"));
-  args.addOptions({homeOption, configOption, screenshotOption, darkOption, listOption, textOption});
+  const QCommandLineOption quitOption(QStringLiteral("quit-when-shown"),
+                                      QStringLiteral("Quit once the home is on the screen (to time the start)."));
+  args.addOptions({homeOption, configOption, screenshotOption, darkOption, listOption, textOption, quitOption});
   args.process(app);
 
   std::optional<std::filesystem::path> home;
@@ -107,6 +109,12 @@ int main(int argc, char** argv) {
     QObject::connect(&controller, &zarvo::desktop::StoreController::failed, &window, [](const QString& message) {
       std::cerr << "zarvo-desktop: " << message.toStdString() << std::endl;
       QApplication::exit(1);
+    });
+  }
+  if (args.isSet(quitOption)) {
+    QObject::connect(&window, &zarvo::desktop::MainWindow::shown, &window, [&window] {
+      window.repaint();  // painted now, not at the loop's next turn
+      QApplication::exit(0);
     });
   }
   controller.reload();
