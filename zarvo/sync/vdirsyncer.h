@@ -81,7 +81,8 @@ struct SyncEvent {
   enum class Kind { listStarted, listFinished, added, updated, deleted, conflict, resolved, error, note } kind =
       Kind::note;
   Side side = Side::local;
-  const ListChanges* list = nullptr;  // the list the event belongs to, when there is one
+  // The list the event belongs to, when there is one: valid until the reader reads the next line.
+  const ListChanges* list = nullptr;
   std::string text;                   // the UID, the error, or the line
 };
 
