@@ -177,6 +177,12 @@ TEST_F(CalDAVSyncTest, ATaskAddedInAReachesBAndItsCompletionInBComesBack) {
   sync("A");
   sync("B");
   EXPECT_EQ(task("B", "Buy eggs")["list"], "Groceries");
+
+  // Its only task deleted here empties it on the server too (vdirsyncer holds such a list back).
+  ok("A", {"rm", "--yes", task("A", "Buy eggs")["id"]});
+  sync("A");
+  sync("B");
+  for (const auto& t : tasks("B")) EXPECT_NE(t["title"], "Buy eggs");
 }
 
 // The flag and the tags travel in the task file; the home that last changed them wins.

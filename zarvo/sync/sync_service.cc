@@ -144,7 +144,7 @@ std::string secondsText(std::chrono::milliseconds d) {
 // Why a run failed, for a person: the server, what happened, what it means here. Success when it
 // did not.
 SyncStatus failureOf(const SyncReport& report, const VdirsyncerRun& run, const std::vector<Account>& accounts,
-                     const Vdirsyncer& vdirsyncer, const NetworkTimeouts& timeouts) {
+                     const Vdirsyncer& vdirsyncer, const NetworkTimeouts& timeouts, const std::string& lastWords) {
   const std::string kept = "; nothing here was lost";
   const std::string who = whoIn(accounts, report.errors);
   const std::string said = report.errors.empty() ? std::string() : " (" + report.errors.front() + ")";
@@ -177,11 +177,15 @@ SyncStatus failureOf(const SyncReport& report, const VdirsyncerRun& run, const s
   if (run.process.startError) {
     return SyncStatus(SyncErrc::failed, "cannot run vdirsyncer: " + *run.process.startError + kept);
   }
+  // vdirsyncer ends with status 1 when it left an emptied list alone; that is reported on its own.
+  if (!report.emptied.empty() && report.errors.empty() && run.process.exitStatus == 1) return {};
   if (!run.process.succeeded()) {
     const std::string how = run.process.exitStatus ? "with status " + std::to_string(*run.process.exitStatus)
                                                    : std::string("by a signal");
-    return SyncStatus(SyncErrc::failed, "vdirsyncer ended " + how + " while syncing with the server (" + who +
-                                            ") without saying why" + kept);
+    return SyncStatus(SyncErrc::failed, "vdirsyncer ended " + how + " while syncing with the server (" + who + ")" +
+                                            (lastWords.empty() ? std::string(" without saying why")
+                                                               : "; the last it said: " + lastWords) +
+                                            kept);
   }
   return {};
 }
@@ -311,6 +315,7 @@ class SyncRun {
   std::optional<SyncOutputReader> reader_;
   std::set<std::pair<std::string, std::string>> told_;  // lists already given to listSynced
   std::vector<std::string> uploadedFrom_;               // calendars of local lists moved out
+  std::string lastWords_;  // the last line vdirsyncer wrote that was no change, list or error
   SyncResult result_;
 };
 
@@ -382,6 +387,9 @@ VdirsyncerRun SyncRun::runVdirsyncer(const std::vector<VdirsyncerStep>& steps) {
   const auto onEvent = [&](const SyncEvent& event) {
     if (event.kind == SyncEvent::Kind::listFinished && event.list != nullptr) tellFinished(*event.list);
     if (event.kind == SyncEvent::Kind::error && progress_.problem) progress_.problem(event.text);
+    if (event.kind == SyncEvent::Kind::note && !platform::trimmed(std::string_view(event.text)).empty()) {
+      lastWords_ = platform::trimmed(std::string_view(event.text));
+    }
   };
   VdirsyncerRun run = vdirsyncer_->run(steps, *reader_, onEvent, stop_);
   keepPrivate(*options_.fileSystem, accounts_.layout().directory);
@@ -463,7 +471,7 @@ SyncStatus SyncRun::prepare() {
   both.insert(both.end(), meta.begin(), meta.end());
   const VdirsyncerRun found = runVdirsyncer({{VdirsyncerStep::Command::discover, both},
                                              {VdirsyncerStep::Command::metasync, meta}});
-  if (auto status = failureOf(reader_->report(), found, chosen_, *vdirsyncer_, options_.timeouts); !status.ok()) {
+  if (auto status = failureOf(reader_->report(), found, chosen_, *vdirsyncer_, options_.timeouts, lastWords_); !status.ok()) {
     return status;
   }
   SyncStatus status = home_.update([&](CalendarIO& io, const std::vector<std::shared_ptr<Task>>& tasks) {
@@ -565,10 +573,10 @@ SyncResult SyncRun::run(const SyncRequest& request) {
         emptiedThere = ListChanges{e.account, e.collection, {}, {}, {}, {}, false};
       }
     }
-    status = failureOf(reader_->report(), run, chosen_, *vdirsyncer_, options_.timeouts);
+    status = failureOf(reader_->report(), run, chosen_, *vdirsyncer_, options_.timeouts, lastWords_);
     if (run.completed && !emptied.empty() && !stop_.stop_requested()) {
       run = runVdirsyncer({{VdirsyncerStep::Command::sync, emptied, true}});
-      if (status.ok()) status = failureOf(reader_->report(), run, chosen_, *vdirsyncer_, options_.timeouts);
+      if (status.ok()) status = failureOf(reader_->report(), run, chosen_, *vdirsyncer_, options_.timeouts, lastWords_);
     }
     if (status.ok() && emptiedThere) {
       status = SyncStatus(SyncErrc::emptiedOnServer,
