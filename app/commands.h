@@ -17,7 +17,8 @@
 #include <nlohmann/json.hpp>
 
 #include "app/session.h"
-#include "app/settings.h"
+#include "app/command_error.h"
+#include "zarvo/home/settings.h"
 #include "zarvo/sync/sync_service.h"
 
 namespace zarvo::app {
@@ -26,9 +27,15 @@ struct Program {
   GlobalOptions globals;
   int exitCode = 0;
 
-  // The settings (settings.h), read on first use from --config, $ZARVO_CONFIG or the default file.
+  // The settings (zarvo/home/settings.h), read on first use from --config, $ZARVO_CONFIG or the
+  // default file. A file that cannot be used is a usage error.
   const Settings& settings() {
-    if (!settings_) settings_ = loadSettings(globals.config);
+    if (!settings_) {
+      if (globals.config && globals.config->empty()) throw UsageError("--config needs a file");
+      auto loaded = loadSettings(globals.config ? std::optional<std::filesystem::path>(*globals.config) : std::nullopt);
+      if (!loaded) throw UsageError(loaded.error().message());
+      settings_ = std::move(*loaded);
+    }
     return *settings_;
   }
 

@@ -10,7 +10,7 @@
 #include <unordered_map>
 
 #include "app/command_error.h"
-#include "app/settings.h"
+#include "zarvo/home/settings.h"
 #include "zarvo/model/tag.h"
 #include "zarvo/platform/date_calendar.h"
 #include "zarvo/platform/text.h"

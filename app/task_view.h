@@ -27,7 +27,7 @@ std::string paint(std::string_view text, const platform::Colour& colour, bool en
 // `text` in bold and underlined when `enabled`, else between brackets, so the mark survives a pipe.
 std::string highlight(std::string_view text, bool enabled);
 
-// How dates are written: the format of a date beyond next week (settings.h: formatDate) and the first
+// How dates are written: the format of a date beyond next week (zarvo/home/settings.h: formatDate) and the first
 // day of the week (1 = Sunday ... 7 = Saturday), which decides what "next Mon" is.
 struct DateStyle {
   std::string dateFormat = "%Y-%m-%d";

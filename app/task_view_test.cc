@@ -1,7 +1,10 @@
 #include "app/task_view.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <iterator>
 #include <ostream>
 
 #include "app/command_error.h"
@@ -117,4 +120,18 @@ TEST(TaskViewTest, WithoutColourMarksSurviveAPipe) {
 }
 
 }  // namespace
+// The table pads dates and times with platform::appendZeroPadded: it writes what fmt's "{:0N}"
+// writes, for every width and sign of value.
+TEST(TaskViewTest, ZeroPaddingAgreesWithFmt) {
+  for (const int64_t value : {int64_t{0}, int64_t{7}, int64_t{10}, int64_t{99}, int64_t{100}, int64_t{2024},
+                              int64_t{123456789}, INT64_MAX, int64_t{-3}, int64_t{-2024}, INT64_MIN}) {
+    for (const int digits : {1, 2, 4}) {
+      std::string out = "x", expected = "x";
+      platform::appendZeroPadded(out, value, digits);
+      fmt::format_to(std::back_inserter(expected), "{:0{}}", value, digits);
+      EXPECT_EQ(out, expected) << value << " in " << digits;
+    }
+  }
+}
+
 }  // namespace zarvo::app

@@ -3,6 +3,7 @@
 // deleting, tag filters, titles that would break the table, and commands and options where a person
 // types them.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <nlohmann/json.hpp>
 
@@ -172,10 +173,17 @@ TEST_F(EverydayCliTest, BrokenSettingsAreOneErrorNamingFileAndLine) {
     EXPECT_EQ(run.out, "");
   }
   EXPECT_FALSE(fs::exists(home_));
-  // A file named by --config must exist.
-  const Outcome missing = zarvo({"--config", (work_ / "nowhere.toml").string(), "quick", "x"});
-  EXPECT_EQ(missing.status, 2);
-  EXPECT_NE(missing.err.find("nowhere.toml"), std::string::npos) << missing.err;
+  // A file named by --config must exist, and only a regular file is read: a device that never ends,
+  // a FIFO nobody writes and a folder are refused at once, by name.
+  const fs::path fifo = work_ / "fifo.toml";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  fs::create_directories(work_ / "folder.toml");
+  for (const fs::path& named : {work_ / "nowhere.toml", fs::path("/dev/zero"), fifo, work_ / "folder.toml"}) {
+    const Outcome refused = zarvo({"--config", named.string(), "quick", "x"});
+    EXPECT_EQ(refused.status, 2) << named;
+    EXPECT_NE(refused.err.find(named.string() + "'"), std::string::npos) << refused.err;
+    EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << refused.err;
+  }
 }
 
 TEST_F(EverydayCliTest, DeletingAsksOnATerminalAndNeedsYesOtherwise) {

@@ -34,6 +34,17 @@
 // process opens sets up for the rest of the process's life: a process may close and open that home
 // again, but opening a home at another path throws HomeError.
 //
+// The main queue: the library announces refreshes ("CalendarIO.Refreshed") and calls some completions
+// (the purge's) on platform::MainQueue. Where that work runs is the application's choice, made once,
+// before it opens a home:
+// - a command-line program installs nothing: the queue holds the work until drained, and a Home
+//   drains it on the opening thread at save() and when it closes (a program waiting for a completion
+//   drains it itself, platform::MainQueue::drain());
+// - a GUI installs its event loop (platform::MainQueue::install with a platform::MainExecutor that
+//   posts to it): the work then arrives on the UI thread as ordinary events, and the drains of a Home
+//   find nothing to do.
+// Either way the work runs in the same order, on one thread: only which thread is "main" changes.
+//
 // Threads: a Home is used from one thread at a time (the one that opened it, in a command-line
 // program). Fetch answers arrive on a store thread and are handed back to the caller.
 #pragma once

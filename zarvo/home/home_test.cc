@@ -10,6 +10,7 @@
 
 #include "zarvo/home/internal/home_lock.h"
 #include "zarvo/testing/files.h"
+#include "zarvo/testing/scoped_env.h"
 #include "zarvo/testing/temp_dir.h"
 
 namespace zarvo {
@@ -17,22 +18,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::readFile;
+using testing::ScopedEnv;
 using testing::TempDir;
 using testing::writeFile;
-
-// Sets an environment variable for one scope (unsets it for a null `value`), then restores it.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    value ? ::setenv(name, value, 1) : ::unsetenv(name);
-  }
-  ~ScopedEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 TEST(HomeTest, DefaultPathPrefersZarvoHomeThenXdgThenHome) {
   struct Case {

@@ -113,13 +113,23 @@ namespace {
 class MainQueueImpl final : public DispatchQueue {
  public:
   void async(Work work) override {
+    std::shared_ptr<MainExecutor> executor;
     {
       std::lock_guard lock(mu_);
-      work_.push_back(std::move(work));
+      executor = executor_;
+      if (!executor) work_.push_back(std::move(work));
     }
-    ready_.notify_all();
+    if (executor) {
+      executor->post(std::move(work));
+    } else {
+      ready_.notify_all();
+    }
   }
-  bool isCurrent() const override { return currentQueue == this; }
+  bool isCurrent() const override {
+    if (currentQueue == this) return true;
+    std::lock_guard lock(mu_);
+    return executor_ && executor_->isMainThread();
+  }
 
   size_t drain() {
     Scope scope(this);
@@ -148,6 +158,16 @@ class MainQueueImpl final : public DispatchQueue {
     ready_.notify_all();
   }
 
+  void install(std::shared_ptr<MainExecutor> executor) {
+    std::lock_guard lock(mu_);
+    executor_ = std::move(executor);
+    if (!executor_) return;
+    // Handed over under the lock, so that no item posted meanwhile overtakes them; post() runs no work
+    // and so never comes back here.
+    for (auto& item : work_) executor_->post(std::move(item));
+    work_.clear();
+  }
+
  private:
   // Marks the draining thread as the main queue's for the duration of drain()/run().
   struct Scope {
@@ -165,10 +185,11 @@ class MainQueueImpl final : public DispatchQueue {
     return item;
   }
 
-  std::mutex mu_;
+  mutable std::mutex mu_;
   std::condition_variable ready_;
   std::deque<Work> work_;
   bool stopRequested_ = false;
+  std::shared_ptr<MainExecutor> executor_;
 };
 
 // Never destroyed: refresh workers and store threads may still post to it while the process exits.
@@ -184,5 +205,6 @@ size_t MainQueue::drain() { return mainQueue().drain(); }
 void MainQueue::run() { mainQueue().run(); }
 void MainQueue::stop() { mainQueue().stop(); }
 DispatchQueue& MainQueue::queue() { return mainQueue(); }
+void MainQueue::install(std::shared_ptr<MainExecutor> executor) { mainQueue().install(std::move(executor)); }
 
 }  // namespace zarvo::platform

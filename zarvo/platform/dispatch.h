@@ -1,5 +1,6 @@
-// Dispatch queues: a process-wide concurrent pool for user-initiated work, serial queues, and a main
-// queue that the application drains on its own thread.
+// Dispatch queues: a process-wide concurrent pool for user-initiated work, serial queues, and the
+// main queue, which runs where the application says: on the loop of an executor it installs (a GUI's
+// event loop), else wherever it drains the queue (a command-line program).
 //
 // Work items are std::function<void()> taken by value; an exception escaping a work item terminates
 // the process (as it would on any thread). All members are thread-safe.
@@ -78,8 +79,24 @@ class SerialQueue final : public DispatchQueue {
 // The global concurrent queue for user-initiated work (two or more threads, living until exit).
 DispatchQueue& globalUserInitiatedQueue();
 
-// Work for the application's main thread. Nothing runs it by itself: the application calls drain()
-// (non-blocking) or run() (blocking until stop()) on the thread it treats as main.
+// Runs main-queue work on the application's main thread, the way its event loop runs its own events
+// (Qt: a queued invocation on the application object). Installed with MainQueue::install.
+class MainExecutor {
+ public:
+  virtual ~MainExecutor() = default;
+  // Arranges for `work` to run later on the main thread, after the work posted before it. Called from
+  // any thread, also from the main thread; must not run `work` before returning.
+  virtual void post(DispatchQueue::Work work) = 0;
+  // Whether the calling thread is the one that runs posted work.
+  virtual bool isMainThread() const = 0;
+};
+
+// Work for the application's main thread: the library's announcements ("CalendarIO.Refreshed") and
+// the completions it promises on the main queue. Where it runs:
+// - Without an executor (the default), nothing runs it by itself: the application calls drain()
+//   (non-blocking) or run() (blocking until stop()) on the thread it treats as main.
+// - With an executor installed, every item is posted to it as it comes, in order; drain() and run()
+//   then find nothing queued (they return at once: 0, and at the next stop()).
 class MainQueue {
  public:
   static void async(DispatchQueue::Work work);
@@ -89,8 +106,15 @@ class MainQueue {
   // queued before stop() still run. A stop() made while no run() is in progress is forgotten.
   static void run();
   static void stop();
-  // A DispatchQueue view of the main queue; isCurrent() is true on the thread inside drain()/run().
+  // A DispatchQueue view of the main queue; isCurrent() is true on the thread inside drain()/run(), or
+  // on the executor's main thread.
   static DispatchQueue& queue();
+
+  // Sends main-queue work to `executor` from now on; items queued and not yet run are handed to it
+  // first, in order. Null goes back to the drained queue. Call it on the main thread, before the
+  // library posts work one expects there (before opening a home); the executor must outlive its
+  // installation (the queue holds it until replaced).
+  static void install(std::shared_ptr<MainExecutor> executor);
 };
 
 }  // namespace zarvo::platform

@@ -5,7 +5,10 @@
 #include <atomic>
 #include <future>
 #include <mutex>
+#include <thread>
 #include <vector>
+
+#include "zarvo/testing/event_loop.h"
 
 namespace zarvo::platform {
 namespace {
@@ -94,6 +97,40 @@ TEST(MainQueue, RunReturnsAfterStopOnceEarlierItemsRan) {
   MainQueue::run();
   producer.join();
   EXPECT_EQ(ran.load(), 5);
+}
+
+// With an executor installed, main-queue work runs on its loop, in order, what was queued before the
+// installation first; nothing is left for drain(). Uninstalled, the queue is drained again.
+TEST(MainQueue, AnInstalledExecutorRunsTheWorkOnItsLoop) {
+  MainQueue::drain();
+  std::vector<int> seen;  // touched only by the loop's thread until it is idle
+  std::atomic<int> onLoop{0};
+  const auto item = [&](int n) {
+    return [&, n] {
+      seen.push_back(n);
+      if (MainQueue::queue().isCurrent()) ++onLoop;
+    };
+  };
+  MainQueue::async(item(1));
+  auto loop = std::make_shared<testing::EventLoopThread>();
+  MainQueue::install(loop);
+  std::thread producer([&] {
+    for (int n = 2; n <= 50; ++n) MainQueue::async(item(n));
+  });
+  producer.join();
+  EXPECT_FALSE(MainQueue::queue().isCurrent());  // this thread is not the loop's
+  EXPECT_EQ(MainQueue::drain(), 0u);
+  loop->waitUntilIdle();
+  ASSERT_EQ(seen.size(), 50u);
+  for (int n = 1; n <= 50; ++n) EXPECT_EQ(seen[n - 1], n);
+  EXPECT_EQ(onLoop.load(), 50);
+
+  MainQueue::install(nullptr);
+  MainQueue::async(item(51));
+  loop->waitUntilIdle();
+  EXPECT_EQ(seen.size(), 50u);
+  EXPECT_EQ(MainQueue::drain(), 1u);
+  EXPECT_EQ(seen.back(), 51);
 }
 
 }  // namespace

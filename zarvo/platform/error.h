@@ -5,7 +5,9 @@
 //
 // `Error` is a std::error_code (std::generic_category errno values for the system's failures) that
 // cannot be dropped: it converts both ways, so `if (auto e = fs.readFile(...))` and `return e;` read as
-// they do with a plain error code. A default `Error` is success.
+// they do with a plain error code. A default `Error` is success. An `Error` may also carry a
+// description for people ("config.toml:3: unknown setting 'x'"), which message() then gives instead of
+// the code's generic text; the code stays what callers branch on.
 //
 // `StoreError` is the root of the exceptions the stores throw (`reminders::StoreError`,
 // `store::StoreError`): the few failures the design reports by exception. A caller that only needs the
@@ -15,6 +17,7 @@
 #pragma once
 
 #include <cassert>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -29,11 +32,22 @@ class [[nodiscard]] Error : public std::error_code {
   Error() noexcept = default;
   Error(std::error_code code) noexcept : std::error_code(code) {}  // NOLINT: converts implicitly
   Error(std::errc code) noexcept : std::error_code(std::make_error_code(code)) {}  // NOLINT
+  // A failure described for people. REQUIRES: `code` is a failure.
+  Error(std::error_code code, std::string description)
+      : std::error_code(code), description_(std::make_shared<const std::string>(std::move(description))) {
+    assert(code && "only a failure has a description");
+  }
   // An errno value (0 is success).
   static Error fromErrno(int value) noexcept { return Error(std::error_code(value, std::generic_category())); }
 
   // True on success. (`explicit operator bool`, inherited, is true on failure, as for error codes.)
   bool ok() const noexcept { return !static_cast<bool>(*this); }
+
+  // The description given, else the code's own text ("No such file or directory").
+  std::string message() const { return description_ ? *description_ : std::error_code::message(); }
+
+ private:
+  std::shared_ptr<const std::string> description_;  // shared: copies stay cheap and the type a value
 };
 
 // A value of type T, or the Error that kept the operation from producing one. Never both, never

@@ -13,7 +13,8 @@
 // the caller's thread; a refresh runs on the global user-initiated queue, behind a gate admitting one
 // refresh at a time, and processes the reminders on the object context's queue. Completions say below
 // on which thread they run. kCalendarIORefreshed and the purge completion go through
-// platform::MainQueue, which the application drains.
+// platform::MainQueue, which runs on the executor the application installs (a GUI's event loop) or
+// where the application drains it (a command-line program).
 //
 // The records handed out follow their own rules: a Task's or List's derived properties go through an
 // unsynchronised reminder or calendar, so use each record from one thread at a time.

@@ -3,6 +3,7 @@
 
 #include "zarvo/platform/date_calendar.h"
 #include "zarvo/testing/calendar_io_fixture.h"
+#include "zarvo/testing/event_loop.h"
 
 namespace zarvo::testing {
 namespace {
@@ -170,6 +171,25 @@ TEST_F(CalendarIOTest, TwoForcedRefreshesBothRunAndPostRefreshedTwiceOnTheMainQu
   EXPECT_EQ(refreshed.count(), 2);
   EXPECT_EQ(completions.load(), 2);
   EXPECT_EQ(refreshed.onMainQueue(), 2);
+}
+
+// A GUI installs its event loop as the main queue's executor: the announcement then arrives there
+// without anyone draining.
+TEST_F(CalendarIOTest, RefreshedArrivesOnAnInstalledEventLoop) {
+  fetch();
+  platform::MainQueue::drain();
+  NotificationCounter refreshed(kCalendarIORefreshed, io_.get());
+  {
+    ScopedEventLoop gui;
+    std::promise<void> completed;
+    io_->refresh(true, [&] { completed.set_value(); });
+    completed.get_future().wait();
+    quiesce();
+    gui.loop().waitUntilIdle();
+    EXPECT_EQ(refreshed.count(), 1);
+    EXPECT_EQ(refreshed.onMainQueue(), 1);
+  }
+  EXPECT_EQ(platform::MainQueue::drain(), 0u);
 }
 
 TEST_F(CalendarIOTest, RefreshWithoutContextFinishesSoLaterRefreshesRun) {

@@ -1,0 +1,275 @@
+#include "zarvo/home/settings.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <initializer_list>
+#include <toml++/toml.h>
+
+#include "zarvo/platform/filesystem.h"
+#include "zarvo/platform/text.h"
+
+namespace zarvo {
+
+namespace fs = std::filesystem;
+using chrono::Language;
+
+namespace {
+
+const char* environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0' ? value : nullptr;
+}
+
+// Language codes and names a person may write.
+std::optional<Language> languageCalled(std::string_view name) {
+  static constexpr std::pair<std::string_view, Language> kCodes[] = {
+      {"en", Language::english}, {"de", Language::german},   {"es", Language::spanish},
+      {"fr", Language::french},  {"ja", Language::japanese}, {"zh", Language::chinese}};
+  for (const auto& [code, language] : kCodes) {
+    if (name == code) return language;
+  }
+  return chrono::languageNamed(name);
+}
+
+bool validDateFormat(std::string_view format) {
+  for (size_t i = 0; i < format.size(); ++i) {
+    if (format[i] != '%') continue;
+    if (++i == format.size() || std::string_view("Yymdeba%").find(format[i]) == std::string_view::npos) return false;
+  }
+  return true;
+}
+
+// 'section.key', as errors name a setting.
+std::string quoted(std::string_view section, std::string_view key) {
+  std::string out;
+  out.reserve(section.size() + key.size() + 3);
+  out.append("'").append(section).append(".").append(key).append("'");
+  return out;
+}
+
+// Reads values out of the parsed document; every failure names the file and the line.
+class Reader {
+ public:
+  explicit Reader(fs::path file) : file_(std::move(file)) {}
+
+  Error fail(const toml::source_region& where, const std::string& what) const {
+    return Error(std::make_error_code(std::errc::invalid_argument),
+                 file_.string() + ":" + std::to_string(where.begin.line) + ": " + what);
+  }
+
+  // The table `name` of `root` (null when absent), every key of which must be one of `keys`.
+  Expected<const toml::table*> table(const toml::table& root, std::string_view name,
+                                     std::initializer_list<std::string_view> keys) const {
+    const toml::node* node = root.get(name);
+    if (node == nullptr) return static_cast<const toml::table*>(nullptr);
+    const toml::table* table = node->as_table();
+    const std::string n(name);
+    if (table == nullptr) return fail(node->source(), "'" + n + "' must be a table ([" + n + "])");
+    for (const auto& [key, value] : *table) {
+      if (std::find(keys.begin(), keys.end(), key.str()) == keys.end()) {
+        return fail(key.source(), "unknown setting " + quoted(name, key.str()));
+      }
+    }
+    return table;
+  }
+
+  Error boolean(const toml::table* table, std::string_view section, std::string_view key, bool& out) const {
+    const toml::node* node = table ? table->get(key) : nullptr;
+    if (node == nullptr) return {};
+    if (!node->is_boolean()) return fail(node->source(), quoted(section, key) + " must be true or false");
+    out = *node->value<bool>();
+    return {};
+  }
+
+  Error string(const toml::table* table, std::string_view section, std::string_view key,
+               std::optional<std::string>& out) const {
+    const toml::node* node = table ? table->get(key) : nullptr;
+    if (node == nullptr) return {};
+    if (!node->is_string()) return fail(node->source(), quoted(section, key) + " must be a string in quotes");
+    out = *node->value<std::string>();
+    return {};
+  }
+
+ private:
+  fs::path file_;
+};
+
+Error readQuickEntry(const Reader& reader, const toml::table& root, QuickEntryOptions& q) {
+  const auto quick = reader.table(root, "quick-entry",
+                                  {"languages", "forward-dates", "capital-time-zones", "false-date-guard",
+                                   "afternoon-hours", "clean-titles"});
+  if (!quick) return quick.error();
+  const toml::table* table = *quick;
+  for (const auto& [key, field] : {std::pair<std::string_view, bool*>{"forward-dates", &q.forwardDates},
+                                   {"capital-time-zones", &q.capitalTimeZonesOnly},
+                                   {"false-date-guard", &q.falseDateGuard},
+                                   {"afternoon-hours", &q.afternoonSmallHours},
+                                   {"clean-titles", &q.cleanTitles}}) {
+    if (auto e = reader.boolean(table, "quick-entry", key, *field)) return e;
+  }
+  const toml::node* node = table ? table->get("languages") : nullptr;
+  if (node == nullptr) return {};
+  const toml::array* array = node->as_array();
+  if (array == nullptr) return reader.fail(node->source(), "'quick-entry.languages' must be a list such as [\"en\", \"de\"]");
+  std::set<Language> languages;
+  for (const toml::node& item : *array) {
+    const auto name = item.value<std::string>();
+    const auto language = item.is_string() && name ? languageCalled(*name) : std::nullopt;
+    if (!language) return reader.fail(item.source(), "unknown language in 'quick-entry.languages' (en, de, es, fr, ja, zh)");
+    if (*language != Language::english) languages.insert(*language);
+  }
+  q.languages = std::move(languages);
+  return {};
+}
+
+Error readTasks(const Reader& reader, const toml::table& root, Settings& settings) {
+  const auto tasks = reader.table(root, "tasks", {"default-list"});
+  if (!tasks) return tasks.error();
+  return reader.string(*tasks, "tasks", "default-list", settings.defaultList);
+}
+
+Error readDisplay(const Reader& reader, const toml::table& root, Settings& settings) {
+  const auto display = reader.table(root, "display", {"date-format", "week-starts-on"});
+  if (!display) return display.error();
+  const toml::table* table = *display;
+  std::optional<std::string> format, day;
+  if (auto e = reader.string(table, "display", "date-format", format)) return e;
+  if (format) {
+    if (!validDateFormat(*format)) {
+      return reader.fail(table->get("date-format")->source(),
+                         "'display.date-format' may use only %Y %y %m %d %e %b %a and %%");
+    }
+    settings.dateFormat = *format;
+  }
+  if (auto e = reader.string(table, "display", "week-starts-on", day)) return e;
+  if (day) {
+    static constexpr std::string_view kDays[] = {"sunday",   "monday", "tuesday", "wednesday",
+                                                 "thursday", "friday", "saturday"};
+    const auto it = std::find(std::begin(kDays), std::end(kDays), *day);
+    if (it == std::end(kDays)) {
+      return reader.fail(table->get("week-starts-on")->source(), "'display.week-starts-on' must be a day such as \"monday\"");
+    }
+    settings.firstWeekday = static_cast<int>(it - std::begin(kDays)) + 1;
+  }
+  return {};
+}
+
+}  // namespace
+
+Settings Settings::defaults() {
+  Settings settings;
+  settings.quickEntry = QuickEntryOptions::everyCorrection(localeLanguages());
+  return settings;
+}
+
+std::set<Language> localeLanguages() {
+  const char* locale = environment("LC_ALL");
+  if (locale == nullptr) locale = environment("LC_MESSAGES");
+  if (locale == nullptr) locale = environment("LANG");
+  if (locale == nullptr) return {};
+  // "de", "de_DE.UTF-8", "de.UTF-8", "de@euro": two letters, then nothing or a separator.
+  const std::string_view name(locale);
+  if (name.size() < 2 || (name.size() > 2 && std::isalpha(static_cast<unsigned char>(name[2])))) return {};
+  const auto language = languageCalled(name.substr(0, 2));
+  if (!language || *language == Language::english) return {};
+  return {*language};
+}
+
+Expected<std::optional<SettingsFile>> findSettingsFile(const std::optional<fs::path>& named) {
+  if (named) {
+    if (named->empty()) return Error(std::make_error_code(std::errc::invalid_argument), "the settings file needs a name");
+    return std::optional(SettingsFile{*named, true});
+  }
+  if (const char* file = environment("ZARVO_CONFIG")) return std::optional(SettingsFile{fs::path(file), true});
+  if (const char* xdg = environment("XDG_CONFIG_HOME")) {
+    return std::optional(SettingsFile{fs::path(xdg) / "zarvo" / "config.toml", false});
+  }
+  if (const char* home = environment("HOME")) {
+    return std::optional(SettingsFile{fs::path(home) / ".config" / "zarvo" / "config.toml", false});
+  }
+  return std::optional<SettingsFile>();
+}
+
+Expected<Settings> parseSettings(std::string_view text, const fs::path& file) {
+  Settings settings = Settings::defaults();
+  settings.file = file;
+  const Reader reader(file);
+  toml::table root;
+  try {
+    root = toml::parse(text, file.string());
+  } catch (const toml::parse_error& e) {
+    // toml++ reports by exception; it ends here.
+    return reader.fail(e.source(), std::string(e.description()));
+  }
+  for (const auto& [key, value] : root) {
+    if (key.str() != "quick-entry" && key.str() != "tasks" && key.str() != "display") {
+      return reader.fail(key.source(), "unknown setting '" + std::string(key.str()) +
+                                           "' (the tables are [quick-entry], [tasks] and [display])");
+    }
+  }
+  if (auto e = readQuickEntry(reader, root, settings.quickEntry)) return e;
+  if (auto e = readTasks(reader, root, settings)) return e;
+  if (auto e = readDisplay(reader, root, settings)) return e;
+  return settings;
+}
+
+Expected<Settings> loadSettings(const std::optional<SettingsFile>& file) {
+  if (!file) return Settings::defaults();
+  const std::string name = "the settings file '" + file->path.string() + "'";
+  auto& system = *platform::FileSystem::posix();
+  platform::FileInfo info;
+  if (Error e = system.stat(file->path, info)) return Error(e, "cannot read " + name + ": " + e.message());
+  if (!info.exists) {
+    if (!file->required) return Settings::defaults();
+    return Error(std::make_error_code(std::errc::no_such_file_or_directory), "cannot read " + name + ": it does not exist");
+  }
+  // Checked before reading: a folder would otherwise pass for an empty file, and a FIFO or a device
+  // (/dev/zero) would block or never end.
+  if (info.isDirectory) return Error(std::make_error_code(std::errc::is_a_directory), name + " is a folder");
+  if (!info.isRegular) return Error(std::make_error_code(std::errc::invalid_argument), name + " is not a regular file");
+  const auto tooLarge = [&] {
+    return Error(std::make_error_code(std::errc::file_too_large),
+                 name + " is larger than " + std::to_string(kMaxSettingsBytes >> 10) + " KiB");
+  };
+  if (info.size > kMaxSettingsBytes) return tooLarge();
+  std::string text;
+  // The file system's read refuses anything but a regular file without blocking, also when the
+  // file was replaced since the check above.
+  if (Error e = system.readFile(file->path, text)) return Error(e, "cannot read " + name + ": " + e.message());
+  if (text.size() > kMaxSettingsBytes) return tooLarge();
+  return parseSettings(text, file->path);
+}
+
+Expected<Settings> loadSettings(const std::optional<fs::path>& named) {
+  auto file = findSettingsFile(named);
+  if (!file) return file.error();
+  return loadSettings(*file);
+}
+
+std::string formatDate(std::string_view format, int64_t year, int64_t month, int64_t day, int weekday) {
+  static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  static constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  std::string out;
+  for (size_t i = 0; i < format.size(); ++i) {
+    if (format[i] != '%' || i + 1 == format.size()) {
+      out += format[i];
+      continue;
+    }
+    switch (format[++i]) {
+      case 'Y': platform::appendZeroPadded(out, year, 4); break;
+      case 'y': platform::appendZeroPadded(out, ((year % 100) + 100) % 100, 2); break;
+      case 'm': platform::appendZeroPadded(out, month, 2); break;
+      case 'd': platform::appendZeroPadded(out, day, 2); break;
+      case 'e': out += std::to_string(day); break;
+      case 'b': out += kMonths[(month + 11) % 12]; break;
+      case 'a': out += kWeekdays[((weekday - 1) % 7 + 7) % 7]; break;
+      case '%': out += '%'; break;
+      default: out += '%'; out += format[i];
+    }
+  }
+  return out;
+}
+
+}  // namespace zarvo

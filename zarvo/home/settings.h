@@ -1,0 +1,97 @@
+// Settings: what a person chooses for every front end at once (the command line, the desktop app),
+// read from one TOML file, by default $XDG_CONFIG_HOME/zarvo/config.toml (~/.config/zarvo/config.toml).
+//
+//   [quick-entry]
+//   languages = ["en", "de"]     # read besides English; default: the language of the locale
+//   forward-dates = true         # every key of this table defaults to true
+//   capital-time-zones = true
+//   false-date-guard = true
+//   afternoon-hours = true
+//   clean-titles = true
+//
+//   [tasks]
+//   default-list = "Work"        # the list of new tasks; default: the home's default list
+//
+//   [display]
+//   date-format = "%Y-%m-%d"     # dates beyond next week; %Y %y %m %d %e %b %a %%
+//   week-starts-on = "monday"    # which dates are "this week" and "next week"; default monday
+//
+// Every key is optional. A missing default file means every default; a file named by the front end
+// (or by $ZARVO_CONFIG) must exist. The file must be a regular file of at most kMaxSettingsBytes:
+// a folder, a FIFO or a device is refused at once, never read or waited on. A file that does not
+// parse, a key that does not exist and a value of the wrong kind are errors whose message is one line
+// naming the file and the line: "config.toml:3: unknown setting 'tasks.default-lists'".
+//
+// Tables are read by the functions of settings.cc, one per table; a new key goes there and into the
+// struct below, with its default documented.
+//
+// Threads: the functions read the environment and the file; call them from any thread, but not while
+// another thread changes the environment.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "zarvo/chrono/options.h"
+#include "zarvo/platform/error.h"
+#include "zarvo/quickentry/quick_entry_options.h"
+
+namespace zarvo {
+
+struct Settings {
+  // Default: every correction on; English and the locale's language (localeLanguages()).
+  QuickEntryOptions quickEntry;
+  // The title of the list new tasks go to when nothing names one. Default (absent): the home's
+  // default list.
+  std::optional<std::string> defaultList;
+  // How a due date beyond next week is written (formatDate). Default "%Y-%m-%d". Checked when read.
+  std::string dateFormat = "%Y-%m-%d";
+  // The first day of the week, 1 = Sunday ... 7 = Saturday (the calendar's numbering). Default 2,
+  // Monday.
+  int firstWeekday = 2;
+  // The file the settings came from; empty when none was read.
+  std::filesystem::path file;
+
+  // Every default, as without a file.
+  static Settings defaults();
+};
+
+// The most a settings file may hold: far more than any hand-written file, little enough to read
+// at once.
+inline constexpr uint64_t kMaxSettingsBytes = uint64_t{1} << 20;
+
+// Where the settings are: `named` (a front end's --config), else $ZARVO_CONFIG, else
+// $XDG_CONFIG_HOME/zarvo/config.toml, else $HOME/.config/zarvo/config.toml. `required` tells whether
+// the file must exist (it must when named). Nothing when no variable names a place. Empty variables
+// count as unset; an empty `named` is an error (std::errc::invalid_argument).
+struct SettingsFile {
+  std::filesystem::path path;
+  bool required = false;
+};
+Expected<std::optional<SettingsFile>> findSettingsFile(const std::optional<std::filesystem::path>& named);
+
+// Reads the settings of `file` (defaults for what it leaves out; every default for no file or a
+// missing file that is not required). Errors: the file cannot be read (its errno), is not a regular
+// file (invalid_argument) or a folder (is_a_directory), is too large (file_too_large), or does not
+// say what it must (invalid_argument, "FILE:LINE: what is wrong").
+Expected<Settings> loadSettings(const std::optional<SettingsFile>& file);
+// findSettingsFile(named), then loadSettings.
+Expected<Settings> loadSettings(const std::optional<std::filesystem::path>& named);
+
+// Reads settings from TOML text; `file` names it in errors.
+Expected<Settings> parseSettings(std::string_view toml, const std::filesystem::path& file);
+
+// The language of the user's locale ($LC_ALL, else $LC_MESSAGES, else $LANG: "de_DE.UTF-8" is German)
+// when it is one of the six the date engine reads and not English; empty otherwise.
+std::set<chrono::Language> localeLanguages();
+
+// `date` written with `format`'s conversions: %Y year, %y two-digit year, %m month and %d day with a
+// leading zero, %e day without, %b and %a the English month and weekday abbreviation (weekday
+// 1 = Sunday), %% a percent sign. Settings::dateFormat is checked to use only these.
+std::string formatDate(std::string_view format, int64_t year, int64_t month, int64_t day, int weekday);
+
+}  // namespace zarvo

@@ -1,0 +1,170 @@
+// The settings file: defaults for what it leaves out, one error naming the file and line for anything
+// it gets wrong, and only a regular file of bounded size is ever read.
+#include "zarvo/home/settings.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+
+#include "zarvo/testing/files.h"
+#include "zarvo/testing/scoped_env.h"
+#include "zarvo/testing/temp_dir.h"
+
+namespace zarvo {
+namespace {
+
+namespace fs = std::filesystem;
+using chrono::Language;
+using testing::ScopedEnv;
+
+TEST(SettingsTest, AnEmptyFileMeansEveryCorrectionWithTheLocaleLanguage) {
+  ScopedEnv all("LC_ALL", nullptr), messages("LC_MESSAGES", nullptr), lang("LANG", "fr_CA.UTF-8");
+  const auto s = parseSettings("", "config.toml");
+  ASSERT_TRUE(s) << s.error().message();
+  EXPECT_EQ(s->quickEntry, QuickEntryOptions::everyCorrection({Language::french}));
+  EXPECT_FALSE(s->defaultList);
+  EXPECT_EQ(s->dateFormat, "%Y-%m-%d");
+  EXPECT_EQ(s->firstWeekday, 2);
+}
+
+TEST(SettingsTest, LocaleLanguage) {
+  struct Row {
+    const char* all;
+    const char* lang;
+    std::set<Language> languages;
+  };
+  for (const Row& row : {Row{nullptr, "de_DE.UTF-8", {Language::german}}, Row{nullptr, "ja_JP", {Language::japanese}},
+                         Row{"es", "de_DE.UTF-8", {Language::spanish}}, Row{nullptr, "zh_TW.UTF-8", {Language::chinese}},
+                         Row{nullptr, "en_GB.UTF-8", {}}, Row{nullptr, "C.UTF-8", {}}, Row{nullptr, "POSIX", {}},
+                         Row{nullptr, "nl_NL", {}}, Row{nullptr, "deu", {}}, Row{nullptr, nullptr, {}}}) {
+    ScopedEnv all("LC_ALL", row.all), messages("LC_MESSAGES", nullptr), lang("LANG", row.lang);
+    EXPECT_EQ(localeLanguages(), row.languages) << (row.lang ? row.lang : "(unset)");
+  }
+}
+
+TEST(SettingsTest, EveryKeyIsRead) {
+  const auto s = parseSettings(R"(
+[quick-entry]
+languages = ["de", "japanese", "en"]
+forward-dates = false
+capital-time-zones = false
+false-date-guard = false
+afternoon-hours = false
+clean-titles = false
+
+[tasks]
+default-list = "Arbeit"
+
+[display]
+date-format = "%d.%m.%Y"
+week-starts-on = "sunday"
+)",
+                               "config.toml");
+  ASSERT_TRUE(s) << s.error().message();
+  QuickEntryOptions literal;
+  literal.languages = std::set<Language>{Language::german, Language::japanese};
+  EXPECT_EQ(s->quickEntry, literal);
+  EXPECT_EQ(s->defaultList, "Arbeit");
+  EXPECT_EQ(s->dateFormat, "%d.%m.%Y");
+  EXPECT_EQ(s->firstWeekday, 1);
+}
+
+TEST(SettingsTest, MistakesNameTheFileAndLine) {
+  struct Row {
+    const char* toml;
+    const char* error;
+  };
+  for (const Row& row : {
+           Row{"[quick-entry]\nforward-dates = yes\n", "/etc/z.toml:2:"},
+           Row{"[quick-entry]\n\nforward-dates = \"true\"\n", "/etc/z.toml:3: 'quick-entry.forward-dates' must be true or false"},
+           Row{"[quick-entry]\nforward-date = true\n", "/etc/z.toml:2: unknown setting 'quick-entry.forward-date'"},
+           Row{"[quik-entry]\n", "/etc/z.toml:1: unknown setting 'quik-entry'"},
+           Row{"quick-entry = 1\n", "/etc/z.toml:1: 'quick-entry' must be a table"},
+           Row{"[quick-entry]\nlanguages = \"de\"\n", "/etc/z.toml:2: 'quick-entry.languages' must be a list"},
+           Row{"[quick-entry]\nlanguages = [\n \"de\",\n \"klingon\"]\n", "/etc/z.toml:4: unknown language"},
+           Row{"[quick-entry]\nlanguages = [3]\n", "/etc/z.toml:2: unknown language"},
+           Row{"[tasks]\ndefault-list = 3\n", "/etc/z.toml:2: 'tasks.default-list' must be a string"},
+           Row{"[display]\ndate-format = \"%Y-%Q\"\n", "/etc/z.toml:2: 'display.date-format' may use only"},
+           Row{"[display]\nweek-starts-on = \"mon\"\n", "/etc/z.toml:2: 'display.week-starts-on' must be a day"},
+           Row{"[tasks]\n[tasks]\n", "/etc/z.toml:2:"},
+       }) {
+    const auto s = parseSettings(row.toml, "/etc/z.toml");
+    ASSERT_FALSE(s) << "accepted: " << row.toml;
+    EXPECT_EQ(s.error(), std::errc::invalid_argument);
+    EXPECT_EQ(s.error().message().rfind(row.error, 0), 0u) << s.error().message();
+    EXPECT_EQ(s.error().message().find('\n'), std::string::npos) << s.error().message();
+  }
+}
+
+TEST(SettingsTest, WhichFile) {
+  ScopedEnv config("ZARVO_CONFIG", nullptr), xdg("XDG_CONFIG_HOME", "/x"), home("HOME", "/h");
+  const auto found = [](const std::optional<fs::path>& named) { return findSettingsFile(named).value().value(); };
+  EXPECT_EQ(found(std::nullopt).path, "/x/zarvo/config.toml");
+  EXPECT_FALSE(found(std::nullopt).required);
+  {
+    ScopedEnv noXdg("XDG_CONFIG_HOME", "");
+    EXPECT_EQ(found(std::nullopt).path, "/h/.config/zarvo/config.toml");
+    ScopedEnv noHome("HOME", nullptr);
+    EXPECT_FALSE(findSettingsFile(std::nullopt).value());
+  }
+  ScopedEnv named("ZARVO_CONFIG", "/named.toml");
+  EXPECT_EQ(found(std::nullopt).path, "/named.toml");
+  EXPECT_TRUE(found(std::nullopt).required);
+  EXPECT_EQ(found(fs::path("/option.toml")).path, "/option.toml");
+  EXPECT_EQ(findSettingsFile(fs::path()).error(), std::errc::invalid_argument);
+}
+
+// Only a regular file of bounded size is read: anything else is refused at once, by name, and a
+// missing default file is every default.
+TEST(SettingsTest, OnlyARegularFileOfBoundedSizeIsRead) {
+  testing::TempDir tmp("zarvo-settings");
+  const fs::path fifo = tmp.path() / "fifo.toml";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const fs::path large = tmp.path() / "large.toml";
+  {
+    std::ofstream out(large, std::ios::binary);
+    const std::string line = "# " + std::string(1022, 'x') + "\n";
+    for (uint64_t written = 0; written <= kMaxSettingsBytes; written += line.size()) out << line;
+  }
+  const fs::path good = tmp.path() / "good.toml";
+  testing::writeFile(good, "[tasks]\ndefault-list = \"Work\"\n");
+  struct Row {
+    fs::path path;
+    bool required;
+    std::errc code;
+    const char* says;
+  };
+  for (const Row& row : {
+           Row{"/dev/zero", true, std::errc::invalid_argument, " is not a regular file"},
+           Row{fifo, true, std::errc::invalid_argument, " is not a regular file"},
+           Row{tmp.path(), true, std::errc::is_a_directory, " is a folder"},
+           Row{tmp.path(), false, std::errc::is_a_directory, " is a folder"},
+           Row{large, true, std::errc::file_too_large, " is larger than 1024 KiB"},
+           Row{tmp.path() / "missing.toml", true, std::errc::no_such_file_or_directory, ": it does not exist"},
+       }) {
+    const auto s = loadSettings(SettingsFile{row.path, row.required});
+    ASSERT_FALSE(s) << row.path;
+    EXPECT_EQ(s.error(), row.code) << row.path;
+    EXPECT_NE(s.error().message().find(row.path.string() + "'" + row.says), std::string::npos)
+        << s.error().message();
+  }
+  const auto missing = loadSettings(SettingsFile{tmp.path() / "missing.toml", false});
+  ASSERT_TRUE(missing);
+  EXPECT_TRUE(missing->file.empty());
+  const auto read = loadSettings(SettingsFile{good, true});
+  ASSERT_TRUE(read) << read.error().message();
+  EXPECT_EQ(read->defaultList, "Work");
+  EXPECT_EQ(read->file, good);
+}
+
+TEST(SettingsTest, DateFormats) {
+  EXPECT_EQ(formatDate("%Y-%m-%d", 2024, 3, 5, 3), "2024-03-05");
+  EXPECT_EQ(formatDate("%a %e %b %y, 100%%", 2024, 12, 5, 5), "Thu 5 Dec 24, 100%");
+  EXPECT_EQ(formatDate("%d.%m.", 2024, 1, 31, 4), "31.01.");
+  EXPECT_EQ(formatDate("%Y/%y", 5, 1, 1, 1), "0005/05");
+  EXPECT_EQ(formatDate("%Y/%y", 12345, 1, 1, 1), "12345/45");
+}
+
+}  // namespace
+}  // namespace zarvo
