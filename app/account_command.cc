@@ -85,16 +85,16 @@ int add(const AddOptions& o, Program& program) {
   if (o.upload && o.noUpload) throw UsageError("--upload and --no-upload say opposite things");
 
   SyncHomeAt home(fs::absolute(homePath(program.globals)), waitingHomeOptions());
-  caldav::SyncService service(home, syncServiceOptions(home.path()));
+  caldav::SyncService service(home, syncServiceOptions(home.path(), program.settings()));
   if (auto problem = service.accounts().check(account); !problem.ok()) {
-    if (problem.is(SyncErrc::credentialsInUrl)) {
+    if (problem == SyncErrc::credentialsInUrl) {
       throw UsageError(problem.message() + ": --user USER and one of " + kPasswordOptions);
     }
     throw UsageError(problem.message());
   }
   const bool upload = o.upload || (!o.noUpload && !o.json && offeredUpload(service, account.name));
   if (auto status = service.addAccount(account, upload); !status.ok()) {
-    if (status.is(SyncErrc::home) || status.is(SyncErrc::files)) throw RefusedError(status.message());
+    if (status == SyncErrc::home || status == SyncErrc::files) throw RefusedError(status.message());
     throw UsageError(status.message());
   }
   nlohmann::ordered_json document = accountJson(account, service.accounts());
@@ -147,8 +147,8 @@ int rm(const RmOptions& o, Program& program) {
   caldav::SyncService service(home);
   const auto removed = service.removeAccount(o.name, o.deleteLocal);
   if (!removed) {
-    if (removed.status().is(SyncErrc::unknownAccount)) throw UsageError(removed.status().message());
-    throw RefusedError(removed.status().message());
+    if (removed.error() == SyncErrc::unknownAccount) throw UsageError(removed.error().message());
+    throw RefusedError(removed.error().message());
   }
   if (o.json) {
     printJson({{"removed", o.name}, {"deletedLists", *removed}});

@@ -114,8 +114,9 @@ nlohmann::ordered_json listsJson(const std::vector<std::shared_ptr<List>>& lists
 
 // Home options that say on stderr when the home is busy.
 HomeOptions waitingHomeOptions();
-// The sync service's options for the home at `home`: this program settles conflicts.
-caldav::SyncServiceOptions syncServiceOptions(const std::filesystem::path& home);
+// The sync service's options for the home at `home`: this program settles conflicts; the network
+// timeouts are the settings'.
+caldav::SyncServiceOptions syncServiceOptions(const std::filesystem::path& home, const Settings& settings);
 // Runs `request` through `service`, printing as it goes and then what happened, as `zarvo sync`
 // does. Returns the exit status; a failure is a UsageError or RefusedError. With `json`, the JSON
 // report goes to `into` when given, else to standard output.

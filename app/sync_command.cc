@@ -62,10 +62,10 @@ nlohmann::ordered_json sideJson(const std::array<int, 2>& counts) {
 }
 
 // What a person is told to do about a failure, beyond what the library says.
-std::string adviceFor(const caldav::SyncStatus& status) {
-  if (status.is(SyncErrc::unauthorized)) return " ('zarvo account ls' shows where it comes from)";
-  if (status.is(SyncErrc::emptiedOnServer)) return "; 'zarvo sync --force-delete' empties it here too";
-  if (status.is(SyncErrc::credentialsInUrl)) {
+std::string adviceFor(const Error& status) {
+  if (status == SyncErrc::unauthorized) return " ('zarvo account ls' shows where it comes from)";
+  if (status == SyncErrc::emptiedOnServer) return "; 'zarvo sync --force-delete' empties it here too";
+  if (status == SyncErrc::credentialsInUrl) {
     return " ('zarvo account rm', then 'zarvo account add' with --user and one of --password-file, "
            "--password-command or --password-env)";
   }
@@ -74,7 +74,7 @@ std::string adviceFor(const caldav::SyncStatus& status) {
 
 int run(const SyncOptions& o, Program& program) {
   SyncHomeAt home(fs::absolute(homePath(program.globals)), waitingHomeOptions());
-  caldav::SyncService service(home, syncServiceOptions(home.path()));
+  caldav::SyncService service(home, syncServiceOptions(home.path(), program.settings()));
   caldav::SyncRequest request;
   request.accounts = o.accounts;
   request.forceDelete = o.forceDelete;
@@ -87,7 +87,7 @@ int resolve(const std::vector<std::string>& files, Program& program) {
   if (files.size() != 2) throw UsageError("sync-conflict takes the two versions' files");
   const auto layout = caldav::AccountsLayout::forHome(homePath(program.globals));
   const auto note = caldav::resolveConflictFiles(files[0], files[1], layout.conflictsDirectory());
-  if (!note) throw RefusedError(note.status().message());
+  if (!note) throw RefusedError(note.error().message());
   std::cout << caldav::conflictNoteLine(*note) << std::endl;
   return 0;
 }
@@ -102,8 +102,9 @@ HomeOptions waitingHomeOptions() {
   return options;
 }
 
-caldav::SyncServiceOptions syncServiceOptions(const fs::path& home) {
+caldav::SyncServiceOptions syncServiceOptions(const fs::path& home, const Settings& settings) {
   caldav::SyncServiceOptions options;
+  options.timeouts = settings.syncTimeouts;
   // This program settles conflicts (sync-conflict above), found by the path it was started from.
   std::error_code ec;
   const fs::path self = fs::read_symlink("/proc/self/exe", ec);
@@ -125,10 +126,10 @@ int syncAndPrint(caldav::SyncService& service, const caldav::SyncRequest& reques
     progress.problem = [](const std::string& error) { std::cout << "  error: " << error << std::endl; };
   }
   const caldav::SyncResult result = service.sync(request, progress);
-  if (result.status.is(SyncErrc::noAccount)) {
+  if (result.status == SyncErrc::noAccount) {
     throw UsageError("no account to sync; add one with 'zarvo account add NAME URL --user USER --password-env VARIABLE'");
   }
-  if (result.status.is(SyncErrc::unknownAccount)) throw UsageError(result.status.message());
+  if (result.status == SyncErrc::unknownAccount) throw UsageError(result.status.message());
 
   if (json) {
     nlohmann::ordered_json lists = nlohmann::ordered_json::array();
@@ -177,7 +178,7 @@ int syncAndPrint(caldav::SyncService& service, const caldav::SyncRequest& reques
                                plural(result.lists.size(), "list"), plural(changes, "change"));
     }
   }
-  if (result.status.is(SyncErrc::vdirsyncerMissing)) throw RefusedError(result.status.message());
+  if (result.status == SyncErrc::vdirsyncerMissing) throw RefusedError(result.status.message());
   if (!result.status.ok()) throw RefusedError("sync failed: " + result.status.message() + adviceFor(result.status));
   return 0;
 }

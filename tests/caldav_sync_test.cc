@@ -62,6 +62,53 @@ size_t occurrences(const std::string& text, const std::string& part) {
   return n;
 }
 
+// A server that takes connections and never answers: accepts, keeps every connection open, says nothing.
+class SilentServer {
+ public:
+  SilentServer() {
+    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(fd_, 16);
+    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    thread_ = std::jthread([this](std::stop_token stop) {
+      std::vector<int> connections;
+      while (!stop.stop_requested()) {
+        pollfd p{fd_, POLLIN, 0};
+        if (::poll(&p, 1, 50) <= 0) continue;
+        connections.push_back(::accept(fd_, nullptr, nullptr));
+        std::lock_guard lock(mutex_);
+        ++accepted_;
+        changed_.notify_all();
+      }
+      for (const int c : connections) ::close(c);
+    });
+  }
+  ~SilentServer() {
+    thread_.request_stop();
+    thread_.join();
+    ::close(fd_);
+  }
+  std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+  // Waits (at most a minute) until someone has connected.
+  bool waitForAConnection() {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::minutes(1), [&] { return accepted_ > 0; });
+  }
+
+ private:
+  int fd_ = -1;
+  int port_ = 0;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int accepted_ = 0;
+  std::jthread thread_;
+};
+
 // Two homes, A and B, and a server; no account yet.
 class CalDAVTest : public ::testing::Test {
  protected:
@@ -260,19 +307,32 @@ TEST_F(CalDAVSyncTest, FailuresSayWhyAndChangeNothingHere) {
   sync("A");
   add("A", "Pay rent");
   sync("A");
+  SilentServer silent;
+  zarvo::testing::writeFile(scratch_.path() / "config" / "zarvo" / "config.toml",
+                            "[sync]\nconnect-timeout = 1\nidle-timeout = 2\n");
+  std::vector<std::string> quiet = accountAdd();
+  quiet[2] = "quiet";
+  quiet[3] = silent.url();
+  ok("A", quiet);
   const auto before = snapshot(home("A") / "reminders");
   const json listed = tasks("A");
 
-  const Outcome wrong = zarvo("A", {"sync"}, "wrong password");
+  const Outcome wrong = zarvo("A", {"sync", "dav"}, "wrong password");
   EXPECT_EQ(wrong.status, 1);
   EXPECT_NE(wrong.err.find("refused the user name or password"), std::string::npos) << wrong.err;
 
-  const Outcome missing = zarvo("A", {"sync"}, RadicaleServer::kPassword, "/nonexistent");
+  const Outcome missing = zarvo("A", {"sync", "dav"}, RadicaleServer::kPassword, "/nonexistent");
   EXPECT_EQ(missing.status, 1);
   EXPECT_NE(missing.err.find("vdirsyncer is not installed; install it with"), std::string::npos) << missing.err;
 
+  // A server that never answers ends the sync within the settings' timeouts, and says so.
+  const Outcome unanswered = zarvo("A", {"sync", "quiet"});
+  EXPECT_EQ(unanswered.status, 1);
+  EXPECT_NE(unanswered.err.find("(quiet at " + silent.url() + ") did not answer within 2 s"), std::string::npos)
+      << unanswered.err;
+
   server_.stop();
-  const Outcome unreachable = zarvo("A", {"sync"});
+  const Outcome unreachable = zarvo("A", {"sync", "dav"});
   EXPECT_EQ(unreachable.status, 1);
   EXPECT_NE(unreachable.err.find("cannot reach the server"), std::string::npos) << unreachable.err;
 
@@ -393,53 +453,6 @@ TEST_F(SyncServiceTest, ALibraryHomeAndACliHomeSyncWithOneVdirsyncerStartWhenNot
   EXPECT_EQ(zarvo::testing::countedStarts(scratch_.path()) - before, 1u);
 }
 
-// A server that takes connections and never answers: accepts, keeps every connection open, says nothing.
-class SilentServer {
- public:
-  SilentServer() {
-    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(fd_, 16);
-    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-    thread_ = std::jthread([this](std::stop_token stop) {
-      std::vector<int> connections;
-      while (!stop.stop_requested()) {
-        pollfd p{fd_, POLLIN, 0};
-        if (::poll(&p, 1, 50) <= 0) continue;
-        connections.push_back(::accept(fd_, nullptr, nullptr));
-        std::lock_guard lock(mutex_);
-        ++accepted_;
-        changed_.notify_all();
-      }
-      for (const int c : connections) ::close(c);
-    });
-  }
-  ~SilentServer() {
-    thread_.request_stop();
-    thread_.join();
-    ::close(fd_);
-  }
-  std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
-  // Waits (at most a minute) until someone has connected.
-  bool waitForAConnection() {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::minutes(1), [&] { return accepted_ > 0; });
-  }
-
- private:
-  int fd_ = -1;
-  int port_ = 0;
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  int accepted_ = 0;
-  std::jthread thread_;
-};
-
 TEST_F(SyncServiceTest, ASilentServerEndsTheSyncByItsTimeoutAndTheHomeStaysFreeMeanwhile) {
   SilentServer silent;
   zarvo::SyncHomeAt homeA(home("A"));
@@ -462,7 +475,7 @@ TEST_F(SyncServiceTest, ASilentServerEndsTheSyncByItsTimeoutAndTheHomeStaysFreeM
   // limit of two minutes would), and then fails this test.
   if (syncing.wait_for(std::chrono::seconds(90)) != std::future_status::ready) guard.request_stop();
   const caldav::SyncResult result = syncing.get();
-  EXPECT_TRUE(result.status.is(caldav::SyncErrc::timedOut)) << result.status.message();
+  EXPECT_TRUE(result.status == caldav::SyncErrc::timedOut) << result.status.message();
   EXPECT_NE(result.status.message().find(silent.url()), std::string::npos) << result.status.message();
   EXPECT_NE(result.status.message().find("did not answer"), std::string::npos) << result.status.message();
   task("A", "Renew passport");

@@ -19,14 +19,14 @@ int main(int argc, char** argv) {
   }
   namespace caldav = zarvo::caldav;
   zarvo::SyncHomeAt home(argv[1]);
-  const caldav::SyncStatus added = home.update([](zarvo::CalendarIO& io, const auto&) { io.createTask("Water the plants"); });
+  const zarvo::Error added = home.update([](zarvo::CalendarIO& io, const auto&) { io.createTask("Water the plants"); });
   if (!added.ok()) {
     std::cerr << "zarvokit_sync_consumer: " << added.message() << '\n';
     return 1;
   }
   caldav::SyncService service(home);
   const caldav::Account account{"dav", argv[2], argv[3], {caldav::PasswordKind::environment, "DAV_PASSWORD"}};
-  if (const caldav::SyncStatus status = service.addAccount(account, true); !status.ok()) {
+  if (const zarvo::Error status = service.addAccount(account, true); !status.ok()) {
     std::cerr << "zarvokit_sync_consumer: " << status.message() << '\n';
     return 1;
   }

@@ -7,7 +7,7 @@ namespace zarvo {
 
 namespace {
 
-caldav::SyncStatus updateHome(Home& home,
+Error updateHome(Home& home,
                               const std::function<void(CalendarIO&, const std::vector<std::shared_ptr<Task>>&)>& work) {
   try {
     // vdirsyncer changed the files behind the home's back, as any other program would: a home that
@@ -22,9 +22,9 @@ caldav::SyncStatus updateHome(Home& home,
     home.save();
     return {};
   } catch (const HomeError& e) {
-    return caldav::SyncStatus(caldav::SyncErrc::home, e.what());
+    return caldav::syncError(caldav::SyncErrc::home, e.what());
   } catch (const StoreError& e) {
-    return caldav::SyncStatus(caldav::SyncErrc::home, e.what());
+    return caldav::syncError(caldav::SyncErrc::home, e.what());
   }
 }
 
@@ -35,19 +35,19 @@ SyncHomeAt::SyncHomeAt(std::filesystem::path path, HomeOptions options)
   options_.access = HomeAccess::write;
 }
 
-caldav::SyncStatus SyncHomeAt::update(
+Error SyncHomeAt::update(
     const std::function<void(CalendarIO&, const std::vector<std::shared_ptr<Task>>&)>& work) {
   try {
     Home home(path_, options_);
     return updateHome(home, work);
   } catch (const HomeError& e) {
-    return caldav::SyncStatus(caldav::SyncErrc::home, e.what());
+    return caldav::syncError(caldav::SyncErrc::home, e.what());
   } catch (const StoreError& e) {
-    return caldav::SyncStatus(caldav::SyncErrc::home, e.what());
+    return caldav::syncError(caldav::SyncErrc::home, e.what());
   }
 }
 
-caldav::SyncStatus SyncOpenHome::update(
+Error SyncOpenHome::update(
     const std::function<void(CalendarIO&, const std::vector<std::shared_ptr<Task>>&)>& work) {
   return updateHome(home_, work);
 }

@@ -21,7 +21,7 @@ class SyncHomeAt : public caldav::SyncHome {
   // `options` are used for every opening (access is always write).
   explicit SyncHomeAt(std::filesystem::path path, HomeOptions options = {});
   std::filesystem::path path() const override { return path_; }
-  caldav::SyncStatus update(
+  Error update(
       const std::function<void(CalendarIO&, const std::vector<std::shared_ptr<Task>>&)>& work) override;
 
  private:
@@ -34,7 +34,7 @@ class SyncOpenHome : public caldav::SyncHome {
   // `home` must be open for writing and outlive this object.
   explicit SyncOpenHome(Home& home) : home_(home) {}
   std::filesystem::path path() const override { return home_.path(); }
-  caldav::SyncStatus update(
+  Error update(
       const std::function<void(CalendarIO&, const std::vector<std::shared_ptr<Task>>&)>& work) override;
 
  private:

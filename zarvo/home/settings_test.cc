@@ -59,6 +59,10 @@ default-list = "Arbeit"
 [display]
 date-format = "%d.%m.%Y"
 week-starts-on = "sunday"
+
+[sync]
+connect-timeout = 5
+idle-timeout = 600
 )",
                                "config.toml");
   ASSERT_TRUE(s) << s.error().message();
@@ -68,6 +72,8 @@ week-starts-on = "sunday"
   EXPECT_EQ(s->defaultList, "Arbeit");
   EXPECT_EQ(s->dateFormat, "%d.%m.%Y");
   EXPECT_EQ(s->firstWeekday, 1);
+  EXPECT_EQ(s->syncTimeouts.connect, std::chrono::seconds(5));
+  EXPECT_EQ(s->syncTimeouts.idle, std::chrono::minutes(10));
 }
 
 TEST(SettingsTest, MistakesNameTheFileAndLine) {
@@ -88,6 +94,9 @@ TEST(SettingsTest, MistakesNameTheFileAndLine) {
            Row{"[display]\ndate-format = \"%Y-%Q\"\n", "/etc/z.toml:2: 'display.date-format' may use only"},
            Row{"[display]\nweek-starts-on = \"mon\"\n", "/etc/z.toml:2: 'display.week-starts-on' must be a day"},
            Row{"[tasks]\n[tasks]\n", "/etc/z.toml:2:"},
+           Row{"[sync]\nidle-timeout = 0\n", "/etc/z.toml:2: 'sync.idle-timeout' must be a whole number of seconds from 1"},
+           Row{"[sync]\n\nconnect-timeout = 2.5\n", "/etc/z.toml:3: 'sync.connect-timeout' must be a whole number"},
+           Row{"[sync]\ntimeout = 3\n", "/etc/z.toml:2: unknown setting 'sync.timeout'"},
        }) {
     const auto s = parseSettings(row.toml, "/etc/z.toml");
     ASSERT_FALSE(s) << "accepted: " << row.toml;

@@ -15,8 +15,8 @@ namespace {
 
 constexpr std::string_view kMetaSuffix = "_meta";
 
-SyncStatus filesProblem(std::string_view what, const fs::path& path, std::error_code ec) {
-  return SyncStatus(SyncErrc::files, std::string(what) + " '" + path.string() + "': " + ec.message());
+Error filesProblem(std::string_view what, const fs::path& path, std::error_code ec) {
+  return syncError(SyncErrc::files, std::string(what) + " '" + path.string() + "': " + ec.message());
 }
 
 // Removes `path` and everything under it; a missing path is fine.
@@ -172,7 +172,7 @@ std::optional<std::string> passwordProblem(const PasswordSource& password) {
 Accounts::Accounts(AccountsLayout layout, std::shared_ptr<platform::FileSystem> fileSystem)
     : layout_(std::move(layout)), files_(fileSystem ? std::move(fileSystem) : platform::FileSystem::posix()) {}
 
-SyncStatus Accounts::write(const fs::path& path, std::string_view text) const {
+Error Accounts::write(const fs::path& path, std::string_view text) const {
   if (auto ec = platform::createDirectories(*files_, path.parent_path())) {
     return filesProblem("cannot create", path.parent_path(), ec);
   }
@@ -210,11 +210,11 @@ std::optional<Account> Accounts::find(std::string_view name) const {
   return std::nullopt;
 }
 
-SyncStatus Accounts::check(const Account& account) const {
-  const auto invalid = [](std::string message) { return SyncStatus(SyncErrc::invalidAccount, std::move(message)); };
+Error Accounts::check(const Account& account) const {
+  const auto invalid = [](std::string message) { return syncError(SyncErrc::invalidAccount, std::move(message)); };
   if (auto why = invalidAccountName(account.name)) return invalid("invalid account name '" + account.name + "': " + *why);
   if (find(account.name)) {
-    return SyncStatus(SyncErrc::accountExists, "there is already an account named '" + account.name + "'");
+    return syncError(SyncErrc::accountExists, "there is already an account named '" + account.name + "'");
   }
   platform::FileInfo folder;
   if (files_->stat(layout_.sourceFolder(account.name), folder) || folder.exists) {
@@ -228,7 +228,7 @@ SyncStatus Accounts::check(const Account& account) const {
   }
   if (urlHasCredentials(account.url)) {
     // Said without the URL: it holds the password.
-    return SyncStatus(SyncErrc::credentialsInUrl,
+    return syncError(SyncErrc::credentialsInUrl,
                       "the server's URL holds a user name or password ('user:password@'), which would be stored; "
                       "give the URL without it, the user name on its own and where the password comes from");
   }
@@ -245,7 +245,7 @@ SyncStatus Accounts::check(const Account& account) const {
   return {};
 }
 
-SyncStatus Accounts::add(const Account& account) {
+Error Accounts::add(const Account& account) {
   if (auto status = check(account); !status.ok()) return status;
   if (auto status = write(layout_.sourceFolder(account.name) / ".source", sourceFile(account.name, 2)); !status.ok()) {
     return status;
@@ -255,8 +255,8 @@ SyncStatus Accounts::add(const Account& account) {
                    "=" + account.password.value + "\n");
 }
 
-SyncStatus Accounts::remove(std::string_view name) {
-  if (!find(name)) return SyncStatus(SyncErrc::unknownAccount, "there is no account named '" + std::string(name) + "'");
+Error Accounts::remove(std::string_view name) {
+  if (!find(name)) return syncError(SyncErrc::unknownAccount, "there is no account named '" + std::string(name) + "'");
   if (auto ec = files_->removeFile(layout_.accountFile(name))) {
     return filesProblem("cannot remove", layout_.accountFile(name), ec);
   }
@@ -300,7 +300,7 @@ std::string Accounts::configText(const std::vector<Account>& accounts, const std
   return out;
 }
 
-SyncStatus Accounts::writeConfig(const std::vector<std::string>& resolver) const {
+Error Accounts::writeConfig(const std::vector<std::string>& resolver) const {
   return write(layout_.configFile(), configText(list(), resolver));
 }
 
@@ -329,7 +329,7 @@ std::optional<std::vector<std::string>> Accounts::discoveredCollections(std::str
   return out;
 }
 
-SyncStatus Accounts::setDiscoveredCollections(std::string_view name, const std::vector<std::string>& collections) const {
+Error Accounts::setDiscoveredCollections(std::string_view name, const std::vector<std::string>& collections) const {
   std::string text;
   for (const auto& c : collections) text += c + "\n";
   return write(discoveredFile(name), text);
@@ -337,7 +337,7 @@ SyncStatus Accounts::setDiscoveredCollections(std::string_view name, const std::
 
 bool Accounts::uploadPending(std::string_view name) const { return read(uploadFile(name)).has_value(); }
 
-SyncStatus Accounts::setUploadPending(std::string_view name, bool pending) const {
+Error Accounts::setUploadPending(std::string_view name, bool pending) const {
   if (pending) return write(uploadFile(name), "pending\n");
   if (auto ec = removeIfPresent(*files_, uploadFile(name))) return filesProblem("cannot remove", uploadFile(name), ec);
   return {};

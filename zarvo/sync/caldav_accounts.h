@@ -17,8 +17,8 @@
 // Every file is written through platform::FileSystem, atomically; the account files and vdirsyncer's
 // configuration are private to the user (0600).
 //
-// Threads: none of its own; use an Accounts from one thread at a time. Errors: a SyncStatus with a
-// message for a person (sync_status.h).
+// Threads: none of its own; use an Accounts from one thread at a time. Errors: a zarvo::Error with a
+// message for a person (sync_error.h).
 #pragma once
 
 #include <filesystem>
@@ -29,7 +29,7 @@
 #include <vector>
 
 #include "zarvo/platform/filesystem.h"
-#include "zarvo/sync/sync_status.h"
+#include "zarvo/sync/sync_error.h"
 
 namespace zarvo::caldav {
 
@@ -99,36 +99,36 @@ class Accounts {
   // Why `account` cannot be added (invalidAccount, credentialsInUrl, accountExists): the name is
   // invalid or taken (by an account or any folder of the reminders tree), the URL is not http(s) or
   // holds credentials, the user is empty, or a password file path is relative. Success otherwise.
-  SyncStatus check(const Account& account) const;
+  Error check(const Account& account) const;
   // Writes the account file and the source folder with its metadata, after check(); nothing is
   // written when it fails.
-  SyncStatus add(const Account& account);
+  Error add(const Account& account);
   // Forgets the account: its account file and vdirsyncer status go. Its source folder stays (the
   // caller removes the lists it wants gone); its metadata turns it into a local source, since nothing
   // syncs it any more. unknownAccount when there is no such account.
-  SyncStatus remove(std::string_view name);
+  Error remove(std::string_view name);
 
   // vdirsyncer's configuration for `accounts`. `resolver` is the command (program and arguments)
   // vdirsyncer runs for a task changed on both sides; it appends the paths of the two versions.
   std::string configText(const std::vector<Account>& accounts, const std::vector<std::string>& resolver) const;
   // Writes configText(list(), resolver) to layout().configFile(), atomically.
-  SyncStatus writeConfig(const std::vector<std::string>& resolver) const;
+  Error writeConfig(const std::vector<std::string>& resolver) const;
 
   // The list folders of an account's source folder, sorted.
   std::vector<std::string> localCollections(std::string_view name) const;
   // The list folders the last successful discovery saw; nothing before the first one.
   std::optional<std::vector<std::string>> discoveredCollections(std::string_view name) const;
-  SyncStatus setDiscoveredCollections(std::string_view name, const std::vector<std::string>& collections) const;
+  Error setDiscoveredCollections(std::string_view name, const std::vector<std::string>& collections) const;
 
   // Whether the lists of this machine's local accounts are to be moved into the account on its first
   // sync (asked for when it was added, kept until that sync has done it).
   bool uploadPending(std::string_view name) const;
-  SyncStatus setUploadPending(std::string_view name, bool pending) const;
+  Error setUploadPending(std::string_view name, bool pending) const;
 
  private:
   std::filesystem::path discoveredFile(std::string_view name) const;
   std::filesystem::path uploadFile(std::string_view name) const;
-  SyncStatus write(const std::filesystem::path& path, std::string_view text) const;
+  Error write(const std::filesystem::path& path, std::string_view text) const;
   std::optional<std::string> read(const std::filesystem::path& path) const;
 
   AccountsLayout layout_;

@@ -112,12 +112,12 @@ TEST_F(AccountsTest, RefusedAccountsWriteNothing) {
       {"not a variable", badVariable},    {"a password in the URL", withPassword},
   };
   for (const auto& c : cases) {
-    const SyncStatus refused = accounts_.add(c.account);
+    const Error refused = accounts_.add(c.account);
     EXPECT_FALSE(refused.ok()) << c.why;
     EXPECT_FALSE(refused.message().empty()) << c.why;
   }
   // What it says of a URL with a password leaves the password out.
-  EXPECT_TRUE(accounts_.add(withPassword).is(SyncErrc::credentialsInUrl));
+  EXPECT_TRUE(accounts_.add(withPassword) == SyncErrc::credentialsInUrl);
   EXPECT_EQ(accounts_.add(withPassword).message().find("s3cret"), std::string::npos);
   EXPECT_EQ(urlWithoutCredentials(withPassword.url), "https://dav.example.com/");
   EXPECT_EQ(urlWithoutCredentials("https://dav.example.com/a@b"), "https://dav.example.com/a@b");
@@ -142,7 +142,7 @@ TEST_F(AccountsTest, RemovingAnAccountKeepsItsTasksAsALocalSource) {
   EXPECT_FALSE(std::filesystem::exists(accounts_.layout().statusDirectory() / "work"));
   EXPECT_EQ(readFile(folder / "list" / "a.ics"), "BEGIN:VCALENDAR\r\nEND:VCALENDAR\r\n");
   EXPECT_NE(readFile(folder / ".source").find("type=0"), std::string::npos);
-  EXPECT_TRUE(accounts_.remove("work").is(SyncErrc::unknownAccount));
+  EXPECT_TRUE(accounts_.remove("work") == SyncErrc::unknownAccount);
 }
 
 TEST_F(AccountsTest, PasswordProblemsAreFoundBeforeSyncing) {

@@ -83,8 +83,8 @@ std::string unescapedText(std::string_view value) {
   return out;
 }
 
-SyncStatus filesProblem(std::string_view what, const fs::path& path, std::error_code ec) {
-  return SyncStatus(SyncErrc::files, std::string(what) + " '" + path.string() + "': " + ec.message());
+Error filesProblem(std::string_view what, const fs::path& path, std::error_code ec) {
+  return syncError(SyncErrc::files, std::string(what) + " '" + path.string() + "': " + ec.message());
 }
 
 std::string fileSafe(std::string_view uid) {
@@ -112,7 +112,7 @@ Side conflictWinner(std::string_view local, std::string_view server) {
   return l && s && *l > *s ? Side::local : Side::server;
 }
 
-SyncExpected<ConflictNote> resolveConflictFiles(const fs::path& local, const fs::path& server,
+Expected<ConflictNote> resolveConflictFiles(const fs::path& local, const fs::path& server,
                                                 const fs::path& conflictsDirectory) {
   auto& fs = *platform::FileSystem::posix();
   std::string localText, serverText;

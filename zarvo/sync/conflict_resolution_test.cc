@@ -64,8 +64,8 @@ TEST(ConflictTest, AnUnreadableVersionChangesNothing) {
   testing::TempDir dir;
   testing::writeFile(dir.path() / "a", todo(""));
   const auto missing = resolveConflictFiles(dir.path() / "a", dir.path() / "missing", dir.path() / "conflicts");
-  EXPECT_TRUE(missing.status().is(SyncErrc::files));
-  EXPECT_NE(missing.status().message().find("missing"), std::string::npos);
+  EXPECT_TRUE(missing.error() == SyncErrc::files);
+  EXPECT_NE(missing.error().message().find("missing"), std::string::npos);
   EXPECT_EQ(testing::readFile(dir.path() / "a"), todo(""));
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "conflicts"));
 }

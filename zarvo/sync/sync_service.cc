@@ -45,8 +45,8 @@ class SyncCategory : public std::error_category {
   }
 };
 
-SyncStatus filesProblem(std::string_view what, const fs::path& path, std::error_code ec) {
-  return SyncStatus(SyncErrc::files, std::string(what) + " '" + path.string() + "': " + ec.message());
+Error filesProblem(std::string_view what, const fs::path& path, std::error_code ec) {
+  return syncError(SyncErrc::files, std::string(what) + " '" + path.string() + "': " + ec.message());
 }
 
 // The lock a sync holds on its home's vdirsyncer folder (see sync_service.h): an flock, which goes
@@ -54,7 +54,7 @@ SyncStatus filesProblem(std::string_view what, const fs::path& path, std::error_
 // file would lock nothing).
 class SyncLock {
  public:
-  static SyncExpected<std::unique_ptr<SyncLock>> take(platform::FileSystem& files, const fs::path& path) {
+  static Expected<std::unique_ptr<SyncLock>> take(platform::FileSystem& files, const fs::path& path) {
     platform::FileInfo info;
     if (auto ec = files.stat(path, info)) return filesProblem("cannot read", path, ec);
     if (!info.exists) {
@@ -79,7 +79,7 @@ class SyncLock {
       const int error = errno;
       ::close(fd);
       if (error == EWOULDBLOCK) {
-        return SyncStatus(SyncErrc::busy, "another sync of this home is running; nothing was done");
+        return syncError(SyncErrc::busy, "another sync of this home is running; nothing was done");
       }
       return filesProblem("cannot lock", path, std::error_code(error, std::generic_category()));
     }
@@ -143,46 +143,46 @@ std::string secondsText(std::chrono::milliseconds d) {
 
 // Why a run failed, for a person: the server, what happened, what it means here. Success when it
 // did not.
-SyncStatus failureOf(const SyncReport& report, const VdirsyncerRun& run, const std::vector<Account>& accounts,
+Error failureOf(const SyncReport& report, const VdirsyncerRun& run, const std::vector<Account>& accounts,
                      const Vdirsyncer& vdirsyncer, const NetworkTimeouts& timeouts, const std::string& lastWords) {
   const std::string kept = "; nothing here was lost";
   const std::string who = whoIn(accounts, report.errors);
   const std::string said = report.errors.empty() ? std::string() : " (" + report.errors.front() + ")";
   if (run.process.interrupted == platform::ProcessResult::Interruption::stopped) {
-    return SyncStatus(SyncErrc::cancelled, "the sync was stopped; what was synced before is kept" + kept.substr(1));
+    return syncError(SyncErrc::cancelled, "the sync was stopped; what was synced before is kept" + kept.substr(1));
   }
   if (run.process.interrupted == platform::ProcessResult::Interruption::silent) {
-    return SyncStatus(SyncErrc::timedOut, "the server (" + who + ") did not answer: vdirsyncer said nothing for " +
+    return syncError(SyncErrc::timedOut, "the server (" + who + ") did not answer: vdirsyncer said nothing for " +
                                               secondsText(vdirsyncer.silenceLimit()) + " and was stopped" + kept);
   }
   switch (report.failure) {
     case SyncFailure::unauthorized:
-      return SyncStatus(SyncErrc::unauthorized,
+      return syncError(SyncErrc::unauthorized,
                         "the server refused the user name or password (" + who + ")" + kept +
                             "; check the user name and where the password comes from");
     case SyncFailure::unreachable:
-      return SyncStatus(SyncErrc::unreachable,
+      return syncError(SyncErrc::unreachable,
                         "cannot reach the server (" + who + ")" + said + kept + "; sync again when it can be reached");
     case SyncFailure::timedOut:
-      return SyncStatus(SyncErrc::timedOut, "the server (" + who + ") did not answer within " +
+      return syncError(SyncErrc::timedOut, "the server (" + who + ") did not answer within " +
                                                 secondsText(timeouts.idle) + said + kept);
     case SyncFailure::needsDiscovery:
     case SyncFailure::other:
-      return SyncStatus(SyncErrc::failed, "syncing with the server (" + who + ") failed: " +
+      return syncError(SyncErrc::failed, "syncing with the server (" + who + ") failed: " +
                                               (report.errors.empty() ? std::string("vdirsyncer gave no reason")
                                                                      : report.errors.front()) +
                                               kept);
     case SyncFailure::none: break;
   }
   if (run.process.startError) {
-    return SyncStatus(SyncErrc::failed, "cannot run vdirsyncer: " + *run.process.startError + kept);
+    return syncError(SyncErrc::failed, "cannot run vdirsyncer: " + *run.process.startError + kept);
   }
   // vdirsyncer ends with status 1 when it left an emptied list alone; that is reported on its own.
   if (!report.emptied.empty() && report.errors.empty() && run.process.exitStatus == 1) return {};
   if (!run.process.succeeded()) {
     const std::string how = run.process.exitStatus ? "with status " + std::to_string(*run.process.exitStatus)
                                                    : std::string("by a signal");
-    return SyncStatus(SyncErrc::failed, "vdirsyncer ended " + how + " while syncing with the server (" + who + ")" +
+    return syncError(SyncErrc::failed, "vdirsyncer ended " + how + " while syncing with the server (" + who + ")" +
                                             (lastWords.empty() ? std::string(" without saying why")
                                                                : "; the last it said: " + lastWords) +
                                             kept);
@@ -225,24 +225,24 @@ SyncService::SyncService(SyncHome& home, SyncServiceOptions options)
   if (!options_.fileSystem) options_.fileSystem = platform::FileSystem::posix();
 }
 
-SyncStatus SyncService::addAccount(const Account& account, bool uploadLocalLists) {
+Error SyncService::addAccount(const Account& account, bool uploadLocalLists) {
   if (auto status = accounts_.check(account); !status.ok()) return status;
-  SyncStatus added;
-  SyncStatus opened = home_.update([&](CalendarIO&, const std::vector<std::shared_ptr<Task>>&) {
+  Error added;
+  Error opened = home_.update([&](CalendarIO&, const std::vector<std::shared_ptr<Task>>&) {
     added = accounts_.add(account);
     if (added.ok() && uploadLocalLists) added = accounts_.setUploadPending(account.name, true);
   });
   return opened.ok() ? added : opened;
 }
 
-SyncExpected<size_t> SyncService::removeAccount(std::string_view name, bool deleteLocalLists) {
-  if (!accounts_.find(name)) return SyncStatus(SyncErrc::unknownAccount, "there is no account named '" + std::string(name) + "'");
+Expected<size_t> SyncService::removeAccount(std::string_view name, bool deleteLocalLists) {
+  if (!accounts_.find(name)) return syncError(SyncErrc::unknownAccount, "there is no account named '" + std::string(name) + "'");
   auto lock = SyncLock::take(*options_.fileSystem, layout_.lockFile());
-  if (!lock) return lock.status();
+  if (!lock) return lock.error();
   size_t removed = 0;
   if (deleteLocalLists) {
     // Through the store, so the lists' records and tasks go with their files.
-    SyncStatus status = home_.update([&](CalendarIO& io, const std::vector<std::shared_ptr<Task>>&) {
+    Error status = home_.update([&](CalendarIO& io, const std::vector<std::shared_ptr<Task>>&) {
       for (const auto& list : io.lists()) {
         if (sourceIdOf(list) != name) continue;
         io.remove(list);
@@ -264,9 +264,9 @@ SyncExpected<size_t> SyncService::removeAccount(std::string_view name, bool dele
   return removed;
 }
 
-SyncExpected<std::vector<LocalList>> SyncService::localLists() {
+Expected<std::vector<LocalList>> SyncService::localLists() {
   std::vector<LocalList> out;
-  SyncStatus status = home_.update([&](CalendarIO& io, const std::vector<std::shared_ptr<Task>>& tasks) {
+  Error status = home_.update([&](CalendarIO& io, const std::vector<std::shared_ptr<Task>>& tasks) {
     for (const auto& list : io.lists()) {
       if (!isLocal(list)) continue;
       LocalList local{list->title(), 0, 0};
@@ -294,13 +294,13 @@ class SyncRun {
   SyncResult run(const SyncRequest& request);
 
  private:
-  SyncStatus choose(const SyncRequest& request);
-  SyncStatus prepare();
+  Error choose(const SyncRequest& request);
+  Error prepare();
   void upload(CalendarIO& io, const std::vector<std::shared_ptr<Task>>& tasks, const Account& account);
   VdirsyncerRun runVdirsyncer(const std::vector<VdirsyncerStep>& steps);
   void tellFinished(const ListChanges& changes);
   void tellRemaining();
-  SyncStatus refresh(bool succeeded);
+  Error refresh(bool succeeded);
   std::string title(const ListChanges& changes) const;
 
   SyncHome& home_;
@@ -319,10 +319,10 @@ class SyncRun {
   SyncResult result_;
 };
 
-SyncStatus SyncRun::choose(const SyncRequest& request) {
+Error SyncRun::choose(const SyncRequest& request) {
   chosen_ = accounts_.list();
   for (const auto& name : request.accounts) {
-    if (!accounts_.find(name)) return SyncStatus(SyncErrc::unknownAccount, "there is no account named '" + name + "'");
+    if (!accounts_.find(name)) return syncError(SyncErrc::unknownAccount, "there is no account named '" + name + "'");
   }
   if (!request.accounts.empty()) {
     std::erase_if(chosen_, [&](const Account& a) {
@@ -330,10 +330,10 @@ SyncStatus SyncRun::choose(const SyncRequest& request) {
     });
   }
   result_.accounts = namesOf(chosen_);
-  if (chosen_.empty()) return SyncStatus(SyncErrc::noAccount, "there is no account to sync");
+  if (chosen_.empty()) return syncError(SyncErrc::noAccount, "there is no account to sync");
   for (const auto& a : chosen_) {
     if (urlHasCredentials(a.url)) {
-      return SyncStatus(SyncErrc::credentialsInUrl,
+      return syncError(SyncErrc::credentialsInUrl,
                         "cannot sync " + a.name + ": its server's URL holds a user name or password, which would be "
                         "stored; remove the account and add it again with the URL alone");
     }
@@ -341,12 +341,12 @@ SyncStatus SyncRun::choose(const SyncRequest& request) {
   fs::path program = options_.vdirsyncer;
   if (program.empty()) {
     const auto found = Vdirsyncer::find();
-    if (!found) return SyncStatus(SyncErrc::vdirsyncerMissing, Vdirsyncer::installHint());
+    if (!found) return syncError(SyncErrc::vdirsyncerMissing, Vdirsyncer::installHint());
     program = *found;
   }
   for (const auto& a : chosen_) {
     if (auto problem = passwordProblem(a.password)) {
-      return SyncStatus(SyncErrc::passwordUnavailable, "cannot sync " + a.name + ": " + *problem);
+      return syncError(SyncErrc::passwordUnavailable, "cannot sync " + a.name + ": " + *problem);
     }
   }
   vdirsyncer_.emplace(program, accounts_.layout().configFile(), options_.timeouts);
@@ -457,7 +457,7 @@ void SyncRun::upload(CalendarIO& io, const std::vector<std::shared_ptr<Task>>& t
   }
 }
 
-SyncStatus SyncRun::prepare() {
+Error SyncRun::prepare() {
   std::vector<Account> preparing;
   for (const auto& a : chosen_) {
     const bool first = std::any_of(firstUse_.begin(), firstUse_.end(), [&](const Account& f) { return f.name == a.name; });
@@ -474,7 +474,7 @@ SyncStatus SyncRun::prepare() {
   if (auto status = failureOf(reader_->report(), found, chosen_, *vdirsyncer_, options_.timeouts, lastWords_); !status.ok()) {
     return status;
   }
-  SyncStatus status = home_.update([&](CalendarIO& io, const std::vector<std::shared_ptr<Task>>& tasks) {
+  Error status = home_.update([&](CalendarIO& io, const std::vector<std::shared_ptr<Task>>& tasks) {
     for (const auto& a : preparing) {
       if (accounts_.uploadPending(a.name)) upload(io, tasks, a);
       if (!accounts_.localCollections(a.name).empty()) continue;
@@ -499,7 +499,7 @@ SyncStatus SyncRun::prepare() {
   return {};
 }
 
-SyncStatus SyncRun::refresh(bool succeeded) {
+Error SyncRun::refresh(bool succeeded) {
   return home_.update([&](CalendarIO& io, const std::vector<std::shared_ptr<Task>>& tasks) {
     if (succeeded && !firstUse_.empty()) {
       // New tasks go to the synced account from its first sync on, unless they already go to one.
@@ -536,7 +536,7 @@ SyncResult SyncRun::run(const SyncRequest& request) {
   }
   auto lock = SyncLock::take(*options_.fileSystem, accounts_.layout().lockFile());
   if (!lock) {
-    result_.status = lock.status();
+    result_.status = lock.error();
     return std::move(result_);
   }
   std::vector<std::string> resolver = options_.conflictResolver;
@@ -550,9 +550,9 @@ SyncResult SyncRun::run(const SyncRequest& request) {
     return std::move(result_);
   }
 
-  SyncStatus status = prepare();
+  Error status = prepare();
   if (status.ok() && stop_.stop_requested()) {
-    status = SyncStatus(SyncErrc::cancelled, "the sync was stopped; what was synced before is kept");
+    status = syncError(SyncErrc::cancelled, "the sync was stopped; what was synced before is kept");
   }
   if (status.ok()) {
     std::vector<std::string> pairs = pairsOf(chosen_, false), meta = pairsOf(chosen_, true);
@@ -579,7 +579,7 @@ SyncResult SyncRun::run(const SyncRequest& request) {
       if (status.ok()) status = failureOf(reader_->report(), run, chosen_, *vdirsyncer_, options_.timeouts, lastWords_);
     }
     if (status.ok() && emptiedThere) {
-      status = SyncStatus(SyncErrc::emptiedOnServer,
+      status = syncError(SyncErrc::emptiedOnServer,
                           "the list '" + title(*emptiedThere) + "' of " + emptiedThere->account +
                               " has no task left on the server, so nothing of it was synced; if it was emptied on "
                               "purpose, a sync that empties here too (forceDelete) follows the server");
@@ -588,7 +588,7 @@ SyncResult SyncRun::run(const SyncRequest& request) {
   tellRemaining();
 
   // Whatever vdirsyncer changed is read now, as if another program had changed the files.
-  SyncStatus refreshed = refresh(status.ok());
+  Error refreshed = refresh(status.ok());
   result_.status = status.ok() ? refreshed : status;
   const SyncReport& report = reader_->report();
   for (const auto& changes : report.lists) result_.lists.push_back(ListSummary{changes, title(changes)});

@@ -54,7 +54,7 @@
 #include "zarvo/platform/filesystem.h"
 #include "zarvo/sync/caldav_accounts.h"
 #include "zarvo/sync/calendar_io.h"
-#include "zarvo/sync/sync_status.h"
+#include "zarvo/sync/sync_error.h"
 #include "zarvo/sync/vdirsyncer.h"
 
 namespace zarvo::caldav {
@@ -70,8 +70,8 @@ class SyncHome {
   // every task (completed, then open ones) read fresh from the files, including what other programs
   // changed. Then commits and saves files and records together. The lock is held for this call only
   // (or as long as its owner holds it anyway). A failure to open, read or save, or a store error
-  // thrown by `work`: a SyncErrc::home status with the home's message.
-  virtual SyncStatus update(
+  // thrown by `work`: a SyncErrc::home error with the home's message.
+  virtual Error update(
       const std::function<void(CalendarIO& io, const std::vector<std::shared_ptr<Task>>& tasks)>& work) = 0;
 };
 
@@ -130,7 +130,7 @@ struct SyncProgress {
 };
 
 struct [[nodiscard]] SyncResult {
-  SyncStatus status;
+  Error status;
   std::vector<std::string> accounts;  // the accounts synced (or meant to be)
   std::vector<ListSummary> lists;     // in the order vdirsyncer took them
   std::vector<ConflictNote> conflicts;
@@ -149,13 +149,13 @@ class SyncService {
 
   // Adds the account (see Accounts::add), in the home, made when missing. With `uploadLocalLists`,
   // the first sync of the account moves this machine's local lists into it (step 2).
-  SyncStatus addAccount(const Account& account, bool uploadLocalLists);
+  Error addAccount(const Account& account, bool uploadLocalLists);
   // Forgets an account (see Accounts::remove); with `deleteLocalLists` its lists and their tasks go
   // from this machine too (the server keeps them). Returns how many lists went. busy while a sync
   // runs.
-  SyncExpected<size_t> removeAccount(std::string_view name, bool deleteLocalLists);
+  Expected<size_t> removeAccount(std::string_view name, bool deleteLocalLists);
   // The lists of this machine's local accounts: what an upload would move.
-  SyncExpected<std::vector<LocalList>> localLists();
+  Expected<std::vector<LocalList>> localLists();
 
   // Syncs (see above). Never throws for a failure of the server, vdirsyncer or the home: the result
   // says what happened, also on failure (lists synced before it, conflicts settled).
