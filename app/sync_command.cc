@@ -64,7 +64,9 @@ nlohmann::ordered_json sideJson(const std::array<int, 2>& counts) {
 // What a person is told to do about a failure, beyond what the library says.
 std::string adviceFor(const Error& status) {
   if (status == SyncErrc::unauthorized) return " ('zarvo account ls' shows where it comes from)";
-  if (status == SyncErrc::emptiedOnServer) return "; 'zarvo sync --force-delete' empties it here too";
+  if (status == SyncErrc::emptiedOnServer) {
+    return "; if it was emptied on purpose, 'zarvo sync --force-delete' empties it here too";
+  }
   if (status == SyncErrc::credentialsInUrl) {
     return " ('zarvo account rm', then 'zarvo account add' with --user and one of --password-file, "
            "--password-command or --password-env)";

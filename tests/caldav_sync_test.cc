@@ -225,10 +225,17 @@ TEST_F(CalDAVSyncTest, ATaskAddedInAReachesBAndItsCompletionInBComesBack) {
   sync("B");
   EXPECT_EQ(task("B", "Buy eggs")["list"], "Groceries");
 
-  // Its only task deleted here empties it on the server too (vdirsyncer holds such a list back).
+  // Its only task deleted here empties it on the server too (vdirsyncer holds such a list back). The
+  // other machine keeps its copy, in case the server was emptied by mistake, until told otherwise.
   ok("A", {"rm", "--yes", task("A", "Buy eggs")["id"]});
   sync("A");
-  sync("B");
+  const Outcome heldBack = zarvo("B", {"sync"});
+  EXPECT_EQ(heldBack.status, 1);
+  EXPECT_NE(heldBack.err.find("the list 'Groceries' of dav has no task left on the server"), std::string::npos)
+      << heldBack.err;
+  EXPECT_NE(heldBack.err.find("'zarvo sync --force-delete' empties it here too"), std::string::npos) << heldBack.err;
+  task("B", "Buy eggs");
+  ok("B", {"sync", "--force-delete"});
   for (const auto& t : tasks("B")) EXPECT_NE(t["title"], "Buy eggs");
 }
 

@@ -581,8 +581,8 @@ SyncResult SyncRun::run(const SyncRequest& request) {
     if (status.ok() && emptiedThere) {
       status = syncError(SyncErrc::emptiedOnServer,
                           "the list '" + title(*emptiedThere) + "' of " + emptiedThere->account +
-                              " has no task left on the server, so nothing of it was synced; if it was emptied on "
-                              "purpose, a sync that empties here too (forceDelete) follows the server");
+                              " has no task left on the server, so nothing of it was synced and nothing here was "
+                              "lost (a sync with forceDelete empties it here too)");
     }
   }
   tellRemaining();
