@@ -8,7 +8,9 @@ when done, whatever happened. Two homes, A and B, get an account on it and a fir
   - `zarvo sync` in A with nothing changed (median of --runs),
   - `zarvo sync` in A after --tasks new tasks were written into A's synced list (the upload),
   - `zarvo sync` in B that receives them (the download),
-  - `zarvo sync` in B with nothing changed again (median of --runs).
+  - `zarvo sync` in B with nothing changed again (median of --runs),
+  - on a second, empty server: `zarvo account add --upload` in a home C whose one local list holds
+    --tasks tasks, i.e. the first sync of an account that moves them into it and uploads them.
 The new tasks are written as VTODO files the way any vdir client would, so only the sync is timed.
 Each figure is wall time and, in brackets, the CPU time of zarvo and what it ran (vdirsyncer), which
 a loaded machine disturbs far less. Not part of CI: the server dominates, and the machine's load
@@ -85,6 +87,16 @@ def timed(binary, home, *args):
     return time.monotonic() - start, out, children_cpu() - cpu
 
 
+def local_list(home, title):
+    """The folder of the local list titled `title`."""
+    root = os.path.join(home, "reminders", "local")
+    for collection in sorted(os.listdir(root)):
+        name = os.path.join(root, collection, "displayname")
+        if os.path.isfile(name) and open(name).read().strip() == title:
+            return os.path.join(root, collection)
+    sys.exit(f"no local list {title} in {root}")
+
+
 def synced_list(home):
     root = os.path.join(home, "reminders", "dav")
     for collection in sorted(os.listdir(root)):
@@ -115,6 +127,7 @@ def main():
     binary = os.path.abspath(o.zarvo)
     scratch = tempfile.mkdtemp(prefix="zarvo-sync-bench-")
     server = None
+    second = None
     try:
         os.mkdir(os.path.join(scratch, "server"))
         server, url = start_radicale(os.path.join(scratch, "server"))
@@ -143,14 +156,28 @@ def main():
               f"[cpu {unchanged_after[3]:.2f} s] (min {unchanged_after[1]:.2f}, max {unchanged_after[2]:.2f}, "
               f"{o.runs} runs)")
         print("last download said: " + out.strip().splitlines()[-1])
+
+        os.mkdir(os.path.join(scratch, "second"))
+        second, second_url = start_radicale(os.path.join(scratch, "second"))
+        c = os.path.join(scratch, "C")
+        zarvo(binary, c, "list-add", "Errands")
+        write_tasks(local_list(c, "Errands"), o.tasks)
+        zarvo(binary, c, "ls")
+        first, out, first_cpu = timed(binary, c, "account", "add", "dav", second_url, "--user", "bench",
+                                      "--password-env", "DAV_PASSWORD", "--upload")
+        print(f"zarvo account add --upload, first sync of {o.tasks} local tasks: {first:.2f} s "
+              f"[cpu {first_cpu:.2f} s]")
+        print("it said: " + " / ".join(out.strip().splitlines()[-2:]))
     finally:
-        if server is not None:
-            server.terminate()
+        for running in (server, second):
+            if running is None:
+                continue
+            running.terminate()
             try:
-                server.wait(timeout=10)
+                running.wait(timeout=10)
             except subprocess.TimeoutExpired:
-                server.kill()
-                server.wait()
+                running.kill()
+                running.wait()
         shutil.rmtree(scratch, ignore_errors=True)
 
 
