@@ -162,7 +162,9 @@ void writeEntry(const fs::path& folder, const JournalEntry& entry) {
   if (auto e = platform::writeFileAtomically(*fileSystem, path, entryJson(entry).dump())) {
     throw RefusedError("cannot write the undo journal " + path.string() + ": " + e.message());
   }
-  for (size_t i = 0; i + kKeptEntries < files.size() + 1; ++i) fileSystem->removeFile(files[i]);
+  // Trimming the oldest entries is housekeeping: one that cannot be removed now is tried again with
+  // the next entry, and the new entry is written either way.
+  for (size_t i = 0; i + kKeptEntries < files.size() + 1; ++i) (void)fileSystem->removeFile(files[i]);
 }
 
 }  // namespace
@@ -364,7 +366,11 @@ std::string undoLastChange(Session& session) {
   }
   session.finish();
   session.io().loadLists();
-  platform::FileSystem::posix()->removeFile(last);
+  // The change is undone; an entry left behind would be undone a second time by the next undo.
+  if (auto e = platform::FileSystem::posix()->removeFile(last)) {
+    throw RefusedError("undid \"" + entry.description + "\", but cannot remove its journal entry " + last.string() +
+                       ": " + e.message() + "; remove it before the next undo");
+  }
   return entry.description;
 }
 

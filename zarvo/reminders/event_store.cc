@@ -298,7 +298,7 @@ struct EventStore::Impl {
     }
     const fs::path dir = root() / calendar->calendarIdentifier();
     FileInfo info;
-    fs->stat(dir, info);
+    if (auto e = fs->stat(dir, info)) throw fileError(e, "read", dir);
     if (!info.exists) {
       throw StoreError(StoreErrorCode::notFound, "Calendar '" + calendar->title() + "' (" +
                                                      calendar->calendarIdentifier() + ") no longer exists");
@@ -344,11 +344,13 @@ struct EventStore::Impl {
     if (auto e = fs->removeDirectory(dir)) {
       log().error("Calendar folder %{public}@ could not be removed: %{public}@", dir.string(), e.message());
     }
-    fs->syncDirectory(dir.parent_path());
+    // The tasks are gone already; a failed sync only leaves the removal less durable across a crash.
+    detail::logFailure(fs->syncDirectory(dir.parent_path()), "sync", dir.parent_path());
     calendars.erase(calendar->calendarIdentifier());
     std::erase_if(pending, [&](const PendingWrite& op) { return op.reminder->calendar() == calendar; });
     if (trimmedLine(readSmallFile(*fs, root() / ".default-calendar")) == calendar->calendarIdentifier()) {
-      fs->removeFile(root() / ".default-calendar");
+      // A default naming a calendar that is gone reads as none.
+      detail::logFailure(fs->removeFile(root() / ".default-calendar"), "remove", root() / ".default-calendar");
     }
   }
 
