@@ -68,6 +68,8 @@ TEST(SettingsTest, EveryKeySwitchesItsOwnOption) {
        [](Settings& s) { s.quickEntry.numericDateOrder = chrono::ReaderOptions::NumericDateOrder::dayFirst; }},
       {"[quick-entry]\ndefault-time = \"08:30\"",
        [](Settings& s) { s.quickEntry.defaultTime = QuickEntryOptions::TimeOfDay{8, 30}; }},
+      {"[sync]\nconnect-timeout = 5", [](Settings& s) { s.syncTimeouts.connect = std::chrono::seconds(5); }},
+      {"[sync]\nidle-timeout = 600", [](Settings& s) { s.syncTimeouts.idle = std::chrono::minutes(10); }},
   };
   for (const Row& row : rows) {
     Settings expected = defaults;
@@ -78,6 +80,8 @@ TEST(SettingsTest, EveryKeySwitchesItsOwnOption) {
     EXPECT_EQ(s->defaultList, expected.defaultList) << row.toml;
     EXPECT_EQ(s->dateFormat, expected.dateFormat) << row.toml;
     EXPECT_EQ(s->firstWeekday, expected.firstWeekday) << row.toml;
+    EXPECT_EQ(s->syncTimeouts.connect, expected.syncTimeouts.connect) << row.toml;
+    EXPECT_EQ(s->syncTimeouts.idle, expected.syncTimeouts.idle) << row.toml;
   }
 }
 
@@ -127,6 +131,9 @@ TEST(SettingsTest, MistakesNameTheFileAndLine) {
            Row{"[quick-entry]\n\ndefault-time = \"9:00\"\n", "/etc/z.toml:3: 'quick-entry.default-time' must be a time"},
            Row{"[quick-entry]\ndefault-time = \"24:00\"\n", "/etc/z.toml:2: 'quick-entry.default-time' must be a time"},
            Row{"[quick-entry]\nall-day = 1\n", "/etc/z.toml:2: 'quick-entry.all-day' must be true or false"},
+           Row{"[sync]\nidle-timeout = 0\n", "/etc/z.toml:2: 'sync.idle-timeout' must be a whole number of seconds from 1"},
+           Row{"[sync]\n\nconnect-timeout = 2.5\n", "/etc/z.toml:3: 'sync.connect-timeout' must be a whole number"},
+           Row{"[sync]\ntimeout = 3\n", "/etc/z.toml:2: unknown setting 'sync.timeout'"},
        }) {
     const auto s = parseSettings(row.toml, "/etc/z.toml");
     ASSERT_FALSE(s) << "accepted: " << row.toml;
