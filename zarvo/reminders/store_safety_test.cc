@@ -137,6 +137,7 @@ TEST_F(StoreSafetyTest, LeftoversOfACrashedProcessWhosePidWasReusedAreCleaned) {
   const fs::path cache = tmp_.path() / "reminders.cache";
   writeFile(fs::path(cache.string() + ".tmp-" + reused), "stale");
   writeFile(fs::path(cache.string() + ".tmp-" + platform::ownerTag({deadPid(), 5})), "stale");
+  writeFile(fs::path(cache.string() + ".tmp-" + std::to_string(deadPid())), "stale");  // named by older versions
 
   auto options = testing::optionsFor(root_);
   options.fileSystem = faulty_;
