@@ -28,6 +28,7 @@ class DesktopTest : public QObject {
   void createsOnEnter();
   void completesOnSpace();
   void outsideWriteAppears();
+  void searchAndOrder();
   void endToEnd();
 
  private:
@@ -197,6 +198,40 @@ void DesktopTest::outsideWriteAppears() {
   QCOMPARE(view->currentIndex().data().toString(), QString("Already there"));
   QVERIFY(view->selectionModel()->isSelected(view->currentIndex()));
   QVERIFY(window_->taskModel()->index(rowOf("Arrived from outside")).data(TaskModel::OverdueRole).toBool());
+}
+
+// The search finds titles and notes ignoring case and accents (the library's search) and leaves the
+// sidebar's counts alone; each order is the library's sorter.
+void DesktopTest::searchAndOrder() {
+  zarvo({"add", "Crème brûlée for the party"});
+  zarvo({"add", "--notes", "ask for the CREME fraiche", "Call the dairy"});
+  zarvo({"add", "--priority", "3", "Zero in on the urgent bug"});
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Call the dairy") >= 0 && rowOf("Zero in on the urgent bug") >= 0, kPatience);
+  const int64_t allCount = window_->snapshot()->count(SmartList::all);
+
+  QTest::keyClicks(window_->searchField(), "creme");
+  QTRY_COMPARE_WITH_TIMEOUT(window_->taskModel()->rowCount(), 2, kPatience);
+  QVERIFY(rowOf(QString::fromUtf8("Crème brûlée for the party")) >= 0);
+  QVERIFY(rowOf("Call the dairy") >= 0);
+  QCOMPARE(window_->snapshot()->count(SmartList::all), allCount);
+  window_->searchField()->clear();
+  QTRY_COMPARE_WITH_TIMEOUT(window_->taskModel()->rowCount(), int(allCount), kPatience);
+
+  auto titles = [this] {
+    QStringList list;
+    for (int row = 0; row < window_->taskModel()->rowCount(); ++row) list << window_->taskModel()->rowAt(row)->title;
+    return list;
+  };
+  window_->orderBox()->setCurrentIndex(window_->orderBox()->findData(int(Order::title)));
+  auto titleOrder = [&] {
+    const QStringList shown = titles();
+    return std::is_sorted(shown.begin(), shown.end());
+  };
+  QTRY_VERIFY_WITH_TIMEOUT(titleOrder(), kPatience);
+  window_->orderBox()->setCurrentIndex(window_->orderBox()->findData(int(Order::priority)));
+  QTRY_COMPARE_WITH_TIMEOUT(titles().first(), QString("Zero in on the urgent bug"), kPatience);
+  window_->orderBox()->setCurrentIndex(window_->orderBox()->findData(int(Order::dueDate)));
+  QTRY_VERIFY_WITH_TIMEOUT(titles().first() != "Zero in on the urgent bug", kPatience);
 }
 
 // The whole round on a real X server: keys typed into the mapped window, the command line reading

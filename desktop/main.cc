@@ -2,7 +2,8 @@
 // ZARVO_CONFIG), puts the library's main queue on Qt's event loop and shows the window.
 //
 // --screenshot FILE renders the window into a PNG once the home is shown, then quits (with --dark for
-// the dark palette); the README's pictures are made this way.
+// the dark palette, --list to choose the sidebar entry, --quick-text to fill quick entry); the
+// README's pictures are made this way (scripts/desktop-screenshots).
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QPalette>
@@ -58,7 +59,14 @@ int main(int argc, char** argv) {
                                             QStringLiteral("Render the window into FILE (PNG) and quit."),
                                             QStringLiteral("FILE"));
   const QCommandLineOption darkOption(QStringLiteral("dark"), QStringLiteral("Use the dark palette."));
-  args.addOptions({homeOption, configOption, screenshotOption, darkOption});
+  const QCommandLineOption listOption(QStringLiteral("list"),
+                                      QStringLiteral("Start on this list (a list's title, or today, upcoming, flagged, top, all)."),
+                                      QStringLiteral("NAME"));
+  const QCommandLineOption textOption(QStringLiteral("quick-text"), QStringLiteral("Start with TEXT in quick entry."),
+                                      QStringLiteral("TEXT"));
+  const QCommandLineOption quitOption(QStringLiteral("quit-when-shown"),
+                                      QStringLiteral("Quit once the home is on the screen (to time the start)."));
+  args.addOptions({homeOption, configOption, screenshotOption, darkOption, listOption, textOption, quitOption});
   args.process(app);
 
   std::optional<std::filesystem::path> home;
@@ -78,6 +86,16 @@ int main(int argc, char** argv) {
   zarvo::desktop::MainWindow window(controller, settings->quickEntry);
   window.setDark(dark);
   window.show();
+  if (args.isSet(textOption)) window.quickEntry()->field()->setText(args.value(textOption));
+  if (args.isSet(listOption)) {
+    // Chosen once the lists are known, on the first Snapshot.
+    const QString name = args.value(listOption);
+    auto choose = std::make_shared<QMetaObject::Connection>();
+    *choose = QObject::connect(&window, &zarvo::desktop::MainWindow::shown, &window, [&window, name, choose] {
+      QObject::disconnect(*choose);
+      window.select(name);
+    });
+  }
 
   if (args.isSet(screenshotOption)) {
     const QString file = args.value(screenshotOption);
@@ -91,6 +109,12 @@ int main(int argc, char** argv) {
     QObject::connect(&controller, &zarvo::desktop::StoreController::failed, &window, [](const QString& message) {
       std::cerr << "zarvo-desktop: " << message.toStdString() << std::endl;
       QApplication::exit(1);
+    });
+  }
+  if (args.isSet(quitOption)) {
+    QObject::connect(&window, &zarvo::desktop::MainWindow::shown, &window, [&window] {
+      window.repaint();  // painted now, not at the loop's next turn
+      QApplication::exit(0);
     });
   }
   controller.reload();

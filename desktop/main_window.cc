@@ -1,5 +1,6 @@
 #include "desktop/main_window.h"
 
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QShortcut>
 #include <QSplitter>
@@ -12,7 +13,7 @@ namespace zarvo::desktop {
 
 MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry, QWidget* parent)
     : QMainWindow(parent), controller_(controller), sidebar_(new Sidebar), quickEntry_(new QuickEntry(std::move(quickEntry))),
-      taskView_(new QListView), model_(new TaskModel({}, this)) {
+      taskView_(new QListView), model_(new TaskModel({}, this)), search_(new QLineEdit), order_(new QComboBox) {
   setWindowTitle(tr("Zarvo"));
   taskView_->setModel(model_);
   taskView_->setItemDelegate(new TaskDelegate(taskView_));
@@ -22,10 +23,24 @@ MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry
   taskView_->setFrameShape(QFrame::NoFrame);
   taskView_->installEventFilter(this);
 
+  search_->setPlaceholderText(tr("Search"));
+  search_->setAccessibleName(tr("Search tasks"));
+  search_->setClearButtonEnabled(true);
+  order_->setAccessibleName(tr("Order"));
+  order_->addItem(tr("By due date"), int(Order::dueDate));
+  order_->addItem(tr("By priority"), int(Order::priority));
+  order_->addItem(tr("Newest first"), int(Order::creationDate));
+  order_->addItem(tr("By title"), int(Order::title));
+  order_->addItem(tr("Overdue first"), int(Order::overdueOnTop));
+  auto* viewBar = new QHBoxLayout;
+  viewBar->addWidget(search_, 1);
+  viewBar->addWidget(order_);
+
   auto* pane = new QWidget;
   auto* layout = new QVBoxLayout(pane);
   layout->setContentsMargins(12, 12, 12, 0);
   layout->addWidget(quickEntry_);
+  layout->addLayout(viewBar);
   layout->addWidget(taskView_, 1);
   auto* splitter = new QSplitter;
   splitter->addWidget(sidebar_);
@@ -45,6 +60,16 @@ MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry
   connect(model_, &TaskModel::completeRequested, this, [this](const QString& uid) { controller_.setCompleted(uid, true); });
   connect(sidebar_, &Sidebar::scopeChanged, model_, &TaskModel::setScope);
 
+  // A search follows the typing once it pauses, so a fast typist does not queue a search per key.
+  searchPause_.setSingleShot(true);
+  searchPause_.setInterval(150);
+  auto changeView = [this] { controller_.setView(Order(order_->currentData().toInt()), search_->text()); };
+  connect(&searchPause_, &QTimer::timeout, this, changeView);
+  connect(search_, &QLineEdit::textChanged, &searchPause_, qOverload<>(&QTimer::start));
+  connect(order_, &QComboBox::currentIndexChanged, this, changeView);
+  auto* toSearch = new QShortcut(QKeySequence::Find, this);
+  connect(toSearch, &QShortcut::activated, search_, [this] { search_->setFocus(); });
+
   auto* toEntry = new QShortcut(QKeySequence::New, this);
   connect(toEntry, &QShortcut::activated, quickEntry_->field(), [this] { quickEntry_->field()->setFocus(); });
   for (int i = 0; i < int(std::size(kSmartLists)); ++i) {
@@ -56,6 +81,17 @@ MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry
   connect(&minuteTick_, &QTimer::timeout, model_, &TaskModel::refreshDueTexts);
   minuteTick_.start();
   quickEntry_->field()->setFocus();
+}
+
+void MainWindow::select(const QString& name) {
+  static const char* const kNames[] = {"today", "upcoming", "flagged", "top", "all"};
+  for (int i = 0; i < int(std::size(kSmartLists)); ++i) {
+    if (name.compare(QLatin1String(kNames[i]), Qt::CaseInsensitive) == 0) return sidebar_->select(kSmartLists[i]);
+  }
+  if (!snapshot_) return;
+  for (const auto& list : snapshot_->lists) {
+    if (list.title.compare(name, Qt::CaseInsensitive) == 0) return sidebar_->select(list.id);
+  }
 }
 
 void MainWindow::setDark(bool dark) {

@@ -1,7 +1,5 @@
 #include "desktop/snapshot.h"
 
-#include <algorithm>
-
 namespace zarvo::desktop {
 
 bool TaskRow::in(SmartList smart) const {
@@ -13,10 +11,6 @@ bool TaskRow::in(SmartList smart) const {
     case SmartList::all: return true;
   }
   return false;
-}
-
-int64_t Snapshot::count(SmartList smart) const {
-  return std::count_if(tasks.begin(), tasks.end(), [smart](const TaskRow& row) { return row.in(smart); });
 }
 
 }  // namespace zarvo::desktop

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -47,13 +48,21 @@ struct ListRow {
   QString countTitle;  // the localized "task_count" text
 };
 
+// The orders of the task list, each one of the library's sorters.
+enum class Order { dueDate, priority, creationDate, title, overdueOnTop };
+inline constexpr Order kOrders[] = {Order::dueDate, Order::priority, Order::creationDate, Order::title,
+                                    Order::overdueOnTop};
+
 struct Snapshot {
   std::vector<ListRow> lists;  // visible lists in the stored order
-  std::vector<TaskRow> tasks;  // open tasks, by due date
+  // Open tasks of the visible lists in the chosen order; with a search, only those it finds.
+  std::vector<TaskRow> tasks;
   QString defaultListId;       // where a task goes when the line names no list
   size_t skippedFiles = 0;     // task files the store could not read
+  // Open tasks per smart list, whatever the search.
+  std::array<int64_t, std::size(kSmartLists)> smartCounts{};
 
-  int64_t count(SmartList smart) const;
+  int64_t count(SmartList smart) const { return smartCounts[size_t(smart)]; }
 };
 
 }  // namespace zarvo::desktop

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <unordered_map>
 
 #include "zarvo/model/list.h"
 #include "zarvo/model/task.h"
@@ -89,6 +90,10 @@ void StoreController::run(HomeAccess access, std::function<void(Home&)> work) {
     if (access == HomeAccess::read) reloadQueued_ = false;
     try {
       Home home(options_.home, std::move(homeOptions));
+      // The process's CalendarIO outlives each home: its cache holds the tasks of the last piece of
+      // work, records of a context now closed, and the files may have changed since. Every piece of
+      // work reads afresh.
+      home.io().eventKitStoreChanged(platform::Notification{"desktop.reopened", nullptr, {}});
       work(home);
       home.save();
     } catch (const std::exception& e) {
@@ -101,16 +106,21 @@ void StoreController::run(HomeAccess access, std::function<void(Home&)> work) {
 void StoreController::reload() {
   if (reloadQueued_.exchange(true)) return;
   run(HomeAccess::read, [this](Home& home) {
-    // The task files may have changed since this process last read them: read them again.
-    home.io().eventKitStoreChanged(platform::Notification{"desktop.reload", nullptr, {}});
-    auto snap = snapshot(home);
-    toUi([snap = std::move(snap)](StoreController& self) { Q_EMIT self.snapshotReady(snap); });
+    read(home);
+    publish();
   });
 }
 
-std::shared_ptr<const Snapshot> StoreController::snapshot(Home& home) const {
-  auto snap = std::make_shared<Snapshot>();
-  const auto tasks = sorted(home.fetchTasks(std::nullopt, false), Task::sorterForDueDate(true));
+void StoreController::setView(Order order, const QString& search) {
+  queue_->async([this, order, search = search.toStdString()] {
+    order_ = order;
+    search_ = search;
+    if (!base_.lists.empty() || !tasks_.empty()) publish();
+  });
+}
+
+void StoreController::read(Home& home) {
+  base_ = Snapshot();
   const auto lists = home.io().lists();
   for (const auto& list : lists) {
     if (!list->visible()) continue;
@@ -118,20 +128,27 @@ std::shared_ptr<const Snapshot> StoreController::snapshot(Home& home) const {
     row.id = qs(list->calendarId().value_or(""));
     row.title = qs(list->title());
     row.colour = list->color();
-    snap->lists.push_back(std::move(row));
+    base_.lists.push_back(std::move(row));
   }
-  for (const auto& task : tasks) snap->tasks.push_back(taskRow(*task, snap->lists));
-  // Tasks of hidden lists stay out of every view, as their lists do.
-  std::erase_if(snap->tasks, [&](const TaskRow& row) {
-    return std::none_of(snap->lists.begin(), snap->lists.end(), [&](const ListRow& l) { return l.id == row.listId; });
-  });
-  for (auto& row : snap->lists) {
-    row.openCount = std::count_if(snap->tasks.begin(), snap->tasks.end(),
-                                  [&](const TaskRow& task) { return task.listId == row.id; });
+  tasks_.clear();
+  rows_.clear();
+  for (auto& task : home.fetchTasks(std::nullopt, false)) {
+    TaskRow row = taskRow(*task, base_.lists);
+    // Tasks of hidden lists stay out of every view, as their lists do.
+    const bool shown = std::any_of(base_.lists.begin(), base_.lists.end(),
+                                   [&](const ListRow& list) { return list.id == row.listId; });
+    if (!shown || row.uid.isEmpty()) continue;
+    tasks_.push_back(std::move(task));
+    rows_.push_back(std::move(row));
+  }
+  for (size_t i = 0; i < std::size(kSmartLists); ++i) {
+    base_.smartCounts[i] = std::count_if(rows_.begin(), rows_.end(),
+                                         [&](const TaskRow& row) { return row.in(kSmartLists[i]); });
   }
   for (const auto& list : lists) {
-    for (auto& row : snap->lists) {
+    for (auto& row : base_.lists) {
       if (row.id != qs(list->calendarId().value_or(""))) continue;
+      row.openCount = std::count_if(rows_.begin(), rows_.end(), [&](const TaskRow& task) { return task.listId == row.id; });
       list->setFilteredCount(row.openCount);
       row.countTitle = qs(list->filteredCountTitle());
     }
@@ -139,9 +156,36 @@ std::shared_ptr<const Snapshot> StoreController::snapshot(Home& home) const {
   std::shared_ptr<List> fallback;
   if (options_.settings.defaultList) fallback = home.io().list(*options_.settings.defaultList);
   if (!fallback) fallback = home.io().defaultList();
-  if (fallback) snap->defaultListId = qs(fallback->calendarId().value_or(""));
-  snap->skippedFiles = home.skippedFiles().size();
-  return snap;
+  if (fallback) base_.defaultListId = qs(fallback->calendarId().value_or(""));
+  base_.skippedFiles = home.skippedFiles().size();
+}
+
+namespace {
+
+Task::Sorter sorter(Order order) {
+  switch (order) {
+    case Order::dueDate: return Task::sorterForDueDate(true);
+    case Order::priority: return Task::sorterForPriority(false);
+    case Order::creationDate: return Task::sorterForCreationDate(false);
+    case Order::title: return Task::sorterForTitle();
+    case Order::overdueOnTop: return Task::sorterForOverdueOnTop();
+  }
+  return Task::sorterForDueDate(true);
+}
+
+}  // namespace
+
+void StoreController::publish() {
+  auto snap = std::make_shared<Snapshot>(base_);
+  std::unordered_map<const Task*, size_t> at;
+  for (size_t i = 0; i < tasks_.size(); ++i) at[tasks_[i].get()] = i;
+  const auto found = Task::filterForSearch(search_);
+  for (const auto& task : sorted(tasks_, sorter(order_))) {
+    if (!found || (*found)(*task)) snap->tasks.push_back(rows_[at[task.get()]]);
+  }
+  toUi([snap = std::shared_ptr<const Snapshot>(std::move(snap))](StoreController& self) {
+    Q_EMIT self.snapshotReady(snap);
+  });
 }
 
 void StoreController::createTask(NewTask task) {

@@ -9,7 +9,7 @@
 // ("CalendarIO.StoreChanged": tasks added, removed, completed) and every change another program makes
 // to the task files (the library's file watcher on the reminders tree), the controller reads the
 // home again and hands a new Snapshot to `snapshotReady`. Reads asked for while one is queued merge
-// into it.
+// into it. The order and the search apply to the last read (setView), without opening the home.
 //
 // Threads: construct, call and destroy on the UI thread. Signals are emitted on the UI thread, through
 // the library's main queue (install a Qt executor first: main_executor.h).
@@ -63,6 +63,10 @@ class StoreController : public QObject {
   void createTask(NewTask task);
   // Completes (or reopens) the open task with this external identifier; nothing when it is gone.
   void setCompleted(const QString& uid, bool completed);
+  // Publishes the last read again, in `order` (one of the library's sorters) and, for a search text
+  // that is not empty, with only the tasks whose title or notes hold it (the library's search:
+  // ignoring case and accents).
+  void setView(Order order, const QString& search);
 
  Q_SIGNALS:
   void snapshotReady(std::shared_ptr<const zarvo::desktop::Snapshot> snapshot);
@@ -73,8 +77,9 @@ class StoreController : public QObject {
 
  private:
   void run(HomeAccess access, std::function<void(Home&)> work);
-  void readHome();
-  std::shared_ptr<const Snapshot> snapshot(Home& home) const;
+  // On the queue.
+  void read(Home& home);
+  void publish();
   template <class Deliver>
   void toUi(Deliver deliver);
 
@@ -82,6 +87,13 @@ class StoreController : public QObject {
   std::atomic<bool> reloadQueued_{false};
   std::atomic<bool> reading_{false};  // a read is running: what it announces, it shows already
   platform::NotificationCenter::Registration storeChanged_;
+  // The last read and the view, used on the queue only. The tasks' records belong to a closed home;
+  // only what they read through their reminders (title, notes, dates) is asked of them.
+  std::vector<std::shared_ptr<Task>> tasks_;
+  std::vector<TaskRow> rows_;  // rows_[i] shows tasks_[i]
+  Snapshot base_;              // lists, counts, default list; no tasks
+  Order order_ = Order::dueDate;
+  std::string search_;
   std::unique_ptr<platform::SerialQueue> queue_;
   std::unique_ptr<reminders::FileWatcher> watcher_;
 };

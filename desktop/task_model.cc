@@ -83,11 +83,18 @@ void TaskModel::apply(std::vector<TaskRow> next) {
   }
   if (!rows_.empty()) Q_EMIT dataChanged(index(0), index(rowCount() - 1));
 
-  for (size_t k = 0; k < next.size(); ++k) {
-    if (k < rows_.size() && rows_[k].uid == next[k].uid) continue;
-    beginInsertRows({}, int(k), int(k));
-    rows_.insert(rows_.begin() + k, next[k]);
+  // New rows go in by runs of neighbours: one insertion for a whole first read.
+  for (size_t k = 0; k < next.size();) {
+    if (k < rows_.size() && rows_[k].uid == next[k].uid) {
+      ++k;
+      continue;
+    }
+    size_t end = k + 1;
+    while (end < next.size() && !kept.contains(next[end].uid)) ++end;
+    beginInsertRows({}, int(k), int(end - 1));
+    rows_.insert(rows_.begin() + k, next.begin() + k, next.begin() + end);
     endInsertRows();
+    k = end;
   }
 }
 
