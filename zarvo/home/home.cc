@@ -65,18 +65,6 @@ std::unique_ptr<detail::HomeLock> createAndLock(const fs::path& home, const Home
       options.lockPatience, options.whileWaiting);
 }
 
-// The file cache's temporary copies of processes that died before renaming them.
-void removeStaleCacheCopies(const fs::path& home) {
-  std::error_code ec;
-  for (const auto& entry : fs::directory_iterator(home, ec)) {
-    const std::string name = entry.path().filename().string();
-    const std::string prefix = "reminders.cache.tmp-";
-    if (!name.starts_with(prefix)) continue;
-    const auto pid = platform::toInt(std::string_view(name).substr(prefix.size()));
-    if (pid && !platform::processIsAlive(static_cast<long>(*pid))) fs::remove(entry.path(), ec);
-  }
-}
-
 // Whether this process cannot write `path` (a read-only mount, a folder without write permission).
 bool unwritable(const fs::path& path) { return ::access(path.c_str(), W_OK) != 0 && (errno == EROFS || errno == EACCES); }
 
@@ -146,7 +134,6 @@ Home::Home(fs::path path, HomeOptions options)
   if (!io_.isAuthorized()) {
     throw HomeError("access to the reminders store in '" + (path_ / "reminders").string() + "' is denied");
   }
-  if (options_.access == HomeAccess::write) removeStaleCacheCopies(path_);
   try {
     const fs::path records = path_ / "records.sqlite";
     // A reader of a home it cannot write reads the records as they are; its own (a refresh's) are
