@@ -4,7 +4,6 @@
 
 #include "app/command_error.h"
 #include "app/commands.h"
-#include "app/journal.h"
 #include "app/date_options.h"
 #include "app/task_ids.h"
 #include "app/task_view.h"
@@ -66,7 +65,6 @@ int run(const AddOptions& o, Program& program) {
     }
   }
 
-  ChangeRecorder change(session, "add '" + title + "'");
   auto task = session.io().createTask(title, list, o.notes, d.flagged || o.flag, o.priority.value_or(0), d.dueDate());
   if (!task) throw RefusedError("there is no list to add the task to; create one with 'zarvo list-add TITLE'");
   if (!tagTitles.empty()) {
@@ -78,9 +76,7 @@ int run(const AddOptions& o, Program& program) {
     task->setTags(tags);
     session.io().save(task, true);  // the tags travel in the task's file
   }
-  session.finish();
-  change.added(task);
-  change.commit();
+  session.finish("add '" + title + "'");
 
   if (o.json) {
     printJson(tasksJson({task}, session));

@@ -95,6 +95,13 @@ std::vector<std::string> Session::tagTitles(const Task& task) const {
   return it == tagIndex_->end() ? std::vector<std::string>() : it->second;
 }
 
-void Session::finish() { home_.save(); }
+void Session::finish(std::string_view description) { home_.save(description); }
+
+UndoResult Session::undo(bool skipChanged) {
+  auto result = home_.undoLastChange(skipChanged);
+  if (result) return std::move(*result);
+  if (result.error() == HistoryErrc::nothingToUndo) throw UsageError(result.error().message());
+  throw RefusedError(result.error().message());
+}
 
 }  // namespace zarvo::app

@@ -76,8 +76,13 @@ class Session {
   // command's own tag changes.
   std::vector<std::string> tagTitles(const Task& task) const;
 
-  // Commits the reminders store, saves the object context, then drains the main queue.
-  void finish();
+  // Commits the reminders store, saves the object context, then drains the main queue. The change is
+  // kept in the home's history as `description`, which `zarvo undo` shows.
+  void finish(std::string_view description = {});
+
+  // Undoes the newest change of the home's history (zarvo::Home::undoLastChange). UsageError when
+  // there is nothing to undo, RefusedError when it cannot be undone (nothing changes then).
+  UndoResult undo(bool skipChanged);
 
  private:
   static Home open(const GlobalOptions& options, HomeUse use);

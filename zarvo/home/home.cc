@@ -7,9 +7,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <future>
+#include <mutex>
 #include <utility>
 
 #include "zarvo/home/internal/home_lock.h"
+#include "zarvo/home/internal/saving.h"
 #include "zarvo/platform/dispatch.h"
 #include "zarvo/platform/filesystem.h"
 #include "zarvo/platform/log.h"
@@ -80,9 +82,36 @@ void removeStaleCacheCopies(const fs::path& home) {
 // Whether this process cannot write `path` (a read-only mount, a folder without write permission).
 bool unwritable(const fs::path& path) { return ::access(path.c_str(), W_OK) != 0 && (errno == EROFS || errno == EACCES); }
 
-CalendarIO& configuredCalendarIO(const fs::path& home, HomeAccess access) {
+// The shared CalendarIO outlives homes (and keeps the options of the first): its store reaches the
+// history of the home open now through here.
+class HistoryRoute {
+ public:
+  static HistoryRoute& get() {
+    static HistoryRoute route;
+    return route;
+  }
+  void attach(History* history) {
+    std::lock_guard lock(mu_);
+    current_ = history;
+  }
+  Error beforeWriting(const std::vector<reminders::FileChange>& changes) {
+    std::lock_guard lock(mu_);
+    return current_ ? current_->beforeWriting(changes) : Error();
+  }
+
+ private:
+  std::mutex mu_;
+  History* current_ = nullptr;
+};
+
+CalendarIO& configuredCalendarIO(const fs::path& home, HomeAccess access,
+                                 const std::shared_ptr<platform::FileSystem>& fileSystem) {
   reminders::EventStoreOptions options;
   options.root = home / "reminders";
+  options.fileSystem = fileSystem;
+  options.beforeWriting = [](const std::vector<reminders::FileChange>& changes) {
+    return HistoryRoute::get().beforeWriting(changes);
+  };
   // Reading needs no write access: a reader of a home it cannot change opens the store read-only.
   options.readOnly = access == HomeAccess::read && unwritable(options.root);
   // A program that opens a home often (a command-line one, a process per command) would otherwise
@@ -125,8 +154,11 @@ bool Home::exists(const fs::path& path) {
 }
 
 Home::Home(fs::path path, HomeOptions options)
-    : path_(std::move(path)), options_(std::move(options)), lock_(createAndLock(path_, options_)),
-      io_(configuredCalendarIO(path_, options_.access)) {
+    : path_(std::move(path)),
+      options_(std::move(options)),
+      fileSystem_(options_.fileSystem ? options_.fileSystem : platform::FileSystem::posix()),
+      lock_(createAndLock(path_, options_)),
+      io_(configuredCalendarIO(path_, options_.access, fileSystem_)) {
   using reminders::AuthorizationStatus;
   if (io_.eventStore().root() != path_ / "reminders") {
     throw HomeError("the reminders store is already open elsewhere in this process");
@@ -163,9 +195,17 @@ Home::Home(fs::path path, HomeOptions options)
   if (auto calendar = io_.eventStore().defaultCalendarForNewReminders()) {
     io_.setDefaultList(calendar->calendarIdentifier(), std::nullopt);
   }
+  if (options_.access == HomeAccess::write) {
+    // Armed once the home is open: making it, and the store's cleaning up after crashed processes
+    // when it first reads, are no changes to undo.
+    history_ = std::make_unique<History>(path_ / "history", path_ / "reminders", fileSystem_, options_.history);
+    history_->removeLeftovers();
+    HistoryRoute::get().attach(history_.get());
+  }
 }
 
 Home::~Home() {
+  if (history_) HistoryRoute::get().attach(nullptr);
   // Work queued for the main thread (refresh announcements) refers to the shared CalendarIO only;
   // running it here keeps nothing pending when the home closes.
   platform::MainQueue::drain();
@@ -206,13 +246,35 @@ std::vector<std::shared_ptr<Task>> Home::fetchTasks(const std::optional<std::vec
 // Files before records, because the files are the master copy and the side a refresh repairs: a crash
 // between 2 and 3 leaves task files ahead of their records, and the next refresh gives a file without
 // a record a new one (and a record whose file is gone is pruned), never a task shown twice or lost.
-void Home::save() {
+void saveTogether(CalendarIO& io, store::ObjectContext& context, History* history, std::string_view description,
+                  const std::function<void()>& atRecordsCommit) {
+  // Pruning reads every task and record, so it runs only in a process whose reads found task files
+  // gone (a reader's prune is as best effort as the rest of its save).
+  if (io.eventStore().foundFilesGone()) io.pruneOrphanedTasks();
+  if (history) history->beginSave(description, context);
+  bool committed = false;
   try {
-    // Pruning reads every task and record, so it runs only in a process whose reads found task
-    // files gone (a reader's prune is as best effort as the rest of its save).
-    if (io_.eventStore().foundFilesGone()) io_.pruneOrphanedTasks();
-    auto records = context_->prepareSave();
-    io_.eventStore().commitWith([&] { records->commit(); });
+    auto records = context.prepareSave();
+    io.eventStore().commitWith([&] {
+      // The history hears of the files before they change (the store's write observer); the
+      // records' part of the change is kept before they commit.
+      if (history) {
+        if (Error e = history->beforeRecordsCommit()) throw reminders::StoreError(reminders::StoreErrorCode::io, e.message());
+      }
+      if (atRecordsCommit) atRecordsCommit();
+      records->commit();
+    });
+    committed = true;
+  } catch (...) {
+    if (history) history->endSave(false);
+    throw;
+  }
+  if (history) history->endSave(committed);
+}
+
+void Home::save(std::string_view description) {
+  try {
+    saveTogether(io_, *context_, history_.get(), description);
   } catch (const store::StoreError& e) {
     if (options_.access == HomeAccess::write) throw;
     // A reader's records are only those its refresh made; the next process makes them again.
@@ -227,5 +289,31 @@ void Home::save() {
 }
 
 std::vector<reminders::SkippedFile> Home::skippedFiles() const { return io_.eventStore().skippedFiles(); }
+
+Expected<UndoResult> Home::undoLastChange(bool skipChanged) {
+  if (!history_) return Error(std::make_error_code(std::errc::read_only_file_system), "the home is open only to read");
+  const History::Host host{
+      io_, context_,
+      [this]() -> Expected<std::vector<std::shared_ptr<Task>>> {
+        try {
+          // Completed ones first: the incomplete ones, read last, carry the store's latest state.
+          auto tasks = fetchTasks(std::nullopt, true);
+          auto open = fetchTasks(std::nullopt, false);
+          tasks.insert(tasks.end(), open.begin(), open.end());
+          return tasks;
+        } catch (const HomeError& e) {
+          return Error(std::make_error_code(std::errc::timed_out), e.what());
+        }
+      },
+      [this]() -> Error {
+        try {
+          save();
+          return {};
+        } catch (const zarvo::StoreError& e) {
+          return Error(std::make_error_code(std::errc::io_error), e.what());
+        }
+      }};
+  return history_->undoLast(host, skipChanged);
+}
 
 }  // namespace zarvo

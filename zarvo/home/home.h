@@ -6,6 +6,7 @@
 //                            files that changed (every file is still checked; deleting it is safe)
 //   <home>/lock              taken by every process that opens the home: readers share it, a writer
 //                            holds it alone
+//   <home>/history/          every change made through the home, to undo it (history.h)
 //
 // Opening a home, by case:
 // - Missing folder: created (with its parents), then the reminders store (a local source and a
@@ -58,6 +59,7 @@
 #include <string>
 #include <vector>
 
+#include "zarvo/home/history.h"
 #include "zarvo/model/list.h"
 #include "zarvo/model/task.h"
 #include "zarvo/store/object_context.h"
@@ -95,6 +97,13 @@ struct HomeOptions {
   // Whether a missing home is made (true, the default) or refused with a HomeError (false), for
   // programs that only read and must not leave a folder behind at a mistyped path.
   bool createIfMissing = true;
+
+  // The file system every file of the home is read and written through. Default (null): POSIX.
+  // Tests pass one that injects faults. (The process's shared reminders store keeps the file system
+  // of the first home it was opened for.)
+  std::shared_ptr<platform::FileSystem> fileSystem;
+  // How much history a home opened to write keeps (history.h). Default: the last 50 changes, 64 MiB.
+  HistoryOptions history;
 };
 
 class Home {
@@ -133,7 +142,17 @@ class Home {
   // the order), then runs the main queue's pending work and writes the file cache for the next
   // process. Store errors reach the caller with nothing changed; a home opened to read drops (and
   // logs) what it cannot save instead.
-  void save();
+  // A home opened to write records the change in its history first, as `description` ("add 'Buy
+  // milk'"; empty: named after what it changes), with the writes the store made at once since the
+  // last save (a list made or removed, the default list chosen): that is one change to undo. When
+  // the history cannot be written, nothing changes and the store's io error says why.
+  void save(std::string_view description = {});
+
+  // Undoes the newest change of the history (history.h: History::undoLast), then reloads the lists.
+  // REQUIRES: opened to write, nothing unsaved.
+  Expected<UndoResult> undoLastChange(bool skipChanged = false);
+  // The history of a home opened to write; null for one opened to read.
+  History* history() const { return history_.get(); }
 
   // The task files the reminders store has left out so far (unreadable, or a second file of one
   // task), with why.
@@ -142,9 +161,11 @@ class Home {
  private:
   std::filesystem::path path_;
   HomeOptions options_;
+  std::shared_ptr<platform::FileSystem> fileSystem_;
   std::unique_ptr<detail::HomeLock> lock_;
   CalendarIO& io_;
   std::shared_ptr<store::ObjectContext> context_;
+  std::unique_ptr<History> history_;
 };
 
 }  // namespace zarvo
