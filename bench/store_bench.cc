@@ -12,6 +12,7 @@
 #include "zarvo/reminders/event_store.h"
 #include "zarvo/reminders/internal/file_cache.h"
 #include "zarvo/reminders/internal/ical_file.h"
+#include "zarvo/reminders/internal/read_back.h"
 
 namespace {
 
@@ -173,7 +174,42 @@ void BM_ParseOneTaskFile(benchmark::State& state) {
   }
 }
 
+// One edit of a file in memory (a new title), and the same edit read back and checked as every write
+// is before it reaches the disk; the difference is the check's cost, to set beside a commit's fsyncs
+// (BM_SaveOneReminderAndCommit). The commit keeps the file read back as the version written, so it
+// parses once per write either way.
+void BM_EditOneTaskFile(benchmark::State& state) {
+  const auto& tree = Tree::of(1000);
+  std::ifstream in(tree.root() / "local" / "list0" / "bench-0@zarvo.ics", std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string error;
+  const auto file = zarvo::reminders::detail::parseTodoFile("x.ics", text, {}, error);
+  if (!file) std::abort();
+  zarvo::reminders::detail::DesiredTodo want;
+  const auto& f = file->todos[0].fields;
+  want.uid = f.uid;
+  want.title = "Edited title";
+  want.notes = f.notes;
+  want.priority = f.priority;
+  want.due = f.due;
+  want.completed = f.completed;
+  want.completionDate = f.completionDate;
+  want.alarms = file->todos[0].alarms;
+  want.categories = f.categories;
+  const bool check = state.range(0) != 0;
+  for (auto _ : state) {
+    std::string out = zarvo::reminders::detail::editTodo(*file, 0, want);
+    if (check) {
+      auto back = zarvo::reminders::detail::readBackEdit(*file, 0, want, "x.ics", std::move(out));
+      benchmark::DoNotOptimize(back);
+    }
+    benchmark::DoNotOptimize(out);
+  }
+  state.SetLabel(check ? "edit + read back" : "edit");
+}
+
 BENCHMARK(BM_ParseOneTaskFile)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EditOneTaskFile)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OpenAndFetchIncompleteCold)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenAndFetchIncompleteWarm)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenAndFetchWithSavedFileCache)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);

@@ -7,6 +7,7 @@
 // nothing else a reader sees, and changing every owned value reads back as written. After an edit
 // each owned property has at most one line.
 #include <algorithm>
+#include <cstdio>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -14,6 +15,8 @@
 
 #include "fuzz_support.h"
 #include "zarvo/reminders/internal/ical_file.h"
+#include "zarvo/reminders/internal/read_back.h"
+#include "zarvo/reminders/store_error.h"
 
 namespace {
 
@@ -124,8 +127,17 @@ bool sameSeen(const TodoEntry& a, const TodoEntry& b) {
 // seen and leave each owned property of the edited one at most one line.
 std::shared_ptr<const TodoFile> edit(const TodoFile& file, size_t index, const DesiredTodo& want) {
   std::string error;
-  auto edited = parseTodoFile("fuzz.ics", editTodo(file, index, want), {}, error);
+  const std::string content = editTodo(file, index, want);
+  auto edited = parseTodoFile("fuzz.ics", content, {}, error);
   check(edited != nullptr, "an edit gives a file that does not parse");
+  // The check every write passes before it reaches the disk must accept what the writer makes: a
+  // refusal here is either a writer's mistake or a check that would refuse a good write.
+  try {
+    (void)readBackEdit(file, index, want, "fuzz.ics", content);
+  } catch (const zarvo::reminders::StoreError& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    check(false, "the read-back check refuses an edit");
+  }
   check(edited->todos.size() == file.todos.size(), "an edit changes the number of VTODOs");
   checkOffsets(*edited);
   for (size_t i = 0; i < file.todos.size(); ++i) {

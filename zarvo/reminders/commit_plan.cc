@@ -11,6 +11,7 @@
 #include "zarvo/reminders/internal/backend.h"
 #include "zarvo/reminders/internal/file_cache.h"
 #include "zarvo/reminders/internal/ical_file.h"
+#include "zarvo/reminders/internal/read_back.h"
 #include "zarvo/reminders/internal/vdir.h"
 
 namespace zarvo::reminders::detail {
@@ -104,6 +105,7 @@ struct Plan {
   std::optional<uint32_t> mode;
   fs::path removePath;  // empty: nothing to remove
   fs::path temporary;   // the new version, written beside writePath's final target
+  std::shared_ptr<TodoFile> readBack;  // `content` as read back before anything is written
 
   // What applying did, for finishing and undoing.
   fs::path replaced;     // the file the new version was swapped into (symbolic links followed)
@@ -141,6 +143,7 @@ Plan planWrite(FileSystem& fs, const fs::path& root, const PendingWrite& op, con
     if (plan.origin->todos.size() > 1) {
       plan.writePath = plan.origin->path;
       plan.content = removeTodo(*plan.origin, Backend::originTodo(r));
+      plan.readBack = readBackRemoval(*plan.origin, Backend::originTodo(r), plan.writePath, plan.content);
     } else {
       plan.removePath = plan.origin->path;
     }
@@ -152,9 +155,11 @@ Plan planWrite(FileSystem& fs, const fs::path& root, const PendingWrite& op, con
   if (!plan.origin) {
     plan.content = newTodoFile(want);
     plan.writePath = freePath(fs, dir, fileNameForUid(r.calendarItemExternalIdentifier()), written);
+    plan.readBack = readBackNew(want, plan.writePath, plan.content);
     return plan;
   }
   plan.content = editTodo(*plan.origin, Backend::originTodo(r), want);
+  plan.readBack = readBackEdit(*plan.origin, Backend::originTodo(r), want, plan.origin->path, plan.content);
   if (plan.origin->path.parent_path() == dir) {
     plan.writePath = plan.origin->path;
     return plan;
@@ -376,15 +381,11 @@ void adoptWrittenVersions(FileSystem& fs, std::vector<Plan>& plans) {
       Backend::forgetOrigin(*p.reminder);
       continue;
     }
-    FileInfo info;
-    fs.stat(p.writePath, info);
-    std::string error;
-    auto file = parseTodoFile(p.writePath, p.content, info, error);
-    if (!file) {
-      storeLog().error("Wrote %{public}@ but cannot read it back: %{public}@", p.writePath.string(), error);
-      continue;
-    }
-    FileCache::shared().store(p.writePath, FileCache::Entry{info, file});
+    // The version written is the one read back before writing: it needs only its name and metadata.
+    std::shared_ptr<TodoFile> file = std::move(p.readBack);
+    file->path = p.writePath;
+    fs.stat(p.writePath, file->info);
+    FileCache::shared().store(p.writePath, FileCache::Entry{file->info, file});
     if (p.remove) {
       Backend::forgetOrigin(*p.reminder);
     } else {

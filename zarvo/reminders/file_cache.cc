@@ -16,7 +16,7 @@ namespace {
 
 // Bump whenever the layout below or what parseTodoFile extracts from a file changes: a copy written
 // by another version is then ignored rather than misread.
-constexpr uint32_t kFormatVersion = 4;
+constexpr uint32_t kFormatVersion = 5;
 constexpr std::string_view kMagic = "ZARVO FILE CACHE";
 // The readers whose results are stored: a copy made with other versions of them is not trusted.
 constexpr std::string_view kReaders = "libical " ICAL_VERSION ", ICU " U_ICU_VERSION;
@@ -214,6 +214,8 @@ void writeFile(Writer& w, const std::string& relativePath, const FileInfo& info,
     w.optInt(f.order);
     w.u(f.categories.size());
     for (const auto& category : f.categories) w.str(category);
+    w.str(f.start);
+    w.str(f.recurrence);
   }
 }
 
@@ -300,6 +302,8 @@ bool readFile(Reader& r, const fs::path& root, FileCache::Entry& out, std::strin
     if (auto order = r.optInt()) f.order = static_cast<int>(*order);
     f.categories.resize(r.count());
     for (auto& category : f.categories) category.assign(r.view());
+    f.start.assign(r.view());
+    f.recurrence.assign(r.view());
   }
   if (!r.ok) {
     why = "the copy ends early";

@@ -50,6 +50,10 @@ struct TodoFields {
   std::optional<Date> creationDate;
   std::optional<Date> lastModified;
   std::optional<int> percentComplete;
+  // DTSTART and RRULE as libical reads them ("TZID:" before a zoned start's value); empty when absent.
+  // Not edited as values: a recurring task's completion moves them (see editTodo).
+  std::string start;
+  std::string recurrence;
   // Lines the records own: the flag and the order (X-ZARVO-FLAGGED, X-ZARVO-ORDER; none without
   // their line) and the values of every CATEGORIES line, in file order.
   std::optional<bool> flagged;
@@ -93,7 +97,7 @@ struct TodoFile {
 // A UTF-8 byte order mark before BEGIN:VCALENDAR is read past and kept. A time in a zone that only
 // the file's own VTIMEZONE defines reads as the same instant in UTC; one in a zone nobody defines
 // reads as floating, with a warning.
-std::shared_ptr<const TodoFile> parseTodoFile(std::filesystem::path path, std::string content,
+std::shared_ptr<TodoFile> parseTodoFile(std::filesystem::path path, std::string content,
                                               platform::FileInfo info, std::string& error);
 
 // What a VTODO should say after a save.

@@ -1,0 +1,86 @@
+#include "zarvo/reminders/internal/ical_support.h"
+
+#include <cstdlib>
+
+#include "zarvo/reminders/internal/ical_lines.h"
+
+namespace zarvo::reminders::detail::ical {
+
+using std::chrono::days;
+
+const platform::Log& log() {
+  static const platform::Log instance("org.zarvo.ZarvoKit", "reminders");
+  return instance;
+}
+
+size_t ownedIndex(std::string_view name) {
+  for (size_t i = 0; i < kOwnedCount; ++i) {
+    if (kOwned[i].name == name) return i;
+  }
+  return kOwnedCount;
+}
+
+bool isUtcZone(std::string_view zone) {
+  return zone == "UTC" || zone == "GMT" || zone == "Etc/UTC" || zone == "Etc/GMT" || zone == "Z" ||
+         zone == "Etc/Universal" || zone == "Universal" || zone == "Zulu" || zone == "Etc/Zulu";
+}
+
+std::string takeString(char* s) {
+  std::string out = s != nullptr ? s : "";
+  std::free(s);
+  return out;
+}
+
+std::string serialize(PropertyPtr p, std::string_view newline) {
+  return withNewline(takeString(icalproperty_as_ical_string_r(p.get())), newline);
+}
+
+struct icaltimetype utcTime(Date date) {
+  auto secs = std::chrono::floor<std::chrono::seconds>(date);
+  auto day = std::chrono::floor<days>(secs);
+  std::chrono::year_month_day ymd(day);
+  std::chrono::hh_mm_ss hms(secs - day);
+  struct icaltimetype t = icaltime_null_time();
+  t.year = static_cast<int>(ymd.year());
+  t.month = static_cast<int>(static_cast<unsigned>(ymd.month()));
+  t.day = static_cast<int>(static_cast<unsigned>(ymd.day()));
+  t.hour = static_cast<int>(hms.hours().count());
+  t.minute = static_cast<int>(hms.minutes().count());
+  t.second = static_cast<int>(hms.seconds().count());
+  t.zone = icaltimezone_get_utc_timezone();
+  return t;
+}
+
+std::optional<std::string> tzidOf(icalproperty* p) {
+  icalparameter* param = icalproperty_get_first_parameter(p, ICAL_TZID_PARAMETER);
+  if (param == nullptr) return std::nullopt;
+  const char* tzid = icalparameter_get_tzid(param);
+  if (tzid == nullptr) return std::nullopt;
+  return std::string(tzid);
+}
+
+std::chrono::sys_seconds civilSeconds(int year, int month, int day, int hour, int minute, int second) {
+  const std::chrono::sys_days d = std::chrono::year_month_day(
+      std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)), std::chrono::day(static_cast<unsigned>(day)));
+  return d + std::chrono::hours(hour) + std::chrono::minutes(minute) + std::chrono::seconds(second);
+}
+
+bool civilInRange(const struct icaltimetype& t) {
+  constexpr auto kLimit = std::chrono::duration_cast<std::chrono::seconds>(Date::duration::max()) - days(1);
+  const auto at = civilSeconds(t.year, t.month, t.day, t.hour, t.minute, t.second).time_since_epoch();
+  return at < kLimit && at > -kLimit;
+}
+
+void requireInRange(const char* property, const struct icaltimetype& t) {
+  if (civilInRange(t)) return;
+  throw OutOfRange(std::string(property) + " " + std::to_string(t.year) +
+                   " is outside the dates the store can hold (1678 to 2261)");
+}
+
+bool sameAbsolute(const std::optional<Date>& a, const std::optional<Date>& b) {
+  if (a.has_value() != b.has_value()) return false;
+  if (!a) return true;
+  return std::chrono::floor<std::chrono::seconds>(*a) == std::chrono::floor<std::chrono::seconds>(*b);
+}
+
+}  // namespace zarvo::reminders::detail::ical

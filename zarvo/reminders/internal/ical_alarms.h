@@ -1,0 +1,23 @@
+// Internal: a task's alarms (VALARM blocks). The reader takes each block's trigger, absolute or
+// relative to the due date; the writer keeps the blocks of kept alarms byte for byte and writes new
+// ones as DISPLAY alarms with an absolute UTC trigger. Callable from any thread.
+#pragma once
+
+#include <libical/ical.h>
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "zarvo/reminders/internal/ical_file.h"
+
+namespace zarvo::reminders::detail::ical {
+
+// Fills entry.alarms from the VALARMs libical read of `todo`, one per block of entry.alarmOrigins
+// (the line scan found the same number). Throws OutOfRange for a trigger a Date cannot hold.
+void readAlarms(icalcomponent* todo, std::string_view fileText, const std::filesystem::path& path, TodoEntry& entry);
+
+// A new VALARM block for `alarm`, lines ending in `newline`.
+std::string valarmText(const AlarmValue& alarm, std::string_view newline);
+
+}  // namespace zarvo::reminders::detail::ical

@@ -1,0 +1,91 @@
+// Internal: what every part of the task-file reader and writer shares about libical — handles that
+// free what it allocates, the properties the store owns, and the conversions between its times and
+// the store's instants. Pure functions and constants; every one may be called from any thread once
+// prepareParser() (ical_file.h) has run.
+#pragma once
+
+#include <libical/ical.h>
+
+#include <chrono>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "zarvo/platform/clock.h"
+#include "zarvo/platform/log.h"
+
+namespace zarvo::reminders::detail::ical {
+
+// The store's log (subsystem "reminders").
+const platform::Log& log();
+
+// The properties the store owns, by libical's kind and name. iCalendar allows each once in a VTODO.
+struct OwnedProperty {
+  icalproperty_kind kind;
+  std::string_view name;
+};
+inline constexpr OwnedProperty kOwned[] = {
+    {ICAL_UID_PROPERTY, "UID"},
+    {ICAL_SUMMARY_PROPERTY, "SUMMARY"},
+    {ICAL_DESCRIPTION_PROPERTY, "DESCRIPTION"},
+    {ICAL_PRIORITY_PROPERTY, "PRIORITY"},
+    {ICAL_DUE_PROPERTY, "DUE"},
+    {ICAL_STATUS_PROPERTY, "STATUS"},
+    {ICAL_COMPLETED_PROPERTY, "COMPLETED"},
+    {ICAL_PERCENTCOMPLETE_PROPERTY, "PERCENT-COMPLETE"},
+    {ICAL_CREATED_PROPERTY, "CREATED"},
+    {ICAL_DTSTAMP_PROPERTY, "DTSTAMP"},
+    {ICAL_LASTMODIFIED_PROPERTY, "LAST-MODIFIED"},
+};
+inline constexpr size_t kOwnedCount = std::size(kOwned);
+
+// The index in kOwned of a property name, or kOwnedCount.
+size_t ownedIndex(std::string_view name);
+
+// The lines the records own besides CATEGORIES: the flag and the order.
+inline constexpr std::string_view kFlaggedName = "X-ZARVO-FLAGGED", kOrderName = "X-ZARVO-ORDER";
+
+// Whether a zone name means UTC.
+bool isUtcZone(std::string_view zone);
+
+// Frees what libical allocates, when it goes out of scope.
+struct ComponentDeleter {
+  void operator()(icalcomponent* c) const { icalcomponent_free(c); }
+};
+struct PropertyDeleter {
+  void operator()(icalproperty* p) const { icalproperty_free(p); }
+};
+using ComponentPtr = std::unique_ptr<icalcomponent, ComponentDeleter>;
+using PropertyPtr = std::unique_ptr<icalproperty, PropertyDeleter>;
+
+// Takes ownership of a string libical allocated for the caller; null reads as empty.
+std::string takeString(char* s);
+// One property as a content line, ending in `newline`.
+std::string serialize(PropertyPtr p, std::string_view newline);
+
+// An instant as a UTC time, to the second.
+struct icaltimetype utcTime(Date date);
+// The TZID parameter of a property; nothing without one.
+std::optional<std::string> tzidOf(icalproperty* p);
+
+// Whether two instants are the same to the second (a file holds no finer time), or both absent.
+bool sameAbsolute(const std::optional<Date>& a, const std::optional<Date>& b);
+
+// A time the reader refuses: one outside what a Date holds. Moving it to the nearest date a Date
+// holds would show, and on a rewrite store, another date than the file says; the file is skipped
+// instead, with this as the reason, and stays as it is.
+struct OutOfRange : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// The seconds from the epoch of a civil time read as UTC, in whole seconds (which hold any int year).
+std::chrono::sys_seconds civilSeconds(int year, int month, int day, int hour, int minute, int second);
+// Whether a wall-clock time, in any zone (offsets stay within a day), is an instant a Date holds.
+bool civilInRange(const struct icaltimetype& t);
+// Throws OutOfRange, naming `property`, unless civilInRange(t).
+void requireInRange(const char* property, const struct icaltimetype& t);
+
+}  // namespace zarvo::reminders::detail::ical
