@@ -100,6 +100,7 @@ TEST_F(HistoryTest, AChangeWhoseEntryCannotBeWrittenDoesNotHappen) {
   };
   const Case cases[] = {
       {"a read-only history folder", [&] { fs_->setReadOnly(home_ / "history"); }, [&] { fs_->clearFaults(); }},
+      {"a full disk", [&] { fs_->setDiskFull(true); }, [&] { fs_->clearFaults(); }},
       {"a file where the folder goes",
        [&] {
          fs::remove_all(home_ / "history");
