@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <functional>
 
 #include "zarvo/testing/files.h"
 #include "zarvo/testing/scoped_env.h"
@@ -43,31 +44,37 @@ TEST(SettingsTest, LocaleLanguage) {
   }
 }
 
-TEST(SettingsTest, EveryKeyIsRead) {
-  const auto s = parseSettings(R"(
-[quick-entry]
-languages = ["de", "japanese", "en"]
-forward-dates = false
-capital-time-zones = false
-false-date-guard = false
-afternoon-hours = false
-clean-titles = false
-
-[tasks]
-default-list = "Arbeit"
-
-[display]
-date-format = "%d.%m.%Y"
-week-starts-on = "sunday"
-)",
-                               "config.toml");
-  ASSERT_TRUE(s) << s.error().message();
-  QuickEntryOptions literal;
-  literal.languages = std::set<Language>{Language::german, Language::japanese};
-  EXPECT_EQ(s->quickEntry, literal);
-  EXPECT_EQ(s->defaultList, "Arbeit");
-  EXPECT_EQ(s->dateFormat, "%d.%m.%Y");
-  EXPECT_EQ(s->firstWeekday, 1);
+// Each key written alone switches its own option and nothing else.
+TEST(SettingsTest, EveryKeySwitchesItsOwnOption) {
+  ScopedEnv all("LC_ALL", nullptr), messages("LC_MESSAGES", nullptr), lang("LANG", "C");
+  const Settings defaults = Settings::defaults();
+  struct Row {
+    const char* toml;
+    std::function<void(Settings&)> expected;  // the defaults with this key's change
+  };
+  const Row rows[] = {
+      {"[quick-entry]\nforward-dates = false", [](Settings& s) { s.quickEntry.forwardDates = false; }},
+      {"[quick-entry]\ncapital-time-zones = false", [](Settings& s) { s.quickEntry.capitalTimeZonesOnly = false; }},
+      {"[quick-entry]\nfalse-date-guard = false", [](Settings& s) { s.quickEntry.falseDateGuard = false; }},
+      {"[quick-entry]\nafternoon-hours = false", [](Settings& s) { s.quickEntry.afternoonSmallHours = false; }},
+      {"[quick-entry]\nclean-titles = false", [](Settings& s) { s.quickEntry.cleanTitles = false; }},
+      {"[quick-entry]\nlanguages = [\"de\", \"japanese\", \"en\"]",
+       [](Settings& s) { s.quickEntry.languages = std::set<Language>{Language::german, Language::japanese}; }},
+      {"[tasks]\ndefault-list = \"Arbeit\"", [](Settings& s) { s.defaultList = "Arbeit"; }},
+      {"[display]\ndate-format = \"%d.%m.%Y\"", [](Settings& s) { s.dateFormat = "%d.%m.%Y"; }},
+      {"[display]\nweek-starts-on = \"sunday\"", [](Settings& s) { s.firstWeekday = 1; }},
+      {"[display]\nweek-starts-on = \"saturday\"", [](Settings& s) { s.firstWeekday = 7; }},
+  };
+  for (const Row& row : rows) {
+    Settings expected = defaults;
+    row.expected(expected);
+    const auto s = parseSettings(row.toml, "config.toml");
+    ASSERT_TRUE(s) << s.error().message();
+    EXPECT_EQ(s->quickEntry, expected.quickEntry) << row.toml;
+    EXPECT_EQ(s->defaultList, expected.defaultList) << row.toml;
+    EXPECT_EQ(s->dateFormat, expected.dateFormat) << row.toml;
+    EXPECT_EQ(s->firstWeekday, expected.firstWeekday) << row.toml;
+  }
 }
 
 TEST(SettingsTest, MistakesNameTheFileAndLine) {

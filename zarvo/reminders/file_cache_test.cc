@@ -1,11 +1,14 @@
 #include "zarvo/reminders/internal/file_cache.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <cstdlib>
 
 #include "zarvo/reminders/event_store.h"
+#include "zarvo/testing/forwarding_file_system.h"
 #include "zarvo/testing/paths.h"
 #include "zarvo/testing/reminders_store.h"
 
@@ -20,39 +23,23 @@ using testing::writeFile;
 fs::path fixtures() { return zarvo::testing::fixtures("vtodo"); }
 
 // Counts the task files read and the files created, to tell a cache hit from a read.
-class CountingFileSystem final : public platform::FileSystem {
+class CountingFileSystem final : public zarvo::testing::ForwardingFileSystem {
  public:
   std::atomic<int> reads{0};
   std::atomic<int> creations{0};
 
   std::error_code readFile(const fs::path& p, std::string& c) override {
     if (p.extension() == ".ics") ++reads;
-    return base_->readFile(p, c);
+    return ForwardingFileSystem::readFile(p, c);
   }
   std::error_code readFileWithInfo(const fs::path& p, std::string& c, platform::FileInfo& i) override {
     if (p.extension() == ".ics") ++reads;
-    return base_->readFileWithInfo(p, c, i);
-  }
-  std::error_code stat(const fs::path& p, platform::FileInfo& i) override { return base_->stat(p, i); }
-  std::error_code listDirectory(const fs::path& p, std::vector<platform::DirectoryEntry>& e) override {
-    return base_->listDirectory(p, e);
-  }
-  std::error_code listDirectoryWithInfo(const fs::path& p, std::vector<platform::DirectoryEntry>& e) override {
-    return base_->listDirectoryWithInfo(p, e);
+    return ForwardingFileSystem::readFileWithInfo(p, c, i);
   }
   std::error_code newWritableFile(const fs::path& p, uint32_t m, std::unique_ptr<platform::WritableFile>& f) override {
     ++creations;
-    return base_->newWritableFile(p, m, f);
+    return ForwardingFileSystem::newWritableFile(p, m, f);
   }
-  std::error_code rename(const fs::path& a, const fs::path& b) override { return base_->rename(a, b); }
-  std::error_code removeFile(const fs::path& p) override { return base_->removeFile(p); }
-  std::error_code createDirectory(const fs::path& p) override { return base_->createDirectory(p); }
-  std::error_code removeDirectory(const fs::path& p) override { return base_->removeDirectory(p); }
-  std::error_code syncDirectory(const fs::path& p) override { return base_->syncDirectory(p); }
-  bool isReadableAndWritable(const fs::path& p) override { return base_->isReadableAndWritable(p); }
-
- private:
-  std::shared_ptr<platform::FileSystem> base_ = platform::FileSystem::posix();
 };
 
 std::shared_ptr<const TodoFile> parsed(const fs::path& path) {
@@ -265,16 +252,19 @@ class StoreFileCacheTest : public ::testing::Test {
     return o;
   }
 
-  // What a new process sees: nothing in memory, a fresh handle.
-  std::vector<std::string> titlesInNewProcess() {
-    clearSharedFileCache();
+  // What a new handle sees (saving its file cache when `save`); in a new process, nothing is in memory.
+  std::vector<std::string> titles(bool save = true) {
     EventStore store(options());
     std::vector<std::string> titles;
     for (const auto& r : store.remindersMatchingPredicate(store.predicateForIncompleteReminders({}, {}, {}))) {
       titles.push_back(r->title());
     }
-    store.saveFileCache();
+    if (save) store.saveFileCache();
     return titles;
+  }
+  std::vector<std::string> titlesInNewProcess() {
+    clearSharedFileCache();
+    return titles();
   }
 
   fs::path folder() const { return dir_.path() / "reminders" / calendar_; }
@@ -290,21 +280,35 @@ TEST_F(StoreFileCacheTest, NextProcessReadsOnlyChangedFiles) {
   EXPECT_EQ(titlesInNewProcess().size(), 5u);
   EXPECT_EQ(fs_->reads, 0) << "unchanged files come from the saved copy";
 
-  // Another program rewrites one file, keeping its size: its metadata still tells.
+  // Another program rewrites one file, keeping its size, and sets its modification time back (a
+  // restore from a backup, a sync tool keeping times): in place, then by renaming a new file over it.
+  // The next handle of this process and the next process both read the new version.
   fs::path changed;
   for (const auto& entry : fs::directory_iterator(folder())) {
     if (entry.path().extension() == ".ics" && readFile(entry.path()).find("Task 3") != std::string::npos) {
       changed = entry.path();
     }
   }
-  std::string text = readFile(changed);
-  text.replace(text.find("Task 3"), 6, "Task X");
-  writeFile(changed, text);
-  fs_->reads = 0;
-  auto titles = titlesInNewProcess();
-  EXPECT_EQ(fs_->reads, 1);
-  EXPECT_NE(std::find(titles.begin(), titles.end(), "Task X"), titles.end());
-  EXPECT_EQ(std::find(titles.begin(), titles.end(), "Task 3"), titles.end());
+  for (const std::string title : {"Task X", "Task Y"}) {
+    SCOPED_TRACE(title);
+    const bool inPlace = title == "Task X";
+    struct stat before {};
+    ASSERT_EQ(::stat(changed.c_str(), &before), 0);
+    std::string text = readFile(changed);
+    text.replace(text.find(inPlace ? "Task 3" : "Task X"), 6, title);
+    const fs::path written = inPlace ? changed : changed.parent_path() / "restored.tmp";
+    writeFile(written, text);
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, written.c_str(), times, 0), 0);
+    if (!inPlace) fs::rename(written, changed);
+
+    auto seen = titles(/*save=*/false);
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), title), 1) << "this process";
+    fs_->reads = 0;
+    seen = titlesInNewProcess();
+    EXPECT_EQ(fs_->reads, 1);
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), title), 1) << "the next process";
+  }
 }
 
 TEST_F(StoreFileCacheTest, DeletedFilesLeaveTheCopy) {

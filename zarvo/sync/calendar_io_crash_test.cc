@@ -72,6 +72,7 @@ class Session {
     std::promise<void> idle;
     context->perform([&] { idle.set_value(); });
     idle.get_future().wait();
+    context->performAndWait([] {});  // and the item's own announcement after it
     return future.get();
   }
 

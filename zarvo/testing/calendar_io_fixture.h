@@ -114,12 +114,15 @@ class CalendarIOTest : public ::testing::Test {
     return future.valid() ? future.get() : CalendarIO::TaskArray{};
   }
 
-  // Returns once the context's queue has finished what was queued on it (including announcing the
-  // changes of its last item).
+  // Returns once the context's queue has finished what was queued on it, including announcing the
+  // changes of its last item: a perform() item announces after its work, still holding the queue, so
+  // waiting for the work alone would let that announcement run later, on a loaded machine while the
+  // test is already making the changes of its next event. Holding the queue once more waits it out.
   void quiesce() {
     std::promise<void> reached;
     context_->perform([&] { reached.set_value(); });
     reached.get_future().wait();
+    context_->performAndWait([] {});
   }
 
   std::shared_ptr<List> listTitled(const std::string& title) {
