@@ -70,7 +70,9 @@ class SyncPrinter {
 
   std::string title(const std::string& account, const std::string& collection) const {
     std::string text;
-    platform::FileSystem::posix()->readFile(accounts_.layout().sourceFolder(account) / collection / "displayname", text);
+    // A title that cannot be read shows as the folder's name.
+    (void)platform::FileSystem::posix()->readFile(accounts_.layout().sourceFolder(account) / collection / "displayname",
+                                                  text);
     text = platform::trimmed(std::string_view(text));
     return text.empty() ? collection : text;
   }

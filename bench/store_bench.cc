@@ -208,7 +208,23 @@ void BM_EditOneTaskFile(benchmark::State& state) {
   state.SetLabel(check ? "edit + read back" : "edit");
 }
 
+// A task file whose title is one unfolded line of 1, 4 or 16 MB: reading it must take time linear in
+// the line's length (it took time in its square when libical read the text itself).
+void BM_ParseFileWithOneLongLine(benchmark::State& state) {
+  const size_t size = static_cast<size_t>(state.range(0)) << 20;
+  const std::string text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VTODO\r\nUID:long\r\nSUMMARY:" +
+                           std::string(size, 'a') + "\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
+  for (auto _ : state) {
+    std::string error;
+    auto file = zarvo::reminders::detail::parseTodoFile("x.ics", text, {}, error);
+    if (!file || file->todos[0].fields.title.size() != size) std::abort();
+    benchmark::DoNotOptimize(file);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
+}
+
 BENCHMARK(BM_ParseOneTaskFile)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ParseFileWithOneLongLine)->Arg(1)->Arg(4)->Arg(16)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EditOneTaskFile)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OpenAndFetchIncompleteCold)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenAndFetchIncompleteWarm)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);

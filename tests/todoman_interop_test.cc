@@ -120,4 +120,38 @@ TEST_F(TodomanInterop, StoreReadsWhatTodomanWrites) {
 }
 
 }  // namespace
+// Two tag changes made one after the other, and a file another client wrote with two CATEGORIES
+// lines, each end with one CATEGORIES line holding every tag, which todoman reads.
+TEST_F(TodomanInterop, TaggingTwiceLeavesOneCategoriesLineTodomanReads) {
+  auto r = Reminder::reminderWithEventStore(*store_);
+  r->setCalendar(calendar_);
+  r->setTitle("Tagged twice");
+  r->setCategories({"errands"});
+  store_->saveReminder(r, true);
+  r->setCategories({"errands", "urgent"});
+  store_->saveReminder(r, true);
+
+  const fs::path theirs = root_ / calendar_->calendarIdentifier() / "theirs.ics";
+  testing::writeFile(theirs,
+                     "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\nBEGIN:VTODO\r\nUID:theirs\r\n"
+                     "SUMMARY:Two lines\r\nCATEGORIES:home\r\nCATEGORIES:garden\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
+  clearSharedFileCache();
+  store_->reset();
+  auto two = store_->reminderWithExternalIdentifier("theirs");
+  ASSERT_NE(two, nullptr);
+  two->setTitle("Two lines, merged");
+  store_->saveReminder(two, true);
+
+  for (const auto& [file, tags] : {std::pair{root_ / calendar_->calendarIdentifier() / (r->calendarItemExternalIdentifier() + ".ics"),
+                                             std::string("CATEGORIES:errands,urgent\r\n")},
+                                   std::pair{theirs, std::string("CATEGORIES:home,garden\r\n")}}) {
+    const std::string text = testing::readFile(file);
+    EXPECT_EQ(text.find("CATEGORIES"), text.rfind("CATEGORIES")) << text;
+    EXPECT_NE(text.find(tags), std::string::npos) << text;
+  }
+  const auto listed = listedBySummary();
+  EXPECT_TRUE(listed.contains("Tagged twice"));
+  EXPECT_TRUE(listed.contains("Two lines, merged"));
+}
+
 }  // namespace zarvo::reminders

@@ -17,33 +17,35 @@ namespace zarvo::platform {
 
 namespace fs = std::filesystem;
 
-std::error_code FileSystem::listDirectoryWithInfo(const fs::path& path, std::vector<DirectoryEntry>& entries) {
+Error FileSystem::listDirectoryWithInfo(const fs::path& path, std::vector<DirectoryEntry>& entries) {
   if (auto e = listDirectory(path, entries)) return e;
-  for (auto& entry : entries) stat(path / entry.name, entry.info);
+  // An entry whose stat fails keeps an empty info (exists false): gone meanwhile, as far as the
+  // caller can tell.
+  for (auto& entry : entries) (void)stat(path / entry.name, entry.info);
   return {};
 }
 
-std::error_code FileSystem::renameNoReplace(const fs::path&, const fs::path&) {
+Error FileSystem::renameNoReplace(const fs::path&, const fs::path&) {
   return std::make_error_code(std::errc::not_supported);
 }
-std::error_code FileSystem::exchange(const fs::path&, const fs::path&) {
+Error FileSystem::exchange(const fs::path&, const fs::path&) {
   return std::make_error_code(std::errc::not_supported);
 }
-std::error_code FileSystem::setPermissions(const fs::path&, uint32_t) { return {}; }
-std::error_code FileSystem::resolveLinks(const fs::path& path, fs::path& resolved) {
+Error FileSystem::setPermissions(const fs::path&, uint32_t) { return {}; }
+Error FileSystem::resolveLinks(const fs::path& path, fs::path& resolved) {
   resolved = path;
   return {};
 }
 
-std::error_code FileSystem::readFileWithInfo(const fs::path& path, std::string& contents, FileInfo& info) {
+Error FileSystem::readFileWithInfo(const fs::path& path, std::string& contents, FileInfo& info) {
   if (auto e = readFile(path, contents)) return e;
   return stat(path, info);
 }
 
 namespace {
 
-std::error_code lastError() { return std::error_code(errno, std::generic_category()); }
-std::error_code errc(int e) { return std::error_code(e, std::generic_category()); }
+Error lastError() { return std::error_code(errno, std::generic_category()); }
+Error errc(int e) { return std::error_code(e, std::generic_category()); }
 
 class PosixFile final : public WritableFile {
  public:
@@ -51,7 +53,7 @@ class PosixFile final : public WritableFile {
   ~PosixFile() override {
     if (fd_ >= 0) ::close(fd_);
   }
-  std::error_code append(std::string_view data) override {
+  Error append(std::string_view data) override {
     while (!data.empty()) {
       ssize_t n = ::write(fd_, data.data(), data.size());
       if (n < 0) {
@@ -62,11 +64,11 @@ class PosixFile final : public WritableFile {
     }
     return {};
   }
-  std::error_code sync() override { return ::fsync(fd_) == 0 ? std::error_code() : lastError(); }
-  std::error_code close() override {
+  Error sync() override { return ::fsync(fd_) == 0 ? Error() : lastError(); }
+  Error close() override {
     int fd = fd_;
     fd_ = -1;
-    return ::close(fd) == 0 ? std::error_code() : lastError();
+    return ::close(fd) == 0 ? Error() : lastError();
   }
 
  private:
@@ -88,7 +90,7 @@ void fillInfo(const struct stat& st, FileInfo& info) {
 class PosixFileSystem final : public FileSystem {
  public:
   // One open directory and one relative fstatat per entry: no path resolution from the root.
-  std::error_code listDirectoryWithInfo(const fs::path& path, std::vector<DirectoryEntry>& entries) override {
+  Error listDirectoryWithInfo(const fs::path& path, std::vector<DirectoryEntry>& entries) override {
     entries.clear();
     DIR* dir = ::opendir(path.c_str());
     if (dir == nullptr) return lastError();
@@ -109,16 +111,16 @@ class PosixFileSystem final : public FileSystem {
     return {};
   }
 
-  std::error_code readFileWithInfo(const fs::path& path, std::string& contents, FileInfo& info) override {
+  Error readFileWithInfo(const fs::path& path, std::string& contents, FileInfo& info) override {
     return readRegular(path, contents, &info);
   }
 
-  std::error_code readFile(const fs::path& path, std::string& contents) override {
+  Error readFile(const fs::path& path, std::string& contents) override {
     return readRegular(path, contents, nullptr);
   }
 
   // O_NONBLOCK: opening a FIFO must not wait for a writer; the type check then refuses it.
-  static std::error_code readRegular(const fs::path& path, std::string& contents, FileInfo* info) {
+  static Error readRegular(const fs::path& path, std::string& contents, FileInfo* info) {
     contents.clear();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return lastError();
@@ -130,7 +132,7 @@ class PosixFileSystem final : public FileSystem {
     return e;
   }
 
-  static std::error_code readAll(int fd, std::string& contents) {
+  static Error readAll(int fd, std::string& contents) {
     struct stat st {};
     if (::fstat(fd, &st) != 0) return lastError();
     if (S_ISDIR(st.st_mode)) return errc(EISDIR);
@@ -151,7 +153,7 @@ class PosixFileSystem final : public FileSystem {
     }
   }
 
-  std::error_code stat(const fs::path& path, FileInfo& info) override {
+  Error stat(const fs::path& path, FileInfo& info) override {
     struct stat st {};
     info = FileInfo{};
     if (::stat(path.c_str(), &st) != 0) {
@@ -162,7 +164,7 @@ class PosixFileSystem final : public FileSystem {
     return {};
   }
 
-  std::error_code listDirectory(const fs::path& path, std::vector<DirectoryEntry>& entries) override {
+  Error listDirectory(const fs::path& path, std::vector<DirectoryEntry>& entries) override {
     entries.clear();
     DIR* dir = ::opendir(path.c_str());
     if (dir == nullptr) return lastError();
@@ -183,7 +185,7 @@ class PosixFileSystem final : public FileSystem {
     return {};
   }
 
-  std::error_code newWritableFile(const fs::path& path, uint32_t mode,
+  Error newWritableFile(const fs::path& path, uint32_t mode,
                                   std::unique_ptr<WritableFile>& file) override {
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode));
     if (fd < 0) return lastError();
@@ -191,10 +193,10 @@ class PosixFileSystem final : public FileSystem {
     return {};
   }
 
-  std::error_code rename(const fs::path& from, const fs::path& to) override {
-    return ::rename(from.c_str(), to.c_str()) == 0 ? std::error_code() : lastError();
+  Error rename(const fs::path& from, const fs::path& to) override {
+    return ::rename(from.c_str(), to.c_str()) == 0 ? Error() : lastError();
   }
-  std::error_code renameNoReplace(const fs::path& from, const fs::path& to) override {
+  Error renameNoReplace(const fs::path& from, const fs::path& to) override {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};
     if (errno != EINVAL && errno != ENOSYS) return lastError();
     // A file system without the flag: a hard link fails on an existing name just as atomically.
@@ -202,14 +204,14 @@ class PosixFileSystem final : public FileSystem {
     ::unlink(from.c_str());
     return {};
   }
-  std::error_code exchange(const fs::path& a, const fs::path& b) override {
+  Error exchange(const fs::path& a, const fs::path& b) override {
     if (::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0) return {};
     return errno == ENOSYS ? errc(ENOTSUP) : lastError();
   }
-  std::error_code setPermissions(const fs::path& path, uint32_t mode) override {
-    return ::chmod(path.c_str(), static_cast<mode_t>(mode)) == 0 ? std::error_code() : lastError();
+  Error setPermissions(const fs::path& path, uint32_t mode) override {
+    return ::chmod(path.c_str(), static_cast<mode_t>(mode)) == 0 ? Error() : lastError();
   }
-  std::error_code resolveLinks(const fs::path& path, fs::path& resolved) override {
+  Error resolveLinks(const fs::path& path, fs::path& resolved) override {
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0) return lastError();
     if (!S_ISLNK(st.st_mode)) {
@@ -222,11 +224,11 @@ class PosixFileSystem final : public FileSystem {
     std::free(real);
     return {};
   }
-  std::error_code removeFile(const fs::path& path) override {
-    return ::unlink(path.c_str()) == 0 ? std::error_code() : lastError();
+  Error removeFile(const fs::path& path) override {
+    return ::unlink(path.c_str()) == 0 ? Error() : lastError();
   }
-  std::error_code createDirectory(const fs::path& path) override {
-    if (::mkdir(path.c_str(), 0755) == 0) return {};
+  Error createDirectory(const fs::path& path) override {
+    if (::mkdir(path.c_str(), 0700) == 0) return {};
     if (errno == EEXIST) {
       struct stat st {};
       if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return {};
@@ -234,13 +236,13 @@ class PosixFileSystem final : public FileSystem {
     }
     return lastError();
   }
-  std::error_code removeDirectory(const fs::path& path) override {
-    return ::rmdir(path.c_str()) == 0 ? std::error_code() : lastError();
+  Error removeDirectory(const fs::path& path) override {
+    return ::rmdir(path.c_str()) == 0 ? Error() : lastError();
   }
-  std::error_code syncDirectory(const fs::path& path) override {
+  Error syncDirectory(const fs::path& path) override {
     int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return lastError();
-    std::error_code e = ::fsync(fd) == 0 ? std::error_code() : lastError();
+    std::error_code e = ::fsync(fd) == 0 ? Error() : lastError();
     ::close(fd);
     return e;
   }
@@ -259,19 +261,75 @@ fs::path temporaryPathFor(const fs::path& target) {
   thread_local std::mt19937_64 random{std::random_device{}()};
   std::string stem = target.stem().string();
   if (stem.size() > 180) stem.resize(180);
-  return target.parent_path() / (std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-" +
+  return target.parent_path() / (std::string(kTemporaryPrefix) + ownerTag(currentProcess()) + "-" +
                                  std::to_string(counter.fetch_add(1)) + "-" + std::to_string(random() % 1000000) +
                                  "-" + stem + std::string(kTemporarySuffix));
 }
 
-std::optional<long> temporaryFileOwner(std::string_view name) {
+std::optional<ProcessIdentity> temporaryFileOwner(std::string_view name) {
   if (!name.starts_with(kTemporaryPrefix)) return std::nullopt;
-  name.remove_prefix(kTemporaryPrefix.size());
-  long pid = 0;
-  size_t i = 0;
-  for (; i < name.size() && i < 10 && name[i] >= '0' && name[i] <= '9'; ++i) pid = pid * 10 + (name[i] - '0');
-  if (i == 0 || i >= name.size() || name[i] != '-') return std::nullopt;
-  return pid;
+  return parseOwnerTag(name.substr(kTemporaryPrefix.size()));
+}
+
+namespace {
+
+// When process `pid` started, in clock ticks after boot (field 22 of /proc/PID/stat, counted after
+// the command name, which may itself hold blanks and parentheses); nothing when it cannot be read.
+std::optional<uint64_t> startTimeOf(long pid) {
+  std::string stat;
+  if (FileSystem::posix()->readFile("/proc/" + std::to_string(pid) + "/stat", stat)) return std::nullopt;
+  size_t at = stat.rfind(')');
+  if (at == std::string::npos) return std::nullopt;
+  for (int field = 2; field < 22 && at != std::string::npos; ++field) at = stat.find(' ', at + 1);
+  if (at == std::string::npos) return std::nullopt;
+  uint64_t ticks = 0;
+  size_t i = at + 1;
+  for (; i < stat.size() && stat[i] >= '0' && stat[i] <= '9'; ++i) ticks = ticks * 10 + static_cast<uint64_t>(stat[i] - '0');
+  if (i == at + 1) return std::nullopt;
+  return ticks;
+}
+
+}  // namespace
+
+ProcessIdentity currentProcess() {
+  static const ProcessIdentity self{static_cast<long>(::getpid()), startTimeOf(::getpid())};
+  // A forked child is another process: it names its files by its own pid and start.
+  if (self.pid != static_cast<long>(::getpid())) return {static_cast<long>(::getpid()), startTimeOf(::getpid())};
+  return self;
+}
+
+std::string ownerTag(const ProcessIdentity& process) {
+  std::string tag = std::to_string(process.pid);
+  if (process.startTime) {
+    tag += '@';
+    tag += std::to_string(*process.startTime);
+  }
+  return tag;
+}
+
+std::optional<ProcessIdentity> parseOwnerTag(std::string_view text, size_t* length) {
+  auto digits = [&](size_t from, size_t most, uint64_t& value) {
+    size_t i = from;
+    value = 0;
+    for (; i < text.size() && i - from < most && text[i] >= '0' && text[i] <= '9'; ++i) {
+      value = value * 10 + static_cast<uint64_t>(text[i] - '0');
+    }
+    return i;
+  };
+  uint64_t pid = 0;
+  size_t i = digits(0, 10, pid);
+  if (i == 0) return std::nullopt;
+  ProcessIdentity process{static_cast<long>(pid), std::nullopt};
+  if (i < text.size() && text[i] == '@') {
+    uint64_t start = 0;
+    const size_t end = digits(i + 1, 19, start);
+    if (end == i + 1) return std::nullopt;
+    process.startTime = start;
+    i = end;
+  }
+  if (i >= text.size() || text[i] != '-') return std::nullopt;
+  if (length != nullptr) *length = i;
+  return process;
 }
 
 bool processIsAlive(long pid) {
@@ -279,15 +337,24 @@ bool processIsAlive(long pid) {
   return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
+bool processIsAlive(const ProcessIdentity& process) {
+  if (!processIsAlive(process.pid)) return false;
+  if (!process.startTime) return true;
+  // A pid now held by a process that started at another time: the owner is gone. A start time that
+  // cannot be read (another user's /proc hidden) counts as the same process, the side that keeps files.
+  const auto start = startTimeOf(process.pid);
+  return !start || *start == *process.startTime;
+}
+
 std::shared_ptr<FileSystem> FileSystem::posix() {
   static const std::shared_ptr<FileSystem> instance = std::make_shared<PosixFileSystem>();
   return instance;
 }
 
-std::error_code createDirectories(FileSystem& fs, const fs::path& path) {
+Error createDirectories(FileSystem& fs, const fs::path& path) {
   FileInfo info;
   if (auto e = fs.stat(path, info)) return e;
-  if (info.exists) return info.isDirectory ? std::error_code() : errc(ENOTDIR);
+  if (info.exists) return info.isDirectory ? Error() : errc(ENOTDIR);
   if (path.has_parent_path() && path.parent_path() != path) {
     if (auto e = createDirectories(fs, path.parent_path())) return e;
   }
@@ -296,30 +363,33 @@ std::error_code createDirectories(FileSystem& fs, const fs::path& path) {
 
 bool isTemporaryFileName(std::string_view name) { return name.starts_with(kTemporaryPrefix); }
 
-std::error_code prepareAtomicWrite(FileSystem& fs, const fs::path& path, std::string_view data,
+Error prepareAtomicWrite(FileSystem& fs, const fs::path& path, std::string_view data,
                                    std::optional<uint32_t> mode, fs::path& temporary) {
   temporary = temporaryPathFor(path);
   std::unique_ptr<WritableFile> file;
-  if (auto e = fs.newWritableFile(temporary, mode.value_or(0644), file)) return e;
-  std::error_code e = mode ? fs.setPermissions(temporary, *mode) : std::error_code();
+  if (auto e = fs.newWritableFile(temporary, mode.value_or(0600), file)) return e;
+  Error e = mode ? fs.setPermissions(temporary, *mode) : Error();
   if (!e) e = file->append(data);
   if (!e) e = file->sync();
-  std::error_code closed = file->close();
+  Error closed = file->close();
   if (!e) e = closed;
-  if (e) fs.removeFile(temporary);
+  // The write failed, and says so; a temporary file that cannot be removed either is a leftover the
+  // owner's clean-up recognises by its name.
+  if (e) (void)fs.removeFile(temporary);
   return e;
 }
 
-std::error_code writeFileAtomically(FileSystem& fs, const fs::path& path, std::string_view data,
+Error writeFileAtomically(FileSystem& fs, const fs::path& path, std::string_view data,
                                     std::optional<uint32_t> mode) {
   fs::path temporary;
   if (auto e = prepareAtomicWrite(fs, path, data, mode, temporary)) return e;
   if (auto e = fs.rename(temporary, path)) {
-    fs.removeFile(temporary);
+    (void)fs.removeFile(temporary);  // as in prepareAtomicWrite
     return e;
   }
-  // The new contents are in place; a failed folder sync only weakens durability across a crash.
-  fs.syncDirectory(path.parent_path());
+  // The new contents are in place, which is what the caller asked: a failed folder sync only weakens
+  // durability across a crash, and reporting it would tell the caller a write failed that did not.
+  (void)fs.syncDirectory(path.parent_path());
   return {};
 }
 
@@ -329,20 +399,20 @@ class FaultInjectingFileSystem::FaultyFile final : public WritableFile {
  public:
   FaultyFile(FaultInjectingFileSystem& owner, std::unique_ptr<WritableFile> base)
       : owner_(owner), base_(std::move(base)) {}
-  std::error_code append(std::string_view data) override {
+  Error append(std::string_view data) override {
     auto admitted = owner_.admit(data.size());
     if (!admitted) return base_->append(data);
     if (auto e = base_->append(data.substr(0, *admitted))) return e;
     return errc(ENOSPC);
   }
-  std::error_code sync() override {
+  Error sync() override {
     {
       std::lock_guard lock(owner_.mu_);
       if (owner_.failSyncs_) return errc(EIO);
     }
     return base_->sync();
   }
-  std::error_code close() override { return base_->close(); }
+  Error close() override { return base_->close(); }
 
  private:
   FaultInjectingFileSystem& owner_;
@@ -419,25 +489,25 @@ bool FaultInjectingFileSystem::readOnlyPath(const fs::path& path) const {
   return false;
 }
 
-std::error_code FaultInjectingFileSystem::readFile(const fs::path& path, std::string& contents) {
+Error FaultInjectingFileSystem::readFile(const fs::path& path, std::string& contents) {
   return base_->readFile(path, contents);
 }
-std::error_code FaultInjectingFileSystem::stat(const fs::path& path, FileInfo& info) {
+Error FaultInjectingFileSystem::stat(const fs::path& path, FileInfo& info) {
   return base_->stat(path, info);
 }
-std::error_code FaultInjectingFileSystem::listDirectoryWithInfo(const fs::path& path,
+Error FaultInjectingFileSystem::listDirectoryWithInfo(const fs::path& path,
                                                                 std::vector<DirectoryEntry>& entries) {
   return base_->listDirectoryWithInfo(path, entries);
 }
-std::error_code FaultInjectingFileSystem::readFileWithInfo(const fs::path& path, std::string& contents,
+Error FaultInjectingFileSystem::readFileWithInfo(const fs::path& path, std::string& contents,
                                                            FileInfo& info) {
   return base_->readFileWithInfo(path, contents, info);
 }
-std::error_code FaultInjectingFileSystem::listDirectory(const fs::path& path,
+Error FaultInjectingFileSystem::listDirectory(const fs::path& path,
                                                         std::vector<DirectoryEntry>& entries) {
   return base_->listDirectory(path, entries);
 }
-std::error_code FaultInjectingFileSystem::newWritableFile(const fs::path& path, uint32_t mode,
+Error FaultInjectingFileSystem::newWritableFile(const fs::path& path, uint32_t mode,
                                                           std::unique_ptr<WritableFile>& file) {
   if (readOnlyPath(path)) return errc(EROFS);
   {
@@ -449,12 +519,13 @@ std::error_code FaultInjectingFileSystem::newWritableFile(const fs::path& path, 
   file = std::make_unique<FaultyFile>(*this, std::move(base));
   return {};
 }
-std::error_code FaultInjectingFileSystem::rename(const fs::path& from, const fs::path& to) {
+Error FaultInjectingFileSystem::rename(const fs::path& from, const fs::path& to) {
   if (readOnlyPath(to) || readOnlyPath(from)) return errc(EROFS);
+  runReplaceHook();
   if (auto e = countRename()) return e;
   return base_->rename(from, to);
 }
-std::error_code FaultInjectingFileSystem::countRename() {
+Error FaultInjectingFileSystem::countRename() {
   std::lock_guard lock(mu_);
   if (failRenames_) return errc(EIO);
   if (renamesLeft_ && (*renamesLeft_)-- == 0) {
@@ -477,38 +548,38 @@ void FaultInjectingFileSystem::runReplaceHook() {
   if (hook) hook();
 }
 // Both count as renames: failRenames and failRenamesAfter apply to them.
-std::error_code FaultInjectingFileSystem::renameNoReplace(const fs::path& from, const fs::path& to) {
+Error FaultInjectingFileSystem::renameNoReplace(const fs::path& from, const fs::path& to) {
   if (readOnlyPath(to) || readOnlyPath(from)) return errc(EROFS);
   runReplaceHook();
   if (auto e = countRename()) return e;
   return base_->renameNoReplace(from, to);
 }
-std::error_code FaultInjectingFileSystem::exchange(const fs::path& a, const fs::path& b) {
+Error FaultInjectingFileSystem::exchange(const fs::path& a, const fs::path& b) {
   if (readOnlyPath(a) || readOnlyPath(b)) return errc(EROFS);
   runReplaceHook();
   if (auto e = countRename()) return e;
   return base_->exchange(a, b);
 }
-std::error_code FaultInjectingFileSystem::setPermissions(const fs::path& path, uint32_t mode) {
+Error FaultInjectingFileSystem::setPermissions(const fs::path& path, uint32_t mode) {
   if (readOnlyPath(path)) return errc(EROFS);
   return base_->setPermissions(path, mode);
 }
-std::error_code FaultInjectingFileSystem::resolveLinks(const fs::path& path, fs::path& resolved) {
+Error FaultInjectingFileSystem::resolveLinks(const fs::path& path, fs::path& resolved) {
   return base_->resolveLinks(path, resolved);
 }
-std::error_code FaultInjectingFileSystem::removeFile(const fs::path& path) {
+Error FaultInjectingFileSystem::removeFile(const fs::path& path) {
   if (readOnlyPath(path)) return errc(EROFS);
   return base_->removeFile(path);
 }
-std::error_code FaultInjectingFileSystem::createDirectory(const fs::path& path) {
+Error FaultInjectingFileSystem::createDirectory(const fs::path& path) {
   if (readOnlyPath(path.parent_path())) return errc(EROFS);
   return base_->createDirectory(path);
 }
-std::error_code FaultInjectingFileSystem::removeDirectory(const fs::path& path) {
+Error FaultInjectingFileSystem::removeDirectory(const fs::path& path) {
   if (readOnlyPath(path)) return errc(EROFS);
   return base_->removeDirectory(path);
 }
-std::error_code FaultInjectingFileSystem::syncDirectory(const fs::path& path) {
+Error FaultInjectingFileSystem::syncDirectory(const fs::path& path) {
   {
     std::lock_guard lock(mu_);
     if (failSyncs_) return errc(EIO);

@@ -1,8 +1,8 @@
 // The file-system seam of the stores: a POSIX implementation, and a wrapper that injects faults.
 //
-// Every operation reports failure as a std::error_code (std::generic_category errno values) and
-// never throws; callers turn codes into their own errors. Paths are absolute or relative to the
-// process's working directory. Implementations are thread-safe.
+// Every operation reports failure as a zarvo::Error (std::generic_category errno values), which a
+// caller cannot drop unnoticed, and never throws; callers turn codes into their own errors. Paths are
+// absolute or relative to the process's working directory. Implementations are thread-safe.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +15,8 @@
 #include <string_view>
 #include <system_error>
 #include <vector>
+
+#include "zarvo/platform/error.h"
 
 namespace zarvo::platform {
 
@@ -47,9 +49,9 @@ struct DirectoryEntry {
 class WritableFile {
  public:
   virtual ~WritableFile() = default;
-  virtual std::error_code append(std::string_view data) = 0;
-  virtual std::error_code sync() = 0;  // data and metadata reach the disk (fsync)
-  virtual std::error_code close() = 0;
+  virtual Error append(std::string_view data) = 0;
+  virtual Error sync() = 0;  // data and metadata reach the disk (fsync)
+  virtual Error close() = 0;
 };
 
 class FileSystem {
@@ -65,72 +67,92 @@ class FileSystem {
 
   // Reads a regular file (following symbolic links) of at most kMaxReadBytes. Anything else fails at
   // once, without blocking (a FIFO, a device such as /dev/zero: EINVAL; a folder: EISDIR).
-  virtual std::error_code readFile(const std::filesystem::path& path, std::string& contents) = 0;
+  virtual Error readFile(const std::filesystem::path& path, std::string& contents) = 0;
   // A missing path is not an error: `info.exists` is false.
-  virtual std::error_code stat(const std::filesystem::path& path, FileInfo& info) = 0;
+  virtual Error stat(const std::filesystem::path& path, FileInfo& info) = 0;
   // Entries other than "." and "..", in no particular order.
-  virtual std::error_code listDirectory(const std::filesystem::path& path,
+  virtual Error listDirectory(const std::filesystem::path& path,
                                         std::vector<DirectoryEntry>& entries) = 0;
   // listDirectory plus each entry's stat (following symbolic links). Implementations may do this
   // faster than a stat by full path per entry; the default does exactly that.
-  virtual std::error_code listDirectoryWithInfo(const std::filesystem::path& path,
+  virtual Error listDirectoryWithInfo(const std::filesystem::path& path,
                                                 std::vector<DirectoryEntry>& entries);
   // readFile plus the file's metadata as of the end of the read (the default stats after reading).
-  virtual std::error_code readFileWithInfo(const std::filesystem::path& path, std::string& contents,
+  virtual Error readFileWithInfo(const std::filesystem::path& path, std::string& contents,
                                            FileInfo& info);
   // Creates `path`, which must not exist, with permission bits `mode` (before the umask).
-  virtual std::error_code newWritableFile(const std::filesystem::path& path, uint32_t mode,
+  virtual Error newWritableFile(const std::filesystem::path& path, uint32_t mode,
                                           std::unique_ptr<WritableFile>& file) = 0;
   // Replaces `to` atomically when it exists.
-  virtual std::error_code rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+  virtual Error rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
   // Renames `from` to `to` only when `to` does not exist (EEXIST otherwise), in one atomic step, so a
   // file another program made meanwhile is never replaced. ENOTSUP where the file system cannot.
-  virtual std::error_code renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to);
+  virtual Error renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to);
   // Swaps the files at `a` and `b` (both must exist: ENOENT otherwise) in one atomic step: afterwards
   // `b` holds what `a` held and `a` what `b` held a moment before, whatever another program wrote
   // there in between. ENOTSUP (or EINVAL) where the file system cannot.
-  virtual std::error_code exchange(const std::filesystem::path& a, const std::filesystem::path& b);
+  virtual Error exchange(const std::filesystem::path& a, const std::filesystem::path& b);
   // Sets the permission bits of `path` to exactly `mode` (the umask does not apply).
-  virtual std::error_code setPermissions(const std::filesystem::path& path, uint32_t mode);
+  virtual Error setPermissions(const std::filesystem::path& path, uint32_t mode);
   // The file a chain of symbolic links at `path` ends at, as an absolute path; `path` itself when it
   // is no link. A dangling or looping link is an error.
-  virtual std::error_code resolveLinks(const std::filesystem::path& path, std::filesystem::path& resolved);
-  virtual std::error_code removeFile(const std::filesystem::path& path) = 0;
-  // An existing directory is not an error.
-  virtual std::error_code createDirectory(const std::filesystem::path& path) = 0;
+  virtual Error resolveLinks(const std::filesystem::path& path, std::filesystem::path& resolved);
+  virtual Error removeFile(const std::filesystem::path& path) = 0;
+  // Creates a directory private to its owner (0700 less the umask). An existing directory is not an
+  // error (its bits stay as they are).
+  virtual Error createDirectory(const std::filesystem::path& path) = 0;
   // Only an empty directory.
-  virtual std::error_code removeDirectory(const std::filesystem::path& path) = 0;
+  virtual Error removeDirectory(const std::filesystem::path& path) = 0;
   // Makes renames and removals inside `path` durable.
-  virtual std::error_code syncDirectory(const std::filesystem::path& path) = 0;
+  virtual Error syncDirectory(const std::filesystem::path& path) = 0;
   // Whether this process may read and write (create files in) `path`.
   virtual bool isReadableAndWritable(const std::filesystem::path& path) = 0;
 };
 
 // Creates `path` and every missing parent.
-std::error_code createDirectories(FileSystem& fs, const std::filesystem::path& path);
+Error createDirectories(FileSystem& fs, const std::filesystem::path& path);
 
 // Replaces (or creates) `path` with `data` so that a reader sees the old or the new contents, never
 // a mix: writes a temporary file in the same folder, syncs it, renames it over `path` and syncs the
-// folder. On failure the temporary file is removed and `path` is as it was. `mode` defaults to 0644
-// less the umask; a mode given is set exactly (a rewritten file keeps the bits it had).
-std::error_code writeFileAtomically(FileSystem& fs, const std::filesystem::path& path,
-                                    std::string_view data, std::optional<uint32_t> mode = std::nullopt);
+// folder. On failure the temporary file is removed and `path` is as it was. `mode` defaults to 0600
+// (private to the owner: task files, conflict copies and caches hold what the user wrote) less the
+// umask; a mode given is set exactly (a rewritten file keeps the bits it had).
+// A folder sync that fails afterwards is not reported (the contents are in place; only their
+// durability across a crash is weaker).
+Error writeFileAtomically(FileSystem& fs, const std::filesystem::path& path, std::string_view data,
+                          std::optional<uint32_t> mode = std::nullopt);
 
 // The two steps of writeFileAtomically, for callers that write several files and rename them only
 // when every one was written: `prepareAtomicWrite` returns the synced temporary file's path.
-std::error_code prepareAtomicWrite(FileSystem& fs, const std::filesystem::path& path,
-                                   std::string_view data, std::optional<uint32_t> mode,
-                                   std::filesystem::path& temporary);
+Error prepareAtomicWrite(FileSystem& fs, const std::filesystem::path& path, std::string_view data,
+                         std::optional<uint32_t> mode, std::filesystem::path& temporary);
+// A process as the files it leaves name it: its pid and when it started (clock ticks after boot, as
+// /proc/PID/stat gives it), so that a process that later gets the same pid is not taken for it.
+// Written into names as "<pid>@<start>"; names of older versions carry the pid alone.
+struct ProcessIdentity {
+  long pid = 0;
+  std::optional<uint64_t> startTime;  // none: only the pid is known
+};
+// This process.
+ProcessIdentity currentProcess();
+// "<pid>@<start>" (or "<pid>" without a start time).
+std::string ownerTag(const ProcessIdentity& process);
+// The identity an owner tag at the start of `text` gives, and the length of the tag; nothing when
+// `text` does not start with one followed by '-'.
+std::optional<ProcessIdentity> parseOwnerTag(std::string_view text, size_t* length = nullptr);
+// Whether the process is running: its pid is, and (when the identity has one) with the same start
+// time. A file owned by a process that is not is left over by a crash.
+bool processIsAlive(const ProcessIdentity& process);
+bool processIsAlive(long pid);
+
 // True for the names prepareAtomicWrite gives its temporary files (readers skip them). Those names
-// start with ".zarvo-tmp-<pid>-" and end in ".tmp", never in a task file's extension, so that no
-// other program takes a temporary file (or one a crash left behind) for a file of its own.
+// start with ".zarvo-tmp-<owner tag>-" and end in ".tmp", never in a task file's extension, so that
+// no other program takes a temporary file (or one a crash left behind) for a file of its own.
 bool isTemporaryFileName(std::string_view name);
 // The process that made a temporary file, from its name; nothing for other names.
-std::optional<long> temporaryFileOwner(std::string_view name);
+std::optional<ProcessIdentity> temporaryFileOwner(std::string_view name);
 // A fresh temporary name for a file beside `target` (as prepareAtomicWrite uses).
 std::filesystem::path temporaryPathFor(const std::filesystem::path& target);
-// Whether process `pid` is running (a temporary file of a process that is not is left over by a crash).
-bool processIsAlive(long pid);
 
 // Passes every call to a base file system, failing the ones a test asks to fail. Faults:
 // - failWritesAfter(n): the write that would take the total bytes written past n writes only up to
@@ -154,35 +176,35 @@ class FaultInjectingFileSystem final : public FileSystem {
   uint64_t bytesWritten() const;
   int renames() const;
 
-  std::error_code readFile(const std::filesystem::path& path, std::string& contents) override;
-  std::error_code stat(const std::filesystem::path& path, FileInfo& info) override;
-  std::error_code listDirectory(const std::filesystem::path& path,
+  Error readFile(const std::filesystem::path& path, std::string& contents) override;
+  Error stat(const std::filesystem::path& path, FileInfo& info) override;
+  Error listDirectory(const std::filesystem::path& path,
                                 std::vector<DirectoryEntry>& entries) override;
-  std::error_code listDirectoryWithInfo(const std::filesystem::path& path,
+  Error listDirectoryWithInfo(const std::filesystem::path& path,
                                         std::vector<DirectoryEntry>& entries) override;
-  std::error_code readFileWithInfo(const std::filesystem::path& path, std::string& contents,
+  Error readFileWithInfo(const std::filesystem::path& path, std::string& contents,
                                    FileInfo& info) override;
-  std::error_code newWritableFile(const std::filesystem::path& path, uint32_t mode,
+  Error newWritableFile(const std::filesystem::path& path, uint32_t mode,
                                   std::unique_ptr<WritableFile>& file) override;
-  std::error_code rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
-  std::error_code renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) override;
-  std::error_code exchange(const std::filesystem::path& a, const std::filesystem::path& b) override;
-  std::error_code setPermissions(const std::filesystem::path& path, uint32_t mode) override;
-  std::error_code resolveLinks(const std::filesystem::path& path, std::filesystem::path& resolved) override;
-  std::error_code removeFile(const std::filesystem::path& path) override;
-  std::error_code createDirectory(const std::filesystem::path& path) override;
-  std::error_code removeDirectory(const std::filesystem::path& path) override;
-  std::error_code syncDirectory(const std::filesystem::path& path) override;
+  Error rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
+  Error renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) override;
+  Error exchange(const std::filesystem::path& a, const std::filesystem::path& b) override;
+  Error setPermissions(const std::filesystem::path& path, uint32_t mode) override;
+  Error resolveLinks(const std::filesystem::path& path, std::filesystem::path& resolved) override;
+  Error removeFile(const std::filesystem::path& path) override;
+  Error createDirectory(const std::filesystem::path& path) override;
+  Error removeDirectory(const std::filesystem::path& path) override;
+  Error syncDirectory(const std::filesystem::path& path) override;
   bool isReadableAndWritable(const std::filesystem::path& path) override;
 
-  // Runs `hook` just before the next exchange, renameNoReplace or removal of a task's file, once: a
-  // test's stand-in for another program writing in the instant between a check and a rename.
+  // Runs `hook` just before the next rename, exchange or renameNoReplace, once: a test's stand-in for
+  // another program writing in the instant between a check and a rename. A hook may set the next one.
   void beforeNextReplace(std::function<void()> hook);
 
  private:
   class FaultyFile;
   void runReplaceHook();
-  std::error_code countRename();
+  Error countRename();
   bool readOnlyPath(const std::filesystem::path& path) const;
   // Bytes of `size` that may still be written, or nullopt for all of them.
   std::optional<uint64_t> admit(uint64_t size);

@@ -1,6 +1,7 @@
 #include "zarvo/platform/filesystem.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <set>
@@ -45,6 +46,24 @@ TEST_F(FileSystemTest, AtomicWriteReplacesAndKeepsRequestedMode) {
   ASSERT_FALSE(faulty_->stat(target, info));
   EXPECT_EQ(info.mode & 0777, 0600u);
   EXPECT_EQ(names(), std::set<std::string>{"a.ics"});  // no temporary left behind
+}
+
+// What the stores make is their user's alone, whatever the umask lets through: a new file 0600, a
+// new folder 0700. An existing folder keeps its bits.
+TEST_F(FileSystemTest, NewFilesAndFoldersArePrivateToTheirOwner) {
+  const mode_t old = ::umask(0);
+  ASSERT_FALSE(writeFileAtomically(*faulty_, dir_ / "task.ics", "x"));
+  ASSERT_FALSE(createDirectories(*faulty_, dir_ / "source" / "list"));
+  fs::permissions(dir_ / "source", fs::perms(0755));
+  ASSERT_FALSE(faulty_->createDirectory(dir_ / "source"));
+  ::umask(old);
+  FileInfo file, folder, parent, existing;
+  ASSERT_FALSE(faulty_->stat(dir_ / "task.ics", file));
+  ASSERT_FALSE(faulty_->stat(dir_ / "source" / "list", folder));
+  ASSERT_FALSE(faulty_->stat(dir_ / "source", existing));
+  EXPECT_EQ(file.mode & 0777, 0600u);
+  EXPECT_EQ(folder.mode & 0777, 0700u);
+  EXPECT_EQ(existing.mode & 0777, 0755u);
 }
 
 TEST_F(FileSystemTest, WriteFailingHalfWayLeavesOldContentsAndNoTemporary) {

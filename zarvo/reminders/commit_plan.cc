@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -43,14 +44,29 @@ namespace {
 
 constexpr std::string_view kOldPrefix = ".zarvo-old-";
 
-bool unsupported(std::error_code e) {
+bool unsupported(Error e) {
   return e == std::errc::not_supported || e == std::errc::invalid_argument || e == std::errc::function_not_supported ||
          e == std::errc::operation_not_supported;
 }
 
+// Renames `from` to `to` only while `to` is free. Where the file system can do that in one step
+// (RENAME_NOREPLACE, or a hard link), it is atomic; where it cannot, the name is checked and then
+// renamed to, the one step of a commit that is not atomic: a file another program makes under the
+// very name in between would be replaced.
+Error renameToFreeName(FileSystem& fs, const fs::path& from, const fs::path& to) {
+  Error e = fs.renameNoReplace(from, to);
+  if (!unsupported(e)) return e;
+  FileInfo info;
+  if (auto s = fs.stat(to, info)) return s;
+  if (info.exists) return std::errc::file_exists;
+  return fs.rename(from, to);
+}
+
+// The bytes at `path`; none when they cannot be read, which every caller takes as "not the version
+// expected", the side on which no other program's bytes are lost.
 std::string readOrEmpty(FileSystem& fs, const fs::path& path) {
   std::string bytes;
-  fs.readFile(path, bytes);
+  if (fs.readFile(path, bytes)) bytes.clear();
   return bytes;
 }
 
@@ -80,6 +96,8 @@ fs::path keepAsConflictCopy(FileSystem& fs, const fs::path& aside, const fs::pat
   const fs::path copy = path.parent_path() / (path.filename().string() + ".conflict-" + std::to_string(::getpid()) +
                                               "-" + std::to_string(counter.fetch_add(1)));
   if (fs.rename(aside, copy)) return aside;
+  // Another program's bytes, kept where any user of the machine might otherwise read them.
+  logFailure(fs.setPermissions(copy, 0600), "make private", copy);
   storeLog().error("Another program changed %{public}@ while it was being saved; its version is kept in %{public}@",
                    path.string(), copy.string());
   return copy;
@@ -90,7 +108,9 @@ fs::path freePath(FileSystem& fs, const fs::path& dir, const std::string& name, 
   const std::string stem = fs::path(name).stem().string();
   for (int n = 2;; ++n) {
     FileInfo info;
-    fs.stat(path, info);
+    // A name whose stat fails reads as free: a new file goes there only by renameToFreeName, which
+    // never replaces one, so a wrong guess costs a retry, never a file.
+    (void)fs.stat(path, info);
     if (!info.exists && !taken.contains(path)) return path;
     path = dir / (stem + "-" + std::to_string(n) + ".ics");
   }
@@ -110,7 +130,7 @@ struct Plan {
   // What applying did, for finishing and undoing.
   fs::path replaced;     // the file the new version was swapped into (symbolic links followed)
   fs::path replacedOld;  // the previous version of `replaced`, aside
-  bool blindReplace = false;  // replaced by a plain rename: the previous version is gone
+  bool byRenames = false;     // replaced without an atomic swap (see replaceByRenames)
   bool exactPath = false;     // a new file goes at writePath or nowhere (a restore)
   bool created = false;       // writePath is a new file
   fs::path removedOld;        // the removed file, aside
@@ -195,7 +215,7 @@ std::vector<Plan> planWrites(FileSystem& fs, const fs::path& root, std::vector<P
 // Removes the temporary files of the plans not applied yet.
 void discardTemporaries(FileSystem& fs, std::vector<Plan>& plans) {
   for (Plan& p : plans) {
-    if (!p.temporary.empty() && !p.applied) fs.removeFile(p.temporary);
+    if (!p.temporary.empty() && !p.applied) logFailure(fs.removeFile(p.temporary), "remove", p.temporary);
   }
 }
 
@@ -220,31 +240,147 @@ void writeTemporaries(FileSystem& fs, std::vector<Plan>& plans) {
   }
 }
 
+// A fresh name for the previous version of `path` while a commit runs: one that a clean-up after a
+// crash reads as "the previous version of an unfinished change", put back unless a task file holds
+// its UID (recoverLeftovers).
+fs::path oldVersionPath(const fs::path& path) {
+  static std::atomic<int> counter{0};
+  return path.parent_path() / (std::string(kOldPrefix) + platform::ownerTag(platform::currentProcess()) + "-" +
+                               std::to_string(counter.fetch_add(1)) + "-" + path.filename().string().substr(0, 200) +
+                               ".tmp");
+}
+
+// The folders (by the root of their store) whose file system has been found without an atomic swap:
+// found on the first rewrite there, remembered for the process.
+class NoExchange {
+ public:
+  static bool known(const fs::path& root) {
+    std::lock_guard lock(mu());
+    return roots().contains(root);
+  }
+  static void remember(const fs::path& root) {
+    std::lock_guard lock(mu());
+    if (roots().insert(root).second) {
+      storeLog().notice("The file system of %{public}@ cannot swap two files atomically; rewrites there move the "
+                        "previous version aside first",
+                        root.string());
+    }
+  }
+
+ private:
+  static std::mutex& mu() {
+    static std::mutex m;
+    return m;
+  }
+  static std::set<fs::path>& roots() {
+    static std::set<fs::path> r;
+    return r;
+  }
+};
+
+// Without a swap: whatever is at the name is moved out first (a third program's version, kept as a
+// conflict copy unless it is the new version), then the previous version goes back under the name
+// while it is still free.
+void putBackByRenames(FileSystem& fs, Plan& p) {
+  const fs::path out = platform::temporaryPathFor(p.replaced);
+  if (fs.rename(p.replaced, out).ok()) {
+    if (readOrEmpty(fs, out) == p.content) {
+      logFailure(fs.removeFile(out), "remove", out);
+    } else {
+      keepAsConflictCopy(fs, out, p.replaced);
+    }
+  }
+  if (renameToFreeName(fs, p.replacedOld, p.replaced)) keepAsConflictCopy(fs, p.replacedOld, p.replaced);
+  p.replacedOld.clear();
+}
+
 // Swaps the version aside back into place. What comes out is the new version, which goes, unless a
 // third program wrote meanwhile: then its bytes are kept as a conflict copy.
 void swapBack(FileSystem& fs, Plan& p) {
-  fs.exchange(p.replacedOld, p.replaced);
-  if (readOrEmpty(fs, p.replacedOld) == p.content) {
-    fs.removeFile(p.replacedOld);
+  if (p.byRenames) {
+    putBackByRenames(fs, p);
+    return;
+  }
+  if (auto e = fs.exchange(p.replacedOld, p.replaced)) {
+    // The new version stays in place; the previous one must not stay behind under a temporary name
+    // that the next clean-up removes.
+    logFailure(e, "put back the previous version of", p.replaced);
+    keepAsConflictCopy(fs, p.replacedOld, p.replaced);
+  } else if (readOrEmpty(fs, p.replacedOld) == p.content) {
+    logFailure(fs.removeFile(p.replacedOld), "remove", p.replacedOld);
   } else {
     keepAsConflictCopy(fs, p.replacedOld, p.replaced);
   }
   p.replacedOld.clear();
 }
 
+StoreError removedMeanwhile(const fs::path& path) {
+  return StoreError(StoreErrorCode::conflict, path.string() + " was removed by another program since it was read");
+}
+
+// Replaces an existing file where the file system cannot swap two files (FUSE, network file systems):
+// the current file is moved aside first, under a name the clean-up after a crash puts back
+// (oldVersionPath), and compared with the version read; only then does the new version take the
+// name, and only while the name is still free. So:
+// - a version another program put in place before the move aside is found by the comparison: it
+//   goes back, and the commit fails as a conflict;
+// - a file another program makes under the name in the instant it is free stays: the commit fails as
+//   a conflict;
+// - bytes written into the file through a descriptor opened before are found by the comparison at
+//   the end of the commit, and kept as a conflict copy.
+// The cost: for that instant the task file is missing from its folder. No program's bytes are lost.
+void replaceByRenames(FileSystem& fs, Plan& p) {
+  const fs::path aside = oldVersionPath(p.replaced);
+  if (auto e = fs.rename(p.replaced, aside)) {
+    if (e == std::errc::no_such_file_or_directory) {
+      p.conflicted = true;
+      throw removedMeanwhile(p.writePath);
+    }
+    throw fileError(e, "write", p.writePath);
+  }
+  p.byRenames = true;
+  p.replacedOld = aside;
+  if (readOrEmpty(fs, aside) != p.origin->content) {
+    if (renameToFreeName(fs, aside, p.replaced)) keepAsConflictCopy(fs, aside, p.replaced);
+    p.replacedOld.clear();
+    p.conflicted = true;
+    throw changedMeanwhile(p.writePath);
+  }
+  if (auto e = renameToFreeName(fs, p.temporary, p.replaced)) {
+    if (e == std::errc::file_exists) {
+      // Another program made the file anew: its file stays. The previous version aside is the one
+      // read, unless written to since: kept as a conflict copy then.
+      if (readOrEmpty(fs, aside) == p.origin->content) {
+        logFailure(fs.removeFile(aside), "remove", aside);
+      } else {
+        keepAsConflictCopy(fs, aside, p.replaced);
+      }
+      p.conflicted = true;
+    } else if (renameToFreeName(fs, aside, p.replaced)) {
+      keepAsConflictCopy(fs, aside, p.replaced);
+    }
+    p.replacedOld.clear();
+    throw e == std::errc::file_exists ? changedMeanwhile(p.writePath) : fileError(e, "write", p.writePath);
+  }
+  p.temporary.clear();
+}
+
 // Swaps the new version into an existing file and checks what came out. Throws, with the file as it
 // was (or as the other program left it), when it fails or another program wrote meanwhile.
-void replaceInPlace(FileSystem& fs, Plan& p) {
+// `exchangeWorks` is false once the file system is known to have no swap: see replaceByRenames.
+void replaceInPlace(FileSystem& fs, Plan& p, bool& exchangeWorks) {
+  if (!exchangeWorks) {
+    replaceByRenames(fs, p);
+    return;
+  }
   if (auto e = fs.exchange(p.temporary, p.replaced)) {
     if (e == std::errc::no_such_file_or_directory) {
       p.conflicted = true;
-      throw StoreError(StoreErrorCode::conflict,
-                       p.writePath.string() + " was removed by another program since it was read");
+      throw removedMeanwhile(p.writePath);
     }
     if (!unsupported(e)) throw fileError(e, "write", p.writePath);
-    // No atomic swap here: the check made when planning has to do.
-    if (auto r = fs.rename(p.temporary, p.replaced)) throw fileError(r, "write", p.writePath);
-    p.blindReplace = true;
+    exchangeWorks = false;
+    replaceByRenames(fs, p);
     return;
   }
   p.replacedOld = p.temporary;
@@ -259,17 +395,8 @@ void replaceInPlace(FileSystem& fs, Plan& p) {
 // Puts a new file in place under a name nobody took meanwhile.
 void createFile(FileSystem& fs, Plan& p, const std::set<fs::path>& taken) {
   for (int attempt = 0;; ++attempt) {
-    std::error_code e = fs.renameNoReplace(p.temporary, p.writePath);
+    const Error e = renameToFreeName(fs, p.temporary, p.writePath);
     if (!e) break;
-    if (unsupported(e)) {
-      FileInfo info;
-      fs.stat(p.writePath, info);
-      if (info.exists) {
-        e = std::make_error_code(std::errc::file_exists);
-      } else if (!(e = fs.rename(p.temporary, p.writePath))) {
-        break;
-      }
-    }
     if (e == std::errc::file_exists && p.exactPath) {
       p.conflicted = true;
       throw StoreError(StoreErrorCode::conflict, p.writePath.string() + " was made by another program since");
@@ -284,24 +411,20 @@ void createFile(FileSystem& fs, Plan& p, const std::set<fs::path>& taken) {
 void removeFile(FileSystem& fs, Plan& p) {
   const bool moving = !p.writePath.empty();
   // The previous version of a moved task waits under a name that says what to do with it after a crash.
-  fs::path aside = platform::temporaryPathFor(p.removePath);
-  if (moving) {
-    static std::atomic<int> counter{0};
-    aside = p.removePath.parent_path() / (std::string(kOldPrefix) + std::to_string(::getpid()) + "-" +
-                                          std::to_string(counter.fetch_add(1)) + "-" +
-                                          p.removePath.filename().string().substr(0, 200) + ".tmp");
-  }
-  std::error_code e = fs.renameNoReplace(p.removePath, aside);
-  if (unsupported(e)) e = fs.rename(p.removePath, aside);
+  const fs::path aside = moving ? oldVersionPath(p.removePath) : platform::temporaryPathFor(p.removePath);
+  // A plain rename: the name aside is fresh, so it replaces nothing, and it moves out whatever is at
+  // the name at that instant in one step. (A link and an unlink, which is what "no replace" falls back
+  // to on file systems without the flag, would remove a version another program renamed over the name
+  // in between.)
+  Error e = fs.rename(p.removePath, aside);
   if (e == std::errc::no_such_file_or_directory) {
     p.conflicted = true;
-    throw StoreError(StoreErrorCode::conflict,
-                     p.removePath.string() + " was removed by another program since it was read");
+    throw removedMeanwhile(p.removePath);
   }
   if (e) throw fileError(e, "remove", p.removePath);
   p.removedOld = aside;
   if (readOrEmpty(fs, aside) == p.origin->content) return;
-  if (fs.renameNoReplace(aside, p.removePath)) keepAsConflictCopy(fs, aside, p.removePath);
+  if (renameToFreeName(fs, aside, p.removePath)) keepAsConflictCopy(fs, aside, p.removePath);
   p.removedOld.clear();
   p.conflicted = true;
   throw changedMeanwhile(p.removePath);
@@ -310,36 +433,45 @@ void removeFile(FileSystem& fs, Plan& p) {
 // Undoes one applied plan: every previous version back in place, the new files gone.
 void undo(FileSystem& fs, Plan& p) {
   if (!p.removedOld.empty()) {
-    if (fs.renameNoReplace(p.removedOld, p.removePath)) keepAsConflictCopy(fs, p.removedOld, p.removePath);
+    if (renameToFreeName(fs, p.removedOld, p.removePath)) keepAsConflictCopy(fs, p.removedOld, p.removePath);
     p.removedOld.clear();
   }
   if (p.created) {
-    if (readOrEmpty(fs, p.writePath) == p.content) fs.removeFile(p.writePath);
+    if (readOrEmpty(fs, p.writePath) == p.content) logFailure(fs.removeFile(p.writePath), "remove", p.writePath);
     p.created = false;
   }
-  if (!p.replacedOld.empty()) {
-    swapBack(fs, p);
-  } else if (p.blindReplace) {
-    if (auto e = platform::writeFileAtomically(fs, p.replaced, p.origin->content, p.origin->info.mode)) {
-      storeLog().error("Could not restore %{public}@ after a failed commit: %{public}@", p.replaced.string(),
-                       e.message());
-    }
-  }
+  if (!p.replacedOld.empty()) swapBack(fs, p);
   p.applied = false;
 }
 
-// Makes the renames and removals durable: each folder that changed is synced once.
-void syncFolders(FileSystem& fs, const std::vector<Plan>& plans) {
+// Makes the renames and removals durable: each folder that changed is synced once. Answers the
+// first failure (every folder is tried) and the folder it was in.
+Error syncFolders(FileSystem& fs, const std::vector<Plan>& plans, fs::path* failed = nullptr) {
   std::set<fs::path> dirs;
   for (const Plan& p : plans) {
     if (!p.writePath.empty()) dirs.insert(p.replaced.empty() ? p.writePath.parent_path() : p.replaced.parent_path());
     if (!p.removePath.empty()) dirs.insert(p.removePath.parent_path());
   }
-  for (const auto& d : dirs) fs.syncDirectory(d);
+  Error first;
+  for (const auto& d : dirs) {
+    if (auto e = fs.syncDirectory(d); e && first.ok()) {
+      first = e;
+      if (failed != nullptr) *failed = d;
+    }
+  }
+  return first;
+}
+
+// For the paths that undo a failed commit: the failure being reported already, a folder that will
+// not sync is logged.
+void syncFoldersAfterUndo(FileSystem& fs, const std::vector<Plan>& plans) {
+  fs::path dir;
+  if (auto e = syncFolders(fs, plans, &dir)) logFailure(e, "sync", dir);
 }
 
 // Puts every plan in place, in order; when one fails, undoes those before it and throws.
-void applyPlans(FileSystem& fs, std::vector<Plan>& plans) {
+void applyPlans(FileSystem& fs, const fs::path& root, std::vector<Plan>& plans) {
+  bool exchangeWorks = !NoExchange::known(root);
   std::set<fs::path> taken;
   for (const Plan& p : plans) taken.insert(p.writePath);
   for (size_t i = 0; i < plans.size(); ++i) {
@@ -353,10 +485,11 @@ void applyPlans(FileSystem& fs, std::vector<Plan>& plans) {
         // arrived is put back by the next reader (recoverLeftovers).
         removeFile(fs, p);
         p.applied = true;
-        fs.syncDirectory(p.removePath.parent_path());
+        if (auto e = fs.syncDirectory(p.removePath.parent_path())) throw fileError(e, "sync", p.removePath.parent_path());
       }
       if (inPlace) {
-        replaceInPlace(fs, p);
+        replaceInPlace(fs, p, exchangeWorks);
+        if (!exchangeWorks) NoExchange::remember(root);
       } else if (!p.writePath.empty()) {
         createFile(fs, p, taken);
         taken.insert(p.writePath);
@@ -367,7 +500,7 @@ void applyPlans(FileSystem& fs, std::vector<Plan>& plans) {
       if (p.applied) undo(fs, p);
       for (size_t j = i; j-- > 0;) undo(fs, plans[j]);
       discardTemporaries(fs, plans);
-      syncFolders(fs, plans);
+      syncFoldersAfterUndo(fs, plans);
       throw;
     }
   }
@@ -384,7 +517,9 @@ void adoptWrittenVersions(FileSystem& fs, std::vector<Plan>& plans) {
     // The version written is the one read back before writing: it needs only its name and metadata.
     std::shared_ptr<TodoFile> file = std::move(p.readBack);
     file->path = p.writePath;
-    fs.stat(p.writePath, file->info);
+    // Metadata that cannot be had stays empty: the cache entry then matches no later stat, and the
+    // file is simply read again.
+    if (fs.stat(p.writePath, file->info)) file->info = {};
     FileCache::shared().store(p.writePath, FileCache::Entry{file->info, file});
     if (p.remove) {
       Backend::forgetOrigin(*p.reminder);
@@ -451,7 +586,7 @@ void commitPending(FileSystem& fs, const fs::path& root, std::vector<PendingWrit
     }
   }
   try {
-    applyPlans(fs, plans);
+    applyPlans(fs, root, plans);
   } catch (const StoreError&) {
     // As for a conflict found when planning: retrying cannot succeed, the write is dropped.
     for (const Plan& p : plans) {
@@ -459,33 +594,49 @@ void commitPending(FileSystem& fs, const fs::path& root, std::vector<PendingWrit
     }
     throw;
   }
-  syncFolders(fs, plans);
+  // The new versions are durable before the commit counts as done (and before `alongside` records
+  // it): a folder that cannot be synced fails the commit, undone.
+  fs::path unsynced;
+  if (auto e = syncFolders(fs, plans, &unsynced)) {
+    for (size_t j = plans.size(); j-- > 0;) undo(fs, plans[j]);
+    syncFoldersAfterUndo(fs, plans);
+    throw fileError(e, "sync", unsynced);
+  }
   if (alongside) {
     try {
       alongside();
     } catch (...) {
       for (size_t j = plans.size(); j-- > 0;) undo(fs, plans[j]);
-      syncFolders(fs, plans);
+      syncFoldersAfterUndo(fs, plans);
       throw;
     }
   }
   // Committed: the previous versions go (a folder sync only when there were some: one fsync less
-  // for a commit that only creates files).
+  // for a commit that only creates files). A program that held the file open across the swap may
+  // have written into the previous version after it was checked; its bytes are compared once more,
+  // and a version that is no longer the one read is kept as a conflict copy, never removed.
   bool removedPrevious = false;
   for (Plan& p : plans) {
     for (const fs::path* previous : {&p.replacedOld, &p.removedOld}) {
       if (previous->empty()) continue;
-      fs.removeFile(*previous);
+      if (readOrEmpty(fs, *previous) != p.origin->content) {
+        keepAsConflictCopy(fs, *previous, previous == &p.replacedOld ? p.replaced : p.removePath);
+      } else {
+        // One left behind carries a temporary name: the clean-up after this process removes it.
+        logFailure(fs.removeFile(*previous), "remove", *previous);
+      }
       removedPrevious = true;
     }
   }
-  if (removedPrevious) syncFolders(fs, plans);
+  // The commit is done; a failed sync here can only bring a removed previous version back, under its
+  // temporary name, for the same clean-up.
+  if (removedPrevious) syncFoldersAfterUndo(fs, plans);
   adoptWrittenVersions(fs, plans);
   pending.clear();
 }
 
-void restoreFiles(FileSystem& fs, const std::vector<FileRestore>& files, const std::vector<fs::path>& emptiedFolders,
-                  const std::function<void()>& alongside) {
+void restoreFiles(FileSystem& fs, const fs::path& root, const std::vector<FileRestore>& files,
+                  const std::vector<fs::path>& emptiedFolders, const std::function<void()>& alongside) {
   std::vector<Plan> plans;
   for (const FileRestore& f : files) {
     Plan p;
@@ -518,7 +669,8 @@ void restoreFiles(FileSystem& fs, const std::vector<FileRestore>& files, const s
     if (p.writePath.empty()) continue;
     const fs::path folder = p.writePath.parent_path();
     FileInfo info;
-    if (fs.stat(folder, info) || info.exists) continue;
+    if (auto e = fs.stat(folder, info)) throw fileError(e, "read", folder);
+    if (info.exists) continue;
     if (auto e = platform::createDirectories(fs, folder)) throw fileError(e, "create", folder);
     madeFolders.insert(folder);
   }
@@ -526,14 +678,20 @@ void restoreFiles(FileSystem& fs, const std::vector<FileRestore>& files, const s
     if (auto e = fs.syncDirectory(folder.parent_path())) throw fileError(e, "sync", folder.parent_path());
   }
   writeTemporaries(fs, plans);
-  applyPlans(fs, plans);
-  syncFolders(fs, plans);
+  applyPlans(fs, root, plans);
+  // As a commit's: durable before `alongside` records it, else undone.
+  fs::path unsynced;
+  if (auto e = syncFolders(fs, plans, &unsynced)) {
+    for (size_t j = plans.size(); j-- > 0;) undo(fs, plans[j]);
+    syncFoldersAfterUndo(fs, plans);
+    throw fileError(e, "sync", unsynced);
+  }
   if (alongside) {
     try {
       alongside();
     } catch (...) {
       for (size_t j = plans.size(); j-- > 0;) undo(fs, plans[j]);
-      syncFolders(fs, plans);
+      syncFoldersAfterUndo(fs, plans);
       throw;
     }
   }
@@ -541,23 +699,28 @@ void restoreFiles(FileSystem& fs, const std::vector<FileRestore>& files, const s
   for (Plan& p : plans) {
     for (const fs::path* previous : {&p.replacedOld, &p.removedOld}) {
       if (previous->empty()) continue;
-      (void)fs.removeFile(*previous);  // a leftover is cleaned up by the next reader
+      if (readOrEmpty(fs, *previous) != p.origin->content) {
+        keepAsConflictCopy(fs, *previous, previous == &p.replacedOld ? p.replaced : p.removePath);
+      } else {
+        logFailure(fs.removeFile(*previous), "remove", *previous);
+      }
       removedPrevious = true;
     }
     FileCache::shared().erase(p.writePath.empty() ? p.removePath : p.writePath);
   }
-  if (removedPrevious) syncFolders(fs, plans);
+  if (removedPrevious) syncFoldersAfterUndo(fs, plans);
   std::set<fs::path> parents;
   for (const fs::path& folder : emptiedFolders) {
     // Only an empty folder goes: files another program put there stay, with their folder.
     if (!fs.removeDirectory(folder)) parents.insert(folder.parent_path());
   }
-  for (const fs::path& parent : parents) (void)fs.syncDirectory(parent);  // best effort: the folder is empty either way
+  // Best effort: the folder is empty either way, and one that comes back after a crash is an empty list.
+  for (const fs::path& parent : parents) logFailure(fs.syncDirectory(parent), "sync", parent);
 }
 
 bool isOldVersionName(std::string_view name) { return name.starts_with(kOldPrefix); }
 
-std::optional<long> oldVersionOwner(std::string_view name) {
+std::optional<platform::ProcessIdentity> oldVersionOwner(std::string_view name) {
   if (!isOldVersionName(name)) return std::nullopt;
   // ".zarvo-old-<pid>-..." reads as a temporary name once the prefixes agree.
   std::string asTemporary = ".zarvo-tmp-" + std::string(name.substr(kOldPrefix.size()));
@@ -578,10 +741,11 @@ void recoverLeftovers(FileSystem& fs, const fs::path& root) {
   std::vector<fs::path> folders;
   std::vector<platform::DirectoryEntry> sources;
   if (fs.listDirectory(root, sources)) return;
+  // A folder that cannot be listed is left for a later clean-up.
   for (const auto& s : sources) {
     if (!s.isDirectory || s.name.starts_with('.')) continue;
     std::vector<platform::DirectoryEntry> collections;
-    fs.listDirectory(root / s.name, collections);
+    if (fs.listDirectory(root / s.name, collections)) continue;
     for (const auto& c : collections) {
       if (c.isDirectory && !c.name.starts_with('.')) folders.push_back(root / s.name / c.name);
     }
@@ -590,11 +754,11 @@ void recoverLeftovers(FileSystem& fs, const fs::path& root) {
   std::set<fs::path> touched;
   for (const auto& dir : folders) {
     std::vector<platform::DirectoryEntry> entries;
-    fs.listDirectory(dir, entries);
+    if (fs.listDirectory(dir, entries)) continue;
     for (const auto& e : entries) {
       if (auto owner = platform::temporaryFileOwner(e.name); owner && !platform::processIsAlive(*owner)) {
         // A new version never put in place, or a previous one its commit was done with.
-        fs.removeFile(dir / e.name);
+        logFailure(fs.removeFile(dir / e.name), "remove", dir / e.name);
         touched.insert(dir);
       } else if (auto oldOwner = oldVersionOwner(e.name); oldOwner && !platform::processIsAlive(*oldOwner)) {
         olds.push_back(dir / e.name);
@@ -612,7 +776,11 @@ void recoverLeftovers(FileSystem& fs, const fs::path& root) {
     std::set<std::string> inPlace;  // the UIDs of every task file
     for (const auto& dir : folders) {
       std::vector<platform::DirectoryEntry> entries;
-      fs.listDirectory(dir, entries);
+      if (fs.listDirectory(dir, entries)) {
+        // Without every task file's UID, no move can be told complete: put nothing back yet.
+        olds.clear();
+        break;
+      }
       for (const auto& e : entries) {
         if (!isTaskFileName(e.name)) continue;
         for (auto& uid : uidsOf(dir / e.name)) inPlace.insert(std::move(uid));
@@ -623,16 +791,20 @@ void recoverLeftovers(FileSystem& fs, const fs::path& root) {
       // The moved copy made it into its new list: the move is complete. Otherwise it never did, and
       // the task goes back where it was.
       if (!uids.empty() && inPlace.contains(uids.front())) {
-        fs.removeFile(old);
+        logFailure(fs.removeFile(old), "remove", old);
       } else {
         const fs::path back = freePath(fs, old.parent_path(), oldVersionOriginalName(old.filename().string()), {});
-        if (auto e = fs.renameNoReplace(old, back); unsupported(e)) fs.rename(old, back);
+        const Error e = renameToFreeName(fs, old, back);
+        if (e) {
+          logFailure(e, "put back", back);
+          continue;
+        }
         storeLog().notice("Put back %{public}@, which a move interrupted by a crash had taken aside", back.string());
       }
       touched.insert(old.parent_path());
     }
   }
-  for (const auto& dir : touched) fs.syncDirectory(dir);
+  for (const auto& dir : touched) logFailure(fs.syncDirectory(dir), "sync", dir);
 }
 
 }  // namespace zarvo::reminders::detail

@@ -321,7 +321,7 @@ struct EventStore::Impl {
     }
     const fs::path dir = root() / calendar->calendarIdentifier();
     FileInfo info;
-    fs->stat(dir, info);
+    if (auto e = fs->stat(dir, info)) throw fileError(e, "read", dir);
     if (!info.exists) {
       throw StoreError(StoreErrorCode::notFound, "Calendar '" + calendar->title() + "' (" +
                                                      calendar->calendarIdentifier() + ") no longer exists");
@@ -379,10 +379,14 @@ struct EventStore::Impl {
     if (auto e = fs->removeDirectory(dir)) {
       log().error("Calendar folder %{public}@ could not be removed: %{public}@", dir.string(), e.message());
     }
-    fs->syncDirectory(dir.parent_path());
+    // The tasks are gone already; a failed sync only leaves the removal less durable across a crash.
+    detail::logFailure(fs->syncDirectory(dir.parent_path()), "sync", dir.parent_path());
     calendars.erase(calendar->calendarIdentifier());
     std::erase_if(pending, [&](const PendingWrite& op) { return op.reminder->calendar() == calendar; });
-    if (wasDefault) fs->removeFile(root() / ".default-calendar");
+    if (wasDefault) {
+      // A default naming a calendar that is gone reads as none.
+      detail::logFailure(fs->removeFile(root() / ".default-calendar"), "remove", root() / ".default-calendar");
+    }
   }
 
   // Makes the root with a local source and a default calendar "Reminders".
@@ -573,7 +577,7 @@ void EventStore::restoreFiles(const std::vector<FileRestore>& files, const std::
   {
     std::lock_guard lock(impl_->mu);
     if (impl_->options.readOnly) throw StoreError(StoreErrorCode::readOnly, "The reminders store is open only to read");
-    detail::restoreFiles(*impl_->fs, files, emptiedFolders, alongside);
+    detail::restoreFiles(*impl_->fs, impl_->root(), files, emptiedFolders, alongside);
     impl_->calendars.clear();
     impl_->sources.clear();
     impl_->scanned = false;

@@ -516,7 +516,7 @@ bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const 
   return true;
 }
 
-std::error_code FileCache::save(platform::FileSystem& fs, const fs::path& cachePath, const fs::path& root) {
+Error FileCache::save(platform::FileSystem& fs, const fs::path& cachePath, const fs::path& root) {
   uint64_t generation;
   {
     std::lock_guard lock(mu_);
@@ -525,16 +525,30 @@ std::error_code FileCache::save(platform::FileSystem& fs, const fs::path& cacheP
     if (it != savedAt_.end() && it->second == generation) return {};
   }
   const std::string bytes = encode(root);
+  const std::string prefix = cachePath.filename().string() + ".tmp-";
+  // Copies that processes which died before renaming them left (recognised by pid and start time, so
+  // a live process that reused a dead one's pid keeps its own); one named for this very process is a
+  // leftover of an earlier save of it that failed. A copy that cannot be removed is tried again at the
+  // next save.
+  std::vector<platform::DirectoryEntry> entries;
+  if (fs.listDirectory(cachePath.parent_path(), entries).ok()) {
+    for (const auto& entry : entries) {
+      if (!entry.name.starts_with(prefix)) continue;
+      const auto owner = platform::parseOwnerTag(entry.name.substr(prefix.size()) + "-");
+      if (owner && !platform::processIsAlive(*owner)) (void)fs.removeFile(cachePath.parent_path() / entry.name);
+    }
+  }
   fs::path temporary = cachePath;
-  temporary += ".tmp-" + std::to_string(::getpid());
+  temporary += ".tmp-" + platform::ownerTag(platform::currentProcess());
   std::unique_ptr<platform::WritableFile> file;
-  fs.removeFile(temporary);  // a leftover of a process that died with our pid
+  (void)fs.removeFile(temporary);  // as above: usually there is none, and a failure shows just below
   if (auto e = fs.newWritableFile(temporary, 0600, file)) return e;
-  std::error_code e = file->append(bytes);
+  Error e = file->append(bytes);
   if (auto closed = file->close(); !e) e = closed;
   if (!e) e = fs.rename(temporary, cachePath);
   if (e) {
-    fs.removeFile(temporary);
+    // The save failed, and says so; a temporary left behind is overwritten by the next save.
+    (void)fs.removeFile(temporary);
     return e;
   }
   std::lock_guard lock(mu_);

@@ -28,15 +28,15 @@ class CountingFileSystem final : public zarvo::testing::ForwardingFileSystem {
   std::atomic<int> reads{0};
   std::atomic<int> creations{0};
 
-  std::error_code readFile(const fs::path& p, std::string& c) override {
+  Error readFile(const fs::path& p, std::string& c) override {
     if (p.extension() == ".ics") ++reads;
     return ForwardingFileSystem::readFile(p, c);
   }
-  std::error_code readFileWithInfo(const fs::path& p, std::string& c, platform::FileInfo& i) override {
+  Error readFileWithInfo(const fs::path& p, std::string& c, platform::FileInfo& i) override {
     if (p.extension() == ".ics") ++reads;
     return ForwardingFileSystem::readFileWithInfo(p, c, i);
   }
-  std::error_code newWritableFile(const fs::path& p, uint32_t m, std::unique_ptr<platform::WritableFile>& f) override {
+  Error newWritableFile(const fs::path& p, uint32_t m, std::unique_ptr<platform::WritableFile>& f) override {
     ++creations;
     return ForwardingFileSystem::newWritableFile(p, m, f);
   }

@@ -155,31 +155,36 @@ PropertyPtr dueProperty(const platform::DateComponents& c, std::string* zoneOut)
   return p;
 }
 
-// Rewrites the CATEGORIES lines of `entry` so that together they hold the set `want`: a line whose
-// values all stay is kept byte for byte, one that loses values is rewritten (name and parameters as
-// written) or removed, and the values no line holds go on one new line.
+// Rewrites the CATEGORIES lines of `entry` so that one line holds the set `want`: the values kept in
+// the order read, then the new ones, on the first CATEGORIES line (its name and parameters as
+// written), the others removed. Several CATEGORIES lines, which other clients write or a client
+// once left behind, are merged on any rewrite: some readers take only one of them, others fail on
+// the second. A single line whose values all stay is kept byte for byte.
 void editCategories(Editor& editor, const TodoFile& file, const TodoEntry& entry, const std::vector<std::string>& want) {
+  std::vector<const PropertyLine*> lines;
+  for (const PropertyLine& line : entry.lines) {
+    if (line.name == "CATEGORIES") lines.push_back(&line);
+  }
   const std::set<std::string> had(entry.fields.categories.begin(), entry.fields.categories.end());
   const std::set<std::string> wanted(want.begin(), want.end());
-  if (had == wanted) return;
+  if (had == wanted && lines.size() <= 1) return;
+  std::vector<std::string> values;
   std::set<std::string> held;
-  size_t insertAt = entry.alarmOrigins.empty() ? entry.endLineBegin : entry.alarmOrigins.front()->begin;
-  for (const PropertyLine& line : entry.lines) {
-    if (line.name != "CATEGORIES") continue;
-    const std::string_view raw = std::string_view(file.content).substr(line.begin, line.end - line.begin);
-    const std::vector<std::string> values = textList(valueOf(raw));
-    std::vector<std::string> kept;
-    for (const auto& v : values) {
-      if (wanted.count(v) != 0 && held.insert(v).second) kept.push_back(v);
-    }
-    if (kept.size() == values.size()) continue;
-    editor.replace(line.begin, line.end, kept.empty() ? std::string() : withValue(raw, escapedList(kept), file.newline));
+  for (const auto& v : entry.fields.categories) {
+    if (wanted.count(v) != 0 && held.insert(v).second) values.push_back(v);
   }
-  std::vector<std::string> added;
   for (const auto& v : want) {
-    if (held.insert(v).second) added.push_back(v);
+    if (held.insert(v).second) values.push_back(v);
   }
-  if (!added.empty()) editor.insert(insertAt, withNewline(fold("CATEGORIES:" + escapedList(added)), file.newline));
+  if (lines.empty()) {
+    const size_t at = entry.alarmOrigins.empty() ? entry.endLineBegin : entry.alarmOrigins.front()->begin;
+    if (!values.empty()) editor.insert(at, withNewline(fold("CATEGORIES:" + escapedList(values)), file.newline));
+    return;
+  }
+  const PropertyLine& first = *lines.front();
+  const std::string_view raw = std::string_view(file.content).substr(first.begin, first.end - first.begin);
+  editor.replace(first.begin, first.end, values.empty() ? std::string() : withValue(raw, escapedList(values), file.newline));
+  for (size_t i = 1; i < lines.size(); ++i) editor.replace(lines[i]->begin, lines[i]->end, "");
 }
 
 }  // namespace

@@ -53,10 +53,13 @@ bool parameterStillApplies(std::string_view property, std::string_view parameter
 }
 
 // The value of one content line as libical reads it; nothing when it cannot read the line.
+// (As icalproperty_new_from_string reads it, in time linear in the line's length.)
 std::optional<std::string> readValue(std::string_view line) {
-  PropertyPtr p(icalproperty_new_from_string(logicalLine(line).c_str()));
-  if (!p) return std::nullopt;
-  const char* value = icalproperty_get_value_as_string(p.get());
+  ComponentPtr calendar = parseComponent("BEGIN:VCALENDAR\r\n" + logicalLine(line) + "\r\nEND:VCALENDAR\r\n");
+  if (!calendar || icalcomponent_count_errors(calendar.get()) > 0) return std::nullopt;
+  icalproperty* p = icalcomponent_get_first_property(calendar.get(), ICAL_ANY_PROPERTY);
+  if (p == nullptr) return std::nullopt;
+  const char* value = icalproperty_get_value_as_string(p);
   return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
 }
 

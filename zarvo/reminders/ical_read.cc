@@ -323,8 +323,7 @@ std::shared_ptr<TodoFile> parseTodoFile(std::filesystem::path path, std::string 
   }
 
   for (TodoEntry& entry : file->todos) {
-    std::string slice(text, entry.begin, entry.end - entry.begin);
-    ComponentPtr component(icalparser_parse_string(slice.c_str()));
+    ComponentPtr component = parseComponent(std::string_view(text).substr(entry.begin, entry.end - entry.begin));
     if (!component || icalcomponent_isa(component.get()) != ICAL_VTODO_COMPONENT) {
       error = "libical cannot read the VTODO";
       return nullptr;

@@ -90,8 +90,7 @@ std::optional<std::vector<std::pair<const PropertyLine*, std::string>>> nextOccu
                                                                                         const TodoEntry& entry) {
   const PropertyLine* ruleLine = entry.find("RRULE");
   if (ruleLine == nullptr) return std::nullopt;
-  const std::string slice(file.content, entry.begin, entry.end - entry.begin);
-  ComponentPtr todo(icalparser_parse_string(slice.c_str()));
+  ComponentPtr todo = parseComponent(std::string_view(file.content).substr(entry.begin, entry.end - entry.begin));
   if (!todo || icalcomponent_count_properties(todo.get(), ICAL_RRULE_PROPERTY) != 1 ||
       icalcomponent_count_properties(todo.get(), ICAL_DTSTART_PROPERTY) > 1) {
     return std::nullopt;

@@ -1,6 +1,8 @@
 #include "zarvo/reminders/internal/ical_support.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "zarvo/reminders/internal/ical_lines.h"
 
@@ -23,6 +25,44 @@ size_t ownedIndex(std::string_view name) {
 bool isUtcZone(std::string_view zone) {
   return zone == "UTC" || zone == "GMT" || zone == "Etc/UTC" || zone == "Etc/GMT" || zone == "Z" ||
          zone == "Etc/Universal" || zone == "Universal" || zone == "Zulu" || zone == "Etc/Zulu";
+}
+
+namespace {
+
+// Hands libical the text one line at a time, at most `size` - 1 bytes at a step, as fgets would:
+// each step looks only at the bytes it hands over.
+struct LineSource {
+  const char* pos;
+  const char* end;
+};
+
+char* nextLine(char* out, size_t size, void* data) {
+  auto& source = *static_cast<LineSource*>(data);
+  if (source.pos >= source.end || size < 2) return nullptr;
+  const size_t most = std::min(size - 1, static_cast<size_t>(source.end - source.pos));
+  const void* newline = std::memchr(source.pos, '\n', most);
+  const size_t n = newline != nullptr ? static_cast<size_t>(static_cast<const char*>(newline) - source.pos) + 1 : most;
+  std::memcpy(out, source.pos, n);
+  out[n] = '\0';
+  source.pos += n;
+  return out;
+}
+
+}  // namespace
+
+ComponentPtr parseComponent(std::string_view text) {
+  // libical's string reader stops at a NUL byte; so does this one.
+  const size_t length = std::min(text.size(), text.find('\0'));
+  LineSource source{text.data(), text.data() + length};
+  icalparser* parser = icalparser_new();
+  if (parser == nullptr) return nullptr;
+  icalparser_set_gen_data(parser, &source);
+  const icalerrorstate was = icalerror_get_error_state(ICAL_MALFORMEDDATA_ERROR);
+  icalerror_set_error_state(ICAL_MALFORMEDDATA_ERROR, ICAL_ERROR_NONFATAL);
+  ComponentPtr component(icalparser_parse(parser, nextLine));
+  icalerror_set_error_state(ICAL_MALFORMEDDATA_ERROR, was);
+  icalparser_free(parser);
+  return component;
 }
 
 std::string takeString(char* s) {

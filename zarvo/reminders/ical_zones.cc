@@ -67,7 +67,7 @@ class FileZones {
   using ZonePtr = std::unique_ptr<icaltimezone, ZoneDeleter>;
 
   static ZonePtr read(std::string_view definition) {
-    ComponentPtr component(icalparser_parse_string(std::string(definition).c_str()));
+    ComponentPtr component = parseComponent(definition);
     if (!component || icalcomponent_isa(component.get()) != ICAL_VTIMEZONE_COMPONENT ||
         icalcomponent_get_first_component(component.get(), ICAL_ANY_COMPONENT) == nullptr) {
       return nullptr;

@@ -1,4 +1,5 @@
 // Regression tests: what the store must never do to the files it shares with other programs.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -122,6 +123,37 @@ TEST_F(StoreSafetyTest, CrashLeftoversAreNeverTaskFilesAndAreCleanedUpOnceTheirP
   EXPECT_TRUE(platform::isTemporaryFileName(temporary.filename().string()));
 }
 
+// A process that crashed mid-move, mid-write and mid-cache-save, whose pid a live process holds
+// now (here: this one, with another start time): its leftovers are told from the live process's by
+// the start time in their names, and cleaned; the half-done move is put back.
+TEST_F(StoreSafetyTest, LeftoversOfACrashedProcessWhosePidWasReusedAreCleaned) {
+  const platform::ProcessIdentity self = platform::currentProcess();
+  ASSERT_TRUE(self.startTime.has_value());
+  const std::string reused = platform::ownerTag({self.pid, *self.startTime + 1});
+  const std::string live = platform::ownerTag(self);
+  writeFile(dir_ / (".zarvo-tmp-" + reused + "-0-1-x.tmp"), task("x", "Half written"));
+  writeFile(dir_ / (".zarvo-old-" + reused + "-1-moving.ics.tmp"), task("moving", "Only copy"));
+  writeFile(dir_ / (".zarvo-tmp-" + live + "-2-3-z.tmp"), task("z", "Being written"));
+  const fs::path cache = tmp_.path() / "reminders.cache";
+  writeFile(fs::path(cache.string() + ".tmp-" + reused), "stale");
+  writeFile(fs::path(cache.string() + ".tmp-" + platform::ownerTag({deadPid(), 5})), "stale");
+
+  auto options = testing::optionsFor(root_);
+  options.fileSystem = faulty_;
+  options.fileCachePath = cache;
+  EventStore fresh(options);
+  auto all = fresh.remindersMatchingPredicate(fresh.predicateForIncompleteReminders({}, {}, {}));
+  ASSERT_EQ(all.size(), 1u);
+  EXPECT_EQ(all[0]->title(), "Only copy");
+  EXPECT_EQ(readFile(dir_ / "moving.ics"), task("moving", "Only copy"));
+  EXPECT_FALSE(fs::exists(dir_ / (".zarvo-tmp-" + reused + "-0-1-x.tmp")));
+  EXPECT_TRUE(fs::exists(dir_ / (".zarvo-tmp-" + live + "-2-3-z.tmp")));
+  fresh.saveFileCache();
+  for (const auto& [path, bytes] : snapshot(tmp_.path())) {
+    EXPECT_EQ(path.find("reminders.cache.tmp-"), std::string::npos) << path;
+  }
+}
+
 TEST_F(StoreSafetyTest, TwoFilesWithOneUidAreOneTaskAndTheOtherIsReported) {
   writeFile(dir_ / "1.ics", task("same", "First"));
   writeFile(dir_ / "2.ics", task("same", "Second"));
@@ -140,6 +172,49 @@ TEST_F(StoreSafetyTest, TwoFilesWithOneUidAreOneTaskAndTheOtherIsReported) {
   store_->saveReminder(all[0], true);
   EXPECT_NE(readFile(dir_ / "1.ics").find("SUMMARY:Changed"), std::string::npos);
   EXPECT_EQ(readFile(dir_ / "2.ics"), task("same", "Second"));
+}
+
+// Another program that opened the file before our swap and writes into it in place afterwards (same
+// length, as an editor saving in place does) writes into the version swapped out: its bytes are
+// kept as a conflict copy, never removed with that version.
+TEST_F(StoreSafetyTest, AnInPlaceWriterHoldingTheFileOpenAcrossTheSwapKeepsItsBytes) {
+  const std::string ours = task("held", "Title one");
+  const std::string theirs = task("held", "Title two");  // the same length
+  ASSERT_EQ(ours.size(), theirs.size());
+  writeFile(dir_ / "held.ics", ours);
+  auto r = reread("held");
+  ASSERT_NE(r, nullptr);
+  const int fd = ::open((dir_ / "held.ics").c_str(), O_WRONLY);
+  ASSERT_GE(fd, 0);
+  auto held = open(/*hold=*/true);
+  auto mine = held->reminderWithExternalIdentifier("held");
+  mine->setTitle("Mine");
+  held->saveReminder(mine, true);
+  held->commitWith([&] { ASSERT_EQ(::pwrite(fd, theirs.data(), theirs.size(), 0), static_cast<ssize_t>(theirs.size())); });
+  ::close(fd);
+  EXPECT_NE(readFile(dir_ / "held.ics").find("SUMMARY:Mine"), std::string::npos);
+  std::vector<std::string> copies;
+  for (const auto& [path, bytes] : snapshot(dir_)) {
+    if (path.find(".conflict-") != std::string::npos) copies.push_back(bytes);
+  }
+  EXPECT_EQ(copies, std::vector<std::string>{theirs});
+}
+
+// A task file and a list folder the store makes are its user's alone, even under a permissive umask.
+TEST_F(StoreSafetyTest, NewTaskFilesAndListFoldersArePrivateToTheirOwner) {
+  const mode_t mask = ::umask(0);
+  auto r = Reminder::reminderWithEventStore(*store_);
+  r->setCalendar(calendar_);
+  r->setTitle("Private");
+  store_->saveReminder(r, true);
+  auto list = Calendar::calendarForEntityType(EntityType::reminder, *store_);
+  list->setTitle("Also private");
+  list->setSource(calendar_->source());
+  store_->saveCalendar(list, true);
+  ::umask(mask);
+  EXPECT_EQ(fs::status(dir_ / (r->calendarItemExternalIdentifier() + ".ics")).permissions() & fs::perms::all,
+            fs::perms(0600));
+  EXPECT_EQ(fs::status(root_ / list->calendarIdentifier()).permissions() & fs::perms::all, fs::perms(0700));
 }
 
 TEST_F(StoreSafetyTest, RewritingKeepsPermissionsAndSymbolicLinks) {

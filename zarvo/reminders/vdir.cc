@@ -16,7 +16,7 @@ const platform::Log& storeLog() {
   return instance;
 }
 
-StoreError fileError(std::error_code e, const std::string& what, const fs::path& path) {
+StoreError fileError(Error e, const std::string& what, const fs::path& path) {
   StoreErrorCode code = StoreErrorCode::io;
   if (e == std::errc::read_only_file_system || e == std::errc::permission_denied ||
       e == std::errc::operation_not_permitted) {
@@ -25,6 +25,11 @@ StoreError fileError(std::error_code e, const std::string& what, const fs::path&
     code = StoreErrorCode::notFound;
   }
   return StoreError(code, "Cannot " + what + " " + path.string() + ": " + e.message());
+}
+
+void logFailure(Error e, std::string_view what, const fs::path& path) {
+  if (e.ok()) return;
+  storeLog().error("Could not %{public}@ %{public}@: %{public}@", std::string(what), path.string(), e.message());
 }
 
 std::string trimmedLine(const std::string& text) {
@@ -110,7 +115,8 @@ void scanTree(FileSystem& fs, const fs::path& root, std::map<std::string, std::s
     freshSources[s.name] = source;
 
     std::vector<platform::DirectoryEntry> collections;
-    fs.listDirectory(sourceDir, collections);
+    // A source folder that cannot be listed shows no lists until it can; the others still do.
+    if (auto e = fs.listDirectory(sourceDir, collections)) logFailure(e, "list", sourceDir);
     for (const auto& c : collections) {
       if (!c.isDirectory || c.name.starts_with('.')) continue;
       const fs::path dir = sourceDir / c.name;

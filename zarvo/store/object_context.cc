@@ -159,9 +159,13 @@ ObjectContext::~ObjectContext() {
 void ObjectContext::openDatabase(bool readOnly) {
   db_ = std::make_unique<sqlite::Database>(path_, readOnly);
   auto& db = *db_;
-  sqlite3_busy_timeout(db.handle(), 5000);
-  sqlite3_create_function_v2(db.handle(), "zarvo_like", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                             likeFunction, nullptr, nullptr, nullptr);
+  (void)sqlite3_busy_timeout(db.handle(), 5000);  // fails only on a closed handle, which this is not
+  // Every search by text runs through this function: without it they would all fail later, further
+  // from the cause.
+  if (sqlite3_create_function_v2(db.handle(), "zarvo_like", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                 likeFunction, nullptr, nullptr, nullptr) != SQLITE_OK) {
+    throw StoreError(StoreError::Code::cannotOpen, "Cannot set up " + path_ + ": " + sqlite3_errmsg(db.handle()));
+  }
 
   auto pragma = [&](const char* sql) {
     auto& stmt = db.cached(sql);
@@ -232,7 +236,7 @@ void ObjectContext::createSchema() {
     db.exec("PRAGMA user_version = " + std::to_string(model_.version()));
     db.exec("COMMIT");
   } catch (...) {
-    sqlite3_exec(db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    db.rollbackAfterFailure();
     throw;
   }
 }

@@ -51,7 +51,7 @@ ObjectContext::PreparedSave::PreparedSave(std::unique_ptr<State> state) : state_
 
 ObjectContext::PreparedSave::~PreparedSave() {
   if (!state_->ended && state_->batch) {
-    sqlite3_exec(state_->context->database().handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    state_->context->database().rollbackAfterFailure();
   }
 }
 
@@ -63,7 +63,7 @@ void ObjectContext::PreparedSave::commit() {
   try {
     db.exec("COMMIT");
   } catch (...) {
-    sqlite3_exec(db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    db.rollbackAfterFailure();
     throw;
   }
   state_->context->adoptSavedState(*state_->batch);
@@ -86,7 +86,7 @@ std::unique_ptr<ObjectContext::PreparedSave> ObjectContext::prepareSave() {
     deleteRows(batch);
     writeOwnedRelationships(batch);
   } catch (...) {
-    sqlite3_exec(db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    db.rollbackAfterFailure();
     throw;
   }
   state->batch = std::move(batch);

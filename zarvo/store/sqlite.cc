@@ -62,6 +62,8 @@ void Database::exec(const std::string& sql, StoreError::Code onError) {
   }
 }
 
+void Database::rollbackAfterFailure() noexcept { (void)sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr); }
+
 Statement& Database::cached(const std::string& sql) {
   auto it = statements_.find(sql);
   if (it == statements_.end()) {

@@ -110,9 +110,9 @@ class Session {
 };
 
 // Renames what this process left in `home` as if a process that is gone had left it: a crashed
-// process's temporary files carry its id, and only a dead process's are cleaned up.
+// process's temporary files carry its id and start time, and only a dead process's are cleaned up.
 void buryCrashedProcess(const fs::path& home) {
-  const std::string mine = std::to_string(::getpid());
+  const std::string mine = platform::ownerTag(platform::currentProcess());
   std::vector<fs::path> leftovers;
   for (const auto& entry : fs::recursive_directory_iterator(home)) leftovers.push_back(entry.path());
   for (const auto& path : leftovers) {

@@ -15,6 +15,9 @@
 // before it; reads keep working so that the code under test can run on to its error handling.
 //
 // Threads: calls may come from any thread; crash() must not run while calls are in flight.
+//
+// A crash is undone on the real disk under the test. The results of those undo steps are dropped on
+// purpose: a step that fails shows as a wrong file in the test's own check of what survived.
 #pragma once
 
 #include <unistd.h>
@@ -67,22 +70,22 @@ class CrashingFileSystem final : public platform::FileSystem {
     forgetLocked();
   }
 
-  std::error_code readFile(const std::filesystem::path& path, std::string& contents) override {
+  Error readFile(const std::filesystem::path& path, std::string& contents) override {
     return base_->readFile(path, contents);
   }
-  std::error_code stat(const std::filesystem::path& path, platform::FileInfo& info) override {
+  Error stat(const std::filesystem::path& path, platform::FileInfo& info) override {
     return base_->stat(path, info);
   }
-  std::error_code listDirectory(const std::filesystem::path& path,
+  Error listDirectory(const std::filesystem::path& path,
                                 std::vector<platform::DirectoryEntry>& entries) override {
     return base_->listDirectory(path, entries);
   }
-  std::error_code resolveLinks(const std::filesystem::path& path, std::filesystem::path& resolved) override {
+  Error resolveLinks(const std::filesystem::path& path, std::filesystem::path& resolved) override {
     return base_->resolveLinks(path, resolved);
   }
   bool isReadableAndWritable(const std::filesystem::path& path) override { return base_->isReadableAndWritable(path); }
 
-  std::error_code newWritableFile(const std::filesystem::path& path, uint32_t mode,
+  Error newWritableFile(const std::filesystem::path& path, uint32_t mode,
                                   std::unique_ptr<platform::WritableFile>& file) override {
     std::lock_guard lock(mu_);
     if (auto e = stepLocked()) return e;
@@ -91,50 +94,50 @@ class CrashingFileSystem final : public platform::FileSystem {
     auto state = std::make_shared<FileState>();
     files_[path] = state;
     file = std::make_unique<File>(*this, std::move(inner), state);
-    pendingLocked({path.parent_path()}, [this, path] { base_->removeFile(path); });
+    pendingLocked({path.parent_path()}, [this, path] { (void)base_->removeFile(path); });
     return {};
   }
 
-  std::error_code rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
+  Error rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
     std::lock_guard lock(mu_);
     if (auto e = stepLocked()) return e;
     auto replaced = backupLocked(to);
     if (auto e = base_->rename(from, to)) return e;
     moveStateLocked(from, to);
     pendingLocked({from.parent_path(), to.parent_path()}, [this, from, to, replaced] {
-      base_->rename(to, from);
+      (void)base_->rename(to, from);
       if (replaced) restore(to, *replaced);
     });
     return {};
   }
 
-  std::error_code renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) override {
+  Error renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) override {
     std::lock_guard lock(mu_);
     if (auto e = stepLocked()) return e;
     if (auto e = base_->renameNoReplace(from, to)) return e;
     moveStateLocked(from, to);
-    pendingLocked({from.parent_path(), to.parent_path()}, [this, from, to] { base_->rename(to, from); });
+    pendingLocked({from.parent_path(), to.parent_path()}, [this, from, to] { (void)base_->rename(to, from); });
     return {};
   }
 
-  std::error_code exchange(const std::filesystem::path& a, const std::filesystem::path& b) override {
+  Error exchange(const std::filesystem::path& a, const std::filesystem::path& b) override {
     std::lock_guard lock(mu_);
     if (auto e = stepLocked()) return e;
     if (auto e = base_->exchange(a, b)) return e;
     auto sa = files_.extract(a), sb = files_.extract(b);
     if (!sa.empty()) files_[b] = sa.mapped();
     if (!sb.empty()) files_[a] = sb.mapped();
-    pendingLocked({a.parent_path(), b.parent_path()}, [this, a, b] { base_->exchange(a, b); });
+    pendingLocked({a.parent_path(), b.parent_path()}, [this, a, b] { (void)base_->exchange(a, b); });
     return {};
   }
 
-  std::error_code setPermissions(const std::filesystem::path& path, uint32_t mode) override {
+  Error setPermissions(const std::filesystem::path& path, uint32_t mode) override {
     std::lock_guard lock(mu_);
     if (auto e = stepLocked()) return e;
     return base_->setPermissions(path, mode);
   }
 
-  std::error_code removeFile(const std::filesystem::path& path) override {
+  Error removeFile(const std::filesystem::path& path) override {
     std::lock_guard lock(mu_);
     if (auto e = stepLocked()) return e;
     auto removed = backupLocked(path);
@@ -146,25 +149,25 @@ class CrashingFileSystem final : public platform::FileSystem {
     return {};
   }
 
-  std::error_code createDirectory(const std::filesystem::path& path) override {
+  Error createDirectory(const std::filesystem::path& path) override {
     std::lock_guard lock(mu_);
     if (auto e = stepLocked()) return e;
     platform::FileInfo before;
-    base_->stat(path, before);
+    (void)base_->stat(path, before);  // a failed stat reads as "did not exist": the folder is then undone too
     if (auto e = base_->createDirectory(path)) return e;
-    if (!before.exists) pendingLocked({path.parent_path()}, [this, path] { base_->removeDirectory(path); });
+    if (!before.exists) pendingLocked({path.parent_path()}, [this, path] { (void)base_->removeDirectory(path); });
     return {};
   }
 
-  std::error_code removeDirectory(const std::filesystem::path& path) override {
+  Error removeDirectory(const std::filesystem::path& path) override {
     std::lock_guard lock(mu_);
     if (auto e = stepLocked()) return e;
     if (auto e = base_->removeDirectory(path)) return e;
-    pendingLocked({path.parent_path()}, [this, path] { base_->createDirectory(path); }, path);
+    pendingLocked({path.parent_path()}, [this, path] { (void)base_->createDirectory(path); }, path);
     return {};
   }
 
-  std::error_code syncDirectory(const std::filesystem::path& path) override {
+  Error syncDirectory(const std::filesystem::path& path) override {
     std::lock_guard lock(mu_);
     if (auto e = stepLocked()) return e;
     if (auto e = base_->syncDirectory(path)) return e;
@@ -201,25 +204,25 @@ class CrashingFileSystem final : public platform::FileSystem {
    public:
     File(CrashingFileSystem& owner, std::unique_ptr<platform::WritableFile> base, std::shared_ptr<FileState> state)
         : owner_(owner), base_(std::move(base)), state_(std::move(state)) {}
-    std::error_code append(std::string_view data) override {
+    Error append(std::string_view data) override {
       std::lock_guard lock(owner_.mu_);
       if (auto e = owner_.stepLocked()) return e;
       if (auto e = base_->append(data)) return e;
       state_->written += data.size();
       return {};
     }
-    std::error_code sync() override {
+    Error sync() override {
       std::lock_guard lock(owner_.mu_);
       if (auto e = owner_.stepLocked()) return e;
       if (auto e = base_->sync()) return e;
       state_->synced = state_->written;
       return {};
     }
-    std::error_code close() override {
+    Error close() override {
       std::lock_guard lock(owner_.mu_);
       // A dead process's descriptors are closed by the kernel: the base file closes either way.
-      const std::error_code stepped = owner_.stepLocked();
-      const std::error_code closed = base_->close();
+      const Error stepped = owner_.stepLocked();
+      const Error closed = base_->close();
       return stepped ? stepped : closed;
     }
 
@@ -234,10 +237,10 @@ class CrashingFileSystem final : public platform::FileSystem {
     return f == folder.end();
   }
 
-  std::error_code stepLocked() {
+  Error stepLocked() {
     ++steps_;
     if (crashAt_ && steps_ >= *crashAt_) crashed_ = true;
-    return crashed_ ? std::make_error_code(std::errc::io_error) : std::error_code();
+    return crashed_ ? std::make_error_code(std::errc::io_error) : Error();
   }
 
   void pendingLocked(std::vector<std::filesystem::path> folders, std::function<void()> undo,
@@ -264,12 +267,12 @@ class CrashingFileSystem final : public platform::FileSystem {
 
   void restore(const std::filesystem::path& path, const Backup& backup) {
     std::unique_ptr<platform::WritableFile> file;
-    base_->removeFile(path);
+    (void)base_->removeFile(path);
     if (base_->newWritableFile(path, backup.mode, file)) return;
-    file->append(backup.bytes);
-    file->sync();
-    file->close();
-    base_->setPermissions(path, backup.mode);
+    (void)file->append(backup.bytes);
+    (void)file->sync();
+    (void)file->close();
+    (void)base_->setPermissions(path, backup.mode);
   }
 
   void forgetLocked() {

@@ -33,7 +33,13 @@ void validateForSave(const Reminder& r);
 // previous version is still kept aside, and undoes the files when it throws. Afterwards every
 // reminder stands for the file version written, the process's file cache holds those versions, and
 // `pending` is empty. No other program's write is ever overwritten, even one made in the instant
-// before a swap (see commit_plan.cc).
+// before a swap, nor one made through a descriptor it held open across the swap (kept as a conflict
+// copy beside the file). On a file system that cannot swap two files atomically (renameat2 without
+// RENAME_EXCHANGE: FUSE, NFS, SMB), found on the first rewrite under `root` and remembered, a rewrite
+// moves the current file aside, compares it, and puts the new version in place only under a name
+// still free: the same guarantee, at the cost of the task file being missing for that instant (see
+// commit_plan.cc). Where hard links and RENAME_NOREPLACE both fail, a new file's name is checked
+// and then renamed to: the one step that is not atomic.
 // Throws StoreError (conflict, io, readOnly, notFound, invalid), or what `alongside` threw, with every
 // file as it was; the writes stay pending, except one that met a conflict: it is dropped, since only
 // re-reading the reminder can resolve it.
@@ -49,17 +55,18 @@ void announceWrite(const WriteObserver& beforeWriting, const std::vector<FileCha
 
 // EventStore::restoreFiles on the files themselves: every file checked and swapped as a commit's,
 // the file cache told, `emptiedFolders` removed when empty. Throws StoreError with every file as it was.
-void restoreFiles(platform::FileSystem& fs, const std::vector<FileRestore>& files,
+void restoreFiles(platform::FileSystem& fs, const std::filesystem::path& root, const std::vector<FileRestore>& files,
                   const std::vector<std::filesystem::path>& emptiedFolders, const std::function<void()>& alongside);
 
-// Crash leftovers of commits whose process is gone, under `root`: new versions never put in place and
+// Crash leftovers of commits whose process is gone (by pid and start time: a process that reused the
+// pid does not keep them), under `root`: new versions never put in place and
 // previous versions no longer needed are removed; the previous version of a task whose move to
 // another list did not finish goes back in place (when no task file holds its UID). Never fails.
 void recoverLeftovers(platform::FileSystem& fs, const std::filesystem::path& root);
 
 // The names a move gives the previous version of a task while its copy is put in place.
 bool isOldVersionName(std::string_view name);
-std::optional<long> oldVersionOwner(std::string_view name);
+std::optional<platform::ProcessIdentity> oldVersionOwner(std::string_view name);
 std::string oldVersionOriginalName(std::string_view name);
 
 }  // namespace zarvo::reminders::detail

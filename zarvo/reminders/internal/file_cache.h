@@ -66,7 +66,7 @@ class FileCache {
   // Writes the parsed files under `root` to `cachePath` (temporary file, then rename), unless nothing
   // changed since this cache last loaded or saved that path. No fsync: a copy lost in a crash costs
   // one slower start and is detected by its checksum.
-  std::error_code save(platform::FileSystem& fs, const std::filesystem::path& cachePath,
+  Error save(platform::FileSystem& fs, const std::filesystem::path& cachePath,
                        const std::filesystem::path& root);
 
   // The layout of a saved copy: a header (format version, reader versions, payload length and

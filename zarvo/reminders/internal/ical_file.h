@@ -121,9 +121,9 @@ struct DesiredTodo {
 // are replaced, inserted or removed; DTSTAMP and LAST-MODIFIED are stamped. An owned property keeps
 // one line: the one written, or of one left alone, the line its value was read from (iCalendar allows
 // each once in a VTODO, and readers that take another line would see another value). Throws
-// StoreError (invalid) for due components that cannot be written. CATEGORIES lines whose values all
-// stay are kept as written, a line losing values is rewritten without them (removed when none is
-// left), and values no line holds go on one new CATEGORIES line.
+// StoreError (invalid) for due components that cannot be written. The categories end on one
+// CATEGORIES line, the first one read (several are merged); a single line whose values all stay is
+// kept as written.
 std::string editTodo(const TodoFile& file, size_t index, const DesiredTodo& want);
 // A new file holding one VTODO as `want` says, CREATED stamped.
 std::string newTodoFile(const DesiredTodo& want);

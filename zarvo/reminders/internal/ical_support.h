@@ -61,6 +61,13 @@ struct PropertyDeleter {
 using ComponentPtr = std::unique_ptr<icalcomponent, ComponentDeleter>;
 using PropertyPtr = std::unique_ptr<icalproperty, PropertyDeleter>;
 
+// The component libical reads from `text`, as icalparser_parse_string reads it (up to a NUL byte,
+// malformed data reported as X-LIC-ERROR properties), but in time linear in the text's length:
+// libical's own string reader scans the rest of a line for its end once per 1 KB it hands over, so a
+// line of n bytes took time in n squared (16 MB: minutes, under the home's lock). Null when libical
+// reads no component.
+ComponentPtr parseComponent(std::string_view text);
+
 // Takes ownership of a string libical allocated for the caller; null reads as empty.
 std::string takeString(char* s);
 // One property as a content line, ending in `newline`.

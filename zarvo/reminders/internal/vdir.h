@@ -28,7 +28,11 @@ const platform::Log& storeLog();
 
 // A StoreError for a failed file operation: readOnly for permission errors, notFound for a missing
 // file, io otherwise; the message names the operation (`what`: "write", "remove", ...) and the path.
-StoreError fileError(std::error_code e, const std::string& what, const std::filesystem::path& path);
+StoreError fileError(Error e, const std::string& what, const std::filesystem::path& path);
+
+// For a failure the caller rightly goes on after (the change it made stands; only a tidy-up, or
+// durability across a crash, suffered): logs it as an error naming `what` and `path`.
+void logFailure(Error e, std::string_view what, const std::filesystem::path& path);
 
 // The first line of `text` without its line end and surrounding blanks.
 std::string trimmedLine(const std::string& text);

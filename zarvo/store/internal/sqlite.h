@@ -35,6 +35,10 @@ class Database {
 
   // Runs statements without parameters (schema, pragmas, transaction control).
   void exec(const std::string& sql, StoreError::Code onError = StoreError::Code::io);
+  // Rolls back the open transaction after a failure, which the caller reports. Its own result is not:
+  // a rollback that fails leaves nothing committed, and SQLite rolls the transaction back when the
+  // connection closes. Never throws.
+  void rollbackAfterFailure() noexcept;
 
   // A prepared statement for `sql`, compiled once per database and reset before it is handed out.
   // The returned reference stays valid until the Database is destroyed.

@@ -1,0 +1,173 @@
+// The store on a file system that cannot swap two files atomically: a FUSE mount (bindfs) of a
+// temporary folder, as a home on a network drive is. Every race the store guards against on a local
+// disk, run again there: no other program's bytes may be lost.
+//
+// Skips only when /dev/fuse cannot be opened (a container without it); a missing bindfs is a failure
+// (scripts/bootstrap installs it).
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "zarvo/reminders/event_store.h"
+#include "zarvo/testing/reminders_store.h"
+
+namespace zarvo::reminders {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::readFile;
+using testing::snapshot;
+using testing::TempDir;
+using testing::writeFile;
+
+std::string task(const std::string& uid, const std::string& title) {
+  return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\nBEGIN:VTODO\r\nUID:" + uid + "\r\nSUMMARY:" + title +
+         "\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
+}
+
+// Another program replacing a file the way most do: a new file renamed over it.
+void replaceAtomically(const fs::path& path, const std::string& text) {
+  const fs::path temporary = path.parent_path() / "other-program.tmp";
+  writeFile(temporary, text);
+  fs::rename(temporary, path);
+}
+
+class FuseStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const int fuse = ::open("/dev/fuse", O_RDWR | O_CLOEXEC);
+    if (fuse < 0) GTEST_SKIP() << "/dev/fuse is not available here";
+    ::close(fuse);
+    ASSERT_EQ(std::system("command -v bindfs >/dev/null"), 0) << "bindfs is missing: run scripts/bootstrap";
+    fs::create_directories(backing_);
+    fs::create_directories(mount_);
+    ASSERT_EQ(std::system(("bindfs " + backing_.string() + " " + mount_.string()).c_str()), 0);
+    mounted_ = true;
+    root_ = mount_ / "store";
+    faulty_ = std::make_shared<platform::FaultInjectingFileSystem>(platform::FileSystem::posix());
+    store_ = open();
+    testing::createStore(*store_);
+    calendar_ = store_->defaultCalendarForNewReminders();
+    ASSERT_NE(calendar_, nullptr);
+    dir_ = root_ / calendar_->calendarIdentifier();
+  }
+
+  void TearDown() override {
+    store_.reset();
+    clearSharedFileCache();
+    if (mounted_) {
+      const std::string unmount = "fusermount -u " + mount_.string() + " 2>/dev/null || fusermount3 -u " + mount_.string();
+      EXPECT_EQ(std::system(unmount.c_str()), 0);
+    }
+  }
+
+  std::unique_ptr<EventStore> open(bool hold = false) {
+    auto options = testing::optionsFor(root_);
+    options.fileSystem = faulty_;
+    options.holdCommits = hold;
+    return std::make_unique<EventStore>(options);
+  }
+
+  std::shared_ptr<Reminder> reread(const std::string& uid) {
+    clearSharedFileCache();
+    store_->reset();
+    return store_->reminderWithExternalIdentifier(uid);
+  }
+
+  StoreErrorCode failureOf(const std::function<void()>& f) { return testing::failureOf(f, message_); }
+
+  // No file but task files and the list's own: nothing left aside, nothing half-written.
+  void expectNoLeftovers() {
+    for (const auto& [path, bytes] : snapshot(dir_)) {
+      EXPECT_EQ(path.find(".zarvo-"), std::string::npos) << path;
+    }
+  }
+
+  TempDir tmp_{"zarvo-fuse"};
+  fs::path backing_ = tmp_.path() / "backing";
+  fs::path mount_ = tmp_.path() / "mount";
+  bool mounted_ = false;
+  fs::path root_, dir_;
+  std::shared_ptr<platform::FaultInjectingFileSystem> faulty_;
+  std::unique_ptr<EventStore> store_;
+  std::shared_ptr<Calendar> calendar_;
+  std::string message_;
+};
+
+TEST_F(FuseStoreTest, TheMountCannotSwapFilesSoTheStoreMovesThePreviousVersionAsideAndEditsStillLand) {
+  writeFile(dir_ / "a.ics", task("a", "Before"));
+  writeFile(dir_ / "b.ics", task("b", "Other"));
+  EXPECT_NE(platform::FileSystem::posix()->exchange(dir_ / "a.ics", dir_ / "b.ics"), Error());
+  auto a = reread("a");
+  ASSERT_NE(a, nullptr);
+  a->setTitle("After");
+  store_->saveReminder(a, true);
+  EXPECT_NE(readFile(dir_ / "a.ics").find("SUMMARY:After"), std::string::npos);
+  a->setTitle("Again");  // the second rewrite goes by renames from the start
+  store_->saveReminder(a, true);
+  EXPECT_NE(readFile(dir_ / "a.ics").find("SUMMARY:Again"), std::string::npos);
+  store_->removeReminder(store_->reminderWithExternalIdentifier("b"), true);
+  EXPECT_FALSE(fs::exists(dir_ / "b.ics"));
+  expectNoLeftovers();
+}
+
+TEST_F(FuseStoreTest, AnotherProgramsWriteInTheInstantBeforeAnEditOrARemovalIsKept) {
+  writeFile(dir_ / "a.ics", task("a", "Theirs before"));
+  writeFile(dir_ / "b.ics", task("b", "To remove"));
+  auto a = reread("a");
+  auto b = store_->reminderWithExternalIdentifier("b");
+  ASSERT_TRUE(a && b);
+
+  const std::string theirs = task("a", "Theirs after");
+  faulty_->beforeNextReplace([&] { replaceAtomically(dir_ / "a.ics", theirs); });
+  a->setTitle("Mine");
+  EXPECT_EQ(failureOf([&] { store_->saveReminder(a, true); }), StoreErrorCode::conflict);
+  EXPECT_EQ(readFile(dir_ / "a.ics"), theirs);
+
+  const std::string theirsB = task("b", "Edited meanwhile");
+  faulty_->beforeNextReplace([&] { replaceAtomically(dir_ / "b.ics", theirsB); });
+  EXPECT_EQ(failureOf([&] { store_->removeReminder(b, true); }), StoreErrorCode::conflict);
+  EXPECT_EQ(readFile(dir_ / "b.ics"), theirsB);
+  expectNoLeftovers();
+}
+
+TEST_F(FuseStoreTest, AFileAnotherProgramMakesWhileTheNameIsFreeIsKept) {
+  writeFile(dir_ / "a.ics", task("a", "Before"));
+  auto a = reread("a");
+  ASSERT_NE(a, nullptr);
+  a->setTitle("Mine");
+  store_->saveReminder(a, true);  // the first rewrite finds out that the mount cannot swap
+  a->setTitle("Mine again");
+  // The first rename moves the file aside; the other program writes before the second puts ours in.
+  const std::string theirs = task("a", "Made anew");
+  faulty_->beforeNextReplace([&] { faulty_->beforeNextReplace([&] { writeFile(dir_ / "a.ics", theirs); }); });
+  EXPECT_EQ(failureOf([&] { store_->saveReminder(a, true); }), StoreErrorCode::conflict);
+  EXPECT_EQ(readFile(dir_ / "a.ics"), theirs);
+  expectNoLeftovers();
+}
+
+TEST_F(FuseStoreTest, AnInPlaceWriterHoldingTheFileOpenAcrossTheEditKeepsItsBytes) {
+  const std::string ours = task("held", "Title one");
+  const std::string theirs = task("held", "Title two");
+  writeFile(dir_ / "held.ics", ours);
+  const int fd = ::open((dir_ / "held.ics").c_str(), O_WRONLY);
+  ASSERT_GE(fd, 0);
+  auto held = open(/*hold=*/true);
+  auto mine = held->reminderWithExternalIdentifier("held");
+  ASSERT_NE(mine, nullptr);
+  mine->setTitle("Mine");
+  held->saveReminder(mine, true);
+  held->commitWith([&] { ASSERT_EQ(::pwrite(fd, theirs.data(), theirs.size(), 0), static_cast<ssize_t>(theirs.size())); });
+  ::close(fd);
+  EXPECT_NE(readFile(dir_ / "held.ics").find("SUMMARY:Mine"), std::string::npos);
+  std::vector<std::string> copies;
+  for (const auto& [path, bytes] : snapshot(dir_)) {
+    if (path.find(".conflict-") != std::string::npos) copies.push_back(bytes);
+  }
+  EXPECT_EQ(copies, std::vector<std::string>{theirs});
+}
+
+}  // namespace
+}  // namespace zarvo::reminders
