@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -118,8 +119,12 @@ class HistoryRoute {
   History* current_ = nullptr;
 };
 
-CalendarIO& configuredCalendarIO(const fs::path& home, HomeAccess access,
-                                 const std::shared_ptr<platform::FileSystem>& fileSystem) {
+// Whether the shared CalendarIO was set up by a home, with the options every home relies on (the
+// history's hook, commits held until save()).
+std::atomic<bool> sharedByAHome{false};
+
+Expected<CalendarIO*> configuredCalendarIO(const fs::path& home, HomeAccess access,
+                                           const std::shared_ptr<platform::FileSystem>& fileSystem) {
   reminders::EventStoreOptions options;
   options.root = home / "reminders";
   options.fileSystem = fileSystem;
@@ -136,8 +141,16 @@ CalendarIO& configuredCalendarIO(const fs::path& home, HomeAccess access,
   options.watchForChanges = false;
   // The task files change only in save(), together with the records.
   options.holdCommits = true;
-  CalendarIO::configureShared(options);
-  return CalendarIO::shared();
+  if (CalendarIO::configureShared(options)) {
+    sharedByAHome = true;
+  } else if (!sharedByAHome) {
+    // Made by the program before any home (CalendarIO::shared() called first): its store would write
+    // task files at once, unrecorded by the history, apart from the records.
+    return failure(std::errc::device_or_resource_busy,
+                   "the reminders store was set up before the home '" + home.string() +
+                       "' was opened: open the home before using CalendarIO::shared()");
+  }
+  return &CalendarIO::shared();
 }
 
 // Waits for an answer the reminders store gives on its own thread.
@@ -185,18 +198,21 @@ Expected<std::unique_ptr<Home>> Home::open(fs::path path, HomeOptions options) {
       options.access == HomeAccess::write ? detail::HomeLock::Kind::exclusive : detail::HomeLock::Kind::shared,
       options.lockPatience, options.whileWaiting);
   if (!lock) return lock.error();
-  std::unique_ptr<Home> home(new Home(std::move(path), std::move(options), std::move(fileSystem), std::move(*lock)));
+  auto io = configuredCalendarIO(path, options.access, fileSystem);
+  if (!io) return io.error();
+  std::unique_ptr<Home> home(
+      new Home(std::move(path), std::move(options), std::move(fileSystem), std::move(*lock), **io));
   if (Error e = home->openStores()) return e;
   return home;
 }
 
 Home::Home(fs::path path, HomeOptions options, std::shared_ptr<platform::FileSystem> fileSystem,
-           std::unique_ptr<detail::HomeLock> lock)
+           std::unique_ptr<detail::HomeLock> lock, CalendarIO& io)
     : path_(std::move(path)),
       options_(std::move(options)),
       fileSystem_(std::move(fileSystem)),
       lock_(std::move(lock)),
-      io_(configuredCalendarIO(path_, options_.access, fileSystem_)) {}
+      io_(io) {}
 
 Error Home::openStores() {
   using reminders::AuthorizationStatus;

@@ -33,7 +33,8 @@
 //
 // The reminders store is the process's shared CalendarIO (CalendarIO::shared()), which the first home a
 // process opens sets up for the rest of the process's life: a process may close and open that home
-// again, but opening a home at another path fails.
+// again, but opening a home at another path fails, and so does opening one after the program made
+// CalendarIO::shared() itself (its store would not keep the history nor save with the records).
 //
 // Privacy: a home opened to write is its user's alone: the folder and its folders 0700, its own files
 // (lock, records, file cache, history) 0600, tightened when an existing home is opened.
@@ -161,7 +162,7 @@ class Home {
 
  private:
   Home(std::filesystem::path path, HomeOptions options, std::shared_ptr<platform::FileSystem> fileSystem,
-       std::unique_ptr<detail::HomeLock> lock);
+       std::unique_ptr<detail::HomeLock> lock, CalendarIO& io);
   Error openStores();
 
   std::filesystem::path path_;

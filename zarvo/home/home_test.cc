@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <future>
 
 #include "zarvo/home/internal/home_lock.h"
@@ -133,6 +134,20 @@ TEST(HomeTest, CreatesOnFirstUseReopensAndRefusesANewerRecordsDatabase) {
 
   // Another home in the same process is refused.
   EXPECT_EQ(Home::open(tmp.path() / "other").error(), std::errc::device_or_resource_busy);
+}
+
+// A program that made the shared store itself, before any home, got a home whose writes skipped the
+// history and reached the task files apart from the records.
+TEST(HomeTest, AStoreMadeBeforeTheHomeIsRefused) {
+  TempDir tmp("zarvo-home");
+  EXPECT_EXIT(
+      {
+        ScopedEnv xdg("XDG_DATA_HOME", tmp.path().c_str());
+        CalendarIO::shared();  // the default store: the reminders of the home at $XDG_DATA_HOME/zarvo
+        const auto home = Home::open(tmp.path() / "zarvo");
+        std::_Exit(!home && home.error() == std::errc::device_or_resource_busy ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
