@@ -22,7 +22,12 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    zarvo::Home home(argv[1]);
+    auto opened = zarvo::Home::open(argv[1]);
+    if (!opened) {
+      std::cerr << "zarvokit_consumer: " << opened.error().message() << '\n';
+      return 1;
+    }
+    zarvo::Home& home = **opened;
     const zarvo::QuickTaskParser parser;
     const zarvo::QuickTaskParser::TaskDescription d = parser.parse(std::string_view(argv[2]), home.io().lists());
     if (!home.io().createTask(zarvo::platform::toUtf8(d.title), d.list, std::nullopt, d.flagged, 0, d.dueDate())) {
@@ -33,7 +38,7 @@ int main(int argc, char** argv) {
 
     std::cout << "zarvokit " << zarvo::kVersionString << '\n';
     const auto print = [&] {
-      for (const auto& task : home.fetchTasks(std::nullopt, false)) {
+      for (const auto& task : home.fetchTasks(std::nullopt, false).valueOr(std::vector<std::shared_ptr<zarvo::Task>>())) {
         std::string list = "?";
         for (const auto& l : home.io().lists()) {
           if (l->calendar() && l->calendar()->calendarIdentifier() == task->calendarId()) list = l->title();

@@ -68,7 +68,7 @@ class CalendarIO {
   static CalendarIO& shared();
   // Sets the options of the shared instance's store. Returns false, changing nothing, once shared()
   // has been made.
-  static bool configureShared(reminders::EventStoreOptions options);
+  [[nodiscard]] static bool configureShared(reminders::EventStoreOptions options);
 
   // Waits for the instance's background work to finish. Never called for shared().
   ~CalendarIO();
