@@ -16,7 +16,6 @@
 #include "zarvo/platform/dispatch.h"
 #include "zarvo/platform/filesystem.h"
 #include "zarvo/platform/log.h"
-#include "zarvo/platform/text.h"
 #include "zarvo/reminders/event_store.h"
 #include "zarvo/store/store_error.h"
 
@@ -76,20 +75,6 @@ void keepPrivate(platform::FileSystem& fileSystem, const fs::path& home) {
     if (Error e = fileSystem.setPermissions(path, mode)) {
       // Not fatal: a home on a file system without permissions (or of another owner) still works.
       storeLog().error("Cannot make %{public}@ private: %{public}@", path.string(), e.message());
-    }
-  }
-}
-
-// The file cache's temporary copies of processes that died before renaming them.
-void removeStaleCacheCopies(platform::FileSystem& fileSystem, const fs::path& home) {
-  std::vector<platform::DirectoryEntry> entries;
-  if (fileSystem.listDirectory(home, entries)) return;  // nothing to clean in a folder that cannot be read
-  for (const auto& entry : entries) {
-    const std::string prefix = "reminders.cache.tmp-";
-    if (!entry.name.starts_with(prefix)) continue;
-    const auto pid = platform::toInt(std::string_view(entry.name).substr(prefix.size()));
-    if (pid && !platform::processIsAlive(static_cast<long>(*pid))) {
-      (void)fileSystem.removeFile(home / entry.name);  // best effort: the next writer tries again
     }
   }
 }
@@ -236,7 +221,6 @@ Error Home::openStores() {
     return failure(std::errc::permission_denied,
                    "access to the reminders store in '" + (path_ / "reminders").string() + "' is denied");
   }
-  if (options_.access == HomeAccess::write) removeStaleCacheCopies(*fileSystem_, path_);
   try {
     const fs::path records = path_ / "records.sqlite";
     // A reader of a home it cannot write reads the records as they are; its own (a refresh's) are
