@@ -25,7 +25,7 @@ std::string RelativeDue::operator()(const Task& task) const {
   const platform::DateComponents c = calendar_.components(*due);
   std::string time;
   if (dueHasTime(task)) {
-    time = " ";
+    time += ' ';  // (an assignment of " " here trips a false -Wrestrict in GCC 12 at -O3)
     platform::appendZeroPadded(time, *c.hour, 2);
     time += ':';
     platform::appendZeroPadded(time, *c.minute, 2);
