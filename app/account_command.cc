@@ -1,12 +1,14 @@
-// `zarvo account add|ls|rm`: the home's CalDAV accounts, synced by `zarvo sync`.
+// `zarvo account add|ls|rm`: the home's CalDAV accounts (caldav::SyncService), synced by `zarvo sync`.
 #include <fmt/format.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <iostream>
 
 #include "app/command_error.h"
 #include "app/commands.h"
-#include "zarvo/sync/caldav_accounts.h"
+#include "zarvo/home/home_sync.h"
+#include "zarvo/sync/sync_service.h"
 
 namespace zarvo::app {
 
@@ -14,20 +16,21 @@ namespace {
 
 namespace fs = std::filesystem;
 using caldav::Account;
-using caldav::Accounts;
-using caldav::AccountsLayout;
 using caldav::PasswordKind;
+using caldav::SyncErrc;
 
 struct AddOptions {
   std::string name, url, user;
   std::optional<std::string> passwordFile, passwordCommand, passwordEnv;
-  bool json = false;
+  bool upload = false, noUpload = false, json = false;
 };
 
 struct RmOptions {
   std::string name;
   bool deleteLocal = false, json = false;
 };
+
+constexpr const char* kPasswordOptions = "--password-file FILE, --password-command COMMAND or --password-env VARIABLE";
 
 std::string passwordText(const caldav::PasswordSource& password) {
   switch (password.kind) {
@@ -38,47 +41,88 @@ std::string passwordText(const caldav::PasswordSource& password) {
   return "";
 }
 
-nlohmann::ordered_json accountJson(const Account& account, const Accounts& accounts) {
+nlohmann::ordered_json accountJson(const Account& account, const caldav::Accounts& accounts) {
   const char* kinds[] = {"file", "command", "environment"};
   return {{"name", account.name},
-          {"url", account.url},
+          {"url", caldav::urlWithoutCredentials(account.url)},
           {"user", account.user},
           {"password", {{"from", kinds[static_cast<int>(account.password.kind)]}, {"value", account.password.value}}},
           {"folder", accounts.layout().sourceFolder(account.name).string()},
           {"lists", accounts.localCollections(account.name).size()}};
 }
 
+std::string plural(size_t n, const char* word) { return fmt::format("{} {}{}", n, word, n == 1 ? "" : "s"); }
+
+// On a terminal, with local tasks to move: whether the person wants them in the new account.
+bool offeredUpload(caldav::SyncService& service, const std::string& account) {
+  if (::isatty(STDIN_FILENO) == 0 || ::isatty(STDOUT_FILENO) == 0) return false;
+  const auto lists = service.localLists();
+  if (!lists) return false;  // the add itself reports what is wrong with the home
+  std::string what;
+  size_t tasks = 0;
+  for (const auto& list : *lists) {
+    tasks += list.openTasks + list.completedTasks;
+    what += (what.empty() ? "" : ", ") + fmt::format("{}: {}", list.title, plural(list.openTasks + list.completedTasks, "task"));
+  }
+  if (tasks == 0) return false;
+  std::cout << fmt::format("Move the lists on this computer ({}) into {} and upload them? [y/N] ", what, account)
+            << std::flush;
+  std::string answer;
+  if (!std::getline(std::cin, answer)) return false;
+  return answer == "y" || answer == "Y" || answer == "yes";
+}
+
 int add(const AddOptions& o, Program& program) {
   Account account{o.name, o.url, o.user, {}};
   const int given = o.passwordFile.has_value() + o.passwordCommand.has_value() + o.passwordEnv.has_value();
   if (given != 1) {
-    throw UsageError("say where the password comes from with one of --password-file FILE, --password-command "
-                     "COMMAND or --password-env VARIABLE (it is never given on the command line)");
+    throw UsageError(std::string("say where the password comes from with one of ") + kPasswordOptions +
+                     " (it is never given on the command line)");
   }
   if (o.passwordFile) account.password = {PasswordKind::file, fs::absolute(*o.passwordFile).lexically_normal().string()};
   if (o.passwordCommand) account.password = {PasswordKind::command, *o.passwordCommand};
   if (o.passwordEnv) account.password = {PasswordKind::environment, *o.passwordEnv};
+  if (o.upload && o.noUpload) throw UsageError("--upload and --no-upload say opposite things");
 
-  Session session(program.globals);
-  Accounts accounts(AccountsLayout::forHome(session.home()));
-  try {
-    accounts.add(account);
-  } catch (const caldav::AccountError& e) {
-    throw UsageError(e.what());
+  SyncHomeAt home(fs::absolute(homePath(program.globals)), waitingHomeOptions());
+  caldav::SyncService service(home, syncServiceOptions(home.path(), program.settings()));
+  if (auto problem = service.accounts().check(account); !problem.ok()) {
+    if (problem == SyncErrc::credentialsInUrl) {
+      throw UsageError(problem.message() + ": --user USER and one of " + kPasswordOptions);
+    }
+    throw UsageError(problem.message());
   }
-  session.finish();
-  if (o.json) {
-    printJson(accountJson(account, accounts));
-  } else {
-    std::cout << fmt::format("Added account {} ({} as {}); 'zarvo sync' fetches its lists\n", account.name, account.url,
-                             account.user);
+  const bool upload = o.upload || (!o.noUpload && !o.json && offeredUpload(service, account.name));
+  if (auto status = service.addAccount(account, upload); !status.ok()) {
+    if (status == SyncErrc::home || status == SyncErrc::files) throw RefusedError(status.message());
+    throw UsageError(status.message());
+  }
+  nlohmann::ordered_json document = accountJson(account, service.accounts());
+  if (!o.json) {
+    std::cout << fmt::format("Added account {} ({} as {}); {}\n", account.name, account.url, account.user,
+                             upload ? "moving this computer's lists into it and syncing now"
+                                    : "'zarvo sync' fetches its lists");
     if (auto problem = caldav::passwordProblem(account.password)) std::cout << "Note: " << *problem << "\n";
   }
-  return 0;
+  int status = 0;
+  if (upload) {
+    caldav::SyncRequest request;
+    request.accounts = {account.name};
+    try {
+      status = syncAndPrint(service, request, o.json, &document["sync"]);
+    } catch (...) {
+      if (o.json) printJson(document);
+      throw;
+    }
+  }
+  if (o.json) printJson(document);
+  return status;
 }
 
 int ls(bool json, Program& program) {
-  const Accounts accounts(AccountsLayout::forHome(homePath(program.globals)));
+  SyncHomeAt home(homePath(program.globals));
+  const caldav::SyncService service(home);
+  const auto& accounts = service.accounts();
   const auto all = accounts.list();
   if (json) {
     auto out = nlohmann::ordered_json::array();
@@ -92,45 +136,28 @@ int ls(bool json, Program& program) {
   }
   for (const auto& a : all) {
     const size_t lists = accounts.localCollections(a.name).size();
-    std::cout << fmt::format("{}  {}  user {}  password from {}  {} list{}\n", a.name, a.url, a.user,
-                             passwordText(a.password), lists, lists == 1 ? "" : "s");
+    std::cout << fmt::format("{}  {}  user {}  password from {}  {}\n", a.name, caldav::urlWithoutCredentials(a.url),
+                             a.user, passwordText(a.password), plural(lists, "list"));
   }
   return 0;
 }
 
 int rm(const RmOptions& o, Program& program) {
-  Session session(program.globals);
-  Accounts accounts(AccountsLayout::forHome(session.home()));
-  const auto account = accounts.find(o.name);
-  if (!account) throw UsageError("there is no account named '" + o.name + "'");
-  size_t removedLists = 0;
-  if (o.deleteLocal) {
-    // Through the store, so the lists' records and tasks go with their files.
-    session.allTasks();
-    for (const auto& list : session.lists()) {
-      const auto calendar = list->calendar();
-      if (calendar && calendar->source() && calendar->source()->sourceIdentifier() == o.name) {
-        session.io().remove(list);
-        ++removedLists;
-      }
-    }
-  }
-  accounts.remove(o.name);
-  session.finish();
-  if (o.deleteLocal) {
-    std::error_code ec;
-    const fs::path folder = accounts.layout().sourceFolder(o.name);
-    fs::remove(folder / ".source", ec);
-    fs::remove(folder, ec);  // only when nothing else is left in it
+  SyncHomeAt home(fs::absolute(homePath(program.globals)), waitingHomeOptions());
+  caldav::SyncService service(home);
+  const auto removed = service.removeAccount(o.name, o.deleteLocal);
+  if (!removed) {
+    if (removed.error() == SyncErrc::unknownAccount) throw UsageError(removed.error().message());
+    throw RefusedError(removed.error().message());
   }
   if (o.json) {
-    printJson({{"removed", o.name}, {"deletedLists", removedLists}});
+    printJson({{"removed", o.name}, {"deletedLists", *removed}});
   } else if (o.deleteLocal) {
-    std::cout << fmt::format("Removed account {} and its {} list{} on this machine (the server keeps them)\n", o.name,
-                             removedLists, removedLists == 1 ? "" : "s");
+    std::cout << fmt::format("Removed account {} and its {} on this machine (the server keeps them)\n", o.name,
+                             plural(*removed, "list"));
   } else {
     std::cout << fmt::format("Removed account {}; its lists stay here, no longer synced ({})\n", o.name,
-                             accounts.layout().sourceFolder(o.name).string());
+                             service.accounts().layout().sourceFolder(o.name).string());
   }
   return 0;
 }
@@ -144,11 +171,13 @@ void registerAccountCommand(CLI::App& app, Program& program) {
   auto a = std::make_shared<AddOptions>();
   CLI::App* add = account->add_subcommand("add", "Add a CalDAV account (the password is never stored)");
   add->add_option("NAME", a->name, "The account's name (letters, digits, - and _)")->required();
-  add->add_option("URL", a->url, "The server, e.g. https://dav.example.com/")->required();
+  add->add_option("URL", a->url, "The server, e.g. https://dav.example.com/ (no user or password in it)")->required();
   add->add_option("--user", a->user, "The user name on the server")->required();
   add->add_option("--password-file", a->passwordFile, "Read the password from this file when syncing");
   add->add_option("--password-command", a->passwordCommand, "Run this shell command to get the password");
   add->add_option("--password-env", a->passwordEnv, "Take the password from this environment variable");
+  add->add_flag("--upload", a->upload, "Move this computer's lists into the account and upload them now");
+  add->add_flag("--no-upload", a->noUpload, "Do not offer to (this computer's lists stay here)");
   add->add_flag("--json", a->json, "Print the account as JSON");
   add->callback([a, &program] { program.exitCode = zarvo::app::add(*a, program); });
 

@@ -19,6 +19,7 @@
 #include "app/session.h"
 #include "app/command_error.h"
 #include "zarvo/home/settings.h"
+#include "zarvo/sync/sync_service.h"
 
 namespace zarvo::app {
 
@@ -108,5 +109,18 @@ nlohmann::ordered_json listJson(const List& list, bool isDefault, size_t openTas
 nlohmann::ordered_json listsJson(const std::vector<std::shared_ptr<List>>& lists,
                                  const std::shared_ptr<List>& defaultList,
                                  const std::map<std::string, size_t>& openTasks);
+
+// ---- Sync (sync_command.cc), shared with `account add --upload` ----
+
+// Home options that say on stderr when the home is busy.
+HomeOptions waitingHomeOptions();
+// The sync service's options for the home at `home`: this program settles conflicts; the network
+// timeouts are the settings'.
+caldav::SyncServiceOptions syncServiceOptions(const std::filesystem::path& home, const Settings& settings);
+// Runs `request` through `service`, printing as it goes and then what happened, as `zarvo sync`
+// does. Returns the exit status; a failure is a UsageError or RefusedError. With `json`, the JSON
+// report goes to `into` when given, else to standard output.
+int syncAndPrint(caldav::SyncService& service, const caldav::SyncRequest& request, bool json,
+                 nlohmann::ordered_json* into = nullptr);
 
 }  // namespace zarvo::app

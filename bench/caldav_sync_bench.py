@@ -8,12 +8,17 @@ when done, whatever happened. Two homes, A and B, get an account on it and a fir
   - `zarvo sync` in A with nothing changed (median of --runs),
   - `zarvo sync` in A after --tasks new tasks were written into A's synced list (the upload),
   - `zarvo sync` in B that receives them (the download),
-  - `zarvo sync` in B with nothing changed again (median of --runs).
+  - `zarvo sync` in B with nothing changed again (median of --runs),
+  - on a second, empty server: `zarvo account add --upload` in a home C whose one local list holds
+    --tasks tasks, i.e. the first sync of an account that moves them into it and uploads them.
 The new tasks are written as VTODO files the way any vdir client would, so only the sync is timed.
-Not part of CI: the server dominates, and the machine's load shows in every figure.
+Each figure is wall time and, in brackets, the CPU time of zarvo and what it ran (vdirsyncer), which
+a loaded machine disturbs far less. Not part of CI: the server dominates, and the machine's load
+shows in every wall-time figure.
 """
 import argparse
 import os
+import resource
 import shutil
 import socket
 import statistics
@@ -69,10 +74,27 @@ def zarvo(binary, home, *args):
     return result.stdout
 
 
+def children_cpu():
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return usage.ru_utime + usage.ru_stime
+
+
 def timed(binary, home, *args):
+    """Wall and CPU seconds of one zarvo run (CPU: zarvo and the programs it ran)."""
+    cpu = children_cpu()
     start = time.monotonic()
     out = zarvo(binary, home, *args)
-    return time.monotonic() - start, out
+    return time.monotonic() - start, out, children_cpu() - cpu
+
+
+def local_list(home, title):
+    """The folder of the local list titled `title`."""
+    root = os.path.join(home, "reminders", "local")
+    for collection in sorted(os.listdir(root)):
+        name = os.path.join(root, collection, "displayname")
+        if os.path.isfile(name) and open(name).read().strip() == title:
+            return os.path.join(root, collection)
+    sys.exit(f"no local list {title} in {root}")
 
 
 def synced_list(home):
@@ -105,6 +127,7 @@ def main():
     binary = os.path.abspath(o.zarvo)
     scratch = tempfile.mkdtemp(prefix="zarvo-sync-bench-")
     server = None
+    second = None
     try:
         os.mkdir(os.path.join(scratch, "server"))
         server, url = start_radicale(os.path.join(scratch, "server"))
@@ -115,30 +138,46 @@ def main():
         zarvo(binary, b, "sync")
 
         def median_of(home):
-            times = [timed(binary, home, "sync")[0] for _ in range(o.runs)]
-            return statistics.median(times), min(times), max(times)
+            runs = [timed(binary, home, "sync") for _ in range(o.runs)]
+            walls = [r[0] for r in runs]
+            return statistics.median(walls), min(walls), max(walls), statistics.median(r[2] for r in runs)
 
         unchanged = median_of(a)
         write_tasks(synced_list(a), o.tasks)
         zarvo(binary, a, "ls")  # the records of the new files, so that the sync times the transfer
-        upload, _ = timed(binary, a, "sync")
-        download, out = timed(binary, b, "sync")
+        upload, _, upload_cpu = timed(binary, a, "sync")
+        download, out, download_cpu = timed(binary, b, "sync")
         unchanged_after = median_of(b)
-        print(f"zarvo sync, nothing changed (empty list): median {unchanged[0]:.2f} s "
+        print(f"zarvo sync, nothing changed (empty list): median {unchanged[0]:.2f} s [cpu {unchanged[3]:.2f} s] "
               f"(min {unchanged[1]:.2f}, max {unchanged[2]:.2f}, {o.runs} runs)")
-        print(f"zarvo sync uploading {o.tasks} new tasks: {upload:.2f} s")
-        print(f"zarvo sync downloading them on the other home: {download:.2f} s")
+        print(f"zarvo sync uploading {o.tasks} new tasks: {upload:.2f} s [cpu {upload_cpu:.2f} s]")
+        print(f"zarvo sync downloading them on the other home: {download:.2f} s [cpu {download_cpu:.2f} s]")
         print(f"zarvo sync, nothing changed ({o.tasks} tasks): median {unchanged_after[0]:.2f} s "
-              f"(min {unchanged_after[1]:.2f}, max {unchanged_after[2]:.2f}, {o.runs} runs)")
+              f"[cpu {unchanged_after[3]:.2f} s] (min {unchanged_after[1]:.2f}, max {unchanged_after[2]:.2f}, "
+              f"{o.runs} runs)")
         print("last download said: " + out.strip().splitlines()[-1])
+
+        os.mkdir(os.path.join(scratch, "second"))
+        second, second_url = start_radicale(os.path.join(scratch, "second"))
+        c = os.path.join(scratch, "C")
+        zarvo(binary, c, "list-add", "Errands")
+        write_tasks(local_list(c, "Errands"), o.tasks)
+        zarvo(binary, c, "ls")
+        first, out, first_cpu = timed(binary, c, "account", "add", "dav", second_url, "--user", "bench",
+                                      "--password-env", "DAV_PASSWORD", "--upload")
+        print(f"zarvo account add --upload, first sync of {o.tasks} local tasks: {first:.2f} s "
+              f"[cpu {first_cpu:.2f} s]")
+        print("it said: " + " / ".join(out.strip().splitlines()[-2:]))
     finally:
-        if server is not None:
-            server.terminate()
+        for running in (server, second):
+            if running is None:
+                continue
+            running.terminate()
             try:
-                server.wait(timeout=10)
+                running.wait(timeout=10)
             except subprocess.TimeoutExpired:
-                server.kill()
-                server.wait()
+                running.kill()
+                running.wait()
         shutil.rmtree(scratch, ignore_errors=True)
 
 

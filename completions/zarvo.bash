@@ -48,7 +48,7 @@ _zarvo() {
     quick) options+=" --ref --tz --list --literal" ;;
     parse) options+=" --ref --tz --strict --lang --option --batch" ;;
     account) [[ "$cur" != -* ]] && { COMPREPLY=($(compgen -W "add ls rm" -- "$cur")); return; }
-             options+=" --user --password-file --password-command --password-env --delete-local" ;;
+             options+=" --user --password-file --password-command --password-env --upload --no-upload --delete-local" ;;
     sync) options+=" --discover --force-delete" ;;
   esac
   [[ "$cur" == -* ]] && COMPREPLY=($(compgen -W "$options" -- "$cur"))

@@ -65,6 +65,8 @@ complete -c zarvo -n "__fish_seen_subcommand_from account" -l user -x -d 'User n
 complete -c zarvo -n "__fish_seen_subcommand_from account" -l password-file -r -F -d 'Read the password from a file'
 complete -c zarvo -n "__fish_seen_subcommand_from account" -l password-command -x -d 'Command that prints the password'
 complete -c zarvo -n "__fish_seen_subcommand_from account" -l password-env -x -d 'Variable holding the password'
+complete -c zarvo -n "__fish_seen_subcommand_from account" -l upload -d "Move this machine's lists into it"
+complete -c zarvo -n "__fish_seen_subcommand_from account" -l no-upload -d 'Do not offer to move the lists'
 complete -c zarvo -n "__fish_seen_subcommand_from account" -l delete-local -d 'Also delete its lists here'
-complete -c zarvo -n "__fish_seen_subcommand_from sync" -l discover -d 'Look for new or removed lists first'
+complete -c zarvo -n "__fish_seen_subcommand_from sync" -l discover -d 'Kept for scripts (every sync looks)'
 complete -c zarvo -n "__fish_seen_subcommand_from sync" -l force-delete -d 'Empty lists emptied on the server'

@@ -91,6 +91,20 @@ class Reader {
     return {};
   }
 
+  // A whole number of seconds from `least` to `most`.
+  Error seconds(const toml::table* table, std::string_view section, std::string_view key, int64_t least, int64_t most,
+                std::chrono::milliseconds& out) const {
+    const toml::node* node = table ? table->get(key) : nullptr;
+    if (node == nullptr) return {};
+    const std::optional<int64_t> value = node->is_integer() ? node->value<int64_t>() : std::nullopt;
+    if (!value || *value < least || *value > most) {
+      return fail(node->source(), quoted(section, key) + " must be a whole number of seconds from " +
+                                      std::to_string(least) + " to " + std::to_string(most));
+    }
+    out = std::chrono::seconds(*value);
+    return {};
+  }
+
  private:
   fs::path file_;
 };
@@ -191,6 +205,13 @@ Expected<std::optional<SettingsFile>> findSettingsFile(const std::optional<fs::p
   return std::optional<SettingsFile>();
 }
 
+Error readSync(const Reader& reader, const toml::table& root, Settings& settings) {
+  const auto sync = reader.table(root, "sync", {"connect-timeout", "idle-timeout"});
+  if (!sync) return sync.error();
+  if (auto e = reader.seconds(*sync, "sync", "connect-timeout", 1, 3600, settings.syncTimeouts.connect)) return e;
+  return reader.seconds(*sync, "sync", "idle-timeout", 1, 3600, settings.syncTimeouts.idle);
+}
+
 Expected<Settings> parseSettings(std::string_view text, const fs::path& file) {
   Settings settings = Settings::defaults();
   settings.file = file;
@@ -203,14 +224,15 @@ Expected<Settings> parseSettings(std::string_view text, const fs::path& file) {
     return reader.fail(e.source(), std::string(e.description()));
   }
   for (const auto& [key, value] : root) {
-    if (key.str() != "quick-entry" && key.str() != "tasks" && key.str() != "display") {
+    if (key.str() != "quick-entry" && key.str() != "tasks" && key.str() != "display" && key.str() != "sync") {
       return reader.fail(key.source(), "unknown setting '" + std::string(key.str()) +
-                                           "' (the tables are [quick-entry], [tasks] and [display])");
+                                           "' (the tables are [quick-entry], [tasks], [display] and [sync])");
     }
   }
   if (auto e = readQuickEntry(reader, root, settings.quickEntry)) return e;
   if (auto e = readTasks(reader, root, settings)) return e;
   if (auto e = readDisplay(reader, root, settings)) return e;
+  if (auto e = readSync(reader, root, settings)) return e;
   return settings;
 }
 

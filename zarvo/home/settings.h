@@ -16,6 +16,10 @@
 //   date-format = "%Y-%m-%d"     # dates beyond next week; %Y %y %m %d %e %b %a %%
 //   week-starts-on = "monday"    # which dates are "this week" and "next week"; default monday
 //
+//   [sync]
+//   connect-timeout = 20         # seconds to wait for a connection to a CalDAV server; default 20
+//   idle-timeout = 45            # seconds a server may stay silent while it owes an answer; default 45
+//
 // Every key is optional. A missing default file means every default; a file named by the front end
 // (or by $ZARVO_CONFIG) must exist. The file must be a regular file of at most kMaxSettingsBytes:
 // a folder, a FIFO or a device is refused at once, never read or waited on. A file that does not
@@ -39,6 +43,7 @@
 #include "zarvo/chrono/options.h"
 #include "zarvo/platform/error.h"
 #include "zarvo/quickentry/quick_entry_options.h"
+#include "zarvo/sync/vdirsyncer.h"
 
 namespace zarvo {
 
@@ -53,6 +58,10 @@ struct Settings {
   // The first day of the week, 1 = Sunday ... 7 = Saturday (the calendar's numbering). Default 2,
   // Monday.
   int firstWeekday = 2;
+  // How long a sync waits on the network (caldav::SyncServiceOptions::timeouts). Default: 20 s to
+  // connect, 45 s of silence, so that a server that never answers ends a sync within two minutes.
+  // Each is read as a whole number of seconds from 1 to 3600.
+  caldav::NetworkTimeouts syncTimeouts;
   // The file the settings came from; empty when none was read.
   std::filesystem::path file;
 

@@ -64,6 +64,8 @@ TEST(SettingsTest, EveryKeySwitchesItsOwnOption) {
       {"[display]\ndate-format = \"%d.%m.%Y\"", [](Settings& s) { s.dateFormat = "%d.%m.%Y"; }},
       {"[display]\nweek-starts-on = \"sunday\"", [](Settings& s) { s.firstWeekday = 1; }},
       {"[display]\nweek-starts-on = \"saturday\"", [](Settings& s) { s.firstWeekday = 7; }},
+      {"[sync]\nconnect-timeout = 5", [](Settings& s) { s.syncTimeouts.connect = std::chrono::seconds(5); }},
+      {"[sync]\nidle-timeout = 600", [](Settings& s) { s.syncTimeouts.idle = std::chrono::minutes(10); }},
   };
   for (const Row& row : rows) {
     Settings expected = defaults;
@@ -74,6 +76,8 @@ TEST(SettingsTest, EveryKeySwitchesItsOwnOption) {
     EXPECT_EQ(s->defaultList, expected.defaultList) << row.toml;
     EXPECT_EQ(s->dateFormat, expected.dateFormat) << row.toml;
     EXPECT_EQ(s->firstWeekday, expected.firstWeekday) << row.toml;
+    EXPECT_EQ(s->syncTimeouts.connect, expected.syncTimeouts.connect) << row.toml;
+    EXPECT_EQ(s->syncTimeouts.idle, expected.syncTimeouts.idle) << row.toml;
   }
 }
 
@@ -95,6 +99,9 @@ TEST(SettingsTest, MistakesNameTheFileAndLine) {
            Row{"[display]\ndate-format = \"%Y-%Q\"\n", "/etc/z.toml:2: 'display.date-format' may use only"},
            Row{"[display]\nweek-starts-on = \"mon\"\n", "/etc/z.toml:2: 'display.week-starts-on' must be a day"},
            Row{"[tasks]\n[tasks]\n", "/etc/z.toml:2:"},
+           Row{"[sync]\nidle-timeout = 0\n", "/etc/z.toml:2: 'sync.idle-timeout' must be a whole number of seconds from 1"},
+           Row{"[sync]\n\nconnect-timeout = 2.5\n", "/etc/z.toml:3: 'sync.connect-timeout' must be a whole number"},
+           Row{"[sync]\ntimeout = 3\n", "/etc/z.toml:2: unknown setting 'sync.timeout'"},
        }) {
     const auto s = parseSettings(row.toml, "/etc/z.toml");
     ASSERT_FALSE(s) << "accepted: " << row.toml;

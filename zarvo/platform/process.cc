@@ -7,9 +7,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <thread>
 
 extern char** environ;
 
@@ -92,8 +95,23 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
   std::call_once(ignorePipeSignal, [] { ::signal(SIGPIPE, SIG_IGN); });
 
   ProcessResult result;
-  Descriptor inRead, inWrite, outRead, outWrite;
-  if (!makePipe(inRead, inWrite) || !makePipe(outRead, outWrite)) {
+  std::vector<std::string> argv = {program};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  if (options.fileModeMask) {
+    // posix_spawn cannot set the mask; a shell sets it and then becomes the program.
+    const auto resolved = findProgram(program);
+    if (!resolved) {
+      result.startError = program + ": " + std::strerror(ENOENT);
+      return result;
+    }
+    char script[64];
+    std::snprintf(script, sizeof script, "umask %03o && exec \"$0\" \"$@\"", *options.fileModeMask & 0777u);
+    argv.erase(argv.begin());
+    argv.insert(argv.begin(), {"/bin/sh", "-c", script, resolved->string()});
+  }
+
+  Descriptor inRead, inWrite, outRead, outWrite, wakeRead, wakeWrite;
+  if (!makePipe(inRead, inWrite) || !makePipe(outRead, outWrite) || !makePipe(wakeRead, wakeWrite)) {
     result.startError = std::string("cannot make a pipe: ") + std::strerror(errno);
     return result;
   }
@@ -112,13 +130,11 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
   posix_spawnattr_setsigdefault(&attributes, &defaults);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
 
-  std::vector<std::string> argv = {program};
-  argv.insert(argv.end(), arguments.begin(), arguments.end());
   std::vector<std::string> envp = environmentFor(options.environment);
   std::vector<char*> argvPointers = pointers(argv);
   std::vector<char*> envpPointers = pointers(envp);
   pid_t pid = -1;
-  const int spawned = ::posix_spawnp(&pid, program.c_str(), &actions, &attributes, argvPointers.data(),
+  const int spawned = ::posix_spawnp(&pid, argv.front().c_str(), &actions, &attributes, argvPointers.data(),
                                      envpPointers.data());
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
@@ -129,20 +145,66 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     return result;
   }
 
+  // A stop request from another thread wakes the poll below at once.
+  ::fcntl(wakeWrite.get(), F_SETFL, O_NONBLOCK);
+  const int wakeFd = wakeWrite.get();
+  std::stop_callback wake(options.stop, [wakeFd] {
+    const char byte = 1;
+    (void)!::write(wakeFd, &byte, 1);  // a full pipe already holds a wake-up
+  });
+
+  using Clock = std::chrono::steady_clock;
+  auto lastLine = Clock::now();
+  std::optional<Clock::time_point> killAt;  // set once the program was told to stop
+  bool killed = false;
+  const auto interrupt = [&](ProcessResult::Interruption why) {
+    if (result.interrupted) return;
+    result.interrupted = why;
+    ::kill(pid, SIGTERM);
+    killAt = Clock::now() + std::chrono::seconds(2);
+  };
+
   // Feed the input while reading the output, so neither side can fill a pipe and wait for the other.
   ::fcntl(inWrite.get(), F_SETFL, O_NONBLOCK);
   std::string_view pending = options.input;
   if (pending.empty()) inWrite.reset();
   std::string partial;
   char buffer[8192];
-  while (outRead.get() >= 0) {
-    pollfd fds[2] = {{outRead.get(), POLLIN, 0}, {inWrite.get(), POLLOUT, 0}};
-    const nfds_t count = inWrite.get() >= 0 ? 2 : 1;
-    if (::poll(fds, count, -1) < 0) {
+  while (outRead.get() >= 0 && !killed) {
+    if (options.stop.stop_requested()) interrupt(ProcessResult::Interruption::stopped);
+    const auto now = Clock::now();
+    if (options.silenceLimit && now - lastLine >= *options.silenceLimit) {
+      interrupt(ProcessResult::Interruption::silent);
+    }
+    if (killAt && now >= *killAt) {
+      // Whatever still holds the output open (a child of the program) is not waited for.
+      ::kill(pid, SIGKILL);
+      killed = true;
+      break;
+    }
+    // Wake up for the next deadline: the silence limit, or the kill after a stop.
+    int timeout = -1;
+    const auto until = [&](Clock::time_point at) {
+      const auto left = std::chrono::ceil<std::chrono::milliseconds>(at - now).count();
+      const int ms = static_cast<int>(std::clamp<long long>(left, 0, 60'000));
+      timeout = timeout < 0 ? ms : std::min(timeout, ms);
+    };
+    if (killAt) {
+      until(*killAt);
+    } else if (options.silenceLimit) {
+      until(lastLine + *options.silenceLimit);
+    }
+    pollfd fds[3] = {{outRead.get(), POLLIN, 0}, {wakeRead.get(), POLLIN, 0}, {inWrite.get(), POLLOUT, 0}};
+    const nfds_t count = inWrite.get() >= 0 ? 3 : 2;
+    if (::poll(fds, count, timeout) < 0) {
       if (errno == EINTR) continue;
       break;
     }
-    if (count == 2 && fds[1].revents != 0) {
+    if (fds[1].revents != 0) {
+      char drained[16];
+      (void)!::read(wakeRead.get(), drained, sizeof drained);  // only the wake-up matters
+    }
+    if (count == 3 && fds[2].revents != 0) {
       const ssize_t n = ::write(inWrite.get(), pending.data(), pending.size());
       if (n > 0) pending.remove_prefix(static_cast<size_t>(n));
       if (pending.empty() || (n < 0 && errno != EAGAIN && errno != EINTR)) inWrite.reset();
@@ -159,16 +221,30 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
       for (size_t end; (end = partial.find('\n', start)) != std::string::npos; start = end + 1) {
         std::string_view line(partial.data() + start, end - start);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lastLine = Clock::now();
         if (onLine) onLine(line);
       }
       partial.erase(0, start);
     }
   }
-  if (!partial.empty() && onLine) onLine(partial);
+  if (!partial.empty() && onLine && !killed) onLine(partial);
   inWrite.reset();
 
   int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  while (true) {
+    // A program told to stop that closed its output but lingers is killed at the deadline too.
+    const pid_t done = ::waitpid(pid, &status, killAt && !killed ? WNOHANG : 0);
+    if (done == pid) break;
+    if (done < 0) {
+      if (errno == EINTR) continue;
+      return result;
+    }
+    if (Clock::now() >= *killAt) {
+      ::kill(pid, SIGKILL);
+      killed = true;
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
   }
   if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
   return result;

@@ -5,14 +5,20 @@
 // merged, in the order they arrive, without the line end) to `onLine` on the caller's thread while the
 // program runs. It returns when the program has exited and its output is read to the end.
 //
-// Threads: any thread; `onLine` runs on the caller's. Never throws for the program's own failure:
-// the result says how it ended.
+// A run can be cut short, by the caller (`ProcessOptions::stop`) or because the program fell silent
+// (`ProcessOptions::silenceLimit`): the program then gets SIGTERM, and SIGKILL two seconds later if it
+// is still there, and the result says why it ended.
+//
+// Threads: any thread; `onLine` runs on the caller's. `ProcessOptions::stop` may be requested from
+// any thread. Never throws for the program's own failure: the result says how it ended.
 #pragma once
 
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <chrono>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,7 +31,11 @@ struct ProcessResult {
   std::optional<std::string> startError;
   // The exit status; absent when the program was ended by a signal.
   std::optional<int> exitStatus;
-  bool succeeded() const { return !startError && exitStatus == 0; }
+  // Why the run was cut short, when it was: the program was then ended (see above) and its exit
+  // status, if any, is the one it had after being told to stop.
+  enum class Interruption { stopped, silent };
+  std::optional<Interruption> interrupted;
+  bool succeeded() const { return !startError && !interrupted && exitStatus == 0; }
 };
 
 struct ProcessOptions {
@@ -35,6 +45,15 @@ struct ProcessOptions {
   // Variables set (or, with an empty optional, unset) in the program's environment; the rest is
   // this process's environment. Default: none.
   std::map<std::string, std::optional<std::string>> environment;
+  // When a stop is requested, the program is ended and the result says `stopped`. Default: none.
+  std::stop_token stop;
+  // The program is ended, and the result says `silent`, when it writes no line for this long.
+  // Default: none (it may be silent for ever).
+  std::optional<std::chrono::milliseconds> silenceLimit;
+  // The file mode creation mask the program starts with (e.g. 077: what it creates is private).
+  // Default: none, the program inherits this process's. Setting it runs the program through
+  // /bin/sh, so it must then be found on PATH (or be a path) before the run starts.
+  std::optional<unsigned> fileModeMask;
 };
 
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <stop_token>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace zarvo::platform {
@@ -68,6 +71,41 @@ TEST(ProcessTest, AMissingProgramIsAStartErrorNotAnExitStatus) {
   EXPECT_TRUE(run.lines.empty());
   EXPECT_FALSE(findProgram("zarvo-no-such-program").has_value());
   EXPECT_TRUE(findProgram("sh").has_value());
+}
+
+// A run cut short ends the program, also one that ignores SIGTERM, and says why; the lines it wrote
+// before are still read.
+TEST(ProcessTest, AStopOrASilenceEndsTheProgramAndSaysWhy) {
+  std::stop_source stopper;
+  ProcessOptions stopped;
+  stopped.stop = stopper.get_token();
+  std::jthread requester([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    stopper.request_stop();
+  });
+  const Ran first = sh("echo started; exec sleep 300", stopped);
+  EXPECT_EQ(first.result.interrupted, ProcessResult::Interruption::stopped);
+  EXPECT_FALSE(first.result.succeeded());
+  EXPECT_EQ(first.lines, (std::vector<std::string>{"started"}));
+
+  ProcessOptions quiet;
+  quiet.silenceLimit = std::chrono::milliseconds(300);
+  // Lines keep it alive; then it falls silent and ignores the polite signal.
+  const Ran second = sh("for i in 1 2 3; do echo $i; sleep 0.1; done; trap '' TERM; exec sleep 300", quiet);
+  EXPECT_EQ(second.result.interrupted, ProcessResult::Interruption::silent);
+  EXPECT_FALSE(second.result.exitStatus.has_value());  // killed
+  EXPECT_EQ(second.lines, (std::vector<std::string>{"1", "2", "3"}));
+
+  const Ran talkative = sh("echo fine", quiet);
+  EXPECT_TRUE(talkative.result.succeeded());
+}
+
+TEST(ProcessTest, AFileModeMaskIsTheProgramsAndAMissingProgramStillFailsToStart) {
+  ProcessOptions options;
+  options.fileModeMask = 077;
+  EXPECT_EQ(sh("umask", options).lines, (std::vector<std::string>{"0077"}));
+  const ProcessResult missing = runProcess("zarvo-no-such-program", {}, options, {});
+  EXPECT_TRUE(missing.startError.has_value());
 }
 
 }  // namespace

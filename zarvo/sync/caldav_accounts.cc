@@ -3,10 +3,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstdio>
-
-#include "zarvo/platform/filesystem.h"
 
 namespace zarvo::caldav {
 
@@ -16,21 +15,29 @@ namespace {
 
 constexpr std::string_view kMetaSuffix = "_meta";
 
-platform::FileSystem& files() { return *platform::FileSystem::posix(); }
-
-void write(const fs::path& path, std::string_view text, std::optional<uint32_t> mode = std::nullopt) {
-  if (auto ec = platform::createDirectories(files(), path.parent_path())) {
-    throw AccountError("cannot create '" + path.parent_path().string() + "': " + ec.message());
-  }
-  if (auto ec = platform::writeFileAtomically(files(), path, text, mode)) {
-    throw AccountError("cannot write '" + path.string() + "': " + ec.message());
-  }
+Error filesProblem(std::string_view what, const fs::path& path, std::error_code ec) {
+  return syncError(SyncErrc::files, std::string(what) + " '" + path.string() + "': " + ec.message());
 }
 
-std::optional<std::string> read(const fs::path& path) {
-  std::string text;
-  if (files().readFile(path, text)) return std::nullopt;
-  return text;
+// Removes `path` and everything under it; a missing path is fine.
+std::error_code removeTree(platform::FileSystem& files, const fs::path& path) {
+  platform::FileInfo info;
+  if (auto ec = files.stat(path, info)) return ec;
+  if (!info.exists) return {};
+  if (!info.isDirectory) return files.removeFile(path);
+  std::vector<platform::DirectoryEntry> entries;
+  if (auto ec = files.listDirectory(path, entries)) return ec;
+  for (const auto& entry : entries) {
+    if (auto ec = entry.isDirectory ? removeTree(files, path / entry.name) : files.removeFile(path / entry.name)) {
+      return ec;
+    }
+  }
+  return files.removeDirectory(path);
+}
+
+std::error_code removeIfPresent(platform::FileSystem& files, const fs::path& path) {
+  const std::error_code ec = files.removeFile(path);
+  return ec == std::errc::no_such_file_or_directory ? std::error_code() : ec;
 }
 
 // A JSON string literal: vdirsyncer reads every configuration value as JSON.
@@ -120,6 +127,20 @@ AccountsLayout AccountsLayout::forHome(const fs::path& home) {
   return AccountsLayout{home / "reminders", home / "vdirsyncer"};
 }
 
+bool urlHasCredentials(std::string_view url) {
+  const size_t scheme = url.find("://");
+  if (scheme == std::string_view::npos) return false;
+  const std::string_view rest = url.substr(scheme + 3);
+  return rest.substr(0, rest.find_first_of("/?#")).find('@') != std::string_view::npos;
+}
+
+std::string urlWithoutCredentials(std::string_view url) {
+  if (!urlHasCredentials(url)) return std::string(url);
+  const size_t start = url.find("://") + 3;
+  const size_t at = url.substr(0, url.find_first_of("/?#", start)).rfind('@');
+  return std::string(url.substr(0, start)) + std::string(url.substr(at + 1));
+}
+
 std::optional<std::string> invalidAccountName(std::string_view name) {
   if (name.empty() || name.size() > 40) return "an account name has 1 to 40 characters";
   for (const char c : name) {
@@ -148,12 +169,30 @@ std::optional<std::string> passwordProblem(const PasswordSource& password) {
   return std::nullopt;
 }
 
-Accounts::Accounts(AccountsLayout layout) : layout_(std::move(layout)) {}
+Accounts::Accounts(AccountsLayout layout, std::shared_ptr<platform::FileSystem> fileSystem)
+    : layout_(std::move(layout)), files_(fileSystem ? std::move(fileSystem) : platform::FileSystem::posix()) {}
+
+Error Accounts::write(const fs::path& path, std::string_view text) const {
+  if (auto ec = platform::createDirectories(*files_, path.parent_path())) {
+    return filesProblem("cannot create", path.parent_path(), ec);
+  }
+  if (auto ec = platform::writeFileAtomically(*files_, path, text, 0600)) return filesProblem("cannot write", path, ec);
+  return {};
+}
+
+std::optional<std::string> Accounts::read(const fs::path& path) const {
+  std::string text;
+  if (files_->readFile(path, text)) return std::nullopt;
+  return text;
+}
+
+fs::path Accounts::discoveredFile(std::string_view name) const { return layout_.directory / "discovered" / std::string(name); }
+fs::path Accounts::uploadFile(std::string_view name) const { return layout_.directory / "upload" / std::string(name); }
 
 std::vector<Account> Accounts::list() const {
   std::vector<Account> out;
   std::vector<platform::DirectoryEntry> entries;
-  if (files().listDirectory(layout_.directory / "accounts", entries)) return out;
+  if (files_->listDirectory(layout_.directory / "accounts", entries)) return out;
   for (const auto& entry : entries) {
     if (!entry.isRegular || invalidAccountName(entry.name) || platform::isTemporaryFileName(entry.name)) continue;
     if (auto text = read(layout_.accountFile(entry.name))) {
@@ -171,54 +210,73 @@ std::optional<Account> Accounts::find(std::string_view name) const {
   return std::nullopt;
 }
 
-void Accounts::add(const Account& account) {
-  if (auto why = invalidAccountName(account.name)) throw AccountError("invalid account name '" + account.name + "': " + *why);
-  if (find(account.name)) throw AccountError("there is already an account named '" + account.name + "'");
-  std::error_code ec;
-  if (fs::exists(layout_.sourceFolder(account.name), ec)) {
-    throw AccountError("the reminders tree already has a folder '" + account.name + "'; choose another name");
+Error Accounts::check(const Account& account) const {
+  const auto invalid = [](std::string message) { return syncError(SyncErrc::invalidAccount, std::move(message)); };
+  if (auto why = invalidAccountName(account.name)) return invalid("invalid account name '" + account.name + "': " + *why);
+  if (find(account.name)) {
+    return syncError(SyncErrc::accountExists, "there is already an account named '" + account.name + "'");
+  }
+  platform::FileInfo folder;
+  if (files_->stat(layout_.sourceFolder(account.name), folder) || folder.exists) {
+    return invalid("the reminders tree already has a folder '" + account.name + "'; choose another name");
   }
   if (!account.url.starts_with("http://") && !account.url.starts_with("https://")) {
-    throw AccountError("the server's URL must start with https:// (or http://), not '" + account.url + "'");
+    return invalid("the server's URL must start with https:// (or http://), not '" + account.url + "'");
   }
   if (hasLineBreak(account.url) || account.url.find_first_of(" \t") != std::string::npos) {
-    throw AccountError("the server's URL cannot hold blanks or line breaks");
+    return invalid("the server's URL cannot hold blanks or line breaks");
   }
-  if (account.user.empty() || hasLineBreak(account.user)) throw AccountError("the user name must be one line of text");
+  if (urlHasCredentials(account.url)) {
+    // Said without the URL: it holds the password.
+    return syncError(SyncErrc::credentialsInUrl,
+                      "the server's URL holds a user name or password ('user:password@'), which would be stored; "
+                      "give the URL without it, the user name on its own and where the password comes from");
+  }
+  if (account.user.empty() || hasLineBreak(account.user)) return invalid("the user name must be one line of text");
   if (account.password.value.empty() || hasLineBreak(account.password.value)) {
-    throw AccountError("where the password comes from must be one line of text");
+    return invalid("where the password comes from must be one line of text");
   }
   if (account.password.kind == PasswordKind::file && !fs::path(account.password.value).is_absolute()) {
-    throw AccountError("the password file must be given by its absolute path");
+    return invalid("the password file must be given by its absolute path");
   }
   if (account.password.kind == PasswordKind::environment && account.password.value.find('=') != std::string::npos) {
-    throw AccountError("'" + account.password.value + "' is not the name of an environment variable");
+    return invalid("'" + account.password.value + "' is not the name of an environment variable");
   }
-
-  write(layout_.sourceFolder(account.name) / ".source", sourceFile(account.name, 2));
-  write(layout_.accountFile(account.name),
-        "url=" + account.url + "\nuser=" + account.user + "\n" + std::string(passwordKey(account.password.kind)) +
-            "=" + account.password.value + "\n",
-        0600);
+  return {};
 }
 
-void Accounts::remove(std::string_view name) {
-  if (!find(name)) throw AccountError("there is no account named '" + std::string(name) + "'");
-  if (auto ec = files().removeFile(layout_.accountFile(name))) {
-    throw AccountError("cannot remove '" + layout_.accountFile(name).string() + "': " + ec.message());
+Error Accounts::add(const Account& account) {
+  if (auto status = check(account); !status.ok()) return status;
+  if (auto status = write(layout_.sourceFolder(account.name) / ".source", sourceFile(account.name, 2)); !status.ok()) {
+    return status;
+  }
+  return write(layout_.accountFile(account.name),
+               "url=" + account.url + "\nuser=" + account.user + "\n" + std::string(passwordKey(account.password.kind)) +
+                   "=" + account.password.value + "\n");
+}
+
+Error Accounts::remove(std::string_view name) {
+  if (!find(name)) return syncError(SyncErrc::unknownAccount, "there is no account named '" + std::string(name) + "'");
+  if (auto ec = files_->removeFile(layout_.accountFile(name))) {
+    return filesProblem("cannot remove", layout_.accountFile(name), ec);
   }
   // vdirsyncer keeps a status per pair and per list ("NAME.collections", "NAME/<list>.items", ...).
-  std::error_code ec;
+  // What cannot be removed only takes room: the account is gone once its file is.
+  std::error_code leftOver;
   for (const std::string& pair : {std::string(name), std::string(name) + std::string(kMetaSuffix)}) {
-    fs::remove_all(layout_.statusDirectory() / pair, ec);
+    if (auto ec = removeTree(*files_, layout_.statusDirectory() / pair)) leftOver = ec;
     for (const char* suffix : {".collections", ".items", ".metadata"}) {
-      fs::remove(layout_.statusDirectory() / (pair + suffix), ec);
+      if (auto ec = removeIfPresent(*files_, layout_.statusDirectory() / (pair + suffix))) leftOver = ec;
     }
   }
-  fs::remove(layout_.directory / "discovered" / std::string(name), ec);
-  if (fs::exists(layout_.sourceFolder(name) / ".source", ec)) {
-    write(layout_.sourceFolder(name) / ".source", sourceFile(name, 0));
+  if (auto ec = removeIfPresent(*files_, discoveredFile(name))) leftOver = ec;
+  if (auto ec = removeIfPresent(*files_, uploadFile(name))) leftOver = ec;
+  platform::FileInfo source;
+  if (!files_->stat(layout_.sourceFolder(name) / ".source", source) && source.exists) {
+    if (auto status = write(layout_.sourceFolder(name) / ".source", sourceFile(name, 0)); !status.ok()) return status;
   }
+  if (leftOver) return filesProblem("the account is removed, but not all of its sync status in", layout_.statusDirectory(), leftOver);
+  return {};
 }
 
 std::string Accounts::configText(const std::vector<Account>& accounts, const std::vector<std::string>& resolver) const {
@@ -242,14 +300,14 @@ std::string Accounts::configText(const std::vector<Account>& accounts, const std
   return out;
 }
 
-void Accounts::writeConfig(const std::vector<std::string>& resolver) const {
-  write(layout_.configFile(), configText(list(), resolver), 0600);
+Error Accounts::writeConfig(const std::vector<std::string>& resolver) const {
+  return write(layout_.configFile(), configText(list(), resolver));
 }
 
 std::vector<std::string> Accounts::localCollections(std::string_view name) const {
   std::vector<std::string> out;
   std::vector<platform::DirectoryEntry> entries;
-  if (files().listDirectory(layout_.sourceFolder(name), entries)) return out;
+  if (files_->listDirectory(layout_.sourceFolder(name), entries)) return out;
   for (const auto& entry : entries) {
     if (entry.isDirectory && !entry.name.starts_with('.')) out.push_back(entry.name);
   }
@@ -258,7 +316,7 @@ std::vector<std::string> Accounts::localCollections(std::string_view name) const
 }
 
 std::optional<std::vector<std::string>> Accounts::discoveredCollections(std::string_view name) const {
-  const auto text = read(layout_.directory / "discovered" / std::string(name));
+  const auto text = read(discoveredFile(name));
   if (!text) return std::nullopt;
   std::vector<std::string> out;
   size_t start = 0;
@@ -271,10 +329,18 @@ std::optional<std::vector<std::string>> Accounts::discoveredCollections(std::str
   return out;
 }
 
-void Accounts::setDiscoveredCollections(std::string_view name, const std::vector<std::string>& collections) const {
+Error Accounts::setDiscoveredCollections(std::string_view name, const std::vector<std::string>& collections) const {
   std::string text;
   for (const auto& c : collections) text += c + "\n";
-  write(layout_.directory / "discovered" / std::string(name), text);
+  return write(discoveredFile(name), text);
+}
+
+bool Accounts::uploadPending(std::string_view name) const { return read(uploadFile(name)).has_value(); }
+
+Error Accounts::setUploadPending(std::string_view name, bool pending) const {
+  if (pending) return write(uploadFile(name), "pending\n");
+  if (auto ec = removeIfPresent(*files_, uploadFile(name))) return filesProblem("cannot remove", uploadFile(name), ec);
+  return {};
 }
 
 }  // namespace zarvo::caldav

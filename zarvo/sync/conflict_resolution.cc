@@ -83,12 +83,8 @@ std::string unescapedText(std::string_view value) {
   return out;
 }
 
-std::string readOrThrow(const fs::path& path) {
-  std::string text;
-  if (auto ec = platform::FileSystem::posix()->readFile(path, text)) {
-    throw AccountError("cannot read '" + path.string() + "': " + ec.message());
-  }
-  return text;
+Error filesProblem(std::string_view what, const fs::path& path, std::error_code ec) {
+  return syncError(SyncErrc::files, std::string(what) + " '" + path.string() + "': " + ec.message());
 }
 
 std::string fileSafe(std::string_view uid) {
@@ -116,8 +112,12 @@ Side conflictWinner(std::string_view local, std::string_view server) {
   return l && s && *l > *s ? Side::local : Side::server;
 }
 
-ConflictNote resolveConflictFiles(const fs::path& local, const fs::path& server, const fs::path& conflictsDirectory) {
-  const std::string localText = readOrThrow(local), serverText = readOrThrow(server);
+Expected<ConflictNote> resolveConflictFiles(const fs::path& local, const fs::path& server,
+                                                const fs::path& conflictsDirectory) {
+  auto& fs = *platform::FileSystem::posix();
+  std::string localText, serverText;
+  if (auto ec = fs.readFile(local, localText)) return filesProblem("cannot read", local, ec);
+  if (auto ec = fs.readFile(server, serverText)) return filesProblem("cannot read", server, ec);
   ConflictNote note;
   note.kept = conflictWinner(localText, serverText);
   const std::string& kept = note.kept == Side::local ? localText : serverText;
@@ -126,21 +126,20 @@ ConflictNote resolveConflictFiles(const fs::path& local, const fs::path& server,
   note.keptTitle = unescapedText(todoValue(kept, "SUMMARY").value_or(""));
   note.otherTitle = unescapedText(todoValue(other, "SUMMARY").value_or(""));
 
-  auto& fs = *platform::FileSystem::posix();
   if (auto ec = platform::createDirectories(fs, conflictsDirectory)) {
-    throw AccountError("cannot create '" + conflictsDirectory.string() + "': " + ec.message());
+    return filesProblem("cannot create", conflictsDirectory, ec);
   }
   const std::string base = nowStamp() + "-" + fileSafe(note.uid) + (note.kept == Side::local ? "-server" : "-local");
   fs::path saved = conflictsDirectory / (base + ".ics");
   for (int n = 2; fs::exists(saved); ++n) saved = conflictsDirectory / (base + "-" + std::to_string(n) + ".ics");
   // The loser is safe on disk before the winner replaces it anywhere.
-  if (auto ec = platform::writeFileAtomically(fs, saved, other)) {
-    throw AccountError("cannot write '" + saved.string() + "': " + ec.message());
+  if (auto ec = platform::writeFileAtomically(fs, saved, other, 0600)) {
+    return filesProblem("cannot write", saved, ec);
   }
   note.savedAt = saved.string();
   const fs::path& loserFile = note.kept == Side::local ? server : local;
   if (auto ec = platform::writeFileAtomically(fs, loserFile, kept)) {
-    throw AccountError("cannot write '" + loserFile.string() + "': " + ec.message());
+    return filesProblem("cannot write", loserFile, ec);
   }
   return note;
 }

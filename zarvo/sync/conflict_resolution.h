@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "zarvo/sync/sync_error.h"
 #include "zarvo/sync/vdirsyncer.h"
 
 namespace zarvo::caldav {
@@ -22,9 +23,9 @@ Side conflictWinner(std::string_view local, std::string_view server);
 
 // The resolver vdirsyncer runs: `local` and `server` hold the two versions. Writes the winner into
 // both files (vdirsyncer takes it when the two are equal), keeps the loser in `conflictsDirectory`
-// and says what it did. Throws AccountError when a file cannot be read or written; then vdirsyncer
+// and says what it did. A `files` failure when a file cannot be read or written; then vdirsyncer
 // reports the conflict and changes nothing.
-ConflictNote resolveConflictFiles(const std::filesystem::path& local, const std::filesystem::path& server,
+Expected<ConflictNote> resolveConflictFiles(const std::filesystem::path& local, const std::filesystem::path& server,
                                   const std::filesystem::path& conflictsDirectory);
 
 }  // namespace zarvo::caldav

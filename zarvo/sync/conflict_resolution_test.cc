@@ -44,7 +44,7 @@ TEST(ConflictTest, TheWinnerIsWrittenToBothSidesAndTheLoserIsKeptByteForByte) {
   testing::writeFile(dir.path() / "a", local);
   testing::writeFile(dir.path() / "b", server);
 
-  const ConflictNote note = resolveConflictFiles(dir.path() / "a", dir.path() / "b", dir.path() / "conflicts");
+  const ConflictNote note = resolveConflictFiles(dir.path() / "a", dir.path() / "b", dir.path() / "conflicts").value();
   EXPECT_EQ(note.kept, Side::local);
   EXPECT_EQ(note.uid, "t1@host");
   EXPECT_EQ(note.keptTitle, "Buy oat, milk");
@@ -55,7 +55,7 @@ TEST(ConflictTest, TheWinnerIsWrittenToBothSidesAndTheLoserIsKeptByteForByte) {
 
   // The same conflict settled again keeps both saved copies.
   testing::writeFile(dir.path() / "b", server);
-  const ConflictNote again = resolveConflictFiles(dir.path() / "a", dir.path() / "b", dir.path() / "conflicts");
+  const ConflictNote again = resolveConflictFiles(dir.path() / "a", dir.path() / "b", dir.path() / "conflicts").value();
   EXPECT_NE(again.savedAt, note.savedAt);
   EXPECT_EQ(testing::readFile(note.savedAt), server);
 }
@@ -63,7 +63,9 @@ TEST(ConflictTest, TheWinnerIsWrittenToBothSidesAndTheLoserIsKeptByteForByte) {
 TEST(ConflictTest, AnUnreadableVersionChangesNothing) {
   testing::TempDir dir;
   testing::writeFile(dir.path() / "a", todo(""));
-  EXPECT_THROW(resolveConflictFiles(dir.path() / "a", dir.path() / "missing", dir.path() / "conflicts"), AccountError);
+  const auto missing = resolveConflictFiles(dir.path() / "a", dir.path() / "missing", dir.path() / "conflicts");
+  EXPECT_TRUE(missing.error() == SyncErrc::files);
+  EXPECT_NE(missing.error().message().find("missing"), std::string::npos);
   EXPECT_EQ(testing::readFile(dir.path() / "a"), todo(""));
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "conflicts"));
 }

@@ -11,8 +11,9 @@
 namespace zarvo::testing {
 namespace {
 
-std::set<std::string> tagTitles(const Task& task) {
-  std::set<std::string> out;
+// A multiset: a tag that reaches the task twice is a fault the titles alone would hide.
+std::multiset<std::string> tagTitles(const Task& task) {
+  std::multiset<std::string> out;
   for (const auto& t : task.tags()) out.insert(t->title().value_or(""));
   return out;
 }
@@ -69,11 +70,12 @@ TEST_F(RecordFieldsTest, TheLastZarvoToWriteTheFileWinsAndOtherClientsOnlyAdd) {
     const char* lines;
     bool flagged;
     int order;
-    std::set<std::string> tags;
+    std::multiset<std::string> tags;
   };
   const Row rows[] = {
       {"another client, no categories", "", true, 3, {"travel", "Work"}},
       {"another client, a category of its own", "CATEGORIES:Family\r\n", true, 3, {"Family", "travel", "Work"}},
+      {"another client, a tag of ours in other capitals", "CATEGORIES:TRAVEL\r\n", true, 3, {"travel", "Work"}},
       {"another client, the flag unknown to it", "X-OTHER-FLAG:FALSE\r\n", true, 3, {"travel", "Work"}},
       {"zarvo elsewhere, unflagged, one category", "X-ZARVO-FLAGGED:FALSE\r\nCATEGORIES:Family\r\n", false, 3,
        {"Family"}},
@@ -97,6 +99,20 @@ TEST_F(RecordFieldsTest, TheLastZarvoToWriteTheFileWinsAndOtherClientsOnlyAdd) {
     EXPECT_EQ(task->order(), row.order);
     EXPECT_EQ(tagTitles(*task), row.tags);
   }
+}
+
+// Another client's spelling of a category that is one of the task's tags is its to keep: a save here
+// writes the line as it was, not a second spelling beside it.
+TEST_F(RecordFieldsTest, ASaveKeepsAnotherClientsSpellingOfATag) {
+  const auto file = savedTask("Pack bags");
+  rewrite(file, "CATEGORIES:TRAVEL,Work\r\n");
+  auto task = refreshed("Pack bags");
+  ASSERT_NE(task, nullptr);
+  task->setTitle("Pack the bags");
+  io_->save(task, false);
+  const std::string text = readFile(file);
+  EXPECT_NE(text.find("CATEGORIES:TRAVEL,Work\r\n"), std::string::npos) << text;
+  EXPECT_EQ(text.find("travel"), std::string::npos) << text;
 }
 
 }  // namespace

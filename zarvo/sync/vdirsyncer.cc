@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "zarvo/platform/filesystem.h"
+
 namespace zarvo::caldav {
 
 namespace fs = std::filesystem;
@@ -16,8 +18,11 @@ SyncFailure failureOf(std::string_view error) {
   }
   if (contains(error, "Cannot connect to host") || contains(error, "Connection refused") ||
       contains(error, "Name or service not known") || contains(error, "Temporary failure in name resolution") ||
-      contains(error, "TimeoutError") || contains(error, "Network is unreachable")) {
+      contains(error, "Network is unreachable") || contains(error, "Connection timeout to host")) {
     return SyncFailure::unreachable;
+  }
+  if (contains(error, "Timeout on reading data from socket") || contains(error, "TimeoutError")) {
+    return SyncFailure::timedOut;
   }
   if (contains(error, "run `vdirsyncer discover") || contains(error, "Detected change in config file")) {
     return SyncFailure::needsDiscovery;
@@ -42,6 +47,125 @@ std::vector<std::string_view> splitTabs(std::string_view text) {
 }
 
 constexpr std::string_view kConflictNote = "zarvo-conflict\t";
+// Lines of the driver below: a list done, a step's exit status, a driver that cannot run here.
+constexpr std::string_view kListDone = "zarvo-done\t";
+constexpr std::string_view kStepDone = "zarvo-step\t";
+constexpr std::string_view kUnavailable = "zarvo-driver\tunavailable";
+// Separates the steps in the driver's arguments; no pair or list name can equal it.
+constexpr std::string_view kStepMark = "zarvo-step";
+
+// Runs vdirsyncer's commands one after the other in one Python process, as vdirsyncer's own entry
+// point would run each (its click application, `vdirsyncer.cli.app`, the one its installed script
+// calls). Arguments: CONFIG CONNECT_SECONDS IDLE_SECONDS, then per step "zarvo-step" and the
+// command's arguments. Besides vdirsyncer's own lines it writes:
+//   zarvo-done <pair>/<list>     when vdirsyncer has finished syncing one list (it syncs several at
+//                                once and says nothing when one ends)
+//   zarvo-step <status>          when a step has ended
+//   zarvo-driver unavailable ... when vdirsyncer's modules cannot be loaded (then exit status 3)
+// Each begins a line of its own: a discover leaves its last question unanswered on the line.
+// The timeouts go to aiohttp, vdirsyncer's HTTP client, as its default for every session (there is
+// no setting in vdirsyncer for them). What it relies on that is not vdirsyncer's documented command
+// line (the client's default, the per-list sync function) is only wrapped when present, so a
+// vdirsyncer without them still syncs, without those extras.
+constexpr std::string_view kDriver = R"PY(
+import os, sys
+def main():
+    try:
+        import aiohttp, aiohttp.client
+        from vdirsyncer.cli import app
+    except Exception as error:
+        print("\nzarvo-driver\tunavailable\t%s" % error, flush=True)
+        return 3
+    config, connect, idle = sys.argv[1], float(sys.argv[2]), float(sys.argv[3])
+    steps, step = [], None
+    for word in sys.argv[4:]:
+        if word == "zarvo-step":
+            step = []
+            steps.append(step)
+        else:
+            step.append(word)
+    try:
+        aiohttp.client.DEFAULT_TIMEOUT = aiohttp.ClientTimeout(total=None, sock_connect=connect, sock_read=idle)
+    except Exception:
+        pass
+    try:
+        from vdirsyncer.cli import tasks
+        from vdirsyncer.cli.utils import get_status_name
+        syncOne = tasks.sync_collection
+        async def syncAndTell(collection, *args, **kwargs):
+            try:
+                return await syncOne(collection, *args, **kwargs)
+            finally:
+                print("\nzarvo-done\t" + get_status_name(collection.pair.name, collection.name), flush=True)
+        tasks.sync_collection = syncAndTell
+    except Exception:
+        pass
+    status = 0
+    for args in steps:
+        try:
+            app.main(["--config", config] + args, prog_name="vdirsyncer", standalone_mode=False)
+            code = 0
+        except SystemExit as exit:
+            code = exit.code if isinstance(exit.code, int) else 1
+        except Exception as error:
+            print("error: %s" % (error or type(error).__name__), flush=True)
+            code = 1
+        sys.stdout.flush()
+        sys.stderr.flush()
+        print("\nzarvo-step\t%d" % code, flush=True)
+        if code != 0:
+            status = code
+            if args[0] == "discover":
+                break
+    return status
+sys.exit(main())
+)PY";
+
+// The interpreter line of a Python script ("#!/usr/bin/python3" -> {"/usr/bin/python3"},
+// "#!/usr/bin/env python3" -> {"/usr/bin/env", "python3"}); nothing for anything else.
+std::optional<std::vector<std::string>> pythonOf(const fs::path& program) {
+  std::string text;
+  if (platform::FileSystem::posix()->readFile(program, text) || !text.starts_with("#!")) return std::nullopt;
+  const std::string line = text.substr(2, text.find('\n') - 2);
+  std::vector<std::string> words;
+  size_t at = 0;
+  while (at < line.size()) {
+    const size_t start = line.find_first_not_of(" \t\r", at);
+    if (start == std::string::npos) break;
+    const size_t end = std::min(line.find_first_of(" \t\r", start), line.size());
+    words.push_back(line.substr(start, end - start));
+    at = end;
+  }
+  const bool python = std::any_of(words.begin(), words.end(),
+                                  [](const std::string& w) { return fs::path(w).filename().string().starts_with("python"); });
+  if (!python) return std::nullopt;
+  return words;
+}
+
+std::string_view commandName(VdirsyncerStep::Command command) {
+  switch (command) {
+    case VdirsyncerStep::Command::discover: return "discover";
+    case VdirsyncerStep::Command::metasync: return "metasync";
+    case VdirsyncerStep::Command::sync: return "sync";
+  }
+  return "sync";
+}
+
+std::vector<std::string> stepArguments(const VdirsyncerStep& step) {
+  std::vector<std::string> out = {std::string(commandName(step.command))};
+  if (step.command == VdirsyncerStep::Command::sync && step.forceDelete) out.push_back("--force-delete");
+  out.insert(out.end(), step.pairs.begin(), step.pairs.end());
+  return out;
+}
+
+// One "yes" per list vdirsyncer offers to create, with room to spare.
+std::string yesToEverything() {
+  std::string yes;
+  for (int i = 0; i < 1000; ++i) yes += "y\n";
+  return yes;
+}
+
+std::string seconds(std::chrono::milliseconds d) { return std::to_string(static_cast<double>(d.count()) / 1000.0); }
 
 }  // namespace
 
@@ -84,6 +208,19 @@ ListChanges* SyncOutputReader::list(std::string_view storage, Side& side) {
     }
   }
   return nullptr;
+}
+
+SyncEvent SyncOutputReader::finished(std::string_view pairAndCollection) {
+  SyncEvent event;
+  const size_t slash = pairAndCollection.find('/');
+  if (slash == std::string_view::npos) return event;
+  event.kind = SyncEvent::Kind::listFinished;
+  // Lists run side by side: the end of one says nothing about which list later lines are about.
+  const auto current = current_;
+  event.list = find(pairAndCollection.substr(0, slash), pairAndCollection.substr(slash + 1));
+  current_ = current;
+  event.text = std::string(pairAndCollection);
+  return event;
 }
 
 SyncEvent SyncOutputReader::read(std::string_view line) {
@@ -178,41 +315,105 @@ std::string Vdirsyncer::installHint() {
          "'sudo dnf install vdirsyncer' (Fedora) or 'pipx install vdirsyncer'";
 }
 
-Vdirsyncer::Vdirsyncer(fs::path program, fs::path config) : program_(std::move(program)), config_(std::move(config)) {}
+Vdirsyncer::Vdirsyncer(fs::path program, fs::path config, NetworkTimeouts timeouts)
+    : program_(std::move(program)), config_(std::move(config)), timeouts_(timeouts) {}
 
-platform::ProcessResult Vdirsyncer::run(const std::string& command, const std::vector<std::string>& pairs,
-                                        const std::string& input, SyncOutputReader& reader,
-                                        const std::function<void(const SyncEvent&)>& onEvent) const {
-  std::vector<std::string> arguments = {"--config", config_.string(), command};
-  arguments.insert(arguments.end(), pairs.begin(), pairs.end());
+std::chrono::milliseconds Vdirsyncer::silenceLimit() const {
+  return std::max<std::chrono::milliseconds>(std::chrono::minutes(2), 5 * timeouts_.idle + timeouts_.connect);
+}
+
+platform::ProcessOptions Vdirsyncer::processOptions(std::stop_token stop) const {
   platform::ProcessOptions options;
-  options.input = input;
   // The home's own configuration only, whatever the user's environment points vdirsyncer at.
   options.environment["VDIRSYNCER_CONFIG"] = std::nullopt;
+  options.stop = std::move(stop);
+  options.silenceLimit = silenceLimit();
+  // Status files and task files it makes are the user's alone, like the rest of the home.
+  options.fileModeMask = 077;
+  return options;
+}
+
+std::optional<VdirsyncerRun> Vdirsyncer::runTogether(const std::vector<VdirsyncerStep>& steps, SyncOutputReader& reader,
+                                                     const std::function<void(const SyncEvent&)>& onEvent,
+                                                     std::stop_token stop) const {
+  const auto python = pythonOf(program_);
+  if (!python) return std::nullopt;
+  std::vector<std::string> arguments(python->begin() + 1, python->end());
+  arguments.insert(arguments.end(), {"-c", std::string(kDriver), config_.string(), seconds(timeouts_.connect),
+                                     seconds(timeouts_.idle)});
+  for (const auto& step : steps) {
+    arguments.emplace_back(kStepMark);
+    for (auto& word : stepArguments(step)) arguments.push_back(std::move(word));
+  }
+  platform::ProcessOptions options = processOptions(std::move(stop));
+  options.input = yesToEverything();
+  bool unavailable = false;
+  size_t stepsDone = 0;
+  bool failedDiscover = false;
+  VdirsyncerRun run;
+  run.process = platform::runProcess(python->front(), arguments, options, [&](std::string_view line) {
+    if (line.empty() || unavailable) return;
+    if (line.starts_with(kUnavailable)) {
+      unavailable = true;
+      return;
+    }
+    if (line.starts_with(kStepDone)) {
+      if (stepsDone < steps.size() && steps[stepsDone].command == VdirsyncerStep::Command::discover &&
+          line.substr(kStepDone.size()) != "0") {
+        failedDiscover = true;
+      }
+      ++stepsDone;
+      return;
+    }
+    SyncEvent event;
+    if (line.starts_with(kListDone)) {
+      event = reader.finished(line.substr(kListDone.size()));
+      if (event.list == nullptr) return;
+    } else {
+      event = reader.read(line);
+    }
+    if (onEvent) onEvent(event);
+  });
+  if (unavailable) return std::nullopt;
+  run.completed = !failedDiscover && stepsDone == steps.size() && !run.process.interrupted;
+  return run;
+}
+
+platform::ProcessResult Vdirsyncer::runOne(const VdirsyncerStep& step, SyncOutputReader& reader,
+                                           const std::function<void(const SyncEvent&)>& onEvent,
+                                           std::stop_token stop) const {
+  std::vector<std::string> arguments = {"--config", config_.string()};
+  for (auto& word : stepArguments(step)) arguments.push_back(std::move(word));
+  platform::ProcessOptions options = processOptions(std::move(stop));
+  if (step.command == VdirsyncerStep::Command::discover) options.input = yesToEverything();
   return platform::runProcess(program_.string(), arguments, options, [&](std::string_view line) {
     const SyncEvent event = reader.read(line);
     if (onEvent) onEvent(event);
   });
 }
 
-platform::ProcessResult Vdirsyncer::discover(const std::vector<std::string>& pairs, SyncOutputReader& reader,
-                                             const std::function<void(const SyncEvent&)>& onEvent) const {
-  // One "yes" per list vdirsyncer offers to create, with room to spare.
-  std::string yes;
-  for (int i = 0; i < 1000; ++i) yes += "y\n";
-  return run("discover", pairs, yes, reader, onEvent);
-}
-
-platform::ProcessResult Vdirsyncer::sync(const std::vector<std::string>& pairs, SyncOutputReader& reader,
-                                         const std::function<void(const SyncEvent&)>& onEvent, bool forceDelete) const {
-  std::vector<std::string> arguments = pairs;
-  if (forceDelete) arguments.insert(arguments.begin(), "--force-delete");
-  return run("sync", arguments, "", reader, onEvent);
-}
-
-platform::ProcessResult Vdirsyncer::metasync(const std::vector<std::string>& pairs, SyncOutputReader& reader,
-                                             const std::function<void(const SyncEvent&)>& onEvent) const {
-  return run("metasync", pairs, "", reader, onEvent);
+VdirsyncerRun Vdirsyncer::run(const std::vector<VdirsyncerStep>& steps, SyncOutputReader& reader,
+                              const std::function<void(const SyncEvent&)>& onEvent, std::stop_token stop) const {
+  if (auto together = runTogether(steps, reader, onEvent, stop)) return *together;
+  VdirsyncerRun run;
+  run.completed = true;
+  platform::ProcessResult firstFailure;
+  bool failed = false;
+  for (const auto& step : steps) {
+    run.process = runOne(step, reader, onEvent, stop);
+    if (!run.process.succeeded() && !failed) {
+      failed = true;
+      firstFailure = run.process;
+    }
+    if (run.process.interrupted || run.process.startError ||
+        (step.command == VdirsyncerStep::Command::discover && !run.process.succeeded())) {
+      run.completed = false;
+      break;
+    }
+  }
+  // The failure that came first says the most about the run.
+  if (failed) run.process = firstFailure;
+  return run;
 }
 
 }  // namespace zarvo::caldav

@@ -6,13 +6,21 @@
 // deleted on each side, the conflicts, and the errors with the kind of failure they mean. Lines it
 // does not know are kept as they are, so nothing vdirsyncer says is hidden from the person.
 //
-// Threads: none of its own; the callbacks run on the caller's thread.
+// Vdirsyncer runs a plan of vdirsyncer commands (discover, metasync, sync) in one vdirsyncer process
+// when it can: vdirsyncer starts slowly (about 0.3 s of CPU to load its libraries), and a sync with
+// nothing to do is mostly that start. It then also tells vdirsyncer's HTTP client the connect and
+// idle limits (vdirsyncer has no setting of its own for them). See vdirsyncer.cc for how.
+//
+// Threads: none of its own; the callbacks run on the caller's thread. A run may be stopped from any
+// thread through its stop token.
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +36,7 @@ enum class SyncFailure {
   none,
   unauthorized,     // the server refused the user name or password
   unreachable,      // the server could not be reached
+  timedOut,         // the server took a connection but did not answer in time
   needsDiscovery,   // vdirsyncer wants its lists discovered (first use, or the configuration changed)
   other,
 };
@@ -68,9 +77,12 @@ struct SyncReport {
 };
 
 struct SyncEvent {
-  enum class Kind { listStarted, added, updated, deleted, conflict, resolved, error, note } kind = Kind::note;
+  // listFinished: vdirsyncer is done with `list` (told only when it runs as one process, see above).
+  enum class Kind { listStarted, listFinished, added, updated, deleted, conflict, resolved, error, note } kind =
+      Kind::note;
   Side side = Side::local;
-  const ListChanges* list = nullptr;  // the list the event belongs to, when there is one
+  // The list the event belongs to, when there is one: valid until the reader reads the next line.
+  const ListChanges* list = nullptr;
   std::string text;                   // the UID, the error, or the line
 };
 
@@ -79,6 +91,8 @@ class SyncOutputReader {
   explicit SyncOutputReader(std::vector<Account> accounts);
   // Reads one line of vdirsyncer's output (or of the resolver it ran) into the report.
   SyncEvent read(std::string_view line);
+  // vdirsyncer has finished syncing the list "pair/collection": a listFinished event for it.
+  SyncEvent finished(std::string_view pairAndCollection);
   const SyncReport& report() const { return report_; }
 
  private:
@@ -93,6 +107,33 @@ class SyncOutputReader {
 // The line the resolver prints for each conflict it settles, read back by SyncOutputReader.
 std::string conflictNoteLine(const ConflictNote& note);
 
+// One vdirsyncer command of a plan.
+struct VdirsyncerStep {
+  enum class Command { discover, metasync, sync };
+  Command command = Command::sync;
+  // Pair names, or "pair/collection" for one list of a pair.
+  std::vector<std::string> pairs;
+  // sync only: a list emptied on one side is emptied on the other too.
+  bool forceDelete = false;
+};
+
+// How long vdirsyncer waits on the network.
+struct NetworkTimeouts {
+  // For a connection to the server to open. Default 20 s.
+  std::chrono::milliseconds connect{20'000};
+  // For the next bytes of an answer the server has started or owes. Default 45 s: a server that
+  // takes connections and never answers ends a sync within two of these (a discovery makes two
+  // requests one after the other before it gives up), so within two minutes with the defaults.
+  std::chrono::milliseconds idle{45'000};
+};
+
+// What a plan's run came to.
+struct VdirsyncerRun {
+  platform::ProcessResult process;  // of the last process run; for a plan in one process, that one
+  // Whether every step ran (a failed discover ends the plan).
+  bool completed = false;
+};
+
 // vdirsyncer with a home's configuration.
 class Vdirsyncer {
  public:
@@ -101,25 +142,32 @@ class Vdirsyncer {
   // What to tell a person who has none.
   static std::string installHint();
 
-  Vdirsyncer(std::filesystem::path program, std::filesystem::path config);
+  Vdirsyncer(std::filesystem::path program, std::filesystem::path config, NetworkTimeouts timeouts = {});
 
-  // `vdirsyncer discover PAIRS`: finds the lists on both sides, creating on each side those only the
-  // other has (it asks before creating; the answer is yes).
-  platform::ProcessResult discover(const std::vector<std::string>& pairs, SyncOutputReader& reader,
-                                   const std::function<void(const SyncEvent&)>& onEvent) const;
-  // `vdirsyncer sync PAIRS` and `vdirsyncer metasync PAIRS`.
-  // With `forceDelete`, a list emptied on one side is emptied on the other too.
-  platform::ProcessResult sync(const std::vector<std::string>& pairs, SyncOutputReader& reader,
-                               const std::function<void(const SyncEvent&)>& onEvent, bool forceDelete = false) const;
-  platform::ProcessResult metasync(const std::vector<std::string>& pairs, SyncOutputReader& reader,
-                                   const std::function<void(const SyncEvent&)>& onEvent) const;
+  // Runs `steps` in order: in one process when vdirsyncer's Python can run them together (with
+  // `timeouts` applied to its HTTP client), else one process per step (without them: vdirsyncer's
+  // own limit is then five minutes a request). A discover answers yes when vdirsyncer offers to
+  // create a list that only one side has; a failed discover ends the plan, other steps go on after a
+  // failure. Every line vdirsyncer writes goes through `reader`, then to `onEvent`. Whatever the
+  // mode, the program is ended when it has written nothing for max(2 min, 5 idle + connect), a
+  // last resort for a hang the timeouts do not reach (a password command that never returns), and
+  // when `stop` is requested. What vdirsyncer creates is private to the user (mask 077).
+  VdirsyncerRun run(const std::vector<VdirsyncerStep>& steps, SyncOutputReader& reader,
+                    const std::function<void(const SyncEvent&)>& onEvent, std::stop_token stop = {}) const;
+
+  // The silence after which a run is ended (see run()).
+  std::chrono::milliseconds silenceLimit() const;
 
  private:
-  platform::ProcessResult run(const std::string& command, const std::vector<std::string>& pairs,
-                              const std::string& input, SyncOutputReader& reader,
-                              const std::function<void(const SyncEvent&)>& onEvent) const;
+  std::optional<VdirsyncerRun> runTogether(const std::vector<VdirsyncerStep>& steps, SyncOutputReader& reader,
+                                           const std::function<void(const SyncEvent&)>& onEvent,
+                                           std::stop_token stop) const;
+  platform::ProcessResult runOne(const VdirsyncerStep& step, SyncOutputReader& reader,
+                                 const std::function<void(const SyncEvent&)>& onEvent, std::stop_token stop) const;
+  platform::ProcessOptions processOptions(std::stop_token stop) const;
   std::filesystem::path program_;
   std::filesystem::path config_;
+  NetworkTimeouts timeouts_;
 };
 
 }  // namespace zarvo::caldav

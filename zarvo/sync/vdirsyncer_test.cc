@@ -1,9 +1,15 @@
 #include "zarvo/sync/vdirsyncer.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
+
+#include "zarvo/testing/files.h"
+#include "zarvo/testing/radicale.h"
+#include "zarvo/testing/temp_dir.h"
 
 namespace zarvo::caldav {
 namespace {
@@ -65,6 +71,8 @@ TEST(SyncOutputTest, ErrorsSayWhatKindOfFailureTheyAre) {
        SyncFailure::unreachable},
       {"critical: Detected change in config file, please run `vdirsyncer discover work`.", SyncFailure::needsDiscovery},
       {"critical: Please run `vdirsyncer discover work`  before synchronization.", SyncFailure::needsDiscovery},
+      {"error: Unknown error occurred: Timeout on reading data from socket", SyncFailure::timedOut},
+      {"error: Unknown error occurred: Connection timeout to host http://10.255.255.1:5232/", SyncFailure::unreachable},
       {"error: Unknown error occurred for work/l: something else", SyncFailure::other},
   };
   for (const auto& c : cases) {
@@ -120,6 +128,90 @@ TEST(SyncOutputTest, ResolverNotesComeBackAsTheyWereWrittenEvenWithTabsInTitles)
   EXPECT_EQ(back.keptTitle, "Buy milk");
   EXPECT_EQ(back.otherTitle, "Buy oat milk");
   EXPECT_EQ(back.savedAt, "/h/conflicts/x.ics");
+}
+
+// An executable script at `path`.
+void writeScript(const std::filesystem::path& path, const std::string& text) {
+  testing::writeFile(path, text);
+  ::chmod(path.c_str(), 0700);
+}
+
+// Without vdirsyncer's Python (a program that is no Python script), each step is a process of its
+// own, in order, and a failed discover ends the plan.
+TEST(VdirsyncerRunTest, StepByStepAFailedDiscoverEndsThePlan) {
+  testing::TempDir dir;
+  const auto log = dir.path() / "log";
+  const auto fake = dir.path() / "vdirsyncer";
+  writeScript(fake, "#!/bin/sh\nshift 2\necho \"$*\" >> '" + log.string() + "'\n"
+                    "case \"$1\" in discover) [ -e '" + (dir.path() / "fail").string() + "' ] && exit 1;; esac\n"
+                    "case \"$1\" in sync) echo 'Syncing work/a'; echo 'Copying (uploading) item u to work_remote/a';; esac\n");
+  const Vdirsyncer vdirsyncer(fake, dir.path() / "config");
+  const std::vector<VdirsyncerStep> plan = {{VdirsyncerStep::Command::discover, {"work", "work_meta"}},
+                                            {VdirsyncerStep::Command::metasync, {"work_meta"}},
+                                            {VdirsyncerStep::Command::sync, {"work/a"}, true}};
+  SyncOutputReader reader(twoAccounts());
+  const VdirsyncerRun run = vdirsyncer.run(plan, reader, {});
+  EXPECT_TRUE(run.completed);
+  EXPECT_TRUE(run.process.succeeded());
+  EXPECT_EQ(testing::readFile(log), "discover work work_meta\nmetasync work_meta\nsync --force-delete work/a\n");
+  ASSERT_EQ(reader.report().lists.size(), 1u);
+  EXPECT_EQ(reader.report().lists[0].added[sideIndex(Side::server)], 1);
+
+  testing::writeFile(dir.path() / "fail", "");
+  testing::writeFile(log, "");
+  SyncOutputReader failing(twoAccounts());
+  const VdirsyncerRun stopped = vdirsyncer.run(plan, failing, {});
+  EXPECT_FALSE(stopped.completed);
+  EXPECT_EQ(stopped.process.exitStatus, 1);
+  EXPECT_EQ(testing::readFile(log), "discover work work_meta\n");
+}
+
+// With vdirsyncer's Python, the whole plan costs one start of the interpreter, and each list's end
+// is told as it comes. Two folders of the same machine stand in for the server.
+TEST(VdirsyncerRunTest, APlanRunsInOneProcessAndTellsWhenEachListIsDone) {
+  testing::TempDir dir;
+  const auto counted = testing::countingVdirsyncer(dir.path());
+  if (!counted) GTEST_SKIP() << "vdirsyncer (a Python script) is not installed (scripts/bootstrap installs it)";
+  const auto storage = [&](const char* name, const char* folder) {
+    return std::string("[storage ") + name + "]\ntype = \"filesystem\"\npath = \"" + dir.file(folder) +
+           "/\"\nfileext = \".ics\"\n";
+  };
+  const std::string sides = "a = \"work_local\"\nb = \"work_remote\"\ncollections = [\"from a\", \"from b\"]\n";
+  testing::writeFile(dir.path() / "config", "[general]\nstatus_path = \"" + dir.file("status") + "/\"\n[pair work]\n" +
+                                                sides + "[pair work_meta]\n" + sides +
+                                                "metadata = [\"displayname\"]\n" + storage("work_local", "here") +
+                                                storage("work_remote", "there"));
+  for (const char* list : {"a", "b"}) {
+    testing::writeFile(dir.path() / "here" / list / "displayname", list);
+    testing::writeFile(dir.path() / "here" / list / "t.ics",
+                       std::string("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//EN\r\nBEGIN:VTODO\r\nUID:") + list +
+                           "\r\nSUMMARY:t\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
+  }
+  ::mkdir(dir.file("there").c_str(), 0700);
+
+  const Vdirsyncer vdirsyncer(*counted, dir.path() / "config");
+  SyncOutputReader reader({Account{"work", "https://a/", "me", {}}});
+  std::vector<std::string> finished;
+  const VdirsyncerRun run = vdirsyncer.run({{VdirsyncerStep::Command::discover, {"work", "work_meta"}},
+                                            {VdirsyncerStep::Command::metasync, {"work_meta"}},
+                                            {VdirsyncerStep::Command::sync, {"work"}}},
+                                           reader, [&](const SyncEvent& event) {
+                                             if (event.kind == SyncEvent::Kind::listFinished) {
+                                               finished.push_back(event.list->collection);
+                                             }
+                                           });
+  EXPECT_TRUE(run.completed);
+  EXPECT_TRUE(run.process.succeeded());
+  EXPECT_EQ(testing::countedStarts(dir.path()), 1u);
+  std::sort(finished.begin(), finished.end());
+  EXPECT_EQ(finished, (std::vector<std::string>{"a", "b"}));
+  ASSERT_EQ(reader.report().lists.size(), 2u);
+  EXPECT_EQ(reader.report().lists[0].added[sideIndex(Side::server)], 1);
+  EXPECT_EQ(testing::readFile(dir.path() / "there" / "b" / "displayname"), "b");
+  // What vdirsyncer made is the user's alone.
+  struct stat made {};
+  ASSERT_EQ(::stat((dir.path() / "there" / "a").c_str(), &made), 0);
+  EXPECT_EQ(made.st_mode & 077, 0u);
 }
 
 }  // namespace

@@ -13,12 +13,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
 
 #include "zarvo/testing/files.h"
@@ -31,6 +34,40 @@ namespace zarvo::testing {
 // Whether the CalDAV end-to-end tests can run here: Radicale and vdirsyncer are installed.
 inline bool caldavToolsInstalled() {
   return std::system("command -v radicale >/dev/null 2>&1 && command -v vdirsyncer >/dev/null 2>&1") == 0;
+}
+
+// The installed vdirsyncer again, behind an interpreter that counts its starts, for tests of how
+// often a sync starts it: `folder`/vdirsyncer, whose starts countedStarts(folder) tells. Nothing
+// when vdirsyncer is missing or no Python script.
+inline std::optional<std::filesystem::path> countingVdirsyncer(const std::filesystem::path& folder) {
+  std::string real;
+  if (std::FILE* found = ::popen("command -v vdirsyncer", "r")) {
+    char line[4096];
+    if (std::fgets(line, sizeof line, found) != nullptr) real = line;
+    ::pclose(found);
+  }
+  while (!real.empty() && (real.back() == '\n' || real.back() == '\r')) real.pop_back();
+  if (real.empty()) return std::nullopt;
+  const std::string script = readFile(real);
+  if (!script.starts_with("#!") || script.substr(0, script.find('\n')).find("python") == std::string::npos) {
+    return std::nullopt;
+  }
+  const std::string interpreter = script.substr(2, script.find('\n') - 2);
+  const auto executable = [](const std::filesystem::path& path, const std::string& text) {
+    writeFile(path, text);
+    ::chmod(path.c_str(), 0700);
+  };
+  executable(folder / "python", "#!/bin/sh\necho start >> '" + (folder / "starts").string() + "'\nexec " +
+                                    interpreter + " \"$@\"\n");
+  executable(folder / "vdirsyncer", "#!" + (folder / "python").string() + "\n" + script.substr(script.find('\n') + 1));
+  return folder / "vdirsyncer";
+}
+
+inline size_t countedStarts(const std::filesystem::path& folder) {
+  std::error_code ec;
+  if (!std::filesystem::exists(folder / "starts", ec)) return 0;
+  const std::string text = readFile(folder / "starts");
+  return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
 }
 
 class RadicaleServer {

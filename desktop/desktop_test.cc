@@ -1,0 +1,260 @@
+// The window as a person uses it: typing into quick entry, Enter, Space, and another program (the
+// real `zarvo` command) changing the home while the window is open. Every test works on one home made
+// for the run; the command-line program is $ZARVO_CLI.
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+#include "desktop/main_executor.h"
+#include "desktop/main_window.h"
+#include "desktop/store_controller.h"
+#include "zarvo/home/settings.h"
+
+using namespace zarvo::desktop;
+
+namespace {
+constexpr int kPatience = 15'000;  // ms: generous, for a loaded machine; nothing here measures speed
+}
+
+class DesktopTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void initTestCase();
+  void cleanupTestCase();
+  void typedLine();
+  void createsOnEnter();
+  void completesOnSpace();
+  void outsideWriteAppears();
+  void searchAndOrder();
+  void endToEnd();
+
+ private:
+  // Runs the command-line program on the home; its standard output.
+  QByteArray zarvo(const QStringList& args);
+  QJsonArray openTasks() { return QJsonDocument::fromJson(zarvo({"ls", "--json"})).array(); }
+  QJsonArray completedTasks() { return QJsonDocument::fromJson(zarvo({"ls", "--completed", "--json"})).array(); }
+  static QJsonObject withTitle(const QJsonArray& tasks, const QString& title);
+  int rowOf(const QString& title) const;
+  QString listId(const QString& title) const;
+  void type(const QString& line);
+
+  QTemporaryDir dir_;
+  QString home_;
+  std::unique_ptr<MainQueueOnQt> mainQueue_;
+  std::unique_ptr<StoreController> controller_;
+  std::unique_ptr<MainWindow> window_;
+};
+
+QByteArray DesktopTest::zarvo(const QStringList& args) {
+  QProcess process;
+  process.start(qEnvironmentVariable("ZARVO_CLI"), QStringList{"--home", home_} + args);
+  if (!process.waitForFinished(60'000) || process.exitCode() != 0) {
+    qWarning() << "zarvo" << args << "failed:" << process.readAllStandardError();
+    return {};
+  }
+  return process.readAllStandardOutput();
+}
+
+QJsonObject DesktopTest::withTitle(const QJsonArray& tasks, const QString& title) {
+  for (const auto& task : tasks) {
+    if (task.toObject()["title"].toString() == title) return task.toObject();
+  }
+  return {};
+}
+
+int DesktopTest::rowOf(const QString& title) const {
+  const TaskModel& model = *window_->taskModel();
+  for (int row = 0; row < model.rowCount(); ++row) {
+    if (model.rowAt(row)->title == title) return row;
+  }
+  return -1;
+}
+
+QString DesktopTest::listId(const QString& title) const {
+  for (const auto& list : window_->snapshot()->lists) {
+    if (list.title == title) return list.id;
+  }
+  return {};
+}
+
+void DesktopTest::type(const QString& line) {
+  QLineEdit* field = window_->quickEntry()->field();
+  field->setFocus();
+  field->clear();
+  // One key event per character, as a keyboard (or an input method, for what is not ASCII) sends it.
+  for (const char32_t c : line.toUcs4()) {
+    const QString text = QString::fromUcs4(&c, 1);
+    if (c < 0x80) {
+      QTest::keyClicks(field, text);
+    } else {
+      QTest::sendKeyEvent(QTest::Press, field, Qt::Key_unknown, text, Qt::NoModifier);
+      QTest::sendKeyEvent(QTest::Release, field, Qt::Key_unknown, text, Qt::NoModifier);
+    }
+  }
+}
+
+void DesktopTest::initTestCase() {
+  QVERIFY(!qEnvironmentVariable("ZARVO_CLI").isEmpty());
+  QVERIFY(dir_.isValid());
+  home_ = dir_.filePath("home");
+  zarvo({"list-add", "Work"});
+  zarvo({"add", "Already there"});
+  mainQueue_ = std::make_unique<MainQueueOnQt>();
+  controller_ = std::make_unique<StoreController>(StoreController::Options{home_.toStdString()});
+  window_ = std::make_unique<MainWindow>(*controller_, zarvo::Settings::defaults().quickEntry);
+  window_->show();
+  QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+  controller_->reload();
+  QTRY_VERIFY_WITH_TIMEOUT(window_->snapshot() != nullptr, kPatience);
+  window_->sidebar()->select(SmartList::all);
+  QCOMPARE(rowOf("Already there"), 0);
+  QVERIFY(!listId("Work").isEmpty());
+}
+
+void DesktopTest::cleanupTestCase() {
+  window_.reset();
+  controller_.reset();
+  mainQueue_.reset();
+}
+
+// What the parser found is marked where it stands in the line, counted as the line edit counts
+// (UTF-16: the emoji before the phrase takes two units), and the preview says what Enter makes.
+void DesktopTest::typedLine() {
+  QuickEntry& entry = *window_->quickEntry();
+  const QString line = QString::fromUtf8("\U0001F389 Party tomorrow 5pm #work !!");
+  type(line);
+  using Kind = Highlight::Kind;
+  const std::vector<Highlight> expected = {{Kind::date, int(line.indexOf("tomorrow 5pm")), 12},
+                                           {Kind::list, int(line.indexOf("#work")), 5},
+                                           {Kind::flag, int(line.indexOf("!!")), 2}};
+  QCOMPARE(entry.highlights(), expected);
+  QVERIFY2(entry.preview().contains("tomorrow 17:00"), qPrintable(entry.preview()));
+  QVERIFY2(entry.preview().contains("in Work"), qPrintable(entry.preview()));
+  QVERIFY2(entry.preview().contains("flagged"), qPrintable(entry.preview()));
+  QCOMPARE(entry.pending()->title, QString::fromUtf8("\U0001F389 Party"));
+
+  // A list nobody has is marked as such; the task goes to the default list; "!!" inside is no flag.
+  type("Ask about !! pricing #Nowhere");
+  QCOMPARE(entry.highlights(), (std::vector<Highlight>{{Kind::unknownList, 21, 8}}));
+  QVERIFY2(entry.preview().contains("no list \"#Nowhere\": in Reminders"), qPrintable(entry.preview()));
+
+  QTest::keyClick(entry.field(), Qt::Key_Escape);
+  QVERIFY(entry.field()->text().isEmpty());
+  QVERIFY(entry.highlights().empty());
+  QVERIFY(!entry.pending());
+}
+
+// Enter makes the task the preview announced, in the home (as the command line reads it) and in the
+// window.
+void DesktopTest::createsOnEnter() {
+  type("Water plants tomorrow 9am #Work !!");
+  QTest::keyClick(window_->quickEntry()->field(), Qt::Key_Return);
+  QVERIFY(window_->quickEntry()->field()->text().isEmpty());
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Water plants") >= 0, kPatience);
+  const TaskRow& row = *window_->taskModel()->rowAt(rowOf("Water plants"));
+  QVERIFY(row.flagged);
+  QCOMPARE(row.listId, listId("Work"));
+  const QModelIndex index = window_->taskModel()->index(rowOf("Water plants"));
+  QCOMPARE(index.data(TaskModel::DueTextRole).toString(), QString("tomorrow 09:00"));
+
+  const QJsonObject stored = withTitle(openTasks(), "Water plants");
+  QCOMPARE(stored["list"].toString(), QString("Work"));
+  QCOMPARE(stored["flagged"].toBool(), true);
+  QVERIFY(stored["dueDate"].toString().contains("T09:00:00"));
+
+  // Enter on a line with nothing left for a title creates nothing.
+  type("tomorrow");
+  QTest::keyClick(window_->quickEntry()->field(), Qt::Key_Return);
+  QCOMPARE(window_->quickEntry()->field()->text(), QString("tomorrow"));
+}
+
+// Space completes the selected task and no other; the rest keep their place.
+void DesktopTest::completesOnSpace() {
+  zarvo({"add", "Sweep floor"});
+  zarvo({"add", "Mop floor"});
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Sweep floor") >= 0 && rowOf("Mop floor") >= 0, kPatience);
+  QListView* view = window_->taskView();
+  view->setFocus();
+  view->setCurrentIndex(window_->taskModel()->index(rowOf("Sweep floor")));
+  QTest::keyClick(view, Qt::Key_Space);
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Sweep floor") < 0, kPatience);
+  QVERIFY(rowOf("Mop floor") >= 0);
+  QVERIFY(!withTitle(completedTasks(), "Sweep floor").isEmpty());
+  QVERIFY(!withTitle(openTasks(), "Mop floor").isEmpty());
+}
+
+// A task added by the command line while the window is open shows up, and the selection stays on
+// the task it was on.
+void DesktopTest::outsideWriteAppears() {
+  QListView* view = window_->taskView();
+  const int selected = rowOf("Already there");
+  QVERIFY(selected >= 0);
+  view->setCurrentIndex(window_->taskModel()->index(selected));
+  zarvo({"add", "Arrived from outside yesterday #Work"});
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Arrived from outside") >= 0, kPatience);
+  QCOMPARE(view->currentIndex().data().toString(), QString("Already there"));
+  QVERIFY(view->selectionModel()->isSelected(view->currentIndex()));
+  QVERIFY(window_->taskModel()->index(rowOf("Arrived from outside")).data(TaskModel::OverdueRole).toBool());
+}
+
+// The search finds titles and notes ignoring case and accents (the library's search) and leaves the
+// sidebar's counts alone; each order is the library's sorter.
+void DesktopTest::searchAndOrder() {
+  zarvo({"add", "Crème brûlée for the party"});
+  zarvo({"add", "--notes", "ask for the CREME fraiche", "Call the dairy"});
+  zarvo({"add", "--priority", "3", "Zero in on the urgent bug"});
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Call the dairy") >= 0 && rowOf("Zero in on the urgent bug") >= 0, kPatience);
+  const int64_t allCount = window_->snapshot()->count(SmartList::all);
+
+  QTest::keyClicks(window_->searchField(), "creme");
+  QTRY_COMPARE_WITH_TIMEOUT(window_->taskModel()->rowCount(), 2, kPatience);
+  QVERIFY(rowOf(QString::fromUtf8("Crème brûlée for the party")) >= 0);
+  QVERIFY(rowOf("Call the dairy") >= 0);
+  QCOMPARE(window_->snapshot()->count(SmartList::all), allCount);
+  window_->searchField()->clear();
+  QTRY_COMPARE_WITH_TIMEOUT(window_->taskModel()->rowCount(), int(allCount), kPatience);
+
+  auto titles = [this] {
+    QStringList list;
+    for (int row = 0; row < window_->taskModel()->rowCount(); ++row) list << window_->taskModel()->rowAt(row)->title;
+    return list;
+  };
+  window_->orderBox()->setCurrentIndex(window_->orderBox()->findData(int(Order::title)));
+  auto titleOrder = [&] {
+    const QStringList shown = titles();
+    return std::is_sorted(shown.begin(), shown.end());
+  };
+  QTRY_VERIFY_WITH_TIMEOUT(titleOrder(), kPatience);
+  window_->orderBox()->setCurrentIndex(window_->orderBox()->findData(int(Order::priority)));
+  QTRY_COMPARE_WITH_TIMEOUT(titles().first(), QString("Zero in on the urgent bug"), kPatience);
+  window_->orderBox()->setCurrentIndex(window_->orderBox()->findData(int(Order::dueDate)));
+  QTRY_VERIFY_WITH_TIMEOUT(titles().first() != "Zero in on the urgent bug", kPatience);
+}
+
+// The whole round on a real X server: keys typed into the mapped window, the command line reading
+// what the window made, the window following what the command line did.
+void DesktopTest::endToEnd() {
+  QVERIFY(window_->isVisible());
+  window_->activateWindow();
+  QTest::mouseClick(window_->quickEntry()->field(), Qt::LeftButton);
+  QTest::keyClicks(window_->quickEntry()->field(), "Renew passport next monday #Work");
+  QTest::keyClick(window_->quickEntry()->field(), Qt::Key_Return);
+  QTRY_VERIFY_WITH_TIMEOUT(!withTitle(openTasks(), "Renew passport").isEmpty(), kPatience);
+  QCOMPARE(withTitle(openTasks(), "Renew passport")["list"].toString(), QString("Work"));
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Renew passport") >= 0, kPatience);
+
+  zarvo({"add", "Book flights !!"});
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Book flights") >= 0, kPatience);
+  QTest::mouseClick(window_->taskView()->viewport(), Qt::LeftButton, {},
+                    window_->taskView()->visualRect(window_->taskModel()->index(rowOf("Book flights"))).center());
+  QTest::keyClick(window_->taskView(), Qt::Key_Space);
+  QTRY_VERIFY_WITH_TIMEOUT(!withTitle(completedTasks(), "Book flights").isEmpty(), kPatience);
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Book flights") < 0, kPatience);
+  QVERIFY(rowOf("Renew passport") >= 0);
+}
+
+QTEST_MAIN(DesktopTest)
+#include "desktop_test.moc"

@@ -1,0 +1,31 @@
+#include "desktop/due_text.h"
+
+#include <QCoreApplication>
+
+namespace zarvo::desktop {
+
+QString dueText(const QDateTime& due, bool allDay, const QDateTime& now, const QLocale& locale) {
+  const QDateTime local = due.toLocalTime();
+  const qint64 days = now.toLocalTime().date().daysTo(local.date());
+  QString day;
+  if (days == 0) {
+    day = QCoreApplication::translate("DueText", "today");
+  } else if (days == 1) {
+    day = QCoreApplication::translate("DueText", "tomorrow");
+  } else if (days == -1) {
+    day = QCoreApplication::translate("DueText", "yesterday");
+  } else if (days > 1 && days < 7) {
+    day = locale.dayName(local.date().dayOfWeek(), QLocale::ShortFormat);
+  } else {
+    day = locale.toString(local.date(), QLocale::ShortFormat);
+  }
+  if (allDay) return day;
+  return day + QLatin1Char(' ') + locale.toString(local.time(), QStringLiteral("HH:mm"));
+}
+
+bool isOverdue(const QDateTime& due, bool allDay, const QDateTime& now) {
+  if (allDay) return due.toLocalTime().date() < now.toLocalTime().date();
+  return due <= now;
+}
+
+}  // namespace zarvo::desktop

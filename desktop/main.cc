@@ -1,0 +1,122 @@
+// zarvo-desktop: finds the home and the settings as `zarvo` does (--home, ZARVO_HOME, --config,
+// ZARVO_CONFIG), puts the library's main queue on Qt's event loop and shows the window.
+//
+// --screenshot FILE renders the window into a PNG once the home is shown, then quits (with --dark for
+// the dark palette, --list to choose the sidebar entry, --quick-text to fill quick entry); the
+// README's pictures are made this way (scripts/desktop-screenshots).
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QPalette>
+#include <QStyleFactory>
+#include <QTimer>
+
+#include <iostream>
+
+#include "desktop/main_executor.h"
+#include "desktop/main_window.h"
+#include "desktop/store_controller.h"
+#include "zarvo/home/home.h"
+#include "zarvo/home/settings.h"
+
+namespace {
+
+QPalette darkPalette() {
+  QPalette p;
+  const QColor window(30, 30, 32), base(24, 24, 26), text(235, 235, 240);
+  p.setColor(QPalette::Window, window);
+  p.setColor(QPalette::WindowText, text);
+  p.setColor(QPalette::Base, base);
+  p.setColor(QPalette::AlternateBase, window);
+  p.setColor(QPalette::Text, text);
+  p.setColor(QPalette::Button, window);
+  p.setColor(QPalette::ButtonText, text);
+  p.setColor(QPalette::PlaceholderText, QColor(142, 142, 147));
+  p.setColor(QPalette::Highlight, QColor(10, 132, 255));
+  p.setColor(QPalette::HighlightedText, Qt::white);
+  p.setColor(QPalette::Mid, QColor(99, 99, 102));
+  return p;
+}
+
+int fail(const std::string& message) {
+  std::cerr << "zarvo-desktop: " << message << std::endl;
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("zarvo-desktop"));
+  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+
+  QCommandLineParser args;
+  args.setApplicationDescription(QStringLiteral("Zarvo: your tasks, on the desktop"));
+  args.addHelpOption();
+  const QCommandLineOption homeOption(QStringLiteral("home"), QStringLiteral("The home folder (default: as zarvo finds it)."),
+                                      QStringLiteral("DIR"));
+  const QCommandLineOption configOption(QStringLiteral("config"), QStringLiteral("The settings file."), QStringLiteral("FILE"));
+  const QCommandLineOption screenshotOption(QStringLiteral("screenshot"),
+                                            QStringLiteral("Render the window into FILE (PNG) and quit."),
+                                            QStringLiteral("FILE"));
+  const QCommandLineOption darkOption(QStringLiteral("dark"), QStringLiteral("Use the dark palette."));
+  const QCommandLineOption listOption(QStringLiteral("list"),
+                                      QStringLiteral("Start on this list (a list's title, or today, upcoming, flagged, top, all)."),
+                                      QStringLiteral("NAME"));
+  const QCommandLineOption textOption(QStringLiteral("quick-text"), QStringLiteral("Start with TEXT in quick entry."),
+                                      QStringLiteral("TEXT"));
+  const QCommandLineOption quitOption(QStringLiteral("quit-when-shown"),
+                                      QStringLiteral("Quit once the home is on the screen (to time the start)."));
+  args.addOptions({homeOption, configOption, screenshotOption, darkOption, listOption, textOption, quitOption});
+  args.process(app);
+
+  std::optional<std::filesystem::path> home;
+  if (args.isSet(homeOption)) home = args.value(homeOption).toStdString();
+  if (!home) home = zarvo::Home::defaultPath();
+  if (!home || home->empty()) return fail("no home: set HOME, XDG_DATA_HOME or ZARVO_HOME, or pass --home");
+  std::optional<std::filesystem::path> config;
+  if (args.isSet(configOption)) config = args.value(configOption).toStdString();
+  auto settings = zarvo::loadSettings(config);
+  if (!settings) return fail(settings.error().message());
+
+  const bool dark = args.isSet(darkOption);
+  if (dark) QApplication::setPalette(darkPalette());
+
+  const zarvo::desktop::MainQueueOnQt mainQueue;
+  zarvo::desktop::StoreController controller({*home, *settings});
+  zarvo::desktop::MainWindow window(controller, settings->quickEntry);
+  window.setDark(dark);
+  window.show();
+  if (args.isSet(textOption)) window.quickEntry()->field()->setText(args.value(textOption));
+  if (args.isSet(listOption)) {
+    // Chosen once the lists are known, on the first Snapshot.
+    const QString name = args.value(listOption);
+    auto choose = std::make_shared<QMetaObject::Connection>();
+    *choose = QObject::connect(&window, &zarvo::desktop::MainWindow::shown, &window, [&window, name, choose] {
+      QObject::disconnect(*choose);
+      window.select(name);
+    });
+  }
+
+  if (args.isSet(screenshotOption)) {
+    const QString file = args.value(screenshotOption);
+    QObject::connect(&window, &zarvo::desktop::MainWindow::shown, &window, [&window, file] {
+      // One more turn of the loop lets the views lay out the new rows before the window is grabbed.
+      QTimer::singleShot(200, &window, [&window, file] {
+        if (!window.grab().save(file)) std::cerr << "zarvo-desktop: cannot write " << file.toStdString() << std::endl;
+        QApplication::exit(0);
+      });
+    });
+    QObject::connect(&controller, &zarvo::desktop::StoreController::failed, &window, [](const QString& message) {
+      std::cerr << "zarvo-desktop: " << message.toStdString() << std::endl;
+      QApplication::exit(1);
+    });
+  }
+  if (args.isSet(quitOption)) {
+    QObject::connect(&window, &zarvo::desktop::MainWindow::shown, &window, [&window] {
+      window.repaint();  // painted now, not at the loop's next turn
+      QApplication::exit(0);
+    });
+  }
+  controller.reload();
+  return app.exec();
+}

@@ -1,0 +1,132 @@
+#include "desktop/main_window.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QShortcut>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include "desktop/task_delegate.h"
+
+namespace zarvo::desktop {
+
+MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry, QWidget* parent)
+    : QMainWindow(parent), controller_(controller), sidebar_(new Sidebar), quickEntry_(new QuickEntry(std::move(quickEntry))),
+      taskView_(new QListView), model_(new TaskModel({}, this)), search_(new QLineEdit), order_(new QComboBox) {
+  setWindowTitle(tr("Zarvo"));
+  taskView_->setModel(model_);
+  taskView_->setItemDelegate(new TaskDelegate(taskView_));
+  taskView_->setAccessibleName(tr("Tasks"));
+  taskView_->setSelectionMode(QAbstractItemView::SingleSelection);
+  taskView_->setUniformItemSizes(true);
+  taskView_->setFrameShape(QFrame::NoFrame);
+  taskView_->installEventFilter(this);
+
+  search_->setPlaceholderText(tr("Search"));
+  search_->setAccessibleName(tr("Search tasks"));
+  search_->setClearButtonEnabled(true);
+  order_->setAccessibleName(tr("Order"));
+  order_->addItem(tr("By due date"), int(Order::dueDate));
+  order_->addItem(tr("By priority"), int(Order::priority));
+  order_->addItem(tr("Newest first"), int(Order::creationDate));
+  order_->addItem(tr("By title"), int(Order::title));
+  order_->addItem(tr("Overdue first"), int(Order::overdueOnTop));
+  auto* viewBar = new QHBoxLayout;
+  viewBar->addWidget(search_, 1);
+  viewBar->addWidget(order_);
+
+  auto* pane = new QWidget;
+  auto* layout = new QVBoxLayout(pane);
+  layout->setContentsMargins(12, 12, 12, 0);
+  layout->addWidget(quickEntry_);
+  layout->addLayout(viewBar);
+  layout->addWidget(taskView_, 1);
+  auto* splitter = new QSplitter;
+  splitter->addWidget(sidebar_);
+  splitter->addWidget(pane);
+  splitter->setStretchFactor(1, 1);
+  splitter->setSizes({210, 650});
+  setCentralWidget(splitter);
+  resize(900, 560);
+
+  connect(&controller_, &StoreController::snapshotReady, this, &MainWindow::showSnapshot);
+  connect(&controller_, &StoreController::failed, this,
+          [this](const QString& message) { statusBar()->showMessage(message); });
+  connect(&controller_, &StoreController::waiting, this, [this](const QString& holder) {
+    statusBar()->showMessage(tr("Waiting for %1 to finish with the home\u2026").arg(holder));
+  });
+  connect(quickEntry_, &QuickEntry::createRequested, &controller_, &StoreController::createTask);
+  connect(model_, &TaskModel::completeRequested, this, [this](const QString& uid) { controller_.setCompleted(uid, true); });
+  connect(sidebar_, &Sidebar::scopeChanged, model_, &TaskModel::setScope);
+
+  // A search follows the typing once it pauses, so a fast typist does not queue a search per key.
+  searchPause_.setSingleShot(true);
+  searchPause_.setInterval(150);
+  auto changeView = [this] { controller_.setView(Order(order_->currentData().toInt()), search_->text()); };
+  connect(&searchPause_, &QTimer::timeout, this, changeView);
+  connect(search_, &QLineEdit::textChanged, &searchPause_, qOverload<>(&QTimer::start));
+  connect(order_, &QComboBox::currentIndexChanged, this, changeView);
+  auto* toSearch = new QShortcut(QKeySequence::Find, this);
+  connect(toSearch, &QShortcut::activated, search_, [this] { search_->setFocus(); });
+
+  auto* toEntry = new QShortcut(QKeySequence::New, this);
+  connect(toEntry, &QShortcut::activated, quickEntry_->field(), [this] { quickEntry_->field()->setFocus(); });
+  for (int i = 0; i < int(std::size(kSmartLists)); ++i) {
+    auto* choose = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + i)), this);
+    connect(choose, &QShortcut::activated, this, [this, i] { sidebar_->select(kSmartLists[i]); });
+  }
+  // Relative dates ("today 17:00") and overdue colours follow the clock.
+  minuteTick_.setInterval(60'000);
+  connect(&minuteTick_, &QTimer::timeout, model_, &TaskModel::refreshDueTexts);
+  minuteTick_.start();
+  quickEntry_->field()->setFocus();
+}
+
+void MainWindow::select(const QString& name) {
+  static const char* const kNames[] = {"today", "upcoming", "flagged", "top", "all"};
+  for (int i = 0; i < int(std::size(kSmartLists)); ++i) {
+    if (name.compare(QLatin1String(kNames[i]), Qt::CaseInsensitive) == 0) return sidebar_->select(kSmartLists[i]);
+  }
+  if (!snapshot_) return;
+  for (const auto& list : snapshot_->lists) {
+    if (list.title.compare(name, Qt::CaseInsensitive) == 0) return sidebar_->select(list.id);
+  }
+}
+
+void MainWindow::setDark(bool dark) {
+  model_->setDark(dark);
+  sidebar_->setDark(dark);
+  if (snapshot_) sidebar_->setSnapshot(*snapshot_);
+}
+
+void MainWindow::showSnapshot(std::shared_ptr<const Snapshot> snapshot) {
+  snapshot_ = std::move(snapshot);
+  sidebar_->setSnapshot(*snapshot_);
+  model_->setSnapshot(snapshot_);
+  quickEntry_->setLists(*snapshot_);
+  if (const size_t skipped = snapshot_->skippedFiles) {
+    statusBar()->showMessage(
+        tr("%n task file(s) skipped (unreadable, or a second file of one task); ZARVO_LOG_LEVEL=error shows which and why",
+           nullptr, int(skipped)));
+  } else {
+    statusBar()->clearMessage();
+  }
+  Q_EMIT shown();
+}
+
+void MainWindow::completeCurrent() {
+  const QModelIndex current = taskView_->currentIndex();
+  if (current.isValid()) model_->setData(current, Qt::Checked, Qt::CheckStateRole);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == taskView_ && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
+    completeCurrent();
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace zarvo::desktop

@@ -1,0 +1,67 @@
+// MainWindow: the sidebar, quick entry above the task list, and a status line, wired to a
+// StoreController. It shows Snapshots as they come and sends every change to the controller.
+//
+// Keys: Enter in quick entry creates, Esc clears it; Space in the task list completes the selected
+// task; Ctrl+N goes to quick entry, Ctrl+F to the search; Ctrl+1..5 choose a smart list.
+#pragma once
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListView>
+#include <QMainWindow>
+#include <QTimer>
+
+#include <memory>
+
+#include "desktop/quick_entry.h"
+#include "desktop/sidebar.h"
+#include "desktop/store_controller.h"
+#include "desktop/task_model.h"
+
+namespace zarvo::desktop {
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  MainWindow(StoreController& controller, QuickEntryOptions quickEntry, QWidget* parent = nullptr);
+
+  // Chooses the sidebar entry named `name`: a list's title (ignoring case), or a smart list by its
+  // English name (today, upcoming, flagged, top, all). Nothing for another name.
+  void select(const QString& name);
+  // Colours for a dark palette (semantic colours resolve to their dark values).
+  void setDark(bool dark);
+
+  QuickEntry* quickEntry() const { return quickEntry_; }
+  QListView* taskView() const { return taskView_; }
+  TaskModel* taskModel() const { return model_; }
+  Sidebar* sidebar() const { return sidebar_; }
+  QLineEdit* searchField() const { return search_; }
+  QComboBox* orderBox() const { return order_; }
+  // The last Snapshot shown; null before the first.
+  const std::shared_ptr<const Snapshot>& snapshot() const { return snapshot_; }
+
+ Q_SIGNALS:
+  // After a Snapshot is on the screen.
+  void shown();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void showSnapshot(std::shared_ptr<const Snapshot> snapshot);
+  void completeCurrent();
+
+  StoreController& controller_;
+  Sidebar* sidebar_;
+  QuickEntry* quickEntry_;
+  QListView* taskView_;
+  TaskModel* model_;
+  QLineEdit* search_;
+  QComboBox* order_;
+  QTimer searchPause_;
+  QTimer minuteTick_;
+  std::shared_ptr<const Snapshot> snapshot_;
+};
+
+}  // namespace zarvo::desktop

@@ -1,0 +1,216 @@
+#include "desktop/store_controller.h"
+
+#include <QPointer>
+
+#include <algorithm>
+#include <exception>
+#include <unordered_map>
+
+#include "zarvo/model/list.h"
+#include "zarvo/model/task.h"
+#include "zarvo/sync/calendar_io.h"
+
+namespace zarvo::desktop {
+
+namespace {
+
+QString qs(const std::string& text) { return QString::fromStdString(text); }
+
+std::optional<QDateTime> toQt(std::optional<Date> date) {
+  if (!date) return std::nullopt;
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(date->time_since_epoch()).count();
+  return QDateTime::fromMSecsSinceEpoch(ms);
+}
+
+TaskRow taskRow(const Task& task, const std::vector<ListRow>& lists) {
+  TaskRow row;
+  const auto reminder = task.reminder();
+  if (reminder) row.uid = qs(reminder->calendarItemExternalIdentifier());
+  row.title = qs(task.title().value_or(""));
+  row.listId = qs(task.calendarId());
+  for (const auto& list : lists) {
+    if (list.id == row.listId) row.listColour = list.colour;
+  }
+  row.titleColour = task.titleColor();
+  row.due = toQt(task.dueDate());
+  // A due date without an hour is a day: it is shown without a time and is overdue only from the
+  // next day on.
+  row.allDay = row.due && reminder && reminder->dueDateComponents() && !reminder->dueDateComponents()->hour;
+  row.flagged = task.flagged();
+  row.priority = task.priority();
+  static const auto today = Task::filterForTodayTasks();
+  static const auto upcoming = Task::filterForUpcomingTasks();
+  static const auto top = Task::filterForTopTasks();
+  row.today = today(task);
+  row.upcoming = upcoming(task);
+  row.top = top(task);
+  return row;
+}
+
+}  // namespace
+
+StoreController::StoreController(Options options, QObject* parent)
+    : QObject(parent), options_(std::move(options)),
+      queue_(std::make_unique<platform::SerialQueue>("org.zarvo.desktop.store")) {
+  // Posted on the thread whose change announced it: ours, inside a piece of work on the queue.
+  storeChanged_ = platform::NotificationCenter::defaultCenter().addObserver(
+      std::string(kCalendarIOStoreChanged), nullptr, [this](const platform::Notification&) {
+        // A read's own refresh announces the records it makes; that read already shows them.
+        if (!reading_) reload();
+      });
+  // The home closes between pieces of work, so the library's own watcher (which lives with an open
+  // home) is off; this one hears the command-line program and sync clients.
+  watcher_ = reminders::makeInotifyWatcher(options_.home / "reminders", std::chrono::milliseconds(100),
+                                           [this] { reload(); });
+}
+
+StoreController::~StoreController() {
+  watcher_.reset();
+  storeChanged_ = {};
+  queue_.reset();  // runs what is queued; its results find no controller (toUi checks)
+}
+
+template <class Deliver>
+void StoreController::toUi(Deliver deliver) {
+  platform::MainQueue::async([self = QPointer<StoreController>(this), deliver = std::move(deliver)]() mutable {
+    if (self) deliver(*self);
+  });
+}
+
+void StoreController::run(HomeAccess access, std::function<void(Home&)> work) {
+  queue_->async([this, access, work = std::move(work)] {
+    HomeOptions homeOptions;
+    homeOptions.access = access;
+    homeOptions.lockPatience = options_.lockPatience;
+    homeOptions.whileWaiting = [this](const std::string& holder) {
+      toUi([holder = qs(holder)](StoreController& self) { Q_EMIT self.waiting(holder); });
+    };
+    reading_ = access == HomeAccess::read;
+    // Only reloads read; a reload asked for from now on needs a read after this one.
+    if (access == HomeAccess::read) reloadQueued_ = false;
+    try {
+      Home home(options_.home, std::move(homeOptions));
+      // The process's CalendarIO outlives each home: its cache holds the tasks of the last piece of
+      // work, records of a context now closed, and the files may have changed since. Every piece of
+      // work reads afresh.
+      home.io().eventKitStoreChanged(platform::Notification{"desktop.reopened", nullptr, {}});
+      work(home);
+      home.save();
+    } catch (const std::exception& e) {
+      toUi([message = qs(e.what())](StoreController& self) { Q_EMIT self.failed(message); });
+    }
+    reading_ = false;
+  });
+}
+
+void StoreController::reload() {
+  if (reloadQueued_.exchange(true)) return;
+  run(HomeAccess::read, [this](Home& home) {
+    read(home);
+    publish();
+  });
+}
+
+void StoreController::setView(Order order, const QString& search) {
+  queue_->async([this, order, search = search.toStdString()] {
+    order_ = order;
+    search_ = search;
+    if (!base_.lists.empty() || !tasks_.empty()) publish();
+  });
+}
+
+void StoreController::read(Home& home) {
+  base_ = Snapshot();
+  const auto lists = home.io().lists();
+  for (const auto& list : lists) {
+    if (!list->visible()) continue;
+    ListRow row;
+    row.id = qs(list->calendarId().value_or(""));
+    row.title = qs(list->title());
+    row.colour = list->color();
+    base_.lists.push_back(std::move(row));
+  }
+  tasks_.clear();
+  rows_.clear();
+  for (auto& task : home.fetchTasks(std::nullopt, false)) {
+    TaskRow row = taskRow(*task, base_.lists);
+    // Tasks of hidden lists stay out of every view, as their lists do.
+    const bool shown = std::any_of(base_.lists.begin(), base_.lists.end(),
+                                   [&](const ListRow& list) { return list.id == row.listId; });
+    if (!shown || row.uid.isEmpty()) continue;
+    tasks_.push_back(std::move(task));
+    rows_.push_back(std::move(row));
+  }
+  for (size_t i = 0; i < std::size(kSmartLists); ++i) {
+    base_.smartCounts[i] = std::count_if(rows_.begin(), rows_.end(),
+                                         [&](const TaskRow& row) { return row.in(kSmartLists[i]); });
+  }
+  for (const auto& list : lists) {
+    for (auto& row : base_.lists) {
+      if (row.id != qs(list->calendarId().value_or(""))) continue;
+      row.openCount = std::count_if(rows_.begin(), rows_.end(), [&](const TaskRow& task) { return task.listId == row.id; });
+      list->setFilteredCount(row.openCount);
+      row.countTitle = qs(list->filteredCountTitle());
+    }
+  }
+  std::shared_ptr<List> fallback;
+  if (options_.settings.defaultList) fallback = home.io().list(*options_.settings.defaultList);
+  if (!fallback) fallback = home.io().defaultList();
+  if (fallback) base_.defaultListId = qs(fallback->calendarId().value_or(""));
+  base_.skippedFiles = home.skippedFiles().size();
+}
+
+namespace {
+
+Task::Sorter sorter(Order order) {
+  switch (order) {
+    case Order::dueDate: return Task::sorterForDueDate(true);
+    case Order::priority: return Task::sorterForPriority(false);
+    case Order::creationDate: return Task::sorterForCreationDate(false);
+    case Order::title: return Task::sorterForTitle();
+    case Order::overdueOnTop: return Task::sorterForOverdueOnTop();
+  }
+  return Task::sorterForDueDate(true);
+}
+
+}  // namespace
+
+void StoreController::publish() {
+  auto snap = std::make_shared<Snapshot>(base_);
+  std::unordered_map<const Task*, size_t> at;
+  for (size_t i = 0; i < tasks_.size(); ++i) at[tasks_[i].get()] = i;
+  const auto found = Task::filterForSearch(search_);
+  for (const auto& task : sorted(tasks_, sorter(order_))) {
+    if (!found || (*found)(*task)) snap->tasks.push_back(rows_[at[task.get()]]);
+  }
+  toUi([snap = std::shared_ptr<const Snapshot>(std::move(snap))](StoreController& self) {
+    Q_EMIT self.snapshotReady(snap);
+  });
+}
+
+void StoreController::createTask(NewTask task) {
+  run(HomeAccess::write, [this, task = std::move(task)](Home& home) {
+    std::shared_ptr<List> list;
+    for (const auto& candidate : home.io().lists()) {
+      if (task.listId && candidate->calendarId() == task.listId->toStdString()) list = candidate;
+    }
+    if (!list && options_.settings.defaultList) list = home.io().list(*options_.settings.defaultList);
+    if (!home.io().createTask(task.title.toStdString(), list, std::nullopt, task.flagged, 0, task.due)) {
+      throw HomeError("there is no list to add the task to");
+    }
+  });
+}
+
+void StoreController::setCompleted(const QString& uid, bool completed) {
+  run(HomeAccess::write, [uid = uid.toStdString(), completed](Home& home) {
+    for (const auto& task : home.fetchTasks(std::nullopt, !completed)) {
+      const auto reminder = task->reminder();
+      if (!reminder || reminder->calendarItemExternalIdentifier() != uid) continue;
+      task->setIsCompleted(completed);
+      home.io().save(task, true);
+      return;
+    }
+  });
+}
+
+}  // namespace zarvo::desktop

@@ -1,0 +1,101 @@
+// StoreController: every read and write of the home, off the UI thread.
+//
+// The home's lock is exclusive for a writer and shared by readers, and the command-line program
+// opens the same home, so the controller never keeps the home open: each piece of work opens it (to
+// read or to write), does its work, saves and closes it, on one serial queue of the library. While
+// another program holds the home, the work waits there (the UI stays live and hears `waiting`).
+//
+// The window sees the home through Snapshots: after every change that the library announces
+// ("CalendarIO.StoreChanged": tasks added, removed, completed) and every change another program makes
+// to the task files (the library's file watcher on the reminders tree), the controller reads the
+// home again and hands a new Snapshot to `snapshotReady`. Reads asked for while one is queued merge
+// into it. The order and the search apply to the last read (setView), without opening the home.
+//
+// Threads: construct, call and destroy on the UI thread. Signals are emitted on the UI thread, through
+// the library's main queue (install a Qt executor first: main_executor.h).
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "desktop/snapshot.h"
+#include "zarvo/home/home.h"
+#include "zarvo/home/settings.h"
+#include "zarvo/platform/dispatch.h"
+#include "zarvo/platform/notifications.h"
+#include "zarvo/reminders/file_watcher.h"
+
+namespace zarvo::desktop {
+
+// A task as quick entry describes it.
+struct NewTask {
+  QString title;
+  std::optional<QString> listId;  // none: the settings' default list, else the home's
+  bool flagged = false;
+  std::optional<Date> due;
+};
+
+class StoreController : public QObject {
+  Q_OBJECT
+
+ public:
+  struct Options {
+    std::filesystem::path home;
+    // The default list of new tasks (Settings::defaultList) comes from here.
+    Settings settings = Settings::defaults();
+    // How long one piece of work waits for another program to close the home before it fails.
+    std::chrono::milliseconds lockPatience{10'000};
+  };
+
+  explicit StoreController(Options options, QObject* parent = nullptr);
+  // Stops watching, lets queued work finish (its results are dropped), and returns.
+  ~StoreController() override;
+
+  // Reads the home again and publishes a Snapshot.
+  void reload();
+  void createTask(NewTask task);
+  // Completes (or reopens) the open task with this external identifier; nothing when it is gone.
+  void setCompleted(const QString& uid, bool completed);
+  // Publishes the last read again, in `order` (one of the library's sorters) and, for a search text
+  // that is not empty, with only the tasks whose title or notes hold it (the library's search:
+  // ignoring case and accents).
+  void setView(Order order, const QString& search);
+
+ Q_SIGNALS:
+  void snapshotReady(std::shared_ptr<const zarvo::desktop::Snapshot> snapshot);
+  // A piece of work failed; the message is one line for a person.
+  void failed(const QString& message);
+  // Another program holds the home ("pid 1234 (zarvo edit)"); the work waits for it.
+  void waiting(const QString& holder);
+
+ private:
+  void run(HomeAccess access, std::function<void(Home&)> work);
+  // On the queue.
+  void read(Home& home);
+  void publish();
+  template <class Deliver>
+  void toUi(Deliver deliver);
+
+  const Options options_;
+  std::atomic<bool> reloadQueued_{false};
+  std::atomic<bool> reading_{false};  // a read is running: what it announces, it shows already
+  platform::NotificationCenter::Registration storeChanged_;
+  // The last read and the view, used on the queue only. The tasks' records belong to a closed home;
+  // only what they read through their reminders (title, notes, dates) is asked of them.
+  std::vector<std::shared_ptr<Task>> tasks_;
+  std::vector<TaskRow> rows_;  // rows_[i] shows tasks_[i]
+  Snapshot base_;              // lists, counts, default list; no tasks
+  Order order_ = Order::dueDate;
+  std::string search_;
+  std::unique_ptr<platform::SerialQueue> queue_;
+  std::unique_ptr<reminders::FileWatcher> watcher_;
+};
+
+}  // namespace zarvo::desktop
