@@ -1,6 +1,7 @@
 #include "zarvo/reminders/internal/ical_support.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -100,9 +101,15 @@ std::optional<std::string> tzidOf(icalproperty* p) {
 }
 
 std::chrono::sys_seconds civilSeconds(int year, int month, int day, int hour, int minute, int second) {
-  const std::chrono::sys_days d = std::chrono::year_month_day(
-      std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)), std::chrono::day(static_cast<unsigned>(day)));
-  return d + std::chrono::hours(hour) + std::chrono::minutes(minute) + std::chrono::seconds(second);
+  // A year_month_day that is not ok() converts to an unspecified day: months and days are carried
+  // over here, from the first day of a valid month.
+  const int64_t months = static_cast<int64_t>(year) * 12 + (month - 1);
+  const int64_t y = months >= 0 ? months / 12 : (months - 11) / 12;
+  const auto m = static_cast<unsigned>(months - y * 12 + 1);
+  const std::chrono::sys_days first = std::chrono::year_month_day(
+      std::chrono::year(static_cast<int>(y)), std::chrono::month(m), std::chrono::day(1));
+  return first + std::chrono::days(day - 1) + std::chrono::hours(hour) + std::chrono::minutes(minute) +
+         std::chrono::seconds(second);
 }
 
 bool civilInRange(const struct icaltimetype& t) {

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "zarvo/reminders/internal/ical_support.h"
 #include "zarvo/reminders/store_error.h"
 
 namespace zarvo::reminders::detail {
@@ -45,10 +46,17 @@ bool sameDue(const std::optional<platform::DateComponents>& a, const std::option
   return !a || dueKey(*a) == dueKey(*b);
 }
 
-// Whether `later` is the same kind of due date as `earlier`, moved on.
+// Whether `later` is the same kind of due date as `earlier`, moved on. Compared as civil times: a
+// field written past its range (month 0) counts as a calendar counts it, as the series moved it.
 bool dueMovedOn(const platform::DateComponents& earlier, const platform::DateComponents& later) {
   const auto e = dueKey(earlier), l = dueKey(later);
-  return std::get<6>(e) == std::get<6>(l) && std::get<3>(e).has_value() == std::get<3>(l).has_value() && l > e;
+  auto civil = [](const auto& k) {
+    auto field = [](const std::optional<int64_t>& v) { return static_cast<int>(v.value_or(0)); };
+    return ical::civilSeconds(field(std::get<0>(k)), field(std::get<1>(k)), field(std::get<2>(k)),
+                              field(std::get<3>(k)), static_cast<int>(std::get<4>(k)), static_cast<int>(std::get<5>(k)));
+  };
+  return std::get<6>(e) == std::get<6>(l) && std::get<3>(e).has_value() == std::get<3>(l).has_value() &&
+         civil(l) > civil(e);
 }
 
 using AlarmKey = std::pair<std::optional<std::chrono::sys_seconds>, std::optional<std::chrono::seconds>>;

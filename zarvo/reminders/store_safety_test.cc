@@ -79,6 +79,29 @@ class StoreSafetyTest : public ::testing::Test {
   std::string message_;
 };
 
+// A file another program changed since it was read (here keeping its length) is refused before
+// anything is written: not even swapped out and back, so a program watching it sees no change and
+// the message says when the change happened.
+TEST_F(StoreSafetyTest, AChangeSinceTheReadIsRefusedBeforeAnythingIsWritten) {
+  for (const bool removal : {false, true}) {
+    SCOPED_TRACE(removal ? "removal" : "edit");
+    writeFile(dir_ / "a.ics", task("a", "Before"));
+    auto a = reread("a");
+    ASSERT_TRUE(a);
+    const std::string theirs = task("a", "Theirs");
+    writeFile(dir_ / "a.ics", theirs);
+    platform::FileInfo before, after;
+    ASSERT_FALSE(platform::FileSystem::posix()->stat(dir_ / "a.ics", before));
+    a->setTitle("Mine");
+    EXPECT_EQ(failureOf([&] { removal ? store_->removeReminder(a, true) : store_->saveReminder(a, true); }),
+              StoreErrorCode::conflict);
+    EXPECT_NE(message_.find("changed by another program since it was read"), std::string::npos) << message_;
+    EXPECT_EQ(readFile(dir_ / "a.ics"), theirs);
+    ASSERT_FALSE(platform::FileSystem::posix()->stat(dir_ / "a.ics", after));
+    EXPECT_TRUE(before.sameVersion(after));
+  }
+}
+
 // (Rewrites and removals racing another program: racing_writers_test.cc.)
 TEST_F(StoreSafetyTest, ANewFileNeverTakesTheNameOfOneMadeMeanwhile) {
   auto fresh = Reminder::reminderWithEventStore(*store_);
@@ -137,6 +160,7 @@ TEST_F(StoreSafetyTest, LeftoversOfACrashedProcessWhosePidWasReusedAreCleaned) {
   const fs::path cache = tmp_.path() / "reminders.cache";
   writeFile(fs::path(cache.string() + ".tmp-" + reused), "stale");
   writeFile(fs::path(cache.string() + ".tmp-" + platform::ownerTag({deadPid(), 5})), "stale");
+  writeFile(fs::path(cache.string() + ".tmp-" + std::to_string(deadPid())), "stale");  // named by older versions
 
   auto options = testing::optionsFor(root_);
   options.fileSystem = faulty_;

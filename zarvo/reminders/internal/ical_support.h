@@ -89,6 +89,8 @@ struct OutOfRange : std::runtime_error {
 };
 
 // The seconds from the epoch of a civil time read as UTC, in whole seconds (which hold any int year).
+// Fields past their range, as another program may write them and libical hands them on (month 0 or
+// 13, day 0 or 32), carry over as a calendar counts them: month 0 is the December before.
 std::chrono::sys_seconds civilSeconds(int year, int month, int day, int hour, int minute, int second);
 // Whether a wall-clock time, in any zone (offsets stay within a day), is an instant a Date holds.
 bool civilInRange(const struct icaltimetype& t);
