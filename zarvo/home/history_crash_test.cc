@@ -5,6 +5,7 @@
 // was cut short finishes when run again.
 #include <unistd.h>
 
+#include "zarvo/platform/filesystem.h"
 #include "zarvo/testing/crash_file_system.h"
 #include "zarvo/testing/history_home.h"
 
@@ -18,9 +19,9 @@ struct SimulatedCrash {};
 using Operation = std::function<void(HistoryHome&)>;
 
 // Renames what this process left in `home` as if a process that is gone had left it (a crashed
-// process's temporary files carry its id; only a dead one's are cleaned up).
+// process's temporary files carry its id and start time; only a dead one's are cleaned up).
 void buryCrashedProcess(const fs::path& home) {
-  const std::string mine = std::to_string(::getpid());
+  const std::string mine = platform::ownerTag(platform::currentProcess());
   std::vector<fs::path> leftovers;
   for (const auto& entry : fs::recursive_directory_iterator(home)) leftovers.push_back(entry.path());
   for (const auto& path : leftovers) {
