@@ -4,7 +4,6 @@
 
 #include "app/command_error.h"
 #include "app/commands.h"
-#include "app/journal.h"
 #include "app/date_options.h"
 #include "app/task_ids.h"
 #include "app/task_view.h"
@@ -87,7 +86,6 @@ int run(const AddOptions& o, Program& program) {
     }
   }
 
-  ChangeRecorder change(session, "add '" + title + "'");
   auto task = session.io().createTask(title, list, o.notes, d.flagged || o.flag, o.priority.value_or(0), d.dueDate(),
                                       d.dueIsAllDay(), d.recurrenceRule());
   if (!task) throw RefusedError("there is no list to add the task to; create one with 'zarvo list-add TITLE'");
@@ -100,9 +98,7 @@ int run(const AddOptions& o, Program& program) {
     task->setTags(tags);
     session.io().save(task, true);  // the tags travel in the task's file
   }
-  session.finish();
-  change.added(task);
-  change.commit();
+  session.finish("add '" + title + "'");
 
   if (d.parsedList && !d.list && !o.list) {
     std::cerr << fmt::format("no list named '{}'; added to {} (--create-list makes the list)\n",

@@ -2,7 +2,6 @@
 #include <fmt/format.h>
 
 #include "app/commands.h"
-#include "app/journal.h"
 #include "app/task_ids.h"
 #include "app/task_view.h"
 
@@ -14,7 +13,6 @@ int setCompletion(Program& program, const std::vector<std::string>& ids, bool co
   const auto tasks = resolveTasks(session, ids);
   std::string description = completed ? "done" : "reopen";
   for (const auto& task : tasks) description += " " + ShortIds({task}).of(*task);
-  ChangeRecorder change(session, description);
   std::vector<std::string> lines;
   for (const auto& task : tasks) {
     const std::string title = task->title().value_or("");
@@ -25,13 +23,11 @@ int setCompletion(Program& program, const std::vector<std::string>& ids, bool co
       lines.push_back(fmt::format("{} is already {}: {}", ShortIds({task}).of(*task), completed ? "done" : "open", title));
       continue;
     }
-    change.task(task);
     task->setIsCompleted(completed);
     session.io().save(task, true);
     lines.push_back(fmt::format("{} {}: {}", completed ? "Done" : "Reopened", ShortIds({task}).of(*task), title));
   }
-  session.finish();
-  change.commit();
+  session.finish(description);
   if (json) {
     printJson(tasksJson(tasks, session));
   } else {

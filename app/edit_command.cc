@@ -3,7 +3,6 @@
 
 #include "app/command_error.h"
 #include "app/commands.h"
-#include "app/journal.h"
 #include "app/date_options.h"
 #include "app/task_ids.h"
 #include "app/task_view.h"
@@ -47,8 +46,6 @@ int run(const EditOptions& o, Program& program) {
 
   Session session(program.globals);
   auto task = resolveTasks(session, {o.id}).front();
-  ChangeRecorder change(session, "edit " + ShortIds({task}).of(*task));
-  change.task(task);
   if (o.title) task->setTitle(platform::trimmed(std::string_view(*o.title)));
   if (o.notes) task->setNotes(o.notes->empty() ? std::nullopt : o.notes);
   if (o.priority) task->setPriority(*o.priority);
@@ -57,8 +54,7 @@ int run(const EditOptions& o, Program& program) {
   if (o.flag) task->setFlagged(true);
   if (o.unflag) task->setFlagged(false);
   session.io().save(task, true);
-  session.finish();
-  change.commit();
+  session.finish("edit " + ShortIds({task}).of(*task));
 
   if (o.json) {
     printJson(tasksJson({task}, session));

@@ -6,7 +6,6 @@
 
 #include "app/command_error.h"
 #include "app/commands.h"
-#include "app/journal.h"
 #include "zarvo/platform/text.h"
 
 namespace zarvo::app {
@@ -26,15 +25,11 @@ int run(const ListAddOptions& o, Program& program) {
   if (session.io().list(title)) throw UsageError("a list named '" + title + "' exists already");
   int16_t last = -1;
   for (const auto& list : session.lists()) last = std::max(last, list->order());
-  ChangeRecorder change(session, "list-add '" + title + "'");
-  change.listOrder();
   auto list = session.io().createList(title);
   // The application keeps the order: a new list goes last rather than where its folder sorts.
   list->setOrder(static_cast<int16_t>(last + 1));
   const bool isDefault = list == session.io().defaultList();
-  session.finish();
-  if (auto calendar = list->calendar()) change.addedListFolder(calendar->calendarIdentifier());
-  change.commit();
+  session.finish("list-add '" + title + "'");
   if (o.json) {
     printJson(listJson(*list, isDefault, 0));  // a new list holds no tasks
   } else {

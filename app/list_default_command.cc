@@ -3,7 +3,6 @@
 #include <fmt/format.h>
 
 #include "app/commands.h"
-#include "app/journal.h"
 
 namespace zarvo::app {
 
@@ -19,12 +18,9 @@ int run(const ListDefaultOptions& o, Program& program) {
   auto list = session.requireList(o.title);
   const size_t open = o.json ? session.fetch(std::vector<std::shared_ptr<List>>{list}, false).size() : 0;
   // Kept in the reminders store, where other sessions (and the store's own fallback) find it.
-  ChangeRecorder change(session, "list-default '" + list->title() + "'");
-  change.defaultList();
   session.io().eventStore().setDefaultCalendarForNewReminders(list->calendar());
   session.io().setDefaultList(list);
-  session.finish();
-  change.commit();
+  session.finish("list-default '" + list->title() + "'");
   if (o.json) {
     printJson(listJson(*list, true, open));
   } else {

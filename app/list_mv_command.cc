@@ -3,7 +3,6 @@
 #include <fmt/format.h>
 
 #include "app/commands.h"
-#include "app/journal.h"
 
 namespace zarvo::app {
 
@@ -21,11 +20,8 @@ int run(const ListMvOptions& o, Program& program) {
   auto above = session.requireList(o.above);
   // Counted before the move: a read of the store drops changes not yet saved.
   const auto open = o.json ? openTaskCounts(session) : std::map<std::string, size_t>();
-  ChangeRecorder change(session, "list-mv '" + list->title() + "'");
-  change.listOrder();
   session.io().reorder(list, above);
-  session.finish();
-  change.commit();
+  session.finish("list-mv '" + list->title() + "'");
   if (o.json) {
     printJson(listsJson(session.lists(), session.io().defaultList(), open));
     return 0;

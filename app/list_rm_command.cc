@@ -4,7 +4,6 @@
 
 #include "app/command_error.h"
 #include "app/commands.h"
-#include "app/journal.h"
 
 namespace zarvo::app {
 
@@ -46,15 +45,9 @@ int run(const ListRmOptions& o, Program& program) {
   // Removing the list deletes the records of the tasks in the cache only, which holds the open ones;
   // the completed ones' records would outlive their reminders. Their deletion is saved by finish(),
   // so it happens only together with the list's removal.
-  ChangeRecorder change(session, "list-rm '" + title + "'");
-  change.listOrder();
-  if (auto calendar = list->calendar()) change.listFolder(calendar->calendarIdentifier());
-  for (const auto& task : completed) change.task(task);
-  for (const auto& task : openTasks) change.task(task);
   for (const auto& task : completed) session.context()->deleteObject(task);
   session.io().remove(list);
-  session.finish();
-  change.commit();
+  session.finish("list-rm '" + title + "'");
   if (o.json) {
     printJson(nlohmann::ordered_json{{"deleted", deleted}, {"tasks", total}});
   } else {

@@ -2,7 +2,6 @@
 #include <fmt/format.h>
 
 #include "app/commands.h"
-#include "app/journal.h"
 #include "app/task_ids.h"
 
 namespace zarvo::app {
@@ -19,11 +18,8 @@ int run(const MvOptions& o, Program& program) {
   Session session(program.globals);
   auto list = session.requireList(o.list);
   auto task = resolveTasks(session, {o.id}).front();
-  ChangeRecorder change(session, "mv " + ShortIds({task}).of(*task) + " '" + list->title() + "'");
-  change.task(task);
   session.io().move(task, list);
-  session.finish();
-  change.commit();
+  session.finish("mv " + ShortIds({task}).of(*task) + " '" + list->title() + "'");
   if (o.json) {
     printJson(tasksJson({task}, session));
   } else {

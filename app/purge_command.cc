@@ -7,7 +7,6 @@
 
 #include "app/command_error.h"
 #include "app/commands.h"
-#include "app/journal.h"
 #include "zarvo/platform/dispatch.h"
 
 namespace zarvo::app {
@@ -35,8 +34,6 @@ int run(const PurgeOptions& o, Program& program) {
     std::cout << "Nothing purged.\n";
     return 0;
   }
-  ChangeRecorder change(session, fmt::format("purge ({} task{})", completed, completed == 1 ? "" : "s"));
-  for (const auto& task : completedTasks) change.task(task);
   if (completed > 0) {
     // The purge answers on the main queue: that it purged, or (the tasks went meanwhile) that there
     // was nothing to purge. Its removals reach the files with the records, in finish().
@@ -49,8 +46,7 @@ int run(const PurgeOptions& o, Program& program) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
   }
-  session.finish();
-  if (completed > 0) change.commit();
+  session.finish(fmt::format("purge ({} task{})", completed, completed == 1 ? "" : "s"));
   if (o.json) {
     printJson(nlohmann::ordered_json{{"purged", completed}});
   } else {

@@ -2,7 +2,6 @@
 #include <fmt/format.h>
 
 #include "app/commands.h"
-#include "app/journal.h"
 #include "app/task_ids.h"
 #include "app/task_view.h"
 
@@ -39,15 +38,12 @@ int run(const RmOptions& o, Program& program) {
   }
   std::string description = "rm";
   for (const auto& task : tasks) description += " " + ids.of(*task);
-  ChangeRecorder change(session, description);
-  for (const auto& task : tasks) change.task(task);
   std::vector<std::string> lines;
   for (const auto& task : tasks) {
     lines.push_back(fmt::format("Deleted {}: {}", ids.of(*task), shownText(task->title().value_or(""))));
     session.io().remove(task, false);
   }
-  session.finish();
-  change.commit();
+  session.finish(description);
   if (o.json) {
     printJson(described);
   } else {

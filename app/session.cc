@@ -22,7 +22,7 @@ fs::path homePath(const GlobalOptions& options) {
 bool Session::exists(const GlobalOptions& options) { return Home::exists(homePath(options)); }
 
 // A home that cannot be used is the command's refusal (exit status 1), with the home's own words.
-Home Session::open(const GlobalOptions& options, HomeUse use) {
+std::unique_ptr<Home> Session::open(const GlobalOptions& options, HomeUse use) {
   const fs::path path = homePath(options);
   HomeOptions homeOptions;
   homeOptions.access = use == HomeUse::readOnly ? HomeAccess::read : HomeAccess::write;
@@ -30,18 +30,16 @@ Home Session::open(const GlobalOptions& options, HomeUse use) {
   homeOptions.whileWaiting = [](const std::string& holder) {
     std::cerr << "zarvo: waiting for " << holder << " to finish with the home..." << std::endl;
   };
-  try {
-    return Home(path, std::move(homeOptions));
-  } catch (const HomeError& e) {
-    throw RefusedError(e.what());
-  }
+  auto home = Home::open(path, std::move(homeOptions));
+  if (!home) throw RefusedError(home.error().message());
+  return std::move(*home);
 }
 
 Session::Session(const GlobalOptions& options, HomeUse use) : home_(open(options, use)) {}
 
 // Files the store could not show are never passed over in silence: one line, and where the details are.
 Session::~Session() {
-  const size_t skipped = home_.skippedFiles().size();
+  const size_t skipped = home_->skippedFiles().size();
   if (skipped == 0) return;
   std::cerr << "zarvo: " << skipped << " task file" << (skipped == 1 ? "" : "s")
             << " skipped (unreadable, or a second file of one task); ZARVO_LOG_LEVEL=error shows which and why"
@@ -49,17 +47,15 @@ Session::~Session() {
 }
 
 std::shared_ptr<List> Session::requireList(const std::string& title) const {
-  if (auto list = home_.io().list(title)) return list;
+  if (auto list = home_->io().list(title)) return list;
   throw UsageError("no list named '" + title + "'");
 }
 
 std::vector<std::shared_ptr<Task>> Session::fetch(const std::optional<std::vector<std::shared_ptr<List>>>& lists,
                                                   bool completedOnly) {
-  try {
-    return home_.fetchTasks(lists, completedOnly);
-  } catch (const HomeError& e) {
-    throw RefusedError(e.what());
-  }
+  auto tasks = home_->fetchTasks(lists, completedOnly);
+  if (!tasks) throw RefusedError(tasks.error().message());
+  return std::move(*tasks);
 }
 
 std::vector<std::shared_ptr<Task>> Session::allTasks() {
@@ -73,7 +69,7 @@ std::vector<std::shared_ptr<Task>> Session::allTasks() {
 
 std::optional<std::string> Session::listTitle(const Task& task) const {
   const std::string id = task.calendarId();
-  for (const auto& list : home_.io().lists()) {
+  for (const auto& list : home_->io().lists()) {
     if (auto calendar = list->calendar(); calendar && calendar->calendarIdentifier() == id) return list->title();
   }
   if (auto reminder = task.reminder(); reminder && reminder->calendar()) return reminder->calendar()->title();
@@ -84,7 +80,7 @@ std::vector<std::string> Session::tagTitles(const Task& task) const {
   // Loading each task's tags is a query per task; there are few tags, so read them from the tags.
   if (!tagIndex_) {
     tagIndex_.emplace();
-    for (const auto& tag : home_.context()->fetch<Tag>(Tag::fetchRequest())) {
+    for (const auto& tag : home_->context()->fetch<Tag>(Tag::fetchRequest())) {
       const auto title = tag->title();
       if (!title) continue;
       for (const auto& tagged : tag->tasks()) (*tagIndex_)[tagged.get()].push_back(*title);
@@ -95,6 +91,13 @@ std::vector<std::string> Session::tagTitles(const Task& task) const {
   return it == tagIndex_->end() ? std::vector<std::string>() : it->second;
 }
 
-void Session::finish() { home_.save(); }
+void Session::finish(std::string_view description) { home_->save(description); }
+
+UndoResult Session::undo(bool skipChanged) {
+  auto result = home_->undoLastChange(skipChanged);
+  if (result) return std::move(*result);
+  if (result.error() == HistoryErrc::nothingToUndo) throw UsageError(result.error().message());
+  throw RefusedError(result.error().message());
+}
 
 }  // namespace zarvo::app

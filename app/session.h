@@ -54,10 +54,10 @@ class Session {
   // Whether a usable home exists at `options`' path, without creating anything.
   static bool exists(const GlobalOptions& options);
 
-  CalendarIO& io() { return home_.io(); }
-  const std::filesystem::path& home() const { return home_.path(); }
-  std::shared_ptr<store::ObjectContext> context() const { return home_.context(); }
-  std::vector<std::shared_ptr<List>> lists() const { return home_.io().lists(); }
+  CalendarIO& io() { return home_->io(); }
+  const std::filesystem::path& home() const { return home_->path(); }
+  std::shared_ptr<store::ObjectContext> context() const { return home_->context(); }
+  std::vector<std::shared_ptr<List>> lists() const { return home_->io().lists(); }
 
   // The list titled `title` ignoring case; UsageError when there is none.
   std::shared_ptr<List> requireList(const std::string& title) const;
@@ -76,13 +76,18 @@ class Session {
   // command's own tag changes.
   std::vector<std::string> tagTitles(const Task& task) const;
 
-  // Commits the reminders store, saves the object context, then drains the main queue.
-  void finish();
+  // Commits the reminders store, saves the object context, then drains the main queue. The change is
+  // kept in the home's history as `description`, which `zarvo undo` shows.
+  void finish(std::string_view description = {});
+
+  // Undoes the newest change of the home's history (zarvo::Home::undoLastChange). UsageError when
+  // there is nothing to undo, RefusedError when it cannot be undone (nothing changes then).
+  UndoResult undo(bool skipChanged);
 
  private:
-  static Home open(const GlobalOptions& options, HomeUse use);
+  static std::unique_ptr<Home> open(const GlobalOptions& options, HomeUse use);
 
-  Home home_;
+  std::unique_ptr<Home> home_;
   mutable std::optional<std::unordered_map<const Task*, std::vector<std::string>>> tagIndex_;
 };
 

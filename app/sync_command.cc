@@ -126,6 +126,9 @@ int syncAndPrint(caldav::SyncService& service, const caldav::SyncRequest& reques
     progress.listUploaded = [](const caldav::UploadedList& list) { std::cout << "  " << uploadLine(list) << std::endl; };
     progress.listSynced = [](const ListSummary& list) { std::cout << "  " << listLine(list) << std::endl; };
     progress.problem = [](const std::string& error) { std::cout << "  error: " << error << std::endl; };
+    progress.retrying = [](int) {
+      std::cout << "  the server closed the connection before its answer was complete; trying again..." << std::endl;
+    };
   }
   const caldav::SyncResult result = service.sync(request, progress);
   if (result.status == SyncErrc::noAccount) {

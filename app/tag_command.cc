@@ -5,7 +5,6 @@
 
 #include "app/command_error.h"
 #include "app/commands.h"
-#include "app/journal.h"
 #include "app/task_ids.h"
 #include "zarvo/model/tag.h"
 #include "zarvo/platform/text.h"
@@ -26,8 +25,6 @@ int run(const TagOptions& o, Program& program) {
 
   Session session(program.globals);
   auto task = resolveTasks(session, {o.id}).front();
-  ChangeRecorder change(session, (o.remove ? "tag --remove " : "tag ") + ShortIds({task}).of(*task));
-  change.task(task);
   std::vector<std::shared_ptr<Tag>> tags = task->tags();
   for (const auto& title : titles) {
     if (o.remove) {
@@ -44,8 +41,7 @@ int run(const TagOptions& o, Program& program) {
   }
   task->setTags(tags);
   session.io().save(task, true);  // the tags travel in the task's file
-  session.finish();
-  change.commit();
+  session.finish((o.remove ? "tag --remove " : "tag ") + ShortIds({task}).of(*task));
 
   if (o.json) {
     printJson(tasksJson({task}, session));

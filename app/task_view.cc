@@ -1,52 +1,18 @@
 #include "app/task_view.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <unordered_map>
 
 #include "app/command_error.h"
-#include "zarvo/home/settings.h"
 #include "zarvo/model/tag.h"
-#include "zarvo/platform/date_calendar.h"
 #include "zarvo/platform/text.h"
 
 namespace zarvo::app {
 
 using json = nlohmann::ordered_json;
 using platform::Colour;
-using platform::DateCalendar;
-using platform::SemanticColour;
-
-bool useColour(const std::string& when) {
-  if (when == "always") return true;
-  if (when == "never") return false;
-  if (when != "auto") throw UsageError("--color expects auto, always or never, not '" + when + "'");
-  if (const char* noColour = std::getenv("NO_COLOR"); noColour != nullptr && *noColour != '\0') return false;
-  if (const char* term = std::getenv("TERM"); term != nullptr && std::string_view(term) == "dumb") return false;
-  return ::isatty(STDOUT_FILENO) == 1;
-}
-
-std::string paint(std::string_view text, const Colour& colour, bool enabled) {
-  if (!enabled || text.empty()) return std::string(text);
-  const char* code = nullptr;
-  switch (colour.semantic().value_or(SemanticColour::label)) {
-    case SemanticColour::label: return std::string(text);
-    case SemanticColour::secondaryLabel: code = "2"; break;
-    case SemanticColour::tertiaryLabel: code = "90"; break;
-    case SemanticColour::systemOrange: code = "38;5;208"; break;
-    case SemanticColour::systemRed: code = "31"; break;
-  }
-  return fmt::format("\x1b[{}m{}\x1b[0m", code, text);
-}
-
-std::string highlight(std::string_view text, bool enabled) {
-  return enabled ? fmt::format("\x1b[1;4m{}\x1b[0m", text) : fmt::format("[{}]", text);
-}
 
 namespace {
 
@@ -55,11 +21,6 @@ std::optional<std::string> isoOrNone(const std::optional<Date>& date) {
 }
 
 json nullable(const std::optional<std::string>& s) { return s ? json(*s) : json(nullptr); }
-
-bool dueHasTime(const Task& task) {
-  auto reminder = task.reminder();
-  return reminder && reminder->dueDateComponents() && reminder->dueDateComponents()->hour.has_value();
-}
 
 std::vector<std::string> tagTitles(const Task& task) {
   std::vector<std::string> titles;
@@ -129,102 +90,6 @@ std::string decoratedTitle(const Task& task, bool colour, const Session* session
 
 }  // namespace
 
-namespace {
-
-// What writing due dates relative to one moment needs, computed once for all of them.
-class DueWriter {
- public:
-  DueWriter(Date now, const DateStyle& style)
-      : now_(now), style_(style), calendar_(DateCalendar::current()), nowWeekday_(calendar_.weekday(now)) {}
-
-  std::string operator()(const Task& task) const {
-    const std::optional<Date> due = task.dueDate();
-    if (!due) return "";
-    const platform::DateComponents c = calendar_.components(*due);
-    std::string time;
-    if (dueHasTime(task)) {
-      time = " ";
-      platform::appendZeroPadded(time, *c.hour, 2);
-      time += ':';
-      platform::appendZeroPadded(time, *c.minute, 2);
-    }
-    const int64_t days = calendar_.daysBetween(now_, *due);
-    if (days == 0) return "today" + time;
-    if (days == 1) return "tomorrow" + time;
-    if (days == -1) return "yesterday" + time;
-    if (days < 0 && !task.isCompleted()) return fmt::format("{} days overdue", -days);
-    static constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    const int dueWeekday = *c.weekday;
-    if (days > 0) {
-      // Days from the first day of this week to the due day.
-      const int64_t fromWeekStart = (nowWeekday_ - style_.firstWeekday + 7) % 7 + days;
-      if (fromWeekStart < 7) return kWeekdays[dueWeekday - 1] + time;
-      if (fromWeekStart < 14) return std::string("next ") + kWeekdays[dueWeekday - 1] + time;
-    }
-    return formatDate(style_.dateFormat, *c.year, *c.month, *c.day, dueWeekday) + time;
-  }
-
- private:
-  Date now_;
-  const DateStyle& style_;
-  DateCalendar calendar_;
-  int nowWeekday_;
-};
-
-// Whether shownText would change anything in `text`: a control character, DEL, or the lead byte of
-// a C1 control or of U+2028/U+2029. Most titles have none and are shown as they are.
-bool mayNeedEscaping(std::string_view text) {
-  for (const char ch : text) {
-    const auto byte = static_cast<unsigned char>(ch);
-    if (byte < 0x20 || byte == 0x7F || byte == 0xC2 || byte == 0xE2) return true;
-  }
-  return false;
-}
-
-}  // namespace
-
-std::string relativeDue(const Task& task, Date now, const DateStyle& style) { return DueWriter(now, style)(task); }
-
-std::string shownText(std::string_view text) {
-  if (!mayNeedEscaping(text)) return std::string(text);
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    if (byte == '\n') {
-      out += "\\n";
-    } else if (byte == '\t') {
-      out += "\\t";
-    } else if (byte == '\r') {
-      out += "\\r";
-    } else if (byte < 0x20 || byte == 0x7F) {
-      out += fmt::format("\\x{:02X}", byte);
-    } else if (byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
-               static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
-      out += fmt::format("\\u{:04X}", static_cast<unsigned char>(text[++i]));
-    } else if (text.substr(i, 3) == "\u2028" || text.substr(i, 3) == "\u2029") {
-      out += text.substr(i, 3) == "\u2028" ? "\\u2028" : "\\u2029";
-      i += 2;
-    } else {
-      out += static_cast<char>(byte);
-    }
-  }
-  return out;
-}
-
-size_t terminalWidth() {
-  winsize size{};
-  if (::isatty(STDOUT_FILENO) == 1 && ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
-    return size.ws_col;
-  }
-  if (const char* columns = std::getenv("COLUMNS")) {
-    if (const auto value = platform::toInt(std::string_view(columns)); value && *value > 0) {
-      return static_cast<size_t>(*value);
-    }
-  }
-  return 0;
-}
-
 json taskJson(const Task& task, const std::string& id, const std::optional<std::string>& list,
               const Session* session) {
   json out = json::object();
@@ -257,7 +122,7 @@ std::string taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const Sho
     TitleCell title;
     Colour dueColour;
   };
-  const DueWriter dueOf(now, style);
+  const RelativeDue dueOf(now, style);
   // Tasks of one list share its title: look it up once per calendar.
   std::unordered_map<const reminders::Calendar*, std::string> listTitles;
   auto listOf = [&](const Task& task) {

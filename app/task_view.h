@@ -1,5 +1,5 @@
-// How the program shows tasks: the JSON objects of `ls` and `show`, relative due dates, colours and
-// the readable table.
+// How the program shows tasks: the JSON objects of `ls` and `show` and the readable table, with due
+// dates relative to now (app/relative_due.h), painted and escaped as app/terminal_text.h says.
 #pragma once
 
 #include <nlohmann/json.hpp>
@@ -11,43 +11,13 @@
 #include <vector>
 
 #include "app/session.h"
+#include "app/relative_due.h"
 #include "app/task_ids.h"
+#include "app/terminal_text.h"
 #include "zarvo/model/task.h"
-#include "zarvo/platform/colour.h"
 #include "zarvo/platform/text.h"
 
 namespace zarvo::app {
-
-// Whether to paint with ANSI colours: "always", "never", or "auto" — only when standard output is a
-// terminal, NO_COLOR is unset or empty, and TERM is not "dumb". UsageError for another value.
-bool useColour(const std::string& when);
-
-// `text` wrapped in the ANSI sequence of `colour` when `enabled` (the label colour paints nothing).
-std::string paint(std::string_view text, const platform::Colour& colour, bool enabled);
-// `text` in bold and underlined when `enabled`, else between brackets, so the mark survives a pipe.
-std::string highlight(std::string_view text, bool enabled);
-
-// How dates are written: the format of a date beyond next week (zarvo/home/settings.h: formatDate) and the first
-// day of the week (1 = Sunday ... 7 = Saturday), which decides what "next Mon" is.
-struct DateStyle {
-  std::string dateFormat = "%Y-%m-%d";
-  int firstWeekday = 2;
-};
-
-// The due date relative to `now`: "today 17:00", "tomorrow 17:00", "Fri 09:30" (later this week),
-// "next Tue 08:00" (in the next week), "2024-04-02 08:00" (later, in `style`'s format),
-// "yesterday 17:00", "3 days overdue"; no time for a due date without one. A completed task is never
-// overdue: its earlier due dates are written as dates. "" without a due date.
-std::string relativeDue(const Task& task, Date now, const DateStyle& style = {});
-
-// `text` as it may be shown on a terminal: control characters (C0, DEL, C1) and the line and
-// paragraph separators escaped ("\n", "\t", "\r", "\x1B", "\u2028"), so a title cannot break a
-// line of a table or send the terminal a command.
-std::string shownText(std::string_view text);
-
-// The columns of the terminal on standard output, else $COLUMNS when it is a number, else 0 (no
-// limit: output for a pipe or a file keeps whole lines).
-size_t terminalWidth();
 
 // The object of one task: {"id", "uid", "title", "notes", "list", "priority", "dueDate",
 // "isCompleted", "completionDate", "creationDate", "flagged", "tags", "allDay", "recurrence"}, keys in

@@ -1,29 +1,50 @@
-// `zarvo undo`: reverts the last change made through zarvo (from the home's journal), again and again.
-// `zarvo undo ID...`: marks completed tasks open again.
+// `zarvo undo`: reverts the last change made through zarvo (from the home's history), again and again.
+// `zarvo undo --skip`: drops the newest changes that cannot be undone, saying which, and undoes the
+// one before them. `zarvo undo ID...`: marks completed tasks open again.
 #include <fmt/format.h>
 
 #include "app/commands.h"
-#include "app/journal.h"
+#include "app/task_view.h"
 
 namespace zarvo::app {
 
+namespace {
+
+struct UndoOptions : CompletionOptions {
+  bool skip = false;
+};
+
+}  // namespace
+
 void registerUndoCommand(CLI::App& app, Program& program) {
-  auto o = std::make_shared<CompletionOptions>();
+  auto o = std::make_shared<UndoOptions>();
   CLI::App* command = app.add_subcommand(
       "undo", "Revert the last change made through zarvo; with IDs, mark completed tasks open again");
   command->add_option("ID", o->ids, "Task ids to reopen (a unique prefix is enough)");
-  command->add_flag("--json", o->json, "Print the tasks as JSON (with IDs), or {\"undone\": WHAT}");
+  command->add_flag("--skip", o->skip,
+                    "Drop the newest changes that cannot be undone (another program changed what they did) and "
+                    "undo the one before them");
+  command->add_flag("--json", o->json,
+                    "Print the tasks as JSON (with IDs), or {\"undone\": WHAT, \"skipped\": [WHAT: WHY...]}");
   command->callback([o, &program] {
     if (!o->ids.empty()) {
+      if (o->skip) throw UsageError("--skip undoes the last change, not tasks by ID");
       program.exitCode = setCompletion(program, o->ids, false, o->json);
       return;
     }
     Session session(program.globals, HomeUse::changeExisting);
-    const std::string undone = undoLastChange(session);
+    const UndoResult result = session.undo(o->skip);
     if (o->json) {
-      printJson(nlohmann::ordered_json{{"undone", undone}});
+      printJson(nlohmann::ordered_json{{"undone", result.undone.empty() ? nlohmann::ordered_json(nullptr)
+                                                                        : nlohmann::ordered_json(result.undone)},
+                                       {"skipped", result.skipped}});
     } else {
-      std::cout << "Undid: " << undone << '\n';
+      for (const auto& skipped : result.skipped) std::cout << "Skipped: " << shownText(skipped) << '\n';
+      if (result.undone.empty()) {
+        std::cout << "Nothing left to undo.\n";
+      } else {
+        std::cout << "Undid: " << shownText(result.undone) << '\n';
+      }
     }
     program.exitCode = 0;
   });

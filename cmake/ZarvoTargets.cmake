@@ -61,7 +61,13 @@ function(zarvo_add_test name)
   if(NOT ZARVO_BUILD_TESTS)
     return()
   endif()
-  cmake_parse_arguments(ARG "BOTH_REGEX_BACKENDS" "" "LIBS" ${ARGN})
+  # TIMEOUT: seconds before CTest calls the test hung, for tests that run the program hundreds of
+  # times and so take minutes on a loaded machine (default: the preset's).
+  cmake_parse_arguments(ARG "BOTH_REGEX_BACKENDS" "TIMEOUT" "LIBS" ${ARGN})
+  set(timeout)
+  if(ARG_TIMEOUT)
+    set(timeout TIMEOUT ${ARG_TIMEOUT})
+  endif()
   add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
   if(ZARVO_LAYER)
     get_target_property(library zarvo_${ZARVO_LAYER} ZARVO_LAYER_CLOSURE)
@@ -76,7 +82,8 @@ function(zarvo_add_test name)
     # lists, which left ZARVO_BINARY_DIR unset.
     PROPERTIES
       ENVIRONMENT "ZARVO_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
-      ENVIRONMENT_MODIFICATION "ZARVO_BINARY_DIR=set:${PROJECT_BINARY_DIR}")
+      ENVIRONMENT_MODIFICATION "ZARVO_BINARY_DIR=set:${PROJECT_BINARY_DIR}"
+      ${timeout})
   if(ARG_BOTH_REGEX_BACKENDS)
     if(ZARVO_REGEX_BACKEND STREQUAL "icu")
       set(other pcre2)

@@ -41,6 +41,7 @@ _zarvo() {
     show) options+=" --ref --tz" ;;
     edit) options+=" --title --notes --priority --due --no-due --flag --unflag --ref --tz" ;;
     tag) options+=" --remove" ;;
+    undo) options+=" --skip" ;;
     rm|purge) options+=" --yes --dry-run" ;;
     list-rm) options+=" --force --yes --dry-run" ;;
     list-mv) options+=" --above" ;;

@@ -50,6 +50,7 @@ complete -c zarvo -n "__fish_seen_subcommand_from tag" -l remove -d 'Remove the 
 complete -c zarvo -n "__fish_seen_subcommand_from list-rm" -s f -l force -d 'Delete a list holding tasks'
 complete -c zarvo -n "__fish_seen_subcommand_from rm purge list-rm" -s y -l yes -d 'Delete without asking'
 complete -c zarvo -n "__fish_seen_subcommand_from rm purge list-rm" -l dry-run -d 'Only show what would be deleted'
+complete -c zarvo -n "__fish_seen_subcommand_from undo" -l skip -d 'Drop changes that cannot be undone, undo the one before'
 complete -c zarvo -n "__fish_seen_subcommand_from list-mv" -l above -x -d 'The list whose place it takes'
 complete -c zarvo -n "__fish_seen_subcommand_from add quick" -l list -x -d 'The list (quick: a title to try)'
 complete -c zarvo -n "__fish_seen_subcommand_from add quick" -l literal -d "Read without the settings' corrections"

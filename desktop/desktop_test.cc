@@ -11,6 +11,7 @@
 #include "desktop/main_window.h"
 #include "desktop/store_controller.h"
 #include "zarvo/home/settings.h"
+#include "zarvo/platform/clock.h"
 
 using namespace zarvo::desktop;
 
@@ -46,6 +47,7 @@ class DesktopTest : public QObject {
   std::unique_ptr<MainQueueOnQt> mainQueue_;
   std::unique_ptr<StoreController> controller_;
   std::unique_ptr<MainWindow> window_;
+  std::shared_ptr<zarvo::platform::FixedClock> clock_;
 };
 
 QByteArray DesktopTest::zarvo(const QStringList& args) {
@@ -98,6 +100,11 @@ void DesktopTest::type(const QString& line) {
 
 void DesktopTest::initTestCase() {
   QVERIFY(!qEnvironmentVariable("ZARVO_CLI").isEmpty());
+  // Today at 14:50 here, whatever the hour the suite runs: "tomorrow" typed between midnight and
+  // 2:00 means the day that has just begun, and the expectations below are written for the afternoon.
+  const QDateTime afternoon(QDate::currentDate(), QTime(14, 50));
+  clock_ = std::make_shared<zarvo::platform::FixedClock>(zarvo::Date(std::chrono::milliseconds(afternoon.toMSecsSinceEpoch())));
+  zarvo::platform::Clock::setCurrent(clock_);
   QVERIFY(dir_.isValid());
   home_ = dir_.filePath("home");
   zarvo({"list-add", "Work"});

@@ -2,7 +2,16 @@
 
 #include <QCoreApplication>
 
+#include <chrono>
+
+#include "zarvo/platform/clock.h"
+
 namespace zarvo::desktop {
+
+QDateTime libraryNow() {
+  const auto since = platform::Clock::currentNow().time_since_epoch();
+  return QDateTime::fromMSecsSinceEpoch(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
+}
 
 QString dueText(const QDateTime& due, bool allDay, const QDateTime& now, const QLocale& locale) {
   const QDateTime local = due.toLocalTime();

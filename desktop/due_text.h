@@ -7,6 +7,10 @@
 
 namespace zarvo::desktop {
 
+// The library's clock (platform::Clock::current()) as a QDateTime: the app's "now" is the instant the
+// quick-entry parser reads dates from, so that a preview and a row never disagree about today.
+QDateTime libraryNow();
+
 // "today 17:00", "tomorrow 17:00", "yesterday 09:30", the weekday within the coming week ("Fri
 // 17:00"), else the date in the locale's short format with the time. A due day (`allDay`) is written
 // without a time ("tomorrow", "Fri").

@@ -142,7 +142,7 @@ void QuickEntry::reparse() {
   pending_ = task;
   if (const auto due = toQt(task.due)) {
     // A phrase without a time (a day) is due at the engine's implied hour; shown with it, as stored.
-    parts << tr("Due %1").arg(dueText(*due, false, QDateTime::currentDateTime()));
+    parts << tr("Due %1").arg(dueText(*due, false, libraryNow()));
   }
   if (task.listId) {
     parts << tr("in %1").arg(listTitle(*task.listId));

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <stdexcept>
 #include <unordered_map>
 
 #include "zarvo/model/list.h"
@@ -89,7 +90,9 @@ void StoreController::run(HomeAccess access, std::function<void(Home&)> work) {
     // Only reloads read; a reload asked for from now on needs a read after this one.
     if (access == HomeAccess::read) reloadQueued_ = false;
     try {
-      Home home(options_.home, std::move(homeOptions));
+      auto opened = Home::open(options_.home, std::move(homeOptions));
+      if (!opened) throw std::runtime_error(opened.error().message());
+      Home& home = **opened;
       // The process's CalendarIO outlives each home: its cache holds the tasks of the last piece of
       // work, records of a context now closed, and the files may have changed since. Every piece of
       // work reads afresh.
@@ -132,7 +135,9 @@ void StoreController::read(Home& home) {
   }
   tasks_.clear();
   rows_.clear();
-  for (auto& task : home.fetchTasks(std::nullopt, false)) {
+  auto fetched = home.fetchTasks(std::nullopt, false);
+  if (!fetched) throw std::runtime_error(fetched.error().message());
+  for (auto& task : *fetched) {
     TaskRow row = taskRow(*task, base_.lists);
     // Tasks of hidden lists stay out of every view, as their lists do.
     const bool shown = std::any_of(base_.lists.begin(), base_.lists.end(),
@@ -196,14 +201,16 @@ void StoreController::createTask(NewTask task) {
     }
     if (!list && options_.settings.defaultList) list = home.io().list(*options_.settings.defaultList);
     if (!home.io().createTask(task.title.toStdString(), list, std::nullopt, task.flagged, 0, task.due)) {
-      throw HomeError("there is no list to add the task to");
+      throw std::runtime_error("there is no list to add the task to");
     }
   });
 }
 
 void StoreController::setCompleted(const QString& uid, bool completed) {
   run(HomeAccess::write, [uid = uid.toStdString(), completed](Home& home) {
-    for (const auto& task : home.fetchTasks(std::nullopt, !completed)) {
+    auto fetched = home.fetchTasks(std::nullopt, !completed);
+    if (!fetched) throw std::runtime_error(fetched.error().message());
+    for (const auto& task : *fetched) {
       const auto reminder = task->reminder();
       if (!reminder || reminder->calendarItemExternalIdentifier() != uid) continue;
       task->setIsCompleted(completed);

@@ -10,7 +10,7 @@ namespace zarvo::desktop {
 
 TaskModel::TaskModel(std::function<QDateTime()> now, QObject* parent)
     : QAbstractListModel(parent),
-      now_(now ? std::move(now) : std::function<QDateTime()>([] { return QDateTime::currentDateTime(); })) {}
+      now_(now ? std::move(now) : std::function<QDateTime()>([] { return libraryNow(); })) {}
 
 void TaskModel::setSnapshot(std::shared_ptr<const Snapshot> snapshot) {
   snapshot_ = std::move(snapshot);

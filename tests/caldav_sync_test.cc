@@ -109,6 +109,95 @@ class SilentServer {
   std::jthread thread_;
 };
 
+// Stands between vdirsyncer and a server. After cutNext(n) it cuts off the answers to the next `n`
+// requests whose method is `method`: the status line goes through, then the connection closes, as
+// a server that goes away under load or a dropped network does. Other requests pass.
+class CuttingProxy {
+ public:
+  CuttingProxy(int serverPort, std::string method) : serverPort_(serverPort), method_(std::move(method)) {
+    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(fd_, 64);
+    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    thread_ = std::jthread([this](std::stop_token stop) {
+      while (!stop.stop_requested()) {
+        pollfd p{fd_, POLLIN, 0};
+        if (::poll(&p, 1, 50) <= 0) continue;
+        const int client = ::accept(fd_, nullptr, nullptr);
+        if (client >= 0) connections_.emplace_back([this, client](std::stop_token s) { serve(client, s); });
+      }
+    });
+  }
+  ~CuttingProxy() {
+    thread_.request_stop();
+    thread_.join();
+    for (auto& c : connections_) c.request_stop();
+    connections_.clear();
+    ::close(fd_);
+  }
+  std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+  void cutNext(int n) { cuts_ = n; }
+  int cut() const { return cut_; }
+
+ private:
+  void serve(int client, std::stop_token stop) {
+    std::string request;
+    char buffer[65536];
+    while (request.find("\r\n") == std::string::npos && !stop.stop_requested()) {
+      pollfd p{client, POLLIN, 0};
+      if (::poll(&p, 1, 50) <= 0) continue;
+      const ssize_t n = ::read(client, buffer, sizeof buffer);
+      if (n <= 0) break;
+      request.append(buffer, static_cast<size_t>(n));
+    }
+    if (request.starts_with(method_ + " ") && cuts_.fetch_sub(1) > 0) {
+      ++cut_;
+      // Read the whole request, so that the close is a cut answer and not a refused request.
+      while (!stop.stop_requested()) {
+        pollfd p{client, POLLIN, 0};
+        if (::poll(&p, 1, 200) <= 0) break;
+        if (::read(client, buffer, sizeof buffer) <= 0) break;
+      }
+      const std::string status = "HTTP/1.0 207 Multi-Status\r\n";
+      (void)!::write(client, status.data(), status.size());
+      ::close(client);
+      return;
+    }
+    const int server = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(serverPort_));
+    if (::connect(server, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::write(server, request.data(), request.size()) == static_cast<ssize_t>(request.size())) {
+      pollfd both[2] = {{client, POLLIN, 0}, {server, POLLIN, 0}};
+      while (!stop.stop_requested()) {
+        if (::poll(both, 2, 50) <= 0) continue;
+        const bool fromClient = (both[0].revents & (POLLIN | POLLHUP)) != 0;
+        const int from = fromClient ? client : server, to = fromClient ? server : client;
+        const ssize_t n = ::read(from, buffer, sizeof buffer);
+        if (n <= 0 || ::write(to, buffer, static_cast<size_t>(n)) != n) break;
+      }
+    }
+    ::close(server);
+    ::close(client);
+  }
+
+  int fd_ = -1;
+  int port_ = 0;
+  int serverPort_;
+  std::string method_;
+  std::atomic<int> cuts_ = 0;
+  std::atomic<int> cut_ = 0;
+  std::vector<std::jthread> connections_;  // touched by the accepting thread only, until it ends
+  std::jthread thread_;
+};
+
 // Two homes, A and B, and a server; no account yet.
 class CalDAVTest : public ::testing::Test {
  protected:
@@ -485,6 +574,72 @@ TEST_F(SyncServiceTest, ASilentServerEndsTheSyncByItsTimeoutAndTheHomeStaysFreeM
   EXPECT_TRUE(result.status == caldav::SyncErrc::timedOut) << result.status.message();
   EXPECT_NE(result.status.message().find(silent.url()), std::string::npos) << result.status.message();
   EXPECT_NE(result.status.message().find("did not answer"), std::string::npos) << result.status.message();
+  task("A", "Renew passport");
+}
+
+TEST_F(SyncServiceTest, AnAnswerTheServerCutsOffIsAskedForAgainAndTheSyncCompletes) {
+  // The second try, too, is cut off: the third completes the sync.
+  CuttingProxy proxy(server_.port(), "REPORT");
+  zarvo::SyncHomeAt homeA(home("A"));
+  caldav::SyncServiceOptions o = options();
+  o.retryPause = std::chrono::milliseconds(10);
+  caldav::SyncService service(homeA, o);
+  const zarvo::Error added = service.addAccount(account(proxy.url()), false);
+  ASSERT_TRUE(added.ok()) << added.message();
+  add("A", "Renew passport");
+  ASSERT_TRUE(service.sync({}).status.ok());
+  add("A", "Water the plants");
+  proxy.cutNext(2);
+
+  std::vector<int> tries;
+  std::vector<std::string> problems;
+  std::vector<caldav::ListSummary> told;
+  caldav::SyncProgress progress;
+  progress.retrying = [&](int attempt) { tries.push_back(attempt); };
+  progress.problem = [&](const std::string& error) { problems.push_back(error); };
+  progress.listSynced = [&](const caldav::ListSummary& list) { told.push_back(list); };
+  const caldav::SyncResult result = service.sync({}, progress);
+  ASSERT_TRUE(result.status.ok()) << result.status.message();
+  EXPECT_GE(proxy.cut(), 2);
+  EXPECT_EQ(tries, (std::vector<int>{1, 2}));
+  EXPECT_TRUE(problems.empty()) << problems.front();
+  EXPECT_TRUE(result.errors.empty());
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_FALSE(told[0].changes.failed);
+  EXPECT_EQ(told[0].changes.added[static_cast<int>(caldav::Side::server)], 1);
+
+  // What was cut off reached the server: another machine gets it.
+  ok("B", accountAdd());
+  sync("B");
+  task("B", "Water the plants");
+}
+
+TEST_F(SyncServiceTest, ACutOffAnswerWithNoTryLeftFailsTheSyncSayingSoAndKeepsEverythingHere) {
+  CuttingProxy proxy(server_.port(), "REPORT");
+  proxy.cutNext(1000);
+  zarvo::SyncHomeAt homeA(home("A"));
+  caldav::SyncServiceOptions o = options();
+  o.retriesAfterACut = 1;
+  o.retryPause = std::chrono::milliseconds(10);
+  caldav::SyncService service(homeA, o);
+  const zarvo::Error added = service.addAccount(account(proxy.url()), false);
+  ASSERT_TRUE(added.ok()) << added.message();
+  add("A", "Renew passport");
+
+  int tries = 0;
+  std::vector<std::string> problems;
+  caldav::SyncProgress progress;
+  progress.retrying = [&](int) { ++tries; };
+  progress.problem = [&](const std::string& error) { problems.push_back(error); };
+  const caldav::SyncResult result = service.sync({}, progress);
+  EXPECT_TRUE(result.status == caldav::SyncErrc::failed) << result.status.message();
+  EXPECT_NE(result.status.message().find("closed the connection before its answer was complete"), std::string::npos)
+      << result.status.message();
+  EXPECT_NE(result.status.message().find(proxy.url()), std::string::npos) << result.status.message();
+  EXPECT_EQ(tries, 1);
+  // Only the last try's errors are told, once each.
+  EXPECT_FALSE(problems.empty());
+  EXPECT_EQ(problems.size(), result.errors.size());
   task("A", "Renew passport");
 }
 

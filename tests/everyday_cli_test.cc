@@ -414,6 +414,11 @@ TEST_F(EverydayCliTest, UndoOfAChangeAnotherProgramOverwroteIsRefused) {
           << refused.err;
       EXPECT_EQ(snapshot(home_), interfered);
     }
+    // --skip drops it, says so, and goes on to the changes before it; the other program's file stays.
+    const std::string theirs = zarvo::testing::readFile(file);
+    const std::string skipped = ok({"undo", "--skip"});
+    EXPECT_EQ(skipped.rfind("Skipped: " + undone + ": cannot undo", 0), 0u) << skipped;
+    EXPECT_EQ(zarvo::testing::readFile(file), theirs);
   }
 
   // Where there is no home there is nothing to undo, and none is made.

@@ -3,17 +3,19 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <future>
+#include <mutex>
 #include <utility>
 
 #include "zarvo/home/internal/home_lock.h"
+#include "zarvo/home/internal/saving.h"
 #include "zarvo/platform/dispatch.h"
 #include "zarvo/platform/filesystem.h"
 #include "zarvo/platform/log.h"
-#include "zarvo/platform/text.h"
 #include "zarvo/reminders/event_store.h"
 #include "zarvo/store/store_error.h"
 
@@ -33,44 +35,87 @@ const char* environment(const char* name) {
   return value != nullptr && *value != '\0' ? value : nullptr;
 }
 
-// Refuses a home that exists but cannot be read, written (when opened to write) and searched, before
-// anything touches it.
-void checkUsable(const fs::path& home, HomeAccess access) {
-  std::error_code ec;
-  const fs::file_status status = fs::status(home, ec);
-  if (ec && ec != std::errc::no_such_file_or_directory) {
-    throw HomeError("cannot use home '" + home.string() + "': " + ec.message());
-  }
-  if (!fs::exists(status)) return;
-  if (!fs::is_directory(status)) throw HomeError("home '" + home.string() + "' is not a folder");
-  if (::access(home.c_str(), access == HomeAccess::write ? R_OK | W_OK | X_OK : R_OK | X_OK) != 0) {
-    throw HomeError("cannot use home '" + home.string() + "': " + std::strerror(errno));
-  }
+Error failure(std::errc code, std::string description) {
+  return Error(std::make_error_code(code), std::move(description));
 }
 
-// Creates the folder when missing (if allowed) and takes its lock.
-std::unique_ptr<detail::HomeLock> createAndLock(const fs::path& home, const HomeOptions& options) {
-  checkUsable(home, options.access);
-  if (!options.createIfMissing && !Home::exists(home)) {
-    throw HomeError("no home at '" + home.string() + "' (a command that adds something makes it)");
+// Refuses a home that exists but cannot be read, written (when opened to write) and searched, before
+// anything touches it.
+Error checkUsable(platform::FileSystem& fileSystem, const fs::path& home, HomeAccess access) {
+  platform::FileInfo info;
+  if (Error e = fileSystem.stat(home, info)) return Error(e, "cannot use home '" + home.string() + "': " + e.message());
+  if (!info.exists) return {};
+  if (!info.isDirectory) return failure(std::errc::not_a_directory, "home '" + home.string() + "' is not a folder");
+  if (::access(home.c_str(), access == HomeAccess::write ? R_OK | W_OK | X_OK : R_OK | X_OK) != 0) {
+    const int error = errno;
+    return Error(std::error_code(error, std::generic_category()),
+                 "cannot use home '" + home.string() + "': " + std::strerror(error));
   }
-  std::error_code ec;
-  if (!fs::is_directory(home, ec)) {
-    fs::create_directories(home, ec);
-    if (ec) throw HomeError("cannot create home '" + home.string() + "': " + ec.message());
+  return {};
+}
+
+// The home and what it holds are its user's alone (the history keeps deleted tasks' bytes, the task
+// files a person's plans): folders 0700, the home's own files 0600. An existing home is tightened when
+// it is opened to write; a file other programs made inside is private through the home's folder.
+void keepPrivate(platform::FileSystem& fileSystem, const fs::path& home) {
+  const std::pair<fs::path, uint32_t> kPrivate[] = {
+      {home, 0700},
+      {home / "reminders", 0700},
+      {home / "lock", 0600},
+      {home / "records.sqlite", 0600},
+      {home / "records.sqlite-wal", 0600},
+      {home / "records.sqlite-shm", 0600},
+      {home / "reminders.cache", 0600},
+      {home / "history", 0700},
+      {home / "journal", 0700},  // kept by older versions, with deleted tasks' bytes
+  };
+  for (const auto& [path, mode] : kPrivate) {
+    platform::FileInfo info;
+    if (fileSystem.stat(path, info) || !info.exists || (info.mode & 0777) == mode) continue;
+    if (Error e = fileSystem.setPermissions(path, mode)) {
+      // Not fatal: a home on a file system without permissions (or of another owner) still works.
+      storeLog().error("Cannot make %{public}@ private: %{public}@", path.string(), e.message());
+    }
   }
-  return std::make_unique<detail::HomeLock>(
-      home / "lock",
-      options.access == HomeAccess::write ? detail::HomeLock::Kind::exclusive : detail::HomeLock::Kind::shared,
-      options.lockPatience, options.whileWaiting);
 }
 
 // Whether this process cannot write `path` (a read-only mount, a folder without write permission).
 bool unwritable(const fs::path& path) { return ::access(path.c_str(), W_OK) != 0 && (errno == EROFS || errno == EACCES); }
 
-CalendarIO& configuredCalendarIO(const fs::path& home, HomeAccess access) {
+// The shared CalendarIO outlives homes (and keeps the options of the first): its store reaches the
+// history of the home open now through here.
+class HistoryRoute {
+ public:
+  static HistoryRoute& get() {
+    static HistoryRoute route;
+    return route;
+  }
+  void attach(History* history) {
+    std::lock_guard lock(mu_);
+    current_ = history;
+  }
+  Error beforeWriting(const std::vector<reminders::FileChange>& changes) {
+    std::lock_guard lock(mu_);
+    return current_ ? current_->beforeWriting(changes) : Error();
+  }
+
+ private:
+  std::mutex mu_;
+  History* current_ = nullptr;
+};
+
+// Whether the shared CalendarIO was set up by a home, with the options every home relies on (the
+// history's hook, commits held until save()).
+std::atomic<bool> sharedByAHome{false};
+
+Expected<CalendarIO*> configuredCalendarIO(const fs::path& home, HomeAccess access,
+                                           const std::shared_ptr<platform::FileSystem>& fileSystem) {
   reminders::EventStoreOptions options;
   options.root = home / "reminders";
+  options.fileSystem = fileSystem;
+  options.beforeWriting = [](const std::vector<reminders::FileChange>& changes) {
+    return HistoryRoute::get().beforeWriting(changes);
+  };
   // Reading needs no write access: a reader of a home it cannot change opens the store read-only.
   options.readOnly = access == HomeAccess::read && unwritable(options.root);
   // A program that opens a home often (a command-line one, a process per command) would otherwise
@@ -81,14 +126,22 @@ CalendarIO& configuredCalendarIO(const fs::path& home, HomeAccess access) {
   options.watchForChanges = false;
   // The task files change only in save(), together with the records.
   options.holdCommits = true;
-  CalendarIO::configureShared(options);
-  return CalendarIO::shared();
+  if (CalendarIO::configureShared(options)) {
+    sharedByAHome = true;
+  } else if (!sharedByAHome) {
+    // Made by the program before any home (CalendarIO::shared() called first): its store would write
+    // task files at once, unrecorded by the history, apart from the records.
+    return failure(std::errc::device_or_resource_busy,
+                   "the reminders store was set up before the home '" + home.string() +
+                       "' was opened: open the home before using CalendarIO::shared()");
+  }
+  return &CalendarIO::shared();
 }
 
 // Waits for an answer the reminders store gives on its own thread.
 template <class T>
-T awaitAnswer(std::future<T> future, std::chrono::seconds limit, const std::string& silence) {
-  if (future.wait_for(limit) != std::future_status::ready) throw HomeError(silence);
+Expected<T> awaitAnswer(std::future<T> future, std::chrono::seconds limit, const std::string& silence) {
+  if (future.wait_for(limit) != std::future_status::ready) return failure(std::errc::timed_out, silence);
   return future.get();
 }
 
@@ -112,27 +165,61 @@ bool Home::exists(const fs::path& path) {
          ::access((path / "reminders").c_str(), R_OK | X_OK) == 0;
 }
 
-Home::Home(fs::path path, HomeOptions options)
-    : path_(std::move(path)), options_(std::move(options)), lock_(createAndLock(path_, options_)),
-      io_(configuredCalendarIO(path_, options_.access)) {
+Expected<std::unique_ptr<Home>> Home::open(fs::path path, HomeOptions options) {
+  std::shared_ptr<platform::FileSystem> fileSystem = options.fileSystem ? options.fileSystem : platform::FileSystem::posix();
+  if (Error e = checkUsable(*fileSystem, path, options.access)) return e;
+  if (!options.createIfMissing && !exists(path)) {
+    return failure(std::errc::no_such_file_or_directory,
+                   "no home at '" + path.string() + "' (a command that adds something makes it)");
+  }
+  platform::FileInfo info;
+  if (Error e = fileSystem->stat(path, info); !e && !info.exists) {
+    e = platform::createDirectories(*fileSystem, path);
+    if (!e) e = fileSystem->setPermissions(path, 0700);
+    if (e) return Error(e, "cannot create home '" + path.string() + "': " + e.message());
+  }
+  auto lock = detail::HomeLock::acquire(
+      *fileSystem, path / "lock",
+      options.access == HomeAccess::write ? detail::HomeLock::Kind::exclusive : detail::HomeLock::Kind::shared,
+      options.lockPatience, options.whileWaiting);
+  if (!lock) return lock.error();
+  auto io = configuredCalendarIO(path, options.access, fileSystem);
+  if (!io) return io.error();
+  std::unique_ptr<Home> home(
+      new Home(std::move(path), std::move(options), std::move(fileSystem), std::move(*lock), **io));
+  if (Error e = home->openStores()) return e;
+  return home;
+}
+
+Home::Home(fs::path path, HomeOptions options, std::shared_ptr<platform::FileSystem> fileSystem,
+           std::unique_ptr<detail::HomeLock> lock, CalendarIO& io)
+    : path_(std::move(path)),
+      options_(std::move(options)),
+      fileSystem_(std::move(fileSystem)),
+      lock_(std::move(lock)),
+      io_(io) {}
+
+Error Home::openStores() {
   using reminders::AuthorizationStatus;
   if (io_.eventStore().root() != path_ / "reminders") {
-    throw HomeError("the reminders store is already open elsewhere in this process");
+    return failure(std::errc::device_or_resource_busy, "the reminders store is already open elsewhere in this process");
   }
   if (io_.authorizationStatus() == AuthorizationStatus::notDetermined) {
     auto answer = std::make_shared<std::promise<std::pair<bool, std::string>>>();
     io_.requestAccess([answer](bool granted, std::optional<reminders::StoreError> error) {
       answer->set_value({granted, error ? error->localizedDescription() : std::string()});
     });
-    const auto [granted, message] = awaitAnswer(answer->get_future(), options_.storeAnswerLimit,
-                                                "the reminders store did not answer the access request");
-    if (!granted) {
-      throw HomeError("access to the reminders store in '" + path_.string() + "' was refused" +
-                      (message.empty() ? std::string() : ": " + message));
+    const auto reply = awaitAnswer(answer->get_future(), options_.storeAnswerLimit,
+                                   "the reminders store did not answer the access request");
+    if (!reply) return reply.error();
+    if (const auto& [granted, message] = *reply; !granted) {
+      return failure(std::errc::permission_denied, "access to the reminders store in '" + path_.string() +
+                                                       "' was refused" + (message.empty() ? std::string() : ": " + message));
     }
   }
   if (!io_.isAuthorized()) {
-    throw HomeError("access to the reminders store in '" + (path_ / "reminders").string() + "' is denied");
+    return failure(std::errc::permission_denied,
+                   "access to the reminders store in '" + (path_ / "reminders").string() + "' is denied");
   }
   try {
     const fs::path records = path_ / "records.sqlite";
@@ -142,17 +229,27 @@ Home::Home(fs::path path, HomeOptions options)
                           (unwritable(path_) || unwritable(records));
     context_ = openObjectContext(records.string(), readOnly);
   } catch (const store::StoreError& e) {
-    throw HomeError(std::string("cannot open the records database: ") + e.what());
+    return failure(std::errc::io_error, std::string("cannot open the records database: ") + e.what());
   }
+  if (options_.access == HomeAccess::write) keepPrivate(*fileSystem_, path_);
   io_.setManagedContext(context_);
   io_.setCarriesRecordFields(true);
   io_.loadLists();
   if (auto calendar = io_.eventStore().defaultCalendarForNewReminders()) {
     io_.setDefaultList(calendar->calendarIdentifier(), std::nullopt);
   }
+  if (options_.access == HomeAccess::write) {
+    // Armed once the home is open: making it, and the store's cleaning up after crashed processes
+    // when it first reads, are no changes to undo.
+    history_ = std::make_unique<History>(path_ / "history", path_ / "reminders", fileSystem_, options_.history);
+    history_->removeLeftovers();
+    HistoryRoute::get().attach(history_.get());
+  }
+  return {};
 }
 
 Home::~Home() {
+  if (history_) HistoryRoute::get().attach(nullptr);
   // Work queued for the main thread (refresh announcements) refers to the shared CalendarIO only;
   // running it here keeps nothing pending when the home closes.
   platform::MainQueue::drain();
@@ -164,12 +261,13 @@ Home::~Home() {
   }
 }
 
-std::vector<std::shared_ptr<Task>> Home::fetchTasks(const std::optional<std::vector<std::shared_ptr<List>>>& lists,
-                                                    bool completedOnly) {
+Expected<std::vector<std::shared_ptr<Task>>> Home::fetchTasks(
+    const std::optional<std::vector<std::shared_ptr<List>>>& lists, bool completedOnly) {
   auto answer = std::make_shared<std::promise<std::vector<std::shared_ptr<Task>>>>();
   io_.fetch(lists, completedOnly, [answer](const CalendarIO::TaskArray& tasks) { answer->set_value(tasks); });
-  std::vector<std::shared_ptr<Task>> tasks =
-      awaitAnswer(answer->get_future(), options_.storeAnswerLimit, "the reminders store did not answer");
+  auto fetched = awaitAnswer(answer->get_future(), options_.storeAnswerLimit, "the reminders store did not answer");
+  if (!fetched) return fetched.error();
+  std::vector<std::shared_ptr<Task>> tasks = std::move(*fetched);
   // A fresh cache answers with every task it holds; keep only the lists asked for.
   if (lists) {
     std::vector<std::string> ids;
@@ -193,13 +291,35 @@ std::vector<std::shared_ptr<Task>> Home::fetchTasks(const std::optional<std::vec
 // Files before records, because the files are the master copy and the side a refresh repairs: a crash
 // between 2 and 3 leaves task files ahead of their records, and the next refresh gives a file without
 // a record a new one (and a record whose file is gone is pruned), never a task shown twice or lost.
-void Home::save() {
+void saveTogether(CalendarIO& io, store::ObjectContext& context, History* history, std::string_view description,
+                  const std::function<void()>& atRecordsCommit) {
+  // Pruning reads every task and record, so it runs only in a process whose reads found task files
+  // gone (a reader's prune is as best effort as the rest of its save).
+  if (io.eventStore().foundFilesGone()) io.pruneOrphanedTasks();
+  if (history) history->beginSave(description, context);
+  bool committed = false;
   try {
-    // Pruning reads every task and record, so it runs only in a process whose reads found task
-    // files gone (a reader's prune is as best effort as the rest of its save).
-    if (io_.eventStore().foundFilesGone()) io_.pruneOrphanedTasks();
-    auto records = context_->prepareSave();
-    io_.eventStore().commitWith([&] { records->commit(); });
+    auto records = context.prepareSave();
+    io.eventStore().commitWith([&] {
+      // The history hears of the files before they change (the store's write observer); the
+      // records' part of the change is kept before they commit.
+      if (history) {
+        if (Error e = history->beforeRecordsCommit()) throw reminders::StoreError(reminders::StoreErrorCode::io, e.message());
+      }
+      if (atRecordsCommit) atRecordsCommit();
+      records->commit();
+    });
+    committed = true;
+  } catch (...) {
+    if (history) history->endSave(false);
+    throw;
+  }
+  if (history) history->endSave(committed);
+}
+
+void Home::save(std::string_view description) {
+  try {
+    saveTogether(io_, *context_, history_.get(), description);
   } catch (const store::StoreError& e) {
     if (options_.access == HomeAccess::write) throw;
     // A reader's records are only those its refresh made; the next process makes them again.
@@ -214,5 +334,29 @@ void Home::save() {
 }
 
 std::vector<reminders::SkippedFile> Home::skippedFiles() const { return io_.eventStore().skippedFiles(); }
+
+Expected<UndoResult> Home::undoLastChange(bool skipChanged) {
+  if (!history_) return Error(std::make_error_code(std::errc::read_only_file_system), "the home is open only to read");
+  const History::Host host{
+      io_, context_,
+      [this]() -> Expected<std::vector<std::shared_ptr<Task>>> {
+        // Completed ones first: the incomplete ones, read last, carry the store's latest state.
+        auto tasks = fetchTasks(std::nullopt, true);
+        if (!tasks) return tasks;
+        auto open = fetchTasks(std::nullopt, false);
+        if (!open) return open;
+        tasks->insert(tasks->end(), open->begin(), open->end());
+        return tasks;
+      },
+      [this]() -> Error {
+        try {
+          save();
+          return {};
+        } catch (const zarvo::StoreError& e) {
+          return Error(std::make_error_code(std::errc::io_error), e.what());
+        }
+      }};
+  return history_->undoLast(host, skipChanged);
+}
 
 }  // namespace zarvo

@@ -6,25 +6,26 @@
 //                            files that changed (every file is still checked; deleting it is safe)
 //   <home>/lock              taken by every process that opens the home: readers share it, a writer
 //                            holds it alone
+//   <home>/history/          every change made through the home, to undo it (history.h)
 //
 // Opening a home, by case:
 // - Missing folder: created (with its parents), then the reminders store (a local source and a
 //   "Reminders" list, the default) and the records database. A usable home is never rewritten.
-//   With HomeOptions::createIfMissing false, a path that holds no usable home is a HomeError and
+//   With HomeOptions::createIfMissing false, a path that holds no usable home is an error and
 //   nothing is created.
-// - Not a folder, or a folder this user cannot read, write and search: HomeError, before anything in
+// - Not a folder, or a folder this user cannot read, write and search: an error, before anything in
 //   it is touched. A reminders folder that cannot be read and written (opened to read: that cannot be
-//   read): HomeError.
-// - Locked by another process: the constructor waits until that process closes the home, at most
-//   HomeOptions::lockPatience, then throws HomeError naming the holder (pid and command). A home
+//   read): an error.
+// - Locked by another process: open() waits until that process closes the home, at most
+//   HomeOptions::lockPatience, then fails naming the holder (pid and command). A home
 //   opened to read shares the lock with other readers; one opened to write holds it alone. The lock
 //   is held for the Home's whole life and goes with the process if the process dies.
 // - Opened to read: a home that cannot be written (a read-only mount, a folder without write
 //   permission, a full disk) still opens and reads, with its reminders store and records opened
 //   read-only when they cannot be written; what save() cannot write is dropped, logged, and not an
-//   error. Opened to write, such a home fails with HomeError or the stores' readOnly errors.
+//   error. Opened to write, such a home fails to open or with the stores' readOnly errors.
 // - Records database of a newer format (written by a newer ZarvoKit) or not a database of ours:
-//   HomeError, and the file is left exactly as it was. A file cache of another format is ignored
+//   an error, and the file is left exactly as it was. A file cache of another format is ignored
 //   and replaced on the next save; the task files themselves carry no format version.
 //
 // Task files carry what the records hold (flag, order, tags) so that a home synced with another
@@ -32,7 +33,11 @@
 //
 // The reminders store is the process's shared CalendarIO (CalendarIO::shared()), which the first home a
 // process opens sets up for the rest of the process's life: a process may close and open that home
-// again, but opening a home at another path throws HomeError.
+// again, but opening a home at another path fails, and so does opening one after the program made
+// CalendarIO::shared() itself (its store would not keep the history nor save with the records).
+//
+// Privacy: a home opened to write is its user's alone: the folder and its folders 0700, its own files
+// (lock, records, file cache, history) 0600, tightened when an existing home is opened.
 //
 // The main queue: the library announces refreshes ("CalendarIO.Refreshed") and calls some completions
 // (the purge's) on platform::MainQueue. Where that work runs is the application's choice, made once,
@@ -58,6 +63,7 @@
 #include <string>
 #include <vector>
 
+#include "zarvo/home/history.h"
 #include "zarvo/model/list.h"
 #include "zarvo/model/task.h"
 #include "zarvo/store/object_context.h"
@@ -68,12 +74,6 @@ namespace zarvo {
 namespace detail {
 class HomeLock;
 }
-
-// The home cannot be used: the message says which file and why, on one line.
-class HomeError : public std::runtime_error {
- public:
-  explicit HomeError(const std::string& message) : std::runtime_error(message) {}
-};
 
 enum class HomeAccess { read, write };
 
@@ -89,12 +89,19 @@ struct HomeOptions {
   std::function<void(const std::string& holder)> whileWaiting;
 
   // How long to wait for the reminders store to answer an access request or a fetch. It answers in
-  // well under a second for ten thousand tasks; the limit only turns a hang into a HomeError.
+  // well under a second for ten thousand tasks; the limit only turns a hang into an error.
   // Default 120 s.
   std::chrono::seconds storeAnswerLimit{120};
-  // Whether a missing home is made (true, the default) or refused with a HomeError (false), for
+  // Whether a missing home is made (true, the default) or refused (false), for
   // programs that only read and must not leave a folder behind at a mistyped path.
   bool createIfMissing = true;
+
+  // The file system every file of the home is read and written through. Default (null): POSIX.
+  // Tests pass one that injects faults. (The process's shared reminders store keeps the file system
+  // of the first home it was opened for.)
+  std::shared_ptr<platform::FileSystem> fileSystem;
+  // How much history a home opened to write keeps (history.h). Default: the last 50 changes, 64 MiB.
+  HistoryOptions history;
 };
 
 class Home {
@@ -108,9 +115,12 @@ class Home {
   static bool exists(const std::filesystem::path& path);
 
   // Finds or creates, locks and opens the home at `path` (see above), then loads its lists and the
-  // default list. Throws HomeError when the home cannot be used; errors of the reminders store and
-  // of the object store otherwise reach the caller unchanged.
-  explicit Home(std::filesystem::path path, HomeOptions options = {});
+  // default list. Fails, with a one-line message naming the home or file and why, when the home
+  // cannot be used: std::errc::not_a_directory, no_such_file_or_directory (createIfMissing false),
+  // device_or_resource_busy (held by another process past lockPatience, or another home is open in
+  // this process), timed_out (the store did not answer), permission_denied, io_error (the records
+  // database), or the file system's errno.
+  static Expected<std::unique_ptr<Home>> open(std::filesystem::path path, HomeOptions options = {});
   // Runs the main queue's pending work, closes the records database (dropping what save() did not
   // save) and releases the lock.
   ~Home();
@@ -125,26 +135,43 @@ class Home {
 
   // The tasks of `lists` (none: every list), incomplete or completed (`completedOnly`), read fresh from
   // the reminders store and waited for. Fetch everything before changing anything: a fetch reloads
-  // the store and drops writes that were not committed yet. HomeError when the store does not answer.
-  std::vector<std::shared_ptr<Task>> fetchTasks(const std::optional<std::vector<std::shared_ptr<List>>>& lists,
-                                                bool completedOnly);
+  // the store and drops writes that were not committed yet. Fails (std::errc::timed_out) when the
+  // store does not answer.
+  Expected<std::vector<std::shared_ptr<Task>>> fetchTasks(
+      const std::optional<std::vector<std::shared_ptr<List>>>& lists, bool completedOnly);
 
   // Saves the task files and the records together: both change or neither does (see home.cc for
   // the order), then runs the main queue's pending work and writes the file cache for the next
   // process. Store errors reach the caller with nothing changed; a home opened to read drops (and
   // logs) what it cannot save instead.
-  void save();
+  // A home opened to write records the change in its history first, as `description` ("add 'Buy
+  // milk'"; empty: named after what it changes), with the writes the store made at once since the
+  // last save (a list made or removed, the default list chosen): that is one change to undo. When
+  // the history cannot be written, nothing changes and the store's io error says why.
+  void save(std::string_view description = {});
+
+  // Undoes the newest change of the history (history.h: History::undoLast), then reloads the lists.
+  // REQUIRES: opened to write, nothing unsaved.
+  Expected<UndoResult> undoLastChange(bool skipChanged = false);
+  // The history of a home opened to write; null for one opened to read.
+  History* history() const { return history_.get(); }
 
   // The task files the reminders store has left out so far (unreadable, or a second file of one
   // task), with why.
   std::vector<reminders::SkippedFile> skippedFiles() const;
 
  private:
+  Home(std::filesystem::path path, HomeOptions options, std::shared_ptr<platform::FileSystem> fileSystem,
+       std::unique_ptr<detail::HomeLock> lock, CalendarIO& io);
+  Error openStores();
+
   std::filesystem::path path_;
   HomeOptions options_;
+  std::shared_ptr<platform::FileSystem> fileSystem_;
   std::unique_ptr<detail::HomeLock> lock_;
   CalendarIO& io_;
   std::shared_ptr<store::ObjectContext> context_;
+  std::unique_ptr<History> history_;
 };
 
 }  // namespace zarvo

@@ -10,8 +10,6 @@
 #include <thread>
 #include <vector>
 
-#include "zarvo/home/home.h"
-
 namespace zarvo::detail {
 
 namespace {
@@ -74,39 +72,54 @@ std::string HomeLock::describeHolder(int fd, Kind wanted) {
   return "pid " + std::to_string(probe.l_pid) + (command.empty() ? std::string() : " (" + command + ")");
 }
 
-HomeLock::HomeLock(const std::filesystem::path& path)
-    : HomeLock(path, Kind::exclusive, std::chrono::hours(24 * 365)) {}
-
-HomeLock::HomeLock(const std::filesystem::path& path, Kind kind, std::chrono::milliseconds patience,
-                   const std::function<void(const std::string&)>& waiting) {
-  fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd_ < 0 && kind == Kind::shared) {
-    const int error = errno;
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0 && (error == EROFS || error == EACCES)) return;  // a home nobody can change
+Expected<std::unique_ptr<HomeLock>> HomeLock::acquire(platform::FileSystem& fileSystem,
+                                                      const std::filesystem::path& path, Kind kind,
+                                                      std::chrono::milliseconds patience,
+                                                      const std::function<void(const std::string&)>& waiting) {
+  const auto failed = [&](int error) {
+    return Error(std::error_code(error, std::generic_category()),
+                 "cannot lock home: " + path.string() + ": " + std::strerror(error));
+  };
+  // Made through the file system (as every file of a home is); opened below only to be locked.
+  platform::FileInfo info;
+  Error made = fileSystem.stat(path, info);
+  if (!made && !info.exists) {
+    std::unique_ptr<platform::WritableFile> file;
+    made = fileSystem.newWritableFile(path, 0600, file);
+    if (!made) made = file->close();
+    if (made == std::errc::file_exists) made = Error();  // another process made it meanwhile
   }
-  if (fd_ < 0) throw HomeError("cannot lock home: " + path.string() + ": " + std::strerror(errno));
+  int fd = made ? -1 : ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  const int openError = made ? made.value() : errno;
+  if (fd < 0 && kind == Kind::shared) {
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const bool unchangeable = openError == EROFS || openError == EACCES;
+    if (fd < 0 && unchangeable) return std::unique_ptr<HomeLock>(new HomeLock(-1));  // a home nobody can change
+  }
+  if (fd < 0) return failed(made ? made.value() : errno);
   const int operation = (kind == Kind::exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
   const auto start = std::chrono::steady_clock::now();
   bool told = false;
-  while (::flock(fd_, operation) != 0) {
+  while (::flock(fd, operation) != 0) {
     const int error = errno;
     if (error == EINTR) continue;
     if (error != EWOULDBLOCK) {
-      ::close(fd_);
-      throw HomeError("cannot lock home: " + path.string() + ": " + std::strerror(error));
+      ::close(fd);
+      return failed(error);
     }
-    if (!told && waiting) waiting(describeHolder(fd_, kind));
+    if (!told && waiting) waiting(describeHolder(fd, kind));
     told = true;
     if (std::chrono::steady_clock::now() - start >= patience) {
-      const std::string holder = describeHolder(fd_, kind);
-      ::close(fd_);
-      throw HomeError("the home '" + path.parent_path().string() + "' is in use by " + holder +
-                      "; gave up waiting for it to finish");
+      const std::string holder = describeHolder(fd, kind);
+      ::close(fd);
+      return Error(std::make_error_code(std::errc::device_or_resource_busy),
+                   "the home '" + path.parent_path().string() + "' is in use by " + holder +
+                       "; gave up waiting for it to finish");
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  markHolder(fd_, kind);
+  markHolder(fd, kind);
+  return std::unique_ptr<HomeLock>(new HomeLock(fd));
 }
 
 HomeLock::~HomeLock() {

@@ -8,21 +8,21 @@ namespace zarvo {
 namespace {
 
 Error updateHome(Home& home,
-                              const std::function<void(CalendarIO&, const std::vector<std::shared_ptr<Task>>&)>& work) {
+                 const std::function<void(CalendarIO&, const std::vector<std::shared_ptr<Task>>&)>& work) {
   try {
     // vdirsyncer changed the files behind the home's back, as any other program would: a home that
     // was open before it ran reads them again.
     auto& store = home.io().eventStore();
     platform::NotificationCenter::defaultCenter().post(std::string(reminders::kEventStoreChangedNotification), &store);
     // Open tasks last, so that they carry the store's latest state.
-    std::vector<std::shared_ptr<Task>> tasks = home.fetchTasks(std::nullopt, true);
-    const std::vector<std::shared_ptr<Task>> open = home.fetchTasks(std::nullopt, false);
-    tasks.insert(tasks.end(), open.begin(), open.end());
-    work(home.io(), tasks);
+    auto tasks = home.fetchTasks(std::nullopt, true);
+    if (!tasks) return caldav::syncError(caldav::SyncErrc::home, tasks.error().message());
+    const auto open = home.fetchTasks(std::nullopt, false);
+    if (!open) return caldav::syncError(caldav::SyncErrc::home, open.error().message());
+    tasks->insert(tasks->end(), open->begin(), open->end());
+    work(home.io(), *tasks);
     home.save();
     return {};
-  } catch (const HomeError& e) {
-    return caldav::syncError(caldav::SyncErrc::home, e.what());
   } catch (const StoreError& e) {
     return caldav::syncError(caldav::SyncErrc::home, e.what());
   }
@@ -38,11 +38,10 @@ SyncHomeAt::SyncHomeAt(std::filesystem::path path, HomeOptions options)
 Error SyncHomeAt::update(
     const std::function<void(CalendarIO&, const std::vector<std::shared_ptr<Task>>&)>& work) {
   try {
-    Home home(path_, options_);
-    return updateHome(home, work);
-  } catch (const HomeError& e) {
-    return caldav::syncError(caldav::SyncErrc::home, e.what());
-  } catch (const StoreError& e) {
+    auto home = Home::open(path_, options_);
+    if (!home) return caldav::syncError(caldav::SyncErrc::home, home.error().message());
+    return updateHome(**home, work);
+  } catch (const StoreError& e) {  // the stores' own failures while the home opens
     return caldav::syncError(caldav::SyncErrc::home, e.what());
   }
 }

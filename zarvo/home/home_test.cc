@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <future>
 
 #include "zarvo/home/internal/home_lock.h"
@@ -43,11 +44,11 @@ TEST(HomeTest, WithoutCreationAMissingHomeIsRefusedAndNothingIsMade) {
   TempDir tmp("zarvo-home");
   HomeOptions options;
   options.createIfMissing = false;
-  EXPECT_THROW(Home(tmp.path() / "typo" / "home", options), HomeError);
+  EXPECT_EQ(Home::open(tmp.path() / "typo" / "home", options).error(), std::errc::no_such_file_or_directory);
   EXPECT_FALSE(fs::exists(tmp.path() / "typo"));
   // An empty folder is no home either, and stays empty.
   fs::create_directories(tmp.path() / "empty");
-  EXPECT_THROW(Home(tmp.path() / "empty", options), HomeError);
+  EXPECT_FALSE(Home::open(tmp.path() / "empty", options));
   EXPECT_TRUE(fs::is_empty(tmp.path() / "empty"));
 }
 
@@ -55,7 +56,7 @@ TEST(HomeTest, UnusableFolderIsRefusedBeforeAnythingIsTouched) {
   TempDir tmp("zarvo-home");
   const fs::path file = tmp.path() / "file";
   writeFile(file, "not a folder");
-  EXPECT_THROW(Home{file}, HomeError);
+  EXPECT_EQ(Home::open(file).error(), std::errc::not_a_directory);
   EXPECT_EQ(readFile(file), "not a folder");
   EXPECT_FALSE(Home::exists(file));
 
@@ -63,19 +64,24 @@ TEST(HomeTest, UnusableFolderIsRefusedBeforeAnythingIsTouched) {
     const fs::path locked = tmp.path() / "locked";
     fs::create_directory(locked);
     fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_THROW(Home{locked}, HomeError);
+    EXPECT_FALSE(Home::open(locked));
     EXPECT_TRUE(fs::is_empty(locked));
   }
 }
 
 TEST(HomeTest, LockIsExclusiveAndWaitsForTheHolder) {
   TempDir tmp("zarvo-home");
-  auto first = std::make_unique<detail::HomeLock>(tmp.path() / "lock");
-  auto second = std::async(std::launch::async, [&] { return std::make_unique<detail::HomeLock>(tmp.path() / "lock"); });
+  auto& posix = *platform::FileSystem::posix();
+  const auto take = [&] {
+    return detail::HomeLock::acquire(posix, tmp.path() / "lock", detail::HomeLock::Kind::exclusive, std::chrono::hours(1));
+  };
+  auto first = take();
+  ASSERT_TRUE(first);
+  auto second = std::async(std::launch::async, take);
   EXPECT_EQ(second.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
-  first.reset();
+  first->reset();
   ASSERT_EQ(second.wait_for(std::chrono::seconds(10)), std::future_status::ready);
-  EXPECT_NE(second.get(), nullptr);
+  EXPECT_TRUE(second.get());
 }
 
 // One scenario, because a process's reminders store follows the first home it opens.
@@ -84,20 +90,33 @@ TEST(HomeTest, CreatesOnFirstUseReopensAndRefusesANewerRecordsDatabase) {
   const fs::path path = tmp.path() / "a" / "b" / "home";
   EXPECT_FALSE(Home::exists(path));
   {
-    Home home(path);
+    auto home = Home::open(path);
+    ASSERT_TRUE(home) << home.error().message();
     EXPECT_TRUE(fs::is_directory(path / "reminders"));
     EXPECT_TRUE(fs::exists(path / "records.sqlite"));
-    ASSERT_EQ(home.io().lists().size(), 1u);
-    EXPECT_EQ(home.io().lists()[0]->title(), "Reminders");
-    EXPECT_TRUE(home.fetchTasks(std::nullopt, false).empty());
-    home.save();
+    ASSERT_EQ((*home)->io().lists().size(), 1u);
+    EXPECT_EQ((*home)->io().lists()[0]->title(), "Reminders");
+    EXPECT_TRUE((*home)->fetchTasks(std::nullopt, false)->empty());
+    (*home)->save();
   }
   EXPECT_TRUE(Home::exists(path));
+  const auto modeOf = [](const fs::path& p) { return fs::status(p).permissions() & fs::perms::all; };
+  // Private to its user, and an existing home that is not is made so when opened to write.
+  EXPECT_EQ(modeOf(path), fs::perms::owner_all);
+  fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
+                            fs::perms::others_exec);
+  fs::permissions(path / "records.sqlite", fs::perms::others_read, fs::perm_options::add);
+  fs::create_directory(path / "journal");  // an older version's undo copies
+  fs::permissions(path / "journal", fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
   const auto remindersBefore = testing::snapshot(path / "reminders");
   {
-    Home again(path);  // a usable home is opened as it is
-    EXPECT_EQ(again.io().lists().size(), 1u);
+    auto again = Home::open(path);  // a usable home is opened as it is
+    ASSERT_TRUE(again);
+    EXPECT_EQ((*again)->io().lists().size(), 1u);
   }
+  EXPECT_EQ(modeOf(path), fs::perms::owner_all);
+  EXPECT_EQ(modeOf(path / "records.sqlite"), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(modeOf(path / "journal"), fs::perms::owner_all);
   EXPECT_EQ(testing::snapshot(path / "reminders"), remindersBefore);
 
   // A records database from a newer version is refused and left as it was.
@@ -108,16 +127,27 @@ TEST(HomeTest, CreatesOnFirstUseReopensAndRefusesANewerRecordsDatabase) {
     sqlite3_close(db);
   }
   const std::string newer = readFile(path / "records.sqlite");
-  try {
-    Home refused(path);
-    ADD_FAILURE() << "a newer records database was opened";
-  } catch (const HomeError& e) {
-    EXPECT_NE(std::string(e.what()).find("newer"), std::string::npos) << e.what();
-  }
+  const auto refused = Home::open(path);
+  ASSERT_FALSE(refused) << "a newer records database was opened";
+  EXPECT_NE(refused.error().message().find("newer"), std::string::npos) << refused.error().message();
   EXPECT_EQ(readFile(path / "records.sqlite"), newer);
 
   // Another home in the same process is refused.
-  EXPECT_THROW(Home{tmp.path() / "other"}, HomeError);
+  EXPECT_EQ(Home::open(tmp.path() / "other").error(), std::errc::device_or_resource_busy);
+}
+
+// A program that made the shared store itself, before any home, got a home whose writes skipped the
+// history and reached the task files apart from the records.
+TEST(HomeTest, AStoreMadeBeforeTheHomeIsRefused) {
+  TempDir tmp("zarvo-home");
+  EXPECT_EXIT(
+      {
+        ScopedEnv xdg("XDG_DATA_HOME", tmp.path().c_str());
+        CalendarIO::shared();  // the default store: the reminders of the home at $XDG_DATA_HOME/zarvo
+        const auto home = Home::open(tmp.path() / "zarvo");
+        std::_Exit(!home && home.error() == std::errc::device_or_resource_busy ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

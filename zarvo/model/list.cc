@@ -11,11 +11,15 @@ const store::EntityDescription& List::entityDescription() { return *managedObjec
 std::optional<std::string> List::calendarId() const { return detail::optionalString(value("calendarId")); }
 void List::setCalendarId(std::optional<std::string> id) { setValue("calendarId", detail::toValue(id)); }
 
-int16_t List::order() const {
-  const Value v = value("order");
+namespace {
+int16_t orderValue(const Value& v) {
   const auto* i = std::get_if<int64_t>(&v);
   return i ? static_cast<int16_t>(*i) : -1;
 }
+}  // namespace
+
+int16_t List::order() const { return orderValue(value("order")); }
+int16_t List::committedOrder() const { return orderValue(committedValue("order")); }
 void List::setOrder(int16_t order) { setValue("order", int64_t{order}); }
 
 bool List::visible() const {

@@ -28,6 +28,8 @@ class List : public Item {
   // Position in the application's list order; -1 (the default) for none yet.
   int16_t order() const;
   void setOrder(int16_t order);
+  // The order as last saved (what the records database holds while changes are unsaved).
+  int16_t committedOrder() const;
   bool visible() const;
   void setVisible(bool visible);
   bool collapsed() const;

@@ -73,6 +73,14 @@ void Task::setTags(const std::vector<std::shared_ptr<Tag>>& tags) {
   setRelatedObjects("tags", std::vector<std::shared_ptr<store::ManagedObject>>(tags.begin(), tags.end()));
 }
 
+bool Task::committedFlagged() const { return boolValue(committedValue("flagged")); }
+
+std::vector<std::shared_ptr<Tag>> Task::committedTags() const {
+  std::vector<std::shared_ptr<Tag>> out;
+  for (auto& o : committedRelatedObjects("tags")) out.push_back(std::static_pointer_cast<Tag>(o));
+  return out;
+}
+
 std::shared_ptr<reminders::Reminder> Task::reminder() const {
   std::lock_guard lock(linkMu_);
   return reminder_;

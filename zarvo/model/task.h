@@ -51,6 +51,9 @@ class Task : public Item {
   // in the same context.
   std::vector<std::shared_ptr<Tag>> tags() const;
   void setTags(const std::vector<std::shared_ptr<Tag>>& tags);
+  // The flag and the tags as last saved (what the records database holds while changes are unsaved).
+  bool committedFlagged() const;
+  std::vector<std::shared_ptr<Tag>> committedTags() const;
 
   // ---- Transient link (never stored) ----
   std::shared_ptr<reminders::Reminder> reminder() const;

@@ -131,6 +131,7 @@ struct Plan {
   fs::path replaced;     // the file the new version was swapped into (symbolic links followed)
   fs::path replacedOld;  // the previous version of `replaced`, aside
   bool byRenames = false;     // replaced without an atomic swap (see replaceByRenames)
+  bool exactPath = false;     // a new file goes at writePath or nowhere (a restore)
   bool created = false;       // writePath is a new file
   fs::path removedOld;        // the removed file, aside
   bool applied = false;
@@ -396,6 +397,10 @@ void createFile(FileSystem& fs, Plan& p, const std::set<fs::path>& taken) {
   for (int attempt = 0;; ++attempt) {
     const Error e = renameToFreeName(fs, p.temporary, p.writePath);
     if (!e) break;
+    if (e == std::errc::file_exists && p.exactPath) {
+      p.conflicted = true;
+      throw StoreError(StoreErrorCode::conflict, p.writePath.string() + " was made by another program since");
+    }
     if (e != std::errc::file_exists || attempt == 100) throw fileError(e, "write", p.writePath);
     p.writePath = freePath(fs, p.writePath.parent_path(), p.writePath.filename().string(), taken);
   }
@@ -554,14 +559,32 @@ void validateForSave(const Reminder& r) {
   }
 }
 
+void announceWrite(const WriteObserver& beforeWriting, const std::vector<FileChange>& changes) {
+  if (!beforeWriting || changes.empty()) return;
+  if (Error e = beforeWriting(changes)) throw StoreError(StoreErrorCode::io, e.message());
+}
+
 void commitPending(FileSystem& fs, const fs::path& root, std::vector<PendingWrite>& pending,
-                   const std::function<void()>& alongside) {
+                   const std::function<void()>& alongside, const WriteObserver& beforeWriting) {
   if (pending.empty()) {
     if (alongside) alongside();
     return;
   }
   std::vector<Plan> plans = planWrites(fs, root, pending);
   writeTemporaries(fs, plans);
+  if (beforeWriting) {
+    std::vector<FileChange> changes;
+    for (const Plan& p : plans) {
+      if (!p.writePath.empty()) changes.push_back(FileChange{p.writePath, p.content, false});
+      if (!p.removePath.empty()) changes.push_back(FileChange{p.removePath, std::nullopt, false});
+    }
+    try {
+      announceWrite(beforeWriting, changes);
+    } catch (...) {
+      discardTemporaries(fs, plans);
+      throw;
+    }
+  }
   try {
     applyPlans(fs, root, plans);
   } catch (const StoreError&) {
@@ -610,6 +633,89 @@ void commitPending(FileSystem& fs, const fs::path& root, std::vector<PendingWrit
   if (removedPrevious) syncFoldersAfterUndo(fs, plans);
   adoptWrittenVersions(fs, plans);
   pending.clear();
+}
+
+void restoreFiles(FileSystem& fs, const fs::path& root, const std::vector<FileRestore>& files,
+                  const std::vector<fs::path>& emptiedFolders, const std::function<void()>& alongside) {
+  std::vector<Plan> plans;
+  for (const FileRestore& f : files) {
+    Plan p;
+    p.exactPath = true;
+    FileInfo info;
+    if (auto e = fs.stat(f.path, info)) throw fileError(e, "read", f.path);
+    if (f.expected) {
+      auto origin = std::make_shared<TodoFile>();
+      origin->path = f.path;
+      origin->content = *f.expected;
+      origin->info = info;
+      checkUnchanged(fs, *origin);
+      p.origin = std::move(origin);
+      p.mode = info.mode;
+    } else if (info.exists) {
+      throw StoreError(StoreErrorCode::conflict, f.path.string() + " was made by another program since");
+    }
+    if (f.wanted) {
+      p.writePath = f.path;
+      p.content = *f.wanted;
+    } else if (f.expected) {
+      p.removePath = f.path;
+    } else {
+      continue;  // absent, and to stay so
+    }
+    plans.push_back(std::move(p));
+  }
+  std::set<fs::path> madeFolders;  // folders of files that come back, made now
+  for (const Plan& p : plans) {
+    if (p.writePath.empty()) continue;
+    const fs::path folder = p.writePath.parent_path();
+    FileInfo info;
+    if (auto e = fs.stat(folder, info)) throw fileError(e, "read", folder);
+    if (info.exists) continue;
+    if (auto e = platform::createDirectories(fs, folder)) throw fileError(e, "create", folder);
+    madeFolders.insert(folder);
+  }
+  for (const fs::path& folder : madeFolders) {
+    if (auto e = fs.syncDirectory(folder.parent_path())) throw fileError(e, "sync", folder.parent_path());
+  }
+  writeTemporaries(fs, plans);
+  applyPlans(fs, root, plans);
+  // As a commit's: durable before `alongside` records it, else undone.
+  fs::path unsynced;
+  if (auto e = syncFolders(fs, plans, &unsynced)) {
+    for (size_t j = plans.size(); j-- > 0;) undo(fs, plans[j]);
+    syncFoldersAfterUndo(fs, plans);
+    throw fileError(e, "sync", unsynced);
+  }
+  if (alongside) {
+    try {
+      alongside();
+    } catch (...) {
+      for (size_t j = plans.size(); j-- > 0;) undo(fs, plans[j]);
+      syncFoldersAfterUndo(fs, plans);
+      throw;
+    }
+  }
+  bool removedPrevious = false;
+  for (Plan& p : plans) {
+    for (const fs::path* previous : {&p.replacedOld, &p.removedOld}) {
+      if (previous->empty()) continue;
+      if (readOrEmpty(fs, *previous) != p.origin->content) {
+        keepAsConflictCopy(fs, *previous, previous == &p.replacedOld ? p.replaced : p.removePath);
+      } else {
+        logFailure(fs.removeFile(*previous), "remove", *previous);
+      }
+      removedPrevious = true;
+    }
+    FileCache::shared().erase(p.writePath.empty() ? p.removePath : p.writePath);
+  }
+  if (removedPrevious) syncFoldersAfterUndo(fs, plans);
+  std::set<fs::path> parents;
+  for (const fs::path& folder : emptiedFolders) {
+    // Only an empty folder goes: files another program put there stay, with their folder.
+    if (!fs.removeDirectory(folder)) parents.insert(folder.parent_path());
+  }
+  // Best effort: the folder is empty either way, and one that comes back after a crash is an empty list.
+  for (const fs::path& parent : parents) logFailure(fs.syncDirectory(parent), "sync", parent);
 }
 
 bool isOldVersionName(std::string_view name) { return name.starts_with(kOldPrefix); }

@@ -230,8 +230,19 @@ struct EventStore::Impl {
   // commit that wrote nothing announces nothing.
   bool commitLocked() {
     if (options.holdCommits || pending.empty()) return false;
-    detail::commitPending(*fs, root(), pending);
+    detail::commitPending(*fs, root(), pending, {}, options.beforeWriting);
     return true;
+  }
+
+  void announceLocked(const std::vector<FileChange>& changes) { detail::announceWrite(options.beforeWriting, changes); }
+
+  // The change of a metadata file that writeMetadata(path, value) makes; nothing when it makes none.
+  std::optional<FileChange> metadataChange(const fs::path& path, const std::optional<std::string>& value) {
+    if (value) return FileChange{path, *value + "\n", false};
+    FileInfo info;
+    fs->stat(path, info);
+    if (!info.exists) return std::nullopt;
+    return FileChange{path, std::nullopt, false};
   }
 
   void writeMetadata(const fs::path& path, const std::optional<std::string>& value) {
@@ -271,6 +282,11 @@ struct EventStore::Impl {
       }
       std::string& identifier = Backend::identifier(*calendar);
       const fs::path dir = root() / folder / identifier;
+      if (options.beforeWriting) {
+        std::vector<FileChange> changes{FileChange{dir, std::string(), true}, *metadataChange(dir / "displayname", calendar->title())};
+        if (calendar->color()) changes.push_back(*metadataChange(dir / "color", calendar->color()->hex()));
+        announceLocked(changes);
+      }
       if (auto e = platform::createDirectories(*fs, dir)) throw fileError(e, "create", dir);
       writeMetadata(dir / "displayname", calendar->title());
       if (calendar->color()) writeMetadata(dir / "color", calendar->color()->hex());
@@ -285,10 +301,17 @@ struct EventStore::Impl {
       throw StoreError(StoreErrorCode::readOnly, "Calendar '" + calendar->title() + "' (" +
                                                      calendar->calendarIdentifier() + ") is read-only");
     }
-    if (Backend::titleChanged(*calendar)) writeMetadata(dir / "displayname", calendar->title());
-    if (Backend::colorChanged(*calendar)) {
-      writeMetadata(dir / "color", calendar->color() ? std::optional(calendar->color()->hex()) : std::nullopt);
+    const auto color = calendar->color() ? std::optional(calendar->color()->hex()) : std::nullopt;
+    if (options.beforeWriting) {
+      std::vector<FileChange> changes;
+      if (Backend::titleChanged(*calendar)) changes.push_back(*metadataChange(dir / "displayname", calendar->title()));
+      if (Backend::colorChanged(*calendar)) {
+        if (auto change = metadataChange(dir / "color", color)) changes.push_back(*change);
+      }
+      announceLocked(changes);
     }
+    if (Backend::titleChanged(*calendar)) writeMetadata(dir / "displayname", calendar->title());
+    if (Backend::colorChanged(*calendar)) writeMetadata(dir / "color", color);
     Backend::markSaved(*calendar);
   }
 
@@ -335,6 +358,18 @@ struct EventStore::Impl {
                            " that " + (others.size() == 1 ? "is" : "are") + " not a readable task (" + names +
                            "); nothing was removed");
     }
+    const bool wasDefault =
+        trimmedLine(readSmallFile(*fs, root() / ".default-calendar")) == calendar->calendarIdentifier();
+    if (options.beforeWriting) {
+      std::vector<FileChange> changes;
+      for (const auto& task : tasks) changes.push_back(FileChange{task, std::nullopt, false});
+      for (const char* name : {"displayname", "color"}) {
+        if (auto change = metadataChange(dir / name, std::nullopt)) changes.push_back(*change);
+      }
+      changes.push_back(FileChange{dir, std::nullopt, true});
+      if (wasDefault) changes.push_back(FileChange{root() / ".default-calendar", std::nullopt, false});
+      announceLocked(changes);
+    }
     for (const auto& task : tasks) {
       if (auto e = fs->removeFile(task)) throw fileError(e, "remove", task);
       detail::FileCache::shared().erase(task);
@@ -348,7 +383,7 @@ struct EventStore::Impl {
     detail::logFailure(fs->syncDirectory(dir.parent_path()), "sync", dir.parent_path());
     calendars.erase(calendar->calendarIdentifier());
     std::erase_if(pending, [&](const PendingWrite& op) { return op.reminder->calendar() == calendar; });
-    if (trimmedLine(readSmallFile(*fs, root() / ".default-calendar")) == calendar->calendarIdentifier()) {
+    if (wasDefault) {
       // A default naming a calendar that is gone reads as none.
       detail::logFailure(fs->removeFile(root() / ".default-calendar"), "remove", root() / ".default-calendar");
     }
@@ -473,7 +508,9 @@ void EventStore::setDefaultCalendarForNewReminders(const std::shared_ptr<Calenda
     if (!calendar || !Backend::saved(*calendar)) {
       throw StoreError(StoreErrorCode::invalid, "Only a saved calendar can be the default");
     }
-    impl_->writeMetadata(impl_->root() / ".default-calendar", calendar->calendarIdentifier());
+    const fs::path file = impl_->root() / ".default-calendar";
+    impl_->announceLocked({*impl_->metadataChange(file, calendar->calendarIdentifier())});
+    impl_->writeMetadata(file, calendar->calendarIdentifier());
   }
   impl_->changed();
 }
@@ -530,9 +567,22 @@ void EventStore::commitWith(const std::function<void()>& alongside) {
   {
     std::lock_guard lock(impl_->mu);
     wrote = !impl_->pending.empty();
-    detail::commitPending(*impl_->fs, impl_->root(), impl_->pending, alongside);
+    detail::commitPending(*impl_->fs, impl_->root(), impl_->pending, alongside, impl_->options.beforeWriting);
   }
   if (wrote) impl_->changed();
+}
+
+void EventStore::restoreFiles(const std::vector<FileRestore>& files, const std::vector<fs::path>& emptiedFolders,
+                              const std::function<void()>& alongside) {
+  {
+    std::lock_guard lock(impl_->mu);
+    if (impl_->options.readOnly) throw StoreError(StoreErrorCode::readOnly, "The reminders store is open only to read");
+    detail::restoreFiles(*impl_->fs, impl_->root(), files, emptiedFolders, alongside);
+    impl_->calendars.clear();
+    impl_->sources.clear();
+    impl_->scanned = false;
+  }
+  impl_->changed();
 }
 
 std::vector<SkippedFile> EventStore::skippedFiles() const {

@@ -56,6 +56,25 @@ enum class AuthorizationStatus { notDetermined = 0, restricted = 1, denied = 2, 
 // handle's commits and when another program changes the files, coalesced: one burst, one post.
 inline constexpr std::string_view kEventStoreChangedNotification = "EKEventStoreChangedNotification";
 
+// A file (or a folder) that a write of the store is about to change, as told to
+// EventStoreOptions::beforeWriting.
+struct FileChange {
+  std::filesystem::path path;
+  // What the file holds once the write is done; nothing when the write removes it. For a folder:
+  // present (and empty) when the write makes it, nothing when it removes it.
+  std::optional<std::string> after;
+  bool folder = false;
+};
+
+// A file to put back as it was (EventStore::restoreFiles).
+struct FileRestore {
+  std::filesystem::path path;
+  // What the file must hold now; nothing: it must not exist.
+  std::optional<std::string> expected;
+  // What it will hold; nothing: it is removed.
+  std::optional<std::string> wanted;
+};
+
 struct EventStoreOptions {
   // The store's root. Default (empty): $XDG_DATA_HOME/zarvo/reminders, or
   // ~/.local/share/zarvo/reminders when XDG_DATA_HOME is unset.
@@ -80,6 +99,15 @@ struct EventStoreOptions {
   // commit = false) and only commitWith() puts them on disk: for an owner that changes another store
   // in the same unit of work and wants both changed or neither (zarvo::Home, with the records).
   bool holdCommits = false;
+  // Told every file a write is about to change, before the first one changes: a commit (the files of
+  // its reminders), a calendar saved (its folder, displayname and color) or removed (its task files,
+  // metadata and folder, and .default-calendar when it names it), the default calendar set. Runs on
+  // the writing thread under the handle's lock, so it must not call the handle. An error it returns
+  // stops the write before anything changes: the write throws StoreError(io) with the error's
+  // message. Default: none. For an owner that keeps what each change overwrote, durably, before the
+  // change is made (zarvo::Home's history). A crashed process's leftovers that the handle cleans up
+  // when it first reads the tree are not writes.
+  std::function<Error(const std::vector<FileChange>& changes)> beforeWriting;
   // Open the store only to read it. Default false. When set, a root that can be read but not
   // written (a read-only mount, a folder without write permission) is authorized, as it would
   // otherwise be denied; every calendar is read-only, so every write fails with
@@ -155,6 +183,17 @@ class EventStore {
   // back and the exception reaches the caller; when it returns, the commit is final. With nothing
   // pending it just calls `alongside`.
   void commitWith(const std::function<void()>& alongside);
+
+  // Puts files back as they were, through the same swap, check and give-back as a commit: a file that
+  // does not hold what `files` expects of it (another program changed it since) fails the whole
+  // restore with StoreErrorCode::conflict, and so does a file made meanwhile where one comes back;
+  // nothing changes then. Missing folders of files that come back are made first; each of
+  // `emptiedFolders` that holds nothing afterwards is removed. `alongside` runs as for commitWith:
+  // when it throws, every file gets its previous version back. Pending writes of the handle stay
+  // pending; what the handle had read is forgotten (as after reset()). Not told to beforeWriting.
+  // Throws StoreError (conflict, io, readOnly).
+  void restoreFiles(const std::vector<FileRestore>& files, const std::vector<std::filesystem::path>& emptiedFolders,
+                    const std::function<void()>& alongside = {});
 
   // Picks up sources and calendars added, removed or changed on disk by others.
   void refreshSourcesIfNecessary();

@@ -105,6 +105,19 @@ std::map<std::string, Value> ManagedObject::changedValues() const {
   return out;
 }
 
+Value ManagedObject::committedValue(std::string_view key) const {
+  const size_t i = attributeIndexOrThrow(key);
+  std::lock_guard lock(mu_);
+  return saved_[i] ? *saved_[i] : values_[i];
+}
+
+std::vector<std::shared_ptr<ManagedObject>> ManagedObject::committedRelatedObjects(std::string_view key) const {
+  const size_t i = relationshipIndexOrThrow(key);
+  auto current = relatedObjects(key);  // loads it
+  std::lock_guard lock(mu_);
+  return savedRelated_[i] ? *savedRelated_[i] : current;
+}
+
 std::map<std::string, Value> ManagedObject::changedValuesForCurrentEvent() const {
   std::lock_guard lock(mu_);
   return announced_;

@@ -76,6 +76,9 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
 
   // Current values of the attributes that differ from the last saved (or fetched) state.
   std::map<std::string, Value> changedValues() const;
+  // The value of `key` as of the last save (or fetch): what the database holds while the object has
+  // unsaved changes. Throws StoreError(invalidRequest) for a key the entity does not have.
+  Value committedValue(std::string_view key) const;
   // Values, before the change, of the attributes changed in the event being announced. Non-empty only
   // while the context posts its objects-did-change notification.
   std::map<std::string, Value> changedValuesForCurrentEvent() const;
@@ -84,6 +87,8 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
   std::vector<std::shared_ptr<ManagedObject>> relatedObjects(std::string_view key) const;
   // Replaces a to-many relationship and keeps the inverse in step. REQUIRES: this object and every
   // target are registered in the same context (StoreError invalidRequest otherwise).
+  // The to-many relationship `key` as of the last save (or fetch), loaded first when never used.
+  std::vector<std::shared_ptr<ManagedObject>> committedRelatedObjects(std::string_view key) const;
   void setRelatedObjects(std::string_view key, std::vector<std::shared_ptr<ManagedObject>> objects);
   void addRelatedObject(std::string_view key, const std::shared_ptr<ManagedObject>& object);
   void removeRelatedObject(std::string_view key, const std::shared_ptr<ManagedObject>& object);

@@ -58,6 +58,7 @@ bool CalendarIO::configureShared(reminders::EventStoreOptions options) {
 
 CalendarIO::CalendarIO(Key, reminders::EventStoreOptions options)
     : fileSystem_(options.fileSystem),
+      beforeWriting_(options.beforeWriting),
       eventStore_(std::make_unique<reminders::EventStore>(std::move(options))),
       state_(std::make_unique<State>()) {
   auto& center = platform::NotificationCenter::defaultCenter();

@@ -68,7 +68,7 @@ class CalendarIO {
   static CalendarIO& shared();
   // Sets the options of the shared instance's store. Returns false, changing nothing, once shared()
   // has been made.
-  static bool configureShared(reminders::EventStoreOptions options);
+  [[nodiscard]] static bool configureShared(reminders::EventStoreOptions options);
 
   // Waits for the instance's background work to finish. Never called for shared().
   ~CalendarIO();
@@ -215,8 +215,10 @@ class CalendarIO {
   std::shared_ptr<List> storeDefaultList();
   std::shared_ptr<reminders::Source> defaultSource();
 
-  // The store's file system (null: POSIX), for the separate handle that removes calendars.
+  // The store's file system (null: POSIX) and write observer, for the separate handle that removes
+  // calendars: its writes are told as the library handle's are.
   const std::shared_ptr<platform::FileSystem> fileSystem_;
+  const std::function<Error(const std::vector<reminders::FileChange>&)> beforeWriting_;
   std::unique_ptr<reminders::EventStore> eventStore_;
   std::unique_ptr<State> state_;
   platform::NotificationCenter::Registration storeObserver_;

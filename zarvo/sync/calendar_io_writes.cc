@@ -161,6 +161,7 @@ void CalendarIO::remove(const std::shared_ptr<List>& list) {
   options.root = eventStore_->root();
   options.watchForChanges = false;
   options.fileSystem = fileSystem_;
+  options.beforeWriting = beforeWriting_;
   reminders::EventStore separate(std::move(options));
   if (auto stored = separate.calendarWithIdentifier(identifier)) separate.removeCalendar(stored, true);
 

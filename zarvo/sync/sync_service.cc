@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
+#include <mutex>
 #include <set>
 #include <utility>
 
@@ -166,6 +168,9 @@ Error failureOf(const SyncReport& report, const VdirsyncerRun& run, const std::v
     case SyncFailure::timedOut:
       return syncError(SyncErrc::timedOut, "the server (" + who + ") did not answer within " +
                                                 secondsText(timeouts.idle) + said + kept);
+    case SyncFailure::dropped:
+      return syncError(SyncErrc::failed, "the server (" + who + ") closed the connection before its answer was complete" +
+                                              said + kept + "; sync again to pick up where this sync stopped");
     case SyncFailure::needsDiscovery:
     case SyncFailure::other:
       return syncError(SyncErrc::failed, "syncing with the server (" + who + ") failed: " +
@@ -315,6 +320,7 @@ class SyncRun {
   std::optional<SyncOutputReader> reader_;
   std::set<std::pair<std::string, std::string>> told_;  // lists already given to listSynced
   std::vector<std::string> uploadedFrom_;               // calendars of local lists moved out
+  bool retryLeft_ = false;  // the run under way may be tried again
   std::string lastWords_;  // the last line vdirsyncer wrote that was no change, list or error
   SyncResult result_;
 };
@@ -368,6 +374,8 @@ std::string SyncRun::title(const ListChanges& changes) const {
 }
 
 void SyncRun::tellFinished(const ListChanges& changes) {
+  // A failed list of a run that may be tried again is told after the last try.
+  if (changes.failed && retryLeft_) return;
   // A list emptied on one side is told once its fate is known (after the run that empties the other).
   for (const auto& e : reader_->report().emptied) {
     if (e.account == changes.account && e.collection == changes.collection) return;
@@ -384,16 +392,41 @@ void SyncRun::tellRemaining() {
 }
 
 VdirsyncerRun SyncRun::runVdirsyncer(const std::vector<VdirsyncerStep>& steps) {
-  const auto onEvent = [&](const SyncEvent& event) {
-    if (event.kind == SyncEvent::Kind::listFinished && event.list != nullptr) tellFinished(*event.list);
-    if (event.kind == SyncEvent::Kind::error && progress_.problem) progress_.problem(event.text);
-    if (event.kind == SyncEvent::Kind::note && !platform::trimmed(std::string_view(event.text)).empty()) {
-      lastWords_ = platform::trimmed(std::string_view(event.text));
+  for (int attempt = 0;; ++attempt) {
+    retryLeft_ = attempt < options_.retriesAfterACut;
+    std::vector<std::string> held;  // the errors of a run that may be tried again
+    const auto onEvent = [&](const SyncEvent& event) {
+      if (event.kind == SyncEvent::Kind::listFinished && event.list != nullptr) tellFinished(*event.list);
+      if (event.kind == SyncEvent::Kind::error && progress_.problem) {
+        if (retryLeft_) {
+          held.push_back(event.text);
+        } else {
+          progress_.problem(event.text);
+        }
+      }
+      if (event.kind == SyncEvent::Kind::note && !platform::trimmed(std::string_view(event.text)).empty()) {
+        lastWords_ = platform::trimmed(std::string_view(event.text));
+      }
+    };
+    VdirsyncerRun run = vdirsyncer_->run(steps, *reader_, onEvent, stop_);
+    keepPrivate(*options_.fileSystem, accounts_.layout().directory);
+    const bool cut = std::any_of(reader_->report().errors.begin(), reader_->report().errors.end(),
+                                 [](const std::string& e) { return failureOfError(e) == SyncFailure::dropped; });
+    if (!retryLeft_ || !cut || stop_.stop_requested() || run.process.interrupted) {
+      retryLeft_ = false;
+      for (const auto& error : held) progress_.problem(error);
+      for (const auto& changes : reader_->report().lists) {
+        if (changes.failed) tellFinished(changes);
+      }
+      return run;
     }
-  };
-  VdirsyncerRun run = vdirsyncer_->run(steps, *reader_, onEvent, stop_);
-  keepPrivate(*options_.fileSystem, accounts_.layout().directory);
-  return run;
+    reader_->forgetErrors();
+    if (progress_.retrying) progress_.retrying(attempt + 1);
+    std::mutex pausing;
+    std::condition_variable_any woken;
+    std::unique_lock lock(pausing);
+    woken.wait_for(lock, stop_, options_.retryPause, [] { return false; });
+  }
 }
 
 // Moves this machine's local lists into `account` (see sync_service.h, step 2).

@@ -87,6 +87,12 @@ struct SyncServiceOptions {
   std::filesystem::path vdirsyncer;
   // For the home's sync files. Default (null): platform::FileSystem::posix().
   std::shared_ptr<platform::FileSystem> fileSystem;
+  // How often a run the server cut off (it closed a connection before its answer was complete) is
+  // tried again, after `retryPause`. vdirsyncer picks up where the cut-off run left off, so nothing
+  // is done twice; its error lines and failed lists are told only when no try is left. Default 2;
+  // 0 reports the first cut.
+  int retriesAfterACut = 2;
+  std::chrono::milliseconds retryPause{1000};
 };
 
 struct SyncRequest {
@@ -125,8 +131,10 @@ struct SyncProgress {
   std::function<void(const UploadedList& list)> listUploaded;
   // Once per list, when vdirsyncer is done with it.
   std::function<void(const ListSummary& list)> listSynced;
-  // vdirsyncer's error lines, as they come.
+  // vdirsyncer's error lines, as they come; those of a run that is tried again are not told.
   std::function<void(const std::string& error)> problem;
+  // Before a run the server cut off is tried again: the `attempt`th try after the first (1, 2, ...).
+  std::function<void(int attempt)> retrying;
 };
 
 struct [[nodiscard]] SyncResult {

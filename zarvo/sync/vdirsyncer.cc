@@ -12,7 +12,9 @@ namespace {
 
 bool contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
-SyncFailure failureOf(std::string_view error) {
+}  // namespace
+
+SyncFailure failureOfError(std::string_view error) {
   if (contains(error, "401, message=") || contains(error, "403, message=") || contains(error, "Unauthorized")) {
     return SyncFailure::unauthorized;
   }
@@ -27,8 +29,16 @@ SyncFailure failureOf(std::string_view error) {
   if (contains(error, "run `vdirsyncer discover") || contains(error, "Detected change in config file")) {
     return SyncFailure::needsDiscovery;
   }
+  // aiohttp's words for a connection closed under an answer: the whole answer never arrived.
+  if (contains(error, "Server disconnected") || contains(error, "ServerDisconnectedError") ||
+      contains(error, "<RawResponseMessage(") || contains(error, "Connection reset by peer") ||
+      contains(error, "Response payload is not completed")) {
+    return SyncFailure::dropped;
+  }
   return SyncFailure::other;
 }
+
+namespace {
 
 std::string oneField(std::string_view text) {
   std::string out(text);
@@ -210,6 +220,12 @@ ListChanges* SyncOutputReader::list(std::string_view storage, Side& side) {
   return nullptr;
 }
 
+void SyncOutputReader::forgetErrors() {
+  report_.errors.clear();
+  report_.failure = SyncFailure::none;
+  for (auto& list : report_.lists) list.failed = false;
+}
+
 SyncEvent SyncOutputReader::finished(std::string_view pairAndCollection) {
   SyncEvent event;
   const size_t slash = pairAndCollection.find('/');
@@ -283,7 +299,10 @@ SyncEvent SyncOutputReader::read(std::string_view line) {
       const std::string_view storage = message.substr(at + 11);
       Side side = Side::local;
       if (ListChanges* emptied = list(storage.substr(0, storage.find('"')), side)) {
-        report_.emptied.push_back(EmptiedList{emptied->account, emptied->collection, side});
+        const bool known = std::any_of(report_.emptied.begin(), report_.emptied.end(), [&](const EmptiedList& e) {
+          return e.account == emptied->account && e.collection == emptied->collection && e.side == side;
+        });
+        if (!known) report_.emptied.push_back(EmptiedList{emptied->account, emptied->collection, side});
         event.kind = SyncEvent::Kind::note;
         return event;
       }
@@ -291,7 +310,7 @@ SyncEvent SyncOutputReader::read(std::string_view line) {
     event.kind = SyncEvent::Kind::error;
     event.text = std::string(message);
     report_.errors.emplace_back(message);
-    const SyncFailure failure = failureOf(message);
+    const SyncFailure failure = failureOfError(message);
     if (report_.failure == SyncFailure::none || report_.failure == SyncFailure::other) report_.failure = failure;
     // "Unknown error occurred for work/3f2a: ..." names the list that failed.
     if (auto at = message.find(" occurred for "); at != std::string_view::npos) {

@@ -37,6 +37,7 @@ enum class SyncFailure {
   unauthorized,     // the server refused the user name or password
   unreachable,      // the server could not be reached
   timedOut,         // the server took a connection but did not answer in time
+  dropped,          // the server closed a connection before its answer was complete
   needsDiscovery,   // vdirsyncer wants its lists discovered (first use, or the configuration changed)
   other,
 };
@@ -94,6 +95,9 @@ class SyncOutputReader {
   // vdirsyncer has finished syncing the list "pair/collection": a listFinished event for it.
   SyncEvent finished(std::string_view pairAndCollection);
   const SyncReport& report() const { return report_; }
+  // Forgets the errors read so far, their kind and which lists failed, for a run that is tried
+  // again: what the lists' counts say stays, since a run picks up where the last one left off.
+  void forgetErrors();
 
  private:
   // The list a storage instance ("work_remote/3f2a") names, made on first mention; its side too.
@@ -103,6 +107,9 @@ class SyncOutputReader {
   std::vector<Account> accounts_;
   SyncReport report_;
 };
+
+// The kind of failure one of vdirsyncer's error lines (without "error: ") tells of.
+SyncFailure failureOfError(std::string_view message);
 
 // The line the resolver prints for each conflict it settles, read back by SyncOutputReader.
 std::string conflictNoteLine(const ConflictNote& note);

@@ -73,6 +73,11 @@ TEST(SyncOutputTest, ErrorsSayWhatKindOfFailureTheyAre) {
       {"critical: Please run `vdirsyncer discover work`  before synchronization.", SyncFailure::needsDiscovery},
       {"error: Unknown error occurred: Timeout on reading data from socket", SyncFailure::timedOut},
       {"error: Unknown error occurred: Connection timeout to host http://10.255.255.1:5232/", SyncFailure::unreachable},
+      {"error: Unknown error occurred for work/l: Server disconnected", SyncFailure::dropped},
+      {"error: Unknown error occurred for work/l: <RawResponseMessage(version=HttpVersion(major=1, minor=0), code=207, "
+       "reason=None, headers=<CIMultiDictProxy()>, raw_headers=(), should_close=True, compression=None, upgrade=False, "
+       "chunked=False)>",
+       SyncFailure::dropped},
       {"error: Unknown error occurred for work/l: something else", SyncFailure::other},
   };
   for (const auto& c : cases) {

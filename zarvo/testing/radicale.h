@@ -76,7 +76,11 @@ class RadicaleServer {
   static constexpr const char* kPassword = "correct horse";
 
   RadicaleServer() : folder_("zarvo-radicale") {}
-  ~RadicaleServer() { stop(); }
+  // A failing test shows what the server logged: a dropped connection is explained there, not here.
+  ~RadicaleServer() {
+    stop();
+    if (::testing::Test::HasFailure()) std::fprintf(stderr, "radicale's log:\n%s\n", readFile(folder_.path() / "log").c_str());
+  }
   RadicaleServer(const RadicaleServer&) = delete;
   RadicaleServer& operator=(const RadicaleServer&) = delete;
 
@@ -89,7 +93,7 @@ class RadicaleServer {
               "[server]\nhosts = 127.0.0.1:" + std::to_string(port_) +
                   "\n[auth]\ntype = htpasswd\nhtpasswd_filename = " + folder_.file("users") +
                   "\nhtpasswd_encryption = plain\n[storage]\nfilesystem_folder = " + folder_.file("storage") +
-                  "\n[rights]\ntype = owner_only\n[logging]\nlevel = warning\n");
+                  "\n[rights]\ntype = owner_only\n[logging]\nlevel = info\n");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);

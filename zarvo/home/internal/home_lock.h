@@ -5,25 +5,30 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
+
+#include "zarvo/platform/error.h"
+#include "zarvo/platform/filesystem.h"
 
 namespace zarvo::detail {
 
-// An advisory lock (flock) on `path`, created when missing, held until destruction and released by
-// the kernel when the descriptor closes, also when the process dies. Each holder also marks the file
-// with a record lock of the same kind, which lets a waiting process name it (pid and command).
+// An advisory lock (flock) on `path`, held until destruction and released by the kernel when the
+// descriptor closes, also when the process dies. Each holder also marks the file with a record lock of
+// the same kind, which lets a waiting process name it (pid and command).
 class HomeLock {
  public:
   enum class Kind { shared, exclusive };
 
-  // Waits up to `patience` for the holders that keep it out, calling `waiting` once (with the
-  // holder's description) when it has to wait at all. Throws HomeError when the file cannot be opened
-  // or locked, or when the wait runs out; the message names the holder. A shared lock on a home that
-  // cannot be written (no lock file can be made there) is taken as granted: nothing can change it.
-  HomeLock(const std::filesystem::path& path, Kind kind, std::chrono::milliseconds patience,
-           const std::function<void(const std::string& holder)>& waiting = {});
-  // Exclusive, waiting without limit.
-  explicit HomeLock(const std::filesystem::path& path);
+  // Takes the lock, making the lock file (0600) through `fileSystem` when it is missing. Waits up to
+  // `patience` for the holders that keep it out, calling `waiting` once (with the holder's
+  // description) when it has to wait at all. Errors: the file cannot be made, opened or locked (its
+  // errno), or the wait runs out (std::errc::device_or_resource_busy); the message names the holder.
+  // A shared lock on a home that cannot be written (no lock file can be made there) is granted: nothing
+  // can change it.
+  static Expected<std::unique_ptr<HomeLock>> acquire(platform::FileSystem& fileSystem, const std::filesystem::path& path,
+                                                     Kind kind, std::chrono::milliseconds patience,
+                                                     const std::function<void(const std::string& holder)>& waiting = {});
   ~HomeLock();
   HomeLock(const HomeLock&) = delete;
   HomeLock& operator=(const HomeLock&) = delete;
@@ -33,6 +38,7 @@ class HomeLock {
   static std::string describeHolder(int fd, Kind wanted);
 
  private:
+  explicit HomeLock(int fd) : fd_(fd) {}
   int fd_ = -1;
 };
 

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "zarvo/platform/filesystem.h"
+#include "zarvo/platform/error.h"
+#include "zarvo/reminders/event_store.h"
 #include "zarvo/reminders/records.h"
 
 namespace zarvo::reminders::detail {
@@ -41,8 +43,20 @@ void validateForSave(const Reminder& r);
 // Throws StoreError (conflict, io, readOnly, notFound, invalid), or what `alongside` threw, with every
 // file as it was; the writes stay pending, except one that met a conflict: it is dropped, since only
 // re-reading the reminder can resolve it.
+// `beforeWriting` (when set) is told every file the commit changes once the new versions are
+// written aside and before the first file changes; an error it returns fails the commit (StoreError
+// io) with nothing changed.
+using WriteObserver = std::function<Error(const std::vector<FileChange>&)>;
 void commitPending(platform::FileSystem& fs, const std::filesystem::path& root, std::vector<PendingWrite>& pending,
-                   const std::function<void()>& alongside = {});
+                   const std::function<void()>& alongside = {}, const WriteObserver& beforeWriting = {});
+
+// Tells `beforeWriting` (when set) of `changes`; throws StoreError(io) with its error's message.
+void announceWrite(const WriteObserver& beforeWriting, const std::vector<FileChange>& changes);
+
+// EventStore::restoreFiles on the files themselves: every file checked and swapped as a commit's,
+// the file cache told, `emptiedFolders` removed when empty. Throws StoreError with every file as it was.
+void restoreFiles(platform::FileSystem& fs, const std::filesystem::path& root, const std::vector<FileRestore>& files,
+                  const std::vector<std::filesystem::path>& emptiedFolders, const std::function<void()>& alongside);
 
 // Crash leftovers of commits whose process is gone (by pid and start time: a process that reused the
 // pid does not keep them), under `root`: new versions never put in place and

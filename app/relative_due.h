@@ -1,0 +1,38 @@
+// Due dates as a person reads them in a list: relative to now within a fortnight, else a date.
+#pragma once
+
+#include <string>
+
+#include "zarvo/model/task.h"
+#include "zarvo/platform/date_calendar.h"
+
+namespace zarvo::app {
+
+// How dates are written: the format of a date beyond next week (zarvo/home/settings.h: formatDate) and the first
+// day of the week (1 = Sunday ... 7 = Saturday), which decides what "next Mon" is.
+struct DateStyle {
+  std::string dateFormat = "%Y-%m-%d";
+  int firstWeekday = 2;
+};
+
+// The due date relative to `now`: "today 17:00", "tomorrow 17:00", "Fri 09:30" (later this week),
+// "next Tue 08:00" (in the next week), "2024-04-02 08:00" (later, in `style`'s format),
+// "yesterday 17:00", "3 days overdue"; no time for a due date without one. A completed task is never
+// overdue: its earlier due dates are written as dates. "" without a due date.
+std::string relativeDue(const Task& task, Date now, const DateStyle& style = {});
+
+// relativeDue for many tasks against one `now`, with the calendar work done once. Keeps a reference
+// to `style`, which must outlive it.
+class RelativeDue {
+ public:
+  RelativeDue(Date now, const DateStyle& style);
+  std::string operator()(const Task& task) const;
+
+ private:
+  Date now_;
+  const DateStyle& style_;
+  platform::DateCalendar calendar_;
+  int nowWeekday_;
+};
+
+}  // namespace zarvo::app

@@ -1,0 +1,98 @@
+#include "app/terminal_text.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <fmt/format.h>
+
+#include <cstdlib>
+
+#include "app/command_error.h"
+#include "zarvo/platform/text.h"
+
+namespace zarvo::app {
+
+using platform::Colour;
+using platform::SemanticColour;
+
+namespace {
+
+// Whether shownText would change anything in `text`: a control character, DEL, or the lead byte of
+// a C1 control or of U+2028/U+2029. Most titles have none and are shown as they are.
+bool mayNeedEscaping(std::string_view text) {
+  for (const char ch : text) {
+    const auto byte = static_cast<unsigned char>(ch);
+    if (byte < 0x20 || byte == 0x7F || byte == 0xC2 || byte == 0xE2) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool useColour(const std::string& when) {
+  if (when == "always") return true;
+  if (when == "never") return false;
+  if (when != "auto") throw UsageError("--color expects auto, always or never, not '" + when + "'");
+  if (const char* noColour = std::getenv("NO_COLOR"); noColour != nullptr && *noColour != '\0') return false;
+  if (const char* term = std::getenv("TERM"); term != nullptr && std::string_view(term) == "dumb") return false;
+  return ::isatty(STDOUT_FILENO) == 1;
+}
+
+std::string paint(std::string_view text, const Colour& colour, bool enabled) {
+  if (!enabled || text.empty()) return std::string(text);
+  const char* code = nullptr;
+  switch (colour.semantic().value_or(SemanticColour::label)) {
+    case SemanticColour::label: return std::string(text);
+    case SemanticColour::secondaryLabel: code = "2"; break;
+    case SemanticColour::tertiaryLabel: code = "90"; break;
+    case SemanticColour::systemOrange: code = "38;5;208"; break;
+    case SemanticColour::systemRed: code = "31"; break;
+  }
+  return fmt::format("\x1b[{}m{}\x1b[0m", code, text);
+}
+
+std::string highlight(std::string_view text, bool enabled) {
+  return enabled ? fmt::format("\x1b[1;4m{}\x1b[0m", text) : fmt::format("[{}]", text);
+}
+
+std::string shownText(std::string_view text) {
+  if (!mayNeedEscaping(text)) return std::string(text);
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte == '\n') {
+      out += "\\n";
+    } else if (byte == '\t') {
+      out += "\\t";
+    } else if (byte == '\r') {
+      out += "\\r";
+    } else if (byte < 0x20 || byte == 0x7F) {
+      out += fmt::format("\\x{:02X}", byte);
+    } else if (byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+               static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+      out += fmt::format("\\u{:04X}", static_cast<unsigned char>(text[++i]));
+    } else if (text.substr(i, 3) == "\u2028" || text.substr(i, 3) == "\u2029") {
+      out += text.substr(i, 3) == "\u2028" ? "\\u2028" : "\\u2029";
+      i += 2;
+    } else {
+      out += static_cast<char>(byte);
+    }
+  }
+  return out;
+}
+
+size_t terminalWidth() {
+  winsize size{};
+  if (::isatty(STDOUT_FILENO) == 1 && ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
+    return size.ws_col;
+  }
+  if (const char* columns = std::getenv("COLUMNS")) {
+    if (const auto value = platform::toInt(std::string_view(columns)); value && *value > 0) {
+      return static_cast<size_t>(*value);
+    }
+  }
+  return 0;
+}
+
+}  // namespace zarvo::app

@@ -1,0 +1,179 @@
+// Crash consistency of the history: a change, and then its undo, are each stopped at every one of their
+// steps by a simulated power loss (what was not synced is lost). Whatever the step, the next process
+// must be able to bring the home back to how it was before the change with `undo`: the change's entry
+// reached the disk before any of its files changed (or the change did not happen), and an undo that
+// was cut short finishes when run again.
+#include <unistd.h>
+
+#include "zarvo/platform/filesystem.h"
+#include "zarvo/testing/crash_file_system.h"
+#include "zarvo/testing/history_home.h"
+
+namespace zarvo::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct SimulatedCrash {};
+
+using Operation = std::function<void(HistoryHome&)>;
+
+// Renames what this process left in `home` as if a process that is gone had left it (a crashed
+// process's temporary files carry its id and start time; only a dead one's are cleaned up).
+void buryCrashedProcess(const fs::path& home) {
+  const std::string mine = platform::ownerTag(platform::currentProcess());
+  std::vector<fs::path> leftovers;
+  for (const auto& entry : fs::recursive_directory_iterator(home)) leftovers.push_back(entry.path());
+  for (const auto& path : leftovers) {
+    const std::string name = path.filename().string();
+    for (std::string prefix : {".zarvo-tmp-", ".zarvo-old-"}) {
+      if (name.starts_with(prefix + mine + "-")) {
+        fs::rename(path, path.parent_path() / (prefix + "999999999" + name.substr(prefix.size() + mine.size())));
+      }
+    }
+  }
+}
+
+class HistoryCrashTest : public ::testing::Test {
+ protected:
+  static constexpr int kMaxSteps = 200;
+
+  void SetUp() override {
+    fs::create_directories(pristine());
+    HistoryHome home(pristine());
+    reminders::testing::createStore(home.io().eventStore());
+    home.io().loadLists();
+    auto work = home.io().createList("Work");
+    for (auto title : {"Edit me", "Delete me", "Move me"}) home.io().createTask(title);
+    home.io().createTask("Work item", work);
+    home.save();
+    auto keep = home.task("Edit me");
+    keep->setFlagged(true);
+    home.tag(keep, {"kept"});
+    home.save();
+    fs::remove_all(pristine() / "history");
+  }
+
+  fs::path pristine() const { return tmp_.path() / "pristine"; }
+
+  fs::path copyHome(const std::string& name) {
+    const fs::path home = tmp_.path() / name;
+    fs::copy(pristine(), home, fs::copy_options::recursive);
+    return home;
+  }
+
+  static HistoryHome::View viewOf(const fs::path& home) {
+    HistoryHome h(home);
+    return h.view();
+  }
+
+  // Runs `work` on a file system that dies at `crashAt` (nothing: it does not), then loses power.
+  // Answers whether the crash happened.
+  static bool runAndCrash(const fs::path& home, const std::function<void(HistoryHome&, CrashingFileSystem&)>& work,
+                          std::optional<int> crashAt) {
+    auto crashing = std::make_shared<CrashingFileSystem>(platform::FileSystem::posix());
+    crashing->crashAtStep(crashAt);
+    try {
+      HistoryHome h(home, crashing);
+      work(h, *crashing);
+    } catch (const SimulatedCrash&) {
+    } catch (const zarvo::StoreError&) {
+    }
+    const bool crashed = crashing->crashed();
+    crashing->crash();
+    buryCrashedProcess(home);
+    return crashed;
+  }
+
+  static void changeAndSave(HistoryHome& h, CrashingFileSystem& crashing, const Operation& operation) {
+    operation(h);
+    h.save("the change", [&] {
+      if (!crashing.step()) throw SimulatedCrash{};
+    });
+  }
+
+  // Undoes on a healthy file system until the history is empty; answers how many changes went back.
+  static int undoEverything(const fs::path& home) {
+    HistoryHome h(home);
+    int undone = 0;
+    for (;;) {
+      const auto result = h.undo();
+      if (!result) {
+        EXPECT_EQ(result.error(), HistoryErrc::nothingToUndo) << result.error().message();
+        return undone;
+      }
+      ++undone;
+    }
+  }
+
+  void crashAtEveryStep(const std::string& name, const Operation& operation) {
+    const HistoryHome::View before = viewOf(pristine());
+    // The change, cut short at each step: undo brings back what was before.
+    int step = 1;
+    for (; step <= kMaxSteps; ++step) {
+      const std::string where = name + ", crash at step " + std::to_string(step);
+      const fs::path home = copyHome(name + "-" + std::to_string(step));
+      const bool crashed = runAndCrash(
+          home, [&](HistoryHome& h, CrashingFileSystem& c) { changeAndSave(h, c, operation); }, step);
+      EXPECT_LE(undoEverything(home), 1) << where;
+      EXPECT_EQ(viewOf(home), before) << where;
+      fs::remove_all(home);
+      if (!crashed || ::testing::Test::HasFailure()) break;
+    }
+    EXPECT_LE(step, kMaxSteps) << name << " took more steps than the test tries";
+
+    // The undo of the whole change, cut short at each step: undo again finishes it.
+    const fs::path changed = copyHome(name + "-changed");
+    EXPECT_FALSE(runAndCrash(
+        changed, [&](HistoryHome& h, CrashingFileSystem& c) { changeAndSave(h, c, operation); }, std::nullopt));
+    EXPECT_NE(viewOf(changed), before) << name << " changed nothing";
+    for (step = 1; step <= kMaxSteps; ++step) {
+      const std::string where = name + ", undo crashed at step " + std::to_string(step);
+      const fs::path home = tmp_.path() / (name + "-undo-" + std::to_string(step));
+      fs::copy(changed, home, fs::copy_options::recursive);
+      const bool crashed = runAndCrash(
+          home, [](HistoryHome& h, CrashingFileSystem&) { (void)h.undo(); }, step);  // the crash is the outcome
+      EXPECT_LE(undoEverything(home), 1) << where;
+      EXPECT_EQ(viewOf(home), before) << where;
+      fs::remove_all(home);
+      if (!crashed || ::testing::Test::HasFailure()) break;
+    }
+    EXPECT_LE(step, kMaxSteps) << name << " (undo) took more steps than the test tries";
+  }
+
+  TempDir tmp_{"zarvo-history-crash"};
+  platform::ScopedLogCapture logs_;  // failed writes log errors by design
+};
+
+TEST_F(HistoryCrashTest, EditingFlaggingAndTaggingATask) {
+  crashAtEveryStep("edit", [](HistoryHome& h) {
+    auto task = h.task("Edit me");
+    task->setTitle("Edited");
+    task->setFlagged(false);
+    h.tag(task, {"kept", "new"});
+  });
+}
+
+TEST_F(HistoryCrashTest, AddingAndDeletingTasks) {
+  crashAtEveryStep("add and delete", [](HistoryHome& h) {
+    h.io().remove(h.task("Delete me"), false);
+    h.io().createTask("Added", h.io().list("Work"), std::nullopt, true);
+  });
+}
+
+TEST_F(HistoryCrashTest, MovingATask) {
+  crashAtEveryStep("move", [](HistoryHome& h) { h.io().move(h.task("Move me"), h.io().list("Work")); });
+}
+
+TEST_F(HistoryCrashTest, AddingAndRemovingLists) {
+  crashAtEveryStep("list add", [](HistoryHome& h) {
+    h.io().createList("Later")->setOrder(5);
+  });
+  crashAtEveryStep("list removal", [](HistoryHome& h) {
+    h.allTasks();
+    h.io().remove(h.io().list("Work"));
+  });
+}
+
+}  // namespace
+}  // namespace zarvo::testing
