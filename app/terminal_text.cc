@@ -6,6 +6,7 @@
 #include <fmt/format.h>
 
 #include <cstdlib>
+#include <optional>
 
 #include "app/command_error.h"
 #include "zarvo/platform/text.h"
@@ -25,6 +26,21 @@ bool mayNeedEscaping(std::string_view text) {
     if (byte < 0x20 || byte == 0x7F || byte == 0xC2 || byte == 0xE2) return true;
   }
   return false;
+}
+
+// The escape of a three-byte character that starts with 0xE2 and must not reach a terminal as it is:
+// the line and paragraph separators, and the bidirectional embeddings, overrides and isolates
+// (U+202A–U+202E, U+2066–U+2069), which would reorder what follows them on the row, so that a title
+// could show other text than it holds, or paint over the columns after it.
+std::optional<std::string> escapedE2(std::string_view three) {
+  if (three.size() < 3 || static_cast<unsigned char>(three[0]) != 0xE2) return std::nullopt;
+  const auto second = static_cast<unsigned char>(three[1]), third = static_cast<unsigned char>(three[2]);
+  const char32_t code = 0x2000 + ((second & 0x3F) << 6) + (third & 0x3F);
+  if ((second & 0xC0) != 0x80 || (third & 0xC0) != 0x80) return std::nullopt;
+  const bool separator = code == 0x2028 || code == 0x2029;
+  const bool bidi = (code >= 0x202A && code <= 0x202E) || (code >= 0x2066 && code <= 0x2069);
+  if (!separator && !bidi) return std::nullopt;
+  return fmt::format("\\u{:04X}", static_cast<uint32_t>(code));
 }
 
 }  // namespace
@@ -72,8 +88,8 @@ std::string shownText(std::string_view text) {
     } else if (byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
                static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
       out += fmt::format("\\u{:04X}", static_cast<unsigned char>(text[++i]));
-    } else if (text.substr(i, 3) == "\u2028" || text.substr(i, 3) == "\u2029") {
-      out += text.substr(i, 3) == "\u2028" ? "\\u2028" : "\\u2029";
+    } else if (const auto separatorOrBidi = escapedE2(text.substr(i, 3))) {
+      out += *separatorOrBidi;
       i += 2;
     } else {
       out += static_cast<char>(byte);

@@ -19,9 +19,10 @@ std::string paint(std::string_view text, const platform::Colour& colour, bool en
 // `text` in bold and underlined when `enabled`, else between brackets, so the mark survives a pipe.
 std::string highlight(std::string_view text, bool enabled);
 
-// `text` as it may be shown on a terminal: control characters (C0, DEL, C1) and the line and
-// paragraph separators escaped ("\n", "\t", "\r", "\x1B", "\u2028"), so a title cannot break a
-// line of a table or send the terminal a command.
+// `text` as it may be shown on a terminal: control characters (C0, DEL, C1), the line and
+// paragraph separators and the bidirectional embeddings, overrides and isolates escaped ("\n", "\t",
+// "\r", "\x1B", "\u2028", "\u202E"), so a title cannot break a line of a table, send the terminal a
+// command, or show other text than it holds. Right-to-left text itself, and the marks, stay.
 std::string shownText(std::string_view text);
 
 // The columns of the terminal on standard output, else $COLUMNS when it is a number, else 0 (no

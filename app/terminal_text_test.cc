@@ -16,6 +16,11 @@ TEST(TerminalTextTest, ControlCharactersAreShownEscaped) {
   EXPECT_EQ(shownText("a\u2029b"), "a\\u2029b");
   EXPECT_EQ(shownText("a\xC2\x9B" "b"), "a\\u009Bb");
   EXPECT_EQ(shownText("a\x7F"), "a\\x7F");
+  // A right-to-left override would show "Pay 001$ to gpj.exe" reversed; isolates likewise.
+  EXPECT_EQ(shownText("Pay \u202Eexe.jpg"), "Pay \\u202Eexe.jpg");
+  EXPECT_EQ(shownText("a\u202Ab\u2066c\u2069"), "a\\u202Ab\\u2066c\\u2069");
+  // Right-to-left text, marks, dashes and quotes are no controls.
+  EXPECT_EQ(shownText("שלום \u200F–\u201Cok\u201D\u2026"), "שלום \u200F–\u201Cok\u201D\u2026");
 }
 
 TEST(TerminalTextTest, WithoutColourMarksSurviveAPipe) {
