@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/terminal_text.h"
 #include "app/command_error.h"
 #include "app/commands.h"
 #include "zarvo/platform/text.h"
@@ -33,7 +34,7 @@ int run(const ListAddOptions& o, Program& program) {
   if (o.json) {
     printJson(listJson(*list, isDefault, 0));  // a new list holds no tasks
   } else {
-    std::cout << fmt::format("Created list {}\n", list->title());
+    std::cout << fmt::format("Created list {}\n", shownText(list->title()));
   }
   return 0;
 }

@@ -2,6 +2,7 @@
 // that list's object, as `lists --json` shows it.
 #include <fmt/format.h>
 
+#include "app/terminal_text.h"
 #include "app/commands.h"
 
 namespace zarvo::app {
@@ -24,7 +25,7 @@ int run(const ListDefaultOptions& o, Program& program) {
   if (o.json) {
     printJson(listJson(*list, true, open));
   } else {
-    std::cout << fmt::format("New tasks go to {}\n", list->title());
+    std::cout << fmt::format("New tasks go to {}\n", shownText(list->title()));
   }
   return 0;
 }

@@ -3,6 +3,7 @@
 
 #include <map>
 
+#include "app/terminal_text.h"
 #include "app/commands.h"
 #include "app/task_view.h"
 
@@ -31,7 +32,7 @@ int run(const ListsOptions& o, Program& program) {
     return 0;
   }
   size_t width = 0;
-  for (const auto& list : lists) width = std::max(width, displayWidth(list->title()));
+  for (const auto& list : lists) width = std::max(width, displayWidth(shownText(list->title())));
   for (const auto& list : lists) {
     auto calendar = list->calendar();
     std::string swatch = "●";
@@ -39,7 +40,7 @@ int run(const ListsOptions& o, Program& program) {
       const auto c = *calendar->color();
       swatch = fmt::format("\x1b[38;2;{};{};{}m●\x1b[0m", c.red, c.green, c.blue);
     }
-    const std::string title = list->title();
+    const std::string title = shownText(list->title());
     const size_t count = calendar ? open[calendar->calendarIdentifier()] : 0;
     std::cout << fmt::format("{} {}{}  {:>4} open{}\n", swatch, title, std::string(width - displayWidth(title), ' '),
                              count, list == defaultList ? "  (default)" : "");

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/terminal_text.h"
 #include "app/command_error.h"
 #include "app/commands.h"
 #include "app/heap.h"
@@ -21,13 +22,14 @@
 
 namespace {
 
-// Error messages go out on exactly one line.
+// Error messages go out on exactly one line, and what they quote (titles, file names, a server's
+// words) reaches the terminal escaped like every other shown text.
 std::string oneLine(std::string message) {
   for (char& c : message) {
     if (c == '\n' || c == '\r') c = ' ';
   }
   while (!message.empty() && message.back() == ' ') message.pop_back();
-  return message;
+  return zarvo::app::shownText(message);
 }
 
 // The command word of `argv`: the first argument that is neither a global option nor its value.

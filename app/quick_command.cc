@@ -1,6 +1,7 @@
 // `zarvo quick TEXT`: what quick entry reads in a line, without creating anything.
 #include <fmt/format.h>
 
+#include "app/terminal_text.h"
 #include "app/commands.h"
 #include "app/date_options.h"
 #include "zarvo/platform/date_calendar.h"
@@ -87,7 +88,7 @@ int run(const QuickOptions& o, Program& program) {
   }
   if (rule) std::cout << fmt::format("repeats  {}\n", *rule);
   if (d.list) {
-    std::cout << fmt::format("list     {}\n", d.list->title());
+    std::cout << fmt::format("list     {}\n", shownText(d.list->title()));
   } else if (d.parsedList) {
     std::cout << fmt::format("list     none named {}\n", platform::toUtf8(*d.parsedList));
   }

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "app/terminal_text.h"
 #include "app/command_error.h"
 #include "app/commands.h"
 #include "zarvo/home/home_sync.h"
@@ -43,7 +44,7 @@ std::string listLine(const ListSummary& list) {
   add(c.updated[kServer], "updated", "on the server");
   add(c.deleted[kServer], "deleted", "on the server");
   if (!c.conflicts.empty()) parts.push_back(plural(c.conflicts.size(), "conflict"));
-  std::string line = list.title + ": ";
+  std::string line = shownText(list.title) + ": ";
   if (c.failed) return line + "failed";
   if (parts.empty()) return line + "up to date";
   for (size_t i = 0; i < parts.size(); ++i) line += (i == 0 ? "" : ", ") + parts[i];
@@ -51,8 +52,8 @@ std::string listLine(const ListSummary& list) {
 }
 
 std::string uploadLine(const caldav::UploadedList& list) {
-  std::string line = fmt::format("{}: {} to upload to {}", list.title, plural(list.tasks, "task"), list.account);
-  if (list.joined) line += fmt::format(" (joining its list {})", list.title);
+  std::string line = fmt::format("{}: {} to upload to {}", shownText(list.title), plural(list.tasks, "task"), list.account);
+  if (list.joined) line += fmt::format(" (joining its list {})", shownText(list.title));
   if (list.alreadyThere > 0) line += fmt::format(", {} already there kept here", list.alreadyThere);
   return line;
 }
@@ -125,7 +126,7 @@ int syncAndPrint(caldav::SyncService& service, const caldav::SyncRequest& reques
     };
     progress.listUploaded = [](const caldav::UploadedList& list) { std::cout << "  " << uploadLine(list) << std::endl; };
     progress.listSynced = [](const ListSummary& list) { std::cout << "  " << listLine(list) << std::endl; };
-    progress.problem = [](const std::string& error) { std::cout << "  error: " << error << std::endl; };
+    progress.problem = [](const std::string& error) { std::cout << "  error: " << shownText(error) << std::endl; };
     progress.retrying = [](int) {
       std::cout << "  the server closed the connection before its answer was complete; trying again..." << std::endl;
     };

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "app/terminal_text.h"
 #include "app/command_error.h"
 #include "app/commands.h"
 #include "app/task_ids.h"
@@ -48,8 +49,8 @@ int run(const TagOptions& o, Program& program) {
   } else {
     std::string shown;
     for (const auto& tag : task->tags()) shown += " +" + tag->title().value_or("");
-    std::cout << fmt::format("Tagged {}: {}{}\n", ShortIds({task}).of(*task), task->title().value_or(""),
-                             shown.empty() ? " (no tags)" : shown);
+    std::cout << fmt::format("Tagged {}: {}{}\n", ShortIds({task}).of(*task), shownText(task->title().value_or("")),
+                             shown.empty() ? " (no tags)" : shownText(shown));
   }
   return 0;
 }

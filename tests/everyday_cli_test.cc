@@ -283,6 +283,15 @@ TEST_F(EverydayCliTest, TheTableShowsTitlesSafelyAndFitsTheTerminal) {
   }
   ASSERT_EQ(titleColumns.size(), 5u) << aligned;
   EXPECT_EQ(std::count(titleColumns.begin(), titleColumns.end(), titleColumns[0]), 5) << aligned;
+
+  // A list title, a bidirectional override and an error quoting what was typed are escaped as well,
+  // and the list table still lines up around the escaped title.
+  ok({"list-add", "Evil\x1b[2J\u202EList"});
+  const std::string lists = ok({"lists"});
+  EXPECT_NE(lists.find("Evil\\x1B[2J\\u202EList"), std::string::npos) << lists;
+  EXPECT_EQ(lists.find('\x1b'), std::string::npos) << lists;
+  const Outcome unknown = zarvo({"show", "\x1b[31mzz"});
+  EXPECT_EQ(unknown.err, "zarvo: no task with id '\\x1B[31mzz'\n");
 }
 
 TEST_F(EverydayCliTest, CommandsAndGlobalOptionsWhereAPersonTypesThem) {
