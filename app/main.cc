@@ -99,6 +99,7 @@ int main(int argc, char** argv) {
   registerDoneCommand(app, program);
   registerUndoCommand(app, program);
   registerEditCommand(app, program);
+  registerSnoozeCommand(app, program);
   registerMvCommand(app, program);
   registerRmCommand(app, program);
   registerTagCommand(app, program);

@@ -423,4 +423,62 @@ TEST_F(EverydayCliTest, UndoOfAChangeAnotherProgramOverwroteIsRefused) {
   EXPECT_FALSE(fs::exists(typo));
 }
 
+// Listings read from the top: the highest priority first, tasks without a due date after the dated
+// ones; the overdue, this-week and undated filters; snooze moves a due date later and undo takes it
+// back. The reference is Monday 2024-03-11 10:00.
+TEST_F(EverydayCliTest, ListingsReadAsPeopleReadThemAndSnoozeMovesTheDueDate) {
+  add("Alpha tomorrow at 5pm");
+  ok({"add", "--priority", "3", "Bravo"});
+  const std::string c = add("Charlie yesterday at 9am");
+  add("Delta sunday at 8am");
+  add("Echo next tuesday at 9am");
+  ok({"edit", ls({"--search", "Alpha"})[0]["id"], "--priority", "2"});
+  ok({"edit", c, "--priority", "1"});
+  auto inOrder = [](const json& tasks) {
+    std::string out;
+    for (const auto& t : tasks) out += std::string(t["title"]).substr(0, 1);
+    return out;
+  };
+  const struct {
+    std::vector<std::string> args;
+    std::string titles;
+  } listings[] = {
+      {{}, "CADEB"},
+      {{"--desc"}, "EDACB"},
+      {{"--sort", "priority", "--priority", ">=", "1"}, "BAC"},
+      {{"--sort", "priority", "--priority", ">=", "1", "--desc"}, "CAB"},
+      {{"--overdue"}, "C"},
+      {{"--week"}, "AD"},  // Monday to Sunday: not Sunday the 10th, not Tuesday the 19th
+      {{"--no-due"}, "B"},
+  };
+  for (const auto& listing : listings) {
+    EXPECT_EQ(inOrder(ls(listing.args)), listing.titles) << join(listing.args);
+  }
+  writeSettings("[display]\nweek-starts-on = \"sunday\"\n");
+  EXPECT_EQ(inOrder(ls({"--week"})), "CA");  // Sunday the 10th to Saturday the 16th
+  writeSettings("");
+
+  // Each step counts from the later of the due day and today, keeping the time of day.
+  const struct {
+    std::string when, due;
+  } snoozes[] = {
+      {"1d", "2024-03-12T09:00"},                // overdue since yesterday: tomorrow, not today
+      {"fri", "2024-03-15T09:00"},
+      {"2h", "2024-03-15T11:00"},
+      {"tomorrow", "2024-03-16T11:00"},          // the day after the due day
+      {"2W", "2024-03-30T11:00"},
+      {"march 20 at 3pm", "2024-03-20T15:00"},   // a phrase: its own time
+  };
+  auto dueOf = [&] { return std::string(ls({"--search", "Charlie"})[0]["dueDate"]).substr(0, 16); };
+  for (const auto& snooze : snoozes) {
+    ok({"snooze", "--tz", kZone, "--ref", kRef, c.substr(0, 4), snooze.when});
+    EXPECT_EQ(dueOf(), snooze.due) << snooze.when;
+  }
+  const Outcome bad = zarvo({"snooze", "--tz", kZone, "--ref", kRef, c, "someday"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("no date found in 'someday'"), std::string::npos) << bad.err;
+  EXPECT_EQ(ok({"undo"}), "Undid: snooze " + c + "\n");
+  EXPECT_EQ(dueOf(), "2024-03-30T11:00");
+}
+
 }  // namespace
