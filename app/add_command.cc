@@ -17,17 +17,28 @@ namespace {
 
 struct AddOptions {
   DateOptions date;
-  bool json = false, literal = false, flag = false;
+  bool json = false, literal = false, flag = false, createList = false;
   std::optional<std::string> list, notes;
   std::optional<int> priority;
   std::vector<std::string> tags;
   std::vector<std::string> words;
 };
 
-// The line with the date phrase marked. The helper cut out the engine's last phrase, which is the
-// last occurrence of that text.
+// The line with the phrases quick entry read marked: the ranges of the item (UTF-16 positions of
+// the line), else the last occurrence of its date phrase, which is the one the helper cut out.
 std::string echo(const std::string& line, const TaskDescription& d, bool colour) {
   if (!d.chronoItem) return shownText(line);
+  if (const auto& ranges = d.chronoItem->ranges(); !ranges.empty()) {
+    const std::u16string text = platform::utf16(line);
+    std::string out;
+    int64_t from = 0;
+    for (const platform::Range& r : ranges) {
+      out += shownText(platform::toUtf8(platform::substring(text, from, r.location - from)));
+      out += highlight(shownText(platform::toUtf8(platform::substring(text, r.location, r.length))), colour);
+      from = r.location + r.length;
+    }
+    return out + shownText(platform::toUtf8(platform::substring(text, from, static_cast<int64_t>(text.size()) - from)));
+  }
   const std::string phrase = platform::toUtf8(d.chronoItem->parsedDateString());
   const size_t at = line.rfind(phrase);
   if (phrase.empty() || at == std::string::npos) return shownText(line);
@@ -48,7 +59,17 @@ int run(const AddOptions& o, Program& program) {
 
   Session session(program.globals);
   const QuickTaskParser parser(clock, options);
-  const TaskDescription d = parser.parse(std::string_view(line), session.lists());
+  TaskDescription d = parser.parse(std::string_view(line), session.lists());
+  // --create-list makes the list a reference names, then reads the line again with it.
+  if (o.createList && d.parsedList && !d.list && !o.list) {
+    std::u16string name = *d.parsedList;
+    std::erase_if(name, [](char16_t c) { return c == u'#' || c == u'{' || c == u'}'; });
+    const std::string title = platform::trimmed(std::string_view(platform::toUtf8(name)));
+    if (!title.empty()) {
+      session.io().createList(title);
+      d = parser.parse(std::string_view(line), session.lists());
+    }
+  }
   const std::string title = platform::toUtf8(d.title);
   if (platform::trimmed(std::string_view(title)).empty()) {
     throw UsageError("nothing left for a title in '" + line + "'");
@@ -65,7 +86,8 @@ int run(const AddOptions& o, Program& program) {
     }
   }
 
-  auto task = session.io().createTask(title, list, o.notes, d.flagged || o.flag, o.priority.value_or(0), d.dueDate());
+  auto task = session.io().createTask(title, list, o.notes, d.flagged || o.flag, o.priority.value_or(0), d.dueDate(),
+                                      d.dueIsAllDay(), d.recurrenceRule());
   if (!task) throw RefusedError("there is no list to add the task to; create one with 'zarvo list-add TITLE'");
   if (!tagTitles.empty()) {
     std::vector<std::shared_ptr<Tag>> tags;
@@ -78,15 +100,15 @@ int run(const AddOptions& o, Program& program) {
   }
   session.finish("add '" + title + "'");
 
+  if (d.parsedList && !d.list && !o.list) {
+    std::cerr << fmt::format("no list named '{}'; added to {} (--create-list makes the list)\n",
+                             platform::toUtf8(*d.parsedList), session.listTitle(*task).value_or("the default list"));
+  }
   if (o.json) {
     printJson(tasksJson({task}, session));
     return 0;
   }
   std::cout << echo(line, d, colour) << '\n';
-  if (d.parsedList && !d.list && !o.list) {
-    std::cout << fmt::format("no list named '{}'; added to {}\n", platform::toUtf8(*d.parsedList),
-                             session.listTitle(*task).value_or("the default list"));
-  }
   const Date now = o.date.ref ? ref : platform::Clock::currentNow();
   std::cout << taskDetails(*task, ShortIds({task}).of(*task), session.listTitle(*task), now, colour,
                            DateStyle{program.settings().dateFormat, program.settings().firstWeekday});
@@ -105,6 +127,8 @@ void registerAddCommand(CLI::App& app, Program& program) {
   command->add_option("--notes", o->notes, "Notes");
   command->add_option("--tag", o->tags, "A tag (repeatable)")->allow_extra_args(false);
   command->add_flag("--flag", o->flag, "Flag the task (as !! at the end of the line does)");
+  command->add_flag("--create-list", o->createList,
+                    "Make the list a #Name or {Name} in the line names when there is none of that title");
   command->add_flag("--literal", o->literal,
                     "Read the line as the library does by default, without the corrections of the settings");
   command->add_flag("--json", o->json, "Print the new task as JSON");

@@ -33,6 +33,7 @@ int run(const EditOptions& o, Program& program) {
   const bool colour = useColour(program.globals.color);
   const Date ref = applyDateOptions(o.date);
   std::optional<Date> due;
+  bool dueIsAllDay = false;
   if (o.due) {
     if (!platform::toUtf16(*o.due)) throw UsageError("--due is not valid UTF-8");
     std::shared_ptr<const platform::Clock> clock;
@@ -40,6 +41,7 @@ int run(const EditOptions& o, Program& program) {
     const auto item = ChronoParseHelper(clock, program.settings().quickEntry).parse(std::string_view(*o.due));
     if (!item) throw UsageError("no date found in --due '" + *o.due + "'");
     due = item->dueDate();
+    dueIsAllDay = item->isAllDay();
   }
 
   Session session(program.globals);
@@ -47,7 +49,7 @@ int run(const EditOptions& o, Program& program) {
   if (o.title) task->setTitle(platform::trimmed(std::string_view(*o.title)));
   if (o.notes) task->setNotes(o.notes->empty() ? std::nullopt : o.notes);
   if (o.priority) task->setPriority(*o.priority);
-  if (o.due) task->setDueDate(due);
+  if (o.due) task->setDueDate(due, dueIsAllDay);
   if (o.noDue) task->setDueDate(std::nullopt);
   if (o.flag) task->setFlagged(true);
   if (o.unflag) task->setFlagged(false);

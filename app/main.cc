@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
   registerQuickCommand(app, program);
   registerAccountCommand(app, program);
   registerSyncCommand(app, program);
-  registerParseCommand(app, program.exitCode);
+  registerParseCommand(app, program);
 
   try {
     // CLI11 would call an unknown word a missing command; name it instead.

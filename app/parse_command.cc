@@ -7,10 +7,12 @@
 #include <memory>
 
 #include "app/command_error.h"
+#include "app/commands.h"
 #include "app/date_options.h"
 #include "zarvo/chrono/chrono.h"
 #include "zarvo/platform/date_calendar.h"
 #include "zarvo/platform/text.h"
+#include "zarvo/quickentry/chrono_parse_helper.h"
 
 namespace zarvo::app {
 
@@ -24,6 +26,7 @@ namespace {
 struct ParseOptions {
   DateOptions date;
   bool strict = false;
+  bool literal = false;
   bool json = false;
   bool batch = false;
   std::optional<std::string> language;
@@ -160,18 +163,32 @@ void appendComponents(std::string& out, const ParsedComponents& c) {
   out += "\"}";
 }
 
-int run(const ParseOptions& o) {
+int run(const ParseOptions& o, Program& program) {
   if (o.batch && !o.words.empty()) throw UsageError("--batch reads texts from standard input; give no TEXT");
   if (!o.batch && o.words.empty()) throw UsageError("missing TEXT (or --batch)");
 
   const Date ref = applyDateOptions(o.date);
   const chrono::Options opt = optionsFromArguments(o.options);
+  std::optional<chrono::Language> language;
   if (o.language) {
-    auto language = languageFromArgument(*o.language);
+    language = languageFromArgument(*o.language);
     if (!language) throw UsageError("unknown language '" + *o.language + "'");
+  }
+  // The library's reading (--literal, and the strict configuration, which the settings do not
+  // change), or quick entry's with the settings: --lang then adds a language and wins ties.
+  std::optional<ChronoParseHelper> reader;
+  if (!o.literal && !o.strict) {
+    QuickEntryOptions options = program.settings().quickEntry;
+    if (language) {
+      if (options.languages && *language != chrono::Language::english) options.languages->insert(*language);
+      options.tieLanguage = language;
+    }
+    reader.emplace(std::make_shared<platform::FixedClock>(ref), std::move(options));
+  } else if (language) {
     Chrono::setPreferredLanguage(*language);
   }
   const Chrono& engine = o.strict ? Chrono::strict() : Chrono::casual();
+  const auto read = [&](std::u16string_view text) { return reader ? reader->results(text, ref, opt) : engine.parse(text, ref, opt); };
 
   if (o.batch) {
     // The reference is the same for every line, and so is its string.
@@ -184,7 +201,7 @@ int run(const ParseOptions& o) {
       if (!line.empty() && line.back() == '\r') line.pop_back();
       const std::u16string text = requireUtf16(line, fmt::format("line {}", number));
       document.clear();
-      appendParseResultsJsonLine(document, refString, engine.parse(text, ref, opt));
+      appendParseResultsJsonLine(document, refString, read(text));
       document += '\n';
       std::cout.write(document.data(), static_cast<std::streamsize>(document.size()));
     }
@@ -198,7 +215,7 @@ int run(const ParseOptions& o) {
     joined += word;
   }
   const std::u16string text = requireUtf16(joined, "TEXT");
-  const std::vector<ParsedResult> results = engine.parse(text, ref, opt);
+  const std::vector<ParsedResult> results = read(text);
   if (o.json) {
     std::cout << parseResultsJson(ref, results).dump(2, ' ', false, json::error_handler_t::replace) << '\n';
     return 0;
@@ -268,11 +285,14 @@ void appendParseResultsJsonLine(std::string& out, std::string_view refString,
   out += "]}";
 }
 
-void registerParseCommand(CLI::App& app, int& exitCode) {
+void registerParseCommand(CLI::App& app, Program& program) {
   auto options = std::make_shared<ParseOptions>();
   CLI::App* command = app.add_subcommand("parse", "Read date phrases in a text with the date engine");
   addDateOptions(*command, options->date);
-  command->add_flag("--strict", options->strict, "Use the strict configuration (formal formats only)");
+  command->add_flag("--strict", options->strict,
+                    "Use the strict configuration (formal formats only), as the library reads it");
+  command->add_flag("--literal", options->literal,
+                    "Read as the library does by default (the casual configuration), without the settings");
   command->add_option("--lang", options->language,
                       "Preferred language: english, spanish, french, japanese, german, chinese (or en, es, ...)");
   // One value per occurrence, so `--option morning=7 TEXT` leaves TEXT alone.
@@ -283,7 +303,7 @@ void registerParseCommand(CLI::App& app, int& exitCode) {
   command->add_flag("--json", options->json, "Print the results as JSON");
   command->add_flag("--batch", options->batch, "Read one text per line of standard input; print one JSON document per line");
   command->add_option("TEXT", options->words, "The text to read");
-  command->callback([options, &exitCode] { exitCode = run(*options); });
+  command->callback([options, &program] { program.exitCode = run(*options, program); });
 }
 
 }  // namespace zarvo::app

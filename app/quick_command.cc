@@ -59,6 +59,10 @@ int run(const QuickOptions& o, Program& program) {
 
   const TaskDescription d = QuickTaskParser(clock, options).parse(std::string_view(line), lists);
   const auto due = d.dueDate();
+  // An all-day due is a day, written as one.
+  const std::optional<std::string> dueText =
+      due ? std::optional(d.dueIsAllDay() ? platform::isoString(*due).substr(0, 10) : platform::isoString(*due))
+          : std::nullopt;
   json out = json::object();
   out["string"] = platform::toUtf8(d.string);
   out["title"] = platform::toUtf8(d.title);
@@ -67,15 +71,21 @@ int run(const QuickOptions& o, Program& program) {
   out["parsedListRange"] = rangeJson(d.parsedListRange);
   out["listTitleRange"] = rangeJson(d.listTitleRange);
   out["list"] = d.list ? json(d.list->title()) : json(nullptr);
-  out["dueDate"] = due ? json(platform::isoString(*due)) : json(nullptr);
+  out["dueDate"] = dueText ? json(*dueText) : json(nullptr);
   out["parsedDateString"] = d.chronoItem ? json(platform::toUtf8(d.chronoItem->parsedDateString())) : json(nullptr);
+  out["allDay"] = d.dueIsAllDay();
+  const auto rule = d.recurrenceRule();
+  out["recurrence"] = rule ? json(*rule) : json(nullptr);
   if (o.json) {
     printJson(out);
     return 0;
   }
   std::cout << fmt::format("title    {}\n", platform::toUtf8(d.title));
-  if (due) std::cout << fmt::format("due      {}  (\"{}\")\n", platform::isoString(*due),
-                                    platform::toUtf8(d.chronoItem->parsedDateString()));
+  if (due) {
+    std::cout << fmt::format("due      {}{}  (\"{}\")\n", *dueText, d.dueIsAllDay() ? ", all day" : "",
+                             platform::toUtf8(d.chronoItem->parsedDateString()));
+  }
+  if (rule) std::cout << fmt::format("repeats  {}\n", *rule);
   if (d.list) {
     std::cout << fmt::format("list     {}\n", d.list->title());
   } else if (d.parsedList) {

@@ -42,17 +42,18 @@ std::string padded(const std::string& text, size_t width) {
 
 // The title cell: priority marks before the title, flag and tags after it.
 struct TitleCell {
-  std::string prefix, title, flag;
+  std::string prefix, title, repeat, flag;
   std::vector<std::string> tags;
   Colour titleColour;
 
   std::string plain() const {
-    std::string out = prefix + title + flag;
+    std::string out = prefix + title + repeat + flag;
     for (const auto& tag : tags) out += " +" + tag;
     return out;
   }
   std::string painted(bool colour) const {
     std::string out = prefix + paint(title, titleColour, colour);
+    if (!repeat.empty()) out += paint(repeat, Colour::secondaryLabel(), colour);
     if (!flag.empty()) out += paint(flag, Colour::systemOrange(), colour);
     for (const auto& tag : tags) out += paint(" +" + tag, Colour::secondaryLabel(), colour);
     return out;
@@ -77,6 +78,7 @@ TitleCell titleCell(const Task& task, const Session* session) {
   if (const int p = task.priority(); p > 0) cell.prefix += std::string(static_cast<size_t>(p), '!') + ' ';
   cell.title = shownText(task.title().value_or(""));
   cell.titleColour = task.titleColor();
+  if (task.recurrenceRule()) cell.repeat = " ↻";
   if (task.flagged()) cell.flag = " ⚑";
   for (const auto& tag : tagTitles(task, session)) cell.tags.push_back(shownText(tag));
   return cell;
@@ -97,12 +99,17 @@ json taskJson(const Task& task, const std::string& id, const std::optional<std::
   out["notes"] = nullable(task.notes());
   out["list"] = nullable(list);
   out["priority"] = task.priority();
-  out["dueDate"] = nullable(isoOrNone(task.dueDate()));
+  // An all-day due is a day, written as one; a timed one an instant.
+  const std::optional<Date> due = task.dueDate();
+  out["dueDate"] = !due ? json(nullptr) : task.isAllDay() ? json(platform::isoString(*due).substr(0, 10))
+                                                          : json(platform::isoString(*due));
   out["isCompleted"] = task.isCompleted();
   out["completionDate"] = nullable(isoOrNone(task.completionDate()));
   out["creationDate"] = nullable(isoOrNone(task.creationDate()));
   out["flagged"] = task.flagged();
   out["tags"] = tagTitles(task, session);
+  out["allDay"] = task.isAllDay();
+  out["recurrence"] = nullable(task.recurrenceRule());
   return out;
 }
 
@@ -179,8 +186,11 @@ std::string taskDetails(const Task& task, const std::string& id, const std::opti
   };
   line("list", shownText(list.value_or("?")));
   if (auto due = task.dueDate()) {
-    line("due", paint(relativeDue(task, now, style), task.titleColor(), colour) + "  (" + platform::isoString(*due) + ")");
+    const std::string iso = platform::isoString(*due);
+    line("due", paint(relativeDue(task, now, style), task.titleColor(), colour) + "  (" +
+                    (task.isAllDay() ? iso.substr(0, 10) + ", all day" : iso) + ")");
   }
+  if (auto rule = task.recurrenceRule()) line("repeats", shownText(*rule));
   static constexpr const char* kPriorities[] = {"none", "low", "medium", "high"};
   line("priority", kPriorities[std::clamp(task.priority(), 0, 3)]);
   line("flagged", task.flagged() ? "yes" : "");

@@ -20,8 +20,9 @@
 namespace zarvo::app {
 
 // The object of one task: {"id", "uid", "title", "notes", "list", "priority", "dueDate",
-// "isCompleted", "completionDate", "creationDate", "flagged", "tags"}, keys in that order, absent
-// values null, dates ISO 8601 with milliseconds and the current zone's offset. Tags come from
+// "isCompleted", "completionDate", "creationDate", "flagged", "tags", "allDay", "recurrence"}, keys in
+// that order, absent values null, dates ISO 8601 with milliseconds and the current zone's offset; an
+// all-day due ("allDay": true) is its day alone, "2024-03-12". "recurrence" is the RRULE value. Tags come from
 // `session`'s index when given (one look-up for all tasks), else from the task.
 nlohmann::ordered_json taskJson(const Task& task, const std::string& id, const std::optional<std::string>& list,
                                 const Session* session = nullptr);

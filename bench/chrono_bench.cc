@@ -1,6 +1,8 @@
 // Time per line of the date engine over a corpus of one-line to-dos (bench/data/todos.txt): the casual
 // configuration (quick entry) and the strict one, under each regular-expression engine (pcre2:0 is
-// ICU, pcre2:1 PCRE2) with the prefilter off and on. Patterns are compiled before timing starts.
+// ICU, pcre2:1 PCRE2) with the prefilter off and on; and the extended configuration as the zarvo
+// program reads with it (every language reading the line on its own, the best reading kept).
+// Patterns are compiled before timing starts.
 // BM_LongInput: time per character of one long text (realistic to-dos, or adversarial repetitions) of
 // 1,000 to 100,000 characters, casual configuration, PCRE2 and prefilter as the library defaults.
 #include <benchmark/benchmark.h>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "zarvo/chrono/chrono.h"
+#include "zarvo/chrono/mode_option.h"
 #include "zarvo/platform/date_calendar.h"
 #include "zarvo/platform/regex.h"
 #include "zarvo/platform/text.h"
@@ -123,6 +126,33 @@ void BM_StrictLineTimes(benchmark::State& state) {
   lineTimes(state, Chrono::strict());
 }
 
+// The extended configuration, each language reading the line on its own and the best reading kept,
+// as the zarvo program's settings read for a reader of English and German (Japanese and Chinese for
+// lines in their script). Alone, with every language at once, it shows the extra parsers' cost.
+const Chrono& extended(bool byEvidence) {
+  static const auto make = [](bool evidence) {
+    zarvo::chrono::ReaderOptions options;
+    if (evidence) {
+      options.languageChoice = zarvo::chrono::ReaderOptions::LanguageChoice::byEvidence;
+      options.preferredLanguage = zarvo::chrono::Language::german;
+      options.languages = std::set{zarvo::chrono::Language::english, zarvo::chrono::Language::german};
+      options.cjkByScript = true;
+    }
+    return Chrono(zarvo::chrono::extendedCasualModeOption(), options);
+  };
+  static const Chrono plain = make(false);
+  static const Chrono evidence = make(true);
+  return byEvidence ? evidence : plain;
+}
+void BM_ExtendedLineTimes(benchmark::State& state) {
+  const Setting setting(state);
+  lineTimes(state, extended(false));
+}
+void BM_ExtendedByEvidenceLineTimes(benchmark::State& state) {
+  const Setting setting(state);
+  lineTimes(state, extended(true));
+}
+
 // One text of state.range(1) characters of the kind state.range(0) names.
 enum LongKind { kRealistic, kRepeatedDigits, kSpacedOnes, kMonthNames, kSlashedOnes, kTimes };
 
@@ -162,6 +192,8 @@ BENCHMARK(BM_CasualParsePerLine)->Apply(engineArguments)->Unit(benchmark::kMicro
 BENCHMARK(BM_StrictParsePerLine)->Apply(engineArguments)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CasualLineTimes)->Apply(engineArguments)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StrictLineTimes)->Apply(engineArguments)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExtendedLineTimes)->Args({1, 1})->ArgNames({"pcre2", "prefilter"})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExtendedByEvidenceLineTimes)->Args({1, 1})->ArgNames({"pcre2", "prefilter"})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LongInput)
     ->ArgNames({"kind", "chars"})
     ->ArgsProduct({{kRealistic, kRepeatedDigits, kSpacedOnes, kMonthNames, kSlashedOnes, kTimes}, {1'000, 10'000, 100'000}})

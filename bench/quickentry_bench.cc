@@ -1,5 +1,7 @@
 // Time per line of quick entry (QuickTaskParser.parse: date engine, list reference, flag) over the
-// corpus of one-line to-dos in bench/data/todos.txt, with a handful of lists to choose from.
+// corpus of one-line to-dos in bench/data/todos.txt, with a handful of lists to choose from: with the
+// library's default options, and with QuickEntryOptions::recommended (what the zarvo program reads
+// with, here for an English and German reader).
 #include <benchmark/benchmark.h>
 
 #include <fstream>
@@ -36,6 +38,7 @@ std::vector<std::shared_ptr<zarvo::List>> lists() {
 }
 
 void BM_QuickTaskParsePerLine(benchmark::State& state) {
+  const bool recommended = state.range(0) != 0;
   const auto& lines = corpus();
   if (lines.empty()) {
     state.SkipWithError("corpus bench/data/todos.txt not found");
@@ -43,7 +46,9 @@ void BM_QuickTaskParsePerLine(benchmark::State& state) {
   }
   const zarvo::platform::DateComponents c{.year = 2024, .month = 3, .day = 11, .hour = 10, .minute = 0};
   const zarvo::QuickTaskParser parser(
-      std::make_shared<zarvo::platform::FixedClock>(zarvo::platform::DateCalendar::current().date(c)));
+      std::make_shared<zarvo::platform::FixedClock>(zarvo::platform::DateCalendar::current().date(c)),
+      recommended ? zarvo::QuickEntryOptions::recommended({zarvo::chrono::Language::german}, std::nullopt)
+                  : zarvo::QuickEntryOptions{});
   const auto candidates = lists();
   for (const auto& line : lines) benchmark::DoNotOptimize(parser.parse(line, candidates));  // compile patterns
   size_t i = 0, withList = 0, withDate = 0;
@@ -59,7 +64,7 @@ void BM_QuickTaskParsePerLine(benchmark::State& state) {
   state.counters["dated/line"] = static_cast<double>(withDate) / static_cast<double>(state.iterations());
   state.counters["listed/line"] = static_cast<double>(withList) / static_cast<double>(state.iterations());
 }
-BENCHMARK(BM_QuickTaskParsePerLine);
+BENCHMARK(BM_QuickTaskParsePerLine)->ArgName("recommended")->Arg(0)->Arg(1);
 
 }  // namespace
 

@@ -82,12 +82,15 @@ class EverydayCliTest : public ::testing::Test {
   CliHarness cli_{work_};
 };
 
-// The real to-do lines: `quick` reads them as a person means them with the settings' defaults (every
-// correction, the line's language beside English) and as the library does with --literal.
+// The real to-do lines: `quick` reads them as a person means them with the settings' corrections (the
+// readings beyond them turned off, as the table was written for the corrections alone; the
+// quick-entry corpus covers those) and as the library does with --literal.
 TEST_F(EverydayCliTest, QuickReadsTheToDoLinesWithTheSettingsAndLiterally) {
   for (const char* language : {"en", "de", "es", "fr", "ja", "zh"}) {
     writeFile(work_ / (std::string(language) + ".toml"),
-              std::string("[quick-entry]\nlanguages = [\"") + language + "\"]\n");
+              std::string("[quick-entry]\nlanguages = [\"") + language + "\"]\n" +
+                  "best-reading = false\nmore-phrases = false\njoin-date-and-time = false\ntimes-ahead = false\n"
+                  "all-day = false\nrepetitions = false\nwhole-titles = false\n");
   }
   for (const auto& row : zarvo::testing::kQuickEntryLines) {
     const std::string config = (work_ / (std::string(row.language) + ".toml")).string();
@@ -114,12 +117,14 @@ TEST_F(EverydayCliTest, SettingsDefaultsFollowTheLocaleAndAddReadsWithThem) {
   EXPECT_EQ(quick("Zahnarzt morgen um 17 Uhr", "LANG=de_DE.UTF-8")["dueDate"], "2024-03-12T17:00:00.000+01:00");
   EXPECT_TRUE(quick("Zahnarzt morgen um 17 Uhr", "LANG=en_US.UTF-8")["dueDate"].is_null());
   EXPECT_TRUE(quick("do laundry", "LANG=de_DE.UTF-8")["dueDate"].is_null());
-  EXPECT_EQ(quick("Report by Friday", "")["dueDate"], "2024-03-15T12:00:00.000+01:00");
+  EXPECT_EQ(quick("Report by Friday", "")["dueDate"], "2024-03-15");
+  EXPECT_EQ(quick("Report by Friday", "")["allDay"], true);
 
   // add reads as quick does, and as the library does with --literal.
   const json added = json::parse(ok({"add", "--json", "--tz", kZone, "--ref", kRef, "Report by Friday"}));
   EXPECT_EQ(added[0]["title"], "Report");
-  EXPECT_EQ(added[0]["dueDate"], "2024-03-15T12:00:00.000+01:00");
+  EXPECT_EQ(added[0]["dueDate"], "2024-03-15");
+  EXPECT_EQ(added[0]["allDay"], true);
   const json literal = json::parse(ok({"add", "--literal", "--json", "--tz", kZone, "--ref", kRef, "Report by Friday"}));
   EXPECT_EQ(literal[0]["title"], "Report by");
   EXPECT_EQ(literal[0]["dueDate"], "2024-03-08T12:00:00.000+01:00");
@@ -136,12 +141,12 @@ TEST_F(EverydayCliTest, SettingsFileOverrides) {
 
   // The default file: forward dates off, new tasks to Work.
   json task = json::parse(ok({"add", "--json", "--tz", kZone, "--ref", kRef, "Report by Friday"}))[0];
-  EXPECT_EQ(task["dueDate"], "2024-03-08T12:00:00.000+01:00");
+  EXPECT_EQ(task["dueDate"], "2024-03-08");
   EXPECT_EQ(task["list"], "Work");
   // $ZARVO_CONFIG replaces it (its own defaults for the rest), --config replaces both.
   const std::string env = "ZARVO_CONFIG=" + shellQuoted(named.string());
   task = json::parse(ok({"add", "--json", "--tz", kZone, "--ref", kRef, "Report by Friday"}, env))[0];
-  EXPECT_EQ(task["dueDate"], "2024-03-15T12:00:00.000+01:00");
+  EXPECT_EQ(task["dueDate"], "2024-03-15");
   EXPECT_EQ(task["list"], "Home");
   task = json::parse(ok({"add", "--json", "--config", option.string(), "Plain"}, env))[0];
   EXPECT_EQ(task["list"], "Reminders");
@@ -258,7 +263,7 @@ TEST_F(EverydayCliTest, TheTableShowsTitlesSafelyAndFitsTheTerminal) {
   for (std::string line; std::getline(lines, line);) {
     EXPECT_LE(zarvo::platform::displayWidth(line), 40u) << line;
   }
-  EXPECT_NE(narrow.find("A very long"), std::string::npos) << narrow;
+  EXPECT_NE(narrow.find("A very lo"), std::string::npos) << narrow;  // its due date (明日) takes a column
   EXPECT_NE(narrow.find("…"), std::string::npos) << narrow;
 
   // Columns line up by display width, wide list titles and due dates of every length included.

@@ -1,4 +1,5 @@
 // End to end: runs the built `zarvo parse` and checks its output, its JSON contract and its exit codes.
+// The contract is checked on the library's readings (--literal); the settings' reading on its own.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -29,7 +30,7 @@ class ParseCliTest : public ::testing::Test {
   }
 
   static const std::vector<std::string>& berlin() {
-    static const std::vector<std::string> args = {"parse", "--json", "--tz", "Europe/Berlin", "--ref",
+    static const std::vector<std::string> args = {"parse", "--json", "--literal", "--tz", "Europe/Berlin", "--ref",
                                                   "2024-03-11T10:00"};
     return args;
   }
@@ -79,8 +80,8 @@ TEST_F(ParseCliTest, RangeOffsetAndUtf16Index) {
 }
 
 TEST_F(ParseCliTest, ReferenceIsWallClockInTheZoneAcrossDst) {
-  const Outcome run = zarvo({"parse", "--json", "--tz", "America/New_York", "--ref", "2024-03-09 12:00",
-                         "tomorrow at 9am"});
+  const Outcome run = zarvo({"parse", "--json", "--literal", "--tz", "America/New_York", "--ref", "2024-03-09 12:00",
+                             "tomorrow at 9am"});
   ASSERT_EQ(run.status, 0) << run.err;
   const json doc = json::parse(run.out);
   EXPECT_EQ(doc["ref"], "2024-03-09T12:00:00.000-05:00");
@@ -125,7 +126,7 @@ TEST_F(ParseCliTest, JapaneseAndChineseLanguages) {
 }
 
 TEST_F(ParseCliTest, ReadableSummaryHasOneLinePerResult) {
-  const Outcome run = zarvo({"parse", "--tz", "UTC", "--ref", "2024-03-11", "lunch at noon, gym 6pm"});
+  const Outcome run = zarvo({"parse", "--literal", "--tz", "UTC", "--ref", "2024-03-11", "lunch at noon, gym 6pm"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("\"at noon\""), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("2024-03-11T18:00:00.000+00:00"), std::string::npos) << run.out;
@@ -136,8 +137,8 @@ TEST_F(ParseCliTest, ReadableSummaryHasOneLinePerResult) {
 }
 
 TEST_F(ParseCliTest, BatchPrintsOneDocumentPerLineInOrder) {
-  const Outcome run = zarvo({"parse", "--batch", "--tz", "UTC", "--ref", "2024-03-11T08:00"},
-                        "call mom tomorrow at 5pm\nbuy milk\r\n\nstandup 9:15\n");
+  const Outcome run = zarvo({"parse", "--batch", "--literal", "--tz", "UTC", "--ref", "2024-03-11T08:00"},
+                            "call mom tomorrow at 5pm\nbuy milk\r\n\nstandup 9:15\n");
   ASSERT_EQ(run.status, 0) << run.err;
   std::istringstream lines(run.out);
   std::vector<json> docs;
@@ -151,6 +152,34 @@ TEST_F(ParseCliTest, BatchPrintsOneDocumentPerLineInOrder) {
   EXPECT_EQ(docs[3]["results"][0]["text"], " 9:15");
   EXPECT_EQ(docs[3]["results"][0]["start"]["date"], "2024-03-11T09:15:00.000+00:00");
   for (const json& d : docs) EXPECT_EQ(d["ref"], "2024-03-11T08:00:00.000+00:00");
+}
+
+// Without --literal the line is read as quick entry reads it with the settings: the language that
+// explains the line, the extra phrases, clock times ahead; --lang adds a language and wins ties.
+TEST_F(ParseCliTest, ReadsWithTheSettingsByDefault) {
+  const auto read = [&](std::vector<std::string> args) {
+    const std::vector<std::string> base = {"parse", "--json", "--tz", "Europe/Berlin", "--ref", "2024-03-11T14:49"};
+    args.insert(args.begin(), base.begin(), base.end());
+    const Outcome run = zarvo(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    return json::parse(run.out)["results"];
+  };
+  const json german = read({"--lang", "de", "Zahnarzt morgen um 17:00"});
+  ASSERT_EQ(german.size(), 1u);
+  EXPECT_EQ(german[0]["text"], "morgen um 17:00");
+  EXPECT_EQ(german[0]["start"]["date"], "2024-03-12T17:00:00.000+01:00");
+  // The library prefers English when told to, and English finds the clock time.
+  EXPECT_EQ(read({"--literal", "--lang", "en", "Zahnarzt morgen um 17:00"})[0]["text"], "17:00");
+
+  EXPECT_EQ(read({"Standup at 9"})[0]["start"]["date"], "2024-03-12T09:00:00.000+01:00");
+  EXPECT_EQ(read({"--literal", "Standup at 9"})[0]["start"]["date"], "2024-03-11T09:00:00.000+01:00");
+  const json extra = read({"dentist the day after tomorrow"});
+  ASSERT_EQ(extra.size(), 1u);
+  EXPECT_EQ(extra[0]["tags"], json::parse(R"(["enRelativeDayParser"])"));
+  // A line of CJK script is read in Japanese and Chinese whatever the locale.
+  EXPECT_EQ(read({"明日の午後3時に会議"})[0]["start"]["date"], "2024-03-12T15:00:00.000+01:00");
+  // The false-date guard of the settings: no date in a telephone number.
+  EXPECT_TRUE(read({"Call Dave 555-1234"}).empty());
 }
 
 struct BadInput {

@@ -157,7 +157,8 @@ TEST_F(ZarvoCliTest, AddReadsDateListAndFlagAndEchoesThePhrase) {
   std::vector<std::string> keys;
   for (const auto& [k, v] : t.items()) keys.push_back(k);
   EXPECT_EQ(keys, (std::vector<std::string>{"id", "uid", "title", "notes", "list", "priority", "dueDate",
-                                            "isCompleted", "completionDate", "creationDate", "flagged", "tags"}));
+                                            "isCompleted", "completionDate", "creationDate", "flagged", "tags",
+                                            "allDay", "recurrence"}));
   EXPECT_EQ(t["title"], "Call mom");
   EXPECT_EQ(t["list"], "Family");
   EXPECT_EQ(t["flagged"], true);
@@ -172,10 +173,10 @@ TEST_F(ZarvoCliTest, AddReadsDateListAndFlagAndEchoesThePhrase) {
   EXPECT_EQ(show(id.substr(0, 4)), json::array({t}));
   EXPECT_EQ(show(t["uid"].get<std::string>().substr(0, 12))[0]["id"], id);
 
-  // An unknown list reference goes to the default list, said so, and leaves the title.
+  // An unknown list reference goes to the default list, said so on stderr, and stays in the title.
   const Outcome unknown = zarvo({"add", "--tz", kZone, "--ref", kRef, "Water plants #garden"});
-  EXPECT_NE(unknown.out.find("no list named '#garden'; added to Reminders"), std::string::npos) << unknown.out;
-  EXPECT_EQ(titleSet(ls({"Reminders"})), (std::set<std::string>{"Water plants"}));
+  EXPECT_NE(unknown.err.find("no list named '#garden'; added to Reminders"), std::string::npos) << unknown.err;
+  EXPECT_EQ(titleSet(ls({"Reminders"})), (std::set<std::string>{"Water plants #garden"}));
 }
 
 TEST_F(ZarvoCliTest, FiltersAndSorts) {
@@ -448,7 +449,8 @@ TEST_F(ZarvoCliTest, QuickPrintsTheContractAndCreatesNothing) {
   EXPECT_EQ(q.dump(),
             R"({"string":"call #WORK !!","title":"call","flagged":true,"parsedList":"#WORK",)"
             R"("parsedListRange":{"location":5,"length":5},"listTitleRange":{"location":21,"length":5},)"
-            R"("list":"Work","dueDate":"2024-03-12T17:00:00.000+01:00","parsedDateString":"tomorrow at 5pm"})");
+            R"("list":"Work","dueDate":"2024-03-12T17:00:00.000+01:00","parsedDateString":"tomorrow at 5pm",)"
+            R"("allDay":false,"recurrence":null})");
   const json none = json::parse(ok({"quick", "--json", "plain words"}));
   EXPECT_TRUE(none["parsedListRange"].is_null());
   EXPECT_TRUE(none["list"].is_null());

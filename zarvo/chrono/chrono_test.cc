@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "zarvo/chrono/mode_option.h"
 #include "zarvo/chrono/test_util.h"
 
 namespace zarvo::chrono {
 namespace {
 
 using testing::ScopedTimeZone;
+using testing::iso;
 using testing::utcDate;
 
 // Finds its word (group 2) after leading context and tags results with `tag`.
@@ -141,6 +143,104 @@ TEST_F(ChronoFrontEndTest, TextBeyondTheInputLimitIsNotRead) {
   EXPECT_EQ(texts(results), (std::vector<std::u16string>{u"eng1", u"eng23"}));
   for (const auto& r : results) EXPECT_LE(static_cast<size_t>(r.endPosition()), limit);
 
+}
+
+using Choice = ReaderOptions::LanguageChoice;
+
+ReaderOptions reading(Choice choice, std::optional<Language> preferred = std::nullopt,
+                      std::optional<std::set<Language>> languages = std::nullopt) {
+  ReaderOptions options;
+  options.languageChoice = choice;
+  options.preferredLanguage = preferred;
+  options.languages = std::move(languages);
+  return options;
+}
+
+// A reader's own options decide its languages, whatever the engine-wide setting says.
+TEST_F(ChronoFrontEndTest, ReaderOptionsReplaceTheEngineWideLanguage) {
+  using V = std::vector<std::u16string>;
+  Chrono::setPreferredLanguage(Language::german);
+  const ModeOptio mode = twoLanguages().modeOption();
+  EXPECT_EQ(texts(Chrono(mode, reading(Choice::preferred, Language::english)).parse(u"ger eng fra", ref_)),
+            (V{u"eng"}));
+  EXPECT_EQ(texts(Chrono(mode, reading(Choice::preferred)).parse(u"ger eng fra", ref_)), (V{u"ger", u"eng", u"fra"}));
+  // Languages the options leave out never run, in either pass.
+  EXPECT_EQ(texts(Chrono(mode, reading(Choice::engineSetting, std::nullopt, std::set{Language::french}))
+                      .parse(u"ger eng fra", ref_)),
+            (V{u"fra"}));
+  EXPECT_EQ(Chrono::preferredLanguage(), Language::german);
+}
+
+// By evidence, each language reads alone and the reading covering most of the line wins; a tie goes
+// to the preferred language, else by script between Japanese and Chinese, else to English.
+TEST_F(ChronoFrontEndTest, ByEvidenceKeepsTheReadingThatExplainsMost) {
+  using V = std::vector<std::u16string>;
+  ModeOptio mode;
+  mode.parsers.push_back(
+      std::make_shared<WordParser>(u"(\\W|^)(ger\\w*)", Language::german, TagUnit::deCasualDateParser));
+  mode.parsers.push_back(
+      std::make_shared<WordParser>(u"(\\W|^)(eng)", Language::english, TagUnit::enCasualDateParser));
+  mode.parsers.push_back(std::make_shared<WordParser>(u"()(日)", Language::japanese, TagUnit::jpCasualDateParser));
+  mode.parsers.push_back(std::make_shared<WordParser>(u"()(日)", Language::chinese, TagUnit::zhHantCasualDateParser));
+  // Like the Chinese clock reader, which also reads "9:15" in a line of Latin letters.
+  mode.parsers.push_back(
+      std::make_shared<WordParser>(u"(\\W|^)(eng)", Language::chinese, TagUnit::zhHantCasualDateParser));
+  const Chrono byEvidence(mode, reading(Choice::byEvidence));
+  EXPECT_EQ(texts(byEvidence.parse(u"gerxx eng", ref_)), (V{u"gerxx"}));
+  EXPECT_EQ(texts(byEvidence.parse(u"ger eng", ref_)), (V{u"eng"}));
+  EXPECT_EQ(texts(Chrono(mode, reading(Choice::byEvidence, Language::german)).parse(u"ger eng", ref_)), (V{u"ger"}));
+  EXPECT_TRUE(byEvidence.parse(u"nothing", ref_).empty());
+
+  const auto winner = [&](std::u16string_view text) {
+    const auto readings = byEvidence.readEachLanguage(text, ref_);
+    return readings[*Chrono::bestReading(readings, text, std::nullopt)].language;
+  };
+  EXPECT_EQ(winner(u"日"), Language::chinese);
+  EXPECT_EQ(winner(u"日の"), Language::japanese);
+  EXPECT_EQ(winner(u"eng"), Language::english);  // Chinese goes first only in a line of its script
+  EXPECT_EQ(byEvidence.readEachLanguage(u"eng 日", ref_).size(), 3u);
+
+  // A line of CJK script is read in Japanese and Chinese whatever the languages are.
+  ReaderOptions englishAndScript = reading(Choice::byEvidence, std::nullopt, std::set{Language::english});
+  englishAndScript.cjkByScript = true;
+  const Chrono englishOnly(mode, englishAndScript);
+  EXPECT_EQ(texts(englishOnly.parse(u"日", ref_)), (V{u"日"}));
+  EXPECT_TRUE(englishOnly.parse(u"gerxx", ref_).empty());
+}
+
+// A clock time without a day that has passed moves to the next day; one with a day named, or one
+// counted back from now, stays.
+TEST_F(ChronoFrontEndTest, TimesAheadMovesPastClockTimesToTheNextDay) {
+  ReaderOptions options = reading(Choice::preferred, Language::english);
+  options.timesAhead = true;
+  const Chrono ahead(casualModeOption(), options);
+  const Date ref = utcDate(2024, 3, 10, 14, 49);
+  const auto first = [&](std::u16string_view text) { return ahead.parse(text, ref).at(0); };
+  EXPECT_EQ(iso(first(u"Standup at 9").start().date()), iso(utcDate(2024, 3, 11, 9, 0)));
+  EXPECT_TRUE(first(u"Standup at 9").tags().contains(TagUnit::comingTimeRefiner));
+  EXPECT_EQ(iso(first(u"Standup at 3pm").start().date()), iso(utcDate(2024, 3, 10, 15, 0)));
+  EXPECT_EQ(iso(first(u"today at 9").start().date()), iso(utcDate(2024, 3, 10, 9, 0)));
+  EXPECT_EQ(iso(first(u"2 hours ago").start().date()), iso(utcDate(2024, 3, 10, 12, 49)));
+  const ParsedResult range = first(u"9 - 10am");
+  EXPECT_EQ(iso(range.start().date()), iso(utcDate(2024, 3, 11, 9, 0)));
+  EXPECT_EQ(iso(range.end()->date()), iso(utcDate(2024, 3, 11, 10, 0)));
+}
+
+// A fixed order reads every two-number date that way; an unambiguous one keeps its reading.
+TEST_F(ChronoFrontEndTest, NumericDateOrderOverridesTheLanguage) {
+  const auto date = [&](Language language, ReaderOptions::NumericDateOrder order, std::u16string_view text) {
+    ReaderOptions options = reading(Choice::preferred, language, std::set{language});
+    options.numericDateOrder = order;
+    const Chrono chrono(casualModeOption(), options);
+    return iso(chrono.parse(text, ref_).at(0).start().date());
+  };
+  using Order = ReaderOptions::NumericDateOrder;
+  EXPECT_EQ(date(Language::english, Order::byLanguage, u"3/12/2024"), iso(utcDate(2024, 3, 12, 12)));
+  EXPECT_EQ(date(Language::english, Order::dayFirst, u"3/12/2024"), iso(utcDate(2024, 12, 3, 12)));
+  EXPECT_EQ(date(Language::english, Order::dayFirst, u"12/25/2024"), iso(utcDate(2024, 12, 25, 12)));
+  EXPECT_EQ(date(Language::german, Order::byLanguage, u"3.12.2024"), iso(utcDate(2024, 12, 3, 12)));
+  EXPECT_EQ(date(Language::german, Order::monthFirst, u"3.12.2024"), iso(utcDate(2024, 3, 12, 12)));
+  EXPECT_EQ(date(Language::french, Order::monthFirst, u"25/12/2024"), iso(utcDate(2024, 12, 25, 12)));
 }
 
 TEST(OptionsTest, RawValuesAreMatchedExactly) {

@@ -17,7 +17,7 @@ namespace zarvo::chrono {
 
 // A map from TagUnit to a boolean. A tag is present when some parser or refiner set it; all of them set
 // true, so presence and value differ only for callers that write false themselves. Stored as two bit
-// sets (present, and true), keeping a result small.
+// sets (present, and true) of two words each, keeping a result small.
 class TagSet {
  public:
   TagSet() = default;
@@ -26,41 +26,46 @@ class TagSet {
   }
 
   void set(TagUnit tag, bool value = true) {
-    present_ |= bit(tag);
+    const size_t w = word(tag);
+    present_[w] |= bit(tag);
     if (value) {
-      true_ |= bit(tag);
+      true_[w] |= bit(tag);
     } else {
-      true_ &= ~bit(tag);
+      true_[w] &= ~bit(tag);
     }
   }
-  bool contains(TagUnit tag) const { return (present_ & bit(tag)) != 0; }
+  bool contains(TagUnit tag) const { return (present_[word(tag)] & bit(tag)) != 0; }
   // True only when present with value true.
-  bool isTrue(TagUnit tag) const { return (true_ & bit(tag)) != 0; }
+  bool isTrue(TagUnit tag) const { return (true_[word(tag)] & bit(tag)) != 0; }
   std::optional<bool> value(TagUnit tag) const {
     return contains(tag) ? std::optional<bool>(isTrue(tag)) : std::nullopt;
   }
-  bool empty() const { return present_ == 0; }
+  bool empty() const { return present_[0] == 0 && present_[1] == 0; }
   // Copies every entry of `other` in, overwriting equal keys.
   void addAll(const TagSet& other) {
-    present_ |= other.present_;
-    true_ = (true_ & ~other.present_) | other.true_;
+    for (size_t w = 0; w < kWords; ++w) {
+      present_[w] |= other.present_[w];
+      true_[w] = (true_[w] & ~other.present_[w]) | other.true_[w];
+    }
   }
 
   // Calls f(tag, value) for every present tag, in declaration order.
   template <typename F>
   void forEach(F&& f) const {
     for (size_t i = 0; i < kTagUnitCount; ++i) {
-      if ((present_ >> i) & 1u) f(static_cast<TagUnit>(i), ((true_ >> i) & 1u) != 0);
+      if ((present_[i / 64] >> (i % 64)) & 1u) f(static_cast<TagUnit>(i), ((true_[i / 64] >> (i % 64)) & 1u) != 0);
     }
   }
 
   friend bool operator==(const TagSet&, const TagSet&) = default;
 
  private:
-  static_assert(kTagUnitCount <= 64, "one bit per tag");
-  static uint64_t bit(TagUnit tag) { return uint64_t{1} << static_cast<size_t>(tag); }
-  uint64_t present_ = 0;
-  uint64_t true_ = 0;  // a subset of present_
+  static constexpr size_t kWords = 2;
+  static_assert(kTagUnitCount <= 64 * kWords, "one bit per tag");
+  static size_t word(TagUnit tag) { return static_cast<size_t>(tag) / 64; }
+  static uint64_t bit(TagUnit tag) { return uint64_t{1} << (static_cast<size_t>(tag) % 64); }
+  std::array<uint64_t, kWords> present_{};
+  std::array<uint64_t, kWords> true_{};  // a subset of present_
 };
 
 class ParsedResult {

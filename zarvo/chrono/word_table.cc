@@ -1,5 +1,7 @@
 #include "zarvo/chrono/word_table.h"
 
+#include <unicode/uchar.h>
+
 #include <algorithm>
 
 #include "zarvo/platform/text.h"
@@ -69,6 +71,21 @@ std::u16string WordTable::alternation(const AlternationStyle& style) const {
     out += style.suffix;
   }
   out += u')';
+  return out;
+}
+
+std::u16string phraseKey(std::u16string_view phrase) {
+  std::u16string out;
+  bool gap = false;
+  for (const char16_t c : platform::lowercased(phrase)) {
+    if (u_isUWhiteSpace(c) || c == u'-') {
+      gap = true;
+      continue;
+    }
+    if (gap && !out.empty()) out += u' ';
+    gap = false;
+    out += c;
+  }
   return out;
 }
 

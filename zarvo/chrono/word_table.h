@@ -63,4 +63,8 @@ class WordTable {
   std::u16string alternation_;
 };
 
+// The key a multi-word phrase is looked up by: `phrase` lower-cased, each run of blanks and dashes
+// one blank ("Après-demain" and "après  demain" are one key).
+std::u16string phraseKey(std::u16string_view phrase);
+
 }  // namespace zarvo::chrono

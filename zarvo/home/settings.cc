@@ -109,18 +109,59 @@ class Reader {
   fs::path file_;
 };
 
+// "HH:MM", 00:00 to 23:59.
+std::optional<QuickEntryOptions::TimeOfDay> timeOfDay(std::string_view text) {
+  if (text.size() != 5 || text[2] != ':') return std::nullopt;
+  const auto hour = platform::toInt(text.substr(0, 2));
+  const auto minute = platform::toInt(text.substr(3, 2));
+  if (!hour || !minute || *hour < 0 || *hour > 23 || *minute < 0 || *minute > 59 ||
+      !std::isdigit(static_cast<unsigned char>(text[0])) || !std::isdigit(static_cast<unsigned char>(text[3]))) {
+    return std::nullopt;
+  }
+  return QuickEntryOptions::TimeOfDay{static_cast<int>(*hour), static_cast<int>(*minute)};
+}
+
 Error readQuickEntry(const Reader& reader, const toml::table& root, QuickEntryOptions& q) {
   const auto quick = reader.table(root, "quick-entry",
                                   {"languages", "forward-dates", "capital-time-zones", "false-date-guard",
-                                   "afternoon-hours", "clean-titles"});
+                                   "afternoon-hours", "clean-titles", "best-reading", "date-order", "more-phrases",
+                                   "join-date-and-time", "times-ahead", "all-day", "default-time", "repetitions",
+                                   "whole-titles"});
   if (!quick) return quick.error();
   const toml::table* table = *quick;
   for (const auto& [key, field] : {std::pair<std::string_view, bool*>{"forward-dates", &q.forwardDates},
                                    {"capital-time-zones", &q.capitalTimeZonesOnly},
                                    {"false-date-guard", &q.falseDateGuard},
                                    {"afternoon-hours", &q.afternoonSmallHours},
-                                   {"clean-titles", &q.cleanTitles}}) {
+                                   {"clean-titles", &q.cleanTitles},
+                                   {"best-reading", &q.chooseLanguageByEvidence},
+                                   {"more-phrases", &q.extraPhrases},
+                                   {"join-date-and-time", &q.joinDateAndTime},
+                                   {"times-ahead", &q.timesAhead},
+                                   {"all-day", &q.allDayDates},
+                                   {"repetitions", &q.repetitions},
+                                   {"whole-titles", &q.wholeTitles}}) {
     if (auto e = reader.boolean(table, "quick-entry", key, *field)) return e;
+  }
+  std::optional<std::string> order, time;
+  if (auto e = reader.string(table, "quick-entry", "date-order", order)) return e;
+  if (order) {
+    using Order = chrono::ReaderOptions::NumericDateOrder;
+    static constexpr std::pair<std::string_view, Order> kOrders[] = {
+        {"language", Order::byLanguage}, {"day-first", Order::dayFirst}, {"month-first", Order::monthFirst}};
+    const auto it = std::find_if(std::begin(kOrders), std::end(kOrders), [&](const auto& o) { return o.first == *order; });
+    if (it == std::end(kOrders)) {
+      return reader.fail(table->get("date-order")->source(),
+                         "'quick-entry.date-order' must be \"language\", \"day-first\" or \"month-first\"");
+    }
+    q.numericDateOrder = it->second;
+  }
+  if (auto e = reader.string(table, "quick-entry", "default-time", time)) return e;
+  if (time) {
+    q.defaultTime = timeOfDay(*time);
+    if (!q.defaultTime) {
+      return reader.fail(table->get("default-time")->source(), "'quick-entry.default-time' must be a time such as \"09:00\"");
+    }
   }
   const toml::node* node = table ? table->get("languages") : nullptr;
   if (node == nullptr) return {};
@@ -173,19 +214,23 @@ Error readDisplay(const Reader& reader, const toml::table& root, Settings& setti
 
 Settings Settings::defaults() {
   Settings settings;
-  settings.quickEntry = QuickEntryOptions::everyCorrection(localeLanguages());
+  settings.quickEntry = QuickEntryOptions::recommended(localeLanguages(), localeLanguage().value_or(Language::english));
   return settings;
 }
 
-std::set<Language> localeLanguages() {
+std::optional<Language> localeLanguage() {
   const char* locale = environment("LC_ALL");
   if (locale == nullptr) locale = environment("LC_MESSAGES");
   if (locale == nullptr) locale = environment("LANG");
-  if (locale == nullptr) return {};
+  if (locale == nullptr) return std::nullopt;
   // "de", "de_DE.UTF-8", "de.UTF-8", "de@euro": two letters, then nothing or a separator.
   const std::string_view name(locale);
-  if (name.size() < 2 || (name.size() > 2 && std::isalpha(static_cast<unsigned char>(name[2])))) return {};
-  const auto language = languageCalled(name.substr(0, 2));
+  if (name.size() < 2 || (name.size() > 2 && std::isalpha(static_cast<unsigned char>(name[2])))) return std::nullopt;
+  return languageCalled(name.substr(0, 2));
+}
+
+std::set<Language> localeLanguages() {
+  const std::optional<Language> language = localeLanguage();
   if (!language || *language == Language::english) return {};
   return {*language};
 }

@@ -3,11 +3,20 @@
 //
 //   [quick-entry]
 //   languages = ["en", "de"]     # read besides English; default: the language of the locale
-//   forward-dates = true         # every key of this table defaults to true
+//   forward-dates = true         # every true/false key of this table defaults to true
 //   capital-time-zones = true
 //   false-date-guard = true
 //   afternoon-hours = true
 //   clean-titles = true
+//   best-reading = true          # QuickEntryOptions::chooseLanguageByEvidence
+//   more-phrases = true          # extraPhrases
+//   join-date-and-time = true    # joinDateAndTime
+//   times-ahead = true           # timesAhead
+//   all-day = true               # allDayDates
+//   repetitions = true           # repetitions
+//   whole-titles = true          # wholeTitles
+//   date-order = "language"      # or "day-first", "month-first"; default "language"
+//   default-time = "09:00"       # a day-only due gets this time instead of being all-day; default none
 //
 //   [tasks]
 //   default-list = "Work"        # the list of new tasks; default: the home's default list
@@ -48,7 +57,8 @@
 namespace zarvo {
 
 struct Settings {
-  // Default: every correction on; English and the locale's language (localeLanguages()).
+  // Default: QuickEntryOptions::recommended, reading English and the locale's language
+  // (localeLanguages()), the locale's language (else English) winning ties.
   QuickEntryOptions quickEntry;
   // The title of the list new tasks go to when nothing names one. Default (absent): the home's
   // default list.
@@ -95,7 +105,9 @@ Expected<Settings> loadSettings(const std::optional<std::filesystem::path>& name
 Expected<Settings> parseSettings(std::string_view toml, const std::filesystem::path& file);
 
 // The language of the user's locale ($LC_ALL, else $LC_MESSAGES, else $LANG: "de_DE.UTF-8" is German)
-// when it is one of the six the date engine reads and not English; empty otherwise.
+// when it is one of the six the date engine reads; nothing otherwise.
+std::optional<chrono::Language> localeLanguage();
+// localeLanguage() unless it is English, as a set; empty otherwise.
 std::set<chrono::Language> localeLanguages();
 
 // `date` written with `format`'s conversions: %Y year, %y two-digit year, %m month and %d day with a

@@ -23,7 +23,7 @@ TEST(SettingsTest, AnEmptyFileMeansEveryCorrectionWithTheLocaleLanguage) {
   ScopedEnv all("LC_ALL", nullptr), messages("LC_MESSAGES", nullptr), lang("LANG", "fr_CA.UTF-8");
   const auto s = parseSettings("", "config.toml");
   ASSERT_TRUE(s) << s.error().message();
-  EXPECT_EQ(s->quickEntry, QuickEntryOptions::everyCorrection({Language::french}));
+  EXPECT_EQ(s->quickEntry, QuickEntryOptions::recommended({Language::french}, Language::french));
   EXPECT_FALSE(s->defaultList);
   EXPECT_EQ(s->dateFormat, "%Y-%m-%d");
   EXPECT_EQ(s->firstWeekday, 2);
@@ -64,6 +64,10 @@ TEST(SettingsTest, EveryKeySwitchesItsOwnOption) {
       {"[display]\ndate-format = \"%d.%m.%Y\"", [](Settings& s) { s.dateFormat = "%d.%m.%Y"; }},
       {"[display]\nweek-starts-on = \"sunday\"", [](Settings& s) { s.firstWeekday = 1; }},
       {"[display]\nweek-starts-on = \"saturday\"", [](Settings& s) { s.firstWeekday = 7; }},
+      {"[quick-entry]\ndate-order = \"day-first\"",
+       [](Settings& s) { s.quickEntry.numericDateOrder = chrono::ReaderOptions::NumericDateOrder::dayFirst; }},
+      {"[quick-entry]\ndefault-time = \"08:30\"",
+       [](Settings& s) { s.quickEntry.defaultTime = QuickEntryOptions::TimeOfDay{8, 30}; }},
       {"[sync]\nconnect-timeout = 5", [](Settings& s) { s.syncTimeouts.connect = std::chrono::seconds(5); }},
       {"[sync]\nidle-timeout = 600", [](Settings& s) { s.syncTimeouts.idle = std::chrono::minutes(10); }},
   };
@@ -78,6 +82,30 @@ TEST(SettingsTest, EveryKeySwitchesItsOwnOption) {
     EXPECT_EQ(s->firstWeekday, expected.firstWeekday) << row.toml;
     EXPECT_EQ(s->syncTimeouts.connect, expected.syncTimeouts.connect) << row.toml;
     EXPECT_EQ(s->syncTimeouts.idle, expected.syncTimeouts.idle) << row.toml;
+  }
+}
+
+// Each true/false key of [quick-entry] turns off its own option and no other.
+TEST(SettingsTest, EachQuickEntryKeySwitchesItsOwnOption) {
+  using Field = bool QuickEntryOptions::*;
+  for (const auto& [key, field] : {std::pair<const char*, Field>{"forward-dates", &QuickEntryOptions::forwardDates},
+                                   {"capital-time-zones", &QuickEntryOptions::capitalTimeZonesOnly},
+                                   {"false-date-guard", &QuickEntryOptions::falseDateGuard},
+                                   {"afternoon-hours", &QuickEntryOptions::afternoonSmallHours},
+                                   {"clean-titles", &QuickEntryOptions::cleanTitles},
+                                   {"best-reading", &QuickEntryOptions::chooseLanguageByEvidence},
+                                   {"more-phrases", &QuickEntryOptions::extraPhrases},
+                                   {"join-date-and-time", &QuickEntryOptions::joinDateAndTime},
+                                   {"times-ahead", &QuickEntryOptions::timesAhead},
+                                   {"all-day", &QuickEntryOptions::allDayDates},
+                                   {"repetitions", &QuickEntryOptions::repetitions},
+                                   {"whole-titles", &QuickEntryOptions::wholeTitles}}) {
+    const auto s = parseSettings(std::string("[quick-entry]\n") + key + " = false\n", "config.toml");
+    ASSERT_TRUE(s) << s.error().message();
+    QuickEntryOptions expected = Settings::defaults().quickEntry;
+    EXPECT_TRUE(expected.*field) << key;
+    expected.*field = false;
+    EXPECT_EQ(s->quickEntry, expected) << key;
   }
 }
 
@@ -99,6 +127,10 @@ TEST(SettingsTest, MistakesNameTheFileAndLine) {
            Row{"[display]\ndate-format = \"%Y-%Q\"\n", "/etc/z.toml:2: 'display.date-format' may use only"},
            Row{"[display]\nweek-starts-on = \"mon\"\n", "/etc/z.toml:2: 'display.week-starts-on' must be a day"},
            Row{"[tasks]\n[tasks]\n", "/etc/z.toml:2:"},
+           Row{"[quick-entry]\ndate-order = \"dmy\"\n", "/etc/z.toml:2: 'quick-entry.date-order' must be"},
+           Row{"[quick-entry]\n\ndefault-time = \"9:00\"\n", "/etc/z.toml:3: 'quick-entry.default-time' must be a time"},
+           Row{"[quick-entry]\ndefault-time = \"24:00\"\n", "/etc/z.toml:2: 'quick-entry.default-time' must be a time"},
+           Row{"[quick-entry]\nall-day = 1\n", "/etc/z.toml:2: 'quick-entry.all-day' must be true or false"},
            Row{"[sync]\nidle-timeout = 0\n", "/etc/z.toml:2: 'sync.idle-timeout' must be a whole number of seconds from 1"},
            Row{"[sync]\n\nconnect-timeout = 2.5\n", "/etc/z.toml:3: 'sync.connect-timeout' must be a whole number"},
            Row{"[sync]\ntimeout = 3\n", "/etc/z.toml:2: unknown setting 'sync.timeout'"},

@@ -141,6 +141,37 @@ std::optional<Date> Task::dueDate() const {
   return date;
 }
 
+void Task::setDueDate(std::optional<Date> dueDate, bool allDay) {
+  if (!allDay || !dueDate) {
+    setDueDate(dueDate);
+    return;
+  }
+  auto r = reminder();
+  if (!r) return;
+  const platform::DateComponents all = platform::DateCalendar::current().components(*dueDate);
+  platform::DateComponents day;
+  day.year = all.year;
+  day.month = all.month;
+  day.day = all.day;
+  r->setDueDateComponents(day);
+  const auto alarms = r->alarms();  // a snapshot: removing changes the reminder's own list
+  for (const auto& alarm : alarms) r->removeAlarm(alarm);
+}
+
+bool Task::isAllDay() const {
+  auto r = reminder();
+  return r && r->dueDateComponents() && !r->dueDateComponents()->hour;
+}
+
+std::optional<std::string> Task::recurrenceRule() const {
+  auto r = reminder();
+  return r ? r->recurrenceRule() : std::nullopt;
+}
+
+void Task::setRecurrenceRule(std::optional<std::string> rule) {
+  if (auto r = reminder()) r->setRecurrenceRule(std::move(rule));
+}
+
 void Task::setDueDate(std::optional<Date> dueDate) {
   auto r = reminder();
   if (!r) return;

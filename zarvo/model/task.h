@@ -72,6 +72,17 @@ class Task : public Item {
   // at the new date (or removes them all for none).
   std::optional<Date> dueDate() const;
   void setDueDate(std::optional<Date> dueDate);
+  // With `allDay`, the task is due on the day of `dueDate` (in the current calendar and zone) without
+  // a time: the reminder's components hold the year, month and day only (a date-only DUE), and the
+  // alarms are removed without a new one, as a day has no moment to ring at. Without, as above.
+  void setDueDate(std::optional<Date> dueDate, bool allDay);
+  // The reminder's due-date components name a day without a time of day (dueDate() is then the
+  // start of that day). False without a due date or a reminder.
+  bool isAllDay() const;
+  // The reminder's recurrence rule (an RRULE value); none without a reminder or a rule. See
+  // reminders::Reminder::recurrenceRule for when a new rule can be set.
+  std::optional<std::string> recurrenceRule() const;
+  void setRecurrenceRule(std::optional<std::string> rule);
   std::optional<Date> creationDate() const;
   std::optional<Date> completionDate() const;
   // True only when a reminder is attached, completed, and has a completion date. Writing sets the

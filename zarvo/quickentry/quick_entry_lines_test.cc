@@ -105,6 +105,94 @@ TEST_F(QuickEntryOptionsTest, EachOptionAloneCorrectsOnlyItsOwnCase) {
   EXPECT_EQ(dueOf(read("Report by Friday", clean)), "2024-03-08T12:00:00.000+01:00");
 }
 
+// Each reading of `recommended` beyond the corrections, alone, changes only its own case.
+TEST_F(QuickEntryOptionsTest, EachReadingAloneDoesOnlyItsOwn) {
+  const auto with = [](auto set) {
+    QuickEntryOptions o;
+    set(o);
+    return o;
+  };
+  const QuickEntryOptions plain;
+
+  const auto byEvidence = with([](QuickEntryOptions& o) {
+    o.chooseLanguageByEvidence = true;
+    o.languages = std::set<Language>{Language::german};
+    o.tieLanguage = Language::german;
+  });
+  EXPECT_EQ(dueOf(read("Zahnarzt morgen um 17:00", byEvidence)), "2024-03-11T17:00:00.000+01:00");
+  EXPECT_EQ(toUtf8(read("Zahnarzt morgen um 17:00", byEvidence).title), "Zahnarzt");
+  EXPECT_EQ(dueOf(read("Zahnarzt morgen um 17:00", plain)), "2024-03-10T17:00:00.000+01:00");
+  EXPECT_EQ(dueOf(read("明日 歯医者", byEvidence)), "2024-03-11T12:00:00.000+01:00");
+
+  const auto extra = with([](QuickEntryOptions& o) { o.extraPhrases = true; });
+  EXPECT_EQ(dueOf(read("Dentist day after tomorrow", extra)), "2024-03-12T12:00:00.000+01:00");
+  EXPECT_EQ(dueOf(read("Dentist day after tomorrow", plain)), "2024-03-11T12:00:00.000+01:00");
+
+  const auto joined = with([](QuickEntryOptions& o) { o.joinDateAndTime = true; });
+  const TaskDescription call = read("Call mom tomorrow about dinner at 5pm", joined);
+  EXPECT_EQ(dueOf(call), "2024-03-11T17:00:00.000+01:00");
+  EXPECT_EQ(toUtf8(call.title), "Call mom about dinner");
+  EXPECT_EQ(call.chronoItem->ranges().size(), 2u);
+  EXPECT_EQ(dueOf(read("Call mom tomorrow about dinner at 5pm", plain)), "2024-03-10T17:00:00.000+01:00");
+
+  const auto ahead = with([](QuickEntryOptions& o) { o.timesAhead = true; });
+  EXPECT_EQ(dueOf(read("Standup at 9", ahead)), "2024-03-11T09:00:00.000+01:00");
+  EXPECT_EQ(dueOf(read("Standup at 9 today", ahead)), "2024-03-10T09:00:00.000+01:00");
+  EXPECT_EQ(dueOf(read("Standup at 9", plain)), "2024-03-10T09:00:00.000+01:00");
+
+  const auto allDay = with([](QuickEntryOptions& o) { o.allDayDates = true; });
+  EXPECT_TRUE(read("Call mom today", allDay).dueIsAllDay());
+  EXPECT_EQ(dueOf(read("Call mom today", allDay)), "2024-03-10T00:00:00.000+01:00");
+  EXPECT_FALSE(read("Call mom tonight", allDay).dueIsAllDay());
+  EXPECT_FALSE(read("Call mom today", plain).dueIsAllDay());
+  auto atNine = allDay;
+  atNine.defaultTime = QuickEntryOptions::TimeOfDay{9, 30};
+  EXPECT_FALSE(read("Call mom today", atNine).dueIsAllDay());
+  EXPECT_EQ(dueOf(read("Call mom today", atNine)), "2024-03-10T09:30:00.000+01:00");
+
+  const auto repeated = with([](QuickEntryOptions& o) { o.repetitions = true; });
+  const TaskDescription trash = read("take out trash every Tuesday", repeated);
+  EXPECT_EQ(trash.recurrenceRule(), "FREQ=WEEKLY;BYDAY=TU");
+  EXPECT_EQ(dueOf(trash), "2024-03-12T12:00:00.000+01:00");
+  EXPECT_EQ(toUtf8(trash.title), "take out trash");
+  EXPECT_FALSE(read("take out trash every Tuesday", plain).recurrenceRule());
+
+  auto list = List::create(std::make_shared<reminders::Calendar>("local/w", reminders::EntityType::reminder), nullptr);
+  list->calendar()->setTitle("Work");
+  const auto whole = with([](QuickEntryOptions& o) { o.wholeTitles = true; });
+  const TaskDescription review = QuickTaskParser(clock_, whole).parse(std::string_view("Review PR #123 #Work"), {list});
+  EXPECT_EQ(review.list, list);
+  EXPECT_EQ(toUtf8(review.title), "Review PR #123");
+  // A number is no list reference: nothing to warn about.
+  EXPECT_FALSE(read("Fix bug #123", whole).parsedList);
+  const TaskDescription paper = QuickTaskParser(clock_, whole).parse(std::string_view("Buy paper #xmas"), {list});
+  EXPECT_EQ(toUtf8(paper.title), "Buy paper #xmas");
+  EXPECT_EQ(paper.parsedList, u"#xmas");
+  EXPECT_FALSE(paper.list);
+  EXPECT_EQ(dueOf(read("Email Jan about the budget", whole)), "none");
+  EXPECT_EQ(dueOf(read("Flights in Jan", whole)), "2024-01-01T12:00:00.000+01:00");
+  EXPECT_EQ(toUtf8(QuickTaskParser(clock_, plain).parse(std::string_view("Review PR #123 #Work"), {list}).title),
+            "Review PR  #Work");
+
+  const auto dayFirst =
+      with([](QuickEntryOptions& o) { o.numericDateOrder = chrono::ReaderOptions::NumericDateOrder::dayFirst; });
+  EXPECT_EQ(dueOf(read("Renew lease 2/1/2025", dayFirst)), "2025-01-02T12:00:00.000+01:00");
+  EXPECT_EQ(dueOf(read("Renew lease 2/1/2025", plain)), "2025-02-01T12:00:00.000+01:00");
+}
+
+// A quick-entry parser made with setsEngineLanguage false reads English first by its own options and
+// leaves the engine-wide setting as it was.
+TEST_F(QuickEntryOptionsTest, ParserOwnOptionsLeaveTheEngineSettingAlone) {
+  chrono::Chrono::setPreferredLanguage(Language::german);
+  QuickEntryOptions own;
+  own.setsEngineLanguage = false;
+  const QuickTaskParser parser(clock_, own);
+  EXPECT_EQ(chrono::Chrono::preferredLanguage(), Language::german);
+  // English found a time: German is not asked, as under the engine-wide English preference.
+  EXPECT_EQ(dueOf(parser.parse(std::string_view("Zahnarzt morgen um 17:00"), {})), "2024-03-10T17:00:00.000+01:00");
+  chrono::Chrono::setPreferredLanguage(std::nullopt);
+}
+
 TEST_F(QuickEntryOptionsTest, CleanTitlesJoinBlanksLeftByTheListReference) {
   QuickEntryOptions clean;
   clean.cleanTitles = true;
@@ -175,6 +263,8 @@ TEST(ReadingCorrections, DanglingConnectors) {
   EXPECT_EQ(toUtf8(quickentry::withoutLeadingParticle(u"までに提出")), "提出");
   EXPECT_EQ(toUtf8(quickentry::withoutLeadingParticle(u" 之前交報告")), "交報告");
   EXPECT_EQ(toUtf8(quickentry::withoutLeadingParticle(u"前回")), "前回");
+  EXPECT_EQ(toUtf8(quickentry::withoutLeadingParticle(u"にカードの支払い")), "カードの支払い");
+  EXPECT_EQ(toUtf8(quickentry::withoutLeadingParticle(u"にんじんを買う")), "にんじんを買う");
   EXPECT_EQ(toUtf8(quickentry::withSingleBlanks(u"a  b\t\tc\u3000 d\n\ne")), "a b c d\n\ne");
 }
 

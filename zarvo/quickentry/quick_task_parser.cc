@@ -1,5 +1,9 @@
 #include "zarvo/quickentry/quick_task_parser.h"
 
+#include <unicode/uchar.h>
+
+#include <algorithm>
+
 #include "zarvo/platform/text.h"
 #include "zarvo/quickentry/reading_corrections.h"
 
@@ -57,24 +61,50 @@ TaskDescription QuickTaskParser::parse(std::u16string_view text, const std::vect
   d.string = quickentry::trimmedSpacesAndTabs(d.chronoItem ? std::u16string_view(d.chronoItem->title()) : text);
   d.flagged = endsWithTwoBangs(d.string);
 
-  if (const auto match = kListReference ? kListReference->firstMatch(d.string) : std::nullopt) {
-    const Range range = match->range();
-    d.parsedListRange = range;
-    d.parsedList = std::u16string(platform::substring(d.string, range.location, range.length));
-
-    const std::u16string name = removingAll(removingAll(removingAll(*d.parsedList, u'{'), u'}'), u'#');
+  const auto listTitled = [&](std::u16string_view reference) -> std::shared_ptr<List> {
+    const std::u16string name =
+        removingAll(removingAll(removingAll(std::u16string(reference), u'{'), u'}'), u'#');
     const std::string utf8Name = platform::toUtf8(name);
     for (const auto& list : lists) {
       if (list && platform::equalsIgnoringCase(std::string_view(list->title()), std::string_view(utf8Name))) {
-        d.list = list;
+        return list;
+      }
+    }
+    return nullptr;
+  };
+  const auto take = [&](const platform::Match& match) {
+    const Range range = match.range();
+    d.parsedListRange = range;
+    d.parsedList = std::u16string(platform::substring(d.string, range.location, range.length));
+    d.list = listTitled(*d.parsedList);
+    if (d.list) d.listTitleRange = listTitleRange(text, platform::utf16(d.list->title()));
+  };
+
+  if (!kListReference) {
+    // Nothing to find.
+  } else if (!chrono_.options().wholeTitles) {
+    if (const auto match = kListReference->firstMatch(d.string)) take(*match);
+  } else {
+    std::optional<platform::Match> first;
+    for (const platform::Match& match : kListReference->allMatches(d.string)) {
+      const std::u16string_view reference = platform::substring(d.string, match.range().location, match.range().length);
+      // "#123" is a number in the title ("PR #123"), not a list.
+      if (reference.size() > 1 && reference[0] == u'#' &&
+          std::all_of(reference.begin() + 1, reference.end(), [](char16_t c) { return u_isdigit(c); })) {
+        continue;
+      }
+      if (!first) first = match;
+      if (listTitled(reference)) {
+        first = match;
         break;
       }
     }
-    if (d.list) d.listTitleRange = listTitleRange(text, platform::utf16(d.list->title()));
+    if (first) take(*first);
   }
 
   std::u16string title = d.string;
-  if (d.parsedList) title = removingAll(std::move(title), *d.parsedList);
+  // With whole titles a reference that names no list is part of the title.
+  if (d.parsedList && (d.list || !chrono_.options().wholeTitles)) title = removingAll(std::move(title), *d.parsedList);
   if (d.flagged && endsWithTwoBangs(title)) title.resize(title.size() - 2);
   d.title = quickentry::trimmedSpacesAndTabs(title);
   if (chrono_.options().cleanTitles) d.title = quickentry::withSingleBlanks(d.title);

@@ -48,11 +48,19 @@ class QuickTaskParser {
     std::optional<Date> dueDate() const {
       return chronoItem ? std::optional<Date>(chronoItem->dueDate()) : std::nullopt;
     }
+    // The line names a day but no time of day, and the options ask for all-day dues: the task is due
+    // on the day of dueDate(), all day (ChronoParseItem::isAllDay).
+    bool dueIsAllDay() const { return chronoItem && chronoItem->isAllDay(); }
+    // The recurrence rule of the line's repetition phrase (ChronoParseItem::recurrenceRule).
+    std::optional<std::string> recurrenceRule() const {
+      return chronoItem ? chronoItem->recurrenceRule() : std::nullopt;
+    }
   };
 
   // `clock` supplies the reference date of the date engine (see ChronoParseHelper); null reads the
   // process clock at each parse. `options` (quick_entry_options.h) default to the engine's own reading;
-  // with `cleanTitles` the title also loses the doubled blanks a removed list reference leaves.
+  // with `cleanTitles` the title also loses the doubled blanks a removed list reference leaves, and
+  // with `wholeTitles` list references are read as that option says.
   explicit QuickTaskParser(std::shared_ptr<const platform::Clock> clock = nullptr, QuickEntryOptions options = {})
       : chrono_(std::move(clock), std::move(options)) {}
 

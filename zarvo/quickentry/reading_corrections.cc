@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 
+#include "zarvo/chrono/chrono.h"
 #include "zarvo/platform/regex.h"
 #include "zarvo/platform/text.h"
 
@@ -86,7 +87,7 @@ bool shortForeignWeekday(std::u16string_view phrase, const chrono::ParsedResult&
 // Whether the phrase writes its hour the 24-hour way: a leading zero ("05:00") or an hour mark after
 // the number ("5h", "5 Uhr", "5時").
 bool writtenAs24Hours(std::u16string_view phrase) {
-  static const platform::LazyRegex kMarked(u"(^|\\D)0\\d|\\d\\s*(h\\b|uhr\\b|時|点|點)");
+  static const platform::LazyRegex kMarked(u"(^|\\D)0\\d|\\d\\s*(h\\b|uhr\\b)");
   return !kMarked || kMarked->search(phrase);
 }
 
@@ -128,7 +129,10 @@ chrono::ParsedResult withNumericDateAhead(chrono::ParsedResult result, Date ref)
 chrono::ParsedResult inTheAfternoon(chrono::ParsedResult result) {
   // Only a number is an hour the writer left open; "morning" or "Sat 6pm" said what it meant.
   const std::u16string& phrase = result.text();
-  if (std::none_of(phrase.begin(), phrase.end(), isDigit) || writtenAs24Hours(phrase)) return result;
+  const bool numberWords = result.tags().contains(TagUnit::deClockWordParser);  // "halb vier"
+  if ((!numberWords && std::none_of(phrase.begin(), phrase.end(), isDigit)) || writtenAs24Hours(phrase)) {
+    return result;
+  }
   if (moveIntoAfternoon(result.start()) && result.end()) {
     // "2-4" read as 14:00 to 16:00; an end already past noon ("3 to 11") stays.
     moveIntoAfternoon(*result.end());
@@ -156,11 +160,66 @@ std::u16string_view withoutDanglingConnector(std::u16string_view before) {
 }
 
 std::u16string_view withoutLeadingParticle(std::u16string_view after) {
+  const std::u16string_view trimmed = trimmedView(after);
   for (std::u16string_view particle : {u"までに", u"まで", u"之前", u"以前"}) {
-    const std::u16string_view trimmed = trimmedView(after);
     if (trimmed.substr(0, particle.size()) == particle) return trimmed.substr(particle.size());
   }
+  // "に" before hiragana may begin a word ("にんじん"); before katakana or kanji it is the particle.
+  const auto isHiragana = [](char16_t c) { return c >= 0x3040 && c <= 0x309F; };
+  if (trimmed.size() >= 2 && trimmed[0] == u'に' && !isHiragana(trimmed[1])) return trimmed.substr(1);
   return after;
+}
+
+bool statesTimeOfDay(const chrono::ParsedResult& result) {
+  const ParsedComponents& start = result.start();
+  if (start.isCertain(ComponentUnit::hour)) return true;
+  if (start.impliedValues().get(ComponentUnit::hour) != chrono::Chrono::defaultImpliedHour() ||
+      start.impliedValues().get(ComponentUnit::minute) != chrono::Chrono::defaultImpliedMinute()) {
+    return true;
+  }
+  // Words that name noon imply the engine's default hour, and still state a time.
+  const std::u16string lower = platform::lowercased(result.text());
+  for (const std::u16string_view noon : {u"noon", u"mittag", u"mediod", u"midi", u"昼", u"午"}) {
+    if (lower.find(noon) != std::u16string::npos) return true;
+  }
+  return false;
+}
+
+bool holdsWords(std::u16string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'#') {
+      while (i + 1 < text.size() && (u_isalnum(text[i + 1]) || text[i + 1] == u'_')) ++i;
+    } else if (text[i] == u'{') {
+      while (i + 1 < text.size() && text[i + 1] != u'}') ++i;
+    } else if (u_isalnum(text[i])) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool isLoneMonthName(std::u16string_view text, const chrono::ParsedResult& result) {
+  const ParsedComponents& start = result.start();
+  if (!result.tags().contains(TagUnit::enMonthNameParser) || start.isCertain(ComponentUnit::year) ||
+      start.isCertain(ComponentUnit::day) || start.isCertain(ComponentUnit::hour)) {
+    return false;
+  }
+  size_t end = static_cast<size_t>(std::clamp<int64_t>(result.index(), 0, static_cast<int64_t>(text.size())));
+  while (end > 0 && isBlank(text[end - 1])) --end;
+  size_t begin = end;
+  while (begin > 0 && u_isalpha(text[begin - 1])) --begin;
+  const std::u16string_view word = text.substr(begin, end - begin);
+  for (std::u16string_view preposition :
+       {u"in", u"by", u"until", u"till", u"before", u"after", u"from", u"since", u"during", u"of"}) {
+    if (platform::equalsIgnoringCase(word, preposition)) return false;
+  }
+  return true;
+}
+
+bool phraseInsideTitle(std::u16string_view before, std::u16string_view after) {
+  // "明日の会議", "明天的会议": the phrase names what follows it.
+  if (after.size() > 1 && (after[0] == u'の' || after[0] == u'的') && holdsWords(after.substr(1))) return true;
+  return withoutDanglingConnector(before).size() != before.size() && holdsWords(after);
 }
 
 std::u16string withSingleBlanks(std::u16string_view text) {

@@ -240,7 +240,8 @@ struct EventStore::Impl {
   std::optional<FileChange> metadataChange(const fs::path& path, const std::optional<std::string>& value) {
     if (value) return FileChange{path, *value + "\n", false};
     FileInfo info;
-    fs->stat(path, info);
+    // A file that cannot be looked at may be there: its removal is announced all the same.
+    if (!fs->stat(path, info).ok()) return FileChange{path, std::nullopt, false};
     if (!info.exists) return std::nullopt;
     return FileChange{path, std::nullopt, false};
   }

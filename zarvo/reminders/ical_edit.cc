@@ -252,6 +252,14 @@ std::string editTodo(const TodoFile& file, size_t index, const DesiredTodo& want
   recordLine(kOrderName, want.order ? std::optional<std::string>(std::to_string(*want.order)) : std::nullopt,
              want.order != had.order);
   if (want.categories) editCategories(editor, file, entry, *want.categories);
+  if (want.recurrence && *want.recurrence != had.recurrence) {
+    // Written as libical writes the rule, so that it reads back as written.
+    const struct icalrecurrencetype rule = icalrecurrencetype_from_string(want.recurrence->c_str());
+    if (rule.freq == ICAL_NO_RECURRENCE) {
+      throw StoreError(StoreErrorCode::invalid, "the recurrence rule \"" + *want.recurrence + "\" does not read");
+    }
+    owned.setLine("RRULE", serialize(PropertyPtr(icalproperty_new_rrule(rule)), nl));
+  }
   owned.set("DTSTAMP", PropertyPtr(icalproperty_new_dtstamp(utcTime(want.now))));
   owned.set("LAST-MODIFIED", PropertyPtr(icalproperty_new_lastmodified(utcTime(want.now))));
 

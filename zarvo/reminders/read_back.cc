@@ -164,6 +164,7 @@ const char* firstMismatch(const TodoEntry* had, const DesiredTodo& want, const T
     if (seconds(g.completionDate) != seconds(completion)) return "completion time";
     if (had != nullptr && (g.start != had->fields.start)) return "start";
     if (had != nullptr && (g.recurrence != had->fields.recurrence)) return "recurrence";
+    if (had == nullptr && want.recurrence.has_value() == g.recurrence.empty()) return "recurrence";
     if (alarmKeys(got.alarms) != alarmKeys(want.alarms)) return "alarms";
   }
   const TodoFields empty;

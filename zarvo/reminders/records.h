@@ -172,6 +172,13 @@ class Reminder {
   const std::vector<std::string>& categories() const { return categories_; }
   void setCategories(std::vector<std::string> categories) { categories_ = std::move(categories); }
 
+  // The task's recurrence rule: the value of its RRULE line as read ("FREQ=WEEKLY;BYDAY=MO"); none for
+  // a task that does not repeat. A reminder never saved gets the rule set here as its file's RRULE
+  // (saving fails with StoreErrorCode::invalid for a rule that does not read). A saved reminder keeps
+  // its file's RRULE lines as they are; another rule set on it fails the save (invalid).
+  const std::optional<std::string>& recurrenceRule() const { return recurrenceRule_; }
+  void setRecurrenceRule(std::optional<std::string> rule) { recurrenceRule_ = std::move(rule); }
+
   const std::vector<std::shared_ptr<Alarm>>& alarms() const { return alarms_; }
   bool hasAlarms() const { return !alarms_.empty(); }
   void addAlarm(std::shared_ptr<Alarm> alarm);
@@ -205,6 +212,7 @@ class Reminder {
   std::optional<bool> flagged_;
   std::optional<int> order_;
   std::vector<std::string> categories_;
+  std::optional<std::string> recurrenceRule_;
   // The file version this reminder was read from (null for a new reminder): saving edits it and
   // refuses to overwrite a file that no longer has these contents.
   std::shared_ptr<const detail::TodoFile> origin_;

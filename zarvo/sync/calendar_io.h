@@ -160,9 +160,12 @@ class CalendarIO {
   // A new task in the calendar of `list`, else of defaultList(), else of the store's default list,
   // else of the first list; none (and nothing created) when there is no calendar at all. Saved and
   // committed, then added to the cache. When the save throws, the new record stays in the context.
+  // With `dueIsAllDay` the task is due on the day of `dueDate` without a time (Task::setDueDate); a
+  // `recurrenceRule` (an RRULE value) becomes the new task's file's RRULE.
   std::shared_ptr<Task> createTask(std::string title, std::shared_ptr<List> list = nullptr,
                                    std::optional<std::string> notes = std::nullopt, bool flagged = false,
-                                   int priority = 0, std::optional<Date> dueDate = std::nullopt);
+                                   int priority = 0, std::optional<Date> dueDate = std::nullopt,
+                                   bool dueIsAllDay = false, std::optional<std::string> recurrenceRule = std::nullopt);
   // Drops the task from the cache, removes its reminder (committed when `commit`), then deletes the
   // record. When the removal throws, the task stays out of the cache and its record stays.
   void remove(const std::shared_ptr<Task>& task, bool commit);

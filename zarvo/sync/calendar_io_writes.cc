@@ -85,7 +85,8 @@ std::shared_ptr<List> CalendarIO::storeDefaultList() {
 
 std::shared_ptr<Task> CalendarIO::createTask(std::string title, std::shared_ptr<List> list,
                                              std::optional<std::string> notes, bool flagged, int priority,
-                                             std::optional<Date> dueDate) {
+                                             std::optional<Date> dueDate, bool dueIsAllDay,
+                                             std::optional<std::string> recurrenceRule) {
   std::shared_ptr<reminders::Calendar> calendar = list ? list->calendar() : nullptr;
   if (!calendar) {
     if (auto fallback = defaultList()) calendar = fallback->calendar();
@@ -100,11 +101,12 @@ std::shared_ptr<Task> CalendarIO::createTask(std::string title, std::shared_ptr<
   auto reminder = reminders::Reminder::reminderWithEventStore(*eventStore_);
   reminder->setCalendar(std::move(calendar));
   reminder->setTitle(std::move(title));
+  reminder->setRecurrenceRule(std::move(recurrenceRule));
   auto task = Task::create(reminder, managedContext());
   task->setNotes(std::move(notes));
   task->setFlagged(flagged);
   task->setPriority(priority);
-  task->setDueDate(dueDate);
+  task->setDueDate(dueDate, dueIsAllDay);
   if (carriesRecordFields()) writeRecordFields(*task);
   eventStore_->saveReminder(reminder, true);
   std::lock_guard lock(state_->mu);

@@ -59,6 +59,45 @@ TEST_F(Writes, CreateTaskUsesTheGivenListAndWritesEveryField) {
   EXPECT_THAT(onDisk(), ElementsAre("Work:Report"));
 }
 
+// A task made due all day and repeating: a date-only DUE and the RRULE in its file, read back as such
+// by a fresh handle; completing it moves it to the next occurrence, still a day.
+TEST_F(Writes, CreateTaskDueAllDayWithARecurrenceRule) {
+  addCalendar("Work");
+  io_->loadLists();
+  const Date due = platform::Clock::currentNow() + std::chrono::hours(30);
+  auto task = io_->createTask("Trash", listTitled("Work"), std::nullopt, false, 0, due, true, "FREQ=WEEKLY;INTERVAL=2");
+  ASSERT_TRUE(task);
+  EXPECT_TRUE(task->isAllDay());
+  EXPECT_TRUE(task->reminder()->alarms().empty());
+  EXPECT_EQ(task->recurrenceRule(), "FREQ=WEEKLY;INTERVAL=2");
+
+  auto options = options_;
+  options.watchForChanges = false;
+  reminders::EventStore fresh(options);
+  const auto read = fresh.remindersMatchingPredicate(fresh.predicateForIncompleteReminders({}, {}, {}));
+  ASSERT_EQ(read.size(), 1u);
+  ASSERT_TRUE(read[0]->dueDateComponents());
+  EXPECT_FALSE(read[0]->dueDateComponents()->hour);
+  EXPECT_EQ(read[0]->recurrenceRule(), "FREQ=WEEKLY;INTERVAL=2");
+
+  const platform::DateComponents before = *task->reminder()->dueDateComponents();
+  task->setIsCompleted(true);
+  io_->save(task, false);
+  EXPECT_FALSE(task->isCompleted());
+  EXPECT_TRUE(task->isAllDay());
+  const auto calendar = platform::DateCalendar::current();
+  EXPECT_EQ(calendar.daysBetween(calendar.date(before), calendar.date(*task->reminder()->dueDateComponents())), 14);
+}
+
+// A rule that does not read is refused, and no file is left behind.
+TEST_F(Writes, CreateTaskWithAnUnreadableRuleThrows) {
+  addCalendar("Work");
+  io_->loadLists();
+  EXPECT_THROW(io_->createTask("Odd", listTitled("Work"), std::nullopt, false, 0, std::nullopt, false, "EVERY=DAY"),
+               reminders::StoreError);
+  EXPECT_TRUE(onDisk().empty());
+}
+
 TEST_F(Writes, CreateTaskFallsBackToDefaultListThenStoreDefaultThenFirstList) {
   addCalendar("Work");
   addCalendar("Home");

@@ -1,5 +1,6 @@
 #include "zarvo/chrono/ja/jp_util.h"
 
+#include "zarvo/chrono/zh/zh_words.h"
 #include "zarvo/platform/text.h"
 
 namespace zarvo::chrono::ja {
@@ -17,6 +18,11 @@ std::optional<int64_t> readDigits(std::u16string_view text) {
   // toInt also takes a sign, which is not a digit.
   if (ascii.empty() || ascii.front() == u'+' || ascii.front() == u'-') return std::nullopt;
   return platform::toInt(ascii);
+}
+
+std::optional<int64_t> readNumber(std::u16string_view text) {
+  if (std::optional<int64_t> digits = readDigits(text)) return digits;
+  return zh::readNumeral(text);
 }
 
 const WordTable& eraOffsets() {

@@ -20,6 +20,10 @@ std::u16string toHalfWidthDigits(std::u16string_view text);
 // in the text or the value does not fit in 64 bits.
 std::optional<int64_t> readDigits(std::u16string_view text);
 
+// A count written in digits (full-width or ASCII) or in kanji numerals read as Chinese numerals are
+// ("三" 3, "十五" 15). Nothing when neither reads.
+std::optional<int64_t> readNumber(std::u16string_view text);
+
 // Era names and the number added to an era year to give the Gregorian year: "昭和" 1925, "平成" 1988
 // (平成28年 is 2016).
 const WordTable& eraOffsets();

@@ -56,6 +56,7 @@ class Backend {
     r->flagged_ = f.flagged;
     r->order_ = f.order;
     r->categories_ = f.categories;
+    if (!f.recurrence.empty()) r->recurrenceRule_ = f.recurrence;
     r->origin_ = file;
     r->originTodo_ = index;
     return r;
@@ -73,6 +74,7 @@ class Backend {
     want.flagged = r.flagged_;
     want.order = r.order_;
     want.categories = r.categories_;
+    want.recurrence = r.recurrenceRule_;
     for (const auto& a : r.alarms_) want.alarms.push_back(AlarmValue{a->absoluteDate_, a->relativeOffset_, a->origin_});
     want.now = platform::Clock::currentNow();
     return want;
@@ -83,6 +85,7 @@ class Backend {
     const TodoEntry& entry = file->todos.at(index);
     r.creationDate_ = entry.fields.creationDate;
     r.lastModified_ = entry.fields.lastModified;
+    r.recurrenceRule_ = entry.fields.recurrence.empty() ? std::nullopt : std::optional(entry.fields.recurrence);
     if (r.completed_ && !entry.fields.completed) {
       // A recurring task completed one occurrence: it is open again, due at the next one, with the
       // series' alarms (see editTodo).

@@ -114,6 +114,8 @@ struct DesiredTodo {
   std::optional<int> order = std::nullopt;     // none: the line is left as it is
   // Compared as a set with what the file holds; none: the lines are left as they are.
   std::optional<std::vector<std::string>> categories = std::nullopt;
+  // The RRULE value; none, or the value the file holds: the lines are left as they are.
+  std::optional<std::string> recurrence = std::nullopt;
   Date now{};
 };
 
