@@ -76,6 +76,8 @@ int main(int argc, char** argv) {
   }
   // Open tasks are coloured by urgency (painting itself is decided per command by --color).
   zarvo::Task::setColorizeTitles(true);
+  // Priorities as todoman and other clients of the same files write them: PRIORITY 1 to 4 is high.
+  zarvo::Task::setRfcPriorityScale(true);
 
   CLI::App app{"zarvo: to-dos on the command line, kept as iCalendar files, with natural-language dates"};
   app.require_subcommand(1);
