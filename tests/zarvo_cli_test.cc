@@ -205,11 +205,11 @@ TEST_F(ZarvoCliTest, FiltersAndSorts) {
             (std::vector<std::string>{"Dentist", "File taxes", "Quarterly report", "Read a book", "Standup"}));
   EXPECT_EQ(titles(ls({"--sort", "title", "--desc"})),
             (std::vector<std::string>{"Standup", "Read a book", "Quarterly report", "File taxes", "Dentist"}));
-  // A task without due date sorts as if due now (10:00 on the 11th).
+  // A task without due date comes after the dated ones; the highest priority comes first.
   EXPECT_EQ(titles(ls({"--sort", "due"})),
-            (std::vector<std::string>{"File taxes", "Standup", "Read a book", "Dentist", "Quarterly report"}));
-  EXPECT_EQ(titles(ls({"--sort", "priority", "--desc"}))[0], "Quarterly report");
-  EXPECT_EQ(titles(ls({"--sort", "priority", "--desc"}))[1], "File taxes");
+            (std::vector<std::string>{"File taxes", "Standup", "Dentist", "Quarterly report", "Read a book"}));
+  EXPECT_EQ(titles(ls({"--sort", "priority"}))[0], "Quarterly report");
+  EXPECT_EQ(titles(ls({"--sort", "priority"}))[1], "File taxes");
   const auto overdueFirst = titles(ls({"--sort", "overdue"}));
   EXPECT_EQ(std::set<std::string>(overdueFirst.begin(), overdueFirst.begin() + 2),
             (std::set<std::string>{"File taxes", "Standup"}));
@@ -732,7 +732,7 @@ TEST_F(ZarvoCliTest, TodomanSeesOurTasksAndWeSeeTodomans) {
   for (const auto& t : ours) {
     if (t["title"] == "Book flights") {
       EXPECT_EQ(t["dueDate"], "2024-03-13T09:00:00.000+01:00");
-      EXPECT_EQ(t["priority"], 2);  // todoman writes "high" as 4 of the store's 1...9
+      EXPECT_EQ(t["priority"], 3);  // todoman writes "high" as 4, high on the RFC 5545 scale
       // Our ids work on their tasks.
       ok({"done", t["id"]});
     }
