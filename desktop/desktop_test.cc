@@ -30,6 +30,7 @@ class DesktopTest : public QObject {
   void completesOnSpace();
   void outsideWriteAppears();
   void searchAndOrder();
+  void undoesChanges();
   void endToEnd();
 
  private:
@@ -239,6 +240,54 @@ void DesktopTest::searchAndOrder() {
   QTRY_COMPARE_WITH_TIMEOUT(titles().first(), QString("Zero in on the urgent bug"), kPatience);
   window_->orderBox()->setCurrentIndex(window_->orderBox()->findData(int(Order::dueDate)));
   QTRY_VERIFY_WITH_TIMEOUT(titles().first() != "Zero in on the urgent bug", kPatience);
+}
+
+// Ctrl+Z undoes the newest change of the home, whichever program made it, and the Edit menu names
+// it; in a field that holds text it undoes the typing instead.
+void DesktopTest::undoesChanges() {
+  QAction* undo = window_->undoAction();
+  QLineEdit* field = window_->quickEntry()->field();
+  QListView* view = window_->taskView();
+  auto undoText = [undo] { return undo->text(); };
+  window_->activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+
+  // Made here, undone from the emptied quick entry.
+  type("Buy milk");
+  QTest::keyClick(field, Qt::Key_Return);
+  QTRY_COMPARE_WITH_TIMEOUT(undoText(), QString("Undo Add 'Buy milk'"), kPatience);
+  QVERIFY(rowOf("Buy milk") >= 0);
+  QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Buy milk") < 0, kPatience);
+  QVERIFY(withTitle(openTasks(), "Buy milk").isEmpty());
+  QTRY_VERIFY_WITH_TIMEOUT(undoText() != "Undo Add 'Buy milk'", kPatience);
+
+  // Completed with Space, opened again with Ctrl+Z in the task list.
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Mop floor") >= 0, kPatience);
+  view->setFocus();
+  view->setCurrentIndex(window_->taskModel()->index(rowOf("Mop floor")));
+  QTest::keyClick(view, Qt::Key_Space);
+  QTRY_COMPARE_WITH_TIMEOUT(undoText(), QString("Undo Done 'Mop floor'"), kPatience);
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Mop floor") < 0, kPatience);
+  QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Mop floor") >= 0, kPatience);
+  QVERIFY(!withTitle(openTasks(), "Mop floor").isEmpty());
+
+  // A change the command line made is the newest: the menu names it and the window undoes it.
+  zarvo({"add", "Sent from the terminal"});
+  QTRY_COMPARE_WITH_TIMEOUT(undoText(), QString("Undo Add 'Sent from the terminal'"), kPatience);
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Sent from the terminal") >= 0, kPatience);
+  undo->trigger();
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Sent from the terminal") < 0, kPatience);
+  QVERIFY(withTitle(openTasks(), "Sent from the terminal").isEmpty());
+
+  // With text typed, Ctrl+Z belongs to the field.
+  QSignalSpy triggered(undo, &QAction::triggered);
+  type("Half a line");
+  QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+  QCOMPARE(triggered.count(), 0);
+  QVERIFY(field->text() != "Half a line");
+  field->clear();
 }
 
 // The whole round on a real X server: keys typed into the mapped window, the command line reading

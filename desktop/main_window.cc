@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QMenuBar>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
@@ -13,7 +14,8 @@ namespace zarvo::desktop {
 
 MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry, QWidget* parent)
     : QMainWindow(parent), controller_(controller), sidebar_(new Sidebar), quickEntry_(new QuickEntry(std::move(quickEntry))),
-      taskView_(new QListView), model_(new TaskModel({}, this)), search_(new QLineEdit), order_(new QComboBox) {
+      taskView_(new QListView), model_(new TaskModel({}, this)), search_(new QLineEdit), order_(new QComboBox),
+      undo_(new QAction(this)) {
   setWindowTitle(tr("Zarvo"));
   taskView_->setModel(model_);
   taskView_->setItemDelegate(new TaskDelegate(taskView_));
@@ -70,6 +72,18 @@ MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry
   auto* toSearch = new QShortcut(QKeySequence::Find, this);
   connect(toSearch, &QShortcut::activated, search_, [this] { search_->setFocus(); });
 
+  QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+  undo_->setShortcut(QKeySequence::Undo);
+  undo_->setEnabled(false);
+  undo_->setText(tr("Undo"));
+  edit->addAction(undo_);
+  connect(undo_, &QAction::triggered, &controller_, &StoreController::undo);
+  connect(&controller_, &StoreController::undone, this,
+          [this](const QString& description) { notice_ = tr("Undone: %1").arg(description); });
+  // An empty field has no typing to undo: there Ctrl+Z undoes the last change, as elsewhere.
+  quickEntry_->field()->installEventFilter(this);
+  search_->installEventFilter(this);
+
   auto* toEntry = new QShortcut(QKeySequence::New, this);
   connect(toEntry, &QShortcut::activated, quickEntry_->field(), [this] { quickEntry_->field()->setFocus(); });
   for (int i = 0; i < int(std::size(kSmartLists)); ++i) {
@@ -105,10 +119,17 @@ void MainWindow::showSnapshot(std::shared_ptr<const Snapshot> snapshot) {
   sidebar_->setSnapshot(*snapshot_);
   model_->setSnapshot(snapshot_);
   quickEntry_->setLists(*snapshot_);
+  const QString& change = snapshot_->lastChange;
+  undo_->setEnabled(!change.isEmpty());
+  undo_->setText(change.isEmpty() ? tr("Undo") : tr("Undo %1").arg(change.left(1).toUpper() + change.mid(1)));
   if (const size_t skipped = snapshot_->skippedFiles) {
     statusBar()->showMessage(
         tr("%n task file(s) skipped (unreadable, or a second file of one task); ZARVO_LOG_LEVEL=error shows which and why",
            nullptr, int(skipped)));
+  } else if (!notice_.isEmpty()) {
+    // Said with the first window that shows the outcome.
+    statusBar()->showMessage(notice_);
+    notice_.clear();
   } else {
     statusBar()->clearMessage();
   }
@@ -125,6 +146,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
       static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
     completeCurrent();
     return true;
+  }
+  if ((watched == quickEntry_->field() || watched == search_) && event->type() == QEvent::ShortcutOverride &&
+      static_cast<QKeyEvent*>(event)->matches(QKeySequence::Undo) &&
+      static_cast<QLineEdit*>(watched)->text().isEmpty()) {
+    return true;  // left unaccepted: the window's shortcut takes it
   }
   return QMainWindow::eventFilter(watched, event);
 }

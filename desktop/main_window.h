@@ -2,9 +2,12 @@
 // StoreController. It shows Snapshots as they come and sends every change to the controller.
 //
 // Keys: Enter in quick entry creates, Esc clears it; Space in the task list completes the selected
-// task; Ctrl+N goes to quick entry, Ctrl+F to the search; Ctrl+1..5 choose a smart list.
+// task; Ctrl+N goes to quick entry, Ctrl+F to the search; Ctrl+1..5 choose a smart list; Ctrl+Z
+// undoes the newest change of the home (Edit menu: "Undo add 'Buy milk'"), except in a text field
+// that holds text, where it undoes the typing.
 #pragma once
 
+#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListView>
@@ -38,6 +41,7 @@ class MainWindow : public QMainWindow {
   Sidebar* sidebar() const { return sidebar_; }
   QLineEdit* searchField() const { return search_; }
   QComboBox* orderBox() const { return order_; }
+  QAction* undoAction() const { return undo_; }
   // The last Snapshot shown; null before the first.
   const std::shared_ptr<const Snapshot>& snapshot() const { return snapshot_; }
 
@@ -59,6 +63,8 @@ class MainWindow : public QMainWindow {
   TaskModel* model_;
   QLineEdit* search_;
   QComboBox* order_;
+  QAction* undo_;
+  QString notice_;  // the outcome of an undo, for the status line once the window shows it
   QTimer searchPause_;
   QTimer minuteTick_;
   std::shared_ptr<const Snapshot> snapshot_;

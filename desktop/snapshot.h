@@ -59,6 +59,9 @@ struct Snapshot {
   std::vector<TaskRow> tasks;
   QString defaultListId;       // where a task goes when the line names no list
   size_t skippedFiles = 0;     // task files the store could not read
+  // The newest change of the home's history, which an undo would revert ("add 'Buy milk'"); empty
+  // when there is none.
+  QString lastChange;
   // Open tasks per smart list, whatever the search.
   std::array<int64_t, std::size(kSmartLists)> smartCounts{};
 

@@ -78,7 +78,7 @@ void StoreController::toUi(Deliver deliver) {
   });
 }
 
-void StoreController::run(HomeAccess access, std::function<void(Home&)> work) {
+void StoreController::run(HomeAccess access, std::function<std::string(Home&)> work) {
   queue_->async([this, access, work = std::move(work)] {
     HomeOptions homeOptions;
     homeOptions.access = access;
@@ -97,8 +97,7 @@ void StoreController::run(HomeAccess access, std::function<void(Home&)> work) {
       // work, records of a context now closed, and the files may have changed since. Every piece of
       // work reads afresh.
       home.io().eventKitStoreChanged(platform::Notification{"desktop.reopened", nullptr, {}});
-      work(home);
-      home.save();
+      home.save(work(home));
     } catch (const std::exception& e) {
       toUi([message = qs(e.what())](StoreController& self) { Q_EMIT self.failed(message); });
     }
@@ -111,6 +110,7 @@ void StoreController::reload() {
   run(HomeAccess::read, [this](Home& home) {
     read(home);
     publish();
+    return std::string();
   });
 }
 
@@ -163,6 +163,11 @@ void StoreController::read(Home& home) {
   if (!fallback) fallback = home.io().defaultList();
   if (fallback) base_.defaultListId = qs(fallback->calendarId().value_or(""));
   base_.skippedFiles = home.skippedFiles().size();
+  // A home opened to read keeps no History of its own; the entries are read, never changed, under the
+  // home's shared lock, so no writer moves them meanwhile. An unreadable history offers no undo.
+  const History history(home.path() / "history", home.path() / "reminders", platform::FileSystem::posix());
+  const auto changes = history.descriptions();
+  if (changes && !changes->empty()) base_.lastChange = qs(changes->front());
 }
 
 namespace {
@@ -203,6 +208,7 @@ void StoreController::createTask(NewTask task) {
     if (!home.io().createTask(task.title.toStdString(), list, std::nullopt, task.flagged, 0, task.due)) {
       throw std::runtime_error("there is no list to add the task to");
     }
+    return "add '" + task.title.toStdString() + "'";
   });
 }
 
@@ -215,8 +221,18 @@ void StoreController::setCompleted(const QString& uid, bool completed) {
       if (!reminder || reminder->calendarItemExternalIdentifier() != uid) continue;
       task->setIsCompleted(completed);
       home.io().save(task, true);
-      return;
+      return (completed ? "done '" : "reopen '") + task->title().value_or("") + "'";
     }
+    return std::string();
+  });
+}
+
+void StoreController::undo() {
+  run(HomeAccess::write, [this](Home& home) {
+    auto result = home.undoLastChange();
+    if (!result) throw std::runtime_error(result.error().message());
+    toUi([description = qs(result->undone)](StoreController& self) { Q_EMIT self.undone(description); });
+    return std::string();
   });
 }
 

@@ -63,6 +63,10 @@ class StoreController : public QObject {
   void createTask(NewTask task);
   // Completes (or reopens) the open task with this external identifier; nothing when it is gone.
   void setCompleted(const QString& uid, bool completed);
+  // Undoes the newest change of the home's history, whichever program made it (Home::undoLastChange):
+  // `undone` names it, or `failed` says why nothing changed (nothing to undo, changed since by
+  // another program). The window follows through the store's notifications, as after any change.
+  void undo();
   // Publishes the last read again, in `order` (one of the library's sorters) and, for a search text
   // that is not empty, with only the tasks whose title or notes hold it (the library's search:
   // ignoring case and accents).
@@ -72,11 +76,15 @@ class StoreController : public QObject {
   void snapshotReady(std::shared_ptr<const zarvo::desktop::Snapshot> snapshot);
   // A piece of work failed; the message is one line for a person.
   void failed(const QString& message);
+  // The change undone, as the history describes it ("add 'Buy milk'").
+  void undone(const QString& description);
   // Another program holds the home ("pid 1234 (zarvo edit)"); the work waits for it.
   void waiting(const QString& holder);
 
  private:
-  void run(HomeAccess access, std::function<void(Home&)> work);
+  // `work` returns how the history describes its change ("add 'Buy milk'"; empty: nothing to name),
+  // saved with it.
+  void run(HomeAccess access, std::function<std::string(Home&)> work);
   // On the queue.
   void read(Home& home);
   void publish();
