@@ -78,6 +78,11 @@ std::string checkedTagTitle(const std::string& tag);
 // whether to go on (false: the person said no).
 bool confirmed(const std::string& what, bool yes);
 
+// The word of `words` closest to `typed` by edit distance (insertions, deletions, substitutions and
+// swaps of neighbours, each 1), when it is near enough to be what was meant: at most 2 edits, and
+// fewer than the typed word's length. Nothing otherwise; the first of equally close words wins.
+std::optional<std::string> closestWord(std::string_view typed, const std::vector<std::string>& words);
+
 // Prints a JSON document on standard output (indented, invalid UTF-8 replaced).
 void printJson(const nlohmann::ordered_json& document);
 

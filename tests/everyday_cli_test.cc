@@ -216,6 +216,10 @@ TEST_F(EverydayCliTest, DeletingAsksOnATerminalAndNeedsYesOtherwise) {
   // On a terminal: "n" keeps, "y" deletes.
   Outcome asked = onTerminal({"rm", a}, "n");
   EXPECT_NE(asked.out.find("Delete 'Keep me'? [y/N]"), std::string::npos) << asked.out;
+  asked = onTerminal({"rm", b, a}, "n");
+  for (const std::string& part : {"Delete 2 tasks: 'Keep me too' (" + b.substr(0, 2), "), 'Keep me' (" + a.substr(0, 2)}) {
+    EXPECT_NE(asked.out.find(part), std::string::npos) << asked.out;
+  }
   EXPECT_EQ(snapshot(home_ / "reminders"), before);
   asked = onTerminal({"purge"}, "y");
   EXPECT_NE(asked.out.find("Purged 1 completed task."), std::string::npos) << asked.out;
@@ -289,6 +293,17 @@ TEST_F(EverydayCliTest, CommandsAndGlobalOptionsWhereAPersonTypesThem) {
   const Outcome unknown = zarvo({"frobnicate", "now"});
   EXPECT_EQ(unknown.status, 2);
   EXPECT_EQ(unknown.err, "zarvo: unknown command 'frobnicate' (see zarvo --help)\n");
+  // A near miss is named, for commands and for options.
+  const struct {
+    std::vector<std::string> args;
+    std::string meant;
+  } typos[] = {{{"lsit"}, "'ls'"}, {{"lists-add", "X"}, "'list-add'"}, {{"ls", "--flaged"}, "'--flagged'"},
+               {{"ls", "--sort=title", "--hoem", "x"}, "'--home'"}, {{"edit", "x", "--tilte", "y"}, "'--title'"}};
+  for (const auto& typo : typos) {
+    const Outcome run = zarvo(typo.args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("; did you mean " + typo.meant + "?"), std::string::npos) << join(typo.args) << run.err;
+  }
   const Outcome none = cli_.shell(CliHarness::commandLine(zarvo::testing::zarvoProgram(), {}));
   EXPECT_EQ(none.status, 2);
   EXPECT_NE(none.err.find("missing command"), std::string::npos) << none.err;
