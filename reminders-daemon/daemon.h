@@ -1,0 +1,52 @@
+// The reminders daemon's loop: rings the alarms of one home on time and acts on the user's answer.
+//
+// It holds the home only while it reads or writes it (the command line must never wait for it), and
+// sleeps in poll() on four descriptors: a CLOCK_REALTIME timer set to the next alarm (cancelled on a
+// clock change, so a changed clock or a resume from suspend wakes it), the reminders store's change
+// watcher, the session bus, and SIGINT/SIGTERM. There is no polling loop.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "reminders-daemon/notification_service.h"
+#include "zarvo/alarms/schedule.h"
+
+namespace zarvo::remindersd {
+
+struct DaemonOptions {
+  std::filesystem::path home;
+  alarms::ScheduleOptions schedule;
+  // How long to wait before trying again when the home or the notification service failed.
+  // Default one minute.
+  std::chrono::seconds retryAfter{60};
+};
+
+class Daemon {
+ public:
+  explicit Daemon(DaemonOptions options);
+  ~Daemon();
+  // Runs until SIGINT or SIGTERM (exit status 0) or until the session bus is gone (1).
+  int run();
+
+ private:
+  void reschedule();
+  void onAction(uint32_t id, const std::string& action);
+  void complete(const alarms::Firing& firing);
+  void armTimer();
+
+  DaemonOptions options_;
+  std::unique_ptr<NotificationService> service_;
+  int timerFd_ = -1;
+  int changeFd_ = -1;
+  int signalFd_ = -1;
+  std::optional<Date> wakeAt_;
+  std::map<uint32_t, alarms::Firing> shown_;  // notifications on screen, by id
+};
+
+}  // namespace zarvo::remindersd
