@@ -1,4 +1,5 @@
-// Quick entry on arbitrary text, with a few list titles: plain ones, one with a space, one with a
+// Quick entry on arbitrary text, read as the library reads it by default and as the app reads it
+// (every language, every correction, the extra phrases, repetitions), with a few list titles: plain ones, one with a space, one with a
 // non-ASCII letter, and titles that are awkward as a regular expression (quick entry puts the chosen
 // list's title into a pattern unescaped), plus a list without a calendar.
 //
@@ -24,6 +25,7 @@ using zarvo::fuzz::check;
 using zarvo::platform::Range;
 
 std::unique_ptr<QuickTaskParser> gParser;
+std::unique_ptr<QuickTaskParser> gAppParser;
 std::vector<std::shared_ptr<List>> gLists;
 
 std::shared_ptr<List> listTitled(const std::string& title) {
@@ -43,17 +45,21 @@ bool endsWithTwoBangs(std::u16string_view s) { return s.size() >= 2 && s.substr(
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   zarvo::fuzz::setUpProcess();
-  gParser = std::make_unique<QuickTaskParser>(std::make_shared<zarvo::platform::FixedClock>(zarvo::fuzz::referenceDate()));
+  const auto clock = std::make_shared<zarvo::platform::FixedClock>(zarvo::fuzz::referenceDate());
+  gParser = std::make_unique<QuickTaskParser>(clock);
+  using zarvo::chrono::Language;
+  auto app = zarvo::QuickEntryOptions::recommended(
+      {Language::german, Language::spanish, Language::french, Language::japanese, Language::chinese}, Language::english);
+  app.setsEngineLanguage = false;
+  gAppParser = std::make_unique<QuickTaskParser>(clock, app);
   gLists = {List::create(nullptr, nullptr), listTitled("Work"), listTitled("Home Office"), listTitled("Café"),
             listTitled("C++"), listTitled("a|b"), listTitled("[x"), listTitled("Reminders")};
   return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string_view utf8(reinterpret_cast<const char*>(data), size);
-  const std::u16string input = zarvo::platform::utf16(utf8);
-  const TaskDescription d = gParser->parse(std::u16string_view(input), gLists);
+namespace {
 
+void checkDescription(const std::u16string& input, const TaskDescription& d) {
   check(d.flagged == endsWithTwoBangs(d.string), "flagged disagrees with the string's final \"!!\"");
   check(d.parsedList.has_value() == d.parsedListRange.has_value(), "parsedList and its range come apart");
   if (d.parsedListRange) {
@@ -75,5 +81,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(input.find(phrase) != std::u16string::npos, "the date phrase is not part of the input");
     (void)d.dueDate();
   }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view utf8(reinterpret_cast<const char*>(data), size);
+  const std::u16string input = zarvo::platform::utf16(utf8);
+  checkDescription(input, gParser->parse(std::u16string_view(input), gLists));
+  checkDescription(input, gAppParser->parse(std::u16string_view(input), gLists));
   return 0;
 }

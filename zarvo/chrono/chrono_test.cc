@@ -241,6 +241,9 @@ TEST_F(ChronoFrontEndTest, NumericDateOrderOverridesTheLanguage) {
   EXPECT_EQ(date(Language::german, Order::byLanguage, u"3.12.2024"), iso(utcDate(2024, 12, 3, 12)));
   EXPECT_EQ(date(Language::german, Order::monthFirst, u"3.12.2024"), iso(utcDate(2024, 3, 12, 12)));
   EXPECT_EQ(date(Language::french, Order::monthFirst, u"25/12/2024"), iso(utcDate(2024, 12, 25, 12)));
+  EXPECT_EQ(date(Language::french, Order::monthFirst, u"3/12/2024"), iso(utcDate(2024, 3, 12, 12)));
+  EXPECT_EQ(date(Language::spanish, Order::monthFirst, u"3/12/2024"), iso(utcDate(2024, 3, 12, 12)));
+  EXPECT_EQ(date(Language::spanish, Order::byLanguage, u"3/12/2024"), iso(utcDate(2024, 12, 3, 12)));
 }
 
 TEST(OptionsTest, RawValuesAreMatchedExactly) {
