@@ -43,6 +43,33 @@ bool confirmed(const std::string& what, bool yes) {
   return answer == "y" || answer == "yes";
 }
 
+std::optional<std::string> closestWord(std::string_view typed, const std::vector<std::string>& words) {
+  std::optional<std::string> best;
+  size_t bestDistance = std::min<size_t>(3, typed.size());
+  for (const std::string& word : words) {
+    // Optimal string alignment distance over three rows.
+    std::vector<size_t> before(word.size() + 1), previous(word.size() + 1), current(word.size() + 1);
+    for (size_t j = 0; j <= word.size(); ++j) previous[j] = j;
+    for (size_t i = 1; i <= typed.size(); ++i) {
+      current[0] = i;
+      for (size_t j = 1; j <= word.size(); ++j) {
+        const size_t cost = typed[i - 1] == word[j - 1] ? 0 : 1;
+        current[j] = std::min({previous[j] + 1, current[j - 1] + 1, previous[j - 1] + cost});
+        if (i > 1 && j > 1 && typed[i - 1] == word[j - 2] && typed[i - 2] == word[j - 1]) {
+          current[j] = std::min(current[j], before[j - 2] + 1);
+        }
+      }
+      before.swap(previous);
+      previous.swap(current);
+    }
+    if (previous[word.size()] < bestDistance) {
+      bestDistance = previous[word.size()];
+      best = word;
+    }
+  }
+  return best;
+}
+
 void printJson(const nlohmann::ordered_json& document) {
   std::cout << document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
 }

@@ -51,6 +51,7 @@ void registerUndoCommand(CLI::App& app, Program& program);
 void registerRmCommand(CLI::App& app, Program& program);
 void registerMvCommand(CLI::App& app, Program& program);
 void registerEditCommand(CLI::App& app, Program& program);
+void registerSnoozeCommand(CLI::App& app, Program& program);
 void registerTagCommand(CLI::App& app, Program& program);
 void registerPurgeCommand(CLI::App& app, Program& program);
 void registerListsCommand(CLI::App& app, Program& program);
@@ -76,6 +77,11 @@ std::string checkedTagTitle(const std::string& tag);
 // `yes` (--yes); UsageError when it is missing, so a script never deletes by accident. Returns
 // whether to go on (false: the person said no).
 bool confirmed(const std::string& what, bool yes);
+
+// The word of `words` closest to `typed` by edit distance (insertions, deletions, substitutions and
+// swaps of neighbours, each 1), when it is near enough to be what was meant: at most 2 edits, and
+// fewer than the typed word's length. Nothing otherwise; the first of equally close words wins.
+std::optional<std::string> closestWord(std::string_view typed, const std::vector<std::string>& words);
 
 // Prints a JSON document on standard output (indented, invalid UTF-8 replaced).
 void printJson(const nlohmann::ordered_json& document);

@@ -1,10 +1,13 @@
 // `zarvo ls`: the tasks of some lists (or all), filtered and sorted, as a table or JSON.
+#include <algorithm>
+
 #include "app/command_error.h"
 #include "app/commands.h"
 #include "app/date_options.h"
 #include "app/task_ids.h"
 #include "app/task_order.h"
 #include "app/task_view.h"
+#include "zarvo/platform/date_calendar.h"
 #include "zarvo/platform/text.h"
 
 namespace zarvo::app {
@@ -15,6 +18,7 @@ struct LsOptions {
   DateOptions date;
   std::vector<std::string> lists;
   bool today = false, upcoming = false, flagged = false, top = false, completed = false, desc = false, json = false;
+  bool overdue = false, week = false, noDue = false;
   std::vector<std::string> priority;
   std::optional<std::string> search;
   std::vector<std::string> tags;
@@ -48,6 +52,20 @@ Task::Filter priorityFilter(const std::vector<std::string>& args) {
   return Task::filterForTasksBy(static_cast<int>(*value), comparison);
 }
 
+// Due within the calendar week of now, the week starting on `firstWeekday` (1 = Sunday ... 7 =
+// Saturday): from the start of its first day to the start of the first day of the next week.
+Task::Filter weekFilter(int firstWeekday) {
+  const auto calendar = platform::DateCalendar::current();
+  const Date now = platform::Clock::currentNow();
+  const int back = (calendar.weekday(now) - firstWeekday + 7) % 7;
+  const Date start = calendar.adding(platform::CalendarUnit::day, -back, calendar.startOfDay(now));
+  const Date end = calendar.adding(platform::CalendarUnit::day, 7, start);
+  return [start, end](const Task& task) {
+    const auto due = task.dueDate();
+    return due && !(*due < start) && *due < end;
+  };
+}
+
 int run(const LsOptions& o, Program& program) {
   const bool colour = useColour(program.globals.color);
   const Date ref = applyDateOptions(o.date);
@@ -60,6 +78,9 @@ int run(const LsOptions& o, Program& program) {
   if (o.upcoming) filters.emplace_back(Task::filterForUpcomingTasks());
   if (o.flagged) filters.emplace_back(Task::filterForFlaggedTasks());
   if (o.top) filters.emplace_back(Task::filterForTopTasks());
+  if (o.overdue) filters.emplace_back([](const Task& task) { return task.isPastDue(); });
+  if (o.week) filters.emplace_back(weekFilter(program.settings().firstWeekday));
+  if (o.noDue) filters.emplace_back([](const Task& task) { return !task.dueDate(); });
   if (!o.priority.empty()) filters.emplace_back(priorityFilter(o.priority));
   if (o.search) {
     if (!platform::toUtf16(*o.search)) throw UsageError("--search is not valid UTF-8");
@@ -93,11 +114,16 @@ int run(const LsOptions& o, Program& program) {
   if (key == "title" || key == "overdue") {
     tasks = sortedTasks(std::move(tasks), key == "title" ? TaskOrder::title : TaskOrder::overdueOnTop, true);
     if (o.desc) std::reverse(tasks.begin(), tasks.end());
+  } else if (key == "priority") {
+    // A person reads a priority list from the top: highest first, no priority last.
+    tasks = sortedTasks(std::move(tasks), TaskOrder::priority, o.desc);
   } else {
-    const TaskOrder order = key == "priority" ? TaskOrder::priority
-                            : key == "created" ? TaskOrder::creationDate
-                                               : TaskOrder::dueDate;
-    tasks = sortedTasks(std::move(tasks), order, !o.desc);
+    tasks = sortedTasks(std::move(tasks), key == "created" ? TaskOrder::creationDate : TaskOrder::dueDate, !o.desc);
+    // The library's order puts a task without a due date where "now" would be; in a listing by due
+    // date it goes after every dated task, in either direction, in the order it had.
+    if (key == "due") {
+      std::stable_partition(tasks.begin(), tasks.end(), [](const auto& task) { return task->dueDate().has_value(); });
+    }
   }
 
   session.finish();
@@ -120,6 +146,9 @@ void registerLsCommand(CLI::App& app, Program& program) {
   command->add_flag("--upcoming", o->upcoming, "Only tasks due tomorrow or later");
   command->add_flag("--flagged", o->flagged, "Only flagged tasks");
   command->add_flag("--top", o->top, "Only tasks of the highest priority (3)");
+  command->add_flag("--overdue", o->overdue, "Only tasks whose due date has passed");
+  command->add_flag("--week", o->week, "Only tasks due this week (the week of the week-starts-on setting)");
+  command->add_flag("--no-due", o->noDue, "Only tasks without a due date");
   command->add_option("--priority", o->priority, "Only tasks whose priority compares so: OP N, e.g. '>=' 2")
       ->expected(1, 2)
       ->allow_extra_args(false);
@@ -127,7 +156,7 @@ void registerLsCommand(CLI::App& app, Program& program) {
   command->add_option("--tag", o->tags, "Only tasks with this tag (repeatable: with every one given)")
       ->allow_extra_args(false);
   command->add_flag("--completed", o->completed, "Completed tasks instead of open ones");
-  command->add_option("--sort", o->sort, "Order: priority, due (default), created, title or overdue (overdue on top)")
+  command->add_option("--sort", o->sort, "Order: due (default; undated tasks last), priority (highest first), created, title or overdue (overdue on top)")
       ->check(CLI::IsMember({"priority", "due", "created", "title", "overdue"}));
   command->add_flag("--desc", o->desc, "Reverse the order");
   command->add_flag("--json", o->json, "Print the tasks as JSON");

@@ -8,6 +8,7 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/terminal_text.h"
 #include "app/command_error.h"
@@ -48,6 +49,29 @@ std::string commandWord(int argc, char** argv) {
   return "";
 }
 
+// "; did you mean '--flagged'?" for the first option of the line that neither the command nor the
+// program knows and that is near one of theirs; "" when there is none.
+std::string meantOption(CLI::App& app, int argc, char** argv) {
+  std::vector<std::string> known;
+  auto addNames = [&](const CLI::App& from) {
+    for (const CLI::Option* option : from.get_options()) {
+      for (const std::string& name : option->get_lnames()) known.push_back("--" + name);
+    }
+  };
+  addNames(app);
+  const std::string word = commandWord(argc, argv);
+  if (!word.empty()) addNames(*app.get_subcommand(word));
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    if (arg == "--") break;
+    if (arg.size() < 3 || arg.substr(0, 2) != "--") continue;
+    arg = arg.substr(0, arg.find('='));
+    if (std::find(known.begin(), known.end(), arg) != known.end()) continue;
+    if (const auto meant = zarvo::app::closestWord(arg, known)) return "; did you mean '" + *meant + "'?";
+  }
+  return "";
+}
+
 int fail(const std::string& message, int status) {
   std::fflush(stdout);
   std::fprintf(stderr, "zarvo: %s\n", oneLine(message).c_str());
@@ -78,6 +102,8 @@ int main(int argc, char** argv) {
   }
   // Open tasks are coloured by urgency (painting itself is decided per command by --color).
   zarvo::Task::setColorizeTitles(true);
+  // Priorities as todoman and other clients of the same files write them: PRIORITY 1 to 4 is high.
+  zarvo::Task::setRfcPriorityScale(true);
 
   CLI::App app{"zarvo: to-dos on the command line, kept as iCalendar files, with natural-language dates"};
   app.require_subcommand(1);
@@ -101,6 +127,7 @@ int main(int argc, char** argv) {
   registerDoneCommand(app, program);
   registerUndoCommand(app, program);
   registerEditCommand(app, program);
+  registerSnoozeCommand(app, program);
   registerMvCommand(app, program);
   registerRmCommand(app, program);
   registerTagCommand(app, program);
@@ -126,7 +153,11 @@ int main(int argc, char** argv) {
       try {
         app.get_subcommand(word);
       } catch (const CLI::OptionNotFound&) {
-        throw UsageError("unknown command '" + word + "' (see zarvo --help)");
+        std::vector<std::string> names;
+        for (const CLI::App* command : app.get_subcommands({})) names.push_back(command->get_name());
+        const auto meant = closestWord(word, names);
+        throw UsageError("unknown command '" + word + "'" + (meant ? "; did you mean '" + *meant + "'?" : "") +
+                         " (see zarvo --help)");
       }
     }
     app.parse(argc, argv);
@@ -136,6 +167,8 @@ int main(int argc, char** argv) {
     return app.exit(e);
   } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
+  } catch (const CLI::ExtrasError& e) {
+    return fail(std::string(e.what()) + meantOption(app, argc, argv) + " (see zarvo --help)", kExitUsage);
   } catch (const CLI::ParseError& e) {
     return fail(std::string(e.what()) + " (see zarvo --help)", kExitUsage);
   } catch (const UsageError& e) {

@@ -30,9 +30,15 @@ int run(const RmOptions& o, Program& program) {
     }
     return 0;
   }
-  if (!confirmed(tasks.size() == 1 ? fmt::format("Delete '{}'", shownText(tasks[0]->title().value_or("")))
-                                   : fmt::format("Delete {} tasks", tasks.size()),
-                 o.yes)) {
+  // The question names what goes: the first few tasks by title and id, then how many more.
+  std::string what = tasks.size() == 1 ? "Delete" : fmt::format("Delete {} tasks:", tasks.size());
+  constexpr size_t kNamed = 5;
+  for (size_t i = 0; i < tasks.size() && i < kNamed; ++i) {
+    what += fmt::format("{} '{}'", i == 0 ? "" : ",", shownText(tasks[i]->title().value_or("")));
+    if (tasks.size() > 1) what += " (" + ids.of(*tasks[i]) + ")";
+  }
+  if (tasks.size() > kNamed) what += fmt::format(" and {} more", tasks.size() - kNamed);
+  if (!confirmed(what, o.yes)) {
     std::cout << "Nothing deleted.\n";
     return 0;
   }

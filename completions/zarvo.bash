@@ -3,7 +3,7 @@ _zarvo() {
   local cur prev words cword
   _init_completion || return
 
-  local commands="add ls show done undo edit mv rm tag purge lists list-add list-rm list-mv list-default quick parse account sync"
+  local commands="add ls show done undo edit snooze mv rm tag purge lists list-add list-rm list-mv list-default quick parse account sync"
   local command="" i
   for ((i = 1; i < cword; i++)); do
     case "${words[i]}" in
@@ -37,8 +37,9 @@ _zarvo() {
   local options="--help --json $globals"
   case "$command" in
     add) options+=" --ref --tz --list --priority --notes --tag --flag --literal" ;;
-    ls) options+=" --today --upcoming --flagged --top --priority --search --tag --completed --sort --desc --ref --tz" ;;
+    ls) options+=" --today --upcoming --flagged --top --overdue --week --no-due --priority --search --tag --completed --sort --desc --ref --tz" ;;
     show) options+=" --ref --tz" ;;
+    snooze) options+=" --ref --tz" ;;
     edit) options+=" --title --notes --priority --due --no-due --flag --unflag --ref --tz" ;;
     tag) options+=" --remove" ;;
     undo) options+=" --skip" ;;

@@ -1,5 +1,5 @@
 # fish completion for zarvo: commands and their options.
-set -l commands add ls show done undo edit mv rm tag purge lists list-add list-rm list-mv list-default quick parse account sync
+set -l commands add ls show done undo edit snooze mv rm tag purge lists list-add list-rm list-mv list-default quick parse account sync
 
 complete -c zarvo -f
 # Global options, before or after the command.
@@ -15,6 +15,7 @@ complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a show -d 'Sho
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a done -d 'Mark tasks completed'
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a undo -d 'Revert the last change; with ids, reopen tasks'
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a edit -d 'Change a task'
+complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a snooze -d 'Move a due date later'
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a mv -d 'Move a task to another list'
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a rm -d 'Delete tasks'
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a tag -d 'Add or remove tags'
@@ -28,8 +29,8 @@ complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a quick -d 'Sh
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a parse -d 'Read date phrases'
 
 complete -c zarvo -n "__fish_seen_subcommand_from $commands" -l json -d 'Print JSON'
-complete -c zarvo -n "__fish_seen_subcommand_from add ls show edit quick parse" -l ref -x -d 'Reference time (2024-03-11T17:00)'
-complete -c zarvo -n "__fish_seen_subcommand_from add ls show edit quick parse" -l tz -x -d 'Time zone (IANA name)'
+complete -c zarvo -n "__fish_seen_subcommand_from add ls show edit snooze quick parse" -l ref -x -d 'Reference time (2024-03-11T17:00)'
+complete -c zarvo -n "__fish_seen_subcommand_from add ls show edit snooze quick parse" -l tz -x -d 'Time zone (IANA name)'
 complete -c zarvo -n "__fish_seen_subcommand_from ls" -l today -d 'Due today or earlier'
 complete -c zarvo -n "__fish_seen_subcommand_from ls" -l upcoming -d 'Due tomorrow or later'
 complete -c zarvo -n "__fish_seen_subcommand_from ls" -l flagged -d 'Only flagged tasks'
@@ -70,3 +71,6 @@ complete -c zarvo -n "__fish_seen_subcommand_from account" -l no-upload -d 'Do n
 complete -c zarvo -n "__fish_seen_subcommand_from account" -l delete-local -d 'Also delete its lists here'
 complete -c zarvo -n "__fish_seen_subcommand_from sync" -l discover -d 'Kept for scripts (every sync looks)'
 complete -c zarvo -n "__fish_seen_subcommand_from sync" -l force-delete -d 'Empty lists emptied on the server'
+complete -c zarvo -n "__fish_seen_subcommand_from ls" -l overdue -d 'Only overdue tasks'
+complete -c zarvo -n "__fish_seen_subcommand_from ls" -l week -d 'Only tasks due this week'
+complete -c zarvo -n "__fish_seen_subcommand_from ls" -l no-due -d 'Only tasks without a due date'

@@ -31,6 +31,7 @@ class DesktopTest : public QObject {
   void outsideWriteAppears();
   void searchAndOrder();
   void undoesChanges();
+  void changesLists();
   void endToEnd();
 
  private:
@@ -41,6 +42,9 @@ class DesktopTest : public QObject {
   static QJsonObject withTitle(const QJsonArray& tasks, const QString& title);
   int rowOf(const QString& title) const;
   QString listId(const QString& title) const;
+  QStringList sidebarLists() const;
+  QJsonObject storedList(const QString& title) { return withTitle(QJsonDocument::fromJson(zarvo({"lists", "--json"})).array(), title); }
+  QListWidgetItem* sidebarItem(const QString& title) const;
   void type(const QString& line);
 
   QTemporaryDir dir_;
@@ -81,6 +85,17 @@ QString DesktopTest::listId(const QString& title) const {
     if (list.title == title) return list.id;
   }
   return {};
+}
+
+QStringList DesktopTest::sidebarLists() const {
+  QStringList titles;
+  for (const auto& list : window_->snapshot()->lists) titles << list.title;
+  return titles;
+}
+
+QListWidgetItem* DesktopTest::sidebarItem(const QString& title) const {
+  const auto found = window_->sidebar()->findItems(title, Qt::MatchExactly);
+  return found.isEmpty() ? nullptr : found.first();
 }
 
 void DesktopTest::type(const QString& line) {
@@ -288,6 +303,40 @@ void DesktopTest::undoesChanges() {
   QCOMPARE(triggered.count(), 0);
   QVERIFY(field->text() != "Half a line");
   field->clear();
+}
+
+// A list is added from the field under the sidebar, renamed with F2 and recoloured from its context
+// menu; the command line reads each change, and the Edit menu names the last.
+void DesktopTest::changesLists() {
+  Sidebar* sidebar = window_->sidebar();
+  QTest::mouseClick(window_->newListField(), Qt::LeftButton);
+  QTest::keyClicks(window_->newListField(), "Errands");
+  QTest::keyClick(window_->newListField(), Qt::Key_Return);
+  QTRY_VERIFY_WITH_TIMEOUT(sidebarItem("Errands") != nullptr, kPatience);
+  QVERIFY(!storedList("Errands").isEmpty());
+  QTRY_COMPARE_WITH_TIMEOUT(window_->undoAction()->text(), QString("Undo Add list 'Errands'"), kPatience);
+
+  sidebar->setFocus();
+  sidebar->setCurrentItem(sidebarItem("Errands"));
+  QTest::keyClick(sidebar, Qt::Key_F2);
+  QLineEdit* editor = sidebar->findChild<QLineEdit*>();
+  QVERIFY(editor != nullptr);
+  editor->selectAll();
+  QTest::keyClicks(editor, "Chores");
+  QTest::keyClick(editor, Qt::Key_Return);
+  QTRY_VERIFY_WITH_TIMEOUT(sidebarLists().contains("Chores") && !sidebarLists().contains("Errands"), kPatience);
+  QVERIFY(!storedList("Chores").isEmpty());
+
+  // The menu key opens the colours of the current list; the first is red.
+  sidebar->setCurrentItem(sidebarItem("Chores"));
+  QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), sidebar->mapToGlobal(QPoint()));
+  QApplication::sendEvent(sidebar->viewport(), &menuKey);
+  QTRY_VERIFY_WITH_TIMEOUT(sidebar->contextMenu() && sidebar->contextMenu()->isVisible(), kPatience);
+  QTest::keyClick(sidebar->contextMenu(), Qt::Key_Down);
+  QCOMPARE(sidebar->contextMenu()->activeAction()->text(), QString("Red"));
+  QTest::keyClick(sidebar->contextMenu(), Qt::Key_Return);
+  QTRY_COMPARE_WITH_TIMEOUT(storedList("Chores")["color"].toString().toUpper(), QString("#FF3B30"), kPatience);
+  QTRY_COMPARE_WITH_TIMEOUT(window_->undoAction()->text(), QString("Undo Recolour list 'Chores'"), kPatience);
 }
 
 // The whole round on a real X server: keys typed into the mapped window, the command line reading

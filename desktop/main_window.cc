@@ -14,7 +14,7 @@ namespace zarvo::desktop {
 
 MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry, QWidget* parent)
     : QMainWindow(parent), controller_(controller), sidebar_(new Sidebar), quickEntry_(new QuickEntry(std::move(quickEntry))),
-      taskView_(new QListView), model_(new TaskModel({}, this)), search_(new QLineEdit), order_(new QComboBox),
+      taskView_(new QListView), model_(new TaskModel({}, this)), search_(new QLineEdit), order_(new QComboBox), newList_(new QLineEdit),
       undo_(new QAction(this)) {
   setWindowTitle(tr("Zarvo"));
   taskView_->setModel(model_);
@@ -44,8 +44,19 @@ MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry
   layout->addWidget(quickEntry_);
   layout->addLayout(viewBar);
   layout->addWidget(taskView_, 1);
+  newList_->setPlaceholderText(tr("New list"));
+  newList_->setAccessibleName(tr("New list"));
+  connect(newList_, &QLineEdit::returnPressed, this, [this] {
+    controller_.addList(newList_->text());
+    newList_->clear();
+  });
+  auto* side = new QWidget;
+  auto* sideLayout = new QVBoxLayout(side);
+  sideLayout->setContentsMargins(0, 0, 0, 6);
+  sideLayout->addWidget(sidebar_, 1);
+  sideLayout->addWidget(newList_);
   auto* splitter = new QSplitter;
-  splitter->addWidget(sidebar_);
+  splitter->addWidget(side);
   splitter->addWidget(pane);
   splitter->setStretchFactor(1, 1);
   splitter->setSizes({210, 650});
@@ -61,6 +72,8 @@ MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry
   connect(quickEntry_, &QuickEntry::createRequested, &controller_, &StoreController::createTask);
   connect(model_, &TaskModel::completeRequested, this, [this](const QString& uid) { controller_.setCompleted(uid, true); });
   connect(sidebar_, &Sidebar::scopeChanged, model_, &TaskModel::setScope);
+  connect(sidebar_, &Sidebar::renameRequested, &controller_, &StoreController::renameList);
+  connect(sidebar_, &Sidebar::recolourRequested, &controller_, &StoreController::recolourList);
 
   // A search follows the typing once it pauses, so a fast typist does not queue a search per key.
   searchPause_.setSingleShot(true);

@@ -42,6 +42,7 @@ class MainWindow : public QMainWindow {
   QLineEdit* searchField() const { return search_; }
   QComboBox* orderBox() const { return order_; }
   QAction* undoAction() const { return undo_; }
+  QLineEdit* newListField() const { return newList_; }
   // The last Snapshot shown; null before the first.
   const std::shared_ptr<const Snapshot>& snapshot() const { return snapshot_; }
 
@@ -63,6 +64,7 @@ class MainWindow : public QMainWindow {
   TaskModel* model_;
   QLineEdit* search_;
   QComboBox* order_;
+  QLineEdit* newList_;  // under the sidebar: Enter adds a list of that name
   QAction* undo_;
   QString notice_;  // the outcome of an undo, for the status line once the window shows it
   QTimer searchPause_;

@@ -1,5 +1,6 @@
 #include "desktop/sidebar.h"
 
+#include <QContextMenuEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 
@@ -8,6 +9,8 @@ namespace zarvo::desktop {
 namespace {
 
 enum Role { kScopeSmart = Qt::UserRole + 1, kScopeList, kCount, kColour };
+
+QColor qColour(platform::RGBA rgba) { return QColor(rgba.red, rgba.green, rgba.blue, rgba.alpha); }
 
 // Entries with the open count at the right edge.
 class CountDelegate : public QStyledItemDelegate {
@@ -47,6 +50,11 @@ Sidebar::Sidebar(QWidget* parent) : QListWidget(parent) {
   setItemDelegate(new CountDelegate(this));
   setAccessibleName(tr("Lists"));
   setFrameShape(QFrame::NoFrame);
+  setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+  connect(this, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+    const QVariant id = item->data(kScopeList);
+    if (id.isValid()) Q_EMIT renameRequested(id.toString(), item->text());
+  });
   for (SmartList smart : kSmartLists) {
     auto* item = new QListWidgetItem(title(smart), this);
     item->setData(kScopeSmart, int(smart));
@@ -89,15 +97,56 @@ void Sidebar::select(const Scope& scope) {
   setCurrentRow(0);
 }
 
+const std::vector<Sidebar::NamedColour>& Sidebar::listColours() {
+  static const std::vector<NamedColour> colours = {
+      {QT_TR_NOOP("Red"), {255, 59, 48}},     {QT_TR_NOOP("Orange"), {255, 149, 0}},
+      {QT_TR_NOOP("Yellow"), {255, 204, 0}},  {QT_TR_NOOP("Green"), {52, 199, 89}},
+      {QT_TR_NOOP("Blue"), {0, 122, 255}},    {QT_TR_NOOP("Purple"), {175, 82, 222}},
+      {QT_TR_NOOP("Brown"), {162, 132, 94}},  {QT_TR_NOOP("Grey"), {142, 142, 147}},
+  };
+  return colours;
+}
+
+void Sidebar::contextMenuEvent(QContextMenuEvent* event) {
+  QListWidgetItem* item = event->reason() == QContextMenuEvent::Mouse ? itemAt(event->pos()) : currentItem();
+  if (!item || !item->data(kScopeList).isValid()) return;
+  const QString id = item->data(kScopeList).toString();
+  const QPoint at = event->reason() == QContextMenuEvent::Mouse ? event->globalPos()
+                                                                 : viewport()->mapToGlobal(visualItemRect(item).center());
+  // Not modal: the window stays live while it is open.
+  menu_ = new QMenu(this);
+  menu_->setAttribute(Qt::WA_DeleteOnClose);
+  menu_->setAccessibleName(tr("Colour of %1").arg(item->text()));
+  for (const auto& colour : listColours()) {
+    QAction* action = menu_->addAction(QIcon(dot(qColour(colour.value))), tr(colour.name));
+    connect(action, &QAction::triggered, this,
+            [this, id, value = colour.value] { Q_EMIT recolourRequested(id, platform::Colour::rgb(value)); });
+  }
+  menu_->popup(at);
+}
+
 void Sidebar::setDark(bool dark) { dark_ = dark; }
 
+void Sidebar::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+  QListWidget::closeEditor(editor, hint);
+  if (!pending_) return;
+  const Snapshot snapshot = std::move(*pending_);
+  pending_.reset();
+  setSnapshot(snapshot);
+}
+
 void Sidebar::setSnapshot(const Snapshot& snapshot) {
+  if (state() == QAbstractItemView::EditingState) {
+    pending_ = snapshot;
+    return;
+  }
   const Scope chosen = scope();
   const QSignalBlocker quiet(this);
   clear();
   for (SmartList smart : kSmartLists) {
     auto* item = new QListWidgetItem(title(smart), this);
     item->setData(kScopeSmart, int(smart));
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
     item->setData(kCount, QVariant::fromValue(snapshot.count(smart)));
   }
   auto* header = new QListWidgetItem(tr("My Lists"), this);
@@ -107,7 +156,8 @@ void Sidebar::setSnapshot(const Snapshot& snapshot) {
   header->setFont(bold);
   for (const auto& list : snapshot.lists) {
     const auto rgba = list.colour.resolved(dark_ ? platform::Appearance::dark : platform::Appearance::light);
-    auto* item = new QListWidgetItem(dot(QColor(rgba.red, rgba.green, rgba.blue, rgba.alpha)), list.title, this);
+    auto* item = new QListWidgetItem(dot(qColour(rgba)), list.title, this);
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable);
     item->setData(kScopeList, list.id);
     item->setData(kCount, QVariant::fromValue(list.openCount));
     item->setData(Qt::AccessibleTextRole, list.title + QStringLiteral(", ") + list.countTitle);

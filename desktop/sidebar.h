@@ -1,9 +1,17 @@
 // Sidebar: the smart lists (Today, Upcoming, Flagged, Top, All) and the person's visible lists in
 // their stored order, each with its colour and its number of open tasks. Choosing an entry announces
 // the scope of the task list; a new Snapshot keeps the entry chosen when it still exists.
+//
+// The person's lists are changed here as requests (the window sends them to the store, and the next
+// Snapshot shows the outcome): F2 or a double-click renames, the context menu (right click, the menu
+// key, Shift+F10) recolours.
 #pragma once
 
 #include <QListWidget>
+#include <QMenu>
+#include <QPointer>
+
+#include <optional>
 
 #include "desktop/snapshot.h"
 #include "desktop/task_model.h"
@@ -22,12 +30,30 @@ class Sidebar : public QListWidget {
   void select(const Scope& scope);
 
   static QString title(SmartList smart);
+  // The colours a list can be given, named for people.
+  struct NamedColour {
+    const char* name;  // translated through Sidebar's context
+    platform::RGBA value;
+  };
+  static const std::vector<NamedColour>& listColours();
+  // The context menu open now, if any.
+  QMenu* contextMenu() const { return menu_; }
 
  Q_SIGNALS:
   void scopeChanged(const zarvo::desktop::Scope& scope);
+  void renameRequested(const QString& listId, const QString& title);
+  void recolourRequested(const QString& listId, zarvo::platform::Colour colour);
+
+ protected:
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
  private:
   bool dark_ = false;
+  QPointer<QMenu> menu_;
+  // A Snapshot that came while a title was being edited; shown when the editor closes, so a refresh
+  // never throws away what the person is typing.
+  std::optional<Snapshot> pending_;
 };
 
 }  // namespace zarvo::desktop

@@ -107,6 +107,16 @@ void StoreController::run(HomeAccess access, std::function<std::string(Home&)> w
 
 void StoreController::reload() {
   if (reloadQueued_.exchange(true)) return;
+  queueRead();
+}
+
+void StoreController::reloadAfterWrite() {
+  // Never merged into a read queued earlier: that one runs before the write.
+  reloadQueued_ = true;
+  queueRead();
+}
+
+void StoreController::queueRead() {
   run(HomeAccess::read, [this](Home& home) {
     read(home);
     publish();
@@ -227,6 +237,47 @@ void StoreController::setCompleted(const QString& uid, bool completed) {
   });
 }
 
+void StoreController::addList(const QString& title) {
+  const QString trimmed = title.trimmed();
+  if (trimmed.isEmpty()) return;
+  run(HomeAccess::write, [title = trimmed.toStdString()](Home& home) {
+    home.io().createList(title);
+    return "add list '" + title + "'";
+  });
+  reloadAfterWrite();
+}
+
+void StoreController::changeList(const QString& id,
+                                 std::function<std::string(Home&, const std::shared_ptr<List>&)> change) {
+  run(HomeAccess::write, [id = id.toStdString(), change = std::move(change)](Home& home) {
+    for (const auto& list : home.io().lists()) {
+      if (list->calendarId() == id) return change(home, list);
+    }
+    return std::string();
+  });
+  reloadAfterWrite();
+}
+
+void StoreController::renameList(const QString& id, const QString& title) {
+  const QString trimmed = title.trimmed();
+  if (trimmed.isEmpty()) return;
+  changeList(id, [title = trimmed.toStdString()](Home& home, const std::shared_ptr<List>& list) {
+    const std::string before = list->title();
+    if (before == title) return std::string();
+    list->setTitle(title);
+    home.io().save(list);
+    return "rename list '" + before + "' to '" + title + "'";
+  });
+}
+
+void StoreController::recolourList(const QString& id, platform::Colour colour) {
+  changeList(id, [colour](Home& home, const std::shared_ptr<List>& list) {
+    list->setColor(colour);
+    home.io().save(list);
+    return "recolour list '" + list->title() + "'";
+  });
+}
+
 void StoreController::undo() {
   run(HomeAccess::write, [this](Home& home) {
     auto result = home.undoLastChange();
@@ -234,6 +285,8 @@ void StoreController::undo() {
     toUi([description = qs(result->undone)](StoreController& self) { Q_EMIT self.undone(description); });
     return std::string();
   });
+  // A list's order lives in the records only, which no notification covers.
+  reloadAfterWrite();
 }
 
 }  // namespace zarvo::desktop

@@ -63,6 +63,12 @@ class StoreController : public QObject {
   void createTask(NewTask task);
   // Completes (or reopens) the open task with this external identifier; nothing when it is gone.
   void setCompleted(const QString& uid, bool completed);
+  // The person's lists, each change one entry of the history ("add list 'Work'"). A list is named by
+  // its calendar identifier; nothing happens when it is gone. A new list goes last; a title that is
+  // empty after trimming is refused.
+  void addList(const QString& title);
+  void renameList(const QString& id, const QString& title);
+  void recolourList(const QString& id, platform::Colour colour);
   // Undoes the newest change of the home's history, whichever program made it (Home::undoLastChange):
   // `undone` names it, or `failed` says why nothing changed (nothing to undo, changed since by
   // another program). The window follows through the store's notifications, as after any change.
@@ -85,6 +91,12 @@ class StoreController : public QObject {
   // `work` returns how the history describes its change ("add 'Buy milk'"; empty: nothing to name),
   // saved with it.
   void run(HomeAccess access, std::function<std::string(Home&)> work);
+  // A write to the list `id` (its records and folder, which the task notifications do not cover),
+  // followed by a read. `change` returns the history's description.
+  void changeList(const QString& id, std::function<std::string(Home&, const std::shared_ptr<List>&)> change);
+  void queueRead();
+  // A read queued after the write just queued, whatever reads are queued before it.
+  void reloadAfterWrite();
   // On the queue.
   void read(Home& home);
   void publish();

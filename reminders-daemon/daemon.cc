@@ -1,5 +1,6 @@
 #include "reminders-daemon/daemon.h"
 
+#include <malloc.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/eventfd.h>
@@ -181,6 +182,9 @@ void Daemon::reschedule() {
     state.retainOnly(s.liveKeys);
     if (Error e = state.save(); !e.ok()) log().error("Cannot record what has rung: %{public}@", e.message());
   }
+  // The home is closed: hand the memory its records took back to the system, so that a sleeping
+  // daemon holds little more than its schedule.
+  malloc_trim(0);
   armTimer();
 }
 

@@ -216,6 +216,10 @@ TEST_F(EverydayCliTest, DeletingAsksOnATerminalAndNeedsYesOtherwise) {
   // On a terminal: "n" keeps, "y" deletes.
   Outcome asked = onTerminal({"rm", a}, "n");
   EXPECT_NE(asked.out.find("Delete 'Keep me'? [y/N]"), std::string::npos) << asked.out;
+  asked = onTerminal({"rm", b, a}, "n");
+  for (const std::string& part : {"Delete 2 tasks: 'Keep me too' (" + b.substr(0, 2), "), 'Keep me' (" + a.substr(0, 2)}) {
+    EXPECT_NE(asked.out.find(part), std::string::npos) << asked.out;
+  }
   EXPECT_EQ(snapshot(home_ / "reminders"), before);
   asked = onTerminal({"purge"}, "y");
   EXPECT_NE(asked.out.find("Purged 1 completed task."), std::string::npos) << asked.out;
@@ -298,6 +302,17 @@ TEST_F(EverydayCliTest, CommandsAndGlobalOptionsWhereAPersonTypesThem) {
   const Outcome unknown = zarvo({"frobnicate", "now"});
   EXPECT_EQ(unknown.status, 2);
   EXPECT_EQ(unknown.err, "zarvo: unknown command 'frobnicate' (see zarvo --help)\n");
+  // A near miss is named, for commands and for options.
+  const struct {
+    std::vector<std::string> args;
+    std::string meant;
+  } typos[] = {{{"lsit"}, "'ls'"}, {{"lists-add", "X"}, "'list-add'"}, {{"ls", "--flaged"}, "'--flagged'"},
+               {{"ls", "--sort=title", "--hoem", "x"}, "'--home'"}, {{"edit", "x", "--tilte", "y"}, "'--title'"}};
+  for (const auto& typo : typos) {
+    const Outcome run = zarvo(typo.args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("; did you mean " + typo.meant + "?"), std::string::npos) << join(typo.args) << run.err;
+  }
   const Outcome none = cli_.shell(CliHarness::commandLine(zarvo::testing::zarvoProgram(), {}));
   EXPECT_EQ(none.status, 2);
   EXPECT_NE(none.err.find("missing command"), std::string::npos) << none.err;
@@ -435,6 +450,64 @@ TEST_F(EverydayCliTest, UndoOfAChangeAnotherProgramOverwroteIsRefused) {
   const Outcome none = cli_.shell(CliHarness::commandLine(zarvo::testing::zarvoProgram(), {"undo", "--home", typo.string()}));
   EXPECT_EQ(none.status, 1);
   EXPECT_FALSE(fs::exists(typo));
+}
+
+// Listings read from the top: the highest priority first, tasks without a due date after the dated
+// ones; the overdue, this-week and undated filters; snooze moves a due date later and undo takes it
+// back. The reference is Monday 2024-03-11 10:00.
+TEST_F(EverydayCliTest, ListingsReadAsPeopleReadThemAndSnoozeMovesTheDueDate) {
+  add("Alpha tomorrow at 5pm");
+  ok({"add", "--priority", "3", "Bravo"});
+  const std::string c = add("Charlie yesterday at 9am");
+  add("Delta sunday at 8am");
+  add("Echo next tuesday at 9am");
+  ok({"edit", ls({"--search", "Alpha"})[0]["id"], "--priority", "2"});
+  ok({"edit", c, "--priority", "1"});
+  auto inOrder = [](const json& tasks) {
+    std::string out;
+    for (const auto& t : tasks) out += std::string(t["title"]).substr(0, 1);
+    return out;
+  };
+  const struct {
+    std::vector<std::string> args;
+    std::string titles;
+  } listings[] = {
+      {{}, "CADEB"},
+      {{"--desc"}, "EDACB"},
+      {{"--sort", "priority", "--priority", ">=", "1"}, "BAC"},
+      {{"--sort", "priority", "--priority", ">=", "1", "--desc"}, "CAB"},
+      {{"--overdue"}, "C"},
+      {{"--week"}, "AD"},  // Monday to Sunday: not Sunday the 10th, not Tuesday the 19th
+      {{"--no-due"}, "B"},
+  };
+  for (const auto& listing : listings) {
+    EXPECT_EQ(inOrder(ls(listing.args)), listing.titles) << join(listing.args);
+  }
+  writeSettings("[display]\nweek-starts-on = \"sunday\"\n");
+  EXPECT_EQ(inOrder(ls({"--week"})), "CA");  // Sunday the 10th to Saturday the 16th
+  writeSettings("");
+
+  // Each step counts from the later of the due day and today, keeping the time of day.
+  const struct {
+    std::string when, due;
+  } snoozes[] = {
+      {"1d", "2024-03-12T09:00"},                // overdue since yesterday: tomorrow, not today
+      {"fri", "2024-03-15T09:00"},
+      {"2h", "2024-03-15T11:00"},
+      {"tomorrow", "2024-03-16T11:00"},          // the day after the due day
+      {"2W", "2024-03-30T11:00"},
+      {"march 20 at 3pm", "2024-03-20T15:00"},   // a phrase: its own time
+  };
+  auto dueOf = [&] { return std::string(ls({"--search", "Charlie"})[0]["dueDate"]).substr(0, 16); };
+  for (const auto& snooze : snoozes) {
+    ok({"snooze", "--tz", kZone, "--ref", kRef, c.substr(0, 4), snooze.when});
+    EXPECT_EQ(dueOf(), snooze.due) << snooze.when;
+  }
+  const Outcome bad = zarvo({"snooze", "--tz", kZone, "--ref", kRef, c, "someday"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("no date found in 'someday'"), std::string::npos) << bad.err;
+  EXPECT_EQ(ok({"undo"}), "Undid: snooze " + c + "\n");
+  EXPECT_EQ(dueOf(), "2024-03-30T11:00");
 }
 
 }  // namespace

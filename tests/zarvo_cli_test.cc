@@ -205,11 +205,11 @@ TEST_F(ZarvoCliTest, FiltersAndSorts) {
             (std::vector<std::string>{"Dentist", "File taxes", "Quarterly report", "Read a book", "Standup"}));
   EXPECT_EQ(titles(ls({"--sort", "title", "--desc"})),
             (std::vector<std::string>{"Standup", "Read a book", "Quarterly report", "File taxes", "Dentist"}));
-  // A task without due date sorts as if due now (10:00 on the 11th).
+  // A task without due date comes after the dated ones; the highest priority comes first.
   EXPECT_EQ(titles(ls({"--sort", "due"})),
-            (std::vector<std::string>{"File taxes", "Standup", "Read a book", "Dentist", "Quarterly report"}));
-  EXPECT_EQ(titles(ls({"--sort", "priority", "--desc"}))[0], "Quarterly report");
-  EXPECT_EQ(titles(ls({"--sort", "priority", "--desc"}))[1], "File taxes");
+            (std::vector<std::string>{"File taxes", "Standup", "Dentist", "Quarterly report", "Read a book"}));
+  EXPECT_EQ(titles(ls({"--sort", "priority"}))[0], "Quarterly report");
+  EXPECT_EQ(titles(ls({"--sort", "priority"}))[1], "File taxes");
   const auto overdueFirst = titles(ls({"--sort", "overdue"}));
   EXPECT_EQ(std::set<std::string>(overdueFirst.begin(), overdueFirst.begin() + 2),
             (std::set<std::string>{"File taxes", "Standup"}));
@@ -557,13 +557,45 @@ TEST_F(ZarvoCliTest, UnusableHomeIsRefused) {
 }
 
 TEST_F(ZarvoCliTest, HelpForEveryCommand) {
-  for (const char* command : {"add", "ls", "show", "done", "undo", "rm", "mv", "edit", "tag", "purge", "lists",
+  for (const char* command : {"add", "ls", "show", "done", "undo", "rm", "mv", "edit", "snooze", "tag", "purge", "lists",
                               "list-add", "list-rm", "list-mv", "list-default", "quick", "parse"}) {
     const Outcome run = zarvo({command, "--help"});
     EXPECT_EQ(run.status, 0) << command;
     EXPECT_NE(run.out.find("Usage"), std::string::npos) << command;
   }
   EXPECT_NE(zarvo({"--help"}).out.find("list-default"), std::string::npos);
+}
+
+// Files todoman wrote: its PRIORITY 4 is high (RFC 5545) and so among the top tasks; completing writes
+// the PERCENT-COMPLETE:100 todoman shows, reopening takes it away, and a priority set here is one
+// todoman reads as the same.
+TEST_F(ZarvoCliTest, TodomanPrioritiesAndCompletionReadAsTodomanMeansThem) {
+  ok({"list-add", "Elsewhere"});
+  const std::string defaultList = readFile(home_ / "reminders" / ".default-calendar");
+  const fs::path folder = home_ / "reminders" / defaultList.substr(0, defaultList.find_first_of("\r\n"));
+  for (const auto& entry : fs::directory_iterator(zarvo::testing::fixtures("vtodo/todoman/work"))) {
+    fs::copy_file(entry.path(), folder / entry.path().filename());
+  }
+  std::map<std::string, json> byTitle;
+  for (const auto& t : ls()) byTitle[t["title"]] = t;
+  EXPECT_EQ(byTitle["Quarterly review"]["priority"], 3);
+  EXPECT_EQ(byTitle["Order new toner"]["priority"], 1);
+  EXPECT_EQ(byTitle["Prepare slides"]["priority"], 0);
+  const json top = ls({"--top"});
+  ASSERT_EQ(top.size(), 1u);
+  EXPECT_EQ(top[0]["title"], "Quarterly review");
+
+  const fs::path review = folder / "003765c08f0348709e6d63f9df66f5c1@vm.ics";
+  const std::string id = byTitle["Quarterly review"]["id"];
+  ok({"done", id});
+  EXPECT_NE(readFile(review).find("\r\nPERCENT-COMPLETE:100\r\n"), std::string::npos) << readFile(review);
+  EXPECT_NE(readFile(review).find("\r\nSTATUS:COMPLETED\r\n"), std::string::npos);
+  ok({"undo", id});
+  EXPECT_EQ(readFile(review).find("PERCENT-COMPLETE"), std::string::npos) << readFile(review);
+  EXPECT_NE(readFile(review).find("\r\nSTATUS:NEEDS-ACTION\r\n"), std::string::npos);
+
+  ok({"edit", byTitle["Order new toner"]["id"], "--priority", "3"});
+  EXPECT_NE(readFile(folder / "6ec449f3572a4ced9c03becde68a9e8d@vm.ics").find("\r\nPRIORITY:1\r\n"), std::string::npos);
 }
 
 // A task file written by another program, with its owned lines spelled as readers accept them (the
@@ -700,7 +732,7 @@ TEST_F(ZarvoCliTest, TodomanSeesOurTasksAndWeSeeTodomans) {
   for (const auto& t : ours) {
     if (t["title"] == "Book flights") {
       EXPECT_EQ(t["dueDate"], "2024-03-13T09:00:00.000+01:00");
-      EXPECT_EQ(t["priority"], 2);  // todoman writes "high" as 4 of the store's 1...9
+      EXPECT_EQ(t["priority"], 3);  // todoman writes "high" as 4, high on the RFC 5545 scale
       // Our ids work on their tasks.
       ok({"done", t["id"]});
     }

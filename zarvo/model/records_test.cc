@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "zarvo/testing/records_fixture.h"
 
 namespace zarvo::testing {
@@ -53,11 +55,15 @@ TEST_F(RecordsTest, TextAndDatesReadAndWriteThroughTheReminder) {
 
 TEST_F(RecordsTest, PriorityScaleBothWays) {
   auto t = task("p");
-  const std::pair<int, int> reads[] = {{0, 0}, {1, 3}, {2, 3}, {3, 2}, {4, 2}, {5, 2}, {6, 1},
-                                       {7, 1}, {8, 1}, {9, 1}, {10, 0}, {-1, 0}};
-  for (auto [stored, read] : reads) {
+  // {stored, read by default, read on the RFC 5545 scale}
+  const std::array<int, 3> reads[] = {{0, 0, 0}, {1, 3, 3}, {2, 3, 3}, {3, 2, 3}, {4, 2, 3}, {5, 2, 2}, {6, 1, 1},
+                                      {7, 1, 1}, {8, 1, 1}, {9, 1, 1}, {10, 0, 0}, {-1, 0, 0}};
+  for (const auto& [stored, read, rfc] : reads) {
     t->reminder()->setPriority(stored);
     EXPECT_EQ(t->priority(), read) << stored;
+    Task::setRfcPriorityScale(true);
+    EXPECT_EQ(t->priority(), rfc) << stored << " on the RFC scale";
+    Task::setRfcPriorityScale(false);
   }
   const std::pair<int, int> writes[] = {{0, 0}, {1, 9}, {2, 5}, {3, 1}, {4, 0}, {-1, 0}};
   for (auto [written, stored] : writes) {

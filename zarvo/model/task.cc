@@ -16,6 +16,7 @@ using store::Value;
 namespace {
 
 std::atomic<bool> gColorizeTitles{false};
+std::atomic<bool> gRfcPriorityScale{false};
 
 bool boolValue(const Value& v) {
   const auto* b = std::get_if<bool>(&v);
@@ -24,6 +25,7 @@ bool boolValue(const Value& v) {
 
 // The reminders store ranks 1 (highest) to 9 (lowest), 0 for none; the library 3 (highest) to 0.
 int fromReminderPriority(int p) {
+  if (gRfcPriorityScale.load() && p >= 1 && p <= 4) return 3;
   switch (p) {
     case 1: case 2: return 3;
     case 3: case 4: case 5: return 2;
@@ -279,6 +281,8 @@ platform::Colour Task::notesColor() const {
 
 bool Task::colorizeTitles() { return gColorizeTitles.load(); }
 void Task::setColorizeTitles(bool colorize) { gColorizeTitles.store(colorize); }
+bool Task::rfcPriorityScale() { return gRfcPriorityScale.load(); }
+void Task::setRfcPriorityScale(bool rfc) { gRfcPriorityScale.store(rfc); }
 
 std::vector<std::shared_ptr<Task>> sorted(std::vector<std::shared_ptr<Task>> tasks, const Task::Sorter& sorter) {
   return store::stableSorted(std::move(tasks), [&](const std::shared_ptr<Task>& a, const std::shared_ptr<Task>& b) {

@@ -105,6 +105,12 @@ class Task : public Item {
   // Whether titleColor colours open tasks by urgency. Process-wide, default false, thread-safe.
   static bool colorizeTitles();
   static void setColorizeTitles(bool colorize);
+  // Whether priority reads a reminder's priority on the RFC 5545 scale other clients (todoman) use:
+  // 1 to 4 high (3), 5 medium (2), 6 to 9 low (1). Process-wide, default false: the library's own
+  // scale (1, 2 high; 3 to 5 medium; 6 to 9 low). Writing is the same either way (high 1, medium 5,
+  // low 9), which both scales read back unchanged. Thread-safe.
+  static bool rfcPriorityScale();
+  static void setRfcPriorityScale(bool rfc);
 
   // ---- Filters and sorters ----
   // A filter answers whether a task is kept; a sorter whether its first task goes before its second.

@@ -235,8 +235,13 @@ std::string editTodo(const TodoFile& file, size_t index, const DesiredTodo& want
   if (completionChanged) {
     owned.set("STATUS",
               PropertyPtr(icalproperty_new_status(want.completed ? ICAL_STATUS_COMPLETED : ICAL_STATUS_NEEDSACTION)));
-    // Other clients read PERCENT-COMPLETE:100 as done; an undone task must not keep it.
-    if (!want.completed && had.percentComplete == 100) owned.set("PERCENT-COMPLETE", nullptr);
+    // Other clients read PERCENT-COMPLETE:100 as done (todoman shows it as 100%): a completed task
+    // says so, and an undone task must not keep it.
+    if (want.completed) {
+      if (had.percentComplete != 100) owned.set("PERCENT-COMPLETE", PropertyPtr(icalproperty_new_percentcomplete(100)));
+    } else if (had.percentComplete == 100) {
+      owned.set("PERCENT-COMPLETE", nullptr);
+    }
   }
   // The completion time goes with completing and reopening; an open task keeps whatever its file says
   // (another client's completion time under a STATUS that is not COMPLETED) until then.
