@@ -16,8 +16,8 @@ const WordTable& DERelativePeriodParser::months() const {
 
 std::u16string_view DERelativePeriodParser::pattern() const {
   // Groups: 1 leading context, 2 the phrase.
-  static const std::u16string pattern = u"(\\W|^)(" + weeks().alternation({.blank = u"\\s+"}) + u"|" +
-                                        months().alternation({.blank = u"\\s+"}) + u")(?=\\W|$)";
+  static const std::u16string pattern = u"(\\W|^)(" + weeks().alternation({.suffix = {}, .blank = u"\\s+"}) + u"|" +
+                                        months().alternation({.suffix = {}, .blank = u"\\s+"}) + u")(?=\\W|$)";
   return pattern;
 }
 

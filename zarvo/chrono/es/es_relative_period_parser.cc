@@ -18,8 +18,8 @@ std::u16string_view ESRelativePeriodParser::pattern() const {
   // Groups: 1 leading context, 2 the phrase without its article. "fin de semana que viene" is a
   // weekend, not a week.
   static const std::u16string pattern = u"(\\W|^)(?:(?:la|el)\\s+)?(?<!de\\s)(" +
-                                        weeks().alternation({.blank = u"\\s+"}) + u"|" +
-                                        months().alternation({.blank = u"\\s+"}) + u")(?=\\W|$)";
+                                        weeks().alternation({.suffix = {}, .blank = u"\\s+"}) + u"|" +
+                                        months().alternation({.suffix = {}, .blank = u"\\s+"}) + u")(?=\\W|$)";
   return pattern;
 }
 

@@ -14,8 +14,8 @@ const WordTable& FRRelativePeriodParser::months() const {
 
 std::u16string_view FRRelativePeriodParser::pattern() const {
   // Groups: 1 leading context, 2 the phrase without its article.
-  static const std::u16string pattern = u"(\\W|^)(?:(?:la|le)\\s+)?(" + weeks().alternation({.blank = u"\\s+"}) +
-                                        u"|" + months().alternation({.blank = u"\\s+"}) + u")(?=\\W|$)";
+  static const std::u16string pattern = u"(\\W|^)(?:(?:la|le)\\s+)?(" + weeks().alternation({.suffix = {}, .blank = u"\\s+"}) +
+                                        u"|" + months().alternation({.suffix = {}, .blank = u"\\s+"}) + u")(?=\\W|$)";
   return pattern;
 }
 
