@@ -195,6 +195,29 @@ Error failureOf(const SyncReport& report, const VdirsyncerRun& run, const std::v
   return {};
 }
 
+// What runs again after a cut. When the plan synced and every error was a cut naming a list of the
+// sync, only those lists: the others are done, and a list vdirsyncer leaves alone on purpose (one
+// emptied on one side) would end the run the same way again, cutting the lists that ran beside it.
+// Else the whole plan.
+std::vector<VdirsyncerStep> retryPlan(const std::vector<VdirsyncerStep>& plan, const SyncReport& report) {
+  const auto sync = std::find_if(plan.begin(), plan.end(),
+                                 [](const VdirsyncerStep& s) { return s.command == VdirsyncerStep::Command::sync; });
+  if (sync == plan.end()) return plan;
+  std::set<std::string> pairs;
+  for (const auto& p : sync->pairs) pairs.insert(p.substr(0, p.find('/')));
+  const bool onlyCutLists = std::all_of(report.errors.begin(), report.errors.end(), [](const std::string& e) {
+    return failureOfError(e) == SyncFailure::dropped && e.find(" occurred for ") != std::string::npos;
+  });
+  std::vector<std::string> failed;
+  for (const auto& list : report.lists) {
+    if (!list.failed) continue;
+    if (!pairs.contains(list.account)) return plan;
+    failed.push_back(list.account + "/" + list.collection);
+  }
+  if (!onlyCutLists || failed.empty()) return plan;
+  return {VdirsyncerStep{VdirsyncerStep::Command::sync, failed, sync->forceDelete}};
+}
+
 bool sameCalendar(const std::shared_ptr<List>& list, const std::string& identifier) {
   const auto calendar = list->calendar();
   return calendar && calendar->calendarIdentifier() == identifier;
@@ -392,6 +415,7 @@ void SyncRun::tellRemaining() {
 }
 
 VdirsyncerRun SyncRun::runVdirsyncer(const std::vector<VdirsyncerStep>& steps) {
+  std::vector<VdirsyncerStep> plan = steps;
   for (int attempt = 0;; ++attempt) {
     retryLeft_ = attempt < options_.retriesAfterACut;
     std::vector<std::string> held;  // the errors of a run that may be tried again
@@ -408,7 +432,7 @@ VdirsyncerRun SyncRun::runVdirsyncer(const std::vector<VdirsyncerStep>& steps) {
         lastWords_ = platform::trimmed(std::string_view(event.text));
       }
     };
-    VdirsyncerRun run = vdirsyncer_->run(steps, *reader_, onEvent, stop_);
+    VdirsyncerRun run = vdirsyncer_->run(plan, *reader_, onEvent, stop_);
     keepPrivate(*options_.fileSystem, accounts_.layout().directory);
     const bool cut = std::any_of(reader_->report().errors.begin(), reader_->report().errors.end(),
                                  [](const std::string& e) { return failureOfError(e) == SyncFailure::dropped; });
@@ -420,6 +444,7 @@ VdirsyncerRun SyncRun::runVdirsyncer(const std::vector<VdirsyncerStep>& steps) {
       }
       return run;
     }
+    plan = retryPlan(plan, reader_->report());
     reader_->forgetErrors();
     if (progress_.retrying) progress_.retrying(attempt + 1);
     std::mutex pausing;
