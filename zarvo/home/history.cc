@@ -218,16 +218,14 @@ Error History::beforeWriting(const std::vector<reminders::FileChange>& changes) 
 }
 
 void History::beginSave(std::string_view description, store::ObjectContext& context) {
-  std::lock_guard lock(mu_);
-  if (paused_ > 0) return;
-  if (!pending_) pending_ = std::make_unique<Pending>();
-  Pending& p = *pending_;
-  p.inSave = true;
-  p.filesBeforeSave = p.entry.files.size();
-  if (!description.empty() && p.entry.description != description) {
-    p.entry.description = std::string(description);
-    p.dirty = true;
+  {
+    std::lock_guard lock(mu_);
+    if (paused_ > 0) return;
   }
+  // What the save changes is read from the context before the history's lock is taken: a commit
+  // holds the context's lock when it calls back into the history, so the two are always taken in
+  // that order.
+  Pending found;
   const auto fileOf = [&](const Task& task) -> std::optional<std::string> {
     const auto reminder = task.reminder();
     const auto version = reminder ? reminder->fileVersion() : std::nullopt;
@@ -248,16 +246,16 @@ void History::beginSave(std::string_view description, store::ObjectContext& cont
         if (!isInserted.contains(task.get())) c.before = stateOf(task->committedFlagged(), task->committedTags());
         if (!isDeleted.contains(task.get())) c.after = currentState(*task);
         c.made = isInserted.contains(task.get()) && !c.file;
-        if (c.before != c.after || c.made || isDeleted.contains(task.get())) p.candidates.push_back(std::move(c));
+        if (c.before != c.after || c.made || isDeleted.contains(task.get())) found.candidates.push_back(std::move(c));
       } else if (auto list = std::dynamic_pointer_cast<List>(object)) {
         const bool made = isInserted.contains(list.get()), removed = isDeleted.contains(list.get());
         // A list that only got its first place (a refresh numbering a new folder) did not move.
         if (made || removed || (list->committedOrder() != -1 && list->committedOrder() != list->order())) {
-          p.changedLists.insert(list->calendarId().value_or(""));
+          found.changedLists.insert(list->calendarId().value_or(""));
           listChanged = true;
         }
       } else if (auto tag = std::dynamic_pointer_cast<Tag>(object); tag && isInserted.contains(tag.get())) {
-        if (auto title = tag->title()) p.createdTags.push_back(*title);
+        if (auto title = tag->title()) found.createdTags.push_back(*title);
       }
     }
   }
@@ -269,10 +267,26 @@ void History::beginSave(std::string_view description, store::ObjectContext& cont
     for (const auto& list : lists) {
       const auto id = list->calendarId();
       if (!id || !detail::isSafeRelativePath(*id)) continue;
-      if (!isInserted.contains(list.get())) p.listOrderBefore[*id] = list->committedOrder();
-      if (!isDeleted.contains(list.get())) p.listOrderAfter[*id] = list->order();
+      if (!isInserted.contains(list.get())) found.listOrderBefore[*id] = list->committedOrder();
+      if (!isDeleted.contains(list.get())) found.listOrderAfter[*id] = list->order();
     }
   }
+
+  std::lock_guard lock(mu_);
+  if (paused_ > 0) return;
+  if (!pending_) pending_ = std::make_unique<Pending>();
+  Pending& p = *pending_;
+  p.inSave = true;
+  p.filesBeforeSave = p.entry.files.size();
+  if (!description.empty() && p.entry.description != description) {
+    p.entry.description = std::string(description);
+    p.dirty = true;
+  }
+  for (auto& c : found.candidates) p.candidates.push_back(std::move(c));
+  p.changedLists.insert(found.changedLists.begin(), found.changedLists.end());
+  for (auto& t : found.createdTags) p.createdTags.push_back(std::move(t));
+  for (const auto& [id, order] : found.listOrderBefore) p.listOrderBefore[id] = order;
+  for (const auto& [id, order] : found.listOrderAfter) p.listOrderAfter[id] = order;
   p.mergeRecords();
 }
 
