@@ -121,11 +121,11 @@ void Daemon::armTimer() {
   // wakes the loop.
   const Date at = wakeAt_.value_or(platform::Clock::currentNow() + std::chrono::hours(24 * 365));
   const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(at.time_since_epoch()).count();
-  itimerspec spec{};
-  spec.it_value.tv_sec = ns / 1'000'000'000;
-  spec.it_value.tv_nsec = ns % 1'000'000'000;
-  if (spec.it_value.tv_sec == 0 && spec.it_value.tv_nsec == 0) spec.it_value.tv_nsec = 1;  // 0 disarms
-  if (timerfd_settime(timerFd_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &spec, nullptr) < 0) {
+  itimerspec deadline{};
+  deadline.it_value.tv_sec = ns / 1'000'000'000;
+  deadline.it_value.tv_nsec = ns % 1'000'000'000;
+  if (deadline.it_value.tv_sec == 0 && deadline.it_value.tv_nsec == 0) deadline.it_value.tv_nsec = 1;  // 0 disarms
+  if (timerfd_settime(timerFd_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &deadline, nullptr) < 0) {
     log().error("Cannot set the alarm timer: errno %{public}@", std::to_string(errno));
   }
 }
