@@ -1,5 +1,5 @@
 # fish completion for zarvo: commands and their options.
-set -l commands add ls show done undo edit snooze mv rm tag purge lists list-add list-rm list-mv list-default quick parse account sync
+set -l commands add ls report show done undo edit snooze mv rm tag purge lists list-add list-edit list-rm list-mv list-default quick parse account sync
 
 complete -c zarvo -f
 # Global options, before or after the command.
@@ -11,6 +11,7 @@ complete -c zarvo -s h -l help -d 'Print help'
 
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a add -d 'Add a task from one line'
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a ls -d 'List tasks'
+complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a report -d 'Overdue, due today and flagged tasks'
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a show -d 'Show every detail of tasks'
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a done -d 'Mark tasks completed'
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a undo -d 'Revert the last change; with ids, reopen tasks'
@@ -22,6 +23,7 @@ complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a tag -d 'Add 
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a purge -d 'Delete every completed task'
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a lists -d 'Show the lists'
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a list-add -d 'Create a list'
+complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a list-edit -d 'Rename or recolour a list'
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a list-rm -d 'Delete a list with its tasks'
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a list-mv -d "Move a list to another list's place"
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a list-default -d 'Choose the default list'
@@ -29,8 +31,8 @@ complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a quick -d 'Sh
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a parse -d 'Read date phrases'
 
 complete -c zarvo -n "__fish_seen_subcommand_from $commands" -l json -d 'Print JSON'
-complete -c zarvo -n "__fish_seen_subcommand_from add ls show edit snooze quick parse" -l ref -x -d 'Reference time (2024-03-11T17:00)'
-complete -c zarvo -n "__fish_seen_subcommand_from add ls show edit snooze quick parse" -l tz -x -d 'Time zone (IANA name)'
+complete -c zarvo -n "__fish_seen_subcommand_from add ls report show edit snooze quick parse" -l ref -x -d 'Reference time (2024-03-11T17:00)'
+complete -c zarvo -n "__fish_seen_subcommand_from add ls report show edit snooze quick parse" -l tz -x -d 'Time zone (IANA name)'
 complete -c zarvo -n "__fish_seen_subcommand_from ls" -l today -d 'Due today or earlier'
 complete -c zarvo -n "__fish_seen_subcommand_from ls" -l upcoming -d 'Due tomorrow or later'
 complete -c zarvo -n "__fish_seen_subcommand_from ls" -l flagged -d 'Only flagged tasks'
