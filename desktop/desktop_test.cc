@@ -37,6 +37,7 @@ class DesktopTest : public QObject {
   void changesLists();
   void keepsSnapshots();
   void startsFromLastRun();
+  void quickAddsAndQuits();
   void endToEnd();
 
  private:
@@ -505,6 +506,29 @@ void DesktopTest::startsFromLastRun() {
   QTRY_VERIFY_WITH_TIMEOUT(kept() && !kept()->tasks.empty() && kept()->tasks.front().uid != "gone-since", kPatience);
   const auto next = kept();
   QVERIFY(std::any_of(next->tasks.begin(), next->tasks.end(), [](const TaskRow& row) { return row.title == "Already there"; }));
+}
+
+// `zarvo-desktop --quick-add LINE` (a global shortcut's command) reads the line as quick entry does,
+// adds the task without a window and quits; a line that leaves no title adds nothing and fails.
+void DesktopTest::quickAddsAndQuits() {
+  auto quickAdd = [this](const QString& line) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    process.setProcessEnvironment(env);
+    process.start(qEnvironmentVariable("ZARVO_DESKTOP"), {"--home", home_, "--quick-add", line});
+    return process.waitForFinished(60'000) ? process.exitCode() : -1;
+  };
+  QCOMPARE(quickAdd("Renew visa 2031-12-24 #work !!"), 0);
+  const QJsonObject visa = withTitle(openTasks(), "Renew visa");
+  QCOMPARE(visa["list"].toString(), QString("Work"));
+  QVERIFY(visa["flagged"].toBool());
+  QCOMPARE(visa["dueDate"].toString(), QString("2031-12-24"));
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Renew visa") >= 0, kPatience);  // the open window hears of it
+
+  const qsizetype before = openTasks().size();
+  QCOMPARE(quickAdd("2031-12-24"), 1);
+  QCOMPARE(openTasks().size(), before);
 }
 
 // The whole round on a real X server: keys typed into the mapped window, the command line reading

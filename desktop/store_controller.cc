@@ -79,8 +79,9 @@ void StoreController::toUi(Deliver deliver) {
   });
 }
 
-void StoreController::run(HomeAccess access, std::function<std::string(Home&)> work) {
-  queue_->async([this, access, work = std::move(work)] {
+void StoreController::run(HomeAccess access, std::function<std::string(Home&)> work,
+                          std::function<void(StoreController&)> saved) {
+  queue_->async([this, access, work = std::move(work), saved = std::move(saved)] {
     HomeOptions homeOptions;
     homeOptions.access = access;
     homeOptions.lockPatience = options_.lockPatience;
@@ -104,6 +105,7 @@ void StoreController::run(HomeAccess access, std::function<std::string(Home&)> w
       home.io().eventStore().refreshSourcesIfNecessary();
       home.io().loadLists();
       home.save(work(home));
+      if (saved) toUi(saved);
     } catch (const std::exception& e) {
       toUi([message = qs(e.what())](StoreController& self) { Q_EMIT self.failed(message); });
     }
@@ -235,6 +237,7 @@ std::shared_ptr<const Snapshot> StoreController::publish() {
 }
 
 void StoreController::createTask(NewTask task) {
+  const QString title = task.title;
   run(HomeAccess::write, [this, task = std::move(task)](Home& home) {
     std::shared_ptr<List> list;
     for (const auto& candidate : home.io().lists()) {
@@ -246,7 +249,7 @@ void StoreController::createTask(NewTask task) {
       throw std::runtime_error("there is no list to add the task to");
     }
     return "add '" + task.title.toStdString() + "'";
-  });
+  }, [title](StoreController& self) { Q_EMIT self.created(title); });
 }
 
 void StoreController::setCompleted(const QString& uid, bool completed) {
