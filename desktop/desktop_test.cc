@@ -402,6 +402,15 @@ void DesktopTest::changesLists() {
   zarvo({"undo"});
   QCOMPARE(storedList("Chores")["color"].toString().toUpper(), QString("#FF3B30"));
   QTRY_COMPARE_WITH_TIMEOUT(sidebarColour("Chores"), red, kPatience);
+
+  // Every control a person can reach has a name a screen reader says.
+  QStringList unnamed;
+  for (QWidget* widget : window_->findChildren<QWidget*>()) {
+    if (widget->isVisibleTo(window_.get()) && widget->focusPolicy() != Qt::NoFocus && widget->accessibleName().isEmpty()) {
+      unnamed << QString::fromLatin1(widget->metaObject()->className()) + " " + widget->objectName();
+    }
+  }
+  QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
 }
 
 namespace {
