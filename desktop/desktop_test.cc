@@ -268,6 +268,12 @@ void DesktopTest::outsideWriteAppears() {
   QCOMPARE(view->currentIndex().data().toString(), QString("Already there"));
   QVERIFY(view->selectionModel()->isSelected(view->currentIndex()));
   QVERIFY(window_->taskModel()->index(rowOf("Arrived from outside")).data(TaskModel::OverdueRole).toBool());
+
+  // Tags given from outside show on the row, sorted, and are said with it.
+  zarvo({"tag", withTitle(openTasks(), "Arrived from outside")["id"].toString(), "home", "errand"});
+  const auto tags = [this] { return window_->taskModel()->index(rowOf("Arrived from outside")).data(TaskModel::TagsRole).toStringList(); };
+  QTRY_COMPARE_WITH_TIMEOUT(tags(), (QStringList{"errand", "home"}), kPatience);
+  QVERIFY(window_->taskModel()->index(rowOf("Arrived from outside")).data(Qt::AccessibleTextRole).toString().endsWith("#errand, #home"));
 }
 
 // The search finds titles and notes ignoring case and accents (the library's search) and leaves the
@@ -435,6 +441,7 @@ void DesktopTest::keepsSnapshots() {
   snapshot.tasks[1].due = QDateTime::fromMSecsSinceEpoch(1'765'000'000'000);
   snapshot.tasks[1].allDay = snapshot.tasks[1].flagged = true;
   snapshot.tasks[1].priority = 3;
+  snapshot.tasks[1].tags = QStringList{"errand", QString::fromUtf8("zuhause \u00E4")};
   snapshot.tasks[2].titleColour = zarvo::platform::Colour::systemRed();
   snapshot.defaultListId = "local/a";
   snapshot.smartCounts = {1, 2, 3, 4, 5};

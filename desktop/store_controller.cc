@@ -9,6 +9,7 @@
 
 #include "desktop/snapshot_cache.h"
 #include "zarvo/model/list.h"
+#include "zarvo/model/tag.h"
 #include "zarvo/model/task.h"
 #include "zarvo/sync/calendar_io.h"
 
@@ -40,6 +41,10 @@ TaskRow taskRow(const Task& task, const std::vector<ListRow>& lists) {
   row.allDay = row.due && reminder && reminder->dueDateComponents() && !reminder->dueDateComponents()->hour;
   row.flagged = task.flagged();
   row.priority = task.priority();
+  for (const auto& tag : task.tags()) {
+    if (const auto title = tag->title()) row.tags << qs(*title);
+  }
+  row.tags.sort();
   static const auto today = Task::filterForTodayTasks();
   static const auto upcoming = Task::filterForUpcomingTasks();
   static const auto top = Task::filterForTopTasks();
