@@ -90,7 +90,7 @@ TEST(ArgumentsTest, EveryOptionNameTakesAsManyValuesInEveryCommand) {
         registerUndoCommand, registerEditCommand, registerSnoozeCommand, registerMvCommand, registerRmCommand,
         registerTagCommand, registerPurgeCommand, registerListsCommand, registerListAddCommand, registerListEditCommand, registerListRmCommand,
         registerListMvCommand, registerListDefaultCommand, registerQuickCommand, registerAccountCommand,
-        registerSyncCommand}) {
+        registerSyncCommand, registerRemindersCommand}) {
     registerCommand(app, program);
   }
   std::map<std::string, std::pair<int, std::string>> seen;

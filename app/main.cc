@@ -106,6 +106,7 @@ int main(int argc, char** argv) {
   registerQuickCommand(app, program);
   registerAccountCommand(app, program);
   registerSyncCommand(app, program);
+  registerRemindersCommand(app, program);
   registerParseCommand(app, program);
 
   // --json-lines is --json written for scripts that read line by line.
