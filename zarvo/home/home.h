@@ -153,8 +153,23 @@ class Home {
   // Undoes the newest change of the history (history.h: History::undoLast), then reloads the lists.
   // REQUIRES: opened to write, nothing unsaved.
   Expected<UndoResult> undoLastChange(bool skipChanged = false);
+  // Makes again the change undone last (History::redoLast), then reloads the lists. Refused
+  // (HistoryErrc::nothingToRedo) once a new change was made after the undo.
+  // REQUIRES: opened to write, nothing unsaved.
+  Expected<UndoResult> redoLastChange(bool skipChanged = false);
   // The history of a home opened to write; null for one opened to read.
   History* history() const { return history_.get(); }
+
+  // What undo and redo would take back, newest first, as descriptions ("(unreadable)" for an entry
+  // that cannot be read).
+  struct HistoryDescriptions {
+    std::vector<std::string> undoable;
+    std::vector<std::string> redoable;
+  };
+  // Reads the history's entries without changing them, also in a home opened to read: the home's
+  // lock (shared or exclusive) keeps writers from moving them meanwhile. A history that cannot be
+  // listed reads as empty.
+  HistoryDescriptions historyDescriptions() const;
 
   // The task files the reminders store has left out so far (unreadable, or a second file of one
   // task), with why.
@@ -164,6 +179,7 @@ class Home {
   Home(std::filesystem::path path, HomeOptions options, std::shared_ptr<platform::FileSystem> fileSystem,
        std::unique_ptr<detail::HomeLock> lock, CalendarIO& io);
   Error openStores();
+  History::Host historyHost();
 
   std::filesystem::path path_;
   HomeOptions options_;
