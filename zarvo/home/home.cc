@@ -335,6 +335,30 @@ void Home::save(std::string_view description) {
 
 std::vector<reminders::SkippedFile> Home::skippedFiles() const { return io_.eventStore().skippedFiles(); }
 
+Expected<Home::ListRemoval> Home::listRemovalOf(const std::shared_ptr<List>& list) {
+  auto completed = fetchTasks(std::vector<std::shared_ptr<List>>{list}, true);
+  if (!completed) return completed.error();
+  auto open = fetchTasks(std::vector<std::shared_ptr<List>>{list}, false);
+  if (!open) return open.error();
+  return ListRemoval{open->size(), completed->size()};
+}
+
+Expected<Home::ListRemoval> Home::removeList(const std::shared_ptr<List>& list, std::string_view description) {
+  auto completed = fetchTasks(std::vector<std::shared_ptr<List>>{list}, true);
+  if (!completed) return completed.error();
+  // Read last, so that the cache the removal clears holds this list's open tasks: removing the list
+  // deletes the records of the cached tasks only.
+  auto open = fetchTasks(std::vector<std::shared_ptr<List>>{list}, false);
+  if (!open) return open.error();
+  // The completed ones' records would outlive their tasks otherwise; their deletion is saved in the
+  // same save as the list's removal, so it happens only together with it.
+  for (const auto& task : *completed) context_->deleteObject(task);
+  const std::string title = list->title();
+  io_.remove(list);
+  save(description.empty() ? "list-rm '" + title + "'" : description);
+  return ListRemoval{open->size(), completed->size()};
+}
+
 Error saveReportingErrors(const std::function<void()>& save) {
   try {
     save();

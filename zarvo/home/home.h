@@ -150,6 +150,21 @@ class Home {
   // the history cannot be written, nothing changes and the store's io error says why.
   void save(std::string_view description = {});
 
+  // What removing a list deletes with it.
+  struct ListRemoval {
+    size_t openTasks = 0;
+    size_t completedTasks = 0;
+    size_t tasks() const { return openTasks + completedTasks; }
+  };
+  // The tasks removeList(list) would delete, read fresh from the store; nothing changes. Fails
+  // (std::errc::timed_out) when the store does not answer.
+  Expected<ListRemoval> listRemovalOf(const std::shared_ptr<List>& list);
+  // Removes `list` with every task in it, open and completed, and their records, then saves: one
+  // change of the history, described as `description` (empty: "list-rm 'TITLE'"), which undo takes
+  // back whole (the list, its place, its tasks and their records). Anything unsaved is saved with it.
+  // Fails as listRemovalOf, with nothing changed; throws the stores' errors as save() does.
+  Expected<ListRemoval> removeList(const std::shared_ptr<List>& list, std::string_view description = {});
+
   // Undoes the newest change of the history (history.h: History::undoLast), then reloads the lists.
   // REQUIRES: opened to write, nothing unsaved.
   Expected<UndoResult> undoLastChange(bool skipChanged = false);
