@@ -3,7 +3,7 @@ _zarvo() {
   local cur prev words cword
   _init_completion || return
 
-  local commands="add ls show done undo edit snooze mv rm tag purge lists list-add list-rm list-mv list-default quick parse account sync"
+  local commands="add ls show done undo redo edit snooze mv rm tag purge lists list-add list-rm list-mv list-default quick parse account sync"
   local command="" i
   for ((i = 1; i < cword; i++)); do
     case "${words[i]}" in
@@ -42,7 +42,7 @@ _zarvo() {
     snooze) options+=" --ref --tz" ;;
     edit) options+=" --title --notes --priority --due --no-due --flag --unflag --ref --tz" ;;
     tag) options+=" --remove" ;;
-    undo) options+=" --skip" ;;
+    undo|redo) options+=" --skip" ;;
     rm|purge) options+=" --yes --dry-run" ;;
     list-rm) options+=" --force --yes --dry-run" ;;
     list-mv) options+=" --above" ;;
