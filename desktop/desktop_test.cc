@@ -45,6 +45,8 @@ class DesktopTest : public QObject {
   QStringList sidebarLists() const;
   QJsonObject storedList(const QString& title) { return withTitle(QJsonDocument::fromJson(zarvo({"lists", "--json"})).array(), title); }
   QListWidgetItem* sidebarItem(const QString& title) const;
+  // The colour of the dot before a list's title in the sidebar.
+  QColor sidebarColour(const QString& title) const;
   void type(const QString& line);
 
   QTemporaryDir dir_;
@@ -96,6 +98,13 @@ QStringList DesktopTest::sidebarLists() const {
 QListWidgetItem* DesktopTest::sidebarItem(const QString& title) const {
   const auto found = window_->sidebar()->findItems(title, Qt::MatchExactly);
   return found.isEmpty() ? nullptr : found.first();
+}
+
+QColor DesktopTest::sidebarColour(const QString& title) const {
+  const QListWidgetItem* item = sidebarItem(title);
+  if (!item) return {};
+  const QImage dot = item->icon().pixmap(14, 14).toImage();
+  return dot.pixelColor(dot.width() / 2, dot.height() / 2);
 }
 
 void DesktopTest::type(const QString& line) {
@@ -168,6 +177,29 @@ void DesktopTest::typedLine() {
   QVERIFY(entry.field()->text().isEmpty());
   QVERIFY(entry.highlights().empty());
   QVERIFY(!entry.pending());
+
+  // A day without a time of day is previewed without a time, in every language the parser reads.
+  using zarvo::chrono::Language;
+  QuickEntry every(zarvo::QuickEntryOptions::recommended(
+      {Language::english, Language::german, Language::spanish, Language::french, Language::japanese, Language::chinese},
+      Language::english));
+  every.setLists(*window_->snapshot());
+  const struct {
+    const char* line;
+    const char* due;
+  } days[] = {
+      {"Pay rent tomorrow", "tomorrow"},           {"Miete zahlen morgen", "tomorrow"},
+      {"Pagar el alquiler mañana", "tomorrow"},    {"Payer le loyer demain", "tomorrow"},
+      {"家賃を払う 明日", "tomorrow"},             {"交房租 明天", "tomorrow"},
+      {"Call Anna tomorrow 5pm", "tomorrow 17:00"},
+  };
+  for (const auto& day : days) {
+    every.field()->setText(QString::fromUtf8(day.line));
+    QVERIFY2(every.pending() && every.pending()->due, day.line);
+    QCOMPARE(every.pending()->allDay, !QByteArray(day.due).contains(':'));
+    const QString due = QStringLiteral("Due %1 \u00B7").arg(QString::fromUtf8(day.due));
+    QVERIFY2(every.preview().contains(due), qPrintable(every.preview()));
+  }
 }
 
 // Enter makes the task the preview announced, in the home (as the command line reads it) and in the
@@ -187,6 +219,15 @@ void DesktopTest::createsOnEnter() {
   QCOMPARE(stored["list"].toString(), QString("Work"));
   QCOMPARE(stored["flagged"].toBool(), true);
   QVERIFY(stored["dueDate"].toString().contains("T09:00:00"));
+
+  // A day without a time is stored as a date and shown without one; a repetition is kept.
+  type("Pay rent tomorrow every month");
+  QTest::keyClick(window_->quickEntry()->field(), Qt::Key_Return);
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Pay rent") >= 0, kPatience);
+  QCOMPARE(window_->taskModel()->index(rowOf("Pay rent")).data(TaskModel::DueTextRole).toString(), QString("tomorrow"));
+  const QJsonObject rent = withTitle(openTasks(), "Pay rent");
+  QCOMPARE(rent["dueDate"].toString(), QDateTime(QDate::currentDate().addDays(1), QTime()).toString("yyyy-MM-dd"));
+  QVERIFY2(!rent["recurrence"].toString().isEmpty(), QJsonDocument(rent).toJson().constData());
 
   // Enter on a line with nothing left for a title creates nothing.
   type("tomorrow");
@@ -327,16 +368,34 @@ void DesktopTest::changesLists() {
   QTRY_VERIFY_WITH_TIMEOUT(sidebarLists().contains("Chores") && !sidebarLists().contains("Errands"), kPatience);
   QVERIFY(!storedList("Chores").isEmpty());
 
-  // The menu key opens the colours of the current list; the first is red.
-  sidebar->setCurrentItem(sidebarItem("Chores"));
-  QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), sidebar->mapToGlobal(QPoint()));
-  QApplication::sendEvent(sidebar->viewport(), &menuKey);
-  QTRY_VERIFY_WITH_TIMEOUT(sidebar->contextMenu() && sidebar->contextMenu()->isVisible(), kPatience);
-  QTest::keyClick(sidebar->contextMenu(), Qt::Key_Down);
-  QCOMPARE(sidebar->contextMenu()->activeAction()->text(), QString("Red"));
-  QTest::keyClick(sidebar->contextMenu(), Qt::Key_Return);
+  // The menu key opens the colours of the current list: red (the first), then orange (the second).
+  auto recolour = [&](int downs, const QString& name) {
+    sidebar->setCurrentItem(sidebarItem("Chores"));
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), sidebar->mapToGlobal(QPoint()));
+    QApplication::sendEvent(sidebar->viewport(), &menuKey);
+    QTRY_VERIFY_WITH_TIMEOUT(sidebar->contextMenu() && sidebar->contextMenu()->isVisible(), kPatience);
+    for (int i = 0; i < downs; ++i) QTest::keyClick(sidebar->contextMenu(), Qt::Key_Down);
+    QCOMPARE(sidebar->contextMenu()->activeAction()->text(), name);
+    QTest::keyClick(sidebar->contextMenu(), Qt::Key_Return);
+  };
+  const QColor red(255, 59, 48), orange(255, 149, 0);
+  recolour(1, "Red");
   QTRY_COMPARE_WITH_TIMEOUT(storedList("Chores")["color"].toString().toUpper(), QString("#FF3B30"), kPatience);
+  QTRY_COMPARE_WITH_TIMEOUT(sidebarColour("Chores"), red, kPatience);
+  recolour(2, "Orange");
+  QTRY_COMPARE_WITH_TIMEOUT(sidebarColour("Chores"), orange, kPatience);
   QTRY_COMPARE_WITH_TIMEOUT(window_->undoAction()->text(), QString("Undo Recolour list 'Chores'"), kPatience);
+
+  // Undoing the recolour brings the old colour back, in the files and in the sidebar's dot.
+  window_->undoAction()->trigger();
+  QTRY_COMPARE_WITH_TIMEOUT(storedList("Chores")["color"].toString().toUpper(), QString("#FF3B30"), kPatience);
+  QTRY_COMPARE_WITH_TIMEOUT(sidebarColour("Chores"), red, kPatience);
+  // ... and so does the command line's undo, from outside.
+  recolour(2, "Orange");
+  QTRY_COMPARE_WITH_TIMEOUT(sidebarColour("Chores"), orange, kPatience);
+  zarvo({"undo"});
+  QCOMPARE(storedList("Chores")["color"].toString().toUpper(), QString("#FF3B30"));
+  QTRY_COMPARE_WITH_TIMEOUT(sidebarColour("Chores"), red, kPatience);
 }
 
 // The whole round on a real X server: keys typed into the mapped window, the command line reading

@@ -133,6 +133,8 @@ void QuickEntry::reparse() {
   task.title = fromU16(d.title);
   task.flagged = d.flagged;
   task.due = d.dueDate();
+  task.allDay = d.dueIsAllDay();
+  task.recurrenceRule = d.recurrenceRule();
   if (d.list) task.listId = QString::fromStdString(d.list->calendarId().value_or(""));
   QStringList parts;
   if (task.title.isEmpty()) {
@@ -141,8 +143,8 @@ void QuickEntry::reparse() {
   }
   pending_ = task;
   if (const auto due = toQt(task.due)) {
-    // A phrase without a time (a day) is due at the engine's implied hour; shown with it, as stored.
-    parts << tr("Due %1").arg(dueText(*due, false, libraryNow()));
+    // Shown as the row will show it: a day without a time, whatever the language of the phrase.
+    parts << tr("Due %1").arg(dueText(*due, task.allDay, libraryNow()));
   }
   if (task.listId) {
     parts << tr("in %1").arg(listTitle(*task.listId));
@@ -155,6 +157,7 @@ void QuickEntry::reparse() {
     }
   }
   if (task.flagged) parts << tr("flagged");
+  if (task.recurrenceRule) parts << tr("repeats");
   preview_->setText(QStringLiteral("\u201C%1\u201D  ").arg(task.title) + parts.join(QStringLiteral(" \u00B7 ")));
 }
 

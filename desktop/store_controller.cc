@@ -97,6 +97,11 @@ void StoreController::run(HomeAccess access, std::function<std::string(Home&)> w
       // work, records of a context now closed, and the files may have changed since. Every piece of
       // work reads afresh.
       home.io().eventKitStoreChanged(platform::Notification{"desktop.reopened", nullptr, {}});
+      // The store keeps its calendars between homes too, as they were when first read: another
+      // program's change to a list (its colour or title, an undo of either, a list added or gone)
+      // shows only once the calendars are read again, and the lists rebuilt on them.
+      home.io().eventStore().refreshSourcesIfNecessary();
+      home.io().loadLists();
       home.save(work(home));
     } catch (const std::exception& e) {
       toUi([message = qs(e.what())](StoreController& self) { Q_EMIT self.failed(message); });
@@ -213,7 +218,8 @@ void StoreController::createTask(NewTask task) {
       if (task.listId && candidate->calendarId() == task.listId->toStdString()) list = candidate;
     }
     if (!list && options_.settings.defaultList) list = home.io().list(*options_.settings.defaultList);
-    if (!home.io().createTask(task.title.toStdString(), list, std::nullopt, task.flagged, 0, task.due)) {
+    if (!home.io().createTask(task.title.toStdString(), list, std::nullopt, task.flagged, 0, task.due, task.allDay,
+                              task.recurrenceRule)) {
       throw std::runtime_error("there is no list to add the task to");
     }
     return "add '" + task.title.toStdString() + "'";

@@ -40,6 +40,10 @@ struct NewTask {
   std::optional<QString> listId;  // none: the settings' default list, else the home's
   bool flagged = false;
   std::optional<Date> due;
+  // Due on the day of `due`, without a time (a line that names a day but no time of day).
+  bool allDay = false;
+  // The iCalendar RRULE value of a repetition phrase ("FREQ=WEEKLY;BYDAY=MO").
+  std::optional<std::string> recurrenceRule;
 };
 
 class StoreController : public QObject {

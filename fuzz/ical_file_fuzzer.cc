@@ -124,7 +124,8 @@ bool sameSeen(const TodoEntry& a, const TodoEntry& b) {
 }
 
 // Edits VTODO `index` of `file` to `want`; the result must parse, keep every other VTODO as it was
-// seen and leave each owned property of the edited one at most one line.
+// seen, leave each owned property of the edited one at most one line the reader takes, and keep every
+// line the reader took no value from as written (but an empty DESCRIPTION of notes removed).
 std::shared_ptr<const TodoFile> edit(const TodoFile& file, size_t index, const DesiredTodo& want) {
   std::string error;
   const std::string content = editTodo(file, index, want);
@@ -148,8 +149,14 @@ std::shared_ptr<const TodoFile> edit(const TodoFile& file, size_t index, const D
                                                 "CREATED", "DTSTAMP",   "LAST-MODIFIED"};
   for (std::string_view name : kOwned) {
     const auto& lines = edited->todos[index].lines;
-    check(std::count_if(lines.begin(), lines.end(), [&](const PropertyLine& l) { return l.name == name; }) <= 1,
+    check(std::count_if(lines.begin(), lines.end(),
+                        [&](const PropertyLine& l) { return l.name == name && !l.dropped; }) <= 1,
           "an edit leaves two lines of an owned property");
+  }
+  for (const PropertyLine& line : file.todos[index].lines) {
+    if (!line.dropped || (line.name == "DESCRIPTION" && !want.notes)) continue;
+    const std::string_view raw = std::string_view(file.content).substr(line.begin, line.end - line.begin);
+    check(content.find(raw) != std::string::npos, "an edit rewrites a line the reader took no value from");
   }
   return edited;
 }

@@ -16,7 +16,7 @@ namespace {
 
 // Bump whenever the layout below or what parseTodoFile extracts from a file changes: a copy written
 // by another version is then ignored rather than misread.
-constexpr uint32_t kFormatVersion = 5;
+constexpr uint32_t kFormatVersion = 6;
 constexpr std::string_view kMagic = "ZARVO FILE CACHE";
 // The readers whose results are stored: a copy made with other versions of them is not trusted.
 constexpr std::string_view kReaders = "libical " ICAL_VERSION ", ICU " U_ICU_VERSION;

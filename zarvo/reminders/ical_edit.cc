@@ -59,9 +59,11 @@ class Editor {
   std::vector<Edit> edits_;
 };
 
-// The owned lines of one VTODO being rewritten. Each owned property ends with one line: setting it
-// replaces the line its value was read from and removes the others of its name, and finish() removes
-// the others of every property left alone, keeping the line read.
+// The owned lines of one VTODO being rewritten. Each owned property ends with one line the reader
+// takes: setting it replaces the line its value was read from and removes the others of its name, and
+// finish() removes the others of every property left alone, keeping the line read. A dropped line is
+// never the one replaced nor one removed: the reader took nothing from it, so rewriting it as the
+// property would give a line its author never wrote (a value run onto a broken line, for one).
 class OwnedLines {
  public:
   OwnedLines(Editor& editor, const TodoFile& file, const TodoEntry& entry)
@@ -71,7 +73,7 @@ class OwnedLines {
   // parameters of the line it replaces that still apply to the new value; a new line goes before the
   // first VALARM, or before END:VTODO.
   void set(std::string_view name, PropertyPtr p) {
-    const PropertyLine* read = entry_.find(name);
+    const PropertyLine* read = entry_.taken(name);
     std::string text;
     if (p) {
       text = takeString(icalproperty_as_ical_string_r(p.get()));
@@ -96,6 +98,12 @@ class OwnedLines {
   void setLine(std::string_view name, std::string text) {
     done_.emplace_back(name);
     const PropertyLine* read = removeOthers(name);
+    // The one exception: an empty DESCRIPTION line reads as empty notes, so notes removed take it along.
+    if (text.empty() && name == "DESCRIPTION") {
+      for (const PropertyLine& line : entry_.lines) {
+        if (line.name == name && line.dropped) editor_.replace(line.begin, line.end, "");
+      }
+    }
     if (read != nullptr) {
       editor_.replace(read->begin, read->end, std::move(text));
     } else if (!text.empty()) {
@@ -111,11 +119,11 @@ class OwnedLines {
   }
 
  private:
-  // Removes the lines of `name` but the one read; answers that one.
+  // Removes the lines of `name` the reader took but the one read; answers that one.
   const PropertyLine* removeOthers(std::string_view name) {
-    const PropertyLine* read = entry_.find(name);
+    const PropertyLine* read = entry_.taken(name);
     for (const PropertyLine& line : entry_.lines) {
-      if (line.name == name && &line != read) editor_.replace(line.begin, line.end, "");
+      if (line.name == name && &line != read && !line.dropped) editor_.replace(line.begin, line.end, "");
     }
     return read;
   }

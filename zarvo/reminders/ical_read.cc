@@ -104,21 +104,32 @@ void readFields(icalcomponent* todo, std::string_view fileText, const std::files
 }
 
 // Reads the record-owned lines of a VTODO. A flag or order line whose value is not one this store
-// writes reads as absent (and stays as written until the record sets it).
+// writes reads as absent, and is marked dropped: it stays as written when the record sets a value.
 void readRecordLines(std::string_view fileText, TodoEntry& entry) {
   TodoFields& f = entry.fields;
-  for (const PropertyLine& line : entry.lines) {
+  for (PropertyLine& line : entry.lines) {
     const std::string_view raw = fileText.substr(line.begin, line.end - line.begin);
     if (line.name == "CATEGORIES") {
       for (auto& category : textList(valueOf(raw))) f.categories.push_back(std::move(category));
-    } else if (line.name == kFlaggedName && !f.flagged) {
+    } else if (line.name == kFlaggedName) {
       const std::string value = upper(valueOf(raw));
-      if (value == "TRUE" || value == "FALSE") f.flagged = value == "TRUE";
+      line.dropped = value != "TRUE" && value != "FALSE";
+      if (!line.dropped && !f.flagged) f.flagged = value == "TRUE";
+    } else if (line.name == kOrderName) {
+      const std::string value = valueOf(raw);
+      int order = 0;
+      const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), order);
+      line.dropped = ec != std::errc() || end != value.data() + value.size() || order < -32768 || order > 32767;
+      if (!line.dropped && !f.order) f.order = order;
     } else if (line.name == kOrderName && !f.order) {
       const std::string value = valueOf(raw);
       int order = 0;
       const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), order);
-      if (ec == std::errc() && end == value.data() + value.size() && order >= -32768 && order <= 32767) f.order = order;
+      if (ec == std::errc() && end == value.data() + value.size() && order >= -32768 && order <= 32767) {
+        f.order = order;
+      } else {
+        line.dropped = true;
+      }
     }
   }
 }
@@ -176,6 +187,13 @@ bool matchLibical(icalcomponent* todo, TodoEntry& entry, std::string& error) {
 }
 
 }  // namespace
+
+const PropertyLine* TodoEntry::taken(std::string_view name) const {
+  for (const auto& l : lines) {
+    if (l.name == name && !l.dropped) return &l;
+  }
+  return nullptr;
+}
 
 const PropertyLine* TodoEntry::find(std::string_view name) const {
   const PropertyLine* first = nullptr;

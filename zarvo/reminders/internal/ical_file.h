@@ -33,7 +33,9 @@ struct PropertyLine {
   std::string name;  // as libical reads it: folds undone, blanks before the separator dropped, upper-case
   size_t begin = 0;
   size_t end = 0;
-  bool dropped = false;  // a line of an owned property that libical drops (an empty value)
+  // A line the reader takes no value from: of an owned property, one libical drops (an empty value);
+  // of the flag or the order, one whose value is not one this store writes. Never rewritten.
+  bool dropped = false;
 };
 
 // The values the store owns, as read.
@@ -74,6 +76,8 @@ struct TodoEntry {
   // The line of `name` the reader takes its value from: the first one libical keeps, else the first
   // one; null when there is none.
   const PropertyLine* find(std::string_view name) const;
+  // The line of `name` the reader takes its value from; null when every line of it is dropped.
+  const PropertyLine* taken(std::string_view name) const;
 };
 
 // One version of a file: its bytes, its metadata when read, and what it holds.
@@ -121,8 +125,10 @@ struct DesiredTodo {
 
 // The contents of `file` with VTODO `index` changed to `want`: only owned lines whose value changed
 // are replaced, inserted or removed; DTSTAMP and LAST-MODIFIED are stamped. An owned property keeps
-// one line: the one written, or of one left alone, the line its value was read from (iCalendar allows
-// each once in a VTODO, and readers that take another line would see another value). Throws
+// one line with a value: the one written, or of one left alone, the line its value was read from
+// (iCalendar allows each once in a VTODO, and readers that take another line would see another value).
+// A dropped line (one the reader took no value from) is never rewritten as the property nor removed:
+// it stays byte for byte, and a value goes on a new line of its own. Throws
 // StoreError (invalid) for due components that cannot be written. The categories end on one
 // CATEGORIES line, the first one read (several are merged); a single line whose values all stay is
 // kept as written.
