@@ -3,7 +3,7 @@ _zarvo() {
   local cur prev words cword
   _init_completion || return
 
-  local commands="add ls show done undo edit snooze mv rm tag purge lists list-add list-rm list-mv list-default quick parse account sync"
+  local commands="add ls show done undo edit snooze mv rm tag purge lists list-add list-rm list-mv list-default quick parse account sync reminders"
   local command="" i
   for ((i = 1; i < cword; i++)); do
     case "${words[i]}" in
@@ -51,6 +51,7 @@ _zarvo() {
     account) [[ "$cur" != -* ]] && { COMPREPLY=($(compgen -W "add ls rm" -- "$cur")); return; }
              options+=" --user --password-file --password-command --password-env --upload --no-upload --delete-local" ;;
     sync) options+=" --discover --force-delete" ;;
+    reminders) [[ "$cur" != -* ]] && { COMPREPLY=($(compgen -W "enable disable status" -- "$cur")); return; } ;;
   esac
   [[ "$cur" == -* ]] && COMPREPLY=($(compgen -W "$options" -- "$cur"))
 }
