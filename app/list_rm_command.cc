@@ -15,15 +15,18 @@ struct ListRmOptions {
   bool json = false;
 };
 
+// Refused fetches (the store not answering) end the command with nothing changed.
+Home::ListRemoval orRefuse(Expected<Home::ListRemoval> removal) {
+  if (!removal) throw RefusedError(removal.error().message());
+  return *removal;
+}
+
 int run(const ListRmOptions& o, Program& program) {
   Session session(program.globals);
   auto list = session.requireList(o.title);
-  const auto completed = session.fetch(std::vector<std::shared_ptr<List>>{list}, true);
-  // Read last, so the cache the removal clears holds this list's open tasks.
-  const auto openTasks = session.fetch(std::vector<std::shared_ptr<List>>{list}, false);
-  const size_t open = openTasks.size();
-  const size_t total = open + completed.size();
-  const nlohmann::ordered_json deleted = listJson(*list, list == session.io().defaultList(), open);
+  const Home::ListRemoval contents = orRefuse(session.library().listRemovalOf(list));
+  const size_t total = contents.tasks();
+  const nlohmann::ordered_json deleted = listJson(*list, list == session.io().defaultList(), contents.openTasks);
   const std::string title = list->title();
   if (o.dryRun) {
     if (o.json) {
@@ -42,16 +45,11 @@ int run(const ListRmOptions& o, Program& program) {
     std::cout << "Nothing deleted.\n";
     return 0;
   }
-  // Removing the list deletes the records of the tasks in the cache only, which holds the open ones;
-  // the completed ones' records would outlive their reminders. Their deletion is saved by finish(),
-  // so it happens only together with the list's removal.
-  for (const auto& task : completed) session.context()->deleteObject(task);
-  session.io().remove(list);
-  session.finish("list-rm '" + title + "'");
+  const size_t removed = orRefuse(session.library().removeList(list, "list-rm '" + title + "'")).tasks();
   if (o.json) {
-    printJson(nlohmann::ordered_json{{"deleted", deleted}, {"tasks", total}});
+    printJson(nlohmann::ordered_json{{"deleted", deleted}, {"tasks", removed}});
   } else {
-    std::cout << fmt::format("Deleted list {} ({} task{})\n", title, total, total == 1 ? "" : "s");
+    std::cout << fmt::format("Deleted list {} ({} task{})\n", title, removed, removed == 1 ? "" : "s");
   }
   return 0;
 }

@@ -112,11 +112,20 @@ std::vector<std::string> Session::tagTitles(const Task& task) const {
 
 void Session::finish(std::string_view description) { home_->save(description); }
 
-UndoResult Session::undo(bool skipChanged) {
-  auto result = home_->undoLastChange(skipChanged);
+namespace {
+
+UndoResult orThrow(Expected<UndoResult> result) {
   if (result) return std::move(*result);
-  if (result.error() == HistoryErrc::nothingToUndo) throw UsageError(result.error().message());
+  if (result.error() == HistoryErrc::nothingToUndo || result.error() == HistoryErrc::nothingToRedo) {
+    throw UsageError(result.error().message());
+  }
   throw RefusedError(result.error().message());
 }
+
+}  // namespace
+
+UndoResult Session::undo(bool skipChanged) { return orThrow(home_->undoLastChange(skipChanged)); }
+
+UndoResult Session::redo(bool skipChanged) { return orThrow(home_->redoLastChange(skipChanged)); }
 
 }  // namespace zarvo::app

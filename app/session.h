@@ -63,6 +63,8 @@ class Session {
   const std::filesystem::path& home() const { return home_->path(); }
   std::shared_ptr<store::ObjectContext> context() const { return home_->context(); }
   std::vector<std::shared_ptr<List>> lists() const { return home_->io().lists(); }
+  // The home itself, for operations the library offers whole (list removal).
+  Home& library() { return *home_; }
 
   // The list titled `title` ignoring case; UsageError when there is none.
   std::shared_ptr<List> requireList(const std::string& title) const;
@@ -88,6 +90,8 @@ class Session {
   // Undoes the newest change of the home's history (zarvo::Home::undoLastChange). UsageError when
   // there is nothing to undo, RefusedError when it cannot be undone (nothing changes then).
   UndoResult undo(bool skipChanged);
+  // Makes again the change undone last (zarvo::Home::redoLastChange); errors as for undo.
+  UndoResult redo(bool skipChanged);
 
  private:
   static std::unique_ptr<Home> open(const GlobalOptions& options, HomeUse use);

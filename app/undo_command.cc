@@ -1,6 +1,8 @@
 // `zarvo undo`: reverts the last change made through zarvo (from the home's history), again and again.
 // `zarvo undo --skip`: drops the newest changes that cannot be undone, saying which, and undoes the
 // one before them. `zarvo undo ID...`: marks completed tasks open again.
+// `zarvo redo [--skip]`: makes the change undone last again, until a new change is made. The two are
+// registered together: redo exists only as undo's counterpart.
 #include <fmt/format.h>
 
 #include "app/commands.h"
@@ -13,6 +15,22 @@ namespace {
 struct UndoOptions : CompletionOptions {
   bool skip = false;
 };
+
+void printTakenBack(const UndoResult& result, bool redo, bool json) {
+  if (json) {
+    printJson(nlohmann::ordered_json{
+        {redo ? "redone" : "undone",
+         result.undone.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(result.undone)},
+        {"skipped", result.skipped}});
+    return;
+  }
+  for (const auto& skipped : result.skipped) std::cout << "Skipped: " << shownText(skipped) << '\n';
+  if (result.undone.empty()) {
+    std::cout << (redo ? "Nothing left to redo.\n" : "Nothing left to undo.\n");
+  } else {
+    std::cout << (redo ? "Redid: " : "Undid: ") << shownText(result.undone) << '\n';
+  }
+}
 
 }  // namespace
 
@@ -33,19 +51,19 @@ void registerUndoCommand(CLI::App& app, Program& program) {
       return;
     }
     Session session(program.globals, HomeUse::changeExisting);
-    const UndoResult result = session.undo(o->skip);
-    if (o->json) {
-      printJson(nlohmann::ordered_json{{"undone", result.undone.empty() ? nlohmann::ordered_json(nullptr)
-                                                                        : nlohmann::ordered_json(result.undone)},
-                                       {"skipped", result.skipped}});
-    } else {
-      for (const auto& skipped : result.skipped) std::cout << "Skipped: " << shownText(skipped) << '\n';
-      if (result.undone.empty()) {
-        std::cout << "Nothing left to undo.\n";
-      } else {
-        std::cout << "Undid: " << shownText(result.undone) << '\n';
-      }
-    }
+    printTakenBack(session.undo(o->skip), false, o->json);
+    program.exitCode = 0;
+  });
+
+  auto r = std::make_shared<UndoOptions>();
+  CLI::App* redo = app.add_subcommand("redo", "Make the change undone last again (until a new change is made)");
+  redo->add_flag("--skip", r->skip,
+                 "Drop the newest undone changes that cannot be redone (another program changed what they undid) "
+                 "and redo the one before them");
+  redo->add_flag("--json", r->json, "Print {\"redone\": WHAT, \"skipped\": [WHAT: WHY...]}");
+  redo->callback([r, &program] {
+    Session session(program.globals, HomeUse::changeExisting);
+    printTakenBack(session.redo(r->skip), true, r->json);
     program.exitCode = 0;
   });
 }

@@ -3,7 +3,7 @@ _zarvo() {
   local cur prev words cword
   _init_completion || return
 
-  local commands="add ls report show done undo edit snooze mv rm tag purge lists list-add list-edit list-rm list-mv list-default quick parse account sync"
+  local commands="add ls report show done undo redo edit snooze mv rm tag purge lists list-add list-edit list-rm list-mv list-default quick parse account sync reminders"
   local command="" i
   for ((i = 1; i < cword; i++)); do
     case "${words[i]}" in
@@ -48,7 +48,7 @@ _zarvo() {
     snooze) options+=" --ref --tz" ;;
     edit) options+=" --title --notes --priority --due --no-due --flag --unflag --ref --tz" ;;
     tag) options+=" --remove" ;;
-    undo) options+=" --skip" ;;
+    undo|redo) options+=" --skip" ;;
     rm|purge) options+=" --yes --dry-run" ;;
     list-rm) options+=" --force --yes --dry-run" ;;
     list-mv) options+=" --above" ;;
@@ -59,6 +59,7 @@ _zarvo() {
     account) [[ "$cur" != -* ]] && { COMPREPLY=($(compgen -W "add ls rm" -- "$cur")); return; }
              options+=" --user --password-file --password-command --password-env --upload --no-upload --delete-local" ;;
     sync) options+=" --discover --force-delete" ;;
+    reminders) [[ "$cur" != -* ]] && { COMPREPLY=($(compgen -W "enable disable status" -- "$cur")); return; } ;;
   esac
   [[ "$cur" == -* ]] && COMPREPLY=($(compgen -W "$options" -- "$cur"))
 }

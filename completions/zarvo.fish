@@ -1,5 +1,5 @@
 # fish completion for zarvo: commands and their options.
-set -l commands add ls report show done undo edit snooze mv rm tag purge lists list-add list-edit list-rm list-mv list-default quick parse account sync
+set -l commands add ls report show done undo redo edit snooze mv rm tag purge lists list-add list-edit list-rm list-mv list-default quick parse account sync reminders
 
 complete -c zarvo -f
 # Global options, before or after the command.
@@ -63,6 +63,8 @@ complete -c zarvo -n "__fish_seen_subcommand_from parse" -l option -x -d 'NAME=I
 complete -c zarvo -n "__fish_seen_subcommand_from parse" -l batch -d 'One text per line of stdin'
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a account -d 'CalDAV accounts'
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a sync -d 'Sync the CalDAV accounts'
+complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a reminders -d 'Start zarvo-reminders with the session, stop it, or say whether it runs'
+complete -c zarvo -n "__fish_seen_subcommand_from reminders" -a 'enable disable status'
 complete -c zarvo -n "__fish_seen_subcommand_from account; and not __fish_seen_subcommand_from add ls rm" -a 'add ls rm'
 complete -c zarvo -n "__fish_seen_subcommand_from account" -l user -x -d 'User name on the server'
 complete -c zarvo -n "__fish_seen_subcommand_from account" -l password-file -r -F -d 'Read the password from a file'

@@ -206,11 +206,9 @@ void StoreController::read(Home& home) {
   if (!fallback) fallback = home.io().defaultList();
   if (fallback) base_.defaultListId = qs(fallback->calendarId().value_or(""));
   base_.skippedFiles = home.skippedFiles().size();
-  // A home opened to read keeps no History of its own; the entries are read, never changed, under the
-  // home's shared lock, so no writer moves them meanwhile. An unreadable history offers no undo.
-  const History history(home.path() / "history", home.path() / "reminders", platform::FileSystem::posix());
-  const auto changes = history.descriptions();
-  if (changes && !changes->empty()) base_.lastChange = qs(changes->front());
+  // Read under the home's shared lock, so no writer moves the entries meanwhile.
+  const auto changes = home.historyDescriptions().undoable;
+  if (!changes.empty()) base_.lastChange = qs(changes.front());
 }
 
 namespace {

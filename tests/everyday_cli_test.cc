@@ -420,8 +420,8 @@ TEST_F(EverydayCliTest, ZarvoAloneShowsOverdueTodayAndFlagged) {
   EXPECT_EQ(json::parse(oneLine), sections);
 }
 
-// Each kind of change made through zarvo is undone, newest first; files come back byte for byte,
-// flags and tags and the list order with them.
+// Each kind of change made through zarvo is undone, newest first, and redone; files come back byte
+// for byte, flags and tags and the list order with them.
 TEST_F(EverydayCliTest, UndoRevertsEveryKindOfChangeNewestFirst) {
   ok({"list-add", "Work"});
   const auto empty = snapshot(home_ / "reminders");
@@ -446,10 +446,18 @@ TEST_F(EverydayCliTest, UndoRevertsEveryKindOfChangeNewestFirst) {
   };
   for (const auto& [args, what] : changes) {
     ok(args);
+    const auto changed = snapshot(home_ / "reminders");
+    const std::string changedLists = ok({"lists", "--json"});
     undo(what);
     EXPECT_EQ(snapshot(home_ / "reminders"), added) << what;
     EXPECT_EQ(json::parse(ok({"show", "--json", id})), shown) << what;
     EXPECT_EQ(json::parse(ok({"lists", "--json"}))[0]["title"], "Reminders") << what;
+    // redo makes the change again, and it is undone again like any other.
+    const std::string redone = ok({"redo"});
+    EXPECT_EQ(redone.rfind("Redid: " + what, 0), 0u) << redone;
+    EXPECT_EQ(snapshot(home_ / "reminders"), changed) << what;
+    EXPECT_EQ(ok({"lists", "--json"}), changedLists) << what;
+    undo(what);
   }
 
   // `undo ID` still reopens a task, and is itself a change that `undo` reverts.
@@ -473,6 +481,14 @@ TEST_F(EverydayCliTest, UndoRevertsEveryKindOfChangeNewestFirst) {
   const Outcome nothing = zarvo({"undo"});
   EXPECT_EQ(nothing.status, 2);
   EXPECT_NE(nothing.err.find("nothing to undo"), std::string::npos) << nothing.err;
+
+  // A new change after an undo ends what can be redone, and redo says so.
+  ok({"add", "Something else"});
+  const Outcome stale = zarvo({"redo"});
+  EXPECT_EQ(stale.status, 2);
+  EXPECT_NE(stale.err.find("nothing to redo: only a change undone since the last new change can be redone"),
+            std::string::npos)
+      << stale.err;
 }
 
 // An undo that would overwrite or remove what another program has written since the change is

@@ -418,28 +418,47 @@ TEST_F(ZarvoCliTest, ListCommandsPrintTheObjectsListsPrints) {
 }
 
 // Removing a list takes the records of all its tasks along, completed ones included: what stays in
-// the records database is exactly the tasks still in the store.
-TEST_F(ZarvoCliTest, ListRmLeavesNoRecordsOfItsTasks) {
+// the records database is exactly the tasks still in the store. Undo brings the list back whole (its
+// open and completed tasks, their tags), and redo removes it again.
+TEST_F(ZarvoCliTest, ListRmLeavesNoRecordsOfItsTasksAndUndoBringsThemAllBack) {
   ok({"list-add", "Work"});
   add("Send invoice #work");
   ok({"done", add("Book room #work"), add("Archive mail #work")});
   add("Keep me");
   ok({"done", add("Keep me too")});
   ok({"tag", ls({"--completed", "Work"})[0]["id"], "office"});
+  const std::string lists = ok({"lists", "--json"});
+  const json open = ls({"Work"}), completed = ls({"--completed", "Work"});
 
-  ok({"list-rm", "--force", "--yes", "Work"});
-
-  std::multiset<std::string> stored;
-  for (const auto& t : ls()) stored.insert(t["uid"]);
-  for (const auto& t : ls({"--completed"})) stored.insert(t["uid"]);
-  EXPECT_EQ(stored.size(), 2u);
-  std::multiset<std::string> recorded;
-  const auto context = zarvo::openObjectContext((home_ / "records.sqlite").string());
-  for (const auto& task : context->fetch<zarvo::Task>(zarvo::Task::fetchRequest())) {
-    recorded.insert(task->reminderId().value_or(""));
+  const auto recordsMatchTheStore = [&](size_t tasks) {
+    std::multiset<std::string> stored;
+    for (const auto& t : ls()) stored.insert(t["uid"]);
+    for (const auto& t : ls({"--completed"})) stored.insert(t["uid"]);
+    EXPECT_EQ(stored.size(), tasks);
+    std::multiset<std::string> recorded;
+    const auto context = zarvo::openObjectContext((home_ / "records.sqlite").string());
+    for (const auto& task : context->fetch<zarvo::Task>(zarvo::Task::fetchRequest())) {
+      recorded.insert(task->reminderId().value_or(""));
+    }
+    context->close();
+    EXPECT_EQ(recorded, stored);
+  };
+  for (const char* step : {"list-rm", "undo", "redo"}) {
+    SCOPED_TRACE(step);
+    if (std::string(step) == "list-rm") {
+      ok({"list-rm", "--force", "--yes", "Work"});
+    } else {
+      ok({step});
+    }
+    if (std::string(step) == "undo") {
+      EXPECT_EQ(ok({"lists", "--json"}), lists);
+      EXPECT_EQ(ls({"Work"}), open);
+      EXPECT_EQ(ls({"--completed", "Work"}), completed);
+      recordsMatchTheStore(5);
+    } else {
+      recordsMatchTheStore(2);
+    }
   }
-  context->close();
-  EXPECT_EQ(recorded, stored);
 }
 
 TEST_F(ZarvoCliTest, QuickPrintsTheContractAndCreatesNothing) {
@@ -558,7 +577,7 @@ TEST_F(ZarvoCliTest, UnusableHomeIsRefused) {
 }
 
 TEST_F(ZarvoCliTest, HelpForEveryCommand) {
-  for (const char* command : {"add", "ls", "show", "done", "undo", "rm", "mv", "edit", "snooze", "tag", "purge", "lists",
+  for (const char* command : {"add", "ls", "show", "done", "undo", "redo", "rm", "mv", "edit", "snooze", "tag", "purge", "lists",
                               "list-add", "list-rm", "list-mv", "list-default", "quick", "parse"}) {
     const Outcome run = zarvo({command, "--help"});
     EXPECT_EQ(run.status, 0) << command;

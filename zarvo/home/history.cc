@@ -33,6 +33,7 @@ class HistoryCategory final : public std::error_category {
       case HistoryErrc::unreadableEntry: return "a history entry cannot be read";
       case HistoryErrc::tooLarge: return "the change was too large to keep";
       case HistoryErrc::cannotRecord: return "the history of the change cannot be kept";
+      case HistoryErrc::nothingToRedo: return "nothing to redo";
     }
     return "history error";
   }
@@ -312,7 +313,7 @@ void History::endSave(bool committed) {
     p.entry.createdTags.clear();
     if (p.number) {
       if (isEmpty(p.entry)) {
-        dropEntry(*p.number);
+        dropEntry(folder_, *p.number);
       } else if (Error e = writeOpenEntryLocked()) {
         // The entry still names the save's files; their undo finds them as before and skips them.
         historyLog().error("Cannot rewrite the history entry of a failed save: %{public}@", e.message());
@@ -323,12 +324,12 @@ void History::endSave(bool committed) {
     // Best effort: an entry left pending is still undone when its change shows; only one whose
     // files are all as before is then taken for a change that never happened.
     pending_->entry.state = HistoryEntry::State::done;
-    if (Error e = writeEntry(*pending_->number, pending_->entry)) {
+    if (Error e = writeEntry(folder_, *pending_->number, pending_->entry)) {
       historyLog().error("Cannot mark the history entry of a saved change: %{public}@", e.message());
     }
   }
   pending_.reset();
-  if (committed) trimLocked();
+  if (committed) trim(folder_);
 }
 
 Error History::writeOpenEntryLocked() {
@@ -346,18 +347,34 @@ Error History::writeOpenEntryLocked() {
     return historyError(HistoryErrc::cannotRecord,
                         "cannot keep the history of this change in " + where.string() + ": " + e.message());
   };
-  if (Error e = platform::createDirectories(*fs_, folder_)) return refuse(e, folder_);
-  if (Error e = fs_->setPermissions(folder_, 0700)) return refuse(e, folder_);
-  if (!p.number) {
-    const auto numbers = entryNumbers();
+  if (Error e = prepareFolder(folder_)) return refuse(e, folder_);
+  const bool first = !p.number;
+  if (first) {
+    const auto numbers = entryNumbers(folder_);
     p.number = numbers.empty() ? 1 : numbers.back() + 1;
   }
-  if (Error e = writeEntry(*p.number, entry)) return refuse(e, entryPath(*p.number));
+  if (Error e = writeEntry(folder_, *p.number, entry)) return refuse(e, entryPath(folder_, *p.number));
   p.dirty = false;
+  // A new change ends what can be redone: redoing an older change on top of it would mix the two.
+  if (first) dropRedoLocked();
   return {};
 }
 
-Error History::writeEntry(uint64_t number, const HistoryEntry& entry) {
+Error History::prepareFolder(const fs::path& folder) {
+  if (Error e = platform::createDirectories(*fs_, folder)) return e;
+  return fs_->setPermissions(folder, 0700);
+}
+
+void History::dropRedoLocked() {
+  const auto numbers = entryNumbers(redoFolder());
+  for (const uint64_t number : numbers) dropEntry(redoFolder(), number);
+  if (!numbers.empty()) {
+    historyLog().info("A new change was made: the %{public}@ undone changes can no longer be redone",
+                      stepOf(static_cast<int64_t>(numbers.size())));
+  }
+}
+
+Error History::writeEntry(const fs::path& folder, uint64_t number, const HistoryEntry& entry) {
   std::string text;
   if (entry.size > options_.maxBytes) {
     // Kept as a note that it happened and cannot be undone, not as copies.
@@ -370,23 +387,23 @@ Error History::writeEntry(uint64_t number, const HistoryEntry& entry) {
   } else {
     text = detail::encodeEntry(entry);
   }
-  return platform::writeFileAtomically(*fs_, entryPath(number), text, 0600);
+  return platform::writeFileAtomically(*fs_, entryPath(folder, number), text, 0600);
 }
 
-void History::dropEntry(uint64_t number) {
-  const fs::path path = entryPath(number);
+void History::dropEntry(const fs::path& folder, uint64_t number) {
+  const fs::path path = entryPath(folder, number);
   if (Error e = fs_->removeFile(path); e && e != std::errc::no_such_file_or_directory) {
     historyLog().error("Cannot remove the history entry %{public}@: %{public}@", path.string(), e.message());
     return;
   }
   // Not durable yet is safe: an entry that comes back after a crash finds its files as before and
   // finishes as undone.
-  (void)fs_->syncDirectory(folder_);
+  (void)fs_->syncDirectory(folder);
 }
 
-void History::trimLocked() {
+void History::trim(const fs::path& folder) {
   std::vector<platform::DirectoryEntry> entries;
-  if (fs_->listDirectoryWithInfo(folder_, entries)) return;
+  if (fs_->listDirectoryWithInfo(folder, entries)) return;
   std::vector<std::pair<uint64_t, uint64_t>> found;  // number, size
   for (const auto& e : entries) {
     if (auto n = entryNumber(e.name); n && e.info.isRegular) found.emplace_back(*n, e.info.size);
@@ -400,32 +417,34 @@ void History::trimLocked() {
       ++kept;
       bytes += size;
     } else {
-      (void)fs_->removeFile(entryPath(number));  // best effort: the next trim tries again
+      (void)fs_->removeFile(entryPath(folder, number));  // best effort: the next trim tries again
       ++dropped;
     }
   }
   if (dropped == 0) return;
-  (void)fs_->syncDirectory(folder_);  // best effort: an entry that comes back is only an older undo
+  (void)fs_->syncDirectory(folder);  // best effort: an entry that comes back is only an older undo
   historyLog().info("The history keeps the last %{public}@ changes, %{public}@ at most: dropped %{public}@ older ones",
                     stepOf(static_cast<int64_t>(options_.maxEntries)), sizeText(options_.maxBytes),
                     stepOf(static_cast<int64_t>(dropped)));
 }
 
 void History::removeLeftovers() {
-  std::vector<platform::DirectoryEntry> entries;
-  if (fs_->listDirectory(folder_, entries)) return;
-  for (const auto& e : entries) {
-    const auto owner = platform::temporaryFileOwner(e.name);
-    if (owner && !platform::processIsAlive(*owner)) (void)fs_->removeFile(folder_ / e.name);  // retried next time
+  for (const fs::path& folder : {folder_, redoFolder()}) {
+    std::vector<platform::DirectoryEntry> entries;
+    if (fs_->listDirectory(folder, entries)) continue;
+    for (const auto& e : entries) {
+      const auto owner = platform::temporaryFileOwner(e.name);
+      if (owner && !platform::processIsAlive(*owner)) (void)fs_->removeFile(folder / e.name);  // retried next time
+    }
   }
 }
 
 // ---- Reading ----
 
-std::vector<uint64_t> History::entryNumbers() const {
+std::vector<uint64_t> History::entryNumbers(const fs::path& folder) const {
   std::vector<platform::DirectoryEntry> entries;
   std::vector<uint64_t> numbers;
-  if (fs_->listDirectory(folder_, entries)) return numbers;
+  if (fs_->listDirectory(folder, entries)) return numbers;
   for (const auto& e : entries) {
     if (auto n = entryNumber(e.name)) numbers.push_back(*n);
   }
@@ -433,14 +452,14 @@ std::vector<uint64_t> History::entryNumbers() const {
   return numbers;
 }
 
-fs::path History::entryPath(uint64_t number) const {
+fs::path History::entryPath(const fs::path& folder, uint64_t number) const {
   std::string name = std::to_string(number);
   name.insert(0, kNumberDigits > name.size() ? kNumberDigits - name.size() : 0, '0');
-  return folder_ / (name + ".json");
+  return folder / (name + ".json");
 }
 
-Expected<HistoryEntry> History::readEntry(uint64_t number) const {
-  const fs::path path = entryPath(number);
+Expected<HistoryEntry> History::readEntry(const fs::path& folder, uint64_t number) const {
+  const fs::path path = entryPath(folder, number);
   const auto unreadable = [&](const std::string& why) {
     return historyError(HistoryErrc::unreadableEntry, "the history entry " + path.string() + " cannot be read: " + why);
   };
@@ -456,11 +475,15 @@ Expected<HistoryEntry> History::readEntry(uint64_t number) const {
   return entry;
 }
 
-Expected<std::vector<std::string>> History::descriptions() const {
+Expected<std::vector<std::string>> History::descriptions() const { return descriptionsIn(folder_); }
+
+Expected<std::vector<std::string>> History::redoDescriptions() const { return descriptionsIn(redoFolder()); }
+
+Expected<std::vector<std::string>> History::descriptionsIn(const fs::path& folder) const {
   std::vector<std::string> out;
-  const auto numbers = entryNumbers();
+  const auto numbers = entryNumbers(folder);
   for (auto it = numbers.rbegin(); it != numbers.rend(); ++it) {
-    auto entry = readEntry(*it);
+    auto entry = readEntry(folder, *it);
     out.push_back(entry ? entry->description : std::string("(unreadable)"));
   }
   return out;
@@ -488,9 +511,9 @@ Expected<fs::path> History::insideStore(const std::string& relative) const {
 
 // ---- Undoing ----
 
-Expected<History::Plan> History::planUndo(const HistoryEntry& entry, const Host& host) const {
+Expected<History::Plan> History::planUndo(const HistoryEntry& entry, const Host& host, std::string_view verb) const {
   Plan plan;
-  const std::string cannot = "cannot undo '" + entry.description + "': ";
+  const std::string cannot = "cannot " + std::string(verb) + " '" + entry.description + "': ";
   const auto changed = [&](const std::string& what) {
     return historyError(HistoryErrc::changedSince, cannot + what + " was changed by another program since; nothing was changed");
   };
@@ -582,15 +605,48 @@ Expected<History::Plan> History::planUndo(const HistoryEntry& entry, const Host&
   return plan;
 }
 
-Error History::applyUndo(const HistoryEntry& entry, const Plan& plan, const Host& host) {
+// What puts back what applying `plan` to `entry` changes: the files as they are now (before the
+// plan's restores), the records' states and the lists' order the other way round. The tags the
+// change made stay with it, so that undoing a redone change removes them again.
+HistoryEntry History::inverseOf(const HistoryEntry& entry, const Plan& plan) const {
+  HistoryEntry inverse;
+  inverse.description = entry.description;
+  std::map<fs::path, const reminders::FileRestore*> restoring;
+  for (const auto& r : plan.restores) restoring.emplace(r.path, &r);
+  for (const auto& f : entry.files) {
+    if (f.folder) {
+      // A removed folder comes back with its files; a made one goes once its files have gone.
+      if (f.before && !f.after) inverse.files.push_back({f.path, true, std::nullopt, std::string()});
+      const bool emptied = std::find(plan.emptiedFolders.begin(), plan.emptiedFolders.end(), root_ / f.path) !=
+                           plan.emptiedFolders.end();
+      if (emptied) inverse.files.push_back({f.path, true, std::string(), std::nullopt});
+      continue;
+    }
+    const auto it = restoring.find(root_ / f.path);
+    if (it == restoring.end()) continue;  // already as before: the plan leaves it alone
+    const reminders::FileRestore& r = *it->second;
+    std::optional<std::string> after;
+    if (r.wanted) after = detail::digestOf(*r.wanted);
+    inverse.files.push_back({f.path, false, r.expected, std::move(after)});
+    inverse.size += r.expected ? r.expected->size() : 0;
+  }
+  for (const auto& t : entry.tasks) inverse.tasks.push_back({t.uid, t.after, t.before});
+  inverse.listOrderBefore = entry.listOrderAfter;
+  inverse.listOrderAfter = entry.listOrderBefore;
+  inverse.createdTags = entry.createdTags;
+  return inverse;
+}
+
+Error History::applyUndo(const HistoryEntry& entry, const Plan& plan, const Host& host, std::string_view verb) {
+  // The undo's own writes are not a new change: its inverse is kept by takeBack instead.
   const Pause pause(*this);
   if (!plan.restores.empty() || !plan.emptiedFolders.empty()) {
     try {
       host.io.eventStore().restoreFiles(plan.restores, plan.emptiedFolders);
     } catch (const reminders::StoreError& e) {
       if (e.code() == reminders::StoreErrorCode::conflict) {
-        return historyError(HistoryErrc::changedSince, "cannot undo '" + entry.description + "': " + e.what() +
-                                                           "; nothing was changed");
+        return historyError(HistoryErrc::changedSince, "cannot " + std::string(verb) + " '" + entry.description +
+                                                           "': " + e.what() + "; nothing was changed");
       }
       return Error(std::make_error_code(std::errc::io_error), e.what());
     }
@@ -640,54 +696,103 @@ Error History::applyUndo(const HistoryEntry& entry, const Plan& plan, const Host
 }
 
 Expected<UndoResult> History::undoLast(const Host& host, bool skipChanged) {
+  return takeBack(Direction::undo, host, skipChanged);
+}
+
+Expected<UndoResult> History::redoLast(const Host& host, bool skipChanged) {
+  return takeBack(Direction::redo, host, skipChanged);
+}
+
+// Undoing and redoing are one walk: an entry of `from` is undone, and what undoes that again goes
+// to `to` first (durably, before any file changes), so each direction feeds the other.
+Expected<UndoResult> History::takeBack(Direction direction, const Host& host, bool skipChanged) {
+  const bool undo = direction == Direction::undo;
+  const fs::path from = undo ? folder_ : redoFolder();
+  const fs::path to = undo ? redoFolder() : folder_;
+  const std::string_view verb = undo ? "undo" : "redo";
+  // An undo cut short kept its inverse before it began: the newest entry of `to`, still pending (a
+  // new change in between would have dropped the entry being resumed, see dropRedoLocked).
+  const auto keptInverse = [&]() -> std::optional<std::pair<uint64_t, HistoryEntry>> {
+    const auto numbers = entryNumbers(to);
+    if (numbers.empty()) return std::nullopt;
+    auto inverse = readEntry(to, numbers.back());
+    if (!inverse || inverse->state != HistoryEntry::State::pending) return std::nullopt;
+    return std::pair(numbers.back(), std::move(*inverse));
+  };
+  const auto finishInverse = [&](uint64_t number, HistoryEntry& inverse) {
+    inverse.state = HistoryEntry::State::done;
+    if (Error e = writeEntry(to, number, inverse)) {
+      historyLog().error("Cannot mark the history entry of a finished %{public}@: %{public}@", std::string(verb),
+                         e.message());
+    }
+    trim(to);
+  };
   UndoResult result;
   for (;;) {
-    const auto numbers = entryNumbers();
+    const auto numbers = entryNumbers(from);
     if (numbers.empty()) {
       if (!result.skipped.empty()) return result;
+      if (!undo) {
+        return historyError(HistoryErrc::nothingToRedo,
+                            "nothing to redo: only a change undone since the last new change can be redone");
+      }
       return historyError(HistoryErrc::nothingToUndo,
                           "nothing to undo: the history holds no change (it keeps the last " +
                               stepOf(static_cast<int64_t>(options_.maxEntries)) + " changes, " +
                               sizeText(options_.maxBytes) + " at most)");
     }
     const uint64_t number = numbers.back();
-    auto entry = readEntry(number);
-    Expected<Plan> plan = entry ? planUndo(*entry, host) : Expected<Plan>(entry.error());
+    auto entry = readEntry(from, number);
+    Expected<Plan> plan = entry ? planUndo(*entry, host, verb) : Expected<Plan>(entry.error());
     if (!plan) {
       const bool skippable = plan.error() == HistoryErrc::changedSince || plan.error() == HistoryErrc::unreadableEntry ||
                              plan.error() == HistoryErrc::tooLarge;
       if (!skipChanged || !skippable) return plan.error();
-      result.skipped.push_back((entry ? entry->description : entryPath(number).filename().string()) + ": " +
+      result.skipped.push_back((entry ? entry->description : entryPath(from, number).filename().string()) + ": " +
                                plan.error().message());
-      dropEntry(number);
+      dropEntry(from, number);
       continue;
     }
     if (plan->nothingToDo()) {
       using State = HistoryEntry::State;
       if (entry->state == State::pending) {  // its process died before the change was made
-        dropEntry(number);
+        dropEntry(from, number);
         continue;
       }
       if (entry->state == State::done) {  // another program put things back since
         const Error error = historyError(HistoryErrc::changedSince,
-                                         "cannot undo '" + entry->description + "': " +
+                                         "cannot " + std::string(verb) + " '" + entry->description + "': " +
                                              (plan->reverted.empty() ? std::string("what it changed") : plan->reverted) +
                                              " was changed by another program since; nothing was changed");
         if (!skipChanged) return error;
         result.skipped.push_back(entry->description + ": " + error.message());
-        dropEntry(number);
+        dropEntry(from, number);
         continue;
       }
-      // An undo that was cut short after putting everything back.
+      // An undo that was cut short after putting everything back: its inverse stands.
+      if (auto kept = keptInverse()) finishInverse(kept->first, kept->second);
     } else {
+      const std::string cannot = "cannot " + std::string(verb) + " '" + entry->description + "': ";
+      auto kept = entry->state == HistoryEntry::State::undoing ? keptInverse() : std::nullopt;
+      if (!kept) {
+        kept.emplace(0, inverseOf(*entry, *plan));
+        if (Error e = prepareFolder(to)) return Error(e, cannot + "cannot keep it in " + to.string() + ": " + e.message());
+        const auto inverseNumbers = entryNumbers(to);
+        kept->first = inverseNumbers.empty() ? 1 : inverseNumbers.back() + 1;
+        if (Error e = writeEntry(to, kept->first, kept->second)) {
+          return Error(e, cannot + "cannot keep it in " + to.string() + ": " + e.message());
+        }
+      }
       // Marked first: an undo cut short is then told from a change that another program reverted.
       entry->state = HistoryEntry::State::undoing;
-      if (Error e = writeEntry(number, *entry)) {
-        return Error(e, "cannot undo '" + entry->description + "': cannot mark its history entry: " + e.message());
+      if (Error e = writeEntry(from, number, *entry)) {
+        return Error(e, cannot + "cannot mark its history entry: " + e.message());
       }
-      if (Error e = applyUndo(*entry, *plan, host)) return e;
+      // On failure the inverse stays: it finishes as never made when its files are as before.
+      if (Error e = applyUndo(*entry, *plan, host, verb)) return e;
+      finishInverse(kept->first, kept->second);
     }
-    dropEntry(number);
+    dropEntry(from, number);
     result.undone = entry->description;
     return result;
   }

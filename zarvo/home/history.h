@@ -30,9 +30,14 @@
 //   too large to undo.
 // - Private: the folder is 0700 and entries 0600 (they keep deleted tasks' bytes).
 //
+// - Redo: undoing a change keeps what it undid (in "redo/" inside the folder), durably before the
+//   undo's first file changes, so that redoLast can make the change again, newest undone first,
+//   through the same write path and checks as an undo (a redo is itself a change that undo takes
+//   back). A new change ends what can be redone: its entry, once written, drops every undone one.
+//
 // Threads: recording calls (beforeWriting, beginSave, beforeRecordsCommit, endSave) may come from
-// any thread and are serialised; undoLast runs on the home's thread, with no other change in
-// progress. One History per home folder, under the home's lock.
+// any thread and are serialised; undoLast and redoLast run on the home's thread, with no other
+// change in progress. One History per home folder, under the home's lock.
 #pragma once
 
 #include <cstdint>
@@ -65,6 +70,7 @@ enum class HistoryErrc {
   unreadableEntry,    // an entry cannot be read (damaged, too large, not a file, a path out of the store)
   tooLarge,           // the change was too large to keep, and cannot be undone
   cannotRecord,       // the entry could not be written; the change did not happen
+  nothingToRedo,      // no change was undone since the last new change
 };
 const std::error_category& historyCategory();
 std::error_code make_error_code(HistoryErrc code);
@@ -76,8 +82,9 @@ struct HistoryOptions {
   uint64_t maxBytes = uint64_t{64} << 20;
 };
 
+// What undoLast or redoLast did.
 struct UndoResult {
-  std::string undone;                // the description of the change undone; empty when none was
+  std::string undone;                // the description of the change undone (redone); empty when none was
   std::vector<std::string> skipped;  // with skipChanged: each entry dropped, "DESCRIPTION: why"
 };
 
@@ -139,22 +146,36 @@ class History {
   // `skipped`, and the next one tried; `undone` stays empty when none could be.
   Expected<UndoResult> undoLast(const Host& host, bool skipChanged = false);
 
+  // The descriptions of the changes that can be redone, the next one to redo first.
+  Expected<std::vector<std::string>> redoDescriptions() const;
+  // Makes again the change undone last (see above), and keeps it in the history to undo. Errors:
+  // HistoryErrc::nothingToRedo (nothing was undone since the last new change), and otherwise those
+  // of undoLast, with the same meaning; then nothing has changed. skipChanged as for undoLast.
+  Expected<UndoResult> redoLast(const Host& host, bool skipChanged = false);
+
   // Removes what writers that died left in the folder (temporary copies of entries).
   void removeLeftovers();
 
  private:
   struct Pending;
   struct Plan;
+  enum class Direction { undo, redo };
 
-  std::vector<uint64_t> entryNumbers() const;
-  std::filesystem::path entryPath(uint64_t number) const;
-  Expected<detail::HistoryEntry> readEntry(uint64_t number) const;
+  std::filesystem::path redoFolder() const { return folder_ / "redo"; }
+  std::vector<uint64_t> entryNumbers(const std::filesystem::path& folder) const;
+  std::filesystem::path entryPath(const std::filesystem::path& folder, uint64_t number) const;
+  Expected<detail::HistoryEntry> readEntry(const std::filesystem::path& folder, uint64_t number) const;
+  Expected<std::vector<std::string>> descriptionsIn(const std::filesystem::path& folder) const;
+  Error prepareFolder(const std::filesystem::path& folder);
   Error writeOpenEntryLocked();
-  Error writeEntry(uint64_t number, const detail::HistoryEntry& entry);
-  void dropEntry(uint64_t number);
-  void trimLocked();
-  Expected<Plan> planUndo(const detail::HistoryEntry& entry, const Host& host) const;
-  Error applyUndo(const detail::HistoryEntry& entry, const Plan& plan, const Host& host);
+  Error writeEntry(const std::filesystem::path& folder, uint64_t number, const detail::HistoryEntry& entry);
+  void dropEntry(const std::filesystem::path& folder, uint64_t number);
+  void dropRedoLocked();
+  void trim(const std::filesystem::path& folder);
+  Expected<UndoResult> takeBack(Direction direction, const Host& host, bool skipChanged);
+  Expected<Plan> planUndo(const detail::HistoryEntry& entry, const Host& host, std::string_view verb) const;
+  detail::HistoryEntry inverseOf(const detail::HistoryEntry& entry, const Plan& plan) const;
+  Error applyUndo(const detail::HistoryEntry& entry, const Plan& plan, const Host& host, std::string_view verb);
   Expected<std::filesystem::path> insideStore(const std::string& relative) const;
 
   const std::filesystem::path folder_;

@@ -2,7 +2,7 @@
 // steps by a simulated power loss (what was not synced is lost). Whatever the step, the next process
 // must be able to bring the home back to how it was before the change with `undo`: the change's entry
 // reached the disk before any of its files changed (or the change did not happen), and an undo that
-// was cut short finishes when run again.
+// was cut short finishes when run again; so does a redo of the undone change.
 #include <unistd.h>
 
 #include "zarvo/platform/filesystem.h"
@@ -92,14 +92,15 @@ class HistoryCrashTest : public ::testing::Test {
     });
   }
 
-  // Undoes on a healthy file system until the history is empty; answers how many changes went back.
-  static int undoEverything(const fs::path& home) {
+  // Undoes (redoes) on a healthy file system until nothing is left; answers how many changes went.
+  static int undoEverything(const fs::path& home, bool redo = false) {
     HistoryHome h(home);
     int undone = 0;
     for (;;) {
-      const auto result = h.undo();
+      const auto result = redo ? h.redo() : h.undo();
       if (!result) {
-        EXPECT_EQ(result.error(), HistoryErrc::nothingToUndo) << result.error().message();
+        EXPECT_EQ(result.error(), redo ? HistoryErrc::nothingToRedo : HistoryErrc::nothingToUndo)
+            << result.error().message();
         return undone;
       }
       ++undone;
@@ -127,18 +128,30 @@ class HistoryCrashTest : public ::testing::Test {
     EXPECT_FALSE(runAndCrash(
         changed, [&](HistoryHome& h, CrashingFileSystem& c) { changeAndSave(h, c, operation); }, std::nullopt));
     EXPECT_NE(viewOf(changed), before) << name << " changed nothing";
-    for (step = 1; step <= kMaxSteps; ++step) {
-      const std::string where = name + ", undo crashed at step " + std::to_string(step);
-      const fs::path home = tmp_.path() / (name + "-undo-" + std::to_string(step));
-      fs::copy(changed, home, fs::copy_options::recursive);
-      const bool crashed = runAndCrash(
-          home, [](HistoryHome& h, CrashingFileSystem&) { (void)h.undo(); }, step);  // the crash is the outcome
-      EXPECT_LE(undoEverything(home), 1) << where;
-      EXPECT_EQ(viewOf(home), before) << where;
-      fs::remove_all(home);
-      if (!crashed || ::testing::Test::HasFailure()) break;
+    // The undo, then its redo, cut short at each step: undo (redo) again finishes it.
+    const HistoryHome::View after = viewOf(changed);
+    const fs::path undone = tmp_.path() / (name + "-undone");
+    fs::copy(changed, undone, fs::copy_options::recursive);
+    EXPECT_EQ(undoEverything(undone), 1) << name;
+    for (const bool redo : {false, true}) {
+      const std::string what = redo ? "redo" : "undo";
+      for (step = 1; step <= kMaxSteps; ++step) {
+        const std::string where = name + ", " + what + " crashed at step " + std::to_string(step);
+        const fs::path home = tmp_.path() / (name + "-" + what + "-" + std::to_string(step));
+        fs::copy(redo ? undone : changed, home, fs::copy_options::recursive);
+        const bool crashed = runAndCrash(  // the crash is the outcome
+            home, [&](HistoryHome& h, CrashingFileSystem&) { (void)(redo ? h.redo() : h.undo()); }, step);
+        EXPECT_LE(undoEverything(home, redo), 1) << where;
+        EXPECT_EQ(viewOf(home), redo ? after : before) << where;
+        if (!redo) {  // what the undo kept to redo survived it
+          EXPECT_EQ(undoEverything(home, true), 1) << where;
+          EXPECT_EQ(viewOf(home), after) << where;
+        }
+        fs::remove_all(home);
+        if (!crashed || ::testing::Test::HasFailure()) break;
+      }
+      EXPECT_LE(step, kMaxSteps) << name << " (" << what << ") took more steps than the test tries";
     }
-    EXPECT_LE(step, kMaxSteps) << name << " (undo) took more steps than the test tries";
   }
 
   TempDir tmp_{"zarvo-history-crash"};

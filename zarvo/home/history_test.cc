@@ -75,6 +75,72 @@ TEST_F(HistoryTest, EveryChangeComesBackFilesAndRecordsNewestFirst) {
   EXPECT_NE(none.error().message().find("the last 50 changes, 64 MiB at most"), std::string::npos);
 }
 
+TEST_F(HistoryTest, RedoMakesUndoneChangesAgainUntilANewChangeIsMade) {
+  auto home = open();
+  std::vector<std::pair<std::map<std::string, std::string>, HistoryHome::View>> states;
+  const auto keep = [&] { states.emplace_back(testing::snapshot(home_ / "reminders"), home->view()); };
+  keep();
+  home->tag(home->task("Call mom"), {"family"});
+  home->save("tag");
+  keep();
+  home->io().remove(home->task("Water plants"), false);
+  home->save("rm");
+  keep();
+  home->io().createList("Work")->setOrder(5);  // a place of its own: lists of one place show in the store's order
+  home->save("list-add");
+  keep();
+  const auto expectState = [&](size_t i, const std::string& where) {
+    EXPECT_EQ(testing::snapshot(home_ / "reminders"), states[i].first) << where;
+    EXPECT_EQ(home->view(), states[i].second) << where;
+  };
+
+  // Undo and redo walk the same changes both ways, each as often as asked; a redone change is undone
+  // (its tags removed) like any other.
+  const std::pair<bool, size_t> walk[] = {{false, 2}, {false, 1}, {false, 0}, {true, 1}, {true, 2},
+                                          {false, 1}, {false, 0}, {true, 1}, {true, 2}, {true, 3}};
+  for (const auto& [redo, state] : walk) {
+    const std::string where = std::string(redo ? "redo" : "undo") + " to state " + std::to_string(state);
+    const auto result = redo ? home->redo() : home->undo();
+    ASSERT_TRUE(result) << where << ": " << result.error().message();
+    expectState(state, where);
+    if (state == 0) {
+      EXPECT_FALSE(Tag::fetchBy("family", home->context())) << where;
+    }
+  }
+  const auto none = home->redo();
+  ASSERT_FALSE(none);
+  EXPECT_EQ(none.error(), HistoryErrc::nothingToRedo);
+
+  // A new change after an undo ends what can be redone, and says why.
+  ASSERT_TRUE(home->undo());
+  ASSERT_TRUE(home->undo());
+  EXPECT_EQ(home->history().redoDescriptions().value(), (std::vector<std::string>{"rm", "list-add"}));
+  edit(*home, "Pay rent", "Pay the rent");
+  EXPECT_TRUE(home->history().redoDescriptions().value().empty());
+  const auto refused = home->redo();
+  ASSERT_FALSE(refused);
+  EXPECT_EQ(refused.error(), HistoryErrc::nothingToRedo);
+  EXPECT_NE(refused.error().message().find("since the last new change"), std::string::npos) << refused.error().message();
+  EXPECT_EQ(home->task("Pay the rent")->title(), "Pay the rent");
+}
+
+// A redo checks what it overwrites as an undo does: a file another program changed since the undo
+// is named and left alone.
+TEST_F(HistoryTest, ARedoNeverOverwritesAFileChangedSinceTheUndo) {
+  auto home = open();
+  edit(*home, "Pay rent", "Pay the rent");
+  ASSERT_TRUE(home->undo());
+  const fs::path file = fileOf(*home, "Pay rent");
+  std::string bytes = readFile(file);
+  bytes.replace(bytes.find("Pay rent"), 8, "Pay RENT");
+  writeFile(file, bytes);
+  const auto refused = home->redo();
+  ASSERT_FALSE(refused);
+  EXPECT_EQ(refused.error(), HistoryErrc::changedSince);
+  EXPECT_NE(refused.error().message().find("cannot redo 'edit 'Pay rent''"), std::string::npos) << refused.error().message();
+  EXPECT_EQ(readFile(file), bytes);
+}
+
 // The undo compared digests, then renamed the old bytes in place without a second look: a writer
 // between the two lost its edit. Now the restore swaps and checks what came out.
 TEST_F(HistoryTest, AWriterRacingTheUndoKeepsItsWrite) {

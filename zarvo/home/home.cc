@@ -335,28 +335,75 @@ void Home::save(std::string_view description) {
 
 std::vector<reminders::SkippedFile> Home::skippedFiles() const { return io_.eventStore().skippedFiles(); }
 
+Expected<Home::ListRemoval> Home::listRemovalOf(const std::shared_ptr<List>& list) {
+  auto completed = fetchTasks(std::vector<std::shared_ptr<List>>{list}, true);
+  if (!completed) return completed.error();
+  auto open = fetchTasks(std::vector<std::shared_ptr<List>>{list}, false);
+  if (!open) return open.error();
+  return ListRemoval{open->size(), completed->size()};
+}
+
+Expected<Home::ListRemoval> Home::removeList(const std::shared_ptr<List>& list, std::string_view description) {
+  auto completed = fetchTasks(std::vector<std::shared_ptr<List>>{list}, true);
+  if (!completed) return completed.error();
+  // Read last, so that the cache the removal clears holds this list's open tasks: removing the list
+  // deletes the records of the cached tasks only.
+  auto open = fetchTasks(std::vector<std::shared_ptr<List>>{list}, false);
+  if (!open) return open.error();
+  // The completed ones' records would outlive their tasks otherwise; their deletion is saved in the
+  // same save as the list's removal, so it happens only together with it.
+  for (const auto& task : *completed) context_->deleteObject(task);
+  const std::string title = list->title();
+  io_.remove(list);
+  save(description.empty() ? "list-rm '" + title + "'" : description);
+  return ListRemoval{open->size(), completed->size()};
+}
+
+Error saveReportingErrors(const std::function<void()>& save) {
+  try {
+    save();
+    return {};
+  } catch (const zarvo::StoreError& e) {
+    return Error(std::make_error_code(std::errc::io_error), e.what());
+  }
+}
+
+History::Host Home::historyHost() {
+  return History::Host{io_, context_,
+                       [this]() -> Expected<std::vector<std::shared_ptr<Task>>> {
+                         // Completed ones first: the incomplete ones, read last, carry the store's latest state.
+                         auto tasks = fetchTasks(std::nullopt, true);
+                         if (!tasks) return tasks;
+                         auto open = fetchTasks(std::nullopt, false);
+                         if (!open) return open;
+                         tasks->insert(tasks->end(), open->begin(), open->end());
+                         return tasks;
+                       },
+                       [this]() { return saveReportingErrors([this] { save(); }); }};
+}
+
 Expected<UndoResult> Home::undoLastChange(bool skipChanged) {
   if (!history_) return Error(std::make_error_code(std::errc::read_only_file_system), "the home is open only to read");
-  const History::Host host{
-      io_, context_,
-      [this]() -> Expected<std::vector<std::shared_ptr<Task>>> {
-        // Completed ones first: the incomplete ones, read last, carry the store's latest state.
-        auto tasks = fetchTasks(std::nullopt, true);
-        if (!tasks) return tasks;
-        auto open = fetchTasks(std::nullopt, false);
-        if (!open) return open;
-        tasks->insert(tasks->end(), open->begin(), open->end());
-        return tasks;
-      },
-      [this]() -> Error {
-        try {
-          save();
-          return {};
-        } catch (const zarvo::StoreError& e) {
-          return Error(std::make_error_code(std::errc::io_error), e.what());
-        }
-      }};
-  return history_->undoLast(host, skipChanged);
+  return history_->undoLast(historyHost(), skipChanged);
+}
+
+Expected<UndoResult> Home::redoLastChange(bool skipChanged) {
+  if (!history_) return Error(std::make_error_code(std::errc::read_only_file_system), "the home is open only to read");
+  return history_->redoLast(historyHost(), skipChanged);
+}
+
+Home::HistoryDescriptions Home::historyDescriptions() const {
+  // A home opened to read keeps no History of its own: one made here only reads.
+  std::unique_ptr<History> reader;
+  const History* history = history_.get();
+  if (!history) {
+    reader = std::make_unique<History>(path_ / "history", path_ / "reminders", fileSystem_, options_.history);
+    history = reader.get();
+  }
+  HistoryDescriptions out;
+  if (auto undoable = history->descriptions()) out.undoable = std::move(*undoable);
+  if (auto redoable = history->redoDescriptions()) out.redoable = std::move(*redoable);
+  return out;
 }
 
 }  // namespace zarvo

@@ -150,11 +150,41 @@ class Home {
   // the history cannot be written, nothing changes and the store's io error says why.
   void save(std::string_view description = {});
 
+  // What removing a list deletes with it.
+  struct ListRemoval {
+    size_t openTasks = 0;
+    size_t completedTasks = 0;
+    size_t tasks() const { return openTasks + completedTasks; }
+  };
+  // The tasks removeList(list) would delete, read fresh from the store; nothing changes. Fails
+  // (std::errc::timed_out) when the store does not answer.
+  Expected<ListRemoval> listRemovalOf(const std::shared_ptr<List>& list);
+  // Removes `list` with every task in it, open and completed, and their records, then saves: one
+  // change of the history, described as `description` (empty: "list-rm 'TITLE'"), which undo takes
+  // back whole (the list, its place, its tasks and their records). Anything unsaved is saved with it.
+  // Fails as listRemovalOf, with nothing changed; throws the stores' errors as save() does.
+  Expected<ListRemoval> removeList(const std::shared_ptr<List>& list, std::string_view description = {});
+
   // Undoes the newest change of the history (history.h: History::undoLast), then reloads the lists.
   // REQUIRES: opened to write, nothing unsaved.
   Expected<UndoResult> undoLastChange(bool skipChanged = false);
+  // Makes again the change undone last (History::redoLast), then reloads the lists. Refused
+  // (HistoryErrc::nothingToRedo) once a new change was made after the undo.
+  // REQUIRES: opened to write, nothing unsaved.
+  Expected<UndoResult> redoLastChange(bool skipChanged = false);
   // The history of a home opened to write; null for one opened to read.
   History* history() const { return history_.get(); }
+
+  // What undo and redo would take back, newest first, as descriptions ("(unreadable)" for an entry
+  // that cannot be read).
+  struct HistoryDescriptions {
+    std::vector<std::string> undoable;
+    std::vector<std::string> redoable;
+  };
+  // Reads the history's entries without changing them, also in a home opened to read: the home's
+  // lock (shared or exclusive) keeps writers from moving them meanwhile. A history that cannot be
+  // listed reads as empty.
+  HistoryDescriptions historyDescriptions() const;
 
   // The task files the reminders store has left out so far (unreadable, or a second file of one
   // task), with why.
@@ -164,6 +194,7 @@ class Home {
   Home(std::filesystem::path path, HomeOptions options, std::shared_ptr<platform::FileSystem> fileSystem,
        std::unique_ptr<detail::HomeLock> lock, CalendarIO& io);
   Error openStores();
+  History::Host historyHost();
 
   std::filesystem::path path_;
   HomeOptions options_;

@@ -86,17 +86,13 @@ class HistoryHome {
   }
 
   Expected<UndoResult> undo(bool skipChanged = false) {
-    const History::Host host{*io_, context_,
-                             [this]() -> Expected<std::vector<std::shared_ptr<Task>>> { return allTasks(); },
-                             [this]() -> Error {
-                               try {
-                                 save();
-                                 return {};
-                               } catch (const zarvo::StoreError& e) {
-                                 return Error(std::make_error_code(std::errc::io_error), e.what());
-                               }
-                             }};
-    return history_->undoLast(host, skipChanged);
+    return history_->undoLast(host(), skipChanged);
+  }
+  Expected<UndoResult> redo(bool skipChanged = false) { return history_->redoLast(host(), skipChanged); }
+  History::Host host() {
+    return History::Host{*io_, context_,
+                         [this]() -> Expected<std::vector<std::shared_ptr<Task>>> { return allTasks(); },
+                         [this]() { return saveReportingErrors([this] { save(); }); }};
   }
 
   // What a person sees of the home: each task (title, list, completion, flag, tags) by UID, and the

@@ -17,4 +17,8 @@ namespace zarvo {
 void saveTogether(CalendarIO& io, store::ObjectContext& context, History* history, std::string_view description,
                   const std::function<void()>& atRecordsCommit = {});
 
+// Runs `save`, answering the stores' errors (zarvo::StoreError) as an io error with their message:
+// the form a History::Host's save takes.
+Error saveReportingErrors(const std::function<void()>& save);
+
 }  // namespace zarvo
