@@ -149,7 +149,8 @@ TEST(HomeTest, HomesOpenOneAfterAnotherAndSideBySideInOneProcess) {
   const fs::path a = tmp.path() / "a", b = tmp.path() / "b";
   const auto titles = [](Home& home) {
     std::set<std::string> out;
-    for (const auto& task : home.fetchTasks(std::nullopt, false).value()) out.insert(task->title().value_or(""));
+    const auto tasks = home.fetchTasks(std::nullopt, false);
+    for (const auto& task : tasks.value()) out.insert(task->title().value_or(""));
     return out;
   };
   (void)CalendarIO::shared();  // the process's own store is no home's
