@@ -62,6 +62,7 @@ void registerListDefaultCommand(CLI::App& app, Program& program);
 void registerQuickCommand(CLI::App& app, Program& program);
 void registerAccountCommand(CLI::App& app, Program& program);
 void registerSyncCommand(CLI::App& app, Program& program);
+void registerRemindersCommand(CLI::App& app, Program& program);
 
 // ---- Helpers shared by the commands ----
 

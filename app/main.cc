@@ -140,6 +140,7 @@ int main(int argc, char** argv) {
   registerQuickCommand(app, program);
   registerAccountCommand(app, program);
   registerSyncCommand(app, program);
+  registerRemindersCommand(app, program);
   registerParseCommand(app, program);
 
   try {

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 
+#include "zarvo/platform/filesystem.h"
 #include "zarvo/reminders/event_store.h"
 #include "zarvo/reminders/internal/file_cache.h"
 #include "zarvo/reminders/internal/ical_file.h"
@@ -176,8 +177,8 @@ void BM_ParseOneTaskFile(benchmark::State& state) {
 
 // One edit of a file in memory (a new title), and the same edit read back and checked as every write
 // is before it reaches the disk; the difference is the check's cost, to set beside a commit's fsyncs
-// (BM_SaveOneReminderAndCommit). The commit keeps the file read back as the version written, so it
-// parses once per write either way.
+// (BM_SaveOneReminderAndCommit) and one file's (BM_WriteAndSyncOneTaskFile). The commit keeps the
+// file read back as the version written, so it parses once per write either way.
 void BM_EditOneTaskFile(benchmark::State& state) {
   const auto& tree = Tree::of(1000);
   std::ifstream in(tree.root() / "local" / "list0" / "bench-0@zarvo.ics", std::ios::binary);
@@ -208,6 +209,25 @@ void BM_EditOneTaskFile(benchmark::State& state) {
   state.SetLabel(check ? "edit + read back" : "edit");
 }
 
+// What one file version costs the disk before any check: the task file written to a new file in its
+// folder, fsynced and closed (a commit then renames and syncs the folder on top). The floor that
+// BM_EditOneTaskFile's read-back cost is set beside.
+void BM_WriteAndSyncOneTaskFile(benchmark::State& state) {
+  const auto& tree = Tree::of(1000);
+  const fs::path folder = tree.root() / "local" / "list0";
+  std::ifstream in(folder / "bench-0@zarvo.ics", std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  auto files = zarvo::platform::FileSystem::posix();
+  const fs::path path = folder / ".bench-sync.tmp";
+  for (auto _ : state) {
+    std::unique_ptr<zarvo::platform::WritableFile> file;
+    if (files->newWritableFile(path, 0644, file) || file->append(text) || file->sync() || file->close()) std::abort();
+    state.PauseTiming();
+    if (files->removeFile(path)) std::abort();
+    state.ResumeTiming();
+  }
+}
+
 // A task file whose title is one unfolded line of 1, 4 or 16 MB: reading it must take time linear in
 // the line's length (it took time in its square when libical read the text itself).
 void BM_ParseFileWithOneLongLine(benchmark::State& state) {
@@ -226,6 +246,7 @@ void BM_ParseFileWithOneLongLine(benchmark::State& state) {
 BENCHMARK(BM_ParseOneTaskFile)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ParseFileWithOneLongLine)->Arg(1)->Arg(4)->Arg(16)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EditOneTaskFile)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_WriteAndSyncOneTaskFile)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_OpenAndFetchIncompleteCold)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenAndFetchIncompleteWarm)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenAndFetchWithSavedFileCache)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);

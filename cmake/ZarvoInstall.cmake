@@ -1,7 +1,8 @@
 # What `cmake --install` puts under the prefix:
 #   lib/libzarvokit.a (or .so with BUILD_SHARED_LIBS), include/zarvo/<layer>/*.h and zarvo/version.h,
 #   lib/cmake/ZarvoKit/ (config, version file, exported target ZarvoKit::zarvokit),
-#   lib/pkgconfig/zarvokit.pc, and with the app: bin/zarvo, its man page and shell completions.
+#   lib/pkgconfig/zarvokit.pc, and with the app: bin/zarvo, its man page and shell completions;
+#   with the daemon: bin/zarvo-reminders, its systemd user unit and its XDG autostart entry.
 include(CMakePackageConfigHelpers)
 
 set(ZARVO_CMAKE_DIR "${CMAKE_INSTALL_LIBDIR}/cmake/ZarvoKit")
@@ -56,4 +57,28 @@ if(TARGET zarvo)
   install(FILES "${PROJECT_SOURCE_DIR}/completions/_zarvo" DESTINATION "${CMAKE_INSTALL_DATADIR}/zsh/site-functions")
   install(FILES "${PROJECT_SOURCE_DIR}/completions/zarvo.fish"
     DESTINATION "${CMAKE_INSTALL_DATADIR}/fish/vendor_completions.d")
+endif()
+
+# The reminders daemon, and the two ways a session starts it: a systemd user unit (enabled by
+# `zarvo reminders enable` or `systemctl --user enable --now zarvo-reminders.service`) and an XDG
+# autostart entry for sessions without systemd (skipped by systemd's autostart generator). Should both
+# run, the second daemon for a home finds the first one's bus name and leaves.
+if(TARGET zarvo-reminders)
+  install(TARGETS zarvo-reminders RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+  # The unit and the entry name the program by its installed path, so they are written when the
+  # prefix is known: `cmake --install --prefix DIR` gets DIR in them.
+  install(CODE "
+    if(IS_ABSOLUTE \"${CMAKE_INSTALL_BINDIR}\")
+      set(ZARVO_DAEMON_PROGRAM \"${CMAKE_INSTALL_BINDIR}/zarvo-reminders\")
+    else()
+      set(ZARVO_DAEMON_PROGRAM \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/zarvo-reminders\")
+    endif()
+    foreach(file zarvo-reminders.service zarvo-reminders.desktop)
+      configure_file(\"${PROJECT_SOURCE_DIR}/reminders-daemon/\${file}.in\" \"${PROJECT_BINARY_DIR}/installed/\${file}\" @ONLY)
+    endforeach()")
+  # lib/systemd/user under the prefix is on the user manager's unit path for /usr and /usr/local.
+  install(FILES "${PROJECT_BINARY_DIR}/installed/zarvo-reminders.service" DESTINATION "lib/systemd/user")
+  # PREFIX/etc/xdg/autostart: sessions look there when $XDG_CONFIG_DIRS names PREFIX/etc/xdg; a
+  # package for /usr passes -DCMAKE_INSTALL_SYSCONFDIR=/etc to put it in /etc/xdg/autostart.
+  install(FILES "${PROJECT_BINARY_DIR}/installed/zarvo-reminders.desktop" DESTINATION "${CMAKE_INSTALL_SYSCONFDIR}/xdg/autostart")
 endif()

@@ -2,6 +2,8 @@
 // real `zarvo` command) changing the home while the window is open. Every test works on one home made
 // for the run; the command-line program is $ZARVO_CLI.
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -9,6 +11,7 @@
 
 #include "desktop/main_executor.h"
 #include "desktop/main_window.h"
+#include "desktop/snapshot_cache.h"
 #include "desktop/store_controller.h"
 #include "zarvo/home/settings.h"
 #include "zarvo/platform/clock.h"
@@ -32,6 +35,8 @@ class DesktopTest : public QObject {
   void searchAndOrder();
   void undoesChanges();
   void changesLists();
+  void keepsSnapshots();
+  void startsFromLastRun();
   void endToEnd();
 
  private:
@@ -396,6 +401,110 @@ void DesktopTest::changesLists() {
   zarvo({"undo"});
   QCOMPARE(storedList("Chores")["color"].toString().toUpper(), QString("#FF3B30"));
   QTRY_COMPARE_WITH_TIMEOUT(sidebarColour("Chores"), red, kPatience);
+}
+
+namespace {
+TaskRow taskRow(const QString& uid, const QString& listId, bool today) {
+  TaskRow row;
+  row.uid = row.title = uid;
+  row.listId = listId;
+  row.today = today;
+  return row;
+}
+}  // namespace
+
+// The last run's view is only ever a copy: it reads back as written, and anything else (another
+// version, a cut, a flipped byte) is refused or read as some snapshot, never a crash. A start keeps
+// only the rows a first screen of some sidebar entry shows.
+void DesktopTest::keepsSnapshots() {
+  Snapshot snapshot;
+  snapshot.lists.push_back({"local/a", "Work", zarvo::platform::Colour::rgb({0, 122, 255, 255}), 3, "3 tasks"});
+  snapshot.lists.push_back({"local/b", QString::fromUtf8("Küche"), zarvo::platform::Colour::label(), 1, "1 task"});
+  for (int i = 0; i < 4; ++i) snapshot.tasks.push_back(taskRow(QString("w%1").arg(i), "local/a", i == 2));
+  snapshot.tasks.push_back(taskRow(QString::fromUtf8("\U0001F389 k"), "local/b", false));
+  snapshot.tasks[1].due = QDateTime::fromMSecsSinceEpoch(1'765'000'000'000);
+  snapshot.tasks[1].allDay = snapshot.tasks[1].flagged = true;
+  snapshot.tasks[1].priority = 3;
+  snapshot.tasks[2].titleColour = zarvo::platform::Colour::systemRed();
+  snapshot.defaultListId = "local/a";
+  snapshot.smartCounts = {1, 2, 3, 4, 5};
+  snapshot.lastChange = "add 'w0'";  // not kept: an undo is offered from the home's own read only
+
+  const std::string bytes = encodeSnapshot(snapshot);
+  const auto back = decodeSnapshot(bytes);
+  QVERIFY(back && back->provisional);
+  QCOMPARE(back->tasks, snapshot.tasks);
+  QCOMPARE(back->lists.size(), snapshot.lists.size());
+  for (size_t i = 0; i < snapshot.lists.size(); ++i) {
+    QCOMPARE(back->lists[i].title, snapshot.lists[i].title);
+    QVERIFY(back->lists[i].colour == snapshot.lists[i].colour);
+    QCOMPARE(back->lists[i].openCount, snapshot.lists[i].openCount);
+  }
+  QCOMPARE(back->smartCounts, snapshot.smartCounts);
+  QCOMPARE(back->defaultListId, snapshot.defaultListId);
+  QVERIFY(back->lastChange.isEmpty());
+
+  for (size_t cut = 0; cut < bytes.size(); ++cut) QVERIFY2(!decodeSnapshot(bytes.substr(0, cut)), qPrintable(QString::number(cut)));
+  QVERIFY(!decodeSnapshot(bytes + "x"));
+  QRandomGenerator random(27);
+  for (int round = 0; round < 3000; ++round) {
+    std::string damaged = bytes;
+    for (int flips = 1 + int(random.bounded(3)); flips > 0; --flips) {
+      damaged[random.bounded(quint32(damaged.size()))] = char(random.bounded(256));
+    }
+    (void)decodeSnapshot(damaged);
+  }
+
+  // Two rows per entry: w0 and w1 for Work and All, w2 for Today (its first), the party for Küche;
+  // w3 is third or later everywhere.
+  const Snapshot first = firstScreens(snapshot, 2);
+  QStringList kept;
+  for (const auto& row : first.tasks) kept << row.uid;
+  QCOMPARE(kept, (QStringList{"w0", "w1", "w2", QString::fromUtf8("\U0001F389 k")}));
+  QCOMPARE(first.smartCounts, snapshot.smartCounts);
+  QCOMPARE(first.lists.size(), snapshot.lists.size());
+}
+
+// A window started with a kept snapshot shows it at once, marked as not yet read, then the home as
+// it is; and keeps that for the next start.
+void DesktopTest::startsFromLastRun() {
+  const QString cache = dir_.filePath("start.snapshot");
+  Snapshot last;
+  last.lists.push_back({listId("Work"), "Work", zarvo::platform::Colour::label(), 1, "1 task"});
+  last.tasks.push_back(taskRow("gone-since", listId("Work"), false));
+  last.tasks.back().title = "From the last run";
+  QVERIFY(!storeSnapshot(*zarvo::platform::FileSystem::posix(), cache.toStdString(), encodeSnapshot(last)));
+
+  window_.reset();
+  controller_.reset();
+  StoreController::Options options{home_.toStdString()};
+  options.snapshotCache = cache.toStdString();
+  controller_ = std::make_unique<StoreController>(options);
+  window_ = std::make_unique<MainWindow>(*controller_, zarvo::Settings::defaults().quickEntry);
+  window_->sidebar()->select(SmartList::all);
+  struct Seen {
+    bool provisional, lastRunRow;
+    QString status;
+  };
+  std::vector<Seen> seen;
+  const auto watch = connect(window_.get(), &MainWindow::shown, this, [&] {
+    seen.push_back({window_->snapshot()->provisional, rowOf("From the last run") >= 0, window_->statusBar()->currentMessage()});
+  });
+  window_->show();
+  controller_->reload();
+  QTRY_VERIFY_WITH_TIMEOUT(window_->snapshot() && !window_->snapshot()->provisional, kPatience);
+  disconnect(watch);
+  QVERIFY(seen.size() >= 2);
+  QVERIFY(seen.front().provisional && seen.front().lastRunRow);
+  QCOMPARE(seen.front().status, QString::fromUtf8("Reading your tasks…"));
+  QVERIFY(!seen.back().lastRunRow && seen.back().status.isEmpty());
+  QVERIFY(rowOf("Already there") >= 0);
+
+  // The home's read is kept for the next start.
+  auto kept = [&] { return loadSnapshot(*zarvo::platform::FileSystem::posix(), cache.toStdString()); };
+  QTRY_VERIFY_WITH_TIMEOUT(kept() && !kept()->tasks.empty() && kept()->tasks.front().uid != "gone-since", kPatience);
+  const auto next = kept();
+  QVERIFY(std::any_of(next->tasks.begin(), next->tasks.end(), [](const TaskRow& row) { return row.title == "Already there"; }));
 }
 
 // The whole round on a real X server: keys typed into the mapped window, the command line reading

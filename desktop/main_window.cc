@@ -135,7 +135,9 @@ void MainWindow::showSnapshot(std::shared_ptr<const Snapshot> snapshot) {
   const QString& change = snapshot_->lastChange;
   undo_->setEnabled(!change.isEmpty());
   undo_->setText(change.isEmpty() ? tr("Undo") : tr("Undo %1").arg(change.left(1).toUpper() + change.mid(1)));
-  if (const size_t skipped = snapshot_->skippedFiles) {
+  if (snapshot_->provisional) {
+    statusBar()->showMessage(tr("Reading your tasks\u2026"));
+  } else if (const size_t skipped = snapshot_->skippedFiles) {
     statusBar()->showMessage(
         tr("%n task file(s) skipped (unreadable, or a second file of one task); ZARVO_LOG_LEVEL=error shows which and why",
            nullptr, int(skipped)));

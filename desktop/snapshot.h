@@ -64,6 +64,8 @@ struct Snapshot {
   QString lastChange;
   // Open tasks per smart list, whatever the search.
   std::array<int64_t, std::size(kSmartLists)> smartCounts{};
+  // The last run's view (snapshot_cache.h), shown while the home is read for the first time.
+  bool provisional = false;
 
   int64_t count(SmartList smart) const { return smartCounts[size_t(smart)]; }
 };

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <unordered_map>
 
+#include "desktop/snapshot_cache.h"
 #include "zarvo/model/list.h"
 #include "zarvo/model/task.h"
 #include "zarvo/sync/calendar_io.h"
@@ -112,7 +113,26 @@ void StoreController::run(HomeAccess access, std::function<std::string(Home&)> w
 
 void StoreController::reload() {
   if (reloadQueued_.exchange(true)) return;
+  // Queued before the first read, so it is on the screen while that read runs.
+  if (options_.snapshotCache && !cacheTried_.exchange(true)) queue_->async([this] { showCachedSnapshot(); });
   queueRead();
+}
+
+void StoreController::showCachedSnapshot() {
+  auto cached = loadSnapshot(*platform::FileSystem::posix(), *options_.snapshotCache);
+  if (!cached) return;
+  toUi([snap = std::make_shared<const Snapshot>(std::move(*cached))](StoreController& self) {
+    Q_EMIT self.snapshotReady(snap);
+  });
+}
+
+void StoreController::cacheSnapshot(const Snapshot& snapshot) {
+  // Two screens' worth of each sidebar entry: enough to show any of them, and to scroll a little.
+  std::string bytes = encodeSnapshot(firstScreens(snapshot, 100));
+  if (bytes == cached_) return;
+  // A cache that cannot be written costs the next start its head start, nothing else.
+  if (storeSnapshot(*platform::FileSystem::posix(), *options_.snapshotCache, bytes)) return;
+  cached_ = std::move(bytes);
 }
 
 void StoreController::reloadAfterWrite() {
@@ -124,7 +144,8 @@ void StoreController::reloadAfterWrite() {
 void StoreController::queueRead() {
   run(HomeAccess::read, [this](Home& home) {
     read(home);
-    publish();
+    const auto shown = publish();
+    if (options_.snapshotCache && order_ == Order::dueDate && search_.empty()) cacheSnapshot(*shown);
     return std::string();
   });
 }
@@ -198,7 +219,7 @@ Task::Sorter sorter(Order order) {
 
 }  // namespace
 
-void StoreController::publish() {
+std::shared_ptr<const Snapshot> StoreController::publish() {
   auto snap = std::make_shared<Snapshot>(base_);
   std::unordered_map<const Task*, size_t> at;
   for (size_t i = 0; i < tasks_.size(); ++i) at[tasks_[i].get()] = i;
@@ -206,9 +227,9 @@ void StoreController::publish() {
   for (const auto& task : sorted(tasks_, sorter(order_))) {
     if (!found || (*found)(*task)) snap->tasks.push_back(rows_[at[task.get()]]);
   }
-  toUi([snap = std::shared_ptr<const Snapshot>(std::move(snap))](StoreController& self) {
-    Q_EMIT self.snapshotReady(snap);
-  });
+  std::shared_ptr<const Snapshot> shown = std::move(snap);
+  toUi([shown](StoreController& self) { Q_EMIT self.snapshotReady(shown); });
+  return shown;
 }
 
 void StoreController::createTask(NewTask task) {

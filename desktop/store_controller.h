@@ -56,6 +56,10 @@ class StoreController : public QObject {
     Settings settings = Settings::defaults();
     // How long one piece of work waits for another program to close the home before it fails.
     std::chrono::milliseconds lockPatience{10'000};
+    // Where the last read is kept between runs (snapshot_cache.h). With one, the first reload shows
+    // what that file holds, marked provisional, before the home is read, and every read in the
+    // starting view (by due date, no search) is written back. None (the default): no file.
+    std::optional<std::filesystem::path> snapshotCache = std::nullopt;
   };
 
   explicit StoreController(Options options, QObject* parent = nullptr);
@@ -103,13 +107,18 @@ class StoreController : public QObject {
   void reloadAfterWrite();
   // On the queue.
   void read(Home& home);
-  void publish();
+  // Hands the view of the last read to the UI; returns it.
+  std::shared_ptr<const Snapshot> publish();
+  void showCachedSnapshot();
+  void cacheSnapshot(const Snapshot& snapshot);
   template <class Deliver>
   void toUi(Deliver deliver);
 
   const Options options_;
   std::atomic<bool> reloadQueued_{false};
-  std::atomic<bool> reading_{false};  // a read is running: what it announces, it shows already
+  std::atomic<bool> reading_{false};
+  std::atomic<bool> cacheTried_{false};
+  std::string cached_;  // what the cache file holds, as far as this run knows (the queue only)  // a read is running: what it announces, it shows already
   platform::NotificationCenter::Registration storeChanged_;
   // The last read and the view, used on the queue only. The tasks' records belong to a closed home;
   // only what they read through their reminders (title, notes, dates) is asked of them.

@@ -60,6 +60,17 @@ int Daemon::run() {
     return 1;
   }
   service_ = std::move(*service);
+  if (!options_.busName.empty()) {
+    auto claimed = service_->claimName(options_.busName);
+    if (!claimed) {
+      log().error("Cannot take the name %{public}@: %{public}@", options_.busName, claimed.error().message());
+      return 1;
+    }
+    if (!*claimed) {
+      log().notice("Another zarvo-reminders serves this home already");
+      return 0;
+    }
+  }
   sigset_t mask;
   sigemptyset(&mask);
   sigaddset(&mask, SIGINT);

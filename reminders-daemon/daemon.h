@@ -22,6 +22,9 @@ namespace zarvo::remindersd {
 struct DaemonOptions {
   std::filesystem::path home;
   alarms::ScheduleOptions schedule;
+  // The session-bus name held while running (alarms::daemonBusName of the home); a daemon that finds
+  // it taken leaves at once. Empty: none is taken.
+  std::string busName;
   // How long to wait before trying again when the home or the notification service failed.
   // Default one minute.
   std::chrono::seconds retryAfter{60};
@@ -31,7 +34,8 @@ class Daemon {
  public:
   explicit Daemon(DaemonOptions options);
   ~Daemon();
-  // Runs until SIGINT or SIGTERM (exit status 0) or until the session bus is gone (1).
+  // Runs until SIGINT or SIGTERM (exit status 0) or until the session bus is gone (1). Returns 0 at
+  // once when another daemon holds the bus name.
   int run();
 
  private:

@@ -2,8 +2,9 @@
 """zarvo-reminders end to end, on a private session bus with a mock notification service.
 
 A task whose alarm rings in a few seconds and one whose alarm was missed an hour ago: both are shown
-once, with a Done action; Done on the first completes it as the command line sees it; a restarted
-daemon shows nothing again. Usage: end_to_end_test.py ZARVO_REMINDERS ZARVO
+once, with a Done action; Done on the first completes it as the command line sees it; a second daemon
+for the same home leaves at once; a task without alarms rings at its due time only when the settings
+ask for it; a restarted daemon shows nothing again. Usage: end_to_end_test.py ZARVO_REMINDERS ZARVO
 """
 import datetime
 import json
@@ -46,11 +47,12 @@ def ical_time(t):
     return t.astimezone(datetime.timezone.utc).strftime("%Y%m%dT%H%M%SZ")
 
 
-def task_file(uid, title, due, trigger):
+def task_file(uid, title, due, trigger=None):
+    alarm = (f"BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:Reminder\r\n{trigger}\r\nEND:VALARM\r\n"
+             if trigger else "")
     return ("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//e2e//EN\r\nBEGIN:VTODO\r\n"
             f"UID:{uid}\r\nSUMMARY:{title}\r\nDUE:{ical_time(due)}\r\nSTATUS:NEEDS-ACTION\r\n"
-            f"BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:Reminder\r\n{trigger}\r\nEND:VALARM\r\n"
-            "END:VTODO\r\nEND:VCALENDAR\r\n")
+            f"{alarm}END:VTODO\r\nEND:VCALENDAR\r\n")
 
 
 def main(daemon, zarvo):
@@ -84,6 +86,8 @@ def main(daemon, zarvo):
             f.write(task_file("e2e-soon", "Call Ana", soon, "TRIGGER;RELATED=END:PT0S"))
         with open(os.path.join(folder, "missed.ics"), "w", newline="") as f:
             f.write(task_file("e2e-missed", "Pay rent", missed, f"TRIGGER;VALUE=DATE-TIME:{ical_time(missed)}"))
+        with open(os.path.join(folder, "due.ics"), "w", newline="") as f:
+            f.write(task_file("e2e-due", "Feed the cat", missed))
 
         mock = subprocess.Popen([sys.executable, "-m", "dbusmock", "--template", "notification_daemon"],
                                 stdout=subprocess.DEVNULL)
@@ -120,15 +124,30 @@ def main(daemon, zarvo):
                                                    for t in json.loads(out.stdout or "[]"))
             wait_for("'Call Ana' to be completed", completed)
 
+            # The unit and the autostart entry may both start one: the second for a home leaves.
+            twin = subprocess.Popen([daemon, "--home", home + "/"], env=env)
+            try:
+                if twin.wait(timeout=15) != 0:
+                    fail(f"a second daemon for the home ended with status {twin.returncode}")
+            except subprocess.TimeoutExpired:
+                twin.kill()
+                fail("a second daemon for the home kept running")
+
             first.send_signal(signal.SIGTERM)
             if first.wait(timeout=15) != 0:
                 fail("the daemon did not stop cleanly")
-            second = subprocess.Popen([daemon, "--home", home], env=env)
-            time.sleep(3)
+            # The settings of $ZARVO_CONFIG: 'Feed the cat' (no alarm) now rings at its due time, once.
+            config = os.path.join(tmp, "reminders.toml")
+            with open(config, "w") as f:
+                f.write("[reminders]\nat-due-time = true\n")
+            second = subprocess.Popen([daemon, "--home", home], env=dict(env, ZARVO_CONFIG=config))
+            wait_for("'Feed the cat' at its due time", lambda: len(notified()) >= 3)
+            time.sleep(2)
             second.send_signal(signal.SIGTERM)
             second.wait(timeout=15)
-            if len(notified()) != 2:
-                fail(f"a restart rang again: {[args[3] for _, args in notified()]}")
+            titles = [args[3] for _, args in notified()]
+            if titles[2:] != ["Feed the cat"]:
+                fail(f"a restart rang again, or not what the settings asked: {titles}")
         finally:
             mock.terminate()
             mock.wait(timeout=15)

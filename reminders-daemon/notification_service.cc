@@ -74,6 +74,13 @@ Expected<uint32_t> NotificationService::notify(const std::string& summary, const
   return done(id);
 }
 
+Expected<bool> NotificationService::claimName(const std::string& name) {
+  const int r = sd_bus_request_name(bus_, name.c_str(), 0);
+  if (r == -EEXIST || r == -EALREADY) return r == -EALREADY;
+  if (r < 0) return busError(r);
+  return true;
+}
+
 int NotificationService::fd() const { return sd_bus_get_fd(bus_); }
 
 short NotificationService::events() const {

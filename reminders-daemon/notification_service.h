@@ -34,6 +34,10 @@ class NotificationService {
   // Shows a notification; its id, or the bus error (no service on the bus, a timeout).
   Expected<uint32_t> notify(const std::string& summary, const std::string& body, const std::vector<Action>& actions);
 
+  // Takes the well-known `name` on the bus for as long as this connection lives: true when taken,
+  // false when another connection owns it already (it is never queued for), or the bus error.
+  Expected<bool> claimName(const std::string& name);
+
   // The bus connection's file descriptor, the poll events it waits for, and how long until sd-bus
   // needs process() regardless (none: no limit).
   int fd() const;

@@ -257,6 +257,41 @@ Error readSync(const Reader& reader, const toml::table& root, Settings& settings
   return reader.seconds(*sync, "sync", "idle-timeout", 1, 3600, settings.syncTimeouts.idle);
 }
 
+// "10m", "2h", "1d" (1 to 999 of a unit) or "tomorrow".
+bool validSnoozeChoice(std::string_view choice) {
+  if (choice == "tomorrow") return true;
+  if (choice.size() < 2 || choice.size() > 4 || choice.find_first_of("mhd") != choice.size() - 1) return false;
+  const std::string_view digits = choice.substr(0, choice.size() - 1);
+  return digits.front() != '0' && digits.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+Error readReminders(const Reader& reader, const toml::table& root, Settings& settings) {
+  const auto reminders = reader.table(root, "reminders", {"at-due-time", "snooze"});
+  if (!reminders) return reminders.error();
+  const toml::table* table = *reminders;
+  if (auto e = reader.boolean(table, "reminders", "at-due-time", settings.reminders.atDueTime)) return e;
+  const toml::node* node = table ? table->get("snooze") : nullptr;
+  if (node == nullptr) return {};
+  const toml::array* array = node->as_array();
+  if (array == nullptr || array->size() > kMaxSnoozeChoices) {
+    return reader.fail(node->source(), "'reminders.snooze' must be a list of at most " +
+                                           std::to_string(kMaxSnoozeChoices) + " choices such as [\"10m\", \"1h\", \"tomorrow\"]");
+  }
+  std::vector<std::string> choices;
+  for (const toml::node& item : *array) {
+    const auto choice = item.value<std::string>();
+    if (!item.is_string() || !choice || !validSnoozeChoice(*choice)) {
+      return reader.fail(item.source(), "a 'reminders.snooze' choice must be \"<n>m\", \"<n>h\", \"<n>d\" or \"tomorrow\"");
+    }
+    if (std::find(choices.begin(), choices.end(), *choice) != choices.end()) {
+      return reader.fail(item.source(), "'reminders.snooze' names \"" + *choice + "\" twice");
+    }
+    choices.push_back(*choice);
+  }
+  settings.reminders.snooze = std::move(choices);
+  return {};
+}
+
 Expected<Settings> parseSettings(std::string_view text, const fs::path& file) {
   Settings settings = Settings::defaults();
   settings.file = file;
@@ -269,15 +304,17 @@ Expected<Settings> parseSettings(std::string_view text, const fs::path& file) {
     return reader.fail(e.source(), std::string(e.description()));
   }
   for (const auto& [key, value] : root) {
-    if (key.str() != "quick-entry" && key.str() != "tasks" && key.str() != "display" && key.str() != "sync") {
+    if (key.str() != "quick-entry" && key.str() != "tasks" && key.str() != "display" && key.str() != "sync" &&
+        key.str() != "reminders") {
       return reader.fail(key.source(), "unknown setting '" + std::string(key.str()) +
-                                           "' (the tables are [quick-entry], [tasks], [display] and [sync])");
+                                           "' (the tables are [quick-entry], [tasks], [display], [sync] and [reminders])");
     }
   }
   if (auto e = readQuickEntry(reader, root, settings.quickEntry)) return e;
   if (auto e = readTasks(reader, root, settings)) return e;
   if (auto e = readDisplay(reader, root, settings)) return e;
   if (auto e = readSync(reader, root, settings)) return e;
+  if (auto e = readReminders(reader, root, settings)) return e;
   return settings;
 }
 

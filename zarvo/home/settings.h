@@ -29,6 +29,10 @@
 //   connect-timeout = 20         # seconds to wait for a connection to a CalDAV server; default 20
 //   idle-timeout = 45            # seconds a server may stay silent while it owes an answer; default 45
 //
+//   [reminders]
+//   at-due-time = true           # tasks without alarms ring at their due time; default false
+//   snooze = ["10m", "1h", "tomorrow"]   # the Snooze choices, "<n>m", "<n>h", "<n>d" or "tomorrow"
+//
 // Every key is optional. A missing default file means every default; a file named by the front end
 // (or by $ZARVO_CONFIG) must exist. The file must be a regular file of at most kMaxSettingsBytes:
 // a folder, a FIFO or a device is refused at once, never read or waited on. A file that does not
@@ -48,6 +52,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "zarvo/chrono/options.h"
 #include "zarvo/platform/error.h"
@@ -72,6 +77,17 @@ struct Settings {
   // connect, 45 s of silence, so that a server that never answers ends a sync within two minutes.
   // Each is read as a whole number of seconds from 1 to 3600.
   caldav::NetworkTimeouts syncTimeouts;
+  // What the reminders daemon does.
+  struct Reminders {
+    // Whether a task without alarms rings at its due time (alarms::ScheduleOptions::remindAtDueTime).
+    // Default false: only the alarms the task files hold ring, as other clients of the files show them.
+    bool atDueTime = false;
+    // The Snooze choices offered with a notification, in order: "<n>m", "<n>h", "<n>d" (n from 1 to
+    // 999) or "tomorrow"; at most kMaxSnoozeChoices, none repeated; empty offers no Snooze.
+    // Default ["10m", "1h", "tomorrow"].
+    std::vector<std::string> snooze{"10m", "1h", "tomorrow"};
+  };
+  Reminders reminders;
   // The file the settings came from; empty when none was read.
   std::filesystem::path file;
 
@@ -82,6 +98,8 @@ struct Settings {
 // The most a settings file may hold: far more than any hand-written file, little enough to read
 // at once.
 inline constexpr uint64_t kMaxSettingsBytes = uint64_t{1} << 20;
+// The most Snooze choices a notification offers (a notification shows a few buttons at most).
+inline constexpr size_t kMaxSnoozeChoices = 5;
 
 // Where the settings are: `named` (a front end's --config), else $ZARVO_CONFIG, else
 // $XDG_CONFIG_HOME/zarvo/config.toml, else $HOME/.config/zarvo/config.toml. `required` tells whether

@@ -70,6 +70,10 @@ TEST(SettingsTest, EveryKeySwitchesItsOwnOption) {
        [](Settings& s) { s.quickEntry.defaultTime = QuickEntryOptions::TimeOfDay{8, 30}; }},
       {"[sync]\nconnect-timeout = 5", [](Settings& s) { s.syncTimeouts.connect = std::chrono::seconds(5); }},
       {"[sync]\nidle-timeout = 600", [](Settings& s) { s.syncTimeouts.idle = std::chrono::minutes(10); }},
+      {"[reminders]\nat-due-time = true", [](Settings& s) { s.reminders.atDueTime = true; }},
+      {"[reminders]\nsnooze = [\"5m\", \"999d\", \"tomorrow\", \"2h\"]",
+       [](Settings& s) { s.reminders.snooze = {"5m", "999d", "tomorrow", "2h"}; }},
+      {"[reminders]\nsnooze = []", [](Settings& s) { s.reminders.snooze.clear(); }},
   };
   for (const Row& row : rows) {
     Settings expected = defaults;
@@ -82,6 +86,8 @@ TEST(SettingsTest, EveryKeySwitchesItsOwnOption) {
     EXPECT_EQ(s->firstWeekday, expected.firstWeekday) << row.toml;
     EXPECT_EQ(s->syncTimeouts.connect, expected.syncTimeouts.connect) << row.toml;
     EXPECT_EQ(s->syncTimeouts.idle, expected.syncTimeouts.idle) << row.toml;
+    EXPECT_EQ(s->reminders.atDueTime, expected.reminders.atDueTime) << row.toml;
+    EXPECT_EQ(s->reminders.snooze, expected.reminders.snooze) << row.toml;
   }
 }
 
@@ -134,6 +140,15 @@ TEST(SettingsTest, MistakesNameTheFileAndLine) {
            Row{"[sync]\nidle-timeout = 0\n", "/etc/z.toml:2: 'sync.idle-timeout' must be a whole number of seconds from 1"},
            Row{"[sync]\n\nconnect-timeout = 2.5\n", "/etc/z.toml:3: 'sync.connect-timeout' must be a whole number"},
            Row{"[sync]\ntimeout = 3\n", "/etc/z.toml:2: unknown setting 'sync.timeout'"},
+           Row{"[reminders]\nat-due-time = \"yes\"\n", "/etc/z.toml:2: 'reminders.at-due-time' must be true or false"},
+           Row{"[reminders]\nsnooze = \"10m\"\n", "/etc/z.toml:2: 'reminders.snooze' must be a list"},
+           Row{"[reminders]\nsnooze = [\"1m\", \"2m\", \"3m\", \"4m\", \"5m\", \"6m\"]\n", "/etc/z.toml:2: 'reminders.snooze' must be a list of at most 5"},
+           Row{"[reminders]\nsnooze = [\"10m\",\n \"10 min\"]\n", "/etc/z.toml:3: a 'reminders.snooze' choice must be"},
+           Row{"[reminders]\nsnooze = [\"0m\"]\n", "/etc/z.toml:2: a 'reminders.snooze' choice must be"},
+           Row{"[reminders]\nsnooze = [\"1000h\"]\n", "/etc/z.toml:2: a 'reminders.snooze' choice must be"},
+           Row{"[reminders]\nsnooze = [\"1hm\"]\n", "/etc/z.toml:2: a 'reminders.snooze' choice must be"},
+           Row{"[reminders]\nsnooze = [\"1h\", \"1h\"]\n", "/etc/z.toml:2: 'reminders.snooze' names \"1h\" twice"},
+           Row{"[reminder]\n", "/etc/z.toml:1: unknown setting 'reminder'"},
        }) {
     const auto s = parseSettings(row.toml, "/etc/z.toml");
     ASSERT_FALSE(s) << "accepted: " << row.toml;

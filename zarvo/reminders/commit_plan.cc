@@ -564,6 +564,51 @@ void announceWrite(const WriteObserver& beforeWriting, const std::vector<FileCha
   if (Error e = beforeWriting(changes)) throw StoreError(StoreErrorCode::io, e.message());
 }
 
+namespace {
+
+// The end of applying `plans`, shared by a commit and a restore. The new versions are durable before
+// the change counts as done (and before `alongside` records it): a folder that cannot be synced, or an
+// `alongside` that throws, undoes every plan and fails with every file as it was. Then the previous
+// versions go (a folder sync only when there were some: one fsync less for a commit that only
+// creates files). A program that held the file open across the swap may have written into the
+// previous version after it was checked; its bytes are compared once more, and a version that is no
+// longer the one read is kept as a conflict copy, never removed. A failed sync after that can only
+// bring a removed previous version back, under its temporary name, for the clean-up after this
+// process.
+void settleApplied(FileSystem& fs, std::vector<Plan>& plans, const std::function<void()>& alongside) {
+  fs::path unsynced;
+  if (auto e = syncFolders(fs, plans, &unsynced)) {
+    for (size_t j = plans.size(); j-- > 0;) undo(fs, plans[j]);
+    syncFoldersAfterUndo(fs, plans);
+    throw fileError(e, "sync", unsynced);
+  }
+  if (alongside) {
+    try {
+      alongside();
+    } catch (...) {
+      for (size_t j = plans.size(); j-- > 0;) undo(fs, plans[j]);
+      syncFoldersAfterUndo(fs, plans);
+      throw;
+    }
+  }
+  bool removedPrevious = false;
+  for (Plan& p : plans) {
+    for (const fs::path* previous : {&p.replacedOld, &p.removedOld}) {
+      if (previous->empty()) continue;
+      if (readOrEmpty(fs, *previous) != p.origin->content) {
+        keepAsConflictCopy(fs, *previous, previous == &p.replacedOld ? p.replaced : p.removePath);
+      } else {
+        // One left behind carries a temporary name: the clean-up after this process removes it.
+        logFailure(fs.removeFile(*previous), "remove", *previous);
+      }
+      removedPrevious = true;
+    }
+  }
+  if (removedPrevious) syncFoldersAfterUndo(fs, plans);
+}
+
+}  // namespace
+
 void commitPending(FileSystem& fs, const fs::path& root, std::vector<PendingWrite>& pending,
                    const std::function<void()>& alongside, const WriteObserver& beforeWriting) {
   if (pending.empty()) {
@@ -594,43 +639,7 @@ void commitPending(FileSystem& fs, const fs::path& root, std::vector<PendingWrit
     }
     throw;
   }
-  // The new versions are durable before the commit counts as done (and before `alongside` records
-  // it): a folder that cannot be synced fails the commit, undone.
-  fs::path unsynced;
-  if (auto e = syncFolders(fs, plans, &unsynced)) {
-    for (size_t j = plans.size(); j-- > 0;) undo(fs, plans[j]);
-    syncFoldersAfterUndo(fs, plans);
-    throw fileError(e, "sync", unsynced);
-  }
-  if (alongside) {
-    try {
-      alongside();
-    } catch (...) {
-      for (size_t j = plans.size(); j-- > 0;) undo(fs, plans[j]);
-      syncFoldersAfterUndo(fs, plans);
-      throw;
-    }
-  }
-  // Committed: the previous versions go (a folder sync only when there were some: one fsync less
-  // for a commit that only creates files). A program that held the file open across the swap may
-  // have written into the previous version after it was checked; its bytes are compared once more,
-  // and a version that is no longer the one read is kept as a conflict copy, never removed.
-  bool removedPrevious = false;
-  for (Plan& p : plans) {
-    for (const fs::path* previous : {&p.replacedOld, &p.removedOld}) {
-      if (previous->empty()) continue;
-      if (readOrEmpty(fs, *previous) != p.origin->content) {
-        keepAsConflictCopy(fs, *previous, previous == &p.replacedOld ? p.replaced : p.removePath);
-      } else {
-        // One left behind carries a temporary name: the clean-up after this process removes it.
-        logFailure(fs.removeFile(*previous), "remove", *previous);
-      }
-      removedPrevious = true;
-    }
-  }
-  // The commit is done; a failed sync here can only bring a removed previous version back, under its
-  // temporary name, for the same clean-up.
-  if (removedPrevious) syncFoldersAfterUndo(fs, plans);
+  settleApplied(fs, plans, alongside);
   adoptWrittenVersions(fs, plans);
   pending.clear();
 }
@@ -679,36 +688,8 @@ void restoreFiles(FileSystem& fs, const fs::path& root, const std::vector<FileRe
   }
   writeTemporaries(fs, plans);
   applyPlans(fs, root, plans);
-  // As a commit's: durable before `alongside` records it, else undone.
-  fs::path unsynced;
-  if (auto e = syncFolders(fs, plans, &unsynced)) {
-    for (size_t j = plans.size(); j-- > 0;) undo(fs, plans[j]);
-    syncFoldersAfterUndo(fs, plans);
-    throw fileError(e, "sync", unsynced);
-  }
-  if (alongside) {
-    try {
-      alongside();
-    } catch (...) {
-      for (size_t j = plans.size(); j-- > 0;) undo(fs, plans[j]);
-      syncFoldersAfterUndo(fs, plans);
-      throw;
-    }
-  }
-  bool removedPrevious = false;
-  for (Plan& p : plans) {
-    for (const fs::path* previous : {&p.replacedOld, &p.removedOld}) {
-      if (previous->empty()) continue;
-      if (readOrEmpty(fs, *previous) != p.origin->content) {
-        keepAsConflictCopy(fs, *previous, previous == &p.replacedOld ? p.replaced : p.removePath);
-      } else {
-        logFailure(fs.removeFile(*previous), "remove", *previous);
-      }
-      removedPrevious = true;
-    }
-    FileCache::shared().erase(p.writePath.empty() ? p.removePath : p.writePath);
-  }
-  if (removedPrevious) syncFoldersAfterUndo(fs, plans);
+  settleApplied(fs, plans, alongside);
+  for (const Plan& p : plans) FileCache::shared().erase(p.writePath.empty() ? p.removePath : p.writePath);
   std::set<fs::path> parents;
   for (const fs::path& folder : emptiedFolders) {
     // Only an empty folder goes: files another program put there stay, with their folder.

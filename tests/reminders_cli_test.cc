@@ -1,0 +1,104 @@
+// `zarvo reminders enable|disable|status`: in a systemd session it drives the user unit through
+// systemctl (a stand-in here that records what it was asked); without one it writes and removes the
+// user's autostart entry, naming the daemon of this build.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <nlohmann/json.hpp>
+
+#include "zarvo/testing/cli.h"
+#include "zarvo/testing/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using zarvo::testing::CliHarness;
+using zarvo::testing::Outcome;
+using zarvo::testing::readFile;
+using zarvo::testing::shellQuoted;
+using zarvo::testing::writeFile;
+
+class RemindersCliTest : public ::testing::Test {
+ protected:
+  void SetUp() override { CliHarness::expectProgram(); }
+
+  Outcome zarvo(const std::string& environment, const std::vector<std::string>& args) {
+    return cli_.shell("XDG_CONFIG_DIRS=" + shellQuoted((scratch_.path() / "etc").string()) + " " + environment + " " +
+                      CliHarness::commandLine(zarvo::testing::zarvoProgram(), args));
+  }
+
+  zarvo::testing::TempDir scratch_;
+  CliHarness cli_{scratch_.path()};
+};
+
+TEST_F(RemindersCliTest, ASystemdSessionDrivesTheUserUnit) {
+  const fs::path bin = scratch_.path() / "bin", log = scratch_.path() / "systemctl.log";
+  // Answers is-enabled and is-active from the file "state" ("on" or absent); "refuse" makes it fail.
+  writeFile(bin / "systemctl",
+            "#!/bin/sh\necho \"$@\" >> " + shellQuoted(log.string()) + "\n"
+            "cd " + shellQuoted(scratch_.path().string()) + "\n"
+            "[ -e refuse ] && { echo 'Failed to connect to bus'; exit 1; }\n"
+            "case \"$2\" in enable) touch state ;; disable) rm -f state ;; *) [ -e state ] || exit 3 ;; esac\n");
+  ::chmod((bin / "systemctl").c_str(), 0755);
+  writeFile(scratch_.path() / "run" / "systemd" / "private", "");
+  const std::string session = "PATH=" + shellQuoted(bin.string()) + ":\"$PATH\" XDG_RUNTIME_DIR=" +
+                              shellQuoted((scratch_.path() / "run").string());
+  struct Step {
+    std::vector<std::string> args;
+    std::string out;
+    std::string asked;  // systemctl's arguments, one run per line
+  };
+  for (const Step& step : {
+           Step{{"reminders", "status"}, "zarvo-reminders: disabled, not running (systemd user unit zarvo-reminders.service)\n",
+                "--user is-enabled zarvo-reminders.service\n--user is-active zarvo-reminders.service\n"},
+           Step{{"reminders", "enable"}, "zarvo-reminders: enabled and started (systemd user unit zarvo-reminders.service)\n",
+                "--user enable --now zarvo-reminders.service\n"},
+           Step{{"reminders", "status", "--json"}, "{\n  \"manager\": \"systemd\",\n  \"enabled\": true,\n  \"running\": true\n}\n",
+                "--user is-enabled zarvo-reminders.service\n--user is-active zarvo-reminders.service\n"},
+           Step{{"reminders", "disable"}, "zarvo-reminders: stopped and disabled (systemd user unit zarvo-reminders.service)\n",
+                "--user disable --now zarvo-reminders.service\n"},
+       }) {
+    fs::remove(log);
+    const Outcome run = zarvo(session, step.args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, step.out);
+    EXPECT_EQ(readFile(log), step.asked);
+  }
+  EXPECT_FALSE(fs::exists(scratch_.path() / "config" / "autostart")) << "systemd sessions need no autostart entry";
+
+  writeFile(scratch_.path() / "refuse", "");
+  const Outcome refused = zarvo(session, {"reminders", "enable"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err,
+            "zarvo: systemctl --user enable --now zarvo-reminders.service failed: Failed to connect to bus\n");
+}
+
+TEST_F(RemindersCliTest, WithoutSystemdTheAutostartEntryIsWrittenAndRemoved) {
+  const std::string session = "XDG_RUNTIME_DIR=" + shellQuoted((scratch_.path() / "run").string());
+  const fs::path entry = scratch_.path() / "config" / "autostart" / "zarvo-reminders.desktop";
+  const fs::path daemon = zarvo::testing::zarvoProgram().parent_path().parent_path() / "reminders-daemon" / "zarvo-reminders";
+
+  EXPECT_EQ(zarvo(session, {"reminders", "status"}).out,
+            "zarvo-reminders: disabled (autostart entry " + entry.string() + ")\n");
+  Outcome run = zarvo(session, {"reminders", "enable"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "zarvo-reminders: enabled; it starts at your next login (" + entry.string() + ")\n");
+  EXPECT_NE(readFile(entry).find("\nExec=" + daemon.string() + "\n"), std::string::npos) << readFile(entry);
+  EXPECT_EQ(nlohmann::json::parse(zarvo(session, {"reminders", "status", "--json"}).out)["enabled"], true);
+
+  run = zarvo(session, {"reminders", "disable"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "zarvo-reminders: disabled (autostart entry " + entry.string() + ")\n");
+  EXPECT_FALSE(fs::exists(entry));
+
+  // An entry installed for every user is turned off for this one by a hidden entry of the same name.
+  writeFile(scratch_.path() / "etc" / "autostart" / "zarvo-reminders.desktop", "[Desktop Entry]\nExec=/usr/bin/zarvo-reminders\n");
+  EXPECT_EQ(zarvo(session, {"reminders", "status"}).out, "zarvo-reminders: enabled (autostart entry " + entry.string() + ")\n");
+  EXPECT_EQ(zarvo(session, {"reminders", "disable"}).status, 0);
+  EXPECT_NE(readFile(entry).find("\nHidden=true\n"), std::string::npos);
+  EXPECT_EQ(zarvo(session, {"reminders", "status"}).out, "zarvo-reminders: disabled (autostart entry " + entry.string() + ")\n");
+
+  EXPECT_EQ(zarvo(session, {"reminders", "start"}).status, 2);
+}
+
+}  // namespace
