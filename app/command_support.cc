@@ -70,8 +70,37 @@ std::optional<std::string> closestWord(std::string_view typed, const std::vector
   return best;
 }
 
+std::string checkedListTitle(const std::string& typed) {
+  std::string title = platform::trimmed(std::string_view(typed));
+  if (title.empty()) throw UsageError("a list needs a title");
+  if (title.find_first_of("\r\n") != std::string::npos) throw UsageError("a list title is one line");
+  return title;
+}
+
+platform::RGBA checkedColour(const std::string& typed) {
+  if (auto colour = platform::colourNamed(typed)) return *colour;
+  std::string names;
+  for (const auto& colour : platform::listColours()) names += (names.empty() ? "" : ", ") + std::string(colour.name);
+  throw UsageError("unknown colour '" + typed + "' (use #RRGGBB or " + names + ")");
+}
+
+bool isOutputColourChoice(const std::string& value) { return value == "auto" || value == "always" || value == "never"; }
+
+namespace {
+JsonStyle gJsonStyle = JsonStyle::indented;
+}  // namespace
+
+void setJsonStyle(JsonStyle style) { gJsonStyle = style; }
+
 void printJson(const nlohmann::ordered_json& document) {
-  std::cout << document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << '\n';
+  constexpr auto replace = nlohmann::ordered_json::error_handler_t::replace;
+  if (gJsonStyle == JsonStyle::indented) {
+    std::cout << document.dump(2, ' ', false, replace) << '\n';
+  } else if (document.is_array()) {
+    for (const auto& element : document) std::cout << element.dump(-1, ' ', false, replace) << '\n';
+  } else {
+    std::cout << document.dump(-1, ' ', false, replace) << '\n';
+  }
 }
 
 std::vector<std::shared_ptr<Task>> resolveTasks(Session& session, const std::vector<std::string>& ids) {

@@ -19,6 +19,7 @@
 #include "app/session.h"
 #include "app/command_error.h"
 #include "zarvo/home/settings.h"
+#include "zarvo/platform/colour.h"
 #include "zarvo/sync/sync_service.h"
 
 namespace zarvo::app {
@@ -45,6 +46,7 @@ struct Program {
 
 void registerAddCommand(CLI::App& app, Program& program);
 void registerLsCommand(CLI::App& app, Program& program);
+void registerReportCommand(CLI::App& app, Program& program);
 void registerShowCommand(CLI::App& app, Program& program);
 void registerDoneCommand(CLI::App& app, Program& program);
 void registerUndoCommand(CLI::App& app, Program& program);
@@ -56,6 +58,7 @@ void registerTagCommand(CLI::App& app, Program& program);
 void registerPurgeCommand(CLI::App& app, Program& program);
 void registerListsCommand(CLI::App& app, Program& program);
 void registerListAddCommand(CLI::App& app, Program& program);
+void registerListEditCommand(CLI::App& app, Program& program);
 void registerListRmCommand(CLI::App& app, Program& program);
 void registerListMvCommand(CLI::App& app, Program& program);
 void registerListDefaultCommand(CLI::App& app, Program& program);
@@ -73,6 +76,17 @@ std::string joinedText(const std::vector<std::string>& words, const std::string&
 // wildcards "*" or "?".
 std::string checkedTagTitle(const std::string& tag);
 
+// A list title as typed, trimmed; UsageError for an empty one or one of several lines.
+std::string checkedListTitle(const std::string& typed);
+
+// The colour a list is given by `--color` in list-add and list-edit: "#RRGGBB" or a name of
+// platform::listColours(). UsageError naming the choices otherwise.
+platform::RGBA checkedColour(const std::string& typed);
+
+// Whether `value` of a list command's --color is the program's --color (auto, always, never) typed
+// after the command: then it is that, and the list keeps its colour.
+bool isOutputColourChoice(const std::string& value);
+
 // Asks before a command deletes something: `what` ("Delete 3 tasks") is asked on the terminal when
 // standard input is one, and answered yes only by "y" or "yes". Without a terminal the answer is
 // `yes` (--yes); UsageError when it is missing, so a script never deletes by accident. Returns
@@ -84,7 +98,13 @@ bool confirmed(const std::string& what, bool yes);
 // fewer than the typed word's length. Nothing otherwise; the first of equally close words wins.
 std::optional<std::string> closestWord(std::string_view typed, const std::vector<std::string>& words);
 
-// Prints a JSON document on standard output (indented, invalid UTF-8 replaced).
+// How printJson writes: indented (--json), or for scripts that read line by line (--json-lines) each
+// element of an array on a line of its own (nothing for an empty one) and any other document on one
+// line. Set once by main before a command runs.
+enum class JsonStyle { indented, lines };
+void setJsonStyle(JsonStyle style);
+
+// Prints a JSON document on standard output in the JsonStyle set (invalid UTF-8 replaced).
 void printJson(const nlohmann::ordered_json& document);
 
 // The tasks named by `ids` among every task of the session, each at most once, in argument order.

@@ -15,13 +15,18 @@ namespace {
 
 struct ListAddOptions {
   std::vector<std::string> words;
+  std::optional<std::string> colour;
   bool json = false;
 };
 
 int run(const ListAddOptions& o, Program& program) {
-  const std::string title = platform::trimmed(std::string_view(joinedText(o.words, "TITLE")));
-  if (title.empty()) throw UsageError("a list needs a title");
-  if (title.find_first_of("\r\n") != std::string::npos) throw UsageError("a list title is one line");
+  const std::string title = checkedListTitle(joinedText(o.words, "TITLE"));
+  std::optional<platform::RGBA> colour;
+  if (o.colour && isOutputColourChoice(*o.colour)) {
+    program.globals.color = *o.colour;
+  } else if (o.colour) {
+    colour = checkedColour(*o.colour);
+  }
   Session session(program.globals);
   if (session.io().list(title)) throw UsageError("a list named '" + title + "' exists already");
   int16_t last = -1;
@@ -29,6 +34,10 @@ int run(const ListAddOptions& o, Program& program) {
   auto list = session.io().createList(title);
   // The application keeps the order: a new list goes last rather than where its folder sorts.
   list->setOrder(static_cast<int16_t>(last + 1));
+  if (colour) {
+    list->setColor(platform::Colour::rgb(*colour));
+    session.io().save(list);
+  }
   const bool isDefault = list == session.io().defaultList();
   session.finish("list-add '" + title + "'");
   if (o.json) {
@@ -45,6 +54,7 @@ void registerListAddCommand(CLI::App& app, Program& program) {
   auto o = std::make_shared<ListAddOptions>();
   CLI::App* command = app.add_subcommand("list-add", "Create a list");
   command->add_option("TITLE", o->words, "The list's title")->required();
+  command->add_option("--color", o->colour, "The list's colour: #RRGGBB or red, orange, yellow, green, blue, purple, brown, grey");
   command->add_flag("--json", o->json,
                     "Print the new list as JSON, as lists does: "
                     "{\"title\", \"id\", \"color\", \"default\", \"openTasks\"}");

@@ -17,6 +17,11 @@ struct ListsOptions {
 
 int run(const ListsOptions& o, Program& program) {
   const bool colour = useColour(program.globals.color);
+  if (Session::noHomeYet(program.globals)) {
+    if (o.json) printJson(nlohmann::ordered_json::array());
+    else std::cout << "No lists. Create one with: zarvo list-add TITLE\n";
+    return 0;
+  }
   Session session(program.globals, HomeUse::readOnly);
   std::map<std::string, size_t> open = openTaskCounts(session);  // by calendar identifier
   const auto lists = session.lists();

@@ -4,10 +4,10 @@
 #include "app/command_error.h"
 #include "app/commands.h"
 #include "app/date_options.h"
+#include "app/task_filters.h"
 #include "app/task_ids.h"
 #include "app/task_order.h"
 #include "app/task_view.h"
-#include "zarvo/platform/date_calendar.h"
 #include "zarvo/platform/text.h"
 
 namespace zarvo::app {
@@ -52,20 +52,6 @@ Task::Filter priorityFilter(const std::vector<std::string>& args) {
   return Task::filterForTasksBy(static_cast<int>(*value), comparison);
 }
 
-// Due within the calendar week of now, the week starting on `firstWeekday` (1 = Sunday ... 7 =
-// Saturday): from the start of its first day to the start of the first day of the next week.
-Task::Filter weekFilter(int firstWeekday) {
-  const auto calendar = platform::DateCalendar::current();
-  const Date now = platform::Clock::currentNow();
-  const int back = (calendar.weekday(now) - firstWeekday + 7) % 7;
-  const Date start = calendar.adding(platform::CalendarUnit::day, -back, calendar.startOfDay(now));
-  const Date end = calendar.adding(platform::CalendarUnit::day, 7, start);
-  return [start, end](const Task& task) {
-    const auto due = task.dueDate();
-    return due && !(*due < start) && *due < end;
-  };
-}
-
 int run(const LsOptions& o, Program& program) {
   const bool colour = useColour(program.globals.color);
   const Date ref = applyDateOptions(o.date);
@@ -74,13 +60,11 @@ int run(const LsOptions& o, Program& program) {
   if (o.date.ref) fixedNow.emplace(std::make_shared<platform::FixedClock>(ref));
 
   std::vector<std::optional<Task::Filter>> filters;
-  if (o.today) filters.emplace_back(Task::filterForTodayTasks());
-  if (o.upcoming) filters.emplace_back(Task::filterForUpcomingTasks());
-  if (o.flagged) filters.emplace_back(Task::filterForFlaggedTasks());
-  if (o.top) filters.emplace_back(Task::filterForTopTasks());
-  if (o.overdue) filters.emplace_back([](const Task& task) { return task.isPastDue(); });
-  if (o.week) filters.emplace_back(weekFilter(program.settings().firstWeekday));
-  if (o.noDue) filters.emplace_back([](const Task& task) { return !task.dueDate(); });
+  const int firstWeekday = program.settings().firstWeekday;
+  for (const auto& [wanted, name] : {std::pair{o.today, "today"}, {o.upcoming, "upcoming"}, {o.flagged, "flagged"},
+                                     {o.top, "top"}, {o.overdue, "overdue"}, {o.week, "week"}, {o.noDue, "no-due"}}) {
+    if (wanted) filters.emplace_back(namedFilter(name, firstWeekday));
+  }
   if (!o.priority.empty()) filters.emplace_back(priorityFilter(o.priority));
   if (o.search) {
     if (!platform::toUtf16(*o.search)) throw UsageError("--search is not valid UTF-8");
@@ -91,6 +75,11 @@ int run(const LsOptions& o, Program& program) {
   const Task::CompoundFilter filter(std::move(filters));
   const Settings& settings = program.settings();
 
+  if (Session::noHomeYet(program.globals)) {
+    if (o.json) printJson(nlohmann::ordered_json::array());
+    else std::cout << "No tasks.\n";
+    return 0;
+  }
   Session session(program.globals, HomeUse::readOnly);
   std::optional<std::vector<std::shared_ptr<List>>> lists;
   if (!o.lists.empty()) {
@@ -117,13 +106,10 @@ int run(const LsOptions& o, Program& program) {
   } else if (key == "priority") {
     // A person reads a priority list from the top: highest first, no priority last.
     tasks = sortedTasks(std::move(tasks), TaskOrder::priority, o.desc);
+  } else if (key == "created") {
+    tasks = sortedTasks(std::move(tasks), TaskOrder::creationDate, !o.desc);
   } else {
-    tasks = sortedTasks(std::move(tasks), key == "created" ? TaskOrder::creationDate : TaskOrder::dueDate, !o.desc);
-    // The library's order puts a task without a due date where "now" would be; in a listing by due
-    // date it goes after every dated task, in either direction, in the order it had.
-    if (key == "due") {
-      std::stable_partition(tasks.begin(), tasks.end(), [](const auto& task) { return task->dueDate().has_value(); });
-    }
+    tasks = inDueOrder(std::move(tasks), !o.desc);
   }
 
   session.finish();
@@ -146,7 +132,7 @@ void registerLsCommand(CLI::App& app, Program& program) {
   command->add_flag("--upcoming", o->upcoming, "Only tasks due tomorrow or later");
   command->add_flag("--flagged", o->flagged, "Only flagged tasks");
   command->add_flag("--top", o->top, "Only tasks of the highest priority (3)");
-  command->add_flag("--overdue", o->overdue, "Only tasks whose due date has passed");
+  command->add_flag("--overdue", o->overdue, "Only tasks whose due date has passed (an all-day due: its day is over)");
   command->add_flag("--week", o->week, "Only tasks due this week (the week of the week-starts-on setting)");
   command->add_flag("--no-due", o->noDue, "Only tasks without a due date");
   command->add_option("--priority", o->priority, "Only tasks whose priority compares so: OP N, e.g. '>=' 2")

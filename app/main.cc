@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/arguments.h"
 #include "app/terminal_text.h"
 #include "app/command_error.h"
 #include "app/commands.h"
@@ -31,45 +32,6 @@ std::string oneLine(std::string message) {
   }
   while (!message.empty() && message.back() == ' ') message.pop_back();
   return zarvo::app::shownText(message);
-}
-
-// The command word of `argv`: the first argument that is neither a global option nor its value.
-// Empty when there is none.
-std::string commandWord(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (arg == "--home" || arg == "--color" || arg == "--config") {
-      ++i;
-    } else if (arg.empty() || arg.front() != '-') {
-      return std::string(arg);
-    } else if (arg == "--") {
-      return i + 1 < argc ? argv[i + 1] : "";
-    }
-  }
-  return "";
-}
-
-// "; did you mean '--flagged'?" for the first option of the line that neither the command nor the
-// program knows and that is near one of theirs; "" when there is none.
-std::string meantOption(CLI::App& app, int argc, char** argv) {
-  std::vector<std::string> known;
-  auto addNames = [&](const CLI::App& from) {
-    for (const CLI::Option* option : from.get_options()) {
-      for (const std::string& name : option->get_lnames()) known.push_back("--" + name);
-    }
-  };
-  addNames(app);
-  const std::string word = commandWord(argc, argv);
-  if (!word.empty()) addNames(*app.get_subcommand(word));
-  for (int i = 1; i < argc; ++i) {
-    std::string_view arg = argv[i];
-    if (arg == "--") break;
-    if (arg.size() < 3 || arg.substr(0, 2) != "--") continue;
-    arg = arg.substr(0, arg.find('='));
-    if (std::find(known.begin(), known.end(), arg) != known.end()) continue;
-    if (const auto meant = zarvo::app::closestWord(arg, known)) return "; did you mean '" + *meant + "'?";
-  }
-  return "";
 }
 
 int fail(const std::string& message, int status) {
@@ -107,14 +69,16 @@ int main(int argc, char** argv) {
 
   CLI::App app{"zarvo: to-dos on the command line, kept as iCalendar files, with natural-language dates"};
   app.require_subcommand(1);
-  // Global options may also follow the command ("zarvo ls --home DIR").
+  // The program's options may also follow the command ("zarvo ls --home DIR"); the commands' options
+  // may also come before it (arrangedArguments).
   app.fallthrough();
   app.footer(
       "Home: --home DIR, else $ZARVO_HOME, else $XDG_DATA_HOME/zarvo (~/.local/share/zarvo); made by the first\n"
       "command that changes something. Settings: --config FILE, else $ZARVO_CONFIG, else\n"
       "$XDG_CONFIG_HOME/zarvo/config.toml (~/.config/zarvo/config.toml).\n"
       "Exit status: 0 success, 1 the home or the store refused the operation, 2 bad usage.\n"
-      "Run 'zarvo COMMAND --help' for a command's options.");
+      "Without a command, zarvo shows the report: open tasks overdue, due today or flagged (zarvo report --help).\n"
+      "Run 'zarvo COMMAND --help' for a command's options; they may also come before the command.");
   Program program;
   app.add_option("--home", program.globals.home, "The home folder");
   app.add_option("--config", program.globals.config, "The settings file");
@@ -123,6 +87,7 @@ int main(int argc, char** argv) {
 
   registerAddCommand(app, program);
   registerLsCommand(app, program);
+  registerReportCommand(app, program);
   registerShowCommand(app, program);
   registerDoneCommand(app, program);
   registerUndoCommand(app, program);
@@ -134,6 +99,7 @@ int main(int argc, char** argv) {
   registerPurgeCommand(app, program);
   registerListsCommand(app, program);
   registerListAddCommand(app, program);
+  registerListEditCommand(app, program);
   registerListRmCommand(app, program);
   registerListMvCommand(app, program);
   registerListDefaultCommand(app, program);
@@ -143,14 +109,23 @@ int main(int argc, char** argv) {
   registerRemindersCommand(app, program);
   registerParseCommand(app, program);
 
+  // --json-lines is --json written for scripts that read line by line.
+  std::vector<std::string> typed(argv + 1, argv + argc);
+  for (std::string& arg : typed) {
+    if (arg == "--") break;
+    if (arg == "--json-lines") {
+      arg = "--json";
+      setJsonStyle(JsonStyle::lines);
+    }
+  }
+  // What the parser reads: the commands' options moved after the command, the report when none.
+  const ArrangedArguments arranged = arrangedArguments(app, std::move(typed), "report");
+  std::vector<char*> arrangedArgv{argv[0]};
+  for (const std::string& arg : arranged.args) arrangedArgv.push_back(const_cast<char*>(arg.c_str()));
   try {
     // CLI11 would call an unknown word a missing command; name it instead.
-    const std::string word = commandWord(argc, argv);
-    const bool asksForHelp = std::any_of(argv + 1, argv + argc, [](const char* a) {
-      return std::string_view(a) == "--help" || std::string_view(a) == "-h" || std::string_view(a) == "--version";
-    });
-    if (word.empty() && !asksForHelp) throw UsageError("missing command (see zarvo --help)");
-    if (!word.empty()) {
+    if (arranged.commandIndex) {
+      const std::string& word = arranged.args[*arranged.commandIndex];
       try {
         app.get_subcommand(word);
       } catch (const CLI::OptionNotFound&) {
@@ -161,7 +136,7 @@ int main(int argc, char** argv) {
                          " (see zarvo --help)");
       }
     }
-    app.parse(argc, argv);
+    app.parse(static_cast<int>(arrangedArgv.size()), arrangedArgv.data());
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
@@ -169,7 +144,7 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ExtrasError& e) {
-    return fail(std::string(e.what()) + meantOption(app, argc, argv) + " (see zarvo --help)", kExitUsage);
+    return fail(std::string(e.what()) + meantOption(app, arranged) + " (see zarvo --help)", kExitUsage);
   } catch (const CLI::ParseError& e) {
     return fail(std::string(e.what()) + " (see zarvo --help)", kExitUsage);
   } catch (const UsageError& e) {

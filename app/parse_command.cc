@@ -217,7 +217,7 @@ int run(const ParseOptions& o, Program& program) {
   const std::u16string text = requireUtf16(joined, "TEXT");
   const std::vector<ParsedResult> results = read(text);
   if (o.json) {
-    std::cout << parseResultsJson(ref, results).dump(2, ' ', false, json::error_handler_t::replace) << '\n';
+    printJson(parseResultsJson(ref, results));
     return 0;
   }
   std::cout << "reference " << platform::isoString(ref) << '\n';

@@ -4,7 +4,9 @@
 #include <iostream>
 
 #include "app/command_error.h"
+#include "app/commands.h"
 #include "zarvo/model/tag.h"
+#include "zarvo/platform/text.h"
 
 namespace zarvo::app {
 
@@ -20,6 +22,14 @@ fs::path homePath(const GlobalOptions& options) {
 }
 
 bool Session::exists(const GlobalOptions& options) { return Home::exists(homePath(options)); }
+
+bool Session::noHomeYet(const GlobalOptions& options) {
+  const fs::path path = homePath(options);
+  std::error_code ec;
+  if (fs::symlink_status(path, ec).type() != fs::file_type::not_found) return false;
+  std::cerr << "zarvo: no home at '" << path.string() << "' yet (a command that adds something makes it)" << std::endl;
+  return true;
+}
 
 // A home that cannot be used is the command's refusal (exit status 1), with the home's own words.
 std::unique_ptr<Home> Session::open(const GlobalOptions& options, HomeUse use) {
@@ -48,7 +58,16 @@ Session::~Session() {
 
 std::shared_ptr<List> Session::requireList(const std::string& title) const {
   if (auto list = home_->io().list(title)) return list;
-  throw UsageError("no list named '" + title + "'");
+  // The nearest title, compared in lower case as the look-up is; a list title is a word of the line.
+  std::vector<std::string> lower, titles;
+  for (const auto& list : home_->io().lists()) {
+    titles.push_back(list->title());
+    lower.push_back(platform::lowercased(std::string_view(titles.back())));
+  }
+  const auto meant = closestWord(platform::lowercased(std::string_view(title)), lower);
+  std::string hint;
+  if (meant) hint = "; did you mean '" + titles[static_cast<size_t>(std::find(lower.begin(), lower.end(), *meant) - lower.begin())] + "'?";
+  throw UsageError("no list named '" + title + "'" + hint);
 }
 
 std::vector<std::shared_ptr<Task>> Session::fetch(const std::optional<std::vector<std::shared_ptr<List>>>& lists,

@@ -53,6 +53,11 @@ class Session {
 
   // Whether a usable home exists at `options`' path, without creating anything.
   static bool exists(const GlobalOptions& options);
+  // Whether nothing at all is at `options`' home path yet (a new machine, or a mistyped --home); then
+  // says so in one line on stderr, naming the path. A command that only shows shows an empty result
+  // then and succeeds: no home means no tasks, not a failure. A path that exists but holds no usable
+  // home is not this case: opening it is refused as before.
+  static bool noHomeYet(const GlobalOptions& options);
 
   CalendarIO& io() { return home_->io(); }
   const std::filesystem::path& home() const { return home_->path(); }

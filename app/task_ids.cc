@@ -89,25 +89,43 @@ std::string ShortIds::of(const Task& task) const {
 std::shared_ptr<Task> resolveTask(const std::string& argument, const std::vector<std::shared_ptr<Task>>& tasks) {
   if (argument.empty()) throw UsageError("empty task id");
   const std::string lower = platform::lowercased(std::string_view(argument));
-  std::vector<std::shared_ptr<Task>> matches;
+  struct Match {
+    std::shared_ptr<Task> task;
+    std::string uid;
+    bool byId = false;  // else only its UID starts with the argument
+  };
+  std::vector<Match> matches;
   for (const auto& task : tasks) {
     const std::string uid = uidOf(*task);
     if (uid.empty()) continue;
     if (uid == argument) return task;  // a full UID is never ambiguous
-    if (fullShortId(uid).starts_with(lower) || uid.starts_with(argument)) {
-      if (std::find(matches.begin(), matches.end(), task) == matches.end()) matches.push_back(task);
+    const bool byId = fullShortId(uid).starts_with(lower);
+    // UIDs are typed in any letter case: people copy them from other clients, which write either.
+    if (!byId && !platform::lowercased(std::string_view(uid)).starts_with(lower)) continue;
+    if (std::none_of(matches.begin(), matches.end(), [&](const Match& m) { return m.task == task; })) {
+      matches.push_back({task, uid, byId});
     }
   }
   if (matches.empty()) throw UsageError("no task with id '" + argument + "'");
-  if (matches.size() > 1) {
-    std::string some;
-    const ShortIds ids(matches);
-    for (size_t i = 0; i < matches.size() && i < 3; ++i) some += (i ? ", " : "") + ids.of(*matches[i]);
-    if (matches.size() > 3) some += ", ...";
-    throw UsageError("task id '" + argument + "' is ambiguous: it matches " + std::to_string(matches.size()) +
-                     " tasks (" + some + ")");
+  if (matches.size() == 1) return matches.front().task;
+  // A whole UID in another letter case names its task, unless several UIDs differ only so.
+  const auto whole = [&](const Match& m) { return m.uid.size() == argument.size(); };
+  if (std::count_if(matches.begin(), matches.end(), whole) == 1) {
+    return std::find_if(matches.begin(), matches.end(), whole)->task;
   }
-  return matches.front();
+  std::vector<std::shared_ptr<Task>> matched;
+  for (const Match& m : matches) matched.push_back(m.task);
+  const ShortIds ids(matched);
+  std::string some;
+  for (size_t i = 0; i < matches.size() && i < 3; ++i) {
+    const Match& m = matches[i];
+    some += (i ? ", " : "") + ids.of(*m.task);
+    if (const auto title = m.task->title(); title && !title->empty()) some += " \"" + *title + "\"";
+    if (!m.byId) some += " (by its UID " + m.uid + ")";
+  }
+  if (matches.size() > 3) some += ", ...";
+  throw UsageError("task id '" + argument + "' is ambiguous: it matches " + std::to_string(matches.size()) +
+                   " tasks: " + some);
 }
 
 }  // namespace zarvo::app

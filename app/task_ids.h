@@ -7,7 +7,8 @@
 // whatever else is added or removed.
 //
 // An argument names a task when it is a prefix (at least one character) of the task's full short id,
-// or when it is the task's UID or a prefix of it.
+// or when it is the task's UID or a prefix of it, in any letter case. The exact UID wins over every
+// other match, then a whole UID in another letter case.
 #pragma once
 
 #include <memory>
@@ -43,7 +44,8 @@ class ShortIds {
 };
 
 // The one task `argument` names among `tasks`. Throws UsageError for an empty argument, none or
-// several matches (the message lists a few of them).
+// several matches (the message lists a few of them, with their titles, and says which matched only
+// through their UID).
 std::shared_ptr<Task> resolveTask(const std::string& argument, const std::vector<std::shared_ptr<Task>>& tasks);
 
 }  // namespace zarvo::app

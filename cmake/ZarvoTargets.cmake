@@ -2,6 +2,9 @@
 
 add_library(zarvo_warnings INTERFACE)
 target_compile_options(zarvo_warnings INTERFACE -Wall -Wextra -Wpedantic)
+# A result that can fail (zarvo::Error, zarvo::Expected, anything [[nodiscard]]) is never dropped
+# silently: in every build, not only in the strict one.
+target_compile_options(zarvo_warnings INTERFACE -Werror=unused-result)
 if(ZARVO_WERROR)
   target_compile_options(zarvo_warnings INTERFACE -Werror)
 endif()

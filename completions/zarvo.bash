@@ -3,7 +3,7 @@ _zarvo() {
   local cur prev words cword
   _init_completion || return
 
-  local commands="add ls show done undo redo edit snooze mv rm tag purge lists list-add list-rm list-mv list-default quick parse account sync"
+  local commands="add ls report show done undo redo edit snooze mv rm tag purge lists list-add list-edit list-rm list-mv list-default quick parse account sync reminders"
   local command="" i
   for ((i = 1; i < cword; i++)); do
     case "${words[i]}" in
@@ -16,7 +16,13 @@ _zarvo() {
   case "$prev" in
     --home) _filedir -d; return ;;
     --config) _filedir toml; return ;;
-    --color) COMPREPLY=($(compgen -W "auto always never" -- "$cur")); return ;;
+    --color)
+      if [[ "$command" == list-add || "$command" == list-edit ]]; then
+        COMPREPLY=($(compgen -W "red orange yellow green blue purple brown grey auto always never" -- "$cur"))
+      else
+        COMPREPLY=($(compgen -W "auto always never" -- "$cur"))
+      fi
+      return ;;
     --sort) COMPREPLY=($(compgen -W "priority due created title overdue" -- "$cur")); return ;;
     --lang) COMPREPLY=($(compgen -W "english spanish french japanese german chinese en es fr ja de zh" -- "$cur")); return ;;
     --password-file) _filedir; return ;;
@@ -38,7 +44,7 @@ _zarvo() {
   case "$command" in
     add) options+=" --ref --tz --list --priority --notes --tag --flag --literal" ;;
     ls) options+=" --today --upcoming --flagged --top --overdue --week --no-due --priority --search --tag --completed --sort --desc --ref --tz" ;;
-    show) options+=" --ref --tz" ;;
+    show|report) options+=" --ref --tz" ;;
     snooze) options+=" --ref --tz" ;;
     edit) options+=" --title --notes --priority --due --no-due --flag --unflag --ref --tz" ;;
     tag) options+=" --remove" ;;
@@ -46,11 +52,14 @@ _zarvo() {
     rm|purge) options+=" --yes --dry-run" ;;
     list-rm) options+=" --force --yes --dry-run" ;;
     list-mv) options+=" --above" ;;
+    list-add) options+=" --color" ;;
+    list-edit) options+=" --title --color" ;;
     quick) options+=" --ref --tz --list --literal" ;;
     parse) options+=" --ref --tz --strict --lang --option --batch" ;;
     account) [[ "$cur" != -* ]] && { COMPREPLY=($(compgen -W "add ls rm" -- "$cur")); return; }
              options+=" --user --password-file --password-command --password-env --upload --no-upload --delete-local" ;;
     sync) options+=" --discover --force-delete" ;;
+    reminders) [[ "$cur" != -* ]] && { COMPREPLY=($(compgen -W "enable disable status" -- "$cur")); return; } ;;
   esac
   [[ "$cur" == -* ]] && COMPREPLY=($(compgen -W "$options" -- "$cur"))
 }

@@ -1,5 +1,5 @@
 # fish completion for zarvo: commands and their options.
-set -l commands add ls show done undo edit snooze mv rm tag purge lists list-add list-rm list-mv list-default quick parse account sync
+set -l commands add ls report show done undo redo edit snooze mv rm tag purge lists list-add list-edit list-rm list-mv list-default quick parse account sync reminders
 
 complete -c zarvo -f
 # Global options, before or after the command.
@@ -11,6 +11,7 @@ complete -c zarvo -s h -l help -d 'Print help'
 
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a add -d 'Add a task from one line'
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a ls -d 'List tasks'
+complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a report -d 'Overdue, due today and flagged tasks'
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a show -d 'Show every detail of tasks'
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a done -d 'Mark tasks completed'
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a undo -d 'Revert the last change; with ids, reopen tasks'
@@ -22,6 +23,7 @@ complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a tag -d 'Add 
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a purge -d 'Delete every completed task'
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a lists -d 'Show the lists'
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a list-add -d 'Create a list'
+complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a list-edit -d 'Rename or recolour a list'
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a list-rm -d 'Delete a list with its tasks'
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a list-mv -d "Move a list to another list's place"
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a list-default -d 'Choose the default list'
@@ -29,8 +31,8 @@ complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a quick -d 'Sh
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a parse -d 'Read date phrases'
 
 complete -c zarvo -n "__fish_seen_subcommand_from $commands" -l json -d 'Print JSON'
-complete -c zarvo -n "__fish_seen_subcommand_from add ls show edit snooze quick parse" -l ref -x -d 'Reference time (2024-03-11T17:00)'
-complete -c zarvo -n "__fish_seen_subcommand_from add ls show edit snooze quick parse" -l tz -x -d 'Time zone (IANA name)'
+complete -c zarvo -n "__fish_seen_subcommand_from add ls report show edit snooze quick parse" -l ref -x -d 'Reference time (2024-03-11T17:00)'
+complete -c zarvo -n "__fish_seen_subcommand_from add ls report show edit snooze quick parse" -l tz -x -d 'Time zone (IANA name)'
 complete -c zarvo -n "__fish_seen_subcommand_from ls" -l today -d 'Due today or earlier'
 complete -c zarvo -n "__fish_seen_subcommand_from ls" -l upcoming -d 'Due tomorrow or later'
 complete -c zarvo -n "__fish_seen_subcommand_from ls" -l flagged -d 'Only flagged tasks'
@@ -61,6 +63,8 @@ complete -c zarvo -n "__fish_seen_subcommand_from parse" -l option -x -d 'NAME=I
 complete -c zarvo -n "__fish_seen_subcommand_from parse" -l batch -d 'One text per line of stdin'
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a account -d 'CalDAV accounts'
 complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a sync -d 'Sync the CalDAV accounts'
+complete -c zarvo -n "not __fish_seen_subcommand_from $commands" -a reminders -d 'Start zarvo-reminders with the session, stop it, or say whether it runs'
+complete -c zarvo -n "__fish_seen_subcommand_from reminders" -a 'enable disable status'
 complete -c zarvo -n "__fish_seen_subcommand_from account; and not __fish_seen_subcommand_from add ls rm" -a 'add ls rm'
 complete -c zarvo -n "__fish_seen_subcommand_from account" -l user -x -d 'User name on the server'
 complete -c zarvo -n "__fish_seen_subcommand_from account" -l password-file -r -F -d 'Read the password from a file'

@@ -37,6 +37,7 @@ class DesktopTest : public QObject {
   void changesLists();
   void keepsSnapshots();
   void startsFromLastRun();
+  void quickAddsAndQuits();
   void endToEnd();
 
  private:
@@ -267,6 +268,12 @@ void DesktopTest::outsideWriteAppears() {
   QCOMPARE(view->currentIndex().data().toString(), QString("Already there"));
   QVERIFY(view->selectionModel()->isSelected(view->currentIndex()));
   QVERIFY(window_->taskModel()->index(rowOf("Arrived from outside")).data(TaskModel::OverdueRole).toBool());
+
+  // Tags given from outside show on the row, sorted, and are said with it.
+  zarvo({"tag", withTitle(openTasks(), "Arrived from outside")["id"].toString(), "home", "errand"});
+  const auto tags = [this] { return window_->taskModel()->index(rowOf("Arrived from outside")).data(TaskModel::TagsRole).toStringList(); };
+  QTRY_COMPARE_WITH_TIMEOUT(tags(), (QStringList{"errand", "home"}), kPatience);
+  QVERIFY(window_->taskModel()->index(rowOf("Arrived from outside")).data(Qt::AccessibleTextRole).toString().endsWith("#errand, #home"));
 }
 
 // The search finds titles and notes ignoring case and accents (the library's search) and leaves the
@@ -401,6 +408,15 @@ void DesktopTest::changesLists() {
   zarvo({"undo"});
   QCOMPARE(storedList("Chores")["color"].toString().toUpper(), QString("#FF3B30"));
   QTRY_COMPARE_WITH_TIMEOUT(sidebarColour("Chores"), red, kPatience);
+
+  // Every control a person can reach has a name a screen reader says.
+  QStringList unnamed;
+  for (QWidget* widget : window_->findChildren<QWidget*>()) {
+    if (widget->isVisibleTo(window_.get()) && widget->focusPolicy() != Qt::NoFocus && widget->accessibleName().isEmpty()) {
+      unnamed << QString::fromLatin1(widget->metaObject()->className()) + " " + widget->objectName();
+    }
+  }
+  QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
 }
 
 namespace {
@@ -425,6 +441,7 @@ void DesktopTest::keepsSnapshots() {
   snapshot.tasks[1].due = QDateTime::fromMSecsSinceEpoch(1'765'000'000'000);
   snapshot.tasks[1].allDay = snapshot.tasks[1].flagged = true;
   snapshot.tasks[1].priority = 3;
+  snapshot.tasks[1].tags = QStringList{"errand", QString::fromUtf8("zuhause \u00E4")};
   snapshot.tasks[2].titleColour = zarvo::platform::Colour::systemRed();
   snapshot.defaultListId = "local/a";
   snapshot.smartCounts = {1, 2, 3, 4, 5};
@@ -505,6 +522,29 @@ void DesktopTest::startsFromLastRun() {
   QTRY_VERIFY_WITH_TIMEOUT(kept() && !kept()->tasks.empty() && kept()->tasks.front().uid != "gone-since", kPatience);
   const auto next = kept();
   QVERIFY(std::any_of(next->tasks.begin(), next->tasks.end(), [](const TaskRow& row) { return row.title == "Already there"; }));
+}
+
+// `zarvo-desktop --quick-add LINE` (a global shortcut's command) reads the line as quick entry does,
+// adds the task without a window and quits; a line that leaves no title adds nothing and fails.
+void DesktopTest::quickAddsAndQuits() {
+  auto quickAdd = [this](const QString& line) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    process.setProcessEnvironment(env);
+    process.start(qEnvironmentVariable("ZARVO_DESKTOP"), {"--home", home_, "--quick-add", line});
+    return process.waitForFinished(60'000) ? process.exitCode() : -1;
+  };
+  QCOMPARE(quickAdd("Renew visa 2031-12-24 #work !!"), 0);
+  const QJsonObject visa = withTitle(openTasks(), "Renew visa");
+  QCOMPARE(visa["list"].toString(), QString("Work"));
+  QVERIFY(visa["flagged"].toBool());
+  QCOMPARE(visa["dueDate"].toString(), QString("2031-12-24"));
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Renew visa") >= 0, kPatience);  // the open window hears of it
+
+  const qsizetype before = openTasks().size();
+  QCOMPARE(quickAdd("2031-12-24"), 1);
+  QCOMPARE(openTasks().size(), before);
 }
 
 // The whole round on a real X server: keys typed into the mapped window, the command line reading

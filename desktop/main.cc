@@ -19,6 +19,7 @@
 
 #include "desktop/main_executor.h"
 #include "desktop/main_window.h"
+#include "desktop/quick_entry.h"
 #include "desktop/snapshot_cache.h"
 #include "desktop/store_controller.h"
 #include "zarvo/home/home.h"
@@ -48,6 +49,40 @@ int fail(const std::string& message) {
   return 1;
 }
 
+// Reads `line` with the window's quick entry (its settings, the home's lists) once the lists are
+// read, adds the task and returns when it is saved: 0, or 1 with the reason on stderr.
+int quickAdd(const std::filesystem::path& home, const zarvo::Settings& settings, const QString& line) {
+  const zarvo::desktop::MainQueueOnQt mainQueue;
+  zarvo::desktop::StoreController::Options options;
+  options.home = home;
+  options.settings = settings;
+  zarvo::desktop::StoreController controller(std::move(options));
+  zarvo::desktop::QuickEntry entry(settings.quickEntry);
+  QObject::connect(&controller, &zarvo::desktop::StoreController::snapshotReady, &entry,
+                   [&](std::shared_ptr<const zarvo::desktop::Snapshot> snapshot) {
+                     if (entry.field()->text() == line) return;  // asked already; this is the read after
+                     entry.setLists(*snapshot);
+                     entry.field()->setText(line);
+                     const auto task = entry.pending();
+                     if (!task) {
+                       std::cerr << "zarvo-desktop: nothing is left of the line for a title" << std::endl;
+                       QApplication::exit(1);
+                       return;
+                     }
+                     controller.createTask(*task);
+                   });
+  QObject::connect(&controller, &zarvo::desktop::StoreController::created, &entry, [&] {
+    std::cout << "added " << entry.preview().toStdString() << std::endl;
+    QApplication::exit(0);
+  });
+  QObject::connect(&controller, &zarvo::desktop::StoreController::failed, &entry, [](const QString& message) {
+    std::cerr << "zarvo-desktop: " << message.toStdString() << std::endl;
+    QApplication::exit(1);
+  });
+  controller.reload();
+  return QApplication::exec();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -75,8 +110,12 @@ int main(int argc, char** argv) {
                                                      "the home is read (to time the start)."));
   const QCommandLineOption quitReadOption(QStringLiteral("quit-when-read"),
                                           QStringLiteral("Quit once the home's own read is painted (to time it)."));
+  const QCommandLineOption quickAddOption(
+      QStringLiteral("quick-add"),
+      QStringLiteral("Add a task from LINE as quick entry reads it (a date, #list, !!), without a window, and quit."),
+      QStringLiteral("LINE"));
   args.addOptions({homeOption, configOption, screenshotOption, darkOption, listOption, textOption, quitOption,
-                   quitReadOption});
+                   quitReadOption, quickAddOption});
   args.process(app);
 
   std::optional<std::filesystem::path> home;
@@ -87,6 +126,8 @@ int main(int argc, char** argv) {
   if (args.isSet(configOption)) config = args.value(configOption).toStdString();
   auto settings = zarvo::loadSettings(config);
   if (!settings) return fail(settings.error().message());
+
+  if (args.isSet(quickAddOption)) return quickAdd(*home, *settings, args.value(quickAddOption));
 
   const bool dark = args.isSet(darkOption);
   if (dark) QApplication::setPalette(darkPalette());

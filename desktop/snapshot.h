@@ -7,6 +7,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -33,6 +34,7 @@ struct TaskRow {
   bool allDay = false;  // due on a date, without a time
   bool flagged = false;
   int priority = 0;  // 0 (none) to 3 (highest)
+  QStringList tags;  // the titles of its tags, sorted
   // Which smart lists hold the task, by the library's filters at the moment of the snapshot.
   bool today = false, upcoming = false, top = false;
 

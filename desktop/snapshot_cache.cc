@@ -15,7 +15,7 @@ namespace {
 
 constexpr char kMagic[] = "zarvo-desktop snapshot";
 // Raised whenever what is written changes: a file of another version is ignored.
-constexpr quint32 kVersion = 1;
+constexpr quint32 kVersion = 2;
 constexpr quint8 kFixedColour = 0, kSemanticColour = 1;
 constexpr quint8 kLastSemantic = quint8(platform::SemanticColour::systemRed);
 
@@ -86,7 +86,7 @@ std::string encodeSnapshot(const Snapshot& snapshot) {
     put(out, task.titleColour);
     put(out, task.listColour);
     out << bool(task.due) << qint64(task.due ? task.due->toMSecsSinceEpoch() : 0) << task.allDay << task.flagged
-        << qint32(task.priority) << task.today << task.upcoming << task.top;
+        << qint32(task.priority) << task.today << task.upcoming << task.top << task.tags;
   }
   out << snapshot.defaultListId;
   for (const int64_t count : snapshot.smartCounts) out << qint64(count);
@@ -119,7 +119,7 @@ std::optional<Snapshot> decodeSnapshot(std::string_view bytes) {
     list.openCount = open;
     snapshot.lists.push_back(std::move(list));
   }
-  if (!getCount(in, count, 3 * 4 + 2 * 2 + 1 + 8 + 3 + 4 + 3)) return std::nullopt;
+  if (!getCount(in, count, 3 * 4 + 2 * 2 + 1 + 8 + 3 + 4 + 3 + 4)) return std::nullopt;
   for (quint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
     TaskRow task;
     bool hasDue = false;
@@ -127,7 +127,7 @@ std::optional<Snapshot> decodeSnapshot(std::string_view bytes) {
     qint32 priority = 0;
     in >> task.uid >> task.title >> task.listId;
     if (!get(in, task.titleColour) || !get(in, task.listColour)) return std::nullopt;
-    in >> hasDue >> due >> task.allDay >> task.flagged >> priority >> task.today >> task.upcoming >> task.top;
+    in >> hasDue >> due >> task.allDay >> task.flagged >> priority >> task.today >> task.upcoming >> task.top >> task.tags;
     if (hasDue) task.due = QDateTime::fromMSecsSinceEpoch(due);
     task.priority = priority;
     snapshot.tasks.push_back(std::move(task));

@@ -9,6 +9,7 @@
 
 #include "desktop/snapshot_cache.h"
 #include "zarvo/model/list.h"
+#include "zarvo/model/tag.h"
 #include "zarvo/model/task.h"
 #include "zarvo/sync/calendar_io.h"
 
@@ -40,6 +41,10 @@ TaskRow taskRow(const Task& task, const std::vector<ListRow>& lists) {
   row.allDay = row.due && reminder && reminder->dueDateComponents() && !reminder->dueDateComponents()->hour;
   row.flagged = task.flagged();
   row.priority = task.priority();
+  for (const auto& tag : task.tags()) {
+    if (const auto title = tag->title()) row.tags << qs(*title);
+  }
+  row.tags.sort();
   static const auto today = Task::filterForTodayTasks();
   static const auto upcoming = Task::filterForUpcomingTasks();
   static const auto top = Task::filterForTopTasks();
@@ -79,8 +84,9 @@ void StoreController::toUi(Deliver deliver) {
   });
 }
 
-void StoreController::run(HomeAccess access, std::function<std::string(Home&)> work) {
-  queue_->async([this, access, work = std::move(work)] {
+void StoreController::run(HomeAccess access, std::function<std::string(Home&)> work,
+                          std::function<void(StoreController&)> saved) {
+  queue_->async([this, access, work = std::move(work), saved = std::move(saved)] {
     HomeOptions homeOptions;
     homeOptions.access = access;
     homeOptions.lockPatience = options_.lockPatience;
@@ -104,6 +110,7 @@ void StoreController::run(HomeAccess access, std::function<std::string(Home&)> w
       home.io().eventStore().refreshSourcesIfNecessary();
       home.io().loadLists();
       home.save(work(home));
+      if (saved) toUi(saved);
     } catch (const std::exception& e) {
       toUi([message = qs(e.what())](StoreController& self) { Q_EMIT self.failed(message); });
     }
@@ -233,6 +240,7 @@ std::shared_ptr<const Snapshot> StoreController::publish() {
 }
 
 void StoreController::createTask(NewTask task) {
+  const QString title = task.title;
   run(HomeAccess::write, [this, task = std::move(task)](Home& home) {
     std::shared_ptr<List> list;
     for (const auto& candidate : home.io().lists()) {
@@ -244,7 +252,7 @@ void StoreController::createTask(NewTask task) {
       throw std::runtime_error("there is no list to add the task to");
     }
     return "add '" + task.title.toStdString() + "'";
-  });
+  }, [title](StoreController& self) { Q_EMIT self.created(title); });
 }
 
 void StoreController::setCompleted(const QString& uid, bool completed) {

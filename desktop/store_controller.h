@@ -90,6 +90,8 @@ class StoreController : public QObject {
   void snapshotReady(std::shared_ptr<const zarvo::desktop::Snapshot> snapshot);
   // A piece of work failed; the message is one line for a person.
   void failed(const QString& message);
+  // A task of createTask is in the home (saved), titled so.
+  void created(const QString& title);
   // The change undone, as the history describes it ("add 'Buy milk'").
   void undone(const QString& description);
   // Another program holds the home ("pid 1234 (zarvo edit)"); the work waits for it.
@@ -98,7 +100,9 @@ class StoreController : public QObject {
  private:
   // `work` returns how the history describes its change ("add 'Buy milk'"; empty: nothing to name),
   // saved with it.
-  void run(HomeAccess access, std::function<std::string(Home&)> work);
+  // `saved` runs on the UI thread once the work's change is saved.
+  void run(HomeAccess access, std::function<std::string(Home&)> work,
+           std::function<void(StoreController&)> saved = {});
   // A write to the list `id` (its records and folder, which the task notifications do not cover),
   // followed by a read. `change` returns the history's description.
   void changeList(const QString& id, std::function<std::string(Home&, const std::shared_ptr<List>&)> change);

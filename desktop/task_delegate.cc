@@ -71,6 +71,16 @@ void TaskDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, 
     text.setRight(text.right() - width - kPadding);
   }
 
+  // Tags before the marks, taking at most a third of what is left, so the title stays readable.
+  if (const QStringList tags = index.data(TaskModel::TagsRole).toStringList(); !tags.isEmpty()) {
+    const QString label = QStringLiteral("#") + tags.join(QStringLiteral(" #"));
+    const int width = std::min(metrics.horizontalAdvance(label), text.width() / 3);
+    painter->setPen(selected ? palette.highlightedText().color() : palette.placeholderText().color());
+    painter->drawText(QRect(text.right() - width, text.top(), width, text.height()), Qt::AlignVCenter,
+                      metrics.elidedText(label, Qt::ElideRight, width));
+    text.setRight(text.right() - width - kPadding);
+  }
+
   QColor titleColour = index.data(Qt::ForegroundRole).value<QColor>();
   if (selected) titleColour = palette.highlightedText().color();
   painter->setPen(titleColour);

@@ -128,6 +128,7 @@ QVariant TaskModel::data(const QModelIndex& index, int role) const {
       QString text = row->title;
       if (row->due) text += QStringLiteral(", ") + dueText(*row->due, row->allDay, now_());
       if (row->flagged) text += QStringLiteral(", ") + tr("flagged");
+      for (const QString& tag : row->tags) text += QStringLiteral(", #") + tag;
       return text;
     }
     case UidRole: return row->uid;
@@ -136,6 +137,7 @@ QVariant TaskModel::data(const QModelIndex& index, int role) const {
     case FlaggedRole: return row->flagged;
     case PriorityRole: return row->priority;
     case ListColourRole: return colour(row->listColour);
+    case TagsRole: return row->tags;
     default: return {};
   }
 }

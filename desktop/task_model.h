@@ -32,7 +32,8 @@ class TaskModel : public QAbstractListModel {
     OverdueRole,    // bool
     FlaggedRole,    // bool
     PriorityRole,   // int 0..3
-    ListColourRole  // QColor
+    ListColourRole,  // QColor
+    TagsRole         // QStringList: the tags' titles
   };
 
   // `now` is read whenever a due date is written (default: the system clock).

@@ -14,9 +14,11 @@
 #include <ctime>
 
 #include "zarvo/alarms/notified_state.h"
+#include "zarvo/alarms/open_task_alarms.h"
 #include "zarvo/home/home.h"
 #include "zarvo/platform/date_calendar.h"
 #include "zarvo/platform/log.h"
+#include "zarvo/platform/process.h"
 #include "zarvo/reminders/file_watcher.h"
 #include "zarvo/reminders/store_error.h"
 
@@ -145,27 +147,17 @@ void Daemon::reschedule() {
   const Date retry = platform::Clock::currentNow() + options_.retryAfter;
   wakeAt_.reset();
   {
-    HomeOptions ho;
-    ho.access = HomeAccess::read;
-    ho.createIfMissing = false;
-    auto home = Home::open(options_.home, ho);
-    if (!home) {
-      log().error("Cannot open the home: %{public}@", home.error().message());
+    // Read without the home's records or lock: only the open tasks that can ring, and nothing else
+    // of them, stays in memory while the daemon sleeps.
+    alarms::OpenTaskAlarmsOptions read;
+    read.withDueTimes = options_.schedule.remindAtDueTime;
+    read.fileCache = options_.home / "reminders.cache";
+    auto all = alarms::readOpenTaskAlarms(options_.home / "reminders", read);
+    if (!all) {
+      log().error("Cannot read the tasks: %{public}@", all.error().message());
       wakeAt_ = retry;
       armTimer();
       return;
-    }
-    auto tasks = (*home)->fetchTasks(std::nullopt, false);
-    if (!tasks) {
-      log().error("Cannot read the tasks: %{public}@", tasks.error().message());
-      wakeAt_ = retry;
-      armTimer();
-      return;
-    }
-    std::vector<alarms::TaskAlarms> all;
-    all.reserve(tasks->size());
-    for (const auto& task : *tasks) {
-      if (auto a = alarms::taskAlarmsOf(*task)) all.push_back(std::move(*a));
     }
     auto loaded = alarms::NotifiedState::load(platform::FileSystem::posix(),
                                               options_.home / std::string(alarms::NotifiedState::kFileName));
@@ -177,7 +169,7 @@ void Daemon::reschedule() {
       return;
     }
     alarms::NotifiedState state = std::move(*loaded);
-    alarms::Schedule s = alarms::schedule(all, platform::Clock::currentNow(), state, options_.schedule);
+    alarms::Schedule s = alarms::schedule(*all, platform::Clock::currentNow(), state, options_.schedule);
     wakeAt_ = s.nextWakeUp;
     for (alarms::Firing& f : s.ringing) {
       auto id = service_->notify(f.title, bodyOf(f), {{"done", "Done"}});
@@ -193,7 +185,7 @@ void Daemon::reschedule() {
     state.retainOnly(s.liveKeys);
     if (Error e = state.save(); !e.ok()) log().error("Cannot record what has rung: %{public}@", e.message());
   }
-  // The home is closed: hand the memory its records took back to the system, so that a sleeping
+  // The tasks are read: hand the memory their files took back to the system, so that a sleeping
   // daemon holds little more than its schedule.
   malloc_trim(0);
   armTimer();
@@ -208,32 +200,49 @@ void Daemon::onAction(uint32_t id, const std::string& action) {
 }
 
 void Daemon::complete(const alarms::Firing& firing) {
+  // In a process of its own: opening the home to write mirrors every task into this process's
+  // reminders store for good, which would keep tens of megabytes of a sleeping daemon for one Done.
+  std::error_code ec;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) {
+    log().error("Cannot find this program to complete %{public}@: %{public}@", firing.taskUid, ec.message());
+    return;
+  }
+  const platform::ProcessResult done = platform::runProcess(
+      self.string(), {"--home", options_.home.string(), "--complete", firing.taskUid, firing.title}, {},
+      [](std::string_view line) { log().info("%{public}@", std::string(line)); });
+  if (!done.succeeded()) log().error("Completing %{public}@ failed", firing.taskUid);
+}
+
+int completeTask(const std::filesystem::path& homePath, const std::string& uid, const std::string& title) {
   HomeOptions ho;
   ho.createIfMissing = false;
-  auto home = Home::open(options_.home, ho);
+  auto home = Home::open(homePath, ho);
   if (!home) {
     log().error("Cannot open the home to complete a task: %{public}@", home.error().message());
-    return;
+    return 1;
   }
   try {
     auto tasks = (*home)->fetchTasks(std::nullopt, false);
     if (!tasks) {
       log().error("Cannot read the tasks: %{public}@", tasks.error().message());
-      return;
+      return 1;
     }
     for (const auto& task : *tasks) {
       auto reminder = task->reminder();
-      if (!reminder || reminder->calendarItemExternalIdentifier() != firing.taskUid) continue;
+      if (!reminder || reminder->calendarItemExternalIdentifier() != uid) continue;
       // The same write as the command line's `done`: a recurring task moves to its next occurrence.
       task->setIsCompleted(true);
       (*home)->io().save(task, true);
-      (*home)->save("done '" + firing.title + "'");
-      log().info("Completed %{public}@", firing.taskUid);
-      return;
+      (*home)->save("done '" + title + "'");
+      log().info("Completed %{public}@", uid);
+      return 0;
     }
-    log().notice("Task %{public}@ is gone or done already", firing.taskUid);
+    log().notice("Task %{public}@ is gone or done already", uid);
+    return 0;
   } catch (const StoreError& e) {
-    log().error("Cannot complete %{public}@: %{public}@", firing.taskUid, std::string(e.what()));
+    log().error("Cannot complete %{public}@: %{public}@", uid, std::string(e.what()));
+    return 1;
   }
 }
 

@@ -53,4 +53,9 @@ class Daemon {
   std::map<uint32_t, alarms::Firing> shown_;  // notifications on screen, by id
 };
 
+// Completes the open task with UID `uid` of the home at `homePath` as `zarvo done` does (recorded in
+// the history as "done 'TITLE'"); 0 when done or when no such open task is left, 1 when the home or
+// the store refused. What the daemon runs, in a process of its own, when the user picks Done.
+int completeTask(const std::filesystem::path& homePath, const std::string& uid, const std::string& title);
+
 }  // namespace zarvo::remindersd

@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
   std::optional<std::filesystem::path> home;
   std::optional<std::filesystem::path> config;
   bool atDueTime = false;
+  std::optional<std::pair<std::string, std::string>> complete;  // UID, title
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if ((arg == "--home" || arg == "--config") && i + 1 < argc) {
@@ -35,6 +36,10 @@ int main(int argc, char** argv) {
       home = arg.substr(7);
     } else if (arg.rfind("--config=", 0) == 0) {
       config = arg.substr(9);
+    } else if (arg == "--complete" && i + 2 < argc) {
+      // The daemon's own helper (Daemon::complete): not for people, so not in the usage.
+      complete = {argv[i + 1], argv[i + 2]};
+      i += 2;
     } else if (arg == "--remind-at-due-time") {
       atDueTime = true;
     } else if (arg == "--help" || arg == "-h") {
@@ -50,6 +55,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "zarvo-reminders: no home: set --home, ZARVO_HOME or HOME\n");
     return 2;
   }
+  if (complete) return zarvo::remindersd::completeTask(*home, complete->first, complete->second);
   if (config && config->empty()) {
     std::fprintf(stderr, "zarvo-reminders: --config needs a file\n");
     return 2;

@@ -7,8 +7,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -299,6 +301,7 @@ TEST_F(EverydayCliTest, TheTableShowsTitlesSafelyAndFitsTheTerminal) {
 }
 
 TEST_F(EverydayCliTest, CommandsAndGlobalOptionsWhereAPersonTypesThem) {
+  ok({"list-add", "Work"});
   const Outcome unknown = zarvo({"frobnicate", "now"});
   EXPECT_EQ(unknown.status, 2);
   EXPECT_EQ(unknown.err, "zarvo: unknown command 'frobnicate' (see zarvo --help)\n");
@@ -306,16 +309,19 @@ TEST_F(EverydayCliTest, CommandsAndGlobalOptionsWhereAPersonTypesThem) {
   const struct {
     std::vector<std::string> args;
     std::string meant;
-  } typos[] = {{{"lsit"}, "'ls'"}, {{"lists-add", "X"}, "'list-add'"}, {{"ls", "--flaged"}, "'--flagged'"},
+  } typos[] = {{{"lsit"}, "'ls'"}, {{"ls", "Wrok"}, "'Work'"}, {{"add", "--list", "Wrk", "X"}, "'Work'"}, {{"lists-add", "X"}, "'list-add'"}, {{"ls", "--flaged"}, "'--flagged'"},
                {{"ls", "--sort=title", "--hoem", "x"}, "'--home'"}, {{"edit", "x", "--tilte", "y"}, "'--title'"}};
   for (const auto& typo : typos) {
     const Outcome run = zarvo(typo.args);
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("; did you mean " + typo.meant + "?"), std::string::npos) << join(typo.args) << run.err;
   }
-  const Outcome none = cli_.shell(CliHarness::commandLine(zarvo::testing::zarvoProgram(), {}));
-  EXPECT_EQ(none.status, 2);
-  EXPECT_NE(none.err.find("missing command"), std::string::npos) << none.err;
+  // The commands' options before the command, as people type them.
+  const std::string id = add("Before the command tomorrow");
+  EXPECT_EQ(json::parse(ok({"--json", "done", id}))[0]["isCompleted"], true);
+  const json listed = json::parse(ok({"--tz", kZone, "--json", "--ref=" + std::string(kRef), "ls", "--completed"}));
+  ASSERT_EQ(listed.size(), 1u);
+  EXPECT_EQ(listed[0]["dueDate"], "2024-03-12");
 
   // Global options after the command.
   const Outcome after = cli_.shell(CliHarness::commandLine(
@@ -323,12 +329,95 @@ TEST_F(EverydayCliTest, CommandsAndGlobalOptionsWhereAPersonTypesThem) {
   EXPECT_EQ(after.status, 0) << after.err;
   EXPECT_EQ(titles(ls()), (std::set<std::string>{"Late options"}));
 
-  // A read-only command at a mistyped home says so and leaves nothing behind.
+  // Where there is no home yet (a new machine, a mistyped folder) a command that shows shows nothing,
+  // says why on stderr, succeeds, and leaves nothing behind.
   const fs::path typo = work_ / "hoem";
-  const Outcome read = cli_.shell(CliHarness::commandLine(zarvo::testing::zarvoProgram(), {"ls", "--home", typo.string()}));
-  EXPECT_EQ(read.status, 1);
-  EXPECT_NE(read.err.find("no home at '" + typo.string() + "'"), std::string::npos) << read.err;
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"ls", "--home", typo.string()}, {"--home", typo.string(), "lists"}, {"--home", typo.string()}}) {
+    const Outcome read = cli_.shell(CliHarness::commandLine(zarvo::testing::zarvoProgram(), args));
+    EXPECT_EQ(read.status, 0) << join(args) << read.err;
+    EXPECT_EQ(read.err, "zarvo: no home at '" + typo.string() + "' yet (a command that adds something makes it)\n");
+    EXPECT_NE(read.out.find("No "), std::string::npos) << read.out;
+  }
+  EXPECT_EQ(cli_.shell(CliHarness::commandLine(zarvo::testing::zarvoProgram(), {"--json", "--home", typo.string()})).out,
+            "{\n  \"overdue\": [],\n  \"today\": [],\n  \"flagged\": []\n}\n");
   EXPECT_FALSE(fs::exists(typo));
+}
+
+// Lists get a colour when made, and a new title or colour later, which undo takes back.
+TEST_F(EverydayCliTest, ListsAreColouredAndRenamed) {
+  EXPECT_EQ(json::parse(ok({"list-add", "--json", "--color", "Blue", "Work"}))["color"], "#007AFF");
+  ok({"list-add", "Home"});
+  const json renamed = json::parse(ok({"list-edit", "work", "--title", "Office", "--color", "#a1b2c3", "--json"}));
+  EXPECT_EQ(renamed["title"], "Office");
+  EXPECT_EQ(renamed["color"], "#A1B2C3");
+  // --color never after the command is still the program's.
+  EXPECT_EQ(ok({"list-edit", "Office", "--title", "Office 2", "--color", "never"}), "Changed list Office 2\n");
+  for (const auto& [args, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"list-edit", "Office 2", "--title", "home"}, "a list named 'home' exists already"},
+           {{"list-edit", "Office 2", "--color", "pink"}, "unknown colour 'pink' (use #RRGGBB or red, orange"},
+           {{"list-add", "--color", "#12345", "Garden"}, "unknown colour '#12345'"},
+           {{"list-edit", "Office 2"}, "nothing to change"},
+           {{"list-edit", "Ofice 3", "--title", "X"}, "no list named 'Ofice 3'; did you mean 'Office 2'?"}}) {
+    const Outcome refused = zarvo(args);
+    EXPECT_EQ(refused.status, 2) << join(args);
+    EXPECT_NE(refused.err.find(message), std::string::npos) << refused.err;
+  }
+  ok({"undo"});
+  ok({"undo"});
+  const json lists = json::parse(ok({"lists", "--json"}));
+  ASSERT_EQ(lists.size(), 3u);
+  EXPECT_EQ(lists[1]["title"], "Work");
+  EXPECT_EQ(lists[1]["color"], "#007AFF");
+}
+
+// zarvo alone: what needs doing now, overdue first, each task once, in the sections the settings name.
+TEST_F(EverydayCliTest, ZarvoAloneShowsOverdueTodayAndFlagged) {
+  auto report = [&](const std::vector<std::string>& more = {}, const std::string& environment = "") {
+    std::vector<std::string> args{"--tz", kZone, "--ref", kRef};
+    args.insert(args.end(), more.begin(), more.end());
+    return ok(args, environment);
+  };
+  add("Dentist next week");
+  EXPECT_EQ(report(), "Nothing overdue, due today or flagged.\n1 open task in all: zarvo ls\n");
+  add("Pay rent yesterday");
+  add("Call mum today 18:00 !!");
+  add("Water plants today");
+  add("Plan trip !!");
+  add("Buy milk");
+  EXPECT_EQ(report(), ok({"report", "--tz", kZone, "--ref", kRef}));
+  const std::string shown = report();
+  std::vector<std::string> lines;
+  std::istringstream in(shown);
+  for (std::string line; std::getline(in, line);) {
+    const size_t gap = line.rfind("  ");  // a row's title follows its last gap; a heading has none
+    lines.push_back(gap == std::string::npos ? line : line.substr(gap + 2));
+  }
+  EXPECT_EQ(lines, (std::vector<std::string>{"Overdue (1)", "Pay rent", "", "Today (2)", "Water plants", "Call mum \u2691", "",
+                                             "Flagged (1)", "Plan trip \u2691"}))
+      << shown;
+
+  const json sections = json::parse(ok({"--json", "--tz", kZone, "--ref", kRef}));
+  EXPECT_EQ(sections.size(), 3u);
+  EXPECT_EQ(titles(sections["today"]), (std::set<std::string>{"Call mum", "Water plants"}));
+
+  // The report setting chooses the sections and their order; a task shows in the first that takes it.
+  const fs::path config = work_ / "report.toml";
+  writeFile(config, "[display]\nreport = [\"flagged\", \"no-due\", \"today\"]\n");
+  const json chosen = json::parse(ok({"--json", "--config", config.string(), "--tz", kZone, "--ref", kRef}));
+  EXPECT_EQ(titles(chosen["flagged"]), (std::set<std::string>{"Call mum", "Plan trip"}));
+  EXPECT_EQ(titles(chosen["no-due"]), (std::set<std::string>{"Buy milk"}));
+  EXPECT_EQ(titles(chosen["today"]), (std::set<std::string>{"Pay rent", "Water plants"}));
+  EXPECT_FALSE(chosen.contains("overdue"));
+
+  // --json-lines: a task per line for ls, one line for the report's object.
+  std::istringstream rows(ok({"--json-lines", "ls"}));
+  std::set<std::string> perLine;
+  for (std::string line; std::getline(rows, line);) perLine.insert(json::parse(line)["title"]);
+  EXPECT_EQ(perLine.size(), 6u);
+  const std::string oneLine = ok({"--tz", kZone, "--ref", kRef, "--json-lines"});
+  EXPECT_EQ(std::count(oneLine.begin(), oneLine.end(), '\n'), 1) << oneLine;
+  EXPECT_EQ(json::parse(oneLine), sections);
 }
 
 // Each kind of change made through zarvo is undone, newest first, and redone; files come back byte

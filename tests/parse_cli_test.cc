@@ -203,7 +203,6 @@ TEST_F(ParseCliTest, BadInputIsOneLineOnStderrAndExitTwo) {
            {{"parse", "--batch"}, "fine at 5\n\xc3\x28\n"},
            {{"parse"}, ""},
            {{"frobnicate"}, ""},
-           {{}, ""},
        }) {
     std::string shown;
     for (const auto& a : bad.args) {

@@ -86,6 +86,18 @@ AlarmTrigger readAlarm(icalcomponent* valarm, icalproperty* trigger, bool hasSta
   return a;
 }
 
+// Whether the text names a VALARM, in any letter case (iCalendar names are case-insensitive).
+bool mentionsAlarm(std::string_view text) {
+  constexpr std::string_view kName = "VALARM";
+  for (size_t at = text.find_first_of("vV"); at != std::string_view::npos; at = text.find_first_of("vV", at + 1)) {
+    if (text.size() - at < kName.size()) return false;
+    bool same = true;
+    for (size_t i = 0; i < kName.size() && same; ++i) same = std::toupper(static_cast<unsigned char>(text[at + i])) == kName[i];
+    if (same) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool readAlarmDetails(std::string_view icsText, std::string_view uid, TaskAlarms& into) {
@@ -125,18 +137,25 @@ bool readAlarmDetails(std::string_view icsText, std::string_view uid, TaskAlarms
   return true;
 }
 
-std::optional<TaskAlarms> taskAlarmsOf(const Task& task) {
-  std::shared_ptr<reminders::Reminder> reminder = task.reminder();
-  if (!reminder) return std::nullopt;
+TaskAlarms taskAlarmsOf(const reminders::Reminder& reminder) {
   TaskAlarms out;
-  out.taskUid = reminder->calendarItemExternalIdentifier();
-  out.title = reminder->title();
-  if (reminder->calendar()) out.list = reminder->calendar()->title();
-  out.due = task.dueDate();
-  if (const auto& c = reminder->dueDateComponents()) out.dueHasTime = c->hour.has_value();
-  std::optional<reminders::Reminder::FileVersion> file = reminder->fileVersion();
-  if (file && readAlarmDetails(file->content, out.taskUid, out)) return out;
-  for (const auto& alarm : reminder->alarms()) {
+  out.taskUid = reminder.calendarItemExternalIdentifier();
+  out.title = reminder.title();
+  if (reminder.calendar()) out.list = reminder.calendar()->title();
+  if (const auto& c = reminder.dueDateComponents()) {
+    out.dueHasTime = c->hour.has_value();
+    // As Task::dueDate: the components in their zone (the current one when they name none); a zone
+    // nobody knows gives no instant.
+    if (c->year && c->month && c->day && (!c->timeZone || platform::DateCalendar::isKnownTimeZone(*c->timeZone))) {
+      out.due = platform::DateCalendar::current().date(*c);
+    }
+  }
+  // The file is read again for what the store's alarms lack (RELATED, ACKNOWLEDGED, links, alarms
+  // the store does not show), but only when it holds an alarm at all: most tasks have none.
+  if (std::optional<reminders::Reminder::FileVersion> file = reminder.fileVersion(); file && mentionsAlarm(file->content)) {
+    if (readAlarmDetails(file->content, out.taskUid, out)) return out;
+  }
+  for (const auto& alarm : reminder.alarms()) {
     AlarmTrigger a;
     if (alarm->absoluteDate()) {
       a.anchor = AlarmAnchor::absolute;
@@ -146,6 +165,14 @@ std::optional<TaskAlarms> taskAlarmsOf(const Task& task) {
     }
     out.alarms.push_back(std::move(a));
   }
+  return out;
+}
+
+std::optional<TaskAlarms> taskAlarmsOf(const Task& task) {
+  std::shared_ptr<reminders::Reminder> reminder = task.reminder();
+  if (!reminder) return std::nullopt;
+  TaskAlarms out = taskAlarmsOf(*reminder);
+  out.due = task.dueDate();
   return out;
 }
 

@@ -52,5 +52,8 @@ bool readAlarmDetails(std::string_view icsText, std::string_view uid, TaskAlarms
 // without a reminder. A reminder never saved (no file) keeps the store's alarms: absolute ones, and
 // offsets counted from the due date.
 std::optional<TaskAlarms> taskAlarmsOf(const Task& task);
+// The same from the reminder alone (as a program that reads the reminders store without records
+// does); its due counts as Task::dueDate counts it.
+TaskAlarms taskAlarmsOf(const reminders::Reminder& reminder);
 
 }  // namespace zarvo::alarms

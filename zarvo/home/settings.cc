@@ -185,7 +185,7 @@ Error readTasks(const Reader& reader, const toml::table& root, Settings& setting
 }
 
 Error readDisplay(const Reader& reader, const toml::table& root, Settings& settings) {
-  const auto display = reader.table(root, "display", {"date-format", "week-starts-on"});
+  const auto display = reader.table(root, "display", {"date-format", "week-starts-on", "report"});
   if (!display) return display.error();
   const toml::table* table = *display;
   std::optional<std::string> format, day;
@@ -207,6 +207,23 @@ Error readDisplay(const Reader& reader, const toml::table& root, Settings& setti
     }
     settings.firstWeekday = static_cast<int>(it - std::begin(kDays)) + 1;
   }
+  const toml::node* node = table ? table->get("report") : nullptr;
+  if (node == nullptr) return {};
+  const toml::array* array = node->as_array();
+  if (array == nullptr) {
+    return reader.fail(node->source(), "'display.report' must be a list such as [\"overdue\", \"today\", \"flagged\"]");
+  }
+  std::vector<std::string> sections;
+  for (const toml::node& item : *array) {
+    const auto name = item.value<std::string>();
+    if (!item.is_string() || !name ||
+        std::find(std::begin(kReportSections), std::end(kReportSections), *name) == std::end(kReportSections)) {
+      return reader.fail(item.source(),
+                         "unknown section in 'display.report' (overdue, today, upcoming, flagged, top, week, no-due)");
+    }
+    if (std::find(sections.begin(), sections.end(), *name) == sections.end()) sections.push_back(*name);
+  }
+  settings.report = std::move(sections);
   return {};
 }
 

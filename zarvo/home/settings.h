@@ -24,6 +24,7 @@
 //   [display]
 //   date-format = "%Y-%m-%d"     # dates beyond next week; %Y %y %m %d %e %b %a %%
 //   week-starts-on = "monday"    # which dates are "this week" and "next week"; default monday
+//   report = ["overdue", "today", "flagged"]   # the sections of the default report, in order
 //
 //   [sync]
 //   connect-timeout = 20         # seconds to wait for a connection to a CalDAV server; default 20
@@ -73,6 +74,9 @@ struct Settings {
   // The first day of the week, 1 = Sunday ... 7 = Saturday (the calendar's numbering). Default 2,
   // Monday.
   int firstWeekday = 2;
+  // The sections of the default report (what the command line shows when no command is given), in
+  // the order shown; each of kReportSections. Default overdue, today, flagged. Checked when read.
+  std::vector<std::string> report = {"overdue", "today", "flagged"};
   // How long a sync waits on the network (caldav::SyncServiceOptions::timeouts). Default: 20 s to
   // connect, 45 s of silence, so that a server that never answers ends a sync within two minutes.
   // Each is read as a whole number of seconds from 1 to 3600.
@@ -94,6 +98,11 @@ struct Settings {
   // Every default, as without a file.
   static Settings defaults();
 };
+
+// The names a report section may have: overdue (due before now), today (due by the end of today),
+// upcoming (due tomorrow or later), flagged, top (the highest priority), week (due this week),
+// no-due (without a due date).
+inline constexpr std::string_view kReportSections[] = {"overdue", "today", "upcoming", "flagged", "top", "week", "no-due"};
 
 // The most a settings file may hold: far more than any hand-written file, little enough to read
 // at once.

@@ -64,6 +64,8 @@ TEST(SettingsTest, EveryKeySwitchesItsOwnOption) {
       {"[display]\ndate-format = \"%d.%m.%Y\"", [](Settings& s) { s.dateFormat = "%d.%m.%Y"; }},
       {"[display]\nweek-starts-on = \"sunday\"", [](Settings& s) { s.firstWeekday = 1; }},
       {"[display]\nweek-starts-on = \"saturday\"", [](Settings& s) { s.firstWeekday = 7; }},
+      {"[display]\nreport = [\"flagged\", \"no-due\", \"flagged\"]", [](Settings& s) { s.report = {"flagged", "no-due"}; }},
+      {"[display]\nreport = []", [](Settings& s) { s.report = {}; }},
       {"[quick-entry]\ndate-order = \"day-first\"",
        [](Settings& s) { s.quickEntry.numericDateOrder = chrono::ReaderOptions::NumericDateOrder::dayFirst; }},
       {"[quick-entry]\ndefault-time = \"08:30\"",
@@ -84,6 +86,7 @@ TEST(SettingsTest, EveryKeySwitchesItsOwnOption) {
     EXPECT_EQ(s->defaultList, expected.defaultList) << row.toml;
     EXPECT_EQ(s->dateFormat, expected.dateFormat) << row.toml;
     EXPECT_EQ(s->firstWeekday, expected.firstWeekday) << row.toml;
+    EXPECT_EQ(s->report, expected.report) << row.toml;
     EXPECT_EQ(s->syncTimeouts.connect, expected.syncTimeouts.connect) << row.toml;
     EXPECT_EQ(s->syncTimeouts.idle, expected.syncTimeouts.idle) << row.toml;
     EXPECT_EQ(s->reminders.atDueTime, expected.reminders.atDueTime) << row.toml;
@@ -133,6 +136,8 @@ TEST(SettingsTest, MistakesNameTheFileAndLine) {
            Row{"[display]\ndate-format = \"%Y-%Q\"\n", "/etc/z.toml:2: 'display.date-format' may use only"},
            Row{"[display]\nweek-starts-on = \"mon\"\n", "/etc/z.toml:2: 'display.week-starts-on' must be a day"},
            Row{"[tasks]\n[tasks]\n", "/etc/z.toml:2:"},
+           Row{"[display]\nreport = \"today\"\n", "/etc/z.toml:2: 'display.report' must be a list"},
+           Row{"[display]\nreport = [\"today\",\n \"tomorrow\"]\n", "/etc/z.toml:3: unknown section in 'display.report'"},
            Row{"[quick-entry]\ndate-order = \"dmy\"\n", "/etc/z.toml:2: 'quick-entry.date-order' must be"},
            Row{"[quick-entry]\n\ndefault-time = \"9:00\"\n", "/etc/z.toml:3: 'quick-entry.default-time' must be a time"},
            Row{"[quick-entry]\ndefault-time = \"24:00\"\n", "/etc/z.toml:2: 'quick-entry.default-time' must be a time"},

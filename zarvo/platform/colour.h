@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
+#include <string_view>
 #include <variant>
 
 namespace zarvo::platform {
@@ -42,5 +44,18 @@ class Colour {
   explicit Colour(RGBA value) : value_(value) {}
   std::variant<SemanticColour, RGBA> value_ = SemanticColour::label;
 };
+
+// The colours a person picks a list's colour from, in the order offered, each with its English name
+// in lower case ("red" ... "grey"). Every front end offers the same ones, so a list coloured in one
+// shows the same in the other.
+struct NamedColour {
+  std::string_view name;
+  RGBA value;
+};
+std::span<const NamedColour> listColours();
+
+// A colour as a person writes it: "#RRGGBB", "#RRGGBBAA" (hex digits in any case) or a name of
+// listColours() in any letter case. Nothing for anything else.
+std::optional<RGBA> colourNamed(std::string_view text);
 
 }  // namespace zarvo::platform

@@ -46,6 +46,13 @@ const PropertyLine* lineReadAs(const TodoFile& file, const TodoEntry& entry, std
   return found;
 }
 
+// The TZID of one content line as libical reads it.
+std::optional<std::string> zoneOfLine(std::string_view line) {
+  ComponentPtr calendar = parseComponent("BEGIN:VCALENDAR\r\n" + logicalLine(line) + "\r\nEND:VCALENDAR\r\n");
+  icalproperty* p = calendar ? icalcomponent_get_first_property(calendar.get(), ICAL_ANY_PROPERTY) : nullptr;
+  return p != nullptr ? tzidOf(p) : std::nullopt;
+}
+
 // `t` moved by `by` on the wall clock, keeping its kind.
 struct icaltimetype shifted(struct icaltimetype t, std::chrono::seconds by) {
   const auto at = civilSeconds(t.year, t.month, t.day, t.hour, t.minute, t.second) + by;
@@ -132,10 +139,16 @@ std::optional<std::vector<std::pair<const PropertyLine*, std::string>>> nextOccu
   if (!next || !civilInRange(*next)) return std::nullopt;
 
   std::vector<std::pair<const PropertyLine*, std::string>> lines;
+  bool misread = false;
+  // The new value must start where libical starts it: a parameter text it reads otherwise than
+  // written (an unquoted TZID holding a colon) would move the zone or swallow part of the value. Such
+  // a series is completed as a whole instead.
   auto replace = [&](const PropertyLine* line, const struct icaltimetype& t) {
     if (line != nullptr) {
       const std::string_view raw(file.content.data() + line->begin, line->end - line->begin);
-      lines.emplace_back(line, withValue(raw, icalValue(t), file.newline));
+      std::string text = withValue(raw, icalValue(t), file.newline);
+      misread = misread || readValue(text) != icalValue(t) || zoneOfLine(text) != zoneOfLine(raw);
+      lines.emplace_back(line, std::move(text));
     }
   };
   if (dtstart != nullptr) replace(startLine, *next);
@@ -143,6 +156,7 @@ std::optional<std::vector<std::pair<const PropertyLine*, std::string>>> nextOccu
     const struct icaltimetype dueTime = icalproperty_get_due(due);
     replace(entry.find("DUE"), dtstart != nullptr ? shifted(dueTime, wallClockBetween(anchor, *next)) : *next);
   }
+  if (misread) return std::nullopt;
   if (rule.count > 0) {
     const std::string_view raw(file.content.data() + ruleLine->begin, ruleLine->end - ruleLine->begin);
     lines.emplace_back(ruleLine, withCount(raw, rule.count - passed, file.newline));
