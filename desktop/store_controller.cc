@@ -100,15 +100,8 @@ void StoreController::run(HomeAccess access, std::function<std::string(Home&)> w
       auto opened = Home::open(options_.home, std::move(homeOptions));
       if (!opened) throw std::runtime_error(opened.error().message());
       Home& home = **opened;
-      // The process's CalendarIO outlives each home: its cache holds the tasks of the last piece of
-      // work, records of a context now closed, and the files may have changed since. Every piece of
-      // work reads afresh.
-      home.io().eventKitStoreChanged(platform::Notification{"desktop.reopened", nullptr, {}});
-      // The store keeps its calendars between homes too, as they were when first read: another
-      // program's change to a list (its colour or title, an undo of either, a list added or gone)
-      // shows only once the calendars are read again, and the lists rebuilt on them.
-      home.io().eventStore().refreshSourcesIfNecessary();
-      home.io().loadLists();
+      // Each opened home reads its lists and tasks afresh (its CalendarIO is its own), so another
+      // program's change since the last piece of work is seen.
       home.save(work(home));
       if (saved) toUi(saved);
     } catch (const std::exception& e) {

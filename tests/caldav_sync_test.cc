@@ -486,9 +486,9 @@ class SyncServiceTest : public CalDAVTest {
     ::setenv("DAV_PASSWORD", RadicaleServer::kPassword, 1);
   }
 
-  caldav::SyncServiceOptions options() const {
+  caldav::SyncServiceOptions options(const std::string& name = "A") const {
     caldav::SyncServiceOptions o;
-    o.conflictResolver = {zarvo::testing::zarvoProgram().string(), "--home", home("A").string(), "sync-conflict"};
+    o.conflictResolver = {zarvo::testing::zarvoProgram().string(), "--home", home(name).string(), "sync-conflict"};
     return o;
   }
 
@@ -547,6 +547,25 @@ TEST_F(SyncServiceTest, ALibraryHomeAndACliHomeSyncWithOneVdirsyncerStartWhenNot
   const size_t before = zarvo::testing::countedStarts(scratch_.path());
   ASSERT_TRUE(service.sync({}).status.ok());
   EXPECT_EQ(zarvo::testing::countedStarts(scratch_.path()) - before, 1u);
+}
+
+// One process could open one home only: a second SyncService on another home failed to open it.
+TEST_F(SyncServiceTest, TwoLibraryHomesInOneProcessBothSync) {
+  zarvo::SyncHomeAt homeA(home("A")), homeB(home("B"));
+  caldav::SyncService serviceA(homeA, options("A")), serviceB(homeB, options("B"));
+  for (caldav::SyncService* service : {&serviceA, &serviceB}) {
+    ASSERT_TRUE(service->addAccount(account(server_.url()), false).ok());
+    const caldav::SyncResult first = service->sync({});
+    ASSERT_TRUE(first.status.ok()) << first.status.message();
+  }
+  ASSERT_TRUE(homeA.update([](zarvo::CalendarIO& io, const auto&) { ASSERT_TRUE(io.createTask("Buy milk")); }).ok());
+  ASSERT_TRUE(serviceA.sync({}).status.ok());
+  ASSERT_TRUE(serviceB.sync({}).status.ok());
+  bool arrived = false;
+  ASSERT_TRUE(homeB.update([&](zarvo::CalendarIO&, const std::vector<std::shared_ptr<zarvo::Task>>& tasks) {
+    for (const auto& t : tasks) arrived = arrived || t->title() == "Buy milk";
+  }).ok());
+  EXPECT_TRUE(arrived);
 }
 
 TEST_F(SyncServiceTest, ASilentServerEndsTheSyncByItsTimeoutAndTheHomeStaysFreeMeanwhile) {

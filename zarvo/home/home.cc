@@ -67,7 +67,7 @@ void keepPrivate(platform::FileSystem& fileSystem, const fs::path& home) {
       {home / "records.sqlite-shm", 0600},
       {home / "reminders.cache", 0600},
       {home / "history", 0700},
-      {home / "journal", 0700},  // kept by older versions, with deleted tasks' bytes
+      {home / "journal.retired", 0700},  // an older version's undo journal, with deleted tasks' bytes
   };
   for (const auto& [path, mode] : kPrivate) {
     platform::FileInfo info;
@@ -79,17 +79,39 @@ void keepPrivate(platform::FileSystem& fileSystem, const fs::path& home) {
   }
 }
 
+// An older zarvo kept its undo journal in "journal/", in a form the history cannot undo safely (its
+// entries named files by path and compared no digests). Nothing of it is dropped: the folder is set
+// aside once, as "journal.retired" (or "journal.retired.N" when that is taken), and the log says so.
+void retireOldJournal(platform::FileSystem& fileSystem, const fs::path& home) {
+  const fs::path journal = home / "journal";
+  platform::FileInfo info;
+  if (fileSystem.stat(journal, info) || !info.exists) return;
+  for (int n = 0; n < 100; ++n) {
+    const fs::path aside = home / (n == 0 ? std::string("journal.retired") : "journal.retired." + std::to_string(n));
+    const Error e = fileSystem.renameNoReplace(journal, aside);
+    if (e == std::errc::file_exists) continue;
+    if (e) {
+      storeLog().error("Cannot set aside the undo journal of an older zarvo, %{public}@: %{public}@", journal.string(),
+                       e.message());
+      return;
+    }
+    (void)fileSystem.syncDirectory(home);  // best effort: a journal that comes back is set aside again
+    storeLog().notice("The undo journal of an older zarvo cannot be undone by this one; it is kept, unchanged, as "
+                      "%{public}@",
+                      aside.string());
+    return;
+  }
+}
+
 // Whether this process cannot write `path` (a read-only mount, a folder without write permission).
 bool unwritable(const fs::path& path) { return ::access(path.c_str(), W_OK) != 0 && (errno == EROFS || errno == EACCES); }
 
-// The shared CalendarIO outlives homes (and keeps the options of the first): its store reaches the
-// history of the home open now through here.
-class HistoryRoute {
+}  // namespace
+
+// The store's write observer is set before the home's history exists (the history is armed once the
+// home is open): it reaches the history through here.
+class Home::HistoryRoute {
  public:
-  static HistoryRoute& get() {
-    static HistoryRoute route;
-    return route;
-  }
   void attach(History* history) {
     std::lock_guard lock(mu_);
     current_ = history;
@@ -104,38 +126,27 @@ class HistoryRoute {
   History* current_ = nullptr;
 };
 
-// Whether the shared CalendarIO was set up by a home, with the options every home relies on (the
-// history's hook, commits held until save()).
-std::atomic<bool> sharedByAHome{false};
+namespace {
 
-Expected<CalendarIO*> configuredCalendarIO(const fs::path& home, HomeAccess access,
-                                           const std::shared_ptr<platform::FileSystem>& fileSystem) {
+// The home's own CalendarIO, over its reminders store.
+std::unique_ptr<CalendarIO> calendarIOFor(const fs::path& home, const HomeOptions& homeOptions,
+                                          const std::shared_ptr<platform::FileSystem>& fileSystem,
+                                          const std::shared_ptr<Home::HistoryRoute>& route) {
   reminders::EventStoreOptions options;
   options.root = home / "reminders";
   options.fileSystem = fileSystem;
-  options.beforeWriting = [](const std::vector<reminders::FileChange>& changes) {
-    return HistoryRoute::get().beforeWriting(changes);
+  options.beforeWriting = [route](const std::vector<reminders::FileChange>& changes) {
+    return route->beforeWriting(changes);
   };
   // Reading needs no write access: a reader of a home it cannot change opens the store read-only.
-  options.readOnly = access == HomeAccess::read && unwritable(options.root);
+  options.readOnly = homeOptions.access == HomeAccess::read && unwritable(options.root);
   // A program that opens a home often (a command-line one, a process per command) would otherwise
   // read and parse every task file each time.
   options.fileCachePath = home / "reminders.cache";
-  // The home's lock keeps other users of the home out while it is open, and a change by another
-  // program is seen when the home is next opened.
-  options.watchForChanges = false;
+  options.watchForChanges = homeOptions.watchForChanges;
   // The task files change only in save(), together with the records.
   options.holdCommits = true;
-  if (CalendarIO::configureShared(options)) {
-    sharedByAHome = true;
-  } else if (!sharedByAHome) {
-    // Made by the program before any home (CalendarIO::shared() called first): its store would write
-    // task files at once, unrecorded by the history, apart from the records.
-    return failure(std::errc::device_or_resource_busy,
-                   "the reminders store was set up before the home '" + home.string() +
-                       "' was opened: open the home before using CalendarIO::shared()");
-  }
-  return &CalendarIO::shared();
+  return CalendarIO::make(std::move(options));
 }
 
 // Waits for an answer the reminders store gives on its own thread.
@@ -183,27 +194,27 @@ Expected<std::unique_ptr<Home>> Home::open(fs::path path, HomeOptions options) {
       options.access == HomeAccess::write ? detail::HomeLock::Kind::exclusive : detail::HomeLock::Kind::shared,
       options.lockPatience, options.whileWaiting);
   if (!lock) return lock.error();
-  auto io = configuredCalendarIO(path, options.access, fileSystem);
-  if (!io) return io.error();
-  std::unique_ptr<Home> home(
-      new Home(std::move(path), std::move(options), std::move(fileSystem), std::move(*lock), **io));
+  auto route = std::make_shared<HistoryRoute>();
+  auto io = calendarIOFor(path, options, fileSystem, route);
+  std::unique_ptr<Home> home(new Home(std::move(path), std::move(options), std::move(fileSystem), std::move(*lock),
+                                      std::move(route), std::move(io)));
   if (Error e = home->openStores()) return e;
   return home;
 }
 
 Home::Home(fs::path path, HomeOptions options, std::shared_ptr<platform::FileSystem> fileSystem,
-           std::unique_ptr<detail::HomeLock> lock, CalendarIO& io)
+           std::unique_ptr<detail::HomeLock> lock, std::shared_ptr<HistoryRoute> route,
+           std::unique_ptr<CalendarIO> io)
     : path_(std::move(path)),
       options_(std::move(options)),
       fileSystem_(std::move(fileSystem)),
       lock_(std::move(lock)),
-      io_(io) {}
+      route_(std::move(route)),
+      ownedIo_(std::move(io)),
+      io_(*ownedIo_) {}
 
 Error Home::openStores() {
   using reminders::AuthorizationStatus;
-  if (io_.eventStore().root() != path_ / "reminders") {
-    return failure(std::errc::device_or_resource_busy, "the reminders store is already open elsewhere in this process");
-  }
   if (io_.authorizationStatus() == AuthorizationStatus::notDetermined) {
     auto answer = std::make_shared<std::promise<std::pair<bool, std::string>>>();
     io_.requestAccess([answer](bool granted, std::optional<reminders::StoreError> error) {
@@ -231,7 +242,10 @@ Error Home::openStores() {
   } catch (const store::StoreError& e) {
     return failure(std::errc::io_error, std::string("cannot open the records database: ") + e.what());
   }
-  if (options_.access == HomeAccess::write) keepPrivate(*fileSystem_, path_);
+  if (options_.access == HomeAccess::write) {
+    retireOldJournal(*fileSystem_, path_);
+    keepPrivate(*fileSystem_, path_);
+  }
   io_.setManagedContext(context_);
   io_.setCarriesRecordFields(true);
   io_.loadLists();
@@ -243,15 +257,15 @@ Error Home::openStores() {
     // when it first reads, are no changes to undo.
     history_ = std::make_unique<History>(path_ / "history", path_ / "reminders", fileSystem_, options_.history);
     history_->removeLeftovers();
-    HistoryRoute::get().attach(history_.get());
+    route_->attach(history_.get());
   }
   return {};
 }
 
 Home::~Home() {
-  if (history_) HistoryRoute::get().attach(nullptr);
-  // Work queued for the main thread (refresh announcements) refers to the shared CalendarIO only;
-  // running it here keeps nothing pending when the home closes.
+  route_->attach(nullptr);
+  // Work queued for the main thread (refresh announcements) is run while the home's CalendarIO
+  // still lives, so nothing of this home is pending when it closes.
   platform::MainQueue::drain();
   // Closing the database folds its write-ahead log back into the file while the home is still
   // locked; unsaved changes (after an error) are dropped with it.
@@ -259,6 +273,9 @@ Home::~Home() {
     io_.setManagedContext(nullptr);
     context_->close();
   }
+  // The CalendarIO waits for its background work, then goes before the lock is released.
+  ownedIo_.reset();
+  platform::MainQueue::drain();
 }
 
 Expected<std::vector<std::shared_ptr<Task>>> Home::fetchTasks(

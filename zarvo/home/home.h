@@ -31,10 +31,9 @@
 // Task files carry what the records hold (flag, order, tags) so that a home synced with another
 // machine sees them: a Home turns CalendarIO::setCarriesRecordFields on (see record_fields.h).
 //
-// The reminders store is the process's shared CalendarIO (CalendarIO::shared()), which the first home a
-// process opens sets up for the rest of the process's life: a process may close and open that home
-// again, but opening a home at another path fails, and so does opening one after the program made
-// CalendarIO::shared() itself (its store would not keep the history nor save with the records).
+// Each Home has a CalendarIO of its own over its reminders store: a process may open homes one after
+// another or side by side, at one path or several (two Homes of one path in one process take turns
+// at the lock as two processes would). CalendarIO::shared() is no home's store.
 //
 // Privacy: a home opened to write is its user's alone: the folder and its folders 0700, its own files
 // (lock, records, file cache, history) 0600, tightened when an existing home is opened.
@@ -97,15 +96,22 @@ struct HomeOptions {
   bool createIfMissing = true;
 
   // The file system every file of the home is read and written through. Default (null): POSIX.
-  // Tests pass one that injects faults. (The process's shared reminders store keeps the file system
-  // of the first home it was opened for.)
+  // Tests pass one that injects faults.
   std::shared_ptr<platform::FileSystem> fileSystem;
   // How much history a home opened to write keeps (history.h). Default: the last 50 changes, 64 MiB.
   HistoryOptions history;
+  // Whether the reminders store watches its files for other programs' changes while the home is
+  // open (posting "CalendarIO.StoreChanged"). Default false: the lock keeps other users of the home
+  // out while it is open, and a change is seen when the home is next opened; a long-lived program
+  // that keeps a home open and wants to hear of edits made by programs that ignore the lock
+  // (todoman, a sync) turns it on.
+  bool watchForChanges = false;
 };
 
 class Home {
  public:
+  class HistoryRoute;  // internal: how the store's writes reach the history
+
   // $ZARVO_HOME, else $XDG_DATA_HOME/zarvo, else $HOME/.local/share/zarvo (empty variables count as
   // unset); nothing when none of them is set.
   static std::optional<std::filesystem::path> defaultPath();
@@ -117,8 +123,8 @@ class Home {
   // Finds or creates, locks and opens the home at `path` (see above), then loads its lists and the
   // default list. Fails, with a one-line message naming the home or file and why, when the home
   // cannot be used: std::errc::not_a_directory, no_such_file_or_directory (createIfMissing false),
-  // device_or_resource_busy (held by another process past lockPatience, or another home is open in
-  // this process), timed_out (the store did not answer), permission_denied, io_error (the records
+  // device_or_resource_busy (held by another process, or another Home of this process, past
+  // lockPatience), timed_out (the store did not answer), permission_denied, io_error (the records
   // database), or the file system's errno.
   static Expected<std::unique_ptr<Home>> open(std::filesystem::path path, HomeOptions options = {});
   // Runs the main queue's pending work, closes the records database (dropping what save() did not
@@ -128,7 +134,7 @@ class Home {
   Home& operator=(const Home&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
-  // The process's shared CalendarIO, set up on this home's reminders store and records.
+  // The home's CalendarIO, over its reminders store and records; it lives as long as the Home.
   CalendarIO& io() const { return io_; }
   // The object store; the application owns it and saves it through save().
   std::shared_ptr<store::ObjectContext> context() const { return context_; }
@@ -192,14 +198,16 @@ class Home {
 
  private:
   Home(std::filesystem::path path, HomeOptions options, std::shared_ptr<platform::FileSystem> fileSystem,
-       std::unique_ptr<detail::HomeLock> lock, CalendarIO& io);
+       std::unique_ptr<detail::HomeLock> lock, std::shared_ptr<HistoryRoute> route, std::unique_ptr<CalendarIO> io);
   Error openStores();
   History::Host historyHost();
 
   std::filesystem::path path_;
   HomeOptions options_;
   std::shared_ptr<platform::FileSystem> fileSystem_;
-  std::unique_ptr<detail::HomeLock> lock_;
+  std::unique_ptr<detail::HomeLock> lock_;  // released last
+  std::shared_ptr<HistoryRoute> route_;
+  std::unique_ptr<CalendarIO> ownedIo_;
   CalendarIO& io_;
   std::shared_ptr<store::ObjectContext> context_;
   std::unique_ptr<History> history_;

@@ -8,8 +8,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <future>
+#include <set>
 
 #include "zarvo/home/internal/home_lock.h"
+#include "zarvo/platform/log.h"
 #include "zarvo/testing/files.h"
 #include "zarvo/testing/scoped_env.h"
 #include "zarvo/testing/temp_dir.h"
@@ -106,17 +108,23 @@ TEST(HomeTest, CreatesOnFirstUseReopensAndRefusesANewerRecordsDatabase) {
   fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
                             fs::perms::others_exec);
   fs::permissions(path / "records.sqlite", fs::perms::others_read, fs::perm_options::add);
-  fs::create_directory(path / "journal");  // an older version's undo copies
+  // An older version's undo journal is set aside whole, once, and said so.
+  fs::create_directory(path / "journal");
+  writeFile(path / "journal" / "1.json", "{\"old\": true}");
+  fs::create_directory(path / "journal.retired");  // taken: the next free name is used
   fs::permissions(path / "journal", fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
   const auto remindersBefore = testing::snapshot(path / "reminders");
-  {
+  for (int open = 0; open < 2; ++open) {
+    platform::ScopedLogCapture logs;
     auto again = Home::open(path);  // a usable home is opened as it is
     ASSERT_TRUE(again);
     EXPECT_EQ((*again)->io().lists().size(), 1u);
+    EXPECT_EQ(logs.sink().contains(platform::LogLevel::defaultLevel, "journal.retired.1"), open == 0);
   }
   EXPECT_EQ(modeOf(path), fs::perms::owner_all);
   EXPECT_EQ(modeOf(path / "records.sqlite"), fs::perms::owner_read | fs::perms::owner_write);
-  EXPECT_EQ(modeOf(path / "journal"), fs::perms::owner_all);
+  EXPECT_FALSE(fs::exists(path / "journal"));
+  EXPECT_EQ(readFile(path / "journal.retired.1" / "1.json"), "{\"old\": true}");
   EXPECT_EQ(testing::snapshot(path / "reminders"), remindersBefore);
 
   // A records database from a newer version is refused and left as it was.
@@ -132,22 +140,43 @@ TEST(HomeTest, CreatesOnFirstUseReopensAndRefusesANewerRecordsDatabase) {
   EXPECT_NE(refused.error().message().find("newer"), std::string::npos) << refused.error().message();
   EXPECT_EQ(readFile(path / "records.sqlite"), newer);
 
-  // Another home in the same process is refused.
-  EXPECT_EQ(Home::open(tmp.path() / "other").error(), std::errc::device_or_resource_busy);
 }
 
-// A program that made the shared store itself, before any home, got a home whose writes skipped the
-// history and reached the task files apart from the records.
-TEST(HomeTest, AStoreMadeBeforeTheHomeIsRefused) {
+// A process could open one home only (the first fixed the process's store for good): a second home,
+// or a program that used CalendarIO::shared() first, was refused. Each home has its own store now.
+TEST(HomeTest, HomesOpenOneAfterAnotherAndSideBySideInOneProcess) {
   TempDir tmp("zarvo-home");
-  EXPECT_EXIT(
-      {
-        ScopedEnv xdg("XDG_DATA_HOME", tmp.path().c_str());
-        CalendarIO::shared();  // the default store: the reminders of the home at $XDG_DATA_HOME/zarvo
-        const auto home = Home::open(tmp.path() / "zarvo");
-        std::_Exit(!home && home.error() == std::errc::device_or_resource_busy ? 0 : 1);
-      },
-      ::testing::ExitedWithCode(0), "");
+  const fs::path a = tmp.path() / "a", b = tmp.path() / "b";
+  const auto titles = [](Home& home) {
+    std::set<std::string> out;
+    const auto tasks = home.fetchTasks(std::nullopt, false);
+    for (const auto& task : tasks.value()) out.insert(task->title().value_or(""));
+    return out;
+  };
+  (void)CalendarIO::shared();  // the process's own store is no home's
+  for (const auto& [path, title] : {std::pair(a, "In A"), std::pair(b, "In B")}) {
+    auto home = Home::open(path);
+    ASSERT_TRUE(home) << home.error().message();
+    ASSERT_TRUE((*home)->io().createTask(title));
+    (*home)->save("add");
+  }
+  auto homeA = Home::open(a);
+  auto homeB = Home::open(b);
+  ASSERT_TRUE(homeA && homeB);
+  EXPECT_EQ(titles(**homeA), std::set<std::string>{"In A"});
+  EXPECT_EQ(titles(**homeB), std::set<std::string>{"In B"});
+  ASSERT_TRUE((*homeA)->io().createTask("Also in A"));
+  (*homeA)->save("add more");
+  const auto undone = (*homeB)->undoLastChange();  // each home keeps its own history
+  ASSERT_TRUE(undone) << undone.error().message();
+  EXPECT_EQ(undone->undone, "add");
+  EXPECT_TRUE(titles(**homeB).empty());
+  EXPECT_EQ(titles(**homeA), (std::set<std::string>{"Also in A", "In A"}));
+
+  // A second Home of one path waits for the first, as another process would.
+  HomeOptions impatient;
+  impatient.lockPatience = std::chrono::milliseconds(0);
+  EXPECT_EQ(Home::open(a, impatient).error(), std::errc::device_or_resource_busy);
 }
 
 }  // namespace

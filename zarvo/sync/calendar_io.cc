@@ -295,8 +295,12 @@ void CalendarIO::reorder(const std::shared_ptr<List>& list, const std::shared_pt
 
 // ---- Test seam ----
 
+std::unique_ptr<CalendarIO> CalendarIO::make(reminders::EventStoreOptions options) {
+  return std::make_unique<CalendarIO>(Key{}, std::move(options));
+}
+
 std::unique_ptr<CalendarIO> CalendarIOTestAccess::make(reminders::EventStoreOptions options) {
-  return std::make_unique<CalendarIO>(CalendarIO::Key{}, std::move(options));
+  return CalendarIO::make(std::move(options));
 }
 
 bool CalendarIOTestAccess::needsRefresh(const CalendarIO& io) {

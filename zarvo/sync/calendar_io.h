@@ -69,6 +69,10 @@ class CalendarIO {
   // Sets the options of the shared instance's store. Returns false, changing nothing, once shared()
   // has been made.
   [[nodiscard]] static bool configureShared(reminders::EventStoreOptions options);
+  // An instance of its own over the store `options` describes, observing notifications as shared()
+  // does; a process may hold several, over one store or many (zarvo::Home makes one per home it
+  // opens). Destroying it waits for its background work.
+  static std::unique_ptr<CalendarIO> make(reminders::EventStoreOptions options);
 
   // Waits for the instance's background work to finish. Never called for shared().
   ~CalendarIO();
