@@ -19,6 +19,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <future>
 #include <mutex>
 #include <set>
@@ -62,51 +63,74 @@ size_t occurrences(const std::string& text, const std::string& part) {
   return n;
 }
 
-// A server that takes connections and never answers: accepts, keeps every connection open, says nothing.
-class SilentServer {
+sockaddr_in loopbackAddress(int port) {
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  return address;
+}
+
+// A socket listening on a free port of 127.0.0.1, whose own thread hands every connection it accepts
+// to `accepted` until stop() or the destructor.
+class LoopbackListener {
  public:
-  SilentServer() {
+  explicit LoopbackListener(std::function<void(int client)> accepted) {
     fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in address = loopbackAddress(0);
     socklen_t length = sizeof address;
     ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(fd_, 16);
+    ::listen(fd_, 64);
     ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
     port_ = ntohs(address.sin_port);
-    thread_ = std::jthread([this](std::stop_token stop) {
-      std::vector<int> connections;
+    thread_ = std::jthread([this, accepted = std::move(accepted)](std::stop_token stop) {
       while (!stop.stop_requested()) {
         pollfd p{fd_, POLLIN, 0};
         if (::poll(&p, 1, 50) <= 0) continue;
-        connections.push_back(::accept(fd_, nullptr, nullptr));
-        std::lock_guard lock(mutex_);
-        ++accepted_;
-        changed_.notify_all();
+        const int client = ::accept(fd_, nullptr, nullptr);
+        if (client >= 0) accepted(client);
       }
-      for (const int c : connections) ::close(c);
     });
   }
-  ~SilentServer() {
+  ~LoopbackListener() { stop(); }
+  // Ends the accepting thread and closes the socket; no call to `accepted` follows.
+  void stop() {
+    if (!thread_.joinable()) return;
     thread_.request_stop();
     thread_.join();
     ::close(fd_);
   }
   std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
-  // Waits (at most a minute) until someone has connected.
-  bool waitForAConnection() {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::minutes(1), [&] { return accepted_ > 0; });
-  }
 
  private:
   int fd_ = -1;
   int port_ = 0;
+  std::jthread thread_;
+};
+
+// A server that takes connections and never answers: accepts, keeps every connection open, says nothing.
+class SilentServer {
+ public:
+  ~SilentServer() {
+    listener_.stop();
+    for (const int c : connections_) ::close(c);
+  }
+  std::string url() const { return listener_.url(); }
+  // Waits (at most a minute) until someone has connected.
+  bool waitForAConnection() {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::minutes(1), [&] { return !connections_.empty(); });
+  }
+
+ private:
   std::mutex mutex_;
   std::condition_variable changed_;
-  int accepted_ = 0;
-  std::jthread thread_;
+  std::vector<int> connections_;
+  LoopbackListener listener_{[this](int client) {
+    std::lock_guard lock(mutex_);
+    connections_.push_back(client);
+    changed_.notify_all();
+  }};
 };
 
 // Stands between vdirsyncer and a server. After cutNext(n) it cuts off the answers to the next `n`
@@ -114,33 +138,13 @@ class SilentServer {
 // a server that goes away under load or a dropped network does. Other requests pass.
 class CuttingProxy {
  public:
-  CuttingProxy(int serverPort, std::string method) : serverPort_(serverPort), method_(std::move(method)) {
-    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(fd_, 64);
-    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-    thread_ = std::jthread([this](std::stop_token stop) {
-      while (!stop.stop_requested()) {
-        pollfd p{fd_, POLLIN, 0};
-        if (::poll(&p, 1, 50) <= 0) continue;
-        const int client = ::accept(fd_, nullptr, nullptr);
-        if (client >= 0) connections_.emplace_back([this, client](std::stop_token s) { serve(client, s); });
-      }
-    });
-  }
+  CuttingProxy(int serverPort, std::string method) : serverPort_(serverPort), method_(std::move(method)) {}
   ~CuttingProxy() {
-    thread_.request_stop();
-    thread_.join();
+    listener_.stop();
     for (auto& c : connections_) c.request_stop();
     connections_.clear();
-    ::close(fd_);
   }
-  std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+  std::string url() const { return listener_.url(); }
   void cutNext(int n) { cuts_ = n; }
   int cut() const { return cut_; }
 
@@ -169,10 +173,7 @@ class CuttingProxy {
       return;
     }
     const int server = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<uint16_t>(serverPort_));
+    sockaddr_in address = loopbackAddress(serverPort_);
     if (::connect(server, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
         ::write(server, request.data(), request.size()) == static_cast<ssize_t>(request.size())) {
       pollfd both[2] = {{client, POLLIN, 0}, {server, POLLIN, 0}};
@@ -188,14 +189,13 @@ class CuttingProxy {
     ::close(client);
   }
 
-  int fd_ = -1;
-  int port_ = 0;
   int serverPort_;
   std::string method_;
   std::atomic<int> cuts_ = 0;
   std::atomic<int> cut_ = 0;
-  std::vector<std::jthread> connections_;  // touched by the accepting thread only, until it ends
-  std::jthread thread_;
+  std::vector<std::jthread> connections_;  // touched by the accepting thread only, until it stops
+  LoopbackListener listener_{
+      [this](int client) { connections_.emplace_back([this, client](std::stop_token s) { serve(client, s); }); }};
 };
 
 // Two homes, A and B, and a server; no account yet.

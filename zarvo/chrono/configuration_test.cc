@@ -80,62 +80,6 @@ TEST(ConfigurationTest, ParsersAndRefinersInTheirOrder) {
   EXPECT_EQ(&Chrono::casual(), &Chrono::casual());
 }
 
-class CasualTest : public ::testing::TestWithParam<PhraseRow> {};
-
-TEST_P(CasualTest, ReadsOneResult) { checkCasualRow(GetParam()); }
-
-const LocalTime kMonday{2024, 3, 11, 10, 0};
-ComponentMap day(int64_t d, std::initializer_list<std::pair<ComponentUnit, int64_t>> extra = {}) {
-  ComponentMap m{{U::year, 2024}, {U::month, 3}, {U::day, d}};
-  for (const auto& [u, v] : extra) m.set(u, v);
-  return m;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Phrases, CasualTest,
-    ::testing::Values(
-        PhraseRow{.text = u"call mom tomorrow at 5pm", .ref = kMonday, .index = 9, .phrase = u"tomorrow at 5pm",
-                  .known = day(12, {{U::hour, 17}, {U::minute, 0}, {U::second, 0}, {U::meridiem, 1}})},
-        PhraseRow{.text = u"at 5pm tomorrow: call mom", .ref = kMonday, .index = 0, .phrase = u"at 5pm tomorrow",
-                  .known = day(12, {{U::hour, 17}, {U::minute, 0}, {U::second, 0}, {U::meridiem, 1}})},
-        PhraseRow{.text = u"pay rent today, 10:30", .ref = kMonday, .index = 9, .phrase = u"today, 10:30",
-                  .known = day(11, {{U::hour, 10}, {U::minute, 30}, {U::second, 0}})},
-        PhraseRow{.text = u"party tonight at 9", .ref = kMonday, .index = 6, .phrase = u"tonight at 9",
-                  .known = day(11, {{U::hour, 21}, {U::minute, 0}, {U::second, 0}})},
-        PhraseRow{.text = u"tomorrow evening drinks", .ref = kMonday, .index = 0, .phrase = u"tomorrow evening",
-                  .known = day(12, {{U::hour, 18}, {U::minute, 0}, {U::second, 0}})},
-        PhraseRow{.text = u"tomorrow evening drinks", .ref = kMonday, .index = 0, .phrase = u"tomorrow evening",
-                  .known = day(12, {{U::hour, 20}, {U::minute, 0}, {U::second, 0}}),
-                  .opt = {{OptionType::evening, 20}}},
-        // With no preferred language every parser runs, and the Chinese time pattern also takes the
-        // blanks before a clock, so its reading starts one position earlier and outlasts the English one.
-        PhraseRow{.text = u"standup 9:15 tomorrow", .ref = kMonday, .index = 7, .phrase = u" 9:15 tomorrow",
-                  .known = day(12, {{U::hour, 9}, {U::minute, 15}, {U::second, 0}})},
-        PhraseRow{.text = u"shift tomorrow 10pm - 2", .ref = kMonday, .index = 6, .phrase = u"tomorrow 10pm - 2",
-                  .known = day(12, {{U::hour, 22}, {U::minute, 0}, {U::second, 0}, {U::meridiem, 1}}),
-                  .endKnown = day(13, {{U::hour, 2}, {U::minute, 0}, {U::second, 0}})},
-        PhraseRow{.text = u"webinar 5pm PST", .ref = kMonday, .index = 8, .phrase = u"5pm PST",
-                  .known = {{U::hour, 17}, {U::minute, 0}, {U::meridiem, 1}, {U::timeZoneOffset, -480}},
-                  .implied = day(11)},
-        PhraseRow{.text = u"webinar 5pm (pst)", .ref = kMonday, .index = 8, .phrase = u"5pm (pst)",
-                  .known = {{U::hour, 17}, {U::minute, 0}, {U::meridiem, 1}, {U::timeZoneOffset, -480}}},
-        PhraseRow{.text = u"call 10am GMT+0200", .ref = kMonday, .index = 5, .phrase = u"10am GMT+0200",
-                  .known = {{U::hour, 10}, {U::minute, 0}, {U::meridiem, 0}, {U::timeZoneOffset, 120}}},
-        PhraseRow{.text = u"call 10am -0800", .ref = kMonday, .index = 5, .phrase = u"10am -0800",
-                  .known = {{U::hour, 10}, {U::minute, 0}, {U::meridiem, 0}, {U::timeZoneOffset, -480}}},
-        // An abbreviation is read even where a numeric offset without minutes is not.
-        PhraseRow{.text = u"call 10am GMT+2", .ref = kMonday, .index = 5, .phrase = u"10am GMT",
-                  .known = {{U::hour, 10}, {U::minute, 0}, {U::meridiem, 0}, {U::timeZoneOffset, 0}}},
-        PhraseRow{.text = u"7 - 9pm EST", .ref = kMonday, .index = 0, .phrase = u"7 - 9pm EST",
-                  .known = {{U::hour, 19}, {U::minute, 0}, {U::timeZoneOffset, -300}},
-                  .endKnown = ComponentMap{{U::hour, 21}, {U::minute, 0}, {U::meridiem, 1}, {U::timeZoneOffset, -300}}},
-        // Both the casual-time and the time-expression parser read "noon"; overlap removal keeps the
-        // first parser's, which only implies the hour.
-        PhraseRow{.text = u"noon", .ref = kMonday, .index = 0, .phrase = u"noon", .implied = day(11, {{U::hour, 12}})},
-        PhraseRow{.text = u"buy milk", .ref = kMonday, .found = false},
-        PhraseRow{.text = u"read 1984 and room 101", .ref = kMonday, .found = false},
-        PhraseRow{.text = u"", .ref = kMonday, .found = false}));
-
 TEST(ChronoTest, ParseDateAlwaysReadsCasually) {
   ScopedTimeZone zone("Europe/Berlin");
   const Date ref = localDate(2024, 3, 11, 10, 0);

@@ -14,25 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct SimulatedCrash {};
-
 using Operation = std::function<void(HistoryHome&)>;
-
-// Renames what this process left in `home` as if a process that is gone had left it (a crashed
-// process's temporary files carry its id and start time; only a dead one's are cleaned up).
-void buryCrashedProcess(const fs::path& home) {
-  const std::string mine = platform::ownerTag(platform::currentProcess());
-  std::vector<fs::path> leftovers;
-  for (const auto& entry : fs::recursive_directory_iterator(home)) leftovers.push_back(entry.path());
-  for (const auto& path : leftovers) {
-    const std::string name = path.filename().string();
-    for (std::string prefix : {".zarvo-tmp-", ".zarvo-old-"}) {
-      if (name.starts_with(prefix + mine + "-")) {
-        fs::rename(path, path.parent_path() / (prefix + "999999999" + name.substr(prefix.size() + mine.size())));
-      }
-    }
-  }
-}
 
 class HistoryCrashTest : public ::testing::Test {
  protected:
@@ -71,18 +53,10 @@ class HistoryCrashTest : public ::testing::Test {
   // Answers whether the crash happened.
   static bool runAndCrash(const fs::path& home, const std::function<void(HistoryHome&, CrashingFileSystem&)>& work,
                           std::optional<int> crashAt) {
-    auto crashing = std::make_shared<CrashingFileSystem>(platform::FileSystem::posix());
-    crashing->crashAtStep(crashAt);
-    try {
+    return testing::runAndCrash(home, crashAt, [&](const std::shared_ptr<CrashingFileSystem>& crashing) {
       HistoryHome h(home, crashing);
       work(h, *crashing);
-    } catch (const SimulatedCrash&) {
-    } catch (const zarvo::StoreError&) {
-    }
-    const bool crashed = crashing->crashed();
-    crashing->crash();
-    buryCrashedProcess(home);
-    return crashed;
+    });
   }
 
   static void changeAndSave(HistoryHome& h, CrashingFileSystem& crashing, const Operation& operation) {

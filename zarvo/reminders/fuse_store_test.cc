@@ -17,15 +17,11 @@ namespace zarvo::reminders {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::otherClientTask;
 using testing::readFile;
 using testing::snapshot;
 using testing::TempDir;
 using testing::writeFile;
-
-std::string task(const std::string& uid, const std::string& title) {
-  return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\nBEGIN:VTODO\r\nUID:" + uid + "\r\nSUMMARY:" + title +
-         "\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
-}
 
 // Another program replacing a file the way most do: a new file renamed over it.
 void replaceAtomically(const fs::path& path, const std::string& text) {
@@ -97,8 +93,8 @@ class FuseStoreTest : public ::testing::Test {
 };
 
 TEST_F(FuseStoreTest, TheMountCannotSwapFilesSoTheStoreMovesThePreviousVersionAsideAndEditsStillLand) {
-  writeFile(dir_ / "a.ics", task("a", "Before"));
-  writeFile(dir_ / "b.ics", task("b", "Other"));
+  writeFile(dir_ / "a.ics", otherClientTask("a", "Before"));
+  writeFile(dir_ / "b.ics", otherClientTask("b", "Other"));
   EXPECT_NE(platform::FileSystem::posix()->exchange(dir_ / "a.ics", dir_ / "b.ics"), Error());
   auto a = reread("a");
   ASSERT_NE(a, nullptr);
@@ -114,19 +110,19 @@ TEST_F(FuseStoreTest, TheMountCannotSwapFilesSoTheStoreMovesThePreviousVersionAs
 }
 
 TEST_F(FuseStoreTest, AnotherProgramsWriteInTheInstantBeforeAnEditOrARemovalIsKept) {
-  writeFile(dir_ / "a.ics", task("a", "Theirs before"));
-  writeFile(dir_ / "b.ics", task("b", "To remove"));
+  writeFile(dir_ / "a.ics", otherClientTask("a", "Theirs before"));
+  writeFile(dir_ / "b.ics", otherClientTask("b", "To remove"));
   auto a = reread("a");
   auto b = store_->reminderWithExternalIdentifier("b");
   ASSERT_TRUE(a && b);
 
-  const std::string theirs = task("a", "Theirs after");
+  const std::string theirs = otherClientTask("a", "Theirs after");
   faulty_->beforeNextReplace([&] { replaceAtomically(dir_ / "a.ics", theirs); });
   a->setTitle("Mine");
   EXPECT_EQ(failureOf([&] { store_->saveReminder(a, true); }), StoreErrorCode::conflict);
   EXPECT_EQ(readFile(dir_ / "a.ics"), theirs);
 
-  const std::string theirsB = task("b", "Edited meanwhile");
+  const std::string theirsB = otherClientTask("b", "Edited meanwhile");
   faulty_->beforeNextReplace([&] { replaceAtomically(dir_ / "b.ics", theirsB); });
   EXPECT_EQ(failureOf([&] { store_->removeReminder(b, true); }), StoreErrorCode::conflict);
   EXPECT_EQ(readFile(dir_ / "b.ics"), theirsB);
@@ -134,14 +130,14 @@ TEST_F(FuseStoreTest, AnotherProgramsWriteInTheInstantBeforeAnEditOrARemovalIsKe
 }
 
 TEST_F(FuseStoreTest, AFileAnotherProgramMakesWhileTheNameIsFreeIsKept) {
-  writeFile(dir_ / "a.ics", task("a", "Before"));
+  writeFile(dir_ / "a.ics", otherClientTask("a", "Before"));
   auto a = reread("a");
   ASSERT_NE(a, nullptr);
   a->setTitle("Mine");
   store_->saveReminder(a, true);  // the first rewrite finds out that the mount cannot swap
   a->setTitle("Mine again");
   // The first rename moves the file aside; the other program writes before the second puts ours in.
-  const std::string theirs = task("a", "Made anew");
+  const std::string theirs = otherClientTask("a", "Made anew");
   faulty_->beforeNextReplace([&] { faulty_->beforeNextReplace([&] { writeFile(dir_ / "a.ics", theirs); }); });
   EXPECT_EQ(failureOf([&] { store_->saveReminder(a, true); }), StoreErrorCode::conflict);
   EXPECT_EQ(readFile(dir_ / "a.ics"), theirs);
@@ -149,8 +145,8 @@ TEST_F(FuseStoreTest, AFileAnotherProgramMakesWhileTheNameIsFreeIsKept) {
 }
 
 TEST_F(FuseStoreTest, AnInPlaceWriterHoldingTheFileOpenAcrossTheEditKeepsItsBytes) {
-  const std::string ours = task("held", "Title one");
-  const std::string theirs = task("held", "Title two");
+  const std::string ours = otherClientTask("held", "Title one");
+  const std::string theirs = otherClientTask("held", "Title two");
   writeFile(dir_ / "held.ics", ours);
   const int fd = ::open((dir_ / "held.ics").c_str(), O_WRONLY);
   ASSERT_GE(fd, 0);

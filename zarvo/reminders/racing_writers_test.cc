@@ -14,15 +14,11 @@ namespace zarvo::reminders {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::otherClientTask;
 using testing::readFile;
 using testing::snapshot;
 using testing::TempDir;
 using testing::writeFile;
-
-std::string task(const std::string& uid, const std::string& title) {
-  return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\nBEGIN:VTODO\r\nUID:" + uid + "\r\nSUMMARY:" + title +
-         "\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
-}
 
 // How the other program writes.
 enum class Writer {
@@ -147,8 +143,8 @@ class RacingWritersTest : public ::testing::Test {
 };
 
 TEST_F(RacingWritersTest, EveryCheckOfEveryOperationKeepsAnotherProgramsWrite) {
-  const std::string mine = task("t", "Water the plants");
-  const std::string theirs = task("t", "Water the PLANTS");  // the same length
+  const std::string mine = otherClientTask("t", "Water the plants");
+  const std::string theirs = otherClientTask("t", "Water the PLANTS");  // the same length
   ASSERT_EQ(mine.size(), theirs.size());
   for (const bool exchange : {true, false}) {
    if (!exchange) open(std::make_shared<WithoutExchange>(), "without-exchange");
@@ -213,7 +209,7 @@ TEST_F(RacingWritersTest, UndoingAFailedCommitKeepsAnotherProgramsWrite) {
     SCOPED_TRACE(name(writer));
     fs::remove_all(dir_);
     writeFile(dir_ / "displayname", "Reminders");
-    const std::string a = task("a", "First task"), b = task("b", "Second task");
+    const std::string a = otherClientTask("a", "First task"), b = otherClientTask("b", "Second task");
     writeFile(dir_ / "a.ics", a);
     writeFile(dir_ / "b.ics", b);
     auto ra = reread("a");
@@ -260,7 +256,7 @@ TEST_F(RacingWritersTest, UndoingAFailedCommitKeepsAnotherProgramsWrite) {
 // opening the store at that moment (another zarvo, or this process's next handle) must leave the
 // version aside alone while its owner lives: putting it back would leave the task in both lists.
 TEST_F(RacingWritersTest, AMoveInProgressIsLeftToTheProcessMakingIt) {
-  writeFile(dir_ / "t.ics", task("t", "Water the plants"));
+  writeFile(dir_ / "t.ics", otherClientTask("t", "Water the plants"));
   auto r = reread("t");
   ASSERT_NE(r, nullptr);
   std::map<std::string, std::string> seenMeanwhile;

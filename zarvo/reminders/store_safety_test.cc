@@ -13,6 +13,7 @@ namespace zarvo::reminders {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::otherClientTask;
 using testing::readFile;
 using testing::snapshot;
 using testing::TempDir;
@@ -24,11 +25,6 @@ long deadPid() {
   if (child == 0) ::_exit(0);
   ::waitpid(child, nullptr, 0);
   return child;
-}
-
-std::string task(const std::string& uid, const std::string& title, const std::string& extra = "") {
-  return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\nBEGIN:VTODO\r\nUID:" + uid + "\r\nSUMMARY:" + title +
-         "\r\n" + extra + "END:VTODO\r\nEND:VCALENDAR\r\n";
 }
 
 class StoreSafetyTest : public ::testing::Test {
@@ -85,10 +81,10 @@ class StoreSafetyTest : public ::testing::Test {
 TEST_F(StoreSafetyTest, AChangeSinceTheReadIsRefusedBeforeAnythingIsWritten) {
   for (const bool removal : {false, true}) {
     SCOPED_TRACE(removal ? "removal" : "edit");
-    writeFile(dir_ / "a.ics", task("a", "Before"));
+    writeFile(dir_ / "a.ics", otherClientTask("a", "Before"));
     auto a = reread("a");
     ASSERT_TRUE(a);
-    const std::string theirs = task("a", "Theirs");
+    const std::string theirs = otherClientTask("a", "Theirs");
     writeFile(dir_ / "a.ics", theirs);
     platform::FileInfo before, after;
     ASSERT_FALSE(platform::FileSystem::posix()->stat(dir_ / "a.ics", before));
@@ -108,7 +104,7 @@ TEST_F(StoreSafetyTest, ANewFileNeverTakesTheNameOfOneMadeMeanwhile) {
   fresh->setCalendar(calendar_);
   fresh->setTitle("New");
   const std::string name = fresh->calendarItemExternalIdentifier() + ".ics";
-  const std::string squatter = task("someone-else", "Squatter");
+  const std::string squatter = otherClientTask("someone-else", "Squatter");
   faulty_->beforeNextReplace([&] { writeFile(dir_ / name, squatter); });
   store_->saveReminder(fresh, true);
   EXPECT_EQ(readFile(dir_ / name), squatter);
@@ -123,12 +119,12 @@ TEST_F(StoreSafetyTest, CrashLeftoversAreNeverTaskFilesAndAreCleanedUpOnceTheirP
   // A temporary file as an older version named them (ending in .ics), one of today, one of a live
   // process, and the previous versions of two moves a crash interrupted: one whose copy made it to
   // its new list, one whose copy did not.
-  writeFile(dir_ / (".zarvo-tmp-" + gone + "-0-1-x.ics"), task("x", "Half"));
-  writeFile(dir_ / (".zarvo-tmp-" + gone + "-1-2-y.tmp"), task("y", "Half"));
-  writeFile(dir_ / (".zarvo-tmp-" + alive + "-2-3-z.tmp"), task("z", "Being written"));
-  writeFile(dir_ / (".zarvo-old-" + gone + "-3-moved.ics.tmp"), task("moved", "Old copy"));
-  writeFile(root_ / "local" / "other" / "moved.ics", task("moved", "New copy"));
-  writeFile(dir_ / (".zarvo-old-" + gone + "-4-stuck.ics.tmp"), task("stuck", "Only copy"));
+  writeFile(dir_ / (".zarvo-tmp-" + gone + "-0-1-x.ics"), otherClientTask("x", "Half"));
+  writeFile(dir_ / (".zarvo-tmp-" + gone + "-1-2-y.tmp"), otherClientTask("y", "Half"));
+  writeFile(dir_ / (".zarvo-tmp-" + alive + "-2-3-z.tmp"), otherClientTask("z", "Being written"));
+  writeFile(dir_ / (".zarvo-old-" + gone + "-3-moved.ics.tmp"), otherClientTask("moved", "Old copy"));
+  writeFile(root_ / "local" / "other" / "moved.ics", otherClientTask("moved", "New copy"));
+  writeFile(dir_ / (".zarvo-old-" + gone + "-4-stuck.ics.tmp"), otherClientTask("stuck", "Only copy"));
 
   auto fresh = open();
   auto all = fresh->remindersMatchingPredicate(fresh->predicateForIncompleteReminders({}, {}, {}));
@@ -136,7 +132,7 @@ TEST_F(StoreSafetyTest, CrashLeftoversAreNeverTaskFilesAndAreCleanedUpOnceTheirP
   for (const auto& r : all) titles[r->calendarItemExternalIdentifier()] = r->title();
   EXPECT_EQ(titles, (std::map<std::string, std::string>{{"moved", "New copy"}, {"stuck", "Only copy"}}));
   EXPECT_EQ(snapshot(dir_).size(), 3u);  // displayname, stuck.ics, the live process's file
-  EXPECT_EQ(readFile(dir_ / "stuck.ics"), task("stuck", "Only copy"));
+  EXPECT_EQ(readFile(dir_ / "stuck.ics"), otherClientTask("stuck", "Only copy"));
   EXPECT_TRUE(fs::exists(dir_ / (".zarvo-tmp-" + alive + "-2-3-z.tmp")));
 
   // What the store writes itself never ends in .ics before it is in place.
@@ -154,9 +150,9 @@ TEST_F(StoreSafetyTest, LeftoversOfACrashedProcessWhosePidWasReusedAreCleaned) {
   ASSERT_TRUE(self.startTime.has_value());
   const std::string reused = platform::ownerTag({self.pid, *self.startTime + 1});
   const std::string live = platform::ownerTag(self);
-  writeFile(dir_ / (".zarvo-tmp-" + reused + "-0-1-x.tmp"), task("x", "Half written"));
-  writeFile(dir_ / (".zarvo-old-" + reused + "-1-moving.ics.tmp"), task("moving", "Only copy"));
-  writeFile(dir_ / (".zarvo-tmp-" + live + "-2-3-z.tmp"), task("z", "Being written"));
+  writeFile(dir_ / (".zarvo-tmp-" + reused + "-0-1-x.tmp"), otherClientTask("x", "Half written"));
+  writeFile(dir_ / (".zarvo-old-" + reused + "-1-moving.ics.tmp"), otherClientTask("moving", "Only copy"));
+  writeFile(dir_ / (".zarvo-tmp-" + live + "-2-3-z.tmp"), otherClientTask("z", "Being written"));
   const fs::path cache = tmp_.path() / "reminders.cache";
   writeFile(fs::path(cache.string() + ".tmp-" + reused), "stale");
   writeFile(fs::path(cache.string() + ".tmp-" + platform::ownerTag({deadPid(), 5})), "stale");
@@ -169,7 +165,7 @@ TEST_F(StoreSafetyTest, LeftoversOfACrashedProcessWhosePidWasReusedAreCleaned) {
   auto all = fresh.remindersMatchingPredicate(fresh.predicateForIncompleteReminders({}, {}, {}));
   ASSERT_EQ(all.size(), 1u);
   EXPECT_EQ(all[0]->title(), "Only copy");
-  EXPECT_EQ(readFile(dir_ / "moving.ics"), task("moving", "Only copy"));
+  EXPECT_EQ(readFile(dir_ / "moving.ics"), otherClientTask("moving", "Only copy"));
   EXPECT_FALSE(fs::exists(dir_ / (".zarvo-tmp-" + reused + "-0-1-x.tmp")));
   EXPECT_TRUE(fs::exists(dir_ / (".zarvo-tmp-" + live + "-2-3-z.tmp")));
   fresh.saveFileCache();
@@ -179,8 +175,8 @@ TEST_F(StoreSafetyTest, LeftoversOfACrashedProcessWhosePidWasReusedAreCleaned) {
 }
 
 TEST_F(StoreSafetyTest, TwoFilesWithOneUidAreOneTaskAndTheOtherIsReported) {
-  writeFile(dir_ / "1.ics", task("same", "First"));
-  writeFile(dir_ / "2.ics", task("same", "Second"));
+  writeFile(dir_ / "1.ics", otherClientTask("same", "First"));
+  writeFile(dir_ / "2.ics", otherClientTask("same", "Second"));
   writeFile(dir_ / "bad.ics", "\xEF\xBB\xBFnot a calendar\r\n");
   auto all = store_->remindersMatchingPredicate(store_->predicateForIncompleteReminders({}, {}, {}));
   ASSERT_EQ(all.size(), 1u);
@@ -195,15 +191,15 @@ TEST_F(StoreSafetyTest, TwoFilesWithOneUidAreOneTaskAndTheOtherIsReported) {
   all[0]->setTitle("Changed");
   store_->saveReminder(all[0], true);
   EXPECT_NE(readFile(dir_ / "1.ics").find("SUMMARY:Changed"), std::string::npos);
-  EXPECT_EQ(readFile(dir_ / "2.ics"), task("same", "Second"));
+  EXPECT_EQ(readFile(dir_ / "2.ics"), otherClientTask("same", "Second"));
 }
 
 // Another program that opened the file before our swap and writes into it in place afterwards (same
 // length, as an editor saving in place does) writes into the version swapped out: its bytes are
 // kept as a conflict copy, never removed with that version.
 TEST_F(StoreSafetyTest, AnInPlaceWriterHoldingTheFileOpenAcrossTheSwapKeepsItsBytes) {
-  const std::string ours = task("held", "Title one");
-  const std::string theirs = task("held", "Title two");  // the same length
+  const std::string ours = otherClientTask("held", "Title one");
+  const std::string theirs = otherClientTask("held", "Title two");  // the same length
   ASSERT_EQ(ours.size(), theirs.size());
   writeFile(dir_ / "held.ics", ours);
   auto r = reread("held");
@@ -243,9 +239,9 @@ TEST_F(StoreSafetyTest, NewTaskFilesAndListFoldersArePrivateToTheirOwner) {
 
 TEST_F(StoreSafetyTest, RewritingKeepsPermissionsAndSymbolicLinks) {
   const mode_t mask = ::umask(022);
-  writeFile(dir_ / "shared.ics", task("shared", "Group writable"));
+  writeFile(dir_ / "shared.ics", otherClientTask("shared", "Group writable"));
   fs::permissions(dir_ / "shared.ics", fs::perms(0664));
-  writeFile(tmp_.path() / "elsewhere" / "real.ics", task("linked", "Linked"));
+  writeFile(tmp_.path() / "elsewhere" / "real.ics", otherClientTask("linked", "Linked"));
   fs::create_symlink(tmp_.path() / "elsewhere" / "real.ics", dir_ / "linked.ics");
   for (const std::string uid : {"shared", "linked"}) {
     auto r = reread(uid);
@@ -262,8 +258,8 @@ TEST_F(StoreSafetyTest, RewritingKeepsPermissionsAndSymbolicLinks) {
 }
 
 TEST_F(StoreSafetyTest, HeldCommitsReachTheDiskOnlyWithWhatGoesAlongside) {
-  writeFile(dir_ / "edit.ics", task("edit", "Before"));
-  writeFile(dir_ / "gone.ics", task("gone", "Doomed"));
+  writeFile(dir_ / "edit.ics", otherClientTask("edit", "Before"));
+  writeFile(dir_ / "gone.ics", otherClientTask("gone", "Doomed"));
   auto held = open(/*hold=*/true);
   auto edit = held->reminderWithExternalIdentifier("edit");
   auto gone = held->reminderWithExternalIdentifier("gone");
@@ -309,8 +305,8 @@ TEST_F(StoreSafetyTest, AHeldCommitAnnouncesOnlyWhatReachedTheDisk) {
 }
 
 TEST_F(StoreSafetyTest, AHugeTaskFileDoesNotMakeTheSavedCacheHuge) {
-  writeFile(dir_ / "huge.ics", task("huge", "Long notes", "DESCRIPTION:" + std::string(3 << 19, 'x') + "\r\n"));
-  writeFile(dir_ / "small.ics", task("small", "Short"));
+  writeFile(dir_ / "huge.ics", otherClientTask("huge", "Long notes", "DESCRIPTION:" + std::string(3 << 19, 'x') + "\r\n"));
+  writeFile(dir_ / "small.ics", otherClientTask("small", "Short"));
   auto options = testing::optionsFor(root_);
   options.fileCachePath = tmp_.path() / "cache";
   for (int process = 0; process < 2; ++process) {

@@ -18,11 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The process that crashed: no process has this id, so its leftovers count as a dead process's.
-constexpr std::string_view kDeadPid = "999999999";
-
-struct SimulatedCrash {};
-
 struct TaskState {
   std::string title;
   std::string list;
@@ -109,22 +104,6 @@ class Session {
   CrashingFileSystem* crashing_;
 };
 
-// Renames what this process left in `home` as if a process that is gone had left it: a crashed
-// process's temporary files carry its id and start time, and only a dead process's are cleaned up.
-void buryCrashedProcess(const fs::path& home) {
-  const std::string mine = platform::ownerTag(platform::currentProcess());
-  std::vector<fs::path> leftovers;
-  for (const auto& entry : fs::recursive_directory_iterator(home)) leftovers.push_back(entry.path());
-  for (const auto& path : leftovers) {
-    const std::string name = path.filename().string();
-    for (std::string prefix : {".zarvo-tmp-", ".zarvo-old-"}) {
-      if (name.starts_with(prefix + mine + "-")) {
-        fs::rename(path, path.parent_path() / (prefix + std::string(kDeadPid) + name.substr(prefix.size() + mine.size())));
-      }
-    }
-  }
-}
-
 using Operation = std::function<void(Session&)>;
 
 class CrashConsistencyTest : public ::testing::Test {
@@ -181,20 +160,11 @@ class CrashConsistencyTest : public ::testing::Test {
   // Runs `operation` and saves, on a file system that dies at `crashAt` (nothing: it does not),
   // then loses power. Answers whether the crash happened.
   bool runAndCrash(const fs::path& home, const Operation& operation, std::optional<int> crashAt) {
-    auto crashing = std::make_shared<CrashingFileSystem>(platform::FileSystem::posix());
-    crashing->crashAtStep(crashAt);
-    try {
+    return testing::runAndCrash(home, crashAt, [&](const std::shared_ptr<CrashingFileSystem>& crashing) {
       Session session(home, crashing, crashing.get());
       operation(session);
       session.save();
-    } catch (const SimulatedCrash&) {
-    } catch (const reminders::StoreError&) {
-    } catch (const store::StoreError&) {
-    }
-    const bool crashed = crashing->crashed();
-    crashing->crash();
-    buryCrashedProcess(home);
-    return crashed;
+    });
   }
 
   // Opens the home as the next process would and reads what it holds, checking what must hold

@@ -23,11 +23,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "zarvo/platform/filesystem.h"
 
@@ -291,5 +294,45 @@ class CrashingFileSystem final : public platform::FileSystem {
   std::map<std::filesystem::path, std::shared_ptr<FileState>> files_;  // by current name
   std::vector<Pending> pending_;  // oldest first
 };
+
+// Thrown by a test's own commit step (a database commit the file system cannot see) once the
+// simulated process is dead.
+struct SimulatedCrash {};
+
+// Renames what this process left in `home` as if a process that is gone had left it: a crashed
+// process's temporary files carry its id and start time, and only a dead process's are cleaned up.
+inline void buryCrashedProcess(const std::filesystem::path& home) {
+  namespace fs = std::filesystem;
+  const std::string mine = platform::ownerTag(platform::currentProcess());
+  const std::string dead = "999999999";  // no process has this id
+  std::vector<fs::path> leftovers;
+  for (const auto& entry : fs::recursive_directory_iterator(home)) leftovers.push_back(entry.path());
+  for (const auto& path : leftovers) {
+    const std::string name = path.filename().string();
+    for (std::string prefix : {".zarvo-tmp-", ".zarvo-old-"}) {
+      if (name.starts_with(prefix + mine + "-")) {
+        fs::rename(path, path.parent_path() / (prefix + dead + name.substr(prefix.size() + mine.size())));
+      }
+    }
+  }
+}
+
+// Runs `work` on a file system over the real one that dies at step `crashAt` (nothing: it does not),
+// then loses power and leaves `home` as the next process finds it. A store error or SimulatedCrash
+// ends `work` as the death of the process would. Answers whether the crash happened.
+inline bool runAndCrash(const std::filesystem::path& home, std::optional<int> crashAt,
+                        const std::function<void(const std::shared_ptr<CrashingFileSystem>&)>& work) {
+  auto crashing = std::make_shared<CrashingFileSystem>(platform::FileSystem::posix());
+  crashing->crashAtStep(crashAt);
+  try {
+    work(crashing);
+  } catch (const SimulatedCrash&) {
+  } catch (const zarvo::StoreError&) {
+  }
+  const bool crashed = crashing->crashed();
+  crashing->crash();
+  buryCrashedProcess(home);
+  return crashed;
+}
 
 }  // namespace zarvo::testing

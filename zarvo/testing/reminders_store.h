@@ -45,6 +45,13 @@ inline std::vector<std::string> linesExcept(const std::string& text, const std::
   return kept;
 }
 
+// A task file as another program writes it: `uid`, `title` and the content lines `extra` (each ending
+// in CRLF).
+inline std::string otherClientTask(const std::string& uid, const std::string& title, const std::string& extra = "") {
+  return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\nBEGIN:VTODO\r\nUID:" + uid + "\r\nSUMMARY:" + title +
+         "\r\n" + extra + "END:VTODO\r\nEND:VCALENDAR\r\n";
+}
+
 inline EventStoreOptions optionsFor(const std::filesystem::path& root, bool watch = false) {
   EventStoreOptions o;
   o.root = root;
