@@ -207,7 +207,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (todo.fields.due == changed.due) changed.due.reset();
     changed.completed = !todo.fields.completed;
     changed.completionDate = changed.completed ? std::optional<Date>(gNow) : std::nullopt;
-    changed.alarms = {AlarmValue{gNow + std::chrono::hours(24), std::nullopt, nullptr}};
+    AlarmValue alarm;
+    alarm.absolute = gNow + std::chrono::hours(24);
+    changed.alarms = {alarm};
     const auto edited = edit(*file, i, changed);
     const TodoFields& back = edited->todos[i].fields;
     check(back.title == kTitle && back.notes == changed.notes && back.priority == changed.priority,
