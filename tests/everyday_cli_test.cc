@@ -17,6 +17,7 @@
 #include "zarvo/platform/text.h"
 #include "zarvo/testing/cli.h"
 #include "zarvo/testing/files.h"
+#include "zarvo/testing/paths.h"
 #include "zarvo/testing/quick_entry_lines.h"
 #include "zarvo/testing/temp_dir.h"
 
@@ -369,6 +370,35 @@ TEST_F(EverydayCliTest, ListsAreColouredAndRenamed) {
   ASSERT_EQ(lists.size(), 3u);
   EXPECT_EQ(lists[1]["title"], "Work");
   EXPECT_EQ(lists[1]["color"], "#007AFF");
+}
+
+// TAB after a command offers the home's list titles or its open tasks' ids, in bash (with the
+// bash-completion package, as a person's shell has it) and fish, asked of zarvo with the --home on the
+// line; a title with a space or a glob character stays one word.
+TEST_F(EverydayCliTest, CompletionOffersListTitlesAndOpenTaskIds) {
+  ok({"list-add", "Home Office"});
+  const std::string open = add("Fix the *glob* {Home Office}");
+  ok({"done", add("Already done")});
+  EXPECT_EQ(ok({"__complete", "ids"}), open + "\tFix the *glob*\n");
+  const std::string source = zarvo::testing::sourceDir().string();
+  const std::string line = shellQuoted(zarvo::testing::zarvoProgram().string()) + " --home " + shellQuoted(home_.string()) + " ";
+  // Each argument a line typed up to the TAB; prints what the completion offers, "|" after each.
+  const auto bash = [&](const std::vector<std::string>& typed) {
+    std::string script = "source /usr/share/bash-completion/bash_completion; source " + shellQuoted(source + "/completions/zarvo.bash") +
+                         "\nc() { COMP_LINE=\"$1\"; COMP_POINT=${#1}; read -ra COMP_WORDS <<<\"$1\"; [[ \"$1\" == *\" \" ]] && COMP_WORDS+=(\"\");"
+                         " COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); COMPREPLY=(); _zarvo; printf '%s|' \"${COMPREPLY[@]}\"; echo; }\n";
+    for (const auto& t : typed) script += "c " + shellQuoted(line + t) + "\n";
+    return cli_.shell("bash", script);
+  };
+  const Outcome offered = bash({"list-rm ", "list-rm Ho", "done ", "mv " + open + " ", "add --list Ho", "edit --title x "});
+  EXPECT_EQ(offered.out, "Reminders|Home\\ Office|\nHome\\ Office|\n" + open + "|\nReminders|Home\\ Office|\nHome\\ Office|\n" +
+                             open + "|\n")
+      << offered.err;
+  // fish asks the zarvo on PATH, as it would in a person's shell.
+  const Outcome fish = cli_.shell("PATH=" + shellQuoted(zarvo::testing::zarvoProgram().parent_path().string()) + ":\"$PATH\" fish -c " + shellQuoted("source " + shellQuoted(source + "/completions/zarvo.fish") +
+                                                           "; complete -C" + shellQuoted("zarvo --home " + home_.string() + " done ")),
+                                  "");
+  EXPECT_EQ(fish.out, open + "\tFix the *glob*\n") << fish.err;
 }
 
 // zarvo alone: what needs doing now, overdue first, each task once, in the sections the settings name.
