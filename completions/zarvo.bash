@@ -1,14 +1,28 @@
 # bash completion for zarvo: commands, the options of the command being typed, list titles and the
 # ids of open tasks (asked of zarvo itself, with the --home and --config typed on the line).
 
+# A word of the line as the shell will pass it: its quotes or backslashes taken off, a leading ~/
+# made the home folder (nothing is evaluated).
+_zarvo_word() {
+  local w=$1
+  case "$w" in
+    \'*\') w=${w:1:${#w}-2} ;;
+    \"*\") w=${w:1:${#w}-2} ;;
+    *) w=${w//\\/} ;;
+  esac
+  [[ "$w" == "~/"* ]] && w="$HOME/${w:2}"
+  printf '%s' "$w"
+}
+
 # Offers the lines of `zarvo __complete WHAT` that start with the word being typed, quoted for the shell.
 _zarvo_offer() {
-  local line
+  local line typed
+  typed=$(_zarvo_word "$cur")
   COMPREPLY=()
   while IFS= read -r line; do
     [[ "$1" == ids ]] && line=${line%%$'\t'*}
-    [[ -n "$line" && "$line" == "$cur"* ]] && COMPREPLY+=("$(printf '%q' "$line")")
-  done < <("${words[0]}" "${_zarvo_home[@]}" __complete "$1" 2>/dev/null)
+    [[ -n "$line" && "$line" == "$typed"* ]] && COMPREPLY+=("$(printf '%q' "$line")")
+  done < <("$(_zarvo_word "${words[0]}")" "${_zarvo_home[@]}" __complete "$1" 2>/dev/null)
 }
 
 _zarvo() {
@@ -20,7 +34,7 @@ _zarvo() {
   local -a _zarvo_home=()
   for ((i = 1; i < cword; i++)); do
     case "${words[i]}" in
-      --home|--config) _zarvo_home+=("${words[i]}" "${words[i+1]}"); ((i++)) ;;
+      --home|--config) _zarvo_home+=("${words[i]}" "$(_zarvo_word "${words[i+1]}")"); ((i++)) ;;
       --color|--priority|--ref|--tz|--title|--notes|--due|--search|--above|--list|--option|--tag|--sort|--lang|--user|--password-*) ((i++)) ;;
       -*) ;;
       *) if [[ -z "$command" ]]; then command="${words[i]}"; else ((positional++)); fi ;;

@@ -381,16 +381,23 @@ TEST_F(EverydayCliTest, CompletionOffersListTitlesAndOpenTaskIds) {
   ok({"done", add("Already done")});
   EXPECT_EQ(ok({"__complete", "ids"}), open + "\tFix the *glob*\n");
   const std::string source = zarvo::testing::sourceDir().string();
-  const std::string line = shellQuoted(zarvo::testing::zarvoProgram().string()) + " --home " + shellQuoted(home_.string()) + " ";
-  // Each argument a line typed up to the TAB; prints what the completion offers, "|" after each.
-  const auto bash = [&](const std::vector<std::string>& typed) {
+  // Each entry the words of a line typed up to the TAB (as the shell splits them, quotes kept; the
+  // last one being typed); prints what the completion offers, "|" after each, a line per entry.
+  const std::vector<std::string> head = {shellQuoted(zarvo::testing::zarvoProgram().string()), "--home", shellQuoted(home_.string())};
+  const auto bash = [&](const std::vector<std::vector<std::string>>& typed) {
     std::string script = "source /usr/share/bash-completion/bash_completion; source " + shellQuoted(source + "/completions/zarvo.bash") +
-                         "\nc() { COMP_LINE=\"$1\"; COMP_POINT=${#1}; read -ra COMP_WORDS <<<\"$1\"; [[ \"$1\" == *\" \" ]] && COMP_WORDS+=(\"\");"
-                         " COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); COMPREPLY=(); _zarvo; printf '%s|' \"${COMPREPLY[@]}\"; echo; }\n";
-    for (const auto& t : typed) script += "c " + shellQuoted(line + t) + "\n";
+                         "\nc() { COMP_WORDS=(\"$@\"); COMP_CWORD=$(($# - 1)); COMP_LINE=\"$*\"; COMP_POINT=${#COMP_LINE};"
+                         " COMPREPLY=(); _zarvo; printf '%s|' \"${COMPREPLY[@]}\"; echo; }\n";
+    for (const auto& words : typed) {
+      script += "c";
+      for (const auto& w : head) script += " " + shellQuoted(w);
+      for (const auto& w : words) script += " " + shellQuoted(w);
+      script += "\n";
+    }
     return cli_.shell("bash", script);
   };
-  const Outcome offered = bash({"list-rm ", "list-rm Ho", "done ", "mv " + open + " ", "add --list Ho", "edit --title x "});
+  const Outcome offered = bash({{"list-rm", ""}, {"list-rm", "Home\\ O"}, {"done", ""}, {"mv", open, ""}, {"add", "--list", "Ho"},
+                                {"edit", "--title", "x", ""}});
   EXPECT_EQ(offered.out, "Reminders|Home\\ Office|\nHome\\ Office|\n" + open + "|\nReminders|Home\\ Office|\nHome\\ Office|\n" +
                              open + "|\n")
       << offered.err;
