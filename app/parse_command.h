@@ -9,14 +9,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include <string>
-#include <string_view>
-#include <vector>
-
-#include <nlohmann/json.hpp>
-
-#include "zarvo/chrono/parsed_result.h"
-
 namespace zarvo::app {
 
 struct Program;
@@ -24,17 +16,5 @@ struct Program;
 // Registers the command on `app`. When it runs, its exit status is stored in `program.exitCode`; bad
 // input raises UsageError.
 void registerParseCommand(CLI::App& app, Program& program);
-
-// The JSON document of one parse: {"ref", "results": [{"index", "text", "tags", "start", "end"}]}.
-// Keys keep this order; units and tags appear in declaration order; dates are ISO 8601 with
-// milliseconds and the current zone's offset.
-nlohmann::ordered_json parseResultsJson(Date ref, const std::vector<chrono::ParsedResult>& results);
-
-// Appends the same document, compact, as `parseResultsJson(ref, results).dump()` with invalid UTF-8
-// replaced would print it, byte for byte (non-ASCII as UTF-8, never \u-escaped), without building the
-// JSON value: the per-line path of --batch. `refString` is `platform::isoString(ref)`, computed once
-// by the caller.
-void appendParseResultsJsonLine(std::string& out, std::string_view refString,
-                                const std::vector<chrono::ParsedResult>& results);
 
 }  // namespace zarvo::app

@@ -79,6 +79,9 @@ function(zarvo_add_test name)
   endif()
   target_link_libraries(${name} PRIVATE ${library} zarvo_testing GTest::gmock GTest::gtest_main zarvo_warnings
                                         ${ARG_LIBS})
+  if(ZARVO_UNOPTIMIZED_FRONT)
+    target_compile_options(${name} PRIVATE -O0)
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 120
     # Two properties rather than one ";"-separated ENVIRONMENT value: the discovery script splits

@@ -2,7 +2,7 @@
 // on or off: the names it is installed under, the XDG autostart entry that starts it at login in
 // sessions without systemd, and the session-bus name that keeps a home to one running daemon.
 //
-// Turning it on under systemd is `systemctl --user enable --now zarvo-reminders.service` (the front end
+// Turning it on under systemd is `systemctl --user enable --now zarvo-reminders.service` (daemon_switch.h
 // runs it); without systemd it is the user's autostart entry, written here through
 // platform::FileSystem. Callable from any thread; the functions reading the environment must not run
 // while another thread changes it.

@@ -23,22 +23,6 @@ const platform::Log& historyLog() {
   return instance;
 }
 
-class HistoryCategory final : public std::error_category {
- public:
-  const char* name() const noexcept override { return "zarvo.history"; }
-  std::string message(int code) const override {
-    switch (static_cast<HistoryErrc>(code)) {
-      case HistoryErrc::nothingToUndo: return "nothing to undo";
-      case HistoryErrc::changedSince: return "changed by another program since";
-      case HistoryErrc::unreadableEntry: return "a history entry cannot be read";
-      case HistoryErrc::tooLarge: return "the change was too large to keep";
-      case HistoryErrc::cannotRecord: return "the history of the change cannot be kept";
-      case HistoryErrc::nothingToRedo: return "nothing to redo";
-    }
-    return "history error";
-  }
-};
-
 // Entry files are "<12 digits>.json"; anything else in the folder is not an entry.
 constexpr size_t kNumberDigits = 12;
 
@@ -86,13 +70,6 @@ Error historyError(HistoryErrc code, std::string description) {
 }
 
 }  // namespace
-
-const std::error_category& historyCategory() {
-  static const HistoryCategory category;
-  return category;
-}
-
-std::error_code make_error_code(HistoryErrc code) { return {static_cast<int>(code), historyCategory()}; }
 
 // The change being recorded: its entry as far as it is known, and the records of a save that are
 // waiting for the save's files to tell which of them belong to the change.

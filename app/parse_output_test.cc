@@ -1,4 +1,4 @@
-#include "app/parse_command.h"
+#include "app/parse_output.h"
 
 #include <gtest/gtest.h>
 
