@@ -1,20 +1,29 @@
 #!/usr/bin/env python3
-"""Resident memory and idle CPU of zarvo-reminders on a home of many tasks.
+"""Resident memory, idle CPU and reaction time of zarvo-reminders on a home of many tasks.
 
 Usage: bench/reminders_daemon_bench.py [--daemon BUILD/reminders-daemon/zarvo-reminders]
                                         [--zarvo BUILD/app/zarvo] [--tasks 10000] [--idle 60]
+                                        [--changes 10]
 
 Makes a home with the zarvo binary, writes the tasks as VTODO files (a tenth completed, two thirds
 with a due date in the days ahead and an alarm 15 minutes before it), starts the daemon on a private
 session bus (dbus-run-session; no notification service is needed, nothing rings), waits until it
 has built its schedule and sleeps, then prints its resident memory (VmRSS), its peak (VmHWM) and the
 CPU time it used while sleeping for --idle seconds.
+
+Then, --changes times, another program adds a task whose alarm is due (one file, written whole and
+renamed into place) and the bench times how long the daemon takes from the rename to its new
+schedule: the moment it tries to ring the new alarm (with no notification service on the bus, the
+line it logs saying so).
 """
 import argparse
 import os
+import queue
+import statistics
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import uuid
 from datetime import datetime, timedelta, timezone
@@ -79,7 +88,13 @@ def measure(args):
         # The records and the file cache as a person's home has them: zarvo has read the files once.
         subprocess.run([args.zarvo, "ls"], env=env, check=True, stdout=subprocess.DEVNULL)
         started = time.monotonic()
-        daemon = subprocess.Popen([args.daemon, "--home", home], env=env, stderr=subprocess.DEVNULL)
+        daemon = subprocess.Popen([args.daemon, "--home", home], env=env, stderr=subprocess.PIPE, text=True)
+        lines = queue.Queue()
+
+        def read_log():
+            for line in daemon.stderr:
+                lines.put((time.monotonic(), line))
+        threading.Thread(target=read_log, daemon=True).start()
         try:
             # Asleep: no CPU used for a whole second.
             last, still = cpu_seconds(daemon.pid), 0
@@ -95,6 +110,32 @@ def measure(args):
             idle = cpu_seconds(daemon.pid) - before
             print(f"tasks {args.tasks}: schedule built in {ready:.2f} s (to within 0.1 s); "
                   f"resident {s['VmRSS']}, peak {s['VmHWM']}; CPU while asleep for {args.idle} s: {idle:.2f} s")
+            if args.changes:
+                folder = list_folder(home)
+                due = (datetime.now(timezone.utc) - timedelta(minutes=1)).strftime("%Y%m%dT%H%M%SZ")
+                latencies = []
+                for i in range(args.changes):
+                    while not lines.empty():
+                        lines.get_nowait()
+                    uid = "bench-change-%d" % i
+                    text = "\r\n".join(["BEGIN:VCALENDAR", "VERSION:2.0", "PRODID:-//zarvo bench//EN", "BEGIN:VTODO",
+                                         "UID:" + uid, "SUMMARY:Changed " + str(i), "DUE:" + due, "BEGIN:VALARM",
+                                         "ACTION:DISPLAY", "TRIGGER;RELATED=END:PT0S", "END:VALARM", "END:VTODO",
+                                         "END:VCALENDAR", ""])
+                    tmp_path = os.path.join(folder, "." + uid + ".tmp")
+                    with open(tmp_path, "w") as f:
+                        f.write(text)
+                    t0 = time.monotonic()
+                    os.rename(tmp_path, os.path.join(folder, uid + ".ics"))
+                    while True:
+                        at, line = lines.get(timeout=60)
+                        if "Cannot show a notification" in line:
+                            latencies.append(at - t0)
+                            break
+                    time.sleep(1.0)
+                ms = sorted(1000 * x for x in latencies)
+                print(f"outside change to new schedule, {args.changes} changes: median {statistics.median(ms):.0f} ms, "
+                      f"min {ms[0]:.0f} ms, max {ms[-1]:.0f} ms")
         finally:
             daemon.terminate()
             daemon.wait(timeout=15)
@@ -108,6 +149,7 @@ def main():
     p.add_argument("--zarvo", default=os.path.join(build, "app", "zarvo"))
     p.add_argument("--tasks", type=int, default=10000)
     p.add_argument("--idle", type=int, default=60)
+    p.add_argument("--changes", type=int, default=10)
     p.add_argument("--on-private-bus", action="store_true", help=argparse.SUPPRESS)
     args = p.parse_args()
     if args.on_private_bus:
@@ -115,7 +157,7 @@ def main():
         return
     sys.exit(subprocess.call(["dbus-run-session", "--", sys.executable, os.path.abspath(__file__),
                               "--daemon", args.daemon, "--zarvo", args.zarvo, "--tasks", str(args.tasks),
-                              "--idle", str(args.idle), "--on-private-bus"]))
+                              "--idle", str(args.idle), "--changes", str(args.changes), "--on-private-bus"]))
 
 
 if __name__ == "__main__":

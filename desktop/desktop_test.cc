@@ -1,12 +1,15 @@
 // The window as a person uses it: typing into quick entry, Enter, Space, and another program (the
 // real `zarvo` command) changing the home while the window is open. Every test works on one home made
 // for the run; the command-line program is $ZARVO_CLI.
+#include <QMessageBox>
+#include <QPushButton>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 #include "desktop/main_executor.h"
@@ -359,7 +362,8 @@ void DesktopTest::undoesChanges() {
 }
 
 // A list is added from the field under the sidebar, renamed with F2 and recoloured from its context
-// menu; the command line reads each change, and the Edit menu names the last.
+// menu, and removed after a question; the command line reads each change, the Edit menu names the
+// last and takes it back (Undo) or makes it again (Redo).
 void DesktopTest::changesLists() {
   Sidebar* sidebar = window_->sidebar();
   QTest::mouseClick(window_->newListField(), Qt::LeftButton);
@@ -408,6 +412,48 @@ void DesktopTest::changesLists() {
   zarvo({"undo"});
   QCOMPARE(storedList("Chores")["color"].toString().toUpper(), QString("#FF3B30"));
   QTRY_COMPARE_WITH_TIMEOUT(sidebarColour("Chores"), red, kPatience);
+
+  // Removing asks first: Cancel keeps the list, Remove takes it (and its tasks) away; Undo brings it
+  // back with its colour, Redo removes it again.
+  zarvo({"add", "Sweep the yard #Chores"});
+  QTRY_VERIFY_WITH_TIMEOUT(!storedList("Chores").isEmpty(), kPatience);
+  auto answerRemoval = [&](QMessageBox::ButtonRole role) {
+    sidebar->setCurrentItem(sidebarItem("Chores"));
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), sidebar->mapToGlobal(QPoint()));
+    QApplication::sendEvent(sidebar->viewport(), &menuKey);
+    QTRY_VERIFY_WITH_TIMEOUT(sidebar->contextMenu() && sidebar->contextMenu()->isVisible(), kPatience);
+    const auto actions = sidebar->contextMenu()->actions();
+    const auto remove = std::find_if(actions.begin(), actions.end(), [](QAction* a) { return a->text().startsWith("Remove"); });
+    QVERIFY(remove != actions.end());
+    (*remove)->trigger();
+    sidebar->contextMenu()->close();
+    QMessageBox* question = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((question = window_->findChild<QMessageBox*>("removeListQuestion")) && question->isVisible(),
+                             kPatience);
+    QVERIFY(question->text().contains("Chores"));
+    for (QAbstractButton* button : question->buttons()) {
+      if (question->buttonRole(button) == role) QTest::mouseClick(button, Qt::LeftButton);
+    }
+  };
+  answerRemoval(QMessageBox::RejectRole);
+  QTRY_VERIFY_WITH_TIMEOUT(window_->findChild<QMessageBox*>("removeListQuestion") == nullptr, kPatience);
+  QVERIFY(!storedList("Chores").isEmpty());
+  answerRemoval(QMessageBox::DestructiveRole);
+  QTRY_VERIFY_WITH_TIMEOUT(!sidebarLists().contains("Chores"), kPatience);
+  QVERIFY(storedList("Chores").isEmpty());
+  QVERIFY(withTitle(openTasks(), "Sweep the yard").isEmpty());
+  QTRY_COMPARE_WITH_TIMEOUT(window_->undoAction()->text(), QString("Undo Remove list 'Chores'"), kPatience);
+  window_->undoAction()->trigger();
+  QTRY_VERIFY_WITH_TIMEOUT(sidebarLists().contains("Chores"), kPatience);
+  QTRY_COMPARE_WITH_TIMEOUT(sidebarColour("Chores"), red, kPatience);
+  QVERIFY(!withTitle(openTasks(), "Sweep the yard").isEmpty());
+  QTRY_COMPARE_WITH_TIMEOUT(window_->redoAction()->text(), QString("Redo Remove list 'Chores'"), kPatience);
+  window_->redoAction()->trigger();
+  QTRY_VERIFY_WITH_TIMEOUT(!sidebarLists().contains("Chores"), kPatience);
+  QVERIFY(storedList("Chores").isEmpty());
+  QTRY_VERIFY_WITH_TIMEOUT(!window_->redoAction()->isEnabled(), kPatience);
+  window_->undoAction()->trigger();
+  QTRY_VERIFY_WITH_TIMEOUT(sidebarLists().contains("Chores"), kPatience);
 
   // Every control a person can reach has a name a screen reader says.
   QStringList unnamed;

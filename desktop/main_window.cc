@@ -3,6 +3,8 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
@@ -15,7 +17,8 @@ namespace zarvo::desktop {
 MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry, QWidget* parent)
     : QMainWindow(parent), controller_(controller), sidebar_(new Sidebar), quickEntry_(new QuickEntry(std::move(quickEntry))),
       taskView_(new QListView), model_(new TaskModel({}, this)), search_(new QLineEdit), order_(new QComboBox), newList_(new QLineEdit),
-      undo_(new QAction(this)) {
+      undo_(new QAction(this)),
+      redo_(new QAction(this)) {
   setWindowTitle(tr("Zarvo"));
   taskView_->setModel(model_);
   taskView_->setItemDelegate(new TaskDelegate(taskView_));
@@ -74,6 +77,7 @@ MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry
   connect(sidebar_, &Sidebar::scopeChanged, model_, &TaskModel::setScope);
   connect(sidebar_, &Sidebar::renameRequested, &controller_, &StoreController::renameList);
   connect(sidebar_, &Sidebar::recolourRequested, &controller_, &StoreController::recolourList);
+  connect(sidebar_, &Sidebar::removeRequested, this, &MainWindow::confirmRemoval);
 
   // A search follows the typing once it pauses, so a fast typist does not queue a search per key.
   searchPause_.setSingleShot(true);
@@ -93,6 +97,13 @@ MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry
   connect(undo_, &QAction::triggered, &controller_, &StoreController::undo);
   connect(&controller_, &StoreController::undone, this,
           [this](const QString& description) { notice_ = tr("Undone: %1").arg(description); });
+  redo_->setShortcut(QKeySequence::Redo);
+  redo_->setEnabled(false);
+  redo_->setText(tr("Redo"));
+  edit->addAction(redo_);
+  connect(redo_, &QAction::triggered, &controller_, &StoreController::redo);
+  connect(&controller_, &StoreController::redone, this,
+          [this](const QString& description) { notice_ = tr("Redone: %1").arg(description); });
   // An empty field has no typing to undo: there Ctrl+Z undoes the last change, as elsewhere.
   quickEntry_->field()->installEventFilter(this);
   search_->installEventFilter(this);
@@ -108,6 +119,28 @@ MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry
   connect(&minuteTick_, &QTimer::timeout, model_, &TaskModel::refreshDueTexts);
   minuteTick_.start();
   quickEntry_->field()->setFocus();
+}
+
+void MainWindow::confirmRemoval(const QString& listId, const QString& title) {
+  int64_t open = 0;
+  if (snapshot_) {
+    for (const auto& list : snapshot_->lists) {
+      if (list.id == listId) open = list.openCount;
+    }
+  }
+  // Window-modal and asynchronous: the store keeps publishing while the question is open.
+  auto* box = new QMessageBox(QMessageBox::Question, tr("Remove List"),
+                              tr("Remove \u201c%1\u201d and all its tasks (%n open)?", nullptr, int(open)).arg(title),
+                              QMessageBox::Cancel, this);
+  box->setInformativeText(tr("Completed tasks go with it. Edit \u2192 Undo brings the list back."));
+  QPushButton* remove = box->addButton(tr("Remove"), QMessageBox::DestructiveRole);
+  box->setDefaultButton(QMessageBox::Cancel);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setObjectName(QStringLiteral("removeListQuestion"));
+  connect(box, &QMessageBox::finished, this, [this, box, remove, listId] {
+    if (box->clickedButton() == remove) controller_.removeList(listId);
+  });
+  box->open();
 }
 
 void MainWindow::select(const QString& name) {
@@ -135,6 +168,9 @@ void MainWindow::showSnapshot(std::shared_ptr<const Snapshot> snapshot) {
   const QString& change = snapshot_->lastChange;
   undo_->setEnabled(!change.isEmpty());
   undo_->setText(change.isEmpty() ? tr("Undo") : tr("Undo %1").arg(change.left(1).toUpper() + change.mid(1)));
+  const QString& redo = snapshot_->nextRedo;
+  redo_->setEnabled(!redo.isEmpty());
+  redo_->setText(redo.isEmpty() ? tr("Redo") : tr("Redo %1").arg(redo.left(1).toUpper() + redo.mid(1)));
   if (snapshot_->provisional) {
     statusBar()->showMessage(tr("Reading your tasks\u2026"));
   } else if (const size_t skipped = snapshot_->skippedFiles) {

@@ -4,7 +4,8 @@
 // Keys: Enter in quick entry creates, Esc clears it; Space in the task list completes the selected
 // task; Ctrl+N goes to quick entry, Ctrl+F to the search; Ctrl+1..5 choose a smart list; Ctrl+Z
 // undoes the newest change of the home (Edit menu: "Undo add 'Buy milk'"), except in a text field
-// that holds text, where it undoes the typing.
+// that holds text, where it undoes the typing; Ctrl+Shift+Z makes the undone change again (Edit
+// menu: "Redo ..."). A list's context menu removes it, after a question.
 #pragma once
 
 #include <QAction>
@@ -42,6 +43,7 @@ class MainWindow : public QMainWindow {
   QLineEdit* searchField() const { return search_; }
   QComboBox* orderBox() const { return order_; }
   QAction* undoAction() const { return undo_; }
+  QAction* redoAction() const { return redo_; }
   QLineEdit* newListField() const { return newList_; }
   // The last Snapshot shown; null before the first.
   const std::shared_ptr<const Snapshot>& snapshot() const { return snapshot_; }
@@ -56,6 +58,8 @@ class MainWindow : public QMainWindow {
  private:
   void showSnapshot(std::shared_ptr<const Snapshot> snapshot);
   void completeCurrent();
+  // Asks before a list and its tasks are removed; Remove sends the removal to the store.
+  void confirmRemoval(const QString& listId, const QString& title);
 
   StoreController& controller_;
   Sidebar* sidebar_;
@@ -66,6 +70,7 @@ class MainWindow : public QMainWindow {
   QComboBox* order_;
   QLineEdit* newList_;  // under the sidebar: Enter adds a list of that name
   QAction* undo_;
+  QAction* redo_;
   QString notice_;  // the outcome of an undo, for the status line once the window shows it
   QTimer searchPause_;
   QTimer minuteTick_;

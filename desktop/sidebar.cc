@@ -122,6 +122,9 @@ void Sidebar::contextMenuEvent(QContextMenuEvent* event) {
     connect(action, &QAction::triggered, this,
             [this, id, value = colour.value] { Q_EMIT recolourRequested(id, platform::Colour::rgb(value)); });
   }
+  menu_->addSeparator();
+  QAction* remove = menu_->addAction(tr("Remove List\u2026"));
+  connect(remove, &QAction::triggered, this, [this, id, title = item->text()] { Q_EMIT removeRequested(id, title); });
   menu_->popup(at);
 }
 

@@ -4,7 +4,7 @@
 //
 // The person's lists are changed here as requests (the window sends them to the store, and the next
 // Snapshot shows the outcome): F2 or a double-click renames, the context menu (right click, the menu
-// key, Shift+F10) recolours.
+// key, Shift+F10) recolours or removes.
 #pragma once
 
 #include <QListWidget>
@@ -43,6 +43,8 @@ class Sidebar : public QListWidget {
   void scopeChanged(const zarvo::desktop::Scope& scope);
   void renameRequested(const QString& listId, const QString& title);
   void recolourRequested(const QString& listId, zarvo::platform::Colour colour);
+  // "Remove list" was chosen in the list's context menu (the window asks before it removes).
+  void removeRequested(const QString& listId, const QString& title);
 
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;

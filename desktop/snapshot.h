@@ -64,6 +64,9 @@ struct Snapshot {
   // The newest change of the home's history, which an undo would revert ("add 'Buy milk'"); empty
   // when there is none.
   QString lastChange;
+  // The change a redo would make again (the one undone last), while no new change followed; empty
+  // when there is none.
+  QString nextRedo;
   // Open tasks per smart list, whatever the search.
   std::array<int64_t, std::size(kSmartLists)> smartCounts{};
   // The last run's view (snapshot_cache.h), shown while the home is read for the first time.

@@ -200,8 +200,9 @@ void StoreController::read(Home& home) {
   if (fallback) base_.defaultListId = qs(fallback->calendarId().value_or(""));
   base_.skippedFiles = home.skippedFiles().size();
   // Read under the home's shared lock, so no writer moves the entries meanwhile.
-  const auto changes = home.historyDescriptions().undoable;
-  if (!changes.empty()) base_.lastChange = qs(changes.front());
+  const auto history = home.historyDescriptions();
+  if (!history.undoable.empty()) base_.lastChange = qs(history.undoable.front());
+  if (!history.redoable.empty()) base_.nextRedo = qs(history.redoable.front());
 }
 
 namespace {
@@ -304,6 +305,14 @@ void StoreController::recolourList(const QString& id, platform::Colour colour) {
   });
 }
 
+void StoreController::removeList(const QString& id) {
+  changeList(id, [](Home& home, const std::shared_ptr<List>& list) {
+    const auto removed = home.removeList(list, "remove list '" + list->title() + "'");
+    if (!removed) throw std::runtime_error(removed.error().message());
+    return std::string();  // saved by removeList, as its own change
+  });
+}
+
 void StoreController::undo() {
   run(HomeAccess::write, [this](Home& home) {
     auto result = home.undoLastChange();
@@ -312,6 +321,16 @@ void StoreController::undo() {
     return std::string();
   });
   // A list's order lives in the records only, which no notification covers.
+  reloadAfterWrite();
+}
+
+void StoreController::redo() {
+  run(HomeAccess::write, [this](Home& home) {
+    auto result = home.redoLastChange();
+    if (!result) throw std::runtime_error(result.error().message());
+    toUi([description = qs(result->undone)](StoreController& self) { Q_EMIT self.redone(description); });
+    return std::string();
+  });
   reloadAfterWrite();
 }
 

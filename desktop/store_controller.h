@@ -77,10 +77,16 @@ class StoreController : public QObject {
   void addList(const QString& title);
   void renameList(const QString& id, const QString& title);
   void recolourList(const QString& id, platform::Colour colour);
+  // Removes the list with all its tasks, open and completed (Home::removeList): one change, which an
+  // undo takes back whole.
+  void removeList(const QString& id);
   // Undoes the newest change of the home's history, whichever program made it (Home::undoLastChange):
   // `undone` names it, or `failed` says why nothing changed (nothing to undo, changed since by
   // another program). The window follows through the store's notifications, as after any change.
   void undo();
+  // Makes again the change undone last (Home::redoLastChange): `redone` names it, or `failed` says
+  // why nothing changed (nothing to redo, a new change since the undo).
+  void redo();
   // Publishes the last read again, in `order` (one of the library's sorters) and, for a search text
   // that is not empty, with only the tasks whose title or notes hold it (the library's search:
   // ignoring case and accents).
@@ -94,6 +100,8 @@ class StoreController : public QObject {
   void created(const QString& title);
   // The change undone, as the history describes it ("add 'Buy milk'").
   void undone(const QString& description);
+  // The change made again by redo, as the history describes it.
+  void redone(const QString& description);
   // Another program holds the home ("pid 1234 (zarvo edit)"); the work waits for it.
   void waiting(const QString& holder);
 

@@ -6,13 +6,17 @@
 #include <sys/eventfd.h>
 #include <sys/signalfd.h>
 #include <sys/timerfd.h>
+#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 
+#include "zarvo/alarms/alarm_writes.h"
 #include "zarvo/alarms/notified_state.h"
 #include "zarvo/alarms/open_task_alarms.h"
 #include "zarvo/home/home.h"
@@ -43,6 +47,10 @@ std::string bodyOf(const alarms::Firing& f) {
   }
   if (!f.list.empty()) body += (body.empty() ? "" : " \u00b7 ") + f.list;
   return body;
+}
+
+std::string secondsOf(Date d) {
+  return std::to_string(std::chrono::duration_cast<std::chrono::seconds>(d.time_since_epoch()).count());
 }
 
 }  // namespace
@@ -131,8 +139,11 @@ int Daemon::run() {
 
 void Daemon::armTimer() {
   // With nothing pending the timer still runs (a year ahead) so that a clock change cancels it and
-  // wakes the loop.
-  const Date at = wakeAt_.value_or(platform::Clock::currentNow() + std::chrono::hours(24 * 365));
+  // wakes the loop. The timer runs on the system's clock: a moment of the library's clock (which
+  // tests may set apart from it) is moved by the difference.
+  const Date now = platform::Clock::currentNow();
+  const Date at = wakeAt_.value_or(now + std::chrono::hours(24 * 365)) -
+                  std::chrono::duration_cast<Date::duration>(now - std::chrono::system_clock::now());
   const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(at.time_since_epoch()).count();
   itimerspec deadline{};
   deadline.it_value.tv_sec = ns / 1'000'000'000;
@@ -171,8 +182,14 @@ void Daemon::reschedule() {
     alarms::NotifiedState state = std::move(*loaded);
     alarms::Schedule s = alarms::schedule(*all, platform::Clock::currentNow(), state, options_.schedule);
     wakeAt_ = s.nextWakeUp;
+    std::vector<alarms::Firing> shownNow;
     for (alarms::Firing& f : s.ringing) {
-      auto id = service_->notify(f.title, bodyOf(f), {{"done", "Done"}});
+      std::vector<NotificationService::Action> actions{{"done", "Done"}};
+      if (f.alarmIndex) {
+        for (const std::string& choice : options_.snooze) actions.push_back({"snooze:" + choice, alarms::snoozeLabel(choice)});
+      }
+      if (options_.desktop) actions.push_back({"open", "Open"});
+      auto id = service_->notify(f.title, bodyOf(f), actions);
       if (!id) {
         log().error("Cannot show a notification: %{public}@", id.error().message());
         if (!wakeAt_ || retry < *wakeAt_) wakeAt_ = retry;
@@ -180,10 +197,14 @@ void Daemon::reschedule() {
       }
       log().info("Rang %{public}@", f.key);
       state.add(f.key);
+      shownNow.push_back(f);
       shown_[*id] = std::move(f);
     }
+    // The state file first: it is what keeps an alarm from ringing twice when the task file cannot
+    // be written (a read-only home, a held lock, a full disk).
     state.retainOnly(s.liveKeys);
     if (Error e = state.save(); !e.ok()) log().error("Cannot record what has rung: %{public}@", e.message());
+    acknowledge(shownNow);
   }
   // The tasks are read: hand the memory their files took back to the system, so that a sleeping
   // daemon holds little more than its schedule.
@@ -194,24 +215,83 @@ void Daemon::reschedule() {
 void Daemon::onAction(uint32_t id, const std::string& action) {
   auto it = shown_.find(id);
   if (it == shown_.end()) return;  // another program's notification, or one of an earlier run
+  if (action == "open") {
+    // The notification may stay on screen after Open: Done and Snooze still answer it.
+    open(it->second);
+    return;
+  }
   alarms::Firing firing = std::move(it->second);
   shown_.erase(it);
-  if (action == "done") complete(firing);
+  if (action == "done") {
+    complete(firing);
+  } else if (action.rfind("snooze:", 0) == 0) {
+    snooze(firing, action.substr(7));
+  }
 }
 
-void Daemon::complete(const alarms::Firing& firing) {
-  // In a process of its own: opening the home to write mirrors every task into this process's
-  // reminders store for good, which would keep tens of megabytes of a sleeping daemon for one Done.
+bool Daemon::runSelf(const std::vector<std::string>& arguments, const std::string& what) {
   std::error_code ec;
   const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (ec) {
-    log().error("Cannot find this program to complete %{public}@: %{public}@", firing.taskUid, ec.message());
+    log().error("Cannot find this program to %{public}@: %{public}@", what, ec.message());
+    return false;
+  }
+  std::vector<std::string> args{"--home", options_.home.string()};
+  args.insert(args.end(), arguments.begin(), arguments.end());
+  const platform::ProcessResult done = platform::runProcess(
+      self.string(), args, {}, [](std::string_view line) { log().info("%{public}@", std::string(line)); });
+  if (!done.succeeded()) log().error("Cannot %{public}@", what);
+  return done.succeeded();
+}
+
+void Daemon::acknowledge(const std::vector<alarms::Firing>& shown) {
+  // Written into the task files, so that a restart, or another machine syncing the same lists,
+  // never shows them again. Reminders at a due time have no alarm to mark: the state file keeps them.
+  std::vector<std::string> args{"--acknowledge", secondsOf(platform::Clock::currentNow())};
+  for (const alarms::Firing& f : shown) {
+    if (!f.alarmIndex) continue;
+    args.insert(args.end(), {f.taskUid, std::to_string(*f.alarmIndex), secondsOf(f.at)});
+  }
+  if (args.size() > 2) runSelf(args, "acknowledge the alarms shown");
+}
+
+void Daemon::snooze(const alarms::Firing& firing, const std::string& choice) {
+  const Date now = platform::Clock::currentNow();
+  const std::optional<Date> until = alarms::snoozeUntil(choice, now);
+  if (!until || !firing.alarmIndex) return;
+  runSelf({"--snooze", secondsOf(now), secondsOf(*until), firing.taskUid, std::to_string(*firing.alarmIndex),
+           secondsOf(firing.at)},
+          "snooze " + firing.taskUid);
+}
+
+void Daemon::open(const alarms::Firing& firing) {
+  // The desktop app cannot yet be told which task to show: it opens on the home. It outlives this
+  // daemon and is not its child (a grandchild, in a session of its own), so nothing waits for it.
+  const std::string program = options_.desktop->string();
+  const std::string home = options_.home.string();
+  sigset_t none;
+  sigemptyset(&none);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::setsid();
+    if (::fork() == 0) {
+      // The daemon blocks SIGINT and SIGTERM for its signalfd; the app must not inherit that.
+      sigprocmask(SIG_SETMASK, &none, nullptr);
+      ::execl(program.c_str(), program.c_str(), "--home", home.c_str(), static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    ::_exit(0);
+  }
+  if (child < 0) {
+    log().error("Cannot start %{public}@: errno %{public}@", program, std::to_string(errno));
     return;
   }
-  const platform::ProcessResult done = platform::runProcess(
-      self.string(), {"--home", options_.home.string(), "--complete", firing.taskUid, firing.title}, {},
-      [](std::string_view line) { log().info("%{public}@", std::string(line)); });
-  if (!done.succeeded()) log().error("Completing %{public}@ failed", firing.taskUid);
+  ::waitpid(child, nullptr, 0);
+  log().info("Opened %{public}@ for %{public}@", program, firing.taskUid);
+}
+
+void Daemon::complete(const alarms::Firing& firing) {
+  runSelf({"--complete", firing.taskUid, firing.title}, "complete " + firing.taskUid);
 }
 
 int completeTask(const std::filesystem::path& homePath, const std::string& uid, const std::string& title) {
@@ -244,6 +324,68 @@ int completeTask(const std::filesystem::path& homePath, const std::string& uid, 
     log().error("Cannot complete %{public}@: %{public}@", uid, std::string(e.what()));
     return 1;
   }
+}
+
+namespace {
+
+// Opens the home, finds each alarm that still rings as it did, lets `change` mark it in the task's
+// reminder and saves the tasks through CalendarIO and the home: the same path as every other write,
+// with its conflict checks and its read-back of the file. With a `description` the change is one of
+// the history (a snooze the person chose); without, the home is opened to read, which keeps no
+// history: undo must take back what the person did, not that the daemon showed an alarm.
+int changeAlarms(const std::filesystem::path& homePath, const std::vector<RungAlarm>& rung,
+                 const std::function<bool(reminders::Reminder&, size_t index)>& change,
+                 std::optional<std::string> description) {
+  HomeOptions ho;
+  ho.createIfMissing = false;
+  ho.access = description ? HomeAccess::write : HomeAccess::read;
+  auto home = Home::open(homePath, ho);
+  if (!home) {
+    log().error("Cannot open the home to mark alarms: %{public}@", home.error().message());
+    return 1;
+  }
+  try {
+    auto tasks = (*home)->fetchTasks(std::nullopt, false);
+    if (!tasks) {
+      log().error("Cannot read the tasks: %{public}@", tasks.error().message());
+      return 1;
+    }
+    for (const RungAlarm& alarm : rung) {
+      auto task = std::find_if(tasks->begin(), tasks->end(), [&](const std::shared_ptr<Task>& t) {
+        return t->reminder() && t->reminder()->calendarItemExternalIdentifier() == alarm.taskUid;
+      });
+      std::optional<alarms::TaskAlarms> found = task == tasks->end() ? std::nullopt : alarms::taskAlarmsOf(**task);
+      std::optional<Date> at;
+      if (found && alarm.index < found->alarms.size()) at = alarms::triggerMoment(found->alarms[alarm.index], *found);
+      if (!at || std::chrono::floor<std::chrono::seconds>(*at) != std::chrono::floor<std::chrono::seconds>(alarm.at)) {
+        log().notice("The alarm of %{public}@ moved or is gone: left as it is", alarm.taskUid);
+        continue;
+      }
+      if (!change(*(*task)->reminder(), alarm.index)) continue;
+      (*home)->io().save(*task, true);
+      if (description) *description += " '" + (*task)->title().value_or("") + "'";
+      log().info("Marked the alarm of %{public}@", alarm.taskUid);
+    }
+    (*home)->save(description.value_or(""));
+    return 0;
+  } catch (const StoreError& e) {
+    log().error("Cannot mark the alarms: %{public}@", std::string(e.what()));
+    return 1;
+  }
+}
+
+}  // namespace
+
+int acknowledgeAlarms(const std::filesystem::path& homePath, Date now, const std::vector<RungAlarm>& alarms) {
+  return changeAlarms(homePath, alarms,
+                      [now](reminders::Reminder& r, size_t index) { return alarms::acknowledgeAlarm(r, index, now); },
+                      std::nullopt);
+}
+
+int snoozeAlarm(const std::filesystem::path& homePath, const RungAlarm& alarm, Date now, Date until) {
+  return changeAlarms(homePath, {alarm}, [now, until](reminders::Reminder& r, size_t index) {
+    return alarms::snoozeAlarm(r, index, now, until);
+  }, "snooze");
 }
 
 }  // namespace zarvo::remindersd

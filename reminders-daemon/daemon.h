@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "reminders-daemon/notification_service.h"
 #include "zarvo/alarms/schedule.h"
@@ -28,6 +29,12 @@ struct DaemonOptions {
   // How long to wait before trying again when the home or the notification service failed.
   // Default one minute.
   std::chrono::seconds retryAfter{60};
+  // The Snooze choices a notification offers (Settings::Reminders::snooze, alarms::snoozeUntil);
+  // empty offers no Snooze. A reminder at a due time without an alarm offers none either: a snooze
+  // alarm names the alarm it snoozes.
+  std::vector<std::string> snooze{"10m", "1h", "tomorrow"};
+  // The desktop app that Open starts on the home; none offers no Open.
+  std::optional<std::filesystem::path> desktop;
 };
 
 class Daemon {
@@ -42,6 +49,12 @@ class Daemon {
   void reschedule();
   void onAction(uint32_t id, const std::string& action);
   void complete(const alarms::Firing& firing);
+  void acknowledge(const std::vector<alarms::Firing>& shown);
+  void snooze(const alarms::Firing& firing, const std::string& choice);
+  void open(const alarms::Firing& firing);
+  // Runs this program again as `zarvo-reminders --home HOME arguments...` and waits for it: the
+  // writes open the whole home, which a sleeping daemon must not keep in memory. False when it failed.
+  bool runSelf(const std::vector<std::string>& arguments, const std::string& what);
   void armTimer();
 
   DaemonOptions options_;
@@ -57,5 +70,21 @@ class Daemon {
 // the history as "done 'TITLE'"); 0 when done or when no such open task is left, 1 when the home or
 // the store refused. What the daemon runs, in a process of its own, when the user picks Done.
 int completeTask(const std::filesystem::path& homePath, const std::string& uid, const std::string& title);
+
+// One alarm that rang: alarm `index` of the task with UID `taskUid` (alarms::TaskAlarms::alarms),
+// ringing at `at`. A task whose alarm no longer rings at `at` (moved or gone since) is left alone.
+struct RungAlarm {
+  std::string taskUid;
+  size_t index = 0;
+  Date at{};
+};
+
+// Writes ACKNOWLEDGED at `now` into each alarm of the home at `homePath` (alarms::acknowledgeAlarm),
+// through the library's save path; 0 when every task that still has its alarm was written, 1 when
+// the home or the store refused. What the daemon runs, in a process of its own, when it shows alarms.
+int acknowledgeAlarms(const std::filesystem::path& homePath, Date now, const std::vector<RungAlarm>& alarms);
+
+// Snoozes `alarm`, shown at `now`, until `until` (alarms::snoozeAlarm); statuses as acknowledgeAlarms.
+int snoozeAlarm(const std::filesystem::path& homePath, const RungAlarm& alarm, Date now, Date until);
 
 }  // namespace zarvo::remindersd

@@ -19,7 +19,6 @@
 #include "zarvo/testing/files.h"
 #include "zarvo/testing/paths.h"
 #include "zarvo/testing/quick_entry_lines.h"
-#include "zarvo/testing/temp_dir.h"
 
 namespace {
 
@@ -29,19 +28,10 @@ using zarvo::testing::CliHarness;
 using zarvo::testing::Outcome;
 using zarvo::testing::shellQuoted;
 using zarvo::testing::snapshot;
-using zarvo::testing::TempDir;
 using zarvo::testing::writeFile;
 
-class EverydayCliTest : public ::testing::Test {
+class EverydayCliTest : public zarvo::testing::CliTest {
  protected:
-  void SetUp() override { CliHarness::expectProgram(); }
-
-  // zarvo with the test's home, no colour, after `environment` (assignments such as "LANG=de_DE").
-  Outcome zarvo(const std::vector<std::string>& args, const std::string& environment = "", const std::string& input = "") {
-    std::vector<std::string> all = {"--home", home_.string(), "--color", "never"};
-    all.insert(all.end(), args.begin(), args.end());
-    return cli_.shell(environment + " " + CliHarness::commandLine(zarvo::testing::zarvoProgram(), all), input);
-  }
   std::string ok(const std::vector<std::string>& args, const std::string& environment = "") {
     const Outcome run = zarvo(args, environment);
     EXPECT_EQ(run.status, 0) << join(args) << "\n" << run.err;
@@ -50,11 +40,8 @@ class EverydayCliTest : public ::testing::Test {
   }
   // Runs zarvo on a terminal (a pseudo-terminal made by script(1)) answering `answer` to its question.
   Outcome onTerminal(const std::vector<std::string>& args, const std::string& answer) {
-    std::vector<std::string> all = {"--home", home_.string(), "--color", "never"};
-    all.insert(all.end(), args.begin(), args.end());
-    return cli_.shell("script -qec " + shellQuoted(CliHarness::commandLine(zarvo::testing::zarvoProgram(), all)) +
-                          " /dev/null",
-                      answer + "\n");
+    const std::string program = CliHarness::commandLine(zarvo::testing::zarvoProgram(), withHome(args));
+    return cli_.shell("script -qec " + shellQuoted(program) + " /dev/null", answer + "\n");
   }
   std::string add(const std::string& line) {
     return json::parse(ok({"add", "--json", "--tz", kZone, "--ref", kRef, line}))[0]["id"];
@@ -78,11 +65,6 @@ class EverydayCliTest : public ::testing::Test {
 
   static constexpr const char* kZone = "Europe/Berlin";
   static constexpr const char* kRef = "2024-03-11T10:00";
-
-  TempDir tmp_{"zarvo-everyday"};
-  fs::path work_ = tmp_.path();
-  fs::path home_ = work_ / "home";
-  CliHarness cli_{work_};
 };
 
 // The real to-do lines: `quick` reads them as a person means them with the settings' corrections (the

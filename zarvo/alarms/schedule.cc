@@ -66,8 +66,14 @@ Schedule schedule(const std::vector<TaskAlarms>& tasks, Date now, const Notified
     }
     for (size_t i = 0; i < task.alarms.size(); ++i) {
       const AlarmTrigger& alarm = task.alarms[i];
-      if (alarm.acknowledged) continue;
-      if (std::optional<Date> at = triggerMoment(alarm, task)) consider(task, *at, i);
+      std::optional<Date> at = triggerMoment(alarm, task);
+      // Acknowledged at or after its moment: shown already. An alarm whose moment moved past its
+      // acknowledgement (a due date moved later, the next occurrence of a series) rings again.
+      if (!at || (alarm.acknowledged && std::chrono::floor<std::chrono::seconds>(*alarm.acknowledged) >=
+                                            std::chrono::floor<std::chrono::seconds>(*at))) {
+        continue;
+      }
+      consider(task, *at, i);
     }
   }
   // Two alarms of one task at one moment share a key: they ring once.

@@ -30,7 +30,8 @@ struct Firing {
 };
 
 struct Schedule {
-  // Alarms whose moment has come (at <= now), not acknowledged and not notified: show them now. In
+  // Alarms whose moment has come (at <= now), not notified, and not acknowledged at or after that
+  // moment (an ACKNOWLEDGED older than the moment is of an earlier one): show them now. In
   // order of their moment, then task UID.
   std::vector<Firing> ringing;
   // The earliest moment after `now` at which an alarm rings; none when no alarm is pending.

@@ -73,7 +73,7 @@ AlarmTrigger readAlarm(icalcomponent* valarm, icalproperty* trigger, bool hasSta
   if (icalproperty* ack = icalcomponent_get_first_property(valarm, ICAL_ACKNOWLEDGED_PROPERTY)) {
     a.acknowledged = instantOf(ack, icalproperty_get_acknowledged(ack));
     // An ACKNOWLEDGED we cannot read still says the alarm was shown.
-    if (!a.acknowledged) a.acknowledged = Date{};
+    if (!a.acknowledged) a.acknowledged = Date::max();
   }
   if (icalproperty* uid = icalcomponent_get_first_property(valarm, ICAL_UID_PROPERTY)) {
     if (const char* v = icalproperty_get_uid(uid)) a.uid = v;

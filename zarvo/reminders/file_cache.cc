@@ -16,7 +16,7 @@ namespace {
 
 // Bump whenever the layout below or what parseTodoFile extracts from a file changes: a copy written
 // by another version is then ignored rather than misread.
-constexpr uint32_t kFormatVersion = 6;
+constexpr uint32_t kFormatVersion = 7;
 constexpr std::string_view kMagic = "ZARVO FILE CACHE";
 // The readers whose results are stored: a copy made with other versions of them is not trusted.
 constexpr std::string_view kReaders = "libical " ICAL_VERSION ", ICU " U_ICU_VERSION;
@@ -196,6 +196,9 @@ void writeFile(Writer& w, const std::string& relativePath, const FileInfo& info,
       // The origin as an index into alarmOrigins, + 1; 0 for none.
       const auto it = std::find(todo.alarmOrigins.begin(), todo.alarmOrigins.end(), alarm.origin);
       w.u(alarm.origin && it != todo.alarmOrigins.end() ? static_cast<uint64_t>(it - todo.alarmOrigins.begin()) + 1 : 0);
+      w.optDate(alarm.acknowledged);
+      w.optStr(alarm.uid);
+      w.optStr(alarm.snoozeOf);
     }
     const TodoFields& f = todo.fields;
     w.str(f.uid);
@@ -284,6 +287,9 @@ bool readFile(Reader& r, const fs::path& root, FileCache::Entry& out, std::strin
       const uint64_t origin = r.u();
       consistent = consistent && origin <= todo.alarmOrigins.size();
       if (consistent && origin > 0) alarm.origin = todo.alarmOrigins[origin - 1];
+      alarm.acknowledged = r.optDate();
+      alarm.uid = r.optStr();
+      alarm.snoozeOf = r.optStr();
     }
     TodoFields& f = todo.fields;
     f.uid.assign(r.view());

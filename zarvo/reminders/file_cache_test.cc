@@ -76,6 +76,8 @@ void expectSameFile(const TodoFile& a, const TodoFile& b) {
     for (size_t k = 0; k < x.alarms.size(); ++k) {
       EXPECT_EQ(x.alarms[k].absolute, y.alarms[k].absolute);
       EXPECT_EQ(x.alarms[k].relative, y.alarms[k].relative);
+      EXPECT_EQ(std::tie(x.alarms[k].acknowledged, x.alarms[k].uid, x.alarms[k].snoozeOf),
+                std::tie(y.alarms[k].acknowledged, y.alarms[k].uid, y.alarms[k].snoozeOf));
       ASSERT_EQ(x.alarms[k].origin == nullptr, y.alarms[k].origin == nullptr);
       if (x.alarms[k].origin) {
         EXPECT_EQ(x.alarms[k].origin->begin, y.alarms[k].origin->begin);
@@ -103,6 +105,12 @@ TEST(FileCache, EveryFixtureRoundTrips) {
   writeFile(root / "src" / "dropped.ics",
             "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:\r\nUID:dropped\r\nSUMMARY:\r\nsummary :Read\r\n"
             "DESCRIPTION;LANGUAGE=en:\r\nDESCRIPTION:Notes\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
+  // What a shown and snoozed alarm carries: the schedule must not read it differently from a copy.
+  writeFile(root / "src" / "snoozed.ics",
+            "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:snoozed\r\nBEGIN:VALARM\r\nUID:first\r\nACTION:DISPLAY\r\n"
+            "TRIGGER:-PT5M\r\nACKNOWLEDGED:20270101T000000Z\r\nEND:VALARM\r\nBEGIN:VALARM\r\nUID:again\r\n"
+            "RELATED-TO;RELTYPE=SNOOZE:first\r\nACTION:DISPLAY\r\nTRIGGER;VALUE=DATE-TIME:20270101T001000Z\r\n"
+            "END:VALARM\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
   FileCache cache;
   std::map<fs::path, std::shared_ptr<const TodoFile>> originals;
   for (const auto& entry : fs::recursive_directory_iterator(root)) {

@@ -278,12 +278,19 @@ std::string editTodo(const TodoFile& file, size_t index, const DesiredTodo& want
 
   owned.finish();
 
-  // Alarms: the blocks of removed alarms go, kept ones stay byte for byte, new ones are appended. A
-  // series moved on keeps its alarms: they belong to every occurrence.
-  for (const auto& origin : entry.alarmOrigins) {
-    bool kept = advanced || std::any_of(want.alarms.begin(), want.alarms.end(),
-                                        [&](const AlarmValue& a) { return a.origin == origin; });
-    if (!kept) editor.replace(origin->begin, origin->end, "");
+  // Alarms: the blocks of removed alarms go, kept ones stay byte for byte (but for an ACKNOWLEDGED or
+  // UID line added), new ones are appended. A series moved on keeps its alarms: they belong to every
+  // occurrence.
+  for (size_t i = 0; i < entry.alarmOrigins.size(); ++i) {
+    const auto& origin = entry.alarmOrigins[i];
+    auto kept = std::find_if(want.alarms.begin(), want.alarms.end(), [&](const AlarmValue& a) { return a.origin == origin; });
+    if (kept == want.alarms.end()) {
+      if (!advanced) editor.replace(origin->begin, origin->end, "");
+      continue;
+    }
+    if (i >= entry.alarms.size()) continue;
+    const std::string_view block = std::string_view(file.content).substr(origin->begin, origin->end - origin->begin);
+    if (auto edited = editedValarm(block, entry.alarms[i], *kept, nl)) editor.replace(origin->begin, origin->end, *edited);
   }
   for (const AlarmValue& alarm : want.alarms) {
     if (!alarm.origin) editor.insert(entry.endLineBegin, valarmText(alarm, nl));

@@ -59,11 +59,14 @@ bool dueMovedOn(const platform::DateComponents& earlier, const platform::DateCom
          civil(l) > civil(e);
 }
 
-using AlarmKey = std::pair<std::optional<std::chrono::sys_seconds>, std::optional<std::chrono::seconds>>;
+using AlarmKey = std::tuple<std::optional<std::chrono::sys_seconds>, std::optional<std::chrono::seconds>,
+                            std::optional<std::chrono::sys_seconds>, std::optional<std::string>, std::optional<std::string>>;
 
 AlarmKey alarmKey(const AlarmValue& a) {
-  return {a.absolute ? std::optional(std::chrono::floor<std::chrono::seconds>(*a.absolute)) : std::nullopt,
-          a.relative};
+  auto secondsOf = [](const std::optional<Date>& d) {
+    return d ? std::optional(std::chrono::floor<std::chrono::seconds>(*d)) : std::nullopt;
+  };
+  return {secondsOf(a.absolute), a.relative, secondsOf(a.acknowledged), a.uid, a.snoozeOf};
 }
 
 std::multiset<AlarmKey> alarmKeys(const std::vector<AlarmValue>& alarms) {

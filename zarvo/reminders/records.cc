@@ -46,6 +46,20 @@ std::shared_ptr<Alarm> Alarm::alarmWithAbsoluteDate(Date date) {
   return alarm;
 }
 
+std::shared_ptr<Alarm> Alarm::acknowledgedCopy(Date at, bool withUid) const {
+  auto copy = std::make_shared<Alarm>(*this);
+  if (!copy->acknowledged_) copy->acknowledged_ = at;
+  if (withUid && !copy->uid_) copy->uid_ = detail::newUid();
+  return copy;
+}
+
+std::shared_ptr<Alarm> Alarm::snoozeAlarm(Date date, std::string snoozed) {
+  auto alarm = alarmWithAbsoluteDate(date);
+  alarm->uid_ = detail::newUid();
+  alarm->snoozeOf_ = std::move(snoozed);
+  return alarm;
+}
+
 std::shared_ptr<Reminder> Reminder::reminderWithEventStore(EventStore&) {
   return std::make_shared<Reminder>(detail::newUid());
 }
@@ -64,6 +78,11 @@ void Reminder::addAlarm(std::shared_ptr<Alarm> alarm) {
 }
 
 void Reminder::removeAlarm(const std::shared_ptr<Alarm>& alarm) { std::erase(alarms_, alarm); }
+
+void Reminder::replaceAlarm(const std::shared_ptr<Alarm>& alarm, std::shared_ptr<Alarm> replacement) {
+  if (!replacement) return;
+  if (auto it = std::find(alarms_.begin(), alarms_.end(), alarm); it != alarms_.end()) *it = std::move(replacement);
+}
 
 }  // namespace zarvo::reminders
 

@@ -108,6 +108,21 @@ class Alarm {
   const std::optional<Date>& absoluteDate() const { return absoluteDate_; }
   // Seconds relative to the due date (negative: before), for alarms read from other clients.
   const std::optional<std::chrono::seconds>& relativeOffset() const { return relativeOffset_; }
+  // When the alarm was shown and dismissed (ACKNOWLEDGED), by this program or another client.
+  const std::optional<Date>& acknowledged() const { return acknowledged_; }
+  // The VALARM's own UID, when it has one.
+  const std::optional<std::string>& uid() const { return uid_; }
+  // The UID of the alarm this one snoozes (RELATED-TO;RELTYPE=SNOOZE), when it is a snooze alarm.
+  const std::optional<std::string>& snoozeOf() const { return snoozeOf_; }
+
+  // This alarm acknowledged at `at` (an alarm acknowledged already keeps its time), with a new UID
+  // when `withUid` and it has none: to put in its place with Reminder::replaceAlarm. Saving adds only
+  // the missing ACKNOWLEDGED and UID lines to the alarm's block; every other line of it stays byte
+  // for byte.
+  std::shared_ptr<Alarm> acknowledgedCopy(Date at, bool withUid = false) const;
+  // A new alarm ringing at `date` that snoozes the alarm with UID `snoozed`: saved with a UID of its
+  // own and RELATED-TO;RELTYPE=SNOOZE, as other clients of the files read a snooze.
+  static std::shared_ptr<Alarm> snoozeAlarm(Date date, std::string snoozed);
 
   // Internal.
   Alarm() = default;
@@ -116,6 +131,9 @@ class Alarm {
   friend class detail::Backend;
   std::optional<Date> absoluteDate_;
   std::optional<std::chrono::seconds> relativeOffset_;
+  std::optional<Date> acknowledged_;
+  std::optional<std::string> uid_;
+  std::optional<std::string> snoozeOf_;
   // The VALARM's lines in the file it was read from; such an alarm is written back byte for byte.
   std::shared_ptr<const detail::AlarmOrigin> origin_;
 };
@@ -184,6 +202,9 @@ class Reminder {
   void addAlarm(std::shared_ptr<Alarm> alarm);
   // Removes `alarm` (the same object); nothing when it is not one of this reminder's.
   void removeAlarm(const std::shared_ptr<Alarm>& alarm);
+  // Puts `replacement` in the place of `alarm` (the same object); nothing when it is not one of
+  // this reminder's.
+  void replaceAlarm(const std::shared_ptr<Alarm>& alarm, std::shared_ptr<Alarm> replacement);
 
   // The file this reminder was last read from or written to, and its contents then; nothing for a
   // reminder never saved. For callers that keep copies of what they change (an undo journal).

@@ -75,7 +75,10 @@ class Backend {
     want.order = r.order_;
     want.categories = r.categories_;
     want.recurrence = r.recurrenceRule_;
-    for (const auto& a : r.alarms_) want.alarms.push_back(AlarmValue{a->absoluteDate_, a->relativeOffset_, a->origin_});
+    for (const auto& a : r.alarms_) {
+      want.alarms.push_back(
+          AlarmValue{a->absoluteDate_, a->relativeOffset_, a->origin_, a->acknowledged_, a->uid_, a->snoozeOf_});
+    }
     want.now = platform::Clock::currentNow();
     return want;
   }
@@ -109,6 +112,9 @@ class Backend {
       alarm->absoluteDate_ = v.absolute;
       alarm->relativeOffset_ = v.relative;
       alarm->origin_ = v.origin;
+      alarm->acknowledged_ = v.acknowledged;
+      alarm->uid_ = v.uid;
+      alarm->snoozeOf_ = v.snoozeOf;
       alarms.push_back(std::move(alarm));
     }
     return alarms;

@@ -26,6 +26,9 @@ struct AlarmValue {
   std::optional<Date> absolute;
   std::optional<std::chrono::seconds> relative;
   std::shared_ptr<const AlarmOrigin> origin;  // null for an alarm not yet written
+  std::optional<Date> acknowledged;           // ACKNOWLEDGED
+  std::optional<std::string> uid;             // the VALARM's UID
+  std::optional<std::string> snoozeOf;        // RELATED-TO;RELTYPE=SNOOZE
 };
 
 // One content line (with its folded continuations and line terminators): bytes [begin, end).
