@@ -66,6 +66,7 @@ void registerQuickCommand(CLI::App& app, Program& program);
 void registerAccountCommand(CLI::App& app, Program& program);
 void registerSyncCommand(CLI::App& app, Program& program);
 void registerRemindersCommand(CLI::App& app, Program& program);
+void registerCompleteCommand(CLI::App& app, Program& program);
 
 // ---- Helpers shared by the commands ----
 

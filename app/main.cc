@@ -108,6 +108,7 @@ int main(int argc, char** argv) {
   registerSyncCommand(app, program);
   registerRemindersCommand(app, program);
   registerParseCommand(app, program);
+  registerCompleteCommand(app, program);
 
   // --json-lines is --json written for scripts that read line by line.
   std::vector<std::string> typed(argv + 1, argv + argc);

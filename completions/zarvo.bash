@@ -1,15 +1,43 @@
-# bash completion for zarvo: commands, and the options of the command being typed.
+# bash completion for zarvo: commands, the options of the command being typed, list titles and the
+# ids of open tasks (asked of zarvo itself, with the --home and --config typed on the line).
+
+# A word of the line as the shell will pass it: its quotes or backslashes taken off, a leading ~/
+# made the home folder (nothing is evaluated).
+_zarvo_word() {
+  local w=$1
+  case "$w" in
+    \'*\') w=${w:1:${#w}-2} ;;
+    \"*\") w=${w:1:${#w}-2} ;;
+    *) w=${w//\\/} ;;
+  esac
+  [[ "$w" == "~/"* ]] && w="$HOME/${w:2}"
+  printf '%s' "$w"
+}
+
+# Offers the lines of `zarvo __complete WHAT` that start with the word being typed, quoted for the shell.
+_zarvo_offer() {
+  local line typed
+  typed=$(_zarvo_word "$cur")
+  COMPREPLY=()
+  while IFS= read -r line; do
+    [[ "$1" == ids ]] && line=${line%%$'\t'*}
+    [[ -n "$line" && "$line" == "$typed"* ]] && COMPREPLY+=("$(printf '%q' "$line")")
+  done < <("$(_zarvo_word "${words[0]}")" "${_zarvo_home[@]}" __complete "$1" 2>/dev/null)
+}
+
 _zarvo() {
   local cur prev words cword
   _init_completion || return
 
   local commands="add ls report show done undo redo edit snooze mv rm tag purge lists list-add list-edit list-rm list-mv list-default quick parse account sync reminders"
-  local command="" i
+  local command="" i positional=0
+  local -a _zarvo_home=()
   for ((i = 1; i < cword; i++)); do
     case "${words[i]}" in
-      --home|--color|--config) ((i++)) ;;
+      --home|--config) _zarvo_home+=("${words[i]}" "$(_zarvo_word "${words[i+1]}")"); ((i++)) ;;
+      --color|--priority|--ref|--tz|--title|--notes|--due|--search|--above|--list|--option|--tag|--sort|--lang|--user|--password-*) ((i++)) ;;
       -*) ;;
-      *) command="${words[i]}"; break ;;
+      *) if [[ -z "$command" ]]; then command="${words[i]}"; else ((positional++)); fi ;;
     esac
   done
 
@@ -26,7 +54,8 @@ _zarvo() {
     --sort) COMPREPLY=($(compgen -W "priority due created title overdue" -- "$cur")); return ;;
     --lang) COMPREPLY=($(compgen -W "english spanish french japanese german chinese en es fr ja de zh" -- "$cur")); return ;;
     --password-file) _filedir; return ;;
-    --priority|--ref|--tz|--title|--notes|--due|--search|--above|--list|--option|--tag|--user|--password-command|--password-env) return ;;
+    --above|--list) _zarvo_offer lists; return ;;
+    --priority|--ref|--tz|--title|--notes|--due|--search|--option|--tag|--user|--password-command|--password-env) return ;;
   esac
 
   local globals="--home --color --config"
@@ -61,6 +90,17 @@ _zarvo() {
     sync) options+=" --discover --force-delete" ;;
     reminders) [[ "$cur" != -* ]] && { COMPREPLY=($(compgen -W "enable disable status" -- "$cur")); return; } ;;
   esac
-  [[ "$cur" == -* ]] && COMPREPLY=($(compgen -W "$options" -- "$cur"))
+  if [[ "$cur" == -* ]]; then
+    COMPREPLY=($(compgen -W "$options" -- "$cur"))
+    return
+  fi
+  # The words after the command: lists for the list commands (and ls, and mv's second), task ids.
+  case "$command" in
+    list-edit|list-rm|list-mv|list-default) ((positional == 0)) && _zarvo_offer lists ;;
+    ls) _zarvo_offer lists ;;
+    mv) if ((positional == 0)); then _zarvo_offer ids; else _zarvo_offer lists; fi ;;
+    show|done|rm) _zarvo_offer ids ;;
+    edit|snooze|tag) ((positional == 0)) && _zarvo_offer ids ;;
+  esac
 }
 complete -F _zarvo zarvo

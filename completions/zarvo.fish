@@ -1,7 +1,36 @@
-# fish completion for zarvo: commands and their options.
+# fish completion for zarvo: commands, their options, list titles and the ids of open tasks (asked of
+# zarvo itself, with the --home and --config typed on the line; an id comes with its task's title).
 set -l commands add ls report show done undo redo edit snooze mv rm tag purge lists list-add list-edit list-rm list-mv list-default quick parse account sync reminders
 
 complete -c zarvo -f
+
+function __zarvo_complete -a what
+    set -l line (commandline -opc)
+    set -l with
+    for i in (seq 2 (count $line))
+        if contains -- $line[(math $i - 1)] --home --config
+            set -a with $line[(math $i - 1)] $line[$i]
+        end
+    end
+    command $line[1] $with __complete $what 2>/dev/null
+end
+
+# The number of words after the command, options and their values left out.
+function __zarvo_words_after_command
+    set -l line (commandline -opc)
+    set -l n -1
+    set -l skip 0
+    for word in $line[2..-1]
+        if test $skip -eq 1
+            set skip 0
+        else if string match -qr -- '^--(home|config|color|priority|ref|tz|title|notes|due|search|above|list|option|tag|sort|lang|user|password-.*)$' $word
+            set skip 1
+        else if not string match -q -- '-*' $word
+            set n (math $n + 1)
+        end
+    end
+    echo $n
+end
 # Global options, before or after the command.
 complete -c zarvo -l home -r -a '(__fish_complete_directories)' -d 'The home folder'
 complete -c zarvo -l color -x -a 'auto always never' -d 'Colours'
@@ -54,8 +83,8 @@ complete -c zarvo -n "__fish_seen_subcommand_from list-rm" -s f -l force -d 'Del
 complete -c zarvo -n "__fish_seen_subcommand_from rm purge list-rm" -s y -l yes -d 'Delete without asking'
 complete -c zarvo -n "__fish_seen_subcommand_from rm purge list-rm" -l dry-run -d 'Only show what would be deleted'
 complete -c zarvo -n "__fish_seen_subcommand_from undo" -l skip -d 'Drop changes that cannot be undone, undo the one before'
-complete -c zarvo -n "__fish_seen_subcommand_from list-mv" -l above -x -d 'The list whose place it takes'
-complete -c zarvo -n "__fish_seen_subcommand_from add quick" -l list -x -d 'The list (quick: a title to try)'
+complete -c zarvo -n "__fish_seen_subcommand_from list-mv" -l above -x -a '(__zarvo_complete lists)' -d 'The list whose place it takes'
+complete -c zarvo -n "__fish_seen_subcommand_from add quick" -l list -x -a '(__zarvo_complete lists)' -d 'The list (quick: a title to try)'
 complete -c zarvo -n "__fish_seen_subcommand_from add quick" -l literal -d "Read without the settings' corrections"
 complete -c zarvo -n "__fish_seen_subcommand_from parse" -l strict -d 'Strict configuration'
 complete -c zarvo -n "__fish_seen_subcommand_from parse" -l lang -x -a 'english spanish french japanese german chinese en es fr ja de zh' -d 'Preferred language'
@@ -78,3 +107,10 @@ complete -c zarvo -n "__fish_seen_subcommand_from sync" -l force-delete -d 'Empt
 complete -c zarvo -n "__fish_seen_subcommand_from ls" -l overdue -d 'Only overdue tasks'
 complete -c zarvo -n "__fish_seen_subcommand_from ls" -l week -d 'Only tasks due this week'
 complete -c zarvo -n "__fish_seen_subcommand_from ls" -l no-due -d 'Only tasks without a due date'
+
+# Lists and task ids for the words after the command.
+complete -c zarvo -n "__fish_seen_subcommand_from list-edit list-rm list-mv list-default; and test (__zarvo_words_after_command) -eq 0" -a '(__zarvo_complete lists)'
+complete -c zarvo -n "__fish_seen_subcommand_from ls" -a '(__zarvo_complete lists)'
+complete -c zarvo -n "__fish_seen_subcommand_from show done rm" -a '(__zarvo_complete ids)'
+complete -c zarvo -n "__fish_seen_subcommand_from edit snooze tag mv; and test (__zarvo_words_after_command) -eq 0" -a '(__zarvo_complete ids)'
+complete -c zarvo -n "__fish_seen_subcommand_from mv; and test (__zarvo_words_after_command) -eq 1" -a '(__zarvo_complete lists)'

@@ -17,8 +17,8 @@
 #include "zarvo/platform/text.h"
 #include "zarvo/testing/cli.h"
 #include "zarvo/testing/files.h"
+#include "zarvo/testing/paths.h"
 #include "zarvo/testing/quick_entry_lines.h"
-#include "zarvo/testing/temp_dir.h"
 
 namespace {
 
@@ -28,19 +28,10 @@ using zarvo::testing::CliHarness;
 using zarvo::testing::Outcome;
 using zarvo::testing::shellQuoted;
 using zarvo::testing::snapshot;
-using zarvo::testing::TempDir;
 using zarvo::testing::writeFile;
 
-class EverydayCliTest : public ::testing::Test {
+class EverydayCliTest : public zarvo::testing::CliTest {
  protected:
-  void SetUp() override { CliHarness::expectProgram(); }
-
-  // zarvo with the test's home, no colour, after `environment` (assignments such as "LANG=de_DE").
-  Outcome zarvo(const std::vector<std::string>& args, const std::string& environment = "", const std::string& input = "") {
-    std::vector<std::string> all = {"--home", home_.string(), "--color", "never"};
-    all.insert(all.end(), args.begin(), args.end());
-    return cli_.shell(environment + " " + CliHarness::commandLine(zarvo::testing::zarvoProgram(), all), input);
-  }
   std::string ok(const std::vector<std::string>& args, const std::string& environment = "") {
     const Outcome run = zarvo(args, environment);
     EXPECT_EQ(run.status, 0) << join(args) << "\n" << run.err;
@@ -49,11 +40,8 @@ class EverydayCliTest : public ::testing::Test {
   }
   // Runs zarvo on a terminal (a pseudo-terminal made by script(1)) answering `answer` to its question.
   Outcome onTerminal(const std::vector<std::string>& args, const std::string& answer) {
-    std::vector<std::string> all = {"--home", home_.string(), "--color", "never"};
-    all.insert(all.end(), args.begin(), args.end());
-    return cli_.shell("script -qec " + shellQuoted(CliHarness::commandLine(zarvo::testing::zarvoProgram(), all)) +
-                          " /dev/null",
-                      answer + "\n");
+    const std::string program = CliHarness::commandLine(zarvo::testing::zarvoProgram(), withHome(args));
+    return cli_.shell("script -qec " + shellQuoted(program) + " /dev/null", answer + "\n");
   }
   std::string add(const std::string& line) {
     return json::parse(ok({"add", "--json", "--tz", kZone, "--ref", kRef, line}))[0]["id"];
@@ -77,11 +65,6 @@ class EverydayCliTest : public ::testing::Test {
 
   static constexpr const char* kZone = "Europe/Berlin";
   static constexpr const char* kRef = "2024-03-11T10:00";
-
-  TempDir tmp_{"zarvo-everyday"};
-  fs::path work_ = tmp_.path();
-  fs::path home_ = work_ / "home";
-  CliHarness cli_{work_};
 };
 
 // The real to-do lines: `quick` reads them as a person means them with the settings' corrections (the
@@ -369,6 +352,42 @@ TEST_F(EverydayCliTest, ListsAreColouredAndRenamed) {
   ASSERT_EQ(lists.size(), 3u);
   EXPECT_EQ(lists[1]["title"], "Work");
   EXPECT_EQ(lists[1]["color"], "#007AFF");
+}
+
+// TAB after a command offers the home's list titles or its open tasks' ids, in bash (with the
+// bash-completion package, as a person's shell has it) and fish, asked of zarvo with the --home on the
+// line; a title with a space or a glob character stays one word.
+TEST_F(EverydayCliTest, CompletionOffersListTitlesAndOpenTaskIds) {
+  ok({"list-add", "Home Office"});
+  const std::string open = add("Fix the *glob* {Home Office}");
+  ok({"done", add("Already done")});
+  EXPECT_EQ(ok({"__complete", "ids"}), open + "\tFix the *glob*\n");
+  const std::string source = zarvo::testing::sourceDir().string();
+  // Each entry the words of a line typed up to the TAB (as the shell splits them, quotes kept; the
+  // last one being typed); prints what the completion offers, "|" after each, a line per entry.
+  const std::vector<std::string> head = {shellQuoted(zarvo::testing::zarvoProgram().string()), "--home", shellQuoted(home_.string())};
+  const auto bash = [&](const std::vector<std::vector<std::string>>& typed) {
+    std::string script = "source /usr/share/bash-completion/bash_completion; source " + shellQuoted(source + "/completions/zarvo.bash") +
+                         "\nc() { COMP_WORDS=(\"$@\"); COMP_CWORD=$(($# - 1)); COMP_LINE=\"$*\"; COMP_POINT=${#COMP_LINE};"
+                         " COMPREPLY=(); _zarvo; printf '%s|' \"${COMPREPLY[@]}\"; echo; }\n";
+    for (const auto& words : typed) {
+      script += "c";
+      for (const auto& w : head) script += " " + shellQuoted(w);
+      for (const auto& w : words) script += " " + shellQuoted(w);
+      script += "\n";
+    }
+    return cli_.shell("bash", script);
+  };
+  const Outcome offered = bash({{"list-rm", ""}, {"list-rm", "Home\\ O"}, {"done", ""}, {"mv", open, ""}, {"add", "--list", "Ho"},
+                                {"edit", "--title", "x", ""}});
+  EXPECT_EQ(offered.out, "Reminders|Home\\ Office|\nHome\\ Office|\n" + open + "|\nReminders|Home\\ Office|\nHome\\ Office|\n" +
+                             open + "|\n")
+      << offered.err;
+  // fish asks the zarvo on PATH, as it would in a person's shell.
+  const Outcome fish = cli_.shell("PATH=" + shellQuoted(zarvo::testing::zarvoProgram().parent_path().string()) + ":\"$PATH\" fish -c " + shellQuoted("source " + shellQuoted(source + "/completions/zarvo.fish") +
+                                                           "; complete -C" + shellQuoted("zarvo --home " + home_.string() + " done ")),
+                                  "");
+  EXPECT_EQ(fish.out, open + "\tFix the *glob*\n") << fish.err;
 }
 
 // zarvo alone: what needs doing now, overdue first, each task once, in the sections the settings name.

@@ -13,7 +13,6 @@
 
 #include "zarvo/testing/cli.h"
 #include "zarvo/testing/files.h"
-#include "zarvo/testing/temp_dir.h"
 
 namespace {
 
@@ -22,19 +21,9 @@ using json = nlohmann::json;
 using zarvo::testing::CliHarness;
 using zarvo::testing::Outcome;
 using zarvo::testing::snapshot;
-using zarvo::testing::TempDir;
 
-class HomeSafetyCli : public ::testing::Test {
+class HomeSafetyCli : public zarvo::testing::CliTest {
  protected:
-  void SetUp() override { CliHarness::expectProgram(); }
-
-  std::vector<std::string> withHome(const std::vector<std::string>& args) const {
-    std::vector<std::string> all = {"--home", home_.string(), "--color", "never"};
-    all.insert(all.end(), args.begin(), args.end());
-    return all;
-  }
-  Outcome zarvo(const std::vector<std::string>& args) { return cli_.zarvo(withHome(args)); }
-
   // Runs zarvo as a user who cannot change the home: this user once the home's write bits are off,
   // or, for root (whom permission bits do not stop), the unprivileged user nobody.
   Outcome asReader(const std::vector<std::string>& args) {
@@ -51,10 +40,6 @@ class HomeSafetyCli : public ::testing::Test {
     }
     fs::permissions(home_, fs::perms(0555));
   }
-
-  TempDir tmp_{"zarvo-home-safety"};
-  fs::path home_ = tmp_.path() / "home";
-  CliHarness cli_{tmp_.path()};
 };
 
 TEST_F(HomeSafetyCli, AHomeThatCannotBeWrittenIsStillReadAndWritersSayWhy) {

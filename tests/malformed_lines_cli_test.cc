@@ -13,7 +13,6 @@
 
 #include "zarvo/testing/cli.h"
 #include "zarvo/testing/files.h"
-#include "zarvo/testing/temp_dir.h"
 
 namespace {
 
@@ -22,10 +21,9 @@ using json = nlohmann::json;
 using zarvo::testing::CliHarness;
 using zarvo::testing::Outcome;
 using zarvo::testing::readFile;
-using zarvo::testing::TempDir;
 using zarvo::testing::writeFile;
 
-class MalformedLinesCli : public ::testing::Test {
+class MalformedLinesCli : public zarvo::testing::CliTest {
  protected:
   void SetUp() override {
     CliHarness::expectProgram();
@@ -36,12 +34,6 @@ class MalformedLinesCli : public ::testing::Test {
       }
     }
     ASSERT_FALSE(reminders_.empty());
-  }
-
-  Outcome zarvo(const std::vector<std::string>& args) {
-    std::vector<std::string> all = {"--home", home_.string(), "--color", "never"};
-    all.insert(all.end(), args.begin(), args.end());
-    return cli_.zarvo(all);
   }
 
   // Every task, open and done, by UID; `skipped` gets how many task files the reader passed over.
@@ -61,10 +53,7 @@ class MalformedLinesCli : public ::testing::Test {
     return out;
   }
 
-  TempDir tmp_{"zarvo-malformed"};
-  fs::path home_ = tmp_.path() / "home";
   fs::path reminders_;
-  CliHarness cli_{tmp_.path()};
 };
 
 // The fuzzer's finding, exactly: completing the weekly series moves its start and due date a week on,

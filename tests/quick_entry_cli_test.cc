@@ -9,24 +9,15 @@
 #include <vector>
 
 #include "zarvo/testing/cli.h"
-#include "zarvo/testing/temp_dir.h"
 
 namespace {
 
 using json = nlohmann::ordered_json;
 using zarvo::testing::CliHarness;
 using zarvo::testing::Outcome;
-using zarvo::testing::TempDir;
 
-class QuickEntryCliTest : public ::testing::Test {
+class QuickEntryCliTest : public zarvo::testing::CliTest {
  protected:
-  void SetUp() override { CliHarness::expectProgram(); }
-
-  // zarvo with the test's home, after `environment` (such as "LANG=de_DE.UTF-8").
-  Outcome zarvo(std::vector<std::string> args, const std::string& environment = "") {
-    args.insert(args.begin(), {"--home", home_.string(), "--color", "never"});
-    return cli_.shell(environment + " " + CliHarness::commandLine(zarvo::testing::zarvoProgram(), args));
-  }
   std::string ok(const std::vector<std::string>& args, const std::string& environment = "") {
     const Outcome run = zarvo(args, environment);
     EXPECT_EQ(run.status, 0) << run.err;
@@ -39,10 +30,6 @@ class QuickEntryCliTest : public ::testing::Test {
     args.push_back(line);
     return json::parse(ok(args, environment))[0];
   }
-
-  TempDir work_{"zarvo-quick-cli"};
-  std::filesystem::path home_ = work_.path() / "home";
-  CliHarness cli_{work_.path()};
 };
 
 TEST_F(QuickEntryCliTest, AllDayDuesAndRepetitionsAreStoredAndShown) {

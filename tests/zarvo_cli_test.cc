@@ -18,7 +18,6 @@
 #include "zarvo/platform/text.h"
 #include "zarvo/testing/cli.h"
 #include "zarvo/testing/files.h"
-#include "zarvo/testing/temp_dir.h"
 #include "zarvo/testing/todoman.h"
 
 namespace {
@@ -30,23 +29,16 @@ using zarvo::testing::CliHarness;
 using zarvo::testing::Outcome;
 using zarvo::testing::readFile;
 using zarvo::testing::snapshot;
-using zarvo::testing::TempDir;
 using zarvo::testing::shellQuoted;
 
-class ZarvoCliTest : public ::testing::Test {
+class ZarvoCliTest : public zarvo::testing::CliTest {
  protected:
-  void SetUp() override { CliHarness::expectProgram(); }
-
   // Runs a shell command line with zarvo's output captured; TZ unset, so only --tz decides.
   Outcome shell(const std::string& commandLine, const std::string& input = "") { return cli_.shell(commandLine, input); }
 
   std::string commandLine(const std::vector<std::string>& args) const {
-    std::vector<std::string> all = {"--home", home_.string(), "--color", "never"};
-    all.insert(all.end(), args.begin(), args.end());
-    return CliHarness::commandLine(binary_, all);
+    return CliHarness::commandLine(binary_, withHome(args));
   }
-
-  Outcome zarvo(const std::vector<std::string>& args) { return shell(commandLine(args)); }
 
   // Runs a command that must succeed.
   std::string ok(const std::vector<std::string>& args) {
@@ -105,11 +97,7 @@ class ZarvoCliTest : public ::testing::Test {
   static constexpr const char* kZone = "Europe/Berlin";
   static constexpr const char* kRef = "2024-03-11T10:00";
 
-  TempDir tmp_{"zarvo-e2e"};
   fs::path binary_ = zarvo::testing::zarvoProgram();
-  fs::path work_ = tmp_.path();
-  fs::path home_ = work_ / "home";
-  CliHarness cli_{work_};
 };
 
 TEST_F(ZarvoCliTest, FirstUseCreatesTheHomeWithAReminderList) {

@@ -25,9 +25,6 @@ std::vector<PhraseRow> in(const char* zone, std::vector<PhraseRow> rows) {
   return rows;
 }
 
-ComponentMap march(int64_t d, std::initializer_list<std::pair<ComponentUnit, int64_t>> extra = {}) {
-  return dayWith(2024, 3, d, extra);
-}
 // `m` with a clock as the Chinese time parser states it (no second), and as a merge states it.
 ComponentMap clock(ComponentMap m, int64_t hour, int64_t minute, std::optional<int64_t> meridiem = std::nullopt) {
   m.set(U::hour, hour);

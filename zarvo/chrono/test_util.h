@@ -123,6 +123,18 @@ inline ComponentMap dayWith(int64_t year, int64_t month, int64_t day,
   return m;
 }
 
+// A day of March 2024, the month most tables read in, with `extra` values beside it.
+inline ComponentMap march(int64_t day, std::initializer_list<std::pair<ComponentUnit, int64_t>> extra = {}) {
+  return dayWith(2024, 3, day, extra);
+}
+
+// A clock time as the time parsers state it: the hour and minute, and the half of the day when stated.
+inline ComponentMap clock(int64_t hour, int64_t minute, std::optional<int64_t> meridiem = std::nullopt) {
+  ComponentMap m{{ComponentUnit::hour, hour}, {ComponentUnit::minute, minute}};
+  if (meridiem) m.set(ComponentUnit::meridiem, *meridiem);
+  return m;
+}
+
 }  // namespace zarvo::chrono::testing
 
 namespace zarvo::chrono::testing {

@@ -14,6 +14,7 @@
 
 #include "zarvo/testing/files.h"
 #include "zarvo/testing/paths.h"
+#include "zarvo/testing/temp_dir.h"
 
 namespace zarvo::testing {
 
@@ -84,6 +85,30 @@ class CliHarness {
 
  private:
   std::filesystem::path scratch_;
+};
+
+// A test of the program on a home of its own: `home_` in the scratch folder `work_`, where the harness
+// keeps its files and looks for the settings (under config/).
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override { CliHarness::expectProgram(); }
+
+  // `args` after the test's home and --color never.
+  std::vector<std::string> withHome(const std::vector<std::string>& args) const {
+    std::vector<std::string> all = {"--home", home_.string(), "--color", "never"};
+    all.insert(all.end(), args.begin(), args.end());
+    return all;
+  }
+  // zarvo on the test's home after `environment` (assignments such as "LANG=de_DE.UTF-8"), reading `input`.
+  Outcome zarvo(const std::vector<std::string>& args, const std::string& environment = "",
+                const std::string& input = "") {
+    return cli_.shell(environment + " " + CliHarness::commandLine(zarvoProgram(), withHome(args)), input);
+  }
+
+  TempDir tmp_{"zarvo-cli"};
+  std::filesystem::path work_ = tmp_.path();
+  std::filesystem::path home_ = work_ / "home";
+  CliHarness cli_{work_};
 };
 
 }  // namespace zarvo::testing

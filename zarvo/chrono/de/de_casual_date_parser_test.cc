@@ -16,8 +16,6 @@ class DECasualDateParserTest : public ::testing::Test {
   DECasualDateParser parser_{false};
 };
 
-ComponentMap march(int64_t day) { return {{U::year, 2024}, {U::month, 3}, {U::day, day}}; }
-
 TEST_F(DECasualDateParserTest, DayWords) {
   expectPhrases(parser_,
                 {

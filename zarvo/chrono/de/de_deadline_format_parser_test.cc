@@ -19,42 +19,40 @@ class DEDeadlineFormatParserTest : public ::testing::Test {
 // Monday 11 March 2024, 10:00.
 const Wall kRef{2024, 3, 11, 10};
 
-ComponentMap date(int64_t year, int64_t month, int64_t day) {
-  return {{U::year, year}, {U::month, month}, {U::day, day}};
-}
-ComponentMap clock(int64_t hour, int64_t minute, int64_t second = 0) {
+// The clock with its second, as a distance from now states it.
+ComponentMap clockWithSecond(int64_t hour, int64_t minute, int64_t second = 0) {
   return {{U::hour, hour}, {U::minute, minute}, {U::second, second}};
 }
 
 TEST_F(DEDeadlineFormatParserTest, DaysAndLongerMakeTheDateKnown) {
   expectPhrases(casual_,
                 {
-                    {"Steuer in drei Tagen", kRef, "in drei Tagen", date(2024, 3, 14), {{U::hour, 12}}},
-                    {"innerhalb einer Woche", kRef, "innerhalb einer Woche", date(2024, 3, 18), {}},
-                    {"innerhalb von 2 Wochen", kRef, "innerhalb von 2 Wochen", date(2024, 3, 25), {}},
-                    {"in einem Monat", kRef, "in einem Monat", date(2024, 4, 11), {}},
-                    {"in zwölf Monaten", kRef, "in zwölf Monaten", date(2025, 3, 11), {}},
-                    {"in 2 Jahren", kRef, "in 2 Jahren", date(2026, 3, 11), {}},
-                    {"in einem Jahr", kRef, "in einem Jahr", date(2025, 3, 11), {}},
-                    {"in 1 Tag", kRef, "in 1 Tag", date(2024, 3, 12), {}},
+                    {"Steuer in drei Tagen", kRef, "in drei Tagen", march(14), {{U::hour, 12}}},
+                    {"innerhalb einer Woche", kRef, "innerhalb einer Woche", march(18), {}},
+                    {"innerhalb von 2 Wochen", kRef, "innerhalb von 2 Wochen", march(25), {}},
+                    {"in einem Monat", kRef, "in einem Monat", dayWith(2024, 4, 11), {}},
+                    {"in zwölf Monaten", kRef, "in zwölf Monaten", dayWith(2025, 3, 11), {}},
+                    {"in 2 Jahren", kRef, "in 2 Jahren", dayWith(2026, 3, 11), {}},
+                    {"in einem Jahr", kRef, "in einem Jahr", dayWith(2025, 3, 11), {}},
+                    {"in 1 Tag", kRef, "in 1 Tag", march(12), {}},
                     // "wenige", "einige" and "paar" count three.
-                    {"in wenigen Tagen", kRef, "in wenigen Tagen", date(2024, 3, 14), {}},
-                    {"in ein paar Wochen", kRef, "in ein paar Wochen", date(2024, 4, 1), {}},
+                    {"in wenigen Tagen", kRef, "in wenigen Tagen", march(14), {}},
+                    {"in ein paar Wochen", kRef, "in ein paar Wochen", dayWith(2024, 4, 1), {}},
                 },
                 TagUnit::deDeadlineFormatParser);
 }
 
 TEST_F(DEDeadlineFormatParserTest, HalfUnits) {
   expectPhrases(casual_, {
-      {"in einer halben Stunde", kRef, "in einer halben Stunde", clock(10, 30), date(2024, 3, 11)},
-      {"in einem halben Jahr", kRef, "in einem halben Jahr", date(2024, 9, 11), {}},
+      {"in einer halben Stunde", kRef, "in einer halben Stunde", clockWithSecond(10, 30), march(11)},
+      {"in einem halben Jahr", kRef, "in einem halben Jahr", dayWith(2024, 9, 11), {}},
   });
 }
 
 TEST_F(DEDeadlineFormatParserTest, ClockUnitsMakeTheTimeKnown) {
   expectPhrases(casual_, {
-      {"in 5 Minuten", {2024, 3, 11, 23, 58}, "in 5 Minuten", clock(0, 3), date(2024, 3, 12)},
-      {"in ein paar Sekunden", kRef, "in ein paar Sekunden", clock(10, 0, 3), {}},
+      {"in 5 Minuten", {2024, 3, 11, 23, 58}, "in 5 Minuten", clockWithSecond(0, 3), march(12)},
+      {"in ein paar Sekunden", kRef, "in ein paar Sekunden", clockWithSecond(10, 0, 3), {}},
   });
 }
 

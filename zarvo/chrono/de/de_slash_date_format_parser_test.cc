@@ -19,26 +19,23 @@ class DESlashDateFormatParserTest : public ::testing::Test {
 
 const Wall kRef{2024, 3, 11, 10};
 
-ComponentMap date(int64_t year, int64_t month, int64_t day) {
-  return {{U::year, year}, {U::month, month}, {U::day, day}};
-}
 
 TEST_F(DESlashDateFormatParserTest, DayBeforeMonth) {
   expectPhrases(casual_,
                 {
-                    {"12.03.2024", kRef, "12.03.2024", date(2024, 3, 12), {}},
+                    {"12.03.2024", kRef, "12.03.2024", march(12), {}},
                     // The character after the date belongs to the phrase.
-                    {"Abgabe 12.03.2024 um 10", kRef, "12.03.2024 ", date(2024, 3, 12), {}},
-                    {"am 3.5.", kRef, "3.5.", date(2024, 5, 3), {}},
-                    {"25.12.99", kRef, "25.12.99", date(1999, 12, 25), {}},
-                    {"01.01.20", kRef, "01.01.20", date(2020, 1, 1), {}},
-                    {"01.01.50", kRef, "01.01.50", date(2050, 1, 1), {}},
-                    {"01.12.51", kRef, "01.12.51", date(1951, 12, 1), {}},
+                    {"Abgabe 12.03.2024 um 10", kRef, "12.03.2024 ", march(12), {}},
+                    {"am 3.5.", kRef, "3.5.", dayWith(2024, 5, 3), {}},
+                    {"25.12.99", kRef, "25.12.99", dayWith(1999, 12, 25), {}},
+                    {"01.01.20", kRef, "01.01.20", dayWith(2020, 1, 1), {}},
+                    {"01.01.50", kRef, "01.01.50", dayWith(2050, 1, 1), {}},
+                    {"01.12.51", kRef, "01.12.51", dayWith(1951, 12, 1), {}},
                     // A second number that cannot be a month turns the pair round.
-                    {"03.25", kRef, "03.25", date(2024, 3, 25), {}},
+                    {"03.25", kRef, "03.25", march(25), {}},
                     // The dashed form, with or without a year in front, also reads day first.
-                    {"12-03", kRef, "12-03", date(2024, 3, 12), {}},
-                    {"2024-12-03", kRef, "2024-12-03", date(2024, 3, 12), {}},
+                    {"12-03", kRef, "12-03", march(12), {}},
+                    {"2024-12-03", kRef, "2024-12-03", march(12), {}},
                     {"Montag, den 12.03.", kRef, "Montag, den 12.03.",
                      {{U::year, 2024}, {U::month, 3}, {U::day, 12}, {U::weekday, 1}}, {}},
                     {"am Fr 15.3.", kRef, "am Fr 15.3.", {{U::year, 2024}, {U::month, 3}, {U::day, 15}, {U::weekday, 5}},
@@ -63,9 +60,9 @@ TEST_F(DESlashDateFormatParserTest, ARejectedMatchIsSearchedAgainFromItsSecondCh
   // the scan resumes one character later, where the start of the search is the leading context. What
   // is read there ("3.25", "1.20") is only a number, and the configurations drop it as such.
   expectPhrases(casual_, {
-      {"13.25", kRef, "3.25", date(2024, 3, 25), {}},
-      {"1.1.20", kRef, "1.20", date(2024, 1, 20), {}},
-      {"32.12.", kRef, "2.12.", date(2024, 12, 2), {}},
+      {"13.25", kRef, "3.25", march(25), {}},
+      {"1.1.20", kRef, "1.20", dayWith(2024, 1, 20), {}},
+      {"32.12.", kRef, "2.12.", dayWith(2024, 12, 2), {}},
   });
 }
 

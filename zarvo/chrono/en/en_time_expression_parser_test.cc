@@ -31,11 +31,6 @@ TEST_P(ENTimeExpressionParserTest, Reads) {
 const LocalTime kRef{2024, 3, 11, 9, 0};
 
 // Known clock values on the reference day (the day is always implied).
-ComponentMap clock(int64_t hour, int64_t minute, std::optional<int64_t> meridiem = std::nullopt) {
-  ComponentMap m{{U::hour, hour}, {U::minute, minute}};
-  if (meridiem) m.set(U::meridiem, *meridiem);
-  return m;
-}
 const ComponentMap kRefDay{{U::year, 2024}, {U::month, 3}, {U::day, 11}};
 ComponentMap refDayWith(std::initializer_list<std::pair<ComponentUnit, int64_t>> extra) {
   ComponentMap m = kRefDay;

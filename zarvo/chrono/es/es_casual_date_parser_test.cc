@@ -18,8 +18,6 @@ class ESCasualDateParserTest : public ::testing::Test {
 
 const Wall kRef{2024, 3, 11, 10};
 
-ComponentMap march(int64_t day) { return {{U::year, 2024}, {U::month, 3}, {U::day, day}}; }
-
 TEST_F(ESCasualDateParserTest, DayWords) {
   expectPhrases(parser_,
                 {

@@ -19,23 +19,20 @@ class FRDeadlineFormatParserTest : public ::testing::Test {
 
 const Wall kRef{2024, 3, 11, 10};
 
-ComponentMap date(int64_t year, int64_t month, int64_t day) {
-  return {{U::year, year}, {U::month, month}, {U::day, day}};
-}
 
 TEST_F(FRDeadlineFormatParserTest, DistancesAhead) {
   expectPhrases(casual_,
                 {
-                    {"dans une semaine", kRef, "dans une semaine", date(2024, 3, 18), {}},
-                    {"dans 3 jours", kRef, "dans 3 jours", date(2024, 3, 14), {}},
+                    {"dans une semaine", kRef, "dans une semaine", march(18), {}},
+                    {"dans 3 jours", kRef, "dans 3 jours", march(14), {}},
                     {"en deux heures", kRef, "en deux heures", {{U::hour, 12}, {U::minute, 0}, {U::second, 0}}, {}},
-                    {"dans un mois", kRef, "dans un mois", date(2024, 4, 11), {}},
+                    {"dans un mois", kRef, "dans un mois", dayWith(2024, 4, 11), {}},
                     {"dans treize ans", kRef, "", {}, {}},
-                    {"dans 2 années", kRef, "dans 2 années", date(2026, 3, 11), {}},
+                    {"dans 2 années", kRef, "dans 2 années", dayWith(2026, 3, 11), {}},
                     {"dans 5 min", kRef, "dans 5 min", {{U::hour, 10}, {U::minute, 5}, {U::second, 0}}, {}},
                     {"dans 30 secondes", kRef, "dans 30 secondes", {{U::hour, 10}, {U::minute, 0}, {U::second, 30}}, {}},
                     // "quelques" counts three, as the English "few"; "demi" is half a unit.
-                    {"dans quelques jours", kRef, "dans quelques jours", date(2024, 3, 14), {}},
+                    {"dans quelques jours", kRef, "dans quelques jours", march(14), {}},
                     {"dans demi heure", kRef, "dans demi heure", {{U::hour, 10}, {U::minute, 30}, {U::second, 0}}, {}},
                     {"dans jours", kRef, "", {}, {}},
                 },
@@ -44,8 +41,8 @@ TEST_F(FRDeadlineFormatParserTest, DistancesAhead) {
 
 TEST_F(FRDeadlineFormatParserTest, StrictAdmitsOnlyNumbersAndShortUnits) {
   expectPhrases(strict_, {
-      {"dans 3 jours", kRef, "dans 3 jours", date(2024, 3, 14), {}},
-      {"dans un jour", kRef, "dans un jour", date(2024, 3, 12), {}},
+      {"dans 3 jours", kRef, "dans 3 jours", march(14), {}},
+      {"dans un jour", kRef, "dans un jour", march(12), {}},
       {"dans une semaine", kRef, "", {}, {}},
       {"dans quelques jours", kRef, "", {}, {}},
       {"dans 2 mois", kRef, "", {}, {}},

@@ -18,12 +18,6 @@ class FRTimeExpressionParserTest : public ::testing::Test {
 
 const Wall kRef{2024, 3, 11, 10};
 
-ComponentMap clock(int64_t hour, int64_t minute, std::optional<int64_t> meridiem = std::nullopt) {
-  ComponentMap m{{U::hour, hour}, {U::minute, minute}};
-  if (meridiem) m.set(U::meridiem, *meridiem);
-  return m;
-}
-
 TEST_F(FRTimeExpressionParserTest, ClockTimes) {
   expectPhrases(parser_,
                 {

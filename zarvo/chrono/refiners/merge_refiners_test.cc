@@ -18,39 +18,41 @@ using U = ComponentUnit;
 
 const ComponentMap kMarch12{{U::year, 2024}, {U::month, 3}, {U::day, 12}};
 
-class MergeRefinerTest : public ::testing::Test {
- protected:
+// Read in UTC against Monday 11 March 2024, 09:00.
+struct InUtc {
   ScopedTimeZone zone_{"UTC"};
   Date ref_ = utcDate(2024, 3, 11, 9, 0);
 };
+class MergeRefinerTest : public ::testing::Test, protected InUtc {};
 
-// ---- Date and time --------------------------------------------------------------------------------
-
-struct DateTimeRow {
+// One merge refiner on an input holding two phrases; `merges`: whether they become one result
+// (carrying `tag`).
+struct MergeRow {
   const Refiner* refiner;
   std::u16string input;
-  std::u16string date;  // phrase stating kMarch12
-  std::u16string time;  // phrase stating 5 pm
+  std::u16string first;
+  std::u16string second;
   bool merges;
   TagUnit tag = TagUnit::none;
 };
 
-void PrintTo(const DateTimeRow& row, std::ostream* os) { *os << platform::toUtf8(row.input); }
+void PrintTo(const MergeRow& row, std::ostream* os) { *os << platform::toUtf8(row.input); }
+
+// ---- Date and time --------------------------------------------------------------------------------
+
+// `first` states kMarch12, `second` 5 pm.
+using DateTimeRow = MergeRow;
 
 const ENMergeDateTimeRefiner kEnDateTime;
 const DEMergeDateTimeRefiner kDeDateTime;
 const FRMergeDateTimeRefiner kFrDateTime;
 
-class DateTimeMergeTest : public ::testing::TestWithParam<DateTimeRow> {
- protected:
-  ScopedTimeZone zone_{"UTC"};
-  Date ref_ = utcDate(2024, 3, 11, 9, 0);
-};
+class DateTimeMergeTest : public ::testing::TestWithParam<DateTimeRow>, protected InUtc {};
 
 TEST_P(DateTimeMergeTest, JoinsNeighboursAcrossConnectingWords) {
   const DateTimeRow& row = GetParam();
-  ParsedResult date = resultFor(row.input, row.date, ref_, kMarch12, {TagUnit::enCasualDateParser});
-  ParsedResult time = resultFor(row.input, row.time, ref_, {{U::hour, 5}, {U::minute, 0}, {U::meridiem, 1}},
+  ParsedResult date = resultFor(row.input, row.first, ref_, kMarch12, {TagUnit::enCasualDateParser});
+  ParsedResult time = resultFor(row.input, row.second, ref_, {{U::hour, 5}, {U::minute, 0}, {U::meridiem, 1}},
                                 {TagUnit::enTimeExpressionParser});
   std::vector<ParsedResult> in;
   if (date.index() < time.index()) {
@@ -172,27 +174,14 @@ TEST_F(MergeRefinerTest, TwoTimesOrTwoDatesDoNotMerge) {
 
 // ---- Ranges ---------------------------------------------------------------------------------------
 
-struct RangeRow {
-  const Refiner* refiner;
-  std::u16string input;
-  std::u16string first;
-  std::u16string second;
-  bool merges;
-  TagUnit tag = TagUnit::none;
-};
-
-void PrintTo(const RangeRow& row, std::ostream* os) { *os << platform::toUtf8(row.input); }
+using RangeRow = MergeRow;
 
 const ENMergeDateRangeRefiner kEnRange;
 const DEMergeDateRangeRefiner kDeRange;
 const FRMergeDateRangeRefiner kFrRange;
 const JPMergeDateRangeRefiner kJpRange;
 
-class DateRangeMergeTest : public ::testing::TestWithParam<RangeRow> {
- protected:
-  ScopedTimeZone zone_{"UTC"};
-  Date ref_ = utcDate(2024, 3, 11, 9, 0);
-};
+class DateRangeMergeTest : public ::testing::TestWithParam<RangeRow>, protected InUtc {};
 
 TEST_P(DateRangeMergeTest, JoinsAcrossRangeWords) {
   const RangeRow& row = GetParam();

@@ -28,11 +28,6 @@ TEST_P(ZHTimeExpressionParserTest, Reads) {
 const LocalTime kMonday{2024, 3, 11, 10, 0};
 const ComponentMap kToday{{U::year, 2024}, {U::month, 3}, {U::day, 11}};
 
-ComponentMap clock(int64_t hour, int64_t minute, std::optional<int64_t> meridiem = std::nullopt) {
-  ComponentMap m{{U::hour, hour}, {U::minute, minute}};
-  if (meridiem) m.set(U::meridiem, *meridiem);
-  return m;
-}
 ComponentMap onDay(int64_t day, ComponentMap m) {
   m.set(U::year, 2024);
   m.set(U::month, 3);

@@ -20,7 +20,6 @@ TEST_P(ZHWeekdayParserTest, Reads) {
 // Monday 11 March 2024, 10:00.
 const LocalTime kMonday{2024, 3, 11, 10, 0};
 
-ComponentMap march(int64_t day) { return {{U::year, 2024}, {U::month, 3}, {U::day, day}}; }
 ComponentMap weekdayOnMarch(int64_t weekday, int64_t day) {
   ComponentMap m = march(day);
   m.set(U::weekday, weekday);
