@@ -79,7 +79,7 @@ function(zarvo_add_test name)
   endif()
   target_link_libraries(${name} PRIVATE ${library} zarvo_testing GTest::gmock GTest::gtest_main zarvo_warnings
                                         ${ARG_LIBS})
-  if(ZARVO_UNOPTIMIZED_FRONT)
+  if(ZARVO_UNOPTIMIZED_TESTS)
     target_compile_options(${name} PRIVATE -O0)
   endif()
   gtest_discover_tests(${name}
