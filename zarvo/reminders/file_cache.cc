@@ -16,7 +16,7 @@ namespace {
 
 // Bump whenever the layout below or what parseTodoFile extracts from a file changes: a copy written
 // by another version is then ignored rather than misread.
-constexpr uint32_t kFormatVersion = 7;
+constexpr uint32_t kFormatVersion = 8;
 constexpr std::string_view kMagic = "ZARVO FILE CACHE";
 // The readers whose results are stored: a copy made with other versions of them is not trusted.
 constexpr std::string_view kReaders = "libical " ICAL_VERSION ", ICU " U_ICU_VERSION;
@@ -94,6 +94,7 @@ class Reader {
   bool ok = true;
 
   bool atEnd() const { return at_ == in_.size(); }
+  size_t position() const { return at_; }
   uint64_t u() {
     uint64_t v = 0;
     for (int shift = 0; shift < 64; shift += 7) {
@@ -330,20 +331,43 @@ bool readFile(Reader& r, const fs::path& root, FileCache::Entry& out, std::strin
   return true;
 }
 
-// The entries of a copy, in its order (sorted by relative path, so a folder's files are adjacent).
-std::optional<std::vector<FileCache::Entry>> decodeEntries(std::string_view payload, const fs::path& root,
-                                                           std::string& why) {
-  Reader r(payload);
-  std::vector<FileCache::Entry> entries(r.count());
-  for (auto& entry : entries) {
-    if (!readFile(r, root, entry, why)) return std::nullopt;
+std::vector<FileCache::Summary::Todo> summaryOf(const TodoFile& file) {
+  std::vector<FileCache::Summary::Todo> todos;
+  todos.reserve(file.todos.size());
+  for (const TodoEntry& todo : file.todos) {
+    todos.push_back({todo.fields.uid, todo.fields.hasUid, todo.fields.completed, todo.recurrenceOverride});
   }
-  if (!r.ok || !r.atEnd()) {
-    why = "the copy does not end where it should";
-    return std::nullopt;
-  }
-  return entries;
+  return todos;
 }
+
+void writeIndexRow(Writer& w, const std::string& relativePath, const FileInfo& info,
+                   const std::vector<FileCache::Summary::Todo>& todos, uint64_t offset, std::string_view entry) {
+  w.str(relativePath);
+  w.info(info);
+  w.u(offset);
+  w.u(entry.size());
+  w.u(checksum(entry));
+  w.u(todos.size());
+  for (const auto& todo : todos) {
+    w.str(todo.uid);
+    w.u((todo.hasUid ? 1u : 0u) | (todo.completed ? 2u : 0u) | (todo.recurrenceOverride ? 4u : 0u));
+  }
+}
+
+// The part of a payload the header's checksum covers: the index and the length before it. The body
+// is covered entry by entry, by the checksums the index holds.
+std::string_view indexPart(std::string_view payload) {
+  Reader r(payload);
+  const size_t length = r.count();
+  if (!r.ok) return payload;
+  return payload.substr(0, r.position() + length);
+}
+
+struct Header {
+  uint64_t payloadSize = 0;
+  uint64_t sum = 0;
+  size_t size = 0;  // of the header itself
+};
 
 std::string header(uint64_t payloadSize, uint64_t sum) {
   Writer w;
@@ -355,7 +379,117 @@ std::string header(uint64_t payloadSize, uint64_t sum) {
   return std::move(w.out);
 }
 
+// Reads the header at the start of `bytes` (which may hold just its first part).
+std::optional<Header> readHeader(std::string_view bytes, std::string& why) {
+  if (!bytes.starts_with(kMagic)) {
+    why = "not a file cache";
+    return std::nullopt;
+  }
+  Reader head(bytes.substr(kMagic.size()));
+  const uint64_t version = head.u();
+  const std::string readers = head.str();
+  Header h;
+  h.payloadSize = head.u();
+  h.sum = head.u();
+  if (!head.ok || version != kFormatVersion || readers != kReaders) {
+    why = "written by another version";
+    return std::nullopt;
+  }
+  // The header is as long as a header with these values.
+  h.size = header(h.payloadSize, h.sum).size();
+  return h;
+}
+
+// The rows of an index (without its length), as entries known by their summaries, in the copy's
+// order (sorted by relative path, so a folder's files are adjacent). The entries must follow one
+// another in a body of `bodySize` bytes, from its start to its end.
+std::optional<std::vector<std::pair<std::string, FileCache::Entry>>> readIndex(
+    std::string_view index, const fs::path& root, const std::shared_ptr<const FileCache::SavedCopy>& copy,
+    uint64_t bodySize, std::string& why) {
+  Reader r(index);
+  std::vector<std::pair<std::string, FileCache::Entry>> rows(r.count());
+  const std::string& base = root.native();
+  uint64_t next = 0;
+  bool consistent = true;
+  for (auto& [path, entry] : rows) {
+    if (!r.ok) break;
+    const std::string_view relative = r.view();
+    entry.info = r.info();
+    auto summary = std::make_shared<FileCache::Summary>();
+    summary->copy = copy;
+    summary->offset = r.u();
+    summary->length = r.u();
+    summary->checksum = r.u();
+    summary->todos.resize(r.count());
+    for (auto& todo : summary->todos) {
+      todo.uid.assign(r.view());
+      const uint64_t flags = r.u();
+      todo.hasUid = flags & 1;
+      todo.completed = flags & 2;
+      todo.recurrenceOverride = flags & 4;
+      consistent = consistent && flags < 8;
+    }
+    consistent = consistent && safeRelativePath(relative) && summary->offset == next &&
+                 summary->length <= bodySize - next;
+    if (!consistent) {
+      why = "an entry does not fit the copy (" + std::string(relative) + ")";
+      return std::nullopt;
+    }
+    next += summary->length;
+    // One path built from text rather than root / relative: the same path, made once.
+    path.reserve(base.size() + 1 + relative.size());
+    path += base;
+    if (!path.empty() && path.back() != '/') path += '/';
+    path += relative;
+    entry.summary = std::move(summary);
+  }
+  if (!r.ok || !r.atEnd() || next != bodySize) {
+    why = "the copy does not end where it should";
+    return std::nullopt;
+  }
+  return rows;
+}
+
+// Decodes an entry's bytes: the file it holds, which must be the version and path the index named.
+std::shared_ptr<const TodoFile> decodeEntry(std::string_view bytes, const fs::path& root, const std::string& path,
+                                            const FileInfo& info, std::string& why) {
+  Reader r(bytes);
+  FileCache::Entry out;
+  if (!readFile(r, root, out, why)) return nullptr;
+  if (!r.atEnd() || !out.info.sameVersion(info) || out.file->path.native() != path) {
+    why = "an entry is not the file its index row names (" + path + ")";
+    return nullptr;
+  }
+  return std::move(out.file);
+}
+
 }  // namespace
+
+// A loaded copy: the open file its entries are decoded from.
+class FileCache::SavedCopy {
+ public:
+  SavedCopy(std::unique_ptr<platform::RandomAccessFile> file, fs::path root, uint64_t bodyAt, uint64_t bodySize)
+      : file_(std::move(file)), root_(std::move(root)), bodyAt_(bodyAt), bodySize_(bodySize) {}
+  const fs::path& root() const { return root_; }
+  std::optional<std::string> read(uint64_t offset, uint64_t length) const {
+    std::string bytes;
+    if (file_->read(bodyAt_ + offset, static_cast<size_t>(length), bytes) || bytes.size() != length) return std::nullopt;
+    return bytes;
+  }
+  std::optional<std::string> readBody() const { return read(0, bodySize_); }
+
+ private:
+  const std::unique_ptr<platform::RandomAccessFile> file_;
+  const fs::path root_;
+  const uint64_t bodyAt_;
+  const uint64_t bodySize_;
+};
+
+std::optional<std::string> FileCache::savedBytes(const Summary& summary) {
+  auto bytes = summary.copy ? summary.copy->read(summary.offset, summary.length) : std::nullopt;
+  if (!bytes || checksum(*bytes) != summary.checksum) return std::nullopt;
+  return bytes;
+}
 
 FileCache& FileCache::shared() {
   static FileCache cache;
@@ -390,8 +524,7 @@ void FileCache::clear() {
 }
 
 void FileCache::lookUpFolder(const fs::path& folderPath, const std::vector<std::string>& names,
-                             const std::vector<FileInfo>& infos, std::vector<std::shared_ptr<const TodoFile>>& files,
-                             std::vector<size_t>& misses) {
+                             const std::vector<FileInfo>& infos, std::vector<Entry>& found, std::vector<size_t>& misses) {
   std::lock_guard lock(mu_);
   auto [known, unknown] = folders_.try_emplace(folderPath.native());
   if (unknown && !names.empty()) ++filesFoundGone_;
@@ -399,7 +532,7 @@ void FileCache::lookUpFolder(const fs::path& folderPath, const std::vector<std::
   for (size_t i = 0; i < names.size(); ++i) {
     auto it = folder.find(names[i]);
     if (it != folder.end() && it->second.info.sameVersion(infos[i])) {
-      files[i] = it->second.file;
+      found[i] = it->second;
     } else {
       misses.push_back(i);
     }
@@ -415,58 +548,90 @@ void FileCache::lookUpFolder(const fs::path& folderPath, const std::vector<std::
   }
 }
 
+std::shared_ptr<const TodoFile> FileCache::decode(const fs::path& path, const Entry& entry) {
+  if (!entry.summary) return entry.file;
+  const auto bytes = savedBytes(*entry.summary);
+  std::string why;
+  auto file = bytes ? decodeEntry(*bytes, entry.summary->copy->root(), path.native(), entry.info, why) : nullptr;
+  if (!file) return nullptr;
+  // Later look-ups of this version get the file. Nothing the copy holds changed: no new generation.
+  std::lock_guard lock(mu_);
+  if (auto folder = folders_.find(path.parent_path().native()); folder != folders_.end()) {
+    if (auto it = folder->second.find(path.filename().native());
+        it != folder->second.end() && it->second.summary == entry.summary) {
+      it->second.file = file;
+      it->second.summary.reset();
+    }
+  }
+  return file;
+}
+
 uint64_t FileCache::filesFoundGone() const {
   std::lock_guard lock(mu_);
   return filesFoundGone_;
 }
 
 std::string FileCache::encode(const fs::path& root) {
-  Writer w;
   std::lock_guard lock(mu_);
   std::vector<std::pair<std::string, const Entry*>> entries;
   for (const auto& [folder, files] : folders_) {
     const fs::path relativeFolder = fs::path(folder).lexically_relative(root);
     if (relativeFolder.empty() || !safeRelativePath(relativeFolder)) continue;
     for (const auto& [name, entry] : files) {
-      if (entry.file && entry.file->content.size() <= kMaxSavedFileBytes) {
+      if ((entry.file && entry.file->content.size() <= kMaxSavedFileBytes) || entry.summary) {
         entries.emplace_back((relativeFolder / name).string(), &entry);
       }
     }
   }
   std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-  w.u(entries.size());
-  for (const auto& [relative, entry] : entries) writeFile(w, relative, entry->info, *entry->file);
-  return frame(w.out);
+  // Entries known only by their summary are copied as the earlier copy holds them: each copy's body
+  // is read once, and an entry that no longer checks out is left out (its file is read again).
+  std::unordered_map<const SavedCopy*, std::optional<std::string>> bodies;
+  Writer body, index;
+  size_t rows = 0;
+  for (const auto& [relative, entry] : entries) {
+    const size_t begin = body.out.size();
+    if (entry->file) {
+      writeFile(body, relative, entry->info, *entry->file);
+      writeIndexRow(index, relative, entry->info, summaryOf(*entry->file), begin,
+                    std::string_view(body.out).substr(begin));
+    } else {
+      const Summary& summary = *entry->summary;
+      auto [it, first] = bodies.try_emplace(summary.copy.get());
+      if (first) it->second = summary.copy->readBody();
+      if (!it->second || summary.offset + summary.length > it->second->size()) continue;
+      const std::string_view bytes = std::string_view(*it->second).substr(summary.offset, summary.length);
+      if (checksum(bytes) != summary.checksum) continue;
+      body.out.append(bytes);
+      writeIndexRow(index, relative, entry->info, summary.todos, begin, bytes);
+    }
+    ++rows;
+  }
+  Writer payload;
+  Writer counted;
+  counted.u(rows);
+  payload.u(counted.out.size() + index.out.size());
+  payload.out += counted.out;
+  payload.out += index.out;
+  payload.out += body.out;
+  return frame(payload.out);
 }
 
 std::string FileCache::frame(std::string_view payload) {
-  std::string out = header(payload.size(), checksum(payload));
+  std::string out = header(payload.size(), checksum(indexPart(payload)));
   out.append(payload);
   return out;
 }
 
 std::optional<std::string_view> FileCache::payloadOf(std::string_view bytes, std::string& why) {
-  if (!bytes.starts_with(kMagic)) {
-    why = "not a file cache";
-    return std::nullopt;
-  }
-  Reader head(bytes.substr(kMagic.size()));
-  const uint64_t version = head.u();
-  const std::string readers = head.str();
-  const uint64_t payloadSize = head.u();
-  const uint64_t sum = head.u();
-  if (!head.ok || version != kFormatVersion || readers != kReaders) {
-    why = "written by another version";
-    return std::nullopt;
-  }
-  // The payload is what follows the header, which is as long as a header with these values.
-  const size_t headerSize = header(payloadSize, sum).size();
-  if (bytes.size() != headerSize + payloadSize) {
+  const auto head = readHeader(bytes, why);
+  if (!head) return std::nullopt;
+  if (bytes.size() != head->size + head->payloadSize) {
     why = "the copy has the wrong length";
     return std::nullopt;
   }
-  const std::string_view payload = bytes.substr(headerSize);
-  if (checksum(payload) != sum) {
+  const std::string_view payload = bytes.substr(head->size);
+  if (checksum(indexPart(payload)) != head->sum) {
     why = "the checksum does not match";
     return std::nullopt;
   }
@@ -478,11 +643,26 @@ std::optional<std::vector<std::pair<fs::path, FileCache::Entry>>> FileCache::dec
                                                                                     std::string& why) {
   const auto payload = payloadOf(bytes, why);
   if (!payload) return std::nullopt;
-  auto entries = decodeEntries(*payload, root, why);
-  if (!entries) return std::nullopt;
+  const std::string_view index = indexPart(*payload);
+  Reader lengthOf(index);
+  (void)lengthOf.count();
+  const std::string_view body = payload->substr(index.size());
+  auto rows = readIndex(index.substr(lengthOf.position()), root, nullptr, body.size(), why);
+  if (!rows) return std::nullopt;
   std::vector<std::pair<fs::path, Entry>> out;
-  out.reserve(entries->size());
-  for (auto& entry : *entries) out.emplace_back(entry.file->path, std::move(entry));
+  out.reserve(rows->size());
+  for (auto& [path, entry] : *rows) {
+    const Summary& summary = *entry.summary;
+    const std::string_view bytes = body.substr(summary.offset, summary.length);
+    if (checksum(bytes) != summary.checksum) {
+      why = "the checksum of an entry does not match (" + path + ")";
+      return std::nullopt;
+    }
+    auto file = decodeEntry(bytes, root, path, entry.info, why);
+    if (!file) return std::nullopt;
+    fs::path decodedPath = file->path;
+    out.emplace_back(std::move(decodedPath), Entry{entry.info, std::move(file), nullptr});
+  }
   return out;
 }
 
@@ -493,30 +673,64 @@ bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const 
     savedAt_.erase(cachePath.native());
     return false;
   };
-  std::string bytes;
-  if (auto e = fs.readFile(cachePath, bytes)) {
+  // The header, the index's length and the index are read now; the body stays in the file, which
+  // the copy keeps open, so a later save that replaces it does not pull it away.
+  std::unique_ptr<platform::RandomAccessFile> file;
+  if (auto e = fs.newRandomAccessFile(cachePath, file)) {
     why = e.message();
     return forget();
   }
-  const auto payload = payloadOf(bytes, why);
-  if (!payload) return forget();
-  auto entries = decodeEntries(*payload, root, why);
-  if (!entries) return forget();
+  constexpr size_t kHeadBytes = 256;  // more than any header and the index length after it
+  std::string head;
+  if (auto e = file->read(0, kHeadBytes, head)) {
+    why = e.message();
+    return forget();
+  }
+  const auto header = readHeader(head, why);
+  if (!header) return forget();
+  std::string last;
+  const uint64_t size = header->size + header->payloadSize;
+  if (header->payloadSize == 0 || file->read(size - 1, 2, last) || last.size() != 1) {
+    why = "the copy has the wrong length";
+    return forget();
+  }
+  Reader lengthOf(std::string_view(head).substr(std::min(head.size(), header->size)));
+  const uint64_t indexLength = lengthOf.u();
+  const uint64_t indexAt = header->size + lengthOf.position();
+  std::string index;
+  if (!lengthOf.ok || indexLength > size - indexAt || file->read(indexAt, static_cast<size_t>(indexLength), index) ||
+      index.size() != indexLength) {
+    why = "the copy ends early";
+    return forget();
+  }
+  {
+    // The checksum covers the length too.
+    Writer covered;
+    covered.u(indexLength);
+    covered.out += index;
+    if (checksum(covered.out) != header->sum) {
+      why = "the checksum does not match";
+      return forget();
+    }
+  }
+  const uint64_t bodyAt = indexAt + indexLength;
+  auto copy = std::make_shared<const SavedCopy>(std::move(file), root, bodyAt, size - bodyAt);
+  auto rows = readIndex(index, root, copy, size - bodyAt, why);
+  if (!rows) return forget();
   std::lock_guard lock(mu_);
   Folder* folder = nullptr;
   std::string_view folderPath;
-  for (auto& entry : *entries) {
+  for (auto& [path, entry] : *rows) {
     // What this process read itself is at least as fresh. Each path was built from the root and a
     // relative path of plain names, so its last '/' parts folder from name; a folder's entries are
     // adjacent, so the folder is looked up once per run of them.
-    const std::string& text = entry.file->path.native();
-    const size_t slash = text.rfind('/');
-    const std::string_view parent = std::string_view(text).substr(0, slash);
+    const size_t slash = path.rfind('/');
+    const std::string_view parent = std::string_view(path).substr(0, slash);
     if (!folder || parent != folderPath) {
       folder = &folders_[std::string(parent)];
       folderPath = parent;
     }
-    folder->try_emplace(text.substr(slash + 1), std::move(entry));
+    folder->try_emplace(path.substr(slash + 1), std::move(entry));
   }
   savedAt_[cachePath.native()] = generation_;
   return true;
