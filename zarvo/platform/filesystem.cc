@@ -25,30 +25,6 @@ Error FileSystem::listDirectoryWithInfo(const fs::path& path, std::vector<Direct
   return {};
 }
 
-namespace {
-
-class InMemoryFile final : public RandomAccessFile {
- public:
-  explicit InMemoryFile(std::string contents) : contents_(std::move(contents)) {}
-  Error read(uint64_t offset, size_t length, std::string& out) const override {
-    out.clear();
-    if (offset < contents_.size()) out.assign(contents_, static_cast<size_t>(offset), length);
-    return {};
-  }
-
- private:
-  const std::string contents_;
-};
-
-}  // namespace
-
-Error FileSystem::newRandomAccessFile(const fs::path& path, std::unique_ptr<RandomAccessFile>& file) {
-  std::string contents;
-  if (auto e = readFile(path, contents)) return e;
-  file = std::make_unique<InMemoryFile>(std::move(contents));
-  return {};
-}
-
 Error FileSystem::renameNoReplace(const fs::path&, const fs::path&) {
   return std::make_error_code(std::errc::not_supported);
 }
@@ -70,34 +46,6 @@ namespace {
 
 Error lastError() { return std::error_code(errno, std::generic_category()); }
 Error errc(int e) { return std::error_code(e, std::generic_category()); }
-
-// The descriptor keeps the opened version readable whatever happens to its path.
-class PosixRandomAccessFile final : public RandomAccessFile {
- public:
-  explicit PosixRandomAccessFile(int fd) : fd_(fd) {}
-  ~PosixRandomAccessFile() override { ::close(fd_); }
-  PosixRandomAccessFile(const PosixRandomAccessFile&) = delete;
-  PosixRandomAccessFile& operator=(const PosixRandomAccessFile&) = delete;
-  Error read(uint64_t offset, size_t length, std::string& out) const override {
-    out.resize(length);
-    size_t done = 0;
-    while (done < length) {
-      const ssize_t n = ::pread(fd_, out.data() + done, length - done, static_cast<off_t>(offset + done));
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        out.clear();
-        return lastError();
-      }
-      if (n == 0) break;
-      done += static_cast<size_t>(n);
-    }
-    out.resize(done);
-    return {};
-  }
-
- private:
-  const int fd_;
-};
 
 class PosixFile final : public WritableFile {
  public:
@@ -169,23 +117,6 @@ class PosixFileSystem final : public FileSystem {
 
   Error readFile(const fs::path& path, std::string& contents) override {
     return readRegular(path, contents, nullptr);
-  }
-
-  Error newRandomAccessFile(const fs::path& path, std::unique_ptr<RandomAccessFile>& file) override {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return lastError();
-    struct stat st {};
-    Error e;
-    if (::fstat(fd, &st) != 0) e = lastError();
-    else if (S_ISDIR(st.st_mode)) e = errc(EISDIR);
-    else if (!S_ISREG(st.st_mode)) e = errc(EINVAL);
-    else if (static_cast<uint64_t>(st.st_size) > kMaxReadBytes) e = errc(EFBIG);
-    if (e) {
-      ::close(fd);
-      return e;
-    }
-    file = std::make_unique<PosixRandomAccessFile>(fd);
-    return {};
   }
 
   // O_NONBLOCK: opening a FIFO must not wait for a writer; the type check then refuses it.

@@ -54,15 +54,6 @@ class WritableFile {
   virtual Error close() = 0;
 };
 
-// A file opened to read parts of it. Reads see the version that was opened, even after the path is
-// replaced (renamed over) or removed. Thread-safe: reads may run on several threads at once.
-class RandomAccessFile {
- public:
-  virtual ~RandomAccessFile() = default;
-  // Sets `out` to the `length` bytes at `offset`, or to fewer where the file ends before.
-  virtual Error read(uint64_t offset, size_t length, std::string& out) const = 0;
-};
-
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -89,9 +80,6 @@ class FileSystem {
   // readFile plus the file's metadata as of the end of the read (the default stats after reading).
   virtual Error readFileWithInfo(const std::filesystem::path& path, std::string& contents,
                                            FileInfo& info);
-  // Opens a regular file of at most kMaxReadBytes to read parts of it. The default reads the whole
-  // file through readFile and answers from memory.
-  virtual Error newRandomAccessFile(const std::filesystem::path& path, std::unique_ptr<RandomAccessFile>& file);
   // Creates `path`, which must not exist, with permission bits `mode` (before the umask).
   virtual Error newWritableFile(const std::filesystem::path& path, uint32_t mode,
                                           std::unique_ptr<WritableFile>& file) = 0;

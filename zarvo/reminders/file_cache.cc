@@ -4,7 +4,11 @@
 #include <unicode/uvernum.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace zarvo::reminders::detail {
@@ -465,24 +469,77 @@ std::shared_ptr<const TodoFile> decodeEntry(std::string_view bytes, const fs::pa
 
 }  // namespace
 
-// A loaded copy: the open file its entries are decoded from.
+// A loaded copy, the entries of which are decoded from it when needed. On the process's own file
+// system the copy stays open and an entry is read with pread, so only the entries decoded are read,
+// and a later save that renames a new copy over the path leaves this one readable. On any other
+// file system (the tests' seams) the copy is read whole through it, once.
 class FileCache::SavedCopy {
  public:
-  SavedCopy(std::unique_ptr<platform::RandomAccessFile> file, fs::path root, uint64_t bodyAt, uint64_t bodySize)
-      : file_(std::move(file)), root_(std::move(root)), bodyAt_(bodyAt), bodySize_(bodySize) {}
-  const fs::path& root() const { return root_; }
-  std::optional<std::string> read(uint64_t offset, uint64_t length) const {
-    std::string bytes;
-    if (file_->read(bodyAt_ + offset, static_cast<size_t>(length), bytes) || bytes.size() != length) return std::nullopt;
-    return bytes;
+  static std::shared_ptr<const SavedCopy> open(platform::FileSystem& fs, const fs::path& path, fs::path root,
+                                               std::string& why) {
+    auto copy = std::shared_ptr<SavedCopy>(new SavedCopy(std::move(root)));
+    if (&fs != platform::FileSystem::posix().get()) {
+      if (auto e = fs.readFile(path, copy->bytes_)) {
+        why = e.message();
+        return nullptr;
+      }
+      return copy;
+    }
+    copy->fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat st {};
+    if (copy->fd_ < 0 || ::fstat(copy->fd_, &st) != 0) {
+      why = std::strerror(errno);
+      return nullptr;
+    }
+    if (!S_ISREG(st.st_mode)) {
+      why = "not a regular file";
+      return nullptr;
+    }
+    return copy;
   }
+  ~SavedCopy() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  SavedCopy(const SavedCopy&) = delete;
+  SavedCopy& operator=(const SavedCopy&) = delete;
+
+  const fs::path& root() const { return root_; }
+  // The `length` bytes at `offset` of the whole copy; nothing where it is shorter (unless `orFewer`)
+  // or unreadable.
+  std::optional<std::string> readAt(uint64_t offset, uint64_t length, bool orFewer = false) const {
+    std::string out;
+    if (fd_ < 0) {
+      if (offset > bytes_.size() || (!orFewer && length > bytes_.size() - offset)) return std::nullopt;
+      out.assign(bytes_, static_cast<size_t>(offset), static_cast<size_t>(length));
+      return out;
+    }
+    out.resize(static_cast<size_t>(length));
+    size_t done = 0;
+    while (done < out.size()) {
+      const ssize_t n = ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 || (n == 0 && !orFewer)) return std::nullopt;
+      if (n == 0) break;
+      done += static_cast<size_t>(n);
+    }
+    out.resize(done);
+    return out;
+  }
+  // Where the body starts and how long it is, once the index has been read.
+  void setBody(uint64_t at, uint64_t size) {
+    bodyAt_ = at;
+    bodySize_ = size;
+  }
+  std::optional<std::string> read(uint64_t offset, uint64_t length) const { return readAt(bodyAt_ + offset, length); }
   std::optional<std::string> readBody() const { return read(0, bodySize_); }
 
  private:
-  const std::unique_ptr<platform::RandomAccessFile> file_;
+  explicit SavedCopy(fs::path root) : root_(std::move(root)) {}
   const fs::path root_;
-  const uint64_t bodyAt_;
-  const uint64_t bodySize_;
+  int fd_ = -1;
+  std::string bytes_;
+  uint64_t bodyAt_ = 0;
+  uint64_t bodySize_ = 0;
 };
 
 std::optional<std::string> FileCache::savedBytes(const Summary& summary) {
@@ -673,33 +730,24 @@ bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const 
     savedAt_.erase(cachePath.native());
     return false;
   };
-  // The header, the index's length and the index are read now; the body stays in the file, which
-  // the copy keeps open, so a later save that replaces it does not pull it away.
-  std::unique_ptr<platform::RandomAccessFile> file;
-  if (auto e = fs.newRandomAccessFile(cachePath, file)) {
-    why = e.message();
-    return forget();
-  }
+  // The header, the index's length and the index are read now; the body stays in the copy.
+  const auto opened = SavedCopy::open(fs, cachePath, root, why);
+  if (!opened) return forget();
+  auto copy = std::const_pointer_cast<SavedCopy>(opened);
   constexpr size_t kHeadBytes = 256;  // more than any header and the index length after it
-  std::string head;
-  if (auto e = file->read(0, kHeadBytes, head)) {
-    why = e.message();
-    return forget();
-  }
+  const std::string head = copy->readAt(0, kHeadBytes, /*orFewer=*/true).value_or(std::string());
   const auto header = readHeader(head, why);
   if (!header) return forget();
-  std::string last;
   const uint64_t size = header->size + header->payloadSize;
-  if (header->payloadSize == 0 || file->read(size - 1, 2, last) || last.size() != 1) {
+  if (header->payloadSize == 0 || !copy->readAt(size - 1, 1) || copy->readAt(size, 1)) {
     why = "the copy has the wrong length";
     return forget();
   }
   Reader lengthOf(std::string_view(head).substr(std::min(head.size(), header->size)));
   const uint64_t indexLength = lengthOf.u();
   const uint64_t indexAt = header->size + lengthOf.position();
-  std::string index;
-  if (!lengthOf.ok || indexLength > size - indexAt || file->read(indexAt, static_cast<size_t>(indexLength), index) ||
-      index.size() != indexLength) {
+  const auto index = lengthOf.ok && indexLength <= size - indexAt ? copy->readAt(indexAt, indexLength) : std::nullopt;
+  if (!index) {
     why = "the copy ends early";
     return forget();
   }
@@ -707,15 +755,15 @@ bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const 
     // The checksum covers the length too.
     Writer covered;
     covered.u(indexLength);
-    covered.out += index;
+    covered.out += *index;
     if (checksum(covered.out) != header->sum) {
       why = "the checksum does not match";
       return forget();
     }
   }
   const uint64_t bodyAt = indexAt + indexLength;
-  auto copy = std::make_shared<const SavedCopy>(std::move(file), root, bodyAt, size - bodyAt);
-  auto rows = readIndex(index, root, copy, size - bodyAt, why);
+  copy->setBody(bodyAt, size - bodyAt);
+  auto rows = readIndex(*index, root, copy, size - bodyAt, why);
   if (!rows) return forget();
   std::lock_guard lock(mu_);
   Folder* folder = nullptr;
