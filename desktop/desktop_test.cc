@@ -41,6 +41,7 @@ class DesktopTest : public QObject {
   void keepsSnapshots();
   void startsFromLastRun();
   void quickAddsAndQuits();
+  void showsTask();
   void endToEnd();
 
  private:
@@ -591,6 +592,60 @@ void DesktopTest::quickAddsAndQuits() {
   const qsizetype before = openTasks().size();
   QCOMPARE(quickAdd("2031-12-24"), 1);
   QCOMPARE(openTasks().size(), before);
+}
+
+// Asked to show a task (the reminders' Open), the window selects it in its list and opens its
+// details, which then follow the current task; asked before the home is read, it waits for the read.
+void DesktopTest::showsTask() {
+  zarvo({"add", "Look at me tomorrow #Work !!"});
+  zarvo({"add", "Look elsewhere #Work"});
+  const QString uid = withTitle(openTasks(), "Look at me")["uid"].toString();
+  QVERIFY(!uid.isEmpty());
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Look at me") >= 0 && rowOf("Look elsewhere") >= 0, kPatience);
+  window_->sidebar()->select(SmartList::today);  // holds neither
+  QTest::keyClicks(window_->searchField(), "elsewhere");  // hides it
+  auto hidden = [this] {
+    const auto& tasks = window_->snapshot()->tasks;
+    return std::none_of(tasks.begin(), tasks.end(), [](const TaskRow& row) { return row.title == "Look at me"; });
+  };
+  QTRY_VERIFY_WITH_TIMEOUT(hidden(), kPatience);
+
+  window_->showTask(uid);
+  QVERIFY(window_->searchField()->text().isEmpty());
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Look at me") >= 0, kPatience);
+  QCOMPARE(window_->sidebar()->scope(), Scope(listId("Work")));
+  QListView* view = window_->taskView();
+  QCOMPARE(view->currentIndex().data(TaskModel::UidRole).toString(), uid);
+  DetailsPane* details = window_->details();
+  QVERIFY(details->isVisibleTo(window_.get()));
+  QCOMPARE(details->uid(), uid);
+  QCOMPARE(details->titleText(), QString("Look at me"));
+  QCOMPARE(details->listText(), QString("Work"));
+  QCOMPARE(details->dueText(), QString("tomorrow"));
+
+  view->setFocus();
+  view->setCurrentIndex(window_->taskModel()->index(rowOf("Look elsewhere")));
+  QCOMPARE(details->titleText(), QString("Look elsewhere"));
+  QTest::keyClick(view, Qt::Key_Escape);
+  QVERIFY(!details->isVisibleTo(window_.get()));
+  QTest::keyClick(view, Qt::Key_Return);
+  QVERIFY(details->isVisibleTo(window_.get()));
+  QCOMPARE(details->titleText(), QString("Look elsewhere"));
+
+  // A task that is no longer open leaves the view where it is.
+  window_->sidebar()->select(SmartList::all);
+  window_->showTask("no-such-task");
+  QCOMPARE(window_->sidebar()->scope(), Scope(SmartList::all));
+  QCOMPARE(window_->statusBar()->currentMessage(), QString("That task is no longer open."));
+
+  // A new window, asked before its first read.
+  StoreController controller(StoreController::Options{home_.toStdString()});
+  MainWindow fresh(controller, zarvo::Settings::defaults().quickEntry);
+  fresh.show();
+  fresh.showTask(uid);
+  controller.reload();
+  QTRY_COMPARE_WITH_TIMEOUT(fresh.details()->uid(), uid, kPatience);
+  QCOMPARE(fresh.taskView()->currentIndex().data(TaskModel::UidRole).toString(), uid);
 }
 
 // The whole round on a real X server: keys typed into the mapped window, the command line reading

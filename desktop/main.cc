@@ -1,6 +1,8 @@
 // zarvo-desktop: finds the home and the settings as `zarvo` does (--home, ZARVO_HOME, --config,
 // ZARVO_CONFIG), puts the library's main queue on Qt's event loop and shows the window.
 //
+// --show UID selects that task and opens its details once the home is read (the reminders' Open).
+//
 // --screenshot FILE renders the window into a PNG once the home is shown, then quits (with --dark for
 // the dark palette, --list to choose the sidebar entry, --quick-text to fill quick entry); the
 // README's pictures are made this way (scripts/desktop-screenshots), never from a kept snapshot.
@@ -114,8 +116,11 @@ int main(int argc, char** argv) {
       QStringLiteral("quick-add"),
       QStringLiteral("Add a task from LINE as quick entry reads it (a date, #list, !!), without a window, and quit."),
       QStringLiteral("LINE"));
+  const QCommandLineOption showOption(QStringLiteral("show"),
+                                      QStringLiteral("Select the open task with this UID and open its details."),
+                                      QStringLiteral("UID"));
   args.addOptions({homeOption, configOption, screenshotOption, darkOption, listOption, textOption, quitOption,
-                   quitReadOption, quickAddOption});
+                   quitReadOption, quickAddOption, showOption});
   args.process(app);
 
   std::optional<std::filesystem::path> home;
@@ -143,6 +148,7 @@ int main(int argc, char** argv) {
   window.setDark(dark);
   window.show();
   if (args.isSet(textOption)) window.quickEntry()->field()->setText(args.value(textOption));
+  if (args.isSet(showOption)) window.showTask(args.value(showOption));
   if (args.isSet(listOption)) {
     // Chosen once the lists are known, on the first Snapshot.
     const QString name = args.value(listOption);

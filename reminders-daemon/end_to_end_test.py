@@ -175,7 +175,7 @@ def main(daemon, zarvo):
 
             act(pay, "open")
             wait_for("the desktop app to be opened",
-                     lambda: os.path.exists(opened) and read(opened).split() == ["--home", home])
+                     lambda: os.path.exists(opened) and read(opened).split() == ["--home", home, "--show", "e2e-missed"])
             act(pay, "snooze:10m")
             wait_for("the snooze alarm", lambda: "RELATED-TO;RELTYPE=SNOOZE:rent-alarm" in read(rent))
 
