@@ -618,6 +618,7 @@ void DesktopTest::showsTask() {
   QCOMPARE(view->currentIndex().data(TaskModel::UidRole).toString(), uid);
   DetailsPane* details = window_->details();
   QVERIFY(details->isVisibleTo(window_.get()));
+  QVERIFY(details->width() > 100);
   QCOMPARE(details->uid(), uid);
   QCOMPARE(details->titleText(), QString("Look at me"));
   QCOMPARE(details->listText(), QString("Work"));

@@ -20,7 +20,7 @@ namespace zarvo::desktop {
 MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry, QWidget* parent)
     : QMainWindow(parent), controller_(controller), sidebar_(new Sidebar), quickEntry_(new QuickEntry(std::move(quickEntry))),
       taskView_(new QListView), model_(new TaskModel({}, this)), search_(new QLineEdit), order_(new QComboBox), newList_(new QLineEdit),
-      details_(new DetailsPane),
+      details_(new DetailsPane), splitter_(new QSplitter),
       undo_(new QAction(this)),
       redo_(new QAction(this)) {
   setWindowTitle(tr("Zarvo"));
@@ -62,14 +62,13 @@ MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry
   sideLayout->setContentsMargins(0, 0, 0, 6);
   sideLayout->addWidget(sidebar_, 1);
   sideLayout->addWidget(newList_);
-  auto* splitter = new QSplitter;
-  splitter->addWidget(side);
-  splitter->addWidget(pane);
-  splitter->addWidget(details_);
+  splitter_->addWidget(side);
+  splitter_->addWidget(pane);
+  splitter_->addWidget(details_);
   details_->hide();
-  splitter->setStretchFactor(1, 1);
-  splitter->setSizes({210, 650});
-  setCentralWidget(splitter);
+  splitter_->setStretchFactor(1, 1);
+  splitter_->setSizes({210, 650, 0});
+  setCentralWidget(splitter_);
   resize(900, 560);
 
   connect(&controller_, &StoreController::snapshotReady, this, &MainWindow::showSnapshot);
@@ -198,6 +197,15 @@ void MainWindow::raiseToFront() {
 
 void MainWindow::openDetails(bool open) {
   details_->setVisible(open);
+  // A pane shown in a splitter keeps the width it had, none the first time: it takes its room from
+  // the task list.
+  QList<int> sizes = splitter_->sizes();
+  if (open && sizes[2] == 0) {
+    const int width = std::min(280, sizes[1] / 2);
+    sizes[1] -= width;
+    sizes[2] = width;
+    splitter_->setSizes(sizes);
+  }
   refreshDetails();
 }
 

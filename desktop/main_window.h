@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMainWindow>
+#include <QSplitter>
 #include <QTimer>
 
 #include <memory>
@@ -82,6 +83,7 @@ class MainWindow : public QMainWindow {
   QComboBox* order_;
   QLineEdit* newList_;  // under the sidebar: Enter adds a list of that name
   DetailsPane* details_;
+  QSplitter* splitter_;
   QString showUid_;  // asked for by showTask before the home's own read
   QAction* undo_;
   QAction* redo_;
