@@ -44,13 +44,15 @@ std::string unfold(std::string_view raw) {
 }
 
 // A content line (folds and terminator included) as one logical line: folds undone, line
-// terminators dropped, everything else (trailing blanks too) as written.
+// terminators (CRLF, LF) dropped, everything else as written. A carriage return that ends no line is
+// part of the text the reader saw (a parameter value may hold one): dropping it would change that
+// value when the line is written back.
 std::string logicalLine(std::string_view raw) {
   std::string line;
   for (size_t i = 0; i < raw.size(); ++i) {
     if (const size_t fold = foldAt(raw, i)) {
       i += fold - 1;
-    } else if (raw[i] != '\r' && raw[i] != '\n') {
+    } else if (raw[i] == '\r' ? raw.compare(i, 2, "\r\n") != 0 && i + 1 < raw.size() : raw[i] != '\n') {
       line += raw[i];
     }
   }

@@ -253,25 +253,47 @@ TEST_F(MalformedLines, EveryOperationLeavesAFileThatReadsAsTheChangeMeantOrRefus
 // The fuzzer's finding, exactly (CRLF lines): the start line has a semicolon for its colon, which
 // libical reads as the start. Completing the weekly series moves it on a week, on lines every reader
 // takes; before, the next start was run onto the broken line and the task vanished.
-TEST_F(MalformedLines, CompletingASeriesWhoseStartLineHasASemicolonForAColonMovesItOnAWeek) {
-  const fs::path file = root_ / home_ / "edge.ics";
-  writeFile(file,
-            "BEGIN:VCALENDAR\r\nVERSINO:2.0\r\nPRODID:-//x/@/EN\r\nBEGIN:VTODO\r\nUID:edge-rrule\r\n"
-            "SUMMARY:Edge: recurring weekly task\r\nDTSTARt;20270104T080000Z\r\nDUE:20270104T090000Z\r\n"
-            "RRULE:FREQ=WEEKLY;COUNT=10\r\nDTSTAMP:20261201T000000Z\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
-  EventStore store(testing::optionsFor(root_));
-  const auto r = store.reminderWithExternalIdentifier("edge-rrule");
-  ASSERT_NE(r, nullptr);
-  r->setCompleted(true);
-  store.saveReminder(r, true);
-  const auto after = parse(file);
-  ASSERT_NE(after, nullptr) << readFile(file);
-  EXPECT_FALSE(after->todos.at(0).fields.completed);
-  const std::string text = readFile(file);
-  EXPECT_NE(text.find("\r\nDTSTART:20270111T080000Z\r\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("\r\nDUE:20270111T090000Z\r\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("\r\nRRULE:FREQ=WEEKLY;COUNT=9\r\n"), std::string::npos) << text;
-  EXPECT_EQ(text.find("DTSTARt"), std::string::npos) << text;
+// Start lines the reader takes in its own way; completing the series must move the start on a week and
+// write the line back as the reader will take it again, never refuse the edit or lose the task.
+TEST_F(MalformedLines, CompletingASeriesWithAnOddStartLineMovesItOnAWeek) {
+  struct Case {
+    const char* what;
+    std::string startLine;
+    std::vector<std::string> expected;  // in the file after completing
+    std::vector<std::string> gone;
+  };
+  const Case cases[] = {
+      // The fuzzer's first finding: a parameter separator where the colon belongs, the name's case off.
+      {"semicolon for the colon", "DTSTARt;20270104T080000Z",
+       {"\r\nDTSTART:20270111T080000Z\r\n", "\r\nDUE:20270111T090000Z\r\n", "\r\nRRULE:FREQ=WEEKLY;COUNT=9\r\n"},
+       {"DTSTARt"}},
+      // A lone carriage return inside the zone's name is part of the name as read: kept, the value moved.
+      {"carriage return in the zone", "DTSTART;TZID=Europe/Berl\rin:20270104T090000",
+       {"\r\nDTSTART;TZID=Europe/Berl\rin:20270111T090000\r\n", "\r\nRRULE:FREQ=WEEKLY;COUNT=9\r\n"},
+       {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const fs::path file = root_ / home_ / "edge.ics";
+    writeFile(file,
+              "BEGIN:VCALENDAR\r\nVERSINO:2.0\r\nPRODID:-//x/@/EN\r\nBEGIN:VTODO\r\nUID:edge-rrule\r\n"
+              "SUMMARY:Edge: recurring weekly task\r\n" +
+                  c.startLine +
+                  "\r\nDUE:20270104T090000Z\r\n"
+                  "RRULE:FREQ=WEEKLY;COUNT=10\r\nDTSTAMP:20261201T000000Z\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
+    EventStore store(testing::optionsFor(root_));
+    const auto r = store.reminderWithExternalIdentifier("edge-rrule");
+    ASSERT_NE(r, nullptr);
+    r->setCompleted(true);
+    store.saveReminder(r, true);
+    const auto after = parse(file);
+    ASSERT_NE(after, nullptr) << readFile(file);
+    EXPECT_FALSE(after->todos.at(0).fields.completed);
+    const std::string text = readFile(file);
+    for (const std::string& line : c.expected) EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+    for (const std::string& line : c.gone) EXPECT_EQ(text.find(line), std::string::npos) << line << "\n" << text;
+    fs::remove(file);
+  }
 }
 
 }  // namespace
