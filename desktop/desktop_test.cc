@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QProcess>
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -14,6 +15,7 @@
 
 #include "desktop/main_executor.h"
 #include "desktop/main_window.h"
+#include "desktop/single_instance.h"
 #include "desktop/snapshot_cache.h"
 #include "desktop/store_controller.h"
 #include "zarvo/home/settings.h"
@@ -42,6 +44,7 @@ class DesktopTest : public QObject {
   void startsFromLastRun();
   void quickAddsAndQuits();
   void showsTask();
+  void handsOverToTheOpenWindow();
   void endToEnd();
 
  private:
@@ -647,6 +650,66 @@ void DesktopTest::showsTask() {
   controller.reload();
   QTRY_COMPARE_WITH_TIMEOUT(fresh.details()->uid(), uid, kPatience);
   QCOMPARE(fresh.taskView()->currentIndex().data(TaskModel::UidRole).toString(), uid);
+}
+
+// A later launch on the home hands its request to the open window and leaves: --show selects the
+// task there, a bare --quick-add opens the window's quick-entry box. The home is one, however spelled.
+void DesktopTest::handsOverToTheOpenWindow() {
+  const QString name = SingleInstance::serverName(home_.toStdString());
+  QCOMPARE(SingleInstance::serverName((home_ + "/./").toStdString()), name);
+  const QString other = dir_.filePath("not-made-yet");
+  QVERIFY(SingleInstance::serverName(other.toStdString()) != name);
+  QCOMPARE(SingleInstance::serverName((other + "/").toStdString()), SingleInstance::serverName(other.toStdString()));
+  {
+    QFile crashed(name);  // what a window that crashed leaves behind
+    QVERIFY(crashed.open(QIODevice::WriteOnly));
+  }
+  SingleInstance instance(name);
+  QVERIFY(instance.listen());
+  QVERIFY(!SingleInstance(name).listen());
+  connect(&instance, &SingleInstance::requested, window_.get(), &MainWindow::handle);
+
+  auto launch = [this](const QStringList& args) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    process.setProcessEnvironment(env);
+    process.start(qEnvironmentVariable("ZARVO_DESKTOP"), QStringList{"--home", home_ + "/"} + args);
+    // This process answers the launch from its event loop: it turns while the launch waits.
+    QElapsedTimer waited;
+    waited.start();
+    while (process.state() != QProcess::NotRunning && waited.elapsed() < kPatience) QTest::qWait(20);
+    if (process.state() != QProcess::NotRunning) {
+      process.kill();  // it opened a window of its own
+      process.waitForFinished();
+      return -1;
+    }
+    return process.exitCode();
+  };
+  zarvo({"add", "Handed over #Work"});
+  const QString uid = withTitle(openTasks(), "Handed over")["uid"].toString();
+  QCOMPARE(launch({"--show", uid}), 0);
+  QTRY_COMPARE_WITH_TIMEOUT(window_->details()->uid(), uid, kPatience);
+  QCOMPARE(window_->details()->titleText(), QString("Handed over"));
+
+  QCOMPARE(launch({"--quick-add"}), 0);
+  QuickAddBox* box = window_->quickAddBox();
+  QVERIFY(box && box->isVisible());
+  QLineEdit* line = box->quickEntry()->field();
+  QTest::keyClicks(line, "Boxed in #work");
+  QCOMPARE(box->quickEntry()->highlights().size(), size_t(1));
+  QTest::keyClick(line, Qt::Key_Return);
+  QTRY_VERIFY_WITH_TIMEOUT(!box->isVisible(), kPatience);
+  QCOMPARE(withTitle(openTasks(), "Boxed in")["list"].toString(), QString("Work"));
+  // Esc clears the line, and on an empty line closes the box with nothing made.
+  QCOMPARE(launch({"--quick-add"}), 0);
+  QVERIFY(box->isVisible() && line->text().isEmpty());
+  QTest::keyClicks(line, "Never mind");
+  QTest::keyClick(line, Qt::Key_Escape);
+  QVERIFY(box->isVisible() && line->text().isEmpty());
+  QTest::keyClick(line, Qt::Key_Escape);
+  QVERIFY(!box->isVisible());
+  QVERIFY(withTitle(openTasks(), "Never mind").isEmpty());
 }
 
 // The whole round on a real X server: keys typed into the mapped window, the command line reading

@@ -18,9 +18,10 @@
 namespace zarvo::desktop {
 
 MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry, QWidget* parent)
-    : QMainWindow(parent), controller_(controller), sidebar_(new Sidebar), quickEntry_(new QuickEntry(std::move(quickEntry))),
+    : QMainWindow(parent), controller_(controller), sidebar_(new Sidebar), quickEntry_(new QuickEntry(quickEntry)),
       taskView_(new QListView), model_(new TaskModel({}, this)), search_(new QLineEdit), order_(new QComboBox), newList_(new QLineEdit),
       details_(new DetailsPane), splitter_(new QSplitter),
+      quickEntryOptions_(std::move(quickEntry)),
       undo_(new QAction(this)),
       redo_(new QAction(this)) {
   setWindowTitle(tr("Zarvo"));
@@ -193,6 +194,19 @@ void MainWindow::raiseToFront() {
   show();
   raise();
   activateWindow();
+}
+
+void MainWindow::handle(const InstanceRequest& request) {
+  if (request.quickAdd) {
+    if (!quickAddBox_) {
+      quickAddBox_ = std::make_unique<QuickAddBox>(controller_, quickEntryOptions_);
+      if (snapshot_) quickAddBox_->quickEntry()->setLists(*snapshot_);
+    }
+    quickAddBox_->open();
+    return;
+  }
+  raiseToFront();
+  if (!request.showUid.isEmpty()) showTask(request.showUid);
 }
 
 void MainWindow::openDetails(bool open) {

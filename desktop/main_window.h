@@ -19,6 +19,8 @@
 #include <memory>
 
 #include "desktop/details_pane.h"
+#include "desktop/quick_add_box.h"
+#include "desktop/single_instance.h"
 #include "desktop/quick_entry.h"
 #include "desktop/sidebar.h"
 #include "desktop/store_controller.h"
@@ -41,6 +43,11 @@ class MainWindow : public QMainWindow {
   void showTask(const QString& uid);
   // Brings the window to the front of the desktop (from minimized too).
   void raiseToFront();
+  // What a later launch on this home asked (single_instance.h): the quick-entry box alone, or the
+  // window in front, showing a task when one is named.
+  void handle(const InstanceRequest& request);
+  // The quick-entry box of --quick-add; null until first asked for.
+  QuickAddBox* quickAddBox() const { return quickAddBox_.get(); }
   // Colours for a dark palette (semantic colours resolve to their dark values).
   void setDark(bool dark);
 
@@ -85,6 +92,8 @@ class MainWindow : public QMainWindow {
   DetailsPane* details_;
   QSplitter* splitter_;
   QString showUid_;  // asked for by showTask before the home's own read
+  QuickEntryOptions quickEntryOptions_;
+  std::unique_ptr<QuickAddBox> quickAddBox_;  // a window of its own: it opens without this one
   QAction* undo_;
   QAction* redo_;
   QString notice_;  // the outcome of an undo, for the status line once the window shows it
