@@ -1,7 +1,8 @@
 // `zarvo reminders enable|disable|status`: starts the reminders daemon with the session, stops it, or
 // says whether it runs. In a systemd session this is the user unit (systemctl --user ... --now, so
 // enabling starts it at once); without systemd it is the XDG autostart entry in the user's config
-// folder, which starts the daemon at the next login.
+// folder, which starts the daemon at the next login. Either way the daemon serves the home and
+// settings given here (--home, --config, ZARVO_HOME, ZARVO_CONFIG).
 #include <fmt/format.h>
 
 #include "app/commands.h"
@@ -19,7 +20,11 @@ struct RemindersOptions {
   bool json = false;
 };
 
-int run(const RemindersOptions& o) {
+int run(const RemindersOptions& o, const GlobalOptions& globals) {
+  // The daemon started with the session serves the home and settings this command was given.
+  const auto target = alarms::DaemonTarget::chosen(
+      globals.home ? std::optional<std::filesystem::path>(*globals.home) : std::nullopt,
+      globals.config ? std::optional<std::filesystem::path>(*globals.config) : std::nullopt);
   std::optional<std::filesystem::path> daemon;
   if (o.action != "status") {
     std::error_code ec;
@@ -27,7 +32,8 @@ int run(const RemindersOptions& o) {
     daemon = ec ? platform::findProgram(alarms::kDaemonProgram) : alarms::findDaemonProgram(self);
   }
   const auto start = o.action == "status" ? alarms::daemonStartStatus()
-                                          : alarms::switchDaemonStart(o.action == "enable", daemon);
+                                          : alarms::switchDaemonStart(o.action == "enable", daemon,
+                                                                      *platform::FileSystem::posix(), target);
   if (!start) {
     if (start.error() == std::errc::no_such_file_or_directory && !daemon) {
       throw RefusedError("zarvo-reminders is not installed beside zarvo or on PATH");
@@ -69,7 +75,7 @@ void registerRemindersCommand(CLI::App& app, Program& program) {
       ->check(CLI::IsMember({"enable", "disable", "status"}));
   command->add_flag("--json", o->json,
                     "Print {\"manager\": \"systemd\" | \"autostart\", \"enabled\", \"running\" (systemd) | \"entry\"}");
-  command->callback([o, &program] { program.exitCode = run(*o); });
+  command->callback([o, &program] { program.exitCode = run(*o, program.globals); });
 }
 
 }  // namespace zarvo::app

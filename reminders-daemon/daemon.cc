@@ -328,17 +328,19 @@ int completeTask(const std::filesystem::path& homePath, const std::string& uid, 
 
 namespace {
 
-// Opens the home, finds each alarm that still rings as it did, lets `change` mark it in the task's
-// reminder and saves the tasks through CalendarIO and the home: the same path as every other write,
-// with its conflict checks and its read-back of the file. With a `description` the change is one of
-// the history (a snooze the person chose); without, the home is opened to read, which keeps no
-// history: undo must take back what the person did, not that the daemon showed an alarm.
+// Opens the home to write (its lock held alone, as for every write), finds each alarm that still
+// rings as it did, lets `change` mark it in the task's reminder and saves the tasks through CalendarIO
+// and the home: the same path as every other write, with its conflict checks and its read-back of the
+// file. With a `description` the change is one of the history (a snooze the person chose); without,
+// the history is left out: undo must take back what the person did, not that the daemon showed an
+// alarm.
 int changeAlarms(const std::filesystem::path& homePath, const std::vector<RungAlarm>& rung,
                  const std::function<bool(reminders::Reminder&, size_t index)>& change,
                  std::optional<std::string> description) {
   HomeOptions ho;
   ho.createIfMissing = false;
-  ho.access = description ? HomeAccess::write : HomeAccess::read;
+  ho.access = HomeAccess::write;
+  ho.keepHistory = description.has_value();
   auto home = Home::open(homePath, ho);
   if (!home) {
     log().error("Cannot open the home to mark alarms: %{public}@", home.error().message());
@@ -350,6 +352,9 @@ int changeAlarms(const std::filesystem::path& homePath, const std::vector<RungAl
       log().error("Cannot read the tasks: %{public}@", tasks.error().message());
       return 1;
     }
+    // Only the alarms change: the record's fields (flag, order, tags) would otherwise be written into
+    // files that other clients made without them.
+    (*home)->io().setCarriesRecordFields(false);
     for (const RungAlarm& alarm : rung) {
       auto task = std::find_if(tasks->begin(), tasks->end(), [&](const std::shared_ptr<Task>& t) {
         return t->reminder() && t->reminder()->calendarItemExternalIdentifier() == alarm.taskUid;

@@ -3,7 +3,7 @@
 
 A task whose alarm rings in a few seconds and one whose alarm was missed an hour ago: both are shown
 once, with Done, the Snooze choices and Open, and acknowledged in their files (other clients' lines
-kept); Done on the first completes it as the command line sees it; Open starts the desktop app;
+kept, nothing else written, no change to undo, and only once the home is free of readers); Done on the first completes it as the command line sees it; Open starts the desktop app;
 Snooze writes a snooze alarm that rings after the snooze (the clock moved on, never waited for); a
 second daemon for the same home leaves at once; a second home that receives the acknowledged file
 does not ring it again; a task without alarms rings at its due time only when the settings ask for
@@ -11,6 +11,7 @@ it; a restarted daemon shows nothing again; a missing notification service is su
 Usage: end_to_end_test.py ZARVO_REMINDERS ZARVO
 """
 import datetime
+import fcntl
 import json
 import os
 import shutil
@@ -145,7 +146,18 @@ def main(daemon, zarvo):
                 control.EmitSignal("org.freedesktop.Notifications", "ActionInvoked", "us",
                                    [dbus.UInt32(index + 1), action])
 
+            def history_entries():
+                return sorted(n for n in os.listdir(os.path.join(home, "history")) if n.endswith(".json"))
+            entries_before = history_entries()
+            # A reader holds the home: the daemon rings, but marks nothing until it has the home alone.
+            reader = open(os.path.join(home, "lock"), "rb")
+            fcntl.flock(reader, fcntl.LOCK_SH)
             first = start_daemon(home)
+            wait_for("the missed alarm", lambda: "Pay rent" in titles())
+            time.sleep(1)
+            if "\r\nACKNOWLEDGED:" in read(rent):
+                fail("the alarm was marked while a reader held the home")
+            reader.close()
             calls = wait_for("two notifications", lambda: (lambda c: c if len(c) >= 2 else None)(notified()))
             if sorted(titles()) != ["Call Ana", "Pay rent"]:
                 fail(f"notified {titles()}")
@@ -164,6 +176,10 @@ def main(daemon, zarvo):
                      lambda: all("\r\nACKNOWLEDGED:" in read(os.path.join(folder, n)) for n in ("soon.ics", "missed.ics")))
             if other_lines not in read(rent):
                 fail(f"the other client's lines changed: {read(rent)!r}")
+            if "X-ZARVO" in read(rent) + read(os.path.join(folder, "soon.ics")):
+                fail(f"marking an alarm wrote more than the alarm: {read(rent)!r}")
+            if history_entries() != entries_before:
+                fail(f"marking alarms shown made changes to undo: {history_entries()}")
 
             act(ana, "done")
 
@@ -173,11 +189,14 @@ def main(daemon, zarvo):
                                                    for t in json.loads(out.stdout or "[]"))
             wait_for("'Call Ana' to be completed", completed)
 
+            entries_before = history_entries()  # with the Done, which is one
             act(pay, "open")
             wait_for("the desktop app to be opened",
                      lambda: os.path.exists(opened) and read(opened).split() == ["--home", home, "--show", "e2e-missed"])
             act(pay, "snooze:10m")
             wait_for("the snooze alarm", lambda: "RELATED-TO;RELTYPE=SNOOZE:rent-alarm" in read(rent))
+            if len(history_entries()) != len(entries_before) + 1:
+                fail(f"the snooze is not one change to undo: {history_entries()}")
 
             # The unit and the autostart entry may both start one: the second for a home leaves.
             twin = subprocess.Popen([daemon, "--home", home + "/"], env=env)

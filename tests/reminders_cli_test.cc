@@ -38,7 +38,7 @@ TEST_F(RemindersCliTest, ASystemdSessionDrivesTheUserUnit) {
             "#!/bin/sh\necho \"$@\" >> " + shellQuoted(log.string()) + "\n"
             "cd " + shellQuoted(scratch_.path().string()) + "\n"
             "[ -e refuse ] && { echo 'Failed to connect to bus'; exit 1; }\n"
-            "case \"$2\" in enable) touch state ;; disable) rm -f state ;; *) [ -e state ] || exit 3 ;; esac\n");
+            "case \"$2\" in enable) touch state ;; disable) rm -f state ;; daemon-reload) ;; *) [ -e state ] || exit 3 ;; esac\n");
   ::chmod((bin / "systemctl").c_str(), 0755);
   writeFile(scratch_.path() / "run" / "systemd" / "private", "");
   const std::string session = "PATH=" + shellQuoted(bin.string()) + ":\"$PATH\" XDG_RUNTIME_DIR=" +
@@ -52,7 +52,7 @@ TEST_F(RemindersCliTest, ASystemdSessionDrivesTheUserUnit) {
            Step{{"reminders", "status"}, "zarvo-reminders: disabled, not running (systemd user unit zarvo-reminders.service)\n",
                 "--user is-enabled zarvo-reminders.service\n--user is-active zarvo-reminders.service\n"},
            Step{{"reminders", "enable"}, "zarvo-reminders: enabled and started (systemd user unit zarvo-reminders.service)\n",
-                "--user enable --now zarvo-reminders.service\n"},
+                "--user enable zarvo-reminders.service\n--user restart zarvo-reminders.service\n"},
            Step{{"reminders", "status", "--json"}, "{\n  \"manager\": \"systemd\",\n  \"enabled\": true,\n  \"running\": true\n}\n",
                 "--user is-enabled zarvo-reminders.service\n--user is-active zarvo-reminders.service\n"},
            Step{{"reminders", "disable"}, "zarvo-reminders: stopped and disabled (systemd user unit zarvo-reminders.service)\n",
@@ -66,11 +66,32 @@ TEST_F(RemindersCliTest, ASystemdSessionDrivesTheUserUnit) {
   }
   EXPECT_FALSE(fs::exists(scratch_.path() / "config" / "autostart")) << "systemd sessions need no autostart entry";
 
+  // A home of one's own: the unit is pointed at it (and a running daemon restarted onto it); turning
+  // the daemon off or on for the default home takes that back.
+  const fs::path dropIn = scratch_.path() / "config/systemd/user/zarvo-reminders.service.d/target.conf";
+  fs::remove(log);
+  Outcome run = zarvo(session, {"--home", "/h o\"me%", "--config", "/c.toml", "reminders", "enable"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(readFile(dropIn), "[Service]\nEnvironment=\"ZARVO_HOME=/h o\\\"me%%\"\nEnvironment=\"ZARVO_CONFIG=/c.toml\"\n");
+  EXPECT_EQ(readFile(log),
+            "--user daemon-reload\n--user enable zarvo-reminders.service\n--user restart zarvo-reminders.service\n");
+  fs::remove(log);
+  run = zarvo(session, {"reminders", "enable"});
+  EXPECT_FALSE(fs::exists(dropIn));
+  EXPECT_EQ(readFile(log),
+            "--user daemon-reload\n--user enable zarvo-reminders.service\n--user restart zarvo-reminders.service\n");
+  run = zarvo("ZARVO_HOME=/elsewhere " + session, {"reminders", "enable"});
+  EXPECT_EQ(readFile(dropIn), "[Service]\nEnvironment=\"ZARVO_HOME=/elsewhere\"\n");
+  fs::remove(log);
+  run = zarvo("ZARVO_HOME=/elsewhere " + session, {"reminders", "disable"});
+  EXPECT_FALSE(fs::exists(dropIn));
+  EXPECT_EQ(readFile(log), "--user disable --now zarvo-reminders.service\n--user daemon-reload\n");
+
   writeFile(scratch_.path() / "refuse", "");
   const Outcome refused = zarvo(session, {"reminders", "enable"});
   EXPECT_EQ(refused.status, 1);
   EXPECT_EQ(refused.err,
-            "zarvo: systemctl --user enable --now zarvo-reminders.service failed: Failed to connect to bus\n");
+            "zarvo: systemctl --user enable zarvo-reminders.service failed: Failed to connect to bus\n");
 }
 
 TEST_F(RemindersCliTest, WithoutSystemdTheAutostartEntryIsWrittenAndRemoved) {
@@ -85,6 +106,12 @@ TEST_F(RemindersCliTest, WithoutSystemdTheAutostartEntryIsWrittenAndRemoved) {
   EXPECT_EQ(run.out, "zarvo-reminders: enabled; it starts at your next login (" + entry.string() + ")\n");
   EXPECT_NE(readFile(entry).find("\nExec=" + daemon.string() + "\n"), std::string::npos) << readFile(entry);
   EXPECT_EQ(nlohmann::json::parse(zarvo(session, {"reminders", "status", "--json"}).out)["enabled"], true);
+
+  // The entry starts the daemon on the home and settings it was enabled for, however they were given.
+  run = zarvo("ZARVO_CONFIG='/etc/../my settings.toml' " + session, {"--home", "/tasks of mine", "reminders", "enable"});
+  EXPECT_NE(readFile(entry).find("\nExec=" + daemon.string() + " --home \"/tasks of mine\" --config \"/my settings.toml\"\n"),
+            std::string::npos)
+      << readFile(entry);
 
   run = zarvo(session, {"reminders", "disable"});
   EXPECT_EQ(run.status, 0) << run.err;

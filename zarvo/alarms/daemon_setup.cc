@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <system_error>
+#include <utility>
 
 namespace zarvo::alarms {
 namespace fs = std::filesystem;
@@ -57,15 +58,78 @@ std::optional<bool> systemEntryStarts(platform::FileSystem& fs, const AutostartP
   return std::nullopt;
 }
 
+std::optional<fs::path> absoluteOf(const std::optional<fs::path>& chosen, const char* variable) {
+  std::optional<fs::path> path = chosen;
+  if (!path) {
+    if (const char* value = environment(variable)) path = value;
+  }
+  if (!path || path->empty()) return std::nullopt;
+  std::error_code ec;
+  fs::path absolute = fs::absolute(*path, ec);
+  return ec ? *path : absolute.lexically_normal();
+}
+
+// A value of Environment=: in double quotes, with '"' and '\' escaped and '%' (a specifier) doubled.
+std::string unitQuoted(const std::string& assignment) {
+  std::string out = "\"";
+  for (char c : assignment) {
+    if (c == '"' || c == '\\') out += '\\';
+    if (c == '%') out += '%';
+    out += c;
+  }
+  return out + "\"";
+}
+
 }  // namespace
 
-std::string autostartEntry(const fs::path& program, bool hidden) {
+DaemonTarget DaemonTarget::chosen(const std::optional<fs::path>& home, const std::optional<fs::path>& config) {
+  return DaemonTarget{absoluteOf(home, "ZARVO_HOME"), absoluteOf(config, "ZARVO_CONFIG")};
+}
+
+std::vector<std::string> DaemonTarget::arguments() const {
+  std::vector<std::string> args;
+  if (home) args.insert(args.end(), {"--home", home->string()});
+  if (config) args.insert(args.end(), {"--config", config->string()});
+  return args;
+}
+
+Expected<std::string> unitDropIn(const DaemonTarget& target) {
+  std::string text = "[Service]\n";
+  for (const auto& [name, path] : {std::pair{"ZARVO_HOME", target.home}, std::pair{"ZARVO_CONFIG", target.config}}) {
+    if (!path) continue;
+    if (path->string().find_first_of("\n\r") != std::string::npos) {
+      return Error(std::make_error_code(std::errc::invalid_argument),
+                   "a path with a line break cannot be given to the systemd unit: " + path->string());
+    }
+    text += "Environment=" + unitQuoted(std::string(name) + "=" + path->string()) + "\n";
+  }
+  return text;
+}
+
+std::optional<fs::path> unitDropInPath() {
+  fs::path config;
+  if (const char* xdg = environment("XDG_CONFIG_HOME")) {
+    config = xdg;
+  } else if (const char* home = environment("HOME")) {
+    config = fs::path(home) / ".config";
+  } else {
+    return std::nullopt;
+  }
+  return config / "systemd" / "user" / (std::string(kDaemonUnit) + ".d") / "target.conf";
+}
+
+std::string autostartEntry(const fs::path& program, bool hidden, const DaemonTarget& target) {
+  std::string exec = execArgument(program.string());
+  for (const std::string& arg : target.arguments()) {
+    exec += ' ';
+    exec += execArgument(arg);
+  }
   std::string text =
       "[Desktop Entry]\n"
       "Type=Application\n"
       "Name=Zarvo reminders\n"
       "Comment=Rings the alarms of your tasks\n"
-      "Exec=" + execArgument(program.string()) + "\n"
+      "Exec=" + exec + "\n"
       "Terminal=false\n"
       "NoDisplay=true\n"
       "X-systemd-skip=true\n";
@@ -98,13 +162,14 @@ bool autostartEnabled(platform::FileSystem& fs, const AutostartPaths& paths) {
   return systemEntryStarts(fs, paths).value_or(false);
 }
 
-Error enableAutostart(platform::FileSystem& fs, const AutostartPaths& paths, const fs::path& program) {
+Error enableAutostart(platform::FileSystem& fs, const AutostartPaths& paths, const fs::path& program,
+                      const DaemonTarget& target) {
   if (!paths.user) {
     return Error(std::make_error_code(std::errc::no_such_file_or_directory),
                  "no folder for autostart entries: set XDG_CONFIG_HOME or HOME");
   }
   if (Error e = platform::createDirectories(fs, paths.user->parent_path()); !e.ok()) return e;
-  return platform::writeFileAtomically(fs, *paths.user, autostartEntry(program), 0644);
+  return platform::writeFileAtomically(fs, *paths.user, autostartEntry(program, false, target), 0644);
 }
 
 Error disableAutostart(platform::FileSystem& fs, const AutostartPaths& paths, const fs::path& program) {

@@ -23,10 +23,34 @@ inline constexpr std::string_view kDaemonProgram = "zarvo-reminders";
 inline constexpr std::string_view kDaemonUnit = "zarvo-reminders.service";
 inline constexpr std::string_view kAutostartEntryName = "zarvo-reminders.desktop";
 
-// The autostart entry that runs `program` at login. It carries X-systemd-skip=true: in a systemd
-// session the user unit starts the daemon, and the entry must not start a second one. `hidden`
-// gives the entry that turns off one of the same name in a system folder (Hidden=true).
-std::string autostartEntry(const std::filesystem::path& program, bool hidden = false);
+// Which home and settings the daemon serves when it is started with the session: those the person
+// chose when turning it on (`zarvo --home H --config C reminders enable`, or ZARVO_HOME and
+// ZARVO_CONFIG set then), else none, and the daemon finds them as it would by itself. Paths are made
+// absolute when chosen: the session starts the daemon in another folder.
+struct DaemonTarget {
+  std::optional<std::filesystem::path> home;
+  std::optional<std::filesystem::path> config;
+  // The chosen paths, else $ZARVO_HOME and $ZARVO_CONFIG (empty counts as unset), made absolute.
+  static DaemonTarget chosen(const std::optional<std::filesystem::path>& home,
+                             const std::optional<std::filesystem::path>& config);
+  // "--home H --config C", as far as they are set.
+  std::vector<std::string> arguments() const;
+  bool empty() const { return !home && !config; }
+};
+
+// The autostart entry that runs `program` at login with `target`'s arguments. It carries
+// X-systemd-skip=true: in a systemd session the user unit starts the daemon, and the entry must not
+// start a second one. `hidden` gives the entry that turns off one of the same name in a system
+// folder (Hidden=true).
+std::string autostartEntry(const std::filesystem::path& program, bool hidden = false, const DaemonTarget& target = {});
+
+// The drop-in that points the installed user unit at `target` (as ZARVO_HOME and ZARVO_CONFIG in the
+// service's environment, which the daemon reads as it would --home and --config), and where it goes:
+// $XDG_CONFIG_HOME/systemd/user/zarvo-reminders.service.d/target.conf, else under $HOME/.config; none
+// when neither is set. A path holding a line break cannot be said in a unit file: refused
+// (std::errc::invalid_argument).
+[[nodiscard]] Expected<std::string> unitDropIn(const DaemonTarget& target);
+std::optional<std::filesystem::path> unitDropInPath();
 
 // Where autostart entries are looked for, in order of precedence: the user's folder
 // ($XDG_CONFIG_HOME/autostart, else $HOME/.config/autostart; absent when neither is set), then each
@@ -41,9 +65,10 @@ struct AutostartPaths {
 // one that says Hidden=true does not start it. Unreadable entries count as absent.
 bool autostartEnabled(platform::FileSystem& fs, const AutostartPaths& paths);
 
-// Writes the user's entry running `program` (creating the folder). Errors: no user folder
-// (std::errc::no_such_file_or_directory), or the file system's.
-Error enableAutostart(platform::FileSystem& fs, const AutostartPaths& paths, const std::filesystem::path& program);
+// Writes the user's entry running `program` for `target` (creating the folder). Errors: no user
+// folder (std::errc::no_such_file_or_directory), or the file system's.
+Error enableAutostart(platform::FileSystem& fs, const AutostartPaths& paths, const std::filesystem::path& program,
+                      const DaemonTarget& target = {});
 // Removes the user's entry; when a system entry would then start the daemon, writes a hidden entry
 // in its place instead. Nothing to do is no error.
 Error disableAutostart(platform::FileSystem& fs, const AutostartPaths& paths, const std::filesystem::path& program);

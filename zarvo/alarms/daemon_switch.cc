@@ -29,10 +29,10 @@ struct Run {
   std::string lastLine;
 };
 
-Run systemctl(const fs::path& program, const std::vector<std::string>& verb) {
+Run systemctl(const fs::path& program, const std::vector<std::string>& verb, bool ofUnit = true) {
   std::vector<std::string> args = {"--user"};
   args.insert(args.end(), verb.begin(), verb.end());
-  args.emplace_back(kDaemonUnit);
+  if (ofUnit) args.emplace_back(kDaemonUnit);
   Run run;
   const platform::ProcessResult result =
       platform::runProcess(program.string(), args, {}, [&](std::string_view line) {
@@ -41,6 +41,33 @@ Run systemctl(const fs::path& program, const std::vector<std::string>& verb) {
   if (result.startError) run.lastLine = *result.startError;
   run.ok = result.succeeded();
   return run;
+}
+
+// Writes the unit's drop-in for `target`, or removes it when there is nothing to say (or the daemon
+// is turned off). Answers whether anything changed.
+Expected<bool> placeDropIn(platform::FileSystem& files, const DaemonTarget& target, bool enable) {
+  const std::optional<fs::path> path = unitDropInPath();
+  if (!path) {
+    if (!enable || target.empty()) return false;
+    return Error(std::make_error_code(std::errc::no_such_file_or_directory),
+                 "no folder for the unit's settings: set XDG_CONFIG_HOME or HOME");
+  }
+  platform::FileInfo info;
+  const bool present = files.stat(*path, info).ok() && info.exists;
+  if (!enable || target.empty()) {
+    if (!present) return false;
+    if (Error e = files.removeFile(*path); !e.ok()) return e;
+    return true;
+  }
+  auto text = unitDropIn(target);
+  if (!text) return text.error();
+  if (Error e = platform::createDirectories(files, path->parent_path()); !e.ok()) return e;
+  if (Error e = platform::writeFileAtomically(files, *path, *text, 0644); !e.ok()) return e;
+  return true;
+}
+
+Error systemctlFailed(const std::string& command, const Run& run) {
+  return Error(std::make_error_code(std::errc::io_error), "systemctl --user " + command + " failed: " + run.lastLine);
 }
 
 DaemonStart autostartStatus(platform::FileSystem& files, const AutostartPaths& paths) {
@@ -71,13 +98,25 @@ Expected<DaemonStart> daemonStartStatus(platform::FileSystem& files) {
   return autostartStatus(files, AutostartPaths::fromEnvironment());
 }
 
-Expected<DaemonStart> switchDaemonStart(bool enable, const std::optional<fs::path>& daemon, platform::FileSystem& files) {
+Expected<DaemonStart> switchDaemonStart(bool enable, const std::optional<fs::path>& daemon, platform::FileSystem& files,
+                                        const DaemonTarget& target) {
   const std::string verb = enable ? "enable" : "disable";
   if (const auto program = systemctlOfSession(files)) {
-    const Run done = systemctl(*program, {verb, "--now"});
-    if (!done.ok) {
-      return Error(std::make_error_code(std::errc::io_error),
-                   "systemctl --user " + verb + " --now " + std::string(kDaemonUnit) + " failed: " + done.lastLine);
+    if (!enable) {
+      const Run done = systemctl(*program, {verb, "--now"});
+      if (!done.ok) return systemctlFailed(verb + " --now " + std::string(kDaemonUnit), done);
+    }
+    auto changed = placeDropIn(files, target, enable);
+    if (!changed) return Error(changed.error(), "cannot change the unit's settings: " + changed.error().message());
+    if (*changed) {
+      if (const Run done = systemctl(*program, {"daemon-reload"}, false); !done.ok) return systemctlFailed("daemon-reload", done);
+    }
+    if (enable) {
+      // restart rather than start: a daemon already running serves the target it started with.
+      for (const char* step : {"enable", "restart"}) {
+        const Run done = systemctl(*program, {step});
+        if (!done.ok) return systemctlFailed(std::string(step) + " " + std::string(kDaemonUnit), done);
+      }
     }
     DaemonStart start;
     start.starter = DaemonStarter::systemd;
@@ -89,7 +128,7 @@ Expected<DaemonStart> switchDaemonStart(bool enable, const std::optional<fs::pat
                  std::string(kDaemonProgram) + " is not installed");
   }
   const AutostartPaths paths = AutostartPaths::fromEnvironment();
-  const Error e = enable ? enableAutostart(files, paths, *daemon) : disableAutostart(files, paths, *daemon);
+  const Error e = enable ? enableAutostart(files, paths, *daemon, target) : disableAutostart(files, paths, *daemon);
   if (!e.ok()) return Error(e, "cannot change the autostart entry: " + e.message());
   return autostartStatus(files, paths);
 }

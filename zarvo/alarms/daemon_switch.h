@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "zarvo/alarms/daemon_setup.h"
 #include "zarvo/platform/error.h"
 #include "zarvo/platform/filesystem.h"
 
@@ -35,7 +36,12 @@ std::optional<std::filesystem::path> findDaemonProgram(const std::filesystem::pa
 // `daemon` is the program an autostart entry runs (findDaemonProgram); without systemd, a missing
 // `daemon` is refused with std::errc::no_such_file_or_directory. A failing systemctl gives
 // std::errc::io_error with systemctl's command and last line of output.
+// Enabling makes the daemon serve `target` (daemon_setup.h): the autostart entry passes its
+// arguments; under systemd the unit's drop-in (unitDropIn) says it, or is removed when the target is
+// empty, and a running daemon is restarted so that it serves the new target at once. Disabling
+// removes the drop-in.
 [[nodiscard]] Expected<DaemonStart> switchDaemonStart(bool enable, const std::optional<std::filesystem::path>& daemon,
-                                                      platform::FileSystem& fs = *platform::FileSystem::posix());
+                                                      platform::FileSystem& fs = *platform::FileSystem::posix(),
+                                                      const DaemonTarget& target = {});
 
 }  // namespace zarvo::alarms

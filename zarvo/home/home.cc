@@ -252,7 +252,7 @@ Error Home::openStores() {
   if (auto calendar = io_.eventStore().defaultCalendarForNewReminders()) {
     io_.setDefaultList(calendar->calendarIdentifier(), std::nullopt);
   }
-  if (options_.access == HomeAccess::write) {
+  if (options_.access == HomeAccess::write && options_.keepHistory) {
     // Armed once the home is open: making it, and the store's cleaning up after crashed processes
     // when it first reads, are no changes to undo.
     history_ = std::make_unique<History>(path_ / "history", path_ / "reminders", fileSystem_, options_.history);
@@ -399,13 +399,18 @@ History::Host Home::historyHost() {
                        [this]() { return saveReportingErrors([this] { save(); }); }};
 }
 
+Error Home::noHistory() const {
+  return Error(std::make_error_code(std::errc::read_only_file_system),
+               options_.access == HomeAccess::read ? "the home is open only to read" : "the home keeps no history here");
+}
+
 Expected<UndoResult> Home::undoLastChange(bool skipChanged) {
-  if (!history_) return Error(std::make_error_code(std::errc::read_only_file_system), "the home is open only to read");
+  if (!history_) return noHistory();
   return history_->undoLast(historyHost(), skipChanged);
 }
 
 Expected<UndoResult> Home::redoLastChange(bool skipChanged) {
-  if (!history_) return Error(std::make_error_code(std::errc::read_only_file_system), "the home is open only to read");
+  if (!history_) return noHistory();
   return history_->redoLast(historyHost(), skipChanged);
 }
 

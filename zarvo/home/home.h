@@ -100,6 +100,12 @@ struct HomeOptions {
   std::shared_ptr<platform::FileSystem> fileSystem;
   // How much history a home opened to write keeps (history.h). Default: the last 50 changes, 64 MiB.
   HistoryOptions history;
+  // Whether a home opened to write records its changes in the history. Default true. False is for
+  // writes the person did not make (the reminders daemon marking an alarm shown): they take the
+  // exclusive lock as any write, leave the history as it was, and cannot be undone; history() is
+  // null and undo and redo are refused. Such a write changes files the history knows, so undoing an
+  // earlier change of the same task is refused as changed since (as after another program's edit).
+  bool keepHistory = true;
   // Whether the reminders store watches its files for other programs' changes while the home is
   // open (posting "CalendarIO.StoreChanged"). Default false: the lock keeps other users of the home
   // out while it is open, and a change is seen when the home is next opened; a long-lived program
@@ -201,6 +207,7 @@ class Home {
        std::unique_ptr<detail::HomeLock> lock, std::shared_ptr<HistoryRoute> route, std::unique_ptr<CalendarIO> io);
   Error openStores();
   History::Host historyHost();
+  Error noHistory() const;  // why undo and redo are refused without a history
 
   std::filesystem::path path_;
   HomeOptions options_;
