@@ -184,7 +184,7 @@ struct EventStore::Impl {
         if (!inserted && it->second != FileAt{c, f}) {
           if (const auto* made = reports[c].madeFrom[f]) losers.insert(made);
           noteSkippedLocked(reports[c].dir / reports[c].names[f],
-                            "holds the task " + uid + " that " + reports[it->second.first].names[it->second.second] +
+                            "holds the task " + std::string(uid) + " that " + reports[it->second.first].names[it->second.second] +
                                 " holds already");
         }
       }

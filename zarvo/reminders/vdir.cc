@@ -4,6 +4,7 @@
 
 #include "zarvo/reminders/internal/backend.h"
 #include "zarvo/reminders/internal/file_cache.h"
+#include "zarvo/reminders/internal/parallel.h"
 
 namespace zarvo::reminders::detail {
 
@@ -171,13 +172,19 @@ void loadCalendarFolder(FileSystem& fs, const fs::path& root, const std::shared_
   std::vector<size_t> misses;
   FileCache& cache = FileCache::shared();
   cache.lookUpFolder(dir, names, infos, found, misses);
-  for (size_t i : misses) found[i] = FileCache::Entry{infos[i], loadFile(fs, dir / names[i], infos[i]), nullptr};
-  auto wanted = [&](bool isCompleted, const std::string& uid) {
-    return (!completed || isCompleted == *completed) && (skipUids.empty() || !skipUids.contains(uid));
+  // Files not cached (all of them, the first time a large folder is read) are read and parsed on
+  // several threads; each fills its own slot.
+  auto readMiss = [&](size_t k) {
+    const size_t i = misses[k];
+    found[i] = FileCache::Entry{infos[i], loadFile(fs, dir / names[i], infos[i]), nullptr};
   };
-  // A VTODO without UID is known by its file name.
-  auto uidOf = [&](bool hasUid, const std::string& uid, size_t f) {
-    return hasUid ? uid : fs::path(names[f]).stem().string();
+  forEachIndexInParallel(misses.size(), misses.size() < 64 ? 1 : 4, readMiss);
+  auto wanted = [&](bool isCompleted, std::string_view uid) {
+    return (!completed || isCompleted == *completed) && (skipUids.empty() || !skipUids.contains(std::string(uid)));
+  };
+  // A VTODO without UID is known by its file name. The UIDs point into the entries the report keeps.
+  auto uidOf = [&](bool hasUid, const std::string& uid, size_t f) -> std::string_view {
+    return hasUid ? std::string_view(uid) : std::string_view(report.madeUids.emplace_back(fs::path(names[f]).stem().string()));
   };
   out.reserve(out.size() + found.size());
   report.madeFrom.assign(found.size(), nullptr);
@@ -207,16 +214,17 @@ void loadCalendarFolder(FileSystem& fs, const fs::path& root, const std::shared_
     for (size_t i = 0; i < file->todos.size(); ++i) {
       const auto& todo = file->todos[i];
       if (todo.recurrenceOverride) continue;
-      std::string uid = uidOf(todo.fields.hasUid, todo.fields.uid, f);
+      const std::string_view uid = uidOf(todo.fields.hasUid, todo.fields.uid, f);
       if (wanted(todo.fields.completed, uid)) {
         out.push_back(Backend::makeReminder(file, i, calendar));
         report.madeFrom[f] = file.get();
       }
-      report.uids.emplace_back(std::move(uid), f);
+      report.uids.emplace_back(uid, f);
     }
   }
   report.dir = dir;
   report.names = std::move(names);
+  report.entries = std::move(found);
 }
 
 }  // namespace zarvo::reminders::detail

@@ -5,6 +5,7 @@
 // Layout: <root>/<source>/.source, <root>/<source>/<collection>/{displayname,color,*.ics}.
 #pragma once
 
+#include <deque>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -17,6 +18,7 @@
 
 #include "zarvo/platform/filesystem.h"
 #include "zarvo/platform/log.h"
+#include "zarvo/reminders/internal/file_cache.h"
 #include "zarvo/reminders/internal/ical_file.h"
 #include "zarvo/reminders/records.h"
 #include "zarvo/reminders/store_error.h"
@@ -74,8 +76,12 @@ struct FolderReport {
   std::filesystem::path dir;
   std::vector<std::string> names;
   // Every task of the folder (whatever the completion asked for), in the order read: UID and the
-  // index of the file (in `names`) it was read from.
-  std::vector<std::pair<std::string, size_t>> uids;
+  // index of the file (in `names`) it was read from. The UIDs point into `entries` and `madeUids`.
+  std::vector<std::pair<std::string_view, size_t>> uids;
+  // By file: what the cache answered, or what was read.
+  std::vector<FileCache::Entry> entries;
+  // The UIDs of VTODOs without one: their file names.
+  std::deque<std::string> madeUids;
   // By file: the parsed file the reminders made were read from; null when none was made.
   std::vector<const TodoFile*> madeFrom;
   // Files that cannot be read or do not parse, with why.
