@@ -354,6 +354,23 @@ TEST_F(StoreFileCacheTest, OutsideChangesAreSeenByTheNextProcess) {
   EXPECT_EQ(std::count(seen.begin(), seen.end(), "Task 4"), 0);
 }
 
+// The first read of a folder of many files parses them on several threads: each one arrives once,
+// in file-name order.
+TEST_F(StoreFileCacheTest, ManyUncachedFilesArriveOnceInOrder) {
+  for (int i = 0; i < 120; ++i) {
+    const std::string uid = "many-" + std::string(i < 10 ? "00" : i < 100 ? "0" : "") + std::to_string(i);
+    writeFile(folder() / (uid + ".ics"), "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VTODO\r\nUID:" + uid +
+                                             "\r\nSUMMARY:" + uid + "\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
+  }
+  std::vector<std::string> many;
+  for (const auto& title : titlesInNewProcess()) {
+    if (title.starts_with("many-")) many.push_back(title);
+  }
+  ASSERT_EQ(many.size(), 120u);
+  EXPECT_TRUE(std::is_sorted(many.begin(), many.end()));
+  EXPECT_EQ(std::adjacent_find(many.begin(), many.end()), many.end());
+}
+
 TEST_F(StoreFileCacheTest, DeletedFilesLeaveTheCopy) {
   titlesInNewProcess();
   for (const auto& entry : fs::directory_iterator(folder())) {

@@ -178,7 +178,7 @@ void loadCalendarFolder(FileSystem& fs, const fs::path& root, const std::shared_
     const size_t i = misses[k];
     found[i] = FileCache::Entry{infos[i], loadFile(fs, dir / names[i], infos[i]), nullptr};
   };
-  forEachIndexInParallel(misses.size(), misses.size() < 64 ? 1 : 4, readMiss);
+  forEachIndexInParallel(misses.size(), misses.size() < 32 ? 1 : 4, readMiss);
   auto wanted = [&](bool isCompleted, std::string_view uid) {
     return (!completed || isCompleted == *completed) && (skipUids.empty() || !skipUids.contains(std::string(uid)));
   };
