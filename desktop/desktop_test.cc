@@ -36,6 +36,7 @@ class DesktopTest : public QObject {
   void typedLine();
   void createsOnEnter();
   void completesOnSpace();
+  void actsOnTheSelection();
   void outsideWriteAppears();
   void searchAndOrder();
   void undoesChanges();
@@ -261,6 +262,68 @@ void DesktopTest::completesOnSpace() {
   QVERIFY(rowOf("Mop floor") >= 0);
   QVERIFY(!withTitle(completedTasks(), "Sweep floor").isEmpty());
   QVERIFY(!withTitle(openTasks(), "Mop floor").isEmpty());
+}
+
+// Several tasks selected (Shift, Ctrl) are flagged, moved, completed and deleted together, each as
+// one change that one undo takes back; the task left out is never touched.
+void DesktopTest::actsOnTheSelection() {
+  for (const char* title : {"Batch one", "Batch two", "Batch left out"}) zarvo({"add", title});
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Batch one") >= 0 && rowOf("Batch two") >= 0 && rowOf("Batch left out") >= 0, kPatience);
+  QListView* view = window_->taskView();
+  view->setFocus();
+  auto select = [&] {
+    view->clearSelection();
+    for (const char* title : {"Batch one", "Batch two"}) {
+      QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                        view->visualRect(window_->taskModel()->index(rowOf(title))).center());
+    }
+    QCOMPARE(view->selectionModel()->selectedIndexes().size(), 2);
+  };
+  auto row = [this](const QString& title) { return window_->taskModel()->rowAt(rowOf(title)); };
+  auto stored = [this](const QString& title) { return withTitle(openTasks(), title); };
+  auto undoText = [this] { return window_->undoAction()->text(); };
+
+  select();
+  QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+  QTRY_COMPARE_WITH_TIMEOUT(undoText(), QString("Undo Flag 2 tasks"), kPatience);
+  QTRY_VERIFY_WITH_TIMEOUT(row("Batch one") && row("Batch one")->flagged && row("Batch two") && row("Batch two")->flagged, kPatience);
+  QVERIFY(!row("Batch left out")->flagged);
+  QVERIFY(stored("Batch one")["flagged"].toBool() && stored("Batch two")["flagged"].toBool());
+
+  select();
+  QTest::keyClick(view, Qt::Key_M, Qt::ControlModifier);
+  QTRY_VERIFY_WITH_TIMEOUT(window_->moveMenu() && window_->moveMenu()->isVisible(), kPatience);
+  const auto lists = window_->moveMenu()->actions();
+  const auto work = std::find_if(lists.begin(), lists.end(), [](QAction* a) { return a->text() == "Work"; });
+  QVERIFY(work != lists.end());
+  (*work)->trigger();
+  window_->moveMenu()->close();
+  QTRY_COMPARE_WITH_TIMEOUT(undoText(), QString("Undo Move 2 tasks"), kPatience);
+  QCOMPARE(stored("Batch one")["list"].toString(), QString("Work"));
+  QCOMPARE(stored("Batch two")["list"].toString(), QString("Work"));
+  QCOMPARE(stored("Batch left out")["list"].toString(), QString("Reminders"));
+  window_->undoAction()->trigger();
+  QTRY_COMPARE_WITH_TIMEOUT(stored("Batch two")["list"].toString(), QString("Reminders"), kPatience);
+  QCOMPARE(stored("Batch one")["list"].toString(), QString("Reminders"));
+
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Batch one") >= 0 && rowOf("Batch two") >= 0, kPatience);
+  select();
+  QTest::keyClick(view, Qt::Key_Space);
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Batch one") < 0 && rowOf("Batch two") < 0, kPatience);
+  QVERIFY(rowOf("Batch left out") >= 0);
+  QTRY_COMPARE_WITH_TIMEOUT(undoText(), QString("Undo Done 2 tasks"), kPatience);
+  window_->undoAction()->trigger();
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Batch one") >= 0 && rowOf("Batch two") >= 0, kPatience);
+
+  select();
+  QTest::keyClick(view, Qt::Key_Delete);
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Batch one") < 0 && rowOf("Batch two") < 0, kPatience);
+  QVERIFY(stored("Batch one").isEmpty() && withTitle(completedTasks(), "Batch one").isEmpty());
+  QTRY_COMPARE_WITH_TIMEOUT(undoText(), QString("Undo Delete 2 tasks"), kPatience);
+  window_->undoAction()->trigger();
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Batch one") >= 0 && rowOf("Batch two") >= 0, kPatience);
+  QVERIFY(!stored("Batch two").isEmpty());
+  QVERIFY(rowOf("Batch left out") >= 0);
 }
 
 // A task added by the command line while the window is open shows up, and the selection stays on

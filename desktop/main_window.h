@@ -1,8 +1,10 @@
 // MainWindow: the sidebar, quick entry above the task list, and a status line, wired to a
 // StoreController. It shows Snapshots as they come and sends every change to the controller.
 //
-// Keys: Enter in quick entry creates, Esc clears it; Space in the task list completes the selected
-// task, Enter there opens its details (which then follow the current task) and Esc closes them; Ctrl+N goes to quick entry, Ctrl+F to the search; Ctrl+1..5 choose a smart list; Ctrl+Z
+// Keys: Enter in quick entry creates, Esc clears it. The task list selects several tasks (Shift,
+// Ctrl); Space completes the selected tasks, Delete deletes them, Ctrl+Shift+F flags them (or
+// unflags them when all are flagged), Ctrl+M offers the lists to move them to; each of these is one
+// change that one undo takes back. Enter in the task list Enter there opens its details (which then follow the current task) and Esc closes them; Ctrl+N goes to quick entry, Ctrl+F to the search; Ctrl+1..5 choose a smart list; Ctrl+Z
 // undoes the newest change of the home (Edit menu: "Undo add 'Buy milk'"), except in a text field
 // that holds text, where it undoes the typing; Ctrl+Shift+Z makes the undone change again (Edit
 // menu: "Redo ..."). A list's context menu removes it, after a question.
@@ -13,6 +15,8 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMainWindow>
+#include <QMenu>
+#include <QPointer>
 #include <QSplitter>
 #include <QTimer>
 
@@ -61,6 +65,8 @@ class MainWindow : public QMainWindow {
   QAction* redoAction() const { return redo_; }
   QLineEdit* newListField() const { return newList_; }
   DetailsPane* details() const { return details_; }
+  // The menu of lists Ctrl+M opens, while it is open; else null.
+  QMenu* moveMenu() const { return moveMenu_; }
   // The last Snapshot shown; null before the first.
   const std::shared_ptr<const Snapshot>& snapshot() const { return snapshot_; }
 
@@ -73,7 +79,12 @@ class MainWindow : public QMainWindow {
 
  private:
   void showSnapshot(std::shared_ptr<const Snapshot> snapshot);
-  void completeCurrent();
+  // The selected tasks' identifiers; the current task when none is selected.
+  QStringList selectedUids() const;
+  void completeSelected();
+  void flagSelected();
+  // The lists to move the selected tasks to, under the current task.
+  void offerMove();
   void openDetails(bool open);
   // The details follow the current task, as the last Snapshot has it.
   void refreshDetails();
@@ -93,6 +104,7 @@ class MainWindow : public QMainWindow {
   QSplitter* splitter_;
   QString showUid_;  // asked for by showTask before the home's own read
   QuickEntryOptions quickEntryOptions_;
+  QPointer<QMenu> moveMenu_;
   std::unique_ptr<QuickAddBox> quickAddBox_;  // a window of its own: it opens without this one
   QAction* undo_;
   QAction* redo_;
