@@ -41,6 +41,7 @@ class DesktopTest : public QObject {
   void searchAndOrder();
   void undoesChanges();
   void changesLists();
+  void dragsListsAndTasks();
   void keepsSnapshots();
   void startsFromLastRun();
   void quickAddsAndQuits();
@@ -530,6 +531,60 @@ void DesktopTest::changesLists() {
     }
   }
   QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
+}
+
+// A list dragged onto another's place takes it; tasks dragged onto a list move there (two at once
+// with one change); a drop on a smart list does nothing. Each drag is undone whole.
+void DesktopTest::dragsListsAndTasks() {
+  zarvo({"list-add", "Alpha"});
+  zarvo({"list-add", "Beta"});
+  zarvo({"add", "Drag me"});
+  zarvo({"add", "Drag me too"});
+  window_->sidebar()->select(SmartList::all);
+  QTRY_VERIFY_WITH_TIMEOUT(sidebarItem("Beta") && rowOf("Drag me") >= 0 && rowOf("Drag me too") >= 0, kPatience);
+  Sidebar* sidebar = window_->sidebar();
+  auto storedOrder = [this] {
+    QStringList titles;
+    for (const auto& list : QJsonDocument::fromJson(zarvo({"lists", "--json"})).array()) titles << list.toObject()["title"].toString();
+    return titles;
+  };
+  // Dragged as the views start a drag: the data of the dragged rows, then the events of the drop.
+  auto drop = [&](QMimeData* mime, const QString& onto) {
+    const std::unique_ptr<QMimeData> owned(mime);
+    const QPoint at = sidebar->visualItemRect(sidebar->findItems(onto, Qt::MatchExactly).first()).center();
+    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(at, actions, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(sidebar->viewport(), &enter);
+    QDragMoveEvent move(at, actions, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(sidebar->viewport(), &move);
+    if (!move.isAccepted()) return false;
+    QDropEvent dropped(QPointF(at), actions, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(sidebar->viewport(), &dropped);
+    return dropped.isAccepted();
+  };
+  auto listData = [&](const QString& title) {
+    return sidebar->model()->mimeData({sidebar->indexFromItem(sidebarItem(title))});
+  };
+
+  const QStringList before = sidebarLists();
+  QVERIFY(before.indexOf("Beta") > 0);
+  QVERIFY(drop(listData("Beta"), before.first()));
+  QTRY_COMPARE_WITH_TIMEOUT(sidebarLists().first(), QString("Beta"), kPatience);
+  QCOMPARE(storedOrder().first(), QString("Beta"));
+  QTRY_COMPARE_WITH_TIMEOUT(window_->undoAction()->text(), QString("Undo Move list 'Beta'"), kPatience);
+  window_->undoAction()->trigger();
+  QTRY_COMPARE_WITH_TIMEOUT(sidebarLists(), before, kPatience);
+
+  TaskModel* model = window_->taskModel();
+  QVERIFY(!drop(model->mimeData({model->index(rowOf("Drag me"))}), "Flagged"));
+  QVERIFY(drop(model->mimeData({model->index(rowOf("Drag me")), model->index(rowOf("Drag me too"))}), "Alpha"));
+  QTRY_COMPARE_WITH_TIMEOUT(withTitle(openTasks(), "Drag me")["list"].toString(), QString("Alpha"), kPatience);
+  QCOMPARE(withTitle(openTasks(), "Drag me too")["list"].toString(), QString("Alpha"));
+  QTRY_COMPARE_WITH_TIMEOUT(window_->undoAction()->text(), QString("Undo Move 2 tasks"), kPatience);
+  QVERIFY(sidebarItem("Alpha") != nullptr && sidebarLists() == before);  // the drop moved no list
+  window_->undoAction()->trigger();
+  QTRY_COMPARE_WITH_TIMEOUT(withTitle(openTasks(), "Drag me too")["list"].toString(), QString("Reminders"), kPatience);
+  QCOMPARE(withTitle(openTasks(), "Drag me")["list"].toString(), QString("Reminders"));
 }
 
 namespace {

@@ -30,6 +30,8 @@ MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry
   taskView_->setAccessibleName(tr("Tasks"));
   taskView_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   taskView_->setUniformItemSizes(true);
+  taskView_->setDragEnabled(true);
+  taskView_->setDragDropMode(QAbstractItemView::DragOnly);
   taskView_->setFrameShape(QFrame::NoFrame);
   taskView_->installEventFilter(this);
 
@@ -108,6 +110,8 @@ MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry
   connect(sidebar_, &Sidebar::renameRequested, &controller_, &StoreController::renameList);
   connect(sidebar_, &Sidebar::recolourRequested, &controller_, &StoreController::recolourList);
   connect(sidebar_, &Sidebar::removeRequested, this, &MainWindow::confirmRemoval);
+  connect(sidebar_, &Sidebar::reorderRequested, &controller_, &StoreController::moveList);
+  connect(sidebar_, &Sidebar::tasksDropped, &controller_, &StoreController::moveTasks);
 
   // A search follows the typing once it pauses, so a fast typist does not queue a search per key.
   searchPause_.setSingleShot(true);

@@ -348,6 +348,17 @@ void StoreController::removeList(const QString& id) {
   });
 }
 
+void StoreController::moveList(const QString& id, const QString& placeOfId) {
+  changeList(id, [place = placeOfId.toStdString()](Home& home, const std::shared_ptr<List>& list) {
+    for (const auto& above : home.io().lists()) {
+      if (above->calendarId() != place || above == list) continue;
+      home.io().reorder(list, above);
+      return "move list '" + list->title() + "'";
+    }
+    return std::string();
+  });
+}
+
 void StoreController::undo() {
   run(HomeAccess::write, [this](Home& home) {
     auto result = home.undoLastChange();

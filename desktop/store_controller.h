@@ -87,6 +87,9 @@ class StoreController : public QObject {
   // Removes the list with all its tasks, open and completed (Home::removeList): one change, which an
   // undo takes back whole.
   void removeList(const QString& id);
+  // Moves the list to the place of another (before it when moving up, after it when moving down),
+  // as `zarvo list-mv` does.
+  void moveList(const QString& id, const QString& placeOfId);
   // Undoes the newest change of the home's history, whichever program made it (Home::undoLastChange):
   // `undone` names it, or `failed` says why nothing changed (nothing to undo, changed since by
   // another program). The window follows through the store's notifications, as after any change.
