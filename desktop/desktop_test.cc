@@ -757,8 +757,14 @@ void DesktopTest::showsTask() {
   // A task that is no longer open leaves the view where it is.
   window_->sidebar()->select(SmartList::all);
   window_->showTask("no-such-task");
+  QTRY_COMPARE_WITH_TIMEOUT(window_->statusBar()->currentMessage(), QString("That task is no longer open."), kPatience);
   QCOMPARE(window_->sidebar()->scope(), Scope(SmartList::all));
-  QCOMPARE(window_->statusBar()->currentMessage(), QString("That task is no longer open."));
+
+  // A task newer than the window's last read is found in a fresh read.
+  zarvo({"add", "Just made"});
+  const QString newerUid = withTitle(openTasks(), "Just made")["uid"].toString();
+  window_->showTask(newerUid);
+  QTRY_COMPARE_WITH_TIMEOUT(details->uid(), newerUid, kPatience);
 
   // A new window, asked before its first read.
   StoreController controller(StoreController::Options{home_.toStdString()});

@@ -190,6 +190,7 @@ void MainWindow::select(const QString& name) {
 
 void MainWindow::showTask(const QString& uid) {
   showUid_ = uid;
+  showReads_ = 2;
   if (snapshot_ && !snapshot_->provisional) applyShowTask();
 }
 
@@ -205,6 +206,12 @@ void MainWindow::applyShowTask() {
   const QString uid = std::exchange(showUid_, QString());
   const auto& tasks = snapshot_->tasks;
   const auto task = std::find_if(tasks.begin(), tasks.end(), [&](const TaskRow& row) { return row.uid == uid; });
+  if (task == tasks.end() && showReads_ > 0) {
+    --showReads_;
+    showUid_ = uid;
+    controller_.reload();
+    return;
+  }
   if (task == tasks.end()) {
     statusBar()->showMessage(tr("That task is no longer open."));
     return;

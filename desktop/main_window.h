@@ -43,7 +43,8 @@ class MainWindow : public QMainWindow {
   void select(const QString& name);
   // Selects the open task with this external identifier and opens its details: in the entry chosen
   // now when that holds it, else in its list. Before the home's own read, once it is shown; a task
-  // that is not open (gone, completed) leaves the view as it is and says so in the status line.
+  // the last read does not have is looked for in fresh reads; one that is not open (gone,
+  // completed) leaves the view as it is and says so in the status line.
   void showTask(const QString& uid);
   // Brings the window to the front of the desktop (from minimized too).
   void raiseToFront();
@@ -103,6 +104,9 @@ class MainWindow : public QMainWindow {
   DetailsPane* details_;
   QSplitter* splitter_;
   QString showUid_;  // asked for by showTask before the home's own read
+  // Reads showTask may still ask for: a task just made by another program may be newer than the
+  // last read (and a read running when it is asked for may not see it either).
+  int showReads_ = 0;
   QuickEntryOptions quickEntryOptions_;
   QPointer<QMenu> moveMenu_;
   std::unique_ptr<QuickAddBox> quickAddBox_;  // a window of its own: it opens without this one
