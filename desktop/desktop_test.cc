@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QProcess>
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -14,6 +15,7 @@
 
 #include "desktop/main_executor.h"
 #include "desktop/main_window.h"
+#include "desktop/single_instance.h"
 #include "desktop/snapshot_cache.h"
 #include "desktop/store_controller.h"
 #include "zarvo/home/settings.h"
@@ -41,6 +43,8 @@ class DesktopTest : public QObject {
   void keepsSnapshots();
   void startsFromLastRun();
   void quickAddsAndQuits();
+  void showsTask();
+  void handsOverToTheOpenWindow();
   void endToEnd();
 
  private:
@@ -591,6 +595,121 @@ void DesktopTest::quickAddsAndQuits() {
   const qsizetype before = openTasks().size();
   QCOMPARE(quickAdd("2031-12-24"), 1);
   QCOMPARE(openTasks().size(), before);
+}
+
+// Asked to show a task (the reminders' Open), the window selects it in its list and opens its
+// details, which then follow the current task; asked before the home is read, it waits for the read.
+void DesktopTest::showsTask() {
+  zarvo({"add", "Look at me tomorrow #Work !!"});
+  zarvo({"add", "Look elsewhere #Work"});
+  const QString uid = withTitle(openTasks(), "Look at me")["uid"].toString();
+  QVERIFY(!uid.isEmpty());
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Look at me") >= 0 && rowOf("Look elsewhere") >= 0, kPatience);
+  window_->sidebar()->select(SmartList::today);  // holds neither
+  QTest::keyClicks(window_->searchField(), "elsewhere");  // hides it
+  auto hidden = [this] {
+    const auto& tasks = window_->snapshot()->tasks;
+    return std::none_of(tasks.begin(), tasks.end(), [](const TaskRow& row) { return row.title == "Look at me"; });
+  };
+  QTRY_VERIFY_WITH_TIMEOUT(hidden(), kPatience);
+
+  window_->showTask(uid);
+  QVERIFY(window_->searchField()->text().isEmpty());
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Look at me") >= 0, kPatience);
+  QCOMPARE(window_->sidebar()->scope(), Scope(listId("Work")));
+  QListView* view = window_->taskView();
+  QCOMPARE(view->currentIndex().data(TaskModel::UidRole).toString(), uid);
+  DetailsPane* details = window_->details();
+  QVERIFY(details->isVisibleTo(window_.get()));
+  QVERIFY(details->width() > 100);
+  QCOMPARE(details->uid(), uid);
+  QCOMPARE(details->titleText(), QString("Look at me"));
+  QCOMPARE(details->listText(), QString("Work"));
+  QCOMPARE(details->dueText(), QString("tomorrow"));
+
+  view->setFocus();
+  view->setCurrentIndex(window_->taskModel()->index(rowOf("Look elsewhere")));
+  QCOMPARE(details->titleText(), QString("Look elsewhere"));
+  QTest::keyClick(view, Qt::Key_Escape);
+  QVERIFY(!details->isVisibleTo(window_.get()));
+  QTest::keyClick(view, Qt::Key_Return);
+  QVERIFY(details->isVisibleTo(window_.get()));
+  QCOMPARE(details->titleText(), QString("Look elsewhere"));
+
+  // A task that is no longer open leaves the view where it is.
+  window_->sidebar()->select(SmartList::all);
+  window_->showTask("no-such-task");
+  QCOMPARE(window_->sidebar()->scope(), Scope(SmartList::all));
+  QCOMPARE(window_->statusBar()->currentMessage(), QString("That task is no longer open."));
+
+  // A new window, asked before its first read.
+  StoreController controller(StoreController::Options{home_.toStdString()});
+  MainWindow fresh(controller, zarvo::Settings::defaults().quickEntry);
+  fresh.show();
+  fresh.showTask(uid);
+  controller.reload();
+  QTRY_COMPARE_WITH_TIMEOUT(fresh.details()->uid(), uid, kPatience);
+  QCOMPARE(fresh.taskView()->currentIndex().data(TaskModel::UidRole).toString(), uid);
+}
+
+// A later launch on the home hands its request to the open window and leaves: --show selects the
+// task there, a bare --quick-add opens the window's quick-entry box. The home is one, however spelled.
+void DesktopTest::handsOverToTheOpenWindow() {
+  const QString name = SingleInstance::serverName(home_.toStdString());
+  QCOMPARE(SingleInstance::serverName((home_ + "/./").toStdString()), name);
+  const QString other = dir_.filePath("not-made-yet");
+  QVERIFY(SingleInstance::serverName(other.toStdString()) != name);
+  QCOMPARE(SingleInstance::serverName((other + "/").toStdString()), SingleInstance::serverName(other.toStdString()));
+  {
+    QFile crashed(name);  // what a window that crashed leaves behind
+    QVERIFY(crashed.open(QIODevice::WriteOnly));
+  }
+  SingleInstance instance(name);
+  QVERIFY(instance.listen());
+  QVERIFY(!SingleInstance(name).listen());
+  connect(&instance, &SingleInstance::requested, window_.get(), &MainWindow::handle);
+
+  auto launch = [this](const QStringList& args) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    process.setProcessEnvironment(env);
+    process.start(qEnvironmentVariable("ZARVO_DESKTOP"), QStringList{"--home", home_ + "/"} + args);
+    // This process answers the launch from its event loop: it turns while the launch waits.
+    QElapsedTimer waited;
+    waited.start();
+    while (process.state() != QProcess::NotRunning && waited.elapsed() < kPatience) QTest::qWait(20);
+    if (process.state() != QProcess::NotRunning) {
+      process.kill();  // it opened a window of its own
+      process.waitForFinished();
+      return -1;
+    }
+    return process.exitCode();
+  };
+  zarvo({"add", "Handed over #Work"});
+  const QString uid = withTitle(openTasks(), "Handed over")["uid"].toString();
+  QCOMPARE(launch({"--show", uid}), 0);
+  QTRY_COMPARE_WITH_TIMEOUT(window_->details()->uid(), uid, kPatience);
+  QCOMPARE(window_->details()->titleText(), QString("Handed over"));
+
+  QCOMPARE(launch({"--quick-add"}), 0);
+  QuickAddBox* box = window_->quickAddBox();
+  QVERIFY(box && box->isVisible());
+  QLineEdit* line = box->quickEntry()->field();
+  QTest::keyClicks(line, "Boxed in #work");
+  QCOMPARE(box->quickEntry()->highlights().size(), size_t(1));
+  QTest::keyClick(line, Qt::Key_Return);
+  QTRY_VERIFY_WITH_TIMEOUT(!box->isVisible(), kPatience);
+  QCOMPARE(withTitle(openTasks(), "Boxed in")["list"].toString(), QString("Work"));
+  // Esc clears the line, and on an empty line closes the box with nothing made.
+  QCOMPARE(launch({"--quick-add"}), 0);
+  QVERIFY(box->isVisible() && line->text().isEmpty());
+  QTest::keyClicks(line, "Never mind");
+  QTest::keyClick(line, Qt::Key_Escape);
+  QVERIFY(box->isVisible() && line->text().isEmpty());
+  QTest::keyClick(line, Qt::Key_Escape);
+  QVERIFY(!box->isVisible());
+  QVERIFY(withTitle(openTasks(), "Never mind").isEmpty());
 }
 
 // The whole round on a real X server: keys typed into the mapped window, the command line reading

@@ -1,6 +1,11 @@
 // zarvo-desktop: finds the home and the settings as `zarvo` does (--home, ZARVO_HOME, --config,
 // ZARVO_CONFIG), puts the library's main queue on Qt's event loop and shows the window.
 //
+// A launch on a home that has a window open hands that window its --show or --quick-add and leaves
+// (single_instance.h); --quick-add without a line opens just the quick-entry box.
+//
+// --show UID selects that task and opens its details once the home is read (the reminders' Open).
+//
 // --screenshot FILE renders the window into a PNG once the home is shown, then quits (with --dark for
 // the dark palette, --list to choose the sidebar entry, --quick-text to fill quick entry); the
 // README's pictures are made this way (scripts/desktop-screenshots), never from a kept snapshot.
@@ -19,7 +24,9 @@
 
 #include "desktop/main_executor.h"
 #include "desktop/main_window.h"
+#include "desktop/quick_add_box.h"
 #include "desktop/quick_entry.h"
+#include "desktop/single_instance.h"
 #include "desktop/snapshot_cache.h"
 #include "desktop/store_controller.h"
 #include "zarvo/home/home.h"
@@ -83,6 +90,21 @@ int quickAdd(const std::filesystem::path& home, const zarvo::Settings& settings,
   return QApplication::exec();
 }
 
+// The quick-entry box alone, while no window is open on the home: returns once the box closes.
+int quickAddBox(const std::filesystem::path& home, const zarvo::Settings& settings) {
+  const zarvo::desktop::MainQueueOnQt mainQueue;
+  zarvo::desktop::StoreController::Options options;
+  options.home = home;
+  options.settings = settings;
+  options.snapshotCache = zarvo::desktop::snapshotCachePath(home);  // the lists at once, for the highlight
+  zarvo::desktop::StoreController controller(std::move(options));
+  zarvo::desktop::QuickAddBox box(controller, settings.quickEntry);
+  QObject::connect(&box, &zarvo::desktop::QuickAddBox::closed, &box, [] { QApplication::exit(0); });
+  box.open();
+  controller.reload();
+  return QApplication::exec();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -112,11 +134,28 @@ int main(int argc, char** argv) {
                                           QStringLiteral("Quit once the home's own read is painted (to time it)."));
   const QCommandLineOption quickAddOption(
       QStringLiteral("quick-add"),
-      QStringLiteral("Add a task from LINE as quick entry reads it (a date, #list, !!), without a window, and quit."),
+      QStringLiteral("Add a task from LINE as quick entry reads it (a date, #list, !!), without a window, and quit; "
+                     "without LINE, open just the quick-entry box (for a global shortcut). A LINE that starts "
+                     "with - is written --quick-add=LINE."),
       QStringLiteral("LINE"));
+  const QCommandLineOption showOption(QStringLiteral("show"),
+                                      QStringLiteral("Select the open task with this UID and open its details."),
+                                      QStringLiteral("UID"));
   args.addOptions({homeOption, configOption, screenshotOption, darkOption, listOption, textOption, quitOption,
-                   quitReadOption, quickAddOption});
-  args.process(app);
+                   quitReadOption, quickAddOption, showOption});
+  // --quick-add takes a line, or nothing (the box alone); the parser wants a value, so a bare one is
+  // taken out before it reads the rest.
+  QStringList arguments = QApplication::arguments();
+  bool quickAddBoxAsked = false;
+  for (qsizetype i = 1; i < arguments.size() && arguments[i] != QStringLiteral("--"); ++i) {
+    if (arguments[i] == QStringLiteral("--quick-add") &&
+        (i + 1 == arguments.size() || arguments[i + 1].startsWith(QLatin1Char('-')))) {
+      quickAddBoxAsked = true;
+      arguments.removeAt(i);
+      break;
+    }
+  }
+  args.process(arguments);
 
   std::optional<std::filesystem::path> home;
   if (args.isSet(homeOption)) home = args.value(homeOption).toStdString();
@@ -128,6 +167,21 @@ int main(int argc, char** argv) {
   if (!settings) return fail(settings.error().message());
 
   if (args.isSet(quickAddOption)) return quickAdd(*home, *settings, args.value(quickAddOption));
+
+  // One window per home: a launch while one is open hands it the request and leaves. Pictures and
+  // timed starts are runs of their own.
+  const bool ownRun = args.isSet(screenshotOption) || args.isSet(quitOption) || args.isSet(quitReadOption);
+  const zarvo::desktop::InstanceRequest request{args.value(showOption), quickAddBoxAsked};
+  const QString instanceName = zarvo::desktop::SingleInstance::serverName(*home);
+  if (!ownRun && zarvo::desktop::SingleInstance::handOver(instanceName, request)) return 0;
+  if (quickAddBoxAsked) return quickAddBox(*home, *settings);
+  zarvo::desktop::SingleInstance instance(instanceName);
+  if (!ownRun && !instance.listen()) {
+    // Another launch on the home became the window meanwhile.
+    if (zarvo::desktop::SingleInstance::handOver(instanceName, request)) return 0;
+    std::cerr << "zarvo-desktop: cannot listen on " << instanceName.toStdString()
+              << "; a later launch opens a window of its own" << std::endl;
+  }
 
   const bool dark = args.isSet(darkOption);
   if (dark) QApplication::setPalette(darkPalette());
@@ -143,6 +197,8 @@ int main(int argc, char** argv) {
   window.setDark(dark);
   window.show();
   if (args.isSet(textOption)) window.quickEntry()->field()->setText(args.value(textOption));
+  if (args.isSet(showOption)) window.showTask(args.value(showOption));
+  QObject::connect(&instance, &zarvo::desktop::SingleInstance::requested, &window, &zarvo::desktop::MainWindow::handle);
   if (args.isSet(listOption)) {
     // Chosen once the lists are known, on the first Snapshot.
     const QString name = args.value(listOption);

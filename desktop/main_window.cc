@@ -10,13 +10,18 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <utility>
+
 #include "desktop/task_delegate.h"
 
 namespace zarvo::desktop {
 
 MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry, QWidget* parent)
-    : QMainWindow(parent), controller_(controller), sidebar_(new Sidebar), quickEntry_(new QuickEntry(std::move(quickEntry))),
+    : QMainWindow(parent), controller_(controller), sidebar_(new Sidebar), quickEntry_(new QuickEntry(quickEntry)),
       taskView_(new QListView), model_(new TaskModel({}, this)), search_(new QLineEdit), order_(new QComboBox), newList_(new QLineEdit),
+      details_(new DetailsPane), splitter_(new QSplitter),
+      quickEntryOptions_(std::move(quickEntry)),
       undo_(new QAction(this)),
       redo_(new QAction(this)) {
   setWindowTitle(tr("Zarvo"));
@@ -58,12 +63,13 @@ MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry
   sideLayout->setContentsMargins(0, 0, 0, 6);
   sideLayout->addWidget(sidebar_, 1);
   sideLayout->addWidget(newList_);
-  auto* splitter = new QSplitter;
-  splitter->addWidget(side);
-  splitter->addWidget(pane);
-  splitter->setStretchFactor(1, 1);
-  splitter->setSizes({210, 650});
-  setCentralWidget(splitter);
+  splitter_->addWidget(side);
+  splitter_->addWidget(pane);
+  splitter_->addWidget(details_);
+  details_->hide();
+  splitter_->setStretchFactor(1, 1);
+  splitter_->setSizes({210, 650, 0});
+  setCentralWidget(splitter_);
   resize(900, 560);
 
   connect(&controller_, &StoreController::snapshotReady, this, &MainWindow::showSnapshot);
@@ -75,6 +81,7 @@ MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry
   connect(quickEntry_, &QuickEntry::createRequested, &controller_, &StoreController::createTask);
   connect(model_, &TaskModel::completeRequested, this, [this](const QString& uid) { controller_.setCompleted(uid, true); });
   connect(sidebar_, &Sidebar::scopeChanged, model_, &TaskModel::setScope);
+  connect(taskView_->selectionModel(), &QItemSelectionModel::currentChanged, this, &MainWindow::refreshDetails);
   connect(sidebar_, &Sidebar::renameRequested, &controller_, &StoreController::renameList);
   connect(sidebar_, &Sidebar::recolourRequested, &controller_, &StoreController::recolourList);
   connect(sidebar_, &Sidebar::removeRequested, this, &MainWindow::confirmRemoval);
@@ -154,6 +161,80 @@ void MainWindow::select(const QString& name) {
   }
 }
 
+void MainWindow::showTask(const QString& uid) {
+  showUid_ = uid;
+  if (snapshot_ && !snapshot_->provisional) applyShowTask();
+}
+
+void MainWindow::applyShowTask() {
+  // A search may hide the task: the view shows every task again first, and the task in the Snapshot
+  // that follows.
+  if (!search_->text().isEmpty()) {
+    search_->clear();
+    searchPause_.stop();
+    controller_.setView(Order(order_->currentData().toInt()), QString());
+    return;
+  }
+  const QString uid = std::exchange(showUid_, QString());
+  const auto& tasks = snapshot_->tasks;
+  const auto task = std::find_if(tasks.begin(), tasks.end(), [&](const TaskRow& row) { return row.uid == uid; });
+  if (task == tasks.end()) {
+    statusBar()->showMessage(tr("That task is no longer open."));
+    return;
+  }
+  if (model_->rowOf(uid) < 0) sidebar_->select(task->listId);
+  const QModelIndex index = model_->index(model_->rowOf(uid));
+  taskView_->setCurrentIndex(index);
+  taskView_->scrollTo(index);
+  openDetails(true);
+}
+
+void MainWindow::raiseToFront() {
+  setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+  show();
+  raise();
+  activateWindow();
+}
+
+void MainWindow::handle(const InstanceRequest& request) {
+  if (request.quickAdd) {
+    if (!quickAddBox_) {
+      quickAddBox_ = std::make_unique<QuickAddBox>(controller_, quickEntryOptions_);
+      if (snapshot_) quickAddBox_->quickEntry()->setLists(*snapshot_);
+    }
+    quickAddBox_->open();
+    return;
+  }
+  raiseToFront();
+  if (!request.showUid.isEmpty()) showTask(request.showUid);
+}
+
+void MainWindow::openDetails(bool open) {
+  details_->setVisible(open);
+  // A pane shown in a splitter keeps the width it had, none the first time: it takes its room from
+  // the task list.
+  QList<int> sizes = splitter_->sizes();
+  if (open && sizes[2] == 0) {
+    const int width = std::min(280, sizes[1] / 2);
+    sizes[1] -= width;
+    sizes[2] = width;
+    splitter_->setSizes(sizes);
+  }
+  refreshDetails();
+}
+
+void MainWindow::refreshDetails() {
+  if (details_->isHidden()) return;
+  const TaskRow* row = model_->rowAt(taskView_->currentIndex().row());
+  QString listTitle;
+  if (row && snapshot_) {
+    for (const auto& list : snapshot_->lists) {
+      if (list.id == row->listId) listTitle = list.title;
+    }
+  }
+  details_->setTask(row, listTitle);
+}
+
 void MainWindow::setDark(bool dark) {
   model_->setDark(dark);
   sidebar_->setDark(dark);
@@ -165,6 +246,7 @@ void MainWindow::showSnapshot(std::shared_ptr<const Snapshot> snapshot) {
   sidebar_->setSnapshot(*snapshot_);
   model_->setSnapshot(snapshot_);
   quickEntry_->setLists(*snapshot_);
+  refreshDetails();
   const QString& change = snapshot_->lastChange;
   undo_->setEnabled(!change.isEmpty());
   undo_->setText(change.isEmpty() ? tr("Undo") : tr("Undo %1").arg(change.left(1).toUpper() + change.mid(1)));
@@ -184,6 +266,7 @@ void MainWindow::showSnapshot(std::shared_ptr<const Snapshot> snapshot) {
   } else {
     statusBar()->clearMessage();
   }
+  if (!showUid_.isEmpty() && !snapshot_->provisional) applyShowTask();
   Q_EMIT shown();
 }
 
@@ -193,10 +276,17 @@ void MainWindow::completeCurrent() {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == taskView_ && event->type() == QEvent::KeyPress &&
-      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
-    completeCurrent();
-    return true;
+  if (watched == taskView_ && event->type() == QEvent::KeyPress) {
+    switch (static_cast<QKeyEvent*>(event)->key()) {
+      case Qt::Key_Space: completeCurrent(); return true;
+      case Qt::Key_Return:
+      case Qt::Key_Enter: openDetails(true); return true;
+      case Qt::Key_Escape:
+        if (details_->isHidden()) break;
+        openDetails(false);
+        return true;
+      default: break;
+    }
   }
   if ((watched == quickEntry_->field() || watched == search_) && event->type() == QEvent::ShortcutOverride &&
       static_cast<QKeyEvent*>(event)->matches(QKeySequence::Undo) &&

@@ -2,7 +2,7 @@
 // StoreController. It shows Snapshots as they come and sends every change to the controller.
 //
 // Keys: Enter in quick entry creates, Esc clears it; Space in the task list completes the selected
-// task; Ctrl+N goes to quick entry, Ctrl+F to the search; Ctrl+1..5 choose a smart list; Ctrl+Z
+// task, Enter there opens its details (which then follow the current task) and Esc closes them; Ctrl+N goes to quick entry, Ctrl+F to the search; Ctrl+1..5 choose a smart list; Ctrl+Z
 // undoes the newest change of the home (Edit menu: "Undo add 'Buy milk'"), except in a text field
 // that holds text, where it undoes the typing; Ctrl+Shift+Z makes the undone change again (Edit
 // menu: "Redo ..."). A list's context menu removes it, after a question.
@@ -13,10 +13,14 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMainWindow>
+#include <QSplitter>
 #include <QTimer>
 
 #include <memory>
 
+#include "desktop/details_pane.h"
+#include "desktop/quick_add_box.h"
+#include "desktop/single_instance.h"
 #include "desktop/quick_entry.h"
 #include "desktop/sidebar.h"
 #include "desktop/store_controller.h"
@@ -33,6 +37,17 @@ class MainWindow : public QMainWindow {
   // Chooses the sidebar entry named `name`: a list's title (ignoring case), or a smart list by its
   // English name (today, upcoming, flagged, top, all). Nothing for another name.
   void select(const QString& name);
+  // Selects the open task with this external identifier and opens its details: in the entry chosen
+  // now when that holds it, else in its list. Before the home's own read, once it is shown; a task
+  // that is not open (gone, completed) leaves the view as it is and says so in the status line.
+  void showTask(const QString& uid);
+  // Brings the window to the front of the desktop (from minimized too).
+  void raiseToFront();
+  // What a later launch on this home asked (single_instance.h): the quick-entry box alone, or the
+  // window in front, showing a task when one is named.
+  void handle(const InstanceRequest& request);
+  // The quick-entry box of --quick-add; null until first asked for.
+  QuickAddBox* quickAddBox() const { return quickAddBox_.get(); }
   // Colours for a dark palette (semantic colours resolve to their dark values).
   void setDark(bool dark);
 
@@ -45,6 +60,7 @@ class MainWindow : public QMainWindow {
   QAction* undoAction() const { return undo_; }
   QAction* redoAction() const { return redo_; }
   QLineEdit* newListField() const { return newList_; }
+  DetailsPane* details() const { return details_; }
   // The last Snapshot shown; null before the first.
   const std::shared_ptr<const Snapshot>& snapshot() const { return snapshot_; }
 
@@ -58,6 +74,10 @@ class MainWindow : public QMainWindow {
  private:
   void showSnapshot(std::shared_ptr<const Snapshot> snapshot);
   void completeCurrent();
+  void openDetails(bool open);
+  // The details follow the current task, as the last Snapshot has it.
+  void refreshDetails();
+  void applyShowTask();
   // Asks before a list and its tasks are removed; Remove sends the removal to the store.
   void confirmRemoval(const QString& listId, const QString& title);
 
@@ -69,6 +89,11 @@ class MainWindow : public QMainWindow {
   QLineEdit* search_;
   QComboBox* order_;
   QLineEdit* newList_;  // under the sidebar: Enter adds a list of that name
+  DetailsPane* details_;
+  QSplitter* splitter_;
+  QString showUid_;  // asked for by showTask before the home's own read
+  QuickEntryOptions quickEntryOptions_;
+  std::unique_ptr<QuickAddBox> quickAddBox_;  // a window of its own: it opens without this one
   QAction* undo_;
   QAction* redo_;
   QString notice_;  // the outcome of an undo, for the status line once the window shows it

@@ -265,7 +265,7 @@ void Daemon::snooze(const alarms::Firing& firing, const std::string& choice) {
 }
 
 void Daemon::open(const alarms::Firing& firing) {
-  // The desktop app cannot yet be told which task to show: it opens on the home. It outlives this
+  // The desktop app opens on the home with the task selected and its details open. It outlives this
   // daemon and is not its child (a grandchild, in a session of its own), so nothing waits for it.
   const std::string program = options_.desktop->string();
   const std::string home = options_.home.string();
@@ -277,7 +277,7 @@ void Daemon::open(const alarms::Firing& firing) {
     if (::fork() == 0) {
       // The daemon blocks SIGINT and SIGTERM for its signalfd; the app must not inherit that.
       sigprocmask(SIG_SETMASK, &none, nullptr);
-      ::execl(program.c_str(), program.c_str(), "--home", home.c_str(), static_cast<char*>(nullptr));
+      ::execl(program.c_str(), program.c_str(), "--home", home.c_str(), "--show", firing.taskUid.c_str(), static_cast<char*>(nullptr));
       ::_exit(127);
     }
     ::_exit(0);

@@ -192,7 +192,7 @@ def main(daemon, zarvo):
             entries_before = history_entries()  # with the Done, which is one
             act(pay, "open")
             wait_for("the desktop app to be opened",
-                     lambda: os.path.exists(opened) and read(opened).split() == ["--home", home])
+                     lambda: os.path.exists(opened) and read(opened).split() == ["--home", home, "--show", "e2e-missed"])
             act(pay, "snooze:10m")
             wait_for("the snooze alarm", lambda: "RELATED-TO;RELTYPE=SNOOZE:rent-alarm" in read(rent))
             if len(history_entries()) != len(entries_before) + 1:
