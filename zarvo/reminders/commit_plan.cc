@@ -520,7 +520,7 @@ void adoptWrittenVersions(FileSystem& fs, std::vector<Plan>& plans) {
     // Metadata that cannot be had stays empty: the cache entry then matches no later stat, and the
     // file is simply read again.
     if (fs.stat(p.writePath, file->info)) file->info = {};
-    FileCache::shared().store(p.writePath, FileCache::Entry{file->info, file});
+    FileCache::shared().store(p.writePath, FileCache::Entry{file->info, file, nullptr});
     if (p.remove) {
       Backend::forgetOrigin(*p.reminder);
     } else {

@@ -171,18 +171,21 @@ struct EventStore::Impl {
   void dropDuplicatesLocked(const std::vector<std::shared_ptr<Calendar>>& selected,
                             const std::vector<detail::FolderReport>& reports,
                             std::vector<std::shared_ptr<Reminder>>& found) {
-    // By account, then UID: the file that holds it first. The UIDs stay in `reports` meanwhile.
-    std::unordered_map<const Source*, std::unordered_map<std::string_view, const detail::TodoFile*>> first;
+    // By account, then UID: the file that holds it first (its calendar's place in `selected`, and its
+    // own in that folder). The UIDs stay in `reports` meanwhile.
+    using FileAt = std::pair<size_t, size_t>;
+    std::unordered_map<const Source*, std::unordered_map<std::string_view, FileAt>> first;
     std::unordered_set<const detail::TodoFile*> losers;
     for (size_t c = 0; c < selected.size(); ++c) {
       for (const auto& [file, why] : reports[c].unreadable) noteSkippedLocked(file, why);
       auto& firstOfSource = first[selected[c]->source().get()];
-      for (const auto& [uid, file] : reports[c].uids) {
-        auto [it, inserted] = firstOfSource.try_emplace(uid, file.get());
-        if (!inserted && it->second != file.get()) {
-          losers.insert(file.get());
-          noteSkippedLocked(file->path, "holds the task " + uid + " that " + it->second->path.filename().string() +
-                                            " holds already");
+      for (const auto& [uid, f] : reports[c].uids) {
+        auto [it, inserted] = firstOfSource.try_emplace(uid, FileAt{c, f});
+        if (!inserted && it->second != FileAt{c, f}) {
+          if (const auto* made = reports[c].madeFrom[f]) losers.insert(made);
+          noteSkippedLocked(reports[c].dir / reports[c].names[f],
+                            "holds the task " + uid + " that " + reports[it->second.first].names[it->second.second] +
+                                " holds already");
         }
       }
     }

@@ -4,7 +4,11 @@
 #include <unicode/uvernum.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace zarvo::reminders::detail {
@@ -16,7 +20,7 @@ namespace {
 
 // Bump whenever the layout below or what parseTodoFile extracts from a file changes: a copy written
 // by another version is then ignored rather than misread.
-constexpr uint32_t kFormatVersion = 7;
+constexpr uint32_t kFormatVersion = 8;
 constexpr std::string_view kMagic = "ZARVO FILE CACHE";
 // The readers whose results are stored: a copy made with other versions of them is not trusted.
 constexpr std::string_view kReaders = "libical " ICAL_VERSION ", ICU " U_ICU_VERSION;
@@ -94,6 +98,7 @@ class Reader {
   bool ok = true;
 
   bool atEnd() const { return at_ == in_.size(); }
+  size_t position() const { return at_; }
   uint64_t u() {
     uint64_t v = 0;
     for (int shift = 0; shift < 64; shift += 7) {
@@ -330,20 +335,43 @@ bool readFile(Reader& r, const fs::path& root, FileCache::Entry& out, std::strin
   return true;
 }
 
-// The entries of a copy, in its order (sorted by relative path, so a folder's files are adjacent).
-std::optional<std::vector<FileCache::Entry>> decodeEntries(std::string_view payload, const fs::path& root,
-                                                           std::string& why) {
-  Reader r(payload);
-  std::vector<FileCache::Entry> entries(r.count());
-  for (auto& entry : entries) {
-    if (!readFile(r, root, entry, why)) return std::nullopt;
+std::vector<FileCache::Summary::Todo> summaryOf(const TodoFile& file) {
+  std::vector<FileCache::Summary::Todo> todos;
+  todos.reserve(file.todos.size());
+  for (const TodoEntry& todo : file.todos) {
+    todos.push_back({todo.fields.uid, todo.fields.hasUid, todo.fields.completed, todo.recurrenceOverride});
   }
-  if (!r.ok || !r.atEnd()) {
-    why = "the copy does not end where it should";
-    return std::nullopt;
-  }
-  return entries;
+  return todos;
 }
+
+void writeIndexRow(Writer& w, const std::string& relativePath, const FileInfo& info,
+                   const std::vector<FileCache::Summary::Todo>& todos, uint64_t offset, std::string_view entry) {
+  w.str(relativePath);
+  w.info(info);
+  w.u(offset);
+  w.u(entry.size());
+  w.u(checksum(entry));
+  w.u(todos.size());
+  for (const auto& todo : todos) {
+    w.str(todo.uid);
+    w.u((todo.hasUid ? 1u : 0u) | (todo.completed ? 2u : 0u) | (todo.recurrenceOverride ? 4u : 0u));
+  }
+}
+
+// The part of a payload the header's checksum covers: the index and the length before it. The body
+// is covered entry by entry, by the checksums the index holds.
+std::string_view indexPart(std::string_view payload) {
+  Reader r(payload);
+  const size_t length = r.count();
+  if (!r.ok) return payload;
+  return payload.substr(0, r.position() + length);
+}
+
+struct Header {
+  uint64_t payloadSize = 0;
+  uint64_t sum = 0;
+  size_t size = 0;  // of the header itself
+};
 
 std::string header(uint64_t payloadSize, uint64_t sum) {
   Writer w;
@@ -355,7 +383,170 @@ std::string header(uint64_t payloadSize, uint64_t sum) {
   return std::move(w.out);
 }
 
+// Reads the header at the start of `bytes` (which may hold just its first part).
+std::optional<Header> readHeader(std::string_view bytes, std::string& why) {
+  if (!bytes.starts_with(kMagic)) {
+    why = "not a file cache";
+    return std::nullopt;
+  }
+  Reader head(bytes.substr(kMagic.size()));
+  const uint64_t version = head.u();
+  const std::string readers = head.str();
+  Header h;
+  h.payloadSize = head.u();
+  h.sum = head.u();
+  if (!head.ok || version != kFormatVersion || readers != kReaders) {
+    why = "written by another version";
+    return std::nullopt;
+  }
+  // The header is as long as a header with these values.
+  h.size = header(h.payloadSize, h.sum).size();
+  return h;
+}
+
+// The rows of an index (without its length), as entries known by their summaries, in the copy's
+// order (sorted by relative path, so a folder's files are adjacent). The entries must follow one
+// another in a body of `bodySize` bytes, from its start to its end.
+std::optional<std::vector<std::pair<std::string, FileCache::Entry>>> readIndex(
+    std::string_view index, const fs::path& root, const std::shared_ptr<const FileCache::SavedCopy>& copy,
+    uint64_t bodySize, std::string& why) {
+  Reader r(index);
+  std::vector<std::pair<std::string, FileCache::Entry>> rows(r.count());
+  const std::string& base = root.native();
+  uint64_t next = 0;
+  bool consistent = true;
+  for (auto& [path, entry] : rows) {
+    if (!r.ok) break;
+    const std::string_view relative = r.view();
+    entry.info = r.info();
+    auto summary = std::make_shared<FileCache::Summary>();
+    summary->copy = copy;
+    summary->offset = r.u();
+    summary->length = r.u();
+    summary->checksum = r.u();
+    summary->todos.resize(r.count());
+    for (auto& todo : summary->todos) {
+      todo.uid.assign(r.view());
+      const uint64_t flags = r.u();
+      todo.hasUid = flags & 1;
+      todo.completed = flags & 2;
+      todo.recurrenceOverride = flags & 4;
+      consistent = consistent && flags < 8;
+    }
+    consistent = consistent && safeRelativePath(relative) && summary->offset == next &&
+                 summary->length <= bodySize - next;
+    if (!consistent) {
+      why = "an entry does not fit the copy (" + std::string(relative) + ")";
+      return std::nullopt;
+    }
+    next += summary->length;
+    // One path built from text rather than root / relative: the same path, made once.
+    path.reserve(base.size() + 1 + relative.size());
+    path += base;
+    if (!path.empty() && path.back() != '/') path += '/';
+    path += relative;
+    entry.summary = std::move(summary);
+  }
+  if (!r.ok || !r.atEnd() || next != bodySize) {
+    why = "the copy does not end where it should";
+    return std::nullopt;
+  }
+  return rows;
+}
+
+// Decodes an entry's bytes: the file it holds, which must be the version and path the index named.
+std::shared_ptr<const TodoFile> decodeEntry(std::string_view bytes, const fs::path& root, const std::string& path,
+                                            const FileInfo& info, std::string& why) {
+  Reader r(bytes);
+  FileCache::Entry out;
+  if (!readFile(r, root, out, why)) return nullptr;
+  if (!r.atEnd() || !out.info.sameVersion(info) || out.file->path.native() != path) {
+    why = "an entry is not the file its index row names (" + path + ")";
+    return nullptr;
+  }
+  return std::move(out.file);
+}
+
 }  // namespace
+
+// A loaded copy, the entries of which are decoded from it when needed. On the process's own file
+// system the copy stays open and an entry is read with pread, so only the entries decoded are read,
+// and a later save that renames a new copy over the path leaves this one readable. On any other
+// file system (the tests' seams) the copy is read whole through it, once.
+class FileCache::SavedCopy {
+ public:
+  static std::shared_ptr<const SavedCopy> open(platform::FileSystem& fs, const fs::path& path, fs::path root,
+                                               std::string& why) {
+    auto copy = std::shared_ptr<SavedCopy>(new SavedCopy(std::move(root)));
+    if (&fs != platform::FileSystem::posix().get()) {
+      if (auto e = fs.readFile(path, copy->bytes_)) {
+        why = e.message();
+        return nullptr;
+      }
+      return copy;
+    }
+    copy->fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat st {};
+    if (copy->fd_ < 0 || ::fstat(copy->fd_, &st) != 0) {
+      why = std::strerror(errno);
+      return nullptr;
+    }
+    if (!S_ISREG(st.st_mode)) {
+      why = "not a regular file";
+      return nullptr;
+    }
+    return copy;
+  }
+  ~SavedCopy() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  SavedCopy(const SavedCopy&) = delete;
+  SavedCopy& operator=(const SavedCopy&) = delete;
+
+  const fs::path& root() const { return root_; }
+  // The `length` bytes at `offset` of the whole copy; nothing where it is shorter (unless `orFewer`)
+  // or unreadable.
+  std::optional<std::string> readAt(uint64_t offset, uint64_t length, bool orFewer = false) const {
+    std::string out;
+    if (fd_ < 0) {
+      if (offset > bytes_.size() || (!orFewer && length > bytes_.size() - offset)) return std::nullopt;
+      out.assign(bytes_, static_cast<size_t>(offset), static_cast<size_t>(length));
+      return out;
+    }
+    out.resize(static_cast<size_t>(length));
+    size_t done = 0;
+    while (done < out.size()) {
+      const ssize_t n = ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 || (n == 0 && !orFewer)) return std::nullopt;
+      if (n == 0) break;
+      done += static_cast<size_t>(n);
+    }
+    out.resize(done);
+    return out;
+  }
+  // Where the body starts and how long it is, once the index has been read.
+  void setBody(uint64_t at, uint64_t size) {
+    bodyAt_ = at;
+    bodySize_ = size;
+  }
+  std::optional<std::string> read(uint64_t offset, uint64_t length) const { return readAt(bodyAt_ + offset, length); }
+  std::optional<std::string> readBody() const { return read(0, bodySize_); }
+
+ private:
+  explicit SavedCopy(fs::path root) : root_(std::move(root)) {}
+  const fs::path root_;
+  int fd_ = -1;
+  std::string bytes_;
+  uint64_t bodyAt_ = 0;
+  uint64_t bodySize_ = 0;
+};
+
+std::optional<std::string> FileCache::savedBytes(const Summary& summary) {
+  auto bytes = summary.copy ? summary.copy->read(summary.offset, summary.length) : std::nullopt;
+  if (!bytes || checksum(*bytes) != summary.checksum) return std::nullopt;
+  return bytes;
+}
 
 FileCache& FileCache::shared() {
   static FileCache cache;
@@ -390,8 +581,7 @@ void FileCache::clear() {
 }
 
 void FileCache::lookUpFolder(const fs::path& folderPath, const std::vector<std::string>& names,
-                             const std::vector<FileInfo>& infos, std::vector<std::shared_ptr<const TodoFile>>& files,
-                             std::vector<size_t>& misses) {
+                             const std::vector<FileInfo>& infos, std::vector<Entry>& found, std::vector<size_t>& misses) {
   std::lock_guard lock(mu_);
   auto [known, unknown] = folders_.try_emplace(folderPath.native());
   if (unknown && !names.empty()) ++filesFoundGone_;
@@ -399,7 +589,7 @@ void FileCache::lookUpFolder(const fs::path& folderPath, const std::vector<std::
   for (size_t i = 0; i < names.size(); ++i) {
     auto it = folder.find(names[i]);
     if (it != folder.end() && it->second.info.sameVersion(infos[i])) {
-      files[i] = it->second.file;
+      found[i] = it->second;
     } else {
       misses.push_back(i);
     }
@@ -415,58 +605,90 @@ void FileCache::lookUpFolder(const fs::path& folderPath, const std::vector<std::
   }
 }
 
+std::shared_ptr<const TodoFile> FileCache::decode(const fs::path& path, const Entry& entry) {
+  if (!entry.summary) return entry.file;
+  const auto bytes = savedBytes(*entry.summary);
+  std::string why;
+  auto file = bytes ? decodeEntry(*bytes, entry.summary->copy->root(), path.native(), entry.info, why) : nullptr;
+  if (!file) return nullptr;
+  // Later look-ups of this version get the file. Nothing the copy holds changed: no new generation.
+  std::lock_guard lock(mu_);
+  if (auto folder = folders_.find(path.parent_path().native()); folder != folders_.end()) {
+    if (auto it = folder->second.find(path.filename().native());
+        it != folder->second.end() && it->second.summary == entry.summary) {
+      it->second.file = file;
+      it->second.summary.reset();
+    }
+  }
+  return file;
+}
+
 uint64_t FileCache::filesFoundGone() const {
   std::lock_guard lock(mu_);
   return filesFoundGone_;
 }
 
 std::string FileCache::encode(const fs::path& root) {
-  Writer w;
   std::lock_guard lock(mu_);
   std::vector<std::pair<std::string, const Entry*>> entries;
   for (const auto& [folder, files] : folders_) {
     const fs::path relativeFolder = fs::path(folder).lexically_relative(root);
     if (relativeFolder.empty() || !safeRelativePath(relativeFolder)) continue;
     for (const auto& [name, entry] : files) {
-      if (entry.file && entry.file->content.size() <= kMaxSavedFileBytes) {
+      if ((entry.file && entry.file->content.size() <= kMaxSavedFileBytes) || entry.summary) {
         entries.emplace_back((relativeFolder / name).string(), &entry);
       }
     }
   }
   std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-  w.u(entries.size());
-  for (const auto& [relative, entry] : entries) writeFile(w, relative, entry->info, *entry->file);
-  return frame(w.out);
+  // Entries known only by their summary are copied as the earlier copy holds them: each copy's body
+  // is read once, and an entry that no longer checks out is left out (its file is read again).
+  std::unordered_map<const SavedCopy*, std::optional<std::string>> bodies;
+  Writer body, index;
+  size_t rows = 0;
+  for (const auto& [relative, entry] : entries) {
+    const size_t begin = body.out.size();
+    if (entry->file) {
+      writeFile(body, relative, entry->info, *entry->file);
+      writeIndexRow(index, relative, entry->info, summaryOf(*entry->file), begin,
+                    std::string_view(body.out).substr(begin));
+    } else {
+      const Summary& summary = *entry->summary;
+      auto [it, first] = bodies.try_emplace(summary.copy.get());
+      if (first) it->second = summary.copy->readBody();
+      if (!it->second || summary.offset + summary.length > it->second->size()) continue;
+      const std::string_view bytes = std::string_view(*it->second).substr(summary.offset, summary.length);
+      if (checksum(bytes) != summary.checksum) continue;
+      body.out.append(bytes);
+      writeIndexRow(index, relative, entry->info, summary.todos, begin, bytes);
+    }
+    ++rows;
+  }
+  Writer payload;
+  Writer counted;
+  counted.u(rows);
+  payload.u(counted.out.size() + index.out.size());
+  payload.out += counted.out;
+  payload.out += index.out;
+  payload.out += body.out;
+  return frame(payload.out);
 }
 
 std::string FileCache::frame(std::string_view payload) {
-  std::string out = header(payload.size(), checksum(payload));
+  std::string out = header(payload.size(), checksum(indexPart(payload)));
   out.append(payload);
   return out;
 }
 
 std::optional<std::string_view> FileCache::payloadOf(std::string_view bytes, std::string& why) {
-  if (!bytes.starts_with(kMagic)) {
-    why = "not a file cache";
-    return std::nullopt;
-  }
-  Reader head(bytes.substr(kMagic.size()));
-  const uint64_t version = head.u();
-  const std::string readers = head.str();
-  const uint64_t payloadSize = head.u();
-  const uint64_t sum = head.u();
-  if (!head.ok || version != kFormatVersion || readers != kReaders) {
-    why = "written by another version";
-    return std::nullopt;
-  }
-  // The payload is what follows the header, which is as long as a header with these values.
-  const size_t headerSize = header(payloadSize, sum).size();
-  if (bytes.size() != headerSize + payloadSize) {
+  const auto head = readHeader(bytes, why);
+  if (!head) return std::nullopt;
+  if (bytes.size() != head->size + head->payloadSize) {
     why = "the copy has the wrong length";
     return std::nullopt;
   }
-  const std::string_view payload = bytes.substr(headerSize);
-  if (checksum(payload) != sum) {
+  const std::string_view payload = bytes.substr(head->size);
+  if (checksum(indexPart(payload)) != head->sum) {
     why = "the checksum does not match";
     return std::nullopt;
   }
@@ -478,11 +700,26 @@ std::optional<std::vector<std::pair<fs::path, FileCache::Entry>>> FileCache::dec
                                                                                     std::string& why) {
   const auto payload = payloadOf(bytes, why);
   if (!payload) return std::nullopt;
-  auto entries = decodeEntries(*payload, root, why);
-  if (!entries) return std::nullopt;
+  const std::string_view index = indexPart(*payload);
+  Reader lengthOf(index);
+  (void)lengthOf.count();
+  const std::string_view body = payload->substr(index.size());
+  auto rows = readIndex(index.substr(lengthOf.position()), root, nullptr, body.size(), why);
+  if (!rows) return std::nullopt;
   std::vector<std::pair<fs::path, Entry>> out;
-  out.reserve(entries->size());
-  for (auto& entry : *entries) out.emplace_back(entry.file->path, std::move(entry));
+  out.reserve(rows->size());
+  for (auto& [path, entry] : *rows) {
+    const Summary& summary = *entry.summary;
+    const std::string_view bytes = body.substr(summary.offset, summary.length);
+    if (checksum(bytes) != summary.checksum) {
+      why = "the checksum of an entry does not match (" + path + ")";
+      return std::nullopt;
+    }
+    auto file = decodeEntry(bytes, root, path, entry.info, why);
+    if (!file) return std::nullopt;
+    fs::path decodedPath = file->path;
+    out.emplace_back(std::move(decodedPath), Entry{entry.info, std::move(file), nullptr});
+  }
   return out;
 }
 
@@ -493,30 +730,55 @@ bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const 
     savedAt_.erase(cachePath.native());
     return false;
   };
-  std::string bytes;
-  if (auto e = fs.readFile(cachePath, bytes)) {
-    why = e.message();
+  // The header, the index's length and the index are read now; the body stays in the copy.
+  const auto opened = SavedCopy::open(fs, cachePath, root, why);
+  if (!opened) return forget();
+  auto copy = std::const_pointer_cast<SavedCopy>(opened);
+  constexpr size_t kHeadBytes = 256;  // more than any header and the index length after it
+  const std::string head = copy->readAt(0, kHeadBytes, /*orFewer=*/true).value_or(std::string());
+  const auto header = readHeader(head, why);
+  if (!header) return forget();
+  const uint64_t size = header->size + header->payloadSize;
+  if (header->payloadSize == 0 || !copy->readAt(size - 1, 1) || copy->readAt(size, 1)) {
+    why = "the copy has the wrong length";
     return forget();
   }
-  const auto payload = payloadOf(bytes, why);
-  if (!payload) return forget();
-  auto entries = decodeEntries(*payload, root, why);
-  if (!entries) return forget();
+  Reader lengthOf(std::string_view(head).substr(std::min(head.size(), header->size)));
+  const uint64_t indexLength = lengthOf.u();
+  const uint64_t indexAt = header->size + lengthOf.position();
+  const auto index = lengthOf.ok && indexLength <= size - indexAt ? copy->readAt(indexAt, indexLength) : std::nullopt;
+  if (!index) {
+    why = "the copy ends early";
+    return forget();
+  }
+  {
+    // The checksum covers the length too.
+    Writer covered;
+    covered.u(indexLength);
+    covered.out += *index;
+    if (checksum(covered.out) != header->sum) {
+      why = "the checksum does not match";
+      return forget();
+    }
+  }
+  const uint64_t bodyAt = indexAt + indexLength;
+  copy->setBody(bodyAt, size - bodyAt);
+  auto rows = readIndex(*index, root, copy, size - bodyAt, why);
+  if (!rows) return forget();
   std::lock_guard lock(mu_);
   Folder* folder = nullptr;
   std::string_view folderPath;
-  for (auto& entry : *entries) {
+  for (auto& [path, entry] : *rows) {
     // What this process read itself is at least as fresh. Each path was built from the root and a
     // relative path of plain names, so its last '/' parts folder from name; a folder's entries are
     // adjacent, so the folder is looked up once per run of them.
-    const std::string& text = entry.file->path.native();
-    const size_t slash = text.rfind('/');
-    const std::string_view parent = std::string_view(text).substr(0, slash);
+    const size_t slash = path.rfind('/');
+    const std::string_view parent = std::string_view(path).substr(0, slash);
     if (!folder || parent != folderPath) {
       folder = &folders_[std::string(parent)];
       folderPath = parent;
     }
-    folder->try_emplace(text.substr(slash + 1), std::move(entry));
+    folder->try_emplace(path.substr(slash + 1), std::move(entry));
   }
   savedAt_[cachePath.native()] = generation_;
   return true;

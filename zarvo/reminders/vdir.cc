@@ -54,7 +54,11 @@ std::shared_ptr<const TodoFile> loadFile(FileSystem& fs, const fs::path& path, c
   if (!before.exists) return nullptr;
   FileCache& cache = FileCache::shared();
   const std::string key = path.string();
-  if (auto hit = cache.find(path, before)) return hit->file;
+  if (auto hit = cache.find(path, before)) {
+    if (!hit->summary) return hit->file;
+    if (auto file = cache.decode(path, *hit)) return file;
+    // The saved copy did not give the entry back intact: the file itself is read below.
+  }
   std::string content;
   FileInfo after;
   if (auto e = fs.readFileWithInfo(path, content, after)) {
@@ -65,7 +69,7 @@ std::shared_ptr<const TodoFile> loadFile(FileSystem& fs, const fs::path& path, c
   auto file = parseTodoFile(path, std::move(content), after, error);
   if (!file) storeLog().error("Skipping %{public}@, which does not parse: %{public}@", key, error);
   // Cache only a version whose metadata did not move while it was read.
-  if (before.sameVersion(after)) cache.store(path, FileCache::Entry{after, file});
+  if (before.sameVersion(after)) cache.store(path, FileCache::Entry{after, file, nullptr});
   return file;
 }
 
@@ -163,13 +167,39 @@ void loadCalendarFolder(FileSystem& fs, const fs::path& root, const std::shared_
     names.push_back(std::move(entries[i].name));
     infos.push_back(entries[i].info);
   }
-  std::vector<std::shared_ptr<const TodoFile>> files(names.size());
+  std::vector<FileCache::Entry> found(names.size());
   std::vector<size_t> misses;
-  FileCache::shared().lookUpFolder(dir, names, infos, files, misses);
-  for (size_t i : misses) files[i] = loadFile(fs, dir / names[i], infos[i]);
-  out.reserve(files.size());
-  for (size_t f = 0; f < files.size(); ++f) {
-    const std::shared_ptr<const TodoFile>& file = files[f];
+  FileCache& cache = FileCache::shared();
+  cache.lookUpFolder(dir, names, infos, found, misses);
+  for (size_t i : misses) found[i] = FileCache::Entry{infos[i], loadFile(fs, dir / names[i], infos[i]), nullptr};
+  auto wanted = [&](bool isCompleted, const std::string& uid) {
+    return (!completed || isCompleted == *completed) && (skipUids.empty() || !skipUids.contains(uid));
+  };
+  // A VTODO without UID is known by its file name.
+  auto uidOf = [&](bool hasUid, const std::string& uid, size_t f) {
+    return hasUid ? uid : fs::path(names[f]).stem().string();
+  };
+  out.reserve(out.size() + found.size());
+  report.madeFrom.assign(found.size(), nullptr);
+  for (size_t f = 0; f < found.size(); ++f) {
+    FileCache::Entry& entry = found[f];
+    if (entry.summary) {
+      // Known from the saved copy's index: the file is decoded only when a reminder is made of it.
+      bool needed = false;
+      for (const auto& todo : entry.summary->todos) {
+        needed = needed || (!todo.recurrenceOverride && (!completed || todo.completed == *completed) &&
+                            wanted(todo.completed, uidOf(todo.hasUid, todo.uid, f)));
+      }
+      if (!needed) {
+        for (const auto& todo : entry.summary->todos) {
+          if (!todo.recurrenceOverride) report.uids.emplace_back(uidOf(todo.hasUid, todo.uid, f), f);
+        }
+        continue;
+      }
+      entry.file = loadFile(fs, dir / names[f], entry.info);
+      entry.summary.reset();
+    }
+    const std::shared_ptr<const TodoFile>& file = entry.file;
     if (!file) {
       report.unreadable.emplace_back(dir / names[f], "cannot be read or does not parse");
       continue;
@@ -177,13 +207,16 @@ void loadCalendarFolder(FileSystem& fs, const fs::path& root, const std::shared_
     for (size_t i = 0; i < file->todos.size(); ++i) {
       const auto& todo = file->todos[i];
       if (todo.recurrenceOverride) continue;
-      std::string uid = todo.fields.hasUid ? todo.fields.uid : fs::path(names[f]).stem().string();
-      if ((!completed || todo.fields.completed == *completed) && (skipUids.empty() || !skipUids.contains(uid))) {
+      std::string uid = uidOf(todo.fields.hasUid, todo.fields.uid, f);
+      if (wanted(todo.fields.completed, uid)) {
         out.push_back(Backend::makeReminder(file, i, calendar));
+        report.madeFrom[f] = file.get();
       }
-      report.uids.emplace_back(std::move(uid), file);
+      report.uids.emplace_back(std::move(uid), f);
     }
   }
+  report.dir = dir;
+  report.names = std::move(names);
 }
 
 }  // namespace zarvo::reminders::detail

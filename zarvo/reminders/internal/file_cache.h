@@ -6,6 +6,20 @@
 // changed by any program is read again; the saved copy is checked the same way after loading, so it
 // can be out of date but never wrong about a file that changed.
 //
+// What is checked, on every read of a folder, and why it is enough to see every change another
+// program makes:
+// - The folder is listed: a file added, removed or renamed (the way vdir clients write: a new file
+//   renamed over the old one) shows as a name the cache does not hold, or holds no more.
+// - Each listed file is stat'ed, and its size, mtime, ctime, inode and device must all equal the
+//   cached version's. A file rewritten in place keeps its name and inode but gets a new ctime from
+//   this machine's kernel, which no program can set back, even when it restores the size and mtime;
+//   a file replaced by a rename gets a new inode.
+// - Times are compared for equality, never ordered, so a clock that is wrong (another machine's, in
+//   the mtime a sync tool keeps, or this one's, set back) cannot make a change look old.
+// Skipping the stat of files a listing does not show would miss an edit in place (a completed task
+// reopened), so it is not done: what a listing of open tasks saves is the reading and decoding of
+// every completed task's entry (see Summary).
+//
 // Threads: every member may be called from any thread.
 #pragma once
 
@@ -27,9 +41,32 @@ namespace zarvo::reminders::detail {
 
 class FileCache {
  public:
+  class SavedCopy;
+
+  // What a saved copy's index says of a file whose entry this process has not decoded yet: for each
+  // VTODO, what decides whether a listing shows it (its UID, completion, whether it overrides an
+  // occurrence), and where the rest of the entry lies in the copy. Decoding waits until a reminder
+  // is made from the file, so a listing of open tasks never decodes the completed ones.
+  struct Summary {
+    struct Todo {
+      std::string uid;
+      bool hasUid = false;
+      bool completed = false;
+      bool recurrenceOverride = false;
+    };
+    std::vector<Todo> todos;
+    std::shared_ptr<const SavedCopy> copy;
+    uint64_t offset = 0;  // of the entry in the copy's body
+    uint64_t length = 0;
+    uint64_t checksum = 0;
+  };
+
   struct Entry {
     platform::FileInfo info;
-    std::shared_ptr<const TodoFile> file;  // null: the file does not parse
+    // The parsed file; null when it does not parse, or while only `summary` knows it.
+    std::shared_ptr<const TodoFile> file;
+    // Set (and `file` null) while the file is known from a saved copy's index alone.
+    std::shared_ptr<const Summary> summary;
   };
 
   // The process's cache.
@@ -40,13 +77,18 @@ class FileCache {
   void erase(const std::filesystem::path& path);
   void clear();
 
-  // Looks up many files of one folder under a single lock: sets files[i] and answers true for each
-  // name cached at version infos[i]; the indices of the misses are appended to `misses`. Entries of
-  // the folder whose names are not listed are dropped, as the files are gone, and counted in
-  // filesFoundGone().
+  // Looks up many files of one folder under a single lock: sets found[i] for each name cached at
+  // version infos[i] (a parsed file, or a summary to decode()); the indices of the misses are
+  // appended to `misses`. Entries of the folder whose names are not listed are dropped, as the files
+  // are gone, and counted in filesFoundGone().
   void lookUpFolder(const std::filesystem::path& folder, const std::vector<std::string>& names,
-                    const std::vector<platform::FileInfo>& infos,
-                    std::vector<std::shared_ptr<const TodoFile>>& files, std::vector<size_t>& misses);
+                    const std::vector<platform::FileInfo>& infos, std::vector<Entry>& found,
+                    std::vector<size_t>& misses);
+
+  // The file a summary entry of `path` stands for, decoded from its saved copy (and kept in the
+  // cache from then on), or null when the copy no longer gives it back intact: the caller then reads
+  // the file itself. Any thread; the decoding runs outside the cache's lock.
+  std::shared_ptr<const TodoFile> decode(const std::filesystem::path& path, const Entry& entry);
 
   // How many times a folder look-up found cached files gone (another program removed them; this
   // process's own removals erase their entries first), or met a folder of files it knew nothing of
@@ -69,14 +111,18 @@ class FileCache {
   Error save(platform::FileSystem& fs, const std::filesystem::path& cachePath,
                        const std::filesystem::path& root);
 
-  // The layout of a saved copy: a header (format version, reader versions, payload length and
-  // checksum) followed by the payload. `frame` wraps a payload so that it passes every header check;
-  // `payloadOf` answers the payload of a copy whose header checks pass, or nothing with the reason.
+  // The layout of a saved copy: a header (format version, reader versions, payload length, checksum
+  // of the index) followed by the payload: the index's length, the index (each file's path, metadata,
+  // summary, and the place and checksum of its entry), then the body (the entries, one after the
+  // other). A process reads the header and the index; an entry only when it needs the file. `frame`
+  // wraps a payload so that it passes every header check; `payloadOf` answers the payload of a copy
+  // whose header checks pass, or nothing with the reason.
   static std::string frame(std::string_view payload);
   static std::optional<std::string_view> payloadOf(std::string_view bytes, std::string& why);
 
   // The serialised form, exposed for tests of damaged copies. `encode` takes the entries under `root`
-  // with their paths relative to it; `decode` rebuilds them under `root`, or answers nothing.
+  // with their paths relative to it; `decode` rebuilds them all, each file decoded, under `root`, or
+  // answers nothing.
   std::string encode(const std::filesystem::path& root);
   static std::optional<std::vector<std::pair<std::filesystem::path, Entry>>> decode(
       std::string_view bytes, const std::filesystem::path& root, std::string& why);
@@ -88,6 +134,8 @@ class FileCache {
   uint64_t generation_ = 0;                           // moves with every change
   uint64_t filesFoundGone_ = 0;
   std::unordered_map<std::string, uint64_t> savedAt_;  // cache path -> generation last loaded or saved
+  // The bytes of an entry as a saved copy holds them, checked against the summary's checksum.
+  static std::optional<std::string> savedBytes(const Summary& summary);
 };
 
 }  // namespace zarvo::reminders::detail

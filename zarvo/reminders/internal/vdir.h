@@ -70,9 +70,14 @@ void scanTree(platform::FileSystem& fs, const std::filesystem::path& root,
 
 // What loadCalendarFolder found besides the reminders it made.
 struct FolderReport {
+  // The folder, and its task files in the order read.
+  std::filesystem::path dir;
+  std::vector<std::string> names;
   // Every task of the folder (whatever the completion asked for), in the order read: UID and the
-  // file it was read from. A folder's files are distinct objects, so files compare by identity.
-  std::vector<std::pair<std::string, std::shared_ptr<const TodoFile>>> uids;
+  // index of the file (in `names`) it was read from.
+  std::vector<std::pair<std::string, size_t>> uids;
+  // By file: the parsed file the reminders made were read from; null when none was made.
+  std::vector<const TodoFile*> madeFrom;
   // Files that cannot be read or do not parse, with why.
   std::vector<std::pair<std::filesystem::path, std::string>> unreadable;
 };

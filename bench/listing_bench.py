@@ -1,0 +1,137 @@
+#!/usr/bin/env python3
+"""What `zarvo ls` costs on a home whose history is much longer than what it shows.
+
+Usage: bench/listing_bench.py [--zarvo BUILD/app/zarvo] [--homes DIR] [--open 1000]
+                              [--history 5000,50000] [--runs 7]
+
+For each history size it makes (once) a home of that many tasks of which `--open` are open, the rest
+completed, under DIR (default: bench-homes/ beside the zarvo binary's build tree, so it survives between
+runs and never lands in the repository). The first `ls` of a new home mirrors every file and is timed
+once. Then, warm, it times `zarvo ls`, `zarvo ls --today` and `zarvo ls --json` as whole processes:
+CPU (user + system) and wall time, median of the runs, and the largest resident set. Last, how `ls`
+grows from the smallest to the largest history.
+
+All runs take the same moment as now (--ref), so the rows shown do not depend on the day it runs.
+"""
+import argparse
+import os
+import resource
+import statistics
+import subprocess
+import sys
+import time
+from datetime import datetime, timedelta, timezone
+
+REF = "2024-06-03T12:00"
+FORMAT = 1  # bump when the generated home changes, so old homes are made again
+
+
+def zarvo_run(zarvo, home, *args):
+    """Runs zarvo once; returns (cpu seconds, wall seconds, max resident KiB)."""
+    t0 = time.perf_counter()
+    child = subprocess.Popen([zarvo, "--home", home, "--color", "never", *args],
+                             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    _, status, usage = os.wait4(child.pid, 0)
+    wall = time.perf_counter() - t0
+    err = child.stderr.read().decode(errors="replace")
+    child.stderr.close()
+    if os.waitstatus_to_exitcode(status) != 0:
+        sys.exit("zarvo %s failed: %s" % (" ".join(args), err))
+    return usage.ru_utime + usage.ru_stime, wall, usage.ru_maxrss
+
+
+def reminders_folder(home):
+    root = os.path.join(home, "reminders")
+    for source in sorted(os.listdir(root)):
+        src = os.path.join(root, source)
+        if not os.path.isdir(src):
+            continue
+        for collection in sorted(os.listdir(src)):
+            name = os.path.join(src, collection, "displayname")
+            if os.path.isfile(name) and open(name).read().strip() == "Reminders":
+                return os.path.join(src, collection)
+    sys.exit("no Reminders list in " + root)
+
+
+def write_tasks(folder, total, open_count):
+    """`open_count` open tasks due from two weeks before the reference day on (a few due today or
+    earlier), the rest completed over the years before it."""
+    ref = datetime(2024, 6, 3, 12, 0, tzinfo=timezone.utc)
+    stamp = "20200101T090000Z"
+    open_every = max(1, total // open_count)
+    opened = 0
+    for i in range(total):
+        uid = "bench-%07d" % i
+        lines = ["BEGIN:VCALENDAR", "VERSION:2.0", "PRODID:-//zarvo bench//EN", "BEGIN:VTODO",
+                 "UID:" + uid, "DTSTAMP:" + stamp, "CREATED:" + stamp,
+                 "SUMMARY:Task number %d with a title of ordinary length" % i,
+                 "PRIORITY:%d" % (0, 1, 5, 9)[i % 4]]
+        if i % open_every == 0 and opened < open_count:
+            # One open task in forty is due today or before; the others over the coming months.
+            days = -(opened % 14) if opened % 40 == 0 else 1 + opened % 200
+            if opened % 5:
+                lines.append("DUE:" + (ref + timedelta(days=days, hours=opened % 9)).strftime("%Y%m%dT%H%M%SZ"))
+            lines.append("STATUS:NEEDS-ACTION")
+            opened += 1
+        else:
+            done = (ref - timedelta(hours=3 + i)).strftime("%Y%m%dT%H%M%SZ")
+            lines += ["DUE:" + done, "STATUS:COMPLETED", "COMPLETED:" + done]
+        lines += ["END:VTODO", "END:VCALENDAR", ""]
+        with open(os.path.join(folder, uid + ".ics"), "w", newline="") as f:
+            f.write("\r\n".join(lines))
+
+
+def make_home(zarvo, homes, total, open_count):
+    home = os.path.join(homes, "home-%d-%d-v%d" % (total, open_count, FORMAT))
+    ready = os.path.join(home, ".bench-ready")
+    if os.path.exists(ready):
+        return home, None
+    if os.path.exists(home):
+        subprocess.run(["rm", "-rf", home], check=True)
+    os.makedirs(homes, exist_ok=True)
+    zarvo_run(zarvo, home, "list-default", "Reminders")  # a changing command makes the home
+    write_tasks(reminders_folder(home), total, open_count)
+    first = zarvo_run(zarvo, home, "ls", "--ref", REF)  # mirrors every task into the store
+    open(ready, "w").close()
+    return home, first
+
+
+def measure(zarvo, home, runs, *args):
+    zarvo_run(zarvo, home, *args)  # warm: the page cache and the store are as a second run finds them
+    samples = [zarvo_run(zarvo, home, *args) for _ in range(runs)]
+    return (statistics.median(s[0] for s in samples), statistics.median(s[1] for s in samples),
+            max(s[2] for s in samples))
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--zarvo", default=os.path.join(here, "..", "build", "release", "app", "zarvo"))
+    parser.add_argument("--homes")
+    parser.add_argument("--open", type=int, default=1000)
+    parser.add_argument("--history", default="5000,50000")
+    parser.add_argument("--runs", type=int, default=7)
+    args = parser.parse_args()
+    zarvo = os.path.abspath(args.zarvo)
+    homes = args.homes or os.path.join(os.path.dirname(os.path.dirname(zarvo)), "bench-homes")
+
+    ls_cpu = {}
+    for total in [int(n) for n in args.history.split(",")]:
+        home, first = make_home(zarvo, homes, total, args.open)
+        print("home of %d tasks, %d open: %s" % (total, args.open, home))
+        if first:
+            print("  first ls (mirrors every file): %.2f s CPU, %.2f s wall, %.0f MB resident" %
+                  (first[0], first[1], first[2] / 1024))
+        for label, command in (("ls", ["ls"]), ("ls --today", ["ls", "--today"]), ("ls --json", ["ls", "--json"])):
+            cpu, wall, rss = measure(zarvo, home, args.runs, *command, "--ref", REF)
+            if label == "ls":
+                ls_cpu[total] = cpu
+            print("  zarvo %-10s median of %d: %6.1f ms CPU, %6.1f ms wall; max resident %5.1f MB" %
+                  (label, args.runs, cpu * 1000, wall * 1000, rss / 1024))
+    if len(ls_cpu) > 1:
+        small, large = min(ls_cpu), max(ls_cpu)
+        print("ls CPU from %d to %d tasks of history: %.2fx" % (small, large, ls_cpu[large] / ls_cpu[small]))
+
+
+if __name__ == "__main__":
+    main()
