@@ -36,10 +36,12 @@ class DesktopTest : public QObject {
   void typedLine();
   void createsOnEnter();
   void completesOnSpace();
+  void actsOnTheSelection();
   void outsideWriteAppears();
   void searchAndOrder();
   void undoesChanges();
   void changesLists();
+  void dragsListsAndTasks();
   void keepsSnapshots();
   void startsFromLastRun();
   void quickAddsAndQuits();
@@ -263,6 +265,68 @@ void DesktopTest::completesOnSpace() {
   QVERIFY(!withTitle(openTasks(), "Mop floor").isEmpty());
 }
 
+// Several tasks selected (Shift, Ctrl) are flagged, moved, completed and deleted together, each as
+// one change that one undo takes back; the task left out is never touched.
+void DesktopTest::actsOnTheSelection() {
+  for (const char* title : {"Batch one", "Batch two", "Batch left out"}) zarvo({"add", title});
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Batch one") >= 0 && rowOf("Batch two") >= 0 && rowOf("Batch left out") >= 0, kPatience);
+  QListView* view = window_->taskView();
+  view->setFocus();
+  auto select = [&] {
+    view->clearSelection();
+    for (const char* title : {"Batch one", "Batch two"}) {
+      QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                        view->visualRect(window_->taskModel()->index(rowOf(title))).center());
+    }
+    QCOMPARE(view->selectionModel()->selectedIndexes().size(), 2);
+  };
+  auto row = [this](const QString& title) { return window_->taskModel()->rowAt(rowOf(title)); };
+  auto stored = [this](const QString& title) { return withTitle(openTasks(), title); };
+  auto undoText = [this] { return window_->undoAction()->text(); };
+
+  select();
+  QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+  QTRY_COMPARE_WITH_TIMEOUT(undoText(), QString("Undo Flag 2 tasks"), kPatience);
+  QTRY_VERIFY_WITH_TIMEOUT(row("Batch one") && row("Batch one")->flagged && row("Batch two") && row("Batch two")->flagged, kPatience);
+  QVERIFY(!row("Batch left out")->flagged);
+  QVERIFY(stored("Batch one")["flagged"].toBool() && stored("Batch two")["flagged"].toBool());
+
+  select();
+  QTest::keyClick(view, Qt::Key_M, Qt::ControlModifier);
+  QTRY_VERIFY_WITH_TIMEOUT(window_->moveMenu() && window_->moveMenu()->isVisible(), kPatience);
+  const auto lists = window_->moveMenu()->actions();
+  const auto work = std::find_if(lists.begin(), lists.end(), [](QAction* a) { return a->text() == "Work"; });
+  QVERIFY(work != lists.end());
+  (*work)->trigger();
+  window_->moveMenu()->close();
+  QTRY_COMPARE_WITH_TIMEOUT(undoText(), QString("Undo Move 2 tasks"), kPatience);
+  QCOMPARE(stored("Batch one")["list"].toString(), QString("Work"));
+  QCOMPARE(stored("Batch two")["list"].toString(), QString("Work"));
+  QCOMPARE(stored("Batch left out")["list"].toString(), QString("Reminders"));
+  window_->undoAction()->trigger();
+  QTRY_COMPARE_WITH_TIMEOUT(stored("Batch two")["list"].toString(), QString("Reminders"), kPatience);
+  QCOMPARE(stored("Batch one")["list"].toString(), QString("Reminders"));
+
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Batch one") >= 0 && rowOf("Batch two") >= 0, kPatience);
+  select();
+  QTest::keyClick(view, Qt::Key_Space);
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Batch one") < 0 && rowOf("Batch two") < 0, kPatience);
+  QVERIFY(rowOf("Batch left out") >= 0);
+  QTRY_COMPARE_WITH_TIMEOUT(undoText(), QString("Undo Done 2 tasks"), kPatience);
+  window_->undoAction()->trigger();
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Batch one") >= 0 && rowOf("Batch two") >= 0, kPatience);
+
+  select();
+  QTest::keyClick(view, Qt::Key_Delete);
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Batch one") < 0 && rowOf("Batch two") < 0, kPatience);
+  QVERIFY(stored("Batch one").isEmpty() && withTitle(completedTasks(), "Batch one").isEmpty());
+  QTRY_COMPARE_WITH_TIMEOUT(undoText(), QString("Undo Delete 2 tasks"), kPatience);
+  window_->undoAction()->trigger();
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Batch one") >= 0 && rowOf("Batch two") >= 0, kPatience);
+  QVERIFY(!stored("Batch two").isEmpty());
+  QVERIFY(rowOf("Batch left out") >= 0);
+}
+
 // A task added by the command line while the window is open shows up, and the selection stays on
 // the task it was on.
 void DesktopTest::outsideWriteAppears() {
@@ -469,6 +533,60 @@ void DesktopTest::changesLists() {
   QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
 }
 
+// A list dragged onto another's place takes it; tasks dragged onto a list move there (two at once
+// with one change); a drop on a smart list does nothing. Each drag is undone whole.
+void DesktopTest::dragsListsAndTasks() {
+  zarvo({"list-add", "Alpha"});
+  zarvo({"list-add", "Beta"});
+  zarvo({"add", "Drag me"});
+  zarvo({"add", "Drag me too"});
+  window_->sidebar()->select(SmartList::all);
+  QTRY_VERIFY_WITH_TIMEOUT(sidebarItem("Beta") && rowOf("Drag me") >= 0 && rowOf("Drag me too") >= 0, kPatience);
+  Sidebar* sidebar = window_->sidebar();
+  auto storedOrder = [this] {
+    QStringList titles;
+    for (const auto& list : QJsonDocument::fromJson(zarvo({"lists", "--json"})).array()) titles << list.toObject()["title"].toString();
+    return titles;
+  };
+  // Dragged as the views start a drag: the data of the dragged rows, then the events of the drop.
+  auto drop = [&](QMimeData* mime, const QString& onto) {
+    const std::unique_ptr<QMimeData> owned(mime);
+    const QPoint at = sidebar->visualItemRect(sidebar->findItems(onto, Qt::MatchExactly).first()).center();
+    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(at, actions, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(sidebar->viewport(), &enter);
+    QDragMoveEvent move(at, actions, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(sidebar->viewport(), &move);
+    if (!move.isAccepted()) return false;
+    QDropEvent dropped(QPointF(at), actions, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(sidebar->viewport(), &dropped);
+    return dropped.isAccepted();
+  };
+  auto listData = [&](const QString& title) {
+    return sidebar->model()->mimeData({sidebar->indexFromItem(sidebarItem(title))});
+  };
+
+  const QStringList before = sidebarLists();
+  QVERIFY(before.indexOf("Beta") > 0);
+  QVERIFY(drop(listData("Beta"), before.first()));
+  QTRY_COMPARE_WITH_TIMEOUT(sidebarLists().first(), QString("Beta"), kPatience);
+  QCOMPARE(storedOrder().first(), QString("Beta"));
+  QTRY_COMPARE_WITH_TIMEOUT(window_->undoAction()->text(), QString("Undo Move list 'Beta'"), kPatience);
+  window_->undoAction()->trigger();
+  QTRY_COMPARE_WITH_TIMEOUT(sidebarLists(), before, kPatience);
+
+  TaskModel* model = window_->taskModel();
+  QVERIFY(!drop(model->mimeData({model->index(rowOf("Drag me"))}), "Flagged"));
+  QVERIFY(drop(model->mimeData({model->index(rowOf("Drag me")), model->index(rowOf("Drag me too"))}), "Alpha"));
+  QTRY_COMPARE_WITH_TIMEOUT(withTitle(openTasks(), "Drag me")["list"].toString(), QString("Alpha"), kPatience);
+  QCOMPARE(withTitle(openTasks(), "Drag me too")["list"].toString(), QString("Alpha"));
+  QTRY_COMPARE_WITH_TIMEOUT(window_->undoAction()->text(), QString("Undo Move 2 tasks"), kPatience);
+  QVERIFY(sidebarItem("Alpha") != nullptr && sidebarLists() == before);  // the drop moved no list
+  window_->undoAction()->trigger();
+  QTRY_COMPARE_WITH_TIMEOUT(withTitle(openTasks(), "Drag me too")["list"].toString(), QString("Reminders"), kPatience);
+  QCOMPARE(withTitle(openTasks(), "Drag me")["list"].toString(), QString("Reminders"));
+}
+
 namespace {
 TaskRow taskRow(const QString& uid, const QString& listId, bool today) {
   TaskRow row;
@@ -639,8 +757,14 @@ void DesktopTest::showsTask() {
   // A task that is no longer open leaves the view where it is.
   window_->sidebar()->select(SmartList::all);
   window_->showTask("no-such-task");
+  QTRY_COMPARE_WITH_TIMEOUT(window_->statusBar()->currentMessage(), QString("That task is no longer open."), kPatience);
   QCOMPARE(window_->sidebar()->scope(), Scope(SmartList::all));
-  QCOMPARE(window_->statusBar()->currentMessage(), QString("That task is no longer open."));
+
+  // A task newer than the window's last read is found in a fresh read.
+  zarvo({"add", "Just made"});
+  const QString newerUid = withTitle(openTasks(), "Just made")["uid"].toString();
+  window_->showTask(newerUid);
+  QTRY_COMPARE_WITH_TIMEOUT(details->uid(), newerUid, kPatience);
 
   // A new window, asked before its first read.
   StoreController controller(StoreController::Options{home_.toStdString()});

@@ -28,8 +28,10 @@ MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry
   taskView_->setModel(model_);
   taskView_->setItemDelegate(new TaskDelegate(taskView_));
   taskView_->setAccessibleName(tr("Tasks"));
-  taskView_->setSelectionMode(QAbstractItemView::SingleSelection);
+  taskView_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   taskView_->setUniformItemSizes(true);
+  taskView_->setDragEnabled(true);
+  taskView_->setDragDropMode(QAbstractItemView::DragOnly);
   taskView_->setFrameShape(QFrame::NoFrame);
   taskView_->installEventFilter(this);
 
@@ -79,12 +81,37 @@ MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry
     statusBar()->showMessage(tr("Waiting for %1 to finish with the home\u2026").arg(holder));
   });
   connect(quickEntry_, &QuickEntry::createRequested, &controller_, &StoreController::createTask);
-  connect(model_, &TaskModel::completeRequested, this, [this](const QString& uid) { controller_.setCompleted(uid, true); });
+  connect(model_, &TaskModel::completeRequested, this, [this](const QString& uid) { controller_.setCompleted({uid}, true); });
+  // Shortcuts of the task list, also in its context menu.
+  const struct {
+    const char* text;
+    QKeySequence keys;
+    void (MainWindow::*act)();
+  } taskActions[] = {
+      {QT_TR_NOOP("Complete"), QKeySequence(Qt::Key_Space), &MainWindow::completeSelected},
+      {QT_TR_NOOP("Flag"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), &MainWindow::flagSelected},
+      {QT_TR_NOOP("Move to\u2026"), QKeySequence(Qt::CTRL | Qt::Key_M), &MainWindow::offerMove},
+      {QT_TR_NOOP("Delete"), QKeySequence(QKeySequence::Delete), nullptr},
+  };
+  for (const auto& entry : taskActions) {
+    auto* action = new QAction(tr(entry.text), taskView_);
+    action->setShortcut(entry.keys);
+    action->setShortcutContext(Qt::WidgetShortcut);
+    if (entry.act) {
+      connect(action, &QAction::triggered, this, entry.act);
+    } else {
+      connect(action, &QAction::triggered, this, [this] { controller_.removeTasks(selectedUids()); });
+    }
+    taskView_->addAction(action);
+  }
+  taskView_->setContextMenuPolicy(Qt::ActionsContextMenu);
   connect(sidebar_, &Sidebar::scopeChanged, model_, &TaskModel::setScope);
   connect(taskView_->selectionModel(), &QItemSelectionModel::currentChanged, this, &MainWindow::refreshDetails);
   connect(sidebar_, &Sidebar::renameRequested, &controller_, &StoreController::renameList);
   connect(sidebar_, &Sidebar::recolourRequested, &controller_, &StoreController::recolourList);
   connect(sidebar_, &Sidebar::removeRequested, this, &MainWindow::confirmRemoval);
+  connect(sidebar_, &Sidebar::reorderRequested, &controller_, &StoreController::moveList);
+  connect(sidebar_, &Sidebar::tasksDropped, &controller_, &StoreController::moveTasks);
 
   // A search follows the typing once it pauses, so a fast typist does not queue a search per key.
   searchPause_.setSingleShot(true);
@@ -163,6 +190,7 @@ void MainWindow::select(const QString& name) {
 
 void MainWindow::showTask(const QString& uid) {
   showUid_ = uid;
+  showReads_ = 2;
   if (snapshot_ && !snapshot_->provisional) applyShowTask();
 }
 
@@ -178,6 +206,12 @@ void MainWindow::applyShowTask() {
   const QString uid = std::exchange(showUid_, QString());
   const auto& tasks = snapshot_->tasks;
   const auto task = std::find_if(tasks.begin(), tasks.end(), [&](const TaskRow& row) { return row.uid == uid; });
+  if (task == tasks.end() && showReads_ > 0) {
+    --showReads_;
+    showUid_ = uid;
+    controller_.reload();
+    return;
+  }
   if (task == tasks.end()) {
     statusBar()->showMessage(tr("That task is no longer open."));
     return;
@@ -270,15 +304,43 @@ void MainWindow::showSnapshot(std::shared_ptr<const Snapshot> snapshot) {
   Q_EMIT shown();
 }
 
-void MainWindow::completeCurrent() {
-  const QModelIndex current = taskView_->currentIndex();
-  if (current.isValid()) model_->setData(current, Qt::Checked, Qt::CheckStateRole);
+QStringList MainWindow::selectedUids() const {
+  QStringList uids;
+  for (const QModelIndex& index : taskView_->selectionModel()->selectedIndexes()) uids << index.data(TaskModel::UidRole).toString();
+  if (uids.isEmpty() && taskView_->currentIndex().isValid()) uids << taskView_->currentIndex().data(TaskModel::UidRole).toString();
+  return uids;
+}
+
+void MainWindow::completeSelected() { controller_.setCompleted(selectedUids(), true); }
+
+void MainWindow::flagSelected() {
+  const QStringList uids = selectedUids();
+  bool allFlagged = !uids.isEmpty();
+  for (const QString& uid : uids) {
+    if (const TaskRow* row = model_->rowAt(model_->rowOf(uid)); row && !row->flagged) allFlagged = false;
+  }
+  controller_.setFlagged(uids, !allFlagged);
+}
+
+void MainWindow::offerMove() {
+  const QStringList uids = selectedUids();
+  if (uids.isEmpty() || !snapshot_) return;
+  auto* menu = new QMenu(this);
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->setAccessibleName(tr("Move to list"));
+  for (const auto& list : snapshot_->lists) {
+    connect(menu->addAction(list.title), &QAction::triggered, this, [this, uids, id = list.id] { controller_.moveTasks(uids, id); });
+  }
+  moveMenu_ = menu;
+  const QRect current = taskView_->visualRect(taskView_->currentIndex());
+  menu->popup(taskView_->viewport()->mapToGlobal(current.isValid() ? current.bottomLeft() : QPoint()));
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == taskView_ && event->type() == QEvent::KeyPress) {
     switch (static_cast<QKeyEvent*>(event)->key()) {
-      case Qt::Key_Space: completeCurrent(); return true;
+      case Qt::Key_Space: completeSelected(); return true;
+      case Qt::Key_Delete: controller_.removeTasks(selectedUids()); return true;
       case Qt::Key_Return:
       case Qt::Key_Enter: openDetails(true); return true;
       case Qt::Key_Escape:

@@ -1,8 +1,10 @@
 // MainWindow: the sidebar, quick entry above the task list, and a status line, wired to a
 // StoreController. It shows Snapshots as they come and sends every change to the controller.
 //
-// Keys: Enter in quick entry creates, Esc clears it; Space in the task list completes the selected
-// task, Enter there opens its details (which then follow the current task) and Esc closes them; Ctrl+N goes to quick entry, Ctrl+F to the search; Ctrl+1..5 choose a smart list; Ctrl+Z
+// Keys: Enter in quick entry creates, Esc clears it. The task list selects several tasks (Shift,
+// Ctrl); Space completes the selected tasks, Delete deletes them, Ctrl+Shift+F flags them (or
+// unflags them when all are flagged), Ctrl+M offers the lists to move them to; each of these is one
+// change that one undo takes back. Enter in the task list Enter there opens its details (which then follow the current task) and Esc closes them; Ctrl+N goes to quick entry, Ctrl+F to the search; Ctrl+1..5 choose a smart list; Ctrl+Z
 // undoes the newest change of the home (Edit menu: "Undo add 'Buy milk'"), except in a text field
 // that holds text, where it undoes the typing; Ctrl+Shift+Z makes the undone change again (Edit
 // menu: "Redo ..."). A list's context menu removes it, after a question.
@@ -13,6 +15,8 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMainWindow>
+#include <QMenu>
+#include <QPointer>
 #include <QSplitter>
 #include <QTimer>
 
@@ -39,7 +43,8 @@ class MainWindow : public QMainWindow {
   void select(const QString& name);
   // Selects the open task with this external identifier and opens its details: in the entry chosen
   // now when that holds it, else in its list. Before the home's own read, once it is shown; a task
-  // that is not open (gone, completed) leaves the view as it is and says so in the status line.
+  // the last read does not have is looked for in fresh reads; one that is not open (gone,
+  // completed) leaves the view as it is and says so in the status line.
   void showTask(const QString& uid);
   // Brings the window to the front of the desktop (from minimized too).
   void raiseToFront();
@@ -61,6 +66,8 @@ class MainWindow : public QMainWindow {
   QAction* redoAction() const { return redo_; }
   QLineEdit* newListField() const { return newList_; }
   DetailsPane* details() const { return details_; }
+  // The menu of lists Ctrl+M opens, while it is open; else null.
+  QMenu* moveMenu() const { return moveMenu_; }
   // The last Snapshot shown; null before the first.
   const std::shared_ptr<const Snapshot>& snapshot() const { return snapshot_; }
 
@@ -73,7 +80,12 @@ class MainWindow : public QMainWindow {
 
  private:
   void showSnapshot(std::shared_ptr<const Snapshot> snapshot);
-  void completeCurrent();
+  // The selected tasks' identifiers; the current task when none is selected.
+  QStringList selectedUids() const;
+  void completeSelected();
+  void flagSelected();
+  // The lists to move the selected tasks to, under the current task.
+  void offerMove();
   void openDetails(bool open);
   // The details follow the current task, as the last Snapshot has it.
   void refreshDetails();
@@ -92,7 +104,11 @@ class MainWindow : public QMainWindow {
   DetailsPane* details_;
   QSplitter* splitter_;
   QString showUid_;  // asked for by showTask before the home's own read
+  // Reads showTask may still ask for: a task just made by another program may be newer than the
+  // last read (and a read running when it is asked for may not see it either).
+  int showReads_ = 0;
   QuickEntryOptions quickEntryOptions_;
+  QPointer<QMenu> moveMenu_;
   std::unique_ptr<QuickAddBox> quickAddBox_;  // a window of its own: it opens without this one
   QAction* undo_;
   QAction* redo_;

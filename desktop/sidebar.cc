@@ -1,12 +1,16 @@
 #include "desktop/sidebar.h"
 
 #include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QPainter>
 #include <QStyledItemDelegate>
 
 namespace zarvo::desktop {
 
 namespace {
+
+constexpr char kListMime[] = "application/x-zarvo-list-id";
 
 enum Role { kScopeSmart = Qt::UserRole + 1, kScopeList, kCount, kColour };
 
@@ -51,6 +55,8 @@ Sidebar::Sidebar(QWidget* parent) : QListWidget(parent) {
   setAccessibleName(tr("Lists"));
   setFrameShape(QFrame::NoFrame);
   setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+  setDragDropMode(QAbstractItemView::DragDrop);
+  setDropIndicatorShown(true);
   connect(this, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
     const QVariant id = item->data(kScopeList);
     if (id.isValid()) Q_EMIT renameRequested(id.toString(), item->text());
@@ -130,6 +136,57 @@ void Sidebar::contextMenuEvent(QContextMenuEvent* event) {
 
 void Sidebar::setDark(bool dark) { dark_ = dark; }
 
+QStringList Sidebar::mimeTypes() const { return {QString::fromLatin1(kListMime)}; }
+
+QMimeData* Sidebar::mimeData(const QList<QListWidgetItem*>& items) const {
+  if (items.size() != 1 || !items.front()->data(kScopeList).isValid()) return nullptr;
+  auto* mime = new QMimeData;
+  mime->setData(QString::fromLatin1(kListMime), items.front()->data(kScopeList).toString().toUtf8());
+  return mime;
+}
+
+QString Sidebar::dropTarget(const QPoint& at) const {
+  const QListWidgetItem* item = itemAt(at);
+  return item && item->data(kScopeList).isValid() ? item->data(kScopeList).toString() : QString();
+}
+
+void Sidebar::dragEnterEvent(QDragEnterEvent* event) {
+  const QMimeData* mime = event->mimeData();
+  if (mime->hasFormat(QString::fromLatin1(kListMime)) || mime->hasFormat(QString::fromLatin1(kTaskUidsMime))) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
+}
+
+void Sidebar::dragMoveEvent(QDragMoveEvent* event) {
+  if (dropTarget(event->position().toPoint()).isEmpty()) {
+    event->ignore();
+  } else {
+    event->acceptProposedAction();
+  }
+}
+
+void Sidebar::dropEvent(QDropEvent* event) {
+  const QString target = dropTarget(event->position().toPoint());
+  const QMimeData* mime = event->mimeData();
+  if (target.isEmpty()) return event->ignore();
+  if (mime->hasFormat(QString::fromLatin1(kListMime))) {
+    const QString id = QString::fromUtf8(mime->data(QString::fromLatin1(kListMime)));
+    if (id != target) Q_EMIT reorderRequested(id, target);
+  } else if (mime->hasFormat(QString::fromLatin1(kTaskUidsMime))) {
+    const QStringList uids =
+        QString::fromUtf8(mime->data(QString::fromLatin1(kTaskUidsMime))).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (!uids.isEmpty()) Q_EMIT tasksDropped(uids, target);
+  } else {
+    return event->ignore();
+  }
+  // A copy as far as the views know: neither removes its dragged rows, the next Snapshot shows where
+  // everything went.
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+}
+
 void Sidebar::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
   QListWidget::closeEditor(editor, hint);
   if (!pending_) return;
@@ -160,7 +217,8 @@ void Sidebar::setSnapshot(const Snapshot& snapshot) {
   for (const auto& list : snapshot.lists) {
     const auto rgba = list.colour.resolved(dark_ ? platform::Appearance::dark : platform::Appearance::light);
     auto* item = new QListWidgetItem(dot(qColour(rgba)), list.title, this);
-    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable);
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable | Qt::ItemIsDragEnabled |
+                   Qt::ItemIsDropEnabled);
     item->setData(kScopeList, list.id);
     item->setData(kCount, QVariant::fromValue(list.openCount));
     item->setData(Qt::AccessibleTextRole, list.title + QStringLiteral(", ") + list.countTitle);

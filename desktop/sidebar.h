@@ -4,7 +4,8 @@
 //
 // The person's lists are changed here as requests (the window sends them to the store, and the next
 // Snapshot shows the outcome): F2 or a double-click renames, the context menu (right click, the menu
-// key, Shift+F10) recolours or removes.
+// key, Shift+F10) recolours or removes. A list dragged onto another asks to take its place; tasks
+// dragged from the task list onto a list ask to move there.
 #pragma once
 
 #include <QListWidget>
@@ -45,12 +46,24 @@ class Sidebar : public QListWidget {
   void recolourRequested(const QString& listId, zarvo::platform::Colour colour);
   // "Remove list" was chosen in the list's context menu (the window asks before it removes).
   void removeRequested(const QString& listId, const QString& title);
+  // A list was dropped on another's place (before it when moving up, after it when moving down).
+  void reorderRequested(const QString& listId, const QString& placeOfListId);
+  // Tasks (their external identifiers) were dropped on a list.
+  void tasksDropped(const QStringList& uids, const QString& listId);
 
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;
   void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+  QStringList mimeTypes() const override;
+  QMimeData* mimeData(const QList<QListWidgetItem*>& items) const override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
+  // The list under `at` a drag may drop on: its calendar identifier, or empty.
+  QString dropTarget(const QPoint& at) const;
+
   bool dark_ = false;
   QPointer<QMenu> menu_;
   // A Snapshot that came while a title was being edited; shown when the editor closes, so a refresh

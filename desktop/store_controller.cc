@@ -6,6 +6,7 @@
 #include <exception>
 #include <stdexcept>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "desktop/snapshot_cache.h"
 #include "zarvo/model/list.h"
@@ -249,19 +250,53 @@ void StoreController::createTask(NewTask task) {
   }, [title](StoreController& self) { Q_EMIT self.created(title); });
 }
 
-void StoreController::setCompleted(const QString& uid, bool completed) {
-  run(HomeAccess::write, [uid = uid.toStdString(), completed](Home& home) {
-    auto fetched = home.fetchTasks(std::nullopt, !completed);
+void StoreController::changeTasks(const QStringList& uids, bool completedOnly, std::string verb,
+                                  std::function<void(Home&, const std::shared_ptr<Task>&)> change) {
+  if (uids.isEmpty()) return;
+  std::unordered_set<std::string> wanted;
+  for (const QString& uid : uids) wanted.insert(uid.toStdString());
+  run(HomeAccess::write, [wanted = std::move(wanted), completedOnly, verb = std::move(verb),
+                          change = std::move(change)](Home& home) {
+    auto fetched = home.fetchTasks(std::nullopt, completedOnly);
     if (!fetched) throw std::runtime_error(fetched.error().message());
+    std::vector<std::shared_ptr<Task>> tasks;
     for (const auto& task : *fetched) {
       const auto reminder = task->reminder();
-      if (!reminder || reminder->calendarItemExternalIdentifier() != uid) continue;
-      task->setIsCompleted(completed);
-      home.io().save(task, true);
-      return (completed ? "done '" : "reopen '") + task->title().value_or("") + "'";
+      if (reminder && wanted.count(reminder->calendarItemExternalIdentifier())) tasks.push_back(task);
     }
-    return std::string();
+    if (tasks.empty()) return std::string();
+    // Named before the change: a removed task has no title to read afterwards.
+    const std::string description = tasks.size() == 1 ? verb + " '" + tasks.front()->title().value_or("") + "'"
+                                                       : verb + " " + std::to_string(tasks.size()) + " tasks";
+    for (const auto& task : tasks) change(home, task);
+    return description;
   });
+}
+
+void StoreController::setCompleted(const QStringList& uids, bool completed) {
+  changeTasks(uids, !completed, completed ? "done" : "reopen", [completed](Home& home, const std::shared_ptr<Task>& task) {
+    task->setIsCompleted(completed);
+    home.io().save(task, true);
+  });
+}
+
+void StoreController::setFlagged(const QStringList& uids, bool flagged) {
+  changeTasks(uids, false, flagged ? "flag" : "unflag", [flagged](Home& home, const std::shared_ptr<Task>& task) {
+    task->setFlagged(flagged);
+    home.io().save(task, true);
+  });
+}
+
+void StoreController::moveTasks(const QStringList& uids, const QString& listId) {
+  changeTasks(uids, false, "move", [id = listId.toStdString()](Home& home, const std::shared_ptr<Task>& task) {
+    for (const auto& list : home.io().lists()) {
+      if (list->calendarId() == id) return home.io().move(task, list);
+    }
+  });
+}
+
+void StoreController::removeTasks(const QStringList& uids) {
+  changeTasks(uids, false, "delete", [](Home& home, const std::shared_ptr<Task>& task) { home.io().remove(task, false); });
 }
 
 void StoreController::addList(const QString& title) {
@@ -310,6 +345,17 @@ void StoreController::removeList(const QString& id) {
     const auto removed = home.removeList(list, "remove list '" + list->title() + "'");
     if (!removed) throw std::runtime_error(removed.error().message());
     return std::string();  // saved by removeList, as its own change
+  });
+}
+
+void StoreController::moveList(const QString& id, const QString& placeOfId) {
+  changeList(id, [place = placeOfId.toStdString()](Home& home, const std::shared_ptr<List>& list) {
+    for (const auto& above : home.io().lists()) {
+      if (above->calendarId() != place || above == list) continue;
+      home.io().reorder(list, above);
+      return "move list '" + list->title() + "'";
+    }
+    return std::string();
   });
 }
 

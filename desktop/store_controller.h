@@ -69,8 +69,15 @@ class StoreController : public QObject {
   // Reads the home again and publishes a Snapshot.
   void reload();
   void createTask(NewTask task);
-  // Completes (or reopens) the open task with this external identifier; nothing when it is gone.
-  void setCompleted(const QString& uid, bool completed);
+  // Changes to tasks named by their external identifiers, all saved as one change of the history
+  // (one undo takes every task back); tasks that are gone are passed over. The history names one
+  // task by its title ("done 'Buy milk'") and several by their number ("done 3 tasks").
+  // Completes the open tasks, or reopens the completed ones.
+  void setCompleted(const QStringList& uids, bool completed);
+  void setFlagged(const QStringList& uids, bool flagged);
+  // Into the list with this calendar identifier; nothing when that list is gone.
+  void moveTasks(const QStringList& uids, const QString& listId);
+  void removeTasks(const QStringList& uids);
   // The person's lists, each change one entry of the history ("add list 'Work'"). A list is named by
   // its calendar identifier; nothing happens when it is gone. A new list goes last; a title that is
   // empty after trimming is refused.
@@ -80,6 +87,9 @@ class StoreController : public QObject {
   // Removes the list with all its tasks, open and completed (Home::removeList): one change, which an
   // undo takes back whole.
   void removeList(const QString& id);
+  // Moves the list to the place of another (before it when moving up, after it when moving down),
+  // as `zarvo list-mv` does.
+  void moveList(const QString& id, const QString& placeOfId);
   // Undoes the newest change of the home's history, whichever program made it (Home::undoLastChange):
   // `undone` names it, or `failed` says why nothing changed (nothing to undo, changed since by
   // another program). The window follows through the store's notifications, as after any change.
@@ -114,6 +124,10 @@ class StoreController : public QObject {
   // A write to the list `id` (its records and folder, which the task notifications do not cover),
   // followed by a read. `change` returns the history's description.
   void changeList(const QString& id, std::function<std::string(Home&, const std::shared_ptr<List>&)> change);
+  // `change` on each task of `uids` (open ones, or completed ones with `completedOnly`), saved as one
+  // change named after `verb`.
+  void changeTasks(const QStringList& uids, bool completedOnly, std::string verb,
+                   std::function<void(Home&, const std::shared_ptr<Task>&)> change);
   void queueRead();
   // A read queued after the write just queued, whatever reads are queued before it.
   void reloadAfterWrite();

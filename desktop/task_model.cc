@@ -1,5 +1,6 @@
 #include "desktop/task_model.h"
 
+#include <QMimeData>
 #include <QSet>
 
 #include <algorithm>
@@ -151,7 +152,19 @@ bool TaskModel::setData(const QModelIndex& index, const QVariant& value, int rol
 
 Qt::ItemFlags TaskModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
-  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemIsDragEnabled;
+}
+
+QStringList TaskModel::mimeTypes() const { return {QString::fromLatin1(kTaskUidsMime)}; }
+
+QMimeData* TaskModel::mimeData(const QModelIndexList& indexes) const {
+  QStringList uids;
+  for (const QModelIndex& index : indexes) {
+    if (const TaskRow* row = rowAt(index.row())) uids << row->uid;
+  }
+  auto* mime = new QMimeData;
+  mime->setData(QString::fromLatin1(kTaskUidsMime), uids.join(QLatin1Char('\n')).toUtf8());
+  return mime;
 }
 
 }  // namespace zarvo::desktop

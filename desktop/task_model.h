@@ -19,6 +19,9 @@
 
 namespace zarvo::desktop {
 
+// Dragged tasks carry their external identifiers, one a line.
+inline constexpr char kTaskUidsMime[] = "application/x-zarvo-task-uids";
+
 // What the task list shows: a smart list, or the list with this calendar identifier.
 using Scope = std::variant<SmartList, QString>;
 
@@ -54,6 +57,8 @@ class TaskModel : public QAbstractListModel {
   QVariant data(const QModelIndex& index, int role) const override;
   bool setData(const QModelIndex& index, const QVariant& value, int role) override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
+  QStringList mimeTypes() const override;
+  QMimeData* mimeData(const QModelIndexList& indexes) const override;
 
  Q_SIGNALS:
   // The checkbox of a row was ticked (Space, a click): the task is to be completed.
