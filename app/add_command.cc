@@ -1,10 +1,11 @@
 // `zarvo add TEXT`: quick entry with the home's lists, then a new task with the line's title, list,
-// flag and due date. Prints the line with its date phrase highlighted, then the task as stored.
+// flag and due date, and the reminders of --remind. Prints the line with its date phrase highlighted, then the task as stored.
 #include <fmt/format.h>
 
 #include "app/command_error.h"
 #include "app/commands.h"
 #include "app/date_options.h"
+#include "app/reminder_times.h"
 #include "app/task_ids.h"
 #include "app/task_view.h"
 #include "zarvo/model/tag.h"
@@ -22,6 +23,7 @@ struct AddOptions {
   std::optional<int> priority;
   std::vector<std::string> tags;
   std::vector<std::string> words;
+  std::vector<std::string> remind;
 };
 
 // The line with the phrases quick entry read marked: the ranges of the item (UTF-16 positions of
@@ -86,9 +88,21 @@ int run(const AddOptions& o, Program& program) {
     }
   }
 
+  // Read before the task is made, so that a reminder that does not read adds nothing.
+  std::vector<std::shared_ptr<reminders::Alarm>> wanted;
+  if (!o.remind.empty()) {
+    const ChronoParseHelper dates(clock, program.settings().quickEntry);
+    for (const std::string& text : o.remind) {
+      wanted.push_back(reminderAlarm(text, d.dueDate() && !d.dueIsAllDay(), ref, dates));
+    }
+  }
   auto task = session.io().createTask(title, list, o.notes, d.flagged || o.flag, o.priority.value_or(0), d.dueDate(),
                                       d.dueIsAllDay(), d.recurrenceRule());
   if (!task) throw RefusedError("there is no list to add the task to; create one with 'zarvo list-add TITLE'");
+  if (!wanted.empty() && task->reminder()) {
+    for (auto& alarm : wanted) task->reminder()->addAlarm(std::move(alarm));
+    session.io().save(task, true);
+  }
   if (!tagTitles.empty()) {
     std::vector<std::shared_ptr<Tag>> tags;
     for (const auto& tagTitle : tagTitles) {
@@ -126,6 +140,10 @@ void registerAddCommand(CLI::App& app, Program& program) {
   command->add_option("--priority", o->priority, "Priority: 0 none, 1 low, 2 medium, 3 high")->check(CLI::Range(0, 3));
   command->add_option("--notes", o->notes, "Notes");
   command->add_option("--tag", o->tags, "A tag (repeatable)")->allow_extra_args(false);
+  command->add_option("--remind", o->remind,
+                      "A reminder (repeatable): 10m, 1h, 2d before the due (following it when it moves; from now "
+                      "without a due), or a time such as 09:00 or 'tomorrow 9am'")
+      ->allow_extra_args(false);
   command->add_flag("--flag", o->flag, "Flag the task (as !! at the end of the line does)");
   command->add_flag("--create-list", o->createList,
                     "Make the list a #Name or {Name} in the line names when there is none of that title");

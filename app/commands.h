@@ -54,6 +54,7 @@ void registerRmCommand(CLI::App& app, Program& program);
 void registerMvCommand(CLI::App& app, Program& program);
 void registerEditCommand(CLI::App& app, Program& program);
 void registerSnoozeCommand(CLI::App& app, Program& program);
+void registerRemindCommand(CLI::App& app, Program& program);
 void registerTagCommand(CLI::App& app, Program& program);
 void registerPurgeCommand(CLI::App& app, Program& program);
 void registerListsCommand(CLI::App& app, Program& program);

@@ -66,6 +66,8 @@ int main(int argc, char** argv) {
   zarvo::Task::setColorizeTitles(true);
   // Priorities as todoman and other clients of the same files write them: PRIORITY 1 to 4 is high.
   zarvo::Task::setRfcPriorityScale(true);
+  // Alarms that follow the due: another client (todoman, a phone) moving the due moves the alarm.
+  zarvo::Task::setDueAlarmsFollowDue(true);
 
   CLI::App app{"zarvo: to-dos on the command line, kept as iCalendar files, with natural-language dates"};
   app.require_subcommand(1);
@@ -93,6 +95,7 @@ int main(int argc, char** argv) {
   registerUndoCommand(app, program);
   registerEditCommand(app, program);
   registerSnoozeCommand(app, program);
+  registerRemindCommand(app, program);
   registerMvCommand(app, program);
   registerRmCommand(app, program);
   registerTagCommand(app, program);

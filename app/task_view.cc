@@ -6,6 +6,8 @@
 #include <unordered_map>
 
 #include "app/command_error.h"
+#include "zarvo/alarms/alarm_writes.h"
+#include "zarvo/platform/date_calendar.h"
 #include "zarvo/model/tag.h"
 #include "zarvo/platform/text.h"
 
@@ -42,18 +44,19 @@ std::string padded(const std::string& text, size_t width) {
 
 // The title cell: priority marks before the title, flag and tags after it.
 struct TitleCell {
-  std::string prefix, title, repeat, flag;
+  std::string prefix, title, repeat, alarm, flag;
   std::vector<std::string> tags;
   Colour titleColour;
 
   std::string plain() const {
-    std::string out = prefix + title + repeat + flag;
+    std::string out = prefix + title + repeat + alarm + flag;
     for (const auto& tag : tags) out += " +" + tag;
     return out;
   }
   std::string painted(bool colour) const {
     std::string out = prefix + paint(title, titleColour, colour);
     if (!repeat.empty()) out += paint(repeat, Colour::secondaryLabel(), colour);
+    if (!alarm.empty()) out += paint(alarm, Colour::secondaryLabel(), colour);
     if (!flag.empty()) out += paint(flag, Colour::systemOrange(), colour);
     for (const auto& tag : tags) out += paint(" +" + tag, Colour::secondaryLabel(), colour);
     return out;
@@ -79,6 +82,7 @@ TitleCell titleCell(const Task& task, const Session* session) {
   cell.title = shownText(task.title().value_or(""));
   cell.titleColour = task.titleColor();
   if (task.recurrenceRule()) cell.repeat = " ↻";
+  if (const auto r = task.reminder(); r && alarms::hasOwnAlarms(*r, task.dueDate())) cell.alarm = " ⏰";
   if (task.flagged()) cell.flag = " ⚑";
   for (const auto& tag : tagTitles(task, session)) cell.tags.push_back(shownText(tag));
   return cell;
@@ -110,6 +114,14 @@ json taskJson(const Task& task, const std::string& id, const std::optional<std::
   out["tags"] = tagTitles(task, session);
   out["allDay"] = task.isAllDay();
   out["recurrence"] = nullable(task.recurrenceRule());
+  json alarmList = json::array();
+  if (const auto r = task.reminder()) {
+    for (const alarms::AlarmView& a : alarms::alarmViews(*r, task.dueDate())) {
+      alarmList.push_back({{"trigger", a.trigger}, {"at", nullable(isoOrNone(a.at))},
+                           {"acknowledged", a.acknowledged}, {"snooze", a.snooze}});
+    }
+  }
+  out["alarms"] = std::move(alarmList);
   return out;
 }
 
@@ -194,6 +206,15 @@ std::string taskDetails(const Task& task, const std::string& id, const std::opti
   static constexpr const char* kPriorities[] = {"none", "low", "medium", "high"};
   line("priority", kPriorities[std::clamp(task.priority(), 0, 3)]);
   line("flagged", task.flagged() ? "yes" : "");
+  if (const auto r = task.reminder()) {
+    for (const alarms::AlarmView& a : alarms::alarmViews(*r, task.dueDate())) {
+      std::string text = a.at ? platform::isoString(*a.at) : std::string("(no due to count from)");
+      if (a.trigger.front() == '-' || a.trigger.front() == 'P') text += "  (" + a.trigger + " from the due)";
+      if (a.snooze) text += "  snoozed";
+      if (a.acknowledged) text += "  shown";
+      line("alarm", text);
+    }
+  }
   std::string tags;
   for (const auto& tag : tagTitles(task)) tags += (tags.empty() ? "" : ", ") + shownText(tag);
   line("tags", tags);

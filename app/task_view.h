@@ -20,20 +20,23 @@
 namespace zarvo::app {
 
 // The object of one task: {"id", "uid", "title", "notes", "list", "priority", "dueDate",
-// "isCompleted", "completionDate", "creationDate", "flagged", "tags", "allDay", "recurrence"}, keys in
-// that order, absent values null, dates ISO 8601 with milliseconds and the current zone's offset; an
+// "isCompleted", "completionDate", "creationDate", "flagged", "tags", "allDay", "recurrence",
+// "alarms"}, keys in that order, absent values null. "alarms" lists each alarm as {"trigger" (an
+// offset from the due, "-PT10M", or the moment of an absolute alarm), "at" (when it rings; null for
+// an offset without a due), "acknowledged", "snooze"}; dates ISO 8601 with milliseconds and the current zone's offset; an
 // all-day due ("allDay": true) is its day alone, "2024-03-12". "recurrence" is the RRULE value. Tags come from
 // `session`'s index when given (one look-up for all tasks), else from the task.
 nlohmann::ordered_json taskJson(const Task& task, const std::string& id, const std::optional<std::string>& list,
                                 const Session* session = nullptr);
 
-// The readable table of `tasks`, one line per task under a header line; "No tasks." when empty. With a
+// The readable table of `tasks`, one line per task under a header line; "No tasks." when empty. A
+// task with an alarm at another moment than its due (alarms::hasOwnAlarms) is marked "⏰". With a
 // `width` other than 0 every line fits in that many columns: titles are cut with "…" (whole grapheme
 // clusters), then their flag and tags.
 std::string taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const ShortIds& ids, const Session& session,
                       Date now, bool colour, const DateStyle& style = {}, size_t width = 0);
 
-// A few lines describing one task in full.
+// A few lines describing one task in full, one "alarm" line per alarm.
 std::string taskDetails(const Task& task, const std::string& id, const std::optional<std::string>& list, Date now,
                         bool colour, const DateStyle& style = {});
 

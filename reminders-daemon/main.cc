@@ -77,6 +77,8 @@ class OffsetClock final : public zarvo::platform::Clock {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Done on a repeating task writes its next due: its alarm follows the due, as zarvo's do.
+  zarvo::Task::setDueAlarmsFollowDue(true);
   zarvo::remindersd::DaemonOptions options;
   std::optional<std::filesystem::path> home;
   std::optional<std::filesystem::path> config;

@@ -128,4 +128,57 @@ TEST_F(RemindersCliTest, WithoutSystemdTheAutostartEntryIsWrittenAndRemoved) {
   EXPECT_EQ(zarvo(session, {"reminders", "start"}).status, 2);
 }
 
+// Reminders a person sets: --remind on add, `remind ID WHEN...` and `remind ID --clear`, each a change
+// that undo takes back; ls marks the task, show lists the alarms, --json gives them. A length before
+// the due follows the due when it is edited; absolute reminders do not survive a new due.
+TEST_F(RemindersCliTest, RemindersAreSetShownFollowTheDueAndUndone) {
+  const std::string berlin = "TZ=Europe/Berlin";
+  const std::vector<std::string> home = {"--home", (scratch_.path() / "home").string()};
+  auto run = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), home.begin(), home.end());
+    return zarvo(berlin, args);
+  };
+  auto alarmsOf = [&](const std::string& id) {
+    const Outcome shown = run({"show", id, "--json"});
+    EXPECT_EQ(shown.status, 0) << shown.err;
+    std::vector<std::string> out;
+    const nlohmann::json tasks = nlohmann::json::parse(shown.out);
+    for (const auto& a : tasks[0]["alarms"]) {
+      out.push_back(a["trigger"].get<std::string>() + " " + a["at"].get<std::string>());
+    }
+    return out;
+  };
+  const std::vector<std::string> ref = {"--ref", "2024-03-11 10:00"};
+  Outcome added = run({"add", "--json", ref[0], ref[1], "--remind", "10m", "--remind", "tomorrow 9am", "Call Ana tomorrow at 5pm"});
+  ASSERT_EQ(added.status, 0) << added.err;
+  const std::string id = nlohmann::json::parse(added.out)[0]["id"];
+  const std::vector<std::string> set = {"PT0S 2024-03-12T17:00:00.000+01:00", "-PT10M 2024-03-12T16:50:00.000+01:00",
+                                        "2024-03-12T09:00:00.000+01:00 2024-03-12T09:00:00.000+01:00"};
+  EXPECT_EQ(alarmsOf(id), set);
+  EXPECT_NE(run({"ls"}).out.find("Call Ana ⏰"), std::string::npos) << run({"ls"}).out;
+  EXPECT_NE(run({"show", id}).out.find("  alarm      2024-03-12T16:50:00.000+01:00  (-PT10M from the due)\n"),
+            std::string::npos)
+      << run({"show", id}).out;
+
+  Outcome changed = run({"remind", id, "--clear"});
+  EXPECT_EQ(changed.status, 0) << changed.err;
+  EXPECT_TRUE(alarmsOf(id).empty());
+  EXPECT_EQ(run({"ls"}).out.find("⏰"), std::string::npos);
+  EXPECT_EQ(run({"undo"}).status, 0);
+  EXPECT_EQ(alarmsOf(id), set);
+
+  // Words that read as one phrase are one reminder.
+  changed = run({"remind", id, ref[0], ref[1], "tomorrow", "8am"});
+  EXPECT_EQ(changed.status, 0) << changed.err;
+  EXPECT_EQ(alarmsOf(id).back(), "2024-03-12T08:00:00.000+01:00 2024-03-12T08:00:00.000+01:00");
+  EXPECT_EQ(run({"remind", id, "soonish"}).status, 2);
+  EXPECT_EQ(run({"remind", id}).status, 2);
+  EXPECT_EQ(alarmsOf(id).size(), 4u) << "a refused reminder changes nothing";
+
+  changed = run({"edit", id, ref[0], ref[1], "--due", "tomorrow 6pm"});
+  EXPECT_EQ(changed.status, 0) << changed.err;
+  EXPECT_EQ(alarmsOf(id), (std::vector<std::string>{"PT0S 2024-03-12T18:00:00.000+01:00",
+                                                    "-PT10M 2024-03-12T17:50:00.000+01:00"}));
+}
+
 }  // namespace

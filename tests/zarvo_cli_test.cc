@@ -147,7 +147,7 @@ TEST_F(ZarvoCliTest, AddReadsDateListAndFlagAndEchoesThePhrase) {
   for (const auto& [k, v] : t.items()) keys.push_back(k);
   EXPECT_EQ(keys, (std::vector<std::string>{"id", "uid", "title", "notes", "list", "priority", "dueDate",
                                             "isCompleted", "completionDate", "creationDate", "flagged", "tags",
-                                            "allDay", "recurrence"}));
+                                            "allDay", "recurrence", "alarms"}));
   EXPECT_EQ(t["title"], "Call mom");
   EXPECT_EQ(t["list"], "Family");
   EXPECT_EQ(t["flagged"], true);

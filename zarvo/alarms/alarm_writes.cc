@@ -61,6 +61,66 @@ std::string snoozeLabel(std::string_view choice) {
   return "Snooze " + std::to_string(c->count) + unit + (c->count == 1 ? "" : "s");
 }
 
+std::optional<std::chrono::seconds> choiceLength(std::string_view choice) {
+  std::optional<Choice> c = readChoice(choice);
+  if (!c || c->unit == 0) return std::nullopt;
+  const int64_t unit = c->unit == 'm' ? 60 : c->unit == 'h' ? 3600 : 86400;
+  return std::chrono::seconds(c->count * unit);
+}
+
+size_t clearAlarms(reminders::Reminder& reminder) {
+  const auto alarms = reminder.alarms();  // a snapshot: removing changes the reminder's own list
+  for (const auto& a : alarms) reminder.removeAlarm(a);
+  return alarms.size();
+}
+
+namespace {
+
+// RFC 5545's dur-value, in whole days, hours, minutes and seconds.
+std::string durationText(std::chrono::seconds offset) {
+  int64_t s = offset.count();
+  std::string out = s < 0 ? "-P" : "P";
+  if (s < 0) s = -s;
+  const int64_t days = s / 86400, hours = s / 3600 % 24, minutes = s / 60 % 60, seconds = s % 60;
+  if (days > 0) out += std::to_string(days) + "D";
+  if (hours > 0 || minutes > 0 || seconds > 0 || days == 0) out += "T";
+  if (hours > 0) out += std::to_string(hours) + "H";
+  if (minutes > 0) out += std::to_string(minutes) + "M";
+  if (seconds > 0 || (days == 0 && hours == 0 && minutes == 0)) out += std::to_string(seconds) + "S";
+  return out;
+}
+
+}  // namespace
+
+std::vector<AlarmView> alarmViews(const reminders::Reminder& reminder, std::optional<Date> due) {
+  std::vector<AlarmView> out;
+  for (const auto& a : reminder.alarms()) {
+    AlarmView v;
+    if (a->absoluteDate()) {
+      v.at = *a->absoluteDate();
+      v.trigger = platform::isoString(*v.at);
+    } else if (a->relativeOffset()) {
+      v.trigger = durationText(*a->relativeOffset());
+      if (due) v.at = *due + *a->relativeOffset();
+    } else {
+      continue;  // no trigger: never rings
+    }
+    v.acknowledged = a->acknowledged().has_value();
+    v.snooze = a->snoozeOf().has_value();
+    out.push_back(std::move(v));
+  }
+  return out;
+}
+
+bool hasOwnAlarms(const reminders::Reminder& reminder, std::optional<Date> due) {
+  for (const auto& a : reminder.alarms()) {
+    if (a->relativeOffset() ? a->relativeOffset()->count() != 0 : a->absoluteDate() && a->absoluteDate() != due) {
+      return true;
+    }
+  }
+  return false;
+}
+
 std::shared_ptr<reminders::Alarm> alarmAt(const reminders::Reminder& reminder, size_t index) {
   auto alarms = withTrigger(reminder);
   return index < alarms.size() ? alarms[index] : nullptr;

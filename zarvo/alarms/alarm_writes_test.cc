@@ -1,13 +1,16 @@
 // What a shown or snoozed alarm leaves in its task's file, for every shape of VALARM other clients
 // write: only the lines the change needs are added or removed, every other line stays byte for byte,
-// and the file reads back as the change meant.
+// and the file reads back as the change meant. And the alarms a person sets, which follow the due.
 #include "zarvo/alarms/alarm_writes.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
+#include "zarvo/alarms/open_task_alarms.h"
+#include "zarvo/alarms/schedule.h"
 #include "zarvo/alarms/task_alarms.h"
+#include "zarvo/platform/date_calendar.h"
 #include "zarvo/testing/dates.h"
 #include "zarvo/testing/reminders_store.h"
 
@@ -167,7 +170,67 @@ TEST(AlarmWritesTest, SnoozeChoices) {
     SCOPED_TRACE(c.choice);
     EXPECT_EQ(snoozeUntil(c.choice, now), c.until);
     EXPECT_EQ(snoozeLabel(c.choice), c.label);
+    EXPECT_EQ(choiceLength(c.choice).has_value(), c.until.has_value() && std::string(c.choice) != "tomorrow");
   }
+}
+
+// With alarms that follow the due, a reminder set "10 minutes before" and the alarm at the due are
+// offsets from DUE: another client that moves DUE moves them, and the daemon's next wake-up is then
+// at the new moment. Writing the due again keeps them (once each) and drops the absolute ones.
+TEST(AlarmWritesTest, AlarmsThatFollowTheDueMoveWithIt) {
+  testing::ScopedTimeZone zone("UTC");
+  const Date now = kShown - hours(24);
+  struct Restore {
+    ~Restore() { Task::setDueAlarmsFollowDue(false); }
+  } restore;
+  testing::TempDir dir;
+  const fs::path root = dir.path() / "reminders";
+  testing::writeFile(root / "local" / ".source", "local\nLocal\n0\n");
+  testing::writeFile(root / "local" / "errands" / "displayname", "Errands\n");
+  const fs::path file = root / "local" / "errands" / "task-1.ics";
+  testing::writeFile(file, taskFile(""));
+  {
+    reminders::EventStore store(reminders::testing::optionsFor(root));
+    auto task = Task::create(store.reminderWithExternalIdentifier("task-1"), nullptr);
+    task->setDueDate(kShown);
+    ASSERT_EQ(task->reminder()->alarms().size(), 1u);
+    EXPECT_TRUE(task->reminder()->alarms()[0]->absoluteDate()) << "the library's own rule, by default";
+    EXPECT_FALSE(hasOwnAlarms(*task->reminder(), kShown));
+
+    Task::setDueAlarmsFollowDue(true);
+    task->reminder()->addAlarm(reminders::Alarm::alarmWithRelativeOffset(-minutes(10)));
+    task->setDueDate(kShown);
+    task->setDueDate(kShown);
+    std::vector<std::string> triggers;
+    for (const AlarmView& a : alarmViews(*task->reminder(), task->dueDate())) {
+      triggers.push_back(a.trigger + (a.at ? " " + platform::isoString(*a.at) : ""));
+    }
+    EXPECT_EQ(triggers, (std::vector<std::string>{"-PT10M 2027-01-15T07:50:00.000+00:00", "PT0S 2027-01-15T08:00:00.000+00:00"}));
+    EXPECT_TRUE(hasOwnAlarms(*task->reminder(), kShown));
+    store.saveReminder(task->reminder(), true);
+  }
+  std::string text = testing::readFile(file);
+  EXPECT_NE(text.find("\r\nTRIGGER;RELATED=END:-PT10M\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\r\nTRIGGER;RELATED=END:PT0S\r\n"), std::string::npos) << text;
+
+  // Another client moves the due two hours later.
+  const std::string due = "DUE:20270115T080000Z";
+  ASSERT_NE(text.find(due), std::string::npos) << text;
+  text.replace(text.find(due), due.size(), "DUE:20270115T100000Z");
+  testing::writeFile(file, text);
+  const auto read = readOpenTaskAlarms(root, {});
+  ASSERT_TRUE(read) << read.error().message();
+  ASSERT_EQ(read->size(), 1u);
+  EXPECT_EQ(schedule(*read, now, NotifiedState()).nextWakeUp, kShown + hours(2) - minutes(10));
+  EXPECT_EQ(schedule(*read, kShown + hours(2), NotifiedState()).ringing.size(), 2u);
+
+  // Clearing removes every alarm; no due removes them as well.
+  reminders::EventStore store(reminders::testing::optionsFor(root));
+  auto task = Task::create(store.reminderWithExternalIdentifier("task-1"), nullptr);
+  EXPECT_EQ(clearAlarms(*task->reminder()), 2u);
+  task->reminder()->addAlarm(reminders::Alarm::alarmWithRelativeOffset(-minutes(5)));
+  task->setDueDate(std::nullopt);
+  EXPECT_TRUE(task->reminder()->alarms().empty());
 }
 
 }  // namespace

@@ -17,6 +17,7 @@ namespace {
 
 std::atomic<bool> gColorizeTitles{false};
 std::atomic<bool> gRfcPriorityScale{false};
+std::atomic<bool> gDueAlarmsFollowDue{false};
 
 bool boolValue(const Value& v) {
   const auto* b = std::get_if<bool>(&v);
@@ -192,10 +193,21 @@ void Task::setDueDate(std::optional<Date> dueDate) {
   } else {
     r->setDueDateComponents(std::nullopt);
   }
+  const bool following = dueDate && gDueAlarmsFollowDue.load();
+  bool atDue = false;
   const auto alarms = r->alarms();  // a snapshot: removing changes the reminder's own list
-  for (const auto& alarm : alarms) r->removeAlarm(alarm);
-  if (dueDate) r->addAlarm(reminders::Alarm::alarmWithAbsoluteDate(*dueDate));
+  for (const auto& alarm : alarms) {
+    if (following && alarm->relativeOffset()) {
+      atDue = atDue || alarm->relativeOffset()->count() == 0;
+      continue;
+    }
+    r->removeAlarm(alarm);
+  }
+  if (!dueDate || atDue) return;
+  r->addAlarm(following ? reminders::Alarm::alarmWithRelativeOffset(std::chrono::seconds(0))
+                        : reminders::Alarm::alarmWithAbsoluteDate(*dueDate));
 }
+
 
 std::optional<Date> Task::creationDate() const {
   auto r = reminder();
@@ -283,6 +295,8 @@ bool Task::colorizeTitles() { return gColorizeTitles.load(); }
 void Task::setColorizeTitles(bool colorize) { gColorizeTitles.store(colorize); }
 bool Task::rfcPriorityScale() { return gRfcPriorityScale.load(); }
 void Task::setRfcPriorityScale(bool rfc) { gRfcPriorityScale.store(rfc); }
+bool Task::dueAlarmsFollowDue() { return gDueAlarmsFollowDue.load(); }
+void Task::setDueAlarmsFollowDue(bool follow) { gDueAlarmsFollowDue.store(follow); }
 
 std::vector<std::shared_ptr<Task>> sorted(std::vector<std::shared_ptr<Task>> tasks, const Task::Sorter& sorter) {
   return store::stableSorted(std::move(tasks), [&](const std::shared_ptr<Task>& a, const std::shared_ptr<Task>& b) {

@@ -72,6 +72,17 @@ class Task : public Item {
   // at the new date (or removes them all for none).
   std::optional<Date> dueDate() const;
   void setDueDate(std::optional<Date> dueDate);
+  // Whether writing a due date with a time gives the task an alarm that follows the due. Process-wide,
+  // default false, thread-safe.
+  // - false: every alarm is replaced by one at the date itself, absolute: it stays at that moment when
+  //   another client later moves the due.
+  // - true: the alarm is one at the due (TRIGGER;RELATED=END:PT0S), which moves with the due whoever
+  //   moves it; the alarms relative to the due that the task has (reminders a person set, "10 minutes
+  //   before") are kept, as they follow the due too, and one at the due is not added twice. Absolute
+  //   alarms still go.
+  // Writing no due, or a day without a time, removes every alarm either way.
+  static bool dueAlarmsFollowDue();
+  static void setDueAlarmsFollowDue(bool follow);
   // With `allDay`, the task is due on the day of `dueDate` (in the current calendar and zone) without
   // a time: the reminder's components hold the year, month and day only (a date-only DUE), and the
   // alarms are removed without a new one, as a day has no moment to ring at. Without, as above.

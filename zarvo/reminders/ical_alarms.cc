@@ -46,7 +46,9 @@ std::string valarmText(const AlarmValue& alarm, std::string_view newline) {
     trigger.duration = icaldurationtype_from_int(static_cast<int>(alarm.relative.value_or(std::chrono::seconds(0)).count()));
   }
   icalproperty* p = icalproperty_new_trigger(trigger);
-  if (alarm.absolute) icalproperty_add_parameter(p, icalparameter_new_value(ICAL_VALUE_DATETIME));
+  // An offset counts from DTSTART unless it says otherwise; the store's offsets count from the due.
+  icalproperty_add_parameter(p, alarm.absolute ? icalparameter_new_value(ICAL_VALUE_DATETIME)
+                                               : icalparameter_new_related(ICAL_RELATED_END));
   icalcomponent_add_property(a.get(), p);
   std::string text = withNewline(takeString(icalcomponent_as_ical_string_r(a.get())), newline);
   std::string extra;

@@ -46,6 +46,12 @@ std::shared_ptr<Alarm> Alarm::alarmWithAbsoluteDate(Date date) {
   return alarm;
 }
 
+std::shared_ptr<Alarm> Alarm::alarmWithRelativeOffset(std::chrono::seconds offset) {
+  auto alarm = std::make_shared<Alarm>();
+  alarm->relativeOffset_ = offset;
+  return alarm;
+}
+
 std::shared_ptr<Alarm> Alarm::acknowledgedCopy(Date at, bool withUid) const {
   auto copy = std::make_shared<Alarm>(*this);
   if (!copy->acknowledged_) copy->acknowledged_ = at;

@@ -99,14 +99,16 @@ class Calendar {
   std::optional<Color> savedColor_;
 };
 
-// An alarm at a moment (absolute) or at an offset from the due date (relative, read from other
-// clients' files). Immutable: to move an alarm, remove it and add a new one.
+// An alarm at a moment (absolute) or at an offset from the due date (relative). Immutable: to move an alarm, remove it and add a new one.
 class Alarm {
  public:
   static std::shared_ptr<Alarm> alarmWithAbsoluteDate(Date date);
+  // An alarm `offset` from the due date (negative: before), saved as TRIGGER;RELATED=END: it rings
+  // at the due wherever a client moves it.
+  static std::shared_ptr<Alarm> alarmWithRelativeOffset(std::chrono::seconds offset);
 
   const std::optional<Date>& absoluteDate() const { return absoluteDate_; }
-  // Seconds relative to the due date (negative: before), for alarms read from other clients.
+  // Seconds relative to the due date (negative: before).
   const std::optional<std::chrono::seconds>& relativeOffset() const { return relativeOffset_; }
   // When the alarm was shown and dismissed (ACKNOWLEDGED), by this program or another client.
   const std::optional<Date>& acknowledged() const { return acknowledged_; }

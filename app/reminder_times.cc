@@ -1,0 +1,39 @@
+#include "app/reminder_times.h"
+
+#include "app/command_error.h"
+#include "zarvo/alarms/alarm_writes.h"
+#include "zarvo/platform/date_calendar.h"
+#include "zarvo/platform/text.h"
+
+namespace zarvo::app {
+
+std::shared_ptr<reminders::Alarm> reminderAlarm(const std::string& text, bool dueHasTime, Date now,
+                                                const ChronoParseHelper& dates) {
+  const std::string trimmed = platform::trimmed(std::string_view(text));
+  if (const auto length = alarms::choiceLength(trimmed)) {
+    if (dueHasTime) return reminders::Alarm::alarmWithRelativeOffset(-*length);
+    return reminders::Alarm::alarmWithAbsoluteDate(now + *length);
+  }
+  if (!platform::toUtf16(trimmed)) throw UsageError("the reminder '" + text + "' is not valid UTF-8");
+  const auto item = trimmed.empty() ? nullptr : dates.parse(std::string_view(trimmed));
+  // The phrase must be the whole text: "call at 9" names a time, but not as a reminder's.
+  if (!item || !platform::trimmed(std::string_view(platform::toUtf8(item->title()))).empty()) {
+    throw UsageError("no time found in the reminder '" + text +
+                     "': give a length before the due (10m, 1h, 2d) or a time (09:00, tomorrow 9am)");
+  }
+  if (!item->isAllDay()) return reminders::Alarm::alarmWithAbsoluteDate(item->dueDate());
+  const platform::DateCalendar calendar = platform::DateCalendar::current();
+  return reminders::Alarm::alarmWithAbsoluteDate(
+      calendar.adding(platform::CalendarUnit::hour, 9, calendar.startOfDay(item->dueDate())));
+}
+
+void addReminders(Task& task, const std::vector<std::string>& texts, Date now, const ChronoParseHelper& dates) {
+  std::vector<std::shared_ptr<reminders::Alarm>> wanted;
+  const bool dueHasTime = task.dueDate() && !task.isAllDay();
+  for (const std::string& text : texts) wanted.push_back(reminderAlarm(text, dueHasTime, now, dates));
+  const auto reminder = task.reminder();
+  if (!reminder) return;
+  for (auto& alarm : wanted) reminder->addAlarm(std::move(alarm));
+}
+
+}  // namespace zarvo::app
