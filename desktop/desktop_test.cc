@@ -802,7 +802,9 @@ void DesktopTest::handsOverToTheOpenWindow() {
     // This process answers the launch from its event loop: it turns while the launch waits.
     QElapsedTimer waited;
     waited.start();
-    while (process.state() != QProcess::NotRunning && waited.elapsed() < kPatience) QTest::qWait(20);
+    // Longer than the launch's own wait for an answer (20 s): a slow answer must not pass for a
+    // second window.
+    while (process.state() != QProcess::NotRunning && waited.elapsed() < 3 * kPatience) QTest::qWait(20);
     if (process.state() != QProcess::NotRunning) {
       process.kill();  // it opened a window of its own
       process.waitForFinished();

@@ -33,8 +33,11 @@ class SingleInstance : public QObject {
   explicit SingleInstance(QString name, QObject* parent = nullptr);
 
   // Hands `request` to the instance listening on `name` and waits up to `timeoutMs` for it to take it.
-  // False when none listens (or it does not answer): then this launch is the first.
-  [[nodiscard]] static bool handOver(const QString& name, const InstanceRequest& request, int timeoutMs = 5000);
+  // False when none listens (or it does not answer): then this launch is the first. With no window
+  // listening the connection fails at once; the wait only matters for a live window, which answers
+  // from its event loop and may be seconds late on a busy machine: a second window on the same home
+  // is worse than waiting for it.
+  [[nodiscard]] static bool handOver(const QString& name, const InstanceRequest& request, int timeoutMs = 20'000);
 
   // Listens for later launches. A socket left by an instance that crashed is replaced; false when a
   // live instance holds the name (it started meanwhile: hand over to it instead).

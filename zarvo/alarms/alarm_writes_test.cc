@@ -203,7 +203,9 @@ TEST(AlarmWritesTest, AlarmsThatFollowTheDueMoveWithIt) {
     task->setDueDate(kShown);
     std::vector<std::string> triggers;
     for (const AlarmView& a : alarmViews(*task->reminder(), task->dueDate())) {
-      triggers.push_back(a.trigger + (a.at ? " " + platform::isoString(*a.at) : ""));
+      std::string shown = a.trigger;
+      if (a.at) shown.append(" ").append(platform::isoString(*a.at));
+      triggers.push_back(shown);
     }
     EXPECT_EQ(triggers, (std::vector<std::string>{"-PT10M 2027-01-15T07:50:00.000+00:00", "PT0S 2027-01-15T08:00:00.000+00:00"}));
     EXPECT_TRUE(hasOwnAlarms(*task->reminder(), kShown));
