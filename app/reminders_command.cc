@@ -32,8 +32,7 @@ int run(const RemindersOptions& o, const GlobalOptions& globals) {
     daemon = ec ? platform::findProgram(alarms::kDaemonProgram) : alarms::findDaemonProgram(self);
   }
   const auto start = o.action == "status" ? alarms::daemonStartStatus()
-                                          : alarms::switchDaemonStart(o.action == "enable", daemon,
-                                                                      *platform::FileSystem::posix(), target);
+                                          : alarms::switchDaemonStart(o.action == "enable", daemon, target);
   if (!start) {
     if (start.error() == std::errc::no_such_file_or_directory && !daemon) {
       throw RefusedError("zarvo-reminders is not installed beside zarvo or on PATH");

@@ -98,8 +98,8 @@ Expected<DaemonStart> daemonStartStatus(platform::FileSystem& files) {
   return autostartStatus(files, AutostartPaths::fromEnvironment());
 }
 
-Expected<DaemonStart> switchDaemonStart(bool enable, const std::optional<fs::path>& daemon, platform::FileSystem& files,
-                                        const DaemonTarget& target) {
+Expected<DaemonStart> switchDaemonStart(bool enable, const std::optional<fs::path>& daemon, const DaemonTarget& target,
+                                        platform::FileSystem& files) {
   const std::string verb = enable ? "enable" : "disable";
   if (const auto program = systemctlOfSession(files)) {
     if (!enable) {

@@ -41,7 +41,7 @@ std::optional<std::filesystem::path> findDaemonProgram(const std::filesystem::pa
 // empty, and a running daemon is restarted so that it serves the new target at once. Disabling
 // removes the drop-in.
 [[nodiscard]] Expected<DaemonStart> switchDaemonStart(bool enable, const std::optional<std::filesystem::path>& daemon,
-                                                      platform::FileSystem& fs = *platform::FileSystem::posix(),
-                                                      const DaemonTarget& target = {});
+                                                      const DaemonTarget& target = {},
+                                                      platform::FileSystem& fs = *platform::FileSystem::posix());
 
 }  // namespace zarvo::alarms
