@@ -68,7 +68,7 @@ std::optional<std::vector<zarvo::remindersd::RungAlarm>> rungAlarms(char** args,
 class OffsetClock final : public zarvo::platform::Clock {
  public:
   explicit OffsetClock(std::chrono::seconds offset) : offset_(offset) {}
-  Date now() const override { return std::chrono::system_clock::now() + offset_; }
+  Date now() const override { return std::chrono::floor<Date::duration>(std::chrono::system_clock::now()) + offset_; }
 
  private:
   std::chrono::seconds offset_;

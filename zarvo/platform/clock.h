@@ -7,8 +7,11 @@
 
 namespace zarvo {
 
-// An instant. Civil dates (a due date without a zone) are DateComponents, never a Date.
-using Date = std::chrono::system_clock::time_point;
+// An instant, counted in microseconds of the system clock (UTC, leap seconds not counted). 64 bits of
+// microseconds span about 292,000 years either side of 1970, so every date a task can hold (years 1
+// to 9999, see date_calendar.h) and the far dates the date engine reads are kept exactly.
+// Civil dates (a due date without a zone) are DateComponents, never a Date.
+using Date = std::chrono::sys_time<std::chrono::microseconds>;
 
 namespace platform {
 
@@ -28,7 +31,7 @@ class Clock {
 
 class SystemClock final : public Clock {
  public:
-  Date now() const override { return std::chrono::system_clock::now(); }
+  Date now() const override { return std::chrono::floor<Date::duration>(std::chrono::system_clock::now()); }
 };
 
 // A clock that answers a settable instant; `advance` steps it.

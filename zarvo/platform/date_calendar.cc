@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -86,9 +87,13 @@ ZoneState& zoneState(std::string_view zone) {
     auto tz = makeZone(zone);
     if (!tz) tz.reset(icu::TimeZone::getGMT()->clone());
     UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::Calendar> cal(new icu::GregorianCalendar(tz.release(), status));
+    std::unique_ptr<icu::GregorianCalendar> cal(new icu::GregorianCalendar(tz.release(), status));
     if (U_FAILURE(status)) cal.reset(new icu::GregorianCalendar(status));
     cal->setLenient(true);
+    // Gregorian all the way back, as iCalendar dates and the arithmetic below count them: by default
+    // ICU switches to the Julian calendar before 15 October 1582, ten days off by then.
+    UErrorCode changeStatus = U_ZERO_ERROR;
+    cal->setGregorianChange(-std::numeric_limits<double>::max(), changeStatus);
     // ISO-like week settings are not needed; keep Gregorian defaults, Sunday first.
     ZoneState state;
     state.transitions = dynamic_cast<const icu::BasicTimeZone*>(&cal->getTimeZone());
@@ -118,49 +123,53 @@ std::string currentProcessZone() {
 // Date <-> ICU milliseconds. ICU works in whole milliseconds here; the sub-millisecond rest of a Date
 // is carried separately so no precision is lost through arithmetic.
 struct SplitDate {
-  UDate millis;
-  int64_t subMillisNanos;
+  UDate millis;  // as ICU takes them (a double: exact up to about year 287,000)
+  int64_t wholeMillis;
+  int64_t subMillisMicros;
 };
 
+constexpr int64_t kMicrosPerMilli = 1000;
+static_assert(std::is_same_v<Date::duration, std::chrono::microseconds>, "a Date counts microseconds");
+
 SplitDate split(Date date) {
-  using namespace std::chrono;
-  const int64_t ns = duration_cast<nanoseconds>(date.time_since_epoch()).count();
-  int64_t ms = ns / 1'000'000;
-  int64_t rest = ns % 1'000'000;
+  const int64_t us = date.time_since_epoch().count();
+  int64_t ms = us / kMicrosPerMilli;
+  int64_t rest = us % kMicrosPerMilli;
   if (rest < 0) {
-    rest += 1'000'000;
+    rest += kMicrosPerMilli;
     ms -= 1;
   }
-  return {static_cast<UDate>(ms), rest};
+  return {static_cast<UDate>(ms), ms, rest};
 }
 
-// A Date counts nanoseconds in 64 bits, so it holds about 1677-09-21 to 2262-04-11. Instants beyond
-// (a phrase's year 4048, a far move) saturate at those ends instead of wrapping into an unrelated date.
-// `extraNanos` is below one millisecond in magnitude.
-static_assert(std::is_same_v<Date::duration, std::chrono::nanoseconds>, "a Date counts nanoseconds");
-
-Date fromMillis(UDate millis, int64_t extraNanos = 0) {
-  constexpr int64_t kNanosPerMilli = 1'000'000;
-  constexpr auto kMaxMillis = static_cast<double>(Date::duration::max().count() / kNanosPerMilli);
-  constexpr auto kMinMillis = static_cast<double>(Date::duration::min().count() / kNanosPerMilli);
+// A Date counts microseconds in 64 bits, so it holds about 292,000 years either side of 1970; ICU's
+// calendar reaches further. Instants beyond (a phrase's year 300000, a far move) saturate at a
+// Date's ends instead of wrapping into an unrelated date. `extraMicros` is below one millisecond in
+// magnitude.
+Date fromMillis(UDate millis, int64_t extraMicros = 0) {
+  constexpr auto kMaxMillis = static_cast<double>(Date::duration::max().count() / kMicrosPerMilli);
+  constexpr auto kMinMillis = static_cast<double>(Date::duration::min().count() / kMicrosPerMilli);
   const double floored = std::floor(millis);
   // Strictly inside, so a sub-millisecond remainder cannot carry past the end either.
   if (!(floored < kMaxMillis)) return Date::max();
   if (!(floored > kMinMillis)) return Date::min();
   const auto ms = static_cast<int64_t>(floored);
-  return Date(Date::duration(ms * kNanosPerMilli + extraNanos));
+  return Date(Date::duration(ms * kMicrosPerMilli + extraMicros));
 }
 
-// `date` moved by `value` units of `nanosPerUnit` nanoseconds, saturating at Date's ends.
-Date addingExactly(Date date, int64_t value, int64_t nanosPerUnit) {
+// `date` moved by `value` units of `microsPerUnit` microseconds, saturating at Date's ends.
+Date addingExactly(Date date, int64_t value, int64_t microsPerUnit) {
   int64_t delta = 0;
   int64_t moved = 0;
-  if (__builtin_mul_overflow(value, nanosPerUnit, &delta) ||
+  if (__builtin_mul_overflow(value, microsPerUnit, &delta) ||
       __builtin_add_overflow(date.time_since_epoch().count(), delta, &moved)) {
     return value < 0 ? Date::min() : Date::max();
   }
   return Date(Date::duration(moved));
 }
+
+// Nanoseconds (as date components count them) to a Date's microseconds, rounding down.
+int64_t microsOfNanos(int64_t nanos) { return nanos >= 0 ? nanos / 1000 : -((-nanos + 999) / 1000); }
 
 int32_t clampField(int64_t v) {
   if (v > INT32_MAX / 2) return INT32_MAX / 2;
@@ -186,8 +195,7 @@ UCalendarDateFields icuField(CalendarUnit unit) {
 
 // ---- Civil time by arithmetic --------------------------------------------------------------------
 //
-// Every instant a Date holds lies in 1677 to 2262, long after the Gregorian changeover, where ICU's
-// Gregorian calendar is the proleptic Gregorian calendar: its fields follow from the zone's offset at
+// The calendars above are proleptic Gregorian, so an instant's fields follow from the zone's offset at
 // the instant by plain arithmetic. That is what ICU's field computation does too, and at a fraction of
 // its cost, which counts for the date engine (several conversions per result).
 
@@ -232,59 +240,77 @@ std::optional<double> instantFromKnownSpan(const ZoneState& zone, double local) 
 struct LocalTime {
   int64_t days;          // since 1970-01-01 in local time
   int64_t millisInDay;   // 0 .. kMillisPerDay - 1
-  int64_t subMillisNanos;
+  int64_t subMillisMicros;
   int32_t offsetMillis;  // zone offset at the instant, DST included
 };
 
 LocalTime localTime(ZoneState& zone, Date date) {
   const SplitDate s = split(date);
   const int32_t offset = offsetMillisAt(zone, s.millis);
-  const int64_t local = static_cast<int64_t>(s.millis) + offset;
+  const int64_t local = s.wholeMillis + offset;
   int64_t days = local / kMillisPerDay;
   int64_t inDay = local % kMillisPerDay;
   if (inDay < 0) {
     inDay += kMillisPerDay;
     days -= 1;
   }
-  return {days, inDay, s.subMillisNanos, offset};
+  return {days, inDay, s.subMillisMicros, offset};
 }
 
-std::chrono::year_month_day civilDay(int64_t days) {
-  return std::chrono::year_month_day{std::chrono::sys_days{std::chrono::days{days}}};
+// The proleptic Gregorian day of a count of days since 1970-01-01, and back, for every day a Date
+// holds (std::chrono::year stops at 32767). Years count astronomically: 1 BC is year 0.
+struct CivilDay {
+  int64_t year, month, day;
+};
+
+CivilDay civilDay(int64_t days) {
+  // Counted in 400-year cycles from 0000-03-01, so that a leap day ends its year.
+  const int64_t z = days + 719'468;
+  const int64_t cycle = (z >= 0 ? z : z - 146'096) / 146'097;
+  const int64_t dayOfCycle = z - cycle * 146'097;
+  const int64_t yearOfCycle = (dayOfCycle - dayOfCycle / 1460 + dayOfCycle / 36'524 - dayOfCycle / 146'096) / 365;
+  const int64_t dayOfYear = dayOfCycle - (365 * yearOfCycle + yearOfCycle / 4 - yearOfCycle / 100);
+  const int64_t shiftedMonth = (5 * dayOfYear + 2) / 153;  // 0 = March
+  const int64_t month = shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9;
+  return {yearOfCycle + cycle * 400 + (month <= 2 ? 1 : 0), month, dayOfYear - (153 * shiftedMonth + 2) / 5 + 1};
+}
+
+int64_t daysFromCivil(int64_t year, int64_t month, int64_t day) {
+  const int64_t y = year - (month <= 2 ? 1 : 0);
+  const int64_t cycle = (y >= 0 ? y : y - 399) / 400;
+  const int64_t yearOfCycle = y - cycle * 400;
+  const int64_t dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+  return cycle * 146'097 + yearOfCycle * 365 + yearOfCycle / 4 - yearOfCycle / 100 + dayOfYear - 719'468;
 }
 
 DateComponents componentsOf(const LocalTime& t) {
-  const auto ymd = civilDay(t.days);
+  const CivilDay civil = civilDay(t.days);
   DateComponents c;
-  c.era = 1;  // AD: every year a Date holds
-  c.year = static_cast<int>(ymd.year());
-  c.month = static_cast<unsigned>(ymd.month());
-  c.day = static_cast<unsigned>(ymd.day());
+  c.year = civil.year;
+  c.month = civil.month;
+  c.day = civil.day;
   c.hour = t.millisInDay / 3'600'000;
   c.minute = t.millisInDay / 60'000 % 60;
   c.second = t.millisInDay / 1000 % 60;
-  c.nanosecond = t.millisInDay % 1000 * 1'000'000 + t.subMillisNanos;
+  c.nanosecond = (t.millisInDay % 1000 * kMicrosPerMilli + t.subMillisMicros) * 1000;
   // 1970-01-01 was a Thursday (5 counting Sunday as 1).
   c.weekday = (t.days % 7 + 7 + 4) % 7 + 1;
   return c;
 }
 
 // The local milliseconds `c` names, when every field is present or absent below the day and within
-// its ordinary range in a year well inside a Date's span; otherwise nothing, and ICU reads the fields
-// leniently. Years stay clear of a Date's ends so that no result needs saturating.
+// its ordinary range in a year a task can keep; otherwise nothing, and ICU reads the fields leniently.
 std::optional<int64_t> plainLocalMillis(const DateComponents& c) {
   auto within = [](const std::optional<int64_t>& v, int64_t low, int64_t high) {
     return !v || (*v >= low && *v <= high);
   };
   if (c.era || !c.year || !c.month || !c.day) return std::nullopt;
-  if (!within(c.year, 1700, 2200) || !within(c.month, 1, 12) || !within(c.day, 1, 31) ||
+  if (!within(c.year, kFirstKeptYear, kLastKeptYear) || !within(c.month, 1, 12) || !within(c.day, 1, 31) ||
       !within(c.hour, 0, 23) || !within(c.minute, 0, 59) || !within(c.second, 0, 59) ||
       !within(c.nanosecond, 0, 999'999'999)) {
     return std::nullopt;
   }
-  using namespace std::chrono;
-  const year_month_day first{year{static_cast<int>(*c.year)}, month{static_cast<unsigned>(*c.month)}, day{1}};
-  const int64_t days = sys_days{first}.time_since_epoch().count() + *c.day - 1;  // 31 April is 1 May
+  const int64_t days = daysFromCivil(*c.year, *c.month, 1) + *c.day - 1;  // 31 April is 1 May
   return days * kMillisPerDay + c.hour.value_or(0) * 3'600'000 + c.minute.value_or(0) * 60'000 +
          c.second.value_or(0) * 1000 + c.nanosecond.value_or(0) / 1'000'000;
 }
@@ -343,7 +369,7 @@ int64_t DateCalendar::component(CalendarUnit unit, Date date) const {
   if (unit != CalendarUnit::weekOfYear) {
     const DateComponents c = componentsOf(localTime(zone, date));
     switch (unit) {
-      case CalendarUnit::era: return *c.era;
+      case CalendarUnit::era: return *c.year >= 1 ? 1 : 0;
       case CalendarUnit::year: return *c.year;
       case CalendarUnit::month: return *c.month;
       case CalendarUnit::day: return *c.day;
@@ -364,8 +390,8 @@ Date DateCalendar::date(const DateComponents& c) const {
   ZoneState& zone = zoneState(c.timeZone ? *c.timeZone : timeZone());
   icu::Calendar& cal = *zone.calendar;
   if (const auto local = plainLocalMillis(c)) {
-    const int64_t extraNanos = c.nanosecond.value_or(0) % 1'000'000;
-    if (const auto known = instantFromKnownSpan(zone, static_cast<double>(*local))) return fromMillis(*known, extraNanos);
+    const int64_t extraMicros = microsOfNanos(c.nanosecond.value_or(0) % 1'000'000);
+    if (const auto known = instantFromKnownSpan(zone, static_cast<double>(*local))) return fromMillis(*known, extraMicros);
     // A wall-clock time the clocks skip reads with the offset before the change (so 02:30 on a spring-
     // forward night comes out an hour later); one they repeat, with the offset after it. Those are the
     // calendar's own defaults, which the lenient path below keeps.
@@ -377,7 +403,7 @@ Date DateCalendar::date(const DateComponents& c) const {
       if (U_SUCCESS(status)) {
         const auto instant = static_cast<UDate>(*local - raw - dst);
         offsetMillisAt(zone, instant);  // learns the span, for the next wall-clock time in it
-        return fromMillis(instant, extraNanos);
+        return fromMillis(instant, extraMicros);
       }
     }
   }
@@ -394,29 +420,29 @@ Date DateCalendar::date(const DateComponents& c) const {
   if (c.hour) cal.set(UCAL_HOUR_OF_DAY, clampField(*c.hour));
   if (c.minute) cal.set(UCAL_MINUTE, clampField(*c.minute));
   if (c.second) cal.set(UCAL_SECOND, clampField(*c.second));
-  int64_t nanos = 0;
+  int64_t micros = 0;
   if (c.nanosecond) {
     cal.set(UCAL_MILLISECOND, clampField(*c.nanosecond / 1'000'000));
-    nanos = *c.nanosecond % 1'000'000;
+    micros = microsOfNanos(*c.nanosecond % 1'000'000);
   }
   UErrorCode status = U_ZERO_ERROR;
   const UDate millis = cal.getTime(status);
-  return fromMillis(millis, nanos);
+  return fromMillis(millis, micros);
 }
 
 Date DateCalendar::adding(CalendarUnit unit, int64_t value, Date date) const {
   using namespace std::chrono;
   switch (unit) {
-    case CalendarUnit::hour: return addingExactly(date, value, nanoseconds(hours(1)).count());
-    case CalendarUnit::minute: return addingExactly(date, value, nanoseconds(minutes(1)).count());
-    case CalendarUnit::second: return addingExactly(date, value, nanoseconds(seconds(1)).count());
-    case CalendarUnit::nanosecond: return addingExactly(date, value, 1);
+    case CalendarUnit::hour: return addingExactly(date, value, microseconds(hours(1)).count());
+    case CalendarUnit::minute: return addingExactly(date, value, microseconds(minutes(1)).count());
+    case CalendarUnit::second: return addingExactly(date, value, microseconds(seconds(1)).count());
+    case CalendarUnit::nanosecond: return addingExactly(date, microsOfNanos(value), 1);
     default: break;
   }
-  // A Date spans under 600 years, so a longer move ends past its end from any start. Answering that
-  // here keeps huge counts away from ICU, whose field arithmetic wraps (a billion months forward
+  // A Date spans under 600,000 years, so a longer move ends past its end from any start. Answering
+  // that here keeps huge counts away from ICU, whose field arithmetic wraps (a billion months forward
   // came out in the past).
-  constexpr int64_t kSpanYears = 600;
+  constexpr int64_t kSpanYears = 600'000;
   int64_t limit = kSpanYears * 366;  // days
   if (unit == CalendarUnit::era || unit == CalendarUnit::year) limit = kSpanYears;
   if (unit == CalendarUnit::month) limit = kSpanYears * 12;
@@ -435,7 +461,7 @@ Date DateCalendar::adding(CalendarUnit unit, int64_t value, Date date) const {
   }
   if (unit == CalendarUnit::year) field = UCAL_YEAR;
   cal.add(field, clampField(value), status);
-  return fromMillis(cal.getTime(status), d.subMillisNanos);
+  return fromMillis(cal.getTime(status), d.subMillisMicros);
 }
 
 Date DateCalendar::startOfDay(Date date) const {
@@ -486,22 +512,77 @@ int64_t DateCalendar::utcOffsetSeconds(Date date) const {
   return offsetMillisAt(zoneState(timeZone()), split(date).millis) / 1000;
 }
 
+namespace {
+
+// A year as ISO 8601 writes it: four digits from 0000 to 9999, a sign and at least four digits
+// beyond (-0044, +10000).
+void appendIsoYear(std::string& out, int64_t year) {
+  if (year < 0 || year > 9999) out += year < 0 ? '-' : '+';
+  const uint64_t magnitude = year < 0 ? 0 - static_cast<uint64_t>(year) : static_cast<uint64_t>(year);
+  std::string digits = std::to_string(magnitude);
+  if (digits.size() < 4) digits.insert(0, 4 - digits.size(), '0');
+  out += digits;
+}
+
+std::string isoDay(int64_t year, int64_t month, int64_t day) {
+  std::string out;
+  appendIsoYear(out, year);
+  out += '-';
+  appendZeroPadded(out, month, 2);
+  out += '-';
+  appendZeroPadded(out, day, 2);
+  return out;
+}
+
+}  // namespace
+
+bool isKeptYear(int64_t year) { return year >= kFirstKeptYear && year <= kLastKeptYear; }
+
+bool isKeptDate(Date date, const DateCalendar& calendar) {
+  return isKeptYear(DateCalendar::gregorianUTC().component(CalendarUnit::year, date)) &&
+         isKeptYear(calendar.component(CalendarUnit::year, date));
+}
+
+std::string outsideKeptYearsMessage(int64_t year, int64_t month, int64_t day) {
+  // For a person: no plus sign before a year of five digits.
+  std::string date = isoDay(year, month, day);
+  if (date.front() == '+') date.erase(0, 1);
+  return "the date " + date + " is outside the dates zarvo can keep (years " +
+         std::to_string(kFirstKeptYear) + " to " + std::to_string(kLastKeptYear) + ")";
+}
+
+std::string outsideKeptYearsMessage(Date date, const DateCalendar& calendar) {
+  // The day the user named is the local one; when only UTC falls outside, that day is named.
+  DateComponents c = calendar.components(date);
+  if (isKeptYear(*c.year)) c = DateCalendar::gregorianUTC().components(date);
+  return outsideKeptYearsMessage(*c.year, *c.month, *c.day);
+}
+
+std::string isoDayString(Date date, const DateCalendar& calendar) {
+  const CivilDay civil = civilDay(localTime(zoneState(calendar.timeZone()), date).days);
+  return isoDay(civil.year, civil.month, civil.day);
+}
+
 std::string isoString(Date date, const DateCalendar& calendar) {
   const LocalTime t = localTime(zoneState(calendar.timeZone()), date);
-  const auto ymd = civilDay(t.days);
+  const CivilDay civil = civilDay(t.days);
   // The printed offset keeps whole minutes of the offset's whole seconds (a local mean time such as
   // +05:21:10 prints +05:21), while the wall-clock fields include every second of it.
   const int64_t offset = t.offsetMillis / 1000;
   const int64_t absOffset = offset < 0 ? -offset : offset;
   // Written digit by digit: this runs once per date printed, and a formatted print cost as much as
-  // working the date out. A Date's years have four digits.
+  // working the date out.
   std::string out;
   out.reserve(29);
-  appendZeroPadded(out, static_cast<int>(ymd.year()), 4);
+  if (civil.year >= 0 && civil.year <= 9999) {
+    appendZeroPadded(out, civil.year, 4);
+  } else {
+    appendIsoYear(out, civil.year);
+  }
   out += '-';
-  appendZeroPadded(out, static_cast<unsigned>(ymd.month()), 2);
+  appendZeroPadded(out, civil.month, 2);
   out += '-';
-  appendZeroPadded(out, static_cast<unsigned>(ymd.day()), 2);
+  appendZeroPadded(out, civil.day, 2);
   out += 'T';
   appendZeroPadded(out, t.millisInDay / 3'600'000, 2);
   out += ':';

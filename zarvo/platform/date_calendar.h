@@ -1,5 +1,8 @@
 // Calendar arithmetic on ICU: the user's calendar in the process time zone, and Gregorian UTC.
 //
+// Every calendar here is proleptic Gregorian (no switch to the Julian calendar in 1582, as iCalendar
+// counts), and years count astronomically: 1 BC is year 0, 44 BC is year -43.
+//
 // A DateCalendar is a small value naming a calendar (Gregorian) and a zone. `current()` follows the
 // process time zone at the moment of each call, so a zone set later (the CLI's --tz, a test) is seen
 // by calendars made earlier. Every operation is thread-safe: each thread works on its own ICU calendar.
@@ -17,7 +20,8 @@ namespace zarvo::platform {
 enum class CalendarUnit { era, year, month, day, hour, minute, second, nanosecond, weekday, weekOfYear };
 
 // Date components as the calendar reads and builds them. Absent fields are std::nullopt.
-// month 1-12, day 1-31, weekday 1 = Sunday ... 7 = Saturday.
+// month 1-12, day 1-31, weekday 1 = Sunday ... 7 = Saturday. Without an era the year is astronomical
+// (year 0 is 1 BC); with one it is the year of that era (era 0 BC, 1 AD), as ICU counts.
 struct DateComponents {
   std::optional<std::string> timeZone{};  // IANA identifier; absent means "the calendar's zone"
   std::optional<int64_t> era{};
@@ -54,8 +58,8 @@ class DateCalendar {
   // The zone this calendar computes in (the process zone now, for `current()`).
   std::string timeZone() const;
 
-  // All components of `date`: era, year, month, day, hour, minute, second, nanosecond, weekday and
-  // the zone.
+  // All components of `date`: year (astronomical; the era is left out), month, day, hour, minute,
+  // second, nanosecond, weekday and the zone.
   DateComponents components(Date date) const;
   int64_t component(CalendarUnit unit, Date date) const;
 
@@ -67,8 +71,8 @@ class DateCalendar {
   // `date` moved by `value` units. Day and larger units keep the wall-clock time across DST changes;
   // hour and smaller units are exact durations.
   //
-  // Here and in `date`, an instant beyond what a Date holds (about 1677-09-21 to 2262-04-11) comes
-  // out as Date::min() or Date::max(), never as a wrapped-around date.
+  // Here and in `date`, an instant beyond what a Date holds (about 290,000 years either side of
+  // 1970) comes out as Date::min() or Date::max(), never as a wrapped-around date.
   Date adding(CalendarUnit unit, int64_t value, Date date) const;
 
   Date startOfDay(Date date) const;
@@ -93,7 +97,26 @@ class DateCalendar {
 };
 
 // ISO 8601 with milliseconds and the numeric UTC offset of `calendar`'s zone at that instant:
-// 2024-03-11T17:00:00.000+01:00.
+// 2024-03-11T17:00:00.000+01:00. A year outside 0000 to 9999 takes a sign (-0044-03-15T..., +10000-...).
 std::string isoString(Date date, const DateCalendar& calendar = DateCalendar::current());
+// The day alone, as isoString begins: 2024-03-11, -0043-03-15.
+std::string isoDayString(Date date, const DateCalendar& calendar = DateCalendar::current());
+
+// The years a task can keep: those an iCalendar date holds (four digits, from year 1). A Date holds
+// far more, so the date engine reads any year; whatever turns a date into a task's due date, an alarm
+// or a reference date checks it first and refuses it with outsideKeptYearsMessage.
+inline constexpr int64_t kFirstKeptYear = 1;
+inline constexpr int64_t kLastKeptYear = 9999;
+
+// Whether an astronomical year lies in kFirstKeptYear to kLastKeptYear.
+bool isKeptYear(int64_t year);
+// Whether `date` lies in the kept years both in UTC (as files write instants) and in `calendar`'s
+// zone (as they write a due date's wall-clock time).
+bool isKeptDate(Date date, const DateCalendar& calendar = DateCalendar::current());
+// The one wording of the refusal: "the date 10000-01-01 is outside the dates zarvo can keep (years 1
+// to 9999)", naming the day of `date` in `calendar`'s zone (in UTC when only that is outside).
+std::string outsideKeptYearsMessage(Date date, const DateCalendar& calendar = DateCalendar::current());
+// The same for a civil day (astronomical year).
+std::string outsideKeptYearsMessage(int64_t year, int64_t month, int64_t day);
 
 }  // namespace zarvo::platform

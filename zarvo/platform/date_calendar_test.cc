@@ -65,11 +65,13 @@ TEST(DateCalendarTest, LenientComponentsCarryOver) {
   EXPECT_EQ(*c.month, 1);
 }
 
-TEST(DateCalendarTest, NanosecondsSurviveComponentsAndArithmetic) {
+// A Date counts microseconds: finer nanoseconds are dropped (rounding down), microseconds survive.
+TEST(DateCalendarTest, MicrosecondsSurviveComponentsAndArithmetic) {
   auto cal = DateCalendar::gregorianUTC();
   Date d = cal.date({.year = 2024, .month = 1, .day = 1, .nanosecond = 5'123'456});
-  EXPECT_EQ(*cal.components(d).nanosecond, 5'123'456);
-  EXPECT_EQ(*cal.components(cal.adding(CalendarUnit::day, 1, d)).nanosecond, 5'123'456);
+  EXPECT_EQ(*cal.components(d).nanosecond, 5'123'000);
+  EXPECT_EQ(*cal.components(cal.adding(CalendarUnit::day, 1, d)).nanosecond, 5'123'000);
+  EXPECT_EQ(*cal.components(cal.adding(CalendarUnit::nanosecond, 2'000, d)).nanosecond, 5'125'000);
 }
 
 TEST(DateCalendarTest, DayArithmeticKeepsWallClockAcrossDst) {
@@ -121,7 +123,88 @@ TEST(DateCalendarTest, IsoStringHasMillisecondsAndOffset) {
   EXPECT_EQ(isoString(early, stJohns), "2024-01-02T03:04:05.987-03:30");
   const Date late = berlin.date({.year = 2024, .month = 12, .day = 31, .hour = 23, .minute = 59, .second = 59});
   EXPECT_EQ(isoString(late, berlin), "2024-12-31T23:59:59.000+01:00");
-  EXPECT_EQ(isoString(Date::min(), DateCalendar::gregorianUTC()), "1677-09-21T00:12:43.145+00:00");
+  // Years beyond four digits take a sign, as ISO 8601's expanded years do.
+  const auto utc = DateCalendar::gregorianUTC();
+  EXPECT_EQ(isoString(Date::min(), utc), "-290308-12-21T19:59:05.224+00:00");
+  EXPECT_EQ(isoString(Date::max(), utc), "+294247-01-10T04:00:54.775+00:00");
+  EXPECT_EQ(isoString(utc.date({.year = 1, .month = 1, .day = 1}), utc), "0001-01-01T00:00:00.000+00:00");
+  EXPECT_EQ(isoString(utc.date({.year = 0, .month = 12, .day = 31}), utc), "0000-12-31T00:00:00.000+00:00");
+  EXPECT_EQ(isoString(utc.date({.year = -43, .month = 3, .day = 15}), utc), "-0043-03-15T00:00:00.000+00:00");
+  EXPECT_EQ(isoString(utc.date({.year = 10000, .month = 1, .day = 1}), utc), "+10000-01-01T00:00:00.000+00:00");
+  EXPECT_EQ(isoDayString(utc.date({.year = -43, .month = 3, .day = 15}), utc), "-0043-03-15");
+  EXPECT_EQ(isoDayString(utc.date({.year = 2024, .month = 3, .day = 11, .hour = 23}), *DateCalendar::inZone("Asia/Tokyo")),
+            "2024-03-12");
+}
+
+// Far dates are counted as iCalendar counts them: proleptic Gregorian, no Julian days before 1582,
+// years astronomical. Weekdays and leap days checked against known dates.
+TEST(DateCalendarTest, FarDatesAreProlepticGregorian) {
+  const auto utc = DateCalendar::gregorianUTC();
+  struct Row {
+    DateComponents day;
+    int weekday;  // 1 = Sunday
+    int daysInMonth;
+    int64_t daysSince1970;
+  };
+  const Row rows[] = {
+      {{.year = 1, .month = 1, .day = 1}, 2, 31, -719'162},
+      {{.year = 1582, .month = 10, .day = 4}, 2, 31, -141'438},  // Julian calendars would say Thursday
+      {{.year = 1600, .month = 2, .day = 1}, 3, 29, -135'109},
+      {{.year = 1700, .month = 2, .day = 1}, 2, 28, -98'584},
+      {{.year = 2263, .month = 1, .day = 1}, 5, 31, 107'016},
+      {{.year = 2326, .month = 3, .day = 5}, 6, 31, 130'089},
+      {{.year = 9999, .month = 12, .day = 31}, 6, 31, 2'932'896},
+      {{.year = 0, .month = 2, .day = 1}, 3, 29, -719'497},
+      {{.year = -43, .month = 3, .day = 15}, 6, 31, -735'160},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(*row.day.year);
+    const Date d = utc.date(row.day);
+    EXPECT_EQ(std::chrono::floor<std::chrono::days>(d).time_since_epoch().count(), row.daysSince1970);
+    EXPECT_EQ(utc.weekday(d), row.weekday);
+    EXPECT_EQ(utc.daysInMonth(d), row.daysInMonth);
+    const DateComponents back = utc.components(d);
+    EXPECT_EQ(back.year, row.day.year);
+    EXPECT_EQ(back.month, row.day.month);
+    EXPECT_EQ(back.day, row.day.day);
+    EXPECT_EQ(utc.startOfDay(utc.adding(CalendarUnit::hour, 13, d)), d);
+    EXPECT_EQ(utc.components(utc.adding(CalendarUnit::month, 1, d)).day, row.day.day);
+  }
+}
+
+// What a task can keep: years 1 to 9999 both in UTC and in the zone; the message names the local day.
+TEST(DateCalendarTest, KeptYearsAndTheirRefusal) {
+  const auto tokyo = *DateCalendar::inZone("Asia/Tokyo");
+  const auto utc = DateCalendar::gregorianUTC();
+  struct Row {
+    Date date;
+    bool kept;
+    const char* message;
+  };
+  const Row rows[] = {
+      {utc.date({.year = 1, .month = 1, .day = 1, .hour = 12}), true, nullptr},
+      {utc.date({.year = 9999, .month = 12, .day = 31, .hour = 12}), true, nullptr},
+      {utc.date({.year = 2263, .month = 1, .day = 1}), true, nullptr},
+      {utc.date({.year = 10000, .month = 1, .day = 1, .hour = 12}), false,
+       "the date 10000-01-01 is outside the dates zarvo can keep (years 1 to 9999)"},
+      {utc.date({.year = 0, .month = 1, .day = 1, .hour = 12}), false,
+       "the date 0000-01-01 is outside the dates zarvo can keep (years 1 to 9999)"},
+      // Tokyo is already in year 10000 while UTC is not.
+      {utc.date({.year = 9999, .month = 12, .day = 31, .hour = 20}), false,
+       "the date 10000-01-01 is outside the dates zarvo can keep (years 1 to 9999)"},
+      // UTC is still in year 0 while Tokyo is not: the UTC day is named.
+      {utc.date({.year = 0, .month = 12, .day = 31, .hour = 20}), false,
+       "the date 0000-12-31 is outside the dates zarvo can keep (years 1 to 9999)"},
+      {Date::max(), false, "the date 294247-01-10 is outside the dates zarvo can keep (years 1 to 9999)"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(isoString(row.date, utc));
+    EXPECT_EQ(isKeptDate(row.date, tokyo), row.kept);
+    if (row.message) {
+      EXPECT_EQ(outsideKeptYearsMessage(row.date, tokyo), row.message);
+    }
+  }
+  EXPECT_EQ(outsideKeptYearsMessage(-43, 3, 15), "the date -0043-03-15 is outside the dates zarvo can keep (years 1 to 9999)");
 }
 
 // ---- Agreement with ICU's own calendar ------------------------------------------------------------
@@ -142,16 +225,26 @@ std::unique_ptr<icu::Calendar> icuCalendar(const char* zone) {
       icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(zone)), status);
   EXPECT_TRUE(U_SUCCESS(status));
   cal->setLenient(true);
+  cal->setGregorianChange(-std::numeric_limits<double>::max(), status);
   return cal;
 }
 
 int64_t millisOf(Date d) {
-  const int64_t ns = d.time_since_epoch().count();
-  return ns / 1'000'000 - (ns % 1'000'000 < 0 ? 1 : 0);
+  const int64_t us = d.time_since_epoch().count();
+  return us / 1000 - (us % 1000 < 0 ? 1 : 0);
+}
+
+// ISO 8601 as the reference writes it: a sign and more digits outside years 0000 to 9999.
+std::string isoYear(int64_t year) {
+  char digits[32];
+  std::snprintf(digits, sizeof digits, "%04lld", static_cast<long long>(year < 0 ? -year : year));
+  std::string out(year < 0 ? "-" : year > 9999 ? "+" : "");
+  out += digits;
+  return out;
 }
 
 // Instants to compare at: every transition of the zone between 1850 and 2100 and an hour and a
-// minute around each, plus seeded random instants over all a Date holds.
+// minute around each, plus seeded random instants from about 10,000 BC to AD 20,000.
 std::vector<Date> instantsFor(const icu::Calendar& cal) {
   std::vector<Date> out;
   const auto* zone = dynamic_cast<const icu::BasicTimeZone*>(&cal.getTimeZone());
@@ -164,13 +257,13 @@ std::vector<Date> instantsFor(const icu::Calendar& cal) {
     }
   }
   std::mt19937_64 random(20241206);
-  std::uniform_int_distribution<int64_t> nanos(Date::min().time_since_epoch().count() / 2 * 2 + 1,
-                                               Date::max().time_since_epoch().count());
-  for (int i = 0; i < 500; ++i) out.push_back(Date(Date::duration(nanos(random))));
+  std::uniform_int_distribution<int64_t> micros(-378'000'000'000'000'000, 569'000'000'000'000'000);
+  for (int i = 0; i < 500; ++i) out.push_back(Date(Date::duration(micros(random))));
   out.push_back(Date{});
-  out.push_back(Date{} - std::chrono::nanoseconds(1));
-  out.push_back(Date::min() + std::chrono::hours(24));
-  out.push_back(Date::max() - std::chrono::hours(24));
+  out.push_back(Date{} - std::chrono::microseconds(1));
+  // Far instants whose local milliseconds ICU's double still holds exactly (below 2^53).
+  out.push_back(Date(Date::duration(-9'000'000'000'000'000'000)));
+  out.push_back(Date(Date::duration(9'000'000'000'000'000'999)));
   return out;
 }
 
@@ -182,18 +275,17 @@ TEST(DateCalendarTest, FieldsAndOffsetsAgreeWithIcu) {
     for (const Date d : instantsFor(*cal)) {
       UErrorCode status = U_ZERO_ERROR;
       cal->setTime(static_cast<UDate>(millisOf(d)), status);
-      const int64_t subMillis = d.time_since_epoch().count() - millisOf(d) * 1'000'000;
+      const int64_t subMillis = d.time_since_epoch().count() - millisOf(d) * 1000;
       const DateComponents c = calendar.components(d);
       const int64_t offset = (cal->get(UCAL_ZONE_OFFSET, status) + cal->get(UCAL_DST_OFFSET, status)) / 1000;
       const DateComponents expected{.timeZone = name,
-                                    .era = cal->get(UCAL_ERA, status),
-                                    .year = cal->get(UCAL_YEAR, status),
+                                    .year = cal->get(UCAL_EXTENDED_YEAR, status),
                                     .month = cal->get(UCAL_MONTH, status) + 1,
                                     .day = cal->get(UCAL_DATE, status),
                                     .hour = cal->get(UCAL_HOUR_OF_DAY, status),
                                     .minute = cal->get(UCAL_MINUTE, status),
                                     .second = cal->get(UCAL_SECOND, status),
-                                    .nanosecond = cal->get(UCAL_MILLISECOND, status) * 1'000'000LL + subMillis,
+                                    .nanosecond = (cal->get(UCAL_MILLISECOND, status) * 1000LL + subMillis) * 1000,
                                     .weekday = cal->get(UCAL_DAY_OF_WEEK, status)};
       ASSERT_TRUE(U_SUCCESS(status));
       const auto at = [&] { return std::string(name) + " at " + std::to_string(d.time_since_epoch().count()); };
@@ -203,8 +295,8 @@ TEST(DateCalendarTest, FieldsAndOffsetsAgreeWithIcu) {
       EXPECT_EQ(calendar.component(CalendarUnit::nanosecond, d), *expected.nanosecond) << at();
       EXPECT_EQ(calendar.utcOffsetSeconds(d), offset) << at();
       char iso[64];
-      std::snprintf(iso, sizeof iso, "%04lld-%02lld-%02lldT%02lld:%02lld:%02lld.%03lld%c%02lld:%02lld",
-                    static_cast<long long>(*c.year), static_cast<long long>(*c.month),
+      std::snprintf(iso, sizeof iso, "%s-%02lld-%02lldT%02lld:%02lld:%02lld.%03lld%c%02lld:%02lld",
+                    isoYear(*c.year).c_str(), static_cast<long long>(*c.month),
                     static_cast<long long>(*c.day), static_cast<long long>(*c.hour),
                     static_cast<long long>(*c.minute), static_cast<long long>(*c.second),
                     static_cast<long long>(*c.nanosecond / 1'000'000), offset < 0 ? '-' : '+',
@@ -238,7 +330,7 @@ TEST(DateCalendarTest, InstantsFromFieldsAgreeWithIcu) {
       }
     }
     for (int i = 0; i < 300; ++i) {
-      cases.push_back({.year = std::uniform_int_distribution<int64_t>(1690, 2250)(random),
+      cases.push_back({.year = std::uniform_int_distribution<int64_t>(1, 9999)(random),
                        .month = std::uniform_int_distribution<int64_t>(1, 12)(random),
                        .day = std::uniform_int_distribution<int64_t>(1, 31)(random),
                        .hour = std::uniform_int_distribution<int64_t>(0, 23)(random),
@@ -263,7 +355,7 @@ TEST(DateCalendarTest, InstantsFromFieldsAgreeWithIcu) {
       UErrorCode status = U_ZERO_ERROR;
       const auto millis = static_cast<int64_t>(cal->getTime(status));
       ASSERT_TRUE(U_SUCCESS(status));
-      const int64_t expected = millis * 1'000'000 + c.nanosecond.value_or(0) % 1'000'000;
+      const int64_t expected = millis * 1000 + c.nanosecond.value_or(0) % 1'000'000 / 1000;
       EXPECT_EQ(calendar.date(c).time_since_epoch().count(), expected)
           << name << ' ' << c.year.value_or(-1) << '-' << c.month.value_or(-1) << '-' << c.day.value_or(-1) << ' '
           << c.hour.value_or(-1) << ':' << c.minute.value_or(-1);
@@ -271,9 +363,9 @@ TEST(DateCalendarTest, InstantsFromFieldsAgreeWithIcu) {
   }
 }
 
-// A Date counts nanoseconds in 64 bits: 1677-09-21T00:12:43.145Z to 2262-04-11T23:47:16.854Z. Fields
-// and moves beyond that come out as its ends; the last whole seconds inside stay exact. (Year 4048 and
-// 1414 come from date phrases the fuzzer found; they used to wrap around into an unrelated date.)
+// A Date counts microseconds in 64 bits: -290308-12-21T19:59:05.224192Z to +294247-01-10T04:00:54.775807Z.
+// Fields and moves beyond that come out as its ends; the last whole seconds inside stay exact, and
+// so do far dates a task can hold (year 4048 and 1414 came from date phrases the fuzzer found).
 TEST(DateCalendarTest, InstantsBeyondADateSaturate) {
   using std::chrono::seconds;
   const auto utc = DateCalendar::gregorianUTC();
@@ -282,12 +374,15 @@ TEST(DateCalendarTest, InstantsBeyondADateSaturate) {
     Date expected;
   };
   const FieldsRow fieldRows[] = {
-      {{.year = 4048, .month = 4, .day = 1}, Date::max()},
-      {{.year = 1414, .month = 1, .day = 1}, Date::min()},
-      {{.year = 2262, .month = 4, .day = 11, .hour = 23, .minute = 47, .second = 17}, Date::max()},
-      {{.year = 2262, .month = 4, .day = 11, .hour = 23, .minute = 47, .second = 16}, Date(seconds(9'223'372'036))},
-      {{.year = 1677, .month = 9, .day = 21, .hour = 0, .minute = 12, .second = 43}, Date::min()},
-      {{.year = 1677, .month = 9, .day = 21, .hour = 0, .minute = 12, .second = 44}, Date(seconds(-9'223'372'036))},
+      {{.year = 4048, .month = 4, .day = 1}, Date(seconds(65'583'216'000))},
+      {{.year = 1414, .month = 1, .day = 1}, Date(seconds(-17'545'680'000))},
+      {{.year = 300'000, .month = 1, .day = 1}, Date::max()},
+      {{.year = -300'000, .month = 1, .day = 1}, Date::min()},
+      {{.year = 294'247, .month = 1, .day = 10, .hour = 4, .minute = 0, .second = 55}, Date::max()},
+      {{.year = 294'247, .month = 1, .day = 10, .hour = 4, .minute = 0, .second = 54}, Date(seconds(9'223'372'036'854))},
+      {{.year = -290'308, .month = 12, .day = 21, .hour = 19, .minute = 59, .second = 5}, Date::min()},
+      {{.year = -290'308, .month = 12, .day = 21, .hour = 19, .minute = 59, .second = 6},
+       Date(seconds(-9'223'372'036'854))},
   };
   for (const FieldsRow& row : fieldRows) {
     SCOPED_TRACE(*row.fields.year);
@@ -306,12 +401,15 @@ TEST(DateCalendarTest, InstantsBeyondADateSaturate) {
       {CalendarUnit::hour, -9'999'999'999, ref, Date::min()},
       {CalendarUnit::second, std::numeric_limits<int64_t>::min(), ref, Date::min()},
       {CalendarUnit::minute, 1, Date::max(), Date::max()},
-      {CalendarUnit::nanosecond, -1, Date::min(), Date::min()},
-      {CalendarUnit::nanosecond, 1, Date::max() - std::chrono::nanoseconds(1), Date::max()},
+      {CalendarUnit::nanosecond, -1'000, Date::min(), Date::min()},
+      {CalendarUnit::nanosecond, 1'000, Date::max() - std::chrono::microseconds(1), Date::max()},
       {CalendarUnit::day, 1, Date::max(), Date::max()},
-      {CalendarUnit::year, 1000, ref, Date::max()},
-      {CalendarUnit::year, 200, ref, utc.date({.year = 2224, .month = 3, .day = 11, .hour = 10})},
-      {CalendarUnit::year, -1000, ref, Date::min()},
+      {CalendarUnit::year, 1'000'000, ref, Date::max()},
+      {CalendarUnit::year, 300, ref, utc.date({.year = 2324, .month = 3, .day = 11, .hour = 10})},
+      {CalendarUnit::year, 7975, ref, utc.date({.year = 9999, .month = 3, .day = 11, .hour = 10})},
+      {CalendarUnit::year, -2023, ref, utc.date({.year = 1, .month = 3, .day = 11, .hour = 10})},
+      {CalendarUnit::year, -1'000'000, ref, Date::min()},
+      {CalendarUnit::year, 400'000, ref, Date::max()},
       {CalendarUnit::month, 999'999'999'999, ref, Date::max()},
       {CalendarUnit::weekOfYear, std::numeric_limits<int64_t>::max(), ref, Date::max()},
       {CalendarUnit::day, -9'999'999'999, ref, Date::min()},

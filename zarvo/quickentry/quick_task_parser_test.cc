@@ -136,6 +136,34 @@ TEST_F(QuickTaskParserTest, OtherLanguagesAreReadWhereEnglishFindsNothing) {
   }
 }
 
+// Far dates are read exactly, in every language, whatever the year: nothing is moved to the nearest
+// date some narrower clock holds. Whether a task may keep the date is the caller's check.
+TEST(QuickTaskParserFarDates, AreReadExactlyAndOnlyTheKeptYearsPassTheCheck) {
+  chrono::testing::ScopedTimeZone zone{"UTC"};
+  const QuickTaskParser parser{std::make_shared<platform::FixedClock>(chrono::testing::utcDate(2024, 3, 11, 10, 0))};
+  struct Row {
+    const char* line;
+    const char* title;
+    const char* due;
+    bool kept;
+  };
+  const Row rows[] = {
+      {"time capsule in 300 years", "time capsule", "2324-03-11T10:00:00.000+00:00", true},
+      {"end of days 9999-12-31", "end of days", "9999-12-31T12:00:00.000+00:00", true},
+      {"day zero 0000-01-01", "day zero", "0000-01-01T12:00:00.000+00:00", false},
+      {"Iden 15. März 44 v. Chr.", "Iden", "-0044-03-15T12:00:00.000+00:00", false},
+      {"古い約束 24年3月5日", "古い約束", "0024-03-05T12:00:00.000+00:00", true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    const TaskDescription d = parser.parse(std::string_view(row.line), {});
+    EXPECT_EQ(toUtf8(d.title), row.title);
+    ASSERT_TRUE(d.dueDate());
+    EXPECT_EQ(iso(*d.dueDate()), row.due);
+    EXPECT_EQ(platform::isKeptDate(*d.dueDate()), row.kept);
+  }
+}
+
 TEST_F(QuickTaskParserTest, RangesReferToStringAndToInputWhenADatePrecedesTheReference) {
   const TaskDescription d = parser_.parse(std::u16string_view(u"tomorrow call #work"), lists_);
   EXPECT_EQ(toUtf8(d.string), "call #work");
