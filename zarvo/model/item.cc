@@ -42,9 +42,10 @@ std::shared_ptr<store::ManagedObject> make(const EntityDescription& e) {
 }  // namespace
 
 const store::ManagedObjectModel& managedObjectModel() {
-  // Item is abstract: its two attributes are repeated in the tables of Task and List.
+  // Item is abstract: its two attributes are repeated in the tables of Task and List. Version 2 keeps
+  // dates in microseconds (version 1 in nanoseconds, which end in 2262).
   static const store::ManagedObjectModel model(
-      1,
+      2,
       {
           EntityDescription{"Task",
                             {
@@ -79,7 +80,8 @@ const store::ManagedObjectModel& managedObjectModel() {
                             },
                             {{"tasks", "Task", "tags", /*owner=*/false}},
                             make<Tag>},
-      });
+      },
+      /*microsecondDatesSince=*/2);
   return model;
 }
 

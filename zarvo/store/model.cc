@@ -33,8 +33,9 @@ std::optional<size_t> EntityDescription::relationshipIndex(std::string_view key)
   return std::nullopt;
 }
 
-ManagedObjectModel::ManagedObjectModel(int32_t version, std::vector<EntityDescription> entities)
-    : version_(version), entities_(std::move(entities)) {}
+ManagedObjectModel::ManagedObjectModel(int32_t version, std::vector<EntityDescription> entities,
+                                       int32_t microsecondDatesSince)
+    : version_(version), entities_(std::move(entities)), microsecondDatesSince_(microsecondDatesSince) {}
 
 const EntityDescription* ManagedObjectModel::entity(std::string_view name) const {
   for (const auto& e : entities_) {

@@ -65,10 +65,16 @@ struct EntityDescription {
 
 class ManagedObjectModel {
  public:
-  // `version` is written to the database file; a file with a larger one is refused.
-  ManagedObjectModel(int32_t version, std::vector<EntityDescription> entities);
+  // `version` is written to the database file; a file with a larger one is refused, a file with a
+  // smaller one is upgraded when opened for writing (its tables must be those of this model).
+  //
+  // Dates are stored as microseconds since 1970-01-01 UTC. Files of a version below
+  // `microsecondDatesSince` hold them in nanoseconds, as this store wrote them when a date reached
+  // only to 2262; the upgrade converts them (rounding down).
+  ManagedObjectModel(int32_t version, std::vector<EntityDescription> entities, int32_t microsecondDatesSince = 1);
 
   int32_t version() const { return version_; }
+  int32_t microsecondDatesSince() const { return microsecondDatesSince_; }
   const std::vector<EntityDescription>& entities() const { return entities_; }
   // Nothing when the model has no entity of that name.
   const EntityDescription* entity(std::string_view name) const;
@@ -76,6 +82,7 @@ class ManagedObjectModel {
  private:
   int32_t version_;
   std::vector<EntityDescription> entities_;
+  int32_t microsecondDatesSince_;
 };
 
 }  // namespace zarvo::store

@@ -17,9 +17,9 @@ namespace {
 // "ZRVO": marks files of this application, so that another program's SQLite file is refused.
 constexpr int32_t kApplicationID = 0x5A52564F;
 
-int64_t nanoseconds(Date d) {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(d.time_since_epoch()).count();
-}
+int64_t microseconds(Date d) { return d.time_since_epoch().count(); }
+static_assert(std::is_same_v<Date::duration, std::chrono::microseconds>,
+              "dates are stored in microseconds: another unit needs an upgrade step of the files");
 
 }  // namespace
 
@@ -44,7 +44,7 @@ void bindValue(sqlite::Statement& stmt, int index, const Value& v) {
         } else if constexpr (std::is_same_v<T, std::string>) {
           stmt.bind(index, std::string_view(x));
         } else {
-          stmt.bind(index, nanoseconds(x));
+          stmt.bind(index, microseconds(x));
         }
       },
       v);
@@ -67,7 +67,7 @@ Value readValue(const sqlite::Statement& stmt, int column, AttributeType type) {
     case AttributeType::floatingPoint: return stmt.real(column);
     case AttributeType::string: return stmt.text(column);
     case AttributeType::date:
-      return Date(std::chrono::duration_cast<Date::duration>(std::chrono::nanoseconds(stmt.integer(column))));
+      return Date(Date::duration(stmt.integer(column)));
   }
   return std::monostate{};
 }
@@ -199,10 +199,10 @@ void ObjectContext::openDatabase(bool readOnly) {
     stmt.reset();
   }
   db.exec("PRAGMA synchronous = FULL", StoreError::Code::cannotOpen);
-  if (version < model_.version()) createSchema();
+  if (version < model_.version()) prepareSchema();
 }
 
-void ObjectContext::createSchema() {
+void ObjectContext::prepareSchema() {
   auto& db = *db_;
   db.exec("BEGIN IMMEDIATE", StoreError::Code::cannotOpen);
   try {
@@ -214,7 +214,14 @@ void ObjectContext::createSchema() {
       db.exec("COMMIT");
       return;
     }
+    const int64_t version = check.integer(0);
     check.reset();
+    if (version > 0) {
+      upgradeSchema(version);
+      db.exec("PRAGMA user_version = " + std::to_string(model_.version()));
+      db.exec("COMMIT");
+      return;
+    }
     for (const auto& e : model_.entities()) {
       std::string sql = "CREATE TABLE " + quoted(e.name) + " (z_pk INTEGER PRIMARY KEY, z_opt INTEGER NOT NULL";
       for (const auto& a : e.attributes) sql += ", " + quoted(a.name) + " " + sqlType(a.type);
@@ -238,6 +245,23 @@ void ObjectContext::createSchema() {
   } catch (...) {
     db.rollbackAfterFailure();
     throw;
+  }
+}
+
+void ObjectContext::upgradeSchema(int64_t fromVersion) {
+  auto& db = *db_;
+  if (fromVersion < model_.microsecondDatesSince()) {
+    // Nanoseconds to microseconds, rounded down (SQLite's division truncates toward zero). Each row
+    // changes, so its version moves too: a process that read it before must read it again.
+    for (const auto& e : model_.entities()) {
+      std::string sets;
+      for (const auto& a : e.attributes) {
+        if (a.type != AttributeType::date) continue;
+        const std::string column = quoted(a.name);
+        sets += column + " = (" + column + " - ((" + column + " % 1000) + 1000) % 1000) / 1000, ";
+      }
+      if (!sets.empty()) db.exec("UPDATE " + quoted(e.name) + " SET " + sets + "z_opt = z_opt + 1");
+    }
   }
 }
 

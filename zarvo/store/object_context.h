@@ -200,7 +200,9 @@ class ObjectContext : public std::enable_shared_from_this<ObjectContext> {
 
   ObjectContext(std::string path, const ManagedObjectModel& model);
   void openDatabase(bool readOnly);
-  void createSchema();
+  // Makes the schema of a new file, or upgrades an older one, in one transaction.
+  void prepareSchema();
+  void upgradeSchema(int64_t fromVersion);
 
   // Called by objects (never while they hold their own lock).
   void objectDidChange(const std::shared_ptr<ManagedObject>& object);

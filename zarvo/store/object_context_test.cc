@@ -12,6 +12,7 @@
 #include <future>
 #include <thread>
 
+#include "zarvo/platform/date_calendar.h"
 #include "zarvo/platform/notifications.h"
 #include "zarvo/testing/temp_dir.h"
 
@@ -97,7 +98,7 @@ class ContextTest : public ::testing::Test {
 };
 
 TEST_F(ContextTest, SavedValuesComeBackAfterReopening) {
-  const Date when = Date(std::chrono::nanoseconds(1'700'000'000'123'456'789));
+  const Date when = Date(std::chrono::microseconds(1'700'000'000'123'456));
   {
     auto ctx = open();
     auto a = insert(*ctx, "Grüße");
@@ -121,6 +122,77 @@ TEST_F(ContextTest, SavedValuesComeBackAfterReopening) {
   EXPECT_EQ(std::get<Date>(b->value("timestamp")), when);
   EXPECT_TRUE(isNull(all[0]->value("count")));
   EXPECT_EQ(std::get<bool>(all[0]->value("done")), false);  // non-optional default
+}
+
+// Dates far from now come back to the microsecond and compare in the database as in memory: the
+// years a task can hold, and both ends of what the store held when it counted nanoseconds.
+TEST_F(ContextTest, FarDatesComeBackExactlyAndCompareInOrder) {
+  const auto utc = platform::DateCalendar::gregorianUTC();
+  const Date dates[] = {
+      utc.date({.year = 1, .month = 1, .day = 1}),
+      utc.date({.year = 1677, .month = 9, .day = 21, .hour = 0, .minute = 12, .second = 43}),
+      utc.date({.year = 2263, .month = 1, .day = 1}),
+      utc.date({.year = 9999, .month = 12, .day = 31, .hour = 23, .minute = 59, .second = 59, .nanosecond = 999'999'000}),
+  };
+  {
+    auto ctx = open();
+    for (const Date d : dates) insert(*ctx, platform::isoString(d, utc))->setValue("timestamp", d);
+    ctx->save();
+  }
+  auto ctx = open();
+  const auto all = ctx->fetch(notes());
+  ASSERT_EQ(all.size(), std::size(dates));
+  for (size_t i = 0; i < all.size(); ++i) {
+    EXPECT_EQ(std::get<Date>(all[i]->value("timestamp")), dates[i]) << platform::isoString(dates[i], utc);
+  }
+  const Date epoch{};
+  EXPECT_EQ(titles(ctx->fetch(notes("timestamp < %@", {epoch}))),
+            (std::vector<std::string>{platform::isoString(dates[0], utc), platform::isoString(dates[1], utc)}));
+}
+
+// A file from before dates were kept in microseconds: a model whose files hold microseconds from
+// version 2 converts the nanoseconds of a version 1 file when it opens it, once, rounding down, and
+// leaves every other value as it was.
+TEST_F(ContextTest, NanosecondDatesOfAnOlderFileAreConvertedOnOpening) {
+  static const ManagedObjectModel microsecondsFrom2(2, testModel().entities(), /*microsecondDatesSince=*/2);
+  struct Row {
+    std::optional<int64_t> nanoseconds;  // as the older file holds it
+    std::optional<int64_t> microseconds;
+  };
+  const Row rows[] = {
+      {1'700'000'000'123'456'789, 1'700'000'000'123'456},
+      {-9'000'000'000'000'000'001, -9'000'000'000'000'001},
+      {999, 0},
+      {-1, -1},
+      {std::nullopt, std::nullopt},
+  };
+  {
+    auto ctx = open();  // version 1
+    for (size_t i = 0; i < std::size(rows); ++i) insert(*ctx, std::to_string(i))->setValue("count", int64_t(i));
+    ctx->save();
+  }
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    sql("UPDATE Note SET timestamp = " + (rows[i].nanoseconds ? std::to_string(*rows[i].nanoseconds) : "NULL") +
+         " WHERE title = '" + std::to_string(i) + "'");
+  }
+  for (int opening = 0; opening < 2; ++opening) {
+    auto ctx = ObjectContext::open(dir_.file("db.sqlite"), microsecondsFrom2);
+    FetchRequest request("Note");
+    request.sortDescriptors = {{"count", true}};
+    const auto all = ctx->fetch(request);
+    ASSERT_EQ(all.size(), std::size(rows));
+    for (size_t i = 0; i < all.size(); ++i) {
+      SCOPED_TRACE(i);
+      EXPECT_EQ(std::get<int64_t>(all[i]->value("count")), int64_t(i));
+      const Value v = all[i]->value("timestamp");
+      if (rows[i].microseconds) {
+        EXPECT_EQ(std::get<Date>(v).time_since_epoch().count(), *rows[i].microseconds);
+      } else {
+        EXPECT_TRUE(isNull(v));
+      }
+    }
+  }
+  EXPECT_THROW(open(), StoreError);  // now newer than version 1
 }
 
 TEST_F(ContextTest, OneObjectPerRowAndFetchesSeePendingChanges) {

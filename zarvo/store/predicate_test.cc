@@ -119,7 +119,7 @@ std::string describe(const std::string& format, const std::vector<Value>& args) 
           if constexpr (std::is_same_v<T, std::monostate>) {
             out << " (absent)";
           } else if constexpr (std::is_same_v<T, Date>) {
-            out << " " << v.time_since_epoch().count() << "ns";
+            out << " " << v.time_since_epoch().count() << "us";
           } else if constexpr (std::is_same_v<T, std::string>) {
             out << " \"" << v << "\"";
           } else {

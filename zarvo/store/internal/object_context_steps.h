@@ -27,7 +27,7 @@ namespace detail {
 std::string quoted(std::string_view name);
 // The table holding the links of `owner`'s relationship `rel`.
 std::string joinTable(const EntityDescription& owner, const RelationshipDescription& rel);
-// Binds `v` as parameter `index` (1-based): booleans as 0/1, dates as nanoseconds since the epoch.
+// Binds `v` as parameter `index` (1-based): booleans as 0/1, dates as microseconds since the epoch.
 void bindValue(sqlite::Statement& stmt, int index, const Value& v);
 
 }  // namespace detail
