@@ -91,6 +91,7 @@ void expectSameFile(const TodoFile& a, const TodoFile& b) {
               std::tie(g.uid, g.hasUid, g.title, g.notes, g.priority, g.due, g.completed, g.status));
     EXPECT_EQ(std::tie(f.completionDate, f.creationDate, f.lastModified, f.percentComplete),
               std::tie(g.completionDate, g.creationDate, g.lastModified, g.percentComplete));
+    EXPECT_EQ(f.datesLeftOut, g.datesLeftOut);
   }
 }
 
@@ -111,6 +112,11 @@ TEST(FileCache, EveryFixtureRoundTrips) {
             "TRIGGER:-PT5M\r\nACKNOWLEDGED:20270101T000000Z\r\nEND:VALARM\r\nBEGIN:VALARM\r\nUID:again\r\n"
             "RELATED-TO;RELTYPE=SNOOZE:first\r\nACTION:DISPLAY\r\nTRIGGER;VALUE=DATE-TIME:20270101T001000Z\r\n"
             "END:VALARM\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
+  // Far dates, kept and left out: the copy holds both as the reader made them.
+  writeFile(root / "src" / "far.ics",
+            "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:far\r\nDUE:99991231T235959Z\r\nCREATED:00010101T000000Z\r\n"
+            "STATUS:COMPLETED\r\nCOMPLETED:00000101T000000Z\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\n"
+            "TRIGGER;VALUE=DATE-TIME:22630101T000000Z\r\nEND:VALARM\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
   FileCache cache;
   std::map<fs::path, std::shared_ptr<const TodoFile>> originals;
   for (const auto& entry : fs::recursive_directory_iterator(root)) {

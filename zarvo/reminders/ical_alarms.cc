@@ -13,7 +13,7 @@ namespace zarvo::reminders::detail::ical {
 namespace {
 
 std::string acknowledgedLine(Date at, std::string_view newline) {
-  return serialize(PropertyPtr(icalproperty_new_acknowledged(utcTime(at))), newline);
+  return serialize(timeProperty("ACKNOWLEDGED", utcTime(at)), newline);
 }
 
 std::string uidLine(const std::string& uid, std::string_view newline) {
@@ -37,19 +37,17 @@ std::string valarmText(const AlarmValue& alarm, std::string_view newline) {
   ComponentPtr a(icalcomponent_new(ICAL_VALARM_COMPONENT));
   icalcomponent_add_property(a.get(), icalproperty_new_action(ICAL_ACTION_DISPLAY));
   icalcomponent_add_property(a.get(), icalproperty_new_description("Reminder"));
-  struct icaltriggertype trigger{};
-  trigger.time = icaltime_null_time();
-  trigger.duration = icaldurationtype_null_duration();
   if (alarm.absolute) {
-    trigger.time = utcTime(*alarm.absolute);
+    icalcomponent_add_property(a.get(), timeProperty("TRIGGER", utcTime(*alarm.absolute), ";VALUE=DATE-TIME").release());
   } else {
+    struct icaltriggertype trigger{};
+    trigger.time = icaltime_null_time();
     trigger.duration = icaldurationtype_from_int(static_cast<int>(alarm.relative.value_or(std::chrono::seconds(0)).count()));
+    icalproperty* p = icalproperty_new_trigger(trigger);
+    // An offset counts from DTSTART unless it says otherwise; the store's offsets count from the due.
+    icalproperty_add_parameter(p, icalparameter_new_related(ICAL_RELATED_END));
+    icalcomponent_add_property(a.get(), p);
   }
-  icalproperty* p = icalproperty_new_trigger(trigger);
-  // An offset counts from DTSTART unless it says otherwise; the store's offsets count from the due.
-  icalproperty_add_parameter(p, alarm.absolute ? icalparameter_new_value(ICAL_VALUE_DATETIME)
-                                               : icalparameter_new_related(ICAL_RELATED_END));
-  icalcomponent_add_property(a.get(), p);
   std::string text = withNewline(takeString(icalcomponent_as_ical_string_r(a.get())), newline);
   std::string extra;
   if (alarm.uid) extra += uidLine(*alarm.uid, newline);
@@ -87,14 +85,17 @@ void readAlarms(icalcomponent* todo, std::string_view fileText, const std::files
     if (icalproperty* p = icalcomponent_get_first_property(a, ICAL_TRIGGER_PROPERTY)) {
       struct icaltriggertype trigger = icalproperty_get_trigger(p);
       if (!icaltime_is_null_time(trigger.time)) {
-        v.absolute = instantOf(p, trigger.time, "TRIGGER", fileText, path);
+        try {
+          v.absolute = instantOf(p, trigger.time, "TRIGGER", fileText, path);
+        } catch (const OutOfRange& e) {
+          entry.fields.datesLeftOut.emplace_back(e.what());  // an alarm that never rings, as without TRIGGER
+        }
       } else {
         v.relative = std::chrono::seconds(icaldurationtype_as_int(trigger.duration));
       }
     }
     if (icalproperty* p = icalcomponent_get_first_property(a, ICAL_ACKNOWLEDGED_PROPERTY)) {
-      // Not a time the store owns: one a Date cannot hold still says the alarm was shown, and
-      // never makes the file unreadable.
+      // Not a time the store owns: one outside the kept years still says the alarm was shown.
       try {
         v.acknowledged = instantOf(p, icalproperty_get_acknowledged(p), "ACKNOWLEDGED", fileText, path);
       } catch (const OutOfRange&) {

@@ -138,26 +138,33 @@ PropertyPtr dueProperty(const platform::DateComponents& c, std::string* zoneOut)
   if (!c.year || !c.month || !c.day) {
     throw StoreError(StoreErrorCode::invalid, "a due date needs a year, a month and a day");
   }
+  // The day as a calendar carries it over must lie in the years iCalendar writes: year 0000 or 10000
+  // never reaches the file.
+  const auto utc = platform::DateCalendar::gregorianUTC();
+  const platform::DateComponents read = utc.components(utc.date({.era = c.era, .year = c.year, .month = c.month, .day = c.day}));
+  if (!platform::isKeptYear(*read.year)) {
+    throw StoreError(StoreErrorCode::invalid, platform::outsideKeptYearsMessage(*read.year, *read.month, *read.day));
+  }
   struct icaltimetype t = icaltime_null_time();
   t.year = static_cast<int>(*c.year);
   t.month = static_cast<int>(*c.month);
   t.day = static_cast<int>(*c.day);
   if (!c.hour) {
     t.is_date = 1;
-    return PropertyPtr(icalproperty_new_due(t));
+    return timeProperty("DUE", t);
   }
   t.hour = static_cast<int>(*c.hour);
   t.minute = static_cast<int>(c.minute.value_or(0));
   t.second = static_cast<int>(c.second.value_or(0));
-  if (!c.timeZone) return PropertyPtr(icalproperty_new_due(t));
+  if (!c.timeZone) return timeProperty("DUE", t);
   if (isUtcZone(*c.timeZone)) {
     t.zone = icaltimezone_get_utc_timezone();
-    return PropertyPtr(icalproperty_new_due(t));
+    return timeProperty("DUE", t);
   }
   if (!platform::DateCalendar::isKnownTimeZone(*c.timeZone)) {
     throw StoreError(StoreErrorCode::invalid, "unknown time zone \"" + *c.timeZone + "\" in a due date");
   }
-  PropertyPtr p(icalproperty_new_due(t));
+  PropertyPtr p = timeProperty("DUE", t);
   icalproperty_add_parameter(p.get(), icalparameter_new_tzid(c.timeZone->c_str()));
   *zoneOut = *c.timeZone;
   return p;
@@ -255,7 +262,7 @@ std::string editTodo(const TodoFile& file, size_t index, const DesiredTodo& want
   // (another client's completion time under a STATUS that is not COMPLETED) until then.
   const std::optional<Date> completion = want.completed ? want.completionDate : std::nullopt;
   if (completionChanged || (!advanced && want.completed && !sameAbsolute(completion, had.completionDate))) {
-    owned.set("COMPLETED", completion ? PropertyPtr(icalproperty_new_completed(utcTime(*completion))) : nullptr);
+    owned.set("COMPLETED", completion ? timeProperty("COMPLETED", utcTime(*completion)) : nullptr);
   }
   const auto recordLine = [&](std::string_view name, std::optional<std::string> value, bool changed) {
     if (value && changed) owned.setLine(name, withNewline(fold(std::string(name) + ":" + *value), nl));
@@ -273,8 +280,8 @@ std::string editTodo(const TodoFile& file, size_t index, const DesiredTodo& want
     }
     owned.setLine("RRULE", serialize(PropertyPtr(icalproperty_new_rrule(rule)), nl));
   }
-  owned.set("DTSTAMP", PropertyPtr(icalproperty_new_dtstamp(utcTime(want.now))));
-  owned.set("LAST-MODIFIED", PropertyPtr(icalproperty_new_lastmodified(utcTime(want.now))));
+  owned.set("DTSTAMP", timeProperty("DTSTAMP", utcTime(want.now)));
+  owned.set("LAST-MODIFIED", timeProperty("LAST-MODIFIED", utcTime(want.now)));
 
   owned.finish();
 
@@ -302,7 +309,7 @@ std::string newTodoFile(const DesiredTodo& want) {
   std::string skeleton =
       "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//ZarvoKit//ZarvoKit//EN\r\nBEGIN:VTODO\r\n" +
       serialize(PropertyPtr(icalproperty_new_uid(want.uid.c_str())), "\r\n") +
-      serialize(PropertyPtr(icalproperty_new_created(utcTime(want.now))), "\r\n") +
+      serialize(timeProperty("CREATED", utcTime(want.now)), "\r\n") +
       "END:VTODO\r\nEND:VCALENDAR\r\n";
   std::string error;
   auto file = parseTodoFile({}, std::move(skeleton), {}, error);

@@ -26,7 +26,18 @@ using namespace ical;
 
 namespace {
 
-// Reads the owned values of a VTODO parsed by libical. Throws OutOfRange.
+// The value `read` gives; nothing when it throws OutOfRange, which `f` then records.
+template <class Read>
+auto keptOrLeftOut(TodoFields& f, Read read) -> decltype(read()) {
+  try {
+    return read();
+  } catch (const OutOfRange& e) {
+    f.datesLeftOut.emplace_back(e.what());
+    return std::nullopt;
+  }
+}
+
+// Reads the owned values of a VTODO parsed by libical.
 void readFields(icalcomponent* todo, std::string_view fileText, const std::filesystem::path& path, TodoEntry& entry) {
   TodoFields& f = entry.fields;
   if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_UID_PROPERTY)) {
@@ -47,8 +58,9 @@ void readFields(icalcomponent* todo, std::string_view fileText, const std::files
   }
   if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_DUE_PROPERTY)) {
     struct icaltimetype t = icalproperty_get_due(p);
-    if (!icaltime_is_null_time(t) && t.year > 0) {
-      requireInRange("DUE", t);
+    if (!icaltime_is_null_time(t) && !civilInRange(t)) {
+      f.datesLeftOut.push_back(leftOutDate("DUE", t));
+    } else if (!icaltime_is_null_time(t)) {
       platform::DateComponents c{.year = t.year, .month = t.month, .day = t.day};
       if (!t.is_date) {
         c.hour = t.hour;
@@ -78,14 +90,16 @@ void readFields(icalcomponent* todo, std::string_view fileText, const std::files
     if (const char* s = icalproperty_get_value_as_string(p)) f.status = upper(s);
   }
   if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_COMPLETED_PROPERTY)) {
-    f.completionDate = instantOf(p, icalproperty_get_completed(p), "COMPLETED", fileText, path);
+    f.completionDate =
+        keptOrLeftOut(f, [&] { return instantOf(p, icalproperty_get_completed(p), "COMPLETED", fileText, path); });
   }
   f.completed = f.status == "COMPLETED" || (f.status.empty() && f.completionDate.has_value());
   if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_CREATED_PROPERTY)) {
-    f.creationDate = instantOf(p, icalproperty_get_created(p), "CREATED", fileText, path);
+    f.creationDate = keptOrLeftOut(f, [&] { return instantOf(p, icalproperty_get_created(p), "CREATED", fileText, path); });
   }
   if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_LASTMODIFIED_PROPERTY)) {
-    f.lastModified = instantOf(p, icalproperty_get_lastmodified(p), "LAST-MODIFIED", fileText, path);
+    f.lastModified =
+        keptOrLeftOut(f, [&] { return instantOf(p, icalproperty_get_lastmodified(p), "LAST-MODIFIED", fileText, path); });
   }
   if (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_PERCENTCOMPLETE_PROPERTY)) {
     f.percentComplete = icalproperty_get_percentcomplete(p);
@@ -211,10 +225,9 @@ void prepareParser() {
 }
 
 std::optional<Date> utcDate(int year, int month, int day, int hour, int minute, int second) {
-  const std::chrono::sys_seconds at = civilSeconds(year, month, day, hour, minute, second);
-  constexpr auto kLimit = std::chrono::duration_cast<std::chrono::seconds>(Date::duration::max());
-  if (at.time_since_epoch() >= kLimit || at.time_since_epoch() <= -kLimit) return std::nullopt;
-  return Date(at);
+  // The civil arithmetic holds years of std::chrono::year (to 32767), well inside what a Date holds.
+  if (year < -30'000 || year > 30'000) return std::nullopt;
+  return Date(civilSeconds(year, month, day, hour, minute, second));
 }
 
 std::shared_ptr<TodoFile> parseTodoFile(std::filesystem::path path, std::string content,
@@ -356,12 +369,11 @@ std::shared_ptr<TodoFile> parseTodoFile(std::filesystem::path path, std::string 
       return nullptr;
     }
     if (!matchLibical(component.get(), entry, error)) return nullptr;
-    try {
-      readFields(component.get(), text, file->path, entry);
-      readRecordLines(text, entry);
-    } catch (const OutOfRange& e) {
-      error = e.what();
-      return nullptr;
+    readFields(component.get(), text, file->path, entry);
+    readRecordLines(text, entry);
+    for (const auto& leftOut : entry.fields.datesLeftOut) {
+      log().notice("%{public}@ of %{public}@ is outside the years 1 to 9999: the task reads without it", leftOut,
+                   file->path.string());
     }
     if (!entry.fields.notes && entry.find("DESCRIPTION")) entry.fields.notes = std::string();
   }

@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "zarvo/platform/date_calendar.h"
+#include "zarvo/reminders/store_error.h"
 
 #include "zarvo/reminders/internal/ical_lines.h"
 
@@ -77,6 +81,10 @@ std::string serialize(PropertyPtr p, std::string_view newline) {
 }
 
 struct icaltimetype utcTime(Date date) {
+  const auto utc = platform::DateCalendar::gregorianUTC();
+  if (!platform::isKeptYear(utc.component(platform::CalendarUnit::year, date))) {
+    throw StoreError(StoreErrorCode::invalid, platform::outsideKeptYearsMessage(date, utc));
+  }
   auto secs = std::chrono::floor<std::chrono::seconds>(date);
   auto day = std::chrono::floor<days>(secs);
   std::chrono::year_month_day ymd(day);
@@ -90,6 +98,22 @@ struct icaltimetype utcTime(Date date) {
   t.second = static_cast<int>(hms.seconds().count());
   t.zone = icaltimezone_get_utc_timezone();
   return t;
+}
+
+PropertyPtr timeProperty(std::string_view name, const struct icaltimetype& t, std::string_view parameters) {
+  char value[32];
+  if (t.is_date) {
+    std::snprintf(value, sizeof value, "%04d%02d%02d", t.year, t.month, t.day);
+  } else {
+    std::snprintf(value, sizeof value, "%04d%02d%02dT%02d%02d%02d%s", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second, icaltime_is_utc(t) ? "Z" : "");
+  }
+  std::string line(name);
+  if (t.is_date) line += ";VALUE=DATE";
+  line += parameters;
+  line += ':';
+  line += value;
+  return PropertyPtr(icalproperty_new_from_string(line.c_str()));
 }
 
 std::optional<std::string> tzidOf(icalproperty* p) {
@@ -113,15 +137,19 @@ std::chrono::sys_seconds civilSeconds(int year, int month, int day, int hour, in
 }
 
 bool civilInRange(const struct icaltimetype& t) {
-  constexpr auto kLimit = std::chrono::duration_cast<std::chrono::seconds>(Date::duration::max()) - days(1);
-  const auto at = civilSeconds(t.year, t.month, t.day, t.hour, t.minute, t.second).time_since_epoch();
-  return at < kLimit && at > -kLimit;
+  const auto day = std::chrono::floor<days>(civilSeconds(t.year, t.month, t.day, t.hour, t.minute, t.second));
+  return platform::isKeptYear(static_cast<int>(std::chrono::year_month_day(day).year()));
+}
+
+std::string leftOutDate(const char* property, const struct icaltimetype& t) {
+  char day[32];
+  std::snprintf(day, sizeof day, "%04d-%02d-%02d", t.year, t.month, t.day);
+  return std::string(property) + " " + day;
 }
 
 void requireInRange(const char* property, const struct icaltimetype& t) {
   if (civilInRange(t)) return;
-  throw OutOfRange(std::string(property) + " " + std::to_string(t.year) +
-                   " is outside the dates the store can hold (1678 to 2261)");
+  throw OutOfRange(leftOutDate(property, t));
 }
 
 bool sameAbsolute(const std::optional<Date>& a, const std::optional<Date>& b) {

@@ -98,6 +98,10 @@ std::optional<struct icaltimetype> inFileZone(std::string_view definition, struc
   const std::optional<int> offset = FileZones::utcOffset(definition, t);
   if (!offset) return std::nullopt;
   const auto at = civilSeconds(t.year, t.month, t.day, t.hour, t.minute, t.second) - std::chrono::seconds(*offset);
+  // Within a day of the kept years' ends, UTC may lie beyond them: such a time reads as floating.
+  if (!platform::isKeptYear(platform::DateCalendar::gregorianUTC().component(platform::CalendarUnit::year, Date(at)))) {
+    return std::nullopt;
+  }
   return utcTime(Date(at));
 }
 
@@ -108,7 +112,7 @@ void warnFloating(const std::string& tzid, const char* property, const std::file
 
 std::optional<Date> instantOf(icalproperty* p, struct icaltimetype t, const char* property, std::string_view fileText,
                               const std::filesystem::path& path) {
-  if (icaltime_is_null_time(t) || t.year <= 0) return std::nullopt;
+  if (icaltime_is_null_time(t)) return std::nullopt;
   requireInRange(property, t);
   if (t.is_date) return utcDate(t.year, t.month, t.day, 0, 0, 0);
   if (icaltime_is_utc(t)) return utcDate(t.year, t.month, t.day, t.hour, t.minute, t.second);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "zarvo/platform/date_calendar.h"
 #include "zarvo/platform/log.h"
 #include "zarvo/reminders/internal/ical_file.h"
 #include "zarvo/reminders/store_error.h"
@@ -234,33 +235,41 @@ TEST(OtherClientsFiles, CompletingARecurringTaskMovesItToItsNextOccurrence) {
   }
 }
 
-// A time a Date cannot hold (it spans about 1677 to 2262) is not moved to the nearest one it can:
-// the file is refused, with the reason, and so never shown or saved back with another date.
-TEST(OtherClientsFiles, TimesBeyondWhatADateHoldsAreRefusedNotMoved) {
+// Times of every year a task can keep are read as written, however far; a time outside them (year
+// 0000, or fields carried into year 10000) is left out of the task and named, never moved to another
+// date, and never makes the file unreadable.
+TEST(OtherClientsFiles, FarTimesAreReadAsWrittenAndOthersLeftOutNotMoved) {
+  const auto utc = platform::DateCalendar::gregorianUTC();
   struct Row {
     const char* line;
-    const char* property;  // named in the reason; empty: the file reads
+    std::vector<std::string> leftOut;
   };
   const Row rows[] = {
-      {"CREATED:00010101T000000Z\r\n", "CREATED"},
-      {"LAST-MODIFIED:61611149T150500Z\r\n", "LAST-MODIFIED"},  // a damaged file the fuzzer found
-      {"STATUS:COMPLETED\r\nCOMPLETED:99991231T235959Z\r\n", "COMPLETED"},
-      {"DUE;VALUE=DATE:45010101\r\n", "DUE"},
-      {"DUE;TZID=Europe/Berlin:16000101T090000\r\n", "DUE"},
-      {"BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER;VALUE=DATE-TIME:30000101T000000Z\r\nEND:VALARM\r\n", "TRIGGER"},
-      {"CREATED:16790101T000000Z\r\nDUE:22610101T000000Z\r\n", ""},
+      {"CREATED:00010101T000000Z\r\n", {}},
+      {"LAST-MODIFIED:61611149T150500Z\r\n", {}},  // a damaged file the fuzzer found: 19 December 6161
+      {"STATUS:COMPLETED\r\nCOMPLETED:99991231T235959Z\r\n", {}},
+      {"DUE;VALUE=DATE:45010101\r\n", {}},
+      {"DUE;TZID=Europe/Berlin:16000101T090000\r\n", {}},
+      {"BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER;VALUE=DATE-TIME:30000101T000000Z\r\nEND:VALARM\r\n", {}},
+      {"CREATED:00000101T000000Z\r\nDUE:22610101T000000Z\r\n", {"CREATED 0000-01-01"}},
+      {"DUE;VALUE=DATE:99991301\r\n", {"DUE 9999-13-01"}},
+      {"STATUS:COMPLETED\r\nCOMPLETED:00001231T235959Z\r\n", {"COMPLETED 0000-12-31"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
     std::string error;
     auto file = detail::parseTodoFile("x.ics", vtodo(row.line), {}, error);
-    if (*row.property == '\0') {
-      EXPECT_NE(file, nullptr) << error;
-    } else {
-      EXPECT_EQ(file, nullptr);
-      EXPECT_TRUE(error.starts_with(row.property)) << error;
-    }
+    ASSERT_NE(file, nullptr) << error;
+    EXPECT_EQ(file->todos[0].fields.datesLeftOut, row.leftOut);
   }
+  std::string error;
+  const auto far = detail::parseTodoFile(
+      "x.ics", vtodo("CREATED:00010101T000000Z\r\nLAST-MODIFIED:61611149T150500Z\r\nDUE;VALUE=DATE:45010101\r\n"), {}, error);
+  ASSERT_NE(far, nullptr) << error;
+  const detail::TodoFields& f = far->todos[0].fields;
+  EXPECT_EQ(f.creationDate, utc.date({.year = 1, .month = 1, .day = 1}));
+  EXPECT_EQ(f.lastModified, utc.date({.year = 6161, .month = 12, .day = 19, .hour = 15, .minute = 5}));
+  EXPECT_EQ(f.due, (platform::DateComponents{.year = 4501, .month = 1, .day = 1}));
 }
 
 }  // namespace

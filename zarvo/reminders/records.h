@@ -199,6 +199,12 @@ class Reminder {
   const std::optional<std::string>& recurrenceRule() const { return recurrenceRule_; }
   void setRecurrenceRule(std::optional<std::string> rule) { recurrenceRule_ = std::move(rule); }
 
+  // The times of its file this reminder reads without, because they lie outside the years a task can
+  // keep (platform::kFirstKeptYear to kLastKeptYear), as "DUE 0000-01-01" or "TRIGGER 0000-01-01":
+  // the reminder shows without them (no due date, an alarm that never rings), and their lines stay as
+  // another program wrote them until the value is set here. Empty for a reminder never saved.
+  const std::vector<std::string>& datesLeftOut() const { return datesLeftOut_; }
+
   const std::vector<std::shared_ptr<Alarm>>& alarms() const { return alarms_; }
   bool hasAlarms() const { return !alarms_.empty(); }
   void addAlarm(std::shared_ptr<Alarm> alarm);
@@ -236,6 +242,7 @@ class Reminder {
   std::optional<int> order_;
   std::vector<std::string> categories_;
   std::optional<std::string> recurrenceRule_;
+  std::vector<std::string> datesLeftOut_;
   // The file version this reminder was read from (null for a new reminder): saving edits it and
   // refuses to overwrite a file that no longer has these contents.
   std::shared_ptr<const detail::TodoFile> origin_;

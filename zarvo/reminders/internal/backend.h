@@ -56,6 +56,7 @@ class Backend {
     r->flagged_ = f.flagged;
     r->order_ = f.order;
     r->categories_ = f.categories;
+    r->datesLeftOut_ = f.datesLeftOut;
     if (!f.recurrence.empty()) r->recurrenceRule_ = f.recurrence;
     r->origin_ = file;
     r->originTodo_ = index;
@@ -88,6 +89,7 @@ class Backend {
     const TodoEntry& entry = file->todos.at(index);
     r.creationDate_ = entry.fields.creationDate;
     r.lastModified_ = entry.fields.lastModified;
+    r.datesLeftOut_ = entry.fields.datesLeftOut;
     r.recurrenceRule_ = entry.fields.recurrence.empty() ? std::nullopt : std::optional(entry.fields.recurrence);
     if (r.completed_ && !entry.fields.completed) {
       // A recurring task completed one occurrence: it is open again, due at the next one, with the

@@ -16,7 +16,7 @@
 namespace zarvo::reminders::detail::ical {
 
 // Fills entry.alarms from the VALARMs libical read of `todo`, one per block of entry.alarmOrigins
-// (the line scan found the same number). Throws OutOfRange for a trigger a Date cannot hold.
+// (the line scan found the same number). A trigger outside the kept years is left out (datesLeftOut).
 void readAlarms(icalcomponent* todo, std::string_view fileText, const std::filesystem::path& path, TodoEntry& entry);
 
 // A new VALARM block for `alarm`, lines ending in `newline`.

@@ -64,6 +64,9 @@ struct TodoFields {
   std::optional<bool> flagged;
   std::optional<int> order;
   std::vector<std::string> categories;
+  // The times this reader left out because they lie outside the years a task can keep ("DUE
+  // 0000-01-01", "TRIGGER 0000-01-01"): each reads as absent, and its line stays as written.
+  std::vector<std::string> datesLeftOut;
 };
 
 struct TodoEntry {
@@ -98,9 +101,9 @@ struct TodoFile {
 // BEGIN/END, a line that is not a content line, a value libical rejects, a VTODO libical cannot read
 // to its end as one with a NUL byte), or when libical finds other lines of an owned property or
 // other VALARMs in a VTODO than the line scan does: edits go by the scanned lines, so they must be
-// the lines the values were read from. Also null when an owned time (DUE, COMPLETED, CREATED,
-// LAST-MODIFIED, an alarm's TRIGGER) lies outside what a Date holds: such a file is skipped with
-// that reason and never rewritten, rather than shown (and saved back) with another date.
+// the lines the values were read from. An owned time (DUE, COMPLETED, CREATED, LAST-MODIFIED, an
+// alarm's TRIGGER) outside the years a task can keep is left out of the values and named in
+// TodoFields::datesLeftOut, never moved to another date: the task reads without it.
 // A UTF-8 byte order mark before BEGIN:VCALENDAR is read past and kept. A time in a zone that only
 // the file's own VTIMEZONE defines reads as the same instant in UTC; one in a zone nobody defines
 // reads as floating, with a warning.
@@ -156,8 +159,8 @@ std::optional<std::string> resolveTzid(std::string_view tzid, std::string_view v
 // Initialises libical's process-wide state (its UTC zone) once, before threads parse concurrently.
 void prepareParser();
 
-// The instant of a civil time in UTC; nothing for a time beyond what a Date holds (about 1677-09-21 to
-// 2262-04-11, as a year 6161 in a damaged file).
+// The instant of a civil time in UTC; nothing for a year beyond 30,000 either side of year 0 (which no
+// four-digit iCalendar year reaches, even carried over).
 std::optional<Date> utcDate(int year, int month, int day, int hour, int minute, int second);
 
 }  // namespace zarvo::reminders::detail

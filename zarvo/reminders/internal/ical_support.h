@@ -73,17 +73,24 @@ std::string takeString(char* s);
 // One property as a content line, ending in `newline`.
 std::string serialize(PropertyPtr p, std::string_view newline);
 
-// An instant as a UTC time, to the second.
+// An instant as a UTC time, to the second. Throws StoreError (invalid) for an instant outside the
+// years a task can keep, which no file may be given.
 struct icaltimetype utcTime(Date date);
+// A property `name` holding time `t` (a date, a UTC or a floating time, as `t` says), after
+// `parameters` (";VALUE=DATE-TIME"). Made from its text: libical 3.0's value constructors turn a time
+// past year 3000 into a null one, while its parser reads, and its writer writes, every year to 9999.
+PropertyPtr timeProperty(std::string_view name, const struct icaltimetype& t, std::string_view parameters = {});
 // The TZID parameter of a property; nothing without one.
 std::optional<std::string> tzidOf(icalproperty* p);
 
 // Whether two instants are the same to the second (a file holds no finer time), or both absent.
 bool sameAbsolute(const std::optional<Date>& a, const std::optional<Date>& b);
 
-// A time the reader refuses: one outside what a Date holds. Moving it to the nearest date a Date
-// holds would show, and on a rewrite store, another date than the file says; the file is skipped
-// instead, with this as the reason, and stays as it is.
+// A time the reader does not take: one outside the years a task can keep (1 to 9999; another
+// program may write year 0000, or a month 13 of 9999 that carries into 10000). Moving it to the
+// nearest kept date would show, and on a rewrite store, another date than the file says. The reader
+// leaves that one value out instead and says so (TodoFields::datesLeftOut): the task still shows, and
+// its line stays as written until the value is set.
 struct OutOfRange : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
@@ -92,8 +99,10 @@ struct OutOfRange : std::runtime_error {
 // Fields past their range, as another program may write them and libical hands them on (month 0 or
 // 13, day 0 or 32), carry over as a calendar counts them: month 0 is the December before.
 std::chrono::sys_seconds civilSeconds(int year, int month, int day, int hour, int minute, int second);
-// Whether a wall-clock time, in any zone (offsets stay within a day), is an instant a Date holds.
+// Whether a wall-clock time, its fields carried over, lies in the years a task can keep.
 bool civilInRange(const struct icaltimetype& t);
+// "DUE 0000-01-01": a property and the day of its time as read (fields not carried), for datesLeftOut.
+std::string leftOutDate(const char* property, const struct icaltimetype& t);
 // Throws OutOfRange, naming `property`, unless civilInRange(t).
 void requireInRange(const char* property, const struct icaltimetype& t);
 

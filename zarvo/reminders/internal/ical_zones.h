@@ -30,7 +30,8 @@ std::optional<struct icaltimetype> inFileZone(std::string_view definition, struc
 void warnFloating(const std::string& tzid, const char* property, const std::filesystem::path& path);
 
 // The instant of time `t` of property `p` (a date reads as its midnight in UTC; a zoned time in its
-// zone; a floating one in the process zone); nothing for a null time. Throws OutOfRange.
+// zone; a floating one in the process zone); nothing for a null time. Throws OutOfRange for a time
+// outside the years a task can keep (year 0000 included).
 std::optional<Date> instantOf(icalproperty* p, struct icaltimetype t, const char* property, std::string_view fileText,
                               const std::filesystem::path& path);
 

@@ -1,0 +1,341 @@
+#include "zarvo/reminders/internal/file_cache_codec.h"
+
+#include <libical/ical.h>
+#include <unicode/uvernum.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace zarvo::reminders::detail::cache_format {
+
+namespace fs = std::filesystem;
+
+static_assert(std::is_same_v<Date::duration, std::chrono::microseconds>,
+              "a copy holds dates in microseconds: another unit needs a new format version");
+
+namespace {
+
+constexpr std::string_view kMagic = "ZARVO FILE CACHE";
+// The readers whose results are stored: a copy made with other versions of them is not trusted.
+constexpr std::string_view kReaders = "libical " ICAL_VERSION ", ICU " U_ICU_VERSION;
+
+// Reads one entry into `out`; the file's path (out.file->path) is built under `root`.
+bool readFile(Reader& r, const fs::path& root, FileCache::Entry& out, std::string& why) {
+  const std::string_view relative = r.view();
+  auto file = std::make_shared<TodoFile>();
+  out.info = r.info();
+  file->info = out.info;
+  file->content.assign(r.view());
+  file->newline.assign(r.view());
+  file->firstComponentBegin = r.u();
+  file->timezoneIds.resize(r.count());
+  for (auto& id : file->timezoneIds) id.assign(r.view());
+  file->todos.resize(r.count());
+  const size_t size = file->content.size();
+  bool consistent = r.ok && safeRelativePath(relative) && file->info.size == size && file->firstComponentBegin <= size;
+  for (TodoEntry& todo : file->todos) {
+    if (!r.ok) break;
+    todo.begin = r.u();
+    todo.end = r.u();
+    todo.endLineBegin = r.u();
+    todo.recurrenceOverride = r.flag();
+    consistent = consistent && todo.begin <= todo.endLineBegin && todo.endLineBegin <= todo.end && todo.end <= size;
+    todo.lines.resize(r.count());
+    // Edits splice by these offsets: each line lies inside its VTODO, after the one before it.
+    size_t previousEnd = todo.begin;
+    for (PropertyLine& line : todo.lines) {
+      line.name.assign(r.view());
+      line.begin = r.u();
+      line.end = r.u();
+      line.dropped = r.flag();
+      consistent = consistent && previousEnd <= line.begin && line.begin <= line.end && line.end <= todo.endLineBegin;
+      previousEnd = line.end;
+    }
+    const size_t origins = r.count();
+    todo.alarmOrigins.reserve(origins);
+    for (size_t i = 0; i < origins && r.ok; ++i) {
+      auto origin = std::make_shared<AlarmOrigin>();
+      origin->begin = r.u();
+      origin->end = r.u();
+      consistent = consistent && origin->begin <= origin->end && origin->end <= size;
+      todo.alarmOrigins.push_back(std::move(origin));
+    }
+    todo.alarms.resize(r.count());
+    for (AlarmValue& alarm : todo.alarms) {
+      alarm.absolute = r.optDate();
+      if (auto seconds = r.optInt()) alarm.relative = std::chrono::seconds(*seconds);
+      const uint64_t origin = r.u();
+      consistent = consistent && origin <= todo.alarmOrigins.size();
+      if (consistent && origin > 0) alarm.origin = todo.alarmOrigins[origin - 1];
+      alarm.acknowledged = r.optDate();
+      alarm.uid = r.optStr();
+      alarm.snoozeOf = r.optStr();
+    }
+    TodoFields& f = todo.fields;
+    f.uid.assign(r.view());
+    f.hasUid = r.flag();
+    f.title.assign(r.view());
+    f.notes = r.optStr();
+    f.priority = static_cast<int>(r.s());
+    f.due = r.components();
+    f.completed = r.flag();
+    f.status.assign(r.view());
+    f.completionDate = r.optDate();
+    f.creationDate = r.optDate();
+    f.lastModified = r.optDate();
+    if (auto percent = r.optInt()) f.percentComplete = static_cast<int>(*percent);
+    if (auto flagged = r.optInt()) f.flagged = *flagged != 0;
+    if (auto order = r.optInt()) f.order = static_cast<int>(*order);
+    f.categories.resize(r.count());
+    for (auto& category : f.categories) category.assign(r.view());
+    f.start.assign(r.view());
+    f.recurrence.assign(r.view());
+    f.datesLeftOut.resize(r.count());
+    for (auto& leftOut : f.datesLeftOut) leftOut.assign(r.view());
+  }
+  if (!r.ok) {
+    why = "the copy ends early";
+    return false;
+  }
+  if (!consistent) {
+    why = "an entry does not fit its file (" + std::string(relative) + ")";
+    return false;
+  }
+  // One path built from text rather than root / relative: the same path, made once.
+  const std::string& base = root.native();
+  std::string full;
+  full.reserve(base.size() + 1 + relative.size());
+  full += base;
+  if (!full.empty() && full.back() != '/') full += '/';
+  file->path = fs::path(std::move(full += relative));
+  out.file = std::move(file);
+  return true;
+}
+
+}  // namespace
+
+uint64_t checksum(std::string_view bytes) {
+  uint64_t h = 0x9E3779B97F4A7C15ull ^ bytes.size();
+  auto mix = [&h](uint64_t word) {
+    h ^= word;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 32;
+  };
+  size_t i = 0;
+  for (; i + 8 <= bytes.size(); i += 8) {
+    uint64_t word;
+    std::memcpy(&word, bytes.data() + i, 8);
+    mix(word);
+  }
+  uint64_t tail = 0;
+  std::memcpy(&tail, bytes.data() + i, bytes.size() - i);
+  mix(tail);
+  return h;
+}
+
+void writeFile(Writer& w, const std::string& relativePath, const platform::FileInfo& info, const TodoFile& file) {
+  w.str(relativePath);
+  w.info(info);
+  w.str(file.content);
+  w.str(file.newline);
+  w.u(file.firstComponentBegin);
+  w.u(file.timezoneIds.size());
+  for (const auto& id : file.timezoneIds) w.str(id);
+  w.u(file.todos.size());
+  for (const TodoEntry& todo : file.todos) {
+    w.u(todo.begin);
+    w.u(todo.end);
+    w.u(todo.endLineBegin);
+    w.u(todo.recurrenceOverride ? 1 : 0);
+    w.u(todo.lines.size());
+    for (const PropertyLine& line : todo.lines) {
+      w.str(line.name);
+      w.u(line.begin);
+      w.u(line.end);
+      w.u(line.dropped ? 1 : 0);
+    }
+    w.u(todo.alarmOrigins.size());
+    for (const auto& origin : todo.alarmOrigins) {
+      w.u(origin->begin);
+      w.u(origin->end);
+    }
+    w.u(todo.alarms.size());
+    for (const AlarmValue& alarm : todo.alarms) {
+      w.optDate(alarm.absolute);
+      w.optInt(alarm.relative ? std::optional<int64_t>(alarm.relative->count()) : std::nullopt);
+      // The origin as an index into alarmOrigins, + 1; 0 for none.
+      const auto it = std::find(todo.alarmOrigins.begin(), todo.alarmOrigins.end(), alarm.origin);
+      w.u(alarm.origin && it != todo.alarmOrigins.end() ? static_cast<uint64_t>(it - todo.alarmOrigins.begin()) + 1 : 0);
+      w.optDate(alarm.acknowledged);
+      w.optStr(alarm.uid);
+      w.optStr(alarm.snoozeOf);
+    }
+    const TodoFields& f = todo.fields;
+    w.str(f.uid);
+    w.u(f.hasUid ? 1 : 0);
+    w.str(f.title);
+    w.optStr(f.notes);
+    w.s(f.priority);
+    w.components(f.due);
+    w.u(f.completed ? 1 : 0);
+    w.str(f.status);
+    w.optDate(f.completionDate);
+    w.optDate(f.creationDate);
+    w.optDate(f.lastModified);
+    w.optInt(f.percentComplete);
+    w.optInt(f.flagged ? std::optional<int64_t>(*f.flagged ? 1 : 0) : std::nullopt);
+    w.optInt(f.order);
+    w.u(f.categories.size());
+    for (const auto& category : f.categories) w.str(category);
+    w.str(f.start);
+    w.str(f.recurrence);
+    w.u(f.datesLeftOut.size());
+    for (const auto& leftOut : f.datesLeftOut) w.str(leftOut);
+  }
+}
+
+// A relative path of plain names ("<source>/<collection>/<file>.ics"): nothing that could lead
+// outside the root.
+// Checked on the text, as written: a copy holds ten thousand of them, and splitting each into a
+// path's parts costs more than reading the rest of its entry. Stricter than the path's own view of
+// its parts (an empty part, as in "a//b", is refused), which a copy we wrote never holds.
+bool safeRelativePath(std::string_view path) {
+  if (path.empty() || path.front() == '/') return false;
+  for (size_t begin = 0; begin <= path.size();) {
+    const size_t end = std::min(path.find('/', begin), path.size());
+    const std::string_view part = path.substr(begin, end - begin);
+    if (part.empty() || part == "." || part == "..") return false;
+    begin = end + 1;
+  }
+  return true;
+}
+bool safeRelativePath(const fs::path& path) { return safeRelativePath(std::string_view(path.native())); }
+
+std::vector<FileCache::Summary::Todo> summaryOf(const TodoFile& file) {
+  std::vector<FileCache::Summary::Todo> todos;
+  todos.reserve(file.todos.size());
+  for (const TodoEntry& todo : file.todos) {
+    todos.push_back({todo.fields.uid, todo.fields.hasUid, todo.fields.completed, todo.recurrenceOverride});
+  }
+  return todos;
+}
+
+void writeIndexRow(Writer& w, const std::string& relativePath, const platform::FileInfo& info,
+                   const std::vector<FileCache::Summary::Todo>& todos, uint64_t offset, std::string_view entry) {
+  w.str(relativePath);
+  w.info(info);
+  w.u(offset);
+  w.u(entry.size());
+  w.u(checksum(entry));
+  w.u(todos.size());
+  for (const auto& todo : todos) {
+    w.str(todo.uid);
+    w.u((todo.hasUid ? 1u : 0u) | (todo.completed ? 2u : 0u) | (todo.recurrenceOverride ? 4u : 0u));
+  }
+}
+
+// The part of a payload the header's checksum covers: the index and the length before it. The body
+// is covered entry by entry, by the checksums the index holds.
+std::string_view indexPart(std::string_view payload) {
+  Reader r(payload);
+  const size_t length = r.count();
+  if (!r.ok) return payload;
+  return payload.substr(0, r.position() + length);
+}
+
+
+std::string header(uint64_t payloadSize, uint64_t sum) {
+  Writer w;
+  w.out.append(kMagic);
+  w.u(kFormatVersion);
+  w.str(kReaders);
+  w.u(payloadSize);
+  w.u(sum);
+  return std::move(w.out);
+}
+
+// Reads the header at the start of `bytes` (which may hold just its first part).
+std::optional<Header> readHeader(std::string_view bytes, std::string& why) {
+  if (!bytes.starts_with(kMagic)) {
+    why = "not a file cache";
+    return std::nullopt;
+  }
+  Reader head(bytes.substr(kMagic.size()));
+  const uint64_t version = head.u();
+  const std::string readers = head.str();
+  Header h;
+  h.payloadSize = head.u();
+  h.sum = head.u();
+  if (!head.ok || version != kFormatVersion || readers != kReaders) {
+    why = "written by another version";
+    return std::nullopt;
+  }
+  // The header is as long as a header with these values.
+  h.size = header(h.payloadSize, h.sum).size();
+  return h;
+}
+
+// The rows of an index (without its length), as entries known by their summaries, in the copy's
+// order (sorted by relative path, so a folder's files are adjacent). The entries must follow one
+// another in a body of `bodySize` bytes, from its start to its end.
+std::optional<std::vector<std::pair<std::string, FileCache::Entry>>> readIndex(
+    std::string_view index, const fs::path& root, const std::shared_ptr<const FileCache::SavedCopy>& copy,
+    uint64_t bodySize, std::string& why) {
+  Reader r(index);
+  std::vector<std::pair<std::string, FileCache::Entry>> rows(r.count());
+  const std::string& base = root.native();
+  uint64_t next = 0;
+  bool consistent = true;
+  for (auto& [path, entry] : rows) {
+    if (!r.ok) break;
+    const std::string_view relative = r.view();
+    entry.info = r.info();
+    auto summary = std::make_shared<FileCache::Summary>();
+    summary->copy = copy;
+    summary->offset = r.u();
+    summary->length = r.u();
+    summary->checksum = r.u();
+    summary->todos.resize(r.count());
+    for (auto& todo : summary->todos) {
+      todo.uid.assign(r.view());
+      const uint64_t flags = r.u();
+      todo.hasUid = flags & 1;
+      todo.completed = flags & 2;
+      todo.recurrenceOverride = flags & 4;
+      consistent = consistent && flags < 8;
+    }
+    consistent = consistent && safeRelativePath(relative) && summary->offset == next &&
+                 summary->length <= bodySize - next;
+    if (!consistent) {
+      why = "an entry does not fit the copy (" + std::string(relative) + ")";
+      return std::nullopt;
+    }
+    next += summary->length;
+    // One path built from text rather than root / relative: the same path, made once.
+    path.reserve(base.size() + 1 + relative.size());
+    path += base;
+    if (!path.empty() && path.back() != '/') path += '/';
+    path += relative;
+    entry.summary = std::move(summary);
+  }
+  if (!r.ok || !r.atEnd() || next != bodySize) {
+    why = "the copy does not end where it should";
+    return std::nullopt;
+  }
+  return rows;
+}
+
+// Decodes an entry's bytes: the file it holds, which must be the version and path the index named.
+std::shared_ptr<const TodoFile> decodeEntry(std::string_view bytes, const fs::path& root, const std::string& path,
+                                            const platform::FileInfo& info, std::string& why) {
+  Reader r(bytes);
+  FileCache::Entry out;
+  if (!readFile(r, root, out, why)) return nullptr;
+  if (!r.atEnd() || !out.info.sameVersion(info) || out.file->path.native() != path) {
+    why = "an entry is not the file its index row names (" + path + ")";
+    return nullptr;
+  }
+  return std::move(out.file);
+}
+
+}  // namespace zarvo::reminders::detail::cache_format

@@ -1,0 +1,205 @@
+// Internal: the byte layout of the file cache's saved copy (see FileCache in file_cache.h), apart
+// from how a copy is loaded, kept open and saved.
+//
+// A copy is a header (magic, format version, the versions of the readers whose results it holds, the
+// payload's length, the checksum of the index) and a payload: the index's length, the index (per file:
+// its path relative to the root, metadata, summary, and the place, length and checksum of its entry),
+// then the body, the entries one after the other. Integers are LEB128 (signed ones zigzagged); a
+// string is its length and bytes; an optional value is a flag and the value. Dates are microseconds
+// since 1970-01-01 UTC.
+//
+// The decoding side trusts nothing: every count is bounded by what is left, every offset checked
+// against its file, every path made only of plain names under the root. Damaged or foreign bytes give
+// an answer of nothing with a reason, never a crash or a path outside the root. Pure functions; any
+// thread.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "zarvo/reminders/internal/file_cache.h"
+
+namespace zarvo::reminders::detail::cache_format {
+
+// Bump whenever the layout or what parseTodoFile extracts from a file changes: a copy written by
+// another version is then ignored rather than misread. (9: dates in microseconds, and the dates a
+// file's reader left out.)
+inline constexpr uint32_t kFormatVersion = 9;
+
+// A 64-bit checksum, eight bytes at a step: it only has to catch a torn or damaged copy, not an
+// adversary.
+uint64_t checksum(std::string_view bytes);
+
+class Writer {
+ public:
+  std::string out;
+
+  void u(uint64_t v) {
+    while (v >= 0x80) {
+      out.push_back(static_cast<char>((v & 0x7F) | 0x80));
+      v >>= 7;
+    }
+    out.push_back(static_cast<char>(v));
+  }
+  void s(int64_t v) { u((static_cast<uint64_t>(v) << 1) ^ static_cast<uint64_t>(v >> 63)); }
+  void str(std::string_view text) {
+    u(text.size());
+    out.append(text);
+  }
+  void optStr(const std::optional<std::string>& text) {
+    u(text ? 1 : 0);
+    if (text) str(*text);
+  }
+  void optInt(const std::optional<int64_t>& v) {
+    u(v ? 1 : 0);
+    if (v) s(*v);
+  }
+  // Microseconds since 1970-01-01 UTC.
+  void optDate(const std::optional<Date>& d) { optInt(d ? std::optional<int64_t>(d->time_since_epoch().count()) : std::nullopt); }
+  void components(const std::optional<platform::DateComponents>& c) {
+    u(c ? 1 : 0);
+    if (!c) return;
+    optStr(c->timeZone);
+    for (const auto* field : {&c->era, &c->year, &c->month, &c->day, &c->hour, &c->minute, &c->second,
+                              &c->nanosecond, &c->weekday}) {
+      optInt(*field);
+    }
+  }
+  void info(const platform::FileInfo& i) {
+    u(i.size);
+    s(i.modifiedNs);
+    s(i.changedNs);
+    u(i.inode);
+    u(i.device);
+    u(i.mode);
+  }
+};
+
+// Reads what Writer wrote. Any read past the end, or a count larger than what is left, marks the
+// whole input bad; the caller checks `ok` once at the end.
+class Reader {
+ public:
+  explicit Reader(std::string_view in) : in_(in) {}
+  bool ok = true;
+
+  bool atEnd() const { return at_ == in_.size(); }
+  size_t position() const { return at_; }
+  uint64_t u() {
+    uint64_t v = 0;
+    for (int shift = 0; shift < 64; shift += 7) {
+      if (at_ >= in_.size()) return fail();
+      const auto byte = static_cast<uint8_t>(in_[at_++]);
+      v |= static_cast<uint64_t>(byte & 0x7F) << shift;
+      if (!(byte & 0x80)) return v;
+    }
+    return fail();
+  }
+  int64_t s() {
+    const uint64_t v = u();
+    return static_cast<int64_t>(v >> 1) ^ -static_cast<int64_t>(v & 1);
+  }
+  // A count of items that take at least one byte each.
+  size_t count() {
+    const uint64_t n = u();
+    if (n > in_.size() - at_) return static_cast<size_t>(fail());
+    return static_cast<size_t>(n);
+  }
+  std::string str() { return std::string(view()); }
+  // The next string in place: valid while the input is. Assigning it to a field reuses the field's
+  // storage instead of building a string and moving it there.
+  std::string_view view() {
+    const size_t n = count();
+    if (!ok) return {};
+    const std::string_view text = in_.substr(at_, n);
+    at_ += n;
+    return text;
+  }
+  bool flag() { return u() != 0; }
+  std::optional<std::string> optStr() { return flag() ? std::optional<std::string>(str()) : std::nullopt; }
+  std::optional<int64_t> optInt() { return flag() ? std::optional<int64_t>(s()) : std::nullopt; }
+  std::optional<Date> optDate() {
+    const auto v = optInt();
+    return v ? std::optional<Date>(Date(Date::duration(*v))) : std::nullopt;
+  }
+  std::optional<platform::DateComponents> components() {
+    if (!flag()) return std::nullopt;
+    platform::DateComponents c;
+    c.timeZone = optStr();
+    for (auto* field : {&c.era, &c.year, &c.month, &c.day, &c.hour, &c.minute, &c.second, &c.nanosecond, &c.weekday}) {
+      *field = optInt();
+    }
+    return c;
+  }
+  platform::FileInfo info() {
+    platform::FileInfo i;
+    i.exists = true;
+    i.isRegular = true;
+    i.size = u();
+    i.modifiedNs = s();
+    i.changedNs = s();
+    i.inode = u();
+    i.device = u();
+    i.mode = static_cast<uint32_t>(u());
+    return i;
+  }
+
+ private:
+  uint64_t fail() {
+    ok = false;
+    at_ = in_.size();
+    return 0;
+  }
+  std::string_view in_;
+  size_t at_ = 0;
+};
+
+// Appends the entry of one parsed file.
+void writeFile(Writer& w, const std::string& relativePath, const platform::FileInfo& info, const TodoFile& file);
+
+// A relative path of plain names ("<source>/<collection>/<file>.ics"): nothing that could lead
+// outside the root.
+bool safeRelativePath(std::string_view path);
+bool safeRelativePath(const std::filesystem::path& path);
+
+// What a copy's index says of each VTODO of `file`.
+std::vector<FileCache::Summary::Todo> summaryOf(const TodoFile& file);
+
+// Appends the index row of the entry `entry`, which starts at `offset` of the body.
+void writeIndexRow(Writer& w, const std::string& relativePath, const platform::FileInfo& info,
+                   const std::vector<FileCache::Summary::Todo>& todos, uint64_t offset, std::string_view entry);
+
+// The part of a payload the header's checksum covers: the index and the length before it. The body
+// is covered entry by entry, by the checksums the index holds.
+std::string_view indexPart(std::string_view payload);
+
+struct Header {
+  uint64_t payloadSize = 0;
+  uint64_t sum = 0;
+  size_t size = 0;  // of the header itself
+};
+std::string header(uint64_t payloadSize, uint64_t sum);
+// Reads the header at the start of `bytes` (which may hold just its first part); nothing, with the
+// reason, for another format or other readers.
+std::optional<Header> readHeader(std::string_view bytes, std::string& why);
+
+// The rows of an index (without its length), as entries known by their summaries (pointing into
+// `copy`), in the copy's order (sorted by relative path, so a folder's files are adjacent), their paths
+// under `root`. The entries must follow one another in a body of `bodySize` bytes, from its start to
+// its end.
+std::optional<std::vector<std::pair<std::string, FileCache::Entry>>> readIndex(
+    std::string_view index, const std::filesystem::path& root, const std::shared_ptr<const FileCache::SavedCopy>& copy,
+    uint64_t bodySize, std::string& why);
+
+// Decodes an entry's bytes: the file it holds, which must be the version `info` and the path `path`
+// the index named; null, with the reason, otherwise.
+std::shared_ptr<const TodoFile> decodeEntry(std::string_view bytes, const std::filesystem::path& root,
+                                            const std::string& path, const platform::FileInfo& info,
+                                            std::string& why);
+
+}  // namespace zarvo::reminders::detail::cache_format
