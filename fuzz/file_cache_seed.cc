@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
     info.inode = static_cast<uint64_t>(i);
     info.device = 1;
     info.mode = 0600;
-    cache.store(path, {info, std::move(file)});
+    cache.store(path, {info, std::move(file), nullptr});
   }
   const std::string encoded = cache.encode(root);
   std::string why;
