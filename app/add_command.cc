@@ -72,6 +72,7 @@ int run(const AddOptions& o, Program& program) {
       d = parser.parse(std::string_view(line), session.lists());
     }
   }
+  requireKeptDate(d.dueDate());
   const std::string title = platform::toUtf8(d.title);
   if (platform::trimmed(std::string_view(title)).empty()) {
     throw UsageError("nothing left for a title in '" + line + "'");

@@ -81,7 +81,12 @@ Date applyDateOptions(const DateOptions& options) {
   if (!ref) {
     throw UsageError("malformed --ref '" + *options.ref + "' (expected e.g. 2024-03-11T17:00 or 2024-03-11)");
   }
+  requireKeptDate(ref);
   return *ref;
+}
+
+void requireKeptDate(const std::optional<Date>& date) {
+  if (date && !platform::isKeptDate(*date)) throw UsageError(platform::outsideKeptYearsMessage(*date));
 }
 
 }  // namespace zarvo::app

@@ -42,6 +42,7 @@ int run(const EditOptions& o, Program& program) {
     if (!item) throw UsageError("no date found in --due '" + *o.due + "'");
     due = item->dueDate();
     dueIsAllDay = item->isAllDay();
+    requireKeptDate(due);
   }
 
   Session session(program.globals);

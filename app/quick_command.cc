@@ -62,7 +62,7 @@ int run(const QuickOptions& o, Program& program) {
   const auto due = d.dueDate();
   // An all-day due is a day, written as one.
   const std::optional<std::string> dueText =
-      due ? std::optional(d.dueIsAllDay() ? platform::isoString(*due).substr(0, 10) : platform::isoString(*due))
+      due ? std::optional(d.dueIsAllDay() ? platform::isoDayString(*due) : platform::isoString(*due))
           : std::nullopt;
   json out = json::object();
   out["string"] = platform::toUtf8(d.string);

@@ -1,18 +1,28 @@
 #include "app/reminder_times.h"
 
 #include "app/command_error.h"
+#include "app/date_options.h"
 #include "zarvo/alarms/alarm_writes.h"
 #include "zarvo/platform/date_calendar.h"
 #include "zarvo/platform/text.h"
 
 namespace zarvo::app {
 
+namespace {
+
+std::shared_ptr<reminders::Alarm> keptAlarm(Date at) {
+  requireKeptDate(at);
+  return reminders::Alarm::alarmWithAbsoluteDate(at);
+}
+
+}  // namespace
+
 std::shared_ptr<reminders::Alarm> reminderAlarm(const std::string& text, bool dueHasTime, Date now,
                                                 const ChronoParseHelper& dates) {
   const std::string trimmed = platform::trimmed(std::string_view(text));
   if (const auto length = alarms::choiceLength(trimmed)) {
     if (dueHasTime) return reminders::Alarm::alarmWithRelativeOffset(-*length);
-    return reminders::Alarm::alarmWithAbsoluteDate(now + *length);
+    return keptAlarm(now + *length);
   }
   if (!platform::toUtf16(trimmed)) throw UsageError("the reminder '" + text + "' is not valid UTF-8");
   const auto item = trimmed.empty() ? nullptr : dates.parse(std::string_view(trimmed));
@@ -21,10 +31,9 @@ std::shared_ptr<reminders::Alarm> reminderAlarm(const std::string& text, bool du
     throw UsageError("no time found in the reminder '" + text +
                      "': give a length before the due (10m, 1h, 2d) or a time (09:00, tomorrow 9am)");
   }
-  if (!item->isAllDay()) return reminders::Alarm::alarmWithAbsoluteDate(item->dueDate());
+  if (!item->isAllDay()) return keptAlarm(item->dueDate());
   const platform::DateCalendar calendar = platform::DateCalendar::current();
-  return reminders::Alarm::alarmWithAbsoluteDate(
-      calendar.adding(platform::CalendarUnit::hour, 9, calendar.startOfDay(item->dueDate())));
+  return keptAlarm(calendar.adding(platform::CalendarUnit::hour, 9, calendar.startOfDay(item->dueDate())));
 }
 
 void addReminders(Task& task, const std::vector<std::string>& texts, Date now, const ChronoParseHelper& dates) {

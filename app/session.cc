@@ -49,6 +49,11 @@ Session::Session(const GlobalOptions& options, HomeUse use) : home_(open(options
 
 // Files the store could not show are never passed over in silence: one line, and where the details are.
 Session::~Session() {
+  if (const size_t leftOut = withDatesLeftOut_.size()) {
+    std::cerr << "zarvo: " << leftOut << (leftOut == 1 ? " task holds a date" : " tasks hold dates")
+              << " outside the dates zarvo can keep (years 1 to 9999), shown without "
+              << (leftOut == 1 ? "it" : "them") << "; 'zarvo show ID' names it" << std::endl;
+  }
   const size_t skipped = home_->skippedFiles().size();
   if (skipped == 0) return;
   std::cerr << "zarvo: " << skipped << " task file" << (skipped == 1 ? "" : "s")
@@ -74,6 +79,10 @@ std::vector<std::shared_ptr<Task>> Session::fetch(const std::optional<std::vecto
                                                   bool completedOnly) {
   auto tasks = home_->fetchTasks(lists, completedOnly);
   if (!tasks) throw RefusedError(tasks.error().message());
+  for (const auto& task : *tasks) {
+    const auto r = task->reminder();
+    if (r && !r->datesLeftOut().empty()) withDatesLeftOut_.insert(r->calendarItemExternalIdentifier());
+  }
   return std::move(*tasks);
 }
 

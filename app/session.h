@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "zarvo/home/home.h"
@@ -98,6 +99,8 @@ class Session {
 
   std::unique_ptr<Home> home_;
   mutable std::optional<std::unordered_map<const Task*, std::vector<std::string>>> tagIndex_;
+  // Tasks fetched whose files hold times outside the kept years, said once when the session ends.
+  std::unordered_set<std::string> withDatesLeftOut_;  // by UID
 };
 
 }  // namespace zarvo::app

@@ -81,12 +81,15 @@ int run(const SnoozeOptions& o, Program& program) {
     if (o.date.ref) clock = std::make_shared<platform::FixedClock>(ref);
     phrase = ChronoParseHelper(clock, program.settings().quickEntry).parse(std::string_view(when));
     if (!phrase) throw UsageError("no date found in '" + when + "' (use a step such as 1d, 2h, mon, tomorrow, or a date)");
+    requireKeptDate(phrase->dueDate());
   }
 
   Session session(program.globals);
   auto task = resolveTasks(session, {o.id}).front();
   const std::string id = ShortIds({task}).of(*task);
-  task->setDueDate(phrase ? phrase->dueDate() : *steppedDue(task->dueDate(), when, now, calendar));
+  const Date due = phrase ? phrase->dueDate() : *steppedDue(task->dueDate(), when, now, calendar);
+  requireKeptDate(due);
+  task->setDueDate(due);
   session.io().save(task, true);
   session.finish("snooze " + id);
 

@@ -105,7 +105,7 @@ json taskJson(const Task& task, const std::string& id, const std::optional<std::
   out["priority"] = task.priority();
   // An all-day due is a day, written as one; a timed one an instant.
   const std::optional<Date> due = task.dueDate();
-  out["dueDate"] = !due ? json(nullptr) : task.isAllDay() ? json(platform::isoString(*due).substr(0, 10))
+  out["dueDate"] = !due ? json(nullptr) : task.isAllDay() ? json(platform::isoDayString(*due))
                                                           : json(platform::isoString(*due));
   out["isCompleted"] = task.isCompleted();
   out["completionDate"] = nullable(isoOrNone(task.completionDate()));
@@ -122,6 +122,8 @@ json taskJson(const Task& task, const std::string& id, const std::optional<std::
     }
   }
   out["alarms"] = std::move(alarmList);
+  // Only for a file holding a time outside years 1 to 9999, which the task shows without.
+  if (const auto r = task.reminder(); r && !r->datesLeftOut().empty()) out["datesLeftOut"] = r->datesLeftOut();
   return out;
 }
 
@@ -200,7 +202,7 @@ std::string taskDetails(const Task& task, const std::string& id, const std::opti
   if (auto due = task.dueDate()) {
     const std::string iso = platform::isoString(*due);
     line("due", paint(relativeDue(task, now, style), task.titleColor(), colour) + "  (" +
-                    (task.isAllDay() ? iso.substr(0, 10) + ", all day" : iso) + ")");
+                    (task.isAllDay() ? platform::isoDayString(*due) + ", all day" : iso) + ")");
   }
   if (auto rule = task.recurrenceRule()) line("repeats", shownText(*rule));
   static constexpr const char* kPriorities[] = {"none", "low", "medium", "high"};
@@ -222,6 +224,11 @@ std::string taskDetails(const Task& task, const std::string& id, const std::opti
     line("completed", platform::isoString(*completion));
   }
   if (auto created = task.creationDate()) line("created", platform::isoString(*created));
+  if (const auto r = task.reminder()) {
+    for (const std::string& leftOut : r->datesLeftOut()) {
+      line("left out", shownText(leftOut) + "  (outside the dates zarvo can keep, years 1 to 9999; the file keeps it)");
+    }
+  }
   line("uid", uidOf(task));
   if (auto notes = task.notes(); notes && !notes->empty()) {
     out += "  notes\n";
