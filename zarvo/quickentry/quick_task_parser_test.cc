@@ -148,7 +148,7 @@ TEST(QuickTaskParserFarDates, AreReadExactlyAndOnlyTheKeptYearsPassTheCheck) {
     bool kept;
   };
   const Row rows[] = {
-      {"time capsule in 300 years", "time capsule", "2324-03-11T10:00:00.000+00:00", true},
+      {"time capsule in 300 years", "time capsule", "2324-03-11T12:00:00.000+00:00", true},
       {"end of days 9999-12-31", "end of days", "9999-12-31T12:00:00.000+00:00", true},
       {"day zero 0000-01-01", "day zero", "0000-01-01T12:00:00.000+00:00", false},
       {"Iden 15. März 44 v. Chr.", "Iden", "-0044-03-15T12:00:00.000+00:00", false},
