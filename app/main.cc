@@ -19,6 +19,7 @@
 #include "zarvo/store/store_error.h"
 #include "zarvo/model/task.h"
 #include "zarvo/platform/log.h"
+#include "zarvo/reminders/naming.h"
 #include "zarvo/reminders/store_error.h"
 #include "zarvo/version.h"
 
@@ -68,6 +69,8 @@ int main(int argc, char** argv) {
   zarvo::Task::setRfcPriorityScale(true);
   // Alarms that follow the due: another client (todoman, a phone) moving the due moves the alarm.
   zarvo::Task::setDueAlarmsFollowDue(true);
+  // New lists get folders a person can read in the tree and on a server: "work", not a UUID.
+  zarvo::reminders::setReadableFolderNames(true);
 
   CLI::App app{"zarvo: to-dos on the command line, kept as iCalendar files, with natural-language dates"};
   app.require_subcommand(1);

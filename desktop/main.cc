@@ -28,6 +28,7 @@
 #include "desktop/quick_entry.h"
 #include "desktop/single_instance.h"
 #include "desktop/snapshot_cache.h"
+#include "zarvo/reminders/naming.h"
 #include "desktop/store_controller.h"
 #include "zarvo/home/home.h"
 #include "zarvo/home/settings.h"
@@ -111,6 +112,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("zarvo-desktop"));
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  // New lists get folders named after their titles, as zarvo's do.
+  zarvo::reminders::setReadableFolderNames(true);
 
   QCommandLineParser args;
   args.setApplicationDescription(QStringLiteral("Zarvo: your tasks, on the desktop"));
