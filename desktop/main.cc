@@ -28,8 +28,8 @@
 #include "desktop/quick_entry.h"
 #include "desktop/single_instance.h"
 #include "desktop/snapshot_cache.h"
-#include "zarvo/reminders/naming.h"
 #include "desktop/store_controller.h"
+#include "zarvo/home/front_end.h"
 #include "zarvo/home/home.h"
 #include "zarvo/home/settings.h"
 
@@ -109,11 +109,11 @@ int quickAddBox(const std::filesystem::path& home, const zarvo::Settings& settin
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Priorities and alarms as the command line reads and writes them, before any home is opened.
+  zarvo::enableFrontEndOptions();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("zarvo-desktop"));
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-  // New lists get folders named after their titles, as zarvo's do.
-  zarvo::reminders::setReadableFolderNames(true);
 
   QCommandLineParser args;
   args.setApplicationDescription(QStringLiteral("Zarvo: your tasks, on the desktop"));

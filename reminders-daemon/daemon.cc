@@ -294,89 +294,92 @@ void Daemon::complete(const alarms::Firing& firing) {
   runSelf({"--complete", firing.taskUid, firing.title}, "complete " + firing.taskUid);
 }
 
-int completeTask(const std::filesystem::path& homePath, const std::string& uid, const std::string& title) {
+namespace {
+
+// How the daemon's writes reach a home: opened to write (its lock held alone, as for every write) but
+// never made (a daemon started on a mistyped path must not leave a home there), its open tasks read,
+// then `change` on them, which saves through the home: the same path as every other write, with its
+// conflict checks and its read-back of the file. `keepHistory` false leaves the history out: undo must
+// take back what the person did, not that the daemon showed an alarm. 0, or 1 with the reason logged
+// (`what` names the work) when the home or the store refused.
+int changeOpenTasks(const std::filesystem::path& homePath, bool keepHistory, const std::string& what,
+                    const std::function<void(Home&, std::vector<std::shared_ptr<Task>>&)>& change) {
   HomeOptions ho;
   ho.createIfMissing = false;
+  ho.access = HomeAccess::write;
+  ho.keepHistory = keepHistory;
   auto home = Home::open(homePath, ho);
   if (!home) {
-    log().error("Cannot open the home to complete a task: %{public}@", home.error().message());
+    log().error("Cannot open the home to %{public}@: %{public}@", what, home.error().message());
     return 1;
   }
   try {
     auto tasks = (*home)->fetchTasks(std::nullopt, false);
     if (!tasks) {
-      log().error("Cannot read the tasks: %{public}@", tasks.error().message());
+      log().error("Cannot read the tasks to %{public}@: %{public}@", what, tasks.error().message());
       return 1;
     }
-    for (const auto& task : *tasks) {
-      auto reminder = task->reminder();
-      if (!reminder || reminder->calendarItemExternalIdentifier() != uid) continue;
-      // The same write as the command line's `done`: a recurring task moves to its next occurrence.
-      task->setIsCompleted(true);
-      (*home)->io().save(task, true);
-      (*home)->save("done '" + title + "'");
-      log().info("Completed %{public}@", uid);
-      return 0;
-    }
-    log().notice("Task %{public}@ is gone or done already", uid);
+    change(**home, *tasks);
     return 0;
   } catch (const StoreError& e) {
-    log().error("Cannot complete %{public}@: %{public}@", uid, std::string(e.what()));
+    log().error("Cannot %{public}@: %{public}@", what, std::string(e.what()));
     return 1;
   }
 }
 
+std::shared_ptr<Task> withUid(const std::vector<std::shared_ptr<Task>>& tasks, const std::string& uid) {
+  for (const auto& task : tasks) {
+    if (task->reminder() && task->reminder()->calendarItemExternalIdentifier() == uid) return task;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+int completeTask(const std::filesystem::path& homePath, const std::string& uid, const std::string& title) {
+  return changeOpenTasks(homePath, true, "complete " + uid, [&](Home& home, std::vector<std::shared_ptr<Task>>& tasks) {
+    const auto task = withUid(tasks, uid);
+    if (!task) {
+      log().notice("Task %{public}@ is gone or done already", uid);
+      return;
+    }
+    // The same write as the command line's `done`: a recurring task moves to its next occurrence.
+    task->setIsCompleted(true);
+    home.io().save(task, true);
+    home.save("done '" + title + "'");
+    log().info("Completed %{public}@", uid);
+  });
+}
+
 namespace {
 
-// Opens the home to write (its lock held alone, as for every write), finds each alarm that still
-// rings as it did, lets `change` mark it in the task's reminder and saves the tasks through CalendarIO
-// and the home: the same path as every other write, with its conflict checks and its read-back of the
-// file. With a `description` the change is one of the history (a snooze the person chose); without,
-// the history is left out: undo must take back what the person did, not that the daemon showed an
-// alarm.
+// Finds each alarm that still rings as it did, lets `change` mark it in the task's reminder and saves
+// the tasks. With a `description` the change is one of the history (a snooze the person chose);
+// without, the history is left out.
 int changeAlarms(const std::filesystem::path& homePath, const std::vector<RungAlarm>& rung,
                  const std::function<bool(reminders::Reminder&, size_t index)>& change,
                  std::optional<std::string> description) {
-  HomeOptions ho;
-  ho.createIfMissing = false;
-  ho.access = HomeAccess::write;
-  ho.keepHistory = description.has_value();
-  auto home = Home::open(homePath, ho);
-  if (!home) {
-    log().error("Cannot open the home to mark alarms: %{public}@", home.error().message());
-    return 1;
-  }
-  try {
-    auto tasks = (*home)->fetchTasks(std::nullopt, false);
-    if (!tasks) {
-      log().error("Cannot read the tasks: %{public}@", tasks.error().message());
-      return 1;
-    }
+  return changeOpenTasks(homePath, description.has_value(), "mark alarms",
+                         [&](Home& home, std::vector<std::shared_ptr<Task>>& tasks) {
     // Only the alarms change: the record's fields (flag, order, tags) would otherwise be written into
     // files that other clients made without them.
-    (*home)->io().setCarriesRecordFields(false);
+    home.io().setCarriesRecordFields(false);
     for (const RungAlarm& alarm : rung) {
-      auto task = std::find_if(tasks->begin(), tasks->end(), [&](const std::shared_ptr<Task>& t) {
-        return t->reminder() && t->reminder()->calendarItemExternalIdentifier() == alarm.taskUid;
-      });
-      std::optional<alarms::TaskAlarms> found = task == tasks->end() ? std::nullopt : alarms::taskAlarmsOf(**task);
+      const auto task = withUid(tasks, alarm.taskUid);
+      std::optional<alarms::TaskAlarms> found = task ? alarms::taskAlarmsOf(*task) : std::nullopt;
       std::optional<Date> at;
       if (found && alarm.index < found->alarms.size()) at = alarms::triggerMoment(found->alarms[alarm.index], *found);
       if (!at || std::chrono::floor<std::chrono::seconds>(*at) != std::chrono::floor<std::chrono::seconds>(alarm.at)) {
         log().notice("The alarm of %{public}@ moved or is gone: left as it is", alarm.taskUid);
         continue;
       }
-      if (!change(*(*task)->reminder(), alarm.index)) continue;
-      (*home)->io().save(*task, true);
-      if (description) *description += " '" + (*task)->title().value_or("") + "'";
+      if (!change(*task->reminder(), alarm.index)) continue;
+      home.io().save(task, true);
+      if (description) *description += " '" + task->title().value_or("") + "'";
       log().info("Marked the alarm of %{public}@", alarm.taskUid);
     }
-    (*home)->save(description.value_or(""));
-    return 0;
-  } catch (const StoreError& e) {
-    log().error("Cannot mark the alarms: %{public}@", std::string(e.what()));
-    return 1;
-  }
+    home.save(description.value_or(""));
+  });
 }
 
 }  // namespace
