@@ -1,6 +1,7 @@
 #include "zarvo/home/front_end.h"
 
 #include "zarvo/model/task.h"
+#include "zarvo/reminders/naming.h"
 
 namespace zarvo {
 
@@ -8,6 +9,7 @@ void enableFrontEndOptions() {
   Task::setRfcPriorityScale(true);
   Task::setDueAlarmsFollowDue(true);
   Task::setColorizeTitles(true);
+  reminders::setReadableFolderNames(true);
 }
 
 }  // namespace zarvo

@@ -10,6 +10,9 @@
 //   task made in one front end keeps ringing at the old moment after another moves its due.
 // - Task::setColorizeTitles: open tasks due soon or overdue are coloured by urgency
 //   (Task::titleColor); whether colour is painted at all stays each front end's choice.
+// - reminders::setReadableFolderNames: a new list's folder is named after its title ("work"), not
+//   after a UUID, so a person or a server's listing can tell the lists apart; the same list made
+//   in either front end gets the same kind of folder.
 //
 // The options are process-wide. Call this once, from the main thread, before any home is opened and
 // before any other thread uses the library: a task read before the call would be read on the other
