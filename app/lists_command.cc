@@ -2,14 +2,22 @@
 #include <fmt/format.h>
 
 #include <map>
+#include <set>
 
 #include "app/terminal_text.h"
 #include "app/commands.h"
 #include "app/task_view.h"
+#include "zarvo/reminders/naming.h"
 
 namespace zarvo::app {
 
 namespace {
+
+// How an account is named to the person: the local account by its plain name when its title is one
+// the store gave it; any other by its title.
+std::string accountName(const reminders::Source& source) {
+  return reminders::hasBuiltInTitle(source) ? std::string("This computer") : source.title();
+}
 
 struct ListsOptions {
   bool json = false;
@@ -37,7 +45,13 @@ int run(const ListsOptions& o, Program& program) {
     return 0;
   }
   size_t width = 0;
-  for (const auto& list : lists) width = std::max(width, displayWidth(shownText(list->title())));
+  std::set<const reminders::Source*> accounts;
+  for (const auto& list : lists) {
+    width = std::max(width, displayWidth(shownText(list->title())));
+    if (auto calendar = list->calendar(); calendar && calendar->source()) accounts.insert(calendar->source().get());
+  }
+  // With lists in more than one account (after a sync), each line says which account holds it.
+  const bool showAccount = accounts.size() > 1;
   for (const auto& list : lists) {
     auto calendar = list->calendar();
     std::string swatch = "●";
@@ -47,8 +61,10 @@ int run(const ListsOptions& o, Program& program) {
     }
     const std::string title = shownText(list->title());
     const size_t count = calendar ? open[calendar->calendarIdentifier()] : 0;
-    std::cout << fmt::format("{} {}{}  {:>4} open{}\n", swatch, title, std::string(width - displayWidth(title), ' '),
-                             count, list == defaultList ? "  (default)" : "");
+    const std::string account =
+        showAccount && calendar && calendar->source() ? "  [" + shownText(accountName(*calendar->source())) + "]" : "";
+    std::cout << fmt::format("{} {}{}  {:>4} open{}{}\n", swatch, title, std::string(width - displayWidth(title), ' '),
+                             count, account, list == defaultList ? "  (default)" : "");
   }
   return 0;
 }

@@ -16,8 +16,8 @@
 #include "app/commands.h"
 #include "app/heap.h"
 #include "app/parse_command.h"
+#include "zarvo/home/front_end.h"
 #include "zarvo/store/store_error.h"
-#include "zarvo/model/task.h"
 #include "zarvo/platform/log.h"
 #include "zarvo/reminders/store_error.h"
 #include "zarvo/version.h"
@@ -62,12 +62,9 @@ int main(int argc, char** argv) {
     UErrorCode status = U_ZERO_ERROR;
     icu::Locale::setDefault(icu::Locale::getEnglish(), status);
   }
-  // Open tasks are coloured by urgency (painting itself is decided per command by --color).
-  zarvo::Task::setColorizeTitles(true);
-  // Priorities as todoman and other clients of the same files write them: PRIORITY 1 to 4 is high.
-  zarvo::Task::setRfcPriorityScale(true);
-  // Alarms that follow the due: another client (todoman, a phone) moving the due moves the alarm.
-  zarvo::Task::setDueAlarmsFollowDue(true);
+  // Priorities, alarms and colours as every other front end of the home has them (painting itself is
+  // decided per command by --color).
+  zarvo::enableFrontEndOptions();
 
   CLI::App app{"zarvo: to-dos on the command line, kept as iCalendar files, with natural-language dates"};
   app.require_subcommand(1);

@@ -7,6 +7,7 @@
 
 #include "zarvo/model/task.h"
 #include "zarvo/platform/date_calendar.h"
+#include "zarvo/reminders/naming.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ struct Fixture {
     std::string templ = (std::filesystem::temp_directory_path() / "zarvo-bench-XXXXXX").string();
     dir = mkdtemp(templ.data());
     path = (dir / "records.sqlite").string();
-    auto source = std::make_shared<reminders::Source>("local", "On My Computer", reminders::SourceType::local);
+    auto source = std::make_shared<reminders::Source>("local", std::string(reminders::kLocalSourceTitle), reminders::SourceType::local);
     auto calendar = std::make_shared<reminders::Calendar>("local/reminders", reminders::EntityType::reminder);
     calendar->setSource(source);
     const Date now = platform::Clock::currentNow();

@@ -4,13 +4,16 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QProcess>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 #include "desktop/main_executor.h"
@@ -18,6 +21,7 @@
 #include "desktop/single_instance.h"
 #include "desktop/snapshot_cache.h"
 #include "desktop/store_controller.h"
+#include "zarvo/home/front_end.h"
 #include "zarvo/home/settings.h"
 #include "zarvo/platform/clock.h"
 
@@ -45,6 +49,7 @@ class DesktopTest : public QObject {
   void keepsSnapshots();
   void startsFromLastRun();
   void quickAddsAndQuits();
+  void readsAndWritesAsTheCommandLine();
   void showsTask();
   void handsOverToTheOpenWindow();
   void endToEnd();
@@ -64,6 +69,10 @@ class DesktopTest : public QObject {
   QColor sidebarColour(const QString& title) const;
   void type(const QString& line);
 
+  // Rewrites the task file titled `title` as another client would: `edit` gets its text and returns
+  // the new one.
+  bool editTaskFile(const QString& title, const std::function<QString(QString)>& edit);
+
   QTemporaryDir dir_;
   QString home_;
   std::unique_ptr<MainQueueOnQt> mainQueue_;
@@ -80,6 +89,19 @@ QByteArray DesktopTest::zarvo(const QStringList& args) {
     return {};
   }
   return process.readAllStandardOutput();
+}
+
+bool DesktopTest::editTaskFile(const QString& title, const std::function<QString(QString)>& edit) {
+  QDirIterator files(home_ + "/reminders", {"*.ics"}, QDir::Files, QDirIterator::Subdirectories);
+  while (files.hasNext()) {
+    QFile file(files.next());
+    if (!file.open(QIODevice::ReadOnly)) continue;
+    const QString text = QString::fromUtf8(file.readAll());
+    file.close();
+    if (!text.contains("SUMMARY:" + title + "\r\n")) continue;
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(edit(text).toUtf8()) > 0;
+  }
+  return false;
 }
 
 QJsonObject DesktopTest::withTitle(const QJsonArray& tasks, const QString& title) {
@@ -140,6 +162,7 @@ void DesktopTest::type(const QString& line) {
 
 void DesktopTest::initTestCase() {
   QVERIFY(!qEnvironmentVariable("ZARVO_CLI").isEmpty());
+  zarvo::enableFrontEndOptions();  // as zarvo-desktop's main does
   // Today at 14:50 here, whatever the hour the suite runs: "tomorrow" typed between midnight and
   // 2:00 means the day that has just begun, and the expectations below are written for the afternoon.
   const QDateTime afternoon(QDate::currentDate(), QTime(14, 50));
@@ -690,6 +713,21 @@ void DesktopTest::startsFromLastRun() {
   QTRY_VERIFY_WITH_TIMEOUT(kept() && !kept()->tasks.empty() && kept()->tasks.front().uid != "gone-since", kPatience);
   const auto next = kept();
   QVERIFY(std::any_of(next->tasks.begin(), next->tasks.end(), [](const TaskRow& row) { return row.title == "Already there"; }));
+
+  // The cache goes through the home's file system: where that cannot write, the window still shows
+  // the home's read, and no file is left.
+  auto faults = std::make_shared<zarvo::platform::FaultInjectingFileSystem>(zarvo::platform::FileSystem::posix());
+  faults->setReadOnly(dir_.filePath("unwritable").toStdString());
+  options.snapshotCache = dir_.filePath("unwritable/start.snapshot").toStdString();
+  options.homeOptions.fileSystem = faults;
+  {
+    StoreController unwritable(options);
+    bool read = false;
+    connect(&unwritable, &StoreController::snapshotReady, this, [&](const auto& snapshot) { read = read || !snapshot->provisional; });
+    unwritable.reload();
+    QTRY_VERIFY_WITH_TIMEOUT(read, kPatience);
+  }  // its queued work is done once it is gone
+  QVERIFY(!QFile::exists(dir_.filePath("unwritable/start.snapshot")));
 }
 
 // `zarvo-desktop --quick-add LINE` (a global shortcut's command) reads the line as quick entry does,
@@ -713,6 +751,34 @@ void DesktopTest::quickAddsAndQuits() {
   const qsizetype before = openTasks().size();
   QCOMPARE(quickAdd("2031-12-24"), 1);
   QCOMPARE(openTasks().size(), before);
+}
+
+// The window and the command line read one file alike, and what the desktop program writes behaves
+// as what the command line writes: a priority another client wrote reads the same in both, and the
+// alarm of a task added with a due time moves when another client moves the due.
+void DesktopTest::readsAndWritesAsTheCommandLine() {
+  zarvo({"add", "Fix the leak"});
+  // PRIORITY 4 is high on the scale todoman and CalDAV clients write.
+  QVERIFY(editTaskFile("Fix the leak", [](QString text) { return text.replace("END:VTODO", "PRIORITY:4\r\nEND:VTODO"); }));
+  QTRY_COMPARE_WITH_TIMEOUT(withTitle(openTasks(), "Fix the leak")["priority"].toInt(), 3, kPatience);
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("Fix the leak") >= 0 && window_->taskModel()->rowAt(rowOf("Fix the leak"))->priority == 3,
+                           kPatience);
+
+  QProcess process;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  process.setProcessEnvironment(env);
+  process.start(qEnvironmentVariable("ZARVO_DESKTOP"), {"--home", home_, "--quick-add", "Call the plumber 2031-12-24 9am"});
+  QVERIFY(process.waitForFinished(60'000) && process.exitCode() == 0);
+  QVERIFY(editTaskFile("Call the plumber", [](QString text) {
+    return text.replace(QRegularExpression("\r\nDUE[^\r]*\r\n"), "\r\nDUE:20311224T150000Z\r\n");
+  }));
+  QTRY_VERIFY_WITH_TIMEOUT(withTitle(openTasks(), "Call the plumber")["dueDate"].toString().startsWith("2031-12-24T1"),
+                           kPatience);
+  const QJsonObject plumber = withTitle(openTasks(), "Call the plumber");
+  const QJsonArray alarms = plumber["alarms"].toArray();
+  QCOMPARE(alarms.size(), 1);
+  QCOMPARE(alarms[0].toObject()["at"].toString(), plumber["dueDate"].toString());
 }
 
 // Asked to show a task (the reminders' Open), the window selects it in its list and opens its

@@ -29,6 +29,7 @@
 #include "desktop/single_instance.h"
 #include "desktop/snapshot_cache.h"
 #include "desktop/store_controller.h"
+#include "zarvo/home/front_end.h"
 #include "zarvo/home/home.h"
 #include "zarvo/home/settings.h"
 
@@ -108,6 +109,8 @@ int quickAddBox(const std::filesystem::path& home, const zarvo::Settings& settin
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Priorities and alarms as the command line reads and writes them, before any home is opened.
+  zarvo::enableFrontEndOptions();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("zarvo-desktop"));
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

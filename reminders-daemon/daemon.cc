@@ -17,8 +17,6 @@
 #include <functional>
 
 #include "zarvo/alarms/alarm_writes.h"
-#include "zarvo/alarms/notified_state.h"
-#include "zarvo/alarms/open_task_alarms.h"
 #include "zarvo/home/home.h"
 #include "zarvo/platform/date_calendar.h"
 #include "zarvo/platform/log.h"
@@ -55,7 +53,8 @@ std::string secondsOf(Date d) {
 
 }  // namespace
 
-Daemon::Daemon(DaemonOptions options) : options_(std::move(options)) {}
+Daemon::Daemon(DaemonOptions options)
+    : options_(std::move(options)), rounds_({options_.home, options_.fileSystem, options_.schedule}) {}
 
 Daemon::~Daemon() {
   for (int fd : {timerFd_, changeFd_, signalFd_}) {
@@ -160,30 +159,9 @@ void Daemon::reschedule() {
   {
     // Read without the home's records or lock: only the open tasks that can ring, and nothing else
     // of them, stays in memory while the daemon sleeps.
-    alarms::OpenTaskAlarmsOptions read;
-    read.withDueTimes = options_.schedule.remindAtDueTime;
-    read.fileCache = options_.home / "reminders.cache";
-    auto all = alarms::readOpenTaskAlarms(options_.home / "reminders", read);
-    if (!all) {
-      log().error("Cannot read the tasks: %{public}@", all.error().message());
-      wakeAt_ = retry;
-      armTimer();
-      return;
-    }
-    auto loaded = alarms::NotifiedState::load(platform::FileSystem::posix(),
-                                              options_.home / std::string(alarms::NotifiedState::kFileName));
-    if (!loaded) {
-      // Ringing without knowing what rang could ring twice; wait until the file reads again.
-      log().error("Cannot read what has rung: %{public}@", loaded.error().message());
-      wakeAt_ = retry;
-      armTimer();
-      return;
-    }
-    alarms::NotifiedState state = std::move(*loaded);
-    alarms::Schedule s = alarms::schedule(*all, platform::Clock::currentNow(), state, options_.schedule);
-    wakeAt_ = s.nextWakeUp;
+    bool showFailed = false;
     std::vector<alarms::Firing> shownNow;
-    for (alarms::Firing& f : s.ringing) {
+    auto round = rounds_.ring(platform::Clock::currentNow(), [&](const alarms::Firing& f) {
       std::vector<NotificationService::Action> actions{{"done", "Done"}};
       if (f.alarmIndex) {
         for (const std::string& choice : options_.snooze) actions.push_back({"snooze:" + choice, alarms::snoozeLabel(choice)});
@@ -192,18 +170,26 @@ void Daemon::reschedule() {
       auto id = service_->notify(f.title, bodyOf(f), actions);
       if (!id) {
         log().error("Cannot show a notification: %{public}@", id.error().message());
-        if (!wakeAt_ || retry < *wakeAt_) wakeAt_ = retry;
-        break;
+        showFailed = true;
+        return false;
       }
       log().info("Rang %{public}@", f.key);
-      state.add(f.key);
       shownNow.push_back(f);
-      shown_[*id] = std::move(f);
+      shown_[*id] = f;
+      return true;
+    });
+    if (!round) {
+      // Ringing without knowing what rang could ring twice; wait until the files read again.
+      log().error("%{public}@", round.error().message());
+      wakeAt_ = retry;
+      armTimer();
+      return;
     }
+    wakeAt_ = round->nextWakeUp;
+    if (showFailed && (!wakeAt_ || retry < *wakeAt_)) wakeAt_ = retry;
     // The state file first: it is what keeps an alarm from ringing twice when the task file cannot
     // be written (a read-only home, a held lock, a full disk).
-    state.retainOnly(s.liveKeys);
-    if (Error e = state.save(); !e.ok()) log().error("Cannot record what has rung: %{public}@", e.message());
+    if (!round->recorded.ok()) log().error("Cannot record what has rung: %{public}@", round->recorded.message());
     acknowledge(shownNow);
   }
   // The tasks are read: hand the memory their files took back to the system, so that a sleeping
@@ -294,89 +280,92 @@ void Daemon::complete(const alarms::Firing& firing) {
   runSelf({"--complete", firing.taskUid, firing.title}, "complete " + firing.taskUid);
 }
 
-int completeTask(const std::filesystem::path& homePath, const std::string& uid, const std::string& title) {
+namespace {
+
+// How the daemon's writes reach a home: opened to write (its lock held alone, as for every write) but
+// never made (a daemon started on a mistyped path must not leave a home there), its open tasks read,
+// then `change` on them, which saves through the home: the same path as every other write, with its
+// conflict checks and its read-back of the file. `keepHistory` false leaves the history out: undo must
+// take back what the person did, not that the daemon showed an alarm. 0, or 1 with the reason logged
+// (`what` names the work) when the home or the store refused.
+int changeOpenTasks(const std::filesystem::path& homePath, bool keepHistory, const std::string& what,
+                    const std::function<void(Home&, std::vector<std::shared_ptr<Task>>&)>& change) {
   HomeOptions ho;
   ho.createIfMissing = false;
+  ho.access = HomeAccess::write;
+  ho.keepHistory = keepHistory;
   auto home = Home::open(homePath, ho);
   if (!home) {
-    log().error("Cannot open the home to complete a task: %{public}@", home.error().message());
+    log().error("Cannot open the home to %{public}@: %{public}@", what, home.error().message());
     return 1;
   }
   try {
     auto tasks = (*home)->fetchTasks(std::nullopt, false);
     if (!tasks) {
-      log().error("Cannot read the tasks: %{public}@", tasks.error().message());
+      log().error("Cannot read the tasks to %{public}@: %{public}@", what, tasks.error().message());
       return 1;
     }
-    for (const auto& task : *tasks) {
-      auto reminder = task->reminder();
-      if (!reminder || reminder->calendarItemExternalIdentifier() != uid) continue;
-      // The same write as the command line's `done`: a recurring task moves to its next occurrence.
-      task->setIsCompleted(true);
-      (*home)->io().save(task, true);
-      (*home)->save("done '" + title + "'");
-      log().info("Completed %{public}@", uid);
-      return 0;
-    }
-    log().notice("Task %{public}@ is gone or done already", uid);
+    change(**home, *tasks);
     return 0;
   } catch (const StoreError& e) {
-    log().error("Cannot complete %{public}@: %{public}@", uid, std::string(e.what()));
+    log().error("Cannot %{public}@: %{public}@", what, std::string(e.what()));
     return 1;
   }
 }
 
+std::shared_ptr<Task> withUid(const std::vector<std::shared_ptr<Task>>& tasks, const std::string& uid) {
+  for (const auto& task : tasks) {
+    if (task->reminder() && task->reminder()->calendarItemExternalIdentifier() == uid) return task;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+int completeTask(const std::filesystem::path& homePath, const std::string& uid, const std::string& title) {
+  return changeOpenTasks(homePath, true, "complete " + uid, [&](Home& home, std::vector<std::shared_ptr<Task>>& tasks) {
+    const auto task = withUid(tasks, uid);
+    if (!task) {
+      log().notice("Task %{public}@ is gone or done already", uid);
+      return;
+    }
+    // The same write as the command line's `done`: a recurring task moves to its next occurrence.
+    task->setIsCompleted(true);
+    home.io().save(task, true);
+    home.save("done '" + title + "'");
+    log().info("Completed %{public}@", uid);
+  });
+}
+
 namespace {
 
-// Opens the home to write (its lock held alone, as for every write), finds each alarm that still
-// rings as it did, lets `change` mark it in the task's reminder and saves the tasks through CalendarIO
-// and the home: the same path as every other write, with its conflict checks and its read-back of the
-// file. With a `description` the change is one of the history (a snooze the person chose); without,
-// the history is left out: undo must take back what the person did, not that the daemon showed an
-// alarm.
+// Finds each alarm that still rings as it did, lets `change` mark it in the task's reminder and saves
+// the tasks. With a `description` the change is one of the history (a snooze the person chose);
+// without, the history is left out.
 int changeAlarms(const std::filesystem::path& homePath, const std::vector<RungAlarm>& rung,
                  const std::function<bool(reminders::Reminder&, size_t index)>& change,
                  std::optional<std::string> description) {
-  HomeOptions ho;
-  ho.createIfMissing = false;
-  ho.access = HomeAccess::write;
-  ho.keepHistory = description.has_value();
-  auto home = Home::open(homePath, ho);
-  if (!home) {
-    log().error("Cannot open the home to mark alarms: %{public}@", home.error().message());
-    return 1;
-  }
-  try {
-    auto tasks = (*home)->fetchTasks(std::nullopt, false);
-    if (!tasks) {
-      log().error("Cannot read the tasks: %{public}@", tasks.error().message());
-      return 1;
-    }
+  return changeOpenTasks(homePath, description.has_value(), "mark alarms",
+                         [&](Home& home, std::vector<std::shared_ptr<Task>>& tasks) {
     // Only the alarms change: the record's fields (flag, order, tags) would otherwise be written into
     // files that other clients made without them.
-    (*home)->io().setCarriesRecordFields(false);
+    home.io().setCarriesRecordFields(false);
     for (const RungAlarm& alarm : rung) {
-      auto task = std::find_if(tasks->begin(), tasks->end(), [&](const std::shared_ptr<Task>& t) {
-        return t->reminder() && t->reminder()->calendarItemExternalIdentifier() == alarm.taskUid;
-      });
-      std::optional<alarms::TaskAlarms> found = task == tasks->end() ? std::nullopt : alarms::taskAlarmsOf(**task);
+      const auto task = withUid(tasks, alarm.taskUid);
+      std::optional<alarms::TaskAlarms> found = task ? alarms::taskAlarmsOf(*task) : std::nullopt;
       std::optional<Date> at;
       if (found && alarm.index < found->alarms.size()) at = alarms::triggerMoment(found->alarms[alarm.index], *found);
       if (!at || std::chrono::floor<std::chrono::seconds>(*at) != std::chrono::floor<std::chrono::seconds>(alarm.at)) {
         log().notice("The alarm of %{public}@ moved or is gone: left as it is", alarm.taskUid);
         continue;
       }
-      if (!change(*(*task)->reminder(), alarm.index)) continue;
-      (*home)->io().save(*task, true);
-      if (description) *description += " '" + (*task)->title().value_or("") + "'";
+      if (!change(*task->reminder(), alarm.index)) continue;
+      home.io().save(task, true);
+      if (description) *description += " '" + task->title().value_or("") + "'";
       log().info("Marked the alarm of %{public}@", alarm.taskUid);
     }
-    (*home)->save(description.value_or(""));
-    return 0;
-  } catch (const StoreError& e) {
-    log().error("Cannot mark the alarms: %{public}@", std::string(e.what()));
-    return 1;
-  }
+    home.save(description.value_or(""));
+  });
 }
 
 }  // namespace

@@ -27,6 +27,7 @@
 
 #include "reminders-daemon/daemon.h"
 #include "zarvo/alarms/daemon_setup.h"
+#include "zarvo/home/front_end.h"
 #include "zarvo/home/home.h"
 #include "zarvo/home/settings.h"
 #include "zarvo/platform/clock.h"
@@ -78,7 +79,7 @@ class OffsetClock final : public zarvo::platform::Clock {
 
 int main(int argc, char** argv) {
   // Done on a repeating task writes its next due: its alarm follows the due, as zarvo's do.
-  zarvo::Task::setDueAlarmsFollowDue(true);
+  zarvo::enableFrontEndOptions();
   zarvo::remindersd::DaemonOptions options;
   std::optional<std::filesystem::path> home;
   std::optional<std::filesystem::path> config;

@@ -468,7 +468,20 @@ TEST_F(CalDAVTest, UploadingTheLocalListsOfTwoMachinesDuplicatesNothing) {
     EXPECT_EQ(std::multiset<std::string>(titles.begin(), titles.end()), (std::multiset<std::string>{"Family", "Reminders"}))
         << home;
     EXPECT_EQ(taskTitles(home), all) << home;
+    // The lists moved into the account got folders named after them, here, on the server and on
+    // the other machine alike.
+    std::set<std::string> ids;
+    for (const auto& l : json::parse(ok(home, {"lists", "--json"}))) ids.insert(l["id"].get<std::string>());
+    EXPECT_EQ(ids, (std::set<std::string>{"dav/family", "dav/reminders"})) << home;
   }
+  EXPECT_TRUE(fs::is_directory(server_.collectionsFolder() / "family"));
+  // A list made here afterwards, with letters beyond ASCII, reaches the other machine by its folder.
+  ok("A", {"list-add", "Einkäufe"});
+  add("A", "Milch #Einkäufe");
+  sync("A");
+  sync("B");
+  EXPECT_TRUE(fs::is_directory(server_.collectionsFolder() / "einkaufe"));
+  EXPECT_EQ(task("B", "Milch")["list"], "Einkäufe");
   // What the sync keeps about the account is the user's alone.
   for (const char* inside : {"", "accounts", "status"}) {
     struct stat made {};

@@ -354,6 +354,36 @@ TEST_F(EverydayCliTest, ListsAreColouredAndRenamed) {
   EXPECT_EQ(lists[1]["color"], "#007AFF");
 }
 
+// New lists get folders named after them ("local/work", never a UUID), unique in their account; the
+// local account has a plain name, which `lists` shows once lists live in more than one account, also
+// for a home made when it was called "On My Computer".
+TEST_F(EverydayCliTest, ListFoldersAreNamedAfterTheListsAndTheLocalAccountPlainly) {
+  ok({"list-add", "Work"});
+  ok({"list-add", "Einkäufe"});
+  fs::create_directories(home_ / "reminders" / "local" / "home");  // another program's, without a title file
+  ok({"list-add", "Home!"});
+  ok({"list-edit", "Work", "--title", "Office"});
+  std::set<std::string> ids;
+  for (const auto& l : json::parse(ok({"lists", "--json"}))) ids.insert(l["id"]);
+  EXPECT_EQ(ids, (std::set<std::string>{"local/reminders", "local/work", "local/einkaufe", "local/home", "local/home-2"}));
+  EXPECT_EQ(zarvo::testing::readFile(home_ / "reminders" / "local" / "home-2" / "displayname"), "Home!\n");
+  EXPECT_EQ(ok({"lists"}).find("["), std::string::npos) << "one account: no account named";
+
+  const fs::path source = home_ / "reminders" / "local" / ".source";
+  EXPECT_EQ(zarvo::testing::readFile(source), "identifier=local\ntitle=This computer\ntype=0\n");
+  writeFile(source, "identifier=local\ntitle=On My Computer\ntype=0\n");
+  writeFile(home_ / "reminders" / "phone" / ".source", "identifier=phone\ntitle=Phone\ntype=0\n");
+  writeFile(home_ / "reminders" / "phone" / "calls" / "displayname", "Calls\n");
+  const std::string lists = ok({"lists"});
+  const size_t office = lists.find("● Office ");
+  ASSERT_NE(office, std::string::npos) << lists;
+  EXPECT_EQ(lists.substr(office, lists.find('\n', office) - office).substr(lists.find(" open", office) - office),
+            " open  [This computer]")
+      << lists;
+  EXPECT_NE(lists.find("0 open  [Phone]\n"), std::string::npos) << lists;
+  EXPECT_NE(lists.find("0 open  [This computer]  (default)\n"), std::string::npos) << lists;
+}
+
 // TAB after a command offers the home's list titles or its open tasks' ids, in bash (with the
 // bash-completion package, as a person's shell has it) and fish, asked of zarvo with the --home on the
 // line; a title with a space or a glob character stays one word.

@@ -14,9 +14,11 @@
 #include "zarvo/reminders/internal/backend.h"
 #include "zarvo/reminders/internal/commit_plan.h"
 #include "zarvo/reminders/internal/file_cache.h"
+#include "zarvo/reminders/internal/folder_name.h"
 #include "zarvo/reminders/internal/ical_file.h"
 #include "zarvo/reminders/internal/parallel.h"
 #include "zarvo/reminders/internal/vdir.h"
+#include "zarvo/reminders/naming.h"
 
 namespace zarvo::reminders {
 
@@ -266,10 +268,25 @@ struct EventStore::Impl {
     if (!sources.empty()) return sources.begin()->second;
     const fs::path dir = root() / "local";
     if (auto e = platform::createDirectories(*fs, dir)) throw fileError(e, "create", dir);
-    writeMetadata(dir / ".source", "identifier=local\ntitle=On My Computer\ntype=0");
-    auto source = std::make_shared<Source>("local", "On My Computer", SourceType::local);
+    writeMetadata(dir / ".source", "identifier=local\ntitle=" + std::string(kLocalSourceTitle) + "\ntype=0");
+    auto source = std::make_shared<Source>("local", std::string(kLocalSourceTitle), SourceType::local);
     sources["local"] = source;
     return source;
+  }
+
+  // A folder name after `title` that no entry of the account folder has (nor a calendar this handle
+  // knows there, made by a write not yet seen on disk).
+  std::string readableFolderLocked(const std::string& sourceFolder, const std::string& title) {
+    std::set<std::string> taken;
+    std::vector<platform::DirectoryEntry> entries;
+    if (auto e = fs->listDirectory(root() / sourceFolder, entries); e && e != std::errc::no_such_file_or_directory) {
+      throw fileError(e, "list", root() / sourceFolder);
+    }
+    for (const auto& entry : entries) taken.insert(entry.name);
+    for (const auto& [id, c] : calendars) {
+      if (id.starts_with(sourceFolder + "/")) taken.insert(id.substr(sourceFolder.size() + 1));
+    }
+    return detail::folderNameForTitle(title, taken);
   }
 
   void saveCalendarLocked(const std::shared_ptr<Calendar>& calendar) {
@@ -285,6 +302,7 @@ struct EventStore::Impl {
                                                        calendar->title() + "' is not in the store");
       }
       std::string& identifier = Backend::identifier(*calendar);
+      if (readableFolderNames()) identifier = readableFolderLocked(folder, calendar->title());
       const fs::path dir = root() / folder / identifier;
       if (options.beforeWriting) {
         std::vector<FileChange> changes{FileChange{dir, std::string(), true}, *metadataChange(dir / "displayname", calendar->title())};

@@ -122,6 +122,9 @@ class RadicaleServer {
     return false;
   }
 
+  // The folder of user kUser's collections on the server's disk, one folder per list.
+  std::filesystem::path collectionsFolder() const { return folder_.path() / "storage" / "collection-root" / kUser; }
+
   // Stops the server (SIGTERM, then SIGKILL after 10 s) and waits for it to go.
   void stop() {
     if (pid_ <= 0) return;

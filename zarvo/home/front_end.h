@@ -1,0 +1,26 @@
+// What every program that shows a home's tasks to a person turns on, in one call, so that the
+// command line, the desktop app and the reminders daemon read and write the same files the same way.
+//
+// The library's own defaults stay as they are for programs that do not call it. The call turns on:
+// - Task::setRfcPriorityScale: PRIORITY 1 to 4 reads as high, as todoman and CalDAV clients write
+//   it. Without it a task another client made "high" (3 or 4) reads as medium in one front end and
+//   high in another.
+// - Task::setDueAlarmsFollowDue: the alarm a task gets with a due time is written relative to the
+//   due, so it moves when any client (todoman, a phone, `zarvo edit`) moves the due. Without it a
+//   task made in one front end keeps ringing at the old moment after another moves its due.
+// - Task::setColorizeTitles: open tasks due soon or overdue are coloured by urgency
+//   (Task::titleColor); whether colour is painted at all stays each front end's choice.
+// - reminders::setReadableFolderNames: a new list's folder is named after its title ("work"), not
+//   after a UUID, so a person or a server's listing can tell the lists apart; the same list made
+//   in either front end gets the same kind of folder.
+//
+// The options are process-wide. Call this once, from the main thread, before any home is opened and
+// before any other thread uses the library: a task read before the call would be read on the other
+// scale.
+#pragma once
+
+namespace zarvo {
+
+void enableFrontEndOptions();
+
+}  // namespace zarvo
