@@ -713,6 +713,21 @@ void DesktopTest::startsFromLastRun() {
   QTRY_VERIFY_WITH_TIMEOUT(kept() && !kept()->tasks.empty() && kept()->tasks.front().uid != "gone-since", kPatience);
   const auto next = kept();
   QVERIFY(std::any_of(next->tasks.begin(), next->tasks.end(), [](const TaskRow& row) { return row.title == "Already there"; }));
+
+  // The cache goes through the home's file system: where that cannot write, the window still shows
+  // the home's read, and no file is left.
+  auto faults = std::make_shared<zarvo::platform::FaultInjectingFileSystem>(zarvo::platform::FileSystem::posix());
+  faults->setReadOnly(dir_.filePath("unwritable").toStdString());
+  options.snapshotCache = dir_.filePath("unwritable/start.snapshot").toStdString();
+  options.homeOptions.fileSystem = faults;
+  {
+    StoreController unwritable(options);
+    bool read = false;
+    connect(&unwritable, &StoreController::snapshotReady, this, [&](const auto& snapshot) { read = read || !snapshot->provisional; });
+    unwritable.reload();
+    QTRY_VERIFY_WITH_TIMEOUT(read, kPatience);
+  }  // its queued work is done once it is gone
+  QVERIFY(!QFile::exists(dir_.filePath("unwritable/start.snapshot")));
 }
 
 // `zarvo-desktop --quick-add LINE` (a global shortcut's command) reads the line as quick entry does,

@@ -88,9 +88,8 @@ void StoreController::toUi(Deliver deliver) {
 void StoreController::run(HomeAccess access, std::function<std::string(Home&)> work,
                           std::function<void(StoreController&)> saved) {
   queue_->async([this, access, work = std::move(work), saved = std::move(saved)] {
-    HomeOptions homeOptions;
+    HomeOptions homeOptions = options_.homeOptions;
     homeOptions.access = access;
-    homeOptions.lockPatience = options_.lockPatience;
     homeOptions.whileWaiting = [this](const std::string& holder) {
       toUi([holder = qs(holder)](StoreController& self) { Q_EMIT self.waiting(holder); });
     };
@@ -120,7 +119,7 @@ void StoreController::reload() {
 }
 
 void StoreController::showCachedSnapshot() {
-  auto cached = loadSnapshot(*platform::FileSystem::posix(), *options_.snapshotCache);
+  auto cached = loadSnapshot(*options_.homeOptions.fileSystemOrDefault(), *options_.snapshotCache);
   if (!cached) return;
   toUi([snap = std::make_shared<const Snapshot>(std::move(*cached))](StoreController& self) {
     Q_EMIT self.snapshotReady(snap);
@@ -132,7 +131,7 @@ void StoreController::cacheSnapshot(const Snapshot& snapshot) {
   std::string bytes = encodeSnapshot(firstScreens(snapshot, 100));
   if (bytes == cached_) return;
   // A cache that cannot be written costs the next start its head start, nothing else.
-  if (storeSnapshot(*platform::FileSystem::posix(), *options_.snapshotCache, bytes)) return;
+  if (storeSnapshot(*options_.homeOptions.fileSystemOrDefault(), *options_.snapshotCache, bytes)) return;
   cached_ = std::move(bytes);
 }
 

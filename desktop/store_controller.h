@@ -54,8 +54,10 @@ class StoreController : public QObject {
     std::filesystem::path home;
     // The default list of new tasks (Settings::defaultList) comes from here.
     Settings settings = Settings::defaults();
-    // How long one piece of work waits for another program to close the home before it fails.
-    std::chrono::milliseconds lockPatience{10'000};
+    // How each piece of work opens the home: how long it waits for another program to close it
+    // (lockPatience), and the file system the home and the snapshot cache go through (fileSystem,
+    // where tests inject faults). The access and whileWaiting are the controller's own.
+    HomeOptions homeOptions{};
     // Where the last read is kept between runs (snapshot_cache.h). With one, the first reload shows
     // what that file holds, marked provisional, before the home is read, and every read in the
     // starting view (by due date, no search) is written back. None (the default): no file.

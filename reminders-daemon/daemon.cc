@@ -17,8 +17,6 @@
 #include <functional>
 
 #include "zarvo/alarms/alarm_writes.h"
-#include "zarvo/alarms/notified_state.h"
-#include "zarvo/alarms/open_task_alarms.h"
 #include "zarvo/home/home.h"
 #include "zarvo/platform/date_calendar.h"
 #include "zarvo/platform/log.h"
@@ -55,7 +53,8 @@ std::string secondsOf(Date d) {
 
 }  // namespace
 
-Daemon::Daemon(DaemonOptions options) : options_(std::move(options)) {}
+Daemon::Daemon(DaemonOptions options)
+    : options_(std::move(options)), rounds_({options_.home, options_.fileSystem, options_.schedule}) {}
 
 Daemon::~Daemon() {
   for (int fd : {timerFd_, changeFd_, signalFd_}) {
@@ -160,30 +159,9 @@ void Daemon::reschedule() {
   {
     // Read without the home's records or lock: only the open tasks that can ring, and nothing else
     // of them, stays in memory while the daemon sleeps.
-    alarms::OpenTaskAlarmsOptions read;
-    read.withDueTimes = options_.schedule.remindAtDueTime;
-    read.fileCache = options_.home / "reminders.cache";
-    auto all = alarms::readOpenTaskAlarms(options_.home / "reminders", read);
-    if (!all) {
-      log().error("Cannot read the tasks: %{public}@", all.error().message());
-      wakeAt_ = retry;
-      armTimer();
-      return;
-    }
-    auto loaded = alarms::NotifiedState::load(platform::FileSystem::posix(),
-                                              options_.home / std::string(alarms::NotifiedState::kFileName));
-    if (!loaded) {
-      // Ringing without knowing what rang could ring twice; wait until the file reads again.
-      log().error("Cannot read what has rung: %{public}@", loaded.error().message());
-      wakeAt_ = retry;
-      armTimer();
-      return;
-    }
-    alarms::NotifiedState state = std::move(*loaded);
-    alarms::Schedule s = alarms::schedule(*all, platform::Clock::currentNow(), state, options_.schedule);
-    wakeAt_ = s.nextWakeUp;
+    bool showFailed = false;
     std::vector<alarms::Firing> shownNow;
-    for (alarms::Firing& f : s.ringing) {
+    auto round = rounds_.ring(platform::Clock::currentNow(), [&](const alarms::Firing& f) {
       std::vector<NotificationService::Action> actions{{"done", "Done"}};
       if (f.alarmIndex) {
         for (const std::string& choice : options_.snooze) actions.push_back({"snooze:" + choice, alarms::snoozeLabel(choice)});
@@ -192,18 +170,26 @@ void Daemon::reschedule() {
       auto id = service_->notify(f.title, bodyOf(f), actions);
       if (!id) {
         log().error("Cannot show a notification: %{public}@", id.error().message());
-        if (!wakeAt_ || retry < *wakeAt_) wakeAt_ = retry;
-        break;
+        showFailed = true;
+        return false;
       }
       log().info("Rang %{public}@", f.key);
-      state.add(f.key);
       shownNow.push_back(f);
-      shown_[*id] = std::move(f);
+      shown_[*id] = f;
+      return true;
+    });
+    if (!round) {
+      // Ringing without knowing what rang could ring twice; wait until the files read again.
+      log().error("%{public}@", round.error().message());
+      wakeAt_ = retry;
+      armTimer();
+      return;
     }
+    wakeAt_ = round->nextWakeUp;
+    if (showFailed && (!wakeAt_ || retry < *wakeAt_)) wakeAt_ = retry;
     // The state file first: it is what keeps an alarm from ringing twice when the task file cannot
     // be written (a read-only home, a held lock, a full disk).
-    state.retainOnly(s.liveKeys);
-    if (Error e = state.save(); !e.ok()) log().error("Cannot record what has rung: %{public}@", e.message());
+    if (!round->recorded.ok()) log().error("Cannot record what has rung: %{public}@", round->recorded.message());
     acknowledge(shownNow);
   }
   // The tasks are read: hand the memory their files took back to the system, so that a sleeping

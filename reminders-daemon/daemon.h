@@ -16,12 +16,17 @@
 #include <vector>
 
 #include "reminders-daemon/notification_service.h"
+#include "zarvo/alarms/alarm_rounds.h"
 #include "zarvo/alarms/schedule.h"
+#include "zarvo/platform/filesystem.h"
 
 namespace zarvo::remindersd {
 
 struct DaemonOptions {
   std::filesystem::path home;
+  // The home's file system (HomeOptions::fileSystem), through which what has rung is kept
+  // (alarms::AlarmRounds). Default (null): POSIX.
+  std::shared_ptr<platform::FileSystem> fileSystem;
   alarms::ScheduleOptions schedule;
   // The session-bus name held while running (alarms::daemonBusName of the home); a daemon that finds
   // it taken leaves at once. Empty: none is taken.
@@ -58,6 +63,7 @@ class Daemon {
   void armTimer();
 
   DaemonOptions options_;
+  alarms::AlarmRounds rounds_;  // what has rung, kept between wake-ups
   std::unique_ptr<NotificationService> service_;
   int timerFd_ = -1;
   int changeFd_ = -1;

@@ -176,8 +176,12 @@ bool Home::exists(const fs::path& path) {
          ::access((path / "reminders").c_str(), R_OK | X_OK) == 0;
 }
 
+std::shared_ptr<platform::FileSystem> HomeOptions::fileSystemOrDefault() const {
+  return fileSystem ? fileSystem : platform::FileSystem::posix();
+}
+
 Expected<std::unique_ptr<Home>> Home::open(fs::path path, HomeOptions options) {
-  std::shared_ptr<platform::FileSystem> fileSystem = options.fileSystem ? options.fileSystem : platform::FileSystem::posix();
+  std::shared_ptr<platform::FileSystem> fileSystem = options.fileSystemOrDefault();
   if (Error e = checkUsable(*fileSystem, path, options.access)) return e;
   if (!options.createIfMissing && !exists(path)) {
     return failure(std::errc::no_such_file_or_directory,

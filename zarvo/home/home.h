@@ -96,7 +96,8 @@ struct HomeOptions {
   bool createIfMissing = true;
 
   // The file system every file of the home is read and written through. Default (null): POSIX.
-  // Tests pass one that injects faults.
+  // Tests pass one that injects faults. A front end's own files kept for the home (a window's cache,
+  // the alarms shown) go through it too (fileSystemOrDefault), so the same faults reach them.
   std::shared_ptr<platform::FileSystem> fileSystem;
   // How much history a home opened to write keeps (history.h). Default: the last 50 changes, 64 MiB.
   HistoryOptions history;
@@ -112,6 +113,9 @@ struct HomeOptions {
   // that keeps a home open and wants to hear of edits made by programs that ignore the lock
   // (todoman, a sync) turns it on.
   bool watchForChanges = false;
+
+  // fileSystem, or POSIX when none is given: the file system a home opened with these options uses.
+  std::shared_ptr<platform::FileSystem> fileSystemOrDefault() const;
 };
 
 class Home {
