@@ -2,6 +2,7 @@
 // flag and due date, and the reminders of --remind. Prints the line with its date phrase highlighted, then the task as stored.
 #include <fmt/format.h>
 
+#include "app/messages.h"
 #include "app/command_error.h"
 #include "app/commands.h"
 #include "app/date_options.h"
@@ -50,7 +51,7 @@ std::string echo(const std::string& line, const TaskDescription& d, bool colour)
 
 int run(const AddOptions& o, Program& program) {
   const std::string line = joinedText(o.words);
-  if (o.notes && !platform::toUtf16(*o.notes)) throw UsageError("--notes is not valid UTF-8");
+  if (o.notes && !platform::toUtf16(*o.notes)) throw UsageError(tr("--notes is not valid UTF-8"));
   std::vector<std::string> tagTitles;
   for (const auto& tag : o.tags) tagTitles.push_back(checkedTagTitle(tag));
   const bool colour = useColour(program.globals.color);
@@ -74,7 +75,7 @@ int run(const AddOptions& o, Program& program) {
   }
   const std::string title = platform::toUtf8(d.title);
   if (platform::trimmed(std::string_view(title)).empty()) {
-    throw UsageError("nothing left for a title in '" + line + "'");
+    throw UsageError(trf("nothing left for a title in '{}'", line));
   }
   // --list wins over the line; the settings' default list stands in for the home's.
   std::shared_ptr<List> list = o.list ? session.requireList(*o.list) : d.list;
@@ -82,8 +83,7 @@ int run(const AddOptions& o, Program& program) {
     if (const auto& fallback = program.settings().defaultList) {
       list = session.io().list(*fallback);
       if (!list) {
-        throw UsageError("the default list '" + *fallback + "' of " + program.settings().file.string() +
-                         " does not exist");
+        throw UsageError(trf("the default list '{}' of {} does not exist", *fallback, program.settings().file.string()));
       }
     }
   }
@@ -98,7 +98,7 @@ int run(const AddOptions& o, Program& program) {
   }
   auto task = session.io().createTask(title, list, o.notes, d.flagged || o.flag, o.priority.value_or(0), d.dueDate(),
                                       d.dueIsAllDay(), d.recurrenceRule());
-  if (!task) throw RefusedError("there is no list to add the task to; create one with 'zarvo list-add TITLE'");
+  if (!task) throw RefusedError(tr("there is no list to add the task to; create one with 'zarvo list-add TITLE'"));
   if (!wanted.empty() && task->reminder()) {
     for (auto& alarm : wanted) task->reminder()->addAlarm(std::move(alarm));
     session.io().save(task, true);
@@ -115,8 +115,9 @@ int run(const AddOptions& o, Program& program) {
   session.finish("add '" + title + "'");
 
   if (d.parsedList && !d.list && !o.list) {
-    std::cerr << fmt::format("no list named '{}'; added to {} (--create-list makes the list)\n",
-                             platform::toUtf8(*d.parsedList), session.listTitle(*task).value_or("the default list"));
+    std::cerr << trf("no list named '{}'; added to {} (--create-list makes the list)", platform::toUtf8(*d.parsedList),
+                     session.listTitle(*task).value_or(tr("the default list")))
+              << '\n';
   }
   if (o.json) {
     printJson(tasksJson({task}, session));

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "app/commands.h"
+#include "app/messages.h"
 
 namespace zarvo::app {
 
@@ -85,7 +86,7 @@ std::string meantOption(CLI::App& app, const ArrangedArguments& arranged) {
     if (whole.size() < 3 || whole.compare(0, 2, "--") != 0) continue;
     const std::string arg = whole.substr(0, whole.find('='));
     if (std::find(known.begin(), known.end(), arg) != known.end()) continue;
-    if (const auto meant = closestWord(arg, known)) return "; did you mean '" + *meant + "'?";
+    if (const auto meant = closestWord(arg, known)) return trf("; did you mean '{}'?", *meant);
   }
   return "";
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/messages.h"
 #include "app/command_error.h"
 #include "app/commands.h"
 #include "app/task_ids.h"
@@ -16,7 +17,7 @@ std::string joinedText(const std::vector<std::string>& words, const std::string&
     if (!joined.empty()) joined += ' ';
     joined += word;
   }
-  if (!platform::toUtf16(joined)) throw UsageError(what + " is not valid UTF-8");
+  if (!platform::toUtf16(joined)) throw UsageError(trf("{} is not valid UTF-8", what));
   return joined;
 }
 
@@ -26,7 +27,7 @@ std::string checkedTagTitle(const std::string& tag) {
   // Tags are looked up with a LIKE pattern, where "*" and "?" are wildcards: such a title would
   // name other tags.
   if (title.empty() || title.find_first_of("*?") != std::string::npos || !platform::toUtf16(title)) {
-    throw UsageError("invalid tag '" + tag + "' (needs text, without * or ?)");
+    throw UsageError(trf("invalid tag '{}' (needs text, without * or ?)", tag));
   }
   return title;
 }
@@ -34,13 +35,15 @@ std::string checkedTagTitle(const std::string& tag) {
 bool confirmed(const std::string& what, bool yes) {
   if (yes) return true;
   if (::isatty(STDIN_FILENO) != 1) {
-    throw UsageError(what + " needs --yes when not asked on a terminal (or --dry-run to see what it would do)");
+    throw UsageError(trf("{} needs --yes when not asked on a terminal (or --dry-run to see what it would do)", what));
   }
-  std::cerr << what << "? [y/N] " << std::flush;
+  // "[y/N]" and the answers in the person's language; "y" and "yes" are understood in every one.
+  std::cerr << trf("{}? [y/N] ", what) << std::flush;
   std::string answer;
   if (!std::getline(std::cin, answer)) return false;
   answer = platform::lowercased(platform::trimmed(std::string_view(answer)));
-  return answer == "y" || answer == "yes";
+  return answer == "y" || answer == "yes" || answer == platform::lowercased(std::string_view(trc("answer", "y"))) ||
+         answer == platform::lowercased(std::string_view(trc("answer", "yes")));
 }
 
 std::optional<std::string> closestWord(std::string_view typed, const std::vector<std::string>& words) {
@@ -72,8 +75,8 @@ std::optional<std::string> closestWord(std::string_view typed, const std::vector
 
 std::string checkedListTitle(const std::string& typed) {
   std::string title = platform::trimmed(std::string_view(typed));
-  if (title.empty()) throw UsageError("a list needs a title");
-  if (title.find_first_of("\r\n") != std::string::npos) throw UsageError("a list title is one line");
+  if (title.empty()) throw UsageError(tr("a list needs a title"));
+  if (title.find_first_of("\r\n") != std::string::npos) throw UsageError(tr("a list title is one line"));
   return title;
 }
 
@@ -81,7 +84,7 @@ platform::RGBA checkedColour(const std::string& typed) {
   if (auto colour = platform::colourNamed(typed)) return *colour;
   std::string names;
   for (const auto& colour : platform::listColours()) names += (names.empty() ? "" : ", ") + std::string(colour.name);
-  throw UsageError("unknown colour '" + typed + "' (use #RRGGBB or " + names + ")");
+  throw UsageError(trf("unknown colour '{}' (use #RRGGBB or {})", typed, names));
 }
 
 bool isOutputColourChoice(const std::string& value) { return value == "auto" || value == "always" || value == "never"; }
@@ -104,7 +107,7 @@ void printJson(const nlohmann::ordered_json& document) {
 }
 
 std::vector<std::shared_ptr<Task>> resolveTasks(Session& session, const std::vector<std::string>& ids) {
-  if (ids.empty()) throw UsageError("missing task ID");
+  if (ids.empty()) throw UsageError(tr("missing task ID"));
   const std::vector<std::shared_ptr<Task>> all = session.allTasks();
   std::vector<std::shared_ptr<Task>> out;
   for (const std::string& id : ids) {

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "app/command_error.h"
+#include "app/messages.h"
 #include "zarvo/platform/date_calendar.h"
 
 namespace zarvo::app {
@@ -74,12 +75,12 @@ std::optional<Date> parseReference(const std::string& s) {
 
 Date applyDateOptions(const DateOptions& options) {
   if (options.tz && !DateCalendar::setProcessTimeZone(*options.tz)) {
-    throw UsageError("unknown time zone '" + *options.tz + "'");
+    throw UsageError(trf("unknown time zone '{}'", *options.tz));
   }
   if (!options.ref) return platform::Clock::currentNow();
   auto ref = parseReference(*options.ref);
   if (!ref) {
-    throw UsageError("malformed --ref '" + *options.ref + "' (expected e.g. 2024-03-11T17:00 or 2024-03-11)");
+    throw UsageError(trf("malformed --ref '{}' (expected e.g. 2024-03-11T17:00 or 2024-03-11)", *options.ref));
   }
   return *ref;
 }

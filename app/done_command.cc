@@ -1,6 +1,7 @@
 // `zarvo done ID...`: marks tasks completed.
 #include <fmt/format.h>
 
+#include "app/messages.h"
 #include "app/commands.h"
 #include "app/task_ids.h"
 #include "app/task_view.h"
@@ -20,12 +21,14 @@ int setCompletion(Program& program, const std::vector<std::string>& ids, bool co
     // is still done and can be reopened.
     const auto reminder = task->reminder();
     if ((reminder ? reminder->isCompleted() : task->completed()) == completed) {
-      lines.push_back(fmt::format("{} is already {}: {}", ShortIds({task}).of(*task), completed ? "done" : "open", title));
+      lines.push_back(completed ? trf("{} is already done: {}", ShortIds({task}).of(*task), title)
+                                : trf("{} is already open: {}", ShortIds({task}).of(*task), title));
       continue;
     }
     task->setIsCompleted(completed);
     session.io().save(task, true);
-    lines.push_back(fmt::format("{} {}: {}", completed ? "Done" : "Reopened", ShortIds({task}).of(*task), title));
+    lines.push_back(completed ? trf("Done {}: {}", ShortIds({task}).of(*task), title)
+                              : trf("Reopened {}: {}", ShortIds({task}).of(*task), title));
   }
   session.finish(description);
   if (json) {

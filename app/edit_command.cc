@@ -1,6 +1,7 @@
 // `zarvo edit ID`: changes a task's title, notes, priority, due date or flag.
 #include <fmt/format.h>
 
+#include "app/messages.h"
 #include "app/command_error.h"
 #include "app/commands.h"
 #include "app/date_options.h"
@@ -24,22 +25,22 @@ struct EditOptions {
 int run(const EditOptions& o, Program& program) {
   // Everything is checked before the task is touched.
   if (!o.title && !o.notes && !o.due && !o.priority && !o.noDue && !o.flag && !o.unflag) {
-    throw UsageError("nothing to change: give --title, --notes, --priority, --due, --no-due, --flag or --unflag");
+    throw UsageError(tr("nothing to change: give --title, --notes, --priority, --due, --no-due, --flag or --unflag"));
   }
   if (o.title && (platform::trimmed(std::string_view(*o.title)).empty() || !platform::toUtf16(*o.title))) {
-    throw UsageError("--title needs a non-empty UTF-8 text");
+    throw UsageError(tr("--title needs a non-empty UTF-8 text"));
   }
-  if (o.notes && !platform::toUtf16(*o.notes)) throw UsageError("--notes is not valid UTF-8");
+  if (o.notes && !platform::toUtf16(*o.notes)) throw UsageError(tr("--notes is not valid UTF-8"));
   const bool colour = useColour(program.globals.color);
   const Date ref = applyDateOptions(o.date);
   std::optional<Date> due;
   bool dueIsAllDay = false;
   if (o.due) {
-    if (!platform::toUtf16(*o.due)) throw UsageError("--due is not valid UTF-8");
+    if (!platform::toUtf16(*o.due)) throw UsageError(tr("--due is not valid UTF-8"));
     std::shared_ptr<const platform::Clock> clock;
     if (o.date.ref) clock = std::make_shared<platform::FixedClock>(ref);
     const auto item = ChronoParseHelper(clock, program.settings().quickEntry).parse(std::string_view(*o.due));
-    if (!item) throw UsageError("no date found in --due '" + *o.due + "'");
+    if (!item) throw UsageError(trf("no date found in --due '{}'", *o.due));
     due = item->dueDate();
     dueIsAllDay = item->isAllDay();
   }

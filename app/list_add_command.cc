@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/messages.h"
 #include "app/terminal_text.h"
 #include "app/command_error.h"
 #include "app/commands.h"
@@ -28,7 +29,7 @@ int run(const ListAddOptions& o, Program& program) {
     colour = checkedColour(*o.colour);
   }
   Session session(program.globals);
-  if (session.io().list(title)) throw UsageError("a list named '" + title + "' exists already");
+  if (session.io().list(title)) throw UsageError(trf("a list named '{}' exists already", title));
   int16_t last = -1;
   for (const auto& list : session.lists()) last = std::max(last, list->order());
   auto list = session.io().createList(title);
@@ -43,7 +44,7 @@ int run(const ListAddOptions& o, Program& program) {
   if (o.json) {
     printJson(listJson(*list, isDefault, 0));  // a new list holds no tasks
   } else {
-    std::cout << fmt::format("Created list {}\n", shownText(list->title()));
+    std::cout << trf("Created list {}", shownText(list->title())) << '\n';
   }
   return 0;
 }

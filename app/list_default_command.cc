@@ -2,6 +2,7 @@
 // that list's object, as `lists --json` shows it.
 #include <fmt/format.h>
 
+#include "app/messages.h"
 #include "app/terminal_text.h"
 #include "app/commands.h"
 
@@ -25,7 +26,7 @@ int run(const ListDefaultOptions& o, Program& program) {
   if (o.json) {
     printJson(listJson(*list, true, open));
   } else {
-    std::cout << fmt::format("New tasks go to {}\n", shownText(list->title()));
+    std::cout << trf("New tasks go to {}", shownText(list->title())) << '\n';
   }
   return 0;
 }

@@ -2,6 +2,7 @@
 // prints the list's object, as `lists --json` shows it.
 #include <fmt/format.h>
 
+#include "app/messages.h"
 #include "app/commands.h"
 #include "app/terminal_text.h"
 #include "zarvo/platform/colour.h"
@@ -24,7 +25,7 @@ int run(const ListEditOptions& o, Program& program) {
   } else if (o.colour) {
     colour = checkedColour(*o.colour);
   }
-  if (!o.newTitle && !colour) throw UsageError("nothing to change: give --title or --color");
+  if (!o.newTitle && !colour) throw UsageError(tr("nothing to change: give --title or --color"));
   std::optional<std::string> newTitle;
   if (o.newTitle) newTitle = checkedListTitle(*o.newTitle);
 
@@ -35,7 +36,7 @@ int run(const ListEditOptions& o, Program& program) {
     // Another list of that title would make every look-up by title ambiguous; a new spelling of the
     // same list's title is fine.
     if (auto other = session.io().list(*newTitle); other && other != list) {
-      throw UsageError("a list named '" + *newTitle + "' exists already");
+      throw UsageError(trf("a list named '{}' exists already", *newTitle));
     }
     list->setTitle(*newTitle);
   }
@@ -49,7 +50,7 @@ int run(const ListEditOptions& o, Program& program) {
     const auto count = id ? open.find(*id) : open.end();
     printJson(listJson(*list, isDefault, count == open.end() ? 0 : count->second));
   } else {
-    std::cout << fmt::format("Changed list {}\n", shownText(list->title()));
+    std::cout << trf("Changed list {}", shownText(list->title())) << '\n';
   }
   return 0;
 }

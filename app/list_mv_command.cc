@@ -2,6 +2,7 @@
 // it prints every list in the new order, as `lists --json` does.
 #include <fmt/format.h>
 
+#include "app/messages.h"
 #include "app/commands.h"
 
 namespace zarvo::app {
@@ -27,8 +28,8 @@ int run(const ListMvOptions& o, Program& program) {
     return 0;
   }
   std::string order;
-  for (const auto& l : session.lists()) order += (order.empty() ? "" : ", ") + l->title();
-  std::cout << "Lists: " << order << '\n';
+  for (const auto& l : session.lists()) order += (order.empty() ? "" : tr(", ")) + l->title();
+  std::cout << trf("Lists: {}", order) << '\n';
   return 0;
 }
 

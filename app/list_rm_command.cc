@@ -2,6 +2,7 @@
 // --json it prints {"deleted": the list's object as `lists --json` showed it, "tasks": N}.
 #include <fmt/format.h>
 
+#include "app/messages.h"
 #include "app/command_error.h"
 #include "app/commands.h"
 
@@ -32,24 +33,24 @@ int run(const ListRmOptions& o, Program& program) {
     if (o.json) {
       printJson(nlohmann::ordered_json{{"wouldDelete", deleted}, {"tasks", total}});
     } else {
-      std::cout << fmt::format("Would delete list {} ({} task{})\n", title, total, total == 1 ? "" : "s");
+      std::cout << trnf("Would delete list {} ({} task)", "Would delete list {} ({} tasks)", total, title, total) << '\n';
     }
     return 0;
   }
   if (total > 0 && !o.force) {
-    throw UsageError(fmt::format("list '{}' holds {} task{}; pass --force to delete them with it", list->title(),
-                                 total, total == 1 ? "" : "s"));
+    throw UsageError(trnf("list '{}' holds {} task; pass --force to delete them with it",
+                          "list '{}' holds {} tasks; pass --force to delete them with it", total, list->title(), total));
   }
-  if (total > 0 && !confirmed(fmt::format("Delete list '{}' with its {} task{}", title, total, total == 1 ? "" : "s"),
+  if (total > 0 && !confirmed(trnf("Delete list '{}' with its {} task", "Delete list '{}' with its {} tasks", total, title, total),
                               o.yes)) {
-    std::cout << "Nothing deleted.\n";
+    std::cout << tr("Nothing deleted.") << '\n';
     return 0;
   }
   const size_t removed = orRefuse(session.library().removeList(list, "list-rm '" + title + "'")).tasks();
   if (o.json) {
     printJson(nlohmann::ordered_json{{"deleted", deleted}, {"tasks", removed}});
   } else {
-    std::cout << fmt::format("Deleted list {} ({} task{})\n", title, removed, removed == 1 ? "" : "s");
+    std::cout << trnf("Deleted list {} ({} task)", "Deleted list {} ({} tasks)", removed, title, removed) << '\n';
   }
   return 0;
 }

@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 
+#include "app/messages.h"
 #include "app/terminal_text.h"
 #include "app/commands.h"
 #include "app/task_view.h"
@@ -13,10 +14,10 @@ namespace zarvo::app {
 
 namespace {
 
-// How an account is named to the person: the local account by its plain name when its title is one
-// the store gave it; any other by its title.
+// How an account is named to the person: the local account by its plain name, in the person's
+// language, when its title is one the store gave it; any other by its title.
 std::string accountName(const reminders::Source& source) {
-  return reminders::hasBuiltInTitle(source) ? std::string("This computer") : source.title();
+  return reminders::hasBuiltInTitle(source) ? std::string(tr("This computer")) : source.title();
 }
 
 struct ListsOptions {
@@ -27,7 +28,7 @@ int run(const ListsOptions& o, Program& program) {
   const bool colour = useColour(program.globals.color);
   if (Session::noHomeYet(program.globals)) {
     if (o.json) printJson(nlohmann::ordered_json::array());
-    else std::cout << "No lists. Create one with: zarvo list-add TITLE\n";
+    else std::cout << tr("No lists. Create one with: zarvo list-add TITLE") << '\n';
     return 0;
   }
   Session session(program.globals, HomeUse::readOnly);
@@ -41,7 +42,7 @@ int run(const ListsOptions& o, Program& program) {
     return 0;
   }
   if (lists.empty()) {
-    std::cout << "No lists. Create one with: zarvo list-add TITLE\n";
+    std::cout << tr("No lists. Create one with: zarvo list-add TITLE") << '\n';
     return 0;
   }
   size_t width = 0;
@@ -63,8 +64,9 @@ int run(const ListsOptions& o, Program& program) {
     const size_t count = calendar ? open[calendar->calendarIdentifier()] : 0;
     const std::string account =
         showAccount && calendar && calendar->source() ? "  [" + shownText(accountName(*calendar->source())) + "]" : "";
-    std::cout << fmt::format("{} {}{}  {:>4} open{}{}\n", swatch, title, std::string(width - displayWidth(title), ' '),
-                             count, account, list == defaultList ? "  (default)" : "");
+    std::cout << fmt::format("{} {}{}  {}{}{}\n", swatch, title, std::string(width - displayWidth(title), ' '),
+                             trf("{:>4} open", count), account,
+                             list == defaultList ? std::string("  ") + tr("(default)") : std::string());
   }
   return 0;
 }

@@ -1,6 +1,7 @@
 // `zarvo ls`: the tasks of some lists (or all), filtered and sorted, as a table or JSON.
 #include <algorithm>
 
+#include "app/messages.h"
 #include "app/command_error.h"
 #include "app/commands.h"
 #include "app/date_options.h"
@@ -39,7 +40,7 @@ Task::Filter priorityFilter(const std::vector<std::string>& args) {
   }
   const auto value = platform::toInt(std::string_view(number));
   if (!value || *value < 0 || *value > 3) {
-    throw UsageError("--priority expects an operator and a priority from 0 to 3, e.g. --priority '>=' 2");
+    throw UsageError(tr("--priority expects an operator and a priority from 0 to 3, e.g. --priority '>=' 2"));
   }
   std::function<bool(int, int)> comparison;
   if (op == "<") comparison = std::less<int>();
@@ -48,7 +49,7 @@ Task::Filter priorityFilter(const std::vector<std::string>& args) {
   else if (op == "!=") comparison = std::not_equal_to<int>();
   else if (op == ">=") comparison = std::greater_equal<int>();
   else if (op == ">") comparison = std::greater<int>();
-  else throw UsageError("unknown --priority operator '" + op + "' (use <, <=, =, !=, >=, >)");
+  else throw UsageError(trf("unknown --priority operator '{}' (use <, <=, =, !=, >=, >)", op));
   return Task::filterForTasksBy(static_cast<int>(*value), comparison);
 }
 
@@ -67,7 +68,7 @@ int run(const LsOptions& o, Program& program) {
   }
   if (!o.priority.empty()) filters.emplace_back(priorityFilter(o.priority));
   if (o.search) {
-    if (!platform::toUtf16(*o.search)) throw UsageError("--search is not valid UTF-8");
+    if (!platform::toUtf16(*o.search)) throw UsageError(tr("--search is not valid UTF-8"));
     filters.emplace_back(Task::filterForSearch(*o.search));
   }
   std::vector<std::string> tagTitles;
@@ -77,7 +78,7 @@ int run(const LsOptions& o, Program& program) {
 
   if (Session::noHomeYet(program.globals)) {
     if (o.json) printJson(nlohmann::ordered_json::array());
-    else std::cout << "No tasks.\n";
+    else std::cout << tr("No tasks.") << '\n';
     return 0;
   }
   Session session(program.globals, HomeUse::readOnly);

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/messages.h"
 #include "app/arguments.h"
 #include "app/terminal_text.h"
 #include "app/command_error.h"
@@ -52,6 +53,8 @@ class QuietLogSink final : public zarvo::platform::LogSink {
 int main(int argc, char** argv) {
   using namespace zarvo::app;
   tuneHeapForOneCommand();
+  // Before anything is said, and before any thread starts: in which language to say it.
+  setUpMessages();
   if (const char* level = std::getenv("ZARVO_LOG_LEVEL"); level == nullptr || *level == '\0') {
     zarvo::platform::Log::setSink(std::make_shared<QuietLogSink>());
   }
@@ -133,8 +136,8 @@ int main(int argc, char** argv) {
         std::vector<std::string> names;
         for (const CLI::App* command : app.get_subcommands({})) names.push_back(command->get_name());
         const auto meant = closestWord(word, names);
-        throw UsageError("unknown command '" + word + "'" + (meant ? "; did you mean '" + *meant + "'?" : "") +
-                         " (see zarvo --help)");
+        throw UsageError(meant ? trf("unknown command '{}'; did you mean '{}'? (see zarvo --help)", word, *meant)
+                               : trf("unknown command '{}' (see zarvo --help)", word));
       }
     }
     app.parse(static_cast<int>(arrangedArgv.size()), arrangedArgv.data());
@@ -145,17 +148,17 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ExtrasError& e) {
-    return fail(std::string(e.what()) + meantOption(app, arranged) + " (see zarvo --help)", kExitUsage);
+    return fail(std::string(e.what()) + meantOption(app, arranged) + " " + tr("(see zarvo --help)"), kExitUsage);
   } catch (const CLI::ParseError& e) {
-    return fail(std::string(e.what()) + " (see zarvo --help)", kExitUsage);
+    return fail(std::string(e.what()) + " " + tr("(see zarvo --help)"), kExitUsage);
   } catch (const UsageError& e) {
     return fail(e.what(), kExitUsage);
   } catch (const RefusedError& e) {
     return fail(e.what(), kExitRefused);
   } catch (const zarvo::reminders::StoreError& e) {
-    return fail(std::string("the reminders store refused: ") + e.what(), kExitRefused);
+    return fail(trf("the reminders store refused: {}", e.what()), kExitRefused);
   } catch (const zarvo::store::StoreError& e) {
-    return fail(std::string("the records database refused: ") + e.what(), kExitRefused);
+    return fail(trf("the records database refused: {}", e.what()), kExitRefused);
   } catch (const std::exception& e) {
     return fail(e.what(), kExitRefused);
   }

@@ -1,6 +1,7 @@
 // `zarvo mv ID LIST`: moves a task to another list.
 #include <fmt/format.h>
 
+#include "app/messages.h"
 #include "app/terminal_text.h"
 #include "app/commands.h"
 #include "app/task_ids.h"
@@ -24,7 +25,7 @@ int run(const MvOptions& o, Program& program) {
   if (o.json) {
     printJson(tasksJson({task}, session));
   } else {
-    std::cout << fmt::format("Moved {} to {}: {}\n", ShortIds({task}).of(*task), shownText(list->title()),
+    std::cout << trf("Moved {} to {}: {}\n", ShortIds({task}).of(*task), shownText(list->title()),
                              shownText(task->title().value_or("")));
   }
   return 0;

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <thread>
 
+#include "app/messages.h"
 #include "app/command_error.h"
 #include "app/commands.h"
 #include "zarvo/platform/dispatch.h"
@@ -25,13 +26,13 @@ int run(const PurgeOptions& o, Program& program) {
     if (o.json) {
       printJson(nlohmann::ordered_json{{"wouldPurge", completed}});
     } else {
-      std::cout << fmt::format("Would purge {} completed task{}.\n", completed, completed == 1 ? "" : "s");
+      std::cout << trnf("Would purge {} completed task.", "Would purge {} completed tasks.", completed, completed) << '\n';
     }
     return 0;
   }
   if (completed > 0 &&
-      !confirmed(fmt::format("Delete {} completed task{}", completed, completed == 1 ? "" : "s"), o.yes)) {
-    std::cout << "Nothing purged.\n";
+      !confirmed(trnf("Delete {} completed task", "Delete {} completed tasks", completed, completed), o.yes)) {
+    std::cout << tr("Nothing purged.") << '\n';
     return 0;
   }
   if (completed > 0) {
@@ -42,7 +43,7 @@ int run(const PurgeOptions& o, Program& program) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
     while (!finished->load()) {
       platform::MainQueue::drain();
-      if (std::chrono::steady_clock::now() > deadline) throw RefusedError("the purge did not finish");
+      if (std::chrono::steady_clock::now() > deadline) throw RefusedError(tr("the purge did not finish"));
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
   }
@@ -50,8 +51,8 @@ int run(const PurgeOptions& o, Program& program) {
   if (o.json) {
     printJson(nlohmann::ordered_json{{"purged", completed}});
   } else {
-    std::cout << (completed == 0 ? std::string("Nothing to purge.")
-                                 : fmt::format("Purged {} completed task{}.", completed, completed == 1 ? "" : "s"))
+    std::cout << (completed == 0 ? std::string(tr("Nothing to purge."))
+                                 : trnf("Purged {} completed task.", "Purged {} completed tasks.", completed, completed))
               << '\n';
   }
   return 0;

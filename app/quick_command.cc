@@ -1,6 +1,7 @@
 // `zarvo quick TEXT`: what quick entry reads in a line, without creating anything.
 #include <fmt/format.h>
 
+#include "app/messages.h"
 #include "app/terminal_text.h"
 #include "app/commands.h"
 #include "app/date_options.h"
@@ -81,18 +82,23 @@ int run(const QuickOptions& o, Program& program) {
     printJson(out);
     return 0;
   }
-  std::cout << fmt::format("title    {}\n", platform::toUtf8(d.title));
+  // A label and its value, the label padded to eight columns as the terminal shows it.
+  const auto labelled = [](const char* label, const std::string& value) {
+    const size_t shown = platform::displayWidth(label);
+    std::cout << label << std::string(shown < 8 ? 9 - shown : 1, ' ') << value << '\n';
+  };
+  labelled(tr("title"), platform::toUtf8(d.title));
   if (due) {
-    std::cout << fmt::format("due      {}{}  (\"{}\")\n", *dueText, d.dueIsAllDay() ? ", all day" : "",
-                             platform::toUtf8(d.chronoItem->parsedDateString()));
+    labelled(tr("due"), fmt::format("{}  (\"{}\")", d.dueIsAllDay() ? trf("{}, all day", *dueText) : *dueText,
+                                     platform::toUtf8(d.chronoItem->parsedDateString())));
   }
-  if (rule) std::cout << fmt::format("repeats  {}\n", *rule);
+  if (rule) labelled(tr("repeats"), *rule);
   if (d.list) {
-    std::cout << fmt::format("list     {}\n", shownText(d.list->title()));
+    labelled(tr("list"), shownText(d.list->title()));
   } else if (d.parsedList) {
-    std::cout << fmt::format("list     none named {}\n", platform::toUtf8(*d.parsedList));
+    labelled(tr("list"), trf("none named {}", platform::toUtf8(*d.parsedList)));
   }
-  if (d.flagged) std::cout << "flagged  yes\n";
+  if (d.flagged) labelled(tr("flagged"), tr("yes"));
   return 0;
 }
 

@@ -2,12 +2,26 @@
 
 #include <fmt/format.h>
 
+#include "app/messages.h"
 #include "zarvo/home/settings.h"
 #include "zarvo/platform/text.h"
 
 namespace zarvo::app {
 
 namespace {
+
+// The short name of a weekday (1 Sunday ... 7 Saturday) in the person's language.
+std::string weekdayName(int weekday) {
+  switch (weekday) {
+    case 1: return trc("weekday", "Sun");
+    case 2: return trc("weekday", "Mon");
+    case 3: return trc("weekday", "Tue");
+    case 4: return trc("weekday", "Wed");
+    case 5: return trc("weekday", "Thu");
+    case 6: return trc("weekday", "Fri");
+    default: return trc("weekday", "Sat");
+  }
+}
 
 bool dueHasTime(const Task& task) {
   auto reminder = task.reminder();
@@ -31,17 +45,18 @@ std::string RelativeDue::operator()(const Task& task) const {
     platform::appendZeroPadded(time, *c.minute, 2);
   }
   const int64_t days = calendar_.daysBetween(now_, *due);
-  if (days == 0) return "today" + time;
-  if (days == 1) return "tomorrow" + time;
-  if (days == -1) return "yesterday" + time;
-  if (days < 0 && !task.isCompleted()) return fmt::format("{} days overdue", -days);
-  static constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  if (days == 0) return tr("today") + time;
+  if (days == 1) return tr("tomorrow") + time;
+  if (days == -1) return tr("yesterday") + time;
+  if (days < 0 && !task.isCompleted()) {
+    return trnf("{} day overdue", "{} days overdue", static_cast<unsigned long>(-days), -days);
+  }
   const int dueWeekday = *c.weekday;
   if (days > 0) {
     // Days from the first day of this week to the due day.
     const int64_t fromWeekStart = (nowWeekday_ - style_.firstWeekday + 7) % 7 + days;
-    if (fromWeekStart < 7) return kWeekdays[dueWeekday - 1] + time;
-    if (fromWeekStart < 14) return std::string("next ") + kWeekdays[dueWeekday - 1] + time;
+    if (fromWeekStart < 7) return weekdayName(dueWeekday) + time;
+    if (fromWeekStart < 14) return trf("next {}", weekdayName(dueWeekday)) + time;
   }
   return formatDate(style_.dateFormat, *c.year, *c.month, *c.day, dueWeekday) + time;
 }

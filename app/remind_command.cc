@@ -3,6 +3,7 @@
 // of the history, which `zarvo undo` takes back.
 #include <fmt/format.h>
 
+#include "app/messages.h"
 #include "app/command_error.h"
 #include "app/commands.h"
 #include "app/date_options.h"
@@ -38,7 +39,7 @@ std::vector<std::string> reminderTexts(const std::vector<std::string>& words, co
 }
 
 int run(const RemindOptions& o, Program& program) {
-  if (o.clear == !o.when.empty()) throw UsageError("give the reminders (WHEN...) or --clear, one of the two");
+  if (o.clear == !o.when.empty()) throw UsageError(tr("give the reminders (WHEN...) or --clear, one of the two"));
   const bool colour = useColour(program.globals.color);
   const Date ref = applyDateOptions(o.date);
   const Date now = o.date.ref ? ref : platform::Clock::currentNow();

@@ -1,3 +1,4 @@
+#include "app/messages.h"
 #include "app/reminder_times.h"
 
 #include "app/command_error.h"
@@ -14,12 +15,12 @@ std::shared_ptr<reminders::Alarm> reminderAlarm(const std::string& text, bool du
     if (dueHasTime) return reminders::Alarm::alarmWithRelativeOffset(-*length);
     return reminders::Alarm::alarmWithAbsoluteDate(now + *length);
   }
-  if (!platform::toUtf16(trimmed)) throw UsageError("the reminder '" + text + "' is not valid UTF-8");
+  if (!platform::toUtf16(trimmed)) throw UsageError(trf("the reminder '{}' is not valid UTF-8", text));
   const auto item = trimmed.empty() ? nullptr : dates.parse(std::string_view(trimmed));
   // The phrase must be the whole text: "call at 9" names a time, but not as a reminder's.
   if (!item || !platform::trimmed(std::string_view(platform::toUtf8(item->title()))).empty()) {
-    throw UsageError("no time found in the reminder '" + text +
-                     "': give a length before the due (10m, 1h, 2d) or a time (09:00, tomorrow 9am)");
+    throw UsageError(trf("no time found in the reminder '{}': give a length before the due (10m, 1h, 2d) or a time (09:00, tomorrow 9am)",
+                         text));
   }
   if (!item->isAllDay()) return reminders::Alarm::alarmWithAbsoluteDate(item->dueDate());
   const platform::DateCalendar calendar = platform::DateCalendar::current();

@@ -8,6 +8,7 @@
 
 #include "app/commands.h"
 #include "app/date_options.h"
+#include "app/messages.h"
 #include "app/task_filters.h"
 #include "app/task_ids.h"
 #include "app/task_view.h"
@@ -22,18 +23,20 @@ struct ReportOptions {
   bool json = false;
 };
 
+// A section's heading, and the words for it in "Nothing overdue, due today or flagged.", in the
+// person's language.
 struct SectionWords {
-  std::string_view name, heading, nothing;  // "Nothing overdue, due today or flagged."
-};
-constexpr SectionWords kSections[] = {
-    {"overdue", "Overdue", "overdue"},      {"today", "Today", "due today"},
-    {"upcoming", "Upcoming", "upcoming"},   {"flagged", "Flagged", "flagged"},
-    {"top", "Top priority", "of top priority"}, {"week", "This week", "due this week"},
-    {"no-due", "No due date", "without a due date"},
+  std::string heading, nothing;
 };
 
-const SectionWords& wordsOf(std::string_view name) {
-  return *std::find_if(std::begin(kSections), std::end(kSections), [&](const auto& s) { return s.name == name; });
+SectionWords wordsOf(std::string_view name) {
+  if (name == "overdue") return {tr("Overdue"), trc("nothing", "overdue")};
+  if (name == "today") return {tr("Today"), trc("nothing", "due today")};
+  if (name == "upcoming") return {tr("Upcoming"), trc("nothing", "upcoming")};
+  if (name == "flagged") return {tr("Flagged"), trc("nothing", "flagged")};
+  if (name == "top") return {tr("Top priority"), trc("nothing", "of top priority")};
+  if (name == "week") return {tr("This week"), trc("nothing", "due this week")};
+  return {tr("No due date"), trc("nothing", "without a due date")};
 }
 
 struct Section {
@@ -43,12 +46,12 @@ struct Section {
 
 // "Nothing overdue, due today or flagged."
 std::string nothingLine(const std::vector<std::string>& names) {
-  std::string out = "Nothing";
+  std::string what;
   for (size_t i = 0; i < names.size(); ++i) {
-    out += i == 0 ? " " : i + 1 == names.size() ? " or " : ", ";
-    out += wordsOf(names[i]).nothing;
+    if (i > 0) what += i + 1 == names.size() ? tr(" or ") : tr(", ");
+    what += wordsOf(names[i]).nothing;
   }
-  return out + ".\n";
+  return trf("Nothing {}.", what) + "\n";
 }
 
 int run(const ReportOptions& o, Program& program) {
@@ -66,7 +69,7 @@ int run(const ReportOptions& o, Program& program) {
       for (const Section& section : sections) out[section.name] = nlohmann::ordered_json::array();
       printJson(out);
     } else {
-      std::cout << "No tasks.\n";
+      std::cout << tr("No tasks.") << '\n';
     }
     return 0;
   }
@@ -98,9 +101,10 @@ int run(const ReportOptions& o, Program& program) {
   std::vector<std::shared_ptr<Task>> all;
   for (const Section& section : sections) all.insert(all.end(), section.tasks.begin(), section.tasks.end());
   if (all.empty()) {
-    std::cout << (sections.front().name == "all" ? std::string("No tasks.\n") : nothingLine(settings.report));
+    std::cout << (sections.front().name == "all" ? std::string(tr("No tasks.")) + "\n" : nothingLine(settings.report));
     if (!open.empty()) {
-      std::cout << open.size() << " open task" << (open.size() == 1 ? "" : "s") << " in all: zarvo ls\n";
+      std::cout << trnf("{} open task in all: zarvo ls", "{} open tasks in all: zarvo ls", open.size(), open.size())
+                << '\n';
     }
     return 0;
   }
@@ -113,7 +117,7 @@ int run(const ReportOptions& o, Program& program) {
   bool first = true;
   for (const Section& section : sections) {
     if (section.tasks.empty()) continue;
-    const std::string heading = section.name == "all" ? "Open" : std::string(wordsOf(section.name).heading);
+    const std::string heading = section.name == "all" ? std::string(tr("Open")) : wordsOf(section.name).heading;
     std::cout << (first ? "" : "\n") << paint(fmt::format("{} ({})", heading, section.tasks.size()), platform::Colour::secondaryLabel(), colour)
               << '\n';
     first = false;

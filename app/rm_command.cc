@@ -1,6 +1,7 @@
 // `zarvo rm ID...`: deletes tasks (their files in the reminders store and their records).
 #include <fmt/format.h>
 
+#include "app/messages.h"
 #include "app/commands.h"
 #include "app/task_ids.h"
 #include "app/task_view.h"
@@ -25,28 +26,32 @@ int run(const RmOptions& o, Program& program) {
       printJson(described);
     } else {
       for (const auto& task : tasks) {
-        std::cout << fmt::format("Would delete {}: {}\n", ids.of(*task), shownText(task->title().value_or("")));
+        std::cout << trf("Would delete {}: {}", ids.of(*task), shownText(task->title().value_or(""))) << '\n';
       }
     }
     return 0;
   }
   // The question names what goes: the first few tasks by title and id, then how many more.
-  std::string what = tasks.size() == 1 ? "Delete" : fmt::format("Delete {} tasks:", tasks.size());
   constexpr size_t kNamed = 5;
+  std::string named;
   for (size_t i = 0; i < tasks.size() && i < kNamed; ++i) {
-    what += fmt::format("{} '{}'", i == 0 ? "" : ",", shownText(tasks[i]->title().value_or("")));
-    if (tasks.size() > 1) what += " (" + ids.of(*tasks[i]) + ")";
+    named += fmt::format("{}'{}'", i == 0 ? "" : tr(", "), shownText(tasks[i]->title().value_or("")));
+    if (tasks.size() > 1) named += " (" + ids.of(*tasks[i]) + ")";
   }
-  if (tasks.size() > kNamed) what += fmt::format(" and {} more", tasks.size() - kNamed);
+  if (tasks.size() > kNamed) {
+    named += trnf(" and {} more", " and {} more", tasks.size() - kNamed, tasks.size() - kNamed);
+  }
+  const std::string what = tasks.size() == 1 ? trf("Delete {}", named)
+                                             : trnf("Delete {} task: {}", "Delete {} tasks: {}", tasks.size(), tasks.size(), named);
   if (!confirmed(what, o.yes)) {
-    std::cout << "Nothing deleted.\n";
+    std::cout << tr("Nothing deleted.") << '\n';
     return 0;
   }
   std::string description = "rm";
   for (const auto& task : tasks) description += " " + ids.of(*task);
   std::vector<std::string> lines;
   for (const auto& task : tasks) {
-    lines.push_back(fmt::format("Deleted {}: {}", ids.of(*task), shownText(task->title().value_or(""))));
+    lines.push_back(trf("Deleted {}: {}", ids.of(*task), shownText(task->title().value_or(""))));
     session.io().remove(task, false);
   }
   session.finish(description);

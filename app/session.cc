@@ -5,6 +5,7 @@
 
 #include "app/command_error.h"
 #include "app/commands.h"
+#include "app/messages.h"
 #include "zarvo/model/tag.h"
 #include "zarvo/platform/text.h"
 
@@ -14,11 +15,11 @@ namespace fs = std::filesystem;
 
 fs::path homePath(const GlobalOptions& options) {
   if (options.home) {
-    if (options.home->empty()) throw UsageError("--home needs a folder");
+    if (options.home->empty()) throw UsageError(tr("--home needs a folder"));
     return fs::path(*options.home);
   }
   if (auto path = Home::defaultPath()) return *path;
-  throw UsageError("no home: set HOME, XDG_DATA_HOME or ZARVO_HOME, or pass --home");
+  throw UsageError(tr("no home: set HOME, XDG_DATA_HOME or ZARVO_HOME, or pass --home"));
 }
 
 bool Session::exists(const GlobalOptions& options) { return Home::exists(homePath(options)); }
@@ -27,7 +28,7 @@ bool Session::noHomeYet(const GlobalOptions& options) {
   const fs::path path = homePath(options);
   std::error_code ec;
   if (fs::symlink_status(path, ec).type() != fs::file_type::not_found) return false;
-  std::cerr << "zarvo: no home at '" << path.string() << "' yet (a command that adds something makes it)" << std::endl;
+  std::cerr << "zarvo: " << trf("no home at '{}' yet (a command that adds something makes it)", path.string()) << std::endl;
   return true;
 }
 
@@ -38,7 +39,7 @@ std::unique_ptr<Home> Session::open(const GlobalOptions& options, HomeUse use) {
   homeOptions.access = use == HomeUse::readOnly ? HomeAccess::read : HomeAccess::write;
   homeOptions.createIfMissing = use == HomeUse::change;
   homeOptions.whileWaiting = [](const std::string& holder) {
-    std::cerr << "zarvo: waiting for " << holder << " to finish with the home..." << std::endl;
+    std::cerr << "zarvo: " << trf("waiting for {} to finish with the home...", holder) << std::endl;
   };
   auto home = Home::open(path, std::move(homeOptions));
   if (!home) throw RefusedError(home.error().message());
@@ -51,8 +52,10 @@ Session::Session(const GlobalOptions& options, HomeUse use) : home_(open(options
 Session::~Session() {
   const size_t skipped = home_->skippedFiles().size();
   if (skipped == 0) return;
-  std::cerr << "zarvo: " << skipped << " task file" << (skipped == 1 ? "" : "s")
-            << " skipped (unreadable, or a second file of one task); ZARVO_LOG_LEVEL=error shows which and why"
+  std::cerr << "zarvo: "
+            << trnf("{} task file skipped (unreadable, or a second file of one task); ZARVO_LOG_LEVEL=error shows which and why",
+                    "{} task files skipped (unreadable, or a second file of one task); ZARVO_LOG_LEVEL=error shows which and why",
+                    skipped, skipped)
             << std::endl;
 }
 
@@ -65,9 +68,11 @@ std::shared_ptr<List> Session::requireList(const std::string& title) const {
     lower.push_back(platform::lowercased(std::string_view(titles.back())));
   }
   const auto meant = closestWord(platform::lowercased(std::string_view(title)), lower);
-  std::string hint;
-  if (meant) hint = "; did you mean '" + titles[static_cast<size_t>(std::find(lower.begin(), lower.end(), *meant) - lower.begin())] + "'?";
-  throw UsageError("no list named '" + title + "'" + hint);
+  if (meant) {
+    throw UsageError(trf("no list named '{}'; did you mean '{}'?", title,
+                         titles[static_cast<size_t>(std::find(lower.begin(), lower.end(), *meant) - lower.begin())]));
+  }
+  throw UsageError(trf("no list named '{}'", title));
 }
 
 std::vector<std::shared_ptr<Task>> Session::fetch(const std::optional<std::vector<std::shared_ptr<List>>>& lists,

@@ -5,6 +5,7 @@
 #include <array>
 #include <string_view>
 
+#include "app/messages.h"
 #include "app/command_error.h"
 #include "app/commands.h"
 #include "app/date_options.h"
@@ -80,7 +81,7 @@ int run(const SnoozeOptions& o, Program& program) {
     std::shared_ptr<const platform::Clock> clock;
     if (o.date.ref) clock = std::make_shared<platform::FixedClock>(ref);
     phrase = ChronoParseHelper(clock, program.settings().quickEntry).parse(std::string_view(when));
-    if (!phrase) throw UsageError("no date found in '" + when + "' (use a step such as 1d, 2h, mon, tomorrow, or a date)");
+    if (!phrase) throw UsageError(trf("no date found in '{}' (use a step such as 1d, 2h, mon, tomorrow, or a date)", when));
   }
 
   Session session(program.globals);
@@ -94,7 +95,7 @@ int run(const SnoozeOptions& o, Program& program) {
     printJson(tasksJson({task}, session));
   } else {
     const Settings& settings = program.settings();
-    std::cout << fmt::format("Snoozed {} to {}: {}\n", id,
+    std::cout << trf("Snoozed {} to {}: {}\n", id,
                              relativeDue(*task, now, DateStyle{settings.dateFormat, settings.firstWeekday}),
                              task->title().value_or(""));
   }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "app/messages.h"
 #include "app/terminal_text.h"
 #include "app/command_error.h"
 #include "app/commands.h"
@@ -33,7 +34,7 @@ int run(const TagOptions& o, Program& program) {
       if (std::erase_if(tags, [&](const std::shared_ptr<Tag>& tag) {
             return platform::equalsIgnoringCase(std::string_view(tag->title().value_or("")), std::string_view(title));
           }) == 0) {
-        throw UsageError(fmt::format("task {} has no tag '{}'", ShortIds({task}).of(*task), title));
+        throw UsageError(trf("task {} has no tag '{}'", ShortIds({task}).of(*task), title));
       }
     } else if (auto tag = Tag::fetchOrCreate(title, session.context());
                std::find(tags.begin(), tags.end(), tag) == tags.end()) {
@@ -49,8 +50,8 @@ int run(const TagOptions& o, Program& program) {
   } else {
     std::string shown;
     for (const auto& tag : task->tags()) shown += " +" + tag->title().value_or("");
-    std::cout << fmt::format("Tagged {}: {}{}\n", ShortIds({task}).of(*task), shownText(task->title().value_or("")),
-                             shown.empty() ? " (no tags)" : shownText(shown));
+    std::cout << trf("Tagged {}: {}{}\n", ShortIds({task}).of(*task), shownText(task->title().value_or("")),
+                     shown.empty() ? " " + std::string(tr("(no tags)")) : shownText(shown));
   }
   return 0;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "app/command_error.h"
+#include "app/messages.h"
 #include "zarvo/platform/text.h"
 
 namespace zarvo::app {
@@ -87,7 +88,7 @@ std::string ShortIds::of(const Task& task) const {
 }
 
 std::shared_ptr<Task> resolveTask(const std::string& argument, const std::vector<std::shared_ptr<Task>>& tasks) {
-  if (argument.empty()) throw UsageError("empty task id");
+  if (argument.empty()) throw UsageError(tr("empty task id"));
   const std::string lower = platform::lowercased(std::string_view(argument));
   struct Match {
     std::shared_ptr<Task> task;
@@ -106,7 +107,7 @@ std::shared_ptr<Task> resolveTask(const std::string& argument, const std::vector
       matches.push_back({task, uid, byId});
     }
   }
-  if (matches.empty()) throw UsageError("no task with id '" + argument + "'");
+  if (matches.empty()) throw UsageError(trf("no task with id '{}'", argument));
   if (matches.size() == 1) return matches.front().task;
   // A whole UID in another letter case names its task, unless several UIDs differ only so.
   const auto whole = [&](const Match& m) { return m.uid.size() == argument.size(); };
@@ -119,13 +120,13 @@ std::shared_ptr<Task> resolveTask(const std::string& argument, const std::vector
   std::string some;
   for (size_t i = 0; i < matches.size() && i < 3; ++i) {
     const Match& m = matches[i];
-    some += (i ? ", " : "") + ids.of(*m.task);
+    some += (i ? tr(", ") : "") + ids.of(*m.task);
     if (const auto title = m.task->title(); title && !title->empty()) some += " \"" + *title + "\"";
-    if (!m.byId) some += " (by its UID " + m.uid + ")";
+    if (!m.byId) some += " " + trf("(by its UID {})", m.uid);
   }
-  if (matches.size() > 3) some += ", ...";
-  throw UsageError("task id '" + argument + "' is ambiguous: it matches " + std::to_string(matches.size()) +
-                   " tasks: " + some);
+  if (matches.size() > 3) some += tr(", ") + std::string("...");
+  throw UsageError(trnf("task id '{}' is ambiguous: it matches {} task: {}", "task id '{}' is ambiguous: it matches {} tasks: {}",
+                        matches.size(), argument, matches.size(), some));
 }
 
 }  // namespace zarvo::app

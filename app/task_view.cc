@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "app/command_error.h"
+#include "app/messages.h"
 #include "zarvo/alarms/alarm_writes.h"
 #include "zarvo/platform/date_calendar.h"
 #include "zarvo/model/tag.h"
@@ -127,7 +128,7 @@ json taskJson(const Task& task, const std::string& id, const std::optional<std::
 
 std::string taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const ShortIds& ids, const Session& session,
                       Date now, bool colour, const DateStyle& style, size_t width) {
-  if (tasks.empty()) return "No tasks.\n";
+  if (tasks.empty()) return std::string(tr("No tasks.")) + "\n";
   struct Row {
     std::string id, due, list;
     size_t idWidth, dueWidth, listWidth;  // measured once, for the column widths and the padding
@@ -147,7 +148,8 @@ std::string taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const Sho
   };
   std::vector<Row> rows;
   rows.reserve(tasks.size());
-  size_t idWidth = 2, dueWidth = 3, listWidth = 4;
+  const std::string idHeading = tr("ID"), dueHeading = tr("DUE"), listHeading = tr("LIST");
+  size_t idWidth = displayWidth(idHeading), dueWidth = displayWidth(dueHeading), listWidth = displayWidth(listHeading);
   for (const auto& task : tasks) {
     TitleCell title = titleCell(*task, &session);
     // The due date takes the title's colour, which costs a count of days: ask for it once.
@@ -164,8 +166,8 @@ std::string taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const Sho
   // The title gets what the other columns leave, but never fewer than 10 columns.
   const size_t used = idWidth + dueWidth + listWidth + 6;
   const size_t titleWidth = width == 0 ? 0 : std::max<size_t>(width > used ? width - used : 0, 10);
-  std::string out = paint(fmt::format("{}  {}  {}  TITLE", padded("ID", idWidth), padded("DUE", dueWidth),
-                                      padded("LIST", listWidth)),
+  std::string out = paint(fmt::format("{}  {}  {}  {}", padded(idHeading, idWidth), padded(dueHeading, dueWidth),
+                                      padded(listHeading, listWidth), tr("TITLE")),
                           Colour::secondaryLabel(), colour);
   out += '\n';
   // A cell followed by the blanks that fill its column; colour, when painted, covers both.
@@ -193,38 +195,47 @@ std::string taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const Sho
 std::string taskDetails(const Task& task, const std::string& id, const std::optional<std::string>& list, Date now,
                         bool colour, const DateStyle& style) {
   std::string out = fmt::format("{}  {}\n", paint(id, Colour::tertiaryLabel(), colour), decoratedTitle(task, colour, nullptr));
+  // Labels are padded to ten columns as the terminal shows them (a Japanese label is twice as wide).
   auto line = [&](std::string_view label, const std::string& value) {
-    if (!value.empty()) out += fmt::format("  {:<10} {}\n", label, value);
+    if (value.empty()) return;
+    out += "  ";
+    out += label;
+    const size_t shown = displayWidth(label);
+    out.append(shown < 10 ? 10 - shown : 0, ' ');
+    out += ' ';
+    out += value;
+    out += '\n';
   };
-  line("list", shownText(list.value_or("?")));
+  line(tr("list"), shownText(list.value_or("?")));
   if (auto due = task.dueDate()) {
     const std::string iso = platform::isoString(*due);
-    line("due", paint(relativeDue(task, now, style), task.titleColor(), colour) + "  (" +
-                    (task.isAllDay() ? iso.substr(0, 10) + ", all day" : iso) + ")");
+    line(tr("due"), paint(relativeDue(task, now, style), task.titleColor(), colour) + "  (" +
+                        (task.isAllDay() ? trf("{}, all day", iso.substr(0, 10)) : iso) + ")");
   }
-  if (auto rule = task.recurrenceRule()) line("repeats", shownText(*rule));
-  static constexpr const char* kPriorities[] = {"none", "low", "medium", "high"};
-  line("priority", kPriorities[std::clamp(task.priority(), 0, 3)]);
-  line("flagged", task.flagged() ? "yes" : "");
+  if (auto rule = task.recurrenceRule()) line(tr("repeats"), shownText(*rule));
+  const char* const priorities[] = {trc("priority", "none"), trc("priority", "low"), trc("priority", "medium"),
+                                    trc("priority", "high")};
+  line(tr("priority"), priorities[std::clamp(task.priority(), 0, 3)]);
+  line(tr("flagged"), task.flagged() ? tr("yes") : "");
   if (const auto r = task.reminder()) {
     for (const alarms::AlarmView& a : alarms::alarmViews(*r, task.dueDate())) {
-      std::string text = a.at ? platform::isoString(*a.at) : std::string("(no due to count from)");
-      if (a.trigger.front() == '-' || a.trigger.front() == 'P') text += "  (" + a.trigger + " from the due)";
-      if (a.snooze) text += "  snoozed";
-      if (a.acknowledged) text += "  shown";
-      line("alarm", text);
+      std::string text = a.at ? platform::isoString(*a.at) : std::string(tr("(no due to count from)"));
+      if (a.trigger.front() == '-' || a.trigger.front() == 'P') text += "  " + trf("({} from the due)", a.trigger);
+      if (a.snooze) text += std::string("  ") + tr("snoozed");
+      if (a.acknowledged) text += std::string("  ") + tr("shown");
+      line(tr("alarm"), text);
     }
   }
   std::string tags;
   for (const auto& tag : tagTitles(task)) tags += (tags.empty() ? "" : ", ") + shownText(tag);
-  line("tags", tags);
+  line(tr("tags"), tags);
   if (auto completion = task.completionDate(); task.isCompleted() && completion) {
-    line("completed", platform::isoString(*completion));
+    line(tr("completed"), platform::isoString(*completion));
   }
-  if (auto created = task.creationDate()) line("created", platform::isoString(*created));
-  line("uid", uidOf(task));
+  if (auto created = task.creationDate()) line(tr("created"), platform::isoString(*created));
+  line(tr("uid"), uidOf(task));
   if (auto notes = task.notes(); notes && !notes->empty()) {
-    out += "  notes\n";
+    out += std::string("  ") + tr("notes") + "\n";
     size_t start = 0;
     while (start <= notes->size()) {
       const size_t end = notes->find('\n', start);

@@ -1,3 +1,4 @@
+#include "app/messages.h"
 #include "app/terminal_text.h"
 
 #include <sys/ioctl.h>
@@ -48,7 +49,7 @@ std::optional<std::string> escapedE2(std::string_view three) {
 bool useColour(const std::string& when) {
   if (when == "always") return true;
   if (when == "never") return false;
-  if (when != "auto") throw UsageError("--color expects auto, always or never, not '" + when + "'");
+  if (when != "auto") throw UsageError(trf("--color expects auto, always or never, not '{}'", when));
   if (const char* noColour = std::getenv("NO_COLOR"); noColour != nullptr && *noColour != '\0') return false;
   if (const char* term = std::getenv("TERM"); term != nullptr && std::string_view(term) == "dumb") return false;
   return ::isatty(STDOUT_FILENO) == 1;

@@ -5,6 +5,7 @@
 // registered together: redo exists only as undo's counterpart.
 #include <fmt/format.h>
 
+#include "app/messages.h"
 #include "app/commands.h"
 #include "app/task_view.h"
 
@@ -24,11 +25,11 @@ void printTakenBack(const UndoResult& result, bool redo, bool json) {
         {"skipped", result.skipped}});
     return;
   }
-  for (const auto& skipped : result.skipped) std::cout << "Skipped: " << shownText(skipped) << '\n';
+  for (const auto& skipped : result.skipped) std::cout << trf("Skipped: {}", shownText(skipped)) << '\n';
   if (result.undone.empty()) {
-    std::cout << (redo ? "Nothing left to redo.\n" : "Nothing left to undo.\n");
+    std::cout << (redo ? tr("Nothing left to redo.") : tr("Nothing left to undo.")) << '\n';
   } else {
-    std::cout << (redo ? "Redid: " : "Undid: ") << shownText(result.undone) << '\n';
+    std::cout << (redo ? trf("Redid: {}", shownText(result.undone)) : trf("Undid: {}", shownText(result.undone))) << '\n';
   }
 }
 
@@ -46,7 +47,7 @@ void registerUndoCommand(CLI::App& app, Program& program) {
                     "Print the tasks as JSON (with IDs), or {\"undone\": WHAT, \"skipped\": [WHAT: WHY...]}");
   command->callback([o, &program] {
     if (!o->ids.empty()) {
-      if (o->skip) throw UsageError("--skip undoes the last change, not tasks by ID");
+      if (o->skip) throw UsageError(tr("--skip undoes the last change, not tasks by ID"));
       program.exitCode = setCompletion(program, o->ids, false, o->json);
       return;
     }

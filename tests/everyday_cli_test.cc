@@ -356,6 +356,51 @@ TEST_F(EverydayCliTest, ListFoldersAreNamedAfterTheListsAndTheLocalAccountPlainl
   EXPECT_NE(lists.find("0 open  [This computer]  (default)\n"), std::string::npos) << lists;
 }
 
+// What people read follows their language (LANGUAGE, LC_ALL, LC_MESSAGES, LANG, as gettext reads
+// them, also where that locale is not installed): headings, due dates, messages and errors. JSON is
+// the same in every language, and a language without a catalogue, or LANGUAGE under the C locale,
+// gives English.
+TEST_F(EverydayCliTest, MessagesAndDueDatesFollowTheLanguageAndJsonDoesNot) {
+  const std::string id = add("Call mom tomorrow at 5pm");
+  add("Pay rent on March 15");
+  add("Water plants on March 19");
+  const std::vector<std::string> listing = {"ls", "--tz", kZone, "--ref", kRef};
+  const std::string json = ok({"ls", "--json", "--tz", kZone, "--ref", kRef});
+  struct Case {
+    const char* environment;
+    std::vector<std::string> listed;  // in `ls`
+    std::string overdue, noTasks, priority, noList;
+  } cases[] = {
+      {"LANG=de_DE.UTF-8", {"FÄLLIG", "morgen 17:00", "  Fr  ", "nächsten Di  "}, "2 Tage überfällig", "Keine Aufgaben.",
+       "Priorität  keine", "keine Liste namens 'Nope'"},
+      {"LC_ALL=es_ES.UTF-8", {"VENCE", "mañana 17:00", "  vie.  ", "próximo mar.  "}, "2 días de retraso", "No hay tareas.",
+       "prioridad  ninguna", "no hay ninguna lista llamada 'Nope'"},
+      {"LC_MESSAGES=fr_FR.UTF-8", {"ÉCHÉANCE", "demain 17:00", "  ven.  ", "mar. prochain  "}, "2 jours de retard",
+       "Aucune tâche.", "priorité   aucune", "aucune liste nommée 'Nope'"},
+      {"LANGUAGE=ja", {"期限", "明日 17:00", "  金曜  ", "来週の火曜  "}, "2日超過", "タスクはありません。",
+       "優先度     なし", "'Nope' という名前のリストはありません"},
+      {"LANG=zh_CN.UTF-8", {"截止", "明天 17:00", "  周五  ", "下周二  "}, "逾期 2 天", "没有任务。", "优先级     无",
+       "没有名为 'Nope' 的列表"},
+      {"LANG=pt_BR.UTF-8", {"DUE", "tomorrow 17:00", "  Fri  ", "next Tue  "}, "2 days overdue", "No tasks.",
+       "priority   none", "no list named 'Nope'"},
+      {"LC_ALL=C LANGUAGE=de", {"DUE", "tomorrow 17:00", "  Fri  ", "next Tue  "}, "2 days overdue", "No tasks.",
+       "priority   none", "no list named 'Nope'"},
+  };
+  for (const auto& c : cases) {
+    const std::string listed = ok(listing, c.environment);
+    for (const auto& part : c.listed) EXPECT_NE(listed.find(part), std::string::npos) << c.environment << ": " << part << "\n" << listed;
+    const std::string later = ok({"ls", "--tz", kZone, "--ref", "2024-03-14T10:00"}, c.environment);
+    EXPECT_NE(later.find(c.overdue), std::string::npos) << c.environment << "\n" << later;
+    EXPECT_EQ(ok({"ls", "--flagged"}, c.environment), c.noTasks + "\n") << c.environment;
+    const std::string shown = ok({"show", id}, c.environment);
+    EXPECT_NE(shown.find("  " + c.priority + "\n"), std::string::npos) << c.environment << "\n" << shown;
+    const Outcome refused = zarvo({"ls", "Nope"}, c.environment);
+    EXPECT_EQ(refused.status, 2) << c.environment;
+    EXPECT_EQ(refused.err, "zarvo: " + c.noList + "\n") << c.environment;
+    EXPECT_EQ(ok({"ls", "--json", "--tz", kZone, "--ref", kRef}, c.environment), json) << c.environment;
+  }
+}
+
 // TAB after a command offers the home's list titles or its open tasks' ids, in bash (with the
 // bash-completion package, as a person's shell has it) and fish, asked of zarvo with the --home on the
 // line; a title with a space or a glob character stays one word.

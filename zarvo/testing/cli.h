@@ -48,8 +48,8 @@ class CliHarness {
   explicit CliHarness(std::filesystem::path scratch) : scratch_(std::move(scratch)) {}
 
   // Runs a shell command line with `input` on standard input. TZ (so only --tz decides the zone),
-  // NO_COLOR, ZARVO_HOME, ZARVO_CONFIG, ZARVO_LOG_LEVEL, COLUMNS and the locale's language are unset
-  // first, and the settings are looked for in the scratch folder (none are there unless a test writes
+  // NO_COLOR, ZARVO_HOME, ZARVO_CONFIG, ZARVO_LOG_LEVEL, COLUMNS and the locale's language (so messages
+  // are English) are unset first, and the settings are looked for in the scratch folder (none are there unless a test writes
   // them); the command line may set its own.
   Outcome shell(const std::string& commandLine, const std::string& input = "") const {
     {
@@ -57,7 +57,7 @@ class CliHarness {
       in << input;
     }
     const std::string command =
-        "env -u TZ -u NO_COLOR -u ZARVO_HOME -u ZARVO_CONFIG -u ZARVO_LOG_LEVEL -u COLUMNS -u LC_ALL -u LC_MESSAGES "
+        "env -u TZ -u NO_COLOR -u ZARVO_HOME -u ZARVO_CONFIG -u ZARVO_LOG_LEVEL -u COLUMNS -u LC_ALL -u LC_MESSAGES -u LANGUAGE "
         "LANG=C.UTF-8 XDG_CONFIG_HOME=" + shellQuoted((scratch_ / "config").string()) + " " + commandLine + " <" +
                                 shellQuoted((scratch_ / "in").string()) + " >" +
                                 shellQuoted((scratch_ / "out").string()) + " 2>" +
