@@ -419,16 +419,17 @@ TEST_F(EverydayCliTest, CompletionOffersListTitlesAndOpenTaskIds) {
                          " COMPREPLY=(); _zarvo; printf '%s|' \"${COMPREPLY[@]}\"; echo; }\n";
     for (const auto& words : typed) {
       script += "c";
-      for (const auto& w : head) script += " " + shellQuoted(w);
-      for (const auto& w : words) script += " " + shellQuoted(w);
+      for (const auto& w : head) script.append(" ").append(shellQuoted(w));
+      for (const auto& w : words) script.append(" ").append(shellQuoted(w));
       script += "\n";
     }
     return cli_.shell("bash", script);
   };
   const Outcome offered = bash({{"list-rm", ""}, {"list-rm", "Home\\ O"}, {"done", ""}, {"mv", open, ""}, {"add", "--list", "Ho"},
                                 {"edit", "--title", "x", ""}});
-  EXPECT_EQ(offered.out, "Reminders|Home\\ Office|\nHome\\ Office|\n" + open + "|\nReminders|Home\\ Office|\nHome\\ Office|\n" +
-                             open + "|\n")
+  std::string expected = "Reminders|Home\\ Office|\nHome\\ Office|\n";
+  expected.append(open).append("|\nReminders|Home\\ Office|\nHome\\ Office|\n").append(open).append("|\n");
+  EXPECT_EQ(offered.out, expected)
       << offered.err;
   // fish asks the zarvo on PATH, as it would in a person's shell.
   const Outcome fish = cli_.shell("PATH=" + shellQuoted(zarvo::testing::zarvoProgram().parent_path().string()) + ":\"$PATH\" fish -c " + shellQuoted("source " + shellQuoted(source + "/completions/zarvo.fish") +
