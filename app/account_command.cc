@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "app/messages.h"
 #include "app/command_error.h"
 #include "app/commands.h"
 #include "zarvo/home/home_sync.h"
@@ -34,8 +35,8 @@ constexpr const char* kPasswordOptions = "--password-file FILE, --password-comma
 
 std::string passwordText(const caldav::PasswordSource& password) {
   switch (password.kind) {
-    case PasswordKind::file: return "file " + password.value;
-    case PasswordKind::command: return "command " + password.value;
+    case PasswordKind::file: return trf("file {}", password.value);
+    case PasswordKind::command: return trf("command {}", password.value);
     case PasswordKind::environment: return "$" + password.value;
   }
   return "";
@@ -51,8 +52,6 @@ nlohmann::ordered_json accountJson(const Account& account, const caldav::Account
           {"lists", accounts.localCollections(account.name).size()}};
 }
 
-std::string plural(size_t n, const char* word) { return fmt::format("{} {}{}", n, word, n == 1 ? "" : "s"); }
-
 // On a terminal, with local tasks to move: whether the person wants them in the new account.
 bool offeredUpload(caldav::SyncService& service, const std::string& account) {
   if (::isatty(STDIN_FILENO) == 0 || ::isatty(STDOUT_FILENO) == 0) return false;
@@ -62,27 +61,27 @@ bool offeredUpload(caldav::SyncService& service, const std::string& account) {
   size_t tasks = 0;
   for (const auto& list : *lists) {
     tasks += list.openTasks + list.completedTasks;
-    what += (what.empty() ? "" : ", ") + fmt::format("{}: {}", list.title, plural(list.openTasks + list.completedTasks, "task"));
+    const size_t count = list.openTasks + list.completedTasks;
+    what += (what.empty() ? "" : tr(", ")) + trnf("{}: {} task", "{}: {} tasks", count, list.title, count);
   }
   if (tasks == 0) return false;
-  std::cout << fmt::format("Move the lists on this computer ({}) into {} and upload them? [y/N] ", what, account)
-            << std::flush;
+  std::cout << trf("Move the lists on this computer ({}) into {} and upload them? [y/N] ", what, account) << std::flush;
   std::string answer;
   if (!std::getline(std::cin, answer)) return false;
-  return answer == "y" || answer == "Y" || answer == "yes";
+  return answer == "y" || answer == "Y" || answer == "yes" || answer == trc("answer", "y") || answer == trc("answer", "yes");
 }
 
 int add(const AddOptions& o, Program& program) {
   Account account{o.name, o.url, o.user, {}};
   const int given = o.passwordFile.has_value() + o.passwordCommand.has_value() + o.passwordEnv.has_value();
   if (given != 1) {
-    throw UsageError(std::string("say where the password comes from with one of ") + kPasswordOptions +
-                     " (it is never given on the command line)");
+    throw UsageError(trf("say where the password comes from with one of {} (it is never given on the command line)",
+                         kPasswordOptions));
   }
   if (o.passwordFile) account.password = {PasswordKind::file, fs::absolute(*o.passwordFile).lexically_normal().string()};
   if (o.passwordCommand) account.password = {PasswordKind::command, *o.passwordCommand};
   if (o.passwordEnv) account.password = {PasswordKind::environment, *o.passwordEnv};
-  if (o.upload && o.noUpload) throw UsageError("--upload and --no-upload say opposite things");
+  if (o.upload && o.noUpload) throw UsageError(tr("--upload and --no-upload say opposite things"));
 
   SyncHomeAt home(fs::absolute(homePath(program.globals)), waitingHomeOptions());
   caldav::SyncService service(home, syncServiceOptions(home.path(), program.settings()));
@@ -99,10 +98,12 @@ int add(const AddOptions& o, Program& program) {
   }
   nlohmann::ordered_json document = accountJson(account, service.accounts());
   if (!o.json) {
-    std::cout << fmt::format("Added account {} ({} as {}); {}\n", account.name, account.url, account.user,
-                             upload ? "moving this computer's lists into it and syncing now"
-                                    : "'zarvo sync' fetches its lists");
-    if (auto problem = caldav::passwordProblem(account.password)) std::cout << "Note: " << *problem << "\n";
+    std::cout << (upload ? trf("Added account {} ({} as {}); moving this computer's lists into it and syncing now",
+                               account.name, account.url, account.user)
+                         : trf("Added account {} ({} as {}); 'zarvo sync' fetches its lists", account.name, account.url,
+                               account.user))
+              << '\n';
+    if (auto problem = caldav::passwordProblem(account.password)) std::cout << trf("Note: {}", *problem) << "\n";
   }
   int status = 0;
   if (upload) {
@@ -131,13 +132,14 @@ int ls(bool json, Program& program) {
     return 0;
   }
   if (all.empty()) {
-    std::cout << "No accounts; add one with 'zarvo account add NAME URL --user USER --password-env VARIABLE'\n";
+    std::cout << tr("No accounts; add one with 'zarvo account add NAME URL --user USER --password-env VARIABLE'") << '\n';
     return 0;
   }
   for (const auto& a : all) {
     const size_t lists = accounts.localCollections(a.name).size();
-    std::cout << fmt::format("{}  {}  user {}  password from {}  {}\n", a.name, caldav::urlWithoutCredentials(a.url),
-                             a.user, passwordText(a.password), plural(lists, "list"));
+    std::cout << trf("{}  {}  user {}  password from {}  {}", a.name, caldav::urlWithoutCredentials(a.url), a.user,
+                     passwordText(a.password), trnf("{} list", "{} lists", lists, lists))
+              << '\n';
   }
   return 0;
 }
@@ -153,11 +155,14 @@ int rm(const RmOptions& o, Program& program) {
   if (o.json) {
     printJson({{"removed", o.name}, {"deletedLists", *removed}});
   } else if (o.deleteLocal) {
-    std::cout << fmt::format("Removed account {} and its {} on this machine (the server keeps them)\n", o.name,
-                             plural(*removed, "list"));
+    std::cout << trnf("Removed account {} and its {} list on this machine (the server keeps it)",
+                      "Removed account {} and its {} lists on this machine (the server keeps them)", *removed, o.name,
+                      *removed)
+              << '\n';
   } else {
-    std::cout << fmt::format("Removed account {}; its lists stay here, no longer synced ({})\n", o.name,
-                             service.accounts().layout().sourceFolder(o.name).string());
+    std::cout << trf("Removed account {}; its lists stay here, no longer synced ({})", o.name,
+                     service.accounts().layout().sourceFolder(o.name).string())
+              << '\n';
   }
   return 0;
 }

@@ -5,6 +5,7 @@
 // settings given here (--home, --config, ZARVO_HOME, ZARVO_CONFIG).
 #include <fmt/format.h>
 
+#include "app/messages.h"
 #include "app/commands.h"
 #include "app/terminal_text.h"
 #include "zarvo/alarms/daemon_setup.h"
@@ -35,7 +36,7 @@ int run(const RemindersOptions& o, const GlobalOptions& globals) {
                                           : alarms::switchDaemonStart(o.action == "enable", daemon, target);
   if (!start) {
     if (start.error() == std::errc::no_such_file_or_directory && !daemon) {
-      throw RefusedError("zarvo-reminders is not installed beside zarvo or on PATH");
+      throw RefusedError(tr("zarvo-reminders is not installed beside zarvo or on PATH"));
     }
     throw RefusedError(start.error().message());
   }
@@ -43,11 +44,15 @@ int run(const RemindersOptions& o, const GlobalOptions& globals) {
     if (o.json) {
       printJson({{"manager", "systemd"}, {"enabled", start->enabled}, {"running", start->running}});
     } else if (o.action == "status") {
-      std::cout << fmt::format("zarvo-reminders: {}, {} (systemd user unit {})\n", start->enabled ? "enabled" : "disabled",
-                               start->running ? "running" : "not running", alarms::kDaemonUnit);
+      std::cout << "zarvo-reminders: "
+                << trf("{}, {} (systemd user unit {})", start->enabled ? tr("enabled") : tr("disabled"),
+                       start->running ? tr("running") : tr("not running"), alarms::kDaemonUnit)
+                << '\n';
     } else {
-      std::cout << fmt::format("zarvo-reminders: {} (systemd user unit {})\n",
-                               o.action == "enable" ? "enabled and started" : "stopped and disabled", alarms::kDaemonUnit);
+      std::cout << "zarvo-reminders: "
+                << trf("{} (systemd user unit {})", o.action == "enable" ? tr("enabled and started") : tr("stopped and disabled"),
+                       alarms::kDaemonUnit)
+                << '\n';
     }
     return 0;
   }
@@ -55,10 +60,10 @@ int run(const RemindersOptions& o, const GlobalOptions& globals) {
   if (o.json) {
     printJson({{"manager", "autostart"}, {"enabled", start->enabled}, {"entry", where}});
   } else if (o.action == "enable") {
-    std::cout << fmt::format("zarvo-reminders: enabled; it starts at your next login ({})\n", shownText(where));
+    std::cout << "zarvo-reminders: " << trf("enabled; it starts at your next login ({})", shownText(where)) << '\n';
   } else {
-    std::cout << fmt::format("zarvo-reminders: {} (autostart entry {})\n", start->enabled ? "enabled" : "disabled",
-                             shownText(where));
+    std::cout << "zarvo-reminders: "
+              << trf("{} (autostart entry {})", start->enabled ? tr("enabled") : tr("disabled"), shownText(where)) << '\n';
   }
   return 0;
 }

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "app/messages.h"
 #include "app/terminal_text.h"
 #include "app/command_error.h"
 #include "app/commands.h"
@@ -29,32 +30,31 @@ struct SyncOptions {
   bool discover = false, forceDelete = false, json = false;
 };
 
-std::string plural(size_t n, const char* word) { return fmt::format("{} {}{}", n, word, n == 1 ? "" : "s"); }
-
 std::string listLine(const ListSummary& list) {
   const auto& c = list.changes;
   std::vector<std::string> parts;
-  const auto add = [&](int n, const char* what, const char* where) {
-    if (n > 0) parts.push_back(fmt::format("{} {} {}", n, what, where));
+  const auto add = [&](int n, const char* what) {
+    if (n > 0) parts.push_back(fmt::format(fmt::runtime(what), n));
   };
-  add(c.added[kLocal], "added", "here");
-  add(c.updated[kLocal], "updated", "here");
-  add(c.deleted[kLocal], "deleted", "here");
-  add(c.added[kServer], "added", "on the server");
-  add(c.updated[kServer], "updated", "on the server");
-  add(c.deleted[kServer], "deleted", "on the server");
-  if (!c.conflicts.empty()) parts.push_back(plural(c.conflicts.size(), "conflict"));
-  std::string line = shownText(list.title) + ": ";
-  if (c.failed) return line + "failed";
-  if (parts.empty()) return line + "up to date";
-  for (size_t i = 0; i < parts.size(); ++i) line += (i == 0 ? "" : ", ") + parts[i];
-  return line;
+  add(c.added[kLocal], tr("{} added here"));
+  add(c.updated[kLocal], tr("{} updated here"));
+  add(c.deleted[kLocal], tr("{} deleted here"));
+  add(c.added[kServer], tr("{} added on the server"));
+  add(c.updated[kServer], tr("{} updated on the server"));
+  add(c.deleted[kServer], tr("{} deleted on the server"));
+  if (!c.conflicts.empty()) parts.push_back(trnf("{} conflict", "{} conflicts", c.conflicts.size(), c.conflicts.size()));
+  if (c.failed) return trf("{}: failed", shownText(list.title));
+  if (parts.empty()) return trf("{}: up to date", shownText(list.title));
+  std::string changes;
+  for (size_t i = 0; i < parts.size(); ++i) changes += (i == 0 ? "" : tr(", ")) + parts[i];
+  return shownText(list.title) + ": " + changes;
 }
 
 std::string uploadLine(const caldav::UploadedList& list) {
-  std::string line = fmt::format("{}: {} to upload to {}", shownText(list.title), plural(list.tasks, "task"), list.account);
-  if (list.joined) line += fmt::format(" (joining its list {})", shownText(list.title));
-  if (list.alreadyThere > 0) line += fmt::format(", {} already there kept here", list.alreadyThere);
+  std::string line = trnf("{}: {} task to upload to {}", "{}: {} tasks to upload to {}", list.tasks,
+                          shownText(list.title), list.tasks, list.account);
+  if (list.joined) line += trf(" (joining its list {})", shownText(list.title));
+  if (list.alreadyThere > 0) line += trf(", {} already there kept here", list.alreadyThere);
   return line;
 }
 
@@ -64,9 +64,9 @@ nlohmann::ordered_json sideJson(const std::array<int, 2>& counts) {
 
 // What a person is told to do about a failure, beyond what the library says.
 std::string adviceFor(const Error& status) {
-  if (status == SyncErrc::unauthorized) return " ('zarvo account ls' shows where it comes from)";
+  if (status == SyncErrc::unauthorized) return tr(" ('zarvo account ls' shows where it comes from)");
   if (status == SyncErrc::emptiedOnServer) {
-    return "; if it was emptied on purpose, 'zarvo sync --force-delete' empties it here too";
+    return tr("; if it was emptied on purpose, 'zarvo sync --force-delete' empties it here too");
   }
   if (status == SyncErrc::credentialsInUrl) {
     return " ('zarvo account rm', then 'zarvo account add' with --user and one of --password-file, "
@@ -100,7 +100,7 @@ int resolve(const std::vector<std::string>& files, Program& program) {
 HomeOptions waitingHomeOptions() {
   HomeOptions options;
   options.whileWaiting = [](const std::string& holder) {
-    std::cerr << "zarvo: waiting for " << holder << " to finish with the home..." << std::endl;
+    std::cerr << "zarvo: " << trf("waiting for {} to finish with the home...", holder) << std::endl;
   };
   return options;
 }
@@ -121,19 +121,21 @@ int syncAndPrint(caldav::SyncService& service, const caldav::SyncRequest& reques
   caldav::SyncProgress progress;
   if (!json) {
     progress.findingLists = [](const std::vector<std::string>& accounts) {
-      std::cout << "Finding the lists of " << accounts.front() << (accounts.size() > 1 ? " and others" : "") << "..."
+      std::cout << (accounts.size() > 1 ? trf("Finding the lists of {} and others...", accounts.front())
+                                        : trf("Finding the lists of {}...", accounts.front()))
                 << std::endl;
     };
     progress.listUploaded = [](const caldav::UploadedList& list) { std::cout << "  " << uploadLine(list) << std::endl; };
     progress.listSynced = [](const ListSummary& list) { std::cout << "  " << listLine(list) << std::endl; };
-    progress.problem = [](const std::string& error) { std::cout << "  error: " << shownText(error) << std::endl; };
+    progress.problem = [](const std::string& error) { std::cout << "  " << trf("error: {}", shownText(error)) << std::endl; };
     progress.retrying = [](int) {
-      std::cout << "  the server closed the connection before its answer was complete; trying again..." << std::endl;
+      std::cout << "  " << tr("the server closed the connection before its answer was complete; trying again...")
+                << std::endl;
     };
   }
   const caldav::SyncResult result = service.sync(request, progress);
   if (result.status == SyncErrc::noAccount) {
-    throw UsageError("no account to sync; add one with 'zarvo account add NAME URL --user USER --password-env VARIABLE'");
+    throw UsageError(tr("no account to sync; add one with 'zarvo account add NAME URL --user USER --password-env VARIABLE'"));
   }
   if (result.status == SyncErrc::unknownAccount) throw UsageError(result.status.message());
 
@@ -170,22 +172,29 @@ int syncAndPrint(caldav::SyncService& service, const caldav::SyncRequest& reques
     }
   } else {
     for (const auto& n : result.conflicts) {
-      std::cout << fmt::format("Conflict: '{}' was changed here and on the server; kept {} version ('{}', changed "
-                               "last), the other ('{}') is saved in {}\n",
-                               n.keptTitle, n.kept == Side::local ? "this machine's" : "the server's", n.keptTitle,
-                               n.otherTitle, n.savedAt);
+      std::cout << (n.kept == Side::local
+                        ? trf("Conflict: '{}' was changed here and on the server; kept this machine's version ('{}', "
+                              "changed last), the other ('{}') is saved in {}",
+                              n.keptTitle, n.keptTitle, n.otherTitle, n.savedAt)
+                        : trf("Conflict: '{}' was changed here and on the server; kept the server's version ('{}', "
+                              "changed last), the other ('{}') is saved in {}",
+                              n.keptTitle, n.keptTitle, n.otherTitle, n.savedAt))
+                << '\n';
     }
-    if (result.newDefaultList) std::cout << "New tasks now go to " << *result.newDefaultList << "\n";
+    if (result.newDefaultList) std::cout << trf("New tasks now go to {}", *result.newDefaultList) << "\n";
     if (result.status.ok()) {
       size_t changes = 0;
       for (const auto& l : result.lists) changes += static_cast<size_t>(l.changes.total());
-      std::cout << fmt::format("Synced {} ({}, {})\n",
-                               result.accounts.size() == 1 ? result.accounts.front() : plural(result.accounts.size(), "account"),
-                               plural(result.lists.size(), "list"), plural(changes, "change"));
+      const std::string accounts =
+          result.accounts.size() == 1 ? result.accounts.front()
+                                      : trnf("{} account", "{} accounts", result.accounts.size(), result.accounts.size());
+      std::cout << trf("Synced {} ({}, {})", accounts, trnf("{} list", "{} lists", result.lists.size(), result.lists.size()),
+                       trnf("{} change", "{} changes", changes, changes))
+                << '\n';
     }
   }
   if (result.status == SyncErrc::vdirsyncerMissing) throw RefusedError(result.status.message());
-  if (!result.status.ok()) throw RefusedError("sync failed: " + result.status.message() + adviceFor(result.status));
+  if (!result.status.ok()) throw RefusedError(trf("sync failed: {}", result.status.message()) + adviceFor(result.status));
   return 0;
 }
 

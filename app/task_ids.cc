@@ -120,11 +120,12 @@ std::shared_ptr<Task> resolveTask(const std::string& argument, const std::vector
   std::string some;
   for (size_t i = 0; i < matches.size() && i < 3; ++i) {
     const Match& m = matches[i];
-    some += (i ? tr(", ") : "") + ids.of(*m.task);
-    if (const auto title = m.task->title(); title && !title->empty()) some += " \"" + *title + "\"";
-    if (!m.byId) some += " " + trf("(by its UID {})", m.uid);
+    if (i) some += tr(", ");
+    some += ids.of(*m.task);
+    if (const auto title = m.task->title(); title && !title->empty()) some.append(" \"").append(*title).append("\"");
+    if (!m.byId) some.append(" ").append(trf("(by its UID {})", m.uid));
   }
-  if (matches.size() > 3) some += tr(", ") + std::string("...");
+  if (matches.size() > 3) some.append(tr(", ")).append("...");
   throw UsageError(trnf("task id '{}' is ambiguous: it matches {} task: {}", "task id '{}' is ambiguous: it matches {} tasks: {}",
                         matches.size(), argument, matches.size(), some));
 }

@@ -32,39 +32,11 @@ using zarvo::testing::writeFile;
 
 class EverydayCliTest : public zarvo::testing::CliTest {
  protected:
-  std::string ok(const std::vector<std::string>& args, const std::string& environment = "") {
-    const Outcome run = zarvo(args, environment);
-    EXPECT_EQ(run.status, 0) << join(args) << "\n" << run.err;
-    EXPECT_EQ(run.err, "") << join(args);
-    return run.out;
-  }
   // Runs zarvo on a terminal (a pseudo-terminal made by script(1)) answering `answer` to its question.
   Outcome onTerminal(const std::vector<std::string>& args, const std::string& answer) {
     const std::string program = CliHarness::commandLine(zarvo::testing::zarvoProgram(), withHome(args));
     return cli_.shell("script -qec " + shellQuoted(program) + " /dev/null", answer + "\n");
   }
-  std::string add(const std::string& line) {
-    return json::parse(ok({"add", "--json", "--tz", kZone, "--ref", kRef, line}))[0]["id"];
-  }
-  json ls(std::vector<std::string> args = {}) {
-    args.insert(args.begin(), {"ls", "--json", "--tz", kZone, "--ref", kRef});
-    return json::parse(ok(args));
-  }
-  static std::set<std::string> titles(const json& tasks) {
-    std::set<std::string> out;
-    for (const auto& t : tasks) out.insert(t["title"]);
-    return out;
-  }
-  static std::string join(const std::vector<std::string>& args) {
-    std::string s;
-    for (const auto& a : args) s += a + " ";
-    return s;
-  }
-  // The default settings file of the harness's environment.
-  void writeSettings(const std::string& toml) { writeFile(work_ / "config" / "zarvo" / "config.toml", toml); }
-
-  static constexpr const char* kZone = "Europe/Berlin";
-  static constexpr const char* kRef = "2024-03-11T10:00";
 };
 
 // The real to-do lines: `quick` reads them as a person means them with the settings' corrections (the
@@ -210,7 +182,7 @@ TEST_F(EverydayCliTest, DeletingAsksOnATerminalAndNeedsYesOtherwise) {
   EXPECT_NE(asked.out.find("Purged 1 completed task."), std::string::npos) << asked.out;
   EXPECT_TRUE(ls({"--completed"}).empty());
   ok({"list-rm", "--force", "--yes", "Work"});
-  EXPECT_EQ(titles(ls()), std::set<std::string>{});
+  EXPECT_EQ(titleSet(ls()), std::set<std::string>{});
 }
 
 TEST_F(EverydayCliTest, TagsFilterAndRemovingAMissingTagIsRefused) {
@@ -219,8 +191,8 @@ TEST_F(EverydayCliTest, TagsFilterAndRemovingAMissingTagIsRefused) {
   ok({"add", "--tag", "house", "--tag", "Urgent", "Fix roof"});
   ok({"tag", a, "House"});
   ok({"tag", b, "urgent"});
-  EXPECT_EQ(titles(ls({"--tag", "HOUSE"})), (std::set<std::string>{"Call plumber", "Fix roof"}));
-  EXPECT_EQ(titles(ls({"--tag", "house", "--tag", "urgent"})), (std::set<std::string>{"Fix roof"}));
+  EXPECT_EQ(titleSet(ls({"--tag", "HOUSE"})), (std::set<std::string>{"Call plumber", "Fix roof"}));
+  EXPECT_EQ(titleSet(ls({"--tag", "house", "--tag", "urgent"})), (std::set<std::string>{"Fix roof"}));
   EXPECT_TRUE(ls({"--tag", "garden"}).empty());
 
   const auto before = snapshot(home_ / "reminders");
@@ -228,7 +200,7 @@ TEST_F(EverydayCliTest, TagsFilterAndRemovingAMissingTagIsRefused) {
   EXPECT_EQ(missing.status, 2);
   EXPECT_NE(missing.err.find("has no tag 'garden'"), std::string::npos) << missing.err;
   EXPECT_EQ(snapshot(home_ / "reminders"), before);
-  EXPECT_EQ(titles(ls({"--tag", "house"})), (std::set<std::string>{"Call plumber", "Fix roof"}));
+  EXPECT_EQ(titleSet(ls({"--tag", "house"})), (std::set<std::string>{"Call plumber", "Fix roof"}));
 }
 
 TEST_F(EverydayCliTest, TheTableShowsTitlesSafelyAndFitsTheTerminal) {
@@ -310,7 +282,7 @@ TEST_F(EverydayCliTest, CommandsAndGlobalOptionsWhereAPersonTypesThem) {
   const Outcome after = cli_.shell(CliHarness::commandLine(
       zarvo::testing::zarvoProgram(), {"add", "Late options", "--home", home_.string(), "--color", "never"}));
   EXPECT_EQ(after.status, 0) << after.err;
-  EXPECT_EQ(titles(ls()), (std::set<std::string>{"Late options"}));
+  EXPECT_EQ(titleSet(ls()), (std::set<std::string>{"Late options"}));
 
   // Where there is no home yet (a new machine, a mistyped folder) a command that shows shows nothing,
   // says why on stderr, succeeds, and leaves nothing behind.
@@ -447,16 +419,17 @@ TEST_F(EverydayCliTest, CompletionOffersListTitlesAndOpenTaskIds) {
                          " COMPREPLY=(); _zarvo; printf '%s|' \"${COMPREPLY[@]}\"; echo; }\n";
     for (const auto& words : typed) {
       script += "c";
-      for (const auto& w : head) script += " " + shellQuoted(w);
-      for (const auto& w : words) script += " " + shellQuoted(w);
+      for (const auto& w : head) script.append(" ").append(shellQuoted(w));
+      for (const auto& w : words) script.append(" ").append(shellQuoted(w));
       script += "\n";
     }
     return cli_.shell("bash", script);
   };
   const Outcome offered = bash({{"list-rm", ""}, {"list-rm", "Home\\ O"}, {"done", ""}, {"mv", open, ""}, {"add", "--list", "Ho"},
                                 {"edit", "--title", "x", ""}});
-  EXPECT_EQ(offered.out, "Reminders|Home\\ Office|\nHome\\ Office|\n" + open + "|\nReminders|Home\\ Office|\nHome\\ Office|\n" +
-                             open + "|\n")
+  std::string expected = "Reminders|Home\\ Office|\nHome\\ Office|\n";
+  expected.append(open).append("|\nReminders|Home\\ Office|\nHome\\ Office|\n").append(open).append("|\n");
+  EXPECT_EQ(offered.out, expected)
       << offered.err;
   // fish asks the zarvo on PATH, as it would in a person's shell.
   const Outcome fish = cli_.shell("PATH=" + shellQuoted(zarvo::testing::zarvoProgram().parent_path().string()) + ":\"$PATH\" fish -c " + shellQuoted("source " + shellQuoted(source + "/completions/zarvo.fish") +
@@ -493,15 +466,15 @@ TEST_F(EverydayCliTest, ZarvoAloneShowsOverdueTodayAndFlagged) {
 
   const json sections = json::parse(ok({"--json", "--tz", kZone, "--ref", kRef}));
   EXPECT_EQ(sections.size(), 3u);
-  EXPECT_EQ(titles(sections["today"]), (std::set<std::string>{"Call mum", "Water plants"}));
+  EXPECT_EQ(titleSet(sections["today"]), (std::set<std::string>{"Call mum", "Water plants"}));
 
   // The report setting chooses the sections and their order; a task shows in the first that takes it.
   const fs::path config = work_ / "report.toml";
   writeFile(config, "[display]\nreport = [\"flagged\", \"no-due\", \"today\"]\n");
   const json chosen = json::parse(ok({"--json", "--config", config.string(), "--tz", kZone, "--ref", kRef}));
-  EXPECT_EQ(titles(chosen["flagged"]), (std::set<std::string>{"Call mum", "Plan trip"}));
-  EXPECT_EQ(titles(chosen["no-due"]), (std::set<std::string>{"Buy milk"}));
-  EXPECT_EQ(titles(chosen["today"]), (std::set<std::string>{"Pay rent", "Water plants"}));
+  EXPECT_EQ(titleSet(chosen["flagged"]), (std::set<std::string>{"Call mum", "Plan trip"}));
+  EXPECT_EQ(titleSet(chosen["no-due"]), (std::set<std::string>{"Buy milk"}));
+  EXPECT_EQ(titleSet(chosen["today"]), (std::set<std::string>{"Pay rent", "Water plants"}));
   EXPECT_FALSE(chosen.contains("overdue"));
 
   // --json-lines: a task per line for ls, one line for the report's object.

@@ -23,7 +23,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using json = nlohmann::ordered_json;  // key order is part of the contract
 
 using zarvo::testing::CliHarness;
 using zarvo::testing::Outcome;
@@ -40,49 +39,7 @@ class ZarvoCliTest : public zarvo::testing::CliTest {
     return CliHarness::commandLine(binary_, withHome(args));
   }
 
-  // Runs a command that must succeed.
-  std::string ok(const std::vector<std::string>& args) {
-    const Outcome run = zarvo(args);
-    EXPECT_EQ(run.status, 0) << join(args) << "\n" << run.err;
-    EXPECT_EQ(run.err, "") << join(args);
-    return run.out;
-  }
-
-  // Adds a task with a fixed reference and zone; returns its short id.
-  std::string add(const std::string& line, const std::string& ref = kRef) {
-    const json added = json::parse(ok({"add", "--json", "--tz", kZone, "--ref", ref, line}));
-    EXPECT_EQ(added.size(), 1u);
-    return added[0]["id"];
-  }
-
-  json ls(std::vector<std::string> args = {}) {
-    std::vector<std::string> all = {"ls", "--json", "--tz", kZone, "--ref", kRef};
-    all.insert(all.end(), args.begin(), args.end());
-    return json::parse(ok(all));
-  }
-
   json show(const std::string& id) { return json::parse(ok({"show", "--json", "--tz", kZone, "--ref", kRef, id})); }
-
-  static std::vector<std::string> titles(const json& tasks) {
-    std::vector<std::string> out;
-    for (const auto& t : tasks) out.push_back(t["title"]);
-    return out;
-  }
-  static std::set<std::string> titleSet(const json& tasks) {
-    const auto v = titles(tasks);
-    return {v.begin(), v.end()};
-  }
-  static std::string join(const std::vector<std::string>& args) {
-    std::string s;
-    for (const auto& a : args) s += a + " ";
-    return s;
-  }
-
-  // Writes the settings file the program reads (the harness points XDG_CONFIG_HOME into work_).
-  void writeSettings(const std::string& toml) {
-    fs::create_directories(work_ / "config" / "zarvo");
-    std::ofstream(work_ / "config" / "zarvo" / "config.toml", std::ios::binary) << toml;
-  }
 
   // A todoman configuration reading every list of the home.
   fs::path todomanConfig() {
@@ -93,9 +50,6 @@ class ZarvoCliTest : public zarvo::testing::CliTest {
   Outcome todoman(const std::string& arguments) {
     return shell("TZ=Europe/Berlin todoman --color never -c " + shellQuoted(todomanConfig().string()) + " " + arguments);
   }
-
-  static constexpr const char* kZone = "Europe/Berlin";
-  static constexpr const char* kRef = "2024-03-11T10:00";
 
   fs::path binary_ = zarvo::testing::zarvoProgram();
 };

@@ -30,7 +30,7 @@ void replaceAtomically(const fs::path& path, const std::string& text) {
   fs::rename(temporary, path);
 }
 
-class FuseStoreTest : public ::testing::Test {
+class FuseStoreTest : public testing::SharedFilesTest {
  protected:
   void SetUp() override {
     const int fuse = ::open("/dev/fuse", O_RDWR | O_CLOEXEC);
@@ -42,12 +42,7 @@ class FuseStoreTest : public ::testing::Test {
     ASSERT_EQ(std::system(("bindfs " + backing_.string() + " " + mount_.string()).c_str()), 0);
     mounted_ = true;
     root_ = mount_ / "store";
-    faulty_ = std::make_shared<platform::FaultInjectingFileSystem>(platform::FileSystem::posix());
-    store_ = open();
-    testing::createStore(*store_);
-    calendar_ = store_->defaultCalendarForNewReminders();
-    ASSERT_NE(calendar_, nullptr);
-    dir_ = root_ / calendar_->calendarIdentifier();
+    SharedFilesTest::SetUp();
   }
 
   void TearDown() override {
@@ -59,21 +54,6 @@ class FuseStoreTest : public ::testing::Test {
     }
   }
 
-  std::unique_ptr<EventStore> open(bool hold = false) {
-    auto options = testing::optionsFor(root_);
-    options.fileSystem = faulty_;
-    options.holdCommits = hold;
-    return std::make_unique<EventStore>(options);
-  }
-
-  std::shared_ptr<Reminder> reread(const std::string& uid) {
-    clearSharedFileCache();
-    store_->reset();
-    return store_->reminderWithExternalIdentifier(uid);
-  }
-
-  StoreErrorCode failureOf(const std::function<void()>& f) { return testing::failureOf(f, message_); }
-
   // No file but task files and the list's own: nothing left aside, nothing half-written.
   void expectNoLeftovers() {
     for (const auto& [path, bytes] : snapshot(dir_)) {
@@ -81,15 +61,9 @@ class FuseStoreTest : public ::testing::Test {
     }
   }
 
-  TempDir tmp_{"zarvo-fuse"};
   fs::path backing_ = tmp_.path() / "backing";
   fs::path mount_ = tmp_.path() / "mount";
   bool mounted_ = false;
-  fs::path root_, dir_;
-  std::shared_ptr<platform::FaultInjectingFileSystem> faulty_;
-  std::unique_ptr<EventStore> store_;
-  std::shared_ptr<Calendar> calendar_;
-  std::string message_;
 };
 
 TEST_F(FuseStoreTest, TheMountCannotSwapFilesSoTheStoreMovesThePreviousVersionAsideAndEditsStillLand) {
@@ -145,24 +119,7 @@ TEST_F(FuseStoreTest, AFileAnotherProgramMakesWhileTheNameIsFreeIsKept) {
 }
 
 TEST_F(FuseStoreTest, AnInPlaceWriterHoldingTheFileOpenAcrossTheEditKeepsItsBytes) {
-  const std::string ours = otherClientTask("held", "Title one");
-  const std::string theirs = otherClientTask("held", "Title two");
-  writeFile(dir_ / "held.ics", ours);
-  const int fd = ::open((dir_ / "held.ics").c_str(), O_WRONLY);
-  ASSERT_GE(fd, 0);
-  auto held = open(/*hold=*/true);
-  auto mine = held->reminderWithExternalIdentifier("held");
-  ASSERT_NE(mine, nullptr);
-  mine->setTitle("Mine");
-  held->saveReminder(mine, true);
-  held->commitWith([&] { ASSERT_EQ(::pwrite(fd, theirs.data(), theirs.size(), 0), static_cast<ssize_t>(theirs.size())); });
-  ::close(fd);
-  EXPECT_NE(readFile(dir_ / "held.ics").find("SUMMARY:Mine"), std::string::npos);
-  std::vector<std::string> copies;
-  for (const auto& [path, bytes] : snapshot(dir_)) {
-    if (path.find(".conflict-") != std::string::npos) copies.push_back(bytes);
-  }
-  EXPECT_EQ(copies, std::vector<std::string>{theirs});
+  expectAnInPlaceWriterAcrossTheRewriteKeepsItsBytes();
 }
 
 }  // namespace

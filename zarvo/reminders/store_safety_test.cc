@@ -27,24 +27,8 @@ long deadPid() {
   return child;
 }
 
-class StoreSafetyTest : public ::testing::Test {
+class StoreSafetyTest : public testing::SharedFilesTest {
  protected:
-  void SetUp() override {
-    faulty_ = std::make_shared<platform::FaultInjectingFileSystem>(platform::FileSystem::posix());
-    store_ = open();
-    testing::createStore(*store_);
-    calendar_ = store_->defaultCalendarForNewReminders();
-    ASSERT_NE(calendar_, nullptr);
-    dir_ = root_ / calendar_->calendarIdentifier();
-  }
-
-  std::unique_ptr<EventStore> open(bool hold = false) {
-    auto options = testing::optionsFor(root_);
-    options.fileSystem = faulty_;
-    options.holdCommits = hold;
-    return std::make_unique<EventStore>(options);
-  }
-
   // Every task a fresh handle reads from the files alone.
   std::vector<std::shared_ptr<Reminder>> readBack() {
     clearSharedFileCache();
@@ -54,25 +38,6 @@ class StoreSafetyTest : public ::testing::Test {
     all.insert(all.end(), done.begin(), done.end());
     return all;
   }
-
-  std::shared_ptr<Reminder> reread(const std::string& uid) {
-    clearSharedFileCache();
-    store_->reset();
-    return store_->reminderWithExternalIdentifier(uid);
-  }
-
-  template <typename F>
-  StoreErrorCode failureOf(F&& f) {
-    return testing::failureOf(std::forward<F>(f), message_);
-  }
-
-  TempDir tmp_;
-  fs::path root_ = tmp_.path() / "store";
-  fs::path dir_;
-  std::shared_ptr<platform::FaultInjectingFileSystem> faulty_;
-  std::unique_ptr<EventStore> store_;
-  std::shared_ptr<Calendar> calendar_;
-  std::string message_;
 };
 
 // A file another program changed since it was read (here keeping its length) is refused before
@@ -194,30 +159,8 @@ TEST_F(StoreSafetyTest, TwoFilesWithOneUidAreOneTaskAndTheOtherIsReported) {
   EXPECT_EQ(readFile(dir_ / "2.ics"), otherClientTask("same", "Second"));
 }
 
-// Another program that opened the file before our swap and writes into it in place afterwards (same
-// length, as an editor saving in place does) writes into the version swapped out: its bytes are
-// kept as a conflict copy, never removed with that version.
 TEST_F(StoreSafetyTest, AnInPlaceWriterHoldingTheFileOpenAcrossTheSwapKeepsItsBytes) {
-  const std::string ours = otherClientTask("held", "Title one");
-  const std::string theirs = otherClientTask("held", "Title two");  // the same length
-  ASSERT_EQ(ours.size(), theirs.size());
-  writeFile(dir_ / "held.ics", ours);
-  auto r = reread("held");
-  ASSERT_NE(r, nullptr);
-  const int fd = ::open((dir_ / "held.ics").c_str(), O_WRONLY);
-  ASSERT_GE(fd, 0);
-  auto held = open(/*hold=*/true);
-  auto mine = held->reminderWithExternalIdentifier("held");
-  mine->setTitle("Mine");
-  held->saveReminder(mine, true);
-  held->commitWith([&] { ASSERT_EQ(::pwrite(fd, theirs.data(), theirs.size(), 0), static_cast<ssize_t>(theirs.size())); });
-  ::close(fd);
-  EXPECT_NE(readFile(dir_ / "held.ics").find("SUMMARY:Mine"), std::string::npos);
-  std::vector<std::string> copies;
-  for (const auto& [path, bytes] : snapshot(dir_)) {
-    if (path.find(".conflict-") != std::string::npos) copies.push_back(bytes);
-  }
-  EXPECT_EQ(copies, std::vector<std::string>{theirs});
+  expectAnInPlaceWriterAcrossTheRewriteKeepsItsBytes();
 }
 
 // A task file and a list folder the store makes are its user's alone, even under a permissive umask.

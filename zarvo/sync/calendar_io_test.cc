@@ -3,6 +3,8 @@
 
 #include <gmock/gmock.h>
 
+#include <array>
+
 #include "zarvo/testing/calendar_io_fixture.h"
 
 namespace zarvo::testing {
@@ -167,55 +169,38 @@ TEST_F(CalendarIOTest, SetDefaultListMatchesIdentifierThenTitleExactly) {
   EXPECT_EQ(io_->list("Wor"), nullptr);
 }
 
-// Lists with places 0..3 and no calendars: reorder needs neither store nor titles.
-class Reorder : public CalendarIOTest {
- protected:
-  void SetUp() override {
-    CalendarIOTest::SetUp();
+// Four lists at places 0, 10, 20, 30 and no calendars (reorder needs neither store nor titles),
+// handed over out of order: reorder sorts them, moves the list to the target's place and numbers
+// them 0..3; with a list or target it does not hold, it only sorts.
+TEST_F(CalendarIOTest, ReorderLandsAfterATargetAheadAndBeforeOneBehind) {
+  struct Case {
+    const char* what;
+    int moved, target;  // indexes of the lists; -1: a list that is not among them
+    std::array<int, 4> after;
+  };
+  const Case cases[] = {
+      {"forwards lands after the target", 0, 2, {1, 2, 0, 3}},
+      {"backwards lands before the target", 3, 1, {0, 3, 1, 2}},
+      {"onto itself only renumbers", 1, 1, {0, 1, 2, 3}},
+      {"onto a stranger only sorts", 0, -1, {0, 1, 2, 3}},
+      {"a stranger only sorts", -1, 0, {0, 1, 2, 3}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CalendarIO::ListArray lists;
     for (int i = 0; i < 4; ++i) {
-      lists_.push_back(List::create(nullptr, context_));
-      lists_.back()->setOrder(static_cast<int16_t>(i));
+      lists.push_back(List::create(nullptr, context_));
+      lists.back()->setOrder(static_cast<int16_t>(10 * i));
     }
-    // Handed over out of order: reorder sorts first.
-    io_->setLists({a(), c(), b(), d()});
+    io_->setLists({lists[0], lists[2], lists[1], lists[3]});
+    const auto stranger = List::create(nullptr, context_);
+    const auto at = [&](int i) { return i < 0 ? stranger : lists[i]; };
+    io_->reorder(at(c.moved), at(c.target));
+    const bool moved = c.moved >= 0 && c.target >= 0;
+    EXPECT_THAT(io_->lists(), ElementsAre(lists[c.after[0]], lists[c.after[1]], lists[c.after[2]], lists[c.after[3]]));
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(io_->lists()[i]->order(), moved ? i : 10 * c.after[i]);
+    EXPECT_EQ(stranger->order(), -1);
   }
-  std::shared_ptr<List> a() { return lists_[0]; }
-  std::shared_ptr<List> b() { return lists_[1]; }
-  std::shared_ptr<List> c() { return lists_[2]; }
-  std::shared_ptr<List> d() { return lists_[3]; }
-  void expectNumbered() {
-    auto lists = io_->lists();
-    for (size_t i = 0; i < lists.size(); ++i) EXPECT_EQ(lists[i]->order(), static_cast<int16_t>(i));
-  }
-  CalendarIO::ListArray lists_;
-};
-
-TEST_F(Reorder, ForwardsLandsAfterTheTarget) {
-  io_->reorder(a(), c());
-  EXPECT_THAT(io_->lists(), ElementsAre(b(), c(), a(), d()));
-  expectNumbered();
-}
-
-TEST_F(Reorder, BackwardsLandsBeforeTheTarget) {
-  io_->reorder(d(), b());
-  EXPECT_THAT(io_->lists(), ElementsAre(a(), d(), b(), c()));
-  expectNumbered();
-}
-
-TEST_F(Reorder, OntoItselfOnlyRenumbers) {
-  for (auto& l : lists_) l->setOrder(static_cast<int16_t>(l->order() * 10));
-  io_->reorder(b(), b());
-  EXPECT_THAT(io_->lists(), ElementsAre(a(), b(), c(), d()));
-  expectNumbered();
-}
-
-TEST_F(Reorder, UnknownListOrTargetOnlySorts) {
-  auto stranger = List::create(nullptr, context_);
-  io_->reorder(a(), stranger);
-  EXPECT_THAT(io_->lists(), ElementsAre(a(), b(), c(), d()));
-  io_->reorder(stranger, a());
-  EXPECT_THAT(io_->lists(), ElementsAre(a(), b(), c(), d()));
-  EXPECT_EQ(stranger->order(), -1);
 }
 
 }  // namespace

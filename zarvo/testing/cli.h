@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -104,6 +106,48 @@ class CliTest : public ::testing::Test {
                 const std::string& input = "") {
     return cli_.shell(environment + " " + CliHarness::commandLine(zarvoProgram(), withHome(args)), input);
   }
+
+  using json = nlohmann::ordered_json;  // key order is part of the contract
+
+  // The zone and the moment the tests' dates are read in: Monday 2024-03-11 10:00 in Berlin.
+  static constexpr const char* kZone = "Europe/Berlin";
+  static constexpr const char* kRef = "2024-03-11T10:00";
+
+  // Runs a command that must succeed and say nothing on stderr; its output.
+  std::string ok(const std::vector<std::string>& args, const std::string& environment = "") {
+    const Outcome run = zarvo(args, environment);
+    EXPECT_EQ(run.status, 0) << join(args) << "\n" << run.err;
+    EXPECT_EQ(run.err, "") << join(args);
+    return run.out;
+  }
+  // Adds the task `line` describes, read at `ref` in kZone; its short id.
+  std::string add(const std::string& line, const std::string& ref = kRef) {
+    const json added = json::parse(ok({"add", "--json", "--tz", kZone, "--ref", ref, line}));
+    EXPECT_EQ(added.size(), 1u);
+    return added.empty() ? std::string() : added[0]["id"].get<std::string>();
+  }
+  // The open tasks `ls --json ARGS` lists at kRef in kZone.
+  json ls(const std::vector<std::string>& args = {}) {
+    std::vector<std::string> all = {"ls", "--json", "--tz", kZone, "--ref", kRef};
+    all.insert(all.end(), args.begin(), args.end());
+    return json::parse(ok(all));
+  }
+  static std::vector<std::string> titles(const json& tasks) {
+    std::vector<std::string> out;
+    for (const auto& t : tasks) out.push_back(t["title"]);
+    return out;
+  }
+  static std::set<std::string> titleSet(const json& tasks) {
+    const auto v = titles(tasks);
+    return {v.begin(), v.end()};
+  }
+  static std::string join(const std::vector<std::string>& args) {
+    std::string s;
+    for (const auto& a : args) s += a + " ";
+    return s;
+  }
+  // Writes the settings file the program reads (the harness looks for it under work_/config).
+  void writeSettings(const std::string& toml) { writeFile(work_ / "config" / "zarvo" / "config.toml", toml); }
 
   TempDir tmp_{"zarvo-cli"};
   std::filesystem::path work_ = tmp_.path();

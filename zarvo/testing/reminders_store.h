@@ -1,7 +1,9 @@
 // Helpers shared by the tests of the reminders store and of the layers on it.
 #pragma once
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <future>
@@ -79,5 +81,73 @@ StoreErrorCode failureOf(F&& f, std::string& message) {
   ADD_FAILURE() << "no StoreError";
   return StoreErrorCode::invalid;
 }
+
+// A store with the default layout over the task files under root_, through a file system that
+// injects faults: the fixture of the tests of what the store must never do to the files it shares
+// with other programs. A subclass that keeps the files elsewhere sets root_ before SetUp.
+class SharedFilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    faulty_ = std::make_shared<platform::FaultInjectingFileSystem>(platform::FileSystem::posix());
+    store_ = open();
+    createStore(*store_);
+    calendar_ = store_->defaultCalendarForNewReminders();
+    ASSERT_NE(calendar_, nullptr);
+    dir_ = root_ / calendar_->calendarIdentifier();
+  }
+
+  std::unique_ptr<EventStore> open(bool hold = false) {
+    auto options = optionsFor(root_);
+    options.fileSystem = faulty_;
+    options.holdCommits = hold;
+    return std::make_unique<EventStore>(options);
+  }
+
+  // The task `uid` as the files say it now.
+  std::shared_ptr<Reminder> reread(const std::string& uid) {
+    clearSharedFileCache();
+    store_->reset();
+    return store_->reminderWithExternalIdentifier(uid);
+  }
+
+  template <typename F>
+  StoreErrorCode failureOf(F&& f) {
+    return reminders::testing::failureOf(std::forward<F>(f), message_);
+  }
+
+  // Another program that opened a task file before our rewrite and writes into it in place
+  // afterwards (same length, as an editor saving in place does) writes into the version replaced:
+  // its bytes are kept as a conflict copy, never removed with that version.
+  void expectAnInPlaceWriterAcrossTheRewriteKeepsItsBytes() {
+    const std::string ours = otherClientTask("held", "Title one");
+    const std::string theirs = otherClientTask("held", "Title two");
+    ASSERT_EQ(ours.size(), theirs.size());
+    writeFile(dir_ / "held.ics", ours);
+    ASSERT_NE(reread("held"), nullptr);
+    const int fd = ::open((dir_ / "held.ics").c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    auto held = open(/*hold=*/true);
+    auto mine = held->reminderWithExternalIdentifier("held");
+    ASSERT_NE(mine, nullptr);
+    mine->setTitle("Mine");
+    held->saveReminder(mine, true);
+    held->commitWith([&] { ASSERT_EQ(::pwrite(fd, theirs.data(), theirs.size(), 0), static_cast<ssize_t>(theirs.size())); });
+    ::close(fd);
+    EXPECT_NE(readFile(dir_ / "held.ics").find("SUMMARY:Mine"), std::string::npos);
+    std::vector<std::string> copies;
+    for (const auto& [path, bytes] : snapshot(dir_)) {
+      if (path.find(".conflict-") != std::string::npos) copies.push_back(bytes);
+    }
+    EXPECT_EQ(copies, std::vector<std::string>{theirs});
+  }
+
+  TempDir tmp_;
+  std::filesystem::path root_ = tmp_.path() / "store";
+  std::filesystem::path dir_;
+  std::shared_ptr<platform::FaultInjectingFileSystem> faulty_;
+  std::unique_ptr<EventStore> store_;
+  std::shared_ptr<Calendar> calendar_;
+  std::string message_;
+};
 
 }  // namespace zarvo::reminders::testing
