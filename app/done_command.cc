@@ -4,6 +4,7 @@
 #include "app/messages.h"
 #include "app/commands.h"
 #include "app/task_ids.h"
+#include "app/terminal_text.h"
 #include "app/task_view.h"
 
 namespace zarvo::app {
@@ -16,7 +17,7 @@ int setCompletion(Program& program, const std::vector<std::string>& ids, bool co
   for (const auto& task : tasks) description += " " + ShortIds({task}).of(*task);
   std::vector<std::string> lines;
   for (const auto& task : tasks) {
-    const std::string title = task->title().value_or("");
+    const std::string title = shownText(task->title().value_or(""));
     // The reminder's own flag: a completed reminder without a completion date (another client's)
     // is still done and can be reopened.
     const auto reminder = task->reminder();

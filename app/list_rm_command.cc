@@ -5,6 +5,7 @@
 #include "app/messages.h"
 #include "app/command_error.h"
 #include "app/commands.h"
+#include "app/terminal_text.h"
 
 namespace zarvo::app {
 
@@ -29,11 +30,12 @@ int run(const ListRmOptions& o, Program& program) {
   const size_t total = contents.tasks();
   const nlohmann::ordered_json deleted = listJson(*list, list == session.io().defaultList(), contents.openTasks);
   const std::string title = list->title();
+  const std::string shown = shownText(title);
   if (o.dryRun) {
     if (o.json) {
       printJson(nlohmann::ordered_json{{"wouldDelete", deleted}, {"tasks", total}});
     } else {
-      std::cout << trnf("Would delete list {} ({} task)", "Would delete list {} ({} tasks)", total, title, total) << '\n';
+      std::cout << trnf("Would delete list {} ({} task)", "Would delete list {} ({} tasks)", total, shown, total) << '\n';
     }
     return 0;
   }
@@ -41,7 +43,7 @@ int run(const ListRmOptions& o, Program& program) {
     throw UsageError(trnf("list '{}' holds {} task; pass --force to delete them with it",
                           "list '{}' holds {} tasks; pass --force to delete them with it", total, list->title(), total));
   }
-  if (total > 0 && !confirmed(trnf("Delete list '{}' with its {} task", "Delete list '{}' with its {} tasks", total, title, total),
+  if (total > 0 && !confirmed(trnf("Delete list '{}' with its {} task", "Delete list '{}' with its {} tasks", total, shown, total),
                               o.yes)) {
     std::cout << tr("Nothing deleted.") << '\n';
     return 0;
@@ -50,7 +52,7 @@ int run(const ListRmOptions& o, Program& program) {
   if (o.json) {
     printJson(nlohmann::ordered_json{{"deleted", deleted}, {"tasks", removed}});
   } else {
-    std::cout << trnf("Deleted list {} ({} task)", "Deleted list {} ({} tasks)", removed, title, removed) << '\n';
+    std::cout << trnf("Deleted list {} ({} task)", "Deleted list {} ({} tasks)", removed, shown, removed) << '\n';
   }
   return 0;
 }

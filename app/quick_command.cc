@@ -85,7 +85,8 @@ int run(const QuickOptions& o, Program& program) {
   // A label and its value, the label padded to eight columns as the terminal shows it.
   const auto labelled = [](const char* label, const std::string& value) {
     const size_t shown = platform::displayWidth(label);
-    std::cout << label << std::string(shown < 8 ? 9 - shown : 1, ' ') << value << '\n';
+    // Everything after the label quotes the typed line: escaped, as every line that quotes outside text.
+    std::cout << label << std::string(shown < 8 ? 9 - shown : 1, ' ') << shownText(value) << '\n';
   };
   labelled(tr("title"), platform::toUtf8(d.title));
   if (due) {
@@ -94,7 +95,7 @@ int run(const QuickOptions& o, Program& program) {
   }
   if (rule) labelled(tr("repeats"), *rule);
   if (d.list) {
-    labelled(tr("list"), shownText(d.list->title()));
+    labelled(tr("list"), d.list->title());
   } else if (d.parsedList) {
     labelled(tr("list"), trf("none named {}", platform::toUtf8(*d.parsedList)));
   }

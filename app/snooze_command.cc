@@ -8,6 +8,7 @@
 #include "app/messages.h"
 #include "app/command_error.h"
 #include "app/commands.h"
+#include "app/terminal_text.h"
 #include "app/date_options.h"
 #include "app/relative_due.h"
 #include "app/task_ids.h"
@@ -100,7 +101,7 @@ int run(const SnoozeOptions& o, Program& program) {
     const Settings& settings = program.settings();
     std::cout << trf("Snoozed {} to {}: {}\n", id,
                              relativeDue(*task, now, DateStyle{settings.dateFormat, settings.firstWeekday}),
-                             task->title().value_or(""));
+                             shownText(task->title().value_or("")));
   }
   return 0;
 }

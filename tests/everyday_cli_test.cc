@@ -255,6 +255,48 @@ TEST_F(EverydayCliTest, TheTableShowsTitlesSafelyAndFitsTheTerminal) {
   EXPECT_EQ(unknown.err, "zarvo: no task with id '\\x1B[31mzz'\n");
 }
 
+// Every command that quotes a title, a tag or a list title back escapes it: a title that carries a
+// terminal command (OSC, CSI, BEL) or a bidirectional override reaches no terminal raw, in any command.
+TEST_F(EverydayCliTest, NoCommandWritesATitlesControlCharactersRaw) {
+  const std::string evil = "Evil \x1b]0;pwned\x07 \x1b[31mred\u202Etxt";
+  ok({"list-add", evil});
+  const std::string id = add(evil + " tomorrow 9am");
+  const std::string other = add("Plain");
+  const std::vector<std::vector<std::string>> commands = {
+      {"quick", evil + " tomorrow"},
+      {"show", id},
+      {"ls"},
+      {"ls", "--all"},
+      {"lists"},
+      {"tag", id, evil},
+      {"mv", id, evil},
+      {"snooze", id, "1d"},
+      {"remind", id, "10m"},
+      {"edit", id, "--title", evil + " again"},
+      {"done", id},
+      {"done", id},
+      {"undo", id},
+      {"undo", id},
+      {"undo"},
+      {"list-edit", evil, "--color", "red"},
+      {"rm", id, other},
+      {"rm", "--yes", id},
+      {"list-add", evil + " 2"},
+      {"list-default", evil},
+      {"list-default", "Reminders"},
+      {"list-rm", "--dry-run", evil},
+      {"list-rm", evil},
+  };
+  for (const auto& args : commands) {
+    const Outcome o = zarvo(args);
+    for (const std::string& text : {o.out, o.err}) {
+      EXPECT_EQ(text.find('\x1b'), std::string::npos) << args[0] << ": " << text;
+      EXPECT_EQ(text.find('\x07'), std::string::npos) << args[0] << ": " << text;
+      EXPECT_EQ(text.find("\u202E"), std::string::npos) << args[0] << ": " << text;
+    }
+  }
+}
+
 TEST_F(EverydayCliTest, CommandsAndGlobalOptionsWhereAPersonTypesThem) {
   ok({"list-add", "Work"});
   const Outcome unknown = zarvo({"frobnicate", "now"});
