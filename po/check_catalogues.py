@@ -68,12 +68,12 @@ FIELD = re.compile(r"\{\{|\}\}|\{([^{}]*)\}")
 
 
 def placeholders(text):
-    """The placeholders of a format string as a sorted list of (index, format spec)."""
+    """The placeholders of a format string as a sorted list of (index, what follows its colon)."""
     fields = [m.group(1) for m in FIELD.finditer(text) if m.group(1) is not None]
     out = []
     for auto, field in enumerate(fields):
-        name, _, spec = field.partition(":")
-        out.append((int(name) if name.isdigit() else auto, spec))
+        name, _, options = field.partition(":")
+        out.append((int(name) if name.isdigit() else auto, options))
     return sorted(out)
 
 
