@@ -97,7 +97,7 @@ int quickAddBox(const std::filesystem::path& home, const zarvo::Settings& settin
   zarvo::desktop::StoreController::Options options;
   options.home = home;
   options.settings = settings;
-  options.snapshotCache = zarvo::desktop::snapshotCachePath(home);  // the lists at once, for the highlight
+  options.snapshotCache = zarvo::snapshotCachePath(home, zarvo::desktop::kSnapshotCacheName);  // the lists at once, for the highlight
   zarvo::desktop::StoreController controller(std::move(options));
   zarvo::desktop::QuickAddBox box(controller, settings.quickEntry);
   QObject::connect(&box, &zarvo::desktop::QuickAddBox::closed, &box, [] { QApplication::exit(0); });
@@ -194,7 +194,7 @@ int main(int argc, char** argv) {
   options.home = *home;
   options.settings = *settings;
   // A picture shows the home as it is, never a view kept from another run.
-  if (!args.isSet(screenshotOption)) options.snapshotCache = zarvo::desktop::snapshotCachePath(*home);
+  if (!args.isSet(screenshotOption)) options.snapshotCache = zarvo::snapshotCachePath(*home, zarvo::desktop::kSnapshotCacheName);
   zarvo::desktop::StoreController controller(std::move(options));
   zarvo::desktop::MainWindow window(controller, settings->quickEntry);
   window.setDark(dark);

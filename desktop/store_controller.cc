@@ -119,20 +119,20 @@ void StoreController::reload() {
 }
 
 void StoreController::showCachedSnapshot() {
-  auto cached = loadSnapshot(*options_.homeOptions.fileSystemOrDefault(), *options_.snapshotCache);
+  const auto cached = loadCachedView(*options_.homeOptions.fileSystemOrDefault(), *options_.snapshotCache, options_.home);
   if (!cached) return;
-  toUi([snap = std::make_shared<const Snapshot>(std::move(*cached))](StoreController& self) {
+  toUi([snap = std::make_shared<const Snapshot>(snapshotOf(*cached))](StoreController& self) {
     Q_EMIT self.snapshotReady(snap);
   });
 }
 
 void StoreController::cacheSnapshot(const Snapshot& snapshot) {
   // Two screens' worth of each sidebar entry: enough to show any of them, and to scroll a little.
-  std::string bytes = encodeSnapshot(firstScreens(snapshot, 100));
-  if (bytes == cached_) return;
+  CachedView view = firstScreens(cachedView(snapshot), 100);
+  if (view == cached_) return;
   // A cache that cannot be written costs the next start its head start, nothing else.
-  if (storeSnapshot(*options_.homeOptions.fileSystemOrDefault(), *options_.snapshotCache, bytes)) return;
-  cached_ = std::move(bytes);
+  if (storeCachedView(*options_.homeOptions.fileSystemOrDefault(), *options_.snapshotCache, options_.home, view)) return;
+  cached_ = std::move(view);
 }
 
 void StoreController::reloadAfterWrite() {

@@ -27,6 +27,7 @@
 
 #include "desktop/snapshot.h"
 #include "zarvo/home/home.h"
+#include "zarvo/home/snapshot_cache.h"
 #include "zarvo/home/settings.h"
 #include "zarvo/platform/dispatch.h"
 #include "zarvo/platform/notifications.h"
@@ -58,7 +59,7 @@ class StoreController : public QObject {
     // (lockPatience), and the file system the home and the snapshot cache go through (fileSystem,
     // where tests inject faults). The access and whileWaiting are the controller's own.
     HomeOptions homeOptions{};
-    // Where the last read is kept between runs (snapshot_cache.h). With one, the first reload shows
+    // Where the last read is kept between runs (zarvo/home/snapshot_cache.h). With one, the first reload shows
     // what that file holds, marked provisional, before the home is read, and every read in the
     // starting view (by due date, no search) is written back. None (the default): no file.
     std::optional<std::filesystem::path> snapshotCache = std::nullopt;
@@ -144,9 +145,9 @@ class StoreController : public QObject {
 
   const Options options_;
   std::atomic<bool> reloadQueued_{false};
-  std::atomic<bool> reading_{false};
+  std::atomic<bool> reading_{false};  // a read is running: what it announces, it shows already
   std::atomic<bool> cacheTried_{false};
-  std::string cached_;  // what the cache file holds, as far as this run knows (the queue only)  // a read is running: what it announces, it shows already
+  std::optional<CachedView> cached_;  // what the cache file holds, as far as this run knows (the queue only)
   platform::NotificationCenter::Registration storeChanged_;
   // The last read and the view, used on the queue only. The tasks' records belong to a closed home;
   // only what they read through their reminders (title, notes, dates) is asked of them.
