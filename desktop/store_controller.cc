@@ -31,6 +31,7 @@ TaskRow taskRow(const Task& task, const std::vector<ListRow>& lists) {
   const auto reminder = task.reminder();
   if (reminder) row.uid = qs(reminder->calendarItemExternalIdentifier());
   row.title = qs(task.title().value_or(""));
+  row.notes = qs(task.notes().value_or(""));
   row.listId = qs(task.calendarId());
   for (const auto& list : lists) {
     if (list.id == row.listId) row.listColour = list.colour;
@@ -296,6 +297,30 @@ void StoreController::moveTasks(const QStringList& uids, const QString& listId) 
 
 void StoreController::removeTasks(const QStringList& uids) {
   changeTasks(uids, false, "delete", [](Home& home, const std::shared_ptr<Task>& task) { home.io().remove(task, false); });
+}
+
+void StoreController::editTask(const QString& uid, TaskEdit edit) {
+  if (edit.title && edit.title->trimmed().isEmpty()) return;
+  changeTasks({uid}, false, "edit", [edit = std::move(edit)](Home& home, const std::shared_ptr<Task>& task) {
+    if (edit.title) task->setTitle(edit.title->trimmed().toStdString());
+    if (edit.notes) task->setNotes(edit.notes->isEmpty() ? std::nullopt : std::optional(edit.notes->toStdString()));
+    if (edit.due) task->setDueDate(edit.due->date, edit.due->date && edit.due->allDay);
+    if (edit.priority) task->setPriority(std::clamp(*edit.priority, 0, 3));
+    if (edit.flagged) task->setFlagged(*edit.flagged);
+    if (edit.tags) {
+      std::vector<std::shared_ptr<Tag>> tags;
+      for (const QString& title : *edit.tags) {
+        auto tag = Tag::fetchOrCreate(title.trimmed().toStdString(), home.context());
+        if (std::find(tags.begin(), tags.end(), tag) == tags.end()) tags.push_back(std::move(tag));
+      }
+      task->setTags(tags);
+    }
+    home.io().save(task, true);  // the flag and the tags travel in the task's file too
+    if (!edit.listId || task->calendarId() == edit.listId->toStdString()) return;
+    for (const auto& list : home.io().lists()) {
+      if (list->calendarId() == edit.listId->toStdString()) return home.io().move(task, list);
+    }
+  });
 }
 
 void StoreController::addList(const QString& title) {

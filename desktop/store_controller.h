@@ -47,6 +47,21 @@ struct NewTask {
   std::optional<std::string> recurrenceRule;
 };
 
+// Changes to one task's fields, each one present only when it changes.
+struct TaskEdit {
+  std::optional<QString> title;  // trimmed; an empty title is refused
+  std::optional<QString> notes;  // empty: none
+  struct Due {
+    std::optional<Date> date;  // none: no due
+    bool allDay = false;       // due on the day of `date`, without a time
+  };
+  std::optional<Due> due;
+  std::optional<int> priority;  // 0 (none) to 3 (high)
+  std::optional<bool> flagged;
+  std::optional<QStringList> tags;  // the titles of all its tags (an existing tag is found ignoring case)
+  std::optional<QString> listId;    // into the list with this calendar identifier, when that list is there
+};
+
 class StoreController : public QObject {
   Q_OBJECT
 
@@ -81,6 +96,9 @@ class StoreController : public QObject {
   // Into the list with this calendar identifier; nothing when that list is gone.
   void moveTasks(const QStringList& uids, const QString& listId);
   void removeTasks(const QStringList& uids);
+  // Changes the open task `uid` as `edit` says: one change of the history ("edit 'Buy milk'", named
+  // by the title it had), whatever fields it touches.
+  void editTask(const QString& uid, TaskEdit edit);
   // The person's lists, each change one entry of the history ("add list 'Work'"). A list is named by
   // its calendar identifier; nothing happens when it is gone. A new list goes last; a title that is
   // empty after trimming is refused.
