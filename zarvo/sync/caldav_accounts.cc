@@ -284,11 +284,16 @@ std::string Accounts::configText(const std::vector<Account>& accounts, const std
                     "; changes made here are overwritten.\n\n[general]\nstatus_path = " +
                     json(layout_.statusDirectory().string() + "/") + "\n";
   for (const auto& a : accounts) {
-    std::vector<std::string> conflict = {"command"};
-    conflict.insert(conflict.end(), resolver.begin(), resolver.end());
     const std::string sides = "a = " + json(a.localStorageName()) + "\nb = " + json(a.remoteStorageName()) +
                               "\ncollections = [\"from a\", \"from b\"]\n";
-    out += "\n[pair " + a.pairName() + "]\n" + sides + "conflict_resolution = " + jsonArray(conflict) + "\n";
+    out += "\n[pair " + a.pairName() + "]\n" + sides;
+    // vdirsyncer refuses a configuration whose command has no program, which would fail every sync;
+    // without a resolver a task changed on both sides is reported and left alone instead.
+    if (!resolver.empty()) {
+      std::vector<std::string> conflict = {"command"};
+      conflict.insert(conflict.end(), resolver.begin(), resolver.end());
+      out += "conflict_resolution = " + jsonArray(conflict) + "\n";
+    }
     out += "\n[pair " + a.metaPairName() + "]\n" + sides +
            "metadata = [\"displayname\", \"color\"]\nconflict_resolution = \"a wins\"\n";
     out += "\n[storage " + a.localStorageName() + "]\ntype = \"filesystem\"\npath = " +

@@ -110,6 +110,7 @@ class Accounts {
 
   // vdirsyncer's configuration for `accounts`. `resolver` is the command (program and arguments)
   // vdirsyncer runs for a task changed on both sides; it appends the paths of the two versions.
+  // Empty: no resolver, such a task is reported as an error and left as it is on both sides.
   std::string configText(const std::vector<Account>& accounts, const std::vector<std::string>& resolver) const;
   // Writes configText(list(), resolver) to layout().configFile(), atomically.
   Error writeConfig(const std::vector<std::string>& resolver) const;

@@ -81,6 +81,8 @@ TEST_F(AccountsTest, ConfigurationValuesSurviveQuotesAndBackslashesAndNeverHoldT
   EXPECT_EQ(values.at("pair work.conflict_resolution"),
             nlohmann::json({"command", "/opt/zarvo \"x\"", "--home", "h", "sync-conflict"}));
   EXPECT_EQ(values.at("pair home_meta.metadata"), nlohmann::json({"displayname", "color"}));
+  // Without a resolver the pair names none: a command without a program is refused by vdirsyncer.
+  EXPECT_FALSE(configValues(accounts.configText(accounts.list(), {})).contains("pair work.conflict_resolution"));
 }
 
 TEST_F(AccountsTest, RefusedAccountsWriteNothing) {
