@@ -81,6 +81,8 @@ int main(int argc, char** argv) {
   // Done on a repeating task writes its next due: its alarm follows the due, as zarvo's do.
   zarvo::enableFrontEndOptions();
   zarvo::remindersd::DaemonOptions options;
+  // The daemon and its helpers read and write the home through the file system a home opens with.
+  options.fileSystem = zarvo::HomeOptions().fileSystemOrDefault();
   std::optional<std::filesystem::path> home;
   std::optional<std::filesystem::path> config;
   bool atDueTime = false;
@@ -106,7 +108,7 @@ int main(int argc, char** argv) {
       }
       if (!home) home = zarvo::Home::defaultPath();
       if (!home) return 2;
-      return zarvo::remindersd::acknowledgeAlarms(*home, *now, *alarms);
+      return zarvo::remindersd::acknowledgeAlarms(*home, options.fileSystem, *now, *alarms);
     } else if (arg == "--snooze" && i + 5 < argc) {
       auto now = moment(argv[i + 1]);
       auto until = moment(argv[i + 2]);
@@ -117,7 +119,7 @@ int main(int argc, char** argv) {
       }
       if (!home) home = zarvo::Home::defaultPath();
       if (!home) return 2;
-      return zarvo::remindersd::snoozeAlarm(*home, alarms->front(), *now, *until);
+      return zarvo::remindersd::snoozeAlarm(*home, options.fileSystem, alarms->front(), *now, *until);
     } else if (arg == "--clock-offset" && i + 1 < argc) {
       auto seconds = integer(argv[++i]);
       if (!seconds) {
@@ -140,7 +142,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "zarvo-reminders: no home: set --home, ZARVO_HOME or HOME\n");
     return 2;
   }
-  if (complete) return zarvo::remindersd::completeTask(*home, complete->first, complete->second);
+  if (complete) return zarvo::remindersd::completeTask(*home, options.fileSystem, complete->first, complete->second);
   if (config && config->empty()) {
     std::fprintf(stderr, "zarvo-reminders: --config needs a file\n");
     return 2;
