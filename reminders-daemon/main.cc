@@ -17,6 +17,7 @@
 //   --acknowledge NOW UID INDEX AT [UID INDEX AT]...     (times in seconds since 1970, UTC)
 //   --snooze NOW UNTIL UID INDEX AT
 //   --clock-offset SECONDS   runs as if the clock read SECONDS later (end-to-end tests of snoozes)
+#include <malloc.h>
 #include <unistd.h>
 
 #include <charconv>
@@ -78,6 +79,10 @@ class OffsetClock final : public zarvo::platform::Clock {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Fixed thresholds: glibc's adaptive ones rise after the first read of a large home frees its big
+  // blocks, and then keep tens of megabytes of freed memory resident while the daemon sleeps.
+  mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+  mallopt(M_TRIM_THRESHOLD, 128 * 1024);
   // Done on a repeating task writes its next due: its alarm follows the due, as zarvo's do.
   zarvo::enableFrontEndOptions();
   zarvo::remindersd::DaemonOptions options;
