@@ -101,6 +101,12 @@ struct QuickEntryOptions {
   // line names none ("every day": today). Default false: such words are left to the engine.
   bool repetitions = false;
 
+  // A "remind me" phrase ("remind me 1h before", "remind me at 9am", "erinnere mich 30 Minuten
+  // vorher", "recuérdame a las 9", "rappelle-moi 1 heure avant", "1時間前にリマインド", "提前1小时提醒我";
+  // quickentry/reminder_phrase.h) becomes the description's reminder and leaves the title; the rest
+  // of the line is read without it. Default false: such words are left to the engine and the title.
+  bool reminders = false;
+
   // The rest of the line stays whole:
   //   - "#" followed by digits only ("#123") is text, not a list reference;
   //   - a reference that names no list stays in the title (`parsedList` still tells it), and the
@@ -133,7 +139,7 @@ struct QuickEntryOptions {
                                        std::optional<chrono::Language> tieLanguage) {
     QuickEntryOptions o = everyCorrection(std::move(languages));
     o.chooseLanguageByEvidence = o.extraPhrases = o.joinDateAndTime = o.timesAhead = o.allDayDates = true;
-    o.repetitions = o.wholeTitles = true;
+    o.repetitions = o.wholeTitles = o.reminders = true;
     o.tieLanguage = tieLanguage;
     o.setsEngineLanguage = false;
     return o;
