@@ -97,6 +97,7 @@ int run(const AddOptions& o, Program& program) {
       wanted.push_back(reminderAlarm(text, d.dueDate() && !d.dueIsAllDay(), ref, dates));
     }
   }
+  if (d.reminder) wanted.push_back(quickEntryAlarm(*d.reminder, d.dueDate() && !d.dueIsAllDay(), ref));
   auto task = session.io().createTask(title, list, o.notes, d.flagged || o.flag, o.priority.value_or(0), d.dueDate(),
                                       d.dueIsAllDay(), d.recurrenceRule());
   if (!task) throw RefusedError(tr("there is no list to add the task to; create one with 'zarvo list-add TITLE'"));

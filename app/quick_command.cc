@@ -5,6 +5,7 @@
 #include "app/terminal_text.h"
 #include "app/commands.h"
 #include "app/date_options.h"
+#include "zarvo/alarms/alarm_writes.h"
 #include "zarvo/platform/date_calendar.h"
 #include "zarvo/platform/text.h"
 #include "zarvo/quickentry/quick_task_parser.h"
@@ -78,6 +79,21 @@ int run(const QuickOptions& o, Program& program) {
   out["allDay"] = d.dueIsAllDay();
   const auto rule = d.recurrenceRule();
   out["recurrence"] = rule ? json(*rule) : json(nullptr);
+  // A "remind me" phrase: seconds before the due, or a moment (a day alone as a day).
+  std::optional<std::string> reminderText;
+  if (d.reminder) {
+    json reminder{{"phrase", platform::toUtf8(d.reminder->phrase)}, {"beforeDue", nullptr}, {"at", nullptr}};
+    if (d.reminder->beforeDue) {
+      reminder["beforeDue"] = d.reminder->beforeDue->count();
+      reminderText = alarms::durationText(-*d.reminder->beforeDue);
+    } else if (d.reminder->at) {
+      reminderText = d.reminder->atIsDay ? platform::isoDayString(*d.reminder->at) : platform::isoString(*d.reminder->at);
+      reminder["at"] = *reminderText;
+    }
+    out["reminder"] = std::move(reminder);
+  } else {
+    out["reminder"] = nullptr;
+  }
   if (o.json) {
     printJson(out);
     return 0;
@@ -94,6 +110,7 @@ int run(const QuickOptions& o, Program& program) {
                                      platform::toUtf8(d.chronoItem->parsedDateString())));
   }
   if (rule) labelled(tr("repeats"), *rule);
+  if (reminderText) labelled(tr("alarm"), fmt::format("{}  (\"{}\")", *reminderText, platform::toUtf8(d.reminder->phrase)));
   if (d.list) {
     labelled(tr("list"), d.list->title());
   } else if (d.parsedList) {
