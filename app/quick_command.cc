@@ -45,7 +45,8 @@ std::vector<std::shared_ptr<List>> listsTitled(const std::vector<std::string>& t
 
 int run(const QuickOptions& o, Program& program) {
   const std::string line = joinedText(o.words);
-  const QuickEntryOptions options = o.literal ? QuickEntryOptions{} : program.settings().quickEntry;
+  QuickEntryOptions options = o.literal ? QuickEntryOptions{} : program.settings().quickEntry;
+  options.reminders = !o.literal;  // add writes the reminder a "remind me" phrase asks for
   const Date ref = applyDateOptions(o.date);
   std::shared_ptr<const platform::Clock> clock;
   if (o.date.ref) clock = std::make_shared<platform::FixedClock>(ref);

@@ -189,8 +189,9 @@ TEST_F(QuickEntryOptionsTest, RemindMePhrasesGiveAReminderAndLeaveTheLine) {
     const char* due;
     const char* reminder;  // "-3600" before the due, a moment, or "none"
   };
-  const QuickEntryOptions every = QuickEntryOptions::recommended(
+  QuickEntryOptions every = QuickEntryOptions::recommended(
       {Language::german, Language::spanish, Language::french, Language::japanese, Language::chinese}, Language::english);
+  every.reminders = true;
   for (const Row& row : {
            Row{"call mum tomorrow 5pm remind me 1h before", "call mum", "2024-03-11T17:00:00.000+01:00", "-3600"},
            Row{"pay rent remind me at 9am", "pay rent", "none", "2024-03-11T09:00:00.000+01:00"},

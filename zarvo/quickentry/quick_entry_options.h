@@ -105,6 +105,7 @@ struct QuickEntryOptions {
   // vorher", "recuérdame a las 9", "rappelle-moi 1 heure avant", "1時間前にリマインド", "提前1小时提醒我";
   // quickentry/reminder_phrase.h) becomes the description's reminder and leaves the title; the rest
   // of the line is read without it. Default false: such words are left to the engine and the title.
+  // Not part of `recommended`: a front end turns it on once it writes the reminder (zarvo add does).
   bool reminders = false;
 
   // The rest of the line stays whole:
@@ -139,7 +140,7 @@ struct QuickEntryOptions {
                                        std::optional<chrono::Language> tieLanguage) {
     QuickEntryOptions o = everyCorrection(std::move(languages));
     o.chooseLanguageByEvidence = o.extraPhrases = o.joinDateAndTime = o.timesAhead = o.allDayDates = true;
-    o.repetitions = o.wholeTitles = o.reminders = true;
+    o.repetitions = o.wholeTitles = true;
     o.tieLanguage = tieLanguage;
     o.setsEngineLanguage = false;
     return o;
