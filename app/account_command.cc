@@ -65,7 +65,7 @@ bool offeredUpload(caldav::SyncService& service, const std::string& account) {
     what += (what.empty() ? "" : tr(", ")) + trnf("{}: {} task", "{}: {} tasks", count, list.title, count);
   }
   if (tasks == 0) return false;
-  std::cout << trf("Move the lists on this computer ({}) into {} and upload them? [y/N] ", what, account) << std::flush;
+  out().prompt(trf("Move the lists on this computer ({}) into {} and upload them? [y/N] ", what, account));
   std::string answer;
   if (!std::getline(std::cin, answer)) return false;
   return answer == "y" || answer == "Y" || answer == "yes" || answer == trc("answer", "y") || answer == trc("answer", "yes");
@@ -98,12 +98,11 @@ int add(const AddOptions& o, Program& program) {
   }
   nlohmann::ordered_json document = accountJson(account, service.accounts());
   if (!o.json) {
-    std::cout << (upload ? trf("Added account {} ({} as {}); moving this computer's lists into it and syncing now",
+    out().line(upload ? trf("Added account {} ({} as {}); moving this computer's lists into it and syncing now",
                                account.name, account.url, account.user)
                          : trf("Added account {} ({} as {}); 'zarvo sync' fetches its lists", account.name, account.url,
-                               account.user))
-              << '\n';
-    if (auto problem = caldav::passwordProblem(account.password)) std::cout << trf("Note: {}", *problem) << "\n";
+                               account.user));
+    if (auto problem = caldav::passwordProblem(account.password)) out().line(trf("Note: {}", *problem));
   }
   int status = 0;
   if (upload) {
@@ -132,14 +131,13 @@ int ls(bool json, Program& program) {
     return 0;
   }
   if (all.empty()) {
-    std::cout << tr("No accounts; add one with 'zarvo account add NAME URL --user USER --password-env VARIABLE'") << '\n';
+    out().line(tr("No accounts; add one with 'zarvo account add NAME URL --user USER --password-env VARIABLE'"));
     return 0;
   }
   for (const auto& a : all) {
     const size_t lists = accounts.localCollections(a.name).size();
-    std::cout << trf("{}  {}  user {}  password from {}  {}", a.name, caldav::urlWithoutCredentials(a.url), a.user,
-                     passwordText(a.password), trnf("{} list", "{} lists", lists, lists))
-              << '\n';
+    out().line(trf("{}  {}  user {}  password from {}  {}", a.name, caldav::urlWithoutCredentials(a.url), a.user,
+                   passwordText(a.password), trnf("{} list", "{} lists", lists, lists)));
   }
   return 0;
 }
@@ -155,14 +153,12 @@ int rm(const RmOptions& o, Program& program) {
   if (o.json) {
     printJson({{"removed", o.name}, {"deletedLists", *removed}});
   } else if (o.deleteLocal) {
-    std::cout << trnf("Removed account {} and its {} list on this machine (the server keeps it)",
-                      "Removed account {} and its {} lists on this machine (the server keeps them)", *removed, o.name,
-                      *removed)
-              << '\n';
+    out().line(trnf("Removed account {} and its {} list on this machine (the server keeps it)",
+                    "Removed account {} and its {} lists on this machine (the server keeps them)", *removed, o.name,
+                    *removed));
   } else {
-    std::cout << trf("Removed account {}; its lists stay here, no longer synced ({})", o.name,
-                     service.accounts().layout().sourceFolder(o.name).string())
-              << '\n';
+    out().line(trf("Removed account {}; its lists stay here, no longer synced ({})", o.name,
+                   service.accounts().layout().sourceFolder(o.name).string()));
   }
   return 0;
 }

@@ -29,24 +29,23 @@ struct AddOptions {
 
 // The line with the phrases quick entry read marked: the ranges of the item (UTF-16 positions of
 // the line), else the last occurrence of its date phrase, which is the one the helper cut out.
-std::string echo(const std::string& line, const TaskDescription& d, bool colour) {
-  if (!d.chronoItem) return shownText(line);
+Styled echo(const std::string& line, const TaskDescription& d, bool colour) {
+  if (!d.chronoItem) return line;
   if (const auto& ranges = d.chronoItem->ranges(); !ranges.empty()) {
     const std::u16string text = platform::utf16(line);
-    std::string out;
+    Styled out;
     int64_t from = 0;
     for (const platform::Range& r : ranges) {
-      out += shownText(platform::toUtf8(platform::substring(text, from, r.location - from)));
-      out += highlight(shownText(platform::toUtf8(platform::substring(text, r.location, r.length))), colour);
+      out += platform::toUtf8(platform::substring(text, from, r.location - from));
+      out += highlight(platform::toUtf8(platform::substring(text, r.location, r.length)), colour);
       from = r.location + r.length;
     }
-    return out + shownText(platform::toUtf8(platform::substring(text, from, static_cast<int64_t>(text.size()) - from)));
+    return out + platform::toUtf8(platform::substring(text, from, static_cast<int64_t>(text.size()) - from));
   }
   const std::string phrase = platform::toUtf8(d.chronoItem->parsedDateString());
   const size_t at = line.rfind(phrase);
-  if (phrase.empty() || at == std::string::npos) return shownText(line);
-  return shownText(line.substr(0, at)) + highlight(shownText(phrase), colour) +
-         shownText(line.substr(at + phrase.size()));
+  if (phrase.empty() || at == std::string::npos) return line;
+  return line.substr(0, at) + highlight(phrase, colour) + line.substr(at + phrase.size());
 }
 
 int run(const AddOptions& o, Program& program) {
@@ -118,18 +117,17 @@ int run(const AddOptions& o, Program& program) {
   session.finish("add '" + title + "'");
 
   if (d.parsedList && !d.list && !o.list) {
-    std::cerr << trf("no list named '{}'; added to {} (--create-list makes the list)", platform::toUtf8(*d.parsedList),
-                     session.listTitle(*task).value_or(tr("the default list")))
-              << '\n';
+    err().line(trf("no list named '{}'; added to {} (--create-list makes the list)", platform::toUtf8(*d.parsedList),
+                   session.listTitle(*task).value_or(tr("the default list"))));
   }
   if (o.json) {
     printJson(tasksJson({task}, session));
     return 0;
   }
-  std::cout << echo(line, d, colour) << '\n';
+  out().line(echo(line, d, colour));
   const Date now = o.date.ref ? ref : platform::Clock::currentNow();
-  std::cout << taskDetails(*task, ShortIds({task}).of(*task), session.listTitle(*task), now, colour,
-                           DateStyle{program.settings().dateFormat, program.settings().firstWeekday});
+  out().lines(taskDetails(*task, ShortIds({task}).of(*task), session.listTitle(*task), now, colour,
+                          DateStyle{program.settings().dateFormat, program.settings().firstWeekday}));
   return 0;
 }
 

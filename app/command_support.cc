@@ -1,11 +1,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <iostream>
 
 #include "app/messages.h"
 #include "app/command_error.h"
 #include "app/commands.h"
 #include "app/task_ids.h"
+#include "app/task_json.h"
 #include "app/task_view.h"
 #include "zarvo/platform/text.h"
 
@@ -38,7 +40,7 @@ bool confirmed(const std::string& what, bool yes) {
     throw UsageError(trf("{} needs --yes when not asked on a terminal (or --dry-run to see what it would do)", what));
   }
   // "[y/N]" and the answers in the person's language; "y" and "yes" are understood in every one.
-  std::cerr << trf("{}? [y/N] ", what) << std::flush;
+  err().prompt(trf("{}? [y/N] ", what));
   std::string answer;
   if (!std::getline(std::cin, answer)) return false;
   answer = platform::lowercased(platform::trimmed(std::string_view(answer)));
@@ -98,11 +100,11 @@ void setJsonStyle(JsonStyle style) { gJsonStyle = style; }
 void printJson(const nlohmann::ordered_json& document) {
   constexpr auto replace = nlohmann::ordered_json::error_handler_t::replace;
   if (gJsonStyle == JsonStyle::indented) {
-    std::cout << document.dump(2, ' ', false, replace) << '\n';
+    out().json(document.dump(2, ' ', false, replace));
   } else if (document.is_array()) {
-    for (const auto& element : document) std::cout << element.dump(-1, ' ', false, replace) << '\n';
+    for (const auto& element : document) out().json(element.dump(-1, ' ', false, replace));
   } else {
-    std::cout << document.dump(-1, ' ', false, replace) << '\n';
+    out().json(document.dump(-1, ' ', false, replace));
   }
 }
 

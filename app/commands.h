@@ -7,7 +7,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstddef>
-#include <iostream>
+#include "app/output.h"
 #include <map>
 #include <memory>
 #include <optional>

@@ -20,7 +20,7 @@ int run(const std::string& what, Program& program) {
   if (!Session::exists(program.globals)) return 0;
   Session session(program.globals, HomeUse::readOnly);
   if (what == "lists") {
-    for (const auto& list : session.lists()) std::cout << oneLine(list->title()) << '\n';
+    for (const auto& list : session.lists()) out().line(oneLine(list->title()));
     return 0;
   }
   const auto tasks = session.fetch(std::nullopt, false);
@@ -29,7 +29,7 @@ int run(const std::string& what, Program& program) {
     if (!task->completed()) open.push_back(task);
   }
   const ShortIds ids(open);
-  for (const auto& task : open) std::cout << ids.of(*task) << '\t' << oneLine(task->title().value_or("")) << '\n';
+  for (const auto& task : open) out().line(ids.of(*task) + Styled::separator() + oneLine(task->title().value_or("")));
   return 0;
 }
 

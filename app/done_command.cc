@@ -35,7 +35,7 @@ int setCompletion(Program& program, const std::vector<std::string>& ids, bool co
   if (json) {
     printJson(tasksJson(tasks, session));
   } else {
-    for (const auto& line : lines) std::cout << line << '\n';
+    for (const auto& line : lines) out().line(line);
   }
   return 0;
 }

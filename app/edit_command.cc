@@ -61,8 +61,8 @@ int run(const EditOptions& o, Program& program) {
   if (o.json) {
     printJson(tasksJson({task}, session));
   } else {
-    std::cout << taskDetails(*task, ShortIds({task}).of(*task), session.listTitle(*task),
-                             o.date.ref ? ref : platform::Clock::currentNow(), colour);
+    out().lines(taskDetails(*task, ShortIds({task}).of(*task), session.listTitle(*task),
+                            o.date.ref ? ref : platform::Clock::currentNow(), colour));
   }
   return 0;
 }

@@ -44,7 +44,7 @@ int run(const ListAddOptions& o, Program& program) {
   if (o.json) {
     printJson(listJson(*list, isDefault, 0));  // a new list holds no tasks
   } else {
-    std::cout << trf("Created list {}", shownText(list->title())) << '\n';
+    out().line(trf("Created list {}", shownText(list->title())));
   }
   return 0;
 }

@@ -26,7 +26,7 @@ int run(const ListDefaultOptions& o, Program& program) {
   if (o.json) {
     printJson(listJson(*list, true, open));
   } else {
-    std::cout << trf("New tasks go to {}", shownText(list->title())) << '\n';
+    out().line(trf("New tasks go to {}", shownText(list->title())));
   }
   return 0;
 }

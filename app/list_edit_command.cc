@@ -50,7 +50,7 @@ int run(const ListEditOptions& o, Program& program) {
     const auto count = id ? open.find(*id) : open.end();
     printJson(listJson(*list, isDefault, count == open.end() ? 0 : count->second));
   } else {
-    std::cout << trf("Changed list {}", shownText(list->title())) << '\n';
+    out().line(trf("Changed list {}", shownText(list->title())));
   }
   return 0;
 }

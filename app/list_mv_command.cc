@@ -29,7 +29,7 @@ int run(const ListMvOptions& o, Program& program) {
   }
   std::string order;
   for (const auto& l : session.lists()) order += (order.empty() ? "" : tr(", ")) + l->title();
-  std::cout << trf("Lists: {}", order) << '\n';
+  out().line(trf("Lists: {}", order));
   return 0;
 }
 

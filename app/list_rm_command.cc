@@ -35,7 +35,7 @@ int run(const ListRmOptions& o, Program& program) {
     if (o.json) {
       printJson(nlohmann::ordered_json{{"wouldDelete", deleted}, {"tasks", total}});
     } else {
-      std::cout << trnf("Would delete list {} ({} task)", "Would delete list {} ({} tasks)", total, shown, total) << '\n';
+      out().line(trnf("Would delete list {} ({} task)", "Would delete list {} ({} tasks)", total, shown, total));
     }
     return 0;
   }
@@ -45,14 +45,14 @@ int run(const ListRmOptions& o, Program& program) {
   }
   if (total > 0 && !confirmed(trnf("Delete list '{}' with its {} task", "Delete list '{}' with its {} tasks", total, shown, total),
                               o.yes)) {
-    std::cout << tr("Nothing deleted.") << '\n';
+    out().line(tr("Nothing deleted."));
     return 0;
   }
   const size_t removed = orRefuse(session.library().removeList(list, "list-rm '" + title + "'")).tasks();
   if (o.json) {
     printJson(nlohmann::ordered_json{{"deleted", deleted}, {"tasks", removed}});
   } else {
-    std::cout << trnf("Deleted list {} ({} task)", "Deleted list {} ({} tasks)", removed, shown, removed) << '\n';
+    out().line(trnf("Deleted list {} ({} task)", "Deleted list {} ({} tasks)", removed, shown, removed));
   }
   return 0;
 }

@@ -28,7 +28,7 @@ int run(const ListsOptions& o, Program& program) {
   const bool colour = useColour(program.globals.color);
   if (Session::noHomeYet(program.globals)) {
     if (o.json) printJson(nlohmann::ordered_json::array());
-    else std::cout << tr("No lists. Create one with: zarvo list-add TITLE") << '\n';
+    else out().line(tr("No lists. Create one with: zarvo list-add TITLE"));
     return 0;
   }
   Session session(program.globals, HomeUse::readOnly);
@@ -42,7 +42,7 @@ int run(const ListsOptions& o, Program& program) {
     return 0;
   }
   if (lists.empty()) {
-    std::cout << tr("No lists. Create one with: zarvo list-add TITLE") << '\n';
+    out().line(tr("No lists. Create one with: zarvo list-add TITLE"));
     return 0;
   }
   size_t width = 0;
@@ -55,18 +55,16 @@ int run(const ListsOptions& o, Program& program) {
   const bool showAccount = accounts.size() > 1;
   for (const auto& list : lists) {
     auto calendar = list->calendar();
-    std::string swatch = "●";
-    if (colour && calendar && calendar->color()) {
-      const auto c = *calendar->color();
-      swatch = fmt::format("\x1b[38;2;{};{};{}m●\x1b[0m", c.red, c.green, c.blue);
-    }
+    std::optional<Style> swatchStyle;
+    if (const auto c = calendar ? calendar->color() : std::nullopt; colour && c) swatchStyle = Style::rgb(c->red, c->green, c->blue);
+    const Styled swatch = Styled::styled("●", swatchStyle);
     const std::string title = shownText(list->title());
     const size_t count = calendar ? open[calendar->calendarIdentifier()] : 0;
     const std::string account =
         showAccount && calendar && calendar->source() ? "  [" + shownText(accountName(*calendar->source())) + "]" : "";
-    std::cout << fmt::format("{} {}{}  {}{}{}\n", swatch, title, std::string(width - displayWidth(title), ' '),
-                             trf("{:>4} open", count), account,
-                             list == defaultList ? std::string("  ") + tr("(default)") : std::string());
+    out().line(swatch + fmt::format(" {}{}  {}{}{}", title, std::string(width - displayWidth(title), ' '),
+                                    trf("{:>4} open", count), account,
+                                    list == defaultList ? std::string("  ") + tr("(default)") : std::string()));
   }
   return 0;
 }

@@ -78,7 +78,7 @@ int run(const LsOptions& o, Program& program) {
 
   if (Session::noHomeYet(program.globals)) {
     if (o.json) printJson(nlohmann::ordered_json::array());
-    else std::cout << tr("No tasks.") << '\n';
+    else out().line(tr("No tasks."));
     return 0;
   }
   Session session(program.globals, HomeUse::readOnly);
@@ -117,8 +117,8 @@ int run(const LsOptions& o, Program& program) {
   if (o.json) {
     printJson(tasksJson(tasks, session));
   } else {
-    std::cout << taskTable(tasks, ShortIds(tasks), session, platform::Clock::currentNow(), colour,
-                           DateStyle{settings.dateFormat, settings.firstWeekday}, terminalWidth());
+    out().lines(taskTable(tasks, ShortIds(tasks), session, platform::Clock::currentNow(), colour,
+                          DateStyle{settings.dateFormat, settings.firstWeekday}, terminalWidth()));
   }
   return 0;
 }

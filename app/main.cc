@@ -12,7 +12,7 @@
 
 #include "app/messages.h"
 #include "app/arguments.h"
-#include "app/terminal_text.h"
+#include "app/output.h"
 #include "app/command_error.h"
 #include "app/commands.h"
 #include "app/heap.h"
@@ -25,19 +25,18 @@
 
 namespace {
 
-// Error messages go out on exactly one line, and what they quote (titles, file names, a server's
-// words) reaches the terminal escaped like every other shown text.
+// Error messages go out on exactly one line (the writer escapes what they quote: titles, file names,
+// a server's words).
 std::string oneLine(std::string message) {
   for (char& c : message) {
     if (c == '\n' || c == '\r') c = ' ';
   }
   while (!message.empty() && message.back() == ' ') message.pop_back();
-  return zarvo::app::shownText(message);
+  return message;
 }
 
 int fail(const std::string& message, int status) {
-  std::fflush(stdout);
-  std::fprintf(stderr, "zarvo: %s\n", oneLine(message).c_str());
+  zarvo::app::err().line("zarvo: " + oneLine(message));
   return status;
 }
 

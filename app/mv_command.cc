@@ -25,8 +25,7 @@ int run(const MvOptions& o, Program& program) {
   if (o.json) {
     printJson(tasksJson({task}, session));
   } else {
-    std::cout << trf("Moved {} to {}: {}\n", ShortIds({task}).of(*task), shownText(list->title()),
-                             shownText(task->title().value_or("")));
+    out().line(trf("Moved {} to {}: {}", ShortIds({task}).of(*task), list->title(), task->title().value_or("")));
   }
   return 0;
 }

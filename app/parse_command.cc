@@ -107,10 +107,9 @@ int run(const ParseOptions& o, Program& program) {
       const std::u16string text = requireUtf16(line, fmt::format("line {}", number));
       document.clear();
       appendParseResultsJsonLine(document, refString, read(text));
-      document += '\n';
-      std::cout.write(document.data(), static_cast<std::streamsize>(document.size()));
+      out().json(document);
     }
-    std::cout.flush();
+    out().flush();
     return 0;
   }
 
@@ -125,9 +124,9 @@ int run(const ParseOptions& o, Program& program) {
     printJson(parseResultsJson(ref, results));
     return 0;
   }
-  std::cout << "reference " << platform::isoString(ref) << '\n';
-  if (results.empty()) std::cout << "no date found\n";
-  for (const ParsedResult& r : results) std::cout << parseSummaryLine(r) << '\n';
+  out().line("reference " + platform::isoString(ref));
+  if (results.empty()) out().line("no date found");
+  for (const ParsedResult& r : results) out().line(parseSummaryLine(r));
   return 0;
 }
 

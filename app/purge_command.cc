@@ -26,13 +26,13 @@ int run(const PurgeOptions& o, Program& program) {
     if (o.json) {
       printJson(nlohmann::ordered_json{{"wouldPurge", completed}});
     } else {
-      std::cout << trnf("Would purge {} completed task.", "Would purge {} completed tasks.", completed, completed) << '\n';
+      out().line(trnf("Would purge {} completed task.", "Would purge {} completed tasks.", completed, completed));
     }
     return 0;
   }
   if (completed > 0 &&
       !confirmed(trnf("Delete {} completed task", "Delete {} completed tasks", completed, completed), o.yes)) {
-    std::cout << tr("Nothing purged.") << '\n';
+    out().line(tr("Nothing purged."));
     return 0;
   }
   if (completed > 0) {
@@ -51,9 +51,8 @@ int run(const PurgeOptions& o, Program& program) {
   if (o.json) {
     printJson(nlohmann::ordered_json{{"purged", completed}});
   } else {
-    std::cout << (completed == 0 ? std::string(tr("Nothing to purge."))
-                                 : trnf("Purged {} completed task.", "Purged {} completed tasks.", completed, completed))
-              << '\n';
+    out().line(completed == 0 ? std::string(tr("Nothing to purge."))
+                              : trnf("Purged {} completed task.", "Purged {} completed tasks.", completed, completed));
   }
   return 0;
 }

@@ -67,19 +67,19 @@ int run(const QuickOptions& o, Program& program) {
   const std::optional<std::string> dueText =
       due ? std::optional(d.dueIsAllDay() ? platform::isoDayString(*due) : platform::isoString(*due))
           : std::nullopt;
-  json out = json::object();
-  out["string"] = platform::toUtf8(d.string);
-  out["title"] = platform::toUtf8(d.title);
-  out["flagged"] = d.flagged;
-  out["parsedList"] = textOrNull(d.parsedList);
-  out["parsedListRange"] = rangeJson(d.parsedListRange);
-  out["listTitleRange"] = rangeJson(d.listTitleRange);
-  out["list"] = d.list ? json(d.list->title()) : json(nullptr);
-  out["dueDate"] = dueText ? json(*dueText) : json(nullptr);
-  out["parsedDateString"] = d.chronoItem ? json(platform::toUtf8(d.chronoItem->parsedDateString())) : json(nullptr);
-  out["allDay"] = d.dueIsAllDay();
+  json preview = json::object();
+  preview["string"] = platform::toUtf8(d.string);
+  preview["title"] = platform::toUtf8(d.title);
+  preview["flagged"] = d.flagged;
+  preview["parsedList"] = textOrNull(d.parsedList);
+  preview["parsedListRange"] = rangeJson(d.parsedListRange);
+  preview["listTitleRange"] = rangeJson(d.listTitleRange);
+  preview["list"] = d.list ? json(d.list->title()) : json(nullptr);
+  preview["dueDate"] = dueText ? json(*dueText) : json(nullptr);
+  preview["parsedDateString"] = d.chronoItem ? json(platform::toUtf8(d.chronoItem->parsedDateString())) : json(nullptr);
+  preview["allDay"] = d.dueIsAllDay();
   const auto rule = d.recurrenceRule();
-  out["recurrence"] = rule ? json(*rule) : json(nullptr);
+  preview["recurrence"] = rule ? json(*rule) : json(nullptr);
   // A "remind me" phrase: seconds before the due, or a moment (a day alone as a day).
   std::optional<std::string> reminderText;
   if (d.reminder) {
@@ -91,19 +91,18 @@ int run(const QuickOptions& o, Program& program) {
       reminderText = d.reminder->atIsDay ? platform::isoDayString(*d.reminder->at) : platform::isoString(*d.reminder->at);
       reminder["at"] = *reminderText;
     }
-    out["reminder"] = std::move(reminder);
+    preview["reminder"] = std::move(reminder);
   } else {
-    out["reminder"] = nullptr;
+    preview["reminder"] = nullptr;
   }
   if (o.json) {
-    printJson(out);
+    printJson(preview);
     return 0;
   }
   // A label and its value, the label padded to eight columns as the terminal shows it.
   const auto labelled = [](const char* label, const std::string& value) {
     const size_t shown = platform::displayWidth(label);
-    // Everything after the label quotes the typed line: escaped, as every line that quotes outside text.
-    std::cout << label << std::string(shown < 8 ? 9 - shown : 1, ' ') << shownText(value) << '\n';
+    out().line(label + std::string(shown < 8 ? 9 - shown : 1, ' ') + value);
   };
   labelled(tr("title"), platform::toUtf8(d.title));
   if (due) {

@@ -61,8 +61,8 @@ int run(const RemindOptions& o, Program& program) {
   if (o.json) {
     printJson(tasksJson({task}, session));
   } else {
-    std::cout << taskDetails(*task, id, session.listTitle(*task), now, colour,
-                             DateStyle{program.settings().dateFormat, program.settings().firstWeekday});
+    out().lines(taskDetails(*task, id, session.listTitle(*task), now, colour,
+                            DateStyle{program.settings().dateFormat, program.settings().firstWeekday}));
   }
   return 0;
 }

@@ -44,15 +44,12 @@ int run(const RemindersOptions& o, const GlobalOptions& globals) {
     if (o.json) {
       printJson({{"manager", "systemd"}, {"enabled", start->enabled}, {"running", start->running}});
     } else if (o.action == "status") {
-      std::cout << "zarvo-reminders: "
-                << trf("{}, {} (systemd user unit {})", start->enabled ? tr("enabled") : tr("disabled"),
-                       start->running ? tr("running") : tr("not running"), alarms::kDaemonUnit)
-                << '\n';
+      out().line("zarvo-reminders: " + trf("{}, {} (systemd user unit {})", start->enabled ? tr("enabled") : tr("disabled"),
+                                           start->running ? tr("running") : tr("not running"), alarms::kDaemonUnit));
     } else {
-      std::cout << "zarvo-reminders: "
-                << trf("{} (systemd user unit {})", o.action == "enable" ? tr("enabled and started") : tr("stopped and disabled"),
-                       alarms::kDaemonUnit)
-                << '\n';
+      out().line("zarvo-reminders: " +
+                 trf("{} (systemd user unit {})", o.action == "enable" ? tr("enabled and started") : tr("stopped and disabled"),
+                     alarms::kDaemonUnit));
     }
     return 0;
   }
@@ -60,10 +57,9 @@ int run(const RemindersOptions& o, const GlobalOptions& globals) {
   if (o.json) {
     printJson({{"manager", "autostart"}, {"enabled", start->enabled}, {"entry", where}});
   } else if (o.action == "enable") {
-    std::cout << "zarvo-reminders: " << trf("enabled; it starts at your next login ({})", shownText(where)) << '\n';
+    out().line("zarvo-reminders: " + trf("enabled; it starts at your next login ({})", where));
   } else {
-    std::cout << "zarvo-reminders: "
-              << trf("{} (autostart entry {})", start->enabled ? tr("enabled") : tr("disabled"), shownText(where)) << '\n';
+    out().line("zarvo-reminders: " + trf("{} (autostart entry {})", start->enabled ? tr("enabled") : tr("disabled"), where));
   }
   return 0;
 }

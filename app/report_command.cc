@@ -51,7 +51,7 @@ std::string nothingLine(const std::vector<std::string>& names) {
     if (i > 0) what += i + 1 == names.size() ? tr(" or ") : tr(", ");
     what += wordsOf(names[i]).nothing;
   }
-  return trf("Nothing {}.", what) + "\n";
+  return trf("Nothing {}.", what);
 }
 
 int run(const ReportOptions& o, Program& program) {
@@ -69,7 +69,7 @@ int run(const ReportOptions& o, Program& program) {
       for (const Section& section : sections) out[section.name] = nlohmann::ordered_json::array();
       printJson(out);
     } else {
-      std::cout << tr("No tasks.") << '\n';
+      out().line(tr("No tasks."));
     }
     return 0;
   }
@@ -101,27 +101,25 @@ int run(const ReportOptions& o, Program& program) {
   std::vector<std::shared_ptr<Task>> all;
   for (const Section& section : sections) all.insert(all.end(), section.tasks.begin(), section.tasks.end());
   if (all.empty()) {
-    std::cout << (sections.front().name == "all" ? std::string(tr("No tasks.")) + "\n" : nothingLine(settings.report));
+    out().line(sections.front().name == "all" ? std::string(tr("No tasks.")) : nothingLine(settings.report));
     if (!open.empty()) {
-      std::cout << trnf("{} open task in all: zarvo ls", "{} open tasks in all: zarvo ls", open.size(), open.size())
-                << '\n';
+      out().line(trnf("{} open task in all: zarvo ls", "{} open tasks in all: zarvo ls", open.size(), open.size()));
     }
     return 0;
   }
   // One table for every section, so the columns line up across them; a heading before each section's
   // rows (a row is one line).
-  std::istringstream table(taskTable(all, ShortIds(all), session, platform::Clock::currentNow(), colour,
-                                     DateStyle{settings.dateFormat, settings.firstWeekday}, terminalWidth()));
-  std::string line;
-  std::getline(table, line);  // the column headings: the section headings stand in for them
+  const Lines table = taskTable(all, ShortIds(all), session, platform::Clock::currentNow(), colour,
+                                DateStyle{settings.dateFormat, settings.firstWeekday}, terminalWidth());
+  size_t row = 1;  // after the column headings: the section headings stand in for them
   bool first = true;
   for (const Section& section : sections) {
     if (section.tasks.empty()) continue;
     const std::string heading = section.name == "all" ? std::string(tr("Open")) : wordsOf(section.name).heading;
-    std::cout << (first ? "" : "\n") << paint(fmt::format("{} ({})", heading, section.tasks.size()), platform::Colour::secondaryLabel(), colour)
-              << '\n';
+    if (!first) out().line("");
+    out().line(paint(fmt::format("{} ({})", heading, section.tasks.size()), platform::Colour::secondaryLabel(), colour));
     first = false;
-    for (size_t i = 0; i < section.tasks.size() && std::getline(table, line); ++i) std::cout << line << '\n';
+    for (size_t i = 0; i < section.tasks.size() && row < table.size(); ++i) out().line(table[row++]);
   }
   return 0;
 }

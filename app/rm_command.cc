@@ -26,7 +26,7 @@ int run(const RmOptions& o, Program& program) {
       printJson(described);
     } else {
       for (const auto& task : tasks) {
-        std::cout << trf("Would delete {}: {}", ids.of(*task), shownText(task->title().value_or(""))) << '\n';
+        out().line(trf("Would delete {}: {}", ids.of(*task), shownText(task->title().value_or(""))));
       }
     }
     return 0;
@@ -44,7 +44,7 @@ int run(const RmOptions& o, Program& program) {
   const std::string what = tasks.size() == 1 ? trf("Delete {}", named)
                                              : trnf("Delete {} task: {}", "Delete {} tasks: {}", tasks.size(), tasks.size(), named);
   if (!confirmed(what, o.yes)) {
-    std::cout << tr("Nothing deleted.") << '\n';
+    out().line(tr("Nothing deleted."));
     return 0;
   }
   std::string description = "rm";
@@ -58,7 +58,7 @@ int run(const RmOptions& o, Program& program) {
   if (o.json) {
     printJson(described);
   } else {
-    for (const auto& line : lines) std::cout << line << '\n';
+    for (const auto& line : lines) out().line(line);
   }
   return 0;
 }

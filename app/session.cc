@@ -28,7 +28,7 @@ bool Session::noHomeYet(const GlobalOptions& options) {
   const fs::path path = homePath(options);
   std::error_code ec;
   if (fs::symlink_status(path, ec).type() != fs::file_type::not_found) return false;
-  std::cerr << "zarvo: " << trf("no home at '{}' yet (a command that adds something makes it)", path.string()) << std::endl;
+  err().line("zarvo: " + trf("no home at '{}' yet (a command that adds something makes it)", path.string()));
   return true;
 }
 
@@ -39,7 +39,7 @@ std::unique_ptr<Home> Session::open(const GlobalOptions& options, HomeUse use) {
   homeOptions.access = use == HomeUse::readOnly ? HomeAccess::read : HomeAccess::write;
   homeOptions.createIfMissing = use == HomeUse::change;
   homeOptions.whileWaiting = [](const std::string& holder) {
-    std::cerr << "zarvo: " << trf("waiting for {} to finish with the home...", holder) << std::endl;
+    err().line("zarvo: " + trf("waiting for {} to finish with the home...", holder));
   };
   auto home = Home::open(path, std::move(homeOptions));
   if (!home) throw RefusedError(home.error().message());
@@ -51,21 +51,19 @@ Session::Session(const GlobalOptions& options, HomeUse use) : home_(open(options
 // Files the store could not show are never passed over in silence: one line, and where the details are.
 Session::~Session() {
   if (const size_t leftOut = withDatesLeftOut_.size()) {
-    std::cerr << "zarvo: "
-              << trnf("{} task holds a date outside the dates zarvo can keep (years 1 to 9999), shown without it; "
+    err().line("zarvo: " +
+               trnf("{} task holds a date outside the dates zarvo can keep (years 1 to 9999), shown without it; "
                       "'zarvo show ID' names it",
                       "{} tasks hold dates outside the dates zarvo can keep (years 1 to 9999), shown without them; "
                       "'zarvo show ID' names them",
-                      leftOut, leftOut)
-              << std::endl;
+                    leftOut, leftOut));
   }
   const size_t skipped = home_->skippedFiles().size();
   if (skipped == 0) return;
-  std::cerr << "zarvo: "
-            << trnf("{} task file skipped (unreadable, or a second file of one task); ZARVO_LOG_LEVEL=error shows which and why",
+  err().line("zarvo: " +
+             trnf("{} task file skipped (unreadable, or a second file of one task); ZARVO_LOG_LEVEL=error shows which and why",
                     "{} task files skipped (unreadable, or a second file of one task); ZARVO_LOG_LEVEL=error shows which and why",
-                    skipped, skipped)
-            << std::endl;
+                  skipped, skipped));
 }
 
 std::shared_ptr<List> Session::requireList(const std::string& title) const {

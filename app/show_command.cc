@@ -30,8 +30,8 @@ int run(const ShowOptions& o, Program& program) {
   }
   const ShortIds ids(tasks);
   for (const auto& task : tasks) {
-    std::cout << taskDetails(*task, ids.of(*task), session.listTitle(*task), platform::Clock::currentNow(), colour,
-                             DateStyle{settings.dateFormat, settings.firstWeekday});
+    out().lines(taskDetails(*task, ids.of(*task), session.listTitle(*task), platform::Clock::currentNow(), colour,
+                            DateStyle{settings.dateFormat, settings.firstWeekday}));
   }
   return 0;
 }

@@ -99,9 +99,8 @@ int run(const SnoozeOptions& o, Program& program) {
     printJson(tasksJson({task}, session));
   } else {
     const Settings& settings = program.settings();
-    std::cout << trf("Snoozed {} to {}: {}\n", id,
-                             relativeDue(*task, now, DateStyle{settings.dateFormat, settings.firstWeekday}),
-                             shownText(task->title().value_or("")));
+    out().line(trf("Snoozed {} to {}: {}", id, relativeDue(*task, now, DateStyle{settings.dateFormat, settings.firstWeekday}),
+                   task->title().value_or("")));
   }
   return 0;
 }

@@ -91,7 +91,16 @@ int resolve(const std::vector<std::string>& files, Program& program) {
   const auto layout = caldav::AccountsLayout::forHome(homePath(program.globals));
   const auto note = caldav::resolveConflictFiles(files[0], files[1], layout.conflictsDirectory());
   if (!note) throw RefusedError(note.error().message());
-  std::cout << caldav::conflictNoteLine(*note) << std::endl;
+  // A machine line of tab-separated fields (none holds a tab); the tabs stay tabs for the reader.
+  const std::string line = caldav::conflictNoteLine(*note);
+  Styled fields;
+  for (size_t start = 0, tab = 0; tab != std::string::npos; start = tab + 1) {
+    tab = line.find('\t', start);
+    if (start > 0) fields += Styled::separator();
+    fields += line.substr(start, tab == std::string::npos ? std::string::npos : tab - start);
+  }
+  out().line(fields);
+  out().flush();
   return 0;
 }
 
@@ -100,7 +109,7 @@ int resolve(const std::vector<std::string>& files, Program& program) {
 HomeOptions waitingHomeOptions() {
   HomeOptions options;
   options.whileWaiting = [](const std::string& holder) {
-    std::cerr << "zarvo: " << trf("waiting for {} to finish with the home...", holder) << std::endl;
+    err().line("zarvo: " + trf("waiting for {} to finish with the home...", holder));
   };
   return options;
 }
@@ -121,16 +130,20 @@ int syncAndPrint(caldav::SyncService& service, const caldav::SyncRequest& reques
   caldav::SyncProgress progress;
   if (!json) {
     progress.findingLists = [](const std::vector<std::string>& accounts) {
-      std::cout << (accounts.size() > 1 ? trf("Finding the lists of {} and others...", accounts.front())
-                                        : trf("Finding the lists of {}...", accounts.front()))
-                << std::endl;
+      out().line(accounts.size() > 1 ? trf("Finding the lists of {} and others...", accounts.front())
+                                     : trf("Finding the lists of {}...", accounts.front()));
+      out().flush();
     };
-    progress.listUploaded = [](const caldav::UploadedList& list) { std::cout << "  " << uploadLine(list) << std::endl; };
-    progress.listSynced = [](const ListSummary& list) { std::cout << "  " << listLine(list) << std::endl; };
-    progress.problem = [](const std::string& error) { std::cout << "  " << trf("error: {}", shownText(error)) << std::endl; };
-    progress.retrying = [](int) {
-      std::cout << "  " << tr("the server closed the connection before its answer was complete; trying again...")
-                << std::endl;
+    // Each line as it happens: a sync can take long.
+    const auto say = [](const std::string& text) {
+      out().line("  " + text);
+      out().flush();
+    };
+    progress.listUploaded = [say](const caldav::UploadedList& list) { say(uploadLine(list)); };
+    progress.listSynced = [say](const ListSummary& list) { say(listLine(list)); };
+    progress.problem = [say](const std::string& error) { say(trf("error: {}", error)); };
+    progress.retrying = [say](int) {
+      say(tr("the server closed the connection before its answer was complete; trying again..."));
     };
   }
   const caldav::SyncResult result = service.sync(request, progress);
@@ -172,25 +185,23 @@ int syncAndPrint(caldav::SyncService& service, const caldav::SyncRequest& reques
     }
   } else {
     for (const auto& n : result.conflicts) {
-      std::cout << (n.kept == Side::local
+      out().line(n.kept == Side::local
                         ? trf("Conflict: '{}' was changed here and on the server; kept this machine's version ('{}', "
                               "changed last), the other ('{}') is saved in {}",
                               n.keptTitle, n.keptTitle, n.otherTitle, n.savedAt)
                         : trf("Conflict: '{}' was changed here and on the server; kept the server's version ('{}', "
                               "changed last), the other ('{}') is saved in {}",
-                              n.keptTitle, n.keptTitle, n.otherTitle, n.savedAt))
-                << '\n';
+                              n.keptTitle, n.keptTitle, n.otherTitle, n.savedAt));
     }
-    if (result.newDefaultList) std::cout << trf("New tasks now go to {}", *result.newDefaultList) << "\n";
+    if (result.newDefaultList) out().line(trf("New tasks now go to {}", *result.newDefaultList));
     if (result.status.ok()) {
       size_t changes = 0;
       for (const auto& l : result.lists) changes += static_cast<size_t>(l.changes.total());
       const std::string accounts =
           result.accounts.size() == 1 ? result.accounts.front()
                                       : trnf("{} account", "{} accounts", result.accounts.size(), result.accounts.size());
-      std::cout << trf("Synced {} ({}, {})", accounts, trnf("{} list", "{} lists", result.lists.size(), result.lists.size()),
-                       trnf("{} change", "{} changes", changes, changes))
-                << '\n';
+      out().line(trf("Synced {} ({}, {})", accounts, trnf("{} list", "{} lists", result.lists.size(), result.lists.size()),
+                     trnf("{} change", "{} changes", changes, changes)));
     }
   }
   if (result.status == SyncErrc::vdirsyncerMissing) throw RefusedError(result.status.message());

@@ -50,8 +50,8 @@ int run(const TagOptions& o, Program& program) {
   } else {
     std::string shown;
     for (const auto& tag : task->tags()) shown += " +" + tag->title().value_or("");
-    std::cout << trf("Tagged {}: {}{}\n", ShortIds({task}).of(*task), shownText(task->title().value_or("")),
-                     shown.empty() ? " " + std::string(tr("(no tags)")) : shownText(shown));
+    out().line(trf("Tagged {}: {}{}", ShortIds({task}).of(*task), task->title().value_or(""),
+                   shown.empty() ? " " + std::string(tr("(no tags)")) : shown));
   }
   return 0;
 }

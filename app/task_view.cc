@@ -7,6 +7,7 @@
 
 #include "app/command_error.h"
 #include "app/messages.h"
+#include "app/task_json.h"
 #include "zarvo/alarms/alarm_writes.h"
 #include "zarvo/platform/date_calendar.h"
 #include "zarvo/model/tag.h"
@@ -14,29 +15,9 @@
 
 namespace zarvo::app {
 
-using json = nlohmann::ordered_json;
 using platform::Colour;
 
 namespace {
-
-std::optional<std::string> isoOrNone(const std::optional<Date>& date) {
-  return date ? std::optional<std::string>(platform::isoString(*date)) : std::nullopt;
-}
-
-json nullable(const std::optional<std::string>& s) { return s ? json(*s) : json(nullptr); }
-
-std::vector<std::string> tagTitles(const Task& task) {
-  std::vector<std::string> titles;
-  for (const auto& tag : task.tags()) {
-    if (auto title = tag->title()) titles.push_back(*title);
-  }
-  std::sort(titles.begin(), titles.end());
-  return titles;
-}
-
-std::vector<std::string> tagTitles(const Task& task, const Session* session) {
-  return session ? session->tagTitles(task) : tagTitles(task);
-}
 
 std::string padded(const std::string& text, size_t width) {
   const size_t w = displayWidth(text);
@@ -54,8 +35,8 @@ struct TitleCell {
     for (const auto& tag : tags) out += " +" + tag;
     return out;
   }
-  std::string painted(bool colour) const {
-    std::string out = prefix + paint(title, titleColour, colour);
+  Styled painted(bool colour) const {
+    Styled out = prefix + paint(title, titleColour, colour);
     if (!repeat.empty()) out += paint(repeat, Colour::secondaryLabel(), colour);
     if (!alarm.empty()) out += paint(alarm, Colour::secondaryLabel(), colour);
     if (!flag.empty()) out += paint(flag, Colour::systemOrange(), colour);
@@ -63,7 +44,7 @@ struct TitleCell {
     return out;
   }
   // The cell in at most `width` columns: the title is cut first, then the whole cell.
-  std::string fitted(size_t width, bool colour) const {
+  Styled fitted(size_t width, bool colour) const {
     if (width == 0 || displayWidth(plain()) <= width) return painted(colour);
     TitleCell cut = *this;
     cut.title.clear();
@@ -85,52 +66,19 @@ TitleCell titleCell(const Task& task, const Session* session) {
   if (task.recurrenceRule()) cell.repeat = " ↻";
   if (const auto r = task.reminder(); r && alarms::hasOwnAlarms(*r, task.dueDate())) cell.alarm = " ⏰";
   if (task.flagged()) cell.flag = " ⚑";
-  for (const auto& tag : tagTitles(task, session)) cell.tags.push_back(shownText(tag));
+  for (const auto& tag : sortedTagTitles(task, session)) cell.tags.push_back(shownText(tag));
   return cell;
 }
 
-std::string decoratedTitle(const Task& task, bool colour, const Session* session) {
+Styled decoratedTitle(const Task& task, bool colour, const Session* session) {
   return titleCell(task, session).painted(colour);
 }
 
 }  // namespace
 
-json taskJson(const Task& task, const std::string& id, const std::optional<std::string>& list,
-              const Session* session) {
-  json out = json::object();
-  out["id"] = id;
-  out["uid"] = uidOf(task);
-  out["title"] = nullable(task.title());
-  out["notes"] = nullable(task.notes());
-  out["list"] = nullable(list);
-  out["priority"] = task.priority();
-  // An all-day due is a day, written as one; a timed one an instant.
-  const std::optional<Date> due = task.dueDate();
-  out["dueDate"] = !due ? json(nullptr) : task.isAllDay() ? json(platform::isoDayString(*due))
-                                                          : json(platform::isoString(*due));
-  out["isCompleted"] = task.isCompleted();
-  out["completionDate"] = nullable(isoOrNone(task.completionDate()));
-  out["creationDate"] = nullable(isoOrNone(task.creationDate()));
-  out["flagged"] = task.flagged();
-  out["tags"] = tagTitles(task, session);
-  out["allDay"] = task.isAllDay();
-  out["recurrence"] = nullable(task.recurrenceRule());
-  json alarmList = json::array();
-  if (const auto r = task.reminder()) {
-    for (const alarms::AlarmView& a : alarms::alarmViews(*r, task.dueDate())) {
-      alarmList.push_back({{"trigger", a.trigger}, {"at", nullable(isoOrNone(a.at))},
-                           {"acknowledged", a.acknowledged}, {"snooze", a.snooze}});
-    }
-  }
-  out["alarms"] = std::move(alarmList);
-  // Only for a file holding a time outside years 1 to 9999, which the task shows without.
-  if (const auto r = task.reminder(); r && !r->datesLeftOut().empty()) out["datesLeftOut"] = r->datesLeftOut();
-  return out;
-}
-
-std::string taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const ShortIds& ids, const Session& session,
+Lines taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const ShortIds& ids, const Session& session,
                       Date now, bool colour, const DateStyle& style, size_t width) {
-  if (tasks.empty()) return std::string(tr("No tasks.")) + "\n";
+  if (tasks.empty()) return {tr("No tasks.")};
   struct Row {
     std::string id, due, list;
     size_t idWidth, dueWidth, listWidth;  // measured once, for the column widths and the padding
@@ -168,17 +116,17 @@ std::string taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const Sho
   // The title gets what the other columns leave, but never fewer than 10 columns.
   const size_t used = idWidth + dueWidth + listWidth + 6;
   const size_t titleWidth = width == 0 ? 0 : std::max<size_t>(width > used ? width - used : 0, 10);
-  std::string out = paint(fmt::format("{}  {}  {}  {}", padded(idHeading, idWidth), padded(dueHeading, dueWidth),
-                                      padded(listHeading, listWidth), tr("TITLE")),
-                          Colour::secondaryLabel(), colour);
-  out += '\n';
+  Lines lines{paint(fmt::format("{}  {}  {}  {}", padded(idHeading, idWidth), padded(dueHeading, dueWidth),
+                                padded(listHeading, listWidth), tr("TITLE")),
+                    Colour::secondaryLabel(), colour)};
+  Styled out;
   // A cell followed by the blanks that fill its column; colour, when painted, covers both.
   auto cell = [&](const std::string& text, size_t textWidth, size_t columnWidth, const Colour& paintWith) {
     if (colour) {
       out += paint(padded(text, columnWidth), paintWith, true);
     } else {
       out += text;
-      if (textWidth < columnWidth) out.append(columnWidth - textWidth, ' ');
+      if (textWidth < columnWidth) out += std::string(columnWidth - textWidth, ' ');
     }
   };
   for (const Row& row : rows) {
@@ -189,24 +137,20 @@ std::string taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const Sho
     cell(row.list, row.listWidth, listWidth, Colour::label());
     out += "  ";
     out += row.title.fitted(titleWidth, colour);
-    out += '\n';
+    lines.push_back(std::move(out));
+    out = Styled();
   }
-  return out;
+  return lines;
 }
 
-std::string taskDetails(const Task& task, const std::string& id, const std::optional<std::string>& list, Date now,
+Lines taskDetails(const Task& task, const std::string& id, const std::optional<std::string>& list, Date now,
                         bool colour, const DateStyle& style) {
-  std::string out = fmt::format("{}  {}\n", paint(id, Colour::tertiaryLabel(), colour), decoratedTitle(task, colour, nullptr));
+  Lines out{paint(id, Colour::tertiaryLabel(), colour) + "  " + decoratedTitle(task, colour, nullptr)};
   // Labels are padded to ten columns as the terminal shows them (a Japanese label is twice as wide).
-  auto line = [&](std::string_view label, const std::string& value) {
-    if (value.empty()) return;
-    out += "  ";
-    out += label;
+  auto line = [&](std::string_view label, const Styled& value) {
+    if (value.plain().empty()) return;
     const size_t shown = displayWidth(label);
-    out.append(shown < 10 ? 10 - shown : 0, ' ');
-    out += ' ';
-    out += value;
-    out += '\n';
+    out.push_back("  " + std::string(label) + std::string(shown < 10 ? 10 - shown : 0, ' ') + " " + value);
   };
   line(tr("list"), shownText(list.value_or("?")));
   if (auto due = task.dueDate()) {
@@ -229,7 +173,7 @@ std::string taskDetails(const Task& task, const std::string& id, const std::opti
     }
   }
   std::string tags;
-  for (const auto& tag : tagTitles(task)) tags += (tags.empty() ? "" : ", ") + shownText(tag);
+  for (const auto& tag : sortedTagTitles(task)) tags += (tags.empty() ? "" : ", ") + shownText(tag);
   line(tr("tags"), tags);
   if (auto completion = task.completionDate(); task.isCompleted() && completion) {
     line(tr("completed"), platform::isoString(*completion));
@@ -243,12 +187,12 @@ std::string taskDetails(const Task& task, const std::string& id, const std::opti
   }
   line(tr("uid"), uidOf(task));
   if (auto notes = task.notes(); notes && !notes->empty()) {
-    out += std::string("  ") + tr("notes") + "\n";
+    out.push_back(std::string("  ") + tr("notes"));
     size_t start = 0;
     while (start <= notes->size()) {
       const size_t end = notes->find('\n', start);
-      out += "    " + paint(shownText(notes->substr(start, end == std::string::npos ? std::string::npos : end - start)),
-                            task.notesColor(), colour) + '\n';
+      out.push_back("    " + paint(shownText(notes->substr(start, end == std::string::npos ? std::string::npos : end - start)),
+                                    task.notesColor(), colour));
       if (end == std::string::npos) break;
       start = end + 1;
     }

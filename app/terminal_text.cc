@@ -14,9 +14,6 @@
 
 namespace zarvo::app {
 
-using platform::Colour;
-using platform::SemanticColour;
-
 namespace {
 
 // Whether shownText would change anything in `text`: a control character, DEL, or the lead byte of
@@ -53,23 +50,6 @@ bool useColour(const std::string& when) {
   if (const char* noColour = std::getenv("NO_COLOR"); noColour != nullptr && *noColour != '\0') return false;
   if (const char* term = std::getenv("TERM"); term != nullptr && std::string_view(term) == "dumb") return false;
   return ::isatty(STDOUT_FILENO) == 1;
-}
-
-std::string paint(std::string_view text, const Colour& colour, bool enabled) {
-  if (!enabled || text.empty()) return std::string(text);
-  const char* code = nullptr;
-  switch (colour.semantic().value_or(SemanticColour::label)) {
-    case SemanticColour::label: return std::string(text);
-    case SemanticColour::secondaryLabel: code = "2"; break;
-    case SemanticColour::tertiaryLabel: code = "90"; break;
-    case SemanticColour::systemOrange: code = "38;5;208"; break;
-    case SemanticColour::systemRed: code = "31"; break;
-  }
-  return fmt::format("\x1b[{}m{}\x1b[0m", code, text);
-}
-
-std::string highlight(std::string_view text, bool enabled) {
-  return enabled ? fmt::format("\x1b[1;4m{}\x1b[0m", text) : fmt::format("[{}]", text);
 }
 
 std::string shownText(std::string_view text) {

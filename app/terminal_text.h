@@ -1,23 +1,18 @@
-// What the program writes to a terminal: colours when they are wanted, and text from files, servers
-// and people escaped so that it cannot break a line or send the terminal a command.
+// How text reaches a terminal: whether to paint, how wide the terminal is, and text from files,
+// servers and people escaped so that it cannot break a line or send the terminal a command (the
+// writer of app/output.h escapes everything it writes this way).
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
-#include "zarvo/platform/colour.h"
 
 namespace zarvo::app {
 
 // Whether to paint with ANSI colours: "always", "never", or "auto" — only when standard output is a
 // terminal, NO_COLOR is unset or empty, and TERM is not "dumb". UsageError for another value.
 bool useColour(const std::string& when);
-
-// `text` wrapped in the ANSI sequence of `colour` when `enabled` (the label colour paints nothing).
-std::string paint(std::string_view text, const platform::Colour& colour, bool enabled);
-// `text` in bold and underlined when `enabled`, else between brackets, so the mark survives a pipe.
-std::string highlight(std::string_view text, bool enabled);
 
 // `text` as it may be shown on a terminal: control characters (C0, DEL, C1), the line and
 // paragraph separators and the bidirectional embeddings, overrides and isolates escaped ("\n", "\t",

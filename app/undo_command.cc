@@ -25,11 +25,11 @@ void printTakenBack(const UndoResult& result, bool redo, bool json) {
         {"skipped", result.skipped}});
     return;
   }
-  for (const auto& skipped : result.skipped) std::cout << trf("Skipped: {}", shownText(skipped)) << '\n';
+  for (const auto& skipped : result.skipped) out().line(trf("Skipped: {}", shownText(skipped)));
   if (result.undone.empty()) {
-    std::cout << (redo ? tr("Nothing left to redo.") : tr("Nothing left to undo.")) << '\n';
+    out().line((redo ? tr("Nothing left to redo.") : tr("Nothing left to undo.")));
   } else {
-    std::cout << (redo ? trf("Redid: {}", shownText(result.undone)) : trf("Undid: {}", shownText(result.undone))) << '\n';
+    out().line((redo ? trf("Redid: {}", shownText(result.undone)) : trf("Undid: {}", shownText(result.undone))));
   }
 }
 

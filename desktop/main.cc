@@ -4,6 +4,9 @@
 // A launch on a home that has a window open hands that window its --show or --quick-add and leaves
 // (single_instance.h); --quick-add without a line opens just the quick-entry box.
 //
+// Sync Now (Ctrl+R) syncs the home's CalDAV accounts, as `zarvo sync` does; with `interval` in the
+// settings' [sync] table, the window also syncs that long after the last sync ended.
+//
 // --show UID selects that task and opens its details once the home is read (the reminders' Open).
 //
 // --screenshot FILE renders the window into a PNG once the home is shown, then quits (with --dark for
@@ -15,6 +18,7 @@
 // list, or the home's own read, is painted, and quit (desktop/bench/desktop_start_bench.py).
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QPalette>
 #include <QStyleFactory>
 #include <QTimer>
@@ -29,6 +33,8 @@
 #include "desktop/single_instance.h"
 #include "desktop/snapshot_cache.h"
 #include "desktop/store_controller.h"
+#include "desktop/sync_controller.h"
+#include "desktop/translations.h"
 #include "zarvo/home/front_end.h"
 #include "zarvo/home/home.h"
 #include "zarvo/home/settings.h"
@@ -97,7 +103,7 @@ int quickAddBox(const std::filesystem::path& home, const zarvo::Settings& settin
   zarvo::desktop::StoreController::Options options;
   options.home = home;
   options.settings = settings;
-  options.snapshotCache = zarvo::desktop::snapshotCachePath(home);  // the lists at once, for the highlight
+  options.snapshotCache = zarvo::snapshotCachePath(home, zarvo::desktop::kSnapshotCacheName);  // the lists at once, for the highlight
   zarvo::desktop::StoreController controller(std::move(options));
   zarvo::desktop::QuickAddBox box(controller, settings.quickEntry);
   QObject::connect(&box, &zarvo::desktop::QuickAddBox::closed, &box, [] { QApplication::exit(0); });
@@ -114,6 +120,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("zarvo-desktop"));
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  const zarvo::desktop::Translations translations;
 
   QCommandLineParser args;
   args.setApplicationDescription(QStringLiteral("Zarvo: your tasks, on the desktop"));
@@ -194,10 +201,26 @@ int main(int argc, char** argv) {
   options.home = *home;
   options.settings = *settings;
   // A picture shows the home as it is, never a view kept from another run.
-  if (!args.isSet(screenshotOption)) options.snapshotCache = zarvo::desktop::snapshotCachePath(*home);
+  if (!args.isSet(screenshotOption)) options.snapshotCache = zarvo::snapshotCachePath(*home, zarvo::desktop::kSnapshotCacheName);
   zarvo::desktop::StoreController controller(std::move(options));
   zarvo::desktop::MainWindow window(controller, settings->quickEntry);
   window.setDark(dark);
+  // A picture or a timed start syncs nothing.
+  std::unique_ptr<zarvo::desktop::SyncController> sync;
+  if (!ownRun) {
+    zarvo::desktop::SyncController::Options syncOptions;
+    syncOptions.home = std::filesystem::absolute(*home);
+    syncOptions.service.timeouts = settings->syncTimeouts;
+    // Conflicts are settled by the command-line program installed beside this one (else the library
+    // looks for it on PATH).
+    const QString cli = QApplication::applicationDirPath() + QStringLiteral("/zarvo");
+    if (QFileInfo(cli).isExecutable()) {
+      syncOptions.service.conflictResolver = {cli.toStdString(), "--home", syncOptions.home.string(), "sync-conflict"};
+    }
+    syncOptions.interval = settings->syncInterval.value_or(std::chrono::milliseconds(0));
+    sync = std::make_unique<zarvo::desktop::SyncController>(std::move(syncOptions));
+    window.setSync(sync.get());
+  }
   window.show();
   if (args.isSet(textOption)) window.quickEntry()->field()->setText(args.value(textOption));
   if (args.isSet(showOption)) window.showTask(args.value(showOption));

@@ -1,5 +1,6 @@
 #include "desktop/main_window.h"
 
+#include <QActionGroup>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -20,10 +21,10 @@ namespace zarvo::desktop {
 MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry, QWidget* parent)
     : QMainWindow(parent), controller_(controller), sidebar_(new Sidebar), quickEntry_(new QuickEntry(quickEntry)),
       taskView_(new QListView), model_(new TaskModel({}, this)), search_(new QLineEdit), order_(new QComboBox), newList_(new QLineEdit),
-      details_(new DetailsPane), splitter_(new QSplitter),
+      details_(new DetailsPane(quickEntry)), splitter_(new QSplitter),
       quickEntryOptions_(std::move(quickEntry)),
       undo_(new QAction(this)),
-      redo_(new QAction(this)) {
+      redo_(new QAction(this)), banner_(new QFrame), bannerText_(new QLabel) {
   setWindowTitle(tr("Zarvo"));
   taskView_->setModel(model_);
   taskView_->setItemDelegate(new TaskDelegate(taskView_));
@@ -51,6 +52,25 @@ MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry
   auto* pane = new QWidget;
   auto* layout = new QVBoxLayout(pane);
   layout->setContentsMargins(12, 12, 12, 0);
+  // Says what went wrong without taking the keyboard or stopping anything; closed with its button or
+  // by the next sync that succeeds.
+  banner_->setObjectName(QStringLiteral("banner"));
+  banner_->setAccessibleName(tr("Sync problem"));
+  banner_->setStyleSheet(QStringLiteral("#banner { background: rgba(255, 59, 48, 40); border: 1px solid rgba(255, 59, 48, 120); "
+                                        "border-radius: 6px; }"));
+  auto* bannerLayout = new QHBoxLayout(banner_);
+  bannerLayout->setContentsMargins(10, 6, 6, 6);
+  bannerText_->setWordWrap(true);
+  bannerText_->setTextFormat(Qt::PlainText);
+  bannerText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  bannerLayout->addWidget(bannerText_, 1);
+  auto* dismiss = new QPushButton(tr("Dismiss"));
+  dismiss->setAccessibleName(tr("Dismiss the sync problem"));
+  dismiss->setFocusPolicy(Qt::TabFocus);
+  connect(dismiss, &QPushButton::clicked, banner_, &QWidget::hide);
+  bannerLayout->addWidget(dismiss, 0, Qt::AlignTop);
+  banner_->hide();
+  layout->addWidget(banner_);
   layout->addWidget(quickEntry_);
   layout->addLayout(viewBar);
   layout->addWidget(taskView_, 1);
@@ -81,6 +101,10 @@ MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry
     statusBar()->showMessage(tr("Waiting for %1 to finish with the home\u2026").arg(holder));
   });
   connect(quickEntry_, &QuickEntry::createRequested, &controller_, &StoreController::createTask);
+  connect(details_, &DetailsPane::editRequested, &controller_, &StoreController::editTask);
+  connect(details_, &DetailsPane::dueRejected, this, [this](const QString& text) {
+    statusBar()->showMessage(tr("No date found in \u201C%1\u201D; the due is unchanged.").arg(text));
+  });
   connect(model_, &TaskModel::completeRequested, this, [this](const QString& uid) { controller_.setCompleted({uid}, true); });
   // Shortcuts of the task list, also in its context menu.
   const struct {
@@ -138,6 +162,20 @@ MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry
   connect(redo_, &QAction::triggered, &controller_, &StoreController::redo);
   connect(&controller_, &StoreController::redone, this,
           [this](const QString& description) { notice_ = tr("Redone: %1").arg(description); });
+  // View > Sort By: the same orders as the box beside the search, kept in step with it.
+  QMenu* sortBy = menuBar()->addMenu(tr("&View"))->addMenu(tr("&Sort By"));
+  auto* orders = new QActionGroup(this);
+  for (int i = 0; i < order_->count(); ++i) {
+    QAction* action = sortBy->addAction(order_->itemText(i));
+    action->setCheckable(true);
+    action->setChecked(i == order_->currentIndex());
+    orders->addAction(action);
+    connect(action, &QAction::triggered, order_, [this, i] { order_->setCurrentIndex(i); });
+  }
+  connect(order_, &QComboBox::currentIndexChanged, orders, [orders](int i) {
+    if (i >= 0 && i < orders->actions().size()) orders->actions()[i]->setChecked(true);
+  });
+  sortMenu_ = sortBy;
   // An empty field has no typing to undo: there Ctrl+Z undoes the last change, as elsewhere.
   quickEntry_->field()->installEventFilter(this);
   search_->installEventFilter(this);
@@ -153,6 +191,34 @@ MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry
   connect(&minuteTick_, &QTimer::timeout, model_, &TaskModel::refreshDueTexts);
   minuteTick_.start();
   quickEntry_->field()->setFocus();
+}
+
+void MainWindow::setSync(SyncController* sync) {
+  syncNow_ = new QAction(tr("Sync Now"), this);
+  syncNow_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+  syncNow_->setShortcutContext(Qt::WindowShortcut);
+  menuBar()->addMenu(tr("&Sync"))->addAction(syncNow_);
+  addAction(syncNow_);
+  connect(syncNow_, &QAction::triggered, sync, &SyncController::sync);
+  connect(sync, &SyncController::started, this, [this] {
+    syncNow_->setEnabled(false);
+    statusBar()->showMessage(tr("Syncing\u2026"));
+  });
+  connect(sync, &SyncController::listSynced, this, [this](const QString& line) {
+    statusBar()->showMessage(tr("Syncing\u2026 %1").arg(line));
+  });
+  connect(sync, &SyncController::finished, this, [this](const QString& failure) {
+    syncNow_->setEnabled(true);
+    if (failure.isEmpty()) {
+      banner_->hide();
+      statusBar()->showMessage(tr("Synced."), 5000);
+      controller_.reload();  // vdirsyncer's changes, also those the watcher merged with others
+      return;
+    }
+    statusBar()->clearMessage();
+    bannerText_->setText(tr("Sync failed: %1").arg(failure));
+    banner_->show();
+  });
 }
 
 void MainWindow::confirmRemoval(const QString& listId, const QString& title) {
@@ -259,14 +325,7 @@ void MainWindow::openDetails(bool open) {
 
 void MainWindow::refreshDetails() {
   if (details_->isHidden()) return;
-  const TaskRow* row = model_->rowAt(taskView_->currentIndex().row());
-  QString listTitle;
-  if (row && snapshot_) {
-    for (const auto& list : snapshot_->lists) {
-      if (list.id == row->listId) listTitle = list.title;
-    }
-  }
-  details_->setTask(row, listTitle);
+  details_->setTask(model_->rowAt(taskView_->currentIndex().row()), snapshot_ && !snapshot_->provisional);
 }
 
 void MainWindow::setDark(bool dark) {
@@ -280,6 +339,7 @@ void MainWindow::showSnapshot(std::shared_ptr<const Snapshot> snapshot) {
   sidebar_->setSnapshot(*snapshot_);
   model_->setSnapshot(snapshot_);
   quickEntry_->setLists(*snapshot_);
+  details_->setLists(*snapshot_);
   refreshDetails();
   const QString& change = snapshot_->lastChange;
   undo_->setEnabled(!change.isEmpty());

@@ -12,6 +12,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMainWindow>
@@ -28,6 +30,7 @@
 #include "desktop/quick_entry.h"
 #include "desktop/sidebar.h"
 #include "desktop/store_controller.h"
+#include "desktop/sync_controller.h"
 #include "desktop/task_model.h"
 
 namespace zarvo::desktop {
@@ -53,6 +56,13 @@ class MainWindow : public QMainWindow {
   void handle(const InstanceRequest& request);
   // The quick-entry box of --quick-add; null until first asked for.
   QuickAddBox* quickAddBox() const { return quickAddBox_.get(); }
+  // Offers the sync (Sync Now, Ctrl+R) and shows its progress in the status line and its failures in
+  // the banner above the tasks. `sync` must outlive the window.
+  void setSync(SyncController* sync);
+  // The banner that tells a failed sync; hidden when there is nothing to tell.
+  QWidget* banner() const { return banner_; }
+  QString bannerText() const { return bannerText_->text(); }
+  QAction* syncAction() const { return syncNow_; }
   // Colours for a dark palette (semantic colours resolve to their dark values).
   void setDark(bool dark);
 
@@ -62,6 +72,8 @@ class MainWindow : public QMainWindow {
   Sidebar* sidebar() const { return sidebar_; }
   QLineEdit* searchField() const { return search_; }
   QComboBox* orderBox() const { return order_; }
+  // View > Sort By: one checkable action per order of orderBox().
+  QMenu* sortMenu() const { return sortMenu_; }
   QAction* undoAction() const { return undo_; }
   QAction* redoAction() const { return redo_; }
   QLineEdit* newListField() const { return newList_; }
@@ -100,6 +112,7 @@ class MainWindow : public QMainWindow {
   TaskModel* model_;
   QLineEdit* search_;
   QComboBox* order_;
+  QMenu* sortMenu_;
   QLineEdit* newList_;  // under the sidebar: Enter adds a list of that name
   DetailsPane* details_;
   QSplitter* splitter_;
@@ -112,6 +125,9 @@ class MainWindow : public QMainWindow {
   std::unique_ptr<QuickAddBox> quickAddBox_;  // a window of its own: it opens without this one
   QAction* undo_;
   QAction* redo_;
+  QFrame* banner_;
+  QLabel* bannerText_;
+  QAction* syncNow_ = nullptr;
   QString notice_;  // the outcome of an undo, for the status line once the window shows it
   QTimer searchPause_;
   QTimer minuteTick_;

@@ -27,6 +27,7 @@ inline constexpr SmartList kSmartLists[] = {SmartList::today, SmartList::upcomin
 struct TaskRow {
   QString uid;  // the task's external identifier: stable across refreshes and processes
   QString title;
+  QString notes;
   QString listId;  // the calendar identifier of its list
   platform::Colour titleColour;
   platform::Colour listColour;

@@ -31,6 +31,7 @@ TaskRow taskRow(const Task& task, const std::vector<ListRow>& lists) {
   const auto reminder = task.reminder();
   if (reminder) row.uid = qs(reminder->calendarItemExternalIdentifier());
   row.title = qs(task.title().value_or(""));
+  row.notes = qs(task.notes().value_or(""));
   row.listId = qs(task.calendarId());
   for (const auto& list : lists) {
     if (list.id == row.listId) row.listColour = list.colour;
@@ -119,20 +120,20 @@ void StoreController::reload() {
 }
 
 void StoreController::showCachedSnapshot() {
-  auto cached = loadSnapshot(*options_.homeOptions.fileSystemOrDefault(), *options_.snapshotCache);
+  const auto cached = loadCachedView(*options_.homeOptions.fileSystemOrDefault(), *options_.snapshotCache, options_.home);
   if (!cached) return;
-  toUi([snap = std::make_shared<const Snapshot>(std::move(*cached))](StoreController& self) {
+  toUi([snap = std::make_shared<const Snapshot>(snapshotOf(*cached))](StoreController& self) {
     Q_EMIT self.snapshotReady(snap);
   });
 }
 
 void StoreController::cacheSnapshot(const Snapshot& snapshot) {
   // Two screens' worth of each sidebar entry: enough to show any of them, and to scroll a little.
-  std::string bytes = encodeSnapshot(firstScreens(snapshot, 100));
-  if (bytes == cached_) return;
+  CachedView view = firstScreens(cachedView(snapshot), 100);
+  if (view == cached_) return;
   // A cache that cannot be written costs the next start its head start, nothing else.
-  if (storeSnapshot(*options_.homeOptions.fileSystemOrDefault(), *options_.snapshotCache, bytes)) return;
-  cached_ = std::move(bytes);
+  if (storeCachedView(*options_.homeOptions.fileSystemOrDefault(), *options_.snapshotCache, options_.home, view)) return;
+  cached_ = std::move(view);
 }
 
 void StoreController::reloadAfterWrite() {
@@ -296,6 +297,30 @@ void StoreController::moveTasks(const QStringList& uids, const QString& listId) 
 
 void StoreController::removeTasks(const QStringList& uids) {
   changeTasks(uids, false, "delete", [](Home& home, const std::shared_ptr<Task>& task) { home.io().remove(task, false); });
+}
+
+void StoreController::editTask(const QString& uid, TaskEdit edit) {
+  if (edit.title && edit.title->trimmed().isEmpty()) return;
+  changeTasks({uid}, false, "edit", [edit = std::move(edit)](Home& home, const std::shared_ptr<Task>& task) {
+    if (edit.title) task->setTitle(edit.title->trimmed().toStdString());
+    if (edit.notes) task->setNotes(edit.notes->isEmpty() ? std::nullopt : std::optional(edit.notes->toStdString()));
+    if (edit.due) task->setDueDate(edit.due->date, edit.due->date && edit.due->allDay);
+    if (edit.priority) task->setPriority(std::clamp(*edit.priority, 0, 3));
+    if (edit.flagged) task->setFlagged(*edit.flagged);
+    if (edit.tags) {
+      std::vector<std::shared_ptr<Tag>> tags;
+      for (const QString& title : *edit.tags) {
+        auto tag = Tag::fetchOrCreate(title.trimmed().toStdString(), home.context());
+        if (std::find(tags.begin(), tags.end(), tag) == tags.end()) tags.push_back(std::move(tag));
+      }
+      task->setTags(tags);
+    }
+    home.io().save(task, true);  // the flag and the tags travel in the task's file too
+    if (!edit.listId || task->calendarId() == edit.listId->toStdString()) return;
+    for (const auto& list : home.io().lists()) {
+      if (list->calendarId() == edit.listId->toStdString()) return home.io().move(task, list);
+    }
+  });
 }
 
 void StoreController::addList(const QString& title) {

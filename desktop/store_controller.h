@@ -27,6 +27,7 @@
 
 #include "desktop/snapshot.h"
 #include "zarvo/home/home.h"
+#include "zarvo/home/snapshot_cache.h"
 #include "zarvo/home/settings.h"
 #include "zarvo/platform/dispatch.h"
 #include "zarvo/platform/notifications.h"
@@ -46,6 +47,21 @@ struct NewTask {
   std::optional<std::string> recurrenceRule;
 };
 
+// Changes to one task's fields, each one present only when it changes.
+struct TaskEdit {
+  std::optional<QString> title;  // trimmed; an empty title is refused
+  std::optional<QString> notes;  // empty: none
+  struct Due {
+    std::optional<Date> date;  // none: no due
+    bool allDay = false;       // due on the day of `date`, without a time
+  };
+  std::optional<Due> due;
+  std::optional<int> priority;  // 0 (none) to 3 (high)
+  std::optional<bool> flagged;
+  std::optional<QStringList> tags;  // the titles of all its tags (an existing tag is found ignoring case)
+  std::optional<QString> listId;    // into the list with this calendar identifier, when that list is there
+};
+
 class StoreController : public QObject {
   Q_OBJECT
 
@@ -58,7 +74,7 @@ class StoreController : public QObject {
     // (lockPatience), and the file system the home and the snapshot cache go through (fileSystem,
     // where tests inject faults). The access and whileWaiting are the controller's own.
     HomeOptions homeOptions{};
-    // Where the last read is kept between runs (snapshot_cache.h). With one, the first reload shows
+    // Where the last read is kept between runs (zarvo/home/snapshot_cache.h). With one, the first reload shows
     // what that file holds, marked provisional, before the home is read, and every read in the
     // starting view (by due date, no search) is written back. None (the default): no file.
     std::optional<std::filesystem::path> snapshotCache = std::nullopt;
@@ -80,6 +96,9 @@ class StoreController : public QObject {
   // Into the list with this calendar identifier; nothing when that list is gone.
   void moveTasks(const QStringList& uids, const QString& listId);
   void removeTasks(const QStringList& uids);
+  // Changes the open task `uid` as `edit` says: one change of the history ("edit 'Buy milk'", named
+  // by the title it had), whatever fields it touches.
+  void editTask(const QString& uid, TaskEdit edit);
   // The person's lists, each change one entry of the history ("add list 'Work'"). A list is named by
   // its calendar identifier; nothing happens when it is gone. A new list goes last; a title that is
   // empty after trimming is refused.
@@ -144,9 +163,9 @@ class StoreController : public QObject {
 
   const Options options_;
   std::atomic<bool> reloadQueued_{false};
-  std::atomic<bool> reading_{false};
+  std::atomic<bool> reading_{false};  // a read is running: what it announces, it shows already
   std::atomic<bool> cacheTried_{false};
-  std::string cached_;  // what the cache file holds, as far as this run knows (the queue only)  // a read is running: what it announces, it shows already
+  std::optional<CachedView> cached_;  // what the cache file holds, as far as this run knows (the queue only)
   platform::NotificationCenter::Registration storeChanged_;
   // The last read and the view, used on the queue only. The tasks' records belong to a closed home;
   // only what they read through their reminders (title, notes, dates) is asked of them.

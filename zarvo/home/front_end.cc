@@ -1,6 +1,7 @@
 #include "zarvo/home/front_end.h"
 
 #include "zarvo/model/task.h"
+#include "zarvo/reminders/event_store.h"
 #include "zarvo/reminders/naming.h"
 
 namespace zarvo {
@@ -10,6 +11,7 @@ void enableFrontEndOptions() {
   Task::setDueAlarmsFollowDue(true);
   Task::setColorizeTitles(true);
   reminders::setReadableFolderNames(true);
+  reminders::setCompletedTaskFilesCheckInterval(kCompletedTaskFilesCheckInterval);
 }
 
 }  // namespace zarvo

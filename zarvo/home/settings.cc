@@ -268,10 +268,14 @@ Expected<std::optional<SettingsFile>> findSettingsFile(const std::optional<fs::p
 }
 
 Error readSync(const Reader& reader, const toml::table& root, Settings& settings) {
-  const auto sync = reader.table(root, "sync", {"connect-timeout", "idle-timeout"});
+  const auto sync = reader.table(root, "sync", {"connect-timeout", "idle-timeout", "interval"});
   if (!sync) return sync.error();
   if (auto e = reader.seconds(*sync, "sync", "connect-timeout", 1, 3600, settings.syncTimeouts.connect)) return e;
-  return reader.seconds(*sync, "sync", "idle-timeout", 1, 3600, settings.syncTimeouts.idle);
+  if (auto e = reader.seconds(*sync, "sync", "idle-timeout", 1, 3600, settings.syncTimeouts.idle)) return e;
+  std::chrono::milliseconds interval{0};
+  if (auto e = reader.seconds(*sync, "sync", "interval", 60, 86400, interval)) return e;
+  if (interval.count() > 0) settings.syncInterval = interval;
+  return {};
 }
 
 // "10m", "2h", "1d" (1 to 999 of a unit) or "tomorrow".

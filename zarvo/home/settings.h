@@ -29,6 +29,7 @@
 //   [sync]
 //   connect-timeout = 20         # seconds to wait for a connection to a CalDAV server; default 20
 //   idle-timeout = 45            # seconds a server may stay silent while it owes an answer; default 45
+//   interval = 900               # seconds from one sync to the next in the desktop app; default: off
 //
 //   [reminders]
 //   at-due-time = true           # tasks without alarms ring at their due time; default false
@@ -81,6 +82,10 @@ struct Settings {
   // connect, 45 s of silence, so that a server that never answers ends a sync within two minutes.
   // Each is read as a whole number of seconds from 1 to 3600.
   caldav::NetworkTimeouts syncTimeouts;
+  // How long after one sync ends a program that stays open (the desktop app) starts the next, read as
+  // a whole number of seconds from 60 to 86400 ([sync] interval). Default none: it syncs only when
+  // asked. The command line does not sync by itself either way.
+  std::optional<std::chrono::milliseconds> syncInterval;
   // What the reminders daemon does.
   struct Reminders {
     // Whether a task without alarms rings at its due time (alarms::ScheduleOptions::remindAtDueTime).

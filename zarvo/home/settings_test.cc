@@ -72,6 +72,7 @@ TEST(SettingsTest, EveryKeySwitchesItsOwnOption) {
        [](Settings& s) { s.quickEntry.defaultTime = QuickEntryOptions::TimeOfDay{8, 30}; }},
       {"[sync]\nconnect-timeout = 5", [](Settings& s) { s.syncTimeouts.connect = std::chrono::seconds(5); }},
       {"[sync]\nidle-timeout = 600", [](Settings& s) { s.syncTimeouts.idle = std::chrono::minutes(10); }},
+      {"[sync]\ninterval = 900", [](Settings& s) { s.syncInterval = std::chrono::minutes(15); }},
       {"[reminders]\nat-due-time = true", [](Settings& s) { s.reminders.atDueTime = true; }},
       {"[reminders]\nsnooze = [\"5m\", \"999d\", \"tomorrow\", \"2h\"]",
        [](Settings& s) { s.reminders.snooze = {"5m", "999d", "tomorrow", "2h"}; }},
@@ -89,6 +90,7 @@ TEST(SettingsTest, EveryKeySwitchesItsOwnOption) {
     EXPECT_EQ(s->report, expected.report) << row.toml;
     EXPECT_EQ(s->syncTimeouts.connect, expected.syncTimeouts.connect) << row.toml;
     EXPECT_EQ(s->syncTimeouts.idle, expected.syncTimeouts.idle) << row.toml;
+    EXPECT_EQ(s->syncInterval, expected.syncInterval) << row.toml;
     EXPECT_EQ(s->reminders.atDueTime, expected.reminders.atDueTime) << row.toml;
     EXPECT_EQ(s->reminders.snooze, expected.reminders.snooze) << row.toml;
   }
@@ -145,6 +147,7 @@ TEST(SettingsTest, MistakesNameTheFileAndLine) {
            Row{"[sync]\nidle-timeout = 0\n", "/etc/z.toml:2: 'sync.idle-timeout' must be a whole number of seconds from 1"},
            Row{"[sync]\n\nconnect-timeout = 2.5\n", "/etc/z.toml:3: 'sync.connect-timeout' must be a whole number"},
            Row{"[sync]\ntimeout = 3\n", "/etc/z.toml:2: unknown setting 'sync.timeout'"},
+           Row{"[sync]\ninterval = 59\n", "/etc/z.toml:2: 'sync.interval' must be a whole number of seconds from 60"},
            Row{"[reminders]\nat-due-time = \"yes\"\n", "/etc/z.toml:2: 'reminders.at-due-time' must be true or false"},
            Row{"[reminders]\nsnooze = \"10m\"\n", "/etc/z.toml:2: 'reminders.snooze' must be a list"},
            Row{"[reminders]\nsnooze = [\"1m\", \"2m\", \"3m\", \"4m\", \"5m\", \"6m\"]\n", "/etc/z.toml:2: 'reminders.snooze' must be a list of at most 5"},

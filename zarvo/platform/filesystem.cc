@@ -25,6 +25,18 @@ Error FileSystem::listDirectoryWithInfo(const fs::path& path, std::vector<Direct
   return {};
 }
 
+Error FileSystem::statEntries(const fs::path& dir, const std::vector<std::string>& names,
+                              const std::vector<size_t>& which, std::vector<FileInfo>& infos) {
+  FileInfo folder;
+  if (auto e = stat(dir, folder)) return e;
+  if (!folder.exists) return std::make_error_code(std::errc::no_such_file_or_directory);
+  for (size_t i : which) {
+    infos[i] = FileInfo{};
+    (void)stat(dir / names[i], infos[i]);
+  }
+  return {};
+}
+
 Error FileSystem::renameNoReplace(const fs::path&, const fs::path&) {
   return std::make_error_code(std::errc::not_supported);
 }
@@ -113,6 +125,20 @@ class PosixFileSystem final : public FileSystem {
 
   Error readFileWithInfo(const fs::path& path, std::string& contents, FileInfo& info) override {
     return readRegular(path, contents, &info);
+  }
+
+  Error statEntries(const fs::path& dir, const std::vector<std::string>& names, const std::vector<size_t>& which,
+                    std::vector<FileInfo>& infos) override {
+    // One walk of the folder's path, then a look-up of each name in it.
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return lastError();
+    for (size_t i : which) {
+      infos[i] = FileInfo{};
+      struct stat st {};
+      if (::fstatat(fd, names[i].c_str(), &st, 0) == 0) fillInfo(st, infos[i]);
+    }
+    ::close(fd);
+    return {};
   }
 
   Error readFile(const fs::path& path, std::string& contents) override {
@@ -498,6 +524,11 @@ Error FaultInjectingFileSystem::stat(const fs::path& path, FileInfo& info) {
 Error FaultInjectingFileSystem::listDirectoryWithInfo(const fs::path& path,
                                                                 std::vector<DirectoryEntry>& entries) {
   return base_->listDirectoryWithInfo(path, entries);
+}
+
+Error FaultInjectingFileSystem::statEntries(const fs::path& dir, const std::vector<std::string>& names,
+                                            const std::vector<size_t>& which, std::vector<FileInfo>& infos) {
+  return base_->statEntries(dir, names, which, infos);
 }
 Error FaultInjectingFileSystem::readFileWithInfo(const fs::path& path, std::string& contents,
                                                            FileInfo& info) {

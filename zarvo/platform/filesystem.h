@@ -80,6 +80,12 @@ class FileSystem {
   // readFile plus the file's metadata as of the end of the read (the default stats after reading).
   virtual Error readFileWithInfo(const std::filesystem::path& path, std::string& contents,
                                            FileInfo& info);
+  // The stat (following symbolic links) of the entries names[i] of the folder `dir` for each i in
+  // `which`, into infos[i] (`infos` as long as `names`); an entry whose stat fails gets an empty info
+  // (exists false). Fails only when the folder cannot be opened. Implementations may do this faster
+  // than a stat by full path per entry; the default does exactly that.
+  virtual Error statEntries(const std::filesystem::path& dir, const std::vector<std::string>& names,
+                            const std::vector<size_t>& which, std::vector<FileInfo>& infos);
   // Creates `path`, which must not exist, with permission bits `mode` (before the umask).
   virtual Error newWritableFile(const std::filesystem::path& path, uint32_t mode,
                                           std::unique_ptr<WritableFile>& file) = 0;
@@ -184,6 +190,8 @@ class FaultInjectingFileSystem final : public FileSystem {
                                         std::vector<DirectoryEntry>& entries) override;
   Error readFileWithInfo(const std::filesystem::path& path, std::string& contents,
                                    FileInfo& info) override;
+  Error statEntries(const std::filesystem::path& dir, const std::vector<std::string>& names,
+                    const std::vector<size_t>& which, std::vector<FileInfo>& infos) override;
   Error newWritableFile(const std::filesystem::path& path, uint32_t mode,
                                   std::unique_ptr<WritableFile>& file) override;
   Error rename(const std::filesystem::path& from, const std::filesystem::path& to) override;

@@ -734,6 +734,11 @@ void recoverLeftovers(FileSystem& fs, const fs::path& root) {
   std::vector<fs::path> olds;
   std::set<fs::path> touched;
   for (const auto& dir : folders) {
+    // A folder unchanged since a read saw no leftovers in it still holds none.
+    FileInfo dirInfo;
+    if (!fs.stat(dir, dirInfo)) {
+      if (auto state = FileCache::shared().folderState(dir, dirInfo); state && !state->leftovers) continue;
+    }
     std::vector<platform::DirectoryEntry> entries;
     if (fs.listDirectory(dir, entries)) continue;
     for (const auto& e : entries) {

@@ -1,6 +1,7 @@
 #include "zarvo/reminders/event_store.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <map>
 #include <mutex>
@@ -67,6 +68,9 @@ struct EventStore::Impl {
   std::map<fs::path, std::string> skipped;  // files fetches left out, and why
 
   std::unique_ptr<FileWatcher> watcher;
+  // The next read checks every task file (setCompletedTaskFilesCheckInterval): set when the watcher
+  // saw a change and by checkEveryFileAtNextRead.
+  std::atomic<bool> checkEveryFileNext{false};
 
   const fs::path& root() const { return options.root; }
 
@@ -94,7 +98,9 @@ struct EventStore::Impl {
 
   void ensureScannedLocked() {
     if (!recovered) {
-      // Once per handle, before anything is read: what crashed processes left behind.
+      // Once per handle, before anything is read: what crashed processes left behind. The saved
+      // file cache first: its folder states spare listing the folders that hold no leftovers.
+      loadFileCacheLocked();
       recovered = true;
       if (!options.readOnly && fs->isReadableAndWritable(root())) detail::recoverLeftovers(*fs, root());
     }
@@ -133,10 +139,12 @@ struct EventStore::Impl {
     // Calendars load on up to four threads (cold reads parse in parallel; warm ones stat in
     // parallel); their results join in identifier order.
     detail::prepareParser();
+    // Cleared before the folders are read: a change announced while they are read checks them again.
+    const bool checkEveryFile = checkEveryFileNext.exchange(false);
     std::vector<std::vector<std::shared_ptr<Reminder>>> parts(selected.size());
     std::vector<detail::FolderReport> reports(selected.size());
     detail::forEachIndexInParallel(selected.size(), 4, [&](size_t c) {
-      detail::loadCalendarFolder(*fs, root(), selected[c], completed, pendingUids, parts[c], reports[c]);
+      detail::loadCalendarFolder(*fs, root(), selected[c], completed, pendingUids, checkEveryFile, parts[c], reports[c]);
     });
     std::vector<std::shared_ptr<Reminder>> found;
     for (auto& part : parts) {
@@ -185,8 +193,8 @@ struct EventStore::Impl {
         auto [it, inserted] = firstOfSource.try_emplace(uid, FileAt{c, f});
         if (!inserted && it->second != FileAt{c, f}) {
           if (const auto* made = reports[c].madeFrom[f]) losers.insert(made);
-          noteSkippedLocked(reports[c].dir / reports[c].names[f],
-                            "holds the task " + std::string(uid) + " that " + reports[it->second.first].names[it->second.second] +
+          noteSkippedLocked(reports[c].dir / (*reports[c].names)[f],
+                            "holds the task " + std::string(uid) + " that " + (*reports[it->second.first].names)[it->second.second] +
                                 " holds already");
         }
       }
@@ -452,6 +460,7 @@ EventStore::EventStore(EventStoreOptions options) : impl_(std::make_shared<Impl>
   if (impl_->options.watchForChanges) {
     const FileWatcherFactory& make = impl_->options.fileWatcher ? impl_->options.fileWatcher : makeInotifyWatcher;
     impl_->watcher = make(impl_->options.root, impl_->options.coalescingDelay, [this] {
+      impl_->checkEveryFileNext = true;
       platform::NotificationCenter::defaultCenter().post(std::string(kEventStoreChangedNotification), this);
     });
   }
@@ -620,6 +629,8 @@ void EventStore::refreshSourcesIfNecessary() {
   std::lock_guard lock(impl_->mu);
   impl_->scanLocked();
 }
+
+void EventStore::checkEveryFileAtNextRead() { impl_->checkEveryFileNext = true; }
 
 void EventStore::reset() {
   std::lock_guard lock(impl_->mu);

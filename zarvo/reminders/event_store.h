@@ -132,6 +132,17 @@ struct Predicate {
   std::vector<std::string> calendarIdentifiers;
 };
 
+// How long a task file that holds only completed tasks may go without being checked for an edit in
+// place (a change that keeps its name and inode: an editor writing over it, not the rename that vdir
+// clients use), while its folder is unchanged. Zero, the default: every task file is checked on
+// every read, so every change another program makes is seen by the next read. Otherwise a read of a
+// folder whose every file was checked less than `interval` ago checks only the files with an open
+// task, and an edit in place of another file shows at the latest `interval` later, or at the next
+// read after checkEveryFileAtNextRead() or a change the handle's watcher saw. New, removed and
+// renamed files are always seen at the next read. Process-wide; any thread.
+void setCompletedTaskFilesCheckInterval(std::chrono::seconds interval);
+std::chrono::seconds completedTaskFilesCheckInterval();
+
 class EventStore {
  public:
   explicit EventStore(EventStoreOptions options = {});
@@ -197,6 +208,9 @@ class EventStore {
 
   // Picks up sources and calendars added, removed or changed on disk by others.
   void refreshSourcesIfNecessary();
+  // The next read of this handle checks every task file, however recently they were checked (see
+  // setCompletedTaskFilesCheckInterval): for a person's explicit request to read everything again.
+  void checkEveryFileAtNextRead();
   // Forgets handed-out calendars and pending writes; the next look-ups return fresh objects.
   void reset();
 
@@ -221,7 +235,7 @@ class EventStore {
   std::vector<std::shared_ptr<Reminder>> remindersInFiles(const std::vector<std::filesystem::path>& files);
 
   // Writes what the process has read from this store's files to options.fileCachePath, when one is
-  // set, this handle has fetched (and so merged the saved copy), and anything changed since. Never throws: a copy that cannot be written
+  // set, this handle has read the tree (and so merged the saved copy), and anything changed since. Never throws: a copy that cannot be written
   // is logged, and the next process reads the files instead.
   void saveFileCache();
 

@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
 
@@ -99,6 +101,71 @@ std::optional<std::string> FileCache::savedBytes(const Summary& summary) {
   return bytes;
 }
 
+namespace {
+std::mutex gClockMu;
+std::function<int64_t()> gClock;  // tests' own; null: the system clock
+std::atomic<int64_t> gCompletedCheckIntervalNs{0};
+}  // namespace
+
+int64_t FileCache::nowNs() {
+  {
+    std::lock_guard lock(gClockMu);
+    if (gClock) return gClock();
+  }
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+void FileCache::setClockForTesting(std::function<int64_t()> clock) {
+  std::lock_guard lock(gClockMu);
+  gClock = std::move(clock);
+}
+
+std::optional<FileCache::FolderState> FileCache::folderState(const fs::path& folder, const FileInfo& dirNow) {
+  std::lock_guard lock(mu_);
+  auto it = states_.find(folder.native());
+  if (it == states_.end() || !dirNow.exists || !it->second.dir.sameVersion(dirNow)) return std::nullopt;
+  return it->second;
+}
+
+bool FileCache::setFolderState(const fs::path& folder, FolderState state, int64_t listedAtNs) {
+  std::lock_guard lock(mu_);
+  if (!state.dir.exists || !state.names || state.dir.changedNs >= listedAtNs - kSettledNs) {
+    if (states_.erase(folder.native()) > 0) ++generation_;
+    return false;
+  }
+  auto [it, added] = states_.try_emplace(folder.native(), state);
+  if (!added) {
+    FolderState& old = it->second;
+    if (old.dir.sameVersion(state.dir) && old.leftovers == state.leftovers &&
+        old.checkedAllAtNs == state.checkedAllAtNs && (old.names == state.names || *old.names == *state.names)) {
+      return true;
+    }
+    old = std::move(state);
+  }
+  ++generation_;
+  return true;
+}
+
+void FileCache::setCheckedAll(const fs::path& folder, const FileInfo& dir, int64_t atNs) {
+  std::lock_guard lock(mu_);
+  auto it = states_.find(folder.native());
+  if (it == states_.end() || !it->second.dir.sameVersion(dir) || it->second.checkedAllAtNs == atNs) return;
+  it->second.checkedAllAtNs = atNs;
+  ++generation_;
+}
+
+void FileCache::entriesOf(const fs::path& folderPath, const std::vector<std::string>& names, std::vector<Entry>& found) {
+  std::lock_guard lock(mu_);
+  found.assign(names.size(), Entry{});
+  auto [known, unknown] = folders_.try_emplace(folderPath.native());
+  // As in lookUpFolder: without an earlier view of the folder's files, a removal cannot be ruled out.
+  if (unknown && !names.empty()) ++filesFoundGone_;
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (auto it = known->second.find(names[i]); it != known->second.end()) found[i] = it->second;
+  }
+}
+
 FileCache& FileCache::shared() {
   // Never destroyed: freeing tens of thousands of entries one by one as the process exits costs a
   // command-line run a noticeable share of its time, and the memory goes back with the process.
@@ -117,12 +184,15 @@ std::optional<FileCache::Entry> FileCache::find(const fs::path& path, const File
 
 void FileCache::store(const fs::path& path, Entry entry) {
   std::lock_guard lock(mu_);
-  folders_[path.parent_path().native()][path.filename().native()] = std::move(entry);
+  auto [it, added] = folders_[path.parent_path().native()].insert_or_assign(path.filename().native(), std::move(entry));
+  // A name the folder's state may not hold: it is listed again (its metadata has moved anyway).
+  if (added) states_.erase(path.parent_path().native());
   ++generation_;
 }
 
 void FileCache::erase(const fs::path& path) {
   std::lock_guard lock(mu_);
+  states_.erase(path.parent_path().native());
   auto folder = folders_.find(path.parent_path().native());
   if (folder != folders_.end() && folder->second.erase(path.filename().native()) > 0) ++generation_;
 }
@@ -130,6 +200,7 @@ void FileCache::erase(const fs::path& path) {
 void FileCache::clear() {
   std::lock_guard lock(mu_);
   folders_.clear();
+  states_.clear();
   ++generation_;
 }
 
@@ -217,6 +288,13 @@ std::string FileCache::encode(const fs::path& root) {
     }
     ++rows;
   }
+  std::vector<std::pair<std::string, const FolderState*>> states;
+  for (const auto& [folder, state] : states_) {
+    const fs::path relativeFolder = fs::path(folder).lexically_relative(root);
+    if (!relativeFolder.empty() && safeRelativePath(relativeFolder)) states.emplace_back(relativeFolder.string(), &state);
+  }
+  std::sort(states.begin(), states.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  writeFolderStates(index, states);
   Writer payload;
   Writer counted;
   counted.u(rows);
@@ -257,7 +335,8 @@ std::optional<std::vector<std::pair<fs::path, FileCache::Entry>>> FileCache::dec
   Reader lengthOf(index);
   (void)lengthOf.count();
   const std::string_view body = payload->substr(index.size());
-  auto rows = readIndex(index.substr(lengthOf.position()), root, nullptr, body.size(), why);
+  std::vector<std::pair<std::string, FolderState>> states;
+  auto rows = readIndex(index.substr(lengthOf.position()), root, nullptr, body.size(), states, why);
   if (!rows) return std::nullopt;
   std::vector<std::pair<fs::path, Entry>> out;
   out.reserve(rows->size());
@@ -316,9 +395,12 @@ bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const 
   }
   const uint64_t bodyAt = indexAt + indexLength;
   copy->setBody(bodyAt, size - bodyAt);
-  auto rows = readIndex(*index, root, copy, size - bodyAt, why);
+  std::vector<std::pair<std::string, FolderState>> states;
+  auto rows = readIndex(*index, root, copy, size - bodyAt, states, why);
   if (!rows) return forget();
   std::lock_guard lock(mu_);
+  // As with the files, what this process saw itself is at least as fresh.
+  for (auto& [path, state] : states) states_.try_emplace(std::move(path), std::move(state));
   Folder* folder = nullptr;
   std::string_view folderPath;
   for (auto& [path, entry] : *rows) {
@@ -379,3 +461,15 @@ Error FileCache::save(platform::FileSystem& fs, const fs::path& cachePath, const
 }
 
 }  // namespace zarvo::reminders::detail
+namespace zarvo::reminders {
+
+void setCompletedTaskFilesCheckInterval(std::chrono::seconds interval) {
+  detail::gCompletedCheckIntervalNs.store(std::chrono::duration_cast<std::chrono::nanoseconds>(interval).count());
+}
+
+std::chrono::seconds completedTaskFilesCheckInterval() {
+  return std::chrono::duration_cast<std::chrono::seconds>(
+      std::chrono::nanoseconds(detail::gCompletedCheckIntervalNs.load()));
+}
+
+}  // namespace zarvo::reminders

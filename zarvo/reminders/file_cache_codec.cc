@@ -278,9 +278,21 @@ std::optional<Header> readHeader(std::string_view bytes, std::string& why) {
 // The rows of an index (without its length), as entries known by their summaries, in the copy's
 // order (sorted by relative path, so a folder's files are adjacent). The entries must follow one
 // another in a body of `bodySize` bytes, from its start to its end.
+void writeFolderStates(Writer& w, const std::vector<std::pair<std::string, const FileCache::FolderState*>>& states) {
+  w.u(states.size());
+  for (const auto& [relative, state] : states) {
+    w.str(relative);
+    w.info(state->dir);
+    w.u(state->leftovers ? 1 : 0);
+    w.s(state->checkedAllAtNs);
+    w.u(state->names->size());
+    for (const auto& name : *state->names) w.str(name);
+  }
+}
+
 std::optional<std::vector<std::pair<std::string, FileCache::Entry>>> readIndex(
     std::string_view index, const fs::path& root, const std::shared_ptr<const FileCache::SavedCopy>& copy,
-    uint64_t bodySize, std::string& why) {
+    uint64_t bodySize, std::vector<std::pair<std::string, FileCache::FolderState>>& states, std::string& why) {
   Reader r(index);
   std::vector<std::pair<std::string, FileCache::Entry>> rows(r.count());
   const std::string& base = root.native();
@@ -317,6 +329,36 @@ std::optional<std::vector<std::pair<std::string, FileCache::Entry>>> readIndex(
     if (!path.empty() && path.back() != '/') path += '/';
     path += relative;
     entry.summary = std::move(summary);
+  }
+  states.resize(r.count());
+  for (auto& [path, state] : states) {
+    if (!r.ok) break;
+    const std::string_view relative = r.view();
+    state.dir = r.info();
+    state.dir.isRegular = false;
+    state.dir.isDirectory = true;
+    const uint64_t leftovers = r.u();
+    state.leftovers = leftovers != 0;
+    state.checkedAllAtNs = r.s();
+    auto names = std::make_shared<std::vector<std::string>>(r.count());
+    for (auto& name : *names) {
+      const std::string_view text = r.view();
+      // Plain names in strictly increasing order, as a listing sorted them.
+      consistent = consistent && !text.empty() && text != "." && text != ".." &&
+                   text.find('/') == std::string_view::npos && text.find('\0') == std::string_view::npos &&
+                   (&name == &names->front() || std::string_view(*(&name - 1)) < text);
+      name.assign(text);
+    }
+    consistent = consistent && leftovers < 2 && safeRelativePath(relative);
+    if (!r.ok || !consistent) {
+      why = "a folder state does not fit the copy (" + std::string(relative) + ")";
+      return std::nullopt;
+    }
+    path.reserve(base.size() + 1 + relative.size());
+    path += base;
+    if (!path.empty() && path.back() != '/') path += '/';
+    path += relative;
+    state.names = std::move(names);
   }
   if (!r.ok || !r.atEnd() || next != bodySize) {
     why = "the copy does not end where it should";

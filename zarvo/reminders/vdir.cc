@@ -1,8 +1,10 @@
 #include "zarvo/reminders/internal/vdir.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "zarvo/reminders/internal/backend.h"
+#include "zarvo/reminders/internal/commit_plan.h"
 #include "zarvo/reminders/internal/file_cache.h"
 #include "zarvo/reminders/internal/parallel.h"
 
@@ -139,39 +141,118 @@ void scanTree(FileSystem& fs, const fs::path& root, std::map<std::string, std::s
   std::erase_if(calendars, [&](const auto& kv) { return !seenCalendars.contains(kv.first); });
 }
 
-void loadCalendarFolder(FileSystem& fs, const fs::path& root, const std::shared_ptr<Calendar>& calendar,
-                        std::optional<bool> completed, const std::set<std::string>& skipUids,
-                        std::vector<std::shared_ptr<Reminder>>& out, FolderReport& report) {
-  // List the folder with each file's metadata, look every file up in the cache (one lock for the
-  // folder), read and parse the files that changed, make the reminders. A path is built only for a
-  // file that has to be read or reported: ten thousand of them cost more than the look-ups.
-  const fs::path dir = root / calendar->calendarIdentifier();
-  std::vector<platform::DirectoryEntry> entries;
-  if (auto e = fs.listDirectoryWithInfo(dir, entries)) {
-    if (e != std::errc::no_such_file_or_directory) {
-      storeLog().error("Cannot list %{public}@: %{public}@", dir.string(), e.message());
-    }
-    return;
-  }
-  // In file-name order. Positions are sorted rather than the entries, which are costlier to move.
-  std::vector<size_t> order;
-  order.reserve(entries.size());
-  for (size_t i = 0; i < entries.size(); ++i) {
-    if (entries[i].isRegular && isTaskFileName(entries[i].name)) order.push_back(i);
-  }
-  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return entries[a].name < entries[b].name; });
-  std::vector<std::string> names;
-  std::vector<FileInfo> infos;
-  names.reserve(order.size());
-  infos.reserve(order.size());
-  for (size_t i : order) {
-    names.push_back(std::move(entries[i].name));
-    infos.push_back(entries[i].info);
-  }
-  std::vector<FileCache::Entry> found(names.size());
-  std::vector<size_t> misses;
+namespace {
+
+// Whether every task of a cached file is completed (as its summary or its parse says).
+bool onlyCompleted(const FileCache::Entry& entry) {
+  auto all = [](const auto& todos, auto completed) {
+    return !todos.empty() && std::all_of(todos.begin(), todos.end(), completed);
+  };
+  if (entry.summary) return all(entry.summary->todos, [](const auto& t) { return t.completed; });
+  if (entry.file) return all(entry.file->todos, [](const auto& t) { return t.fields.completed; });
+  return false;
+}
+
+// The folder's task files from its state, when the folder is unchanged since a complete read: their
+// names, each file's metadata (stat'ed, or the cached one for a file that need not be), and the
+// cached entries of the files whose version is the same; the others go to `misses`. False, with
+// nothing decided, when the state does not hold or a file went away meanwhile: the folder is listed.
+bool filesFromState(FileSystem& fs, const fs::path& dir, const FileInfo& dirInfo, bool checkEveryFile,
+                    std::shared_ptr<const std::vector<std::string>>& names, std::vector<FileInfo>& infos,
+                    std::vector<FileCache::Entry>& found, std::vector<size_t>& misses) {
   FileCache& cache = FileCache::shared();
-  cache.lookUpFolder(dir, names, infos, found, misses);
+  const auto state = cache.folderState(dir, dirInfo);
+  if (!state) return false;
+  const std::vector<std::string>& list = *state->names;
+  cache.entriesOf(dir, list, found);
+  const int64_t interval = std::chrono::duration_cast<std::chrono::nanoseconds>(completedTaskFilesCheckInterval()).count();
+  const int64_t now = FileCache::nowNs();
+  // A clock that went back since the last full check makes the check due.
+  const bool checkAll = checkEveryFile || interval <= 0 || now < state->checkedAllAtNs ||
+                        now - state->checkedAllAtNs >= interval;
+  std::vector<size_t> which;
+  which.reserve(list.size());
+  infos.assign(list.size(), FileInfo{});
+  for (size_t i = 0; i < list.size(); ++i) {
+    if (checkAll || !found[i].info.exists || !onlyCompleted(found[i])) {
+      which.push_back(i);
+    } else {
+      infos[i] = found[i].info;
+    }
+  }
+  if (fs.statEntries(dir, list, which, infos)) return false;
+  for (size_t i : which) {
+    // Gone, or no longer a file: the folder changed after its metadata was taken.
+    if (!infos[i].exists || !infos[i].isRegular) return false;
+    if (!found[i].info.exists || !found[i].info.sameVersion(infos[i])) {
+      found[i] = FileCache::Entry{};
+      misses.push_back(i);
+    }
+  }
+  if (checkAll && interval > 0) cache.setCheckedAll(dir, dirInfo, now);
+  names = state->names;
+  return true;
+}
+
+bool isLeftoverName(std::string_view name) {
+  return platform::temporaryFileOwner(name).has_value() || oldVersionOwner(name).has_value();
+}
+
+}  // namespace
+
+void loadCalendarFolder(FileSystem& fs, const fs::path& root, const std::shared_ptr<Calendar>& calendar,
+                        std::optional<bool> completed, const std::set<std::string>& skipUids, bool checkEveryFile,
+                        std::vector<std::shared_ptr<Reminder>>& out, FolderReport& report) {
+  // A folder unchanged since a complete read is not listed again: its names come from its state and
+  // each file is stat'ed (see FileCache). Otherwise it is listed with each file's metadata. Every
+  // file is looked up in the cache; the files that changed are read and parsed; the reminders are
+  // made. A path is built only for a file that has to be read or reported: ten thousand of them cost
+  // more than the look-ups.
+  const fs::path dir = root / calendar->calendarIdentifier();
+  FileCache& cache = FileCache::shared();
+  const int64_t listedAt = FileCache::nowNs();
+  FileInfo dirInfo;
+  if (fs.stat(dir, dirInfo) || !dirInfo.exists) dirInfo = FileInfo{};
+  std::shared_ptr<const std::vector<std::string>> sharedNames;
+  std::vector<FileInfo> infos;
+  std::vector<FileCache::Entry> found;
+  std::vector<size_t> misses;
+  if (!dirInfo.exists || !filesFromState(fs, dir, dirInfo, checkEveryFile, sharedNames, infos, found, misses)) {
+    misses.clear();
+    std::vector<platform::DirectoryEntry> entries;
+    if (auto e = fs.listDirectoryWithInfo(dir, entries)) {
+      if (e != std::errc::no_such_file_or_directory) {
+        storeLog().error("Cannot list %{public}@: %{public}@", dir.string(), e.message());
+      }
+      return;
+    }
+    // In file-name order. Positions are sorted rather than the entries, which are costlier to move.
+    std::vector<size_t> order;
+    order.reserve(entries.size());
+    bool leftovers = false;
+    for (size_t i = 0; i < entries.size(); ++i) {
+      if (entries[i].isRegular && isTaskFileName(entries[i].name)) {
+        order.push_back(i);
+      } else {
+        leftovers = leftovers || isLeftoverName(entries[i].name);
+      }
+    }
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return entries[a].name < entries[b].name; });
+    auto names = std::make_shared<std::vector<std::string>>();
+    names->reserve(order.size());
+    infos.reserve(order.size());
+    for (size_t i : order) {
+      names->push_back(std::move(entries[i].name));
+      infos.push_back(entries[i].info);
+    }
+    found.assign(names->size(), FileCache::Entry{});
+    cache.lookUpFolder(dir, *names, infos, found, misses);
+    sharedNames = names;
+    if (dirInfo.exists) {
+      (void)cache.setFolderState(dir, FileCache::FolderState{dirInfo, sharedNames, leftovers, listedAt}, listedAt);
+    }
+  }
+  const std::vector<std::string>& names = *sharedNames;
   // Files not cached (all of them, the first time a large folder is read) are read and parsed on
   // several threads; each fills its own slot.
   auto readMiss = [&](size_t k) {
@@ -223,7 +304,7 @@ void loadCalendarFolder(FileSystem& fs, const fs::path& root, const std::shared_
     }
   }
   report.dir = dir;
-  report.names = std::move(names);
+  report.names = std::move(sharedNames);
   report.entries = std::move(found);
 }
 

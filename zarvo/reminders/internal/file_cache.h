@@ -16,9 +16,24 @@
 //   a file replaced by a rename gets a new inode.
 // - Times are compared for equality, never ordered, so a clock that is wrong (another machine's, in
 //   the mtime a sync tool keeps, or this one's, set back) cannot make a change look old.
-// Skipping the stat of files a listing does not show would miss an edit in place (a completed task
-// reopened), so it is not done: what a listing of open tasks saves is the reading and decoding of
-// every completed task's entry (see Summary).
+// - A folder whose own metadata (mtime, ctime, inode, device, size) is the same as when a complete
+//   read listed it holds the same names: creating, removing or renaming an entry sets the folder's
+//   ctime to this machine's time, which no program can set back. Such a folder is not listed again;
+//   its names come from the folder state (FolderState), and each file is still stat'ed, which is
+//   what sees an edit in place. A state is kept only when the folder's ctime is more than
+//   kSettledNs older than the moment before the listing: file times are taken from a clock that
+//   moves in steps of a few milliseconds, so an entry made later in the step of the folder's last
+//   change would leave its times as they were.
+// - With completedTaskFilesCheckInterval() set (default zero: off), a file whose tasks are all
+//   completed is not stat'ed either, as long as its folder is unchanged and every file of the folder
+//   was stat'ed less than the interval ago (by this machine's clock; a clock set back counts as due).
+//   That is the one change it can delay: an edit in place, without a rename, of a file that holds
+//   only completed tasks, seen at the latest one interval later, or at the next read that checks
+//   every file (EventStore::checkEveryFileAtNextRead, a change the handle's watcher saw). Files
+//   with an open task, new, removed and renamed files, and files replaced by a rename (the way vdir
+//   clients write) are seen at once.
+// What a listing of open tasks also saves is the reading and decoding of every completed task's
+// entry (see Summary).
 //
 // Threads: every member may be called from any thread.
 #pragma once
@@ -69,8 +84,36 @@ class FileCache {
     std::shared_ptr<const Summary> summary;
   };
 
+  // What the last complete read of a folder saw. Valid while the folder's own metadata stays `dir`.
+  struct FolderState {
+    platform::FileInfo dir;  // the folder's, taken before it was listed
+    std::shared_ptr<const std::vector<std::string>> names;  // its task files, sorted
+    bool leftovers = false;  // it also held temporary files or previous versions of a write
+    int64_t checkedAllAtNs = 0;  // when every task file in it was last stat'ed (this machine's clock)
+  };
+  // How much older than the moment before a listing a folder's ctime must be for its state to be kept.
+  static constexpr int64_t kSettledNs = 1'000'000'000;
+
   // The process's cache.
   static FileCache& shared();
+
+  // The clock of FolderState::checkedAllAtNs and of kSettledNs: nanoseconds since 1970 (the system
+  // clock). Tests set their own (null: the system clock again); not to be changed while reads run.
+  static int64_t nowNs();
+  static void setClockForTesting(std::function<int64_t()> clock);
+
+  // The state of `folder` when it was recorded with the metadata `dirNow`; nothing otherwise.
+  std::optional<FolderState> folderState(const std::filesystem::path& folder, const platform::FileInfo& dirNow);
+  // Records what a complete read of `folder` saw, listed no earlier than `listedAtNs`; a folder whose
+  // ctime is not more than kSettledNs older than that keeps no state (see above). Answers whether it
+  // was kept.
+  bool setFolderState(const std::filesystem::path& folder, FolderState state, int64_t listedAtNs);
+  // Moves the time of the last check of every file of a folder whose state is still `dir`.
+  void setCheckedAll(const std::filesystem::path& folder, const platform::FileInfo& dir, int64_t atNs);
+  // The cached entry of each of `names` of `folder`, whatever its version (found[i].info.exists is
+  // false where there is none).
+  void entriesOf(const std::filesystem::path& folder, const std::vector<std::string>& names,
+                 std::vector<Entry>& found);
 
   std::optional<Entry> find(const std::filesystem::path& path, const platform::FileInfo& info);
   void store(const std::filesystem::path& path, Entry entry);
@@ -133,6 +176,7 @@ class FileCache {
   std::unordered_map<std::string, Folder> folders_;  // by folder path
   uint64_t generation_ = 0;                           // moves with every change
   uint64_t filesFoundGone_ = 0;
+  std::unordered_map<std::string, FolderState> states_;  // by folder path
   std::unordered_map<std::string, uint64_t> savedAt_;  // cache path -> generation last loaded or saved
   // The bytes of an entry as a saved copy holds them, checked against the summary's checksum.
   static std::optional<std::string> savedBytes(const Summary& summary);

@@ -29,8 +29,8 @@ namespace zarvo::reminders::detail::cache_format {
 
 // Bump whenever the layout or what parseTodoFile extracts from a file changes: a copy written by
 // another version is then ignored rather than misread. (9: dates in microseconds, and the dates a
-// file's reader left out.)
-inline constexpr uint32_t kFormatVersion = 9;
+// file's reader left out; 10: folder states after the index rows.)
+inline constexpr uint32_t kFormatVersion = 10;
 
 // A 64-bit checksum, eight bytes at a step: it only has to catch a torn or damaged copy, not an
 // adversary.
@@ -188,13 +188,18 @@ std::string header(uint64_t payloadSize, uint64_t sum);
 // reason, for another format or other readers.
 std::optional<Header> readHeader(std::string_view bytes, std::string& why);
 
+// Appends the folder states after the index rows: their count, then per folder its path relative to
+// the root, its metadata, whether it held leftovers, when every file was checked, and its names.
+void writeFolderStates(Writer& w, const std::vector<std::pair<std::string, const FileCache::FolderState*>>& states);
+
 // The rows of an index (without its length), as entries known by their summaries (pointing into
 // `copy`), in the copy's order (sorted by relative path, so a folder's files are adjacent), their paths
 // under `root`. The entries must follow one another in a body of `bodySize` bytes, from its start to
-// its end.
+// its end. The folder states after the rows go to `states` (folder paths under `root`); a name that is
+// not a plain file name, or names out of order, make the whole index bad.
 std::optional<std::vector<std::pair<std::string, FileCache::Entry>>> readIndex(
     std::string_view index, const std::filesystem::path& root, const std::shared_ptr<const FileCache::SavedCopy>& copy,
-    uint64_t bodySize, std::string& why);
+    uint64_t bodySize, std::vector<std::pair<std::string, FileCache::FolderState>>& states, std::string& why);
 
 // Decodes an entry's bytes: the file it holds, which must be the version `info` and the path `path`
 // the index named; null, with the reason, otherwise.

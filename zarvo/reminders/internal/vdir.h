@@ -74,7 +74,7 @@ void scanTree(platform::FileSystem& fs, const std::filesystem::path& root,
 struct FolderReport {
   // The folder, and its task files in the order read.
   std::filesystem::path dir;
-  std::vector<std::string> names;
+  std::shared_ptr<const std::vector<std::string>> names;
   // Every task of the folder (whatever the completion asked for), in the order read: UID and the
   // index of the file (in `names`) it was read from. The UIDs point into `entries` and `madeUids`.
   std::vector<std::pair<std::string_view, size_t>> uids;
@@ -92,9 +92,10 @@ struct FolderReport {
 // `out`: all of them, or only the completed (`completed` true) or incomplete ones. Recurrence
 // overrides are left out, and so are the reminders whose UID is in `skipUids` (they have pending
 // writes in the handle). Files that do not parse are left out (logged, and listed in `report`).
+// `checkEveryFile` checks every task file, as though completedTaskFilesCheckInterval() were due.
 void loadCalendarFolder(platform::FileSystem& fs, const std::filesystem::path& root,
                         const std::shared_ptr<Calendar>& calendar, std::optional<bool> completed,
-                        const std::set<std::string>& skipUids, std::vector<std::shared_ptr<Reminder>>& out,
-                        FolderReport& report);
+                        const std::set<std::string>& skipUids, bool checkEveryFile,
+                        std::vector<std::shared_ptr<Reminder>>& out, FolderReport& report);
 
 }  // namespace zarvo::reminders::detail

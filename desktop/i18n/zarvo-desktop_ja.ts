@@ -1,0 +1,454 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ja">
+<context>
+    <name>DueText</name>
+    <message>
+        <source>today</source>
+        <translation>今日</translation>
+    </message>
+    <message>
+        <source>tomorrow</source>
+        <translation>明日</translation>
+    </message>
+    <message>
+        <source>yesterday</source>
+        <translation>昨日</translation>
+    </message>
+</context>
+<context>
+    <name>TaskCount</name>
+    <message>
+        <source>{0, plural, one {# task} other {# tasks}}</source>
+        <comment>ICU MessageFormat: keep {0, plural, ...} and #</comment>
+        <translation>{0, plural, other {# 件のタスク}}</translation>
+    </message>
+</context>
+<context>
+    <name>zarvo::desktop::DetailsPane</name>
+    <message>
+        <source>Flagged</source>
+        <translation>フラグ付き</translation>
+    </message>
+    <message>
+        <source>Task details</source>
+        <translation>タスクの詳細</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>タイトル</translation>
+    </message>
+    <message>
+        <source>Notes</source>
+        <translation>メモ</translation>
+    </message>
+    <message>
+        <source>Due</source>
+        <translation>期限</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>なし</translation>
+    </message>
+    <message>
+        <source>A date as in quick entry: “fri 5pm”, “2031-12-24”, “in 3 days”. Without a time the task is due all day; empty: no due.</source>
+        <translation>クイック入力と同じ書き方の日付：「金曜 17時」「2031-12-24」「3日後」。時刻がなければ終日、空欄なら期限なし。</translation>
+    </message>
+    <message>
+        <source>List</source>
+        <translation>リスト</translation>
+    </message>
+    <message>
+        <source>Priority</source>
+        <translation>優先度</translation>
+    </message>
+    <message>
+        <source>Low</source>
+        <translation>低</translation>
+    </message>
+    <message>
+        <source>Medium</source>
+        <translation>中</translation>
+    </message>
+    <message>
+        <source>High</source>
+        <translation>高</translation>
+    </message>
+    <message>
+        <source>Tags</source>
+        <translation>タグ</translation>
+    </message>
+    <message>
+        <source>errand, home</source>
+        <translation>用事, 家</translation>
+    </message>
+</context>
+<context>
+    <name>zarvo::desktop::MainWindow</name>
+    <message>
+        <source>Zarvo</source>
+        <translation>Zarvo</translation>
+    </message>
+    <message>
+        <source>Tasks</source>
+        <translation>タスク</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>検索</translation>
+    </message>
+    <message>
+        <source>Search tasks</source>
+        <translation>タスクを検索</translation>
+    </message>
+    <message>
+        <source>Order</source>
+        <translation>並び順</translation>
+    </message>
+    <message>
+        <source>By due date</source>
+        <translation>期限順</translation>
+    </message>
+    <message>
+        <source>By priority</source>
+        <translation>優先度順</translation>
+    </message>
+    <message>
+        <source>Newest first</source>
+        <translation>新しい順</translation>
+    </message>
+    <message>
+        <source>By title</source>
+        <translation>タイトル順</translation>
+    </message>
+    <message>
+        <source>Overdue first</source>
+        <translation>期限切れを先に</translation>
+    </message>
+    <message>
+        <source>Sync problem</source>
+        <translation>同期の問題</translation>
+    </message>
+    <message>
+        <source>Dismiss</source>
+        <translation>閉じる</translation>
+    </message>
+    <message>
+        <source>Dismiss the sync problem</source>
+        <translation>同期の問題を閉じる</translation>
+    </message>
+    <message>
+        <source>New list</source>
+        <translation>新しいリスト</translation>
+    </message>
+    <message>
+        <source>Waiting for %1 to finish with the home…</source>
+        <translation>%1 がフォルダーの使用を終えるのを待っています…</translation>
+    </message>
+    <message>
+        <source>No date found in “%1”; the due is unchanged.</source>
+        <translation>「%1」に日付が見つかりません。期限は変わりません。</translation>
+    </message>
+    <message>
+        <source>Complete</source>
+        <translation>完了</translation>
+    </message>
+    <message>
+        <source>Flag</source>
+        <translation>フラグ</translation>
+    </message>
+    <message>
+        <source>Move to…</source>
+        <translation>移動…</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>削除</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>編集(&amp;E)</translation>
+    </message>
+    <message>
+        <source>Undo</source>
+        <translation>元に戻す</translation>
+    </message>
+    <message>
+        <source>Undone: %1</source>
+        <translation>元に戻しました: %1</translation>
+    </message>
+    <message>
+        <source>Redo</source>
+        <translation>やり直す</translation>
+    </message>
+    <message>
+        <source>Redone: %1</source>
+        <translation>やり直しました: %1</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>表示(&amp;V)</translation>
+    </message>
+    <message>
+        <source>&amp;Sort By</source>
+        <translation>並べ替え(&amp;S)</translation>
+    </message>
+    <message>
+        <source>Sync Now</source>
+        <translation>今すぐ同期</translation>
+    </message>
+    <message>
+        <source>&amp;Sync</source>
+        <translation>同期(&amp;S)</translation>
+    </message>
+    <message>
+        <source>Syncing…</source>
+        <translation>同期中…</translation>
+    </message>
+    <message>
+        <source>Syncing… %1</source>
+        <translation>同期中… %1</translation>
+    </message>
+    <message>
+        <source>Synced.</source>
+        <translation>同期しました。</translation>
+    </message>
+    <message>
+        <source>Sync failed: %1</source>
+        <translation>同期に失敗しました: %1</translation>
+    </message>
+    <message>
+        <source>Remove List</source>
+        <translation>リストを削除</translation>
+    </message>
+    <message numerus="yes">
+        <source>Remove “%1” and all its tasks (%n open)?</source>
+        <translation>
+            <numerusform>「%1」とそのすべてのタスク（未完了 %n 件）を削除しますか？</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Completed tasks go with it. Edit → Undo brings the list back.</source>
+        <translation>完了したタスクも一緒に削除されます。編集 → 元に戻す でリストを戻せます。</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>削除</translation>
+    </message>
+    <message>
+        <source>That task is no longer open.</source>
+        <translation>そのタスクはもう未完了ではありません。</translation>
+    </message>
+    <message>
+        <source>Undo %1</source>
+        <translation>元に戻す: %1</translation>
+    </message>
+    <message>
+        <source>Redo %1</source>
+        <translation>やり直す: %1</translation>
+    </message>
+    <message>
+        <source>Reading your tasks…</source>
+        <translation>タスクを読み込んでいます…</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n task file(s) skipped (unreadable, or a second file of one task); ZARVO_LOG_LEVEL=error shows which and why</source>
+        <translation>
+            <numerusform>%n 件のタスクファイルをスキップしました（読めないか、同じタスクの2つ目のファイル）。ZARVO_LOG_LEVEL=error で詳細を表示します</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Move to list</source>
+        <translation>リストへ移動</translation>
+    </message>
+</context>
+<context>
+    <name>zarvo::desktop::QuickAddBox</name>
+    <message>
+        <source>Quick Add</source>
+        <translation>クイック追加</translation>
+    </message>
+    <message>
+        <source>Quick add</source>
+        <translation>クイック追加</translation>
+    </message>
+    <message>
+        <source>Not added: %1</source>
+        <translation>追加されませんでした: %1</translation>
+    </message>
+</context>
+<context>
+    <name>zarvo::desktop::QuickEntry</name>
+    <message>
+        <source>New task: &quot;Call Anna tomorrow 5pm #Work !!&quot;</source>
+        <translation>新しいタスク:「明日17時にアンナに電話 #仕事 !!」</translation>
+    </message>
+    <message>
+        <source>Quick entry</source>
+        <translation>クイック入力</translation>
+    </message>
+    <message>
+        <source>What Enter creates</source>
+        <translation>Enter で作成される内容</translation>
+    </message>
+    <message>
+        <source>Type a task; a date, #list and !! are understood.</source>
+        <translation>タスクを入力。日付、#リスト、!! を認識します。</translation>
+    </message>
+    <message>
+        <source>Nothing is left for a title.</source>
+        <translation>タイトルになる部分が残っていません。</translation>
+    </message>
+    <message>
+        <source>Due %1</source>
+        <translation>期限 %1</translation>
+    </message>
+    <message>
+        <source>in %1</source>
+        <translation>%1 に追加</translation>
+    </message>
+    <message>
+        <source>no list &quot;%1&quot;: in %2</source>
+        <translation>リスト「%1」はありません: %2 に追加</translation>
+    </message>
+    <message>
+        <source>flagged</source>
+        <translation>フラグ付き</translation>
+    </message>
+    <message>
+        <source>repeats</source>
+        <translation>繰り返し</translation>
+    </message>
+</context>
+<context>
+    <name>zarvo::desktop::Sidebar</name>
+    <message>
+        <source>Lists</source>
+        <translation>リスト</translation>
+    </message>
+    <message>
+        <source>Today</source>
+        <translation>今日</translation>
+    </message>
+    <message>
+        <source>Upcoming</source>
+        <translation>予定</translation>
+    </message>
+    <message>
+        <source>Flagged</source>
+        <translation>フラグ付き</translation>
+    </message>
+    <message>
+        <source>Top</source>
+        <translation>重要</translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation>すべて</translation>
+    </message>
+    <message>
+        <source>Red</source>
+        <translation>赤</translation>
+    </message>
+    <message>
+        <source>Orange</source>
+        <translation>オレンジ</translation>
+    </message>
+    <message>
+        <source>Yellow</source>
+        <translation>黄</translation>
+    </message>
+    <message>
+        <source>Green</source>
+        <translation>緑</translation>
+    </message>
+    <message>
+        <source>Blue</source>
+        <translation>青</translation>
+    </message>
+    <message>
+        <source>Purple</source>
+        <translation>紫</translation>
+    </message>
+    <message>
+        <source>Brown</source>
+        <translation>茶</translation>
+    </message>
+    <message>
+        <source>Grey</source>
+        <translation>グレー</translation>
+    </message>
+    <message>
+        <source>Colour of %1</source>
+        <translation>%1 の色</translation>
+    </message>
+    <message>
+        <source>Remove List…</source>
+        <translation>リストを削除…</translation>
+    </message>
+    <message>
+        <source>My Lists</source>
+        <translation>マイリスト</translation>
+    </message>
+</context>
+<context>
+    <name>zarvo::desktop::SyncController</name>
+    <message>
+        <source>%1: failed</source>
+        <translation>%1: 失敗</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n added here</source>
+        <translation>
+            <numerusform>ここで %n 件追加</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n updated here</source>
+        <translation>
+            <numerusform>ここで %n 件更新</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n deleted here</source>
+        <translation>
+            <numerusform>ここで %n 件削除</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n added on the server</source>
+        <translation>
+            <numerusform>サーバーで %n 件追加</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n updated on the server</source>
+        <translation>
+            <numerusform>サーバーで %n 件更新</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n deleted on the server</source>
+        <translation>
+            <numerusform>サーバーで %n 件削除</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n conflict(s)</source>
+        <translation>
+            <numerusform>%n 件の競合</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1: up to date</source>
+        <translation>%1: 最新</translation>
+    </message>
+</context>
+<context>
+    <name>zarvo::desktop::TaskModel</name>
+    <message>
+        <source>flagged</source>
+        <translation>フラグ付き</translation>
+    </message>
+</context>
+</TS>
