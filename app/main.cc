@@ -36,7 +36,7 @@ std::string oneLine(std::string message) {
 }
 
 int fail(const std::string& message, int status) {
-  zarvo::app::err().line("zarvo: " + oneLine(message));
+  zarvo::app::err().line("zarvo: " + zarvo::app::inPersonsLanguage(oneLine(message)));
   return status;
 }
 

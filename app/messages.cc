@@ -10,11 +10,32 @@
 #include <filesystem>
 #include <string_view>
 
+#include "zarvo/platform/date_calendar.h"
+
 #ifndef ZARVO_LOCALE_DIR
 #define ZARVO_LOCALE_DIR "/usr/local/share/locale"
 #endif
 
 namespace zarvo::app {
+
+std::string inPersonsLanguage(std::string message) {
+  static const std::string before = "the date ";
+  static const std::string after = fmt::format(" is outside the dates zarvo can keep (years {} to {})",
+                                               platform::kFirstKeptYear, platform::kLastKeptYear);
+  for (size_t end = message.find(after); end != std::string::npos; end = message.find(after, end)) {
+    const size_t start = message.rfind(before, end);
+    const size_t date = start == std::string::npos ? end : start + before.size();
+    if (start == std::string::npos || date == end || message.find(' ', date) < end) {
+      end += after.size();
+      continue;
+    }
+    const std::string shown = trf("the date {} is outside the dates zarvo can keep (years {} to {})",
+                                  message.substr(date, end - date), platform::kFirstKeptYear, platform::kLastKeptYear);
+    message.replace(start, end + after.size() - start, shown);
+    end = start + shown.size();
+  }
+  return message;
+}
 
 namespace {
 

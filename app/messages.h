@@ -50,4 +50,9 @@ std::string trnf(const char* singular, const char* plural, unsigned long n, Args
   return fmt::format(fmt::runtime(trn(singular, plural, n)), std::forward<Args>(args)...);
 }
 
+// `message` with the sentences the library words in English shown in the person's language: the
+// refusal of a date outside the kept years ("the date 10000-01-01 is outside the dates zarvo can keep
+// (years 1 to 9999)", platform::outsideKeptYearsMessage, whose one wording names the date).
+std::string inPersonsLanguage(std::string message);
+
 }  // namespace zarvo::app

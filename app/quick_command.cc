@@ -63,6 +63,10 @@ int run(const QuickOptions& o, Program& program) {
 
   const TaskDescription d = QuickTaskParser(clock, options).parse(std::string_view(line), lists);
   const auto due = d.dueDate();
+  // A preview still: the line is shown as read (exit status 0), with the refusal `add` would give.
+  if (due && !platform::isKeptDate(*due)) {
+    err().line("zarvo: " + trf("{}; add refuses this line", inPersonsLanguage(platform::outsideKeptYearsMessage(*due))));
+  }
   // An all-day due is a day, written as one.
   const std::optional<std::string> dueText =
       due ? std::optional(d.dueIsAllDay() ? platform::isoDayString(*due) : platform::isoString(*due))

@@ -95,8 +95,12 @@ TEST_F(FarDatesCli, AddKeepsFarDatesExactlyOrRefusesThem) {
       const auto before = snapshot(home_);
       const Outcome refused = run({"add", "--json", row.line}, row.language);
       EXPECT_EQ(refused.status, 2);
-      EXPECT_EQ(refused.err, std::string("zarvo: the date ") + row.refusal +
-                                 " is outside the dates zarvo can keep (years 1 to 9999)\n");
+      // The refusal is in the person's language, like every other message.
+      EXPECT_EQ(refused.err, std::string(row.language) == "LANG=de_DE.UTF-8"
+                                 ? std::string("zarvo: das Datum ") + row.refusal +
+                                       " liegt außerhalb der Daten, die zarvo halten kann (Jahre 1 bis 9999)\n"
+                                 : std::string("zarvo: the date ") + row.refusal +
+                                       " is outside the dates zarvo can keep (years 1 to 9999)\n");
       EXPECT_EQ(refused.out, "");
       EXPECT_EQ(snapshot(home_), before);
       continue;
@@ -166,6 +170,41 @@ TEST_F(FarDatesCli, ATaskFileWithAYearZeroDueStillShows) {
   EXPECT_EQ(readFile(file).find("00000101"), std::string::npos);
   EXPECT_EQ(run({"rm", "--yes", id}).status, 0);
   EXPECT_FALSE(fs::exists(file));
+}
+
+// Removing the due of a task whose due was left out removes that line, and nothing else.
+TEST_F(FarDatesCli, NoDueRemovesADueLeftOut) {
+  ASSERT_EQ(zarvo({"list-default", "Reminders"}).status, 0);  // makes the home
+  const fs::path file = listFolder() / "other.ics";
+  writeFile(file,
+            "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\nBEGIN:VTODO\r\nUID:other\r\n"
+            "SUMMARY:Written elsewhere\r\nDUE;VALUE=DATE:00000101\r\n"
+            "DESCRIPTION:kept\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
+  const json listed = ok({"ls", "--json"});
+  ASSERT_EQ(listed.size(), 1u);
+  const json edited = ok({"edit", "--json", listed[0]["id"], "--no-due"});
+  EXPECT_TRUE(edited[0]["dueDate"].is_null());
+  EXPECT_FALSE(edited[0].contains("datesLeftOut")) << edited;
+  const std::string text = readFile(file);
+  EXPECT_EQ(text.find("DUE"), std::string::npos) << text;
+  EXPECT_NE(text.find("DESCRIPTION:kept\r\n"), std::string::npos) << text;
+  EXPECT_EQ(run({"ls"}).err, "");
+}
+
+// `quick` previews a line `add` would refuse: it shows what it read, says why add refuses it, and
+// makes nothing; the refusal speaks the person's language.
+TEST_F(FarDatesCli, QuickSaysWhenAddWouldRefuseTheDate) {
+  const Outcome english = run({"quick", "day zero 0000-01-01"});
+  EXPECT_EQ(english.status, 0);
+  EXPECT_NE(english.out.find("day zero"), std::string::npos) << english.out;
+  EXPECT_EQ(english.err,
+            "zarvo: the date 0000-01-01 is outside the dates zarvo can keep (years 1 to 9999); add refuses this line\n");
+  const Outcome japanese = run({"quick", "--json", "day zero 0000-01-01"}, "LANG=ja_JP.UTF-8");
+  EXPECT_EQ(japanese.status, 0);
+  EXPECT_EQ(json::parse(japanese.out)["title"], "day zero");
+  EXPECT_NE(japanese.err.find("日付 0000-01-01"), std::string::npos) << japanese.err;
+  EXPECT_EQ(run({"quick", "lunch 9999-12-31"}).err, "");
+  EXPECT_FALSE(fs::exists(home_));
 }
 
 // A home whose records database holds nanoseconds (as every version before microseconds wrote it):

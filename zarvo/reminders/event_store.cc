@@ -186,6 +186,11 @@ struct EventStore::Impl {
     using FileAt = std::pair<size_t, size_t>;
     std::unordered_map<const Source*, std::unordered_map<std::string_view, FileAt>> first;
     std::unordered_set<const detail::TodoFile*> losers;
+    // Room for every UID at once: tens of thousands of them would otherwise rehash the table again
+    // and again.
+    std::unordered_map<const Source*, size_t> uidsOfSource;
+    for (size_t c = 0; c < selected.size(); ++c) uidsOfSource[selected[c]->source().get()] += reports[c].uids.size();
+    for (const auto& [source, count] : uidsOfSource) first[source].reserve(count);
     for (size_t c = 0; c < selected.size(); ++c) {
       for (const auto& [file, why] : reports[c].unreadable) noteSkippedLocked(file, why);
       auto& firstOfSource = first[selected[c]->source().get()];

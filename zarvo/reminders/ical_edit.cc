@@ -134,6 +134,12 @@ class OwnedLines {
   std::vector<std::string_view> done_;
 };
 
+// Whether the file holds a DUE the reader left out (outside the kept years).
+bool hasDueLeftOut(const TodoFields& fields) {
+  return std::any_of(fields.datesLeftOut.begin(), fields.datesLeftOut.end(),
+                     [](const std::string& leftOut) { return leftOut.starts_with("DUE "); });
+}
+
 PropertyPtr dueProperty(const platform::DateComponents& c, std::string* zoneOut) {
   if (!c.year || !c.month || !c.day) {
     throw StoreError(StoreErrorCode::invalid, "a due date needs a year, a month and a day");
@@ -234,7 +240,7 @@ std::string editTodo(const TodoFile& file, size_t index, const DesiredTodo& want
         editor.replace(line->begin, line->end, text);
       }
     }
-  } else if (want.due != had.due) {
+  } else if (want.due != had.due || (!want.keepsDueLeftOut && hasDueLeftOut(had))) {
     std::string zone;
     owned.set("DUE", want.due ? dueProperty(*want.due, &zone) : nullptr);
     if (!zone.empty() &&

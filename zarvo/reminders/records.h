@@ -166,7 +166,12 @@ class Reminder {
   // Civil components: a zone (an instant in that zone), no zone (floating wall-clock time), or no
   // hour (a date-only due). Saving needs year, month and day; an unknown zone fails as invalid.
   const std::optional<platform::DateComponents>& dueDateComponents() const { return due_; }
-  void setDueDateComponents(std::optional<platform::DateComponents> due) { due_ = std::move(due); }
+  // Setting the due, to a date or to none, also replaces a due the file holds outside the kept years
+  // (datesLeftOut "DUE …"): saving writes the new one, or removes that line. Until then it stays.
+  void setDueDateComponents(std::optional<platform::DateComponents> due) {
+    due_ = std::move(due);
+    std::erase_if(datesLeftOut_, [](const std::string& leftOut) { return leftOut.starts_with("DUE "); });
+  }
 
   bool isCompleted() const { return completed_; }
   // Setting true stamps completionDate with the current moment (platform::Clock) unless one is set;

@@ -2,6 +2,7 @@
 // for the store's own files. Not part of the public interface.
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -70,6 +71,8 @@ class Backend {
     want.notes = r.notes_;
     want.priority = r.priority_;
     want.due = r.due_;
+    want.keepsDueLeftOut = std::any_of(r.datesLeftOut_.begin(), r.datesLeftOut_.end(),
+                                       [](const std::string& leftOut) { return leftOut.starts_with("DUE "); });
     want.completed = r.completed_;
     want.completionDate = r.completionDate_;
     want.flagged = r.flagged_;

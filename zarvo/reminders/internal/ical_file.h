@@ -117,6 +117,9 @@ struct DesiredTodo {
   std::optional<std::string> notes;
   int priority = 0;
   std::optional<platform::DateComponents> due;
+  // False when the due was set since the file was read: a DUE the file holds outside the kept years
+  // (left out of `due` when read) is removed too when `due` is none.
+  bool keepsDueLeftOut = true;
   bool completed = false;
   std::optional<Date> completionDate;
   std::vector<AlarmValue> alarms;  // kept alarms carry their origin; new ones have none
