@@ -60,6 +60,7 @@ class DesktopTest : public QObject {
   void editsInDetails();
   void showsSyncFailures();
   void speaksTheLocalesLanguage();
+  void reordersTasksByDrag();
   void handsOverToTheOpenWindow();
   void endToEnd();
 
@@ -866,6 +867,63 @@ void DesktopTest::speaksTheLocalesLanguage() {
   MainWindow english(*controller_, zarvo::Settings::defaults().quickEntry);
   QCOMPARE(english.searchField()->placeholderText(), QString("Search"));
   QCOMPARE(dueText(now.addDays(1).addSecs(7800), false, now), QString("tomorrow 17:00"));
+}
+
+// In a list in its own order, a task dropped among the others takes that place, in the files (a new
+// read shows it), as one change that one undo takes back; elsewhere the rows take no drop.
+void DesktopTest::reordersTasksByDrag() {
+  zarvo({"list-add", "Ordered"});
+  for (const char* title : {"First", "Second", "Third"}) zarvo({"add", QString("%1 #Ordered").arg(title)});
+  QTRY_VERIFY_WITH_TIMEOUT(!listId("Ordered").isEmpty(), kPatience);
+  window_->sidebar()->select(listId("Ordered"));
+  TaskModel* model = window_->taskModel();
+  QVERIFY(!(model->flags(model->index(0)) & Qt::ItemIsDropEnabled));  // by due date: no place to give
+  window_->orderBox()->setCurrentIndex(window_->orderBox()->findData(int(Order::manual)));
+  auto titles = [model] {
+    QStringList shown;
+    for (int row = 0; row < model->rowCount(); ++row) shown << model->rowAt(row)->title;
+    return shown;
+  };
+  QTRY_COMPARE_WITH_TIMEOUT(model->rowCount(), 3, kPatience);
+  QVERIFY(model->flags(model->index(0)) & Qt::ItemIsDropEnabled);
+  auto drop = [model, this](const QStringList& dragged, int row, const QString& onto) {
+    QModelIndexList indexes;
+    for (const QString& title : dragged) indexes << model->index(rowOf(title));
+    return model->dropMimeData(model->mimeData(indexes), Qt::MoveAction, row, 0, onto.isEmpty() ? QModelIndex() : model->index(rowOf(onto)));
+  };
+
+  // Between rows: before the next; below the rows: at the end.
+  QVERIFY(!drop({"Third"}, 0, {}));  // the model asks; the rows move when the store has them there
+  QTRY_COMPARE_WITH_TIMEOUT(titles().first(), QString("Third"), kPatience);
+  QTRY_COMPARE_WITH_TIMEOUT(window_->undoAction()->text(), QString("Undo Reorder 'Third'"), kPatience);
+  QVERIFY(!drop({"First"}, -1, {}));
+  QTRY_COMPARE_WITH_TIMEOUT(titles(), (QStringList{"Third", "Second", "First"}), kPatience);
+  // Several rows keep their order among themselves; onto a row: before it.
+  QVERIFY(!drop({"Second", "Third"}, -1, {}));
+  QTRY_COMPARE_WITH_TIMEOUT(titles(), (QStringList{"First", "Third", "Second"}), kPatience);
+  QTRY_COMPARE_WITH_TIMEOUT(window_->undoAction()->text(), QString("Undo Reorder 2 tasks"), kPatience);
+  QVERIFY(!drop({"First"}, -1, "Second"));
+  QTRY_COMPARE_WITH_TIMEOUT(titles(), (QStringList{"Third", "First", "Second"}), kPatience);
+
+  // Kept in the task files: a window reading the home anew shows the same order.
+  {
+    StoreController fresh(StoreController::Options{home_.toStdString()});
+    MainWindow other(fresh, zarvo::Settings::defaults().quickEntry);
+    other.orderBox()->setCurrentIndex(other.orderBox()->findData(int(Order::manual)));
+    fresh.reload();
+    QTRY_VERIFY_WITH_TIMEOUT(other.snapshot() != nullptr, kPatience);
+    other.sidebar()->select(listId("Ordered"));
+    QTRY_COMPARE_WITH_TIMEOUT(other.taskModel()->rowCount(), 3, kPatience);
+    QStringList shown;
+    for (int row = 0; row < 3; ++row) shown << other.taskModel()->rowAt(row)->title;
+    QCOMPARE(shown, (QStringList{"Third", "First", "Second"}));
+  }
+
+  window_->undoAction()->trigger();
+  QTRY_COMPARE_WITH_TIMEOUT(titles(), (QStringList{"First", "Third", "Second"}), kPatience);
+  window_->orderBox()->setCurrentIndex(window_->orderBox()->findData(int(Order::dueDate)));
+  window_->sidebar()->select(SmartList::all);
+  QVERIFY(!(model->flags(model->index(0)) & Qt::ItemIsDropEnabled));
 }
 
 // `zarvo-desktop --quick-add LINE` (a global shortcut's command) reads the line as quick entry does,

@@ -32,7 +32,10 @@ MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry
   taskView_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   taskView_->setUniformItemSizes(true);
   taskView_->setDragEnabled(true);
-  taskView_->setDragDropMode(QAbstractItemView::DragOnly);
+  // Dragging gives a task another list (onto the sidebar) or, in a list in its own order, another place.
+  taskView_->setDragDropMode(QAbstractItemView::DragDrop);
+  taskView_->setDefaultDropAction(Qt::MoveAction);
+  taskView_->setDropIndicatorShown(true);
   taskView_->setFrameShape(QFrame::NoFrame);
   taskView_->installEventFilter(this);
 
@@ -45,6 +48,7 @@ MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry
   order_->addItem(tr("Newest first"), int(Order::creationDate));
   order_->addItem(tr("By title"), int(Order::title));
   order_->addItem(tr("Overdue first"), int(Order::overdueOnTop));
+  order_->addItem(tr("Your order"), int(Order::manual));
   auto* viewBar = new QHBoxLayout;
   viewBar->addWidget(search_, 1);
   viewBar->addWidget(order_);
@@ -130,6 +134,13 @@ MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry
   }
   taskView_->setContextMenuPolicy(Qt::ActionsContextMenu);
   connect(sidebar_, &Sidebar::scopeChanged, model_, &TaskModel::setScope);
+  auto reorderable = [this] {
+    model_->setReorderable(std::holds_alternative<QString>(model_->scope()) &&
+                           Order(order_->currentData().toInt()) == Order::manual);
+  };
+  connect(sidebar_, &Sidebar::scopeChanged, this, reorderable);
+  connect(order_, &QComboBox::currentIndexChanged, this, reorderable);
+  connect(model_, &TaskModel::placeRequested, &controller_, &StoreController::placeTasks);
   connect(taskView_->selectionModel(), &QItemSelectionModel::currentChanged, this, &MainWindow::refreshDetails);
   connect(sidebar_, &Sidebar::renameRequested, &controller_, &StoreController::renameList);
   connect(sidebar_, &Sidebar::recolourRequested, &controller_, &StoreController::recolourList);

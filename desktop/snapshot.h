@@ -35,6 +35,7 @@ struct TaskRow {
   bool allDay = false;  // due on a date, without a time
   bool flagged = false;
   int priority = 0;  // 0 (none) to 3 (highest)
+  int order = -1;    // its place in its list's own order (Order::manual); -1: none given yet
   QStringList tags;  // the titles of its tags, sorted
   // Which smart lists hold the task, by the library's filters at the moment of the snapshot.
   bool today = false, upcoming = false, top = false;
@@ -51,10 +52,11 @@ struct ListRow {
   QString countTitle;  // the localized "task_count" text
 };
 
-// The orders of the task list, each one of the library's sorters.
-enum class Order { dueDate, priority, creationDate, title, overdueOnTop };
+// The orders of the task list: the library's sorters, and the person's own order of each list (the
+// tasks' stored places; tasks without one after those with one, oldest first).
+enum class Order { dueDate, priority, creationDate, title, overdueOnTop, manual };
 inline constexpr Order kOrders[] = {Order::dueDate, Order::priority, Order::creationDate, Order::title,
-                                    Order::overdueOnTop};
+                                    Order::overdueOnTop, Order::manual};
 
 struct Snapshot {
   std::vector<ListRow> lists;  // visible lists in the stored order

@@ -43,6 +43,7 @@ TaskRow taskRow(const Task& task, const std::vector<ListRow>& lists) {
   row.allDay = row.due && reminder && reminder->dueDateComponents() && !reminder->dueDateComponents()->hour;
   row.flagged = task.flagged();
   row.priority = task.priority();
+  row.order = task.order();
   for (const auto& tag : task.tags()) {
     if (const auto title = tag->title()) row.tags << qs(*title);
   }
@@ -208,6 +209,18 @@ void StoreController::read(Home& home) {
 
 namespace {
 
+// Tasks with a place first, by place; then the others, oldest first. Ties (tasks made in one second)
+// go by identifier, so every read of the home shows the same order.
+bool inManualOrder(const Task& a, const Task& b) {
+  static const auto older = Task::sorterForCreationDate(true);
+  const bool placedA = a.order() >= 0, placedB = b.order() >= 0;
+  if (placedA != placedB) return placedA;
+  if (placedA && a.order() != b.order()) return a.order() < b.order();
+  if (older(a, b) || older(b, a)) return older(a, b);
+  const auto ra = a.reminder(), rb = b.reminder();
+  return ra && rb && ra->calendarItemExternalIdentifier() < rb->calendarItemExternalIdentifier();
+}
+
 Task::Sorter sorter(Order order) {
   switch (order) {
     case Order::dueDate: return Task::sorterForDueDate(true);
@@ -215,6 +228,7 @@ Task::Sorter sorter(Order order) {
     case Order::creationDate: return Task::sorterForCreationDate(false);
     case Order::title: return Task::sorterForTitle();
     case Order::overdueOnTop: return Task::sorterForOverdueOnTop();
+    case Order::manual: return inManualOrder;
   }
   return Task::sorterForDueDate(true);
 }
@@ -321,6 +335,42 @@ void StoreController::editTask(const QString& uid, TaskEdit edit) {
       if (list->calendarId() == edit.listId->toStdString()) return home.io().move(task, list);
     }
   });
+}
+
+void StoreController::placeTasks(const QStringList& uids, const QString& beforeUid) {
+  if (uids.isEmpty()) return;
+  std::vector<std::string> moving;
+  for (const QString& uid : uids) moving.push_back(uid.toStdString());
+  run(HomeAccess::write, [moving = std::move(moving), before = beforeUid.toStdString()](Home& home) {
+    auto fetched = home.fetchTasks(std::nullopt, false);
+    if (!fetched) throw std::runtime_error(fetched.error().message());
+    auto uidOf = [](const std::shared_ptr<Task>& task) {
+      const auto reminder = task->reminder();
+      return reminder ? reminder->calendarItemExternalIdentifier() : std::string();
+    };
+    std::shared_ptr<Task> first;
+    for (const auto& task : *fetched) {
+      if (uidOf(task) == moving.front()) first = task;
+    }
+    if (!first) return std::string();
+    // The list's open tasks in its order, without the ones that move; they go in before `before`.
+    std::vector<std::shared_ptr<Task>> placed, moved;
+    for (const auto& task : sorted(*fetched, inManualOrder)) {
+      if (task->calendarId() != first->calendarId()) continue;
+      (std::find(moving.begin(), moving.end(), uidOf(task)) == moving.end() ? placed : moved).push_back(task);
+    }
+    auto at = std::find_if(placed.begin(), placed.end(), [&](const auto& task) { return uidOf(task) == before; });
+    placed.insert(at, moved.begin(), moved.end());
+    // Every task of the list gets its place, so the order no longer depends on creation dates.
+    for (size_t i = 0; i < placed.size() && i <= size_t(INT16_MAX); ++i) {
+      if (placed[i]->order() == int(i)) continue;
+      placed[i]->setOrder(int16_t(i));
+      home.io().save(placed[i], true);  // the place travels in the task's file
+    }
+    return moved.size() == 1 ? "reorder '" + moved.front()->title().value_or("") + "'"
+                             : "reorder " + std::to_string(moved.size()) + " tasks";
+  });
+  reloadAfterWrite();
 }
 
 void StoreController::addList(const QString& title) {

@@ -96,6 +96,10 @@ class StoreController : public QObject {
   // Into the list with this calendar identifier; nothing when that list is gone.
   void moveTasks(const QStringList& uids, const QString& listId);
   void removeTasks(const QStringList& uids);
+  // Puts the open tasks `uids` (of one list: the first one's) in its own order before the task
+  // `beforeUid` (at the end when that is empty or not in the list), keeping their order among
+  // themselves: one change of the history ("reorder 'Buy milk'").
+  void placeTasks(const QStringList& uids, const QString& beforeUid);
   // Changes the open task `uid` as `edit` says: one change of the history ("edit 'Buy milk'", named
   // by the title it had), whatever fields it touches.
   void editTask(const QString& uid, TaskEdit edit);

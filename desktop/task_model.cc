@@ -151,8 +151,26 @@ bool TaskModel::setData(const QModelIndex& index, const QVariant& value, int rol
 }
 
 Qt::ItemFlags TaskModel::flags(const QModelIndex& index) const {
-  if (!index.isValid()) return Qt::NoItemFlags;
-  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemIsDragEnabled;
+  const Qt::ItemFlags drop = reorderable_ ? Qt::ItemIsDropEnabled : Qt::NoItemFlags;
+  if (!index.isValid()) return drop;  // below the last row
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemIsDragEnabled | drop;
+}
+
+void TaskModel::setReorderable(bool reorderable) { reorderable_ = reorderable; }
+
+bool TaskModel::canDropMimeData(const QMimeData* data, Qt::DropAction, int, int, const QModelIndex&) const {
+  return reorderable_ && data && data->hasFormat(QString::fromLatin1(kTaskUidsMime));
+}
+
+bool TaskModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column, const QModelIndex& parent) {
+  if (!canDropMimeData(data, action, row, column, parent)) return false;
+  const QStringList uids = QString::fromUtf8(data->data(QString::fromLatin1(kTaskUidsMime))).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  // Onto a row: before it; between rows: before the next; below them: at the end. A dragged row is no
+  // place to go before: the next one that stays is.
+  int at = parent.isValid() ? parent.row() : row < 0 ? rowCount() : row;
+  while (at < rowCount() && uids.contains(rows_[size_t(at)].uid)) ++at;
+  if (!uids.isEmpty()) Q_EMIT placeRequested(uids, at < rowCount() ? rows_[size_t(at)].uid : QString());
+  return false;
 }
 
 QStringList TaskModel::mimeTypes() const { return {QString::fromLatin1(kTaskUidsMime)}; }

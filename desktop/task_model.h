@@ -47,6 +47,10 @@ class TaskModel : public QAbstractListModel {
   const Scope& scope() const { return scope_; }
   // Colours follow the palette: semantic colours resolve to their dark variants on a dark palette.
   void setDark(bool dark);
+  // Whether tasks dropped on the rows are put in that place (placeRequested): in one list, in its own
+  // order. Default false.
+  void setReorderable(bool reorderable);
+  bool reorderable() const { return reorderable_; }
   // Rewrites every due text (relative dates go stale as time passes).
   void refreshDueTexts();
 
@@ -59,10 +63,17 @@ class TaskModel : public QAbstractListModel {
   Qt::ItemFlags flags(const QModelIndex& index) const override;
   QStringList mimeTypes() const override;
   QMimeData* mimeData(const QModelIndexList& indexes) const override;
+  Qt::DropActions supportedDropActions() const override { return Qt::MoveAction; }
+  bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                       const QModelIndex& parent) const override;
+  // Asks for the place (placeRequested) and returns false: the rows move when the store has them there.
+  bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column, const QModelIndex& parent) override;
 
  Q_SIGNALS:
   // The checkbox of a row was ticked (Space, a click): the task is to be completed.
   void completeRequested(const QString& uid);
+  // Tasks dropped before the task `beforeUid` (empty: at the end).
+  void placeRequested(const QStringList& uids, const QString& beforeUid);
 
  private:
   void apply(std::vector<TaskRow> next);
@@ -72,6 +83,7 @@ class TaskModel : public QAbstractListModel {
   std::shared_ptr<const Snapshot> snapshot_;
   Scope scope_ = SmartList::today;
   bool dark_ = false;
+  bool reorderable_ = false;
   std::vector<TaskRow> rows_;
 };
 

@@ -263,6 +263,10 @@
         <source>Move to list</source>
         <translation>In Liste verschieben</translation>
     </message>
+    <message>
+        <source>Your order</source>
+        <translation>Eigene Reihenfolge</translation>
+    </message>
 </context>
 <context>
     <name>zarvo::desktop::QuickAddBox</name>

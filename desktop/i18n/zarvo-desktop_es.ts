@@ -263,6 +263,10 @@
         <source>Move to list</source>
         <translation>Mover a la lista</translation>
     </message>
+    <message>
+        <source>Your order</source>
+        <translation>Tu orden</translation>
+    </message>
 </context>
 <context>
     <name>zarvo::desktop::QuickAddBox</name>

@@ -263,6 +263,10 @@
         <source>Move to list</source>
         <translation>Déplacer vers la liste</translation>
     </message>
+    <message>
+        <source>Your order</source>
+        <translation>Votre ordre</translation>
+    </message>
 </context>
 <context>
     <name>zarvo::desktop::QuickAddBox</name>

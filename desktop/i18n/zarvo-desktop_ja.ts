@@ -261,6 +261,10 @@
         <source>Move to list</source>
         <translation>リストへ移動</translation>
     </message>
+    <message>
+        <source>Your order</source>
+        <translation>手動の並び順</translation>
+    </message>
 </context>
 <context>
     <name>zarvo::desktop::QuickAddBox</name>

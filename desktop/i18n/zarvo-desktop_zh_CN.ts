@@ -261,6 +261,10 @@
         <source>Move to list</source>
         <translation>移动到列表</translation>
     </message>
+    <message>
+        <source>Your order</source>
+        <translation>自定义顺序</translation>
+    </message>
 </context>
 <context>
     <name>zarvo::desktop::QuickAddBox</name>

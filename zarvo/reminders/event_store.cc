@@ -186,6 +186,11 @@ struct EventStore::Impl {
     using FileAt = std::pair<size_t, size_t>;
     std::unordered_map<const Source*, std::unordered_map<std::string_view, FileAt>> first;
     std::unordered_set<const detail::TodoFile*> losers;
+    // Room for every UID at once: tens of thousands of them would otherwise rehash the table again
+    // and again.
+    std::unordered_map<const Source*, size_t> uidsOfSource;
+    for (size_t c = 0; c < selected.size(); ++c) uidsOfSource[selected[c]->source().get()] += reports[c].uids.size();
+    for (const auto& [source, count] : uidsOfSource) first[source].reserve(count);
     for (size_t c = 0; c < selected.size(); ++c) {
       for (const auto& [file, why] : reports[c].unreadable) noteSkippedLocked(file, why);
       auto& firstOfSource = first[selected[c]->source().get()];
@@ -670,6 +675,23 @@ void EventStore::fetchRemindersMatchingPredicate(
 
 std::vector<std::shared_ptr<Reminder>> EventStore::remindersMatchingPredicate(const Predicate& predicate) {
   return impl_->matching(predicate);
+}
+
+std::vector<std::shared_ptr<Reminder>> EventStore::remindersInFiles(const std::vector<fs::path>& files) {
+  std::lock_guard lock(impl_->mu);
+  impl_->ensureScannedLocked();
+  std::vector<std::shared_ptr<Reminder>> out;
+  for (const fs::path& path : files) {
+    const std::string identifier = path.parent_path().lexically_relative(impl_->root()).generic_string();
+    auto calendar = impl_->calendars.find(identifier);
+    if (calendar == impl_->calendars.end() || !detail::isTaskFileName(path.filename().string())) continue;
+    const std::shared_ptr<const detail::TodoFile> file = detail::loadFile(*impl_->fs, path);
+    if (!file) continue;
+    for (size_t i = 0; i < file->todos.size(); ++i) {
+      if (!file->todos[i].recurrenceOverride) out.push_back(detail::Backend::makeReminder(file, i, calendar->second));
+    }
+  }
+  return out;
 }
 
 void EventStore::saveFileCache() {

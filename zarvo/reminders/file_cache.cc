@@ -403,7 +403,8 @@ bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const 
   for (auto& [path, state] : states) states_.try_emplace(std::move(path), std::move(state));
   Folder* folder = nullptr;
   std::string_view folderPath;
-  for (auto& [path, entry] : *rows) {
+  for (size_t row = 0; row < rows->size(); ++row) {
+    auto& [path, entry] = (*rows)[row];
     // What this process read itself is at least as fresh. Each path was built from the root and a
     // relative path of plain names, so its last '/' parts folder from name; a folder's entries are
     // adjacent, so the folder is looked up once per run of them.
@@ -412,6 +413,16 @@ bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const 
     if (!folder || parent != folderPath) {
       folder = &folders_[std::string(parent)];
       folderPath = parent;
+      // Room for the folder's run at once, rather than a rehash each time the table fills. The run
+      // ends at the first row of another folder, so each row is looked at here once.
+      const std::string_view prefix = std::string_view(path).substr(0, slash + 1);
+      auto inFolder = [&](std::string_view other) {
+        return other.size() > prefix.size() && other.starts_with(prefix) &&
+               other.find('/', slash + 1) == std::string_view::npos;
+      };
+      size_t end = row + 1;
+      while (end < rows->size() && inFolder((*rows)[end].first)) ++end;
+      folder->reserve(folder->size() + (end - row));
     }
     folder->try_emplace(path.substr(slash + 1), std::move(entry));
   }
