@@ -54,7 +54,8 @@ int run(const AddOptions& o, Program& program) {
   std::vector<std::string> tagTitles;
   for (const auto& tag : o.tags) tagTitles.push_back(checkedTagTitle(tag));
   const bool colour = useColour(program.globals.color);
-  const QuickEntryOptions options = o.literal ? QuickEntryOptions{} : program.settings().quickEntry;
+  QuickEntryOptions options = o.literal ? QuickEntryOptions{} : program.settings().quickEntry;
+  options.reminders = !o.literal;  // add writes the reminder a "remind me" phrase asks for
   const Date ref = applyDateOptions(o.date);
   std::shared_ptr<const platform::Clock> clock;
   if (o.date.ref) clock = std::make_shared<platform::FixedClock>(ref);
@@ -96,6 +97,7 @@ int run(const AddOptions& o, Program& program) {
       wanted.push_back(reminderAlarm(text, d.dueDate() && !d.dueIsAllDay(), ref, dates));
     }
   }
+  if (d.reminder) wanted.push_back(quickEntryAlarm(*d.reminder, d.dueDate() && !d.dueIsAllDay(), ref));
   auto task = session.io().createTask(title, list, o.notes, d.flagged || o.flag, o.priority.value_or(0), d.dueDate(),
                                       d.dueIsAllDay(), d.recurrenceRule());
   if (!task) throw RefusedError(tr("there is no list to add the task to; create one with 'zarvo list-add TITLE'"));

@@ -5,6 +5,7 @@
 #include "app/terminal_text.h"
 #include "app/commands.h"
 #include "app/date_options.h"
+#include "zarvo/alarms/alarm_writes.h"
 #include "zarvo/platform/date_calendar.h"
 #include "zarvo/platform/text.h"
 #include "zarvo/quickentry/quick_task_parser.h"
@@ -44,7 +45,8 @@ std::vector<std::shared_ptr<List>> listsTitled(const std::vector<std::string>& t
 
 int run(const QuickOptions& o, Program& program) {
   const std::string line = joinedText(o.words);
-  const QuickEntryOptions options = o.literal ? QuickEntryOptions{} : program.settings().quickEntry;
+  QuickEntryOptions options = o.literal ? QuickEntryOptions{} : program.settings().quickEntry;
+  options.reminders = !o.literal;  // add writes the reminder a "remind me" phrase asks for
   const Date ref = applyDateOptions(o.date);
   std::shared_ptr<const platform::Clock> clock;
   if (o.date.ref) clock = std::make_shared<platform::FixedClock>(ref);
@@ -82,6 +84,21 @@ int run(const QuickOptions& o, Program& program) {
   preview["allDay"] = d.dueIsAllDay();
   const auto rule = d.recurrenceRule();
   preview["recurrence"] = rule ? json(*rule) : json(nullptr);
+  // A "remind me" phrase: seconds before the due, or a moment (a day alone as a day).
+  std::optional<std::string> reminderText;
+  if (d.reminder) {
+    json reminder{{"phrase", platform::toUtf8(d.reminder->phrase)}, {"beforeDue", nullptr}, {"at", nullptr}};
+    if (d.reminder->beforeDue) {
+      reminder["beforeDue"] = d.reminder->beforeDue->count();
+      reminderText = alarms::durationText(-*d.reminder->beforeDue);
+    } else if (d.reminder->at) {
+      reminderText = d.reminder->atIsDay ? platform::isoDayString(*d.reminder->at) : platform::isoString(*d.reminder->at);
+      reminder["at"] = *reminderText;
+    }
+    preview["reminder"] = std::move(reminder);
+  } else {
+    preview["reminder"] = nullptr;
+  }
   if (o.json) {
     printJson(preview);
     return 0;
@@ -97,6 +114,7 @@ int run(const QuickOptions& o, Program& program) {
                                      platform::toUtf8(d.chronoItem->parsedDateString())));
   }
   if (rule) labelled(tr("repeats"), *rule);
+  if (reminderText) labelled(tr("alarm"), fmt::format("{}  (\"{}\")", *reminderText, platform::toUtf8(d.reminder->phrase)));
   if (d.list) {
     labelled(tr("list"), d.list->title());
   } else if (d.parsedList) {

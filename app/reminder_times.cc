@@ -16,6 +16,13 @@ std::shared_ptr<reminders::Alarm> keptAlarm(Date at) {
   return reminders::Alarm::alarmWithAbsoluteDate(at);
 }
 
+// A moment's alarm; a day alone rings at 09:00.
+std::shared_ptr<reminders::Alarm> momentAlarm(Date at, bool isDay) {
+  if (!isDay) return keptAlarm(at);
+  const platform::DateCalendar calendar = platform::DateCalendar::current();
+  return keptAlarm(calendar.adding(platform::CalendarUnit::hour, 9, calendar.startOfDay(at)));
+}
+
 }  // namespace
 
 std::shared_ptr<reminders::Alarm> reminderAlarm(const std::string& text, bool dueHasTime, Date now,
@@ -32,9 +39,15 @@ std::shared_ptr<reminders::Alarm> reminderAlarm(const std::string& text, bool du
     throw UsageError(trf("no time found in the reminder '{}': give a length before the due (10m, 1h, 2d) or a time (09:00, tomorrow 9am)",
                          text));
   }
-  if (!item->isAllDay()) return keptAlarm(item->dueDate());
-  const platform::DateCalendar calendar = platform::DateCalendar::current();
-  return keptAlarm(calendar.adding(platform::CalendarUnit::hour, 9, calendar.startOfDay(item->dueDate())));
+  return momentAlarm(item->dueDate(), item->isAllDay());
+}
+
+std::shared_ptr<reminders::Alarm> quickEntryAlarm(const TaskDescription::Reminder& reminder, bool dueHasTime, Date now) {
+  if (reminder.beforeDue) {
+    if (dueHasTime) return reminders::Alarm::alarmWithRelativeOffset(-*reminder.beforeDue);
+    return keptAlarm(now + *reminder.beforeDue);
+  }
+  return momentAlarm(reminder.at.value_or(now), reminder.atIsDay);
 }
 
 void addReminders(Task& task, const std::vector<std::string>& texts, Date now, const ChronoParseHelper& dates) {

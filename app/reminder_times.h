@@ -12,6 +12,7 @@
 
 #include "zarvo/model/task.h"
 #include "zarvo/quickentry/chrono_parse_helper.h"
+#include "zarvo/quickentry/quick_task_parser.h"
 
 namespace zarvo::app {
 
@@ -19,6 +20,11 @@ namespace zarvo::app {
 // UsageError naming the text when it reads as neither a length nor a date phrase alone.
 std::shared_ptr<reminders::Alarm> reminderAlarm(const std::string& text, bool dueHasTime, Date now,
                                                 const ChronoParseHelper& dates);
+
+// The alarm a quick-entry line's "remind me" phrase asks for, read as --remind reads the same words: a
+// length before a due with a time is relative to the due, without one it counts from `now`; a moment
+// rings there, a day alone at 09:00.
+std::shared_ptr<reminders::Alarm> quickEntryAlarm(const TaskDescription::Reminder& reminder, bool dueHasTime, Date now);
 
 // Adds the alarm of each text to the task's reminder. Every text is read before any alarm is added.
 void addReminders(Task& task, const std::vector<std::string>& texts, Date now, const ChronoParseHelper& dates);

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <ctime>
 #include <functional>
+#include <utility>
 
 #include "zarvo/alarms/alarm_writes.h"
 #include "zarvo/home/home.h"
@@ -92,11 +93,19 @@ int Daemon::run() {
     log().error("Cannot set up the daemon's descriptors: errno %{public}@", std::to_string(errno));
     return 1;
   }
+  // The watcher says which task files changed, so a round reads only those. Its wait for a burst
+  // to end is short: a round costs what the burst touched, and a change should show at once.
   const int changeFd = changeFd_;
-  auto watcher = reminders::makeInotifyWatcher(options_.home / "reminders", std::chrono::milliseconds(200), [changeFd] {
-    const uint64_t one = 1;
-    (void)!::write(changeFd, &one, sizeof one);
-  });
+  auto watcher = reminders::makeInotifyChangeWatcher(
+      options_.home / "reminders", std::chrono::milliseconds(30), [this, changeFd](reminders::TreeChanges heard) {
+        {
+          std::lock_guard lock(changesMutex_);
+          changes_.everything = changes_.everything || heard.everything;
+          changes_.files.insert(changes_.files.end(), heard.files.begin(), heard.files.end());
+        }
+        const uint64_t one = 1;
+        (void)!::write(changeFd, &one, sizeof one);
+      });
   reschedule();
   for (;;) {
     pollfd fds[4] = {{timerFd_, POLLIN, 0}, {changeFd_, POLLIN, 0}, {signalFd_, POLLIN, 0},
@@ -123,14 +132,24 @@ int Daemon::run() {
     bool wake = false;
     if (fds[0].revents & POLLIN) {
       uint64_t expirations = 0;
-      // ECANCELED: the clock was set; the moments of every alarm must be weighed again.
-      (void)!::read(timerFd_, &expirations, sizeof expirations);
+      // ECANCELED: the clock was set (or the zone a date without a zone counts in may have moved
+      // with it); the moments of every alarm are weighed again from the files.
+      if (::read(timerFd_, &expirations, sizeof expirations) < 0 && errno == ECANCELED) {
+        rounds_.filesChanged({.files = {}, .everything = true});
+      }
       wake = true;
     }
     if (fds[1].revents & POLLIN) {
       uint64_t count = 0;
       (void)!::read(changeFd_, &count, sizeof count);
-      wake = true;
+      reminders::TreeChanges heard;
+      {
+        std::lock_guard lock(changesMutex_);
+        heard = std::exchange(changes_, {});
+      }
+      rounds_.filesChanged(heard);
+      // A burst of writers' temporary files only changes nothing.
+      wake = wake || heard.everything || !heard.files.empty();
     }
     if (wake) reschedule();
   }
@@ -288,9 +307,11 @@ namespace {
 // conflict checks and its read-back of the file. `keepHistory` false leaves the history out: undo must
 // take back what the person did, not that the daemon showed an alarm. 0, or 1 with the reason logged
 // (`what` names the work) when the home or the store refused.
-int changeOpenTasks(const std::filesystem::path& homePath, bool keepHistory, const std::string& what,
+int changeOpenTasks(const std::filesystem::path& homePath, const std::shared_ptr<platform::FileSystem>& fileSystem,
+                    bool keepHistory, const std::string& what,
                     const std::function<void(Home&, std::vector<std::shared_ptr<Task>>&)>& change) {
   HomeOptions ho;
+  ho.fileSystem = fileSystem;
   ho.createIfMissing = false;
   ho.access = HomeAccess::write;
   ho.keepHistory = keepHistory;
@@ -322,8 +343,9 @@ std::shared_ptr<Task> withUid(const std::vector<std::shared_ptr<Task>>& tasks, c
 
 }  // namespace
 
-int completeTask(const std::filesystem::path& homePath, const std::string& uid, const std::string& title) {
-  return changeOpenTasks(homePath, true, "complete " + uid, [&](Home& home, std::vector<std::shared_ptr<Task>>& tasks) {
+int completeTask(const std::filesystem::path& homePath, const std::shared_ptr<platform::FileSystem>& fileSystem,
+                 const std::string& uid, const std::string& title) {
+  return changeOpenTasks(homePath, fileSystem, true, "complete " + uid, [&](Home& home, std::vector<std::shared_ptr<Task>>& tasks) {
     const auto task = withUid(tasks, uid);
     if (!task) {
       log().notice("Task %{public}@ is gone or done already", uid);
@@ -342,10 +364,10 @@ namespace {
 // Finds each alarm that still rings as it did, lets `change` mark it in the task's reminder and saves
 // the tasks. With a `description` the change is one of the history (a snooze the person chose);
 // without, the history is left out.
-int changeAlarms(const std::filesystem::path& homePath, const std::vector<RungAlarm>& rung,
-                 const std::function<bool(reminders::Reminder&, size_t index)>& change,
+int changeAlarms(const std::filesystem::path& homePath, const std::shared_ptr<platform::FileSystem>& fileSystem,
+                 const std::vector<RungAlarm>& rung, const std::function<bool(reminders::Reminder&, size_t index)>& change,
                  std::optional<std::string> description) {
-  return changeOpenTasks(homePath, description.has_value(), "mark alarms",
+  return changeOpenTasks(homePath, fileSystem, description.has_value(), "mark alarms",
                          [&](Home& home, std::vector<std::shared_ptr<Task>>& tasks) {
     // Only the alarms change: the record's fields (flag, order, tags) would otherwise be written into
     // files that other clients made without them.
@@ -370,14 +392,16 @@ int changeAlarms(const std::filesystem::path& homePath, const std::vector<RungAl
 
 }  // namespace
 
-int acknowledgeAlarms(const std::filesystem::path& homePath, Date now, const std::vector<RungAlarm>& alarms) {
-  return changeAlarms(homePath, alarms,
+int acknowledgeAlarms(const std::filesystem::path& homePath, const std::shared_ptr<platform::FileSystem>& fileSystem,
+                      Date now, const std::vector<RungAlarm>& alarms) {
+  return changeAlarms(homePath, fileSystem, alarms,
                       [now](reminders::Reminder& r, size_t index) { return alarms::acknowledgeAlarm(r, index, now); },
                       std::nullopt);
 }
 
-int snoozeAlarm(const std::filesystem::path& homePath, const RungAlarm& alarm, Date now, Date until) {
-  return changeAlarms(homePath, {alarm}, [now, until](reminders::Reminder& r, size_t index) {
+int snoozeAlarm(const std::filesystem::path& homePath, const std::shared_ptr<platform::FileSystem>& fileSystem,
+                const RungAlarm& alarm, Date now, Date until) {
+  return changeAlarms(homePath, fileSystem, {alarm}, [now, until](reminders::Reminder& r, size_t index) {
     return alarms::snoozeAlarm(r, index, now, until);
   }, "snooze");
 }

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "zarvo/alarms/alarm_rounds.h"
 #include "zarvo/alarms/schedule.h"
 #include "zarvo/platform/filesystem.h"
+#include "zarvo/reminders/file_watcher.h"
 
 namespace zarvo::remindersd {
 
@@ -68,14 +70,21 @@ class Daemon {
   int timerFd_ = -1;
   int changeFd_ = -1;
   int signalFd_ = -1;
+  // What the change watcher heard since the loop last looked (written on the watcher's thread).
+  std::mutex changesMutex_;
+  reminders::TreeChanges changes_;
   std::optional<Date> wakeAt_;
   std::map<uint32_t, alarms::Firing> shown_;  // notifications on screen, by id
 };
 
+// The helpers below open the home at `homePath` through `fileSystem` (HomeOptions::fileSystem; null:
+// POSIX), as the daemon reads it, so that the faults a test injects reach their writes too.
+
 // Completes the open task with UID `uid` of the home at `homePath` as `zarvo done` does (recorded in
 // the history as "done 'TITLE'"); 0 when done or when no such open task is left, 1 when the home or
 // the store refused. What the daemon runs, in a process of its own, when the user picks Done.
-int completeTask(const std::filesystem::path& homePath, const std::string& uid, const std::string& title);
+int completeTask(const std::filesystem::path& homePath, const std::shared_ptr<platform::FileSystem>& fileSystem,
+                 const std::string& uid, const std::string& title);
 
 // One alarm that rang: alarm `index` of the task with UID `taskUid` (alarms::TaskAlarms::alarms),
 // ringing at `at`. A task whose alarm no longer rings at `at` (moved or gone since) is left alone.
@@ -88,9 +97,11 @@ struct RungAlarm {
 // Writes ACKNOWLEDGED at `now` into each alarm of the home at `homePath` (alarms::acknowledgeAlarm),
 // through the library's save path; 0 when every task that still has its alarm was written, 1 when
 // the home or the store refused. What the daemon runs, in a process of its own, when it shows alarms.
-int acknowledgeAlarms(const std::filesystem::path& homePath, Date now, const std::vector<RungAlarm>& alarms);
+int acknowledgeAlarms(const std::filesystem::path& homePath, const std::shared_ptr<platform::FileSystem>& fileSystem,
+                      Date now, const std::vector<RungAlarm>& alarms);
 
 // Snoozes `alarm`, shown at `now`, until `until` (alarms::snoozeAlarm); statuses as acknowledgeAlarms.
-int snoozeAlarm(const std::filesystem::path& homePath, const RungAlarm& alarm, Date now, Date until);
+int snoozeAlarm(const std::filesystem::path& homePath, const std::shared_ptr<platform::FileSystem>& fileSystem,
+                const RungAlarm& alarm, Date now, Date until);
 
 }  // namespace zarvo::remindersd

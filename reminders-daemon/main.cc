@@ -17,6 +17,7 @@
 //   --acknowledge NOW UID INDEX AT [UID INDEX AT]...     (times in seconds since 1970, UTC)
 //   --snooze NOW UNTIL UID INDEX AT
 //   --clock-offset SECONDS   runs as if the clock read SECONDS later (end-to-end tests of snoozes)
+#include <malloc.h>
 #include <unistd.h>
 
 #include <charconv>
@@ -78,9 +79,15 @@ class OffsetClock final : public zarvo::platform::Clock {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Fixed thresholds: glibc's adaptive ones rise after the first read of a large home frees its big
+  // blocks, and then keep tens of megabytes of freed memory resident while the daemon sleeps.
+  mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+  mallopt(M_TRIM_THRESHOLD, 128 * 1024);
   // Done on a repeating task writes its next due: its alarm follows the due, as zarvo's do.
   zarvo::enableFrontEndOptions();
   zarvo::remindersd::DaemonOptions options;
+  // The daemon and its helpers read and write the home through the file system a home opens with.
+  options.fileSystem = zarvo::HomeOptions().fileSystemOrDefault();
   std::optional<std::filesystem::path> home;
   std::optional<std::filesystem::path> config;
   bool atDueTime = false;
@@ -106,7 +113,7 @@ int main(int argc, char** argv) {
       }
       if (!home) home = zarvo::Home::defaultPath();
       if (!home) return 2;
-      return zarvo::remindersd::acknowledgeAlarms(*home, *now, *alarms);
+      return zarvo::remindersd::acknowledgeAlarms(*home, options.fileSystem, *now, *alarms);
     } else if (arg == "--snooze" && i + 5 < argc) {
       auto now = moment(argv[i + 1]);
       auto until = moment(argv[i + 2]);
@@ -117,7 +124,7 @@ int main(int argc, char** argv) {
       }
       if (!home) home = zarvo::Home::defaultPath();
       if (!home) return 2;
-      return zarvo::remindersd::snoozeAlarm(*home, alarms->front(), *now, *until);
+      return zarvo::remindersd::snoozeAlarm(*home, options.fileSystem, alarms->front(), *now, *until);
     } else if (arg == "--clock-offset" && i + 1 < argc) {
       auto seconds = integer(argv[++i]);
       if (!seconds) {
@@ -140,7 +147,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "zarvo-reminders: no home: set --home, ZARVO_HOME or HOME\n");
     return 2;
   }
-  if (complete) return zarvo::remindersd::completeTask(*home, complete->first, complete->second);
+  if (complete) return zarvo::remindersd::completeTask(*home, options.fileSystem, complete->first, complete->second);
   if (config && config->empty()) {
     std::fprintf(stderr, "zarvo-reminders: --config needs a file\n");
     return 2;

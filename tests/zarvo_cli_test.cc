@@ -412,7 +412,7 @@ TEST_F(ZarvoCliTest, QuickPrintsTheContractAndCreatesNothing) {
             R"({"string":"call #WORK !!","title":"call","flagged":true,"parsedList":"#WORK",)"
             R"("parsedListRange":{"location":5,"length":5},"listTitleRange":{"location":21,"length":5},)"
             R"("list":"Work","dueDate":"2024-03-12T17:00:00.000+01:00","parsedDateString":"tomorrow at 5pm",)"
-            R"("allDay":false,"recurrence":null})");
+            R"("allDay":false,"recurrence":null,"reminder":null})");
   const json none = json::parse(ok({"quick", "--json", "plain words"}));
   EXPECT_TRUE(none["parsedListRange"].is_null());
   EXPECT_TRUE(none["list"].is_null());

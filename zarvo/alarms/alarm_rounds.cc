@@ -1,6 +1,9 @@
 #include "zarvo/alarms/alarm_rounds.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string>
+#include <thread>
 
 #include "zarvo/alarms/open_task_alarms.h"
 
@@ -14,14 +17,36 @@ Expected<AlarmRounds::Round> AlarmRounds::ring(Date now, const std::function<boo
   OpenTaskAlarmsOptions read;
   read.withDueTimes = options_.schedule.remindAtDueTime;
   read.fileCache = options_.home / "reminders.cache";
-  auto tasks = readOpenTaskAlarms(options_.home / "reminders", read);
-  if (!tasks) return Error(tasks.error(), "cannot read the tasks: " + tasks.error().message());
+  const std::filesystem::path root = options_.home / "reminders";
+  if (!tasks_) {
+    // Read on a thread of its own: what the read allocates (the files' text and the store's objects,
+    // freed at once) comes from that thread's malloc arena, and the copy kept is made here, packed
+    // into few pages of this thread's. Kept as read, the tasks would be spread over the pages the
+    // whole read used and hold them all resident while the daemon sleeps.
+    std::optional<Expected<std::vector<TaskAlarms>>> tasks;
+    std::thread([&] { tasks.emplace(readOpenTaskAlarms(root, read)); }).join();
+    if (!*tasks) return Error(tasks->error(), "cannot read the tasks: " + tasks->error().message());
+    tasks_.emplace(tasks->value().begin(), tasks->value().end());
+    tasks.reset();
+    changed_.clear();
+  } else if (!changed_.empty()) {
+    std::sort(changed_.begin(), changed_.end());
+    changed_.erase(std::unique(changed_.begin(), changed_.end()), changed_.end());
+    auto fresh = readOpenTaskAlarmsInFiles(root, changed_, read);
+    if (!fresh) {
+      tasks_.reset();  // what is kept may be behind the files: the next round reads them all
+      return Error(fresh.error(), "cannot read the tasks: " + fresh.error().message());
+    }
+    std::erase_if(*tasks_, [&](const TaskAlarms& t) { return std::binary_search(changed_.begin(), changed_.end(), t.file); });
+    std::move(fresh->begin(), fresh->end(), std::back_inserter(*tasks_));
+    changed_.clear();
+  }
   if (!notified_) {
     auto loaded = NotifiedState::load(options_.fileSystem, options_.home / std::string(NotifiedState::kFileName));
     if (!loaded) return Error(loaded.error(), "cannot read what has rung: " + loaded.error().message());
     notified_ = std::move(*loaded);
   }
-  Schedule s = schedule(*tasks, now, *notified_, options_.schedule);
+  Schedule s = schedule(*tasks_, now, *notified_, options_.schedule);
   Round round;
   round.nextWakeUp = s.nextWakeUp;
   for (Firing& f : s.ringing) {
@@ -32,6 +57,15 @@ Expected<AlarmRounds::Round> AlarmRounds::ring(Date now, const std::function<boo
   notified_->retainOnly(s.liveKeys);
   round.recorded = notified_->save();
   return round;
+}
+
+void AlarmRounds::filesChanged(const reminders::TreeChanges& changes) {
+  if (changes.everything) {
+    tasks_.reset();
+    changed_.clear();
+  } else if (tasks_) {
+    changed_.insert(changed_.end(), changes.files.begin(), changes.files.end());
+  }
 }
 
 }  // namespace zarvo::alarms

@@ -3,6 +3,10 @@
 // the program to show, and what was shown is recorded in the home's notified state
 // (notified_state.h), written through the home's file system.
 //
+// The alarms read are kept too: a round reads every task file the first time, after a round that
+// could not read, and when told that everything changed; otherwise only the files it was told changed
+// (filesChanged), so that an outside change costs what it touched, not what the home holds.
+//
 // What has rung is kept in memory from the first read of the state file on, and the file follows
 // it: a write that fails (a full disk, a read-only home) is tried again at the next round, and no
 // alarm rings twice in one process however many writes fail. Only a restart before a write succeeds
@@ -21,6 +25,7 @@
 #include "zarvo/alarms/schedule.h"
 #include "zarvo/platform/error.h"
 #include "zarvo/platform/filesystem.h"
+#include "zarvo/reminders/file_watcher.h"
 
 namespace zarvo::alarms {
 
@@ -47,9 +52,16 @@ class AlarmRounds {
   // knowing what rang could ring twice.
   Expected<Round> ring(Date now, const std::function<bool(const Firing&)>& show);
 
+  // Tells the next round what changed in the home's task files since the last (a watcher's burst):
+  // it reads those files again, or every file when `changes.everything`. Changes told add up until
+  // a round reads them.
+  void filesChanged(const reminders::TreeChanges& changes);
+
  private:
   Options options_;
   std::optional<NotifiedState> notified_;
+  std::optional<std::vector<TaskAlarms>> tasks_;  // none: the next round reads every file
+  std::vector<std::filesystem::path> changed_;    // files to read again, when tasks_ is kept
 };
 
 }  // namespace zarvo::alarms

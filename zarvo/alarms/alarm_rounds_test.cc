@@ -1,8 +1,12 @@
 // The daemon's rounds over a home on disk: what rang is not shown again, also while the file that
-// records it cannot be written, and an alarm that could not be shown rings at the next round.
+// records it cannot be written; an alarm that could not be shown rings at the next round; after the
+// first round only the files told as changed are read again.
 #include "zarvo/alarms/alarm_rounds.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
 
 #include "zarvo/testing/files.h"
 #include "zarvo/testing/temp_dir.h"
@@ -17,8 +21,15 @@ const Date kDue = Date(std::chrono::seconds(1'893'492'000));  // 2030-01-01 10:0
 
 // A home with one task whose alarm rings 15 minutes before its due and one that rings at its due
 // time only (which nothing but the state file keeps from ringing again).
+fs::path errands(const testing::TempDir& dir) { return dir.path() / "reminders" / "local" / "errands"; }
+
+std::string taskFile(const std::string& uid, const std::string& lines) {
+  return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\nBEGIN:VTODO\r\nUID:" + uid + "\r\nSUMMARY:" + uid +
+         "\r\n" + lines + "END:VTODO\r\nEND:VCALENDAR\r\n";
+}
+
 fs::path homeWithTwoAlarms(const testing::TempDir& dir) {
-  const fs::path list = dir.path() / "reminders" / "local" / "errands";
+  const fs::path list = errands(dir);
   testing::writeFile(dir.path() / "reminders" / "local" / ".source", "local\nLocal\n0\n");
   testing::writeFile(list / "displayname", "Errands\n");
   for (const std::string uid : {"alarm", "due-time"}) {
@@ -79,6 +90,65 @@ TEST(AlarmRoundsTest, AnAlarmThatCouldNotBeShownRingsAtTheNextRound) {
   ASSERT_TRUE(next);
   EXPECT_EQ(next->shown.size(), 2u);
   EXPECT_TRUE(next->recorded.ok());
+}
+
+TEST(AlarmRoundsTest, LaterRoundsReadTheFilesToldAsChanged) {
+  const std::string kQuarterBefore = "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER;RELATED=END:-PT15M\r\nEND:VALARM\r\n";
+  const std::string kAtHalfPastNine =
+      "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER;VALUE=DATE-TIME:20300101T093000Z\r\nEND:VALARM\r\n";
+  enum class Told { nothing, theFile, noTaskFile, everything };
+  struct Row {
+    const char* name;
+    std::function<fs::path(const fs::path& list)> change;  // gives the file it changed
+    Told told;
+    std::vector<std::string> shown;  // "uid list" at 09:50, when "alarm" (09:45) rings unless changed
+  };
+  const auto write = [](const std::string& uid, const std::string& lines) {
+    return [uid, lines](const fs::path& list) {
+      testing::writeFile(list / (uid + ".ics"), taskFile(uid, lines));
+      return list / (uid + ".ics");
+    };
+  };
+  const Row rows[] = {
+      {"nothing changed", [](const fs::path& list) { return list / "alarm.ics"; }, Told::nothing, {"alarm Errands"}},
+      {"a new task", write("new", kAtHalfPastNine), Told::theFile, {"alarm Errands", "new Errands"}},
+      {"a new task not told", write("new", kAtHalfPastNine), Told::nothing, {"alarm Errands"}},
+      {"completed", write("alarm", "DUE:20300101T100000Z\r\nSTATUS:COMPLETED\r\n" + kQuarterBefore), Told::theFile, {}},
+      {"due moved later", write("alarm", "DUE:20300101T110000Z\r\n" + kQuarterBefore), Told::theFile, {}},
+      {"removed",
+       [](const fs::path& list) {
+         fs::remove(list / "alarm.ics");
+         return list / "alarm.ics";
+       },
+       Told::theFile, {}},
+      {"completed, only a temporary file told", write("alarm", "STATUS:COMPLETED\r\n" + kQuarterBefore), Told::noTaskFile,
+       {"alarm Errands"}},
+      {"list renamed",
+       [](const fs::path& list) {
+         testing::writeFile(list / "displayname", "Chores\n");
+         return list / "displayname";
+       },
+       Told::everything, {"alarm Chores"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    testing::TempDir dir;
+    AlarmRounds rounds({homeWithTwoAlarms(dir), nullptr, {}});
+    std::vector<std::string> shown;
+    const auto show = [&](const Firing& f) {
+      shown.push_back(f.taskUid + " " + f.list);
+      return true;
+    };
+    ASSERT_TRUE(rounds.ring(kDue - minutes(60), show));
+    ASSERT_TRUE(shown.empty());
+    const fs::path changed = row.change(errands(dir));
+    if (row.told == Told::theFile) rounds.filesChanged({.files = {changed}, .everything = false});
+    if (row.told == Told::noTaskFile) rounds.filesChanged({});
+    if (row.told == Told::everything) rounds.filesChanged({.files = {}, .everything = true});
+    ASSERT_TRUE(rounds.ring(kDue - minutes(10), show));
+    std::sort(shown.begin(), shown.end());
+    EXPECT_EQ(shown, row.shown);
+  }
 }
 
 }  // namespace

@@ -74,9 +74,6 @@ size_t clearAlarms(reminders::Reminder& reminder) {
   return alarms.size();
 }
 
-namespace {
-
-// RFC 5545's dur-value, in whole days, hours, minutes and seconds.
 std::string durationText(std::chrono::seconds offset) {
   int64_t s = offset.count();
   std::string out = s < 0 ? "-P" : "P";
@@ -89,8 +86,6 @@ std::string durationText(std::chrono::seconds offset) {
   if (seconds > 0 || (days == 0 && hours == 0 && minutes == 0)) out += std::to_string(seconds) + "S";
   return out;
 }
-
-}  // namespace
 
 std::vector<AlarmView> alarmViews(const reminders::Reminder& reminder, std::optional<Date> due) {
   std::vector<AlarmView> out;

@@ -33,6 +33,10 @@ std::string snoozeLabel(std::string_view choice);
 // The length of a choice "<n>m", "<n>h", "<n>d" (a day counted as 24 hours); none for any other text.
 std::optional<std::chrono::seconds> choiceLength(std::string_view choice);
 
+// An offset as RFC 5545 writes a duration, in whole days, hours, minutes and seconds: "-PT10M",
+// "-P1DT2H", "PT0S".
+std::string durationText(std::chrono::seconds offset);
+
 // Removes every alarm of the reminder, snoozes and acknowledged ones too; answers how many went.
 size_t clearAlarms(reminders::Reminder& reminder);
 

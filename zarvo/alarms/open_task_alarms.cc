@@ -1,5 +1,7 @@
 #include "zarvo/alarms/open_task_alarms.h"
 
+#include <functional>
+
 #include "zarvo/platform/date_calendar.h"
 #include "zarvo/reminders/event_store.h"
 #include "zarvo/reminders/shared_file_cache.h"
@@ -7,8 +9,13 @@
 
 namespace zarvo::alarms {
 
-Expected<std::vector<TaskAlarms>> readOpenTaskAlarms(const std::filesystem::path& root,
-                                                     const OpenTaskAlarmsOptions& options) {
+namespace {
+
+// Opens the store at `root` to read only and keeps the open tasks that can ring of what `fetch`
+// reads from it.
+Expected<std::vector<TaskAlarms>> readFrom(
+    const std::filesystem::path& root, const OpenTaskAlarmsOptions& options,
+    const std::function<std::vector<std::shared_ptr<reminders::Reminder>>(reminders::EventStore&)>& fetch) {
   using reminders::AuthorizationStatus;
   using reminders::EntityType;
   switch (reminders::EventStore::authorizationStatusForEntityType(EntityType::reminder, root)) {
@@ -27,12 +34,15 @@ Expected<std::vector<TaskAlarms>> readOpenTaskAlarms(const std::filesystem::path
     storeOptions.watchForChanges = false;  // the caller watches; a second watcher would only cost
     storeOptions.fileCachePath = options.fileCache;
     reminders::EventStore store(storeOptions);
-    const auto calendars = store.calendarsForEntityType(EntityType::reminder);
-    auto open = store.remindersMatchingPredicate(store.predicateForIncompleteReminders(std::nullopt, std::nullopt, calendars));
+    auto open = fetch(store);
     for (auto& reminder : open) {
+      if (reminder->isCompleted()) continue;
       TaskAlarms alarms = taskAlarmsOf(*reminder);
+      if (!alarms.alarms.empty() || (options.withDueTimes && alarms.dueHasTime)) {
+        if (auto version = reminder->fileVersion()) alarms.file = std::move(version->path);
+        out.push_back(std::move(alarms));
+      }
       reminder.reset();  // its file's text goes as soon as it is read
-      if (!alarms.alarms.empty() || (options.withDueTimes && alarms.dueHasTime)) out.push_back(std::move(alarms));
     }
   } catch (const reminders::StoreError& e) {
     reminders::clearSharedFileCache();
@@ -42,6 +52,24 @@ Expected<std::vector<TaskAlarms>> readOpenTaskAlarms(const std::filesystem::path
   reminders::clearSharedFileCache();
   out.shrink_to_fit();
   return out;
+}
+
+}  // namespace
+
+Expected<std::vector<TaskAlarms>> readOpenTaskAlarms(const std::filesystem::path& root,
+                                                     const OpenTaskAlarmsOptions& options) {
+  return readFrom(root, options, [](reminders::EventStore& store) {
+    const auto calendars = store.calendarsForEntityType(reminders::EntityType::reminder);
+    return store.remindersMatchingPredicate(store.predicateForIncompleteReminders(std::nullopt, std::nullopt, calendars));
+  });
+}
+
+Expected<std::vector<TaskAlarms>> readOpenTaskAlarmsInFiles(const std::filesystem::path& root,
+                                                            const std::vector<std::filesystem::path>& files,
+                                                            const OpenTaskAlarmsOptions& options) {
+  OpenTaskAlarmsOptions fresh = options;
+  fresh.fileCache.clear();  // the files named have changed since any saved copy
+  return readFrom(root, fresh, [&files](reminders::EventStore& store) { return store.remindersInFiles(files); });
 }
 
 }  // namespace zarvo::alarms

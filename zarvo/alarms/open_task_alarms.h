@@ -24,10 +24,18 @@ struct OpenTaskAlarmsOptions {
   std::filesystem::path fileCache;
 };
 
-// The open tasks of the store at `root` that can ring, in the store's order (calendar, then file).
-// The store is opened to read only. Errors: the root does not exist or cannot be read
-// (std::errc::no_such_file_or_directory, permission_denied), or the store's error (std::errc::io_error).
+// The open tasks of the store at `root` that can ring, in the store's order (calendar, then file),
+// each with its TaskAlarms::file. The store is opened to read only. Errors: the root does not exist
+// or cannot be read (std::errc::no_such_file_or_directory, permission_denied), or the store's error
+// (std::errc::io_error).
 Expected<std::vector<TaskAlarms>> readOpenTaskAlarms(const std::filesystem::path& root,
                                                      const OpenTaskAlarmsOptions& options = {});
+
+// The same, reading only the task files `files` (paths in calendar folders under `root`): what
+// readOpenTaskAlarms would give of those files, in the order given. A file that is gone, does not
+// parse or lies outside every calendar folder gives nothing. `options.fileCache` is not read.
+Expected<std::vector<TaskAlarms>> readOpenTaskAlarmsInFiles(const std::filesystem::path& root,
+                                                            const std::vector<std::filesystem::path>& files,
+                                                            const OpenTaskAlarmsOptions& options = {});
 
 }  // namespace zarvo::alarms

@@ -65,7 +65,22 @@ TEST(OpenTaskAlarmsTest, KeepsOnlyOpenTasksThatCanRing) {
     }
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(uids, expected);
+    // Read file by file, the same files give the same tasks; a file that is gone, lies outside the
+    // lists or does not parse gives none.
+    std::vector<fs::path> files{list / "missing.ics", dir.path() / "reminders" / "local" / "stray.ics", list / "broken.ics"};
+    for (const Row& row : rows) files.push_back(list / (std::string(row.uid) + ".ics"));
+    testing::writeFile(files[1], taskFile("stray", kAlarm));
+    const auto inFiles = readOpenTaskAlarmsInFiles(dir.path() / "reminders", files, options);
+    ASSERT_TRUE(inFiles) << inFiles.error().message();
+    std::vector<std::string> uidsInFiles;
+    for (const TaskAlarms& t : *inFiles) {
+      uidsInFiles.push_back(t.taskUid);
+      EXPECT_EQ(t.file, list / (t.taskUid + ".ics"));
+    }
+    std::sort(uidsInFiles.begin(), uidsInFiles.end());
+    EXPECT_EQ(uidsInFiles, expected);
     for (const TaskAlarms& t : *read) {
+      EXPECT_EQ(t.file, list / (t.taskUid + ".ics"));
       EXPECT_EQ(t.list, "Errands");
       EXPECT_EQ(t.title, "Task " + t.taskUid);
       if (t.taskUid == "open-alarm") {

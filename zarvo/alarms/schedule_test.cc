@@ -21,7 +21,7 @@ AlarmTrigger acknowledged(AlarmTrigger a) {
 
 TaskAlarms task(std::vector<AlarmTrigger> alarms, std::optional<Date> due = std::nullopt,
                 std::optional<Date> start = std::nullopt, bool dueHasTime = true) {
-  return TaskAlarms{"T1", "Water plants", "Home", due, start, dueHasTime, std::move(alarms)};
+  return TaskAlarms{"T1", "Water plants", "Home", due, start, dueHasTime, std::move(alarms), {}};
 }
 
 struct Case {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <chrono>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,6 +42,7 @@ struct TaskAlarms {
   std::optional<Date> start;       // DTSTART
   bool dueHasTime = false;         // the due names an hour (a date-only due never rings by itself)
   std::vector<AlarmTrigger> alarms;  // in file order; VALARMs without a TRIGGER are left out
+  std::filesystem::path file;        // the task file it was read from; empty when not known
 };
 
 // Reads DTSTART and the VALARMs of the VTODO with UID `uid` in `icsText` into `into` (its `start`

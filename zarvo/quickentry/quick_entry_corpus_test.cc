@@ -61,7 +61,9 @@ std::string misreading(const CorpusLine& row, const std::vector<std::shared_ptr<
   const Language language = languageOf(row.language);
   std::set<Language> languages;
   if (language != Language::english) languages.insert(language);
-  const QuickTaskParser parser(clock, QuickEntryOptions::recommended(languages, language));
+  QuickEntryOptions options = QuickEntryOptions::recommended(languages, language);
+  options.reminders = true;  // as zarvo add reads its lines
+  const QuickTaskParser parser(clock, options);
   const TaskDescription d = parser.parse(std::string_view(row.line), lists);
   std::string wrong;
   const auto check = [&](const char* what, const std::string& got, const std::string& want) {

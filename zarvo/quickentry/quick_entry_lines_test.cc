@@ -180,6 +180,50 @@ TEST_F(QuickEntryOptionsTest, EachReadingAloneDoesOnlyItsOwn) {
   EXPECT_EQ(dueOf(read("Renew lease 2/1/2025", plain)), "2025-02-01T12:00:00.000+01:00");
 }
 
+// A "remind me" phrase leaves the line before the rest is read: the due and the title are the line's
+// without it, and the reminder is a length before the due or a moment of its own.
+TEST_F(QuickEntryOptionsTest, RemindMePhrasesGiveAReminderAndLeaveTheLine) {
+  struct Row {
+    const char* line;
+    const char* title;
+    const char* due;
+    const char* reminder;  // "-3600" before the due, a moment, or "none"
+  };
+  QuickEntryOptions every = QuickEntryOptions::recommended(
+      {Language::german, Language::spanish, Language::french, Language::japanese, Language::chinese}, Language::english);
+  every.reminders = true;
+  for (const Row& row : {
+           Row{"call mum tomorrow 5pm remind me 1h before", "call mum", "2024-03-11T17:00:00.000+01:00", "-3600"},
+           Row{"pay rent remind me at 9am", "pay rent", "none", "2024-03-11T09:00:00.000+01:00"},
+           Row{"Dentist friday 3pm remind me thursday 8pm #Work", "Dentist #Work", "2024-03-15T15:00:00.000+01:00",
+               "2024-03-14T20:00:00.000+01:00"},
+           Row{"remind me tomorrow at 7 to water the plants", "to water the plants", "none",
+               "2024-03-11T07:00:00.000+01:00"},
+           Row{"Zahnarzt Freitag 15 Uhr erinnere mich eine Stunde vorher", "Zahnarzt", "2024-03-15T15:00:00.000+01:00",
+               "-3600"},
+           Row{"Réunion jeudi 14h rappelle-moi 15 minutes avant", "Réunion", "2024-03-14T14:00:00.000+01:00", "-900"},
+           Row{"Cita médico lunes 10:00 recuérdame 2 horas antes", "Cita médico", "2024-03-11T10:00:00.000+01:00",
+               "-7200"},
+           Row{"会議 明日15時 1時間前にリマインド", "会議", "2024-03-11T15:00:00.000+01:00", "-3600"},
+           // The asking words without a moment after them are the title's.
+           Row{"remind me about the mentor call", "remind me about the mentor call", "none", "none"},
+           Row{"remind me about the dentist tomorrow", "remind me about the dentist", "2024-03-11T00:00:00.000+01:00",
+               "none"},
+       }) {
+    SCOPED_TRACE(row.line);
+    const TaskDescription d = read(row.line, every);
+    EXPECT_EQ(toUtf8(d.title), row.title);
+    EXPECT_EQ(dueOf(d), row.due);
+    std::string reminder = "none";
+    if (d.reminder && d.reminder->beforeDue) reminder = std::to_string(-d.reminder->beforeDue->count());
+    if (d.reminder && d.reminder->at) reminder = platform::isoString(*d.reminder->at);
+    EXPECT_EQ(reminder, row.reminder);
+  }
+  QuickEntryOptions without = every;
+  without.reminders = false;
+  EXPECT_FALSE(read("call mum tomorrow 5pm remind me 1h before", without).reminder);
+}
+
 // A quick-entry parser made with setsEngineLanguage false reads English first by its own options and
 // leaves the engine-wide setting as it was.
 TEST_F(QuickEntryOptionsTest, ParserOwnOptionsLeaveTheEngineSettingAlone) {

@@ -101,6 +101,13 @@ struct QuickEntryOptions {
   // line names none ("every day": today). Default false: such words are left to the engine.
   bool repetitions = false;
 
+  // A "remind me" phrase ("remind me 1h before", "remind me at 9am", "erinnere mich 30 Minuten
+  // vorher", "recuérdame a las 9", "rappelle-moi 1 heure avant", "1時間前にリマインド", "提前1小时提醒我";
+  // quickentry/reminder_phrase.h) becomes the description's reminder and leaves the title; the rest
+  // of the line is read without it. Default false: such words are left to the engine and the title.
+  // Not part of `recommended`: a front end turns it on once it writes the reminder (zarvo add does).
+  bool reminders = false;
+
   // The rest of the line stays whole:
   //   - "#" followed by digits only ("#123") is text, not a list reference;
   //   - a reference that names no list stays in the title (`parsedList` still tells it), and the

@@ -6,6 +6,7 @@
 
 #include "zarvo/platform/text.h"
 #include "zarvo/quickentry/reading_corrections.h"
+#include "zarvo/quickentry/reminder_phrase.h"
 
 namespace zarvo {
 
@@ -51,12 +52,55 @@ Range listTitleRange(std::u16string_view input, const std::u16string& title) {
   return match ? match->range() : Range{};
 }
 
+// The reminder a "remind me" phrase of `text` asks for, and `text` without the phrase; nothing when
+// the line has none, or names a moment the date engine does not read right after the asking words.
+std::optional<std::pair<TaskDescription::Reminder, std::u16string>> reminderIn(std::u16string_view text,
+                                                                              const ChronoParseHelper& dates) {
+  const std::optional<quickentry::ReminderPhrase> found = quickentry::findReminderPhrase(text);
+  if (!found) return std::nullopt;
+  TaskDescription::Reminder reminder;
+  int64_t end = found->range.end();
+  if (found->beforeDue) {
+    reminder.beforeDue = found->beforeDue;
+  } else {
+    // The moment is the date phrase that starts where the asking words end ("remind me at 9am
+    // #work": "9am"); one further along belongs to the task.
+    const std::u16string_view rest = text.substr(static_cast<size_t>(end));
+    const std::shared_ptr<ChronoParseItem> moment = dates.parse(rest);
+    if (!moment || moment->recurrenceRule() || moment->ranges().empty() || moment->ranges().front().location != 0) {
+      return std::nullopt;
+    }
+    int64_t momentEnd = 0;
+    for (const Range& r : moment->ranges()) {
+      if (r.location > momentEnd + 1) break;  // another phrase, further along
+      momentEnd = std::max(momentEnd, r.end());
+    }
+    end += momentEnd;
+    reminder.at = moment->dueDate();
+    reminder.atIsDay = moment->isAllDay();
+  }
+  reminder.phrase = std::u16string(platform::substring(text, found->range.location, end - found->range.location));
+  std::u16string without(text.substr(0, static_cast<size_t>(found->range.location)));
+  without += text.substr(static_cast<size_t>(end));
+  return std::pair(std::move(reminder), std::move(without));
+}
+
 }  // namespace
 
-TaskDescription QuickTaskParser::parse(std::u16string_view text, const std::vector<std::shared_ptr<List>>& lists) const {
+TaskDescription QuickTaskParser::parse(std::u16string_view input, const std::vector<std::shared_ptr<List>>& lists) const {
   static const platform::LazyRegex kListReference(u"(#\\w+)|(\\{[\\w|\\s]+\\}?)");
 
   TaskDescription d;
+  // The reminder's words first: "remind me at 9am" must not give the task its due.
+  std::u16string withoutReminder;
+  std::u16string_view text = input;
+  if (chrono_.options().reminders) {
+    if (auto found = reminderIn(input, chrono_)) {
+      d.reminder = std::move(found->first);
+      withoutReminder = std::move(found->second);
+      text = withoutReminder;
+    }
+  }
   d.chronoItem = chrono_.parse(text);
   d.string = quickentry::trimmedSpacesAndTabs(d.chronoItem ? std::u16string_view(d.chronoItem->title()) : text);
   d.flagged = endsWithTwoBangs(d.string);
@@ -77,7 +121,7 @@ TaskDescription QuickTaskParser::parse(std::u16string_view text, const std::vect
     d.parsedListRange = range;
     d.parsedList = std::u16string(platform::substring(d.string, range.location, range.length));
     d.list = listTitled(*d.parsedList);
-    if (d.list) d.listTitleRange = listTitleRange(text, platform::utf16(d.list->title()));
+    if (d.list) d.listTitleRange = listTitleRange(input, platform::utf16(d.list->title()));
   };
 
   if (!kListReference) {

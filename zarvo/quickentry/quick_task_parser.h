@@ -4,11 +4,13 @@
 //   - a date phrase anywhere (the last one the date engine finds is taken out of the line);
 //   - a list reference: "#" followed by word characters, or "{" followed by word characters, white
 //     space or "|" with an optional "}" (for titles with spaces); only the first one counts;
-//   - a flag: "!!" at the very end of the line once the date phrase is out.
+//   - a flag: "!!" at the very end of the line once the date phrase is out;
+//   - with QuickEntryOptions::reminders, a "remind me" phrase first, taken out before the rest is read.
 //
 // The parser only reads: it creates nothing and changes no record. Every input yields a description.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,6 +46,15 @@ class QuickTaskParser {
     std::shared_ptr<ChronoParseItem> chronoItem;
     // `string` ends with "!!".
     bool flagged = false;
+    // The alarm a "remind me" phrase asks for (QuickEntryOptions::reminders): that long before the
+    // due, or at a moment. The phrase is out of `string` and `title`.
+    struct Reminder {
+      std::u16string phrase;                          // as typed
+      std::optional<std::chrono::seconds> beforeDue;  // "remind me 1h before"
+      std::optional<Date> at;                         // "remind me tomorrow at 9" (else beforeDue)
+      bool atIsDay = false;                           // `at` names a day only ("remind me Friday")
+    };
+    std::optional<Reminder> reminder;
 
     std::optional<Date> dueDate() const {
       return chronoItem ? std::optional<Date>(chronoItem->dueDate()) : std::nullopt;

@@ -677,6 +677,23 @@ std::vector<std::shared_ptr<Reminder>> EventStore::remindersMatchingPredicate(co
   return impl_->matching(predicate);
 }
 
+std::vector<std::shared_ptr<Reminder>> EventStore::remindersInFiles(const std::vector<fs::path>& files) {
+  std::lock_guard lock(impl_->mu);
+  impl_->ensureScannedLocked();
+  std::vector<std::shared_ptr<Reminder>> out;
+  for (const fs::path& path : files) {
+    const std::string identifier = path.parent_path().lexically_relative(impl_->root()).generic_string();
+    auto calendar = impl_->calendars.find(identifier);
+    if (calendar == impl_->calendars.end() || !detail::isTaskFileName(path.filename().string())) continue;
+    const std::shared_ptr<const detail::TodoFile> file = detail::loadFile(*impl_->fs, path);
+    if (!file) continue;
+    for (size_t i = 0; i < file->todos.size(); ++i) {
+      if (!file->todos[i].recurrenceOverride) out.push_back(detail::Backend::makeReminder(file, i, calendar->second));
+    }
+  }
+  return out;
+}
+
 void EventStore::saveFileCache() {
   const fs::path& path = impl_->options.fileCachePath;
   if (path.empty()) return;

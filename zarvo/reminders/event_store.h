@@ -227,6 +227,13 @@ class EventStore {
   // The same answer, synchronously on the caller's thread.
   std::vector<std::shared_ptr<Reminder>> remindersMatchingPredicate(const Predicate& predicate);
 
+  // The reminders a fetch would make of the task files `files` (paths in calendar folders under the
+  // root), read from disk now, in the order given, then position in the file; recurrence overrides
+  // are left out, and so is what this handle has pending. A file that is gone, does not parse or lies
+  // in no calendar's folder gives none. For a long-running reader that heard which files changed
+  // (makeInotifyChangeWatcher) and need not read the others again.
+  std::vector<std::shared_ptr<Reminder>> remindersInFiles(const std::vector<std::filesystem::path>& files);
+
   // Writes what the process has read from this store's files to options.fileCachePath, when one is
   // set, this handle has read the tree (and so merged the saved copy), and anything changed since. Never throws: a copy that cannot be written
   // is logged, and the next process reads the files instead.

@@ -192,5 +192,25 @@ TEST_F(FarDatesTest, TimesOutsideTheKeptYearsInAFileAreLeftOutNotTheTask) {
   }
 }
 
+// Setting the due to none on a task whose due was left out removes that line and keeps the others;
+// changing anything else keeps it.
+TEST_F(FarDatesTest, RemovingTheDueRemovesADueLeftOut) {
+  const fs::path path = folder() / "far.ics";
+  writeFile(path, testing::otherClientTask("far", "Far", "DUE;VALUE=DATE:00000101\r\nDESCRIPTION:kept\r\n"));
+  EventStore writer(testing::optionsFor(root_));
+  auto mine = writer.reminderWithExternalIdentifier("far");
+  ASSERT_NE(mine, nullptr);
+  mine->setTitle("Far, renamed");
+  writer.saveReminder(mine, true);
+  EXPECT_NE(readFile(path).find("\r\nDUE;VALUE=DATE:00000101\r\n"), std::string::npos);
+  mine->setDueDateComponents(std::nullopt);
+  EXPECT_TRUE(mine->datesLeftOut().empty());
+  writer.saveReminder(mine, true);
+  const std::string after = readFile(path);
+  EXPECT_EQ(after.find("DUE"), std::string::npos) << after;
+  EXPECT_NE(after.find("\r\nDESCRIPTION:kept\r\n"), std::string::npos) << after;
+  EXPECT_NE(after.find("\r\nSUMMARY:Far\\, renamed\r\n"), std::string::npos) << after;
+}
+
 }  // namespace
 }  // namespace zarvo::reminders

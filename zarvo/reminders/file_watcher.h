@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace zarvo::reminders {
 
@@ -32,5 +33,20 @@ using FileWatcherFactory = std::function<std::unique_ptr<FileWatcher>(
 std::unique_ptr<FileWatcher> makeInotifyWatcher(const std::filesystem::path& root,
                                                 std::chrono::milliseconds coalescingDelay,
                                                 std::function<void()> announce);
+
+// What changed in one burst, for a reader that keeps what it read by file and reads again only what
+// changed. `files`: the task files (*.ics in a calendar folder) created, written, renamed or removed,
+// each once, in no particular order. `everything`: the watcher cannot tell which task files changed
+// (a folder, a list's name or colour, a source changed; events were lost; trigger() was called).
+// Temporary files of writers are not reported: a task file they become is.
+struct TreeChanges {
+  std::vector<std::filesystem::path> files;
+  bool everything = false;
+};
+
+// The same watcher, announcing what changed. A burst of only temporary files announces empty changes.
+std::unique_ptr<FileWatcher> makeInotifyChangeWatcher(const std::filesystem::path& root,
+                                                      std::chrono::milliseconds coalescingDelay,
+                                                      std::function<void(TreeChanges)> announce);
 
 }  // namespace zarvo::reminders

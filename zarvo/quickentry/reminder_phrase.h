@@ -1,0 +1,31 @@
+// "Remind me" phrases of a quick-entry line: "remind me 1h before", "remind me 30 minutes early",
+// "remind me at 9am", "remind me tomorrow 9am", "erinnere mich eine Stunde vorher", "erinnere mich
+// um 9 Uhr", "recuérdame 2 horas antes", "recuérdame a las 9", "rappelle-moi 1 heure avant",
+// "rappelle-moi à 9h", and in Japanese and Chinese the ones that name a length before the due:
+// "1時間前にリマインド", "提前1小时提醒我".
+//
+// Pure functions over tables built once per process; thread-safe.
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string_view>
+
+#include "zarvo/platform/regex.h"
+
+namespace zarvo::quickentry {
+
+struct ReminderPhrase {
+  // Where the phrase stands in the line, in UTF-16 code units. With `beforeDue`, the whole phrase;
+  // without, the words that ask for a reminder and the preposition after them ("remind me at "):
+  // the moment follows, for the date engine to read.
+  platform::Range range;
+  // "… before": the reminder rings that long before the due.
+  std::optional<std::chrono::seconds> beforeDue;
+};
+
+// The first "remind me" phrase of `line`, in any of the languages; nothing when it has none. A length
+// that does not read ("remind me 0 minutes before") asks for no reminder.
+std::optional<ReminderPhrase> findReminderPhrase(std::u16string_view line);
+
+}  // namespace zarvo::quickentry
