@@ -143,14 +143,50 @@ struct EventStore::Impl {
     const bool checkEveryFile = checkEveryFileNext.exchange(false);
     std::vector<std::vector<std::shared_ptr<Reminder>>> parts(selected.size());
     std::vector<detail::FolderReport> reports(selected.size());
+    auto& cache = detail::FileCache::shared();
     detail::forEachIndexInParallel(selected.size(), 4, [&](size_t c) {
-      detail::loadCalendarFolder(*fs, root(), selected[c], completed, pendingUids, checkEveryFile, parts[c], reports[c]);
+      detail::loadCalendarFolder(*fs, root(), selected[c], completed, pendingUids, checkEveryFile,
+                                 /*allowPartial=*/true, parts[c], reports[c]);
     });
+    // Which files repeat another's UID was decided before, and holds while every folder's files are
+    // the same (its key): then the folders may have skipped their files of completed tasks.
+    // Otherwise every UID is compared, so the folders that skipped some are read whole.
+    std::vector<std::string> folders;
+    folders.reserve(selected.size());
+    for (const auto& c : selected) folders.push_back((root() / c->calendarIdentifier()).native());
+    auto keysOf = [&]() -> std::optional<std::vector<detail::FileCache::FolderKey>> {
+      std::vector<detail::FileCache::FolderKey> keys;
+      for (const auto& report : reports) {
+        if (!report.key) return std::nullopt;
+        keys.push_back(*report.key);
+      }
+      return keys;
+    };
+    const auto keys = keysOf();
+    auto verdict = keys ? cache.duplicateVerdict(folders, *keys) : std::nullopt;
+    if (!verdict) {
+      std::vector<size_t> partial;
+      for (size_t c = 0; c < selected.size(); ++c) {
+        if (reports[c].partial) partial.push_back(c);
+      }
+      detail::forEachIndexInParallel(partial.size(), 4, [&](size_t k) {
+        const size_t c = partial[k];
+        parts[c].clear();
+        reports[c] = detail::FolderReport{};
+        detail::loadCalendarFolder(*fs, root(), selected[c], completed, pendingUids, checkEveryFile,
+                                   /*allowPartial=*/false, parts[c], reports[c]);
+      });
+    }
     std::vector<std::shared_ptr<Reminder>> found;
     for (auto& part : parts) {
       found.insert(found.end(), std::make_move_iterator(part.begin()), std::make_move_iterator(part.end()));
     }
-    dropDuplicatesLocked(selected, reports, found);
+    if (verdict) {
+      applyVerdictLocked(reports, *verdict, found);
+    } else {
+      auto losers = dropDuplicatesLocked(selected, reports, found);
+      if (auto now = keysOf()) cache.setDuplicateVerdict({std::move(folders), std::move(*now), std::move(losers)});
+    }
     if (pending.empty()) return found;
 
     std::set<std::string> selectedIds;
@@ -178,9 +214,11 @@ struct EventStore::Impl {
   // identifier, then file name) is the task; the others are left out and reported. Records find
   // tasks by UID and account, so two files would otherwise be two rows of one record, and a change
   // meant for one would land on the other.
-  void dropDuplicatesLocked(const std::vector<std::shared_ptr<Calendar>>& selected,
-                            const std::vector<detail::FolderReport>& reports,
-                            std::vector<std::shared_ptr<Reminder>>& found) {
+  // Answers the losers, for FileCache::setDuplicateVerdict.
+  std::vector<detail::FileCache::DuplicateVerdict::Loser> dropDuplicatesLocked(
+      const std::vector<std::shared_ptr<Calendar>>& selected, const std::vector<detail::FolderReport>& reports,
+      std::vector<std::shared_ptr<Reminder>>& found) {
+    std::vector<detail::FileCache::DuplicateVerdict::Loser> verdict;
     // By account, then UID: the file that holds it first (its calendar's place in `selected`, and its
     // own in that folder). The UIDs stay in `reports` meanwhile.
     using FileAt = std::pair<size_t, size_t>;
@@ -198,14 +236,40 @@ struct EventStore::Impl {
         auto [it, inserted] = firstOfSource.try_emplace(uid, FileAt{c, f});
         if (!inserted && it->second != FileAt{c, f}) {
           if (const auto* made = reports[c].madeFrom[f]) losers.insert(made);
-          noteSkippedLocked(reports[c].dir / (*reports[c].names)[f],
-                            "holds the task " + std::string(uid) + " that " + (*reports[it->second.first].names)[it->second.second] +
-                                " holds already");
+          std::string why = "holds the task " + std::string(uid) + " that " +
+                            (*reports[it->second.first].names)[it->second.second] + " holds already";
+          noteSkippedLocked(reports[c].dir / (*reports[c].names)[f], why);
+          verdict.push_back({c, (*reports[c].names)[f], std::move(why)});
         }
       }
     }
-    if (losers.empty()) return;
-    std::erase_if(found, [&](const std::shared_ptr<Reminder>& r) { return losers.contains(Backend::origin(*r).get()); });
+    if (!losers.empty()) {
+      std::erase_if(found, [&](const std::shared_ptr<Reminder>& r) { return losers.contains(Backend::origin(*r).get()); });
+    }
+    return verdict;
+  }
+
+  // Leaves out what a recorded verdict says repeats another file's task, as dropDuplicatesLocked did
+  // when it was recorded (the same files, so the same reasons).
+  void applyVerdictLocked(const std::vector<detail::FolderReport>& reports,
+                          const std::vector<detail::FileCache::DuplicateVerdict::Loser>& verdict,
+                          std::vector<std::shared_ptr<Reminder>>& found) {
+    for (const auto& report : reports) {
+      for (const auto& [file, why] : report.unreadable) noteSkippedLocked(file, why);
+    }
+    std::unordered_set<const detail::TodoFile*> losers;
+    for (const auto& loser : verdict) {
+      if (loser.folder >= reports.size() || !reports[loser.folder].names) continue;
+      const detail::FolderReport& report = reports[loser.folder];
+      noteSkippedLocked(report.dir / loser.name, loser.why);
+      const auto& names = *report.names;
+      const auto it = std::lower_bound(names.begin(), names.end(), loser.name);
+      if (it == names.end() || *it != loser.name) continue;  // not read: it holds only completed tasks
+      if (const auto* made = report.madeFrom[static_cast<size_t>(it - names.begin())]) losers.insert(made);
+    }
+    if (!losers.empty()) {
+      std::erase_if(found, [&](const std::shared_ptr<Reminder>& r) { return losers.contains(Backend::origin(*r).get()); });
+    }
   }
 
   void noteSkippedLocked(const fs::path& file, const std::string& why) {

@@ -147,20 +147,78 @@ bool FileCache::setFolderState(const fs::path& folder, FolderState state, int64_
   return true;
 }
 
-void FileCache::setCheckedAll(const fs::path& folder, const FileInfo& dir, int64_t atNs) {
+void FileCache::setAttention(const fs::path& folder, const FileInfo& dir, int64_t atNs,
+                             std::shared_ptr<const std::vector<std::string>> attention) {
   std::lock_guard lock(mu_);
   auto it = states_.find(folder.native());
-  if (it == states_.end() || !it->second.dir.sameVersion(dir) || it->second.checkedAllAtNs == atNs) return;
-  it->second.checkedAllAtNs = atNs;
+  if (it == states_.end() || !it->second.dir.sameVersion(dir)) return;
+  FolderState& state = it->second;
+  if (state.checkedAllAtNs == atNs && state.attention && attention && *state.attention == *attention) return;
+  state.checkedAllAtNs = atNs;
+  state.attention = std::move(attention);
   ++generation_;
 }
 
-void FileCache::entriesOf(const fs::path& folderPath, const std::vector<std::string>& names, std::vector<Entry>& found) {
+void FileCache::materializeLocked(const std::string& folderPath) {
+  auto it = deferred_.find(folderPath);
+  if (it == deferred_.end()) return;
+  const Deferred deferred = std::move(it->second);
+  deferred_.erase(it);
+  Folder& folder = folders_[folderPath];
+  folder.reserve(folder.size() + deferred.rows.size());
+  for (const size_t at : deferred.rows) {
+    auto [path, entry] = readRow(*deferred.index, at, deferred.root, deferred.copy);
+    folder.try_emplace(path.substr(path.rfind('/') + 1), std::move(entry));
+  }
+}
+
+void FileCache::materializeAllLocked() {
+  while (!deferred_.empty()) materializeLocked(deferred_.begin()->first);
+}
+
+uint64_t FileCache::fingerprint(const std::vector<std::string>& names, const std::vector<FileInfo>& infos) {
+  Writer w;
+  for (size_t i = 0; i < names.size() && i < infos.size(); ++i) {
+    w.str(names[i]);
+    w.info(infos[i]);
+  }
+  return checksum(w.out);
+}
+
+std::optional<std::vector<FileCache::DuplicateVerdict::Loser>> FileCache::duplicateVerdict(
+    const std::vector<std::string>& folders, const std::vector<FolderKey>& keys) {
   std::lock_guard lock(mu_);
+  for (const auto& verdict : verdicts_) {
+    if (verdict.folders == folders && verdict.keys == keys) return verdict.losers;
+  }
+  return std::nullopt;
+}
+
+void FileCache::setDuplicateVerdict(DuplicateVerdict verdict) {
+  if (verdict.keys.size() != verdict.folders.size()) return;
+  std::lock_guard lock(mu_);
+  for (auto& old : verdicts_) {
+    if (old.folders != verdict.folders) continue;
+    if (old.keys == verdict.keys && old.losers.size() == verdict.losers.size()) return;
+    old = std::move(verdict);
+    ++generation_;
+    return;
+  }
+  // A few readers of different sets of lists (all of them, one, another): more is not worth keeping.
+  constexpr size_t kMaxVerdicts = 8;
+  if (verdicts_.size() >= kMaxVerdicts) verdicts_.erase(verdicts_.begin());
+  verdicts_.push_back(std::move(verdict));
+  ++generation_;
+}
+
+void FileCache::entriesOf(const fs::path& folderPath, const std::vector<std::string>& names, std::vector<Entry>& found,
+                          bool all) {
+  std::lock_guard lock(mu_);
+  if (all) materializeLocked(folderPath.native());
   found.assign(names.size(), Entry{});
   auto [known, unknown] = folders_.try_emplace(folderPath.native());
   // As in lookUpFolder: without an earlier view of the folder's files, a removal cannot be ruled out.
-  if (unknown && !names.empty()) ++filesFoundGone_;
+  if (unknown && !names.empty() && !deferred_.contains(folderPath.native())) ++filesFoundGone_;
   for (size_t i = 0; i < names.size(); ++i) {
     if (auto it = known->second.find(names[i]); it != known->second.end()) found[i] = it->second;
   }
@@ -176,6 +234,12 @@ FileCache& FileCache::shared() {
 std::optional<FileCache::Entry> FileCache::find(const fs::path& path, const FileInfo& info) {
   std::lock_guard lock(mu_);
   auto folder = folders_.find(path.parent_path().native());
+  // A row not made an entry yet: the folder's rows are made entries now.
+  if ((folder == folders_.end() || !folder->second.contains(path.filename().native())) &&
+      deferred_.contains(path.parent_path().native())) {
+    materializeLocked(path.parent_path().native());
+    folder = folders_.find(path.parent_path().native());
+  }
   if (folder == folders_.end()) return std::nullopt;
   auto it = folder->second.find(path.filename().native());
   if (it == folder->second.end() || !it->second.info.sameVersion(info)) return std::nullopt;
@@ -184,6 +248,7 @@ std::optional<FileCache::Entry> FileCache::find(const fs::path& path, const File
 
 void FileCache::store(const fs::path& path, Entry entry) {
   std::lock_guard lock(mu_);
+  // A deferred row of the same name is older: made an entry later, it gives way to this one.
   auto [it, added] = folders_[path.parent_path().native()].insert_or_assign(path.filename().native(), std::move(entry));
   // A name the folder's state may not hold: it is listed again (its metadata has moved anyway).
   if (added) states_.erase(path.parent_path().native());
@@ -192,21 +257,27 @@ void FileCache::store(const fs::path& path, Entry entry) {
 
 void FileCache::erase(const fs::path& path) {
   std::lock_guard lock(mu_);
+  materializeLocked(path.parent_path().native());
   states_.erase(path.parent_path().native());
   auto folder = folders_.find(path.parent_path().native());
-  if (folder != folders_.end() && folder->second.erase(path.filename().native()) > 0) ++generation_;
+  if (folder != folders_.end() && folder->second.erase(path.filename().native()) > 0) {
+    ++generation_;
+  }
 }
 
 void FileCache::clear() {
   std::lock_guard lock(mu_);
   folders_.clear();
+  deferred_.clear();
   states_.clear();
+  verdicts_.clear();
   ++generation_;
 }
 
 void FileCache::lookUpFolder(const fs::path& folderPath, const std::vector<std::string>& names,
                              const std::vector<FileInfo>& infos, std::vector<Entry>& found, std::vector<size_t>& misses) {
   std::lock_guard lock(mu_);
+  materializeLocked(folderPath.native());
   auto [known, unknown] = folders_.try_emplace(folderPath.native());
   if (unknown && !names.empty()) ++filesFoundGone_;
   Folder& folder = known->second;
@@ -254,6 +325,7 @@ uint64_t FileCache::filesFoundGone() const {
 
 std::string FileCache::encode(const fs::path& root) {
   std::lock_guard lock(mu_);
+  materializeAllLocked();
   std::vector<std::pair<std::string, const Entry*>> entries;
   for (const auto& [folder, files] : folders_) {
     const fs::path relativeFolder = fs::path(folder).lexically_relative(root);
@@ -295,6 +367,18 @@ std::string FileCache::encode(const fs::path& root) {
   }
   std::sort(states.begin(), states.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   writeFolderStates(index, states);
+  // The verdicts that hold for the entries written, their folders under the root.
+  std::vector<DuplicateVerdict> verdicts;
+  for (const auto& verdict : verdicts_) {
+    DuplicateVerdict relative{{}, verdict.keys, verdict.losers};
+    for (const auto& folder : verdict.folders) {
+      const fs::path r = fs::path(folder).lexically_relative(root);
+      if (r.empty() || !safeRelativePath(r)) break;
+      relative.folders.push_back(r.string());
+    }
+    if (relative.folders.size() == verdict.folders.size()) verdicts.push_back(std::move(relative));
+  }
+  writeVerdicts(index, verdicts);
   Writer payload;
   Writer counted;
   counted.u(rows);
@@ -335,12 +419,11 @@ std::optional<std::vector<std::pair<fs::path, FileCache::Entry>>> FileCache::dec
   Reader lengthOf(index);
   (void)lengthOf.count();
   const std::string_view body = payload->substr(index.size());
-  std::vector<std::pair<std::string, FolderState>> states;
-  auto rows = readIndex(index.substr(lengthOf.position()), root, nullptr, body.size(), states, why);
-  if (!rows) return std::nullopt;
+  auto contents = readIndex(index.substr(lengthOf.position()), root, nullptr, body.size(), /*deferCompleted=*/false, why);
+  if (!contents) return std::nullopt;
   std::vector<std::pair<fs::path, Entry>> out;
-  out.reserve(rows->size());
-  for (auto& [path, entry] : *rows) {
+  out.reserve(contents->rows.size());
+  for (auto& [path, entry] : contents->rows) {
     const Summary& summary = *entry.summary;
     const std::string_view bytes = body.substr(summary.offset, summary.length);
     if (checksum(bytes) != summary.checksum) {
@@ -378,8 +461,8 @@ bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const 
   Reader lengthOf(std::string_view(head).substr(std::min(head.size(), header->size)));
   const uint64_t indexLength = lengthOf.u();
   const uint64_t indexAt = header->size + lengthOf.position();
-  const auto index = lengthOf.ok && indexLength <= size - indexAt ? copy->readAt(indexAt, indexLength) : std::nullopt;
-  if (!index) {
+  auto read = lengthOf.ok && indexLength <= size - indexAt ? copy->readAt(indexAt, indexLength) : std::nullopt;
+  if (!read) {
     why = "the copy ends early";
     return forget();
   }
@@ -387,7 +470,7 @@ bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const 
     // The checksum covers the length too.
     Writer covered;
     covered.u(indexLength);
-    covered.out += *index;
+    covered.out += *read;
     if (checksum(covered.out) != header->sum) {
       why = "the checksum does not match";
       return forget();
@@ -395,12 +478,35 @@ bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const 
   }
   const uint64_t bodyAt = indexAt + indexLength;
   copy->setBody(bodyAt, size - bodyAt);
-  std::vector<std::pair<std::string, FolderState>> states;
-  auto rows = readIndex(*index, root, copy, size - bodyAt, states, why);
-  if (!rows) return forget();
+  // Kept for the rows left as they are until needed.
+  const auto index = std::make_shared<const std::string>(std::move(*read));
+  auto contents = readIndex(*index, root, copy, size - bodyAt, /*deferCompleted=*/true, why);
+  if (!contents) return forget();
   std::lock_guard lock(mu_);
   // As with the files, what this process saw itself is at least as fresh.
-  for (auto& [path, state] : states) states_.try_emplace(std::move(path), std::move(state));
+  for (auto& [path, state] : contents->states) states_.try_emplace(std::move(path), std::move(state));
+  for (auto& verdict : contents->verdicts) {
+    if (std::none_of(verdicts_.begin(), verdicts_.end(), [&](const auto& v) { return v.folders == verdict.folders; })) {
+      verdicts_.push_back(std::move(verdict));
+    }
+  }
+  for (auto& [folder, rows] : contents->deferred) {
+    if (deferred_.contains(folder)) {
+      materializeLocked(folder);
+    }
+    // Rows of a folder this process already holds entries of are made entries at once, so that what
+    // it read itself stays the fresher.
+    if (folders_.contains(folder)) {
+      Folder& known = folders_[folder];
+      for (const size_t at : rows) {
+        auto [path, entry] = readRow(*index, at, root, copy);
+        known.try_emplace(path.substr(path.rfind('/') + 1), std::move(entry));
+      }
+      continue;
+    }
+    deferred_.emplace(std::move(folder), Deferred{index, copy, root, std::move(rows)});
+  }
+  auto* const rows = &contents->rows;
   Folder* folder = nullptr;
   std::string_view folderPath;
   for (size_t row = 0; row < rows->size(); ++row) {

@@ -275,9 +275,6 @@ std::optional<Header> readHeader(std::string_view bytes, std::string& why) {
   return h;
 }
 
-// The rows of an index (without its length), as entries known by their summaries, in the copy's
-// order (sorted by relative path, so a folder's files are adjacent). The entries must follow one
-// another in a body of `bodySize` bytes, from its start to its end.
 void writeFolderStates(Writer& w, const std::vector<std::pair<std::string, const FileCache::FolderState*>>& states) {
   w.u(states.size());
   for (const auto& [relative, state] : states) {
@@ -285,53 +282,159 @@ void writeFolderStates(Writer& w, const std::vector<std::pair<std::string, const
     w.info(state->dir);
     w.u(state->leftovers ? 1 : 0);
     w.s(state->checkedAllAtNs);
-    w.u(state->names->size());
-    for (const auto& name : *state->names) w.str(name);
+    const std::vector<std::string>& names = *state->names;
+    w.u(names.size());
+    for (const auto& name : names) w.str(name);
+    // Positions rather than names: both lists are sorted, so each is found after the one before.
+    std::vector<size_t> positions;
+    if (state->attention) {
+      size_t at = 0;
+      for (const auto& name : *state->attention) {
+        at = static_cast<size_t>(std::lower_bound(names.begin() + static_cast<std::ptrdiff_t>(at), names.end(), name) -
+                                 names.begin());
+        if (at == names.size() || names[at] != name) break;
+        positions.push_back(at);
+      }
+      // Names the state does not hold: the list does not belong to it, and is left out.
+      if (positions.size() != state->attention->size()) positions.clear();
+    }
+    const bool kept = state->attention && positions.size() == state->attention->size();
+    w.u(kept ? 1 : 0);
+    if (!kept) continue;
+    w.u(positions.size());
+    size_t previous = 0;
+    for (size_t i = 0; i < positions.size(); ++i) {
+      w.u(i == 0 ? positions[i] : positions[i] - previous);
+      previous = positions[i];
+    }
   }
 }
 
-std::optional<std::vector<std::pair<std::string, FileCache::Entry>>> readIndex(
-    std::string_view index, const fs::path& root, const std::shared_ptr<const FileCache::SavedCopy>& copy,
-    uint64_t bodySize, std::vector<std::pair<std::string, FileCache::FolderState>>& states, std::string& why) {
+void writeVerdicts(Writer& w, const std::vector<FileCache::DuplicateVerdict>& verdicts) {
+  w.u(verdicts.size());
+  for (const auto& verdict : verdicts) {
+    w.u(verdict.folders.size());
+    for (size_t i = 0; i < verdict.folders.size(); ++i) {
+      w.str(verdict.folders[i]);
+      w.info(verdict.keys[i].dir);
+      w.s(verdict.keys[i].checkedAllAtNs);
+      w.u(verdict.keys[i].fingerprint);
+    }
+    w.u(verdict.losers.size());
+    for (const auto& loser : verdict.losers) {
+      w.u(loser.folder);
+      w.str(loser.name);
+      w.str(loser.why);
+    }
+  }
+}
+
+namespace {
+
+// A path under `root` made of its text and a relative path: the same path as root / relative, made
+// once.
+std::string under(const std::string& base, std::string_view relative) {
+  std::string path;
+  path.reserve(base.size() + 1 + relative.size());
+  path += base;
+  if (!path.empty() && path.back() != '/') path += '/';
+  path += relative;
+  return path;
+}
+
+bool plainName(std::string_view text) {
+  return !text.empty() && text != "." && text != ".." && text.find('/') == std::string_view::npos &&
+         text.find('\0') == std::string_view::npos;
+}
+
+// One index row read without keeping anything of it: what loading needs to check it and to decide
+// whether it is needed now.
+struct RowView {
+  std::string_view relative;
+  uint64_t offset = 0;
+  uint64_t length = 0;
+  bool flagsValid = true;
+  bool onlyCompleted = false;
+};
+
+RowView scanRow(Reader& r) {
+  RowView row;
+  row.relative = r.view();
+  (void)r.info();
+  row.offset = r.u();
+  row.length = r.u();
+  (void)r.u();  // checksum
+  const size_t todos = r.count();
+  row.onlyCompleted = todos > 0;
+  for (size_t i = 0; i < todos && r.ok; ++i) {
+    (void)r.view();
+    const uint64_t flags = r.u();
+    row.flagsValid = row.flagsValid && flags < 8;
+    row.onlyCompleted = row.onlyCompleted && (flags & 2) != 0;
+  }
+  return row;
+}
+
+}  // namespace
+
+std::pair<std::string, FileCache::Entry> readRow(std::string_view index, size_t at, const fs::path& root,
+                                                 const std::shared_ptr<const FileCache::SavedCopy>& copy) {
+  Reader r(index.substr(std::min(at, index.size())));
+  std::pair<std::string, FileCache::Entry> out;
+  auto& [path, entry] = out;
+  const std::string_view relative = r.view();
+  entry.info = r.info();
+  auto summary = std::make_shared<FileCache::Summary>();
+  summary->copy = copy;
+  summary->offset = r.u();
+  summary->length = r.u();
+  summary->checksum = r.u();
+  summary->todos.resize(r.count());
+  for (auto& todo : summary->todos) {
+    todo.uid.assign(r.view());
+    const uint64_t flags = r.u();
+    todo.hasUid = flags & 1;
+    todo.completed = flags & 2;
+    todo.recurrenceOverride = flags & 4;
+  }
+  path = under(root.native(), relative);
+  entry.summary = std::move(summary);
+  return out;
+}
+
+std::optional<IndexContents> readIndex(std::string_view index, const fs::path& root,
+                                       const std::shared_ptr<const FileCache::SavedCopy>& copy, uint64_t bodySize,
+                                       bool deferCompleted, std::string& why) {
   Reader r(index);
-  std::vector<std::pair<std::string, FileCache::Entry>> rows(r.count());
+  IndexContents contents;
+  const size_t rows = r.count();
+  contents.rows.reserve(rows);
   const std::string& base = root.native();
   uint64_t next = 0;
-  bool consistent = true;
-  for (auto& [path, entry] : rows) {
-    if (!r.ok) break;
-    const std::string_view relative = r.view();
-    entry.info = r.info();
-    auto summary = std::make_shared<FileCache::Summary>();
-    summary->copy = copy;
-    summary->offset = r.u();
-    summary->length = r.u();
-    summary->checksum = r.u();
-    summary->todos.resize(r.count());
-    for (auto& todo : summary->todos) {
-      todo.uid.assign(r.view());
-      const uint64_t flags = r.u();
-      todo.hasUid = flags & 1;
-      todo.completed = flags & 2;
-      todo.recurrenceOverride = flags & 4;
-      consistent = consistent && flags < 8;
-    }
-    consistent = consistent && safeRelativePath(relative) && summary->offset == next &&
-                 summary->length <= bodySize - next;
-    if (!consistent) {
-      why = "an entry does not fit the copy (" + std::string(relative) + ")";
+  std::string_view deferredFolder;
+  for (size_t i = 0; i < rows && r.ok; ++i) {
+    const size_t at = r.position();
+    const RowView row = scanRow(r);
+    if (!r.ok || !row.flagsValid || !safeRelativePath(row.relative) || row.offset != next ||
+        row.length > bodySize - next) {
+      why = "an entry does not fit the copy (" + std::string(row.relative) + ")";
       return std::nullopt;
     }
-    next += summary->length;
-    // One path built from text rather than root / relative: the same path, made once.
-    path.reserve(base.size() + 1 + relative.size());
-    path += base;
-    if (!path.empty() && path.back() != '/') path += '/';
-    path += relative;
-    entry.summary = std::move(summary);
+    next += row.length;
+    if (deferCompleted && row.onlyCompleted && row.relative.find('/') != std::string_view::npos) {
+      // Rows are sorted by path, so a folder's rows are adjacent: one run of them per folder.
+      const std::string_view folder = row.relative.substr(0, row.relative.rfind('/'));
+      if (contents.deferred.empty() || folder != deferredFolder) {
+        contents.deferred.emplace_back(under(base, folder), std::vector<size_t>());
+        deferredFolder = folder;
+      }
+      contents.deferred.back().second.push_back(at);
+      continue;
+    }
+    contents.rows.push_back(readRow(index, at, root, copy));
   }
-  states.resize(r.count());
-  for (auto& [path, state] : states) {
+  contents.states.resize(r.count());
+  for (auto& [path, state] : contents.states) {
     if (!r.ok) break;
     const std::string_view relative = r.view();
     state.dir = r.info();
@@ -341,30 +444,69 @@ std::optional<std::vector<std::pair<std::string, FileCache::Entry>>> readIndex(
     state.leftovers = leftovers != 0;
     state.checkedAllAtNs = r.s();
     auto names = std::make_shared<std::vector<std::string>>(r.count());
+    bool consistent = true;
     for (auto& name : *names) {
       const std::string_view text = r.view();
       // Plain names in strictly increasing order, as a listing sorted them.
-      consistent = consistent && !text.empty() && text != "." && text != ".." &&
-                   text.find('/') == std::string_view::npos && text.find('\0') == std::string_view::npos &&
-                   (&name == &names->front() || std::string_view(*(&name - 1)) < text);
+      consistent = consistent && plainName(text) && (&name == &names->front() || std::string_view(*(&name - 1)) < text);
       name.assign(text);
     }
-    consistent = consistent && leftovers < 2 && safeRelativePath(relative);
+    const uint64_t hasAttention = r.u();
+    if (hasAttention == 1) {
+      auto attention = std::make_shared<std::vector<std::string>>(r.count());
+      size_t position = 0;
+      for (size_t i = 0; i < attention->size() && r.ok; ++i) {
+        const uint64_t step = r.u();
+        // Strictly increasing positions among the names.
+        consistent = consistent && (i == 0 || step > 0) && step < names->size() - position;
+        if (!consistent) break;
+        position += static_cast<size_t>(step);
+        (*attention)[i] = (*names)[position];
+      }
+      state.attention = std::move(attention);
+    }
+    consistent = consistent && leftovers < 2 && hasAttention < 2 && safeRelativePath(relative);
     if (!r.ok || !consistent) {
       why = "a folder state does not fit the copy (" + std::string(relative) + ")";
       return std::nullopt;
     }
-    path.reserve(base.size() + 1 + relative.size());
-    path += base;
-    if (!path.empty() && path.back() != '/') path += '/';
-    path += relative;
+    path = under(base, relative);
     state.names = std::move(names);
+  }
+  contents.verdicts.resize(r.count());
+  for (auto& verdict : contents.verdicts) {
+    if (!r.ok) break;
+    verdict.folders.resize(r.count());
+    verdict.keys.resize(verdict.folders.size());
+    bool consistent = true;
+    for (size_t i = 0; i < verdict.folders.size() && r.ok; ++i) {
+      const std::string_view relative = r.view();
+      consistent = consistent && safeRelativePath(relative);
+      verdict.folders[i] = under(base, relative);
+      FileCache::FolderKey& key = verdict.keys[i];
+      key.dir = r.info();
+      key.dir.isRegular = false;
+      key.dir.isDirectory = true;
+      key.checkedAllAtNs = r.s();
+      key.fingerprint = r.u();
+    }
+    verdict.losers.resize(r.count());
+    for (auto& loser : verdict.losers) {
+      loser.folder = static_cast<size_t>(r.u());
+      loser.name.assign(r.view());
+      loser.why.assign(r.view());
+      consistent = consistent && loser.folder < verdict.folders.size() && plainName(loser.name);
+    }
+    if (!r.ok || !consistent) {
+      why = "a duplicate verdict does not fit the copy";
+      return std::nullopt;
+    }
   }
   if (!r.ok || !r.atEnd() || next != bodySize) {
     why = "the copy does not end where it should";
     return std::nullopt;
   }
-  return rows;
+  return contents;
 }
 
 // Decodes an entry's bytes: the file it holds, which must be the version and path the index named.

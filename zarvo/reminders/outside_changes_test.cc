@@ -288,9 +288,9 @@ TEST(FolderState, IsKeptOnlyForAFolderThatSettledBeforeItWasListed) {
   auto names = std::make_shared<const std::vector<std::string>>(std::vector<std::string>{"a.ics"});
   // Changed less than the settling time before the listing: an entry made later in the same step of
   // the clock would leave the folder's times as they are.
-  EXPECT_FALSE(cache.setFolderState("/r/s/c", {dir, names, false, 0}, dir.changedNs + FileCache::kSettledNs));
+  EXPECT_FALSE(cache.setFolderState("/r/s/c", {dir, names, false, 0, nullptr}, dir.changedNs + FileCache::kSettledNs));
   EXPECT_FALSE(cache.folderState("/r/s/c", dir));
-  EXPECT_TRUE(cache.setFolderState("/r/s/c", {dir, names, false, 0}, dir.changedNs + FileCache::kSettledNs + 1));
+  EXPECT_TRUE(cache.setFolderState("/r/s/c", {dir, names, false, 0, nullptr}, dir.changedNs + FileCache::kSettledNs + 1));
   ASSERT_TRUE(cache.folderState("/r/s/c", dir));
   platform::FileInfo moved = dir;
   moved.changedNs += 1;
@@ -298,7 +298,7 @@ TEST(FolderState, IsKeptOnlyForAFolderThatSettledBeforeItWasListed) {
   // A file of the folder removed or added by this process: the folder is listed again.
   cache.erase("/r/s/c/a.ics");
   EXPECT_FALSE(cache.folderState("/r/s/c", dir));
-  ASSERT_TRUE(cache.setFolderState("/r/s/c", {dir, names, false, 0}, 200 * kSecond));
+  ASSERT_TRUE(cache.setFolderState("/r/s/c", {dir, names, false, 0, nullptr}, 200 * kSecond));
   cache.store("/r/s/c/b.ics", FileCache::Entry{});
   EXPECT_FALSE(cache.folderState("/r/s/c", dir));
 }

@@ -153,23 +153,51 @@ bool onlyCompleted(const FileCache::Entry& entry) {
   return false;
 }
 
+// How a folder's task files were found.
+enum class Found {
+  notFromState,  // the state does not hold or a file went away meanwhile: the folder is to be listed
+  allChecked,    // every file of the state, each stat'ed
+  allKnown,      // every file of the state; those that hold only completed tasks were not stat'ed
+  attention,     // only the files of the state's attention list, each stat'ed
+};
+
 // The folder's task files from its state, when the folder is unchanged since a complete read: their
 // names, each file's metadata (stat'ed, or the cached one for a file that need not be), and the
-// cached entries of the files whose version is the same; the others go to `misses`. False, with
-// nothing decided, when the state does not hold or a file went away meanwhile: the folder is listed.
-bool filesFromState(FileSystem& fs, const fs::path& dir, const FileInfo& dirInfo, bool checkEveryFile,
-                    std::shared_ptr<const std::vector<std::string>>& names, std::vector<FileInfo>& infos,
-                    std::vector<FileCache::Entry>& found, std::vector<size_t>& misses) {
+// cached entries of the files whose version is the same; the others go to `misses`. With `openOnly`,
+// while the check of every file is not due, only the files of the state's attention list: the others
+// hold only completed tasks, which the caller does not want, and are not looked at at all.
+Found filesFromState(FileSystem& fs, const fs::path& dir, const FileInfo& dirInfo, bool checkEveryFile, bool openOnly,
+                     std::shared_ptr<const std::vector<std::string>>& names, std::vector<FileInfo>& infos,
+                     std::vector<FileCache::Entry>& found, std::vector<size_t>& misses, int64_t& checkedAt,
+                     std::optional<FileCache::FolderState>& state) {
   FileCache& cache = FileCache::shared();
-  const auto state = cache.folderState(dir, dirInfo);
-  if (!state) return false;
-  const std::vector<std::string>& list = *state->names;
-  cache.entriesOf(dir, list, found);
+  state = cache.folderState(dir, dirInfo);
+  if (!state) return Found::notFromState;
   const int64_t interval = std::chrono::duration_cast<std::chrono::nanoseconds>(completedTaskFilesCheckInterval()).count();
   const int64_t now = FileCache::nowNs();
   // A clock that went back since the last full check makes the check due.
   const bool checkAll = checkEveryFile || interval <= 0 || now < state->checkedAllAtNs ||
                         now - state->checkedAllAtNs >= interval;
+  checkedAt = now;
+  if (!checkAll && openOnly && state->attention) {
+    const std::vector<std::string>& list = *state->attention;
+    cache.entriesOf(dir, list, found, /*all=*/false);
+    infos.assign(list.size(), FileInfo{});
+    std::vector<size_t> every(list.size());
+    for (size_t i = 0; i < every.size(); ++i) every[i] = i;
+    if (fs.statEntries(dir, list, every, infos)) return Found::notFromState;
+    for (size_t i = 0; i < list.size(); ++i) {
+      if (!infos[i].exists || !infos[i].isRegular) return Found::notFromState;
+      if (!found[i].info.exists || !found[i].info.sameVersion(infos[i])) {
+        found[i] = FileCache::Entry{};
+        misses.push_back(i);
+      }
+    }
+    names = state->attention;
+    return Found::attention;
+  }
+  const std::vector<std::string>& list = *state->names;
+  cache.entriesOf(dir, list, found);
   std::vector<size_t> which;
   which.reserve(list.size());
   infos.assign(list.size(), FileInfo{});
@@ -180,18 +208,19 @@ bool filesFromState(FileSystem& fs, const fs::path& dir, const FileInfo& dirInfo
       infos[i] = found[i].info;
     }
   }
-  if (fs.statEntries(dir, list, which, infos)) return false;
+  if (fs.statEntries(dir, list, which, infos)) return Found::notFromState;
   for (size_t i : which) {
     // Gone, or no longer a file: the folder changed after its metadata was taken.
-    if (!infos[i].exists || !infos[i].isRegular) return false;
+    if (!infos[i].exists || !infos[i].isRegular) return Found::notFromState;
     if (!found[i].info.exists || !found[i].info.sameVersion(infos[i])) {
       found[i] = FileCache::Entry{};
       misses.push_back(i);
     }
   }
-  if (checkAll && interval > 0) cache.setCheckedAll(dir, dirInfo, now);
   names = state->names;
-  return true;
+  // The time of the check is recorded once the files that changed have been read (with the list of
+  // files that need attention); spacing checks out only matters with an interval.
+  return checkAll && interval > 0 ? Found::allChecked : Found::allKnown;
 }
 
 bool isLeftoverName(std::string_view name) {
@@ -202,7 +231,7 @@ bool isLeftoverName(std::string_view name) {
 
 void loadCalendarFolder(FileSystem& fs, const fs::path& root, const std::shared_ptr<Calendar>& calendar,
                         std::optional<bool> completed, const std::set<std::string>& skipUids, bool checkEveryFile,
-                        std::vector<std::shared_ptr<Reminder>>& out, FolderReport& report) {
+                        bool allowPartial, std::vector<std::shared_ptr<Reminder>>& out, FolderReport& report) {
   // A folder unchanged since a complete read is not listed again: its names come from its state and
   // each file is stat'ed (see FileCache). Otherwise it is listed with each file's metadata. Every
   // file is looked up in the cache; the files that changed are read and parsed; the reminders are
@@ -217,8 +246,15 @@ void loadCalendarFolder(FileSystem& fs, const fs::path& root, const std::shared_
   std::vector<FileInfo> infos;
   std::vector<FileCache::Entry> found;
   std::vector<size_t> misses;
-  if (!dirInfo.exists || !filesFromState(fs, dir, dirInfo, checkEveryFile, sharedNames, infos, found, misses)) {
+  int64_t checkedAt = listedAt;
+  std::optional<FileCache::FolderState> state;
+  const bool openOnly = allowPartial && completed == false;
+  Found how = dirInfo.exists ? filesFromState(fs, dir, dirInfo, checkEveryFile, openOnly, sharedNames, infos, found,
+                                              misses, checkedAt, state)
+                             : Found::notFromState;
+  if (how == Found::notFromState) {
     misses.clear();
+    checkedAt = listedAt;
     std::vector<platform::DirectoryEntry> entries;
     if (auto e = fs.listDirectoryWithInfo(dir, entries)) {
       if (e != std::errc::no_such_file_or_directory) {
@@ -248,8 +284,9 @@ void loadCalendarFolder(FileSystem& fs, const fs::path& root, const std::shared_
     found.assign(names->size(), FileCache::Entry{});
     cache.lookUpFolder(dir, *names, infos, found, misses);
     sharedNames = names;
-    if (dirInfo.exists) {
-      (void)cache.setFolderState(dir, FileCache::FolderState{dirInfo, sharedNames, leftovers, listedAt}, listedAt);
+    if (dirInfo.exists &&
+        cache.setFolderState(dir, FileCache::FolderState{dirInfo, sharedNames, leftovers, listedAt, nullptr}, listedAt)) {
+      how = Found::allChecked;
     }
   }
   const std::vector<std::string>& names = *sharedNames;
@@ -260,6 +297,34 @@ void loadCalendarFolder(FileSystem& fs, const fs::path& root, const std::shared_
     found[i] = FileCache::Entry{infos[i], loadFile(fs, dir / names[i], infos[i]), nullptr};
   };
   forEachIndexInParallel(misses.size(), misses.size() < 32 ? 1 : 4, readMiss);
+  report.partial = how == Found::attention;
+  // The folder's key for a duplicate verdict: its state, and its attention list's files as found now.
+  if (how == Found::attention) {
+    report.key = FileCache::FolderKey{dirInfo, state->checkedAllAtNs, FileCache::fingerprint(names, infos)};
+  } else if (how == Found::allChecked) {
+    // Every file was checked and is known now: which of them a later read of open tasks must look at.
+    auto attention = std::make_shared<std::vector<std::string>>();
+    std::vector<FileInfo> attentionInfos;
+    for (size_t f = 0; f < found.size(); ++f) {
+      if (onlyCompleted(found[f])) continue;
+      attention->push_back(names[f]);
+      attentionInfos.push_back(infos[f]);
+    }
+    report.key = FileCache::FolderKey{dirInfo, checkedAt, FileCache::fingerprint(*attention, attentionInfos)};
+    cache.setAttention(dir, dirInfo, checkedAt, std::move(attention));
+  } else if (how == Found::allKnown && state->attention) {
+    // The state's attention list, with the versions found now (both lists are sorted).
+    std::vector<FileInfo> attentionInfos;
+    size_t f = 0;
+    for (const auto& name : *state->attention) {
+      while (f < names.size() && names[f] < name) ++f;
+      if (f == names.size() || names[f] != name) break;
+      attentionInfos.push_back(infos[f]);
+    }
+    if (attentionInfos.size() == state->attention->size()) {
+      report.key = FileCache::FolderKey{dirInfo, state->checkedAllAtNs, FileCache::fingerprint(*state->attention, attentionInfos)};
+    }
+  }
   auto wanted = [&](bool isCompleted, std::string_view uid) {
     return (!completed || isCompleted == *completed) && (skipUids.empty() || !skipUids.contains(std::string(uid)));
   };

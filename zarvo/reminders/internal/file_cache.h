@@ -90,6 +90,38 @@ class FileCache {
     std::shared_ptr<const std::vector<std::string>> names;  // its task files, sorted
     bool leftovers = false;  // it also held temporary files or previous versions of a write
     int64_t checkedAllAtNs = 0;  // when every task file in it was last stat'ed (this machine's clock)
+    // Of `names`, the files not known to hold only completed tasks, as the last check of every file
+    // of the folder found them (sorted); null when no such check was recorded for this state. A read
+    // of open tasks that need not check the others reads only these.
+    std::shared_ptr<const std::vector<std::string>> attention;
+  };
+
+  // What a folder's task files were when a duplicate verdict was made: its state (the folder's
+  // metadata, so the same names; when every file was last checked, so the same files of completed
+  // tasks) and the fingerprint of its attention list's files (names and versions as stat'ed).
+  struct FolderKey {
+    platform::FileInfo dir;
+    int64_t checkedAllAtNs = 0;
+    uint64_t fingerprint = 0;
+    bool operator==(const FolderKey& o) const {
+      return dir.sameVersion(o.dir) && checkedAllAtNs == o.checkedAllAtNs && fingerprint == o.fingerprint;
+    }
+  };
+  // The fingerprint of a folder's files: `names` with their versions `infos` (same length).
+  static uint64_t fingerprint(const std::vector<std::string>& names, const std::vector<platform::FileInfo>& infos);
+
+  // Which task files of one account repeat a UID that another file of it holds already, as a read of
+  // `folders` (calendar folders, in the order read) found them. It holds while each folder's key
+  // does, so a read that finds the same files need not compare every task's UID with every other's.
+  struct DuplicateVerdict {
+    struct Loser {
+      size_t folder = 0;  // index into `folders`
+      std::string name;   // the file's name in that folder
+      std::string why;
+    };
+    std::vector<std::string> folders;
+    std::vector<FolderKey> keys;  // one per folder
+    std::vector<Loser> losers;
   };
   // How much older than the moment before a listing a folder's ctime must be for its state to be kept.
   static constexpr int64_t kSettledNs = 1'000'000'000;
@@ -108,12 +140,21 @@ class FileCache {
   // ctime is not more than kSettledNs older than that keeps no state (see above). Answers whether it
   // was kept.
   bool setFolderState(const std::filesystem::path& folder, FolderState state, int64_t listedAtNs);
-  // Moves the time of the last check of every file of a folder whose state is still `dir`.
-  void setCheckedAll(const std::filesystem::path& folder, const platform::FileInfo& dir, int64_t atNs);
+  // Records, for a folder whose state is still `dir`, which of its files were found not to hold only
+  // completed tasks by a check of every file of it made at `atNs` (see FolderState::attention).
+  void setAttention(const std::filesystem::path& folder, const platform::FileInfo& dir, int64_t atNs,
+                    std::shared_ptr<const std::vector<std::string>> attention);
   // The cached entry of each of `names` of `folder`, whatever its version (found[i].info.exists is
-  // false where there is none).
+  // false where there is none). Without `all`, the entries of files a saved copy says hold only
+  // completed tasks are not looked at (nor decoded from its index): they count as none.
   void entriesOf(const std::filesystem::path& folder, const std::vector<std::string>& names,
-                 std::vector<Entry>& found);
+                 std::vector<Entry>& found, bool all = true);
+
+  // The losers of the verdict recorded for exactly `folders` with exactly `keys`; nothing otherwise.
+  std::optional<std::vector<DuplicateVerdict::Loser>> duplicateVerdict(const std::vector<std::string>& folders,
+                                                                     const std::vector<FolderKey>& keys);
+  // Records a verdict (replacing the one of the same folders).
+  void setDuplicateVerdict(DuplicateVerdict verdict);
 
   std::optional<Entry> find(const std::filesystem::path& path, const platform::FileInfo& info);
   void store(const std::filesystem::path& path, Entry entry);
@@ -172,8 +213,22 @@ class FileCache {
 
  private:
   using Folder = std::unordered_map<std::string, Entry>;  // by file name
+  // Index rows of a saved copy not made into entries yet: those of files that hold only completed
+  // tasks, which a listing of open tasks does not need. A folder's rows are made into entries the
+  // first time anything needs more than its other files (see materializeLocked).
+  struct Deferred {
+    std::shared_ptr<const std::string> index;
+    std::shared_ptr<const SavedCopy> copy;
+    std::filesystem::path root;
+    std::vector<size_t> rows;  // where each row starts in `index`
+  };
   mutable std::mutex mu_;
   std::unordered_map<std::string, Folder> folders_;  // by folder path
+  std::unordered_map<std::string, Deferred> deferred_;  // by folder path
+  std::vector<DuplicateVerdict> verdicts_;
+  // Makes the deferred rows of `folder` entries (an entry already cached is fresher and stays).
+  void materializeLocked(const std::string& folder);
+  void materializeAllLocked();
   uint64_t generation_ = 0;                           // moves with every change
   uint64_t filesFoundGone_ = 0;
   std::unordered_map<std::string, FolderState> states_;  // by folder path

@@ -189,17 +189,36 @@ std::string header(uint64_t payloadSize, uint64_t sum);
 std::optional<Header> readHeader(std::string_view bytes, std::string& why);
 
 // Appends the folder states after the index rows: their count, then per folder its path relative to
-// the root, its metadata, whether it held leftovers, when every file was checked, and its names.
+// the root, its metadata, whether it held leftovers, when every file was checked, its names, and which
+// of them need attention (a flag, then their positions among the names, each as its distance from the
+// one before). Then the duplicate verdicts: their count, then per verdict its folders (each relative
+// to the root, with its key: metadata, time of the last full check, fingerprint) and its losers
+// (folder index, file name, reason).
 void writeFolderStates(Writer& w, const std::vector<std::pair<std::string, const FileCache::FolderState*>>& states);
+void writeVerdicts(Writer& w, const std::vector<FileCache::DuplicateVerdict>& verdicts);
 
-// The rows of an index (without its length), as entries known by their summaries (pointing into
-// `copy`), in the copy's order (sorted by relative path, so a folder's files are adjacent), their paths
-// under `root`. The entries must follow one another in a body of `bodySize` bytes, from its start to
-// its end. The folder states after the rows go to `states` (folder paths under `root`); a name that is
-// not a plain file name, or names out of order, make the whole index bad.
-std::optional<std::vector<std::pair<std::string, FileCache::Entry>>> readIndex(
-    std::string_view index, const std::filesystem::path& root, const std::shared_ptr<const FileCache::SavedCopy>& copy,
-    uint64_t bodySize, std::vector<std::pair<std::string, FileCache::FolderState>>& states, std::string& why);
+// What an index holds (see readIndex).
+struct IndexContents {
+  // Entries known by their summaries, with their paths under the root, in the copy's order.
+  std::vector<std::pair<std::string, FileCache::Entry>> rows;
+  // With `deferCompleted`: per folder (its path under the root), where the rows of its files that hold
+  // only completed tasks start in the index, for readRow. Such rows are checked but not made entries.
+  std::vector<std::pair<std::string, std::vector<size_t>>> deferred;
+  std::vector<std::pair<std::string, FileCache::FolderState>> states;  // folder paths under the root
+  std::vector<FileCache::DuplicateVerdict> verdicts;                  // folder paths under the root
+};
+
+// The rows of an index (without its length), in the copy's order (sorted by relative path, so a
+// folder's files are adjacent), as entries known by their summaries (pointing into `copy`), their
+// paths under `root`. The entries must follow one another in a body of `bodySize` bytes, from its
+// start to its end. A name that is not a plain file name, names out of order, or a verdict that names
+// a folder it does not hold, make the whole index bad.
+std::optional<IndexContents> readIndex(std::string_view index, const std::filesystem::path& root,
+                                       const std::shared_ptr<const FileCache::SavedCopy>& copy, uint64_t bodySize,
+                                       bool deferCompleted, std::string& why);
+// The row that starts at `at` of an index that readIndex accepted: its path under `root` and entry.
+std::pair<std::string, FileCache::Entry> readRow(std::string_view index, size_t at, const std::filesystem::path& root,
+                                                 const std::shared_ptr<const FileCache::SavedCopy>& copy);
 
 // Decodes an entry's bytes: the file it holds, which must be the version `info` and the path `path`
 // the index named; null, with the reason, otherwise.

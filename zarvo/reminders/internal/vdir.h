@@ -86,6 +86,12 @@ struct FolderReport {
   std::vector<const TodoFile*> madeFrom;
   // Files that cannot be read or do not parse, with why.
   std::vector<std::pair<std::filesystem::path, std::string>> unreadable;
+  // Only the folder's files that need attention were read (see FolderState::attention): `uids` lacks
+  // those of files that hold only completed tasks.
+  bool partial = false;
+  // What the folder's files were, for a duplicate verdict; nothing when the folder has no settled
+  // state to tie one to.
+  std::optional<FileCache::FolderKey> key;
 };
 
 // The reminders of one calendar folder, in file-name order, then position in the file, appended to
@@ -93,9 +99,11 @@ struct FolderReport {
 // overrides are left out, and so are the reminders whose UID is in `skipUids` (they have pending
 // writes in the handle). Files that do not parse are left out (logged, and listed in `report`).
 // `checkEveryFile` checks every task file, as though completedTaskFilesCheckInterval() were due.
+// `allowPartial` lets a read of incomplete reminders skip the files that hold only completed tasks
+// when their check is not due (report.partial then says so).
 void loadCalendarFolder(platform::FileSystem& fs, const std::filesystem::path& root,
                         const std::shared_ptr<Calendar>& calendar, std::optional<bool> completed,
-                        const std::set<std::string>& skipUids, bool checkEveryFile,
+                        const std::set<std::string>& skipUids, bool checkEveryFile, bool allowPartial,
                         std::vector<std::shared_ptr<Reminder>>& out, FolderReport& report);
 
 }  // namespace zarvo::reminders::detail
