@@ -144,6 +144,13 @@ struct EventStore::Impl {
     std::vector<std::vector<std::shared_ptr<Reminder>>> parts(selected.size());
     std::vector<detail::FolderReport> reports(selected.size());
     auto& cache = detail::FileCache::shared();
+    std::vector<std::string> folders;
+    std::vector<uint64_t> changes;  // of each folder's entries, before it is read
+    folders.reserve(selected.size());
+    for (const auto& c : selected) {
+      folders.push_back((root() / c->calendarIdentifier()).native());
+      changes.push_back(cache.changesOf(folders.back()));
+    }
     detail::forEachIndexInParallel(selected.size(), 4, [&](size_t c) {
       detail::loadCalendarFolder(*fs, root(), selected[c], completed, pendingUids, checkEveryFile,
                                  /*allowPartial=*/true, parts[c], reports[c]);
@@ -151,9 +158,6 @@ struct EventStore::Impl {
     // Which files repeat another's UID was decided before, and holds while every folder's files are
     // the same (its key): then the folders may have skipped their files of completed tasks.
     // Otherwise every UID is compared, so the folders that skipped some are read whole.
-    std::vector<std::string> folders;
-    folders.reserve(selected.size());
-    for (const auto& c : selected) folders.push_back((root() / c->calendarIdentifier()).native());
     auto keysOf = [&]() -> std::optional<std::vector<detail::FileCache::FolderKey>> {
       std::vector<detail::FileCache::FolderKey> keys;
       for (const auto& report : reports) {
@@ -172,7 +176,9 @@ struct EventStore::Impl {
       detail::forEachIndexInParallel(partial.size(), 4, [&](size_t k) {
         const size_t c = partial[k];
         parts[c].clear();
+        const uint64_t made = reports[c].changes;
         reports[c] = detail::FolderReport{};
+        reports[c].changes = made;
         detail::loadCalendarFolder(*fs, root(), selected[c], completed, pendingUids, checkEveryFile,
                                    /*allowPartial=*/false, parts[c], reports[c]);
       });
@@ -185,7 +191,10 @@ struct EventStore::Impl {
       applyVerdictLocked(reports, *verdict, found);
     } else {
       auto losers = dropDuplicatesLocked(selected, reports, found);
-      if (auto now = keysOf()) cache.setDuplicateVerdict({std::move(folders), std::move(*now), std::move(losers)});
+      if (auto now = keysOf()) {
+        for (size_t c = 0; c < selected.size(); ++c) changes[c] += reports[c].changes;
+        cache.setDuplicateVerdict({std::move(folders), std::move(*now), std::move(losers), {}}, changes);
+      }
     }
     if (pending.empty()) return found;
 

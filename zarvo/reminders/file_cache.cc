@@ -185,18 +185,34 @@ uint64_t FileCache::fingerprint(const std::vector<std::string>& names, const std
   return checksum(w.out);
 }
 
+uint64_t FileCache::changesOf(const fs::path& folder) const {
+  std::lock_guard lock(mu_);
+  const auto it = changes_.find(folder.native());
+  return it == changes_.end() ? 0 : it->second;
+}
+
 std::optional<std::vector<FileCache::DuplicateVerdict::Loser>> FileCache::duplicateVerdict(
     const std::vector<std::string>& folders, const std::vector<FolderKey>& keys) {
   std::lock_guard lock(mu_);
   for (const auto& verdict : verdicts_) {
-    if (verdict.folders == folders && verdict.keys == keys) return verdict.losers;
+    if (verdict.folders != folders || verdict.keys != keys) continue;
+    for (size_t i = 0; i < folders.size(); ++i) {
+      const auto it = changes_.find(folders[i]);
+      if ((it == changes_.end() ? 0 : it->second) != verdict.changes[i]) return std::nullopt;
+    }
+    return verdict.losers;
   }
   return std::nullopt;
 }
 
-void FileCache::setDuplicateVerdict(DuplicateVerdict verdict) {
-  if (verdict.keys.size() != verdict.folders.size()) return;
+void FileCache::setDuplicateVerdict(DuplicateVerdict verdict, const std::vector<uint64_t>& changes) {
+  if (verdict.keys.size() != verdict.folders.size() || changes.size() != verdict.folders.size()) return;
   std::lock_guard lock(mu_);
+  for (size_t i = 0; i < changes.size(); ++i) {
+    const auto it = changes_.find(verdict.folders[i]);
+    if ((it == changes_.end() ? 0 : it->second) != changes[i]) return;
+  }
+  verdict.changes = changes;
   for (auto& old : verdicts_) {
     if (old.folders != verdict.folders) continue;
     if (old.keys == verdict.keys && old.losers.size() == verdict.losers.size()) return;
@@ -249,6 +265,7 @@ std::optional<FileCache::Entry> FileCache::find(const fs::path& path, const File
 void FileCache::store(const fs::path& path, Entry entry) {
   std::lock_guard lock(mu_);
   // A deferred row of the same name is older: made an entry later, it gives way to this one.
+  ++changes_[path.parent_path().native()];
   auto [it, added] = folders_[path.parent_path().native()].insert_or_assign(path.filename().native(), std::move(entry));
   // A name the folder's state may not hold: it is listed again (its metadata has moved anyway).
   if (added) states_.erase(path.parent_path().native());
@@ -262,6 +279,7 @@ void FileCache::erase(const fs::path& path) {
   auto folder = folders_.find(path.parent_path().native());
   if (folder != folders_.end() && folder->second.erase(path.filename().native()) > 0) {
     ++generation_;
+    ++changes_[path.parent_path().native()];
   }
 }
 
@@ -274,7 +292,7 @@ void FileCache::clear() {
   ++generation_;
 }
 
-void FileCache::lookUpFolder(const fs::path& folderPath, const std::vector<std::string>& names,
+bool FileCache::lookUpFolder(const fs::path& folderPath, const std::vector<std::string>& names,
                              const std::vector<FileInfo>& infos, std::vector<Entry>& found, std::vector<size_t>& misses) {
   std::lock_guard lock(mu_);
   materializeLocked(folderPath.native());
@@ -296,8 +314,11 @@ void FileCache::lookUpFolder(const fs::path& folderPath, const std::vector<std::
     if (folder.size() != before) {
       ++generation_;
       ++filesFoundGone_;
+      ++changes_[folderPath.native()];
+      return true;
     }
   }
+  return false;
 }
 
 std::shared_ptr<const TodoFile> FileCache::decode(const fs::path& path, const Entry& entry) {
@@ -370,7 +391,14 @@ std::string FileCache::encode(const fs::path& root) {
   // The verdicts that hold for the entries written, their folders under the root.
   std::vector<DuplicateVerdict> verdicts;
   for (const auto& verdict : verdicts_) {
-    DuplicateVerdict relative{{}, verdict.keys, verdict.losers};
+    // One that an entry changed since no longer holds, for this process or the next.
+    bool holds = true;
+    for (size_t i = 0; i < verdict.folders.size(); ++i) {
+      const auto it = changes_.find(verdict.folders[i]);
+      holds = holds && (it == changes_.end() ? 0 : it->second) == verdict.changes[i];
+    }
+    if (!holds) continue;
+    DuplicateVerdict relative{{}, verdict.keys, verdict.losers, {}};
     for (const auto& folder : verdict.folders) {
       const fs::path r = fs::path(folder).lexically_relative(root);
       if (r.empty() || !safeRelativePath(r)) break;
@@ -483,13 +511,19 @@ bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const 
   auto contents = readIndex(*index, root, copy, size - bodyAt, /*deferCompleted=*/true, why);
   if (!contents) return forget();
   std::lock_guard lock(mu_);
+  // A verdict holds for the copy's entries: taken only where this process has none of its own.
+  for (auto& verdict : contents->verdicts) {
+    const bool known = std::any_of(verdict.folders.begin(), verdict.folders.end(), [&](const std::string& f) {
+      return folders_.contains(f) || deferred_.contains(f);
+    });
+    if (known || std::any_of(verdicts_.begin(), verdicts_.end(), [&](const auto& v) { return v.folders == verdict.folders; })) {
+      continue;
+    }
+    for (const auto& f : verdict.folders) verdict.changes.push_back(changes_[f]);
+    verdicts_.push_back(std::move(verdict));
+  }
   // As with the files, what this process saw itself is at least as fresh.
   for (auto& [path, state] : contents->states) states_.try_emplace(std::move(path), std::move(state));
-  for (auto& verdict : contents->verdicts) {
-    if (std::none_of(verdicts_.begin(), verdicts_.end(), [&](const auto& v) { return v.folders == verdict.folders; })) {
-      verdicts_.push_back(std::move(verdict));
-    }
-  }
   for (auto& [folder, rows] : contents->deferred) {
     if (deferred_.contains(folder)) {
       materializeLocked(folder);

@@ -1,6 +1,7 @@
 #include "zarvo/reminders/internal/vdir.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 
 #include "zarvo/reminders/internal/backend.h"
@@ -53,7 +54,7 @@ bool isTaskFileName(std::string_view name) {
   return name.size() > 4 && name.ends_with(".ics") && !platform::isTemporaryFileName(name);
 }
 
-std::shared_ptr<const TodoFile> loadFile(FileSystem& fs, const fs::path& path, const FileInfo& before) {
+std::shared_ptr<const TodoFile> loadFile(FileSystem& fs, const fs::path& path, const FileInfo& before, bool* stored) {
   if (!before.exists) return nullptr;
   FileCache& cache = FileCache::shared();
   const std::string key = path.string();
@@ -72,7 +73,10 @@ std::shared_ptr<const TodoFile> loadFile(FileSystem& fs, const fs::path& path, c
   auto file = parseTodoFile(path, std::move(content), after, error);
   if (!file) storeLog().error("Skipping %{public}@, which does not parse: %{public}@", key, error);
   // Cache only a version whose metadata did not move while it was read.
-  if (before.sameVersion(after)) cache.store(path, FileCache::Entry{after, file, nullptr});
+  if (before.sameVersion(after)) {
+    cache.store(path, FileCache::Entry{after, file, nullptr});
+    if (stored) *stored = true;
+  }
   return file;
 }
 
@@ -282,7 +286,7 @@ void loadCalendarFolder(FileSystem& fs, const fs::path& root, const std::shared_
       infos.push_back(entries[i].info);
     }
     found.assign(names->size(), FileCache::Entry{});
-    cache.lookUpFolder(dir, *names, infos, found, misses);
+    if (cache.lookUpFolder(dir, *names, infos, found, misses)) ++report.changes;
     sharedNames = names;
     if (dirInfo.exists &&
         cache.setFolderState(dir, FileCache::FolderState{dirInfo, sharedNames, leftovers, listedAt, nullptr}, listedAt)) {
@@ -292,9 +296,12 @@ void loadCalendarFolder(FileSystem& fs, const fs::path& root, const std::shared_
   const std::vector<std::string>& names = *sharedNames;
   // Files not cached (all of them, the first time a large folder is read) are read and parsed on
   // several threads; each fills its own slot.
+  std::atomic<uint64_t> stores{0};
   auto readMiss = [&](size_t k) {
     const size_t i = misses[k];
-    found[i] = FileCache::Entry{infos[i], loadFile(fs, dir / names[i], infos[i]), nullptr};
+    bool stored = false;
+    found[i] = FileCache::Entry{infos[i], loadFile(fs, dir / names[i], infos[i], &stored), nullptr};
+    if (stored) ++stores;
   };
   forEachIndexInParallel(misses.size(), misses.size() < 32 ? 1 : 4, readMiss);
   report.partial = how == Found::attention;
@@ -349,7 +356,9 @@ void loadCalendarFolder(FileSystem& fs, const fs::path& root, const std::shared_
         }
         continue;
       }
-      entry.file = loadFile(fs, dir / names[f], entry.info);
+      bool stored = false;
+      entry.file = loadFile(fs, dir / names[f], entry.info, &stored);
+      if (stored) ++stores;
       entry.summary.reset();
     }
     const std::shared_ptr<const TodoFile>& file = entry.file;
@@ -368,6 +377,7 @@ void loadCalendarFolder(FileSystem& fs, const fs::path& root, const std::shared_
       report.uids.emplace_back(uid, f);
     }
   }
+  report.changes += stores.load();
   report.dir = dir;
   report.names = std::move(sharedNames);
   report.entries = std::move(found);

@@ -122,6 +122,9 @@ class FileCache {
     std::vector<std::string> folders;
     std::vector<FolderKey> keys;  // one per folder
     std::vector<Loser> losers;
+    // Per folder, changesOf() when it was recorded (or loaded): it holds while no entry of them has
+    // changed in this process since. Not saved.
+    std::vector<uint64_t> changes;
   };
   // How much older than the moment before a listing a folder's ctime must be for its state to be kept.
   static constexpr int64_t kSettledNs = 1'000'000'000;
@@ -150,11 +153,16 @@ class FileCache {
   void entriesOf(const std::filesystem::path& folder, const std::vector<std::string>& names,
                  std::vector<Entry>& found, bool all = true);
 
-  // The losers of the verdict recorded for exactly `folders` with exactly `keys`; nothing otherwise.
+  // How many times an entry of `folder` was stored, erased or dropped in this process.
+  uint64_t changesOf(const std::filesystem::path& folder) const;
+  // The losers of the verdict recorded for exactly `folders` with exactly `keys`, none of whose
+  // entries changed since; nothing otherwise.
   std::optional<std::vector<DuplicateVerdict::Loser>> duplicateVerdict(const std::vector<std::string>& folders,
                                                                      const std::vector<FolderKey>& keys);
-  // Records a verdict (replacing the one of the same folders).
-  void setDuplicateVerdict(DuplicateVerdict verdict);
+  // Records a verdict (replacing the one of the same folders) made from reads that found each folder
+  // with changesOf() equal to `changes` once they were done (counting their own stores): when
+  // another thread changed an entry meanwhile, the verdict may not hold for it and is not kept.
+  void setDuplicateVerdict(DuplicateVerdict verdict, const std::vector<uint64_t>& changes);
 
   std::optional<Entry> find(const std::filesystem::path& path, const platform::FileInfo& info);
   void store(const std::filesystem::path& path, Entry entry);
@@ -164,8 +172,8 @@ class FileCache {
   // Looks up many files of one folder under a single lock: sets found[i] for each name cached at
   // version infos[i] (a parsed file, or a summary to decode()); the indices of the misses are
   // appended to `misses`. Entries of the folder whose names are not listed are dropped, as the files
-  // are gone, and counted in filesFoundGone().
-  void lookUpFolder(const std::filesystem::path& folder, const std::vector<std::string>& names,
+  // are gone, and counted in filesFoundGone(); answers whether any were (a change of the folder).
+  bool lookUpFolder(const std::filesystem::path& folder, const std::vector<std::string>& names,
                     const std::vector<platform::FileInfo>& infos, std::vector<Entry>& found,
                     std::vector<size_t>& misses);
 
@@ -226,6 +234,7 @@ class FileCache {
   std::unordered_map<std::string, Folder> folders_;  // by folder path
   std::unordered_map<std::string, Deferred> deferred_;  // by folder path
   std::vector<DuplicateVerdict> verdicts_;
+  std::unordered_map<std::string, uint64_t> changes_;  // by folder path
   // Makes the deferred rows of `folder` entries (an entry already cached is fresher and stays).
   void materializeLocked(const std::string& folder);
   void materializeAllLocked();

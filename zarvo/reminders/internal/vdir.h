@@ -46,9 +46,10 @@ std::string readSmallFile(platform::FileSystem& fs, const std::filesystem::path&
 bool isTaskFileName(std::string_view name);
 
 // Reads one task file through the process's file cache. `before` is the file's metadata as just
-// listed. Null when missing or unparsable (logged once per version).
+// listed. Null when missing or unparsable (logged once per version). `stored` (when given) is set
+// when what was read went into the cache.
 std::shared_ptr<const TodoFile> loadFile(platform::FileSystem& fs, const std::filesystem::path& path,
-                                         const platform::FileInfo& before);
+                                         const platform::FileInfo& before, bool* stored = nullptr);
 // The same, asking the file system for the metadata first.
 std::shared_ptr<const TodoFile> loadFile(platform::FileSystem& fs, const std::filesystem::path& path);
 
@@ -92,6 +93,8 @@ struct FolderReport {
   // What the folder's files were, for a duplicate verdict; nothing when the folder has no settled
   // state to tie one to.
   std::optional<FileCache::FolderKey> key;
+  // How many times this read changed the folder's entries in the cache (FileCache::changesOf).
+  uint64_t changes = 0;
 };
 
 // The reminders of one calendar folder, in file-name order, then position in the file, appended to
