@@ -448,6 +448,26 @@ TEST_F(StoreFileCacheTest, DamagedCopyFallsBackToTheFiles) {
   }
 }
 
+// A copy written in another format (the one before this, say) is not read: the files are, and the
+// copy is written again in this format.
+TEST_F(StoreFileCacheTest, ACopyOfAnotherFormatIsRebuilt) {
+  titlesInNewProcess();
+  const fs::path copy = dir_.path() / "files.cache";
+  std::string bytes = readFile(copy);
+  const std::string magic = "ZARVO FILE CACHE";
+  ASSERT_TRUE(bytes.starts_with(magic));
+  const char version = bytes[magic.size()];  // one byte while it is below 128
+  bytes[magic.size()] = static_cast<char>(version - 1);
+  writeFile(copy, bytes);
+  fs_->reads = 0;
+  EXPECT_EQ(titlesInNewProcess().size(), 5u);
+  EXPECT_EQ(fs_->reads, 5);
+  EXPECT_EQ(readFile(copy)[magic.size()], version);
+  fs_->reads = 0;
+  EXPECT_EQ(titlesInNewProcess().size(), 5u);
+  EXPECT_EQ(fs_->reads, 0);
+}
+
 // Listing open tasks never decodes a completed one's entry: a damaged one is not even noticed until
 // completed tasks are asked for.
 TEST_F(StoreFileCacheTest, CompletedTasksAreDecodedOnlyWhenAskedFor) {
