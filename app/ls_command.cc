@@ -19,7 +19,7 @@ struct LsOptions {
   DateOptions date;
   std::vector<std::string> lists;
   bool today = false, upcoming = false, flagged = false, top = false, completed = false, desc = false, json = false;
-  bool overdue = false, week = false, noDue = false;
+  bool overdue = false, week = false, noDue = false, checkAll = false;
   std::vector<std::string> priority;
   std::optional<std::string> search;
   std::vector<std::string> tags;
@@ -82,6 +82,8 @@ int run(const LsOptions& o, Program& program) {
     return 0;
   }
   Session session(program.globals, HomeUse::readOnly);
+  // The files of completed tasks are otherwise checked for edits in place once every few minutes.
+  if (o.checkAll) session.io().eventStore().checkEveryFileAtNextRead();
   std::optional<std::vector<std::shared_ptr<List>>> lists;
   if (!o.lists.empty()) {
     lists.emplace();
@@ -146,6 +148,8 @@ void registerLsCommand(CLI::App& app, Program& program) {
   command->add_option("--sort", o->sort, "Order: due (default; undated tasks last), priority (highest first), created, title or overdue (overdue on top)")
       ->check(CLI::IsMember({"priority", "due", "created", "title", "overdue"}));
   command->add_flag("--desc", o->desc, "Reverse the order");
+  command->add_flag("--check-all", o->checkAll,
+                    "Check every task file for changes now, also the completed tasks' files (otherwise checked every five minutes)");
   command->add_flag("--json", o->json, "Print the tasks as JSON");
   command->add_option("--ref", o->date.ref, "Take this local time as now (2024-03-11T17:00; default: now)");
   command->add_option("--tz", o->date.tz, "Time zone, an IANA name such as Europe/Berlin (default: the system's)");

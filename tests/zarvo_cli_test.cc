@@ -650,6 +650,19 @@ TEST_F(ZarvoCliTest, FileCacheNeverHidesWhatTheFilesSay) {
   EXPECT_EQ(titleSet(ls()), (std::set<std::string>{"Charlie"}));
 }
 
+// `ls --check-all` asks the store to check every task file at this read, the files of completed
+// tasks too; a plain `ls` leaves that to the check every few minutes.
+TEST_F(ZarvoCliTest, LsCheckAllChecksEveryFile) {
+  add("Alpha");
+  const std::string asked = "Checking every task file at this read";
+  const Outcome checked = zarvo({"ls", "--check-all"}, "ZARVO_LOG_LEVEL=debug");
+  EXPECT_EQ(checked.status, 0) << checked.err;
+  EXPECT_NE(checked.out.find("Alpha"), std::string::npos) << checked.out;
+  EXPECT_NE(checked.err.find(asked), std::string::npos) << checked.err;
+  const Outcome plain = zarvo({"ls"}, "ZARVO_LOG_LEVEL=debug");
+  EXPECT_EQ(plain.err.find(asked), std::string::npos) << plain.err;
+}
+
 TEST_F(ZarvoCliTest, TwoProcessesAddingAtOnceLoseNothing) {
   ok({"list-add", "Work"});
   std::string script;

@@ -141,6 +141,7 @@ struct EventStore::Impl {
     detail::prepareParser();
     // Cleared before the folders are read: a change announced while they are read checks them again.
     const bool checkEveryFile = checkEveryFileNext.exchange(false);
+    if (checkEveryFile) log().debug("Checking every task file at this read");
     std::vector<std::vector<std::shared_ptr<Reminder>>> parts(selected.size());
     std::vector<detail::FolderReport> reports(selected.size());
     auto& cache = detail::FileCache::shared();
