@@ -32,8 +32,17 @@
 //   every file (EventStore::checkEveryFileAtNextRead, a change the handle's watcher saw). Files
 //   with an open task, new, removed and renamed files, and files replaced by a rename (the way vdir
 //   clients write) are seen at once.
+//   A read of open tasks then looks only at the files of the folder state's attention list: the
+//   files that the last check of every file found with an open task (or unreadable). A file outside
+//   it held only completed tasks at that check, and can come to hold an open one only by the kinds
+//   of change above: a rename or a new file moves the folder's metadata (the folder is listed and
+//   every file checked), an edit in place waits for the next full check, which makes the list again.
+// - Which files repeat a UID another file of the account holds (DuplicateVerdict) is decided again
+//   whenever a folder's key moves (its metadata, its last full check, the versions of its attention
+//   list's files) or an entry of it changes in this process; otherwise the recorded verdict stands.
 // What a listing of open tasks also saves is the reading and decoding of every completed task's
-// entry (see Summary).
+// entry (see Summary): the saved copy's rows of files that hold only completed tasks are not made
+// entries until something asks for one of them.
 //
 // Threads: every member may be called from any thread.
 #pragma once
