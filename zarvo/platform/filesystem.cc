@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -104,6 +105,25 @@ void fillInfo(const struct stat& st, FileInfo& info) {
   info.inode = st.st_ino;
   info.device = st.st_dev;
   info.mode = st.st_mode & 07777;
+}
+
+// Network file systems refuse a lease with EAGAIN, as if a writer held the file, whenever the server
+// has not delegated the file to this client (NFSv4, SMB, Ceph): asking them would keep every previous
+// version as a conflict copy. A write from another client of the share is invisible here anyway.
+bool grantsLeasesOnlyWithDelegations(int fd) {
+  struct statfs info {};
+  if (::fstatfs(fd, &info) != 0) return false;
+  switch (static_cast<unsigned long>(info.f_type)) {
+    case 0x6969UL:      // NFS
+    case 0xFF534D42UL:  // CIFS
+    case 0xFE534D42UL:  // SMB2
+    case 0x517BUL:      // SMB
+    case 0x00C36400UL:  // Ceph
+    case 0x5346414FUL:  // AFS
+      return true;
+    default:
+      return false;
+  }
 }
 
 class PosixFileSystem final : public FileSystem {
@@ -267,10 +287,11 @@ class PosixFileSystem final : public FileSystem {
     // and a program opening it for writing meanwhile waits until the lease goes: from the lease to the
     // unlink nobody can write into the file. The kernel signals the holder of a lease another program
     // waits for; SIGURG, which is ignored unless handled, instead of SIGIO, which ends the process.
+    const bool ask = !grantsLeasesOnlyWithDelegations(fd);
     bool leased = false;
-    if (::fcntl(fd, F_SETSIG, SIGURG) == 0 && ::fcntl(fd, F_SETLEASE, F_RDLCK) == 0) {
+    if (ask && ::fcntl(fd, F_SETSIG, SIGURG) == 0 && ::fcntl(fd, F_SETLEASE, F_RDLCK) == 0) {
       leased = true;
-    } else if (errno == EAGAIN) {
+    } else if (ask && errno == EAGAIN) {
       ::close(fd);
       return errc(ETXTBSY);
     }
