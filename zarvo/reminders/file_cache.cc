@@ -159,9 +159,11 @@ void FileCache::setAttention(const fs::path& folder, const FileInfo& dir, int64_
   ++generation_;
 }
 
-void FileCache::materializeLocked(const std::string& folderPath) {
-  auto it = deferred_.find(folderPath);
+void FileCache::materializeLocked(const std::string& key) {
+  auto it = deferred_.find(key);
   if (it == deferred_.end()) return;
+  // `key` may be the very key erased below (materializeAllLocked): it is copied first, as are the rows.
+  const std::string folderPath = it->first;
   const Deferred deferred = std::move(it->second);
   deferred_.erase(it);
   Folder& folder = folders_[folderPath];

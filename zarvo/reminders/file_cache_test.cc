@@ -497,6 +497,41 @@ TEST_F(StoreFileCacheTest, CompletedTasksAreDecodedOnlyWhenAskedFor) {
   EXPECT_EQ(fs_->reads, 1);
 }
 
+// A process that writes without reading the completed tasks (an add) saves a copy that still holds
+// them: the next process reads none of their files.
+TEST_F(StoreFileCacheTest, ACopySavedWithoutReadingTheCompletedTasksKeepsThem) {
+  {
+    EventStore store(options());
+    for (const auto& r : store.remindersMatchingPredicate(store.predicateForIncompleteReminders({}, {}, {}))) {
+      if (r->title() == "Task 1" || r->title() == "Task 3") {
+        r->setCompleted(true);
+        store.saveReminder(r, true);
+      }
+    }
+  }
+  titlesInNewProcess();
+  clearSharedFileCache();
+  {
+    EventStore store(options());
+    auto r = Reminder::reminderWithEventStore(store);
+    r->setCalendar(store.defaultCalendarForNewReminders());
+    r->setTitle("Task 5");
+    store.saveReminder(r, true);
+    store.saveFileCache();
+  }
+  clearSharedFileCache();
+  fs_->reads = 0;
+  EventStore store(options());
+  std::vector<std::string> done;
+  for (const auto& r : store.remindersMatchingPredicate(store.predicateForCompletedReminders({}, {}, {}))) {
+    done.push_back(r->title());
+  }
+  std::sort(done.begin(), done.end());
+  EXPECT_EQ(done, (std::vector<std::string>{"Task 1", "Task 3"}));
+  EXPECT_EQ(store.remindersMatchingPredicate(store.predicateForIncompleteReminders({}, {}, {})).size(), 4u);
+  EXPECT_EQ(fs_->reads, 0);
+}
+
 TEST_F(StoreFileCacheTest, EditingFromTheCopyKeepsConflictDetection) {
   titlesInNewProcess();
   clearSharedFileCache();
