@@ -2,20 +2,23 @@
 """What `zarvo ls` costs on a home whose history is much longer than what it shows.
 
 Usage: bench/listing_bench.py [--zarvo BUILD/app/zarvo] [--homes DIR] [--open 1000]
-                              [--history 5000,50000] [--runs 7]
+                              [--history 5000,50000] [--runs 7] [--todoman]
 
 For each history size it makes (once) a home of that many tasks of which `--open` are open, the rest
 completed, under DIR (default: bench-homes/ beside the zarvo binary's build tree, so it survives between
 runs and never lands in the repository). The first `ls` of a new home mirrors every file and is timed
 once. Then, warm, it times `zarvo ls`, `zarvo ls --today` and `zarvo ls --json` as whole processes:
 CPU (user + system) and wall time, median of the runs, and the largest resident set. Last, how `ls`
-grows from the smallest to the largest history.
+grows from the smallest to the largest history. With --todoman (when todoman is installed), also the CPU
+time of a warm `todoman list` of the same home, and how many times that of `zarvo ls` it is (for the
+home of 10,000 tasks of which 9,000 open: --history 10000 --open 9000).
 
 All runs take the same moment as now (--ref), so the rows shown do not depend on the day it runs.
 """
 import argparse
 import os
 import resource
+import shutil
 import statistics
 import subprocess
 import sys
@@ -26,18 +29,33 @@ REF = "2024-06-03T12:00"
 FORMAT = 1  # bump when the generated home changes, so old homes are made again
 
 
-def zarvo_run(zarvo, home, *args):
-    """Runs zarvo once; returns (cpu seconds, wall seconds, max resident KiB)."""
+def process_run(command):
+    """Runs a command once; returns (cpu seconds, wall seconds, max resident KiB)."""
     t0 = time.perf_counter()
-    child = subprocess.Popen([zarvo, "--home", home, "--color", "never", *args],
-                             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    child = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
     _, status, usage = os.wait4(child.pid, 0)
     wall = time.perf_counter() - t0
     err = child.stderr.read().decode(errors="replace")
     child.stderr.close()
     if os.waitstatus_to_exitcode(status) != 0:
-        sys.exit("zarvo %s failed: %s" % (" ".join(args), err))
+        sys.exit("%s failed: %s" % (" ".join(command), err))
     return usage.ru_utime + usage.ru_stime, wall, usage.ru_maxrss
+
+
+def zarvo_run(zarvo, home, *args):
+    return process_run([zarvo, "--home", home, "--color", "never", *args])
+
+
+def todoman_list(home, runs):
+    """Median CPU and wall seconds of a warm `todoman list` of every list of the home."""
+    config = os.path.join(home, ".bench-todoman.py")
+    with open(config, "w") as f:
+        f.write('path = "%s/reminders/*/*"\ndate_format = "%%Y-%%m-%%d"\ntime_format = "%%H:%%M"\n'
+                'default_list = "Reminders"\ncache_path = "%s/.bench-todoman-cache.sqlite3"\n' % (home, home))
+    command = ["todoman", "--color", "never", "-c", config, "list"]
+    process_run(command)  # warm: todoman's own cache is made
+    samples = [process_run(command) for _ in range(runs)]
+    return statistics.median(s[0] for s in samples), statistics.median(s[1] for s in samples)
 
 
 def reminders_folder(home):
@@ -111,6 +129,7 @@ def main():
     parser.add_argument("--open", type=int, default=1000)
     parser.add_argument("--history", default="5000,50000")
     parser.add_argument("--runs", type=int, default=7)
+    parser.add_argument("--todoman", action="store_true", help="also time todoman's list of each home")
     args = parser.parse_args()
     zarvo = os.path.abspath(args.zarvo)
     homes = args.homes or os.path.join(os.path.dirname(os.path.dirname(zarvo)), "bench-homes")
@@ -128,6 +147,12 @@ def main():
                 ls_cpu[total] = cpu
             print("  zarvo %-10s median of %d: %6.1f ms CPU, %6.1f ms wall; max resident %5.1f MB" %
                   (label, args.runs, cpu * 1000, wall * 1000, rss / 1024))
+        if args.todoman and shutil.which("todoman"):
+            cpu, wall = todoman_list(home, args.runs)
+            print("  todoman list     median of %d: %6.1f ms CPU, %6.1f ms wall; %.1fx the CPU of zarvo ls" %
+                  (args.runs, cpu * 1000, wall * 1000, cpu / ls_cpu[total]))
+        elif args.todoman:
+            print("  todoman is not installed: not timed")
     if len(ls_cpu) > 1:
         small, large = min(ls_cpu), max(ls_cpu)
         print("ls CPU from %d to %d tasks of history: %.2fx" % (small, large, ls_cpu[large] / ls_cpu[small]))
