@@ -54,7 +54,7 @@ Expected<AlarmRounds::Round> AlarmRounds::ring(Date now, const std::function<boo
     notified_->add(f.key);
     round.shown.push_back(std::move(f));
   }
-  notified_->retainOnly(s.liveKeys);
+  notified_->retain(s.liveKeys, now);
   round.recorded = notified_->save();
   return round;
 }
