@@ -113,6 +113,30 @@ TEST(AlarmRoundsTest, NeverTwiceAlsoWhenAFileIsBrieflyUnreadable) {
   }
 }
 
+TEST(AlarmRoundsTest, ATaskInTwoFilesRingsFromTheFileReadFirst) {
+  testing::TempDir dir;
+  AlarmRounds rounds({homeWithTwoAlarms(dir), nullptr, {}});
+  std::vector<std::string> shown;
+  const auto show = [&](const Firing& f) {
+    shown.push_back(f.taskUid);
+    return true;
+  };
+  const fs::path list = errands(dir);
+  ASSERT_TRUE(rounds.ring(kDue - minutes(60), show));
+  // A copy that reads before the original (its own alarm at 09:30), then the original rewritten.
+  testing::writeFile(list / "a-copy.ics", taskFile("alarm", "DUE:20300101T100000Z\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\n"
+                                                             "TRIGGER;VALUE=DATE-TIME:20300101T093000Z\r\nEND:VALARM\r\n"));
+  rounds.filesChanged({.files = {list / "a-copy.ics"}, .everything = false});
+  ASSERT_TRUE(rounds.ring(kDue - minutes(55), show));
+  testing::writeFile(list / "alarm.ics", taskFile("alarm", "DUE:20300101T100000Z\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\n"
+                                                            "TRIGGER;RELATED=END:-PT15M\r\nEND:VALARM\r\n"));
+  rounds.filesChanged({.files = {list / "alarm.ics"}, .everything = false});
+  auto round = rounds.ring(kDue - minutes(10), show);
+  ASSERT_TRUE(round);
+  ASSERT_EQ(round->shown.size(), 1u);
+  EXPECT_EQ(round->shown[0].at, kDue - minutes(30));
+}
+
 TEST(AlarmRoundsTest, AnAlarmThatCouldNotBeShownRingsAtTheNextRound) {
   testing::TempDir dir;
   AlarmRounds rounds({homeWithTwoAlarms(dir), nullptr, {.remindAtDueTime = true}});
@@ -159,6 +183,12 @@ TEST(AlarmRoundsTest, LaterRoundsReadTheFilesToldAsChanged) {
          return list / "alarm.ics";
        },
        Told::theFile, {}},
+      {"a copy that reads first, with its own alarm",
+       [&](const fs::path& list) {
+         testing::writeFile(list / "a-copy.ics", taskFile("alarm", "DUE:20300101T100000Z\r\n" + kAtHalfPastNine));
+         return list / "a-copy.ics";
+       },
+       Told::theFile, {"alarm Errands"}},
       {"completed, only a temporary file told", write("alarm", "STATUS:COMPLETED\r\n" + kQuarterBefore), Told::noTaskFile,
        {"alarm Errands"}},
       {"list renamed",
