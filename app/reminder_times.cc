@@ -6,6 +6,7 @@
 #include "zarvo/alarms/alarm_writes.h"
 #include "zarvo/platform/date_calendar.h"
 #include "zarvo/platform/text.h"
+#include "zarvo/quickentry/reminder_alarm.h"
 
 namespace zarvo::app {
 
@@ -43,11 +44,9 @@ std::shared_ptr<reminders::Alarm> reminderAlarm(const std::string& text, bool du
 }
 
 std::shared_ptr<reminders::Alarm> quickEntryAlarm(const TaskDescription::Reminder& reminder, bool dueHasTime, Date now) {
-  if (reminder.beforeDue) {
-    if (dueHasTime) return reminders::Alarm::alarmWithRelativeOffset(-*reminder.beforeDue);
-    return keptAlarm(now + *reminder.beforeDue);
-  }
-  return momentAlarm(reminder.at.value_or(now), reminder.atIsDay);
+  auto alarm = zarvo::quickEntryAlarm(reminder, dueHasTime, now);
+  if (!alarm.hasValue()) throw UsageError(alarm.error().message());
+  return alarm.value();
 }
 
 void addReminders(Task& task, const std::vector<std::string>& texts, Date now, const ChronoParseHelper& dates) {

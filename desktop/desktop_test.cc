@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "desktop/due_text.h"
+#include "desktop/secret_store.h"
 #include "desktop/main_executor.h"
 #include "desktop/main_window.h"
 #include "desktop/single_instance.h"
@@ -26,6 +27,7 @@
 #include "desktop/translations.h"
 #include "zarvo/home/front_end.h"
 #include "zarvo/home/settings.h"
+#include "zarvo/sync/caldav_accounts.h"
 #include "zarvo/platform/clock.h"
 #include "zarvo/platform/localization.h"
 
@@ -45,6 +47,7 @@ class DesktopTest : public QObject {
   void cleanupTestCase();
   void typedLine();
   void createsOnEnter();
+  void writesReminders();
   void completesOnSpace();
   void actsOnTheSelection();
   void outsideWriteAppears();
@@ -59,6 +62,7 @@ class DesktopTest : public QObject {
   void showsTask();
   void editsInDetails();
   void showsSyncFailures();
+  void keepsPasswordsInTheSecretService();
   void speaksTheLocalesLanguage();
   void reordersTasksByDrag();
   void handsOverToTheOpenWindow();
@@ -281,6 +285,25 @@ void DesktopTest::createsOnEnter() {
   type("tomorrow");
   QTest::keyClick(window_->quickEntry()->field(), Qt::Key_Return);
   QCOMPARE(window_->quickEntry()->field()->text(), QString("tomorrow"));
+}
+
+// A "remind me" phrase shows in the preview and is written as the task's alarm, as `zarvo add` writes it.
+void DesktopTest::writesReminders() {
+  type("call mum tomorrow 5pm remind me 1h before");
+  QVERIFY2(window_->quickEntry()->preview().contains("reminder 1 hour before"), qPrintable(window_->quickEntry()->preview()));
+  QVERIFY2(window_->quickEntry()->preview().startsWith(QString::fromUtf8("\u201Ccall mum\u201D")), qPrintable(window_->quickEntry()->preview()));
+  QTest::keyClick(window_->quickEntry()->field(), Qt::Key_Return);
+  QTRY_VERIFY_WITH_TIMEOUT(rowOf("call mum") >= 0, kPatience);
+  QString file;
+  QVERIFY(editTaskFile("call mum", [&](QString text) { return file = text; }));
+  QVERIFY2(file.contains("BEGIN:VALARM") && file.contains(":-PT1H\r\n"), qPrintable(file));
+  QVERIFY(withTitle(openTasks(), "call mum")["dueDate"].toString().contains("T17:00:00"));
+
+  // Without a time of day the length counts from now; a day alone rings at nine.
+  type("water plants remind me friday");
+  QVERIFY2(window_->quickEntry()->preview().contains("reminder "), qPrintable(window_->quickEntry()->preview()));
+  QVERIFY2(window_->quickEntry()->preview().contains("09:00"), qPrintable(window_->quickEntry()->preview()));
+  QTest::keyClick(window_->quickEntry()->field(), Qt::Key_Escape);
 }
 
 // Space completes the selected task and no other; the rest keep their place.
@@ -835,6 +858,101 @@ void DesktopTest::showsSyncFailures() {
   QVERIFY(QApplication::activeModalWidget() == nullptr);
   window.banner()->findChild<QPushButton*>()->click();
   QVERIFY(window.banner()->isHidden());
+}
+
+namespace {
+
+// The files under `root` that hold `needle`.
+QStringList filesHolding(const QString& root, const QByteArray& needle) {
+  QStringList out;
+  QDirIterator files(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+  while (files.hasNext()) {
+    QFile file(files.next());
+    if (file.open(QIODevice::ReadOnly) && file.readAll().contains(needle)) out << file.fileName();
+  }
+  return out;
+}
+
+// What vdirsyncer gets for the account's password: its configuration's password.fetch, run as
+// vdirsyncer runs it.
+QByteArray fetchedPassword(const QString& home, const QString& account, QString* fetch) {
+  zarvo::caldav::Accounts accounts(zarvo::caldav::AccountsLayout::forHome(home.toStdString()));
+  if (!accounts.writeConfig({}).ok()) return {};
+  QFile config(QString::fromStdString(accounts.layout().configFile().string()));
+  if (!config.open(QIODevice::ReadOnly)) return {};
+  const QString text = QString::fromUtf8(config.readAll());
+  const qsizetype section = text.indexOf("[storage " + account + "_remote]");
+  const QRegularExpression line(R"(\npassword\.fetch = (\[.*\])\n)");
+  const auto match = line.match(text, section);
+  if (section < 0 || !match.hasMatch()) return {};
+  *fetch = match.captured(1);
+  const QJsonArray how = QJsonDocument::fromJson(match.captured(1).toUtf8()).array();
+  if (how.size() != 2 || how[0].toString() != "shell") return {};
+  QProcess shell;
+  shell.start("sh", {"-c", how[1].toString()});
+  if (!shell.waitForFinished(60'000) || shell.exitCode() != 0) return {};
+  return shell.readAllStandardOutput();
+}
+
+}  // namespace
+
+// Sync > Accounts: the password goes to the Secret Service (GNOME Keyring on a private bus, see
+// run_with_keyring.sh), and vdirsyncer's configuration fetches it from there; no file and no
+// command line holds it.
+void DesktopTest::keepsPasswordsInTheSecretService() {
+  if (qEnvironmentVariableIsEmpty("ZARVO_TEST_KEYRING")) QSKIP("needs a Secret Service of its own: run_with_keyring.sh");
+  const QString home = dir_.filePath("keyring-home");
+  const QByteArray password = "s3cr3t 'quoted' $HOME \xc3\xa9";  // what a shell would read if it could
+  StoreController store(StoreController::Options{home.toStdString()});
+  MainWindow window(store, zarvo::Settings::defaults().quickEntry);
+  SyncController sync(SyncController::Options{home.toStdString()});
+  window.setSync(&sync);
+
+  window.accountsAction()->trigger();
+  QPointer<AccountDialog> dialog = window.accountDialog();
+  QVERIFY(dialog);
+  QCOMPARE(dialog->accountBox()->count(), 1);  // New account
+  dialog->nameField()->setText("dav");
+  dialog->urlField()->setText("https://me:x@dav.example.com/it's/");
+  dialog->userField()->setText("me o'hara");
+  dialog->passwordField()->setText(QString::fromUtf8(password));
+  // Refused: nothing is stored, in the home or the keyring.
+  dialog->buttons()->button(QDialogButtonBox::Save)->click();
+  QTRY_VERIFY_WITH_TIMEOUT(!dialog->problem().isEmpty(), kPatience);
+  QVERIFY2(dialog->problem().contains("user name or password"), qPrintable(dialog->problem()));
+  QVERIFY(!lookupPassword({"https://me:x@dav.example.com/it's/", "me o'hara"}));
+  QVERIFY(!zarvo::caldav::Accounts(zarvo::caldav::AccountsLayout::forHome(home.toStdString())).find("dav"));
+
+  const std::string url = "https://dav.example.com/it's/";
+  dialog->urlField()->setText(QString::fromStdString(url));
+  dialog->buttons()->button(QDialogButtonBox::Save)->click();
+  QTRY_VERIFY_WITH_TIMEOUT(dialog.isNull(), kPatience);  // saved and closed
+  QCOMPARE(lookupPassword({url, "me o'hara"}).value_or(""), password.toStdString());
+  QString fetch;
+  QCOMPARE(fetchedPassword(home, "dav", &fetch), password);
+  const auto account = zarvo::caldav::Accounts(zarvo::caldav::AccountsLayout::forHome(home.toStdString())).find("dav");
+  QVERIFY(account);
+  QCOMPARE(account->password.kind, zarvo::caldav::PasswordKind::command);
+  // The commands vdirsyncer and its shell run are the only command lines involved.
+  QVERIFY2(!fetch.toUtf8().contains("s3cr3t"), qPrintable(fetch));
+  QVERIFY(!QByteArray::fromStdString(account->password.value).contains("s3cr3t"));
+  QCOMPARE(filesHolding(QDir::homePath(), "s3cr3t"), QStringList());
+  QCOMPARE(filesHolding(dir_.path(), "s3cr3t"), QStringList());
+
+  // Another user name, the password left empty: it moves with the account.
+  window.accountsAction()->trigger();
+  dialog = window.accountDialog();
+  QVERIFY(dialog);
+  QCOMPARE(dialog->accountBox()->count(), 2);
+  dialog->accountBox()->setCurrentIndex(1);
+  QCOMPARE(dialog->userField()->text(), QString("me o'hara"));
+  QVERIFY(!dialog->nameField()->isEnabled());
+  dialog->userField()->setText("me2");
+  dialog->buttons()->button(QDialogButtonBox::Save)->click();
+  QTRY_VERIFY_WITH_TIMEOUT(dialog.isNull(), kPatience);
+  QCOMPARE(fetchedPassword(home, "dav", &fetch), password);
+  QVERIFY(!lookupPassword({url, "me o'hara"}));
+  QCOMPARE(filesHolding(QDir::homePath(), "s3cr3t"), QStringList());
 }
 
 // In a German locale the window, its dates and the lists' counts are German; without the

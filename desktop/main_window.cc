@@ -208,8 +208,23 @@ void MainWindow::setSync(SyncController* sync) {
   syncNow_ = new QAction(tr("Sync Now"), this);
   syncNow_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
   syncNow_->setShortcutContext(Qt::WindowShortcut);
-  menuBar()->addMenu(tr("&Sync"))->addAction(syncNow_);
+  QMenu* syncMenu = menuBar()->addMenu(tr("&Sync"));
+  syncMenu->addAction(syncNow_);
   addAction(syncNow_);
+  accountsAction_ = syncMenu->addAction(tr("&Accounts\u2026"));
+  connect(accountsAction_, &QAction::triggered, this, [this, sync] {
+    if (accountDialog_) {
+      accountDialog_->raise();
+      accountDialog_->activateWindow();
+      return;
+    }
+    accountDialog_ = new AccountDialog(sync->options(), this);
+    accountDialog_->setAttribute(Qt::WA_DeleteOnClose);
+    connect(accountDialog_, &AccountDialog::saved, this, [this](const QString& name) {
+      statusBar()->showMessage(tr("Account %1 saved; Sync Now fetches its lists.").arg(name), 10'000);
+    });
+    accountDialog_->open();
+  });
   connect(syncNow_, &QAction::triggered, sync, &SyncController::sync);
   connect(sync, &SyncController::started, this, [this] {
     syncNow_->setEnabled(false);

@@ -27,6 +27,7 @@
 #include "desktop/details_pane.h"
 #include "desktop/quick_add_box.h"
 #include "desktop/single_instance.h"
+#include "desktop/account_dialog.h"
 #include "desktop/quick_entry.h"
 #include "desktop/sidebar.h"
 #include "desktop/store_controller.h"
@@ -63,6 +64,10 @@ class MainWindow : public QMainWindow {
   QWidget* banner() const { return banner_; }
   QString bannerText() const { return bannerText_->text(); }
   QAction* syncAction() const { return syncNow_; }
+  // Sync > Accounts…: opens the account settings (account_dialog.h).
+  QAction* accountsAction() const { return accountsAction_; }
+  // The account settings while they are open; else null.
+  AccountDialog* accountDialog() const { return accountDialog_; }
   // Colours for a dark palette (semantic colours resolve to their dark values).
   void setDark(bool dark);
 
@@ -128,6 +133,8 @@ class MainWindow : public QMainWindow {
   QFrame* banner_;
   QLabel* bannerText_;
   QAction* syncNow_ = nullptr;
+  QAction* accountsAction_ = nullptr;
+  QPointer<AccountDialog> accountDialog_;
   QString notice_;  // the outcome of an undo, for the status line once the window shows it
   QTimer searchPause_;
   QTimer minuteTick_;

@@ -48,8 +48,27 @@ QTextCharFormat format(Highlight::Kind kind) {
 
 }  // namespace
 
+namespace {
+
+// The window reads "remind me …" phrases whatever the settings say, as `zarvo add` does.
+QuickEntryOptions withReminders(QuickEntryOptions options) {
+  options.reminders = true;
+  return options;
+}
+
+// A length before the due, in the largest whole unit ("1 hour", "90 minutes", "2 days").
+QString lengthText(std::chrono::seconds length) {
+  const auto s = length.count();
+  if (s > 0 && s % 86400 == 0) return s == 86400 ? QuickEntry::tr("1 day") : QuickEntry::tr("%1 days").arg(s / 86400);
+  if (s > 0 && s % 3600 == 0) return s == 3600 ? QuickEntry::tr("1 hour") : QuickEntry::tr("%1 hours").arg(s / 3600);
+  const auto minutes = (s + 59) / 60;
+  return minutes == 1 ? QuickEntry::tr("1 minute") : QuickEntry::tr("%1 minutes").arg(minutes);
+}
+
+}  // namespace
+
 QuickEntry::QuickEntry(QuickEntryOptions options, QWidget* parent)
-    : QWidget(parent), parser_(nullptr, std::move(options)), field_(new QLineEdit(this)), preview_(new QLabel(this)) {
+    : QWidget(parent), parser_(nullptr, withReminders(std::move(options))), field_(new QLineEdit(this)), preview_(new QLabel(this)) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(4);
@@ -135,6 +154,7 @@ void QuickEntry::reparse() {
   task.due = d.dueDate();
   task.allDay = d.dueIsAllDay();
   task.recurrenceRule = d.recurrenceRule();
+  task.reminder = d.reminder;
   if (d.list) task.listId = QString::fromStdString(d.list->calendarId().value_or(""));
   QStringList parts;
   if (task.title.isEmpty()) {
@@ -158,6 +178,17 @@ void QuickEntry::reparse() {
   }
   if (task.flagged) parts << tr("flagged");
   if (task.recurrenceRule) parts << tr("repeats");
+  if (const auto& reminder = task.reminder) {
+    // Said as quickEntryAlarm writes it: before a due with a time it follows the due, else it counts
+    // from now; a day alone rings at 09:00.
+    if (reminder->beforeDue) {
+      parts << (task.due && !task.allDay ? tr("reminder %1 before").arg(lengthText(*reminder->beforeDue))
+                                         : tr("reminder in %1").arg(lengthText(*reminder->beforeDue)));
+    } else if (const auto at = toQt(reminder->at)) {
+      const QDateTime rings = reminder->atIsDay ? QDateTime(at->date(), QTime(9, 0)) : *at;
+      parts << tr("reminder %1").arg(dueText(rings, false, libraryNow()));
+    }
+  }
   preview_->setText(QStringLiteral("\u201C%1\u201D  ").arg(task.title) + parts.join(QStringLiteral(" \u00B7 ")));
 }
 

@@ -12,6 +12,8 @@
 #include "zarvo/model/list.h"
 #include "zarvo/model/tag.h"
 #include "zarvo/model/task.h"
+#include "zarvo/platform/clock.h"
+#include "zarvo/quickentry/reminder_alarm.h"
 #include "zarvo/sync/calendar_io.h"
 
 namespace zarvo::desktop {
@@ -256,9 +258,19 @@ void StoreController::createTask(NewTask task) {
       if (task.listId && candidate->calendarId() == task.listId->toStdString()) list = candidate;
     }
     if (!list && options_.settings.defaultList) list = home.io().list(*options_.settings.defaultList);
-    if (!home.io().createTask(task.title.toStdString(), list, std::nullopt, task.flagged, 0, task.due, task.allDay,
-                              task.recurrenceRule)) {
-      throw std::runtime_error("there is no list to add the task to");
+    // Read before the task is made: a reminder that cannot be kept adds nothing.
+    std::shared_ptr<reminders::Alarm> alarm;
+    if (task.reminder) {
+      auto wanted = quickEntryAlarm(*task.reminder, task.due && !task.allDay, platform::Clock::currentNow());
+      if (!wanted.hasValue()) throw std::runtime_error(wanted.error().message());
+      alarm = wanted.value();
+    }
+    auto created = home.io().createTask(task.title.toStdString(), list, std::nullopt, task.flagged, 0, task.due,
+                                        task.allDay, task.recurrenceRule);
+    if (!created) throw std::runtime_error("there is no list to add the task to");
+    if (alarm && created->reminder()) {
+      created->reminder()->addAlarm(std::move(alarm));
+      home.io().save(created, true);
     }
     return "add '" + task.title.toStdString() + "'";
   }, [title](StoreController& self) { Q_EMIT self.created(title); });

@@ -27,6 +27,7 @@
 
 #include "desktop/snapshot.h"
 #include "zarvo/home/home.h"
+#include "zarvo/quickentry/quick_task_parser.h"
 #include "zarvo/home/snapshot_cache.h"
 #include "zarvo/home/settings.h"
 #include "zarvo/platform/dispatch.h"
@@ -45,6 +46,8 @@ struct NewTask {
   bool allDay = false;
   // The iCalendar RRULE value of a repetition phrase ("FREQ=WEEKLY;BYDAY=MO").
   std::optional<std::string> recurrenceRule;
+  // The alarm a "remind me" phrase asks for (reminder_alarm.h), written with the task.
+  std::optional<QuickTaskParser::TaskDescription::Reminder> reminder;
 };
 
 // Changes to one task's fields, each one present only when it changes.

@@ -46,6 +46,7 @@ class SyncController : public QObject {
   // Starts a sync of every account, unless one is running.
   void sync();
   bool running() const { return running_; }
+  const Options& options() const { return options_; }
 
  Q_SIGNALS:
   void started();

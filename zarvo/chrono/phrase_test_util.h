@@ -14,6 +14,21 @@
 
 namespace zarvo::chrono::testing {
 
+// Zones the parser tables read in.
+inline constexpr char kBerlin[] = "Europe/Berlin";
+inline constexpr char kMadrid[] = "Europe/Madrid";
+inline constexpr char kParis[] = "Europe/Paris";
+inline constexpr char kUTC[] = "UTC";
+
+// Fixture for one parser's tables: the non-strict parser `P` as `parser_`, with the process in `Zone`
+// for the whole test.
+template <typename P, const char* Zone>
+class ParserTest : public ::testing::Test {
+ protected:
+  ScopedTimeZone zone_{Zone};
+  P parser_{false};
+};
+
 // Wall-clock reference time in the process zone.
 struct Wall {
   Wall(int64_t y, int64_t mo, int64_t d, int64_t h = 12, int64_t mi = 0, int64_t s = 0)

@@ -172,4 +172,17 @@ std::vector<ParsedResult> expectParserReads(const PhraseRow& row, TagUnit tag) {
   return results;
 }
 
+// As expectParserReads, and the strict parser reads the same results less those that are not a
+// possible date.
+template <typename P>
+void expectStrictKeepsThePossible(const PhraseRow& row, TagUnit tag) {
+  const std::vector<ParsedResult> results = expectParserReads<P>(row, tag);
+  ScopedTimeZone zone(row.zone);
+  size_t possible = 0;
+  for (const auto& r : results) {
+    possible += r.start().isPossibleDate() && (!r.end() || r.end()->isPossibleDate()) ? 1 : 0;
+  }
+  EXPECT_EQ(P(true).execute(row.text, row.ref.in(), row.opt).size(), possible) << context(row);
+}
+
 }  // namespace zarvo::chrono::testing

@@ -220,6 +220,11 @@ Error Accounts::check(const Account& account) const {
   if (files_->stat(layout_.sourceFolder(account.name), folder) || folder.exists) {
     return invalid("the reminders tree already has a folder '" + account.name + "'; choose another name");
   }
+  return checkFields(account);
+}
+
+Error Accounts::checkFields(const Account& account) const {
+  const auto invalid = [](std::string message) { return syncError(SyncErrc::invalidAccount, std::move(message)); };
   if (!account.url.starts_with("http://") && !account.url.starts_with("https://")) {
     return invalid("the server's URL must start with https:// (or http://), not '" + account.url + "'");
   }
@@ -250,6 +255,18 @@ Error Accounts::add(const Account& account) {
   if (auto status = write(layout_.sourceFolder(account.name) / ".source", sourceFile(account.name, 2)); !status.ok()) {
     return status;
   }
+  return writeAccountFile(account);
+}
+
+Error Accounts::update(const Account& account) {
+  if (!find(account.name)) {
+    return syncError(SyncErrc::unknownAccount, "there is no account named '" + account.name + "'");
+  }
+  if (auto status = checkFields(account); !status.ok()) return status;
+  return writeAccountFile(account);
+}
+
+Error Accounts::writeAccountFile(const Account& account) {
   return write(layout_.accountFile(account.name),
                "url=" + account.url + "\nuser=" + account.user + "\n" + std::string(passwordKey(account.password.kind)) +
                    "=" + account.password.value + "\n");

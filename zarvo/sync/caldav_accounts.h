@@ -103,6 +103,10 @@ class Accounts {
   // Writes the account file and the source folder with its metadata, after check(); nothing is
   // written when it fails.
   Error add(const Account& account);
+  // Gives an existing account (found by name) another URL, user or password source, after the checks
+  // of check() other than the name's; unknownAccount when there is none. Its lists, source folder and
+  // sync status stay; the next sync writes vdirsyncer's configuration from it.
+  Error update(const Account& account);
   // Forgets the account: its account file and vdirsyncer status go. Its source folder stays (the
   // caller removes the lists it wants gone); its metadata turns it into a local source, since nothing
   // syncs it any more. unknownAccount when there is no such account.
@@ -127,6 +131,9 @@ class Accounts {
   Error setUploadPending(std::string_view name, bool pending) const;
 
  private:
+  // check() without the name: what add() and update() both require.
+  Error checkFields(const Account& account) const;
+  Error writeAccountFile(const Account& account);
   std::filesystem::path discoveredFile(std::string_view name) const;
   std::filesystem::path uploadFile(std::string_view name) const;
   Error write(const std::filesystem::path& path, std::string_view text) const;
