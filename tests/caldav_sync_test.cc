@@ -436,6 +436,41 @@ TEST_F(CalDAVSyncTest, FailuresSayWhyAndChangeNothingHere) {
   EXPECT_EQ(tasks("A"), listed);
 }
 
+// While a silent server fails its first sync, the progress line names it (vdirsyncer's own line names
+// neither server nor list), and the list new tasks go to stays the one it was: only a sync that
+// succeeded may move it to the account's list.
+TEST_F(CalDAVTest, ASilentServerIsNamedAsItFailsAndTheDefaultListStays) {
+  SilentServer silent;
+  zarvo::testing::writeFile(scratch_.path() / "config" / "zarvo" / "config.toml",
+                            "[sync]\nconnect-timeout = 1\nidle-timeout = 2\n");
+  add("A", "Pay rent");
+  std::vector<std::string> quiet = accountAdd();
+  quiet[2] = "quiet";
+  quiet[3] = silent.url();
+  ok("A", quiet);
+  const auto defaultList = [&] {
+    std::string out;
+    for (const auto& l : json::parse(ok("A", {"lists", "--json"}))) {
+      if (l["default"].get<bool>()) out += l["id"].get<std::string>();
+    }
+    return out;
+  };
+  const std::string before = defaultList();
+  ASSERT_FALSE(before.empty());
+
+  const Outcome failed = zarvo("A", {"sync"});
+  EXPECT_EQ(failed.status, 1);
+  bool named = false;
+  std::istringstream out(failed.out);
+  for (std::string line; std::getline(out, line);) {
+    if (line.find("error: ") == std::string::npos) continue;
+    EXPECT_NE(line.find("quiet at " + silent.url()), std::string::npos) << line;
+    named = true;
+  }
+  EXPECT_TRUE(named) << "no progress line told the error:\n" << failed.out;
+  EXPECT_EQ(defaultList(), before);
+}
+
 // `account add --upload` moves this machine's lists into the account; a second machine doing the same
 // joins the lists of the same titles, so nothing is there twice.
 TEST_F(CalDAVTest, UploadingTheLocalListsOfTwoMachinesDuplicatesNothing) {

@@ -54,9 +54,30 @@ Error checkUsable(platform::FileSystem& fileSystem, const fs::path& home, HomeAc
   return {};
 }
 
+// Every folder and file below `folder`, symbolic links aside (their targets may be anywhere), loses the
+// group's and others' permission bits; the owner's stay. Answers the number that could not be changed.
+int tightenTree(platform::FileSystem& fileSystem, const fs::path& folder, int depth) {
+  std::vector<platform::DirectoryEntry> entries;
+  if (depth > 8 || fileSystem.listDirectoryWithInfo(folder, entries)) return 0;
+  int failed = 0;
+  for (const auto& entry : entries) {
+    const fs::path path = folder / entry.name;
+    fs::path resolved;
+    if (!entry.info.exists || fileSystem.resolveLinks(path, resolved) || resolved != path) continue;
+    if ((entry.info.mode & 077) != 0 && fileSystem.setPermissions(path, entry.info.mode & 0700)) ++failed;
+    if (entry.isDirectory) failed += tightenTree(fileSystem, path, depth + 1);
+  }
+  return failed;
+}
+
+// The marker of a home whose every file has been made private once (see keepPrivate).
+constexpr std::string_view kTightenedMarker = ".private";
+
 // The home and what it holds are its user's alone (the history keeps deleted tasks' bytes, the task
 // files a person's plans): folders 0700, the home's own files 0600. An existing home is tightened when
-// it is opened to write; a file other programs made inside is private through the home's folder.
+// it is opened to write: its own files on every such open (a few stats), everything else in it (task
+// files, list names, the history's entries) once, by one walk that leaves a marker behind. A file
+// another program makes inside later is private through the home's folders.
 void keepPrivate(platform::FileSystem& fileSystem, const fs::path& home) {
   const std::pair<fs::path, uint32_t> kPrivate[] = {
       {home, 0700},
@@ -76,6 +97,17 @@ void keepPrivate(platform::FileSystem& fileSystem, const fs::path& home) {
       // Not fatal: a home on a file system without permissions (or of another owner) still works.
       storeLog().error("Cannot make %{public}@ private: %{public}@", path.string(), e.message());
     }
+  }
+  platform::FileInfo marker;
+  if (fileSystem.stat(home / kTightenedMarker, marker) || marker.exists) return;
+  if (const int failed = tightenTree(fileSystem, home, 0)) {
+    // Reported once: the marker is written all the same, so that no later command walks the home again.
+    storeLog().error("Cannot make %d files or folders in %{public}@ private", failed, home.string());
+  }
+  if (Error e = platform::writeFileAtomically(
+          fileSystem, home / kTightenedMarker, "Every file here was made private to its owner once; new ones are made so.\n",
+          0600)) {
+    storeLog().error("Cannot write %{public}@: %{public}@", (home / kTightenedMarker).string(), e.message());
   }
 }
 

@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -47,6 +48,13 @@ Error FileSystem::setPermissions(const fs::path&, uint32_t) { return {}; }
 Error FileSystem::resolveLinks(const fs::path& path, fs::path& resolved) {
   resolved = path;
   return {};
+}
+
+Error FileSystem::removeIfUnchanged(const fs::path& path, std::string_view expected) {
+  std::string current;
+  if (auto e = readFile(path, current)) return e;
+  if (current != expected) return std::make_error_code(std::errc::operation_canceled);
+  return removeFile(path);
 }
 
 Error FileSystem::readFileWithInfo(const fs::path& path, std::string& contents, FileInfo& info) {
@@ -97,6 +105,25 @@ void fillInfo(const struct stat& st, FileInfo& info) {
   info.inode = st.st_ino;
   info.device = st.st_dev;
   info.mode = st.st_mode & 07777;
+}
+
+// Network file systems refuse a lease with EAGAIN, as if a writer held the file, whenever the server
+// has not delegated the file to this client (NFSv4, SMB, Ceph): asking them would keep every previous
+// version as a conflict copy. A write from another client of the share is invisible here anyway.
+bool grantsLeasesOnlyWithDelegations(int fd) {
+  struct statfs info {};
+  if (::fstatfs(fd, &info) != 0) return false;
+  switch (static_cast<unsigned long>(info.f_type)) {
+    case 0x6969UL:      // NFS
+    case 0xFF534D42UL:  // CIFS
+    case 0xFE534D42UL:  // SMB2
+    case 0x517BUL:      // SMB
+    case 0x00C36400UL:  // Ceph
+    case 0x5346414FUL:  // AFS
+      return true;
+    default:
+      return false;
+  }
 }
 
 class PosixFileSystem final : public FileSystem {
@@ -252,6 +279,30 @@ class PosixFileSystem final : public FileSystem {
   }
   Error removeFile(const fs::path& path) override {
     return ::unlink(path.c_str()) == 0 ? Error() : lastError();
+  }
+  Error removeIfUnchanged(const fs::path& path, std::string_view expected) override {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+    if (fd < 0) return lastError();
+    // A read lease is granted only while no descriptor on this machine has the file open for writing,
+    // and a program opening it for writing meanwhile waits until the lease goes: from the lease to the
+    // unlink nobody can write into the file. The kernel signals the holder of a lease another program
+    // waits for; SIGURG, which is ignored unless handled, instead of SIGIO, which ends the process.
+    const bool ask = !grantsLeasesOnlyWithDelegations(fd);
+    bool leased = false;
+    if (ask && ::fcntl(fd, F_SETSIG, SIGURG) == 0 && ::fcntl(fd, F_SETLEASE, F_RDLCK) == 0) {
+      leased = true;
+    } else if (ask && errno == EAGAIN) {
+      ::close(fd);
+      return errc(ETXTBSY);
+    }
+    // Without a lease (a file system or a file owner that grants none) the check below is all there is.
+    std::string current;
+    Error e = readAll(fd, current);
+    if (!e && current != expected) e = errc(ECANCELED);
+    if (!e && ::unlink(path.c_str()) != 0) e = lastError();
+    if (leased) (void)::fcntl(fd, F_SETLEASE, F_UNLCK);
+    ::close(fd);
+    return e;
   }
   Error createDirectory(const fs::path& path) override {
     if (::mkdir(path.c_str(), 0700) == 0) return {};
@@ -601,6 +652,10 @@ Error FaultInjectingFileSystem::resolveLinks(const fs::path& path, fs::path& res
 Error FaultInjectingFileSystem::removeFile(const fs::path& path) {
   if (readOnlyPath(path)) return errc(EROFS);
   return base_->removeFile(path);
+}
+Error FaultInjectingFileSystem::removeIfUnchanged(const fs::path& path, std::string_view expected) {
+  if (readOnlyPath(path)) return errc(EROFS);
+  return base_->removeIfUnchanged(path, expected);
 }
 Error FaultInjectingFileSystem::createDirectory(const fs::path& path) {
   if (readOnlyPath(path.parent_path())) return errc(EROFS);

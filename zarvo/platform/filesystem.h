@@ -104,6 +104,13 @@ class FileSystem {
   // is no link. A dangling or looping link is an error.
   virtual Error resolveLinks(const std::filesystem::path& path, std::filesystem::path& resolved);
   virtual Error removeFile(const std::filesystem::path& path) = 0;
+  // Removes `path` only while it holds exactly `expected` and no program has it open for writing:
+  // a program that has could still write through its descriptor after the removal, and its bytes
+  // would go with the file. ETXTBSY when one has it open for writing, ECANCELED when the bytes
+  // differ; `path` stays then. The default reads, compares and removes, which leaves that window
+  // open; the POSIX file system closes it where the file system grants read leases (local and FUSE
+  // file systems; not NFS or SMB, whose other clients no local check can see anyway).
+  virtual Error removeIfUnchanged(const std::filesystem::path& path, std::string_view expected);
   // Creates a directory private to its owner (0700 less the umask). An existing directory is not an
   // error (its bits stay as they are).
   virtual Error createDirectory(const std::filesystem::path& path) = 0;
@@ -200,6 +207,7 @@ class FaultInjectingFileSystem final : public FileSystem {
   Error setPermissions(const std::filesystem::path& path, uint32_t mode) override;
   Error resolveLinks(const std::filesystem::path& path, std::filesystem::path& resolved) override;
   Error removeFile(const std::filesystem::path& path) override;
+  Error removeIfUnchanged(const std::filesystem::path& path, std::string_view expected) override;
   Error createDirectory(const std::filesystem::path& path) override;
   Error removeDirectory(const std::filesystem::path& path) override;
   Error syncDirectory(const std::filesystem::path& path) override;

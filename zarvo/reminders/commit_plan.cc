@@ -34,6 +34,14 @@ using platform::FileSystem;
 // - A previous version that can be neither kept in place nor put back (a third write raced the undo)
 //   is kept beside its file as a conflict copy, "<name>.conflict-<pid>-<n>", which no program takes
 //   for a task file and nothing removes.
+// - A previous version goes only through FileSystem::removeIfUnchanged: while it is still the version
+//   read and no program has it open for writing. A program that opened the file before the commit
+//   and writes through that descriptor after the last check would otherwise write into a removed
+//   file; instead the file is kept as a conflict copy, and its late bytes land there. The window that
+//   remains is where the file system grants no read lease (NFS, SMB): a write through a descriptor
+//   opened before, landing between the last comparison and the unlink, a few microseconds, is lost
+//   there. A program on another machine writing such a share is invisible to any local check, so no
+//   scheme on this side could close it; a home on such a share is documented as best effort.
 //
 // Crash leftovers: new versions not yet in place and previous versions aside carry temporary names
 // (".zarvo-tmp-<pid>-...tmp"); the previous version of a task that moves to another list waits under
@@ -98,9 +106,20 @@ fs::path keepAsConflictCopy(FileSystem& fs, const fs::path& aside, const fs::pat
   if (fs.rename(aside, copy)) return aside;
   // Another program's bytes, kept where any user of the machine might otherwise read them.
   logFailure(fs.setPermissions(copy, 0600), "make private", copy);
-  storeLog().error("Another program changed %{public}@ while it was being saved; its version is kept in %{public}@",
+  storeLog().error("Another program changed %{public}@, or held it open to write, while it was being saved; its "
+                   "version is kept in %{public}@",
                    path.string(), copy.string());
   return copy;
+}
+
+// Removes `aside`, a version taken out of `path`, while it still holds `expected` and no program has it
+// open for writing; otherwise keeps it as a conflict copy of `path`, where a write through a
+// descriptor opened before still lands.
+void removeOrKeep(FileSystem& fs, const fs::path& aside, std::string_view expected, const fs::path& path) {
+  if (auto e = fs.removeIfUnchanged(aside, expected)) {
+    storeLog().debug("%{public}@ kept: %{public}@", aside.string(), e.message());
+    keepAsConflictCopy(fs, aside, path);
+  }
 }
 
 fs::path freePath(FileSystem& fs, const fs::path& dir, const std::string& name, const std::set<fs::path>& taken) {
@@ -283,13 +302,7 @@ class NoExchange {
 // while it is still free.
 void putBackByRenames(FileSystem& fs, Plan& p) {
   const fs::path out = platform::temporaryPathFor(p.replaced);
-  if (fs.rename(p.replaced, out).ok()) {
-    if (readOrEmpty(fs, out) == p.content) {
-      logFailure(fs.removeFile(out), "remove", out);
-    } else {
-      keepAsConflictCopy(fs, out, p.replaced);
-    }
-  }
+  if (fs.rename(p.replaced, out).ok()) removeOrKeep(fs, out, p.content, p.replaced);
   if (renameToFreeName(fs, p.replacedOld, p.replaced)) keepAsConflictCopy(fs, p.replacedOld, p.replaced);
   p.replacedOld.clear();
 }
@@ -306,10 +319,8 @@ void swapBack(FileSystem& fs, Plan& p) {
     // that the next clean-up removes.
     logFailure(e, "put back the previous version of", p.replaced);
     keepAsConflictCopy(fs, p.replacedOld, p.replaced);
-  } else if (readOrEmpty(fs, p.replacedOld) == p.content) {
-    logFailure(fs.removeFile(p.replacedOld), "remove", p.replacedOld);
   } else {
-    keepAsConflictCopy(fs, p.replacedOld, p.replaced);
+    removeOrKeep(fs, p.replacedOld, p.content, p.replaced);
   }
   p.replacedOld.clear();
 }
@@ -350,11 +361,7 @@ void replaceByRenames(FileSystem& fs, Plan& p) {
     if (e == std::errc::file_exists) {
       // Another program made the file anew: its file stays. The previous version aside is the one
       // read, unless written to since: kept as a conflict copy then.
-      if (readOrEmpty(fs, aside) == p.origin->content) {
-        logFailure(fs.removeFile(aside), "remove", aside);
-      } else {
-        keepAsConflictCopy(fs, aside, p.replaced);
-      }
+      removeOrKeep(fs, aside, p.origin->content, p.replaced);
       p.conflicted = true;
     } else if (renameToFreeName(fs, aside, p.replaced)) {
       keepAsConflictCopy(fs, aside, p.replaced);
@@ -437,7 +444,10 @@ void undo(FileSystem& fs, Plan& p) {
     p.removedOld.clear();
   }
   if (p.created) {
-    if (readOrEmpty(fs, p.writePath) == p.content) logFailure(fs.removeFile(p.writePath), "remove", p.writePath);
+    // A new file another program wrote to (or holds open to write) meanwhile stays: it is theirs now.
+    if (auto e = fs.removeIfUnchanged(p.writePath, p.content)) {
+      storeLog().debug("%{public}@ stays: %{public}@", p.writePath.string(), e.message());
+    }
     p.created = false;
   }
   if (!p.replacedOld.empty()) swapBack(fs, p);
@@ -571,8 +581,8 @@ namespace {
 // `alongside` that throws, undoes every plan and fails with every file as it was. Then the previous
 // versions go (a folder sync only when there were some: one fsync less for a commit that only
 // creates files). A program that held the file open across the swap may have written into the
-// previous version after it was checked; its bytes are compared once more, and a version that is no
-// longer the one read is kept as a conflict copy, never removed. A failed sync after that can only
+// previous version after it was checked, or may still: a version that is no longer the one read, or
+// that a program holds open for writing, is kept as a conflict copy, never removed. A failed sync after that can only
 // bring a removed previous version back, under its temporary name, for the clean-up after this
 // process.
 void settleApplied(FileSystem& fs, std::vector<Plan>& plans, const std::function<void()>& alongside) {
@@ -595,12 +605,7 @@ void settleApplied(FileSystem& fs, std::vector<Plan>& plans, const std::function
   for (Plan& p : plans) {
     for (const fs::path* previous : {&p.replacedOld, &p.removedOld}) {
       if (previous->empty()) continue;
-      if (readOrEmpty(fs, *previous) != p.origin->content) {
-        keepAsConflictCopy(fs, *previous, previous == &p.replacedOld ? p.replaced : p.removePath);
-      } else {
-        // One left behind carries a temporary name: the clean-up after this process removes it.
-        logFailure(fs.removeFile(*previous), "remove", *previous);
-      }
+      removeOrKeep(fs, *previous, p.origin->content, previous == &p.replacedOld ? p.replaced : p.removePath);
       removedPrevious = true;
     }
   }

@@ -122,5 +122,32 @@ TEST_F(FuseStoreTest, AnInPlaceWriterHoldingTheFileOpenAcrossTheEditKeepsItsByte
   expectAnInPlaceWriterAcrossTheRewriteKeepsItsBytes();
 }
 
+// A move to another list on the mount, while another program holds the task file open to write and
+// writes only after the move is done: its bytes land in a file that stays (a conflict copy beside the
+// old list's file), not in the removed previous version.
+TEST_F(FuseStoreTest, AWriterHoldingTheFileOpenAcrossAMoveKeepsItsBytes) {
+  auto other = Calendar::calendarForEntityType(EntityType::reminder, *store_);
+  other->setTitle("Other");
+  store_->saveCalendar(other, true);
+  const std::string ours = otherClientTask("moved", "Title one");
+  const std::string theirs = otherClientTask("moved", "Title two");
+  writeFile(dir_ / "moved.ics", ours);
+  auto r = reread("moved");
+  ASSERT_NE(r, nullptr);
+  const int fd = ::open((dir_ / "moved.ics").c_str(), O_WRONLY);
+  ASSERT_GE(fd, 0);
+  r->setCalendar(store_->calendarWithIdentifier(other->calendarIdentifier()));
+  store_->saveReminder(r, true);
+  ASSERT_EQ(::pwrite(fd, theirs.data(), theirs.size(), 0), static_cast<ssize_t>(theirs.size()));
+  ::close(fd);
+  EXPECT_EQ(snapshot(root_ / other->calendarIdentifier()).size(), 2u) << "the task and the list's name";
+  std::vector<std::string> kept;
+  for (const auto& [path, bytes] : snapshot(root_)) {
+    if (bytes == theirs) kept.push_back(path);
+  }
+  EXPECT_EQ(kept.size(), 1u) << "their bytes went into a removed file";
+  expectNoLeftovers();
+}
+
 }  // namespace
 }  // namespace zarvo::reminders

@@ -281,5 +281,43 @@ TEST_F(RacingWritersTest, AMoveInProgressIsLeftToTheProcessMakingIt) {
   expectNoTemporaries();
 }
 
+// Another program that opened the task file to write before the commit, and writes through that
+// descriptor only after the commit is done (an editor saving in place, a sync tool mid-write): the
+// previous version it holds is never removed, so its bytes land in a file that stays.
+TEST_F(RacingWritersTest, AWriterHoldingTheFileOpenNeverWritesIntoARemovedFile) {
+  const std::string mine = otherClientTask("t", "Water the plants");
+  const std::string theirs = otherClientTask("t", "Water the PLANTS");  // the same length
+  for (const bool exchange : {true, false}) {
+    if (!exchange) open(std::make_shared<WithoutExchange>(), "without-exchange-open");
+    for (const Operation operation : {Operation::edit, Operation::remove, Operation::move}) {
+      SCOPED_TRACE(std::string(exchange ? "" : "without exchange, ") + name(operation));
+      fs::remove_all(dir_);
+      fs::remove_all(root_ / other_->calendarIdentifier());
+      writeFile(dir_ / "displayname", "Reminders");
+      writeFile(root_ / other_->calendarIdentifier() / "displayname", "Other");
+      writeFile(dir_ / "t.ics", mine);
+      auto r = reread("t");
+      ASSERT_NE(r, nullptr);
+      const int fd = ::open((dir_ / "t.ics").c_str(), O_WRONLY);
+      ASSERT_GE(fd, 0);
+      switch (operation) {
+        case Operation::edit:
+          r->setTitle("Water the garden");
+          store_->saveReminder(r, true);
+          break;
+        case Operation::remove: store_->removeReminder(r, true); break;
+        case Operation::move:
+          r->setCalendar(store_->calendarWithIdentifier(other_->calendarIdentifier()));
+          store_->saveReminder(r, true);
+          break;
+      }
+      ASSERT_EQ(::pwrite(fd, theirs.data(), theirs.size(), 0), static_cast<ssize_t>(theirs.size()));
+      ::close(fd);
+      EXPECT_EQ(holding(theirs).size(), 1u) << "their bytes went into a removed file";
+      expectNoTemporaries();
+    }
+  }
+}
+
 }  // namespace
 }  // namespace zarvo::reminders

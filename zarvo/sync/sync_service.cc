@@ -330,6 +330,7 @@ class SyncRun {
   void tellRemaining();
   Error refresh(bool succeeded);
   std::string title(const ListChanges& changes) const;
+  std::string problemText(const SyncEvent& event) const;
 
   SyncHome& home_;
   const SyncServiceOptions& options_;
@@ -396,6 +397,14 @@ std::string SyncRun::title(const ListChanges& changes) const {
   return text.empty() ? changes.collection : text;
 }
 
+// vdirsyncer's error line with the server (and the list, when it names one) it is about: many of its
+// lines ("Unknown error occurred: Timeout on reading data from socket") name neither.
+std::string SyncRun::problemText(const SyncEvent& event) const {
+  std::string text;
+  if (event.list != nullptr) text.append("'").append(title(*event.list)).append("' of ");
+  return text.append(whoIn(chosen_, {event.text})).append(": ").append(event.text);
+}
+
 void SyncRun::tellFinished(const ListChanges& changes) {
   // A failed list of a run that may be tried again is told after the last try.
   if (changes.failed && retryLeft_) return;
@@ -423,9 +432,9 @@ VdirsyncerRun SyncRun::runVdirsyncer(const std::vector<VdirsyncerStep>& steps) {
       if (event.kind == SyncEvent::Kind::listFinished && event.list != nullptr) tellFinished(*event.list);
       if (event.kind == SyncEvent::Kind::error && progress_.problem) {
         if (retryLeft_) {
-          held.push_back(event.text);
+          held.push_back(problemText(event));
         } else {
-          progress_.problem(event.text);
+          progress_.problem(problemText(event));
         }
       }
       if (event.kind == SyncEvent::Kind::note && !platform::trimmed(std::string_view(event.text)).empty()) {

@@ -45,6 +45,9 @@ class ForwardingFileSystem : public platform::FileSystem {
     return base_->resolveLinks(p, resolved);
   }
   Error removeFile(const std::filesystem::path& p) override { return base_->removeFile(p); }
+  Error removeIfUnchanged(const std::filesystem::path& p, std::string_view expected) override {
+    return base_->removeIfUnchanged(p, expected);
+  }
   Error createDirectory(const std::filesystem::path& p) override { return base_->createDirectory(p); }
   Error removeDirectory(const std::filesystem::path& p) override { return base_->removeDirectory(p); }
   Error syncDirectory(const std::filesystem::path& p) override { return base_->syncDirectory(p); }
