@@ -55,7 +55,8 @@ int run(const AddOptions& o, Program& program) {
   for (const auto& tag : o.tags) tagTitles.push_back(checkedTagTitle(tag));
   const bool colour = useColour(program.globals.color);
   QuickEntryOptions options = o.literal ? QuickEntryOptions{} : program.settings().quickEntry;
-  options.reminders = !o.literal;  // add writes the reminder a "remind me" phrase asks for
+  // add writes the reminder a "remind me" phrase asks for, unless the settings say not to read them
+  options.reminders = !o.literal && program.settings().remindMePhrases.value_or(true);
   const Date ref = applyDateOptions(o.date);
   std::shared_ptr<const platform::Clock> clock;
   if (o.date.ref) clock = std::make_shared<platform::FixedClock>(ref);

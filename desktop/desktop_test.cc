@@ -55,6 +55,7 @@ class DesktopTest : public QObject {
   void undoesChanges();
   void changesLists();
   void dragsListsAndTasks();
+  void foldsAccounts();
   void keepsSnapshots();
   void startsFromLastRun();
   void quickAddsAndQuits();
@@ -291,6 +292,10 @@ void DesktopTest::createsOnEnter() {
 void DesktopTest::writesReminders() {
   type("call mum tomorrow 5pm remind me 1h before");
   QVERIFY2(window_->quickEntry()->preview().contains("reminder 1 hour before"), qPrintable(window_->quickEntry()->preview()));
+  const QString line = window_->quickEntry()->field()->text();
+  const auto& marks = window_->quickEntry()->highlights();
+  QVERIFY(std::find(marks.begin(), marks.end(), Highlight{Highlight::Kind::reminder, int(line.indexOf("remind me")), 19}) != marks.end());
+  QVERIFY(std::find(marks.begin(), marks.end(), Highlight{Highlight::Kind::date, int(line.indexOf("tomorrow")), 12}) != marks.end());
   QVERIFY2(window_->quickEntry()->preview().startsWith(QString::fromUtf8("\u201Ccall mum\u201D")), qPrintable(window_->quickEntry()->preview()));
   QTest::keyClick(window_->quickEntry()->field(), Qt::Key_Return);
   QTRY_VERIFY_WITH_TIMEOUT(rowOf("call mum") >= 0, kPatience);
@@ -662,8 +667,8 @@ TaskRow taskRow(const QString& uid, const QString& listId, bool today) {
 // not yet read; what the history says is not kept (an undo is offered from the home's own read only).
 void DesktopTest::keepsSnapshots() {
   Snapshot snapshot;
-  snapshot.lists.push_back({"local/a", "Work", zarvo::platform::Colour::rgb({0, 122, 255, 255}), 3, "3 tasks"});
-  snapshot.lists.push_back({"local/b", QString::fromUtf8("Küche"), zarvo::platform::Colour::label(), 1, "1 task"});
+  snapshot.lists.push_back({"local/a", "Work", zarvo::platform::Colour::rgb({0, 122, 255, 255}), 3, "3 tasks", {}, false});
+  snapshot.lists.push_back({"local/b", QString::fromUtf8("Küche"), zarvo::platform::Colour::label(), 1, "1 task", {}, false});
   for (int i = 0; i < 4; ++i) snapshot.tasks.push_back(taskRow(QString("w%1").arg(i), "local/a", i == 2));
   snapshot.tasks.push_back(taskRow(QString::fromUtf8("\U0001F389 k"), "local/b", false));
   snapshot.tasks[1].due = QDateTime::fromMSecsSinceEpoch(1'765'000'000'000);
@@ -700,7 +705,7 @@ void DesktopTest::keepsSnapshots() {
 void DesktopTest::startsFromLastRun() {
   const QString cache = dir_.filePath("start.snapshot");
   Snapshot last;
-  last.lists.push_back({listId("Work"), "Work", zarvo::platform::Colour::label(), 1, "1 task"});
+  last.lists.push_back({listId("Work"), "Work", zarvo::platform::Colour::label(), 1, "1 task", {}, false});
   last.tasks.push_back(taskRow("gone-since", listId("Work"), false));
   last.tasks.back().title = "From the last run";
   QVERIFY(!zarvo::storeCachedView(*zarvo::platform::FileSystem::posix(), cache.toStdString(), home_.toStdString(), cachedView(last)));
@@ -895,6 +900,67 @@ QByteArray fetchedPassword(const QString& home, const QString& account, QString*
 }
 
 }  // namespace
+
+// Lists sit under their account's header; folding one stores List::collapsed for its lists (a new
+// read shows them folded) and is no change for Undo.
+void DesktopTest::foldsAccounts() {
+  Sidebar* sidebar = window_->sidebar();
+  auto header = [sidebar](const QString& name) -> QListWidgetItem* {
+    for (int row = 0; row < sidebar->count(); ++row) {
+      QListWidgetItem* item = sidebar->item(row);
+      if (item->text().endsWith(" " + name) && !(item->flags() & Qt::ItemIsSelectable)) return item;
+    }
+    return nullptr;
+  };
+  QTRY_VERIFY_WITH_TIMEOUT(header("My Lists") && sidebarItem("Work"), kPatience);
+  // Another account with a list, as a sync leaves it.
+  qputenv("ZARVO_DESKTOP_TEST_PASSWORD", "secret");
+  zarvo({"account", "add", "dav", "http://127.0.0.1:9/", "--user", "me", "--password-env", "ZARVO_DESKTOP_TEST_PASSWORD", "--no-upload"});
+  QDir(home_).mkpath("reminders/dav/shared");
+  QFile name(home_ + "/reminders/dav/shared/displayname");
+  QVERIFY(name.open(QIODevice::WriteOnly) && name.write("Shared") > 0);
+  name.close();
+  controller_->reload();
+  QTRY_VERIFY_WITH_TIMEOUT(header("dav") && header("This computer") && sidebarItem("Shared"), kPatience);
+  QVERIFY(!header("My Lists"));
+  const QString undoBefore = window_->undoAction()->text();
+
+  QTest::mouseClick(sidebar->viewport(), Qt::LeftButton, {}, sidebar->visualItemRect(header("dav")).center());
+  QTRY_VERIFY_WITH_TIMEOUT(sidebarItem("Shared")->isHidden(), kPatience);
+  QVERIFY(header("dav")->text().startsWith(QString::fromUtf8("\u25B8")));
+  QVERIFY(!sidebarItem("Work")->isHidden());  // the other account's lists stay
+  QCOMPARE(window_->undoAction()->text(), undoBefore);
+  {
+    // Stored: a window opened now shows it folded.
+    StoreController fresh(StoreController::Options{home_.toStdString()});
+    MainWindow other(fresh, zarvo::Settings::defaults().quickEntry);
+    fresh.reload();
+    QTRY_VERIFY_WITH_TIMEOUT(other.snapshot() && !other.snapshot()->provisional && other.sidebar()->findItems("Shared", Qt::MatchExactly).size() == 1, kPatience);
+    QVERIFY(other.sidebar()->findItems("Shared", Qt::MatchExactly).first()->isHidden());
+    QVERIFY(!other.sidebar()->findItems("Work", Qt::MatchExactly).first()->isHidden());
+  }
+
+  // With the keyboard: the header stays chosen, Right unfolds, the view keeps its list.
+  sidebar->select(listId("Work"));
+  sidebar->setFocus();
+  sidebar->setCurrentItem(header("dav"));
+  QCOMPARE(std::get<QString>(sidebar->scope()), listId("Work"));
+  QTest::keyClick(sidebar, Qt::Key_Right);
+  QTRY_VERIFY_WITH_TIMEOUT(!sidebarItem("Shared")->isHidden(), kPatience);
+  QCOMPARE(sidebar->currentItem(), header("dav"));
+  QTest::keyClick(sidebar, Qt::Key_Left);
+  QTRY_VERIFY_WITH_TIMEOUT(sidebarItem("Shared")->isHidden(), kPatience);
+  QTest::keyClick(sidebar, Qt::Key_Space);
+  QTRY_VERIFY_WITH_TIMEOUT(!sidebarItem("Shared")->isHidden(), kPatience);
+  // The arrows reach a header from its lists; passing over it keeps the view.
+  sidebar->setCurrentItem(sidebarItem("Shared"));
+  QTest::keyClick(sidebar, Qt::Key_Up);
+  QCOMPARE(sidebar->currentItem(), header("dav"));
+  QCOMPARE(std::get<QString>(sidebar->scope()), listId("Shared"));
+
+  zarvo({"account", "rm", "dav", "--delete-local"});
+  QTRY_VERIFY_WITH_TIMEOUT(header("My Lists") && !sidebarItem("Shared"), kPatience);
+}
 
 // Sync > Accounts: the password goes to the Secret Service (GNOME Keyring on a private bus, see
 // run_with_keyring.sh), and vdirsyncer's configuration fetches it from there; no file and no

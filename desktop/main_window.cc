@@ -147,6 +147,7 @@ MainWindow::MainWindow(StoreController& controller, QuickEntryOptions quickEntry
   connect(sidebar_, &Sidebar::removeRequested, this, &MainWindow::confirmRemoval);
   connect(sidebar_, &Sidebar::reorderRequested, &controller_, &StoreController::moveList);
   connect(sidebar_, &Sidebar::tasksDropped, &controller_, &StoreController::moveTasks);
+  connect(sidebar_, &Sidebar::collapseRequested, &controller_, &StoreController::setListsCollapsed);
 
   // A search follows the typing once it pauses, so a fast typist does not queue a search per key.
   searchPause_.setSingleShot(true);

@@ -42,6 +42,10 @@ QTextCharFormat format(Highlight::Kind kind) {
       f.setBackground(QColor(255, 149, 0, 64));
       f.setForeground(QColor(200, 100, 0));
       break;
+    case Highlight::Kind::reminder:
+      f.setBackground(QColor(175, 82, 222, 48));
+      f.setForeground(QColor(137, 68, 171));
+      break;
   }
   return f;
 }
@@ -129,6 +133,12 @@ void QuickEntry::reparse() {
     }
   }
   auto outsidePhrase = [&](int at, int length) { return phraseStart < 0 || at + length <= phraseStart || at >= phraseEnd; };
+  if (d.reminder && !d.reminder->phrase.empty()) {
+    // The asking words (and the length); a moment that follows them is the date phrase's.
+    const QString phrase = fromU16(d.reminder->phrase);
+    const qsizetype at = line.lastIndexOf(phrase);
+    if (at >= 0) highlights_.push_back({Highlight::Kind::reminder, int(at), int(phrase.size())});
+  }
   if (d.parsedList) {
     const QString reference = fromU16(*d.parsedList);
     for (qsizetype at = line.indexOf(reference); at >= 0; at = line.indexOf(reference, at + 1)) {

@@ -24,7 +24,7 @@
 namespace zarvo::desktop {
 
 struct Highlight {
-  enum class Kind { date, list, unknownList, flag };
+  enum class Kind { date, list, unknownList, flag, reminder };
   Kind kind;
   int start = 0;  // in UTF-16 code units of the line, as QString counts
   int length = 0;

@@ -2,6 +2,7 @@
 
 #include <QContextMenuEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -12,7 +13,7 @@ namespace {
 
 constexpr char kListMime[] = "application/x-zarvo-list-id";
 
-enum Role { kScopeSmart = Qt::UserRole + 1, kScopeList, kCount, kColour };
+enum Role { kScopeSmart = Qt::UserRole + 1, kScopeList, kCount, kColour, kGroupLists, kGroupFolded };
 
 QColor qColour(platform::RGBA rgba) { return QColor(rgba.red, rgba.green, rgba.blue, rgba.alpha); }
 
@@ -67,8 +68,38 @@ Sidebar::Sidebar(QWidget* parent) : QListWidget(parent) {
   }
   setCurrentRow(0);
   connect(this, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
-    if (item) Q_EMIT scopeChanged(scope());
+    // A header is no scope: the view keeps what it shows.
+    if (!item || item->data(kGroupLists).isValid()) return;
+    lastScope_ = scope();
+    Q_EMIT scopeChanged(lastScope_);
   });
+  connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+    if (item->data(kGroupLists).isValid()) toggle(item);
+  });
+}
+
+void Sidebar::toggle(const QListWidgetItem* header) {
+  Q_EMIT collapseRequested(header->data(kGroupLists).toStringList(), !header->data(kGroupFolded).toBool());
+}
+
+void Sidebar::keyPressEvent(QKeyEvent* event) {
+  const QListWidgetItem* item = currentItem();
+  if (item && item->data(kGroupLists).isValid()) {
+    const bool folded = item->data(kGroupFolded).toBool();
+    switch (event->key()) {
+      case Qt::Key_Space:
+      case Qt::Key_Return:
+      case Qt::Key_Enter: return toggle(item);
+      case Qt::Key_Left:
+        if (!folded) toggle(item);
+        return;
+      case Qt::Key_Right:
+        if (folded) toggle(item);
+        return;
+      default: break;
+    }
+  }
+  QListWidget::keyPressEvent(event);
 }
 
 QString Sidebar::title(SmartList smart) {
@@ -85,6 +116,7 @@ QString Sidebar::title(SmartList smart) {
 Scope Sidebar::scope() const {
   const QListWidgetItem* item = currentItem();
   if (!item) return SmartList::today;
+  if (item->data(kGroupLists).isValid()) return lastScope_;
   if (item->data(kScopeList).isValid()) return item->data(kScopeList).toString();
   return SmartList(item->data(kScopeSmart).toInt());
 }
@@ -201,6 +233,8 @@ void Sidebar::setSnapshot(const Snapshot& snapshot) {
     return;
   }
   const Scope chosen = scope();
+  // A header chosen with the keyboard stays chosen, so its fold can be undone with another key.
+  const QStringList chosenHeader = currentItem() ? currentItem()->data(kGroupLists).toStringList() : QStringList();
   const QSignalBlocker quiet(this);
   clear();
   for (SmartList smart : kSmartLists) {
@@ -209,23 +243,52 @@ void Sidebar::setSnapshot(const Snapshot& snapshot) {
     item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
     item->setData(kCount, QVariant::fromValue(snapshot.count(smart)));
   }
-  auto* header = new QListWidgetItem(tr("My Lists"), this);
-  header->setFlags(Qt::NoItemFlags);
-  QFont bold = header->font();
-  bold.setBold(true);
-  header->setFont(bold);
+  // The accounts in the order of their first list; each account's lists in their stored order.
+  std::vector<QString> accounts;
   for (const auto& list : snapshot.lists) {
-    const auto rgba = list.colour.resolved(dark_ ? platform::Appearance::dark : platform::Appearance::light);
-    auto* item = new QListWidgetItem(dot(qColour(rgba)), list.title, this);
-    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable | Qt::ItemIsDragEnabled |
-                   Qt::ItemIsDropEnabled);
-    item->setData(kScopeList, list.id);
-    item->setData(kCount, QVariant::fromValue(list.openCount));
-    item->setData(Qt::AccessibleTextRole, list.title + QStringLiteral(", ") + list.countTitle);
+    if (std::find(accounts.begin(), accounts.end(), list.account) == accounts.end()) accounts.push_back(list.account);
+  }
+  if (accounts.empty()) accounts.push_back({});
+  for (const QString& account : accounts) {
+    QStringList ids;
+    bool folded = true;
+    for (const auto& list : snapshot.lists) {
+      if (list.account != account) continue;
+      ids << list.id;
+      folded = folded && list.collapsed;
+    }
+    folded = folded && !ids.isEmpty();
+    const QString name = accounts.size() == 1 ? tr("My Lists") : account.isEmpty() ? tr("This computer") : account;
+    // A triangle that points at the lists when they show, past them when they are folded.
+    auto* header = new QListWidgetItem((folded ? QStringLiteral("\u25B8 ") : QStringLiteral("\u25BE ")) + name, this);
+    header->setFlags(ids.isEmpty() ? Qt::NoItemFlags : Qt::ItemIsEnabled);
+    header->setData(kGroupLists, ids);
+    header->setData(kGroupFolded, folded);
+    header->setData(Qt::AccessibleTextRole, folded ? tr("%1, folded").arg(name) : tr("%1, unfolded").arg(name));
+    QFont bold = header->font();
+    bold.setBold(true);
+    header->setFont(bold);
+    for (const auto& list : snapshot.lists) {
+      if (list.account != account) continue;
+      const auto rgba = list.colour.resolved(dark_ ? platform::Appearance::dark : platform::Appearance::light);
+      auto* item = new QListWidgetItem(dot(qColour(rgba)), list.title, this);
+      item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable | Qt::ItemIsDragEnabled |
+                     Qt::ItemIsDropEnabled);
+      item->setData(kScopeList, list.id);
+      item->setData(kCount, QVariant::fromValue(list.openCount));
+      item->setData(Qt::AccessibleTextRole, list.title + QStringLiteral(", ") + list.countTitle);
+      item->setHidden(folded);
+    }
   }
   select(chosen);
+  for (int row = 0; !chosenHeader.isEmpty() && row < count(); ++row) {
+    if (item(row)->data(kGroupLists).toStringList() == chosenHeader) setCurrentRow(row);
+  }
   // The scope survives unless its list went: then the view follows the first entry.
-  if (scope() != chosen) Q_EMIT scopeChanged(scope());
+  if (scope() != chosen) {
+    lastScope_ = scope();
+    Q_EMIT scopeChanged(lastScope_);
+  }
 }
 
 }  // namespace zarvo::desktop

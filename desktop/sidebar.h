@@ -6,6 +6,11 @@
 // Snapshot shows the outcome): F2 or a double-click renames, the context menu (right click, the menu
 // key, Shift+F10) recolours or removes. A list dragged onto another asks to take its place; tasks
 // dragged from the task list onto a list ask to move there.
+//
+// Lists sit under a header for their account ("My Lists" while there is only one): a header whose
+// lists are all collapsed (List::collapsed) shows folded, its lists out of sight. A click on a header,
+// or Space, Enter, Left or Right on it, asks to fold or unfold it (collapseRequested), for every list
+// of the account; the next Snapshot shows the result.
 #pragma once
 
 #include <QListWidget>
@@ -50,6 +55,8 @@ class Sidebar : public QListWidget {
   void reorderRequested(const QString& listId, const QString& placeOfListId);
   // Tasks (their external identifiers) were dropped on a list.
   void tasksDropped(const QStringList& uids, const QString& listId);
+  // An account's header was folded (collapsed true) or unfolded: the calendar identifiers of its lists.
+  void collapseRequested(const QStringList& listIds, bool collapsed);
 
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;
@@ -59,12 +66,17 @@ class Sidebar : public QListWidget {
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   // The list under `at` a drag may drop on: its calendar identifier, or empty.
   QString dropTarget(const QPoint& at) const;
 
+  // Asks to fold or unfold the group of a header item.
+  void toggle(const QListWidgetItem* header);
+
   bool dark_ = false;
+  Scope lastScope_ = SmartList::today;  // what a header stands for while it is the current entry
   QPointer<QMenu> menu_;
   // A Snapshot that came while a title was being edited; shown when the editor closes, so a refresh
   // never throws away what the person is typing.

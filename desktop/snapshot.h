@@ -50,6 +50,9 @@ struct ListRow {
   platform::Colour colour;
   int64_t openCount = 0;
   QString countTitle;  // the localized "task_count" text
+  // The title of the account (source) the list belongs to; empty for this computer's own lists.
+  QString account;
+  bool collapsed = false;  // List::collapsed: shown folded under its account
 };
 
 // The orders of the task list: the library's sorters, and the person's own order of each list (the

@@ -41,7 +41,7 @@ Snapshot snapshotOf(const CachedView& view) {
   Snapshot snapshot;
   snapshot.provisional = true;
   for (const auto& list : view.lists) {
-    snapshot.lists.push_back({qs(list.id), qs(list.title), list.colour, list.openCount, qs(list.countTitle)});
+    snapshot.lists.push_back({qs(list.id), qs(list.title), list.colour, list.openCount, qs(list.countTitle), {}, false});
   }
   for (const auto& task : view.tasks) {
     TaskRow row;

@@ -14,6 +14,7 @@
 #include "zarvo/model/task.h"
 #include "zarvo/platform/clock.h"
 #include "zarvo/quickentry/reminder_alarm.h"
+#include "zarvo/reminders/naming.h"
 #include "zarvo/sync/calendar_io.h"
 
 namespace zarvo::desktop {
@@ -171,6 +172,11 @@ void StoreController::read(Home& home) {
     row.id = qs(list->calendarId().value_or(""));
     row.title = qs(list->title());
     row.colour = list->color();
+    row.collapsed = list->collapsed();
+    if (const auto calendar = list->calendar(); calendar && calendar->source() &&
+                                                !reminders::hasBuiltInTitle(*calendar->source())) {
+      row.account = qs(calendar->source()->title());
+    }
     base_.lists.push_back(std::move(row));
   }
   tasks_.clear();
@@ -432,6 +438,21 @@ void StoreController::removeList(const QString& id) {
     if (!removed) throw std::runtime_error(removed.error().message());
     return std::string();  // saved by removeList, as its own change
   });
+}
+
+void StoreController::setListsCollapsed(const QStringList& ids, bool collapsed) {
+  if (ids.isEmpty()) return;
+  std::unordered_set<std::string> wanted;
+  for (const QString& id : ids) wanted.insert(id.toStdString());
+  run(HomeAccess::write, [wanted = std::move(wanted), collapsed](Home& home) {
+    for (const auto& list : home.io().lists()) {
+      if (list->calendarId() && wanted.count(*list->calendarId())) list->setCollapsed(collapsed);
+    }
+    // Only the records change: the history, which keeps files, list order and flags, keeps no entry
+    // for it, so a fold is never what Undo takes back.
+    return std::string();
+  });
+  reloadAfterWrite();
 }
 
 void StoreController::moveList(const QString& id, const QString& placeOfId) {

@@ -115,6 +115,8 @@ class StoreController : public QObject {
   // Removes the list with all its tasks, open and completed (Home::removeList): one change, which an
   // undo takes back whole.
   void removeList(const QString& id);
+  // Stores the lists' fold (List::collapsed). Not a change of the history: Undo leaves it alone.
+  void setListsCollapsed(const QStringList& ids, bool collapsed);
   // Moves the list to the place of another (before it when moving up, after it when moving down),
   // as `zarvo list-mv` does.
   void moveList(const QString& id, const QString& placeOfId);

@@ -181,4 +181,20 @@ TEST_F(RemindersCliTest, RemindersAreSetShownFollowTheDueAndUndone) {
                                                     "-PT10M 2024-03-12T17:50:00.000+01:00"}));
 }
 
+// "remind me" phrases of add are read unless the settings turn them off; then they are the title's.
+TEST_F(RemindersCliTest, TheSettingsTurnRemindMePhrasesOff) {
+  const fs::path config = scratch_.path() / "off.toml";
+  writeFile(config, "[quick-entry]\nreminders = false\n");
+  for (const bool off : {false, true}) {
+    std::vector<std::string> args = {"--home", (scratch_.path() / "home").string()};
+    if (off) args.insert(args.end(), {"--config", config.string()});
+    args.insert(args.end(), {"add", "--json", "--ref", "2024-03-11 10:00", "Call Ana tomorrow 5pm remind me 1h before"});
+    const Outcome added = zarvo("TZ=Europe/Berlin", args);
+    ASSERT_EQ(added.status, 0) << added.err;
+    const nlohmann::json task = nlohmann::json::parse(added.out)[0];
+    EXPECT_EQ(task["title"], off ? "Call Ana remind me 1h before" : "Call Ana") << off;
+    EXPECT_EQ(task["alarms"].size(), off ? 1u : 2u) << task.dump();
+  }
+}
+
 }  // namespace

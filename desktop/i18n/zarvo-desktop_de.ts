@@ -25,6 +25,73 @@
     </message>
 </context>
 <context>
+    <name>zarvo::desktop::AccountDialog</name>
+    <message>
+        <source>Accounts</source>
+        <translation>Konten</translation>
+    </message>
+    <message>
+        <source>Account</source>
+        <translation>Konto</translation>
+    </message>
+    <message>
+        <source>Account name</source>
+        <translation>Kontoname</translation>
+    </message>
+    <message>
+        <source>Server URL</source>
+        <translation>Server-URL</translation>
+    </message>
+    <message>
+        <source>User name</source>
+        <translation>Benutzername</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>Passwort</translation>
+    </message>
+    <message>
+        <source>&amp;Account:</source>
+        <translation>&amp;Konto:</translation>
+    </message>
+    <message>
+        <source>&amp;Name:</source>
+        <translation>&amp;Name:</translation>
+    </message>
+    <message>
+        <source>Server &amp;URL:</source>
+        <translation>Server-&amp;URL:</translation>
+    </message>
+    <message>
+        <source>U&amp;ser:</source>
+        <translation>Be&amp;nutzer:</translation>
+    </message>
+    <message>
+        <source>&amp;Password:</source>
+        <translation>&amp;Passwort:</translation>
+    </message>
+    <message>
+        <source>The password is kept in your desktop&apos;s keyring (the Secret Service), not in a file; a sync asks the keyring for it.</source>
+        <translation>Das Passwort liegt im Schlüsselbund Ihres Desktops (Secret Service), nicht in einer Datei; ein Abgleich fragt den Schlüsselbund danach.</translation>
+    </message>
+    <message>
+        <source>New account</source>
+        <translation>Neues Konto</translation>
+    </message>
+    <message>
+        <source>unchanged</source>
+        <translation>unverändert</translation>
+    </message>
+    <message>
+        <source>kept elsewhere now; type it to keep it in the keyring</source>
+        <translation>liegt jetzt anderswo; eintippen, um es im Schlüsselbund zu halten</translation>
+    </message>
+    <message>
+        <source>Not saved: %1</source>
+        <translation>Nicht gespeichert: %1</translation>
+    </message>
+</context>
+<context>
     <name>zarvo::desktop::DetailsPane</name>
     <message>
         <source>Flagged</source>
@@ -267,6 +334,14 @@
         <source>Your order</source>
         <translation>Eigene Reihenfolge</translation>
     </message>
+    <message>
+        <source>&amp;Accounts…</source>
+        <translation>&amp;Konten…</translation>
+    </message>
+    <message>
+        <source>Account %1 saved; Sync Now fetches its lists.</source>
+        <translation>Konto %1 gespeichert; „Jetzt abgleichen“ holt seine Listen.</translation>
+    </message>
 </context>
 <context>
     <name>zarvo::desktop::QuickAddBox</name>
@@ -324,6 +399,42 @@
     <message>
         <source>repeats</source>
         <translation>wiederholt sich</translation>
+    </message>
+    <message>
+        <source>1 day</source>
+        <translation>1 Tag</translation>
+    </message>
+    <message>
+        <source>%1 days</source>
+        <translation>%1 Tage</translation>
+    </message>
+    <message>
+        <source>1 hour</source>
+        <translation>1 Stunde</translation>
+    </message>
+    <message>
+        <source>%1 hours</source>
+        <translation>%1 Stunden</translation>
+    </message>
+    <message>
+        <source>1 minute</source>
+        <translation>1 Minute</translation>
+    </message>
+    <message>
+        <source>%1 minutes</source>
+        <translation>%1 Minuten</translation>
+    </message>
+    <message>
+        <source>reminder %1 before</source>
+        <translation>Erinnerung %1 vorher</translation>
+    </message>
+    <message>
+        <source>reminder in %1</source>
+        <translation>Erinnerung in %1</translation>
+    </message>
+    <message>
+        <source>reminder %1</source>
+        <translation>Erinnerung %1</translation>
     </message>
 </context>
 <context>
@@ -395,6 +506,18 @@
     <message>
         <source>My Lists</source>
         <translation>Meine Listen</translation>
+    </message>
+    <message>
+        <source>This computer</source>
+        <translation>Dieser Computer</translation>
+    </message>
+    <message>
+        <source>%1, folded</source>
+        <translation>%1, eingeklappt</translation>
+    </message>
+    <message>
+        <source>%1, unfolded</source>
+        <translation>%1, ausgeklappt</translation>
     </message>
 </context>
 <context>

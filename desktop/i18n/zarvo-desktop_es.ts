@@ -25,6 +25,73 @@
     </message>
 </context>
 <context>
+    <name>zarvo::desktop::AccountDialog</name>
+    <message>
+        <source>Accounts</source>
+        <translation>Cuentas</translation>
+    </message>
+    <message>
+        <source>Account</source>
+        <translation>Cuenta</translation>
+    </message>
+    <message>
+        <source>Account name</source>
+        <translation>Nombre de la cuenta</translation>
+    </message>
+    <message>
+        <source>Server URL</source>
+        <translation>URL del servidor</translation>
+    </message>
+    <message>
+        <source>User name</source>
+        <translation>Nombre de usuario</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>Contraseña</translation>
+    </message>
+    <message>
+        <source>&amp;Account:</source>
+        <translation>&amp;Cuenta:</translation>
+    </message>
+    <message>
+        <source>&amp;Name:</source>
+        <translation>&amp;Nombre:</translation>
+    </message>
+    <message>
+        <source>Server &amp;URL:</source>
+        <translation>&amp;URL del servidor:</translation>
+    </message>
+    <message>
+        <source>U&amp;ser:</source>
+        <translation>U&amp;suario:</translation>
+    </message>
+    <message>
+        <source>&amp;Password:</source>
+        <translation>Con&amp;traseña:</translation>
+    </message>
+    <message>
+        <source>The password is kept in your desktop&apos;s keyring (the Secret Service), not in a file; a sync asks the keyring for it.</source>
+        <translation>La contraseña se guarda en el llavero del escritorio (Secret Service), no en un archivo; cada sincronización se la pide al llavero.</translation>
+    </message>
+    <message>
+        <source>New account</source>
+        <translation>Cuenta nueva</translation>
+    </message>
+    <message>
+        <source>unchanged</source>
+        <translation>sin cambios</translation>
+    </message>
+    <message>
+        <source>kept elsewhere now; type it to keep it in the keyring</source>
+        <translation>ahora se guarda en otro sitio; escríbela para guardarla en el llavero</translation>
+    </message>
+    <message>
+        <source>Not saved: %1</source>
+        <translation>No se guardó: %1</translation>
+    </message>
+</context>
+<context>
     <name>zarvo::desktop::DetailsPane</name>
     <message>
         <source>Flagged</source>
@@ -267,6 +334,14 @@
         <source>Your order</source>
         <translation>Tu orden</translation>
     </message>
+    <message>
+        <source>&amp;Accounts…</source>
+        <translation>&amp;Cuentas…</translation>
+    </message>
+    <message>
+        <source>Account %1 saved; Sync Now fetches its lists.</source>
+        <translation>Cuenta %1 guardada; Sincronizar ahora trae sus listas.</translation>
+    </message>
 </context>
 <context>
     <name>zarvo::desktop::QuickAddBox</name>
@@ -324,6 +399,42 @@
     <message>
         <source>repeats</source>
         <translation>se repite</translation>
+    </message>
+    <message>
+        <source>1 day</source>
+        <translation>1 día</translation>
+    </message>
+    <message>
+        <source>%1 days</source>
+        <translation>%1 días</translation>
+    </message>
+    <message>
+        <source>1 hour</source>
+        <translation>1 hora</translation>
+    </message>
+    <message>
+        <source>%1 hours</source>
+        <translation>%1 horas</translation>
+    </message>
+    <message>
+        <source>1 minute</source>
+        <translation>1 minuto</translation>
+    </message>
+    <message>
+        <source>%1 minutes</source>
+        <translation>%1 minutos</translation>
+    </message>
+    <message>
+        <source>reminder %1 before</source>
+        <translation>aviso %1 antes</translation>
+    </message>
+    <message>
+        <source>reminder in %1</source>
+        <translation>aviso en %1</translation>
+    </message>
+    <message>
+        <source>reminder %1</source>
+        <translation>aviso %1</translation>
     </message>
 </context>
 <context>
@@ -395,6 +506,18 @@
     <message>
         <source>My Lists</source>
         <translation>Mis listas</translation>
+    </message>
+    <message>
+        <source>This computer</source>
+        <translation>Este ordenador</translation>
+    </message>
+    <message>
+        <source>%1, folded</source>
+        <translation>%1, plegado</translation>
+    </message>
+    <message>
+        <source>%1, unfolded</source>
+        <translation>%1, desplegado</translation>
     </message>
 </context>
 <context>

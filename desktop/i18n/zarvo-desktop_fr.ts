@@ -25,6 +25,73 @@
     </message>
 </context>
 <context>
+    <name>zarvo::desktop::AccountDialog</name>
+    <message>
+        <source>Accounts</source>
+        <translation>Comptes</translation>
+    </message>
+    <message>
+        <source>Account</source>
+        <translation>Compte</translation>
+    </message>
+    <message>
+        <source>Account name</source>
+        <translation>Nom du compte</translation>
+    </message>
+    <message>
+        <source>Server URL</source>
+        <translation>URL du serveur</translation>
+    </message>
+    <message>
+        <source>User name</source>
+        <translation>Nom d’utilisateur</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>Mot de passe</translation>
+    </message>
+    <message>
+        <source>&amp;Account:</source>
+        <translation>&amp;Compte :</translation>
+    </message>
+    <message>
+        <source>&amp;Name:</source>
+        <translation>&amp;Nom :</translation>
+    </message>
+    <message>
+        <source>Server &amp;URL:</source>
+        <translation>&amp;URL du serveur :</translation>
+    </message>
+    <message>
+        <source>U&amp;ser:</source>
+        <translation>U&amp;tilisateur :</translation>
+    </message>
+    <message>
+        <source>&amp;Password:</source>
+        <translation>Mot de &amp;passe :</translation>
+    </message>
+    <message>
+        <source>The password is kept in your desktop&apos;s keyring (the Secret Service), not in a file; a sync asks the keyring for it.</source>
+        <translation>Le mot de passe est gardé dans le trousseau du bureau (Secret Service), pas dans un fichier ; chaque synchronisation le demande au trousseau.</translation>
+    </message>
+    <message>
+        <source>New account</source>
+        <translation>Nouveau compte</translation>
+    </message>
+    <message>
+        <source>unchanged</source>
+        <translation>inchangé</translation>
+    </message>
+    <message>
+        <source>kept elsewhere now; type it to keep it in the keyring</source>
+        <translation>gardé ailleurs pour l’instant ; tapez-le pour le garder dans le trousseau</translation>
+    </message>
+    <message>
+        <source>Not saved: %1</source>
+        <translation>Non enregistré : %1</translation>
+    </message>
+</context>
+<context>
     <name>zarvo::desktop::DetailsPane</name>
     <message>
         <source>Flagged</source>
@@ -267,6 +334,14 @@
         <source>Your order</source>
         <translation>Votre ordre</translation>
     </message>
+    <message>
+        <source>&amp;Accounts…</source>
+        <translation>&amp;Comptes…</translation>
+    </message>
+    <message>
+        <source>Account %1 saved; Sync Now fetches its lists.</source>
+        <translation>Compte %1 enregistré ; Synchroniser maintenant récupère ses listes.</translation>
+    </message>
 </context>
 <context>
     <name>zarvo::desktop::QuickAddBox</name>
@@ -324,6 +399,42 @@
     <message>
         <source>repeats</source>
         <translation>se répète</translation>
+    </message>
+    <message>
+        <source>1 day</source>
+        <translation>1 jour</translation>
+    </message>
+    <message>
+        <source>%1 days</source>
+        <translation>%1 jours</translation>
+    </message>
+    <message>
+        <source>1 hour</source>
+        <translation>1 heure</translation>
+    </message>
+    <message>
+        <source>%1 hours</source>
+        <translation>%1 heures</translation>
+    </message>
+    <message>
+        <source>1 minute</source>
+        <translation>1 minute</translation>
+    </message>
+    <message>
+        <source>%1 minutes</source>
+        <translation>%1 minutes</translation>
+    </message>
+    <message>
+        <source>reminder %1 before</source>
+        <translation>rappel %1 avant</translation>
+    </message>
+    <message>
+        <source>reminder in %1</source>
+        <translation>rappel dans %1</translation>
+    </message>
+    <message>
+        <source>reminder %1</source>
+        <translation>rappel %1</translation>
     </message>
 </context>
 <context>
@@ -395,6 +506,18 @@
     <message>
         <source>My Lists</source>
         <translation>Mes listes</translation>
+    </message>
+    <message>
+        <source>This computer</source>
+        <translation>Cet ordinateur</translation>
+    </message>
+    <message>
+        <source>%1, folded</source>
+        <translation>%1, replié</translation>
+    </message>
+    <message>
+        <source>%1, unfolded</source>
+        <translation>%1, déplié</translation>
     </message>
 </context>
 <context>

@@ -25,6 +25,73 @@
     </message>
 </context>
 <context>
+    <name>zarvo::desktop::AccountDialog</name>
+    <message>
+        <source>Accounts</source>
+        <translation>アカウント</translation>
+    </message>
+    <message>
+        <source>Account</source>
+        <translation>アカウント</translation>
+    </message>
+    <message>
+        <source>Account name</source>
+        <translation>アカウント名</translation>
+    </message>
+    <message>
+        <source>Server URL</source>
+        <translation>サーバーURL</translation>
+    </message>
+    <message>
+        <source>User name</source>
+        <translation>ユーザー名</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>パスワード</translation>
+    </message>
+    <message>
+        <source>&amp;Account:</source>
+        <translation>アカウント(&amp;A):</translation>
+    </message>
+    <message>
+        <source>&amp;Name:</source>
+        <translation>名前(&amp;N):</translation>
+    </message>
+    <message>
+        <source>Server &amp;URL:</source>
+        <translation>サーバーURL(&amp;U):</translation>
+    </message>
+    <message>
+        <source>U&amp;ser:</source>
+        <translation>ユーザー(&amp;S):</translation>
+    </message>
+    <message>
+        <source>&amp;Password:</source>
+        <translation>パスワード(&amp;P):</translation>
+    </message>
+    <message>
+        <source>The password is kept in your desktop&apos;s keyring (the Secret Service), not in a file; a sync asks the keyring for it.</source>
+        <translation>パスワードはファイルではなくデスクトップのキーリング（Secret Service）に保存され、同期のたびにキーリングから取得されます。</translation>
+    </message>
+    <message>
+        <source>New account</source>
+        <translation>新しいアカウント</translation>
+    </message>
+    <message>
+        <source>unchanged</source>
+        <translation>変更なし</translation>
+    </message>
+    <message>
+        <source>kept elsewhere now; type it to keep it in the keyring</source>
+        <translation>現在は別の場所にあります。キーリングに保存するには入力してください</translation>
+    </message>
+    <message>
+        <source>Not saved: %1</source>
+        <translation>保存されませんでした: %1</translation>
+    </message>
+</context>
+<context>
     <name>zarvo::desktop::DetailsPane</name>
     <message>
         <source>Flagged</source>
@@ -265,6 +332,14 @@
         <source>Your order</source>
         <translation>手動の並び順</translation>
     </message>
+    <message>
+        <source>&amp;Accounts…</source>
+        <translation>アカウント(&amp;A)…</translation>
+    </message>
+    <message>
+        <source>Account %1 saved; Sync Now fetches its lists.</source>
+        <translation>アカウント %1 を保存しました。「今すぐ同期」でリストを取得します。</translation>
+    </message>
 </context>
 <context>
     <name>zarvo::desktop::QuickAddBox</name>
@@ -322,6 +397,42 @@
     <message>
         <source>repeats</source>
         <translation>繰り返し</translation>
+    </message>
+    <message>
+        <source>1 day</source>
+        <translation>1日</translation>
+    </message>
+    <message>
+        <source>%1 days</source>
+        <translation>%1日</translation>
+    </message>
+    <message>
+        <source>1 hour</source>
+        <translation>1時間</translation>
+    </message>
+    <message>
+        <source>%1 hours</source>
+        <translation>%1時間</translation>
+    </message>
+    <message>
+        <source>1 minute</source>
+        <translation>1分</translation>
+    </message>
+    <message>
+        <source>%1 minutes</source>
+        <translation>%1分</translation>
+    </message>
+    <message>
+        <source>reminder %1 before</source>
+        <translation>%1前に通知</translation>
+    </message>
+    <message>
+        <source>reminder in %1</source>
+        <translation>%1後に通知</translation>
+    </message>
+    <message>
+        <source>reminder %1</source>
+        <translation>通知 %1</translation>
     </message>
 </context>
 <context>
@@ -393,6 +504,18 @@
     <message>
         <source>My Lists</source>
         <translation>マイリスト</translation>
+    </message>
+    <message>
+        <source>This computer</source>
+        <translation>このコンピュータ</translation>
+    </message>
+    <message>
+        <source>%1, folded</source>
+        <translation>%1、折りたたみ</translation>
+    </message>
+    <message>
+        <source>%1, unfolded</source>
+        <translation>%1、展開</translation>
     </message>
 </context>
 <context>

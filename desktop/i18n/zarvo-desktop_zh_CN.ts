@@ -25,6 +25,73 @@
     </message>
 </context>
 <context>
+    <name>zarvo::desktop::AccountDialog</name>
+    <message>
+        <source>Accounts</source>
+        <translation>账户</translation>
+    </message>
+    <message>
+        <source>Account</source>
+        <translation>账户</translation>
+    </message>
+    <message>
+        <source>Account name</source>
+        <translation>账户名称</translation>
+    </message>
+    <message>
+        <source>Server URL</source>
+        <translation>服务器网址</translation>
+    </message>
+    <message>
+        <source>User name</source>
+        <translation>用户名</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>密码</translation>
+    </message>
+    <message>
+        <source>&amp;Account:</source>
+        <translation>账户(&amp;A):</translation>
+    </message>
+    <message>
+        <source>&amp;Name:</source>
+        <translation>名称(&amp;N):</translation>
+    </message>
+    <message>
+        <source>Server &amp;URL:</source>
+        <translation>服务器网址(&amp;U):</translation>
+    </message>
+    <message>
+        <source>U&amp;ser:</source>
+        <translation>用户(&amp;S):</translation>
+    </message>
+    <message>
+        <source>&amp;Password:</source>
+        <translation>密码(&amp;P):</translation>
+    </message>
+    <message>
+        <source>The password is kept in your desktop&apos;s keyring (the Secret Service), not in a file; a sync asks the keyring for it.</source>
+        <translation>密码保存在桌面的密钥环（Secret Service）中，而不是文件里；每次同步时向密钥环获取。</translation>
+    </message>
+    <message>
+        <source>New account</source>
+        <translation>新账户</translation>
+    </message>
+    <message>
+        <source>unchanged</source>
+        <translation>不变</translation>
+    </message>
+    <message>
+        <source>kept elsewhere now; type it to keep it in the keyring</source>
+        <translation>目前保存在别处；输入密码即可保存到密钥环</translation>
+    </message>
+    <message>
+        <source>Not saved: %1</source>
+        <translation>未保存：%1</translation>
+    </message>
+</context>
+<context>
     <name>zarvo::desktop::DetailsPane</name>
     <message>
         <source>Flagged</source>
@@ -265,6 +332,14 @@
         <source>Your order</source>
         <translation>自定义顺序</translation>
     </message>
+    <message>
+        <source>&amp;Accounts…</source>
+        <translation>账户(&amp;A)…</translation>
+    </message>
+    <message>
+        <source>Account %1 saved; Sync Now fetches its lists.</source>
+        <translation>账户 %1 已保存；“立即同步”将获取其列表。</translation>
+    </message>
 </context>
 <context>
     <name>zarvo::desktop::QuickAddBox</name>
@@ -322,6 +397,42 @@
     <message>
         <source>repeats</source>
         <translation>重复</translation>
+    </message>
+    <message>
+        <source>1 day</source>
+        <translation>1天</translation>
+    </message>
+    <message>
+        <source>%1 days</source>
+        <translation>%1天</translation>
+    </message>
+    <message>
+        <source>1 hour</source>
+        <translation>1小时</translation>
+    </message>
+    <message>
+        <source>%1 hours</source>
+        <translation>%1小时</translation>
+    </message>
+    <message>
+        <source>1 minute</source>
+        <translation>1分钟</translation>
+    </message>
+    <message>
+        <source>%1 minutes</source>
+        <translation>%1分钟</translation>
+    </message>
+    <message>
+        <source>reminder %1 before</source>
+        <translation>提前%1提醒</translation>
+    </message>
+    <message>
+        <source>reminder in %1</source>
+        <translation>%1后提醒</translation>
+    </message>
+    <message>
+        <source>reminder %1</source>
+        <translation>提醒 %1</translation>
     </message>
 </context>
 <context>
@@ -393,6 +504,18 @@
     <message>
         <source>My Lists</source>
         <translation>我的列表</translation>
+    </message>
+    <message>
+        <source>This computer</source>
+        <translation>此电脑</translation>
+    </message>
+    <message>
+        <source>%1, folded</source>
+        <translation>%1，已折叠</translation>
+    </message>
+    <message>
+        <source>%1, unfolded</source>
+        <translation>%1，已展开</translation>
     </message>
 </context>
 <context>

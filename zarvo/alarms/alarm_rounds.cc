@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <iterator>
+#include <map>
+#include <utility>
 #include <string>
 #include <thread>
 
@@ -38,6 +40,25 @@ Expected<AlarmRounds::Round> AlarmRounds::ring(Date now, const std::function<boo
       return Error(fresh.error(), "cannot read the tasks: " + fresh.error().message());
     }
     std::erase_if(*tasks_, [&](const TaskAlarms& t) { return std::binary_search(changed_.begin(), changed_.end(), t.file); });
+    // One UID, one file, as a full read has it: of two files of one account that hold a task, the
+    // one read first (calendar, then file name) is the task's.
+    const auto accountOf = [&root](const std::filesystem::path& file) { return *file.lexically_relative(root).begin(); };
+    const auto readOrder = [](const std::filesystem::path& file) { return std::pair(file.parent_path(), file.filename()); };
+    std::map<std::pair<std::filesystem::path, std::string>, std::filesystem::path> firstFile;
+    for (const TaskAlarms& t : *fresh) {
+      auto [it, inserted] = firstFile.try_emplace({accountOf(t.file), t.taskUid}, t.file);
+      if (!inserted && readOrder(t.file) < readOrder(it->second)) it->second = t.file;
+    }
+    for (const TaskAlarms& t : *tasks_) {
+      auto it = firstFile.find({accountOf(t.file), t.taskUid});
+      if (it != firstFile.end() && readOrder(t.file) < readOrder(it->second)) it->second = t.file;
+    }
+    const auto notFirst = [&](const TaskAlarms& t) {
+      auto it = firstFile.find({accountOf(t.file), t.taskUid});
+      return it != firstFile.end() && it->second != t.file;
+    };
+    std::erase_if(*tasks_, notFirst);
+    std::erase_if(*fresh, notFirst);
     std::move(fresh->begin(), fresh->end(), std::back_inserter(*tasks_));
     changed_.clear();
   }
@@ -54,7 +75,7 @@ Expected<AlarmRounds::Round> AlarmRounds::ring(Date now, const std::function<boo
     notified_->add(f.key);
     round.shown.push_back(std::move(f));
   }
-  notified_->retainOnly(s.liveKeys);
+  notified_->retain(s.liveKeys, now);
   round.recorded = notified_->save();
   return round;
 }

@@ -10,7 +10,9 @@
 // What has rung is kept in memory from the first read of the state file on, and the file follows
 // it: a write that fails (a full disk, a read-only home) is tried again at the next round, and no
 // alarm rings twice in one process however many writes fail. Only a restart before a write succeeds
-// can show one again, when its task file was not acknowledged meanwhile either.
+// can show one again, when its task file was not acknowledged meanwhile either. An alarm missing from
+// a round (its file half written by another program, or gone) is not forgotten at once
+// (NotifiedState::retain), so that it does not ring again when the file reads again.
 //
 // Threads: one owner.
 #pragma once

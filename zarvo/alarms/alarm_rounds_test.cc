@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 
 #include "zarvo/testing/files.h"
 #include "zarvo/testing/temp_dir.h"
@@ -75,6 +76,67 @@ TEST(AlarmRoundsTest, NothingRingsTwiceWhileWhatRangCannotBeWritten) {
   EXPECT_TRUE(shown.empty());
 }
 
+TEST(AlarmRoundsTest, NeverTwiceAlsoWhenAFileIsBrieflyUnreadable) {
+  // Another program rewrites the task files in place: a round reads them half written, the next whole
+  // again. The due-time reminder has nothing in its file to say it rang; the alarm is not acknowledged
+  // (the daemon's write of ACKNOWLEDGED may fail, or the rewrite drops it).
+  const std::string halfWritten = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VTODO\r\nUID:due-ti";
+  for (const bool restart : {false, true}) {
+    SCOPED_TRACE(restart ? "with a restart after the unreadable round" : "in one process");
+    testing::TempDir dir;
+    const AlarmRounds::Options options{homeWithTwoAlarms(dir), nullptr, {.remindAtDueTime = true}};
+    std::vector<std::string> shown;
+    const auto show = [&](const Firing& f) {
+      shown.push_back(f.taskUid);
+      return true;
+    };
+    auto rounds = std::make_unique<AlarmRounds>(options);
+    ASSERT_TRUE(rounds->ring(kDue, show));
+    ASSERT_EQ(shown.size(), 2u);
+    const fs::path list = errands(dir);
+    const std::string whole[] = {testing::readFile(list / "alarm.ics"), testing::readFile(list / "due-time.ics")};
+    testing::writeFile(list / "alarm.ics", halfWritten);
+    testing::writeFile(list / "due-time.ics", halfWritten);
+    rounds->filesChanged({.files = {list / "alarm.ics", list / "due-time.ics"}, .everything = false});
+    auto unreadable = rounds->ring(kDue + minutes(1), show);
+    ASSERT_TRUE(unreadable);
+    EXPECT_TRUE(unreadable->recorded.ok());
+    testing::writeFile(list / "alarm.ics", whole[0]);
+    testing::writeFile(list / "due-time.ics", whole[1]);
+    if (restart) {
+      rounds = std::make_unique<AlarmRounds>(options);
+    } else {
+      rounds->filesChanged({.files = {list / "alarm.ics", list / "due-time.ics"}, .everything = false});
+    }
+    ASSERT_TRUE(rounds->ring(kDue + minutes(2), show));
+    EXPECT_EQ(shown.size(), 2u);
+  }
+}
+
+TEST(AlarmRoundsTest, ATaskInTwoFilesRingsFromTheFileReadFirst) {
+  testing::TempDir dir;
+  AlarmRounds rounds({homeWithTwoAlarms(dir), nullptr, {}});
+  std::vector<std::string> shown;
+  const auto show = [&](const Firing& f) {
+    shown.push_back(f.taskUid);
+    return true;
+  };
+  const fs::path list = errands(dir);
+  ASSERT_TRUE(rounds.ring(kDue - minutes(60), show));
+  // A copy that reads before the original (its own alarm at 09:30), then the original rewritten.
+  testing::writeFile(list / "a-copy.ics", taskFile("alarm", "DUE:20300101T100000Z\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\n"
+                                                             "TRIGGER;VALUE=DATE-TIME:20300101T093000Z\r\nEND:VALARM\r\n"));
+  rounds.filesChanged({.files = {list / "a-copy.ics"}, .everything = false});
+  ASSERT_TRUE(rounds.ring(kDue - minutes(55), show));
+  testing::writeFile(list / "alarm.ics", taskFile("alarm", "DUE:20300101T100000Z\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\n"
+                                                            "TRIGGER;RELATED=END:-PT15M\r\nEND:VALARM\r\n"));
+  rounds.filesChanged({.files = {list / "alarm.ics"}, .everything = false});
+  auto round = rounds.ring(kDue - minutes(10), show);
+  ASSERT_TRUE(round);
+  ASSERT_EQ(round->shown.size(), 1u);
+  EXPECT_EQ(round->shown[0].at, kDue - minutes(30));
+}
+
 TEST(AlarmRoundsTest, AnAlarmThatCouldNotBeShownRingsAtTheNextRound) {
   testing::TempDir dir;
   AlarmRounds rounds({homeWithTwoAlarms(dir), nullptr, {.remindAtDueTime = true}});
@@ -121,6 +183,12 @@ TEST(AlarmRoundsTest, LaterRoundsReadTheFilesToldAsChanged) {
          return list / "alarm.ics";
        },
        Told::theFile, {}},
+      {"a copy that reads first, with its own alarm",
+       [&](const fs::path& list) {
+         testing::writeFile(list / "a-copy.ics", taskFile("alarm", "DUE:20300101T100000Z\r\n" + kAtHalfPastNine));
+         return list / "a-copy.ics";
+       },
+       Told::theFile, {"alarm Errands"}},
       {"completed, only a temporary file told", write("alarm", "STATUS:COMPLETED\r\n" + kQuarterBefore), Told::noTaskFile,
        {"alarm Errands"}},
       {"list renamed",

@@ -103,5 +103,67 @@ TEST(OpenTaskAlarmsTest, KeepsOnlyOpenTasksThatCanRing) {
   EXPECT_EQ(readOpenTaskAlarms(dir.path() / "nothing").error(), std::errc::no_such_file_or_directory);
 }
 
+TEST(OpenTaskAlarmsTest, FileByFileReadKeepsOneFilePerUidAsTheFullReadDoes) {
+  const std::string kOpen = "DUE:20300101T100000Z\r\n" + kAlarm;
+  const std::string kLongUid = "0f8fad5b-d9cb-469f-a165-70867728950e@example.org";
+  struct File {
+    std::string path;  // under reminders/
+    std::string text;
+  };
+  struct Row {
+    const char* name;
+    std::vector<File> files;
+    // A file named after its UID that, read alone, keeps its task although a copy reads first.
+    std::string namedAfterItsUid = "";
+  };
+  const auto task = [&](const std::string& uid) { return taskFile(uid, kOpen); };
+  const Row rows[] = {
+      {"a copy read after the original", {{"a/work/task.ics", task("task")}, {"a/work/task.ics.ics", task("task")}}},
+      {"a copy read before the original", {{"a/work/task.ics", task("task")}, {"a/work/copy.ics", task("task")}}, "a/work/task.ics"},
+      {"a copy named after the UID read after one that is not",
+       {{"a/work/a.ics", task("task")}, {"a/work/task.ics", task("task")}}, "a/work/task.ics"},
+      {"a copy in an earlier list of the account", {{"a/work/task.ics", task("task")}, {"a/home/task.ics", task("task")}}},
+      {"a copy in another account", {{"a/work/task.ics", task("task")}, {"b/home/task.ics", task("task")}}},
+      {"a long UID", {{"a/work/z.ics", task(kLongUid)}, {"a/work/y.ics", task(kLongUid)}}},
+      {"a file without UID, known by its name",
+       {{"a/work/task.ics", "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VTODO\r\nSUMMARY:x\r\n" + kOpen +
+                                "END:VTODO\r\nEND:VCALENDAR\r\n"},
+        {"a/work/x.ics", task("task")}}},
+      {"a damaged copy read first", {{"a/work/task.ics", task("task")}, {"a/work/copy.ics", "BEGIN:VCALENDAR\r\nUID:task\r\n"}}},
+      {"a completed copy read first",
+       {{"a/work/task.ics", task("task")}, {"a/work/copy.ics", taskFile("task", "STATUS:COMPLETED\r\n" + kOpen)}},
+       "a/work/task.ics"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    testing::TempDir dir;
+    const fs::path root = dir.path() / "reminders";
+    for (const std::string account : {"a", "b"}) {
+      testing::writeFile(root / account / ".source", account + "\n" + account + "\n0\n");
+      for (const std::string list : {"home", "work"}) testing::writeFile(root / account / list / "displayname", list + "\n");
+    }
+    for (const File& f : row.files) testing::writeFile(root / f.path, f.text);
+    const auto full = readOpenTaskAlarms(root);
+    ASSERT_TRUE(full) << full.error().message();
+    // Each file read alone gives what the full read gives of it.
+    for (const File& f : row.files) {
+      SCOPED_TRACE(f.path);
+      std::vector<std::string> expected;
+      for (const TaskAlarms& t : *full) {
+        if (t.file == root / f.path) expected.push_back(t.taskUid);
+      }
+      if (f.path == row.namedAfterItsUid) {
+        ASSERT_TRUE(expected.empty());
+        expected.push_back("task");
+      }
+      const auto alone = readOpenTaskAlarmsInFiles(root, {root / f.path});
+      ASSERT_TRUE(alone) << alone.error().message();
+      std::vector<std::string> read;
+      for (const TaskAlarms& t : *alone) read.push_back(t.taskUid);
+      EXPECT_EQ(read, expected);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace zarvo::alarms

@@ -36,7 +36,7 @@ struct Schedule {
   std::vector<Firing> ringing;
   // The earliest moment after `now` at which an alarm rings; none when no alarm is pending.
   std::optional<Date> nextWakeUp;
-  // The keys of every alarm still pending or ringing, for NotifiedState::retainOnly.
+  // The keys of every alarm still pending or ringing, for NotifiedState::retain.
   std::vector<std::string> liveKeys;
 };
 

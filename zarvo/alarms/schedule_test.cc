@@ -85,9 +85,28 @@ TEST(ScheduleTest, RingingCarriesTheTaskAndKeepsNotifiedAlarmsLive) {
   EXPECT_EQ(s.ringing[0].due, kNow + hours(1));
   EXPECT_EQ(s.ringing[0].alarmIndex, 1u);
   EXPECT_EQ(s.ringing[0].alarmUid, "A2");
-  notified.retainOnly(s.liveKeys);
+  // What is no longer live is kept a while (its file may only be unreadable for now), then forgotten.
+  notified.retain(s.liveKeys, kNow);
+  EXPECT_TRUE(notified.contains(alarmKey("T1", kNow - minutes(2))));
+  EXPECT_TRUE(notified.contains(alarmKey("T1", kNow - hours(9))));
+  notified.retain(s.liveKeys, kNow + NotifiedState::kForgetAfter + minutes(1));
   EXPECT_TRUE(notified.contains(alarmKey("T1", kNow - minutes(2))));
   EXPECT_FALSE(notified.contains(alarmKey("T1", kNow - hours(9))));
+}
+
+TEST(NotifiedStateTest, KeepsTheMissedKeysBoundedAndForgetsTheLongestMissedFirst) {
+  NotifiedState notified;
+  const size_t extra = 3;
+  for (size_t i = 0; i < NotifiedState::kMostMissing + extra; ++i) {
+    notified.add(alarmKey(std::to_string(i), kNow));
+    // Each missed one round later than the one before.
+    notified.retain({}, kNow + minutes(static_cast<int>(i)));
+  }
+  EXPECT_EQ(notified.size(), NotifiedState::kMostMissing);
+  EXPECT_FALSE(notified.contains(alarmKey("0", kNow)));
+  EXPECT_FALSE(notified.contains(alarmKey(std::to_string(extra - 1), kNow)));
+  EXPECT_TRUE(notified.contains(alarmKey(std::to_string(extra), kNow)));
+  EXPECT_TRUE(notified.contains(alarmKey(std::to_string(NotifiedState::kMostMissing + extra - 1), kNow)));
 }
 
 TEST(NotifiedStateTest, SurvivesARestartAndReportsAFailedWrite) {
@@ -101,6 +120,9 @@ TEST(NotifiedStateTest, SurvivesARestartAndReportsAFailedWrite) {
     EXPECT_EQ(state->size(), 0u);
     state->add(alarmKey(oddUid, kNow));
     state->add(alarmKey("T1", kNow));
+    state->add(alarmKey("T2", kNow));
+    // T2 missed from a round: kept, and how long it has been missed survives the restart too.
+    state->retain({alarmKey(oddUid, kNow), alarmKey("T1", kNow)}, kNow);
     faults->setDiskFull(true);
     EXPECT_FALSE(state->save().ok());
     faults->setDiskFull(false);
@@ -108,9 +130,13 @@ TEST(NotifiedStateTest, SurvivesARestartAndReportsAFailedWrite) {
   }
   auto again = NotifiedState::load(faults, path);
   ASSERT_TRUE(again.hasValue());
-  EXPECT_EQ(again->size(), 2u);
+  EXPECT_EQ(again->size(), 3u);
   EXPECT_TRUE(again->contains(alarmKey(oddUid, kNow)));
   EXPECT_FALSE(again->contains(alarmKey(oddUid, kNow + std::chrono::seconds(1))));
+  EXPECT_TRUE(again->contains(alarmKey("T2", kNow)));
+  again->retain({alarmKey(oddUid, kNow), alarmKey("T1", kNow)}, kNow + NotifiedState::kForgetAfter + minutes(1));
+  EXPECT_FALSE(again->contains(alarmKey("T2", kNow)));
+  EXPECT_TRUE(again->contains(alarmKey("T1", kNow)));
 }
 
 }  // namespace

@@ -60,24 +60,19 @@ TEST_P(EnglishFirstLineTest, ReadsOneResult) {
 
 INSTANTIATE_TEST_SUITE_P(EnglishLines, ConfigurationLineTest, ::testing::ValuesIn(in("UTC", {
     {.text = u"call mom tomorrow at 5pm", .index = 9, .phrase = u"tomorrow at 5pm",
-     .known = march(12, {{U::hour, 17}, {U::minute, 0}, {U::second, 0}, {U::meridiem, 1}})},
-    {.text = u"at 5pm tomorrow: call mom", .phrase = u"at 5pm tomorrow",
-     .known = march(12, {{U::hour, 17}, {U::minute, 0}, {U::second, 0}, {U::meridiem, 1}})},
-    {.text = u"pay rent today, 10:30", .index = 9, .phrase = u"today, 10:30",
-     .known = march(11, {{U::hour, 10}, {U::minute, 30}, {U::second, 0}})},
-    {.text = u"party tonight at 9", .index = 6, .phrase = u"tonight at 9",
-     .known = march(11, {{U::hour, 21}, {U::minute, 0}, {U::second, 0}})},
+     .known = withClock(march(12), 17, 0, 1)},
+    {.text = u"at 5pm tomorrow: call mom", .phrase = u"at 5pm tomorrow", .known = withClock(march(12), 17, 0, 1)},
+    {.text = u"pay rent today, 10:30", .index = 9, .phrase = u"today, 10:30", .known = withClock(march(11), 10, 30)},
+    {.text = u"party tonight at 9", .index = 6, .phrase = u"tonight at 9", .known = withClock(march(11), 21, 0)},
+    {.text = u"tomorrow evening drinks", .phrase = u"tomorrow evening", .known = withClock(march(12), 18, 0)},
     {.text = u"tomorrow evening drinks", .phrase = u"tomorrow evening",
-     .known = march(12, {{U::hour, 18}, {U::minute, 0}, {U::second, 0}})},
-    {.text = u"tomorrow evening drinks", .phrase = u"tomorrow evening",
-     .known = march(12, {{U::hour, 20}, {U::minute, 0}, {U::second, 0}}), .opt = {{OptionType::evening, 20}}},
+     .known = withClock(march(12), 20, 0), .opt = {{OptionType::evening, 20}}},
     // With no preferred language every parser runs, and the Chinese time pattern also takes the
     // blanks before a clock, so its reading starts one position earlier and outlasts the English one.
-    {.text = u"standup 9:15 tomorrow", .index = 7, .phrase = u" 9:15 tomorrow",
-     .known = march(12, {{U::hour, 9}, {U::minute, 15}, {U::second, 0}})},
+    {.text = u"standup 9:15 tomorrow", .index = 7, .phrase = u" 9:15 tomorrow", .known = withClock(march(12), 9, 15)},
     {.text = u"shift tomorrow 10pm - 2", .index = 6, .phrase = u"tomorrow 10pm - 2",
-     .known = march(12, {{U::hour, 22}, {U::minute, 0}, {U::second, 0}, {U::meridiem, 1}}),
-     .endKnown = march(13, {{U::hour, 2}, {U::minute, 0}, {U::second, 0}})},
+     .known = withClock(march(12), 22, 0, 1),
+     .endKnown = withClock(march(13), 2, 0)},
     {.text = u"webinar 5pm PST", .index = 8, .phrase = u"5pm PST",
      .known = {{U::hour, 17}, {U::minute, 0}, {U::meridiem, 1}, {U::timeZoneOffset, -480}}, .implied = march(11)},
     {.text = u"webinar 5pm (pst)", .index = 8, .phrase = u"5pm (pst)",
@@ -102,15 +97,14 @@ INSTANTIATE_TEST_SUITE_P(EnglishLines, ConfigurationLineTest, ::testing::ValuesI
 
 INSTANTIATE_TEST_SUITE_P(GermanLines, ConfigurationLineTest, ::testing::ValuesIn(in("Europe/Berlin", {
     {.text = u"Zahnarzt morgen um 17 Uhr", .index = 9, .phrase = u"morgen um 17 Uhr",
-     .known = march(12, {{U::hour, 17}, {U::minute, 0}, {U::second, 0}, {U::meridiem, 1}})},
-    {.text = u"Arzt anrufen morgen um 5", .index = 13, .phrase = u"morgen um 5",
-     .known = march(12, {{U::hour, 5}, {U::minute, 0}, {U::second, 0}})},
+     .known = withClock(march(12), 17, 0, 1)},
+    {.text = u"Arzt anrufen morgen um 5", .index = 13, .phrase = u"morgen um 5", .known = withClock(march(12), 5, 0)},
     {.text = u"nächsten Dienstag um 10:30", .phrase = u"nächsten Dienstag um 10:30",
-     .known = march(19, {{U::weekday, 2}, {U::hour, 10}, {U::minute, 30}, {U::second, 0}})},
+     .known = withClock(march(19, {{U::weekday, 2}}), 10, 30)},
     // The date reads "12.03.2024 " with the blank after it, longer than the month-first English
     // reading of the same digits, so the German reading stays and takes the time.
     {.text = u"Abgabe 12.03.2024 um 10 Uhr", .index = 7, .phrase = u"12.03.2024 um 10 Uhr",
-     .known = march(12, {{U::hour, 10}, {U::minute, 0}, {U::second, 0}})},
+     .known = withClock(march(12), 10, 0)},
     {.text = u"Kino heute Abend", .index = 5, .phrase = u"heute Abend",
      .implied = march(11, {{U::hour, 18}, {U::meridiem, 1}})},
     {.text = u"Kino heute Abend", .index = 5, .phrase = u"heute Abend", .implied = march(11, {{U::hour, 20}}),
@@ -147,11 +141,11 @@ INSTANTIATE_TEST_SUITE_P(GermanRanges, ConfigurationLineTest, ::testing::ValuesI
 
 INSTANTIATE_TEST_SUITE_P(SpanishLines, ConfigurationLineTest, ::testing::ValuesIn(in("Europe/Madrid", {
     {.text = u"Llamar a mamá mañana a las 5 pm", .index = 14, .phrase = u"mañana a las 5 pm",
-     .known = march(12, {{U::hour, 17}, {U::minute, 0}, {U::second, 0}, {U::meridiem, 1}})},
+     .known = withClock(march(12), 17, 0, 1)},
     {.text = u"correr mañana por la mañana", .index = 7, .phrase = u"mañana por la mañana", .known = march(12),
      .implied = {{U::hour, 9}}},
     {.text = u"el próximo lunes a las 10", .index = 3, .phrase = u"próximo lunes a las 10",
-     .known = march(18, {{U::weekday, 1}, {U::hour, 10}, {U::minute, 0}, {U::second, 0}})},
+     .known = withClock(march(18, {{U::weekday, 1}}), 10, 0)},
     {.text = u"entregar 15/03/2024", .index = 9, .phrase = u"15/03/2024", .known = march(15)},
     // The zone abbreviation is read only after English, French and Chinese times.
     {.text = u"reunión a las 5 pm CET", .index = 8, .phrase = u"a las 5 pm",
@@ -164,17 +158,16 @@ INSTANTIATE_TEST_SUITE_P(SpanishLines, ConfigurationLineTest, ::testing::ValuesI
 })));
 
 INSTANTIATE_TEST_SUITE_P(FrenchLines, ConfigurationLineTest, ::testing::ValuesIn(in("Europe/Paris", {
-    {.text = u"Rendez-vous demain à 9h", .index = 12, .phrase = u"demain à 9h",
-     .known = march(12, {{U::hour, 9}, {U::minute, 0}, {U::second, 0}})},
+    {.text = u"Rendez-vous demain à 9h", .index = 12, .phrase = u"demain à 9h", .known = withClock(march(12), 9, 0)},
     {.text = u"Appeler le garage demain à 17h", .index = 18, .phrase = u"demain à 17h",
-     .known = march(12, {{U::hour, 17}, {U::minute, 0}, {U::second, 0}, {U::meridiem, 1}})},
+     .known = withClock(march(12), 17, 0, 1)},
     {.text = u"courir demain matin", .index = 7, .phrase = u"demain matin", .known = march(12),
      .implied = {{U::hour, 8}}},
     {.text = u"réunion lundi prochain à 10h", .index = 8, .phrase = u"lundi prochain à 10h",
-     .known = march(18, {{U::weekday, 1}, {U::hour, 10}, {U::minute, 0}, {U::second, 0}})},
+     .known = withClock(march(18, {{U::weekday, 1}}), 10, 0)},
     // "vers" joins a date and a time only for the French merger.
     {.text = u"passer demain vers 17h", .index = 7, .phrase = u"demain vers 17h",
-     .known = march(12, {{U::hour, 17}, {U::minute, 0}, {U::second, 0}, {U::meridiem, 1}})},
+     .known = withClock(march(12), 17, 0, 1)},
     {.text = u"visio à 17h CET", .index = 6, .phrase = u"à 17h CET",
      .known = {{U::hour, 17}, {U::minute, 0}, {U::meridiem, 1}, {U::timeZoneOffset, 60}}},
     // Day-first dates test the shape of a version number on the whole match, trailing character
@@ -240,14 +233,12 @@ INSTANTIATE_TEST_SUITE_P(MixedScripts, ConfigurationLineTest, ::testing::ValuesI
 
 INSTANTIATE_TEST_SUITE_P(EnglishDateAndTime, EnglishFirstLineTest, ::testing::ValuesIn(in("Europe/Berlin", {
     {.text = u"next friday at 5pm", .phrase = u"next friday at 5pm",
-     .known = march(22, {{U::weekday, 5}, {U::hour, 17}, {U::minute, 0}, {U::second, 0}, {U::meridiem, 1}})},
+     .known = withClock(march(22, {{U::weekday, 5}}), 17, 0, 1)},
     {.text = u"dentist March 12 at 10:30", .index = 8, .phrase = u"March 12 at 10:30",
      .known = {{U::month, 3}, {U::day, 12}, {U::hour, 10}, {U::minute, 30}, {U::second, 0}},
      .implied = {{U::year, 2024}}},
-    {.text = u"call mom 3/12 10:30", .index = 9, .phrase = u"3/12 10:30",
-     .known = march(12, {{U::hour, 10}, {U::minute, 30}, {U::second, 0}})},
-    {.text = u"in 3 days at 5pm", .phrase = u"in 3 days at 5pm",
-     .known = march(14, {{U::hour, 17}, {U::minute, 0}, {U::second, 0}, {U::meridiem, 1}})},
+    {.text = u"call mom 3/12 10:30", .index = 9, .phrase = u"3/12 10:30", .known = withClock(march(12), 10, 30)},
+    {.text = u"in 3 days at 5pm", .phrase = u"in 3 days at 5pm", .known = withClock(march(14), 17, 0, 1)},
     // The time expression parser does not read the time out of an ISO timestamp.
     {.text = u"report due 2024-03-12T10:30:00+09:00", .index = 11, .phrase = u"2024-03-12T10:30:00+09:00",
      .known = march(12, {{U::hour, 10}, {U::minute, 30}, {U::second, 0}, {U::timeZoneOffset, 540}})},
@@ -257,9 +248,8 @@ INSTANTIATE_TEST_SUITE_P(EnglishDateAndTime, EnglishFirstLineTest, ::testing::Va
 })));
 
 INSTANTIATE_TEST_SUITE_P(EnglishRanges, EnglishFirstLineTest, ::testing::ValuesIn(in("Europe/Berlin", {
-    {.text = u"tomorrow 9am - 11am", .phrase = u"tomorrow 9am - 11am",
-     .known = march(12, {{U::hour, 9}, {U::minute, 0}, {U::second, 0}, {U::meridiem, 0}}),
-     .endKnown = march(12, {{U::hour, 11}, {U::minute, 0}, {U::second, 0}, {U::meridiem, 0}})},
+    {.text = u"tomorrow 9am - 11am", .phrase = u"tomorrow 9am - 11am", .known = withClock(march(12), 9, 0, 0),
+     .endKnown = withClock(march(12), 11, 0, 0)},
     // The time parser also reads "5 - 7" as a clock range; overlap removal keeps the longer date.
     {.text = u"5 - 7 Jan", .phrase = u"5 - 7 Jan", .known = {{U::month, 1}, {U::day, 5}}, .implied = {{U::year, 2024}},
      .endKnown = ComponentMap{{U::month, 1}, {U::day, 7}}, .endImplied = {{U::year, 2024}}},
@@ -279,8 +269,8 @@ INSTANTIATE_TEST_SUITE_P(EnglishRanges, EnglishFirstLineTest, ::testing::ValuesI
     {.text = u"Monday to Friday", .phrase = u"Monday to Friday", .known = {{U::weekday, 5}}, .implied = march(8),
      .endKnown = ComponentMap{{U::weekday, 1}}, .endImplied = march(11)},
     {.text = u"next friday 5pm - 7pm", .phrase = u"next friday 5pm - 7pm",
-     .known = march(22, {{U::weekday, 5}, {U::hour, 17}, {U::minute, 0}, {U::second, 0}, {U::meridiem, 1}}),
-     .endKnown = march(22, {{U::weekday, 5}, {U::hour, 19}, {U::minute, 0}, {U::second, 0}, {U::meridiem, 1}})}
+     .known = withClock(march(22, {{U::weekday, 5}}), 17, 0, 1),
+     .endKnown = withClock(march(22, {{U::weekday, 5}}), 19, 0, 1)}
 })));
 
 INSTANTIATE_TEST_SUITE_P(EnglishSpecificDates, EnglishFirstLineTest, ::testing::ValuesIn(in("Europe/Berlin", {
@@ -290,8 +280,7 @@ INSTANTIATE_TEST_SUITE_P(EnglishSpecificDates, EnglishFirstLineTest, ::testing::
     {.text = u"next month, 3/12/2024", .ref = {2024, 2, 10, 10, 0}, .phrase = u"next month, 3/12/2024",
      .known = march(12)},
     // A week phrase knows nothing, so the date-time merger takes the pair first and fixes the time.
-    {.text = u"last week on 2024/3/5", .phrase = u"last week on 2024/3/5",
-     .known = march(5, {{U::hour, 12}, {U::minute, 0}, {U::second, 0}})}
+    {.text = u"last week on 2024/3/5", .phrase = u"last week on 2024/3/5", .known = withClock(march(5), 12, 0)}
 })));
 
 INSTANTIATE_TEST_SUITE_P(EnglishAlone, EnglishFirstLineTest, ::testing::ValuesIn(in("Europe/Berlin", {

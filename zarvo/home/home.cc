@@ -76,7 +76,8 @@ constexpr std::string_view kTightenedMarker = ".private";
 // The home and what it holds are its user's alone (the history keeps deleted tasks' bytes, the task
 // files a person's plans): folders 0700, the home's own files 0600. An existing home is tightened when
 // it is opened to write: its own files on every such open (a few stats), everything else in it (task
-// files, list names, the history's entries) once, by one walk that leaves a marker behind. A file
+// files, list names, the history's entries) by one walk that leaves a marker behind, and again when
+// the home's folder is found open to others (a copy restored from a backup, a `chmod -R`). A file
 // another program makes inside later is private through the home's folders.
 void keepPrivate(platform::FileSystem& fileSystem, const fs::path& home) {
   const std::pair<fs::path, uint32_t> kPrivate[] = {
@@ -90,16 +91,18 @@ void keepPrivate(platform::FileSystem& fileSystem, const fs::path& home) {
       {home / "history", 0700},
       {home / "journal.retired", 0700},  // an older version's undo journal, with deleted tasks' bytes
   };
+  bool loosened = false;  // the home's folder was open to others
   for (const auto& [path, mode] : kPrivate) {
     platform::FileInfo info;
     if (fileSystem.stat(path, info) || !info.exists || (info.mode & 0777) == mode) continue;
+    if (path == home && (info.mode & 077) != 0) loosened = true;
     if (Error e = fileSystem.setPermissions(path, mode)) {
       // Not fatal: a home on a file system without permissions (or of another owner) still works.
       storeLog().error("Cannot make %{public}@ private: %{public}@", path.string(), e.message());
     }
   }
   platform::FileInfo marker;
-  if (fileSystem.stat(home / kTightenedMarker, marker) || marker.exists) return;
+  if (fileSystem.stat(home / kTightenedMarker, marker) || (marker.exists && !loosened)) return;
   if (const int failed = tightenTree(fileSystem, home, 0)) {
     // Reported once: the marker is written all the same, so that no later command walks the home again.
     storeLog().error("Cannot make %d files or folders in %{public}@ private", failed, home.string());

@@ -121,12 +121,12 @@ std::optional<QuickEntryOptions::TimeOfDay> timeOfDay(std::string_view text) {
   return QuickEntryOptions::TimeOfDay{static_cast<int>(*hour), static_cast<int>(*minute)};
 }
 
-Error readQuickEntry(const Reader& reader, const toml::table& root, QuickEntryOptions& q) {
+Error readQuickEntry(const Reader& reader, const toml::table& root, QuickEntryOptions& q, std::optional<bool>& reminders) {
   const auto quick = reader.table(root, "quick-entry",
                                   {"languages", "forward-dates", "capital-time-zones", "false-date-guard",
                                    "afternoon-hours", "clean-titles", "best-reading", "date-order", "more-phrases",
                                    "join-date-and-time", "times-ahead", "all-day", "default-time", "repetitions",
-                                   "whole-titles"});
+                                   "whole-titles", "reminders"});
   if (!quick) return quick.error();
   const toml::table* table = *quick;
   for (const auto& [key, field] : {std::pair<std::string_view, bool*>{"forward-dates", &q.forwardDates},
@@ -142,6 +142,11 @@ Error readQuickEntry(const Reader& reader, const toml::table& root, QuickEntryOp
                                    {"repetitions", &q.repetitions},
                                    {"whole-titles", &q.wholeTitles}}) {
     if (auto e = reader.boolean(table, "quick-entry", key, *field)) return e;
+  }
+  if (table && table->contains("reminders")) {
+    bool on = true;
+    if (auto e = reader.boolean(table, "quick-entry", "reminders", on)) return e;
+    reminders = on;
   }
   std::optional<std::string> order, time;
   if (auto e = reader.string(table, "quick-entry", "date-order", order)) return e;
@@ -331,7 +336,7 @@ Expected<Settings> parseSettings(std::string_view text, const fs::path& file) {
                                            "' (the tables are [quick-entry], [tasks], [display], [sync] and [reminders])");
     }
   }
-  if (auto e = readQuickEntry(reader, root, settings.quickEntry)) return e;
+  if (auto e = readQuickEntry(reader, root, settings.quickEntry, settings.remindMePhrases)) return e;
   if (auto e = readTasks(reader, root, settings)) return e;
   if (auto e = readDisplay(reader, root, settings)) return e;
   if (auto e = readSync(reader, root, settings)) return e;

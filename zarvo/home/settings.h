@@ -67,6 +67,10 @@ struct Settings {
   // Default: QuickEntryOptions::recommended, reading English and the locale's language
   // (localeLanguages()), the locale's language (else English) winning ties.
   QuickEntryOptions quickEntry;
+  // [quick-entry] reminders: whether quick entry reads "remind me" phrases in a front end that writes
+  // the reminder they ask for (QuickEntryOptions::reminders, which `quickEntry` leaves off). Default
+  // (absent): the front end's own choice; zarvo add and quick read them.
+  std::optional<bool> remindMePhrases;
   // The title of the list new tasks go to when nothing names one. Default (absent): the home's
   // default list.
   std::optional<std::string> defaultList;

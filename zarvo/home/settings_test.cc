@@ -73,6 +73,8 @@ TEST(SettingsTest, EveryKeySwitchesItsOwnOption) {
       {"[sync]\nconnect-timeout = 5", [](Settings& s) { s.syncTimeouts.connect = std::chrono::seconds(5); }},
       {"[sync]\nidle-timeout = 600", [](Settings& s) { s.syncTimeouts.idle = std::chrono::minutes(10); }},
       {"[sync]\ninterval = 900", [](Settings& s) { s.syncInterval = std::chrono::minutes(15); }},
+      {"[quick-entry]\nreminders = false", [](Settings& s) { s.remindMePhrases = false; }},
+      {"[quick-entry]\nreminders = true", [](Settings& s) { s.remindMePhrases = true; }},
       {"[reminders]\nat-due-time = true", [](Settings& s) { s.reminders.atDueTime = true; }},
       {"[reminders]\nsnooze = [\"5m\", \"999d\", \"tomorrow\", \"2h\"]",
        [](Settings& s) { s.reminders.snooze = {"5m", "999d", "tomorrow", "2h"}; }},
@@ -91,6 +93,7 @@ TEST(SettingsTest, EveryKeySwitchesItsOwnOption) {
     EXPECT_EQ(s->syncTimeouts.connect, expected.syncTimeouts.connect) << row.toml;
     EXPECT_EQ(s->syncTimeouts.idle, expected.syncTimeouts.idle) << row.toml;
     EXPECT_EQ(s->syncInterval, expected.syncInterval) << row.toml;
+    EXPECT_EQ(s->remindMePhrases, expected.remindMePhrases) << row.toml;
     EXPECT_EQ(s->reminders.atDueTime, expected.reminders.atDueTime) << row.toml;
     EXPECT_EQ(s->reminders.snooze, expected.reminders.snooze) << row.toml;
   }
@@ -144,6 +147,7 @@ TEST(SettingsTest, MistakesNameTheFileAndLine) {
            Row{"[quick-entry]\n\ndefault-time = \"9:00\"\n", "/etc/z.toml:3: 'quick-entry.default-time' must be a time"},
            Row{"[quick-entry]\ndefault-time = \"24:00\"\n", "/etc/z.toml:2: 'quick-entry.default-time' must be a time"},
            Row{"[quick-entry]\nall-day = 1\n", "/etc/z.toml:2: 'quick-entry.all-day' must be true or false"},
+           Row{"[quick-entry]\n\nreminders = \"no\"\n", "/etc/z.toml:3: 'quick-entry.reminders' must be true or false"},
            Row{"[sync]\nidle-timeout = 0\n", "/etc/z.toml:2: 'sync.idle-timeout' must be a whole number of seconds from 1"},
            Row{"[sync]\n\nconnect-timeout = 2.5\n", "/etc/z.toml:3: 'sync.connect-timeout' must be a whole number"},
            Row{"[sync]\ntimeout = 3\n", "/etc/z.toml:2: unknown setting 'sync.timeout'"},

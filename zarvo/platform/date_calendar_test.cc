@@ -13,19 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "zarvo/testing/dates.h"
+
 namespace zarvo::platform {
 namespace {
 
-class ZoneGuard {
- public:
-  explicit ZoneGuard(std::string_view zone) : previous_(DateCalendar::processTimeZone()) {
-    EXPECT_TRUE(DateCalendar::setProcessTimeZone(zone));
-  }
-  ~ZoneGuard() { DateCalendar::setProcessTimeZone(previous_); }
-
- private:
-  std::string previous_;
-};
+using zarvo::testing::ScopedTimeZone;
 
 Date at(const char* zone, int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
   return DateCalendar::inZone(zone)->date({.year = y, .month = mo, .day = d, .hour = h, .minute = mi, .second = s});
@@ -41,18 +34,18 @@ TEST(DateCalendarTest, CurrentFollowsProcessZoneSetLater) {
   DateCalendar cal = DateCalendar::current();
   const Date instant = at("UTC", 2024, 3, 10, 23, 30);
   {
-    ZoneGuard g("Asia/Tokyo");
+    ScopedTimeZone g("Asia/Tokyo");
     EXPECT_EQ(cal.component(CalendarUnit::day, instant), 11);
     EXPECT_EQ(cal.component(CalendarUnit::hour, instant), 8);
   }
   {
-    ZoneGuard g("America/New_York");
+    ScopedTimeZone g("America/New_York");
     EXPECT_EQ(cal.component(CalendarUnit::day, instant), 10);
   }
 }
 
 TEST(DateCalendarTest, LenientComponentsCarryOver) {
-  ZoneGuard g("Europe/Berlin");
+  ScopedTimeZone g("Europe/Berlin");
   auto cal = DateCalendar::current();
   auto c = cal.components(cal.date({.year = 2023, .month = 2, .day = 30, .hour = 12}));
   EXPECT_EQ(*c.month, 3);
@@ -75,7 +68,7 @@ TEST(DateCalendarTest, MicrosecondsSurviveComponentsAndArithmetic) {
 }
 
 TEST(DateCalendarTest, DayArithmeticKeepsWallClockAcrossDst) {
-  ZoneGuard g("Europe/Berlin");
+  ScopedTimeZone g("Europe/Berlin");
   auto cal = DateCalendar::current();
   // 2024-03-31 is the spring-forward day in Berlin (23 hours long).
   Date before = cal.date({.year = 2024, .month = 3, .day = 30, .hour = 12});
@@ -88,7 +81,7 @@ TEST(DateCalendarTest, DayArithmeticKeepsWallClockAcrossDst) {
 }
 
 TEST(DateCalendarTest, StartOfDayAndToday) {
-  ZoneGuard g("America/Sao_Paulo");
+  ScopedTimeZone g("America/Sao_Paulo");
   auto cal = DateCalendar::current();
   Date noon = cal.date({.year = 2024, .month = 6, .day = 15, .hour = 12});
   Date start = cal.startOfDay(noon);

@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include "zarvo/testing/scoped_env.h"
+
 namespace zarvo::platform {
 namespace {
 
@@ -53,8 +55,7 @@ TEST(ProcessTest, AProgramThatStopsReadingEarlyDoesNotStopUs) {
 }
 
 TEST(ProcessTest, EnvironmentChangesReachTheProgramOnly) {
-  ::setenv("ZARVO_PROCESS_TEST_KEEP", "kept", 1);
-  ::setenv("ZARVO_PROCESS_TEST_DROP", "dropped", 1);
+  zarvo::testing::ScopedEnv keep("ZARVO_PROCESS_TEST_KEEP", "kept"), drop("ZARVO_PROCESS_TEST_DROP", "dropped");
   ProcessOptions options;
   options.environment["ZARVO_PROCESS_TEST_SET"] = "set";
   options.environment["ZARVO_PROCESS_TEST_DROP"] = std::nullopt;

@@ -87,6 +87,7 @@ struct Due {
   std::vector<Range> ranges;  // in line order
   std::u16string phrase;
   bool statesTime = false;
+  bool timeOnly = false;  // a clock time alone, naming no day
 };
 
 Range rangeOf(const ParsedResult& r) { return Range{r.index(), static_cast<int64_t>(r.text().size())}; }
@@ -119,8 +120,25 @@ std::optional<Due> joined(const std::vector<ParsedResult>& results) {
   return due;
 }
 
+// A length counted from now ("in 2 hours", "30 minutes ago", "dentro de 2 horas", "30分後")
+// names no day either, but is no clock time.
+bool countsFromNow(const ParsedResult& r) {
+  for (size_t t = 0; t < chrono::kTagUnitCount; ++t) {
+    const auto tag = static_cast<chrono::TagUnit>(t);
+    if (!r.tags().contains(tag)) continue;
+    const std::string_view name = chrono::name(tag);
+    for (const std::string_view counting : {"Deadline", "TimeAgo", "FromNow", "Distance", "RelativeDateFormat", "RelativePeriod"}) {
+      if (name.find(counting) != std::string_view::npos) return true;
+    }
+  }
+  return false;
+}
+
 Due dueOf(const ParsedResult& last) {
-  return Due{last.start(), {rangeOf(last)}, last.text(), quickentry::statesTimeOfDay(last)};
+  Due due{last.start(), {rangeOf(last)}, last.text(), quickentry::statesTimeOfDay(last)};
+  due.timeOnly = last.start().isCertain(ComponentUnit::hour) && !namesADay(last.start()) && !last.end() &&
+                 !countsFromNow(last);
+  return due;
 }
 
 // `ranges` in order, overlapping ones joined into one.
@@ -301,6 +319,7 @@ std::shared_ptr<ChronoParseItem> ChronoParseHelper::parse(std::u16string_view te
 
   auto item = std::make_shared<ChronoParseItem>(titleWithout(text, removed, options_), date, std::move(phrase));
   item->setAllDay(allDay);
+  item->setNamesTimeOnly(due->timeOnly && !repetition);
   if (repetition) item->setRecurrenceRule(repetition->rule);
   item->setRanges(std::move(cuts));
   return item;

@@ -40,6 +40,11 @@ class ChronoParseItem {
   // `dueDate` is then the start of that day. Default false.
   bool isAllDay() const { return allDay_; }
   void setAllDay(bool allDay) { allDay_ = allDay; }
+  // True when the phrase states a clock time and names no day ("at 9am", "um 15 Uhr", "下午3点"):
+  // the day of `dueDate` is the one the reading chose (today, or the next day under timesAhead).
+  // Default false.
+  bool namesTimeOnly() const { return timeOnly_; }
+  void setNamesTimeOnly(bool timeOnly) { timeOnly_ = timeOnly; }
   // The recurrence rule (an RRULE value such as "FREQ=WEEKLY;BYDAY=MO") of the line's repetition
   // phrase; none by default.
   const std::optional<std::string>& recurrenceRule() const { return recurrenceRule_; }
@@ -55,6 +60,7 @@ class ChronoParseItem {
   Date dueDate_;
   std::u16string parsedDateString_;
   bool allDay_ = false;
+  bool timeOnly_ = false;
   std::optional<std::string> recurrenceRule_;
   std::vector<platform::Range> ranges_;
 };

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "zarvo/platform/date_calendar.h"
 #include "zarvo/platform/text.h"
 #include "zarvo/quickentry/reading_corrections.h"
 #include "zarvo/quickentry/reminder_phrase.h"
@@ -52,35 +53,100 @@ Range listTitleRange(std::u16string_view input, const std::u16string& title) {
   return match ? match->range() : Range{};
 }
 
+// A reminder at a clock time alone ("dentist friday remind me at 9am") on a line due a later day
+// rings at that time on the due's day, not at its next occurrence: the person thinks of the day
+// they are reminded of. When that time falls after a due that states its own ("flight friday 7am
+// remind me at 9pm"), it is the evening before.
+void placeOnTheDuesDay(TaskDescription::Reminder& reminder, Date due, bool dueIsAllDay) {
+  if (!reminder.at || !reminder.atNamesTimeOnly) return;
+  const platform::DateCalendar& calendar = platform::DateCalendar::current();
+  const platform::DateComponents time = calendar.components(*reminder.at);
+  const auto onDayOf = [&](Date day) {
+    platform::DateComponents c = calendar.components(day);
+    c.hour = time.hour;
+    c.minute = time.minute;
+    c.second = time.second;
+    c.nanosecond = std::nullopt;
+    return calendar.date(c);
+  };
+  if (calendar.startOfDay(due) <= calendar.startOfDay(*reminder.at)) return;
+  Date moved = onDayOf(due);
+  if (!dueIsAllDay && moved > due) moved = onDayOf(calendar.startOfDay(due) - std::chrono::hours(12));
+  reminder.at = std::max(moved, *reminder.at);
+}
+
 // The reminder a "remind me" phrase of `text` asks for, and `text` without the phrase; nothing when
-// the line has none, or names a moment the date engine does not read right after the asking words.
+// the line has none, or names a moment the date engine does not read right next to the asking words.
 std::optional<std::pair<TaskDescription::Reminder, std::u16string>> reminderIn(std::u16string_view text,
                                                                               const ChronoParseHelper& dates) {
   const std::optional<quickentry::ReminderPhrase> found = quickentry::findReminderPhrase(text);
   if (!found) return std::nullopt;
   TaskDescription::Reminder reminder;
+  int64_t start = found->range.location;
   int64_t end = found->range.end();
   if (found->beforeDue) {
     reminder.beforeDue = found->beforeDue;
   } else {
-    // The moment is the date phrase that starts where the asking words end ("remind me at 9am
-    // #work": "9am"); one further along belongs to the task.
-    const std::u16string_view rest = text.substr(static_cast<size_t>(end));
-    const std::shared_ptr<ChronoParseItem> moment = dates.parse(rest);
-    if (!moment || moment->recurrenceRule() || moment->ranges().empty() || moment->ranges().front().location != 0) {
-      return std::nullopt;
+    std::shared_ptr<ChronoParseItem> moment;
+    if (found->momentFollows) {
+      // The moment is the date phrase that starts where the asking words end ("remind me at 9am
+      // #work": "9am"); one further along belongs to the task. The preposition is read with the
+      // moment when the moment does not read without it ("a las 9", where "9" alone is no time).
+      const auto momentAt = [&](int64_t from) -> std::shared_ptr<ChronoParseItem> {
+        std::shared_ptr<ChronoParseItem> read = dates.parse(text.substr(static_cast<size_t>(from)));
+        if (!read || read->recurrenceRule() || read->ranges().empty() || read->ranges().front().location != 0) return nullptr;
+        return read;
+      };
+      moment = momentAt(end);
+      if (!moment && found->askEnd < end) {
+        int64_t preposition = found->askEnd;
+        while (preposition < end && u_isspace(text[static_cast<size_t>(preposition)])) ++preposition;
+        if ((moment = momentAt(preposition))) end = preposition;
+      }
+      if (moment) {
+        int64_t momentEnd = 0;
+        for (const Range& r : moment->ranges()) {
+          if (r.location > momentEnd + 1) break;  // another phrase, further along
+          momentEnd = std::max(momentEnd, r.end());
+        }
+        end += momentEnd;
+      }
     }
-    int64_t momentEnd = 0;
-    for (const Range& r : moment->ranges()) {
-      if (r.location > momentEnd + 1) break;  // another phrase, further along
-      momentEnd = std::max(momentEnd, r.end());
+    if (!moment && found->momentPrecedes) {
+      // The date engine's reading of the text before the asking words, when its phrases end where
+      // they start and follow one another with nothing but blanks between ("明日 9時にリマインド").
+      const std::u16string_view before = text.substr(0, static_cast<size_t>(found->range.location));
+      moment = dates.parse(before);
+      const auto blanksOnly = [&](int64_t from, int64_t to) {
+        for (int64_t i = from; i < to; ++i) {
+          if (!u_isspace(text[static_cast<size_t>(i)])) return false;
+        }
+        return true;
+      };
+      if (moment && !moment->recurrenceRule() && !moment->ranges().empty()) {
+        const std::vector<Range>& ranges = moment->ranges();
+        int64_t from = ranges.back().location;
+        bool whole = blanksOnly(ranges.back().end(), static_cast<int64_t>(before.size()));
+        for (size_t i = ranges.size() - 1; whole && i > 0; --i) {
+          whole = blanksOnly(ranges[i - 1].end(), ranges[i].location);
+          from = ranges[i - 1].location;
+        }
+        if (whole) {
+          start = from;
+        } else {
+          moment = nullptr;
+        }
+      } else {
+        moment = nullptr;
+      }
     }
-    end += momentEnd;
+    if (!moment) return std::nullopt;
     reminder.at = moment->dueDate();
     reminder.atIsDay = moment->isAllDay();
+    reminder.atNamesTimeOnly = moment->namesTimeOnly();
   }
-  reminder.phrase = std::u16string(platform::substring(text, found->range.location, end - found->range.location));
-  std::u16string without(text.substr(0, static_cast<size_t>(found->range.location)));
+  reminder.phrase = std::u16string(platform::substring(text, start, end - start));
+  std::u16string without(text.substr(0, static_cast<size_t>(start)));
   without += text.substr(static_cast<size_t>(end));
   return std::pair(std::move(reminder), std::move(without));
 }
@@ -102,6 +168,7 @@ TaskDescription QuickTaskParser::parse(std::u16string_view input, const std::vec
     }
   }
   d.chronoItem = chrono_.parse(text);
+  if (d.reminder && d.chronoItem) placeOnTheDuesDay(*d.reminder, d.chronoItem->dueDate(), d.chronoItem->isAllDay());
   d.string = quickentry::trimmedSpacesAndTabs(d.chronoItem ? std::u16string_view(d.chronoItem->title()) : text);
   d.flagged = endsWithTwoBangs(d.string);
 

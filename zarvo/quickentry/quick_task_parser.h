@@ -53,6 +53,9 @@ class QuickTaskParser {
       std::optional<std::chrono::seconds> beforeDue;  // "remind me 1h before"
       std::optional<Date> at;                         // "remind me tomorrow at 9" (else beforeDue)
       bool atIsDay = false;                           // `at` names a day only ("remind me Friday")
+      // `at` is a clock time alone ("remind me at 9am"). On a line due a later day it is that time
+      // on the due's day (the day before when it would fall after the due's own time).
+      bool atNamesTimeOnly = false;
     };
     std::optional<Reminder> reminder;
 

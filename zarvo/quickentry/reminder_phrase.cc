@@ -71,6 +71,9 @@ struct Writing {
   size_t count = 0;
   size_t unit = 0;
   std::shared_ptr<const platform::Regex> regex = nullptr;
+  bool momentFollows = true;   // without a length: ReminderPhrase::momentFollows
+  bool momentPrecedes = false;
+  size_t ask = 1;              // without a length: the group of the asking words
 };
 
 const std::vector<Writing>& writings() {
@@ -88,7 +91,11 @@ const std::vector<Writing>& writings() {
     w.push_back({u"提前\\s*([0-9]+|[一两兩二三])\\s*(分钟|分鐘|个小时|個小時|小时|小時|天|周|星期)\\s*提醒我?", 1, 2});
     w.push_back({u"([0-9]+|[一两兩二三])\\s*(分钟|分鐘|个小时|個小時|小时|小時|天|周|星期)前\\s*提醒我?", 1, 2});
     // "remind me at 9am", "remind me tomorrow 9am", "erinnere mich um 9": the moment follows.
-    w.push_back({b + ask + u"(?:\\s+" + prepositions().alternation() + u")?\\s+", 0, 0});
+    w.push_back({b + u"(" + ask + u")(?:\\s+" + prepositions().alternation() + u")?\\s+", 0, 0});
+    // "明日9時にリマインド", "9時にリマインドして": the moment comes first.
+    w.push_back({u"\\s*に?\\s*(リマインド(?:して(?:ください)?|する|お願い(?:します)?)?)", 0, 0, nullptr, false, true});
+    // "明天下午3点提醒我", "提醒我明天9点开会": the moment before or after.
+    w.push_back({u"(提醒我?(?:一下)?)\\s*", 0, 0, nullptr, true, true});
     for (Writing& writing : w) writing.regex = platform::Regex::compile(std::u16string_view(writing.pattern));
     return w;
   }();
@@ -106,7 +113,7 @@ std::optional<ReminderPhrase> findReminderPhrase(std::u16string_view line) {
     if (!writing.regex) continue;
     const std::optional<platform::Match> match = writing.regex->firstMatch(line);
     if (!match) continue;
-    ReminderPhrase found{match->range(), std::nullopt};
+    ReminderPhrase found{match->range(), std::nullopt, 0, true, false};
     if (writing.unit != 0) {
       const auto group = [&](size_t n) {
         const platform::Range r = match->range(n);
@@ -118,6 +125,10 @@ std::optional<ReminderPhrase> findReminderPhrase(std::u16string_view line) {
       const std::optional<int64_t> unit = units().find(key(group(writing.unit)));
       if (!n || !unit || *n < 1 || *n > 999) return std::nullopt;
       found.beforeDue = std::chrono::seconds(*n * *unit);
+    } else {
+      found.askEnd = match->range(writing.ask).end();
+      found.momentFollows = writing.momentFollows;
+      found.momentPrecedes = writing.momentPrecedes;
     }
     // The first phrase of the line; a length before the due rather than a moment where both start.
     if (!best || found.range.location < best->range.location) best = std::move(found);

@@ -31,6 +31,8 @@ TEST(ReminderPhrase, AskingWordsOfEveryLanguage) {
            ReminderRow{u"appeler Paul rappelle-moi à 9h", u"rappelle-moi à ", 0},
            ReminderRow{u"会議 明日15時 1時間前にリマインド", u"1時間前にリマインド", 3600},
            ReminderRow{u"开会 明天下午3点 提前30分钟提醒我", u"提前30分钟提醒我", 1800},
+           ReminderRow{u"明日9時にリマインドして", u"にリマインドして", 0},
+           ReminderRow{u"明天下午3点提醒我交电费", u"提醒我", 0},
            ReminderRow{u"remind me 0 minutes before", nullptr, 0},
            ReminderRow{u"reminders app review", nullptr, 0},
            ReminderRow{u"remind mentor about the talk", nullptr, 0},

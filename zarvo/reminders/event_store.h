@@ -231,7 +231,12 @@ class EventStore {
   // root), read from disk now, in the order given, then position in the file; recurrence overrides
   // are left out, and so is what this handle has pending. A file that is gone, does not parse or lies
   // in no calendar's folder gives none. For a long-running reader that heard which files changed
-  // (makeInotifyChangeWatcher) and need not read the others again.
+  // (makeInotifyChangeWatcher) and need not read the others again. One UID, one file, as a fetch has
+  // it: a task that a file of the same account read before (calendar identifier, then file name)
+  // holds is left out. A file not named after its task's UID is checked against every such file;
+  // one named after it only against the files of its name in the account's other calendars, which
+  // leaves the file named after the UID in when a copy under another name reads first (that copy is
+  // left out when it is read itself).
   std::vector<std::shared_ptr<Reminder>> remindersInFiles(const std::vector<std::filesystem::path>& files);
 
   // Writes what the process has read from this store's files to options.fileCachePath, when one is

@@ -9,12 +9,14 @@
 
 #include "zarvo/reminders/event_store.h"
 #include "zarvo/testing/files.h"
+#include "zarvo/testing/scoped_env.h"
 #include "zarvo/testing/temp_dir.h"
 
 namespace zarvo::caldav {
 namespace {
 
 using testing::readFile;
+using testing::ScopedEnv;
 using testing::snapshot;
 using testing::TempDir;
 using testing::writeFile;
@@ -183,9 +185,8 @@ TEST_F(AccountsTest, UpdatingAnAccountKeepsItsListsAndStatus) {
 }
 
 TEST_F(AccountsTest, PasswordProblemsAreFoundBeforeSyncing) {
-  ::unsetenv("ZARVO_TEST_UNSET_PASSWORD");
+  ScopedEnv unset("ZARVO_TEST_UNSET_PASSWORD", nullptr), set("ZARVO_TEST_SET_PASSWORD", "x");
   EXPECT_TRUE(passwordProblem({PasswordKind::environment, "ZARVO_TEST_UNSET_PASSWORD"}));
-  ::setenv("ZARVO_TEST_SET_PASSWORD", "x", 1);
   EXPECT_FALSE(passwordProblem({PasswordKind::environment, "ZARVO_TEST_SET_PASSWORD"}));
   EXPECT_TRUE(passwordProblem({PasswordKind::file, home_.file("missing")}));
   writeFile(home_.path() / "pw", "x");

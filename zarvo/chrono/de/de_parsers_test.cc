@@ -153,7 +153,7 @@ TEST_F(DEMonthNameLittleEndianParserTest, DayAndMonthWithAndWithoutYear) {
                     {"Erster Januar", kRef, "Erster Januar", {{U::month, 1}, {U::day, 1}}, {{U::year, 2024}}},
                     {"einunddreißigsten Dezember", kRef, "einunddreißigsten Dezember", {{U::month, 12}, {U::day, 31}},
                      {{U::year, 2023}}},
-                    {"12. März 2024", kRef, "12. März 2024", {{U::year, 2024}, {U::month, 3}, {U::day, 12}}, {}},
+                    {"12. März 2024", kRef, "12. März 2024", march(12), {}},
                     {"3 Okt. 1999", kRef, "3 Okt. 1999", {{U::year, 1999}, {U::month, 10}, {U::day, 3}}, {}},
                     {"3. Jan 2025", kRef, "3. Jan 2025", {{U::year, 2025}, {U::month, 1}, {U::day, 3}}, {}},
                     {"Montag, 12. März", kRef, "Montag, 12. März", {{U::month, 3}, {U::day, 12}, {U::weekday, 1}}, {}},
@@ -251,8 +251,8 @@ TEST_F(DESlashDateFormatParserTest, DayBeforeMonth) {
                     {"12-03", kRef, "12-03", march(12), {}},
                     {"2024-12-03", kRef, "2024-12-03", march(12), {}},
                     {"Montag, den 12.03.", kRef, "Montag, den 12.03.",
-                     {{U::year, 2024}, {U::month, 3}, {U::day, 12}, {U::weekday, 1}}, {}},
-                    {"am Fr 15.3.", kRef, "am Fr 15.3.", {{U::year, 2024}, {U::month, 3}, {U::day, 15}, {U::weekday, 5}},
+                     march(12, {{U::weekday, 1}}), {}},
+                    {"am Fr 15.3.", kRef, "am Fr 15.3.", march(15, {{U::weekday, 5}}),
                      {}},
                 },
                 TagUnit::deSlashDateFormatParser);
@@ -297,8 +297,8 @@ TEST_F(DETimeAgoFormatParserTest, DistancesBack) {
   expectPhrases(parser_,
                 {
                     {"vor zwei Stunden", kRef, "vor zwei Stunden", {{U::hour, 8}, {U::minute, 0}, {U::second, 0}},
-                     {{U::year, 2024}, {U::month, 3}, {U::day, 11}}},
-                    {"Anruf vor 3 Tagen", kRef, "vor 3 Tagen", {{U::year, 2024}, {U::month, 3}, {U::day, 8}}, {}},
+                     march(11)},
+                    {"Anruf vor 3 Tagen", kRef, "vor 3 Tagen", march(8), {}},
                     {"vor einem Monat", kRef, "vor einem Monat", {{U::year, 2024}, {U::month, 2}, {U::day, 11}}, {}},
                     {"vor einigen Jahren", kRef, "vor einigen Jahren", {{U::year, 2021}, {U::month, 3}, {U::day, 11}},
                      {}},
@@ -314,7 +314,7 @@ TEST_F(DETimeAgoFormatParserTest, DistancesBack) {
 
 TEST_F(DETimeAgoFormatParserTest, WeeksLeaveTheDateAndWeekdayImplied) {
   expectPhrases(parser_, {
-      {"vor einer Woche", kRef, "vor einer Woche", {}, {{U::year, 2024}, {U::month, 3}, {U::day, 4}, {U::weekday, 1}}},
+      {"vor einer Woche", kRef, "vor einer Woche", {}, march(4, {{U::weekday, 1}})},
       {"vor ein paar Wochen", kRef, "vor ein paar Wochen", {}, {{U::month, 2}, {U::day, 19}}},
   });
 }

@@ -63,9 +63,9 @@ TEST_F(ESDeadlineFormatParserTest, MinutesHoursAndDays) {
                 {
                     {"dentro de media hora", kRef, "dentro de media hora",
                      {{U::hour, 10}, {U::minute, 30}, {U::second, 0}}, {{U::day, 11}}},
-                    {"en 2 días", kRef, "en 2 días", {{U::year, 2024}, {U::month, 3}, {U::day, 13}}, {}},
-                    {"en un dia", kRef, "en un dia", {{U::year, 2024}, {U::month, 3}, {U::day, 12}}, {}},
-                    {"en medio día", kRef, "en medio día", {{U::year, 2024}, {U::month, 3}, {U::day, 11}}, {}},
+                    {"en 2 días", kRef, "en 2 días", march(13), {}},
+                    {"en un dia", kRef, "en un dia", march(12), {}},
+                    {"en medio día", kRef, "en medio día", march(11), {}},
                     {"dentro de una hora", kRef, "dentro de una hora", {{U::hour, 11}, {U::minute, 0}, {U::second, 0}},
                      {}},
                     {"en 10 minutos", {2024, 3, 11, 23, 55}, "en 10 minutos",
@@ -119,13 +119,13 @@ using ESSlashDateFormatParserTest = ParserTest<ESSlashDateFormatParser, kMadrid>
 TEST_F(ESSlashDateFormatParserTest, DayBeforeMonth) {
   expectPhrases(parser_,
                 {
-                    {"15/03/2024", kRef, "15/03/2024", {{U::year, 2024}, {U::month, 3}, {U::day, 15}}, {}},
-                    {"pagar el 5/3, sin falta", kRef, "5/3,", {{U::year, 2024}, {U::month, 3}, {U::day, 5}}, {}},
+                    {"15/03/2024", kRef, "15/03/2024", march(15), {}},
+                    {"pagar el 5/3, sin falta", kRef, "5/3,", march(5), {}},
                     {"3-12-24", kRef, "3-12-24", {{U::year, 2024}, {U::month, 12}, {U::day, 3}}, {}},
                     {"lunes 5.2.99", kRef, "lunes 5.2.99", {{U::year, 1999}, {U::month, 2}, {U::day, 5}, {U::weekday, 1}},
                      {}},
                     {"miércoles 13/03", kRef, "miércoles 13/03",
-                     {{U::year, 2024}, {U::month, 3}, {U::day, 13}, {U::weekday, 3}}, {}},
+                     march(13, {{U::weekday, 3}}), {}},
                     // The first number reads at most 19: a day of the twenties is left to others.
                     {"25/12/2024", kRef, "", {}, {}},
                     {"1.5", kRef, "", {}, {}},
@@ -139,7 +139,7 @@ using ESTimeAgoFormatParserTest = ParserTest<ESTimeAgoFormatParser, kMadrid>;
 TEST_F(ESTimeAgoFormatParserTest, DistancesBack) {
   expectPhrases(parser_,
                 {
-                    {"hace 2 días", kRef, "hace 2 días", {{U::year, 2024}, {U::month, 3}, {U::day, 9}}, {}},
+                    {"hace 2 días", kRef, "hace 2 días", march(9), {}},
                     {"hace una hora", kRef, "hace una hora", {{U::hour, 9}, {U::minute, 0}, {U::second, 0}}, {}},
                     {"hace media hora", kRef, "hace media hora", {{U::hour, 9}, {U::minute, 30}, {U::second, 0}}, {}},
                     {"hace 5 minutos", kRef, "hace 5 minutos", {{U::hour, 9}, {U::minute, 55}, {U::second, 0}}, {}},
@@ -199,7 +199,7 @@ TEST_F(ESWeekdayParserTest, Modifiers) {
                     {"el próximo lunes", kWednesday, "próximo lunes", nextMonday, {}},
                     {"proximo lunes", kWednesday, "proximo lunes", nextMonday, {}},
                     {"pasado viernes", kWednesday, "pasado viernes",
-                     {{U::year, 2024}, {U::month, 3}, {U::day, 8}, {U::weekday, 5}}, {}},
+                     march(8, {{U::weekday, 5}}), {}},
                     {"este sábado", kWednesday, "este sábado", {{U::weekday, 6}}, {{U::day, 16}}},
                     // After the name, the modifier is read only before "week", as the pattern is written;
                     // "lunes próximo" is the nearest Monday.

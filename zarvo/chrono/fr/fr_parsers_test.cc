@@ -135,12 +135,12 @@ using FRSlashDateFormatParserTest = ParserTest<FRSlashDateFormatParser, kParis>;
 TEST_F(FRSlashDateFormatParserTest, DayBeforeMonth) {
   expectPhrases(parser_,
                 {
-                    {"15/03/2024", kRef, "15/03/2024", {{U::year, 2024}, {U::month, 3}, {U::day, 15}}, {}},
+                    {"15/03/2024", kRef, "15/03/2024", march(15), {}},
                     {"25/12/2024", kRef, "25/12/2024", {{U::year, 2024}, {U::month, 12}, {U::day, 25}}, {}},
                     // "le" names no weekday.
-                    {"le 5/3", kRef, "le 5/3", {{U::year, 2024}, {U::month, 3}, {U::day, 5}}, {}},
+                    {"le 5/3", kRef, "le 5/3", march(5), {}},
                     {"vendredi 15.03.24", kRef, "vendredi 15.03.24",
-                     {{U::year, 2024}, {U::month, 3}, {U::day, 15}, {U::weekday, 5}}, {}},
+                     march(15, {{U::weekday, 5}}), {}},
                     {"1.5", kRef, "", {}, {}},
                 },
                 TagUnit::frSlashDateFormatParser);
@@ -153,7 +153,7 @@ TEST_F(FRTimeAgoFormatParserTest, DistancesBack) {
                 {
                     {"il y a 3 heures", kRef, "il y a 3 heures", {{U::hour, 7}, {U::minute, 0}, {U::second, 0}}, {}},
                     {"il y a une semaine", kRef, "il y a une semaine", {}, {{U::day, 4}, {U::weekday, 1}}},
-                    {"il y a 2 jours", kRef, "il y a 2 jours", {{U::year, 2024}, {U::month, 3}, {U::day, 9}}, {}},
+                    {"il y a 2 jours", kRef, "il y a 2 jours", march(9), {}},
                     {"il y a un mois", kRef, "il y a un mois", {{U::year, 2024}, {U::month, 2}, {U::day, 11}}, {}},
                     {"il y a 5 ans", kRef, "il y a 5 ans", {{U::year, 2019}, {U::month, 3}, {U::day, 11}}, {}},
                     {"il y a 2 années", kRef, "il y a 2 années", {{U::year, 2022}, {U::month, 3}, {U::day, 11}}, {}},
@@ -199,9 +199,9 @@ TEST_F(FRWeekdayParserTest, Modifiers) {
   expectPhrases(parser_,
                 {
                     {"lundi prochain", kWednesday, "lundi prochain",
-                     {{U::year, 2024}, {U::month, 3}, {U::day, 18}, {U::weekday, 1}}, {}},
+                     march(18, {{U::weekday, 1}}), {}},
                     {"vendredi dernier", kWednesday, "vendredi dernier",
-                     {{U::year, 2024}, {U::month, 3}, {U::day, 8}, {U::weekday, 5}}, {}},
+                     march(8, {{U::weekday, 5}}), {}},
                     {"ce lundi", kWednesday, "ce lundi", {{U::weekday, 1}}, {{U::day, 11}}},
                     {"réunion samedi", kWednesday, "samedi", {{U::weekday, 6}}, {{U::day, 16}}},
                     {"(mer)", kWednesday, "(mer)", {{U::weekday, 3}}, {{U::day, 13}}},

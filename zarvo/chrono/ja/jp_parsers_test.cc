@@ -21,26 +21,23 @@ const LocalTime kMonday{2024, 3, 11, 10, 0};
 
 INSTANTIATE_TEST_SUITE_P(
     Phrases, JPCasualDateParserTest,
-    ::testing::Values(
-        PhraseRow{.text = u"明日 歯医者", .ref = kMonday, .index = 0, .phrase = u"明日", .known = dayWith(2024, 3, 12),
-                  .implied = {{U::hour, 12}}},
-        PhraseRow{.text = u"歯医者は明日", .ref = kMonday, .index = 4, .phrase = u"明日", .known = dayWith(2024, 3, 12)},
+    ::testing::ValuesIn(std::vector<PhraseRow>{
+        {.text = u"明日 歯医者", .ref = kMonday, .phrase = u"明日", .known = march(12), .implied = {{U::hour, 12}}},
+        {.text = u"歯医者は明日", .ref = kMonday, .index = 4, .phrase = u"明日", .known = march(12)},
         // Before 05:00 "tomorrow" is still the day that has just begun.
-        PhraseRow{.text = u"明日", .ref = {2024, 3, 11, 4, 59}, .index = 0, .phrase = u"明日", .known = dayWith(2024, 3, 11)},
-        PhraseRow{.text = u"明日", .ref = {2024, 3, 11, 5, 0}, .index = 0, .phrase = u"明日", .known = dayWith(2024, 3, 12)},
-        PhraseRow{.text = u"昨日の会議", .ref = {2024, 3, 1, 9, 0}, .index = 0, .phrase = u"昨日",
-                  .known = dayWith(2024, 2, 29)},
-        PhraseRow{.text = u"今日", .ref = kMonday, .index = 0, .phrase = u"今日", .known = dayWith(2024, 3, 11),
-                  .implied = {{U::hour, 12}}},
-        PhraseRow{.text = u"今晩 飲み会", .ref = kMonday, .index = 0, .phrase = u"今晩", .known = dayWith(2024, 3, 11),
-                  .implied = {{U::hour, 22}, {U::meridiem, 1}}},
-        PhraseRow{.text = u"今朝", .ref = kMonday, .index = 0, .phrase = u"今朝", .known = dayWith(2024, 3, 11),
-                  .implied = {{U::hour, 6}, {U::meridiem, 0}}},
+        {.text = u"明日", .ref = {2024, 3, 11, 4, 59}, .phrase = u"明日", .known = march(11)},
+        {.text = u"明日", .ref = {2024, 3, 11, 5, 0}, .phrase = u"明日", .known = march(12)},
+        {.text = u"昨日の会議", .ref = {2024, 3, 1, 9, 0}, .phrase = u"昨日", .known = dayWith(2024, 2, 29)},
+        {.text = u"今日", .ref = kMonday, .phrase = u"今日", .known = march(11), .implied = {{U::hour, 12}}},
+        {.text = u"今晩 飲み会", .ref = kMonday, .phrase = u"今晩", .known = march(11),
+         .implied = {{U::hour, 22}, {U::meridiem, 1}}},
+        {.text = u"今朝", .ref = kMonday, .phrase = u"今朝", .known = march(11),
+         .implied = {{U::hour, 6}, {U::meridiem, 0}}},
         // Positions are UTF-16 code units: an emoji outside the BMP counts two.
-        PhraseRow{.text = u"🦷明日", .ref = kMonday, .index = 2, .phrase = u"明日", .known = dayWith(2024, 3, 12)},
+        {.text = u"🦷明日", .ref = kMonday, .index = 2, .phrase = u"明日", .known = march(12)},
         // The day after tomorrow is not tomorrow.
-        PhraseRow{.text = u"明後日", .ref = kMonday, .found = false},
-        PhraseRow{.text = u"tomorrow", .ref = kMonday, .found = false}));
+        {.text = u"明後日", .ref = kMonday, .found = false},
+        {.text = u"tomorrow", .ref = kMonday, .found = false}}));
 
 class JPStandardParserTest : public ::testing::TestWithParam<PhraseRow> {};
 
@@ -59,34 +56,28 @@ ComponentMap monthDay(int64_t m, int64_t d) { return {{U::month, m}, {U::day, d}
 
 INSTANTIATE_TEST_SUITE_P(
     Dates, JPStandardParserTest,
-    ::testing::Values(
-        PhraseRow{.text = u"2016年12月25日", .ref = kMarch, .index = 0, .phrase = u"2016年12月25日",
-                  .known = dayWith(2016, 12, 25), .implied = {{U::hour, 12}}},
-        PhraseRow{.text = u"平成28年12月25日", .ref = kMarch, .index = 0, .phrase = u"平成28年12月25日",
-                  .known = dayWith(2016, 12, 25)},
-        PhraseRow{.text = u"昭和64年1月7日", .ref = kMarch, .index = 0, .phrase = u"昭和64年1月7日",
-                  .known = dayWith(1989, 1, 7)},
-        PhraseRow{.text = u"２０１６年１２月２５日", .ref = kMarch, .index = 0, .phrase = u"２０１６年１２月２５日",
-                  .known = dayWith(2016, 12, 25)},
-        PhraseRow{.text = u"締切 2016年 3月 5日 まで", .ref = kMarch, .index = 3, .phrase = u"2016年 3月 5日",
-                  .known = dayWith(2016, 3, 5)},
+    ::testing::ValuesIn(std::vector<PhraseRow>{
+        {.text = u"2016年12月25日", .ref = kMarch, .phrase = u"2016年12月25日",
+         .known = dayWith(2016, 12, 25), .implied = {{U::hour, 12}}},
+        {.text = u"平成28年12月25日", .ref = kMarch, .phrase = u"平成28年12月25日", .known = dayWith(2016, 12, 25)},
+        {.text = u"昭和64年1月7日", .ref = kMarch, .phrase = u"昭和64年1月7日", .known = dayWith(1989, 1, 7)},
+        {.text = u"２０１６年１２月２５日", .ref = kMarch, .phrase = u"２０１６年１２月２５日", .known = dayWith(2016, 12, 25)},
+        {.text = u"締切 2016年 3月 5日 まで", .ref = kMarch, .index = 3, .phrase = u"2016年 3月 5日",
+         .known = dayWith(2016, 3, 5)},
         // Without a year, the occurrence nearest to the reference: Christmas read in March is last
         // year's, 5 January read in December next year's.
-        PhraseRow{.text = u"12月25日", .ref = kMarch, .index = 0, .phrase = u"12月25日", .known = monthDay(12, 25),
-                  .implied = {{U::year, 2023}}},
-        PhraseRow{.text = u"1月5日", .ref = kDecember, .index = 0, .phrase = u"1月5日", .known = monthDay(1, 5),
-                  .implied = {{U::year, 2025}}},
+        {.text = u"12月25日", .ref = kMarch, .phrase = u"12月25日", .known = monthDay(12, 25),
+         .implied = {{U::year, 2023}}},
+        {.text = u"1月5日", .ref = kDecember, .phrase = u"1月5日", .known = monthDay(1, 5), .implied = {{U::year, 2025}}},
         // "The same year" takes the path without a written year.
-        PhraseRow{.text = u"同年3月1日", .ref = kMarch, .index = 0, .phrase = u"同年3月1日", .known = monthDay(3, 1),
-                  .implied = {{U::year, 2024}}},
-        PhraseRow{.text = u"同年3月1日", .ref = kDecember, .index = 0, .phrase = u"同年3月1日",
-                  .known = monthDay(3, 1), .implied = {{U::year, 2025}}},
+        {.text = u"同年3月1日", .ref = kMarch, .phrase = u"同年3月1日", .known = monthDay(3, 1), .implied = {{U::year, 2024}}},
+        {.text = u"同年3月1日", .ref = kDecember, .phrase = u"同年3月1日",
+         .known = monthDay(3, 1), .implied = {{U::year, 2025}}},
         // An impossible day is carried into the next month before it is assigned.
-        PhraseRow{.text = u"2月30日", .ref = kMarch, .index = 0, .phrase = u"2月30日", .known = monthDay(3, 1),
-                  .implied = {{U::year, 2024}}},
+        {.text = u"2月30日", .ref = kMarch, .phrase = u"2月30日", .known = monthDay(3, 1), .implied = {{U::year, 2024}}},
         // A month without a day, and a year with one digit, are not read as such.
-        PhraseRow{.text = u"2016年12月", .ref = kMarch, .found = false},
-        PhraseRow{.text = u"6年3月5日", .ref = kMarch, .index = 2, .phrase = u"3月5日", .known = monthDay(3, 5)}));
+        {.text = u"2016年12月", .ref = kMarch, .found = false},
+        {.text = u"6年3月5日", .ref = kMarch, .index = 2, .phrase = u"3月5日", .known = monthDay(3, 5)}}));
 
 }  // namespace
 }  // namespace zarvo::chrono
