@@ -54,9 +54,8 @@ int run(const AddOptions& o, Program& program) {
   std::vector<std::string> tagTitles;
   for (const auto& tag : o.tags) tagTitles.push_back(checkedTagTitle(tag));
   const bool colour = useColour(program.globals.color);
-  QuickEntryOptions options = o.literal ? QuickEntryOptions{} : program.settings().quickEntry;
-  // add writes the reminder a "remind me" phrase asks for, unless the settings say not to read them
-  options.reminders = !o.literal && program.settings().remindMePhrases.value_or(true);
+  // --literal reads no date, list, flag or reminder at all
+  const QuickEntryOptions options = o.literal ? QuickEntryOptions{} : program.settings().typedLineOptions();
   const Date ref = applyDateOptions(o.date);
   std::shared_ptr<const platform::Clock> clock;
   if (o.date.ref) clock = std::make_shared<platform::FixedClock>(ref);

@@ -45,9 +45,8 @@ std::vector<std::shared_ptr<List>> listsTitled(const std::vector<std::string>& t
 
 int run(const QuickOptions& o, Program& program) {
   const std::string line = joinedText(o.words);
-  QuickEntryOptions options = o.literal ? QuickEntryOptions{} : program.settings().quickEntry;
-  // add writes the reminder a "remind me" phrase asks for, unless the settings say not to read them
-  options.reminders = !o.literal && program.settings().remindMePhrases.value_or(true);
+  // --literal reads no date, list, flag or reminder at all
+  const QuickEntryOptions options = o.literal ? QuickEntryOptions{} : program.settings().typedLineOptions();
   const Date ref = applyDateOptions(o.date);
   std::shared_ptr<const platform::Clock> clock;
   if (o.date.ref) clock = std::make_shared<platform::FixedClock>(ref);

@@ -189,7 +189,7 @@ void DesktopTest::initTestCase() {
   zarvo({"add", "Already there"});
   mainQueue_ = std::make_unique<MainQueueOnQt>();
   controller_ = std::make_unique<StoreController>(StoreController::Options{home_.toStdString()});
-  window_ = std::make_unique<MainWindow>(*controller_, zarvo::Settings::defaults().quickEntry);
+  window_ = std::make_unique<MainWindow>(*controller_, zarvo::Settings::defaults().typedLineOptions());
   window_->show();
   QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
   controller_->reload();
@@ -309,6 +309,14 @@ void DesktopTest::writesReminders() {
   QVERIFY2(window_->quickEntry()->preview().contains("reminder "), qPrintable(window_->quickEntry()->preview()));
   QVERIFY2(window_->quickEntry()->preview().contains("09:00"), qPrintable(window_->quickEntry()->preview()));
   QTest::keyClick(window_->quickEntry()->field(), Qt::Key_Escape);
+
+  // `[quick-entry] reminders = false`: the phrase is read as words of the title.
+  const auto off = zarvo::parseSettings("[quick-entry]\nreminders = false", "config.toml");
+  QVERIFY(bool(off));
+  QuickEntry plain(off->typedLineOptions());
+  plain.field()->setText("call mum tomorrow 5pm remind me 1h before");
+  QVERIFY2(!plain.preview().contains("reminder"), qPrintable(plain.preview()));
+  QVERIFY2(plain.preview().contains("remind me 1h before"), qPrintable(plain.preview()));
 }
 
 // Space completes the selected task and no other; the rest keep their place.
@@ -715,7 +723,7 @@ void DesktopTest::startsFromLastRun() {
   StoreController::Options options{home_.toStdString()};
   options.snapshotCache = cache.toStdString();
   controller_ = std::make_unique<StoreController>(options);
-  window_ = std::make_unique<MainWindow>(*controller_, zarvo::Settings::defaults().quickEntry);
+  window_ = std::make_unique<MainWindow>(*controller_, zarvo::Settings::defaults().typedLineOptions());
   window_->sidebar()->select(SmartList::all);
   struct Seen {
     bool provisional, lastRunRow;
@@ -843,7 +851,7 @@ void DesktopTest::showsSyncFailures() {
   QVERIFY2(add.exitCode() == 0, add.readAllStandardError().constData());
 
   StoreController store(StoreController::Options{synced.toStdString()});
-  MainWindow window(store, zarvo::Settings::defaults().quickEntry);
+  MainWindow window(store, zarvo::Settings::defaults().typedLineOptions());
   SyncController::Options syncOptions{synced.toStdString()};
   syncOptions.service.conflictResolver = {qEnvironmentVariable("ZARVO_CLI").toStdString(), "--home", synced.toStdString(),
                                           "sync-conflict"};
@@ -933,7 +941,7 @@ void DesktopTest::foldsAccounts() {
   {
     // Stored: a window opened now shows it folded.
     StoreController fresh(StoreController::Options{home_.toStdString()});
-    MainWindow other(fresh, zarvo::Settings::defaults().quickEntry);
+    MainWindow other(fresh, zarvo::Settings::defaults().typedLineOptions());
     fresh.reload();
     QTRY_VERIFY_WITH_TIMEOUT(other.snapshot() && !other.snapshot()->provisional && other.sidebar()->findItems("Shared", Qt::MatchExactly).size() == 1, kPatience);
     QVERIFY(other.sidebar()->findItems("Shared", Qt::MatchExactly).first()->isHidden());
@@ -970,7 +978,7 @@ void DesktopTest::keepsPasswordsInTheSecretService() {
   const QString home = dir_.filePath("keyring-home");
   const QByteArray password = "s3cr3t 'quoted' $HOME \xc3\xa9";  // what a shell would read if it could
   StoreController store(StoreController::Options{home.toStdString()});
-  MainWindow window(store, zarvo::Settings::defaults().quickEntry);
+  MainWindow window(store, zarvo::Settings::defaults().typedLineOptions());
   SyncController sync(SyncController::Options{home.toStdString()});
   window.setSync(&sync);
 
@@ -1028,7 +1036,7 @@ void DesktopTest::speaksTheLocalesLanguage() {
   {
     const Translations german(QLocale(QLocale::German, QLocale::Germany));
     QVERIFY(german.translated());
-    MainWindow window(*controller_, zarvo::Settings::defaults().quickEntry);
+    MainWindow window(*controller_, zarvo::Settings::defaults().typedLineOptions());
     QCOMPARE(window.searchField()->placeholderText(), QString("Suchen"));
     QCOMPARE(window.orderBox()->itemText(0), QString::fromUtf8("Nach Fälligkeit"));
     QCOMPARE(window.sortMenu()->title(), QString("&Sortieren"));
@@ -1048,7 +1056,7 @@ void DesktopTest::speaksTheLocalesLanguage() {
     QCOMPARE(QString::fromStdString(one), QString("1 Aufgabe"));
     QCOMPARE(QString::fromStdString(three), QString("3 Aufgaben"));
   }
-  MainWindow english(*controller_, zarvo::Settings::defaults().quickEntry);
+  MainWindow english(*controller_, zarvo::Settings::defaults().typedLineOptions());
   QCOMPARE(english.searchField()->placeholderText(), QString("Search"));
   QCOMPARE(dueText(now.addDays(1).addSecs(7800), false, now), QString("tomorrow 17:00"));
 }
@@ -1092,7 +1100,7 @@ void DesktopTest::reordersTasksByDrag() {
   // Kept in the task files: a window reading the home anew shows the same order.
   {
     StoreController fresh(StoreController::Options{home_.toStdString()});
-    MainWindow other(fresh, zarvo::Settings::defaults().quickEntry);
+    MainWindow other(fresh, zarvo::Settings::defaults().typedLineOptions());
     other.orderBox()->setCurrentIndex(other.orderBox()->findData(int(Order::manual)));
     fresh.reload();
     QTRY_VERIFY_WITH_TIMEOUT(other.snapshot() != nullptr, kPatience);
@@ -1214,7 +1222,7 @@ void DesktopTest::showsTask() {
 
   // A new window, asked before its first read.
   StoreController controller(StoreController::Options{home_.toStdString()});
-  MainWindow fresh(controller, zarvo::Settings::defaults().quickEntry);
+  MainWindow fresh(controller, zarvo::Settings::defaults().typedLineOptions());
   fresh.show();
   fresh.showTask(uid);
   controller.reload();

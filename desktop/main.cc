@@ -71,7 +71,7 @@ int quickAdd(const std::filesystem::path& home, const zarvo::Settings& settings,
   options.home = home;
   options.settings = settings;
   zarvo::desktop::StoreController controller(std::move(options));
-  zarvo::desktop::QuickEntry entry(settings.quickEntry);
+  zarvo::desktop::QuickEntry entry(settings.typedLineOptions());
   QObject::connect(&controller, &zarvo::desktop::StoreController::snapshotReady, &entry,
                    [&](std::shared_ptr<const zarvo::desktop::Snapshot> snapshot) {
                      if (entry.field()->text() == line) return;  // asked already; this is the read after
@@ -105,7 +105,7 @@ int quickAddBox(const std::filesystem::path& home, const zarvo::Settings& settin
   options.settings = settings;
   options.snapshotCache = zarvo::snapshotCachePath(home, zarvo::desktop::kSnapshotCacheName);  // the lists at once, for the highlight
   zarvo::desktop::StoreController controller(std::move(options));
-  zarvo::desktop::QuickAddBox box(controller, settings.quickEntry);
+  zarvo::desktop::QuickAddBox box(controller, settings.typedLineOptions());
   QObject::connect(&box, &zarvo::desktop::QuickAddBox::closed, &box, [] { QApplication::exit(0); });
   box.open();
   controller.reload();
@@ -203,7 +203,7 @@ int main(int argc, char** argv) {
   // A picture shows the home as it is, never a view kept from another run.
   if (!args.isSet(screenshotOption)) options.snapshotCache = zarvo::snapshotCachePath(*home, zarvo::desktop::kSnapshotCacheName);
   zarvo::desktop::StoreController controller(std::move(options));
-  zarvo::desktop::MainWindow window(controller, settings->quickEntry);
+  zarvo::desktop::MainWindow window(controller, settings->typedLineOptions());
   window.setDark(dark);
   // A picture or a timed start syncs nothing.
   std::unique_ptr<zarvo::desktop::SyncController> sync;

@@ -54,12 +54,6 @@ QTextCharFormat format(Highlight::Kind kind) {
 
 namespace {
 
-// The window reads "remind me …" phrases whatever the settings say, as `zarvo add` does.
-QuickEntryOptions withReminders(QuickEntryOptions options) {
-  options.reminders = true;
-  return options;
-}
-
 // A length before the due, in the largest whole unit ("1 hour", "90 minutes", "2 days").
 QString lengthText(std::chrono::seconds length) {
   const auto s = length.count();
@@ -72,7 +66,7 @@ QString lengthText(std::chrono::seconds length) {
 }  // namespace
 
 QuickEntry::QuickEntry(QuickEntryOptions options, QWidget* parent)
-    : QWidget(parent), parser_(nullptr, withReminders(std::move(options))), field_(new QLineEdit(this)), preview_(new QLabel(this)) {
+    : QWidget(parent), parser_(nullptr, std::move(options)), field_(new QLineEdit(this)), preview_(new QLabel(this)) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(4);

@@ -1,7 +1,8 @@
 // QuickEntry: the line at the top of the window. While a person types, the same parser as `zarvo add`
 // (with the settings' quick-entry options) reads the line; the date phrase, the list reference and the
 // flag are highlighted where they stand, and a preview says what Enter will create. A "remind me …"
-// phrase is read too (whatever the settings say), and its alarm is written with the task. Enter asks
+// phrase is read too when the options ask for it (Settings::typedLineOptions), and its alarm is
+// written with the task. Enter asks
 // for the task (createRequested) and clears the line; Esc clears it.
 //
 // Threads: the UI thread. The parser reads list titles through their calendars, so it never sees the

@@ -240,6 +240,12 @@ Settings Settings::defaults() {
   return settings;
 }
 
+QuickEntryOptions Settings::typedLineOptions() const {
+  QuickEntryOptions options = quickEntry;
+  options.reminders = remindMePhrases.value_or(true);
+  return options;
+}
+
 std::optional<Language> localeLanguage() {
   const char* locale = environment("LC_ALL");
   if (locale == nullptr) locale = environment("LC_MESSAGES");

@@ -106,6 +106,11 @@ struct Settings {
 
   // Every default, as without a file.
   static Settings defaults();
+
+  // The options a front end that writes the reminders they ask for reads a typed line with:
+  // `quickEntry`, with "remind me" phrases read unless `remindMePhrases` is false. Both front ends
+  // take their quick-entry options from here, so the one key switches the phrases in each.
+  [[nodiscard]] QuickEntryOptions typedLineOptions() const;
 };
 
 // The names a report section may have: overdue (due before now), today (due by the end of today),

@@ -123,6 +123,17 @@ TEST(SettingsTest, EachQuickEntryKeySwitchesItsOwnOption) {
   }
 }
 
+// Both front ends read typed lines with these options: the one key switches "remind me" phrases.
+TEST(SettingsTest, TypedLinesReadReminderPhrasesUnlessTheSettingsSayNot) {
+  const auto none = parseSettings("[quick-entry]\nclean-titles = false", "config.toml");
+  const auto off = parseSettings("[quick-entry]\nclean-titles = false\nreminders = false", "config.toml");
+  ASSERT_TRUE(none && off);
+  EXPECT_TRUE(none->typedLineOptions().reminders);
+  EXPECT_FALSE(off->typedLineOptions().reminders);
+  EXPECT_FALSE(off->typedLineOptions().cleanTitles);  // the rest of [quick-entry] is kept
+  EXPECT_FALSE(none->quickEntry.reminders);           // the library's own options stay as they were
+}
+
 TEST(SettingsTest, MistakesNameTheFileAndLine) {
   struct Row {
     const char* toml;
