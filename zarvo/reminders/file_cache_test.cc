@@ -215,6 +215,98 @@ TEST(FileCache, PathsThatLeaveTheRootAreRefused) {
   ASSERT_TRUE(FileCache::decode(FileCache::frame(*payload), root, why)) << why;
 }
 
+// A folder state's list of files with open tasks and a duplicate verdict come back from the copy as
+// they were saved; the verdict holds only for its folders' keys, and not once an entry changed.
+TEST(FileCache, FolderStatesAndVerdictsSurviveTheCopy) {
+  TempDir dir;
+  const fs::path root = dir.path();
+  const fs::path folder = root / "local" / "list";
+  fs::create_directories(folder);
+  FileCache cache;
+  platform::FileInfo dirInfo;
+  dirInfo.exists = dirInfo.isDirectory = true;
+  dirInfo.changedNs = 5;
+  dirInfo.inode = 7;
+  const auto names = std::make_shared<const std::vector<std::string>>(
+      std::vector<std::string>{"a.ics", "b.ics", "c.ics", "d.ics", "e.ics"});
+  ASSERT_TRUE(cache.setFolderState(folder, {dirInfo, names, false, 100, nullptr}, 10 * FileCache::kSettledNs));
+  cache.setAttention(folder, dirInfo, 200,
+                     std::make_shared<const std::vector<std::string>>(std::vector<std::string>{"b.ics", "e.ics"}));
+  const FileCache::FolderKey key{dirInfo, 200, 42};
+  cache.setDuplicateVerdict({{folder.native()}, {key}, {{0, "e.ics", "holds the task x that b.ics holds already"}}, {}},
+                            {cache.changesOf(folder)});
+  const fs::path copy = root / "files.cache";
+  ASSERT_FALSE(cache.save(*platform::FileSystem::posix(), copy, root));
+
+  FileCache loaded;
+  std::string why;
+  ASSERT_TRUE(loaded.load(*platform::FileSystem::posix(), copy, root, why)) << why;
+  const auto state = loaded.folderState(folder, dirInfo);
+  ASSERT_TRUE(state);
+  EXPECT_EQ(*state->names, *names);
+  ASSERT_TRUE(state->attention);
+  EXPECT_EQ(*state->attention, (std::vector<std::string>{"b.ics", "e.ics"}));
+  EXPECT_EQ(state->checkedAllAtNs, 200);
+  const auto losers = loaded.duplicateVerdict({folder.native()}, {key});
+  ASSERT_TRUE(losers);
+  ASSERT_EQ(losers->size(), 1u);
+  EXPECT_EQ((*losers)[0].name, "e.ics");
+  EXPECT_EQ((*losers)[0].why, "holds the task x that b.ics holds already");
+  FileCache::FolderKey checkedAgain = key;
+  checkedAgain.checkedAllAtNs = 300;
+  EXPECT_FALSE(loaded.duplicateVerdict({folder.native()}, {checkedAgain}));
+  loaded.store(folder / "f.ics", FileCache::Entry{});
+  EXPECT_FALSE(loaded.duplicateVerdict({folder.native()}, {key}));
+}
+
+// The rows of files that hold only completed tasks stay undecoded until something asks for one of
+// them; what this process stored meanwhile is fresher and stays.
+TEST(FileCache, RowsOfCompletedTasksWaitAndGiveWayToFresherEntries) {
+  TempDir dir;
+  const fs::path root = dir.path();
+  const fs::path folder = root / "local" / "list";
+  fs::create_directories(folder);
+  const auto task = [](const std::string& uid, bool completed) {
+    return "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:" + uid + "\r\nSUMMARY:" + uid + "\r\n" +
+           (completed ? "STATUS:COMPLETED\r\n" : "") + "END:VTODO\r\nEND:VCALENDAR\r\n";
+  };
+  writeFile(folder / "done.ics", task("done", true));
+  writeFile(folder / "gone.ics", task("gone", true));
+  writeFile(folder / "open.ics", task("open", false));
+  // A list of completed tasks only: the copy makes no entry of it at all.
+  const fs::path old = root / "local" / "old";
+  fs::create_directories(old);
+  writeFile(old / "old.ics", task("old", true));
+  FileCache cache;
+  for (const fs::path& path : {folder / "done.ics", folder / "gone.ics", folder / "open.ics", old / "old.ics"}) {
+    const auto file = parsed(path);
+    cache.store(path, FileCache::Entry{file->info, file, nullptr});
+  }
+  const fs::path copy = root / "files.cache";
+  ASSERT_FALSE(cache.save(*platform::FileSystem::posix(), copy, root));
+
+  FileCache loaded;
+  std::string why;
+  ASSERT_TRUE(loaded.load(*platform::FileSystem::posix(), copy, root, why)) << why;
+  std::vector<FileCache::Entry> found;
+  loaded.entriesOf(folder, {"done.ics", "open.ics"}, found, /*all=*/false);
+  EXPECT_FALSE(found[0].info.exists) << "not decoded for a reader of open tasks";
+  EXPECT_TRUE(found[1].summary);
+  loaded.entriesOf(old, {"old.ics"}, found, /*all=*/false);
+  EXPECT_FALSE(found[0].info.exists);
+  EXPECT_EQ(loaded.filesFoundGone(), 0u) << "a folder known from the copy is not a folder never seen";
+  // A newer version of one completed file, stored before its row was needed, wins over the row.
+  const auto newer = parsed(folder / "open.ics");
+  loaded.store(folder / "done.ics", FileCache::Entry{newer->info, newer, nullptr});
+  loaded.erase(folder / "gone.ics");
+  loaded.entriesOf(folder, {"done.ics", "gone.ics"}, found);
+  ASSERT_TRUE(found[0].file);
+  EXPECT_EQ(found[0].file->todos.at(0).fields.uid, "open");
+  EXPECT_FALSE(found[1].info.exists) << "erased, and not brought back by its row";
+  const auto done = parsed(folder / "done.ics");
+  EXPECT_FALSE(loaded.find(folder / "done.ics", done->info)) << "the row's version gave way";
+}
+
 // Only files under the store's root are written, and only with paths relative to it.
 TEST(FileCache, KeepsOnlyTheRootsFiles) {
   TempDir dir;
