@@ -48,13 +48,11 @@ TEST(HomeLockTest, ReadersShareAWriterWaitsAndGivesUpNamingTheHolder) {
   char byte;
   ASSERT_EQ(::read(ready[0], &byte, 1), 1);
   std::string told;
-  const auto start = std::chrono::steady_clock::now();
   const auto refused = take(Kind::shared, milliseconds(300), [&](const std::string& who) { told = who; });
   ASSERT_FALSE(refused) << "the lock was taken while another process held it";
   const std::string message = refused.error().message();
   EXPECT_NE(message.find("pid " + std::to_string(holder)), std::string::npos) << message;
   EXPECT_NE(message.find("home_tests"), std::string::npos) << message;  // its command
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   EXPECT_NE(told.find(std::to_string(holder)), std::string::npos) << told;
   ::kill(holder, SIGKILL);
   ::waitpid(holder, nullptr, 0);
