@@ -117,6 +117,21 @@ class RacingWritersTest : public ::testing::Test {
     return store_->reminderWithExternalIdentifier(uid);
   }
 
+  // The store's side of the race: `operation` on `r`, saved at once.
+  void perform(Operation operation, const std::shared_ptr<Reminder>& r) {
+    switch (operation) {
+      case Operation::edit:
+        r->setTitle("Water the garden");
+        store_->saveReminder(r, true);
+        break;
+      case Operation::remove: store_->removeReminder(r, true); break;
+      case Operation::move:
+        r->setCalendar(store_->calendarWithIdentifier(other_->calendarIdentifier()));
+        store_->saveReminder(r, true);
+        break;
+    }
+  }
+
   // Every file below the root holding `bytes`.
   std::vector<std::string> holding(const std::string& bytes) {
     std::vector<std::string> out;
@@ -171,19 +186,7 @@ TEST_F(RacingWritersTest, EveryCheckOfEveryOperationKeepsAnotherProgramsWrite) {
         }
         std::string message;
         EXPECT_EQ(testing::failureOf(
-                      [&] {
-                        switch (operation) {
-                          case Operation::edit:
-                            r->setTitle("Water the garden");
-                            store_->saveReminder(r, true);
-                            break;
-                          case Operation::remove: store_->removeReminder(r, true); break;
-                          case Operation::move:
-                            r->setCalendar(store_->calendarWithIdentifier(other_->calendarIdentifier()));
-                            store_->saveReminder(r, true);
-                            break;
-                        }
-                      },
+                      [&] { perform(operation, r); },
                       message),
                   StoreErrorCode::conflict);
         faulty_->beforeNextReplace(nullptr);
@@ -300,17 +303,7 @@ TEST_F(RacingWritersTest, AWriterHoldingTheFileOpenNeverWritesIntoARemovedFile) 
       ASSERT_NE(r, nullptr);
       const int fd = ::open((dir_ / "t.ics").c_str(), O_WRONLY);
       ASSERT_GE(fd, 0);
-      switch (operation) {
-        case Operation::edit:
-          r->setTitle("Water the garden");
-          store_->saveReminder(r, true);
-          break;
-        case Operation::remove: store_->removeReminder(r, true); break;
-        case Operation::move:
-          r->setCalendar(store_->calendarWithIdentifier(other_->calendarIdentifier()));
-          store_->saveReminder(r, true);
-          break;
-      }
+      perform(operation, r);
       ASSERT_EQ(::pwrite(fd, theirs.data(), theirs.size(), 0), static_cast<ssize_t>(theirs.size()));
       ::close(fd);
       EXPECT_EQ(holding(theirs).size(), 1u) << "their bytes went into a removed file";
