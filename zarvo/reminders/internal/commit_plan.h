@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <memory>
@@ -63,6 +64,15 @@ void restoreFiles(platform::FileSystem& fs, const std::filesystem::path& root, c
 // previous versions no longer needed are removed; the previous version of a task whose move to
 // another list did not finish goes back in place (when no task file holds its UID). Never fails.
 void recoverLeftovers(platform::FileSystem& fs, const std::filesystem::path& root);
+
+// Renames `from` to `to` only while `to` is free; atomic where the file system can do it in one step
+// (commit_plan.cc says what is left where it cannot).
+Error renameToFreeName(platform::FileSystem& fs, const std::filesystem::path& from, const std::filesystem::path& to);
+
+// A path in `dir` that holds no file and is not in `taken`: `name`, else "<stem>-2.ics", "<stem>-3.ics", ...
+// A name whose stat fails reads as free; renameToFreeName makes a wrong guess cost a retry, not a file.
+std::filesystem::path freePath(platform::FileSystem& fs, const std::filesystem::path& dir, const std::string& name,
+                               const std::set<std::filesystem::path>& taken);
 
 // The names a move gives the previous version of a task while its copy is put in place.
 bool isOldVersionName(std::string_view name);
