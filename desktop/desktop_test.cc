@@ -677,6 +677,7 @@ void DesktopTest::keepsSnapshots() {
   Snapshot snapshot;
   snapshot.lists.push_back({"local/a", "Work", zarvo::platform::Colour::rgb({0, 122, 255, 255}), 3, "3 tasks", {}, false});
   snapshot.lists.push_back({"local/b", QString::fromUtf8("Küche"), zarvo::platform::Colour::label(), 1, "1 task", {}, false});
+  snapshot.lists.push_back({"dav/c", "Shared", zarvo::platform::Colour::label(), 0, "0 tasks", "dav", true});
   for (int i = 0; i < 4; ++i) snapshot.tasks.push_back(taskRow(QString("w%1").arg(i), "local/a", i == 2));
   snapshot.tasks.push_back(taskRow(QString::fromUtf8("\U0001F389 k"), "local/b", false));
   snapshot.tasks[1].due = QDateTime::fromMSecsSinceEpoch(1'765'000'000'000);
@@ -702,6 +703,8 @@ void DesktopTest::keepsSnapshots() {
     QVERIFY(shown.lists[i].colour == snapshot.lists[i].colour);
     QCOMPARE(shown.lists[i].openCount, snapshot.lists[i].openCount);
     QCOMPARE(shown.lists[i].countTitle, snapshot.lists[i].countTitle);
+    QCOMPARE(shown.lists[i].account, snapshot.lists[i].account);
+    QCOMPARE(shown.lists[i].collapsed, snapshot.lists[i].collapsed);
   }
   QCOMPARE(shown.smartCounts, snapshot.smartCounts);
   QCOMPARE(shown.defaultListId, snapshot.defaultListId);
@@ -946,6 +949,56 @@ void DesktopTest::foldsAccounts() {
     QTRY_VERIFY_WITH_TIMEOUT(other.snapshot() && !other.snapshot()->provisional && other.sidebar()->findItems("Shared", Qt::MatchExactly).size() == 1, kPatience);
     QVERIFY(other.sidebar()->findItems("Shared", Qt::MatchExactly).first()->isHidden());
     QVERIFY(!other.sidebar()->findItems("Work", Qt::MatchExactly).first()->isHidden());
+  }
+  {
+    // The last run's view keeps them too: before the home is read, a new window shows the lists under
+    // their accounts, folded as stored. A cache of the version that kept no folds is not shown, and
+    // the home's read replaces it.
+    StoreController::Options options{home_.toStdString()};
+    options.snapshotCache = dir_.filePath("folds.snapshot").toStdString();
+    std::string older = zarvo::encodeCachedView(cachedView(*window_->snapshot()), home_.toStdString());
+    older.replace(std::string_view("zarvo snapshot cache\n").size(), 4, std::string("\x01\0\0\0", 4));
+    QFile file(dir_.filePath("folds.snapshot"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(older.data(), qint64(older.size())) > 0);
+    file.close();
+    struct FirstScreen {
+      bool provisional = false;
+      QStringList headers, hidden;
+    };
+    auto start = [&] {
+      StoreController store(options);
+      MainWindow fresh(store, zarvo::Settings::defaults().typedLineOptions());
+      std::optional<FirstScreen> first;
+      connect(&fresh, &MainWindow::shown, this, [&] {
+        if (first) return;
+        first.emplace().provisional = fresh.snapshot()->provisional;
+        for (int row = 0; row < fresh.sidebar()->count(); ++row) {
+          const QListWidgetItem* item = fresh.sidebar()->item(row);
+          if (!(item->flags() & Qt::ItemIsSelectable)) first->headers << item->text();
+          if (item->isHidden()) first->hidden << item->text();
+        }
+      });
+      store.reload();
+      const bool read = QTest::qWaitFor([&] { return fresh.snapshot() && !fresh.snapshot()->provisional; }, kPatience);
+      return read ? first : std::nullopt;
+    };
+    auto kept = [&] {
+      return zarvo::loadCachedView(*zarvo::platform::FileSystem::posix(), *options.snapshotCache, home_.toStdString());
+    };
+    const auto unkept = start();
+    QVERIFY(unkept);
+    QVERIFY(!unkept->provisional);  // the older file was not shown
+    QTRY_VERIFY_WITH_TIMEOUT(kept(), kPatience);
+    const auto rewritten = kept();
+    const auto shared = std::find_if(rewritten->lists.begin(), rewritten->lists.end(), [](const auto& list) { return list.title == "Shared"; });
+    QVERIFY(shared != rewritten->lists.end() && shared->account == "dav" && shared->collapsed);
+
+    auto cached = start();
+    QVERIFY(cached);
+    QVERIFY(cached->provisional);
+    cached->headers.sort();
+    QCOMPARE(cached->headers, (QStringList{QString::fromUtf8("\u25B8 dav"), QString::fromUtf8("\u25BE This computer")}));
+    QCOMPARE(cached->hidden, QStringList{"Shared"});
   }
 
   // With the keyboard: the header stays chosen, Right unfolds, the view keeps its list.
