@@ -44,6 +44,7 @@ class DesktopTest : public QObject {
 
  private Q_SLOTS:
   void initTestCase();
+  void init();
   void cleanupTestCase();
   void typedLine();
   void createsOnEnter();
@@ -94,11 +95,15 @@ class DesktopTest : public QObject {
   std::unique_ptr<StoreController> controller_;
   std::unique_ptr<MainWindow> window_;
   std::shared_ptr<zarvo::platform::FixedClock> clock_;
+  // The window's fixed "now" as `add --ref` takes it: the command line reads its phrases against the
+  // same afternoon as the window, or "tomorrow" typed by the suite after midnight means today.
+  QString ref_;
 };
 
 QByteArray DesktopTest::zarvo(const QStringList& args) {
   QProcess process;
-  process.start(qEnvironmentVariable("ZARVO_CLI"), QStringList{"--home", home_} + args);
+  const QStringList ref = args.value(0) == "add" ? QStringList{"--ref", ref_} : QStringList{};
+  process.start(qEnvironmentVariable("ZARVO_CLI"), QStringList{"--home", home_} + args + ref);
   if (!process.waitForFinished(60'000) || process.exitCode() != 0) {
     qWarning() << "zarvo" << args << "failed:" << process.readAllStandardError();
     return {};
@@ -181,6 +186,7 @@ void DesktopTest::initTestCase() {
   // Today at 14:50 here, whatever the hour the suite runs: "tomorrow" typed between midnight and
   // 2:00 means the day that has just begun, and the expectations below are written for the afternoon.
   const QDateTime afternoon(QDate::currentDate(), QTime(14, 50));
+  ref_ = afternoon.toString("yyyy-MM-ddTHH:mm");
   clock_ = std::make_shared<zarvo::platform::FixedClock>(zarvo::Date(std::chrono::milliseconds(afternoon.toMSecsSinceEpoch())));
   zarvo::platform::Clock::setCurrent(clock_);
   QVERIFY(dir_.isValid());
@@ -197,6 +203,13 @@ void DesktopTest::initTestCase() {
   window_->sidebar()->select(SmartList::all);
   QCOMPARE(rowOf("Already there"), 0);
   QVERIFY(!listId("Work").isEmpty());
+}
+
+// Each test starts from every open task in view, whatever the one before it left selected, so that
+// one failure does not cascade.
+void DesktopTest::init() {
+  window_->searchField()->clear();
+  window_->sidebar()->select(SmartList::all);
 }
 
 void DesktopTest::cleanupTestCase() {
