@@ -26,6 +26,7 @@
 #include "desktop/sync_controller.h"
 #include "desktop/translations.h"
 #include "zarvo/home/front_end.h"
+#include "zarvo/home/home_sync.h"
 #include "zarvo/home/settings.h"
 #include "zarvo/sync/caldav_accounts.h"
 #include "zarvo/platform/clock.h"
@@ -65,6 +66,7 @@ class DesktopTest : public QObject {
   void editsInDetails();
   void showsSyncFailures();
   void keepsPasswordsInTheSecretService();
+  void removesAccounts();
   void speaksTheLocalesLanguage();
   void reordersTasksByDrag();
   void handsOverToTheOpenWindow();
@@ -73,6 +75,8 @@ class DesktopTest : public QObject {
  private:
   // Runs the command-line program on the home; its standard output.
   QByteArray zarvo(const QStringList& args);
+  // The same on another home.
+  QByteArray zarvoAt(const QString& home, const QStringList& args);
   QJsonArray openTasks() { return QJsonDocument::fromJson(zarvo({"ls", "--json"})).array(); }
   QJsonArray completedTasks() { return QJsonDocument::fromJson(zarvo({"ls", "--completed", "--json"})).array(); }
   static QJsonObject withTitle(const QJsonArray& tasks, const QString& title);
@@ -100,10 +104,12 @@ class DesktopTest : public QObject {
   QString ref_;
 };
 
-QByteArray DesktopTest::zarvo(const QStringList& args) {
+QByteArray DesktopTest::zarvo(const QStringList& args) { return zarvoAt(home_, args); }
+
+QByteArray DesktopTest::zarvoAt(const QString& home, const QStringList& args) {
   QProcess process;
   const QStringList ref = args.value(0) == "add" ? QStringList{"--ref", ref_} : QStringList{};
-  process.start(qEnvironmentVariable("ZARVO_CLI"), QStringList{"--home", home_} + args + ref);
+  process.start(qEnvironmentVariable("ZARVO_CLI"), QStringList{"--home", home} + args + ref);
   if (!process.waitForFinished(60'000) || process.exitCode() != 0) {
     qWarning() << "zarvo" << args << "failed:" << process.readAllStandardError();
     return {};
@@ -1093,6 +1099,116 @@ void DesktopTest::keepsPasswordsInTheSecretService() {
   QCOMPARE(fetchedPassword(home, "dav", &fetch), password);
   QVERIFY(!lookupPassword({url, "me o'hara"}));
   QCOMPARE(filesHolding(QDir::homePath(), "s3cr3t"), QStringList());
+}
+
+namespace {
+
+// The values of `key` in the command line's JSON array.
+QStringList valuesOf(const QByteArray& json, const QString& key) {
+  QStringList out;
+  for (const auto& item : QJsonDocument::fromJson(json).array()) out << item.toObject()[key].toString();
+  return out;
+}
+
+}  // namespace
+
+// Sync > Accounts removes an account after asking, as `zarvo account rm` does: its settings go, its
+// lists stay here (no longer synced) unless the person asks for them to go too, and its password
+// leaves the Secret Service, unless another account of the home fetches the same entry.
+void DesktopTest::removesAccounts() {
+  if (qEnvironmentVariableIsEmpty("ZARVO_TEST_KEYRING")) QSKIP("needs a Secret Service of its own: run_with_keyring.sh");
+  const QString home = dir_.filePath("removal-home");
+  const std::string dav = "https://dav.example.com/", office = "https://office.example.com/";
+  {
+    // "dav" and "twin" are the same login, so they share one entry of the keyring.
+    zarvo::SyncHomeAt at(home.toStdString());
+    zarvo::caldav::SyncService service(at);
+    for (const AccountForm& form : {AccountForm{"dav", dav, "me", "pw dav", true}, AccountForm{"twin", dav, "me", "pw dav", true},
+                                    AccountForm{"office", office, "me", "pw office", true}}) {
+      const auto why = saveAccount(service, form);
+      QVERIFY2(!why, why ? why->c_str() : "");
+    }
+  }
+  // A list of each of two accounts, as a sync leaves them.
+  for (const auto& [folder, title] : {std::pair{"dav/shared", "Shared"}, std::pair{"office/plans", "Plans"}}) {
+    QVERIFY(QDir(home).mkpath(QString("reminders/") + folder));
+    QFile name(home + "/reminders/" + folder + "/displayname");
+    QVERIFY(name.open(QIODevice::WriteOnly) && name.write(title) > 0);
+  }
+  QCOMPARE(valuesOf(zarvoAt(home, {"lists", "--json"}), "title").filter(QRegularExpression("^(Shared|Plans)$")).size(), 2);
+
+  StoreController store(StoreController::Options{home.toStdString()});
+  MainWindow window(store, zarvo::Settings::defaults().typedLineOptions());
+  SyncController sync(SyncController::Options{home.toStdString()});
+  window.setSync(&sync);
+  store.reload();
+  QTRY_VERIFY_WITH_TIMEOUT(window.snapshot() && !window.sidebar()->findItems("Plans", Qt::MatchExactly).isEmpty(), kPatience);
+
+  // Opens the dialog on `name`, presses Remove and gives the question asked.
+  auto ask = [&window](const QString& name) -> QMessageBox* {
+    window.accountsAction()->trigger();
+    AccountDialog* dialog = window.accountDialog();
+    if (!dialog || dialog->removeButton()->isEnabled()) return nullptr;  // not for "New account"
+    dialog->accountBox()->setCurrentIndex(dialog->accountBox()->findText(name));
+    if (!dialog->removeButton()->isEnabled()) return nullptr;
+    dialog->removeButton()->click();
+    QMessageBox* question = nullptr;
+    const bool asked = QTest::qWaitFor(
+        [&] { return (question = dialog->findChild<QMessageBox*>("removeAccountQuestion")) && question->isVisible(); }, kPatience);
+    return asked ? question : nullptr;
+  };
+  auto answer = [](QMessageBox* question, QMessageBox::ButtonRole role) {
+    for (QAbstractButton* button : question->buttons()) {
+      if (question->buttonRole(button) == role) return button->click();
+    }
+    QFAIL("no such button");
+  };
+  auto accounts = [&] { return valuesOf(zarvoAt(home, {"account", "ls", "--json"}), "name"); };
+  auto lists = [&] { return valuesOf(zarvoAt(home, {"lists", "--json"}), "title"); };
+  auto stored = [&](const std::string& name) {
+    return zarvo::caldav::Accounts(zarvo::caldav::AccountsLayout::forHome(home.toStdString())).find(name).has_value();
+  };
+
+  // Cancel: nothing changes.
+  QMessageBox* question = ask("dav");
+  QVERIFY(question);
+  QVERIFY(!question->checkBox()->isChecked());
+  answer(question, QMessageBox::RejectRole);
+  QTRY_VERIFY_WITH_TIMEOUT(window.accountDialog() && !window.accountDialog()->findChild<QMessageBox*>("removeAccountQuestion"), kPatience);
+  QVERIFY(window.accountDialog()->buttons()->button(QDialogButtonBox::Save)->isEnabled());  // no removal under way
+  QVERIFY(stored("dav"));
+  window.accountDialog()->close();
+  QTRY_VERIFY_WITH_TIMEOUT(!window.accountDialog(), kPatience);
+
+  // Removed, its list kept; the password stays while "twin" fetches it.
+  question = ask("dav");
+  QVERIFY(question);
+  answer(question, QMessageBox::DestructiveRole);
+  QTRY_VERIFY_WITH_TIMEOUT(!window.accountDialog(), kPatience);  // removed and closed
+  QVERIFY(!stored("dav"));
+  QCOMPARE(accounts(), (QStringList{"office", "twin"}));
+  QVERIFY(lists().contains("Shared"));
+  QCOMPARE(lookupPassword({dav, "me"}).value_or(""), std::string("pw dav"));
+
+  question = ask("twin");
+  QVERIFY(question);
+  answer(question, QMessageBox::DestructiveRole);
+  QTRY_VERIFY_WITH_TIMEOUT(!window.accountDialog(), kPatience);
+  QCOMPARE(accounts(), QStringList{"office"});
+  QVERIFY(!lookupPassword({dav, "me"}));
+
+  // With its lists: they go from this computer, from the window too.
+  question = ask("office");
+  QVERIFY(question);
+  question->checkBox()->setChecked(true);
+  answer(question, QMessageBox::DestructiveRole);
+  QTRY_VERIFY_WITH_TIMEOUT(!window.accountDialog(), kPatience);
+  QCOMPARE(accounts(), QStringList());
+  QVERIFY(!lists().contains("Plans"));
+  QVERIFY(lists().contains("Shared"));
+  QVERIFY(!lookupPassword({office, "me"}));
+  QTRY_VERIFY_WITH_TIMEOUT(window.sidebar()->findItems("Plans", Qt::MatchExactly).isEmpty(), kPatience);
+  QVERIFY(window.statusBar()->currentMessage().contains("office"));
 }
 
 // In a German locale the window, its dates and the lists' counts are German; without the
