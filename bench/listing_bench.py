@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """What `zarvo ls` costs on a home whose history is much longer than what it shows.
 
-Usage: bench/listing_bench.py [--zarvo BUILD/app/zarvo] [--homes DIR] [--open 1000]
+Usage: bench/listing_bench.py [--zarvo BUILD/app/zarvo] [--baseline OLD/zarvo] [--homes DIR] [--open 1000]
                               [--history 5000,50000] [--runs 7] [--todoman]
 
 For each history size it makes (once) a home of that many tasks of which `--open` are open, the rest
@@ -11,7 +11,10 @@ once. Then, warm, it times `zarvo ls`, `zarvo ls --today` and `zarvo ls --json` 
 CPU (user + system) and wall time, median of the runs, and the largest resident set. Last, how `ls`
 grows from the smallest to the largest history. With --todoman (when todoman is installed), also the CPU
 time of a warm `todoman list` of the same home, and how many times that of `zarvo ls` it is (for the
-home of 10,000 tasks of which 9,000 open: --history 10000 --open 9000).
+home of 10,000 tasks of which 9,000 open: --history 10000 --open 9000). With --baseline, another zarvo
+binary (a copy of an older build) is timed on the same homes, its runs taking turns with those of
+--zarvo so that both meet the same load, and how the CPU times compare is printed; both must read the
+same format of the home's saved copy (or each run would rewrite it).
 
 All runs take the same moment as now (--ref), so the rows shown do not depend on the day it runs.
 """
@@ -114,17 +117,23 @@ def make_home(zarvo, homes, total, open_count):
     return home, first
 
 
-def measure(zarvo, home, runs, *args):
-    zarvo_run(zarvo, home, *args)  # warm: the page cache and the store are as a second run finds them
-    samples = [zarvo_run(zarvo, home, *args) for _ in range(runs)]
-    return (statistics.median(s[0] for s in samples), statistics.median(s[1] for s in samples),
-            max(s[2] for s in samples))
+def measure(binaries, home, runs, *args):
+    """Per binary: median CPU and wall seconds and the largest resident set, their runs taking turns."""
+    for zarvo in binaries:
+        zarvo_run(zarvo, home, *args)  # warm: the page cache and the store are as a second run finds them
+    samples = {zarvo: [] for zarvo in binaries}
+    for _ in range(runs):
+        for zarvo in binaries:
+            samples[zarvo].append(zarvo_run(zarvo, home, *args))
+    return [(statistics.median(s[0] for s in samples[z]), statistics.median(s[1] for s in samples[z]),
+             max(s[2] for s in samples[z])) for z in binaries]
 
 
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     parser = argparse.ArgumentParser()
     parser.add_argument("--zarvo", default=os.path.join(here, "..", "build", "release", "app", "zarvo"))
+    parser.add_argument("--baseline", help="another zarvo binary to time on the same homes, turn about")
     parser.add_argument("--homes")
     parser.add_argument("--open", type=int, default=1000)
     parser.add_argument("--history", default="5000,50000")
@@ -132,9 +141,10 @@ def main():
     parser.add_argument("--todoman", action="store_true", help="also time todoman's list of each home")
     args = parser.parse_args()
     zarvo = os.path.abspath(args.zarvo)
+    binaries = [zarvo] + ([os.path.abspath(args.baseline)] if args.baseline else [])
     homes = args.homes or os.path.join(os.path.dirname(os.path.dirname(zarvo)), "bench-homes")
 
-    ls_cpu = {}
+    ls_cpu, baseline_cpu = {}, {}
     for total in [int(n) for n in args.history.split(",")]:
         home, first = make_home(zarvo, homes, total, args.open)
         print("home of %d tasks, %d open: %s" % (total, args.open, home))
@@ -142,11 +152,19 @@ def main():
             print("  first ls (mirrors every file): %.2f s CPU, %.2f s wall, %.0f MB resident" %
                   (first[0], first[1], first[2] / 1024))
         for label, command in (("ls", ["ls"]), ("ls --today", ["ls", "--today"]), ("ls --json", ["ls", "--json"])):
-            cpu, wall, rss = measure(zarvo, home, args.runs, *command, "--ref", REF)
+            figures = measure(binaries, home, args.runs, *command, "--ref", REF)
+            cpu, wall, rss = figures[0]
             if label == "ls":
                 ls_cpu[total] = cpu
             print("  zarvo %-10s median of %d: %6.1f ms CPU, %6.1f ms wall; max resident %5.1f MB" %
                   (label, args.runs, cpu * 1000, wall * 1000, rss / 1024))
+            if args.baseline:
+                old_cpu, old_wall, old_rss = figures[1]
+                if label == "ls":
+                    baseline_cpu[total] = old_cpu
+                print("  old   %-10s median of %d: %6.1f ms CPU, %6.1f ms wall; max resident %5.1f MB;"
+                      " zarvo takes %.2fx its CPU" %
+                      (label, args.runs, old_cpu * 1000, old_wall * 1000, old_rss / 1024, cpu / old_cpu))
         if args.todoman and shutil.which("todoman"):
             cpu, wall = todoman_list(home, args.runs)
             print("  todoman list     median of %d: %6.1f ms CPU, %6.1f ms wall; %.1fx the CPU of zarvo ls" %
@@ -156,6 +174,8 @@ def main():
     if len(ls_cpu) > 1:
         small, large = min(ls_cpu), max(ls_cpu)
         print("ls CPU from %d to %d tasks of history: %.2fx" % (small, large, ls_cpu[large] / ls_cpu[small]))
+        if args.baseline:
+            print("  baseline: %.2fx" % (baseline_cpu[large] / baseline_cpu[small]))
 
 
 if __name__ == "__main__":
