@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "zarvo/home/home_sync.h"
+#include "zarvo/sync/sync_service.h"
 #include "zarvo/testing/cli.h"
 #include "zarvo/testing/files.h"
 #include "zarvo/testing/radicale.h"
@@ -23,6 +25,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+namespace caldav = zarvo::caldav;
 using json = nlohmann::json;
 using zarvo::testing::CliHarness;
 using zarvo::testing::Outcome;
@@ -108,6 +111,29 @@ TEST_F(UnchangedListsTest, AListThatChangedOnNeitherSideIsToldUpToDateWithoutSyn
   EXPECT_NE(quiet.find("dav: up to date"), std::string::npos) << quiet;
   EXPECT_NE(quiet.find("Synced dav (1 list, 0 changes)"), std::string::npos) << quiet;
   EXPECT_EQ(statusStamps(home("A")), before);
+}
+
+// The library leaves every list to vdirsyncer unless asked to skip; the zarvo program asks.
+TEST_F(UnchangedListsTest, TheLibrarySkipsUnchangedListsOnlyWhenAsked) {
+  ::setenv("DAV_PASSWORD", RadicaleServer::kPassword, 1);
+  zarvo::SyncHomeAt homeA(home("A"));
+  caldav::SyncServiceOptions plain;
+  plain.conflictResolver = {zarvo::testing::zarvoProgram().string(), "--home", home("A").string(), "sync-conflict"};
+  const auto before = statusStamps(home("A"));
+  caldav::SyncService byDefault(homeA, plain);
+  ASSERT_TRUE(byDefault.sync({}).status.ok());
+  const auto synced = statusStamps(home("A"));
+  EXPECT_NE(synced, before);
+
+  caldav::SyncServiceOptions skipping = plain;
+  skipping.skipUnchangedLists = true;
+  caldav::SyncService asked(homeA, skipping);
+  const caldav::SyncResult quiet = asked.sync({});
+  ASSERT_TRUE(quiet.status.ok()) << quiet.status.message();
+  ASSERT_EQ(quiet.lists.size(), 1u);
+  EXPECT_EQ(quiet.lists[0].changes.total(), 0);
+  EXPECT_FALSE(quiet.lists[0].changes.failed);
+  EXPECT_EQ(statusStamps(home("A")), synced);
 }
 
 TEST_F(UnchangedListsTest, AChangeOnTheServerArrives) {
