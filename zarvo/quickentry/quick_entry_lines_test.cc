@@ -178,6 +178,13 @@ TEST_F(QuickEntryOptionsTest, EachReadingAloneDoesOnlyItsOwn) {
       with([](QuickEntryOptions& o) { o.numericDateOrder = chrono::ReaderOptions::NumericDateOrder::dayFirst; });
   EXPECT_EQ(dueOf(read("Renew lease 2/1/2025", dayFirst)), "2025-01-02T12:00:00.000+01:00");
   EXPECT_EQ(dueOf(read("Renew lease 2/1/2025", plain)), "2025-02-01T12:00:00.000+01:00");
+
+  const auto shortYears = with([](QuickEntryOptions& o) { o.shortYears = true; });
+  EXPECT_EQ(dueOf(read("24年3月5日 確定申告", shortYears)), "2024-03-05T12:00:00.000+01:00");
+  EXPECT_EQ(dueOf(read("令和6年3月5日 確定申告", shortYears)), "2024-03-05T12:00:00.000+01:00");
+  EXPECT_EQ(toUtf8(read("令和6年3月5日 確定申告", shortYears).title), "確定申告");
+  EXPECT_EQ(dueOf(read("二五年三月五日 交房租", shortYears)), "2025-03-05T12:00:00.000+01:00");
+  EXPECT_EQ(dueOf(read("24年3月5日 確定申告", plain)).substr(0, 10), "0024-03-05");
 }
 
 // A "remind me" phrase leaves the line before the rest is read: the due and the title are the line's
