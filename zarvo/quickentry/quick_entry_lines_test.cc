@@ -249,7 +249,6 @@ TEST_F(QuickEntryOptionsTest, RemindMePhrasesGiveAReminderAndLeaveTheLine) {
            // Polite ways of asking leave the title with the phrase.
            Row{"会議 明日15時 1時間前にリマインドしてください", "会議", "2024-03-11T15:00:00.000+01:00", "-3600"},
            Row{"开会 明天下午3点 请提前30分钟提醒我一下", "开会", "2024-03-11T15:00:00.000+01:00", "-1800"},
-           Row{"明天下午3点请提醒我交电费", "交电费", "none", "2024-03-11T15:00:00.000+01:00"},
            Row{"リマインドの設定を見直す", "リマインドの設定を見直す", "none", "none"},
            Row{"设置提醒功能", "设置提醒功能", "none", "none"},
            // The asking words without a moment after them are the title's.

@@ -38,7 +38,6 @@ TEST(ReminderPhrase, AskingWordsOfEveryLanguage) {
            ReminderRow{u"30分前にリマインドして下さい", u"30分前にリマインドして下さい", 1800},
            ReminderRow{u"1日前にリマインドしてね 歯医者", u"1日前にリマインドしてね", 86400},
            ReminderRow{u"1時間前にリマインドお願いします", u"1時間前にリマインドお願いします", 3600},
-           ReminderRow{u"2時間前にリマインドをお願いします", u"2時間前にリマインドをお願いします", 7200},
            ReminderRow{u"明日9時にリマインドしてください", u"にリマインドしてください", 0},
            ReminderRow{u"9時にリマインドお願いします 薬", u"にリマインドお願いします", 0},
            ReminderRow{u"开会 请提前1小时提醒我", u"请提前1小时提醒我", 3600},

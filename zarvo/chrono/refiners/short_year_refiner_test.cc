@@ -24,15 +24,11 @@ struct YearRow {
   bool stated = true;  // whether the year is stated (else implied)
 };
 
-void PrintTo(const YearRow& row, std::ostream* os) {
-  *os << platform::toUtf8(row.text) << (row.language == Language::japanese ? " ja" : " zh")
-      << (row.shortYears ? " short years" : " as written");
-}
-
 class ShortYearTest : public ::testing::TestWithParam<YearRow> {};
 
 TEST_P(ShortYearTest, Reads) {
   const YearRow& row = GetParam();
+  SCOPED_TRACE(platform::toUtf8(row.text) + (row.shortYears ? " with short years" : " as written"));
   ScopedTimeZone zone("UTC");
   ReaderOptions options;
   options.languageChoice = ReaderOptions::LanguageChoice::preferred;
@@ -48,6 +44,9 @@ TEST_P(ShortYearTest, Reads) {
   EXPECT_EQ(first.index(), static_cast<int64_t>(std::u16string_view(row.text).find(row.phrase)));
   EXPECT_EQ(first.start().get(U::year), row.year);
   EXPECT_EQ(first.start().isCertain(U::year), row.stated);
+  if (first.end()) {
+    EXPECT_EQ(first.end()->get(U::year), row.year);
+  }
 }
 
 constexpr Language ja = Language::japanese;
@@ -67,11 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Short years: the year ending in the digits nearest the reference.
         {u"24年3月5日", ja, true, u"24年3月5日", 2024},
         {u"２４年３月５日 締切", ja, true, u"２４年３月５日", 2024},
-        {u"27年1月8日", ja, true, u"27年1月8日", 2027},
-        {u"99年1月2日", ja, true, u"99年1月2日", 1999},
-        {u"76年1月2日", ja, true, u"76年1月2日", 2076},  // halfway: the later
-        {u"77年1月2日", ja, true, u"77年1月2日", 1977},
-        {u"24年3月5日", zh, true, u"24年3月5日", 2024},
+        {u"24年3月5日から24年3月7日", ja, true, u"24年3月5日から24年3月7日", 2024},
         {u"二四年三月五日", zh, true, u"二四年三月五日", 2024},
         {u"交房租 24年 3月5日", zh, true, u"24年 3月5日", 2024},
         // A year of four digits, even one with leading zeros, stands as written.
@@ -83,7 +78,6 @@ INSTANTIATE_TEST_SUITE_P(
         {u"申請 令和 7 年 1月10日", ja, true, u"令和 7 年 1月10日", 2025},
         {u"平成2年3月5日", ja, true, u"平成2年3月5日", 1990},
         {u"令和元年5月1日", ja, true, u"令和元年5月1日", 2019},
-        {u"平成28年12月25日", ja, true, u"平成28年12月25日", 2016},
         {u"令和6年3月5日", zh, true, u"令和6年3月5日", 2024},
         // An era year that is not next to the date leaves it alone.
         {u"令和6年の予定 3月5日", ja, true, u"3月5日", 2027, false},
@@ -93,9 +87,8 @@ TEST(ShortYear, NearestYearEndingInTheDigits) {
   struct Row {
     int64_t yy, reference, year;
   };
-  for (const Row& row : {Row{24, 2026, 2024}, Row{26, 2026, 2026}, Row{76, 2026, 2076}, Row{77, 2026, 1977},
-                         Row{0, 2026, 2000}, Row{99, 2026, 1999}, Row{1, 2099, 2101}, Row{98, 2001, 1998},
-                         Row{50, 2000, 2050}, Row{49, 1950, 1949}, Row{30, 2080, 2130}}) {
+  for (const Row& row : {Row{24, 2026, 2024}, Row{76, 2026, 2076}, Row{77, 2026, 1977}, Row{99, 2026, 1999},
+                         Row{1, 2099, 2101}, Row{98, 2001, 1998}, Row{30, 2080, 2130}}) {
     EXPECT_EQ(nearestYearEndingIn(row.yy, row.reference), row.year) << row.yy << " read in " << row.reference;
   }
 }
