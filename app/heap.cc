@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <mutex>
+#include <vector>
 
 namespace zarvo::app {
 
@@ -35,6 +37,14 @@ void tuneHeapForOneCommand() {
   if (end > alignedBegin + kHugePage) {
     madvise(reinterpret_cast<void*>(alignedBegin), (end - alignedBegin) & ~(kHugePage - 1), MADV_HUGEPAGE);
   }
+}
+
+void leaveToExit(std::shared_ptr<const void> object) {
+  static std::mutex mu;
+  // Never destroyed, like what it holds.
+  static auto* const kept = new std::vector<std::shared_ptr<const void>>;
+  std::lock_guard lock(mu);
+  kept->push_back(std::move(object));
 }
 
 }  // namespace zarvo::app

@@ -5,6 +5,7 @@
 #include "app/command_error.h"
 #include "app/commands.h"
 #include "app/date_options.h"
+#include "app/heap.h"
 #include "app/task_filters.h"
 #include "app/task_ids.h"
 #include "app/task_order.h"
@@ -116,6 +117,9 @@ int run(const LsOptions& o, Program& program) {
   }
 
   session.finish();
+  // The records of thousands of tasks are not freed one by one as the session ends: the session
+  // still closes their database and releases the home's lock, the memory goes with the process.
+  leaveToExit(session.context());
   if (o.json) {
     printJson(tasksJson(tasks, session));
   } else {

@@ -26,6 +26,7 @@
 #include "desktop/sync_controller.h"
 #include "desktop/translations.h"
 #include "zarvo/home/front_end.h"
+#include "zarvo/home/home_sync.h"
 #include "zarvo/home/settings.h"
 #include "zarvo/sync/caldav_accounts.h"
 #include "zarvo/platform/clock.h"
@@ -44,6 +45,7 @@ class DesktopTest : public QObject {
 
  private Q_SLOTS:
   void initTestCase();
+  void init();
   void cleanupTestCase();
   void typedLine();
   void createsOnEnter();
@@ -64,6 +66,7 @@ class DesktopTest : public QObject {
   void editsInDetails();
   void showsSyncFailures();
   void keepsPasswordsInTheSecretService();
+  void removesAccounts();
   void speaksTheLocalesLanguage();
   void reordersTasksByDrag();
   void handsOverToTheOpenWindow();
@@ -72,6 +75,8 @@ class DesktopTest : public QObject {
  private:
   // Runs the command-line program on the home; its standard output.
   QByteArray zarvo(const QStringList& args);
+  // The same on another home.
+  QByteArray zarvoAt(const QString& home, const QStringList& args);
   QJsonArray openTasks() { return QJsonDocument::fromJson(zarvo({"ls", "--json"})).array(); }
   QJsonArray completedTasks() { return QJsonDocument::fromJson(zarvo({"ls", "--completed", "--json"})).array(); }
   static QJsonObject withTitle(const QJsonArray& tasks, const QString& title);
@@ -94,11 +99,17 @@ class DesktopTest : public QObject {
   std::unique_ptr<StoreController> controller_;
   std::unique_ptr<MainWindow> window_;
   std::shared_ptr<zarvo::platform::FixedClock> clock_;
+  // The window's fixed "now" as `add --ref` takes it: the command line reads its phrases against the
+  // same afternoon as the window, or "tomorrow" typed by the suite after midnight means today.
+  QString ref_;
 };
 
-QByteArray DesktopTest::zarvo(const QStringList& args) {
+QByteArray DesktopTest::zarvo(const QStringList& args) { return zarvoAt(home_, args); }
+
+QByteArray DesktopTest::zarvoAt(const QString& home, const QStringList& args) {
   QProcess process;
-  process.start(qEnvironmentVariable("ZARVO_CLI"), QStringList{"--home", home_} + args);
+  const QStringList ref = args.value(0) == "add" ? QStringList{"--ref", ref_} : QStringList{};
+  process.start(qEnvironmentVariable("ZARVO_CLI"), QStringList{"--home", home} + args + ref);
   if (!process.waitForFinished(60'000) || process.exitCode() != 0) {
     qWarning() << "zarvo" << args << "failed:" << process.readAllStandardError();
     return {};
@@ -181,6 +192,7 @@ void DesktopTest::initTestCase() {
   // Today at 14:50 here, whatever the hour the suite runs: "tomorrow" typed between midnight and
   // 2:00 means the day that has just begun, and the expectations below are written for the afternoon.
   const QDateTime afternoon(QDate::currentDate(), QTime(14, 50));
+  ref_ = afternoon.toString("yyyy-MM-ddTHH:mm");
   clock_ = std::make_shared<zarvo::platform::FixedClock>(zarvo::Date(std::chrono::milliseconds(afternoon.toMSecsSinceEpoch())));
   zarvo::platform::Clock::setCurrent(clock_);
   QVERIFY(dir_.isValid());
@@ -197,6 +209,13 @@ void DesktopTest::initTestCase() {
   window_->sidebar()->select(SmartList::all);
   QCOMPARE(rowOf("Already there"), 0);
   QVERIFY(!listId("Work").isEmpty());
+}
+
+// Each test starts from every open task in view, whatever the one before it left selected, so that
+// one failure does not cascade.
+void DesktopTest::init() {
+  window_->searchField()->clear();
+  window_->sidebar()->select(SmartList::all);
 }
 
 void DesktopTest::cleanupTestCase() {
@@ -677,6 +696,7 @@ void DesktopTest::keepsSnapshots() {
   Snapshot snapshot;
   snapshot.lists.push_back({"local/a", "Work", zarvo::platform::Colour::rgb({0, 122, 255, 255}), 3, "3 tasks", {}, false});
   snapshot.lists.push_back({"local/b", QString::fromUtf8("Küche"), zarvo::platform::Colour::label(), 1, "1 task", {}, false});
+  snapshot.lists.push_back({"dav/c", "Shared", zarvo::platform::Colour::label(), 0, "0 tasks", "dav", true});
   for (int i = 0; i < 4; ++i) snapshot.tasks.push_back(taskRow(QString("w%1").arg(i), "local/a", i == 2));
   snapshot.tasks.push_back(taskRow(QString::fromUtf8("\U0001F389 k"), "local/b", false));
   snapshot.tasks[1].due = QDateTime::fromMSecsSinceEpoch(1'765'000'000'000);
@@ -702,6 +722,8 @@ void DesktopTest::keepsSnapshots() {
     QVERIFY(shown.lists[i].colour == snapshot.lists[i].colour);
     QCOMPARE(shown.lists[i].openCount, snapshot.lists[i].openCount);
     QCOMPARE(shown.lists[i].countTitle, snapshot.lists[i].countTitle);
+    QCOMPARE(shown.lists[i].account, snapshot.lists[i].account);
+    QCOMPARE(shown.lists[i].collapsed, snapshot.lists[i].collapsed);
   }
   QCOMPARE(shown.smartCounts, snapshot.smartCounts);
   QCOMPARE(shown.defaultListId, snapshot.defaultListId);
@@ -947,6 +969,56 @@ void DesktopTest::foldsAccounts() {
     QVERIFY(other.sidebar()->findItems("Shared", Qt::MatchExactly).first()->isHidden());
     QVERIFY(!other.sidebar()->findItems("Work", Qt::MatchExactly).first()->isHidden());
   }
+  {
+    // The last run's view keeps them too: before the home is read, a new window shows the lists under
+    // their accounts, folded as stored. A cache of the version that kept no folds is not shown, and
+    // the home's read replaces it.
+    StoreController::Options options{home_.toStdString()};
+    options.snapshotCache = dir_.filePath("folds.snapshot").toStdString();
+    std::string older = zarvo::encodeCachedView(cachedView(*window_->snapshot()), home_.toStdString());
+    older.replace(std::string_view("zarvo snapshot cache\n").size(), 4, std::string("\x01\0\0\0", 4));
+    QFile file(dir_.filePath("folds.snapshot"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(older.data(), qint64(older.size())) > 0);
+    file.close();
+    struct FirstScreen {
+      bool provisional = false;
+      QStringList headers, hidden;
+    };
+    auto start = [&] {
+      StoreController store(options);
+      MainWindow fresh(store, zarvo::Settings::defaults().typedLineOptions());
+      std::optional<FirstScreen> first;
+      connect(&fresh, &MainWindow::shown, this, [&] {
+        if (first) return;
+        first.emplace().provisional = fresh.snapshot()->provisional;
+        for (int row = 0; row < fresh.sidebar()->count(); ++row) {
+          const QListWidgetItem* item = fresh.sidebar()->item(row);
+          if (!(item->flags() & Qt::ItemIsSelectable)) first->headers << item->text();
+          if (item->isHidden()) first->hidden << item->text();
+        }
+      });
+      store.reload();
+      const bool read = QTest::qWaitFor([&] { return fresh.snapshot() && !fresh.snapshot()->provisional; }, kPatience);
+      return read ? first : std::nullopt;
+    };
+    auto kept = [&] {
+      return zarvo::loadCachedView(*zarvo::platform::FileSystem::posix(), *options.snapshotCache, home_.toStdString());
+    };
+    const auto unkept = start();
+    QVERIFY(unkept);
+    QVERIFY(!unkept->provisional);  // the older file was not shown
+    QTRY_VERIFY_WITH_TIMEOUT(kept(), kPatience);
+    const auto rewritten = kept();
+    const auto shared = std::find_if(rewritten->lists.begin(), rewritten->lists.end(), [](const auto& list) { return list.title == "Shared"; });
+    QVERIFY(shared != rewritten->lists.end() && shared->account == "dav" && shared->collapsed);
+
+    auto cached = start();
+    QVERIFY(cached);
+    QVERIFY(cached->provisional);
+    cached->headers.sort();
+    QCOMPARE(cached->headers, (QStringList{QString::fromUtf8("\u25B8 dav"), QString::fromUtf8("\u25BE This computer")}));
+    QCOMPARE(cached->hidden, QStringList{"Shared"});
+  }
 
   // With the keyboard: the header stays chosen, Right unfolds, the view keeps its list.
   sidebar->select(listId("Work"));
@@ -1027,6 +1099,116 @@ void DesktopTest::keepsPasswordsInTheSecretService() {
   QCOMPARE(fetchedPassword(home, "dav", &fetch), password);
   QVERIFY(!lookupPassword({url, "me o'hara"}));
   QCOMPARE(filesHolding(QDir::homePath(), "s3cr3t"), QStringList());
+}
+
+namespace {
+
+// The values of `key` in the command line's JSON array.
+QStringList valuesOf(const QByteArray& json, const QString& key) {
+  QStringList out;
+  for (const auto& item : QJsonDocument::fromJson(json).array()) out << item.toObject()[key].toString();
+  return out;
+}
+
+}  // namespace
+
+// Sync > Accounts removes an account after asking, as `zarvo account rm` does: its settings go, its
+// lists stay here (no longer synced) unless the person asks for them to go too, and its password
+// leaves the Secret Service, unless another account of the home fetches the same entry.
+void DesktopTest::removesAccounts() {
+  if (qEnvironmentVariableIsEmpty("ZARVO_TEST_KEYRING")) QSKIP("needs a Secret Service of its own: run_with_keyring.sh");
+  const QString home = dir_.filePath("removal-home");
+  const std::string dav = "https://dav.example.com/", office = "https://office.example.com/";
+  {
+    // "dav" and "twin" are the same login, so they share one entry of the keyring.
+    zarvo::SyncHomeAt at(home.toStdString());
+    zarvo::caldav::SyncService service(at);
+    for (const AccountForm& form : {AccountForm{"dav", dav, "me", "pw dav", true}, AccountForm{"twin", dav, "me", "pw dav", true},
+                                    AccountForm{"office", office, "me", "pw office", true}}) {
+      const auto why = saveAccount(service, form);
+      QVERIFY2(!why, why ? why->c_str() : "");
+    }
+  }
+  // A list of each of two accounts, as a sync leaves them.
+  for (const auto& [folder, title] : {std::pair{"dav/shared", "Shared"}, std::pair{"office/plans", "Plans"}}) {
+    QVERIFY(QDir(home).mkpath(QString("reminders/") + folder));
+    QFile name(home + "/reminders/" + folder + "/displayname");
+    QVERIFY(name.open(QIODevice::WriteOnly) && name.write(title) > 0);
+  }
+  QCOMPARE(valuesOf(zarvoAt(home, {"lists", "--json"}), "title").filter(QRegularExpression("^(Shared|Plans)$")).size(), 2);
+
+  StoreController store(StoreController::Options{home.toStdString()});
+  MainWindow window(store, zarvo::Settings::defaults().typedLineOptions());
+  SyncController sync(SyncController::Options{home.toStdString()});
+  window.setSync(&sync);
+  store.reload();
+  QTRY_VERIFY_WITH_TIMEOUT(window.snapshot() && !window.sidebar()->findItems("Plans", Qt::MatchExactly).isEmpty(), kPatience);
+
+  // Opens the dialog on `name`, presses Remove and gives the question asked.
+  auto ask = [&window](const QString& name) -> QMessageBox* {
+    window.accountsAction()->trigger();
+    AccountDialog* dialog = window.accountDialog();
+    if (!dialog || dialog->removeButton()->isEnabled()) return nullptr;  // not for "New account"
+    dialog->accountBox()->setCurrentIndex(dialog->accountBox()->findText(name));
+    if (!dialog->removeButton()->isEnabled()) return nullptr;
+    dialog->removeButton()->click();
+    QMessageBox* question = nullptr;
+    const bool asked = QTest::qWaitFor(
+        [&] { return (question = dialog->findChild<QMessageBox*>("removeAccountQuestion")) && question->isVisible(); }, kPatience);
+    return asked ? question : nullptr;
+  };
+  auto answer = [](QMessageBox* question, QMessageBox::ButtonRole role) {
+    for (QAbstractButton* button : question->buttons()) {
+      if (question->buttonRole(button) == role) return button->click();
+    }
+    QFAIL("no such button");
+  };
+  auto accounts = [&] { return valuesOf(zarvoAt(home, {"account", "ls", "--json"}), "name"); };
+  auto lists = [&] { return valuesOf(zarvoAt(home, {"lists", "--json"}), "title"); };
+  auto stored = [&](const std::string& name) {
+    return zarvo::caldav::Accounts(zarvo::caldav::AccountsLayout::forHome(home.toStdString())).find(name).has_value();
+  };
+
+  // Cancel: nothing changes.
+  QMessageBox* question = ask("dav");
+  QVERIFY(question);
+  QVERIFY(!question->checkBox()->isChecked());
+  answer(question, QMessageBox::RejectRole);
+  QTRY_VERIFY_WITH_TIMEOUT(window.accountDialog() && !window.accountDialog()->findChild<QMessageBox*>("removeAccountQuestion"), kPatience);
+  QVERIFY(window.accountDialog()->buttons()->button(QDialogButtonBox::Save)->isEnabled());  // no removal under way
+  QVERIFY(stored("dav"));
+  window.accountDialog()->close();
+  QTRY_VERIFY_WITH_TIMEOUT(!window.accountDialog(), kPatience);
+
+  // Removed, its list kept; the password stays while "twin" fetches it.
+  question = ask("dav");
+  QVERIFY(question);
+  answer(question, QMessageBox::DestructiveRole);
+  QTRY_VERIFY_WITH_TIMEOUT(!window.accountDialog(), kPatience);  // removed and closed
+  QVERIFY(!stored("dav"));
+  QCOMPARE(accounts(), (QStringList{"office", "twin"}));
+  QVERIFY(lists().contains("Shared"));
+  QCOMPARE(lookupPassword({dav, "me"}).value_or(""), std::string("pw dav"));
+
+  question = ask("twin");
+  QVERIFY(question);
+  answer(question, QMessageBox::DestructiveRole);
+  QTRY_VERIFY_WITH_TIMEOUT(!window.accountDialog(), kPatience);
+  QCOMPARE(accounts(), QStringList{"office"});
+  QVERIFY(!lookupPassword({dav, "me"}));
+
+  // With its lists: they go from this computer, from the window too.
+  question = ask("office");
+  QVERIFY(question);
+  question->checkBox()->setChecked(true);
+  answer(question, QMessageBox::DestructiveRole);
+  QTRY_VERIFY_WITH_TIMEOUT(!window.accountDialog(), kPatience);
+  QCOMPARE(accounts(), QStringList());
+  QVERIFY(!lists().contains("Plans"));
+  QVERIFY(lists().contains("Shared"));
+  QVERIFY(!lookupPassword({office, "me"}));
+  QTRY_VERIFY_WITH_TIMEOUT(window.sidebar()->findItems("Plans", Qt::MatchExactly).isEmpty(), kPatience);
+  QVERIFY(window.statusBar()->currentMessage().contains("office"));
 }
 
 // In a German locale the window, its dates and the lists' counts are German; without the

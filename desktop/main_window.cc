@@ -224,6 +224,12 @@ void MainWindow::setSync(SyncController* sync) {
     connect(accountDialog_, &AccountDialog::saved, this, [this](const QString& name) {
       statusBar()->showMessage(tr("Account %1 saved; Sync Now fetches its lists.").arg(name), 10'000);
     });
+    connect(accountDialog_, &AccountDialog::removed, this, [this](const QString& name, bool withLists) {
+      // Said once the window shows the home without the account: its lists gone, or left unsynced.
+      notice_ = withLists ? tr("Account %1 removed, and its lists on this computer.").arg(name)
+                          : tr("Account %1 removed; its lists stay here, no longer synced.").arg(name);
+      controller_.reload();
+    });
     accountDialog_->open();
   });
   connect(syncNow_, &QAction::triggered, sync, &SyncController::sync);

@@ -135,7 +135,8 @@ class MainWindow : public QMainWindow {
   QAction* syncNow_ = nullptr;
   QAction* accountsAction_ = nullptr;
   QPointer<AccountDialog> accountDialog_;
-  QString notice_;  // the outcome of an undo, for the status line once the window shows it
+  // The outcome of an undo or of removing an account, for the status line once the window shows it.
+  QString notice_;
   QTimer searchPause_;
   QTimer minuteTick_;
   std::shared_ptr<const Snapshot> snapshot_;

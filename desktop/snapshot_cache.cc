@@ -13,7 +13,7 @@ CachedView cachedView(const Snapshot& snapshot) {
   CachedView view;
   for (const auto& list : snapshot.lists) {
     view.lists.push_back({list.id.toStdString(), list.title.toStdString(), list.colour, list.openCount,
-                          list.countTitle.toStdString()});
+                          list.countTitle.toStdString(), list.account.toStdString(), list.collapsed});
   }
   for (const auto& row : snapshot.tasks) {
     CachedTask task;
@@ -41,7 +41,8 @@ Snapshot snapshotOf(const CachedView& view) {
   Snapshot snapshot;
   snapshot.provisional = true;
   for (const auto& list : view.lists) {
-    snapshot.lists.push_back({qs(list.id), qs(list.title), list.colour, list.openCount, qs(list.countTitle), {}, false});
+    snapshot.lists.push_back({qs(list.id), qs(list.title), list.colour, list.openCount, qs(list.countTitle), qs(list.account),
+                              list.collapsed});
   }
   for (const auto& task : view.tasks) {
     TaskRow row;

@@ -13,8 +13,9 @@ namespace zarvo::desktop {
 // The front end's name in the cache's location (snapshotCachePath(home, kSnapshotCacheName)).
 inline constexpr std::string_view kSnapshotCacheName = "desktop";
 
-// What the cache keeps of `snapshot`: lists, tasks, counts and the default list. Not the history's
-// last change (an undo is offered only from the home's own read) and not the skipped files' count.
+// What the cache keeps of `snapshot`: lists (with their accounts and folds, so a first screen groups
+// and folds them as the home does), tasks, counts and the default list. Not the history's last
+// change (an undo is offered only from the home's own read) and not the skipped files' count.
 CachedView cachedView(const Snapshot& snapshot);
 // `view` as a Snapshot, marked provisional.
 Snapshot snapshotOf(const CachedView& view);

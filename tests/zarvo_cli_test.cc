@@ -663,6 +663,20 @@ TEST_F(ZarvoCliTest, LsCheckAllChecksEveryFile) {
   EXPECT_EQ(plain.err.find(asked), std::string::npos) << plain.err;
 }
 
+// A listing leaves its records behind without freeing them, but not its database: closed, it keeps
+// no write-ahead log or shared memory file next to it, and a writer can change the home at once.
+TEST_F(ZarvoCliTest, LsLeavesTheRecordsDatabaseClosed) {
+  ok({"add", "first"});
+  ok({"add", "second"});
+  const std::string listed = ok({"ls"});
+  EXPECT_NE(listed.find("second"), std::string::npos) << listed;
+  for (const char* leftover : {"records.sqlite-wal", "records.sqlite-shm"}) {
+    EXPECT_FALSE(fs::exists(home_ / leftover)) << leftover;
+  }
+  ok({"add", "third"});
+  EXPECT_NE(ok({"ls"}).find("third"), std::string::npos);
+}
+
 TEST_F(ZarvoCliTest, TwoProcessesAddingAtOnceLoseNothing) {
   ok({"list-add", "Work"});
   std::string script;

@@ -42,7 +42,7 @@ void BM_QuickEntryKeystrokeToHighlight(benchmark::State& state) {
   zarvo::desktop::QuickEntry entry(zarvo::Settings::defaults().quickEntry);
   zarvo::desktop::Snapshot snapshot;
   for (const char* title : {"Reminders", "Work", "Family", "Shopping list", "Home Office", "Errands"}) {
-    snapshot.lists.push_back({QStringLiteral("local/") + title, title, zarvo::platform::Colour::label(), 0, {}});
+    snapshot.lists.push_back({QStringLiteral("local/") + title, title, zarvo::platform::Colour::label(), 0, {}, {}, false});
   }
   snapshot.defaultListId = QStringLiteral("local/Reminders");
   entry.setLists(snapshot);

@@ -90,6 +90,42 @@
         <source>Not saved: %1</source>
         <translation>Nicht gespeichert: %1</translation>
     </message>
+    <message>
+        <source>&amp;Remove Account…</source>
+        <translation>Konto en&amp;tfernen…</translation>
+    </message>
+    <message>
+        <source>Remove account</source>
+        <translation>Konto entfernen</translation>
+    </message>
+    <message>
+        <source>Remove Account</source>
+        <translation>Konto entfernen</translation>
+    </message>
+    <message>
+        <source>Remove the account %1?</source>
+        <translation>Das Konto %1 entfernen?</translation>
+    </message>
+    <message>
+        <source>Its lists stay on this computer, no longer synced; the server keeps them. Its password leaves the keyring.</source>
+        <translation>Seine Listen bleiben auf diesem Computer, ohne Abgleich; der Server behält sie. Sein Passwort wird aus dem Schlüsselbund entfernt.</translation>
+    </message>
+    <message>
+        <source>Also &amp;delete its lists and their tasks on this computer</source>
+        <translation>Auch seine Listen und deren Aufgaben auf diesem Computer &amp;löschen</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+    <message>
+        <source>Not removed: %1</source>
+        <translation>Nicht entfernt: %1</translation>
+    </message>
+    <message>
+        <source>Removed, but: %1</source>
+        <translation>Entfernt, aber: %1</translation>
+    </message>
 </context>
 <context>
     <name>zarvo::desktop::DetailsPane</name>
@@ -341,6 +377,14 @@
     <message>
         <source>Account %1 saved; Sync Now fetches its lists.</source>
         <translation>Konto %1 gespeichert; „Jetzt abgleichen“ holt seine Listen.</translation>
+    </message>
+    <message>
+        <source>Account %1 removed, and its lists on this computer.</source>
+        <translation>Konto %1 entfernt, mit seinen Listen auf diesem Computer.</translation>
+    </message>
+    <message>
+        <source>Account %1 removed; its lists stay here, no longer synced.</source>
+        <translation>Konto %1 entfernt; seine Listen bleiben hier, ohne Abgleich.</translation>
     </message>
 </context>
 <context>

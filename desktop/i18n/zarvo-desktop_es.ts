@@ -90,6 +90,42 @@
         <source>Not saved: %1</source>
         <translation>No se guardó: %1</translation>
     </message>
+    <message>
+        <source>&amp;Remove Account…</source>
+        <translation>&amp;Eliminar cuenta…</translation>
+    </message>
+    <message>
+        <source>Remove account</source>
+        <translation>Eliminar cuenta</translation>
+    </message>
+    <message>
+        <source>Remove Account</source>
+        <translation>Eliminar cuenta</translation>
+    </message>
+    <message>
+        <source>Remove the account %1?</source>
+        <translation>¿Eliminar la cuenta %1?</translation>
+    </message>
+    <message>
+        <source>Its lists stay on this computer, no longer synced; the server keeps them. Its password leaves the keyring.</source>
+        <translation>Sus listas se quedan en este equipo, sin sincronizar; el servidor las conserva. Su contraseña sale del llavero.</translation>
+    </message>
+    <message>
+        <source>Also &amp;delete its lists and their tasks on this computer</source>
+        <translation>&amp;Borrar también sus listas y sus tareas en este equipo</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Eliminar</translation>
+    </message>
+    <message>
+        <source>Not removed: %1</source>
+        <translation>No se eliminó: %1</translation>
+    </message>
+    <message>
+        <source>Removed, but: %1</source>
+        <translation>Eliminada, pero: %1</translation>
+    </message>
 </context>
 <context>
     <name>zarvo::desktop::DetailsPane</name>
@@ -341,6 +377,14 @@
     <message>
         <source>Account %1 saved; Sync Now fetches its lists.</source>
         <translation>Cuenta %1 guardada; Sincronizar ahora trae sus listas.</translation>
+    </message>
+    <message>
+        <source>Account %1 removed, and its lists on this computer.</source>
+        <translation>Cuenta %1 eliminada, y sus listas en este equipo.</translation>
+    </message>
+    <message>
+        <source>Account %1 removed; its lists stay here, no longer synced.</source>
+        <translation>Cuenta %1 eliminada; sus listas se quedan aquí, sin sincronizar.</translation>
     </message>
 </context>
 <context>

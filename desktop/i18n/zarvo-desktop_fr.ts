@@ -90,6 +90,42 @@
         <source>Not saved: %1</source>
         <translation>Non enregistré : %1</translation>
     </message>
+    <message>
+        <source>&amp;Remove Account…</source>
+        <translation>Supp&amp;rimer le compte…</translation>
+    </message>
+    <message>
+        <source>Remove account</source>
+        <translation>Supprimer le compte</translation>
+    </message>
+    <message>
+        <source>Remove Account</source>
+        <translation>Supprimer le compte</translation>
+    </message>
+    <message>
+        <source>Remove the account %1?</source>
+        <translation>Supprimer le compte %1 ?</translation>
+    </message>
+    <message>
+        <source>Its lists stay on this computer, no longer synced; the server keeps them. Its password leaves the keyring.</source>
+        <translation>Ses listes restent sur cet ordinateur, sans synchronisation ; le serveur les garde. Son mot de passe quitte le trousseau.</translation>
+    </message>
+    <message>
+        <source>Also &amp;delete its lists and their tasks on this computer</source>
+        <translation>&amp;Effacer aussi ses listes et leurs tâches sur cet ordinateur</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Supprimer</translation>
+    </message>
+    <message>
+        <source>Not removed: %1</source>
+        <translation>Non supprimé : %1</translation>
+    </message>
+    <message>
+        <source>Removed, but: %1</source>
+        <translation>Supprimé, mais : %1</translation>
+    </message>
 </context>
 <context>
     <name>zarvo::desktop::DetailsPane</name>
@@ -341,6 +377,14 @@
     <message>
         <source>Account %1 saved; Sync Now fetches its lists.</source>
         <translation>Compte %1 enregistré ; Synchroniser maintenant récupère ses listes.</translation>
+    </message>
+    <message>
+        <source>Account %1 removed, and its lists on this computer.</source>
+        <translation>Compte %1 supprimé, ainsi que ses listes sur cet ordinateur.</translation>
+    </message>
+    <message>
+        <source>Account %1 removed; its lists stay here, no longer synced.</source>
+        <translation>Compte %1 supprimé ; ses listes restent ici, sans synchronisation.</translation>
     </message>
 </context>
 <context>

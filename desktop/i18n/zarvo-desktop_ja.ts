@@ -90,6 +90,42 @@
         <source>Not saved: %1</source>
         <translation>保存されませんでした: %1</translation>
     </message>
+    <message>
+        <source>&amp;Remove Account…</source>
+        <translation>アカウントを削除(&amp;R)…</translation>
+    </message>
+    <message>
+        <source>Remove account</source>
+        <translation>アカウントを削除</translation>
+    </message>
+    <message>
+        <source>Remove Account</source>
+        <translation>アカウントを削除</translation>
+    </message>
+    <message>
+        <source>Remove the account %1?</source>
+        <translation>アカウント %1 を削除しますか？</translation>
+    </message>
+    <message>
+        <source>Its lists stay on this computer, no longer synced; the server keeps them. Its password leaves the keyring.</source>
+        <translation>リストはこのコンピュータに残り、同期されなくなります。サーバーにも残ります。パスワードはキーリングから削除されます。</translation>
+    </message>
+    <message>
+        <source>Also &amp;delete its lists and their tasks on this computer</source>
+        <translation>このコンピュータ上のリストとタスクも削除する(&amp;D)</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>削除</translation>
+    </message>
+    <message>
+        <source>Not removed: %1</source>
+        <translation>削除されませんでした: %1</translation>
+    </message>
+    <message>
+        <source>Removed, but: %1</source>
+        <translation>削除しましたが: %1</translation>
+    </message>
 </context>
 <context>
     <name>zarvo::desktop::DetailsPane</name>
@@ -339,6 +375,14 @@
     <message>
         <source>Account %1 saved; Sync Now fetches its lists.</source>
         <translation>アカウント %1 を保存しました。「今すぐ同期」でリストを取得します。</translation>
+    </message>
+    <message>
+        <source>Account %1 removed, and its lists on this computer.</source>
+        <translation>アカウント %1 と、このコンピュータ上のそのリストを削除しました。</translation>
+    </message>
+    <message>
+        <source>Account %1 removed; its lists stay here, no longer synced.</source>
+        <translation>アカウント %1 を削除しました。リストはここに残り、同期されなくなります。</translation>
     </message>
 </context>
 <context>

@@ -90,6 +90,42 @@
         <source>Not saved: %1</source>
         <translation>未保存：%1</translation>
     </message>
+    <message>
+        <source>&amp;Remove Account…</source>
+        <translation>删除账户(&amp;R)…</translation>
+    </message>
+    <message>
+        <source>Remove account</source>
+        <translation>删除账户</translation>
+    </message>
+    <message>
+        <source>Remove Account</source>
+        <translation>删除账户</translation>
+    </message>
+    <message>
+        <source>Remove the account %1?</source>
+        <translation>删除账户 %1？</translation>
+    </message>
+    <message>
+        <source>Its lists stay on this computer, no longer synced; the server keeps them. Its password leaves the keyring.</source>
+        <translation>其列表保留在此计算机上，不再同步；服务器仍保留它们。其密码将从密钥环中删除。</translation>
+    </message>
+    <message>
+        <source>Also &amp;delete its lists and their tasks on this computer</source>
+        <translation>同时删除此计算机上的列表及其任务(&amp;D)</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>删除</translation>
+    </message>
+    <message>
+        <source>Not removed: %1</source>
+        <translation>未删除：%1</translation>
+    </message>
+    <message>
+        <source>Removed, but: %1</source>
+        <translation>已删除，但：%1</translation>
+    </message>
 </context>
 <context>
     <name>zarvo::desktop::DetailsPane</name>
@@ -339,6 +375,14 @@
     <message>
         <source>Account %1 saved; Sync Now fetches its lists.</source>
         <translation>账户 %1 已保存；“立即同步”将获取其列表。</translation>
+    </message>
+    <message>
+        <source>Account %1 removed, and its lists on this computer.</source>
+        <translation>账户 %1 已删除，连同其在此计算机上的列表。</translation>
+    </message>
+    <message>
+        <source>Account %1 removed; its lists stay here, no longer synced.</source>
+        <translation>账户 %1 已删除；其列表保留在这里，不再同步。</translation>
     </message>
 </context>
 <context>

@@ -14,7 +14,9 @@ namespace {
 // format any front end (whatever its toolkit) reads the same.
 constexpr std::string_view kMagic = "zarvo snapshot cache\n";
 // Raised whenever what is written changes: a file of another version is ignored.
-constexpr uint32_t kVersion = 1;
+// Version 2 keeps each list's account and fold: a first screen of version 1 would show every list
+// unfolded and ungrouped, so such a file is read as none and rewritten after the home's read.
+constexpr uint32_t kVersion = 2;
 constexpr uint8_t kFixedColour = 0, kSemanticColour = 1;
 constexpr uint8_t kLastSemantic = uint8_t(platform::SemanticColour::systemRed);
 
@@ -124,7 +126,7 @@ std::string homeKey(const std::filesystem::path& home) {
 }
 
 // The least a list and a task take: their strings empty, their colours semantic.
-constexpr size_t kSmallestList = 3 * 4 + 2 + 8;
+constexpr size_t kSmallestList = 4 * 4 + 2 + 8 + 1;
 constexpr size_t kSmallestTask = 3 * 4 + 2 * 2 + 1 + 8 + 2 + 4 + 4 + 3;
 
 }  // namespace
@@ -157,6 +159,8 @@ std::string encodeCachedView(const CachedView& view, const std::filesystem::path
     out.colour(list.colour);
     out.integer(list.openCount);
     out.text(list.countTitle);
+    out.text(list.account);
+    out.flag(list.collapsed);
   }
   out.integer(uint32_t(view.tasks.size()));
   for (const auto& task : view.tasks) {
@@ -194,6 +198,8 @@ std::optional<CachedView> decodeCachedView(std::string_view bytes, const std::fi
     list.colour = in.colour();
     list.openCount = in.integer<int64_t>();
     list.countTitle = in.text();
+    list.account = in.text();
+    list.collapsed = in.flag();
     view.lists.push_back(std::move(list));
   }
   for (uint32_t i = in.count(kSmallestTask); i > 0 && in.ok(); --i) {

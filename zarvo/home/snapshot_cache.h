@@ -35,6 +35,10 @@ struct CachedList {
   platform::Colour colour;
   int64_t openCount = 0;
   std::string countTitle;  // the localized "task_count" text
+  // The title of the account (source) the list belongs to; empty for this computer's own lists. With
+  // `collapsed` (List::collapsed), a first screen groups and folds the lists as the home does.
+  std::string account;
+  bool collapsed = false;
   friend bool operator==(const CachedList&, const CachedList&) = default;
 };
 

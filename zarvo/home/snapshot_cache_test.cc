@@ -21,8 +21,10 @@ using testing::ScopedEnv;
 
 CachedView sampleView() {
   CachedView view;
-  view.lists.push_back({"local/a", "Work", platform::Colour::rgb({0, 122, 255, 200}), 3, "3 tasks"});
-  view.lists.push_back({"local/b", "K\u00fcche", platform::Colour::label(), 1, "1 Aufgabe"});
+  view.lists.push_back({"local/a", "Work", platform::Colour::rgb({0, 122, 255, 200}), 3, "3 tasks", "", false});
+  view.lists.push_back({"local/b", "K\u00fcche", platform::Colour::label(), 1, "1 Aufgabe", "", false});
+  view.lists.push_back({"dav/shared", "Shared", platform::Colour::systemOrange(), 0, "0 tasks", "dav", true});
+  view.lists.push_back({"dav/home", "Home", platform::Colour::systemOrange(), 0, "0 tasks", "dav", false});
   for (int i = 0; i < 4; ++i) {
     CachedTask task;
     task.uid = task.title = "w" + std::to_string(i);
@@ -58,6 +60,11 @@ TEST(SnapshotCacheTest, AnythingElseReadsAsNone) {
   std::string otherVersion = bytes;
   ++otherVersion[std::string_view("zarvo snapshot cache\n").size()];
   EXPECT_FALSE(decodeCachedView(otherVersion, "/h"));
+  // The first version kept no list's account or fold, and would show every list unfolded and
+  // ungrouped: its files (that of an empty view is these bytes) read as none, and are written anew.
+  std::string firstVersion = encodeCachedView({}, "/h");
+  firstVersion.replace(std::string_view("zarvo snapshot cache\n").size(), 4, std::string("\1\0\0\0", 4));
+  EXPECT_FALSE(decodeCachedView(firstVersion, "/h"));
 
   // Damage anywhere: a view or none, never a read past the end (the asan build checks) or a count
   // believed beyond what the bytes can hold.

@@ -324,16 +324,26 @@ bool FileCache::lookUpFolder(const fs::path& folderPath, const std::vector<std::
 }
 
 std::shared_ptr<const TodoFile> FileCache::decode(const fs::path& path, const Entry& entry) {
+  return decode(path.parent_path().native(), path.filename().native(), entry);
+}
+
+std::shared_ptr<const TodoFile> FileCache::decode(const std::string& folder, const std::string& name,
+                                                  const Entry& entry) {
   if (!entry.summary) return entry.file;
   const auto bytes = savedBytes(*entry.summary);
+  if (!bytes) return nullptr;
+  std::string path;
+  path.reserve(folder.size() + 1 + name.size());
+  path += folder;
+  path += '/';
+  path += name;
   std::string why;
-  auto file = bytes ? decodeEntry(*bytes, entry.summary->copy->root(), path.native(), entry.info, why) : nullptr;
+  auto file = decodeEntry(*bytes, entry.summary->copy->root(), path, entry.info, why);
   if (!file) return nullptr;
   // Later look-ups of this version get the file. Nothing the copy holds changed: no new generation.
   std::lock_guard lock(mu_);
-  if (auto folder = folders_.find(path.parent_path().native()); folder != folders_.end()) {
-    if (auto it = folder->second.find(path.filename().native());
-        it != folder->second.end() && it->second.summary == entry.summary) {
+  if (auto f = folders_.find(folder); f != folders_.end()) {
+    if (auto it = f->second.find(name); it != f->second.end() && it->second.summary == entry.summary) {
       it->second.file = file;
       it->second.summary.reset();
     }

@@ -307,6 +307,53 @@ TEST(FileCache, RowsOfCompletedTasksWaitAndGiveWayToFresherEntries) {
   EXPECT_FALSE(loaded.find(folder / "done.ics", done->info)) << "the row's version gave way";
 }
 
+// An entry known from the copy's index, decoded by its folder and name, is the file at that path,
+// and is kept decoded; an entry stored meanwhile for a newer version is not replaced by it.
+TEST(FileCache, EntriesDecodedByFolderAndNameStayDecodedUnlessReplaced) {
+  TempDir dir;
+  const fs::path root = dir.path();
+  const fs::path folder = root / "local" / "list";
+  fs::create_directories(folder);
+  for (const std::string uid : {"a", "b"}) {
+    writeFile(folder / (uid + ".ics"), "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:" + uid + "\r\nSUMMARY:" + uid +
+                                           "\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
+  }
+  FileCache cache;
+  for (const fs::path& path : {folder / "a.ics", folder / "b.ics"}) {
+    const auto file = parsed(path);
+    cache.store(path, FileCache::Entry{file->info, file, nullptr});
+  }
+  const fs::path copy = root / "files.cache";
+  ASSERT_FALSE(cache.save(*platform::FileSystem::posix(), copy, root));
+
+  FileCache loaded;
+  std::string why;
+  ASSERT_TRUE(loaded.load(*platform::FileSystem::posix(), copy, root, why)) << why;
+  std::vector<FileCache::Entry> found;
+  loaded.entriesOf(folder, {"a.ics", "b.ics"}, found);
+  ASSERT_TRUE(found[0].summary);
+  ASSERT_TRUE(found[1].summary);
+
+  const auto a = loaded.decode(folder.native(), "a.ics", found[0]);
+  ASSERT_TRUE(a);
+  expectSameFile(*a, *parsed(folder / "a.ics"));
+  const auto kept = loaded.find(folder / "a.ics", found[0].info);
+  ASSERT_TRUE(kept);
+  EXPECT_FALSE(kept->summary) << "decoded once, kept decoded";
+  EXPECT_EQ(kept->file, a);
+
+  // b.ics holds a newer version now: decoding the old row answers the old file, the cache keeps the new.
+  const auto newer = parsed(folder / "a.ics");
+  loaded.store(folder / "b.ics", FileCache::Entry{newer->info, newer, nullptr});
+  const auto b = loaded.decode(folder.native(), "b.ics", found[1]);
+  ASSERT_TRUE(b);
+  EXPECT_EQ(b->todos.at(0).fields.uid, "b");
+  EXPECT_EQ(b->path, folder / "b.ics");
+  const auto stays = loaded.find(folder / "b.ics", newer->info);
+  ASSERT_TRUE(stays);
+  EXPECT_EQ(stays->file, newer);
+}
+
 // Only files under the store's root are written, and only with paths relative to it.
 TEST(FileCache, KeepsOnlyTheRootsFiles) {
   TempDir dir;

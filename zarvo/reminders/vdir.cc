@@ -356,9 +356,14 @@ void loadCalendarFolder(FileSystem& fs, const fs::path& root, const std::shared_
         }
         continue;
       }
-      bool stored = false;
-      entry.file = loadFile(fs, dir / names[f], entry.info, &stored);
-      if (stored) ++stores;
+      // Decoded by folder and name; the file itself is read only when the copy does not give the
+      // entry back intact.
+      entry.file = cache.decode(dir.native(), names[f], entry);
+      if (!entry.file) {
+        bool stored = false;
+        entry.file = loadFile(fs, dir / names[f], entry.info, &stored);
+        if (stored) ++stores;
+      }
       entry.summary.reset();
     }
     const std::shared_ptr<const TodoFile>& file = entry.file;

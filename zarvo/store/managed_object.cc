@@ -16,8 +16,6 @@ bool sameValue(const Value& a, const Value& b) { return a.index() == b.index() &
 ManagedObject::ManagedObject(const EntityDescription& entity)
     : entity_(&entity),
       values_(entity.attributes.size()),
-      saved_(entity.attributes.size()),
-      event_(entity.attributes.size()),
       related_(entity.relationships.size()),
       savedRelated_(entity.relationships.size()) {
   for (size_t i = 0; i < entity.attributes.size(); ++i) values_[i] = entity.attributes[i].defaultValue;
@@ -87,6 +85,9 @@ void ManagedObject::setValueAt(size_t index, Value value, bool notify) {
   {
     std::lock_guard lock(mu_);
     if (sameValue(values_[index], value)) return;
+    // Made on the first change: most records are read, shown and never changed.
+    if (saved_.empty()) saved_.resize(values_.size());
+    if (event_.empty()) event_.resize(values_.size());
     if (!saved_[index]) saved_[index] = values_[index];
     if (!event_[index]) event_[index] = values_[index];
     values_[index] = std::move(value);
@@ -100,7 +101,7 @@ std::map<std::string, Value> ManagedObject::changedValues() const {
   std::lock_guard lock(mu_);
   std::map<std::string, Value> out;
   for (size_t i = 0; i < values_.size(); ++i) {
-    if (saved_[i] && !sameValue(*saved_[i], values_[i])) out.emplace(entity_->attributes[i].name, values_[i]);
+    if (i < saved_.size() && saved_[i] && !sameValue(*saved_[i], values_[i])) out.emplace(entity_->attributes[i].name, values_[i]);
   }
   return out;
 }
@@ -108,7 +109,7 @@ std::map<std::string, Value> ManagedObject::changedValues() const {
 Value ManagedObject::committedValue(std::string_view key) const {
   const size_t i = attributeIndexOrThrow(key);
   std::lock_guard lock(mu_);
-  return saved_[i] ? *saved_[i] : values_[i];
+  return i < saved_.size() && saved_[i] ? *saved_[i] : values_[i];
 }
 
 std::vector<std::shared_ptr<ManagedObject>> ManagedObject::committedRelatedObjects(std::string_view key) const {

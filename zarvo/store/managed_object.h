@@ -122,6 +122,7 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
   std::optional<int64_t> rowID_;
   int64_t rowVersion_ = 0;           // z_opt of the row as last read or written
   std::vector<Value> values_;
+  // Both empty until an attribute changes, then one slot per attribute.
   std::vector<std::optional<Value>> saved_;    // value at the last save, for attributes changed since
   std::vector<std::optional<Value>> event_;    // value before the first change in the current event
   std::map<std::string, Value> announced_;     // changedValuesForCurrentEvent while being announced

@@ -515,9 +515,9 @@ void ObjectContext::refresh(const std::shared_ptr<ManagedObject>& object) {
     const EntityDescription& e = object->entity();
     for (size_t i = 0; i < e.attributes.size(); ++i) {
       object->values_[i] = readValue(stmt, static_cast<int>(i + 2), e.attributes[i].type);
-      object->saved_[i].reset();
-      object->event_[i].reset();
     }
+    object->saved_.clear();
+    object->event_.clear();
     for (auto& r : object->related_) r.reset();
     for (auto& r : object->savedRelated_) r.reset();
   }
@@ -531,10 +531,10 @@ void ObjectContext::rollback() {
   for (auto* p : deleted_) restore.push_back(p->shared_from_this());
   for (auto& o : restore) {
     std::lock_guard objectLock(o->mu_);
-    for (size_t i = 0; i < o->values_.size(); ++i) {
+    for (size_t i = 0; i < o->saved_.size(); ++i) {
       if (o->saved_[i]) o->values_[i] = *std::exchange(o->saved_[i], std::nullopt);
-      o->event_[i].reset();
     }
+    o->event_.clear();
     for (size_t r = 0; r < o->related_.size(); ++r) {
       if (o->savedRelated_[r]) o->related_[r] = std::move(*std::exchange(o->savedRelated_[r], std::nullopt));
     }

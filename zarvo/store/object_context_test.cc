@@ -476,6 +476,36 @@ TEST_F(ContextTest, RelationshipsKeepTheirInverseAndSurviveReopening) {
   EXPECT_TRUE(open()->fetch(notes())[0]->relatedObjects("labels").empty());
 }
 
+// What a record holds as of its last save, for a record read and never changed, changed once, and
+// refreshed from a row another context changed since: the refresh forgets the earlier change.
+TEST_F(ContextTest, CommittedValuesOfReadChangedAndRefreshedRecords) {
+  {
+    auto ctx = open();
+    insert(*ctx, "a");
+    ctx->save();
+  }
+  auto mine = open();
+  auto theirs = open();
+  auto a = mine->fetch(notes())[0];
+  EXPECT_TRUE(a->changedValues().empty());
+  EXPECT_EQ(std::get<std::string>(a->committedValue("title")), "a");
+  EXPECT_TRUE(isNull(a->committedValue("count")));
+
+  a->setValue("count", int64_t{5});
+  EXPECT_TRUE(isNull(a->committedValue("count")));
+  EXPECT_EQ(a->changedValues(), (std::map<std::string, Value>{{"count", int64_t{5}}}));
+
+  auto theirA = theirs->fetch(notes())[0];
+  theirA->setValue("count", int64_t{1});
+  theirs->save();
+  mine->refresh(a);
+  EXPECT_EQ(std::get<int64_t>(a->value("count")), 1);
+  EXPECT_EQ(std::get<int64_t>(a->committedValue("count")), 1);
+  EXPECT_TRUE(a->changedValues().empty());
+  a->setValue("title", std::string("b"));
+  EXPECT_EQ(a->changedValues(), (std::map<std::string, Value>{{"title", std::string("b")}}));
+}
+
 TEST_F(ContextTest, RollbackDropsInsertsAndRestoresValues) {
   auto ctx = open();
   auto a = insert(*ctx, "a");

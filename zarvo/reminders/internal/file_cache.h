@@ -190,6 +190,9 @@ class FileCache {
   // cache from then on), or null when the copy no longer gives it back intact: the caller then reads
   // the file itself. Any thread; the decoding runs outside the cache's lock.
   std::shared_ptr<const TodoFile> decode(const std::filesystem::path& path, const Entry& entry);
+  // The same for the file `name` of `folder` (a folder path as the cache keys it, without a trailing
+  // separator): a listing that decodes thousands of entries builds no path object for each.
+  std::shared_ptr<const TodoFile> decode(const std::string& folder, const std::string& name, const Entry& entry);
 
   // How many times a folder look-up found cached files gone (another program removed them; this
   // process's own removals erase their entries first), or met a folder of files it knew nothing of
