@@ -38,8 +38,9 @@ def free_port():
         return s.getsockname()[1]
 
 
-def start_radicale(folder):
-    port = free_port()
+def start_radicale(folder, port=None):
+    """Radicale serving `folder`/storage, on `port` (default: a free one); its process and URL."""
+    port = port or free_port()
     with open(os.path.join(folder, "users"), "w") as f:
         f.write("bench:" + PASSWORD + "\n")
     config = os.path.join(folder, "config")

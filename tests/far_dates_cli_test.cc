@@ -84,7 +84,7 @@ TEST_F(FarDatesCli, AddKeepsFarDatesExactlyOrRefusesThem) {
       {"time capsule in 300 years #Far", "LANG=en_US.UTF-8", "time capsule", "2324-03-11", nullptr},
       {"lunch 9999-12-31 at 12:30 #Far", "LANG=en_US.UTF-8", "lunch", "9999-12-31T12:30:00.000+00:00", nullptr},
       {"end of days 9999-12-31 #Far", "LANG=en_US.UTF-8", "end of days", "9999-12-31", nullptr},
-      {"古い約束 24年3月5日 #Far", "LANG=ja_JP.UTF-8", "古い約束", "0024-03-05", nullptr},
+      {"古い約束 0024年3月5日 #Far", "LANG=ja_JP.UTF-8", "古い約束", "0024-03-05", nullptr},
       {"day zero 0000-01-01 #Far", "LANG=en_US.UTF-8", nullptr, nullptr, "0000-01-01"},
       {"Iden 15. März 44 v. Chr. #Far", "LANG=de_DE.UTF-8", nullptr, nullptr, "-0044-03-15"},
       {"time capsule in 8000 years #Far", "LANG=en_US.UTF-8", nullptr, nullptr, "10024-03-11"},

@@ -8,6 +8,7 @@
 #include "zarvo/chrono/prefilter.h"
 #include "zarvo/chrono/refiners/coming_time_refiner.h"
 #include "zarvo/chrono/refiners/numeric_date_order_refiner.h"
+#include "zarvo/chrono/refiners/short_year_refiner.h"
 #include "zarvo/platform/regex.h"
 #include "zarvo/platform/text.h"
 
@@ -80,6 +81,11 @@ const ComingTimeRefiner& comingTimes() {
   return refiner;
 }
 
+const ShortYearRefiner& shortYears() {
+  static const ShortYearRefiner refiner;
+  return refiner;
+}
+
 const NumericDateOrderRefiner& numericOrder(bool dayFirst) {
   static const NumericDateOrderRefiner dayFirstRefiner(true);
   static const NumericDateOrderRefiner monthFirstRefiner(false);
@@ -134,6 +140,7 @@ std::vector<ParsedResult> Chrono::refined(const Run& run, std::vector<ParsedResu
     const bool dayFirst = options_.numericDateOrder == ReaderOptions::NumericDateOrder::dayFirst;
     results = numericOrder(dayFirst).refine(run.text, std::move(results), run.opt);
   }
+  if (options_.shortYears) results = shortYears().refine(run.text, std::move(results), run.opt);
   if (options_.timesAhead) results = comingTimes().refine(run.text, std::move(results), run.opt);
   return results;
 }

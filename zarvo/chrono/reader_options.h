@@ -62,6 +62,14 @@ struct ReaderOptions {
   // tomorrow at 9:00. A range moves as a whole. Default false: the reference day, past or not.
   bool timesAhead = false;
 
+  // When true, the years Japanese and Chinese dates write short are read as meant: a year of two
+  // digits or two numerals ("24年3月5日", "二四年三月五日") is the year ending in them nearest the
+  // reference (2024 read in 2026), and an era year ("令和6年", "平成2年", "令和元年") is its Gregorian
+  // year, with the era 令和 and one-digit era years that the engine does not read otherwise.
+  // Default false: a year stands as written (24年 is the year 24), and only 昭和 and 平成 years of two
+  // digits are read as eras.
+  bool shortYears = false;
+
   friend bool operator==(const ReaderOptions&, const ReaderOptions&) = default;
 };
 

@@ -108,10 +108,11 @@ constexpr std::array<std::string_view, kTagUnitCount> kTagUnitNames = {
     "jpMergeDateAndTimeRefiner",
     "comingTimeRefiner",
     "numericDateOrderRefiner",
+    "shortYearRefiner",
 };
 
 static_assert(static_cast<size_t>(ComponentUnit::meridiem) + 1 == kComponentUnitCount);
-static_assert(static_cast<size_t>(TagUnit::numericDateOrderRefiner) + 1 == kTagUnitCount);
+static_assert(static_cast<size_t>(TagUnit::shortYearRefiner) + 1 == kTagUnitCount);
 
 }  // namespace
 

@@ -125,8 +125,9 @@ enum class TagUnit {
   jpMergeDateAndTimeRefiner,
   comingTimeRefiner,
   numericDateOrderRefiner,
+  shortYearRefiner,
 };
-inline constexpr size_t kTagUnitCount = 97;
+inline constexpr size_t kTagUnitCount = 98;
 
 // The case name as written above ("timeZoneOffset", "enCasualDateParser").
 std::string_view name(ComponentUnit unit);

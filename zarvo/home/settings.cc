@@ -126,7 +126,7 @@ Error readQuickEntry(const Reader& reader, const toml::table& root, QuickEntryOp
                                   {"languages", "forward-dates", "capital-time-zones", "false-date-guard",
                                    "afternoon-hours", "clean-titles", "best-reading", "date-order", "more-phrases",
                                    "join-date-and-time", "times-ahead", "all-day", "default-time", "repetitions",
-                                   "whole-titles", "reminders"});
+                                   "whole-titles", "short-years", "reminders"});
   if (!quick) return quick.error();
   const toml::table* table = *quick;
   for (const auto& [key, field] : {std::pair<std::string_view, bool*>{"forward-dates", &q.forwardDates},
@@ -140,7 +140,8 @@ Error readQuickEntry(const Reader& reader, const toml::table& root, QuickEntryOp
                                    {"times-ahead", &q.timesAhead},
                                    {"all-day", &q.allDayDates},
                                    {"repetitions", &q.repetitions},
-                                   {"whole-titles", &q.wholeTitles}}) {
+                                   {"whole-titles", &q.wholeTitles},
+                                   {"short-years", &q.shortYears}}) {
     if (auto e = reader.boolean(table, "quick-entry", key, *field)) return e;
   }
   if (table && table->contains("reminders")) {

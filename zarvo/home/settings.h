@@ -15,6 +15,7 @@
 //   all-day = true               # allDayDates
 //   repetitions = true           # repetitions
 //   whole-titles = true          # wholeTitles
+//   short-years = true           # shortYears
 //   date-order = "language"      # or "day-first", "month-first"; default "language"
 //   default-time = "09:00"       # a day-only due gets this time instead of being all-day; default none
 //

@@ -113,7 +113,8 @@ TEST(SettingsTest, EachQuickEntryKeySwitchesItsOwnOption) {
                                    {"times-ahead", &QuickEntryOptions::timesAhead},
                                    {"all-day", &QuickEntryOptions::allDayDates},
                                    {"repetitions", &QuickEntryOptions::repetitions},
-                                   {"whole-titles", &QuickEntryOptions::wholeTitles}}) {
+                                   {"whole-titles", &QuickEntryOptions::wholeTitles},
+                                   {"short-years", &QuickEntryOptions::shortYears}}) {
     const auto s = parseSettings(std::string("[quick-entry]\n") + key + " = false\n", "config.toml");
     ASSERT_TRUE(s) << s.error().message();
     QuickEntryOptions expected = Settings::defaults().quickEntry;

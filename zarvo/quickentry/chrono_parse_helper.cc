@@ -76,6 +76,7 @@ chrono::ReaderOptions readerOptions(const QuickEntryOptions& options) {
     reader.preferredLanguage = Language::english;
   }
   reader.numericDateOrder = options.numericDateOrder;
+  reader.shortYears = options.shortYears;
   // Times move ahead once the corrections have read them ("at 3" is 15:00 before it is compared with
   // the reference), so the helper applies that rule itself.
   return reader;

@@ -178,6 +178,13 @@ TEST_F(QuickEntryOptionsTest, EachReadingAloneDoesOnlyItsOwn) {
       with([](QuickEntryOptions& o) { o.numericDateOrder = chrono::ReaderOptions::NumericDateOrder::dayFirst; });
   EXPECT_EQ(dueOf(read("Renew lease 2/1/2025", dayFirst)), "2025-01-02T12:00:00.000+01:00");
   EXPECT_EQ(dueOf(read("Renew lease 2/1/2025", plain)), "2025-02-01T12:00:00.000+01:00");
+
+  const auto shortYears = with([](QuickEntryOptions& o) { o.shortYears = true; });
+  EXPECT_EQ(dueOf(read("24年3月5日 確定申告", shortYears)), "2024-03-05T12:00:00.000+01:00");
+  EXPECT_EQ(dueOf(read("令和6年3月5日 確定申告", shortYears)), "2024-03-05T12:00:00.000+01:00");
+  EXPECT_EQ(toUtf8(read("令和6年3月5日 確定申告", shortYears).title), "確定申告");
+  EXPECT_EQ(dueOf(read("二五年三月五日 交房租", shortYears)), "2025-03-05T12:00:00.000+01:00");
+  EXPECT_EQ(dueOf(read("24年3月5日 確定申告", plain)).substr(0, 10), "0024-03-05");
 }
 
 // A "remind me" phrase leaves the line before the rest is read: the due and the title are the line's
@@ -232,6 +239,16 @@ TEST_F(QuickEntryOptionsTest, RemindMePhrasesGiveAReminderAndLeaveTheLine) {
            Row{"明天下午3点提醒我交电费", "交电费", "none", "2024-03-11T15:00:00.000+01:00"},
            Row{"提醒我明天9点开会", "开会", "none", "2024-03-11T09:00:00.000+01:00"},
            Row{"周五看牙医 提醒我上午9点", "看牙医", "2024-03-15T00:00:00.000+01:00", "2024-03-15T09:00:00.000+01:00"},
+           // A day set apart by a blank is the task's due; the time written against the asking
+           // words is the reminder's, on that day. Written together, both are the reminder's.
+           Row{"歯医者 金曜日 9時にリマインド", "歯医者", "2024-03-15T00:00:00.000+01:00", "2024-03-15T09:00:00.000+01:00"},
+           Row{"ゴミ出し 明日 7時にリマインドしてください", "ゴミ出し", "2024-03-11T00:00:00.000+01:00",
+               "2024-03-11T07:00:00.000+01:00"},
+           Row{"歯医者 金曜日9時にリマインド", "歯医者", "none", "2024-03-15T09:00:00.000+01:00"},
+           Row{"交电费 周五 上午9点提醒我", "交电费", "2024-03-15T00:00:00.000+01:00", "2024-03-15T09:00:00.000+01:00"},
+           // Polite ways of asking leave the title with the phrase.
+           Row{"会議 明日15時 1時間前にリマインドしてください", "会議", "2024-03-11T15:00:00.000+01:00", "-3600"},
+           Row{"开会 明天下午3点 请提前30分钟提醒我一下", "开会", "2024-03-11T15:00:00.000+01:00", "-1800"},
            Row{"リマインドの設定を見直す", "リマインドの設定を見直す", "none", "none"},
            Row{"设置提醒功能", "设置提醒功能", "none", "none"},
            // The asking words without a moment after them are the title's.

@@ -82,6 +82,12 @@ struct QuickEntryOptions {
   // 14:49 is tomorrow 9:00). Default false: today, past or not.
   bool timesAhead = false;
 
+  // Years Japanese and Chinese dates write short are read as meant (chrono::ReaderOptions::shortYears):
+  // "24年3月5日" and "二四年三月五日" are in 2024 (the year ending in those digits nearest the moment of
+  // entry), "令和6年3月5日" too, and "平成2年" is 1990. Default false: the engine's reading, where
+  // 24年 is the year 24 and only 昭和 and 平成 years of two digits are eras.
+  bool shortYears = false;
+
   // A phrase that states no time of day ("today", "Friday", "Dec 24", "in 3 days") gives an all-day
   // due: the description's dueIsAllDay() is true and its due date is the start of that day, so the
   // task is due that day, shown without a time, stored as a date. With `defaultTime` the day gets
@@ -140,7 +146,7 @@ struct QuickEntryOptions {
                                        std::optional<chrono::Language> tieLanguage) {
     QuickEntryOptions o = everyCorrection(std::move(languages));
     o.chooseLanguageByEvidence = o.extraPhrases = o.joinDateAndTime = o.timesAhead = o.allDayDates = true;
-    o.repetitions = o.wholeTitles = true;
+    o.repetitions = o.wholeTitles = o.shortYears = true;
     o.tieLanguage = tieLanguage;
     o.setsEngineLanguage = false;
     return o;

@@ -114,7 +114,7 @@ std::optional<std::pair<TaskDescription::Reminder, std::u16string>> reminderIn(s
     }
     if (!moment && found->momentPrecedes) {
       // The date engine's reading of the text before the asking words, when its phrases end where
-      // they start and follow one another with nothing but blanks between ("明日 9時にリマインド").
+      // they start and follow one another with nothing but blanks between ("明日9時にリマインド").
       const std::u16string_view before = text.substr(0, static_cast<size_t>(found->range.location));
       moment = dates.parse(before);
       const auto blanksOnly = [&](int64_t from, int64_t to) {
@@ -133,6 +133,24 @@ std::optional<std::pair<TaskDescription::Reminder, std::u16string>> reminderIn(s
         }
         if (whole) {
           start = from;
+          // A day set apart by a blank is the task's, as "dentist friday remind me at 9am" is:
+          // in "歯医者 金曜日 9時にリマインド" the asking words take the time written against them
+          // ("9時に"), and "金曜日" stays with the line to give the due. Only when that attached
+          // part reads as a moment of its own; "明日9時に" written together is the reminder's whole.
+          int64_t attached = static_cast<int64_t>(before.size());
+          while (attached > from && u_isspace(text[static_cast<size_t>(attached - 1)])) --attached;
+          const int64_t momentEnd = attached;
+          while (attached > from && !u_isspace(text[static_cast<size_t>(attached - 1)])) --attached;
+          if (attached > from) {
+            const std::u16string_view part = text.substr(static_cast<size_t>(attached),
+                                                          static_cast<size_t>(momentEnd - attached));
+            std::shared_ptr<ChronoParseItem> own = dates.parse(part);
+            if (own && !own->recurrenceRule() && own->ranges().size() == 1 && own->ranges().front().location == 0 &&
+                own->ranges().front().end() == static_cast<int64_t>(part.size())) {
+              moment = std::move(own);
+              start = attached;
+            }
+          }
         } else {
           moment = nullptr;
         }

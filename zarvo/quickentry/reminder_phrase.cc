@@ -86,16 +86,22 @@ const std::vector<Writing>& writings() {
     w.push_back({b + ask + u"\\s+([0-9]+|" + counts().alternation(AlternationStyle{{}, u"\\s+", false}) +
                      u")\\s*(" + units().alternation() + u")\\s+" + beforeWords().alternation() + e,
                  1, 2});
+    // The polite ways of asking belong to the phrase, so none of them is left in the title:
+    // "リマインドしてください", "リマインドして下さい", "リマインドしてね", "リマインドお願いします",
+    // "请提醒我", "提醒我一下".
+    const std::u16string jaAsk = u"リマインド(?:して(?:ください|下さい)?ね?|する|を?お願い(?:します|いたします)?)?";
+    const std::u16string please = u"(?:[请請]\\s*)?";
+    const std::u16string zhAsk = please + u"提醒我?(?:一下)?";
     // "1時間前にリマインド", "提前1小时提醒我", "1小时前提醒我"
-    w.push_back({u"([0-9]+)\\s*(分|時間|日|週間)前に?\\s*リマインド(?:して)?", 1, 2});
-    w.push_back({u"提前\\s*([0-9]+|[一两兩二三])\\s*(分钟|分鐘|个小时|個小時|小时|小時|天|周|星期)\\s*提醒我?", 1, 2});
-    w.push_back({u"([0-9]+|[一两兩二三])\\s*(分钟|分鐘|个小时|個小時|小时|小時|天|周|星期)前\\s*提醒我?", 1, 2});
+    w.push_back({u"([0-9]+)\\s*(分|時間|日|週間)前に?\\s*" + jaAsk, 1, 2});
+    w.push_back({please + u"提前\\s*([0-9]+|[一两兩二三])\\s*(分钟|分鐘|个小时|個小時|小时|小時|天|周|星期)\\s*" + zhAsk, 1, 2});
+    w.push_back({u"([0-9]+|[一两兩二三])\\s*(分钟|分鐘|个小时|個小時|小时|小時|天|周|星期)前\\s*" + zhAsk, 1, 2});
     // "remind me at 9am", "remind me tomorrow 9am", "erinnere mich um 9": the moment follows.
     w.push_back({b + u"(" + ask + u")(?:\\s+" + prepositions().alternation() + u")?\\s+", 0, 0});
     // "明日9時にリマインド", "9時にリマインドして": the moment comes first.
-    w.push_back({u"\\s*に?\\s*(リマインド(?:して(?:ください)?|する|お願い(?:します)?)?)", 0, 0, nullptr, false, true});
+    w.push_back({u"\\s*に?\\s*(" + jaAsk + u")", 0, 0, nullptr, false, true});
     // "明天下午3点提醒我", "提醒我明天9点开会": the moment before or after.
-    w.push_back({u"(提醒我?(?:一下)?)\\s*", 0, 0, nullptr, true, true});
+    w.push_back({u"(" + zhAsk + u")\\s*", 0, 0, nullptr, true, true});
     for (Writing& writing : w) writing.regex = platform::Regex::compile(std::u16string_view(writing.pattern));
     return w;
   }();

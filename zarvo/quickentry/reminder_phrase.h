@@ -3,7 +3,8 @@
 // um 9 Uhr", "recuérdame 2 horas antes", "recuérdame a las 9", "rappelle-moi 1 heure avant",
 // "rappelle-moi à 9h", and in Japanese and Chinese a length before the due ("1時間前にリマインド",
 // "提前1小时提醒我") or a moment next to the words that ask ("明日9時にリマインド", "明天下午3点提醒我",
-// "提醒我明天9点").
+// "提醒我明天9点"). The polite ways of asking are part of the phrase ("リマインドしてください",
+// "リマインドお願いします", "请提醒我", "提醒我一下").
 //
 // Pure functions over tables built once per process; thread-safe.
 #pragma once

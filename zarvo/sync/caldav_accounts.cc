@@ -116,6 +116,37 @@ std::optional<Account> parseAccount(std::string name, const std::string& text) {
 
 bool hasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
 
+// What is wrong with the host and port of an http(s) URL without credentials, if anything. vdirsyncer
+// would take "http://host:/" and fail at every sync with a message about the URL's parsing; said
+// here, the account is never stored.
+std::optional<std::string> hostProblem(std::string_view url) {
+  std::string_view authority = url.substr(url.find("://") + 3);
+  authority = authority.substr(0, authority.find_first_of("/?#"));
+  std::string_view host = authority, port;
+  bool hasPort = false;
+  if (authority.starts_with('[')) {  // an IPv6 address: [::1]:5232
+    const size_t close = authority.find(']');
+    if (close == std::string_view::npos) return "an IPv6 address in it lacks its closing ']'";
+    host = authority.substr(0, close + 1);
+    const std::string_view rest = authority.substr(close + 1);
+    if (!rest.empty() && !rest.starts_with(':')) return "'" + std::string(rest) + "' follows its IPv6 address";
+    hasPort = !rest.empty();
+    if (hasPort) port = rest.substr(1);
+  } else if (const size_t colon = authority.rfind(':'); colon != std::string_view::npos) {
+    host = authority.substr(0, colon);
+    port = authority.substr(colon + 1);
+    hasPort = true;
+  }
+  if (host.empty() || host == "[]") return "it names no server";
+  if (!hasPort) return std::nullopt;
+  if (port.empty()) return "it has no port number after ':' (give one, or leave out the ':' for the usual port)";
+  const bool digits = port.size() <= 5 && std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; });
+  if (!digits || std::atoi(std::string(port).c_str()) < 1 || std::atoi(std::string(port).c_str()) > 65535) {
+    return "its port '" + std::string(port) + "' is not a number from 1 to 65535";
+  }
+  return std::nullopt;
+}
+
 std::string sourceFile(std::string_view name, int type) {
   const std::string n(name);
   return "identifier=" + n + "\ntitle=" + n + "\ntype=" + std::to_string(type) + "\n";
@@ -237,6 +268,7 @@ Error Accounts::checkFields(const Account& account) const {
                       "the server's URL holds a user name or password ('user:password@'), which would be stored; "
                       "give the URL without it, the user name on its own and where the password comes from");
   }
+  if (auto why = hostProblem(account.url)) return invalid("the server's URL '" + account.url + "' cannot be used: " + *why);
   if (account.user.empty() || hasLineBreak(account.user)) return invalid("the user name must be one line of text");
   if (account.password.value.empty() || hasLineBreak(account.password.value)) {
     return invalid("where the password comes from must be one line of text");

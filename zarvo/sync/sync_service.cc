@@ -379,7 +379,7 @@ Error SyncRun::choose(const SyncRequest& request) {
       return syncError(SyncErrc::passwordUnavailable, "cannot sync " + a.name + ": " + *problem);
     }
   }
-  vdirsyncer_.emplace(program, accounts_.layout().configFile(), options_.timeouts);
+  vdirsyncer_.emplace(program, accounts_.layout().configFile(), options_.timeouts, options_.skipUnchangedLists);
   reader_.emplace(chosen_);
   for (const auto& a : chosen_) {
     if (!accounts_.discoveredCollections(a.name)) firstUse_.push_back(a);

@@ -83,6 +83,12 @@ struct SyncServiceOptions {
   // Default (empty): `zarvo --home HOME sync-conflict` with the zarvo on PATH; when there is none, no
   // resolver: such a task is then reported as an error and left as it is on both sides.
   std::vector<std::string> conflictResolver;
+  // Skip the lists that changed on neither side since their last successful sync: vdirsyncer would
+  // find nothing to do in them, after listing every task of both sides. Told by the server's tag for
+  // the list (one small request each) and the local files' names, times, inodes and sizes; a server
+  // without such a tag always syncs every list. Default false: every list is synced by vdirsyncer
+  // itself on every sync; the zarvo program turns it on.
+  bool skipUnchangedLists = false;
   // The vdirsyncer program. Default (empty): the one on PATH.
   std::filesystem::path vdirsyncer;
   // For the home's sync files. Default (null): platform::FileSystem::posix().

@@ -66,8 +66,8 @@ constexpr std::string_view kStepMark = "zarvo-step";
 
 // Runs vdirsyncer's commands one after the other in one Python process, as vdirsyncer's own entry
 // point would run each (its click application, `vdirsyncer.cli.app`, the one its installed script
-// calls). Arguments: CONFIG CONNECT_SECONDS IDLE_SECONDS, then per step "zarvo-step" and the
-// command's arguments. Besides vdirsyncer's own lines it writes:
+// calls). Arguments: CONFIG CONNECT_SECONDS IDLE_SECONDS SKIP_UNCHANGED (1 or 0), then per step
+// "zarvo-step" and the command's arguments. Besides vdirsyncer's own lines it writes:
 //   zarvo-done <pair>/<list>     when vdirsyncer has finished syncing one list (it syncs several at
 //                                once and says nothing when one ends)
 //   zarvo-step <status>          when a step has ended
@@ -77,8 +77,83 @@ constexpr std::string_view kStepMark = "zarvo-step";
 // no setting in vdirsyncer for them). What it relies on that is not vdirsyncer's documented command
 // line (the client's default, the per-list sync function) is only wrapped when present, so a
 // vdirsyncer without them still syncs, without those extras.
+//
+// With SKIP_UNCHANGED, a list whose two sides are as they were before its last successful sync is not
+// synced again: vdirsyncer would find nothing to do in it, after listing every task on both sides
+// and looking each up in its status (most of a sync with nothing to do). "As they were" is a digest
+// of: the server's tag for the list (CalendarServer's getctag, else DAV's sync-token, which the server
+// changes with any change in the list; asked through vdirsyncer's own storage, so with its
+// credentials and TLS settings), the name, modification time, inode and size of every task file in
+// the local folder (what vdirsyncer itself compares, so an edit in place or a replaced file shows),
+// and both storages' settings. The digest is taken before the sync and kept beside vdirsyncer's
+// status of the list ("<pair>/<list>.zarvo-unchanged") only when the sync succeeded, so whatever
+// changes during or after a sync changes the next digest; a failed sync removes it. A server that
+// gives neither tag, a list vdirsyncer has no status for, or any doubt: the list is synced. The
+// skipped list is told as vdirsyncer tells one ("Syncing pair/list", then done), with no change.
 constexpr std::string_view kDriver = R"PY(
 import os, sys
+def unchangedSkipper(syncOne):
+    import hashlib, json
+    from vdirsyncer.cli.utils import get_status_name, get_status_path, storage_instance_from_config
+    tags = {"zarvo-ctag": ("getctag", "http://calendarserver.org/ns/"), "zarvo-sync-token": ("sync-token", "DAV:")}
+    def settings(config):
+        return {k: v for k, v in config.items() if "password" not in k}
+    async def digestOf(collection, connector):
+        local = await storage_instance_from_config(collection.config_a, create=False, connector=connector)
+        server = await storage_instance_from_config(collection.config_b, create=False, connector=connector)
+        path, extension, table = local.path, local.fileext, server._property_table
+        if not isinstance(path, str) or not extension or not isinstance(table, dict):
+            return None
+        server._property_table = dict(table, **tags)
+        tag = await server.get_meta("zarvo-ctag") or await server.get_meta("zarvo-sync-token")
+        if not tag:
+            return None
+        files = []
+        with os.scandir(path) as entries:
+            for entry in entries:
+                if entry.name.endswith(extension) and entry.is_file():
+                    s = entry.stat()
+                    files.append("%s\t%d\t%d\t%d" % (entry.name, s.st_mtime_ns, s.st_ino, s.st_size))
+        files.sort()
+        digest = hashlib.sha256(json.dumps([settings(collection.config_a), settings(collection.config_b), tag],
+                                           sort_keys=True, default=str).encode())
+        digest.update("\n".join(files).encode("utf-8", "surrogateescape"))
+        return digest.hexdigest()
+    def keep(path, digest):
+        try:
+            if digest is None:
+                os.unlink(path)
+                return
+            temporary = path + ".tmp"
+            fd = os.open(temporary, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o600)
+            with os.fdopen(fd, "w") as f:
+                f.write(digest)
+            os.replace(temporary, path)
+        except OSError:
+            pass
+    async def syncUnlessUnchanged(collection, general, force_delete, **kwargs):
+        base, pair = general["status_path"], collection.pair.name
+        record = get_status_path(base, pair, collection.name, "zarvo-unchanged")
+        digest, unchanged = None, False
+        try:
+            digest = await digestOf(collection, kwargs.get("connector"))
+            if digest is not None and not force_delete and \
+                    os.path.exists(get_status_path(base, pair, collection.name, "items")):
+                with open(record) as f:
+                    unchanged = f.read() == digest
+        except Exception:
+            pass
+        if unchanged:
+            print("Syncing " + get_status_name(pair, collection.name), flush=True)
+            return None
+        try:
+            result = await syncOne(collection, general, force_delete, **kwargs)
+        except BaseException:
+            keep(record, None)
+            raise
+        keep(record, digest)
+        return result
+    return syncUnlessUnchanged
 def main():
     try:
         import aiohttp, aiohttp.client
@@ -87,8 +162,9 @@ def main():
         print("\nzarvo-driver\tunavailable\t%s" % error, flush=True)
         return 3
     config, connect, idle = sys.argv[1], float(sys.argv[2]), float(sys.argv[3])
+    skipUnchanged = sys.argv[4] == "1"
     steps, step = [], None
-    for word in sys.argv[4:]:
+    for word in sys.argv[5:]:
         if word == "zarvo-step":
             step = []
             steps.append(step)
@@ -102,6 +178,11 @@ def main():
         from vdirsyncer.cli import tasks
         from vdirsyncer.cli.utils import get_status_name
         syncOne = tasks.sync_collection
+        if skipUnchanged:
+            try:
+                syncOne = unchangedSkipper(syncOne)
+            except Exception:
+                pass
         async def syncAndTell(collection, *args, **kwargs):
             try:
                 return await syncOne(collection, *args, **kwargs)
@@ -334,8 +415,8 @@ std::string Vdirsyncer::installHint() {
          "'sudo dnf install vdirsyncer' (Fedora) or 'pipx install vdirsyncer'";
 }
 
-Vdirsyncer::Vdirsyncer(fs::path program, fs::path config, NetworkTimeouts timeouts)
-    : program_(std::move(program)), config_(std::move(config)), timeouts_(timeouts) {}
+Vdirsyncer::Vdirsyncer(fs::path program, fs::path config, NetworkTimeouts timeouts, bool skipUnchangedLists)
+    : program_(std::move(program)), config_(std::move(config)), timeouts_(timeouts), skipUnchanged_(skipUnchangedLists) {}
 
 std::chrono::milliseconds Vdirsyncer::silenceLimit() const {
   return std::max<std::chrono::milliseconds>(std::chrono::minutes(2), 5 * timeouts_.idle + timeouts_.connect);
@@ -359,7 +440,7 @@ std::optional<VdirsyncerRun> Vdirsyncer::runTogether(const std::vector<Vdirsynce
   if (!python) return std::nullopt;
   std::vector<std::string> arguments(python->begin() + 1, python->end());
   arguments.insert(arguments.end(), {"-c", std::string(kDriver), config_.string(), seconds(timeouts_.connect),
-                                     seconds(timeouts_.idle)});
+                                     seconds(timeouts_.idle), skipUnchanged_ ? "1" : "0"});
   for (const auto& step : steps) {
     arguments.emplace_back(kStepMark);
     for (auto& word : stepArguments(step)) arguments.push_back(std::move(word));

@@ -149,7 +149,11 @@ class Vdirsyncer {
   // What to tell a person who has none.
   static std::string installHint();
 
-  Vdirsyncer(std::filesystem::path program, std::filesystem::path config, NetworkTimeouts timeouts = {});
+  // With `skipUnchangedLists`, a run in one process does not sync a list neither side of which
+  // changed since its last successful sync (see vdirsyncer.cc for how that is told); it is reported
+  // as synced with no change.
+  Vdirsyncer(std::filesystem::path program, std::filesystem::path config, NetworkTimeouts timeouts = {},
+             bool skipUnchangedLists = false);
 
   // Runs `steps` in order: in one process when vdirsyncer's Python can run them together (with
   // `timeouts` applied to its HTTP client), else one process per step (without them: vdirsyncer's
@@ -175,6 +179,7 @@ class Vdirsyncer {
   std::filesystem::path program_;
   std::filesystem::path config_;
   NetworkTimeouts timeouts_;
+  bool skipUnchanged_ = false;
 };
 
 }  // namespace zarvo::caldav
