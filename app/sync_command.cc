@@ -115,9 +115,7 @@ HomeOptions waitingHomeOptions() {
 }
 
 caldav::SyncServiceOptions syncServiceOptions(const fs::path& home, const Settings& settings) {
-  caldav::SyncServiceOptions options;
-  options.timeouts = settings.syncTimeouts;
-  options.skipUnchangedLists = true;
+  caldav::SyncServiceOptions options = settings.syncServiceOptions();
   // This program settles conflicts (sync-conflict above), found by the path it was started from.
   std::error_code ec;
   const fs::path self = fs::read_symlink("/proc/self/exe", ec);

@@ -1227,6 +1227,10 @@ void DesktopTest::speaksTheLocalesLanguage() {
     QCOMPARE(dueText(now.addDays(1).addSecs(7800), false, now), QString("morgen 17:00"));
     QCOMPARE(dueText(now.addDays(2), true, now), QLocale().dayName(3, QLocale::ShortFormat));  // Wednesday in German
     QCOMPARE(QLocale().dayName(3, QLocale::ShortFormat), QString("Mi."));
+    // Where the short name is one character, the long one stands alone; elsewhere the short one.
+    QCOMPARE(dueText(now.addDays(6), true, now, QLocale(QLocale::Japanese)), QString::fromUtf8("日曜日"));
+    QCOMPARE(dueText(now.addDays(4).addSecs(-18600), false, now, QLocale(QLocale::Japanese)), QString::fromUtf8("金曜日 09:40"));
+    QCOMPARE(dueText(now.addDays(6), true, now, QLocale(QLocale::Chinese, QLocale::China)), QString::fromUtf8("周日"));
 
     // The lists' counts, in the library's format for the language (ICU follows the locale).
     const icu::Locale before = icu::Locale::getDefault();

@@ -25,6 +25,9 @@ QString dueText(const QDateTime& due, bool allDay, const QDateTime& now, const Q
     day = QCoreApplication::translate("DueText", "yesterday");
   } else if (days > 1 && days < 7) {
     day = locale.dayName(local.date().dayOfWeek(), QLocale::ShortFormat);
+    // A one-character short name (Japanese 日, 金) reads as a word of its own ("day", "gold"): the
+    // long name (日曜日) is what a person writes there.
+    if (day.size() == 1) day = locale.dayName(local.date().dayOfWeek(), QLocale::LongFormat);
   } else {
     day = locale.toString(local.date(), QLocale::ShortFormat);
   }

@@ -11,12 +11,14 @@
 //
 // --screenshot FILE renders the window into a PNG once the home is shown, then quits (with --dark for
 // the dark palette, --list to choose the sidebar entry, --quick-text to fill quick entry); the
-// README's pictures are made this way (scripts/desktop-screenshots), never from a kept snapshot.
+// README's pictures are made this way (scripts/desktop-screenshots), never from a kept snapshot;
+// --ref fixes the window's "now" so that they read the same whenever they are made.
 //
 // The window starts from the last run's view of the home (snapshot_cache.h) while the home is read.
 // --quit-when-shown and --quit-when-read print "painted <ns on the monotonic clock>" once the first
 // list, or the home's own read, is painted, and quit (desktop/bench/desktop_start_bench.py).
 #include <QApplication>
+#include <QDateTime>
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QPalette>
@@ -38,6 +40,7 @@
 #include "zarvo/home/front_end.h"
 #include "zarvo/home/home.h"
 #include "zarvo/home/settings.h"
+#include "zarvo/platform/clock.h"
 
 namespace {
 
@@ -151,8 +154,11 @@ int main(int argc, char** argv) {
   const QCommandLineOption showOption(QStringLiteral("show"),
                                       QStringLiteral("Select the open task with this UID and open its details."),
                                       QStringLiteral("UID"));
+  const QCommandLineOption refOption(QStringLiteral("ref"),
+                                     QStringLiteral("Take this local time as now (2024-03-11T17:00; default: now)."),
+                                     QStringLiteral("TIME"));
   args.addOptions({homeOption, configOption, screenshotOption, darkOption, listOption, textOption, quitOption,
-                   quitReadOption, quickAddOption, showOption});
+                   quitReadOption, quickAddOption, showOption, refOption});
   // --quick-add takes a line, or nothing (the box alone); the parser wants a value, so a bare one is
   // taken out before it reads the rest.
   QStringList arguments = QApplication::arguments();
@@ -166,6 +172,11 @@ int main(int argc, char** argv) {
     }
   }
   args.process(arguments);
+  if (args.isSet(refOption)) {
+    const QDateTime now = QDateTime::fromString(args.value(refOption), Qt::ISODate);
+    if (!now.isValid()) return fail("malformed --ref '" + args.value(refOption).toStdString() + "' (expected e.g. 2024-03-11T17:00)");
+    zarvo::platform::Clock::setCurrent(std::make_shared<zarvo::platform::FixedClock>(zarvo::Date(std::chrono::milliseconds(now.toMSecsSinceEpoch()))));
+  }
 
   std::optional<std::filesystem::path> home;
   if (args.isSet(homeOption)) home = args.value(homeOption).toStdString();
@@ -210,7 +221,7 @@ int main(int argc, char** argv) {
   if (!ownRun) {
     zarvo::desktop::SyncController::Options syncOptions;
     syncOptions.home = std::filesystem::absolute(*home);
-    syncOptions.service.timeouts = settings->syncTimeouts;
+    syncOptions.service = settings->syncServiceOptions();
     // Conflicts are settled by the command-line program installed beside this one (else the library
     // looks for it on PATH).
     const QString cli = QApplication::applicationDirPath() + QStringLiteral("/zarvo");

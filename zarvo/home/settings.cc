@@ -247,6 +247,13 @@ QuickEntryOptions Settings::typedLineOptions() const {
   return options;
 }
 
+caldav::SyncServiceOptions Settings::syncServiceOptions() const {
+  caldav::SyncServiceOptions options;
+  options.timeouts = syncTimeouts;
+  options.skipUnchangedLists = true;
+  return options;
+}
+
 std::optional<Language> localeLanguage() {
   const char* locale = environment("LC_ALL");
   if (locale == nullptr) locale = environment("LC_MESSAGES");

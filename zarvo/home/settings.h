@@ -60,6 +60,7 @@
 #include "zarvo/chrono/options.h"
 #include "zarvo/platform/error.h"
 #include "zarvo/quickentry/quick_entry_options.h"
+#include "zarvo/sync/sync_service.h"
 #include "zarvo/sync/vdirsyncer.h"
 
 namespace zarvo {
@@ -112,6 +113,11 @@ struct Settings {
   // `quickEntry`, with "remind me" phrases read unless `remindMePhrases` is false. Both front ends
   // take their quick-entry options from here, so the one key switches the phrases in each.
   [[nodiscard]] QuickEntryOptions typedLineOptions() const;
+
+  // The options a front end syncs with: the settings' timeouts, and lists that changed on neither
+  // side since their last sync left out of vdirsyncer's run. Both front ends take them from here and
+  // add only their own conflict resolver, so that the desktop's syncs cost what the command line's do.
+  [[nodiscard]] caldav::SyncServiceOptions syncServiceOptions() const;
 };
 
 // The names a report section may have: overdue (due before now), today (due by the end of today),

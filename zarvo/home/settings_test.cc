@@ -135,6 +135,16 @@ TEST(SettingsTest, TypedLinesReadReminderPhrasesUnlessTheSettingsSayNot) {
   EXPECT_FALSE(none->quickEntry.reminders);           // the library's own options stay as they were
 }
 
+// Both front ends sync with these options: the settings' timeouts, and unchanged lists left out,
+// which the library alone does only when asked.
+TEST(SettingsTest, FrontEndsSyncWithTheTimeoutsAndLeaveUnchangedListsOut) {
+  const auto s = parseSettings("[sync]\nconnect-timeout = 5", "config.toml");
+  ASSERT_TRUE(s);
+  EXPECT_EQ(s->syncServiceOptions().timeouts.connect, std::chrono::seconds(5));
+  EXPECT_TRUE(s->syncServiceOptions().skipUnchangedLists);
+  EXPECT_FALSE(caldav::SyncServiceOptions{}.skipUnchangedLists);
+}
+
 TEST(SettingsTest, MistakesNameTheFileAndLine) {
   struct Row {
     const char* toml;
