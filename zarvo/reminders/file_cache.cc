@@ -507,11 +507,13 @@ bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const 
     return forget();
   }
   {
-    // The checksum covers the length too.
-    Writer covered;
-    covered.u(indexLength);
-    covered.out += *read;
-    if (checksum(covered.out) != header->sum) {
+    // The checksum covers the length too; the index is summed where it lies, not copied behind it.
+    Writer length;
+    length.u(indexLength);
+    Checksum sum(length.out.size() + read->size());
+    sum.add(length.out);
+    sum.add(*read);
+    if (sum.finish() != header->sum) {
       why = "the checksum does not match";
       return forget();
     }

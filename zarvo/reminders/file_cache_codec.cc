@@ -114,23 +114,63 @@ bool readFile(Reader& r, const fs::path& root, FileCache::Entry& out, std::strin
 
 }  // namespace
 
-uint64_t checksum(std::string_view bytes) {
-  uint64_t h = 0x9E3779B97F4A7C15ull ^ bytes.size();
-  auto mix = [&h](uint64_t word) {
-    h ^= word;
-    h *= 0xFF51AFD7ED558CCDull;
-    h ^= h >> 32;
-  };
-  size_t i = 0;
-  for (; i + 8 <= bytes.size(); i += 8) {
+namespace {
+
+constexpr uint64_t kMultiplier = 0xFF51AFD7ED558CCDull;
+
+void mix(uint64_t& h, uint64_t word) {
+  h ^= word;
+  h *= kMultiplier;
+  h ^= h >> 32;
+}
+
+}  // namespace
+
+Checksum::Checksum(uint64_t size)
+    : lanes_{0x9E3779B97F4A7C15ull ^ size, 0xC2B2AE3D27D4EB4Full, 0x165667B19E3779F9ull, 0x27D4EB2F165667C5ull} {}
+
+void Checksum::block(const char* at) {
+  for (uint64_t& lane : lanes_) {
     uint64_t word;
-    std::memcpy(&word, bytes.data() + i, 8);
-    mix(word);
+    std::memcpy(&word, at, 8);
+    mix(lane, word);
+    at += 8;
   }
-  uint64_t tail = 0;
-  std::memcpy(&tail, bytes.data() + i, bytes.size() - i);
-  mix(tail);
+}
+
+void Checksum::add(std::string_view bytes) {
+  if (pendingSize_ > 0) {
+    const size_t taken = std::min(bytes.size(), sizeof pending_ - pendingSize_);
+    if (taken > 0) std::memcpy(pending_ + pendingSize_, bytes.data(), taken);
+    pendingSize_ += taken;
+    bytes.remove_prefix(taken);
+    if (pendingSize_ < sizeof pending_) return;
+    block(pending_);
+    pendingSize_ = 0;
+  }
+  for (; bytes.size() >= sizeof pending_; bytes.remove_prefix(sizeof pending_)) block(bytes.data());
+  if (!bytes.empty()) std::memcpy(pending_, bytes.data(), bytes.size());
+  pendingSize_ = bytes.size();
+}
+
+uint64_t Checksum::finish() {
+  // The last bytes, fewer than a block, go into the first lane word by word, zero-padded.
+  uint64_t& first = lanes_[0];
+  for (size_t at = 0; at < pendingSize_; at += 8) {
+    uint64_t word = 0;
+    std::memcpy(&word, pending_ + at, std::min<size_t>(8, pendingSize_ - at));
+    mix(first, word);
+  }
+  uint64_t h = lanes_[0];
+  for (size_t i = 1; i < 4; ++i) mix(h, lanes_[i]);
+  mix(h, 0);
   return h;
+}
+
+uint64_t checksum(std::string_view bytes) {
+  Checksum sum(bytes.size());
+  sum.add(bytes);
+  return sum.finish();
 }
 
 void writeFile(Writer& w, const std::string& relativePath, const platform::FileInfo& info, const TodoFile& file) {

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "zarvo/reminders/event_store.h"
+#include "zarvo/reminders/internal/file_cache_codec.h"
 #include "zarvo/testing/forwarding_file_system.h"
 #include "zarvo/testing/paths.h"
 #include "zarvo/testing/reminders_store.h"
@@ -566,6 +567,31 @@ TEST_F(StoreFileCacheTest, DamagedCopyFallsBackToTheFiles) {
     EXPECT_EQ(titlesInNewProcess().size(), 5u);
     EXPECT_EQ(fs_->reads, 0);
   }
+}
+
+// The index is summed in pieces where it lies: any split gives the sum of the whole, and every byte,
+// in any position of a block or of the tail, counts.
+TEST(FileCacheChecksum, PiecesSumAsTheWholeAndEveryByteCounts) {
+  std::string bytes;
+  for (size_t size = 0; size <= 80; ++size) {
+    const uint64_t whole = cache_format::checksum(bytes);
+    for (size_t cut = 0; cut <= size; ++cut) {
+      for (size_t second = cut; second <= size; second += 7) {
+        cache_format::Checksum sum(size);
+        sum.add(std::string_view(bytes).substr(0, cut));
+        sum.add(std::string_view(bytes).substr(cut, second - cut));
+        sum.add(std::string_view(bytes).substr(second));
+        ASSERT_EQ(sum.finish(), whole) << size << " cut at " << cut << " and " << second;
+      }
+    }
+    for (size_t at = 0; at < size; ++at) {
+      std::string damaged = bytes;
+      damaged[at] = static_cast<char>(damaged[at] ^ 0x10);
+      ASSERT_NE(cache_format::checksum(damaged), whole) << size << " byte " << at;
+    }
+    bytes.push_back(static_cast<char>('a' + size % 26));
+  }
+  EXPECT_NE(cache_format::checksum(std::string(8, '\0')), cache_format::checksum(std::string(16, '\0')));
 }
 
 // A copy written in another format (the one before this, say) is not read: the files are, and the
