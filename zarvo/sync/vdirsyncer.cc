@@ -78,6 +78,11 @@ constexpr std::string_view kStepMark = "zarvo-step";
 // line (the client's default, the per-list sync function) is only wrapped when present, so a
 // vdirsyncer without them still syncs, without those extras.
 //
+// A list that fails (vdirsyncer has then said why) ends as done and fails its step when every list
+// has ended. vdirsyncer syncs its lists at once over one connection pool and, on the first failure,
+// closes the pool under the others; a list it holds back on purpose (emptied on one side) would cut
+// every list syncing beside it, each then failing with "Session is closed" instead of syncing.
+//
 // With SKIP_UNCHANGED, a list whose two sides are as they were before its last successful sync is not
 // synced again: vdirsyncer would find nothing to do in it, after listing every task on both sides
 // and looking each up in its status (most of a sync with nothing to do). "As they were" is a digest
@@ -174,9 +179,10 @@ def main():
         aiohttp.client.DEFAULT_TIMEOUT = aiohttp.ClientTimeout(total=None, sock_connect=connect, sock_read=idle)
     except Exception:
         pass
+    failedLists = []
     try:
         from vdirsyncer.cli import tasks
-        from vdirsyncer.cli.utils import get_status_name
+        from vdirsyncer.cli.utils import JobFailed, get_status_name
         syncOne = tasks.sync_collection
         if skipUnchanged:
             try:
@@ -186,6 +192,9 @@ def main():
         async def syncAndTell(collection, *args, **kwargs):
             try:
                 return await syncOne(collection, *args, **kwargs)
+            except JobFailed:
+                failedLists.append(collection.name)
+                return None
             finally:
                 print("\nzarvo-done\t" + get_status_name(collection.pair.name, collection.name), flush=True)
         tasks.sync_collection = syncAndTell
@@ -193,9 +202,10 @@ def main():
         pass
     status = 0
     for args in steps:
+        failedLists.clear()
         try:
             app.main(["--config", config] + args, prog_name="vdirsyncer", standalone_mode=False)
-            code = 0
+            code = 1 if failedLists else 0
         except SystemExit as exit:
             code = exit.code if isinstance(exit.code, int) else 1
         except Exception as error:

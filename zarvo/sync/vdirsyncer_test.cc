@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "zarvo/testing/files.h"
 #include "zarvo/testing/radicale.h"
+#include "zarvo/testing/scoped_env.h"
 #include "zarvo/testing/temp_dir.h"
 
 namespace zarvo::caldav {
@@ -136,6 +138,12 @@ TEST(SyncOutputTest, ResolverNotesComeBackAsTheyWereWrittenEvenWithTabsInTitles)
 }
 
 // An executable script at `path`.
+// A task file named after its UID, as vdirsyncer's folder storage names what it writes.
+void writeTask(const std::filesystem::path& folder, const std::string& uid) {
+  testing::writeFile(folder / (uid + ".ics"), "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//EN\r\nBEGIN:VTODO\r\nUID:" + uid +
+                                                  "\r\nSUMMARY:t\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
+}
+
 void writeScript(const std::filesystem::path& path, const std::string& text) {
   testing::writeFile(path, text);
   ::chmod(path.c_str(), 0700);
@@ -171,12 +179,9 @@ TEST(VdirsyncerRunTest, StepByStepAFailedDiscoverEndsThePlan) {
   EXPECT_EQ(testing::readFile(log), "discover work work_meta\n");
 }
 
-// With vdirsyncer's Python, the whole plan costs one start of the interpreter, and each list's end
-// is told as it comes. Two folders of the same machine stand in for the server.
-TEST(VdirsyncerRunTest, APlanRunsInOneProcessAndTellsWhenEachListIsDone) {
-  testing::TempDir dir;
-  const auto counted = testing::countingVdirsyncer(dir.path());
-  if (!counted) GTEST_SKIP() << "vdirsyncer (a Python script) is not installed (scripts/bootstrap installs it)";
+// Two folders of this machine standing in for a server ("here" and "there"), paired as "work" (the
+// tasks) and "work_meta" (the names) with the lists "a" and "b", each holding one task here.
+void writeFolderPair(const testing::TempDir& dir) {
   const auto storage = [&](const char* name, const char* folder) {
     return std::string("[storage ") + name + "]\ntype = \"filesystem\"\npath = \"" + dir.file(folder) +
            "/\"\nfileext = \".ics\"\n";
@@ -188,11 +193,18 @@ TEST(VdirsyncerRunTest, APlanRunsInOneProcessAndTellsWhenEachListIsDone) {
                                                 storage("work_remote", "there"));
   for (const char* list : {"a", "b"}) {
     testing::writeFile(dir.path() / "here" / list / "displayname", list);
-    testing::writeFile(dir.path() / "here" / list / "t.ics",
-                       std::string("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//EN\r\nBEGIN:VTODO\r\nUID:") + list +
-                           "\r\nSUMMARY:t\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
+    writeTask(dir.path() / "here" / list, list);
   }
   ::mkdir(dir.file("there").c_str(), 0700);
+}
+
+// With vdirsyncer's Python, the whole plan costs one start of the interpreter, and each list's end
+// is told as it comes.
+TEST(VdirsyncerRunTest, APlanRunsInOneProcessAndTellsWhenEachListIsDone) {
+  testing::TempDir dir;
+  const auto counted = testing::countingVdirsyncer(dir.path());
+  if (!counted) GTEST_SKIP() << "vdirsyncer (a Python script) is not installed (scripts/bootstrap installs it)";
+  writeFolderPair(dir);
 
   const Vdirsyncer vdirsyncer(*counted, dir.path() / "config");
   SyncOutputReader reader({Account{"work", "https://a/", "me", {}}});
@@ -217,6 +229,45 @@ TEST(VdirsyncerRunTest, APlanRunsInOneProcessAndTellsWhenEachListIsDone) {
   struct stat made {};
   ASSERT_EQ(::stat((dir.path() / "there" / "a").c_str(), &made), 0);
   EXPECT_EQ(made.st_mode & 077, 0u);
+}
+
+// vdirsyncer syncs its lists at once and, as soon as one fails, closes the connection they share and
+// drops the others where they stand. A list it refuses on purpose (all its tasks gone on one side)
+// must not cut a list still waiting for its answers: that list is finished, and the step still ends
+// as failed. The server's slowness is played by a hook that makes listing "b" here wait.
+TEST(VdirsyncerRunTest, AFailingListDoesNotCutTheListsSyncingBesideIt) {
+  testing::TempDir dir;
+  const auto counted = testing::countingVdirsyncer(dir.path());
+  if (!counted) GTEST_SKIP() << "vdirsyncer (a Python script) is not installed (scripts/bootstrap installs it)";
+  writeFolderPair(dir);
+  const Vdirsyncer vdirsyncer(*counted, dir.path() / "config");
+  SyncOutputReader first({Account{"work", "https://a/", "me", {}}});
+  ASSERT_TRUE(vdirsyncer.run({{VdirsyncerStep::Command::discover, {"work"}}, {VdirsyncerStep::Command::sync, {"work"}}},
+                             first, {})
+                  .process.succeeded());
+
+  std::filesystem::remove(dir.path() / "there" / "a" / "a.ics");
+  writeTask(dir.path() / "here" / "b", "late");
+  testing::writeFile(dir.path() / "hook" / "sitecustomize.py",
+                     "import asyncio\n"
+                     "from vdirsyncer.storage.filesystem import FilesystemStorage\n"
+                     "listed = FilesystemStorage.list\n"
+                     "async def slowly(self):\n"
+                     "    if self.path.rstrip('/').endswith('/here/b'):\n"
+                     "        await asyncio.sleep(1)\n"
+                     "    async for item in listed(self):\n"
+                     "        yield item\n"
+                     "FilesystemStorage.list = slowly\n");
+  const testing::ScopedEnv hook("PYTHONPATH", dir.file("hook").c_str());
+  SyncOutputReader reader({Account{"work", "https://a/", "me", {}}});
+  const VdirsyncerRun run = vdirsyncer.run({{VdirsyncerStep::Command::sync, {"work"}}}, reader, {});
+
+  EXPECT_TRUE(run.completed);
+  EXPECT_EQ(run.process.exitStatus, 1);
+  ASSERT_EQ(reader.report().emptied.size(), 1u);
+  EXPECT_EQ(reader.report().emptied[0].collection, "a");
+  EXPECT_TRUE(reader.report().errors.empty()) << reader.report().errors.front();
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "there" / "b" / "late.ics"));
 }
 
 }  // namespace
