@@ -453,11 +453,24 @@ std::optional<IndexContents> readIndex(std::string_view index, const fs::path& r
   const std::string& base = root.native();
   uint64_t next = 0;
   std::string_view deferredFolder;
+  // Rows come sorted, so a folder's rows are adjacent: once a folder's path is found safe, a row under
+  // it needs only its file name checked.
+  std::string_view safeFolder;
+  const auto safe = [&](std::string_view relative) {
+    if (!safeFolder.empty() && relative.size() > safeFolder.size() + 1 && relative.starts_with(safeFolder) &&
+        relative[safeFolder.size()] == '/') {
+      const std::string_view name = relative.substr(safeFolder.size() + 1);
+      if (name.find('/') == std::string_view::npos) return name != "." && name != "..";
+    }
+    if (!safeRelativePath(relative)) return false;
+    const size_t slash = relative.rfind('/');
+    safeFolder = slash == std::string_view::npos ? std::string_view() : relative.substr(0, slash);
+    return true;
+  };
   for (size_t i = 0; i < rows && r.ok; ++i) {
     const size_t at = r.position();
     const RowView row = scanRow(r);
-    if (!r.ok || !row.flagsValid || !safeRelativePath(row.relative) || row.offset != next ||
-        row.length > bodySize - next) {
+    if (!r.ok || !row.flagsValid || !safe(row.relative) || row.offset != next || row.length > bodySize - next) {
       why = "an entry does not fit the copy (" + std::string(row.relative) + ")";
       return std::nullopt;
     }

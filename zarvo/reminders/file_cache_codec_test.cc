@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
@@ -81,6 +82,35 @@ TEST(CacheReader, SkippingAFilesMetadataPassesOverWhatInfoReads) {
   skipped.skip(Reader::kInfoNumbers);
   EXPECT_EQ(skipped.position(), read.position());
   EXPECT_EQ(skipped.u(), 42u);
+}
+
+// An index of one-byte entries of completed tasks at `paths`, without folder states or verdicts.
+std::string indexOf(const std::vector<std::string>& paths) {
+  platform::FileInfo info;
+  info.exists = info.isRegular = true;
+  info.size = 1;
+  Writer w;
+  w.u(paths.size());
+  for (size_t i = 0; i < paths.size(); ++i) writeIndexRow(w, paths[i], info, {{std::to_string(i), true, true, false}}, i, "x");
+  w.u(0);
+  w.u(0);
+  return w.out;
+}
+
+// Rows of one folder are checked by their file names once the folder's path is found safe: a name
+// that leaves the folder after safe rows of it still makes the whole index bad, also for rows that
+// are left unread until needed, and a deeper path under the folder is judged in full.
+TEST(CacheIndex, ARowsNameIsCheckedAfterSafeRowsOfItsFolder) {
+  const std::filesystem::path root = "/nowhere/root";
+  std::string why;
+  for (const bool defer : {false, true}) {
+    EXPECT_TRUE(readIndex(indexOf({"list/a.ics", "list/b.ics", "list/sub/c.ics", "other/d.ics"}), root, nullptr, 4, defer, why))
+        << why;
+    for (const char* bad : {"..", ".", "", "sub/..", "sub/.", "sub//c", "/etc"}) {
+      EXPECT_FALSE(readIndex(indexOf({"list/a.ics", "list/b.ics", std::string("list/") + bad}), root, nullptr, 3, defer, why))
+          << bad;
+    }
+  }
 }
 
 // Names left in an index are made once, whichever copy of the state reads them first and from
