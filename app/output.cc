@@ -56,6 +56,31 @@ Styled& Styled::operator+=(const Styled& more) {
   return *this;
 }
 
+Styled& Styled::operator+=(Styled&& more) {
+  if (runs_.empty()) {
+    runs_ = std::move(more.runs_);
+    return *this;
+  }
+  for (Run& run : more.runs_) {
+    if (!run.separator && !runs_.back().separator && run.style.empty() && runs_.back().style.empty()) {
+      runs_.back().text += run.text;
+    } else {
+      runs_.push_back(std::move(run));
+    }
+  }
+  return *this;
+}
+
+Styled& Styled::operator+=(std::string_view more) {
+  if (more.empty()) return *this;
+  if (!runs_.empty() && !runs_.back().separator && runs_.back().style.empty()) {
+    runs_.back().text += more;
+  } else {
+    runs_.push_back({std::string(more), {}, false});
+  }
+  return *this;
+}
+
 std::string Styled::plain() const {
   std::string out;
   for (const Run& run : runs_) out += run.text;
@@ -64,16 +89,24 @@ std::string Styled::plain() const {
 
 std::string Styled::rendered() const {
   std::string out;
+  renderTo(out);
+  return out;
+}
+
+void Styled::renderTo(std::string& out) const {
   for (const Run& run : runs_) {
     if (run.separator) {
       out += '\t';
     } else if (run.style.empty()) {
-      out += shownText(run.text);
+      appendShownText(out, run.text);
     } else {
-      out += fmt::format("\x1b[{}m{}\x1b[0m", run.style, shownText(run.text));
+      out += "\x1b[";
+      out += run.style;
+      out += 'm';
+      appendShownText(out, run.text);
+      out += "\x1b[0m";
     }
   }
-  return out;
 }
 
 Styled paint(std::string_view text, const platform::Colour& colour, bool enabled) {
@@ -119,7 +152,17 @@ void Output::line(const Styled& text) {
 }
 
 void Output::lines(const Lines& lines) {
-  for (const Styled& text : lines) stream_ << text.rendered() << '\n';
+  // One buffer for all the lines, written in blocks: a listing has one line per task.
+  std::string block;
+  for (const Styled& text : lines) {
+    text.renderTo(block);
+    block += '\n';
+    if (block.size() >= 64 * 1024) {
+      stream_ << block;
+      block.clear();
+    }
+  }
+  stream_ << block;
   if (flushEachLine_) stream_.flush();
 }
 

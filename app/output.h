@@ -61,12 +61,20 @@ class Styled {
   static Styled separator();
 
   Styled& operator+=(const Styled& more);
+  // The same as with a Styled made of `more`, without making one: a table of ten thousand rows
+  // appends ten of these per row.
+  Styled& operator+=(Styled&& more);
+  Styled& operator+=(std::string_view more);
+  Styled& operator+=(const std::string& more) { return *this += std::string_view(more); }
+  Styled& operator+=(const char* more) { return *this += std::string_view(more); }
   friend Styled operator+(Styled first, const Styled& second) { return first += second; }
 
   // The runs' text as it was given, without styles or escapes (for measuring and for tests).
   std::string plain() const;
   // What the writer writes: every run escaped, painted runs between their style and a reset.
   std::string rendered() const;
+  // The same, appended to `out`.
+  void renderTo(std::string& out) const;
 
  private:
   struct Run {

@@ -35,6 +35,40 @@ TEST(OutputTest, EveryRunIsEscapedAndOnlyTheProgramsStylesReachTheTerminal) {
   EXPECT_EQ(Styled("a" + paint("b", Colour::systemRed(), true) + "c").plain(), "abc");
 }
 
+// Appending text, a moved Styled or a copied one builds the same runs as joining Styled values:
+// plain text joins plain text only, never a painted run or a separator.
+TEST(OutputTest, AppendingInPlaceWritesWhatJoiningWrites) {
+  const std::string hostile = "t\x1b[2J\u202E";
+  const Styled red = paint("late", Colour::systemRed(), true);
+  Styled joined = Styled("id ") + red + Styled(hostile) + Styled::separator() + Styled("x") + red + Styled("y");
+  Styled appended;
+  appended += "id ";
+  appended += Styled(red);
+  appended += hostile;
+  appended += Styled::separator();
+  appended += std::string("x");
+  appended += red;
+  appended += std::string_view("y");
+  appended += "";
+  EXPECT_EQ(written(appended), written(joined));
+  EXPECT_EQ(appended.plain(), joined.plain());
+  EXPECT_EQ(written(appended), "id \x1b[31mlate\x1b[0mt\\x1B[2J\\u202E\tx\x1b[31mlate\x1b[0my\n");
+}
+
+// Lines are written in blocks; a listing longer than a block comes out whole and in order.
+TEST(OutputTest, ManyLinesComeOutWholeAndInOrder) {
+  Lines lines;
+  std::string expected;
+  for (int i = 0; i < 5000; ++i) {
+    const std::string text = "line " + std::to_string(i) + std::string(static_cast<size_t>(i % 40), '-');
+    lines.push_back(text + paint("x", Colour::systemRed(), i % 2 == 0));
+    expected += text + (i % 2 == 0 ? "\x1b[31mx\x1b[0m" : "x") + "\n";
+  }
+  std::ostringstream stream;
+  Output(stream).lines(lines);
+  EXPECT_EQ(stream.str(), expected);
+}
+
 TEST(OutputTest, JsonStaysTheSameDocumentAndInert) {
   nlohmann::ordered_json document = {{"title", "x\x1b[2J\x7f\xC2\x85\u2028\u202E\u2067 ✓ 明日"}, {"n", 1}};
   for (const int indent : {-1, 2}) {

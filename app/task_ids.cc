@@ -53,10 +53,19 @@ ShortIds::ShortIds(const std::vector<std::shared_ptr<Task>>& tasks) {
     std::string uid = uidOf(*task);
     ids.push_back(Id{uidHash(uid), std::move(uid), task.get()});
   }
-  // Ids sort as their hashes do (fixed width, alphabet in ASCII order), so integers are sorted here.
-  std::sort(ids.begin(), ids.end(), [](const Id& a, const Id& b) {
-    return a.hash != b.hash ? a.hash < b.hash : a.uid < b.uid;
+  // Ids sort as their hashes do (fixed width, alphabet in ASCII order), so integers are sorted here;
+  // positions move, not the UIDs.
+  std::vector<uint32_t> order(ids.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<uint32_t>(i);
+  std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+    return ids[a].hash != ids[b].hash ? ids[a].hash < ids[b].hash : ids[a].uid < ids[b].uid;
   });
+  {
+    std::vector<Id> sorted;
+    sorted.reserve(ids.size());
+    for (const uint32_t at : order) sorted.push_back(std::move(ids[at]));
+    ids = std::move(sorted);
+  }
   auto common = [](const std::string& a, const std::string& b) {
     size_t n = 0;
     while (n < a.size() && n < b.size() && a[n] == b[n]) ++n;

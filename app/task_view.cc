@@ -36,14 +36,34 @@ struct TitleCell {
     return out;
   }
   Styled painted(bool colour) const {
-    Styled out = prefix + paint(title, titleColour, colour);
-    if (!repeat.empty()) out += paint(repeat, Colour::secondaryLabel(), colour);
-    if (!alarm.empty()) out += paint(alarm, Colour::secondaryLabel(), colour);
-    if (!flag.empty()) out += paint(flag, Colour::systemOrange(), colour);
-    for (const auto& tag : tags) out += paint(" +" + tag, Colour::secondaryLabel(), colour);
+    Styled out;
+    paintTo(out, colour);
     return out;
   }
+  void paintTo(Styled& out, bool colour) const {
+    // Without colours every part is plain text, appended as it is.
+    const auto add = [&](std::string_view text, const Colour& with) {
+      if (colour) {
+        out += paint(text, with, true);
+      } else {
+        out += text;
+      }
+    };
+    out += prefix;
+    add(title, titleColour);
+    if (!repeat.empty()) add(repeat, Colour::secondaryLabel());
+    if (!alarm.empty()) add(alarm, Colour::secondaryLabel());
+    if (!flag.empty()) add(flag, Colour::systemOrange());
+    for (const auto& tag : tags) add(" +" + tag, Colour::secondaryLabel());
+  }
   // The cell in at most `width` columns: the title is cut first, then the whole cell.
+  void fitTo(Styled& out, size_t width, bool colour) const {
+    if (width == 0 || displayWidth(plain()) <= width) {
+      paintTo(out, colour);
+    } else {
+      out += fitted(width, colour);
+    }
+  }
   Styled fitted(size_t width, bool colour) const {
     if (width == 0 || displayWidth(plain()) <= width) return painted(colour);
     TitleCell cut = *this;
@@ -126,7 +146,12 @@ Lines taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const ShortIds&
       out += paint(padded(text, columnWidth), paintWith, true);
     } else {
       out += text;
-      if (textWidth < columnWidth) out += std::string(columnWidth - textWidth, ' ');
+      static constexpr std::string_view kBlanks = "                                                                ";
+      for (size_t blanks = columnWidth - std::min(textWidth, columnWidth); blanks > 0;) {
+        const size_t now = std::min(blanks, kBlanks.size());
+        out += kBlanks.substr(0, now);
+        blanks -= now;
+      }
     }
   };
   for (const Row& row : rows) {
@@ -136,7 +161,7 @@ Lines taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const ShortIds&
     out += "  ";
     cell(row.list, row.listWidth, listWidth, Colour::label());
     out += "  ";
-    out += row.title.fitted(titleWidth, colour);
+    row.title.fitTo(out, titleWidth, colour);
     lines.push_back(std::move(out));
     out = Styled();
   }

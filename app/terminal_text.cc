@@ -6,6 +6,7 @@
 
 #include <fmt/format.h>
 
+#include <array>
 #include <cstdlib>
 #include <optional>
 
@@ -18,10 +19,16 @@ namespace {
 
 // Whether shownText would change anything in `text`: a control character, DEL, or the lead byte of
 // a C1 control or of U+2028/U+2029. Most titles have none and are shown as they are.
+// A table of those bytes: every title of a listing is checked, twice (measured, then written).
 bool mayNeedEscaping(std::string_view text) {
+  static constexpr auto kSuspect = [] {
+    std::array<bool, 256> suspect{};
+    for (int byte = 0; byte < 0x20; ++byte) suspect[static_cast<size_t>(byte)] = true;
+    suspect[0x7F] = suspect[0xC2] = suspect[0xE2] = true;
+    return suspect;
+  }();
   for (const char ch : text) {
-    const auto byte = static_cast<unsigned char>(ch);
-    if (byte < 0x20 || byte == 0x7F || byte == 0xC2 || byte == 0xE2) return true;
+    if (kSuspect[static_cast<unsigned char>(ch)]) return true;
   }
   return false;
 }
@@ -53,9 +60,17 @@ bool useColour(const std::string& when) {
 }
 
 std::string shownText(std::string_view text) {
-  if (!mayNeedEscaping(text)) return std::string(text);
   std::string out;
-  out.reserve(text.size());
+  appendShownText(out, text);
+  return out;
+}
+
+void appendShownText(std::string& out, std::string_view text) {
+  if (!mayNeedEscaping(text)) {
+    out += text;
+    return;
+  }
+  out.reserve(out.size() + text.size());
   for (size_t i = 0; i < text.size(); ++i) {
     const auto byte = static_cast<unsigned char>(text[i]);
     if (byte == '\n') {
@@ -76,7 +91,6 @@ std::string shownText(std::string_view text) {
       out += static_cast<char>(byte);
     }
   }
-  return out;
 }
 
 size_t terminalWidth() {

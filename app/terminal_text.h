@@ -19,6 +19,8 @@ bool useColour(const std::string& when);
 // "\r", "\x1B", "\u2028", "\u202E"), so a title cannot break a line of a table, send the terminal a
 // command, or show other text than it holds. Right-to-left text itself, and the marks, stay.
 std::string shownText(std::string_view text);
+// shownText(text) appended to `out`.
+void appendShownText(std::string& out, std::string_view text);
 
 // The columns of the terminal on standard output, else $COLUMNS when it is a number, else 0 (no
 // limit: output for a pipe or a file keeps whole lines).

@@ -101,13 +101,13 @@ bool readFile(Reader& r, const fs::path& root, FileCache::Entry& out, std::strin
     why = "an entry does not fit its file (" + std::string(relative) + ")";
     return false;
   }
-  // One path built from text rather than root / relative: the same path, made once.
+  // The path's text, as root / relative would give it; its parts are split only if someone asks.
   const std::string& base = root.native();
   std::string full;
   full.reserve(base.size() + 1 + relative.size());
   full += base;
   if (!full.empty() && full.back() != '/') full += '/';
-  file->path = fs::path(std::move(full += relative));
+  file->path = FilePath::fromText(std::move(full += relative));
   out.file = std::move(file);
   return true;
 }

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <thread>
 
 #include "zarvo/reminders/event_store.h"
 #include "zarvo/reminders/internal/file_cache_codec.h"
@@ -362,6 +363,48 @@ TEST(FileCache, KeepsOnlyTheRootsFiles) {
     EXPECT_TRUE(path.string().starts_with((dir.path() / "c" / "local" / "work").string())) << path;
     EXPECT_EQ(entry.file->path, path);
   }
+}
+
+// A decoded file's path is kept as text and made a path object only when asked: it must read as
+// the object it stands for, whoever asks first, however often it is copied, moved or reassigned.
+TEST(FileCache, DecodedPathsReadAsThePathsTheyStandFor) {
+  TempDir dir;
+  const fs::path folder = dir.path() / "local" / "a list with a longer name";
+  fs::create_directories(folder);
+  writeFile(folder / "task-with-a-long-name.ics", "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
+  const auto file = parsed(folder / "task-with-a-long-name.ics");
+  FileCache cache;
+  cache.store(file->path, FileCache::Entry{file->info, file, nullptr});
+  std::string why;
+  auto decoded = FileCache::decode(cache.encode(dir.path()), dir.path(), why);
+  ASSERT_TRUE(decoded && decoded->size() == 1) << why;
+  const TodoFile& got = *decoded->front().second.file;
+  const fs::path want = folder / "task-with-a-long-name.ics";
+  EXPECT_EQ(got.path.native(), want.native());
+  // Several threads ask first at once: all get the one object.
+  std::vector<const fs::path*> seen(4);
+  std::vector<std::thread> threads;
+  for (auto& s : seen) threads.emplace_back([&] { s = &got.path.get(); });
+  for (auto& t : threads) t.join();
+  for (const auto* s : seen) EXPECT_EQ(s, seen.front());
+  EXPECT_EQ(*seen.front(), want);
+  EXPECT_EQ(got.path.stem(), "task-with-a-long-name");
+  EXPECT_EQ(got.path.parent_path(), folder);
+  // A copy, and what a move leaves behind, stand on their own.
+  auto copy = std::make_unique<FilePath>(got.path);
+  FilePath moved = std::move(*copy);
+  copy.reset();
+  EXPECT_EQ(moved.get(), want);
+  FilePath assigned;
+  assigned = moved;
+  EXPECT_EQ(assigned, got.path);
+  EXPECT_EQ(assigned.get(), want);
+  // Reassigned after its object was made (a commit renames the file): the object follows.
+  assigned = folder / "renamed.ics";
+  EXPECT_EQ(assigned.filename(), "renamed.ics");
+  EXPECT_EQ(assigned.native(), (folder / "renamed.ics").native());
+  assigned = moved;
+  EXPECT_EQ(assigned.get(), want);
 }
 
 class StoreFileCacheTest : public ::testing::Test {

@@ -2,6 +2,7 @@
 // only what the store owns. Not part of the public interface.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -86,9 +87,82 @@ struct TodoEntry {
   const PropertyLine* taken(std::string_view name) const;
 };
 
+// A file's path kept as its text. A path object splits its text into parts when it is made (a few
+// hundred bytes and several allocations for a path under a home); a listing decodes thousands of
+// files from the saved copy and never looks at their paths as objects, so the object is made only
+// when first asked for, once, and kept. Reads are safe from any thread; assigning is not.
+class FilePath {
+ public:
+  FilePath() = default;
+  explicit FilePath(std::filesystem::path path);
+  FilePath(const FilePath& other) : text_(other.text_) {}
+  FilePath(FilePath&& other) noexcept
+      : text_(std::move(other.text_)), made_(other.made_.exchange(nullptr, std::memory_order_relaxed)) {}
+  FilePath& operator=(const FilePath& other);
+  FilePath& operator=(FilePath&& other) noexcept;
+  FilePath& operator=(std::filesystem::path path);
+  ~FilePath() { delete made_.load(std::memory_order_relaxed); }
+
+  // The path with `text` as its native form, its parts not split yet.
+  static FilePath fromText(std::string text);
+
+  const std::string& native() const { return text_; }
+  std::string string() const { return text_; }
+  bool empty() const { return text_.empty(); }
+  // The path object (made on the first call).
+  const std::filesystem::path& get() const;
+  operator const std::filesystem::path&() const { return get(); }  // NOLINT(google-explicit-constructor)
+  std::filesystem::path filename() const { return get().filename(); }
+  std::filesystem::path stem() const { return get().stem(); }
+  std::filesystem::path parent_path() const { return get().parent_path(); }  // NOLINT(readability-identifier-naming)
+  // Equal as paths are (part by part), as the path objects compared before.
+  friend bool operator==(const FilePath& a, const FilePath& b) { return a.text_ == b.text_ || a.get() == b.get(); }
+
+ private:
+  std::string text_;
+  mutable std::atomic<const std::filesystem::path*> made_{nullptr};
+};
+
+inline FilePath::FilePath(std::filesystem::path path) : text_(path.native()) {
+  made_.store(new std::filesystem::path(std::move(path)), std::memory_order_relaxed);
+}
+inline FilePath& FilePath::operator=(const FilePath& other) {
+  if (this != &other) {
+    text_ = other.text_;
+    delete made_.exchange(nullptr, std::memory_order_relaxed);
+  }
+  return *this;
+}
+inline FilePath& FilePath::operator=(FilePath&& other) noexcept {
+  if (this != &other) {
+    text_ = std::move(other.text_);
+    delete made_.exchange(other.made_.exchange(nullptr, std::memory_order_relaxed), std::memory_order_relaxed);
+  }
+  return *this;
+}
+inline FilePath& FilePath::operator=(std::filesystem::path path) {
+  text_ = path.native();
+  delete made_.exchange(new std::filesystem::path(std::move(path)), std::memory_order_relaxed);
+  return *this;
+}
+inline FilePath FilePath::fromText(std::string text) {
+  FilePath out;
+  out.text_ = std::move(text);
+  return out;
+}
+inline const std::filesystem::path& FilePath::get() const {
+  if (const auto* made = made_.load(std::memory_order_acquire)) return *made;
+  // Two threads may both make it: one object wins and stays, the other is dropped.
+  auto* mine = new std::filesystem::path(text_);
+  const std::filesystem::path* expected = nullptr;
+  if (made_.compare_exchange_strong(expected, mine, std::memory_order_acq_rel, std::memory_order_acquire)) return *mine;
+  delete mine;
+  return *expected;
+}
+
 // One version of a file: its bytes, its metadata when read, and what it holds.
 struct TodoFile {
-  std::filesystem::path path;
+  FilePath path;
   std::string content;
   platform::FileInfo info;
   std::string newline = "\r\n";     // the file's own line terminator, used for lines we add
