@@ -128,6 +128,34 @@ TEST_F(LookupTest, LookingUpManyAnswersAsOneAtATime) {
   EXPECT_EQ(Task::fetch(rs, nullptr), std::vector<std::shared_ptr<Task>>(rs.size()));
 }
 
+// Read in one go, the records of one identifier still answer only a reminder of their own account;
+// a reminder without a calendar answers with a record stored without an account.
+TEST_F(LookupTest, LookingUpManyKeepsEachReminderToItsAccount) {
+  const auto& source = *calendar_->source();
+  std::vector<std::shared_ptr<reminders::Reminder>> rs;
+  for (int i = 0; i < 32; ++i) rs.push_back(reminder(std::to_string(i)));
+  auto foreign = record(rs[0], "Someone else's account");  // older, but not the reminder's account
+  clock_->advance(1s);
+  auto own = record(rs[0], source.title());
+  rs[1] = reminders::Reminder::reminderWithEventStore(*store_);
+  auto withAccount = record(rs[1], source.title());
+  clock_->advance(1s);
+  auto withoutAccount = record(rs[1], std::nullopt);
+  context_->save();
+
+  const auto found = Task::fetch(rs, context_);
+  ASSERT_EQ(found.size(), rs.size());
+  EXPECT_EQ(found[0], own);
+  EXPECT_EQ(found[1], withoutAccount);
+  for (size_t i = 2; i < rs.size(); ++i) EXPECT_EQ(found[i], nullptr) << i;
+  EXPECT_FALSE(foreign->isDeleted());
+  EXPECT_FALSE(withAccount->isDeleted());
+  EXPECT_FALSE(context_->hasChanges());
+  // As one look-up each answers.
+  EXPECT_EQ(Task::fetch(rs[0], context_), own);
+  EXPECT_EQ(Task::fetch(rs[1], context_), withoutAccount);
+}
+
 TEST_F(LookupTest, TaskCreationCopiesTheReminder) {
   auto r = reminder("new");
   r->setCompleted(true);

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
-#include <unordered_map>
-#include <unordered_set>
+#include <climits>
+#include <cstdint>
+#include <string_view>
 
 #include "zarvo/store/sorting.h"
 #include "zarvo/model/tag.h"
@@ -24,6 +25,9 @@ bool boolValue(const Value& v) {
   return b && *b;
 }
 
+
+constexpr uint32_t kNoGroup = UINT32_MAX;
+
 // The reminders store ranks 1 (highest) to 9 (lowest), 0 for none; the library 3 (highest) to 0.
 int fromReminderPriority(int p) {
   if (gRfcPriorityScale.load() && p >= 1 && p <= 4) return 3;
@@ -34,6 +38,40 @@ int fromReminderPriority(int p) {
     default: return 0;
   }
 }
+
+// A set of strings (views; their owner keeps them) numbered in insertion order: open addressing in
+// one array, as a node per string would cost an allocation each.
+class ExternalIds {
+ public:
+  explicit ExternalIds(size_t capacity) {
+    size_t slots = 16;
+    while (slots < 2 * capacity) slots *= 2;
+    slots_.assign(slots, kNoGroup);
+    keys_.reserve(capacity);
+  }
+  size_t size() const { return keys_.size(); }
+  // The number of `key`, adding it when new.
+  uint32_t insert(std::string_view key) {
+    size_t s = probe(key);
+    if (slots_[s] == kNoGroup) {
+      slots_[s] = static_cast<uint32_t>(keys_.size());
+      keys_.push_back(key);
+    }
+    return slots_[s];
+  }
+  // The number of `key`, or kNoGroup.
+  uint32_t find(std::string_view key) const { return slots_[probe(key)]; }
+
+ private:
+  size_t probe(std::string_view key) const {
+    const size_t mask = slots_.size() - 1;
+    for (size_t s = std::hash<std::string_view>{}(key) & mask;; s = (s + 1) & mask) {
+      if (slots_[s] == kNoGroup || keys_[slots_[s]] == key) return s;
+    }
+  }
+  std::vector<uint32_t> slots_;
+  std::vector<std::string_view> keys_;
+};
 
 int toReminderPriority(int p) {
   switch (p) {
@@ -46,23 +84,52 @@ int toReminderPriority(int p) {
 
 }  // namespace
 
-const store::EntityDescription& Task::entityDescription() { return *managedObjectModel().entity("Task"); }
+const store::EntityDescription& Task::entityDescription() {
+  static const store::EntityDescription& entity = *managedObjectModel().entity("Task");
+  return entity;
+}
 
-std::optional<std::string> Task::reminderId() const { return detail::optionalString(value("reminderId")); }
+// Where the Task entity keeps its attributes, looked up by name once: the accessors run for every
+// task each time a list is sorted or shown.
+struct Task::Slots {
+  size_t timestamp, sourceId, reminderId, completed, flagged, important, hexColor, order;
+};
+
+const Task::Slots& Task::taskSlots() {
+  static const Slots slots = [] {
+    const auto& e = entityDescription();
+    auto at = [&](std::string_view key) { return e.attributeIndex(key).value(); };
+    return Slots{at("timestamp"), at("sourceId"), at("reminderId"), at("completed"),
+                 at("flagged"),   at("important"), at("hexColor"),  at("order")};
+  }();
+  return slots;
+}
+
+size_t Task::slot(size_t Slots::*member, std::string_view key) const {
+  // A Task made on another entity (a test's model) finds its attributes by name.
+  return &entity() == &entityDescription() ? taskSlots().*member : attributeIndexOrThrow(key);
+}
+
+std::optional<std::string> Task::reminderId() const {
+  return readValueAt(slot(&Slots::reminderId, "reminderId"), detail::optionalString);
+}
 void Task::setReminderId(std::optional<std::string> id) { setValue("reminderId", detail::toValue(id)); }
-bool Task::completed() const { return boolValue(value("completed")); }
+bool Task::completed() const { return readValueAt(slot(&Slots::completed, "completed"), boolValue); }
 void Task::setCompleted(bool completed) { setValue("completed", completed); }
-bool Task::flagged() const { return boolValue(value("flagged")); }
+bool Task::flagged() const { return readValueAt(slot(&Slots::flagged, "flagged"), boolValue); }
 void Task::setFlagged(bool flagged) { setValue("flagged", flagged); }
-bool Task::important() const { return boolValue(value("important")); }
+bool Task::important() const { return readValueAt(slot(&Slots::important, "important"), boolValue); }
 void Task::setImportant(bool important) { setValue("important", important); }
-std::optional<std::string> Task::hexColor() const { return detail::optionalString(value("hexColor")); }
+std::optional<std::string> Task::hexColor() const {
+  return readValueAt(slot(&Slots::hexColor, "hexColor"), detail::optionalString);
+}
 void Task::setHexColor(std::optional<std::string> hex) { setValue("hexColor", detail::toValue(hex)); }
 
 int16_t Task::order() const {
-  const Value v = value("order");
-  const auto* i = std::get_if<int64_t>(&v);
-  return i ? static_cast<int16_t>(*i) : 0;
+  return readValueAt(slot(&Slots::order, "order"), [](const Value& v) {
+    const auto* i = std::get_if<int64_t>(&v);
+    return i ? static_cast<int16_t>(*i) : int16_t{0};
+  });
 }
 void Task::setOrder(int16_t order) { setValue("order", int64_t{order}); }
 
@@ -95,8 +162,8 @@ void Task::setReminder(std::shared_ptr<reminders::Reminder> reminder) {
 }
 
 std::optional<std::string> Task::title() const {
-  auto r = reminder();
-  return r ? std::optional<std::string>(r->title()) : std::nullopt;
+  std::lock_guard lock(linkMu_);
+  return reminder_ ? std::optional<std::string>(reminder_->title()) : std::nullopt;
 }
 
 void Task::setTitle(std::optional<std::string> title) {
@@ -113,8 +180,8 @@ void Task::setNotes(std::optional<std::string> notes) {
 }
 
 int Task::priority() const {
-  auto r = reminder();
-  return r ? fromReminderPriority(r->priority()) : 0;
+  std::lock_guard lock(linkMu_);
+  return reminder_ ? fromReminderPriority(reminder_->priority()) : 0;
 }
 
 void Task::setPriority(int priority) {
@@ -162,13 +229,13 @@ void Task::setDueDate(std::optional<Date> dueDate, bool allDay) {
 }
 
 bool Task::isAllDay() const {
-  auto r = reminder();
-  return r && r->dueDateComponents() && !r->dueDateComponents()->hour;
+  std::lock_guard lock(linkMu_);
+  return reminder_ && reminder_->dueDateComponents() && !reminder_->dueDateComponents()->hour;
 }
 
 std::optional<std::string> Task::recurrenceRule() const {
-  auto r = reminder();
-  return r ? r->recurrenceRule() : std::nullopt;
+  std::lock_guard lock(linkMu_);
+  return reminder_ ? reminder_->recurrenceRule() : std::nullopt;
 }
 
 void Task::setRecurrenceRule(std::optional<std::string> rule) {
@@ -220,8 +287,8 @@ std::optional<Date> Task::completionDate() const {
 }
 
 bool Task::isCompleted() const {
-  auto r = reminder();
-  return r && r->isCompleted() && r->completionDate().has_value();
+  std::lock_guard lock(linkMu_);
+  return reminder_ && reminder_->isCompleted() && reminder_->completionDate().has_value();
 }
 
 void Task::setIsCompleted(bool completed) {
@@ -279,16 +346,19 @@ int Task::previousPriority() const { return std::max(priority() - 1, 0); }
 
 platform::Colour Task::titleColor() const {
   // The completion flag alone decides here, not isCompleted (which also needs a completion date).
-  auto r = reminder();
-  if (r && r->isCompleted()) return platform::Colour::tertiaryLabel();
+  if (linkedAndCompleted()) return platform::Colour::tertiaryLabel();
   // Counting days is the costly part; only a task due today or earlier needs it.
   if (!colorizeTitles() || !isDueTodayOrEarlier()) return platform::Colour::label();
   return dueDays() < 7 ? platform::Colour::systemOrange() : platform::Colour::systemRed();
 }
 
 platform::Colour Task::notesColor() const {
-  auto r = reminder();
-  return r && r->isCompleted() ? platform::Colour::tertiaryLabel() : platform::Colour::secondaryLabel();
+  return linkedAndCompleted() ? platform::Colour::tertiaryLabel() : platform::Colour::secondaryLabel();
+}
+
+bool Task::linkedAndCompleted() const {
+  std::lock_guard lock(linkMu_);
+  return reminder_ && reminder_->isCompleted();
 }
 
 bool Task::colorizeTitles() { return gColorizeTitles.load(); }
@@ -354,49 +424,79 @@ std::vector<std::shared_ptr<Task>> Task::fetch(const std::vector<std::shared_ptr
   request.returnsObjectsAsFaults = false;
 
   managedContext->performAndWait([&] {
-    std::unordered_map<std::string, std::vector<std::shared_ptr<Task>>> byReminderId;
-    for (auto& task : managedContext->fetch<Task>(request)) {
-      if (auto id = task->reminderId()) byReminderId[*id].push_back(std::move(task));
+    // The reminders' external identifiers, as views of the reminders' own strings (which `from` keeps
+    // alive and unchanged meanwhile); equal identifiers share a group.
+    ExternalIds ids(from.size());
+    std::vector<uint32_t> groupOf(from.size(), kNoGroup);
+    for (size_t i = 0; i < from.size(); ++i) {
+      if (from[i]) groupOf[i] = ids.insert(from[i]->calendarItemExternalIdentifier());
+    }
+    const auto records = managedContext->fetch<Task>(request);
+    const Slots& slots = taskSlots();
+    auto slotOf = [&](const Task& task, size_t Slots::*member, std::string_view key) {
+      return &task.entity() == &entityDescription() ? slots.*member : task.attributeIndexOrThrow(key);
+    };
+    // The records of each group, contiguous, in fetch order (a counting sort: most groups have one
+    // record, many none, and records of no reminder asked for are left out without a copy).
+    std::vector<uint32_t> recordGroup(records.size(), kNoGroup);
+    std::vector<uint32_t> begin(ids.size() + 1, 0);
+    for (size_t k = 0; k < records.size(); ++k) {
+      recordGroup[k] = records[k]->readValueAt(slotOf(*records[k], &Slots::reminderId, "reminderId"),
+                                               [&](const Value& v) {
+                                                 const auto* id = std::get_if<std::string>(&v);
+                                                 return id ? ids.find(*id) : kNoGroup;
+                                               });
+      if (recordGroup[k] != kNoGroup) ++begin[recordGroup[k] + 1];
+    }
+    for (size_t g = 0; g < ids.size(); ++g) begin[g + 1] += begin[g];
+    std::vector<uint32_t> members(begin.back());
+    {
+      std::vector<uint32_t> next(begin.begin(), begin.end() - 1);
+      for (size_t k = 0; k < records.size(); ++k) {
+        if (recordGroup[k] != kNoGroup) members[next[recordGroup[k]]++] = static_cast<uint32_t>(k);
+      }
     }
     // The order of a single look-up's (timestamp, then row), so the same record counts as the oldest;
     // no timestamp sorts first, as the database sorts a missing value.
-    for (auto& [_, tasks] : byReminderId) {
-      if (tasks.size() < 2) continue;
-      std::vector<std::pair<std::optional<Date>, std::shared_ptr<Task>>> keyed;
-      for (auto& task : tasks) keyed.emplace_back(task->timestamp(), std::move(task));
+    for (size_t g = 0; g < ids.size(); ++g) {
+      if (begin[g + 1] - begin[g] < 2) continue;
+      std::vector<std::pair<std::optional<Date>, uint32_t>> keyed;
+      for (uint32_t m = begin[g]; m < begin[g + 1]; ++m) keyed.emplace_back(records[members[m]]->timestamp(), members[m]);
       std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-      for (size_t k = 0; k < keyed.size(); ++k) tasks[k] = std::move(keyed[k].second);
+      for (size_t m = 0; m < keyed.size(); ++m) members[begin[g] + m] = keyed[m].second;
     }
     // A duplicate deleted for one reminder is no longer there for the next, as with single look-ups.
-    std::unordered_set<const Task*> deleted;
-    std::vector<std::shared_ptr<Task>> matches;
+    std::vector<bool> deleted(records.size(), false);
+    std::vector<uint32_t> matches;
     for (size_t i = 0; i < from.size(); ++i) {
       const auto& reminder = from[i];
       if (!reminder) continue;
-      const std::string& externalId = reminder->calendarItemExternalIdentifier();
-      std::optional<std::string> sourceIdentifier, sourceTitle;
-      if (reminder->calendar() && reminder->calendar()->source()) {
-        sourceIdentifier = reminder->calendar()->source()->sourceIdentifier();
-        sourceTitle = reminder->calendar()->source()->title();
-      }
+      // Without calendar or source, the records stored without a source match.
+      const reminders::Source* source =
+          reminder->calendar() && reminder->calendar()->source() ? reminder->calendar()->source().get() : nullptr;
+      auto sameSource = [&](const Value& v) {
+        const auto* id = std::get_if<std::string>(&v);
+        if (!source) return id == nullptr;
+        return id && (*id == source->sourceIdentifier() || *id == source->title());
+      };
       matches.clear();
-      if (auto it = byReminderId.find(externalId); it != byReminderId.end()) {
-        for (const auto& task : it->second) {
-          if (deleted.contains(task.get())) continue;
-          const auto sourceId = task->sourceId();
-          if (sourceId == sourceIdentifier || sourceId == sourceTitle) matches.push_back(task);
-        }
+      const uint32_t g = groupOf[i];
+      for (uint32_t m = begin[g]; m < begin[g + 1]; ++m) {
+        const uint32_t k = members[m];
+        if (deleted[k]) continue;
+        if (records[k]->readValueAt(slotOf(*records[k], &Slots::sourceId, "sourceId"), sameSource)) matches.push_back(k);
       }
       if (matches.empty()) {
-        classLog<Task>().debug("Task with reminderId '%{public}@' not found in database", externalId);
+        classLog<Task>().debug("Task with reminderId '%{public}@' not found in database",
+                               reminder->calendarItemExternalIdentifier());
         continue;
       }
-      matches.front()->setReminder(reminder);
-      for (size_t k = 1; k < matches.size(); ++k) {
-        managedContext->deleteObject(matches[k]);
-        deleted.insert(matches[k].get());
+      records[matches.front()]->setReminder(reminder);
+      for (size_t m = 1; m < matches.size(); ++m) {
+        managedContext->deleteObject(records[matches[m]]);
+        deleted[matches[m]] = true;
       }
-      found[i] = matches.front();
+      found[i] = records[matches.front()];
     }
   });
   return found;

@@ -185,6 +185,12 @@ class Task : public Item {
   std::vector<std::string> keyPathsAffected(const std::string& key) const override;
 
  private:
+  struct Slots;
+  static const Slots& taskSlots();
+  size_t slot(size_t Slots::*member, std::string_view key) const;
+  // The completion flag of the linked reminder; false without one.
+  bool linkedAndCompleted() const;
+
   mutable std::mutex linkMu_;
   std::shared_ptr<reminders::Reminder> reminder_;
   struct DueCache {

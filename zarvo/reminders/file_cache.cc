@@ -84,6 +84,24 @@ class FileCache::SavedCopy {
     bodySize_ = size;
   }
   std::optional<std::string> read(uint64_t offset, uint64_t length) const { return readAt(bodyAt_ + offset, length); }
+  // The `length` bytes at `offset` of the body into `out` (its storage reused); false where the copy
+  // is shorter or unreadable.
+  bool readInto(uint64_t offset, uint64_t length, std::string& out) const {
+    if (fd_ < 0) {
+      auto bytes = read(offset, length);
+      if (!bytes) return false;
+      out = std::move(*bytes);
+      return true;
+    }
+    out.resize(static_cast<size_t>(length));
+    for (size_t done = 0; done < out.size();) {
+      const ssize_t n = ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(bodyAt_ + offset + done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      done += static_cast<size_t>(n);
+    }
+    return true;
+  }
   std::optional<std::string> readBody() const { return read(0, bodySize_); }
 
  private:
@@ -376,15 +394,56 @@ std::shared_ptr<const TodoFile> FileCache::decode(const std::string& folder, con
   std::string why;
   auto file = decodeEntry(*bytes, entry.summary->copy->root(), path, entry.info, why);
   if (!file) return nullptr;
-  // Later look-ups of this version get the file. Nothing the copy holds changed: no new generation.
   std::lock_guard lock(mu_);
+  keepDecodedLocked(folder, name, entry, file);
+  return file;
+}
+
+void FileCache::keepDecodedLocked(const std::string& folder, const std::string& name, const Entry& entry,
+                                  const std::shared_ptr<const TodoFile>& file) {
+  // Later look-ups of this version get the file. Nothing the copy holds changed: no new generation.
   if (auto f = folders_.find(folder); f != folders_.end()) {
     if (auto it = f->second.find(name); it != f->second.end() && it->second.summary == entry.summary) {
       it->second.file = file;
       it->second.summary.reset();
     }
   }
-  return file;
+}
+
+void FileCache::decodeAll(const std::string& folder, const std::vector<std::string>& names, std::vector<Entry>& found,
+                          const std::vector<size_t>& which) {
+  std::string run;  // the bytes of one read, reused
+  std::string path;
+  std::string why;
+  for (size_t k = 0; k < which.size();) {
+    const Summary& first = *found[which[k]].summary;
+    // The entries after it in the same copy, close enough behind each other and all in one read.
+    size_t end = k + 1;
+    uint64_t length = first.length;
+    for (; end < which.size(); ++end) {
+      const Summary& next = *found[which[end]].summary;
+      const uint64_t at = first.offset + length;
+      if (next.copy != first.copy || next.offset < at || next.offset - at > kReadTogetherGap ||
+          next.offset - first.offset + next.length > kReadTogetherBytes) {
+        break;
+      }
+      length = next.offset - first.offset + next.length;
+    }
+    const bool read = first.copy && first.copy->readInto(first.offset, length, run);
+    for (; k < end; ++k) {
+      Entry& entry = found[which[k]];
+      const Summary& summary = *entry.summary;
+      if (!read) continue;
+      const std::string_view bytes = std::string_view(run).substr(summary.offset - first.offset, summary.length);
+      if (checksum(bytes) != summary.checksum) continue;
+      path.assign(folder).append("/").append(names[which[k]]);
+      entry.file = decodeEntry(bytes, summary.copy->root(), path, entry.info, why);
+    }
+  }
+  std::lock_guard lock(mu_);
+  for (const size_t i : which) {
+    if (found[i].file) keepDecodedLocked(folder, names[i], found[i], found[i].file);
+  }
 }
 
 uint64_t FileCache::filesFoundGone() const {

@@ -16,8 +16,7 @@ bool sameValue(const Value& a, const Value& b) { return a.index() == b.index() &
 ManagedObject::ManagedObject(const EntityDescription& entity)
     : entity_(&entity),
       values_(entity.attributes.size()),
-      related_(entity.relationships.size()),
-      savedRelated_(entity.relationships.size()) {
+      related_(entity.relationships.size()) {
   for (size_t i = 0; i < entity.attributes.size(); ++i) values_[i] = entity.attributes[i].defaultValue;
 }
 
@@ -116,7 +115,7 @@ std::vector<std::shared_ptr<ManagedObject>> ManagedObject::committedRelatedObjec
   const size_t i = relationshipIndexOrThrow(key);
   auto current = relatedObjects(key);  // loads it
   std::lock_guard lock(mu_);
-  return savedRelated_[i] ? *savedRelated_[i] : current;
+  return i < savedRelated_.size() && savedRelated_[i] ? *savedRelated_[i] : current;
 }
 
 std::map<std::string, Value> ManagedObject::changedValuesForCurrentEvent() const {
@@ -139,6 +138,8 @@ std::vector<std::shared_ptr<ManagedObject>> ManagedObject::relatedObjects(std::s
 }
 
 void ManagedObject::setRelatedLocked(size_t index, std::vector<std::shared_ptr<ManagedObject>> objects) {
+  // Made on the first change, as saved_ is.
+  if (savedRelated_.empty()) savedRelated_.resize(related_.size());
   if (!savedRelated_[index]) savedRelated_[index] = related_[index].value_or(std::vector<std::shared_ptr<ManagedObject>>{});
   related_[index] = std::move(objects);
 }

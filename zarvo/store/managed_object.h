@@ -106,10 +106,20 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
   // Keys whose value depends on `key` (their observers are told when `key` changes).
   virtual std::vector<std::string> keyPathsAffected(const std::string& key) const;
 
+  // `read(value)` for attribute `index` of entity(), under the object's lock and without copying the
+  // value: for record classes whose accessors need only part of a value, or compare it. `read` must
+  // not keep a reference to the value nor call into this object. REQUIRES: index < attribute count.
+  template <class F>
+  auto readValueAt(size_t index, F&& read) const {
+    std::lock_guard lock(mu_);
+    return read(values_[index]);
+  }
+  // The index of attribute `key` of entity(). Throws StoreError(invalidRequest) for a key it lacks.
+  size_t attributeIndexOrThrow(std::string_view key) const;
+
  private:
   friend class ObjectContext;
 
-  size_t attributeIndexOrThrow(std::string_view key) const;
   size_t relationshipIndexOrThrow(std::string_view key) const;
   void setValueAt(size_t index, Value value, bool notify);
   void setRelatedLocked(size_t index, std::vector<std::shared_ptr<ManagedObject>> objects);
@@ -128,6 +138,7 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
   std::map<std::string, Value> announced_;     // changedValuesForCurrentEvent while being announced
   // Relationship targets; nothing until loaded. `savedRelated_` keeps the state at the last save of
   // relationships changed since.
+  // `savedRelated_` is empty until a relationship changes, then has one slot per relationship.
   std::vector<std::optional<std::vector<std::shared_ptr<ManagedObject>>>> related_;
   std::vector<std::optional<std::vector<std::shared_ptr<ManagedObject>>>> savedRelated_;
 

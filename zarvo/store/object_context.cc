@@ -535,7 +535,7 @@ void ObjectContext::rollback() {
       if (o->saved_[i]) o->values_[i] = *std::exchange(o->saved_[i], std::nullopt);
     }
     o->event_.clear();
-    for (size_t r = 0; r < o->related_.size(); ++r) {
+    for (size_t r = 0; r < o->savedRelated_.size(); ++r) {
       if (o->savedRelated_[r]) o->related_[r] = std::move(*std::exchange(o->savedRelated_[r], std::nullopt));
     }
   }

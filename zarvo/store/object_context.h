@@ -107,9 +107,11 @@ class ObjectContext : public std::enable_shared_from_this<ObjectContext> {
   ObjectList fetch(const FetchRequest& request);
   template <class T>
   std::vector<std::shared_ptr<T>> fetch(const FetchRequest& request) {
+    auto objects = fetch(request);
     std::vector<std::shared_ptr<T>> out;
-    for (auto& o : fetch(request)) {
-      if (auto t = std::dynamic_pointer_cast<T>(o)) out.push_back(std::move(t));
+    out.reserve(objects.size());
+    for (auto& o : objects) {
+      if (auto t = std::dynamic_pointer_cast<T>(std::move(o))) out.push_back(std::move(t));
     }
     return out;
   }

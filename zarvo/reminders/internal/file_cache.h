@@ -220,6 +220,17 @@ class FileCache {
   // separator): a listing that decodes thousands of entries builds no path object for each.
   std::shared_ptr<const TodoFile> decode(const std::string& folder, const std::string& name, const Entry& entry);
 
+  // decode() of found[i] for each i of `which` (indices into `names`, ascending, each entry holding a
+  // summary), for the files of one folder: entries that lie close together in the same saved copy are read from it in one go,
+  // not one read each. Sets found[i].file where the copy gives the entry back intact and leaves it
+  // null otherwise (the caller then reads the file itself); `summary` is left as it was.
+  void decodeAll(const std::string& folder, const std::vector<std::string>& names, std::vector<Entry>& found,
+                 const std::vector<size_t>& which);
+  // How far apart entries may lie in a copy to be read in one go, and how much one read takes at
+  // most: a gap is read and skipped, which costs less than another read up to some kilobytes.
+  static constexpr uint64_t kReadTogetherGap = 4096;
+  static constexpr uint64_t kReadTogetherBytes = 64 * 1024;
+
   // How many times a folder look-up found cached files gone (another program removed them; this
   // process's own removals erase their entries first), or met a folder of files it knew nothing of
   // (a removal there cannot be ruled out).
@@ -282,6 +293,10 @@ class FileCache {
   std::unordered_map<std::string, uint64_t> savedAt_;  // cache path -> generation last loaded or saved
   // The bytes of an entry as a saved copy holds them, checked against the summary's checksum.
   static std::optional<std::string> savedBytes(const Summary& summary);
+  // Keeps `file`, decoded from the summary entry `name` of `folder`, as that entry's file while the
+  // entry is still the one decoded. Requires mu_.
+  void keepDecodedLocked(const std::string& folder, const std::string& name, const Entry& entry,
+                         const std::shared_ptr<const TodoFile>& file);
 };
 
 }  // namespace zarvo::reminders::detail
