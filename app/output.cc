@@ -31,6 +31,10 @@ Styled::Styled(std::string_view text) {
   if (!text.empty()) runs_.push_back({std::string(text), {}, false});
 }
 
+Styled::Styled(std::string&& text) {
+  if (!text.empty()) runs_.push_back({std::move(text), {}, false});
+}
+
 Styled Styled::styled(std::string_view text, const std::optional<Style>& style) {
   Styled out;
   if (!text.empty()) out.runs_.push_back({std::string(text), style ? style->parameters() : std::string(), false});

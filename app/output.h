@@ -53,6 +53,7 @@ class Styled {
   Styled() = default;
   Styled(std::string_view text);                             // NOLINT: plain text is styled text
   Styled(const std::string& text) : Styled(std::string_view(text)) {}  // NOLINT
+  Styled(std::string&& text);                                          // NOLINT: takes the text over
   Styled(const char* text) : Styled(std::string_view(text)) {}        // NOLINT
 
   // `text` in `style`, or plain without one.

@@ -56,6 +56,27 @@ struct TitleCell {
     if (!flag.empty()) add(flag, Colour::systemOrange());
     for (const auto& tag : tags) add(" +" + tag, Colour::secondaryLabel());
   }
+  size_t plainSize() const {
+    size_t size = prefix.size() + title.size() + repeat.size() + alarm.size() + flag.size();
+    for (const auto& tag : tags) size += 2 + tag.size();
+    return size;
+  }
+  // fitted(width, false) as text, appended to `out`.
+  void fitPlainTo(std::string& out, size_t width) const {
+    if (width != 0 && displayWidth(plain()) > width) {
+      out += fitted(width, false).plain();
+      return;
+    }
+    out += prefix;
+    out += title;
+    out += repeat;
+    out += alarm;
+    out += flag;
+    for (const auto& tag : tags) {
+      out += " +";
+      out += tag;
+    }
+  }
   // The cell in at most `width` columns: the title is cut first, then the whole cell.
   void fitTo(Styled& out, size_t width, bool colour) const {
     if (width == 0 || displayWidth(plain()) <= width) {
@@ -139,29 +160,39 @@ Lines taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const ShortIds&
   Lines lines{paint(fmt::format("{}  {}  {}  {}", padded(idHeading, idWidth), padded(dueHeading, dueWidth),
                                 padded(listHeading, listWidth), tr("TITLE")),
                     Colour::secondaryLabel(), colour)};
-  Styled out;
-  // A cell followed by the blanks that fill its column; colour, when painted, covers both.
-  auto cell = [&](const std::string& text, size_t textWidth, size_t columnWidth, const Colour& paintWith) {
-    if (colour) {
-      out += paint(padded(text, columnWidth), paintWith, true);
-    } else {
-      out += text;
-      static constexpr std::string_view kBlanks = "                                                                ";
-      for (size_t blanks = columnWidth - std::min(textWidth, columnWidth); blanks > 0;) {
-        const size_t now = std::min(blanks, kBlanks.size());
-        out += kBlanks.substr(0, now);
-        blanks -= now;
-      }
+  if (!colour) {
+    // Without colours a row is one run of plain text: built in one string, with room for it made once.
+    std::string line;
+    auto cell = [&](const std::string& text, size_t textWidth, size_t columnWidth) {
+      line += text;
+      line.append(columnWidth - std::min(textWidth, columnWidth), ' ');
+      line += "  ";
+    };
+    for (const Row& row : rows) {
+      line.clear();
+      line.reserve(used + row.id.size() + row.due.size() + row.list.size() + row.title.plainSize() + 8);
+      cell(row.id, row.idWidth, idWidth);
+      cell(row.due, row.dueWidth, dueWidth);
+      cell(row.list, row.listWidth, listWidth);
+      row.title.fitPlainTo(line, titleWidth);
+      lines.emplace_back(std::move(line));
+      line = std::string();
     }
+    return lines;
+  }
+  Styled out;
+  // A cell followed by the blanks that fill its column, painted together.
+  auto cell = [&](const std::string& text, size_t columnWidth, const Colour& paintWith) {
+    out += paint(padded(text, columnWidth), paintWith, true);
   };
   for (const Row& row : rows) {
-    cell(row.id, row.idWidth, idWidth, Colour::tertiaryLabel());
+    cell(row.id, idWidth, Colour::tertiaryLabel());
     out += "  ";
-    cell(row.due, row.dueWidth, dueWidth, row.dueColour);
+    cell(row.due, dueWidth, row.dueColour);
     out += "  ";
-    cell(row.list, row.listWidth, listWidth, Colour::label());
+    cell(row.list, listWidth, Colour::label());
     out += "  ";
-    row.title.fitTo(out, titleWidth, colour);
+    row.title.fitTo(out, titleWidth, true);
     lines.push_back(std::move(out));
     out = Styled();
   }

@@ -245,6 +245,14 @@ TEST_F(EverydayCliTest, TheTableShowsTitlesSafelyAndFitsTheTerminal) {
   ASSERT_EQ(titleColumns.size(), 5u) << aligned;
   EXPECT_EQ(std::count(titleColumns.begin(), titleColumns.end(), titleColumns[0]), 5) << aligned;
 
+  // A title's marks and tags come after it, whole, in the plain table.
+  ok({"add", "--tag", "home", "--tag", "Q3", "--tz", kZone, "--ref", kRef, "Water plants !!"});
+  const std::string marked = ok({"ls", "--tz", kZone, "--ref", kRef});
+  const size_t water = marked.find("Water plants");
+  ASSERT_NE(water, std::string::npos) << marked;
+  const std::string row = marked.substr(water, marked.find('\n', water) - water);
+  for (const char* mark : {" ⚑", " +home", " +Q3"}) EXPECT_NE(row.find(mark), std::string::npos) << mark << " in " << row;
+
   // A list title, a bidirectional override and an error quoting what was typed are escaped as well,
   // and the list table still lines up around the escaped title.
   ok({"list-add", "Evil\x1b[2J\u202EList"});
