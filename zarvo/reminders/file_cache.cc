@@ -113,6 +113,42 @@ class FileCache::SavedCopy {
   uint64_t bodySize_ = 0;
 };
 
+struct FolderNames::Block {
+  std::once_flag made;
+  std::shared_ptr<const List> list;
+  // Until made: where the names lie.
+  std::shared_ptr<const std::string> keep;
+  std::string_view bytes;
+  size_t count = 0;
+};
+
+FolderNames::FolderNames(std::shared_ptr<const List> list) {
+  if (!list) return;
+  block_ = std::make_shared<Block>();
+  std::call_once(block_->made, [&] { block_->list = std::move(list); });
+}
+
+FolderNames FolderNames::inIndex(std::shared_ptr<const std::string> keep, std::string_view bytes, size_t count) {
+  FolderNames names;
+  names.block_ = std::make_shared<Block>();
+  names.block_->keep = std::move(keep);
+  names.block_->bytes = bytes;
+  names.block_->count = count;
+  return names;
+}
+
+std::shared_ptr<const FolderNames::List> FolderNames::list() const {
+  if (!block_) return nullptr;
+  std::call_once(block_->made, [&] {
+    auto list = std::make_shared<List>(block_->count);
+    Reader r(block_->bytes);
+    for (auto& name : *list) name.assign(r.view());
+    block_->list = std::move(list);
+    block_->keep.reset();
+  });
+  return block_->list;
+}
+
 std::optional<std::string> FileCache::savedBytes(const Summary& summary) {
   auto bytes = summary.copy ? summary.copy->read(summary.offset, summary.length) : std::nullopt;
   if (!bytes || checksum(*bytes) != summary.checksum) return std::nullopt;
@@ -156,7 +192,7 @@ bool FileCache::setFolderState(const fs::path& folder, FolderState state, int64_
   if (!added) {
     FolderState& old = it->second;
     if (old.dir.sameVersion(state.dir) && old.leftovers == state.leftovers &&
-        old.checkedAllAtNs == state.checkedAllAtNs && (old.names == state.names || *old.names == *state.names)) {
+        old.checkedAllAtNs == state.checkedAllAtNs && (old.names.sameAs(state.names) || *old.names == *state.names)) {
       return true;
     }
     old = std::move(state);
@@ -592,7 +628,7 @@ bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const 
   copy->setBody(bodyAt, size - bodyAt);
   // Kept for the rows left as they are until needed.
   const auto index = std::make_shared<const std::string>(std::move(*read));
-  auto contents = readIndex(*index, root, copy, size - bodyAt, /*deferCompleted=*/true, why);
+  auto contents = readIndex(*index, root, copy, size - bodyAt, /*deferCompleted=*/true, why, index);
   if (!contents) return forget();
   std::lock_guard lock(mu_);
   // A verdict holds for the copy's entries: taken only where this process has none of its own.

@@ -221,7 +221,7 @@ Found filesFromState(FileSystem& fs, const fs::path& dir, const FileInfo& dirInf
       misses.push_back(i);
     }
   }
-  names = state->names;
+  names = state->names.list();
   // The time of the check is recorded once the files that changed have been read (with the list of
   // files that need attention); spacing checks out only matters with an interval.
   return checkAll && interval > 0 ? Found::allChecked : Found::allKnown;

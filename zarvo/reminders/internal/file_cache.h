@@ -63,6 +63,32 @@
 
 namespace zarvo::reminders::detail {
 
+// The sorted names of a folder's task files, shared by the copies of a folder state. Names loaded
+// from a saved copy's index stay there, as bytes, until something reads them: a listing of open
+// tasks reads only the attention list, and tens of thousands of names of completed tasks' files would
+// otherwise be made into strings on every start. Reading is safe from any thread; the first read
+// makes the list once.
+class FolderNames {
+ public:
+  using List = std::vector<std::string>;
+  FolderNames() = default;
+  FolderNames(std::shared_ptr<const List> list);  // NOLINT: a made list is a name list
+  // `count` names as the index writes them (a length, then the bytes), starting at `bytes`, which
+  // must have been checked to hold them; `keep` keeps the bytes alive.
+  static FolderNames inIndex(std::shared_ptr<const std::string> keep, std::string_view bytes, size_t count);
+
+  explicit operator bool() const { return block_ != nullptr; }
+  const List& operator*() const { return *list(); }
+  const List* operator->() const { return list().get(); }
+  std::shared_ptr<const List> list() const;
+  // Whether both are the same list object (not compared by content).
+  bool sameAs(const FolderNames& other) const { return block_ == other.block_; }
+
+ private:
+  struct Block;
+  std::shared_ptr<Block> block_;
+};
+
 class FileCache {
  public:
   class SavedCopy;
@@ -96,7 +122,7 @@ class FileCache {
   // What the last complete read of a folder saw. Valid while the folder's own metadata stays `dir`.
   struct FolderState {
     platform::FileInfo dir;  // the folder's, taken before it was listed
-    std::shared_ptr<const std::vector<std::string>> names;  // its task files, sorted
+    FolderNames names;  // its task files, sorted
     bool leftovers = false;  // it also held temporary files or previous versions of a write
     int64_t checkedAllAtNs = 0;  // when every task file in it was last stat'ed (this machine's clock)
     // Of `names`, the files not known to hold only completed tasks, as the last check of every file
