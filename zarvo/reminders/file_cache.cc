@@ -84,6 +84,24 @@ class FileCache::SavedCopy {
     bodySize_ = size;
   }
   std::optional<std::string> read(uint64_t offset, uint64_t length) const { return readAt(bodyAt_ + offset, length); }
+  // The `length` bytes at `offset` of the body into `out` (its storage reused); false where the copy
+  // is shorter or unreadable.
+  bool readInto(uint64_t offset, uint64_t length, std::string& out) const {
+    if (fd_ < 0) {
+      auto bytes = read(offset, length);
+      if (!bytes) return false;
+      out = std::move(*bytes);
+      return true;
+    }
+    out.resize(static_cast<size_t>(length));
+    for (size_t done = 0; done < out.size();) {
+      const ssize_t n = ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(bodyAt_ + offset + done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      done += static_cast<size_t>(n);
+    }
+    return true;
+  }
   std::optional<std::string> readBody() const { return read(0, bodySize_); }
 
  private:
@@ -94,6 +112,42 @@ class FileCache::SavedCopy {
   uint64_t bodyAt_ = 0;
   uint64_t bodySize_ = 0;
 };
+
+struct FolderNames::Block {
+  std::once_flag made;
+  std::shared_ptr<const List> list;
+  // Until made: where the names lie.
+  std::shared_ptr<const std::string> keep;
+  std::string_view bytes;
+  size_t count = 0;
+};
+
+FolderNames::FolderNames(std::shared_ptr<const List> list) {
+  if (!list) return;
+  block_ = std::make_shared<Block>();
+  std::call_once(block_->made, [&] { block_->list = std::move(list); });
+}
+
+FolderNames FolderNames::inIndex(std::shared_ptr<const std::string> keep, std::string_view bytes, size_t count) {
+  FolderNames names;
+  names.block_ = std::make_shared<Block>();
+  names.block_->keep = std::move(keep);
+  names.block_->bytes = bytes;
+  names.block_->count = count;
+  return names;
+}
+
+std::shared_ptr<const FolderNames::List> FolderNames::list() const {
+  if (!block_) return nullptr;
+  std::call_once(block_->made, [&] {
+    auto list = std::make_shared<List>(block_->count);
+    Reader r(block_->bytes);
+    for (auto& name : *list) name.assign(r.view());
+    block_->list = std::move(list);
+    block_->keep.reset();
+  });
+  return block_->list;
+}
 
 std::optional<std::string> FileCache::savedBytes(const Summary& summary) {
   auto bytes = summary.copy ? summary.copy->read(summary.offset, summary.length) : std::nullopt;
@@ -138,7 +192,7 @@ bool FileCache::setFolderState(const fs::path& folder, FolderState state, int64_
   if (!added) {
     FolderState& old = it->second;
     if (old.dir.sameVersion(state.dir) && old.leftovers == state.leftovers &&
-        old.checkedAllAtNs == state.checkedAllAtNs && (old.names == state.names || *old.names == *state.names)) {
+        old.checkedAllAtNs == state.checkedAllAtNs && (old.names.sameAs(state.names) || *old.names == *state.names)) {
       return true;
     }
     old = std::move(state);
@@ -340,15 +394,56 @@ std::shared_ptr<const TodoFile> FileCache::decode(const std::string& folder, con
   std::string why;
   auto file = decodeEntry(*bytes, entry.summary->copy->root(), path, entry.info, why);
   if (!file) return nullptr;
-  // Later look-ups of this version get the file. Nothing the copy holds changed: no new generation.
   std::lock_guard lock(mu_);
+  keepDecodedLocked(folder, name, entry, file);
+  return file;
+}
+
+void FileCache::keepDecodedLocked(const std::string& folder, const std::string& name, const Entry& entry,
+                                  const std::shared_ptr<const TodoFile>& file) {
+  // Later look-ups of this version get the file. Nothing the copy holds changed: no new generation.
   if (auto f = folders_.find(folder); f != folders_.end()) {
     if (auto it = f->second.find(name); it != f->second.end() && it->second.summary == entry.summary) {
       it->second.file = file;
       it->second.summary.reset();
     }
   }
-  return file;
+}
+
+void FileCache::decodeAll(const std::string& folder, const std::vector<std::string>& names, std::vector<Entry>& found,
+                          const std::vector<size_t>& which) {
+  std::string run;  // the bytes of one read, reused
+  std::string path;
+  std::string why;
+  for (size_t k = 0; k < which.size();) {
+    const Summary& first = *found[which[k]].summary;
+    // The entries after it in the same copy, close enough behind each other and all in one read.
+    size_t end = k + 1;
+    uint64_t length = first.length;
+    for (; end < which.size(); ++end) {
+      const Summary& next = *found[which[end]].summary;
+      const uint64_t at = first.offset + length;
+      if (next.copy != first.copy || next.offset < at || next.offset - at > kReadTogetherGap ||
+          next.offset - first.offset + next.length > kReadTogetherBytes) {
+        break;
+      }
+      length = next.offset - first.offset + next.length;
+    }
+    const bool read = first.copy && first.copy->readInto(first.offset, length, run);
+    for (; k < end; ++k) {
+      Entry& entry = found[which[k]];
+      const Summary& summary = *entry.summary;
+      if (!read) continue;
+      const std::string_view bytes = std::string_view(run).substr(summary.offset - first.offset, summary.length);
+      if (checksum(bytes) != summary.checksum) continue;
+      path.assign(folder).append("/").append(names[which[k]]);
+      entry.file = decodeEntry(bytes, summary.copy->root(), path, entry.info, why);
+    }
+  }
+  std::lock_guard lock(mu_);
+  for (const size_t i : which) {
+    if (found[i].file) keepDecodedLocked(folder, names[i], found[i], found[i].file);
+  }
 }
 
 uint64_t FileCache::filesFoundGone() const {
@@ -522,7 +617,7 @@ bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const 
   copy->setBody(bodyAt, size - bodyAt);
   // Kept for the rows left as they are until needed.
   const auto index = std::make_shared<const std::string>(std::move(*read));
-  auto contents = readIndex(*index, root, copy, size - bodyAt, /*deferCompleted=*/true, why);
+  auto contents = readIndex(*index, root, copy, size - bodyAt, /*deferCompleted=*/true, why, index);
   if (!contents) return forget();
   std::lock_guard lock(mu_);
   // A verdict holds for the copy's entries: taken only where this process has none of its own.

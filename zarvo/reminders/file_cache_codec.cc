@@ -400,10 +400,10 @@ struct RowView {
 RowView scanRow(Reader& r) {
   RowView row;
   row.relative = r.view();
-  (void)r.info();
+  r.skip(Reader::kInfoNumbers);
   row.offset = r.u();
   row.length = r.u();
-  (void)r.u();  // checksum
+  r.skip(1);  // checksum
   const size_t todos = r.count();
   row.onlyCompleted = todos > 0;
   for (size_t i = 0; i < todos && r.ok; ++i) {
@@ -444,7 +444,8 @@ std::pair<std::string, FileCache::Entry> readRow(std::string_view index, size_t 
 
 std::optional<IndexContents> readIndex(std::string_view index, const fs::path& root,
                                        const std::shared_ptr<const FileCache::SavedCopy>& copy, uint64_t bodySize,
-                                       bool deferCompleted, std::string& why) {
+                                       bool deferCompleted, std::string& why,
+                                       const std::shared_ptr<const std::string>& keepIndex) {
   Reader r(index);
   IndexContents contents;
   const size_t rows = r.count();
@@ -452,11 +453,24 @@ std::optional<IndexContents> readIndex(std::string_view index, const fs::path& r
   const std::string& base = root.native();
   uint64_t next = 0;
   std::string_view deferredFolder;
+  // Rows come sorted, so a folder's rows are adjacent: once a folder's path is found safe, a row under
+  // it needs only its file name checked.
+  std::string_view safeFolder;
+  const auto safe = [&](std::string_view relative) {
+    if (!safeFolder.empty() && relative.size() > safeFolder.size() + 1 && relative.starts_with(safeFolder) &&
+        relative[safeFolder.size()] == '/') {
+      const std::string_view name = relative.substr(safeFolder.size() + 1);
+      if (name.find('/') == std::string_view::npos) return name != "." && name != "..";
+    }
+    if (!safeRelativePath(relative)) return false;
+    const size_t slash = relative.rfind('/');
+    safeFolder = slash == std::string_view::npos ? std::string_view() : relative.substr(0, slash);
+    return true;
+  };
   for (size_t i = 0; i < rows && r.ok; ++i) {
     const size_t at = r.position();
     const RowView row = scanRow(r);
-    if (!r.ok || !row.flagsValid || !safeRelativePath(row.relative) || row.offset != next ||
-        row.length > bodySize - next) {
+    if (!r.ok || !row.flagsValid || !safe(row.relative) || row.offset != next || row.length > bodySize - next) {
       why = "an entry does not fit the copy (" + std::string(row.relative) + ")";
       return std::nullopt;
     }
@@ -474,6 +488,7 @@ std::optional<IndexContents> readIndex(std::string_view index, const fs::path& r
     contents.rows.push_back(readRow(index, at, root, copy));
   }
   contents.states.resize(r.count());
+  std::vector<std::string_view> names;
   for (auto& [path, state] : contents.states) {
     if (!r.ok) break;
     const std::string_view relative = r.view();
@@ -483,14 +498,18 @@ std::optional<IndexContents> readIndex(std::string_view index, const fs::path& r
     const uint64_t leftovers = r.u();
     state.leftovers = leftovers != 0;
     state.checkedAllAtNs = r.s();
-    auto names = std::make_shared<std::vector<std::string>>(r.count());
+    // The names are checked now and made into strings only when read (see FolderNames).
+    const size_t count = r.count();
+    const size_t namesAt = r.position();
+    names.resize(count);
     bool consistent = true;
-    for (auto& name : *names) {
+    for (size_t i = 0; i < count && r.ok; ++i) {
       const std::string_view text = r.view();
       // Plain names in strictly increasing order, as a listing sorted them.
-      consistent = consistent && plainName(text) && (&name == &names->front() || std::string_view(*(&name - 1)) < text);
-      name.assign(text);
+      consistent = consistent && plainName(text) && (i == 0 || names[i - 1] < text);
+      names[i] = text;
     }
+    const std::string_view namesBytes = index.substr(namesAt, r.position() - namesAt);
     const uint64_t hasAttention = r.u();
     if (hasAttention == 1) {
       auto attention = std::make_shared<std::vector<std::string>>(r.count());
@@ -498,10 +517,10 @@ std::optional<IndexContents> readIndex(std::string_view index, const fs::path& r
       for (size_t i = 0; i < attention->size() && r.ok; ++i) {
         const uint64_t step = r.u();
         // Strictly increasing positions among the names.
-        consistent = consistent && (i == 0 || step > 0) && step < names->size() - position;
+        consistent = consistent && (i == 0 || step > 0) && step < names.size() - position;
         if (!consistent) break;
         position += static_cast<size_t>(step);
-        (*attention)[i] = (*names)[position];
+        (*attention)[i] = names[position];
       }
       state.attention = std::move(attention);
     }
@@ -511,7 +530,11 @@ std::optional<IndexContents> readIndex(std::string_view index, const fs::path& r
       return std::nullopt;
     }
     path = under(base, relative);
-    state.names = std::move(names);
+    if (keepIndex) {
+      state.names = FolderNames::inIndex(keepIndex, namesBytes, count);
+    } else {
+      state.names = std::make_shared<const std::vector<std::string>>(names.begin(), names.end());
+    }
   }
   contents.verdicts.resize(r.count());
   for (auto& verdict : contents.verdicts) {

@@ -337,6 +337,54 @@ TEST(FileCache, EntriesDecodedByFolderAndNameStayDecodedUnlessReplaced) {
   EXPECT_EQ(loaded.find(folder / "b.ics", a->info).value().file, a) << "the newer entry stays";
 }
 
+// Entries decoded together are read in runs: with gaps between them, a run cut at its size, and on
+// the copy kept open as on one read whole. Each gives back its own file; an entry damaged in the copy
+// is left to be read from its file, and costs the entries read with it nothing.
+TEST(FileCache, EntriesDecodedTogetherAreEachTheirOwnFile) {
+  TempDir dir;
+  const fs::path folder = dir.path() / "local" / "list";
+  fs::create_directories(folder);
+  const std::vector<std::string> names = {"a.ics", "b.ics", "c.ics", "d.ics", "e.ics", "f.ics", "g.ics"};
+  FileCache cache;
+  for (const auto& name : names) {
+    // e.ics is larger than one read takes: it runs alone, and f.ics starts the next run.
+    const std::string notes = name == "e.ics" ? "DESCRIPTION:" + std::string(FileCache::kReadTogetherBytes, 'x') + "\r\n" : "";
+    writeFile(folder / name, "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:" + name + "\r\nSUMMARY:task " + name + "\r\n" + notes +
+                                 "END:VTODO\r\nEND:VCALENDAR\r\n");
+    const auto file = parsed(folder / name);
+    cache.store(file->path, FileCache::Entry{file->info, file, nullptr});
+  }
+  const fs::path copy = dir.path() / "files.cache";
+  ASSERT_FALSE(cache.save(*platform::FileSystem::posix(), copy, dir.path()));
+  {
+    // The summary of c.ics changed in the copy: its entry fails its checksum.
+    std::string bytes = readFile(copy);
+    const size_t at = bytes.find("SUMMARY:task c.ics");
+    ASSERT_NE(at, std::string::npos);
+    bytes[at + 8] = 'T';
+    writeFile(copy, bytes);
+  }
+  zarvo::testing::ForwardingFileSystem seam;
+  for (platform::FileSystem* fs : {platform::FileSystem::posix().get(), static_cast<platform::FileSystem*>(&seam)}) {
+    SCOPED_TRACE(fs == &seam ? "read whole" : "kept open");
+    FileCache loaded;
+    std::string why;
+    ASSERT_TRUE(loaded.load(*fs, copy, dir.path(), why)) << why;
+    std::vector<FileCache::Entry> found;
+    loaded.entriesOf(folder, names, found);
+    const std::vector<size_t> which = {0, 2, 3, 4, 5, 6};  // b.ics left out: a gap
+    loaded.decodeAll(folder.native(), names, found, which);
+    EXPECT_FALSE(found[1].file) << "not asked for";
+    EXPECT_FALSE(found[2].file) << "damaged";
+    for (const size_t i : {0, 3, 4, 5, 6}) {
+      SCOPED_TRACE(names[i]);
+      ASSERT_TRUE(found[i].file);
+      expectSameFile(*found[i].file, *parsed(folder / names[i]));
+      EXPECT_EQ(loaded.find(folder / names[i], found[i].info).value().file, found[i].file) << "kept decoded";
+    }
+  }
+}
+
 // Only files under the store's root are written, and only with paths relative to it.
 TEST(FileCache, KeepsOnlyTheRootsFiles) {
   TempDir dir;

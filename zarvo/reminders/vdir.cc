@@ -221,7 +221,7 @@ Found filesFromState(FileSystem& fs, const fs::path& dir, const FileInfo& dirInf
       misses.push_back(i);
     }
   }
-  names = state->names;
+  names = state->names.list();
   // The time of the check is recorded once the files that changed have been read (with the list of
   // files that need attention); spacing checks out only matters with an interval.
   return checkAll && interval > 0 ? Found::allChecked : Found::allKnown;
@@ -339,26 +339,37 @@ void loadCalendarFolder(FileSystem& fs, const fs::path& root, const std::shared_
   auto uidOf = [&](bool hasUid, const std::string& uid, size_t f) -> std::string_view {
     return hasUid ? std::string_view(uid) : std::string_view(report.madeUids.emplace_back(fs::path(names[f]).stem().string()));
   };
+  // Known from the saved copy's index: a file is decoded only when a reminder is made of it.
+  auto needed = [&](const FileCache::Summary& summary, size_t f) {
+    for (const auto& todo : summary.todos) {
+      if (todo.recurrenceOverride || (completed && todo.completed != *completed)) continue;
+      if (todo.hasUid ? wanted(todo.completed, todo.uid) : wanted(todo.completed, fs::path(names[f]).stem().string())) {
+        return true;
+      }
+    }
+    return false;
+  };
+  // The files needed are decoded together first: entries that lie close in the copy take one read.
+  std::vector<size_t> toDecode;
+  std::vector<bool> isNeeded(found.size());
+  for (size_t f = 0; f < found.size(); ++f) {
+    if (!found[f].summary || !needed(*found[f].summary, f)) continue;
+    toDecode.push_back(f);
+    isNeeded[f] = true;
+  }
+  cache.decodeAll(dir.native(), names, found, toDecode);
   out.reserve(out.size() + found.size());
   report.madeFrom.assign(found.size(), nullptr);
   for (size_t f = 0; f < found.size(); ++f) {
     FileCache::Entry& entry = found[f];
     if (entry.summary) {
-      // Known from the saved copy's index: the file is decoded only when a reminder is made of it.
-      bool needed = false;
-      for (const auto& todo : entry.summary->todos) {
-        needed = needed || (!todo.recurrenceOverride && (!completed || todo.completed == *completed) &&
-                            wanted(todo.completed, uidOf(todo.hasUid, todo.uid, f)));
-      }
-      if (!needed) {
+      if (!isNeeded[f]) {
         for (const auto& todo : entry.summary->todos) {
           if (!todo.recurrenceOverride) report.uids.emplace_back(uidOf(todo.hasUid, todo.uid, f), f);
         }
         continue;
       }
-      // Decoded by folder and name; the file itself is read only when the copy does not give the
-      // entry back intact.
-      entry.file = cache.decode(dir.native(), names[f], entry);
+      // The file itself is read only when the copy did not give the entry back intact.
       if (!entry.file) {
         bool stored = false;
         entry.file = loadFile(fs, dir / names[f], entry.info, &stored);

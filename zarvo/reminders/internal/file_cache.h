@@ -63,6 +63,32 @@
 
 namespace zarvo::reminders::detail {
 
+// The sorted names of a folder's task files, shared by the copies of a folder state. Names loaded
+// from a saved copy's index stay there, as bytes, until something reads them: a listing of open
+// tasks reads only the attention list, and tens of thousands of names of completed tasks' files would
+// otherwise be made into strings on every start. Reading is safe from any thread; the first read
+// makes the list once.
+class FolderNames {
+ public:
+  using List = std::vector<std::string>;
+  FolderNames() = default;
+  FolderNames(std::shared_ptr<const List> list);  // NOLINT: a made list is a name list
+  // `count` names as the index writes them (a length, then the bytes), starting at `bytes`, which
+  // must have been checked to hold them; `keep` keeps the bytes alive.
+  static FolderNames inIndex(std::shared_ptr<const std::string> keep, std::string_view bytes, size_t count);
+
+  explicit operator bool() const { return block_ != nullptr; }
+  const List& operator*() const { return *list(); }
+  const List* operator->() const { return list().get(); }
+  std::shared_ptr<const List> list() const;
+  // Whether both are the same list object (not compared by content).
+  bool sameAs(const FolderNames& other) const { return block_ == other.block_; }
+
+ private:
+  struct Block;
+  std::shared_ptr<Block> block_;
+};
+
 class FileCache {
  public:
   class SavedCopy;
@@ -96,7 +122,7 @@ class FileCache {
   // What the last complete read of a folder saw. Valid while the folder's own metadata stays `dir`.
   struct FolderState {
     platform::FileInfo dir;  // the folder's, taken before it was listed
-    std::shared_ptr<const std::vector<std::string>> names;  // its task files, sorted
+    FolderNames names;  // its task files, sorted
     bool leftovers = false;  // it also held temporary files or previous versions of a write
     int64_t checkedAllAtNs = 0;  // when every task file in it was last stat'ed (this machine's clock)
     // Of `names`, the files not known to hold only completed tasks, as the last check of every file
@@ -194,6 +220,17 @@ class FileCache {
   // separator): a listing that decodes thousands of entries builds no path object for each.
   std::shared_ptr<const TodoFile> decode(const std::string& folder, const std::string& name, const Entry& entry);
 
+  // decode() of found[i] for each i of `which` (indices into `names`, ascending, each entry holding a
+  // summary), for the files of one folder: entries that lie close together in the same saved copy are read from it in one go,
+  // not one read each. Sets found[i].file where the copy gives the entry back intact and leaves it
+  // null otherwise (the caller then reads the file itself); `summary` is left as it was.
+  void decodeAll(const std::string& folder, const std::vector<std::string>& names, std::vector<Entry>& found,
+                 const std::vector<size_t>& which);
+  // How far apart entries may lie in a copy to be read in one go, and how much one read takes at
+  // most: a gap is read and skipped, which costs less than another read up to some kilobytes.
+  static constexpr uint64_t kReadTogetherGap = 4096;
+  static constexpr uint64_t kReadTogetherBytes = 64 * 1024;
+
   // How many times a folder look-up found cached files gone (another program removed them; this
   // process's own removals erase their entries first), or met a folder of files it knew nothing of
   // (a removal there cannot be ruled out).
@@ -256,6 +293,10 @@ class FileCache {
   std::unordered_map<std::string, uint64_t> savedAt_;  // cache path -> generation last loaded or saved
   // The bytes of an entry as a saved copy holds them, checked against the summary's checksum.
   static std::optional<std::string> savedBytes(const Summary& summary);
+  // Keeps `file`, decoded from the summary entry `name` of `folder`, as that entry's file while the
+  // entry is still the one decoded. Requires mu_.
+  void keepDecodedLocked(const std::string& folder, const std::string& name, const Entry& entry,
+                         const std::shared_ptr<const TodoFile>& file);
 };
 
 }  // namespace zarvo::reminders::detail

@@ -14,6 +14,7 @@
 // thread.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -108,6 +109,16 @@ class Reader {
   bool atEnd() const { return at_ == in_.size(); }
   size_t position() const { return at_; }
   uint64_t u() {
+    // Most numbers are a byte or two; a full ten-byte one still ends within the input here.
+    if (in_.size() - at_ >= 10) {
+      uint64_t v = 0;
+      for (int shift = 0; shift < 64; shift += 7) {
+        const auto byte = static_cast<uint8_t>(in_[at_++]);
+        v |= static_cast<uint64_t>(byte & 0x7F) << shift;
+        if (!(byte & 0x80)) return v;
+      }
+      return fail();
+    }
     uint64_t v = 0;
     for (int shift = 0; shift < 64; shift += 7) {
       if (at_ >= in_.size()) return fail();
@@ -116,6 +127,19 @@ class Reader {
       if (!(byte & 0x80)) return v;
     }
     return fail();
+  }
+  // Passes over `n` numbers without decoding them; fails where u() would.
+  void skip(int n) {
+    for (int i = 0; i < n; ++i) {
+      const size_t limit = std::min(in_.size(), at_ + 10);
+      size_t at = at_;
+      while (at < limit && (static_cast<uint8_t>(in_[at]) & 0x80)) ++at;
+      if (at == limit) {
+        (void)fail();
+        return;
+      }
+      at_ = at + 1;
+    }
   }
   int64_t s() {
     const uint64_t v = u();
@@ -153,6 +177,8 @@ class Reader {
     }
     return c;
   }
+  // The numbers info() reads.
+  static constexpr int kInfoNumbers = 6;
   platform::FileInfo info() {
     platform::FileInfo i;
     i.exists = true;
@@ -229,10 +255,12 @@ struct IndexContents {
 // folder's files are adjacent), as entries known by their summaries (pointing into `copy`), their
 // paths under `root`. The entries must follow one another in a body of `bodySize` bytes, from its
 // start to its end. A name that is not a plain file name, names out of order, or a verdict that names
-// a folder it does not hold, make the whole index bad.
+// a folder it does not hold, make the whole index bad. With `keepIndex` (which must hold `index`), the
+// folder states' names are checked but left in it until read (FolderNames).
 std::optional<IndexContents> readIndex(std::string_view index, const std::filesystem::path& root,
                                        const std::shared_ptr<const FileCache::SavedCopy>& copy, uint64_t bodySize,
-                                       bool deferCompleted, std::string& why);
+                                       bool deferCompleted, std::string& why,
+                                       const std::shared_ptr<const std::string>& keepIndex = nullptr);
 // The row that starts at `at` of an index that readIndex accepted: its path under `root` and entry.
 std::pair<std::string, FileCache::Entry> readRow(std::string_view index, size_t at, const std::filesystem::path& root,
                                                  const std::shared_ptr<const FileCache::SavedCopy>& copy);

@@ -1,0 +1,143 @@
+#include "zarvo/reminders/internal/file_cache_codec.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace zarvo::reminders::detail::cache_format {
+namespace {
+
+// Numbers read back as written, whether they lie far from the end of the input (where the reader
+// takes its unchecked path) or at its very end; skipping passes over exactly the same bytes.
+TEST(CacheReader, NumbersReadAndSkipAlikeNearAndFarFromTheEnd) {
+  const std::vector<uint64_t> numbers = {0, 1, 127, 128, 300, 16383, 16384, uint64_t{1} << 35,
+                                         (uint64_t{1} << 63) - 1, uint64_t{1} << 63, UINT64_MAX};
+  for (const uint64_t n : numbers) {
+    for (const size_t after : {0, 3, 20}) {
+      Writer w;
+      w.u(n);
+      const size_t width = w.out.size();
+      w.out.append(after, '\x01');
+      Reader read(w.out);
+      EXPECT_EQ(read.u(), n) << n << " with " << after << " bytes after";
+      EXPECT_TRUE(read.ok);
+      EXPECT_EQ(read.position(), width);
+      Reader skipped(w.out);
+      skipped.skip(1);
+      EXPECT_TRUE(skipped.ok);
+      EXPECT_EQ(skipped.position(), width) << n;
+    }
+  }
+}
+
+// A number cut short by the end of the input, or longer than ten bytes, fails both ways, and the
+// reader stays failed at the end.
+TEST(CacheReader, ACutOrOverlongNumberFailsBothWays) {
+  Writer w;
+  w.u(UINT64_MAX);
+  const std::string whole = w.out;
+  const std::string overlong = std::string(10, '\x80') + "\x01" + std::string(20, '\x00');
+  std::vector<std::string> bad = {overlong};
+  for (size_t cut = 1; cut < whole.size(); ++cut) bad.push_back(whole.substr(0, cut));
+  for (const std::string& input : bad) {
+    Reader read(input);
+    (void)read.u();
+    EXPECT_FALSE(read.ok) << input.size();
+    EXPECT_TRUE(read.atEnd());
+    Reader skipped(input);
+    skipped.skip(1);
+    EXPECT_FALSE(skipped.ok) << input.size();
+    EXPECT_TRUE(skipped.atEnd());
+  }
+  // Several skipped numbers: the second one is cut.
+  Writer two;
+  two.u(5);
+  two.u(UINT64_MAX);
+  Reader skipped(std::string_view(two.out).substr(0, two.out.size() - 1));
+  skipped.skip(2);
+  EXPECT_FALSE(skipped.ok);
+}
+
+// What info() reads is what skip(kInfoNumbers) passes over.
+TEST(CacheReader, SkippingAFilesMetadataPassesOverWhatInfoReads) {
+  platform::FileInfo info;
+  info.exists = info.isRegular = true;
+  info.size = 4096;
+  info.modifiedNs = -1'700'000'000'123'456'789;
+  info.changedNs = 1'700'000'000'123'456'789;
+  info.inode = UINT64_MAX;
+  info.device = 66306;
+  info.mode = 0600;
+  Writer w;
+  w.info(info);
+  w.u(42);
+  Reader read(w.out);
+  EXPECT_TRUE(read.info().sameVersion(info));
+  Reader skipped(w.out);
+  skipped.skip(Reader::kInfoNumbers);
+  EXPECT_EQ(skipped.position(), read.position());
+  EXPECT_EQ(skipped.u(), 42u);
+}
+
+// An index of one-byte entries of completed tasks at `paths`, without folder states or verdicts.
+std::string indexOf(const std::vector<std::string>& paths) {
+  platform::FileInfo info;
+  info.exists = info.isRegular = true;
+  info.size = 1;
+  Writer w;
+  w.u(paths.size());
+  for (size_t i = 0; i < paths.size(); ++i) writeIndexRow(w, paths[i], info, {{std::to_string(i), true, true, false}}, i, "x");
+  w.u(0);
+  w.u(0);
+  return w.out;
+}
+
+// Rows of one folder are checked by their file names once the folder's path is found safe: a name
+// that leaves the folder after safe rows of it still makes the whole index bad, also for rows that
+// are left unread until needed, and a deeper path under the folder is judged in full.
+TEST(CacheIndex, ARowsNameIsCheckedAfterSafeRowsOfItsFolder) {
+  const std::filesystem::path root = "/nowhere/root";
+  std::string why;
+  for (const bool defer : {false, true}) {
+    EXPECT_TRUE(readIndex(indexOf({"list/a.ics", "list/b.ics", "list/sub/c.ics", "other/d.ics"}), root, nullptr, 4, defer, why))
+        << why;
+    for (const char* bad : {"..", ".", "", "sub/..", "sub/.", "sub//c", "/etc"}) {
+      EXPECT_FALSE(readIndex(indexOf({"list/a.ics", "list/b.ics", std::string("list/") + bad}), root, nullptr, 3, defer, why))
+          << bad;
+    }
+  }
+}
+
+// Names left in an index are made once, whichever copy of the state reads them first and from
+// whichever thread, and read as written.
+TEST(FolderNamesTest, NamesLeftInTheIndexAreMadeOnceAndReadAsWritten) {
+  Writer w;
+  w.u(7);  // something before the names, as in an index
+  const size_t at = w.out.size();
+  const std::vector<std::string> written = {"a.ics", std::string(40, 'b') + ".ics", "c d.ics"};
+  for (const auto& name : written) w.str(name);
+  auto index = std::make_shared<const std::string>(w.out);
+  const FolderNames names = FolderNames::inIndex(index, std::string_view(*index).substr(at), written.size());
+  const FolderNames copy = names;
+  std::shared_ptr<const FolderNames::List> seen[2];
+  std::thread first([&] { seen[0] = names.list(); });
+  std::thread second([&] { seen[1] = copy.list(); });
+  first.join();
+  second.join();
+  ASSERT_TRUE(seen[0]);
+  EXPECT_EQ(seen[0], seen[1]);
+  EXPECT_EQ(*seen[0], written);
+  EXPECT_TRUE(names.sameAs(copy));
+  // A made list is taken as it is; none is no list.
+  EXPECT_FALSE(FolderNames());
+  EXPECT_FALSE(FolderNames(std::shared_ptr<const FolderNames::List>()));
+  EXPECT_EQ(*FolderNames(std::make_shared<const FolderNames::List>(written)), written);
+}
+
+}  // namespace
+}  // namespace zarvo::reminders::detail::cache_format
