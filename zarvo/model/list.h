@@ -64,7 +64,7 @@ class List : public Item {
   std::vector<std::string> keyPathsAffected(const std::string& key) const override;
 
  private:
-  mutable std::mutex linkMu_;
+  mutable store::RecordMutex linkMu_;
   std::shared_ptr<reminders::Calendar> calendar_;
 };
 

@@ -191,7 +191,7 @@ class Task : public Item {
   // The completion flag of the linked reminder; false without one.
   bool linkedAndCompleted() const;
 
-  mutable std::mutex linkMu_;
+  mutable store::RecordMutex linkMu_;
   std::shared_ptr<reminders::Reminder> reminder_;
   struct DueCache {
     std::optional<platform::DateComponents> components;

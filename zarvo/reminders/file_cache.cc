@@ -223,8 +223,8 @@ void FileCache::materializeLocked(const std::string& key) {
   Folder& folder = folders_[folderPath];
   folder.reserve(folder.size() + deferred.rows.size());
   for (const size_t at : deferred.rows) {
-    auto [path, entry] = readRow(*deferred.index, at, deferred.root, deferred.copy);
-    folder.try_emplace(path.substr(path.rfind('/') + 1), std::move(entry));
+    auto [name, entry] = readRow(*deferred.index, at, deferred.copy);
+    folder.try_emplace(std::move(name), std::move(entry));
   }
 }
 
@@ -441,8 +441,15 @@ void FileCache::decodeAll(const std::string& folder, const std::vector<std::stri
     }
   }
   std::lock_guard lock(mu_);
+  const auto kept = folders_.find(folder);
+  if (kept == folders_.end()) return;
   for (const size_t i : which) {
-    if (found[i].file) keepDecodedLocked(folder, names[i], found[i], found[i].file);
+    if (!found[i].file) continue;
+    // As keepDecodedLocked, with the folder looked up once.
+    if (auto it = kept->second.find(names[i]); it != kept->second.end() && it->second.summary == found[i].summary) {
+      it->second.file = found[i].file;
+      it->second.summary.reset();
+    }
   }
 }
 
@@ -558,17 +565,21 @@ std::optional<std::vector<std::pair<fs::path, FileCache::Entry>>> FileCache::dec
   if (!contents) return std::nullopt;
   std::vector<std::pair<fs::path, Entry>> out;
   out.reserve(contents->rows.size());
-  for (auto& [path, entry] : contents->rows) {
-    const Summary& summary = *entry.summary;
-    const std::string_view bytes = body.substr(summary.offset, summary.length);
-    if (checksum(bytes) != summary.checksum) {
-      why = "the checksum of an entry does not match (" + path + ")";
-      return std::nullopt;
+  for (const auto& [folder, begin, end] : contents->folders) {
+    for (size_t row = begin; row < end; ++row) {
+      auto& [name, entry] = contents->rows[row];
+      const std::string path = folder + '/' + name;
+      const Summary& summary = *entry.summary;
+      const std::string_view bytes = body.substr(summary.offset, summary.length);
+      if (checksum(bytes) != summary.checksum) {
+        why = "the checksum of an entry does not match (" + path + ")";
+        return std::nullopt;
+      }
+      auto file = decodeEntry(bytes, root, path, entry.info, why);
+      if (!file) return std::nullopt;
+      fs::path decodedPath = file->path;
+      out.emplace_back(std::move(decodedPath), Entry{entry.info, std::move(file), nullptr});
     }
-    auto file = decodeEntry(bytes, root, path, entry.info, why);
-    if (!file) return std::nullopt;
-    fs::path decodedPath = file->path;
-    out.emplace_back(std::move(decodedPath), Entry{entry.info, std::move(file), nullptr});
   }
   return out;
 }
@@ -642,38 +653,21 @@ bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const 
     if (folders_.contains(folder)) {
       Folder& known = folders_[folder];
       for (const size_t at : rows) {
-        auto [path, entry] = readRow(*index, at, root, copy);
-        known.try_emplace(path.substr(path.rfind('/') + 1), std::move(entry));
+        auto [name, entry] = readRow(*index, at, copy);
+        known.try_emplace(std::move(name), std::move(entry));
       }
       continue;
     }
     deferred_.emplace(std::move(folder), Deferred{index, copy, root, std::move(rows)});
   }
-  auto* const rows = &contents->rows;
-  Folder* folder = nullptr;
-  std::string_view folderPath;
-  for (size_t row = 0; row < rows->size(); ++row) {
-    auto& [path, entry] = (*rows)[row];
-    // What this process read itself is at least as fresh. Each path was built from the root and a
-    // relative path of plain names, so its last '/' parts folder from name; a folder's entries are
-    // adjacent, so the folder is looked up once per run of them.
-    const size_t slash = path.rfind('/');
-    const std::string_view parent = std::string_view(path).substr(0, slash);
-    if (!folder || parent != folderPath) {
-      folder = &folders_[std::string(parent)];
-      folderPath = parent;
-      // Room for the folder's run at once, rather than a rehash each time the table fills. The run
-      // ends at the first row of another folder, so each row is looked at here once.
-      const std::string_view prefix = std::string_view(path).substr(0, slash + 1);
-      auto inFolder = [&](std::string_view other) {
-        return other.size() > prefix.size() && other.starts_with(prefix) &&
-               other.find('/', slash + 1) == std::string_view::npos;
-      };
-      size_t end = row + 1;
-      while (end < rows->size() && inFolder((*rows)[end].first)) ++end;
-      folder->reserve(folder->size() + (end - row));
+  // What this process read itself is at least as fresh.
+  for (const auto& [path, begin, end] : contents->folders) {
+    Folder& folder = folders_[path];
+    folder.reserve(folder.size() + (end - begin));
+    for (size_t row = begin; row < end; ++row) {
+      auto& [name, entry] = contents->rows[row];
+      folder.try_emplace(std::move(name), std::move(entry));
     }
-    folder->try_emplace(path.substr(slash + 1), std::move(entry));
   }
   savedAt_[cachePath.native()] = generation_;
   return true;

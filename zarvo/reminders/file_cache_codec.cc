@@ -417,11 +417,11 @@ RowView scanRow(Reader& r) {
 
 }  // namespace
 
-std::pair<std::string, FileCache::Entry> readRow(std::string_view index, size_t at, const fs::path& root,
+std::pair<std::string, FileCache::Entry> readRow(std::string_view index, size_t at,
                                                  const std::shared_ptr<const FileCache::SavedCopy>& copy) {
   Reader r(index.substr(std::min(at, index.size())));
   std::pair<std::string, FileCache::Entry> out;
-  auto& [path, entry] = out;
+  auto& [name, entry] = out;
   const std::string_view relative = r.view();
   entry.info = r.info();
   auto summary = std::make_shared<FileCache::Summary>();
@@ -437,7 +437,7 @@ std::pair<std::string, FileCache::Entry> readRow(std::string_view index, size_t 
     todo.completed = flags & 2;
     todo.recurrenceOverride = flags & 4;
   }
-  path = under(root.native(), relative);
+  name.assign(relative.substr(relative.rfind('/') + 1));  // the whole path when it has no folder
   entry.summary = std::move(summary);
   return out;
 }
@@ -453,6 +453,7 @@ std::optional<IndexContents> readIndex(std::string_view index, const fs::path& r
   const std::string& base = root.native();
   uint64_t next = 0;
   std::string_view deferredFolder;
+  std::string_view rowsFolder;
   // Rows come sorted, so a folder's rows are adjacent: once a folder's path is found safe, a row under
   // it needs only its file name checked.
   std::string_view safeFolder;
@@ -485,7 +486,17 @@ std::optional<IndexContents> readIndex(std::string_view index, const fs::path& r
       contents.deferred.back().second.push_back(at);
       continue;
     }
-    contents.rows.push_back(readRow(index, at, root, copy));
+    const size_t slash = row.relative.rfind('/');
+    const std::string_view folder = row.relative.substr(0, slash == std::string_view::npos ? 0 : slash);
+    if (contents.folders.empty() || folder != rowsFolder) {
+      // The folder's path as the file's, root / relative, up to its last separator.
+      std::string path = slash == std::string_view::npos ? under(base, row.relative) : under(base, folder);
+      if (slash == std::string_view::npos) path.resize(std::min(path.size(), path.rfind('/')));
+      contents.folders.push_back({std::move(path), contents.rows.size(), contents.rows.size()});
+      rowsFolder = folder;
+    }
+    contents.rows.push_back(readRow(index, at, copy));
+    contents.folders.back().end = contents.rows.size();
   }
   contents.states.resize(r.count());
   std::vector<std::string_view> names;

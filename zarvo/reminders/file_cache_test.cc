@@ -385,6 +385,37 @@ TEST(FileCache, EntriesDecodedTogetherAreEachTheirOwnFile) {
   }
 }
 
+// A loaded copy files every entry under its own folder, folders whose paths sort around each other
+// included: an entry filed elsewhere would cost a read of its file at every start.
+TEST(FileCache, ALoadedCopyFilesEachEntryUnderItsFolder) {
+  TempDir dir;
+  const std::vector<std::string> lists = {"local/a", "local/a b", "local/a-", "other/a"};
+  FileCache cache;
+  for (const auto& list : lists) {
+    fs::create_directories(dir.path() / list);
+    for (const std::string name : {"x", "y"}) {
+      const fs::path path = dir.path() / list / (name + ".ics");
+      writeFile(path, "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:" + list + "/" + name + "\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
+      const auto file = parsed(path);
+      cache.store(path, FileCache::Entry{file->info, file, nullptr});
+    }
+  }
+  const fs::path copy = dir.path() / "files.cache";
+  ASSERT_FALSE(cache.save(*platform::FileSystem::posix(), copy, dir.path()));
+  FileCache loaded;
+  std::string why;
+  ASSERT_TRUE(loaded.load(*platform::FileSystem::posix(), copy, dir.path(), why)) << why;
+  for (const auto& list : lists) {
+    std::vector<FileCache::Entry> found;
+    loaded.entriesOf(dir.path() / list, {"x.ics", "y.ics"}, found);
+    ASSERT_EQ(found.size(), 2u);
+    for (size_t i = 0; i < 2; ++i) {
+      ASSERT_TRUE(found[i].summary) << list << " " << i;
+      EXPECT_EQ(found[i].summary->todos.at(0).uid, list + (i == 0 ? "/x" : "/y"));
+    }
+  }
+}
+
 // Only files under the store's root are written, and only with paths relative to it.
 TEST(FileCache, KeepsOnlyTheRootsFiles) {
   TempDir dir;

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "zarvo/store/model.h"
+#include "zarvo/store/record_mutex.h"
 
 namespace zarvo::store {
 
@@ -127,7 +128,7 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
 
   const EntityDescription* entity_;
 
-  mutable std::mutex mu_;
+  mutable RecordMutex mu_;
   std::weak_ptr<ObjectContext> context_;
   std::optional<int64_t> rowID_;
   int64_t rowVersion_ = 0;           // z_opt of the row as last read or written
@@ -147,7 +148,7 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
     std::string key;
     std::shared_ptr<std::function<void(const std::string&)>> callback;
   };
-  mutable std::mutex observersMu_;
+  mutable RecordMutex observersMu_;
   std::vector<Observer> observers_;
   uint64_t nextObserverId_ = 1;
 };

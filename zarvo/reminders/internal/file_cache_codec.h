@@ -242,8 +242,16 @@ void writeVerdicts(Writer& w, const std::vector<FileCache::DuplicateVerdict>& ve
 
 // What an index holds (see readIndex).
 struct IndexContents {
-  // Entries known by their summaries, with their paths under the root, in the copy's order.
+  // Entries known by their summaries, by file name, in the copy's order.
   std::vector<std::pair<std::string, FileCache::Entry>> rows;
+  // The folders of `rows` (their paths under the root), each holding rows [begin, end). A folder's
+  // rows are adjacent, so its path is made once, not once per file.
+  struct Folder {
+    std::string path;
+    size_t begin = 0;
+    size_t end = 0;
+  };
+  std::vector<Folder> folders;
   // With `deferCompleted`: per folder (its path under the root), where the rows of its files that hold
   // only completed tasks start in the index, for readRow. Such rows are checked but not made entries.
   std::vector<std::pair<std::string, std::vector<size_t>>> deferred;
@@ -253,16 +261,16 @@ struct IndexContents {
 
 // The rows of an index (without its length), in the copy's order (sorted by relative path, so a
 // folder's files are adjacent), as entries known by their summaries (pointing into `copy`), their
-// paths under `root`. The entries must follow one another in a body of `bodySize` bytes, from its
-// start to its end. A name that is not a plain file name, names out of order, or a verdict that names
-// a folder it does not hold, make the whole index bad. With `keepIndex` (which must hold `index`), the
-// folder states' names are checked but left in it until read (FolderNames).
+// folders' paths under `root`. The entries must follow one another in a body of `bodySize` bytes, from
+// its start to its end. A name that is not a plain file name, names out of order, or a verdict that
+// names a folder it does not hold, make the whole index bad. With `keepIndex` (which must hold
+// `index`), the folder states' names are checked but left in it until read (FolderNames).
 std::optional<IndexContents> readIndex(std::string_view index, const std::filesystem::path& root,
                                        const std::shared_ptr<const FileCache::SavedCopy>& copy, uint64_t bodySize,
                                        bool deferCompleted, std::string& why,
                                        const std::shared_ptr<const std::string>& keepIndex = nullptr);
-// The row that starts at `at` of an index that readIndex accepted: its path under `root` and entry.
-std::pair<std::string, FileCache::Entry> readRow(std::string_view index, size_t at, const std::filesystem::path& root,
+// The row that starts at `at` of an index that readIndex accepted: its file's name and entry.
+std::pair<std::string, FileCache::Entry> readRow(std::string_view index, size_t at,
                                                  const std::shared_ptr<const FileCache::SavedCopy>& copy);
 
 // Decodes an entry's bytes: the file it holds, which must be the version `info` and the path `path`
