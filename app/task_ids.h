@@ -11,6 +11,7 @@
 // other match, then a whole UID in another letter case.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -40,7 +41,8 @@ class ShortIds {
   std::string of(const Task& task) const;
 
  private:
-  std::vector<std::pair<const Task*, std::string>> byTask_;  // sorted by the object's address
+  std::vector<std::string> byPosition_;                 // the ids, in the order of the tasks given
+  std::vector<std::pair<const Task*, uint32_t>> byTask_;  // positions, sorted by the object's address
   std::unordered_map<std::string, std::string> longerByUid_;  // the ids longer than kShortIdLength
 };
 
