@@ -54,6 +54,15 @@ TEST(CacheReader, ACutOrOverlongNumberFailsBothWays) {
     EXPECT_FALSE(skipped.ok) << input.size();
     EXPECT_TRUE(skipped.atEnd());
   }
+  // Nothing left at all: a number past the end fails, one-byte numbers or not.
+  Reader empty("");
+  (void)empty.u();
+  EXPECT_FALSE(empty.ok);
+  Reader oneByte(std::string_view("\x05", 1));
+  EXPECT_EQ(oneByte.u(), 5u);
+  EXPECT_TRUE(oneByte.ok);
+  (void)oneByte.u();
+  EXPECT_FALSE(oneByte.ok);
   // Several skipped numbers: the second one is cut.
   Writer two;
   two.u(5);
@@ -82,6 +91,36 @@ TEST(CacheReader, SkippingAFilesMetadataPassesOverWhatInfoReads) {
   skipped.skip(Reader::kInfoNumbers);
   EXPECT_EQ(skipped.position(), read.position());
   EXPECT_EQ(skipped.u(), 42u);
+}
+
+// An entry decodes only as the file its index row names: root / its own relative path, whether or
+// not the root's text ends in a separator.
+TEST(CacheEntry, AnEntryDecodesOnlyAsTheFileItNames) {
+  const std::string text = "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:u\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
+  std::string error;
+  const auto file = parseTodoFile("/r/local/list/a.ics", text, {}, error);
+  ASSERT_TRUE(file) << error;
+  platform::FileInfo info;
+  info.exists = info.isRegular = true;
+  info.size = text.size();
+  Writer w;
+  writeFile(w, "local/list/a.ics", info, *file);
+  struct Case {
+    const char* root;
+    const char* path;
+    bool decodes;
+  };
+  for (const Case& c : {Case{"/r", "/r/local/list/a.ics", true}, Case{"/r/", "/r/local/list/a.ics", true},
+                        Case{"/r", "/r/local/list/b.ics", false}, Case{"/r", "/r/local/lis/a.ics", false},
+                        Case{"/r", "/q/local/list/a.ics", false}, Case{"/r", "/rlocal/list/a.ics", false},
+                        Case{"/r", "/r/local/list/a.icsx", false}, Case{"/r", "/r/local/list/a.ic", false}}) {
+    std::string why;
+    const auto decoded = decodeEntry(w.out, c.root, c.path, info, why);
+    EXPECT_EQ(decoded != nullptr, c.decodes) << c.root << " " << c.path << ": " << why;
+    if (decoded) {
+      EXPECT_EQ(decoded->path.native(), "/r/local/list/a.ics");
+    }
+  }
 }
 
 // An index of one-byte entries of completed tasks at `paths`, without folder states or verdicts.

@@ -30,8 +30,8 @@ namespace zarvo::reminders::detail::cache_format {
 
 // Bump whenever the layout or what parseTodoFile extracts from a file changes: a copy written by
 // another version is then ignored rather than misread. (9: dates in microseconds, and the dates a
-// file's reader left out; 10: folder states after the index rows; 11: the checksum in four lanes.)
-inline constexpr uint32_t kFormatVersion = 11;
+// file's reader left out; 10: folder states after the index rows; 11: the checksum in four lanes; 12: a VTODO's property lines as one string.)
+inline constexpr uint32_t kFormatVersion = 12;
 
 // A 64-bit checksum that only has to catch a torn or damaged copy, not an adversary. It sums four
 // eight-byte words at a step in four independent lanes, so that the multiplications overlap: the
@@ -109,24 +109,16 @@ class Reader {
   bool atEnd() const { return at_ == in_.size(); }
   size_t position() const { return at_; }
   uint64_t u() {
-    // Most numbers are a byte or two; a full ten-byte one still ends within the input here.
-    if (in_.size() - at_ >= 10) {
-      uint64_t v = 0;
-      for (int shift = 0; shift < 64; shift += 7) {
-        const auto byte = static_cast<uint8_t>(in_[at_++]);
-        v |= static_cast<uint64_t>(byte & 0x7F) << shift;
-        if (!(byte & 0x80)) return v;
+    // Most numbers are one byte (counts, flags, small values): that case is kept small enough to be
+    // inlined where it is read.
+    if (at_ < in_.size()) {
+      const auto byte = static_cast<uint8_t>(in_[at_]);
+      if (!(byte & 0x80)) {
+        ++at_;
+        return byte;
       }
-      return fail();
     }
-    uint64_t v = 0;
-    for (int shift = 0; shift < 64; shift += 7) {
-      if (at_ >= in_.size()) return fail();
-      const auto byte = static_cast<uint8_t>(in_[at_++]);
-      v |= static_cast<uint64_t>(byte & 0x7F) << shift;
-      if (!(byte & 0x80)) return v;
-    }
-    return fail();
+    return longer();
   }
   // Passes over `n` numbers without decoding them; fails where u() would.
   void skip(int n) {
@@ -193,6 +185,27 @@ class Reader {
   }
 
  private:
+  // A number of more than one byte, or one past the end.
+  [[gnu::noinline]] uint64_t longer() {
+    // A full ten-byte one still ends within the input here.
+    if (in_.size() - at_ >= 10) {
+      uint64_t v = 0;
+      for (int shift = 0; shift < 64; shift += 7) {
+        const auto byte = static_cast<uint8_t>(in_[at_++]);
+        v |= static_cast<uint64_t>(byte & 0x7F) << shift;
+        if (!(byte & 0x80)) return v;
+      }
+      return fail();
+    }
+    uint64_t v = 0;
+    for (int shift = 0; shift < 64; shift += 7) {
+      if (at_ >= in_.size()) return fail();
+      const auto byte = static_cast<uint8_t>(in_[at_++]);
+      v |= static_cast<uint64_t>(byte & 0x7F) << shift;
+      if (!(byte & 0x80)) return v;
+    }
+    return fail();
+  }
   uint64_t fail() {
     ok = false;
     at_ = in_.size();
@@ -201,6 +214,12 @@ class Reader {
   std::string_view in_;
   size_t at_ = 0;
 };
+
+// Appends a VTODO's property lines as one string: their count, then per line its name, begin, end
+// and whether it was dropped.
+void writeLines(Writer& w, const PropertyLines& lines);
+// The lines of a string writeLines() wrote, which a read of the entry checked.
+PropertyLines::List readLines(std::string_view block);
 
 // Appends the entry of one parsed file.
 void writeFile(Writer& w, const std::string& relativePath, const platform::FileInfo& info, const TodoFile& file);
