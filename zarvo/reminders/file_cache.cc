@@ -480,7 +480,7 @@ std::string FileCache::encode(const fs::path& root) {
   for (const auto& [relative, entry] : entries) {
     const size_t begin = body.out.size();
     if (entry->file) {
-      writeFile(body, relative, entry->info, *entry->file);
+      writeFile(body, relative, *entry->file);
       writeIndexRow(index, relative, entry->info, summaryOf(*entry->file), begin,
                     std::string_view(body.out).substr(begin));
     } else {

@@ -48,19 +48,21 @@ bool isUnder(std::string_view path, const std::string& base, std::string_view re
   return path == relative;
 }
 
-// Reads one entry into `out`, which must be the file at `path` (root / its relative path): a path
-// the index named, so one it found safe.
-bool readFile(Reader& r, const fs::path& root, const std::string& path, FileCache::Entry& out, std::string& why) {
+// Reads one entry, which must be the file at `path` (root / its relative path) at version `info`:
+// what the index row names, whose path the index found safe.
+std::shared_ptr<TodoFile> readFile(Reader& r, const fs::path& root, const std::string& path,
+                                   const platform::FileInfo& info, std::string& why) {
   const std::string_view relative = r.view();
   if (r.ok && !isUnder(path, root.native(), relative)) {
     why = "an entry is not the file its index row names (" + path + ")";
-    return false;
+    return nullptr;
   }
   auto file = std::make_shared<TodoFile>();
-  out.info = r.info();
-  file->info = out.info;
+  file->info = info;
   file->content.assign(r.view());
-  file->newline.assign(r.view());
+  // Most files end their lines as a new file's default does, and most VTODOs have no start or
+  // rule: a fresh string is left as it is for them.
+  if (const std::string_view newline = r.view(); newline != file->newline) file->newline.assign(newline);
   file->firstComponentBegin = r.u();
   file->timezoneIds.resize(r.count());
   for (auto& id : file->timezoneIds) id.assign(r.view());
@@ -115,23 +117,22 @@ bool readFile(Reader& r, const fs::path& root, const std::string& path, FileCach
     if (auto order = r.optInt()) f.order = static_cast<int>(*order);
     f.categories.resize(r.count());
     for (auto& category : f.categories) category.assign(r.view());
-    f.start.assign(r.view());
-    f.recurrence.assign(r.view());
+    if (const std::string_view start = r.view(); !start.empty()) f.start.assign(start);
+    if (const std::string_view rule = r.view(); !rule.empty()) f.recurrence.assign(rule);
     f.datesLeftOut.resize(r.count());
     for (auto& leftOut : f.datesLeftOut) leftOut.assign(r.view());
   }
   if (!r.ok) {
     why = "the copy ends early";
-    return false;
+    return nullptr;
   }
   if (!consistent) {
     why = "an entry does not fit its file (" + std::string(relative) + ")";
-    return false;
+    return nullptr;
   }
   // Its parts are split only if someone asks.
   file->path = FilePath::fromText(path);
-  out.file = std::move(file);
-  return true;
+  return file;
 }
 
 }  // namespace
@@ -225,9 +226,8 @@ PropertyLines::List readLines(std::string_view block) {
   return lines;
 }
 
-void writeFile(Writer& w, const std::string& relativePath, const platform::FileInfo& info, const TodoFile& file) {
+void writeFile(Writer& w, const std::string& relativePath, const TodoFile& file) {
   w.str(relativePath);
-  w.info(info);
   w.str(file.content);
   w.str(file.newline);
   w.u(file.firstComponentBegin);
@@ -633,13 +633,12 @@ std::optional<IndexContents> readIndex(std::string_view index, const fs::path& r
 std::shared_ptr<const TodoFile> decodeEntry(std::string_view bytes, const fs::path& root, const std::string& path,
                                             const platform::FileInfo& info, std::string& why) {
   Reader r(bytes);
-  FileCache::Entry out;
-  if (!readFile(r, root, path, out, why)) return nullptr;
-  if (!r.atEnd() || !out.info.sameVersion(info)) {
+  auto file = readFile(r, root, path, info, why);
+  if (file && !r.atEnd()) {
     why = "an entry is not the file its index row names (" + path + ")";
     return nullptr;
   }
-  return std::move(out.file);
+  return file;
 }
 
 }  // namespace zarvo::reminders::detail::cache_format

@@ -94,7 +94,7 @@ TEST(CacheReader, SkippingAFilesMetadataPassesOverWhatInfoReads) {
 }
 
 // An entry decodes only as the file its index row names: root / its own relative path, whether or
-// not the root's text ends in a separator.
+// not the root's text ends in a separator, at the version the row gives.
 TEST(CacheEntry, AnEntryDecodesOnlyAsTheFileItNames) {
   const std::string text = "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:u\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
   std::string error;
@@ -103,8 +103,11 @@ TEST(CacheEntry, AnEntryDecodesOnlyAsTheFileItNames) {
   platform::FileInfo info;
   info.exists = info.isRegular = true;
   info.size = text.size();
+  info.modifiedNs = 1'700'000'000'000'000'000;
+  info.inode = 7;
+  info.mode = 0100640;
   Writer w;
-  writeFile(w, "local/list/a.ics", info, *file);
+  writeFile(w, "local/list/a.ics", *file);
   struct Case {
     const char* root;
     const char* path;
@@ -119,8 +122,15 @@ TEST(CacheEntry, AnEntryDecodesOnlyAsTheFileItNames) {
     EXPECT_EQ(decoded != nullptr, c.decodes) << c.root << " " << c.path << ": " << why;
     if (decoded) {
       EXPECT_EQ(decoded->path.native(), "/r/local/list/a.ics");
+      EXPECT_TRUE(decoded->info.sameVersion(info));
+      EXPECT_EQ(decoded->info.mode, info.mode);
     }
   }
+  // The version is the index row's, and must be one of the entry's size.
+  platform::FileInfo other = info;
+  other.size += 1;
+  std::string why;
+  EXPECT_FALSE(decodeEntry(w.out, "/r", "/r/local/list/a.ics", other, why));
 }
 
 // An index of one-byte entries of completed tasks at `paths`, without folder states or verdicts.

@@ -30,7 +30,8 @@ namespace zarvo::reminders::detail::cache_format {
 
 // Bump whenever the layout or what parseTodoFile extracts from a file changes: a copy written by
 // another version is then ignored rather than misread. (9: dates in microseconds, and the dates a
-// file's reader left out; 10: folder states after the index rows; 11: the checksum in four lanes; 12: a VTODO's property lines as one string.)
+// file's reader left out; 10: folder states after the index rows; 11: the checksum in four lanes;
+// 12: a VTODO's property lines as one string, and an entry's version only in its index row.)
 inline constexpr uint32_t kFormatVersion = 12;
 
 // A 64-bit checksum that only has to catch a torn or damaged copy, not an adversary. It sums four
@@ -221,8 +222,9 @@ void writeLines(Writer& w, const PropertyLines& lines);
 // The lines of a string writeLines() wrote, which a read of the entry checked.
 PropertyLines::List readLines(std::string_view block);
 
-// Appends the entry of one parsed file.
-void writeFile(Writer& w, const std::string& relativePath, const platform::FileInfo& info, const TodoFile& file);
+// Appends the entry of one parsed file: its path relative to the root, then what it holds. Its
+// version is its index row's.
+void writeFile(Writer& w, const std::string& relativePath, const TodoFile& file);
 
 // A relative path of plain names ("<source>/<collection>/<file>.ics"): nothing that could lead
 // outside the root.
@@ -292,8 +294,8 @@ std::optional<IndexContents> readIndex(std::string_view index, const std::filesy
 std::pair<std::string, FileCache::Entry> readRow(std::string_view index, size_t at,
                                                  const std::shared_ptr<const FileCache::SavedCopy>& copy);
 
-// Decodes an entry's bytes: the file it holds, which must be the version `info` and the path `path`
-// the index named; null, with the reason, otherwise.
+// Decodes an entry's bytes: the file it holds, which must be at the path `path` the index named; it
+// takes the version `info` the index gives. Null, with the reason, otherwise.
 std::shared_ptr<const TodoFile> decodeEntry(std::string_view bytes, const std::filesystem::path& root,
                                             const std::string& path, const platform::FileInfo& info,
                                             std::string& why);
