@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -131,6 +132,42 @@ TEST(CacheEntry, AnEntryDecodesOnlyAsTheFileItNames) {
   other.size += 1;
   std::string why;
   EXPECT_FALSE(decodeEntry(w.out, "/r", "/r/local/list/a.ics", other, why));
+}
+
+// A folder's fingerprint moves with any name or any part of any file's version, and with where the
+// names split; the same files give the same one.
+TEST(FolderFingerprint, MovesWithEveryNameAndVersion) {
+  platform::FileInfo info;
+  info.exists = info.isRegular = true;
+  info.size = 300;
+  info.modifiedNs = 1'700'000'000'000'000'001;
+  info.changedNs = 1'700'000'000'000'000'002;
+  info.inode = 12;
+  info.device = 66306;
+  info.mode = 0100600;
+  const std::vector<std::string> names = {"ab.ics", "c.ics"};
+  const std::vector<platform::FileInfo> infos = {info, info};
+  const uint64_t base = FileCache::fingerprint(names, infos);
+  EXPECT_EQ(FileCache::fingerprint(std::vector<std::string>(names), std::vector<platform::FileInfo>(infos)), base);
+  using Change = std::function<void(std::vector<std::string>&, std::vector<platform::FileInfo>&)>;
+  const std::vector<std::pair<const char*, Change>> changes = {
+      {"a name", [](auto& n, auto&) { n[1] = "d.ics"; }},
+      {"where names split", [](auto& n, auto&) { n = {"ab.icsc", ".ics"}; }},
+      {"the order", [](auto& n, auto&) { std::swap(n[0], n[1]); }},
+      {"one file fewer", [](auto& n, auto& i) { n.pop_back(); i.pop_back(); }},
+      {"size", [](auto&, auto& i) { i[1].size += 1; }},
+      {"mtime", [](auto&, auto& i) { i[1].modifiedNs += 1; }},
+      {"ctime", [](auto&, auto& i) { i[0].changedNs -= 1; }},
+      {"inode", [](auto&, auto& i) { i[1].inode += 1; }},
+      {"device", [](auto&, auto& i) { i[0].device += 1; }},
+      {"mode", [](auto&, auto& i) { i[1].mode = 0100644; }},
+  };
+  for (const auto& [what, change] : changes) {
+    auto n = names;
+    auto i = infos;
+    change(n, i);
+    EXPECT_NE(FileCache::fingerprint(n, i), base) << what;
+  }
 }
 
 // An index of one-byte entries of completed tasks at `paths`, without folder states or verdicts.
