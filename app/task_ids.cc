@@ -44,14 +44,25 @@ std::string uidOf(const Task& task) {
 ShortIds::ShortIds(const std::vector<std::shared_ptr<Task>>& tasks) {
   struct Id {
     uint64_t hash;
-    std::string uid;
+    std::string_view uid;  // in `reminder`, or in `ownUid` for a task without one
     const Task* task;
+    std::shared_ptr<const reminders::Reminder> reminder;  // keeps `uid` alive
+    std::string ownUid;
   };
   std::vector<Id> ids;
   ids.reserve(tasks.size());
   for (const auto& task : tasks) {
-    std::string uid = uidOf(*task);
-    ids.push_back(Id{uidHash(uid), std::move(uid), task.get()});
+    Id id{0, {}, task.get(), task->reminder(), {}};
+    if (id.reminder) {
+      id.uid = id.reminder->calendarItemExternalIdentifier();
+    } else {
+      id.ownUid = uidOf(*task);
+      id.uid = id.ownUid;
+    }
+    id.hash = uidHash(id.uid);
+    ids.push_back(std::move(id));
+    // A moved string that kept its text in place (a short one) is elsewhere now.
+    if (!ids.back().reminder) ids.back().uid = ids.back().ownUid;
   }
   // Ids sort as their hashes do (fixed width, alphabet in ASCII order), so integers are sorted here;
   // positions move, not the UIDs.
@@ -60,12 +71,6 @@ ShortIds::ShortIds(const std::vector<std::shared_ptr<Task>>& tasks) {
   std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
     return ids[a].hash != ids[b].hash ? ids[a].hash < ids[b].hash : ids[a].uid < ids[b].uid;
   });
-  {
-    std::vector<Id> sorted;
-    sorted.reserve(ids.size());
-    for (const uint32_t at : order) sorted.push_back(std::move(ids[at]));
-    ids = std::move(sorted);
-  }
   auto common = [](const std::string& a, const std::string& b) {
     size_t n = 0;
     while (n < a.size() && n < b.size() && a[n] == b[n]) ++n;
@@ -75,24 +80,30 @@ ShortIds::ShortIds(const std::vector<std::shared_ptr<Task>>& tasks) {
   // Objects of one UID (one task fetched twice) are adjacent and share one id; after sorting, the
   // longest prefix a task shares with another is with the nearest other UID on either side.
   std::string before;  // the full id of the UID before this run; "" at the start
-  for (size_t i = 0; i < ids.size();) {
+  for (size_t i = 0; i < order.size();) {
+    const Id& first = ids[order[i]];
     size_t end = i + 1;
-    while (end < ids.size() && ids[end].uid == ids[i].uid) ++end;
-    std::string full = hashId(ids[i].hash);
+    while (end < order.size() && ids[order[end]].uid == first.uid) ++end;
+    std::string full = hashId(first.hash);
     size_t shared = before.empty() ? 0 : common(before, full);
-    if (end < ids.size()) shared = std::max(shared, common(hashId(ids[end].hash), full));
+    if (end < order.size()) shared = std::max(shared, common(hashId(ids[order[end]].hash), full));
     std::string id = full.substr(0, std::max(kShortIdLength, std::min(shared + 1, full.size())));
-    if (id.size() > kShortIdLength) longerByUid_[ids[i].uid] = id;
-    for (size_t k = i; k < end; ++k) byTask_[ids[k].task] = id;
+    if (id.size() > kShortIdLength) longerByUid_[std::string(first.uid)] = id;
+    for (size_t k = i; k < end; ++k) byTask_.emplace_back(ids[order[k]].task, id);
     before = std::move(full);
     i = end;
   }
+  std::sort(byTask_.begin(), byTask_.end(),
+            [](const auto& a, const auto& b) { return std::less<const Task*>()(a.first, b.first); });
 }
 
 std::string ShortIds::of(const Task& task) const {
-  if (auto it = byTask_.find(&task); it != byTask_.end()) return it->second;
+  const auto it = std::lower_bound(byTask_.begin(), byTask_.end(), &task, [](const auto& entry, const Task* wanted) {
+    return std::less<const Task*>()(entry.first, wanted);
+  });
+  if (it != byTask_.end() && it->first == &task) return it->second;
   const std::string uid = uidOf(task);
-  if (auto it = longerByUid_.find(uid); it != longerByUid_.end()) return it->second;
+  if (auto found = longerByUid_.find(uid); found != longerByUid_.end()) return found->second;
   return fullShortId(uid).substr(0, kShortIdLength);
 }
 

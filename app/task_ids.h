@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "zarvo/model/task.h"
@@ -39,7 +40,7 @@ class ShortIds {
   std::string of(const Task& task) const;
 
  private:
-  std::unordered_map<const Task*, std::string> byTask_;
+  std::vector<std::pair<const Task*, std::string>> byTask_;  // sorted by the object's address
   std::unordered_map<std::string, std::string> longerByUid_;  // the ids longer than kShortIdLength
 };
 
