@@ -15,8 +15,7 @@ bool sameValue(const Value& a, const Value& b) { return a.index() == b.index() &
 
 ManagedObject::ManagedObject(const EntityDescription& entity)
     : entity_(&entity),
-      values_(entity.attributes.size()),
-      related_(entity.relationships.size()) {
+      values_(entity.attributes.size()) {
   for (size_t i = 0; i < entity.attributes.size(); ++i) values_[i] = entity.attributes[i].defaultValue;
 }
 
@@ -128,20 +127,21 @@ std::vector<std::shared_ptr<ManagedObject>> ManagedObject::relatedObjects(std::s
   std::shared_ptr<ObjectContext> ctx;
   {
     std::lock_guard lock(mu_);
-    if (related_[i]) return *related_[i];
+    if (relatedLoaded(i)) return *related_[i];
     ctx = context_.lock();
   }
   if (!ctx) return {};
   ctx->loadRelationship(std::const_pointer_cast<ManagedObject>(shared_from_this()), i);
   std::lock_guard lock(mu_);
-  return related_[i] ? *related_[i] : std::vector<std::shared_ptr<ManagedObject>>{};
+  return relatedLoaded(i) ? *related_[i] : std::vector<std::shared_ptr<ManagedObject>>{};
 }
 
 void ManagedObject::setRelatedLocked(size_t index, std::vector<std::shared_ptr<ManagedObject>> objects) {
   // Made on the first change, as saved_ is.
-  if (savedRelated_.empty()) savedRelated_.resize(related_.size());
-  if (!savedRelated_[index]) savedRelated_[index] = related_[index].value_or(std::vector<std::shared_ptr<ManagedObject>>{});
-  related_[index] = std::move(objects);
+  if (savedRelated_.empty()) savedRelated_.resize(entity_->relationships.size());
+  auto& slot = relatedSlot(index);
+  if (!savedRelated_[index]) savedRelated_[index] = slot.value_or(std::vector<std::shared_ptr<ManagedObject>>{});
+  slot = std::move(objects);
 }
 
 // One side of an inverse pair: adds or removes `target` without touching the inverse.
@@ -151,7 +151,7 @@ void ManagedObject::changeRelationship(size_t index, const std::shared_ptr<Manag
   if (ctx) ctx->loadRelationship(self, index);
   {
     std::lock_guard lock(mu_);
-    auto current = related_[index].value_or(std::vector<std::shared_ptr<ManagedObject>>{});
+    auto current = relatedSlot(index).value_or(std::vector<std::shared_ptr<ManagedObject>>{});
     auto it = std::find(current.begin(), current.end(), target);
     if (add == (it != current.end())) return;
     if (add) {
@@ -232,6 +232,11 @@ ObservationToken ManagedObject::observe(std::string key, std::function<void(cons
       list.erase(std::remove_if(list.begin(), list.end(), [id](const Observer& o) { return o.id == id; }), list.end());
     }
   });
+}
+
+std::optional<std::vector<std::shared_ptr<ManagedObject>>>& ManagedObject::relatedSlot(size_t index) {
+  if (related_.empty()) related_.resize(entity_->relationships.size());
+  return related_[index];
 }
 
 std::vector<std::string> ManagedObject::keyPathsAffected(const std::string&) const { return {}; }

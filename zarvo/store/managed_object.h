@@ -123,6 +123,9 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
 
   size_t relationshipIndexOrThrow(std::string_view key) const;
   void setValueAt(size_t index, Value value, bool notify);
+  // Under `mu_`: whether relationship `index` is loaded, and its slot (made on first use).
+  bool relatedLoaded(size_t index) const { return index < related_.size() && related_[index].has_value(); }
+  std::optional<std::vector<std::shared_ptr<ManagedObject>>>& relatedSlot(size_t index);
   void setRelatedLocked(size_t index, std::vector<std::shared_ptr<ManagedObject>> objects);
   void changeRelationship(size_t index, const std::shared_ptr<ManagedObject>& target, bool add);
 
@@ -137,9 +140,10 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
   std::vector<std::optional<Value>> saved_;    // value at the last save, for attributes changed since
   std::vector<std::optional<Value>> event_;    // value before the first change in the current event
   std::map<std::string, Value> announced_;     // changedValuesForCurrentEvent while being announced
-  // Relationship targets; nothing until loaded. `savedRelated_` keeps the state at the last save of
-  // relationships changed since.
-  // `savedRelated_` is empty until a relationship changes, then has one slot per relationship.
+  // Relationship targets: empty until one is loaded or set (a listing never asks for them), then one
+  // slot per relationship, nothing in a slot until loaded. `savedRelated_` keeps the state at the last
+  // save of relationships changed since: empty until a relationship changes, then one slot each.
+  // Both under `mu_`; a non-empty `savedRelated_` implies a sized `related_`.
   std::vector<std::optional<std::vector<std::shared_ptr<ManagedObject>>>> related_;
   std::vector<std::optional<std::vector<std::shared_ptr<ManagedObject>>>> savedRelated_;
 

@@ -341,7 +341,7 @@ void ObjectContext::nullifyRelationships(const std::shared_ptr<ManagedObject>& o
     std::vector<std::shared_ptr<ManagedObject>> targets;
     {
       std::lock_guard lock(object->mu_);
-      targets = object->related_[r].value_or(std::vector<std::shared_ptr<ManagedObject>>{});
+      targets = object->relatedSlot(r).value_or(std::vector<std::shared_ptr<ManagedObject>>{});
       object->setRelatedLocked(r, {});
     }
     if (inverse) {
@@ -395,7 +395,7 @@ void ObjectContext::loadRelationship(const std::shared_ptr<ManagedObject>& objec
   std::optional<int64_t> rowID;
   {
     std::lock_guard objectLock(object->mu_);
-    if (object->related_[relationship]) return;
+    if (object->relatedLoaded(relationship)) return;
     rowID = object->rowID_;
   }
   std::vector<std::shared_ptr<ManagedObject>> targets;
@@ -426,7 +426,7 @@ void ObjectContext::loadRelationship(const std::shared_ptr<ManagedObject>& objec
     }
   }
   std::lock_guard objectLock(object->mu_);
-  if (!object->related_[relationship]) object->related_[relationship] = std::move(targets);
+  if (auto& slot = object->relatedSlot(relationship); !slot) slot = std::move(targets);
 }
 
 bool ObjectContext::hasChanges() const {
@@ -536,7 +536,7 @@ void ObjectContext::rollback() {
     }
     o->event_.clear();
     for (size_t r = 0; r < o->savedRelated_.size(); ++r) {
-      if (o->savedRelated_[r]) o->related_[r] = std::move(*std::exchange(o->savedRelated_[r], std::nullopt));
+      if (o->savedRelated_[r]) o->relatedSlot(r) = std::move(*std::exchange(o->savedRelated_[r], std::nullopt));
     }
   }
   for (auto& [p, o] : insertedHold_) forget(o);

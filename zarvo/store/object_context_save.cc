@@ -185,7 +185,7 @@ void ObjectContext::writeOwnedRelationships(const SaveBatch& batch) {
       std::vector<std::shared_ptr<ManagedObject>> targets;
       {
         std::lock_guard objectLock(o->mu_);
-        if (r >= o->savedRelated_.size() || !o->savedRelated_[r] || !o->related_[r]) continue;
+        if (r >= o->savedRelated_.size() || !o->savedRelated_[r] || !o->relatedLoaded(r)) continue;
         targets = *o->related_[r];
       }
       const int64_t owner = batch.rowOf(o.get());
