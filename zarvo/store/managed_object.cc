@@ -83,11 +83,11 @@ void ManagedObject::setValueAt(size_t index, Value value, bool notify) {
   {
     std::lock_guard lock(mu_);
     if (sameValue(values_[index], value)) return;
-    // Made on the first change: most records are read, shown and never changed.
-    if (saved_.empty()) saved_.resize(values_.size());
-    if (event_.empty()) event_.resize(values_.size());
-    if (!saved_[index]) saved_[index] = values_[index];
-    if (!event_[index]) event_[index] = values_[index];
+    Changes& changed = changes();
+    if (changed.saved.empty()) changed.saved.resize(values_.size());
+    if (changed.event.empty()) changed.event.resize(values_.size());
+    if (!changed.saved[index]) changed.saved[index] = values_[index];
+    if (!changed.event[index]) changed.event[index] = values_[index];
     values_[index] = std::move(value);
     ctx = context_.lock();
   }
@@ -98,8 +98,10 @@ void ManagedObject::setValueAt(size_t index, Value value, bool notify) {
 std::map<std::string, Value> ManagedObject::changedValues() const {
   std::lock_guard lock(mu_);
   std::map<std::string, Value> out;
+  if (!changes_) return out;
+  const auto& saved = changes_->saved;
   for (size_t i = 0; i < values_.size(); ++i) {
-    if (i < saved_.size() && saved_[i] && !sameValue(*saved_[i], values_[i])) out.emplace(entity_->attributes[i].name, values_[i]);
+    if (i < saved.size() && saved[i] && !sameValue(*saved[i], values_[i])) out.emplace(entity_->attributes[i].name, values_[i]);
   }
   return out;
 }
@@ -107,19 +109,21 @@ std::map<std::string, Value> ManagedObject::changedValues() const {
 Value ManagedObject::committedValue(std::string_view key) const {
   const size_t i = attributeIndexOrThrow(key);
   std::lock_guard lock(mu_);
-  return i < saved_.size() && saved_[i] ? *saved_[i] : values_[i];
+  if (changes_ && i < changes_->saved.size() && changes_->saved[i]) return *changes_->saved[i];
+  return values_[i];
 }
 
 std::vector<std::shared_ptr<ManagedObject>> ManagedObject::committedRelatedObjects(std::string_view key) const {
   const size_t i = relationshipIndexOrThrow(key);
   auto current = relatedObjects(key);  // loads it
   std::lock_guard lock(mu_);
-  return i < savedRelated_.size() && savedRelated_[i] ? *savedRelated_[i] : current;
+  if (changes_ && i < changes_->savedRelated.size() && changes_->savedRelated[i]) return *changes_->savedRelated[i];
+  return current;
 }
 
 std::map<std::string, Value> ManagedObject::changedValuesForCurrentEvent() const {
   std::lock_guard lock(mu_);
-  return announced_;
+  return changes_ ? changes_->announced : std::map<std::string, Value>{};
 }
 
 std::vector<std::shared_ptr<ManagedObject>> ManagedObject::relatedObjects(std::string_view key) const {
@@ -137,10 +141,10 @@ std::vector<std::shared_ptr<ManagedObject>> ManagedObject::relatedObjects(std::s
 }
 
 void ManagedObject::setRelatedLocked(size_t index, std::vector<std::shared_ptr<ManagedObject>> objects) {
-  // Made on the first change, as saved_ is.
-  if (savedRelated_.empty()) savedRelated_.resize(entity_->relationships.size());
+  auto& savedRelated = changes().savedRelated;
+  if (savedRelated.empty()) savedRelated.resize(entity_->relationships.size());
   auto& slot = relatedSlot(index);
-  if (!savedRelated_[index]) savedRelated_[index] = slot.value_or(std::vector<std::shared_ptr<ManagedObject>>{});
+  if (!savedRelated[index]) savedRelated[index] = slot.value_or(std::vector<std::shared_ptr<ManagedObject>>{});
   slot = std::move(objects);
 }
 
