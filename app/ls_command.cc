@@ -123,8 +123,8 @@ int run(const LsOptions& o, Program& program) {
   if (o.json) {
     printJson(tasksJson(tasks, session));
   } else {
-    out().lines(taskTable(tasks, ShortIds(tasks), session, platform::Clock::currentNow(), colour,
-                          DateStyle{settings.dateFormat, settings.firstWeekday}, terminalWidth()));
+    writeTaskTable(out(), tasks, ShortIds(tasks), session, platform::Clock::currentNow(), colour,
+                   DateStyle{settings.dateFormat, settings.firstWeekday}, terminalWidth());
   }
   return 0;
 }

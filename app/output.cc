@@ -170,6 +170,19 @@ void Output::lines(const Lines& lines) {
   if (flushEachLine_) stream_.flush();
 }
 
+void Output::plainLines(std::string_view text) {
+  std::string block;
+  block.reserve(text.size());
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    appendShownText(block, text.substr(0, end));
+    block += '\n';
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+  }
+  stream_ << block;
+  if (flushEachLine_) stream_.flush();
+}
+
 void Output::prompt(const Styled& text) {
   stream_ << text.rendered();
   stream_.flush();

@@ -106,6 +106,9 @@ class Output {
   // `text` and the end of the line; a newline inside `text` is shown as "\n".
   void line(const Styled& text);
   void lines(const Lines& lines);
+  // Plain text of many lines, each ended by a '\n' in `text`: the same as line() of each, written
+  // at once. Everything but those ends is escaped as line() escapes it.
+  void plainLines(std::string_view text);
   // `text` without an end of line, flushed: a question waiting for its answer.
   void prompt(const Styled& text);
   // A JSON document or line (inertJson) and the end of the line.

@@ -69,6 +69,27 @@ TEST(OutputTest, ManyLinesComeOutWholeAndInOrder) {
   EXPECT_EQ(stream.str(), expected);
 }
 
+// Many plain lines in one text come out as line() writes each: escaped, the line ends kept.
+TEST(OutputTest, PlainLinesAreEachWrittenAsALine) {
+  const std::vector<std::string> texts = {"plain", "", "t\x1b[2J\u202E\r", "tab\there", "last"};
+  std::ostringstream oneByOne;
+  Output each(oneByOne);
+  std::string joined;
+  for (const auto& text : texts) {
+    each.line(text);
+    joined += text + "\n";
+  }
+  std::ostringstream atOnce;
+  Output(atOnce).plainLines(joined);
+  EXPECT_EQ(atOnce.str(), oneByOne.str());
+  EXPECT_EQ(atOnce.str(), "plain\n\nt\\x1B[2J\\u202E\\r\ntab\\there\nlast\n");
+  // A text whose last line has no end still ends it, as line() does; an empty text writes nothing.
+  std::ostringstream unended;
+  Output(unended).plainLines("a\nb");
+  Output(unended).plainLines("");
+  EXPECT_EQ(unended.str(), "a\nb\n");
+}
+
 TEST(OutputTest, JsonStaysTheSameDocumentAndInert) {
   nlohmann::ordered_json document = {{"title", "x\x1b[2J\x7f\xC2\x85\u2028\u202E\u2067 ✓ 明日"}, {"n", 1}};
   for (const int indent : {-1, 2}) {

@@ -34,31 +34,54 @@ RelativeDue::RelativeDue(Date now, const DateStyle& style)
     : now_(now), style_(style), calendar_(platform::DateCalendar::current()), nowWeekday_(calendar_.weekday(now)) {}
 
 std::string RelativeDue::operator()(const Task& task) const {
+  std::string out;
+  appendTo(out, task);
+  return out;
+}
+
+void RelativeDue::appendTo(std::string& out, const Task& task) const {
   const std::optional<Date> due = task.dueDate();
-  if (!due) return "";
+  if (!due) return;
   const platform::DateComponents c = calendar_.components(*due);
-  std::string time;
-  if (dueHasTime(task)) {
-    time += ' ';  // (an assignment of " " here trips a false -Wrestrict in GCC 12 at -O3)
-    platform::appendZeroPadded(time, *c.hour, 2);
-    time += ':';
-    platform::appendZeroPadded(time, *c.minute, 2);
-  }
+  const auto appendTime = [&] {
+    if (!dueHasTime(task)) return;
+    out += ' ';
+    platform::appendZeroPadded(out, *c.hour, 2);
+    out += ':';
+    platform::appendZeroPadded(out, *c.minute, 2);
+  };
   const int64_t days = calendar_.daysBetween(now_, *due);
-  if (days == 0) return tr("today") + time;
-  if (days == 1) return tr("tomorrow") + time;
-  if (days == -1) return tr("yesterday") + time;
+  if (days == 0 || days == 1 || days == -1) {
+    out += days == 0 ? tr("today") : days == 1 ? tr("tomorrow") : tr("yesterday");
+    appendTime();
+    return;
+  }
   if (days < 0 && !task.isCompleted()) {
-    return trnf("{} day overdue", "{} days overdue", static_cast<unsigned long>(-days), -days);
+    out += trnf("{} day overdue", "{} days overdue", static_cast<unsigned long>(-days), -days);
+    return;
   }
   const int dueWeekday = *c.weekday;
   if (days > 0) {
     // Days from the first day of this week to the due day.
     const int64_t fromWeekStart = (nowWeekday_ - style_.firstWeekday + 7) % 7 + days;
-    if (fromWeekStart < 7) return weekdayName(dueWeekday) + time;
-    if (fromWeekStart < 14) return trf("next {}", weekdayName(dueWeekday)) + time;
+    if (fromWeekStart < 7) {
+      out += weekdayName(dueWeekday);
+      appendTime();
+      return;
+    }
+    if (fromWeekStart < 14) {
+      out += trf("next {}", weekdayName(dueWeekday));
+      appendTime();
+      return;
+    }
   }
-  return formatDate(style_.dateFormat, *c.year, *c.month, *c.day, dueWeekday) + time;
+  // Tasks in due order come day by day: a day's date is formatted once for all its tasks.
+  if (writtenDay_ != days) {
+    written_ = formatDate(style_.dateFormat, *c.year, *c.month, *c.day, dueWeekday);
+    writtenDay_ = days;
+  }
+  out += written_;
+  appendTime();
 }
 
 std::string relativeDue(const Task& task, Date now, const DateStyle& style) { return RelativeDue(now, style)(task); }

@@ -1,6 +1,8 @@
 // Due dates as a person reads them in a list: relative to now within a fortnight, else a date.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "zarvo/model/task.h"
@@ -22,17 +24,23 @@ struct DateStyle {
 std::string relativeDue(const Task& task, Date now, const DateStyle& style = {});
 
 // relativeDue for many tasks against one `now`, with the calendar work done once. Keeps a reference
-// to `style`, which must outlive it.
+// to `style`, which must outlive it. One object is for one thread: it remembers the last date it
+// wrote, which tasks listed in due order share.
 class RelativeDue {
  public:
   RelativeDue(Date now, const DateStyle& style);
   std::string operator()(const Task& task) const;
+  // The same text, appended to `out`.
+  void appendTo(std::string& out, const Task& task) const;
 
  private:
   Date now_;
   const DateStyle& style_;
   platform::DateCalendar calendar_;
   int nowWeekday_;
+  // The day (days from now) last written as a date in `style_`'s format, and how.
+  mutable std::optional<int64_t> writtenDay_;
+  mutable std::string written_;
 };
 
 }  // namespace zarvo::app

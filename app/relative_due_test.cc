@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <tuple>
+#include <vector>
 
 #include "zarvo/reminders/records.h"
 #include "zarvo/testing/dates.h"
@@ -82,6 +84,37 @@ TEST(RelativeDueTest, ACompletedTaskIsNeverOverdue) {
   task->setIsCompleted(true);
   EXPECT_EQ(relativeDue(*task, localDate(2024, 3, 11, 10, 0)), "2024-03-08 09:00");
   EXPECT_EQ(relativeDue(*task, localDate(2024, 3, 9, 10, 0)), "yesterday 09:00");
+}
+
+// One writer for a whole table: what it remembers of the last date written never leaks into the next
+// task's, whatever order the tasks come in.
+TEST(RelativeDueTest, OneWriterForManyTasksWritesEachAsAlone) {
+  ScopedTimeZone zone("Europe/Berlin");
+  const Date now = localDate(2024, 3, 11, 10, 0);
+  const DateStyle style;
+  const RelativeDue many(now, style);
+  std::string appended = "|";
+  for (const auto& [month, day, hour, withTime] : std::vector<std::tuple<int, int, int, bool>>{
+           {4, 2, 8, true}, {4, 2, 9, false}, {5, 1, 8, true}, {4, 2, 17, true}, {3, 12, 8, true},
+           {4, 2, 8, true}, {1, 5, 8, true}, {5, 1, 23, true}}) {
+    const auto task = taskDue(localDate(2024, month, day, hour, 0), withTime);
+    const std::string alone = relativeDue(*task, now, style);
+    EXPECT_EQ(many(*task), alone) << month << "-" << day << " " << hour;
+    many.appendTo(appended, *task);
+    appended += alone + "|";
+  }
+  // appendTo adds to what is there; each task's text is followed by the same text made alone.
+  std::vector<std::string> parts;
+  for (size_t start = 1, bar; (bar = appended.find('|', start)) != std::string::npos; start = bar + 1) {
+    parts.push_back(appended.substr(start, bar - start));
+  }
+  ASSERT_EQ(parts.size(), 8u) << appended;
+  EXPECT_EQ(parts[0], "2024-04-02 08:002024-04-02 08:00");
+  EXPECT_EQ(parts[1], "2024-04-022024-04-02");
+  EXPECT_EQ(parts[2], "2024-05-01 08:002024-05-01 08:00");
+  EXPECT_EQ(parts[3], "2024-04-02 17:002024-04-02 17:00");
+  EXPECT_EQ(parts[4], "tomorrow 08:00tomorrow 08:00");
+  EXPECT_EQ(parts[6], "66 days overdue66 days overdue");
 }
 
 TEST(RelativeDueTest, NoDueDateIsEmpty) {

@@ -11,10 +11,12 @@
 // other match, then a whole UID in another letter case.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "zarvo/model/task.h"
@@ -39,7 +41,8 @@ class ShortIds {
   std::string of(const Task& task) const;
 
  private:
-  std::unordered_map<const Task*, std::string> byTask_;
+  std::vector<std::string> byPosition_;                 // the ids, in the order of the tasks given
+  std::vector<std::pair<const Task*, uint32_t>> byTask_;  // positions, sorted by the object's address
   std::unordered_map<std::string, std::string> longerByUid_;  // the ids longer than kShortIdLength
 };
 

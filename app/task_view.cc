@@ -98,21 +98,145 @@ struct TitleCell {
   }
 };
 
+// The parts of a task's title cell in their order: priority marks before the title, the repeat,
+// alarm and flag marks and the tags after it. Titles and tags are given as the task holds them.
+enum class TitlePart { prefix, title, repeat, alarm, flag, tag };
+
+template <class Visit>
+void forEachTitlePart(const Task& task, const Session* session, Visit&& visit) {
+  if (task.isCompleted()) visit(TitlePart::prefix, std::string_view("✓ "));
+  if (const int p = task.priority(); p > 0) {
+    static constexpr std::string_view kMarks = "!!! ";
+    const auto marks = static_cast<size_t>(std::min(p, 3));
+    visit(TitlePart::prefix, p <= 3 ? kMarks.substr(3 - marks) : std::string_view(std::string(static_cast<size_t>(p), '!') + ' '));
+  }
+  visit(TitlePart::title, std::string_view(task.title().value_or("")));
+  if (task.recurrenceRule()) visit(TitlePart::repeat, std::string_view(" ↻"));
+  if (const auto r = task.reminder(); r && alarms::hasOwnAlarms(*r, task.dueDate())) {
+    visit(TitlePart::alarm, std::string_view(" ⏰"));
+  }
+  if (task.flagged()) visit(TitlePart::flag, std::string_view(" ⚑"));
+  for (const auto& tag : sortedTagTitles(task, session)) visit(TitlePart::tag, std::string_view(tag));
+}
+
 TitleCell titleCell(const Task& task, const Session* session) {
   TitleCell cell;
-  if (task.isCompleted()) cell.prefix += "✓ ";
-  if (const int p = task.priority(); p > 0) cell.prefix += std::string(static_cast<size_t>(p), '!') + ' ';
-  cell.title = shownText(task.title().value_or(""));
+  forEachTitlePart(task, session, [&](TitlePart part, std::string_view text) {
+    switch (part) {
+      case TitlePart::prefix: cell.prefix += text; break;
+      case TitlePart::title: cell.title = shownText(text); break;
+      case TitlePart::repeat: cell.repeat = text; break;
+      case TitlePart::alarm: cell.alarm = text; break;
+      case TitlePart::flag: cell.flag = text; break;
+      case TitlePart::tag: cell.tags.push_back(shownText(text)); break;
+    }
+  });
   cell.titleColour = task.titleColor();
-  if (task.recurrenceRule()) cell.repeat = " ↻";
-  if (const auto r = task.reminder(); r && alarms::hasOwnAlarms(*r, task.dueDate())) cell.alarm = " ⏰";
-  if (task.flagged()) cell.flag = " ⚑";
-  for (const auto& tag : sortedTagTitles(task, session)) cell.tags.push_back(shownText(tag));
   return cell;
+}
+
+// The title cell without colours and without a width to fit, appended to `out` as fitPlainTo would.
+void appendPlainTitle(std::string& out, const Task& task, const Session* session) {
+  forEachTitlePart(task, session, [&](TitlePart part, std::string_view text) {
+    if (part == TitlePart::tag) out += " +";
+    if (part == TitlePart::title || part == TitlePart::tag) {
+      appendShownText(out, text);
+    } else {
+      out += text;
+    }
+  });
 }
 
 Styled decoratedTitle(const Task& task, bool colour, const Session* session) {
   return titleCell(task, session).painted(colour);
+}
+
+// What every row of the table needs before any row can be written: the columns' widths depend on
+// every row's id, due date and list.
+struct TableLayout {
+  struct Row {
+    uint32_t dueBegin, dueEnd;  // in `dues`
+    uint32_t list;              // in `lists`
+    uint32_t idWidth, dueWidth, listWidth;
+  };
+  std::vector<std::string> ids;
+  std::string dues;  // every row's due date, one after another
+  std::vector<std::string> lists;
+  std::vector<Row> rows;
+  std::string idHeading, dueHeading, listHeading;
+  size_t idWidth, dueWidth, listWidth;
+  size_t used;        // the columns before the title, with their gaps
+  size_t titleWidth;  // 0: titles are not cut
+
+  std::string_view due(const Row& row) const { return std::string_view(dues).substr(row.dueBegin, row.dueEnd - row.dueBegin); }
+};
+
+TableLayout layoutTable(const std::vector<std::shared_ptr<Task>>& tasks, const ShortIds& ids, const Session& session,
+                        Date now, const DateStyle& style, size_t width) {
+  TableLayout t;
+  t.idHeading = tr("ID");
+  t.dueHeading = tr("DUE");
+  t.listHeading = tr("LIST");
+  t.idWidth = displayWidth(t.idHeading);
+  t.dueWidth = displayWidth(t.dueHeading);
+  t.listWidth = displayWidth(t.listHeading);
+  const RelativeDue dueOf(now, style);
+  // Tasks of one list share its title: look it up once per calendar.
+  std::unordered_map<const reminders::Calendar*, uint32_t> listOfCalendar;
+  auto listOf = [&](const Task& task) {
+    const auto reminder = task.reminder();
+    const reminders::Calendar* calendar = reminder ? reminder->calendar().get() : nullptr;
+    if (calendar) {
+      if (auto it = listOfCalendar.find(calendar); it != listOfCalendar.end()) return it->second;
+    }
+    const auto at = static_cast<uint32_t>(t.lists.size());
+    t.lists.push_back(shownText(session.listTitle(task).value_or("?")));
+    if (calendar) listOfCalendar.emplace(calendar, at);
+    return at;
+  };
+  t.ids.reserve(tasks.size());
+  t.rows.reserve(tasks.size());
+  t.dues.reserve(tasks.size() * 16);
+  for (const auto& task : tasks) {
+    t.ids.push_back(ids.of(*task));
+    const auto dueBegin = static_cast<uint32_t>(t.dues.size());
+    dueOf.appendTo(t.dues, *task);
+    TableLayout::Row row{dueBegin, static_cast<uint32_t>(t.dues.size()), listOf(*task), 0, 0, 0};
+    row.idWidth = static_cast<uint32_t>(displayWidth(t.ids.back()));
+    row.dueWidth = static_cast<uint32_t>(displayWidth(t.due(row)));
+    row.listWidth = static_cast<uint32_t>(displayWidth(t.lists[row.list]));
+    t.idWidth = std::max<size_t>(t.idWidth, row.idWidth);
+    t.dueWidth = std::max<size_t>(t.dueWidth, row.dueWidth);
+    t.listWidth = std::max<size_t>(t.listWidth, row.listWidth);
+    t.rows.push_back(row);
+  }
+  // The title gets what the other columns leave, but never fewer than 10 columns.
+  t.used = t.idWidth + t.dueWidth + t.listWidth + 6;
+  t.titleWidth = width == 0 ? 0 : std::max<size_t>(width > t.used ? width - t.used : 0, 10);
+  return t;
+}
+
+std::string tableHeading(const TableLayout& t) {
+  return fmt::format("{}  {}  {}  {}", padded(t.idHeading, t.idWidth), padded(t.dueHeading, t.dueWidth),
+                     padded(t.listHeading, t.listWidth), tr("TITLE"));
+}
+
+// Row `i` of the table without colours, appended to `line`.
+void appendPlainRow(std::string& line, const TableLayout& t, size_t i, const Task& task, const Session& session) {
+  const TableLayout::Row& row = t.rows[i];
+  auto cell = [&](std::string_view text, size_t textWidth, size_t columnWidth) {
+    line += text;
+    line.append(columnWidth - std::min(textWidth, columnWidth), ' ');
+    line += "  ";
+  };
+  cell(t.ids[i], row.idWidth, t.idWidth);
+  cell(t.due(row), row.dueWidth, t.dueWidth);
+  cell(t.lists[row.list], row.listWidth, t.listWidth);
+  if (t.titleWidth == 0) {
+    appendPlainTitle(line, task, &session);
+  } else {
+    titleCell(task, &session).fitPlainTo(line, t.titleWidth);
+  }
 }
 
 }  // namespace
@@ -120,83 +244,59 @@ Styled decoratedTitle(const Task& task, bool colour, const Session* session) {
 Lines taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const ShortIds& ids, const Session& session,
                       Date now, bool colour, const DateStyle& style, size_t width) {
   if (tasks.empty()) return {tr("No tasks.")};
-  struct Row {
-    std::string id, due, list;
-    size_t idWidth, dueWidth, listWidth;  // measured once, for the column widths and the padding
-    TitleCell title;
-    Colour dueColour;
-  };
-  const RelativeDue dueOf(now, style);
-  // Tasks of one list share its title: look it up once per calendar.
-  std::unordered_map<const reminders::Calendar*, std::string> listTitles;
-  auto listOf = [&](const Task& task) {
-    const auto reminder = task.reminder();
-    const reminders::Calendar* calendar = reminder ? reminder->calendar().get() : nullptr;
-    if (!calendar) return shownText(session.listTitle(task).value_or("?"));
-    auto [it, inserted] = listTitles.try_emplace(calendar);
-    if (inserted) it->second = shownText(session.listTitle(task).value_or("?"));
-    return it->second;
-  };
-  std::vector<Row> rows;
-  rows.reserve(tasks.size());
-  const std::string idHeading = tr("ID"), dueHeading = tr("DUE"), listHeading = tr("LIST");
-  size_t idWidth = displayWidth(idHeading), dueWidth = displayWidth(dueHeading), listWidth = displayWidth(listHeading);
-  for (const auto& task : tasks) {
-    TitleCell title = titleCell(*task, &session);
-    // The due date takes the title's colour, which costs a count of days: ask for it once.
-    const Colour dueColour = task->isCompleted() ? Colour::tertiaryLabel() : title.titleColour;
-    Row row{ids.of(*task), dueOf(*task), listOf(*task), 0, 0, 0, std::move(title), dueColour};
-    row.idWidth = displayWidth(row.id);
-    row.dueWidth = displayWidth(row.due);
-    row.listWidth = displayWidth(row.list);
-    idWidth = std::max(idWidth, row.idWidth);
-    dueWidth = std::max(dueWidth, row.dueWidth);
-    listWidth = std::max(listWidth, row.listWidth);
-    rows.push_back(std::move(row));
-  }
-  // The title gets what the other columns leave, but never fewer than 10 columns.
-  const size_t used = idWidth + dueWidth + listWidth + 6;
-  const size_t titleWidth = width == 0 ? 0 : std::max<size_t>(width > used ? width - used : 0, 10);
-  Lines lines{paint(fmt::format("{}  {}  {}  {}", padded(idHeading, idWidth), padded(dueHeading, dueWidth),
-                                padded(listHeading, listWidth), tr("TITLE")),
-                    Colour::secondaryLabel(), colour)};
+  const TableLayout t = layoutTable(tasks, ids, session, now, style, width);
+  Lines lines;
+  lines.reserve(tasks.size() + 1);
+  lines.push_back(paint(tableHeading(t), Colour::secondaryLabel(), colour));
   if (!colour) {
-    // Without colours a row is one run of plain text: built in one string, with room for it made once.
-    std::string line;
-    auto cell = [&](const std::string& text, size_t textWidth, size_t columnWidth) {
-      line += text;
-      line.append(columnWidth - std::min(textWidth, columnWidth), ' ');
-      line += "  ";
-    };
-    for (const Row& row : rows) {
-      line.clear();
-      line.reserve(used + row.id.size() + row.due.size() + row.list.size() + row.title.plainSize() + 8);
-      cell(row.id, row.idWidth, idWidth);
-      cell(row.due, row.dueWidth, dueWidth);
-      cell(row.list, row.listWidth, listWidth);
-      row.title.fitPlainTo(line, titleWidth);
+    for (size_t i = 0; i < tasks.size(); ++i) {
+      std::string line;
+      appendPlainRow(line, t, i, *tasks[i], session);
       lines.emplace_back(std::move(line));
-      line = std::string();
     }
     return lines;
   }
   Styled out;
   // A cell followed by the blanks that fill its column, painted together.
-  auto cell = [&](const std::string& text, size_t columnWidth, const Colour& paintWith) {
-    out += paint(padded(text, columnWidth), paintWith, true);
+  auto cell = [&](std::string_view text, size_t columnWidth, const Colour& paintWith) {
+    out += paint(padded(std::string(text), columnWidth), paintWith, true);
   };
-  for (const Row& row : rows) {
-    cell(row.id, idWidth, Colour::tertiaryLabel());
+  for (size_t i = 0; i < tasks.size(); ++i) {
+    const TableLayout::Row& row = t.rows[i];
+    const TitleCell title = titleCell(*tasks[i], &session);
+    cell(t.ids[i], t.idWidth, Colour::tertiaryLabel());
     out += "  ";
-    cell(row.due, dueWidth, row.dueColour);
+    // The due date takes the title's colour.
+    cell(t.due(row), t.dueWidth, tasks[i]->isCompleted() ? Colour::tertiaryLabel() : title.titleColour);
     out += "  ";
-    cell(row.list, listWidth, Colour::label());
+    cell(t.lists[row.list], t.listWidth, Colour::label());
     out += "  ";
-    row.title.fitTo(out, titleWidth, true);
+    title.fitTo(out, t.titleWidth, true);
     lines.push_back(std::move(out));
     out = Styled();
   }
   return lines;
+}
+
+void writeTaskTable(Output& output, const std::vector<std::shared_ptr<Task>>& tasks, const ShortIds& ids,
+                    const Session& session, Date now, bool colour, const DateStyle& style, size_t width) {
+  if (colour || tasks.empty()) {
+    output.lines(taskTable(tasks, ids, session, now, colour, style, width));
+    return;
+  }
+  const TableLayout t = layoutTable(tasks, ids, session, now, style, width);
+  // The rows go out in blocks as they are made: no line of ten thousand is kept.
+  std::string block = tableHeading(t);
+  block += '\n';
+  for (size_t i = 0; i < tasks.size(); ++i) {
+    appendPlainRow(block, t, i, *tasks[i], session);
+    block += '\n';
+    if (block.size() >= 64 * 1024) {
+      output.plainLines(block);
+      block.clear();
+    }
+  }
+  output.plainLines(block);
 }
 
 Lines taskDetails(const Task& task, const std::string& id, const std::optional<std::string>& list, Date now,

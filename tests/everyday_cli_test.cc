@@ -252,6 +252,16 @@ TEST_F(EverydayCliTest, TheTableShowsTitlesSafelyAndFitsTheTerminal) {
   ASSERT_NE(water, std::string::npos) << marked;
   const std::string row = marked.substr(water, marked.find('\n', water) - water);
   for (const char* mark : {" ⚑", " +home", " +Q3"}) EXPECT_NE(row.find(mark), std::string::npos) << mark << " in " << row;
+  // Every mark, in its place, whether the table is written for a pipe (row by row) or fitted to a
+  // terminal wide enough for every title: the two are made apart.
+  ok({"add", "--priority", "2", "--remind", "tomorrow 9am", "--tag", "x\x1b[1m", "--tz", kZone, "--ref", kRef,
+      "Everything\x1b[2J marked tomorrow 5pm !!"});
+  const std::string piped = ok({"ls", "--tz", kZone, "--ref", kRef});
+  EXPECT_EQ(ok({"ls", "--tz", kZone, "--ref", kRef}, "COLUMNS=400"), piped);
+  EXPECT_NE(piped.find("!! Everything\\x1B[2J marked ⏰ ⚑ +x\\x1B[1m\n"), std::string::npos) << piped;
+  const std::string done = ok({"ls", "--completed", "--tz", kZone, "--ref", kRef});
+  EXPECT_EQ(ok({"ls", "--completed", "--tz", kZone, "--ref", kRef}, "COLUMNS=400"), done);
+  EXPECT_NE(done.find("  ✓ Finished\n"), std::string::npos) << done;
 
   // A list title, a bidirectional override and an error quoting what was typed are escaped as well,
   // and the list table still lines up around the escaped title.

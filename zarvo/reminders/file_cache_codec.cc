@@ -19,20 +19,56 @@ constexpr std::string_view kMagic = "ZARVO FILE CACHE";
 // The readers whose results are stored: a copy made with other versions of them is not trusted.
 constexpr std::string_view kReaders = "libical " ICAL_VERSION ", ICU " U_ICU_VERSION;
 
-// Reads one entry into `out`; the file's path (out.file->path) is built under `root`.
-bool readFile(Reader& r, const fs::path& root, FileCache::Entry& out, std::string& why) {
+// Whether `block` holds property lines an edit can splice by: each inside the VTODO, from `begin` to
+// `endLineBegin`, after the one before it.
+bool linesFit(std::string_view block, size_t begin, size_t endLineBegin) {
+  Reader r(block);
+  const size_t count = r.count();
+  size_t previousEnd = begin;
+  bool fit = true;
+  for (size_t i = 0; i < count && r.ok; ++i) {
+    (void)r.view();  // the name
+    const uint64_t lineBegin = r.u();
+    const uint64_t lineEnd = r.u();
+    const uint64_t dropped = r.u();
+    fit = fit && previousEnd <= lineBegin && lineBegin <= lineEnd && lineEnd <= endLineBegin && dropped < 2;
+    previousEnd = static_cast<size_t>(lineEnd);
+  }
+  return fit && r.ok && r.atEnd();
+}
+
+// Whether `path` is root / relative, as the text of a path under `base` (the root's).
+bool isUnder(std::string_view path, const std::string& base, std::string_view relative) {
+  if (!path.starts_with(base)) return false;
+  path.remove_prefix(base.size());
+  if (!base.empty() && base.back() != '/') {
+    if (!path.starts_with('/')) return false;
+    path.remove_prefix(1);
+  }
+  return path == relative;
+}
+
+// Reads one entry, which must be the file at `path` (root / its relative path) at version `info`:
+// what the index row names, whose path the index found safe.
+std::shared_ptr<TodoFile> readFile(Reader& r, const fs::path& root, const std::string& path,
+                                   const platform::FileInfo& info, std::string& why) {
   const std::string_view relative = r.view();
+  if (r.ok && !isUnder(path, root.native(), relative)) {
+    why = "an entry is not the file its index row names (" + path + ")";
+    return nullptr;
+  }
   auto file = std::make_shared<TodoFile>();
-  out.info = r.info();
-  file->info = out.info;
+  file->info = info;
   file->content.assign(r.view());
-  file->newline.assign(r.view());
+  // Most files end their lines as a new file's default does, and most VTODOs have no start or
+  // rule: a fresh string is left as it is for them.
+  if (const std::string_view newline = r.view(); newline != file->newline) file->newline.assign(newline);
   file->firstComponentBegin = r.u();
   file->timezoneIds.resize(r.count());
   for (auto& id : file->timezoneIds) id.assign(r.view());
   file->todos.resize(r.count());
   const size_t size = file->content.size();
-  bool consistent = r.ok && safeRelativePath(relative) && file->info.size == size && file->firstComponentBegin <= size;
+  bool consistent = r.ok && file->info.size == size && file->firstComponentBegin <= size;
   for (TodoEntry& todo : file->todos) {
     if (!r.ok) break;
     todo.begin = r.u();
@@ -40,17 +76,10 @@ bool readFile(Reader& r, const fs::path& root, FileCache::Entry& out, std::strin
     todo.endLineBegin = r.u();
     todo.recurrenceOverride = r.flag();
     consistent = consistent && todo.begin <= todo.endLineBegin && todo.endLineBegin <= todo.end && todo.end <= size;
-    todo.lines.resize(r.count());
-    // Edits splice by these offsets: each line lies inside its VTODO, after the one before it.
-    size_t previousEnd = todo.begin;
-    for (PropertyLine& line : todo.lines) {
-      line.name.assign(r.view());
-      line.begin = r.u();
-      line.end = r.u();
-      line.dropped = r.flag();
-      consistent = consistent && previousEnd <= line.begin && line.begin <= line.end && line.end <= todo.endLineBegin;
-      previousEnd = line.end;
-    }
+    // Checked now, made into a list only if an edit reads them.
+    const std::string_view lines = r.view();
+    consistent = consistent && linesFit(lines, todo.begin, todo.endLineBegin);
+    todo.lines = PropertyLines::encoded(lines);
     const size_t origins = r.count();
     todo.alarmOrigins.reserve(origins);
     for (size_t i = 0; i < origins && r.ok; ++i) {
@@ -88,28 +117,22 @@ bool readFile(Reader& r, const fs::path& root, FileCache::Entry& out, std::strin
     if (auto order = r.optInt()) f.order = static_cast<int>(*order);
     f.categories.resize(r.count());
     for (auto& category : f.categories) category.assign(r.view());
-    f.start.assign(r.view());
-    f.recurrence.assign(r.view());
+    if (const std::string_view start = r.view(); !start.empty()) f.start.assign(start);
+    if (const std::string_view rule = r.view(); !rule.empty()) f.recurrence.assign(rule);
     f.datesLeftOut.resize(r.count());
     for (auto& leftOut : f.datesLeftOut) leftOut.assign(r.view());
   }
   if (!r.ok) {
     why = "the copy ends early";
-    return false;
+    return nullptr;
   }
   if (!consistent) {
     why = "an entry does not fit its file (" + std::string(relative) + ")";
-    return false;
+    return nullptr;
   }
-  // The path's text, as root / relative would give it; its parts are split only if someone asks.
-  const std::string& base = root.native();
-  std::string full;
-  full.reserve(base.size() + 1 + relative.size());
-  full += base;
-  if (!full.empty() && full.back() != '/') full += '/';
-  file->path = FilePath::fromText(std::move(full += relative));
-  out.file = std::move(file);
-  return true;
+  // Its parts are split only if someone asks.
+  file->path = FilePath::fromText(path);
+  return file;
 }
 
 }  // namespace
@@ -173,9 +196,38 @@ uint64_t checksum(std::string_view bytes) {
   return sum.finish();
 }
 
-void writeFile(Writer& w, const std::string& relativePath, const platform::FileInfo& info, const TodoFile& file) {
+void writeLines(Writer& w, const PropertyLines& lines) {
+  // Lines never made into a list since they were read from a copy go back as they were.
+  if (const std::string* kept = lines.encoding()) {
+    w.str(*kept);
+    return;
+  }
+  Writer block;
+  block.u(lines.size());
+  for (const PropertyLine& line : lines) {
+    block.str(line.name);
+    block.u(line.begin);
+    block.u(line.end);
+    block.u(line.dropped ? 1 : 0);
+  }
+  w.str(block.out);
+}
+
+PropertyLines::List readLines(std::string_view block) {
+  Reader r(block);
+  PropertyLines::List lines(r.count());
+  for (PropertyLine& line : lines) {
+    line.name.assign(r.view());
+    line.begin = static_cast<size_t>(r.u());
+    line.end = static_cast<size_t>(r.u());
+    line.dropped = r.flag();
+  }
+  if (!r.ok) lines.clear();  // never, for a block that linesFit() accepted
+  return lines;
+}
+
+void writeFile(Writer& w, const std::string& relativePath, const TodoFile& file) {
   w.str(relativePath);
-  w.info(info);
   w.str(file.content);
   w.str(file.newline);
   w.u(file.firstComponentBegin);
@@ -187,13 +239,7 @@ void writeFile(Writer& w, const std::string& relativePath, const platform::FileI
     w.u(todo.end);
     w.u(todo.endLineBegin);
     w.u(todo.recurrenceOverride ? 1 : 0);
-    w.u(todo.lines.size());
-    for (const PropertyLine& line : todo.lines) {
-      w.str(line.name);
-      w.u(line.begin);
-      w.u(line.end);
-      w.u(line.dropped ? 1 : 0);
-    }
+    writeLines(w, todo.lines);
     w.u(todo.alarmOrigins.size());
     for (const auto& origin : todo.alarmOrigins) {
       w.u(origin->begin);
@@ -587,13 +633,71 @@ std::optional<IndexContents> readIndex(std::string_view index, const fs::path& r
 std::shared_ptr<const TodoFile> decodeEntry(std::string_view bytes, const fs::path& root, const std::string& path,
                                             const platform::FileInfo& info, std::string& why) {
   Reader r(bytes);
-  FileCache::Entry out;
-  if (!readFile(r, root, out, why)) return nullptr;
-  if (!r.atEnd() || !out.info.sameVersion(info) || out.file->path.native() != path) {
+  auto file = readFile(r, root, path, info, why);
+  if (file && !r.atEnd()) {
     why = "an entry is not the file its index row names (" + path + ")";
     return nullptr;
   }
-  return std::move(out.file);
+  return file;
 }
 
 }  // namespace zarvo::reminders::detail::cache_format
+
+namespace zarvo::reminders::detail {
+
+PropertyLines::PropertyLines(const PropertyLines& other) : encoded_(other.encoded_) {
+  // An encoding is enough to make the list again; a list without one is copied.
+  if (encoded_.empty()) {
+    if (const List* made = other.list_.load(std::memory_order_acquire)) list_.store(new List(*made), std::memory_order_relaxed);
+  }
+}
+
+PropertyLines::PropertyLines(PropertyLines&& other) noexcept
+    : encoded_(std::move(other.encoded_)), list_(other.list_.exchange(nullptr, std::memory_order_relaxed)) {
+  other.encoded_.clear();
+}
+
+PropertyLines& PropertyLines::operator=(const PropertyLines& other) {
+  if (this != &other) *this = PropertyLines(other);
+  return *this;
+}
+
+PropertyLines& PropertyLines::operator=(PropertyLines&& other) noexcept {
+  if (this != &other) {
+    encoded_ = std::move(other.encoded_);
+    other.encoded_.clear();
+    delete list_.exchange(other.list_.exchange(nullptr, std::memory_order_relaxed), std::memory_order_relaxed);
+  }
+  return *this;
+}
+
+PropertyLines PropertyLines::encoded(std::string_view bytes) {
+  PropertyLines lines;
+  lines.encoded_.assign(bytes);
+  return lines;
+}
+
+const PropertyLines::List& PropertyLines::list() const {
+  if (const List* made = list_.load(std::memory_order_acquire)) return *made;
+  static const List kNone;
+  if (encoded_.empty()) return kNone;
+  // Two threads may both make it: one list wins and stays, the other is dropped.
+  auto* mine = new List(cache_format::readLines(encoded_));
+  List* expected = nullptr;
+  if (list_.compare_exchange_strong(expected, mine, std::memory_order_acq_rel, std::memory_order_acquire)) return *mine;
+  delete mine;
+  return *expected;
+}
+
+PropertyLines::List& PropertyLines::changeable() {
+  List* made = list_.load(std::memory_order_relaxed);
+  if (made == nullptr) {
+    made = new List(encoded_.empty() ? List() : cache_format::readLines(encoded_));
+    list_.store(made, std::memory_order_relaxed);
+  }
+  // The list may change from here on: the encoding no longer stands for it.
+  std::string().swap(encoded_);
+  return *made;
+}
+
+}  // namespace zarvo::reminders::detail

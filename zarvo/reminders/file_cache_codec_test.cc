@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -54,6 +55,15 @@ TEST(CacheReader, ACutOrOverlongNumberFailsBothWays) {
     EXPECT_FALSE(skipped.ok) << input.size();
     EXPECT_TRUE(skipped.atEnd());
   }
+  // Nothing left at all: a number past the end fails, one-byte numbers or not.
+  Reader empty("");
+  (void)empty.u();
+  EXPECT_FALSE(empty.ok);
+  Reader oneByte(std::string_view("\x05", 1));
+  EXPECT_EQ(oneByte.u(), 5u);
+  EXPECT_TRUE(oneByte.ok);
+  (void)oneByte.u();
+  EXPECT_FALSE(oneByte.ok);
   // Several skipped numbers: the second one is cut.
   Writer two;
   two.u(5);
@@ -82,6 +92,82 @@ TEST(CacheReader, SkippingAFilesMetadataPassesOverWhatInfoReads) {
   skipped.skip(Reader::kInfoNumbers);
   EXPECT_EQ(skipped.position(), read.position());
   EXPECT_EQ(skipped.u(), 42u);
+}
+
+// An entry decodes only as the file its index row names: root / its own relative path, whether or
+// not the root's text ends in a separator, at the version the row gives.
+TEST(CacheEntry, AnEntryDecodesOnlyAsTheFileItNames) {
+  const std::string text = "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:u\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
+  std::string error;
+  const auto file = parseTodoFile("/r/local/list/a.ics", text, {}, error);
+  ASSERT_TRUE(file) << error;
+  platform::FileInfo info;
+  info.exists = info.isRegular = true;
+  info.size = text.size();
+  info.modifiedNs = 1'700'000'000'000'000'000;
+  info.inode = 7;
+  info.mode = 0100640;
+  Writer w;
+  writeFile(w, "local/list/a.ics", *file);
+  struct Case {
+    const char* root;
+    const char* path;
+    bool decodes;
+  };
+  for (const Case& c : {Case{"/r", "/r/local/list/a.ics", true}, Case{"/r/", "/r/local/list/a.ics", true},
+                        Case{"/r", "/r/local/list/b.ics", false}, Case{"/r", "/r/local/lis/a.ics", false},
+                        Case{"/r", "/q/local/list/a.ics", false}, Case{"/r", "/rlocal/list/a.ics", false},
+                        Case{"/r", "/r/local/list/a.icsx", false}, Case{"/r", "/r/local/list/a.ic", false}}) {
+    std::string why;
+    const auto decoded = decodeEntry(w.out, c.root, c.path, info, why);
+    EXPECT_EQ(decoded != nullptr, c.decodes) << c.root << " " << c.path << ": " << why;
+    if (decoded) {
+      EXPECT_EQ(decoded->path.native(), "/r/local/list/a.ics");
+      EXPECT_TRUE(decoded->info.sameVersion(info));
+      EXPECT_EQ(decoded->info.mode, info.mode);
+    }
+  }
+  // The version is the index row's, and must be one of the entry's size.
+  platform::FileInfo other = info;
+  other.size += 1;
+  std::string why;
+  EXPECT_FALSE(decodeEntry(w.out, "/r", "/r/local/list/a.ics", other, why));
+}
+
+// A folder's fingerprint moves with any name or any part of any file's version, and with where the
+// names split; the same files give the same one.
+TEST(FolderFingerprint, MovesWithEveryNameAndVersion) {
+  platform::FileInfo info;
+  info.exists = info.isRegular = true;
+  info.size = 300;
+  info.modifiedNs = 1'700'000'000'000'000'001;
+  info.changedNs = 1'700'000'000'000'000'002;
+  info.inode = 12;
+  info.device = 66306;
+  info.mode = 0100600;
+  const std::vector<std::string> names = {"ab.ics", "c.ics"};
+  const std::vector<platform::FileInfo> infos = {info, info};
+  const uint64_t base = FileCache::fingerprint(names, infos);
+  EXPECT_EQ(FileCache::fingerprint(std::vector<std::string>(names), std::vector<platform::FileInfo>(infos)), base);
+  using Change = std::function<void(std::vector<std::string>&, std::vector<platform::FileInfo>&)>;
+  const std::vector<std::pair<const char*, Change>> changes = {
+      {"a name", [](auto& n, auto&) { n[1] = "d.ics"; }},
+      {"where names split", [](auto& n, auto&) { n = {"ab.icsc", ".ics"}; }},
+      {"the order", [](auto& n, auto&) { std::swap(n[0], n[1]); }},
+      {"one file fewer", [](auto& n, auto& i) { n.pop_back(); i.pop_back(); }},
+      {"size", [](auto&, auto& i) { i[1].size += 1; }},
+      {"mtime", [](auto&, auto& i) { i[1].modifiedNs += 1; }},
+      {"ctime", [](auto&, auto& i) { i[0].changedNs -= 1; }},
+      {"inode", [](auto&, auto& i) { i[1].inode += 1; }},
+      {"device", [](auto&, auto& i) { i[0].device += 1; }},
+      {"mode", [](auto&, auto& i) { i[1].mode = 0100644; }},
+  };
+  for (const auto& [what, change] : changes) {
+    auto n = names;
+    auto i = infos;
+    change(n, i);
+    EXPECT_NE(FileCache::fingerprint(n, i), base) << what;
+  }
 }
 
 // An index of one-byte entries of completed tasks at `paths`, without folder states or verdicts.

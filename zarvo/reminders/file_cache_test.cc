@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <functional>
 #include <thread>
 
 #include "zarvo/reminders/event_store.h"
@@ -215,6 +216,96 @@ TEST(FileCache, PathsThatLeaveTheRootAreRefused) {
     EXPECT_FALSE(FileCache::decode(FileCache::frame(forged), root, why)) << path;
   }
   ASSERT_TRUE(FileCache::decode(FileCache::frame(*payload), root, why)) << why;
+}
+
+// A task file of three VTODO lines, parsed, stored in `cache` at `path`.
+std::shared_ptr<TodoFile> storedThreeLines(FileCache& cache, const fs::path& path) {
+  writeFile(path, "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:u\r\nSUMMARY:s\r\nDESCRIPTION:\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
+  std::string error;
+  auto file = parseTodoFile(path, readFile(path), platform::FileInfo{}, error);
+  EXPECT_TRUE(file) << error;
+  if (!file) return nullptr;
+  EXPECT_FALSE(platform::FileSystem::posix()->stat(path, file->info));
+  cache.store(path, FileCache::Entry{file->info, file, nullptr});
+  return file;
+}
+
+// Edits splice by the property lines' offsets: a copy (checksums intact) whose lines leave their
+// VTODO or overlap is refused when it is read, not when an edit comes to use them.
+TEST(FileCache, LinesThatDoNotFitTheirTaskAreRefused) {
+  TempDir dir;
+  const fs::path root = dir.path();
+  fs::create_directories(root / "local" / "list");
+  const fs::path path = root / "local" / "list" / "a.ics";
+  struct Case {
+    const char* name;
+    std::function<void(TodoEntry&)> damage;
+  };
+  const std::vector<Case> cases = {
+      {"as read", [](TodoEntry&) {}},
+      {"past the END line", [](TodoEntry& t) { t.lines[2].end = t.endLineBegin + 1; }},
+      {"before BEGIN", [](TodoEntry& t) { t.lines[0].begin = t.begin - 1; }},
+      {"ends before it begins", [](TodoEntry& t) { t.lines[1].end = t.lines[1].begin - 1; }},
+      {"overlaps the one before", [](TodoEntry& t) { t.lines[1].begin = t.lines[0].end - 1; }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FileCache cache;
+    auto file = storedThreeLines(cache, path);
+    ASSERT_TRUE(file);
+    ASSERT_EQ(file->todos.at(0).lines.size(), 3u);
+    c.damage(file->todos[0]);
+    std::string why;
+    const auto decoded = FileCache::decode(cache.encode(root), root, why);
+    EXPECT_EQ(decoded.has_value(), c.name == std::string("as read")) << why;
+  }
+}
+
+// Lines made from the copy only when read: an entry decoded and saved again without its lines being
+// read keeps them, an entry whose lines were read saves the same bytes, and lines changed after
+// reading are saved as changed. Threads reading them first at once see one list.
+TEST(FileCache, LinesLeftEncodedSurviveTheNextCopy) {
+  TempDir dir;
+  const fs::path root = dir.path();
+  fs::create_directories(root / "local" / "list");
+  const fs::path path = root / "local" / "list" / "a.ics";
+  FileCache cache;
+  const auto original = storedThreeLines(cache, path);
+  ASSERT_TRUE(original);
+  std::string why;
+  const std::string first = cache.encode(root);
+  const auto once = FileCache::decode(first, root, why);
+  ASSERT_TRUE(once) << why;
+  const auto decodedEntry = once->at(0).second;
+
+  FileCache untouched;
+  untouched.store(path, decodedEntry);
+  EXPECT_EQ(untouched.encode(root), first) << "lines never read go back as they were";
+  const auto twice = FileCache::decode(untouched.encode(root), root, why);
+  ASSERT_TRUE(twice) << why;
+  expectSameFile(*original, *twice->at(0).second.file);
+
+  const PropertyLines& lines = twice->at(0).second.file->todos.at(0).lines;
+  const PropertyLine* seen[2] = {};
+  std::thread a([&] { seen[0] = &lines[0]; });
+  std::thread b([&] { seen[1] = &lines[0]; });
+  a.join();
+  b.join();
+  EXPECT_EQ(seen[0], seen[1]);
+  EXPECT_EQ(lines[2].name, "DESCRIPTION");
+  EXPECT_TRUE(lines[2].dropped);
+  FileCache read;
+  read.store(path, twice->at(0).second);
+  EXPECT_EQ(read.encode(root), first) << "lines read save as they were read";
+
+  auto changed = std::make_shared<TodoFile>(*twice->at(0).second.file);
+  changed->todos[0].lines[1].dropped = true;
+  FileCache edited;
+  edited.store(path, FileCache::Entry{changed->info, changed, nullptr});
+  const auto after = FileCache::decode(edited.encode(root), root, why);
+  ASSERT_TRUE(after) << why;
+  EXPECT_TRUE(after->at(0).second.file->todos.at(0).lines[1].dropped) << "a change after reading is saved";
+  EXPECT_FALSE(original->todos[0].lines[1].dropped);
 }
 
 // A folder state's list of files with open tasks and a duplicate verdict come back from the copy as

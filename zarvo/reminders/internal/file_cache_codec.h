@@ -30,8 +30,9 @@ namespace zarvo::reminders::detail::cache_format {
 
 // Bump whenever the layout or what parseTodoFile extracts from a file changes: a copy written by
 // another version is then ignored rather than misread. (9: dates in microseconds, and the dates a
-// file's reader left out; 10: folder states after the index rows; 11: the checksum in four lanes.)
-inline constexpr uint32_t kFormatVersion = 11;
+// file's reader left out; 10: folder states after the index rows; 11: the checksum in four lanes;
+// 12: a VTODO's property lines as one string, and an entry's version only in its index row.)
+inline constexpr uint32_t kFormatVersion = 12;
 
 // A 64-bit checksum that only has to catch a torn or damaged copy, not an adversary. It sums four
 // eight-byte words at a step in four independent lanes, so that the multiplications overlap: the
@@ -109,24 +110,16 @@ class Reader {
   bool atEnd() const { return at_ == in_.size(); }
   size_t position() const { return at_; }
   uint64_t u() {
-    // Most numbers are a byte or two; a full ten-byte one still ends within the input here.
-    if (in_.size() - at_ >= 10) {
-      uint64_t v = 0;
-      for (int shift = 0; shift < 64; shift += 7) {
-        const auto byte = static_cast<uint8_t>(in_[at_++]);
-        v |= static_cast<uint64_t>(byte & 0x7F) << shift;
-        if (!(byte & 0x80)) return v;
+    // Most numbers are one byte (counts, flags, small values): that case is kept small enough to be
+    // inlined where it is read.
+    if (at_ < in_.size()) {
+      const auto byte = static_cast<uint8_t>(in_[at_]);
+      if (!(byte & 0x80)) {
+        ++at_;
+        return byte;
       }
-      return fail();
     }
-    uint64_t v = 0;
-    for (int shift = 0; shift < 64; shift += 7) {
-      if (at_ >= in_.size()) return fail();
-      const auto byte = static_cast<uint8_t>(in_[at_++]);
-      v |= static_cast<uint64_t>(byte & 0x7F) << shift;
-      if (!(byte & 0x80)) return v;
-    }
-    return fail();
+    return longer();
   }
   // Passes over `n` numbers without decoding them; fails where u() would.
   void skip(int n) {
@@ -193,6 +186,27 @@ class Reader {
   }
 
  private:
+  // A number of more than one byte, or one past the end.
+  [[gnu::noinline]] uint64_t longer() {
+    // A full ten-byte one still ends within the input here.
+    if (in_.size() - at_ >= 10) {
+      uint64_t v = 0;
+      for (int shift = 0; shift < 64; shift += 7) {
+        const auto byte = static_cast<uint8_t>(in_[at_++]);
+        v |= static_cast<uint64_t>(byte & 0x7F) << shift;
+        if (!(byte & 0x80)) return v;
+      }
+      return fail();
+    }
+    uint64_t v = 0;
+    for (int shift = 0; shift < 64; shift += 7) {
+      if (at_ >= in_.size()) return fail();
+      const auto byte = static_cast<uint8_t>(in_[at_++]);
+      v |= static_cast<uint64_t>(byte & 0x7F) << shift;
+      if (!(byte & 0x80)) return v;
+    }
+    return fail();
+  }
   uint64_t fail() {
     ok = false;
     at_ = in_.size();
@@ -202,8 +216,15 @@ class Reader {
   size_t at_ = 0;
 };
 
-// Appends the entry of one parsed file.
-void writeFile(Writer& w, const std::string& relativePath, const platform::FileInfo& info, const TodoFile& file);
+// Appends a VTODO's property lines as one string: their count, then per line its name, begin, end
+// and whether it was dropped.
+void writeLines(Writer& w, const PropertyLines& lines);
+// The lines of a string writeLines() wrote, which a read of the entry checked.
+PropertyLines::List readLines(std::string_view block);
+
+// Appends the entry of one parsed file: its path relative to the root, then what it holds. Its
+// version is its index row's.
+void writeFile(Writer& w, const std::string& relativePath, const TodoFile& file);
 
 // A relative path of plain names ("<source>/<collection>/<file>.ics"): nothing that could lead
 // outside the root.
@@ -273,8 +294,8 @@ std::optional<IndexContents> readIndex(std::string_view index, const std::filesy
 std::pair<std::string, FileCache::Entry> readRow(std::string_view index, size_t at,
                                                  const std::shared_ptr<const FileCache::SavedCopy>& copy);
 
-// Decodes an entry's bytes: the file it holds, which must be the version `info` and the path `path`
-// the index named; null, with the reason, otherwise.
+// Decodes an entry's bytes: the file it holds, which must be at the path `path` the index named; it
+// takes the version `info` the index gives. Null, with the reason, otherwise.
 std::shared_ptr<const TodoFile> decodeEntry(std::string_view bytes, const std::filesystem::path& root,
                                             const std::string& path, const platform::FileInfo& info,
                                             std::string& why);

@@ -70,11 +70,47 @@ struct TodoFields {
   std::vector<std::string> datesLeftOut;
 };
 
+// A VTODO's property lines. Only edits read them, and a listing makes thousands of entries from the
+// saved copy and edits none: an entry made from the copy keeps its lines as the copy encodes them (one
+// string, checked when it was read) and makes the list the first time it is read. Reading, by the
+// const members, is safe from any thread; the changing members are for the one that builds the lines.
+class PropertyLines {
+ public:
+  using List = std::vector<PropertyLine>;
+  PropertyLines() = default;
+  PropertyLines(const PropertyLines& other);
+  PropertyLines(PropertyLines&& other) noexcept;
+  PropertyLines& operator=(const PropertyLines& other);
+  PropertyLines& operator=(PropertyLines&& other) noexcept;
+  ~PropertyLines() { delete list_.load(std::memory_order_relaxed); }
+
+  // Lines as the copy encodes them (see cache_format::readLines), already checked to decode.
+  static PropertyLines encoded(std::string_view bytes);
+  // The copy's encoding while nothing changed the lines since they were made from it; null otherwise.
+  const std::string* encoding() const { return encoded_.empty() ? nullptr : &encoded_; }
+
+  size_t size() const { return list().size(); }
+  bool empty() const { return list().empty(); }
+  const PropertyLine& operator[](size_t i) const { return list()[i]; }
+  List::const_iterator begin() const { return list().begin(); }
+  List::const_iterator end() const { return list().end(); }
+  PropertyLine& operator[](size_t i) { return changeable()[i]; }
+  List::iterator begin() { return changeable().begin(); }
+  List::iterator end() { return changeable().end(); }
+  void push_back(PropertyLine line) { changeable().push_back(std::move(line)); }
+
+ private:
+  const List& list() const;
+  List& changeable();
+  std::string encoded_;  // empty: the lines are the list (or none)
+  mutable std::atomic<List*> list_{nullptr};
+};
+
 struct TodoEntry {
   size_t begin = 0;           // start of BEGIN:VTODO
   size_t end = 0;             // end of END:VTODO (terminator included)
   size_t endLineBegin = 0;    // start of END:VTODO
-  std::vector<PropertyLine> lines;  // the VTODO's own properties, in file order
+  PropertyLines lines;        // the VTODO's own properties, in file order
   std::vector<std::shared_ptr<const AlarmOrigin>> alarmOrigins;
   std::vector<AlarmValue> alarms;   // same order as alarmOrigins
   TodoFields fields;
