@@ -12,9 +12,9 @@ CPU (user + system) and wall time, median of the runs, and the largest resident 
 grows from the smallest to the largest history. With --todoman (when todoman is installed), also the CPU
 time of a warm `todoman list` of the same home, and how many times that of `zarvo ls` it is (for the
 home of 10,000 tasks of which 9,000 open: --history 10000 --open 9000). With --baseline, another zarvo
-binary (a copy of an older build) is timed on the same homes, its runs taking turns with those of
---zarvo so that both meet the same load, and how the CPU times compare is printed; both must read the
-same format of the home's saved copy (or each run would rewrite it).
+binary (a copy of an older build) is timed on copies of the same homes (made afresh at each run, so
+a binary that saves its copy in another format keeps its own), its runs taking turns with those of
+--zarvo so that both meet the same load, and how the CPU times compare is printed.
 
 All runs take the same moment as now (--ref), so the rows shown do not depend on the day it runs.
 """
@@ -121,13 +121,14 @@ def make_home(zarvo, homes, total, open_count):
     return home, first
 
 
-def measure(binaries, home, runs, *args):
-    """Per binary: median CPU and wall seconds and the largest resident set, their runs taking turns."""
-    for zarvo in binaries:
+def measure(binaries, homes, runs, *args):
+    """Per binary (each on its own copy of the home): median CPU and wall seconds and the largest
+    resident set, their runs taking turns."""
+    for zarvo, home in zip(binaries, homes):
         zarvo_run(zarvo, home, *args)  # warm: the page cache and the store are as a second run finds them
     samples = {zarvo: [] for zarvo in binaries}
     for _ in range(runs):
-        for zarvo in binaries:
+        for zarvo, home in zip(binaries, homes):
             samples[zarvo].append(zarvo_run(zarvo, home, *args))
     return [(statistics.median(s[0] for s in samples[z]), statistics.median(s[1] for s in samples[z]),
              max(s[2] for s in samples[z])) for z in binaries]
@@ -156,8 +157,16 @@ def main():
         if first:
             print("  first ls (mirrors every file): %.2f s CPU, %.2f s wall, %.0f MB resident" %
                   (first[0], first[1], first[2] / 1024))
+        # An older binary gets a copy of the home: one that saves its copy in another format would
+        # otherwise rewrite it at every turn, and so would the new one.
+        binary_homes = [home]
+        if args.baseline:
+            baseline_home = home + ".baseline"
+            subprocess.run(["rm", "-rf", baseline_home], check=True)
+            subprocess.run(["cp", "-a", home, baseline_home], check=True)
+            binary_homes.append(baseline_home)
         for label, command in (("ls", ["ls"]), ("ls --today", ["ls", "--today"]), ("ls --json", ["ls", "--json"])):
-            figures = measure(binaries, home, args.runs, *command, "--ref", REF)
+            figures = measure(binaries, binary_homes, args.runs, *command, "--ref", REF)
             cpu, wall, rss = figures[0]
             if label == "ls":
                 ls_cpu[total] = cpu
