@@ -93,7 +93,7 @@ int run(const LsOptions& o, Program& program) {
   std::vector<std::shared_ptr<Task>> tasks = session.fetch(lists, o.completed);
   std::erase_if(tasks, [&](const std::shared_ptr<Task>& task) { return !filter.evaluate(*task); });
   // --tag: every tag named, in any letter case.
-  std::erase_if(tasks, [&](const std::shared_ptr<Task>& task) {
+  if (!tagTitles.empty()) std::erase_if(tasks, [&](const std::shared_ptr<Task>& task) {
     const std::vector<std::string> carried = session.tagTitles(*task);
     return !std::all_of(tagTitles.begin(), tagTitles.end(), [&](const std::string& wanted) {
       return std::any_of(carried.begin(), carried.end(), [&](const std::string& title) {
