@@ -44,11 +44,9 @@ std::optional<Task::Filter> namedFilter(std::string_view name, int firstWeekday)
 }
 
 std::vector<std::shared_ptr<Task>> inDueOrder(std::vector<std::shared_ptr<Task>> tasks, bool ascending) {
-  tasks = sortedTasks(std::move(tasks), TaskOrder::dueDate, ascending);
   // The library's order puts a task without a due date where "now" would be; a person reading by due
   // date looks for it after every dated task.
-  std::stable_partition(tasks.begin(), tasks.end(), [](const auto& task) { return task->dueDate().has_value(); });
-  return tasks;
+  return sortedByDueDatedFirst(std::move(tasks), ascending);
 }
 
 }  // namespace zarvo::app

@@ -66,42 +66,57 @@ ShortIds::ShortIds(const std::vector<std::shared_ptr<Task>>& tasks) {
   }
   // Ids sort as their hashes do (fixed width, alphabet in ASCII order), so integers are sorted here;
   // positions move, not the UIDs.
-  std::vector<uint32_t> order(ids.size());
-  for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<uint32_t>(i);
-  std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-    return ids[a].hash != ids[b].hash ? ids[a].hash < ids[b].hash : ids[a].uid < ids[b].uid;
+  std::vector<std::pair<uint64_t, uint32_t>> byHash(ids.size());
+  for (size_t i = 0; i < ids.size(); ++i) byHash[i] = {ids[i].hash, static_cast<uint32_t>(i)};
+  std::sort(byHash.begin(), byHash.end(), [&](const auto& a, const auto& b) {
+    return a.first != b.first ? a.first < b.first : ids[a.second].uid < ids[b.second].uid;
   });
+  std::vector<uint32_t> order(ids.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = byHash[i].second;
   auto common = [](const std::string& a, const std::string& b) {
     size_t n = 0;
     while (n < a.size() && n < b.size() && a[n] == b[n]) ++n;
     return n;
   };
-  byTask_.reserve(ids.size());
+  byPosition_.resize(ids.size());
   // Objects of one UID (one task fetched twice) are adjacent and share one id; after sorting, the
   // longest prefix a task shares with another is with the nearest other UID on either side.
   std::string before;  // the full id of the UID before this run; "" at the start
+  std::string full = order.empty() ? std::string() : hashId(ids[order[0]].hash);
   for (size_t i = 0; i < order.size();) {
     const Id& first = ids[order[i]];
     size_t end = i + 1;
     while (end < order.size() && ids[order[end]].uid == first.uid) ++end;
-    std::string full = hashId(first.hash);
+    std::string next = end < order.size() ? hashId(ids[order[end]].hash) : std::string();
     size_t shared = before.empty() ? 0 : common(before, full);
-    if (end < order.size()) shared = std::max(shared, common(hashId(ids[order[end]].hash), full));
+    if (!next.empty()) shared = std::max(shared, common(next, full));
     std::string id = full.substr(0, std::max(kShortIdLength, std::min(shared + 1, full.size())));
     if (id.size() > kShortIdLength) longerByUid_[std::string(first.uid)] = id;
-    for (size_t k = i; k < end; ++k) byTask_.emplace_back(ids[order[k]].task, id);
+    for (size_t k = i; k < end; ++k) byPosition_[order[k]] = id;
     before = std::move(full);
+    full = std::move(next);
     i = end;
+  }
+  byTask_.reserve(ids.size());
+  tasks_.reserve(ids.size());
+  for (size_t i = 0; i < ids.size(); ++i) {
+    byTask_.emplace_back(ids[i].task, static_cast<uint32_t>(i));
+    tasks_.push_back(ids[i].task);
   }
   std::sort(byTask_.begin(), byTask_.end(),
             [](const auto& a, const auto& b) { return std::less<const Task*>()(a.first, b.first); });
+}
+
+std::string ShortIds::of(const Task& task, size_t position) const {
+  if (position < tasks_.size() && tasks_[position] == &task) return byPosition_[position];
+  return of(task);
 }
 
 std::string ShortIds::of(const Task& task) const {
   const auto it = std::lower_bound(byTask_.begin(), byTask_.end(), &task, [](const auto& entry, const Task* wanted) {
     return std::less<const Task*>()(entry.first, wanted);
   });
-  if (it != byTask_.end() && it->first == &task) return it->second;
+  if (it != byTask_.end() && it->first == &task) return byPosition_[it->second];
   const std::string uid = uidOf(task);
   if (auto found = longerByUid_.find(uid); found != longerByUid_.end()) return found->second;
   return fullShortId(uid).substr(0, kShortIdLength);

@@ -1,5 +1,6 @@
 #include "app/task_order.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -15,26 +16,46 @@ namespace {
 // would apply to the tasks, and hands the tasks back in that order. The merge sort is the one
 // zarvo::sorted uses, so ties and non-strict comparators resolve the same way.
 template <class Key, class KeyOf, class GoesBefore>
-std::vector<std::shared_ptr<Task>> sortedByKey(std::vector<std::shared_ptr<Task>> tasks, KeyOf keyOf,
+std::vector<std::pair<Key, size_t>> sortedKeys(const std::vector<std::shared_ptr<Task>>& tasks, KeyOf keyOf,
                                                GoesBefore goesBefore) {
   std::vector<std::pair<Key, size_t>> keyed;
   keyed.reserve(tasks.size());
-  for (size_t i = 0; i < tasks.size(); ++i) keyed.emplace_back(keyOf(*tasks[i]), i);
-  keyed = store::stableSorted(std::move(keyed), [&](const std::pair<Key, size_t>& a, const std::pair<Key, size_t>& b) {
+  for (size_t i = 0; i < tasks.size(); ++i) keyed.emplace_back(keyOf(*tasks[i], i), i);
+  return store::stableSorted(std::move(keyed), [&](const std::pair<Key, size_t>& a, const std::pair<Key, size_t>& b) {
     return goesBefore(a.first, b.first);
   });
+}
+
+template <class Key>
+std::vector<std::shared_ptr<Task>> inOrderOf(std::vector<std::shared_ptr<Task>> tasks,
+                                             const std::vector<std::pair<Key, size_t>>& keyed) {
   std::vector<std::shared_ptr<Task>> out;
   out.reserve(tasks.size());
   for (const auto& [_, at] : keyed) out.push_back(std::move(tasks[at]));
   return out;
 }
 
+template <class Key, class KeyOf, class GoesBefore>
+std::vector<std::shared_ptr<Task>> sortedByKey(std::vector<std::shared_ptr<Task>> tasks, KeyOf keyOf,
+                                               GoesBefore goesBefore) {
+  const auto keyed = sortedKeys<Key>(tasks, [&](const Task& task, size_t) { return keyOf(task); }, goesBefore);
+  return inOrderOf(std::move(tasks), keyed);
+}
+
+// The keys in the order of the library's date sorters.
+template <class KeyOf>
+std::vector<std::pair<Date, size_t>> sortedDates(const std::vector<std::shared_ptr<Task>>& tasks, KeyOf keyOf,
+                                                 bool ascending) {
+  if (ascending) return sortedKeys<Date>(tasks, keyOf, [](Date a, Date b) { return !(b < a); });
+  return sortedKeys<Date>(tasks, keyOf, [](Date a, Date b) { return a > b; });
+}
+
 std::vector<std::shared_ptr<Task>> sortedByDate(std::vector<std::shared_ptr<Task>> tasks,
                                                 std::optional<Date> (Task::*date)() const, bool ascending) {
   const Date made = platform::Clock::currentNow();
-  auto keyOf = [&](const Task& task) { return (task.*date)().value_or(made); };
-  if (ascending) return sortedByKey<Date>(std::move(tasks), keyOf, [](Date a, Date b) { return !(b < a); });
-  return sortedByKey<Date>(std::move(tasks), keyOf, [](Date a, Date b) { return a > b; });
+  const auto keyed = sortedDates(
+      tasks, [&](const Task& task, size_t) { return (task.*date)().value_or(made); }, ascending);
+  return inOrderOf(std::move(tasks), keyed);
 }
 
 }  // namespace
@@ -63,6 +84,21 @@ std::vector<std::shared_ptr<Task>> sortedTasks(std::vector<std::shared_ptr<Task>
     }
   }
   return tasks;
+}
+
+std::vector<std::shared_ptr<Task>> sortedByDueDatedFirst(std::vector<std::shared_ptr<Task>> tasks, bool ascending) {
+  const Date made = platform::Clock::currentNow();
+  std::vector<char> dated(tasks.size());
+  auto keyed = sortedDates(
+      tasks,
+      [&](const Task& task, size_t at) {
+        const std::optional<Date> due = task.dueDate();
+        dated[at] = due.has_value();
+        return due.value_or(made);
+      },
+      ascending);
+  std::stable_partition(keyed.begin(), keyed.end(), [&](const std::pair<Date, size_t>& k) { return dated[k.second] != 0; });
+  return inOrderOf(std::move(tasks), keyed);
 }
 
 }  // namespace zarvo::app

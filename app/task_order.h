@@ -22,4 +22,8 @@ enum class TaskOrder { priority, dueDate, creationDate, title, overdueOnTop };
 std::vector<std::shared_ptr<Task>> sortedTasks(std::vector<std::shared_ptr<Task>> tasks, TaskOrder order,
                                                bool ascending);
 
+// sortedTasks(tasks, TaskOrder::dueDate, ascending), then the tasks without a due date moved after
+// every dated one, each part keeping its order. Each task's due date is read once.
+std::vector<std::shared_ptr<Task>> sortedByDueDatedFirst(std::vector<std::shared_ptr<Task>> tasks, bool ascending);
+
 }  // namespace zarvo::app

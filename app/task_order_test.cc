@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -63,6 +64,13 @@ TEST(TaskOrderTest, SamePermutationAsTheLibrarySorters) {
       const auto actual = sortedTasks(tasks, c.order, c.ascending);
       ASSERT_EQ(actual, expected) << "seed " << seed << ", order " << static_cast<int>(c.order) << ", ascending "
                                   << c.ascending;
+    }
+    // Dated tasks first: the library's due order, then the undated tasks moved behind, each part in
+    // its place.
+    for (const bool ascending : {true, false}) {
+      auto expected = sorted(tasks, Task::sorterForDueDate(ascending));
+      std::stable_partition(expected.begin(), expected.end(), [](const auto& t) { return t->dueDate().has_value(); });
+      ASSERT_EQ(sortedByDueDatedFirst(tasks, ascending), expected) << "seed " << seed << ", ascending " << ascending;
     }
   }
 }

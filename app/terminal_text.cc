@@ -7,6 +7,8 @@
 #include <fmt/format.h>
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <cstdlib>
 #include <optional>
 
@@ -17,20 +19,36 @@ namespace zarvo::app {
 
 namespace {
 
-// Whether shownText would change anything in `text`: a control character, DEL, or the lead byte of
-// a C1 control or of U+2028/U+2029. Most titles have none and are shown as they are.
-// A table of those bytes: every title of a listing is checked, twice (measured, then written).
-bool mayNeedEscaping(std::string_view text) {
-  static constexpr auto kSuspect = [] {
-    std::array<bool, 256> suspect{};
-    for (int byte = 0; byte < 0x20; ++byte) suspect[static_cast<size_t>(byte)] = true;
-    suspect[0x7F] = suspect[0xC2] = suspect[0xE2] = true;
-    return suspect;
-  }();
-  for (const char ch : text) {
-    if (kSuspect[static_cast<unsigned char>(ch)]) return true;
+// The bytes that may start something shownText changes: a control character, DEL, or the lead byte
+// of a C1 control or of U+2028/U+2029 and the bidirectional controls. Most text has none; text that
+// has one (a table row with its "⚑") is copied in runs between them.
+constexpr std::array<bool, 256> kSuspect = [] {
+  std::array<bool, 256> suspect{};
+  for (int byte = 0; byte < 0x20; ++byte) suspect[static_cast<size_t>(byte)] = true;
+  suspect[0x7F] = suspect[0xC2] = suspect[0xE2] = true;
+  return suspect;
+}();
+
+// Whether any of the eight bytes of `word` is suspect: below 0x20, or 0x7F, 0xC2 or 0xE2. (A byte
+// that is zero after a subtraction or an exclusive or sets its high bit in the test; exact as a
+// yes or no.)
+bool hasSuspectByte(uint64_t word) {
+  constexpr uint64_t kOnes = 0x0101010101010101ULL, kHighs = 0x8080808080808080ULL;
+  const auto hasZeroByte = [&](uint64_t v) { return ((v - kOnes) & ~v & kHighs) != 0; };
+  return ((word - kOnes * 0x20) & ~word & kHighs) != 0 || hasZeroByte(word ^ (kOnes * 0x7F)) ||
+         hasZeroByte(word ^ (kOnes * 0xC2)) || hasZeroByte(word ^ (kOnes * 0xE2));
+}
+
+// The first suspect byte of `text` at or after `from`; text.size() when none. Every byte of every
+// title of a listing passes here twice (measured, then written): eight are checked at a time.
+size_t nextSuspect(std::string_view text, size_t from) {
+  for (; from + 8 <= text.size(); from += 8) {
+    uint64_t word;
+    std::memcpy(&word, text.data() + from, 8);
+    if (hasSuspectByte(word)) break;
   }
-  return false;
+  while (from < text.size() && !kSuspect[static_cast<unsigned char>(text[from])]) ++from;
+  return from;
 }
 
 // The escape of a three-byte character that starts with 0xE2 and must not reach a terminal as it is:
@@ -66,31 +84,41 @@ std::string shownText(std::string_view text) {
 }
 
 void appendShownText(std::string& out, std::string_view text) {
-  if (!mayNeedEscaping(text)) {
+  size_t i = nextSuspect(text, 0);
+  if (i == text.size()) {
     out += text;
     return;
   }
   out.reserve(out.size() + text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
+  size_t shown = 0;  // text before this is in `out`
+  for (; i < text.size(); i = nextSuspect(text, i + 1)) {
     const auto byte = static_cast<unsigned char>(text[i]);
+    std::string escape;
+    size_t length = 1;
     if (byte == '\n') {
-      out += "\\n";
+      escape = "\\n";
     } else if (byte == '\t') {
-      out += "\\t";
+      escape = "\\t";
     } else if (byte == '\r') {
-      out += "\\r";
+      escape = "\\r";
     } else if (byte < 0x20 || byte == 0x7F) {
-      out += fmt::format("\\x{:02X}", byte);
+      escape = fmt::format("\\x{:02X}", byte);
     } else if (byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
                static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
-      out += fmt::format("\\u{:04X}", static_cast<unsigned char>(text[++i]));
-    } else if (const auto separatorOrBidi = escapedE2(text.substr(i, 3))) {
-      out += *separatorOrBidi;
-      i += 2;
+      escape = fmt::format("\\u{:04X}", static_cast<unsigned char>(text[i + 1]));
+      length = 2;
+    } else if (auto separatorOrBidi = escapedE2(text.substr(i, 3))) {
+      escape = std::move(*separatorOrBidi);
+      length = 3;
     } else {
-      out += static_cast<char>(byte);
+      continue;  // the lead byte of a character shown as it is
     }
+    out.append(text, shown, i - shown);
+    out += escape;
+    i += length - 1;
+    shown = i + 1;
   }
+  out.append(text, shown);
 }
 
 size_t terminalWidth() {

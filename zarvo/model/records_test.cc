@@ -142,6 +142,51 @@ TEST_F(RecordsTest, FloatingDueDateFollowsTheProcessZoneAfterItWasRead) {
   EXPECT_EQ(*t->dueDate(), platform::DateCalendar::inZone("Europe/Berlin")->date(c) + std::chrono::hours(5));
 }
 
+// A task keeps the instant of its due date between calls; a change of any component the instant
+// depends on, made on the reminder behind the task's back, must still be seen on the next call.
+TEST_F(RecordsTest, DueDateFollowsEveryChangeOfTheReminderComponents) {
+  using Change = void (*)(platform::DateComponents&);
+  const std::pair<const char*, Change> changes[] = {
+      {"year", [](platform::DateComponents& c) { c.year = 2025; }},
+      {"month", [](platform::DateComponents& c) { c.month = 4; }},
+      {"day", [](platform::DateComponents& c) { c.day = 13; }},
+      {"hour", [](platform::DateComponents& c) { c.hour = 10; }},
+      {"minute", [](platform::DateComponents& c) { c.minute = 31; }},
+      {"second", [](platform::DateComponents& c) { c.second = 1; }},
+      {"nanosecond", [](platform::DateComponents& c) { c.nanosecond = 500'000'000; }},
+      {"zone to another", [](platform::DateComponents& c) { c.timeZone = "America/Los_Angeles"; }},
+      {"zone dropped", [](platform::DateComponents& c) { c.timeZone.reset(); }},
+      // Out of any small field's range: must not be taken for the month 256 less.
+      {"month past a byte", [](platform::DateComponents& c) { c.month = *c.month + 256; }},
+      {"year past 32 bits", [](platform::DateComponents& c) { c.year = *c.year + (int64_t{1} << 32); }},
+  };
+  platform::DateComponents first;
+  first.timeZone = "America/Argentina/Buenos_Aires";  // longer than a short string's own room
+  first.year = 2024;
+  first.month = 3;
+  first.day = 12;
+  first.hour = 9;
+  first.minute = 30;
+  for (const auto& [what, change] : changes) {
+    auto t = task(what);
+    t->reminder()->setDueDateComponents(first);
+    const auto before = t->dueDate();
+    ASSERT_TRUE(before) << what;
+    EXPECT_EQ(t->dueDate(), before) << what;  // kept, and the same
+    platform::DateComponents next = first;
+    change(next);
+    t->reminder()->setDueDateComponents(next);
+    const auto fresh = task(std::string(what) + " fresh");
+    fresh->reminder()->setDueDateComponents(next);
+    const auto expected = fresh->dueDate();
+    EXPECT_NE(expected, before) << what << ": the change must move the due date";
+    EXPECT_EQ(t->dueDate(), expected) << what;
+    // Back again: a stale answer from the second reading must not stick either.
+    t->reminder()->setDueDateComponents(first);
+    EXPECT_EQ(t->dueDate(), before) << what << " undone";
+  }
+}
+
 TEST_F(RecordsTest, CompletionNeedsFlagAndDateAndClearsAlarms) {
   auto t = task("done");
   auto r = t->reminder();

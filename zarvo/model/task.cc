@@ -4,6 +4,8 @@
 #include <atomic>
 #include <climits>
 #include <cstdint>
+#include <limits>
+#include <type_traits>
 #include <string_view>
 
 #include "zarvo/store/sorting.h"
@@ -188,26 +190,79 @@ void Task::setPriority(int priority) {
   if (auto r = reminder()) r->setPriority(toReminderPriority(priority));
 }
 
+// The fields of DateComponents a due date is kept under, in the order of their bits in
+// PackedDue::present (PackedDue::holds reads them in the same order).
+template <class F>
+void Task::forEachDueField(F&& f) {
+  f(&platform::DateComponents::era, &PackedDue::era);
+  f(&platform::DateComponents::year, &PackedDue::year);
+  f(&platform::DateComponents::month, &PackedDue::month);
+  f(&platform::DateComponents::day, &PackedDue::day);
+  f(&platform::DateComponents::hour, &PackedDue::hour);
+  f(&platform::DateComponents::minute, &PackedDue::minute);
+  f(&platform::DateComponents::second, &PackedDue::second);
+  f(&platform::DateComponents::nanosecond, &PackedDue::nanosecond);
+  f(&platform::DateComponents::weekday, &PackedDue::weekday);
+}
+
+std::optional<Task::PackedDue> Task::pack(const platform::DateComponents& due) {
+  PackedDue key;
+  bool fits = true;
+  uint16_t bit = 1;
+  forEachDueField([&](auto field, auto packed) {
+    using T = std::remove_reference_t<decltype(key.*packed)>;
+    if (const auto& v = due.*field) {
+      fits = fits && *v >= std::numeric_limits<T>::min() && *v <= std::numeric_limits<T>::max();
+      key.*packed = static_cast<T>(*v);
+      key.present |= bit;
+    }
+    bit = static_cast<uint16_t>(bit << 1);
+  });
+  if (due.timeZone) key.present |= kPackedZone;
+  if (!fits) return std::nullopt;
+  return key;
+}
+
+namespace {
+
+// `v` is what a PackedDue holds under `bit` as `packed`.
+inline bool heldAs(const std::optional<int64_t>& v, uint16_t present, uint16_t bit, int64_t packed) {
+  return v ? (present & bit) != 0 && *v == packed : (present & bit) == 0;
+}
+
+}  // namespace
+
+// Written out field by field: it runs each time a sorter or filter asks for a due date.
+bool Task::PackedDue::holds(const platform::DateComponents& due, const std::string& timeZone) const {
+  return heldAs(due.era, present, 1u << 0, era) && heldAs(due.year, present, 1u << 1, year) &&
+         heldAs(due.month, present, 1u << 2, month) && heldAs(due.day, present, 1u << 3, day) &&
+         heldAs(due.hour, present, 1u << 4, hour) && heldAs(due.minute, present, 1u << 5, minute) &&
+         heldAs(due.second, present, 1u << 6, second) && heldAs(due.nanosecond, present, 1u << 7, nanosecond) &&
+         heldAs(due.weekday, present, 1u << 8, weekday) &&
+         (due.timeZone ? (present & kPackedZone) != 0 && *due.timeZone == timeZone : (present & kPackedZone) == 0);
+}
+
 std::optional<Date> Task::dueDate() const {
   // Sorters and filters ask for the due date of the same tasks over and over; the instant depends
   // only on the components and the process zone, so the last answer is kept. One lock covers both
   // the link and the kept answer: sorting ten thousand tasks asks a quarter of a million times.
   const uint64_t zone = platform::DateCalendar::processTimeZoneGeneration();
-  platform::DateComponents c;
-  {
-    std::lock_guard lock(linkMu_);
-    if (!reminder_ || !reminder_->dueDateComponents()) return std::nullopt;
-    const platform::DateComponents& due = *reminder_->dueDateComponents();
-    if (!due.year || !due.month || !due.day) return std::nullopt;
-    if (dueCache_.zone == zone && dueCache_.components == due) return dueCache_.date;
-    c = due;
-  }
-  std::optional<Date> date;
-  if (!c.timeZone || platform::DateCalendar::isKnownTimeZone(*c.timeZone)) {
-    date = platform::DateCalendar::current().date(c);
-  }
   std::lock_guard lock(linkMu_);
-  dueCache_ = {std::move(c), zone, date};
+  if (!reminder_ || !reminder_->dueDateComponents()) return std::nullopt;
+  const platform::DateComponents& due = *reminder_->dueDateComponents();
+  if (!due.year || !due.month || !due.day) return std::nullopt;
+  if (dueCache_.valid && dueCache_.zone == zone && dueCache_.key.holds(due, dueCache_.timeZone)) return dueCache_.date;
+  std::optional<Date> date;
+  if (!due.timeZone || platform::DateCalendar::isKnownTimeZone(*due.timeZone)) {
+    date = platform::DateCalendar::current().date(due);
+  }
+  const std::optional<PackedDue> key = pack(due);
+  if (!key) return date;
+  dueCache_.valid = true;
+  dueCache_.key = *key;
+  dueCache_.timeZone = due.timeZone.value_or(std::string());
+  dueCache_.zone = zone;
+  dueCache_.date = date;
   return date;
 }
 

@@ -193,9 +193,25 @@ class Task : public Item {
 
   mutable store::RecordMutex linkMu_;
   std::shared_ptr<reminders::Reminder> reminder_;
+  // The due-date components the kept instant was made from, packed: a copy of the components would
+  // make every record of a listing some 130 bytes larger. Components with a field out of the packed
+  // range are not kept (their instant is made on every call).
+  struct PackedDue {
+    int32_t year = 0, nanosecond = 0;
+    int8_t era = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, weekday = 0;
+    uint16_t present = 0;  // a bit per field present, and kPackedZone for the zone
+    // Whether `due` is the components packed here, with `timeZone` as their zone when they have one.
+    bool holds(const platform::DateComponents& due, const std::string& timeZone) const;
+  };
+  static constexpr uint16_t kPackedZone = 1u << 9;
+  template <class F>
+  static void forEachDueField(F&& f);
+  static std::optional<PackedDue> pack(const platform::DateComponents& due);
   struct DueCache {
-    std::optional<platform::DateComponents> components;
-    uint64_t zone = 0;  // the process zone's generation
+    bool valid = false;
+    PackedDue key;
+    std::string timeZone;  // when the key has the zone's bit
+    uint64_t zone = 0;     // the process zone's generation
     std::optional<Date> date;
   };
   mutable DueCache dueCache_;  // guarded by linkMu_

@@ -15,8 +15,7 @@ bool sameValue(const Value& a, const Value& b) { return a.index() == b.index() &
 
 ManagedObject::ManagedObject(const EntityDescription& entity)
     : entity_(&entity),
-      values_(entity.attributes.size()),
-      related_(entity.relationships.size()) {
+      values_(entity.attributes.size()) {
   for (size_t i = 0; i < entity.attributes.size(); ++i) values_[i] = entity.attributes[i].defaultValue;
 }
 
@@ -84,11 +83,11 @@ void ManagedObject::setValueAt(size_t index, Value value, bool notify) {
   {
     std::lock_guard lock(mu_);
     if (sameValue(values_[index], value)) return;
-    // Made on the first change: most records are read, shown and never changed.
-    if (saved_.empty()) saved_.resize(values_.size());
-    if (event_.empty()) event_.resize(values_.size());
-    if (!saved_[index]) saved_[index] = values_[index];
-    if (!event_[index]) event_[index] = values_[index];
+    Changes& changed = changes();
+    if (changed.saved.empty()) changed.saved.resize(values_.size());
+    if (changed.event.empty()) changed.event.resize(values_.size());
+    if (!changed.saved[index]) changed.saved[index] = values_[index];
+    if (!changed.event[index]) changed.event[index] = values_[index];
     values_[index] = std::move(value);
     ctx = context_.lock();
   }
@@ -99,8 +98,10 @@ void ManagedObject::setValueAt(size_t index, Value value, bool notify) {
 std::map<std::string, Value> ManagedObject::changedValues() const {
   std::lock_guard lock(mu_);
   std::map<std::string, Value> out;
+  if (!changes_) return out;
+  const auto& saved = changes_->saved;
   for (size_t i = 0; i < values_.size(); ++i) {
-    if (i < saved_.size() && saved_[i] && !sameValue(*saved_[i], values_[i])) out.emplace(entity_->attributes[i].name, values_[i]);
+    if (i < saved.size() && saved[i] && !sameValue(*saved[i], values_[i])) out.emplace(entity_->attributes[i].name, values_[i]);
   }
   return out;
 }
@@ -108,19 +109,21 @@ std::map<std::string, Value> ManagedObject::changedValues() const {
 Value ManagedObject::committedValue(std::string_view key) const {
   const size_t i = attributeIndexOrThrow(key);
   std::lock_guard lock(mu_);
-  return i < saved_.size() && saved_[i] ? *saved_[i] : values_[i];
+  if (changes_ && i < changes_->saved.size() && changes_->saved[i]) return *changes_->saved[i];
+  return values_[i];
 }
 
 std::vector<std::shared_ptr<ManagedObject>> ManagedObject::committedRelatedObjects(std::string_view key) const {
   const size_t i = relationshipIndexOrThrow(key);
   auto current = relatedObjects(key);  // loads it
   std::lock_guard lock(mu_);
-  return i < savedRelated_.size() && savedRelated_[i] ? *savedRelated_[i] : current;
+  if (changes_ && i < changes_->savedRelated.size() && changes_->savedRelated[i]) return *changes_->savedRelated[i];
+  return current;
 }
 
 std::map<std::string, Value> ManagedObject::changedValuesForCurrentEvent() const {
   std::lock_guard lock(mu_);
-  return announced_;
+  return changes_ ? changes_->announced : std::map<std::string, Value>{};
 }
 
 std::vector<std::shared_ptr<ManagedObject>> ManagedObject::relatedObjects(std::string_view key) const {
@@ -128,20 +131,21 @@ std::vector<std::shared_ptr<ManagedObject>> ManagedObject::relatedObjects(std::s
   std::shared_ptr<ObjectContext> ctx;
   {
     std::lock_guard lock(mu_);
-    if (related_[i]) return *related_[i];
+    if (relatedLoaded(i)) return *related_[i];
     ctx = context_.lock();
   }
   if (!ctx) return {};
   ctx->loadRelationship(std::const_pointer_cast<ManagedObject>(shared_from_this()), i);
   std::lock_guard lock(mu_);
-  return related_[i] ? *related_[i] : std::vector<std::shared_ptr<ManagedObject>>{};
+  return relatedLoaded(i) ? *related_[i] : std::vector<std::shared_ptr<ManagedObject>>{};
 }
 
 void ManagedObject::setRelatedLocked(size_t index, std::vector<std::shared_ptr<ManagedObject>> objects) {
-  // Made on the first change, as saved_ is.
-  if (savedRelated_.empty()) savedRelated_.resize(related_.size());
-  if (!savedRelated_[index]) savedRelated_[index] = related_[index].value_or(std::vector<std::shared_ptr<ManagedObject>>{});
-  related_[index] = std::move(objects);
+  auto& savedRelated = changes().savedRelated;
+  if (savedRelated.empty()) savedRelated.resize(entity_->relationships.size());
+  auto& slot = relatedSlot(index);
+  if (!savedRelated[index]) savedRelated[index] = slot.value_or(std::vector<std::shared_ptr<ManagedObject>>{});
+  slot = std::move(objects);
 }
 
 // One side of an inverse pair: adds or removes `target` without touching the inverse.
@@ -151,7 +155,7 @@ void ManagedObject::changeRelationship(size_t index, const std::shared_ptr<Manag
   if (ctx) ctx->loadRelationship(self, index);
   {
     std::lock_guard lock(mu_);
-    auto current = related_[index].value_or(std::vector<std::shared_ptr<ManagedObject>>{});
+    auto current = relatedSlot(index).value_or(std::vector<std::shared_ptr<ManagedObject>>{});
     auto it = std::find(current.begin(), current.end(), target);
     if (add == (it != current.end())) return;
     if (add) {
@@ -232,6 +236,11 @@ ObservationToken ManagedObject::observe(std::string key, std::function<void(cons
       list.erase(std::remove_if(list.begin(), list.end(), [id](const Observer& o) { return o.id == id; }), list.end());
     }
   });
+}
+
+std::optional<std::vector<std::shared_ptr<ManagedObject>>>& ManagedObject::relatedSlot(size_t index) {
+  if (related_.empty()) related_.resize(entity_->relationships.size());
+  return related_[index];
 }
 
 std::vector<std::string> ManagedObject::keyPathsAffected(const std::string&) const { return {}; }

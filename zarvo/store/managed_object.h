@@ -10,6 +10,7 @@
 // context locks itself before an object, never the other way round.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -123,6 +124,9 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
 
   size_t relationshipIndexOrThrow(std::string_view key) const;
   void setValueAt(size_t index, Value value, bool notify);
+  // Under `mu_`: whether relationship `index` is loaded, and its slot (made on first use).
+  bool relatedLoaded(size_t index) const { return index < related_.size() && related_[index].has_value(); }
+  std::optional<std::vector<std::shared_ptr<ManagedObject>>>& relatedSlot(size_t index);
   void setRelatedLocked(size_t index, std::vector<std::shared_ptr<ManagedObject>> objects);
   void changeRelationship(size_t index, const std::shared_ptr<ManagedObject>& target, bool add);
 
@@ -133,15 +137,32 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
   std::optional<int64_t> rowID_;
   int64_t rowVersion_ = 0;           // z_opt of the row as last read or written
   std::vector<Value> values_;
-  // Both empty until an attribute changes, then one slot per attribute.
-  std::vector<std::optional<Value>> saved_;    // value at the last save, for attributes changed since
-  std::vector<std::optional<Value>> event_;    // value before the first change in the current event
-  std::map<std::string, Value> announced_;     // changedValuesForCurrentEvent while being announced
-  // Relationship targets; nothing until loaded. `savedRelated_` keeps the state at the last save of
-  // relationships changed since.
-  // `savedRelated_` is empty until a relationship changes, then has one slot per relationship.
+  // What only a changed record needs, made on its first change (most records are read, shown and
+  // never changed); under `mu_`.
+  struct Changes {
+    // Both empty until an attribute changes, then one slot per attribute.
+    std::vector<std::optional<Value>> saved;  // value at the last save, for attributes changed since
+    std::vector<std::optional<Value>> event;  // value before the first change in the current event
+    std::map<std::string, Value> announced;   // changedValuesForCurrentEvent while being announced
+    // The state at the last save of relationships changed since: empty until a relationship
+    // changes, then one slot per relationship.
+    std::vector<std::optional<std::vector<std::shared_ptr<ManagedObject>>>> savedRelated;
+  };
+  std::unique_ptr<Changes> changes_;
+  Changes& changes() {
+    if (!changes_) changes_ = std::make_unique<Changes>();
+    return *changes_;
+  }
+  // After a save: nothing differs from the saved state any more.
+  void forgetSavedState() {
+    if (!changes_) return;
+    std::fill(changes_->saved.begin(), changes_->saved.end(), std::nullopt);
+    for (auto& r : changes_->savedRelated) r.reset();
+  }
+  // Relationship targets: empty until one is loaded or set (a listing never asks for them), then one
+  // slot per relationship, nothing in a slot until loaded. Under `mu_`; a non-empty
+  // `Changes::savedRelated` implies a sized `related_`.
   std::vector<std::optional<std::vector<std::shared_ptr<ManagedObject>>>> related_;
-  std::vector<std::optional<std::vector<std::shared_ptr<ManagedObject>>>> savedRelated_;
 
   struct Observer {
     uint64_t id;

@@ -152,7 +152,7 @@ ObjectContext::~ObjectContext() {
   for (auto& o : all) {
     std::lock_guard lock(o->mu_);
     for (auto& r : o->related_) r.reset();
-    for (auto& r : o->savedRelated_) r.reset();
+    if (o->changes_) o->changes_->savedRelated.clear();
   }
 }
 
@@ -341,7 +341,7 @@ void ObjectContext::nullifyRelationships(const std::shared_ptr<ManagedObject>& o
     std::vector<std::shared_ptr<ManagedObject>> targets;
     {
       std::lock_guard lock(object->mu_);
-      targets = object->related_[r].value_or(std::vector<std::shared_ptr<ManagedObject>>{});
+      targets = object->relatedSlot(r).value_or(std::vector<std::shared_ptr<ManagedObject>>{});
       object->setRelatedLocked(r, {});
     }
     if (inverse) {
@@ -378,9 +378,11 @@ void ObjectContext::forget(const std::shared_ptr<ManagedObject>& object) {
   std::lock_guard lock(object->mu_);
   object->context_.reset();
   for (auto& r : object->related_) r.reset();
-  for (auto& r : object->savedRelated_) r.reset();
-  std::fill(object->saved_.begin(), object->saved_.end(), std::nullopt);
-  std::fill(object->event_.begin(), object->event_.end(), std::nullopt);
+  if (auto& changes = object->changes_) {
+    changes->savedRelated.clear();
+    changes->saved.clear();
+    changes->event.clear();
+  }
 }
 
 void ObjectContext::objectDidChange(const std::shared_ptr<ManagedObject>& object) {
@@ -395,7 +397,7 @@ void ObjectContext::loadRelationship(const std::shared_ptr<ManagedObject>& objec
   std::optional<int64_t> rowID;
   {
     std::lock_guard objectLock(object->mu_);
-    if (object->related_[relationship]) return;
+    if (object->relatedLoaded(relationship)) return;
     rowID = object->rowID_;
   }
   std::vector<std::shared_ptr<ManagedObject>> targets;
@@ -426,7 +428,7 @@ void ObjectContext::loadRelationship(const std::shared_ptr<ManagedObject>& objec
     }
   }
   std::lock_guard objectLock(object->mu_);
-  if (!object->related_[relationship]) object->related_[relationship] = std::move(targets);
+  if (auto& slot = object->relatedSlot(relationship); !slot) slot = std::move(targets);
 }
 
 bool ObjectContext::hasChanges() const {
@@ -468,15 +470,16 @@ void ObjectContext::processPendingChanges() {
     eventUpdated_.clear();
     for (auto& o : updated) {
       std::lock_guard objectLock(o->mu_);
-      o->announced_.clear();
-      for (size_t i = 0; i < o->event_.size(); ++i) {
-        if (o->event_[i]) o->announced_.emplace(o->entity().attributes[i].name, *o->event_[i]);
-        o->event_[i].reset();
+      auto& changes = o->changes();
+      changes.announced.clear();
+      for (size_t i = 0; i < changes.event.size(); ++i) {
+        if (changes.event[i]) changes.announced.emplace(o->entity().attributes[i].name, *changes.event[i]);
+        changes.event[i].reset();
       }
     }
     for (auto& o : inserted) {
       std::lock_guard objectLock(o->mu_);
-      std::fill(o->event_.begin(), o->event_.end(), std::nullopt);
+      if (o->changes_) std::fill(o->changes_->event.begin(), o->changes_->event.end(), std::nullopt);
     }
   }
   if (inserted.empty() && updated.empty() && deleted.empty()) return;
@@ -487,7 +490,7 @@ void ObjectContext::processPendingChanges() {
   postObjectsDidChange(std::move(userInfo));
   for (auto& o : updated) {
     std::lock_guard objectLock(o->mu_);
-    o->announced_.clear();
+    if (o->changes_) o->changes_->announced.clear();
   }
 }
 
@@ -516,10 +519,12 @@ void ObjectContext::refresh(const std::shared_ptr<ManagedObject>& object) {
     for (size_t i = 0; i < e.attributes.size(); ++i) {
       object->values_[i] = readValue(stmt, static_cast<int>(i + 2), e.attributes[i].type);
     }
-    object->saved_.clear();
-    object->event_.clear();
     for (auto& r : object->related_) r.reset();
-    for (auto& r : object->savedRelated_) r.reset();
+    if (auto& changes = object->changes_) {
+      changes->saved.clear();
+      changes->event.clear();
+      changes->savedRelated.clear();
+    }
   }
   stmt.reset();
 }
@@ -531,12 +536,14 @@ void ObjectContext::rollback() {
   for (auto* p : deleted_) restore.push_back(p->shared_from_this());
   for (auto& o : restore) {
     std::lock_guard objectLock(o->mu_);
-    for (size_t i = 0; i < o->saved_.size(); ++i) {
-      if (o->saved_[i]) o->values_[i] = *std::exchange(o->saved_[i], std::nullopt);
+    if (!o->changes_) continue;
+    auto& changes = *o->changes_;
+    for (size_t i = 0; i < changes.saved.size(); ++i) {
+      if (changes.saved[i]) o->values_[i] = *std::exchange(changes.saved[i], std::nullopt);
     }
-    o->event_.clear();
-    for (size_t r = 0; r < o->savedRelated_.size(); ++r) {
-      if (o->savedRelated_[r]) o->related_[r] = std::move(*std::exchange(o->savedRelated_[r], std::nullopt));
+    changes.event.clear();
+    for (size_t r = 0; r < changes.savedRelated.size(); ++r) {
+      if (changes.savedRelated[r]) o->relatedSlot(r) = std::move(*std::exchange(changes.savedRelated[r], std::nullopt));
     }
   }
   for (auto& [p, o] : insertedHold_) forget(o);

@@ -185,7 +185,8 @@ void ObjectContext::writeOwnedRelationships(const SaveBatch& batch) {
       std::vector<std::shared_ptr<ManagedObject>> targets;
       {
         std::lock_guard objectLock(o->mu_);
-        if (r >= o->savedRelated_.size() || !o->savedRelated_[r] || !o->related_[r]) continue;
+        const auto* changes = o->changes_.get();
+        if (!changes || r >= changes->savedRelated.size() || !changes->savedRelated[r] || !o->relatedLoaded(r)) continue;
         targets = *o->related_[r];
       }
       const int64_t owner = batch.rowOf(o.get());
@@ -212,16 +213,14 @@ void ObjectContext::adoptSavedState(const SaveBatch& batch) {
       std::lock_guard objectLock(o->mu_);
       o->rowID_ = row;
       o->rowVersion_ = 1;
-      std::fill(o->saved_.begin(), o->saved_.end(), std::nullopt);
-      for (auto& r : o->savedRelated_) r.reset();
+      o->forgetSavedState();
     }
     entities_[entityIndex(o->entity())].registered.emplace(row, o);
   }
   for (auto& o : batch.updates) {
     std::lock_guard objectLock(o->mu_);
     o->rowVersion_ += 1;
-    std::fill(o->saved_.begin(), o->saved_.end(), std::nullopt);
-    for (auto& r : o->savedRelated_) r.reset();
+    o->forgetSavedState();
   }
   for (auto& o : batch.deletes) {
     entities_[entityIndex(o->entity())].registered.erase(*o->rowID());

@@ -448,6 +448,23 @@ TEST_F(ContextTest, ObjectsDidChangeCarriesPreviousValuesDuringDelivery) {
 
   ctx->processPendingChanges();  // nothing new: nothing posted
   EXPECT_EQ(infos.size(), 1u);
+
+  // The next event starts afresh: only what changed since the last announcement, with the values it
+  // had then (an object inserted in the last event included).
+  std::map<std::string, Value> previousOfC;
+  auto registration2 = platform::NotificationCenter::defaultCenter().addObserver(
+      kObjectsDidChangeNotification, ctx.get(), [&](const platform::Notification&) {
+        previousOfC = c->changedValuesForCurrentEvent();
+      });
+  a->setValue("count", int64_t{5});
+  c->setValue("title", std::string("c2"));
+  ctx->processPendingChanges();
+  ASSERT_EQ(infos.size(), 2u);
+  EXPECT_EQ(previousOfA.count("done"), 0u) << "changed in the event before";
+  ASSERT_EQ(previousOfA.count("count"), 1u);
+  EXPECT_TRUE(isNull(previousOfA["count"]));
+  EXPECT_EQ(previousOfC.size(), 1u);
+  EXPECT_EQ(previousOfC["title"], Value(std::string("c")));
 }
 
 TEST_F(ContextTest, RelationshipsKeepTheirInverseAndSurviveReopening) {
