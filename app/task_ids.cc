@@ -98,9 +98,18 @@ ShortIds::ShortIds(const std::vector<std::shared_ptr<Task>>& tasks) {
     i = end;
   }
   byTask_.reserve(ids.size());
-  for (size_t i = 0; i < ids.size(); ++i) byTask_.emplace_back(ids[i].task, static_cast<uint32_t>(i));
+  tasks_.reserve(ids.size());
+  for (size_t i = 0; i < ids.size(); ++i) {
+    byTask_.emplace_back(ids[i].task, static_cast<uint32_t>(i));
+    tasks_.push_back(ids[i].task);
+  }
   std::sort(byTask_.begin(), byTask_.end(),
             [](const auto& a, const auto& b) { return std::less<const Task*>()(a.first, b.first); });
+}
+
+std::string ShortIds::of(const Task& task, size_t position) const {
+  if (position < tasks_.size() && tasks_[position] == &task) return byPosition_[position];
+  return of(task);
 }
 
 std::string ShortIds::of(const Task& task) const {

@@ -39,9 +39,13 @@ class ShortIds {
   // The display id of `task` (the object given, or another of the same UID); its first
   // kShortIdLength characters when it was not among the tasks.
   std::string of(const Task& task) const;
+  // The same, where `position` is where `task` probably stands among the tasks given (a table of
+  // those tasks passes its row): checked first, then found as of() finds it.
+  std::string of(const Task& task, size_t position) const;
 
  private:
   std::vector<std::string> byPosition_;                 // the ids, in the order of the tasks given
+  std::vector<const Task*> tasks_;                      // the tasks given, in their order
   std::vector<std::pair<const Task*, uint32_t>> byTask_;  // positions, sorted by the object's address
   std::unordered_map<std::string, std::string> longerByUid_;  // the ids longer than kShortIdLength
 };

@@ -37,6 +37,14 @@ TEST(TaskIdsTest, DisplayIdsGrowOnlyWhereTheyWouldCollide) {
   EXPECT_EQ(ids.of(*again), ids.of(*other));
   // A task that was not among them gets the plain length.
   EXPECT_EQ(ids.of(*taskWithUid("stranger")).size(), kShortIdLength);
+  // A position is only a hint: a wrong one, or one past the end, still finds the task's own id.
+  const std::vector<std::shared_ptr<Task>> given = {first, second, other, again};
+  for (size_t row = 0; row < given.size(); ++row) {
+    for (size_t position = 0; position <= given.size(); ++position) {
+      EXPECT_EQ(ids.of(*given[row], position), ids.of(*given[row])) << row << " at " << position;
+    }
+  }
+  EXPECT_EQ(ids.of(*taskWithUid("stranger"), 0).size(), kShortIdLength);
 }
 
 // Against the definition, pair by pair: every id is the shortest beginning (at least

@@ -198,7 +198,7 @@ TableLayout layoutTable(const std::vector<std::shared_ptr<Task>>& tasks, const S
   t.rows.reserve(tasks.size());
   t.dues.reserve(tasks.size() * 16);
   for (const auto& task : tasks) {
-    t.ids.push_back(ids.of(*task));
+    t.ids.push_back(ids.of(*task, t.ids.size()));
     const auto dueBegin = static_cast<uint32_t>(t.dues.size());
     dueOf.appendTo(t.dues, *task);
     TableLayout::Row row{dueBegin, static_cast<uint32_t>(t.dues.size()), listOf(*task), 0, 0, 0};

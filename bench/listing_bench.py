@@ -56,7 +56,11 @@ def todoman_list(home, runs):
         f.write('path = "%s/reminders/*/*"\ndate_format = "%%Y-%%m-%%d"\ntime_format = "%%H:%%M"\n'
                 'default_list = "Reminders"\ncache_path = "%s/.bench-todoman-cache.sqlite3"\n' % (home, home))
     command = ["todoman", "--color", "never", "-c", config, "list"]
-    process_run(command)  # warm: todoman's own cache is made
+    # Warm: todoman's own cache is made. It must list the open tasks: a path it cannot read lists
+    # nothing, quickly, and without an error.
+    listed = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, check=True).stdout
+    if listed.count(b"\n") < 1:
+        sys.exit("todoman listed no task of %s: its figure would mean nothing" % home)
     samples = [process_run(command) for _ in range(runs)]
     return statistics.median(s[0] for s in samples), statistics.median(s[1] for s in samples)
 
@@ -142,7 +146,8 @@ def main():
     args = parser.parse_args()
     zarvo = os.path.abspath(args.zarvo)
     binaries = [zarvo] + ([os.path.abspath(args.baseline)] if args.baseline else [])
-    homes = args.homes or os.path.join(os.path.dirname(os.path.dirname(zarvo)), "bench-homes")
+    # Absolute: todoman's configuration names the home's folders.
+    homes = os.path.abspath(args.homes or os.path.join(os.path.dirname(os.path.dirname(zarvo)), "bench-homes"))
 
     ls_cpu, baseline_cpu = {}, {}
     for total in [int(n) for n in args.history.split(",")]:
