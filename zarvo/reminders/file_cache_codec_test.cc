@@ -14,12 +14,17 @@ namespace zarvo::reminders::detail::cache_format {
 namespace {
 
 // Numbers read back as written, whether they lie far from the end of the input (where the reader
-// takes its unchecked path) or at its very end; skipping passes over exactly the same bytes.
+// takes eight bytes at once) or near or at its very end; skipping passes over exactly the same bytes.
 TEST(CacheReader, NumbersReadAndSkipAlikeNearAndFarFromTheEnd) {
-  const std::vector<uint64_t> numbers = {0, 1, 127, 128, 300, 16383, 16384, uint64_t{1} << 35,
-                                         (uint64_t{1} << 63) - 1, uint64_t{1} << 63, UINT64_MAX};
+  // Every width from one byte to ten, at both ends of each width.
+  std::vector<uint64_t> numbers = {0, 1, 0x0123456789ABCDEF, UINT64_MAX};
+  for (int bits = 7; bits < 64; bits += 7) {
+    numbers.push_back((uint64_t{1} << bits) - 1);
+    numbers.push_back(uint64_t{1} << bits);
+    numbers.push_back((uint64_t{1} << bits) | 0x55);
+  }
   for (const uint64_t n : numbers) {
-    for (const size_t after : {0, 3, 20}) {
+    for (const size_t after : {0, 1, 3, 7, 8, 9, 20}) {
       Writer w;
       w.u(n);
       const size_t width = w.out.size();

@@ -13,10 +13,9 @@ bool sameValue(const Value& a, const Value& b) { return a.index() == b.index() &
 
 }  // namespace
 
-ManagedObject::ManagedObject(const EntityDescription& entity)
-    : entity_(&entity),
-      values_(entity.attributes.size()) {
-  for (size_t i = 0; i < entity.attributes.size(); ++i) values_[i] = entity.attributes[i].defaultValue;
+ManagedObject::ManagedObject(const EntityDescription& entity) : entity_(&entity) {
+  values_.reserve(entity.attributes.size());
+  for (const auto& attribute : entity.attributes) values_.push_back(attribute.defaultValue);
 }
 
 ManagedObject::~ManagedObject() = default;

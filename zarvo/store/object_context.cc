@@ -58,18 +58,28 @@ using detail::bindValue;
 using detail::joinTable;
 using detail::quoted;
 
-Value readValue(const sqlite::Statement& stmt, int column, AttributeType type) {
-  if (stmt.isNull(column)) return std::monostate{};
-  switch (type) {
-    case AttributeType::boolean: return stmt.integer(column) != 0;
-    case AttributeType::integer16:
-    case AttributeType::integer64: return stmt.integer(column);
-    case AttributeType::floatingPoint: return stmt.real(column);
-    case AttributeType::string: return stmt.text(column);
-    case AttributeType::date:
-      return Date(Date::duration(stmt.integer(column)));
+// Column `column` of the current row, as attribute type `type`, into `into`: a string is made once,
+// where it is kept, rather than made and then moved there.
+void readValueInto(Value& into, const sqlite::Statement& stmt, int column, AttributeType type) {
+  sqlite3_value* v = stmt.columnValue(column);
+  if (sqlite3_value_type(v) == SQLITE_NULL) {
+    into = std::monostate{};
+    return;
   }
-  return std::monostate{};
+  switch (type) {
+    case AttributeType::boolean: into = sqlite3_value_int64(v) != 0; return;
+    case AttributeType::integer16:
+    case AttributeType::integer64: into = static_cast<int64_t>(sqlite3_value_int64(v)); return;
+    case AttributeType::floatingPoint: into = sqlite3_value_double(v); return;
+    case AttributeType::string: {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
+      into.emplace<std::string>(text ? std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(v)))
+                                     : std::string_view());
+      return;
+    }
+    case AttributeType::date: into = Date(Date::duration(sqlite3_value_int64(v))); return;
+  }
+  into = std::monostate{};
 }
 
 const char* sqlType(AttributeType type) {
@@ -293,7 +303,7 @@ std::shared_ptr<ManagedObject> ObjectContext::materialize(size_t entity, int64_t
     object->rowID_ = rowID;
     object->rowVersion_ = stmt.integer(1);
     for (size_t i = 0; i < e.attributes.size(); ++i) {
-      object->values_[i] = readValue(stmt, static_cast<int>(i + 2), e.attributes[i].type);
+      readValueInto(object->values_[i], stmt, static_cast<int>(i + 2), e.attributes[i].type);
     }
   }
   state.registered.emplace(rowID, object);
@@ -517,7 +527,7 @@ void ObjectContext::refresh(const std::shared_ptr<ManagedObject>& object) {
     object->rowVersion_ = stmt.integer(1);
     const EntityDescription& e = object->entity();
     for (size_t i = 0; i < e.attributes.size(); ++i) {
-      object->values_[i] = readValue(stmt, static_cast<int>(i + 2), e.attributes[i].type);
+      readValueInto(object->values_[i], stmt, static_cast<int>(i + 2), e.attributes[i].type);
     }
     for (auto& r : object->related_) r.reset();
     if (auto& changes = object->changes_) {

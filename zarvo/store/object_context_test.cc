@@ -124,6 +124,28 @@ TEST_F(ContextTest, SavedValuesComeBackAfterReopening) {
   EXPECT_EQ(std::get<bool>(all[0]->value("done")), false);  // non-optional default
 }
 
+// Text comes back exactly as stored, whether read by a fetch or by a refresh: absent stays absent
+// (not empty), empty stays empty, and a NUL inside a string does not cut it short.
+TEST_F(ContextTest, TextComesBackAbsentEmptyOrWholeAsStored) {
+  const std::vector<Value> titles = {Value(), Value(std::string()), Value(std::string("a\0b", 3)),
+                                     Value(std::string("Grüße"))};
+  {
+    auto ctx = open();
+    for (const auto& t : titles) insert(*ctx, "")->setValue("title", t);
+    ctx->save();
+  }
+  auto ctx = open();
+  auto all = ctx->fetch(notes());  // equal timestamps: row order
+  ASSERT_EQ(all.size(), titles.size());
+  for (size_t i = 0; i < titles.size(); ++i) EXPECT_EQ(all[i]->value("title"), titles[i]) << "fetched " << i;
+  sql("UPDATE Note SET title = NULL WHERE z_pk = " + std::to_string(*all[3]->rowID()));
+  sql("UPDATE Note SET title = '' WHERE z_pk = " + std::to_string(*all[0]->rowID()));
+  ctx->refresh(all[3]);
+  ctx->refresh(all[0]);
+  EXPECT_TRUE(isNull(all[3]->value("title"))) << "refreshed to absent";
+  EXPECT_EQ(all[0]->value("title"), Value(std::string())) << "refreshed to empty";
+}
+
 // Dates far from now come back to the microsecond and compare in the database as in memory: the
 // years a task can hold, and both ends of what the store held when it counted nanoseconds.
 TEST_F(ContextTest, FarDatesComeBackExactlyAndCompareInOrder) {

@@ -15,7 +15,9 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -126,6 +128,15 @@ class Reader {
     for (int i = 0; i < n; ++i) {
       const size_t limit = std::min(in_.size(), at_ + 10);
       size_t at = at_;
+      if (in_.size() - at_ >= 8) {
+        // Eight bytes at once: the first without its high bit ends the number.
+        const uint64_t stops = ~word(at_) & kHighBits;
+        if (stops != 0) {
+          at_ += static_cast<size_t>(std::countr_zero(stops) >> 3) + 1;
+          continue;
+        }
+        at += 8;
+      }
       while (at < limit && (static_cast<uint8_t>(in_[at]) & 0x80)) ++at;
       if (at == limit) {
         (void)fail();
@@ -186,12 +197,46 @@ class Reader {
   }
 
  private:
+  static constexpr uint64_t kHighBits = 0x8080808080808080ull;
+  // The eight bytes at `at` as one number, the first byte lowest.
+  uint64_t word(size_t at) const {
+    uint64_t w;
+    std::memcpy(&w, in_.data() + at, sizeof w);
+    if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
+    return w;
+  }
+  // The value of the first `bytes` (1 to 8) bytes of a number read as word(): their low seven bits
+  // each, the first lowest.
+  static uint64_t gather(uint64_t w, int bytes) {
+    if (bytes < 8) w &= (uint64_t{1} << (8 * bytes)) - 1;
+    w &= ~kHighBits;
+    w = ((w & 0x7F007F007F007F00ull) >> 1) | (w & 0x007F007F007F007Full);
+    w = ((w & 0x3FFF00003FFF0000ull) >> 2) | (w & 0x00003FFF00003FFFull);
+    w = ((w & 0x0FFFFFFF00000000ull) >> 4) | (w & 0x000000000FFFFFFFull);
+    return w;
+  }
   // A number of more than one byte, or one past the end.
   [[gnu::noinline]] uint64_t longer() {
     // A full ten-byte one still ends within the input here.
     if (in_.size() - at_ >= 10) {
-      uint64_t v = 0;
-      for (int shift = 0; shift < 64; shift += 7) {
+      // Two bytes (offsets within a file) are read as such; longer ones eight bytes at once
+      // (metadata's times and checksums), and what is longer still byte by byte.
+      const auto second = static_cast<uint8_t>(in_[at_ + 1]);
+      if (!(second & 0x80)) {
+        const uint64_t v = (static_cast<uint64_t>(in_[at_]) & 0x7F) | (static_cast<uint64_t>(second) << 7);
+        at_ += 2;
+        return v;
+      }
+      const uint64_t w = word(at_);
+      const uint64_t stops = ~w & kHighBits;
+      if (stops != 0) {
+        const int bytes = (std::countr_zero(stops) >> 3) + 1;
+        at_ += static_cast<size_t>(bytes);
+        return gather(w, bytes);
+      }
+      uint64_t v = gather(w, 8);
+      at_ += 8;
+      for (int shift = 56; shift < 64; shift += 7) {
         const auto byte = static_cast<uint8_t>(in_[at_++]);
         v |= static_cast<uint64_t>(byte & 0x7F) << shift;
         if (!(byte & 0x80)) return v;

@@ -81,6 +81,11 @@ class Statement {
   int64_t integer(int column) const;
   double real(int column) const;
   std::string text(int column) const;
+  // The value of `column` in the current row, to read with sqlite3_value_*: one call into SQLite for
+  // a column rather than one to test for NULL and one to read. Valid until the next step() or
+  // reset(). SQLite calls such a value unprotected, which matters only to a connection shared by
+  // threads; this one is opened without SQLite's mutex and used by one thread at a time.
+  sqlite3_value* columnValue(int column) const { return sqlite3_column_value(stmt_, column); }
 
  private:
   Database& db_;
