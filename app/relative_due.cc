@@ -39,8 +39,9 @@ std::string RelativeDue::operator()(const Task& task) const {
   return out;
 }
 
-void RelativeDue::appendTo(std::string& out, const Task& task) const {
-  const std::optional<Date> due = task.dueDate();
+void RelativeDue::appendTo(std::string& out, const Task& task) const { appendTo(out, task, task.dueDate()); }
+
+void RelativeDue::appendTo(std::string& out, const Task& task, std::optional<Date> due) const {
   if (!due) return;
   const platform::DateComponents c = calendar_.components(*due);
   const auto appendTime = [&] {

@@ -32,6 +32,8 @@ class RelativeDue {
   std::string operator()(const Task& task) const;
   // The same text, appended to `out`.
   void appendTo(std::string& out, const Task& task) const;
+  // The same, with the task's due date (task.dueDate()) already read.
+  void appendTo(std::string& out, const Task& task, std::optional<Date> due) const;
 
  private:
   Date now_;

@@ -103,7 +103,7 @@ struct TitleCell {
 enum class TitlePart { prefix, title, repeat, alarm, flag, tag };
 
 template <class Visit>
-void forEachTitlePart(const Task& task, const Session* session, Visit&& visit) {
+void forEachTitlePart(const Task& task, const Session* session, std::optional<Date> due, Visit&& visit) {
   if (task.isCompleted()) visit(TitlePart::prefix, std::string_view("✓ "));
   if (const int p = task.priority(); p > 0) {
     static constexpr std::string_view kMarks = "!!! ";
@@ -112,16 +112,17 @@ void forEachTitlePart(const Task& task, const Session* session, Visit&& visit) {
   }
   visit(TitlePart::title, std::string_view(task.title().value_or("")));
   if (task.recurrenceRule()) visit(TitlePart::repeat, std::string_view(" ↻"));
-  if (const auto r = task.reminder(); r && alarms::hasOwnAlarms(*r, task.dueDate())) {
+  if (const auto r = task.reminder(); r && alarms::hasOwnAlarms(*r, due)) {
     visit(TitlePart::alarm, std::string_view(" ⏰"));
   }
   if (task.flagged()) visit(TitlePart::flag, std::string_view(" ⚑"));
   for (const auto& tag : sortedTagTitles(task, session)) visit(TitlePart::tag, std::string_view(tag));
 }
 
-TitleCell titleCell(const Task& task, const Session* session) {
+// `due` is the task's due date, read once by the caller.
+TitleCell titleCell(const Task& task, const Session* session, std::optional<Date> due) {
   TitleCell cell;
-  forEachTitlePart(task, session, [&](TitlePart part, std::string_view text) {
+  forEachTitlePart(task, session, due, [&](TitlePart part, std::string_view text) {
     switch (part) {
       case TitlePart::prefix: cell.prefix += text; break;
       case TitlePart::title: cell.title = shownText(text); break;
@@ -136,8 +137,8 @@ TitleCell titleCell(const Task& task, const Session* session) {
 }
 
 // The title cell without colours and without a width to fit, appended to `out` as fitPlainTo would.
-void appendPlainTitle(std::string& out, const Task& task, const Session* session) {
-  forEachTitlePart(task, session, [&](TitlePart part, std::string_view text) {
+void appendPlainTitle(std::string& out, const Task& task, const Session* session, std::optional<Date> due) {
+  forEachTitlePart(task, session, due, [&](TitlePart part, std::string_view text) {
     if (part == TitlePart::tag) out += " +";
     if (part == TitlePart::title || part == TitlePart::tag) {
       appendShownText(out, text);
@@ -148,13 +149,14 @@ void appendPlainTitle(std::string& out, const Task& task, const Session* session
 }
 
 Styled decoratedTitle(const Task& task, bool colour, const Session* session) {
-  return titleCell(task, session).painted(colour);
+  return titleCell(task, session, task.dueDate()).painted(colour);
 }
 
 // What every row of the table needs before any row can be written: the columns' widths depend on
 // every row's id, due date and list.
 struct TableLayout {
   struct Row {
+    std::optional<Date> due;
     uint32_t dueBegin, dueEnd;  // in `dues`
     uint32_t list;              // in `lists`
     uint32_t idWidth, dueWidth, listWidth;
@@ -200,8 +202,9 @@ TableLayout layoutTable(const std::vector<std::shared_ptr<Task>>& tasks, const S
   for (const auto& task : tasks) {
     t.ids.push_back(ids.of(*task, t.ids.size()));
     const auto dueBegin = static_cast<uint32_t>(t.dues.size());
-    dueOf.appendTo(t.dues, *task);
-    TableLayout::Row row{dueBegin, static_cast<uint32_t>(t.dues.size()), listOf(*task), 0, 0, 0};
+    const std::optional<Date> due = task->dueDate();
+    dueOf.appendTo(t.dues, *task, due);
+    TableLayout::Row row{due, dueBegin, static_cast<uint32_t>(t.dues.size()), listOf(*task), 0, 0, 0};
     row.idWidth = static_cast<uint32_t>(displayWidth(t.ids.back()));
     row.dueWidth = static_cast<uint32_t>(displayWidth(t.due(row)));
     row.listWidth = static_cast<uint32_t>(displayWidth(t.lists[row.list]));
@@ -233,9 +236,9 @@ void appendPlainRow(std::string& line, const TableLayout& t, size_t i, const Tas
   cell(t.due(row), row.dueWidth, t.dueWidth);
   cell(t.lists[row.list], row.listWidth, t.listWidth);
   if (t.titleWidth == 0) {
-    appendPlainTitle(line, task, &session);
+    appendPlainTitle(line, task, &session, row.due);
   } else {
-    titleCell(task, &session).fitPlainTo(line, t.titleWidth);
+    titleCell(task, &session, row.due).fitPlainTo(line, t.titleWidth);
   }
 }
 
@@ -263,7 +266,7 @@ Lines taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const ShortIds&
   };
   for (size_t i = 0; i < tasks.size(); ++i) {
     const TableLayout::Row& row = t.rows[i];
-    const TitleCell title = titleCell(*tasks[i], &session);
+    const TitleCell title = titleCell(*tasks[i], &session, row.due);
     cell(t.ids[i], t.idWidth, Colour::tertiaryLabel());
     out += "  ";
     // The due date takes the title's colour.

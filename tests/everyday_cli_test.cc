@@ -256,7 +256,10 @@ TEST_F(EverydayCliTest, TheTableShowsTitlesSafelyAndFitsTheTerminal) {
   // terminal wide enough for every title: the two are made apart.
   ok({"add", "--priority", "2", "--remind", "tomorrow 9am", "--tag", "x\x1b[1m", "--tz", kZone, "--ref", kRef,
       "Everything\x1b[2J marked tomorrow 5pm !!"});
+  // An alarm at the due itself is no alarm of its own: no mark.
+  ok({"add", "--remind", "tomorrow 5pm", "--tz", kZone, "--ref", kRef, "Rings on time tomorrow 5pm"});
   const std::string piped = ok({"ls", "--tz", kZone, "--ref", kRef});
+  EXPECT_NE(piped.find("  Rings on time\n"), std::string::npos) << piped;
   EXPECT_EQ(ok({"ls", "--tz", kZone, "--ref", kRef}, "COLUMNS=400"), piped);
   EXPECT_NE(piped.find("!! Everything\\x1B[2J marked ⏰ ⚑ +x\\x1B[1m\n"), std::string::npos) << piped;
   const std::string done = ok({"ls", "--completed", "--tz", kZone, "--ref", kRef});
