@@ -1,6 +1,7 @@
 #include "app/task_ids.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 
 #include "app/command_error.h"
@@ -73,28 +74,26 @@ ShortIds::ShortIds(const std::vector<std::shared_ptr<Task>>& tasks) {
   });
   std::vector<uint32_t> order(ids.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = byHash[i].second;
-  auto common = [](const std::string& a, const std::string& b) {
-    size_t n = 0;
-    while (n < a.size() && n < b.size() && a[n] == b[n]) ++n;
-    return n;
+  // How many leading characters the ids of two hashes share. An id writes the 64 bits as 13 digits
+  // of 5 bits, the first holding a zero bit and the hash's top 4: the first differing bit, counted
+  // with that zero bit, falls in digit (its position + 1) / 5.
+  auto common = [](uint64_t a, uint64_t b) -> size_t {
+    const uint64_t differ = a ^ b;
+    return differ == 0 ? 13 : static_cast<size_t>(std::countl_zero(differ) + 1) / 5;
   };
   byPosition_.resize(ids.size());
   // Objects of one UID (one task fetched twice) are adjacent and share one id; after sorting, the
   // longest prefix a task shares with another is with the nearest other UID on either side.
-  std::string before;  // the full id of the UID before this run; "" at the start
-  std::string full = order.empty() ? std::string() : hashId(ids[order[0]].hash);
   for (size_t i = 0; i < order.size();) {
     const Id& first = ids[order[i]];
     size_t end = i + 1;
     while (end < order.size() && ids[order[end]].uid == first.uid) ++end;
-    std::string next = end < order.size() ? hashId(ids[order[end]].hash) : std::string();
-    size_t shared = before.empty() ? 0 : common(before, full);
-    if (!next.empty()) shared = std::max(shared, common(next, full));
-    std::string id = full.substr(0, std::max(kShortIdLength, std::min(shared + 1, full.size())));
+    size_t shared = i == 0 ? 0 : common(ids[order[i - 1]].hash, first.hash);
+    if (end < order.size()) shared = std::max(shared, common(ids[order[end]].hash, first.hash));
+    const size_t length = std::max(kShortIdLength, std::min<size_t>(shared + 1, 13));
+    std::string id = hashId(first.hash).substr(0, length);
     if (id.size() > kShortIdLength) longerByUid_[std::string(first.uid)] = id;
     for (size_t k = i; k < end; ++k) byPosition_[order[k]] = id;
-    before = std::move(full);
-    full = std::move(next);
     i = end;
   }
   byTask_.reserve(ids.size());

@@ -37,6 +37,15 @@ TEST(TaskIdsTest, DisplayIdsGrowOnlyWhereTheyWouldCollide) {
   EXPECT_EQ(ids.of(*again), ids.of(*other));
   // A task that was not among them gets the plain length.
   EXPECT_EQ(ids.of(*taskWithUid("stranger")).size(), kShortIdLength);
+  // Ids that share exactly kShortIdLength characters, their hashes only the first 34 bits (the
+  // most the first seven digits hold, less one): each needs one character more, and no more.
+  const auto c = taskWithUid("uid-2402878"), d = taskWithUid("uid-2963618");
+  const std::string fullC = fullShortId("uid-2402878"), fullD = fullShortId("uid-2963618");
+  ASSERT_EQ(fullC.substr(0, kShortIdLength), fullD.substr(0, kShortIdLength));
+  ASSERT_NE(fullC[kShortIdLength], fullD[kShortIdLength]);
+  const ShortIds edge({c, d});
+  EXPECT_EQ(edge.of(*c), fullC.substr(0, kShortIdLength + 1));
+  EXPECT_EQ(edge.of(*d), fullD.substr(0, kShortIdLength + 1));
   // A position is only a hint: a wrong one, or one past the end, still finds the task's own id.
   const std::vector<std::shared_ptr<Task>> given = {first, second, other, again};
   for (size_t row = 0; row < given.size(); ++row) {

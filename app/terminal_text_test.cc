@@ -45,7 +45,7 @@ TEST(TerminalTextTest, EveryControlIsFoundWhereverItStands) {
       {"\xC2\x85", "\\u0085"}, {"\xE2\x80\xAE", "\\u202E"}, {"\xE2\x80\xA8", "\\u2028"}};
   const std::string harmless = " ~\xC3\xA9\xE3\x81\x82\xC2\xA3\xE2\x9A\x91";  // space, ~, é, あ, £, ⚑
   for (const auto& [raw, escaped] : kinds) {
-    for (size_t at = 0; at < 20; ++at) {
+    for (size_t at = 0; at < 40; ++at) {
       const std::string before(at, 'a'), after = "bbbbbbbbb" + harmless;
       EXPECT_EQ(shownText(before + raw + after), before + escaped + after) << "at " << at << ": " << escaped;
     }
