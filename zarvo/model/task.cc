@@ -486,6 +486,10 @@ std::vector<std::shared_ptr<Task>> Task::fetch(const std::vector<std::shared_ptr
     for (size_t i = 0; i < from.size(); ++i) {
       if (from[i]) groupOf[i] = ids.insert(from[i]->calendarItemExternalIdentifier());
     }
+    // Records of no reminder asked for (those of completed tasks, when only open ones are listed)
+    // are passed over as rows: no object is made for them.
+    request.textFilter = store::FetchRequest::TextFilter{
+        "reminderId", [&](std::string_view id) { return ids.find(id) != kNoGroup; }};
     const auto records = managedContext->fetch<Task>(request);
     const Slots& slots = taskSlots();
     auto slotOf = [&](const Task& task, size_t Slots::*member, std::string_view key) {

@@ -64,6 +64,15 @@ struct FetchRequest {
   std::optional<size_t> fetchLimit;
   // Kept for callers that state it. Objects always come back with every attribute loaded.
   bool returnsObjectsAsFaults = true;
+  // When set, only objects whose attribute `key` holds a text that `keep` accepts, besides the
+  // predicate. A look-up of many records by one attribute states it so that a stored row whose text
+  // is not wanted is passed over before an object is made for it; objects this context already has
+  // are tested on their current values. `keep` is called on the context's queue.
+  struct TextFilter {
+    std::string key;
+    std::function<bool(std::string_view)> keep;
+  };
+  std::optional<TextFilter> textFilter;
 };
 
 // The objects-did-change notification: posted on the default notification centre with the context as

@@ -16,9 +16,10 @@ ObjectList ObjectContext::fetch(const FetchRequest& request) {
   const EntityDescription& entity = checkedEntity(request);
   const bool pending = hasPendingChanges(entity);
   ObjectList results = fetchRows(entity, request, pending);
-  if (!pending) return results;
-  mergePendingChanges(entity, request, results);
-  sortByCurrentValues(entity, request, results);
+  if (pending) {
+    mergePendingChanges(entity, request, results);
+    sortByCurrentValues(entity, request, results);
+  }
   if (request.fetchLimit && results.size() > *request.fetchLimit) results.resize(*request.fetchLimit);
   return results;
 }
@@ -29,6 +30,7 @@ const EntityDescription& ObjectContext::checkedEntity(const FetchRequest& reques
   if (!entity) throw StoreError(StoreError::Code::invalidRequest, "unknown entity '" + request.entityName + "'");
   std::vector<std::string> keys;
   if (request.predicate) request.predicate->collectKeys(keys);
+  if (request.textFilter) keys.push_back(request.textFilter->key);
   for (const auto& s : request.sortDescriptors) keys.push_back(s.key);
   for (const auto& k : keys) {
     if (!entity->attributeIndex(k)) {
@@ -48,15 +50,21 @@ bool ObjectContext::hasPendingChanges(const EntityDescription& entity) const {
 
 // Whether `object`'s current values satisfy the request's predicate.
 bool ObjectContext::matches(const FetchRequest& request, const EntityDescription& entity, ManagedObject& object) {
-  if (!request.predicate) return true;
+  if (!request.predicate && !request.textFilter) return true;
   std::lock_guard objectLock(object.mu_);
-  return request.predicate->evaluate(
-      [&](const std::string& key) -> const Value& { return object.values_[*entity.attributeIndex(key)]; });
+  if (request.textFilter) {
+    const auto* text = std::get_if<std::string>(&object.values_[*entity.attributeIndex(request.textFilter->key)]);
+    if (!text || !request.textFilter->keep(*text)) return false;
+  }
+  return !request.predicate || request.predicate->evaluate([&](const std::string& key) -> const Value& {
+    return object.values_[*entity.attributeIndex(key)];
+  });
 }
 
 // The saved rows that answer the request, in its order, as this context's objects: deleted ones left
 // out, changed ones only when their current values still match. With pending changes of the entity
-// the database's first rows may not be the answer, so the limit is left to the caller then.
+// the database's first rows may not be the answer, and a text filter passes over rows after the
+// database counted them, so the limit is left to the caller then.
 ObjectList ObjectContext::fetchRows(const EntityDescription& entity, const FetchRequest& request, bool pending) {
   const size_t ei = entityIndex(entity);
   std::string sql = "SELECT " + entities_[ei].columns + " FROM " + quoted(entity.name);
@@ -68,13 +76,27 @@ ObjectList ObjectContext::fetchRows(const EntityDescription& entity, const Fetch
   sql += " ORDER BY ";
   for (const auto& s : request.sortDescriptors) sql += quoted(s.key) + (s.ascending ? " ASC, " : " DESC, ");
   sql += "z_pk";
-  if (request.fetchLimit && !pending) sql += " LIMIT " + std::to_string(*request.fetchLimit);
+  if (request.fetchLimit && !pending && !request.textFilter) sql += " LIMIT " + std::to_string(*request.fetchLimit);
 
   ObjectList results;
   auto& stmt = database().cached(sql);
   for (size_t i = 0; i < parameters.size(); ++i) bindValue(stmt, static_cast<int>(i + 1), parameters[i]);
+  // The text filter's column (after z_pk and z_opt).
+  const int filterColumn =
+      request.textFilter ? static_cast<int>(*entity.attributeIndex(request.textFilter->key)) + 2 : -1;
   try {
     while (stmt.step()) {
+      if (filterColumn >= 0) {
+        // The stored text is tested before an object is made for the row. An object changed since
+        // answers below with its current text, or, changed into the filter, joins with the other
+        // pending changes in its row's place.
+        sqlite3_value* value = stmt.columnValue(filterColumn);
+        if (sqlite3_value_type(value) != SQLITE_TEXT) continue;
+        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+        if (!request.textFilter->keep(std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(value))))) {
+          continue;
+        }
+      }
       auto object = materialize(ei, stmt.integer(0), stmt);
       if (deleted_.count(object.get())) continue;
       if (updated_.count(object.get()) && !matches(request, entity, *object)) continue;

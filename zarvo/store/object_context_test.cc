@@ -38,8 +38,14 @@ class Note : public ManagedObject {
   }
 };
 
+// Objects the model has made, to tell whether a fetch made an object for a row.
+std::atomic<int> objectsMade{0};
+
 const ManagedObjectModel& testModel(int32_t version = 1) {
-  auto make = [](const EntityDescription& e) -> std::shared_ptr<ManagedObject> { return std::make_shared<Note>(e); };
+  auto make = [](const EntityDescription& e) -> std::shared_ptr<ManagedObject> {
+    ++objectsMade;
+    return std::make_shared<Note>(e);
+  };
   static const ManagedObjectModel model(
       1, {EntityDescription{"Note",
                             {{"timestamp", AttributeType::date},
@@ -245,6 +251,45 @@ TEST_F(ContextTest, OneObjectPerRowAndFetchesSeePendingChanges) {
   limited.sortDescriptors = {{"timestamp", false}};
   EXPECT_EQ(titles(ctx->fetch(limited)), std::vector<std::string>{"delta"});
   EXPECT_EQ(d->managedObjectContext(), ctx);
+}
+
+// A text filter passes over stored rows it does not want without making objects for them, and asks
+// the objects the context already has, changed or new, for their current text.
+TEST_F(ContextTest, ATextFilterPassesOverUnwantedRowsAndAsksKnownObjectsTheirCurrentText) {
+  {
+    auto ctx = open();
+    for (const char* title : {"alpha", "beta", "gamma", "delta"}) {
+      insert(*ctx, title);
+      clock_->advance(1s);
+    }
+    ctx->save();
+  }
+  auto ctx = open();
+  // In row order: a changed object keeps its row's place.
+  FetchRequest wanted("Note");
+  wanted.textFilter = FetchRequest::TextFilter{"title", [](std::string_view t) { return t == "alpha" || t == "gamma"; }};
+  const int before = objectsMade;
+  EXPECT_EQ(titles(ctx->fetch(wanted)), (std::vector<std::string>{"alpha", "gamma"}));
+  EXPECT_EQ(objectsMade - before, 2);
+  // A limit counts what passes the filter.
+  auto first = wanted;
+  first.fetchLimit = 1;
+  first.sortDescriptors = {{"timestamp", false}};
+  EXPECT_EQ(titles(ctx->fetch(first)), std::vector<std::string>{"gamma"});
+
+  // Now every row has an object: those changed answer with their new text, unsaved ones too.
+  const auto all = ctx->fetch(notes());
+  ASSERT_EQ(titles(all), (std::vector<std::string>{"alpha", "beta", "gamma", "delta"}));
+  all[0]->setValue("title", std::string("zeta"));   // out of the filter
+  all[1]->setValue("title", std::string("alpha"));  // into it
+  clock_->advance(1s);
+  auto fresh = insert(*ctx, "gamma");
+  const auto found = ctx->fetch(wanted);
+  EXPECT_EQ(found, (ObjectList{all[1], all[2], fresh}));
+  // A predicate still applies beside the filter.
+  auto both = wanted;
+  both.predicate = Predicate::format("title != %@", {std::string("gamma")});
+  EXPECT_EQ(ctx->fetch(both), (ObjectList{all[1]}));
 }
 
 // Records made in the same clock tick share a timestamp: their order must still be the same on every
