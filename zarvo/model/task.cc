@@ -489,7 +489,7 @@ std::vector<std::shared_ptr<Task>> Task::fetch(const std::vector<std::shared_ptr
     // Records of no reminder asked for (those of completed tasks, when only open ones are listed)
     // are passed over as rows: no object is made for them.
     request.textFilter = store::FetchRequest::TextFilter{
-        "reminderId", [&](std::string_view id) { return ids.find(id) != kNoGroup; }};
+        "reminderId", [&](std::string_view id) { return ids.find(id) != kNoGroup; }, ids.size()};
     const auto records = managedContext->fetch<Task>(request);
     const Slots& slots = taskSlots();
     auto slotOf = [&](const Task& task, size_t Slots::*member, std::string_view key) {

@@ -68,9 +68,12 @@ struct FetchRequest {
   // predicate. A look-up of many records by one attribute states it so that a stored row whose text
   // is not wanted is passed over before an object is made for it; objects this context already has
   // are tested on their current values. `keep` is called on the context's queue.
+  // `expected`, when known, is about how many records pass: when they are few beside the stored
+  // rows, the rows are first read for their text alone and the wanted ones then each on its own.
   struct TextFilter {
     std::string key;
     std::function<bool(std::string_view)> keep;
+    std::optional<size_t> expected;
   };
   std::optional<TextFilter> textFilter;
 };
@@ -233,6 +236,7 @@ class ObjectContext : public std::enable_shared_from_this<ObjectContext> {
   const EntityDescription& checkedEntity(const FetchRequest& request) const;
   bool hasPendingChanges(const EntityDescription& entity) const;
   static bool matches(const FetchRequest& request, const EntityDescription& entity, ManagedObject& object);
+  bool fewWanted(size_t entity, size_t expected);
   ObjectList fetchRows(const EntityDescription& entity, const FetchRequest& request, bool pending);
   void mergePendingChanges(const EntityDescription& entity, const FetchRequest& request, ObjectList& results);
   void sortByCurrentValues(const EntityDescription& entity, const FetchRequest& request, ObjectList& results);

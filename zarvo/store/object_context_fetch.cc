@@ -61,6 +61,15 @@ bool ObjectContext::matches(const FetchRequest& request, const EntityDescription
   });
 }
 
+// Whether `expected` records are few beside the rows stored for the entity: under a quarter of them.
+// Counting the rows walks the table's pages without decoding a record.
+bool ObjectContext::fewWanted(size_t entity, size_t expected) {
+  auto& count = database().cached("SELECT count(*) FROM " + quoted(entities_[entity].entity->name));
+  const bool few = count.step() && expected < static_cast<size_t>(count.integer(0)) / 4;
+  count.reset();
+  return few;
+}
+
 // The saved rows that answer the request, in its order, as this context's objects: deleted ones left
 // out, changed ones only when their current values still match. With pending changes of the entity
 // the database's first rows may not be the answer, and a text filter passes over rows after the
@@ -79,23 +88,50 @@ ObjectList ObjectContext::fetchRows(const EntityDescription& entity, const Fetch
   if (request.fetchLimit && !pending && !request.textFilter) sql += " LIMIT " + std::to_string(*request.fetchLimit);
 
   ObjectList results;
-  auto& stmt = database().cached(sql);
-  for (size_t i = 0; i < parameters.size(); ++i) bindValue(stmt, static_cast<int>(i + 1), parameters[i]);
   // The text filter's column (after z_pk and z_opt).
   const int filterColumn =
       request.textFilter ? static_cast<int>(*entity.attributeIndex(request.textFilter->key)) + 2 : -1;
+  auto storedTextKept = [&](sqlite::Statement& row, int column) {
+    sqlite3_value* value = row.columnValue(column);
+    if (sqlite3_value_type(value) != SQLITE_TEXT) return false;
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    return request.textFilter->keep(std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(value))));
+  };
+  if (request.textFilter && request.textFilter->expected && fewWanted(ei, *request.textFilter->expected)) {
+    // Few rows are wanted among many: the rows are read for their text alone (in the request's
+    // order), then each wanted one on its own, so the others' values are never decoded.
+    std::string textSql = "SELECT z_pk, " + quoted(request.textFilter->key) + sql.substr(sql.find(" FROM "));
+    std::vector<int64_t> wanted;
+    {
+      auto& scan = database().cached(textSql);
+      for (size_t i = 0; i < parameters.size(); ++i) bindValue(scan, static_cast<int>(i + 1), parameters[i]);
+      try {
+        while (scan.step()) {
+          if (storedTextKept(scan, 1)) wanted.push_back(scan.integer(0));
+        }
+      } catch (...) {
+        scan.reset();
+        throw;
+      }
+      scan.reset();
+    }
+    for (const int64_t rowID : wanted) {
+      auto object = objectWithRowID(ei, rowID);
+      if (!object || deleted_.count(object.get())) continue;
+      if (updated_.count(object.get()) && !matches(request, entity, *object)) continue;
+      results.push_back(std::move(object));
+    }
+    return results;
+  }
+  auto& stmt = database().cached(sql);
+  for (size_t i = 0; i < parameters.size(); ++i) bindValue(stmt, static_cast<int>(i + 1), parameters[i]);
   try {
     while (stmt.step()) {
       if (filterColumn >= 0) {
         // The stored text is tested before an object is made for the row. An object changed since
         // answers below with its current text, or, changed into the filter, joins with the other
         // pending changes in its row's place.
-        sqlite3_value* value = stmt.columnValue(filterColumn);
-        if (sqlite3_value_type(value) != SQLITE_TEXT) continue;
-        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-        if (!request.textFilter->keep(std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(value))))) {
-          continue;
-        }
+        if (!storedTextKept(stmt, filterColumn)) continue;
       }
       auto object = materialize(ei, stmt.integer(0), stmt);
       if (deleted_.count(object.get())) continue;
