@@ -56,11 +56,6 @@ struct TitleCell {
     if (!flag.empty()) add(flag, Colour::systemOrange());
     for (const auto& tag : tags) add(" +" + tag, Colour::secondaryLabel());
   }
-  size_t plainSize() const {
-    size_t size = prefix.size() + title.size() + repeat.size() + alarm.size() + flag.size();
-    for (const auto& tag : tags) size += 2 + tag.size();
-    return size;
-  }
   // fitted(width, false) as text, appended to `out`.
   void fitPlainTo(std::string& out, size_t width) const {
     if (width != 0 && displayWidth(plain()) > width) {
@@ -105,11 +100,7 @@ enum class TitlePart { prefix, title, repeat, alarm, flag, tag };
 template <class Visit>
 void forEachTitlePart(const Task& task, const Session* session, std::optional<Date> due, Visit&& visit) {
   if (task.isCompleted()) visit(TitlePart::prefix, std::string_view("✓ "));
-  if (const int p = task.priority(); p > 0) {
-    static constexpr std::string_view kMarks = "!!! ";
-    const auto marks = static_cast<size_t>(std::min(p, 3));
-    visit(TitlePart::prefix, p <= 3 ? kMarks.substr(3 - marks) : std::string_view(std::string(static_cast<size_t>(p), '!') + ' '));
-  }
+  if (const int p = task.priority(); p > 0) visit(TitlePart::prefix, std::string(static_cast<size_t>(p), '!') + ' ');
   visit(TitlePart::title, std::string_view(task.title().value_or("")));
   if (task.recurrenceRule()) visit(TitlePart::repeat, std::string_view(" ↻"));
   if (const auto r = task.reminder(); r && alarms::hasOwnAlarms(*r, due)) {

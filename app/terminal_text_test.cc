@@ -37,7 +37,7 @@ TEST(TerminalTextTest, AppendingCopiesTheRunsBetweenEscapes) {
   EXPECT_EQ(out, "kept|\\nstart ⚑ flag\\x1B[0m mid \\u202E end\\tcut \xE2\x80|\xC2");
 }
 
-// Long text is searched eight bytes at a time: every kind of control is found at every place in
+// Long text is searched sixteen bytes at a time: every kind of control is found at every place in
 // and across those words, and the bytes next to them in value are left alone.
 TEST(TerminalTextTest, EveryControlIsFoundWhereverItStands) {
   const std::pair<std::string, std::string> kinds[] = {
