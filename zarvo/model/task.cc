@@ -52,6 +52,8 @@ class ExternalIds {
     keys_.reserve(capacity);
   }
   size_t size() const { return keys_.size(); }
+  // Every key, each once, in the order added.
+  const std::vector<std::string_view>& keys() const { return keys_; }
   // The number of `key`, adding it when new.
   uint32_t insert(std::string_view key) {
     size_t s = probe(key);
@@ -489,7 +491,7 @@ std::vector<std::shared_ptr<Task>> Task::fetch(const std::vector<std::shared_ptr
     // Records of no reminder asked for (those of completed tasks, when only open ones are listed)
     // are passed over as rows: no object is made for them.
     request.textFilter = store::FetchRequest::TextFilter{
-        "reminderId", [&](std::string_view id) { return ids.find(id) != kNoGroup; }, ids.size()};
+        "reminderId", [&](std::string_view id) { return ids.find(id) != kNoGroup; }, ids.size(), ids.keys()};
     const auto records = managedContext->fetch<Task>(request);
     const Slots& slots = taskSlots();
     auto slotOf = [&](const Task& task, size_t Slots::*member, std::string_view key) {

@@ -70,10 +70,14 @@ struct FetchRequest {
   // are tested on their current values. `keep` is called on the context's queue.
   // `expected`, when known, is about how many records pass: when they are few beside the stored
   // rows, the rows are first read for their text alone and the wanted ones then each on its own.
+  // `texts`, when given, are exactly the texts `keep` accepts (views the caller keeps valid for the
+  // fetch): with few expected, an indexed key and no sort descriptors, each is then looked up through
+  // the key's index, so the cost follows the texts asked for, not the rows stored.
   struct TextFilter {
     std::string key;
     std::function<bool(std::string_view)> keep;
     std::optional<size_t> expected;
+    std::optional<std::vector<std::string_view>> texts;
   };
   std::optional<TextFilter> textFilter;
 };

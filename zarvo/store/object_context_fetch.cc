@@ -76,12 +76,11 @@ bool ObjectContext::fewWanted(size_t entity, size_t expected) {
 // database counted them, so the limit is left to the caller then.
 ObjectList ObjectContext::fetchRows(const EntityDescription& entity, const FetchRequest& request, bool pending) {
   const size_t ei = entityIndex(entity);
-  std::string sql = "SELECT " + entities_[ei].columns + " FROM " + quoted(entity.name);
+  std::string where;
   std::vector<Value> parameters;
-  if (request.predicate) {
-    sql += " WHERE ";
-    request.predicate->appendSql(sql, parameters);
-  }
+  if (request.predicate) request.predicate->appendSql(where, parameters);
+  std::string sql = "SELECT " + entities_[ei].columns + " FROM " + quoted(entity.name);
+  if (request.predicate) sql += " WHERE " + where;
   sql += " ORDER BY ";
   for (const auto& s : request.sortDescriptors) sql += quoted(s.key) + (s.ascending ? " ASC, " : " DESC, ");
   sql += "z_pk";
@@ -98,12 +97,33 @@ ObjectList ObjectContext::fetchRows(const EntityDescription& entity, const Fetch
     return request.textFilter->keep(std::string_view(text, static_cast<size_t>(sqlite3_value_bytes(value))));
   };
   if (request.textFilter && request.textFilter->expected && fewWanted(ei, *request.textFilter->expected)) {
-    // Few rows are wanted among many: the rows are read for their text alone (in the request's
-    // order), then each wanted one on its own, so the others' values are never decoded.
-    std::string textSql = "SELECT z_pk, " + quoted(request.textFilter->key) + sql.substr(sql.find(" FROM "));
+    // Few rows are wanted among many: their row ids are found first, then each wanted row is read
+    // on its own, so the others' values are never decoded.
+    const auto& filter = *request.textFilter;
     std::vector<int64_t> wanted;
-    {
-      auto& scan = database().cached(textSql);
+    if (filter.texts && request.sortDescriptors.empty() &&
+        entity.attributes[*entity.attributeIndex(filter.key)].indexed) {
+      // Each text through the key's index, so rows of texts not asked for are never visited; sorted
+      // row ids are the request's order when it names no sort.
+      std::string lookSql = "SELECT z_pk FROM " + quoted(entity.name) + " WHERE " + quoted(filter.key) + " = ?";
+      if (request.predicate) lookSql += " AND (" + where + ")";
+      auto& look = database().cached(lookSql);
+      try {
+        for (const std::string_view text : *filter.texts) {
+          look.bind(1, text);
+          for (size_t i = 0; i < parameters.size(); ++i) bindValue(look, static_cast<int>(i + 2), parameters[i]);
+          while (look.step()) wanted.push_back(look.integer(0));
+          look.reset();
+        }
+      } catch (...) {
+        look.reset();
+        throw;
+      }
+      std::sort(wanted.begin(), wanted.end());
+      wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
+    } else {
+      // The rows are read for their text alone, in the request's order.
+      auto& scan = database().cached("SELECT z_pk, " + quoted(filter.key) + sql.substr(sql.find(" FROM ")));
       for (size_t i = 0; i < parameters.size(); ++i) bindValue(scan, static_cast<int>(i + 1), parameters[i]);
       try {
         while (scan.step()) {

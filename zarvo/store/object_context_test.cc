@@ -267,14 +267,24 @@ TEST_F(ContextTest, ATextFilterPassesOverUnwantedRowsAndAsksKnownObjectsTheirCur
     ctx->save();
   }
   // Whether the wanted rows are read in the same pass as the rest, or (expected to be few among
-  // many) first found by their text and then each read on its own, the answer is the same.
-  for (const std::optional<size_t> expected : {std::optional<size_t>(), std::optional<size_t>(2)}) {
-    SCOPED_TRACE(expected ? "few expected" : "no expectation");
+  // many) first found by their text, by scanning or through the index for each text named, and then
+  // each read on its own, the answer is the same.
+  using Texts = std::optional<std::vector<std::string_view>>;
+  const struct {
+    const char* trace;
+    std::optional<size_t> expected;
+    Texts texts;
+  } ways[] = {{"no expectation", std::nullopt, std::nullopt},
+              {"few expected", 2, std::nullopt},
+              // Named out of row order and twice: each row still comes once, in row order.
+              {"few expected, texts named", 2, Texts({"gamma", "alpha", "gamma"})}};
+  for (const auto& way : ways) {
+    SCOPED_TRACE(way.trace);
     auto ctx = open();
     // In row order: a changed object keeps its row's place.
     FetchRequest wanted("Note");
     wanted.textFilter = FetchRequest::TextFilter{
-        "title", [](std::string_view t) { return t == "alpha" || t == "gamma"; }, expected};
+        "title", [](std::string_view t) { return t == "alpha" || t == "gamma"; }, way.expected, way.texts};
     const int before = objectsMade;
     EXPECT_EQ(titles(ctx->fetch(wanted)), (std::vector<std::string>{"alpha", "gamma"}));
     EXPECT_EQ(objectsMade - before, 2);
@@ -283,6 +293,10 @@ TEST_F(ContextTest, ATextFilterPassesOverUnwantedRowsAndAsksKnownObjectsTheirCur
     first.fetchLimit = 1;
     first.sortDescriptors = {{"timestamp", false}};
     EXPECT_EQ(titles(ctx->fetch(first)), std::vector<std::string>{"gamma"});
+    // A predicate applies to the saved rows beside the filter.
+    auto saved = wanted;
+    saved.predicate = Predicate::format("title != %@", {std::string("gamma")});
+    EXPECT_EQ(titles(ctx->fetch(saved)), std::vector<std::string>{"alpha"});
 
     // Now every row has an object: those changed answer with their new text, unsaved ones too, and a
     // deleted one is gone.
