@@ -428,9 +428,22 @@ std::string under(const std::string& base, std::string_view relative) {
   return path;
 }
 
+// Whether a byte of `w` is zero.
+constexpr bool hasZeroByte(uint64_t w) { return ((w - 0x0101010101010101ull) & ~w & 0x8080808080808080ull) != 0; }
+
 bool plainName(std::string_view text) {
-  return !text.empty() && text != "." && text != ".." && text.find('/') == std::string_view::npos &&
-         text.find('\0') == std::string_view::npos;
+  if (text.empty() || text == "." || text == "..") return false;
+  // Neither '/' nor NUL, looked for eight bytes at a time: folders hold tens of thousands of names.
+  size_t at = 0;
+  for (; at + 8 <= text.size(); at += 8) {
+    uint64_t w;
+    std::memcpy(&w, text.data() + at, sizeof w);
+    if (hasZeroByte(w) || hasZeroByte(w ^ 0x2F2F2F2F2F2F2F2Full)) return false;
+  }
+  for (; at < text.size(); ++at) {
+    if (text[at] == '/' || text[at] == '\0') return false;
+  }
+  return true;
 }
 
 // One index row read without keeping anything of it: what loading needs to check it and to decide
@@ -498,20 +511,27 @@ std::optional<IndexContents> readIndex(std::string_view index, const fs::path& r
   contents.rows.reserve(rows);
   const std::string& base = root.native();
   uint64_t next = 0;
-  std::string_view deferredFolder;
-  std::string_view rowsFolder;
   // Rows come sorted, so a folder's rows are adjacent: once a folder's path is found safe, a row under
-  // it needs only its file name checked.
+  // it needs only its file name checked. Each change of folder starts a new run, which tells the rows
+  // of a new folder without comparing paths again.
   std::string_view safeFolder;
+  bool inFolder = false;
+  size_t run = 0;
+  size_t deferredRun = 0;
+  size_t rowsRun = 0;
+  // Whether `relative` is safe; its folder is then `safeFolder` (none when `inFolder` is false).
   const auto safe = [&](std::string_view relative) {
-    if (!safeFolder.empty() && relative.size() > safeFolder.size() + 1 && relative.starts_with(safeFolder) &&
+    if (inFolder && relative.size() > safeFolder.size() + 1 && relative.starts_with(safeFolder) &&
         relative[safeFolder.size()] == '/') {
       const std::string_view name = relative.substr(safeFolder.size() + 1);
       if (name.find('/') == std::string_view::npos) return name != "." && name != "..";
     }
     if (!safeRelativePath(relative)) return false;
     const size_t slash = relative.rfind('/');
-    safeFolder = slash == std::string_view::npos ? std::string_view() : relative.substr(0, slash);
+    const std::string_view folder = slash == std::string_view::npos ? std::string_view() : relative.substr(0, slash);
+    if (run == 0 || inFolder != (slash != std::string_view::npos) || folder != safeFolder) ++run;
+    inFolder = slash != std::string_view::npos;
+    safeFolder = folder;
     return true;
   };
   for (size_t i = 0; i < rows && r.ok; ++i) {
@@ -522,24 +542,20 @@ std::optional<IndexContents> readIndex(std::string_view index, const fs::path& r
       return std::nullopt;
     }
     next += row.length;
-    if (deferCompleted && row.onlyCompleted && row.relative.find('/') != std::string_view::npos) {
-      // Rows are sorted by path, so a folder's rows are adjacent: one run of them per folder.
-      const std::string_view folder = row.relative.substr(0, row.relative.rfind('/'));
-      if (contents.deferred.empty() || folder != deferredFolder) {
-        contents.deferred.emplace_back(under(base, folder), std::vector<size_t>());
-        deferredFolder = folder;
+    if (deferCompleted && row.onlyCompleted && inFolder) {
+      if (contents.deferred.empty() || run != deferredRun) {
+        contents.deferred.emplace_back(under(base, safeFolder), std::vector<size_t>());
+        deferredRun = run;
       }
       contents.deferred.back().second.push_back(at);
       continue;
     }
-    const size_t slash = row.relative.rfind('/');
-    const std::string_view folder = row.relative.substr(0, slash == std::string_view::npos ? 0 : slash);
-    if (contents.folders.empty() || folder != rowsFolder) {
+    if (contents.folders.empty() || run != rowsRun) {
       // The folder's path as the file's, root / relative, up to its last separator.
-      std::string path = slash == std::string_view::npos ? under(base, row.relative) : under(base, folder);
-      if (slash == std::string_view::npos) path.resize(std::min(path.size(), path.rfind('/')));
+      std::string path = inFolder ? under(base, safeFolder) : under(base, row.relative);
+      if (!inFolder) path.resize(std::min(path.size(), path.rfind('/')));
       contents.folders.push_back({std::move(path), contents.rows.size(), contents.rows.size()});
-      rowsFolder = folder;
+      rowsRun = run;
     }
     contents.rows.push_back(readRow(index, at, copy));
     contents.folders.back().end = contents.rows.size();

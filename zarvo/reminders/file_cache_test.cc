@@ -218,6 +218,56 @@ TEST(FileCache, PathsThatLeaveTheRootAreRefused) {
   ASSERT_TRUE(FileCache::decode(FileCache::frame(*payload), root, why)) << why;
 }
 
+// A folder state's names are joined to its folder's path: a copy (checksums intact) whose names hold a
+// separator or a NUL anywhere, or are "." or "..", is refused. Names of all lengths around the
+// eight-byte steps the check takes, with the byte first, inside, and last.
+TEST(FileCache, FolderNamesThatAreNotPlainAreRefused) {
+  TempDir dir;
+  const fs::path root = dir.path();
+  const fs::path folder = root / "local" / "list";
+  fs::create_directories(folder);
+  platform::FileInfo dirInfo;
+  dirInfo.exists = dirInfo.isDirectory = true;
+  dirInfo.inode = 7;
+  for (size_t length = 1; length <= 18; ++length) {
+    for (size_t at = 0; at < length; ++at) {
+      // Forged to another byte of the same length, it still sorts before "z.ics": refused for what it
+      // holds, not for its order.
+      std::string name(length, 'a');
+      name[at] = 'X';
+      FileCache cache;
+      const auto names = std::make_shared<const std::vector<std::string>>(std::vector<std::string>{name, "z.ics"});
+      ASSERT_TRUE(cache.setFolderState(folder, {dirInfo, names, false, 100, nullptr}, 10 * FileCache::kSettledNs));
+      std::string why;
+      const auto payload = FileCache::payloadOf(cache.encode(root), why);
+      ASSERT_TRUE(payload) << why;
+      const size_t found = payload->find(name);
+      ASSERT_NE(found, std::string::npos);
+      ASSERT_TRUE(FileCache::decode(FileCache::frame(*payload), root, why)) << why;
+      for (const char bad : {'/', '\0'}) {
+        std::string forged(*payload);
+        forged[found + at] = bad;
+        EXPECT_FALSE(FileCache::decode(FileCache::frame(forged), root, why)) << length << " " << at << " " << int(bad);
+      }
+    }
+  }
+  for (const std::string dots : {".", ".."}) {
+    FileCache cache;
+    // Made from "a" and "aa" in the copy, so that the list is still sorted.
+    const std::string plain(dots.size(), 'a');
+    const auto names = std::make_shared<const std::vector<std::string>>(std::vector<std::string>{plain, "z.ics"});
+    ASSERT_TRUE(cache.setFolderState(folder, {dirInfo, names, false, 100, nullptr}, 10 * FileCache::kSettledNs));
+    std::string why;
+    const auto payload = FileCache::payloadOf(cache.encode(root), why);
+    ASSERT_TRUE(payload) << why;
+    std::string forged(*payload);
+    const size_t found = forged.find(plain + '\x05' + "z.ics");
+    ASSERT_NE(found, std::string::npos);
+    forged.replace(found, plain.size(), dots);
+    EXPECT_FALSE(FileCache::decode(FileCache::frame(forged), root, why)) << dots;
+  }
+}
+
 // A task file of three VTODO lines, parsed, stored in `cache` at `path`.
 std::shared_ptr<TodoFile> storedThreeLines(FileCache& cache, const fs::path& path) {
   writeFile(path, "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:u\r\nSUMMARY:s\r\nDESCRIPTION:\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
