@@ -239,7 +239,8 @@ TEST(FileCache, FolderNamesThatAreNotPlainAreRefused) {
       const auto names = std::make_shared<const std::vector<std::string>>(std::vector<std::string>{name, "z.ics"});
       ASSERT_TRUE(cache.setFolderState(folder, {dirInfo, names, false, 100, nullptr}, 10 * FileCache::kSettledNs));
       std::string why;
-      const auto payload = FileCache::payloadOf(cache.encode(root), why);
+      const std::string encoded = cache.encode(root);  // the payload is a view into it
+      const auto payload = FileCache::payloadOf(encoded, why);
       ASSERT_TRUE(payload) << why;
       const size_t found = payload->find(name);
       ASSERT_NE(found, std::string::npos);
@@ -258,7 +259,8 @@ TEST(FileCache, FolderNamesThatAreNotPlainAreRefused) {
     const auto names = std::make_shared<const std::vector<std::string>>(std::vector<std::string>{plain, "z.ics"});
     ASSERT_TRUE(cache.setFolderState(folder, {dirInfo, names, false, 100, nullptr}, 10 * FileCache::kSettledNs));
     std::string why;
-    const auto payload = FileCache::payloadOf(cache.encode(root), why);
+    const std::string encoded = cache.encode(root);
+    const auto payload = FileCache::payloadOf(encoded, why);
     ASSERT_TRUE(payload) << why;
     std::string forged(*payload);
     const size_t found = forged.find(plain + '\x05' + "z.ics");
