@@ -78,6 +78,24 @@ class FileCache::SavedCopy {
     out.resize(done);
     return out;
   }
+  // The `length` bytes at `offset` of the whole copy, in a buffer of their own that is not cleared
+  // first (the index of a large home is megabytes, read on every start); null where the copy is
+  // shorter or unreadable.
+  std::shared_ptr<const char[]> readShared(uint64_t offset, uint64_t length) const {
+    if (fd_ < 0 && (offset > bytes_.size() || length > bytes_.size() - offset)) return nullptr;
+    std::shared_ptr<char[]> out(new char[static_cast<size_t>(std::max<uint64_t>(length, 1))]);
+    if (fd_ < 0) {
+      std::memcpy(out.get(), bytes_.data() + offset, static_cast<size_t>(length));
+      return out;
+    }
+    for (size_t done = 0; done < length;) {
+      const ssize_t n = ::pread(fd_, out.get() + done, static_cast<size_t>(length) - done, static_cast<off_t>(offset + done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return nullptr;
+      done += static_cast<size_t>(n);
+    }
+    return out;
+  }
   // Where the body starts and how long it is, once the index has been read.
   void setBody(uint64_t at, uint64_t size) {
     bodyAt_ = at;
@@ -117,7 +135,7 @@ struct FolderNames::Block {
   std::once_flag made;
   std::shared_ptr<const List> list;
   // Until made: where the names lie.
-  std::shared_ptr<const std::string> keep;
+  std::shared_ptr<const void> keep;
   std::string_view bytes;
   size_t count = 0;
 };
@@ -128,7 +146,7 @@ FolderNames::FolderNames(std::shared_ptr<const List> list) {
   std::call_once(block_->made, [&] { block_->list = std::move(list); });
 }
 
-FolderNames FolderNames::inIndex(std::shared_ptr<const std::string> keep, std::string_view bytes, size_t count) {
+FolderNames FolderNames::inIndex(std::shared_ptr<const void> keep, std::string_view bytes, size_t count) {
   FolderNames names;
   names.block_ = std::make_shared<Block>();
   names.block_->keep = std::move(keep);
@@ -223,7 +241,7 @@ void FileCache::materializeLocked(const std::string& key) {
   Folder& folder = folders_[folderPath];
   folder.reserve(folder.size() + deferred.rows.size());
   for (const size_t at : deferred.rows) {
-    auto [name, entry] = readRow(*deferred.index, at, deferred.copy);
+    auto [name, entry] = readRow(deferred.index, at, deferred.copy);
     folder.try_emplace(std::move(name), std::move(entry));
   }
 }
@@ -615,8 +633,8 @@ bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const 
   Reader lengthOf(std::string_view(head).substr(std::min(head.size(), header->size)));
   const uint64_t indexLength = lengthOf.u();
   const uint64_t indexAt = header->size + lengthOf.position();
-  auto read = lengthOf.ok && indexLength <= size - indexAt ? copy->readAt(indexAt, indexLength) : std::nullopt;
-  if (!read) {
+  const auto kept = lengthOf.ok && indexLength <= size - indexAt ? copy->readShared(indexAt, indexLength) : nullptr;
+  if (!kept) {
     why = "the copy ends early";
     return forget();
   }
@@ -624,9 +642,9 @@ bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const 
     // The checksum covers the length too; the index is summed where it lies, not copied behind it.
     Writer length;
     length.u(indexLength);
-    Checksum sum(length.out.size() + read->size());
+    Checksum sum(length.out.size() + indexLength);
     sum.add(length.out);
-    sum.add(*read);
+    sum.add(std::string_view(kept.get(), static_cast<size_t>(indexLength)));
     if (sum.finish() != header->sum) {
       why = "the checksum does not match";
       return forget();
@@ -635,8 +653,8 @@ bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const 
   const uint64_t bodyAt = indexAt + indexLength;
   copy->setBody(bodyAt, size - bodyAt);
   // Kept for the rows left as they are until needed.
-  const auto index = std::make_shared<const std::string>(std::move(*read));
-  auto contents = readIndex(*index, root, copy, size - bodyAt, /*deferCompleted=*/true, why, index);
+  const std::string_view index(kept.get(), static_cast<size_t>(indexLength));
+  auto contents = readIndex(index, root, copy, size - bodyAt, /*deferCompleted=*/true, why, kept);
   if (!contents) return forget();
   std::lock_guard lock(mu_);
   // A verdict holds for the copy's entries: taken only where this process has none of its own.
@@ -661,12 +679,12 @@ bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const 
     if (folders_.contains(folder)) {
       Folder& known = folders_[folder];
       for (const size_t at : rows) {
-        auto [name, entry] = readRow(*index, at, copy);
+        auto [name, entry] = readRow(index, at, copy);
         known.try_emplace(std::move(name), std::move(entry));
       }
       continue;
     }
-    deferred_.emplace(std::move(folder), Deferred{index, copy, root, std::move(rows)});
+    deferred_.emplace(std::move(folder), Deferred{kept, index, copy, root, std::move(rows)});
   }
   // What this process read itself is at least as fresh.
   for (const auto& [path, begin, end] : contents->folders) {

@@ -504,7 +504,7 @@ std::pair<std::string, FileCache::Entry> readRow(std::string_view index, size_t 
 std::optional<IndexContents> readIndex(std::string_view index, const fs::path& root,
                                        const std::shared_ptr<const FileCache::SavedCopy>& copy, uint64_t bodySize,
                                        bool deferCompleted, std::string& why,
-                                       const std::shared_ptr<const std::string>& keepIndex) {
+                                       const std::shared_ptr<const void>& keepIndex) {
   Reader r(index);
   IndexContents contents;
   const size_t rows = r.count();

@@ -75,7 +75,7 @@ class FolderNames {
   FolderNames(std::shared_ptr<const List> list);  // NOLINT: a made list is a name list
   // `count` names as the index writes them (a length, then the bytes), starting at `bytes`, which
   // must have been checked to hold them; `keep` keeps the bytes alive.
-  static FolderNames inIndex(std::shared_ptr<const std::string> keep, std::string_view bytes, size_t count);
+  static FolderNames inIndex(std::shared_ptr<const void> keep, std::string_view bytes, size_t count);
 
   explicit operator bool() const { return block_ != nullptr; }
   const List& operator*() const { return *list(); }
@@ -274,7 +274,8 @@ class FileCache {
   // tasks, which a listing of open tasks does not need. A folder's rows are made into entries the
   // first time anything needs more than its other files (see materializeLocked).
   struct Deferred {
-    std::shared_ptr<const std::string> index;
+    std::shared_ptr<const void> keep;  // keeps `index` alive
+    std::string_view index;
     std::shared_ptr<const SavedCopy> copy;
     std::filesystem::path root;
     std::vector<size_t> rows;  // where each row starts in `index`

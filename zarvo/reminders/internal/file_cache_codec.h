@@ -334,7 +334,7 @@ struct IndexContents {
 std::optional<IndexContents> readIndex(std::string_view index, const std::filesystem::path& root,
                                        const std::shared_ptr<const FileCache::SavedCopy>& copy, uint64_t bodySize,
                                        bool deferCompleted, std::string& why,
-                                       const std::shared_ptr<const std::string>& keepIndex = nullptr);
+                                       const std::shared_ptr<const void>& keepIndex = nullptr);
 // The row that starts at `at` of an index that readIndex accepted: its file's name and entry.
 std::pair<std::string, FileCache::Entry> readRow(std::string_view index, size_t at,
                                                  const std::shared_ptr<const FileCache::SavedCopy>& copy);
