@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cerrno>
 #include <cstring>
+#include <map>
 
 #include "zarvo/reminders/internal/file_cache_codec.h"
 
@@ -238,12 +239,19 @@ void FileCache::materializeLocked(const std::string& key) {
   const std::string folderPath = it->first;
   const Deferred deferred = std::move(it->second);
   deferred_.erase(it);
+  auto rows = rowsOf(deferred);
+  if (!rows) return;
   Folder& folder = folders_[folderPath];
-  folder.reserve(folder.size() + deferred.rows.size());
-  for (const size_t at : deferred.rows) {
-    auto [name, entry] = readRow(deferred.index, at, deferred.copy);
-    folder.try_emplace(std::move(name), std::move(entry));
-  }
+  folder.reserve(folder.size() + rows->size());
+  for (auto& [name, entry] : *rows) folder.try_emplace(std::move(name), std::move(entry));
+}
+
+std::optional<std::vector<std::pair<std::string, FileCache::Entry>>> FileCache::rowsOf(const Deferred& deferred) {
+  const auto bytes = deferred.copy->readShared(deferred.sideAt + deferred.block.offset, deferred.block.length);
+  if (!bytes) return std::nullopt;
+  std::string why;
+  return readSideRows(std::string_view(bytes.get(), static_cast<size_t>(deferred.block.length)), deferred.block,
+                      deferred.copy, deferred.bodySize, why);
 }
 
 void FileCache::materializeAllLocked() {
@@ -501,25 +509,57 @@ std::string FileCache::encode(const fs::path& root) {
   // Entries known only by their summary are copied as the earlier copy holds them: each copy's body
   // is read once, and an entry that no longer checks out is left out (its file is read again).
   std::unordered_map<const SavedCopy*, std::optional<std::string>> bodies;
+  // The rows of files in a folder that hold only completed tasks go to the side section, one block
+  // per folder in the folders' order, where a listing of open tasks never reads them; the others
+  // stay in the index.
   Writer body, index;
+  struct Block {
+    Writer rows;
+    size_t count = 0;
+  };
+  std::map<std::string, Block, std::less<>> blocks;
   size_t rows = 0;
   for (const auto& [relative, entry] : entries) {
     const size_t begin = body.out.size();
+    std::vector<Summary::Todo> made;
+    const std::vector<Summary::Todo>* todos = nullptr;
+    std::string_view bytes;
     if (entry->file) {
       writeFile(body, relative, *entry->file);
-      writeIndexRow(index, relative, entry->info, summaryOf(*entry->file), begin,
-                    std::string_view(body.out).substr(begin));
+      made = summaryOf(*entry->file);
+      todos = &made;
+      bytes = std::string_view(body.out).substr(begin);
     } else {
       const Summary& summary = *entry->summary;
       auto [it, first] = bodies.try_emplace(summary.copy.get());
       if (first) it->second = summary.copy->readBody();
       if (!it->second || summary.offset + summary.length > it->second->size()) continue;
-      const std::string_view bytes = std::string_view(*it->second).substr(summary.offset, summary.length);
+      bytes = std::string_view(*it->second).substr(summary.offset, summary.length);
       if (checksum(bytes) != summary.checksum) continue;
       body.out.append(bytes);
-      writeIndexRow(index, relative, entry->info, summary.todos, begin, bytes);
+      todos = &summary.todos;
     }
-    ++rows;
+    const size_t slash = relative.rfind('/');
+    const bool onlyCompleted = slash != std::string::npos && !todos->empty() &&
+                               std::all_of(todos->begin(), todos->end(), [](const auto& t) { return t.completed; });
+    if (onlyCompleted) {
+      Block& block = blocks[relative.substr(0, slash)];
+      writeIndexRow(block.rows, relative, entry->info, *todos, begin, bytes);
+      ++block.count;
+    } else {
+      writeIndexRow(index, relative, entry->info, *todos, begin, bytes);
+      ++rows;
+    }
+  }
+  Writer side;
+  index.u(blocks.size());
+  for (const auto& [folder, block] : blocks) {
+    index.str(folder);
+    index.u(block.count);
+    index.u(side.out.size());
+    index.u(block.rows.out.size());
+    index.u(checksum(block.rows.out));
+    side.out += block.rows.out;
   }
   std::vector<std::pair<std::string, const FolderState*>> states;
   for (const auto& [folder, state] : states_) {
@@ -549,11 +589,13 @@ std::string FileCache::encode(const fs::path& root) {
   writeVerdicts(index, verdicts);
   Writer payload;
   Writer counted;
+  counted.u(side.out.size());
   counted.u(rows);
   payload.u(counted.out.size() + index.out.size());
   payload.out += counted.out;
   payload.out += index.out;
   payload.out += body.out;
+  payload.out += side.out;
   return frame(payload.out);
 }
 
@@ -586,27 +628,43 @@ std::optional<std::vector<std::pair<fs::path, FileCache::Entry>>> FileCache::dec
   const std::string_view index = indexPart(*payload);
   Reader lengthOf(index);
   (void)lengthOf.count();
-  const std::string_view body = payload->substr(index.size());
-  auto contents = readIndex(index.substr(lengthOf.position()), root, nullptr, body.size(), /*deferCompleted=*/false, why);
+  const std::string_view rest = payload->substr(index.size());
+  auto contents = readIndex(index.substr(lengthOf.position()), root, nullptr, rest.size(), why);
   if (!contents) return std::nullopt;
+  const std::string_view body = rest.substr(0, static_cast<size_t>(contents->bodySize));
+  const std::string_view side = rest.substr(static_cast<size_t>(contents->bodySize));
   std::vector<std::pair<fs::path, Entry>> out;
   out.reserve(contents->rows.size());
+  auto add = [&](const std::string& folder, const std::string& name, const Entry& entry) {
+    const std::string path = folder + '/' + name;
+    const Summary& summary = *entry.summary;
+    const std::string_view bytes = body.substr(summary.offset, summary.length);
+    if (checksum(bytes) != summary.checksum) {
+      why = "the checksum of an entry does not match (" + path + ")";
+      return false;
+    }
+    auto file = decodeEntry(bytes, root, path, entry.info, why);
+    if (!file) return false;
+    fs::path decodedPath = file->path;
+    out.emplace_back(std::move(decodedPath), Entry{entry.info, std::move(file), nullptr});
+    return true;
+  };
   for (const auto& [folder, begin, end] : contents->folders) {
     for (size_t row = begin; row < end; ++row) {
-      auto& [name, entry] = contents->rows[row];
-      const std::string path = folder + '/' + name;
-      const Summary& summary = *entry.summary;
-      const std::string_view bytes = body.substr(summary.offset, summary.length);
-      if (checksum(bytes) != summary.checksum) {
-        why = "the checksum of an entry does not match (" + path + ")";
-        return std::nullopt;
-      }
-      auto file = decodeEntry(bytes, root, path, entry.info, why);
-      if (!file) return std::nullopt;
-      fs::path decodedPath = file->path;
-      out.emplace_back(std::move(decodedPath), Entry{entry.info, std::move(file), nullptr});
+      if (!add(folder, contents->rows[row].first, contents->rows[row].second)) return std::nullopt;
     }
   }
+  // Every side block is read here too: a copy is decoded whole or not at all.
+  for (const auto& block : contents->side) {
+    const auto rows = readSideRows(side.substr(static_cast<size_t>(block.offset), static_cast<size_t>(block.length)),
+                                   block, nullptr, body.size(), why);
+    if (!rows) return std::nullopt;
+    for (const auto& [name, entry] : *rows) {
+      if (!add(block.folder, name, entry)) return std::nullopt;
+    }
+  }
+  // In the order of their paths, as the copy's rows were before some went to the side section.
+  std::sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.first.native() < b.first.native(); });
   return out;
 }
 
@@ -651,11 +709,11 @@ bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const 
     }
   }
   const uint64_t bodyAt = indexAt + indexLength;
-  copy->setBody(bodyAt, size - bodyAt);
-  // Kept for the rows left as they are until needed.
+  // Kept for the folder states' names, left as they are until read.
   const std::string_view index(kept.get(), static_cast<size_t>(indexLength));
-  auto contents = readIndex(index, root, copy, size - bodyAt, /*deferCompleted=*/true, why, kept);
+  auto contents = readIndex(index, root, copy, size - bodyAt, why, kept);
   if (!contents) return forget();
+  copy->setBody(bodyAt, contents->bodySize);
   std::lock_guard lock(mu_);
   // A verdict holds for the copy's entries: taken only where this process has none of its own.
   for (auto& verdict : contents->verdicts) {
@@ -670,21 +728,22 @@ bool FileCache::load(platform::FileSystem& fs, const fs::path& cachePath, const 
   }
   // As with the files, what this process saw itself is at least as fresh.
   for (auto& [path, state] : contents->states) states_.try_emplace(std::move(path), std::move(state));
-  for (auto& [folder, rows] : contents->deferred) {
+  for (auto& block : contents->side) {
+    const std::string folder = block.folder;
     if (deferred_.contains(folder)) {
       materializeLocked(folder);
     }
+    Deferred deferred{copy, contents->bodySize, bodyAt + contents->bodySize, std::move(block)};
     // Rows of a folder this process already holds entries of are made entries at once, so that what
     // it read itself stays the fresher.
     if (folders_.contains(folder)) {
-      Folder& known = folders_[folder];
-      for (const size_t at : rows) {
-        auto [name, entry] = readRow(index, at, copy);
-        known.try_emplace(std::move(name), std::move(entry));
+      if (auto rows = rowsOf(deferred)) {
+        Folder& known = folders_[folder];
+        for (auto& [name, entry] : *rows) known.try_emplace(std::move(name), std::move(entry));
       }
       continue;
     }
-    deferred_.emplace(std::move(folder), Deferred{kept, index, copy, root, std::move(rows)});
+    deferred_.emplace(folder, std::move(deferred));
   }
   // What this process read itself is at least as fresh.
   for (const auto& [path, begin, end] : contents->folders) {

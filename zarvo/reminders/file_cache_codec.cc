@@ -446,14 +446,12 @@ bool plainName(std::string_view text) {
   return true;
 }
 
-// One index row read without keeping anything of it: what loading needs to check it and to decide
-// whether it is needed now.
+// One index row read without keeping anything of it: what loading needs to check it.
 struct RowView {
   std::string_view relative;
   uint64_t offset = 0;
   uint64_t length = 0;
   bool flagsValid = true;
-  bool onlyCompleted = false;
 };
 
 RowView scanRow(Reader& r) {
@@ -464,12 +462,9 @@ RowView scanRow(Reader& r) {
   row.length = r.u();
   r.skip(1);  // checksum
   const size_t todos = r.count();
-  row.onlyCompleted = todos > 0;
   for (size_t i = 0; i < todos && r.ok; ++i) {
     (void)r.view();
-    const uint64_t flags = r.u();
-    row.flagsValid = row.flagsValid && flags < 8;
-    row.onlyCompleted = row.onlyCompleted && (flags & 2) != 0;
+    row.flagsValid = row.flagsValid && r.u() < 8;
   }
   return row;
 }
@@ -502,11 +497,17 @@ std::pair<std::string, FileCache::Entry> readRow(std::string_view index, size_t 
 }
 
 std::optional<IndexContents> readIndex(std::string_view index, const fs::path& root,
-                                       const std::shared_ptr<const FileCache::SavedCopy>& copy, uint64_t bodySize,
-                                       bool deferCompleted, std::string& why,
-                                       const std::shared_ptr<const void>& keepIndex) {
+                                       const std::shared_ptr<const FileCache::SavedCopy>& copy, uint64_t afterIndex,
+                                       std::string& why, const std::shared_ptr<const void>& keepIndex) {
   Reader r(index);
   IndexContents contents;
+  contents.sideSize = r.u();
+  if (!r.ok || contents.sideSize > afterIndex) {
+    why = "the copy does not end where it should";
+    return std::nullopt;
+  }
+  const uint64_t bodySize = afterIndex - contents.sideSize;
+  contents.bodySize = bodySize;
   const size_t rows = r.count();
   contents.rows.reserve(rows);
   const std::string& base = root.native();
@@ -517,7 +518,6 @@ std::optional<IndexContents> readIndex(std::string_view index, const fs::path& r
   std::string_view safeFolder;
   bool inFolder = false;
   size_t run = 0;
-  size_t deferredRun = 0;
   size_t rowsRun = 0;
   // Whether `relative` is safe; its folder is then `safeFolder` (none when `inFolder` is false).
   const auto safe = [&](std::string_view relative) {
@@ -537,19 +537,13 @@ std::optional<IndexContents> readIndex(std::string_view index, const fs::path& r
   for (size_t i = 0; i < rows && r.ok; ++i) {
     const size_t at = r.position();
     const RowView row = scanRow(r);
-    if (!r.ok || !row.flagsValid || !safe(row.relative) || row.offset != next || row.length > bodySize - next) {
+    // Entries lie in the body in the rows' order; those of the side blocks' rows fill the gaps.
+    if (!r.ok || !row.flagsValid || !safe(row.relative) || row.offset < next || row.offset > bodySize ||
+        row.length > bodySize - row.offset) {
       why = "an entry does not fit the copy (" + std::string(row.relative) + ")";
       return std::nullopt;
     }
-    next += row.length;
-    if (deferCompleted && row.onlyCompleted && inFolder) {
-      if (contents.deferred.empty() || run != deferredRun) {
-        contents.deferred.emplace_back(under(base, safeFolder), std::vector<size_t>());
-        deferredRun = run;
-      }
-      contents.deferred.back().second.push_back(at);
-      continue;
-    }
+    next = row.offset + row.length;
     if (contents.folders.empty() || run != rowsRun) {
       // The folder's path as the file's, root / relative, up to its last separator.
       std::string path = inFolder ? under(base, safeFolder) : under(base, row.relative);
@@ -559,6 +553,31 @@ std::optional<IndexContents> readIndex(std::string_view index, const fs::path& r
     }
     contents.rows.push_back(readRow(index, at, copy));
     contents.folders.back().end = contents.rows.size();
+  }
+  // The side blocks: one per folder, in the folders' order, filling the side section.
+  contents.side.resize(r.count());
+  uint64_t sideNext = 0;
+  std::string_view previousFolder;
+  for (auto& block : contents.side) {
+    if (!r.ok) break;
+    const std::string_view relative = r.view();
+    block.count = r.u();
+    block.offset = r.u();
+    block.length = r.u();
+    block.checksum = r.u();
+    if (!r.ok || !safeRelativePath(relative) || (&block != &contents.side.front() && relative <= previousFolder) ||
+        block.offset != sideNext || block.length > contents.sideSize - sideNext || block.count > block.length) {
+      why = "a block of completed tasks does not fit the copy (" + std::string(relative) + ")";
+      return std::nullopt;
+    }
+    previousFolder = relative;
+    sideNext += block.length;
+    block.folder = under(base, relative);
+    block.relative.assign(relative);
+  }
+  if (r.ok && sideNext != contents.sideSize) {
+    why = "the copy does not end where it should";
+    return std::nullopt;
   }
   contents.states.resize(r.count());
   std::vector<std::string_view> names;
@@ -638,11 +657,44 @@ std::optional<IndexContents> readIndex(std::string_view index, const fs::path& r
       return std::nullopt;
     }
   }
-  if (!r.ok || !r.atEnd() || next != bodySize) {
+  if (!r.ok || !r.atEnd()) {
     why = "the copy does not end where it should";
     return std::nullopt;
   }
   return contents;
+}
+
+std::optional<std::vector<std::pair<std::string, FileCache::Entry>>> readSideRows(
+    std::string_view bytes, const IndexContents::SideBlock& block,
+    const std::shared_ptr<const FileCache::SavedCopy>& copy, uint64_t bodySize, std::string& why) {
+  if (bytes.size() != block.length || checksum(bytes) != block.checksum) {
+    why = "the checksum of a block of completed tasks does not match (" + block.relative + ")";
+    return std::nullopt;
+  }
+  std::vector<std::pair<std::string, FileCache::Entry>> rows;
+  rows.reserve(static_cast<size_t>(block.count));
+  Reader r(bytes);
+  uint64_t next = 0;
+  for (uint64_t i = 0; i < block.count && r.ok; ++i) {
+    const size_t at = r.position();
+    const RowView row = scanRow(r);
+    // A file directly in the block's folder, its entry in the body after the one before.
+    const bool inFolder = row.relative.size() > block.relative.size() + 1 &&
+                          row.relative.starts_with(block.relative) && row.relative[block.relative.size()] == '/' &&
+                          plainName(row.relative.substr(block.relative.size() + 1));
+    if (!r.ok || !row.flagsValid || !inFolder || row.offset < next || row.offset > bodySize ||
+        row.length > bodySize - row.offset) {
+      why = "an entry does not fit the copy (" + std::string(row.relative) + ")";
+      return std::nullopt;
+    }
+    next = row.offset + row.length;
+    rows.push_back(readRow(bytes, at, copy));
+  }
+  if (!r.ok || !r.atEnd()) {
+    why = "a block of completed tasks does not end where it should (" + block.relative + ")";
+    return std::nullopt;
+  }
+  return rows;
 }
 
 // Decodes an entry's bytes: the file it holds, which must be the version and path the index named.

@@ -175,33 +175,56 @@ TEST(FolderFingerprint, MovesWithEveryNameAndVersion) {
   }
 }
 
-// An index of one-byte entries of completed tasks at `paths`, without folder states or verdicts.
-std::string indexOf(const std::vector<std::string>& paths) {
+// Rows of one-byte entries of completed tasks at `paths`.
+std::string rowsOf(const std::vector<std::string>& paths) {
   platform::FileInfo info;
   info.exists = info.isRegular = true;
   info.size = 1;
   Writer w;
-  w.u(paths.size());
   for (size_t i = 0; i < paths.size(); ++i) writeIndexRow(w, paths[i], info, {{std::to_string(i), true, true, false}}, i, "x");
+  return w.out;
+}
+
+// An index of such rows, with no side section, folder states or verdicts.
+std::string indexOf(const std::vector<std::string>& paths) {
+  Writer w;
+  w.u(0);
+  w.u(paths.size());
+  w.out += rowsOf(paths);
+  w.u(0);
   w.u(0);
   w.u(0);
   return w.out;
 }
 
 // Rows of one folder are checked by their file names once the folder's path is found safe: a name
-// that leaves the folder after safe rows of it still makes the whole index bad, also for rows that
-// are left unread until needed, and a deeper path under the folder is judged in full.
+// that leaves the folder after safe rows of it still makes the whole index bad, and a deeper path
+// under the folder is judged in full. A block of rows left in the side section holds only files
+// directly in its folder, and is refused whole for one that is not.
 TEST(CacheIndex, ARowsNameIsCheckedAfterSafeRowsOfItsFolder) {
   const std::filesystem::path root = "/nowhere/root";
   std::string why;
-  for (const bool defer : {false, true}) {
-    EXPECT_TRUE(readIndex(indexOf({"list/a.ics", "list/b.ics", "list/sub/c.ics", "other/d.ics"}), root, nullptr, 4, defer, why))
-        << why;
-    for (const char* bad : {"..", ".", "", "sub/..", "sub/.", "sub//c", "/etc"}) {
-      EXPECT_FALSE(readIndex(indexOf({"list/a.ics", "list/b.ics", std::string("list/") + bad}), root, nullptr, 3, defer, why))
-          << bad;
-    }
+  EXPECT_TRUE(readIndex(indexOf({"list/a.ics", "list/b.ics", "list/sub/c.ics", "other/d.ics"}), root, nullptr, 4, why))
+      << why;
+  for (const char* bad : {"..", ".", "", "sub/..", "sub/.", "sub//c", "/etc"}) {
+    EXPECT_FALSE(readIndex(indexOf({"list/a.ics", "list/b.ics", std::string("list/") + bad}), root, nullptr, 3, why))
+        << bad;
   }
+  auto sideRows = [&](const std::vector<std::string>& paths) {
+    const std::string bytes = rowsOf(paths);
+    const FileCache::SideBlock block{"/nowhere/root/list", "list", paths.size(), 0, bytes.size(), checksum(bytes)};
+    return readSideRows(bytes, block, nullptr, paths.size(), why);
+  };
+  const auto good = sideRows({"list/a.ics", "list/b.ics"});
+  ASSERT_TRUE(good) << why;
+  ASSERT_EQ(good->size(), 2u);
+  EXPECT_EQ(good->at(1).first, "b.ics");
+  for (const char* bad : {"..", ".", "", "sub/c.ics", "sub/..", "/etc"}) {
+    EXPECT_FALSE(sideRows({"list/a.ics", std::string("list/") + bad})) << bad;
+  }
+  EXPECT_FALSE(sideRows({"list/a.ics", "other/b.ics"}));
+  EXPECT_FALSE(sideRows({"list/a.ics", "listed/b.ics"}));
+  EXPECT_FALSE(sideRows({"list"}));
 }
 
 // Names left in an index are made once, whichever copy of the state reads them first and from

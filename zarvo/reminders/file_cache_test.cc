@@ -452,6 +452,61 @@ TEST(FileCache, RowsOfCompletedTasksWaitAndGiveWayToFresherEntries) {
   EXPECT_FALSE(loaded.find(folder / "done.ics", done->info)) << "the row's version gave way";
 }
 
+// The rows of completed tasks' files lie in a block per folder outside the index. A block that does
+// not check out (damaged, or not where the index says) is left out whole: its files are then unknown
+// to the cache and read again, while the other folders' blocks and the open files' rows still serve.
+// Decoding a copy whole refuses it.
+TEST(FileCache, ABlockOfCompletedTasksThatDoesNotCheckOutCostsOnlyItsFolder) {
+  TempDir dir;
+  const fs::path root = dir.path();
+  const auto task = [](const std::string& uid, bool completed) {
+    return "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:" + uid + "\r\nSUMMARY:" + uid + "\r\n" +
+           (completed ? "STATUS:COMPLETED\r\n" : "") + "END:VTODO\r\nEND:VCALENDAR\r\n";
+  };
+  const fs::path list = root / "local" / "list";
+  const fs::path done = root / "local" / "done";
+  fs::create_directories(list);
+  fs::create_directories(done);
+  writeFile(list / "a.ics", task("open-a", false));
+  writeFile(list / "b.ics", task("completed-b", true));
+  writeFile(list / "c.ics", task("completed-c", true));
+  writeFile(done / "d.ics", task("completed-d", true));
+  FileCache cache;
+  for (const fs::path& path : {list / "a.ics", list / "b.ics", list / "c.ics", done / "d.ics"}) {
+    const auto file = parsed(path);
+    cache.store(path, FileCache::Entry{file->info, file, nullptr});
+  }
+  const fs::path copy = root / "files.cache";
+  ASSERT_FALSE(cache.save(*platform::FileSystem::posix(), copy, root));
+  const std::string good = readFile(copy);
+  std::string why;
+  ASSERT_TRUE(FileCache::decode(good, root, why)) << why;
+  EXPECT_EQ(FileCache::decode(good, root, why)->size(), 4u);
+
+  // The completed tasks' rows come after the body: the UID of c.ics is in its entry and its row.
+  const size_t row = good.rfind("completed-c");
+  ASSERT_NE(row, std::string::npos);
+  ASSERT_GT(row, good.find("completed-c"));
+  std::string damaged = good;
+  damaged[row] = 'C';
+  writeFile(copy, damaged);
+  EXPECT_FALSE(FileCache::decode(damaged, root, why));
+
+  FileCache loaded;
+  ASSERT_TRUE(loaded.load(*platform::FileSystem::posix(), copy, root, why)) << why;
+  std::vector<FileCache::Entry> found;
+  loaded.entriesOf(list, {"a.ics", "b.ics", "c.ics"}, found, /*all=*/true);
+  EXPECT_TRUE(found[0].summary) << "an open task's row is in the index";
+  EXPECT_FALSE(found[1].info.exists) << "its block did not check out";
+  EXPECT_FALSE(found[2].info.exists);
+  loaded.entriesOf(done, {"d.ics"}, found, /*all=*/true);
+  ASSERT_TRUE(found[0].summary) << "another folder's block still serves";
+  EXPECT_EQ(found[0].summary->todos.at(0).uid, "completed-d");
+  EXPECT_TRUE(found[0].summary->todos.at(0).completed);
+  const auto d = parsed(done / "d.ics");
+  EXPECT_TRUE(loaded.find(done / "d.ics", d->info));
+}
+
 // An entry decoded by folder and name is the file at that path and stays decoded; a newer entry
 // stored meanwhile is not replaced by it.
 TEST(FileCache, EntriesDecodedByFolderAndNameStayDecodedUnlessReplaced) {

@@ -111,6 +111,17 @@ class FileCache {
     uint64_t checksum = 0;
   };
 
+  // Where the rows of one folder's files that hold only completed tasks lie in a saved copy's side
+  // section, as the copy's index gives it.
+  struct SideBlock {
+    std::string folder;    // its path under the root
+    std::string relative;  // the folder's path relative to the root, which every row's path starts with
+    uint64_t count = 0;    // rows
+    uint64_t offset = 0;   // in the side section
+    uint64_t length = 0;
+    uint64_t checksum = 0;
+  };
+
   struct Entry {
     platform::FileInfo info;
     // The parsed file; null when it does not parse, or while only `summary` knows it.
@@ -270,16 +281,19 @@ class FileCache {
 
  private:
   using Folder = std::unordered_map<std::string, Entry>;  // by file name
-  // Index rows of a saved copy not made into entries yet: those of files that hold only completed
-  // tasks, which a listing of open tasks does not need. A folder's rows are made into entries the
-  // first time anything needs more than its other files (see materializeLocked).
+  // The rows of a saved copy not made into entries yet: those of a folder's files that hold only
+  // completed tasks, which a listing of open tasks does not need, as a block of the copy's side
+  // section that has not even been read. They are made into entries the first time anything needs
+  // more of the folder than its other files (see materializeLocked).
   struct Deferred {
-    std::shared_ptr<const void> keep;  // keeps `index` alive
-    std::string_view index;
     std::shared_ptr<const SavedCopy> copy;
-    std::filesystem::path root;
-    std::vector<size_t> rows;  // where each row starts in `index`
+    uint64_t bodySize = 0;
+    uint64_t sideAt = 0;  // where the side section starts in the copy
+    SideBlock block;
   };
+  // The entries of a deferred block, read from its copy; nothing when it cannot be read or does not
+  // check out, and then its files are read again when they are needed.
+  static std::optional<std::vector<std::pair<std::string, Entry>>> rowsOf(const Deferred& deferred);
   mutable std::mutex mu_;
   std::unordered_map<std::string, Folder> folders_;  // by folder path
   std::unordered_map<std::string, Deferred> deferred_;  // by folder path

@@ -33,8 +33,9 @@ namespace zarvo::reminders::detail::cache_format {
 // Bump whenever the layout or what parseTodoFile extracts from a file changes: a copy written by
 // another version is then ignored rather than misread. (9: dates in microseconds, and the dates a
 // file's reader left out; 10: folder states after the index rows; 11: the checksum in four lanes;
-// 12: a VTODO's property lines as one string, and an entry's version only in its index row.)
-inline constexpr uint32_t kFormatVersion = 12;
+// 12: a VTODO's property lines as one string, and an entry's version only in its index row; 13: the
+// rows of files that hold only completed tasks in a side section after the body.)
+inline constexpr uint32_t kFormatVersion = 13;
 
 // A 64-bit checksum that only has to catch a torn or damaged copy, not an adversary. It sums four
 // eight-byte words at a step in four independent lanes, so that the multiplications overlap: the
@@ -318,23 +319,35 @@ struct IndexContents {
     size_t end = 0;
   };
   std::vector<Folder> folders;
-  // With `deferCompleted`: per folder (its path under the root), where the rows of its files that hold
-  // only completed tasks start in the index, for readRow. Such rows are checked but not made entries.
-  std::vector<std::pair<std::string, std::vector<size_t>>> deferred;
+  // Per folder, the rows of its files that hold only completed tasks: a block of the side section,
+  // which follows the body. Listing open tasks never needs them, so they are read (readSideRows)
+  // only when something asks for more of the folder.
+  using SideBlock = FileCache::SideBlock;
+  std::vector<SideBlock> side;
+  uint64_t bodySize = 0;
+  uint64_t sideSize = 0;
   std::vector<std::pair<std::string, FileCache::FolderState>> states;  // folder paths under the root
   std::vector<FileCache::DuplicateVerdict> verdicts;                  // folder paths under the root
 };
 
 // The rows of an index (without its length), in the copy's order (sorted by relative path, so a
 // folder's files are adjacent), as entries known by their summaries (pointing into `copy`), their
-// folders' paths under `root`. The entries must follow one another in a body of `bodySize` bytes, from
-// its start to its end. A name that is not a plain file name, names out of order, or a verdict that
-// names a folder it does not hold, make the whole index bad. With `keepIndex` (which must hold
-// `index`), the folder states' names are checked but left in it until read (FolderNames).
+// folders' paths under `root`; `afterIndex` is the size of what follows the index (the body, then the
+// side section, whose size the index gives first). Each entry must lie in the body after the one
+// before. Side blocks must follow one another from the side section's start to its end, one per
+// folder, in order. A name that is not a plain file name, names out of order, or a verdict that names
+// a folder it does not hold, make the whole index bad. With `keepIndex` (which must hold `index`),
+// the folder states' names are checked but left in it until read (FolderNames).
 std::optional<IndexContents> readIndex(std::string_view index, const std::filesystem::path& root,
-                                       const std::shared_ptr<const FileCache::SavedCopy>& copy, uint64_t bodySize,
-                                       bool deferCompleted, std::string& why,
-                                       const std::shared_ptr<const void>& keepIndex = nullptr);
+                                       const std::shared_ptr<const FileCache::SavedCopy>& copy, uint64_t afterIndex,
+                                       std::string& why, const std::shared_ptr<const void>& keepIndex = nullptr);
+// The rows of the side block `block`, whose bytes are `bytes`, as readIndex makes the index's rows:
+// its count of rows, each a file directly in its folder, each entry within a body of `bodySize`
+// bytes, the bytes matching its checksum. Nothing, with the reason, when any of that does not hold:
+// a block is used whole or not at all.
+std::optional<std::vector<std::pair<std::string, FileCache::Entry>>> readSideRows(
+    std::string_view bytes, const IndexContents::SideBlock& block,
+    const std::shared_ptr<const FileCache::SavedCopy>& copy, uint64_t bodySize, std::string& why);
 // The row that starts at `at` of an index that readIndex accepted: its file's name and entry.
 std::pair<std::string, FileCache::Entry> readRow(std::string_view index, size_t at,
                                                  const std::shared_ptr<const FileCache::SavedCopy>& copy);
