@@ -41,8 +41,10 @@
 //   whenever a folder's key moves (its metadata, its last full check, the versions of its attention
 //   list's files) or an entry of it changes in this process; otherwise the recorded verdict stands.
 // What a listing of open tasks also saves is the reading and decoding of every completed task's
-// entry (see Summary): the saved copy's rows of files that hold only completed tasks are not made
-// entries until something asks for one of them.
+// entry (see Summary): the saved copy keeps the rows of files that hold only completed tasks in a
+// side section, a checksummed block per folder, which is not even read until something asks for one
+// of the folder's completed tasks. A block that does not check out then is left out whole: its files
+// are read again, as if the copy had never held them.
 //
 // Threads: every member may be called from any thread.
 #pragma once
