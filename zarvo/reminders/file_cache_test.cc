@@ -55,6 +55,20 @@ std::shared_ptr<const TodoFile> parsed(const fs::path& path) {
   return file;
 }
 
+// A task file of one VTODO whose UID and title are `uid`, completed or open.
+std::string task(const std::string& uid, bool completed) {
+  return "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:" + uid + "\r\nSUMMARY:" + uid + "\r\n" +
+         (completed ? "STATUS:COMPLETED\r\n" : "") + "END:VTODO\r\nEND:VCALENDAR\r\n";
+}
+
+// Each of `paths`, parsed, stored in `cache` at its version.
+void storeParsed(FileCache& cache, std::initializer_list<fs::path> paths) {
+  for (const fs::path& path : paths) {
+    const auto file = parsed(path);
+    cache.store(path, FileCache::Entry{file->info, file, nullptr});
+  }
+}
+
 void expectSameFile(const TodoFile& a, const TodoFile& b) {
   EXPECT_EQ(a.path, b.path);
   EXPECT_EQ(a.content, b.content);
@@ -411,10 +425,6 @@ TEST(FileCache, RowsOfCompletedTasksWaitAndGiveWayToFresherEntries) {
   const fs::path root = dir.path();
   const fs::path folder = root / "local" / "list";
   fs::create_directories(folder);
-  const auto task = [](const std::string& uid, bool completed) {
-    return "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:" + uid + "\r\nSUMMARY:" + uid + "\r\n" +
-           (completed ? "STATUS:COMPLETED\r\n" : "") + "END:VTODO\r\nEND:VCALENDAR\r\n";
-  };
   writeFile(folder / "done.ics", task("done", true));
   writeFile(folder / "gone.ics", task("gone", true));
   writeFile(folder / "open.ics", task("open", false));
@@ -423,10 +433,7 @@ TEST(FileCache, RowsOfCompletedTasksWaitAndGiveWayToFresherEntries) {
   fs::create_directories(old);
   writeFile(old / "old.ics", task("old", true));
   FileCache cache;
-  for (const fs::path& path : {folder / "done.ics", folder / "gone.ics", folder / "open.ics", old / "old.ics"}) {
-    const auto file = parsed(path);
-    cache.store(path, FileCache::Entry{file->info, file, nullptr});
-  }
+  storeParsed(cache, {folder / "done.ics", folder / "gone.ics", folder / "open.ics", old / "old.ics"});
   const fs::path copy = root / "files.cache";
   ASSERT_FALSE(cache.save(*platform::FileSystem::posix(), copy, root));
 
@@ -459,10 +466,6 @@ TEST(FileCache, RowsOfCompletedTasksWaitAndGiveWayToFresherEntries) {
 TEST(FileCache, ABlockOfCompletedTasksThatDoesNotCheckOutCostsOnlyItsFolder) {
   TempDir dir;
   const fs::path root = dir.path();
-  const auto task = [](const std::string& uid, bool completed) {
-    return "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:" + uid + "\r\nSUMMARY:" + uid + "\r\n" +
-           (completed ? "STATUS:COMPLETED\r\n" : "") + "END:VTODO\r\nEND:VCALENDAR\r\n";
-  };
   const fs::path list = root / "local" / "list";
   const fs::path done = root / "local" / "done";
   fs::create_directories(list);
@@ -472,10 +475,7 @@ TEST(FileCache, ABlockOfCompletedTasksThatDoesNotCheckOutCostsOnlyItsFolder) {
   writeFile(list / "c.ics", task("completed-c", true));
   writeFile(done / "d.ics", task("completed-d", true));
   FileCache cache;
-  for (const fs::path& path : {list / "a.ics", list / "b.ics", list / "c.ics", done / "d.ics"}) {
-    const auto file = parsed(path);
-    cache.store(path, FileCache::Entry{file->info, file, nullptr});
-  }
+  storeParsed(cache, {list / "a.ics", list / "b.ics", list / "c.ics", done / "d.ics"});
   const fs::path copy = root / "files.cache";
   ASSERT_FALSE(cache.save(*platform::FileSystem::posix(), copy, root));
   const std::string good = readFile(copy);
