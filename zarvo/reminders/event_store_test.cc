@@ -5,6 +5,7 @@
 #include <cctype>
 #include <condition_variable>
 #include <cstdlib>
+#include <functional>
 #include <random>
 #include <thread>
 
@@ -152,6 +153,65 @@ TEST_F(RemindersStoreTest, EveryMappedFieldRoundTrips) {
   auto berlin = readFile(fileOf(readBackOne(uids[0])));
   EXPECT_NE(berlin.find("DUE;TZID=Europe/Berlin:20270328T093000"), std::string::npos);
   EXPECT_NE(berlin.find("BEGIN:VTIMEZONE"), berlin.rfind("BEGIN:VTIMEZONE") + 1);
+}
+
+// Reminders read from one file version share its values until they change: a change to one is its
+// own, the other still shows the file; a value read before a change and a save stays readable.
+TEST_F(RemindersStoreTest, RemindersOfOneFileVersionChangeApart) {
+  platform::ScopedClock clock(std::make_shared<platform::FixedClock>(utc(2026, 12, 5, 10, 0, 0)));
+  auto r = newReminder("As saved");
+  r->setNotes("notes");
+  r->setPriority(5);
+  r->setDueDateComponents(DateComponents{.year = 2027, .month = 3, .day = 1});
+  r->setFlagged(true);
+  r->setOrder(3);
+  r->setCategories({"home", "errand"});
+  store_->saveReminder(r, true);
+  const std::string uid = r->calendarItemExternalIdentifier();
+  r.reset();  // nothing but the store holds the version saved
+  auto asSaved = [](const Reminder& x) {
+    return x.title() == "As saved" && x.notes() == "notes" && x.priority() == 5 &&
+           x.dueDateComponents() == DateComponents{.year = 2027, .month = 3, .day = 1} && !x.isCompleted() &&
+           !x.completionDate() && x.flagged() == true && x.order() == 3 &&
+           x.categories() == std::vector<std::string>{"home", "errand"} && x.datesLeftOut().empty();
+  };
+  const std::vector<std::pair<const char*, std::function<void(Reminder&)>>> changes = {
+      {"title", [](Reminder& x) { x.setTitle("Changed"); }},
+      {"notes", [](Reminder& x) { x.setNotes(std::nullopt); }},
+      {"priority", [](Reminder& x) { x.setPriority(1); }},
+      {"due", [](Reminder& x) { x.setDueDateComponents(std::nullopt); }},
+      {"completed", [](Reminder& x) { x.setCompleted(true); }},
+      {"completion date", [](Reminder& x) { x.setCompletionDate(utc(2026, 1, 1)); }},
+      {"flag", [](Reminder& x) { x.setFlagged(false); }},
+      {"order", [](Reminder& x) { x.setOrder(std::nullopt); }},
+      {"tags", [](Reminder& x) { x.setCategories({}); }},
+  };
+  for (const auto& [what, change] : changes) {
+    SCOPED_TRACE(what);
+    auto a = store_->reminderWithExternalIdentifier(uid);
+    auto b = store_->reminderWithExternalIdentifier(uid);
+    ASSERT_TRUE(a && b);
+    ASSERT_NE(a, b);
+    ASSERT_TRUE(asSaved(*a) && asSaved(*b));
+    change(*a);
+    EXPECT_FALSE(asSaved(*a)) << "the change shows on the reminder changed";
+    EXPECT_TRUE(asSaved(*b)) << "and on no other";
+    EXPECT_TRUE(asSaved(*store_->reminderWithExternalIdentifier(uid))) << "nor on one read afterwards";
+  }
+
+  auto a = store_->reminderWithExternalIdentifier(uid);
+  const std::string& title = a->title();
+  const std::vector<std::string>& tags = a->categories();
+  a->setNotes("other notes");
+  store_->saveReminder(a, true);
+  // Another save replaces the version a was read from everywhere but in a.
+  auto b = store_->reminderWithExternalIdentifier(uid);
+  b->setTitle("Saved again");
+  store_->saveReminder(b, true);
+  EXPECT_EQ(title, "As saved");
+  EXPECT_EQ(tags, (std::vector<std::string>{"home", "errand"}));
+  EXPECT_EQ(a->notes(), "other notes");
+  EXPECT_EQ(readBackOne(uid)->title(), "Saved again");
 }
 
 TEST_F(RemindersStoreTest, CompletionRoundTripsAndUndoClearsIt) {

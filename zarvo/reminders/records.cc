@@ -70,12 +70,26 @@ std::shared_ptr<Reminder> Reminder::reminderWithEventStore(EventStore&) {
   return std::make_shared<Reminder>(detail::newUid());
 }
 
+const detail::ReminderValues& Reminder::noValues() {
+  static const detail::ReminderValues kNone;
+  return kNone;
+}
+
+detail::ReminderValues& Reminder::changeable() {
+  if (!own_) {
+    own_ = std::make_unique<detail::ReminderValues>(*values_);
+    values_ = own_.get();
+  }
+  return *own_;
+}
+
 void Reminder::setCompleted(bool completed) {
-  completed_ = completed;
+  detail::ReminderValues& values = changeable();
+  values.completed = completed;
   if (!completed) {
-    completionDate_.reset();
-  } else if (!completionDate_) {
-    completionDate_ = platform::Clock::currentNow();
+    values.completionDate.reset();
+  } else if (!values.completionDate) {
+    values.completionDate = platform::Clock::currentNow();
   }
 }
 

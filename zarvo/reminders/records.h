@@ -28,6 +28,25 @@ class EventStore;
 namespace detail {
 struct TodoFile;
 struct AlarmOrigin;
+
+// The values of a task that a reminder shows and can change, as read from its file (the reader's
+// TodoFields holds them) or as set.
+struct ReminderValues {
+  std::string title;
+  std::optional<std::string> notes;
+  int priority = 0;
+  std::optional<platform::DateComponents> due;
+  bool completed = false;
+  std::optional<Date> completionDate;
+  std::optional<Date> creationDate;
+  std::optional<Date> lastModified;
+  std::optional<bool> flagged;
+  std::optional<int> order;
+  std::vector<std::string> categories;
+  // The times the reader left out because they lie outside the years a task can keep ("DUE
+  // 0000-01-01", "TRIGGER 0000-01-01"): each reads as absent, and its line stays as written.
+  std::vector<std::string> datesLeftOut;
+};
 class Backend;
 }  // namespace detail
 
@@ -154,48 +173,49 @@ class Reminder {
   // Moving to another calendar takes effect when the reminder is saved.
   void setCalendar(std::shared_ptr<Calendar> calendar) { calendar_ = std::move(calendar); }
 
-  const std::string& title() const { return title_; }
-  void setTitle(std::string title) { title_ = std::move(title); }
-  const std::optional<std::string>& notes() const { return notes_; }
-  void setNotes(std::optional<std::string> notes) { notes_ = std::move(notes); }
+  const std::string& title() const { return values_->title; }
+  void setTitle(std::string title) { changeable().title = std::move(title); }
+  const std::optional<std::string>& notes() const { return values_->notes; }
+  void setNotes(std::optional<std::string> notes) { changeable().notes = std::move(notes); }
 
   // 0 none, 1 highest ... 9 lowest. Saving a value outside 0...9 fails with StoreErrorCode::invalid.
-  int priority() const { return priority_; }
-  void setPriority(int priority) { priority_ = priority; }
+  int priority() const { return values_->priority; }
+  void setPriority(int priority) { changeable().priority = priority; }
 
   // Civil components: a zone (an instant in that zone), no zone (floating wall-clock time), or no
   // hour (a date-only due). Saving needs year, month and day; an unknown zone fails as invalid.
-  const std::optional<platform::DateComponents>& dueDateComponents() const { return due_; }
+  const std::optional<platform::DateComponents>& dueDateComponents() const { return values_->due; }
   // Setting the due, to a date or to none, also replaces a due the file holds outside the kept years
   // (datesLeftOut "DUE …"): saving writes the new one, or removes that line. Until then it stays.
   void setDueDateComponents(std::optional<platform::DateComponents> due) {
-    due_ = std::move(due);
-    std::erase_if(datesLeftOut_, [](const std::string& leftOut) { return leftOut.starts_with("DUE "); });
+    detail::ReminderValues& values = changeable();
+    values.due = std::move(due);
+    std::erase_if(values.datesLeftOut, [](const std::string& leftOut) { return leftOut.starts_with("DUE "); });
   }
 
-  bool isCompleted() const { return completed_; }
+  bool isCompleted() const { return values_->completed; }
   // Setting true stamps completionDate with the current moment (platform::Clock) unless one is set;
   // setting false clears it.
   void setCompleted(bool completed);
-  const std::optional<Date>& completionDate() const { return completionDate_; }
-  void setCompletionDate(std::optional<Date> date) { completionDate_ = date; }
+  const std::optional<Date>& completionDate() const { return values_->completionDate; }
+  void setCompletionDate(std::optional<Date> date) { changeable().completionDate = date; }
 
   // Set when the reminder is first saved (CREATED), never changed afterwards.
-  const std::optional<Date>& creationDate() const { return creationDate_; }
-  const std::optional<Date>& lastModifiedDate() const { return lastModified_; }
+  const std::optional<Date>& creationDate() const { return values_->creationDate; }
+  const std::optional<Date>& lastModifiedDate() const { return values_->lastModified; }
 
   // What the task's record holds, carried in its file so that other machines see it: the flag
   // ("X-ZARVO-FLAGGED:TRUE" or "FALSE"), the place in its list ("X-ZARVO-ORDER:<n>") and the tags
   // (CATEGORIES, shared with other clients' categories). The flag and the order are none when the
   // file has no such line, and a save leaves the file without one until they are set.
-  const std::optional<bool>& flagged() const { return flagged_; }
-  void setFlagged(std::optional<bool> flagged) { flagged_ = flagged; }
-  const std::optional<int>& order() const { return order_; }
-  void setOrder(std::optional<int> order) { order_ = order; }
+  const std::optional<bool>& flagged() const { return values_->flagged; }
+  void setFlagged(std::optional<bool> flagged) { changeable().flagged = flagged; }
+  const std::optional<int>& order() const { return values_->order; }
+  void setOrder(std::optional<int> order) { changeable().order = order; }
   // Every CATEGORIES value of the file, in file order. Saving compares them as a set: only a change
   // of the set rewrites CATEGORIES lines.
-  const std::vector<std::string>& categories() const { return categories_; }
-  void setCategories(std::vector<std::string> categories) { categories_ = std::move(categories); }
+  const std::vector<std::string>& categories() const { return values_->categories; }
+  void setCategories(std::vector<std::string> categories) { changeable().categories = std::move(categories); }
 
   // The task's recurrence rule: the value of its RRULE line as read ("FREQ=WEEKLY;BYDAY=MO"); none for
   // a task that does not repeat. A reminder never saved gets the rule set here as its file's RRULE
@@ -208,7 +228,7 @@ class Reminder {
   // keep (platform::kFirstKeptYear to kLastKeptYear), as "DUE 0000-01-01" or "TRIGGER 0000-01-01":
   // the reminder shows without them (no due date, an alarm that never rings), and their lines stay as
   // another program wrote them until the value is set here. Empty for a reminder never saved.
-  const std::vector<std::string>& datesLeftOut() const { return datesLeftOut_; }
+  const std::vector<std::string>& datesLeftOut() const { return values_->datesLeftOut; }
 
   const std::vector<std::shared_ptr<Alarm>>& alarms() const { return alarms_; }
   bool hasAlarms() const { return !alarms_.empty(); }
@@ -229,25 +249,25 @@ class Reminder {
 
   // Internal.
   explicit Reminder(std::string uid) : uid_(std::move(uid)) {}
+  // Values point into the object or into the file it shares them with: not to be copied or moved.
+  Reminder(const Reminder&) = delete;
+  Reminder& operator=(const Reminder&) = delete;
 
  private:
   friend class detail::Backend;
+  // A reminder read from a file shares that file version's values until one of them is set here; a
+  // listing makes thousands of reminders and changes none, and would otherwise copy each task's
+  // title, dates and tags. The first change copies the values into `own_`. A reference a getter gave
+  // stays valid while the reminder lives, as a member's would: the shared file is kept until then.
+  detail::ReminderValues& changeable();
+  static const detail::ReminderValues& noValues();
   std::string uid_;
   std::shared_ptr<Calendar> calendar_;
-  std::string title_;
-  std::optional<std::string> notes_;
-  int priority_ = 0;
-  std::optional<platform::DateComponents> due_;
-  bool completed_ = false;
-  std::optional<Date> completionDate_;
-  std::optional<Date> creationDate_;
-  std::optional<Date> lastModified_;
+  const detail::ReminderValues* values_ = &noValues();  // own_, sharedFile_'s, or the defaults
+  std::unique_ptr<detail::ReminderValues> own_;
+  std::shared_ptr<const detail::TodoFile> sharedFile_;  // whose values it was made with, if any
   std::vector<std::shared_ptr<Alarm>> alarms_;
-  std::optional<bool> flagged_;
-  std::optional<int> order_;
-  std::vector<std::string> categories_;
   std::optional<std::string> recurrenceRule_;
-  std::vector<std::string> datesLeftOut_;
   // The file version this reminder was read from (null for a new reminder): saving edits it and
   // refuses to overwrite a file that no longer has these contents.
   std::shared_ptr<const detail::TodoFile> origin_;

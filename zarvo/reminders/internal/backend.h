@@ -45,19 +45,10 @@ class Backend {
     // A VTODO without UID still needs an identity: its file name, written as UID on the next save.
     auto r = std::make_shared<Reminder>(f.hasUid ? f.uid : file->path.stem().string());
     r->calendar_ = std::move(calendar);
-    r->title_ = f.title;
-    r->notes_ = f.notes;
-    r->priority_ = f.priority;
-    r->due_ = f.due;
-    r->completed_ = f.completed;
-    r->completionDate_ = f.completionDate;
-    r->creationDate_ = f.creationDate;
-    r->lastModified_ = f.lastModified;
+    // Shared with the file version (which stays as read) until the reminder changes one of them.
+    r->sharedFile_ = file;
+    r->values_ = &f;
     r->alarms_ = alarmsOf(entry);
-    r->flagged_ = f.flagged;
-    r->order_ = f.order;
-    r->categories_ = f.categories;
-    r->datesLeftOut_ = f.datesLeftOut;
     if (!f.recurrence.empty()) r->recurrenceRule_ = f.recurrence;
     r->origin_ = file;
     r->originTodo_ = index;
@@ -66,18 +57,19 @@ class Backend {
 
   static DesiredTodo desired(const Reminder& r) {
     DesiredTodo want;
+    const ReminderValues& v = *r.values_;
     want.uid = r.uid_;
-    want.title = r.title_;
-    want.notes = r.notes_;
-    want.priority = r.priority_;
-    want.due = r.due_;
-    want.keepsDueLeftOut = std::any_of(r.datesLeftOut_.begin(), r.datesLeftOut_.end(),
+    want.title = v.title;
+    want.notes = v.notes;
+    want.priority = v.priority;
+    want.due = v.due;
+    want.keepsDueLeftOut = std::any_of(v.datesLeftOut.begin(), v.datesLeftOut.end(),
                                        [](const std::string& leftOut) { return leftOut.starts_with("DUE "); });
-    want.completed = r.completed_;
-    want.completionDate = r.completionDate_;
-    want.flagged = r.flagged_;
-    want.order = r.order_;
-    want.categories = r.categories_;
+    want.completed = v.completed;
+    want.completionDate = v.completionDate;
+    want.flagged = v.flagged;
+    want.order = v.order;
+    want.categories = v.categories;
     want.recurrence = r.recurrenceRule_;
     for (const auto& a : r.alarms_) {
       want.alarms.push_back(
@@ -90,16 +82,17 @@ class Backend {
   // After a commit: the reminder now stands for the file version just written.
   static void rebase(Reminder& r, std::shared_ptr<const TodoFile> file, size_t index) {
     const TodoEntry& entry = file->todos.at(index);
-    r.creationDate_ = entry.fields.creationDate;
-    r.lastModified_ = entry.fields.lastModified;
-    r.datesLeftOut_ = entry.fields.datesLeftOut;
+    ReminderValues& v = r.changeable();
+    v.creationDate = entry.fields.creationDate;
+    v.lastModified = entry.fields.lastModified;
+    v.datesLeftOut = entry.fields.datesLeftOut;
     r.recurrenceRule_ = entry.fields.recurrence.empty() ? std::nullopt : std::optional(entry.fields.recurrence);
-    if (r.completed_ && !entry.fields.completed) {
+    if (v.completed && !entry.fields.completed) {
       // A recurring task completed one occurrence: it is open again, due at the next one, with the
       // series' alarms (see editTodo).
-      r.completed_ = false;
-      r.completionDate_.reset();
-      r.due_ = entry.fields.due;
+      v.completed = false;
+      v.completionDate.reset();
+      v.due = entry.fields.due;
       r.alarms_ = alarmsOf(entry);
     }
     for (size_t i = 0; i < r.alarms_.size() && i < entry.alarmOrigins.size(); ++i) {

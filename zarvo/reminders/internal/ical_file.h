@@ -14,6 +14,7 @@
 #include "zarvo/platform/clock.h"
 #include "zarvo/platform/date_calendar.h"
 #include "zarvo/platform/filesystem.h"
+#include "zarvo/reminders/records.h"
 
 namespace zarvo::reminders::detail {
 
@@ -42,32 +43,19 @@ struct PropertyLine {
   bool dropped = false;
 };
 
-// The values the store owns, as read.
-struct TodoFields {
+// The values the store owns, as read: those a reminder shows (ReminderValues: title, notes,
+// priority, due, completion, dates, the flag and the order (X-ZARVO-FLAGGED, X-ZARVO-ORDER; none
+// without their line), the values of every CATEGORIES line in file order, and the times left out)
+// and the rest of what the store reads.
+struct TodoFields : ReminderValues {
   std::string uid;
   bool hasUid = false;
-  std::string title;
-  std::optional<std::string> notes;
-  int priority = 0;
-  std::optional<platform::DateComponents> due;
-  bool completed = false;
   std::string status;  // upper-case STATUS value, empty when absent
-  std::optional<Date> completionDate;
-  std::optional<Date> creationDate;
-  std::optional<Date> lastModified;
   std::optional<int> percentComplete;
   // DTSTART and RRULE as libical reads them ("TZID:" before a zoned start's value); empty when absent.
   // Not edited as values: a recurring task's completion moves them (see editTodo).
   std::string start;
   std::string recurrence;
-  // Lines the records own: the flag and the order (X-ZARVO-FLAGGED, X-ZARVO-ORDER; none without
-  // their line) and the values of every CATEGORIES line, in file order.
-  std::optional<bool> flagged;
-  std::optional<int> order;
-  std::vector<std::string> categories;
-  // The times this reader left out because they lie outside the years a task can keep ("DUE
-  // 0000-01-01", "TRIGGER 0000-01-01"): each reads as absent, and its line stays as written.
-  std::vector<std::string> datesLeftOut;
 };
 
 // A VTODO's property lines. Only edits read them, and a listing makes thousands of entries from the
