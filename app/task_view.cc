@@ -99,13 +99,13 @@ enum class TitlePart { prefix, title, repeat, alarm, flag, tag };
 
 template <class Visit>
 void forEachTitlePart(const Task& task, const Session* session, std::optional<Date> due, Visit&& visit) {
+  // The title as the linked reminder holds it (Task::title() would copy it for every row).
+  const auto reminder = task.reminder();
   if (task.isCompleted()) visit(TitlePart::prefix, std::string_view("✓ "));
   if (const int p = task.priority(); p > 0) visit(TitlePart::prefix, std::string(static_cast<size_t>(p), '!') + ' ');
-  visit(TitlePart::title, std::string_view(task.title().value_or("")));
+  visit(TitlePart::title, reminder ? std::string_view(reminder->title()) : std::string_view());
   if (task.recurrenceRule()) visit(TitlePart::repeat, std::string_view(" ↻"));
-  if (const auto r = task.reminder(); r && alarms::hasOwnAlarms(*r, due)) {
-    visit(TitlePart::alarm, std::string_view(" ⏰"));
-  }
+  if (reminder && alarms::hasOwnAlarms(*reminder, due)) visit(TitlePart::alarm, std::string_view(" ⏰"));
   if (task.flagged()) visit(TitlePart::flag, std::string_view(" ⚑"));
   for (const auto& tag : sortedTagTitles(task, session)) visit(TitlePart::tag, std::string_view(tag));
 }
