@@ -1,5 +1,5 @@
 # Programs that start often and live briefly (the zarvo command) can link their libraries' static
-# archives. Loading and relocating ICU, libical, SQLite and libstdc++ costs a command about 2 ms
+# archives. Loading and relocating ICU, libical, SQLite and libstdc++ costs a command about 1.5 ms
 # before it does anything, which is a tenth of listing a few thousand tasks.
 #
 # A program opts in with zarvo_link_statically(target). Everything else (tests, the desktop app,
