@@ -40,6 +40,8 @@ struct ReminderValues {
   std::optional<Date> completionDate;
   std::optional<Date> creationDate;
   std::optional<Date> lastModified;
+  // The flag and the order (X-ZARVO-FLAGGED, X-ZARVO-ORDER; none without their line) and the values
+  // of every CATEGORIES line, in file order.
   std::optional<bool> flagged;
   std::optional<int> order;
   std::vector<std::string> categories;
@@ -47,6 +49,7 @@ struct ReminderValues {
   // 0000-01-01", "TRIGGER 0000-01-01"): each reads as absent, and its line stays as written.
   std::vector<std::string> datesLeftOut;
 };
+
 class Backend;
 }  // namespace detail
 

@@ -43,10 +43,7 @@ struct PropertyLine {
   bool dropped = false;
 };
 
-// The values the store owns, as read: those a reminder shows (ReminderValues: title, notes,
-// priority, due, completion, dates, the flag and the order (X-ZARVO-FLAGGED, X-ZARVO-ORDER; none
-// without their line), the values of every CATEGORIES line in file order, and the times left out)
-// and the rest of what the store reads.
+// The values the store owns, as read: those a reminder shows (ReminderValues) and the rest.
 struct TodoFields : ReminderValues {
   std::string uid;
   bool hasUid = false;
