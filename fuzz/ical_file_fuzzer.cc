@@ -15,6 +15,7 @@
 
 #include "fuzz_support.h"
 #include "zarvo/reminders/internal/ical_file.h"
+#include "zarvo/reminders/internal/ical_support.h"
 #include "zarvo/reminders/internal/read_back.h"
 #include "zarvo/reminders/store_error.h"
 
@@ -165,7 +166,7 @@ std::shared_ptr<const TodoFile> edit(const TodoFile& file, size_t index, const D
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   zarvo::fuzz::setUpProcess();
-  prepareParser();
+  (void)ical::utcZone();
   gNow = zarvo::fuzz::referenceDate();
   return 0;
 }

@@ -138,8 +138,8 @@ struct EventStore::Impl {
     for (const PendingWrite& op : pending) pendingUids.insert(op.reminder->calendarItemExternalIdentifier());
 
     // Calendars load on up to four threads (cold reads parse in parallel; warm ones stat in
-    // parallel); their results join in identifier order.
-    detail::prepareParser();
+    // parallel); their results join in identifier order. libical is set up by the first file parsed
+    // (utcZone), not here: a read that takes every file from the saved copy parses none.
     // Cleared before the folders are read: a change announced while they are read checks them again.
     const bool checkEveryFile = checkEveryFileNext.exchange(false);
     if (checkEveryFile) log().debug("Checking every task file at this read");

@@ -164,7 +164,7 @@ PropertyPtr dueProperty(const platform::DateComponents& c, std::string* zoneOut)
   t.second = static_cast<int>(c.second.value_or(0));
   if (!c.timeZone) return timeProperty("DUE", t);
   if (isUtcZone(*c.timeZone)) {
-    t.zone = icaltimezone_get_utc_timezone();
+    t.zone = utcZone();
     return timeProperty("DUE", t);
   }
   if (!platform::DateCalendar::isKnownTimeZone(*c.timeZone)) {
@@ -279,7 +279,9 @@ std::string editTodo(const TodoFile& file, size_t index, const DesiredTodo& want
              want.order != had.order);
   if (want.categories) editCategories(editor, file, entry, *want.categories);
   if (want.recurrence && *want.recurrence != had.recurrence) {
-    // Written as libical writes the rule, so that it reads back as written.
+    // Written as libical writes the rule, so that it reads back as written. An UNTIL in UTC needs
+    // libical's zones.
+    (void)utcZone();
     const struct icalrecurrencetype rule = icalrecurrencetype_from_string(want.recurrence->c_str());
     if (rule.freq == ICAL_NO_RECURRENCE) {
       throw StoreError(StoreErrorCode::invalid, "the recurrence rule \"" + *want.recurrence + "\" does not read");

@@ -6,7 +6,6 @@
 #include <array>
 #include <charconv>
 #include <cstring>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -219,11 +218,6 @@ const PropertyLine* TodoEntry::find(std::string_view name) const {
   return first;
 }
 
-void prepareParser() {
-  static std::once_flag once;
-  std::call_once(once, [] { icaltimezone_get_utc_timezone(); });
-}
-
 std::optional<Date> utcDate(int year, int month, int day, int hour, int minute, int second) {
   // The civil arithmetic holds years of std::chrono::year (to 32767), well inside what a Date holds.
   if (year < -30'000 || year > 30'000) return std::nullopt;
@@ -232,7 +226,7 @@ std::optional<Date> utcDate(int year, int month, int day, int hour, int minute, 
 
 std::shared_ptr<TodoFile> parseTodoFile(std::filesystem::path path, std::string content,
                                               platform::FileInfo info, std::string& error) {
-  prepareParser();
+  (void)utcZone();
   auto file = std::make_shared<TodoFile>();
   file->path = std::move(path);
   file->content = std::move(content);

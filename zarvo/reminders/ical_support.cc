@@ -55,7 +55,13 @@ char* nextLine(char* out, size_t size, void* data) {
 
 }  // namespace
 
+icaltimezone* utcZone() {
+  static icaltimezone* const zone = icaltimezone_get_utc_timezone();
+  return zone;
+}
+
 ComponentPtr parseComponent(std::string_view text) {
+  (void)utcZone();
   // libical's string reader stops at a NUL byte; so does this one.
   const size_t length = std::min(text.size(), text.find('\0'));
   LineSource source{text.data(), text.data() + length};
@@ -96,7 +102,7 @@ struct icaltimetype utcTime(Date date) {
   t.hour = static_cast<int>(hms.hours().count());
   t.minute = static_cast<int>(hms.minutes().count());
   t.second = static_cast<int>(hms.seconds().count());
-  t.zone = icaltimezone_get_utc_timezone();
+  t.zone = utcZone();
   return t;
 }
 
@@ -113,6 +119,7 @@ PropertyPtr timeProperty(std::string_view name, const struct icaltimetype& t, st
   line += parameters;
   line += ':';
   line += value;
+  (void)utcZone();
   return PropertyPtr(icalproperty_new_from_string(line.c_str()));
 }
 

@@ -254,9 +254,6 @@ std::string newUid();
 // so a TZID that one file leaves unknown still resolves in a file that defines it.
 std::optional<std::string> resolveTzid(std::string_view tzid, std::string_view vtimezoneText = {});
 
-// Initialises libical's process-wide state (its UTC zone) once, before threads parse concurrently.
-void prepareParser();
-
 // The instant of a civil time in UTC; nothing for a year beyond 30,000 either side of year 0 (which no
 // four-digit iCalendar year reaches, even carried over).
 std::optional<Date> utcDate(int year, int month, int day, int hour, int minute, int second);
