@@ -56,7 +56,7 @@ bool named(std::string_view line, std::string_view name, std::string_view separa
 }
 
 void checkOffsets(const TodoFile& file) {
-  const std::string& content = file.content;
+  const std::string_view content = file.content;
   const size_t size = content.size();
   check(file.firstComponentBegin <= size, "firstComponentBegin past the end");
   check(file.newline == "\r\n" || file.newline == "\n", "a line terminator other than CRLF or LF");

@@ -446,7 +446,6 @@ void FileCache::keepDecodedLocked(const std::string& folder, const std::string& 
 
 void FileCache::decodeAll(const std::string& folder, const std::vector<std::string>& names, std::vector<Entry>& found,
                           const std::vector<size_t>& which) {
-  std::string run;  // the bytes of one read, reused
   std::string path;
   std::string why;
   for (size_t k = 0; k < which.size();) {
@@ -454,6 +453,7 @@ void FileCache::decodeAll(const std::string& folder, const std::vector<std::stri
     // The entries after it in the same copy, close enough behind each other and all in one read.
     size_t end = k + 1;
     uint64_t length = first.length;
+    uint64_t entryBytes = first.length;
     for (; end < which.size(); ++end) {
       const Summary& next = *found[which[end]].summary;
       const uint64_t at = first.offset + length;
@@ -462,16 +462,22 @@ void FileCache::decodeAll(const std::string& folder, const std::vector<std::stri
         break;
       }
       length = next.offset - first.offset + next.length;
+      entryBytes += next.length;
     }
-    const bool read = first.copy && first.copy->readInto(first.offset, length, run);
+    // The decoded files keep their text and lines where this read put them, and with them the whole
+    // read. So the read is shared only while the entries asked for fill three quarters of it: the gaps
+    // (entries of files not asked for) add at most a third to what is kept. Otherwise they copy.
+    auto run = std::make_shared<std::string>();
+    const bool read = first.copy && first.copy->readInto(first.offset, length, *run);
+    const std::shared_ptr<const std::string> shared = entryBytes * 4 >= length * 3 ? run : nullptr;
     for (; k < end; ++k) {
       Entry& entry = found[which[k]];
       const Summary& summary = *entry.summary;
       if (!read) continue;
-      const std::string_view bytes = std::string_view(run).substr(summary.offset - first.offset, summary.length);
+      const std::string_view bytes = std::string_view(*run).substr(summary.offset - first.offset, summary.length);
       if (checksum(bytes) != summary.checksum) continue;
       path.assign(folder).append("/").append(names[which[k]]);
-      entry.file = decodeEntry(bytes, summary.copy->root(), path, entry.info, why);
+      entry.file = decodeEntry(bytes, summary.copy->root(), path, entry.info, why, shared);
     }
   }
   std::lock_guard lock(mu_);
@@ -522,12 +528,12 @@ std::string FileCache::encode(const fs::path& root) {
   for (const auto& [relative, entry] : entries) {
     const size_t begin = body.out.size();
     std::vector<Summary::Todo> made;
-    const std::vector<Summary::Todo>* todos = nullptr;
+    std::span<const Summary::Todo> todos;
     std::string_view bytes;
     if (entry->file) {
       writeFile(body, relative, *entry->file);
       made = summaryOf(*entry->file);
-      todos = &made;
+      todos = made;
       bytes = std::string_view(body.out).substr(begin);
     } else {
       const Summary& summary = *entry->summary;
@@ -537,17 +543,17 @@ std::string FileCache::encode(const fs::path& root) {
       bytes = std::string_view(*it->second).substr(summary.offset, summary.length);
       if (checksum(bytes) != summary.checksum) continue;
       body.out.append(bytes);
-      todos = &summary.todos;
+      todos = summary.todos;
     }
     const size_t slash = relative.rfind('/');
-    const bool onlyCompleted = slash != std::string::npos && !todos->empty() &&
-                               std::all_of(todos->begin(), todos->end(), [](const auto& t) { return t.completed; });
+    const bool onlyCompleted = slash != std::string::npos && !todos.empty() &&
+                               std::all_of(todos.begin(), todos.end(), [](const auto& t) { return t.completed; });
     if (onlyCompleted) {
       Block& block = blocks[relative.substr(0, slash)];
-      writeIndexRow(block.rows, relative, entry->info, *todos, begin, bytes);
+      writeIndexRow(block.rows, relative, entry->info, todos, begin, bytes);
       ++block.count;
     } else {
-      writeIndexRow(index, relative, entry->info, *todos, begin, bytes);
+      writeIndexRow(index, relative, entry->info, todos, begin, bytes);
       ++rows;
     }
   }

@@ -51,7 +51,8 @@ bool isUnder(std::string_view path, const std::string& base, std::string_view re
 // Reads one entry, which must be the file at `path` (root / its relative path) at version `info`:
 // what the index row names, whose path the index found safe.
 std::shared_ptr<TodoFile> readFile(Reader& r, const fs::path& root, const std::string& path,
-                                   const platform::FileInfo& info, std::string& why) {
+                                   const platform::FileInfo& info, const std::shared_ptr<const std::string>& buffer,
+                                   std::string& why) {
   const std::string_view relative = r.view();
   if (r.ok && !isUnder(path, root.native(), relative)) {
     why = "an entry is not the file its index row names (" + path + ")";
@@ -59,7 +60,7 @@ std::shared_ptr<TodoFile> readFile(Reader& r, const fs::path& root, const std::s
   }
   auto file = std::make_shared<TodoFile>();
   file->info = info;
-  file->content.assign(r.view());
+  file->content = SharedText::partOf(buffer, r.view());
   // Most files end their lines as a new file's default does, and most VTODOs have no start or
   // rule: a fresh string is left as it is for them.
   if (const std::string_view newline = r.view(); newline != file->newline) file->newline.assign(newline);
@@ -79,7 +80,7 @@ std::shared_ptr<TodoFile> readFile(Reader& r, const fs::path& root, const std::s
     // Checked now, made into a list only if an edit reads them.
     const std::string_view lines = r.view();
     consistent = consistent && linesFit(lines, todo.begin, todo.endLineBegin);
-    todo.lines = PropertyLines::encoded(lines);
+    todo.lines = PropertyLines::encoded(buffer, lines);
     const size_t origins = r.count();
     todo.alarmOrigins.reserve(origins);
     for (size_t i = 0; i < origins && r.ok; ++i) {
@@ -198,7 +199,7 @@ uint64_t checksum(std::string_view bytes) {
 
 void writeLines(Writer& w, const PropertyLines& lines) {
   // Lines never made into a list since they were read from a copy go back as they were.
-  if (const std::string* kept = lines.encoding()) {
+  if (const std::optional<std::string_view> kept = lines.encoding()) {
     w.str(*kept);
     return;
   }
@@ -307,7 +308,7 @@ std::vector<FileCache::Summary::Todo> summaryOf(const TodoFile& file) {
 }
 
 void writeIndexRow(Writer& w, const std::string& relativePath, const platform::FileInfo& info,
-                   const std::vector<FileCache::Summary::Todo>& todos, uint64_t offset, std::string_view entry) {
+                   std::span<const FileCache::Summary::Todo> todos, uint64_t offset, std::string_view entry) {
   w.str(relativePath);
   w.info(info);
   w.u(offset);
@@ -451,6 +452,7 @@ struct RowView {
   std::string_view relative;
   uint64_t offset = 0;
   uint64_t length = 0;
+  size_t todos = 0;
   bool flagsValid = true;
 };
 
@@ -461,8 +463,8 @@ RowView scanRow(Reader& r) {
   row.offset = r.u();
   row.length = r.u();
   r.skip(1);  // checksum
-  const size_t todos = r.count();
-  for (size_t i = 0; i < todos && r.ok; ++i) {
+  row.todos = r.count();
+  for (size_t i = 0; i < row.todos && r.ok; ++i) {
     (void)r.view();
     row.flagsValid = row.flagsValid && r.u() < 8;
   }
@@ -471,29 +473,45 @@ RowView scanRow(Reader& r) {
 
 }  // namespace
 
-std::pair<std::string, FileCache::Entry> readRow(std::string_view index, size_t at,
-                                                 const std::shared_ptr<const FileCache::SavedCopy>& copy) {
-  Reader r(index.substr(std::min(at, index.size())));
-  std::pair<std::string, FileCache::Entry> out;
-  auto& [name, entry] = out;
-  const std::string_view relative = r.view();
-  entry.info = r.info();
-  auto summary = std::make_shared<FileCache::Summary>();
-  summary->copy = copy;
-  summary->offset = r.u();
-  summary->length = r.u();
-  summary->checksum = r.u();
-  summary->todos.resize(r.count());
-  for (auto& todo : summary->todos) {
-    todo.uid.assign(r.view());
-    const uint64_t flags = r.u();
-    todo.hasUid = flags & 1;
-    todo.completed = flags & 2;
-    todo.recurrenceOverride = flags & 4;
+void readRows(std::string_view bytes, const std::vector<size_t>& starts, size_t todoCount,
+              const std::shared_ptr<const FileCache::SavedCopy>& copy,
+              std::vector<std::pair<std::string, FileCache::Entry>>& rows) {
+  using Summary = FileCache::Summary;
+  struct Block {
+    std::unique_ptr<Summary[]> summaries;
+    std::unique_ptr<Summary::Todo[]> todos;
+  };
+  auto block = std::make_shared<Block>();
+  block->summaries = std::make_unique<Summary[]>(starts.size());
+  block->todos = std::make_unique<Summary::Todo[]>(todoCount);
+  rows.reserve(rows.size() + starts.size());
+  size_t todosTaken = 0;
+  for (size_t i = 0; i < starts.size(); ++i) {
+    Reader r(bytes.substr(std::min(starts[i], bytes.size())));
+    auto& [name, entry] = rows.emplace_back();
+    const std::string_view relative = r.view();
+    entry.info = r.info();
+    Summary& summary = block->summaries[i];
+    summary.copy = copy;
+    summary.offset = r.u();
+    summary.length = r.u();
+    summary.checksum = r.u();
+    // The caller counted the tasks of these very rows; a count past it is a caller's error, and
+    // reading stops short rather than writing past the block.
+    const size_t count = std::min(r.count(), todoCount - todosTaken);
+    Summary::Todo* todos = block->todos.get() + todosTaken;
+    for (size_t k = 0; k < count; ++k) {
+      todos[k].uid.assign(r.view());
+      const uint64_t flags = r.u();
+      todos[k].hasUid = flags & 1;
+      todos[k].completed = flags & 2;
+      todos[k].recurrenceOverride = flags & 4;
+    }
+    summary.todos = std::span<const Summary::Todo>(todos, count);
+    todosTaken += count;
+    name.assign(relative.substr(relative.rfind('/') + 1));  // the whole path when it has no folder
+    entry.summary = std::shared_ptr<const Summary>(block, &summary);
   }
-  name.assign(relative.substr(relative.rfind('/') + 1));  // the whole path when it has no folder
-  entry.summary = std::move(summary);
-  return out;
 }
 
 std::optional<IndexContents> readIndex(std::string_view index, const fs::path& root,
@@ -519,6 +537,10 @@ std::optional<IndexContents> readIndex(std::string_view index, const fs::path& r
   bool inFolder = false;
   size_t run = 0;
   size_t rowsRun = 0;
+  // The rows are read once all are found to fit.
+  std::vector<size_t> starts;
+  starts.reserve(rows);
+  size_t todoCount = 0;
   // Whether `relative` is safe; its folder is then `safeFolder` (none when `inFolder` is false).
   const auto safe = [&](std::string_view relative) {
     if (inFolder && relative.size() > safeFolder.size() + 1 && relative.starts_with(safeFolder) &&
@@ -548,12 +570,14 @@ std::optional<IndexContents> readIndex(std::string_view index, const fs::path& r
       // The folder's path as the file's, root / relative, up to its last separator.
       std::string path = inFolder ? under(base, safeFolder) : under(base, row.relative);
       if (!inFolder) path.resize(std::min(path.size(), path.rfind('/')));
-      contents.folders.push_back({std::move(path), contents.rows.size(), contents.rows.size()});
+      contents.folders.push_back({std::move(path), starts.size(), starts.size()});
       rowsRun = run;
     }
-    contents.rows.push_back(readRow(index, at, copy));
-    contents.folders.back().end = contents.rows.size();
+    starts.push_back(at);
+    todoCount += row.todos;
+    contents.folders.back().end = starts.size();
   }
+  if (r.ok) readRows(index, starts, todoCount, copy, contents.rows);
   // The side blocks: one per folder, in the folders' order, filling the side section.
   contents.side.resize(r.count());
   uint64_t sideNext = 0;
@@ -671,8 +695,9 @@ std::optional<std::vector<std::pair<std::string, FileCache::Entry>>> readSideRow
     why = "the checksum of a block of completed tasks does not match (" + block.relative + ")";
     return std::nullopt;
   }
-  std::vector<std::pair<std::string, FileCache::Entry>> rows;
-  rows.reserve(static_cast<size_t>(block.count));
+  std::vector<size_t> starts;
+  starts.reserve(static_cast<size_t>(block.count));
+  size_t todoCount = 0;
   Reader r(bytes);
   uint64_t next = 0;
   for (uint64_t i = 0; i < block.count && r.ok; ++i) {
@@ -688,20 +713,24 @@ std::optional<std::vector<std::pair<std::string, FileCache::Entry>>> readSideRow
       return std::nullopt;
     }
     next = row.offset + row.length;
-    rows.push_back(readRow(bytes, at, copy));
+    starts.push_back(at);
+    todoCount += row.todos;
   }
   if (!r.ok || !r.atEnd()) {
     why = "a block of completed tasks does not end where it should (" + block.relative + ")";
     return std::nullopt;
   }
+  std::vector<std::pair<std::string, FileCache::Entry>> rows;
+  readRows(bytes, starts, todoCount, copy, rows);
   return rows;
 }
 
 // Decodes an entry's bytes: the file it holds, which must be the version and path the index named.
 std::shared_ptr<const TodoFile> decodeEntry(std::string_view bytes, const fs::path& root, const std::string& path,
-                                            const platform::FileInfo& info, std::string& why) {
+                                            const platform::FileInfo& info, std::string& why,
+                                            const std::shared_ptr<const std::string>& buffer) {
   Reader r(bytes);
-  auto file = readFile(r, root, path, info, why);
+  auto file = readFile(r, root, path, info, buffer, why);
   if (file && !r.atEnd()) {
     why = "an entry is not the file its index row names (" + path + ")";
     return nullptr;
@@ -722,7 +751,7 @@ PropertyLines::PropertyLines(const PropertyLines& other) : encoded_(other.encode
 
 PropertyLines::PropertyLines(PropertyLines&& other) noexcept
     : encoded_(std::move(other.encoded_)), list_(other.list_.exchange(nullptr, std::memory_order_relaxed)) {
-  other.encoded_.clear();
+  other.encoded_ = std::string();
 }
 
 PropertyLines& PropertyLines::operator=(const PropertyLines& other) {
@@ -733,15 +762,15 @@ PropertyLines& PropertyLines::operator=(const PropertyLines& other) {
 PropertyLines& PropertyLines::operator=(PropertyLines&& other) noexcept {
   if (this != &other) {
     encoded_ = std::move(other.encoded_);
-    other.encoded_.clear();
+    other.encoded_ = std::string();
     delete list_.exchange(other.list_.exchange(nullptr, std::memory_order_relaxed), std::memory_order_relaxed);
   }
   return *this;
 }
 
-PropertyLines PropertyLines::encoded(std::string_view bytes) {
+PropertyLines PropertyLines::encoded(std::shared_ptr<const std::string> buffer, std::string_view bytes) {
   PropertyLines lines;
-  lines.encoded_.assign(bytes);
+  lines.encoded_ = SharedText::partOf(std::move(buffer), bytes);
   return lines;
 }
 
@@ -764,7 +793,7 @@ PropertyLines::List& PropertyLines::changeable() {
     list_.store(made, std::memory_order_relaxed);
   }
   // The list may change from here on: the encoding no longer stands for it.
-  std::string().swap(encoded_);
+  encoded_ = std::string();
   return *made;
 }
 

@@ -181,7 +181,10 @@ std::string rowsOf(const std::vector<std::string>& paths) {
   info.exists = info.isRegular = true;
   info.size = 1;
   Writer w;
-  for (size_t i = 0; i < paths.size(); ++i) writeIndexRow(w, paths[i], info, {{std::to_string(i), true, true, false}}, i, "x");
+  for (size_t i = 0; i < paths.size(); ++i) {
+    const std::vector<FileCache::Summary::Todo> todos{{std::to_string(i), true, true, false}};
+    writeIndexRow(w, paths[i], info, todos, i, "x");
+  }
   return w.out;
 }
 

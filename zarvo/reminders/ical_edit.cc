@@ -326,7 +326,9 @@ std::string newTodoFile(const DesiredTodo& want) {
 
 std::string removeTodo(const TodoFile& file, size_t index) {
   const TodoEntry& entry = file.todos.at(index);
-  return file.content.substr(0, entry.begin) + file.content.substr(entry.end);
+  std::string out(file.content.substr(0, entry.begin));
+  out += file.content.substr(entry.end);
+  return out;
 }
 
 std::string fileNameForUid(std::string_view uid) {

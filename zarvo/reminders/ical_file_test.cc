@@ -176,7 +176,7 @@ TEST(RemindersIcalFile, TitleEditPreservesUnownedLinesOfEveryFixture) {
       std::string edited = detail::editTodo(*file, i, want);
       const std::vector<std::string> owned = {"SUMMARY", "DTSTAMP", "LAST-MODIFIED", "UID"};
       if (file->todos.size() == 1) {
-        EXPECT_EQ(testing::linesExcept(edited, owned), testing::linesExcept(file->content, owned));
+        EXPECT_EQ(testing::linesExcept(edited, owned), testing::linesExcept(file->content.str(), owned));
       }
       EXPECT_NE(edited.find("SUMMARY:New title ✓" + file->newline), std::string::npos);
       EXPECT_NE(edited.find("DTSTAMP:20261205T120000Z"), std::string::npos);

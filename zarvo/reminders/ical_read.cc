@@ -231,7 +231,7 @@ std::shared_ptr<TodoFile> parseTodoFile(std::filesystem::path path, std::string 
   file->path = std::move(path);
   file->content = std::move(content);
   file->info = info;
-  const std::string& text = file->content;
+  const std::string_view text = file->content;
 
   // Split into logical lines (a line starting with a space or tab continues the previous one). A
   // UTF-8 byte order mark, as some Windows programs write, is no part of the first line: the scan
@@ -242,8 +242,8 @@ std::shared_ptr<TodoFile> parseTodoFile(std::filesystem::path path, std::string 
   bool newlineKnown = false;
   while (pos < text.size()) {
     size_t eol = text.find('\n', pos);
-    size_t next = eol == std::string::npos ? text.size() : eol + 1;
-    size_t contentEnd = eol == std::string::npos ? text.size() : eol;
+    size_t next = eol == std::string_view::npos ? text.size() : eol + 1;
+    size_t contentEnd = eol == std::string_view::npos ? text.size() : eol;
     if (contentEnd > pos && text[contentEnd - 1] == '\r') --contentEnd;
     if (!newlineKnown && eol != std::string::npos) {
       file->newline = (eol > 0 && text[eol - 1] == '\r') ? "\r\n" : "\n";

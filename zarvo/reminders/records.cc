@@ -110,7 +110,7 @@ namespace zarvo::reminders {
 
 std::optional<Reminder::FileVersion> Reminder::fileVersion() const {
   if (!origin_) return std::nullopt;
-  return FileVersion{origin_->path, origin_->content};
+  return FileVersion{origin_->path, origin_->content.str()};
 }
 
 }  // namespace zarvo::reminders

@@ -55,6 +55,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -106,7 +107,14 @@ class FileCache {
       bool completed = false;
       bool recurrenceOverride = false;
     };
-    std::vector<Todo> todos;
+    // The summaries read with one index (or one block of its completed tasks) and their tasks lie in
+    // one allocation, which each summary's owner keeps alive: ten thousand rows make two allocations,
+    // not twenty thousand. So a summary is never copied out of it (its tasks would not come along).
+    Summary() = default;
+    Summary(const Summary&) = delete;
+    Summary& operator=(const Summary&) = delete;
+
+    std::span<const Todo> todos;
     std::shared_ptr<const SavedCopy> copy;
     uint64_t offset = 0;  // of the entry in the copy's body
     uint64_t length = 0;

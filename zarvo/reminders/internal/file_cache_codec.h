@@ -282,7 +282,7 @@ std::vector<FileCache::Summary::Todo> summaryOf(const TodoFile& file);
 
 // Appends the index row of the entry `entry`, which starts at `offset` of the body.
 void writeIndexRow(Writer& w, const std::string& relativePath, const platform::FileInfo& info,
-                   const std::vector<FileCache::Summary::Todo>& todos, uint64_t offset, std::string_view entry);
+                   std::span<const FileCache::Summary::Todo> todos, uint64_t offset, std::string_view entry);
 
 // The part of a payload the header's checksum covers: the index and the length before it. The body
 // is covered entry by entry, by the checksums the index holds.
@@ -348,14 +348,20 @@ std::optional<IndexContents> readIndex(std::string_view index, const std::filesy
 std::optional<std::vector<std::pair<std::string, FileCache::Entry>>> readSideRows(
     std::string_view bytes, const IndexContents::SideBlock& block,
     const std::shared_ptr<const FileCache::SavedCopy>& copy, uint64_t bodySize, std::string& why);
-// The row that starts at `at` of an index that readIndex accepted: its file's name and entry.
-std::pair<std::string, FileCache::Entry> readRow(std::string_view index, size_t at,
-                                                 const std::shared_ptr<const FileCache::SavedCopy>& copy);
+// The rows of `bytes` (an index, or a block of its completed tasks) that start at each of `starts`,
+// rows that readIndex or readSideRows accepted and that hold `todoCount` tasks together: their files'
+// names and entries, appended to `rows`. Their summaries share one allocation.
+void readRows(std::string_view bytes, const std::vector<size_t>& starts, size_t todoCount,
+              const std::shared_ptr<const FileCache::SavedCopy>& copy,
+              std::vector<std::pair<std::string, FileCache::Entry>>& rows);
 
 // Decodes an entry's bytes: the file it holds, which must be at the path `path` the index named; it
-// takes the version `info` the index gives. Null, with the reason, otherwise.
+// takes the version `info` the index gives. Null, with the reason, otherwise. With a `buffer` that
+// `bytes` lie in, the file's text and property lines stay parts of it (and keep it alive) instead of
+// being copied.
 std::shared_ptr<const TodoFile> decodeEntry(std::string_view bytes, const std::filesystem::path& root,
                                             const std::string& path, const platform::FileInfo& info,
-                                            std::string& why);
+                                            std::string& why,
+                                            const std::shared_ptr<const std::string>& buffer = nullptr);
 
 }  // namespace zarvo::reminders::detail::cache_format

@@ -18,6 +18,48 @@
 
 namespace zarvo::reminders::detail {
 
+// Text that is either its own string or a part of a buffer it shares with other texts (which the
+// buffer's owner keeps alive while any of them is kept). A listing decodes thousands of entries read
+// from the saved copy together: each entry's text stays where the read put it instead of being
+// copied into a string of its own. The text never changes except by assignment. Reads are safe from
+// any thread; assigning is not.
+class SharedText {
+ public:
+  SharedText() = default;
+  SharedText(std::string text) : own_(std::move(text)) {}  // NOLINT(google-explicit-constructor)
+  SharedText& operator=(std::string text) {
+    own_ = std::move(text);
+    buffer_.reset();
+    part_ = {};
+    return *this;
+  }
+  // `part`, which lies in `*buffer`; a null buffer copies it.
+  static SharedText partOf(std::shared_ptr<const std::string> buffer, std::string_view part) {
+    SharedText text;
+    if (!buffer) {
+      text.own_.assign(part);
+      return text;
+    }
+    text.buffer_ = std::move(buffer);
+    text.part_ = part;
+    return text;
+  }
+
+  std::string_view view() const { return buffer_ ? part_ : std::string_view(own_); }
+  operator std::string_view() const { return view(); }  // NOLINT(google-explicit-constructor)
+  const char* data() const { return view().data(); }
+  size_t size() const { return view().size(); }
+  bool empty() const { return view().empty(); }
+  std::string_view substr(size_t pos, size_t count = std::string_view::npos) const { return view().substr(pos, count); }
+  std::string str() const { return std::string(view()); }
+  friend bool operator==(const SharedText& a, std::string_view b) { return a.view() == b; }
+
+ private:
+  std::string own_;
+  std::shared_ptr<const std::string> buffer_;  // null: the text is own_
+  std::string_view part_;
+};
+
 // A VALARM block of a file version: bytes [begin, end) of TodoFile::content.
 struct AlarmOrigin {
   size_t begin = 0;
@@ -69,10 +111,13 @@ class PropertyLines {
   PropertyLines& operator=(PropertyLines&& other) noexcept;
   ~PropertyLines() { delete list_.load(std::memory_order_relaxed); }
 
-  // Lines as the copy encodes them (see cache_format::readLines), already checked to decode.
-  static PropertyLines encoded(std::string_view bytes);
-  // The copy's encoding while nothing changed the lines since they were made from it; null otherwise.
-  const std::string* encoding() const { return encoded_.empty() ? nullptr : &encoded_; }
+  // Lines as the copy encodes them (see cache_format::readLines), already checked to decode: `bytes`,
+  // kept where they lie in `buffer` (copied when it is null).
+  static PropertyLines encoded(std::shared_ptr<const std::string> buffer, std::string_view bytes);
+  // The copy's encoding while nothing changed the lines since they were made from it; none otherwise.
+  std::optional<std::string_view> encoding() const {
+    return encoded_.empty() ? std::nullopt : std::optional<std::string_view>(encoded_.view());
+  }
 
   size_t size() const { return list().size(); }
   bool empty() const { return list().empty(); }
@@ -87,7 +132,7 @@ class PropertyLines {
  private:
   const List& list() const;
   List& changeable();
-  std::string encoded_;  // empty: the lines are the list (or none)
+  SharedText encoded_;  // empty: the lines are the list (or none)
   mutable std::atomic<List*> list_{nullptr};
 };
 
@@ -184,7 +229,7 @@ inline const std::filesystem::path& FilePath::get() const {
 // One version of a file: its bytes, its metadata when read, and what it holds.
 struct TodoFile {
   FilePath path;
-  std::string content;
+  SharedText content;
   platform::FileInfo info;
   std::string newline = "\r\n";     // the file's own line terminator, used for lines we add
   std::vector<TodoEntry> todos;     // empty: not a task file (an event, a journal)
