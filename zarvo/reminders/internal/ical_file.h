@@ -18,34 +18,37 @@
 
 namespace zarvo::reminders::detail {
 
-// Text that is either its own string or a part of a buffer it shares with other texts (which the
-// buffer's owner keeps alive while any of them is kept). A listing decodes thousands of entries read
-// from the saved copy together: each entry's text stays where the read put it instead of being
-// copied into a string of its own. The text never changes except by assignment. Reads are safe from
-// any thread; assigning is not.
+// Text that lies in a buffer it may share with other texts: a file's own text, or a part of a read of
+// the saved copy that the other entries of that read share. A listing decodes thousands of entries
+// read together; each keeps its text where the read put it instead of copying it. The bytes never
+// change (a new text replaces the buffer), so copies share them. Reads are safe from any thread;
+// assigning is not.
 class SharedText {
  public:
   SharedText() = default;
-  SharedText(std::string text) : own_(std::move(text)) {}  // NOLINT(google-explicit-constructor)
+  SharedText(std::string text) { *this = std::move(text); }  // NOLINT(google-explicit-constructor)
   SharedText& operator=(std::string text) {
-    own_ = std::move(text);
-    buffer_.reset();
-    part_ = {};
+    if (text.empty()) {
+      buffer_.reset();
+      part_ = {};
+      return *this;
+    }
+    auto whole = std::make_shared<const std::string>(std::move(text));
+    part_ = *whole;
+    buffer_ = std::move(whole);
     return *this;
   }
-  // `part`, which lies in `*buffer`; a null buffer copies it.
+  // `part`, which lies in `*buffer`, keeping the buffer alive; a null buffer copies it.
   static SharedText partOf(std::shared_ptr<const std::string> buffer, std::string_view part) {
+    if (!buffer) return SharedText(std::string(part));
     SharedText text;
-    if (!buffer) {
-      text.own_.assign(part);
-      return text;
-    }
     text.buffer_ = std::move(buffer);
     text.part_ = part;
     return text;
   }
 
-  std::string_view view() const { return buffer_ ? part_ : std::string_view(own_); }
+  // Empty for a text moved from: its bytes went with the buffer.
+  std::string_view view() const { return buffer_ ? part_ : std::string_view(); }
   operator std::string_view() const { return view(); }  // NOLINT(google-explicit-constructor)
   const char* data() const { return view().data(); }
   size_t size() const { return view().size(); }
@@ -55,8 +58,7 @@ class SharedText {
   friend bool operator==(const SharedText& a, std::string_view b) { return a.view() == b; }
 
  private:
-  std::string own_;
-  std::shared_ptr<const std::string> buffer_;  // null: the text is own_
+  std::shared_ptr<const std::string> buffer_;  // holds part_; null for an empty text
   std::string_view part_;
 };
 
