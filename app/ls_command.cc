@@ -103,6 +103,8 @@ int run(const LsOptions& o, Program& program) {
   });
 
   const std::string key = o.sort.value_or("due");
+  // The due dates the due order read, for the table: it need not ask each task again.
+  std::vector<std::optional<Date>> dues;
   // Title and overdue-on-top have no direction of their own: --desc reverses them.
   if (key == "title" || key == "overdue") {
     tasks = sortedTasks(std::move(tasks), key == "title" ? TaskOrder::title : TaskOrder::overdueOnTop, true);
@@ -113,7 +115,7 @@ int run(const LsOptions& o, Program& program) {
   } else if (key == "created") {
     tasks = sortedTasks(std::move(tasks), TaskOrder::creationDate, !o.desc);
   } else {
-    tasks = inDueOrder(std::move(tasks), !o.desc);
+    tasks = inDueOrder(std::move(tasks), !o.desc, &dues);
   }
 
   session.finish();
@@ -124,7 +126,7 @@ int run(const LsOptions& o, Program& program) {
     printJson(tasksJson(tasks, session));
   } else {
     writeTaskTable(out(), tasks, ShortIds(tasks), session, platform::Clock::currentNow(), colour,
-                   DateStyle{settings.dateFormat, settings.firstWeekday}, terminalWidth());
+                   DateStyle{settings.dateFormat, settings.firstWeekday}, terminalWidth(), &dues);
   }
   return 0;
 }

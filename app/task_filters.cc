@@ -43,10 +43,11 @@ std::optional<Task::Filter> namedFilter(std::string_view name, int firstWeekday)
   return std::nullopt;
 }
 
-std::vector<std::shared_ptr<Task>> inDueOrder(std::vector<std::shared_ptr<Task>> tasks, bool ascending) {
+std::vector<std::shared_ptr<Task>> inDueOrder(std::vector<std::shared_ptr<Task>> tasks, bool ascending,
+                                              std::vector<std::optional<Date>>* dues) {
   // The library's order puts a task without a due date where "now" would be; a person reading by due
   // date looks for it after every dated task.
-  return sortedByDueDatedFirst(std::move(tasks), ascending);
+  return sortedByDueDatedFirst(std::move(tasks), ascending, dues);
 }
 
 }  // namespace zarvo::app

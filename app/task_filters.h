@@ -20,6 +20,7 @@ std::optional<Task::Filter> namedFilter(std::string_view name, int firstWeekday)
 
 // Incomplete-first listings read by due date: earliest first (latest first when not `ascending`),
 // tasks without a due date after every dated one in the order they had.
-std::vector<std::shared_ptr<Task>> inDueOrder(std::vector<std::shared_ptr<Task>> tasks, bool ascending);
+std::vector<std::shared_ptr<Task>> inDueOrder(std::vector<std::shared_ptr<Task>> tasks, bool ascending,
+                                              std::vector<std::optional<Date>>* dues = nullptr);
 
 }  // namespace zarvo::app

@@ -86,7 +86,8 @@ std::vector<std::shared_ptr<Task>> sortedTasks(std::vector<std::shared_ptr<Task>
   return tasks;
 }
 
-std::vector<std::shared_ptr<Task>> sortedByDueDatedFirst(std::vector<std::shared_ptr<Task>> tasks, bool ascending) {
+std::vector<std::shared_ptr<Task>> sortedByDueDatedFirst(std::vector<std::shared_ptr<Task>> tasks, bool ascending,
+                                                         std::vector<std::optional<Date>>* dues) {
   const Date made = platform::Clock::currentNow();
   std::vector<char> dated(tasks.size());
   auto keyed = sortedDates(
@@ -98,6 +99,11 @@ std::vector<std::shared_ptr<Task>> sortedByDueDatedFirst(std::vector<std::shared
       },
       ascending);
   std::stable_partition(keyed.begin(), keyed.end(), [&](const std::pair<Date, size_t>& k) { return dated[k.second] != 0; });
+  if (dues) {
+    dues->clear();
+    dues->reserve(keyed.size());
+    for (const auto& [date, at] : keyed) dues->push_back(dated[at] ? std::optional<Date>(date) : std::nullopt);
+  }
   return inOrderOf(std::move(tasks), keyed);
 }
 

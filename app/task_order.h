@@ -23,7 +23,10 @@ std::vector<std::shared_ptr<Task>> sortedTasks(std::vector<std::shared_ptr<Task>
                                                bool ascending);
 
 // sortedTasks(tasks, TaskOrder::dueDate, ascending), then the tasks without a due date moved after
-// every dated one, each part keeping its order. Each task's due date is read once.
-std::vector<std::shared_ptr<Task>> sortedByDueDatedFirst(std::vector<std::shared_ptr<Task>> tasks, bool ascending);
+// every dated one, each part keeping its order. Each task's due date is read once; with `dues`, the
+// dates read are handed back in the order of the tasks returned, so that what shows the tasks next
+// need not ask each task again.
+std::vector<std::shared_ptr<Task>> sortedByDueDatedFirst(std::vector<std::shared_ptr<Task>> tasks, bool ascending,
+                                                         std::vector<std::optional<Date>>* dues = nullptr);
 
 }  // namespace zarvo::app

@@ -164,8 +164,11 @@ struct TableLayout {
   std::string_view due(const Row& row) const { return std::string_view(dues).substr(row.dueBegin, row.dueEnd - row.dueBegin); }
 };
 
+// `dues`: each task's due date as read by the caller, or null to read them here.
 TableLayout layoutTable(const std::vector<std::shared_ptr<Task>>& tasks, const ShortIds& ids, const Session& session,
-                        Date now, const DateStyle& style, size_t width) {
+                        Date now, const DateStyle& style, size_t width,
+                        const std::vector<std::optional<Date>>* dues = nullptr) {
+  if (dues && dues->size() != tasks.size()) dues = nullptr;
   TableLayout t;
   t.idHeading = tr("ID");
   t.dueHeading = tr("DUE");
@@ -191,9 +194,10 @@ TableLayout layoutTable(const std::vector<std::shared_ptr<Task>>& tasks, const S
   t.rows.reserve(tasks.size());
   t.dues.reserve(tasks.size() * 16);
   for (const auto& task : tasks) {
-    t.ids.push_back(ids.of(*task, t.ids.size()));
+    const size_t at = t.ids.size();
+    t.ids.push_back(ids.of(*task, at));
     const auto dueBegin = static_cast<uint32_t>(t.dues.size());
-    const std::optional<Date> due = task->dueDate();
+    const std::optional<Date> due = dues ? (*dues)[at] : task->dueDate();
     dueOf.appendTo(t.dues, *task, due);
     TableLayout::Row row{due, dueBegin, static_cast<uint32_t>(t.dues.size()), listOf(*task), 0, 0, 0};
     row.idWidth = static_cast<uint32_t>(displayWidth(t.ids.back()));
@@ -273,12 +277,13 @@ Lines taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const ShortIds&
 }
 
 void writeTaskTable(Output& output, const std::vector<std::shared_ptr<Task>>& tasks, const ShortIds& ids,
-                    const Session& session, Date now, bool colour, const DateStyle& style, size_t width) {
+                    const Session& session, Date now, bool colour, const DateStyle& style, size_t width,
+                    const std::vector<std::optional<Date>>* dues) {
   if (colour || tasks.empty()) {
     output.lines(taskTable(tasks, ids, session, now, colour, style, width));
     return;
   }
-  const TableLayout t = layoutTable(tasks, ids, session, now, style, width);
+  const TableLayout t = layoutTable(tasks, ids, session, now, style, width, dues);
   // The rows go out in blocks as they are made: no line of ten thousand is kept.
   std::string block = tableHeading(t);
   block += '\n';

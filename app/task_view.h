@@ -27,8 +27,10 @@ Lines taskTable(const std::vector<std::shared_ptr<Task>>& tasks, const ShortIds&
                 Date now, bool colour, const DateStyle& style = {}, size_t width = 0);
 // The same table written to `output`, as output.lines(taskTable(...)) writes it. Without colours
 // the rows are written as they are made, with no object per line: a listing of thousands of tasks.
+// `dues`, when given, holds each task's due date as the caller just read it (as long as `tasks`).
 void writeTaskTable(Output& output, const std::vector<std::shared_ptr<Task>>& tasks, const ShortIds& ids,
-                    const Session& session, Date now, bool colour, const DateStyle& style = {}, size_t width = 0);
+                    const Session& session, Date now, bool colour, const DateStyle& style = {}, size_t width = 0,
+                    const std::vector<std::optional<Date>>* dues = nullptr);
 
 // A few lines describing one task in full, one "alarm" line per alarm.
 Lines taskDetails(const Task& task, const std::string& id, const std::optional<std::string>& list, Date now,
