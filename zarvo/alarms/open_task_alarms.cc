@@ -39,7 +39,7 @@ Expected<std::vector<TaskAlarms>> readFrom(
       if (reminder->isCompleted()) continue;
       TaskAlarms alarms = taskAlarmsOf(*reminder);
       if (!alarms.alarms.empty() || (options.withDueTimes && alarms.dueHasTime)) {
-        if (auto version = reminder->fileVersion()) alarms.file = std::move(version->path);
+        if (auto path = reminder->filePath()) alarms.file = std::move(*path);
         out.push_back(std::move(alarms));
       }
       reminder.reset();  // its file's text goes as soon as it is read

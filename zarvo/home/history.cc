@@ -206,9 +206,9 @@ void History::beginSave(std::string_view description, store::ObjectContext& cont
   Pending found;
   const auto fileOf = [&](const Task& task) -> std::optional<std::string> {
     const auto reminder = task.reminder();
-    const auto version = reminder ? reminder->fileVersion() : std::nullopt;
-    if (!version) return std::nullopt;
-    return version->path.lexically_relative(root_).generic_string();
+    const auto path = reminder ? reminder->filePath() : std::nullopt;
+    if (!path) return std::nullopt;
+    return path->lexically_relative(root_).generic_string();
   };
   const auto inserted = context.insertedObjects();
   const auto updated = context.updatedObjects();

@@ -83,6 +83,12 @@ std::string readOrEmpty(FileSystem& fs, const fs::path& path) {
 }
 
 void checkUnchanged(FileSystem& fs, const TodoFile& origin) {
+  // A file decoded from the saved copy reads its text back from it here. Without that text nothing
+  // can be compared or edited; the cache then reads the file again (FileCache::isUsable).
+  if (!origin.content.available()) {
+    throw StoreError(StoreErrorCode::conflict,
+                     origin.path.string() + " could not be read back from the saved copy of the tasks since it was read");
+  }
   std::string current;
   if (auto e = fs.readFile(origin.path, current)) {
     if (e == std::errc::no_such_file_or_directory) {

@@ -174,6 +174,48 @@ std::optional<std::string> FileCache::savedBytes(const Summary& summary) {
   return bytes;
 }
 
+// The bytes of one entry of a saved copy, read back from the copy the first time they are asked for
+// and kept from then on. They were checked when the entry was decoded; read back, they are checked
+// again, and bytes that no longer check out (the copy was changed in place, or cannot be read: a copy
+// on a network file system that another machine replaced) are never given: the file's texts are then
+// unavailable, an edit of it is refused, and the cache reads the file again (see isUsable).
+class FileCache::SavedEntry final : public TextBytes {
+ public:
+  SavedEntry(std::shared_ptr<const SavedCopy> copy, uint64_t offset, uint64_t length, uint64_t checksum)
+      : copy_(std::move(copy)), offset_(offset), length_(length), checksum_(checksum) {}
+
+  const std::string* get() const override {
+    std::call_once(once_, [&] {
+      std::string bytes;
+      if (copy_->readInto(offset_, length_, bytes) && bytes.size() == length_ &&
+          cache_format::checksum(bytes) == checksum_) {
+        bytes_ = std::make_unique<const std::string>(std::move(bytes));
+        read_.store(true, std::memory_order_release);
+      } else {
+        failed_.store(true, std::memory_order_release);
+      }
+    });
+    return bytes_.get();
+  }
+  bool failed() const override { return failed_.load(std::memory_order_acquire); }
+  // Whether the bytes were read back already; asks without trying.
+  bool read() const { return read_.load(std::memory_order_acquire); }
+  const SavedCopy* copy() const { return copy_.get(); }
+  uint64_t offset() const { return offset_; }
+  uint64_t length() const { return length_; }
+  uint64_t checksum() const { return checksum_; }
+
+ private:
+  const std::shared_ptr<const SavedCopy> copy_;
+  const uint64_t offset_, length_, checksum_;
+  mutable std::once_flag once_;
+  mutable std::unique_ptr<const std::string> bytes_;
+  mutable std::atomic<bool> read_{false};
+  mutable std::atomic<bool> failed_{false};
+};
+
+bool FileCache::isUsable(const Entry& entry) { return !entry.file || !entry.file->content.failed(); }
+
 namespace {
 std::mutex gClockMu;
 std::function<int64_t()> gClock;  // tests' own; null: the system clock
@@ -326,7 +368,7 @@ void FileCache::entriesOf(const fs::path& folderPath, const std::vector<std::str
   // As in lookUpFolder: without an earlier view of the folder's files, a removal cannot be ruled out.
   if (unknown && !names.empty() && !deferred_.contains(folderPath.native())) ++filesFoundGone_;
   for (size_t i = 0; i < names.size(); ++i) {
-    if (auto it = known->second.find(names[i]); it != known->second.end()) found[i] = it->second;
+    if (auto it = known->second.find(names[i]); it != known->second.end() && isUsable(it->second)) found[i] = it->second;
   }
 }
 
@@ -348,7 +390,7 @@ std::optional<FileCache::Entry> FileCache::find(const fs::path& path, const File
   }
   if (folder == folders_.end()) return std::nullopt;
   auto it = folder->second.find(path.filename().native());
-  if (it == folder->second.end() || !it->second.info.sameVersion(info)) return std::nullopt;
+  if (it == folder->second.end() || !it->second.info.sameVersion(info) || !isUsable(it->second)) return std::nullopt;
   return it->second;
 }
 
@@ -391,7 +433,7 @@ bool FileCache::lookUpFolder(const fs::path& folderPath, const std::vector<std::
   Folder& folder = known->second;
   for (size_t i = 0; i < names.size(); ++i) {
     auto it = folder.find(names[i]);
-    if (it != folder.end() && it->second.info.sameVersion(infos[i])) {
+    if (it != folder.end() && it->second.info.sameVersion(infos[i]) && isUsable(it->second)) {
       found[i] = it->second;
     } else {
       misses.push_back(i);
@@ -426,7 +468,9 @@ std::shared_ptr<const TodoFile> FileCache::decode(const std::string& folder, con
   path += '/';
   path += name;
   std::string why;
-  auto file = decodeEntry(*bytes, entry.summary->copy->root(), path, entry.info, why);
+  const Summary& s = *entry.summary;
+  auto file = decodeEntry(*bytes, s.copy->root(), path, entry.info, why,
+                          std::make_shared<const SavedEntry>(s.copy, s.offset, s.length, s.checksum));
   if (!file) return nullptr;
   std::lock_guard lock(mu_);
   keepDecodedLocked(folder, name, entry, file);
@@ -446,6 +490,7 @@ void FileCache::keepDecodedLocked(const std::string& folder, const std::string& 
 
 void FileCache::decodeAll(const std::string& folder, const std::vector<std::string>& names, std::vector<Entry>& found,
                           const std::vector<size_t>& which) {
+  std::string run;  // the bytes of one read, reused: the files keep no text (see SavedEntry)
   std::string path;
   std::string why;
   for (size_t k = 0; k < which.size();) {
@@ -453,7 +498,6 @@ void FileCache::decodeAll(const std::string& folder, const std::vector<std::stri
     // The entries after it in the same copy, close enough behind each other and all in one read.
     size_t end = k + 1;
     uint64_t length = first.length;
-    uint64_t entryBytes = first.length;
     for (; end < which.size(); ++end) {
       const Summary& next = *found[which[end]].summary;
       const uint64_t at = first.offset + length;
@@ -462,22 +506,18 @@ void FileCache::decodeAll(const std::string& folder, const std::vector<std::stri
         break;
       }
       length = next.offset - first.offset + next.length;
-      entryBytes += next.length;
     }
-    // The decoded files keep their text and lines where this read put them, and with them the whole
-    // read. So the read is shared only while the entries asked for fill three quarters of it: the gaps
-    // (entries of files not asked for) add at most a third to what is kept. Otherwise they copy.
-    auto run = std::make_shared<std::string>();
-    const bool read = first.copy && first.copy->readInto(first.offset, length, *run);
-    const std::shared_ptr<const std::string> shared = entryBytes * 4 >= length * 3 ? run : nullptr;
+    const bool read = first.copy && first.copy->readInto(first.offset, length, run);
     for (; k < end; ++k) {
       Entry& entry = found[which[k]];
       const Summary& summary = *entry.summary;
       if (!read) continue;
-      const std::string_view bytes = std::string_view(*run).substr(summary.offset - first.offset, summary.length);
+      const std::string_view bytes = std::string_view(run).substr(summary.offset - first.offset, summary.length);
       if (checksum(bytes) != summary.checksum) continue;
       path.assign(folder).append("/").append(names[which[k]]);
-      entry.file = decodeEntry(bytes, summary.copy->root(), path, entry.info, why, shared);
+      entry.file = decodeEntry(bytes, summary.copy->root(), path, entry.info, why,
+                               std::make_shared<const SavedEntry>(summary.copy, summary.offset, summary.length,
+                                                                  summary.checksum));
     }
   }
   std::lock_guard lock(mu_);
@@ -506,15 +546,27 @@ std::string FileCache::encode(const fs::path& root) {
     const fs::path relativeFolder = fs::path(folder).lexically_relative(root);
     if (relativeFolder.empty() || !safeRelativePath(relativeFolder)) continue;
     for (const auto& [name, entry] : files) {
-      if ((entry.file && entry.file->content.size() <= kMaxSavedFileBytes) || entry.summary) {
+      // A file whose texts could not be read back is left out: it is read again next time.
+      if ((entry.file && entry.file->content.length() <= kMaxSavedFileBytes && !entry.file->content.failed()) ||
+          entry.summary) {
         entries.emplace_back((relativeFolder / name).string(), &entry);
       }
     }
   }
   std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-  // Entries known only by their summary are copied as the earlier copy holds them: each copy's body
-  // is read once, and an entry that no longer checks out is left out (its file is read again).
+  // Entries known only by their summary, and files decoded from a copy whose texts were never read
+  // back, are copied as the earlier copy holds them: each copy's body is read once, and an entry that
+  // no longer checks out is left out (its file is read again).
   std::unordered_map<const SavedCopy*, std::optional<std::string>> bodies;
+  const auto fromCopy = [&](const SavedCopy* copy, uint64_t offset, uint64_t length,
+                            uint64_t sum) -> std::optional<std::string_view> {
+    auto [it, first] = bodies.try_emplace(copy);
+    if (first) it->second = copy->readBody();
+    if (!it->second || offset > it->second->size() || length > it->second->size() - offset) return std::nullopt;
+    const std::string_view bytes = std::string_view(*it->second).substr(offset, length);
+    if (checksum(bytes) != sum) return std::nullopt;
+    return bytes;
+  };
   // The rows of files in a folder that hold only completed tasks go to the side section, one block
   // per folder in the folders' order, where a listing of open tasks never reads them; the others
   // stay in the index.
@@ -530,20 +582,28 @@ std::string FileCache::encode(const fs::path& root) {
     std::vector<Summary::Todo> made;
     std::span<const Summary::Todo> todos;
     std::string_view bytes;
-    if (entry->file) {
+    const auto* unread = entry->file ? dynamic_cast<const SavedEntry*>(entry->file->content.bytes().get()) : nullptr;
+    if (unread && unread->read()) unread = nullptr;
+    if (entry->file && !unread) {
       writeFile(body, relative, *entry->file);
+      made = summaryOf(*entry->file);
+      todos = made;
+      bytes = std::string_view(body.out).substr(begin);
+    } else if (unread) {
+      // The entry it was decoded from is what writeFile would write again.
+      const auto saved = fromCopy(unread->copy(), unread->offset(), unread->length(), unread->checksum());
+      if (!saved) continue;
+      body.out.append(*saved);
       made = summaryOf(*entry->file);
       todos = made;
       bytes = std::string_view(body.out).substr(begin);
     } else {
       const Summary& summary = *entry->summary;
-      auto [it, first] = bodies.try_emplace(summary.copy.get());
-      if (first) it->second = summary.copy->readBody();
-      if (!it->second || summary.offset + summary.length > it->second->size()) continue;
-      bytes = std::string_view(*it->second).substr(summary.offset, summary.length);
-      if (checksum(bytes) != summary.checksum) continue;
-      body.out.append(bytes);
+      const auto saved = fromCopy(summary.copy.get(), summary.offset, summary.length, summary.checksum);
+      if (!saved) continue;
+      body.out.append(*saved);
       todos = summary.todos;
+      bytes = *saved;
     }
     const size_t slash = relative.rfind('/');
     const bool onlyCompleted = slash != std::string::npos && !todos.empty() &&

@@ -50,9 +50,14 @@ bool isUnder(std::string_view path, const std::string& base, std::string_view re
 
 // Reads one entry, which must be the file at `path` (root / its relative path) at version `info`:
 // what the index row names, whose path the index found safe.
-std::shared_ptr<TodoFile> readFile(Reader& r, const fs::path& root, const std::string& path,
-                                   const platform::FileInfo& info, const std::shared_ptr<const std::string>& buffer,
+// The file's texts are parts of `source`, whose bytes are `entry`, the bytes `r` reads.
+std::shared_ptr<TodoFile> readFile(Reader& r, std::string_view entry, const fs::path& root, const std::string& path,
+                                   const platform::FileInfo& info, const std::shared_ptr<const TextBytes>& source,
                                    std::string& why) {
+  const char* const start = entry.data();
+  const auto partOf = [&](std::string_view part) {
+    return SharedText::partOf(source, static_cast<size_t>(part.data() - start), part.size());
+  };
   const std::string_view relative = r.view();
   if (r.ok && !isUnder(path, root.native(), relative)) {
     why = "an entry is not the file its index row names (" + path + ")";
@@ -60,7 +65,8 @@ std::shared_ptr<TodoFile> readFile(Reader& r, const fs::path& root, const std::s
   }
   auto file = std::make_shared<TodoFile>();
   file->info = info;
-  file->content = SharedText::partOf(buffer, r.view());
+  const std::string_view content = r.view();
+  file->content = partOf(content);
   // Most files end their lines as a new file's default does, and most VTODOs have no start or
   // rule: a fresh string is left as it is for them.
   if (const std::string_view newline = r.view(); newline != file->newline) file->newline.assign(newline);
@@ -68,7 +74,7 @@ std::shared_ptr<TodoFile> readFile(Reader& r, const fs::path& root, const std::s
   file->timezoneIds.resize(r.count());
   for (auto& id : file->timezoneIds) id.assign(r.view());
   file->todos.resize(r.count());
-  const size_t size = file->content.size();
+  const size_t size = content.size();
   bool consistent = r.ok && file->info.size == size && file->firstComponentBegin <= size;
   for (TodoEntry& todo : file->todos) {
     if (!r.ok) break;
@@ -80,7 +86,7 @@ std::shared_ptr<TodoFile> readFile(Reader& r, const fs::path& root, const std::s
     // Checked now, made into a list only if an edit reads them.
     const std::string_view lines = r.view();
     consistent = consistent && linesFit(lines, todo.begin, todo.endLineBegin);
-    todo.lines = PropertyLines::encoded(buffer, lines);
+    todo.lines = PropertyLines::encoded(partOf(lines));
     const size_t origins = r.count();
     todo.alarmOrigins.reserve(origins);
     for (size_t i = 0; i < origins && r.ok; ++i) {
@@ -728,9 +734,10 @@ std::optional<std::vector<std::pair<std::string, FileCache::Entry>>> readSideRow
 // Decodes an entry's bytes: the file it holds, which must be the version and path the index named.
 std::shared_ptr<const TodoFile> decodeEntry(std::string_view bytes, const fs::path& root, const std::string& path,
                                             const platform::FileInfo& info, std::string& why,
-                                            const std::shared_ptr<const std::string>& buffer) {
+                                            std::shared_ptr<const TextBytes> source) {
+  if (!source) source = std::make_shared<const OwnedBytes>(std::string(bytes));
   Reader r(bytes);
-  auto file = readFile(r, root, path, info, buffer, why);
+  auto file = readFile(r, bytes, root, path, info, source, why);
   if (file && !r.atEnd()) {
     why = "an entry is not the file its index row names (" + path + ")";
     return nullptr;
@@ -744,7 +751,7 @@ namespace zarvo::reminders::detail {
 
 PropertyLines::PropertyLines(const PropertyLines& other) : encoded_(other.encoded_) {
   // An encoding is enough to make the list again; a list without one is copied.
-  if (encoded_.empty()) {
+  if (encoded_.length() == 0) {
     if (const List* made = other.list_.load(std::memory_order_acquire)) list_.store(new List(*made), std::memory_order_relaxed);
   }
 }
@@ -768,16 +775,16 @@ PropertyLines& PropertyLines::operator=(PropertyLines&& other) noexcept {
   return *this;
 }
 
-PropertyLines PropertyLines::encoded(std::shared_ptr<const std::string> buffer, std::string_view bytes) {
+PropertyLines PropertyLines::encoded(SharedText bytes) {
   PropertyLines lines;
-  lines.encoded_ = SharedText::partOf(std::move(buffer), bytes);
+  lines.encoded_ = std::move(bytes);
   return lines;
 }
 
 const PropertyLines::List& PropertyLines::list() const {
   if (const List* made = list_.load(std::memory_order_acquire)) return *made;
   static const List kNone;
-  if (encoded_.empty()) return kNone;
+  if (encoded_.length() == 0) return kNone;
   // Two threads may both make it: one list wins and stays, the other is dropped.
   auto* mine = new List(cache_format::readLines(encoded_));
   List* expected = nullptr;
@@ -789,7 +796,7 @@ const PropertyLines::List& PropertyLines::list() const {
 PropertyLines::List& PropertyLines::changeable() {
   List* made = list_.load(std::memory_order_relaxed);
   if (made == nullptr) {
-    made = new List(encoded_.empty() ? List() : cache_format::readLines(encoded_));
+    made = new List(encoded_.length() == 0 ? List() : cache_format::readLines(encoded_));
     list_.store(made, std::memory_order_relaxed);
   }
   // The list may change from here on: the encoding no longer stands for it.

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <thread>
 
@@ -602,9 +603,9 @@ TEST(FileCache, EntriesDecodedTogetherAreEachTheirOwnFile) {
   }
 }
 
-// Entries decoded from one read that holds mostly other files' entries are copied out of it: the
-// files handed out hold their own text, not the read with the gaps between them. Either way the
-// decoded files are the files.
+// Entries decoded from reads that hold other files' entries between them (every one, every other,
+// every seventh asked for) are each the file they were saved from, their texts read back from the
+// copy after it was let go.
 TEST(FileCache, EntriesFarApartAreDecodedAsWellAsNeighbours) {
   TempDir dir;
   const fs::path folder = dir.path() / "local" / "list";
@@ -1080,6 +1081,121 @@ TEST_F(StoreFileCacheTest, EditingFromTheCopyKeepsConflictDetection) {
   reminders[1]->setTitle("Renamed");
   store.saveReminder(reminders[1], true);
   EXPECT_EQ(titlesInNewProcess().size(), 5u);
+}
+
+// A file decoded from the copy whose text was never read back saves into the next copy as the entry
+// it was decoded from, and one whose text was read back as itself: either way the next copy decodes
+// to the files.
+TEST(FileCache, DecodedFilesSaveIntoTheNextCopyWhetherOrNotTheirTextWasReadBack) {
+  TempDir dir;
+  const fs::path folder = dir.path() / "local" / "list";
+  fs::create_directories(folder);
+  const std::vector<std::string> names = {"a.ics", "b.ics", "c.ics"};
+  FileCache cache;
+  for (const auto& name : names) {
+    writeFile(folder / name, "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:" + name + "\r\nSUMMARY:task " + name +
+                                 "\r\nDESCRIPTION:notes of " + name + "\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
+    storeParsed(cache, {folder / name});
+  }
+  const fs::path copy = dir.path() / "files.cache";
+  ASSERT_FALSE(cache.save(*platform::FileSystem::posix(), copy, dir.path()));
+  FileCache loaded;
+  std::string why;
+  ASSERT_TRUE(loaded.load(*platform::FileSystem::posix(), copy, dir.path(), why)) << why;
+  std::vector<FileCache::Entry> found;
+  loaded.entriesOf(folder, names, found);
+  loaded.decodeAll(folder.native(), names, found, {0, 1, 2});
+  ASSERT_TRUE(found[1].file);
+  // Two threads that need b.ics's text at once read it back once and see the same bytes.
+  const TodoFile& b = *found[1].file;
+  const char* seen[2] = {};
+  const PropertyLine* lines[2] = {};
+  std::thread one([&] { seen[0] = b.content.data(); lines[0] = &b.todos.at(0).lines[0]; });
+  std::thread two([&] { seen[1] = b.content.data(); lines[1] = &b.todos.at(0).lines[0]; });
+  one.join();
+  two.join();
+  EXPECT_EQ(seen[0], seen[1]);
+  EXPECT_EQ(lines[0], lines[1]);
+  EXPECT_EQ(b.content.view(), readFile(folder / "b.ics")) << "b.ics read back";
+  const auto again = FileCache::decode(loaded.encode(dir.path()), dir.path(), why);
+  ASSERT_TRUE(again) << why;
+  ASSERT_EQ(again->size(), names.size());
+  for (const auto& [path, entry] : *again) {
+    SCOPED_TRACE(path.string());
+    ASSERT_TRUE(entry.file);
+    expectSameFile(*entry.file, *parsed(path));
+  }
+}
+
+// The copy a listing decoded from is changed in place afterwards (by no zarvo: a save renames a new
+// copy over it), so a task's text cannot be read back from it: the edit is refused and the file is
+// left as it was, the next read of the store reads the file itself, and the same edit then goes
+// through. The copy saved after that holds the file as it is now.
+TEST(StoreSavedCopy, AnEditWhoseTextCannotBeReadBackIsRefusedAndTheFileReadAgain) {
+  clearSharedFileCache();
+  TempDir dir;
+  EventStoreOptions options = testing::optionsFor(dir.path() / "reminders");
+  options.fileCachePath = dir.path() / "files.cache";
+  options.fileSystem = platform::FileSystem::posix();
+  {
+    EventStore store(options);
+    testing::createStore(store);
+    for (const std::string title : {"first task", "second task", "third task"}) {
+      auto r = Reminder::reminderWithEventStore(store);
+      r->setCalendar(store.defaultCalendarForNewReminders());
+      r->setTitle(title);
+      store.saveReminder(r, true);
+    }
+    store.saveFileCache();
+  }
+  clearSharedFileCache();
+  EventStore store(options);
+  const auto open = [&] { return store.remindersMatchingPredicate(store.predicateForIncompleteReminders({}, {}, {})); };
+  const auto titled = [&](const std::vector<std::shared_ptr<Reminder>>& reminders, const std::string& title) {
+    for (const auto& r : reminders) {
+      if (r->title() == title) return r;
+    }
+    ADD_FAILURE() << "no task " << title;
+    return std::shared_ptr<Reminder>();
+  };
+  const auto second = titled(open(), "second task");
+  ASSERT_TRUE(second);
+  const fs::path file = second->filePath().value();
+  const std::string before = readFile(file);
+  {
+    // One byte of the task's entry in the copy, written in place: the copy no longer checks out there.
+    std::string bytes = readFile(options.fileCachePath);
+    const size_t at = bytes.find("SUMMARY:second task");
+    ASSERT_NE(at, std::string::npos);
+    std::fstream copy(options.fileCachePath, std::ios::in | std::ios::out | std::ios::binary);
+    copy.seekp(static_cast<std::streamoff>(at + 8));
+    copy.put('S');
+  }
+  second->setTitle("edited");
+  try {
+    store.saveReminder(second, true);
+    FAIL() << "expected a conflict";
+  } catch (const StoreError& e) {
+    EXPECT_EQ(e.code(), StoreErrorCode::conflict) << e.what();
+  }
+  EXPECT_EQ(readFile(file), before) << "nothing written";
+  EXPECT_FALSE(second->fileVersion()) << "no contents to give";
+
+  const auto fresh = titled(open(), "second task");
+  ASSERT_TRUE(fresh);
+  fresh->setTitle("edited");
+  store.saveReminder(fresh, true);
+  EXPECT_NE(readFile(file).find("SUMMARY:edited"), std::string::npos);
+  store.saveFileCache();
+  clearSharedFileCache();
+  EventStore next(options);
+  std::vector<std::string> titles;
+  for (const auto& r : next.remindersMatchingPredicate(next.predicateForIncompleteReminders({}, {}, {}))) {
+    titles.push_back(r->title());
+  }
+  std::sort(titles.begin(), titles.end());
+  EXPECT_EQ(titles, (std::vector<std::string>{"edited", "first task", "third task"}));
+  clearSharedFileCache();
 }
 
 }  // namespace

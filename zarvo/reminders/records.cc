@@ -109,8 +109,13 @@ void Reminder::replaceAlarm(const std::shared_ptr<Alarm>& alarm, std::shared_ptr
 namespace zarvo::reminders {
 
 std::optional<Reminder::FileVersion> Reminder::fileVersion() const {
-  if (!origin_) return std::nullopt;
+  if (!origin_ || !origin_->content.available()) return std::nullopt;
   return FileVersion{origin_->path, origin_->content.str()};
+}
+
+std::optional<std::filesystem::path> Reminder::filePath() const {
+  if (!origin_) return std::nullopt;
+  return origin_->path.get();
 }
 
 }  // namespace zarvo::reminders

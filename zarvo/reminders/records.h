@@ -243,12 +243,16 @@ class Reminder {
   void replaceAlarm(const std::shared_ptr<Alarm>& alarm, std::shared_ptr<Alarm> replacement);
 
   // The file this reminder was last read from or written to, and its contents then; nothing for a
-  // reminder never saved. For callers that keep copies of what they change (an undo journal).
+  // reminder never saved, or one whose contents can no longer be had (read from the store's saved
+  // copy, which since became unreadable: a new read of the store reads the file again). For callers
+  // that keep copies of what they change (an undo journal).
   struct FileVersion {
     std::filesystem::path path;
     std::string content;
   };
   std::optional<FileVersion> fileVersion() const;
+  // The path of fileVersion() alone, without reading the contents; nothing for a reminder never saved.
+  std::optional<std::filesystem::path> filePath() const;
 
   // Internal.
   explicit Reminder(std::string uid) : uid_(std::move(uid)) {}

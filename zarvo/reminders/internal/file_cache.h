@@ -318,6 +318,11 @@ class FileCache {
   std::unordered_map<std::string, uint64_t> savedAt_;  // cache path -> generation last loaded or saved
   // The bytes of an entry as a saved copy holds them, checked against the summary's checksum.
   static std::optional<std::string> savedBytes(const Summary& summary);
+  // A decoded entry's bytes, read back from its copy when its texts are first needed.
+  class SavedEntry;
+  // Whether a cached entry may stand for its file: not one whose texts could not be read back from
+  // the copy (the file is then read again, as if it had changed).
+  static bool isUsable(const Entry& entry);
   // Keeps `file`, decoded from the summary entry `name` of `folder`, as that entry's file while the
   // entry is still the one decoded. Requires mu_.
   void keepDecodedLocked(const std::string& folder, const std::string& name, const Entry& entry,

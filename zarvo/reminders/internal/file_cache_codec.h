@@ -356,12 +356,11 @@ void readRows(std::string_view bytes, const std::vector<size_t>& starts, size_t 
               std::vector<std::pair<std::string, FileCache::Entry>>& rows);
 
 // Decodes an entry's bytes: the file it holds, which must be at the path `path` the index named; it
-// takes the version `info` the index gives. Null, with the reason, otherwise. With a `buffer` that
-// `bytes` lie in, the file's text and property lines stay parts of it (and keep it alive) instead of
-// being copied.
+// takes the version `info` the index gives. Null, with the reason, otherwise. The file's text and
+// property lines are parts of `source`, which must give exactly `bytes` (read back later, say); without
+// one they are parts of a copy of `bytes`.
 std::shared_ptr<const TodoFile> decodeEntry(std::string_view bytes, const std::filesystem::path& root,
                                             const std::string& path, const platform::FileInfo& info,
-                                            std::string& why,
-                                            const std::shared_ptr<const std::string>& buffer = nullptr);
+                                            std::string& why, std::shared_ptr<const TextBytes> source = nullptr);
 
 }  // namespace zarvo::reminders::detail::cache_format

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "zarvo/platform/clock.h"
@@ -18,37 +19,67 @@
 
 namespace zarvo::reminders::detail {
 
-// Text that lies in a buffer it may share with other texts: a file's own text, or a part of a read of
-// the saved copy that the other entries of that read share. A listing decodes thousands of entries
-// read together; each keeps its text where the read put it instead of copying it. The bytes never
-// change (a new text replaces the buffer), so copies share them. Reads are safe from any thread;
-// assigning is not.
+// The bytes that the texts of a file version (its content, its property lines) lie in. What get()
+// gives never changes. A file read from disk owns its bytes; one decoded from the saved copy reads
+// them back from the copy the first time an edit (or a save of the copy) needs them, so that a
+// listing of thousands of tasks keeps no text at all. Safe from any thread.
+class TextBytes {
+ public:
+  virtual ~TextBytes() = default;
+  // The bytes; null when they cannot be had, for good (see failed()).
+  virtual const std::string* get() const = 0;
+  // Whether get() was tried and failed; asks without trying.
+  virtual bool failed() const { return false; }
+};
+
+class OwnedBytes final : public TextBytes {
+ public:
+  explicit OwnedBytes(std::string bytes) : bytes_(std::move(bytes)) {}
+  const std::string* get() const override { return &bytes_; }
+
+ private:
+  const std::string bytes_;
+};
+
+// A part of some TextBytes (or an empty text). Copies share the bytes. Reads are safe from any
+// thread; assigning is not.
 class SharedText {
  public:
   SharedText() = default;
   SharedText(std::string text) { *this = std::move(text); }  // NOLINT(google-explicit-constructor)
-  SharedText& operator=(std::string text) {
-    if (text.empty()) {
-      buffer_.reset();
-      part_ = {};
-      return *this;
-    }
-    auto whole = std::make_shared<const std::string>(std::move(text));
-    part_ = *whole;
-    buffer_ = std::move(whole);
+  SharedText(const SharedText&) = default;
+  SharedText& operator=(const SharedText&) = default;
+  // A text moved from is empty.
+  SharedText(SharedText&& other) noexcept
+      : bytes_(std::move(other.bytes_)), begin_(other.begin_), length_(std::exchange(other.length_, 0)) {}
+  SharedText& operator=(SharedText&& other) noexcept {
+    bytes_ = std::move(other.bytes_);
+    begin_ = other.begin_;
+    length_ = std::exchange(other.length_, 0);
     return *this;
   }
-  // `part`, which lies in `*buffer`, keeping the buffer alive; a null buffer copies it.
-  static SharedText partOf(std::shared_ptr<const std::string> buffer, std::string_view part) {
-    if (!buffer) return SharedText(std::string(part));
+  SharedText& operator=(std::string text) {
+    length_ = text.size();
+    begin_ = 0;
+    bytes_ = text.empty() ? nullptr : std::make_shared<const OwnedBytes>(std::move(text));
+    return *this;
+  }
+  // Bytes [begin, begin + length) of `bytes`.
+  static SharedText partOf(std::shared_ptr<const TextBytes> bytes, size_t begin, size_t length) {
     SharedText text;
-    text.buffer_ = std::move(buffer);
-    text.part_ = part;
+    text.bytes_ = std::move(bytes);
+    text.begin_ = begin;
+    text.length_ = length;
     return text;
   }
 
-  // Empty for a text moved from: its bytes went with the buffer.
-  std::string_view view() const { return buffer_ ? part_ : std::string_view(); }
+  // The text; empty when its bytes cannot be had (check available() before relying on it). May read
+  // the bytes back (see TextBytes).
+  std::string_view view() const {
+    const std::string* bytes = bytes_ ? bytes_->get() : nullptr;
+    if (bytes == nullptr || begin_ > bytes->size()) return {};
+    return std::string_view(*bytes).substr(begin_, length_);
+  }
   operator std::string_view() const { return view(); }  // NOLINT(google-explicit-constructor)
   const char* data() const { return view().data(); }
   size_t size() const { return view().size(); }
@@ -56,10 +87,19 @@ class SharedText {
   std::string_view substr(size_t pos, size_t count = std::string_view::npos) const { return view().substr(pos, count); }
   std::string str() const { return std::string(view()); }
   friend bool operator==(const SharedText& a, std::string_view b) { return a.view() == b; }
+  // Its length, known without reading its bytes back.
+  size_t length() const { return length_; }
+
+  // Whether the text can be had (reading its bytes back if they were not yet).
+  bool available() const { return !bytes_ || bytes_->get() != nullptr; }
+  // Whether its bytes were tried and could not be had; asks without trying.
+  bool failed() const { return bytes_ && bytes_->failed(); }
+  const std::shared_ptr<const TextBytes>& bytes() const { return bytes_; }
 
  private:
-  std::shared_ptr<const std::string> buffer_;  // holds part_; null for an empty text
-  std::string_view part_;
+  std::shared_ptr<const TextBytes> bytes_;  // null for an empty text
+  size_t begin_ = 0;
+  size_t length_ = 0;
 };
 
 // A VALARM block of a file version: bytes [begin, end) of TodoFile::content.
@@ -113,12 +153,11 @@ class PropertyLines {
   PropertyLines& operator=(PropertyLines&& other) noexcept;
   ~PropertyLines() { delete list_.load(std::memory_order_relaxed); }
 
-  // Lines as the copy encodes them (see cache_format::readLines), already checked to decode: `bytes`,
-  // kept where they lie in `buffer` (copied when it is null).
-  static PropertyLines encoded(std::shared_ptr<const std::string> buffer, std::string_view bytes);
+  // Lines as the copy encodes them (see cache_format::readLines), already checked to decode.
+  static PropertyLines encoded(SharedText bytes);
   // The copy's encoding while nothing changed the lines since they were made from it; none otherwise.
   std::optional<std::string_view> encoding() const {
-    return encoded_.empty() ? std::nullopt : std::optional<std::string_view>(encoded_.view());
+    return encoded_.length() == 0 ? std::nullopt : std::optional<std::string_view>(encoded_.view());
   }
 
   size_t size() const { return list().size(); }
@@ -134,7 +173,7 @@ class PropertyLines {
  private:
   const List& list() const;
   List& changeable();
-  SharedText encoded_;  // empty: the lines are the list (or none)
+  SharedText encoded_;  // of length 0: the lines are the list (or none)
   mutable std::atomic<List*> list_{nullptr};
 };
 
@@ -231,6 +270,8 @@ inline const std::filesystem::path& FilePath::get() const {
 // One version of a file: its bytes, its metadata when read, and what it holds.
 struct TodoFile {
   FilePath path;
+  // A file decoded from the saved copy reads its text (and its entries' lines) back from the copy on
+  // first use: what edits the file checks content.available() first.
   SharedText content;
   platform::FileInfo info;
   std::string newline = "\r\n";     // the file's own line terminator, used for lines we add
