@@ -168,10 +168,15 @@ std::shared_ptr<const FolderNames::List> FolderNames::list() const {
   return block_->list;
 }
 
-std::optional<std::string> FileCache::savedBytes(const Summary& summary) {
-  auto bytes = summary.copy ? summary.copy->read(summary.offset, summary.length) : std::nullopt;
-  if (!bytes || checksum(*bytes) != summary.checksum) return std::nullopt;
+std::optional<std::string> FileCache::savedBytes(const SavedCopy* copy, uint64_t offset, uint64_t length,
+                                                 uint64_t sum) {
+  auto bytes = copy ? copy->read(offset, length) : std::nullopt;
+  if (!bytes || checksum(*bytes) != sum) return std::nullopt;
   return bytes;
+}
+
+std::optional<std::string> FileCache::savedBytes(const Summary& summary) {
+  return savedBytes(summary.copy.get(), summary.offset, summary.length, summary.checksum);
 }
 
 // The bytes of one entry of a saved copy, read back from the copy the first time they are asked for
@@ -186,10 +191,8 @@ class FileCache::SavedEntry final : public TextBytes {
 
   const std::string* get() const override {
     std::call_once(once_, [&] {
-      std::string bytes;
-      if (copy_->readInto(offset_, length_, bytes) && bytes.size() == length_ &&
-          cache_format::checksum(bytes) == checksum_) {
-        bytes_ = std::make_unique<const std::string>(std::move(bytes));
+      if (auto bytes = savedBytes(copy_.get(), offset_, length_, checksum_)) {
+        bytes_ = std::make_unique<const std::string>(std::move(*bytes));
         read_.store(true, std::memory_order_release);
       } else {
         failed_.store(true, std::memory_order_release);

@@ -318,6 +318,9 @@ class FileCache {
   std::unordered_map<std::string, uint64_t> savedAt_;  // cache path -> generation last loaded or saved
   // The bytes of an entry as a saved copy holds them, checked against the summary's checksum.
   static std::optional<std::string> savedBytes(const Summary& summary);
+  // The `length` bytes at `offset` of `copy`'s body, checked against `checksum`.
+  static std::optional<std::string> savedBytes(const SavedCopy* copy, uint64_t offset, uint64_t length,
+                                               uint64_t checksum);
   // A decoded entry's bytes, read back from its copy when its texts are first needed.
   class SavedEntry;
   // Whether a cached entry may stand for its file: not one whose texts could not be read back from
